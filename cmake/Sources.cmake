@@ -1,0 +1,27 @@
+# Every folder's sources are picked up by pattern, so adding a file needs no build edit.
+function(lumivo_collect_sources out)
+    set(files)
+    foreach(dir IN LISTS ARGN)
+        file(GLOB_RECURSE found CONFIGURE_DEPENDS
+            ${PROJECT_SOURCE_DIR}/${dir}/*.cpp
+            ${PROJECT_SOURCE_DIR}/${dir}/*.h
+            ${PROJECT_SOURCE_DIR}/${dir}/*.qrc)
+        list(APPEND files ${found})
+    endforeach()
+    set(${out} ${files} PARENT_SCOPE)
+endfunction()
+
+# lumivo_static_library(name DIRS dir... [EXCLUDE regex]): a static library over the given folders;
+# one with no sources yet still builds.
+function(lumivo_static_library name)
+    cmake_parse_arguments(LIB "" "EXCLUDE" "DIRS" ${ARGN})
+    lumivo_collect_sources(sources ${LIB_DIRS})
+    if(LIB_EXCLUDE)
+        list(FILTER sources EXCLUDE REGEX "${LIB_EXCLUDE}")
+    endif()
+    if(NOT sources)
+        set(sources ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
+    endif()
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+endfunction()

@@ -1,0 +1,95 @@
+#include "platform/files/FileSystem.h"
+
+#include "platform/files/RealFileSystem.h"
+
+namespace lumivo::files {
+
+namespace {
+FileSystem*& currentFileSystem()
+{
+    static RealFileSystem real;
+    static FileSystem* current = &real;
+    return current;
+}
+}  // namespace
+
+FileSystem& fileSystem() { return *currentFileSystem(); }
+
+ScopedFileSystem::ScopedFileSystem(FileSystem& replacement) : m_previous(currentFileSystem())
+{
+    currentFileSystem() = &replacement;
+}
+
+ScopedFileSystem::~ScopedFileSystem() { currentFileSystem() = m_previous; }
+
+bool File::readExactly(void* buffer, std::size_t n)
+{
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    std::size_t done = 0;
+    while (done < n) {
+        const std::int64_t got = read(out + done, n - done);
+        if (got <= 0)
+            return false;
+        done += static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+bool File::readAt(std::uint64_t position, void* buffer, std::size_t n)
+{
+    return seek(position) && readExactly(buffer, n);
+}
+
+bool File::writeAt(std::uint64_t position, const void* buffer, std::size_t n)
+{
+    return seek(position) && write(buffer, n);
+}
+
+bool readWholeFile(const QString& path, std::vector<std::uint8_t>& bytes)
+{
+    auto file = fileSystem().open(path, OpenMode::Read);
+    if (!file)
+        return false;
+    const std::int64_t length = file->length();
+    if (length < 0)
+        return false;
+    bytes.resize(static_cast<std::size_t>(length));
+    return length == 0 || file->readExactly(bytes.data(), bytes.size());
+}
+
+bool writeFileAtomically(const QString& path, const void* data, std::size_t size)
+{
+    FileSystem& fs = fileSystem();
+    const QString temporary = path + QStringLiteral(".new");
+    {
+        auto file = fs.open(temporary, OpenMode::CreateReadWrite);
+        if (!file)
+            return false;
+        if (!file->write(data, size) || !file->flush()) {
+            file.reset();
+            fs.remove(temporary);
+            return false;
+        }
+    }
+    if (!fs.rename(temporary, path)) {
+        fs.remove(temporary);
+        return false;
+    }
+    fs.flushDirectory(folderOf(path));
+    return true;
+}
+
+QString folderOf(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return QStringLiteral(".");
+    return slash == 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+QString fileNameOf(const QString& path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+}  // namespace lumivo::files

@@ -1,0 +1,93 @@
+#pragma once
+// File access for the whole program. Everything that touches the disk goes through `fileSystem()`,
+// so tests can swap in an in-memory file system or one that fails on purpose.
+
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <vector>
+
+namespace lumivo::files {
+
+enum class OpenMode {
+    Read,            // existing file, read only
+    ReadWrite,       // existing file, read and write
+    CreateReadWrite  // created, or truncated when it exists
+};
+
+// One open file with a current position, in the manner of a random-access stream.
+class File {
+public:
+    virtual ~File() = default;
+    // Reads up to n bytes at the position; returns the count read (0 at the end) or -1 on error.
+    virtual std::int64_t read(void* buffer, std::size_t n) = 0;
+    // Writes all n bytes at the position; false on any error (the file may hold part of them).
+    virtual bool write(const void* buffer, std::size_t n) = 0;
+    virtual bool seek(std::uint64_t position) = 0;
+    virtual std::uint64_t position() const = 0;
+    virtual std::int64_t length() const = 0;  // -1 on error
+    virtual bool setLength(std::uint64_t length) = 0;
+    // Pushes the bytes to the disk (fsync for a real file).
+    virtual bool flush() = 0;
+    virtual QString path() const = 0;
+
+    // Reads exactly n bytes or fails.
+    bool readExactly(void* buffer, std::size_t n);
+    bool readAt(std::uint64_t position, void* buffer, std::size_t n);
+    bool writeAt(std::uint64_t position, const void* buffer, std::size_t n);
+};
+
+struct FileInfo {
+    bool exists = false;
+    bool isDirectory = false;
+    bool readable = false;
+    bool writable = false;
+    std::uint64_t size = 0;
+    std::time_t modified = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    virtual std::unique_ptr<File> open(const QString& path, OpenMode mode) = 0;
+    virtual FileInfo info(const QString& path) = 0;
+    virtual bool remove(const QString& path) = 0;
+    // Replaces `to` when it exists.
+    virtual bool rename(const QString& from, const QString& to) = 0;
+    virtual bool makeDirectories(const QString& path) = 0;
+    // Names (not paths) of the entries of a folder.
+    virtual std::vector<QString> list(const QString& folder) = 0;
+    // Flushes a folder's entries (after a rename), where the file system needs it.
+    virtual bool flushDirectory(const QString& folder) = 0;
+
+    bool exists(const QString& path) { return info(path).exists; }
+};
+
+// The file system in use: the real one unless a test has installed another.
+FileSystem& fileSystem();
+
+// Installs a file system for the lifetime of this object, then restores the previous one.
+class ScopedFileSystem {
+public:
+    explicit ScopedFileSystem(FileSystem& replacement);
+    ~ScopedFileSystem();
+    ScopedFileSystem(const ScopedFileSystem&) = delete;
+    ScopedFileSystem& operator=(const ScopedFileSystem&) = delete;
+
+private:
+    FileSystem* m_previous;
+};
+
+// Whole-file helpers over `fileSystem()`.
+bool readWholeFile(const QString& path, std::vector<std::uint8_t>& bytes);
+// Writes beside the target, flushes and renames over it: a crash leaves the old file or the new one.
+bool writeFileAtomically(const QString& path, const void* data, std::size_t size);
+
+// The folder part and the last element of a path, with '/' separators.
+QString folderOf(const QString& path);
+QString fileNameOf(const QString& path);
+
+}  // namespace lumivo::files

@@ -1,0 +1,101 @@
+#include "platform/files/FaultyFileSystem.h"
+#include "platform/files/MemoryFileSystem.h"
+#include "platform/files/RealFileSystem.h"
+#include "tests/support/LumivoTest.h"
+
+#include <string>
+
+using namespace lumivo::files;
+using lumivo::test::LumivoTest;
+
+namespace {
+
+std::vector<std::uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
+
+std::string readText(const QString& path)
+{
+    std::vector<std::uint8_t> bytes;
+    if (!readWholeFile(path, bytes))
+        return "<missing>";
+    return {bytes.begin(), bytes.end()};
+}
+
+}  // namespace
+
+class FileSystemTest : public LumivoTest {};
+
+TEST_F(FileSystemTest, RealFileReadsWritesAndResizesAtPositions)
+{
+    const QString path = tempPath("a.bin");
+    auto file = fileSystem().open(path, OpenMode::CreateReadWrite);
+    ASSERT_TRUE(file);
+    ASSERT_TRUE(file->writeAt(4, "xyz", 3));
+    EXPECT_EQ(file->length(), 7);
+    char head[4] = {1, 1, 1, 1};
+    ASSERT_TRUE(file->readAt(0, head, 4));
+    EXPECT_EQ(std::string(head, 4), std::string(4, '\0'));
+    ASSERT_TRUE(file->setLength(5));
+    char tail[2];
+    EXPECT_FALSE(file->readAt(4, tail, 2));
+    EXPECT_TRUE(file->flush());
+    EXPECT_FALSE(fileSystem().open(tempPath("missing"), OpenMode::Read));
+    EXPECT_FALSE(fileSystem().open(tempDir(), OpenMode::Read));
+}
+
+TEST_F(FileSystemTest, AtomicWriteReplacesWholeOrNotAtAll)
+{
+    const QString path = tempPath("settings.txt");
+    ASSERT_TRUE(writeFileAtomically(path, "old", 3));
+    EXPECT_EQ(readText(path), "old");
+
+    FaultyFileSystem faulty(fileSystem());
+    {
+        ScopedFileSystem scope(faulty);
+        faulty.failAt(FaultyFileSystem::Operation::Write, 1, false);
+        EXPECT_FALSE(writeFileAtomically(path, "new contents", 12));
+        faulty.failAt(FaultyFileSystem::Operation::Flush, 1, false);
+        EXPECT_FALSE(writeFileAtomically(path, "new contents", 12));
+        faulty.failAt(FaultyFileSystem::Operation::Flush, 0);
+        faulty.failAt(FaultyFileSystem::Operation::Rename, 1, false);
+        EXPECT_FALSE(writeFileAtomically(path, "new contents", 12));
+    }
+    EXPECT_EQ(readText(path), "old");
+    EXPECT_FALSE(fileSystem().exists(path + ".new"));
+    ASSERT_TRUE(writeFileAtomically(path, "new", 3));
+    EXPECT_EQ(readText(path), "new");
+}
+
+TEST_F(FileSystemTest, FaultyWriteLeavesAShortWriteAndThenStaysBroken)
+{
+    MemoryFileSystem memory;
+    FaultyFileSystem faulty(memory);
+    faulty.failAt(FaultyFileSystem::Operation::Write, 2);
+    auto file = faulty.open("/m/f", OpenMode::CreateReadWrite);
+    ASSERT_TRUE(file);
+    EXPECT_TRUE(file->write("abcd", 4));
+    EXPECT_FALSE(file->write("efgh", 4));
+    EXPECT_FALSE(file->write("ijkl", 4));
+    EXPECT_EQ(*memory.contents("/m/f"), bytesOf("abcdef"));
+    EXPECT_TRUE(faulty.hasFailed());
+}
+
+TEST_F(FileSystemTest, MemoryFileSystemHonoursReadOnlyAndRename)
+{
+    MemoryFileSystem memory;
+    memory.setContents("/d/a", bytesOf("1"));
+    memory.setReadOnly("/d/a", true);
+    EXPECT_FALSE(memory.open("/d/a", OpenMode::ReadWrite));
+    EXPECT_TRUE(memory.open("/d/a", OpenMode::Read));
+    EXPECT_FALSE(memory.info("/d/a").writable);
+    EXPECT_TRUE(memory.rename("/d/a", "/d/b"));
+    EXPECT_EQ(memory.list("/d"), std::vector<QString>{"b"});
+}
+
+TEST(PathHelpers, SplitFolderAndName)
+{
+    EXPECT_EQ(folderOf("/a/b/c.tvf"), "/a/b");
+    EXPECT_EQ(folderOf("/c.tvf"), "/");
+    EXPECT_EQ(folderOf("c.tvf"), ".");
+    EXPECT_EQ(fileNameOf("/a/b/c.tvf"), "c.tvf");
+    EXPECT_EQ(fileNameOf("c.tvf"), "c.tvf");
+}

@@ -1,0 +1,34 @@
+#pragma once
+// The clean world every test starts from: a private temporary HOME, XDG folders and TMPDIR, and the
+// program's globals reset. Tests derive from LumivoTest instead of ::testing::Test.
+
+#include <gtest/gtest.h>
+
+#include <QString>
+
+#include <functional>
+
+namespace lumivo::test {
+
+class LumivoTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A fresh folder for this test, removed afterwards.
+    const QString& tempDir() const { return m_tempDir; }
+    QString tempPath(const QString& name) const { return m_tempDir + QLatin1Char('/') + name; }
+
+private:
+    QString m_tempDir;
+};
+
+// Subsystems that keep globals register a reset here (from a file in tests/support), so that no
+// state leaks from one test into the next.
+void registerGlobalReset(std::function<void()> reset);
+void resetGlobals();
+
+// Path of a fixture under tests/data.
+QString testData(const QString& name);
+
+}  // namespace lumivo::test
