@@ -11,7 +11,8 @@
 
 #include <cstdint>
 
-namespace lumivo::audio {
+namespace lumivo::audio
+{
 
 // Opens the output stream (and the audio subsystem) once; true while it is open.
 bool openOutput();
@@ -39,4 +40,4 @@ int playWaveFile(const QString& path);
 // Waits until the channel has finished, at most `timeoutMs`; true when it finished.
 bool waitUntilDone(int channel, int timeoutMs);
 
-}  // namespace lumivo::audio
+} // namespace lumivo::audio

@@ -6,7 +6,8 @@
 #include <memory>
 #include <vector>
 
-namespace lumivo::audio {
+namespace lumivo::audio
+{
 
 inline constexpr int kSampleRate = 44100;
 inline constexpr int kBytesPerSample = 2;
@@ -21,4 +22,4 @@ inline std::uint32_t samplesToMs(std::size_t count)
     return static_cast<std::uint32_t>(static_cast<std::uint64_t>(count) * 1000 / kSampleRate);
 }
 
-}  // namespace lumivo::audio
+} // namespace lumivo::audio

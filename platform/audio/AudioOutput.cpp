@@ -9,9 +9,11 @@
 #include <mutex>
 #include <thread>
 
-namespace lumivo::audio {
+namespace lumivo::audio
+{
 
-namespace {
+namespace
+{
 
 struct OutputState {
     std::mutex lock;
@@ -32,9 +34,12 @@ void audioCallback(void*, Uint8* stream, int length)
     mixer().mix(reinterpret_cast<std::int16_t*>(stream), static_cast<std::size_t>(length) / kBytesPerSample);
 }
 
-QString sdlError(const char* what) { return QStringLiteral("%1: %2").arg(QLatin1String(what), SDL_GetError()); }
+QString sdlError(const char* what)
+{
+    return QStringLiteral("%1: %2").arg(QLatin1String(what), SDL_GetError());
+}
 
-}  // namespace
+} // namespace
 
 bool ensureAudioSubsystem()
 {
@@ -176,4 +181,4 @@ bool waitUntilDone(int channel, int timeoutMs)
     return true;
 }
 
-}  // namespace lumivo::audio
+} // namespace lumivo::audio

@@ -3,9 +3,10 @@
 
 #include <QString>
 
-namespace lumivo::audio {
+namespace lumivo::audio
+{
 
 bool ensureAudioSubsystem();
 void setLastError(const QString& error);
 
-}  // namespace lumivo::audio
+} // namespace lumivo::audio

@@ -10,7 +10,8 @@
 #include <new>
 #include <set>
 
-namespace lumivo::audio {
+namespace lumivo::audio
+{
 
 struct Capture::Impl {
     SDL_AudioDeviceID device = 0;
@@ -20,7 +21,8 @@ struct Capture::Impl {
     QString error;
 };
 
-namespace {
+namespace
+{
 
 std::mutex& registryLock()
 {
@@ -48,11 +50,11 @@ void captureCallback(void* userData, Uint8* stream, int length)
 void closeDevice(Capture::Impl& impl)
 {
     if (impl.device != 0)
-        SDL_CloseAudioDevice(impl.device);  // waits for the audio thread to leave the callback
+        SDL_CloseAudioDevice(impl.device); // waits for the audio thread to leave the callback
     impl.device = 0;
 }
 
-}  // namespace
+} // namespace
 
 void closeAllCaptures()
 {
@@ -64,7 +66,10 @@ void closeAllCaptures()
 
 Capture::Capture() : m_impl(std::make_unique<Impl>()) {}
 
-Capture::~Capture() { stop(); }
+Capture::~Capture()
+{
+    stop();
+}
 
 bool Capture::start(std::size_t limit)
 {
@@ -110,9 +115,15 @@ bool Capture::isRunning() const
     return m_impl->device != 0;
 }
 
-std::size_t Capture::position() const { return m_impl->position.load(std::memory_order_acquire); }
+std::size_t Capture::position() const
+{
+    return m_impl->position.load(std::memory_order_acquire);
+}
 
-std::size_t Capture::limit() const { return m_impl->limit; }
+std::size_t Capture::limit() const
+{
+    return m_impl->limit;
+}
 
 Samples Capture::stop()
 {
@@ -130,6 +141,9 @@ Samples Capture::stop()
     return recorded;
 }
 
-QString Capture::error() const { return m_impl->error; }
+QString Capture::error() const
+{
+    return m_impl->error;
+}
 
-}  // namespace lumivo::audio
+} // namespace lumivo::audio

@@ -10,9 +10,11 @@
 #include <cstddef>
 #include <memory>
 
-namespace lumivo::audio {
+namespace lumivo::audio
+{
 
-class Capture {
+class Capture
+{
 public:
     Capture();
     ~Capture();
@@ -39,4 +41,4 @@ private:
 // Closes every open capture device (used when the audio subsystem shuts down).
 void closeAllCaptures();
 
-}  // namespace lumivo::audio
+} // namespace lumivo::audio

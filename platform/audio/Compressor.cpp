@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-namespace lumivo::audio {
+namespace lumivo::audio
+{
 
-namespace {
+namespace
+{
 
 double smoothingCoefficient(double timeMs, int sampleRate)
 {
@@ -13,10 +15,16 @@ double smoothingCoefficient(double timeMs, int sampleRate)
     return samples <= 0.0 ? 0.0 : std::exp(-1.0 / samples);
 }
 
-double toDb(double amplitude) { return 20.0 * std::log10(std::max(amplitude, 1e-6)); }
-double fromDb(double db) { return std::pow(10.0, db / 20.0); }
+double toDb(double amplitude)
+{
+    return 20.0 * std::log10(std::max(amplitude, 1e-6));
+}
+double fromDb(double db)
+{
+    return std::pow(10.0, db / 20.0);
+}
 
-}  // namespace
+} // namespace
 
 Compressor::Compressor(const CompressorSettings& settings, int sampleRate)
     : m_settings(settings), m_inputGain(fromDb(settings.gainDb)),
@@ -58,4 +66,4 @@ void Compressor::process(const std::int32_t* sum, std::int16_t* out, std::size_t
         out[i] = processSample(sum[i]);
 }
 
-}  // namespace lumivo::audio
+} // namespace lumivo::audio

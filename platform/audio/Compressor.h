@@ -6,7 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace lumivo::audio {
+namespace lumivo::audio
+{
 
 struct CompressorSettings {
     double gainDb = 10.0;
@@ -14,10 +15,11 @@ struct CompressorSettings {
     double releaseMs = 50.0;
     double thresholdDb = -10.0;
     double ratio = 8.0;
-    double preDelayMs = 0.0;  // no look-ahead: the attack is short enough to catch a peak
+    double preDelayMs = 0.0; // no look-ahead: the attack is short enough to catch a peak
 };
 
-class Compressor {
+class Compressor
+{
 public:
     explicit Compressor(const CompressorSettings& settings = {}, int sampleRate = 44100);
 
@@ -42,4 +44,4 @@ private:
     double m_envelopeDb = kSilenceDb;
 };
 
-}  // namespace lumivo::audio
+} // namespace lumivo::audio

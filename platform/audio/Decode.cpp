@@ -13,9 +13,11 @@ extern "C" {
 #include <cstring>
 #include <memory>
 
-namespace lumivo::audio {
+namespace lumivo::audio
+{
 
-namespace {
+namespace
+{
 
 constexpr int kMaxSampleRate = 768000;
 
@@ -28,7 +30,8 @@ struct MemoryReader {
 int readPacket(void* opaque, std::uint8_t* buffer, int size)
 {
     auto* reader = static_cast<MemoryReader*>(opaque);
-    const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(size), reader->size - reader->position);
+    const std::size_t n =
+        std::min<std::size_t>(static_cast<std::size_t>(size), reader->size - reader->position);
     if (n == 0)
         return AVERROR_EOF;
     std::memcpy(buffer, reader->data + reader->position, n);
@@ -113,7 +116,8 @@ QString averror(int code)
     return QString::fromUtf8(text);
 }
 
-class Decoder {
+class Decoder
+{
 public:
     std::optional<Samples> run(const std::uint8_t* data, std::size_t size, QString& error);
 
@@ -147,7 +151,7 @@ bool Decoder::open(QString& error)
     format->flags |= AVFMT_FLAG_CUSTOM_IO;
     if (const int rc = avformat_open_input(&format, nullptr, nullptr, nullptr); rc < 0) {
         error = QStringLiteral("Unknown file format (%1)").arg(averror(rc));
-        return false;  // avformat_open_input frees the context on failure
+        return false; // avformat_open_input frees the context on failure
     }
     m_format.reset(format);
     if (avformat_find_stream_info(format, nullptr) < 0) {
@@ -241,7 +245,7 @@ void quietLibraryLog()
     (void)once;
 }
 
-}  // namespace
+} // namespace
 
 std::optional<Samples> decodeSound(const std::uint8_t* data, std::size_t size, QString* error)
 {
@@ -265,7 +269,8 @@ std::optional<Samples> decodeSoundFile(const QString& path, QString* error)
     return decodeSound(bytes.data(), bytes.size(), error);
 }
 
-namespace {
+namespace
+{
 
 double readSample(const std::uint8_t* p, const PcmFormat& format)
 {
@@ -298,7 +303,7 @@ bool isConvertible(const PcmFormat& format)
            format.sampleRate <= kMaxSampleRate && (format.isFloat ? bits == 32 : integerBits);
 }
 
-}  // namespace
+} // namespace
 
 std::optional<Samples> convertPcm(const std::uint8_t* data, std::size_t size, const PcmFormat& format)
 {
@@ -336,4 +341,4 @@ Samples resampleTo44k(const Samples& samples, int fromRate)
     return out;
 }
 
-}  // namespace lumivo::audio
+} // namespace lumivo::audio

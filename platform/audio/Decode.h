@@ -8,7 +8,8 @@
 
 #include <optional>
 
-namespace lumivo::audio {
+namespace lumivo::audio
+{
 
 // Decodes a whole sound file held in memory; none, with a reason, when it is not a sound.
 std::optional<Samples> decodeSound(const std::uint8_t* data, std::size_t size, QString* error = nullptr);
@@ -16,9 +17,9 @@ std::optional<Samples> decodeSoundFile(const QString& path, QString* error = nul
 
 struct PcmFormat {
     int channels = 1;
-    int bitsPerSample = 16;  // 8 (unsigned), 16, 24 or 32 (signed integers)
+    int bitsPerSample = 16; // 8 (unsigned), 16, 24 or 32 (signed integers)
     int sampleRate = kSampleRate;
-    bool isFloat = false;    // 32-bit IEEE float samples
+    bool isFloat = false; // 32-bit IEEE float samples
 };
 
 // Converts interleaved PCM to the program's format; a trailing partial frame is dropped.
@@ -28,4 +29,4 @@ std::optional<Samples> convertPcm(const std::uint8_t* data, std::size_t size, co
 // Resamples 16-bit mono from `fromRate` to 44,100 Hz.
 Samples resampleTo44k(const Samples& samples, int fromRate);
 
-}  // namespace lumivo::audio
+} // namespace lumivo::audio

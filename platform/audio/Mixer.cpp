@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-namespace lumivo::audio {
+namespace lumivo::audio
+{
 
 void SampleStream::append(const std::int16_t* samples, std::size_t count)
 {
@@ -180,4 +181,4 @@ void Mixer::mix(std::int16_t* out, std::size_t count)
         m_observer(out, count);
 }
 
-}  // namespace lumivo::audio
+} // namespace lumivo::audio

@@ -12,10 +12,12 @@
 #include <mutex>
 #include <vector>
 
-namespace lumivo::audio {
+namespace lumivo::audio
+{
 
 // Sound that arrives while it plays (speech, as it is synthesised).
-class SampleStream {
+class SampleStream
+{
 public:
     void append(const std::int16_t* samples, std::size_t count);
     // No more samples will come: the channel ends when it has played what it holds.
@@ -33,7 +35,8 @@ private:
     bool m_finished = false;
 };
 
-class Mixer {
+class Mixer
+{
 public:
     static constexpr int kChannelCount = 32;
     // Called on the audio thread with each mixed period, after the compressor.
@@ -80,4 +83,4 @@ private:
     Observer m_observer;
 };
 
-}  // namespace lumivo::audio
+} // namespace lumivo::audio

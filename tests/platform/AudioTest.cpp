@@ -14,7 +14,8 @@ using namespace lumivo::audio;
 using lumivo::test::LumivoTest;
 using namespace lumivo::test;
 
-namespace {
+namespace
+{
 
 Samples readRawSamples(const QString& path)
 {
@@ -35,9 +36,11 @@ Samples ramp(std::size_t count)
     return samples;
 }
 
-}  // namespace
+} // namespace
 
-class AudioTest : public LumivoTest {};
+class AudioTest : public LumivoTest
+{
+};
 
 TEST_F(AudioTest, DiskDriverReceivesEveryFrameOfThePlayedSample)
 {
@@ -93,7 +96,7 @@ TEST_F(AudioTest, StreamedSoundPlaysAsItArrivesAndEndsOnlyWhenFinished)
     const int channel = m.play(stream);
     Samples out(64);
     m.mix(out.data(), out.size());
-    EXPECT_TRUE(m.isPlaying(channel));  // nothing yet, but more may come
+    EXPECT_TRUE(m.isPlaying(channel)); // nothing yet, but more may come
     const Samples part(40, 5);
     stream->append(part.data(), part.size());
     m.mix(out.data(), out.size());
@@ -121,7 +124,7 @@ TEST_F(AudioTest, CompressorHoldsDownALoudPeakAndLiftsAQuietSoundUnchangedInShap
     Samples loud = sine(1.0, 440, kSampleRate / 4);
     loudCompressor.process(loud.data(), loud.size());
     const int loudPeak = peakOf(loud.data() + 2000, loud.size() - 2000);
-    EXPECT_LT(loudPeak, 32767 / 2);  // full scale is brought down by more than 6 dB
+    EXPECT_LT(loudPeak, 32767 / 2); // full scale is brought down by more than 6 dB
 
     Compressor quietCompressor;
     const Samples quietInput = sine(0.01, 440, kSampleRate / 4);
@@ -186,8 +189,9 @@ TEST_F(AudioTest, DecodingBringsAnyPcmFileToMonoAt44100)
         data.append(static_cast<char>(64));
     }
     QString error;
-    auto samples = decodeSound(reinterpret_cast<const std::uint8_t*>(makeWaveFile(data, 2, 22050, 8).constData()),
-                               static_cast<std::size_t>(makeWaveFile(data, 2, 22050, 8).size()), &error);
+    auto samples =
+        decodeSound(reinterpret_cast<const std::uint8_t*>(makeWaveFile(data, 2, 22050, 8).constData()),
+                    static_cast<std::size_t>(makeWaveFile(data, 2, 22050, 8).size()), &error);
     ASSERT_TRUE(samples) << error.toStdString();
     EXPECT_NEAR(static_cast<double>(samples->size()), 4410.0, 64.0);
     EXPECT_LT(peakOf(*samples), 300);

@@ -5,7 +5,8 @@
 
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 const bool registered = [] {
     lumivo::test::registerGlobalReset([] {
@@ -18,4 +19,4 @@ const bool registered = [] {
     return true;
 }();
 
-}  // namespace
+} // namespace

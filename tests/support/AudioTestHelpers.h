@@ -10,7 +10,8 @@
 #include <cstdlib>
 #include <vector>
 
-namespace lumivo::test {
+namespace lumivo::test
+{
 
 // Sends the output stream to `outputFile` and reads capture from `inputFile` (when given). With
 // `fast`, the driver does not pace itself in real time.
@@ -28,7 +29,8 @@ inline audio::Samples sine(double amplitude, double hz, std::size_t count, int r
 {
     audio::Samples samples(count);
     for (std::size_t i = 0; i < count; ++i)
-        samples[i] = static_cast<std::int16_t>(std::lround(amplitude * 32767.0 * std::sin(2 * M_PI * hz * i / rate)));
+        samples[i] =
+            static_cast<std::int16_t>(std::lround(amplitude * 32767.0 * std::sin(2 * M_PI * hz * i / rate)));
     return samples;
 }
 
@@ -40,7 +42,10 @@ inline int peakOf(const std::int16_t* samples, std::size_t count)
     return peak;
 }
 
-inline int peakOf(const audio::Samples& samples) { return peakOf(samples.data(), samples.size()); }
+inline int peakOf(const audio::Samples& samples)
+{
+    return peakOf(samples.data(), samples.size());
+}
 
 inline void appendLe(QByteArray& bytes, std::uint32_t value, int width)
 {
@@ -73,4 +78,4 @@ inline QByteArray bytesOf(const audio::Samples& samples)
                       static_cast<qsizetype>(samples.size() * sizeof(std::int16_t)));
 }
 
-}  // namespace lumivo::test
+} // namespace lumivo::test
