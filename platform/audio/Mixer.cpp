@@ -1,4 +1,5 @@
 #include "platform/audio/Mixer.h"
+#include "platform/audio/Audio.h"
 
 #include <algorithm>
 
@@ -15,6 +16,13 @@ void SampleStream::finish()
 {
     std::lock_guard guard(m_lock);
     m_finished = true;
+}
+
+void SampleStream::discard()
+{
+    std::lock_guard guard(m_lock);
+    m_finished = true;
+    m_read = m_samples.size();
 }
 
 bool SampleStream::isFinished() const
@@ -44,6 +52,12 @@ std::size_t SampleStream::appended() const
     return m_samples.size();
 }
 
+void SampleStream::markEnded(std::uint32_t tick)
+{
+    m_endTick.store(tick == 0 ? 1 : tick);
+    m_ended.store(true);
+}
+
 Mixer::Mixer() : m_voices(kChannelCount + 1)
 {
     // The audio thread should not allocate: room for periods far longer than the one asked for.
@@ -62,14 +76,23 @@ int Mixer::claimChannel(int channel) const
     return -1;
 }
 
+void Mixer::release(Voice& voice)
+{
+    if (voice.stream)
+        voice.stream->markEnded(tickCount());
+    voice = Voice{};
+}
+
 int Mixer::play(SharedSamples samples, int channel)
 {
     if (!samples || samples->empty())
         return -1;
     std::lock_guard guard(m_lock);
     const int claimed = claimChannel(channel);
-    if (claimed > 0)
+    if (claimed > 0) {
+        release(m_voices[claimed]);
         m_voices[claimed] = Voice{std::move(samples), nullptr, 0};
+    }
     return claimed;
 }
 
@@ -79,8 +102,10 @@ int Mixer::play(std::shared_ptr<SampleStream> stream, int channel)
         return -1;
     std::lock_guard guard(m_lock);
     const int claimed = claimChannel(channel);
-    if (claimed > 0)
+    if (claimed > 0) {
+        release(m_voices[claimed]);
         m_voices[claimed] = Voice{nullptr, std::move(stream), 0};
+    }
     return claimed;
 }
 
@@ -89,13 +114,14 @@ void Mixer::stop(int channel)
     if (channel < 1 || channel > kChannelCount)
         return;
     std::lock_guard guard(m_lock);
-    m_voices[channel] = Voice{};
+    release(m_voices[channel]);
 }
 
 void Mixer::stopAll()
 {
     std::lock_guard guard(m_lock);
-    std::fill(m_voices.begin(), m_voices.end(), Voice{});
+    for (Voice& voice : m_voices)
+        release(voice);
 }
 
 bool Mixer::isPlaying(int channel) const
@@ -158,7 +184,7 @@ void Mixer::mixVoice(Voice& voice, std::int32_t* sum, std::size_t count)
         sum[i] += m_streamBuffer[i];
     voice.position += n;
     if (voice.stream->isDrained())
-        voice = Voice{};
+        release(voice);
 }
 
 void Mixer::mix(std::int16_t* out, std::size_t count)

@@ -7,6 +7,7 @@
 #include "platform/audio/AudioFormat.h"
 #include "platform/audio/Compressor.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -22,13 +23,21 @@ public:
     void append(const std::int16_t* samples, std::size_t count);
     // No more samples will come: the channel ends when it has played what it holds.
     void finish();
+    // Ends at once: what has not been played is dropped.
+    void discard();
     bool isFinished() const;
     // Takes up to `count` samples; returns how many it took.
     std::size_t take(std::int16_t* out, std::size_t count);
     bool isDrained() const;
     std::size_t appended() const;
+    // The mixer notes when the stream has left its channel: played out, stopped or replaced.
+    void markEnded(std::uint32_t tick);
+    bool hasEnded() const { return m_ended.load(); }
+    std::uint32_t endTick() const { return m_endTick.load(); }
 
 private:
+    std::atomic<bool> m_ended{false};
+    std::atomic<std::uint32_t> m_endTick{0};
     mutable std::mutex m_lock;
     std::vector<std::int16_t> m_samples;
     std::size_t m_read = 0;
@@ -71,6 +80,7 @@ private:
     };
 
     int claimChannel(int channel) const;
+    void release(Voice& voice);
     void mixVoice(Voice& voice, std::int32_t* sum, std::size_t count);
 
     mutable std::mutex m_lock;
