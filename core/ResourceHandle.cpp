@@ -1,6 +1,10 @@
 #include "core/ResourceHandle.h"
 
 #include "core/ResourceManagerInternal.h"
+#include "platform/archive/Archive.h"
+#include "platform/archive/ArchiveException.h"
+#include "platform/archive/Cp1252.h"
+#include "platform/archive/MemFile.h"
 #include "platform/files/FileSystem.h"
 
 #include <algorithm>
@@ -205,7 +209,7 @@ int CMyCharRes::LoadString(std::int32_t id, int file)
         const auto* begin = reinterpret_cast<const char*>(data);
         const auto* end = static_cast<const char*>(std::memchr(begin, 0, static_cast<std::size_t>(size)));
         const QByteArray bytes(begin, end ? end - begin : static_cast<qsizetype>(size));
-        m_text = lumivo::store::decodeName(bytes);
+        m_text = fromWindows1252(bytes);
     }
     return keep(RES_OK);
 }
@@ -217,7 +221,7 @@ int CMyCharRes::SaveString(std::int32_t id, int file)
     const int moved = SaveAs(id, file, 0);
     if (moved != RES_OK)
         return moved;
-    const QByteArray bytes = lumivo::store::encodeName(m_text);
+    const QByteArray bytes = toWindows1252(m_text);
     if (SetSize(static_cast<std::uint32_t>(bytes.size())) != RES_OK)
         return m_lastError;
     if (!bytes.isEmpty())
@@ -244,7 +248,59 @@ bool CMyByteRes::QuerySize()
 // ---------------------------------------------------------------------------------------------------
 // The round trip between an object and its bytes
 
-void CMyRes::ArchiveData(bool)
+void CMyRes::ArchiveData(bool store)
 {
-    keep(RES_OK);
+    if (!m_entry) {
+        keep(RES_ERR_NO_RECORD);
+        return;
+    }
+    CMyRes* owner = m_owner ? m_owner : this;
+    CMemFile memory(1024);
+    if (store) {
+        try {
+            CArchive archive(memory, CArchive::store, 4096);
+            owner->Serialize(archive);
+            archive.Close();
+        } catch (const std::exception&) {
+            keep(RES_ERR_BAD_FORMAT);
+            return;
+        }
+        const std::vector<std::uint8_t> bytes = memory.DetachBytes();
+        if (SetSize(static_cast<std::uint32_t>(bytes.size())) != RES_OK)
+            return;
+        if (!bytes.empty())
+            std::memcpy(m_entry->m_data.data(), bytes.data(), bytes.size());
+        keep(RES_OK);
+        return;
+    }
+    // Raw bytes only: asking the store for the data would make it load this object again.
+    const int read = lumivo::store::bringBlobIntoMemory(m_entry);
+    if (read != RES_OK) {
+        keep(read);
+        return;
+    }
+    memory.Attach(m_entry->m_data);
+    try {
+        CArchive archive(memory, CArchive::load, 4096);
+        owner->Serialize(archive);
+        archive.Close();
+    } catch (const std::exception&) {
+        // A blob its class cannot read: the object goes back to its defaults, the bytes stay.
+        owner->ResetToDefaults();
+        keep(RES_ERR_BAD_FORMAT);
+        return;
+    }
+    FreeData();
+}
+
+void CMyRes::ResetToDefaults()
+{
+    // Loading resets an object to its defaults before it reads a field, so an empty stream leaves
+    // exactly the defaults behind.
+    CMemFile empty(1024);
+    try {
+        CArchive archive(empty, CArchive::load, 4096);
+        Serialize(archive);
+    } catch (const std::exception&) {
+    }
 }

@@ -61,12 +61,13 @@ public:
     CMyRes* GetNextHandle() const { return m_nextHandle; }
 
 protected:
-    // The round trip between the owner's fields and the record's bytes, as an archive stream. A blob
-    // that the owner cannot read resets nothing here: the owner's Serialize must leave the object in
-    // its defaults on a throw; the last error becomes -37.
+    // The round trip between the owner's fields and the record's bytes, as an archive stream. Loading
+    // frees the raw bytes once the object holds its fields. A blob that the owner cannot read never
+    // throws out of here: the object is reset to its defaults and the last error becomes -37.
     void ArchiveData(bool store);
-    // Called when a blob cannot be read, so that the object is left in its defaults.
-    virtual void ResetToDefaults() {}
+    // Puts the object back to its defaults after a failed load. The default loads an empty stream,
+    // which works for every class whose Serialize resets the object before reading.
+    virtual void ResetToDefaults();
 
     int m_lastError = 0;
     CMyRes* m_owner = nullptr;  // the handle part of the most-derived object, set by its constructor

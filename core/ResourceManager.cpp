@@ -3,11 +3,10 @@
 #include "core/ResourceHandle.h"
 #include "core/ResourceManagerInternal.h"
 
-#include <QDebug>
+#include "platform/archive/Cp1252.h"
+#include "platform/types/WinTypes.h"
 
 #include <algorithm>
-#include <chrono>
-#include <ctime>
 #include <new>
 #include <set>
 
@@ -20,18 +19,13 @@ CMyResMgr theResMgr;
 
 namespace lumivo::store {
 
-std::uint32_t currentStamp() { return static_cast<std::uint32_t>(std::time(nullptr)); }
+std::uint32_t currentStamp() { return static_cast<std::uint32_t>(CTime::GetCurrentTime().GetTime()); }
 
-std::uint32_t currentTick()
-{
-    using namespace std::chrono;
-    return static_cast<std::uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
+std::uint32_t currentTick() { return GetTickCount(); }
 
-QByteArray encodeName(const QString& name) { return name.toLatin1(); }
+QByteArray encodeName(const QString& name) { return toWindows1252(name); }
 
-QString decodeName(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
+QString decodeName(const QByteArray& bytes) { return fromWindows1252(bytes); }
 
 CResEntry* linkNewRecord(const ResKey& key, ResIndex::iterator hint)
 {
@@ -765,14 +759,14 @@ std::int32_t GetResEntryType(const CResEntry* record) { return record ? record->
 
 int GetResEntryFile(const CResEntry* record) { return record ? record->GetFile() : 0; }
 
-int GetResourceTime(const CMyRes* handle, std::int64_t* time)
+int GetResourceTime(const CMyRes* handle, CTime* time)
 {
     if (!time)
         return RES_ERR_SHORT_HEADER;  // null output
     if (!handle || !handle->GetEntry())
         return RES_ERR_NO_RECORD;
     const std::uint32_t stamp = handle->GetEntry()->m_stamp;
-    *time = stamp != 0 ? stamp : currentStamp();
+    *time = CTime(stamp != 0 ? stamp : currentStamp());
     return RES_OK;
 }
 

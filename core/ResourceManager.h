@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/files/FileSystem.h"
+#include "platform/types/Time.h"
 
 class CMyRes;
 class CResEntry;
@@ -185,8 +186,8 @@ int SetResFileKind(int number, std::uint32_t kind);
 int GetResFileUserValue(int number, std::uint32_t* value);
 int SetResFileUserValue(int number, std::uint32_t value);
 QString GetResFilePath(int number);
-// The time of the last save, else the file's modification time, else now (seconds since 1970).
-int GetResFileTime(int number, std::int64_t* time);
+// The time of the last save, else the file's modification time, else now.
+int GetResFileTime(int number, CTime* time);
 std::int64_t GetResFileLength(int number);
 std::int64_t GetResFileUsedSize(int number);
 int FindResFileByPath(const QString& path);
@@ -229,8 +230,8 @@ QString GetResourceName(const CMyRes* handle);
 std::int32_t GetResEntryId(const CResEntry* record);
 std::int32_t GetResEntryType(const CResEntry* record);
 int GetResEntryFile(const CResEntry* record);
-// The record's time stamp, or now when it has none (seconds since 1970).
-int GetResourceTime(const CMyRes* handle, std::int64_t* time);
+// The record's time stamp, or now when it has none.
+int GetResourceTime(const CMyRes* handle, CTime* time);
 
 // Data --------------------------------------------------------------------------------------------
 std::int64_t GetResourceSize(CMyRes* handle);

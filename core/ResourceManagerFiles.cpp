@@ -619,9 +619,11 @@ int compactFile(CResFileEntry* entry, bool writeChanged)
     FreshOptions options;
     options.writeChanged = writeChanged;
     FreshFile fresh;
+    ResFileHeader header = entry->m_header;
+    header.saveTime = currentStamp();
     int result;
     try {
-        result = writeFreshFile(entry->m_number, entry->m_file.get(), entry->m_path, entry->m_header, options,
+        result = writeFreshFile(entry->m_number, entry->m_file.get(), entry->m_path, header, options,
                                 RES_ERR_NOT_WRITABLE, fresh);
     } catch (const std::bad_alloc&) {
         result = RES_ERR_NO_MEMORY_TEMP;
@@ -629,7 +631,7 @@ int compactFile(CResFileEntry* entry, bool writeChanged)
     if (result != RES_OK)
         return result;
     const bool reopened = fresh.stream != nullptr;
-    adoptFreshFile(entry, fresh, currentStamp());
+    adoptFreshFile(entry, fresh, header.saveTime);
     return reopened ? RES_OK : RES_ERR_OPEN_FAILED;
 }
 
@@ -638,9 +640,11 @@ int firstSave(CResFileEntry* entry)
     FreshOptions options;
     options.writeChanged = true;
     FreshFile fresh;
+    ResFileHeader header = entry->m_header;
+    header.saveTime = currentStamp();
     int result;
     try {
-        result = writeFreshFile(entry->m_number, nullptr, entry->m_path, entry->m_header, options,
+        result = writeFreshFile(entry->m_number, nullptr, entry->m_path, header, options,
                                 RES_ERR_CREATE_FAILED, fresh);
     } catch (const std::bad_alloc&) {
         result = RES_ERR_CREATE_FAILED;
@@ -648,7 +652,7 @@ int firstSave(CResFileEntry* entry)
     if (result != RES_OK)
         return result;
     const bool reopened = fresh.stream != nullptr;
-    adoptFreshFile(entry, fresh, currentStamp());
+    adoptFreshFile(entry, fresh, header.saveTime);
     return reopened ? RES_OK : RES_ERR_OPEN_FAILED;
 }
 
@@ -921,7 +925,7 @@ QString GetResFilePath(int number)
     return entry ? entry->m_path : QString();
 }
 
-int GetResFileTime(int number, std::int64_t* time)
+int GetResFileTime(int number, CTime* time)
 {
     if (!time)
         return RES_ERR_NULL_OUTPUT;
@@ -929,11 +933,11 @@ int GetResFileTime(int number, std::int64_t* time)
     if (!entry)
         return RES_ERR_UNKNOWN_FILE;
     if (entry->m_header.saveTime != 0) {
-        *time = entry->m_header.saveTime;
+        *time = CTime(entry->m_header.saveTime);
         return RES_OK;
     }
     const lumivo::files::FileInfo info = fileSystem().info(entry->m_path);
-    *time = info.exists && info.modified != 0 ? static_cast<std::int64_t>(info.modified) : currentStamp();
+    *time = CTime(info.exists && info.modified != 0 ? static_cast<std::int64_t>(info.modified) : currentStamp());
     return RES_OK;
 }
 
