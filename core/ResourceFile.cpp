@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-namespace lumivo::store {
+namespace lumivo::store
+{
 
-namespace {
+namespace
+{
 constexpr int kHeaderTooShort = -36;
 constexpr int kBadFormat = -37;
 
@@ -18,7 +20,7 @@ constexpr std::size_t kTextAt = 20;
 constexpr std::size_t kSaveTimeAt = 84;
 constexpr std::size_t kText2At = 88;
 constexpr std::size_t kExtensionAt = 108;
-}  // namespace
+} // namespace
 
 void putUint32(std::uint8_t* out, std::uint32_t value)
 {
@@ -34,9 +36,15 @@ std::uint32_t getUint32(const std::uint8_t* in)
            std::uint32_t(in[3]) << 24;
 }
 
-std::uint32_t ResFileHeader::userValue() const { return getUint32(extension.data()); }
+std::uint32_t ResFileHeader::userValue() const
+{
+    return getUint32(extension.data());
+}
 
-void ResFileHeader::setUserValue(std::uint32_t value) { putUint32(extension.data(), value); }
+void ResFileHeader::setUserValue(std::uint32_t value)
+{
+    putUint32(extension.data(), value);
+}
 
 std::array<std::uint8_t, kHeaderSize> encodeHeader(const ResFileHeader& header)
 {
@@ -114,8 +122,7 @@ int parseMap(const std::uint8_t* bytes, std::size_t size, std::vector<MapEntry>&
     return 0;
 }
 
-int checkExtents(const ResFileHeader& header, const std::vector<MapEntry>& entries,
-                 std::uint64_t fileLength)
+int checkExtents(const ResFileHeader& header, const std::vector<MapEntry>& entries, std::uint64_t fileLength)
 {
     const auto inside = [fileLength](std::uint64_t offset, std::uint64_t size) {
         return kHeaderSize + offset + size <= fileLength;
@@ -128,4 +135,4 @@ int checkExtents(const ResFileHeader& header, const std::vector<MapEntry>& entri
     return 0;
 }
 
-}  // namespace lumivo::store
+} // namespace lumivo::store

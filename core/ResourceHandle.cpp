@@ -26,7 +26,10 @@ CMyRes& CMyRes::operator=(const CMyRes& other)
     return *this;
 }
 
-CMyRes::~CMyRes() { DetachResource(this); }
+CMyRes::~CMyRes()
+{
+    DetachResource(this);
+}
 
 void CMyRes::Exchange(bool) {}
 
@@ -108,9 +111,15 @@ int CMyRes::Remove(std::int32_t id, int file)
     return keep(RemoveResource(nullptr, id, GetType(), file));
 }
 
-int CMyRes::Detach() { return keep(DetachResource(this)); }
+int CMyRes::Detach()
+{
+    return keep(DetachResource(this));
+}
 
-int CMyRes::FreeData() { return keep(FreeResourceData(this)); }
+int CMyRes::FreeData()
+{
+    return keep(FreeResourceData(this));
+}
 
 std::uint8_t* CMyRes::GetData()
 {
@@ -122,7 +131,10 @@ std::uint8_t* CMyRes::GetData()
     return m_entry->GetData();
 }
 
-int CMyRes::SetSize(std::uint32_t size) { return keep(SetResourceSize(this, size)); }
+int CMyRes::SetSize(std::uint32_t size)
+{
+    return keep(SetResourceSize(this, size));
+}
 
 std::int64_t CMyRes::GetSize()
 {
@@ -138,7 +150,10 @@ std::int64_t CMyRes::GetStoredSize()
     return size < 0 ? -1 : size;
 }
 
-int CMyRes::SetName(const QString& name) { return keep(SetResourceName(this, name)); }
+int CMyRes::SetName(const QString& name)
+{
+    return keep(SetResourceName(this, name));
+}
 
 int CMyRes::GetName(QString& name)
 {
@@ -146,11 +161,20 @@ int CMyRes::GetName(QString& name)
     return keep(m_entry ? RES_OK : RES_ERR_NO_RECORD);
 }
 
-int CMyRes::Commit() { return keep(CommitResource(this)); }
+int CMyRes::Commit()
+{
+    return keep(CommitResource(this));
+}
 
-bool CMyRes::IsChanged() const { return m_entry && (m_entry->m_flags & RESFLAG_CHANGED); }
+bool CMyRes::IsChanged() const
+{
+    return m_entry && (m_entry->m_flags & RESFLAG_CHANGED);
+}
 
-bool CMyRes::IsNew() const { return m_entry && (m_entry->m_flags & RESFLAG_NEW); }
+bool CMyRes::IsNew() const
+{
+    return m_entry && (m_entry->m_flags & RESFLAG_NEW);
+}
 
 bool CMyRes::IsLoaded()
 {
@@ -195,7 +219,10 @@ QString CMyRes::GetFileName() const
 
 // ---------------------------------------------------------------------------------------------------
 
-std::int32_t CMyCharRes::GetType() const { return RESTYPE_STRING; }
+std::int32_t CMyCharRes::GetType() const
+{
+    return RESTYPE_STRING;
+}
 
 int CMyCharRes::LoadString(std::int32_t id, int file)
 {
@@ -229,7 +256,10 @@ int CMyCharRes::SaveString(std::int32_t id, int file)
     return Commit();
 }
 
-std::int32_t CMyByteRes::GetType() const { return RESTYPE_BYTES; }
+std::int32_t CMyByteRes::GetType() const
+{
+    return RESTYPE_BYTES;
+}
 
 std::uint8_t CMyByteRes::SetByte(std::uint8_t value, std::size_t index)
 {

@@ -12,7 +12,8 @@
 
 class CArchive;
 
-class CMyRes {
+class CMyRes
+{
 public:
     CMyRes() = default;
     // A copy binds to the same record; it has an owner when the original had one (itself).
@@ -70,7 +71,7 @@ protected:
     virtual void ResetToDefaults();
 
     int m_lastError = 0;
-    CMyRes* m_owner = nullptr;  // the handle part of the most-derived object, set by its constructor
+    CMyRes* m_owner = nullptr; // the handle part of the most-derived object, set by its constructor
     CResEntry* m_entry = nullptr;
     CMyRes* m_nextHandle = nullptr;
 
@@ -83,7 +84,8 @@ protected:
 };
 
 // A text stored as a resource: its bytes are the characters, with no terminator.
-class CMyCharRes : public CMyRes {
+class CMyCharRes : public CMyRes
+{
 public:
     CMyCharRes() { m_owner = this; }
     CMyCharRes(const CMyCharRes& other) : CMyRes(other), m_text(other.m_text) {}
@@ -97,7 +99,8 @@ public:
 };
 
 // A byte array stored as a resource.
-class CMyByteRes : public CMyRes {
+class CMyByteRes : public CMyRes
+{
 public:
     CMyByteRes() { m_owner = this; }
     CMyByteRes(const CMyByteRes& other) = default;

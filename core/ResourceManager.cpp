@@ -17,15 +17,28 @@ std::unique_ptr<CResEntry> theResHead;
 std::unique_ptr<CResFileEntry> theResFiles;
 CMyResMgr theResMgr;
 
-namespace lumivo::store {
+namespace lumivo::store
+{
 
-std::uint32_t currentStamp() { return static_cast<std::uint32_t>(CTime::GetCurrentTime().GetTime()); }
+std::uint32_t currentStamp()
+{
+    return static_cast<std::uint32_t>(CTime::GetCurrentTime().GetTime());
+}
 
-std::uint32_t currentTick() { return GetTickCount(); }
+std::uint32_t currentTick()
+{
+    return GetTickCount();
+}
 
-QByteArray encodeName(const QString& name) { return toWindows1252(name); }
+QByteArray encodeName(const QString& name)
+{
+    return toWindows1252(name);
+}
 
-QString decodeName(const QByteArray& bytes) { return fromWindows1252(bytes); }
+QString decodeName(const QByteArray& bytes)
+{
+    return fromWindows1252(bytes);
+}
 
 CResEntry* linkNewRecord(const ResKey& key, ResIndex::iterator hint)
 {
@@ -45,7 +58,8 @@ CResEntry* linkNewRecord(const ResKey& key)
     return linkNewRecord(key, theResMgr.m_index.upper_bound(key));
 }
 
-namespace {
+namespace
+{
 
 void forgetId(std::int32_t id)
 {
@@ -56,7 +70,7 @@ void forgetId(std::int32_t id)
         theResMgr.m_idUse.erase(use);
 }
 
-}  // namespace
+} // namespace
 
 void deleteRecord(CResEntry* record)
 {
@@ -64,7 +78,7 @@ void deleteRecord(CResEntry* record)
         return;
     forgetId(record->m_key.id);
     record->m_linked = false;
-    theResMgr.m_index.erase(record->m_slot);  // the record's destructor unbinds its handles
+    theResMgr.m_index.erase(record->m_slot); // the record's destructor unbinds its handles
 }
 
 void rekeyRecord(CResEntry* record, const ResKey& key)
@@ -73,7 +87,7 @@ void rekeyRecord(CResEntry* record, const ResKey& key)
     auto node = theResMgr.m_index.extract(record->m_slot);
     node.key() = key;
     record->m_key = key;
-    record->m_slot = theResMgr.m_index.insert(std::move(node));  // after any equal keys
+    record->m_slot = theResMgr.m_index.insert(std::move(node)); // after any equal keys
     if (key.id != 0)
         ++theResMgr.m_idUse[key.id];
 }
@@ -133,7 +147,7 @@ int bringBlobIntoMemory(CResEntry* record)
     return result;
 }
 
-}  // namespace lumivo::store
+} // namespace lumivo::store
 
 // ---------------------------------------------------------------------------------------------------
 // Records
@@ -188,7 +202,10 @@ int CResEntry::CountHandles() const
 CResFileEntry::CResFileEntry() = default;
 CResFileEntry::~CResFileEntry() = default;
 
-CMyResMgr::CMyResMgr() { theResHead = std::make_unique<CResEntry>(); }
+CMyResMgr::CMyResMgr()
+{
+    theResHead = std::make_unique<CResEntry>();
+}
 
 CMyResMgr::~CMyResMgr()
 {
@@ -208,9 +225,13 @@ void CMyResMgr::CloseAll()
 // ---------------------------------------------------------------------------------------------------
 // Searching
 
-namespace {
+namespace
+{
 
-bool isKnownFile(int file) { return file == 0 || FindResFileEntry(file) != nullptr; }
+bool isKnownFile(int file)
+{
+    return file == 0 || FindResFileEntry(file) != nullptr;
+}
 
 // The file numbers that records can carry, ascending: memory (0) and every open file.
 std::vector<int> filesInOrder()
@@ -263,7 +284,7 @@ CResEntry* search(ResIndex::iterator from, std::int32_t id, std::int32_t type, i
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 int FindResEntry(CResEntry** record, CResEntry* start, std::int32_t id, std::int32_t type, int file)
 {
@@ -437,7 +458,8 @@ int CollectResourcesBySets(std::vector<CResEntry*>* list, const std::vector<std:
 // ---------------------------------------------------------------------------------------------------
 // Placing, binding, moving and removing records
 
-namespace {
+namespace
+{
 
 void markDirty(int file)
 {
@@ -479,7 +501,7 @@ bool tripleTaken(const ResKey& key, const CResEntry* except)
 
 void bindFirst(CMyRes* handle, CResEntry* record);
 
-}  // namespace
+} // namespace
 
 struct ResourceStoreAccess {
     static void bind(CMyRes* handle, CResEntry* record)
@@ -503,9 +525,13 @@ struct ResourceStoreAccess {
     }
 };
 
-namespace {
-void bindFirst(CMyRes* handle, CResEntry* record) { ResourceStoreAccess::bind(handle, record); }
-}  // namespace
+namespace
+{
+void bindFirst(CMyRes* handle, CResEntry* record)
+{
+    ResourceStoreAccess::bind(handle, record);
+}
+} // namespace
 
 int InsertResEntry(std::int32_t id, std::int32_t type, int file, CResEntry* record)
 {
@@ -586,14 +612,15 @@ int MoveResEntry(CResEntry* record, std::int32_t id, std::int32_t type, int file
     if (file != 0 && tripleTaken(ResKey{file, type, id}, record))
         return RES_ERR_TARGET_USED;
     if (record->m_firstHandle)
-        return RES_ERR_SHORT_HEADER;  // still has bound handles
+        return RES_ERR_SHORT_HEADER; // still has bound handles
     const int result = InsertResEntry(id, type, file, record);
     if (result == RES_OK)
         markDirty(file);
     return result;
 }
 
-namespace {
+namespace
+{
 
 // Splits a shared record: the moving handle takes a copy that carries the blob, the others keep the
 // record in memory (file 0) under its old keys.
@@ -629,7 +656,7 @@ int splitSharedRecord(CMyRes* handle, CResEntry*& record)
     return RES_OK;
 }
 
-}  // namespace
+} // namespace
 
 int MoveResource(CMyRes* handle, std::int32_t id, std::int32_t type, int file)
 {
@@ -662,7 +689,7 @@ int RemoveResEntry(CResEntry* record)
     if (record->CountHandles() <= 1) {
         if (file == 0 || record->m_storedSize == 0) {
             if (!record->m_firstHandle) {
-                deleteRecord(record);  // nothing of a file to remember
+                deleteRecord(record); // nothing of a file to remember
                 return RES_OK;
             }
         }
@@ -746,23 +773,35 @@ int SetResourceName(CMyRes* handle, const QString& name)
     return SetResEntryName(handle->GetEntry(), name);
 }
 
-QString GetResEntryName(const CResEntry* record) { return record ? record->m_name : QString(); }
+QString GetResEntryName(const CResEntry* record)
+{
+    return record ? record->m_name : QString();
+}
 
 QString GetResourceName(const CMyRes* handle)
 {
     return handle ? GetResEntryName(handle->GetEntry()) : QString();
 }
 
-std::int32_t GetResEntryId(const CResEntry* record) { return record ? record->GetId() : 0; }
+std::int32_t GetResEntryId(const CResEntry* record)
+{
+    return record ? record->GetId() : 0;
+}
 
-std::int32_t GetResEntryType(const CResEntry* record) { return record ? record->GetType() : 0; }
+std::int32_t GetResEntryType(const CResEntry* record)
+{
+    return record ? record->GetType() : 0;
+}
 
-int GetResEntryFile(const CResEntry* record) { return record ? record->GetFile() : 0; }
+int GetResEntryFile(const CResEntry* record)
+{
+    return record ? record->GetFile() : 0;
+}
 
 int GetResourceTime(const CMyRes* handle, CTime* time)
 {
     if (!time)
-        return RES_ERR_SHORT_HEADER;  // null output
+        return RES_ERR_SHORT_HEADER; // null output
     if (!handle || !handle->GetEntry())
         return RES_ERR_NO_RECORD;
     const std::uint32_t stamp = handle->GetEntry()->m_stamp;
@@ -882,7 +921,8 @@ int ReadResData(CResEntry* record)
     return RES_OK;
 }
 
-namespace {
+namespace
+{
 
 QString typeLetters(std::int32_t type)
 {
@@ -904,7 +944,7 @@ QString flagLetters(std::uint16_t flags)
     return letters;
 }
 
-}  // namespace
+} // namespace
 
 void DumpResources()
 {

@@ -27,44 +27,44 @@ class CResFileEntry;
 // Result codes of the store.
 enum : int {
     RES_OK = 0,
-    RES_ERR_GENERAL = -1,           // SetResourceSize on an unbound handle or when memory ran out
-    RES_ERR_ID_ZERO = -7,           // record to transfer has id 0
-    RES_ERR_TYPE_ZERO = -8,         // record to transfer has type 0
-    RES_ERR_EXISTS = -9,            // a record with the same file, type and id already exists
-    RES_ERR_NO_STREAM = -10,        // no file is open, or the file has no stream and cannot get one
-    RES_ERR_OPEN_FAILED = -11,      // the file could not be opened for reading and writing
+    RES_ERR_GENERAL = -1,      // SetResourceSize on an unbound handle or when memory ran out
+    RES_ERR_ID_ZERO = -7,      // record to transfer has id 0
+    RES_ERR_TYPE_ZERO = -8,    // record to transfer has type 0
+    RES_ERR_EXISTS = -9,       // a record with the same file, type and id already exists
+    RES_ERR_NO_STREAM = -10,   // no file is open, or the file has no stream and cannot get one
+    RES_ERR_OPEN_FAILED = -11, // the file could not be opened for reading and writing
     RES_ERR_EMPTY_PATH = -12,
     RES_ERR_NO_SUCH_FILE = -13,
-    RES_ERR_CREATE_FAILED = -14,    // the file could not be created (or a first save failed)
+    RES_ERR_CREATE_FAILED = -14, // the file could not be created (or a first save failed)
     RES_ERR_NOT_READABLE = -16,
-    RES_ERR_NOT_WRITABLE = -17,     // also: a save could not write the file
+    RES_ERR_NOT_WRITABLE = -17, // also: a save could not write the file
     RES_ERR_UNKNOWN_FILE = -18,
-    RES_ERR_NO_PATH = -19,          // no path for a file that was never written
-    RES_ERR_NO_RECORD = -20,        // null record, or the handle is not bound
+    RES_ERR_NO_PATH = -19,   // no path for a file that was never written
+    RES_ERR_NO_RECORD = -20, // null record, or the handle is not bound
     RES_ERR_NO_HANDLE = -22,
     RES_ERR_NO_OWNER = -23,
     RES_ERR_NO_MEMORY = -24,
-    RES_ERR_NOT_IN_LIST = -25,      // the handle is not in its record's handle list
+    RES_ERR_NOT_IN_LIST = -25, // the handle is not in its record's handle list
     RES_ERR_NO_MEMORY_COPY = -26,
-    RES_ERR_TARGET_USED = -27,      // the target id, type and file are already used
+    RES_ERR_TARGET_USED = -27, // the target id, type and file are already used
     RES_ERR_NOT_FOUND = -28,
     RES_ERR_NO_MEMORY_TEMP = -29,
     RES_ERR_NULL_OUTPUT = -30,
-    RES_ERR_FREE_CHANGED = -33,     // data not freed: record changed
-    RES_ERR_FREE_MODIFIED = -34,    // data not freed: data modified in memory
-    RES_ERR_FREE_NEW = -35,         // data not freed: record is new
-    RES_ERR_SHORT_HEADER = -36,     // also: null argument; record still has bound handles
-    RES_ERR_BAD_FORMAT = -37,       // also: the old temporary file cannot be removed; unreadable blob
-    RES_ERR_FILE_BUSY = -38,        // no open stream; a target file cannot be deleted or is open
+    RES_ERR_FREE_CHANGED = -33,  // data not freed: record changed
+    RES_ERR_FREE_MODIFIED = -34, // data not freed: data modified in memory
+    RES_ERR_FREE_NEW = -35,      // data not freed: record is new
+    RES_ERR_SHORT_HEADER = -36,  // also: null argument; record still has bound handles
+    RES_ERR_BAD_FORMAT = -37,    // also: the old temporary file cannot be removed; unreadable blob
+    RES_ERR_FILE_BUSY = -38,     // no open stream; a target file cannot be deleted or is open
 };
 
 // Record flags.
 enum : std::uint16_t {
-    RESFLAG_MODIFIED = 0x0001,  // 'D' data modified in memory
-    RESFLAG_CHANGED = 0x0002,   // 'C' to be written at the next save
-    RESFLAG_NEW = 0x0004,       // 'N' never written
-    RESFLAG_KEEP = 0x0010,      // 'K' keep in memory
-    RESFLAG_READ = 0x0020,      // data has been read from the file
+    RESFLAG_MODIFIED = 0x0001, // 'D' data modified in memory
+    RESFLAG_CHANGED = 0x0002,  // 'C' to be written at the next save
+    RESFLAG_NEW = 0x0004,      // 'N' never written
+    RESFLAG_KEEP = 0x0010,     // 'K' keep in memory
+    RESFLAG_READ = 0x0020,     // data has been read from the file
 };
 
 // The keys of a record, in the store's order.
@@ -78,7 +78,8 @@ struct ResKey {
 using ResIndex = std::multimap<ResKey, std::unique_ptr<CResEntry>>;
 
 // One resource record.
-class CResEntry {
+class CResEntry
+{
 public:
     CResEntry() = default;
     virtual ~CResEntry();
@@ -121,28 +122,30 @@ public:
     CMyRes* m_firstHandle = nullptr;
 
     ResKey m_key;
-    ResIndex::iterator m_slot;  // where the record sits in the index
+    ResIndex::iterator m_slot; // where the record sits in the index
     bool m_linked = false;
 };
 
 // One open resource file.
-class CResFileEntry {
+class CResFileEntry
+{
 public:
     lumivo::store::ResFileHeader m_header;
     int m_number = 0;
-    std::unique_ptr<lumivo::files::File> m_file;  // null while a new file was never written
+    std::unique_ptr<lumivo::files::File> m_file; // null while a new file was never written
     std::unique_ptr<CResFileEntry> m_next;
     QString m_path;
-    QString m_canonicalPath;  // the path that identifies the file
-    bool m_dirty = false;     // the map must be rewritten
-    bool m_unsaved = true;    // set when the record is made, cleared by every save
+    QString m_canonicalPath; // the path that identifies the file
+    bool m_dirty = false;    // the map must be rewritten
+    bool m_unsaved = true;   // set when the record is made, cleared by every save
 
     CResFileEntry();
     ~CResFileEntry();
 };
 
 // The store's owner: builds the list head, and at the end closes every file and drops every record.
-class CMyResMgr {
+class CMyResMgr
+{
 public:
     CMyResMgr();
     ~CMyResMgr();
@@ -158,13 +161,13 @@ public:
 
     // The store's own bookkeeping.
     ResIndex m_index;
-    std::map<std::int32_t, int> m_idUse;  // how many records carry each non-zero id
+    std::map<std::int32_t, int> m_idUse; // how many records carry each non-zero id
     int m_lastFileNumber = 0;
     std::uint64_t m_bytesInMemory = 0;
 };
 
-extern std::unique_ptr<CResEntry> theResHead;       // list head; its data is the scratch buffer
-extern std::unique_ptr<CResFileEntry> theResFiles;  // open files, newest first
+extern std::unique_ptr<CResEntry> theResHead;      // list head; its data is the scratch buffer
+extern std::unique_ptr<CResFileEntry> theResFiles; // open files, newest first
 extern CMyResMgr theResMgr;
 
 // Files -----------------------------------------------------------------------------------------
@@ -176,7 +179,7 @@ int CopyResFile(int source, const QString& newPath, int* number = nullptr);
 int CompactResFile(int number);
 
 CResFileEntry* FindResFileEntry(int number);
-bool IsResFileOpen(int number);  // the unsaved flag
+bool IsResFileOpen(int number); // the unsaved flag
 bool IsResFileDirty(int number);
 int SetResFileDirty(int number, bool dirty = true);
 std::uint32_t GetResFileVersion(int number, int* error = nullptr);

@@ -24,12 +24,14 @@ using lumivo::files::File;
 using lumivo::files::fileSystem;
 using lumivo::files::OpenMode;
 
-namespace {
+namespace
+{
 
 constexpr std::uint64_t kLargestOffset = UINT32_MAX;
 
 // Collects bytes and writes them in large pieces at consecutive positions.
-class SequentialWriter {
+class SequentialWriter
+{
 public:
     SequentialWriter(File& file, std::uint64_t position) : m_file(file), m_position(position) {}
 
@@ -76,7 +78,7 @@ struct Placement {
     std::uint32_t offset = 0;
     std::uint32_t size = 0;
     std::uint32_t stamp = 0;
-    bool fresh = false;  // bytes written anew from memory (not copied from the old blob)
+    bool fresh = false; // bytes written anew from memory (not copied from the old blob)
 };
 using Placements = std::unordered_map<const CResEntry*, Placement>;
 
@@ -128,7 +130,10 @@ std::vector<std::uint8_t> buildMap(int file, const Placements& placements, const
     return map;
 }
 
-bool isWritablePath(const QString& path) { return fileSystem().info(path).writable; }
+bool isWritablePath(const QString& path)
+{
+    return fileSystem().info(path).writable;
+}
 
 // "RMGRTMP" with the file's extension, in the file's folder.
 QString temporaryPathFor(const QString& path)
@@ -154,9 +159,9 @@ struct FreshFile {
 };
 
 struct FreshOptions {
-    bool writeChanged = false;  // changed records are stored anew from their objects or memory
-    bool preferMemory = false;  // bytes in memory win over the stored blob, even when modified
-    bool keyedOnly = false;     // only records with non-zero id and type
+    bool writeChanged = false; // changed records are stored anew from their objects or memory
+    bool preferMemory = false; // bytes in memory win over the stored blob, even when modified
+    bool keyedOnly = false;    // only records with non-zero id and type
 };
 
 // The bytes that a record takes into a fresh file, and whether they are new.
@@ -382,7 +387,7 @@ int appendSave(CResFileEntry* entry, const std::vector<CResEntry*>& changed, boo
         entry->m_dirty = false;
         entry->m_unsaved = false;
     } else {
-        entry->m_dirty = true;  // the map must learn the new places
+        entry->m_dirty = true; // the map must learn the new places
     }
     return RES_OK;
 }
@@ -473,9 +478,10 @@ void dropFileRecords(int number)
         deleteRecord(record);
 }
 
-}  // namespace
+} // namespace
 
-namespace lumivo::store {
+namespace lumivo::store
+{
 
 int readBlobBytes(const CResEntry* record, std::vector<std::uint8_t>& bytes)
 {
@@ -494,7 +500,7 @@ int readBlobBytes(const CResEntry* record, std::vector<std::uint8_t>& bytes)
     return RES_OK;
 }
 
-}  // namespace lumivo::store
+} // namespace lumivo::store
 
 // ---------------------------------------------------------------------------------------------------
 // Paths and file records
@@ -612,7 +618,8 @@ int CloseResFile(int number)
 // ---------------------------------------------------------------------------------------------------
 // Saving, compacting, copying
 
-namespace {
+namespace
+{
 
 int compactFile(CResFileEntry* entry, bool writeChanged)
 {
@@ -656,7 +663,7 @@ int firstSave(CResFileEntry* entry)
     return reopened ? RES_OK : RES_ERR_OPEN_FAILED;
 }
 
-}  // namespace
+} // namespace
 
 int SaveResFile(int number, const QString& newPath, bool compact)
 {
@@ -667,7 +674,7 @@ int SaveResFile(int number, const QString& newPath, bool compact)
         if (!newPath.isEmpty()) {
             const int holder = FindResFileByPath(newPath);
             if (holder > 0 && holder != number)
-                return RES_ERR_FILE_BUSY;  // would overwrite another open file
+                return RES_ERR_FILE_BUSY; // would overwrite another open file
             entry->m_path = newPath;
             entry->m_canonicalPath = CanonicalResPath(newPath);
         }
@@ -728,7 +735,7 @@ int TransferResEntry(CResEntry* record, int target)
     if (!record)
         return RES_ERR_NO_RECORD;
     if (target == 0)
-        return RES_ERR_SHORT_HEADER;  // null target
+        return RES_ERR_SHORT_HEADER; // null target
     CResFileEntry* entry = FindResFileEntry(target);
     if (!entry)
         return RES_ERR_UNKNOWN_FILE;
@@ -937,7 +944,8 @@ int GetResFileTime(int number, CTime* time)
         return RES_OK;
     }
     const lumivo::files::FileInfo info = fileSystem().info(entry->m_path);
-    *time = CTime(info.exists && info.modified != 0 ? static_cast<std::int64_t>(info.modified) : currentStamp());
+    *time =
+        CTime(info.exists && info.modified != 0 ? static_cast<std::int64_t>(info.modified) : currentStamp());
     return RES_OK;
 }
 
@@ -966,8 +974,8 @@ std::int64_t GetResFileUsedSize(int number)
 
 std::uint32_t MakeResFileVersion(int major, int minor, int build)
 {
-    return (static_cast<std::uint32_t>(major & 0xFFFF) << 16) | (static_cast<std::uint32_t>(minor & 0xFF) << 8) |
-           static_cast<std::uint32_t>(build & 0xFF);
+    return (static_cast<std::uint32_t>(major & 0xFFFF) << 16) |
+           (static_cast<std::uint32_t>(minor & 0xFF) << 8) | static_cast<std::uint32_t>(build & 0xFF);
 }
 
 void SplitResFileVersion(std::uint32_t version, int* major, int* minor, int* build)

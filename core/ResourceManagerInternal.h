@@ -10,7 +10,8 @@
 #include <cstdint>
 #include <vector>
 
-namespace lumivo::store {
+namespace lumivo::store
+{
 
 // Seconds since 1970 for time stamps, and the millisecond tick for the touch ticks.
 std::uint32_t currentStamp();
@@ -59,4 +60,4 @@ inline bool isListed(const CResEntry* record)
     return (record->GetId() != 0 && record->GetType() != 0) || record->m_storedSize != 0;
 }
 
-}  // namespace lumivo::store
+} // namespace lumivo::store

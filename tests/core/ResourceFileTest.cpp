@@ -7,11 +7,13 @@
 using namespace lumivo::test;
 using lumivo::store::kHeaderSize;
 
-namespace {
+namespace
+{
 
 constexpr std::int32_t kType = 0x67770001;
 
-class ResourceFileTest : public LumivoTest {
+class ResourceFileTest : public LumivoTest
+{
 protected:
     // A saved file with one record of `bytes` named "ab"; returns its path.
     QString savedFileWithOneRecord(const std::string& bytes)
@@ -26,7 +28,8 @@ protected:
     }
 
     // A header for hand-made files: format, map offset and size given, the rest zero.
-    static std::vector<std::uint8_t> header(std::uint32_t format, std::uint32_t mapOffset, std::uint32_t mapSize)
+    static std::vector<std::uint8_t> header(std::uint32_t format, std::uint32_t mapOffset,
+                                            std::uint32_t mapSize)
     {
         std::vector<std::uint8_t> bytes(kHeaderSize, 0);
         putU32(bytes, 4, format);
@@ -53,9 +56,9 @@ TEST_F(ResourceFileTest, NewEmptyFileIsJustAHeaderOfFormat515)
     const auto bytes = fileBytes(path);
     ASSERT_EQ(bytes.size(), kHeaderSize);
     EXPECT_EQ(u32At(bytes, 4), 515u);
-    EXPECT_EQ(u32At(bytes, 8), 0u);   // kind never set
-    EXPECT_EQ(u32At(bytes, 16), 0u);  // no map entries
-    EXPECT_NE(u32At(bytes, 84), 0u);  // time of the last save
+    EXPECT_EQ(u32At(bytes, 8), 0u);  // kind never set
+    EXPECT_EQ(u32At(bytes, 16), 0u); // no map entries
+    EXPECT_NE(u32At(bytes, 84), 0u); // time of the last save
     for (std::size_t at : {20u, 88u, 108u})
         EXPECT_EQ(bytes[at], 0);
 }
@@ -66,8 +69,8 @@ TEST_F(ResourceFileTest, OneRecordGivesBlobThenMapEntryOf24PlusNameBytes)
     const auto bytes = fileBytes(path);
     ASSERT_EQ(bytes.size(), kHeaderSize + 5 + 26);
     EXPECT_EQ(std::string(bytes.begin() + kHeaderSize, bytes.begin() + kHeaderSize + 5), "hello");
-    EXPECT_EQ(u32At(bytes, 12), 5u);   // map right behind the blob, counted from the header's end
-    EXPECT_EQ(u32At(bytes, 16), 26u);  // 24 + two name bytes
+    EXPECT_EQ(u32At(bytes, 12), 5u);  // map right behind the blob, counted from the header's end
+    EXPECT_EQ(u32At(bytes, 16), 26u); // 24 + two name bytes
     const std::size_t entry = kHeaderSize + 5;
     EXPECT_EQ(u32At(bytes, entry), 42u);
     EXPECT_EQ(u32At(bytes, entry + 4), std::uint32_t(kType));
@@ -77,7 +80,7 @@ TEST_F(ResourceFileTest, OneRecordGivesBlobThenMapEntryOf24PlusNameBytes)
     EXPECT_EQ(bytes[entry + 20], 2);
     EXPECT_EQ(bytes[entry + 21], 'a');
     EXPECT_EQ(bytes[entry + 22], 'b');
-    EXPECT_EQ(bytes[entry + 23], 0);  // padding written as zeros
+    EXPECT_EQ(bytes[entry + 23], 0); // padding written as zeros
 }
 
 TEST_F(ResourceFileTest, SecondSaveAppendsAndListsOldBlobAndOldMapAsDeadSpaceFirst)
@@ -125,14 +128,14 @@ TEST_F(ResourceFileTest, MalformedFilesAreRefusedWithAClearCode)
     EXPECT_EQ(openBytes(std::vector<std::uint8_t>(151, 0)), RES_ERR_SHORT_HEADER);
     EXPECT_EQ(openBytes(header(513, 0, 0)), RES_ERR_BAD_FORMAT);
     EXPECT_EQ(openBytes(header(516, 0, 0)), RES_ERR_BAD_FORMAT);
-    EXPECT_EQ(openBytes(header(515, 0, 24)), RES_ERR_BAD_FORMAT);  // map past the end
+    EXPECT_EQ(openBytes(header(515, 0, 24)), RES_ERR_BAD_FORMAT); // map past the end
 
     std::vector<std::uint8_t> entry(24, 0);
     putU32(entry, 0, 1);
     putU32(entry, 4, kType);
     auto overrun = header(515, 0, 24);
     auto named = entry;
-    named[20] = 5;  // the name runs past the map
+    named[20] = 5; // the name runs past the map
     overrun.insert(overrun.end(), named.begin(), named.end());
     EXPECT_EQ(openBytes(overrun), RES_ERR_BAD_FORMAT);
 
@@ -153,11 +156,11 @@ TEST_F(ResourceFileTest, MalformedFilesAreRefusedWithAClearCode)
     auto twice = header(515, 0, 48);
     twice.insert(twice.end(), entry.begin(), entry.end());
     twice.insert(twice.end(), entry.begin(), entry.end());
-    EXPECT_EQ(openBytes(twice), RES_ERR_BAD_FORMAT);  // one (type, id) listed twice
+    EXPECT_EQ(openBytes(twice), RES_ERR_BAD_FORMAT); // one (type, id) listed twice
 
     auto shortTail = header(515, 0, 20);
     shortTail.resize(kHeaderSize + 20, 0);
-    EXPECT_EQ(openBytes(shortTail), RES_ERR_BAD_FORMAT);  // a map too short for one entry
+    EXPECT_EQ(openBytes(shortTail), RES_ERR_BAD_FORMAT); // a map too short for one entry
 
     // Nothing was left behind by the failed opens.
     EXPECT_EQ(FindResFileByPath(tempPath("hand.tvf")), RES_ERR_NO_STREAM);
@@ -204,7 +207,7 @@ TEST_F(ResourceFileTest, NamesRoundTripUpTo127BytesAndLongerOnesAreCut)
     ASSERT_EQ(FindResource(2, kType, file, &record), RES_OK);
     EXPECT_EQ(GetResEntryName(record), longer.left(127));
     ASSERT_EQ(FindResource(3, kType, file, &record), RES_OK);
-    EXPECT_EQ(GetResEntryName(record), QStringLiteral("bl\u00e5 \u20ac"));  // Windows-1252 on disk
+    EXPECT_EQ(GetResEntryName(record), QStringLiteral("bl\u00e5 \u20ac")); // Windows-1252 on disk
 }
 
 TEST_F(ResourceFileTest, HeaderFieldsSurviveSaveAndReopen)
@@ -250,4 +253,4 @@ TEST_F(ResourceFileTest, CopyCarriesHeaderFieldsAndHasNoSaveTime)
     EXPECT_TRUE(std::equal(copy.begin() + kHeaderSize, copy.end(), original.begin() + kHeaderSize));
 }
 
-}  // namespace
+} // namespace

@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-namespace lumivo::test {
+namespace lumivo::test
+{
 
 inline std::vector<std::uint8_t> fileBytes(const QString& path)
 {
@@ -40,7 +41,10 @@ inline void putU32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32
         bytes.at(at + i) = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-inline std::vector<std::uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
+inline std::vector<std::uint8_t> bytesOf(const std::string& text)
+{
+    return {text.begin(), text.end()};
+}
 
 // Puts bytes into a record (id, type) of a file through a byte handle, and commits it.
 inline int putRecord(int file, std::int32_t type, std::int32_t id, const std::string& bytes,
@@ -67,11 +71,13 @@ inline std::string recordBytes(int file, std::int32_t type, std::int32_t id)
         return "<missing>";
     const std::uint8_t* data = handle.GetData();
     const std::int64_t size = handle.GetSize();
-    return data ? std::string(reinterpret_cast<const char*>(data), static_cast<std::size_t>(size)) : std::string();
+    return data ? std::string(reinterpret_cast<const char*>(data), static_cast<std::size_t>(size))
+                : std::string();
 }
 
 // A stored object with two fields, as the data classes are built.
-class TestNote : public CMyRes {
+class TestNote : public CMyRes
+{
 public:
     TestNote() { m_owner = this; }
     std::int32_t GetType() const override { return m_entry ? m_entry->GetType() : RESTYPE_WORD; }
@@ -91,4 +97,4 @@ public:
     QString m_text = QStringLiteral("default");
 };
 
-}  // namespace lumivo::test
+} // namespace lumivo::test

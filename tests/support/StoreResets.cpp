@@ -3,7 +3,8 @@
 #include "core/ResourceManager.h"
 #include "tests/support/LumivoTest.h"
 
-namespace {
+namespace
+{
 
 const bool registered = [] {
     lumivo::test::registerGlobalReset([] {
@@ -13,4 +14,4 @@ const bool registered = [] {
     return true;
 }();
 
-}  // namespace
+} // namespace
