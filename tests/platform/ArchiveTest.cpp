@@ -594,6 +594,9 @@ TEST_F(ArchiveTest, MemoryFileGrowsFillsGapsWithZerosAndHandsItsBytesOver)
     EXPECT_EQ(contents.size(), 5100);
     EXPECT_EQ(file.GetLength(), 0u);
 
+    file.Attach(std::vector<std::uint8_t>{1, 2, 3, 4});
+    file.Attach(file.data() + 1, 3); // its own bytes
+    EXPECT_EQ(file.toByteArray(), QByteArray("\2\3\4", 3));
     file.Attach(std::vector<std::uint8_t>{1, 2, 3});
     EXPECT_EQ(file.GetPosition(), 0u);
     EXPECT_EQ(file.DetachBytes(), (std::vector<std::uint8_t>{1, 2, 3}));
