@@ -479,6 +479,12 @@ TEST_F(ArchiveTest, DamagedReferencesAreReadErrors)
                   c.cause)
             << c.what;
     }
+    // Each record refers to a new one inside it, far deeper than any real stream nests.
+    QByteArray deep = newClass("CArchiveTestRecord", 1) + bytes({0x00});
+    for (int i = 0; i < 100000; ++i)
+        deep += bytes({0x01, 0x80, 0x00});
+    EXPECT_EQ(readFailure(deep, readOneObject), CArchiveException::badIndex);
+
     // A circle where a circle is required, but the stream holds a plain shape.
     EXPECT_EQ(readFailure(shape, [](CArchive& ar) { ar.ReadObject(RUNTIME_CLASS(CArchiveTestCircle)); }),
               CArchiveException::badClass);
