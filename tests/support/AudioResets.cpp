@@ -1,5 +1,6 @@
 // Every test starts with the audio path closed and SDL back on its silent "dummy" driver.
 
+#include "panes/SoundDevice.h"
 #include "platform/audio/Audio.h"
 #include "tests/support/LumivoTest.h"
 
@@ -10,6 +11,7 @@ namespace
 
 const bool registered = [] {
     lumivo::test::registerGlobalReset([] {
+        CSoundDevice::CloseSound();
         lumivo::audio::shutdown();
         ::setenv("SDL_AUDIODRIVER", "dummy", 1);
         ::unsetenv("SDL_DISKAUDIOFILE");
