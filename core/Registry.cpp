@@ -305,6 +305,41 @@ bool CRegistry::ReadQuadOrPair(const QString& path, const QString& name, std::in
     return true;
 }
 
+bool CRegistry::ReadPoint(const QString& path, const QString& name, POINT& point)
+{
+    return ReadPair(path, name, point.x, point.y);
+}
+
+bool CRegistry::ReadSize(const QString& path, const QString& name, SIZE& size)
+{
+    return ReadPair(path, name, size.cx, size.cy);
+}
+
+bool CRegistry::ReadRect(const QString& path, const QString& name, RECT& rect)
+{
+    std::int32_t numbers[4] = {};
+    if (!ReadQuad(path, name, numbers))
+        return false;
+    rect = RECT{numbers[0], numbers[1], numbers[2], numbers[3]};
+    return true;
+}
+
+bool CRegistry::WritePoint(const QString& path, const QString& name, const POINT& point)
+{
+    return WritePair(path, name, point.x, point.y);
+}
+
+bool CRegistry::WriteSize(const QString& path, const QString& name, const SIZE& size)
+{
+    return WritePair(path, name, size.cx, size.cy);
+}
+
+bool CRegistry::WriteRect(const QString& path, const QString& name, const RECT& rect)
+{
+    const std::int32_t numbers[4] = {rect.left, rect.top, rect.right, rect.bottom};
+    return WriteQuad(path, name, numbers);
+}
+
 bool CRegistry::WriteValue(const QString& path, const QString& name, const Value& value)
 {
     RegKey key;

@@ -70,6 +70,17 @@ TEST_F(CRegistryTest, StructuresAndShortBinaryValuesReadAsLittleEndianNumbers)
     int number = -1;
     ASSERT_TRUE(reg.ReadInt(kSettings, "Short", number));
     EXPECT_EQ(number, 0x1234);
+
+    RECT frame;
+    ASSERT_TRUE(reg.ReadRect(kSettings, "Frame", frame));
+    EXPECT_EQ(CRect(frame), CRect(1, -2, 300, 0x7FFFFFFF));
+    ASSERT_TRUE(reg.WritePoint(kSettings, "Corner", CPoint(-5, 6)));
+    POINT corner;
+    ASSERT_TRUE(reg.ReadPoint(kSettings, "Corner", corner));
+    EXPECT_EQ(corner.x, -5);
+    EXPECT_EQ(corner.y, 6);
+    SIZE size;
+    EXPECT_FALSE(reg.ReadSize(kSettings, "Missing", size));
 }
 
 TEST_F(CRegistryTest, ValuesAreCountedEnumeratedCopiedAndDeleted)
