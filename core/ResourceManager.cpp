@@ -687,11 +687,12 @@ int RemoveResEntry(CResEntry* record)
     const int file = record->GetFile();
     markDirty(file);
     if (record->CountHandles() <= 1) {
+        // A handle is not left bound to dead space.
+        if (record->m_firstHandle)
+            DetachResource(record->m_firstHandle);
         if (file == 0 || record->m_storedSize == 0) {
-            if (!record->m_firstHandle) {
-                deleteRecord(record); // nothing of a file to remember
-                return RES_OK;
-            }
+            deleteRecord(record); // nothing of a file to remember
+            return RES_OK;
         }
         freeRecordData(record);
         record->m_flags = 0;
