@@ -105,12 +105,12 @@ QMessageBox::Icon iconOf(unsigned flags)
     }
 }
 
-struct ButtonSpec {
+struct ButtonChoice {
     QMessageBox::StandardButton button;
     int id;
 };
 
-std::vector<ButtonSpec> buttonsOf(unsigned flags)
+std::vector<ButtonChoice> buttonsOf(unsigned flags)
 {
     switch (flags & MB_TYPEMASK) {
     case MB_OKCANCEL:
@@ -131,16 +131,16 @@ std::vector<ButtonSpec> buttonsOf(unsigned flags)
 int showMessageBox(const QString& text, const QString& caption, unsigned flags, QWidget* owner)
 {
     QMessageBox box(iconOf(flags), caption, text, QMessageBox::NoButton, owner);
-    const std::vector<ButtonSpec> buttons = buttonsOf(flags);
-    for (const ButtonSpec& spec : buttons)
-        box.addButton(spec.button);
+    const std::vector<ButtonChoice> buttons = buttonsOf(flags);
+    for (const ButtonChoice& choice : buttons)
+        box.addButton(choice.button);
     const std::size_t defaultIndex = (flags & MB_DEFMASK) >> 8;
     if (defaultIndex < buttons.size())
         box.setDefaultButton(buttons[defaultIndex].button);
     box.exec();
-    for (const ButtonSpec& spec : buttons) {
-        if (box.clickedButton() == box.button(spec.button))
-            return spec.id;
+    for (const ButtonChoice& choice : buttons) {
+        if (box.clickedButton() == box.button(choice.button))
+            return choice.id;
     }
     return cancelAnswer(flags);
 }
