@@ -204,13 +204,23 @@ std::optional<QString> chooseOpenFile(const QString& title, const QString& folde
 }
 
 std::optional<QString> chooseSaveFile(const QString& title, const QString& suggested, const QString& filter,
-                                      QWidget* owner)
+                                      QWidget* owner, const QString& defaultSuffix)
 {
     const Question question{QuestionKind::SaveFile, title, suggested, 0, filter};
     const Routed routed = route(question);
-    if (routed.handled)
-        return replyAs<QString>(routed.reply, question);
-    return nonEmpty(QFileDialog::getSaveFileName(owner, title, suggested, filter));
+    if (routed.handled) {
+        auto path = replyAs<QString>(routed.reply, question);
+        if (path && !defaultSuffix.isEmpty() && !path->section(QLatin1Char('/'), -1).contains(QLatin1Char('.')))
+            *path += QLatin1Char('.') + defaultSuffix;
+        return path;
+    }
+    QFileDialog dialog(owner, title, suggested, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return nonEmpty(dialog.selectedFiles().constFirst());
 }
 
 QString windowsFilterToQt(const QString& filter)
