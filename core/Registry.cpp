@@ -133,8 +133,11 @@ bool CRegistry::OpenKeyPath(const QString& path, RegKey& key, std::uint32_t acce
 
 void CRegistry::CloseKey(const RegKey& key)
 {
+    lumivo::registry::Registry& store = lumivo::registry::registry();
     if (m_flushOption != 0)
-        lumivo::registry::registry().flush(key.root);
+        store.flush(key.root);
+    else if (store.isDirty(key.root))
+        lumivo::registry::flushSoon();
 }
 
 bool CRegistry::KeyExists(const QString& path)

@@ -2,6 +2,8 @@
 #include "core/Registry.h"
 #include "tests/support/LumivoTest.h"
 
+#include <QCoreApplication>
+
 using lumivo::test::LumivoTest;
 
 namespace {
@@ -126,6 +128,12 @@ TEST_F(CRegistryTest, SettingsSurviveTheProgramEnding)
     QString text;
     EXPECT_TRUE(reg.ReadString(kSettings, "Name", text));
     EXPECT_EQ(text, "Kept");
+    // Without the flush option, changes reach the disk once the event loop runs.
+    ASSERT_TRUE(reg.WriteString(kSettings, "Name", "Written soon"));
+    EXPECT_TRUE(lumivo::registry::registry().isDirty(lumivo::registry::Root::CurrentUser));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(lumivo::registry::registry().isDirty(lumivo::registry::Root::CurrentUser));
+
     EXPECT_EQ(reg.SetFlushOption(1), 0u);
     ASSERT_TRUE(reg.WriteString(kSettings, "Name", "Flushed at once"));
     EXPECT_FALSE(lumivo::registry::registry().isDirty(lumivo::registry::Root::CurrentUser));

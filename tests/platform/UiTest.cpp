@@ -60,6 +60,15 @@ TEST_F(UiTest, ChoosersTakeTheirOwnKindOfReplyAndCancelOtherwise)
     EXPECT_FALSE(chooseSaveFile("Save"));
 }
 
+TEST_F(UiTest, ASaveNameWithoutExtensionGetsTheDefaultOne)
+{
+    ScopedAnswerer answerer;
+    answerer.reply("/tmp/pages").reply("/tmp/pages.zip").reply("/tmp/v1.0/pages");
+    EXPECT_EQ(chooseSaveFile("Save", {}, {}, nullptr, "tvf"), QStringLiteral("/tmp/pages.tvf"));
+    EXPECT_EQ(chooseSaveFile("Save", {}, {}, nullptr, "tvf"), QStringLiteral("/tmp/pages.zip"));
+    EXPECT_EQ(chooseSaveFile("Save", {}, {}, nullptr, "tvf"), QStringLiteral("/tmp/v1.0/pages.tvf"));
+}
+
 TEST_F(UiTest, AnswerersNestAndTheOuterOneAnswersAgainAfterwards)
 {
     ScopedAnswerer outer;
