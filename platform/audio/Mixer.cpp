@@ -1,6 +1,8 @@
 #include "platform/audio/Mixer.h"
+#include "platform/audio/Audio.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace lumivo::audio
 {
@@ -15,6 +17,13 @@ void SampleStream::finish()
 {
     std::lock_guard guard(m_lock);
     m_finished = true;
+}
+
+void SampleStream::discard()
+{
+    std::lock_guard guard(m_lock);
+    m_finished = true;
+    m_read = m_samples.size();
 }
 
 bool SampleStream::isFinished() const
@@ -44,6 +53,12 @@ std::size_t SampleStream::appended() const
     return m_samples.size();
 }
 
+void SampleStream::markEnded(std::uint32_t tick)
+{
+    m_endTick.store(tick == 0 ? 1 : tick);
+    m_ended.store(true);
+}
+
 Mixer::Mixer() : m_voices(kChannelCount + 1)
 {
     // The audio thread should not allocate: room for periods far longer than the one asked for.
@@ -55,63 +70,89 @@ int Mixer::claimChannel(int channel) const
 {
     if (channel >= 1 && channel <= kChannelCount)
         return channel;
-    for (int i = 1; i <= kChannelCount; ++i) {
+    for (int i = kChannelCount; i >= 1; --i) {
         if (!m_voices[i].active())
             return i;
     }
     return -1;
 }
 
+void Mixer::release(Voice& voice)
+{
+    if (voice.stream)
+        voice.stream->markEnded(tickCount());
+    voice = Voice{};
+}
+
+int Mixer::start(int channel, Voice voice)
+{
+    std::lock_guard guard(m_lock);
+    const int claimed = claimChannel(channel);
+    if (claimed < 0)
+        return -1;
+    release(m_voices[claimed]);
+    voice.serial = m_nextSerial;
+    m_nextSerial = m_nextSerial >= 0x7FFFF ? 1 : m_nextSerial + 1;
+    m_voices[claimed] = std::move(voice);
+    return m_voices[claimed].serial << 12 | claimed;
+}
+
 int Mixer::play(SharedSamples samples, int channel)
 {
     if (!samples || samples->empty())
         return -1;
-    std::lock_guard guard(m_lock);
-    const int claimed = claimChannel(channel);
-    if (claimed > 0)
-        m_voices[claimed] = Voice{std::move(samples), nullptr, 0};
-    return claimed;
+    return start(channel, Voice{std::move(samples), nullptr, 0, 0});
 }
 
 int Mixer::play(std::shared_ptr<SampleStream> stream, int channel)
 {
     if (!stream)
         return -1;
-    std::lock_guard guard(m_lock);
-    const int claimed = claimChannel(channel);
-    if (claimed > 0)
-        m_voices[claimed] = Voice{nullptr, std::move(stream), 0};
-    return claimed;
+    return start(channel, Voice{nullptr, std::move(stream), 0, 0});
 }
 
-void Mixer::stop(int channel)
+const Mixer::Voice* Mixer::find(int handle) const
 {
-    if (channel < 1 || channel > kChannelCount)
-        return;
+    const int channel = channelOf(handle);
+    if (handle <= 0 || channel < 1 || channel > kChannelCount)
+        return nullptr;
+    const Voice& voice = m_voices[channel];
+    const int serial = handle >> 12;
+    if (!voice.active() || (serial != 0 && serial != voice.serial))
+        return nullptr;
+    return &voice;
+}
+
+Mixer::Voice* Mixer::find(int handle)
+{
+    return const_cast<Voice*>(std::as_const(*this).find(handle));
+}
+
+void Mixer::stop(int handle)
+{
     std::lock_guard guard(m_lock);
-    m_voices[channel] = Voice{};
+    if (Voice* voice = find(handle))
+        release(*voice);
 }
 
 void Mixer::stopAll()
 {
     std::lock_guard guard(m_lock);
-    std::fill(m_voices.begin(), m_voices.end(), Voice{});
+    for (Voice& voice : m_voices)
+        release(voice);
 }
 
-bool Mixer::isPlaying(int channel) const
+bool Mixer::isPlaying(int handle) const
 {
-    if (channel < 1 || channel > kChannelCount)
-        return false;
     std::lock_guard guard(m_lock);
-    return m_voices[channel].active();
+    return find(handle) != nullptr;
 }
 
-std::size_t Mixer::position(int channel) const
+std::size_t Mixer::position(int handle) const
 {
-    if (channel < 1 || channel > kChannelCount)
-        return 0;
     std::lock_guard guard(m_lock);
-    return m_voices[channel].position;
+    const Voice* voice = find(handle);
+    return voice ? voice->position : 0;
 }
 
 void Mixer::setPaused(bool paused)
@@ -158,7 +199,7 @@ void Mixer::mixVoice(Voice& voice, std::int32_t* sum, std::size_t count)
         sum[i] += m_streamBuffer[i];
     voice.position += n;
     if (voice.stream->isDrained())
-        voice = Voice{};
+        release(voice);
 }
 
 void Mixer::mix(std::int16_t* out, std::size_t count)

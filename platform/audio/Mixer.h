@@ -7,6 +7,7 @@
 #include "platform/audio/AudioFormat.h"
 #include "platform/audio/Compressor.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -22,13 +23,21 @@ public:
     void append(const std::int16_t* samples, std::size_t count);
     // No more samples will come: the channel ends when it has played what it holds.
     void finish();
+    // Ends at once: what has not been played is dropped.
+    void discard();
     bool isFinished() const;
     // Takes up to `count` samples; returns how many it took.
     std::size_t take(std::int16_t* out, std::size_t count);
     bool isDrained() const;
     std::size_t appended() const;
+    // The mixer notes when the stream has left its channel: played out, stopped or replaced.
+    void markEnded(std::uint32_t tick);
+    bool hasEnded() const { return m_ended.load(); }
+    std::uint32_t endTick() const { return m_endTick.load(); }
 
 private:
+    std::atomic<bool> m_ended{false};
+    std::atomic<std::uint32_t> m_endTick{0};
     mutable std::mutex m_lock;
     std::vector<std::int16_t> m_samples;
     std::size_t m_read = 0;
@@ -44,15 +53,19 @@ public:
 
     Mixer();
 
-    // Starts a sound. `channel` 1..kChannelCount replaces what plays there; 0 takes a free channel.
-    // Returns the channel, or -1 when none is free or the sound is empty.
+    // Starts a sound. `channel` 1..kChannelCount replaces what plays there; 0 takes a free channel
+    // (searched from the top, so sounds played on a chosen low channel rarely meet them).
+    // Returns a handle: the channel in its low 12 bits and a serial above them, so a handle never
+    // refers to a later sound on the same channel. -1 when no channel is free or the sound is empty.
     int play(SharedSamples samples, int channel = 0);
     int play(std::shared_ptr<SampleStream> stream, int channel = 0);
-    void stop(int channel);
+    // These take a handle from play(), or a bare channel number for whatever plays there.
+    void stop(int handle);
+    bool isPlaying(int handle) const;
+    // Samples of the sound played so far; 0 when it is not playing.
+    std::size_t position(int handle) const;
     void stopAll();
-    bool isPlaying(int channel) const;
-    // Samples of the channel's sound played so far; 0 when the channel is idle.
-    std::size_t position(int channel) const;
+    static int channelOf(int handle) { return handle & 0xFFF; }
     void setPaused(bool paused);
 
     void setCompressorEnabled(bool on);
@@ -67,10 +80,16 @@ private:
         SharedSamples samples;
         std::shared_ptr<SampleStream> stream;
         std::size_t position = 0;
+        int serial = 0;
         bool active() const { return samples || stream; }
     };
 
     int claimChannel(int channel) const;
+    int start(int channel, Voice voice);
+    // The voice a handle refers to, or none.
+    const Voice* find(int handle) const;
+    Voice* find(int handle);
+    void release(Voice& voice);
     void mixVoice(Voice& voice, std::int32_t* sum, std::size_t count);
 
     mutable std::mutex m_lock;
@@ -80,6 +99,7 @@ private:
     Compressor m_compressor;
     bool m_compressorOn = false;
     bool m_paused = false;
+    int m_nextSerial = 1;
     Observer m_observer;
 };
 
