@@ -56,7 +56,10 @@ int CSortedStringArray::FindInsertionPoint(const QString& text, int start) const
     return -1;
 }
 
-int CSortedStringArray::AddItem(const QString& text, void* itemData) { return InsertAt(GetSize(), text, itemData); }
+int CSortedStringArray::AddItem(const QString& text, void* itemData)
+{
+    return InsertAt(GetSize(), text, itemData);
+}
 
 int CSortedStringArray::InsertSorted(const QString& text, void* itemData)
 {
@@ -113,7 +116,10 @@ void CSortedStringArray::RemoveAt(int n)
         m_entries.erase(m_entries.begin() + n);
 }
 
-void CSortedStringArray::RemoveAll() { m_entries.clear(); }
+void CSortedStringArray::RemoveAll()
+{
+    m_entries.clear();
+}
 
 QString CSortedStringArray::GetString(int n) const
 {

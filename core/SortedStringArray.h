@@ -8,7 +8,8 @@
 #include <cstddef>
 #include <vector>
 
-class CSortedStringArray {
+class CSortedStringArray
+{
 public:
     CSortedStringArray() = default;
     virtual ~CSortedStringArray() = default;
@@ -54,7 +55,10 @@ private:
         QString text;
         void* itemData = nullptr;
     };
-    Qt::CaseSensitivity Sensitivity() const { return m_caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive; }
+    Qt::CaseSensitivity Sensitivity() const
+    {
+        return m_caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    }
     bool ValidStart(int start) const { return start >= 0 && start < GetSize(); }
 
     std::vector<Entry> m_entries;

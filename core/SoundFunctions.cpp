@@ -4,6 +4,7 @@
 
 #include "platform/audio/Audio.h"
 #include "platform/registry/Registry.h"
+#include "platform/types/WinTypes.h"
 #include "platform/wave/Mp3.h"
 #include "platform/wave/PcmConverter.h"
 #include "platform/wave/Riff.h"

@@ -7,7 +7,8 @@
 
 using lumivo::test::LumivoTest;
 
-namespace {
+namespace
+{
 
 const QChar sign(0x00A4);
 
@@ -24,9 +25,11 @@ QStringList stringsOf(const CSortedStringArray& array)
     return out;
 }
 
-}  // namespace
+} // namespace
 
-class TaggedTextTest : public LumivoTest {};
+class TaggedTextTest : public LumivoTest
+{
+};
 
 TEST_F(TaggedTextTest, NewEntriesGoFirstAndReplaceTheOldEntryOfTheirKey)
 {
@@ -52,7 +55,7 @@ TEST_F(TaggedTextTest, KeysMatchWithRegardToCaseAndNothingIsFoundWithoutTextOrKe
     CTaggedText tagged;
     QString value;
     EXPECT_FALSE(tagged.GetValue("Key", value));
-    tagged.SetValue("Key", "ignored");  // no text attached: nothing happens
+    tagged.SetValue("Key", "ignored"); // no text attached: nothing happens
     tagged.Attach(&text);
     EXPECT_FALSE(tagged.GetValue("key", value));
     EXPECT_FALSE(tagged.GetValue("", value));
@@ -97,7 +100,9 @@ TEST_F(TaggedTextTest, AnUnclosedEntryRunsToTheEndOfTheText)
     EXPECT_EQ(text, entry("A", "new") + "head ");
 }
 
-class SortedStringArrayTest : public LumivoTest {};
+class SortedStringArrayTest : public LumivoTest
+{
+};
 
 TEST_F(SortedStringArrayTest, SortsByDirectionAndCase)
 {
