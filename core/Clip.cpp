@@ -50,10 +50,10 @@ void CQuibAvi::Exchange(bool store)
 
 bool CQuibAvi::readsParams()
 {
-    std::int64_t stamp = 0;
+    CTime stamp;
     if (GetResourceTime(this, &stamp) != RES_OK)
         return true;
-    return stamp > ParamsSince();
+    return stamp.GetTime() > ParamsSince();
 }
 
 bool CQuibAvi::ReadHeader()
@@ -137,6 +137,9 @@ std::uint32_t CQuibAvi::ImportFile(const QString& path)
         return 0;
     AviData = std::move(bytes);
     DataSize = std::uint32_t(AviData->size());
+    // Written through at once as well, so the clip is kept even when the object is gone by the save.
+    WriteHeader();
+    WriteData();
     Commit();
     return DataSize;
 }

@@ -1,6 +1,7 @@
 #include "core/Picture.h"
 
 #include "core/ResourceTypes.h"
+#include "platform/archive/Archive.h"
 
 #include <cstring>
 

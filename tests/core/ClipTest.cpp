@@ -143,19 +143,22 @@ TEST_F(ClipTest, ImportedClipIsStoredReloadedAndExportedUnchanged)
     // Reloaded and committed without ever being played: the bytes are written back unchanged.
     ASSERT_EQ(OpenResFile(&file, store), RES_OK);
     {
+        // The store asks a committed object for its bytes when it saves, so it lives until then.
         CQuibAvi clip;
-        ASSERT_EQ(clip.LoadFrom(31, file), RES_OK);
+        ASSERT_EQ(AttachResource(&clip, 31, CQuibAvi::MakeType(1, 2), file), RES_OK);
+        ASSERT_EQ(clip.Load(), RES_OK);
         EXPECT_EQ(clip.Name, QStringLiteral("hop"));
         EXPECT_FALSE(clip.AviData);
         clip.Param1 = 9;
         ASSERT_EQ(clip.Commit(), RES_OK);
+        ASSERT_EQ(SaveResFile(file), RES_OK);
+        ASSERT_EQ(CloseResFile(file), RES_OK);
     }
-    ASSERT_EQ(SaveResFile(file), RES_OK);
-    ASSERT_EQ(CloseResFile(file), RES_OK);
 
     ASSERT_EQ(OpenResFile(&file, store), RES_OK);
     CQuibAvi clip;
-    ASSERT_EQ(clip.LoadFrom(31, file), RES_OK);
+    ASSERT_EQ(AttachResource(&clip, 31, CQuibAvi::MakeType(1, 2), file), RES_OK);
+    ASSERT_EQ(clip.Load(), RES_OK);
     EXPECT_EQ(clip.Param1, 9u);
     const QString exported = tempPath(QStringLiteral("exported.avi"));
     ASSERT_EQ(clip.ExportFile(exported), original.size());

@@ -2,6 +2,7 @@
 #include "tests/support/LumivoTest.h"
 
 #include "core/ResourceManager.h"
+#include "core/ResourceTypes.h"
 #include "platform/files/FileSystem.h"
 
 #include <cstring>
@@ -179,7 +180,8 @@ TEST_F(PictureTest, StoredPictureSurvivesSaveAndReopen)
     ASSERT_EQ(CloseResFile(file), RES_OK);
     ASSERT_EQ(OpenResFile(&file, path), RES_OK);
     CQuibPict loaded;
-    ASSERT_EQ(loaded.LoadFrom(77, file), RES_OK);
+    ASSERT_EQ(AttachResource(&loaded, 77, MakePictType(2, 1), file), RES_OK);
+    ASSERT_EQ(loaded.Load(), RES_OK);
     EXPECT_EQ(loaded.GetType(), MakePictType(2, 1));
     ASSERT_TRUE(loaded.Decode());
     EXPECT_EQ(loaded.GetImage()->pixels, image.pixels);

@@ -147,7 +147,8 @@ TEST_F(SoundTest, StoredSoundSurvivesSaveAndReopen)
     ASSERT_EQ(CloseResFile(file), RES_OK);
     ASSERT_EQ(OpenResFile(&file, path), RES_OK);
     CQuibSound loaded;
-    ASSERT_EQ(loaded.LoadFrom(12, file), RES_OK);
+    ASSERT_EQ(AttachResource(&loaded, 12, MakeSoundType(5, 1), file), RES_OK);
+    ASSERT_EQ(loaded.Load(), RES_OK);
     loaded.LoadData();
     ASSERT_TRUE(loaded.Data);
     EXPECT_EQ(*loaded.Data, block.bytes());
