@@ -56,10 +56,7 @@ int CSortedStringArray::FindInsertionPoint(const QString& text, int start) const
     return -1;
 }
 
-int CSortedStringArray::AddItem(const QString& text, void* itemData)
-{
-    return InsertAt(GetSize(), text, itemData);
-}
+int CSortedStringArray::AddItem(const QString& text, void* itemData) { return InsertAt(GetSize(), text, itemData); }
 
 int CSortedStringArray::InsertSorted(const QString& text, void* itemData)
 {
@@ -116,14 +113,27 @@ void CSortedStringArray::RemoveAt(int n)
         m_entries.erase(m_entries.begin() + n);
 }
 
-void CSortedStringArray::RemoveAll()
-{
-    m_entries.clear();
-}
+void CSortedStringArray::RemoveAll() { m_entries.clear(); }
 
 QString CSortedStringArray::GetString(int n) const
 {
     if (n < 0 || n >= GetSize())
         return {};
     return GetAt(n);
+}
+
+void CSortedStringArray::Serialize(CArchive& ar)
+{
+    if (ar.IsStoring()) {
+        ar.WriteCount(m_entries.size());
+        for (const Entry& entry : m_entries)
+            ar << entry.text;
+        return;
+    }
+    RemoveAll();
+    for (std::size_t remaining = ar.ReadCount(); remaining > 0; --remaining) {
+        Entry entry;
+        ar >> entry.text;
+        m_entries.push_back(std::move(entry));
+    }
 }
