@@ -144,8 +144,9 @@ TEST_F(ZipDamagedInputTest, EveryFlippedByteGivesACleanErrorOrTheRightData)
             damaged[at] = static_cast<char>(damaged[at] ^ 0x5A);
             writeFile(tempPath("flip.zip"), damaged);
             QList<QByteArray> contents;
-            if (readAll(tempPath("flip.zip"), password, &contents) == 0)
+            if (readAll(tempPath("flip.zip"), password, &contents) == 0) {
                 EXPECT_EQ(contents, expected) << "byte " << at << " changed, data returned as good";
+            }
         }
     }
 }
