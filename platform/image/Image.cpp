@@ -25,6 +25,8 @@ void initialiseLibrary()
         Magick::InitializeMagick(nullptr);
         Magick::ResourceLimits::width(maxSide);
         Magick::ResourceLimits::height(maxSide);
+        // A picture too large for memory fails at once instead of paging through a cache on disk.
+        Magick::ResourceLimits::disk(0);
     });
 }
 
