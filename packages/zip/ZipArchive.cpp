@@ -40,6 +40,9 @@ void CZipArchive::Open(const QString& path, int mode, std::uint64_t volumeSize)
 {
     if (!IsClosed())
         return;
+    // Split archives are read, never created: there are no removable disks to span here.
+    if (mode == zipCreateSpan)
+        ThrowZipException(CZipException::nonRemovable, path);
     m_storage.Open(path,
                    mode == zipOpenReadOnly ? CZipVolumeStore::openReadOnly
                    : mode == zipOpen       ? CZipVolumeStore::openExisting

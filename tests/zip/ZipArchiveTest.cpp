@@ -4,6 +4,7 @@
 #include "packages/zip/ZipPlatformOps.h"
 #include "tests/zip/ZipTestSupport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 
@@ -171,6 +172,45 @@ TEST_F(ZipArchiveTest, ExtractsToDiskButNeverOutsideTheTargetFolder)
     CZipEntryHeader header;
     archive.GetEntryInfo(header, 0);
     EXPECT_EQ(QFileInfo(tempPath("out/sub/good.txt")).lastModified().toSecsSinceEpoch(), header.GetTime());
+}
+
+TEST_F(ZipArchiveTest, AFailedExtractionLeavesTheTargetAsItWas)
+{
+    CZipArchive archive;
+    archive.Open(tempPath("bad.zip"), CZipArchive::zipCreate);
+    addBytes(archive, QStringLiteral("stored.bin"), randomBytes(5000, 1), 0);
+    archive.Close();
+    QByteArray bytes = readFile(tempPath("bad.zip"));
+    bytes[100] = static_cast<char>(bytes[100] ^ 1); // inside the stored data: the CRC no longer matches
+    writeFile(tempPath("bad.zip"), bytes);
+
+    QDir().mkpath(tempPath("out"));
+    writeFile(tempPath("out/stored.bin"), "the older file");
+    archive.Open(tempPath("bad.zip"), CZipArchive::zipOpenReadOnly);
+    EXPECT_EQ(causeOf([&] { archive.ExtractToFile(0, tempPath("out")); }), CZipException::badCrc);
+    EXPECT_EQ(readFile(tempPath("out/stored.bin")), "the older file");
+    EXPECT_EQ(QDir(tempPath("out")).entryList(QDir::Files), QStringList{"stored.bin"})
+        << "no partial file left";
+    EXPECT_FALSE(archive.OpenEntry(5));
+    EXPECT_TRUE(archive.OpenEntry(0)) << "the failed entry was closed";
+    archive.CloseEntry(nullptr, true);
+}
+
+TEST_F(ZipArchiveTest, ClosingCanDateTheFileAfterItsNewestEntry)
+{
+    QDir().mkpath(tempPath("src"));
+    writeFile(tempPath("src/old.txt"), "old");
+    const QDateTime when(QDate(2020, 5, 17), QTime(10, 30, 0));
+    ASSERT_TRUE(ZipPlatformOps::WriteModTime(tempPath("src/old.txt"), when.toSecsSinceEpoch()));
+    CZipArchive archive;
+    archive.Open(tempPath("t.zip"), CZipArchive::zipCreate);
+    archive.AddEntryFromPath(tempPath("src/old.txt"), -1, false);
+    archive.Close(CZipArchive::closeNormal, true);
+    EXPECT_EQ(QFileInfo(tempPath("t.zip")).lastModified(), when);
+
+    EXPECT_EQ(causeOf([&] { archive.Open(tempPath("span.zip"), CZipArchive::zipCreateSpan); }),
+              CZipException::nonRemovable);
+    EXPECT_TRUE(archive.IsClosed());
 }
 
 TEST_F(ZipArchiveTest, AddsFilesAndFoldersFromDisk)
