@@ -2,6 +2,7 @@
 // memory and onto the disk, the close modes and the format's limits.
 
 #include "packages/zip/ZipPlatformOps.h"
+#include "platform/files/FaultyFileSystem.h"
 #include "tests/zip/ZipTestSupport.h"
 
 #include <QDateTime>
@@ -273,6 +274,36 @@ TEST_F(ZipArchiveTest, CloseModesDecideWhetherTheDirectoryIsWritten)
                 EXPECT_LT(QFileInfo(path).size(), 10000) << "the unfinished entry's bytes are cut off";
             }
         }
+    }
+}
+
+TEST_F(ZipArchiveTest, ADiskThatFailsMidWayGivesAClearErrorAndNoFalseArchive)
+{
+    for (int failing = 1; failing <= 4; ++failing) {
+        const QString path = tempPath(QStringLiteral("fail%1.zip").arg(failing));
+        {
+            lumivo::files::FaultyFileSystem faulty(lumivo::files::fileSystem());
+            lumivo::files::ScopedFileSystem scope(faulty);
+            faulty.failAt(lumivo::files::FaultyFileSystem::Operation::Write, failing, false);
+            CZipArchive archive;
+            archive.Open(path, CZipArchive::zipCreate);
+            archive.SetPassword(QStringLiteral("pw"));
+            int cause = 0;
+            for (int i = 0; i < 6 && cause == 0; ++i)
+                cause = causeOf([&] { addBytes(archive, QString::number(i), randomBytes(40000, i)); });
+            EXPECT_EQ(cause, 5) << "an I/O error, write " << failing;
+            archive.Close(CZipArchive::closeAfterExceptionWrite);
+            EXPECT_TRUE(archive.IsClosed());
+        }
+        // Whatever is left is refused or reads right; it never passes wrong data off as good.
+        CZipArchive reread;
+        const int cause = causeOf([&] {
+            reread.Open(path, CZipArchive::zipOpenReadOnly);
+            reread.SetPassword(QStringLiteral("pw"));
+            for (int i = 0; i < reread.GetCount(); ++i)
+                EXPECT_EQ(extractBytes(reread, i), randomBytes(40000, i));
+        });
+        EXPECT_TRUE(cause == 0 || cause == 116 || cause == 101) << cause;
     }
 }
 
