@@ -1,6 +1,7 @@
 #include "panes/SpeechEngine.h"
 
 #include "core/Registry.h"
+#include "core/Utility.h"
 #include "platform/speech/ReaderProgram.h"
 
 #include <QFileInfo>
@@ -27,14 +28,45 @@ CSpeechEngine::~CSpeechEngine()
     m_ready.store(false, std::memory_order_release);
 }
 
+// Stopwatch 5 times the start of speech and 6 runs on from it. The stopwatches belong to the
+// user-interface thread, so the worker never touches them: the start is timed here and the end
+// noted the first time this thread finds the engine ready.
+void CSpeechEngine::StartTiming()
+{
+    ResetStopwatch(5);
+    ResetStopwatch(6);
+    StartStopwatch(5);
+    StartStopwatch(6);
+    m_timing = true;
+}
+
+bool CSpeechEngine::CheckReady()
+{
+    const bool ready = IsReady();
+    if (ready && m_timing) {
+        StopStopwatch(5);
+        m_timing = false;
+    }
+    return ready;
+}
+
 void CSpeechEngine::StartInit()
 {
     if (m_initThread.joinable())
         return;
-    m_initThread = std::thread([this] { Init(); });
+    StartTiming();
+    m_initThread = std::thread([this] { InitSynthesiser(); });
 }
 
 int CSpeechEngine::Init()
+{
+    StartTiming();
+    const int result = InitSynthesiser();
+    CheckReady();
+    return result;
+}
+
+int CSpeechEngine::InitSynthesiser()
 {
     if (!speech::initialise())
         return -1;
@@ -60,7 +92,7 @@ bool CSpeechEngine::SelectDefaultVoice()
 
 int CSpeechEngine::SelectVoice(const QString& name)
 {
-    if (!IsReady())
+    if (!CheckReady())
         return 0;
     if (name.isEmpty())
         return SelectDefaultVoice() ? 0 : -1;
@@ -88,7 +120,7 @@ int CSpeechEngine::SelectVoice(const QString& name)
 
 int CSpeechEngine::Speak(const QString& text)
 {
-    if (!IsReady())
+    if (!CheckReady())
         return speakNotReady;
     if (m_kind == speechKindNone)
         return speakNoVoice;
