@@ -1,5 +1,5 @@
-#include "platform/ui/TreeItem.h"
 #include "platform/ui/Ui.h"
+#include "platform/ui/TreeItem.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QDialog>
@@ -11,7 +11,9 @@
 using namespace lumivo::ui;
 using lumivo::test::LumivoTest;
 
-class UiTest : public LumivoTest {};
+class UiTest : public LumivoTest
+{
+};
 
 TEST_F(UiTest, AnswererRecordsEachQuestionAndRepliesInOrder)
 {
@@ -58,6 +60,15 @@ TEST_F(UiTest, ChoosersTakeTheirOwnKindOfReplyAndCancelOtherwise)
     EXPECT_FALSE(chooseFolder("Folder"));
     // A reply of the wrong kind is a cancel, never a crash.
     EXPECT_FALSE(chooseSaveFile("Save"));
+}
+
+TEST_F(UiTest, ASaveNameWithoutExtensionGetsTheDefaultOne)
+{
+    ScopedAnswerer answerer;
+    answerer.reply("/tmp/pages").reply("/tmp/pages.zip").reply("/tmp/v1.0/pages");
+    EXPECT_EQ(chooseSaveFile("Save", {}, {}, nullptr, "tvf"), QStringLiteral("/tmp/pages.tvf"));
+    EXPECT_EQ(chooseSaveFile("Save", {}, {}, nullptr, "tvf"), QStringLiteral("/tmp/pages.zip"));
+    EXPECT_EQ(chooseSaveFile("Save", {}, {}, nullptr, "tvf"), QStringLiteral("/tmp/v1.0/pages.tvf"));
 }
 
 TEST_F(UiTest, AnswerersNestAndTheOuterOneAnswersAgainAfterwards)
