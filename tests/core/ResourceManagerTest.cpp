@@ -669,4 +669,24 @@ TEST_F(ResourceCrashTest, FailedFirstSaveReportsCreateFailure)
     EXPECT_EQ(contentOf(memory, "/m/new.tvf"), "one|<missing>|<missing>|");
 }
 
+TEST_F(ResourceCrashTest, FailedCopyLeavesTheFileItWouldReplace)
+{
+    MemoryFileSystem memory;
+    memory.makeDirectories("/m");
+    memory.setContents("/m/target.tvf", {1, 2, 3});
+    FaultyFileSystem faulty(memory);
+    ScopedFileSystem scope(faulty);
+    int file = 0;
+    ASSERT_EQ(FindOrAddResFile(&file, "/m/source.tvf"), 0);
+    ASSERT_EQ(putRecord(file, kWord, 1, "one"), RES_OK);
+    ASSERT_EQ(SaveResFile(file), RES_OK);
+    faulty.failAt(FaultyFileSystem::Operation::Write, 1);
+    EXPECT_EQ(CopyResFile(file, "/m/target.tvf"), RES_ERR_CREATE_FAILED);
+    EXPECT_EQ(*memory.contents("/m/target.tvf"), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(FindResFileByPath("/m/target.tvf"), 0);
+    faulty.failAt(FaultyFileSystem::Operation::Write, 0);
+    ASSERT_EQ(CopyResFile(file, "/m/target.tvf"), RES_OK);
+    EXPECT_EQ(contentOf(memory, "/m/target.tvf"), "one|<missing>|<missing>|");
+}
+
 } // namespace
