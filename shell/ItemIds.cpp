@@ -1,0 +1,26 @@
+#include "shell/ItemIds.h"
+
+#include "core/ResourceManager.h"
+#include "core/Utility.h"
+
+namespace {
+
+// Draws a start in [first, last), moves it to the first id unused in every open file and accepts it
+// only inside [first, last].
+std::int32_t newIdInRange(std::int32_t first, std::int32_t last)
+{
+    std::int32_t id = GetRandomInRange(first, last);
+    if (FindUnusedId(&id) != 0)
+        return kNoItemId;
+    if (id < first || id > last)
+        return kNoItemId;
+    return id;
+}
+
+}  // namespace
+
+std::int32_t NewItemId() { return newIdInRange(kFirstUserItemId, kLastUserItemId); }
+
+std::int32_t NewSystemItemId() { return newIdInRange(kFirstSystemItemId, kLastSystemItemId); }
+
+bool IsSystemItem(std::int64_t id) { return id >= kFirstSystemId && id <= kLastSystemItemId; }

@@ -1,0 +1,22 @@
+// Clears the globals of users, palettes and the word editor seams between tests.
+
+#include "authoring/WordEditorSeams.h"
+#include "core/User.h"
+#include "shell/ColorPalette.h"
+#include "tests/support/LumivoTest.h"
+
+namespace {
+
+const bool registered = [] {
+    lumivo::test::registerGlobalReset([] {
+        theCurrentUser = nullptr;  // tests own the users they make current
+        theSystemColorTable.clear();
+        theWordEditorFrame = nullptr;
+        InstallWordEditorHooks({});
+        SetMainWindowStateProvider({});
+        SetDefaultWindowRectProvider({});
+    });
+    return true;
+}();
+
+}  // namespace
