@@ -347,7 +347,7 @@ void CQuibUser::store(CArchive& ar)
 
 void CQuibUser::loadNewest(CArchive& ar, const CTime& stamp)
 {
-    using namespace UserStreamGates;
+    namespace gate = UserStreamGates;
     ar >> Name >> PrimaryLanguage >> SecondLanguage >> FirstOutput >> SecondOutput >> Text1 >> Text2 >> Flags
         >> ScreenFlags >> UserLevel;
     ar >> ProfileName >> ProfileNumber;
@@ -356,15 +356,15 @@ void CQuibUser::loadNewest(CArchive& ar, const CTime& stamp)
     for (CQuibPaneSettings* pane : {&MainPane, &NavigatorPane, &WordPane, &WriterPane, &InfoPane})
         serialize(ar, *pane, true);
     ar >> BrowseFlags >> BrowseColor >> BrowseFont;
-    if (laterThan(stamp, Sentences())) {
+    if (laterThan(stamp, gate::Sentences())) {
         serializeIdList(ar, Sentences);
         ar >> CurrentSentence;
     }
-    if (laterThan(stamp, ColorTable()))
+    if (laterThan(stamp, gate::ColorTable()))
         serializeColorTable(ar, ColorTable);
-    if (laterThan(stamp, Voices()))
+    if (laterThan(stamp, gate::Voices()))
         ar >> Voice1 >> Voice2;
-    if (laterThan(stamp, MaxSentences()))
+    if (laterThan(stamp, gate::MaxSentences()))
         ar >> MaxSentences;
     if (!(Flags & kFlagVersioned))
         return;
@@ -404,7 +404,7 @@ void CQuibUser::serializeVersionedTail(CArchive& ar, std::int32_t version)
 
 void CQuibUser::loadMiddle(CArchive& ar, const CTime& stamp)
 {
-    using namespace UserStreamGates;
+    namespace gate = UserStreamGates;
     ar >> Name >> PrimaryLanguage >> SecondLanguage >> FirstOutput >> SecondOutput >> Text1 >> Text2 >> Flags
         >> ScreenFlags >> UserLevel;
     ar >> ProfileName >> ProfileNumber;
@@ -412,9 +412,9 @@ void CQuibUser::loadMiddle(CArchive& ar, const CTime& stamp)
     ar >> HighlightColor1 >> HighlightColor2;
     for (CQuibPaneSettings* pane : {&MainPane, &NavigatorPane, &WordPane, &WriterPane, &InfoPane})
         serialize(ar, *pane, true);
-    if (laterThan(stamp, MiddleBrowseValues()))
+    if (laterThan(stamp, gate::MiddleBrowseValues()))
         ar >> LegacyBrowseColor >> LegacyBrowseValue1 >> LegacyBrowseValue2;
-    if (laterThan(stamp, MiddleBrowseText()))
+    if (laterThan(stamp, gate::MiddleBrowseText()))
         ar >> LegacyBrowseText;
 }
 

@@ -8,6 +8,7 @@
 
 #include "core/ResourceHandle.h"
 #include "core/ResourceManager.h"
+#include "core/ResourceTypes.h"
 
 #include <cstdint>
 #include <functional>
@@ -18,6 +19,7 @@ class CQuibWord;
 class CQuibPict;
 class CQuibAvi;
 class CQuibSound;
+class CQuibBg;
 class CQuibUserLevel;
 
 // The active files in the order a finder walks them: from the given object's file (or the last file)
@@ -56,3 +58,56 @@ std::unique_ptr<T> FindAttachedById(std::int32_t id, const std::vector<std::uint
 
 std::unique_ptr<CQuibWord> FindWordById(std::int32_t id, const CMyRes* startObject = nullptr);
 std::unique_ptr<CQuibUserLevel> FindUserLevelById(std::int32_t id, const CMyRes* startObject = nullptr);
+
+// The finders of media and pages are templates over their class, so that this header needs only the
+// classes' names; a call instantiates them where the class is known. Each returns the new attached
+// object of the first record found, or null.
+
+template <class Picture = CQuibPict>
+std::unique_ptr<Picture> FindPictureById(std::int32_t id, int kind, const CMyRes* startObject = nullptr)
+{
+    return FindAttachedById<Picture>(
+        id, SearchLanguageList(),
+        [kind](std::uint16_t language) { return MakePictType(std::int16_t(kind), std::int16_t(language)); },
+        startObject);
+}
+
+template <class Clip = CQuibAvi>
+std::unique_ptr<Clip> FindAviById(std::int32_t id, int kind, const CMyRes* startObject = nullptr)
+{
+    return FindAttachedById<Clip>(
+        id, SearchLanguageList(),
+        [kind](std::uint16_t language) { return MakeAviType(std::int16_t(kind), std::int16_t(language)); },
+        startObject);
+}
+
+// Sounds are looked for in the current, the second and the system language only.
+template <class Sound = CQuibSound>
+std::unique_ptr<Sound> FindSoundById(std::int32_t id, int kind, const CMyRes* startObject = nullptr)
+{
+    return FindAttachedById<Sound>(
+        id, SoundLanguageList(),
+        [kind](std::uint16_t language) { return MakeSoundType(std::int16_t(kind), std::int16_t(language)); },
+        startObject);
+}
+
+// `skipFile` is left out of the walk (the file a page is being copied from, say).
+template <class Page = CQuibBg>
+std::unique_ptr<Page> FindBackgroundById(std::int32_t id, int kind, const CMyRes* startObject = nullptr,
+                                         int skipFile = 0)
+{
+    return FindAttachedById<Page>(
+        id, SearchLanguageList(),
+        [kind](std::uint16_t language) { return MakeBgType(std::int16_t(kind), std::int16_t(language)); },
+        startObject, skipFile);
+}
+
+// The page object the page index already holds for the id, searched in the same order as the finders;
+// null when none. The index keeps it: the caller must not delete it.
+CMyRes* FindLoadedBackgroundObject(std::int32_t id, int skipFile = 0);
+
+template <class Page = CQuibBg>
+Page* FindLoadedBackground(std::int32_t id, int /*unused*/ = 0, int skipFile = 0)
+{
+    return static_cast<Page*>(FindLoadedBackgroundObject(id, skipFile));
+}

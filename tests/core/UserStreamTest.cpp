@@ -258,8 +258,7 @@ TEST_F(UserStreamTest, MiddleLayoutBrowseValuesFollowTheirGates)
 
 TEST_F(UserStreamTest, OldestLayoutCarriesThePasswordFlagAndAGatedWindowRectangle)
 {
-    const auto oldest = [](bool withRect) {
-        RecordBytes bytes;
+    const auto oldest = [](RecordBytes& bytes, bool withRect) -> RecordBytes& {
         bytes.str("Old") << std::int16_t(10000) << std::int16_t(10000) << std::int16_t(0) << std::int16_t(1);
         bytes.str("pw") << std::int32_t(0x0101) << QString("hint");
         bytes << std::int16_t(0x07) << std::int16_t(1002);
@@ -271,7 +270,8 @@ TEST_F(UserStreamTest, OldestLayoutCarriesThePasswordFlagAndAGatedWindowRectangl
             bytes.rect(5, 6, 7, 8);
         return bytes;
     };
-    auto atGate = oldest(false).load(UserStreamGates::OldestWindowRect());
+    RecordBytes first;
+    auto atGate = oldest(first, false).load(UserStreamGates::OldestWindowRect());
     EXPECT_EQ(atGate->Name, "Old");
     EXPECT_EQ(atGate->Text1, "pw");
     EXPECT_EQ(atGate->UsePassword, 1);  // the low byte of the flag word
@@ -283,11 +283,13 @@ TEST_F(UserStreamTest, OldestLayoutCarriesThePasswordFlagAndAGatedWindowRectangl
     EXPECT_EQ(atGate->ProfileNumber, 9);
     EXPECT_TRUE(atGate->WindowRect.IsRectNull());
 
-    auto later = oldest(true).load(UserStreamGates::OldestWindowRect() + CTimeSpan(1));
+    RecordBytes second;
+    auto later = oldest(second, true).load(UserStreamGates::OldestWindowRect() + CTimeSpan(1));
     EXPECT_EQ(later->WindowRect, CRect(5, 6, 7, 8));
 
     // The last second before the middle layout still reads the oldest one.
-    auto lastOldest = oldest(true).load(UserStreamGates::Middle() - CTimeSpan(1));
+    RecordBytes third;
+    auto lastOldest = oldest(third, true).load(UserStreamGates::Middle() - CTimeSpan(1));
     EXPECT_EQ(lastOldest->ProfileName, "Prof");
 }
 

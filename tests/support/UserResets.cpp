@@ -3,6 +3,7 @@
 #include "authoring/WordEditorSeams.h"
 #include "core/User.h"
 #include "shell/ColorPalette.h"
+#include "shell/ItemIds.h"
 #include "tests/support/LumivoTest.h"
 
 namespace {
@@ -15,6 +16,7 @@ const bool registered = [] {
         InstallWordEditorHooks({});
         SetMainWindowStateProvider({});
         SetDefaultWindowRectProvider({});
+        SetItemIdRandomSource({});
     });
     return true;
 }();
