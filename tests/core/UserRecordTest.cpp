@@ -64,7 +64,6 @@ TEST_F(UserRecordTest, UnreadableRecordLeavesTheDefaults)
     raw.SetByte('B', 1);
     raw.SetByte('r', 2);
     storeInFile(raw, 8, file, CQuibUser::kType);
-    raw.Detach();
     file = saveAndReopen(file);
 
     CQuibUser loaded;
