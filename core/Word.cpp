@@ -51,13 +51,13 @@ SaveTarget saveTarget()
     return {};
 }
 
-// Takes the word the index holds under these keys out of the index and deletes it.
-void dropIndexedWord(int file, std::uint8_t language, std::int32_t id)
+// Takes the word the index holds under these keys out of the index and deletes it, unless it is
+// `keep` (a word saved again under its own keys).
+void dropIndexedWord(int file, std::uint8_t language, std::int32_t id, const CMyRes* keep = nullptr)
 {
-    if (CMyRes* held = theWordIndex.Find(file, language, id)) {
-        theWordIndex.Remove(held);
-        delete held;
-    }
+    CMyRes* held = theWordIndex.Find(file, language, id);
+    if (held && held != keep)
+        delete theWordIndex.Remove(held);
 }
 
 }  // namespace
@@ -146,7 +146,7 @@ void SaveWord(CQuibWord* word)
 {
     word->Commit();
     word->Write();
-    dropIndexedWord(word->GetFile(), GetWordTypeLanguage(word->GetType()), word->GetID());
+    dropIndexedWord(word->GetFile(), GetWordTypeLanguage(word->GetType()), word->GetID(), word);
     theWordIndex.Add(word);
     theWordIndex.Names().InsertSorted(word->WordName, word);
 }

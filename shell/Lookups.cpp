@@ -1,5 +1,6 @@
 #include "shell/Lookups.h"
 
+#include "core/ObjectIndex.h"
 #include "core/ResourceTypes.h"
 #include "core/UserLevel.h"
 #include "core/Word.h"
@@ -59,4 +60,16 @@ std::unique_ptr<CQuibUserLevel> FindUserLevelById(std::int32_t id, const CMyRes*
     return FindAttachedById<CQuibUserLevel>(
         id, SearchLanguageList(), [](std::uint16_t language) { return MakeUserLevelType(0, language); },
         startObject);
+}
+
+CMyRes* FindLoadedBackgroundObject(std::int32_t id, int skipFile)
+{
+    const std::vector<int> files = FilesToSearch(nullptr, skipFile);
+    for (std::uint16_t language : SearchLanguageList()) {
+        for (int file : files) {
+            if (CMyRes* page = theBgIndex.Find(file, language & 0xFF, id))
+                return page;
+        }
+    }
+    return nullptr;
 }
