@@ -1,0 +1,184 @@
+#include "platform/audio/Audio.h"
+#include "platform/audio/AudioSubsystem.h"
+#include "platform/audio/Capture.h"
+#include "platform/audio/Decode.h"
+
+#include <SDL.h>
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+namespace lumivo::audio
+{
+
+namespace
+{
+
+struct OutputState {
+    std::mutex lock;
+    bool subsystemUp = false;
+    SDL_AudioDeviceID device = 0;
+    int periodFrames = 0;
+    QString error;
+};
+
+OutputState& state()
+{
+    static OutputState s;
+    return s;
+}
+
+void audioCallback(void*, Uint8* stream, int length)
+{
+    mixer().mix(reinterpret_cast<std::int16_t*>(stream), static_cast<std::size_t>(length) / kBytesPerSample);
+}
+
+QString sdlError(const char* what)
+{
+    return QStringLiteral("%1: %2").arg(QLatin1String(what), SDL_GetError());
+}
+
+} // namespace
+
+bool ensureAudioSubsystem()
+{
+    OutputState& s = state();
+    std::lock_guard guard(s.lock);
+    if (s.subsystemUp)
+        return true;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        s.error = sdlError("SDL audio");
+        return false;
+    }
+    s.subsystemUp = true;
+    return true;
+}
+
+void setLastError(const QString& error)
+{
+    OutputState& s = state();
+    std::lock_guard guard(s.lock);
+    s.error = error;
+}
+
+Mixer& mixer()
+{
+    static Mixer theMixer;
+    return theMixer;
+}
+
+bool openOutput()
+{
+    if (!ensureAudioSubsystem())
+        return false;
+    OutputState& s = state();
+    std::lock_guard guard(s.lock);
+    if (s.device != 0)
+        return true;
+    SDL_AudioSpec wanted{};
+    wanted.freq = kSampleRate;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = 1;
+    wanted.samples = kPeriodFrames;
+    wanted.callback = audioCallback;
+    SDL_AudioSpec obtained{};
+    // Only the period may differ: SDL converts rate, format and channels for the device.
+    s.device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, SDL_AUDIO_ALLOW_SAMPLES_CHANGE);
+    if (s.device == 0) {
+        s.error = sdlError("audio output");
+        return false;
+    }
+    s.periodFrames = obtained.samples;
+    SDL_PauseAudioDevice(s.device, 0);
+    return true;
+}
+
+bool isOutputOpen()
+{
+    OutputState& s = state();
+    std::lock_guard guard(s.lock);
+    return s.device != 0;
+}
+
+int outputPeriodFrames()
+{
+    OutputState& s = state();
+    std::lock_guard guard(s.lock);
+    return s.periodFrames;
+}
+
+QString lastError()
+{
+    OutputState& s = state();
+    std::lock_guard guard(s.lock);
+    return s.error;
+}
+
+void shutdown()
+{
+    closeAllCaptures();
+    OutputState& s = state();
+    std::lock_guard guard(s.lock);
+    if (s.device != 0)
+        SDL_CloseAudioDevice(s.device);
+    s.device = 0;
+    s.periodFrames = 0;
+    if (s.subsystemUp)
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    s.subsystemUp = false;
+    s.error.clear();
+    mixer().stopAll();
+    mixer().setCompressorEnabled(false);
+    mixer().setPaused(false);
+    mixer().setObserver({});
+}
+
+std::uint32_t tickCount()
+{
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+int playSamples(SharedSamples samples)
+{
+    if (!openOutput())
+        return -1;
+    return mixer().play(std::move(samples));
+}
+
+int playWave(const QByteArray& fileBytes)
+{
+    QString error;
+    auto samples = decodeSound(reinterpret_cast<const std::uint8_t*>(fileBytes.constData()),
+                               static_cast<std::size_t>(fileBytes.size()), &error);
+    if (!samples) {
+        setLastError(error);
+        return -1;
+    }
+    return playSamples(std::make_shared<const Samples>(std::move(*samples)));
+}
+
+int playWaveFile(const QString& path)
+{
+    QString error;
+    auto samples = decodeSoundFile(path, &error);
+    if (!samples) {
+        setLastError(error);
+        return -1;
+    }
+    return playSamples(std::make_shared<const Samples>(std::move(*samples)));
+}
+
+bool waitUntilDone(int channel, int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (mixer().isPlaying(channel)) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+} // namespace lumivo::audio

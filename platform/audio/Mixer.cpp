@@ -1,0 +1,225 @@
+#include "platform/audio/Mixer.h"
+#include "platform/audio/Audio.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace lumivo::audio
+{
+
+void SampleStream::append(const std::int16_t* samples, std::size_t count)
+{
+    std::lock_guard guard(m_lock);
+    m_samples.insert(m_samples.end(), samples, samples + count);
+}
+
+void SampleStream::finish()
+{
+    std::lock_guard guard(m_lock);
+    m_finished = true;
+}
+
+void SampleStream::discard()
+{
+    std::lock_guard guard(m_lock);
+    m_finished = true;
+    m_read = m_samples.size();
+}
+
+bool SampleStream::isFinished() const
+{
+    std::lock_guard guard(m_lock);
+    return m_finished;
+}
+
+std::size_t SampleStream::take(std::int16_t* out, std::size_t count)
+{
+    std::lock_guard guard(m_lock);
+    const std::size_t n = std::min(count, m_samples.size() - m_read);
+    std::copy_n(m_samples.begin() + static_cast<std::ptrdiff_t>(m_read), n, out);
+    m_read += n;
+    return n;
+}
+
+bool SampleStream::isDrained() const
+{
+    std::lock_guard guard(m_lock);
+    return m_finished && m_read == m_samples.size();
+}
+
+std::size_t SampleStream::appended() const
+{
+    std::lock_guard guard(m_lock);
+    return m_samples.size();
+}
+
+void SampleStream::markEnded(std::uint32_t tick)
+{
+    m_endTick.store(tick == 0 ? 1 : tick);
+    m_ended.store(true);
+}
+
+Mixer::Mixer() : m_voices(kChannelCount + 1)
+{
+    // The audio thread should not allocate: room for periods far longer than the one asked for.
+    m_sum.reserve(16384);
+    m_streamBuffer.reserve(16384);
+}
+
+int Mixer::claimChannel(int channel) const
+{
+    if (channel >= 1 && channel <= kChannelCount)
+        return channel;
+    for (int i = kChannelCount; i >= 1; --i) {
+        if (!m_voices[i].active())
+            return i;
+    }
+    return -1;
+}
+
+void Mixer::release(Voice& voice)
+{
+    if (voice.stream)
+        voice.stream->markEnded(tickCount());
+    voice = Voice{};
+}
+
+int Mixer::start(int channel, Voice voice)
+{
+    std::lock_guard guard(m_lock);
+    const int claimed = claimChannel(channel);
+    if (claimed < 0)
+        return -1;
+    release(m_voices[claimed]);
+    voice.serial = m_nextSerial;
+    m_nextSerial = m_nextSerial >= 0x7FFFF ? 1 : m_nextSerial + 1;
+    m_voices[claimed] = std::move(voice);
+    return m_voices[claimed].serial << 12 | claimed;
+}
+
+int Mixer::play(SharedSamples samples, int channel)
+{
+    if (!samples || samples->empty())
+        return -1;
+    return start(channel, Voice{std::move(samples), nullptr, 0, 0});
+}
+
+int Mixer::play(std::shared_ptr<SampleStream> stream, int channel)
+{
+    if (!stream)
+        return -1;
+    return start(channel, Voice{nullptr, std::move(stream), 0, 0});
+}
+
+const Mixer::Voice* Mixer::find(int handle) const
+{
+    const int channel = channelOf(handle);
+    if (handle <= 0 || channel < 1 || channel > kChannelCount)
+        return nullptr;
+    const Voice& voice = m_voices[channel];
+    const int serial = handle >> 12;
+    if (!voice.active() || (serial != 0 && serial != voice.serial))
+        return nullptr;
+    return &voice;
+}
+
+Mixer::Voice* Mixer::find(int handle)
+{
+    return const_cast<Voice*>(std::as_const(*this).find(handle));
+}
+
+void Mixer::stop(int handle)
+{
+    std::lock_guard guard(m_lock);
+    if (Voice* voice = find(handle))
+        release(*voice);
+}
+
+void Mixer::stopAll()
+{
+    std::lock_guard guard(m_lock);
+    for (Voice& voice : m_voices)
+        release(voice);
+}
+
+bool Mixer::isPlaying(int handle) const
+{
+    std::lock_guard guard(m_lock);
+    return find(handle) != nullptr;
+}
+
+std::size_t Mixer::position(int handle) const
+{
+    std::lock_guard guard(m_lock);
+    const Voice* voice = find(handle);
+    return voice ? voice->position : 0;
+}
+
+void Mixer::setPaused(bool paused)
+{
+    std::lock_guard guard(m_lock);
+    m_paused = paused;
+}
+
+void Mixer::setCompressorEnabled(bool on)
+{
+    std::lock_guard guard(m_lock);
+    if (on && !m_compressorOn)
+        m_compressor.reset();
+    m_compressorOn = on;
+}
+
+bool Mixer::isCompressorEnabled() const
+{
+    std::lock_guard guard(m_lock);
+    return m_compressorOn;
+}
+
+void Mixer::setObserver(Observer observer)
+{
+    std::lock_guard guard(m_lock);
+    m_observer = std::move(observer);
+}
+
+void Mixer::mixVoice(Voice& voice, std::int32_t* sum, std::size_t count)
+{
+    if (voice.samples) {
+        const Samples& samples = *voice.samples;
+        const std::size_t n = std::min(count, samples.size() - voice.position);
+        for (std::size_t i = 0; i < n; ++i)
+            sum[i] += samples[voice.position + i];
+        voice.position += n;
+        if (voice.position >= samples.size())
+            voice = Voice{};
+        return;
+    }
+    m_streamBuffer.resize(count);
+    const std::size_t n = voice.stream->take(m_streamBuffer.data(), count);
+    for (std::size_t i = 0; i < n; ++i)
+        sum[i] += m_streamBuffer[i];
+    voice.position += n;
+    if (voice.stream->isDrained())
+        release(voice);
+}
+
+void Mixer::mix(std::int16_t* out, std::size_t count)
+{
+    std::lock_guard guard(m_lock);
+    m_sum.assign(count, 0);
+    if (!m_paused) {
+        for (Voice& voice : m_voices) {
+            if (voice.active())
+                mixVoice(voice, m_sum.data(), count);
+        }
+    }
+    if (m_compressorOn) {
+        m_compressor.process(m_sum.data(), out, count);
+    } else {
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = static_cast<std::int16_t>(std::clamp(m_sum[i], -32768, 32767));
+    }
+    if (m_observer)
+        m_observer(out, count);
+}
+
+} // namespace lumivo::audio

@@ -1,0 +1,328 @@
+#include "platform/image/Image.h"
+
+#include "platform/files/FileSystem.h"
+
+#include <Magick++.h>
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+namespace lumivo::image
+{
+
+namespace
+{
+
+// Larger pictures than this are refused before any pixel memory is asked for.
+constexpr std::int64_t maxSide = 20000;
+constexpr std::int64_t maxBytes = std::int64_t(1) << 30;
+
+void initialiseLibrary()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        Magick::InitializeMagick(nullptr);
+        Magick::ResourceLimits::width(maxSide);
+        Magick::ResourceLimits::height(maxSide);
+    });
+}
+
+bool startsWith(const std::uint8_t* data, std::size_t size, const char* magic, std::size_t n)
+{
+    return size >= n && std::memcmp(data, magic, n) == 0;
+}
+
+const char* coderName(FileType type)
+{
+    switch (type) {
+    case FileType::Bmp:
+        return "BMP";
+    case FileType::Jpeg:
+        return "JPEG";
+    case FileType::Png:
+        return "PNG";
+    case FileType::Pcx:
+        return "PCX";
+    case FileType::Tiff:
+        return "TIFF";
+    case FileType::Psd:
+        return "PSD";
+    default:
+        return nullptr;
+    }
+}
+
+// Reads with the coder named explicitly, so that no other coder ever sees the bytes. A warning about
+// damaged data counts as a failure: a truncated picture is not half shown.
+bool readWithCoder(Magick::Image& picture, const std::uint8_t* data, std::size_t size, const char* coder)
+{
+    try {
+        picture.magick(coder);
+        picture.read(Magick::Blob(data, size));
+    } catch (const Magick::WarningCorruptImage&) {
+        return false;
+    } catch (const Magick::Warning&) {
+        // Other warnings (unknown tags, odd profiles) leave a good picture behind.
+    } catch (const Magick::Exception&) {
+        return false;
+    }
+    return picture.isValid() && picture.columns() > 0 && picture.rows() > 0;
+}
+
+std::optional<RgbImage> exportRgb(Magick::Image& picture)
+{
+    try {
+        if (picture.colorSpace() == Magick::CMYKColorspace)
+            picture.colorSpace(Magick::sRGBColorspace);
+        if (picture.matte()) {
+            // Transparent parts are shown on white, the way the pages' background shows them.
+            picture.backgroundColor(Magick::Color("white"));
+            picture.alphaChannel(Magick::RemoveAlphaChannel);
+        }
+        const auto bytes = rgbByteSize(picture.columns(), picture.rows());
+        if (!bytes)
+            return std::nullopt;
+        RgbImage image;
+        image.width = int(picture.columns());
+        image.height = int(picture.rows());
+        image.pixels.resize(*bytes);
+        picture.write(0, 0, picture.columns(), picture.rows(), "RGB", Magick::CharPixel, image.pixels.data());
+        return image;
+    } catch (const Magick::Exception&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<Magick::Image> toPicture(const RgbImage& image)
+{
+    if (image.isNull() || rgbByteSize(image.width, image.height) != image.pixels.size())
+        return std::nullopt;
+    initialiseLibrary();
+    try {
+        Magick::Image picture(image.width, image.height, "RGB", Magick::CharPixel, image.pixels.data());
+        picture.depth(8);
+        return picture;
+    } catch (const Magick::Exception&) {
+        return std::nullopt;
+    }
+}
+
+bool writeBlob(Magick::Image& picture, const char* coder, std::vector<std::uint8_t>& out)
+{
+    try {
+        picture.magick(coder);
+        picture.strip();
+        Magick::Blob blob;
+        picture.write(&blob);
+        const auto* bytes = static_cast<const std::uint8_t*>(blob.data());
+        out.assign(bytes, bytes + blob.length());
+        return !out.empty();
+    } catch (const Magick::Exception&) {
+        out.clear();
+        return false;
+    }
+}
+
+} // namespace
+
+std::optional<std::size_t> rgbByteSize(std::int64_t width, std::int64_t height)
+{
+    if (width <= 0 || height <= 0 || width > maxSide || height > maxSide)
+        return std::nullopt;
+    const std::int64_t bytes = width * height * 3;
+    if (bytes > maxBytes)
+        return std::nullopt;
+    return std::size_t(bytes);
+}
+
+std::optional<RgbImage> makeRgbImage(int width, int height, const std::uint8_t* pixels, std::size_t size)
+{
+    const auto bytes = rgbByteSize(width, height);
+    if (!bytes || *bytes != size)
+        return std::nullopt;
+    RgbImage image;
+    image.width = width;
+    image.height = height;
+    image.pixels.assign(pixels, pixels + size);
+    return image;
+}
+
+FileType guessFileType(const std::uint8_t* data, std::size_t size)
+{
+    if (startsWith(data, size, "BM", 2) && size >= 18)
+        return FileType::Bmp;
+    if (startsWith(data, size, "GIF8", 4))
+        return FileType::Gif;
+    if (startsWith(data, size, "\xFF\xD8\xFF", 3))
+        return FileType::Jpeg;
+    if (startsWith(data, size, "\x89PNG\r\n\x1A\n", 8))
+        return FileType::Png;
+    if (startsWith(data, size, "II*\0", 4) || startsWith(data, size, "MM\0*", 4))
+        return FileType::Tiff;
+    if (startsWith(data, size, "8BPS", 4))
+        return FileType::Psd;
+    // PCX: manufacturer 10, version 0 to 5, encoding 0 or 1, a sane bit depth.
+    if (size >= 128 && data[0] == 0x0A && data[1] <= 5 && data[2] <= 1 &&
+        (data[3] == 1 || data[3] == 2 || data[3] == 4 || data[3] == 8))
+        return FileType::Pcx;
+    return FileType::Unknown;
+}
+
+bool isReadableType(FileType type)
+{
+    return coderName(type) != nullptr;
+}
+
+std::optional<RgbImage> decode(const std::uint8_t* data, std::size_t size, FileType type)
+{
+    const char* coder = coderName(type);
+    if (!coder || !data || size == 0)
+        return std::nullopt;
+    initialiseLibrary();
+    Magick::Image picture;
+    if (!readWithCoder(picture, data, size, coder))
+        return std::nullopt;
+    return exportRgb(picture);
+}
+
+std::optional<RgbImage> decodeAnyReadable(const std::uint8_t* data, std::size_t size)
+{
+    return decode(data, size, guessFileType(data, size));
+}
+
+std::optional<RgbImage> readFile(const QString& path)
+{
+    std::vector<std::uint8_t> bytes;
+    if (!files::readWholeFile(path, bytes))
+        return std::nullopt;
+    return decodeAnyReadable(bytes.data(), bytes.size());
+}
+
+bool encodeJpeg(const RgbImage& image, int quality, std::vector<std::uint8_t>& out)
+{
+    out.clear();
+    auto picture = toPicture(image);
+    if (!picture)
+        return false;
+    // The library reads quality 0 as "choose for me"; here 0 is the lowest there is.
+    picture->quality(std::clamp(quality, 1, 100));
+    return writeBlob(*picture, "JPEG", out);
+}
+
+bool encodePng(const RgbImage& image, std::vector<std::uint8_t>& out)
+{
+    out.clear();
+    auto picture = toPicture(image);
+    if (!picture)
+        return false;
+    picture->defineValue("png", "color-type", "2");
+    picture->defineValue("png", "bit-depth", "8");
+    picture->defineValue("png", "exclude-chunks", "date,time");
+    return writeBlob(*picture, "PNG", out);
+}
+
+bool encodeAs(const RgbImage& image, FileType type, std::vector<std::uint8_t>& out)
+{
+    out.clear();
+    const char* coder = type == FileType::Gif ? "GIF" : coderName(type);
+    auto picture = toPicture(image);
+    return coder && picture && writeBlob(*picture, coder, out);
+}
+
+RgbImage toGrey(const RgbImage& image)
+{
+    RgbImage grey = image;
+    for (std::size_t i = 0; i + 2 < grey.pixels.size(); i += 3) {
+        const unsigned luminance =
+            (299u * grey.pixels[i] + 587u * grey.pixels[i + 1] + 114u * grey.pixels[i + 2] + 500u) / 1000u;
+        grey.pixels[i] = grey.pixels[i + 1] = grey.pixels[i + 2] = std::uint8_t(std::min(luminance, 255u));
+    }
+    return grey;
+}
+
+std::optional<RgbImage> resize(const RgbImage& image, int width, int height)
+{
+    if (!rgbByteSize(width, height))
+        return std::nullopt;
+    auto picture = toPicture(image);
+    if (!picture)
+        return std::nullopt;
+    try {
+        Magick::Geometry size(width, height);
+        size.aspect(true);
+        picture->resize(size);
+    } catch (const Magick::Exception&) {
+        return std::nullopt;
+    }
+    return exportRgb(*picture);
+}
+
+std::optional<RgbImage> crop(const RgbImage& image, int x, int y, int width, int height)
+{
+    if (x < 0 || y < 0 || width <= 0 || height <= 0 || std::int64_t(x) + width > image.width ||
+        std::int64_t(y) + height > image.height)
+        return std::nullopt;
+    RgbImage part;
+    part.width = width;
+    part.height = height;
+    part.pixels.resize(std::size_t(width) * height * 3);
+    const std::size_t rowBytes = std::size_t(width) * 3;
+    for (int row = 0; row < height; ++row) {
+        const std::size_t from = (std::size_t(y + row) * image.width + x) * 3;
+        std::memcpy(part.pixels.data() + row * rowBytes, image.pixels.data() + from, rowBytes);
+    }
+    return part;
+}
+
+std::optional<RgbImage> rotate(const RgbImage& image, double degrees)
+{
+    auto picture = toPicture(image);
+    if (!picture)
+        return std::nullopt;
+    try {
+        picture->backgroundColor(Magick::Color("white"));
+        picture->rotate(degrees);
+    } catch (const Magick::Exception&) {
+        return std::nullopt;
+    }
+    return exportRgb(*picture);
+}
+
+std::optional<RgbImage> blur(const RgbImage& image, double radius, double sigma)
+{
+    auto picture = toPicture(image);
+    if (!picture)
+        return std::nullopt;
+    try {
+        picture->blur(radius, sigma);
+    } catch (const Magick::Exception&) {
+        return std::nullopt;
+    }
+    return exportRgb(*picture);
+}
+
+QImage toQImage(const RgbImage& image)
+{
+    if (image.isNull() || rgbByteSize(image.width, image.height) != image.pixels.size())
+        return {};
+    const QImage view(image.pixels.data(), image.width, image.height, image.width * 3, QImage::Format_RGB888);
+    return view.copy();
+}
+
+std::optional<RgbImage> fromQImage(const QImage& source)
+{
+    if (source.isNull() || !rgbByteSize(source.width(), source.height()))
+        return std::nullopt;
+    const QImage rgb = source.convertToFormat(QImage::Format_RGB888);
+    RgbImage image;
+    image.width = rgb.width();
+    image.height = rgb.height();
+    image.pixels.resize(std::size_t(image.width) * image.height * 3);
+    const std::size_t rowBytes = std::size_t(image.width) * 3;
+    for (int row = 0; row < image.height; ++row)
+        std::memcpy(image.pixels.data() + row * rowBytes, rgb.constScanLine(row), rowBytes);
+    return image;
+}
+
+} // namespace lumivo::image

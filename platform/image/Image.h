@@ -1,0 +1,80 @@
+#pragma once
+// Pictures in and out: outside files are sniffed by their first bytes, and only the six formats the
+// program reads (BMP, JPEG, PNG, PCX, TIFF, PSD) ever reach a decoder. Everything is exchanged as a
+// 24-bit RGB image: rows of exactly width x 3 bytes, top row first, R G B per pixel.
+
+#include <QImage>
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace lumivo::image
+{
+
+struct RgbImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> pixels; // width * height * 3 bytes
+
+    bool isNull() const { return width <= 0 || height <= 0; }
+    std::size_t byteSize() const { return pixels.size(); }
+};
+
+// Bytes an RGB image of this size needs, or nullopt when the size is not a sane picture size.
+std::optional<std::size_t> rgbByteSize(std::int64_t width, std::int64_t height);
+
+// Makes an image over a copy of the given bytes; nullopt when their count is not width * height * 3.
+std::optional<RgbImage> makeRgbImage(int width, int height, const std::uint8_t* pixels, std::size_t size);
+
+// File types by the codes the import tools use. Only the named readable ones are ever decoded.
+enum class FileType {
+    Unknown = 0,
+    Bmp = 1,
+    Gif = 2,
+    Jpeg = 3,
+    Png = 4,
+    Pcx = 5,
+    Tiff = 6,
+    Psd = 10,
+};
+
+FileType guessFileType(const std::uint8_t* data, std::size_t size);
+bool isReadableType(FileType type);
+
+// Decodes bytes of the given type; nullopt for an unreadable type, damaged or truncated data.
+std::optional<RgbImage> decode(const std::uint8_t* data, std::size_t size, FileType type);
+// Sniffs the type, then decodes.
+std::optional<RgbImage> decodeAnyReadable(const std::uint8_t* data, std::size_t size);
+// Reads a file through the program's file layer and decodes it.
+std::optional<RgbImage> readFile(const QString& path);
+
+// Encoders: false only when the library failed. The output is replaced, never appended to.
+// JPEG quality runs from 0 (the lowest) to 100.
+bool encodeJpeg(const RgbImage& image, int quality, std::vector<std::uint8_t>& out);
+// PNG with 8 bits per channel, always stored as RGB.
+bool encodePng(const RgbImage& image, std::vector<std::uint8_t>& out);
+// Uncompressed-size-agnostic TIFF: one strip, RGB 8 bits, deflate compression code 32946.
+bool encodeTiff(const RgbImage& image, std::vector<std::uint8_t>& out);
+
+// Writes the image in one of the file formats the library knows by name (BMP, PCX, PSD, GIF, ...),
+// for exports and for making sample files.
+bool encodeAs(const RgbImage& image, FileType type, std::vector<std::uint8_t>& out);
+
+// The three channels set to the pixel's luminance; still 24 bits per pixel.
+RgbImage toGrey(const RgbImage& image);
+
+// Small editing steps for the authoring tools. Each returns a new image, or nullopt on failure.
+std::optional<RgbImage> resize(const RgbImage& image, int width, int height);
+std::optional<RgbImage> crop(const RgbImage& image, int x, int y, int width, int height);
+// Clockwise by the given degrees; corners that open up are filled with white.
+std::optional<RgbImage> rotate(const RgbImage& image, double degrees);
+std::optional<RgbImage> blur(const RgbImage& image, double radius, double sigma);
+
+// Drawing form of an image (a deep copy), and back.
+QImage toQImage(const RgbImage& image);
+std::optional<RgbImage> fromQImage(const QImage& image);
+
+} // namespace lumivo::image

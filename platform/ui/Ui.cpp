@@ -1,0 +1,328 @@
+#include "platform/ui/Ui.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QLoggingCategory>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QThread>
+
+namespace lumivo::ui {
+
+Q_LOGGING_CATEGORY(lcUi, "lumivo.ui")
+
+namespace {
+
+ScopedAnswerer*& answererSlot()
+{
+    static ScopedAnswerer* current = nullptr;
+    return current;
+}
+
+// Widgets need a QApplication, the thread that owns it, and a platform that can show a window.
+bool canShowWindows()
+{
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!app || QThread::currentThread() != app->thread())
+        return false;
+    const QString platform = QGuiApplication::platformName();
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
+const char* kindName(QuestionKind kind)
+{
+    switch (kind) {
+    case QuestionKind::MessageBox:
+        return "message box";
+    case QuestionKind::Folder:
+        return "folder chooser";
+    case QuestionKind::OpenFile:
+        return "open-file chooser";
+    case QuestionKind::SaveFile:
+        return "save-file chooser";
+    case QuestionKind::Font:
+        return "font chooser";
+    case QuestionKind::Color:
+        return "colour chooser";
+    case QuestionKind::Dialog:
+        return "dialog";
+    }
+    return "question";
+}
+
+void logUnanswered(const Question& question)
+{
+    qCInfo(lcUi) << "No one to ask; the" << kindName(question.kind) << "gets its cancel answer:"
+                 << question.caption << question.text;
+}
+
+// Where a question goes: to the answerer in charge, nowhere (no window can be shown: the cancel answer),
+// or to a person.
+struct Routed {
+    bool handled = false;  // true: `reply` is all there is to it, no window is shown
+    std::optional<Reply> reply;
+};
+
+Routed route(const Question& question)
+{
+    if (ScopedAnswerer* answerer = currentAnswerer())
+        return {true, answerer->answer(question)};
+    if (!canShowWindows()) {
+        logUnanswered(question);
+        return {true, std::nullopt};
+    }
+    return {false, std::nullopt};
+}
+
+template <typename T> std::optional<T> replyAs(const std::optional<Reply>& reply, const Question& question)
+{
+    if (!reply)
+        return std::nullopt;
+    if (const T* value = std::get_if<T>(&*reply))
+        return *value;
+    const int* number = std::get_if<int>(&*reply);
+    if (!number || *number != IDCANCEL)
+        qCWarning(lcUi) << "A reply of the wrong kind for a" << kindName(question.kind) << "; taken as Cancel";
+    return std::nullopt;
+}
+
+QMessageBox::Icon iconOf(unsigned flags)
+{
+    switch (flags & MB_ICONMASK) {
+    case MB_ICONSTOP:
+        return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+        return QMessageBox::Question;
+    case MB_ICONEXCLAMATION:
+        return QMessageBox::Warning;
+    case MB_ICONINFORMATION:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+struct ButtonSpec {
+    QMessageBox::StandardButton button;
+    int id;
+};
+
+std::vector<ButtonSpec> buttonsOf(unsigned flags)
+{
+    switch (flags & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+        return {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
+    case MB_ABORTRETRYIGNORE:
+        return {{QMessageBox::Abort, IDABORT}, {QMessageBox::Retry, IDRETRY}, {QMessageBox::Ignore, IDIGNORE}};
+    case MB_YESNOCANCEL:
+        return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+    case MB_YESNO:
+        return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
+    case MB_RETRYCANCEL:
+        return {{QMessageBox::Retry, IDRETRY}, {QMessageBox::Cancel, IDCANCEL}};
+    default:
+        return {{QMessageBox::Ok, IDOK}};
+    }
+}
+
+int showMessageBox(const QString& text, const QString& caption, unsigned flags, QWidget* owner)
+{
+    QMessageBox box(iconOf(flags), caption, text, QMessageBox::NoButton, owner);
+    const std::vector<ButtonSpec> buttons = buttonsOf(flags);
+    for (const ButtonSpec& spec : buttons)
+        box.addButton(spec.button);
+    const std::size_t defaultIndex = (flags & MB_DEFMASK) >> 8;
+    if (defaultIndex < buttons.size())
+        box.setDefaultButton(buttons[defaultIndex].button);
+    box.exec();
+    for (const ButtonSpec& spec : buttons) {
+        if (box.clickedButton() == box.button(spec.button))
+            return spec.id;
+    }
+    return cancelAnswer(flags);
+}
+
+std::optional<QString> nonEmpty(const QString& path)
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
+}
+
+}  // namespace
+
+int cancelAnswer(unsigned flags)
+{
+    switch (flags & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+    case MB_YESNOCANCEL:
+    case MB_RETRYCANCEL:
+        return IDCANCEL;
+    case MB_YESNO:
+        return IDNO;
+    case MB_ABORTRETRYIGNORE:
+        return IDABORT;
+    default:
+        return IDOK;
+    }
+}
+
+int messageBox(const QString& text, const QString& caption, unsigned flags, QWidget* owner)
+{
+    const Question question{QuestionKind::MessageBox, text, caption, flags, {}};
+    const Routed routed = route(question);
+    if (!routed.handled)
+        return showMessageBox(text, caption, flags, owner);
+    if (auto number = replyAs<int>(routed.reply, question))
+        return *number;
+    return cancelAnswer(flags);
+}
+
+std::optional<QString> chooseFolder(const QString& title, const QString& root, const QString& initial,
+                                    QWidget* owner)
+{
+    const Question question{QuestionKind::Folder, title, initial.isEmpty() ? root : initial, 0, {}};
+    const Routed routed = route(question);
+    if (routed.handled)
+        return replyAs<QString>(routed.reply, question);
+    // The dialog cannot be confined to a root; it starts inside it instead.
+    const QString start = initial.isEmpty() ? root : initial;
+    return nonEmpty(QFileDialog::getExistingDirectory(owner, title, start, QFileDialog::ShowDirsOnly));
+}
+
+std::optional<QString> chooseOpenFile(const QString& title, const QString& folder, const QString& filter,
+                                      QWidget* owner)
+{
+    const Question question{QuestionKind::OpenFile, title, folder, 0, filter};
+    const Routed routed = route(question);
+    if (routed.handled)
+        return replyAs<QString>(routed.reply, question);
+    return nonEmpty(QFileDialog::getOpenFileName(owner, title, folder, filter));
+}
+
+std::optional<QString> chooseSaveFile(const QString& title, const QString& suggested, const QString& filter,
+                                      QWidget* owner)
+{
+    const Question question{QuestionKind::SaveFile, title, suggested, 0, filter};
+    const Routed routed = route(question);
+    if (routed.handled)
+        return replyAs<QString>(routed.reply, question);
+    return nonEmpty(QFileDialog::getSaveFileName(owner, title, suggested, filter));
+}
+
+QString windowsFilterToQt(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i].trimmed();
+        const QString patterns = parts[i + 1].trimmed();
+        if (description.isEmpty() && patterns.isEmpty())
+            break;
+        // Qt reads the patterns from the last parenthesis of the description, so put ours there.
+        const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+        if (open > 0 && description.endsWith(QLatin1Char(')')))
+            description = description.left(open).trimmed();
+        QString spaced = patterns;
+        spaced.replace(QLatin1Char(';'), QLatin1Char(' '));
+        entries << description + QStringLiteral(" (") + spaced + QLatin1Char(')');
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+std::optional<QFont> chooseFont(const QFont& initial, const QString& title, QWidget* owner)
+{
+    const Question question{QuestionKind::Font, title, initial.family(), 0, {}};
+    const Routed routed = route(question);
+    if (routed.handled)
+        return replyAs<QFont>(routed.reply, question);
+    bool chosen = false;
+    const QFont font = QFontDialog::getFont(&chosen, initial, owner, title);
+    if (!chosen)
+        return std::nullopt;
+    return font;
+}
+
+std::optional<QColor> chooseColor(const QColor& initial, const QString& title, QWidget* owner)
+{
+    const Question question{QuestionKind::Color, title, initial.name(), 0, {}};
+    const Routed routed = route(question);
+    if (routed.handled)
+        return replyAs<QColor>(routed.reply, question);
+    const QColor color = QColorDialog::getColor(initial, owner, title);
+    if (!color.isValid())
+        return std::nullopt;
+    return color;
+}
+
+int runModal(QDialog& dialog)
+{
+    const Question question{QuestionKind::Dialog, dialog.windowTitle(), dialog.objectName(), 0, {}};
+    const Routed routed = route(question);
+    if (!routed.handled)
+        return dialog.exec() == QDialog::Accepted ? IDOK : IDCANCEL;
+    if (!routed.reply)
+        return IDCANCEL;
+    if (const auto* fillIn = std::get_if<std::function<int(QDialog&)>>(&*routed.reply))
+        return (*fillIn)(dialog) == IDOK ? IDOK : IDCANCEL;
+    if (auto number = replyAs<int>(routed.reply, question))
+        return *number == IDOK ? IDOK : IDCANCEL;
+    return IDCANCEL;
+}
+
+ScopedAnswerer::ScopedAnswerer() : m_previous(answererSlot()) { answererSlot() = this; }
+
+ScopedAnswerer::~ScopedAnswerer() { answererSlot() = m_previous; }
+
+ScopedAnswerer& ScopedAnswerer::reply(int answer)
+{
+    m_replies.emplace_back(answer);
+    return *this;
+}
+
+ScopedAnswerer& ScopedAnswerer::reply(const QString& path)
+{
+    m_replies.emplace_back(path);
+    return *this;
+}
+
+ScopedAnswerer& ScopedAnswerer::reply(const QFont& font)
+{
+    m_replies.emplace_back(font);
+    return *this;
+}
+
+ScopedAnswerer& ScopedAnswerer::reply(const QColor& color)
+{
+    m_replies.emplace_back(color);
+    return *this;
+}
+
+ScopedAnswerer& ScopedAnswerer::reply(std::function<int(QDialog&)> fillIn)
+{
+    m_replies.emplace_back(std::move(fillIn));
+    return *this;
+}
+
+void ScopedAnswerer::clear()
+{
+    m_questions.clear();
+    m_replies.clear();
+}
+
+std::optional<Reply> ScopedAnswerer::answer(Question question)
+{
+    m_questions.push_back(std::move(question));
+    if (m_replies.empty())
+        return std::nullopt;
+    Reply next = std::move(m_replies.front());
+    m_replies.pop_front();
+    return next;
+}
+
+ScopedAnswerer* currentAnswerer() { return answererSlot(); }
+
+}  // namespace lumivo::ui

@@ -1,0 +1,137 @@
+#pragma once
+// The one door through which the program asks a person something: message boxes, the folder, file,
+// font and colour choosers and modal dialogs. Nothing else in the program opens a window that waits.
+//
+// Tests install a ScopedAnswerer: it records every question and replies from a queue, so no test ever
+// blocks and every branch of a question can be taken. Without an answerer, on a platform that cannot
+// show a window (the offscreen one of the tests, or no QApplication at all) a question gets its cancel
+// answer at once and is logged.
+//
+// Only QtGui types appear here, so the data model can ask a person without linking to widget headers.
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <variant>
+#include <vector>
+
+class QWidget;
+class QDialog;
+
+namespace lumivo::ui {
+
+// Buttons of a message box (the low four bits of the flags).
+constexpr unsigned MB_OK = 0x0;
+constexpr unsigned MB_OKCANCEL = 0x1;
+constexpr unsigned MB_ABORTRETRYIGNORE = 0x2;
+constexpr unsigned MB_YESNOCANCEL = 0x3;
+constexpr unsigned MB_YESNO = 0x4;
+constexpr unsigned MB_RETRYCANCEL = 0x5;
+constexpr unsigned MB_TYPEMASK = 0xF;
+// Icons (bits 4 to 7).
+constexpr unsigned MB_ICONSTOP = 0x10;
+constexpr unsigned MB_ICONHAND = MB_ICONSTOP;
+constexpr unsigned MB_ICONERROR = MB_ICONSTOP;
+constexpr unsigned MB_ICONQUESTION = 0x20;
+constexpr unsigned MB_ICONEXCLAMATION = 0x30;
+constexpr unsigned MB_ICONWARNING = MB_ICONEXCLAMATION;
+constexpr unsigned MB_ICONINFORMATION = 0x40;
+constexpr unsigned MB_ICONASTERISK = MB_ICONINFORMATION;
+constexpr unsigned MB_ICONMASK = 0xF0;
+// Default button (bits 8 to 11).
+constexpr unsigned MB_DEFBUTTON1 = 0x000;
+constexpr unsigned MB_DEFBUTTON2 = 0x100;
+constexpr unsigned MB_DEFBUTTON3 = 0x200;
+constexpr unsigned MB_DEFMASK = 0xF00;
+
+// Answers of a message box and of a modal dialog.
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDABORT = 3;
+constexpr int IDRETRY = 4;
+constexpr int IDIGNORE = 5;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+// The answer a message box gets when the person closes it without choosing (Escape, the close box),
+// which is also what an unanswered question returns: Cancel where there is a Cancel button, No for a
+// Yes/No box, Abort for Abort/Retry/Ignore, OK for a box with OK alone.
+int cancelAnswer(unsigned flags);
+
+// Shows a message box; returns the button chosen (IDOK, IDYES, ...).
+int messageBox(const QString& text, const QString& caption, unsigned flags, QWidget* owner = nullptr);
+
+// A folder; nothing when the person cancels. `root` limits the tree shown (empty: the whole disk),
+// `initial` is the folder selected when the chooser opens.
+std::optional<QString> chooseFolder(const QString& title, const QString& root = {},
+                                    const QString& initial = {}, QWidget* owner = nullptr);
+
+// An existing file to open, or a file name to save to; nothing when the person cancels. `filter` is in
+// Qt's form ("Pages (*.tvf);;All files (*)"); `windowsFilterToQt` turns the "|"-separated form into it.
+std::optional<QString> chooseOpenFile(const QString& title, const QString& folder = {},
+                                      const QString& filter = {}, QWidget* owner = nullptr);
+std::optional<QString> chooseSaveFile(const QString& title, const QString& suggested = {},
+                                      const QString& filter = {}, QWidget* owner = nullptr);
+QString windowsFilterToQt(const QString& filter);
+
+// A font (face, size, weight, italic, underline, strike-out), starting from `initial`.
+std::optional<QFont> chooseFont(const QFont& initial, const QString& title = {}, QWidget* owner = nullptr);
+
+// A colour, starting from `initial`.
+std::optional<QColor> chooseColor(const QColor& initial, const QString& title = {}, QWidget* owner = nullptr);
+
+// Runs a modal dialog; returns IDOK when it was accepted and IDCANCEL otherwise.
+int runModal(QDialog& dialog);
+
+// What was asked, as a ScopedAnswerer records it.
+enum class QuestionKind { MessageBox, Folder, OpenFile, SaveFile, Font, Color, Dialog };
+
+struct Question {
+    QuestionKind kind = QuestionKind::MessageBox;
+    QString text;     // the message, or the chooser's or dialog's title
+    QString caption;  // the message box's caption; for choosers the start folder or file
+    unsigned flags = 0;
+    QString filter;   // file choosers only
+};
+
+// A queued reply. A number answers a message box or a dialog (IDCANCEL cancels a chooser too); a text
+// answers a folder or file chooser; a function fills in a dialog and returns IDOK or IDCANCEL.
+using Reply = std::variant<int, QString, QFont, QColor, std::function<int(QDialog&)>>;
+
+// Installs itself as the one who answers for its lifetime (answerers nest; the newest answers).
+// When the queue is empty a question gets its cancel answer.
+class ScopedAnswerer {
+public:
+    ScopedAnswerer();
+    ~ScopedAnswerer();
+    ScopedAnswerer(const ScopedAnswerer&) = delete;
+    ScopedAnswerer& operator=(const ScopedAnswerer&) = delete;
+
+    ScopedAnswerer& reply(int answer);
+    ScopedAnswerer& reply(const QString& path);
+    ScopedAnswerer& reply(const char* path) { return reply(QString::fromUtf8(path)); }
+    ScopedAnswerer& reply(const QFont& font);
+    ScopedAnswerer& reply(const QColor& color);
+    ScopedAnswerer& reply(std::function<int(QDialog&)> fillIn);
+
+    const std::vector<Question>& questions() const { return m_questions; }
+    std::size_t pendingReplies() const { return m_replies.size(); }
+    void clear();
+
+    // Used by the ui functions: records the question and hands out the next reply, if any.
+    std::optional<Reply> answer(Question question);
+
+private:
+    std::vector<Question> m_questions;
+    std::deque<Reply> m_replies;
+    ScopedAnswerer* m_previous = nullptr;
+};
+
+// The answerer in charge, or null when questions go to a person.
+ScopedAnswerer* currentAnswerer();
+
+}  // namespace lumivo::ui

@@ -1,0 +1,227 @@
+#include "platform/video/VideoClip.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
+#include <libswscale/swscale.h>
+}
+
+#include <cmath>
+#include <mutex>
+
+namespace lumivo::video
+{
+
+namespace
+{
+
+// The libraries' own chatter goes to stderr; only real errors are worth it.
+void quietLibraryLog()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_ERROR); });
+}
+
+struct FormatCloser {
+    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
+};
+struct CodecCloser {
+    void operator()(AVCodecContext* codec) const { avcodec_free_context(&codec); }
+};
+struct FrameCloser {
+    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+};
+struct PacketCloser {
+    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+};
+struct ScalerCloser {
+    void operator()(SwsContext* scaler) const { sws_freeContext(scaler); }
+};
+
+} // namespace
+
+struct VideoClip::Decoder {
+    std::unique_ptr<AVFormatContext, FormatCloser> format;
+    std::unique_ptr<AVCodecContext, CodecCloser> codec;
+    std::unique_ptr<AVFrame, FrameCloser> frame{av_frame_alloc()};
+    std::unique_ptr<AVPacket, PacketCloser> packet{av_packet_alloc()};
+    std::unique_ptr<SwsContext, ScalerCloser> scaler;
+    AVStream* stream = nullptr;
+    int frameCount = 0;
+    double rate = 0;
+    int nextFrame = -1; // the frame the decoder would give next, -1 when unknown
+
+    bool open(const QString& path, QString& error);
+    void countFrames();
+    bool seekTo(int n);
+    bool decodeNext(int& index);
+    QImage convert();
+};
+
+bool VideoClip::Decoder::open(const QString& path, QString& error)
+{
+    if (!frame || !packet) {
+        error = QStringLiteral("out of memory");
+        return false;
+    }
+    AVFormatContext* context = nullptr;
+    const QByteArray name = path.toLocal8Bit();
+    if (avformat_open_input(&context, name.constData(), nullptr, nullptr) < 0) {
+        error = QStringLiteral("the clip file cannot be opened");
+        return false;
+    }
+    format.reset(context);
+    if (avformat_find_stream_info(context, nullptr) < 0) {
+        error = QStringLiteral("the clip file holds no readable streams");
+        return false;
+    }
+    const int index = av_find_best_stream(context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (index < 0) {
+        error = QStringLiteral("the clip file holds no video");
+        return false;
+    }
+    stream = context->streams[index];
+    const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
+    codec.reset(decoder ? avcodec_alloc_context3(decoder) : nullptr);
+    if (!codec || avcodec_parameters_to_context(codec.get(), stream->codecpar) < 0 ||
+        avcodec_open2(codec.get(), decoder, nullptr) < 0 || codec->width <= 0 || codec->height <= 0) {
+        error = QStringLiteral("the clip's video cannot be decoded");
+        return false;
+    }
+    const AVRational guessed = av_guess_frame_rate(context, stream, nullptr);
+    rate = guessed.num > 0 && guessed.den > 0 ? av_q2d(guessed) : 0;
+    countFrames();
+    nextFrame = 0;
+    return true;
+}
+
+void VideoClip::Decoder::countFrames()
+{
+    if (stream->nb_frames > 0) {
+        frameCount = int(stream->nb_frames);
+        return;
+    }
+    double seconds = 0;
+    if (stream->duration > 0)
+        seconds = double(stream->duration) * av_q2d(stream->time_base);
+    else if (format->duration > 0)
+        seconds = double(format->duration) / AV_TIME_BASE;
+    frameCount = int(std::lround(seconds * rate));
+}
+
+bool VideoClip::Decoder::seekTo(int n)
+{
+    if (rate <= 0)
+        return false;
+    const std::int64_t target =
+        av_rescale_q(std::int64_t(n), av_inv_q(av_d2q(rate, 100000)), stream->time_base);
+    const std::int64_t start = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
+    if (av_seek_frame(format.get(), stream->index, start + target, AVSEEK_FLAG_BACKWARD) < 0)
+        return false;
+    avcodec_flush_buffers(codec.get());
+    nextFrame = -1;
+    return true;
+}
+
+// Decodes the next frame and works out its index from its time stamp.
+bool VideoClip::Decoder::decodeNext(int& index)
+{
+    for (;;) {
+        const int received = avcodec_receive_frame(codec.get(), frame.get());
+        if (received == 0) {
+            const std::int64_t stamp = frame->best_effort_timestamp;
+            if (stamp != AV_NOPTS_VALUE && rate > 0) {
+                const std::int64_t start = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
+                index = int(std::lround(double(stamp - start) * av_q2d(stream->time_base) * rate));
+            } else {
+                index = nextFrame < 0 ? 0 : nextFrame;
+            }
+            nextFrame = index + 1;
+            return true;
+        }
+        if (received != AVERROR(EAGAIN))
+            return false;
+        if (av_read_frame(format.get(), packet.get()) < 0) {
+            avcodec_send_packet(codec.get(), nullptr); // let the decoder give what it still holds
+            continue;
+        }
+        const bool ours = packet->stream_index == stream->index;
+        if (ours && avcodec_send_packet(codec.get(), packet.get()) < 0 && packet->size > 0) {
+            av_packet_unref(packet.get());
+            return false;
+        }
+        av_packet_unref(packet.get());
+    }
+}
+
+QImage VideoClip::Decoder::convert()
+{
+    const int width = frame->width, height = frame->height;
+    scaler.reset(sws_getCachedContext(scaler.release(), width, height, AVPixelFormat(frame->format), width,
+                                      height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    if (!scaler)
+        return {};
+    QImage image(width, height, QImage::Format_RGB888);
+    std::uint8_t* target[4] = {image.bits(), nullptr, nullptr, nullptr};
+    int stride[4] = {int(image.bytesPerLine()), 0, 0, 0};
+    if (sws_scale(scaler.get(), frame->data, frame->linesize, 0, height, target, stride) != height)
+        return {};
+    return image;
+}
+
+VideoClip::VideoClip(std::unique_ptr<Decoder> decoder) : m_decoder(std::move(decoder)) {}
+VideoClip::~VideoClip() = default;
+
+std::unique_ptr<VideoClip> VideoClip::open(const QString& path, QString* error)
+{
+    quietLibraryLog();
+    auto decoder = std::make_unique<Decoder>();
+    QString reason;
+    if (!decoder->open(path, reason)) {
+        if (error)
+            *error = reason;
+        return nullptr;
+    }
+    return std::unique_ptr<VideoClip>(new VideoClip(std::move(decoder)));
+}
+
+int VideoClip::frameCount() const
+{
+    return m_decoder->frameCount;
+}
+double VideoClip::frameRate() const
+{
+    return m_decoder->rate;
+}
+
+int VideoClip::durationMs() const
+{
+    if (m_decoder->rate <= 0)
+        return 0;
+    return int(std::lround(m_decoder->frameCount * 1000.0 / m_decoder->rate));
+}
+
+QSize VideoClip::size() const
+{
+    return {m_decoder->codec->width, m_decoder->codec->height};
+}
+
+QImage VideoClip::frame(int n)
+{
+    if (n < 0 || n >= m_decoder->frameCount)
+        return {};
+    if (m_decoder->nextFrame != n && !m_decoder->seekTo(n))
+        return {};
+    int index = -1;
+    // After a seek the decoder starts at a key frame at or before n; step up to n.
+    for (int guard = 0; guard <= m_decoder->frameCount; ++guard) {
+        if (!m_decoder->decodeNext(index))
+            return {};
+        if (index >= n)
+            return m_decoder->convert();
+    }
+    return {};
+}
+
+} // namespace lumivo::video

@@ -1,0 +1,218 @@
+#include "platform/wave/Mp3.h"
+
+#include <lame/lame.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <memory>
+
+namespace lumivo::wave
+{
+
+namespace
+{
+
+void quietReport(const char*, va_list) {}
+
+struct EncoderCloser {
+    void operator()(lame_global_flags* flags) const { lame_close(flags); }
+};
+struct DecoderCloser {
+    void operator()(hip_global_flags* hip) const { hip_decode_exit(hip); }
+};
+
+using Encoder = std::unique_ptr<lame_global_flags, EncoderCloser>;
+
+Encoder makeEncoder(const WaveBlock& pcm16, const Mp3EncoderSettings& settings)
+{
+    Encoder encoder(lame_init());
+    if (!encoder)
+        return nullptr;
+    lame_global_flags* flags = encoder.get();
+    lame_set_errorf(flags, quietReport);
+    lame_set_debugf(flags, quietReport);
+    lame_set_msgf(flags, quietReport);
+    lame_set_analysis(flags, 0);
+    lame_set_num_channels(flags, pcm16.channels());
+    lame_set_in_samplerate(flags, int(pcm16.samplesPerSec()));
+    lame_set_brate(flags, settings.bitRateKbps);
+    lame_set_quality(flags, settings.quality);
+    lame_set_mode(flags, MPEG_mode(settings.mode));
+    lame_set_bWriteVbrTag(flags, 1);
+    if (lame_init_params(flags) < 0)
+        return nullptr;
+    return encoder;
+}
+
+std::int16_t sampleAt(const std::uint8_t* samples, std::size_t index)
+{
+    return std::int16_t(samples[2 * index] | (samples[2 * index + 1] << 8));
+}
+
+// Room the library may need for `samples` samples per channel, by its own rule of thumb.
+std::size_t worstCaseBytes(std::size_t samples)
+{
+    return samples * 5 / 4 + 7200;
+}
+
+bool encodeFrames(lame_global_flags* flags, const WaveBlock& pcm16, std::vector<std::uint8_t>& out)
+{
+    const int channels = pcm16.channels();
+    const std::size_t frames = pcm16.wholeFrameBytes() / pcm16.blockAlign();
+    std::vector<short> left(mp3FrameSamples), right(mp3FrameSamples);
+    std::size_t written = 0;
+    for (std::size_t done = 0; done < frames;) {
+        const int count = int(std::min<std::size_t>(mp3FrameSamples, frames - done));
+        for (int i = 0; i < count; ++i) {
+            left[i] = sampleAt(pcm16.samples(), (done + i) * channels);
+            right[i] = channels == 2 ? sampleAt(pcm16.samples(), (done + i) * 2 + 1) : left[i];
+        }
+        out.resize(written + worstCaseBytes(std::size_t(count)));
+        const int made = lame_encode_buffer(flags, left.data(), right.data(), count, out.data() + written,
+                                            int(out.size() - written));
+        if (made < 0)
+            return false;
+        written += std::size_t(made);
+        done += std::size_t(count);
+    }
+    out.resize(written + 7200);
+    const int flushed = lame_encode_flush(flags, out.data() + written, int(out.size() - written));
+    if (flushed < 0)
+        return false;
+    out.resize(written + std::size_t(flushed));
+    return true;
+}
+
+// The first frame was held free for the information frame; fill it now that the length is known.
+void writeInformationFrame(lame_global_flags* flags, std::vector<std::uint8_t>& out)
+{
+    std::vector<std::uint8_t> frame(2880);
+    const std::size_t size = lame_get_lametag_frame(flags, frame.data(), frame.size());
+    if (size > 0 && size <= frame.size() && size <= out.size())
+        std::copy_n(frame.begin(), size, out.begin());
+}
+
+} // namespace
+
+int encodeMp3(const WaveBlock& pcm16, const Mp3EncoderSettings& settings, std::vector<std::uint8_t>& out)
+{
+    out.clear();
+    if (pcm16.isNull())
+        return mp3NoInput;
+    const WaveFormat format = pcm16.format();
+    if (!format.isPcm16(int(format.samplesPerSec), 1) && !format.isPcm16(int(format.samplesPerSec), 2))
+        return mp3NotPcm16;
+    Encoder encoder = makeEncoder(pcm16, settings);
+    if (!encoder || !encodeFrames(encoder.get(), pcm16, out)) {
+        out.clear();
+        return mp3EncoderFailed;
+    }
+    writeInformationFrame(encoder.get(), out);
+    return int(out.size());
+}
+
+namespace
+{
+
+// Collects decoded frames, dropping the codec's delay at the start and its padding at the end.
+class DecodedSamples
+{
+public:
+    void add(const short* left, const short* right, int count, int streamChannels)
+    {
+        for (int i = 0; i < count; ++i) {
+            m_left.push_back(left[i]);
+            m_right.push_back(streamChannels == 2 ? right[i] : left[i]);
+        }
+    }
+    void trim(int delay, int padding)
+    {
+        // The decoder itself adds 529 samples of delay, already counted in neither figure.
+        constexpr int decoderDelay = 528 + 1;
+        const std::size_t start = std::size_t(std::max(0, delay + decoderDelay));
+        const std::size_t tail = std::size_t(std::max(0, padding - decoderDelay));
+        if (start + tail >= m_left.size()) {
+            m_left.clear();
+            m_right.clear();
+            return;
+        }
+        m_left.erase(m_left.end() - std::ptrdiff_t(tail), m_left.end());
+        m_right.erase(m_right.end() - std::ptrdiff_t(tail), m_right.end());
+        m_left.erase(m_left.begin(), m_left.begin() + std::ptrdiff_t(start));
+        m_right.erase(m_right.begin(), m_right.begin() + std::ptrdiff_t(start));
+    }
+    std::vector<std::uint8_t> interleave(int channels) const
+    {
+        std::vector<std::uint8_t> bytes;
+        bytes.reserve(m_left.size() * std::size_t(channels) * 2);
+        auto put = [&bytes](int value) {
+            bytes.push_back(std::uint8_t(value));
+            bytes.push_back(std::uint8_t(unsigned(value) >> 8));
+        };
+        for (std::size_t i = 0; i < m_left.size(); ++i) {
+            if (channels == 1) {
+                put((int(m_left[i]) + int(m_right[i])) / 2);
+            } else {
+                put(m_left[i]);
+                put(m_right[i]);
+            }
+        }
+        return bytes;
+    }
+
+private:
+    std::vector<short> m_left, m_right;
+};
+
+} // namespace
+
+int decodeMp3(const std::uint8_t* data, std::size_t size, int channels, WaveBlock& out)
+{
+    out = WaveBlock();
+    if (!data || size == 0)
+        return mp3NoInput;
+    std::unique_ptr<hip_global_flags, DecoderCloser> hip(hip_decode_init());
+    if (!hip)
+        return mp3DecoderError;
+    hip_set_errorf(hip.get(), quietReport);
+    hip_set_debugf(hip.get(), quietReport);
+    hip_set_msgf(hip.get(), quietReport);
+
+    std::vector<std::uint8_t> input(data, data + size);
+    std::vector<short> left(mp3FrameSamples * 2), right(mp3FrameSamples * 2);
+    mp3data_struct header{};
+    int delay = -1, padding = -1, streamChannels = 0, rate = 0;
+    DecodedSamples decoded;
+    // The decoder answers 0 when it needs more bytes, when it has just read the first header and when it
+    // skipped the information frame, so the end is reached only when all bytes are in and it has had
+    // nothing to give several times over.
+    constexpr std::size_t feed = 4096;
+    std::size_t at = 0;
+    for (int idle = 0; idle < 4;) {
+        const std::size_t length = std::min(feed, size - at);
+        const int count = hip_decode1_headersB(hip.get(), input.data() + at, length, left.data(),
+                                               right.data(), &header, &delay, &padding);
+        at += length;
+        if (count < 0)
+            return mp3DecoderError;
+        if (header.header_parsed) {
+            streamChannels = header.stereo;
+            rate = header.samplerate;
+        }
+        if (count > 0) {
+            decoded.add(left.data(), right.data(), count, streamChannels);
+            idle = 0;
+        } else if (at == size) {
+            ++idle;
+        }
+    }
+    if (streamChannels < 1 || streamChannels > 2 || rate <= 0)
+        return mp3DecoderError;
+    if (delay >= 0 && padding >= 0)
+        decoded.trim(delay, padding);
+    const int outChannels = channels == 1 || channels == 2 ? channels : streamChannels;
+    out = WaveBlock(WaveFormat::pcm(outChannels, rate, 16), decoded.interleave(outChannels));
+    return int(out.size());
+}
+
+} // namespace lumivo::wave

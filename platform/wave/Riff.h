@@ -1,0 +1,32 @@
+#pragma once
+// RIFF WAVE files in memory and on disk. Reading finds "fmt " and "data" among the chunks of the
+// WAVE form whatever their order, skips the pad byte after odd-sized chunks, and never trusts a size
+// beyond the bytes that are there.
+
+#include "platform/wave/WaveBlock.h"
+
+#include <QString>
+
+namespace lumivo::wave
+{
+
+// Results of reading: the sample-data byte count, or one of these.
+enum RiffResult : int {
+    riffFileNotOpened = -1,
+    riffNotWave = -2,
+    riffNoFormat = -3,
+    riffNoData = -5,
+    riffShortData = -7,
+};
+
+// Reads a whole RIFF WAVE image into a new block. `out` is emptied first and stays empty on failure.
+// A format chunk shorter than 18 bytes becomes a full header with cbSize 0.
+int readRiff(const std::uint8_t* data, std::size_t size, WaveBlock& out);
+int readWaveFile(const QString& path, WaveBlock& out);
+
+// The block as a RIFF WAVE image: "fmt " of 18 + cbSize bytes, then "data"; odd chunks padded.
+std::vector<std::uint8_t> toRiff(const WaveBlock& block);
+// Replaces the file whole (written beside it and renamed); false on any failure or without a block.
+bool writeWaveFile(const QString& path, const WaveBlock& block);
+
+} // namespace lumivo::wave

@@ -1,0 +1,75 @@
+#pragma once
+// Uncompressed sound travels through the program as one wave block: an 18-byte format header, the
+// extra format bytes it announces, then the samples to the end of the block. The header is kept in its
+// stored little-endian form, so a block can be written to a file or a resource as it stands.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace lumivo::wave
+{
+
+constexpr std::uint16_t formatPcm = 1;
+
+struct WaveFormat {
+    std::uint16_t formatTag = formatPcm;
+    std::uint16_t channels = 0;
+    std::uint32_t samplesPerSec = 0;
+    std::uint32_t avgBytesPerSec = 0;
+    std::uint16_t blockAlign = 0;
+    std::uint16_t bitsPerSample = 0;
+    std::vector<std::uint8_t> extra; // cbSize is its length
+
+    // Plain PCM with the derived fields filled in.
+    static WaveFormat pcm(int channels, int samplesPerSec, int bitsPerSample);
+    bool isPcm16(int rate, int channelCount) const;
+};
+
+class WaveBlock
+{
+public:
+    static constexpr std::size_t headerSize = 18;
+
+    WaveBlock() = default; // no block
+    WaveBlock(const WaveFormat& format, const std::uint8_t* samples, std::size_t sampleBytes);
+    WaveBlock(const WaveFormat& format, std::vector<std::uint8_t>&& samples);
+
+    // Takes stored bytes; nullopt when they are shorter than the header and extra bytes they announce.
+    static std::optional<WaveBlock> fromBytes(const std::uint8_t* data, std::size_t size);
+
+    bool isNull() const { return m_bytes.empty(); }
+    const std::vector<std::uint8_t>& bytes() const { return m_bytes; }
+    std::size_t size() const { return m_bytes.size(); }
+
+    WaveFormat format() const;
+    std::uint16_t formatTag() const { return u16(0); }
+    std::uint16_t channels() const { return u16(2); }
+    std::uint32_t samplesPerSec() const { return u32(4); }
+    std::uint32_t avgBytesPerSec() const { return u32(8); }
+    std::uint16_t blockAlign() const { return u16(12); }
+    std::uint16_t bitsPerSample() const { return u16(14); }
+    std::uint16_t cbSize() const { return u16(16); }
+
+    const std::uint8_t* samples() const { return m_bytes.data() + sampleOffset(); }
+    std::uint8_t* samples() { return m_bytes.data() + sampleOffset(); }
+    std::size_t sampleBytes() const { return isNull() ? 0 : m_bytes.size() - sampleOffset(); }
+    std::size_t sampleOffset() const { return isNull() ? 0 : headerSize + cbSize(); }
+    // Sample bytes cut down to whole blocks (frames), the part players and converters use.
+    std::size_t wholeFrameBytes() const;
+
+    void resizeSamples(std::size_t sampleBytes);
+
+    // Length in milliseconds from the header, in 64 bits; 0 when rate, width or channels is 0.
+    std::uint64_t durationMs() const;
+
+private:
+    std::uint16_t u16(std::size_t at) const;
+    std::uint32_t u32(std::size_t at) const;
+    void writeHeader(const WaveFormat& format);
+
+    std::vector<std::uint8_t> m_bytes;
+};
+
+} // namespace lumivo::wave

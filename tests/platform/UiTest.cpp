@@ -1,0 +1,113 @@
+#include "platform/ui/Ui.h"
+#include "tests/support/LumivoTest.h"
+
+#include <QDialog>
+#include <QLineEdit>
+
+#include <chrono>
+
+using namespace lumivo::ui;
+using lumivo::test::LumivoTest;
+
+class UiTest : public LumivoTest {};
+
+TEST_F(UiTest, AnswererRecordsEachQuestionAndRepliesInOrder)
+{
+    ScopedAnswerer answerer;
+    answerer.reply(IDYES).reply(IDNO).reply("/tmp/chosen");
+    EXPECT_EQ(messageBox("Delete the page?", "Pages", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2), IDYES);
+    EXPECT_EQ(messageBox("Really?", "Pages", MB_YESNO), IDNO);
+    EXPECT_EQ(chooseFolder("Pick a folder", "/tmp", "/tmp/start"), QStringLiteral("/tmp/chosen"));
+
+    ASSERT_EQ(answerer.questions().size(), 3u);
+    const Question& first = answerer.questions()[0];
+    EXPECT_EQ(first.kind, QuestionKind::MessageBox);
+    EXPECT_EQ(first.text, QStringLiteral("Delete the page?"));
+    EXPECT_EQ(first.caption, QStringLiteral("Pages"));
+    EXPECT_EQ(first.flags, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    EXPECT_EQ(answerer.questions()[2].kind, QuestionKind::Folder);
+    EXPECT_EQ(answerer.questions()[2].caption, QStringLiteral("/tmp/start"));
+    EXPECT_EQ(answerer.pendingReplies(), 0u);
+}
+
+TEST_F(UiTest, AnEmptyQueueGivesTheCancelAnswerOfEachKindOfBox)
+{
+    ScopedAnswerer answerer;
+    EXPECT_EQ(messageBox("t", "c", MB_OK), IDOK);
+    EXPECT_EQ(messageBox("t", "c", MB_OKCANCEL), IDCANCEL);
+    EXPECT_EQ(messageBox("t", "c", MB_YESNOCANCEL | MB_ICONEXCLAMATION), IDCANCEL);
+    EXPECT_EQ(messageBox("t", "c", MB_YESNO | MB_DEFBUTTON2), IDNO);
+    EXPECT_FALSE(chooseOpenFile("Open", "/tmp", "Pages (*.tvf)"));
+    EXPECT_FALSE(chooseSaveFile("Save", "/tmp/x.tvf"));
+    EXPECT_FALSE(chooseFont(QFont(QStringLiteral("Liberation Serif"))));
+    EXPECT_FALSE(chooseColor(Qt::red));
+    EXPECT_EQ(answerer.questions().size(), 8u);
+    EXPECT_EQ(answerer.questions()[4].filter, QStringLiteral("Pages (*.tvf)"));
+}
+
+TEST_F(UiTest, ChoosersTakeTheirOwnKindOfReplyAndCancelOtherwise)
+{
+    ScopedAnswerer answerer;
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setBold(true);
+    answerer.reply(font).reply(QColor(1, 2, 3)).reply(IDCANCEL).reply(IDYES);
+    EXPECT_EQ(chooseFont(QFont())->family(), QStringLiteral("Liberation Sans"));
+    EXPECT_EQ(chooseColor(Qt::white), QColor(1, 2, 3));
+    EXPECT_FALSE(chooseFolder("Folder"));
+    // A reply of the wrong kind is a cancel, never a crash.
+    EXPECT_FALSE(chooseSaveFile("Save"));
+}
+
+TEST_F(UiTest, AnswerersNestAndTheOuterOneAnswersAgainAfterwards)
+{
+    ScopedAnswerer outer;
+    outer.reply(IDYES);
+    {
+        ScopedAnswerer inner;
+        inner.reply(IDNO);
+        EXPECT_EQ(messageBox("inner", "c", MB_YESNO), IDNO);
+        EXPECT_EQ(currentAnswerer(), &inner);
+    }
+    EXPECT_EQ(currentAnswerer(), &outer);
+    EXPECT_EQ(messageBox("outer", "c", MB_YESNO), IDYES);
+    ASSERT_EQ(outer.questions().size(), 1u);
+    EXPECT_EQ(outer.questions()[0].text, QStringLiteral("outer"));
+}
+
+TEST_F(UiTest, WithoutAnAnswererTheOffscreenPlatformNeverBlocks)
+{
+    ASSERT_EQ(currentAnswerer(), nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(messageBox("Nobody is there", "c", MB_YESNOCANCEL), IDCANCEL);
+    EXPECT_EQ(messageBox("Nobody is there", "c", MB_YESNO), IDNO);
+    EXPECT_FALSE(chooseFolder("Folder"));
+    EXPECT_FALSE(chooseColor(Qt::black));
+    QDialog dialog;
+    EXPECT_EQ(runModal(dialog), IDCANCEL);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST_F(UiTest, ModalDialogsAreFilledInByTheAnswerer)
+{
+    QDialog dialog;
+    dialog.setWindowTitle(QStringLiteral("Name"));
+    auto* edit = new QLineEdit(&dialog);
+    ScopedAnswerer answerer;
+    answerer.reply([](QDialog& shown) {
+        shown.findChild<QLineEdit*>()->setText(QStringLiteral("Anna"));
+        return IDOK;
+    });
+    answerer.reply(IDCANCEL);
+    EXPECT_EQ(runModal(dialog), IDOK);
+    EXPECT_EQ(edit->text(), QStringLiteral("Anna"));
+    EXPECT_EQ(runModal(dialog), IDCANCEL);
+    EXPECT_EQ(answerer.questions()[0].kind, QuestionKind::Dialog);
+    EXPECT_EQ(answerer.questions()[0].text, QStringLiteral("Name"));
+}
+
+TEST_F(UiTest, WindowsFiltersBecomeQtFilters)
+{
+    EXPECT_EQ(windowsFilterToQt("Pages (*.tvf)|*.tvf|Pictures|*.bmp;*.jpg|All files (*.*)|*.*||"),
+              QStringLiteral("Pages (*.tvf);;Pictures (*.bmp *.jpg);;All files (*.*)"));
+    EXPECT_EQ(windowsFilterToQt(""), QString());
+}

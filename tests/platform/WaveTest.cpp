@@ -1,0 +1,267 @@
+#include "platform/wave/Mp3.h"
+#include "platform/wave/PcmConverter.h"
+#include "platform/wave/Riff.h"
+#include "tests/support/LumivoTest.h"
+
+#include "platform/files/FileSystem.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <cmath>
+
+using namespace lumivo::wave;
+using lumivo::test::LumivoTest;
+
+namespace
+{
+
+// A tone as PCM of any width; odd sizes come from 8- and 24-bit mono with odd frame counts.
+WaveBlock tone(int bits, int rate, int channels, int frames)
+{
+    const WaveFormat format = WaveFormat::pcm(channels, rate, bits);
+    std::vector<std::uint8_t> samples;
+    for (int i = 0; i < frames; ++i) {
+        for (int c = 0; c < channels; ++c) {
+            const double value = std::sin(i * 0.05 * (c + 1)) * 0.5;
+            if (bits == 8) {
+                samples.push_back(std::uint8_t(128 + std::lround(value * 127)));
+            } else {
+                const std::int32_t v = std::int32_t(std::lround(value * ((1 << (bits - 1)) - 1)));
+                for (int b = 0; b < bits / 8; ++b)
+                    samples.push_back(std::uint8_t(v >> (8 * b)));
+            }
+        }
+    }
+    return WaveBlock(format, std::move(samples));
+}
+
+WaveBlock pcm16(int channels, std::initializer_list<std::int16_t> values)
+{
+    std::vector<std::uint8_t> bytes;
+    for (std::int16_t v : values) {
+        bytes.push_back(std::uint8_t(v));
+        bytes.push_back(std::uint8_t(std::uint16_t(v) >> 8));
+    }
+    return WaveBlock(WaveFormat::pcm(channels, programSampleRate, 16), std::move(bytes));
+}
+
+std::int16_t sample16(const WaveBlock& block, std::size_t index)
+{
+    return std::int16_t(block.samples()[2 * index] | (block.samples()[2 * index + 1] << 8));
+}
+
+void put32(std::vector<std::uint8_t>& out, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(std::uint8_t(v >> (8 * i)));
+}
+
+void chunk(std::vector<std::uint8_t>& out, const char* id, std::vector<std::uint8_t> body,
+           std::uint32_t claimed = 0)
+{
+    out.insert(out.end(), id, id + 4);
+    put32(out, claimed ? claimed : std::uint32_t(body.size()));
+    out.insert(out.end(), body.begin(), body.end());
+    if (body.size() & 1)
+        out.push_back(0);
+}
+
+std::vector<std::uint8_t> riffOf(const std::vector<std::uint8_t>& chunks)
+{
+    std::vector<std::uint8_t> out{'R', 'I', 'F', 'F'};
+    put32(out, std::uint32_t(chunks.size() + 4));
+    out.insert(out.end(), {'W', 'A', 'V', 'E'});
+    out.insert(out.end(), chunks.begin(), chunks.end());
+    return out;
+}
+
+std::vector<std::uint8_t> format16(int channels, int rate, int bits)
+{
+    const WaveBlock block(WaveFormat::pcm(channels, rate, bits), nullptr, 0);
+    return {block.bytes().begin(), block.bytes().begin() + 16};
+}
+
+bool haveFfmpeg()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty();
+}
+
+} // namespace
+
+class WaveTest : public LumivoTest
+{
+};
+
+TEST_F(WaveTest, FilesRoundTripAtEveryWidthAndRate)
+{
+    for (int bits : {8, 16, 24}) {
+        for (int rate : {22050, 44100}) {
+            for (int channels : {1, 2}) {
+                SCOPED_TRACE(testing::Message() << bits << " bits " << rate << " Hz " << channels);
+                const WaveBlock original = tone(bits, rate, channels, 1001);
+                const QString path = tempPath(QStringLiteral("tone.wav"));
+                ASSERT_TRUE(writeWaveFile(path, original));
+                std::vector<std::uint8_t> file;
+                ASSERT_TRUE(lumivo::files::readWholeFile(path, file));
+                EXPECT_EQ(file.size() % 2, 0u); // odd data is padded
+                WaveBlock read;
+                EXPECT_EQ(readWaveFile(path, read), int(original.sampleBytes()));
+                EXPECT_EQ(read.bytes(), original.bytes());
+            }
+        }
+    }
+}
+
+TEST_F(WaveTest, ReadsShortFormatsAndChunksInAnyOrder)
+{
+    std::vector<std::uint8_t> chunks;
+    chunk(chunks, "LIST", {'I', 'N', 'F', 'O', 'x'}); // odd, padded
+    chunk(chunks, "data", {1, 2, 3, 4});
+    chunk(chunks, "fmt ", format16(1, 22050, 16));
+    const auto riff = riffOf(chunks);
+    WaveBlock block;
+    ASSERT_EQ(readRiff(riff.data(), riff.size(), block), 4);
+    EXPECT_EQ(block.size(), 18u + 4u);
+    EXPECT_EQ(block.cbSize(), 0);
+    EXPECT_EQ(block.samplesPerSec(), 22050u);
+    EXPECT_EQ(block.samples()[3], 4);
+
+    std::vector<std::uint8_t> extended;
+    auto fmt = format16(1, 8000, 4);
+    fmt.insert(fmt.end(), {2, 0, 0xF9, 0x01}); // cbSize 2 and two extra bytes
+    chunk(extended, "fmt ", fmt);
+    chunk(extended, "data", {9});
+    const auto withExtra = riffOf(extended);
+    ASSERT_EQ(readRiff(withExtra.data(), withExtra.size(), block), 1);
+    EXPECT_EQ(block.cbSize(), 2);
+    EXPECT_EQ(block.sampleOffset(), 20u);
+    EXPECT_EQ(toRiff(block).size(), withExtra.size());
+}
+
+TEST_F(WaveTest, DamagedFilesGiveTheirCodesAndNoBlock)
+{
+    auto expectCode = [](const std::vector<std::uint8_t>& bytes, int code) {
+        WaveBlock block = pcm16(1, {1});
+        EXPECT_EQ(readRiff(bytes.data(), bytes.size(), block), code);
+        EXPECT_TRUE(block.isNull());
+    };
+    std::vector<std::uint8_t> onlyData, onlyFormat, shortData, zeroChannels, hugeChunk;
+    chunk(onlyData, "data", {1, 2});
+    chunk(onlyFormat, "fmt ", format16(1, 44100, 16));
+    chunk(shortData, "fmt ", format16(1, 44100, 16));
+    chunk(shortData, "data", {1, 2}, 1000);
+    chunk(zeroChannels, "fmt ", format16(0, 44100, 16));
+    chunk(zeroChannels, "data", {1, 2});
+    chunk(hugeChunk, "JUNK", {}, 0xFFFFFFF0u);
+    chunk(hugeChunk, "fmt ", format16(1, 44100, 16));
+
+    expectCode({'R', 'I', 'F', 'F', 0, 0, 0, 0, 'A', 'V', 'I', ' '}, riffNotWave);
+    expectCode({}, riffNotWave);
+    expectCode(riffOf(onlyData), riffNoFormat);
+    expectCode(riffOf(zeroChannels), riffNoFormat);
+    expectCode(riffOf(hugeChunk), riffNoFormat);
+    expectCode(riffOf(onlyFormat), riffNoData);
+    expectCode(riffOf(shortData), riffShortData);
+
+    WaveBlock block;
+    EXPECT_EQ(readWaveFile(tempPath(QStringLiteral("none.wav")), block), riffFileNotOpened);
+    EXPECT_FALSE(writeWaveFile(tempPath(QStringLiteral("empty.wav")), WaveBlock()));
+    EXPECT_FALSE(WaveBlock::fromBytes(pcm16(1, {}).bytes().data(), 17));
+}
+
+TEST_F(WaveTest, DurationIsSixtyFourBitAndZeroForEmptyHeaders)
+{
+    const WaveBlock second(WaveFormat::pcm(1, 44100, 16), std::vector<std::uint8_t>(88200));
+    EXPECT_EQ(second.durationMs(), 1000u);
+    const WaveBlock tenSeconds(WaveFormat::pcm(1, 44100, 16), std::vector<std::uint8_t>(882000));
+    EXPECT_EQ(tenSeconds.durationMs(), 10000u);
+    EXPECT_EQ(WaveBlock(WaveFormat::pcm(0, 44100, 16), std::vector<std::uint8_t>(100)).durationMs(), 0u);
+    EXPECT_EQ(WaveBlock(WaveFormat::pcm(1, 0, 16), std::vector<std::uint8_t>(100)).durationMs(), 0u);
+}
+
+TEST_F(WaveTest, ConversionGivesANewBlockOfProgramPcm)
+{
+    const WaveBlock stereo = pcm16(2, {1000, 1000, -300, -100, 7, 8, 5}); // a stray byte pair at the end
+    WaveBlock same;
+    ASSERT_EQ(convertToPcm16(stereo, 2, same), convertOk);
+    EXPECT_NE(same.samples(), stereo.samples());
+    EXPECT_EQ(same.sampleBytes(), 12u);
+
+    WaveBlock mono;
+    ASSERT_EQ(convertToPcm16(stereo, 1, mono), convertOk);
+    ASSERT_EQ(mono.sampleBytes(), 6u);
+    EXPECT_EQ(mono.channels(), 1);
+    EXPECT_EQ(sample16(mono, 0), 1000);
+    EXPECT_EQ(sample16(mono, 1), -200);
+
+    const WaveBlock eightBit = tone(8, 22050, 1, 22050);
+    WaveBlock converted;
+    ASSERT_EQ(convertToPcm16(eightBit, 2, converted), convertOk);
+    EXPECT_TRUE(converted.format().isPcm16(44100, 2));
+    EXPECT_NEAR(double(converted.sampleBytes()) / eightBit.sampleBytes(), 8.0, 0.05);
+    EXPECT_NEAR(double(converted.durationMs()), 1000.0, 3.0);
+
+    WaveBlock none = pcm16(1, {1});
+    EXPECT_EQ(convertToPcm16(WaveBlock(), 1, none), convertNoInput);
+    EXPECT_TRUE(none.isNull());
+    WaveFormat unknown = WaveFormat::pcm(1, 8000, 16);
+    unknown.formatTag = 0x7777;
+    EXPECT_EQ(convertToPcm16(WaveBlock(unknown, std::vector<std::uint8_t>(64)), 1, none), convertFailed);
+    EXPECT_TRUE(none.isNull());
+}
+
+TEST_F(WaveTest, ConvertsCompressedWaveFilesIncludingFourBitMonoAdpcm)
+{
+    if (!haveFfmpeg())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    for (const char* codec : {"adpcm_ima_wav", "adpcm_ms", "pcm_mulaw", "pcm_alaw", "pcm_u8", "pcm_f32le"}) {
+        SCOPED_TRACE(codec);
+        const QString path = tempPath(QStringLiteral("in.wav"));
+        ASSERT_EQ(
+            QProcess::execute(QStringLiteral("ffmpeg"), {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                                         "sine=frequency=440:sample_rate=11025:duration=0.5",
+                                                         "-ac", "1", "-c:a", codec, path}),
+            0);
+        WaveBlock source, converted;
+        ASSERT_GT(readWaveFile(path, source), 0);
+        ASSERT_EQ(convertToPcm16(source, 1, converted), convertOk);
+        EXPECT_TRUE(converted.format().isPcm16(44100, 1));
+        // Block codecs fill their last block with silence, so the result may run a little longer.
+        EXPECT_GE(converted.durationMs(), 495u);
+        EXPECT_LE(converted.durationMs(), 700u);
+    }
+}
+
+TEST_F(WaveTest, Mp3KeepsDurationAndRateAndEncodesTwiceAlike)
+{
+    const WaveBlock original = tone(16, 22050, 1, 22050 + 333);
+    std::vector<std::uint8_t> first, second;
+    const Mp3EncoderSettings settings{2, 64, Mp3Mode::Mono};
+    ASSERT_GT(encodeMp3(original, settings, first), 0);
+    ASSERT_GT(encodeMp3(original, settings, second), 0);
+    EXPECT_EQ(first, second);
+
+    WaveBlock decoded;
+    const int size = decodeMp3(first.data(), first.size(), 0, decoded);
+    ASSERT_EQ(size, int(decoded.size()));
+    EXPECT_EQ(decoded.samplesPerSec(), 22050u);
+    EXPECT_EQ(decoded.channels(), 1);
+    const long frames = long(decoded.sampleBytes() / 2);
+    EXPECT_LE(std::labs(frames - (22050 + 333)), mp3FrameSamples);
+
+    const WaveBlock stereo = tone(16, 44100, 2, 5000);
+    ASSERT_GT(encodeMp3(stereo, {0, 128, Mp3Mode::Stereo}, first), 0);
+    ASSERT_GT(decodeMp3(first.data(), first.size(), 0, decoded), 0);
+    EXPECT_EQ(decoded.channels(), 2);
+    EXPECT_EQ(decoded.samplesPerSec(), 44100u);
+    EXPECT_LE(std::labs(long(decoded.sampleBytes() / 4) - 5000), mp3FrameSamples);
+    ASSERT_GT(decodeMp3(first.data(), first.size(), 1, decoded), 0);
+    EXPECT_EQ(decoded.channels(), 1);
+
+    EXPECT_EQ(encodeMp3(tone(8, 22050, 1, 100), settings, first), mp3NotPcm16);
+    EXPECT_TRUE(first.empty());
+    const std::uint8_t junk[64] = {1, 2, 3};
+    EXPECT_LT(decodeMp3(junk, sizeof junk, 0, decoded), 0);
+    EXPECT_TRUE(decoded.isNull());
+}

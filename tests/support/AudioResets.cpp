@@ -1,0 +1,22 @@
+// Every test starts with the audio path closed and SDL back on its silent "dummy" driver.
+
+#include "platform/audio/Audio.h"
+#include "tests/support/LumivoTest.h"
+
+#include <cstdlib>
+
+namespace
+{
+
+const bool registered = [] {
+    lumivo::test::registerGlobalReset([] {
+        lumivo::audio::shutdown();
+        ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+        ::unsetenv("SDL_DISKAUDIOFILE");
+        ::unsetenv("SDL_DISKAUDIOFILEIN");
+        ::unsetenv("SDL_DISKAUDIODELAY");
+    });
+    return true;
+}();
+
+} // namespace
