@@ -35,7 +35,7 @@ TEST_F(WordStreamTest, EmptyListsStoreTwoZeroCountsAndReadBackEqual)
     word.WordForm = 0x0102;
     const QByteArray bytes = storeWord(word);
     // "is" (length byte + 2), form, two zero counts, empty description, flags.
-    EXPECT_EQ(bytes, QByteArray::fromHex("02697302010000000000000000"));
+    EXPECT_EQ(bytes, QByteArray::fromHex("026973020100000000000000"));
 
     CQuibWord loaded;
     loadWord(loaded, bytes, CTime::GetCurrentTime());
