@@ -1,6 +1,7 @@
 // Finding stored items by id: the languages of the search list are the outer loop, the active files
 // (from the last back to the first, or from a given object's file) the inner one.
 
+#include "core/ObjectIndex.h"
 #include "core/ResourceTypes.h"
 #include "core/UserLevel.h"
 #include "core/Word.h"
@@ -18,6 +19,23 @@ using namespace lumivo::test;
 namespace {
 
 constexpr std::int32_t kWordId = 4711;
+
+// A page as the finders see it: any handle of a page record.
+class TestPage : public CMyRes {
+public:
+    TestPage() { m_owner = this; }
+    std::int32_t GetType() const override { return m_entry ? m_entry->GetType() : RESTYPE_BG; }
+};
+
+// A record of any type, with a byte of content.
+void storeRecord(std::int32_t id, int file, std::int32_t type)
+{
+    CMyByteRes raw;
+    ASSERT_EQ(raw.Create(), 0);
+    raw.SetSize(1);
+    ASSERT_EQ(raw.SaveAs(id, file, type), 0);
+    raw.Detach();
+}
 
 }  // namespace
 
@@ -134,4 +152,51 @@ TEST_F(LookupsTest, UserLevelsAreFoundInTheSearchLanguages)
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found->GetType(), MakeUserLevelType(0, 2));
     EXPECT_EQ(FindUserLevelById(6), nullptr);
+}
+
+TEST_F(LookupsTest, PagesOfTheSkippedFileAreLeftOut)
+{
+    storeRecord(12, m_second, MakeBgType(1, 1));
+    storeRecord(12, m_first, MakeBgType(1, 2));
+    storeRecord(12, m_first, MakeBgType(2, 1));  // another kind
+    const auto page = FindBackgroundById<TestPage>(12, 1);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->GetFile(), m_second);
+    const auto skipping = FindBackgroundById<TestPage>(12, 1, nullptr, m_second);
+    ASSERT_NE(skipping, nullptr);
+    EXPECT_EQ(skipping->GetFile(), m_first);
+    EXPECT_EQ(skipping->GetType(), MakeBgType(1, 2));
+}
+
+TEST_F(LookupsTest, MediaFindersUseTheirOwnTypesAndSoundsTheirOwnLanguages)
+{
+    storeRecord(20, m_first, MakePictType(3, 2));
+    storeRecord(21, m_first, MakeAviType(0, 1));
+    storeRecord(22, m_first, MakeSoundType(1, 5));
+    EXPECT_NE(FindPictureById<TestPage>(20, 3), nullptr);
+    EXPECT_EQ(FindPictureById<TestPage>(20, 4), nullptr);
+    EXPECT_NE(FindAviById<TestPage>(21, 0), nullptr);
+    // Language 5 is no search language, but it is the system language of the sound finder.
+    EXPECT_EQ(FindSoundById<TestPage>(22, 1), nullptr);
+    theLanguageNo = 5;
+    EXPECT_NE(FindSoundById<TestPage>(22, 1), nullptr);
+}
+
+TEST_F(LookupsTest, LoadedPageComesFromThePageIndexInSearchOrder)
+{
+    auto indexPage = [&](std::int32_t id, int file, std::int16_t language) {
+        auto* page = new TestPage;
+        EXPECT_EQ(page->SaveAs(id, file, MakeBgType(1, language)), 0);
+        theBgIndex.Add(page);
+        return page;
+    };
+    TestPage* firstFileLanguageOne = indexPage(40, m_first, 1);
+    TestPage* secondFileLanguageTwo = indexPage(40, m_second, 2);
+    EXPECT_EQ(FindLoadedBackground<TestPage>(40), firstFileLanguageOne);
+    TestPage* secondFileLanguageOne = indexPage(40, m_second, 1);
+    EXPECT_EQ(FindLoadedBackground<TestPage>(40), secondFileLanguageOne);
+    EXPECT_EQ(FindLoadedBackground<TestPage>(40, 0, m_second), firstFileLanguageOne);
+    EXPECT_NE(secondFileLanguageTwo, nullptr);
+    EXPECT_EQ(FindLoadedBackground<TestPage>(41), nullptr);
+    theBgIndex.DeleteAll();
 }
