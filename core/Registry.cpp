@@ -133,8 +133,11 @@ bool CRegistry::OpenKeyPath(const QString& path, RegKey& key, std::uint32_t acce
 
 void CRegistry::CloseKey(const RegKey& key)
 {
+    lumivo::registry::Registry& store = lumivo::registry::registry();
     if (m_flushOption != 0)
-        lumivo::registry::registry().flush(key.root);
+        store.flush(key.root);
+    else if (store.isDirty(key.root))
+        lumivo::registry::flushSoon();
 }
 
 bool CRegistry::KeyExists(const QString& path)
@@ -303,6 +306,41 @@ bool CRegistry::ReadQuadOrPair(const QString& path, const QString& name, std::in
         return false;
     readLittleEndian(bytes, numbers, count);
     return true;
+}
+
+bool CRegistry::ReadPoint(const QString& path, const QString& name, POINT& point)
+{
+    return ReadPair(path, name, point.x, point.y);
+}
+
+bool CRegistry::ReadSize(const QString& path, const QString& name, SIZE& size)
+{
+    return ReadPair(path, name, size.cx, size.cy);
+}
+
+bool CRegistry::ReadRect(const QString& path, const QString& name, RECT& rect)
+{
+    std::int32_t numbers[4] = {};
+    if (!ReadQuad(path, name, numbers))
+        return false;
+    rect = RECT{numbers[0], numbers[1], numbers[2], numbers[3]};
+    return true;
+}
+
+bool CRegistry::WritePoint(const QString& path, const QString& name, const POINT& point)
+{
+    return WritePair(path, name, point.x, point.y);
+}
+
+bool CRegistry::WriteSize(const QString& path, const QString& name, const SIZE& size)
+{
+    return WritePair(path, name, size.cx, size.cy);
+}
+
+bool CRegistry::WriteRect(const QString& path, const QString& name, const RECT& rect)
+{
+    const std::int32_t numbers[4] = {rect.left, rect.top, rect.right, rect.bottom};
+    return WriteQuad(path, name, numbers);
 }
 
 bool CRegistry::WriteValue(const QString& path, const QString& name, const Value& value)

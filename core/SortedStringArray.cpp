@@ -121,3 +121,19 @@ QString CSortedStringArray::GetString(int n) const
         return {};
     return GetAt(n);
 }
+
+void CSortedStringArray::Serialize(CArchive& ar)
+{
+    if (ar.IsStoring()) {
+        ar.WriteCount(m_entries.size());
+        for (const Entry& entry : m_entries)
+            ar << entry.text;
+        return;
+    }
+    RemoveAll();
+    for (std::size_t remaining = ar.ReadCount(); remaining > 0; --remaining) {
+        Entry entry;
+        ar >> entry.text;
+        m_entries.push_back(std::move(entry));
+    }
+}

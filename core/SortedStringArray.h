@@ -3,15 +3,20 @@
 // name can carry one item datum: a pointer to the object it names, which the list does not own.
 // Stored like a plain string array: a count, then the names; the data are not stored.
 
+#include "platform/archive/Archive.h"
+
 #include <QString>
 
 #include <cstddef>
 #include <vector>
 
-class CSortedStringArray {
+class CSortedStringArray : public CObject {
 public:
     CSortedStringArray() = default;
-    virtual ~CSortedStringArray() = default;
+    ~CSortedStringArray() override = default;
+
+    // A count and the names; loading replaces the names and drops every datum.
+    void Serialize(CArchive& ar) override;
 
     void SetAscending(bool ascending, bool resort = false);
     bool IsAscending() const { return m_ascending; }

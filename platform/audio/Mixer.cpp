@@ -99,16 +99,22 @@ int Mixer::start(int channel, Voice voice)
 
 int Mixer::play(SharedSamples samples, int channel)
 {
+    return play(std::move(samples), channel, 0, false);
+}
+
+int Mixer::play(SharedSamples samples, int channel, std::size_t from, bool loop)
+{
     if (!samples || samples->empty())
         return -1;
-    return start(channel, Voice{std::move(samples), nullptr, 0, 0});
+    from = std::min(from, samples->size());
+    return start(channel, Voice{std::move(samples), nullptr, from, 0, loop});
 }
 
 int Mixer::play(std::shared_ptr<SampleStream> stream, int channel)
 {
     if (!stream)
         return -1;
-    return start(channel, Voice{nullptr, std::move(stream), 0, 0});
+    return start(channel, Voice{nullptr, std::move(stream), 0, 0, false});
 }
 
 const Mixer::Voice* Mixer::find(int handle) const
@@ -185,10 +191,16 @@ void Mixer::mixVoice(Voice& voice, std::int32_t* sum, std::size_t count)
 {
     if (voice.samples) {
         const Samples& samples = *voice.samples;
-        const std::size_t n = std::min(count, samples.size() - voice.position);
-        for (std::size_t i = 0; i < n; ++i)
-            sum[i] += samples[voice.position + i];
-        voice.position += n;
+        std::size_t done = 0;
+        do {
+            const std::size_t n = std::min(count - done, samples.size() - voice.position);
+            for (std::size_t i = 0; i < n; ++i)
+                sum[done + i] += samples[voice.position + i];
+            voice.position += n;
+            done += n;
+            if (voice.position >= samples.size() && voice.loop)
+                voice.position = 0;
+        } while (voice.loop && done < count);
         if (voice.position >= samples.size())
             voice = Voice{};
         return;

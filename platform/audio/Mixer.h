@@ -59,6 +59,8 @@ public:
     // refers to a later sound on the same channel. -1 when no channel is free or the sound is empty.
     int play(SharedSamples samples, int channel = 0);
     int play(std::shared_ptr<SampleStream> stream, int channel = 0);
+    // Plays from sample `start` (at most the length); a looping sound starts again from 0 at its end.
+    int play(SharedSamples samples, int channel, std::size_t start, bool loop);
     // These take a handle from play(), or a bare channel number for whatever plays there.
     void stop(int handle);
     bool isPlaying(int handle) const;
@@ -81,6 +83,7 @@ private:
         std::shared_ptr<SampleStream> stream;
         std::size_t position = 0;
         int serial = 0;
+        bool loop = false;
         bool active() const { return samples || stream; }
     };
 

@@ -3,8 +3,10 @@
 #include "platform/files/FileSystem.h"
 #include "platform/registry/RegistryTree.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QLoggingCategory>
+#include <QTimer>
 
 #include <cstdlib>
 
@@ -274,6 +276,20 @@ Registry& registry()
     if (!instance || instance->folder() != folder)
         instance = std::make_unique<Registry>(folder);
     return *instance;
+}
+
+void flushSoon()
+{
+    static bool scheduled = false;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || scheduled)
+        return;
+    scheduled = true;
+    QTimer::singleShot(0, app, [] {
+        scheduled = false;
+        if (auto& instance = programRegistry())
+            instance->flushAll();
+    });
 }
 
 void discardRegistry() { programRegistry().reset(); }

@@ -119,6 +119,9 @@ private:
 // The program's registry, in `Registry::defaultFolder()`; when that folder changes (a test's own
 // configuration folder), unsaved changes of the old one are dropped and the new one is used.
 Registry& registry();
+// Writes the program registry's changed roots when the event loop next runs: settings reach the disk
+// promptly, and a run of changes is written once. Does nothing without an application object.
+void flushSoon();
 // Forgets the program's registry without writing it; the next use starts afresh from disk. For tests,
 // whose configuration folder changes from one test to the next.
 void discardRegistry();

@@ -105,12 +105,12 @@ QMessageBox::Icon iconOf(unsigned flags)
     }
 }
 
-struct ButtonSpec {
+struct ButtonChoice {
     QMessageBox::StandardButton button;
     int id;
 };
 
-std::vector<ButtonSpec> buttonsOf(unsigned flags)
+std::vector<ButtonChoice> buttonsOf(unsigned flags)
 {
     switch (flags & MB_TYPEMASK) {
     case MB_OKCANCEL:
@@ -131,16 +131,16 @@ std::vector<ButtonSpec> buttonsOf(unsigned flags)
 int showMessageBox(const QString& text, const QString& caption, unsigned flags, QWidget* owner)
 {
     QMessageBox box(iconOf(flags), caption, text, QMessageBox::NoButton, owner);
-    const std::vector<ButtonSpec> buttons = buttonsOf(flags);
-    for (const ButtonSpec& spec : buttons)
-        box.addButton(spec.button);
+    const std::vector<ButtonChoice> buttons = buttonsOf(flags);
+    for (const ButtonChoice& choice : buttons)
+        box.addButton(choice.button);
     const std::size_t defaultIndex = (flags & MB_DEFMASK) >> 8;
     if (defaultIndex < buttons.size())
         box.setDefaultButton(buttons[defaultIndex].button);
     box.exec();
-    for (const ButtonSpec& spec : buttons) {
-        if (box.clickedButton() == box.button(spec.button))
-            return spec.id;
+    for (const ButtonChoice& choice : buttons) {
+        if (box.clickedButton() == box.button(choice.button))
+            return choice.id;
     }
     return cancelAnswer(flags);
 }
@@ -204,13 +204,23 @@ std::optional<QString> chooseOpenFile(const QString& title, const QString& folde
 }
 
 std::optional<QString> chooseSaveFile(const QString& title, const QString& suggested, const QString& filter,
-                                      QWidget* owner)
+                                      QWidget* owner, const QString& defaultSuffix)
 {
     const Question question{QuestionKind::SaveFile, title, suggested, 0, filter};
     const Routed routed = route(question);
-    if (routed.handled)
-        return replyAs<QString>(routed.reply, question);
-    return nonEmpty(QFileDialog::getSaveFileName(owner, title, suggested, filter));
+    if (routed.handled) {
+        auto path = replyAs<QString>(routed.reply, question);
+        if (path && !defaultSuffix.isEmpty() && !path->section(QLatin1Char('/'), -1).contains(QLatin1Char('.')))
+            *path += QLatin1Char('.') + defaultSuffix;
+        return path;
+    }
+    QFileDialog dialog(owner, title, suggested, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return nonEmpty(dialog.selectedFiles().constFirst());
 }
 
 QString windowsFilterToQt(const QString& filter)

@@ -74,8 +74,11 @@ std::optional<QString> chooseFolder(const QString& title, const QString& root = 
 // Qt's form ("Pages (*.tvf);;All files (*)"); `windowsFilterToQt` turns the "|"-separated form into it.
 std::optional<QString> chooseOpenFile(const QString& title, const QString& folder = {},
                                       const QString& filter = {}, QWidget* owner = nullptr);
+// A save name without an extension gets `defaultSuffix` ("tvf"); the person is asked before an
+// existing file is replaced.
 std::optional<QString> chooseSaveFile(const QString& title, const QString& suggested = {},
-                                      const QString& filter = {}, QWidget* owner = nullptr);
+                                      const QString& filter = {}, QWidget* owner = nullptr,
+                                      const QString& defaultSuffix = {});
 QString windowsFilterToQt(const QString& filter);
 
 // A font (face, size, weight, italic, underline, strike-out), starting from `initial`.

@@ -2,6 +2,8 @@
 #include "core/Registry.h"
 #include "tests/support/LumivoTest.h"
 
+#include <QCoreApplication>
+
 using lumivo::test::LumivoTest;
 
 namespace {
@@ -70,6 +72,17 @@ TEST_F(CRegistryTest, StructuresAndShortBinaryValuesReadAsLittleEndianNumbers)
     int number = -1;
     ASSERT_TRUE(reg.ReadInt(kSettings, "Short", number));
     EXPECT_EQ(number, 0x1234);
+
+    RECT frame;
+    ASSERT_TRUE(reg.ReadRect(kSettings, "Frame", frame));
+    EXPECT_EQ(CRect(frame), CRect(1, -2, 300, 0x7FFFFFFF));
+    ASSERT_TRUE(reg.WritePoint(kSettings, "Corner", CPoint(-5, 6)));
+    POINT corner;
+    ASSERT_TRUE(reg.ReadPoint(kSettings, "Corner", corner));
+    EXPECT_EQ(corner.x, -5);
+    EXPECT_EQ(corner.y, 6);
+    SIZE size;
+    EXPECT_FALSE(reg.ReadSize(kSettings, "Missing", size));
 }
 
 TEST_F(CRegistryTest, ValuesAreCountedEnumeratedCopiedAndDeleted)
@@ -115,6 +128,12 @@ TEST_F(CRegistryTest, SettingsSurviveTheProgramEnding)
     QString text;
     EXPECT_TRUE(reg.ReadString(kSettings, "Name", text));
     EXPECT_EQ(text, "Kept");
+    // Without the flush option, changes reach the disk once the event loop runs.
+    ASSERT_TRUE(reg.WriteString(kSettings, "Name", "Written soon"));
+    EXPECT_TRUE(lumivo::registry::registry().isDirty(lumivo::registry::Root::CurrentUser));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(lumivo::registry::registry().isDirty(lumivo::registry::Root::CurrentUser));
+
     EXPECT_EQ(reg.SetFlushOption(1), 0u);
     ASSERT_TRUE(reg.WriteString(kSettings, "Name", "Flushed at once"));
     EXPECT_FALSE(lumivo::registry::registry().isDirty(lumivo::registry::Root::CurrentUser));

@@ -179,3 +179,25 @@ TEST_F(SortedStringArrayTest, EachDatumIsCarriedByOneNameOnly)
     EXPECT_EQ(stringsOf(array), QStringList{"a"});
     EXPECT_EQ(array.GetItemData(5), nullptr);
 }
+
+TEST_F(SortedStringArrayTest, StoresItsNamesLikeAPlainStringArray)
+{
+    int datum = 1;
+    CSortedStringArray array;
+    array.AddItem("b", &datum);
+    array.AddItem(QString::fromUtf8("æ"));
+    CMemFile file;
+    {
+        CArchive ar(file, CArchive::store);
+        array.Serialize(ar);
+        ar.Close();
+    }
+    EXPECT_EQ(file.Detach(), QByteArray("\x02\x00\x01" "b\x01\xE6", 6));
+    file.Attach(QByteArray("\x02\x00\x01" "b\x01\xE6", 6));
+    CSortedStringArray back;
+    back.AddItem("old");
+    CArchive ar(file, CArchive::load);
+    back.Serialize(ar);
+    EXPECT_EQ(stringsOf(back), (QStringList{"b", QString::fromUtf8("æ")}));
+    EXPECT_EQ(back.GetItemData(0), nullptr);
+}

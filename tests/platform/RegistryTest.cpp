@@ -113,6 +113,7 @@ TEST_F(RegistryTest, ADamagedFileIsReadAsFarAsSoundAndKeptBeside)
                                "\"lost\"=dword:00000002\n"
                                "[Good\\Later]\n"
                                "\"d\"=hex:0a,0b\n"
+                               "\"bad utf-8 \xff\"=dword:00000004\n"
                                "\x01\x02garbage";
     writeText(path, damaged);
     Registry reg(folder());
