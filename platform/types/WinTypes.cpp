@@ -1,0 +1,137 @@
+#include "platform/types/WinTypes.h"
+
+#include <algorithm>
+#include <chrono>
+#include <limits>
+#include <utility>
+
+void CRect::OffsetRect(int dx, int dy)
+{
+    left += dx;
+    right += dx;
+    top += dy;
+    bottom += dy;
+}
+
+void CRect::InflateRect(int l, int t, int r, int b)
+{
+    left -= l;
+    top -= t;
+    right += r;
+    bottom += b;
+}
+
+void CRect::MoveToX(int x)
+{
+    right = x + Width();
+    left = x;
+}
+
+void CRect::MoveToY(int y)
+{
+    bottom = y + Height();
+    top = y;
+}
+
+void CRect::MoveToXY(int x, int y)
+{
+    MoveToX(x);
+    MoveToY(y);
+}
+
+void CRect::NormalizeRect()
+{
+    if (left > right)
+        std::swap(left, right);
+    if (top > bottom)
+        std::swap(top, bottom);
+}
+
+bool CRect::IntersectRect(const RECT& a, const RECT& b)
+{
+    const CRect result(std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+                       std::min(a.bottom, b.bottom));
+    if (result.IsRectEmpty()) {
+        SetRectEmpty();
+        return false;
+    }
+    *this = result;
+    return true;
+}
+
+bool CRect::UnionRect(const RECT& a, const RECT& b)
+{
+    const CRect first(a);
+    const CRect second(b);
+    if (first.IsRectEmpty() && second.IsRectEmpty()) {
+        SetRectEmpty();
+        return false;
+    }
+    if (first.IsRectEmpty()) {
+        *this = second;
+        return true;
+    }
+    if (second.IsRectEmpty()) {
+        *this = first;
+        return true;
+    }
+    *this = CRect(std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                  std::max(a.bottom, b.bottom));
+    return true;
+}
+
+QRect toQRect(const RECT& rect)
+{
+    return QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+}
+
+CRect fromQRect(const QRect& rect)
+{
+    return CRect(rect.x(), rect.y(), rect.x() + rect.width(), rect.y() + rect.height());
+}
+
+int MulDiv(int number, int numerator, int denominator)
+{
+    if (denominator == 0)
+        return -1;
+    const std::int64_t product = static_cast<std::int64_t>(number) * numerator;
+    const bool negative = (product < 0) != (denominator < 0);
+    // Work on magnitudes so that rounding goes away from zero on both sides.
+    const std::uint64_t magnitude =
+        product < 0 ? 0 - static_cast<std::uint64_t>(product) : static_cast<std::uint64_t>(product);
+    const std::uint64_t divisor = denominator < 0
+                                      ? 0 - static_cast<std::uint64_t>(static_cast<std::int64_t>(denominator))
+                                      : static_cast<std::uint64_t>(denominator);
+    const std::uint64_t quotient = (magnitude + divisor / 2) / divisor;
+    const std::uint64_t limit = negative ? std::uint64_t{1} << 31 : std::numeric_limits<int>::max();
+    if (quotient > limit)
+        return -1;
+    return negative ? static_cast<int>(-static_cast<std::int64_t>(quotient)) : static_cast<int>(quotient);
+}
+
+namespace
+{
+std::uint32_t tickShift = 0;
+}
+
+std::uint32_t GetTickCount()
+{
+    const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
+    const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count();
+    return static_cast<std::uint32_t>(milliseconds) + tickShift;
+}
+
+namespace lumivo::types
+{
+
+ScopedTickShift::ScopedTickShift(std::uint32_t shift) : m_previous(tickShift)
+{
+    tickShift = shift;
+}
+
+ScopedTickShift::~ScopedTickShift()
+{
+    tickShift = m_previous;
+}
+
+} // namespace lumivo::types

@@ -1,0 +1,309 @@
+#pragma once
+// The small value types the program's code is written in: points, sizes and rectangles with the
+// Windows rules (a rectangle's right and bottom edges lie outside it), 0x00BBGGRR colours, MulDiv
+// and the 32-bit millisecond tick. Converters to and from Qt sit beside them.
+
+#include "platform/types/Time.h"
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+#include <cstdint>
+
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using LONG = std::int32_t;
+using UINT = std::uint32_t;
+
+struct POINT {
+    LONG x = 0;
+    LONG y = 0;
+};
+
+struct SIZE {
+    LONG cx = 0;
+    LONG cy = 0;
+};
+
+struct RECT {
+    LONG left = 0;
+    LONG top = 0;
+    LONG right = 0;
+    LONG bottom = 0;
+};
+
+class CSize;
+class CRect;
+
+class CPoint : public POINT
+{
+public:
+    constexpr CPoint() = default;
+    constexpr CPoint(int initX, int initY) : POINT{initX, initY} {}
+    constexpr CPoint(const POINT& pt) : POINT(pt) {}
+
+    void Offset(int dx, int dy)
+    {
+        x += dx;
+        y += dy;
+    }
+    void Offset(const POINT& pt) { Offset(pt.x, pt.y); }
+    void SetPoint(int newX, int newY)
+    {
+        x = newX;
+        y = newY;
+    }
+
+    CPoint& operator+=(const CPoint& pt)
+    {
+        Offset(pt.x, pt.y);
+        return *this;
+    }
+    CPoint& operator-=(const CPoint& pt)
+    {
+        Offset(-pt.x, -pt.y);
+        return *this;
+    }
+    CPoint& operator+=(const SIZE& size)
+    {
+        Offset(size.cx, size.cy);
+        return *this;
+    }
+    CPoint& operator-=(const SIZE& size)
+    {
+        Offset(-size.cx, -size.cy);
+        return *this;
+    }
+    CPoint operator-() const { return {-x, -y}; }
+    CPoint operator+(const CPoint& pt) const { return {x + pt.x, y + pt.y}; }
+    CPoint operator+(const SIZE& size) const { return {x + size.cx, y + size.cy}; }
+    CPoint operator-(const SIZE& size) const { return {x - size.cx, y - size.cy}; }
+    inline CSize operator-(const CPoint& pt) const;
+
+    friend bool operator==(const CPoint& a, const CPoint& b) { return a.x == b.x && a.y == b.y; }
+};
+
+class CSize : public SIZE
+{
+public:
+    constexpr CSize() = default;
+    constexpr CSize(int initCX, int initCY) : SIZE{initCX, initCY} {}
+    constexpr CSize(const SIZE& size) : SIZE(size) {}
+
+    void SetSize(int newCX, int newCY)
+    {
+        cx = newCX;
+        cy = newCY;
+    }
+    CSize& operator+=(const SIZE& size)
+    {
+        cx += size.cx;
+        cy += size.cy;
+        return *this;
+    }
+    CSize& operator-=(const SIZE& size)
+    {
+        cx -= size.cx;
+        cy -= size.cy;
+        return *this;
+    }
+    CSize operator-() const { return {-cx, -cy}; }
+    CSize operator+(const SIZE& size) const { return {cx + size.cx, cy + size.cy}; }
+    CSize operator-(const SIZE& size) const { return {cx - size.cx, cy - size.cy}; }
+
+    friend bool operator==(const CSize& a, const CSize& b) { return a.cx == b.cx && a.cy == b.cy; }
+};
+
+inline CSize CPoint::operator-(const CPoint& pt) const
+{
+    return {x - pt.x, y - pt.y};
+}
+
+// A rectangle whose right and bottom edges are not part of it: (0, 0, 10, 10) holds the points 0..9
+// on each axis, is 10 wide, and PtInRect says no to x == 10. A rectangle with no width or no height
+// is empty.
+class CRect : public RECT
+{
+public:
+    constexpr CRect() = default;
+    constexpr CRect(int l, int t, int r, int b) : RECT{l, t, r, b} {}
+    constexpr CRect(const RECT& rect) : RECT(rect) {}
+    constexpr CRect(const POINT& topLeft, const SIZE& size)
+        : RECT{topLeft.x, topLeft.y, topLeft.x + size.cx, topLeft.y + size.cy}
+    {
+    }
+    constexpr CRect(const POINT& topLeft, const POINT& bottomRight)
+        : RECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y}
+    {
+    }
+
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    CSize Size() const { return {Width(), Height()}; }
+    CPoint TopLeft() const { return {left, top}; }
+    CPoint BottomRight() const { return {right, bottom}; }
+    CPoint CenterPoint() const { return {(left + right) / 2, (top + bottom) / 2}; }
+
+    bool IsRectEmpty() const { return Width() <= 0 || Height() <= 0; }
+    bool IsRectNull() const { return left == 0 && top == 0 && right == 0 && bottom == 0; }
+    bool PtInRect(const POINT& pt) const
+    {
+        return pt.x >= left && pt.x < right && pt.y >= top && pt.y < bottom;
+    }
+    bool EqualRect(const RECT& rect) const
+    {
+        return left == rect.left && top == rect.top && right == rect.right && bottom == rect.bottom;
+    }
+
+    void SetRect(int l, int t, int r, int b) { *this = CRect(l, t, r, b); }
+    void SetRectEmpty() { *this = CRect(); }
+    void CopyRect(const RECT& rect) { *this = CRect(rect); }
+
+    void OffsetRect(int dx, int dy);
+    void OffsetRect(const POINT& pt) { OffsetRect(pt.x, pt.y); }
+    void OffsetRect(const SIZE& size) { OffsetRect(size.cx, size.cy); }
+    void InflateRect(int dx, int dy) { InflateRect(dx, dy, dx, dy); }
+    void InflateRect(const SIZE& size) { InflateRect(size.cx, size.cy); }
+    void InflateRect(int l, int t, int r, int b);
+    void DeflateRect(int dx, int dy) { InflateRect(-dx, -dy); }
+    void DeflateRect(const SIZE& size) { InflateRect(-size.cx, -size.cy); }
+    void DeflateRect(int l, int t, int r, int b) { InflateRect(-l, -t, -r, -b); }
+    void MoveToX(int x);
+    void MoveToY(int y);
+    void MoveToXY(int x, int y);
+    void MoveToXY(const POINT& pt) { MoveToXY(pt.x, pt.y); }
+    // Swaps the edges of an inverted rectangle so that left <= right and top <= bottom.
+    void NormalizeRect();
+
+    // Both set this rectangle to the result and return false (result set empty) when it is empty.
+    bool IntersectRect(const RECT& a, const RECT& b);
+    // Empty rectangles take no part in a union.
+    bool UnionRect(const RECT& a, const RECT& b);
+
+    CRect& operator+=(const POINT& pt)
+    {
+        OffsetRect(pt);
+        return *this;
+    }
+    CRect& operator-=(const POINT& pt)
+    {
+        OffsetRect(-pt.x, -pt.y);
+        return *this;
+    }
+    CRect& operator&=(const RECT& rect)
+    {
+        IntersectRect(*this, rect);
+        return *this;
+    }
+    CRect& operator|=(const RECT& rect)
+    {
+        UnionRect(*this, rect);
+        return *this;
+    }
+    CRect operator+(const POINT& pt) const
+    {
+        CRect moved(*this);
+        moved.OffsetRect(pt);
+        return moved;
+    }
+    CRect operator-(const POINT& pt) const
+    {
+        CRect moved(*this);
+        moved.OffsetRect(-pt.x, -pt.y);
+        return moved;
+    }
+    CRect operator&(const RECT& rect) const
+    {
+        CRect result;
+        result.IntersectRect(*this, rect);
+        return result;
+    }
+    CRect operator|(const RECT& rect) const
+    {
+        CRect result;
+        result.UnionRect(*this, rect);
+        return result;
+    }
+
+    friend bool operator==(const CRect& a, const CRect& b) { return a.EqualRect(b); }
+};
+
+// Qt's rectangles count the right and bottom edges in; these keep the same pixels.
+QRect toQRect(const RECT& rect);
+CRect fromQRect(const QRect& rect);
+inline QPoint toQPoint(const POINT& pt)
+{
+    return {pt.x, pt.y};
+}
+inline CPoint fromQPoint(const QPoint& pt)
+{
+    return {pt.x(), pt.y()};
+}
+inline QSize toQSize(const SIZE& size)
+{
+    return {size.cx, size.cy};
+}
+inline CSize fromQSize(const QSize& size)
+{
+    return {size.width(), size.height()};
+}
+
+// Colours as the stored formats hold them: 0x00BBGGRR.
+using COLORREF = std::uint32_t;
+
+constexpr COLORREF RGB(int r, int g, int b)
+{
+    return static_cast<COLORREF>(static_cast<std::uint8_t>(r)) |
+           (static_cast<COLORREF>(static_cast<std::uint8_t>(g)) << 8) |
+           (static_cast<COLORREF>(static_cast<std::uint8_t>(b)) << 16);
+}
+constexpr std::uint8_t GetRValue(COLORREF rgb)
+{
+    return static_cast<std::uint8_t>(rgb);
+}
+constexpr std::uint8_t GetGValue(COLORREF rgb)
+{
+    return static_cast<std::uint8_t>(rgb >> 8);
+}
+constexpr std::uint8_t GetBValue(COLORREF rgb)
+{
+    return static_cast<std::uint8_t>(rgb >> 16);
+}
+
+// number * numerator / denominator through a 64-bit intermediate, rounded half away from zero;
+// -1 when the denominator is 0 or the result does not fit in an int.
+int MulDiv(int number, int numerator, int denominator);
+
+// Milliseconds from a monotonic clock as a 32-bit count that wraps after about 49.7 days. Compare
+// two ticks only by their unsigned difference (TickDifference), never with < or >.
+std::uint32_t GetTickCount();
+
+// Milliseconds from `earlier` to `later`, right across a wrap of the counter.
+constexpr std::uint32_t TickDifference(std::uint32_t later, std::uint32_t earlier)
+{
+    return later - earlier;
+}
+// Whether `now` has reached `deadline`, for deadlines less than about 24 days away.
+constexpr bool TickReached(std::uint32_t now, std::uint32_t deadline)
+{
+    return static_cast<std::int32_t>(now - deadline) >= 0;
+}
+
+namespace lumivo::types
+{
+// Moves GetTickCount by a fixed amount, so tests can start just before the counter wraps.
+// Restores the previous shift when it goes out of scope.
+class ScopedTickShift
+{
+public:
+    explicit ScopedTickShift(std::uint32_t shift);
+    ~ScopedTickShift();
+    ScopedTickShift(const ScopedTickShift&) = delete;
+    ScopedTickShift& operator=(const ScopedTickShift&) = delete;
+
+private:
+    std::uint32_t m_previous;
+};
+} // namespace lumivo::types
