@@ -127,9 +127,9 @@ void UpdateActiveFiles()
 
     std::vector<FileOrder> dataFiles;
     for (int file : theDataFiles) {
-        FileOrder entry{file, GetResFileVersion(file), 0};
-        GetResFileTime(file, &entry.time);
-        dataFiles.push_back(entry);
+        CTime time;
+        GetResFileTime(file, &time);
+        dataFiles.push_back({file, GetResFileVersion(file), time.GetTime()});
     }
     std::stable_sort(dataFiles.begin(), dataFiles.end(), [](const FileOrder& a, const FileOrder& b) {
         return a.version != b.version ? a.version < b.version : a.time < b.time;

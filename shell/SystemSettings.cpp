@@ -31,7 +31,7 @@ constexpr int kLanguageSettingBase = 10000;
 
 // Reads from the settings root, else from the older root; `read` is one typed read of CRegistry.
 template <typename Read>
-bool ReadWithFallback(const QString& name, Read read)
+bool ReadWithFallback(Read read)
 {
     if (!theRegistry)
         return false;
@@ -61,20 +61,19 @@ bool IsReadableFile(const QString& path)
 bool GetSystemSettingString(const QString& name, QString& out)
 {
     out.clear();
-    return ReadWithFallback(name, [&](const QString& root) { return theRegistry->ReadString(root, name, out); });
+    return ReadWithFallback([&](const QString& root) { return theRegistry->ReadString(root, name, out); });
 }
 
 bool GetSystemSettingInt(const QString& name, int* out)
 {
     *out = 0;
-    return ReadWithFallback(name, [&](const QString& root) { return theRegistry->ReadInt(root, name, *out); });
+    return ReadWithFallback([&](const QString& root) { return theRegistry->ReadInt(root, name, *out); });
 }
 
 bool GetSystemSettingDWord(const QString& name, std::uint32_t* out)
 {
     *out = 0;
-    return ReadWithFallback(name,
-                            [&](const QString& root) { return theRegistry->ReadDWord(root, name, *out); });
+    return ReadWithFallback([&](const QString& root) { return theRegistry->ReadDWord(root, name, *out); });
 }
 
 bool GetSystemSettingWord(const QString& name, std::uint16_t* out)
