@@ -302,10 +302,10 @@ void CQuibUser::Exchange(bool store)
 
 void CQuibUser::Serialize(CArchive& ar)
 {
-    std::int64_t stamp = CTime::GetCurrentTime().GetTime();
+    CTime stamp = CTime::GetCurrentTime();
     if (ar.IsLoading())
         GetResourceTime(this, &stamp);
-    SerializeStamped(ar, CTime(stamp));
+    SerializeStamped(ar, stamp);
 }
 
 void CQuibUser::SerializeStamped(CArchive& ar, const CTime& stamp)

@@ -99,10 +99,10 @@ std::int32_t CQuibWord::GetType() const { return m_entry ? m_entry->GetType() : 
 
 void CQuibWord::Serialize(CArchive& ar)
 {
-    std::int64_t stamp = CTime::GetCurrentTime().GetTime();
+    CTime stamp = CTime::GetCurrentTime();
     if (ar.IsLoading())
         GetResourceTime(this, &stamp);
-    SerializeStamped(ar, CTime(stamp));
+    SerializeStamped(ar, stamp);
 }
 
 void CQuibWord::SerializeStamped(CArchive& ar, const CTime& stamp)

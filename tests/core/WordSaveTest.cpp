@@ -26,8 +26,9 @@ constexpr std::uint16_t kLanguage = 1;
 QString storedName(std::int32_t id, int file, std::uint16_t language = kLanguage)
 {
     CQuibWord word;
-    if (word.LoadFrom(id, file) != 0 || word.GetType() != MakeWordType(std::int16_t(language)))
+    if (AttachResource(&word, id, MakeWordType(std::int16_t(language)), file) != 0)
         return "none";
+    word.Load();
     return word.WordName;
 }
 
@@ -52,7 +53,8 @@ protected:
 
         // The data-file word, filed in the index as the index builder does, then edited.
         m_word = new CQuibWord;
-        ASSERT_EQ(m_word->LoadFrom(kWordId, m_dataFile), 0);
+        ASSERT_EQ(AttachResource(m_word, kWordId, MakeWordType(kLanguage), m_dataFile), 0);
+        m_word->Load();
         theWordIndex.Add(m_word);
         theWordIndex.Names().InsertSorted(m_word->WordName, m_word);
         m_word->WordName = "huse";
