@@ -4,7 +4,8 @@
 
 CQuibW_Frame* theWordEditorFrame = nullptr;
 
-namespace {
+namespace
+{
 
 WordEditorHooks& hooks()
 {
@@ -12,11 +13,17 @@ WordEditorHooks& hooks()
     return installed;
 }
 
-}  // namespace
+} // namespace
 
-void InstallWordEditorHooks(WordEditorHooks newHooks) { hooks() = std::move(newHooks); }
+void InstallWordEditorHooks(WordEditorHooks newHooks)
+{
+    hooks() = std::move(newHooks);
+}
 
-bool IsWordEditorOpen() { return theWordEditorFrame != nullptr; }
+bool IsWordEditorOpen()
+{
+    return theWordEditorFrame != nullptr;
+}
 
 void WordEditorFrameSelectWord(CQuibWord* word)
 {

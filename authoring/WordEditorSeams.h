@@ -13,10 +13,10 @@ class CQuibW_Frame;
 extern CQuibW_Frame* theWordEditorFrame;
 
 struct WordEditorHooks {
-    std::function<void(CQuibWord*)> frameSelectWord;  // the frame makes a word current (none: no word)
-    std::function<void(CQuibWord*)> treeSelectWord;   // the tree view selects the item of a word
-    std::function<void(bool)> setChanged;             // the sheet's changed state and its two buttons
-    std::function<void(CQuibWord*)> setCurrentWord;   // the editor's current word
+    std::function<void(CQuibWord*)> frameSelectWord; // the frame makes a word current (none: no word)
+    std::function<void(CQuibWord*)> treeSelectWord;  // the tree view selects the item of a word
+    std::function<void(bool)> setChanged;            // the sheet's changed state and its two buttons
+    std::function<void(CQuibWord*)> setCurrentWord;  // the editor's current word
 };
 
 // Installs the editor's hooks (an empty set removes them).

@@ -13,19 +13,48 @@ IMPLEMENT_SERIAL(CQuibUser, CObject, 1)
 
 CQuibUser* theCurrentUser = nullptr;
 
-namespace UserStreamGates {
-CTime Newest() { return CTime(2002, 2, 27, 10, 46, 0); }
-CTime Middle() { return CTime(2001, 12, 10, 14, 37, 0); }
-CTime OldestWindowRect() { return CTime(2001, 12, 5, 11, 41, 0); }
-CTime MiddleBrowseValues() { return CTime(2001, 12, 21, 14, 25, 0); }
-CTime MiddleBrowseText() { return CTime(2002, 1, 7, 12, 46, 0); }
-CTime Sentences() { return CTime(2002, 4, 4, 8, 37, 0); }
-CTime ColorTable() { return CTime(2002, 5, 14, 14, 23, 0); }
-CTime Voices() { return CTime(2002, 6, 10, 15, 40, 0); }
-CTime MaxSentences() { return CTime(2003, 11, 5, 10, 46, 0); }
-}  // namespace UserStreamGates
+namespace UserStreamGates
+{
+CTime Newest()
+{
+    return CTime(2002, 2, 27, 10, 46, 0);
+}
+CTime Middle()
+{
+    return CTime(2001, 12, 10, 14, 37, 0);
+}
+CTime OldestWindowRect()
+{
+    return CTime(2001, 12, 5, 11, 41, 0);
+}
+CTime MiddleBrowseValues()
+{
+    return CTime(2001, 12, 21, 14, 25, 0);
+}
+CTime MiddleBrowseText()
+{
+    return CTime(2002, 1, 7, 12, 46, 0);
+}
+CTime Sentences()
+{
+    return CTime(2002, 4, 4, 8, 37, 0);
+}
+CTime ColorTable()
+{
+    return CTime(2002, 5, 14, 14, 23, 0);
+}
+CTime Voices()
+{
+    return CTime(2002, 6, 10, 15, 40, 0);
+}
+CTime MaxSentences()
+{
+    return CTime(2003, 11, 5, 10, 46, 0);
+}
+} // namespace UserStreamGates
 
-namespace {
+namespace
+{
 
 constexpr int kDeletedPicturesString = 9413;
 const char* const kDefaultBrowseFont = "-16,0,0,0,700,0,0,0,0,1,2,1,34,MS Sans Serif,0";
@@ -47,11 +76,13 @@ std::function<void(CRect&)>& defaultWindowRectProvider()
     return provider;
 }
 
-bool laterThan(const CTime& stamp, const CTime& gate) { return stamp.GetTime() > gate.GetTime(); }
+bool laterThan(const CTime& stamp, const CTime& gate)
+{
+    return stamp.GetTime() > gate.GetTime();
+}
 
 // Rectangles and sizes as plain 32-bit fields.
-template <class T>
-void serialize(CArchive& ar, T& value)
+template <class T> void serialize(CArchive& ar, T& value)
 {
     if (ar.IsStoring())
         ar << value;
@@ -105,7 +136,7 @@ void serializeColorTable(CArchive& ar, CQuibUserColorTable& table)
         ar >> number;
         std::unique_ptr<CObject> object = ar.ReadOwnedObject(RUNTIME_CLASS(CColor));
         if (!object)
-            continue;  // a null entry: nothing to keep
+            continue; // a null entry: nothing to keep
         table[number] = std::unique_ptr<CColor>(static_cast<CColor*>(object.release()));
     }
 }
@@ -144,7 +175,7 @@ bool sameColorTables(const CQuibUserColorTable& a, const CQuibUserColorTable& b)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 // An empty picture folder leaves the deleted-pictures folder empty too: joined, it would name a folder
 // at the root of the file system, which the program would then create.
@@ -274,23 +305,24 @@ void CQuibUser::SetDefaults(const CQuibUser* source)
 
 bool CQuibUser::SameSettings(const CQuibUser& o) const
 {
-    return Name == o.Name && PrimaryLanguage == o.PrimaryLanguage && SecondLanguage == o.SecondLanguage
-        && FirstOutput == o.FirstOutput && SecondOutput == o.SecondOutput && Text1 == o.Text1
-        && Text2 == o.Text2 && Flags == o.Flags && UsePassword == o.UsePassword
-        && ScreenFlags == o.ScreenFlags && UserLevel == o.UserLevel && HighlightColor1 == o.HighlightColor1
-        && HighlightColor2 == o.HighlightColor2 && MainPane == o.MainPane && NavigatorPane == o.NavigatorPane
-        && WordPane == o.WordPane && WriterPane == o.WriterPane && InfoPane == o.InfoPane
-        && MaxSentences == o.MaxSentences && BrowseColor == o.BrowseColor && BrowseFlags == o.BrowseFlags
-        && BrowseFont == o.BrowseFont && ProfileName == o.ProfileName && ProfileNumber == o.ProfileNumber
-        && Sentences == o.Sentences && CurrentSentence == o.CurrentSentence && WindowRect == o.WindowRect
-        && sameColorTables(ColorTable, o.ColorTable) && Voice1 == o.Voice1 && Voice2 == o.Voice2
-        && WordDisplayFlags == o.WordDisplayFlags && PrintMode == o.PrintMode && PrintFit == o.PrintFit
-        && PrintPageChoice == o.PrintPageChoice && PrintPageSize == o.PrintPageSize
-        && PrintIconSize == o.PrintIconSize && PrintValues == o.PrintValues && PrintHeader == o.PrintHeader
-        && PrintFooter == o.PrintFooter && PrintFont == o.PrintFont && LetterHead == o.LetterHead
-        && LetterEnd == o.LetterEnd && SecondPrintMode == o.SecondPrintMode
-        && DeletedPicturesFolder == o.DeletedPicturesFolder && PictureFolder == o.PictureFolder
-        && PictureFolder2 == o.PictureFolder2 && EditOptions == o.EditOptions;
+    return Name == o.Name && PrimaryLanguage == o.PrimaryLanguage && SecondLanguage == o.SecondLanguage &&
+           FirstOutput == o.FirstOutput && SecondOutput == o.SecondOutput && Text1 == o.Text1 &&
+           Text2 == o.Text2 && Flags == o.Flags && UsePassword == o.UsePassword &&
+           ScreenFlags == o.ScreenFlags && UserLevel == o.UserLevel && HighlightColor1 == o.HighlightColor1 &&
+           HighlightColor2 == o.HighlightColor2 && MainPane == o.MainPane &&
+           NavigatorPane == o.NavigatorPane && WordPane == o.WordPane && WriterPane == o.WriterPane &&
+           InfoPane == o.InfoPane && MaxSentences == o.MaxSentences && BrowseColor == o.BrowseColor &&
+           BrowseFlags == o.BrowseFlags && BrowseFont == o.BrowseFont && ProfileName == o.ProfileName &&
+           ProfileNumber == o.ProfileNumber && Sentences == o.Sentences &&
+           CurrentSentence == o.CurrentSentence && WindowRect == o.WindowRect &&
+           sameColorTables(ColorTable, o.ColorTable) && Voice1 == o.Voice1 && Voice2 == o.Voice2 &&
+           WordDisplayFlags == o.WordDisplayFlags && PrintMode == o.PrintMode && PrintFit == o.PrintFit &&
+           PrintPageChoice == o.PrintPageChoice && PrintPageSize == o.PrintPageSize &&
+           PrintIconSize == o.PrintIconSize && PrintValues == o.PrintValues && PrintHeader == o.PrintHeader &&
+           PrintFooter == o.PrintFooter && PrintFont == o.PrintFont && LetterHead == o.LetterHead &&
+           LetterEnd == o.LetterEnd && SecondPrintMode == o.SecondPrintMode &&
+           DeletedPicturesFolder == o.DeletedPicturesFolder && PictureFolder == o.PictureFolder &&
+           PictureFolder2 == o.PictureFolder2 && EditOptions == o.EditOptions;
 }
 
 void CQuibUser::Exchange(bool store)
@@ -348,8 +380,8 @@ void CQuibUser::store(CArchive& ar)
 void CQuibUser::loadNewest(CArchive& ar, const CTime& stamp)
 {
     namespace gate = UserStreamGates;
-    ar >> Name >> PrimaryLanguage >> SecondLanguage >> FirstOutput >> SecondOutput >> Text1 >> Text2 >> Flags
-        >> ScreenFlags >> UserLevel;
+    ar >> Name >> PrimaryLanguage >> SecondLanguage >> FirstOutput >> SecondOutput >> Text1 >> Text2 >>
+        Flags >> ScreenFlags >> UserLevel;
     ar >> ProfileName >> ProfileNumber;
     serialize(ar, WindowRect);
     ar >> HighlightColor1 >> HighlightColor2;
@@ -405,8 +437,8 @@ void CQuibUser::serializeVersionedTail(CArchive& ar, std::int32_t version)
 void CQuibUser::loadMiddle(CArchive& ar, const CTime& stamp)
 {
     namespace gate = UserStreamGates;
-    ar >> Name >> PrimaryLanguage >> SecondLanguage >> FirstOutput >> SecondOutput >> Text1 >> Text2 >> Flags
-        >> ScreenFlags >> UserLevel;
+    ar >> Name >> PrimaryLanguage >> SecondLanguage >> FirstOutput >> SecondOutput >> Text1 >> Text2 >>
+        Flags >> ScreenFlags >> UserLevel;
     ar >> ProfileName >> ProfileNumber;
     serialize(ar, WindowRect);
     ar >> HighlightColor1 >> HighlightColor2;

@@ -23,8 +23,8 @@
 // Start page and colours of one pane.
 struct CQuibPaneSettings {
     std::int32_t StartPage = 0;
-    std::uint32_t Color = 0x03D3CEAD;  // packed colour
-    std::uint32_t SecondColor = 0;     // packed colour, read by icon drawing
+    std::uint32_t Color = 0x03D3CEAD; // packed colour
+    std::uint32_t SecondColor = 0;    // packed colour, read by icon drawing
 
     bool operator==(const CQuibPaneSettings&) const = default;
 };
@@ -32,11 +32,12 @@ struct CQuibPaneSettings {
 // The user's own palette: colour number -> colour.
 using CQuibUserColorTable = std::map<std::uint16_t, std::unique_ptr<CColor>>;
 
-class CQuibUser : public CObject, public CMyRes {
+class CQuibUser : public CObject, public CMyRes
+{
     DECLARE_SERIAL(CQuibUser)
 
 public:
-    static constexpr std::int32_t kType = 0x675F7573;  // 'g_us', bound or not
+    static constexpr std::int32_t kType = 0x675F7573; // 'g_us', bound or not
     static constexpr std::int32_t kTemplateUserId = 0x7FFFFFFE;
     static constexpr std::uint32_t kFlagCompressor = 0x0002;
     static constexpr std::uint32_t kFlagVersioned = 0x8000;
@@ -63,7 +64,7 @@ public:
     // Every streamed and copied field equal (the profile and the legacy browse values aside).
     bool SameSettings(const CQuibUser& other) const;
 
-    std::unique_ptr<CQuibUser> Profile;  // the loaded profile this user follows; never streamed
+    std::unique_ptr<CQuibUser> Profile; // the loaded profile this user follows; never streamed
 
     QString Name;
     std::uint16_t PrimaryLanguage = 10000;
@@ -73,7 +74,7 @@ public:
     QString Text1;
     QString Text2;
     std::uint32_t Flags = 0;
-    std::uint8_t UsePassword = 0;  // the oldest layout's flag byte; stored again from inner version 3
+    std::uint8_t UsePassword = 0; // the oldest layout's flag byte; stored again from inner version 3
     std::uint16_t ScreenFlags = 0x00F7;
     std::uint16_t UserLevel = 1000;
     std::uint32_t HighlightColor1 = 0x050000FF;
@@ -138,7 +139,8 @@ QString DeletedPicturesFolderFor(const QString& pictureFolder);
 extern CQuibUser* theCurrentUser;
 
 // Thresholds of the user stream's layouts, in local time.
-namespace UserStreamGates {
+namespace UserStreamGates
+{
 CTime Newest();           // from this second on (inclusive): the newest layout
 CTime Middle();           // from this second on, before Newest: the middle layout
 CTime OldestWindowRect(); // oldest layout: window rectangle when strictly later
@@ -148,7 +150,7 @@ CTime Sentences();
 CTime ColorTable();
 CTime Voices();
 CTime MaxSentences();
-}  // namespace UserStreamGates
+} // namespace UserStreamGates
 
 // Copies the main window's rectangle into the user (the current one when none is given) when it is
 // visible and differs from the stored one; flags the record as changed.
@@ -157,7 +159,7 @@ void StoreWindowRect(CQuibUser* user = nullptr);
 // The main window as StoreWindowRect sees it. The main frame installs the provider; without one there
 // is no main window.
 struct MainWindowState {
-    bool exists = false;  // the main window and its client window exist
+    bool exists = false; // the main window and its client window exist
     bool visible = false;
     CRect rect;
 };

@@ -1,10 +1,10 @@
 #include "core/UserLevel.h"
 
+#include "admin/OutputFileSeams.h"
 #include "core/ObjectIndex.h"
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
 #include "core/User.h"
-#include "admin/OutputFileSeams.h"
 #include "shell/DataFiles.h"
 #include "shell/SystemStrings.h"
 
@@ -12,7 +12,8 @@ IMPLEMENT_SERIAL(CQuibUserLevel, CObject, 1)
 
 CQuibObjIndex theUserLevelIndex;
 
-namespace {
+namespace
+{
 
 constexpr int kDefaultLevelName = 9028;
 
@@ -27,9 +28,12 @@ bool fileHoldsLevelNumbers(int file)
     return error != 0 || comparison != -1;
 }
 
-}  // namespace
+} // namespace
 
-CQuibUserLevel::CQuibUserLevel() { m_owner = this; }
+CQuibUserLevel::CQuibUserLevel()
+{
+    m_owner = this;
+}
 
 CQuibUserLevel::~CQuibUserLevel() = default;
 
@@ -41,9 +45,15 @@ void CQuibUserLevel::Assign(const CQuibUserLevel& source)
     Value = source.Value;
 }
 
-void CQuibUserLevel::Exchange(bool store) { ArchiveData(store); }
+void CQuibUserLevel::Exchange(bool store)
+{
+    ArchiveData(store);
+}
 
-std::int32_t CQuibUserLevel::GetType() const { return m_entry ? m_entry->GetType() : RESTYPE_USERLEVEL; }
+std::int32_t CQuibUserLevel::GetType() const
+{
+    return m_entry ? m_entry->GetType() : RESTYPE_USERLEVEL;
+}
 
 void CQuibUserLevel::ResetToDefaults()
 {
@@ -118,6 +128,12 @@ void GetOrCreateDefaultLevel(CQuibUserLevelMap& map, std::uint16_t language)
         map.emplace(CQuibUserLevel::kDefaultLevel, CreateDefaultUserLevel(language));
 }
 
-void DeleteAllLevels(CQuibUserLevelMap& map) { map.clear(); }
+void DeleteAllLevels(CQuibUserLevelMap& map)
+{
+    map.clear();
+}
 
-void DeleteLevelList(CQuibUserLevelList& list) { list.clear(); }
+void DeleteLevelList(CQuibUserLevelList& list)
+{
+    list.clear();
+}

@@ -16,7 +16,8 @@
 
 class CQuibObjIndex;
 
-class CQuibUserLevel : public CObject, public CMyRes {
+class CQuibUserLevel : public CObject, public CMyRes
+{
     DECLARE_SERIAL(CQuibUserLevel)
 
 public:

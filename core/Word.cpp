@@ -11,8 +11,8 @@
 
 IMPLEMENT_SERIAL(CQuibWord, CObject, 1)
 
-namespace {
-
+namespace
+{
 
 constexpr int kAskRemoveWord = 9017;
 constexpr int kAskSaveWord = 9004;
@@ -60,9 +60,12 @@ void dropIndexedWord(int file, std::uint8_t language, std::int32_t id, const CMy
         delete theWordIndex.Remove(held);
 }
 
-}  // namespace
+} // namespace
 
-CTime WordStreamGate() { return CTime(2001, 6, 21, 14, 46, 0); }
+CTime WordStreamGate()
+{
+    return CTime(2001, 6, 21, 14, 46, 0);
+}
 
 CQuibWord::CQuibWord()
 {
@@ -91,11 +94,20 @@ void CQuibWord::Assign(const CQuibWord* source)
     WordFlags = source->WordFlags;
 }
 
-QString CQuibWord::GetDisplayText(int flags) const { return WordDisplayText(WordName, flags); }
+QString CQuibWord::GetDisplayText(int flags) const
+{
+    return WordDisplayText(WordName, flags);
+}
 
-void CQuibWord::Exchange(bool store) { ArchiveData(store); }
+void CQuibWord::Exchange(bool store)
+{
+    ArchiveData(store);
+}
 
-std::int32_t CQuibWord::GetType() const { return m_entry ? m_entry->GetType() : RESTYPE_WORD; }
+std::int32_t CQuibWord::GetType() const
+{
+    return m_entry ? m_entry->GetType() : RESTYPE_WORD;
+}
 
 void CQuibWord::Serialize(CArchive& ar)
 {
@@ -140,7 +152,10 @@ QString WordDisplayText(const QString& text, int flags)
     return shown;
 }
 
-std::uint8_t GetWordTypeLanguage(std::int32_t type) { return static_cast<std::uint8_t>(type & 0xFF); }
+std::uint8_t GetWordTypeLanguage(std::int32_t type)
+{
+    return static_cast<std::uint8_t>(type & 0xFF);
+}
 
 void SaveWord(CQuibWord* word)
 {

@@ -13,7 +13,8 @@
 #include <cstdint>
 #include <vector>
 
-class CQuibWord : public CMyRes, public CObject {
+class CQuibWord : public CMyRes, public CObject
+{
     DECLARE_SERIAL(CQuibWord)
 
 public:
@@ -55,7 +56,7 @@ protected:
 
 // Display flags of WordDisplayText.
 constexpr int kWordTextCutSuffix = 0x1;       // drop a '#' and what follows it
-constexpr int kWordTextDropLayoutChars = 0x2;  // drop middle dot, soft hyphen, line breaks, not sign
+constexpr int kWordTextDropLayoutChars = 0x2; // drop middle dot, soft hyphen, line breaks, not sign
 
 QString WordDisplayText(const QString& text, int flags);
 

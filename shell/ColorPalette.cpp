@@ -9,7 +9,8 @@
 
 CQuibColorTable theSystemColorTable;
 
-namespace {
+namespace
+{
 
 struct BuiltInColor {
     int number;
@@ -19,8 +20,8 @@ struct BuiltInColor {
 };
 
 constexpr BuiltInColor kBuiltInColors[] = {
-    {1, 0x01000000, 1302, 0x10000},   {2, 0x02FFFFFF, 1303, 0x10000},  {3, 0x03D3CEAD, 1304, 0x10000},
-    {4, 0x0400FF00, 1305, 0x10000},   {5, 0x050000FF, 1306, 0x10000},  {251, 0xFBFFFFFF, 1307, 0x90000},
+    {1, 0x01000000, 1302, 0x10000},   {2, 0x02FFFFFF, 1303, 0x10000},    {3, 0x03D3CEAD, 1304, 0x10000},
+    {4, 0x0400FF00, 1305, 0x10000},   {5, 0x050000FF, 1306, 0x10000},    {251, 0xFBFFFFFF, 1307, 0x90000},
     {254, 0xFE7D7D19, 1308, 0xD0000}, {255, 0xFFFFFFFF, 1309, 0x210000},
 };
 
@@ -38,10 +39,16 @@ void addPaletteRange(CColorComboTarget& combo, int first, int last)
     }
 }
 
-QColor toQColor(COLORREF rgb) { return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)); }
-COLORREF fromQColor(const QColor& color) { return RGB(color.red(), color.green(), color.blue()); }
+QColor toQColor(COLORREF rgb)
+{
+    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+}
+COLORREF fromQColor(const QColor& color)
+{
+    return RGB(color.red(), color.green(), color.blue());
+}
 
-}  // namespace
+} // namespace
 
 void BuildDefaultColorTable()
 {

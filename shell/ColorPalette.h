@@ -39,7 +39,8 @@ CColor* GetPaletteColor(int number);
 int ResolvePaletteColor(std::uint32_t& packed);
 
 // What FillColorCombo needs of a colour combo box (the combo keeps its own copies of the colours).
-class CColorComboTarget {
+class CColorComboTarget
+{
 public:
     virtual ~CColorComboTarget() = default;
     virtual void ResetContent() = 0;

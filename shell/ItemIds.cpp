@@ -3,7 +3,8 @@
 #include "core/ResourceManager.h"
 #include "core/Utility.h"
 
-namespace {
+namespace
+{
 
 ItemIdRandomSource& randomSource()
 {
@@ -30,12 +31,24 @@ std::int32_t newIdInRange(std::int32_t first, std::int32_t last)
     return id;
 }
 
-}  // namespace
+} // namespace
 
-void SetItemIdRandomSource(ItemIdRandomSource source) { randomSource() = std::move(source); }
+void SetItemIdRandomSource(ItemIdRandomSource source)
+{
+    randomSource() = std::move(source);
+}
 
-std::int32_t NewItemId() { return newIdInRange(kFirstUserItemId, kLastUserItemId); }
+std::int32_t NewItemId()
+{
+    return newIdInRange(kFirstUserItemId, kLastUserItemId);
+}
 
-std::int32_t NewSystemItemId() { return newIdInRange(kFirstSystemItemId, kLastSystemItemId); }
+std::int32_t NewSystemItemId()
+{
+    return newIdInRange(kFirstSystemItemId, kLastSystemItemId);
+}
 
-bool IsSystemItem(std::int64_t id) { return id >= kFirstSystemId && id <= kLastSystemItemId; }
+bool IsSystemItem(std::int64_t id)
+{
+    return id >= kFirstSystemId && id <= kLastSystemItemId;
+}

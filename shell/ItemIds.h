@@ -9,9 +9,9 @@
 
 constexpr std::int32_t kFirstUserItemId = 1;
 constexpr std::int32_t kLastUserItemId = 999'999'999;
-constexpr std::int32_t kFirstSystemId = 1'000'000'000;  // counts as a system id, but is never made
+constexpr std::int32_t kFirstSystemId = 1'000'000'000; // counts as a system id, but is never made
 constexpr std::int32_t kFirstSystemItemId = 1'000'000'001;
-constexpr std::int32_t kLastSystemItemId = 1'073'741'822;  // 0x3FFFFFFE
+constexpr std::int32_t kLastSystemItemId = 1'073'741'822; // 0x3FFFFFFE
 
 // What the id generators return when no id could be made (store error, range exhausted). Every caller
 // must test for it: it is never a valid id.

@@ -9,7 +9,10 @@
 
 #include <algorithm>
 
-bool HasActiveFiles() { return !theActiveFiles.empty(); }
+bool HasActiveFiles()
+{
+    return !theActiveFiles.empty();
+}
 
 std::vector<int> FilesToSearch(const CMyRes* startObject, int skipFile)
 {
@@ -52,7 +55,8 @@ std::unique_ptr<CQuibWord> FindWordById(std::int32_t id, const CMyRes* startObje
 {
     return FindAttachedById<CQuibWord>(
         id, SearchLanguageList(),
-        [](std::uint16_t language) { return MakeWordType(static_cast<std::int16_t>(language)); }, startObject);
+        [](std::uint16_t language) { return MakeWordType(static_cast<std::int16_t>(language)); },
+        startObject);
 }
 
 std::unique_ptr<CQuibUserLevel> FindUserLevelById(std::int32_t id, const CMyRes* startObject)

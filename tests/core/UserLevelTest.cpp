@@ -11,7 +11,8 @@
 
 using namespace lumivo::test;
 
-namespace {
+namespace
+{
 
 constexpr std::uint16_t kLanguage = 1;
 
@@ -26,9 +27,11 @@ void storeLevel(int file, std::int32_t number, const QString& name, std::uint16_
     SaveResFile(file);
 }
 
-}  // namespace
+} // namespace
 
-class UserLevelTest : public LumivoTest {};
+class UserLevelTest : public LumivoTest
+{
+};
 
 TEST_F(UserLevelTest, FirstFileThatDefinesANumberWins)
 {
@@ -50,7 +53,7 @@ TEST_F(UserLevelTest, FirstFileThatDefinesANumberWins)
     EXPECT_EQ(map.at(6)->Name, "Advanced");
     EXPECT_EQ(map.at(6)->Number, 6);
     EXPECT_EQ(map.at(6)->Value, 7);
-    EXPECT_FALSE(map.contains(7));  // another language
+    EXPECT_FALSE(map.contains(7)); // another language
 }
 
 TEST_F(UserLevelTest, DataFilesAreGatheredInListOrder)
@@ -113,8 +116,8 @@ TEST_F(UserLevelTest, DefaultLevelIsAddedOnlyWhenNoFileDefinesIt)
 TEST_F(UserLevelTest, UserAndOutputFilesAreGatheredOnlyWhenThere)
 {
     CQuibUserLevelMap map;
-    AddUserLevelsOfUserFile(map, kLanguage);  // no current user
-    AddUserLevelsOfOutputFile(map, kLanguage);  // no output file
+    AddUserLevelsOfUserFile(map, kLanguage);   // no current user
+    AddUserLevelsOfOutputFile(map, kLanguage); // no output file
     EXPECT_TRUE(map.empty());
 
     int file = makeResourceFile(tempPath("user.tvf"));

@@ -7,7 +7,9 @@
 
 using namespace lumivo::test;
 
-class UserRecordTest : public LumivoTest {};
+class UserRecordTest : public LumivoTest
+{
+};
 
 TEST_F(UserRecordTest, StoredUserLoadsBackEqualFromItsFile)
 {
@@ -57,7 +59,7 @@ TEST_F(UserRecordTest, RecordNameFollowsTheUserName)
 TEST_F(UserRecordTest, UnreadableRecordLeavesTheDefaults)
 {
     int file = makeResourceFile(tempPath("broken.tvf"));
-    CMyByteRes raw;  // a user record cut short inside the name
+    CMyByteRes raw; // a user record cut short inside the name
     ASSERT_EQ(raw.Create(), 0);
     ASSERT_EQ(raw.SetSize(3), 0);
     raw.SetByte(5, 0);
@@ -78,12 +80,12 @@ TEST_F(UserRecordTest, WindowRectangleIsTakenFromAVisibleMainWindow)
     user.WindowRect = CRect(0, 0, 800, 600);
     theCurrentUser = &user;
 
-    StoreWindowRect();  // no main window
+    StoreWindowRect(); // no main window
     EXPECT_EQ(user.WindowRect, CRect(0, 0, 800, 600));
 
     MainWindowState window{true, false, CRect(10, 10, 1034, 778)};
     SetMainWindowStateProvider([&] { return window; });
-    StoreWindowRect();  // hidden
+    StoreWindowRect(); // hidden
     EXPECT_EQ(user.WindowRect, CRect(0, 0, 800, 600));
 
     window.visible = true;
@@ -91,7 +93,7 @@ TEST_F(UserRecordTest, WindowRectangleIsTakenFromAVisibleMainWindow)
     EXPECT_EQ(user.WindowRect, CRect(10, 10, 1034, 778));
 
     CQuibUser other;
-    StoreWindowRect(&other);  // an empty rectangle is not filled from the window
+    StoreWindowRect(&other); // an empty rectangle is not filled from the window
     EXPECT_TRUE(other.WindowRect.IsRectEmpty());
 }
 

@@ -8,17 +8,18 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 constexpr std::int32_t kSentinel = 0x5EA7;
 
 // Bytes of a record written field by field, as an older program wrote them.
-class RecordBytes {
+class RecordBytes
+{
 public:
     RecordBytes() : m_archive(m_file, CArchive::store) {}
 
-    template <class T>
-    RecordBytes& operator<<(const T& value)
+    template <class T> RecordBytes& operator<<(const T& value)
     {
         m_archive << value;
         return *this;
@@ -85,7 +86,7 @@ void expectNewestHead(const CQuibUser& user)
     EXPECT_EQ(user.MainPane.StartPage, 100);
     EXPECT_EQ(user.InfoPane.StartPage, 104);
     EXPECT_EQ(user.InfoPane.SecondColor, 0x204u);
-    EXPECT_EQ(user.BrowseFlags, 0x1234u);  // flags come before the colour
+    EXPECT_EQ(user.BrowseFlags, 0x1234u); // flags come before the colour
     EXPECT_EQ(user.BrowseColor, 0x03ABCDEFu);
 }
 
@@ -156,9 +157,11 @@ std::unique_ptr<CQuibUser> roundTrip(CQuibUser& user, const CTime& stamp)
     return loaded;
 }
 
-}  // namespace
+} // namespace
 
-class UserStreamTest : public lumivo::test::LumivoTest {};
+class UserStreamTest : public lumivo::test::LumivoTest
+{
+};
 
 TEST_F(UserStreamTest, NewUserHasTheDocumentedDefaults)
 {
@@ -228,7 +231,7 @@ TEST_F(UserStreamTest, RecordOneSecondBeforeTheNewestThresholdReadsTheMiddleLayo
     bytes << std::uint32_t(0x05000001) << std::uint32_t(0x04000002);
     for (int pane = 0; pane < 5; ++pane)
         bytes << std::int32_t(pane) << std::uint32_t(0x03000010 + pane) << std::uint32_t(pane);
-    bytes << std::uint32_t(0x00ABCDEF) << std::uint32_t(7) << std::uint32_t(8);  // legacy browse values
+    bytes << std::uint32_t(0x00ABCDEF) << std::uint32_t(7) << std::uint32_t(8); // legacy browse values
     bytes.str("legacy");
 
     const auto user = bytes.load(UserStreamGates::Newest() - CTimeSpan(1));
@@ -238,7 +241,7 @@ TEST_F(UserStreamTest, RecordOneSecondBeforeTheNewestThresholdReadsTheMiddleLayo
     EXPECT_EQ(user->InfoPane.Color, 0x03000014u);
     EXPECT_EQ(user->LegacyBrowseColor, 0x00ABCDEFu);
     EXPECT_EQ(user->LegacyBrowseText, "legacy");
-    EXPECT_EQ(user->BrowseFlags, 0x5011u);  // not in this layout: default kept
+    EXPECT_EQ(user->BrowseFlags, 0x5011u); // not in this layout: default kept
 }
 
 TEST_F(UserStreamTest, MiddleLayoutBrowseValuesFollowTheirGates)
@@ -274,12 +277,12 @@ TEST_F(UserStreamTest, OldestLayoutCarriesThePasswordFlagAndAGatedWindowRectangl
     auto atGate = oldest(first, false).load(UserStreamGates::OldestWindowRect());
     EXPECT_EQ(atGate->Name, "Old");
     EXPECT_EQ(atGate->Text1, "pw");
-    EXPECT_EQ(atGate->UsePassword, 1);  // the low byte of the flag word
+    EXPECT_EQ(atGate->UsePassword, 1); // the low byte of the flag word
     EXPECT_EQ(atGate->Text2, "hint");
     EXPECT_EQ(atGate->UserLevel, 1002);
     EXPECT_EQ(atGate->WriterPane.StartPage, 4);
     EXPECT_EQ(atGate->WriterPane.Color, 0x03000023u);
-    EXPECT_EQ(atGate->InfoPane.StartPage, 0);  // no info pane in this layout
+    EXPECT_EQ(atGate->InfoPane.StartPage, 0); // no info pane in this layout
     EXPECT_EQ(atGate->ProfileNumber, 9);
     EXPECT_TRUE(atGate->WindowRect.IsRectNull());
 
@@ -312,10 +315,10 @@ TEST_F(UserStreamTest, LaterGatesAddColoursVoicesAndMaximumSentences)
 {
     RecordBytes bytes;
     writeNewestHead(bytes, 0);
-    bytes.count(0) << std::int32_t(0);  // sentences, current sentence
+    bytes.count(0) << std::int32_t(0); // sentences, current sentence
     bytes.count(0);                    // colour table
     bytes.str("v1").str("v2");
-    bytes << std::int32_t(15);  // maximum sentences
+    bytes << std::int32_t(15); // maximum sentences
     const auto user = bytes.load(UserStreamGates::MaxSentences() + CTimeSpan(1));
     expectNewestHead(*user);
     EXPECT_EQ(user->Voice1, "v1");

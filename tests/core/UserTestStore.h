@@ -8,7 +8,8 @@
 
 #include <QString>
 
-namespace lumivo::test {
+namespace lumivo::test
+{
 
 // A new, saved resource file at `path` with the given data version; returns its number.
 inline int makeResourceFile(const QString& path, std::uint32_t version = MakeResFileVersion(2, 0, 61))
@@ -39,4 +40,4 @@ inline int saveAndReopen(int file)
     return number;
 }
 
-}  // namespace lumivo::test
+} // namespace lumivo::test

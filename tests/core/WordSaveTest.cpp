@@ -18,7 +18,8 @@
 using namespace lumivo::test;
 using namespace lumivo::ui;
 
-namespace {
+namespace
+{
 
 constexpr std::int32_t kWordId = 31;
 constexpr std::uint16_t kLanguage = 1;
@@ -32,9 +33,10 @@ QString storedName(std::int32_t id, int file, std::uint16_t language = kLanguage
     return word.WordName;
 }
 
-}  // namespace
+} // namespace
 
-class WordSaveTest : public LumivoTest {
+class WordSaveTest : public LumivoTest
+{
 protected:
     void SetUp() override
     {
@@ -80,7 +82,7 @@ protected:
     int m_userFile = 0;
     std::unique_ptr<CQuibUser> m_user;
     std::unique_ptr<CQuibWord> m_userCopy;
-    CQuibWord* m_word = nullptr;  // owned by the index
+    CQuibWord* m_word = nullptr; // owned by the index
 };
 
 TEST_F(WordSaveTest, UnchangedWordAsksNothing)
@@ -119,7 +121,7 @@ TEST_F(WordSaveTest, YesCopiesADataFileWordIntoTheUserFile)
     EXPECT_TRUE(m_word->SaveChanges(true));
     EXPECT_EQ(answerer.questions().size(), 1u);
     EXPECT_EQ(storedName(kWordId, m_userFile), "huse");
-    EXPECT_EQ(m_word->WordName, "hus");  // the data-file word is loaded again
+    EXPECT_EQ(m_word->WordName, "hus"); // the data-file word is loaded again
     EXPECT_EQ(storedName(kWordId, m_dataFile), "hus");
 
     auto* copy = static_cast<CQuibWord*>(theWordIndex.Find(m_userFile, kLanguage, kWordId));
@@ -145,7 +147,7 @@ TEST_F(WordSaveTest, ExistingUserCopyAnsweredNoKeepsBoth)
     ASSERT_EQ(answerer.questions().size(), 2u);
     EXPECT_TRUE(answerer.questions()[1].text.startsWith("The word already exist in the user/output file!"));
     EXPECT_EQ(storedName(kWordId, m_userFile), "mine");
-    EXPECT_EQ(m_word->WordName, "huse");  // nothing saved, nothing dropped
+    EXPECT_EQ(m_word->WordName, "huse"); // nothing saved, nothing dropped
 }
 
 TEST_F(WordSaveTest, ExistingUserCopyAnsweredCancelRefuses)
@@ -212,7 +214,7 @@ TEST_F(WordSaveTest, RemoveAsksAndTellsTheOpenEditor)
     EXPECT_NE(theWordIndex.Find(m_dataFile, kLanguage, kWordId), nullptr);
 
     std::vector<std::string> calls;
-    theWordEditorFrame = reinterpret_cast<CQuibW_Frame*>(&calls);  // any non-null frame: the editor is open
+    theWordEditorFrame = reinterpret_cast<CQuibW_Frame*>(&calls); // any non-null frame: the editor is open
     InstallWordEditorHooks({
         [&](CQuibWord* word) { calls.push_back(word ? "frame word" : "frame none"); },
         [&](CQuibWord* word) { calls.push_back(word == m_word ? "tree removed word" : "tree other"); },
@@ -221,7 +223,8 @@ TEST_F(WordSaveTest, RemoveAsksAndTellsTheOpenEditor)
     });
     answerer.reply(IDOK);
     EXPECT_TRUE(m_word->Remove(true));
-    EXPECT_EQ(calls, (std::vector<std::string>{"unchanged", "frame none", "tree removed word", "current none"}));
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"unchanged", "frame none", "tree removed word", "current none"}));
     EXPECT_EQ(theWordIndex.Find(m_dataFile, kLanguage, kWordId), nullptr);
     EXPECT_FALSE(ResourceExists(kWordId, MakeWordType(kLanguage), m_dataFile));
     EXPECT_EQ(answerer.questions().back().flags & MB_TYPEMASK, MB_OKCANCEL);

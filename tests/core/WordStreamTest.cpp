@@ -5,7 +5,8 @@
 #include "platform/archive/MemFile.h"
 #include "tests/support/LumivoTest.h"
 
-namespace {
+namespace
+{
 
 QByteArray storeWord(CQuibWord& word)
 {
@@ -24,9 +25,11 @@ void loadWord(CQuibWord& word, const QByteArray& bytes, const CTime& stamp)
     word.SerializeStamped(in, stamp);
 }
 
-}  // namespace
+} // namespace
 
-class WordStreamTest : public lumivo::test::LumivoTest {};
+class WordStreamTest : public lumivo::test::LumivoTest
+{
+};
 
 TEST_F(WordStreamTest, EmptyListsStoreTwoZeroCountsAndReadBackEqual)
 {
@@ -81,7 +84,7 @@ TEST_F(WordStreamTest, RecordUpToTheGateHoldsNameAndFormOnly)
     loadWord(loaded, file.toByteArray(), WordStreamGate());
     EXPECT_EQ(loaded.WordName, "old");
     EXPECT_EQ(loaded.WordForm, 3);
-    EXPECT_TRUE(loaded.FamilyList.empty());  // loading starts from an empty word
+    EXPECT_TRUE(loaded.FamilyList.empty()); // loading starts from an empty word
     EXPECT_TRUE(loaded.WordDescription.isEmpty());
     EXPECT_EQ(loaded.WordFlags, 0);
 

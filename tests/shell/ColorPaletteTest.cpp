@@ -1,9 +1,9 @@
 // The palettes: built-in colours, the user's and the profile's tables, resolving packed colours,
 // filling a colour combo and picking a colour.
 
+#include "shell/ColorPalette.h"
 #include "core/User.h"
 #include "platform/ui/Ui.h"
-#include "shell/ColorPalette.h"
 #include "shell/SystemSettings.h"
 #include "tests/support/LumivoTest.h"
 
@@ -12,7 +12,8 @@
 #include <algorithm>
 #include <vector>
 
-namespace {
+namespace
+{
 
 std::unique_ptr<CColor> makeColor(std::uint32_t packed, const char* name, std::uint32_t extra = 0x10000)
 {
@@ -22,7 +23,8 @@ std::unique_ptr<CColor> makeColor(std::uint32_t packed, const char* name, std::u
 }
 
 // A combo that remembers what it was given.
-class RecordingCombo : public CColorComboTarget {
+class RecordingCombo : public CColorComboTarget
+{
 public:
     void ResetContent() override
     {
@@ -51,9 +53,10 @@ public:
     bool userDefinable = false;
 };
 
-}  // namespace
+} // namespace
 
-class ColorPaletteTest : public lumivo::test::LumivoTest {
+class ColorPaletteTest : public lumivo::test::LumivoTest
+{
 protected:
     void SetUp() override
     {

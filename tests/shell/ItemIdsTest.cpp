@@ -1,14 +1,16 @@
 // New ids for user-made and system items, and the system-item test.
 
+#include "shell/ItemIds.h"
 #include "core/ResourceTypes.h"
 #include "core/Word.h"
-#include "shell/ItemIds.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
 
 using namespace lumivo::test;
 
-class ItemIdsTest : public LumivoTest {};
+class ItemIdsTest : public LumivoTest
+{
+};
 
 TEST_F(ItemIdsTest, SystemItemLimits)
 {

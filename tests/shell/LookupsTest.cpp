@@ -1,12 +1,12 @@
 // Finding stored items by id: the languages of the search list are the outer loop, the active files
 // (from the last back to the first, or from a given object's file) the inner one.
 
+#include "shell/Lookups.h"
 #include "core/ObjectIndex.h"
 #include "core/ResourceTypes.h"
 #include "core/UserLevel.h"
 #include "core/Word.h"
 #include "shell/LanguageRecords.h"
-#include "shell/Lookups.h"
 #include "shell/SystemSettings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
@@ -16,12 +16,14 @@
 
 using namespace lumivo::test;
 
-namespace {
+namespace
+{
 
 constexpr std::int32_t kWordId = 4711;
 
 // A page as the finders see it: any handle of a page record.
-class TestPage : public CMyRes {
+class TestPage : public CMyRes
+{
 public:
     TestPage() { m_owner = this; }
     std::int32_t GetType() const override { return m_entry ? m_entry->GetType() : RESTYPE_BG; }
@@ -37,9 +39,10 @@ void storeRecord(std::int32_t id, int file, std::int32_t type)
     raw.Detach();
 }
 
-}  // namespace
+} // namespace
 
-class LookupsTest : public LumivoTest {
+class LookupsTest : public LumivoTest
+{
 protected:
     void SetUp() override
     {
@@ -158,7 +161,7 @@ TEST_F(LookupsTest, PagesOfTheSkippedFileAreLeftOut)
 {
     storeRecord(12, m_second, MakeBgType(1, 1));
     storeRecord(12, m_first, MakeBgType(1, 2));
-    storeRecord(12, m_first, MakeBgType(2, 1));  // another kind
+    storeRecord(12, m_first, MakeBgType(2, 1)); // another kind
     const auto page = FindBackgroundById<TestPage>(12, 1);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->GetFile(), m_second);

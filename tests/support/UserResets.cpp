@@ -6,11 +6,12 @@
 #include "shell/ItemIds.h"
 #include "tests/support/LumivoTest.h"
 
-namespace {
+namespace
+{
 
 const bool registered = [] {
     lumivo::test::registerGlobalReset([] {
-        theCurrentUser = nullptr;  // tests own the users they make current
+        theCurrentUser = nullptr; // tests own the users they make current
         theSystemColorTable.clear();
         theWordEditorFrame = nullptr;
         InstallWordEditorHooks({});
@@ -21,4 +22,4 @@ const bool registered = [] {
     return true;
 }();
 
-}  // namespace
+} // namespace
