@@ -11,7 +11,8 @@ using lumivo::registry::Value;
 
 std::unique_ptr<CRegistry> theRegistry;
 
-namespace {
+namespace
+{
 
 QByteArray littleEndian(const std::int32_t* numbers, int count)
 {
@@ -28,11 +29,12 @@ void readLittleEndian(const unsigned char* bytes, std::int32_t* numbers, int cou
 {
     for (int i = 0; i < count; ++i) {
         const unsigned char* b = bytes + 4 * i;
-        numbers[i] = static_cast<std::int32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (std::uint32_t(b[3]) << 24));
+        numbers[i] =
+            static_cast<std::int32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (std::uint32_t(b[3]) << 24));
     }
 }
 
-}  // namespace
+} // namespace
 
 // ---- CRegPath
 
@@ -76,7 +78,10 @@ QStringList CRegPath::Elements(const QString& path) const
     return trimmed.isEmpty() ? QStringList() : trimmed.split(m_separator);
 }
 
-int CRegPath::CountElements(const QString& path) const { return static_cast<int>(Elements(path).size()); }
+int CRegPath::CountElements(const QString& path) const
+{
+    return static_cast<int>(Elements(path).size());
+}
 
 bool CRegPath::GetElement(const QString& path, int n, QString& element) const
 {
@@ -105,9 +110,15 @@ bool CRegPath::RemoveLastElement(QString& path) const
 
 // ---- CRegistry
 
-CRegistry::~CRegistry() { Flush(); }
+CRegistry::~CRegistry()
+{
+    Flush();
+}
 
-std::uint32_t CRegistry::SetFlushOption(std::uint32_t option) { return std::exchange(m_flushOption, option); }
+std::uint32_t CRegistry::SetFlushOption(std::uint32_t option)
+{
+    return std::exchange(m_flushOption, option);
+}
 
 bool CRegistry::RootFromName(const QString& name, Root& root)
 {
@@ -117,7 +128,10 @@ bool CRegistry::RootFromName(const QString& name, Root& root)
     return found.has_value();
 }
 
-QString CRegistry::RootName(Root root) { return lumivo::registry::rootName(root); }
+QString CRegistry::RootName(Root root)
+{
+    return lumivo::registry::rootName(root);
+}
 
 bool CRegistry::OpenKeyPath(const QString& path, RegKey& key, std::uint32_t access)
 {
@@ -133,8 +147,11 @@ bool CRegistry::OpenKeyPath(const QString& path, RegKey& key, std::uint32_t acce
 
 void CRegistry::CloseKey(const RegKey& key)
 {
+    lumivo::registry::Registry& store = lumivo::registry::registry();
     if (m_flushOption != 0)
-        lumivo::registry::registry().flush(key.root);
+        store.flush(key.root);
+    else if (store.isDirty(key.root))
+        lumivo::registry::flushSoon();
 }
 
 bool CRegistry::KeyExists(const QString& path)
@@ -305,6 +322,41 @@ bool CRegistry::ReadQuadOrPair(const QString& path, const QString& name, std::in
     return true;
 }
 
+bool CRegistry::ReadPoint(const QString& path, const QString& name, POINT& point)
+{
+    return ReadPair(path, name, point.x, point.y);
+}
+
+bool CRegistry::ReadSize(const QString& path, const QString& name, SIZE& size)
+{
+    return ReadPair(path, name, size.cx, size.cy);
+}
+
+bool CRegistry::ReadRect(const QString& path, const QString& name, RECT& rect)
+{
+    std::int32_t numbers[4] = {};
+    if (!ReadQuad(path, name, numbers))
+        return false;
+    rect = RECT{numbers[0], numbers[1], numbers[2], numbers[3]};
+    return true;
+}
+
+bool CRegistry::WritePoint(const QString& path, const QString& name, const POINT& point)
+{
+    return WritePair(path, name, point.x, point.y);
+}
+
+bool CRegistry::WriteSize(const QString& path, const QString& name, const SIZE& size)
+{
+    return WritePair(path, name, size.cx, size.cy);
+}
+
+bool CRegistry::WriteRect(const QString& path, const QString& name, const RECT& rect)
+{
+    const std::int32_t numbers[4] = {rect.left, rect.top, rect.right, rect.bottom};
+    return WriteQuad(path, name, numbers);
+}
+
 bool CRegistry::WriteValue(const QString& path, const QString& name, const Value& value)
 {
     RegKey key;
@@ -338,8 +390,8 @@ bool CRegistry::WriteInt(const QString& path, const QString& name, int number)
 
 bool CRegistry::WriteBytes(const QString& path, const QString& name, const void* data, std::size_t size)
 {
-    return WriteValue(path, name,
-                      Value::binary(QByteArray(static_cast<const char*>(data), static_cast<qsizetype>(size))));
+    return WriteValue(
+        path, name, Value::binary(QByteArray(static_cast<const char*>(data), static_cast<qsizetype>(size))));
 }
 
 bool CRegistry::WritePair(const QString& path, const QString& name, std::int32_t first, std::int32_t second)
@@ -364,11 +416,15 @@ bool CRegistry::CopyValue(const QString& sourcePath, const QString& sourceName, 
     return value && WriteValue(targetPath, targetName, *value);
 }
 
-bool CRegistry::Flush() { return lumivo::registry::registry().flushAll(); }
+bool CRegistry::Flush()
+{
+    return lumivo::registry::registry().flushAll();
+}
 
 // ---- File paths
 
-namespace {
+namespace
+{
 
 const CRegPath& filePath()
 {
@@ -383,7 +439,7 @@ QString lastElement(const QString& path)
     return element;
 }
 
-}  // namespace
+} // namespace
 
 QString GetExeFilePath()
 {

@@ -3,6 +3,7 @@
 // path helper that splits such paths and file paths into elements.
 
 #include "platform/registry/Registry.h"
+#include "platform/types/WinTypes.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,7 +22,8 @@ using lumivo::registry::REG_SZ;
 
 // Splits paths into elements at one separator: the backslash for registry key paths, the native '/'
 // for file paths.
-class CRegPath {
+class CRegPath
+{
 public:
     explicit CRegPath(QChar separator = QLatin1Char('\\')) : m_separator(separator) {}
     virtual ~CRegPath() = default;
@@ -60,7 +62,8 @@ struct RegKey {
     std::uint32_t access = KEY_READ;
 };
 
-class CRegistry {
+class CRegistry
+{
 public:
     CRegistry() = default;
     // Writes every changed root, so what was set through this object is on disk once it is gone.
@@ -101,6 +104,10 @@ public:
     bool ReadPair(const QString& path, const QString& name, std::int32_t& first, std::int32_t& second);
     bool ReadQuad(const QString& path, const QString& name, std::int32_t (&numbers)[4]);
 
+    bool ReadPoint(const QString& path, const QString& name, POINT& point);
+    bool ReadSize(const QString& path, const QString& name, SIZE& size);
+    bool ReadRect(const QString& path, const QString& name, RECT& rect);
+
     bool WriteString(const QString& path, const QString& name, const QString& text);
     bool WriteText(const QString& path, const QString& name, const QString& text);
     bool WriteDWord(const QString& path, const QString& name, std::uint32_t value);
@@ -108,6 +115,10 @@ public:
     bool WriteBytes(const QString& path, const QString& name, const void* data, std::size_t size);
     bool WritePair(const QString& path, const QString& name, std::int32_t first, std::int32_t second);
     bool WriteQuad(const QString& path, const QString& name, const std::int32_t (&numbers)[4]);
+
+    bool WritePoint(const QString& path, const QString& name, const POINT& point);
+    bool WriteSize(const QString& path, const QString& name, const SIZE& size);
+    bool WriteRect(const QString& path, const QString& name, const RECT& rect);
 
     // Copies a value with its type and size.
     bool CopyValue(const QString& sourcePath, const QString& sourceName, const QString& targetPath,
@@ -117,7 +128,8 @@ public:
     bool Flush();
 
 private:
-    bool ReadTyped(const QString& path, const QString& name, std::uint32_t type, lumivo::registry::Value& value);
+    bool ReadTyped(const QString& path, const QString& name, std::uint32_t type,
+                   lumivo::registry::Value& value);
     bool ReadQuadOrPair(const QString& path, const QString& name, std::int32_t* numbers, int count);
     bool WriteValue(const QString& path, const QString& name, const lumivo::registry::Value& value);
 

@@ -16,6 +16,8 @@ constexpr std::uint32_t kBigClassTag = 0x80000000u;
 constexpr std::uint32_t kMaxMapCount = 0x3FFFFFFE;
 // Class names longer than this were never written; a longer one marks a damaged stream.
 constexpr std::uint16_t kMaxClassNameLength = 63;
+// Objects read inside objects recurse; a damaged or hostile stream must not run the stack out.
+constexpr int kMaxObjectNesting = 1000;
 
 } // namespace
 
@@ -510,11 +512,15 @@ std::unique_ptr<CObject> CArchive::readNewObject(const CRuntimeClass* runtimeCla
     const std::size_t entry = m_loadArray.size();
     m_loadArray.push_back({EntryKind::Object, runtimeClass, object.get(), schema});
     nextMapIndex();
+    if (m_nesting >= kMaxObjectNesting)
+        throw CArchiveException(CArchiveException::badIndex, "objects nested too deeply");
     const std::uint32_t outerSchema = m_objectSchema;
     m_objectSchema = schema;
+    ++m_nesting;
     try {
         object->Serialize(*this);
     } catch (...) {
+        --m_nesting;
         m_objectSchema = outerSchema;
         // The object and whatever it had read into itself are gone; nothing may refer to them.
         for (std::size_t i = entry; i < m_loadArray.size(); ++i) {
@@ -523,6 +529,7 @@ std::unique_ptr<CObject> CArchive::readNewObject(const CRuntimeClass* runtimeCla
         }
         throw;
     }
+    --m_nesting;
     m_objectSchema = outerSchema;
     return object;
 }

@@ -149,6 +149,7 @@ private:
     bool m_loading;
     std::uint32_t m_objectSchema = 0xFFFFFFFF;
     std::uint32_t m_mapCount = 1;
+    int m_nesting = 0;
     std::unordered_map<const void*, std::uint32_t> m_storeMap;
     std::vector<LoadEntry> m_loadArray;
 };

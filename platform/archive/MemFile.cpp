@@ -19,8 +19,10 @@ CMemFile::CMemFile(const void* bytes, std::size_t size, std::size_t growBytes) :
 
 void CMemFile::Attach(const void* bytes, std::size_t size)
 {
+    // Copied aside first: the bytes may be this file's own.
     const auto* first = static_cast<const std::uint8_t*>(bytes);
-    m_bytes.assign(first, first + (first ? size : 0));
+    std::vector<std::uint8_t> copy(first, first + (first ? size : 0));
+    m_bytes.swap(copy);
     m_position = 0;
 }
 

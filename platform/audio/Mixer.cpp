@@ -2,6 +2,7 @@
 #include "platform/audio/Audio.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace lumivo::audio
 {
@@ -69,7 +70,7 @@ int Mixer::claimChannel(int channel) const
 {
     if (channel >= 1 && channel <= kChannelCount)
         return channel;
-    for (int i = 1; i <= kChannelCount; ++i) {
+    for (int i = kChannelCount; i >= 1; --i) {
         if (!m_voices[i].active())
             return i;
     }
@@ -83,38 +84,61 @@ void Mixer::release(Voice& voice)
     voice = Voice{};
 }
 
+int Mixer::start(int channel, Voice voice)
+{
+    std::lock_guard guard(m_lock);
+    const int claimed = claimChannel(channel);
+    if (claimed < 0)
+        return -1;
+    release(m_voices[claimed]);
+    voice.serial = m_nextSerial;
+    m_nextSerial = m_nextSerial >= 0x7FFFF ? 1 : m_nextSerial + 1;
+    m_voices[claimed] = std::move(voice);
+    return m_voices[claimed].serial << 12 | claimed;
+}
+
 int Mixer::play(SharedSamples samples, int channel)
+{
+    return play(std::move(samples), channel, 0, false);
+}
+
+int Mixer::play(SharedSamples samples, int channel, std::size_t from, bool loop)
 {
     if (!samples || samples->empty())
         return -1;
-    std::lock_guard guard(m_lock);
-    const int claimed = claimChannel(channel);
-    if (claimed > 0) {
-        release(m_voices[claimed]);
-        m_voices[claimed] = Voice{std::move(samples), nullptr, 0};
-    }
-    return claimed;
+    from = std::min(from, samples->size());
+    return start(channel, Voice{std::move(samples), nullptr, from, 0, loop});
 }
 
 int Mixer::play(std::shared_ptr<SampleStream> stream, int channel)
 {
     if (!stream)
         return -1;
-    std::lock_guard guard(m_lock);
-    const int claimed = claimChannel(channel);
-    if (claimed > 0) {
-        release(m_voices[claimed]);
-        m_voices[claimed] = Voice{nullptr, std::move(stream), 0};
-    }
-    return claimed;
+    return start(channel, Voice{nullptr, std::move(stream), 0, 0, false});
 }
 
-void Mixer::stop(int channel)
+const Mixer::Voice* Mixer::find(int handle) const
 {
-    if (channel < 1 || channel > kChannelCount)
-        return;
+    const int channel = channelOf(handle);
+    if (handle <= 0 || channel < 1 || channel > kChannelCount)
+        return nullptr;
+    const Voice& voice = m_voices[channel];
+    const int serial = handle >> 12;
+    if (!voice.active() || (serial != 0 && serial != voice.serial))
+        return nullptr;
+    return &voice;
+}
+
+Mixer::Voice* Mixer::find(int handle)
+{
+    return const_cast<Voice*>(std::as_const(*this).find(handle));
+}
+
+void Mixer::stop(int handle)
+{
     std::lock_guard guard(m_lock);
-    release(m_voices[channel]);
+    if (Voice* voice = find(handle))
+        release(*voice);
 }
 
 void Mixer::stopAll()
@@ -124,20 +148,17 @@ void Mixer::stopAll()
         release(voice);
 }
 
-bool Mixer::isPlaying(int channel) const
+bool Mixer::isPlaying(int handle) const
 {
-    if (channel < 1 || channel > kChannelCount)
-        return false;
     std::lock_guard guard(m_lock);
-    return m_voices[channel].active();
+    return find(handle) != nullptr;
 }
 
-std::size_t Mixer::position(int channel) const
+std::size_t Mixer::position(int handle) const
 {
-    if (channel < 1 || channel > kChannelCount)
-        return 0;
     std::lock_guard guard(m_lock);
-    return m_voices[channel].position;
+    const Voice* voice = find(handle);
+    return voice ? voice->position : 0;
 }
 
 void Mixer::setPaused(bool paused)
@@ -170,10 +191,16 @@ void Mixer::mixVoice(Voice& voice, std::int32_t* sum, std::size_t count)
 {
     if (voice.samples) {
         const Samples& samples = *voice.samples;
-        const std::size_t n = std::min(count, samples.size() - voice.position);
-        for (std::size_t i = 0; i < n; ++i)
-            sum[i] += samples[voice.position + i];
-        voice.position += n;
+        std::size_t done = 0;
+        do {
+            const std::size_t n = std::min(count - done, samples.size() - voice.position);
+            for (std::size_t i = 0; i < n; ++i)
+                sum[done + i] += samples[voice.position + i];
+            voice.position += n;
+            done += n;
+            if (voice.position >= samples.size() && voice.loop)
+                voice.position = 0;
+        } while (voice.loop && done < count);
         if (voice.position >= samples.size())
             voice = Voice{};
         return;

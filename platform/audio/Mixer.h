@@ -53,15 +53,21 @@ public:
 
     Mixer();
 
-    // Starts a sound. `channel` 1..kChannelCount replaces what plays there; 0 takes a free channel.
-    // Returns the channel, or -1 when none is free or the sound is empty.
+    // Starts a sound. `channel` 1..kChannelCount replaces what plays there; 0 takes a free channel
+    // (searched from the top, so sounds played on a chosen low channel rarely meet them).
+    // Returns a handle: the channel in its low 12 bits and a serial above them, so a handle never
+    // refers to a later sound on the same channel. -1 when no channel is free or the sound is empty.
     int play(SharedSamples samples, int channel = 0);
     int play(std::shared_ptr<SampleStream> stream, int channel = 0);
-    void stop(int channel);
+    // Plays from sample `start` (at most the length); a looping sound starts again from 0 at its end.
+    int play(SharedSamples samples, int channel, std::size_t start, bool loop);
+    // These take a handle from play(), or a bare channel number for whatever plays there.
+    void stop(int handle);
+    bool isPlaying(int handle) const;
+    // Samples of the sound played so far; 0 when it is not playing.
+    std::size_t position(int handle) const;
     void stopAll();
-    bool isPlaying(int channel) const;
-    // Samples of the channel's sound played so far; 0 when the channel is idle.
-    std::size_t position(int channel) const;
+    static int channelOf(int handle) { return handle & 0xFFF; }
     void setPaused(bool paused);
 
     void setCompressorEnabled(bool on);
@@ -76,10 +82,16 @@ private:
         SharedSamples samples;
         std::shared_ptr<SampleStream> stream;
         std::size_t position = 0;
+        int serial = 0;
+        bool loop = false;
         bool active() const { return samples || stream; }
     };
 
     int claimChannel(int channel) const;
+    int start(int channel, Voice voice);
+    // The voice a handle refers to, or none.
+    const Voice* find(int handle) const;
+    Voice* find(int handle);
     void release(Voice& voice);
     void mixVoice(Voice& voice, std::int32_t* sum, std::size_t count);
 
@@ -90,6 +102,7 @@ private:
     Compressor m_compressor;
     bool m_compressorOn = false;
     bool m_paused = false;
+    int m_nextSerial = 1;
     Observer m_observer;
 };
 

@@ -3,23 +3,27 @@
 #include "platform/files/FileSystem.h"
 #include "platform/registry/RegistryTree.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QLoggingCategory>
+#include <QTimer>
 
 #include <cstdlib>
 
-namespace lumivo::registry {
+namespace lumivo::registry
+{
 
 Q_LOGGING_CATEGORY(lcRegistry, "lumivo.registry")
 
 using detail::KeyNode;
 
-namespace {
+namespace
+{
 
 struct RootNames {
     Root root;
     const char* longName;
-    const char* shortName;  // null: there is none
+    const char* shortName; // null: there is none
 };
 
 constexpr RootNames kRootNames[kRootCount] = {
@@ -32,7 +36,10 @@ constexpr RootNames kRootNames[kRootCount] = {
     {Root::PerformanceData, "HKEY_PERFORMANCE_DATA", "HKPD"},
 };
 
-std::size_t indexOf(Root root) { return static_cast<std::size_t>(root); }
+std::size_t indexOf(Root root)
+{
+    return static_cast<std::size_t>(root);
+}
 
 std::unique_ptr<Registry>& programRegistry()
 {
@@ -40,7 +47,7 @@ std::unique_ptr<Registry>& programRegistry()
     return instance;
 }
 
-}  // namespace
+} // namespace
 
 struct Registry::RootState {
     KeyNode tree;
@@ -61,7 +68,10 @@ std::optional<Root> rootFromName(const QString& name)
     return std::nullopt;
 }
 
-QString rootName(Root root) { return QLatin1String(kRootNames[indexOf(root)].longName); }
+QString rootName(Root root)
+{
+    return QLatin1String(kRootNames[indexOf(root)].longName);
+}
 
 Value Value::dword(std::uint32_t number)
 {
@@ -90,7 +100,10 @@ QString Registry::defaultFolder()
     return config + QStringLiteral("/Lumivo");
 }
 
-QString Registry::fileOf(Root root) const { return m_folder + QLatin1Char('/') + rootName(root) + ".txt"; }
+QString Registry::fileOf(Root root) const
+{
+    return m_folder + QLatin1Char('/') + rootName(root) + ".txt";
+}
 
 Registry::RootState& Registry::state(Root root)
 {
@@ -137,7 +150,10 @@ KeyNode* Registry::findNode(Root root, const QString& subKey)
     return node;
 }
 
-bool Registry::keyExists(Root root, const QString& subKey) { return findNode(root, subKey) != nullptr; }
+bool Registry::keyExists(Root root, const QString& subKey)
+{
+    return findNode(root, subKey) != nullptr;
+}
 
 bool Registry::createKey(Root root, const QString& subKey)
 {
@@ -276,6 +292,23 @@ Registry& registry()
     return *instance;
 }
 
-void discardRegistry() { programRegistry().reset(); }
+void flushSoon()
+{
+    static bool scheduled = false;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || scheduled)
+        return;
+    scheduled = true;
+    QTimer::singleShot(0, app, [] {
+        scheduled = false;
+        if (auto& instance = programRegistry())
+            instance->flushAll();
+    });
+}
 
-}  // namespace lumivo::registry
+void discardRegistry()
+{
+    programRegistry().reset();
+}
+
+} // namespace lumivo::registry

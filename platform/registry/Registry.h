@@ -17,9 +17,11 @@
 #include <memory>
 #include <optional>
 
-namespace lumivo::registry {
+namespace lumivo::registry
+{
 
-namespace detail {
+namespace detail
+{
 struct KeyNode;
 }
 
@@ -70,7 +72,8 @@ struct Value {
     bool operator==(const Value& other) const = default;
 };
 
-class Registry {
+class Registry
+{
 public:
     // Keeps its files in `folder`.
     explicit Registry(QString folder);
@@ -119,8 +122,11 @@ private:
 // The program's registry, in `Registry::defaultFolder()`; when that folder changes (a test's own
 // configuration folder), unsaved changes of the old one are dropped and the new one is used.
 Registry& registry();
+// Writes the program registry's changed roots when the event loop next runs: settings reach the disk
+// promptly, and a run of changes is written once. Does nothing without an application object.
+void flushSoon();
 // Forgets the program's registry without writing it; the next use starts afresh from disk. For tests,
 // whose configuration folder changes from one test to the next.
 void discardRegistry();
 
-}  // namespace lumivo::registry
+} // namespace lumivo::registry

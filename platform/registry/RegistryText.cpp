@@ -1,10 +1,13 @@
 #include "platform/registry/RegistryTree.h"
 
+#include <QStringDecoder>
 #include <QStringView>
 
-namespace lumivo::registry::detail {
+namespace lumivo::registry::detail
+{
 
-namespace {
+namespace
+{
 
 constexpr QChar kSeparator = QLatin1Char('\\');
 
@@ -185,7 +188,7 @@ KeyNode* parseKeyLine(QStringView line, KeyNode& root)
     return node;
 }
 
-}  // namespace
+} // namespace
 
 KeyNode* KeyNode::child(const QString& childName) const
 {
@@ -256,20 +259,22 @@ QByteArray formatRoot(const KeyNode& root, const QString& rootTitle)
 ParseResult parseRoot(const QByteArray& text, KeyNode& root)
 {
     ParseResult result;
-    const QString decoded = QString::fromUtf8(text);
-    const QStringList lines = decoded.split(QLatin1Char('\n'));
     KeyNode* current = &root;
-    bool skipping = false;  // after an unsound key line, until the next sound one
+    bool skipping = false; // after an unsound key line, until the next sound one
     int lineNumber = 0;
-    for (const QString& raw : lines) {
+    for (const QByteArray& bytes : text.split('\n')) {
         ++lineNumber;
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        const QString raw = decoder(bytes);
         QStringView line(raw);
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
-        if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char(';')))
+        if (!decoder.hasError() && (line.trimmed().isEmpty() || line.startsWith(QLatin1Char(';'))))
             continue;
         bool sound = false;
-        if (line.startsWith(QLatin1Char('['))) {
+        if (decoder.hasError()) {
+            sound = false;
+        } else if (line.startsWith(QLatin1Char('['))) {
             current = parseKeyLine(line, root);
             skipping = current == nullptr;
             sound = !skipping;
@@ -285,4 +290,4 @@ ParseResult parseRoot(const QByteArray& text, KeyNode& root)
     return result;
 }
 
-}  // namespace lumivo::registry::detail
+} // namespace lumivo::registry::detail

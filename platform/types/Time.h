@@ -2,6 +2,7 @@
 // The program's time of day: whole seconds since 1970-01-01 00:00 UTC, read and built in local
 // time. Stored records compare their stamps against local-time thresholds built with CTime.
 
+#include <QDateTime>
 #include <QString>
 
 #include <cstdint>
@@ -77,6 +78,9 @@ public:
         return *this;
     }
     constexpr auto operator<=>(const CTime&) const = default;
+
+    QDateTime toQDateTime() const { return QDateTime::fromSecsSinceEpoch(m_time); }
+    static CTime fromQDateTime(const QDateTime& when) { return CTime(when.toSecsSinceEpoch()); }
 
 private:
     std::int64_t m_time = 0;

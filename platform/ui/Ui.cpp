@@ -10,11 +10,13 @@
 #include <QPushButton>
 #include <QThread>
 
-namespace lumivo::ui {
+namespace lumivo::ui
+{
 
 Q_LOGGING_CATEGORY(lcUi, "lumivo.ui")
 
-namespace {
+namespace
+{
 
 ScopedAnswerer*& answererSlot()
 {
@@ -55,14 +57,14 @@ const char* kindName(QuestionKind kind)
 
 void logUnanswered(const Question& question)
 {
-    qCInfo(lcUi) << "No one to ask; the" << kindName(question.kind) << "gets its cancel answer:"
-                 << question.caption << question.text;
+    qCInfo(lcUi) << "No one to ask; the" << kindName(question.kind)
+                 << "gets its cancel answer:" << question.caption << question.text;
 }
 
 // Where a question goes: to the answerer in charge, nowhere (no window can be shown: the cancel answer),
 // or to a person.
 struct Routed {
-    bool handled = false;  // true: `reply` is all there is to it, no window is shown
+    bool handled = false; // true: `reply` is all there is to it, no window is shown
     std::optional<Reply> reply;
 };
 
@@ -85,7 +87,8 @@ template <typename T> std::optional<T> replyAs(const std::optional<Reply>& reply
         return *value;
     const int* number = std::get_if<int>(&*reply);
     if (!number || *number != IDCANCEL)
-        qCWarning(lcUi) << "A reply of the wrong kind for a" << kindName(question.kind) << "; taken as Cancel";
+        qCWarning(lcUi) << "A reply of the wrong kind for a" << kindName(question.kind)
+                        << "; taken as Cancel";
     return std::nullopt;
 }
 
@@ -105,18 +108,19 @@ QMessageBox::Icon iconOf(unsigned flags)
     }
 }
 
-struct ButtonSpec {
+struct ButtonChoice {
     QMessageBox::StandardButton button;
     int id;
 };
 
-std::vector<ButtonSpec> buttonsOf(unsigned flags)
+std::vector<ButtonChoice> buttonsOf(unsigned flags)
 {
     switch (flags & MB_TYPEMASK) {
     case MB_OKCANCEL:
         return {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
     case MB_ABORTRETRYIGNORE:
-        return {{QMessageBox::Abort, IDABORT}, {QMessageBox::Retry, IDRETRY}, {QMessageBox::Ignore, IDIGNORE}};
+        return {
+            {QMessageBox::Abort, IDABORT}, {QMessageBox::Retry, IDRETRY}, {QMessageBox::Ignore, IDIGNORE}};
     case MB_YESNOCANCEL:
         return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
     case MB_YESNO:
@@ -131,16 +135,16 @@ std::vector<ButtonSpec> buttonsOf(unsigned flags)
 int showMessageBox(const QString& text, const QString& caption, unsigned flags, QWidget* owner)
 {
     QMessageBox box(iconOf(flags), caption, text, QMessageBox::NoButton, owner);
-    const std::vector<ButtonSpec> buttons = buttonsOf(flags);
-    for (const ButtonSpec& spec : buttons)
-        box.addButton(spec.button);
+    const std::vector<ButtonChoice> buttons = buttonsOf(flags);
+    for (const ButtonChoice& choice : buttons)
+        box.addButton(choice.button);
     const std::size_t defaultIndex = (flags & MB_DEFMASK) >> 8;
     if (defaultIndex < buttons.size())
         box.setDefaultButton(buttons[defaultIndex].button);
     box.exec();
-    for (const ButtonSpec& spec : buttons) {
-        if (box.clickedButton() == box.button(spec.button))
-            return spec.id;
+    for (const ButtonChoice& choice : buttons) {
+        if (box.clickedButton() == box.button(choice.button))
+            return choice.id;
     }
     return cancelAnswer(flags);
 }
@@ -152,7 +156,7 @@ std::optional<QString> nonEmpty(const QString& path)
     return path;
 }
 
-}  // namespace
+} // namespace
 
 int cancelAnswer(unsigned flags)
 {
@@ -204,13 +208,24 @@ std::optional<QString> chooseOpenFile(const QString& title, const QString& folde
 }
 
 std::optional<QString> chooseSaveFile(const QString& title, const QString& suggested, const QString& filter,
-                                      QWidget* owner)
+                                      QWidget* owner, const QString& defaultSuffix)
 {
     const Question question{QuestionKind::SaveFile, title, suggested, 0, filter};
     const Routed routed = route(question);
-    if (routed.handled)
-        return replyAs<QString>(routed.reply, question);
-    return nonEmpty(QFileDialog::getSaveFileName(owner, title, suggested, filter));
+    if (routed.handled) {
+        auto path = replyAs<QString>(routed.reply, question);
+        if (path && !defaultSuffix.isEmpty() &&
+            !path->section(QLatin1Char('/'), -1).contains(QLatin1Char('.')))
+            *path += QLatin1Char('.') + defaultSuffix;
+        return path;
+    }
+    QFileDialog dialog(owner, title, suggested, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return nonEmpty(dialog.selectedFiles().constFirst());
 }
 
 QString windowsFilterToQt(const QString& filter)
@@ -273,9 +288,15 @@ int runModal(QDialog& dialog)
     return IDCANCEL;
 }
 
-ScopedAnswerer::ScopedAnswerer() : m_previous(answererSlot()) { answererSlot() = this; }
+ScopedAnswerer::ScopedAnswerer() : m_previous(answererSlot())
+{
+    answererSlot() = this;
+}
 
-ScopedAnswerer::~ScopedAnswerer() { answererSlot() = m_previous; }
+ScopedAnswerer::~ScopedAnswerer()
+{
+    answererSlot() = m_previous;
+}
 
 ScopedAnswerer& ScopedAnswerer::reply(int answer)
 {
@@ -323,6 +344,9 @@ std::optional<Reply> ScopedAnswerer::answer(Question question)
     return next;
 }
 
-ScopedAnswerer* currentAnswerer() { return answererSlot(); }
+ScopedAnswerer* currentAnswerer()
+{
+    return answererSlot();
+}
 
-}  // namespace lumivo::ui
+} // namespace lumivo::ui

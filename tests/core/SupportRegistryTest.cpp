@@ -2,13 +2,18 @@
 #include "core/Registry.h"
 #include "tests/support/LumivoTest.h"
 
+#include <QCoreApplication>
+
 using lumivo::test::LumivoTest;
 
-namespace {
+namespace
+{
 const QString kSettings = "HKEY_CURRENT_USER\\Software\\Lumivo\\Settings";
 }
 
-class CRegistryTest : public LumivoTest {};
+class CRegistryTest : public LumivoTest
+{
+};
 
 TEST_F(CRegistryTest, LongAndShortRootNamesOpenTheSameKey)
 {
@@ -70,6 +75,17 @@ TEST_F(CRegistryTest, StructuresAndShortBinaryValuesReadAsLittleEndianNumbers)
     int number = -1;
     ASSERT_TRUE(reg.ReadInt(kSettings, "Short", number));
     EXPECT_EQ(number, 0x1234);
+
+    RECT frame;
+    ASSERT_TRUE(reg.ReadRect(kSettings, "Frame", frame));
+    EXPECT_EQ(CRect(frame), CRect(1, -2, 300, 0x7FFFFFFF));
+    ASSERT_TRUE(reg.WritePoint(kSettings, "Corner", CPoint(-5, 6)));
+    POINT corner;
+    ASSERT_TRUE(reg.ReadPoint(kSettings, "Corner", corner));
+    EXPECT_EQ(corner.x, -5);
+    EXPECT_EQ(corner.y, 6);
+    SIZE size;
+    EXPECT_FALSE(reg.ReadSize(kSettings, "Missing", size));
 }
 
 TEST_F(CRegistryTest, ValuesAreCountedEnumeratedCopiedAndDeleted)
@@ -115,12 +131,20 @@ TEST_F(CRegistryTest, SettingsSurviveTheProgramEnding)
     QString text;
     EXPECT_TRUE(reg.ReadString(kSettings, "Name", text));
     EXPECT_EQ(text, "Kept");
+    // Without the flush option, changes reach the disk once the event loop runs.
+    ASSERT_TRUE(reg.WriteString(kSettings, "Name", "Written soon"));
+    EXPECT_TRUE(lumivo::registry::registry().isDirty(lumivo::registry::Root::CurrentUser));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(lumivo::registry::registry().isDirty(lumivo::registry::Root::CurrentUser));
+
     EXPECT_EQ(reg.SetFlushOption(1), 0u);
     ASSERT_TRUE(reg.WriteString(kSettings, "Name", "Flushed at once"));
     EXPECT_FALSE(lumivo::registry::registry().isDirty(lumivo::registry::Root::CurrentUser));
 }
 
-class PathTest : public LumivoTest {};
+class PathTest : public LumivoTest
+{
+};
 
 TEST_F(PathTest, ElementsAreCountedAfterTrimmingSeparators)
 {
@@ -169,7 +193,8 @@ TEST_F(PathTest, FileNamesLoseOnlyShortExtensions)
 TEST_F(PathTest, AbbreviatedPathsKeepBothEndsAndNeverExceedTheLimit)
 {
     EXPECT_EQ(AbbreviatePath("/short/path/", 30), "/short/path");
-    EXPECT_EQ(AbbreviatePath("/home/anna/Documents/Lumivo/Users/anna.tvf", 30), "/home/anna/.../Users/anna.tvf");
+    EXPECT_EQ(AbbreviatePath("/home/anna/Documents/Lumivo/Users/anna.tvf", 30),
+              "/home/anna/.../Users/anna.tvf");
     EXPECT_EQ(AbbreviatePath("/home/anna/Documents/Lumivo/Users/anna.tvf", 36),
               "/home/anna/.../Lumivo/Users/anna.tvf");
     EXPECT_EQ(AbbreviatePath("a/bb/c", 5), "a/...");
@@ -177,5 +202,6 @@ TEST_F(PathTest, AbbreviatedPathsKeepBothEndsAndNeverExceedTheLimit)
     // Every middle element fits once the dots are no longer needed.
     EXPECT_EQ(AbbreviatePath("a/b/c/d", 6), "a/...");
     for (int limit = 10; limit < 45; ++limit)
-        EXPECT_LE(AbbreviatePath("/home/anna/Documents/Lumivo/Users/x/anna.tvf", limit).size(), limit) << limit;
+        EXPECT_LE(AbbreviatePath("/home/anna/Documents/Lumivo/Users/x/anna.tvf", limit).size(), limit)
+            << limit;
 }

@@ -479,6 +479,12 @@ TEST_F(ArchiveTest, DamagedReferencesAreReadErrors)
                   c.cause)
             << c.what;
     }
+    // Each record refers to a new one inside it, far deeper than any real stream nests.
+    QByteArray deep = newClass("CArchiveTestRecord", 1) + bytes({0x00});
+    for (int i = 0; i < 100000; ++i)
+        deep += bytes({0x01, 0x80, 0x00});
+    EXPECT_EQ(readFailure(deep, readOneObject), CArchiveException::badIndex);
+
     // A circle where a circle is required, but the stream holds a plain shape.
     EXPECT_EQ(readFailure(shape, [](CArchive& ar) { ar.ReadObject(RUNTIME_CLASS(CArchiveTestCircle)); }),
               CArchiveException::badClass);
@@ -594,6 +600,9 @@ TEST_F(ArchiveTest, MemoryFileGrowsFillsGapsWithZerosAndHandsItsBytesOver)
     EXPECT_EQ(contents.size(), 5100);
     EXPECT_EQ(file.GetLength(), 0u);
 
+    file.Attach(std::vector<std::uint8_t>{1, 2, 3, 4});
+    file.Attach(file.data() + 1, 3); // its own bytes
+    EXPECT_EQ(file.toByteArray(), QByteArray("\2\3\4", 3));
     file.Attach(std::vector<std::uint8_t>{1, 2, 3});
     EXPECT_EQ(file.GetPosition(), 0u);
     EXPECT_EQ(file.DetachBytes(), (std::vector<std::uint8_t>{1, 2, 3}));

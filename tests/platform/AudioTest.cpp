@@ -80,10 +80,16 @@ TEST_F(AudioTest, MixerSumsChannelsAndEndsEachAfterItsLastSample)
     EXPECT_EQ(out[44], 0);
     EXPECT_FALSE(m.isPlaying(a));
 
-    // A sound on an occupied channel replaces what played there; an empty sound never plays.
-    const int c = m.play(std::make_shared<const Samples>(Samples(10, 7)), 5);
-    EXPECT_EQ(c, 5);
-    EXPECT_EQ(m.play(std::make_shared<const Samples>(Samples(10, 9)), 5), 5);
+    // A sound on an occupied channel replaces what played there, and the old handle no longer
+    // reaches the channel; an empty sound never plays.
+    const int first = m.play(std::make_shared<const Samples>(Samples(10, 7)), 5);
+    EXPECT_EQ(Mixer::channelOf(first), 5);
+    const int second = m.play(std::make_shared<const Samples>(Samples(10, 9)), 5);
+    EXPECT_EQ(Mixer::channelOf(second), 5);
+    EXPECT_FALSE(m.isPlaying(first));
+    m.stop(first);
+    EXPECT_TRUE(m.isPlaying(second));
+    EXPECT_TRUE(m.isPlaying(5));
     m.mix(out.data(), 10);
     EXPECT_EQ(out[0], 9);
     EXPECT_EQ(m.play(std::make_shared<const Samples>()), -1);

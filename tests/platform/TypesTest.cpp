@@ -178,6 +178,9 @@ TEST_F(LocalTimeTest, LocalDatesFollowSummerAndWinterTime)
     EXPECT_EQ((winter - summer).GetDays(), 253);
     EXPECT_EQ(summer + CTimeSpan(0, 1, 2, 3), CTime(2001, 5, 7, 11, 39, 3));
     EXPECT_EQ(summer.Format({}), QString());
+    EXPECT_EQ(summer.toQDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+              QStringLiteral("2001-05-07 10:37"));
+    EXPECT_EQ(CTime::fromQDateTime(summer.toQDateTime()), summer);
 
     const CTime now = CTime::GetCurrentTime();
     EXPECT_LE(std::llabs(now.GetTime() - static_cast<long long>(std::time(nullptr))), 1);

@@ -1,15 +1,19 @@
 #include "platform/ui/Ui.h"
+#include "platform/ui/TreeItem.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QDialog>
 #include <QLineEdit>
+#include <QTreeWidget>
 
 #include <chrono>
 
 using namespace lumivo::ui;
 using lumivo::test::LumivoTest;
 
-class UiTest : public LumivoTest {};
+class UiTest : public LumivoTest
+{
+};
 
 TEST_F(UiTest, AnswererRecordsEachQuestionAndRepliesInOrder)
 {
@@ -56,6 +60,15 @@ TEST_F(UiTest, ChoosersTakeTheirOwnKindOfReplyAndCancelOtherwise)
     EXPECT_FALSE(chooseFolder("Folder"));
     // A reply of the wrong kind is a cancel, never a crash.
     EXPECT_FALSE(chooseSaveFile("Save"));
+}
+
+TEST_F(UiTest, ASaveNameWithoutExtensionGetsTheDefaultOne)
+{
+    ScopedAnswerer answerer;
+    answerer.reply("/tmp/pages").reply("/tmp/pages.zip").reply("/tmp/v1.0/pages");
+    EXPECT_EQ(chooseSaveFile("Save", {}, {}, nullptr, "tvf"), QStringLiteral("/tmp/pages.tvf"));
+    EXPECT_EQ(chooseSaveFile("Save", {}, {}, nullptr, "tvf"), QStringLiteral("/tmp/pages.zip"));
+    EXPECT_EQ(chooseSaveFile("Save", {}, {}, nullptr, "tvf"), QStringLiteral("/tmp/v1.0/pages.tvf"));
 }
 
 TEST_F(UiTest, AnswerersNestAndTheOuterOneAnswersAgainAfterwards)
@@ -110,4 +123,32 @@ TEST_F(UiTest, WindowsFiltersBecomeQtFilters)
     EXPECT_EQ(windowsFilterToQt("Pages (*.tvf)|*.tvf|Pictures|*.bmp;*.jpg|All files (*.*)|*.*||"),
               QStringLiteral("Pages (*.tvf);;Pictures (*.bmp *.jpg);;All files (*.*)"));
     EXPECT_EQ(windowsFilterToQt(""), QString());
+}
+
+TEST_F(UiTest, TreeItemsAreWalkedByRelationAndVisibility)
+{
+    QTreeWidget tree;
+    const CTreeItem a = InsertItem(tree, "a");
+    const CTreeItem c = InsertItem(tree, "c");
+    const CTreeItem b = InsertItem(tree, "b", nullptr, a);
+    const CTreeItem child = InsertItem(tree, "a1", a, TVI_LAST);
+    const CTreeItem first = InsertItem(tree, "a0", a, TVI_FIRST);
+
+    EXPECT_EQ(GetRootItem(tree).item(), a.item());
+    EXPECT_EQ(GetNextItem(tree, a, TVGN_NEXT).item(), b.item());
+    EXPECT_EQ(GetNextItem(tree, c, TVGN_NEXT).item(), nullptr);
+    EXPECT_EQ(GetNextItem(tree, c, TVGN_PREVIOUS).item(), b.item());
+    EXPECT_EQ(GetNextItem(tree, a, TVGN_CHILD).item(), first.item());
+    EXPECT_EQ(GetNextItem(tree, child, TVGN_PARENT).item(), a.item());
+
+    // Children of a collapsed item are skipped by the visible walk.
+    EXPECT_EQ(GetNextVisibleItem(tree, a).item(), b.item());
+    a.item()->setExpanded(true);
+    EXPECT_EQ(GetNextVisibleItem(tree, a).item(), first.item());
+    EXPECT_EQ(GetPrevVisibleItem(tree, b).item(), child.item());
+    EXPECT_TRUE(GetPrevVisibleItem(tree, a).isNull());
+
+    tree.setCurrentItem(c);
+    EXPECT_EQ(GetSelectedItem(tree).item(), c.item());
+    EXPECT_EQ(GetSelectedItem(tree).tree(), &tree);
 }

@@ -1,5 +1,8 @@
-// Every test starts with the audio path closed and SDL back on its silent "dummy" driver.
+// Every test starts with no sound device or speech engine, the audio path closed and SDL back on its silent
+// "dummy" driver.
 
+#include "panes/SoundDevice.h"
+#include "panes/SpeechEngine.h"
 #include "platform/audio/Audio.h"
 #include "tests/support/LumivoTest.h"
 
@@ -10,6 +13,8 @@ namespace
 
 const bool registered = [] {
     lumivo::test::registerGlobalReset([] {
+        theSpeechEngine.reset();
+        CSoundDevice::CloseSound();
         lumivo::audio::shutdown();
         ::setenv("SDL_AUDIODRIVER", "dummy", 1);
         ::unsetenv("SDL_DISKAUDIOFILE");

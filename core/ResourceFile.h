@@ -1,0 +1,70 @@
+#pragma once
+// The bytes of a resource file (.tvf): a 152-byte header, the blobs one after another, then a map
+// that lists every blob. All integers little-endian. Only the resource manager reads or writes these.
+
+#include <QByteArray>
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace lumivo::store
+{
+
+constexpr std::size_t kHeaderSize = 152;
+constexpr std::uint32_t kFormat514 = 514;
+constexpr std::uint32_t kFormat515 = 515;
+constexpr std::size_t kMapEntryFixedSize = 24; // plus the name bytes
+constexpr std::size_t kMaxNameLength = 127;
+
+struct ResFileHeader {
+    std::uint32_t version = 0; // major << 16 | minor << 8 | build
+    std::uint32_t format = kFormat515;
+    std::uint32_t kind = 0;      // 1 output (data) file, 2 user file, 0 never set
+    std::uint32_t mapOffset = 0; // counted from the end of the header
+    std::uint32_t mapSize = 0;   // 0: no map yet
+    std::array<std::uint8_t, 64> text{};
+    std::uint32_t saveTime = 0; // seconds since 1970, 0 = not set
+    std::array<std::uint8_t, 20> text2{};
+    std::array<std::uint8_t, 44> extension{}; // the user value in its first four bytes, then zeros
+
+    std::uint32_t userValue() const;
+    void setUserValue(std::uint32_t value);
+};
+
+std::array<std::uint8_t, kHeaderSize> encodeHeader(const ResFileHeader& header);
+
+// Reads a header; -36 when fewer than 152 bytes are given, -37 for a format other than 514 or 515.
+// A format-514 header gets a zero extension.
+int decodeHeader(const std::uint8_t* bytes, std::size_t size, ResFileHeader& header);
+
+struct MapEntry {
+    std::int32_t id = 0;
+    std::int32_t type = 0;
+    std::uint32_t offset = 0; // counted from the end of the header
+    std::uint32_t size = 0;
+    std::uint32_t stamp = 0;
+    QByteArray name; // Windows-1252 bytes, no terminator
+};
+
+inline std::size_t mapEntrySize(std::size_t nameLength)
+{
+    return kMapEntryFixedSize + std::min(nameLength, kMaxNameLength);
+}
+
+// Appends one entry (24 + n bytes, the three padding bytes zero); names are cut to 127 bytes.
+void appendMapEntry(std::vector<std::uint8_t>& map, const MapEntry& entry);
+
+// Walks a map. -37 when an entry runs past the map's end or has a name length above 127.
+int parseMap(const std::uint8_t* bytes, std::size_t size, std::vector<MapEntry>& entries);
+
+// Checks that every extent lies inside a file of `fileLength` bytes (-37 otherwise).
+int checkExtents(const ResFileHeader& header, const std::vector<MapEntry>& entries, std::uint64_t fileLength);
+
+// Little-endian helpers for the store's own byte work.
+void putUint32(std::uint8_t* out, std::uint32_t value);
+std::uint32_t getUint32(const std::uint8_t* in);
+
+} // namespace lumivo::store

@@ -1,0 +1,966 @@
+#include "core/ResourceManager.h"
+
+#include "core/ResourceHandle.h"
+#include "core/ResourceManagerInternal.h"
+
+#include "platform/archive/Cp1252.h"
+#include "platform/types/WinTypes.h"
+
+#include <algorithm>
+#include <new>
+#include <set>
+
+using namespace lumivo::store;
+
+// Defined in this order so that the manager, destroyed first, still finds the head and the files.
+std::unique_ptr<CResEntry> theResHead;
+std::unique_ptr<CResFileEntry> theResFiles;
+CMyResMgr theResMgr;
+
+namespace lumivo::store
+{
+
+std::uint32_t currentStamp()
+{
+    return static_cast<std::uint32_t>(CTime::GetCurrentTime().GetTime());
+}
+
+std::uint32_t currentTick()
+{
+    return GetTickCount();
+}
+
+QByteArray encodeName(const QString& name)
+{
+    return toWindows1252(name);
+}
+
+QString decodeName(const QByteArray& bytes)
+{
+    return fromWindows1252(bytes);
+}
+
+CResEntry* linkNewRecord(const ResKey& key, ResIndex::iterator hint)
+{
+    auto record = std::make_unique<CResEntry>();
+    CResEntry* raw = record.get();
+    raw->m_key = key;
+    raw->m_touchTick = currentTick();
+    raw->m_slot = theResMgr.m_index.emplace_hint(hint, key, std::move(record));
+    raw->m_linked = true;
+    if (key.id != 0)
+        ++theResMgr.m_idUse[key.id];
+    return raw;
+}
+
+CResEntry* linkNewRecord(const ResKey& key)
+{
+    return linkNewRecord(key, theResMgr.m_index.upper_bound(key));
+}
+
+namespace
+{
+
+void forgetId(std::int32_t id)
+{
+    if (id == 0)
+        return;
+    auto use = theResMgr.m_idUse.find(id);
+    if (use != theResMgr.m_idUse.end() && --use->second == 0)
+        theResMgr.m_idUse.erase(use);
+}
+
+} // namespace
+
+void deleteRecord(CResEntry* record)
+{
+    if (!record || !record->m_linked)
+        return;
+    forgetId(record->m_key.id);
+    record->m_linked = false;
+    theResMgr.m_index.erase(record->m_slot); // the record's destructor unbinds its handles
+}
+
+void rekeyRecord(CResEntry* record, const ResKey& key)
+{
+    forgetId(record->m_key.id);
+    auto node = theResMgr.m_index.extract(record->m_slot);
+    node.key() = key;
+    record->m_key = key;
+    record->m_slot = theResMgr.m_index.insert(std::move(node)); // after any equal keys
+    if (key.id != 0)
+        ++theResMgr.m_idUse[key.id];
+}
+
+CResEntry* addDeadSpace(int file, std::uint32_t offset, std::uint32_t size)
+{
+    CResEntry* dead = linkNewRecord(ResKey{file, 0, 0});
+    dead->m_offset = offset;
+    dead->m_storedSize = size;
+    return dead;
+}
+
+void setRecordData(CResEntry* record, std::vector<std::uint8_t>&& bytes)
+{
+    freeRecordData(record);
+    record->m_data = std::move(bytes);
+    record->m_hasData = true;
+    theResMgr.m_bytesInMemory += record->m_data.size();
+}
+
+bool resizeRecordData(CResEntry* record, std::size_t size)
+{
+    const std::size_t before = record->m_hasData ? record->m_data.size() : 0;
+    try {
+        record->m_data.resize(size);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    record->m_hasData = true;
+    theResMgr.m_bytesInMemory += size;
+    theResMgr.m_bytesInMemory -= before;
+    return true;
+}
+
+void freeRecordData(CResEntry* record)
+{
+    if (record->m_hasData)
+        theResMgr.m_bytesInMemory -= record->m_data.size();
+    record->m_data.clear();
+    record->m_data.shrink_to_fit();
+    record->m_hasData = false;
+}
+
+CMyRes* firstOwner(const CResEntry* record)
+{
+    return record->m_firstHandle ? record->m_firstHandle->GetOwner() : nullptr;
+}
+
+int bringBlobIntoMemory(CResEntry* record)
+{
+    if (record->m_hasData || record->m_storedSize == 0 || record->GetFile() == 0)
+        return RES_OK;
+    std::vector<std::uint8_t> bytes;
+    const int result = readBlobBytes(record, bytes);
+    if (result == RES_OK)
+        setRecordData(record, std::move(bytes));
+    return result;
+}
+
+} // namespace lumivo::store
+
+// ---------------------------------------------------------------------------------------------------
+// Records
+
+CResEntry::~CResEntry()
+{
+    if (m_hasData)
+        theResMgr.m_bytesInMemory -= m_data.size();
+    for (CMyRes* handle = m_firstHandle; handle;) {
+        CMyRes* next = handle->m_nextHandle;
+        handle->m_entry = nullptr;
+        handle->m_nextHandle = nullptr;
+        handle = next;
+    }
+}
+
+std::uint8_t* CResEntry::GetData()
+{
+    if (!m_hasData && m_storedSize != 0)
+        ReadResData(this);
+    m_touchTick = currentTick();
+    return m_hasData && !m_data.empty() ? m_data.data() : nullptr;
+}
+
+CResEntry* CResEntry::GetNext() const
+{
+    if (this == theResHead.get())
+        return theResMgr.m_index.empty() ? nullptr : theResMgr.m_index.begin()->second.get();
+    if (!m_linked)
+        return nullptr;
+    auto next = std::next(m_slot);
+    return next == theResMgr.m_index.end() ? nullptr : next->second.get();
+}
+
+CResEntry* CResEntry::GetPrev() const
+{
+    if (!m_linked)
+        return nullptr;
+    if (m_slot == theResMgr.m_index.begin())
+        return theResHead.get();
+    return std::prev(m_slot)->second.get();
+}
+
+int CResEntry::CountHandles() const
+{
+    int count = 0;
+    for (const CMyRes* handle = m_firstHandle; handle; handle = handle->GetNextHandle())
+        ++count;
+    return count;
+}
+
+CResFileEntry::CResFileEntry() = default;
+CResFileEntry::~CResFileEntry() = default;
+
+CMyResMgr::CMyResMgr()
+{
+    theResHead = std::make_unique<CResEntry>();
+}
+
+CMyResMgr::~CMyResMgr()
+{
+    CloseAll();
+    theResHead.reset();
+}
+
+void CMyResMgr::CloseAll()
+{
+    while (theResFiles)
+        CloseResFile(theResFiles->m_number);
+    while (!m_index.empty())
+        deleteRecord(m_index.begin()->second.get());
+    m_idUse.clear();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Searching
+
+namespace
+{
+
+bool isKnownFile(int file)
+{
+    return file == 0 || FindResFileEntry(file) != nullptr;
+}
+
+// The file numbers that records can carry, ascending: memory (0) and every open file.
+std::vector<int> filesInOrder()
+{
+    std::vector<int> files{0};
+    for (CResFileEntry* f = theResFiles.get(); f; f = f->m_next.get())
+        files.push_back(f->m_number);
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+bool matches(const ResKey& key, std::int32_t id, std::int32_t type, int file)
+{
+    return (id == -1 || key.id == id) && (type == -1 || key.type == type) && (file == -1 || key.file == file);
+}
+
+// The first record at or after `from` that matches, searching one file's narrowest key range.
+CResEntry* searchInFile(ResIndex::iterator from, std::int32_t id, std::int32_t type, int file)
+{
+    ResIndex& index = theResMgr.m_index;
+    ResKey low{file, INT_MIN, INT_MIN};
+    ResKey high{file, INT_MAX, INT_MAX};
+    if (type != -1) {
+        low.type = high.type = type;
+        if (id != -1)
+            low.id = high.id = id;
+    }
+    if (from == index.end() || high < from->first)
+        return nullptr;
+    // Equal keys keep their list order, so a start inside the range continues from itself.
+    auto it = from->first < low ? index.lower_bound(low) : from;
+    for (; it != index.end() && !(high < it->first); ++it)
+        if (matches(it->first, id, type, file))
+            return it->second.get();
+    return nullptr;
+}
+
+CResEntry* search(ResIndex::iterator from, std::int32_t id, std::int32_t type, int file)
+{
+    if (from == theResMgr.m_index.end())
+        return nullptr;
+    if (file != -1)
+        return searchInFile(from, id, type, file);
+    for (int candidate : filesInOrder()) {
+        if (candidate < from->first.file)
+            continue;
+        if (CResEntry* found = searchInFile(from, id, type, candidate))
+            return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int FindResEntry(CResEntry** record, CResEntry* start, std::int32_t id, std::int32_t type, int file)
+{
+    if (!record)
+        return RES_ERR_NULL_OUTPUT;
+    *record = nullptr;
+    if (file != -1 && !isKnownFile(file))
+        return RES_ERR_UNKNOWN_FILE;
+    ResIndex::iterator from = theResMgr.m_index.begin();
+    if (start && start != theResHead.get()) {
+        if (!start->m_linked)
+            return RES_OK;
+        from = std::next(start->m_slot);
+    }
+    *record = search(from, id, type, file);
+    return RES_OK;
+}
+
+int FindResource(std::int32_t id, std::int32_t type, int file, CResEntry** record)
+{
+    return FindResEntry(record, nullptr, id, type, file);
+}
+
+bool ResourceExists(std::int32_t id, std::int32_t type, int file, int* error)
+{
+    CResEntry* record = nullptr;
+    const int result = FindResEntry(&record, nullptr, id, type, file);
+    if (error)
+        *error = result;
+    return record != nullptr;
+}
+
+int GetNextResId(std::int32_t* id, std::int32_t type, int file)
+{
+    if (!id)
+        return RES_ERR_NULL_OUTPUT;
+    if (file != -1 && !isKnownFile(file))
+        return RES_ERR_UNKNOWN_FILE;
+    const std::int32_t given = *id;
+    *id = 0;
+    if (given != -1 && !ResourceExists(given, type, file))
+        return RES_OK;
+    // The lowest id above the given one (or the lowest of all from -1) among the matching records.
+    bool found = false;
+    std::int32_t best = 0;
+    const auto consider = [&](std::int32_t candidate) {
+        if ((given == -1 || candidate > given) && (!found || candidate < best)) {
+            best = candidate;
+            found = true;
+        }
+    };
+    if (file != -1 && type != -1) {
+        auto it = given == -1 ? theResMgr.m_index.lower_bound(ResKey{file, type, INT_MIN})
+                              : theResMgr.m_index.upper_bound(ResKey{file, type, given});
+        if (it != theResMgr.m_index.end() && it->first.file == file && it->first.type == type)
+            consider(it->first.id);
+    } else {
+        for (const auto& [key, record] : theResMgr.m_index)
+            if (matches(key, -1, type, file))
+                consider(key.id);
+    }
+    *id = found ? best : 0;
+    return RES_OK;
+}
+
+int FindFreeResId(std::int32_t* id, int file, std::int32_t type)
+{
+    if (!id)
+        return RES_ERR_NULL_OUTPUT;
+    if (file != -1 && !isKnownFile(file))
+        return RES_ERR_UNKNOWN_FILE;
+    std::int32_t candidate = std::max<std::int32_t>(*id, 1);
+    if (file != -1 && type != -1) {
+        // Walk the run of consecutive used ids from the start.
+        auto it = theResMgr.m_index.lower_bound(ResKey{file, type, candidate});
+        while (it != theResMgr.m_index.end() && it->first == ResKey{file, type, candidate}) {
+            while (it != theResMgr.m_index.end() && it->first.id == candidate && it->first.file == file &&
+                   it->first.type == type)
+                ++it;
+            if (candidate == INT_MAX)
+                return RES_ERR_GENERAL;
+            ++candidate;
+        }
+    } else {
+        while (ResourceExists(candidate, type, file)) {
+            if (candidate == INT_MAX)
+                return RES_ERR_GENERAL;
+            ++candidate;
+        }
+    }
+    *id = candidate;
+    return RES_OK;
+}
+
+int FindUnusedId(std::int32_t* id)
+{
+    if (!id)
+        return RES_ERR_NULL_OUTPUT;
+    std::int32_t candidate = std::max<std::int32_t>(*id, 1);
+    auto it = theResMgr.m_idUse.lower_bound(candidate);
+    while (it != theResMgr.m_idUse.end() && it->first == candidate) {
+        if (candidate == INT_MAX)
+            return RES_ERR_GENERAL;
+        ++candidate;
+        ++it;
+    }
+    *id = candidate;
+    return RES_OK;
+}
+
+int CountResources(int* count, std::int32_t type, int file)
+{
+    if (!count)
+        return RES_ERR_NULL_OUTPUT;
+    *count = 0;
+    if (file != -1 && !isKnownFile(file))
+        return RES_ERR_UNKNOWN_FILE;
+    for (CResEntry* record = search(theResMgr.m_index.begin(), -1, type, file); record;
+         record = search(std::next(record->m_slot), -1, type, file))
+        if (record->GetId() != 0)
+            ++*count;
+    return RES_OK;
+}
+
+int CountResTypes(int* count, int file)
+{
+    if (!count)
+        return RES_ERR_NULL_OUTPUT;
+    *count = 0;
+    if (file != -1 && !isKnownFile(file))
+        return RES_ERR_UNKNOWN_FILE;
+    std::set<std::int32_t> types;
+    for (const auto& [key, record] : theResMgr.m_index)
+        if (key.type != 0 && (file == -1 || key.file == file))
+            types.insert(key.type);
+    *count = static_cast<int>(types.size());
+    return RES_OK;
+}
+
+int CollectResources(std::vector<CResEntry*>* list, int file, std::int32_t type)
+{
+    if (!list)
+        return RES_ERR_NULL_OUTPUT;
+    if (file != -1 && !isKnownFile(file))
+        return RES_ERR_UNKNOWN_FILE;
+    for (CResEntry* record = search(theResMgr.m_index.begin(), -1, type, file); record;
+         record = search(std::next(record->m_slot), -1, type, file))
+        list->push_back(record);
+    return RES_OK;
+}
+
+int CollectResourcesBySets(std::vector<CResEntry*>* list, const std::vector<std::int32_t>& ids,
+                           const std::vector<std::int32_t>& types, const std::vector<int>& files)
+{
+    if (!list)
+        return RES_ERR_NULL_OUTPUT;
+    // Sorted sets, walked nested, give the records in the store's order.
+    const std::set<int> fileSet(files.begin(), files.end());
+    const std::set<std::int32_t> typeSet(types.begin(), types.end());
+    const std::set<std::int32_t> idSet(ids.begin(), ids.end());
+    for (int file : fileSet)
+        for (std::int32_t type : typeSet)
+            for (std::int32_t id : idSet) {
+                auto [it, end] = theResMgr.m_index.equal_range(ResKey{file, type, id});
+                for (; it != end; ++it)
+                    list->push_back(it->second.get());
+            }
+    return RES_OK;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Placing, binding, moving and removing records
+
+namespace
+{
+
+void markDirty(int file)
+{
+    if (CResFileEntry* entry = FindResFileEntry(file))
+        entry->m_dirty = true;
+}
+
+// A record that leaves the file its blob lives in takes its bytes along (the blob's offset means
+// nothing in another file); the old extent becomes dead space there, and a record that arrives in a
+// real file is marked changed so that the next save writes its bytes.
+int carryAcrossFiles(CResEntry* record, int target)
+{
+    const int source = record->GetFile();
+    if (source == target)
+        return RES_OK;
+    if (record->m_storedSize != 0 && source != 0) {
+        const int read = bringBlobIntoMemory(record);
+        if (read != RES_OK)
+            return read;
+        addDeadSpace(source, record->m_offset, record->m_storedSize);
+    }
+    record->m_offset = 0;
+    record->m_storedSize = 0;
+    if (target != 0 && record->m_hasData)
+        record->m_flags |= RESFLAG_CHANGED;
+    markDirty(source);
+    markDirty(target);
+    return RES_OK;
+}
+
+bool tripleTaken(const ResKey& key, const CResEntry* except)
+{
+    auto [it, end] = theResMgr.m_index.equal_range(key);
+    for (; it != end; ++it)
+        if (it->second.get() != except)
+            return true;
+    return false;
+}
+
+void bindFirst(CMyRes* handle, CResEntry* record);
+
+} // namespace
+
+struct ResourceStoreAccess {
+    static void bind(CMyRes* handle, CResEntry* record)
+    {
+        handle->m_entry = record;
+        handle->m_nextHandle = record->m_firstHandle;
+        record->m_firstHandle = handle;
+    }
+    static bool unbind(CMyRes* handle)
+    {
+        CResEntry* record = handle->m_entry;
+        CMyRes** link = &record->m_firstHandle;
+        while (*link && *link != handle)
+            link = &(*link)->m_nextHandle;
+        if (!*link)
+            return false;
+        *link = handle->m_nextHandle;
+        handle->m_entry = nullptr;
+        handle->m_nextHandle = nullptr;
+        return true;
+    }
+};
+
+namespace
+{
+void bindFirst(CMyRes* handle, CResEntry* record)
+{
+    ResourceStoreAccess::bind(handle, record);
+}
+} // namespace
+
+int InsertResEntry(std::int32_t id, std::int32_t type, int file, CResEntry* record)
+{
+    if (!record || !record->m_linked)
+        return RES_ERR_NO_RECORD;
+    if (file != 0 && !isKnownFile(file))
+        return RES_ERR_UNKNOWN_FILE;
+    const ResKey key{file, type, id};
+    if (file != 0 && type != 0 && tripleTaken(key, record))
+        return RES_ERR_EXISTS;
+    const int carried = carryAcrossFiles(record, file);
+    if (carried != RES_OK)
+        return carried;
+    if (key != record->m_key) {
+        markDirty(record->GetFile());
+        rekeyRecord(record, key);
+    }
+    return RES_OK;
+}
+
+int CreateResEntry(CMyRes* handle, std::int32_t type)
+{
+    if (!handle)
+        return RES_ERR_NO_HANDLE;
+    DetachResource(handle);
+    CResEntry* record = nullptr;
+    try {
+        record = linkNewRecord(ResKey{0, type, 0});
+    } catch (const std::bad_alloc&) {
+        return RES_ERR_NO_MEMORY;
+    }
+    record->m_flags = RESFLAG_NEW;
+    bindFirst(handle, record);
+    return RES_OK;
+}
+
+int AttachResEntry(CMyRes* handle, CResEntry* record)
+{
+    if (!handle)
+        return RES_ERR_NO_HANDLE;
+    if (!record)
+        return RES_ERR_NO_RECORD;
+    DetachResource(handle);
+    bindFirst(handle, record);
+    return RES_OK;
+}
+
+int AttachResource(CMyRes* handle, std::int32_t id, std::int32_t type, int file)
+{
+    if (!handle)
+        return RES_ERR_NO_HANDLE;
+    auto found = theResMgr.m_index.find(ResKey{file, type, id});
+    if (found == theResMgr.m_index.end())
+        return RES_ERR_NOT_FOUND;
+    return AttachResEntry(handle, found->second.get());
+}
+
+int DetachResource(CMyRes* handle)
+{
+    if (!handle)
+        return RES_ERR_NO_HANDLE;
+    if (!handle->m_entry)
+        return RES_OK;
+    if (!ResourceStoreAccess::unbind(handle)) {
+        handle->m_entry = nullptr;
+        handle->m_nextHandle = nullptr;
+        return RES_ERR_NOT_IN_LIST;
+    }
+    return RES_OK;
+}
+
+int MoveResEntry(CResEntry* record, std::int32_t id, std::int32_t type, int file)
+{
+    if (!record)
+        return RES_ERR_NO_RECORD;
+    if (file != 0 && !isKnownFile(file))
+        return RES_ERR_UNKNOWN_FILE;
+    if (file != 0 && tripleTaken(ResKey{file, type, id}, record))
+        return RES_ERR_TARGET_USED;
+    if (record->m_firstHandle)
+        return RES_ERR_SHORT_HEADER; // still has bound handles
+    const int result = InsertResEntry(id, type, file, record);
+    if (result == RES_OK)
+        markDirty(file);
+    return result;
+}
+
+namespace
+{
+
+// Splits a shared record: the moving handle takes a copy that carries the blob, the others keep the
+// record in memory (file 0) under its old keys.
+int splitSharedRecord(CMyRes* handle, CResEntry*& record)
+{
+    if (!(record->m_flags & RESFLAG_MODIFIED)) {
+        const int read = bringBlobIntoMemory(record);
+        if (read != RES_OK)
+            return read;
+    }
+    CResEntry* copy = nullptr;
+    try {
+        copy = linkNewRecord(record->m_key);
+        if (record->m_hasData)
+            setRecordData(copy, std::vector<std::uint8_t>(record->m_data));
+    } catch (const std::bad_alloc&) {
+        deleteRecord(copy);
+        return RES_ERR_NO_MEMORY_COPY;
+    }
+    copy->m_name = record->m_name;
+    copy->m_offset = record->m_offset;
+    copy->m_storedSize = record->m_storedSize;
+    copy->m_stamp = record->m_stamp;
+    copy->m_flags = record->m_flags & ~RESFLAG_KEEP;
+    DetachResource(handle);
+    bindFirst(handle, copy);
+    const int oldFile = record->GetFile();
+    record->m_offset = 0;
+    record->m_storedSize = 0;
+    rekeyRecord(record, ResKey{0, record->GetType(), record->GetId()});
+    markDirty(oldFile);
+    record = copy;
+    return RES_OK;
+}
+
+} // namespace
+
+int MoveResource(CMyRes* handle, std::int32_t id, std::int32_t type, int file)
+{
+    if (!handle)
+        return RES_ERR_NO_HANDLE;
+    CResEntry* record = handle->GetEntry();
+    if (!record)
+        return RES_ERR_NO_RECORD;
+    if (file != 0 && !isKnownFile(file))
+        return RES_ERR_UNKNOWN_FILE;
+    if (tripleTaken(ResKey{file, type, id}, record) && file != 0)
+        return RES_ERR_TARGET_USED;
+    if (record->m_firstHandle != handle || handle->GetNextHandle()) {
+        const int split = splitSharedRecord(handle, record);
+        if (split != RES_OK)
+            return split;
+    }
+    const int result = InsertResEntry(id, type, file, record);
+    if (result == RES_OK)
+        markDirty(file);
+    return result;
+}
+
+int RemoveResEntry(CResEntry* record)
+{
+    if (!record)
+        return RES_ERR_NO_RECORD;
+    const int file = record->GetFile();
+    markDirty(file);
+    if (record->CountHandles() <= 1) {
+        if (file == 0 || record->m_storedSize == 0) {
+            if (!record->m_firstHandle) {
+                deleteRecord(record); // nothing of a file to remember
+                return RES_OK;
+            }
+        }
+        freeRecordData(record);
+        record->m_flags = 0;
+        rekeyRecord(record, ResKey{file, 0, 0});
+        return RES_OK;
+    }
+    if (file != 0 && record->m_storedSize != 0) {
+        bringBlobIntoMemory(record);
+        try {
+            addDeadSpace(file, record->m_offset, record->m_storedSize);
+        } catch (const std::bad_alloc&) {
+            return RES_ERR_NO_MEMORY_COPY;
+        }
+    }
+    record->m_offset = 0;
+    record->m_storedSize = 0;
+    rekeyRecord(record, ResKey{0, record->GetType(), record->GetId()});
+    return RES_OK;
+}
+
+int RemoveResource(CMyRes* handle, std::int32_t id, std::int32_t type, int file)
+{
+    CResEntry* record = nullptr;
+    if (handle) {
+        record = handle->GetEntry();
+        DetachResource(handle);
+    } else {
+        FindResEntry(&record, nullptr, id, type, file);
+    }
+    if (!record)
+        return RES_ERR_NO_RECORD;
+    return RemoveResEntry(record);
+}
+
+int MoveFileResources(int source, int target, bool overwrite)
+{
+    if (!isKnownFile(source) || !isKnownFile(target))
+        return RES_ERR_UNKNOWN_FILE;
+    if (source == target)
+        return RES_OK;
+    std::vector<CResEntry*> moving;
+    for (auto it = fileBegin(source), end = fileEnd(source); it != end; ++it)
+        if (it->first.id != 0 && it->first.type != 0)
+            moving.push_back(it->second.get());
+    for (CResEntry* record : moving) {
+        const ResKey key{target, record->GetType(), record->GetId()};
+        auto existing = theResMgr.m_index.find(key);
+        if (existing != theResMgr.m_index.end()) {
+            if (!overwrite)
+                continue;
+            RemoveResEntry(existing->second.get());
+        }
+        const int result = InsertResEntry(key.id, key.type, target, record);
+        if (result != RES_OK)
+            return result;
+    }
+    markDirty(target);
+    return RES_OK;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Names, ids and times
+
+int SetResEntryName(CResEntry* record, const QString& name)
+{
+    if (!record)
+        return RES_ERR_NO_RECORD;
+    if (record->m_name != name) {
+        record->m_name = name;
+        markDirty(record->GetFile());
+    }
+    return RES_OK;
+}
+
+int SetResourceName(CMyRes* handle, const QString& name)
+{
+    if (!handle)
+        return RES_ERR_NO_HANDLE;
+    return SetResEntryName(handle->GetEntry(), name);
+}
+
+QString GetResEntryName(const CResEntry* record)
+{
+    return record ? record->m_name : QString();
+}
+
+QString GetResourceName(const CMyRes* handle)
+{
+    return handle ? GetResEntryName(handle->GetEntry()) : QString();
+}
+
+std::int32_t GetResEntryId(const CResEntry* record)
+{
+    return record ? record->GetId() : 0;
+}
+
+std::int32_t GetResEntryType(const CResEntry* record)
+{
+    return record ? record->GetType() : 0;
+}
+
+int GetResEntryFile(const CResEntry* record)
+{
+    return record ? record->GetFile() : 0;
+}
+
+int GetResourceTime(const CMyRes* handle, CTime* time)
+{
+    if (!time)
+        return RES_ERR_SHORT_HEADER; // null output
+    if (!handle || !handle->GetEntry())
+        return RES_ERR_NO_RECORD;
+    const std::uint32_t stamp = handle->GetEntry()->m_stamp;
+    *time = CTime(stamp != 0 ? stamp : currentStamp());
+    return RES_OK;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Data
+
+std::int64_t GetResourceSize(CMyRes* handle)
+{
+    if (!handle || !handle->GetEntry())
+        return RES_ERR_NO_RECORD;
+    CResEntry* record = handle->GetEntry();
+    record->GetData();
+    return record->GetDataSize();
+}
+
+std::int64_t GetResourceStoredSize(const CMyRes* handle)
+{
+    if (!handle || !handle->GetEntry())
+        return RES_ERR_NO_RECORD;
+    return handle->GetEntry()->m_storedSize;
+}
+
+int SetResourceSize(CMyRes* handle, std::uint32_t size)
+{
+    if (!handle || !handle->GetEntry())
+        return RES_ERR_GENERAL;
+    CResEntry* record = handle->GetEntry();
+    if (size == 0)
+        freeRecordData(record);
+    else if (!resizeRecordData(record, size))
+        return RES_ERR_GENERAL;
+    record->m_flags |= RESFLAG_MODIFIED;
+    record->m_touchTick = currentTick();
+    return RES_OK;
+}
+
+int CommitResource(CMyRes* handle)
+{
+    if (!handle)
+        return RES_ERR_NO_HANDLE;
+    CResEntry* record = handle->GetEntry();
+    if (!record)
+        return RES_ERR_NO_RECORD;
+    record->m_flags |= RESFLAG_CHANGED;
+    markDirty(record->GetFile());
+    return RES_OK;
+}
+
+int FreeResourceData(CMyRes* handle)
+{
+    if (!handle)
+        return RES_ERR_NO_HANDLE;
+    CResEntry* record = handle->GetEntry();
+    if (!record)
+        return RES_ERR_NO_RECORD;
+    if (record->m_flags & RESFLAG_CHANGED)
+        return RES_ERR_FREE_CHANGED;
+    if (record->m_flags & RESFLAG_MODIFIED)
+        return RES_ERR_FREE_MODIFIED;
+    if (record->m_flags & RESFLAG_NEW)
+        return RES_ERR_FREE_NEW;
+    freeRecordData(record);
+    record->m_flags &= ~RESFLAG_READ;
+    return RES_OK;
+}
+
+std::uint64_t PurgeData(std::uint64_t bytes)
+{
+    struct Candidate {
+        std::uint32_t tick;
+        std::size_t position;
+        CResEntry* record;
+    };
+    std::vector<Candidate> candidates;
+    std::size_t position = 0;
+    for (const auto& [key, record] : theResMgr.m_index) {
+        ++position;
+        if (record->m_hasData && !(record->m_flags & (RESFLAG_KEEP | RESFLAG_CHANGED)) &&
+            !record->m_firstHandle)
+            candidates.push_back({record->m_touchTick, position, record.get()});
+    }
+    // Oldest touch first; on equal ticks the later record in the list.
+    std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
+        return a.tick != b.tick ? a.tick < b.tick : a.position > b.position;
+    });
+    std::uint64_t freed = 0;
+    for (const Candidate& candidate : candidates) {
+        if (freed >= bytes)
+            break;
+        freed += candidate.record->m_data.size();
+        freeRecordData(candidate.record);
+        candidate.record->m_flags &= ~RESFLAG_READ;
+    }
+    return freed;
+}
+
+int ReadResData(CResEntry* record)
+{
+    if (!record)
+        return RES_ERR_NO_RECORD;
+    if (record->m_storedSize == 0 || record->GetFile() == 0)
+        return RES_OK;
+    std::vector<std::uint8_t> bytes;
+    const int result = readBlobBytes(record, bytes);
+    if (result != RES_OK)
+        return result;
+    setRecordData(record, std::move(bytes));
+    record->m_flags &= ~(RESFLAG_CHANGED | RESFLAG_MODIFIED);
+    record->m_touchTick = currentTick();
+    if (CMyRes* owner = firstOwner(record))
+        owner->Exchange(false);
+    record->m_flags |= RESFLAG_READ;
+    return RES_OK;
+}
+
+namespace
+{
+
+QString typeLetters(std::int32_t type)
+{
+    QString letters;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        const char c = static_cast<char>((type >> shift) & 0xFF);
+        letters += c ? QChar::fromLatin1(c) : QChar(u' ');
+    }
+    return letters;
+}
+
+QString flagLetters(std::uint16_t flags)
+{
+    QString letters;
+    letters += (flags & RESFLAG_MODIFIED) ? u'D' : u' ';
+    letters += (flags & RESFLAG_CHANGED) ? u'C' : u' ';
+    letters += (flags & RESFLAG_KEEP) ? u'K' : u' ';
+    letters += (flags & RESFLAG_NEW) ? u'N' : u' ';
+    return letters;
+}
+
+} // namespace
+
+void DumpResources()
+{
+    // The debug trace produces no output; the dump is built so that a debugger can show it.
+    std::uint64_t allSizes = 0;
+    for (const auto& [key, record] : theResMgr.m_index)
+        allSizes += record->m_hasData ? record->m_data.size() : record->m_storedSize;
+    QString dump = QString::asprintf("\n  ID / Type / File  ( Res DCKN / aSize ) MemUse: %d/%d \n",
+                                     static_cast<int>(theResMgr.m_bytesInMemory), static_cast<int>(allSizes));
+    for (const auto& [key, record] : theResMgr.m_index) {
+        const int size = record->m_hasData ? static_cast<int>(record->m_data.size())
+                                           : -static_cast<int>(record->m_storedSize);
+        dump += QString::asprintf("%4d / %s / %2d  (%d %s / %d) '%s' \n", key.id,
+                                  typeLetters(key.type).toLatin1().constData(), key.file,
+                                  record->CountHandles(), flagLetters(record->m_flags).toLatin1().constData(),
+                                  size, record->m_name.toLatin1().constData());
+    }
+    Q_UNUSED(dump);
+}

@@ -1,0 +1,63 @@
+#pragma once
+// Helpers shared by the two halves of the resource store (records and files). Not for other code.
+
+#include "core/ResourceHandle.h"
+#include "core/ResourceManager.h"
+
+#include <QByteArray>
+
+#include <climits>
+#include <cstdint>
+#include <vector>
+
+namespace lumivo::store
+{
+
+// Seconds since 1970 for time stamps, and the millisecond tick for the touch ticks.
+std::uint32_t currentStamp();
+std::uint32_t currentTick();
+
+// Resource names are Windows-1252 in a file's map.
+QByteArray encodeName(const QString& name);
+QString decodeName(const QByteArray& bytes);
+
+// The index range of one file's records.
+inline ResIndex::iterator fileBegin(int file)
+{
+    return theResMgr.m_index.lower_bound(ResKey{file, INT_MIN, INT_MIN});
+}
+inline ResIndex::iterator fileEnd(int file)
+{
+    return theResMgr.m_index.upper_bound(ResKey{file, INT_MAX, INT_MAX});
+}
+
+// Links a new record into the index at `key`, after any records with equal keys.
+CResEntry* linkNewRecord(const ResKey& key);
+CResEntry* linkNewRecord(const ResKey& key, ResIndex::iterator hint);
+// Unlinks and destroys a record (handles still bound to it become unbound).
+void deleteRecord(CResEntry* record);
+// Gives a record new keys without any further bookkeeping.
+void rekeyRecord(CResEntry* record, const ResKey& key);
+// Makes a dead-space record for an extent of a file.
+CResEntry* addDeadSpace(int file, std::uint32_t offset, std::uint32_t size);
+
+// Data blocks, with the bytes-in-memory count kept right.
+void setRecordData(CResEntry* record, std::vector<std::uint8_t>&& bytes);
+bool resizeRecordData(CResEntry* record, std::size_t size);
+void freeRecordData(CResEntry* record);
+
+// Reads a record's blob from its file without asking any object to load itself.
+int readBlobBytes(const CResEntry* record, std::vector<std::uint8_t>& bytes);
+// Brings a record's blob into memory without asking any object to load itself.
+int bringBlobIntoMemory(CResEntry* record);
+
+// The owner of the first handle bound to a record, or null.
+CMyRes* firstOwner(const CResEntry* record);
+
+// Whether a record belongs in its file's map.
+inline bool isListed(const CResEntry* record)
+{
+    return (record->GetId() != 0 && record->GetType() != 0) || record->m_storedSize != 0;
+}
+
+} // namespace lumivo::store

@@ -1,0 +1,93 @@
+#pragma once
+// Small helpers shared across the program: questions and notices, random numbers, tokens of delimited
+// text, stopwatches, rounding and unit conversion for printing, the folder chooser and system sounds.
+
+#include "platform/types/WinTypes.h"
+
+#include <QString>
+
+#include <cstdint>
+
+class QWidget;
+
+// ---- Questions and notices
+
+// Asks a Yes/No question (No is the default) and, on Yes, "Are you sure ?"; true only when both are
+// answered Yes.
+bool ConfirmTwice(const QString& text, const QString& caption, QWidget* owner = nullptr);
+// A plain notice with an OK button; returns the answer.
+int ShowMessage(const QString& text, const QString& caption, QWidget* owner = nullptr);
+// A notice with the exclamation icon.
+int ShowWarning(const QString& text, const QString& caption);
+// The system's text for an error number (errno) in a notice captioned "Error".
+int ShowSystemError(int errorCode, QWidget* owner = nullptr);
+
+// ---- Random numbers
+
+// A number from lo up to but not including hi; lo itself when the range is empty (hi <= lo).
+int GetRandomInRange(int lo, int hi);
+
+// ---- Tokens (counted from 1; the delimiter is one character)
+
+// Token n; n 0 gives the whole text, a missing token an empty text. The last token runs to the end.
+QString GetToken(const QString& text, int n, QChar delimiter);
+// The whole number the text starts with (after blanks, with an optional sign); 0 when there is none.
+int StringToInt(const QString& text);
+int GetTokenInt(const QString& text, int n, QChar delimiter);
+// One more than the number of delimiters; an empty text counts 1.
+int CountTokens(const QString& text, QChar delimiter);
+
+// ---- Stopwatches: ten slots, 0 to 9; -1 means all of them where that is allowed. An index out of
+// range does nothing and returns 0.
+
+constexpr int kStopwatchCount = 10;
+
+bool ResetStopwatch(int index);
+bool StartStopwatch(int index);
+// Adds the running time of the slot (of every running slot for -1) to its total and stops it.
+bool StopStopwatch(int index);
+// The slot's total in milliseconds for reference -1; for a reference slot with a non-zero total, the
+// slot's total as a percentage of it; otherwise 0.
+std::uint32_t GetStopwatchTotal(int index, int reference = -1);
+// Milliseconds since a running slot was started; 0 when it is not running.
+std::uint32_t GetStopwatchElapsed(int index);
+// The millisecond clock the stopwatches read (a test installs its own); null restores the real one.
+using StopwatchClock = std::uint32_t (*)();
+void SetStopwatchClock(StopwatchClock clock);
+
+// ---- Rounding and units
+
+// The nearest multiple of 10; a remainder of 5 rounds away from zero.
+int RoundToTen(int value);
+
+void RoundRectToTen(CRect& rect);
+// Each coordinate times numerator / denominator, rounded.
+void ScaleRect(CRect& rect, int numerator, int denominator);
+
+// Length units, counted in 1/72000 inch.
+constexpr int UNIT_TENTH_MM = 2;
+constexpr int UNIT_HUNDREDTH_MM = 3;
+constexpr int UNIT_TWIP = 6;
+constexpr int UNIT_MM = 99999;
+constexpr int UNIT_POINT = 0; // any code not above is a point
+
+// value in `fromUnit` converted to `toUnit`, rounded to the nearest.
+int ConvertUnits(int value, int fromUnit, int toUnit);
+void ConvertRectUnits(CRect& rect, int fromUnit, int toUnit);
+
+// ---- Folder chooser
+
+// Shows the folder chooser; true and the chosen folder, or false and an empty path.
+bool BrowseForFolder(QString& path, QWidget* owner, const QString& title, const QString& rootPath = {},
+                     const QString& initialFolder = {});
+
+// ---- Sounds
+
+// Plays a sound file and returns when it has finished (at most a minute); false when it cannot play.
+bool PlaySoundByName(const QString& path);
+// Starts one of the program's own sounds (the resource ":/wave/<name>", with or without ".wav") and
+// returns at once. When it cannot play, "Can't play sound." is shown, once per run.
+bool PlayWaveResource(const QString& name);
+bool PlayWaveResource(int number);
+// Lets the next failure show its notice again (for tests).
+void ResetSoundWarning();

@@ -1,0 +1,273 @@
+#include "panes/SoundDevice.h"
+
+#include "platform/audio/Audio.h"
+#include "platform/audio/Decode.h"
+#include "platform/files/FileSystem.h"
+#include "platform/wave/Riff.h"
+
+#include <QDir>
+
+#include <array>
+
+using namespace lumivo;
+
+std::unique_ptr<CSoundDevice> theSoundDevice;
+
+namespace
+{
+
+bool soundInitialised = false;
+
+bool tickHasPassed(std::uint32_t tick, std::uint32_t now)
+{
+    return static_cast<std::int32_t>(now - tick) > 0;
+}
+
+} // namespace
+
+// ---- The audio path for the whole program -------------------------------------------------
+
+int CSoundDevice::InitSound()
+{
+    if (soundInitialised)
+        return 0;
+    if (!audio::openOutput()) {
+        qWarning("sound: %s", qPrintable(audio::lastError()));
+        return -1;
+    }
+    if (!theSoundDevice)
+        theSoundDevice = std::make_unique<CSoundDevice>();
+    soundInitialised = true;
+    return 0;
+}
+
+int CSoundDevice::CloseSound()
+{
+    theSoundDevice.reset();
+    audio::shutdown();
+    soundInitialised = false;
+    return 0;
+}
+
+QString CSoundDevice::GetFmodErrorText(int code)
+{
+    static const std::array<const char*, 19> texts = {
+        "No errors",
+        "Cannot call this command after FSOUND_Init.  Call FSOUND_Close first.",
+        "This command failed because FSOUND_Init was not called or called properly",
+        "Error initializing output device.",
+        "The output device is already in use and cannot be reused.",
+        "Playing the sound failed.",
+        "Soundcard does not support the features needed for this soundsystem (16bit stereo output)",
+        "Error setting cooperative level for hardware.",
+        "Error creating hardware sound buffer.",
+        "File not found",
+        "Unknown file format",
+        "Error loading file",
+        "Not enough memory ",
+        "The version number of this file format is not supported",
+        "An invalid parameter was passed to this function",
+        "Tried to use an EAX command on a non EAX enabled channel or output.",
+        "Failed to allocate a new channel",
+        "Recording not supported on this device",
+        "Required Mediaplayer codec is not installed",
+    };
+    if (code < 0 || code >= static_cast<int>(texts.size()))
+        return QStringLiteral("Unknown error");
+    return QString::fromLatin1(texts[static_cast<std::size_t>(code)]);
+}
+
+// ---- One device ---------------------------------------------------------------------------------
+
+CSoundDevice::CSoundDevice() : m_capture(std::make_unique<audio::Capture>()) {}
+
+CSoundDevice::~CSoundDevice()
+{
+    Free();
+}
+
+void CSoundDevice::TakeSamples(CSoundSample&& samples)
+{
+    m_sample = samples.empty() ? nullptr : std::make_shared<const CSoundSample>(std::move(samples));
+}
+
+int CSoundDevice::Load(const QString& path)
+{
+    m_fileName = path;
+    Free();
+    if (!files::fileSystem().exists(path))
+        return soundFileNotFound;
+    auto samples = audio::decodeSoundFile(path);
+    if (!samples)
+        return soundUnknownFormat;
+    TakeSamples(std::move(*samples));
+    return soundNoError;
+}
+
+int CSoundDevice::LoadTempRecording()
+{
+    return Load(QDir::tempPath() + QStringLiteral("/Sound.tmp"));
+}
+
+std::uint32_t CSoundDevice::GetLengthMs() const
+{
+    return m_sample ? audio::samplesToMs(m_sample->size()) : 0;
+}
+
+int CSoundDevice::Play()
+{
+    if (m_recording || IsPlaying())
+        Stop();
+    if (!m_sample || !audio::openOutput())
+        return 0;
+    const int channel = audio::Mixer::channelOf(m_channel);
+    const int handle = audio::mixer().play(m_sample, channel > 0 ? channel : 1);
+    if (handle > 0) {
+        m_channel = handle;
+        m_endTick = audio::tickCount() + GetLengthMs();
+    }
+    return 0;
+}
+
+bool CSoundDevice::IsPlaying()
+{
+    if (m_channel <= 0)
+        return false;
+    if (m_endTick != 0 && tickHasPassed(m_endTick, audio::tickCount()))
+        Stop();
+    return audio::mixer().isPlaying(m_channel);
+}
+
+int CSoundDevice::StartRecording()
+{
+    if (m_recording || IsPlaying())
+        Stop();
+    if (m_fileName.isEmpty())
+        LoadTempRecording();
+    Free();
+    // Without its buffer or a capture device nothing is recorded, and the caller is told so.
+    if (!m_capture->start(kRecordLimit)) {
+        qWarning("sound: %s", qPrintable(m_capture->error()));
+        return -1;
+    }
+    m_recording = true;
+    return 0;
+}
+
+bool CSoundDevice::IsRecording()
+{
+    if (!m_recording)
+        return false;
+    if (m_capture->position() < kRecordLimit)
+        return true;
+    Stop();
+    return false;
+}
+
+int CSoundDevice::Stop()
+{
+    if (m_channel > 0)
+        audio::mixer().stop(m_channel);
+    if (m_recording) {
+        m_recording = false;
+        TakeSamples(m_capture->stop());
+    }
+    m_endTick = 0;
+    return 0;
+}
+
+void CSoundDevice::Free()
+{
+    Stop();
+    m_sample.reset();
+}
+
+// ---- Wave blocks --------------------------------------------------------------------------------
+
+int CSoundDevice::LoadWaveData(const wave::WaveBlock& block)
+{
+    if (block.isNull())
+        return -1;
+    const audio::PcmFormat format{block.channels(), block.bitsPerSample(),
+                                  static_cast<int>(block.samplesPerSec()), block.formatTag() == 3};
+    auto samples = audio::convertPcm(block.samples(), block.sampleBytes(), format);
+    if (!samples) {
+        // A header that describes nothing playable: the data are taken as the program's own format.
+        samples = audio::convertPcm(block.samples(), block.sampleBytes(), audio::PcmFormat{});
+    }
+    if (!samples || samples->empty())
+        return -1;
+    Free();
+    TakeSamples(std::move(*samples));
+    return 0;
+}
+
+int CSoundDevice::WaveDataToRiff(const wave::WaveBlock& block)
+{
+    if (block.isNull())
+        return -1;
+    const std::vector<std::uint8_t> riff = wave::toRiff(block);
+    auto samples = audio::decodeSound(riff.data(), riff.size());
+    if (!samples)
+        return -1;
+    TakeSamples(std::move(*samples));
+    return m_sample ? 0 : -1;
+}
+
+int CSoundDevice::LoadFromWaveData(const wave::WaveBlock* block)
+{
+    if (!block)
+        return -1;
+    Free();
+    if (WaveDataToRiff(*block) == 0)
+        return 0;
+    return LoadWaveData(*block);
+}
+
+int CSoundDevice::SampleToWaveData(const CSoundSample* sample, wave::WaveBlock& out)
+{
+    out = wave::WaveBlock();
+    if (!sample)
+        return -1;
+    out = wave::WaveBlock(wave::WaveFormat::pcm(1, audio::kSampleRate, 16),
+                          reinterpret_cast<const std::uint8_t*>(sample->data()), sample->size() * 2);
+    return 0;
+}
+
+void CSoundDevice::SetCompressor(bool on)
+{
+    if (on == m_compressorOn)
+        return;
+    audio::mixer().setCompressorEnabled(on);
+    m_compressorOn = on;
+}
+
+int CSoundDevice::SaveWavFile(const CSoundSample* sample)
+{
+    if (!sample || m_fileName.isEmpty())
+        return -1;
+    const std::uint32_t dataBytes = static_cast<std::uint32_t>(sample->size() * 2);
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(44 + dataBytes);
+    const auto put = [&bytes](std::uint32_t value, int width) {
+        for (int i = 0; i < width; ++i)
+            bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    };
+    const auto tag = [&bytes](const char* id) { bytes.insert(bytes.end(), id, id + 4); };
+    tag("RIFF");
+    put(36 + dataBytes, 4);
+    tag("WAVE");
+    tag("fmt ");
+    put(16, 4);
+    put(1, 2); // PCM
+    put(1, 2); // mono
+    put(audio::kSampleRate, 4);
+    put(audio::kSampleRate * 2, 4); // bytes per second
+    put(2, 2);                      // block align
+    put(16, 2);                     // bits per sample
+    tag("data");
+    put(dataBytes, 4);
+    for (std::int16_t value : *sample)
+        put(static_cast<std::uint16_t>(value), 2);
+    return files::writeFileAtomically(m_fileName, bytes.data(), bytes.size()) ? 0 : -4;
+}

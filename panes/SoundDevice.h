@@ -1,0 +1,89 @@
+#pragma once
+// The sound device: holds one sound, plays it on a channel of the program's mixer and records into
+// it. Every sound it holds is 16-bit mono at 44,100 Hz, whatever it was loaded from, so the wave
+// blocks and files it writes describe their samples truly. The program owns one global device for
+// icons and the writer; the authoring tools make their own to preview, record and store a sound.
+
+#include "platform/audio/AudioFormat.h"
+#include "platform/audio/Capture.h"
+#include "platform/wave/WaveBlock.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+class CQuibSound;
+
+// A sound as the device holds it.
+using CSoundSample = lumivo::audio::Samples;
+
+// Error codes of the sound layer; GetFmodErrorText gives their texts.
+enum SoundError : int {
+    soundNoError = 0,
+    soundInitFailed = 3,
+    soundPlayFailed = 5,
+    soundFileNotFound = 9,
+    soundUnknownFormat = 10,
+    soundLoadFailed = 11,
+    soundNoMemory = 12,
+    soundInvalidParameter = 14,
+    soundNoChannel = 16,
+    soundNoRecording = 17,
+};
+
+class CSoundDevice
+{
+public:
+    // A recording holds at most 10 seconds.
+    static constexpr std::size_t kRecordLimit = 441000;
+
+    CSoundDevice();
+    virtual ~CSoundDevice();
+    CSoundDevice(const CSoundDevice&) = delete;
+    CSoundDevice& operator=(const CSoundDevice&) = delete;
+
+    // Opens the audio path once for the whole program and makes theSoundDevice; 0 or -1.
+    static int InitSound();
+    // Deletes theSoundDevice and closes the audio path; 0.
+    static int CloseSound();
+    static QString GetFmodErrorText(int code);
+
+    int Load(const QString& path);
+    int LoadTempRecording();
+    std::uint32_t GetLengthMs() const;
+    int Play();
+    bool IsPlaying();
+    int StartRecording();
+    bool IsRecording();
+    int Stop();
+    void Free();
+
+    int LoadWaveData(const lumivo::wave::WaveBlock& block);
+    int WaveDataToRiff(const lumivo::wave::WaveBlock& block);
+    int LoadFromWaveData(const lumivo::wave::WaveBlock* block);
+    static int SampleToWaveData(const CSoundSample* sample, lumivo::wave::WaveBlock& out);
+    static int SaveToSound(const CSoundSample* sample, CQuibSound* sound);
+    void SetCompressor(bool on);
+    int SaveWavFile(const CSoundSample* sample);
+
+    // The sound held; none when empty.
+    const CSoundSample* GetSample() const { return m_sample.get(); }
+    const QString& GetFileName() const { return m_fileName; }
+    void SetFileName(const QString& name) { m_fileName = name; }
+    bool IsCompressorOn() const { return m_compressorOn; }
+
+private:
+    void TakeSamples(CSoundSample&& samples);
+
+    bool m_recording = false;
+    bool m_compressorOn = false;
+    QString m_fileName;
+    lumivo::audio::SharedSamples m_sample;
+    int m_channel = 0; // the mixer's handle of the last Play; its low 12 bits are the channel
+    std::uint32_t m_endTick = 0;
+    std::unique_ptr<lumivo::audio::Capture> m_capture;
+};
+
+// The program's device: none until InitSound succeeds.
+extern std::unique_ptr<CSoundDevice> theSoundDevice;

@@ -1,0 +1,209 @@
+#include "panes/SpeechEngine.h"
+
+#include "core/Registry.h"
+#include "core/Utility.h"
+#include "platform/speech/ReaderProgram.h"
+
+#include <QFileInfo>
+
+using namespace lumivo;
+
+std::unique_ptr<CSpeechEngine> theSpeechEngine;
+
+namespace
+{
+
+const QString readerKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\NorMedia\\Taleboka\\Speaker");
+const QString readerValue = QStringLiteral("path");
+
+} // namespace
+
+CSpeechEngine::CSpeechEngine() = default;
+
+CSpeechEngine::~CSpeechEngine()
+{
+    if (m_initThread.joinable())
+        m_initThread.join();
+    StopSpeaking();
+    m_ready.store(false, std::memory_order_release);
+}
+
+// Stopwatch 5 times the start of speech and 6 runs on from it. The stopwatches belong to the
+// user-interface thread, so the worker never touches them: the start is timed here and the end
+// noted the first time this thread finds the engine ready.
+void CSpeechEngine::StartTiming()
+{
+    ResetStopwatch(5);
+    ResetStopwatch(6);
+    StartStopwatch(5);
+    StartStopwatch(6);
+    m_timing = true;
+}
+
+bool CSpeechEngine::CheckReady()
+{
+    const bool ready = IsReady();
+    if (ready && m_timing) {
+        StopStopwatch(5);
+        m_timing = false;
+    }
+    return ready;
+}
+
+void CSpeechEngine::StartInit()
+{
+    if (m_initThread.joinable())
+        return;
+    StartTiming();
+    m_initThread = std::thread([this] { InitSynthesiser(); });
+}
+
+int CSpeechEngine::Init()
+{
+    StartTiming();
+    const int result = InitSynthesiser();
+    CheckReady();
+    return result;
+}
+
+int CSpeechEngine::InitSynthesiser()
+{
+    if (!speech::initialise())
+        return -1;
+    m_ready.store(true, std::memory_order_release);
+    return 0;
+}
+
+bool CSpeechEngine::SelectDefaultVoice()
+{
+    auto voice = speech::voiceForLanguage(m_userLanguage);
+    if (!voice)
+        voice = speech::voiceForLanguage(QStringLiteral("en"));
+    if (!voice) {
+        const auto all = speech::voices();
+        if (all.empty())
+            return false;
+        voice = all.front();
+    }
+    m_voiceIdentifier = voice->identifier;
+    m_kind = speechKindVoice;
+    return true;
+}
+
+int CSpeechEngine::SelectVoice(const QString& name)
+{
+    if (!CheckReady())
+        return 0;
+    if (name.isEmpty())
+        return SelectDefaultVoice() ? 0 : -1;
+    if (m_kind != speechKindNone && name.compare(m_voiceName, Qt::CaseInsensitive) == 0)
+        return 0;
+    if (const auto voice = speech::findVoice(name)) {
+        m_voiceName = name;
+        m_voiceIdentifier = voice->identifier;
+        m_kind = speechKindVoice;
+        return 0;
+    }
+    if (!SelectDefaultVoice()) {
+        m_kind = speechKindNone;
+        return -1;
+    }
+    const QString key = name.toLower();
+    if (!m_unknownNamesNoted.contains(key)) {
+        m_unknownNamesNoted.insert(key);
+        qInfo("speech: no voice is called \"%s\"; the default voice of \"%s\" speaks instead",
+              qPrintable(name), qPrintable(m_userLanguage));
+    }
+    m_voiceName = name;
+    return 0;
+}
+
+int CSpeechEngine::Speak(const QString& text)
+{
+    if (!CheckReady())
+        return speakNotReady;
+    if (m_kind == speechKindNone)
+        return speakNoVoice;
+    // A new word is heard at once: what the last one has not said yet is dropped.
+    StopSpeaking();
+    m_utterance = speech::speak(text, m_voiceIdentifier);
+    if (!m_utterance)
+        return speakFailed;
+    m_utterance->waitUntilDone(kSpeakWaitMs);
+    if (m_utterance->synthesisDone() && m_utterance->failed())
+        return speakFailed;
+    return speakDone;
+}
+
+bool CSpeechEngine::IsSpeaking()
+{
+    if (!m_utterance)
+        return false;
+    if (!m_utterance->isDone())
+        return true;
+    NoteEnd();
+    return false;
+}
+
+void CSpeechEngine::StopSpeaking()
+{
+    if (!m_utterance)
+        return;
+    m_utterance->stop();
+    NoteEnd();
+}
+
+void CSpeechEngine::NoteEnd()
+{
+    m_utterance.reset();
+}
+
+int CSpeechEngine::GetVoiceCount() const
+{
+    if (!IsReady())
+        return -1;
+    return static_cast<int>(speech::voices().size());
+}
+
+QString CSpeechEngine::GetVoiceName(int n) const
+{
+    if (!IsReady() || n < 0)
+        return {};
+    const auto all = speech::voices();
+    return n < static_cast<int>(all.size()) ? all[static_cast<std::size_t>(n)].name : QString();
+}
+
+// ---- The outside reader program -----------------------------------------------------------
+
+QString CSpeechEngine::GetTalebokaPath()
+{
+    CRegistry registry;
+    QString path;
+    if (!registry.KeyExists(readerKey) || !registry.ValueExists(readerKey, readerValue) ||
+        !registry.ReadString(readerKey, readerValue, path))
+        return {};
+    if (path.startsWith(QLatin1Char('"')))
+        path.remove(0, 1);
+    if (path.endsWith(QLatin1Char('"')))
+        path.chop(1);
+    return path;
+}
+
+bool CSpeechEngine::IsTalebokaInstalled()
+{
+    const QString path = GetTalebokaPath();
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+QString CSpeechEngine::GetTalebokaName()
+{
+    return IsTalebokaInstalled() ? QStringLiteral("Taleboka") : QString();
+}
+
+bool CSpeechEngine::SpeakWithTaleboka(const QString& text)
+{
+    if (text.isEmpty() || !IsTalebokaInstalled())
+        return false;
+    return speech::runReaderProgram(GetTalebokaPath(), {QStringLiteral("*"), text}, kReaderWaitMs) ==
+           speech::ReaderResult::Finished;
+}

@@ -1,0 +1,217 @@
+#include "panes/SoundDevice.h"
+#include "platform/audio/Audio.h"
+#include "platform/wave/Riff.h"
+#include "tests/support/AudioTestHelpers.h"
+#include "tests/support/LumivoTest.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtEndian>
+
+#include <chrono>
+#include <thread>
+
+using namespace lumivo;
+using namespace lumivo::test;
+using Clock = std::chrono::steady_clock;
+
+namespace
+{
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+audio::Samples ramp(std::size_t count)
+{
+    audio::Samples samples(count);
+    for (std::size_t i = 0; i < count; ++i)
+        samples[i] = static_cast<std::int16_t>(1 + i % 30000);
+    return samples;
+}
+
+template <typename Condition> bool waitFor(Condition condition, int timeoutMs)
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (Clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+} // namespace
+
+class SoundDeviceTest : public LumivoTest
+{
+};
+
+TEST_F(SoundDeviceTest, InitSoundMakesOneDeviceAndCloseSoundRemovesIt)
+{
+    EXPECT_FALSE(theSoundDevice);
+    ASSERT_EQ(CSoundDevice::InitSound(), 0);
+    CSoundDevice* first = theSoundDevice.get();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(CSoundDevice::InitSound(), 0);
+    EXPECT_EQ(theSoundDevice.get(), first);
+    EXPECT_FALSE(first->IsPlaying());
+    EXPECT_EQ(CSoundDevice::CloseSound(), 0);
+    EXPECT_FALSE(theSoundDevice);
+    EXPECT_FALSE(audio::isOutputOpen());
+}
+
+TEST_F(SoundDeviceTest, ErrorTextsOfTheSoundLayer)
+{
+    EXPECT_EQ(CSoundDevice::GetFmodErrorText(0), "No errors");
+    EXPECT_EQ(CSoundDevice::GetFmodErrorText(soundNoMemory), "Not enough memory ");
+    EXPECT_EQ(CSoundDevice::GetFmodErrorText(18), "Required Mediaplayer codec is not installed");
+    EXPECT_EQ(CSoundDevice::GetFmodErrorText(19), "Unknown error");
+    EXPECT_EQ(CSoundDevice::GetFmodErrorText(-1), "Unknown error");
+}
+
+TEST_F(SoundDeviceTest, PlayingUnderTheDiskDriverWritesTheSamplesFrames)
+{
+    const QString output = tempPath("out.raw");
+    useDiskAudio(output);
+    const audio::Samples sample = ramp(2205);
+    wave::WaveBlock block(wave::WaveFormat::pcm(1, 44100, 16),
+                          reinterpret_cast<const std::uint8_t*>(sample.data()), sample.size() * 2);
+    CSoundDevice device;
+    ASSERT_EQ(device.LoadFromWaveData(&block), 0);
+    EXPECT_EQ(device.GetLengthMs(), 50u);
+    EXPECT_EQ(device.Play(), 0);
+    EXPECT_TRUE(device.IsPlaying());
+    ASSERT_TRUE(waitFor([&] { return !device.IsPlaying(); }, 3000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    audio::shutdown();
+
+    QFile file(output);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    EXPECT_TRUE(written.contains(bytesOf(sample)));
+}
+
+TEST_F(SoundDeviceTest, IsPlayingEndsAtTheEndTickEvenWhenTheMixerHoldsTheSound)
+{
+    CSoundDevice device;
+    EXPECT_FALSE(device.IsPlaying());                   // never played
+    const audio::Samples sample = sine(0.5, 440, 4410); // 100 ms
+    wave::WaveBlock block(wave::WaveFormat::pcm(1, 44100, 16),
+                          reinterpret_cast<const std::uint8_t*>(sample.data()), sample.size() * 2);
+    ASSERT_EQ(device.LoadFromWaveData(&block), 0);
+    audio::mixer().setPaused(true); // the mixer never reaches the end of the sound
+    const auto start = Clock::now();
+    device.Play();
+    EXPECT_TRUE(device.IsPlaying());
+    ASSERT_TRUE(waitFor([&] { return !device.IsPlaying(); }, 3000));
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    EXPECT_GE(elapsed, 95);
+    EXPECT_LT(elapsed, 1000);
+}
+
+TEST_F(SoundDeviceTest, AnySoundIsHeldAt44100MonoSoSavedBlocksTellTheTruth)
+{
+    // One second of 8-bit stereo at 22,050 Hz.
+    QByteArray data;
+    for (int i = 0; i < 22050; ++i) {
+        data.append(static_cast<char>(128 + 60 * std::sin(i * 0.1)));
+        data.append(static_cast<char>(128 + 60 * std::sin(i * 0.1)));
+    }
+    const QString path = tempPath("word.wav");
+    writeFile(path, makeWaveFile(data, 2, 22050, 8));
+    CSoundDevice device;
+    ASSERT_EQ(device.Load(path), 0);
+    EXPECT_NEAR(device.GetLengthMs(), 1000.0, 5.0);
+    wave::WaveBlock saved;
+    ASSERT_EQ(CSoundDevice::SampleToWaveData(device.GetSample(), saved), 0);
+    EXPECT_EQ(saved.samplesPerSec(), 44100u);
+    EXPECT_EQ(saved.channels(), 1);
+    EXPECT_NEAR(static_cast<double>(saved.durationMs()), 1000.0, 5.0);
+
+    // The raw path converts by the block's header too.
+    wave::WaveBlock raw(wave::WaveFormat::pcm(2, 22050, 8),
+                        reinterpret_cast<const std::uint8_t*>(data.constData()),
+                        static_cast<std::size_t>(data.size()));
+    ASSERT_EQ(device.LoadWaveData(raw), 0);
+    EXPECT_NEAR(device.GetLengthMs(), 1000.0, 5.0);
+
+    EXPECT_EQ(device.Load(tempPath("missing.wav")), soundFileNotFound);
+    writeFile(tempPath("junk.wav"), QByteArray(500, 'j'));
+    EXPECT_EQ(device.Load(tempPath("junk.wav")), soundUnknownFormat);
+    EXPECT_FALSE(device.GetSample());
+    EXPECT_EQ(device.LoadFromWaveData(nullptr), -1);
+    EXPECT_EQ(CSoundDevice::SampleToWaveData(nullptr, saved), -1);
+    EXPECT_TRUE(saved.isNull());
+}
+
+TEST_F(SoundDeviceTest, RecordingStopsItselfAtTheLimit)
+{
+    const audio::Samples input = ramp(500000);
+    writeFile(tempPath("in.raw"), bytesOf(input));
+    useDiskAudio("/dev/null", tempPath("in.raw"), true);
+    CSoundDevice device;
+    ASSERT_EQ(device.StartRecording(), 0);
+    EXPECT_TRUE(device.IsRecording());
+    ASSERT_TRUE(waitFor([&] { return !device.IsRecording(); }, 20000));
+    ASSERT_TRUE(device.GetSample());
+    ASSERT_EQ(device.GetSample()->size(), CSoundDevice::kRecordLimit);
+    EXPECT_TRUE(std::equal(device.GetSample()->begin(), device.GetSample()->end(), input.begin()));
+    EXPECT_FALSE(device.IsRecording());
+}
+
+TEST_F(SoundDeviceTest, StopCutsARecordingToWhatWasRecorded)
+{
+    const audio::Samples input = ramp(500000);
+    writeFile(tempPath("in.raw"), bytesOf(input));
+    useDiskAudio("/dev/null", tempPath("in.raw")); // paced in real time
+    CSoundDevice device;
+    ASSERT_EQ(device.StartRecording(), 0);
+    EXPECT_EQ(device.GetFileName(), QDir::tempPath() + "/Sound.tmp");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(device.IsRecording());
+    device.Stop();
+    EXPECT_FALSE(device.IsRecording());
+    ASSERT_TRUE(device.GetSample());
+    const std::size_t recorded = device.GetSample()->size();
+    EXPECT_GT(recorded, 1000u);
+    EXPECT_LT(recorded, CSoundDevice::kRecordLimit);
+    EXPECT_TRUE(std::equal(device.GetSample()->begin(), device.GetSample()->end(), input.begin()));
+}
+
+TEST_F(SoundDeviceTest, StartRecordingFailsWithoutACaptureDevice)
+{
+    useDiskAudio("/dev/null", tempPath("missing/in.raw"));
+    CSoundDevice device;
+    EXPECT_EQ(device.StartRecording(), -1);
+    EXPECT_FALSE(device.IsRecording());
+    EXPECT_FALSE(device.GetSample());
+}
+
+TEST_F(SoundDeviceTest, SaveWavFileWritesACanonicalHeaderAndTheSamples)
+{
+    CSoundDevice device;
+    const audio::Samples sample = ramp(1001);
+    EXPECT_EQ(device.SaveWavFile(&sample), -1); // no file name yet
+    device.SetFileName(tempPath("no-folder/x.wav"));
+    EXPECT_EQ(device.SaveWavFile(&sample), -4);
+    device.SetFileName(tempPath("x.wav"));
+    EXPECT_EQ(device.SaveWavFile(nullptr), -1);
+    ASSERT_EQ(device.SaveWavFile(&sample), 0);
+
+    QFile file(tempPath("x.wav"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_EQ(bytes.size(), 44 + 2002);
+    const auto u32 = [&bytes](int at) { return qFromLittleEndian<quint32>(bytes.constData() + at); };
+    EXPECT_EQ(u32(4), 2038u);
+    EXPECT_EQ(u32(24), 44100u);
+    EXPECT_EQ(u32(28), 88200u);
+    EXPECT_EQ(u32(40), 2002u);
+    EXPECT_EQ(bytes.mid(44), bytesOf(sample));
+    wave::WaveBlock back;
+    EXPECT_EQ(wave::readWaveFile(tempPath("x.wav"), back), 2002);
+}

@@ -1,0 +1,116 @@
+#include "panes/WaveResourcePlayer.h"
+#include "platform/audio/Audio.h"
+#include "tests/support/AudioTestHelpers.h"
+#include "tests/support/LumivoTest.h"
+
+#include <chrono>
+#include <thread>
+
+using namespace lumivo;
+using namespace lumivo::test;
+
+namespace
+{
+
+QByteArray chunk(const char* id, const QByteArray& data)
+{
+    QByteArray bytes(id, 4);
+    appendLe(bytes, static_cast<std::uint32_t>(data.size()), 4);
+    bytes.append(data);
+    if (data.size() % 2)
+        bytes.append('\0');
+    return bytes;
+}
+
+QByteArray riff(const QByteArray& chunks)
+{
+    QByteArray bytes("RIFF");
+    appendLe(bytes, static_cast<std::uint32_t>(4 + chunks.size()), 4);
+    return bytes + "WAVE" + chunks;
+}
+
+QByteArray pcmFormat(int rate, int size = 16)
+{
+    QByteArray fmt;
+    appendLe(fmt, 1, 2);
+    appendLe(fmt, 1, 2);
+    appendLe(fmt, static_cast<std::uint32_t>(rate), 4);
+    appendLe(fmt, static_cast<std::uint32_t>(rate * 2), 4);
+    appendLe(fmt, 2, 2);
+    appendLe(fmt, 16, 2);
+    return fmt.left(size);
+}
+
+QByteArray tone(std::size_t samples, int rate = 44100)
+{
+    return bytesOf(sine(0.5, 440, samples, rate));
+}
+
+} // namespace
+
+class WaveResourcePlayerTest : public LumivoTest
+{
+};
+
+TEST_F(WaveResourcePlayerTest, RefusesDamagedOrTruncatedWaves)
+{
+    CWaveResourcePlayer player;
+    const QByteArray good = riff(chunk("fmt ", pcmFormat(44100)) + chunk("data", tone(4410)));
+    // The data chunk claims more bytes than the image holds.
+    EXPECT_FALSE(player.Create(good.left(good.size() - 100)));
+    EXPECT_FALSE(player.IsReady());
+    EXPECT_FALSE(player.Create(riff(chunk("fmt ", pcmFormat(44100, 12)) + chunk("data", tone(4410)))));
+    EXPECT_FALSE(player.Create(riff(chunk("fmt ", pcmFormat(44100)))));
+    EXPECT_FALSE(player.Create(QByteArray("RIFX") + good.mid(4)));
+    EXPECT_FALSE(player.Create(good.left(11)));
+    EXPECT_FALSE(player.PlayResource("no-such-sound"));
+    player.Play(); // not ready: nothing happens
+    EXPECT_FALSE(player.IsPlaying());
+
+    EXPECT_TRUE(player.Create(good));
+    EXPECT_TRUE(player.IsReady());
+}
+
+TEST_F(WaveResourcePlayerTest, SkipsAnOddListChunkToItsEvenBoundary)
+{
+    CWaveResourcePlayer player;
+    const QByteArray wave =
+        riff(chunk("LIST", "INFOabc") + chunk("fmt ", pcmFormat(44100)) + chunk("data", tone(441)));
+    ASSERT_TRUE(player.Create(wave));
+    player.Play();
+    EXPECT_TRUE(player.IsPlaying());
+}
+
+TEST_F(WaveResourcePlayerTest, StartPositionIsInBytesOfTheFileAndClampedToItsEnd)
+{
+    CWaveResourcePlayer player;
+    ASSERT_TRUE(player.Create(riff(chunk("fmt ", pcmFormat(22050)) + chunk("data", tone(22050 * 4, 22050)))));
+    audio::mixer().setPaused(true);
+    player.Play(2 * 22050); // one second into a 22,050 Hz sound
+    EXPECT_TRUE(player.IsPlaying());
+    player.Stop();
+    player.Resume();
+    player.Stop();
+    player.Play(0xFFFFFFFF); // beyond the end: nothing is left to play
+    audio::mixer().setPaused(false);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (player.IsPlaying() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    EXPECT_FALSE(player.IsPlaying());
+}
+
+TEST_F(WaveResourcePlayerTest, LoopingPlaysOnAndResumeGoesOnFromWhereItStopped)
+{
+    CWaveResourcePlayer player;
+    ASSERT_TRUE(player.Create(riff(chunk("fmt ", pcmFormat(44100)) + chunk("data", tone(441)))));
+    player.Play(0, true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60)); // six times its length
+    EXPECT_TRUE(player.IsPlaying());
+    player.Stop();
+    EXPECT_FALSE(player.IsPlaying());
+    player.Resume();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (player.IsPlaying() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    EXPECT_FALSE(player.IsPlaying()); // no longer looping
+}

@@ -1,0 +1,20 @@
+// Every test starts with the support services' state cleared: stopwatches and their clock, the sound
+// notice, the current colour table and the program's registry object.
+#include "core/Color.h"
+#include "core/Registry.h"
+#include "core/Utility.h"
+#include "tests/support/LumivoTest.h"
+
+namespace
+{
+const bool registered = [] {
+    lumivo::test::registerGlobalReset([] {
+        ResetStopwatch(-1);
+        SetStopwatchClock(nullptr);
+        ResetSoundWarning();
+        CColor::SetColorTable(nullptr);
+        theRegistry.reset();
+    });
+    return true;
+}();
+} // namespace
