@@ -89,16 +89,26 @@ void CZipArchive::Close(int afterException, bool updateTimeStamp)
         CloseEntry(nullptr, !normal);
     else if (m_iFileOpened == writing)
         CloseNewEntry(!normal);
-    std::time_t newest = 0;
-    if (afterException != closeAfterException && !IsClosed(false)) {
-        if (!m_storage.IsExistingSpanned() && !m_storage.IsReadOnly())
+    bool storageFailed = afterException == closeAfterException;
+    if (!storageFailed && !IsClosed(false) && !m_storage.IsExistingSpanned() && !m_storage.IsReadOnly()) {
+        if (normal) {
             m_centralDir.Write(GetCallback(CZipActionCallback::cbSave));
+        } else {
+            // After an exception the storage may be failing still; the archive is closed regardless.
+            try {
+                m_centralDir.Write(GetCallback(CZipActionCallback::cbSave));
+                m_storage.Flush();
+            } catch (const CZipException&) {
+                storageFailed = true;
+            }
+        }
     }
+    std::time_t newest = 0;
     if (updateTimeStamp)
         for (int i = 0; i < m_centralDir.GetCount(); ++i)
             newest = std::max(newest, m_centralDir[i]->GetTime());
     m_centralDir.Clear(true);
-    const QString path = m_storage.Close(!normal);
+    const QString path = m_storage.Close(storageFailed);
     ReleaseWorkingState();
     if (updateTimeStamp && newest > 0 && !path.isEmpty())
         ZipPlatformOps::WriteModTime(path, newest);

@@ -15,6 +15,13 @@ CZipVolumeStore::~CZipVolumeStore()
 
 void CZipVolumeStore::Open(const QString& path, int mode, std::uint64_t volumeSize)
 {
+    // The file first: when it cannot be opened, the storage stays closed.
+    const bool readOnly = mode == openReadOnly;
+    m_internalfile.Open(path,
+                        mode == openCreate ? CZipFile::modeCreate
+                        : readOnly         ? CZipFile::modeRead
+                                           : CZipFile::modeReadWrite,
+                        true);
     m_pWriteBuffer.Allocate(m_iWriteBufferSize);
     m_uBytesInWriteBuffer = 0;
     m_uBytesWrittenToVolume = 0;
@@ -22,17 +29,13 @@ void CZipVolumeStore::Open(const QString& path, int mode, std::uint64_t volumeSi
     m_bInMemory = false;
     m_iLastVolume = 0;
     m_path = path;
+    m_bReadOnly = readOnly;
+    m_iCurrentVolume = 0;
     if (mode == openCreate) {
-        m_bReadOnly = false;
-        m_iCurrentVolume = 0;
         m_iSpanMode = single;
-        m_internalfile.Open(path, CZipFile::modeCreate, true);
     } else {
-        m_bReadOnly = mode == openReadOnly;
-        m_iCurrentVolume = 0;
         m_iSpanMode = volumeSize ? undecidedNumbered : undecided;
         m_uVolumeSize = volumeSize;
-        m_internalfile.Open(path, m_bReadOnly ? CZipFile::modeRead : CZipFile::modeReadWrite, true);
     }
     m_pFile = &m_internalfile;
 }
