@@ -13,7 +13,8 @@ std::uint16_t theTranslateLanguage = 0;
 std::uint16_t theTestOptions = 0;
 std::uint32_t theSystemInitFlags = 0;
 
-namespace {
+namespace
+{
 
 constexpr int kAskSaveOutputFile = 9001;
 constexpr std::uint32_t kReloadEverything = 0xFFFF;
@@ -49,13 +50,22 @@ bool CloseOutputFileByDefault()
     return true;
 }
 
-}  // namespace
+} // namespace
 
-void AddSystemInitFlags(std::uint32_t flags) { theSystemInitFlags |= flags; }
+void AddSystemInitFlags(std::uint32_t flags)
+{
+    theSystemInitFlags |= flags;
+}
 
-bool CloseOutputFile() { return handler() ? handler()() : CloseOutputFileByDefault(); }
+bool CloseOutputFile()
+{
+    return handler() ? handler()() : CloseOutputFileByDefault();
+}
 
-void SetCloseOutputFileHandler(CloseOutputFileHandler closer) { handler() = std::move(closer); }
+void SetCloseOutputFileHandler(CloseOutputFileHandler closer)
+{
+    handler() = std::move(closer);
+}
 
 void ResetOutputFileSeams()
 {

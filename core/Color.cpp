@@ -2,13 +2,17 @@
 
 IMPLEMENT_SERIAL(CColor, CObject, 1)
 
-namespace {
+namespace
+{
 constexpr std::int32_t kStreamVersion = 1;
 // The table colours refer to, or null; not owned.
 CColorTable* theColorTable = nullptr;
 
-const CColorTable* tableOrCurrent(const CColorTable* table) { return table ? table : theColorTable; }
-}  // namespace
+const CColorTable* tableOrCurrent(const CColorTable* table)
+{
+    return table ? table : theColorTable;
+}
+} // namespace
 
 void CColor::Set(COLORREF rgb, std::uint8_t id, const QString& name, std::uint32_t extra)
 {
@@ -43,7 +47,10 @@ std::uint32_t CColor::SetRGB(COLORREF rgb)
     return previous;
 }
 
-QString CColor::SetName(const QString& name) { return std::exchange(m_name, name); }
+QString CColor::SetName(const QString& name)
+{
+    return std::exchange(m_name, name);
+}
 
 void CColor::Serialize(CArchive& ar)
 {
@@ -95,7 +102,10 @@ std::unique_ptr<CColor> CColor::RemoveFromTable(CColorTable& table) const
     return table.Remove(m_id);
 }
 
-void CColor::DeleteTable(CColorTable& table) { table.RemoveAll(); }
+void CColor::DeleteTable(CColorTable& table)
+{
+    table.RemoveAll();
+}
 
 CColorTable* CColor::SetColorTable(CColorTable* table)
 {
@@ -104,7 +114,10 @@ CColorTable* CColor::SetColorTable(CColorTable* table)
     return std::exchange(theColorTable, table);
 }
 
-CColorTable* CColor::GetColorTable() { return theColorTable; }
+CColorTable* CColor::GetColorTable()
+{
+    return theColorTable;
+}
 
 CColorTable::~CColorTable()
 {

@@ -15,7 +15,8 @@
 class CColorTable;
 
 // One named entry of a colour table.
-class CColor : public CObject {
+class CColor : public CObject
+{
     DECLARE_SERIAL(CColor)
 public:
     CColor() = default;
@@ -54,7 +55,8 @@ public:
     // Packed colours.
     static COLORREF PackedToRGB(std::uint32_t packed) { return packed & 0xFFFFFF; }
     static std::uint8_t PackedID(std::uint32_t packed) { return static_cast<std::uint8_t>(packed >> 24); }
-    static std::uint32_t MakePacked(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t id = 0)
+    static std::uint32_t MakePacked(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+                                    std::uint8_t id = 0)
     {
         return (std::uint32_t(id) << 24) | (std::uint32_t(blue) << 16) | (std::uint32_t(green) << 8) | red;
     }
@@ -85,7 +87,8 @@ private:
 };
 
 // Colours by id; the table owns them.
-class CColorTable {
+class CColorTable
+{
 public:
     CColorTable() = default;
     ~CColorTable();

@@ -4,7 +4,6 @@
 #include "core/ResourceHandle.h"
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
-#include "core/Word.h"
 #include "shell/LanguageRecords.h"
 #include "shell/SystemSettings.h"
 
@@ -14,11 +13,18 @@
 CQuibObjIndex theBgIndex;
 CQuibObjIndex theWordIndex;
 
-namespace {
+namespace
+{
 
 constexpr std::int16_t kPageKind = 1;
 
 IndexObjectMaker& pageMaker()
+{
+    static IndexObjectMaker maker;
+    return maker;
+}
+
+IndexObjectMaker& wordMaker()
 {
     static IndexObjectMaker maker;
     return maker;
@@ -33,17 +39,6 @@ std::vector<std::uint16_t> DistinctLanguages(std::initializer_list<std::uint16_t
             languages.push_back(language);
     }
     return languages;
-}
-
-bool Loaded(int result) { return result == RES_OK || result == RES_ERR_FREE_CHANGED; }
-
-std::unique_ptr<CMyRes> MakeWord(CResEntry* record, QString& name)
-{
-    auto word = std::make_unique<CQuibWord>();
-    if (AttachResEntry(word.get(), record) != RES_OK || !Loaded(word->Load()))
-        return nullptr;
-    name = word->WordName;
-    return word;
 }
 
 // Empties `index` and fills it with the objects of every active file in the given languages.
@@ -71,14 +66,17 @@ void Rebuild(CQuibObjIndex& index, const std::vector<std::uint16_t>& languages,
     index.Names().Sort();
 }
 
-std::int32_t WordTypeOf(std::uint16_t language) { return MakeWordType(static_cast<std::int16_t>(language)); }
+std::int32_t WordTypeOf(std::uint16_t language)
+{
+    return MakeWordType(static_cast<std::int16_t>(language));
+}
 
 std::int32_t PageTypeOf(std::uint16_t language)
 {
     return MakeBgType(kPageKind, static_cast<std::int16_t>(language));
 }
 
-}  // namespace
+} // namespace
 
 CQuibObjIndex::~CQuibObjIndex() = default;
 
@@ -135,7 +133,10 @@ CMyRes* CQuibObjIndex::Remove(CMyRes* object)
     return released;
 }
 
-bool CQuibObjIndex::Contains(const CMyRes* object) const { return m_ids.contains(object); }
+bool CQuibObjIndex::Contains(const CMyRes* object) const
+{
+    return m_ids.contains(object);
+}
 
 const CQuibObjIndex::FileMap* CQuibObjIndex::GetFileMap(int file, int language) const
 {
@@ -165,7 +166,7 @@ void CQuibObjIndex::DeleteAll()
 void CQuibObjIndex::LoadWords()
 {
     Rebuild(theWordIndex, DistinctLanguages({theCurrentLanguage, theSecondLanguage, theTranslateLanguage}),
-            WordTypeOf, MakeWord);
+            WordTypeOf, wordMaker());
 }
 
 void CQuibObjIndex::LoadBackgrounds()
@@ -177,4 +178,12 @@ void CQuibObjIndex::LoadBackgrounds()
             PageTypeOf, pageMaker());
 }
 
-void SetPageObjectMaker(IndexObjectMaker maker) { pageMaker() = std::move(maker); }
+void SetPageObjectMaker(IndexObjectMaker maker)
+{
+    pageMaker() = std::move(maker);
+}
+
+void SetWordObjectMaker(IndexObjectMaker maker)
+{
+    wordMaker() = std::move(maker);
+}

@@ -16,9 +16,10 @@
 class CMyRes;
 class CResEntry;
 
-class CQuibObjIndex {
+class CQuibObjIndex
+{
 public:
-    using FileMap = std::map<std::int32_t, CMyRes*>;  // id -> object
+    using FileMap = std::map<std::int32_t, CMyRes*>; // id -> object
 
     CQuibObjIndex() = default;
     virtual ~CQuibObjIndex();
@@ -60,16 +61,17 @@ private:
     static Slot KeysOf(CMyRes* object);
     void Unfile(const CMyRes* object, const Slot& slot);
 
-    std::map<int, std::map<int, FileMap>> m_languages;  // language byte -> file -> id -> object
-    std::unordered_map<const CMyRes*, Held> m_ids;       // the reverse map
+    std::map<int, std::map<int, FileMap>> m_languages; // language byte -> file -> id -> object
+    std::unordered_map<const CMyRes*, Held> m_ids;     // the reverse map
     CSortedStringArray m_names;
 };
 
 extern CQuibObjIndex theBgIndex;
 extern CQuibObjIndex theWordIndex;
 
-// Makes the object of one page record for the page index: bound to the record, loaded, and its name
-// given through `name`; null when the record cannot be loaded. The page code installs it; without it the
-// page index stays empty.
+// Makes the object of one record for an index rebuild: bound to the record, loaded, and its name given
+// through `name`; null when the record cannot be loaded. The word and page code install theirs; without
+// one that index stays empty.
 using IndexObjectMaker = std::function<std::unique_ptr<CMyRes>(CResEntry* record, QString& name)>;
+void SetWordObjectMaker(IndexObjectMaker maker);
 void SetPageObjectMaker(IndexObjectMaker maker);

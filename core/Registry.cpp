@@ -11,7 +11,8 @@ using lumivo::registry::Value;
 
 std::unique_ptr<CRegistry> theRegistry;
 
-namespace {
+namespace
+{
 
 QByteArray littleEndian(const std::int32_t* numbers, int count)
 {
@@ -28,11 +29,12 @@ void readLittleEndian(const unsigned char* bytes, std::int32_t* numbers, int cou
 {
     for (int i = 0; i < count; ++i) {
         const unsigned char* b = bytes + 4 * i;
-        numbers[i] = static_cast<std::int32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (std::uint32_t(b[3]) << 24));
+        numbers[i] =
+            static_cast<std::int32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (std::uint32_t(b[3]) << 24));
     }
 }
 
-}  // namespace
+} // namespace
 
 // ---- CRegPath
 
@@ -76,7 +78,10 @@ QStringList CRegPath::Elements(const QString& path) const
     return trimmed.isEmpty() ? QStringList() : trimmed.split(m_separator);
 }
 
-int CRegPath::CountElements(const QString& path) const { return static_cast<int>(Elements(path).size()); }
+int CRegPath::CountElements(const QString& path) const
+{
+    return static_cast<int>(Elements(path).size());
+}
 
 bool CRegPath::GetElement(const QString& path, int n, QString& element) const
 {
@@ -105,9 +110,15 @@ bool CRegPath::RemoveLastElement(QString& path) const
 
 // ---- CRegistry
 
-CRegistry::~CRegistry() { Flush(); }
+CRegistry::~CRegistry()
+{
+    Flush();
+}
 
-std::uint32_t CRegistry::SetFlushOption(std::uint32_t option) { return std::exchange(m_flushOption, option); }
+std::uint32_t CRegistry::SetFlushOption(std::uint32_t option)
+{
+    return std::exchange(m_flushOption, option);
+}
 
 bool CRegistry::RootFromName(const QString& name, Root& root)
 {
@@ -117,7 +128,10 @@ bool CRegistry::RootFromName(const QString& name, Root& root)
     return found.has_value();
 }
 
-QString CRegistry::RootName(Root root) { return lumivo::registry::rootName(root); }
+QString CRegistry::RootName(Root root)
+{
+    return lumivo::registry::rootName(root);
+}
 
 bool CRegistry::OpenKeyPath(const QString& path, RegKey& key, std::uint32_t access)
 {
@@ -376,8 +390,8 @@ bool CRegistry::WriteInt(const QString& path, const QString& name, int number)
 
 bool CRegistry::WriteBytes(const QString& path, const QString& name, const void* data, std::size_t size)
 {
-    return WriteValue(path, name,
-                      Value::binary(QByteArray(static_cast<const char*>(data), static_cast<qsizetype>(size))));
+    return WriteValue(
+        path, name, Value::binary(QByteArray(static_cast<const char*>(data), static_cast<qsizetype>(size))));
 }
 
 bool CRegistry::WritePair(const QString& path, const QString& name, std::int32_t first, std::int32_t second)
@@ -402,11 +416,15 @@ bool CRegistry::CopyValue(const QString& sourcePath, const QString& sourceName, 
     return value && WriteValue(targetPath, targetName, *value);
 }
 
-bool CRegistry::Flush() { return lumivo::registry::registry().flushAll(); }
+bool CRegistry::Flush()
+{
+    return lumivo::registry::registry().flushAll();
+}
 
 // ---- File paths
 
-namespace {
+namespace
+{
 
 const CRegPath& filePath()
 {
@@ -421,7 +439,7 @@ QString lastElement(const QString& path)
     return element;
 }
 
-}  // namespace
+} // namespace
 
 QString GetExeFilePath()
 {

@@ -22,7 +22,8 @@ using lumivo::registry::REG_SZ;
 
 // Splits paths into elements at one separator: the backslash for registry key paths, the native '/'
 // for file paths.
-class CRegPath {
+class CRegPath
+{
 public:
     explicit CRegPath(QChar separator = QLatin1Char('\\')) : m_separator(separator) {}
     virtual ~CRegPath() = default;
@@ -61,7 +62,8 @@ struct RegKey {
     std::uint32_t access = KEY_READ;
 };
 
-class CRegistry {
+class CRegistry
+{
 public:
     CRegistry() = default;
     // Writes every changed root, so what was set through this object is on disk once it is gone.
@@ -126,7 +128,8 @@ public:
     bool Flush();
 
 private:
-    bool ReadTyped(const QString& path, const QString& name, std::uint32_t type, lumivo::registry::Value& value);
+    bool ReadTyped(const QString& path, const QString& name, std::uint32_t type,
+                   lumivo::registry::Value& value);
     bool ReadQuadOrPair(const QString& path, const QString& name, std::int32_t* numbers, int count);
     bool WriteValue(const QString& path, const QString& name, const lumivo::registry::Value& value);
 

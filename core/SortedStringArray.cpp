@@ -24,7 +24,7 @@ bool CSortedStringArray::Sort()
 
 int CSortedStringArray::Find(const QString& text, int start) const
 {
-    if (!ValidStart(start))
+    if (text.isNull() || !ValidStart(start))
         return -2;
     for (int i = start; i < GetSize(); ++i) {
         if (GetAt(i).compare(text, Sensitivity()) == 0)
@@ -35,7 +35,7 @@ int CSortedStringArray::Find(const QString& text, int start) const
 
 int CSortedStringArray::FindPrefix(const QString& text, int start) const
 {
-    if (!ValidStart(start))
+    if (text.isNull() || !ValidStart(start))
         return -2;
     for (int i = start; i < GetSize(); ++i) {
         if (GetAt(i).startsWith(text, Sensitivity()))
@@ -56,7 +56,10 @@ int CSortedStringArray::FindInsertionPoint(const QString& text, int start) const
     return -1;
 }
 
-int CSortedStringArray::AddItem(const QString& text, void* itemData) { return InsertAt(GetSize(), text, itemData); }
+int CSortedStringArray::AddItem(const QString& text, void* itemData)
+{
+    return InsertAt(GetSize(), text, itemData);
+}
 
 int CSortedStringArray::InsertSorted(const QString& text, void* itemData)
 {
@@ -113,7 +116,10 @@ void CSortedStringArray::RemoveAt(int n)
         m_entries.erase(m_entries.begin() + n);
 }
 
-void CSortedStringArray::RemoveAll() { m_entries.clear(); }
+void CSortedStringArray::RemoveAll()
+{
+    m_entries.clear();
+}
 
 QString CSortedStringArray::GetString(int n) const
 {

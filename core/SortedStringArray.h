@@ -10,7 +10,8 @@
 #include <cstddef>
 #include <vector>
 
-class CSortedStringArray : public CObject {
+class CSortedStringArray : public CObject
+{
 public:
     CSortedStringArray() = default;
     ~CSortedStringArray() override = default;
@@ -27,7 +28,7 @@ public:
     bool Sort();
 
     // The first index at or after `start` of a name equal to the text (or beginning with it); -1 when
-    // there is none, -2 for a start out of range (so every search in an empty array gives -2).
+    // there is none, -2 for a null text or a start out of range (so every search in an empty array gives -2).
     int Find(const QString& text, int start = 0) const;
     int FindPrefix(const QString& text, int start = 0) const;
     // Where the text belongs: after the names equal to it or before it in the array's order; -1 when
@@ -59,7 +60,10 @@ private:
         QString text;
         void* itemData = nullptr;
     };
-    Qt::CaseSensitivity Sensitivity() const { return m_caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive; }
+    Qt::CaseSensitivity Sensitivity() const
+    {
+        return m_caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    }
     bool ValidStart(int start) const { return start >= 0 && start < GetSize(); }
 
     std::vector<Entry> m_entries;

@@ -10,9 +10,13 @@
 #include <cstdlib>
 #include <optional>
 
-namespace {
+namespace
+{
 
-QString limitedFace(const QString& faceName) { return faceName.left(LOGFONT::kFaceSize - 1); }
+QString limitedFace(const QString& faceName)
+{
+    return faceName.left(LOGFONT::kFaceSize - 1);
+}
 
 LOGFONT makeLogFont(LONG height, LONG weight, BYTE pitchAndFamily, const char* face)
 {
@@ -39,9 +43,12 @@ COLORREF colorFromText(const QString& text)
     return negative ? 0u - value : value;
 }
 
-QColor toQColor(COLORREF color) { return QColor(GetRValue(color), GetGValue(color), GetBValue(color)); }
+QColor toQColor(COLORREF color)
+{
+    return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
+}
 
-}  // namespace
+} // namespace
 
 LOGFONT DefaultLogFont()
 {
@@ -50,7 +57,10 @@ LOGFONT DefaultLogFont()
     return font;
 }
 
-CStoredFont::CStoredFont() : m_logFont(DefaultLogFont()) { RemakeFont(); }
+CStoredFont::CStoredFont() : m_logFont(DefaultLogFont())
+{
+    RemakeFont();
+}
 
 CStoredFont::CStoredFont(const QString& faceName) : m_logFont(DefaultLogFont())
 {
@@ -109,18 +119,54 @@ template <typename T> T CStoredFont::SetField(T LOGFONT::*field, T value)
     return old;
 }
 
-LONG CStoredFont::SetHeight(LONG height) { return SetField(&LOGFONT::lfHeight, height); }
-LONG CStoredFont::SetWidth(LONG width) { return SetField(&LOGFONT::lfWidth, width); }
-LONG CStoredFont::SetEscapement(LONG escapement) { return SetField(&LOGFONT::lfEscapement, escapement); }
-LONG CStoredFont::SetOrientation(LONG orientation) { return SetField(&LOGFONT::lfOrientation, orientation); }
-LONG CStoredFont::SetWeight(LONG weight) { return SetField(&LOGFONT::lfWeight, weight); }
-BYTE CStoredFont::SetItalicByte(BYTE italic) { return SetField(&LOGFONT::lfItalic, italic); }
-BYTE CStoredFont::SetUnderline(BYTE underline) { return SetField(&LOGFONT::lfUnderline, underline); }
-BYTE CStoredFont::SetStrikeOut(BYTE strikeOut) { return SetField(&LOGFONT::lfStrikeOut, strikeOut); }
-BYTE CStoredFont::SetCharSet(BYTE charSet) { return SetField(&LOGFONT::lfCharSet, charSet); }
-BYTE CStoredFont::SetOutPrecision(BYTE precision) { return SetField(&LOGFONT::lfOutPrecision, precision); }
-BYTE CStoredFont::SetClipPrecision(BYTE precision) { return SetField(&LOGFONT::lfClipPrecision, precision); }
-BYTE CStoredFont::SetQuality(BYTE quality) { return SetField(&LOGFONT::lfQuality, quality); }
+LONG CStoredFont::SetHeight(LONG height)
+{
+    return SetField(&LOGFONT::lfHeight, height);
+}
+LONG CStoredFont::SetWidth(LONG width)
+{
+    return SetField(&LOGFONT::lfWidth, width);
+}
+LONG CStoredFont::SetEscapement(LONG escapement)
+{
+    return SetField(&LOGFONT::lfEscapement, escapement);
+}
+LONG CStoredFont::SetOrientation(LONG orientation)
+{
+    return SetField(&LOGFONT::lfOrientation, orientation);
+}
+LONG CStoredFont::SetWeight(LONG weight)
+{
+    return SetField(&LOGFONT::lfWeight, weight);
+}
+BYTE CStoredFont::SetItalicByte(BYTE italic)
+{
+    return SetField(&LOGFONT::lfItalic, italic);
+}
+BYTE CStoredFont::SetUnderline(BYTE underline)
+{
+    return SetField(&LOGFONT::lfUnderline, underline);
+}
+BYTE CStoredFont::SetStrikeOut(BYTE strikeOut)
+{
+    return SetField(&LOGFONT::lfStrikeOut, strikeOut);
+}
+BYTE CStoredFont::SetCharSet(BYTE charSet)
+{
+    return SetField(&LOGFONT::lfCharSet, charSet);
+}
+BYTE CStoredFont::SetOutPrecision(BYTE precision)
+{
+    return SetField(&LOGFONT::lfOutPrecision, precision);
+}
+BYTE CStoredFont::SetClipPrecision(BYTE precision)
+{
+    return SetField(&LOGFONT::lfClipPrecision, precision);
+}
+BYTE CStoredFont::SetQuality(BYTE quality)
+{
+    return SetField(&LOGFONT::lfQuality, quality);
+}
 BYTE CStoredFont::SetPitchAndFamily(BYTE pitchAndFamily)
 {
     return SetField(&LOGFONT::lfPitchAndFamily, pitchAndFamily);
@@ -132,9 +178,15 @@ LONG CStoredFont::SetPointSize(int points)
     return SetHeight(height);
 }
 
-bool CStoredFont::SetBold(bool bold) { return SetWeight(bold ? FW_BOLD : FW_NORMAL) >= 500; }
+bool CStoredFont::SetBold(bool bold)
+{
+    return SetWeight(bold ? FW_BOLD : FW_NORMAL) >= 500;
+}
 
-bool CStoredFont::SetItalic(bool italic) { return SetItalicByte(italic ? 1 : 0) != 0; }
+bool CStoredFont::SetItalic(bool italic)
+{
+    return SetItalicByte(italic ? 1 : 0) != 0;
+}
 
 QString CStoredFont::SetFaceName(const QString& faceName)
 {
@@ -156,7 +208,10 @@ COLORREF CStoredFont::SetColor(COLORREF color)
     return old;
 }
 
-void CStoredFont::SetDC(QPainter* painter) { m_painter = painter; }
+void CStoredFont::SetDC(QPainter* painter)
+{
+    m_painter = painter;
+}
 
 QString CStoredFont::Describe() const
 {
@@ -175,10 +230,10 @@ QString CStoredFont::Describe() const
 QString CStoredFont::ToString() const
 {
     const LOGFONT& f = m_logFont;
-    QString text = QString::asprintf("%i,%i,%i,%i,%i,%i,%i,%i,%i,%i,%i,%i,%i,", f.lfHeight, f.lfWidth,
-                                     f.lfEscapement, f.lfOrientation, f.lfWeight, f.lfItalic, f.lfUnderline,
-                                     f.lfStrikeOut, f.lfCharSet, f.lfOutPrecision, f.lfClipPrecision, f.lfQuality,
-                                     f.lfPitchAndFamily);
+    QString text =
+        QString::asprintf("%i,%i,%i,%i,%i,%i,%i,%i,%i,%i,%i,%i,%i,", f.lfHeight, f.lfWidth, f.lfEscapement,
+                          f.lfOrientation, f.lfWeight, f.lfItalic, f.lfUnderline, f.lfStrikeOut, f.lfCharSet,
+                          f.lfOutPrecision, f.lfClipPrecision, f.lfQuality, f.lfPitchAndFamily);
     return text + f.lfFaceName + QString::asprintf(",%u", static_cast<unsigned>(m_color));
 }
 

@@ -14,9 +14,9 @@ class QPainter;
 
 // The logical font fields, in their stored order.
 struct LOGFONT {
-    static constexpr int kFaceSize = 32;  // the face name holds at most kFaceSize - 1 characters
+    static constexpr int kFaceSize = 32; // the face name holds at most kFaceSize - 1 characters
 
-    LONG lfHeight = 0;  // negative: the character height in pixels; positive: the cell height
+    LONG lfHeight = 0; // negative: the character height in pixels; positive: the cell height
     LONG lfWidth = 0;
     LONG lfEscapement = 0;
     LONG lfOrientation = 0;
@@ -46,7 +46,8 @@ constexpr int DEVICE_DEFAULT_FONT = 14;
 constexpr int SYSTEM_FIXED_FONT = 16;
 constexpr int DEFAULT_GUI_FONT = 17;
 
-class CStoredFont {
+class CStoredFont
+{
 public:
     CStoredFont();
     explicit CStoredFont(const QString& faceName);

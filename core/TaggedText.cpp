@@ -1,12 +1,12 @@
 #include "core/TaggedText.h"
 
-namespace {
+namespace
+{
 constexpr QChar kCurrencySign(0x00A4);
 }
 
 CTaggedText::CTaggedText()
-    : m_open(QStringLiteral("{") + kCurrencySign),
-      m_close(kCurrencySign + QStringLiteral("}")),
+    : m_open(QStringLiteral("{") + kCurrencySign), m_close(kCurrencySign + QStringLiteral("}")),
       m_separator(kCurrencySign + QStringLiteral("=") + kCurrencySign)
 {
 }

@@ -4,7 +4,8 @@
 
 #include <QString>
 
-class CTaggedText {
+class CTaggedText
+{
 public:
     CTaggedText();
     virtual ~CTaggedText() = default;
@@ -26,10 +27,10 @@ public:
 
 private:
     struct Span {
-        qsizetype begin = -1;       // the opening delimiter
-        qsizetype valueBegin = -1;  // just after the separator
-        qsizetype valueEnd = -1;    // the closing delimiter, or the end of an unclosed text
-        qsizetype end = -1;         // just after the closing delimiter, or the end of the text
+        qsizetype begin = -1;      // the opening delimiter
+        qsizetype valueBegin = -1; // just after the separator
+        qsizetype valueEnd = -1;   // the closing delimiter, or the end of an unclosed text
+        qsizetype end = -1;        // just after the closing delimiter, or the end of the text
     };
     Span FindEntry(const QString& key) const;
 

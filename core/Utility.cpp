@@ -18,8 +18,8 @@ bool ConfirmTwice(const QString& text, const QString& caption, QWidget* owner)
 {
     if (messageBox(text, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, owner) != IDYES)
         return false;
-    return messageBox(QStringLiteral("Are you sure ?"), caption, MB_YESNO | MB_ICONHAND | MB_DEFBUTTON2, owner) ==
-           IDYES;
+    return messageBox(QStringLiteral("Are you sure ?"), caption, MB_YESNO | MB_ICONHAND | MB_DEFBUTTON2,
+                      owner) == IDYES;
 }
 
 int ShowMessage(const QString& text, const QString& caption, QWidget* owner)
@@ -94,25 +94,38 @@ int StringToInt(const QString& text)
     return static_cast<int>(value);
 }
 
-int GetTokenInt(const QString& text, int n, QChar delimiter) { return StringToInt(GetToken(text, n, delimiter)); }
+int GetTokenInt(const QString& text, int n, QChar delimiter)
+{
+    return StringToInt(GetToken(text, n, delimiter));
+}
 
-int CountTokens(const QString& text, QChar delimiter) { return static_cast<int>(text.count(delimiter)) + 1; }
+int CountTokens(const QString& text, QChar delimiter)
+{
+    return static_cast<int>(text.count(delimiter)) + 1;
+}
 
 // ---- Stopwatches
 
-namespace {
+namespace
+{
 
 struct Stopwatch {
-    std::uint32_t start = 0;  // 0: not running
+    std::uint32_t start = 0; // 0: not running
     std::uint32_t total = 0;
 };
 
 Stopwatch theStopwatches[kStopwatchCount];
 StopwatchClock theStopwatchClock = nullptr;
 
-std::uint32_t stopwatchNow() { return theStopwatchClock ? theStopwatchClock() : GetTickCount(); }
+std::uint32_t stopwatchNow()
+{
+    return theStopwatchClock ? theStopwatchClock() : GetTickCount();
+}
 
-bool isSlot(int index) { return index >= 0 && index < kStopwatchCount; }
+bool isSlot(int index)
+{
+    return index >= 0 && index < kStopwatchCount;
+}
 
 // Runs `action` on the slot, or on every slot for -1; false for any other index.
 template <typename Action> bool forSlots(int index, Action action)
@@ -128,9 +141,12 @@ template <typename Action> bool forSlots(int index, Action action)
     return true;
 }
 
-}  // namespace
+} // namespace
 
-void SetStopwatchClock(StopwatchClock clock) { theStopwatchClock = clock; }
+void SetStopwatchClock(StopwatchClock clock)
+{
+    theStopwatchClock = clock;
+}
 
 bool ResetStopwatch(int index)
 {
@@ -189,7 +205,8 @@ int RoundToTen(int value)
 
 void RoundRectToTen(CRect& rect)
 {
-    rect.SetRect(RoundToTen(rect.left), RoundToTen(rect.top), RoundToTen(rect.right), RoundToTen(rect.bottom));
+    rect.SetRect(RoundToTen(rect.left), RoundToTen(rect.top), RoundToTen(rect.right),
+                 RoundToTen(rect.bottom));
 }
 
 void ScaleRect(CRect& rect, int numerator, int denominator)
@@ -198,7 +215,8 @@ void ScaleRect(CRect& rect, int numerator, int denominator)
                  MulDiv(rect.right, numerator, denominator), MulDiv(rect.bottom, numerator, denominator));
 }
 
-namespace {
+namespace
+{
 
 // A unit as a fraction of 1/72000 inch.
 struct UnitSize {
@@ -222,7 +240,7 @@ UnitSize unitSize(int unit)
     }
 }
 
-}  // namespace
+} // namespace
 
 int ConvertUnits(int value, int fromUnit, int toUnit)
 {
@@ -249,20 +267,22 @@ bool BrowseForFolder(QString& path, QWidget* owner, const QString& title, const 
 
 // ---- Sounds
 
-namespace {
+namespace
+{
 constexpr int kLongestSyncSoundMs = 60000;
 bool theSoundWarningShown = false;
 
 QByteArray waveResource(const QString& name)
 {
-    for (const QString& path : {QStringLiteral(":/wave/") + name, QStringLiteral(":/wave/") + name + ".wav"}) {
+    for (const QString& path :
+         {QStringLiteral(":/wave/") + name, QStringLiteral(":/wave/") + name + ".wav"}) {
         QFile file(path);
         if (file.open(QIODevice::ReadOnly))
             return file.readAll();
     }
     return {};
 }
-}  // namespace
+} // namespace
 
 bool PlaySoundByName(const QString& path)
 {
@@ -282,6 +302,12 @@ bool PlayWaveResource(const QString& name)
     return false;
 }
 
-bool PlayWaveResource(int number) { return PlayWaveResource(QString::number(number)); }
+bool PlayWaveResource(int number)
+{
+    return PlayWaveResource(QString::number(number));
+}
 
-void ResetSoundWarning() { theSoundWarningShown = false; }
+void ResetSoundWarning()
+{
+    theSoundWarningShown = false;
+}

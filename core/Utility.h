@@ -69,7 +69,7 @@ constexpr int UNIT_TENTH_MM = 2;
 constexpr int UNIT_HUNDREDTH_MM = 3;
 constexpr int UNIT_TWIP = 6;
 constexpr int UNIT_MM = 99999;
-constexpr int UNIT_POINT = 0;  // any code not above is a point
+constexpr int UNIT_POINT = 0; // any code not above is a point
 
 // value in `fromUnit` converted to `toUnit`, rounded to the nearest.
 int ConvertUnits(int value, int fromUnit, int toUnit);

@@ -1,9 +1,14 @@
 #include "panes/SpeechEngine.h"
 
 #include "core/Registry.h"
+#include "core/Sound.h"
+#include "core/Utility.h"
+#include "platform/audio/Audio.h"
 #include "platform/speech/ReaderProgram.h"
 
 #include <QFileInfo>
+
+#include <algorithm>
 
 using namespace lumivo;
 
@@ -17,7 +22,11 @@ const QString readerValue = QStringLiteral("path");
 
 } // namespace
 
-CSpeechEngine::CSpeechEngine() = default;
+CSpeechEngine::CSpeechEngine()
+{
+    // Whether a sound plays is asked of the program's engine, whichever engine is made first.
+    InstallSpeakingQuery([] { return theSpeechEngine && theSpeechEngine->IsSpeaking(); });
+}
 
 CSpeechEngine::~CSpeechEngine()
 {
@@ -27,14 +36,45 @@ CSpeechEngine::~CSpeechEngine()
     m_ready.store(false, std::memory_order_release);
 }
 
+// Stopwatch 5 times the start of speech and 6 runs on from it. The stopwatches belong to the
+// user-interface thread, so the worker never touches them: the start is timed here and the end
+// noted the first time this thread finds the engine ready.
+void CSpeechEngine::StartTiming()
+{
+    ResetStopwatch(5);
+    ResetStopwatch(6);
+    StartStopwatch(5);
+    StartStopwatch(6);
+    m_timing = true;
+}
+
+bool CSpeechEngine::CheckReady()
+{
+    const bool ready = IsReady();
+    if (ready && m_timing) {
+        StopStopwatch(5);
+        m_timing = false;
+    }
+    return ready;
+}
+
 void CSpeechEngine::StartInit()
 {
     if (m_initThread.joinable())
         return;
-    m_initThread = std::thread([this] { Init(); });
+    StartTiming();
+    m_initThread = std::thread([this] { InitSynthesiser(); });
 }
 
 int CSpeechEngine::Init()
+{
+    StartTiming();
+    const int result = InitSynthesiser();
+    CheckReady();
+    return result;
+}
+
+int CSpeechEngine::InitSynthesiser()
 {
     if (!speech::initialise())
         return -1;
@@ -60,7 +100,7 @@ bool CSpeechEngine::SelectDefaultVoice()
 
 int CSpeechEngine::SelectVoice(const QString& name)
 {
-    if (!IsReady())
+    if (!CheckReady())
         return 0;
     if (name.isEmpty())
         return SelectDefaultVoice() ? 0 : -1;
@@ -88,7 +128,7 @@ int CSpeechEngine::SelectVoice(const QString& name)
 
 int CSpeechEngine::Speak(const QString& text)
 {
-    if (!IsReady())
+    if (!CheckReady())
         return speakNotReady;
     if (m_kind == speechKindNone)
         return speakNoVoice;
@@ -98,8 +138,11 @@ int CSpeechEngine::Speak(const QString& text)
     if (!m_utterance)
         return speakFailed;
     m_utterance->waitUntilDone(kSpeakWaitMs);
-    if (m_utterance->synthesisDone() && m_utterance->failed())
+    if (m_utterance->synthesisDone() && m_utterance->failed()) {
+        m_utterance.reset();
         return speakFailed;
+    }
+    theLastSoundTick = CurrentSoundTick();
     return speakDone;
 }
 

@@ -72,11 +72,15 @@ public:
     static QString GetTalebokaPath();
 
 private:
+    int InitSynthesiser();
+    void StartTiming();
+    bool CheckReady();
     bool SelectDefaultVoice();
     void NoteEnd();
 
     std::atomic<bool> m_ready{false};
     std::thread m_initThread;
+    bool m_timing = false;
     QString m_voiceName;
     QString m_voiceIdentifier;
     int m_kind = speechKindNone;

@@ -10,7 +10,8 @@
 
 std::vector<int> theDataFiles;
 
-namespace {
+namespace
+{
 
 constexpr std::int64_t kLooseFileThreshold = 0x200000;
 
@@ -42,7 +43,7 @@ void FileDataFile(int file)
     theDataFiles.insert(place, file);
 }
 
-}  // namespace
+} // namespace
 
 bool IsAcceptedDataVersion(std::uint32_t version)
 {
@@ -132,4 +133,7 @@ void SaveDataFile(int file, bool compact, bool force, int* err)
     *err = SaveResFile(file, QString(), compact);
 }
 
-void ResetDataFiles() { theDataFiles.clear(); }
+void ResetDataFiles()
+{
+    theDataFiles.clear();
+}

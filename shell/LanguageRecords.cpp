@@ -3,7 +3,6 @@
 #include "admin/OutputFileSeams.h"
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
-#include "core/User.h"
 #include "shell/DataFiles.h"
 #include "shell/SystemStrings.h"
 
@@ -22,14 +21,18 @@ CQuibSystem* theSecondLanguageRec = nullptr;
 CQuibSystem* theTranslateLanguageRec = nullptr;
 std::vector<std::uint16_t> theSearchLanguages;
 
-namespace {
+namespace
+{
 
-constexpr int kFirstUnnamedLanguage = 13;  // the string table names languages below it
+constexpr int kFirstUnnamedLanguage = 13; // the string table names languages below it
 constexpr int kLanguageNameBase = 10000;
 
-}  // namespace
+} // namespace
 
-CQuibSystem::CQuibSystem() { m_owner = this; }
+CQuibSystem::CQuibSystem()
+{
+    m_owner = this;
+}
 
 CQuibSystem::~CQuibSystem()
 {
@@ -38,9 +41,15 @@ CQuibSystem::~CQuibSystem()
         m_next = std::move(m_next->m_next);
 }
 
-void CQuibSystem::Exchange(bool store) { ArchiveData(store); }
+void CQuibSystem::Exchange(bool store)
+{
+    ArchiveData(store);
+}
 
-std::int32_t CQuibSystem::GetType() const { return RESTYPE_SYSTEM; }
+std::int32_t CQuibSystem::GetType() const
+{
+    return RESTYPE_SYSTEM;
+}
 
 void CQuibSystem::ResetToDefaults()
 {
@@ -77,7 +86,10 @@ const QString* CQuibSystem::FindString(std::uint16_t id) const
     return found == m_strings.end() ? nullptr : &found->second;
 }
 
-void CQuibSystem::SetString(std::uint16_t id, const QString& text) { m_strings[id] = text; }
+void CQuibSystem::SetString(std::uint16_t id, const QString& text)
+{
+    m_strings[id] = text;
+}
 
 std::vector<const CQuibSystem*> BaseLanguageChain(const CQuibSystem* record)
 {
@@ -104,7 +116,14 @@ void ClearSystemList()
     theActiveFiles.clear();
 }
 
-namespace {
+namespace
+{
+
+std::function<CurrentUserFiles()>& userFilesSource()
+{
+    static std::function<CurrentUserFiles()> source;
+    return source;
+}
 
 struct FileOrder {
     int file = 0;
@@ -112,18 +131,12 @@ struct FileOrder {
     std::int64_t time = 0;
 };
 
-}  // namespace
+} // namespace
 
 void UpdateActiveFiles()
 {
     theActiveFiles.clear();
-    int userFile = 0;
-    int profileFile = 0;
-    if (theCurrentUser) {
-        userFile = theCurrentUser->GetFile();
-        if (theCurrentUser->Profile)
-            profileFile = theCurrentUser->Profile->GetFile();
-    }
+    const auto [userFile, profileFile] = userFilesSource() ? userFilesSource()() : CurrentUserFiles{};
 
     std::vector<FileOrder> dataFiles;
     for (int file : theDataFiles) {
@@ -146,7 +159,8 @@ void UpdateActiveFiles()
         theActiveFiles.push_back(theOutputFile);
 }
 
-namespace {
+namespace
+{
 
 // Loads the record (id, file) and files it in front of the chain of its language.
 void LoadLanguageRecord(std::int32_t id, int file)
@@ -161,7 +175,7 @@ void LoadLanguageRecord(std::int32_t id, int file)
     slot = std::move(record);
 }
 
-}  // namespace
+} // namespace
 
 void UpdateSystemList()
 {
@@ -187,6 +201,11 @@ QString GetLanguageName(int language)
         found != theSystemMap.end())
         return found->second->m_name;
     return LoadSystemString(kLanguageNameBase + language);
+}
+
+void SetCurrentUserFilesSource(std::function<CurrentUserFiles()> source)
+{
+    userFilesSource() = std::move(source);
 }
 
 CQuibSystem* GetCurrentLanguageRecord()

@@ -10,11 +10,13 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
 
-class CQuibSystem : public CMyRes, public CObject {
+class CQuibSystem : public CMyRes, public CObject
+{
     DECLARE_SERIAL(CQuibSystem)
 
 public:
@@ -31,7 +33,7 @@ public:
 
     std::uint16_t m_language = 0;
     QString m_name;
-    std::uint16_t m_baseLanguage = 0;  // searched after this record; 0 = none
+    std::uint16_t m_baseLanguage = 0; // searched after this record; 0 = none
     std::map<std::uint16_t, QString> m_strings;
     // The record of the same language from an earlier active file.
     std::unique_ptr<CQuibSystem> m_next;
@@ -47,11 +49,11 @@ extern std::map<std::uint16_t, std::unique_ptr<CQuibSystem>> theSystemMap;
 extern std::vector<int> theActiveFiles;
 
 // Set by the reload sequence from the records and the user's settings.
-extern std::uint16_t theCurrentLanguage;  // the user's primary language
-extern std::uint16_t theSecondLanguage;   // the user's second language, 0 = none
+extern std::uint16_t theCurrentLanguage; // the user's primary language
+extern std::uint16_t theSecondLanguage;  // the user's second language, 0 = none
 extern CQuibSystem* theInstallLanguageRec;
 extern CQuibSystem* theCurrentLanguageRec;
-extern CQuibSystem* theSecondLanguageRec;  // kept for the stored layout of the lookups; always null
+extern CQuibSystem* theSecondLanguageRec; // kept for the stored layout of the lookups; always null
 extern CQuibSystem* theTranslateLanguageRec;
 extern std::vector<std::uint16_t> theSearchLanguages;
 
@@ -68,6 +70,14 @@ CQuibSystem* GetCurrentLanguageRecord();
 // The base-language chain from `record`: the record, then the record of its base language, and so on;
 // a language met a second time ends the chain, so records that name each other as base cannot loop.
 std::vector<const CQuibSystem*> BaseLanguageChain(const CQuibSystem* record);
+
+// The files of the current user, as the active-file list needs them. The user code installs the source;
+// without it there is no current user.
+struct CurrentUserFiles {
+    int userFile = 0;    // the file that holds the current user, 0 = none
+    int profileFile = 0; // the file of the user's profile, 0 = none
+};
+void SetCurrentUserFilesSource(std::function<CurrentUserFiles()> source);
 
 // Empties every global of this module (tests and shutdown).
 void ResetLanguageRecords();

@@ -22,7 +22,8 @@ std::uint32_t theAutoFileSave = 0;
 std::array<std::uint32_t, 16> theUserColors{};
 std::uint16_t theEditOptions = 0;
 
-namespace {
+namespace
+{
 
 constexpr int kNotInstalledMessage = 9396;
 constexpr int kHelpFileName = 1016;
@@ -30,8 +31,7 @@ constexpr std::uint32_t kInstallLanguageDanish = 10002;
 constexpr int kLanguageSettingBase = 10000;
 
 // Reads from the settings root, else from the older root; `read` is one typed read of CRegistry.
-template <typename Read>
-bool ReadWithFallback(Read read)
+template <typename Read> bool ReadWithFallback(Read read)
 {
     if (!theRegistry)
         return false;
@@ -56,7 +56,7 @@ bool IsReadableFile(const QString& path)
     return info.exists && !info.isDirectory && info.readable;
 }
 
-}  // namespace
+} // namespace
 
 bool GetSystemSettingString(const QString& name, QString& out)
 {
@@ -124,7 +124,8 @@ bool GetScreenModeFlag(int n)
     }
 }
 
-namespace {
+namespace
+{
 
 bool HoldsValues(CRegistry& registry, const QString& path)
 {
@@ -140,16 +141,21 @@ bool CopyOldValues(CRegistry& registry)
     bool written = registry.EnumerateValues(kOldSettingsRoot, names);
     for (const QString& name : names)
         written = registry.CopyValue(kOldSettingsRoot, name, kSettingsRoot, name) && written;
-    written = registry.WriteDWord(kSettingsRoot, QStringLiteral("Install_language"), kInstallLanguageDanish) &&
-              written;
-    written = registry.WriteString(kSettingsRoot, QStringLiteral("Install_appname"), QStringLiteral("Morvelt")) &&
-              written;
+    written =
+        registry.WriteDWord(kSettingsRoot, QStringLiteral("Install_language"), kInstallLanguageDanish) &&
+        written;
+    written =
+        registry.WriteString(kSettingsRoot, QStringLiteral("Install_appname"), QStringLiteral("Morvelt")) &&
+        written;
     return written;
 }
 
-QString ParentKey(const QString& path) { return path.left(path.lastIndexOf(QLatin1Char('\\'))); }
+QString ParentKey(const QString& path)
+{
+    return path.left(path.lastIndexOf(QLatin1Char('\\')));
+}
 
-}  // namespace
+} // namespace
 
 bool MigrateOldSettings(CRegistry& registry)
 {
@@ -170,12 +176,13 @@ bool MigrateOldSettings(CRegistry& registry)
 
 QString ProgramFolder()
 {
-    QString folder = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
-                                                   : QDir::currentPath();
+    QString folder =
+        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
     return WithTrailingSeparator(folder);
 }
 
-namespace {
+namespace
+{
 
 QString ChooseBaseFolder()
 {
@@ -215,7 +222,7 @@ QString FindHelpFile()
     return {};
 }
 
-}  // namespace
+} // namespace
 
 void LoadSystemSettings()
 {
@@ -244,7 +251,10 @@ bool GetDataDir(QString& out, const QString& sub)
     return !out.isEmpty();
 }
 
-QString GetDataDirString(const QString& sub) { return BaseSubFolder(QStringLiteral("Data"), sub); }
+QString GetDataDirString(const QString& sub)
+{
+    return BaseSubFolder(QStringLiteral("Data"), sub);
+}
 
 bool GetTempDir(QString& out, const QString& sub)
 {
@@ -252,7 +262,10 @@ bool GetTempDir(QString& out, const QString& sub)
     return !out.isEmpty();
 }
 
-QString GetTempDirString(const QString& sub) { return BaseSubFolder(QStringLiteral("Temp"), sub); }
+QString GetTempDirString(const QString& sub)
+{
+    return BaseSubFolder(QStringLiteral("Temp"), sub);
+}
 
 bool BuildUsersDir(QString& out, const QString& sub)
 {
@@ -260,7 +273,10 @@ bool BuildUsersDir(QString& out, const QString& sub)
     return !out.isEmpty();
 }
 
-QString GetUsersDirString(const QString& sub) { return BaseSubFolder(QStringLiteral("Users"), sub); }
+QString GetUsersDirString(const QString& sub)
+{
+    return BaseSubFolder(QStringLiteral("Users"), sub);
+}
 
 void ListFolderTree(QStringList& out, const QString& folder)
 {

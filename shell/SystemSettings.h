@@ -13,17 +13,17 @@
 
 class CRegistry;
 
-extern const QString kSettingsRoot;     // "HKEY_LOCAL_MACHINE\SOFTWARE\halvorix\Lumivo\2.0"
-extern const QString kOldSettingsRoot;  // "HKEY_LOCAL_MACHINE\SOFTWARE\halvorix\Morvelt\2.0"
+extern const QString kSettingsRoot;    // "HKEY_LOCAL_MACHINE\SOFTWARE\halvorix\Lumivo\2.0"
+extern const QString kOldSettingsRoot; // "HKEY_LOCAL_MACHINE\SOFTWARE\halvorix\Morvelt\2.0"
 
-extern QString theSettingsRoot;  // set at start-up to kSettingsRoot
-extern QString theProgramDir;    // folder of the program file, with a trailing separator
-extern QString theBaseDir;       // parent of Data, Temp and Users
-extern QString theHelpFile;      // empty: no help
-extern std::uint16_t theLanguageNo;  // the system language
+extern QString theSettingsRoot;     // set at start-up to kSettingsRoot
+extern QString theProgramDir;       // folder of the program file, with a trailing separator
+extern QString theBaseDir;          // parent of Data, Temp and Users
+extern QString theHelpFile;         // empty: no help
+extern std::uint16_t theLanguageNo; // the system language
 extern int theTranslateFlags;
 extern std::uint16_t theScreenMode;
-extern std::uint32_t theAutoFileSave;  // seconds between automatic saves of the user file
+extern std::uint32_t theAutoFileSave; // seconds between automatic saves of the user file
 extern std::array<std::uint32_t, 16> theUserColors;
 extern std::uint16_t theEditOptions;
 
@@ -31,10 +31,10 @@ extern std::uint16_t theEditOptions;
 bool GetSystemSettingString(const QString& name, QString& out);
 bool GetSystemSettingInt(const QString& name, int* out);
 bool GetSystemSettingDWord(const QString& name, std::uint32_t* out);
-bool GetSystemSettingWord(const QString& name, std::uint16_t* out);  // 4 bytes, low 16 bits kept
+bool GetSystemSettingWord(const QString& name, std::uint16_t* out); // 4 bytes, low 16 bits kept
 bool SetSystemSettingString(const QString& name, const QString& text);
 bool SetSystemSettingInt(const QString& name, int value);
-bool SetSystemSettingWord(const QString& name, std::uint16_t value);  // written as 4 bytes
+bool SetSystemSettingWord(const QString& name, std::uint16_t value); // written as 4 bytes
 bool SetSystemSettingDWord(const QString& name, std::uint32_t value);
 
 // Screen-mode bits and the element each one shows.

@@ -18,7 +18,8 @@
 
 std::uint32_t theStatusTime = 0;
 
-namespace {
+namespace
+{
 
 const QString kUnknownText = QStringLiteral("???");
 const QString kOldAppName = QStringLiteral("Morvelt");
@@ -34,7 +35,7 @@ struct StringsState {
     std::function<std::uint32_t()> tick;
     CursorPort cursorPort;
     int cursorId = CURSOR_ARROW;
-    int cursorShown = 0;  // what the port reported right after our last change
+    int cursorShown = 0; // what the port reported right after our last change
     std::uint32_t cursorSwapTick = 0;
 };
 
@@ -44,7 +45,10 @@ StringsState& state()
     return s;
 }
 
-std::uint32_t now() { return state().tick ? state().tick() : GetTickCount(); }
+std::uint32_t now()
+{
+    return state().tick ? state().tick() : GetTickCount();
+}
 
 // The application name: the install settings decide between the program's older and newer name, and a
 // name written at installation wins over both.
@@ -206,7 +210,7 @@ int NextAnimatedCursor()
     return s.cursorId == CURSOR_BUSY_1 ? CURSOR_BUSY_2 : CURSOR_BUSY_1;
 }
 
-}  // namespace
+} // namespace
 
 bool GetSystemString(int id, QString& text, int flags)
 {
@@ -226,7 +230,10 @@ bool GetSystemString(int id, QString& text, int flags)
     return true;
 }
 
-QString GetSystemString(int id) { return LoadSystemString(id, 0); }
+QString GetSystemString(int id)
+{
+    return LoadSystemString(id, 0);
+}
 
 QString LoadSystemString(int id, int flags)
 {
@@ -255,7 +262,10 @@ int MessageBoxById(int id, unsigned flags, const QString& param)
     return MessageBoxById(id, flags, param.isNull() ? nullptr : &param);
 }
 
-int ShowMessage(const QString& text, unsigned flags) { return ShowMessageText(text, flags); }
+int ShowMessage(const QString& text, unsigned flags)
+{
+    return ShowMessageText(text, flags);
+}
 
 int ShowMessageText(const QString& text, unsigned flags)
 {
@@ -282,13 +292,25 @@ void SetStatusText(const QString& text)
     theStatusTime = now();
 }
 
-void SetStatusTextSink(StatusTextSink sink) { state().statusSink = std::move(sink); }
+void SetStatusTextSink(StatusTextSink sink)
+{
+    state().statusSink = std::move(sink);
+}
 
-QString LastStatusText() { return state().lastStatusText; }
+QString LastStatusText()
+{
+    return state().lastStatusText;
+}
 
-void SetTraceLogEnabled(bool enabled) { state().traceLog = enabled; }
+void SetTraceLogEnabled(bool enabled)
+{
+    state().traceLog = enabled;
+}
 
-bool IsTraceLogEnabled() { return state().traceLog; }
+bool IsTraceLogEnabled()
+{
+    return state().traceLog;
+}
 
 QString TraceLogPath()
 {
@@ -344,11 +366,20 @@ int SetAppCursor(int id)
     return previous;
 }
 
-int GetAppCursor() { return state().cursorId; }
+int GetAppCursor()
+{
+    return state().cursorId;
+}
 
-void SetCursorPort(CursorPort port) { state().cursorPort = std::move(port); }
+void SetCursorPort(CursorPort port)
+{
+    state().cursorPort = std::move(port);
+}
 
-void SetSystemStringsClock(std::function<std::uint32_t()> tick) { state().tick = std::move(tick); }
+void SetSystemStringsClock(std::function<std::uint32_t()> tick)
+{
+    state().tick = std::move(tick);
+}
 
 void ResetSystemStrings()
 {

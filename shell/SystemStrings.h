@@ -10,16 +10,16 @@
 #include <functional>
 
 // Lookup flags (they combine; applied in this order).
-constexpr int SYSSTR_UPPER = 2;            // low four bits: whole text upper case
-constexpr int SYSSTR_LOWER = 3;            // low four bits: whole text lower case
+constexpr int SYSSTR_UPPER = 2; // low four bits: whole text upper case
+constexpr int SYSSTR_LOWER = 3; // low four bits: whole text lower case
 constexpr int SYSSTR_CASE_MASK = 0x0F;
-constexpr int SYSSTR_FIRST_UPPER = 0x10;   // first character upper case
-constexpr int SYSSTR_BLANK_BEFORE = 0x20;  // a blank in front unless the text starts with one
-constexpr int SYSSTR_BLANK_AFTER = 0x40;   // a blank behind unless the text ends with one
-constexpr int SYSSTR_COLON = 0x80;         // ":" appended
-constexpr int SYSSTR_CUT_TAGS = 0x100;     // cut before the first tagged entry
-constexpr int SYSSTR_TAG_KEY = 0x200;      // the key of tagged entry 0
-constexpr int SYSSTR_TAG_VALUE = 0x400;    // the value of tagged entry 0
+constexpr int SYSSTR_FIRST_UPPER = 0x10;  // first character upper case
+constexpr int SYSSTR_BLANK_BEFORE = 0x20; // a blank in front unless the text starts with one
+constexpr int SYSSTR_BLANK_AFTER = 0x40;  // a blank behind unless the text ends with one
+constexpr int SYSSTR_COLON = 0x80;        // ":" appended
+constexpr int SYSSTR_CUT_TAGS = 0x100;    // cut before the first tagged entry
+constexpr int SYSSTR_TAG_KEY = 0x200;     // the key of tagged entry 0
+constexpr int SYSSTR_TAG_VALUE = 0x400;   // the value of tagged entry 0
 
 // The id of the application name, which comes from the install settings.
 constexpr int SYSSTR_APPNAME = 1001;
@@ -55,7 +55,7 @@ void ShowSevereError(const QString& place);
 
 // Status-bar text. The main frame installs the sink that shows it; the idle tick clears it again after
 // 5,000 ms (see theStatusTime).
-extern std::uint32_t theStatusTime;  // tick of the last status text, 0 when none is pending
+extern std::uint32_t theStatusTime; // tick of the last status text, 0 when none is pending
 void SetStatusText(const QString& text);
 using StatusTextSink = std::function<void(const QString&)>;
 void SetStatusTextSink(StatusTextSink sink);

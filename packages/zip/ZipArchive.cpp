@@ -40,6 +40,9 @@ void CZipArchive::Open(const QString& path, int mode, std::uint64_t volumeSize)
 {
     if (!IsClosed())
         return;
+    // Split archives are read, never created: there are no removable disks to span here.
+    if (mode == zipCreateSpan)
+        ThrowZipException(CZipException::nonRemovable, path);
     m_storage.Open(path,
                    mode == zipOpenReadOnly ? CZipVolumeStore::openReadOnly
                    : mode == zipOpen       ? CZipVolumeStore::openExisting
@@ -89,16 +92,27 @@ void CZipArchive::Close(int afterException, bool updateTimeStamp)
         CloseEntry(nullptr, !normal);
     else if (m_iFileOpened == writing)
         CloseNewEntry(!normal);
-    std::time_t newest = 0;
-    if (afterException != closeAfterException && !IsClosed(false)) {
-        if (!m_storage.IsExistingSpanned() && !m_storage.IsReadOnly())
+    // A directory is never written over data that a failed write may have left half on the disk.
+    bool storageFailed = afterException == closeAfterException || m_storage.HasWriteFailed();
+    if (!storageFailed && !IsClosed(false) && !m_storage.IsExistingSpanned() && !m_storage.IsReadOnly()) {
+        if (normal) {
             m_centralDir.Write(GetCallback(CZipActionCallback::cbSave));
+        } else {
+            // After an exception the storage may be failing still; the archive is closed regardless.
+            try {
+                m_centralDir.Write(GetCallback(CZipActionCallback::cbSave));
+                m_storage.Flush();
+            } catch (const CZipException&) {
+                storageFailed = true;
+            }
+        }
     }
+    std::time_t newest = 0;
     if (updateTimeStamp)
         for (int i = 0; i < m_centralDir.GetCount(); ++i)
             newest = std::max(newest, m_centralDir[i]->GetTime());
     m_centralDir.Clear(true);
-    const QString path = m_storage.Close(!normal);
+    const QString path = m_storage.Close(storageFailed);
     ReleaseWorkingState();
     if (updateTimeStamp && newest > 0 && !path.isEmpty())
         ZipPlatformOps::WriteModTime(path, newest);

@@ -15,24 +15,28 @@ CZipVolumeStore::~CZipVolumeStore()
 
 void CZipVolumeStore::Open(const QString& path, int mode, std::uint64_t volumeSize)
 {
+    // The file first: when it cannot be opened, the storage stays closed.
+    const bool readOnly = mode == openReadOnly;
+    m_internalfile.Open(path,
+                        mode == openCreate ? CZipFile::modeCreate
+                        : readOnly         ? CZipFile::modeRead
+                                           : CZipFile::modeReadWrite,
+                        true);
     m_pWriteBuffer.Allocate(m_iWriteBufferSize);
     m_uBytesInWriteBuffer = 0;
     m_uBytesWrittenToVolume = 0;
     m_bNewSpan = false;
     m_bInMemory = false;
+    m_bWriteFailed = false;
     m_iLastVolume = 0;
     m_path = path;
+    m_bReadOnly = readOnly;
+    m_iCurrentVolume = 0;
     if (mode == openCreate) {
-        m_bReadOnly = false;
-        m_iCurrentVolume = 0;
         m_iSpanMode = single;
-        m_internalfile.Open(path, CZipFile::modeCreate, true);
     } else {
-        m_bReadOnly = mode == openReadOnly;
-        m_iCurrentVolume = 0;
         m_iSpanMode = volumeSize ? undecidedNumbered : undecided;
         m_uVolumeSize = volumeSize;
-        m_internalfile.Open(path, m_bReadOnly ? CZipFile::modeRead : CZipFile::modeReadWrite, true);
     }
     m_pFile = &m_internalfile;
 }
@@ -44,6 +48,7 @@ void CZipVolumeStore::OpenOnFile(CZipFileBase& file, int mode)
     m_uBytesWrittenToVolume = 0;
     m_bNewSpan = false;
     m_bInMemory = true;
+    m_bWriteFailed = false;
     m_bReadOnly = mode == openReadOnly;
     m_iLastVolume = 0;
     m_pFile = &file;
@@ -106,7 +111,12 @@ void CZipVolumeStore::Flush()
         return;
     const std::size_t n = m_uBytesInWriteBuffer;
     m_uBytesInWriteBuffer = 0;
-    m_pFile->Write(m_pWriteBuffer.GetBuffer(), n);
+    try {
+        m_pFile->Write(m_pWriteBuffer.GetBuffer(), n);
+    } catch (...) {
+        m_bWriteFailed = true;
+        throw;
+    }
     if (IsSpanned())
         m_uBytesWrittenToVolume += n;
 }

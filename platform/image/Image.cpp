@@ -25,6 +25,8 @@ void initialiseLibrary()
         Magick::InitializeMagick(nullptr);
         Magick::ResourceLimits::width(maxSide);
         Magick::ResourceLimits::height(maxSide);
+        // A picture too large for memory fails at once instead of paging through a cache on disk.
+        Magick::ResourceLimits::disk(0);
     });
 }
 
@@ -51,6 +53,50 @@ const char* coderName(FileType type)
     default:
         return nullptr;
     }
+}
+
+std::uint64_t bigEndian(const std::uint8_t* at, int bytes)
+{
+    std::uint64_t value = 0;
+    for (int i = 0; i < bytes; ++i)
+        value = (value << 8) | at[i];
+    return value;
+}
+
+// The PSD coder quietly fills in what a cut-off file lacks, so the sections' lengths are checked
+// against the bytes first: header, colour data, resources, layers, then the merged image.
+bool psdIsComplete(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 26)
+        return false;
+    const bool large = bigEndian(data + 4, 2) == 2;
+    const std::uint64_t channels = bigEndian(data + 12, 2);
+    const std::uint64_t height = bigEndian(data + 14, 4);
+    const std::uint64_t width = bigEndian(data + 18, 4);
+    const std::uint64_t depth = bigEndian(data + 22, 2);
+    std::uint64_t at = 26;
+    auto skipSection = [&](int lengthBytes) {
+        if (at + lengthBytes > size)
+            return false;
+        at += lengthBytes + bigEndian(data + at, lengthBytes);
+        return at <= size;
+    };
+    if (!skipSection(4) || !skipSection(4) || !skipSection(large ? 8 : 4) || at + 2 > size)
+        return false;
+    const std::uint64_t compression = bigEndian(data + at, 2);
+    at += 2;
+    const std::uint64_t rows = channels * height;
+    if (compression == 0)
+        return at + rows * ((width * depth + 7) / 8) <= size;
+    if (compression != 1)
+        return true; // zip-compressed data shows its own end to the decoder
+    const int countBytes = large ? 4 : 2;
+    if (rows > size || at + rows * countBytes > size)
+        return false;
+    std::uint64_t packed = 0;
+    for (std::uint64_t row = 0; row < rows; ++row)
+        packed += bigEndian(data + at + row * countBytes, countBytes);
+    return at + rows * countBytes + packed <= size;
 }
 
 // Reads with the coder named explicitly, so that no other coder ever sees the bytes. A warning about
@@ -178,6 +224,8 @@ std::optional<RgbImage> decode(const std::uint8_t* data, std::size_t size, FileT
 {
     const char* coder = coderName(type);
     if (!coder || !data || size == 0)
+        return std::nullopt;
+    if (type == FileType::Psd && !psdIsComplete(data, size))
         return std::nullopt;
     initialiseLibrary();
     Magick::Image picture;

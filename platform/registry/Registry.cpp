@@ -10,18 +10,20 @@
 
 #include <cstdlib>
 
-namespace lumivo::registry {
+namespace lumivo::registry
+{
 
 Q_LOGGING_CATEGORY(lcRegistry, "lumivo.registry")
 
 using detail::KeyNode;
 
-namespace {
+namespace
+{
 
 struct RootNames {
     Root root;
     const char* longName;
-    const char* shortName;  // null: there is none
+    const char* shortName; // null: there is none
 };
 
 constexpr RootNames kRootNames[kRootCount] = {
@@ -34,7 +36,10 @@ constexpr RootNames kRootNames[kRootCount] = {
     {Root::PerformanceData, "HKEY_PERFORMANCE_DATA", "HKPD"},
 };
 
-std::size_t indexOf(Root root) { return static_cast<std::size_t>(root); }
+std::size_t indexOf(Root root)
+{
+    return static_cast<std::size_t>(root);
+}
 
 std::unique_ptr<Registry>& programRegistry()
 {
@@ -42,7 +47,7 @@ std::unique_ptr<Registry>& programRegistry()
     return instance;
 }
 
-}  // namespace
+} // namespace
 
 struct Registry::RootState {
     KeyNode tree;
@@ -63,7 +68,10 @@ std::optional<Root> rootFromName(const QString& name)
     return std::nullopt;
 }
 
-QString rootName(Root root) { return QLatin1String(kRootNames[indexOf(root)].longName); }
+QString rootName(Root root)
+{
+    return QLatin1String(kRootNames[indexOf(root)].longName);
+}
 
 Value Value::dword(std::uint32_t number)
 {
@@ -92,7 +100,10 @@ QString Registry::defaultFolder()
     return config + QStringLiteral("/Lumivo");
 }
 
-QString Registry::fileOf(Root root) const { return m_folder + QLatin1Char('/') + rootName(root) + ".txt"; }
+QString Registry::fileOf(Root root) const
+{
+    return m_folder + QLatin1Char('/') + rootName(root) + ".txt";
+}
 
 Registry::RootState& Registry::state(Root root)
 {
@@ -139,7 +150,10 @@ KeyNode* Registry::findNode(Root root, const QString& subKey)
     return node;
 }
 
-bool Registry::keyExists(Root root, const QString& subKey) { return findNode(root, subKey) != nullptr; }
+bool Registry::keyExists(Root root, const QString& subKey)
+{
+    return findNode(root, subKey) != nullptr;
+}
 
 bool Registry::createKey(Root root, const QString& subKey)
 {
@@ -292,6 +306,9 @@ void flushSoon()
     });
 }
 
-void discardRegistry() { programRegistry().reset(); }
+void discardRegistry()
+{
+    programRegistry().reset();
+}
 
-}  // namespace lumivo::registry
+} // namespace lumivo::registry

@@ -17,9 +17,11 @@
 #include <memory>
 #include <optional>
 
-namespace lumivo::registry {
+namespace lumivo::registry
+{
 
-namespace detail {
+namespace detail
+{
 struct KeyNode;
 }
 
@@ -70,7 +72,8 @@ struct Value {
     bool operator==(const Value& other) const = default;
 };
 
-class Registry {
+class Registry
+{
 public:
     // Keeps its files in `folder`.
     explicit Registry(QString folder);
@@ -126,4 +129,4 @@ void flushSoon();
 // whose configuration folder changes from one test to the next.
 void discardRegistry();
 
-}  // namespace lumivo::registry
+} // namespace lumivo::registry

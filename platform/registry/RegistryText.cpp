@@ -3,9 +3,11 @@
 #include <QStringDecoder>
 #include <QStringView>
 
-namespace lumivo::registry::detail {
+namespace lumivo::registry::detail
+{
 
-namespace {
+namespace
+{
 
 constexpr QChar kSeparator = QLatin1Char('\\');
 
@@ -186,7 +188,7 @@ KeyNode* parseKeyLine(QStringView line, KeyNode& root)
     return node;
 }
 
-}  // namespace
+} // namespace
 
 KeyNode* KeyNode::child(const QString& childName) const
 {
@@ -258,7 +260,7 @@ ParseResult parseRoot(const QByteArray& text, KeyNode& root)
 {
     ParseResult result;
     KeyNode* current = &root;
-    bool skipping = false;  // after an unsound key line, until the next sound one
+    bool skipping = false; // after an unsound key line, until the next sound one
     int lineNumber = 0;
     for (const QByteArray& bytes : text.split('\n')) {
         ++lineNumber;
@@ -288,4 +290,4 @@ ParseResult parseRoot(const QByteArray& text, KeyNode& root)
     return result;
 }
 
-}  // namespace lumivo::registry::detail
+} // namespace lumivo::registry::detail

@@ -8,15 +8,19 @@
 #include <utility>
 #include <vector>
 
-namespace lumivo::registry::detail {
+namespace lumivo::registry::detail
+{
 
 // Names are found without regard to case and keep the case they were first given.
-inline QString foldedName(const QString& name) { return name.toCaseFolded(); }
+inline QString foldedName(const QString& name)
+{
+    return name.toCaseFolded();
+}
 
 struct KeyNode {
     QString name;
-    std::map<QString, std::unique_ptr<KeyNode>> children;  // by folded name, so listed without case
-    std::vector<std::pair<QString, Value>> values;         // in the order first written
+    std::map<QString, std::unique_ptr<KeyNode>> children; // by folded name, so listed without case
+    std::vector<std::pair<QString, Value>> values;        // in the order first written
 
     KeyNode* child(const QString& childName) const;
     KeyNode& childOrNew(const QString& childName);
@@ -33,11 +37,11 @@ std::optional<QStringList> splitKeyPath(const QString& subKey);
 QByteArray formatRoot(const KeyNode& root, const QString& rootTitle);
 
 struct ParseResult {
-    int firstBadLine = 0;  // 0 when every line was sound
+    int firstBadLine = 0; // 0 when every line was sound
     int badLines = 0;
 };
 // Reads every sound line into `root`; an unsound line is skipped, and so are the values that follow an
 // unsound key line, since their key is not known.
 ParseResult parseRoot(const QByteArray& text, KeyNode& root);
 
-}  // namespace lumivo::registry::detail
+} // namespace lumivo::registry::detail

@@ -2,9 +2,11 @@
 
 #include <QTreeWidget>
 
-namespace lumivo::ui {
+namespace lumivo::ui
+{
 
-namespace {
+namespace
+{
 
 // The item's siblings: its parent's children, or the tree's top-level items.
 int indexAmongSiblings(QTreeWidget& tree, QTreeWidgetItem* item)
@@ -72,7 +74,7 @@ QTreeWidgetItem* relative(QTreeWidget& tree, QTreeWidgetItem* item, unsigned rel
     }
 }
 
-}  // namespace
+} // namespace
 
 CTreeItem GetNextItem(QTreeWidget& tree, QTreeWidgetItem* item, unsigned relation)
 {
@@ -89,9 +91,15 @@ CTreeItem GetPrevVisibleItem(QTreeWidget& tree, QTreeWidgetItem* item)
     return GetNextItem(tree, item, TVGN_PREVIOUSVISIBLE);
 }
 
-CTreeItem GetRootItem(QTreeWidget& tree) { return GetNextItem(tree, nullptr, TVGN_ROOT); }
+CTreeItem GetRootItem(QTreeWidget& tree)
+{
+    return GetNextItem(tree, nullptr, TVGN_ROOT);
+}
 
-CTreeItem GetSelectedItem(QTreeWidget& tree) { return GetNextItem(tree, nullptr, TVGN_CARET); }
+CTreeItem GetSelectedItem(QTreeWidget& tree)
+{
+    return GetNextItem(tree, nullptr, TVGN_CARET);
+}
 
 CTreeItem InsertItem(QTreeWidget& tree, const QString& text, QTreeWidgetItem* parent, QTreeWidgetItem* after)
 {
@@ -102,7 +110,7 @@ CTreeItem InsertItem(QTreeWidget& tree, const QString& text, QTreeWidgetItem* pa
         index = 0;
     else if (after != TVI_LAST && after && after->parent() == parent)
         index = indexAmongSiblings(tree, after) + 1;
-    QTreeWidgetItem* inserted = item.release();  // the tree owns its items
+    QTreeWidgetItem* inserted = item.release(); // the tree owns its items
     if (parent)
         parent->insertChild(index, inserted);
     else
@@ -110,4 +118,4 @@ CTreeItem InsertItem(QTreeWidget& tree, const QString& text, QTreeWidgetItem* pa
     return {inserted, &tree};
 }
 
-}  // namespace lumivo::ui
+} // namespace lumivo::ui

@@ -6,7 +6,8 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QString;
 
-namespace lumivo::ui {
+namespace lumivo::ui
+{
 
 // Relations of `GetNextItem`.
 constexpr unsigned TVGN_ROOT = 0x0;
@@ -24,7 +25,8 @@ QTreeWidgetItem* const TVI_FIRST = reinterpret_cast<QTreeWidgetItem*>(-0xFFFF);
 QTreeWidgetItem* const TVI_LAST = reinterpret_cast<QTreeWidgetItem*>(-0xFFFE);
 
 // An item of a tree and the tree it belongs to; refers to both, owns neither.
-class CTreeItem {
+class CTreeItem
+{
 public:
     CTreeItem() = default;
     CTreeItem(QTreeWidgetItem* item, QTreeWidget* tree) : m_item(item), m_tree(tree) {}
@@ -50,4 +52,4 @@ CTreeItem GetSelectedItem(QTreeWidget& tree);
 CTreeItem InsertItem(QTreeWidget& tree, const QString& text, QTreeWidgetItem* parent = nullptr,
                      QTreeWidgetItem* after = TVI_LAST);
 
-}  // namespace lumivo::ui
+} // namespace lumivo::ui

@@ -10,11 +10,13 @@
 #include <QPushButton>
 #include <QThread>
 
-namespace lumivo::ui {
+namespace lumivo::ui
+{
 
 Q_LOGGING_CATEGORY(lcUi, "lumivo.ui")
 
-namespace {
+namespace
+{
 
 ScopedAnswerer*& answererSlot()
 {
@@ -55,14 +57,14 @@ const char* kindName(QuestionKind kind)
 
 void logUnanswered(const Question& question)
 {
-    qCInfo(lcUi) << "No one to ask; the" << kindName(question.kind) << "gets its cancel answer:"
-                 << question.caption << question.text;
+    qCInfo(lcUi) << "No one to ask; the" << kindName(question.kind)
+                 << "gets its cancel answer:" << question.caption << question.text;
 }
 
 // Where a question goes: to the answerer in charge, nowhere (no window can be shown: the cancel answer),
 // or to a person.
 struct Routed {
-    bool handled = false;  // true: `reply` is all there is to it, no window is shown
+    bool handled = false; // true: `reply` is all there is to it, no window is shown
     std::optional<Reply> reply;
 };
 
@@ -85,7 +87,8 @@ template <typename T> std::optional<T> replyAs(const std::optional<Reply>& reply
         return *value;
     const int* number = std::get_if<int>(&*reply);
     if (!number || *number != IDCANCEL)
-        qCWarning(lcUi) << "A reply of the wrong kind for a" << kindName(question.kind) << "; taken as Cancel";
+        qCWarning(lcUi) << "A reply of the wrong kind for a" << kindName(question.kind)
+                        << "; taken as Cancel";
     return std::nullopt;
 }
 
@@ -116,7 +119,8 @@ std::vector<ButtonChoice> buttonsOf(unsigned flags)
     case MB_OKCANCEL:
         return {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
     case MB_ABORTRETRYIGNORE:
-        return {{QMessageBox::Abort, IDABORT}, {QMessageBox::Retry, IDRETRY}, {QMessageBox::Ignore, IDIGNORE}};
+        return {
+            {QMessageBox::Abort, IDABORT}, {QMessageBox::Retry, IDRETRY}, {QMessageBox::Ignore, IDIGNORE}};
     case MB_YESNOCANCEL:
         return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
     case MB_YESNO:
@@ -152,7 +156,7 @@ std::optional<QString> nonEmpty(const QString& path)
     return path;
 }
 
-}  // namespace
+} // namespace
 
 int cancelAnswer(unsigned flags)
 {
@@ -210,7 +214,8 @@ std::optional<QString> chooseSaveFile(const QString& title, const QString& sugge
     const Routed routed = route(question);
     if (routed.handled) {
         auto path = replyAs<QString>(routed.reply, question);
-        if (path && !defaultSuffix.isEmpty() && !path->section(QLatin1Char('/'), -1).contains(QLatin1Char('.')))
+        if (path && !defaultSuffix.isEmpty() &&
+            !path->section(QLatin1Char('/'), -1).contains(QLatin1Char('.')))
             *path += QLatin1Char('.') + defaultSuffix;
         return path;
     }
@@ -283,9 +288,15 @@ int runModal(QDialog& dialog)
     return IDCANCEL;
 }
 
-ScopedAnswerer::ScopedAnswerer() : m_previous(answererSlot()) { answererSlot() = this; }
+ScopedAnswerer::ScopedAnswerer() : m_previous(answererSlot())
+{
+    answererSlot() = this;
+}
 
-ScopedAnswerer::~ScopedAnswerer() { answererSlot() = m_previous; }
+ScopedAnswerer::~ScopedAnswerer()
+{
+    answererSlot() = m_previous;
+}
 
 ScopedAnswerer& ScopedAnswerer::reply(int answer)
 {
@@ -333,6 +344,9 @@ std::optional<Reply> ScopedAnswerer::answer(Question question)
     return next;
 }
 
-ScopedAnswerer* currentAnswerer() { return answererSlot(); }
+ScopedAnswerer* currentAnswerer()
+{
+    return answererSlot();
+}
 
-}  // namespace lumivo::ui
+} // namespace lumivo::ui

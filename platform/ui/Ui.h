@@ -22,7 +22,8 @@
 class QWidget;
 class QDialog;
 
-namespace lumivo::ui {
+namespace lumivo::ui
+{
 
 // Buttons of a message box (the low four bits of the flags).
 constexpr unsigned MB_OK = 0x0;
@@ -95,10 +96,10 @@ enum class QuestionKind { MessageBox, Folder, OpenFile, SaveFile, Font, Color, D
 
 struct Question {
     QuestionKind kind = QuestionKind::MessageBox;
-    QString text;     // the message, or the chooser's or dialog's title
-    QString caption;  // the message box's caption; for choosers the start folder or file
+    QString text;    // the message, or the chooser's or dialog's title
+    QString caption; // the message box's caption; for choosers the start folder or file
     unsigned flags = 0;
-    QString filter;   // file choosers only
+    QString filter; // file choosers only
 };
 
 // A queued reply. A number answers a message box or a dialog (IDCANCEL cancels a chooser too); a text
@@ -107,7 +108,8 @@ using Reply = std::variant<int, QString, QFont, QColor, std::function<int(QDialo
 
 // Installs itself as the one who answers for its lifetime (answerers nest; the newest answers).
 // When the queue is empty a question gets its cancel answer.
-class ScopedAnswerer {
+class ScopedAnswerer
+{
 public:
     ScopedAnswerer();
     ~ScopedAnswerer();
@@ -137,4 +139,4 @@ private:
 // The answerer in charge, or null when questions go to a person.
 ScopedAnswerer* currentAnswerer();
 
-}  // namespace lumivo::ui
+} // namespace lumivo::ui

@@ -130,7 +130,7 @@ public:
         // The decoder itself adds 529 samples of delay, already counted in neither figure.
         constexpr int decoderDelay = 528 + 1;
         const std::size_t start = std::size_t(std::max(0, delay + decoderDelay));
-        const std::size_t tail = std::size_t(std::max(0, padding - decoderDelay));
+        const std::size_t tail = padding > 0 ? std::size_t(std::max(0, padding - decoderDelay)) : 0;
         if (start + tail >= m_left.size()) {
             m_left.clear();
             m_right.clear();
@@ -208,8 +208,13 @@ int decodeMp3(const std::uint8_t* data, std::size_t size, int channels, WaveBloc
     }
     if (streamChannels < 1 || streamChannels > 2 || rate <= 0)
         return mp3DecoderError;
+    // Low bit rates leave no room for the information frame; the encoder's usual delay is then
+    // dropped, and at most one frame of padding stays at the end.
+    constexpr int usualEncoderDelay = 576;
     if (delay >= 0 && padding >= 0)
         decoded.trim(delay, padding);
+    else
+        decoded.trim(usualEncoderDelay, 0);
     const int outChannels = channels == 1 || channels == 2 ? channels : streamChannels;
     out = WaveBlock(WaveFormat::pcm(outChannels, rate, 16), decoded.interleave(outChannels));
     return int(out.size());

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 
-namespace lumivo::strings {
+namespace lumivo::strings
+{
 
-namespace {
+namespace
+{
 
 QHash<int, QString> indexRows(std::span<const StringTableRow> rows)
 {
@@ -24,11 +26,17 @@ const QHash<int, QString>& tableFor(TableLanguage language)
     return language == TableLanguage::Danish ? danish : english;
 }
 
-}  // namespace
+} // namespace
 
-QString builtInString(int id, TableLanguage language) { return tableFor(language).value(id); }
+QString builtInString(int id, TableLanguage language)
+{
+    return tableFor(language).value(id);
+}
 
-bool hasBuiltInString(int id, TableLanguage language) { return tableFor(language).contains(id); }
+bool hasBuiltInString(int id, TableLanguage language)
+{
+    return tableFor(language).contains(id);
+}
 
 std::vector<int> builtInStringIds(TableLanguage language)
 {
@@ -38,4 +46,4 @@ std::vector<int> builtInStringIds(TableLanguage language)
     return ids;
 }
 
-}  // namespace lumivo::strings
+} // namespace lumivo::strings

@@ -8,11 +8,12 @@
 #include <span>
 #include <vector>
 
-namespace lumivo::strings {
+namespace lumivo::strings
+{
 
 struct StringTableRow {
     int id;
-    const char* text;  // UTF-8
+    const char* text; // UTF-8
 };
 
 enum class TableLanguage { Danish, English };
@@ -27,4 +28,4 @@ bool hasBuiltInString(int id, TableLanguage language);
 // Every id of the table of `language`, ascending.
 std::vector<int> builtInStringIds(TableLanguage language);
 
-}  // namespace lumivo::strings
+} // namespace lumivo::strings

@@ -422,8 +422,8 @@ const StringTableRow rows[] = {
     {9014, "Sprognummeret er uden for det tilladte område."},
     {9015, "Forkert filtype, skal være af typen: "},
     {9016, "<@APPNAME> ressourcefiler"},
-    {9017, "Hvis ordet fjernes, kan en tidligere version blive aktiveret. Ordet kan i stedet gøres inaktivt i "
-           "afkrydsningsfeltet. Vil du stadig fjerne ordet?"},
+    {9017, "Hvis ordet fjernes, kan en tidligere version blive aktiveret. Ordet kan i stedet gøres inaktivt "
+           "i afkrydsningsfeltet. Vil du stadig fjerne ordet?"},
     {9018, "Ikke tilgængelig"},
     {9019, "Dobbeltklik på billedet for at se det i fuld størrelse."},
     {9020, "Hvis baggrunden fjernes, kan en tidligere version blive aktiveret. Baggrunden kan i stedet gøres "

@@ -478,8 +478,8 @@ const StringTableRow rows[] = {
     {9071, "Choose picture file..."},
     {9072, "Use picture from existing word..."},
     {9073, "Choose film clip..."},
-    {9074, "The picture shall replace the picture of the icon's word. The new picture will then appear on all "
-           "icons that use the picture of this word."},
+    {9074, "The picture shall replace the picture of the icon's word. The new picture will then appear on "
+           "all icons that use the picture of this word."},
     {9075, "The sound of the icon"},
     {9076, "Here you can give the icon a sound."},
     {9077, "Choose sound file..."},
@@ -587,8 +587,8 @@ const StringTableRow rows[] = {
     {9361, "Write the name of the new color. Notice that userdefined colors can not be deleted."},
     {9362, "Use spot as icon marker for all transparent icons."},
     {9363, "The max number of sentences allowed is between 1 and %d."},
-    {9364, "The max number of sentences should be more than the actual numbers of sentences (%d). Delete some "
-           "sentences to obtain a lower max number of sentences."},
+    {9364, "The max number of sentences should be more than the actual numbers of sentences (%d). Delete "
+           "some sentences to obtain a lower max number of sentences."},
     {9365, "Width:"},
     {9366, "Height:"},
     {9367, "Print of:"},

@@ -1,12 +1,11 @@
 // The object index: filing by language, file and id, removal after a change of keys, and the rebuilds
 // of the word and page indexes over the active files.
 
-#include "admin/OutputFileSeams.h"
 #include "core/ObjectIndex.h"
+#include "admin/OutputFileSeams.h"
 #include "core/ResourceHandle.h"
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
-#include "core/Word.h"
 #include "shell/DataFiles.h"
 #include "shell/LanguageRecords.h"
 #include "shell/SystemSettings.h"
@@ -15,16 +14,19 @@
 
 using namespace lumivo;
 
-namespace {
+namespace
+{
 
 // A stored object whose keys come from its record.
-class Thing : public CMyRes {
+class Thing : public CMyRes
+{
 public:
     Thing() { m_owner = this; }
-    std::int32_t GetType() const override { return RESTYPE_BG; }
+    std::int32_t GetType() const override { return m_entry ? m_entry->GetType() : RESTYPE_BG; }
 };
 
-class ObjectIndexTest : public test::LumivoTest {
+class ObjectIndexTest : public test::LumivoTest
+{
 protected:
     int DataFile(const QString& name, int build)
     {
@@ -44,11 +46,27 @@ protected:
 
     static void StoreWord(int file, std::int32_t id, std::int16_t language, const QString& name)
     {
-        CQuibWord word;
-        word.WordName = name;
+        Thing word;
         ASSERT_EQ(word.Create(), RES_OK);
         ASSERT_EQ(word.SaveAs(id, file, MakeWordType(language)), RES_OK);
-        ASSERT_EQ(word.Write(), RES_OK);
+        ASSERT_EQ(word.SetName(name), RES_OK);
+    }
+
+    // Binds an object to the record and names it after the record.
+    static std::unique_ptr<CMyRes> MakeNamedThing(CResEntry* record, QString& name)
+    {
+        auto thing = std::make_unique<Thing>();
+        if (AttachResEntry(thing.get(), record) != RES_OK)
+            return nullptr;
+        name = record->GetName();
+        return thing;
+    }
+
+    void TearDown() override
+    {
+        SetWordObjectMaker(nullptr);
+        SetPageObjectMaker(nullptr);
+        LumivoTest::TearDown();
     }
 
     static QStringList Names(const CQuibObjIndex& index)
@@ -121,13 +139,16 @@ TEST_F(ObjectIndexTest, WordIndexIsRebuiltOverActiveFilesAndLanguages)
     theCurrentLanguage = 2;
     theSecondLanguage = 8;
     theTranslateLanguage = 2;
+    SetWordObjectMaker(MakeNamedThing);
 
     CQuibObjIndex::LoadWords();
     EXPECT_EQ(theWordIndex.GetCount(), 3u);
     EXPECT_EQ(Names(theWordIndex), QStringList({"cat", "hund", "kat"}));
-    auto* kat = dynamic_cast<CQuibWord*>(theWordIndex.Find(first, 2, 10));
+    CMyRes* kat = theWordIndex.Find(first, 2, 10);
     ASSERT_NE(kat, nullptr);
-    EXPECT_EQ(kat->WordName, "kat");
+    QString name;
+    kat->GetName(name);
+    EXPECT_EQ(name, "kat");
     EXPECT_NE(theWordIndex.Find(second, 2, 12), nullptr);
     EXPECT_EQ(theWordIndex.Find(first, 5, 11), nullptr);
 
@@ -149,10 +170,8 @@ TEST_F(ObjectIndexTest, PageIndexUsesItsOwnLanguagesAndTheInstalledMaker)
     ASSERT_EQ(otherKind.Create(), RES_OK);
     ASSERT_EQ(otherKind.SaveAs(8, file, MakeBgType(2, 2)), RES_OK);
     UpdateActiveFiles();
-    SetPageObjectMaker([](CResEntry* record, QString& name) -> std::unique_ptr<CMyRes> {
-        auto page = std::make_unique<Thing>();
-        if (AttachResEntry(page.get(), record) != RES_OK)
-            return nullptr;
+    SetPageObjectMaker([](CResEntry* record, QString& name) {
+        auto page = MakeNamedThing(record, name);
         name = QString("page %1").arg(record->GetId());
         return page;
     });
@@ -171,7 +190,8 @@ TEST_F(ObjectIndexTest, PageIndexUsesItsOwnLanguagesAndTheInstalledMaker)
 TEST_F(ObjectIndexTest, WithoutActiveFilesBothIndexesAreEmpty)
 {
     theCurrentLanguage = 2;
-    SetPageObjectMaker([](CResEntry*, QString&) { return std::unique_ptr<CMyRes>(); });
+    SetWordObjectMaker(MakeNamedThing);
+    SetPageObjectMaker(MakeNamedThing);
     CQuibObjIndex::LoadWords();
     CQuibObjIndex::LoadBackgrounds();
     EXPECT_EQ(theWordIndex.GetCount(), 0u);
@@ -180,4 +200,4 @@ TEST_F(ObjectIndexTest, WithoutActiveFilesBothIndexesAreEmpty)
     EXPECT_TRUE(theBgIndex.Names().IsEmpty());
 }
 
-}  // namespace
+} // namespace

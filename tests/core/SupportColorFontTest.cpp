@@ -9,7 +9,8 @@
 
 using lumivo::test::LumivoTest;
 
-namespace {
+namespace
+{
 
 QByteArray store(CObject& object)
 {
@@ -37,9 +38,11 @@ std::unique_ptr<CColor> namedColor(std::uint8_t id, COLORREF rgb, const char* na
     return color;
 }
 
-}  // namespace
+} // namespace
 
-class ColorTest : public LumivoTest {};
+class ColorTest : public LumivoTest
+{
+};
 
 TEST_F(ColorTest, PackedColoursHoldRgbLowAndTheIdHigh)
 {
@@ -72,12 +75,12 @@ TEST_F(ColorTest, TheStreamFormIsVersionNameIdRgbFlagExtra)
     color.Set(RGB(1, 2, 3), 9, "Red", 0xA1B2C3D4);
     color.SetFlag(0x5A);
     const QByteArray bytes = store(color);
-    const QByteArray expected("\x01\x00\x00\x00"   // version
-                              "\x03Red"            // name
-                              "\x09"               // id
-                              "\x01\x02\x03\x00"   // rgb
-                              "\x5A"               // flag
-                              "\xD4\xC3\xB2\xA1",  // extra
+    const QByteArray expected("\x01\x00\x00\x00"  // version
+                              "\x03Red"           // name
+                              "\x09"              // id
+                              "\x01\x02\x03\x00"  // rgb
+                              "\x5A"              // flag
+                              "\xD4\xC3\xB2\xA1", // extra
                               18);
     EXPECT_EQ(bytes, expected);
 
@@ -107,7 +110,7 @@ TEST_F(ColorTest, PackedColoursFollowTheCurrentTable)
     CColorTable table;
     EXPECT_EQ(CColor::AddToTable(table, namedColor(3, RGB(10, 20, 30), "Grass")), nullptr);
     EXPECT_EQ(CColor::SetColorTable(&table), nullptr);
-    EXPECT_EQ(CColor::SetColorTable(&table), nullptr);  // already current
+    EXPECT_EQ(CColor::SetColorTable(&table), nullptr); // already current
     EXPECT_EQ(CColor::GetColorTable(), &table);
 
     std::uint32_t packed = CColor::MakePacked(1, 1, 1, 3);
@@ -140,7 +143,9 @@ TEST_F(ColorTest, PackedColoursFollowTheCurrentTable)
     EXPECT_EQ(CColor::GetColorTable(), nullptr);
 }
 
-class StoredFontTest : public LumivoTest {};
+class StoredFontTest : public LumivoTest
+{
+};
 
 TEST_F(StoredFontTest, TheDefaultFontRoundTripsThroughItsText)
 {
@@ -158,7 +163,7 @@ TEST_F(StoredFontTest, TheDefaultFontRoundTripsThroughItsText)
     styled.SetItalic(true);
     styled.SetUnderline(1);
     styled.SetStrikeOut(1);
-    styled.SetColor(0x80FF00FF);  // a colour id in the high byte survives
+    styled.SetColor(0x80FF00FF); // a colour id in the high byte survives
     CStoredFont back;
     EXPECT_TRUE(back.FromString(styled.ToString()));
     EXPECT_EQ(back.GetLogFont(), styled.GetLogFont());

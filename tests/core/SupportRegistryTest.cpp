@@ -6,11 +6,14 @@
 
 using lumivo::test::LumivoTest;
 
-namespace {
+namespace
+{
 const QString kSettings = "HKEY_CURRENT_USER\\Software\\Lumivo\\Settings";
 }
 
-class CRegistryTest : public LumivoTest {};
+class CRegistryTest : public LumivoTest
+{
+};
 
 TEST_F(CRegistryTest, LongAndShortRootNamesOpenTheSameKey)
 {
@@ -139,7 +142,9 @@ TEST_F(CRegistryTest, SettingsSurviveTheProgramEnding)
     EXPECT_FALSE(lumivo::registry::registry().isDirty(lumivo::registry::Root::CurrentUser));
 }
 
-class PathTest : public LumivoTest {};
+class PathTest : public LumivoTest
+{
+};
 
 TEST_F(PathTest, ElementsAreCountedAfterTrimmingSeparators)
 {
@@ -188,7 +193,8 @@ TEST_F(PathTest, FileNamesLoseOnlyShortExtensions)
 TEST_F(PathTest, AbbreviatedPathsKeepBothEndsAndNeverExceedTheLimit)
 {
     EXPECT_EQ(AbbreviatePath("/short/path/", 30), "/short/path");
-    EXPECT_EQ(AbbreviatePath("/home/anna/Documents/Lumivo/Users/anna.tvf", 30), "/home/anna/.../Users/anna.tvf");
+    EXPECT_EQ(AbbreviatePath("/home/anna/Documents/Lumivo/Users/anna.tvf", 30),
+              "/home/anna/.../Users/anna.tvf");
     EXPECT_EQ(AbbreviatePath("/home/anna/Documents/Lumivo/Users/anna.tvf", 36),
               "/home/anna/.../Lumivo/Users/anna.tvf");
     EXPECT_EQ(AbbreviatePath("a/bb/c", 5), "a/...");
@@ -196,5 +202,6 @@ TEST_F(PathTest, AbbreviatedPathsKeepBothEndsAndNeverExceedTheLimit)
     // Every middle element fits once the dots are no longer needed.
     EXPECT_EQ(AbbreviatePath("a/b/c/d", 6), "a/...");
     for (int limit = 10; limit < 45; ++limit)
-        EXPECT_LE(AbbreviatePath("/home/anna/Documents/Lumivo/Users/x/anna.tvf", limit).size(), limit) << limit;
+        EXPECT_LE(AbbreviatePath("/home/anna/Documents/Lumivo/Users/x/anna.tvf", limit).size(), limit)
+            << limit;
 }

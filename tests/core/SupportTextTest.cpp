@@ -7,7 +7,8 @@
 
 using lumivo::test::LumivoTest;
 
-namespace {
+namespace
+{
 
 const QChar sign(0x00A4);
 
@@ -24,9 +25,11 @@ QStringList stringsOf(const CSortedStringArray& array)
     return out;
 }
 
-}  // namespace
+} // namespace
 
-class TaggedTextTest : public LumivoTest {};
+class TaggedTextTest : public LumivoTest
+{
+};
 
 TEST_F(TaggedTextTest, NewEntriesGoFirstAndReplaceTheOldEntryOfTheirKey)
 {
@@ -52,7 +55,7 @@ TEST_F(TaggedTextTest, KeysMatchWithRegardToCaseAndNothingIsFoundWithoutTextOrKe
     CTaggedText tagged;
     QString value;
     EXPECT_FALSE(tagged.GetValue("Key", value));
-    tagged.SetValue("Key", "ignored");  // no text attached: nothing happens
+    tagged.SetValue("Key", "ignored"); // no text attached: nothing happens
     tagged.Attach(&text);
     EXPECT_FALSE(tagged.GetValue("key", value));
     EXPECT_FALSE(tagged.GetValue("", value));
@@ -97,7 +100,9 @@ TEST_F(TaggedTextTest, AnUnclosedEntryRunsToTheEndOfTheText)
     EXPECT_EQ(text, entry("A", "new") + "head ");
 }
 
-class SortedStringArrayTest : public LumivoTest {};
+class SortedStringArrayTest : public LumivoTest
+{
+};
 
 TEST_F(SortedStringArrayTest, SortsByDirectionAndCase)
 {
@@ -151,6 +156,8 @@ TEST_F(SortedStringArrayTest, SearchesFromAStartAndRefuseAStartOutOfRange)
     EXPECT_EQ(array.Find("cherry"), -1);
     EXPECT_EQ(array.Find("apple", 4), -2);
     EXPECT_EQ(array.Find("apple", -1), -2);
+    EXPECT_EQ(array.Find(QString()), -2);
+    EXPECT_EQ(array.FindPrefix(""), 0);
     EXPECT_EQ(array.FindPrefix("AP", 1), 1);
     EXPECT_EQ(array.FindPrefix("bananas"), -1);
     array.SetCaseSensitive(true);
@@ -192,8 +199,12 @@ TEST_F(SortedStringArrayTest, StoresItsNamesLikeAPlainStringArray)
         array.Serialize(ar);
         ar.Close();
     }
-    EXPECT_EQ(file.Detach(), QByteArray("\x02\x00\x01" "b\x01\xE6", 6));
-    file.Attach(QByteArray("\x02\x00\x01" "b\x01\xE6", 6));
+    EXPECT_EQ(file.Detach(), QByteArray("\x02\x00\x01"
+                                        "b\x01\xE6",
+                                        6));
+    file.Attach(QByteArray("\x02\x00\x01"
+                           "b\x01\xE6",
+                           6));
     CSortedStringArray back;
     back.AddItem("old");
     CArchive ar(file, CArchive::load);

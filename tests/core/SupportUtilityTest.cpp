@@ -11,7 +11,9 @@
 using namespace lumivo::ui;
 using lumivo::test::LumivoTest;
 
-class UtilityTest : public LumivoTest {};
+class UtilityTest : public LumivoTest
+{
+};
 
 TEST_F(UtilityTest, TokensAreCountedFromOneAndTheLastRunsToTheEnd)
 {
@@ -37,9 +39,9 @@ TEST_F(UtilityTest, UnitsConvertThroughTheCommonBaseWithRounding)
     EXPECT_EQ(ConvertUnits(1000, UNIT_TENTH_MM, UNIT_POINT), 283);
     EXPECT_EQ(ConvertUnits(254, UNIT_MM, UNIT_POINT), 720);
     EXPECT_EQ(ConvertUnits(100, UNIT_MM, UNIT_HUNDREDTH_MM), 10000);
-    EXPECT_EQ(ConvertUnits(1, UNIT_TWIP, UNIT_HUNDREDTH_MM), 2);  // 1.76 rounds up
+    EXPECT_EQ(ConvertUnits(1, UNIT_TWIP, UNIT_HUNDREDTH_MM), 2); // 1.76 rounds up
     EXPECT_EQ(ConvertUnits(-1, UNIT_TWIP, UNIT_HUNDREDTH_MM), -2);
-    EXPECT_EQ(ConvertUnits(5, 1234, UNIT_POINT), 5);  // unknown codes are points
+    EXPECT_EQ(ConvertUnits(5, 1234, UNIT_POINT), 5); // unknown codes are points
     CRect rect(0, 72, 144, -72);
     ConvertRectUnits(rect, UNIT_POINT, UNIT_TWIP);
     EXPECT_EQ(rect, CRect(0, 1440, 2880, -1440));
@@ -79,10 +81,14 @@ TEST_F(UtilityTest, RandomNumbersStayInTheirRangeAndAnEmptyRangeGivesItsLowEnd)
     }
 }
 
-namespace {
+namespace
+{
 std::uint32_t fakeNow = 1000;
-std::uint32_t fakeClock() { return fakeNow; }
-}  // namespace
+std::uint32_t fakeClock()
+{
+    return fakeNow;
+}
+} // namespace
 
 TEST_F(UtilityTest, StopwatchesAddUpAndCompareWithAReferenceSlot)
 {

@@ -1,6 +1,6 @@
+#include "platform/registry/Registry.h"
 #include "platform/files/FaultyFileSystem.h"
 #include "platform/files/FileSystem.h"
-#include "platform/registry/Registry.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QFile>
@@ -8,7 +8,8 @@
 using namespace lumivo::registry;
 using lumivo::test::LumivoTest;
 
-namespace {
+namespace
+{
 
 QByteArray fileText(const QString& path)
 {
@@ -23,9 +24,10 @@ void writeText(const QString& path, const QByteArray& text)
     file.write(text);
 }
 
-}  // namespace
+} // namespace
 
-class RegistryTest : public LumivoTest {
+class RegistryTest : public LumivoTest
+{
 protected:
     QString folder() const { return tempPath("registry"); }
 };
@@ -51,8 +53,10 @@ TEST_F(RegistryTest, KeysAndValuesAreFoundWithoutRegardToCaseAndKeepTheirOwnCase
     EXPECT_FALSE(reg.keyExists(Root::LocalMachine, "Software"));
     EXPECT_FALSE(reg.createKey(Root::CurrentUser, "a\\\\b"));
 
-    ASSERT_TRUE(reg.writeValue(Root::CurrentUser, "software\\LUMIVO\\settings", "ScreenMode", Value::dword(5)));
-    ASSERT_TRUE(reg.writeValue(Root::CurrentUser, "Software\\Lumivo\\Settings", "SCREENMODE", Value::dword(6)));
+    ASSERT_TRUE(
+        reg.writeValue(Root::CurrentUser, "software\\LUMIVO\\settings", "ScreenMode", Value::dword(5)));
+    ASSERT_TRUE(
+        reg.writeValue(Root::CurrentUser, "Software\\Lumivo\\Settings", "SCREENMODE", Value::dword(6)));
     EXPECT_EQ(reg.valueNames(Root::CurrentUser, "Software\\Lumivo\\Settings"), QStringList{"ScreenMode"});
     EXPECT_EQ(reg.readValue(Root::CurrentUser, "Software\\Lumivo\\Settings", "screenmode"), Value::dword(6));
     EXPECT_EQ(reg.subKeyNames(Root::CurrentUser, "software"), QStringList{"Lumivo"});
@@ -81,7 +85,8 @@ TEST_F(RegistryTest, EveryKindOfValueSurvivesReopeningWithItsType)
         ASSERT_TRUE(reg.createKey(Root::CurrentUser, "Software\\Lumivo"));
         ASSERT_TRUE(reg.createKey(Root::LocalMachine, "Empty\\Key"));
         ASSERT_TRUE(reg.writeValue(Root::CurrentUser, "Software\\Lumivo", "Text", Value::string(awkward)));
-        ASSERT_TRUE(reg.writeValue(Root::CurrentUser, "Software\\Lumivo", "Number", Value::dword(0xDEADBEEF)));
+        ASSERT_TRUE(
+            reg.writeValue(Root::CurrentUser, "Software\\Lumivo", "Number", Value::dword(0xDEADBEEF)));
         ASSERT_TRUE(reg.writeValue(Root::CurrentUser, "Software\\Lumivo", "Blob", Value::binary(blob)));
         ASSERT_TRUE(reg.writeValue(Root::CurrentUser, "Software\\Lumivo", "", Value::string("default")));
         ASSERT_TRUE(reg.writeValue(Root::CurrentUser, "", "At the root", Value::binary({})));

@@ -113,3 +113,14 @@ TEST(ReaderProgramTest, ReaderReceivesItsArgumentsAndIsBounded)
     EXPECT_EQ(runReaderProgram(dir.filePath("missing"), {"*"}, 1000), ReaderResult::NotStarted);
     EXPECT_EQ(runReaderProgram("/bin/sleep", {"5"}, 100), ReaderResult::TimedOut);
 }
+
+TEST_F(SpeechTest, ALongTextIsSpokenWhole)
+{
+    const auto voice = voiceForLanguage("en");
+    ASSERT_TRUE(voice);
+    const QString text = QString("one two three four five six seven eight nine ten. ").repeated(12);
+    const auto whole = synthesize(text, voice->identifier);
+    const auto cut = synthesize(text.left(254), voice->identifier);
+    ASSERT_TRUE(whole && cut);
+    EXPECT_GT(whole->size(), cut->size() * 2);
+}

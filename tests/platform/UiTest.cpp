@@ -1,5 +1,5 @@
-#include "platform/ui/TreeItem.h"
 #include "platform/ui/Ui.h"
+#include "platform/ui/TreeItem.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QDialog>
@@ -11,7 +11,9 @@
 using namespace lumivo::ui;
 using lumivo::test::LumivoTest;
 
-class UiTest : public LumivoTest {};
+class UiTest : public LumivoTest
+{
+};
 
 TEST_F(UiTest, AnswererRecordsEachQuestionAndRepliesInOrder)
 {

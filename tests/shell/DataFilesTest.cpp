@@ -1,11 +1,11 @@
 // Opening data files with their kind and version checks, filing them newest first, the scan of the
 // Data folder, saving with compaction and closing.
 
+#include "shell/DataFiles.h"
 #include "core/ResourceHandle.h"
 #include "core/ResourceManager.h"
 #include "platform/files/FileSystem.h"
 #include "platform/ui/Ui.h"
-#include "shell/DataFiles.h"
 #include "shell/SystemSettings.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/ShellTestFiles.h"
@@ -15,9 +15,11 @@
 
 using namespace lumivo;
 
-namespace {
+namespace
+{
 
-class DataFilesTest : public test::LumivoTest {
+class DataFilesTest : public test::LumivoTest
+{
 protected:
     // Writes a resource file of the given kind and version to disk and closes it again.
     QString WriteFile(const QString& path, std::uint32_t kind, int major, int minor, int build)
@@ -160,7 +162,8 @@ TEST_F(DataFilesTest, CloseDataFileTakesTheFileOutOfTheList)
     EXPECT_LT(result, 0);
 }
 
-namespace {
+namespace
+{
 
 // A data file of twenty language records, saved, of which ten are then rewritten in memory.
 int FileWithRewrittenRecords(const QString& path)
@@ -175,7 +178,7 @@ int FileWithRewrittenRecords(const QString& path)
     return file;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(DataFilesTest, SavedCompactedAndReopenedIntact)
 {
@@ -217,4 +220,4 @@ TEST_F(DataFilesTest, UnmodifiedFileIsWrittenOnlyWhenForced)
     EXPECT_EQ(err, RES_OK);
 }
 
-}  // namespace
+} // namespace

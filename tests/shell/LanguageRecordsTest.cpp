@@ -1,21 +1,22 @@
 // Language records in their files, the order of the active files, and the names of languages.
 
+#include "shell/LanguageRecords.h"
 #include "admin/OutputFileSeams.h"
 #include "core/ResourceManager.h"
-#include "core/User.h"
 #include "platform/archive/Archive.h"
 #include "platform/archive/MemFile.h"
 #include "shell/DataFiles.h"
-#include "shell/LanguageRecords.h"
 #include "shell/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/ShellTestFiles.h"
 
 using namespace lumivo;
 
-namespace {
+namespace
+{
 
-class LanguageRecordsTest : public test::LumivoTest {
+class LanguageRecordsTest : public test::LumivoTest
+{
 protected:
     // A data file that is saved to disk and filed in theDataFiles.
     int DataFile(const QString& name, int build, std::int64_t saveTime = 0)
@@ -42,15 +43,16 @@ TEST_F(LanguageRecordsTest, RecordStreamHasItsFieldsInOrderWithZeroReservedWords
         record.Serialize(ar);
         ar.Close();
     }
-    const QByteArray expected = QByteArray::fromHex("0200"           // language
-                                                    "0544616e736b"   // name
-                                                    "0800"           // base language
-                                                    "0000000000000000"  // reserved
-                                                    "01000000"       // count
-                                                    "2923"           // id 9001
-                                                    "0447656d3f");   // text
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(memory.data()), static_cast<qsizetype>(memory.GetLength())),
-              expected);
+    const QByteArray expected = QByteArray::fromHex("0200"             // language
+                                                    "0544616e736b"     // name
+                                                    "0800"             // base language
+                                                    "0000000000000000" // reserved
+                                                    "01000000"         // count
+                                                    "2923"             // id 9001
+                                                    "0447656d3f");     // text
+    EXPECT_EQ(
+        QByteArray(reinterpret_cast<const char*>(memory.data()), static_cast<qsizetype>(memory.GetLength())),
+        expected);
 
     CQuibSystem read;
     read.SetString(1, QStringLiteral("stale"));
@@ -67,8 +69,9 @@ TEST_F(LanguageRecordsTest, RecordsSurviveASaveAndReopen)
 {
     const QString path = tempPath("data.tvf");
     int file = test::NewResFile(path, FILEKIND_DATA, 2, 0, 1);
-    ASSERT_EQ(test::WriteLanguageRecord(file, 1002, 2, "Dansk", 8, {{9001, "Gem ændringer?"}, {4010, "Filer"}}),
-              RES_OK);
+    ASSERT_EQ(
+        test::WriteLanguageRecord(file, 1002, 2, "Dansk", 8, {{9001, "Gem ændringer?"}, {4010, "Filer"}}),
+        RES_OK);
     ASSERT_EQ(SaveResFile(file), RES_OK);
     ASSERT_EQ(CloseResFile(file), RES_OK);
 
@@ -131,15 +134,9 @@ TEST_F(LanguageRecordsTest, ActiveFilesEndWithTheProfileAndTheUserFile)
     const int data = DataFile("data.tvf", 1);
     const int userFile = DataFile("user.tvf", 2);
     const int profileFile = DataFile("profile.tvf", 3);
-    CQuibUser user;
-    ASSERT_EQ(user.Create(), RES_OK);
-    ASSERT_EQ(user.SaveAs(7, userFile, RESTYPE_USER), RES_OK);
-    user.Profile = std::make_unique<CQuibUser>();
-    ASSERT_EQ(user.Profile->Create(), RES_OK);
-    ASSERT_EQ(user.Profile->SaveAs(8, profileFile, RESTYPE_USER), RES_OK);
-    theCurrentUser = &user;
+    SetCurrentUserFilesSource([=] { return CurrentUserFiles{userFile, profileFile}; });
     UpdateActiveFiles();
-    theCurrentUser = nullptr;
+    SetCurrentUserFilesSource(nullptr);
     EXPECT_EQ(theActiveFiles, (std::vector<int>{data, profileFile, userFile}));
 }
 
@@ -175,4 +172,4 @@ TEST_F(LanguageRecordsTest, CurrentLanguageRecordFallsBackToTheInstallRecord)
     theCurrentLanguageRec = nullptr;
 }
 
-}  // namespace
+} // namespace

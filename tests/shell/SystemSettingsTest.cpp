@@ -1,8 +1,8 @@
 // Settings with their fallback to the older root, the one-time migration, the start-up settings and
 // the folders below the base folder.
 
-#include "core/Registry.h"
 #include "shell/SystemSettings.h"
+#include "core/Registry.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QDir>
@@ -10,9 +10,11 @@
 
 using namespace lumivo;
 
-namespace {
+namespace
+{
 
-class SystemSettingsTest : public test::LumivoTest {
+class SystemSettingsTest : public test::LumivoTest
+{
 protected:
     void SetUp() override
     {
@@ -206,8 +208,8 @@ TEST_F(SystemSettingsTest, FolderTreeListsFilesOfEverySubFolder)
 {
     QDir().mkpath(tempPath("tree/sub/deeper"));
     QDir().mkpath(tempPath("tree/.hidden"));
-    for (const char* name : {"tree/a.jpg", "tree/sub/b.png", "tree/sub/deeper/c.bmp", "tree/.secret",
-                             "tree/.hidden/d.jpg"}) {
+    for (const char* name :
+         {"tree/a.jpg", "tree/sub/b.png", "tree/sub/deeper/c.bmp", "tree/.secret", "tree/.hidden/d.jpg"}) {
         QFile file(tempPath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
@@ -220,4 +222,4 @@ TEST_F(SystemSettingsTest, FolderTreeListsFilesOfEverySubFolder)
     EXPECT_EQ(files.size(), 3);
 }
 
-}  // namespace
+} // namespace

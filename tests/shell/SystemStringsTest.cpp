@@ -1,12 +1,12 @@
 // System strings: lookup order through language records and their base languages, the built-in
 // tables, place-holders, flags, the application name, message boxes, the trace log and the cursor.
 
+#include "shell/SystemStrings.h"
 #include "core/Registry.h"
 #include "platform/ui/Ui.h"
 #include "resources/strings/StringTable.h"
 #include "shell/LanguageRecords.h"
 #include "shell/SystemSettings.h"
-#include "shell/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QDir>
@@ -18,9 +18,11 @@
 
 using namespace lumivo;
 
-namespace {
+namespace
+{
 
-class SystemStringsTest : public test::LumivoTest {
+class SystemStringsTest : public test::LumivoTest
+{
 protected:
     void SetUp() override
     {
@@ -340,4 +342,4 @@ TEST(StringTables, TextsAreKeptAsWritten)
     EXPECT_EQ(strings::builtInString(9015, TableLanguage::English), "Bad fileextension, must be of type: ");
 }
 
-}  // namespace
+} // namespace

@@ -3,9 +3,10 @@
 #include "platform/registry/Registry.h"
 #include "tests/support/LumivoTest.h"
 
-namespace {
+namespace
+{
 const bool registered = [] {
     lumivo::test::registerGlobalReset([] { lumivo::registry::discardRegistry(); });
     return true;
 }();
-}  // namespace
+} // namespace

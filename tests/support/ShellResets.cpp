@@ -11,12 +11,12 @@
 #include "shell/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
 
-namespace {
+namespace
+{
 const bool registered = [] {
     lumivo::test::registerGlobalReset([] {
         theWordIndex.DeleteAll();
         theBgIndex.DeleteAll();
-        SetPageObjectMaker(nullptr);
         ResetLanguageRecords();
         ResetDataFiles();
         ResetOutputFileSeams();
@@ -26,4 +26,4 @@ const bool registered = [] {
     });
     return true;
 }();
-}  // namespace
+} // namespace

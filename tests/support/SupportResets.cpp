@@ -5,7 +5,8 @@
 #include "core/Utility.h"
 #include "tests/support/LumivoTest.h"
 
-namespace {
+namespace
+{
 const bool registered = [] {
     lumivo::test::registerGlobalReset([] {
         ResetStopwatch(-1);
@@ -16,4 +17,4 @@ const bool registered = [] {
     });
     return true;
 }();
-}  // namespace
+} // namespace

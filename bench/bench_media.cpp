@@ -1,0 +1,76 @@
+// How fast an icon's picture is ready to draw, from its stored bytes: a 192 x 192 picture stored as
+// JPEG and as PNG, decoded by the picture layer and, as the peer, by Qt's own readers. Also how long a
+// second of recorded sound takes to become MP3 and back, since the word editor waits for it.
+
+#include "core/Picture.h"
+#include "core/Sound.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QImage>
+
+#include <cmath>
+
+namespace {
+
+RgbImage photoLike(int side)
+{
+    RgbImage image;
+    image.width = image.height = side;
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            image.pixels.insert(image.pixels.end(), {std::uint8_t(128 + 100 * std::sin(x * 0.07)),
+                                                     std::uint8_t(128 + 100 * std::cos(y * 0.05)),
+                                                     std::uint8_t((x * y) % 256)});
+    return image;
+}
+
+std::vector<std::uint8_t> stored(int storeFormat)
+{
+    std::vector<std::uint8_t> bytes;
+    EncodeStoredImage(photoLike(192), storeFormat, bytes);
+    return bytes;
+}
+
+void decodeOurs(benchmark::State& state, int storeFormat)
+{
+    const auto bytes = stored(storeFormat);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(DecodeStoredImage(bytes.data(), bytes.size(), storeFormat, 192, 192));
+}
+
+void decodeQt(benchmark::State& state, int storeFormat)
+{
+    const auto bytes = stored(storeFormat);
+    for (auto _ : state) {
+        QImage image = QImage::fromData(bytes.data(), int(bytes.size()));
+        benchmark::DoNotOptimize(image.convertToFormat(QImage::Format_RGB888));
+    }
+}
+
+void mp3RoundTrip(benchmark::State& state)
+{
+    std::vector<std::uint8_t> samples;
+    for (int i = 0; i < 44100; ++i) {
+        const auto v = std::int16_t(10000 * std::sin(i * 0.03));
+        samples.push_back(std::uint8_t(v));
+        samples.push_back(std::uint8_t(std::uint16_t(v) >> 8));
+    }
+    const WaveBlock block(lumivo::wave::WaveFormat::pcm(1, 44100, 16), std::move(samples));
+    for (auto _ : state) {
+        std::vector<std::uint8_t> mp3;
+        EncodeMp3(block, mp3, 5 | soundChannelMono);
+        WaveBlock decoded;
+        benchmark::DoNotOptimize(DecodeMp3(mp3, decoded, 5 | soundChannelMono));
+    }
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(decodeOurs, jpeg, int(pictJpeg85))->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(decodeQt, jpeg, int(pictJpeg85))->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(decodeOurs, png, int(pictPng))->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(decodeQt, png, int(pictPng))->Unit(benchmark::kMicrosecond);
+BENCHMARK(mp3RoundTrip)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

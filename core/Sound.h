@@ -1,0 +1,136 @@
+#pragma once
+// Recorded sounds: the stored sound object, and the sound functions the whole program uses (wave
+// files, conversion to the program's PCM, MP3, and the one way a sound is played).
+
+#include "platform/wave/WaveBlock.h"
+
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+using lumivo::wave::WaveBlock;
+
+// SoundFormat bits: the data kind in bits 0-3, the channel choice in bits 8-9.
+constexpr int soundKindMask = 0x000F;
+constexpr int soundKindWave = 2;
+constexpr int soundKindMp3First = 4;
+constexpr int soundKindMp3Last = 8;
+constexpr int soundChannelMask = 0x0300;
+constexpr int soundChannelMono = 0x0100;
+constexpr int soundChannelStereo = 0x0200;
+
+// How sounds are played: 3 through the sound device, 2 through the wave output waiting for the end
+// (at most 2,000 ms), 1 through the wave output without waiting.
+extern std::int32_t theSoundModel;
+// Non-zero while this code plays a sound through the wave output, or sets one up on the device.
+extern std::atomic<std::uint32_t> theWaveOutHandle;
+// When the last sound started (device) or ended (wave output); speech sets it too.
+extern std::atomic<std::uint32_t> theLastSoundTick;
+
+// The millisecond tick that theLastSoundTick is measured in.
+std::uint32_t CurrentSoundTick();
+
+void InitSoundModel();
+
+// Wave files. ReadWaveFile returns the sample-data byte count, or -1 file not opened, -2 no RIFF
+// "WAVE" form, -3 no usable "fmt " chunk, -5 no "data" chunk, -7 fewer bytes than the chunk claims.
+int ReadWaveFile(const QString& path, WaveBlock& out);
+// Replaces the file whole; false without a block or when it cannot be written.
+bool WriteWaveFile(const QString& path, const WaveBlock& block);
+int GetWaveChannels(const WaveBlock& block);
+// 0 for a header with a zero rate, width or channel count.
+std::uint32_t GetWaveDurationMs(const WaveBlock& block);
+
+// To 16-bit PCM at 44,100 Hz: mono when (flags & 0x300) is 0x100, else stereo. `out` always gets a new
+// block. Returns 0, or -1 no input, -2 no memory, -3 conversion failed (then `out` is empty).
+int ConvertWaveToPcm(const WaveBlock& in, WaveBlock& out, int flags);
+// Multiplies every 16-bit sample, truncating toward zero and keeping to the 16-bit range.
+// Returns 0, -1 no block, -2 not 16-bit.
+int ScaleWaveSamples(WaveBlock& block, double factor);
+
+// MP3 at the level in flags & 15 (4 to 8) with the channel choice of flags & 0x300. Returns the MP3
+// byte count, or -1 no input, -2 conversion to PCM failed, -3 encoder failed.
+int EncodeMp3(const WaveBlock& in, std::vector<std::uint8_t>& out, int flags);
+// Returns the size of the new wave block (header included), or -1 no input, -4 decoder error. The
+// block has the stream's rate and channels, or one channel when (flags & 0x300) is 0x100.
+int DecodeMp3(const std::vector<std::uint8_t>& in, WaveBlock& out, int flags);
+
+// Plays a wave block by theSoundModel and returns at once (model 2 waits for the end, at most
+// 2,000 ms). The player keeps its own copy of the samples.
+void PlaySoundData(const WaveBlock& block);
+void StopSound();
+bool IsSoundPlaying();
+std::uint32_t GetSoundElapsedMs();
+
+// What sound model 3 needs of the sound device, which installs itself while it exists.
+class SoundDeviceHook
+{
+public:
+    virtual ~SoundDeviceHook() = default;
+    // Replaces the device's sound with one built from (a copy of) the block; false when it cannot.
+    virtual bool LoadFromWaveData(const WaveBlock& block) = 0;
+    virtual bool Play() = 0;
+    virtual bool IsPlaying() = 0;
+    virtual void Stop() = 0;
+};
+void InstallSoundDeviceHook(SoundDeviceHook* device);
+SoundDeviceHook* InstalledSoundDeviceHook();
+
+// The speech engine's speaking flag, asked while no sound device is installed.
+void InstallSpeakingQuery(std::function<bool()> speaking);
+// Run while model 2 waits for its sound to end (the application's idle processing).
+void InstallSoundWaitIdle(std::function<void()> idle);
+
+// Puts the sound state back to that of a fresh start (for tests).
+void ResetSoundState();
+
+// A stored sound: a "gs" resource whose bytes are a short header and either a whole wave block
+// (kind 2) or an MP3 stream (kinds 4 to 8).
+#include "core/ResourceHandle.h"
+#include "platform/archive/RuntimeClass.h"
+
+#include <optional>
+
+class CQuibSound : public CMyRes, public CObject
+{
+    DECLARE_SERIAL(CQuibSound)
+
+public:
+    static constexpr std::uint32_t headerLength = 20;
+
+    CQuibSound();
+    ~CQuibSound() override;
+    CQuibSound(const CQuibSound&) = delete;
+    CQuibSound& operator=(const CQuibSound&) = delete;
+
+    std::int32_t GetType() const override;
+
+    // Reads the header; false (fields unchanged) when the resource holds no sound header.
+    bool ReadHeader();
+    void WriteHeader();
+    // Holds a copy of the bytes behind the header; none when there are none or no header.
+    void LoadData();
+    void WriteData();
+    // Sets the fields (not SoundFlags) and writes the bytes into the resource; the object keeps no
+    // block afterwards, and the caller keeps its own.
+    void SetData(const std::vector<std::uint8_t>& bytes, std::uint16_t format, std::uint16_t author,
+                 std::int32_t duration, std::int32_t bitRate);
+    void SetData(const WaveBlock& block, std::uint16_t format, std::uint16_t author, std::int32_t duration,
+                 std::int32_t bitRate);
+    // Frees the held block (hides the handle's FreeData, which the handle part reaches by name).
+    void FreeData() { Data.reset(); }
+    std::optional<std::vector<std::uint8_t>> DetachData();
+    // Plays the sound; true when a block went to PlaySoundData.
+    bool Play();
+
+    std::uint16_t SoundAuthor = 0;
+    std::uint32_t SoundFlags = 0;
+    std::uint16_t SoundFormat = 0;
+    std::int32_t SoundDuration = 0;
+    std::int32_t SoundBitRate = 0;
+    std::optional<std::vector<std::uint8_t>> Data;
+    std::uint32_t HeaderLength = 0;
+};
