@@ -2,6 +2,7 @@
 
 #include "core/ResourceManager.h"
 #include "platform/archive/MemFile.h"
+#include "shell/LanguageRecords.h"
 #include "shell/SystemStrings.h"
 
 #include <QDir>
@@ -474,6 +475,23 @@ void CQuibUser::followNameWithRecord()
     if (recordName.compare(Name, Qt::CaseInsensitive) != 0)
         SetName(Name);
 }
+
+void InstallCurrentUserFilesSource()
+{
+    SetCurrentUserFilesSource([] {
+        CurrentUserFiles files;
+        if (theCurrentUser) {
+            files.userFile = theCurrentUser->GetFile();
+            if (theCurrentUser->Profile)
+                files.profileFile = theCurrentUser->Profile->GetFile();
+        }
+        return files;
+    });
+}
+
+namespace {
+const bool currentUserFilesSourceInstalled = (InstallCurrentUserFilesSource(), true);
+}  // namespace
 
 void StoreWindowRect(CQuibUser* user)
 {

@@ -152,6 +152,9 @@ CTime Voices();
 CTime MaxSentences();
 } // namespace UserStreamGates
 
+// Tells the active-file list which files hold the current user and its profile. Installed at start-up.
+void InstallCurrentUserFilesSource();
+
 // Copies the main window's rectangle into the user (the current one when none is given) when it is
 // visible and differs from the stored one; flags the record as changed.
 void StoreWindowRect(CQuibUser* user = nullptr);

@@ -66,6 +66,9 @@ std::uint8_t GetWordTypeLanguage(std::int32_t type);
 // Writes the word into its record now and files it in the word index under its current keys.
 void SaveWord(CQuibWord* word);
 
+// Lets the word index build its words: bound to their records and loaded. Installed at start-up.
+void InstallWordIndexMaker();
+
 // The time from which a word record carries its lists, description and flags (records stamped
 // strictly later).
 CTime WordStreamGate();

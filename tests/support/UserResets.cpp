@@ -2,6 +2,7 @@
 
 #include "authoring/WordEditorSeams.h"
 #include "core/User.h"
+#include "core/Word.h"
 #include "shell/ColorPalette.h"
 #include "shell/ItemIds.h"
 #include "tests/support/LumivoTest.h"
@@ -18,6 +19,9 @@ const bool registered = [] {
         SetMainWindowStateProvider({});
         SetDefaultWindowRectProvider({});
         SetItemIdRandomSource({});
+        // Other tests replace these sources; every test starts with the program's own.
+        InstallWordIndexMaker();
+        InstallCurrentUserFilesSource();
     });
     return true;
 }();
