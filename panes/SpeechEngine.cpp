@@ -1,10 +1,14 @@
 #include "panes/SpeechEngine.h"
 
 #include "core/Registry.h"
+#include "core/Sound.h"
 #include "core/Utility.h"
+#include "platform/audio/Audio.h"
 #include "platform/speech/ReaderProgram.h"
 
 #include <QFileInfo>
+
+#include <algorithm>
 
 using namespace lumivo;
 
@@ -18,7 +22,11 @@ const QString readerValue = QStringLiteral("path");
 
 } // namespace
 
-CSpeechEngine::CSpeechEngine() = default;
+CSpeechEngine::CSpeechEngine()
+{
+    // Whether a sound plays is asked of the program's engine, whichever engine is made first.
+    InstallSpeakingQuery([] { return theSpeechEngine && theSpeechEngine->IsSpeaking(); });
+}
 
 CSpeechEngine::~CSpeechEngine()
 {
@@ -130,8 +138,11 @@ int CSpeechEngine::Speak(const QString& text)
     if (!m_utterance)
         return speakFailed;
     m_utterance->waitUntilDone(kSpeakWaitMs);
-    if (m_utterance->synthesisDone() && m_utterance->failed())
+    if (m_utterance->synthesisDone() && m_utterance->failed()) {
+        m_utterance.reset();
         return speakFailed;
+    }
+    theLastSoundTick = CurrentSoundTick();
     return speakDone;
 }
 

@@ -1,4 +1,5 @@
 #include "panes/SoundDevice.h"
+#include "core/Sound.h"
 #include "platform/audio/Audio.h"
 #include "platform/wave/Riff.h"
 #include "tests/support/AudioTestHelpers.h"
@@ -214,4 +215,43 @@ TEST_F(SoundDeviceTest, SaveWavFileWritesACanonicalHeaderAndTheSamples)
     EXPECT_EQ(bytes.mid(44), bytesOf(sample));
     wave::WaveBlock back;
     EXPECT_EQ(wave::readWaveFile(tempPath("x.wav"), back), 2002);
+}
+
+TEST_F(SoundDeviceTest, SoundModelThreePlaysThroughTheProgramsDevice)
+{
+    const audio::Samples sample = sine(0.5, 440, 22050);
+    const WaveBlock block(wave::WaveFormat::pcm(1, 44100, 16),
+                          reinterpret_cast<const std::uint8_t*>(sample.data()), sample.size() * 2);
+    PlaySoundData(block); // no device yet: nothing plays
+    EXPECT_FALSE(IsSoundPlaying());
+    ASSERT_EQ(CSoundDevice::InitSound(), 0);
+    PlaySoundData(block);
+    EXPECT_TRUE(theSoundDevice->IsPlaying());
+    EXPECT_TRUE(IsSoundPlaying());
+    EXPECT_LT(GetSoundElapsedMs(), 1000u);
+    StopSound();
+    EXPECT_FALSE(IsSoundPlaying());
+    CSoundDevice::CloseSound();
+    EXPECT_FALSE(InstalledSoundDeviceHook());
+}
+
+TEST_F(SoundDeviceTest, SaveToSoundStoresTheSampleAsMonoMp3)
+{
+    CQuibSound sound;
+    ASSERT_EQ(sound.Create(), RES_OK);
+    const audio::Samples sample = sine(0.5, 440, 44100);
+    EXPECT_EQ(CSoundDevice::SaveToSound(nullptr, &sound), -1);
+    EXPECT_EQ(CSoundDevice::SaveToSound(&sample, nullptr), -1);
+    ASSERT_EQ(CSoundDevice::SaveToSound(&sample, &sound), 0);
+    EXPECT_EQ(sound.SoundFormat, 0x104);
+    EXPECT_EQ(sound.SoundAuthor, 0);
+    EXPECT_EQ(sound.SoundDuration, 1000);
+    EXPECT_GT(sound.SoundBitRate, 6000); // about 64 kbit/s
+    EXPECT_LT(sound.SoundBitRate, 10000);
+
+    // It plays back through the device at its true length.
+    ASSERT_EQ(CSoundDevice::InitSound(), 0);
+    ASSERT_TRUE(sound.Play());
+    ASSERT_TRUE(theSoundDevice->GetSample());
+    EXPECT_NEAR(theSoundDevice->GetLengthMs(), 1000.0, 60.0);
 }
