@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <iterator>
 
 using namespace lumivo;
 
@@ -82,9 +83,26 @@ int CSpeechEngine::InitSynthesiser()
     return 0;
 }
 
+QString CSpeechEngine::VoiceLanguageOf(int languageNumber)
+{
+    static const char* const codes[] = {"da", "da",    "da",    "sv", "nb", "nb", "fi",
+                                        "is", "en-us", "en-gb", "de", "de", "fr", "nl"};
+    if (languageNumber < 0 || languageNumber >= static_cast<int>(std::size(codes)))
+        return QStringLiteral("da");
+    return QString::fromLatin1(codes[languageNumber]);
+}
+
+QString CSpeechEngine::UserLanguage() const
+{
+    return m_userLanguage.isEmpty() ? VoiceLanguageOf(0) : m_userLanguage;
+}
+
 bool CSpeechEngine::SelectDefaultVoice()
 {
-    auto voice = speech::voiceForLanguage(m_userLanguage);
+    const QString language = UserLanguage();
+    auto voice = speech::voiceForLanguage(language);
+    if (!voice)
+        voice = speech::voiceForLanguage(language.section(QLatin1Char('-'), 0, 0));
     if (!voice)
         voice = speech::voiceForLanguage(QStringLiteral("en"));
     if (!voice) {
@@ -120,7 +138,7 @@ int CSpeechEngine::SelectVoice(const QString& name)
     if (!m_unknownNamesNoted.contains(key)) {
         m_unknownNamesNoted.insert(key);
         qInfo("speech: no voice is called \"%s\"; the default voice of \"%s\" speaks instead",
-              qPrintable(name), qPrintable(m_userLanguage));
+              qPrintable(name), qPrintable(UserLanguage()));
     }
     m_voiceName = name;
     return 0;

@@ -420,9 +420,9 @@ int CZipDirectory::FindEntry(const QString& name, bool caseSensitive, bool spora
         BuildFindFastArray(sporadic ? !caseSensitive : caseSensitive);
     if (nameOnly) {
         const QString wanted = LastComponent(name);
-        for (const auto& element : m_findarray)
-            if (CompareNames(LastComponent(element.m_pHeader->GetFileName()), wanted, caseSensitive) == 0)
-                return element.m_uIndex;
+        for (int i = 0; i < GetCount(); ++i)
+            if (CompareNames(LastComponent((*this)[i]->GetFileName()), wanted, caseSensitive) == 0)
+                return i;
         return -1;
     }
     if (caseSensitive != m_bCaseSensitive) {

@@ -501,12 +501,18 @@ bool CZipArchive::ExtractToFile(int index, const QString& folder, bool fullPath,
     }
     if (!OpenEntry(index))
         return false;
+    // The data goes to a file beside the target, which replaces the target only once the entry was read
+    // whole and its CRC matched: a failed extraction leaves no half-written file.
+    ZipPlatformOps::MakeFolderTree(lumivo::files::folderOf(target));
+    QString partial =
+        ZipPlatformOps::MakeTempFileName(lumivo::files::folderOf(target), header.m_uUncomprSize);
+    if (partial.isEmpty() || lumivo::files::folderOf(partial) != lumivo::files::folderOf(target))
+        partial = target + QStringLiteral(".part");
     int abortCause = 0;
     int closed = 0;
     try {
-        ZipPlatformOps::MakeFolderTree(lumivo::files::folderOf(target));
         CZipFile file;
-        file.Open(target, CZipFile::modeCreate, true);
+        file.Open(partial, CZipFile::modeCreate, true);
         CZipBuffer buffer(bufferSize ? bufferSize : m_iBufferSize);
         for (;;) {
             const std::size_t n = ReadEntry(buffer.GetBuffer(), buffer.GetSize());
@@ -523,12 +529,22 @@ bool CZipArchive::ExtractToFile(int index, const QString& folder, bool fullPath,
             file.Close();
             closed = CloseEntry(nullptr, true);
         } else {
+            file.Flush();
             closed = CloseEntry(file);
         }
     } catch (...) {
         if (m_iFileOpened == reading)
             CloseEntry(nullptr, true);
+        ZipPlatformOps::DeletePath(partial, false);
         throw;
+    }
+    if (closed == 1 || closed == -2) {
+        if (!ZipPlatformOps::MovePath(partial, target, false)) {
+            ZipPlatformOps::DeletePath(partial, false);
+            closed = 0;
+        }
+    } else {
+        ZipPlatformOps::DeletePath(partial, false);
     }
     if (callback && !abortCause)
         callback->CallbackEnd();

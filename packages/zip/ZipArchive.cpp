@@ -40,6 +40,9 @@ void CZipArchive::Open(const QString& path, int mode, std::uint64_t volumeSize)
 {
     if (!IsClosed())
         return;
+    // Split archives are read, never created: there are no removable disks to span here.
+    if (mode == zipCreateSpan)
+        ThrowZipException(CZipException::nonRemovable, path);
     m_storage.Open(path,
                    mode == zipOpenReadOnly ? CZipVolumeStore::openReadOnly
                    : mode == zipOpen       ? CZipVolumeStore::openExisting
@@ -89,7 +92,8 @@ void CZipArchive::Close(int afterException, bool updateTimeStamp)
         CloseEntry(nullptr, !normal);
     else if (m_iFileOpened == writing)
         CloseNewEntry(!normal);
-    bool storageFailed = afterException == closeAfterException;
+    // A directory is never written over data that a failed write may have left half on the disk.
+    bool storageFailed = afterException == closeAfterException || m_storage.HasWriteFailed();
     if (!storageFailed && !IsClosed(false) && !m_storage.IsExistingSpanned() && !m_storage.IsReadOnly()) {
         if (normal) {
             m_centralDir.Write(GetCallback(CZipActionCallback::cbSave));

@@ -27,6 +27,7 @@ void CZipVolumeStore::Open(const QString& path, int mode, std::uint64_t volumeSi
     m_uBytesWrittenToVolume = 0;
     m_bNewSpan = false;
     m_bInMemory = false;
+    m_bWriteFailed = false;
     m_iLastVolume = 0;
     m_path = path;
     m_bReadOnly = readOnly;
@@ -47,6 +48,7 @@ void CZipVolumeStore::OpenOnFile(CZipFileBase& file, int mode)
     m_uBytesWrittenToVolume = 0;
     m_bNewSpan = false;
     m_bInMemory = true;
+    m_bWriteFailed = false;
     m_bReadOnly = mode == openReadOnly;
     m_iLastVolume = 0;
     m_pFile = &file;
@@ -109,7 +111,12 @@ void CZipVolumeStore::Flush()
         return;
     const std::size_t n = m_uBytesInWriteBuffer;
     m_uBytesInWriteBuffer = 0;
-    m_pFile->Write(m_pWriteBuffer.GetBuffer(), n);
+    try {
+        m_pFile->Write(m_pWriteBuffer.GetBuffer(), n);
+    } catch (...) {
+        m_bWriteFailed = true;
+        throw;
+    }
     if (IsSpanned())
         m_uBytesWrittenToVolume += n;
 }

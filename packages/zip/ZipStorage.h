@@ -56,6 +56,8 @@ public:
     bool IsNewSpanned() const { return IsSpanned() && m_bNewSpan; }
     bool IsClosed() const { return m_pFile == nullptr; }
     bool IsReadOnly() const { return m_bReadOnly; }
+    // A write to the file failed: what the file holds behind the last good write is unknown.
+    bool HasWriteFailed() const { return m_bWriteFailed; }
     CZipFileBase* GetFile() const { return m_pFile; }
     int GetCurrentVolume() const { return m_iCurrentVolume; }
     int GetLastVolume() const { return m_iLastVolume; }
@@ -78,5 +80,6 @@ private:
     int m_iLastVolume = 0;
     bool m_bInMemory = false;
     bool m_bReadOnly = false;
+    bool m_bWriteFailed = false;
     QString m_path;
 };

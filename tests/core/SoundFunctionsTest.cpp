@@ -1,6 +1,7 @@
 #include "core/Sound.h"
 #include "tests/support/LumivoTest.h"
 
+#include "panes/SoundDevice.h"
 #include "platform/audio/Audio.h"
 #include "platform/registry/Registry.h"
 
@@ -256,4 +257,17 @@ TEST_F(SoundFunctionsTest, SoundModelComesFromTheSettingsOnce)
     theSoundModel = 3;
     InitSoundModel();
     EXPECT_EQ(theSoundModel, 3);
+}
+
+TEST_F(SoundFunctionsTest, TheProgramsSoundDeviceFitsTheHook)
+{
+    CSoundDevice device;
+    SoundDeviceHookFor<CSoundDevice> hook(device);
+    InstallSoundDeviceHook(&hook);
+    PlaySoundData(pcm(8, 22050, 2, 22050));
+    ASSERT_TRUE(device.GetSample());
+    EXPECT_EQ(device.GetSample()->size(), 44100u);
+    EXPECT_TRUE(IsSoundPlaying()) << lumivo::audio::lastError().toStdString();
+    StopSound();
+    EXPECT_FALSE(IsSoundPlaying());
 }

@@ -2,8 +2,10 @@
 // memory and onto the disk, the close modes and the format's limits.
 
 #include "packages/zip/ZipPlatformOps.h"
+#include "platform/files/FaultyFileSystem.h"
 #include "tests/zip/ZipTestSupport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 
@@ -173,6 +175,45 @@ TEST_F(ZipArchiveTest, ExtractsToDiskButNeverOutsideTheTargetFolder)
     EXPECT_EQ(QFileInfo(tempPath("out/sub/good.txt")).lastModified().toSecsSinceEpoch(), header.GetTime());
 }
 
+TEST_F(ZipArchiveTest, AFailedExtractionLeavesTheTargetAsItWas)
+{
+    CZipArchive archive;
+    archive.Open(tempPath("bad.zip"), CZipArchive::zipCreate);
+    addBytes(archive, QStringLiteral("stored.bin"), randomBytes(5000, 1), 0);
+    archive.Close();
+    QByteArray bytes = readFile(tempPath("bad.zip"));
+    bytes[100] = static_cast<char>(bytes[100] ^ 1); // inside the stored data: the CRC no longer matches
+    writeFile(tempPath("bad.zip"), bytes);
+
+    QDir().mkpath(tempPath("out"));
+    writeFile(tempPath("out/stored.bin"), "the older file");
+    archive.Open(tempPath("bad.zip"), CZipArchive::zipOpenReadOnly);
+    EXPECT_EQ(causeOf([&] { archive.ExtractToFile(0, tempPath("out")); }), CZipException::badCrc);
+    EXPECT_EQ(readFile(tempPath("out/stored.bin")), "the older file");
+    EXPECT_EQ(QDir(tempPath("out")).entryList(QDir::Files), QStringList{"stored.bin"})
+        << "no partial file left";
+    EXPECT_FALSE(archive.OpenEntry(5));
+    EXPECT_TRUE(archive.OpenEntry(0)) << "the failed entry was closed";
+    archive.CloseEntry(nullptr, true);
+}
+
+TEST_F(ZipArchiveTest, ClosingCanDateTheFileAfterItsNewestEntry)
+{
+    QDir().mkpath(tempPath("src"));
+    writeFile(tempPath("src/old.txt"), "old");
+    const QDateTime when(QDate(2020, 5, 17), QTime(10, 30, 0));
+    ASSERT_TRUE(ZipPlatformOps::WriteModTime(tempPath("src/old.txt"), when.toSecsSinceEpoch()));
+    CZipArchive archive;
+    archive.Open(tempPath("t.zip"), CZipArchive::zipCreate);
+    archive.AddEntryFromPath(tempPath("src/old.txt"), -1, false);
+    archive.Close(CZipArchive::closeNormal, true);
+    EXPECT_EQ(QFileInfo(tempPath("t.zip")).lastModified(), when);
+
+    EXPECT_EQ(causeOf([&] { archive.Open(tempPath("span.zip"), CZipArchive::zipCreateSpan); }),
+              CZipException::nonRemovable);
+    EXPECT_TRUE(archive.IsClosed());
+}
+
 TEST_F(ZipArchiveTest, AddsFilesAndFoldersFromDisk)
 {
     QDir().mkpath(tempPath("src/folder"));
@@ -233,6 +274,36 @@ TEST_F(ZipArchiveTest, CloseModesDecideWhetherTheDirectoryIsWritten)
                 EXPECT_LT(QFileInfo(path).size(), 10000) << "the unfinished entry's bytes are cut off";
             }
         }
+    }
+}
+
+TEST_F(ZipArchiveTest, ADiskThatFailsMidWayGivesAClearErrorAndNoFalseArchive)
+{
+    for (int failing = 1; failing <= 4; ++failing) {
+        const QString path = tempPath(QStringLiteral("fail%1.zip").arg(failing));
+        {
+            lumivo::files::FaultyFileSystem faulty(lumivo::files::fileSystem());
+            lumivo::files::ScopedFileSystem scope(faulty);
+            faulty.failAt(lumivo::files::FaultyFileSystem::Operation::Write, failing, false);
+            CZipArchive archive;
+            archive.Open(path, CZipArchive::zipCreate);
+            archive.SetPassword(QStringLiteral("pw"));
+            int cause = 0;
+            for (int i = 0; i < 6 && cause == 0; ++i)
+                cause = causeOf([&] { addBytes(archive, QString::number(i), randomBytes(40000, i)); });
+            EXPECT_EQ(cause, 5) << "an I/O error, write " << failing;
+            archive.Close(CZipArchive::closeAfterExceptionWrite);
+            EXPECT_TRUE(archive.IsClosed());
+        }
+        // Whatever is left is refused or reads right; it never passes wrong data off as good.
+        CZipArchive reread;
+        const int cause = causeOf([&] {
+            reread.Open(path, CZipArchive::zipOpenReadOnly);
+            reread.SetPassword(QStringLiteral("pw"));
+            for (int i = 0; i < reread.GetCount(); ++i)
+                EXPECT_EQ(extractBytes(reread, i), randomBytes(40000, i));
+        });
+        EXPECT_TRUE(cause == 0 || cause == 116 || cause == 101) << cause;
     }
 }
 
