@@ -5,6 +5,9 @@
 #include "core/Utility.h"
 #include "platform/audio/Audio.h"
 #include "platform/speech/ReaderProgram.h"
+#include "shell/LanguageRecords.h"
+#include "shell/SystemSettings.h"
+#include "shell/SystemStrings.h"
 
 #include <QFileInfo>
 
@@ -94,7 +97,9 @@ QString CSpeechEngine::VoiceLanguageOf(int languageNumber)
 
 QString CSpeechEngine::UserLanguage() const
 {
-    return m_userLanguage.isEmpty() ? VoiceLanguageOf(0) : m_userLanguage;
+    if (!m_userLanguage.isEmpty())
+        return m_userLanguage;
+    return VoiceLanguageOf(theCurrentLanguage != 0 ? theCurrentLanguage : theLanguageNo);
 }
 
 bool CSpeechEngine::SelectDefaultVoice()
@@ -137,8 +142,9 @@ int CSpeechEngine::SelectVoice(const QString& name)
     const QString key = name.toLower();
     if (!m_unknownNamesNoted.contains(key)) {
         m_unknownNamesNoted.insert(key);
-        qInfo("speech: no voice is called \"%s\"; the default voice of \"%s\" speaks instead",
-              qPrintable(name), qPrintable(UserLanguage()));
+        WriteDebugLog(
+            QStringLiteral("Speech: no voice is called \"%1\"; the default voice of \"%2\" speaks instead")
+                .arg(name, UserLanguage()));
     }
     m_voiceName = name;
     return 0;

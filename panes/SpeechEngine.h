@@ -64,7 +64,7 @@ public:
     int GetEngineKind() const { return m_kind; }
     const QString& GetCurrentVoiceName() const { return m_voiceName; }
     // The language whose default voice stands in for an unknown name ("da", "en-gb", ...); empty
-    // means the person's own language.
+    // means the person's own language (the current language, else the system language).
     void SetUserLanguage(const QString& language) { m_userLanguage = language; }
     // The synthesiser's language code for one of the program's language numbers; Danish for others.
     static QString VoiceLanguageOf(int languageNumber);
