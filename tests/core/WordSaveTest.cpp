@@ -8,6 +8,7 @@
 #include "core/User.h"
 #include "core/Word.h"
 #include "platform/ui/Ui.h"
+#include "shell/LanguageRecords.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
 
@@ -228,4 +229,16 @@ TEST_F(WordSaveTest, RemoveAsksAndTellsTheOpenEditor)
     EXPECT_EQ(theWordIndex.Find(m_dataFile, kLanguage, kWordId), nullptr);
     EXPECT_FALSE(ResourceExists(kWordId, MakeWordType(kLanguage), m_dataFile));
     EXPECT_EQ(answerer.questions().back().flags & MB_TYPEMASK, MB_OKCANCEL);
+}
+
+TEST_F(WordSaveTest, IndexRebuildLoadsTheWordsOfTheActiveFiles)
+{
+    theWordIndex.DeleteAll();
+    theActiveFiles = {m_dataFile};
+    theCurrentLanguage = kLanguage;
+    CQuibObjIndex::LoadWords();
+    auto* word = static_cast<CQuibWord*>(theWordIndex.Find(m_dataFile, kLanguage, kWordId));
+    ASSERT_NE(word, nullptr);
+    EXPECT_EQ(word->WordName, "hus");
+    EXPECT_EQ(theWordIndex.Names().Find("hus"), 0);
 }

@@ -134,9 +134,9 @@ TEST_F(LanguageRecordsTest, ActiveFilesEndWithTheProfileAndTheUserFile)
     const int data = DataFile("data.tvf", 1);
     const int userFile = DataFile("user.tvf", 2);
     const int profileFile = DataFile("profile.tvf", 3);
-    SetCurrentUserFilesSource([=] { return CurrentUserFiles{userFile, profileFile}; });
+    auto previous = SetCurrentUserFilesSource([=] { return CurrentUserFiles{userFile, profileFile}; });
     UpdateActiveFiles();
-    SetCurrentUserFilesSource(nullptr);
+    SetCurrentUserFilesSource(std::move(previous));
     EXPECT_EQ(theActiveFiles, (std::vector<int>{data, profileFile, userFile}));
 }
 
