@@ -187,6 +187,26 @@ void CZipArchive::MovePackedData(std::uint64_t start, std::uint64_t end, std::ui
         ThrowError(CZipException::internal);
 }
 
+void CZipArchive::ShiftTail(std::uint64_t start, std::uint64_t dataEnd, std::int64_t difference,
+                            int firstMoved, CZipActionCallback* callback)
+{
+    if (difference == 0)
+        return;
+    CZipFileBase& file = *m_storage.GetFile();
+    const std::uint64_t bytesBefore = m_centralDir.GetBytesBefore();
+    m_storage.Flush();
+    if (difference > 0) {
+        // Longer first, then the bytes move back to front, so that nothing is overwritten unread.
+        file.SetLength(dataEnd + bytesBefore + static_cast<std::uint64_t>(difference));
+        MovePackedData(start, dataEnd, static_cast<std::uint64_t>(difference), callback, true);
+    } else {
+        MovePackedData(start, dataEnd, static_cast<std::uint64_t>(-difference), callback, false);
+        file.SetLength(dataEnd + bytesBefore - static_cast<std::uint64_t>(-difference));
+    }
+    for (int i = firstMoved; i < m_centralDir.GetCount(); ++i)
+        m_centralDir[i]->m_uOffset += static_cast<std::uint64_t>(difference);
+}
+
 bool CZipArchive::RemoveLastEntry(bool always)
 {
     const int count = m_centralDir.GetCount();
@@ -237,17 +257,7 @@ void CZipArchive::MakeSpaceForReplace(int index, std::uint64_t totalSize, const 
         callback->Init(name);
         callback->SetTotal(dataEnd - next);
     }
-    CZipFileBase& file = *m_storage.GetFile();
-    m_storage.Flush();
-    if (difference > 0) {
-        file.SetLength(dataEnd + bytesBefore + static_cast<std::uint64_t>(difference));
-        MovePackedData(next, dataEnd, static_cast<std::uint64_t>(difference), callback, true);
-    } else {
-        MovePackedData(next, dataEnd, static_cast<std::uint64_t>(-difference), callback, false);
-        file.SetLength(dataEnd + bytesBefore - static_cast<std::uint64_t>(-difference));
-    }
-    for (int i = index + 1; i < m_centralDir.GetCount(); ++i)
-        m_centralDir[i]->m_uOffset += static_cast<std::uint64_t>(difference);
+    ShiftTail(next, dataEnd, difference, index + 1, callback);
     m_storage.Seek(position);
     if (callback)
         callback->CallbackEnd();
@@ -302,16 +312,8 @@ bool CZipArchive::RenameEntry(int index, const QString& newName)
             callback->SetTotal(dataEnd - start);
         }
         m_pBuffer.Allocate(m_iBufferSize);
-        if (difference > 0) {
-            file.SetLength(dataEnd + bytesBefore + static_cast<std::uint64_t>(difference));
-            MovePackedData(start, dataEnd, static_cast<std::uint64_t>(difference), callback, true);
-        } else {
-            MovePackedData(start, dataEnd, static_cast<std::uint64_t>(-difference), callback, false);
-            file.SetLength(dataEnd + bytesBefore - static_cast<std::uint64_t>(-difference));
-        }
+        ShiftTail(start, dataEnd, difference, index + 1, callback);
         m_pBuffer.Release();
-        for (int i = index + 1; i < m_centralDir.GetCount(); ++i)
-            m_centralDir[i]->m_uOffset += static_cast<std::uint64_t>(difference);
         if (callback)
             callback->CallbackEnd();
     }

@@ -148,6 +148,10 @@ protected:
     void MakeSpaceForReplace(int index, std::uint64_t totalSize, const QString& name);
     void MovePackedData(std::uint64_t start, std::uint64_t end, std::uint64_t distance,
                         CZipActionCallback* callback, bool towardsEnd);
+    // Moves the bytes from start to the data's end by the difference, resizing the file, and moves the
+    // offsets of the entries from firstMoved on with them.
+    void ShiftTail(std::uint64_t start, std::uint64_t dataEnd, std::int64_t difference, int firstMoved,
+                   CZipActionCallback* callback);
     void AutoFlush();
     bool AddEntryThroughTemporary(CZipAddEntryInfo& info, std::uint64_t sourceSize, bool efficiencyCheck);
     bool AddEntryData(CZipAddEntryInfo& info, const CZipEntryHeader& templateHeader);
