@@ -79,23 +79,13 @@ void CZipArchive::DeleteEntries(std::vector<std::uint16_t> indexes)
         indexes.pop_back();
     if (indexes.empty())
         return;
+    if (static_cast<int>(indexes.size()) == m_centralDir.GetCount()) {
+        DeleteAllEntries();
+        return;
+    }
     CZipActionCallback* counting = GetCallback(CZipActionCallback::cbDeleteCnt);
     CZipActionCallback* deleting = GetCallback(CZipActionCallback::cbDelete);
     const std::uint64_t bytesBefore = m_centralDir.GetBytesBefore();
-
-    if (static_cast<int>(indexes.size()) == m_centralDir.GetCount()) {
-        if (deleting) {
-            deleting->Init();
-            deleting->SetTotal(m_centralDir.GetCount());
-        }
-        m_centralDir.RemoveFromDisk();
-        m_storage.GetFile()->SetLength(bytesBefore);
-        m_centralDir.RemoveAll();
-        AutoFlush();
-        if (deleting)
-            deleting->CallbackEnd();
-        return;
-    }
 
     struct Record {
         CZipEntryHeader* header;
@@ -152,6 +142,22 @@ void CZipArchive::DeleteEntries(std::vector<std::uint16_t> indexes)
     if (deleting)
         deleting->CallbackEnd();
     AutoFlush();
+}
+
+void CZipArchive::DeleteAllEntries()
+{
+    CZipActionCallback* deleting = GetCallback(CZipActionCallback::cbDelete);
+    if (deleting) {
+        deleting->Init();
+        deleting->SetTotal(m_centralDir.GetCount());
+    }
+    // What is left is the prefix in front of the archive, if any; the end record follows at close.
+    m_centralDir.RemoveFromDisk();
+    m_storage.GetFile()->SetLength(m_centralDir.GetBytesBefore());
+    m_centralDir.RemoveAll();
+    AutoFlush();
+    if (deleting)
+        deleting->CallbackEnd();
 }
 
 void CZipArchive::MovePackedData(std::uint64_t start, std::uint64_t end, std::uint64_t distance,
@@ -355,29 +361,8 @@ bool CZipArchive::GetFromArchive(CZipArchive& other, int index, int replaceIndex
     if (!UpdateReplaceIndex(replaceIndex, header.GetFileName()))
         return false;
 
-    // Where the stored bytes of the other entry lie, and how many belong to it.
-    other.m_pBuffer.Allocate(other.m_iBufferSize);
-    other.m_centralDir.OpenEntry(index);
-    const std::uint64_t dataStart = other.m_storage.GetFile()->GetPosition();
-    const std::uint64_t runEnd =
-        (index + 1 < other.m_centralDir.GetCount() ? other.m_centralDir[index + 1]->m_uOffset
-                                                   : other.m_centralDir.DataEnd()) +
-        other.m_centralDir.GetBytesBefore();
-    other.m_centralDir.CloseEntry(true);
-    other.m_pBuffer.Release();
-    std::uint64_t length = header.m_uComprSize;
-    if (header.IsDataDescriptor()) {
-        length += 12;
-        if (runEnd >= dataStart + length + 4) {
-            char signature[4];
-            other.m_storage.Seek(dataStart + header.m_uComprSize);
-            other.m_storage.Read(signature, 4, true);
-            if (zipbytes::get32(signature) == CZipDirectory::kDescriptorSignature)
-                length += 4;
-        }
-    }
-    if (runEnd < dataStart + length)
-        other.ThrowError(CZipException::badZipFile);
+    std::uint64_t dataStart = 0;
+    const std::uint64_t length = other.StoredExtent(index, dataStart);
 
     header.m_pExtraField.Release();
     CZipEntryHeader* added = m_centralDir.AddNewEntry(header, replaceIndex);
@@ -415,6 +400,33 @@ bool CZipArchive::GetFromArchive(CZipArchive& other, int index, int replaceIndex
     if (callback)
         callback->CallbackEnd();
     return true;
+}
+
+std::uint64_t CZipArchive::StoredExtent(int index, std::uint64_t& dataStart)
+{
+    const CZipEntryHeader& header = *m_centralDir[index];
+    m_pBuffer.Allocate(m_iBufferSize);
+    m_centralDir.OpenEntry(index);
+    dataStart = m_storage.GetFile()->GetPosition();
+    m_centralDir.CloseEntry(true);
+    m_pBuffer.Release();
+    const std::uint64_t runEnd =
+        (index + 1 < m_centralDir.GetCount() ? m_centralDir[index + 1]->m_uOffset : m_centralDir.DataEnd()) +
+        m_centralDir.GetBytesBefore();
+    std::uint64_t length = header.m_uComprSize;
+    if (header.IsDataDescriptor()) {
+        length += 12;
+        if (runEnd >= dataStart + length + 4) {
+            char signature[4];
+            m_storage.Seek(dataStart + header.m_uComprSize);
+            m_storage.Read(signature, 4, true);
+            if (zipbytes::get32(signature) == CZipDirectory::kDescriptorSignature)
+                length += 4;
+        }
+    }
+    if (runEnd < dataStart + length)
+        ThrowError(CZipException::badZipFile);
+    return length;
 }
 
 bool CZipArchive::GetFromArchive(CZipArchive& other, std::vector<std::uint16_t> indexes, bool keepSystem)
