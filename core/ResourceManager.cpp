@@ -40,17 +40,23 @@ QString decodeName(const QByteArray& bytes)
     return fromWindows1252(bytes);
 }
 
-CResEntry* linkNewRecord(const ResKey& key, ResIndex::iterator hint)
+CResEntry* linkNewRecord(const ResKey& key, ResIndex::iterator hint, std::uint32_t tick)
 {
-    auto record = std::make_unique<CResEntry>();
-    CResEntry* raw = record.get();
-    raw->m_key = key;
-    raw->m_touchTick = currentTick();
-    raw->m_slot = theResMgr.m_index.emplace_hint(hint, key, std::move(record));
-    raw->m_linked = true;
+    auto slot = theResMgr.m_index.emplace_hint(hint, std::piecewise_construct, std::forward_as_tuple(key),
+                                               std::forward_as_tuple());
+    CResEntry* record = &slot->second;
+    record->m_key = key;
+    record->m_touchTick = tick;
+    record->m_slot = slot;
+    record->m_linked = true;
     if (key.id != 0)
         ++theResMgr.m_idUse[key.id];
-    return raw;
+    return record;
+}
+
+CResEntry* linkNewRecord(const ResKey& key, ResIndex::iterator hint)
+{
+    return linkNewRecord(key, hint, currentTick());
 }
 
 CResEntry* linkNewRecord(const ResKey& key)
@@ -79,6 +85,15 @@ void deleteRecord(CResEntry* record)
     forgetId(record->m_key.id);
     record->m_linked = false;
     theResMgr.m_index.erase(record->m_slot); // the record's destructor unbinds its handles
+}
+
+void deleteRecords(ResIndex::iterator first, ResIndex::iterator last)
+{
+    for (auto it = first; it != last; ++it) {
+        forgetId(it->first.id);
+        it->second.m_linked = false;
+    }
+    theResMgr.m_index.erase(first, last);
 }
 
 void rekeyRecord(CResEntry* record, const ResKey& key)
@@ -175,11 +190,11 @@ std::uint8_t* CResEntry::GetData()
 CResEntry* CResEntry::GetNext() const
 {
     if (this == theResHead.get())
-        return theResMgr.m_index.empty() ? nullptr : theResMgr.m_index.begin()->second.get();
+        return theResMgr.m_index.empty() ? nullptr : &theResMgr.m_index.begin()->second;
     if (!m_linked)
         return nullptr;
     auto next = std::next(m_slot);
-    return next == theResMgr.m_index.end() ? nullptr : next->second.get();
+    return next == theResMgr.m_index.end() ? nullptr : &next->second;
 }
 
 CResEntry* CResEntry::GetPrev() const
@@ -188,7 +203,7 @@ CResEntry* CResEntry::GetPrev() const
         return nullptr;
     if (m_slot == theResMgr.m_index.begin())
         return theResHead.get();
-    return std::prev(m_slot)->second.get();
+    return &std::prev(m_slot)->second;
 }
 
 int CResEntry::CountHandles() const
@@ -217,8 +232,7 @@ void CMyResMgr::CloseAll()
 {
     while (theResFiles)
         CloseResFile(theResFiles->m_number);
-    while (!m_index.empty())
-        deleteRecord(m_index.begin()->second.get());
+    deleteRecords(m_index.begin(), m_index.end());
     m_idUse.clear();
 }
 
@@ -265,7 +279,7 @@ CResEntry* searchInFile(ResIndex::iterator from, std::int32_t id, std::int32_t t
     auto it = from->first < low ? index.lower_bound(low) : from;
     for (; it != index.end() && !(high < it->first); ++it)
         if (matches(it->first, id, type, file))
-            return it->second.get();
+            return &it->second;
     return nullptr;
 }
 
@@ -384,12 +398,10 @@ int FindUnusedId(std::int32_t* id)
     if (!id)
         return RES_ERR_NULL_OUTPUT;
     std::int32_t candidate = std::max<std::int32_t>(*id, 1);
-    auto it = theResMgr.m_idUse.lower_bound(candidate);
-    while (it != theResMgr.m_idUse.end() && it->first == candidate) {
+    while (theResMgr.m_idUse.count(candidate)) {
         if (candidate == INT_MAX)
             return RES_ERR_GENERAL;
         ++candidate;
-        ++it;
     }
     *id = candidate;
     return RES_OK;
@@ -450,7 +462,7 @@ int CollectResourcesBySets(std::vector<CResEntry*>* list, const std::vector<std:
             for (std::int32_t id : idSet) {
                 auto [it, end] = theResMgr.m_index.equal_range(ResKey{file, type, id});
                 for (; it != end; ++it)
-                    list->push_back(it->second.get());
+                    list->push_back(&it->second);
             }
     return RES_OK;
 }
@@ -492,9 +504,9 @@ int carryAcrossFiles(CResEntry* record, int target)
 
 bool tripleTaken(const ResKey& key, const CResEntry* except)
 {
-    auto [it, end] = theResMgr.m_index.equal_range(key);
-    for (; it != end; ++it)
-        if (it->second.get() != except)
+    for (auto it = theResMgr.m_index.lower_bound(key); it != theResMgr.m_index.end() && it->first == key;
+         ++it)
+        if (&it->second != except)
             return true;
     return false;
 }
@@ -586,7 +598,7 @@ int AttachResource(CMyRes* handle, std::int32_t id, std::int32_t type, int file)
     auto found = theResMgr.m_index.find(ResKey{file, type, id});
     if (found == theResMgr.m_index.end())
         return RES_ERR_NOT_FOUND;
-    return AttachResEntry(handle, found->second.get());
+    return AttachResEntry(handle, &found->second);
 }
 
 int DetachResource(CMyRes* handle)
@@ -667,9 +679,11 @@ int MoveResource(CMyRes* handle, std::int32_t id, std::int32_t type, int file)
         return RES_ERR_NO_RECORD;
     if (file != 0 && !isKnownFile(file))
         return RES_ERR_UNKNOWN_FILE;
-    if (tripleTaken(ResKey{file, type, id}, record) && file != 0)
+    const bool shared = record->m_firstHandle != handle || handle->GetNextHandle();
+    // InsertResEntry itself refuses a taken triple with a type; check the rest before anything changes.
+    if ((shared || type == 0) && file != 0 && tripleTaken(ResKey{file, type, id}, record))
         return RES_ERR_TARGET_USED;
-    if (record->m_firstHandle != handle || handle->GetNextHandle()) {
+    if (shared) {
         const int split = splitSharedRecord(handle, record);
         if (split != RES_OK)
             return split;
@@ -677,7 +691,7 @@ int MoveResource(CMyRes* handle, std::int32_t id, std::int32_t type, int file)
     const int result = InsertResEntry(id, type, file, record);
     if (result == RES_OK)
         markDirty(file);
-    return result;
+    return result == RES_ERR_EXISTS ? RES_ERR_TARGET_USED : result;
 }
 
 int RemoveResEntry(CResEntry* record)
@@ -687,11 +701,12 @@ int RemoveResEntry(CResEntry* record)
     const int file = record->GetFile();
     markDirty(file);
     if (record->CountHandles() <= 1) {
+        // A handle is not left bound to dead space.
+        if (record->m_firstHandle)
+            DetachResource(record->m_firstHandle);
         if (file == 0 || record->m_storedSize == 0) {
-            if (!record->m_firstHandle) {
-                deleteRecord(record); // nothing of a file to remember
-                return RES_OK;
-            }
+            deleteRecord(record); // nothing of a file to remember
+            return RES_OK;
         }
         freeRecordData(record);
         record->m_flags = 0;
@@ -735,14 +750,14 @@ int MoveFileResources(int source, int target, bool overwrite)
     std::vector<CResEntry*> moving;
     for (auto it = fileBegin(source), end = fileEnd(source); it != end; ++it)
         if (it->first.id != 0 && it->first.type != 0)
-            moving.push_back(it->second.get());
+            moving.push_back(&it->second);
     for (CResEntry* record : moving) {
         const ResKey key{target, record->GetType(), record->GetId()};
         auto existing = theResMgr.m_index.find(key);
         if (existing != theResMgr.m_index.end()) {
             if (!overwrite)
                 continue;
-            RemoveResEntry(existing->second.get());
+            RemoveResEntry(&existing->second);
         }
         const int result = InsertResEntry(key.id, key.type, target, record);
         if (result != RES_OK)
@@ -881,11 +896,10 @@ std::uint64_t PurgeData(std::uint64_t bytes)
     };
     std::vector<Candidate> candidates;
     std::size_t position = 0;
-    for (const auto& [key, record] : theResMgr.m_index) {
+    for (auto& [key, record] : theResMgr.m_index) {
         ++position;
-        if (record->m_hasData && !(record->m_flags & (RESFLAG_KEEP | RESFLAG_CHANGED)) &&
-            !record->m_firstHandle)
-            candidates.push_back({record->m_touchTick, position, record.get()});
+        if (record.m_hasData && !(record.m_flags & (RESFLAG_KEEP | RESFLAG_CHANGED)) && !record.m_firstHandle)
+            candidates.push_back({record.m_touchTick, position, &record});
     }
     // Oldest touch first; on equal ticks the later record in the list.
     std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
@@ -951,16 +965,16 @@ void DumpResources()
     // The debug trace produces no output; the dump is built so that a debugger can show it.
     std::uint64_t allSizes = 0;
     for (const auto& [key, record] : theResMgr.m_index)
-        allSizes += record->m_hasData ? record->m_data.size() : record->m_storedSize;
+        allSizes += record.m_hasData ? record.m_data.size() : record.m_storedSize;
     QString dump = QString::asprintf("\n  ID / Type / File  ( Res DCKN / aSize ) MemUse: %d/%d \n",
                                      static_cast<int>(theResMgr.m_bytesInMemory), static_cast<int>(allSizes));
     for (const auto& [key, record] : theResMgr.m_index) {
-        const int size = record->m_hasData ? static_cast<int>(record->m_data.size())
-                                           : -static_cast<int>(record->m_storedSize);
+        const int size = record.m_hasData ? static_cast<int>(record.m_data.size())
+                                          : -static_cast<int>(record.m_storedSize);
         dump += QString::asprintf("%4d / %s / %2d  (%d %s / %d) '%s' \n", key.id,
                                   typeLetters(key.type).toLatin1().constData(), key.file,
-                                  record->CountHandles(), flagLetters(record->m_flags).toLatin1().constData(),
-                                  size, record->m_name.toLatin1().constData());
+                                  record.CountHandles(), flagLetters(record.m_flags).toLatin1().constData(),
+                                  size, record.m_name.toLatin1().constData());
     }
     Q_UNUSED(dump);
 }

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/files/FileSystem.h"
@@ -75,7 +76,8 @@ struct ResKey {
     auto operator<=>(const ResKey&) const = default;
 };
 
-using ResIndex = std::multimap<ResKey, std::unique_ptr<CResEntry>>;
+// The records live in the index's nodes, which never move while a record exists.
+using ResIndex = std::multimap<ResKey, CResEntry>;
 
 // One resource record.
 class CResEntry
@@ -161,7 +163,7 @@ public:
 
     // The store's own bookkeeping.
     ResIndex m_index;
-    std::map<std::int32_t, int> m_idUse; // how many records carry each non-zero id
+    std::unordered_map<std::int32_t, int> m_idUse; // how many records carry each non-zero id
     int m_lastFileNumber = 0;
     std::uint64_t m_bytesInMemory = 0;
 };

@@ -113,7 +113,7 @@ std::vector<std::uint8_t> buildMap(int file, const Placements& placements, const
     };
     const ResKey deadKey{file, 0, 0};
     for (auto it = fileBegin(file), end = fileEnd(file); it != end; ++it) {
-        const CResEntry* record = it->second.get();
+        const CResEntry* record = &it->second;
         if (!deadWritten && deadKey < it->first)
             writeNewDead();
         const bool dead = record->GetId() == 0 && record->GetType() == 0;
@@ -223,7 +223,7 @@ int writeFreshFile(int file, File* source, const QString& target, ResFileHeader 
     std::vector<std::uint8_t> scratch;
     const std::uint32_t now = currentStamp();
     for (auto it = fileBegin(file), end = fileEnd(file); it != end; ++it) {
-        CResEntry* record = it->second.get();
+        CResEntry* record = &it->second;
         const bool keyed = record->GetId() != 0 && record->GetType() != 0;
         if ((record->GetId() == 0 && record->GetType() == 0) || (options.keyedOnly && !keyed))
             continue;
@@ -269,7 +269,7 @@ void adoptFreshFile(CResFileEntry* entry, FreshFile& fresh, std::uint32_t saveTi
 {
     std::vector<CResEntry*> dead;
     for (auto it = fileBegin(entry->m_number), end = fileEnd(entry->m_number); it != end; ++it) {
-        CResEntry* record = it->second.get();
+        CResEntry* record = &it->second;
         auto placed = fresh.placements.find(record);
         if (placed == fresh.placements.end()) {
             if (record->GetId() == 0 && record->GetType() == 0)
@@ -299,7 +299,7 @@ std::vector<CResEntry*> changedRecords(int file)
 {
     std::vector<CResEntry*> changed;
     for (auto it = fileBegin(file), end = fileEnd(file); it != end; ++it) {
-        CResEntry* record = it->second.get();
+        CResEntry* record = &it->second;
         if (record->GetId() == 0 || record->GetType() == 0 || !(record->m_flags & RESFLAG_CHANGED))
             continue;
         const bool hasOwner = firstOwner(record) != nullptr;
@@ -447,35 +447,29 @@ int loadFile(CResFileEntry* entry)
         result = checkExtents(header, entries, static_cast<std::uint64_t>(length));
     if (result != RES_OK)
         return result;
-    // In a real file a (type, id) pair with a type is unique.
-    std::vector<std::pair<std::int32_t, std::int32_t>> keys;
-    keys.reserve(entries.size());
-    for (const MapEntry& e : entries)
-        if (e.type != 0)
-            keys.emplace_back(e.type, e.id);
-    std::sort(keys.begin(), keys.end());
-    if (std::adjacent_find(keys.begin(), keys.end()) != keys.end())
-        return RES_ERR_BAD_FORMAT;
-
     const auto hint = fileEnd(entry->m_number);
+    const std::uint32_t tick = currentTick();
     for (MapEntry& e : entries) {
-        CResEntry* record = linkNewRecord(ResKey{entry->m_number, e.type, e.id}, hint);
+        CResEntry* record = linkNewRecord(ResKey{entry->m_number, e.type, e.id}, hint, tick);
         record->m_offset = e.offset;
         record->m_storedSize = e.size;
         record->m_stamp = e.stamp;
         if (!e.name.isEmpty())
             record->m_name = decodeName(e.name);
     }
+    // In a real file a (type, id) pair with a type is unique; equal keys sit side by side.
+    const ResKey* previous = nullptr;
+    for (auto it = fileBegin(entry->m_number), end = fileEnd(entry->m_number); it != end; ++it) {
+        if (previous && *previous == it->first && it->first.type != 0)
+            return RES_ERR_BAD_FORMAT;
+        previous = &it->first;
+    }
     return RES_OK;
 }
 
 void dropFileRecords(int number)
 {
-    std::vector<CResEntry*> records;
-    for (auto it = fileBegin(number), end = fileEnd(number); it != end; ++it)
-        records.push_back(it->second.get());
-    for (CResEntry* record : records)
-        deleteRecord(record);
+    deleteRecords(fileBegin(number), fileEnd(number));
 }
 
 } // namespace
@@ -595,20 +589,18 @@ int CloseResFile(int number)
     CResFileEntry* entry = FindResFileEntry(number);
     if (!entry)
         return RES_ERR_UNKNOWN_FILE;
-    std::vector<CResEntry*> records;
+    std::vector<CResEntry*> bound;
     for (auto it = fileBegin(number), end = fileEnd(number); it != end; ++it)
-        records.push_back(it->second.get());
-    for (CResEntry* record : records) {
-        if (!record->m_firstHandle) {
-            deleteRecord(record);
-            continue;
-        }
-        // Bound records stay usable in memory.
+        if (it->second.m_firstHandle)
+            bound.push_back(&it->second);
+    // Bound records stay usable in memory.
+    for (CResEntry* record : bound) {
         bringBlobIntoMemory(record);
         record->m_offset = 0;
         record->m_storedSize = 0;
         rekeyRecord(record, ResKey{0, record->GetType(), record->GetId()});
     }
+    deleteRecords(fileBegin(number), fileEnd(number));
     if (entry->m_file)
         entry->m_file->flush();
     takeFile(number);
@@ -766,7 +758,7 @@ int TransferResEntry(CResEntry* record, int target)
     const ResKey key{target, record->GetType(), record->GetId()};
     auto existing = theResMgr.m_index.find(key);
     if (existing != theResMgr.m_index.end())
-        RemoveResEntry(existing->second.get());
+        RemoveResEntry(&existing->second);
     CResEntry* copy = linkNewRecord(key);
     copy->m_name = record->m_name;
     copy->m_offset = static_cast<std::uint32_t>(length - static_cast<std::int64_t>(kHeaderSize));
@@ -823,11 +815,11 @@ int CopyResFile(int source, const QString& newPath, int* number)
     // The copy's records, in the source's order.
     const auto hint = fileEnd(made);
     for (auto it = fileBegin(source), end = fileEnd(source); it != end; ++it) {
-        auto placed = fresh.placements.find(it->second.get());
+        auto placed = fresh.placements.find(&it->second);
         if (placed == fresh.placements.end())
             continue;
         CResEntry* record = linkNewRecord(ResKey{made, it->first.type, it->first.id}, hint);
-        record->m_name = it->second->m_name;
+        record->m_name = it->second.m_name;
         record->m_offset = placed->second.offset;
         record->m_storedSize = placed->second.size;
         record->m_stamp = placed->second.stamp;
@@ -968,7 +960,7 @@ std::int64_t GetResFileUsedSize(int number)
         return RES_ERR_FILE_BUSY;
     std::int64_t used = 0;
     for (auto it = fileBegin(number), end = fileEnd(number); it != end; ++it)
-        used += it->second->m_storedSize;
+        used += it->second.m_storedSize;
     return used;
 }
 

@@ -34,8 +34,10 @@ inline ResIndex::iterator fileEnd(int file)
 // Links a new record into the index at `key`, after any records with equal keys.
 CResEntry* linkNewRecord(const ResKey& key);
 CResEntry* linkNewRecord(const ResKey& key, ResIndex::iterator hint);
+CResEntry* linkNewRecord(const ResKey& key, ResIndex::iterator hint, std::uint32_t tick);
 // Unlinks and destroys a record (handles still bound to it become unbound).
 void deleteRecord(CResEntry* record);
+void deleteRecords(ResIndex::iterator first, ResIndex::iterator last);
 // Gives a record new keys without any further bookkeeping.
 void rekeyRecord(CResEntry* record, const ResKey& key);
 // Makes a dead-space record for an extent of a file.

@@ -1,11 +1,12 @@
 #include "panes/SoundDevice.h"
 
+#include "core/Sound.h"
+#include "shell/SystemSettings.h"
+
 #include "platform/audio/Audio.h"
 #include "platform/audio/Decode.h"
 #include "platform/files/FileSystem.h"
 #include "platform/wave/Riff.h"
-
-#include <QDir>
 
 #include <array>
 
@@ -17,6 +18,25 @@ namespace
 {
 
 bool soundInitialised = false;
+
+// Sound model 3 reaches the program's device through this hook while the device exists.
+class ProgramDeviceHook : public SoundDeviceHook
+{
+public:
+    bool LoadFromWaveData(const WaveBlock& block) override
+    {
+        return theSoundDevice && theSoundDevice->LoadFromWaveData(&block) == 0;
+    }
+    bool Play() override { return theSoundDevice && theSoundDevice->Play() == 0; }
+    bool IsPlaying() override { return theSoundDevice && theSoundDevice->IsPlaying(); }
+    void Stop() override
+    {
+        if (theSoundDevice)
+            theSoundDevice->Stop();
+    }
+};
+
+ProgramDeviceHook programDeviceHook;
 
 bool tickHasPassed(std::uint32_t tick, std::uint32_t now)
 {
@@ -37,12 +57,15 @@ int CSoundDevice::InitSound()
     }
     if (!theSoundDevice)
         theSoundDevice = std::make_unique<CSoundDevice>();
+    InstallSoundDeviceHook(&programDeviceHook);
     soundInitialised = true;
     return 0;
 }
 
 int CSoundDevice::CloseSound()
 {
+    if (InstalledSoundDeviceHook() == &programDeviceHook)
+        InstallSoundDeviceHook(nullptr);
     theSoundDevice.reset();
     audio::shutdown();
     soundInitialised = false;
@@ -106,7 +129,7 @@ int CSoundDevice::Load(const QString& path)
 
 int CSoundDevice::LoadTempRecording()
 {
-    return Load(QDir::tempPath() + QStringLiteral("/Sound.tmp"));
+    return Load(GetTempDirString(QStringLiteral("/Sound.tmp")));
 }
 
 std::uint32_t CSoundDevice::GetLengthMs() const
@@ -231,6 +254,23 @@ int CSoundDevice::SampleToWaveData(const CSoundSample* sample, wave::WaveBlock& 
         return -1;
     out = wave::WaveBlock(wave::WaveFormat::pcm(1, audio::kSampleRate, 16),
                           reinterpret_cast<const std::uint8_t*>(sample->data()), sample->size() * 2);
+    return 0;
+}
+
+int CSoundDevice::SaveToSound(const CSoundSample* sample, CQuibSound* sound)
+{
+    constexpr int kMonoLevel4 = 0x104;
+    if (!sample || !sound)
+        return -1;
+    WaveBlock block;
+    SampleToWaveData(sample, block);
+    std::vector<std::uint8_t> mp3;
+    // A sound that cannot be encoded is not stored as if it had been.
+    if (EncodeMp3(block, mp3, kMonoLevel4) <= 0)
+        return -1;
+    const std::uint32_t duration = GetWaveDurationMs(block);
+    const auto bitRate = duration == 0 ? 0 : static_cast<std::int32_t>(mp3.size() * 1000 / duration);
+    sound->SetData(mp3, kMonoLevel4, 0, static_cast<std::int32_t>(duration), bitRate);
     return 0;
 }
 

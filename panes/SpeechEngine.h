@@ -63,8 +63,11 @@ public:
 
     int GetEngineKind() const { return m_kind; }
     const QString& GetCurrentVoiceName() const { return m_voiceName; }
-    // The language whose default voice stands in for an unknown name ("da" or "en").
+    // The language whose default voice stands in for an unknown name ("da", "en-gb", ...); empty
+    // means the person's own language (the current language, else the system language).
     void SetUserLanguage(const QString& language) { m_userLanguage = language; }
+    // The synthesiser's language code for one of the program's language numbers; Danish for others.
+    static QString VoiceLanguageOf(int languageNumber);
 
     static bool IsTalebokaInstalled();
     static QString GetTalebokaName();
@@ -76,6 +79,7 @@ private:
     void StartTiming();
     bool CheckReady();
     bool SelectDefaultVoice();
+    QString UserLanguage() const;
     void NoteEnd();
 
     std::atomic<bool> m_ready{false};
@@ -84,7 +88,7 @@ private:
     QString m_voiceName;
     QString m_voiceIdentifier;
     int m_kind = speechKindNone;
-    QString m_userLanguage = QStringLiteral("da");
+    QString m_userLanguage;
     QSet<QString> m_unknownNamesNoted;
     std::shared_ptr<lumivo::speech::Utterance> m_utterance;
 };

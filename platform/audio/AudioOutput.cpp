@@ -21,11 +21,21 @@ struct OutputState {
     SDL_AudioDeviceID device = 0;
     int periodFrames = 0;
     QString error;
+
+    // At exit the audio thread must stop before the mixer it calls goes away.
+    ~OutputState()
+    {
+        if (device != 0)
+            SDL_CloseAudioDevice(device);
+    }
 };
 
 OutputState& state()
 {
+    // The mixer is made first, so it is destroyed after the output state closes the device.
+    static Mixer& theMixer = mixer();
     static OutputState s;
+    (void)theMixer;
     return s;
 }
 

@@ -80,7 +80,7 @@ class TestNote : public CMyRes
 {
 public:
     TestNote() { m_owner = this; }
-    std::int32_t GetType() const override { return m_entry ? m_entry->GetType() : RESTYPE_WORD; }
+    std::int32_t GetType() const override { return m_entry ? m_entry->GetType() : m_unboundType; }
     void Exchange(bool store) override { ArchiveData(store); }
     void Serialize(CArchive& archive) override
     {
@@ -93,6 +93,7 @@ public:
         }
     }
 
+    std::int32_t m_unboundType = RESTYPE_WORD; // the type to look for when loading
     std::int32_t m_number = 7;
     QString m_text = QStringLiteral("default");
 };

@@ -1,6 +1,8 @@
 #include "panes/SoundDevice.h"
+#include "core/Sound.h"
 #include "platform/audio/Audio.h"
 #include "platform/wave/Riff.h"
+#include "shell/SystemSettings.h"
 #include "tests/support/AudioTestHelpers.h"
 #include "tests/support/LumivoTest.h"
 
@@ -153,6 +155,7 @@ TEST_F(SoundDeviceTest, RecordingStopsItselfAtTheLimit)
     const audio::Samples input = ramp(500000);
     writeFile(tempPath("in.raw"), bytesOf(input));
     useDiskAudio("/dev/null", tempPath("in.raw"), true);
+    theBaseDir = tempDir();
     CSoundDevice device;
     ASSERT_EQ(device.StartRecording(), 0);
     EXPECT_TRUE(device.IsRecording());
@@ -168,9 +171,10 @@ TEST_F(SoundDeviceTest, StopCutsARecordingToWhatWasRecorded)
     const audio::Samples input = ramp(500000);
     writeFile(tempPath("in.raw"), bytesOf(input));
     useDiskAudio("/dev/null", tempPath("in.raw")); // paced in real time
+    theBaseDir = tempDir();
     CSoundDevice device;
     ASSERT_EQ(device.StartRecording(), 0);
-    EXPECT_EQ(device.GetFileName(), QDir::tempPath() + "/Sound.tmp");
+    EXPECT_EQ(device.GetFileName(), tempPath("Temp/Sound.tmp"));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_TRUE(device.IsRecording());
     device.Stop();
@@ -185,6 +189,7 @@ TEST_F(SoundDeviceTest, StopCutsARecordingToWhatWasRecorded)
 TEST_F(SoundDeviceTest, StartRecordingFailsWithoutACaptureDevice)
 {
     useDiskAudio("/dev/null", tempPath("missing/in.raw"));
+    theBaseDir = tempDir();
     CSoundDevice device;
     EXPECT_EQ(device.StartRecording(), -1);
     EXPECT_FALSE(device.IsRecording());
@@ -214,4 +219,43 @@ TEST_F(SoundDeviceTest, SaveWavFileWritesACanonicalHeaderAndTheSamples)
     EXPECT_EQ(bytes.mid(44), bytesOf(sample));
     wave::WaveBlock back;
     EXPECT_EQ(wave::readWaveFile(tempPath("x.wav"), back), 2002);
+}
+
+TEST_F(SoundDeviceTest, SoundModelThreePlaysThroughTheProgramsDevice)
+{
+    const audio::Samples sample = sine(0.5, 440, 22050);
+    const WaveBlock block(wave::WaveFormat::pcm(1, 44100, 16),
+                          reinterpret_cast<const std::uint8_t*>(sample.data()), sample.size() * 2);
+    PlaySoundData(block); // no device yet: nothing plays
+    EXPECT_FALSE(IsSoundPlaying());
+    ASSERT_EQ(CSoundDevice::InitSound(), 0);
+    PlaySoundData(block);
+    EXPECT_TRUE(theSoundDevice->IsPlaying());
+    EXPECT_TRUE(IsSoundPlaying());
+    EXPECT_LT(GetSoundElapsedMs(), 1000u);
+    StopSound();
+    EXPECT_FALSE(IsSoundPlaying());
+    CSoundDevice::CloseSound();
+    EXPECT_FALSE(InstalledSoundDeviceHook());
+}
+
+TEST_F(SoundDeviceTest, SaveToSoundStoresTheSampleAsMonoMp3)
+{
+    CQuibSound sound;
+    ASSERT_EQ(sound.Create(), RES_OK);
+    const audio::Samples sample = sine(0.5, 440, 44100);
+    EXPECT_EQ(CSoundDevice::SaveToSound(nullptr, &sound), -1);
+    EXPECT_EQ(CSoundDevice::SaveToSound(&sample, nullptr), -1);
+    ASSERT_EQ(CSoundDevice::SaveToSound(&sample, &sound), 0);
+    EXPECT_EQ(sound.SoundFormat, 0x104);
+    EXPECT_EQ(sound.SoundAuthor, 0);
+    EXPECT_EQ(sound.SoundDuration, 1000);
+    EXPECT_GT(sound.SoundBitRate, 6000); // about 64 kbit/s
+    EXPECT_LT(sound.SoundBitRate, 10000);
+
+    // It plays back through the device at its true length.
+    ASSERT_EQ(CSoundDevice::InitSound(), 0);
+    ASSERT_TRUE(sound.Play());
+    ASSERT_TRUE(theSoundDevice->GetSample());
+    EXPECT_NEAR(theSoundDevice->GetLengthMs(), 1000.0, 60.0);
 }

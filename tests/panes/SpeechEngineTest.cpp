@@ -1,5 +1,6 @@
 #include "panes/SpeechEngine.h"
 #include "core/Registry.h"
+#include "core/Sound.h"
 #include "platform/audio/Audio.h"
 #include "tests/support/AudioTestHelpers.h"
 #include "tests/support/LumivoTest.h"
@@ -85,7 +86,7 @@ TEST_F(SpeechEngineTest, AVoiceNameOfAnotherSystemFallsBackToTheLanguagesVoice)
 {
     CSpeechEngine engine;
     ASSERT_EQ(engine.Init(), 0);
-    engine.SetUserLanguage("en");
+    engine.SetUserLanguage(CSpeechEngine::VoiceLanguageOf(9)); // English (UK)
     ASSERT_EQ(engine.SelectVoice("Microsoft Anna - English (United States)"), 0);
     EXPECT_EQ(engine.GetEngineKind(), speechKindVoice);
     EXPECT_EQ(engine.GetCurrentVoiceName(), "Microsoft Anna - English (United States)");
@@ -109,6 +110,23 @@ TEST_F(SpeechEngineTest, LongSpeechIsPassedWholeAndGoesOnAfterSpeakReturns)
     EXPECT_TRUE(engine.IsSpeaking());
     engine.StopSpeaking();
     EXPECT_FALSE(engine.IsSpeaking());
+}
+
+TEST_F(SpeechEngineTest, WithoutASoundDeviceSpeechCountsAsASoundPlaying)
+{
+    theSpeechEngine = std::make_unique<CSpeechEngine>();
+    ASSERT_EQ(theSpeechEngine->Init(), 0);
+    ASSERT_EQ(theSpeechEngine->SelectVoice("Danish"), 0);
+    EXPECT_FALSE(IsSoundPlaying());
+    const QString text = QString("en hund og en kat ").repeated(20);
+    EXPECT_EQ(theSpeechEngine->Speak(text), speakDone);
+    EXPECT_TRUE(IsSoundPlaying());
+    EXPECT_LT(GetSoundElapsedMs(), 500u);
+    theSpeechEngine->StopSpeaking();
+    const auto deadline = Clock::now() + std::chrono::seconds(2);
+    while (IsSoundPlaying() && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    EXPECT_FALSE(IsSoundPlaying());
 }
 
 TEST_F(SpeechEngineTest, TheReaderIsFoundWithoutQuotesAndGetsStarAndTheText)
