@@ -76,6 +76,22 @@ public:
     virtual bool IsPlaying() = 0;
     virtual void Stop() = 0;
 };
+// Adapts a sound device with the usual members (LoadFromWaveData(const WaveBlock*) giving -1 on
+// failure, Play, IsPlaying, Stop) to the hook, so the device can install itself without this code
+// knowing its class:  static SoundDeviceHookFor<CSoundDevice> hook(*theSoundDevice);
+template <class Device>
+class SoundDeviceHookFor : public SoundDeviceHook {
+public:
+    explicit SoundDeviceHookFor(Device& device) : m_device(device) {}
+    bool LoadFromWaveData(const WaveBlock& block) override { return m_device.LoadFromWaveData(&block) >= 0; }
+    bool Play() override { return m_device.Play() >= 0; }
+    bool IsPlaying() override { return m_device.IsPlaying(); }
+    void Stop() override { m_device.Stop(); }
+
+private:
+    Device& m_device;
+};
+
 void InstallSoundDeviceHook(SoundDeviceHook* device);
 SoundDeviceHook* InstalledSoundDeviceHook();
 

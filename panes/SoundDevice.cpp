@@ -1,13 +1,12 @@
 #include "panes/SoundDevice.h"
 
 #include "core/Sound.h"
+#include "shell/SystemSettings.h"
 
 #include "platform/audio/Audio.h"
 #include "platform/audio/Decode.h"
 #include "platform/files/FileSystem.h"
 #include "platform/wave/Riff.h"
-
-#include <QDir>
 
 #include <array>
 
@@ -130,7 +129,7 @@ int CSoundDevice::Load(const QString& path)
 
 int CSoundDevice::LoadTempRecording()
 {
-    return Load(QDir::tempPath() + QStringLiteral("/Sound.tmp"));
+    return Load(GetTempDirString(QStringLiteral("/Sound.tmp")));
 }
 
 std::uint32_t CSoundDevice::GetLengthMs() const

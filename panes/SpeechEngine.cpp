@@ -5,10 +5,14 @@
 #include "core/Utility.h"
 #include "platform/audio/Audio.h"
 #include "platform/speech/ReaderProgram.h"
+#include "shell/LanguageRecords.h"
+#include "shell/SystemSettings.h"
+#include "shell/SystemStrings.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
+#include <iterator>
 
 using namespace lumivo;
 
@@ -82,9 +86,28 @@ int CSpeechEngine::InitSynthesiser()
     return 0;
 }
 
+QString CSpeechEngine::VoiceLanguageOf(int languageNumber)
+{
+    static const char* const codes[] = {"da", "da",    "da",    "sv", "nb", "nb", "fi",
+                                        "is", "en-us", "en-gb", "de", "de", "fr", "nl"};
+    if (languageNumber < 0 || languageNumber >= static_cast<int>(std::size(codes)))
+        return QStringLiteral("da");
+    return QString::fromLatin1(codes[languageNumber]);
+}
+
+QString CSpeechEngine::UserLanguage() const
+{
+    if (!m_userLanguage.isEmpty())
+        return m_userLanguage;
+    return VoiceLanguageOf(theCurrentLanguage != 0 ? theCurrentLanguage : theLanguageNo);
+}
+
 bool CSpeechEngine::SelectDefaultVoice()
 {
-    auto voice = speech::voiceForLanguage(m_userLanguage);
+    const QString language = UserLanguage();
+    auto voice = speech::voiceForLanguage(language);
+    if (!voice)
+        voice = speech::voiceForLanguage(language.section(QLatin1Char('-'), 0, 0));
     if (!voice)
         voice = speech::voiceForLanguage(QStringLiteral("en"));
     if (!voice) {
@@ -119,8 +142,9 @@ int CSpeechEngine::SelectVoice(const QString& name)
     const QString key = name.toLower();
     if (!m_unknownNamesNoted.contains(key)) {
         m_unknownNamesNoted.insert(key);
-        qInfo("speech: no voice is called \"%s\"; the default voice of \"%s\" speaks instead",
-              qPrintable(name), qPrintable(m_userLanguage));
+        WriteDebugLog(
+            QStringLiteral("Speech: no voice is called \"%1\"; the default voice of \"%2\" speaks instead")
+                .arg(name, UserLanguage()));
     }
     m_voiceName = name;
     return 0;

@@ -4,6 +4,7 @@
 // its own; until that thread has finished, the engine is not ready and speaks nothing (and says so).
 // Beside it stand the functions for the outside reader program a person may choose instead.
 
+#include "platform/archive/RuntimeClass.h"
 #include "platform/speech/Speech.h"
 
 #include <QSet>
@@ -28,7 +29,7 @@ enum SpeechEngineKind : int {
     speechKindVoice = 5,
 };
 
-class CSpeechEngine
+class CSpeechEngine : public CObject
 {
 public:
     // How long Speak waits for speech to end before it returns while the speech goes on.
@@ -37,7 +38,7 @@ public:
     static constexpr int kReaderWaitMs = 300000;
 
     CSpeechEngine();
-    virtual ~CSpeechEngine();
+    ~CSpeechEngine() override;
     CSpeechEngine(const CSpeechEngine&) = delete;
     CSpeechEngine& operator=(const CSpeechEngine&) = delete;
 
@@ -63,8 +64,11 @@ public:
 
     int GetEngineKind() const { return m_kind; }
     const QString& GetCurrentVoiceName() const { return m_voiceName; }
-    // The language whose default voice stands in for an unknown name ("da" or "en").
+    // The language whose default voice stands in for an unknown name ("da", "en-gb", ...); empty
+    // means the person's own language (the current language, else the system language).
     void SetUserLanguage(const QString& language) { m_userLanguage = language; }
+    // The synthesiser's language code for one of the program's language numbers; Danish for others.
+    static QString VoiceLanguageOf(int languageNumber);
 
     static bool IsTalebokaInstalled();
     static QString GetTalebokaName();
@@ -76,6 +80,7 @@ private:
     void StartTiming();
     bool CheckReady();
     bool SelectDefaultVoice();
+    QString UserLanguage() const;
     void NoteEnd();
 
     std::atomic<bool> m_ready{false};
@@ -84,7 +89,7 @@ private:
     QString m_voiceName;
     QString m_voiceIdentifier;
     int m_kind = speechKindNone;
-    QString m_userLanguage = QStringLiteral("da");
+    QString m_userLanguage;
     QSet<QString> m_unknownNamesNoted;
     std::shared_ptr<lumivo::speech::Utterance> m_utterance;
 };

@@ -2,6 +2,7 @@
 #include "core/Sound.h"
 #include "platform/audio/Audio.h"
 #include "platform/wave/Riff.h"
+#include "shell/SystemSettings.h"
 #include "tests/support/AudioTestHelpers.h"
 #include "tests/support/LumivoTest.h"
 
@@ -154,6 +155,7 @@ TEST_F(SoundDeviceTest, RecordingStopsItselfAtTheLimit)
     const audio::Samples input = ramp(500000);
     writeFile(tempPath("in.raw"), bytesOf(input));
     useDiskAudio("/dev/null", tempPath("in.raw"), true);
+    theBaseDir = tempDir();
     CSoundDevice device;
     ASSERT_EQ(device.StartRecording(), 0);
     EXPECT_TRUE(device.IsRecording());
@@ -169,9 +171,10 @@ TEST_F(SoundDeviceTest, StopCutsARecordingToWhatWasRecorded)
     const audio::Samples input = ramp(500000);
     writeFile(tempPath("in.raw"), bytesOf(input));
     useDiskAudio("/dev/null", tempPath("in.raw")); // paced in real time
+    theBaseDir = tempDir();
     CSoundDevice device;
     ASSERT_EQ(device.StartRecording(), 0);
-    EXPECT_EQ(device.GetFileName(), QDir::tempPath() + "/Sound.tmp");
+    EXPECT_EQ(device.GetFileName(), tempPath("Temp/Sound.tmp"));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_TRUE(device.IsRecording());
     device.Stop();
@@ -186,6 +189,7 @@ TEST_F(SoundDeviceTest, StopCutsARecordingToWhatWasRecorded)
 TEST_F(SoundDeviceTest, StartRecordingFailsWithoutACaptureDevice)
 {
     useDiskAudio("/dev/null", tempPath("missing/in.raw"));
+    theBaseDir = tempDir();
     CSoundDevice device;
     EXPECT_EQ(device.StartRecording(), -1);
     EXPECT_FALSE(device.IsRecording());

@@ -86,7 +86,7 @@ TEST_F(SpeechEngineTest, AVoiceNameOfAnotherSystemFallsBackToTheLanguagesVoice)
 {
     CSpeechEngine engine;
     ASSERT_EQ(engine.Init(), 0);
-    engine.SetUserLanguage("en");
+    engine.SetUserLanguage(CSpeechEngine::VoiceLanguageOf(9)); // English (UK)
     ASSERT_EQ(engine.SelectVoice("Microsoft Anna - English (United States)"), 0);
     EXPECT_EQ(engine.GetEngineKind(), speechKindVoice);
     EXPECT_EQ(engine.GetCurrentVoiceName(), "Microsoft Anna - English (United States)");

@@ -1,0 +1,77 @@
+#include "admin/OutputFileSeams.h"
+
+#include "core/ResourceManager.h"
+#include "platform/ui/Ui.h"
+#include "shell/DataFiles.h"
+#include "shell/SystemSettings.h"
+#include "shell/SystemStrings.h"
+
+#include <utility>
+
+int theOutputFile = 0;
+std::uint16_t theTranslateLanguage = 0;
+std::uint16_t theTestOptions = 0;
+std::uint32_t theSystemInitFlags = 0;
+
+namespace
+{
+
+constexpr int kAskSaveOutputFile = 9001;
+constexpr std::uint32_t kReloadEverything = 0xFFFF;
+
+CloseOutputFileHandler& handler()
+{
+    static CloseOutputFileHandler installed;
+    return installed;
+}
+
+// Until the output-file commands install theirs: ask, save on Yes, keep the file on Cancel.
+bool CloseOutputFileByDefault()
+{
+    if (theOutputFile <= 0)
+        return true;
+    if (IsResFileDirty(theOutputFile)) {
+        const int answer = MessageBoxById(kAskSaveOutputFile, lumivo::ui::MB_YESNOCANCEL);
+        if (answer == lumivo::ui::IDCANCEL)
+            return false;
+        if (answer == lumivo::ui::IDYES) {
+            int error = 0;
+            SaveDataFile(theOutputFile, false, false, &error);
+            if (error != 0)
+                return false;
+        }
+    }
+    int result = 0;
+    ReleaseDataFile(theOutputFile, &result);
+    theOutputFile = 0;
+    theTranslateLanguage = 0;
+    AddSystemInitFlags(kReloadEverything);
+    SetSystemSettingInt(QStringLiteral("TranslateFlags"), theTranslateFlags);
+    return true;
+}
+
+} // namespace
+
+void AddSystemInitFlags(std::uint32_t flags)
+{
+    theSystemInitFlags |= flags;
+}
+
+bool CloseOutputFile()
+{
+    return handler() ? handler()() : CloseOutputFileByDefault();
+}
+
+void SetCloseOutputFileHandler(CloseOutputFileHandler closer)
+{
+    handler() = std::move(closer);
+}
+
+void ResetOutputFileSeams()
+{
+    theOutputFile = 0;
+    theTranslateLanguage = 0;
+    theTestOptions = 0;
+    theSystemInitFlags = 0;
+    handler() = nullptr;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// What the rest of the program reads of the output file and translation administration: the open
+// output file, the language it translates into, the developer's test options, the pending steps of the
+// reload sequence, and closing the output file. The output-file commands install their own closing
+// through SetCloseOutputFileHandler.
+
+#include <cstdint>
+#include <functional>
+
+extern int theOutputFile;                  // file number of the output file, 0 when none is open
+extern std::uint16_t theTranslateLanguage; // language the output file translates into, 0 when none
+extern std::uint16_t theTestOptions;       // bit 0x1: panes show their sizes
+extern std::uint32_t theSystemInitFlags;   // reload steps pending for the next reload
+
+constexpr std::uint16_t TESTOPTION_PANE_SIZES = 0x1;
+
+// Adds steps to the pending mask of the reload sequence.
+void AddSystemInitFlags(std::uint32_t flags);
+
+// Closes the output file, asking first to save it when it was changed. Returns false when the person
+// chose Cancel: the file then stays open with its changes, so nothing is lost.
+bool CloseOutputFile();
+using CloseOutputFileHandler = std::function<bool()>;
+void SetCloseOutputFileHandler(CloseOutputFileHandler handler);
+
+// Empties these globals and removes an installed handler (tests).
+void ResetOutputFileSeams();

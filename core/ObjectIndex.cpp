@@ -1,0 +1,189 @@
+#include "core/ObjectIndex.h"
+
+#include "admin/OutputFileSeams.h"
+#include "core/ResourceHandle.h"
+#include "core/ResourceManager.h"
+#include "core/ResourceTypes.h"
+#include "shell/LanguageRecords.h"
+#include "shell/SystemSettings.h"
+
+#include <utility>
+#include <vector>
+
+CQuibObjIndex theBgIndex;
+CQuibObjIndex theWordIndex;
+
+namespace
+{
+
+constexpr std::int16_t kPageKind = 1;
+
+IndexObjectMaker& pageMaker()
+{
+    static IndexObjectMaker maker;
+    return maker;
+}
+
+IndexObjectMaker& wordMaker()
+{
+    static IndexObjectMaker maker;
+    return maker;
+}
+
+// The non-zero languages in the order given, each taken once.
+std::vector<std::uint16_t> DistinctLanguages(std::initializer_list<std::uint16_t> candidates)
+{
+    std::vector<std::uint16_t> languages;
+    for (std::uint16_t language : candidates) {
+        if (language != 0 && std::find(languages.begin(), languages.end(), language) == languages.end())
+            languages.push_back(language);
+    }
+    return languages;
+}
+
+// Empties `index` and fills it with the objects of every active file in the given languages.
+void Rebuild(CQuibObjIndex& index, const std::vector<std::uint16_t>& languages,
+             std::int32_t (*typeOf)(std::uint16_t), const IndexObjectMaker& make)
+{
+    index.DeleteAll();
+    if (!make)
+        return;
+    for (int file : theActiveFiles) {
+        for (std::uint16_t language : languages) {
+            std::vector<CResEntry*> records;
+            CollectResources(&records, file, typeOf(language));
+            for (CResEntry* record : records) {
+                QString name;
+                std::unique_ptr<CMyRes> object = make(record, name);
+                if (!object)
+                    continue;
+                CMyRes* held = object.release();
+                index.Add(held);
+                index.Names().AddItem(name, held);
+            }
+        }
+    }
+    index.Names().Sort();
+}
+
+std::int32_t WordTypeOf(std::uint16_t language)
+{
+    return MakeWordType(static_cast<std::int16_t>(language));
+}
+
+std::int32_t PageTypeOf(std::uint16_t language)
+{
+    return MakeBgType(kPageKind, static_cast<std::int16_t>(language));
+}
+
+} // namespace
+
+CQuibObjIndex::~CQuibObjIndex() = default;
+
+CQuibObjIndex::Slot CQuibObjIndex::KeysOf(CMyRes* object)
+{
+    return {GetResTypeLanguage(static_cast<std::int32_t>(object->GetType())), object->GetFile(),
+            object->GetID()};
+}
+
+int CQuibObjIndex::Add(CMyRes* object)
+{
+    if (!object)
+        return 0;
+    std::unique_ptr<CMyRes> owned;
+    if (auto held = m_ids.find(object); held != m_ids.end()) {
+        owned = std::move(held->second.object);
+        Unfile(object, held->second.slot);
+        m_ids.erase(held);
+    } else {
+        owned.reset(object);
+    }
+    const Slot slot = KeysOf(object);
+    m_languages[slot.language][slot.file][slot.id] = object;
+    m_ids.emplace(object, Held{std::move(owned), slot});
+    return 0;
+}
+
+void CQuibObjIndex::Unfile(const CMyRes* object, const Slot& slot)
+{
+    auto language = m_languages.find(slot.language);
+    if (language == m_languages.end())
+        return;
+    auto file = language->second.find(slot.file);
+    if (file == language->second.end())
+        return;
+    if (auto entry = file->second.find(slot.id); entry != file->second.end() && entry->second == object)
+        file->second.erase(entry);
+    if (file->second.empty())
+        language->second.erase(file);
+    if (language->second.empty())
+        m_languages.erase(language);
+}
+
+CMyRes* CQuibObjIndex::Remove(CMyRes* object)
+{
+    auto held = m_ids.find(object);
+    if (held == m_ids.end())
+        return nullptr;
+    Unfile(object, held->second.slot);
+    CMyRes* released = held->second.object.release();
+    m_ids.erase(held);
+    if (const int name = m_names.FindItemData(released); name >= 0)
+        m_names.RemoveAt(name);
+    return released;
+}
+
+bool CQuibObjIndex::Contains(const CMyRes* object) const
+{
+    return m_ids.contains(object);
+}
+
+const CQuibObjIndex::FileMap* CQuibObjIndex::GetFileMap(int file, int language) const
+{
+    const auto byLanguage = m_languages.find(language);
+    if (byLanguage == m_languages.end())
+        return nullptr;
+    const auto byFile = byLanguage->second.find(file);
+    return byFile == byLanguage->second.end() ? nullptr : &byFile->second;
+}
+
+CMyRes* CQuibObjIndex::Find(int file, int language, std::int32_t id) const
+{
+    const FileMap* map = GetFileMap(file, language);
+    if (!map)
+        return nullptr;
+    const auto found = map->find(id);
+    return found == map->end() ? nullptr : found->second;
+}
+
+void CQuibObjIndex::DeleteAll()
+{
+    m_names.RemoveAll();
+    m_languages.clear();
+    m_ids.clear();
+}
+
+void CQuibObjIndex::LoadWords()
+{
+    Rebuild(theWordIndex, DistinctLanguages({theCurrentLanguage, theSecondLanguage, theTranslateLanguage}),
+            WordTypeOf, wordMaker());
+}
+
+void CQuibObjIndex::LoadBackgrounds()
+{
+    const std::uint16_t recordLanguage = theCurrentLanguageRec ? theCurrentLanguageRec->m_language : 0;
+    Rebuild(theBgIndex,
+            DistinctLanguages(
+                {theCurrentLanguage, theSecondLanguage, recordLanguage, theLanguageNo, theTranslateLanguage}),
+            PageTypeOf, pageMaker());
+}
+
+IndexObjectMaker SetPageObjectMaker(IndexObjectMaker maker)
+{
+    return std::exchange(pageMaker(), std::move(maker));
+}
+
+IndexObjectMaker SetWordObjectMaker(IndexObjectMaker maker)
+{
+    return std::exchange(wordMaker(), std::move(maker));
+}

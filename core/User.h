@@ -1,0 +1,173 @@
+#pragma once
+// The user record: everything personal about the person who communicates with the system (name,
+// languages, how icons are voiced, screen and pane settings, print settings, folders, edit options and
+// the list of the user's sentences). It lives in the user's own resource file under the user number.
+//
+// The record's stream grew over two years; loading picks the layout by the record's time stamp, storing
+// always writes the newest layout, whose tail carries an inner version number.
+
+#include "core/Color.h"
+#include "core/ResourceHandle.h"
+#include "platform/archive/Archive.h"
+#include "platform/types/WinTypes.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+// Start page and colours of one pane.
+struct CQuibPaneSettings {
+    std::int32_t StartPage = 0;
+    std::uint32_t Color = 0x03D3CEAD; // packed colour
+    std::uint32_t SecondColor = 0;    // packed colour, read by icon drawing
+
+    bool operator==(const CQuibPaneSettings&) const = default;
+};
+
+// The user's own palette: colour number -> colour.
+using CQuibUserColorTable = std::map<std::uint16_t, std::unique_ptr<CColor>>;
+
+class CQuibUser : public CObject, public CMyRes
+{
+    DECLARE_SERIAL(CQuibUser)
+
+public:
+    static constexpr std::int32_t kType = 0x675F7573; // 'g_us', bound or not
+    static constexpr std::int32_t kTemplateUserId = 0x7FFFFFFE;
+    static constexpr std::uint32_t kFlagCompressor = 0x0002;
+    static constexpr std::uint32_t kFlagVersioned = 0x8000;
+    // Inner version written by this program: 1 print settings and folders, 2 edit options, 3 the print
+    // and letter texts and the use-password flag.
+    static constexpr std::int32_t kStreamVersion = 3;
+
+    CQuibUser();
+    ~CQuibUser() override;
+    CQuibUser(const CQuibUser&) = delete;
+    CQuibUser& operator=(const CQuibUser&) = delete;
+
+    // With no source every field takes its default and the profile is dropped; with a source every
+    // field is copied except the profile (dropped) and the legacy browse values.
+    void SetDefaults(const CQuibUser* source);
+
+    void Exchange(bool store) override;
+    void Serialize(CArchive& ar) override;
+    std::int32_t GetType() const override { return kType; }
+
+    // The stream with the record's time stamp given (the stamp picks the layout when loading).
+    void SerializeStamped(CArchive& ar, const CTime& stamp);
+
+    // Every streamed and copied field equal (the profile and the legacy browse values aside).
+    bool SameSettings(const CQuibUser& other) const;
+
+    std::unique_ptr<CQuibUser> Profile; // the loaded profile this user follows; never streamed
+
+    QString Name;
+    std::uint16_t PrimaryLanguage = 10000;
+    std::uint16_t SecondLanguage = 10000;
+    std::int16_t FirstOutput = 0;
+    std::int16_t SecondOutput = 0;
+    QString Text1;
+    QString Text2;
+    std::uint32_t Flags = 0;
+    std::uint8_t UsePassword = 0; // the oldest layout's flag byte; stored again from inner version 3
+    std::uint16_t ScreenFlags = 0x00F7;
+    std::uint16_t UserLevel = 1000;
+    std::uint32_t HighlightColor1 = 0x050000FF;
+    std::uint32_t HighlightColor2 = 0x0400FF00;
+    CQuibPaneSettings MainPane;
+    CQuibPaneSettings NavigatorPane;
+    CQuibPaneSettings WordPane;
+    CQuibPaneSettings WriterPane;
+    std::int32_t MaxSentences = 9;
+    CQuibPaneSettings InfoPane;
+    // Read from records of early 2002 only; nothing uses them.
+    std::uint32_t LegacyBrowseColor = 0;
+    std::uint32_t LegacyBrowseValue1 = 0;
+    std::uint32_t LegacyBrowseValue2 = 0;
+    QString LegacyBrowseText;
+    std::uint32_t BrowseColor = 0x03D3CEAD;
+    std::uint32_t BrowseFlags = 0x5011;
+    QString BrowseFont;
+    QString ProfileName;
+    std::int32_t ProfileNumber = 0;
+    std::vector<std::int32_t> Sentences;
+    std::int32_t CurrentSentence = 0;
+    CRect WindowRect;
+    CQuibUserColorTable ColorTable;
+    QString Voice1;
+    QString Voice2;
+    std::int32_t WordDisplayFlags = 3;
+    std::int32_t PrintMode = 5029;
+    std::int32_t PrintFit = 9374;
+    std::int32_t PrintPageChoice = 9370;
+    CSize PrintPageSize{170, 85};
+    CSize PrintIconSize{140, 93};
+    std::array<std::uint32_t, 6> PrintValues{768, 768, 897, 768, 907, 512};
+    QString PrintHeader;
+    QString PrintFooter;
+    QString PrintFont;
+    QString LetterHead;
+    QString LetterEnd;
+    std::int32_t SecondPrintMode = 5029;
+    QString DeletedPicturesFolder;
+    QString PictureFolder;
+    QString PictureFolder2;
+    std::int32_t EditOptions = 0x3600;
+
+private:
+    void loadNewest(CArchive& ar, const CTime& stamp);
+    void loadMiddle(CArchive& ar, const CTime& stamp);
+    void loadOldest(CArchive& ar, const CTime& stamp);
+    void store(CArchive& ar);
+    void serializeVersionedTail(CArchive& ar, std::int32_t version);
+    // The record's own name follows the user name after every store.
+    void followNameWithRecord();
+
+protected:
+    void ResetToDefaults() override;
+};
+
+// The folder deleted pictures go to: a folder inside the picture folder, none without one.
+QString DeletedPicturesFolderFor(const QString& pictureFolder);
+
+// The current user (made, switched and deleted by the user-file code); null only while users switch.
+extern CQuibUser* theCurrentUser;
+
+// Thresholds of the user stream's layouts, in local time.
+namespace UserStreamGates
+{
+CTime Newest();           // from this second on (inclusive): the newest layout
+CTime Middle();           // from this second on, before Newest: the middle layout
+CTime OldestWindowRect(); // oldest layout: window rectangle when strictly later
+CTime MiddleBrowseValues();
+CTime MiddleBrowseText();
+CTime Sentences();
+CTime ColorTable();
+CTime Voices();
+CTime MaxSentences();
+} // namespace UserStreamGates
+
+// Tells the active-file list which files hold the current user and its profile. Installed at start-up.
+void InstallCurrentUserFilesSource();
+
+// Copies the main window's rectangle into the user (the current one when none is given) when it is
+// visible and differs from the stored one; flags the record as changed.
+void StoreWindowRect(CQuibUser* user = nullptr);
+
+// The main window as StoreWindowRect sees it. The main frame installs the provider; without one there
+// is no main window.
+struct MainWindowState {
+    bool exists = false; // the main window and its client window exist
+    bool visible = false;
+    CRect rect;
+};
+void SetMainWindowStateProvider(std::function<MainWindowState()> provider);
+
+// Fills an empty window rectangle with the standard frame size for the screen. The screen-mode code
+// installs it; without one a new user's rectangle stays empty.
+void SetDefaultWindowRectProvider(std::function<void(CRect&)> provider);

@@ -1,0 +1,239 @@
+#include "core/Word.h"
+
+#include "admin/OutputFileSeams.h"
+#include "authoring/WordEditorSeams.h"
+#include "core/ObjectIndex.h"
+#include "core/ResourceManager.h"
+#include "core/ResourceTypes.h"
+#include "core/User.h"
+#include "platform/ui/Ui.h"
+#include "shell/SystemStrings.h"
+
+IMPLEMENT_SERIAL(CQuibWord, CObject, 1)
+
+namespace
+{
+
+constexpr int kAskRemoveWord = 9017;
+constexpr int kAskSaveWord = 9004;
+const char* const kAskReplaceWord = "The word already exist in the user/output file!. Shall it be replaced?";
+
+void serializeIdList(CArchive& ar, std::vector<std::int32_t>& list)
+{
+    if (ar.IsStoring()) {
+        ar.WriteCount(list.size());
+        for (std::int32_t value : list)
+            ar << value;
+        return;
+    }
+    const std::size_t count = ar.ReadCount();
+    list.clear();
+    for (std::size_t i = 0; i < count; ++i) {
+        std::int32_t value = 0;
+        ar >> value;
+        list.push_back(value);
+    }
+}
+
+// Where an edited word belongs: the output file in its translation language when one is open, else
+// the current user's file in the user's primary language, else nowhere (file 0, language 0).
+struct SaveTarget {
+    int file = 0;
+    std::uint16_t language = 0;
+};
+
+SaveTarget saveTarget()
+{
+    if (theOutputFile > 0)
+        return {theOutputFile, static_cast<std::uint16_t>(theTranslateLanguage)};
+    if (theCurrentUser)
+        return {theCurrentUser->GetFile(), static_cast<std::uint16_t>(theCurrentUser->PrimaryLanguage)};
+    return {};
+}
+
+// Takes the word the index holds under these keys out of the index and deletes it, unless it is
+// `keep` (a word saved again under its own keys).
+void dropIndexedWord(int file, std::uint8_t language, std::int32_t id, const CMyRes* keep = nullptr)
+{
+    CMyRes* held = theWordIndex.Find(file, language, id);
+    if (held && held != keep)
+        delete theWordIndex.Remove(held);
+}
+
+} // namespace
+
+void InstallWordIndexMaker()
+{
+    SetWordObjectMaker([](CResEntry* record, QString& name) -> std::unique_ptr<CMyRes> {
+        auto word = std::make_unique<CQuibWord>();
+        if (AttachResEntry(word.get(), record) != RES_OK)
+            return nullptr;
+        const int loaded = word->Load();
+        if (loaded != RES_OK && loaded != RES_ERR_FREE_CHANGED)
+            return nullptr;
+        name = word->WordName;
+        return word;
+    });
+}
+
+namespace {
+const bool wordIndexMakerInstalled = (InstallWordIndexMaker(), true);
+}  // namespace
+
+CTime WordStreamGate()
+{
+    return CTime(2001, 6, 21, 14, 46, 0);
+}
+
+CQuibWord::CQuibWord()
+{
+    m_owner = this;
+    Assign(nullptr);
+}
+
+CQuibWord::~CQuibWord() = default;
+
+void CQuibWord::Assign(const CQuibWord* source)
+{
+    if (!source) {
+        WordName.clear();
+        WordForm = 0;
+        FamilyList.clear();
+        SynonymList.clear();
+        WordDescription.clear();
+        WordFlags = 0;
+        return;
+    }
+    WordName = source->WordName;
+    WordForm = source->WordForm;
+    FamilyList = source->FamilyList;
+    SynonymList = source->SynonymList;
+    WordDescription = source->WordDescription;
+    WordFlags = source->WordFlags;
+}
+
+QString CQuibWord::GetDisplayText(int flags) const
+{
+    return WordDisplayText(WordName, flags);
+}
+
+void CQuibWord::Exchange(bool store)
+{
+    ArchiveData(store);
+}
+
+std::int32_t CQuibWord::GetType() const
+{
+    return m_entry ? m_entry->GetType() : RESTYPE_WORD;
+}
+
+void CQuibWord::Serialize(CArchive& ar)
+{
+    CTime stamp = CTime::GetCurrentTime();
+    if (ar.IsLoading())
+        GetResourceTime(this, &stamp);
+    SerializeStamped(ar, stamp);
+}
+
+void CQuibWord::SerializeStamped(CArchive& ar, const CTime& stamp)
+{
+    if (ar.IsStoring()) {
+        ar << WordName << WordForm;
+        serializeIdList(ar, FamilyList);
+        serializeIdList(ar, SynonymList);
+        ar << WordDescription << WordFlags;
+        return;
+    }
+    Assign(nullptr);
+    ar >> WordName >> WordForm;
+    if (stamp.GetTime() <= WordStreamGate().GetTime())
+        return;
+    serializeIdList(ar, FamilyList);
+    serializeIdList(ar, SynonymList);
+    ar >> WordDescription >> WordFlags;
+}
+
+QString WordDisplayText(const QString& text, int flags)
+{
+    QString shown = text;
+    if (flags & kWordTextCutSuffix) {
+        const auto hash = shown.indexOf(QLatin1Char('#'));
+        if (hash >= 0)
+            shown.truncate(hash);
+    }
+    if (flags & kWordTextDropLayoutChars) {
+        shown.removeIf([](QChar c) {
+            const char16_t u = c.unicode();
+            return u == 0x00B7 || u == 0x00AD || u == u'\n' || u == u'\r' || u == 0x00AC;
+        });
+    }
+    return shown;
+}
+
+std::uint8_t GetWordTypeLanguage(std::int32_t type)
+{
+    return static_cast<std::uint8_t>(type & 0xFF);
+}
+
+void SaveWord(CQuibWord* word)
+{
+    word->Commit();
+    word->Write();
+    dropIndexedWord(word->GetFile(), GetWordTypeLanguage(word->GetType()), word->GetID(), word);
+    theWordIndex.Add(word);
+    theWordIndex.Names().InsertSorted(word->WordName, word);
+}
+
+bool CQuibWord::Remove(bool ask)
+{
+    if (ask && MessageBoxById(kAskRemoveWord, lumivo::ui::MB_OKCANCEL) != lumivo::ui::IDOK)
+        return false;
+    if (IsWordEditorOpen()) {
+        WordEditorSetChanged(false);
+        WordEditorFrameSelectWord(nullptr);
+        WordEditorTreeSelectWord(this);
+        WordEditorSetCurrentWord(nullptr);
+    }
+    theWordIndex.Remove(this);
+    CMyRes::Remove(-1, -1);
+    delete this;
+    return true;
+}
+
+bool CQuibWord::SaveChanges(bool ask)
+{
+    using namespace lumivo::ui;
+    if (!IsChanged())
+        return true;
+    const SaveTarget target = saveTarget();
+    const int answer = ask ? MessageBoxById(kAskSaveWord, MB_YESNOCANCEL) : IDYES;
+    if (answer == IDCANCEL)
+        return false;
+    if (answer != IDYES) {
+        if (IsNew())
+            return Remove(false);
+        Load();
+        return true;
+    }
+    if (GetFile() == target.file) {
+        SaveWord(this);
+        return true;
+    }
+    const std::int32_t id = GetID();
+    const std::int32_t copyType = MakeWordType(static_cast<std::int16_t>(target.language));
+    if (ResourceExists(id, copyType, target.file)) {
+        const int replace = ShowMessageText(QString::fromLatin1(kAskReplaceWord), MB_YESNOCANCEL);
+        if (replace == IDCANCEL)
+            return false;
+        if (replace != IDYES)
+            return true;
+        dropIndexedWord(target.file, static_cast<std::uint8_t>(target.language & 0xFF), id);
+        RemoveResource(nullptr, id, copyType, target.file);
+    }
+    auto* copy = new CQuibWord;
+    copy->Assign(this);
+    copy->SaveAs(id, target.file, copyType);
+    SaveWord(copy);
+    Load();
+    return true;
+}

@@ -1,0 +1,74 @@
+#pragma once
+// A word: the written name an icon stands for, its form code, the words of its family (the inflexions
+// an icon steps through), its synonyms, a description and flags. Stored as an archive stream in a
+// record of type 'gw'; the record id is the word number icons refer to, and translations are records
+// with the same id in another language.
+
+#include "core/ResourceHandle.h"
+#include "platform/archive/Archive.h"
+#include "platform/types/WinTypes.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+class CQuibWord : public CMyRes, public CObject
+{
+    DECLARE_SERIAL(CQuibWord)
+
+public:
+    CQuibWord();
+    ~CQuibWord() override;
+    CQuibWord(const CQuibWord&) = delete;
+    CQuibWord& operator=(const CQuibWord&) = delete;
+
+    // Copies every field of `source`; with none, empties the word (form and flags 0).
+    void Assign(const CQuibWord* source);
+
+    QString GetDisplayText(int flags) const;
+
+    void Exchange(bool store) override;
+    void Serialize(CArchive& ar) override;
+    std::int32_t GetType() const override;
+
+    // The stream itself, with the record's time stamp given: records up to the gate hold the name and
+    // the form only.
+    void SerializeStamped(CArchive& ar, const CTime& stamp);
+
+    // Asks (with `ask`) and removes the word from the index and its file. FALSE when the person
+    // declined; TRUE when the word is gone, and then it has been deleted: the caller must not touch it.
+    bool Remove(bool ask);
+    // Saves an edited word into the user's or the output file (asking with `ask`); FALSE on Cancel.
+    // May delete the word (a new word whose changes are dropped).
+    bool SaveChanges(bool ask);
+
+    QString WordName;
+    std::int16_t WordForm = 0;
+    std::vector<std::int32_t> FamilyList;
+    std::vector<std::int32_t> SynonymList;
+    QString WordDescription;
+    std::int16_t WordFlags = 0;
+
+protected:
+    void ResetToDefaults() override { Assign(nullptr); }
+};
+
+// Display flags of WordDisplayText.
+constexpr int kWordTextCutSuffix = 0x1;       // drop a '#' and what follows it
+constexpr int kWordTextDropLayoutChars = 0x2; // drop middle dot, soft hyphen, line breaks, not sign
+
+QString WordDisplayText(const QString& text, int flags);
+
+// The index key of a word type: its low byte.
+std::uint8_t GetWordTypeLanguage(std::int32_t type);
+
+// Writes the word into its record now and files it in the word index under its current keys.
+void SaveWord(CQuibWord* word);
+
+// Lets the word index build its words: bound to their records and loaded. Installed at start-up.
+void InstallWordIndexMaker();
+
+// The time from which a word record carries its lists, description and flags (records stamped
+// strictly later).
+CTime WordStreamGate();

@@ -1,0 +1,139 @@
+#include "shell/DataFiles.h"
+
+#include "core/ResourceManager.h"
+#include "platform/files/FileSystem.h"
+#include "platform/ui/Ui.h"
+#include "shell/SystemSettings.h"
+#include "shell/SystemStrings.h"
+
+#include <algorithm>
+
+std::vector<int> theDataFiles;
+
+namespace
+{
+
+constexpr std::int64_t kLooseFileThreshold = 0x200000;
+
+bool IsAcceptedKind(std::uint32_t kind)
+{
+    return kind == FILEKIND_DATA || kind == FILEKIND_USER || kind == FILEKIND_PROFILE;
+}
+
+int CheckOpenedFile(int file)
+{
+    if (!IsAcceptedKind(GetResFileKind(file)))
+        return MSG_UNKNOWN_FILE_KIND;
+    if (!IsAcceptedDataVersion(GetResFileVersion(file)))
+        return MSG_VERSION_TOO_LOW;
+    return 0;
+}
+
+bool HasDataFileExtension(const QString& name)
+{
+    return name.endsWith(QLatin1String(".tvf"), Qt::CaseInsensitive) && name.size() > 4;
+}
+
+void FileDataFile(int file)
+{
+    std::erase(theDataFiles, file);
+    const std::uint32_t version = GetResFileVersion(file);
+    const auto place = std::find_if(theDataFiles.begin(), theDataFiles.end(),
+                                    [version](int other) { return GetResFileVersion(other) <= version; });
+    theDataFiles.insert(place, file);
+}
+
+} // namespace
+
+bool IsAcceptedDataVersion(std::uint32_t version)
+{
+    int major = 0;
+    int minor = 0;
+    int build = 0;
+    SplitResFileVersion(version, &major, &minor, &build);
+    return (major == 2 && minor == 0) || (major == 0 && minor == 2 && build < 5);
+}
+
+int OpenDataFile(const QString& path, int* file, int* result)
+{
+    *file = 0;
+    *result = OpenResFile(file, path);
+    if (*result < 0 || *file <= 0)
+        return 0;
+    const int refusal = CheckOpenedFile(*file);
+    // A file that was open before this call belongs to whoever opened it: it is refused, not closed.
+    if (refusal != 0 && *result == 0)
+        CloseResFile(*file);
+    return refusal;
+}
+
+int OpenDataFileAndReport(const QString& path, int* file, int* result)
+{
+    const int refusal = OpenDataFile(path, file, result);
+    if (refusal != 0)
+        MessageBoxById(refusal, lumivo::ui::MB_ICONEXCLAMATION);
+    return refusal;
+}
+
+void ScanDataFolder(int file)
+{
+    if (file > 0) {
+        if (GetResFileKind(file) == FILEKIND_DATA)
+            FileDataFile(file);
+        return;
+    }
+    QString folder;
+    if (!GetDataDir(folder, QStringLiteral("/")))
+        return;
+    std::vector<QString> names = lumivo::files::fileSystem().list(folder.chopped(1));
+    std::sort(names.begin(), names.end());
+    for (const QString& name : names) {
+        if (!HasDataFileExtension(name))
+            continue;
+        int number = 0;
+        int result = 0;
+        if (OpenDataFile(folder + name, &number, &result) == 0 && (result == 0 || result == 1))
+            ScanDataFolder(number);
+    }
+}
+
+int CloseDataFile(int file)
+{
+    if (file > 0) {
+        std::erase(theDataFiles, file);
+        return ReleaseDataFile(file);
+    }
+    int result = 0;
+    const std::vector<int> files = std::exchange(theDataFiles, {});
+    for (int each : files)
+        ReleaseDataFile(each, &result);
+    return result;
+}
+
+int ReleaseDataFile(int file, int* result)
+{
+    const int closed = CloseResFile(file);
+    if (result)
+        *result = closed;
+    return closed;
+}
+
+void SaveDataFile(int file, bool compact, bool force, int* err)
+{
+    if (*err != 0)
+        return;
+    const std::int64_t length = GetResFileLength(file);
+    if (length >= 0) {
+        const std::int64_t stored = GetResFileUsedSize(file);
+        if (stored > kLooseFileThreshold || length < 2 * stored)
+            compact = true;
+    }
+    if (!IsResFileDirty(file) && !force)
+        return;
+    *err = SaveResFile(file, QString(), compact);
+}
+
+void ResetDataFiles()
+{
+    theDataFiles.clear();
+}

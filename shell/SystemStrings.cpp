@@ -1,0 +1,388 @@
+#include "shell/SystemStrings.h"
+
+#include "core/TaggedText.h"
+#include "platform/files/FileSystem.h"
+#include "platform/types/WinTypes.h"
+#include "platform/ui/Ui.h"
+#include "resources/strings/StringTable.h"
+#include "shell/LanguageRecords.h"
+#include "shell/SystemSettings.h"
+
+#include <QCursor>
+#include <QDateTime>
+#include <QDir>
+#include <QGuiApplication>
+
+#include <array>
+#include <utility>
+
+std::uint32_t theStatusTime = 0;
+
+namespace
+{
+
+const QString kUnknownText = QStringLiteral("???");
+const QString kOldAppName = QStringLiteral("Morvelt");
+const QString kAppName = QStringLiteral("Lumivo");
+const QString kTagOpen = QStringLiteral("{\u00A4");
+constexpr std::uint32_t kInstallLanguageDanish = 10002;
+constexpr std::uint32_t kCursorSwapMs = 400;
+
+struct StringsState {
+    bool traceLog = false;
+    QString lastStatusText;
+    StatusTextSink statusSink;
+    std::function<std::uint32_t()> tick;
+    CursorPort cursorPort;
+    int cursorId = CURSOR_ARROW;
+    int cursorShown = 0; // what the port reported right after our last change
+    std::uint32_t cursorSwapTick = 0;
+};
+
+StringsState& state()
+{
+    static StringsState s;
+    return s;
+}
+
+std::uint32_t now()
+{
+    return state().tick ? state().tick() : GetTickCount();
+}
+
+// The application name: the install settings decide between the program's older and newer name, and a
+// name written at installation wins over both.
+QString ApplicationName()
+{
+    std::uint32_t installLanguage = 0;
+    GetSystemSettingDWord(QStringLiteral("Install_language"), &installLanguage);
+    if (installLanguage == 0)
+        return kOldAppName;
+    QString name;
+    GetSystemSettingString(QStringLiteral("Install_appname"), name);
+    if (!name.isEmpty())
+        return name;
+    return installLanguage == kInstallLanguageDanish ? kOldAppName : kAppName;
+}
+
+// Up to four languages, in the order the records are searched; 0 marks an empty slot.
+std::array<std::uint16_t, 4> SearchOrder()
+{
+    std::array<std::uint16_t, 4> order{theLanguageNo, 0, 0, 0};
+    if (theLanguageNo == 2)
+        return order;
+    if (theCurrentLanguage != order[0])
+        order[1] = theCurrentLanguage;
+    if (theSecondLanguage != order[0] && theSecondLanguage != theCurrentLanguage)
+        order[2] = theSecondLanguage;
+    if (theCurrentLanguageRec) {
+        const std::uint16_t recordLanguage = theCurrentLanguageRec->m_language;
+        if (recordLanguage != order[0] && recordLanguage != theCurrentLanguage &&
+            recordLanguage != theSecondLanguage)
+            order[3] = recordLanguage;
+    }
+    return order;
+}
+
+QString FindInRecords(int id)
+{
+    const auto key = static_cast<std::uint16_t>(id & 0xFFFF);
+    for (std::uint16_t language : SearchOrder()) {
+        if (language == 0)
+            continue;
+        for (const CQuibSystem* record : BaseLanguageChain(FindSystemRecord(language))) {
+            if (const QString* text = record->FindString(key); text && !text->isEmpty())
+                return *text;
+        }
+    }
+    return {};
+}
+
+// The built-in table follows the system language: Danish for language 2, English otherwise.
+QString FindInStringTable(int id)
+{
+    using lumivo::strings::TableLanguage;
+    return lumivo::strings::builtInString(id, theLanguageNo == 2 ? TableLanguage::Danish
+                                                                 : TableLanguage::English);
+}
+
+QString PlaceHolderText(const QString& name)
+{
+    if (name == QLatin1String("APPNAME"))
+        return LoadSystemString(SYSSTR_APPNAME);
+    if (name == QLatin1String("CR"))
+        return QStringLiteral("\r\n");
+    return {};
+}
+
+// Replaces every "<@NAME>" by its text. The scan goes on behind the inserted text, so a replacement
+// that holds a place-holder itself (an application name written as "<@APPNAME>") cannot make the
+// expansion run for ever. A "<@" without a ">" behind it is kept, and ends the scan.
+void ExpandPlaceHolders(QString& text)
+{
+    qsizetype from = 0;
+    while (true) {
+        const qsizetype open = text.indexOf(QLatin1String("<@"), from);
+        if (open < 0)
+            return;
+        const qsizetype close = text.indexOf(QLatin1Char('>'), open + 2);
+        if (close < 0)
+            return;
+        const QString replacement = PlaceHolderText(text.mid(open + 2, close - open - 2).trimmed());
+        text.replace(open, close - open + 1, replacement);
+        from = open + replacement.size();
+    }
+}
+
+QString TaggedEntryPart(const QString& text, bool wantKey)
+{
+    QString copy = text;
+    CTaggedText tagged;
+    tagged.Attach(&copy);
+    QString key;
+    QString value;
+    if (!tagged.GetEntry(0, key, value))
+        return {};
+    return wantKey ? key : value;
+}
+
+void ApplyFlags(QString& text, int flags)
+{
+    if ((flags & SYSSTR_CASE_MASK) == SYSSTR_UPPER)
+        text = text.toUpper();
+    else if ((flags & SYSSTR_CASE_MASK) == SYSSTR_LOWER)
+        text = text.toLower();
+    if ((flags & SYSSTR_FIRST_UPPER) && !text.isEmpty())
+        text[0] = text[0].toUpper();
+    if ((flags & SYSSTR_BLANK_BEFORE) && !text.startsWith(QLatin1Char(' ')))
+        text.prepend(QLatin1Char(' '));
+    if ((flags & SYSSTR_BLANK_AFTER) && !text.endsWith(QLatin1Char(' ')))
+        text.append(QLatin1Char(' '));
+    if (flags & SYSSTR_COLON)
+        text.append(QLatin1Char(':'));
+    if (flags & SYSSTR_CUT_TAGS) {
+        if (const qsizetype tag = text.indexOf(kTagOpen); tag >= 0)
+            text.truncate(tag);
+    }
+    if (flags & SYSSTR_TAG_KEY)
+        text = TaggedEntryPart(text, true);
+    if (flags & SYSSTR_TAG_VALUE)
+        text = TaggedEntryPart(text, false);
+}
+
+void ShowCursor(int id)
+{
+    auto& s = state();
+    if (s.cursorPort.show) {
+        s.cursorPort.show(id);
+        return;
+    }
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return;
+    const Qt::CursorShape shape = (id == CURSOR_BUSY_1 || id == CURSOR_BUSY_2) ? Qt::WaitCursor
+                                  : id == CURSOR_HAND                          ? Qt::PointingHandCursor
+                                                                               : Qt::ArrowCursor;
+    if (QGuiApplication::overrideCursor())
+        QGuiApplication::changeOverrideCursor(QCursor(shape));
+    else
+        QGuiApplication::setOverrideCursor(QCursor(shape));
+}
+
+int CursorReportedNow()
+{
+    auto& s = state();
+    if (s.cursorPort.current)
+        return s.cursorPort.current();
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return s.cursorShown;
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    return cursor ? static_cast<int>(cursor->shape()) + 1 : 0;
+}
+
+// The busy pair alternates when asked to keep the cursor after 400 ms.
+int NextAnimatedCursor()
+{
+    auto& s = state();
+    const bool busy = s.cursorId == CURSOR_BUSY_1 || s.cursorId == CURSOR_BUSY_2;
+    if (!busy || now() - s.cursorSwapTick <= kCursorSwapMs)
+        return s.cursorId;
+    s.cursorSwapTick = now();
+    return s.cursorId == CURSOR_BUSY_1 ? CURSOR_BUSY_2 : CURSOR_BUSY_1;
+}
+
+} // namespace
+
+bool GetSystemString(int id, QString& text, int flags)
+{
+    if (id == SYSSTR_APPNAME) {
+        text = ApplicationName();
+        return true;
+    }
+    text = FindInRecords(id);
+    if (text.isEmpty())
+        text = FindInStringTable(id);
+    ExpandPlaceHolders(text);
+    if (text.isEmpty()) {
+        text = kUnknownText;
+        return false;
+    }
+    ApplyFlags(text, flags);
+    return true;
+}
+
+QString GetSystemString(int id)
+{
+    return LoadSystemString(id, 0);
+}
+
+QString LoadSystemString(int id, int flags)
+{
+    QString text;
+    GetSystemString(id, text, flags);
+    return text;
+}
+
+bool GetCommandPrompt(int id, QString& text)
+{
+    if (id < SYSSTR_FIRST_PROMPT || id > SYSSTR_LAST_PROMPT)
+        return false;
+    return GetSystemString(id, text, 0);
+}
+
+int MessageBoxById(int id, unsigned flags, const QString* param)
+{
+    QString text = LoadSystemString(id);
+    if (param)
+        text.replace(QLatin1String("[#1]"), *param);
+    return ShowMessage(text, flags);
+}
+
+int MessageBoxById(int id, unsigned flags, const QString& param)
+{
+    return MessageBoxById(id, flags, param.isNull() ? nullptr : &param);
+}
+
+int ShowMessage(const QString& text, unsigned flags)
+{
+    return ShowMessageText(text, flags);
+}
+
+int ShowMessageText(const QString& text, unsigned flags)
+{
+    return lumivo::ui::messageBox(text, LoadSystemString(SYSSTR_APPNAME), flags);
+}
+
+int ShowMessageNumber(const QString& text, int number, unsigned flags)
+{
+    return ShowMessage(text + QString::number(number), flags);
+}
+
+void ShowSevereError(const QString& place)
+{
+    ShowMessage(QStringLiteral("%1 (%2)").arg(LoadSystemString(SYSSTR_SEVERE_ERROR), place),
+                lumivo::ui::MB_ICONHAND);
+}
+
+void SetStatusText(const QString& text)
+{
+    auto& s = state();
+    s.lastStatusText = text;
+    if (s.statusSink)
+        s.statusSink(text);
+    theStatusTime = now();
+}
+
+void SetStatusTextSink(StatusTextSink sink)
+{
+    state().statusSink = std::move(sink);
+}
+
+QString LastStatusText()
+{
+    return state().lastStatusText;
+}
+
+void SetTraceLogEnabled(bool enabled)
+{
+    state().traceLog = enabled;
+}
+
+bool IsTraceLogEnabled()
+{
+    return state().traceLog;
+}
+
+QString TraceLogPath()
+{
+    const QString day = QDateTime::currentDateTime().toString(QStringLiteral("ddMMyy"));
+    return QDir::tempPath() + QStringLiteral("/TavimoLog_%1.txt").arg(day);
+}
+
+void WriteDebugLog(QString line)
+{
+    if (!state().traceLog)
+        return;
+    line += QStringLiteral("\r\n");
+    AppendTextToFile(TraceLogPath(), line);
+}
+
+void AppendTextToFile(const QString& path, const QString& text)
+{
+    auto& fs = lumivo::files::fileSystem();
+    const auto info = fs.info(path);
+    if (!info.exists && !fs.info(lumivo::files::folderOf(path)).isDirectory)
+        return;
+    auto file = fs.open(path, info.exists ? lumivo::files::OpenMode::ReadWrite
+                                          : lumivo::files::OpenMode::CreateReadWrite);
+    if (!file)
+        return;
+    const QByteArray bytes = text.toUtf8();
+    const std::int64_t end = file->length();
+    if (end < 0 || !file->seek(static_cast<std::uint64_t>(end)))
+        return;
+    if (file->write(bytes.constData(), static_cast<std::size_t>(bytes.size())))
+        file->flush();
+}
+
+int SetAppCursor(int id)
+{
+    auto& s = state();
+    const int previous = s.cursorId;
+    if (id == CURSOR_BUSY_1 || id == CURSOR_BUSY_2) {
+        if (s.cursorId == CURSOR_BUSY_1 || s.cursorId == CURSOR_BUSY_2)
+            id = 0;
+        else
+            s.cursorSwapTick = now();
+    }
+    if (id == 0)
+        id = NextAnimatedCursor();
+    if (id < 1)
+        return previous;
+    if (id == s.cursorId && CursorReportedNow() == s.cursorShown)
+        return previous;
+    ShowCursor(id);
+    s.cursorId = id;
+    s.cursorShown = CursorReportedNow();
+    return previous;
+}
+
+int GetAppCursor()
+{
+    return state().cursorId;
+}
+
+void SetCursorPort(CursorPort port)
+{
+    state().cursorPort = std::move(port);
+}
+
+void SetSystemStringsClock(std::function<std::uint32_t()> tick)
+{
+    state().tick = std::move(tick);
+}
+
+void ResetSystemStrings()
+{
+    state() = StringsState{};
+    theStatusTime = 0;
+}

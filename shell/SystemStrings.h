@@ -1,0 +1,94 @@
+#pragma once
+// System strings: every text the program shows is looked up by id, first in the language records of
+// the open data files (in the order of the search languages), then in the program's own string table.
+// Also the message boxes that show a system string by id, the status-bar text, the trace log and the
+// application cursor.
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+// Lookup flags (they combine; applied in this order).
+constexpr int SYSSTR_UPPER = 2; // low four bits: whole text upper case
+constexpr int SYSSTR_LOWER = 3; // low four bits: whole text lower case
+constexpr int SYSSTR_CASE_MASK = 0x0F;
+constexpr int SYSSTR_FIRST_UPPER = 0x10;  // first character upper case
+constexpr int SYSSTR_BLANK_BEFORE = 0x20; // a blank in front unless the text starts with one
+constexpr int SYSSTR_BLANK_AFTER = 0x40;  // a blank behind unless the text ends with one
+constexpr int SYSSTR_COLON = 0x80;        // ":" appended
+constexpr int SYSSTR_CUT_TAGS = 0x100;    // cut before the first tagged entry
+constexpr int SYSSTR_TAG_KEY = 0x200;     // the key of tagged entry 0
+constexpr int SYSSTR_TAG_VALUE = 0x400;   // the value of tagged entry 0
+
+// The id of the application name, which comes from the install settings.
+constexpr int SYSSTR_APPNAME = 1001;
+// Status-bar prompts of the commands: string id = command id.
+constexpr int SYSSTR_FIRST_PROMPT = 5001;
+constexpr int SYSSTR_LAST_PROMPT = 5999;
+// The text asking to report a severe error.
+constexpr int SYSSTR_SEVERE_ERROR = 9415;
+
+// The text of `id` with `flags` applied; true when found. When nothing holds the id, the text is "???"
+// and the result false.
+bool GetSystemString(int id, QString& text, int flags = 0);
+// The text of `id` without flags ("???" when unknown).
+QString GetSystemString(int id);
+// The text of `id` with `flags` applied ("???" when unknown).
+QString LoadSystemString(int id, int flags = 0);
+
+// The status-bar prompt of a command; false for ids outside 5001 to 5999 and for unknown ids.
+bool GetCommandPrompt(int id, QString& text);
+
+// Shows system string `id` in a message box with the MB_ flags and returns the button chosen. With a
+// parameter, every "[#1]" of the text is replaced by it. A null QString (the default) is no parameter;
+// an empty one replaces "[#1]" by nothing.
+int MessageBoxById(int id, unsigned flags, const QString& param = {});
+int MessageBoxById(int id, unsigned flags, const QString* param);
+
+// Message boxes with the application name as caption.
+int ShowMessage(const QString& text, unsigned flags = 0);
+int ShowMessageText(const QString& text, unsigned flags = 0);
+int ShowMessageNumber(const QString& text, int number, unsigned flags = 0);
+// Asks the person to report a severe error; `place` says where it happened.
+void ShowSevereError(const QString& place);
+
+// Status-bar text. The main frame installs the sink that shows it; the idle tick clears it again after
+// 5,000 ms (see theStatusTime).
+extern std::uint32_t theStatusTime; // tick of the last status text, 0 when none is pending
+void SetStatusText(const QString& text);
+using StatusTextSink = std::function<void(const QString&)>;
+void SetStatusTextSink(StatusTextSink sink);
+// The last text given to SetStatusText (for the idle tick and for tests).
+QString LastStatusText();
+
+// The trace log: one file a day, "TavimoLog_<ddmmyy>.txt" in the system's temporary folder. Written
+// only while tracing is on (the "TRACE" command-line switch); the folder is never created.
+void SetTraceLogEnabled(bool enabled);
+bool IsTraceLogEnabled();
+QString TraceLogPath();
+void WriteDebugLog(QString line);
+// Appends the text to the file, creating the file but not its folder; silent on failure.
+void AppendTextToFile(const QString& path, const QString& text);
+
+// The application cursor by resource id: 244 and 245 are the ordinary cursors, 30982 and 30983 the
+// busy pair that alternates every 400 ms while SetAppCursor(0) is called. Returns the previous id.
+constexpr int CURSOR_ARROW = 244;
+constexpr int CURSOR_HAND = 245;
+constexpr int CURSOR_BUSY_1 = 30982;
+constexpr int CURSOR_BUSY_2 = 30983;
+int SetAppCursor(int id);
+int GetAppCursor();
+
+// Where the cursor is shown; the default sets the application's override cursor when a GUI
+// application runs. `current` reports the cursor the system shows now (0 when unknown).
+struct CursorPort {
+    std::function<void(int id)> show;
+    std::function<int()> current;
+};
+void SetCursorPort(CursorPort port);
+// The millisecond tick used by the status text and the cursor; tests install their own clock.
+void SetSystemStringsClock(std::function<std::uint32_t()> tick);
+
+// Returns the module to its start state (tests).
+void ResetSystemStrings();

@@ -1,0 +1,29 @@
+// Every test starts with no language records, no data files, no indexed objects, no output file, no
+// registry object and the settings of a fresh installation; the strings module forgets its clock,
+// cursor and status text.
+
+#include "admin/OutputFileSeams.h"
+#include "core/ObjectIndex.h"
+#include "core/Registry.h"
+#include "shell/DataFiles.h"
+#include "shell/LanguageRecords.h"
+#include "shell/SystemSettings.h"
+#include "shell/SystemStrings.h"
+#include "tests/support/LumivoTest.h"
+
+namespace
+{
+const bool registered = [] {
+    lumivo::test::registerGlobalReset([] {
+        theWordIndex.DeleteAll();
+        theBgIndex.DeleteAll();
+        ResetLanguageRecords();
+        ResetDataFiles();
+        ResetOutputFileSeams();
+        ResetSystemSettings();
+        ResetSystemStrings();
+        theRegistry.reset();
+    });
+    return true;
+}();
+} // namespace
