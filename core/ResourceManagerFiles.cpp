@@ -449,6 +449,7 @@ int loadFile(CResFileEntry* entry)
         return result;
     const auto hint = fileEnd(entry->m_number);
     const std::uint32_t tick = currentTick();
+    theResMgr.m_idUse.reserve(theResMgr.m_idUse.size() + entries.size());
     for (MapEntry& e : entries) {
         CResEntry* record = linkNewRecord(ResKey{entry->m_number, e.type, e.id}, hint, tick);
         record->m_offset = e.offset;
@@ -456,13 +457,10 @@ int loadFile(CResFileEntry* entry)
         record->m_stamp = e.stamp;
         if (!e.name.isEmpty())
             record->m_name = decodeName(e.name);
-    }
-    // In a real file a (type, id) pair with a type is unique; equal keys sit side by side.
-    const ResKey* previous = nullptr;
-    for (auto it = fileBegin(entry->m_number), end = fileEnd(entry->m_number); it != end; ++it) {
-        if (previous && *previous == it->first && it->first.type != 0)
+        // In a real file a (type, id) pair with a type is unique; an equal key lands right before.
+        if (e.type != 0 && record->m_slot != theResMgr.m_index.begin() &&
+            std::prev(record->m_slot)->first == record->m_key)
             return RES_ERR_BAD_FORMAT;
-        previous = &it->first;
     }
     return RES_OK;
 }
