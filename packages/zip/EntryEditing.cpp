@@ -79,23 +79,13 @@ void CZipArchive::DeleteEntries(std::vector<std::uint16_t> indexes)
         indexes.pop_back();
     if (indexes.empty())
         return;
+    if (static_cast<int>(indexes.size()) == m_centralDir.GetCount()) {
+        DeleteAllEntries();
+        return;
+    }
     CZipActionCallback* counting = GetCallback(CZipActionCallback::cbDeleteCnt);
     CZipActionCallback* deleting = GetCallback(CZipActionCallback::cbDelete);
     const std::uint64_t bytesBefore = m_centralDir.GetBytesBefore();
-
-    if (static_cast<int>(indexes.size()) == m_centralDir.GetCount()) {
-        if (deleting) {
-            deleting->Init();
-            deleting->SetTotal(m_centralDir.GetCount());
-        }
-        m_centralDir.RemoveFromDisk();
-        m_storage.GetFile()->SetLength(bytesBefore);
-        m_centralDir.RemoveAll();
-        AutoFlush();
-        if (deleting)
-            deleting->CallbackEnd();
-        return;
-    }
 
     struct Record {
         CZipEntryHeader* header;
@@ -154,6 +144,22 @@ void CZipArchive::DeleteEntries(std::vector<std::uint16_t> indexes)
     AutoFlush();
 }
 
+void CZipArchive::DeleteAllEntries()
+{
+    CZipActionCallback* deleting = GetCallback(CZipActionCallback::cbDelete);
+    if (deleting) {
+        deleting->Init();
+        deleting->SetTotal(m_centralDir.GetCount());
+    }
+    // What is left is the prefix in front of the archive, if any; the end record follows at close.
+    m_centralDir.RemoveFromDisk();
+    m_storage.GetFile()->SetLength(m_centralDir.GetBytesBefore());
+    m_centralDir.RemoveAll();
+    AutoFlush();
+    if (deleting)
+        deleting->CallbackEnd();
+}
+
 void CZipArchive::MovePackedData(std::uint64_t start, std::uint64_t end, std::uint64_t distance,
                                  CZipActionCallback* callback, bool towardsEnd)
 {
@@ -185,6 +191,26 @@ void CZipArchive::MovePackedData(std::uint64_t start, std::uint64_t end, std::ui
     }
     if (moved != total)
         ThrowError(CZipException::internal);
+}
+
+void CZipArchive::ShiftTail(std::uint64_t start, std::uint64_t dataEnd, std::int64_t difference,
+                            int firstMoved, CZipActionCallback* callback)
+{
+    if (difference == 0)
+        return;
+    CZipFileBase& file = *m_storage.GetFile();
+    const std::uint64_t bytesBefore = m_centralDir.GetBytesBefore();
+    m_storage.Flush();
+    if (difference > 0) {
+        // Longer first, then the bytes move back to front, so that nothing is overwritten unread.
+        file.SetLength(dataEnd + bytesBefore + static_cast<std::uint64_t>(difference));
+        MovePackedData(start, dataEnd, static_cast<std::uint64_t>(difference), callback, true);
+    } else {
+        MovePackedData(start, dataEnd, static_cast<std::uint64_t>(-difference), callback, false);
+        file.SetLength(dataEnd + bytesBefore - static_cast<std::uint64_t>(-difference));
+    }
+    for (int i = firstMoved; i < m_centralDir.GetCount(); ++i)
+        m_centralDir[i]->m_uOffset += static_cast<std::uint64_t>(difference);
 }
 
 bool CZipArchive::RemoveLastEntry(bool always)
@@ -237,17 +263,7 @@ void CZipArchive::MakeSpaceForReplace(int index, std::uint64_t totalSize, const 
         callback->Init(name);
         callback->SetTotal(dataEnd - next);
     }
-    CZipFileBase& file = *m_storage.GetFile();
-    m_storage.Flush();
-    if (difference > 0) {
-        file.SetLength(dataEnd + bytesBefore + static_cast<std::uint64_t>(difference));
-        MovePackedData(next, dataEnd, static_cast<std::uint64_t>(difference), callback, true);
-    } else {
-        MovePackedData(next, dataEnd, static_cast<std::uint64_t>(-difference), callback, false);
-        file.SetLength(dataEnd + bytesBefore - static_cast<std::uint64_t>(-difference));
-    }
-    for (int i = index + 1; i < m_centralDir.GetCount(); ++i)
-        m_centralDir[i]->m_uOffset += static_cast<std::uint64_t>(difference);
+    ShiftTail(next, dataEnd, difference, index + 1, callback);
     m_storage.Seek(position);
     if (callback)
         callback->CallbackEnd();
@@ -302,16 +318,8 @@ bool CZipArchive::RenameEntry(int index, const QString& newName)
             callback->SetTotal(dataEnd - start);
         }
         m_pBuffer.Allocate(m_iBufferSize);
-        if (difference > 0) {
-            file.SetLength(dataEnd + bytesBefore + static_cast<std::uint64_t>(difference));
-            MovePackedData(start, dataEnd, static_cast<std::uint64_t>(difference), callback, true);
-        } else {
-            MovePackedData(start, dataEnd, static_cast<std::uint64_t>(-difference), callback, false);
-            file.SetLength(dataEnd + bytesBefore - static_cast<std::uint64_t>(-difference));
-        }
+        ShiftTail(start, dataEnd, difference, index + 1, callback);
         m_pBuffer.Release();
-        for (int i = index + 1; i < m_centralDir.GetCount(); ++i)
-            m_centralDir[i]->m_uOffset += static_cast<std::uint64_t>(difference);
         if (callback)
             callback->CallbackEnd();
     }
@@ -353,29 +361,8 @@ bool CZipArchive::GetFromArchive(CZipArchive& other, int index, int replaceIndex
     if (!UpdateReplaceIndex(replaceIndex, header.GetFileName()))
         return false;
 
-    // Where the stored bytes of the other entry lie, and how many belong to it.
-    other.m_pBuffer.Allocate(other.m_iBufferSize);
-    other.m_centralDir.OpenEntry(index);
-    const std::uint64_t dataStart = other.m_storage.GetFile()->GetPosition();
-    const std::uint64_t runEnd =
-        (index + 1 < other.m_centralDir.GetCount() ? other.m_centralDir[index + 1]->m_uOffset
-                                                   : other.m_centralDir.DataEnd()) +
-        other.m_centralDir.GetBytesBefore();
-    other.m_centralDir.CloseEntry(true);
-    other.m_pBuffer.Release();
-    std::uint64_t length = header.m_uComprSize;
-    if (header.IsDataDescriptor()) {
-        length += 12;
-        if (runEnd >= dataStart + length + 4) {
-            char signature[4];
-            other.m_storage.Seek(dataStart + header.m_uComprSize);
-            other.m_storage.Read(signature, 4, true);
-            if (zipbytes::get32(signature) == CZipDirectory::kDescriptorSignature)
-                length += 4;
-        }
-    }
-    if (runEnd < dataStart + length)
-        other.ThrowError(CZipException::badZipFile);
+    std::uint64_t dataStart = 0;
+    const std::uint64_t length = other.StoredExtent(index, dataStart);
 
     header.m_pExtraField.Release();
     CZipEntryHeader* added = m_centralDir.AddNewEntry(header, replaceIndex);
@@ -413,6 +400,33 @@ bool CZipArchive::GetFromArchive(CZipArchive& other, int index, int replaceIndex
     if (callback)
         callback->CallbackEnd();
     return true;
+}
+
+std::uint64_t CZipArchive::StoredExtent(int index, std::uint64_t& dataStart)
+{
+    const CZipEntryHeader& header = *m_centralDir[index];
+    m_pBuffer.Allocate(m_iBufferSize);
+    m_centralDir.OpenEntry(index);
+    dataStart = m_storage.GetFile()->GetPosition();
+    m_centralDir.CloseEntry(true);
+    m_pBuffer.Release();
+    const std::uint64_t runEnd =
+        (index + 1 < m_centralDir.GetCount() ? m_centralDir[index + 1]->m_uOffset : m_centralDir.DataEnd()) +
+        m_centralDir.GetBytesBefore();
+    std::uint64_t length = header.m_uComprSize;
+    if (header.IsDataDescriptor()) {
+        length += 12;
+        if (runEnd >= dataStart + length + 4) {
+            char signature[4];
+            m_storage.Seek(dataStart + header.m_uComprSize);
+            m_storage.Read(signature, 4, true);
+            if (zipbytes::get32(signature) == CZipDirectory::kDescriptorSignature)
+                length += 4;
+        }
+    }
+    if (runEnd < dataStart + length)
+        ThrowError(CZipException::badZipFile);
+    return length;
 }
 
 bool CZipArchive::GetFromArchive(CZipArchive& other, std::vector<std::uint16_t> indexes, bool keepSystem)

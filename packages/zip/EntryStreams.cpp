@@ -353,6 +353,30 @@ int CZipArchive::CloseEntry(CZipFile& extractedFile)
     return CloseEntry(&path, false);
 }
 
+int CZipArchive::PumpEntry(CZipFileBase* sink, std::size_t bufferSize, CZipActionCallback* callback)
+{
+    CZipBuffer buffer(bufferSize);
+    for (;;) {
+        const std::size_t n = ReadEntry(buffer.GetBuffer(), bufferSize);
+        if (n == 0)
+            return 0;
+        if (sink)
+            sink->Write(buffer.GetBuffer(), n);
+        if (callback && !callback->Callback(n))
+            return m_stream->uncomprLeft > 0 ? CZipException::abortedAction : CZipException::abortedSafely;
+    }
+}
+
+CZipActionCallback* CZipArchive::StartCallback(int kind, const CZipEntryHeader& header, const QString& path)
+{
+    CZipActionCallback* callback = GetCallback(kind);
+    if (callback) {
+        callback->Init(header.GetFileName(), path);
+        callback->SetTotal(header.m_uUncomprSize);
+    }
+    return callback;
+}
+
 bool CZipArchive::TestEntry(int index, std::size_t bufferSize)
 {
     if (IsClosed() || m_storage.IsNewSpanned() || bufferSize == 0 || !m_centralDir.IsValidIndex(index))
@@ -365,27 +389,11 @@ bool CZipArchive::TestEntry(int index, std::size_t bufferSize)
             ThrowError(CZipException::dirWithSize);
         return true;
     }
-    CZipActionCallback* callback = GetCallback(CZipActionCallback::cbTest);
     try {
         if (!OpenEntry(index))
             return false;
-        if (callback) {
-            callback->Init(header.GetFileName());
-            callback->SetTotal(header.m_uUncomprSize);
-        }
-        CZipBuffer buffer(bufferSize);
-        int abortCause = 0;
-        for (;;) {
-            const std::size_t n = ReadEntry(buffer.GetBuffer(), bufferSize);
-            if (n == 0)
-                break;
-            if (callback && !callback->Callback(n)) {
-                abortCause =
-                    m_stream->uncomprLeft > 0 ? CZipException::abortedAction : CZipException::abortedSafely;
-                break;
-            }
-        }
-        if (abortCause) {
+        CZipActionCallback* callback = StartCallback(CZipActionCallback::cbTest, header);
+        if (const int abortCause = PumpEntry(nullptr, bufferSize, callback)) {
             CloseEntry(nullptr, true);
             ThrowError(abortCause);
         }
@@ -407,50 +415,34 @@ bool CZipArchive::ExtractToMemory(int index, CZipMemoryFile& file, bool rewind, 
     if (bufferSize == 0 || IsClosed() || !m_centralDir.IsValidIndex(index) ||
         m_centralDir[index]->IsDirectory())
         return false;
-    const CZipEntryHeader& header = *m_centralDir[index];
-    CZipActionCallback* callback = GetCallback(CZipActionCallback::cbExtract);
-    if (callback) {
-        callback->Init(header.GetFileName());
-        callback->SetTotal(header.m_uUncomprSize);
-    }
+    CZipActionCallback* callback = StartCallback(CZipActionCallback::cbExtract, *m_centralDir[index]);
     const std::uint64_t oldPosition = file.GetPosition();
     const std::uint64_t oldLength = file.GetLength();
+    // Nothing of an entry that failed or ended early is left behind in the caller's memory file.
+    auto restore = [&] {
+        file.SetLength(oldLength);
+        file.Seek(static_cast<std::int64_t>(oldPosition), CZipFileBase::begin);
+    };
     int abortCause = 0;
     int closed = 0;
     try {
         if (!OpenEntry(index))
             return false;
-        CZipBuffer buffer(bufferSize);
         file.SeekToEnd();
-        for (;;) {
-            const std::size_t n = ReadEntry(buffer.GetBuffer(), bufferSize);
-            if (n == 0)
-                break;
-            file.Write(buffer.GetBuffer(), n);
-            if (callback && !callback->Callback(n)) {
-                abortCause =
-                    m_stream->uncomprLeft > 0 ? CZipException::abortedAction : CZipException::abortedSafely;
-                break;
-            }
-        }
+        abortCause = PumpEntry(&file, bufferSize, callback);
         closed = abortCause ? CloseEntry(nullptr, true) : CloseEntry();
     } catch (...) {
         if (m_iFileOpened == reading)
             CloseEntry(nullptr, true);
-        // Nothing of a failed entry is left behind in the caller's memory file.
-        file.SetLength(oldLength);
-        file.Seek(static_cast<std::int64_t>(oldPosition), CZipFileBase::begin);
+        restore();
         throw;
     }
     if (abortCause == CZipException::abortedSafely && closed != 1)
         abortCause = CZipException::abortedAction;
     if (callback && !abortCause)
         callback->CallbackEnd();
-    if (closed != 1 && !abortCause) {
-        // An entry that ended early is no content: the caller's memory file is left as it was.
-        file.SetLength(oldLength);
-        file.Seek(static_cast<std::int64_t>(oldPosition), CZipFileBase::begin);
-    }
+    if (closed != 1 && !abortCause)
+        restore();
     if (rewind)
         file.Seek(static_cast<std::int64_t>(oldPosition), CZipFileBase::begin);
     if (abortCause)
@@ -458,14 +450,23 @@ bool CZipArchive::ExtractToMemory(int index, CZipMemoryFile& file, bool rewind, 
     return closed == 1;
 }
 
-bool CZipArchive::IsNameUnsafe(const QString& name) const
+QString CZipArchive::SafeExtractTarget(const QString& entryName, const QString& folder, bool fullPath,
+                                       const QString& newName) const
 {
-    QString path = name;
+    // Names that would climb out of the target folder, or start at the root, are never written.
+    QString path = entryName;
     path.replace('\\', '/');
-    if (path.startsWith('/') || (path.size() >= 2 && path[1] == ':'))
-        return true;
-    const QStringList parts = path.split('/');
-    return parts.contains(QStringLiteral(".."));
+    if (path.startsWith('/') || (path.size() >= 2 && path[1] == ':') ||
+        path.split('/').contains(QStringLiteral("..")))
+        return {};
+    const QString target = PredictExtractedName(entryName, folder, fullPath, newName);
+    if (folder.isEmpty())
+        return target;
+    // Nor through a symbolic link that already stands inside the folder.
+    const QString base = stripTrailingSeparators(folder);
+    if (ZipPlatformOps::PassesThroughLink(base, target.mid(base.size() + 1)))
+        return {};
+    return target;
 }
 
 bool CZipArchive::ExtractToFile(int index, const QString& folder, bool fullPath, const QString& newName,
@@ -474,20 +475,11 @@ bool CZipArchive::ExtractToFile(int index, const QString& folder, bool fullPath,
     if ((bufferSize == 0 && folder.isEmpty()) || IsClosed() || !m_centralDir.IsValidIndex(index))
         return false;
     const CZipEntryHeader& header = *m_centralDir[index];
-    const QString entryName = newName.isEmpty() ? header.GetFileName() : newName;
-    // Names that would climb out of the target folder, or start at the root, are never written.
-    if (IsNameUnsafe(entryName))
+    const QString target =
+        SafeExtractTarget(newName.isEmpty() ? header.GetFileName() : newName, folder, fullPath, newName);
+    if (target.isEmpty())
         return false;
-    const QString target = PredictExtractedName(entryName, folder, fullPath, newName);
-    const QString base = folder.isEmpty() ? ZipPlatformOps::CurrentFolder() : stripTrailingSeparators(folder);
-    QString relative = target.mid(folder.isEmpty() ? 0 : target.indexOf('/', base.size()) + 1);
-    if (!folder.isEmpty() && ZipPlatformOps::PassesThroughLink(base, relative))
-        return false;
-    CZipActionCallback* callback = GetCallback(CZipActionCallback::cbExtract);
-    if (callback) {
-        callback->Init(header.GetFileName(), target);
-        callback->SetTotal(header.m_uUncomprSize);
-    }
+    CZipActionCallback* callback = StartCallback(CZipActionCallback::cbExtract, header, target);
     if (header.IsDirectory()) {
         if (!ZipPlatformOps::MakeFolderTree(target))
             return false;
@@ -501,35 +493,38 @@ bool CZipArchive::ExtractToFile(int index, const QString& folder, bool fullPath,
     }
     if (!OpenEntry(index))
         return false;
+    int abortCause = 0;
+    const int closed =
+        ExtractOpenEntryToFile(target, bufferSize ? bufferSize : m_iBufferSize, callback, abortCause);
+    if (callback && !abortCause)
+        callback->CallbackEnd();
+    if (abortCause)
+        ThrowError(abortCause);
+    return closed == 1;
+}
+
+int CZipArchive::ExtractOpenEntryToFile(const QString& target, std::size_t bufferSize,
+                                        CZipActionCallback* callback, int& abortCause)
+{
     // The data goes to a file beside the target, which replaces the target only once the entry was read
     // whole and its CRC matched: a failed extraction leaves no half-written file.
-    ZipPlatformOps::MakeFolderTree(lumivo::files::folderOf(target));
-    QString partial =
-        ZipPlatformOps::MakeTempFileName(lumivo::files::folderOf(target), header.m_uUncomprSize);
-    if (partial.isEmpty() || lumivo::files::folderOf(partial) != lumivo::files::folderOf(target))
+    const QString folder = lumivo::files::folderOf(target);
+    ZipPlatformOps::MakeFolderTree(folder);
+    const bool replacing = ZipPlatformOps::PathKind(target) == 1;
+    QString partial = ZipPlatformOps::MakeTempFileName(folder, m_centralDir.GetOpenedEntry()->m_uUncomprSize);
+    if (partial.isEmpty() || lumivo::files::folderOf(partial) != folder)
         partial = target + QStringLiteral(".part");
-    int abortCause = 0;
     int closed = 0;
     try {
         CZipFile file;
         file.Open(partial, CZipFile::modeCreate, true);
-        CZipBuffer buffer(bufferSize ? bufferSize : m_iBufferSize);
-        for (;;) {
-            const std::size_t n = ReadEntry(buffer.GetBuffer(), buffer.GetSize());
-            if (n == 0)
-                break;
-            file.Write(buffer.GetBuffer(), n);
-            if (callback && !callback->Callback(n)) {
-                abortCause =
-                    m_stream->uncomprLeft > 0 ? CZipException::abortedAction : CZipException::abortedSafely;
-                break;
-            }
-        }
+        abortCause = PumpEntry(&file, bufferSize, callback);
         if (abortCause) {
             file.Close();
             closed = CloseEntry(nullptr, true);
         } else {
-            file.Flush();
+            if (replacing)
+                file.Flush(); // the old file goes only once the new one is safely on the disk
             closed = CloseEntry(file);
         }
     } catch (...) {
@@ -538,17 +533,8 @@ bool CZipArchive::ExtractToFile(int index, const QString& folder, bool fullPath,
         ZipPlatformOps::DeletePath(partial, false);
         throw;
     }
-    if (closed == 1 || closed == -2) {
-        if (!ZipPlatformOps::MovePath(partial, target, false)) {
-            ZipPlatformOps::DeletePath(partial, false);
-            closed = 0;
-        }
-    } else {
-        ZipPlatformOps::DeletePath(partial, false);
-    }
-    if (callback && !abortCause)
-        callback->CallbackEnd();
-    if (abortCause)
-        ThrowError(abortCause);
-    return closed == 1;
+    if ((closed == 1 || closed == -2) && ZipPlatformOps::MovePath(partial, target, false))
+        return closed;
+    ZipPlatformOps::DeletePath(partial, false);
+    return closed == 1 ? 0 : closed;
 }

@@ -148,7 +148,14 @@ protected:
     void MakeSpaceForReplace(int index, std::uint64_t totalSize, const QString& name);
     void MovePackedData(std::uint64_t start, std::uint64_t end, std::uint64_t distance,
                         CZipActionCallback* callback, bool towardsEnd);
+    // Moves the bytes from start to the data's end by the difference, resizing the file, and moves the
+    // offsets of the entries from firstMoved on with them.
+    void ShiftTail(std::uint64_t start, std::uint64_t dataEnd, std::int64_t difference, int firstMoved,
+                   CZipActionCallback* callback);
     void AutoFlush();
+    void DeleteAllEntries();
+    // Where an entry's stored bytes start (absolute) and how many belong to it, its descriptor included.
+    std::uint64_t StoredExtent(int index, std::uint64_t& dataStart);
     bool AddEntryThroughTemporary(CZipAddEntryInfo& info, std::uint64_t sourceSize, bool efficiencyCheck);
     bool AddEntryData(CZipAddEntryInfo& info, const CZipEntryHeader& templateHeader);
     bool CopyEntryData(CZipArchive& other, int index, CZipActionCallback* callback, bool spanDescriptor);
@@ -156,7 +163,15 @@ protected:
     void OpenEntryFraming(int index);
     void ReadCompressed();
     std::uint64_t EntrySpan(int index) const;
-    bool IsNameUnsafe(const QString& name) const;
+    // Reads the open entry through, handing each piece to the sink (when given) and the callback;
+    // returns the abort cause when the callback stopped it, else 0.
+    int PumpEntry(CZipFileBase* sink, std::size_t bufferSize, CZipActionCallback* callback);
+    CZipActionCallback* StartCallback(int kind, const CZipEntryHeader& header, const QString& path = {});
+    // The disk path for an entry, or an empty text when the name would lead outside the folder.
+    QString SafeExtractTarget(const QString& entryName, const QString& folder, bool fullPath,
+                              const QString& newName) const;
+    int ExtractOpenEntryToFile(const QString& target, std::size_t bufferSize, CZipActionCallback* callback,
+                               int& abortCause);
 
     bool m_bCaseSensitive = false;
     std::unique_ptr<Stream> m_stream;

@@ -339,4 +339,95 @@ TEST_F(ZipInteropTest, ASelfExtractorPrefixIsSkipped)
     EXPECT_TRUE(unzip.out.contains("c.txt                    OK")) << unzip.out.constData();
 }
 
+// An encrypted entry without a data descriptor checks its header against the CRC's top byte, not the
+// time. No peer writes such entries any more, so one is built here field by field.
+TEST_F(ZipInteropTest, AnEncryptedEntryWithoutADescriptorIsCheckedAgainstItsCrc)
+{
+    const QByteArray plain = compressibleText(3000, 11);
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const char c : plain) {
+        crc ^= static_cast<std::uint8_t>(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    crc ^= 0xFFFFFFFFu;
+    ZipCrypto crypto;
+    QByteArray data(12, '\0');
+    const QByteArray password = kPassword.toLatin1();
+    crypto.CreateHeader(password.constData(), static_cast<std::size_t>(password.size()), crc, data.data());
+    QByteArray body = plain;
+    crypto.Encode(body.data(), static_cast<std::size_t>(body.size()));
+    data += body;
+
+    auto le = [](QByteArray& out, std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+    };
+    const QByteArray name = "crc-checked.txt";
+    const auto dataSize = static_cast<std::uint32_t>(data.size());
+    const auto plainSize = static_cast<std::uint32_t>(plain.size());
+    const auto nameSize = static_cast<std::uint32_t>(name.size());
+    QByteArray archive;
+    le(archive, 0x04034B50, 4);
+    for (const std::uint32_t field : {20u, 1u, 0u, 0x6000u, 0x5821u})
+        le(archive, field, 2);
+    for (const std::uint32_t field : {crc, dataSize, plainSize})
+        le(archive, field, 4);
+    le(archive, nameSize, 2);
+    le(archive, 0, 2);
+    archive += name + data;
+    const auto directoryOffset = static_cast<std::uint32_t>(archive.size());
+    le(archive, 0x02014B50, 4);
+    for (const std::uint32_t field : {20u, 20u, 1u, 0u, 0x6000u, 0x5821u})
+        le(archive, field, 2);
+    for (const std::uint32_t field : {crc, dataSize, plainSize})
+        le(archive, field, 4);
+    for (const std::uint32_t field : {nameSize, 0u, 0u, 0u, 0u})
+        le(archive, field, 2);
+    le(archive, 0x81A40020, 4);
+    le(archive, 0, 4);
+    archive += name;
+    const auto directorySize = static_cast<std::uint32_t>(archive.size()) - directoryOffset;
+    le(archive, 0x06054B50, 4);
+    for (const std::uint32_t field : {0u, 0u, 1u, 1u})
+        le(archive, field, 2);
+    le(archive, directorySize, 4);
+    le(archive, directoryOffset, 4);
+    le(archive, 0, 2);
+    writeFile(tempPath("crc.zip"), archive);
+    QDir().mkpath(tempPath("expected"));
+    writeFile(tempPath("expected/crc-checked.txt"), plain);
+
+    EXPECT_EQ(pythonReads(tempPath("crc.zip"), kPassword).size(), 1u);
+    CZipArchive reader;
+    reader.Open(tempPath("crc.zip"), CZipArchive::zipOpenReadOnly);
+    reader.SetPassword(kPassword);
+    EXPECT_EQ(extractBytes(reader, 0), plain);
+    reader.SetPassword(QStringLiteral("wrong"));
+    CZipMemoryFile target(1024);
+    bool ok = false;
+    causeOf([&] { ok = reader.ExtractToMemory(0, target); });
+    EXPECT_FALSE(ok);
+}
+
+TEST_F(ZipInteropTest, NamesOutsideAsciiReachThePeersIntact)
+{
+    // "æ" has the same byte in code page 850 and in the 437 that Python assumes for old archives.
+    const QStringList names{QStringLiteral("mappe\\æble.txt"), QStringLiteral("αβγ.txt")};
+    CZipArchive archive;
+    archive.Open(tempPath("names.zip"), CZipArchive::zipCreate);
+    for (const QString& name : names)
+        addBytes(archive, name, name.toUtf8());
+    archive.Close();
+    const ProcessResult listed =
+        python("import zipfile,sys\nfor i in zipfile.ZipFile(sys.argv[1]).infolist(): print(i.filename, "
+               "i.flag_bits)",
+               {tempPath("names.zip")});
+    EXPECT_EQ(QString::fromUtf8(listed.out), "mappe/æble.txt 0\nαβγ.txt 2048\n");
+    EXPECT_EQ(run(QStringLiteral("unzip"), {"-t", "-q", tempPath("names.zip")}).exitCode, 0);
+    archive.Open(tempPath("names.zip"), CZipArchive::zipOpenReadOnly);
+    for (const QString& name : names)
+        EXPECT_GE(archive.FindEntry(name), 0) << name.toStdString();
+}
+
 } // namespace
