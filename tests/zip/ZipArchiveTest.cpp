@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 #include <unistd.h>
 
@@ -130,6 +131,27 @@ TEST_F(ZipArchiveTest, SmartnessStoresTinyEntriesAndLeavesEmptyOnesUnencrypted)
     archive.SetPassword(QStringLiteral("pw"));
     EXPECT_EQ(extractBytes(archive, 3), randomBytes(4000, 1));
     archive.Close();
+}
+
+TEST_F(ZipArchiveTest, EncryptionHeadersDifferEvenWithinOneSecond)
+{
+    CZipMemoryFile memory(1024);
+    CZipArchive archive;
+    archive.OpenOnFile(memory, CZipArchive::zipCreate);
+    archive.SetPassword(QStringLiteral("pw"));
+    const QByteArray same = compressibleText(100, 1);
+    for (int i = 0; i < 8; ++i)
+        addBytes(archive, QStringLiteral("same%1").arg(i), same);
+    archive.Close();
+    ASSERT_TRUE(archive.OpenOnFile(memory, CZipArchive::zipOpenReadOnly));
+    QSet<QByteArray> headers;
+    for (int i = 0; i < 8; ++i) {
+        CZipEntryHeader header;
+        archive.GetEntryInfo(header, i);
+        const auto start = static_cast<qsizetype>(header.m_uOffset + 30 + header.GetArchiveName().size());
+        headers.insert(QByteArray(memory.data() + start, 12));
+    }
+    EXPECT_EQ(headers.size(), 8);
 }
 
 TEST_F(ZipArchiveTest, ExtractingIntoMemoryAppendsAndCanRewind)
