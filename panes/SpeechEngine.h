@@ -4,6 +4,7 @@
 // its own; until that thread has finished, the engine is not ready and speaks nothing (and says so).
 // Beside it stand the functions for the outside reader program a person may choose instead.
 
+#include "platform/archive/RuntimeClass.h"
 #include "platform/speech/Speech.h"
 
 #include <QSet>
@@ -28,7 +29,7 @@ enum SpeechEngineKind : int {
     speechKindVoice = 5,
 };
 
-class CSpeechEngine
+class CSpeechEngine : public CObject
 {
 public:
     // How long Speak waits for speech to end before it returns while the speech goes on.
@@ -37,7 +38,7 @@ public:
     static constexpr int kReaderWaitMs = 300000;
 
     CSpeechEngine();
-    virtual ~CSpeechEngine();
+    ~CSpeechEngine() override;
     CSpeechEngine(const CSpeechEngine&) = delete;
     CSpeechEngine& operator=(const CSpeechEngine&) = delete;
 

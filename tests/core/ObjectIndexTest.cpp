@@ -6,6 +6,7 @@
 #include "core/ResourceHandle.h"
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
+#include "core/Word.h"
 #include "shell/DataFiles.h"
 #include "shell/LanguageRecords.h"
 #include "shell/SystemSettings.h"
@@ -167,6 +168,27 @@ TEST_F(ObjectIndexTest, WordIndexIsRebuiltOverActiveFilesAndLanguages)
     theSecondLanguage = 0;
     theBgIndex.LoadWords();
     EXPECT_EQ(Names(theWordIndex), QStringList({"hund", "kat"}));
+}
+
+TEST_F(ObjectIndexTest, StoredWordsAreLoadedByTheProgramsWordMaker)
+{
+    SetWordObjectMaker(m_wordMaker);
+    const int file = DataFile("a.tvf", 1);
+    for (auto [id, name] : {std::pair{20, "sol"}, {21, "måne"}}) {
+        CQuibWord word;
+        word.WordName = QString::fromUtf8(name);
+        ASSERT_EQ(word.Create(), RES_OK);
+        ASSERT_EQ(word.SaveAs(id, file, MakeWordType(2)), RES_OK);
+        ASSERT_EQ(word.Write(), RES_OK);
+    }
+    UpdateActiveFiles();
+    theCurrentLanguage = 2;
+
+    CQuibObjIndex::LoadWords();
+    EXPECT_EQ(Names(theWordIndex), QStringList({"måne", "sol"}));
+    auto* sun = dynamic_cast<CQuibWord*>(theWordIndex.Find(file, 2, 20));
+    ASSERT_NE(sun, nullptr);
+    EXPECT_EQ(sun->WordName, "sol");
 }
 
 TEST_F(ObjectIndexTest, PageIndexUsesItsOwnLanguagesAndTheInstalledMaker)

@@ -2,8 +2,11 @@
 // (from the last back to the first, or from a given object's file) the inner one.
 
 #include "shell/Lookups.h"
+#include "core/Clip.h"
 #include "core/ObjectIndex.h"
+#include "core/Picture.h"
 #include "core/ResourceTypes.h"
+#include "core/Sound.h"
 #include "core/UserLevel.h"
 #include "core/Word.h"
 #include "shell/LanguageRecords.h"
@@ -183,6 +186,13 @@ TEST_F(LookupsTest, MediaFindersUseTheirOwnTypesAndSoundsTheirOwnLanguages)
     EXPECT_EQ(FindSoundById<TestPage>(22, 1), nullptr);
     theLanguageNo = 5;
     EXPECT_NE(FindSoundById<TestPage>(22, 1), nullptr);
+
+    // The program's own media classes.
+    const std::unique_ptr<CQuibPict> picture = FindPictureById(20, 3);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->GetType(), MakePictType(3, 2));
+    EXPECT_NE(FindSoundById(22, 1), nullptr);
+    EXPECT_NE(FindAviById(21, 0), nullptr);
 }
 
 TEST_F(LookupsTest, LoadedPageComesFromThePageIndexInSearchOrder)
