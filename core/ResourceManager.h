@@ -14,8 +14,8 @@
 
 #include <cstdint>
 #include <map>
-#include <memory_resource>
 #include <memory>
+#include <memory_resource>
 #include <unordered_map>
 #include <vector>
 
