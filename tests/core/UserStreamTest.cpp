@@ -262,17 +262,29 @@ TEST_F(UserStreamTest, RecordOneSecondBeforeTheNewestThresholdReadsTheMiddleLayo
 
 TEST_F(UserStreamTest, MiddleLayoutBrowseValuesFollowTheirGates)
 {
-    RecordBytes bytes;
-    bytes.str("M") << std::int16_t(1) << std::int16_t(2) << std::int16_t(0) << std::int16_t(0);
-    bytes.str("").str("") << std::uint32_t(0) << std::int16_t(0) << std::int16_t(1000);
-    bytes.str("") << std::int32_t(0);
-    bytes.rect(0, 0, 0, 0);
-    bytes << std::uint32_t(0) << std::uint32_t(0);
-    for (int pane = 0; pane < 5; ++pane)
-        bytes << std::int32_t(0) << std::uint32_t(0) << std::uint32_t(0);
-    // Stamped exactly at the browse-values gate: neither the values nor the text.
-    const auto user = bytes.load(UserStreamGates::MiddleBrowseValues());
-    EXPECT_EQ(user->Name, "M");
+    const auto middleHead = [](RecordBytes& bytes) -> RecordBytes& {
+        bytes.str("M") << std::int16_t(1) << std::int16_t(2) << std::int16_t(0) << std::int16_t(0);
+        bytes.str("").str("") << std::uint32_t(0) << std::int16_t(0) << std::int16_t(1000);
+        bytes.str("") << std::int32_t(0);
+        bytes.rect(0, 0, 0, 0);
+        bytes << std::uint32_t(0) << std::uint32_t(0);
+        for (int pane = 0; pane < 5; ++pane)
+            bytes << std::int32_t(0) << std::uint32_t(0) << std::uint32_t(0);
+        return bytes;
+    };
+    // Stamped exactly at the middle layout's threshold (inclusive) or at the browse-values gate
+    // (strictly later): neither the values nor the text.
+    RecordBytes atThreshold;
+    EXPECT_EQ(middleHead(atThreshold).load(UserStreamGates::Middle())->Name, "M");
+    RecordBytes atValuesGate;
+    EXPECT_EQ(middleHead(atValuesGate).load(UserStreamGates::MiddleBrowseValues())->Name, "M");
+
+    // Exactly at the text gate: the values, but not the text.
+    RecordBytes atTextGate;
+    middleHead(atTextGate) << std::uint32_t(0x00ABCDEF) << std::uint32_t(7) << std::uint32_t(8);
+    const auto user = atTextGate.load(UserStreamGates::MiddleBrowseText());
+    EXPECT_EQ(user->LegacyBrowseValue2, 8u);
+    EXPECT_TRUE(user->LegacyBrowseText.isEmpty());
 }
 
 TEST_F(UserStreamTest, OldestLayoutCarriesThePasswordFlagAndAGatedWindowRectangle)
