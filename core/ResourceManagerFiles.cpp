@@ -779,12 +779,16 @@ int CopyResFile(int source, const QString& newPath, int* number)
     // Never delete or overwrite a file that the store holds open (the source included).
     if (FindResFileByPath(newPath) > 0)
         return RES_ERR_FILE_BUSY;
-    if (fileSystem().exists(newPath) && !fileSystem().remove(newPath))
-        return RES_ERR_FILE_BUSY;
+    // An existing file is replaced only once the copy is complete (the fresh file is renamed over it),
+    // so a failed copy destroys nothing.
     int made = 0;
-    const int added = FindOrAddResFile(&made, newPath);
-    if (added != 0)
-        return added;
+    if (fileSystem().exists(newPath)) {
+        made = newFileRecord(newPath)->m_number;
+    } else {
+        const int added = FindOrAddResFile(&made, newPath);
+        if (added != 0)
+            return added;
+    }
     CResFileEntry* to = FindResFileEntry(made);
 
     ResFileHeader header;

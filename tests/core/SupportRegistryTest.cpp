@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 
+#include <cstdlib>
+
 using lumivo::test::LumivoTest;
 
 namespace
@@ -140,6 +142,25 @@ TEST_F(CRegistryTest, SettingsSurviveTheProgramEnding)
     EXPECT_EQ(reg.SetFlushOption(1), 0u);
     ASSERT_TRUE(reg.WriteString(kSettings, "Name", "Flushed at once"));
     EXPECT_FALSE(lumivo::registry::registry().isDirty(lumivo::registry::Root::CurrentUser));
+}
+
+TEST_F(CRegistryTest, TheProgramsRegistryObjectWritesItsLastChangesWhenTheProgramEnds)
+{
+    // The program ends without its event loop running again; the registry object is destroyed with
+    // the other statics and must still find the registry to write to.
+    EXPECT_EXIT(
+        {
+            theRegistry = std::make_unique<CRegistry>();
+            theRegistry->CreateKey(kSettings);
+            theRegistry->WriteString(kSettings, "Name", "Written at exit");
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    lumivo::registry::discardRegistry();
+    CRegistry reg;
+    QString text;
+    EXPECT_TRUE(reg.ReadString(kSettings, "Name", text));
+    EXPECT_EQ(text, "Written at exit");
 }
 
 class PathTest : public LumivoTest
