@@ -480,7 +480,7 @@ QString AbbreviatePath(const QString& path, int maxLength)
     const QString first = lead + elements.first();
     const QString last = elements.last();
     if (elements.size() <= 2 || first.size() + last.size() >= maxLength - 5)
-        return (first + separator + QStringLiteral("...")).left(maxLength);
+        return (first + separator + QStringLiteral("...")).left(std::max(0, maxLength));
 
     QString start = first + separator;
     QString end = separator + last;

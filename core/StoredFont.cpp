@@ -279,7 +279,11 @@ bool CStoredFont::FromString(const QString& text)
 
 int CStoredFont::ChooseFont()
 {
-    const auto chosen = lumivo::ui::chooseFont(m_font);
+    // The dialog lists sizes in points: offer the pixel height as the point size it draws at.
+    QFont initial = m_font;
+    if (initial.pixelSize() > 0)
+        initial.setPointSizeF(initial.pixelSize() * 3.0 / 4.0);
+    const auto chosen = lumivo::ui::chooseFont(initial);
     if (!chosen)
         return lumivo::ui::IDCANCEL;
     LOGFONT picked = FromQFont(*chosen);

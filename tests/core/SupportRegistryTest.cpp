@@ -222,6 +222,10 @@ TEST_F(PathTest, AbbreviatedPathsKeepBothEndsAndNeverExceedTheLimit)
     EXPECT_EQ(AbbreviatePath("first/averyveryverylongname", 12), "first/...");
     // Every middle element fits once the dots are no longer needed.
     EXPECT_EQ(AbbreviatePath("a/b/c/d", 6), "a/...");
+    // "a/.../ccc/b" would be one character too long.
+    EXPECT_EQ(AbbreviatePath("a/xxxx/ccc/b", 10), "a/.../b");
+    EXPECT_EQ(AbbreviatePath("a/b/c/d", 0), "");
+    EXPECT_EQ(AbbreviatePath("a/b/c/d", -1), "");
     for (int limit = 10; limit < 45; ++limit)
         EXPECT_LE(AbbreviatePath("/home/anna/Documents/Lumivo/Users/x/anna.tvf", limit).size(), limit)
             << limit;
