@@ -8,6 +8,7 @@
 
 #include <QDir>
 
+#include <climits>
 #include <map>
 #include <random>
 
@@ -249,6 +250,43 @@ TEST_F(ResourceManagerTest, FreeIdsSkipTheUsedRun)
     id = 0;
     ASSERT_EQ(FindUnusedId(&id), RES_OK);
     EXPECT_EQ(id, 1);
+}
+
+// The table behind FindUnusedId: ids crowded into few slots, counted up and down in random order,
+// must each stay findable exactly while some record still carries them.
+TEST(ResourceIdCountsTest, AgreesWithAModelThroughCrowdedAddsAndRemoves)
+{
+    lumivo::store::IdUseCounts counts;
+    std::map<std::int32_t, int> model;
+    std::mt19937 random(7);
+    // Enough scattered ids that clusters form and run over the table's end, plus a run and the extremes.
+    std::vector<std::int32_t> pool{INT_MIN, INT_MAX, -1};
+    for (std::int32_t id = 1; id <= 100; ++id)
+        pool.push_back(id);
+    while (pool.size() < 3000)
+        if (const auto id = static_cast<std::int32_t>(random()); id != 0)
+            pool.push_back(id);
+    for (int step = 0; step < 100000; ++step) {
+        const std::int32_t id = pool[random() % pool.size()];
+        if (random() % 2) {
+            counts.add(id);
+            ++model[id];
+        } else {
+            counts.remove(id);
+            if (auto it = model.find(id); it != model.end() && --it->second == 0)
+                model.erase(it);
+        }
+        if (step % 4999 == 0 || step == 99999) {
+            for (std::int32_t probe : pool)
+                ASSERT_EQ(counts.contains(probe), model.count(probe) != 0)
+                    << "id " << probe << " step " << step;
+            ASSERT_EQ(counts.size(), model.size());
+        }
+    }
+    EXPECT_FALSE(counts.contains(0));
+    counts.clear();
+    EXPECT_FALSE(counts.contains(1));
+    EXPECT_EQ(counts.size(), 0u);
 }
 
 TEST_F(ResourceManagerTest, RecordsSurviveCloseAndReopenWithNamesAndStamps)
