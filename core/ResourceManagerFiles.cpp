@@ -797,11 +797,13 @@ int TransferResEntry(CResEntry* record, int target)
         return RES_ERR_NOT_WRITABLE;
     }
     const ResKey key{target, record->GetType(), record->GetId()};
+    // Taken first: the record may itself be the one that the target gives up (and be gone then).
+    const QString name = record->m_name;
     auto existing = theResMgr.m_index.find(key);
     if (existing != theResMgr.m_index.end())
         RemoveResEntry(&existing->second);
     CResEntry* copy = linkNewRecord(key);
-    copy->m_name = record->m_name;
+    copy->m_name = name;
     copy->m_offset = static_cast<std::uint32_t>(length - static_cast<std::int64_t>(kHeaderSize));
     copy->m_storedSize = static_cast<std::uint32_t>(bytes.size());
     copy->m_stamp = currentStamp();

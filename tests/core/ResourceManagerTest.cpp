@@ -34,14 +34,7 @@ protected:
         return file;
     }
 
-    int reopen(int file)
-    {
-        const QString path = GetResFilePath(file);
-        EXPECT_EQ(CloseResFile(file), RES_OK);
-        int again = 0;
-        EXPECT_EQ(OpenResFile(&again, path), RES_OK);
-        return again;
-    }
+    static int reopen(int file) { return reopenFile(file); }
 
     void runRandomEdits(std::uint32_t seed);
 
@@ -510,6 +503,16 @@ TEST_F(ResourceManagerTest, TransferCopiesARecordIntoAnotherFileAtOnce)
     CResEntry* copy = nullptr;
     ASSERT_EQ(FindResource(1, kWord, to, &copy), RES_OK);
     EXPECT_EQ(GetResEntryName(copy), "named");
+
+    // Into its own file, before its first write: the record gives way to its copy, name and bytes kept.
+    ASSERT_EQ(putRecord(to, kWord, 2, "unsaved", "own"), RES_OK);
+    ASSERT_EQ(FindResource(2, kWord, to, &record), RES_OK);
+    ASSERT_EQ(TransferResEntry(record, to), RES_OK);
+    ASSERT_EQ(SaveResFile(to), RES_OK);
+    to = reopen(to);
+    ASSERT_EQ(FindResource(2, kWord, to, &copy), RES_OK);
+    EXPECT_EQ(GetResEntryName(copy), "own");
+    EXPECT_EQ(recordBytes(to, kWord, 2), "unsaved");
 
     CMyByteRes noId;
     noId.Create();
