@@ -95,6 +95,13 @@ void CZipDirectory::ReadHeaders()
         if (m_headers[i]->m_uDiskStart == m_headers[i - 1]->m_uDiskStart &&
             m_headers[i]->m_uOffset == m_headers[i - 1]->m_uOffset)
             m_pStorage->ThrowError(CZipException::badZipFile);
+    // In a single file every local header lies in front of the directory. An entry said to lie
+    // elsewhere would make the editing operations move bytes by distances that wrap.
+    if (!m_pStorage->IsSpanned())
+        for (const auto& header : m_headers)
+            if (header->m_uDiskStart != 0 ||
+                header->m_uOffset + CZipEntryHeader::kLocalSize > m_info.m_uOffset)
+                m_pStorage->ThrowError(CZipException::badZipFile);
     if (m_bFindFastEnabled)
         BuildFindFastArray(m_bCaseSensitive);
 }

@@ -293,22 +293,31 @@ bool CZipArchive::RenameEntry(int index, const QString& newName)
         renamed.m_uFlag |= CZipEntryHeader::kUtf8NameFlag;
     const QByteArray oldArchiveName = header.GetArchiveName();
 
-    m_centralDir.RemoveFromDisk();
+    const std::int64_t difference = newArchiveName.size() - oldArchiveName.size();
+    // The directory written at close grows with the name, and must still end within the format's 4 GiB.
+    if (difference > 0 &&
+        m_centralDir.DataEnd() + m_centralDir.GetSize(true) + 2 * static_cast<std::uint64_t>(difference) >
+            0xFFFFFFFFull)
+        return false;
+
+    // The local header is checked before anything changes: a damaged one leaves the archive as it was.
+    m_storage.Flush();
     CZipFileBase& file = *m_storage.GetFile();
     const std::uint64_t bytesBefore = m_centralDir.GetBytesBefore();
     const std::uint64_t local = header.m_uOffset + bytesBefore;
-    // The local header keeps its own flags and extra field; only the name and bit 11 change.
     char fixed[30];
     file.Seek(static_cast<std::int64_t>(local), CZipFileBase::begin);
     if (file.Read(fixed, sizeof fixed) != sizeof fixed ||
-        zipbytes::get32(fixed) != CZipEntryHeader::kLocalSignature)
+        zipbytes::get32(fixed) != CZipEntryHeader::kLocalSignature ||
+        zipbytes::get16(fixed + 26) != oldArchiveName.size())
         ThrowError(CZipException::badZipFile);
+    m_centralDir.RemoveFromDisk();
+    // The local header keeps its own flags and extra field; only the name and bit 11 change.
     std::uint16_t localFlags = zipbytes::get16(fixed + 6);
     localFlags = static_cast<std::uint16_t>((localFlags & ~CZipEntryHeader::kUtf8NameFlag) |
                                             (renamed.m_uFlag & CZipEntryHeader::kUtf8NameFlag));
     const std::uint16_t localExtra = zipbytes::get16(fixed + 28);
 
-    const std::int64_t difference = newArchiveName.size() - oldArchiveName.size();
     if (difference != 0) {
         const std::uint64_t start = header.m_uOffset + 30 + static_cast<std::uint64_t>(oldArchiveName.size());
         const std::uint64_t dataEnd = m_centralDir.DataEnd();

@@ -342,7 +342,17 @@ void CZipEntryHeader::SetTime(std::time_t time)
     std::tm tm{};
     if (!localtime_r(&time, &tm))
         return;
-    const int year = tm.tm_year + 1900;
+    int year = tm.tm_year + 1900;
+    // The date's seven year bits end in 2107; a later time is kept as the last moment they can hold
+    // rather than wrapping back to 1980.
+    if (year > 2107) {
+        year = 2107;
+        tm.tm_mon = 11;
+        tm.tm_mday = 31;
+        tm.tm_hour = 23;
+        tm.tm_min = 59;
+        tm.tm_sec = 59;
+    }
     const int yearField = year > 1980 ? year - 1980 : 0;
     m_uModDate = static_cast<std::uint16_t>(((yearField * 16 + tm.tm_mon + 1) * 32) + tm.tm_mday);
     m_uModTime = static_cast<std::uint16_t>(((tm.tm_hour * 64) + tm.tm_min) * 32 + tm.tm_sec / 2);

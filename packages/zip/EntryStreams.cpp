@@ -66,6 +66,10 @@ bool CZipArchive::OpenNewEntry(CZipEntryHeader& header, int level, const QString
     name.replace('/', '\\');
     header.SetFileNameBytes(name);
 
+    // A folder holds no data and is never compressed: both of its headers say "stored", or readers that
+    // trust the local header would try to inflate nothing.
+    if (header.IsDirectory())
+        level = 0;
     const bool encrypted = m_pszPassword.GetSize() > 0;
     if (!header.PrepareForWriting(level, m_storage.IsSpanned(), encrypted))
         ThrowError(CZipException::tooLongFileName);
@@ -86,8 +90,6 @@ bool CZipArchive::OpenNewEntry(CZipEntryHeader& header, int level, const QString
     m_stream->Reset();
     m_stream->z.next_out = reinterpret_cast<Bytef*>(m_pBuffer.GetBuffer());
     m_stream->z.avail_out = static_cast<uInt>(m_pBuffer.GetSize());
-    if (added->IsDirectory())
-        added->m_uMethod = 0;
     if (added->m_uMethod == 8) {
         checkZlib(deflateInit2(&m_stream->z, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY),
                   GetArchivePath());

@@ -104,6 +104,10 @@ TEST_F(ZipEntryHeaderTest, DosTimesConvertBothWays)
     const QDateTime when(QDate(2024, 2, 29), QTime(13, 37, 58));
     header.SetTime(when.toSecsSinceEpoch());
     EXPECT_EQ(header.GetTime(), when.toSecsSinceEpoch());
+    // Past the seven year bits: the last moment they hold, not a wrap back to 1980.
+    header.SetTime(QDateTime(QDate(2150, 3, 1), QTime(8, 0)).toSecsSinceEpoch());
+    EXPECT_EQ(QDateTime::fromSecsSinceEpoch(header.GetTime()).toString("yyyy-MM-dd hh:mm:ss"),
+              "2107-12-31 23:59:58");
 }
 
 TEST_F(ZipEntryHeaderTest, NamesAndFieldsMustFitTheirSixteenBitLengths)
