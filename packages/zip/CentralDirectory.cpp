@@ -3,6 +3,7 @@
 #include "packages/zip/ZipBytes.h"
 #include "packages/zip/ZipCallback.h"
 #include "packages/zip/ZipException.h"
+#include "packages/zip/ZipPlatformOps.h"
 #include "packages/zip/ZipStorage.h"
 
 #include <algorithm>
@@ -356,15 +357,6 @@ int CZipDirectory::CompareNames(const QString& a, const QString& b, bool caseSen
     return QString::compare(a, b, caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive);
 }
 
-QString CZipDirectory::LastComponent(const QString& name)
-{
-    QString trimmed = name;
-    while (trimmed.endsWith('\\') || trimmed.endsWith('/'))
-        trimmed.chop(1);
-    const qsizetype slash = std::max(trimmed.lastIndexOf('\\'), trimmed.lastIndexOf('/'));
-    return trimmed.mid(slash + 1);
-}
-
 void CZipDirectory::EnableFindFast(bool enable, bool caseSensitive)
 {
     m_bFindFastEnabled = enable;
@@ -426,9 +418,10 @@ int CZipDirectory::FindEntry(const QString& name, bool caseSensitive, bool spora
     if (!m_bFindFastEnabled)
         BuildFindFastArray(sporadic ? !caseSensitive : caseSensitive);
     if (nameOnly) {
-        const QString wanted = LastComponent(name);
+        const QString wanted = ZipPlatformOps::LastPathComponent(name);
         for (int i = 0; i < GetCount(); ++i)
-            if (CompareNames(LastComponent((*this)[i]->GetFileName()), wanted, caseSensitive) == 0)
+            if (CompareNames(ZipPlatformOps::LastPathComponent((*this)[i]->GetFileName()), wanted,
+                             caseSensitive) == 0)
                 return i;
         return -1;
     }

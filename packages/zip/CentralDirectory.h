@@ -84,7 +84,6 @@ private:
     std::uint64_t Locate();
     void ReadHeaders();
     int CompareNames(const QString& a, const QString& b, bool caseSensitive) const;
-    static QString LastComponent(const QString& name);
 
     CZipEntryHeader* m_pOpenedFile = nullptr;
     CZipVolumeStore* m_pStorage = nullptr;

@@ -18,13 +18,6 @@ bool isSeparator(QChar c)
     return c == '/' || c == '\\';
 }
 
-QString stripTrailingSeparators(QString path)
-{
-    while (!path.isEmpty() && isSeparator(path.back()))
-        path.chop(1);
-    return path;
-}
-
 QString stripLeadingSeparators(QString path)
 {
     qsizetype n = 0;
@@ -39,12 +32,6 @@ QString withoutDrive(const QString& path)
     if (path.size() >= 2 && path[1] == ':')
         return stripLeadingSeparators(path.mid(2));
     return stripLeadingSeparators(path);
-}
-
-QString lastComponent(const QString& path)
-{
-    const QString trimmed = stripTrailingSeparators(path);
-    return trimmed.mid(std::max(trimmed.lastIndexOf('/'), trimmed.lastIndexOf('\\')) + 1);
 }
 
 } // namespace
@@ -275,7 +262,7 @@ bool CZipArchive::RenameEntry(int index, const QString& newName)
         !m_centralDir.IsValidIndex(index))
         return false;
     CZipEntryHeader& header = *m_centralDir[index];
-    QString name = stripTrailingSeparators(newName);
+    QString name = ZipPlatformOps::StripTrailingSeparators(newName);
     name.replace('/', '\\');
     if (header.IsDirectory())
         name += '\\';
@@ -451,8 +438,8 @@ bool CZipArchive::GetFromArchive(CZipArchive& other, std::vector<std::uint16_t> 
 QString CZipArchive::TrimRootPath(const QString& path) const
 {
     if (m_szRootPath.isEmpty())
-        return lastComponent(path);
-    QString root = stripTrailingSeparators(m_szRootPath);
+        return ZipPlatformOps::LastPathComponent(path);
+    QString root = ZipPlatformOps::StripTrailingSeparators(m_szRootPath);
     QString normalised = path;
     normalised.replace('\\', '/');
     root.replace('\\', '/');
@@ -460,7 +447,7 @@ QString CZipArchive::TrimRootPath(const QString& path) const
     if (normalised.startsWith(root, rule) &&
         (normalised.size() == root.size() || isSeparator(normalised[root.size()])))
         return stripLeadingSeparators(path.mid(root.size()));
-    return lastComponent(path);
+    return ZipPlatformOps::LastPathComponent(path);
 }
 
 QString CZipArchive::PredictEntryName(const QString& path, bool fullPath, int kind, bool exact) const
@@ -468,7 +455,7 @@ QString CZipArchive::PredictEntryName(const QString& path, bool fullPath, int ki
     if (path.isEmpty())
         return {};
     const bool appendSeparator = kind == 0 || (kind != 1 && isSeparator(path.back()));
-    QString name = stripTrailingSeparators(path);
+    QString name = ZipPlatformOps::StripTrailingSeparators(path);
     name = fullPath ? withoutDrive(name) : TrimRootPath(name);
     if (appendSeparator && !name.isEmpty())
         name += '\\';
@@ -482,12 +469,12 @@ QString CZipArchive::PredictEntryName(const QString& path, bool fullPath, int ki
 QString CZipArchive::PredictExtractedName(const QString& entryName, const QString& folder, bool fullPath,
                                           const QString& newName) const
 {
-    const QString name = stripTrailingSeparators(newName.isEmpty() ? entryName : newName);
+    const QString name = ZipPlatformOps::StripTrailingSeparators(newName.isEmpty() ? entryName : newName);
     QString result = folder;
     if (name.isEmpty())
         return result;
     if (!result.isEmpty())
-        result = stripTrailingSeparators(result) + '/';
+        result = ZipPlatformOps::StripTrailingSeparators(result) + '/';
     QString part = fullPath ? withoutDrive(name) : TrimRootPath(name);
     part.replace('\\', '/');
     return result + part;
@@ -495,7 +482,7 @@ QString CZipArchive::PredictExtractedName(const QString& entryName, const QStrin
 
 int CZipArchive::FindPredictedEntry(const QString& path, bool fullPath, bool nameOnly, int kind)
 {
-    const QString name = nameOnly ? PredictEntryName(lastComponent(path), false, kind)
+    const QString name = nameOnly ? PredictEntryName(ZipPlatformOps::LastPathComponent(path), false, kind)
                                   : PredictEntryName(path, fullPath, kind);
     return FindEntry(name, ffDefault, nameOnly);
 }

@@ -183,6 +183,30 @@ bool CZipEntryHeader::ReadCentralHeader(CZipVolumeStore& storage)
     return storage.GetCurrentVolume() == volume;
 }
 
+void CZipEntryHeader::PutSharedFields(char*& out, std::size_t nameSize) const
+{
+    put16(out, m_uVersionNeeded);
+    put16(out, m_uFlag);
+    put16(out, m_uMethod);
+    put16(out, m_uModTime);
+    put16(out, m_uModDate);
+    put32(out, m_uCrc32);
+    put32(out, m_uComprSize);
+    put32(out, m_uUncomprSize);
+    put16(out, static_cast<std::uint32_t>(nameSize));
+    put16(out, static_cast<std::uint32_t>(m_pExtraField.GetSize()));
+}
+
+namespace
+{
+void putBytes(char*& out, const char* bytes, std::size_t size)
+{
+    if (size)
+        std::memcpy(out, bytes, size);
+    out += size;
+}
+} // namespace
+
 std::size_t CZipEntryHeader::WriteCentralHeader(CZipVolumeStore& storage)
 {
     if (m_uOffset > 0xFFFFFFFFull)
@@ -193,28 +217,15 @@ std::size_t CZipEntryHeader::WriteCentralHeader(CZipVolumeStore& storage)
     char* out = block.data();
     put32(out, kCentralSignature);
     put16(out, m_uVersionMadeBy);
-    put16(out, m_uVersionNeeded);
-    put16(out, m_uFlag);
-    put16(out, m_uMethod);
-    put16(out, m_uModTime);
-    put16(out, m_uModDate);
-    put32(out, m_uCrc32);
-    put32(out, m_uComprSize);
-    put32(out, m_uUncomprSize);
-    put16(out, static_cast<std::uint32_t>(name.size()));
-    put16(out, static_cast<std::uint32_t>(m_pExtraField.GetSize()));
+    PutSharedFields(out, name.size());
     put16(out, static_cast<std::uint32_t>(m_pszComment.GetSize()));
     put16(out, m_uDiskStart);
     put16(out, m_uInternalAttr);
     put32(out, m_uExternalAttr);
     put32(out, static_cast<std::uint32_t>(m_uOffset));
-    std::memcpy(out, name.constData(), name.size());
-    out += name.size();
-    if (m_pExtraField.GetSize())
-        std::memcpy(out, m_pExtraField.GetBuffer(), m_pExtraField.GetSize());
-    out += m_pExtraField.GetSize();
-    if (m_pszComment.GetSize())
-        std::memcpy(out, m_pszComment.GetBuffer(), m_pszComment.GetSize());
+    putBytes(out, name.constData(), name.size());
+    putBytes(out, m_pExtraField.GetBuffer(), m_pExtraField.GetSize());
+    putBytes(out, m_pszComment.GetBuffer(), m_pszComment.GetSize());
     storage.Write(block.data(), size, true);
     return size;
 }
@@ -248,20 +259,9 @@ void CZipEntryHeader::WriteLocalHeader(CZipVolumeStore& storage)
     std::vector<char> block(size);
     char* out = block.data();
     put32(out, kLocalSignature);
-    put16(out, m_uVersionNeeded);
-    put16(out, m_uFlag);
-    put16(out, m_uMethod);
-    put16(out, m_uModTime);
-    put16(out, m_uModDate);
-    put32(out, m_uCrc32);
-    put32(out, m_uComprSize);
-    put32(out, m_uUncomprSize);
-    put16(out, static_cast<std::uint32_t>(name.size()));
-    put16(out, static_cast<std::uint32_t>(m_pExtraField.GetSize()));
-    std::memcpy(out, name.constData(), name.size());
-    out += name.size();
-    if (m_pExtraField.GetSize())
-        std::memcpy(out, m_pExtraField.GetBuffer(), m_pExtraField.GetSize());
+    PutSharedFields(out, name.size());
+    putBytes(out, name.constData(), name.size());
+    putBytes(out, m_pExtraField.GetBuffer(), m_pExtraField.GetSize());
     const std::uint64_t start = storage.GetWritePosition();
     storage.Write(block.data(), size, true);
     m_pExtraField.Release();

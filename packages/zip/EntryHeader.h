@@ -95,4 +95,8 @@ public:
     CZipBuffer m_pExtraField;
     CZipBuffer m_pszFileName;
     CZipBuffer m_pszComment;
+
+private:
+    // The fields both headers hold, from the version needed to the extra field's length.
+    void PutSharedFields(char*& out, std::size_t nameSize) const;
 };

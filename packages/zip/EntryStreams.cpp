@@ -21,13 +21,6 @@ void checkZlib(int result, const QString& path)
         ThrowZipException(ZlibErrorToCause(result), path);
 }
 
-QString stripTrailingSeparators(QString path)
-{
-    while (path.endsWith('/') || path.endsWith('\\'))
-        path.chop(1);
-    return path;
-}
-
 } // namespace
 
 bool CZipArchive::OpenNewEntry(CZipEntryHeader& header, int level, const QString* sourcePath,
@@ -465,7 +458,7 @@ QString CZipArchive::SafeExtractTarget(const QString& entryName, const QString& 
     if (folder.isEmpty())
         return target;
     // Nor through a symbolic link that already stands inside the folder.
-    const QString base = stripTrailingSeparators(folder);
+    const QString base = ZipPlatformOps::StripTrailingSeparators(folder);
     if (ZipPlatformOps::PassesThroughLink(base, target.mid(base.size() + 1)))
         return {};
     return target;

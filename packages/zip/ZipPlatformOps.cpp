@@ -10,6 +10,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <random>
@@ -159,6 +160,19 @@ bool MakeFolderTree(const QString& path)
     if (path.isEmpty() || FolderExists(path))
         return true;
     return lumivo::files::fileSystem().makeDirectories(path);
+}
+
+QString StripTrailingSeparators(QString path)
+{
+    while (path.endsWith('/') || path.endsWith('\\'))
+        path.chop(1);
+    return path;
+}
+
+QString LastPathComponent(const QString& path)
+{
+    const QString trimmed = StripTrailingSeparators(path);
+    return trimmed.mid(std::max(trimmed.lastIndexOf('/'), trimmed.lastIndexOf('\\')) + 1);
 }
 
 bool PassesThroughLink(const QString& folder, const QString& relative)

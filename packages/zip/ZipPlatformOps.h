@@ -47,6 +47,10 @@ inline bool HasFolderBit(std::uint32_t attributes)
 bool MakeFolder(const QString& path);
 bool FolderExists(const QString& path);
 bool MakeFolderTree(const QString& path);
+// Path text, with "/" and "\\" both counting as separators: the path without separators at its end, and
+// its last component.
+QString StripTrailingSeparators(QString path);
+QString LastPathComponent(const QString& path);
 // True when some existing element of `relative` below `folder` is a symbolic link, so that writing
 // there could land outside the folder.
 bool PassesThroughLink(const QString& folder, const QString& relative);
