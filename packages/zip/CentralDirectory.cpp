@@ -354,7 +354,7 @@ void CZipDirectory::Clear(bool everything)
 
 int CZipDirectory::CompareNames(const QString& a, const QString& b, bool caseSensitive) const
 {
-    return QString::compare(a, b, caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive);
+    return GetNameCompare(caseSensitive, true)(a, b);
 }
 
 void CZipDirectory::EnableFindFast(bool enable, bool caseSensitive)

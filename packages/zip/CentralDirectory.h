@@ -76,7 +76,6 @@ public:
     CZipBuffer m_pszComment;
     CZipBuffer m_pLocalExtraField;
     std::size_t m_iBufferSize = 32768;
-    bool m_bConvertAfterOpen = true;
     bool m_bFindFastEnabled = false;
     bool m_bCaseSensitive = false;
 

@@ -4,6 +4,7 @@
 #include "packages/zip/ZipException.h"
 #include "packages/zip/ZipStorage.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -24,16 +25,6 @@ const char16_t kCp850High[128] = {
     0x2588, 0x2584, 0x00A6, 0x00CC, 0x2580, 0x00D3, 0x00DF, 0x00D4, 0x00D2, 0x00F5, 0x00D5, 0x00B5, 0x00FE,
     0x00DE, 0x00DA, 0x00DB, 0x00D9, 0x00FD, 0x00DD, 0x00AF, 0x00B4, 0x00AD, 0x00B1, 0x2017, 0x00BE, 0x00B6,
     0x00A7, 0x00F7, 0x00B8, 0x00B0, 0x00A8, 0x00B7, 0x00B9, 0x00B3, 0x00B2, 0x25A0, 0x00A0};
-
-int toCp850(char16_t c)
-{
-    if (c < 0x80)
-        return c;
-    for (int i = 0; i < 128; ++i)
-        if (kCp850High[i] == c)
-            return 0x80 + i;
-    return -1;
-}
 
 std::uint32_t unixToDos(std::uint32_t attributes)
 {
@@ -93,6 +84,21 @@ std::uint32_t fromDosForm(std::uint32_t attributes, int system)
 namespace ZipAttrMap
 {
 
+int ToOem(char16_t character)
+{
+    if (character < 0x80)
+        return character;
+    for (int i = 0; i < 128; ++i)
+        if (kCp850High[i] == character)
+            return 0x80 + i;
+    return -1;
+}
+
+char16_t FromOem(unsigned char byte)
+{
+    return byte < 0x80 ? byte : kCp850High[byte - 0x80];
+}
+
 bool IsSupportedSystem(int system)
 {
     return hasConverter(system);
@@ -116,7 +122,7 @@ QByteArray NameToArchive(const QByteArray& systemName, int hostSystem, bool& utf
         oem.reserve(text.size());
         bool representable = text.toUtf8() == systemName;
         for (qsizetype i = 0; representable && i < text.size(); ++i) {
-            const int b = toCp850(text[i].unicode());
+            const int b = ToOem(text[i].unicode());
             if (b < 0)
                 representable = false;
             else
@@ -141,7 +147,7 @@ QByteArray NameFromArchive(const QByteArray& archiveName, int hostSystem, bool u
         text.reserve(bytes.size());
         for (const char c : bytes) {
             const auto b = static_cast<unsigned char>(c);
-            text.append(b < 0x80 ? QChar(b) : QChar(kCp850High[b - 0x80]));
+            text.append(QChar(FromOem(b)));
         }
         return text.toUtf8();
     }
@@ -149,6 +155,23 @@ QByteArray NameFromArchive(const QByteArray& archiveName, int hostSystem, bool u
 }
 
 } // namespace ZipAttrMap
+
+ZipNameCompare GetNameCompare(bool caseSensitive, bool collate)
+{
+    if (!collate && caseSensitive)
+        return [](const QString& a, const QString& b) {
+            const QByteArray x = a.toUtf8(), y = b.toUtf8();
+            const int common = std::memcmp(x.constData(), y.constData(),
+                                           static_cast<std::size_t>(std::min(x.size(), y.size())));
+            return common ? common
+                          : static_cast<int>(x.size() > y.size()) - static_cast<int>(x.size() < y.size());
+        };
+    // Names are compared in the order of their characters rather than by the locale's rules, which may
+    // call two different names equal and would then find the wrong entry.
+    if (caseSensitive)
+        return [](const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseSensitive); };
+    return [](const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive); };
+}
 
 bool CZipEntryHeader::ReadCentralHeader(CZipVolumeStore& storage)
 {

@@ -1,6 +1,8 @@
 #include "packages/zip/ZipPlatformOps.h"
 
+#include "packages/zip/EntryHeader.h"
 #include "packages/zip/ZipException.h"
+#include "platform/archive/Cp1252.h"
 #include "platform/files/FileSystem.h"
 
 #include <QDir>
@@ -143,6 +145,25 @@ bool MovePath(const QString& from, const QString& to, bool throwOnError)
     if (throwOnError)
         ThrowZipException(CZipException::notRenamed, from);
     return false;
+}
+
+void ConvertCodePage(QByteArray& buffer, bool toOem)
+{
+    for (char& byte : buffer) {
+        if (static_cast<unsigned char>(byte) < 0x80)
+            continue;
+        if (toOem) {
+            const int oem = ZipAttrMap::ToOem(fromWindows1252(&byte, 1).at(0).unicode());
+            byte = oem < 0 ? '?' : static_cast<char>(oem);
+        } else {
+            byte = toWindows1252(QString(QChar(ZipAttrMap::FromOem(static_cast<unsigned char>(byte))))).at(0);
+        }
+    }
+}
+
+bool EnterFolder(const QString& path)
+{
+    return QDir::setCurrent(path);
 }
 
 bool MakeFolder(const QString& path)

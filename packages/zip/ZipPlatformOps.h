@@ -44,6 +44,10 @@ inline bool HasFolderBit(std::uint32_t attributes)
 {
     return (attributes & 0x10) != 0;
 }
+// Converts single-byte text in place between the program's code page (Windows-1252) and the OEM code
+// page of DOS hosts (850); a character the target cannot hold becomes "?".
+void ConvertCodePage(QByteArray& buffer, bool toOem);
+bool EnterFolder(const QString& path);
 bool MakeFolder(const QString& path);
 bool FolderExists(const QString& path);
 bool MakeFolderTree(const QString& path);
