@@ -1,6 +1,5 @@
 // Pictures, sounds and clips come from outside: every decoder is fed cut-off, bit-flipped and lying
-// input. Nothing may crash or read past the bytes it was given (each case is copied into a buffer of
-// exactly its own length, so a sanitizer build sees any over-read), and whatever is decoded must be
+// input. Nothing may crash or read past the bytes it was given, and whatever is decoded must be
 // consistent with itself.
 
 #include "platform/image/Image.h"
@@ -8,6 +7,7 @@
 #include "platform/wave/Mp3.h"
 #include "platform/wave/PcmConverter.h"
 #include "platform/wave/Riff.h"
+#include "tests/support/DamagedBytes.h"
 #include "tests/support/LumivoTest.h"
 
 #include "platform/files/FileSystem.h"
@@ -18,47 +18,15 @@
 #include <zlib.h>
 
 #include <cmath>
-#include <functional>
 #include <random>
 
 using namespace lumivo;
+using lumivo::test::Bytes;
+using lumivo::test::forEachDamagedCopy;
 using lumivo::test::LumivoTest;
 
 namespace
 {
-
-using Bytes = std::vector<std::uint8_t>;
-
-// Runs `check` on prefixes of the sample (every length near both ends, a spread in between) and on
-// copies with a few bytes damaged at random places. The random source is seeded, so a failure repeats.
-void forEachDamagedCopy(const Bytes& sample, const std::function<void(const Bytes&)>& check, int flips = 150)
-{
-    std::vector<std::size_t> lengths;
-    for (std::size_t n = 0; n < sample.size(); n += std::max<std::size_t>(1, sample.size() / 48))
-        lengths.push_back(n);
-    for (std::size_t n = 0; n < 40 && n < sample.size(); ++n) {
-        lengths.push_back(n);
-        lengths.push_back(sample.size() - 1 - n);
-    }
-    for (std::size_t length : lengths)
-        check(Bytes(sample.begin(), sample.begin() + std::ptrdiff_t(length)));
-
-    std::mt19937 random(1234);
-    for (int i = 0; i < flips; ++i) {
-        Bytes copy = sample;
-        const int damaged = 1 + int(random() % 4);
-        for (int d = 0; d < damaged; ++d) {
-            // Headers decide the most, so half of the damage lands in the first 64 bytes.
-            const std::size_t span = (random() & 1) ? std::min<std::size_t>(64, copy.size()) : copy.size();
-            const std::size_t at = random() % span;
-            if (random() & 1)
-                copy[at] ^= std::uint8_t(1u << (random() % 8));
-            else
-                copy[at] = std::uint8_t(random());
-        }
-        check(copy);
-    }
-}
 
 image::RgbImage noisyPicture(int width, int height)
 {
