@@ -28,6 +28,10 @@ void quietLibraryLog()
     std::call_once(once, [] { av_log_set_level(AV_LOG_ERROR); });
 }
 
+// The most 16-bit samples one conversion gives: 256 MB, some 25 minutes of stereo. A damaged header
+// (a rate of 1 Hz, say) would otherwise have a few bytes grow into more memory than there is.
+constexpr std::size_t maxConvertedSamples = std::size_t(128) << 20;
+
 // A read-only stream over bytes in memory, for the demuxer.
 struct MemoryReader {
     const std::vector<std::uint8_t>& bytes;
@@ -175,6 +179,8 @@ bool Decoder::resampleInto(const AVFrame* frame, std::vector<std::int16_t>& samp
     if (room == 0)
         return true;
     const std::size_t start = samples.size();
+    if (std::size_t(room) * m_outputChannels > maxConvertedSamples - start)
+        return false;
     samples.resize(start + std::size_t(room) * m_outputChannels);
     auto* target = reinterpret_cast<std::uint8_t*>(samples.data() + start);
     const int made =

@@ -254,8 +254,17 @@ TEST_F(DamagedMediaTest, WaveBlocksWithLyingFormatFieldsConvertSafely)
             if (wave::convertToPcm16(*block, 2, converted) != wave::convertOk) {
                 EXPECT_TRUE(converted.isNull());
             }
+            std::vector<std::uint8_t> mp3;
+            if (wave::encodeMp3(*block, {0, 64, wave::Mp3Mode::JointStereo}, mp3) < 0) {
+                EXPECT_TRUE(mp3.empty());
+            }
         }
     }
+    // Resampled to 44,100 Hz, a few bytes claiming 1 Hz would need more memory than there is.
+    const wave::WaveBlock slow(wave::WaveFormat::pcm(1, 1, 8), Bytes(1 << 16, 0x80));
+    wave::WaveBlock converted;
+    EXPECT_EQ(wave::convertToPcm16(slow, 2, converted), wave::convertFailed);
+    EXPECT_TRUE(converted.isNull());
 }
 
 TEST_F(DamagedMediaTest, DamagedMp3StreamsNeverCrash)
