@@ -6,32 +6,21 @@
 #include "core/Sound.h"
 #include "tests/support/DamagedBytes.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/RecordBytes.h"
 
 #include "platform/files/FileSystem.h"
 #include "platform/files/MemoryFileSystem.h"
 
 #include <cmath>
-#include <cstring>
 
 using lumivo::test::Bytes;
 using lumivo::test::forEachDamagedCopy;
 using lumivo::test::LumivoTest;
+using lumivo::test::recordBytes;
+using lumivo::test::setRecordBytes;
 
 namespace
 {
-
-Bytes bytesOf(CMyRes& record)
-{
-    const std::uint8_t* data = record.GetData();
-    return data ? Bytes(data, data + record.GetSize()) : Bytes();
-}
-
-void setBytes(CMyRes& record, const Bytes& bytes)
-{
-    ASSERT_EQ(record.SetSize(std::uint32_t(bytes.size())), RES_OK);
-    if (!bytes.empty())
-        std::memcpy(record.GetData(), bytes.data(), bytes.size());
-}
 
 RgbImage stripes(int width, int height)
 {
@@ -83,10 +72,10 @@ TEST_F(DamagedMediaRecordsTest, DamagedPictureRecordsGiveNoImageOrAWholeOne)
         CQuibPict picture;
         ASSERT_EQ(picture.Create(), RES_OK);
         ASSERT_TRUE(picture.SetImage(stripes(6, 5), 6, 5, format));
-        forEachDamagedCopy(bytesOf(picture), [](const Bytes& bytes) {
+        forEachDamagedCopy(recordBytes(picture), [](const Bytes& bytes) {
             CQuibPict damaged;
             ASSERT_EQ(damaged.Create(), RES_OK);
-            setBytes(damaged, bytes);
+            setRecordBytes(damaged, bytes);
             if (!damaged.Decode()) {
                 EXPECT_FALSE(damaged.GetImage());
                 EXPECT_TRUE(damaged.GetHBitmap().isNull());
@@ -117,11 +106,11 @@ TEST_F(DamagedMediaRecordsTest, DamagedSoundRecordsPlayNothingOrAWholeBlock)
         else
             sound.SetData(mp3, std::uint16_t(kind | soundChannelMono), 1, 136, 4000);
         forEachDamagedCopy(
-            bytesOf(sound),
+            recordBytes(sound),
             [](const Bytes& bytes) {
                 CQuibSound damaged;
                 ASSERT_EQ(damaged.Create(), RES_OK);
-                setBytes(damaged, bytes);
+                setRecordBytes(damaged, bytes);
                 damaged.LoadData();
                 if (damaged.Data) {
                     EXPECT_EQ(damaged.Data->size() + damaged.HeaderLength, bytes.size());
@@ -145,10 +134,10 @@ TEST_F(DamagedMediaRecordsTest, DamagedClipRecordsExportNothingOrExactlyTheirByt
     lumivo::files::ScopedFileSystem inMemory(memory);
     const QString path = QStringLiteral("/clips/out.avi");
     ASSERT_TRUE(memory.makeDirectories(QStringLiteral("/clips")));
-    forEachDamagedCopy(bytesOf(clip), [&path](const Bytes& bytes) {
+    forEachDamagedCopy(recordBytes(clip), [&path](const Bytes& bytes) {
         CQuibAvi damaged;
         ASSERT_EQ(damaged.Create(), RES_OK);
-        setBytes(damaged, bytes);
+        setRecordBytes(damaged, bytes);
         damaged.Exchange(false);
         lumivo::files::fileSystem().remove(path);
         const std::uint32_t written = damaged.ExportFile(path);
