@@ -9,7 +9,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-
 using lumivo::test::LumivoTest;
 using lumivo::test::recordBytes;
 using lumivo::test::setRecordBytes;

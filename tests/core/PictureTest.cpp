@@ -6,7 +6,6 @@
 #include "core/ResourceTypes.h"
 #include "platform/files/FileSystem.h"
 
-
 using lumivo::image::FileType;
 using lumivo::test::LumivoTest;
 using lumivo::test::recordBytes;
@@ -147,7 +146,7 @@ TEST_F(PictureTest, DamagedRecordsGiveNoImageAndNoOverRead)
     auto unknown = good;
     unknown[4] = 42;
     expectNoImage(unknown);
-    auto pax = good;  // bytes of the old library's own format cannot be read here
+    auto pax = good; // bytes of the old library's own format cannot be read here
     pax[4] = pictPax;
     expectNoImage(pax);
     auto brokenJpeg = WritePictHeaderBytes({10, 10, pictJpeg85, 1, 0, 0});

@@ -71,7 +71,8 @@ Bytes withPngChecksumsMended(Bytes png)
 {
     std::size_t at = 8;
     while (at + 12 <= png.size()) {
-        const std::size_t length = std::size_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
+        const std::size_t length =
+            std::size_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
         if (length > png.size() - at - 12)
             break;
         putBig(png, at + 8 + length, crc32(0, png.data() + at + 4, uInt(length + 4)), 4);
@@ -95,8 +96,9 @@ Bytes pngHeaderOnly(std::uint32_t width, std::uint32_t height)
 
 std::vector<std::pair<std::uint32_t, std::uint32_t>> lyingSizes()
 {
-    return {{0, 0}, {0, 10}, {10, 0}, {20001, 1}, {1, 20001}, {19999, 19999}, {0xFFFF, 0xFFFF},
-            {0x7FFFFFFF, 0x7FFFFFFF}, {0xFFFFFFFF, 1}};
+    return {{0, 0},         {0, 10},        {10, 0},          {20001, 1},
+            {1, 20001},     {19999, 19999}, {0xFFFF, 0xFFFF}, {0x7FFFFFFF, 0x7FFFFFFF},
+            {0xFFFFFFFF, 1}};
 }
 
 bool haveFfmpeg()
@@ -207,8 +209,8 @@ TEST_F(DamagedMediaTest, DamagedWaveFilesNeverCrashAndConvertSafely)
             const QString path = tempPath(QStringLiteral("coded.wav"));
             ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"),
                                         {"-v", "error", "-y", "-f", "lavfi", "-i",
-                                         "sine=frequency=300:sample_rate=8000:duration=0.2", "-ac", "1", "-c:a",
-                                         codec, path}),
+                                         "sine=frequency=300:sample_rate=8000:duration=0.2", "-ac", "1",
+                                         "-c:a", codec, path}),
                       0);
             Bytes bytes;
             ASSERT_TRUE(files::readWholeFile(path, bytes));
@@ -329,8 +331,8 @@ TEST_F(DamagedMediaTest, OnlyAviClipsOfSanePictureSizesOpen)
         GTEST_SKIP() << "ffmpeg is not installed";
     const QString wide = tempPath(QStringLiteral("wide.avi"));
     ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"),
-                                {"-v", "error", "-f", "lavfi", "-i", "color=size=8200x8:rate=5", "-frames:v", "1",
-                                 "-c:v", "mjpeg", "-f", "avi", wide}),
+                                {"-v", "error", "-f", "lavfi", "-i", "color=size=8200x8:rate=5", "-frames:v",
+                                 "1", "-c:v", "mjpeg", "-f", "avi", wide}),
               0);
     QString error;
     EXPECT_FALSE(video::VideoClip::open(wide, &error));
@@ -339,12 +341,12 @@ TEST_F(DamagedMediaTest, OnlyAviClipsOfSanePictureSizesOpen)
     // A playlist in a clip's clothes would have the video library open whatever it names.
     const QString real = tempPath(QStringLiteral("real.avi"));
     ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"),
-                                {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=16x12:rate=5", "-frames:v", "2",
-                                 "-c:v", "mjpeg", "-f", "avi", real}),
+                                {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=16x12:rate=5", "-frames:v",
+                                 "2", "-c:v", "mjpeg", "-f", "avi", real}),
               0);
     ASSERT_TRUE(video::VideoClip::open(real));
-    const QByteArray playlist = "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\n" + real.toUtf8() +
-                                "\n#EXT-X-ENDLIST\n";
+    const QByteArray playlist =
+        "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\n" + real.toUtf8() + "\n#EXT-X-ENDLIST\n";
     const QString disguised = tempPath(QStringLiteral("disguised.avi"));
     ASSERT_TRUE(files::writeFileAtomically(disguised, playlist.constData(), std::size_t(playlist.size())));
     EXPECT_FALSE(video::VideoClip::open(disguised));
