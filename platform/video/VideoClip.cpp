@@ -1,5 +1,7 @@
 #include "platform/video/VideoClip.h"
 
+#include "platform/video/FfmpegOwners.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -10,7 +12,6 @@ extern "C" {
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <mutex>
 
 namespace lumivo::video
 {
@@ -30,25 +31,6 @@ int clampedToInt(double value)
     return int(std::min(std::round(value), double(std::numeric_limits<int>::max())));
 }
 
-// The libraries' own chatter goes to stderr; only real errors are worth it.
-void quietLibraryLog()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_ERROR); });
-}
-
-struct FormatCloser {
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
-struct CodecCloser {
-    void operator()(AVCodecContext* codec) const { avcodec_free_context(&codec); }
-};
-struct FrameCloser {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketCloser {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
 struct ScalerCloser {
     void operator()(SwsContext* scaler) const { sws_freeContext(scaler); }
 };
@@ -56,10 +38,10 @@ struct ScalerCloser {
 } // namespace
 
 struct VideoClip::Decoder {
-    std::unique_ptr<AVFormatContext, FormatCloser> format;
-    std::unique_ptr<AVCodecContext, CodecCloser> codec;
-    std::unique_ptr<AVFrame, FrameCloser> frame{av_frame_alloc()};
-    std::unique_ptr<AVPacket, PacketCloser> packet{av_packet_alloc()};
+    ffmpeg::FormatOwner format;
+    ffmpeg::CodecOwner codec;
+    ffmpeg::FrameOwner frame{av_frame_alloc()};
+    ffmpeg::PacketOwner packet{av_packet_alloc()};
     std::unique_ptr<SwsContext, ScalerCloser> scaler;
     AVStream* stream = nullptr;
     int frameCount = 0;
@@ -203,7 +185,7 @@ VideoClip::~VideoClip() = default;
 
 std::unique_ptr<VideoClip> VideoClip::open(const QString& path, QString* error)
 {
-    quietLibraryLog();
+    ffmpeg::quietLibraryLog();
     auto decoder = std::make_unique<Decoder>();
     QString reason;
     if (!decoder->open(path, reason)) {
