@@ -848,9 +848,11 @@ int SetResourceSize(CMyRes* handle, std::uint32_t size)
     if (!handle || !handle->GetEntry())
         return RES_ERR_GENERAL;
     CResEntry* record = handle->GetEntry();
-    if (size == 0)
+    if (size == 0) {
+        // The block goes, but the record now holds no bytes: its old blob must not come back.
         freeRecordData(record);
-    else if (!resizeRecordData(record, size))
+        record->m_hasData = true;
+    } else if (!resizeRecordData(record, size))
         return RES_ERR_GENERAL;
     record->m_flags |= RESFLAG_MODIFIED;
     record->m_touchTick = currentTick();

@@ -38,6 +38,10 @@ public:
 
 ProgramDeviceHook programDeviceHook;
 
+// The mixer starts a sound at its next period, and a busy machine may run its thread late: the
+// computed end allows for that, so the bound never cuts off the end of a sound that is still playing.
+constexpr std::uint32_t kEndTickGraceMs = 100;
+
 bool tickHasPassed(std::uint32_t tick, std::uint32_t now)
 {
     return static_cast<std::int32_t>(now - tick) > 0;
@@ -147,7 +151,7 @@ int CSoundDevice::Play()
     const int handle = audio::mixer().play(m_sample, channel > 0 ? channel : 1);
     if (handle > 0) {
         m_channel = handle;
-        m_endTick = audio::tickCount() + GetLengthMs();
+        m_endTick = audio::tickCount() + GetLengthMs() + kEndTickGraceMs;
     }
     return 0;
 }

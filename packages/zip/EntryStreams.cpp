@@ -511,9 +511,15 @@ int CZipArchive::ExtractOpenEntryToFile(const QString& target, std::size_t buffe
     const QString folder = lumivo::files::folderOf(target);
     ZipPlatformOps::MakeFolderTree(folder);
     const bool replacing = ZipPlatformOps::PathKind(target) == 1;
-    QString partial = ZipPlatformOps::MakeTempFileName(folder, m_centralDir.GetOpenedEntry()->m_uUncomprSize);
-    if (partial.isEmpty() || lumivo::files::folderOf(partial) != folder)
-        partial = target + QStringLiteral(".part");
+    QString partial =
+        folder + QStringLiteral("/.") + lumivo::files::fileNameOf(target) + QStringLiteral(".part");
+    if (ZipPlatformOps::PathKind(partial) != 0) {
+        partial = ZipPlatformOps::MakeTempFileName(folder, m_centralDir.GetOpenedEntry()->m_uUncomprSize);
+        if (partial.isEmpty() || lumivo::files::folderOf(partial) != folder) {
+            CloseEntry(nullptr, true);
+            return 0;
+        }
+    }
     int closed = 0;
     try {
         CZipFile file;

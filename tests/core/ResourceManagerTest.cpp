@@ -8,6 +8,9 @@
 
 #include <QDir>
 
+#include <map>
+#include <random>
+
 using namespace lumivo::test;
 using lumivo::files::FaultyFileSystem;
 using lumivo::files::MemoryFileSystem;
@@ -38,6 +41,8 @@ protected:
         EXPECT_EQ(OpenResFile(&again, path), RES_OK);
         return again;
     }
+
+    void runRandomEdits(std::uint32_t seed);
 
     static std::vector<std::int32_t> idsOf(int file, std::int32_t type)
     {
@@ -105,6 +110,7 @@ TEST_F(ResourceManagerTest, ReadOnlyFilesCannotBeOpenedForWritingOrSaved)
 {
     MemoryFileSystem memory;
     ScopedFileSystem scope(memory);
+    StoreClosedAtScopeEnd closed;
     memory.makeDirectories("/m");
     int file = 0;
     ASSERT_EQ(FindOrAddResFile(&file, "/m/a.tvf"), 0);
@@ -553,6 +559,66 @@ TEST_F(ResourceManagerTest, AccessorsAndHandleFunctionsRejectMissingArguments)
     DumpResources();
 }
 
+TEST_F(ResourceManagerTest, RandomEditsSavesCompactionsAndReopensAgreeWithAModel)
+{
+    for (std::uint32_t seed : {20261207u, 1u, 2u, 3u, 4u, 5u, 6u, 7u})
+        runRandomEdits(seed);
+}
+
+void ResourceManagerTest::runRandomEdits(std::uint32_t seed)
+{
+    std::mt19937 random(seed);
+    std::map<std::pair<std::int32_t, std::int32_t>, std::string> model;
+    theResMgr.CloseAll();
+    int file = newFile(QStringLiteral("model%1.tvf").arg(seed));
+    const std::int32_t types[] = {kWord, kPage, RESTYPE_STRING};
+    std::vector<std::unique_ptr<CMyByteRes>> holders; // handles that share records now and then
+    for (int step = 0; step < 400; ++step) {
+        const std::int32_t type = types[random() % 3];
+        const std::int32_t id = static_cast<std::int32_t>(random() % 40) + 1;
+        switch (random() % 10) {
+        case 0:
+        case 1:
+            if (model.erase({type, id})) {
+                ASSERT_EQ(RemoveResource(nullptr, id, type, file), RES_OK);
+            }
+            break;
+        case 2: {
+            ASSERT_EQ(SaveResFile(file), RES_OK);
+            if (random() % 2 == 0) {
+                ASSERT_EQ(CompactResFile(file), RES_OK);
+            }
+            file = reopen(file);
+            for (const auto& [key, bytes] : model)
+                ASSERT_EQ(recordBytes(file, key.first, key.second), bytes) << step;
+            int count = 0;
+            CountResources(&count, -1, file);
+            ASSERT_EQ(count, static_cast<int>(model.size())) << step;
+            break;
+        }
+        case 3:
+            if (model.count({type, id})) {
+                holders.push_back(std::make_unique<CMyByteRes>());
+                ASSERT_EQ(AttachResource(holders.back().get(), id, type, file), RES_OK);
+                if (holders.size() > 4)
+                    holders.erase(holders.begin());
+            }
+            break;
+        default: {
+            const std::string bytes(random() % 50, static_cast<char>('a' + step % 26));
+            ASSERT_EQ(putRecord(file, type, id, bytes), RES_OK);
+            model[{type, id}] = bytes;
+        }
+        }
+    }
+    ASSERT_EQ(SaveResFile(file), RES_OK);
+    ASSERT_EQ(CompactResFile(file), RES_OK);
+    std::int64_t live = 0;
+    for (const auto& [key, bytes] : model)
+        live += static_cast<std::int64_t>(bytes.size());
+    EXPECT_EQ(GetResFileUsedSize(file), live);
+}
+
 // Fails the n-th write (then every later one, as a crashed machine would) for every n, and checks
 // that the file always opens with its old content or its new one.
 class ResourceCrashTest : public ResourceManagerTest
@@ -607,6 +673,7 @@ protected:
             memory.makeDirectories("/m");
             FaultyFileSystem faulty(memory);
             ScopedFileSystem scope(faulty);
+            StoreClosedAtScopeEnd closed;
             int file = 0;
             makeOldFile(file);
             makeChanges(file);
@@ -657,6 +724,7 @@ TEST_F(ResourceCrashTest, FailedFirstSaveReportsCreateFailure)
     memory.makeDirectories("/m");
     FaultyFileSystem faulty(memory);
     ScopedFileSystem scope(faulty);
+    StoreClosedAtScopeEnd closed;
     int file = 0;
     ASSERT_EQ(FindOrAddResFile(&file, "/m/new.tvf"), 0);
     ASSERT_EQ(putRecord(file, kWord, 1, "one"), RES_OK);
@@ -667,6 +735,27 @@ TEST_F(ResourceCrashTest, FailedFirstSaveReportsCreateFailure)
     faulty.failAt(FaultyFileSystem::Operation::Write, 0);
     ASSERT_EQ(SaveResFile(file), RES_OK);
     EXPECT_EQ(contentOf(memory, "/m/new.tvf"), "one|<missing>|<missing>|");
+}
+
+TEST_F(ResourceCrashTest, FailedCopyLeavesTheFileItWouldReplace)
+{
+    MemoryFileSystem memory;
+    memory.makeDirectories("/m");
+    memory.setContents("/m/target.tvf", {1, 2, 3});
+    FaultyFileSystem faulty(memory);
+    ScopedFileSystem scope(faulty);
+    StoreClosedAtScopeEnd closed;
+    int file = 0;
+    ASSERT_EQ(FindOrAddResFile(&file, "/m/source.tvf"), 0);
+    ASSERT_EQ(putRecord(file, kWord, 1, "one"), RES_OK);
+    ASSERT_EQ(SaveResFile(file), RES_OK);
+    faulty.failAt(FaultyFileSystem::Operation::Write, 1);
+    EXPECT_EQ(CopyResFile(file, "/m/target.tvf"), RES_ERR_CREATE_FAILED);
+    EXPECT_EQ(*memory.contents("/m/target.tvf"), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(FindResFileByPath("/m/target.tvf"), 0);
+    faulty.failAt(FaultyFileSystem::Operation::Write, 0);
+    ASSERT_EQ(CopyResFile(file, "/m/target.tvf"), RES_OK);
+    EXPECT_EQ(contentOf(memory, "/m/target.tvf"), "one|<missing>|<missing>|");
 }
 
 } // namespace

@@ -15,6 +15,12 @@
 namespace lumivo::test
 {
 
+// Closes every file of the store when it goes out of scope: declared after a file system that a test
+// installs, it closes the files before that file system goes.
+struct StoreClosedAtScopeEnd {
+    ~StoreClosedAtScopeEnd() { theResMgr.CloseAll(); }
+};
+
 inline std::vector<std::uint8_t> fileBytes(const QString& path)
 {
     std::vector<std::uint8_t> bytes;

@@ -46,6 +46,10 @@ elif kind == 'cut-stream':
     # A deflate stream cut short: a stored block announces more bytes than the entry holds.
     block = b'\x00' + struct.pack('<HH', 1000, 0xffff ^ 1000) + text[:10]
     out = archive([(b'cut.txt', 8, block, zlib.crc32(text[:1000]), 1000)])
+elif kind == 'short-data':
+    # The stream ends well before the size the headers announce.
+    payload = zlib.compress(text[:1000])[2:-4]
+    out = archive([(b'short.txt', 8, payload, zlib.crc32(text[:2000]), 2000)])
 elif kind == 'wrapping-offset':
     # Directory offset + size wraps in 32 bits to a value before the end record.
     out = b'\x00' * 100 + end(1, 0x20, 0xfffffff0)
@@ -161,6 +165,17 @@ TEST_F(ZipDamagedInputTest, StructuralDamageIsRefused)
     const int descriptor = readAll(craft("bad-descriptor"));
     EXPECT_TRUE(descriptor == 101 || descriptor == 102) << descriptor;
     EXPECT_EQ(readAll(craft("zeros")), 116);
+}
+
+TEST_F(ZipDamagedInputTest, AnEntryThatEndsEarlyGivesNoData)
+{
+    CZipArchive archive;
+    archive.Open(craft("short-data"), CZipArchive::zipOpenReadOnly);
+    CZipMemoryFile target(1024);
+    target.Write("kept", 4);
+    EXPECT_FALSE(archive.ExtractToMemory(0, target));
+    EXPECT_EQ(QByteArray(target.data(), static_cast<qsizetype>(target.GetLength())), "kept");
+    EXPECT_EQ(causeOf([&] { archive.TestEntry(0); }), CZipException::badZipFile);
 }
 
 TEST_F(ZipDamagedInputTest, AMissingFileIsTheFileLayersError)
