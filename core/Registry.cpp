@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 using lumivo::registry::Root;
 using lumivo::registry::Value;
@@ -13,6 +14,11 @@ std::unique_ptr<CRegistry> theRegistry;
 
 namespace
 {
+
+lumivo::registry::Registry& store()
+{
+    return lumivo::registry::registry();
+}
 
 QByteArray littleEndian(const std::int32_t* numbers, int count)
 {
@@ -133,74 +139,77 @@ QString CRegistry::RootName(Root root)
     return lumivo::registry::rootName(root);
 }
 
-bool CRegistry::OpenKeyPath(const QString& path, RegKey& key, std::uint32_t access)
+bool CRegistry::SplitKeyPath(const QString& path, RegKey& key) const
 {
     QString rootText;
-    QString subKey;
-    m_path.SplitRoot(path, rootText, subKey);
-    Root root;
-    if (!RootFromName(rootText, root) || !lumivo::registry::registry().keyExists(root, subKey))
+    m_path.SplitRoot(path, rootText, key.subKey);
+    return RootFromName(rootText, key.root);
+}
+
+bool CRegistry::OpenKeyPath(const QString& path, RegKey& key, std::uint32_t access)
+{
+    RegKey opened;
+    opened.access = access;
+    if (!SplitKeyPath(path, opened) || !store().keyExists(opened.root, opened.subKey))
         return false;
-    key = RegKey{root, subKey, access};
+    key = opened;
     return true;
 }
 
 void CRegistry::CloseKey(const RegKey& key)
 {
-    lumivo::registry::Registry& store = lumivo::registry::registry();
     if (m_flushOption != 0)
-        store.flush(key.root);
-    else if (store.isDirty(key.root))
+        store().flush(key.root);
+    else if (store().isDirty(key.root))
         lumivo::registry::flushSoon();
+}
+
+bool CRegistry::WithKey(const QString& path, std::uint32_t access,
+                        const std::function<bool(const RegKey&)>& action)
+{
+    RegKey key;
+    if (!OpenKeyPath(path, key, access))
+        return false;
+    const bool done = action(key);
+    CloseKey(key);
+    return done;
 }
 
 bool CRegistry::KeyExists(const QString& path)
 {
-    RegKey key;
-    if (!OpenKeyPath(path, key, KEY_READ))
-        return false;
-    CloseKey(key);
-    return true;
+    return WithKey(path, KEY_READ, [](const RegKey&) { return true; });
 }
 
 bool CRegistry::ValueExists(const QString& path, const QString& name)
 {
-    RegKey key;
-    if (!OpenKeyPath(path, key, KEY_READ))
-        return false;
-    const bool found = lumivo::registry::registry().readValue(key.root, key.subKey, name).has_value();
-    CloseKey(key);
-    return found;
+    return WithKey(path, KEY_READ, [&](const RegKey& key) {
+        return store().readValue(key.root, key.subKey, name).has_value();
+    });
 }
 
 bool CRegistry::EnumerateSubKeys(const QString& path, QStringList& names, QStringList* classes)
 {
-    RegKey key;
-    if (!OpenKeyPath(path, key, KEY_READ))
-        return false;
-    const auto found = lumivo::registry::registry().subKeyNames(key.root, key.subKey);
-    CloseKey(key);
-    if (!found)
-        return false;
-    names += *found;
-    if (classes) {
-        for (qsizetype i = 0; i < found->size(); ++i)
-            classes->append(QString());
-    }
-    return true;
+    return WithKey(path, KEY_READ, [&](const RegKey& key) {
+        const auto found = store().subKeyNames(key.root, key.subKey);
+        if (!found)
+            return false;
+        names += *found;
+        if (classes) {
+            for (qsizetype i = 0; i < found->size(); ++i)
+                classes->append(QString());
+        }
+        return true;
+    });
 }
 
 bool CRegistry::EnumerateValues(const QString& path, QStringList& names)
 {
-    RegKey key;
-    if (!OpenKeyPath(path, key, KEY_READ))
-        return false;
-    const auto found = lumivo::registry::registry().valueNames(key.root, key.subKey);
-    CloseKey(key);
-    if (!found)
-        return false;
-    names += *found;
-    return true;
+    return WithKey(path, KEY_READ, [&](const RegKey& key) {
+        const auto found = store().valueNames(key.root, key.subKey);
+        if (found)
+            names += *found;
+        return found.has_value();
+    });
 }
 
 int CRegistry::CountValues(const QString& path)
@@ -211,49 +220,39 @@ int CRegistry::CountValues(const QString& path)
 
 bool CRegistry::CreateKey(const QString& path)
 {
-    QString rootText;
-    QString subKey;
-    m_path.SplitRoot(path, rootText, subKey);
-    Root root;
-    if (!RootFromName(rootText, root) || !lumivo::registry::registry().createKey(root, subKey))
+    RegKey key;
+    key.access = KEY_ALL_ACCESS;
+    if (!SplitKeyPath(path, key) || !store().createKey(key.root, key.subKey))
         return false;
-    CloseKey(RegKey{root, subKey, KEY_ALL_ACCESS});
+    CloseKey(key);
     return true;
 }
 
 bool CRegistry::DeleteKey(const QString& path)
 {
-    QString rootText;
-    QString subKey;
-    m_path.SplitRoot(path, rootText, subKey);
-    Root root;
-    if (!RootFromName(rootText, root) || !lumivo::registry::registry().deleteKey(root, subKey))
+    RegKey key;
+    key.access = KEY_ALL_ACCESS;
+    if (!SplitKeyPath(path, key) || !store().deleteKey(key.root, key.subKey))
         return false;
-    CloseKey(RegKey{root, subKey, KEY_ALL_ACCESS});
+    CloseKey(key);
     return true;
 }
 
 bool CRegistry::DeleteValue(const QString& path, const QString& name)
 {
-    RegKey key;
-    if (!OpenKeyPath(path, key, KEY_READ | KEY_WRITE))
-        return false;
-    const bool deleted = lumivo::registry::registry().deleteValue(key.root, key.subKey, name);
-    CloseKey(key);
-    return deleted;
+    return WithKey(path, KEY_READ | KEY_WRITE,
+                   [&](const RegKey& key) { return store().deleteValue(key.root, key.subKey, name); });
 }
 
 bool CRegistry::ReadTyped(const QString& path, const QString& name, std::uint32_t type, Value& value)
 {
-    RegKey key;
-    if (!OpenKeyPath(path, key, KEY_READ))
-        return false;
-    auto found = lumivo::registry::registry().readValue(key.root, key.subKey, name);
-    CloseKey(key);
-    if (!found || found->type != type)
-        return false;
-    value = std::move(*found);
-    return true;
+    return WithKey(path, KEY_READ, [&](const RegKey& key) {
+        auto found = store().readValue(key.root, key.subKey, name);
+        if (!found || found->type != type)
+            return false;
+        value = std::move(*found);
+        return true;
+    });
 }
 
 bool CRegistry::ReadString(const QString& path, const QString& name, QString& text)
@@ -359,12 +358,8 @@ bool CRegistry::WriteRect(const QString& path, const QString& name, const RECT& 
 
 bool CRegistry::WriteValue(const QString& path, const QString& name, const Value& value)
 {
-    RegKey key;
-    if (!OpenKeyPath(path, key, KEY_READ | KEY_WRITE))
-        return false;
-    const bool written = lumivo::registry::registry().writeValue(key.root, key.subKey, name, value);
-    CloseKey(key);
-    return written;
+    return WithKey(path, KEY_READ | KEY_WRITE,
+                   [&](const RegKey& key) { return store().writeValue(key.root, key.subKey, name, value); });
 }
 
 bool CRegistry::WriteString(const QString& path, const QString& name, const QString& text)
@@ -408,17 +403,17 @@ bool CRegistry::WriteQuad(const QString& path, const QString& name, const std::i
 bool CRegistry::CopyValue(const QString& sourcePath, const QString& sourceName, const QString& targetPath,
                           const QString& targetName)
 {
-    RegKey key;
-    if (!OpenKeyPath(sourcePath, key, KEY_READ))
-        return false;
-    const auto value = lumivo::registry::registry().readValue(key.root, key.subKey, sourceName);
-    CloseKey(key);
+    std::optional<Value> value;
+    WithKey(sourcePath, KEY_READ, [&](const RegKey& key) {
+        value = store().readValue(key.root, key.subKey, sourceName);
+        return value.has_value();
+    });
     return value && WriteValue(targetPath, targetName, *value);
 }
 
 bool CRegistry::Flush()
 {
-    return lumivo::registry::registry().flushAll();
+    return store().flushAll();
 }
 
 // ---- File paths
@@ -485,7 +480,7 @@ QString AbbreviatePath(const QString& path, int maxLength)
     const QString first = lead + elements.first();
     const QString last = elements.last();
     if (elements.size() <= 2 || first.size() + last.size() >= maxLength - 5)
-        return (first + separator + QStringLiteral("...")).left(maxLength);
+        return (first + separator + QStringLiteral("...")).left(std::max(0, maxLength));
 
     QString start = first + separator;
     QString end = separator + last;

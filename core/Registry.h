@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 using lumivo::registry::KEY_ALL_ACCESS;
@@ -128,6 +129,10 @@ public:
     bool Flush();
 
 private:
+    // The root and sub-key of a full key path; false when it does not begin with a root name.
+    bool SplitKeyPath(const QString& path, RegKey& key) const;
+    // Opens the key, runs `action` on it and closes it again; false when the key does not open.
+    bool WithKey(const QString& path, std::uint32_t access, const std::function<bool(const RegKey&)>& action);
     bool ReadTyped(const QString& path, const QString& name, std::uint32_t type,
                    lumivo::registry::Value& value);
     bool ReadQuadOrPair(const QString& path, const QString& name, std::int32_t* numbers, int count);

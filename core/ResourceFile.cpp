@@ -101,6 +101,7 @@ void appendMapEntry(std::vector<std::uint8_t>& map, const MapEntry& entry)
 
 int parseMap(const std::uint8_t* bytes, std::size_t size, std::vector<MapEntry>& entries)
 {
+    entries.reserve(entries.size() + size / kMapEntryFixedSize);
     std::size_t at = 0;
     while (at < size) {
         if (size - at < kMapEntryFixedSize)

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <memory_resource>
 #include <unordered_map>
 #include <vector>
 
@@ -77,7 +78,7 @@ struct ResKey {
 };
 
 // The records live in the index's nodes, which never move while a record exists.
-using ResIndex = std::multimap<ResKey, CResEntry>;
+using ResIndex = std::pmr::multimap<ResKey, CResEntry>;
 
 // One resource record.
 class CResEntry
@@ -162,8 +163,10 @@ public:
     std::size_t GetRecordCount() const { return m_index.size(); }
 
     // The store's own bookkeeping.
-    ResIndex m_index;
-    std::unordered_map<std::int32_t, int> m_idUse; // how many records carry each non-zero id
+    // Records come from a pool: many small nodes, allocated and freed quickly and kept close together.
+    std::pmr::unsynchronized_pool_resource m_pool;
+    ResIndex m_index{&m_pool};
+    std::pmr::unordered_map<std::int32_t, int> m_idUse{&m_pool}; // how many records carry each id
     int m_lastFileNumber = 0;
     std::uint64_t m_bytesInMemory = 0;
 };

@@ -164,8 +164,45 @@ struct FreshOptions {
     bool keyedOnly = false;    // only records with non-zero id and type
 };
 
+// Reads blobs through a window of the file, so that neighbouring blobs (the usual case, since blobs
+// are written in store order) cost one read between them.
+class BlobReader
+{
+public:
+    explicit BlobReader(File* file) : m_file(file), m_length(file ? file->length() : -1) {}
+
+    bool read(std::uint64_t position, std::size_t size, std::vector<std::uint8_t>& out)
+    {
+        out.resize(size);
+        if (!m_file || size == 0)
+            return m_file != nullptr || size == 0;
+        if (size > kWindow)
+            return m_file->readAt(position, out.data(), size);
+        if (position < m_start || position + size > m_start + m_window.size()) {
+            if (m_length < 0 || position + size > static_cast<std::uint64_t>(m_length))
+                return false;
+            const std::uint64_t available = static_cast<std::uint64_t>(m_length) - position;
+            m_window.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, available)));
+            m_start = position;
+            if (!m_file->readAt(position, m_window.data(), m_window.size())) {
+                m_window.clear();
+                return false;
+            }
+        }
+        std::copy_n(m_window.begin() + static_cast<std::ptrdiff_t>(position - m_start), size, out.begin());
+        return true;
+    }
+
+private:
+    static constexpr std::size_t kWindow = 1 << 20;
+    File* m_file;
+    std::int64_t m_length;
+    std::vector<std::uint8_t> m_window;
+    std::uint64_t m_start = 0;
+};
+
 // The bytes that a record takes into a fresh file, and whether they are new.
-int freshBytes(CResEntry* record, File* source, const FreshOptions& options,
+int freshBytes(CResEntry* record, BlobReader& source, const FreshOptions& options,
                std::vector<std::uint8_t>& scratch, const std::vector<std::uint8_t>*& bytes, bool& fresh)
 {
     fresh = false;
@@ -189,14 +226,9 @@ int freshBytes(CResEntry* record, File* source, const FreshOptions& options,
     }
     scratch.clear();
     bytes = &scratch;
-    if (record->m_storedSize == 0 || !source)
+    if (record->m_storedSize == 0)
         return RES_OK;
-    try {
-        scratch.resize(record->m_storedSize);
-    } catch (const std::bad_alloc&) {
-        return RES_ERR_NO_MEMORY_TEMP;
-    }
-    if (!source->readAt(kHeaderSize + record->m_offset, scratch.data(), scratch.size()))
+    if (!source.read(kHeaderSize + record->m_offset, record->m_storedSize, scratch))
         return RES_ERR_NOT_READABLE;
     return RES_OK;
 }
@@ -220,6 +252,7 @@ int writeFreshFile(int file, File* source, const QString& target, ResFileHeader 
     };
 
     SequentialWriter writer(*stream, kHeaderSize);
+    BlobReader reader(source);
     std::vector<std::uint8_t> scratch;
     const std::uint32_t now = currentStamp();
     for (auto it = fileBegin(file), end = fileEnd(file); it != end; ++it) {
@@ -229,7 +262,7 @@ int writeFreshFile(int file, File* source, const QString& target, ResFileHeader 
             continue;
         const std::vector<std::uint8_t>* bytes = nullptr;
         bool fresh = false;
-        const int read = freshBytes(record, source, options, scratch, bytes, fresh);
+        const int read = freshBytes(record, reader, options, scratch, bytes, fresh);
         if (read != RES_OK)
             return giveUp(read);
         if (writer.position() - kHeaderSize + bytes->size() > kLargestOffset)
@@ -449,6 +482,7 @@ int loadFile(CResFileEntry* entry)
         return result;
     const auto hint = fileEnd(entry->m_number);
     const std::uint32_t tick = currentTick();
+    theResMgr.m_idUse.reserve(theResMgr.m_idUse.size() + entries.size());
     for (MapEntry& e : entries) {
         CResEntry* record = linkNewRecord(ResKey{entry->m_number, e.type, e.id}, hint, tick);
         record->m_offset = e.offset;
@@ -456,13 +490,10 @@ int loadFile(CResFileEntry* entry)
         record->m_stamp = e.stamp;
         if (!e.name.isEmpty())
             record->m_name = decodeName(e.name);
-    }
-    // In a real file a (type, id) pair with a type is unique; equal keys sit side by side.
-    const ResKey* previous = nullptr;
-    for (auto it = fileBegin(entry->m_number), end = fileEnd(entry->m_number); it != end; ++it) {
-        if (previous && *previous == it->first && it->first.type != 0)
+        // In a real file a (type, id) pair with a type is unique; an equal key lands right before.
+        if (e.type != 0 && record->m_slot != theResMgr.m_index.begin() &&
+            std::prev(record->m_slot)->first == record->m_key)
             return RES_ERR_BAD_FORMAT;
-        previous = &it->first;
     }
     return RES_OK;
 }

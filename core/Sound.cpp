@@ -2,36 +2,12 @@
 
 #include "core/ResourceTypes.h"
 #include "platform/archive/Archive.h"
+#include "platform/archive/ArchiveException.h"
+#include "platform/archive/MemFile.h"
 
 #include <cstring>
 
 IMPLEMENT_SERIAL(CQuibSound, CObject, 1)
-
-namespace
-{
-
-void put16(std::vector<std::uint8_t>& out, std::uint16_t value)
-{
-    out.push_back(std::uint8_t(value));
-    out.push_back(std::uint8_t(value >> 8));
-}
-
-void put32(std::vector<std::uint8_t>& out, std::uint32_t value)
-{
-    put16(out, std::uint16_t(value));
-    put16(out, std::uint16_t(value >> 16));
-}
-
-std::uint16_t get16(const std::uint8_t* at)
-{
-    return std::uint16_t(at[0] | (at[1] << 8));
-}
-std::uint32_t get32(const std::uint8_t* at)
-{
-    return get16(at) | (std::uint32_t(get16(at + 2)) << 16);
-}
-
-} // namespace
 
 CQuibSound::CQuibSound()
 {
@@ -53,32 +29,47 @@ bool CQuibSound::ReadHeader()
     if (!data)
         return false;
     // Readers take the length from the header itself, but never beyond the fields or the resource.
-    const std::uint32_t length = get32(data);
+    const std::uint32_t length = data[0] | (data[1] << 8) | (data[2] << 16) | (std::uint32_t(data[3]) << 24);
     if (length < headerLength || length > size)
         return false;
+    std::uint16_t author = 0, format = 0;
+    std::uint32_t flags = 0;
+    std::int32_t duration = 0, bitRate = 0;
+    try {
+        CMemFile file(data + 4, length - 4);
+        CArchive archive(file, CArchive::load);
+        archive >> author >> flags >> format >> duration >> bitRate;
+        archive.Close();
+    } catch (const CArchiveException&) {
+        return false;
+    }
     HeaderLength = length;
-    SoundAuthor = get16(data + 4);
-    SoundFlags = get32(data + 6);
-    SoundFormat = get16(data + 10);
-    SoundDuration = std::int32_t(get32(data + 12));
-    SoundBitRate = std::int32_t(get32(data + 16));
+    SoundAuthor = author;
+    SoundFlags = flags;
+    SoundFormat = format;
+    SoundDuration = duration;
+    SoundBitRate = bitRate;
     return true;
 }
 
 void CQuibSound::WriteHeader()
 {
-    std::vector<std::uint8_t> header;
-    put32(header, headerLength);
-    put16(header, SoundAuthor);
-    put32(header, SoundFlags);
-    put16(header, SoundFormat);
-    put32(header, std::uint32_t(SoundDuration));
-    put32(header, std::uint32_t(SoundBitRate));
-    HeaderLength = headerLength;
+    CMemFile file;
+    {
+        CArchive archive(file, CArchive::store);
+        archive << SoundAuthor << SoundFlags << SoundFormat << SoundDuration << SoundBitRate;
+        archive.Close();
+    }
+    const std::vector<std::uint8_t> fields = file.DetachBytes();
+    HeaderLength = std::uint32_t(fields.size() + 4);
     if (SetSize(HeaderLength) != RES_OK)
         return;
-    if (std::uint8_t* data = GetData())
-        std::memcpy(data, header.data(), header.size());
+    std::uint8_t* data = GetData();
+    if (!data)
+        return;
+    for (int i = 0; i < 4; ++i)
+        data[i] = std::uint8_t(HeaderLength >> (8 * i));
+    std::memcpy(data + 4, fields.data(), fields.size());
 }
 
 void CQuibSound::LoadData()

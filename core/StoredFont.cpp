@@ -7,11 +7,15 @@
 #include <QPainter>
 #include <QPen>
 
+#include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <optional>
 
 namespace
 {
+
+constexpr std::int64_t kLargestPixelSize = 10000;
 
 QString limitedFace(const QString& faceName)
 {
@@ -174,8 +178,10 @@ BYTE CStoredFont::SetPitchAndFamily(BYTE pitchAndFamily)
 
 LONG CStoredFont::SetPointSize(int points)
 {
-    const LONG height = points < 1 ? points * 4 / 3 : -(points * 4 / 3);
-    return SetHeight(height);
+    const std::int64_t scaled = std::int64_t(points) * 4 / 3;
+    const std::int64_t height = points < 1 ? scaled : -scaled;
+    return SetHeight(static_cast<LONG>(
+        std::clamp<std::int64_t>(height, std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::max())));
 }
 
 bool CStoredFont::SetBold(bool bold)
@@ -273,10 +279,17 @@ bool CStoredFont::FromString(const QString& text)
 
 int CStoredFont::ChooseFont()
 {
-    const auto chosen = lumivo::ui::chooseFont(m_font);
+    // The dialog lists sizes in points: offer the pixel height as the point size it draws at.
+    QFont initial = m_font;
+    if (initial.pixelSize() > 0)
+        initial.setPointSizeF(initial.pixelSize() * 3.0 / 4.0);
+    const auto chosen = lumivo::ui::chooseFont(initial);
     if (!chosen)
         return lumivo::ui::IDCANCEL;
     LOGFONT picked = FromQFont(*chosen);
+    // The dialog shows the face that draws; taking that face again keeps the stored name.
+    if (picked.lfFaceName.compare(DrawingFace(m_logFont.lfFaceName), Qt::CaseInsensitive) == 0)
+        picked.lfFaceName = m_logFont.lfFaceName;
     // The person picked a look, not the stored character set, precisions or quality.
     picked.lfCharSet = m_logFont.lfCharSet;
     picked.lfOutPrecision = m_logFont.lfOutPrecision;
@@ -319,11 +332,13 @@ void CStoredFont::RemakeFont()
     const LOGFONT& f = m_logFont;
     QFont font(DrawingFace(f.lfFaceName));
     // A negative height is the characters' own height; a positive one the whole cell, of which the
-    // characters take about four fifths. 0 keeps the default size.
-    if (f.lfHeight < 0)
-        font.setPixelSize(-f.lfHeight);
-    else if (f.lfHeight > 0)
-        font.setPixelSize(std::max(1, f.lfHeight * 4 / 5));
+    // characters take about four fifths. 0 keeps the default size. A height from a damaged settings
+    // file draws no larger than a page can show.
+    const std::int64_t height = f.lfHeight;
+    if (height != 0) {
+        const std::int64_t pixels = height < 0 ? -height : height * 4 / 5;
+        font.setPixelSize(static_cast<int>(std::clamp<std::int64_t>(pixels, 1, kLargestPixelSize)));
+    }
     const LONG weight = f.lfWeight <= 0 ? FW_NORMAL : std::min<LONG>(f.lfWeight, 1000);
     font.setWeight(static_cast<QFont::Weight>(weight));
     font.setItalic(f.lfItalic != 0);

@@ -1,6 +1,7 @@
 #include "core/User.h"
 
 #include "core/ResourceManager.h"
+#include "core/Word.h"
 #include "platform/archive/MemFile.h"
 #include "shell/LanguageRecords.h"
 #include "shell/SystemStrings.h"
@@ -82,13 +83,20 @@ bool laterThan(const CTime& stamp, const CTime& gate)
     return stamp.GetTime() > gate.GetTime();
 }
 
-// Rectangles and sizes as plain 32-bit fields.
+// One field each way: stored when the archive stores, read when it loads. Rectangles and sizes go as
+// plain 32-bit fields.
 template <class T> void serialize(CArchive& ar, T& value)
 {
     if (ar.IsStoring())
         ar << value;
     else
         ar >> value;
+}
+
+// Several fields in the order given.
+template <class... T> void exchange(CArchive& ar, T&... values)
+{
+    (serialize(ar, values), ...);
 }
 
 void serialize(CArchive& ar, CQuibPaneSettings& pane, bool withSecondColor)
@@ -100,23 +108,6 @@ void serialize(CArchive& ar, CQuibPaneSettings& pane, bool withSecondColor)
     ar >> pane.StartPage >> pane.Color;
     if (withSecondColor)
         ar >> pane.SecondColor;
-}
-
-void serializeIdList(CArchive& ar, std::vector<std::int32_t>& list)
-{
-    if (ar.IsStoring()) {
-        ar.WriteCount(list.size());
-        for (std::int32_t value : list)
-            ar << value;
-        return;
-    }
-    const std::size_t count = ar.ReadCount();
-    list.clear();
-    for (std::size_t i = 0; i < count; ++i) {
-        std::int32_t value = 0;
-        ar >> value;
-        list.push_back(value);
-    }
 }
 
 // A word-keyed map of colours: the count, then each key with its colour as a tagged object.
@@ -344,65 +335,57 @@ void CQuibUser::Serialize(CArchive& ar)
 void CQuibUser::SerializeStamped(CArchive& ar, const CTime& stamp)
 {
     if (ar.IsStoring()) {
-        store(ar);
+        serializeNewest(ar, stamp);
         return;
     }
     // The profile object is not part of the record: a reload (after a cancelled settings dialog, say)
     // keeps the profile the user follows, so its colours stay in effect.
     ResetToDefaults();
     if (stamp.GetTime() >= UserStreamGates::Newest().GetTime())
-        loadNewest(ar, stamp);
+        serializeNewest(ar, stamp);
     else if (stamp.GetTime() >= UserStreamGates::Middle().GetTime())
         loadMiddle(ar, stamp);
     else
         loadOldest(ar, stamp);
 }
 
-void CQuibUser::store(CArchive& ar)
+// Identity, profile, window, highlight colours and the five panes: the head that the newest and the
+// middle layout share.
+void CQuibUser::serializeHead(CArchive& ar)
 {
-    Flags |= kFlagVersioned;
-    ar << Name << PrimaryLanguage << SecondLanguage << FirstOutput << SecondOutput << Text1 << Text2 << Flags
-       << ScreenFlags << UserLevel;
-    ar << ProfileName << ProfileNumber;
-    serialize(ar, WindowRect);
-    ar << HighlightColor1 << HighlightColor2;
+    exchange(ar, Name, PrimaryLanguage, SecondLanguage, FirstOutput, SecondOutput, Text1, Text2, Flags,
+             ScreenFlags, UserLevel);
+    exchange(ar, ProfileName, ProfileNumber, WindowRect, HighlightColor1, HighlightColor2);
     for (CQuibPaneSettings* pane : {&MainPane, &NavigatorPane, &WordPane, &WriterPane, &InfoPane})
         serialize(ar, *pane, true);
-    ar << BrowseFlags << BrowseColor << BrowseFont;
-    serializeIdList(ar, Sentences);
-    ar << CurrentSentence;
-    serializeColorTable(ar, ColorTable);
-    ar << Voice1 << Voice2;
-    ar << MaxSentences;
-    ar << kStreamVersion;
-    serializeVersionedTail(ar, kStreamVersion);
 }
 
-void CQuibUser::loadNewest(CArchive& ar, const CTime& stamp)
+// The newest layout. Storing writes every field and the inner version this program writes; loading
+// reads a gated field only from a record stamped strictly later than its gate.
+void CQuibUser::serializeNewest(CArchive& ar, const CTime& stamp)
 {
     namespace gate = UserStreamGates;
-    ar >> Name >> PrimaryLanguage >> SecondLanguage >> FirstOutput >> SecondOutput >> Text1 >> Text2 >>
-        Flags >> ScreenFlags >> UserLevel;
-    ar >> ProfileName >> ProfileNumber;
-    serialize(ar, WindowRect);
-    ar >> HighlightColor1 >> HighlightColor2;
-    for (CQuibPaneSettings* pane : {&MainPane, &NavigatorPane, &WordPane, &WriterPane, &InfoPane})
-        serialize(ar, *pane, true);
-    ar >> BrowseFlags >> BrowseColor >> BrowseFont;
-    if (laterThan(stamp, gate::Sentences())) {
-        serializeIdList(ar, Sentences);
-        ar >> CurrentSentence;
+    const auto present = [&](const CTime& threshold) {
+        return ar.IsStoring() || laterThan(stamp, threshold);
+    };
+    if (ar.IsStoring())
+        Flags |= kFlagVersioned;
+    serializeHead(ar);
+    exchange(ar, BrowseFlags, BrowseColor, BrowseFont); // the flags before the colour
+    if (present(gate::Sentences())) {
+        SerializeIdList(ar, Sentences);
+        serialize(ar, CurrentSentence);
     }
-    if (laterThan(stamp, gate::ColorTable()))
+    if (present(gate::ColorTable()))
         serializeColorTable(ar, ColorTable);
-    if (laterThan(stamp, gate::Voices()))
-        ar >> Voice1 >> Voice2;
-    if (laterThan(stamp, gate::MaxSentences()))
-        ar >> MaxSentences;
+    if (present(gate::Voices()))
+        exchange(ar, Voice1, Voice2);
+    if (present(gate::MaxSentences()))
+        serialize(ar, MaxSentences);
     if (!(Flags & kFlagVersioned))
         return;
-    std::int32_t version = 0;
-    ar >> version;
+    std::int32_t version = kStreamVersion;
+    serialize(ar, version);
     serializeVersionedTail(ar, version);
 }
 
@@ -411,40 +394,21 @@ void CQuibUser::loadNewest(CArchive& ar, const CTime& stamp)
 void CQuibUser::serializeVersionedTail(CArchive& ar, std::int32_t version)
 {
     if (version >= 1) {
-        serialize(ar, PrintMode);
-        serialize(ar, PrintFit);
-        serialize(ar, PrintPageChoice);
-        serialize(ar, PrintPageSize);
-        serialize(ar, PrintIconSize);
+        exchange(ar, PrintMode, PrintFit, PrintPageChoice, PrintPageSize, PrintIconSize);
         for (std::uint32_t& value : PrintValues)
             serialize(ar, value);
-        serialize(ar, SecondPrintMode);
-        serialize(ar, DeletedPicturesFolder);
-        serialize(ar, PictureFolder);
-        serialize(ar, PictureFolder2);
+        exchange(ar, SecondPrintMode, DeletedPicturesFolder, PictureFolder, PictureFolder2);
     }
     if (version >= 2)
         serialize(ar, EditOptions);
-    if (version >= 3) {
-        serialize(ar, PrintHeader);
-        serialize(ar, PrintFooter);
-        serialize(ar, PrintFont);
-        serialize(ar, LetterHead);
-        serialize(ar, LetterEnd);
-        serialize(ar, UsePassword);
-    }
+    if (version >= 3)
+        exchange(ar, PrintHeader, PrintFooter, PrintFont, LetterHead, LetterEnd, UsePassword);
 }
 
 void CQuibUser::loadMiddle(CArchive& ar, const CTime& stamp)
 {
     namespace gate = UserStreamGates;
-    ar >> Name >> PrimaryLanguage >> SecondLanguage >> FirstOutput >> SecondOutput >> Text1 >> Text2 >>
-        Flags >> ScreenFlags >> UserLevel;
-    ar >> ProfileName >> ProfileNumber;
-    serialize(ar, WindowRect);
-    ar >> HighlightColor1 >> HighlightColor2;
-    for (CQuibPaneSettings* pane : {&MainPane, &NavigatorPane, &WordPane, &WriterPane, &InfoPane})
-        serialize(ar, *pane, true);
+    serializeHead(ar);
     if (laterThan(stamp, gate::MiddleBrowseValues()))
         ar >> LegacyBrowseColor >> LegacyBrowseValue1 >> LegacyBrowseValue2;
     if (laterThan(stamp, gate::MiddleBrowseText()))
@@ -489,9 +453,10 @@ void InstallCurrentUserFilesSource()
     });
 }
 
-namespace {
+namespace
+{
 const bool currentUserFilesSourceInstalled = (InstallCurrentUserFilesSource(), true);
-}  // namespace
+} // namespace
 
 void StoreWindowRect(CQuibUser* user)
 {

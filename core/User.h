@@ -120,10 +120,10 @@ public:
     std::int32_t EditOptions = 0x3600;
 
 private:
-    void loadNewest(CArchive& ar, const CTime& stamp);
+    void serializeHead(CArchive& ar);
+    void serializeNewest(CArchive& ar, const CTime& stamp);
     void loadMiddle(CArchive& ar, const CTime& stamp);
     void loadOldest(CArchive& ar, const CTime& stamp);
-    void store(CArchive& ar);
     void serializeVersionedTail(CArchive& ar, std::int32_t version);
     // The record's own name follows the user name after every store.
     void followNameWithRecord();

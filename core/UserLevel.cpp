@@ -78,6 +78,16 @@ void CQuibUserLevel::SerializeFields(CArchive& ar, bool withNumbers)
         ar >> Language >> Number >> Value;
 }
 
+int GetUserLevelTypeKind(std::int32_t type)
+{
+    return GetResTypeKind(type);
+}
+
+int GetUserLevelTypeLanguage(std::int32_t type)
+{
+    return GetResTypeLanguage(type);
+}
+
 std::unique_ptr<CQuibUserLevel> CreateDefaultUserLevel(std::uint16_t language)
 {
     auto level = std::make_unique<CQuibUserLevel>();

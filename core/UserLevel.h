@@ -47,6 +47,10 @@ protected:
     void ResetToDefaults() override;
 };
 
+// The kind byte and the language byte of a level's record type (levels are stored with kind 0).
+int GetUserLevelTypeKind(std::int32_t type);
+int GetUserLevelTypeLanguage(std::int32_t type);
+
 // Levels by number, owned by the map.
 using CQuibUserLevelMap = std::map<std::uint16_t, std::unique_ptr<CQuibUserLevel>>;
 using CQuibUserLevelList = std::vector<std::unique_ptr<CQuibUserLevel>>;

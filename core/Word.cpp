@@ -9,6 +9,8 @@
 #include "platform/ui/Ui.h"
 #include "shell/SystemStrings.h"
 
+#include <memory>
+
 IMPLEMENT_SERIAL(CQuibWord, CObject, 1)
 
 namespace
@@ -17,23 +19,6 @@ namespace
 constexpr int kAskRemoveWord = 9017;
 constexpr int kAskSaveWord = 9004;
 const char* const kAskReplaceWord = "The word already exist in the user/output file!. Shall it be replaced?";
-
-void serializeIdList(CArchive& ar, std::vector<std::int32_t>& list)
-{
-    if (ar.IsStoring()) {
-        ar.WriteCount(list.size());
-        for (std::int32_t value : list)
-            ar << value;
-        return;
-    }
-    const std::size_t count = ar.ReadCount();
-    list.clear();
-    for (std::size_t i = 0; i < count; ++i) {
-        std::int32_t value = 0;
-        ar >> value;
-        list.push_back(value);
-    }
-}
 
 // Where an edited word belongs: the output file in its translation language when one is open, else
 // the current user's file in the user's primary language, else nowhere (file 0, language 0).
@@ -76,9 +61,10 @@ void InstallWordIndexMaker()
     });
 }
 
-namespace {
+namespace
+{
 const bool wordIndexMakerInstalled = (InstallWordIndexMaker(), true);
-}  // namespace
+} // namespace
 
 CTime WordStreamGate()
 {
@@ -139,8 +125,8 @@ void CQuibWord::SerializeStamped(CArchive& ar, const CTime& stamp)
 {
     if (ar.IsStoring()) {
         ar << WordName << WordForm;
-        serializeIdList(ar, FamilyList);
-        serializeIdList(ar, SynonymList);
+        SerializeIdList(ar, FamilyList);
+        SerializeIdList(ar, SynonymList);
         ar << WordDescription << WordFlags;
         return;
     }
@@ -148,8 +134,8 @@ void CQuibWord::SerializeStamped(CArchive& ar, const CTime& stamp)
     ar >> WordName >> WordForm;
     if (stamp.GetTime() <= WordStreamGate().GetTime())
         return;
-    serializeIdList(ar, FamilyList);
-    serializeIdList(ar, SynonymList);
+    SerializeIdList(ar, FamilyList);
+    SerializeIdList(ar, SynonymList);
     ar >> WordDescription >> WordFlags;
 }
 
@@ -168,6 +154,23 @@ QString WordDisplayText(const QString& text, int flags)
         });
     }
     return shown;
+}
+
+void SerializeIdList(CArchive& ar, std::vector<std::int32_t>& list)
+{
+    if (ar.IsStoring()) {
+        ar.WriteCount(list.size());
+        for (std::int32_t value : list)
+            ar << value;
+        return;
+    }
+    const std::size_t count = ar.ReadCount();
+    list.clear();
+    for (std::size_t i = 0; i < count; ++i) {
+        std::int32_t value = 0;
+        ar >> value;
+        list.push_back(value);
+    }
 }
 
 std::uint8_t GetWordTypeLanguage(std::int32_t type)
@@ -230,10 +233,13 @@ bool CQuibWord::SaveChanges(bool ask)
         dropIndexedWord(target.file, static_cast<std::uint8_t>(target.language & 0xFF), id);
         RemoveResource(nullptr, id, copyType, target.file);
     }
-    auto* copy = new CQuibWord;
+    // The edits are dropped from this word only once the copy holds them: a copy that cannot be placed
+    // (a file that has gone away) leaves the word as edited, and the editor keeps it selected.
+    auto copy = std::make_unique<CQuibWord>();
     copy->Assign(this);
-    copy->SaveAs(id, target.file, copyType);
-    SaveWord(copy);
+    if (copy->SaveAs(id, target.file, copyType) != RES_OK)
+        return false;
+    SaveWord(copy.release());
     Load();
     return true;
 }

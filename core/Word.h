@@ -39,8 +39,9 @@ public:
     // Asks (with `ask`) and removes the word from the index and its file. FALSE when the person
     // declined; TRUE when the word is gone, and then it has been deleted: the caller must not touch it.
     bool Remove(bool ask);
-    // Saves an edited word into the user's or the output file (asking with `ask`); FALSE on Cancel.
-    // May delete the word (a new word whose changes are dropped).
+    // Saves an edited word into the user's or the output file (asking with `ask`). FALSE on Cancel, and
+    // when the copy for that file could not be placed (the edits stay). May delete the word (a new word
+    // whose changes are dropped).
     bool SaveChanges(bool ask);
 
     QString WordName;
@@ -62,6 +63,10 @@ QString WordDisplayText(const QString& text, int flags);
 
 // The index key of a word type: its low byte.
 std::uint8_t GetWordTypeLanguage(std::int32_t type);
+
+// A list of 32-bit ids in its stored form: the count, then each id in 4 bytes. Words keep their family
+// and synonyms so, users the ids of their sentences.
+void SerializeIdList(CArchive& ar, std::vector<std::int32_t>& list);
 
 // Writes the word into its record now and files it in the word index under its current keys.
 void SaveWord(CQuibWord* word);

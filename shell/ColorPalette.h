@@ -51,8 +51,9 @@ public:
     virtual void SortItems() = 0;
 };
 
-// Fills a combo with the standard and/or user palette and up to eight further colour numbers (0 ends
-// the list early), selects `selected` (adding "Other..." when nothing could be selected) and sorts it.
+// Fills a combo with the standard and/or user palette and up to eight further colour numbers (a 0 is
+// none and is passed over), selects `selected` (adding "Other..." when nothing could be selected) and sorts
+// it.
 int FillColorCombo(CColorComboTarget& combo, std::uint32_t selected, bool standard, bool user,
                    std::initializer_list<int> extras = {});
 

@@ -113,6 +113,12 @@ CQuibSystem* FindSystemRecord(std::uint16_t language)
 
 void ClearSystemList()
 {
+    // The language-record pointers point into the map: they go with it, so no lookup between here
+    // and the next reload reads a deleted record.
+    theInstallLanguageRec = nullptr;
+    theCurrentLanguageRec = nullptr;
+    theSecondLanguageRec = nullptr;
+    theTranslateLanguageRec = nullptr;
     theSystemMap.clear();
     theActiveFiles.clear();
 }
@@ -220,10 +226,6 @@ CQuibSystem* GetCurrentLanguageRecord()
 
 void ResetLanguageRecords()
 {
-    theInstallLanguageRec = nullptr;
-    theCurrentLanguageRec = nullptr;
-    theSecondLanguageRec = nullptr;
-    theTranslateLanguageRec = nullptr;
     ClearSystemList();
     theCurrentLanguage = 0;
     theSecondLanguage = 0;

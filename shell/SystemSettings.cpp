@@ -1,12 +1,15 @@
 #include "shell/SystemSettings.h"
 
 #include "core/Registry.h"
+#include "core/ResourceManager.h"
 #include "platform/files/FileSystem.h"
 #include "shell/SystemStrings.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+
+#include <set>
 
 const QString kSettingsRoot = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\halvorix\\Lumivo\\2.0");
 const QString kOldSettingsRoot = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\halvorix\\Morvelt\\2.0");
@@ -278,9 +281,14 @@ QString GetUsersDirString(const QString& sub)
     return BaseSubFolder(QStringLiteral("Users"), sub);
 }
 
-void ListFolderTree(QStringList& out, const QString& folder)
+namespace
 {
-    if (folder.isEmpty())
+
+// Walks one folder; `walked` holds the resolved paths of the folders walked so far, so a link back up
+// the tree is not followed round and round.
+void ListFolderTreeOnce(QStringList& out, const QString& folder, std::set<QString>& walked)
+{
+    if (!walked.insert(CanonicalResPath(folder)).second)
         return;
     auto& fs = lumivo::files::fileSystem();
     for (const QString& name : fs.list(folder)) {
@@ -288,10 +296,20 @@ void ListFolderTree(QStringList& out, const QString& folder)
             continue;
         const QString path = folder + QLatin1Char('/') + name;
         if (fs.info(path).isDirectory)
-            ListFolderTree(out, path);
+            ListFolderTreeOnce(out, path, walked);
         else
             out.append(path);
     }
+}
+
+} // namespace
+
+void ListFolderTree(QStringList& out, const QString& folder)
+{
+    if (folder.isEmpty())
+        return;
+    std::set<QString> walked;
+    ListFolderTreeOnce(out, folder, walked);
 }
 
 void ResetSystemSettings()

@@ -67,7 +67,8 @@ QString GetTempDirString(const QString& sub = {});
 bool BuildUsersDir(QString& out, const QString& sub = {});
 QString GetUsersDirString(const QString& sub = {});
 
-// Every ordinary file below `folder`, sub-folders included; hidden files and folders are left out.
+// Every ordinary file below `folder`, sub-folders included; hidden files and folders are left out,
+// and a folder reached a second time through a link is walked once.
 void ListFolderTree(QStringList& out, const QString& folder);
 
 // Returns the settings globals to their start values (tests).

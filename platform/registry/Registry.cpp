@@ -41,10 +41,19 @@ std::size_t indexOf(Root root)
     return static_cast<std::size_t>(root);
 }
 
+// The holder is never destroyed: a CRegistry that is itself destroyed at exit, after every function's
+// statics are gone, still finds the registry and writes its last changes.
 std::unique_ptr<Registry>& programRegistry()
 {
-    static std::unique_ptr<Registry> instance;
-    return instance;
+    static auto* instance = new std::unique_ptr<Registry>();
+    return *instance;
+}
+
+// Changes still waiting for the event loop reach the disk when the application object goes.
+void flushProgramRegistry()
+{
+    if (auto& instance = programRegistry())
+        instance->flushAll();
 }
 
 } // namespace
@@ -289,6 +298,11 @@ Registry& registry()
     const QString folder = Registry::defaultFolder();
     if (!instance || instance->folder() != folder)
         instance = std::make_unique<Registry>(folder);
+    static const bool flushedAtExit = [] {
+        qAddPostRoutine(flushProgramRegistry);
+        return true;
+    }();
+    (void)flushedAtExit;
     return *instance;
 }
 
@@ -301,8 +315,7 @@ void flushSoon()
     scheduled = true;
     QTimer::singleShot(0, app, [] {
         scheduled = false;
-        if (auto& instance = programRegistry())
-            instance->flushAll();
+        flushProgramRegistry();
     });
 }
 

@@ -9,6 +9,9 @@ namespace lumivo::strings {
 namespace {
 
 const StringTableRow rows[] = {
+    // Error texts of the common dialogs: of the codes 1 to 29 only 11 has a text
+    {11, "( ingen formular valgt )"},
+
     // Application, files and buttons
     {1001, "Lumivo"},
     {1002, "<@APPNAME> datafiler"},
@@ -254,7 +257,7 @@ const StringTableRow rows[] = {
     {5028, "Udskriv aktuel sætning som tekst."},
     {5029, "Udskriv aktuel sætning med ikoner."},
     {5030, "Udskriv alle sætninger som tekst."},
-    {5031, "Udskriv alle sætninger med ikoner."},
+    {5031, "Udskriv alle sætninger med ikoner.\n"},
     {5032, "Alle sætninger som brev."},
     {5033, "Eksporter side som datafil."},
     {5034, "Importer side fra en datafil."},
@@ -664,6 +667,18 @@ const StringTableRow rows[] = {
     {10011, "Tysk (Schweiz)"},
     {10012, "Fransk"},
     {10013, "Hollandsk"},
+
+    // Word navigation bar buttons
+    {32791, "Gå til ord"},
+    {32792, "Gå til forrige side"},
+    {32793, "Gå til næste side"},
+    {32794, "Næste bøjning af det valgte ord"},
+
+    // Prompts of the clipboard and exit commands: string id = command id
+    {57634, "Kopier det markerede og læg det på udklipsholderen"},
+    {57635, "Klip det markerede og læg det på udklipsholderen"},
+    {57637, "Indsæt indholdet af udklipsholderen"},
+    {57665, "Afslut programmet; spørger om dokumenter skal gemmes"},
 };
 
 }  // namespace

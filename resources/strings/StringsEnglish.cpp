@@ -9,6 +9,9 @@ namespace lumivo::strings {
 namespace {
 
 const StringTableRow rows[] = {
+    // Error texts of the common dialogs: of the codes 1 to 29 only 11 has a text
+    {11, "( no form selected )"},
+
     // Application, files and buttons
     {1001, "Lumivo"},
     {1002, "<@APPNAME> data files"},
@@ -254,7 +257,7 @@ const StringTableRow rows[] = {
     {5028, "Print current sentence as text."},
     {5029, "Print current sentence with icons."},
     {5030, "Print all sentences as text."},
-    {5031, "Print all sentences with icons."},
+    {5031, "Print all sentences with icons.\n"},
     {5032, "All sentences as letter."},
     {5033, "Export page as a datafile."},
     {5034, "Import page from a datafile."},
@@ -658,6 +661,18 @@ const StringTableRow rows[] = {
     {10011, "German (Switzerland)"},
     {10012, "Frensh"},
     {10013, "Dutch"},
+
+    // Word navigation bar buttons
+    {32791, "Goto word"},
+    {32792, "Goto the previous page"},
+    {32793, "Goto the next page"},
+    {32794, "Next inflexion of the selected word"},
+
+    // Prompts of the clipboard and exit commands: string id = command id
+    {57634, "Copy the selection and put it on the Clipboard"},
+    {57635, "Cut the selection and put it on the Clipboard"},
+    {57637, "Insert Clipboard contents"},
+    {57665, "Quit the application; prompts to save documents"},
 };
 
 }  // namespace

@@ -1,14 +1,15 @@
 #include "core/Picture.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/RecordBytes.h"
 
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
 #include "platform/files/FileSystem.h"
 
-#include <cstring>
-
 using lumivo::image::FileType;
 using lumivo::test::LumivoTest;
+using lumivo::test::recordBytes;
+using lumivo::test::setRecordBytes;
 
 namespace
 {
@@ -23,18 +24,6 @@ RgbImage gradient(int width, int height)
             image.pixels.insert(image.pixels.end(),
                                 {std::uint8_t(x * 20), std::uint8_t(y * 20), std::uint8_t(100 + x + y)});
     return image;
-}
-
-std::vector<std::uint8_t> bytesOf(CQuibPict& picture)
-{
-    const std::uint8_t* data = picture.GetData();
-    return data ? std::vector<std::uint8_t>(data, data + picture.GetSize()) : std::vector<std::uint8_t>();
-}
-
-void setBytes(CQuibPict& picture, const std::vector<std::uint8_t>& bytes)
-{
-    ASSERT_EQ(picture.SetSize(std::uint32_t(bytes.size())), RES_OK);
-    std::memcpy(picture.GetData(), bytes.data(), bytes.size());
 }
 
 int maxDifference(const RgbImage& a, const RgbImage& b)
@@ -58,7 +47,7 @@ TEST_F(PictureTest, RawFormatStoresTheExactHeaderAndPixels)
     ASSERT_EQ(picture.Create(), RES_OK);
     const RgbImage image = gradient(10, 10);
     ASSERT_TRUE(picture.SetImage(image, 10, 10, pictRawRgb));
-    const auto bytes = bytesOf(picture);
+    const auto bytes = recordBytes(picture);
     ASSERT_EQ(bytes.size(), 24u + 300u);
     const std::vector<std::uint8_t> header{24, 0, 0, 0, 1,    0,    1,    0,    10,   0,    0,    0,
                                            10, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFB, 0xFF, 0xFF, 0xFF, 0xFB};
@@ -109,7 +98,7 @@ TEST_F(PictureTest, LegacyHeaderKeepsTheColoursAndFindsTheImageAtSixteen)
     const RgbImage image = gradient(2, 2);
     std::vector<std::uint8_t> bytes{16, 0, 0, 0, 1, 0, 7, 0, 2, 0, 0, 0, 2, 0, 0, 0};
     bytes.insert(bytes.end(), image.pixels.begin(), image.pixels.end());
-    setBytes(picture, bytes);
+    setRecordBytes(picture, bytes);
     ASSERT_TRUE(picture.Decode());
     EXPECT_EQ(picture.HeaderLength, 16u);
     EXPECT_EQ(picture.Compression, 7);
@@ -138,7 +127,7 @@ TEST_F(PictureTest, DamagedRecordsGiveNoImageAndNoOverRead)
         CQuibPict picture;
         ASSERT_EQ(picture.Create(), RES_OK);
         if (!bytes.empty())
-            setBytes(picture, bytes);
+            setRecordBytes(picture, bytes);
         EXPECT_FALSE(picture.Decode());
         EXPECT_FALSE(picture.GetImage());
     };
@@ -157,7 +146,7 @@ TEST_F(PictureTest, DamagedRecordsGiveNoImageAndNoOverRead)
     auto unknown = good;
     unknown[4] = 42;
     expectNoImage(unknown);
-    auto pax = good;  // bytes of the old library's own format cannot be read here
+    auto pax = good; // bytes of the old library's own format cannot be read here
     pax[4] = pictPax;
     expectNoImage(pax);
     auto brokenJpeg = WritePictHeaderBytes({10, 10, pictJpeg85, 1, 0, 0});

@@ -4,6 +4,8 @@
 #include "tests/core/ResourceTestSupport.h"
 #include "tests/support/LumivoTest.h"
 
+#include <QFileInfo>
+
 using namespace lumivo::test;
 
 namespace
@@ -239,6 +241,25 @@ TEST_F(ResourceHandleTest, WriteStoresOneRecordNowAndTheNextSaveListsIt)
     CTime stamp;
     ASSERT_EQ(GetResourceTime(&note, &stamp), RES_OK);
     EXPECT_GT(stamp.GetTime(), 1700000000);
+}
+
+TEST_F(ResourceHandleTest, WriteIntoAFileNeverWrittenCreatesItFirst)
+{
+    int file = 0;
+    ASSERT_EQ(FindOrAddResFile(&file, tempPath("Words")), 0);
+    TestNote note;
+    ASSERT_EQ(note.Create(), RES_OK);
+    note.m_number = 5;
+    ASSERT_EQ(note.SaveAs(1, file, kWord), RES_OK);
+    ASSERT_EQ(note.Write(), RES_OK);
+    EXPECT_FALSE(IsResFileOpen(file));
+    ASSERT_EQ(CompactResFile(file), RES_OK); // a name without extension compacts through "RMGRTMP"
+    EXPECT_FALSE(QFileInfo::exists(tempPath("RMGRTMP")));
+    note.Detach();
+    file = reopen(file);
+    note.m_unboundType = kWord;
+    ASSERT_EQ(note.LoadFrom(1, file), RES_OK);
+    EXPECT_EQ(note.m_number, 5);
 }
 
 TEST_F(ResourceHandleTest, TextResourcesStoreCharactersWithoutTerminator)

@@ -192,6 +192,19 @@ TEST_F(StoredFontTest, AShortOrDamagedTextKeepsWhatItLacksAndLongFacesAreCut)
     EXPECT_EQ(back.GetFaceName(), "A");
 }
 
+TEST_F(StoredFontTest, HeightsFromADamagedTextDrawAtASaneSize)
+{
+    CStoredFont font;
+    for (const char* height : {"-2147483648", "2147483647", "500000000", "-700000000"}) {
+        font.FromString(QString::fromLatin1(height) + ",0,0,0,400,0,0,0,0,0,0,2,18,Arial,0");
+        EXPECT_GE(font.GetFont().pixelSize(), 1) << height;
+        EXPECT_LE(font.GetFont().pixelSize(), 10000) << height;
+    }
+    EXPECT_EQ(QString::number(font.GetHeight()), "-700000000"); // the stored text keeps its number
+    font.SetPointSize(2000000000);
+    EXPECT_LT(font.GetHeight(), -2000000000);
+}
+
 TEST_F(StoredFontTest, SizesBoldnessAndDescription)
 {
     CStoredFont font;
@@ -251,6 +264,15 @@ TEST_F(StoredFontTest, ChoosingAFontTakesItsLookButKeepsTheColour)
     EXPECT_EQ(font.ChooseFont(), lumivo::ui::IDCANCEL);
     EXPECT_EQ(font.GetFaceName(), "Liberation Sans");
     EXPECT_EQ(answerer.questions()[0].kind, lumivo::ui::QuestionKind::Font);
+
+    // The dialog offers the face that draws; confirming it keeps the stored face name.
+    CStoredFont times;
+    QFont same = times.GetFont();
+    same.setBold(true);
+    answerer.reply(same);
+    EXPECT_EQ(times.ChooseFont(), lumivo::ui::IDOK);
+    EXPECT_EQ(times.GetFaceName(), "Times New Roman");
+    EXPECT_TRUE(times.IsBold());
 }
 
 TEST_F(StoredFontTest, StockFontsAreKnownByIndex)

@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 
+#include <cstdlib>
+
 using lumivo::test::LumivoTest;
 
 namespace
@@ -142,6 +144,25 @@ TEST_F(CRegistryTest, SettingsSurviveTheProgramEnding)
     EXPECT_FALSE(lumivo::registry::registry().isDirty(lumivo::registry::Root::CurrentUser));
 }
 
+TEST_F(CRegistryTest, TheProgramsRegistryObjectWritesItsLastChangesWhenTheProgramEnds)
+{
+    // The program ends without its event loop running again; the registry object is destroyed with
+    // the other statics and must still find the registry to write to.
+    EXPECT_EXIT(
+        {
+            theRegistry = std::make_unique<CRegistry>();
+            theRegistry->CreateKey(kSettings);
+            theRegistry->WriteString(kSettings, "Name", "Written at exit");
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    lumivo::registry::discardRegistry();
+    CRegistry reg;
+    QString text;
+    EXPECT_TRUE(reg.ReadString(kSettings, "Name", text));
+    EXPECT_EQ(text, "Written at exit");
+}
+
 class PathTest : public LumivoTest
 {
 };
@@ -201,6 +222,10 @@ TEST_F(PathTest, AbbreviatedPathsKeepBothEndsAndNeverExceedTheLimit)
     EXPECT_EQ(AbbreviatePath("first/averyveryverylongname", 12), "first/...");
     // Every middle element fits once the dots are no longer needed.
     EXPECT_EQ(AbbreviatePath("a/b/c/d", 6), "a/...");
+    // "a/.../ccc/b" would be one character too long.
+    EXPECT_EQ(AbbreviatePath("a/xxxx/ccc/b", 10), "a/.../b");
+    EXPECT_EQ(AbbreviatePath("a/b/c/d", 0), "");
+    EXPECT_EQ(AbbreviatePath("a/b/c/d", -1), "");
     for (int limit = 10; limit < 45; ++limit)
         EXPECT_LE(AbbreviatePath("/home/anna/Documents/Lumivo/Users/x/anna.tvf", limit).size(), limit)
             << limit;

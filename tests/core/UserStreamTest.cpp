@@ -30,9 +30,21 @@ public:
         m_archive.WriteCount(n);
         return *this;
     }
+    RecordBytes& object(const CObject& value)
+    {
+        m_archive.WriteObject(&value);
+        return *this;
+    }
     RecordBytes& rect(int l, int t, int r, int b)
     {
         return *this << std::int32_t(l) << std::int32_t(t) << std::int32_t(r) << std::int32_t(b);
+    }
+
+    // The bytes written so far (the record is complete: nothing more can be added).
+    QByteArray bytes()
+    {
+        m_archive.Close();
+        return m_file.toByteArray();
     }
 
     // Loads a user from the bytes (with a sentinel behind them, which must be the next thing read).
@@ -142,15 +154,19 @@ void setEveryField(CQuibUser& user)
     user.EditOptions = 0x1234;
 }
 
+// Stores the user into `file` and puts the file back at its start.
+void storeUser(CQuibUser& user, CMemFile& file)
+{
+    CArchive out(file, CArchive::store);
+    user.Serialize(out);
+    out.Close();
+    file.SeekToBegin();
+}
+
 std::unique_ptr<CQuibUser> roundTrip(CQuibUser& user, const CTime& stamp)
 {
     CMemFile file;
-    {
-        CArchive out(file, CArchive::store);
-        user.Serialize(out);
-        out.Close();
-    }
-    file.SeekToBegin();
+    storeUser(user, file);
     CArchive in(file, CArchive::load);
     auto loaded = std::make_unique<CQuibUser>();
     loaded->SerializeStamped(in, stamp);
@@ -246,17 +262,29 @@ TEST_F(UserStreamTest, RecordOneSecondBeforeTheNewestThresholdReadsTheMiddleLayo
 
 TEST_F(UserStreamTest, MiddleLayoutBrowseValuesFollowTheirGates)
 {
-    RecordBytes bytes;
-    bytes.str("M") << std::int16_t(1) << std::int16_t(2) << std::int16_t(0) << std::int16_t(0);
-    bytes.str("").str("") << std::uint32_t(0) << std::int16_t(0) << std::int16_t(1000);
-    bytes.str("") << std::int32_t(0);
-    bytes.rect(0, 0, 0, 0);
-    bytes << std::uint32_t(0) << std::uint32_t(0);
-    for (int pane = 0; pane < 5; ++pane)
-        bytes << std::int32_t(0) << std::uint32_t(0) << std::uint32_t(0);
-    // Stamped exactly at the browse-values gate: neither the values nor the text.
-    const auto user = bytes.load(UserStreamGates::MiddleBrowseValues());
-    EXPECT_EQ(user->Name, "M");
+    const auto middleHead = [](RecordBytes& bytes) -> RecordBytes& {
+        bytes.str("M") << std::int16_t(1) << std::int16_t(2) << std::int16_t(0) << std::int16_t(0);
+        bytes.str("").str("") << std::uint32_t(0) << std::int16_t(0) << std::int16_t(1000);
+        bytes.str("") << std::int32_t(0);
+        bytes.rect(0, 0, 0, 0);
+        bytes << std::uint32_t(0) << std::uint32_t(0);
+        for (int pane = 0; pane < 5; ++pane)
+            bytes << std::int32_t(0) << std::uint32_t(0) << std::uint32_t(0);
+        return bytes;
+    };
+    // Stamped exactly at the middle layout's threshold (inclusive) or at the browse-values gate
+    // (strictly later): neither the values nor the text.
+    RecordBytes atThreshold;
+    EXPECT_EQ(middleHead(atThreshold).load(UserStreamGates::Middle())->Name, "M");
+    RecordBytes atValuesGate;
+    EXPECT_EQ(middleHead(atValuesGate).load(UserStreamGates::MiddleBrowseValues())->Name, "M");
+
+    // Exactly at the text gate: the values, but not the text.
+    RecordBytes atTextGate;
+    middleHead(atTextGate) << std::uint32_t(0x00ABCDEF) << std::uint32_t(7) << std::uint32_t(8);
+    const auto user = atTextGate.load(UserStreamGates::MiddleBrowseText());
+    EXPECT_EQ(user->LegacyBrowseValue2, 8u);
+    EXPECT_TRUE(user->LegacyBrowseText.isEmpty());
 }
 
 TEST_F(UserStreamTest, OldestLayoutCarriesThePasswordFlagAndAGatedWindowRectangle)
@@ -378,15 +406,49 @@ TEST_F(UserStreamTest, StoredRecordCarriesTheVersionFlagAndInnerVersionThree)
 {
     CQuibUser user;
     CMemFile file;
-    {
-        CArchive out(file, CArchive::store);
-        user.Serialize(out);
-        out.Close();
-    }
+    storeUser(user, file);
     // Name (empty: one length byte), four i16, two empty texts, then the flags.
     const std::uint8_t* bytes = file.data();
     const std::uint32_t flags = bytes[11] | bytes[12] << 8 | bytes[13] << 16 | std::uint32_t(bytes[14]) << 24;
     EXPECT_EQ(flags & CQuibUser::kFlagVersioned, CQuibUser::kFlagVersioned);
+}
+
+TEST_F(UserStreamTest, StoredRecordIsTheNewestLayoutFieldByField)
+{
+    CQuibUser user;
+    setEveryField(user);
+    CMemFile file;
+    storeUser(user, file);
+
+    RecordBytes expected;
+    expected << QString::fromUtf8("Søren Ærø") << std::int16_t(10001) << std::int16_t(2) << std::int16_t(3)
+             << std::int16_t(4);
+    expected.str("secret").str("hint") << std::uint32_t(0x8002) << std::int16_t(0x0B) << std::int16_t(1200);
+    expected.str("Teachers") << std::int32_t(4321);
+    expected.rect(4, 5, 1004, 773);
+    expected << std::uint32_t(0x05010203) << std::uint32_t(0x04040506);
+    for (int pane = 0; pane < 5; ++pane)
+        expected << std::int32_t(11 + pane) << std::uint32_t(0x03070809 + pane) << std::uint32_t(0x10 + pane);
+    expected << std::uint32_t(0x7777) << std::uint32_t(0x03102030);
+    expected.str("-20,0,0,0,700,0,0,0,0,1,2,1,34,Arial,255");
+    expected.count(3) << std::int32_t(5) << std::int32_t(9) << std::int32_t(1000000007) << std::int32_t(2);
+    expected.count(1) << std::uint16_t(101);
+    CColor skin;
+    skin.Set(0x00112233, 101, "Skin", 0x10000);
+    expected.object(skin);
+    expected.str("danish").str("english") << std::int32_t(25);
+    expected << std::int32_t(3); // the inner version
+    expected << std::int32_t(5031) << std::int32_t(9372) << std::int32_t(9369);
+    expected << std::int32_t(95) << std::int32_t(60) << std::int32_t(120) << std::int32_t(80);
+    for (std::uint32_t value = 1; value <= 6; ++value)
+        expected << value;
+    expected << std::int32_t(5030);
+    expected.str("/pictures/gone").str("/pictures").str("/more");
+    expected << std::int32_t(0x1234);
+    expected.str("&lHeader").str("&rPage &p").str("-13,0,0,0,400,1,0,0,0,3,2,1,18,Courier New,0");
+    expected.str("&lOdense, d.&d&n").str("&cVenlig hilsen&nPer") << std::uint8_t(1);
+
+    EXPECT_EQ(file.toByteArray().toHex(' '), expected.bytes().toHex(' '));
 }
 
 TEST_F(UserStreamTest, SetDefaultsCopiesEverythingButTheProfile)
@@ -414,12 +476,7 @@ TEST_F(UserStreamTest, ReloadingKeepsTheProfileTheUserFollows)
     user.Profile = std::make_unique<CQuibUser>();
     CQuibUser* profile = user.Profile.get();
     CMemFile file;
-    {
-        CArchive out(file, CArchive::store);
-        user.Serialize(out);
-        out.Close();
-    }
-    file.SeekToBegin();
+    storeUser(user, file);
     CArchive in(file, CArchive::load);
     user.SerializeStamped(in, CTime::GetCurrentTime());
     EXPECT_EQ(user.Profile.get(), profile);

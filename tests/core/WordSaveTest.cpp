@@ -180,6 +180,18 @@ TEST_F(WordSaveTest, OutputFileTakesTheWordInItsLanguage)
     EXPECT_EQ(storedName(kWordId, m_userFile), "none");
 }
 
+TEST_F(WordSaveTest, CopyThatCannotBePlacedKeepsTheEdit)
+{
+    theOutputFile = 999; // an output file number that no open file has
+    theTranslateLanguage = kLanguage;
+    ScopedAnswerer answerer;
+    EXPECT_FALSE(m_word->SaveChanges(false));
+    EXPECT_EQ(m_word->WordName, "huse");
+    EXPECT_TRUE(m_word->IsChanged());
+    EXPECT_EQ(theWordIndex.Find(999, kLanguage, kWordId), nullptr);
+    EXPECT_EQ(theWordIndex.GetCount(), 1u);
+}
+
 TEST_F(WordSaveTest, WordOfTheTargetFileIsSavedInPlace)
 {
     storeUserCopy("mine");

@@ -105,6 +105,25 @@ TEST_F(LanguageRecordsTest, LaterActiveFileWinsAndChainsToTheEarlierRecord)
     EXPECT_EQ(record->m_next->m_next, nullptr);
 }
 
+TEST_F(LanguageRecordsTest, RebuildingTheListDropsThePointersIntoTheOldRecords)
+{
+    const int file = DataFile("data.tvf", 1);
+    ASSERT_EQ(test::WriteLanguageRecord(file, 1008, 8, "English"), RES_OK);
+    UpdateSystemList();
+    theCurrentLanguageRec = FindSystemRecord(8);
+    theInstallLanguageRec = FindSystemRecord(8);
+    theTranslateLanguageRec = FindSystemRecord(8);
+    ASSERT_NE(theCurrentLanguageRec, nullptr);
+
+    // A lookup between the rebuild and the reload's own reset must not reach the deleted records.
+    UpdateSystemList();
+    EXPECT_EQ(theCurrentLanguageRec, nullptr);
+    EXPECT_EQ(theInstallLanguageRec, nullptr);
+    EXPECT_EQ(theTranslateLanguageRec, nullptr);
+    EXPECT_EQ(GetCurrentLanguageRecord(), nullptr);
+    EXPECT_EQ(LoadSystemString(1003), "All files");
+}
+
 TEST_F(LanguageRecordsTest, OnlyRecordIds1000To1255AreLoaded)
 {
     const int file = DataFile("data.tvf", 1);

@@ -340,6 +340,19 @@ TEST(StringTables, TextsAreKeptAsWritten)
     EXPECT_EQ(strings::builtInString(9046, TableLanguage::Danish), "Vis væktøjs bjæke");
     EXPECT_EQ(strings::builtInString(4131, TableLanguage::Danish), "Gå til");
     EXPECT_EQ(strings::builtInString(9015, TableLanguage::English), "Bad fileextension, must be of type: ");
+    EXPECT_EQ(strings::builtInString(5031, TableLanguage::English), "Print all sentences with icons.\n");
+    EXPECT_EQ(strings::builtInString(57637, TableLanguage::English), "Insert Clipboard contents");
+}
+
+TEST(StringTables, OfTheCommonDialogCodesOnlyElevenHasAText)
+{
+    // The print view shows a common-dialog error by the table's text of its code: codes without a text
+    // must stay empty there, not fall back to something else.
+    for (auto language : {strings::TableLanguage::English, strings::TableLanguage::Danish}) {
+        for (int id = 1; id <= 29; ++id)
+            EXPECT_EQ(strings::hasBuiltInString(id, language), id == 11) << id;
+    }
+    EXPECT_EQ(strings::builtInString(11, strings::TableLanguage::English), "( no form selected )");
 }
 
 } // namespace
