@@ -357,6 +357,13 @@ TEST_F(ZipArchiveTest, NoMoreEntriesThanTheFormatCanCount)
         archive.CloseNewEntry();
     }
     EXPECT_FALSE(addBytes(archive, QStringLiteral("one too many"), "x"));
+    // Nor by a copy that was to replace an entry of its name and found none.
+    CZipMemoryFile otherMemory(1024);
+    CZipArchive other;
+    other.OpenOnFile(otherMemory, CZipArchive::zipCreate);
+    addBytes(other, QStringLiteral("not in the full one"), "x");
+    other.Flush();
+    EXPECT_FALSE(archive.GetFromArchive(other, 0, -2));
     EXPECT_EQ(archive.GetCount(), CZipArchive::kMaxEntries);
     archive.Close();
     CZipArchive reread;
