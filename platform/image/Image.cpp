@@ -255,6 +255,8 @@ bool encodeJpeg(const RgbImage& image, int quality, std::vector<std::uint8_t>& o
         return false;
     // The library reads quality 0 as "choose for me"; here 0 is the lowest there is.
     picture->quality(std::clamp(quality, 1, 100));
+    // Always three components, even for a grey picture, which the library would write with one.
+    picture->type(Magick::TrueColorType);
     return writeBlob(*picture, "JPEG", out);
 }
 
