@@ -74,6 +74,9 @@ bool psdIsComplete(const std::uint8_t* data, std::size_t size)
     const std::uint64_t height = bigEndian(data + 14, 4);
     const std::uint64_t width = bigEndian(data + 18, 4);
     const std::uint64_t depth = bigEndian(data + 22, 2);
+    // Sizes beyond what is ever decoded are refused here too, which also keeps the sums below in range.
+    if (width == 0 || height == 0 || width > maxSide || height > maxSide || depth == 0 || depth > 32)
+        return false;
     std::uint64_t at = 26;
     auto skipSection = [&](int lengthBytes) {
         if (at + lengthBytes > size)
