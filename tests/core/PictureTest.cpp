@@ -198,6 +198,8 @@ TEST_F(PictureTest, StoredPictureSurvivesSaveAndReopen)
     ASSERT_EQ(AttachResource(&loaded, 77, MakePictType(2, 1), file), RES_OK);
     ASSERT_EQ(loaded.Load(), RES_OK);
     EXPECT_EQ(loaded.GetType(), MakePictType(2, 1));
+    EXPECT_EQ(GetPictTypeKind(loaded.GetType()), 2);
+    EXPECT_EQ(GetPictTypeLanguage(loaded.GetType()), 1);
     ASSERT_TRUE(loaded.Decode());
     EXPECT_EQ(loaded.GetImage()->pixels, image.pixels);
     EXPECT_EQ(loaded.StoreFormat, pictPng);
