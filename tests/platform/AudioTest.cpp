@@ -7,9 +7,6 @@
 
 #include <QFile>
 
-#include <chrono>
-#include <thread>
-
 using namespace lumivo::audio;
 using lumivo::test::LumivoTest;
 using namespace lumivo::test;
@@ -47,10 +44,12 @@ TEST_F(AudioTest, DiskDriverReceivesEveryFrameOfThePlayedSample)
     const QString output = tempPath("out.raw");
     useDiskAudio(output);
     const Samples sample = ramp(4410);
+    mixer().setPaused(true); // it cannot end before it is seen playing
     const int channel = playSamples(std::make_shared<const Samples>(sample));
     ASSERT_GT(channel, 0) << lastError().toStdString();
     EXPECT_TRUE(mixer().isPlaying(channel));
-    ASSERT_TRUE(waitUntilDone(channel, 5000));
+    mixer().setPaused(false);
+    ASSERT_TRUE(waitUntilDone(channel, kGenerousWaitMs));
     shutdown();
 
     const Samples written = readRawSamples(output);
@@ -166,9 +165,7 @@ TEST_F(AudioTest, CaptureStopsAtItsLimitAndHandsOverWhatWasRecorded)
 
     Capture capture;
     ASSERT_TRUE(capture.start(20000)) << capture.error().toStdString();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (capture.position() < 20000 && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    EXPECT_TRUE(waitFor([&capture] { return capture.position() >= 20000; }));
     EXPECT_EQ(capture.position(), 20000u);
     const Samples recorded = capture.stop();
     ASSERT_EQ(recorded.size(), 20000u);
@@ -229,6 +226,6 @@ TEST_F(AudioTest, PlayingAWaveFileInMemoryStartsAtOnce)
     const QByteArray wave = makeWaveFile(bytesOf(sine(0.5, 440, 4410)), 1, 44100, 16);
     const int channel = playWave(wave);
     ASSERT_GT(channel, 0) << lastError().toStdString();
-    EXPECT_TRUE(waitUntilDone(channel, 5000));
+    EXPECT_TRUE(waitUntilDone(channel, kGenerousWaitMs));
     EXPECT_EQ(playWave(QByteArray("RIFF")), -1);
 }
