@@ -244,6 +244,9 @@ std::optional<RgbImage> decodeAnyReadable(const std::uint8_t* data, std::size_t 
 
 std::optional<RgbImage> readFile(const QString& path)
 {
+    // A file larger than the largest picture accepted is refused before it is read whole into memory.
+    if (files::fileSystem().info(path).size > std::uint64_t(maxBytes))
+        return std::nullopt;
     std::vector<std::uint8_t> bytes;
     if (!files::readWholeFile(path, bytes))
         return std::nullopt;
