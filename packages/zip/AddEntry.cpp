@@ -12,13 +12,6 @@
 namespace
 {
 
-QString stripTrailingSeparators(QString path)
-{
-    while (path.endsWith('/') || path.endsWith('\\'))
-        path.chop(1);
-    return path;
-}
-
 // Sets a password aside for one entry and puts it back, however the add ends.
 class PasswordSetAside
 {
@@ -45,39 +38,42 @@ private:
 
 } // namespace
 
-bool CZipArchive::AddEntryFromMemory(CZipMemoryFile& file, const QString& name, int level, int smartness,
-                                     std::size_t bufferSize)
+namespace
+{
+CZipAddEntryInfo addInfo(int level, int smartness, std::size_t bufferSize)
 {
     CZipAddEntryInfo info;
-    info.m_pFile = &file;
-    info.m_szFileNameInZip = name;
     info.m_iComprLevel = level;
     info.m_iSmartLevel = smartness;
     info.m_nBufSize = bufferSize;
+    return info;
+}
+} // namespace
+
+bool CZipArchive::AddEntryFromMemory(CZipMemoryFile& file, const QString& name, int level, int smartness,
+                                     std::size_t bufferSize)
+{
+    CZipAddEntryInfo info = addInfo(level, smartness, bufferSize);
+    info.m_pFile = &file;
+    info.m_szFileNameInZip = name;
     return AddEntry(info);
 }
 
 bool CZipArchive::AddEntryFromPath(const QString& path, int level, bool fullPath, int smartness,
                                    std::size_t bufferSize)
 {
-    CZipAddEntryInfo info;
+    CZipAddEntryInfo info = addInfo(level, smartness, bufferSize);
     info.m_szFilePath = path;
     info.m_bFullPath = fullPath;
-    info.m_iComprLevel = level;
-    info.m_iSmartLevel = smartness;
-    info.m_nBufSize = bufferSize;
     return AddEntry(info);
 }
 
 bool CZipArchive::AddEntryFromPath(const QString& path, const QString& name, int level, int smartness,
                                    std::size_t bufferSize)
 {
-    CZipAddEntryInfo info;
+    CZipAddEntryInfo info = addInfo(level, smartness, bufferSize);
     info.m_szFilePath = path;
     info.m_szFileNameInZip = name;
-    info.m_iComprLevel = level;
-    info.m_iSmartLevel = smartness;
-    info.m_nBufSize = bufferSize;
     return AddEntry(info);
 }
 
@@ -85,7 +81,7 @@ bool CZipArchive::AddEntry(CZipAddEntryInfo& info)
 {
     if (m_iBufferSize == 0 || info.m_nBufSize == 0 || IsClosed())
         return false;
-    info.m_szFilePath = stripTrailingSeparators(info.m_szFilePath);
+    info.m_szFilePath = ZipPlatformOps::StripTrailingSeparators(info.m_szFilePath);
     const bool fromDisk = !info.m_pFile;
     if (fromDisk && info.m_szFilePath.isEmpty())
         return false;
@@ -233,7 +229,6 @@ bool CZipArchive::AddEntryThroughTemporary(CZipAddEntryInfo& info, std::uint64_t
             if (direct.m_iReplaceIndex >= 0)
                 direct.m_iComprLevel = 0;
             direct.m_iSmartLevel &= ~zipsmCheckForEff;
-            CZipEntryHeader header;
             return AddEntry(direct);
         }
     }

@@ -3,6 +3,7 @@
 #include "packages/zip/ZipBytes.h"
 #include "packages/zip/ZipCallback.h"
 #include "packages/zip/ZipException.h"
+#include "packages/zip/ZipPlatformOps.h"
 #include "packages/zip/ZipStorage.h"
 
 #include <algorithm>
@@ -95,6 +96,13 @@ void CZipDirectory::ReadHeaders()
         if (m_headers[i]->m_uDiskStart == m_headers[i - 1]->m_uDiskStart &&
             m_headers[i]->m_uOffset == m_headers[i - 1]->m_uOffset)
             m_pStorage->ThrowError(CZipException::badZipFile);
+    // In a single file every local header lies in front of the directory. An entry said to lie
+    // elsewhere would make the editing operations move bytes by distances that wrap.
+    if (!m_pStorage->IsSpanned())
+        for (const auto& header : m_headers)
+            if (header->m_uDiskStart != 0 ||
+                header->m_uOffset + CZipEntryHeader::kLocalSize > m_info.m_uOffset)
+                m_pStorage->ThrowError(CZipException::badZipFile);
     if (m_bFindFastEnabled)
         BuildFindFastArray(m_bCaseSensitive);
 }
@@ -346,16 +354,7 @@ void CZipDirectory::Clear(bool everything)
 
 int CZipDirectory::CompareNames(const QString& a, const QString& b, bool caseSensitive) const
 {
-    return QString::compare(a, b, caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive);
-}
-
-QString CZipDirectory::LastComponent(const QString& name)
-{
-    QString trimmed = name;
-    while (trimmed.endsWith('\\') || trimmed.endsWith('/'))
-        trimmed.chop(1);
-    const qsizetype slash = std::max(trimmed.lastIndexOf('\\'), trimmed.lastIndexOf('/'));
-    return trimmed.mid(slash + 1);
+    return GetNameCompare(caseSensitive, true)(a, b);
 }
 
 void CZipDirectory::EnableFindFast(bool enable, bool caseSensitive)
@@ -419,9 +418,10 @@ int CZipDirectory::FindEntry(const QString& name, bool caseSensitive, bool spora
     if (!m_bFindFastEnabled)
         BuildFindFastArray(sporadic ? !caseSensitive : caseSensitive);
     if (nameOnly) {
-        const QString wanted = LastComponent(name);
+        const QString wanted = ZipPlatformOps::LastPathComponent(name);
         for (int i = 0; i < GetCount(); ++i)
-            if (CompareNames(LastComponent((*this)[i]->GetFileName()), wanted, caseSensitive) == 0)
+            if (CompareNames(ZipPlatformOps::LastPathComponent((*this)[i]->GetFileName()), wanted,
+                             caseSensitive) == 0)
                 return i;
         return -1;
     }

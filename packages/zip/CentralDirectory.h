@@ -76,7 +76,6 @@ public:
     CZipBuffer m_pszComment;
     CZipBuffer m_pLocalExtraField;
     std::size_t m_iBufferSize = 32768;
-    bool m_bConvertAfterOpen = true;
     bool m_bFindFastEnabled = false;
     bool m_bCaseSensitive = false;
 
@@ -84,7 +83,6 @@ private:
     std::uint64_t Locate();
     void ReadHeaders();
     int CompareNames(const QString& a, const QString& b, bool caseSensitive) const;
-    static QString LastComponent(const QString& name);
 
     CZipEntryHeader* m_pOpenedFile = nullptr;
     CZipVolumeStore* m_pStorage = nullptr;

@@ -248,10 +248,17 @@ TEST_F(ZipArchiveTest, AddsFilesAndFoldersFromDisk)
     EXPECT_TRUE(archive.AddEntryFromPath(tempPath("src/folder"), -1, false));
     EXPECT_TRUE(archive.AddEntryFromPath(tempPath("src/folder/data.txt"), -1, false));
     EXPECT_EQ(archive.FindPredictedEntry(tempPath("src/folder/data.txt"), false, false), 1);
+    // A folder opened by hand with a compression level is stored all the same, in both headers.
+    CZipEntryHeader manual;
+    manual.SetFileName(QStringLiteral("manual\\"));
+    manual.m_uExternalAttr = 0x10;
+    ASSERT_TRUE(archive.OpenNewEntry(manual, 9));
+    archive.CloseNewEntry();
     archive.Close();
     const ProcessResult listing = run(QStringLiteral("unzip"), {"-P", "pw", "-t", tempPath("d.zip")});
     EXPECT_EQ(listing.exitCode, 0) << listing.out.constData();
     EXPECT_TRUE(listing.out.contains("folder/data.txt")) << listing.out.constData();
+    EXPECT_TRUE(listing.out.contains("manual/")) << listing.out.constData();
 
     archive.Open(tempPath("d.zip"), CZipArchive::zipOpenReadOnly);
     CZipEntryHeader folder;

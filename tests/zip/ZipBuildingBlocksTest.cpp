@@ -104,6 +104,10 @@ TEST_F(ZipEntryHeaderTest, DosTimesConvertBothWays)
     const QDateTime when(QDate(2024, 2, 29), QTime(13, 37, 58));
     header.SetTime(when.toSecsSinceEpoch());
     EXPECT_EQ(header.GetTime(), when.toSecsSinceEpoch());
+    // Past the seven year bits: the last moment they hold, not a wrap back to 1980.
+    header.SetTime(QDateTime(QDate(2150, 3, 1), QTime(8, 0)).toSecsSinceEpoch());
+    EXPECT_EQ(QDateTime::fromSecsSinceEpoch(header.GetTime()).toString("yyyy-MM-dd hh:mm:ss"),
+              "2107-12-31 23:59:58");
 }
 
 TEST_F(ZipEntryHeaderTest, NamesAndFieldsMustFitTheirSixteenBitLengths)
@@ -145,6 +149,27 @@ TEST_F(ZipEntryHeaderTest, NamesUseTheOemCodePageOrUtf8WhenItCannotHoldThem)
     // Unix names are taken byte for byte.
     utf8 = false;
     EXPECT_EQ(ZipAttrMap::NameToArchive("a\\b\xff", zipHostUnix, utf8), QByteArray("a/b\xff"));
+
+    // The same code pages for single-byte text in place; the euro sign has no OEM byte.
+    QByteArray text("\xE6\xF8\xE5 ok \x80");
+    ZipPlatformOps::ConvertCodePage(text, true);
+    EXPECT_EQ(text, QByteArray("\x91\x9B\x86 ok ?"));
+    ZipPlatformOps::ConvertCodePage(text, false);
+    EXPECT_EQ(text, QByteArray("\xE6\xF8\xE5 ok ?"));
+}
+
+TEST_F(ZipEntryHeaderTest, NameComparisonsFollowTheirCaseRule)
+{
+    const ZipNameCompare folding = GetNameCompare(false, true);
+    EXPECT_EQ(folding(QStringLiteral("Dir\\BgName.STR"), QStringLiteral("dir\\bgname.str")), 0);
+    EXPECT_LT(folding(QStringLiteral("a"), QStringLiteral("B")), 0);
+    for (const bool collate : {true, false}) {
+        const ZipNameCompare exact = GetNameCompare(true, collate);
+        EXPECT_NE(exact(QStringLiteral("Name"), QStringLiteral("name")), 0);
+        EXPECT_LT(exact(QStringLiteral("ab"), QStringLiteral("abc")), 0);
+        EXPECT_GT(exact(QStringLiteral("b"), QStringLiteral("abc")), 0);
+        EXPECT_EQ(exact(QStringLiteral("æble"), QStringLiteral("æble")), 0);
+    }
 }
 
 // A file that records the size of every write, to see how the storage hands its buffer on.
