@@ -131,6 +131,9 @@ void CQuibAvi::WriteData()
 
 std::uint32_t CQuibAvi::ImportFile(const QString& path)
 {
+    // A clip holds at most what its 32-bit data size can count; a larger file is not even read.
+    if (lumivo::files::fileSystem().info(path).size > std::numeric_limits<std::uint32_t>::max())
+        return 0;
     std::vector<std::uint8_t> bytes;
     if (!lumivo::files::readWholeFile(path, bytes) ||
         bytes.size() > std::numeric_limits<std::uint32_t>::max())

@@ -1,13 +1,11 @@
 #include "core/Clip.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/MediaSamples.h"
 #include "tests/support/RecordBytes.h"
 
 #include "core/ResourceManager.h"
 #include "platform/files/FileSystem.h"
 #include "platform/video/VideoClip.h"
-
-#include <QProcess>
-#include <QStandardPaths>
 
 using lumivo::test::LumivoTest;
 using lumivo::test::recordBytes;
@@ -106,13 +104,10 @@ TEST_F(ClipTest, EmptyOrDamagedClipsExportNothing)
 
 TEST_F(ClipTest, ImportedClipIsStoredReloadedAndExportedUnchanged)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty())
+    if (!lumivo::test::haveFfmpeg())
         GTEST_SKIP() << "ffmpeg is not installed";
     const QString source = tempPath(QStringLiteral("source.avi"));
-    ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"),
-                                {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=40x30:rate=5", "-frames:v",
-                                 "4", "-c:v", "mjpeg", "-f", "avi", source}),
-              0);
+    ASSERT_TRUE(lumivo::test::makeMjpegAvi(source, QStringLiteral("testsrc=size=40x30:rate=5"), 4));
     const auto original = readAll(source);
     ASSERT_FALSE(original.empty());
 

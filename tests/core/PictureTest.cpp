@@ -91,6 +91,29 @@ TEST_F(PictureTest, EveryEncodedFormatRoundTripsSmallPictures)
     }
 }
 
+TEST_F(PictureTest, GreyFormatsAreStillStoredWithThreeChannels)
+{
+    const RgbImage image = gradient(4, 3);
+    for (std::int16_t format : {pictJpeg85, pictGreyJpeg85, pictPng, pictGreyPng}) {
+        SCOPED_TRACE(format);
+        CQuibPict picture;
+        ASSERT_EQ(picture.Create(), RES_OK);
+        ASSERT_TRUE(picture.SetImage(image, 4, 3, format));
+        const auto bytes = recordBytes(picture);
+        if (format == pictPng || format == pictGreyPng) {
+            ASSERT_GT(bytes.size(), 24u + 26);
+            EXPECT_EQ(bytes[24 + 24], 8); // bit depth
+            EXPECT_EQ(bytes[24 + 25], 2); // colour type RGB
+            continue;
+        }
+        const std::uint8_t startOfFrame[] = {0xFF, 0xC0};
+        const auto at = std::search(bytes.begin() + 24, bytes.end(), std::begin(startOfFrame),
+                                    std::end(startOfFrame));
+        ASSERT_LT(at + 9, bytes.end());
+        EXPECT_EQ(at[9], 3) << "components";
+    }
+}
+
 TEST_F(PictureTest, LegacyHeaderKeepsTheColoursAndFindsTheImageAtSixteen)
 {
     CQuibPict picture;
@@ -175,6 +198,8 @@ TEST_F(PictureTest, StoredPictureSurvivesSaveAndReopen)
     ASSERT_EQ(AttachResource(&loaded, 77, MakePictType(2, 1), file), RES_OK);
     ASSERT_EQ(loaded.Load(), RES_OK);
     EXPECT_EQ(loaded.GetType(), MakePictType(2, 1));
+    EXPECT_EQ(GetPictTypeKind(loaded.GetType()), 2);
+    EXPECT_EQ(GetPictTypeLanguage(loaded.GetType()), 1);
     ASSERT_TRUE(loaded.Decode());
     EXPECT_EQ(loaded.GetImage()->pixels, image.pixels);
     EXPECT_EQ(loaded.StoreFormat, pictPng);

@@ -93,6 +93,8 @@ TEST_F(SpeechEngineTest, SpeaksADanishAndAnEnglishWordThroughTheMixer)
     engine.StartInit();
     ASSERT_TRUE(waitUntilReady(engine));
     EXPECT_EQ(engine.Speak("hund"), speakNoVoice); // ready, but no voice chosen yet
+    ASSERT_EQ(engine.SelectVoice("Danish"), 0);
+    EXPECT_EQ(engine.Speak(""), speakFailed); // nothing was taken to be said
     ASSERT_GT(engine.GetVoiceCount(), 1);
     EXPECT_FALSE(engine.GetVoiceName(0).isEmpty());
     EXPECT_TRUE(engine.GetVoiceName(engine.GetVoiceCount()).isEmpty());

@@ -219,6 +219,13 @@ TEST_F(AudioTest, DecodingRejectsWhatIsNotASound)
                             PcmFormat{0, 16, 44100, false}));
     EXPECT_FALSE(convertPcm(reinterpret_cast<const std::uint8_t*>(junk.constData()), junk.size(),
                             PcmFormat{1, 12, 44100, false}));
+
+    // A damaged header's rate of a few hertz would blow a few bytes up into gigabytes.
+    const QByteArray lowRate = makeWaveFile(QByteArray(200000, '\x10'), 1, 2, 16);
+    EXPECT_FALSE(decodeSound(reinterpret_cast<const std::uint8_t*>(lowRate.constData()),
+                             static_cast<std::size_t>(lowRate.size())));
+    EXPECT_FALSE(convertPcm(reinterpret_cast<const std::uint8_t*>(junk.constData()), junk.size(),
+                            PcmFormat{1, 16, 2, false}));
 }
 
 TEST_F(AudioTest, PlayingAWaveFileInMemoryStartsAtOnce)

@@ -9,11 +9,9 @@
 #include "platform/wave/Riff.h"
 #include "tests/support/DamagedBytes.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/MediaSamples.h"
 
 #include "platform/files/FileSystem.h"
-
-#include <QProcess>
-#include <QStandardPaths>
 
 #include <zlib.h>
 
@@ -23,7 +21,10 @@
 using namespace lumivo;
 using lumivo::test::Bytes;
 using lumivo::test::forEachDamagedCopy;
+using lumivo::test::haveFfmpeg;
 using lumivo::test::LumivoTest;
+using lumivo::test::makeCodedWave;
+using lumivo::test::makeMjpegAvi;
 
 namespace
 {
@@ -99,11 +100,6 @@ std::vector<std::pair<std::uint32_t, std::uint32_t>> lyingSizes()
     return {{0, 0},         {0, 10},        {10, 0},          {20001, 1},
             {1, 20001},     {19999, 19999}, {0xFFFF, 0xFFFF}, {0x7FFFFFFF, 0x7FFFFFFF},
             {0xFFFFFFFF, 1}};
-}
-
-bool haveFfmpeg()
-{
-    return !QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty();
 }
 
 wave::WaveBlock tone(int bits, int rate, int channels, int frames)
@@ -207,11 +203,7 @@ TEST_F(DamagedMediaTest, DamagedWaveFilesNeverCrashAndConvertSafely)
     if (haveFfmpeg()) {
         for (const char* codec : {"adpcm_ima_wav", "adpcm_ms", "pcm_mulaw"}) {
             const QString path = tempPath(QStringLiteral("coded.wav"));
-            ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"),
-                                        {"-v", "error", "-y", "-f", "lavfi", "-i",
-                                         "sine=frequency=300:sample_rate=8000:duration=0.2", "-ac", "1",
-                                         "-c:a", codec, path}),
-                      0);
+            ASSERT_TRUE(makeCodedWave(path, QString::fromLatin1(codec), 8000, 0.2));
             Bytes bytes;
             ASSERT_TRUE(files::readWholeFile(path, bytes));
             samples.push_back(bytes);
@@ -290,10 +282,7 @@ TEST_F(DamagedMediaTest, DamagedClipFilesFailOrGiveWholeFrames)
     if (!haveFfmpeg())
         GTEST_SKIP() << "ffmpeg is not installed";
     const QString source = tempPath(QStringLiteral("source.avi"));
-    ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"),
-                                {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=16x12:rate=5", "-frames:v",
-                                 "3", "-c:v", "mjpeg", "-f", "avi", source}),
-              0);
+    ASSERT_TRUE(makeMjpegAvi(source, QStringLiteral("testsrc=size=16x12:rate=5"), 3));
     Bytes sample;
     ASSERT_TRUE(files::readWholeFile(source, sample));
     const QString path = tempPath(QStringLiteral("damaged.avi"));
@@ -330,20 +319,14 @@ TEST_F(DamagedMediaTest, OnlyAviClipsOfSanePictureSizesOpen)
     if (!haveFfmpeg())
         GTEST_SKIP() << "ffmpeg is not installed";
     const QString wide = tempPath(QStringLiteral("wide.avi"));
-    ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"),
-                                {"-v", "error", "-f", "lavfi", "-i", "color=size=8200x8:rate=5", "-frames:v",
-                                 "1", "-c:v", "mjpeg", "-f", "avi", wide}),
-              0);
+    ASSERT_TRUE(makeMjpegAvi(wide, QStringLiteral("color=size=8200x8:rate=5"), 1));
     QString error;
     EXPECT_FALSE(video::VideoClip::open(wide, &error));
     EXPECT_FALSE(error.isEmpty());
 
     // A playlist in a clip's clothes would have the video library open whatever it names.
     const QString real = tempPath(QStringLiteral("real.avi"));
-    ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"),
-                                {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=16x12:rate=5", "-frames:v",
-                                 "2", "-c:v", "mjpeg", "-f", "avi", real}),
-              0);
+    ASSERT_TRUE(makeMjpegAvi(real, QStringLiteral("testsrc=size=16x12:rate=5"), 2));
     ASSERT_TRUE(video::VideoClip::open(real));
     const QByteArray playlist =
         "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\n" + real.toUtf8() + "\n#EXT-X-ENDLIST\n";
