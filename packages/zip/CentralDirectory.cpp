@@ -206,9 +206,7 @@ void CZipDirectory::CloseNewEntry()
 {
     CZipEntryHeader& header = *m_pOpenedFile;
     const std::uint64_t localStart = header.m_uOffset;
-    const std::uint64_t end = m_pStorage->GetWritePosition() + 16;
-    if (localStart - m_info.m_uBytesBeforeZip > kFormatLimit || end - m_info.m_uBytesBeforeZip > kFormatLimit)
-        m_pStorage->ThrowError(CZipException::tooLarge);
+    CheckFormatLimit(std::max(m_pStorage->GetWritePosition(), DataEnd() + m_info.m_uBytesBeforeZip) + 16);
     char crcAndSizes[12];
     header.CopyCrcAndSizes(crcAndSizes);
     bool patchLocal = !header.IsDataDescriptor();
@@ -235,12 +233,18 @@ void CZipDirectory::CloseNewEntry()
     m_pOpenedFile = nullptr;
 }
 
+void CZipDirectory::CheckFormatLimit(std::uint64_t dataEnd) const
+{
+    // The directory is counted only for large archives: summing every header costs a pass over them.
+    const std::uint64_t end = dataEnd - m_info.m_uBytesBeforeZip;
+    if (end > kFormatLimit || (end > kFormatLimit / 2 && end + GetSize(true) > kFormatLimit))
+        m_pStorage->ThrowError(CZipException::tooLarge);
+}
+
 void CZipDirectory::FinishCopiedEntry()
 {
     CZipEntryHeader& header = *m_pOpenedFile;
-    const std::uint64_t end = m_pStorage->GetWritePosition();
-    if (end - m_info.m_uBytesBeforeZip > kFormatLimit)
-        m_pStorage->ThrowError(CZipException::tooLarge);
+    CheckFormatLimit(std::max(m_pStorage->GetWritePosition(), DataEnd() + m_info.m_uBytesBeforeZip));
     header.m_uOffset -= m_info.m_uBytesBeforeZip;
     m_pOpenedFile = nullptr;
 }

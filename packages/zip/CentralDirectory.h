@@ -80,6 +80,9 @@ public:
     bool m_bCaseSensitive = false;
 
 private:
+    // A new entry's data, ending at the (absolute) position, and the directory that will follow it must
+    // end within the format's 4 GiB: else cause 27, while the entry can still be abandoned.
+    void CheckFormatLimit(std::uint64_t dataEnd) const;
     std::uint64_t Locate();
     void ReadHeaders();
     int CompareNames(const QString& a, const QString& b, bool caseSensitive) const;

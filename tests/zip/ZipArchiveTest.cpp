@@ -397,6 +397,17 @@ with open(path, 'wb') as f:
     const int cause = causeOf([&] { addBytes(archive, QStringLiteral("more.bin"), randomBytes(1000, 1)); });
     EXPECT_EQ(cause, CZipException::tooLarge);
     archive.Close(CZipArchive::closeAfterException);
+
+    // An entry that itself fits, but leaves no room for the directory behind it (122 bytes here), is
+    // refused too, and the archive can still be closed whole without it.
+    const std::uint32_t nearlyFull = 0xFFFFFFFFu - 131;
+    ASSERT_EQ(
+        python(QString::fromLatin1(script), {tempPath("full.zip"), QString::number(nearlyFull)}).exitCode, 0);
+    archive.Open(tempPath("full.zip"));
+    EXPECT_EQ(causeOf([&] { addBytes(archive, QStringLiteral("x"), "abc"); }), CZipException::tooLarge);
+    archive.Close(CZipArchive::closeAfterExceptionWrite);
+    archive.Open(tempPath("full.zip"), CZipArchive::zipOpenReadOnly);
+    EXPECT_EQ(archive.GetCount(), 1);
 }
 
 } // namespace
