@@ -234,6 +234,10 @@ TEST(WildcardTest, MatchesLikeAShell)
     const CWildcard name(QStringLiteral("BgName.str"), false);
     EXPECT_TRUE(name.IsMatch(QStringLiteral("bgname.STR")));
     EXPECT_FALSE(name.IsMatch(QStringLiteral("xBgName.str")));
+    // A letter outside ASCII is one character to "?" and to a set, whatever its bytes.
+    EXPECT_TRUE(CWildcard(QStringLiteral("?ble.txt"), false).IsMatch(QStringLiteral("Æble.txt")));
+    EXPECT_TRUE(CWildcard(QStringLiteral("b[æøå]ger"), true).IsMatch(QStringLiteral("bøger")));
+    EXPECT_FALSE(CWildcard(QStringLiteral("b[!ø]ger"), true).IsMatch(QStringLiteral("bøger")));
 
     EXPECT_EQ(CWildcard::Match("[!a-c]x", "dx"), CWildcard::matchValid);
     EXPECT_NE(CWildcard::Match("[!a-c]x", "bx"), CWildcard::matchValid);
