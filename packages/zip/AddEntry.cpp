@@ -79,7 +79,8 @@ bool CZipArchive::AddEntryFromPath(const QString& path, const QString& name, int
 
 bool CZipArchive::AddEntry(CZipAddEntryInfo& info)
 {
-    if (m_iBufferSize == 0 || info.m_nBufSize == 0 || IsClosed())
+    if (m_iBufferSize == 0 || info.m_nBufSize == 0 || IsClosed() || m_storage.IsReadOnly() ||
+        m_storage.IsExistingSpanned())
         return false;
     info.m_szFilePath = ZipPlatformOps::StripTrailingSeparators(info.m_szFilePath);
     const bool fromDisk = !info.m_pFile;
@@ -87,9 +88,9 @@ bool CZipArchive::AddEntry(CZipAddEntryInfo& info)
         return false;
     if (fromDisk && info.m_szFileNameInZip.isEmpty())
         info.m_szFileNameInZip = PredictEntryName(info.m_szFilePath, info.m_bFullPath, 1);
-    if (!UpdateReplaceIndex(info.m_iReplaceIndex, info.m_szFileNameInZip))
-        return false;
 
+    // The source is looked at before a replaced last entry is removed, so that a missing source
+    // leaves the archive as it was.
     std::uint32_t attributes = ZipPlatformOps::kDefaultFileAttributes;
     std::time_t modified = std::time(nullptr);
     if (fromDisk) {
@@ -97,6 +98,8 @@ bool CZipArchive::AddEntry(CZipAddEntryInfo& info)
             return false;
         ZipPlatformOps::ReadModTime(info.m_szFilePath, modified);
     }
+    if (!UpdateReplaceIndex(info.m_iReplaceIndex, info.m_szFileNameInZip))
+        return false;
     CZipEntryHeader header;
     header.SetFileName(info.m_szFileNameInZip);
     header.SetTime(modified);

@@ -203,7 +203,8 @@ void CZipArchive::ShiftTail(std::uint64_t start, std::uint64_t dataEnd, std::int
 bool CZipArchive::RemoveLastEntry(bool always)
 {
     const int count = m_centralDir.GetCount();
-    if (IsClosed() || count == 0 || m_iFileOpened != nothing || m_storage.IsSpanned())
+    if (IsClosed() || count == 0 || m_iFileOpened != nothing || m_storage.IsSpanned() ||
+        m_storage.IsReadOnly())
         return false;
     const CZipEntryHeader& last = *m_centralDir[count - 1];
     if (!always && last.GetEffectiveComprSize() <= last.m_uUncomprSize)
@@ -346,15 +347,15 @@ bool CZipArchive::GetFromArchive(CZipArchive& other, int index, int replaceIndex
         !other.m_centralDir.IsValidIndex(index))
         return false;
     CZipEntryHeader header = *other.m_centralDir[index];
-    if (!m_centralDir.IsValidIndex(replaceIndex) && replaceIndex != -2 &&
-        m_centralDir.GetCount() >= kMaxEntries)
-        return false;
     if (!keepSystem && header.GetSystemCompatibility() != m_iArchiveSystCompatib) {
         const std::uint32_t attributes = header.GetAttributesForThisSystem();
         header.SetSystemCompatibility(m_iArchiveSystCompatib);
         header.SetAttributesFromThisSystem(attributes);
     }
     if (!UpdateReplaceIndex(replaceIndex, header.GetFileName()))
+        return false;
+    // Counted once the replacement is known: a name that was not found makes the copy an append.
+    if (replaceIndex < 0 && m_centralDir.GetCount() >= kMaxEntries)
         return false;
 
     std::uint64_t dataStart = 0;

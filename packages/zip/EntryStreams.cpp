@@ -297,9 +297,12 @@ std::size_t CZipArchive::ReadEntry(void* buffer, std::size_t size)
         delivered += before - s.z.avail_out;
         if (result == Z_STREAM_END)
             ended = true;
-        else if (result == Z_BUF_ERROR && before == s.z.avail_out && inBefore == s.z.avail_in)
-            ended = room == 0; // no progress possible: nothing more is wanted
-        else
+        else if (result == Z_BUF_ERROR && before == s.z.avail_out && inBefore == s.z.avail_in) {
+            // No progress: fine when nothing more is wanted, else the stream is stuck and would spin.
+            if (room > 0)
+                ThrowError(CZipException::badZipFile);
+            ended = true;
+        } else
             checkZlib(result, GetArchivePath());
     }
     s.crc = static_cast<std::uint32_t>(crc32_z(s.crc, out, delivered));

@@ -44,6 +44,15 @@ TEST_F(ZipArchiveTest, AnEmptyArchiveIsTheEndRecordAlone)
     const ProcessResult names =
         python("import zipfile,sys; print(zipfile.ZipFile(sys.argv[1]).namelist())", {path});
     EXPECT_EQ(names.out.trimmed(), "[]");
+
+    // The same in a memory file that never received a byte before the close.
+    CZipMemoryFile memory(1024);
+    CZipArchive archive;
+    ASSERT_TRUE(archive.OpenOnFile(memory, CZipArchive::zipCreate));
+    archive.Close();
+    EXPECT_EQ(memory.GetLength(), 22u);
+    ASSERT_TRUE(archive.OpenOnFile(memory, CZipArchive::zipOpenReadOnly));
+    EXPECT_EQ(archive.GetCount(), 0);
 }
 
 TEST_F(ZipArchiveTest, PasswordsAreSingleByteTextClearedByOpen)
@@ -348,6 +357,13 @@ TEST_F(ZipArchiveTest, NoMoreEntriesThanTheFormatCanCount)
         archive.CloseNewEntry();
     }
     EXPECT_FALSE(addBytes(archive, QStringLiteral("one too many"), "x"));
+    // Nor by a copy that was to replace an entry of its name and found none.
+    CZipMemoryFile otherMemory(1024);
+    CZipArchive other;
+    other.OpenOnFile(otherMemory, CZipArchive::zipCreate);
+    addBytes(other, QStringLiteral("not in the full one"), "x");
+    other.Flush();
+    EXPECT_FALSE(archive.GetFromArchive(other, 0, -2));
     EXPECT_EQ(archive.GetCount(), CZipArchive::kMaxEntries);
     archive.Close();
     CZipArchive reread;

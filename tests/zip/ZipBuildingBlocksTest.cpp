@@ -32,6 +32,11 @@ TEST(ZipMemoryFileTest, GrowsInWholeStepsAndReadsLikeAFile)
 
     CZipMemoryFile fixed(0);
     EXPECT_EQ(causeOf([&] { fixed.Write("x", 1); }), CZipException::memError);
+
+    EXPECT_FALSE(CZipMemoryFile().IsClosed()) << "open before its first byte";
+    file.Close();
+    EXPECT_TRUE(file.IsClosed());
+    EXPECT_EQ(file.GetLength(), 0u);
 }
 
 TEST(ZipMemoryFileTest, GapsReadAsZerosAndPositionsBeforeTheStartAreRefused)
@@ -202,6 +207,10 @@ TEST(ZipStorageTest, WritesReachTheFileInBufferSizedBlocks)
         storage.Write(data.constData(), 70000, false);
         storage.Close(true); // after an exception the buffered bytes are dropped
         EXPECT_EQ(file.GetLength(), 65536u);
+        // Closed, it refuses rather than waiting for room in a buffer it no longer has.
+        EXPECT_EQ(causeOf([&] { storage.Write("x", 1, false); }), 9);
+        char byte;
+        EXPECT_EQ(causeOf([&] { storage.Read(&byte, 1, false); }), 9);
     }
 }
 

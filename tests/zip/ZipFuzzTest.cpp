@@ -259,6 +259,25 @@ int readEverything(CZipMemoryFile& memory, const Seed& seed)
     });
 }
 
+const QByteArray& addedContent()
+{
+    static const QByteArray content = compressibleText(2000, 5);
+    return content;
+}
+
+// Copies one entry of the damaged archive, raw, into a new one; what arrives must read right or fail.
+void copyOut(CZipArchive& damaged, int index, const Seed& seed)
+{
+    CZipMemoryFile target(4096);
+    CZipArchive copy;
+    copy.OpenOnFile(target, CZipArchive::zipCreate);
+    if (causeOf([&] { copy.GetFromArchive(damaged, index); }))
+        copy.Close(CZipArchive::closeAfterExceptionWrite);
+    else
+        copy.Close();
+    readEverything(target, seed);
+}
+
 // Changes the damaged archive in place, then reads what is left.
 void editAndReread(CZipMemoryFile& memory, const Seed& seed, std::mt19937& random)
 {
@@ -269,7 +288,14 @@ void editAndReread(CZipMemoryFile& memory, const Seed& seed, std::mt19937& rando
             archive.SetPassword(seed.password);
             const int count = archive.GetCount();
             const int index = count ? static_cast<int>(random() % static_cast<std::uint32_t>(count)) : 0;
-            switch (random() % 4) {
+            CZipMemoryFile source(1024);
+            source.Attach(addedContent().constData(), static_cast<std::size_t>(addedContent().size()));
+            CZipAddEntryInfo replacement;
+            replacement.m_pFile = &source;
+            replacement.m_szFileNameInZip = QStringLiteral("replacement");
+            replacement.m_iReplaceIndex = index;
+            replacement.m_iSmartLevel |= CZipArchive::zipsmMemoryFlag;
+            switch (random() % 6) {
             case 0:
                 archive.DeleteEntry(index);
                 break;
@@ -279,8 +305,14 @@ void editAndReread(CZipMemoryFile& memory, const Seed& seed, std::mt19937& rando
             case 2:
                 archive.RenameEntry(index, QStringLiteral("x"));
                 break;
+            case 3:
+                archive.AddEntry(replacement);
+                break;
+            case 4:
+                copyOut(archive, index, seed);
+                break;
             default:
-                addBytes(archive, QStringLiteral("added.txt"), compressibleText(2000, 5));
+                archive.AddEntryFromMemory(source, QStringLiteral("added.txt"));
                 break;
             }
             archive.Close();
@@ -290,7 +322,7 @@ void editAndReread(CZipMemoryFile& memory, const Seed& seed, std::mt19937& rando
     }
     EXPECT_LT(memory.GetLength(), kEditedSizeLimit) << "an edit of a damaged archive blew it up";
     Seed edited = seed;
-    edited.contents << compressibleText(2000, 5);
+    edited.contents << addedContent();
     readEverything(memory, edited);
 }
 
