@@ -156,6 +156,10 @@ bool Decoder::open(QString& error)
     }
     m_io.reset(io);
     AVFormatContext* format = avformat_alloc_context();
+    if (!format) {
+        error = QStringLiteral("Not enough memory");
+        return false;
+    }
     format->pb = io;
     format->flags |= AVFMT_FLAG_CUSTOM_IO;
     if (const int rc = avformat_open_input(&format, nullptr, nullptr, nullptr); rc < 0) {

@@ -40,7 +40,8 @@ TEST_F(SpeechTest, ADanishAndAnEnglishWordBecomeSoundThatStartsWithoutSilence)
     for (const char* language : {"da", "en"}) {
         const auto voice = voiceForLanguage(language);
         ASSERT_TRUE(voice) << language;
-        const auto samples = synthesize(language == QLatin1String("da") ? "hund" : "dog", voice->identifier);
+        const auto samples = synthesize(language == QLatin1String("da") ? "hund" : "dog", voice->identifier,
+                                        test::kGenerousWaitMs);
         ASSERT_TRUE(samples) << language;
         EXPECT_GT(samples->size(), std::size_t(audio::kSampleRate / 10)) << language;
         EXPECT_GT(std::abs(int((*samples)[0])), LeadingSilenceTrimmer::kThreshold) << language;
@@ -114,8 +115,8 @@ TEST_F(SpeechTest, ALongTextIsSpokenWhole)
     const auto voice = voiceForLanguage("en");
     ASSERT_TRUE(voice);
     const QString text = QString("one two three four five six seven eight nine ten. ").repeated(12);
-    const auto whole = synthesize(text, voice->identifier);
-    const auto cut = synthesize(text.left(254), voice->identifier);
+    const auto whole = synthesize(text, voice->identifier, test::kGenerousWaitMs);
+    const auto cut = synthesize(text.left(254), voice->identifier, test::kGenerousWaitMs);
     ASSERT_TRUE(whole && cut);
     EXPECT_GT(whole->size(), cut->size() * 2);
 }
