@@ -375,9 +375,18 @@ void CZipDirectory::BuildFindFastArray(bool caseSensitive)
     m_findarray.clear();
     m_bCaseSensitive = caseSensitive;
     m_bFindFastEnabled = true;
-    m_findarray.reserve(m_headers.size());
+    // Sorted once, with each name decoded once, rather than inserted one by one: the first search in an
+    // archive of many entries answers at once.
+    std::vector<std::pair<QString, FindFastElement>> named;
+    named.reserve(m_headers.size());
     for (int i = 0; i < GetCount(); ++i)
-        InsertFindFastElement((*this)[i], i);
+        named.push_back({(*this)[i]->GetFileName(), {(*this)[i], static_cast<std::uint16_t>(i)}});
+    const ZipNameCompare compare = GetNameCompare(caseSensitive, true);
+    std::stable_sort(named.begin(), named.end(),
+                     [compare](const auto& a, const auto& b) { return compare(a.first, b.first) < 0; });
+    m_findarray.reserve(named.size());
+    for (const auto& element : named)
+        m_findarray.push_back(element.second);
 }
 
 void CZipDirectory::InsertFindFastElement(CZipEntryHeader* header, int index)
