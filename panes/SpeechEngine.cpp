@@ -36,7 +36,9 @@ CSpeechEngine::~CSpeechEngine()
 {
     if (m_initThread.joinable())
         m_initThread.join();
-    StopSpeaking();
+    // Silenced without noting an end: a going engine leaves the program's sound state alone.
+    if (m_utterance)
+        m_utterance->stop();
     m_ready.store(false, std::memory_order_release);
 }
 
