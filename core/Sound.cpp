@@ -1,5 +1,6 @@
 #include "core/Sound.h"
 
+#include "core/MediaHeader.h"
 #include "core/ResourceTypes.h"
 #include "platform/archive/Archive.h"
 #include "platform/archive/ArchiveException.h"
@@ -24,25 +25,14 @@ std::int32_t CQuibSound::GetType() const
 
 bool CQuibSound::ReadHeader()
 {
-    const std::int64_t size = GetSize();
-    const std::uint8_t* data = size >= 4 ? GetData() : nullptr;
-    if (!data)
-        return false;
-    // Readers take the length from the header itself, but never beyond the fields or the resource.
-    const std::uint32_t length = data[0] | (data[1] << 8) | (data[2] << 16) | (std::uint32_t(data[3]) << 24);
-    if (length < headerLength || length > size)
-        return false;
     std::uint16_t author = 0, format = 0;
     std::uint32_t flags = 0;
     std::int32_t duration = 0, bitRate = 0;
-    try {
-        CMemFile file(data + 4, length - 4);
-        CArchive archive(file, CArchive::load);
+    const std::uint32_t length = ReadMediaHeader(*this, headerLength, [&](CArchive& archive) {
         archive >> author >> flags >> format >> duration >> bitRate;
-        archive.Close();
-    } catch (const CArchiveException&) {
+    });
+    if (!length)
         return false;
-    }
     HeaderLength = length;
     SoundAuthor = author;
     SoundFlags = flags;
@@ -54,22 +44,9 @@ bool CQuibSound::ReadHeader()
 
 void CQuibSound::WriteHeader()
 {
-    CMemFile file;
-    {
-        CArchive archive(file, CArchive::store);
+    HeaderLength = WriteMediaHeader(*this, [this](CArchive& archive) {
         archive << SoundAuthor << SoundFlags << SoundFormat << SoundDuration << SoundBitRate;
-        archive.Close();
-    }
-    const std::vector<std::uint8_t> fields = file.DetachBytes();
-    HeaderLength = std::uint32_t(fields.size() + 4);
-    if (SetSize(HeaderLength) != RES_OK)
-        return;
-    std::uint8_t* data = GetData();
-    if (!data)
-        return;
-    for (int i = 0; i < 4; ++i)
-        data[i] = std::uint8_t(HeaderLength >> (8 * i));
-    std::memcpy(data + 4, fields.data(), fields.size());
+    });
 }
 
 void CQuibSound::LoadData()
