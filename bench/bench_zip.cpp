@@ -152,10 +152,39 @@ void BM_PeerExtract(benchmark::State& state)
     });
 }
 
+// The first name search in an archive of the most entries the format holds builds the sorted name
+// index; the user waits for it once.
+void BM_FirstFindInAFullArchive(benchmark::State& state)
+{
+    static CZipMemoryFile memory(1 << 20);
+    if (memory.GetLength() == 0) {
+        CZipArchive archive;
+        archive.OpenOnFile(memory, CZipArchive::zipCreate);
+        for (int i = 0; i < CZipArchive::kMaxEntries; ++i) {
+            CZipEntryHeader header;
+            header.SetFileName(QStringLiteral("V2.1\\103-98-1-2\\%1\\BgName.str").arg((i * 7919) % 65535));
+            archive.OpenNewEntry(header, 0);
+            archive.CloseNewEntry();
+        }
+        archive.Close();
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        CZipArchive archive;
+        archive.OpenOnFile(memory, CZipArchive::zipOpenReadOnly);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(archive.FindEntry(QStringLiteral("v2.1/103-98-1-2/77/bgname.str")));
+        state.PauseTiming();
+        archive.Close();
+        state.ResumeTiming();
+    }
+}
+
 BENCHMARK(BM_LibraryAdd)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PeerAdd)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LibraryExtract)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PeerExtract)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstFindInAFullArchive)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
@@ -168,9 +197,14 @@ int main(int argc, char** argv)
     benchmark::Shutdown();
     const double mb = static_cast<double>(workload().totalBytes) / 1e6;
     std::printf("\n%d files, %.1f MB, password set\n", static_cast<int>(workload().names.size()), mb);
-    std::printf("add:     library %8.1f ms   zip -P   %8.1f ms   ratio %.2f\n", g_best[libraryAdd] * 1e3,
-                g_best[peerAdd] * 1e3, g_best[libraryAdd] / g_best[peerAdd]);
-    std::printf("extract: library %8.1f ms   unzip -P %8.1f ms   ratio %.2f\n", g_best[libraryExtract] * 1e3,
-                g_best[peerExtract] * 1e3, g_best[libraryExtract] / g_best[peerExtract]);
+    // A filtered run measures only some of the four; a ratio is printed only when both sides ran.
+    const auto ran = [](int slot) { return g_best[slot] < std::numeric_limits<double>::max(); };
+    if (ran(libraryAdd) && ran(peerAdd))
+        std::printf("add:     library %8.1f ms   zip -P   %8.1f ms   ratio %.2f\n", g_best[libraryAdd] * 1e3,
+                    g_best[peerAdd] * 1e3, g_best[libraryAdd] / g_best[peerAdd]);
+    if (ran(libraryExtract) && ran(peerExtract))
+        std::printf("extract: library %8.1f ms   unzip -P %8.1f ms   ratio %.2f\n",
+                    g_best[libraryExtract] * 1e3, g_best[peerExtract] * 1e3,
+                    g_best[libraryExtract] / g_best[peerExtract]);
     return 0;
 }

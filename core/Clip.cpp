@@ -1,5 +1,6 @@
 #include "core/Clip.h"
 
+#include "core/MediaHeader.h"
 #include "core/ResourceTypes.h"
 #include "platform/archive/Archive.h"
 #include "platform/archive/ArchiveException.h"
@@ -58,26 +59,16 @@ bool CQuibAvi::readsParams()
 
 bool CQuibAvi::ReadHeader()
 {
-    const std::int64_t size = GetSize();
-    const std::uint8_t* data = size >= 4 ? GetData() : nullptr;
-    if (!data)
-        return false;
-    const std::uint32_t length = data[0] | (data[1] << 8) | (data[2] << 16) | (std::uint32_t(data[3]) << 24);
-    if (length < 4 || length > size)
-        return false;
     std::uint16_t options = 0;
     std::uint32_t param1 = 0, dataSize = 0, param2 = Param2, param3 = Param3;
     QString name;
-    try {
-        CMemFile file(data + 4, length - 4);
-        CArchive archive(file, CArchive::load);
+    const std::uint32_t length = ReadMediaHeader(*this, 4, [&](CArchive& archive) {
         archive >> options >> param1 >> dataSize >> name;
         if (readsParams())
             archive >> param2 >> param3;
-        archive.Close();
-    } catch (const CArchiveException&) {
+    });
+    if (!length)
         return false;
-    }
     HeaderLength = length;
     Options = options;
     Param1 = param1;
@@ -90,22 +81,9 @@ bool CQuibAvi::ReadHeader()
 
 void CQuibAvi::WriteHeader()
 {
-    CMemFile file;
-    {
-        CArchive archive(file, CArchive::store);
+    HeaderLength = WriteMediaHeader(*this, [this](CArchive& archive) {
         archive << Options << Param1 << DataSize << Name << Param2 << Param3;
-        archive.Close();
-    }
-    const std::vector<std::uint8_t> fields = file.DetachBytes();
-    HeaderLength = std::uint32_t(fields.size() + 4);
-    if (SetSize(HeaderLength) != RES_OK)
-        return;
-    std::uint8_t* data = GetData();
-    if (!data)
-        return;
-    for (int i = 0; i < 4; ++i)
-        data[i] = std::uint8_t(HeaderLength >> (8 * i));
-    std::memcpy(data + 4, fields.data(), fields.size());
+    });
 }
 
 bool CQuibAvi::LoadData()
@@ -131,6 +109,9 @@ void CQuibAvi::WriteData()
 
 std::uint32_t CQuibAvi::ImportFile(const QString& path)
 {
+    // A clip holds at most what its 32-bit data size can count; a larger file is not even read.
+    if (lumivo::files::fileSystem().info(path).size > std::numeric_limits<std::uint32_t>::max())
+        return 0;
     std::vector<std::uint8_t> bytes;
     if (!lumivo::files::readWholeFile(path, bytes) ||
         bytes.size() > std::numeric_limits<std::uint32_t>::max())

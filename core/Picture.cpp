@@ -128,6 +128,16 @@ void CQuibPict::FreeImage()
     Image.reset();
 }
 
+int GetPictTypeKind(std::int32_t type)
+{
+    return GetResTypeKind(type);
+}
+
+int GetPictTypeLanguage(std::int32_t type)
+{
+    return GetResTypeLanguage(type);
+}
+
 std::optional<RgbImage> DecodeImageBytes(const RgbImage& rgb, std::int64_t* sizeOut, std::uint32_t width,
                                          std::uint32_t height, std::int16_t storeFormat)
 {

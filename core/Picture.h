@@ -53,6 +53,10 @@ private:
     PictHeader headerFields() const;
 };
 
+// The kind byte and the language byte of a picture type (MakePictType).
+int GetPictTypeKind(std::int32_t type);
+int GetPictTypeLanguage(std::int32_t type);
+
 // Stores the image in a picture of its own in memory and decodes it again, so an editor can show what
 // a store format makes of a picture. `sizeOut` receives the stored size less the header less 2.
 std::optional<RgbImage> DecodeImageBytes(const RgbImage& rgb, std::int64_t* sizeOut, std::uint32_t width,

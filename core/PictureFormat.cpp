@@ -1,30 +1,13 @@
 #include "core/PictureFormat.h"
 
-#include <cstring>
+#include "platform/archive/Archive.h"
+#include "platform/archive/ArchiveException.h"
+#include "platform/archive/MemFile.h"
+
+#include <algorithm>
 
 namespace
 {
-
-void put16(std::vector<std::uint8_t>& out, std::uint16_t value)
-{
-    out.push_back(std::uint8_t(value));
-    out.push_back(std::uint8_t(value >> 8));
-}
-
-void put32(std::vector<std::uint8_t>& out, std::uint32_t value)
-{
-    put16(out, std::uint16_t(value));
-    put16(out, std::uint16_t(value >> 16));
-}
-
-std::uint16_t get16(const std::uint8_t* at)
-{
-    return std::uint16_t(at[0] | (at[1] << 8));
-}
-std::uint32_t get32(const std::uint8_t* at)
-{
-    return get16(at) | (std::uint32_t(get16(at + 2)) << 16);
-}
 
 int jpegQualityOf(int storeFormat)
 {
@@ -52,16 +35,19 @@ int jpegQualityOf(int storeFormat)
 
 std::vector<std::uint8_t> WritePictHeaderBytes(const PictHeader& header)
 {
-    std::vector<std::uint8_t> out;
-    out.reserve(pictHeaderLength);
-    put32(out, pictHeaderLength);
-    put16(out, std::uint16_t(header.StoreFormat));
-    put16(out, header.Compression);
-    put32(out, header.Width);
-    put32(out, header.Height);
-    put32(out, header.TransparentColor);
-    put32(out, header.BackkgroundColor);
-    return out;
+    CMemFile file;
+    {
+        CArchive archive(file, CArchive::store);
+        archive << header.StoreFormat << header.Compression << header.Width << header.Height
+                << header.TransparentColor << header.BackkgroundColor;
+        archive.Close();
+    }
+    const std::vector<std::uint8_t> fields = file.DetachBytes();
+    std::vector<std::uint8_t> bytes(fields.size() + 4);
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = std::uint8_t(bytes.size() >> (8 * i));
+    std::copy(fields.begin(), fields.end(), bytes.begin() + 4);
+    return bytes;
 }
 
 std::optional<std::uint32_t> ReadPictHeaderBytes(const std::uint8_t* data, std::size_t size,
@@ -69,17 +55,21 @@ std::optional<std::uint32_t> ReadPictHeaderBytes(const std::uint8_t* data, std::
 {
     if (!data || size < legacyPictHeaderLength)
         return std::nullopt;
-    const std::uint32_t length = get32(data);
+    const std::uint32_t length = data[0] | (data[1] << 8) | (data[2] << 16) | (std::uint32_t(data[3]) << 24);
     if (length < legacyPictHeaderLength || length > size)
         return std::nullopt;
-    header.StoreFormat = std::int16_t(get16(data + 4));
-    header.Compression = get16(data + 6);
-    header.Width = get32(data + 8);
-    header.Height = get32(data + 12);
-    if (length == pictHeaderLength) {
-        header.TransparentColor = get32(data + 16);
-        header.BackkgroundColor = get32(data + 20);
+    PictHeader read = header;
+    try {
+        CMemFile file(data + 4, length - 4);
+        CArchive archive(file, CArchive::load);
+        archive >> read.StoreFormat >> read.Compression >> read.Width >> read.Height;
+        if (length == pictHeaderLength)
+            archive >> read.TransparentColor >> read.BackkgroundColor;
+        archive.Close();
+    } catch (const CArchiveException&) {
+        return std::nullopt;
     }
+    header = read;
     return length;
 }
 

@@ -1,37 +1,14 @@
 #include "core/Sound.h"
 
+#include "core/MediaHeader.h"
 #include "core/ResourceTypes.h"
 #include "platform/archive/Archive.h"
+#include "platform/archive/ArchiveException.h"
+#include "platform/archive/MemFile.h"
 
 #include <cstring>
 
 IMPLEMENT_SERIAL(CQuibSound, CObject, 1)
-
-namespace
-{
-
-void put16(std::vector<std::uint8_t>& out, std::uint16_t value)
-{
-    out.push_back(std::uint8_t(value));
-    out.push_back(std::uint8_t(value >> 8));
-}
-
-void put32(std::vector<std::uint8_t>& out, std::uint32_t value)
-{
-    put16(out, std::uint16_t(value));
-    put16(out, std::uint16_t(value >> 16));
-}
-
-std::uint16_t get16(const std::uint8_t* at)
-{
-    return std::uint16_t(at[0] | (at[1] << 8));
-}
-std::uint32_t get32(const std::uint8_t* at)
-{
-    return get16(at) | (std::uint32_t(get16(at + 2)) << 16);
-}
-
-} // namespace
 
 CQuibSound::CQuibSound()
 {
@@ -48,37 +25,28 @@ std::int32_t CQuibSound::GetType() const
 
 bool CQuibSound::ReadHeader()
 {
-    const std::int64_t size = GetSize();
-    const std::uint8_t* data = size >= 4 ? GetData() : nullptr;
-    if (!data)
-        return false;
-    // Readers take the length from the header itself, but never beyond the fields or the resource.
-    const std::uint32_t length = get32(data);
-    if (length < headerLength || length > size)
+    std::uint16_t author = 0, format = 0;
+    std::uint32_t flags = 0;
+    std::int32_t duration = 0, bitRate = 0;
+    const std::uint32_t length = ReadMediaHeader(*this, headerLength, [&](CArchive& archive) {
+        archive >> author >> flags >> format >> duration >> bitRate;
+    });
+    if (!length)
         return false;
     HeaderLength = length;
-    SoundAuthor = get16(data + 4);
-    SoundFlags = get32(data + 6);
-    SoundFormat = get16(data + 10);
-    SoundDuration = std::int32_t(get32(data + 12));
-    SoundBitRate = std::int32_t(get32(data + 16));
+    SoundAuthor = author;
+    SoundFlags = flags;
+    SoundFormat = format;
+    SoundDuration = duration;
+    SoundBitRate = bitRate;
     return true;
 }
 
 void CQuibSound::WriteHeader()
 {
-    std::vector<std::uint8_t> header;
-    put32(header, headerLength);
-    put16(header, SoundAuthor);
-    put32(header, SoundFlags);
-    put16(header, SoundFormat);
-    put32(header, std::uint32_t(SoundDuration));
-    put32(header, std::uint32_t(SoundBitRate));
-    HeaderLength = headerLength;
-    if (SetSize(HeaderLength) != RES_OK)
-        return;
-    if (std::uint8_t* data = GetData())
-        std::memcpy(data, header.data(), header.size());
+    HeaderLength = WriteMediaHeader(*this, [this](CArchive& archive) {
+        archive << SoundAuthor << SoundFlags << SoundFormat << SoundDuration << SoundBitRate;
+    });
 }
 
 void CQuibSound::LoadData()

@@ -111,15 +111,27 @@ void playOnDevice(const WaveBlock& block)
     theLastSoundTick = CurrentSoundTick();
 }
 
-void playWaiting(const WaveBlock& block)
+// Starts the block on the wave output when it is free and notes the channel as the open handle;
+// the channel, or -1 when nothing started.
+int startOnWaveOutput(const WaveBlock& block, std::uint32_t* lengthMs = nullptr)
 {
     const auto samples = outputSamplesOf(block);
     if (!samples || theWaveOutHandle != 0)
-        return;
+        return -1;
     const int channel = lumivo::audio::playSamples(samples);
     if (channel < 0)
-        return;
+        return -1;
+    if (lengthMs)
+        *lengthMs = lumivo::audio::samplesToMs(samples->size());
     theWaveOutHandle = std::uint32_t(channel);
+    return channel;
+}
+
+void playWaiting(const WaveBlock& block)
+{
+    const int channel = startOnWaveOutput(block);
+    if (channel < 0)
+        return;
     const std::uint32_t start = CurrentSoundTick();
     while (!lumivo::audio::waitUntilDone(channel, 10) && CurrentSoundTick() - start < blockingWaitMs) {
         if (waitIdle)
@@ -132,14 +144,10 @@ void playWaiting(const WaveBlock& block)
 
 void playWithoutWaiting(const WaveBlock& block)
 {
-    const auto samples = outputSamplesOf(block);
-    if (!samples || theWaveOutHandle != 0)
-        return;
-    const int channel = lumivo::audio::playSamples(samples);
-    if (channel < 0)
-        return;
-    asyncSound = {channel, CurrentSoundTick(), lumivo::audio::samplesToMs(samples->size())};
-    theWaveOutHandle = std::uint32_t(channel);
+    std::uint32_t lengthMs = 0;
+    const int channel = startOnWaveOutput(block, &lengthMs);
+    if (channel >= 0)
+        asyncSound = {channel, CurrentSoundTick(), lengthMs};
 }
 
 // Model 1 learns of the end by asking: no thread of the output ever touches the program's state.

@@ -191,6 +191,11 @@ bool CSoundDevice::IsRecording()
     return false;
 }
 
+std::size_t CSoundDevice::GetRecordPosition() const
+{
+    return m_recording ? m_capture->position() : 0;
+}
+
 int CSoundDevice::Stop()
 {
     if (m_channel > 0)

@@ -56,6 +56,8 @@ public:
     bool IsPlaying();
     int StartRecording();
     bool IsRecording();
+    // Samples recorded so far while recording (for a recorder's progress); 0 otherwise.
+    std::size_t GetRecordPosition() const;
     int Stop();
     void Free();
 

@@ -36,7 +36,9 @@ CSpeechEngine::~CSpeechEngine()
 {
     if (m_initThread.joinable())
         m_initThread.join();
-    StopSpeaking();
+    // Silenced without noting an end: a going engine leaves the program's sound state alone.
+    if (m_utterance)
+        m_utterance->stop();
     m_ready.store(false, std::memory_order_release);
 }
 
@@ -121,14 +123,28 @@ bool CSpeechEngine::SelectDefaultVoice()
     return true;
 }
 
+// The name selects nothing new: it is the voice selected last, and a stand-in for it still speaks
+// the person's language.
+bool CSpeechEngine::IsCurrentSelection(const QString& name) const
+{
+    if (m_kind == speechKindNone || name.compare(m_voiceName, Qt::CaseInsensitive) != 0)
+        return false;
+    return m_standInLanguage.isEmpty() || m_standInLanguage == UserLanguage();
+}
+
 int CSpeechEngine::SelectVoice(const QString& name)
 {
     if (!CheckReady())
         return 0;
-    if (name.isEmpty())
+    if (name.isEmpty()) {
+        // The default voice now speaks, so a later selection by name must not be taken as made.
+        m_voiceName.clear();
+        m_standInLanguage.clear();
         return SelectDefaultVoice() ? 0 : -1;
-    if (m_kind != speechKindNone && name.compare(m_voiceName, Qt::CaseInsensitive) == 0)
+    }
+    if (IsCurrentSelection(name))
         return 0;
+    m_standInLanguage.clear();
     if (const auto voice = speech::findVoice(name)) {
         m_voiceName = name;
         m_voiceIdentifier = voice->identifier;
@@ -136,9 +152,11 @@ int CSpeechEngine::SelectVoice(const QString& name)
         return 0;
     }
     if (!SelectDefaultVoice()) {
+        m_voiceName.clear();
         m_kind = speechKindNone;
         return -1;
     }
+    m_standInLanguage = UserLanguage();
     const QString key = name.toLower();
     if (!m_unknownNamesNoted.contains(key)) {
         m_unknownNamesNoted.insert(key);
@@ -166,7 +184,10 @@ int CSpeechEngine::Speak(const QString& text)
         m_utterance.reset();
         return speakFailed;
     }
-    theLastSoundTick = CurrentSoundTick();
+    if (m_utterance->isDone())
+        NoteEnd();
+    else
+        theLastSoundTick = CurrentSoundTick(); // noted again when the speech ends
     return speakDone;
 }
 
@@ -188,8 +209,11 @@ void CSpeechEngine::StopSpeaking()
     NoteEnd();
 }
 
+// The end of speech counts as the end of a sound: the pause before the next press is measured from it.
 void CSpeechEngine::NoteEnd()
 {
+    const std::uint32_t end = m_utterance->endTick();
+    theLastSoundTick = end != 0 ? end : CurrentSoundTick();
     m_utterance.reset();
 }
 

@@ -64,6 +64,8 @@ public:
 
     int GetEngineKind() const { return m_kind; }
     const QString& GetCurrentVoiceName() const { return m_voiceName; }
+    // The synthesiser's key of the voice that speaks now.
+    const QString& GetCurrentVoiceIdentifier() const { return m_voiceIdentifier; }
     // The language whose default voice stands in for an unknown name ("da", "en-gb", ...); empty
     // means the person's own language (the current language, else the system language).
     void SetUserLanguage(const QString& language) { m_userLanguage = language; }
@@ -80,6 +82,7 @@ private:
     void StartTiming();
     bool CheckReady();
     bool SelectDefaultVoice();
+    bool IsCurrentSelection(const QString& name) const;
     QString UserLanguage() const;
     void NoteEnd();
 
@@ -90,6 +93,8 @@ private:
     QString m_voiceIdentifier;
     int m_kind = speechKindNone;
     QString m_userLanguage;
+    // The language whose default voice speaks for the current name, when no installed voice has it.
+    QString m_standInLanguage;
     QSet<QString> m_unknownNamesNoted;
     std::shared_ptr<lumivo::speech::Utterance> m_utterance;
 };

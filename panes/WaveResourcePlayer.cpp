@@ -81,16 +81,23 @@ void CWaveResourcePlayer::Resume()
 {
     if (!IsReady() || !m_enabled)
         return;
-    audio::mixer().stop(m_handle);
+    Stop(); // a sound still playing goes on from where it is now, no longer looping
     m_handle = audio::mixer().play(m_samples, 0, m_stoppedAt, false);
 }
 
 void CWaveResourcePlayer::Stop()
 {
+    if (m_handle <= 0)
+        return; // stopping a stopped sound keeps its place
     // A sound that ran to its end is rewound, like a buffer that stopped by itself.
     m_stoppedAt = audio::mixer().position(m_handle);
     audio::mixer().stop(m_handle);
     m_handle = -1;
+}
+
+std::size_t CWaveResourcePlayer::CurrentSample() const
+{
+    return IsPlaying() ? audio::mixer().position(m_handle) : m_stoppedAt;
 }
 
 bool CWaveResourcePlayer::IsReady() const

@@ -31,6 +31,8 @@ public:
     void Stop();
     bool IsReady() const;
     bool IsPlaying() const;
+    // The sample of the converted sound that plays now, or where the sound stopped.
+    std::size_t CurrentSample() const;
 
     // Where a resource of that name is looked for.
     static QString ResourcePath(const QString& name);

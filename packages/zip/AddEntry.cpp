@@ -12,13 +12,6 @@
 namespace
 {
 
-QString stripTrailingSeparators(QString path)
-{
-    while (path.endsWith('/') || path.endsWith('\\'))
-        path.chop(1);
-    return path;
-}
-
 // Sets a password aside for one entry and puts it back, however the add ends.
 class PasswordSetAside
 {
@@ -45,55 +38,59 @@ private:
 
 } // namespace
 
-bool CZipArchive::AddEntryFromMemory(CZipMemoryFile& file, const QString& name, int level, int smartness,
-                                     std::size_t bufferSize)
+namespace
+{
+CZipAddEntryInfo addInfo(int level, int smartness, std::size_t bufferSize)
 {
     CZipAddEntryInfo info;
-    info.m_pFile = &file;
-    info.m_szFileNameInZip = name;
     info.m_iComprLevel = level;
     info.m_iSmartLevel = smartness;
     info.m_nBufSize = bufferSize;
+    return info;
+}
+} // namespace
+
+bool CZipArchive::AddEntryFromMemory(CZipMemoryFile& file, const QString& name, int level, int smartness,
+                                     std::size_t bufferSize)
+{
+    CZipAddEntryInfo info = addInfo(level, smartness, bufferSize);
+    info.m_pFile = &file;
+    info.m_szFileNameInZip = name;
     return AddEntry(info);
 }
 
 bool CZipArchive::AddEntryFromPath(const QString& path, int level, bool fullPath, int smartness,
                                    std::size_t bufferSize)
 {
-    CZipAddEntryInfo info;
+    CZipAddEntryInfo info = addInfo(level, smartness, bufferSize);
     info.m_szFilePath = path;
     info.m_bFullPath = fullPath;
-    info.m_iComprLevel = level;
-    info.m_iSmartLevel = smartness;
-    info.m_nBufSize = bufferSize;
     return AddEntry(info);
 }
 
 bool CZipArchive::AddEntryFromPath(const QString& path, const QString& name, int level, int smartness,
                                    std::size_t bufferSize)
 {
-    CZipAddEntryInfo info;
+    CZipAddEntryInfo info = addInfo(level, smartness, bufferSize);
     info.m_szFilePath = path;
     info.m_szFileNameInZip = name;
-    info.m_iComprLevel = level;
-    info.m_iSmartLevel = smartness;
-    info.m_nBufSize = bufferSize;
     return AddEntry(info);
 }
 
 bool CZipArchive::AddEntry(CZipAddEntryInfo& info)
 {
-    if (m_iBufferSize == 0 || info.m_nBufSize == 0 || IsClosed())
+    if (m_iBufferSize == 0 || info.m_nBufSize == 0 || IsClosed() || m_storage.IsReadOnly() ||
+        m_storage.IsExistingSpanned())
         return false;
-    info.m_szFilePath = stripTrailingSeparators(info.m_szFilePath);
+    info.m_szFilePath = ZipPlatformOps::StripTrailingSeparators(info.m_szFilePath);
     const bool fromDisk = !info.m_pFile;
     if (fromDisk && info.m_szFilePath.isEmpty())
         return false;
     if (fromDisk && info.m_szFileNameInZip.isEmpty())
         info.m_szFileNameInZip = PredictEntryName(info.m_szFilePath, info.m_bFullPath, 1);
-    if (!UpdateReplaceIndex(info.m_iReplaceIndex, info.m_szFileNameInZip))
-        return false;
 
+    // The source is looked at before a replaced last entry is removed, so that a missing source
+    // leaves the archive as it was.
     std::uint32_t attributes = ZipPlatformOps::kDefaultFileAttributes;
     std::time_t modified = std::time(nullptr);
     if (fromDisk) {
@@ -101,6 +98,8 @@ bool CZipArchive::AddEntry(CZipAddEntryInfo& info)
             return false;
         ZipPlatformOps::ReadModTime(info.m_szFilePath, modified);
     }
+    if (!UpdateReplaceIndex(info.m_iReplaceIndex, info.m_szFileNameInZip))
+        return false;
     CZipEntryHeader header;
     header.SetFileName(info.m_szFileNameInZip);
     header.SetTime(modified);
@@ -233,7 +232,6 @@ bool CZipArchive::AddEntryThroughTemporary(CZipAddEntryInfo& info, std::uint64_t
             if (direct.m_iReplaceIndex >= 0)
                 direct.m_iComprLevel = 0;
             direct.m_iSmartLevel &= ~zipsmCheckForEff;
-            CZipEntryHeader header;
             return AddEntry(direct);
         }
     }

@@ -3,6 +3,7 @@
 #include "packages/zip/ZipBytes.h"
 #include "packages/zip/ZipCallback.h"
 #include "packages/zip/ZipException.h"
+#include "packages/zip/ZipPlatformOps.h"
 #include "packages/zip/ZipStorage.h"
 
 #include <algorithm>
@@ -95,6 +96,13 @@ void CZipDirectory::ReadHeaders()
         if (m_headers[i]->m_uDiskStart == m_headers[i - 1]->m_uDiskStart &&
             m_headers[i]->m_uOffset == m_headers[i - 1]->m_uOffset)
             m_pStorage->ThrowError(CZipException::badZipFile);
+    // In a single file every local header lies in front of the directory. An entry said to lie
+    // elsewhere would make the editing operations move bytes by distances that wrap.
+    if (!m_pStorage->IsSpanned())
+        for (const auto& header : m_headers)
+            if (header->m_uDiskStart != 0 ||
+                header->m_uOffset + CZipEntryHeader::kLocalSize > m_info.m_uOffset)
+                m_pStorage->ThrowError(CZipException::badZipFile);
     if (m_bFindFastEnabled)
         BuildFindFastArray(m_bCaseSensitive);
 }
@@ -198,9 +206,7 @@ void CZipDirectory::CloseNewEntry()
 {
     CZipEntryHeader& header = *m_pOpenedFile;
     const std::uint64_t localStart = header.m_uOffset;
-    const std::uint64_t end = m_pStorage->GetWritePosition() + 16;
-    if (localStart - m_info.m_uBytesBeforeZip > kFormatLimit || end - m_info.m_uBytesBeforeZip > kFormatLimit)
-        m_pStorage->ThrowError(CZipException::tooLarge);
+    CheckFormatLimit(std::max(m_pStorage->GetWritePosition(), DataEnd() + m_info.m_uBytesBeforeZip) + 16);
     char crcAndSizes[12];
     header.CopyCrcAndSizes(crcAndSizes);
     bool patchLocal = !header.IsDataDescriptor();
@@ -227,12 +233,18 @@ void CZipDirectory::CloseNewEntry()
     m_pOpenedFile = nullptr;
 }
 
+void CZipDirectory::CheckFormatLimit(std::uint64_t dataEnd) const
+{
+    // The directory is counted only for large archives: summing every header costs a pass over them.
+    const std::uint64_t end = dataEnd - m_info.m_uBytesBeforeZip;
+    if (end > kFormatLimit || (end > kFormatLimit / 2 && end + GetSize(true) > kFormatLimit))
+        m_pStorage->ThrowError(CZipException::tooLarge);
+}
+
 void CZipDirectory::FinishCopiedEntry()
 {
     CZipEntryHeader& header = *m_pOpenedFile;
-    const std::uint64_t end = m_pStorage->GetWritePosition();
-    if (end - m_info.m_uBytesBeforeZip > kFormatLimit)
-        m_pStorage->ThrowError(CZipException::tooLarge);
+    CheckFormatLimit(std::max(m_pStorage->GetWritePosition(), DataEnd() + m_info.m_uBytesBeforeZip));
     header.m_uOffset -= m_info.m_uBytesBeforeZip;
     m_pOpenedFile = nullptr;
 }
@@ -346,16 +358,7 @@ void CZipDirectory::Clear(bool everything)
 
 int CZipDirectory::CompareNames(const QString& a, const QString& b, bool caseSensitive) const
 {
-    return QString::compare(a, b, caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive);
-}
-
-QString CZipDirectory::LastComponent(const QString& name)
-{
-    QString trimmed = name;
-    while (trimmed.endsWith('\\') || trimmed.endsWith('/'))
-        trimmed.chop(1);
-    const qsizetype slash = std::max(trimmed.lastIndexOf('\\'), trimmed.lastIndexOf('/'));
-    return trimmed.mid(slash + 1);
+    return GetNameCompare(caseSensitive, true)(a, b);
 }
 
 void CZipDirectory::EnableFindFast(bool enable, bool caseSensitive)
@@ -372,9 +375,18 @@ void CZipDirectory::BuildFindFastArray(bool caseSensitive)
     m_findarray.clear();
     m_bCaseSensitive = caseSensitive;
     m_bFindFastEnabled = true;
-    m_findarray.reserve(m_headers.size());
+    // Sorted once, with each name decoded once, rather than inserted one by one: the first search in an
+    // archive of many entries answers at once.
+    std::vector<std::pair<QString, FindFastElement>> named;
+    named.reserve(m_headers.size());
     for (int i = 0; i < GetCount(); ++i)
-        InsertFindFastElement((*this)[i], i);
+        named.push_back({(*this)[i]->GetFileName(), {(*this)[i], static_cast<std::uint16_t>(i)}});
+    const ZipNameCompare compare = GetNameCompare(caseSensitive, true);
+    std::stable_sort(named.begin(), named.end(),
+                     [compare](const auto& a, const auto& b) { return compare(a.first, b.first) < 0; });
+    m_findarray.reserve(named.size());
+    for (const auto& element : named)
+        m_findarray.push_back(element.second);
 }
 
 void CZipDirectory::InsertFindFastElement(CZipEntryHeader* header, int index)
@@ -419,9 +431,10 @@ int CZipDirectory::FindEntry(const QString& name, bool caseSensitive, bool spora
     if (!m_bFindFastEnabled)
         BuildFindFastArray(sporadic ? !caseSensitive : caseSensitive);
     if (nameOnly) {
-        const QString wanted = LastComponent(name);
+        const QString wanted = ZipPlatformOps::LastPathComponent(name);
         for (int i = 0; i < GetCount(); ++i)
-            if (CompareNames(LastComponent((*this)[i]->GetFileName()), wanted, caseSensitive) == 0)
+            if (CompareNames(ZipPlatformOps::LastPathComponent((*this)[i]->GetFileName()), wanted,
+                             caseSensitive) == 0)
                 return i;
         return -1;
     }

@@ -76,15 +76,16 @@ public:
     CZipBuffer m_pszComment;
     CZipBuffer m_pLocalExtraField;
     std::size_t m_iBufferSize = 32768;
-    bool m_bConvertAfterOpen = true;
     bool m_bFindFastEnabled = false;
     bool m_bCaseSensitive = false;
 
 private:
+    // A new entry's data, ending at the (absolute) position, and the directory that will follow it must
+    // end within the format's 4 GiB: else cause 27, while the entry can still be abandoned.
+    void CheckFormatLimit(std::uint64_t dataEnd) const;
     std::uint64_t Locate();
     void ReadHeaders();
     int CompareNames(const QString& a, const QString& b, bool caseSensitive) const;
-    static QString LastComponent(const QString& name);
 
     CZipEntryHeader* m_pOpenedFile = nullptr;
     CZipVolumeStore* m_pStorage = nullptr;

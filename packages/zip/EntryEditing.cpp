@@ -18,13 +18,6 @@ bool isSeparator(QChar c)
     return c == '/' || c == '\\';
 }
 
-QString stripTrailingSeparators(QString path)
-{
-    while (!path.isEmpty() && isSeparator(path.back()))
-        path.chop(1);
-    return path;
-}
-
 QString stripLeadingSeparators(QString path)
 {
     qsizetype n = 0;
@@ -39,12 +32,6 @@ QString withoutDrive(const QString& path)
     if (path.size() >= 2 && path[1] == ':')
         return stripLeadingSeparators(path.mid(2));
     return stripLeadingSeparators(path);
-}
-
-QString lastComponent(const QString& path)
-{
-    const QString trimmed = stripTrailingSeparators(path);
-    return trimmed.mid(std::max(trimmed.lastIndexOf('/'), trimmed.lastIndexOf('\\')) + 1);
 }
 
 } // namespace
@@ -216,7 +203,8 @@ void CZipArchive::ShiftTail(std::uint64_t start, std::uint64_t dataEnd, std::int
 bool CZipArchive::RemoveLastEntry(bool always)
 {
     const int count = m_centralDir.GetCount();
-    if (IsClosed() || count == 0 || m_iFileOpened != nothing || m_storage.IsSpanned())
+    if (IsClosed() || count == 0 || m_iFileOpened != nothing || m_storage.IsSpanned() ||
+        m_storage.IsReadOnly())
         return false;
     const CZipEntryHeader& last = *m_centralDir[count - 1];
     if (!always && last.GetEffectiveComprSize() <= last.m_uUncomprSize)
@@ -275,7 +263,7 @@ bool CZipArchive::RenameEntry(int index, const QString& newName)
         !m_centralDir.IsValidIndex(index))
         return false;
     CZipEntryHeader& header = *m_centralDir[index];
-    QString name = stripTrailingSeparators(newName);
+    QString name = ZipPlatformOps::StripTrailingSeparators(newName);
     name.replace('/', '\\');
     if (header.IsDirectory())
         name += '\\';
@@ -293,22 +281,31 @@ bool CZipArchive::RenameEntry(int index, const QString& newName)
         renamed.m_uFlag |= CZipEntryHeader::kUtf8NameFlag;
     const QByteArray oldArchiveName = header.GetArchiveName();
 
-    m_centralDir.RemoveFromDisk();
+    const std::int64_t difference = newArchiveName.size() - oldArchiveName.size();
+    // The directory written at close grows with the name, and must still end within the format's 4 GiB.
+    if (difference > 0 &&
+        m_centralDir.DataEnd() + m_centralDir.GetSize(true) + 2 * static_cast<std::uint64_t>(difference) >
+            0xFFFFFFFFull)
+        return false;
+
+    // The local header is checked before anything changes: a damaged one leaves the archive as it was.
+    m_storage.Flush();
     CZipFileBase& file = *m_storage.GetFile();
     const std::uint64_t bytesBefore = m_centralDir.GetBytesBefore();
     const std::uint64_t local = header.m_uOffset + bytesBefore;
-    // The local header keeps its own flags and extra field; only the name and bit 11 change.
     char fixed[30];
     file.Seek(static_cast<std::int64_t>(local), CZipFileBase::begin);
     if (file.Read(fixed, sizeof fixed) != sizeof fixed ||
-        zipbytes::get32(fixed) != CZipEntryHeader::kLocalSignature)
+        zipbytes::get32(fixed) != CZipEntryHeader::kLocalSignature ||
+        zipbytes::get16(fixed + 26) != oldArchiveName.size())
         ThrowError(CZipException::badZipFile);
+    m_centralDir.RemoveFromDisk();
+    // The local header keeps its own flags and extra field; only the name and bit 11 change.
     std::uint16_t localFlags = zipbytes::get16(fixed + 6);
     localFlags = static_cast<std::uint16_t>((localFlags & ~CZipEntryHeader::kUtf8NameFlag) |
                                             (renamed.m_uFlag & CZipEntryHeader::kUtf8NameFlag));
     const std::uint16_t localExtra = zipbytes::get16(fixed + 28);
 
-    const std::int64_t difference = newArchiveName.size() - oldArchiveName.size();
     if (difference != 0) {
         const std::uint64_t start = header.m_uOffset + 30 + static_cast<std::uint64_t>(oldArchiveName.size());
         const std::uint64_t dataEnd = m_centralDir.DataEnd();
@@ -350,15 +347,15 @@ bool CZipArchive::GetFromArchive(CZipArchive& other, int index, int replaceIndex
         !other.m_centralDir.IsValidIndex(index))
         return false;
     CZipEntryHeader header = *other.m_centralDir[index];
-    if (!m_centralDir.IsValidIndex(replaceIndex) && replaceIndex != -2 &&
-        m_centralDir.GetCount() >= kMaxEntries)
-        return false;
     if (!keepSystem && header.GetSystemCompatibility() != m_iArchiveSystCompatib) {
         const std::uint32_t attributes = header.GetAttributesForThisSystem();
         header.SetSystemCompatibility(m_iArchiveSystCompatib);
         header.SetAttributesFromThisSystem(attributes);
     }
     if (!UpdateReplaceIndex(replaceIndex, header.GetFileName()))
+        return false;
+    // Counted once the replacement is known: a name that was not found makes the copy an append.
+    if (replaceIndex < 0 && m_centralDir.GetCount() >= kMaxEntries)
         return false;
 
     std::uint64_t dataStart = 0;
@@ -442,8 +439,8 @@ bool CZipArchive::GetFromArchive(CZipArchive& other, std::vector<std::uint16_t> 
 QString CZipArchive::TrimRootPath(const QString& path) const
 {
     if (m_szRootPath.isEmpty())
-        return lastComponent(path);
-    QString root = stripTrailingSeparators(m_szRootPath);
+        return ZipPlatformOps::LastPathComponent(path);
+    QString root = ZipPlatformOps::StripTrailingSeparators(m_szRootPath);
     QString normalised = path;
     normalised.replace('\\', '/');
     root.replace('\\', '/');
@@ -451,7 +448,7 @@ QString CZipArchive::TrimRootPath(const QString& path) const
     if (normalised.startsWith(root, rule) &&
         (normalised.size() == root.size() || isSeparator(normalised[root.size()])))
         return stripLeadingSeparators(path.mid(root.size()));
-    return lastComponent(path);
+    return ZipPlatformOps::LastPathComponent(path);
 }
 
 QString CZipArchive::PredictEntryName(const QString& path, bool fullPath, int kind, bool exact) const
@@ -459,7 +456,7 @@ QString CZipArchive::PredictEntryName(const QString& path, bool fullPath, int ki
     if (path.isEmpty())
         return {};
     const bool appendSeparator = kind == 0 || (kind != 1 && isSeparator(path.back()));
-    QString name = stripTrailingSeparators(path);
+    QString name = ZipPlatformOps::StripTrailingSeparators(path);
     name = fullPath ? withoutDrive(name) : TrimRootPath(name);
     if (appendSeparator && !name.isEmpty())
         name += '\\';
@@ -473,12 +470,12 @@ QString CZipArchive::PredictEntryName(const QString& path, bool fullPath, int ki
 QString CZipArchive::PredictExtractedName(const QString& entryName, const QString& folder, bool fullPath,
                                           const QString& newName) const
 {
-    const QString name = stripTrailingSeparators(newName.isEmpty() ? entryName : newName);
+    const QString name = ZipPlatformOps::StripTrailingSeparators(newName.isEmpty() ? entryName : newName);
     QString result = folder;
     if (name.isEmpty())
         return result;
     if (!result.isEmpty())
-        result = stripTrailingSeparators(result) + '/';
+        result = ZipPlatformOps::StripTrailingSeparators(result) + '/';
     QString part = fullPath ? withoutDrive(name) : TrimRootPath(name);
     part.replace('\\', '/');
     return result + part;
@@ -486,7 +483,7 @@ QString CZipArchive::PredictExtractedName(const QString& entryName, const QStrin
 
 int CZipArchive::FindPredictedEntry(const QString& path, bool fullPath, bool nameOnly, int kind)
 {
-    const QString name = nameOnly ? PredictEntryName(lastComponent(path), false, kind)
+    const QString name = nameOnly ? PredictEntryName(ZipPlatformOps::LastPathComponent(path), false, kind)
                                   : PredictEntryName(path, fullPath, kind);
     return FindEntry(name, ffDefault, nameOnly);
 }

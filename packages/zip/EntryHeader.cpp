@@ -4,6 +4,7 @@
 #include "packages/zip/ZipException.h"
 #include "packages/zip/ZipStorage.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -24,16 +25,6 @@ const char16_t kCp850High[128] = {
     0x2588, 0x2584, 0x00A6, 0x00CC, 0x2580, 0x00D3, 0x00DF, 0x00D4, 0x00D2, 0x00F5, 0x00D5, 0x00B5, 0x00FE,
     0x00DE, 0x00DA, 0x00DB, 0x00D9, 0x00FD, 0x00DD, 0x00AF, 0x00B4, 0x00AD, 0x00B1, 0x2017, 0x00BE, 0x00B6,
     0x00A7, 0x00F7, 0x00B8, 0x00B0, 0x00A8, 0x00B7, 0x00B9, 0x00B3, 0x00B2, 0x25A0, 0x00A0};
-
-int toCp850(char16_t c)
-{
-    if (c < 0x80)
-        return c;
-    for (int i = 0; i < 128; ++i)
-        if (kCp850High[i] == c)
-            return 0x80 + i;
-    return -1;
-}
 
 std::uint32_t unixToDos(std::uint32_t attributes)
 {
@@ -93,6 +84,21 @@ std::uint32_t fromDosForm(std::uint32_t attributes, int system)
 namespace ZipAttrMap
 {
 
+int ToOem(char16_t character)
+{
+    if (character < 0x80)
+        return character;
+    for (int i = 0; i < 128; ++i)
+        if (kCp850High[i] == character)
+            return 0x80 + i;
+    return -1;
+}
+
+char16_t FromOem(unsigned char byte)
+{
+    return byte < 0x80 ? byte : kCp850High[byte - 0x80];
+}
+
 bool IsSupportedSystem(int system)
 {
     return hasConverter(system);
@@ -116,7 +122,7 @@ QByteArray NameToArchive(const QByteArray& systemName, int hostSystem, bool& utf
         oem.reserve(text.size());
         bool representable = text.toUtf8() == systemName;
         for (qsizetype i = 0; representable && i < text.size(); ++i) {
-            const int b = toCp850(text[i].unicode());
+            const int b = ToOem(text[i].unicode());
             if (b < 0)
                 representable = false;
             else
@@ -141,7 +147,7 @@ QByteArray NameFromArchive(const QByteArray& archiveName, int hostSystem, bool u
         text.reserve(bytes.size());
         for (const char c : bytes) {
             const auto b = static_cast<unsigned char>(c);
-            text.append(b < 0x80 ? QChar(b) : QChar(kCp850High[b - 0x80]));
+            text.append(QChar(FromOem(b)));
         }
         return text.toUtf8();
     }
@@ -149,6 +155,23 @@ QByteArray NameFromArchive(const QByteArray& archiveName, int hostSystem, bool u
 }
 
 } // namespace ZipAttrMap
+
+ZipNameCompare GetNameCompare(bool caseSensitive, bool collate)
+{
+    if (!collate && caseSensitive)
+        return [](const QString& a, const QString& b) {
+            const QByteArray x = a.toUtf8(), y = b.toUtf8();
+            const int common = std::memcmp(x.constData(), y.constData(),
+                                           static_cast<std::size_t>(std::min(x.size(), y.size())));
+            return common ? common
+                          : static_cast<int>(x.size() > y.size()) - static_cast<int>(x.size() < y.size());
+        };
+    // Names are compared in the order of their characters rather than by the locale's rules, which may
+    // call two different names equal and would then find the wrong entry.
+    if (caseSensitive)
+        return [](const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseSensitive); };
+    return [](const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive); };
+}
 
 bool CZipEntryHeader::ReadCentralHeader(CZipVolumeStore& storage)
 {
@@ -183,6 +206,30 @@ bool CZipEntryHeader::ReadCentralHeader(CZipVolumeStore& storage)
     return storage.GetCurrentVolume() == volume;
 }
 
+void CZipEntryHeader::PutSharedFields(char*& out, std::size_t nameSize) const
+{
+    put16(out, m_uVersionNeeded);
+    put16(out, m_uFlag);
+    put16(out, m_uMethod);
+    put16(out, m_uModTime);
+    put16(out, m_uModDate);
+    put32(out, m_uCrc32);
+    put32(out, m_uComprSize);
+    put32(out, m_uUncomprSize);
+    put16(out, static_cast<std::uint32_t>(nameSize));
+    put16(out, static_cast<std::uint32_t>(m_pExtraField.GetSize()));
+}
+
+namespace
+{
+void putBytes(char*& out, const char* bytes, std::size_t size)
+{
+    if (size)
+        std::memcpy(out, bytes, size);
+    out += size;
+}
+} // namespace
+
 std::size_t CZipEntryHeader::WriteCentralHeader(CZipVolumeStore& storage)
 {
     if (m_uOffset > 0xFFFFFFFFull)
@@ -193,28 +240,15 @@ std::size_t CZipEntryHeader::WriteCentralHeader(CZipVolumeStore& storage)
     char* out = block.data();
     put32(out, kCentralSignature);
     put16(out, m_uVersionMadeBy);
-    put16(out, m_uVersionNeeded);
-    put16(out, m_uFlag);
-    put16(out, m_uMethod);
-    put16(out, m_uModTime);
-    put16(out, m_uModDate);
-    put32(out, m_uCrc32);
-    put32(out, m_uComprSize);
-    put32(out, m_uUncomprSize);
-    put16(out, static_cast<std::uint32_t>(name.size()));
-    put16(out, static_cast<std::uint32_t>(m_pExtraField.GetSize()));
+    PutSharedFields(out, name.size());
     put16(out, static_cast<std::uint32_t>(m_pszComment.GetSize()));
     put16(out, m_uDiskStart);
     put16(out, m_uInternalAttr);
     put32(out, m_uExternalAttr);
     put32(out, static_cast<std::uint32_t>(m_uOffset));
-    std::memcpy(out, name.constData(), name.size());
-    out += name.size();
-    if (m_pExtraField.GetSize())
-        std::memcpy(out, m_pExtraField.GetBuffer(), m_pExtraField.GetSize());
-    out += m_pExtraField.GetSize();
-    if (m_pszComment.GetSize())
-        std::memcpy(out, m_pszComment.GetBuffer(), m_pszComment.GetSize());
+    putBytes(out, name.constData(), name.size());
+    putBytes(out, m_pExtraField.GetBuffer(), m_pExtraField.GetSize());
+    putBytes(out, m_pszComment.GetBuffer(), m_pszComment.GetSize());
     storage.Write(block.data(), size, true);
     return size;
 }
@@ -248,20 +282,9 @@ void CZipEntryHeader::WriteLocalHeader(CZipVolumeStore& storage)
     std::vector<char> block(size);
     char* out = block.data();
     put32(out, kLocalSignature);
-    put16(out, m_uVersionNeeded);
-    put16(out, m_uFlag);
-    put16(out, m_uMethod);
-    put16(out, m_uModTime);
-    put16(out, m_uModDate);
-    put32(out, m_uCrc32);
-    put32(out, m_uComprSize);
-    put32(out, m_uUncomprSize);
-    put16(out, static_cast<std::uint32_t>(name.size()));
-    put16(out, static_cast<std::uint32_t>(m_pExtraField.GetSize()));
-    std::memcpy(out, name.constData(), name.size());
-    out += name.size();
-    if (m_pExtraField.GetSize())
-        std::memcpy(out, m_pExtraField.GetBuffer(), m_pExtraField.GetSize());
+    PutSharedFields(out, name.size());
+    putBytes(out, name.constData(), name.size());
+    putBytes(out, m_pExtraField.GetBuffer(), m_pExtraField.GetSize());
     const std::uint64_t start = storage.GetWritePosition();
     storage.Write(block.data(), size, true);
     m_pExtraField.Release();
@@ -342,7 +365,17 @@ void CZipEntryHeader::SetTime(std::time_t time)
     std::tm tm{};
     if (!localtime_r(&time, &tm))
         return;
-    const int year = tm.tm_year + 1900;
+    int year = tm.tm_year + 1900;
+    // The date's seven year bits end in 2107; a later time is kept as the last moment they can hold
+    // rather than wrapping back to 1980.
+    if (year > 2107) {
+        year = 2107;
+        tm.tm_mon = 11;
+        tm.tm_mday = 31;
+        tm.tm_hour = 23;
+        tm.tm_min = 59;
+        tm.tm_sec = 59;
+    }
     const int yearField = year > 1980 ? year - 1980 : 0;
     m_uModDate = static_cast<std::uint16_t>(((yearField * 16 + tm.tm_mon + 1) * 32) + tm.tm_mday);
     m_uModTime = static_cast<std::uint16_t>(((tm.tm_hour * 64) + tm.tm_min) * 32 + tm.tm_sec / 2);

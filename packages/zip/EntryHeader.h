@@ -25,7 +25,15 @@ std::uint32_t Convert(std::uint32_t attributes, int fromSystem, int toSystem);
 // are UTF-8 (general purpose flag bit 11) rather than the OEM code page of a DOS host.
 QByteArray NameToArchive(const QByteArray& systemName, int hostSystem, bool& utf8);
 QByteArray NameFromArchive(const QByteArray& archiveName, int hostSystem, bool utf8);
+// The OEM code page of DOS hosts (850): a character's byte (-1 when it has none), and a byte's character.
+int ToOem(char16_t character);
+char16_t FromOem(unsigned char byte);
 } // namespace ZipAttrMap
+
+// How the archive compares entry names (less than, equal to or greater than 0): with collation in the
+// order of the text, case-sensitive or ignoring case; without it byte by byte, or folding case.
+using ZipNameCompare = int (*)(const QString&, const QString&);
+ZipNameCompare GetNameCompare(bool caseSensitive, bool collate);
 
 class CZipEntryHeader
 {
@@ -95,4 +103,8 @@ public:
     CZipBuffer m_pExtraField;
     CZipBuffer m_pszFileName;
     CZipBuffer m_pszComment;
+
+private:
+    // The fields both headers hold, from the version needed to the extra field's length.
+    void PutSharedFields(char*& out, std::size_t nameSize) const;
 };

@@ -21,13 +21,6 @@ void checkZlib(int result, const QString& path)
         ThrowZipException(ZlibErrorToCause(result), path);
 }
 
-QString stripTrailingSeparators(QString path)
-{
-    while (path.endsWith('/') || path.endsWith('\\'))
-        path.chop(1);
-    return path;
-}
-
 } // namespace
 
 bool CZipArchive::OpenNewEntry(CZipEntryHeader& header, int level, const QString* sourcePath,
@@ -66,6 +59,10 @@ bool CZipArchive::OpenNewEntry(CZipEntryHeader& header, int level, const QString
     name.replace('/', '\\');
     header.SetFileNameBytes(name);
 
+    // A folder holds no data and is never compressed: both of its headers say "stored", or readers that
+    // trust the local header would try to inflate nothing.
+    if (header.IsDirectory())
+        level = 0;
     const bool encrypted = m_pszPassword.GetSize() > 0;
     if (!header.PrepareForWriting(level, m_storage.IsSpanned(), encrypted))
         ThrowError(CZipException::tooLongFileName);
@@ -86,8 +83,6 @@ bool CZipArchive::OpenNewEntry(CZipEntryHeader& header, int level, const QString
     m_stream->Reset();
     m_stream->z.next_out = reinterpret_cast<Bytef*>(m_pBuffer.GetBuffer());
     m_stream->z.avail_out = static_cast<uInt>(m_pBuffer.GetSize());
-    if (added->IsDirectory())
-        added->m_uMethod = 0;
     if (added->m_uMethod == 8) {
         checkZlib(deflateInit2(&m_stream->z, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY),
                   GetArchivePath());
@@ -302,9 +297,12 @@ std::size_t CZipArchive::ReadEntry(void* buffer, std::size_t size)
         delivered += before - s.z.avail_out;
         if (result == Z_STREAM_END)
             ended = true;
-        else if (result == Z_BUF_ERROR && before == s.z.avail_out && inBefore == s.z.avail_in)
-            ended = room == 0; // no progress possible: nothing more is wanted
-        else
+        else if (result == Z_BUF_ERROR && before == s.z.avail_out && inBefore == s.z.avail_in) {
+            // No progress: fine when nothing more is wanted, else the stream is stuck and would spin.
+            if (room > 0)
+                ThrowError(CZipException::badZipFile);
+            ended = true;
+        } else
             checkZlib(result, GetArchivePath());
     }
     s.crc = static_cast<std::uint32_t>(crc32_z(s.crc, out, delivered));
@@ -463,7 +461,7 @@ QString CZipArchive::SafeExtractTarget(const QString& entryName, const QString& 
     if (folder.isEmpty())
         return target;
     // Nor through a symbolic link that already stands inside the folder.
-    const QString base = stripTrailingSeparators(folder);
+    const QString base = ZipPlatformOps::StripTrailingSeparators(folder);
     if (ZipPlatformOps::PassesThroughLink(base, target.mid(base.size() + 1)))
         return {};
     return target;

@@ -1,9 +1,11 @@
 #pragma once
 // Shell-style matching of entry names: "*", "?", "[...]" sets with ranges and "!" or "^" negation,
-// and "\" escapes, over single-byte text.
+// and "\" escapes. Match() works over single-byte text; IsMatch() over the characters of a name.
 
 #include <QByteArray>
 #include <QString>
+
+#include <string>
 
 class CWildcard
 {
@@ -35,10 +37,9 @@ public:
     static bool IsPattern(const QString& text);
     static bool IsPatternValid(const QString& pattern, int* error = nullptr);
 
-private:
     static int MatchAfterStar(const char* pattern, const char* text);
-    static int MatchSet(const char*& pattern, char textByte);
 
-    QByteArray m_pattern;
+private:
+    std::u32string m_pattern;
     bool m_bCaseSensitive = false;
 };

@@ -185,11 +185,8 @@ void CZipArchive::FindMatches(const QString& pattern, std::vector<std::uint16_t>
     const CWildcard matcher(pattern, m_bCaseSensitive);
     for (int i = 0; i < m_centralDir.GetCount(); ++i) {
         QString name = m_centralDir[i]->GetFileName();
-        if (!fullPath) {
-            while (name.endsWith('\\') || name.endsWith('/'))
-                name.chop(1);
-            name = name.mid(std::max(name.lastIndexOf('\\'), name.lastIndexOf('/')) + 1);
-        }
+        if (!fullPath)
+            name = ZipPlatformOps::LastPathComponent(name);
         if (matcher.IsMatch(name))
             indexes.push_back(static_cast<std::uint16_t>(i));
     }

@@ -10,6 +10,7 @@ void CZipMemoryFile::Close()
     std::vector<char>().swap(m_buffer);
     m_nPos = 0;
     m_nDataSize = 0;
+    m_bClosed = true;
 }
 
 std::uint64_t CZipMemoryFile::Seek(std::int64_t offset, int origin)
@@ -37,6 +38,7 @@ std::uint64_t CZipMemoryFile::Seek(std::int64_t offset, int origin)
 
 void CZipMemoryFile::SetLength(std::uint64_t length)
 {
+    m_bClosed = false;
     const auto size = static_cast<std::size_t>(length);
     if (size > m_buffer.size()) {
         Grow(size);
@@ -61,6 +63,7 @@ std::size_t CZipMemoryFile::Read(void* buffer, std::size_t count)
 
 void CZipMemoryFile::Write(const void* buffer, std::size_t count)
 {
+    m_bClosed = false;
     if (count == 0)
         return;
     if (m_nPos + count > m_buffer.size())

@@ -22,7 +22,9 @@ public:
     QString GetFilePath() const override { return {}; }
     std::size_t Read(void* buffer, std::size_t count) override;
     void Write(const void* buffer, std::size_t count) override;
-    bool IsClosed() const override { return m_buffer.empty(); }
+    // Open from construction until Close(): an archive created in a fresh memory file still gets its
+    // end record, although no byte has been written yet.
+    bool IsClosed() const override { return m_bClosed; }
 
     // The bytes held (GetLength() of them).
     const char* data() const { return m_buffer.data(); }
@@ -39,4 +41,5 @@ private:
     std::size_t m_nDataSize = 0;
     // Bytes beyond the data length are always zero, so a gap left by a seek past the end reads as zeros.
     std::vector<char> m_buffer;
+    bool m_bClosed = false;
 };

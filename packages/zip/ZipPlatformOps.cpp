@@ -1,6 +1,8 @@
 #include "packages/zip/ZipPlatformOps.h"
 
+#include "packages/zip/EntryHeader.h"
 #include "packages/zip/ZipException.h"
+#include "platform/archive/Cp1252.h"
 #include "platform/files/FileSystem.h"
 
 #include <QDir>
@@ -10,6 +12,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <random>
@@ -144,6 +147,25 @@ bool MovePath(const QString& from, const QString& to, bool throwOnError)
     return false;
 }
 
+void ConvertCodePage(QByteArray& buffer, bool toOem)
+{
+    for (char& byte : buffer) {
+        if (static_cast<unsigned char>(byte) < 0x80)
+            continue;
+        if (toOem) {
+            const int oem = ZipAttrMap::ToOem(fromWindows1252(&byte, 1).at(0).unicode());
+            byte = oem < 0 ? '?' : static_cast<char>(oem);
+        } else {
+            byte = toWindows1252(QString(QChar(ZipAttrMap::FromOem(static_cast<unsigned char>(byte))))).at(0);
+        }
+    }
+}
+
+bool EnterFolder(const QString& path)
+{
+    return QDir::setCurrent(path);
+}
+
 bool MakeFolder(const QString& path)
 {
     return ::mkdir(native(path).constData(), 0777) == 0;
@@ -159,6 +181,19 @@ bool MakeFolderTree(const QString& path)
     if (path.isEmpty() || FolderExists(path))
         return true;
     return lumivo::files::fileSystem().makeDirectories(path);
+}
+
+QString StripTrailingSeparators(QString path)
+{
+    while (path.endsWith('/') || path.endsWith('\\'))
+        path.chop(1);
+    return path;
+}
+
+QString LastPathComponent(const QString& path)
+{
+    const QString trimmed = StripTrailingSeparators(path);
+    return trimmed.mid(std::max(trimmed.lastIndexOf('/'), trimmed.lastIndexOf('\\')) + 1);
 }
 
 bool PassesThroughLink(const QString& folder, const QString& relative)

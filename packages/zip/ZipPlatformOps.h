@@ -44,9 +44,17 @@ inline bool HasFolderBit(std::uint32_t attributes)
 {
     return (attributes & 0x10) != 0;
 }
+// Converts single-byte text in place between the program's code page (Windows-1252) and the OEM code
+// page of DOS hosts (850); a character the target cannot hold becomes "?".
+void ConvertCodePage(QByteArray& buffer, bool toOem);
+bool EnterFolder(const QString& path);
 bool MakeFolder(const QString& path);
 bool FolderExists(const QString& path);
 bool MakeFolderTree(const QString& path);
+// Path text, with "/" and "\\" both counting as separators: the path without separators at its end, and
+// its last component.
+QString StripTrailingSeparators(QString path);
+QString LastPathComponent(const QString& path);
 // True when some existing element of `relative` below `folder` is a symbolic link, so that writing
 // there could land outside the folder.
 bool PassesThroughLink(const QString& folder, const QString& relative);

@@ -67,6 +67,8 @@ std::size_t CZipVolumeStore::Read(void* buffer, std::size_t count, bool atOnce)
 {
     if (count == 0)
         return 0;
+    if (!m_pFile)
+        ThrowError(9);
     auto* out = static_cast<char*>(buffer);
     std::size_t done = 0;
     while (done < count) {
@@ -87,6 +89,9 @@ std::size_t CZipVolumeStore::Read(void* buffer, std::size_t count, bool atOnce)
 
 void CZipVolumeStore::Write(const void* buffer, std::size_t count, bool /*atOnce*/)
 {
+    // A closed storage has no buffer to fill, and a write would wait for room forever.
+    if (!m_pFile)
+        ThrowError(9);
     if (m_bReadOnly)
         ThrowError(30);
     const auto* in = static_cast<const char*>(buffer);

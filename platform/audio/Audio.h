@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 namespace lumivo::audio
 {
@@ -39,5 +40,7 @@ int playWave(const QByteArray& fileBytes);
 int playWaveFile(const QString& path);
 // Waits until the channel has finished, at most `timeoutMs`; true when it finished.
 bool waitUntilDone(int channel, int timeoutMs);
+// Polls `done` every few milliseconds until it holds, at most `timeoutMs`; true when it held.
+bool waitUntil(const std::function<bool()>& done, int timeoutMs);
 
 } // namespace lumivo::audio

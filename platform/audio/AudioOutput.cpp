@@ -180,15 +180,20 @@ int playWaveFile(const QString& path)
     return playSamples(std::make_shared<const Samples>(std::move(*samples)));
 }
 
-bool waitUntilDone(int channel, int timeoutMs)
+bool waitUntil(const std::function<bool()>& done, int timeoutMs)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (mixer().isPlaying(channel)) {
+    while (!done()) {
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     return true;
+}
+
+bool waitUntilDone(int channel, int timeoutMs)
+{
+    return waitUntil([channel] { return !mixer().isPlaying(channel); }, timeoutMs);
 }
 
 } // namespace lumivo::audio

@@ -12,6 +12,7 @@ extern "C" {
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace lumivo::audio
 {
@@ -19,7 +20,15 @@ namespace lumivo::audio
 namespace
 {
 
+// Rates outside these bounds come only from damaged headers. A low one would also make resampling
+// multiply a few bytes into gigabytes.
+constexpr int kMinSampleRate = 1000;
 constexpr int kMaxSampleRate = 768000;
+
+bool isPlausibleRate(int rate)
+{
+    return rate >= kMinSampleRate && rate <= kMaxSampleRate;
+}
 
 struct MemoryReader {
     const std::uint8_t* data;
@@ -147,6 +156,10 @@ bool Decoder::open(QString& error)
     }
     m_io.reset(io);
     AVFormatContext* format = avformat_alloc_context();
+    if (!format) {
+        error = QStringLiteral("Not enough memory");
+        return false;
+    }
     format->pb = io;
     format->flags |= AVFMT_FLAG_CUSTOM_IO;
     if (const int rc = avformat_open_input(&format, nullptr, nullptr, nullptr); rc < 0) {
@@ -171,7 +184,7 @@ bool Decoder::open(QString& error)
         return false;
     }
     const int rate = m_codec->sample_rate;
-    if (rate <= 0 || rate > kMaxSampleRate || m_codec->ch_layout.nb_channels <= 0) {
+    if (!isPlausibleRate(rate) || m_codec->ch_layout.nb_channels <= 0) {
         error = QStringLiteral("The sound has no valid sample rate or channels");
         return false;
     }
@@ -251,8 +264,15 @@ std::optional<Samples> decodeSound(const std::uint8_t* data, std::size_t size, Q
 {
     quietLibraryLog();
     QString reason;
-    Decoder decoder;
-    auto samples = decoder.run(data, size, reason);
+    std::optional<Samples> samples;
+    try {
+        Decoder decoder;
+        samples = decoder.run(data, size, reason);
+    } catch (const std::bad_alloc&) {
+        // A short file may decode into more sound than memory holds.
+        reason = QStringLiteral("Not enough memory");
+        samples.reset();
+    }
     if (error)
         *error = reason;
     return samples;
@@ -299,8 +319,8 @@ bool isConvertible(const PcmFormat& format)
 {
     const int bits = format.bitsPerSample;
     const bool integerBits = bits == 8 || bits == 16 || bits == 24 || bits == 32;
-    return format.channels >= 1 && format.channels <= 32 && format.sampleRate > 0 &&
-           format.sampleRate <= kMaxSampleRate && (format.isFloat ? bits == 32 : integerBits);
+    return format.channels >= 1 && format.channels <= 32 && isPlausibleRate(format.sampleRate) &&
+           (format.isFloat ? bits == 32 : integerBits);
 }
 
 } // namespace

@@ -74,6 +74,9 @@ bool psdIsComplete(const std::uint8_t* data, std::size_t size)
     const std::uint64_t height = bigEndian(data + 14, 4);
     const std::uint64_t width = bigEndian(data + 18, 4);
     const std::uint64_t depth = bigEndian(data + 22, 2);
+    // Sizes beyond what is ever decoded are refused here too, which also keeps the sums below in range.
+    if (width == 0 || height == 0 || width > maxSide || height > maxSide || depth == 0 || depth > 32)
+        return false;
     std::uint64_t at = 26;
     auto skipSection = [&](int lengthBytes) {
         if (at + lengthBytes > size)
@@ -241,6 +244,9 @@ std::optional<RgbImage> decodeAnyReadable(const std::uint8_t* data, std::size_t 
 
 std::optional<RgbImage> readFile(const QString& path)
 {
+    // A file larger than the largest picture accepted is refused before it is read whole into memory.
+    if (files::fileSystem().info(path).size > std::uint64_t(maxBytes))
+        return std::nullopt;
     std::vector<std::uint8_t> bytes;
     if (!files::readWholeFile(path, bytes))
         return std::nullopt;
@@ -255,6 +261,8 @@ bool encodeJpeg(const RgbImage& image, int quality, std::vector<std::uint8_t>& o
         return false;
     // The library reads quality 0 as "choose for me"; here 0 is the lowest there is.
     picture->quality(std::clamp(quality, 1, 100));
+    // Always three components, even for a grey picture, which the library would write with one.
+    picture->type(Magick::TrueColorType);
     return writeBlob(*picture, "JPEG", out);
 }
 

@@ -36,13 +36,7 @@ std::uint32_t Utterance::endTick() const
 
 bool Utterance::waitUntilDone(int timeoutMs) const
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!isDone()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
+    return audio::waitUntil([this] { return isDone(); }, timeoutMs);
 }
 
 void Utterance::stop()
@@ -173,6 +167,7 @@ private:
     mutable std::mutex m_lock;
     std::condition_variable m_wake;
     std::deque<Job> m_jobs;
+    std::shared_ptr<Utterance> m_current; // the text being synthesised now
     std::vector<Voice> m_voices;
     std::thread m_thread;
     std::shared_future<bool> m_ready;
@@ -231,6 +226,7 @@ void Worker::run(std::promise<bool> ready)
     ready.set_value(up);
     for (;;) {
         Job job;
+        bool stopping = false;
         {
             std::unique_lock guard(m_lock);
             m_wake.wait(guard, [this] { return m_stopping || !m_jobs.empty(); });
@@ -238,11 +234,15 @@ void Worker::run(std::promise<bool> ready)
                 break;
             job = std::move(m_jobs.front());
             m_jobs.pop_front();
+            m_current = job.utterance;
+            stopping = m_stopping;
         }
-        if (up && !m_stopping)
+        if (up && !stopping)
             synthesise(job);
         else
             job.utterance->finish(true);
+        std::lock_guard guard(m_lock);
+        m_current.reset();
     }
     if (up)
         espeak_Terminate();
@@ -282,6 +282,9 @@ void Worker::shutDown()
     {
         std::lock_guard guard(m_lock);
         m_stopping = true;
+        // The text being synthesised is cut too, so the program never waits for a long text at exit.
+        if (m_current)
+            m_current->stop();
         for (Job& job : m_jobs)
             job.utterance->stop();
     }
@@ -363,13 +366,9 @@ std::optional<audio::Samples> synthesize(const QString& text, const QString& voi
     auto utterance = post(text, voiceIdentifier);
     if (!utterance)
         return std::nullopt;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!utterance->synthesisDone()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            utterance->stop();
-            return std::nullopt;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!audio::waitUntil([&utterance] { return utterance->synthesisDone(); }, timeoutMs)) {
+        utterance->stop();
+        return std::nullopt;
     }
     if (utterance->failed())
         return std::nullopt;

@@ -1,5 +1,7 @@
 #include "platform/video/VideoClip.h"
 
+#include "platform/video/FfmpegOwners.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -7,8 +9,9 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <algorithm>
 #include <cmath>
-#include <mutex>
+#include <limits>
 
 namespace lumivo::video
 {
@@ -16,25 +19,18 @@ namespace lumivo::video
 namespace
 {
 
-// The libraries' own chatter goes to stderr; only real errors are worth it.
-void quietLibraryLog()
+// Clips are small previews; a picture larger than this is damage, not a clip, and is refused before
+// any frame memory is asked for.
+constexpr int maxClipSide = 8192;
+
+// A whole number from a figure worked out of a clip's own fields, kept within int's range.
+int clampedToInt(double value)
 {
-    static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_ERROR); });
+    if (!(value > 0))
+        return 0;
+    return int(std::min(std::round(value), double(std::numeric_limits<int>::max())));
 }
 
-struct FormatCloser {
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
-struct CodecCloser {
-    void operator()(AVCodecContext* codec) const { avcodec_free_context(&codec); }
-};
-struct FrameCloser {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketCloser {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
 struct ScalerCloser {
     void operator()(SwsContext* scaler) const { sws_freeContext(scaler); }
 };
@@ -42,10 +38,10 @@ struct ScalerCloser {
 } // namespace
 
 struct VideoClip::Decoder {
-    std::unique_ptr<AVFormatContext, FormatCloser> format;
-    std::unique_ptr<AVCodecContext, CodecCloser> codec;
-    std::unique_ptr<AVFrame, FrameCloser> frame{av_frame_alloc()};
-    std::unique_ptr<AVPacket, PacketCloser> packet{av_packet_alloc()};
+    ffmpeg::FormatOwner format;
+    ffmpeg::CodecOwner codec;
+    ffmpeg::FrameOwner frame{av_frame_alloc()};
+    ffmpeg::PacketOwner packet{av_packet_alloc()};
     std::unique_ptr<SwsContext, ScalerCloser> scaler;
     AVStream* stream = nullptr;
     int frameCount = 0;
@@ -67,7 +63,12 @@ bool VideoClip::Decoder::open(const QString& path, QString& error)
     }
     AVFormatContext* context = nullptr;
     const QByteArray name = path.toLocal8Bit();
-    if (avformat_open_input(&context, name.constData(), nullptr, nullptr) < 0) {
+    // Clips are AVI files: only that demuxer reads the bytes, and it may open no other file or address.
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    const int opened = avformat_open_input(&context, name.constData(), av_find_input_format("avi"), &options);
+    av_dict_free(&options);
+    if (opened < 0) {
         error = QStringLiteral("the clip file cannot be opened");
         return false;
     }
@@ -89,6 +90,10 @@ bool VideoClip::Decoder::open(const QString& path, QString& error)
         error = QStringLiteral("the clip's video cannot be decoded");
         return false;
     }
+    if (codec->width > maxClipSide || codec->height > maxClipSide) {
+        error = QStringLiteral("the clip's picture is too large");
+        return false;
+    }
     const AVRational guessed = av_guess_frame_rate(context, stream, nullptr);
     rate = guessed.num > 0 && guessed.den > 0 ? av_q2d(guessed) : 0;
     countFrames();
@@ -99,7 +104,7 @@ bool VideoClip::Decoder::open(const QString& path, QString& error)
 void VideoClip::Decoder::countFrames()
 {
     if (stream->nb_frames > 0) {
-        frameCount = int(stream->nb_frames);
+        frameCount = int(std::min<std::int64_t>(stream->nb_frames, std::numeric_limits<int>::max()));
         return;
     }
     double seconds = 0;
@@ -107,7 +112,7 @@ void VideoClip::Decoder::countFrames()
         seconds = double(stream->duration) * av_q2d(stream->time_base);
     else if (format->duration > 0)
         seconds = double(format->duration) / AV_TIME_BASE;
-    frameCount = int(std::lround(seconds * rate));
+    frameCount = clampedToInt(seconds * rate);
 }
 
 bool VideoClip::Decoder::seekTo(int n)
@@ -133,7 +138,7 @@ bool VideoClip::Decoder::decodeNext(int& index)
             const std::int64_t stamp = frame->best_effort_timestamp;
             if (stamp != AV_NOPTS_VALUE && rate > 0) {
                 const std::int64_t start = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
-                index = int(std::lround(double(stamp - start) * av_q2d(stream->time_base) * rate));
+                index = clampedToInt(double(stamp - start) * av_q2d(stream->time_base) * rate);
             } else {
                 index = nextFrame < 0 ? 0 : nextFrame;
             }
@@ -157,12 +162,17 @@ bool VideoClip::Decoder::decodeNext(int& index)
 
 QImage VideoClip::Decoder::convert()
 {
+    // A damaged stream can change its picture size midway; such a frame is not shown.
     const int width = frame->width, height = frame->height;
+    if (width <= 0 || height <= 0 || width > maxClipSide || height > maxClipSide)
+        return {};
     scaler.reset(sws_getCachedContext(scaler.release(), width, height, AVPixelFormat(frame->format), width,
                                       height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr));
     if (!scaler)
         return {};
     QImage image(width, height, QImage::Format_RGB888);
+    if (image.isNull())
+        return {};
     std::uint8_t* target[4] = {image.bits(), nullptr, nullptr, nullptr};
     int stride[4] = {int(image.bytesPerLine()), 0, 0, 0};
     if (sws_scale(scaler.get(), frame->data, frame->linesize, 0, height, target, stride) != height)
@@ -175,7 +185,7 @@ VideoClip::~VideoClip() = default;
 
 std::unique_ptr<VideoClip> VideoClip::open(const QString& path, QString* error)
 {
-    quietLibraryLog();
+    ffmpeg::quietLibraryLog();
     auto decoder = std::make_unique<Decoder>();
     QString reason;
     if (!decoder->open(path, reason)) {
@@ -199,7 +209,7 @@ int VideoClip::durationMs() const
 {
     if (m_decoder->rate <= 0)
         return 0;
-    return int(std::lround(m_decoder->frameCount * 1000.0 / m_decoder->rate));
+    return clampedToInt(m_decoder->frameCount * 1000.0 / m_decoder->rate);
 }
 
 QSize VideoClip::size() const

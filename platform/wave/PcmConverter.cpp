@@ -1,5 +1,6 @@
 #include "platform/wave/PcmConverter.h"
 
+#include "platform/video/FfmpegOwners.h"
 #include "platform/wave/Riff.h"
 
 extern "C" {
@@ -13,7 +14,6 @@ extern "C" {
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <mutex>
 
 namespace lumivo::wave
 {
@@ -21,12 +21,9 @@ namespace lumivo::wave
 namespace
 {
 
-// The libraries' own chatter goes to stderr; only real errors are worth it.
-void quietLibraryLog()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_ERROR); });
-}
+// The most 16-bit samples one conversion gives: 256 MB, some 25 minutes of stereo. A damaged header
+// (a rate of 1 Hz, say) would otherwise have a few bytes grow into more memory than there is.
+constexpr std::size_t maxConvertedSamples = std::size_t(128) << 20;
 
 // A read-only stream over bytes in memory, for the demuxer.
 struct MemoryReader {
@@ -62,9 +59,6 @@ struct MemoryReader {
     }
 };
 
-struct FormatCloser {
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
 struct IoCloser {
     void operator()(AVIOContext* io) const
     {
@@ -72,17 +66,8 @@ struct IoCloser {
         avio_context_free(&io);
     }
 };
-struct CodecCloser {
-    void operator()(AVCodecContext* codec) const { avcodec_free_context(&codec); }
-};
 struct ResamplerCloser {
     void operator()(SwrContext* resampler) const { swr_free(&resampler); }
-};
-struct FrameCloser {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketCloser {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
 };
 
 // Decodes the one audio stream of a RIFF image and resamples it to interleaved 16-bit samples.
@@ -101,8 +86,8 @@ private:
 
     MemoryReader m_reader;
     std::unique_ptr<AVIOContext, IoCloser> m_io;
-    std::unique_ptr<AVFormatContext, FormatCloser> m_format;
-    std::unique_ptr<AVCodecContext, CodecCloser> m_codec;
+    ffmpeg::FormatOwner m_format;
+    ffmpeg::CodecOwner m_codec;
     std::unique_ptr<SwrContext, ResamplerCloser> m_resampler;
     int m_stream = -1;
     int m_outputChannels = 0;
@@ -175,6 +160,8 @@ bool Decoder::resampleInto(const AVFrame* frame, std::vector<std::int16_t>& samp
     if (room == 0)
         return true;
     const std::size_t start = samples.size();
+    if (std::size_t(room) * m_outputChannels > maxConvertedSamples - start)
+        return false;
     samples.resize(start + std::size_t(room) * m_outputChannels);
     auto* target = reinterpret_cast<std::uint8_t*>(samples.data() + start);
     const int made =
@@ -188,7 +175,7 @@ bool Decoder::resampleInto(const AVFrame* frame, std::vector<std::int16_t>& samp
 
 bool Decoder::drain(std::vector<std::int16_t>& samples)
 {
-    std::unique_ptr<AVFrame, FrameCloser> frame(av_frame_alloc());
+    ffmpeg::FrameOwner frame(av_frame_alloc());
     if (!frame)
         return false;
     for (;;) {
@@ -203,7 +190,7 @@ bool Decoder::drain(std::vector<std::int16_t>& samples)
 
 bool Decoder::run(std::vector<std::int16_t>& samples)
 {
-    std::unique_ptr<AVPacket, PacketCloser> packet(av_packet_alloc());
+    ffmpeg::PacketOwner packet(av_packet_alloc());
     if (!packet)
         return false;
     bool decodedSomething = false;
@@ -274,7 +261,7 @@ int convertToPcm16(const WaveBlock& in, int channels, WaveBlock& out, int sample
     if (source.channels == 0 || source.blockAlign == 0 || source.samplesPerSec == 0)
         return convertFailed;
 
-    quietLibraryLog();
+    ffmpeg::quietLibraryLog();
     const std::vector<std::uint8_t> riff = toRiff(WaveBlock(source, in.samples(), usable));
     Decoder decoder(riff);
     std::vector<std::int16_t> samples;

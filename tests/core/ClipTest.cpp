@@ -1,31 +1,18 @@
 #include "core/Clip.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/MediaSamples.h"
+#include "tests/support/RecordBytes.h"
 
 #include "core/ResourceManager.h"
 #include "platform/files/FileSystem.h"
 #include "platform/video/VideoClip.h"
 
-#include <QProcess>
-#include <QStandardPaths>
-
-#include <cstring>
-
 using lumivo::test::LumivoTest;
+using lumivo::test::recordBytes;
+using lumivo::test::setRecordBytes;
 
 namespace
 {
-
-std::vector<std::uint8_t> bytesOf(CQuibAvi& clip)
-{
-    const std::uint8_t* data = clip.GetData();
-    return data ? std::vector<std::uint8_t>(data, data + clip.GetSize()) : std::vector<std::uint8_t>();
-}
-
-void setBytes(CMyRes& handle, const std::vector<std::uint8_t>& bytes)
-{
-    ASSERT_EQ(handle.SetSize(std::uint32_t(bytes.size())), RES_OK);
-    std::memcpy(handle.GetData(), bytes.data(), bytes.size());
-}
 
 std::vector<std::uint8_t> readAll(const QString& path)
 {
@@ -57,7 +44,7 @@ TEST_F(ClipTest, HeaderHoldsEveryFieldInOrder)
     const std::vector<std::uint8_t> expected{24,   0,    0,    0,    0x02, 0x01, 0x06, 0x05, 0x04,
                                              0x03, 2,    0,    0,    0,    1,    'x',  0xFF, 0xFF,
                                              0xFF, 0xFB, 0x33, 0x22, 0x11, 0x00, 'R',  'I'};
-    EXPECT_EQ(bytesOf(clip), expected);
+    EXPECT_EQ(recordBytes(clip), expected);
 }
 
 TEST_F(ClipTest, ParametersAreReadOnlyFromRecordsAfterTheirIntroduction)
@@ -68,13 +55,13 @@ TEST_F(ClipTest, ParametersAreReadOnlyFromRecordsAfterTheirIntroduction)
     writer.Param3 = 12;
     writer.Name = QStringLiteral("old");
     writer.Exchange(true);
-    const auto bytes = bytesOf(writer);
+    const auto bytes = recordBytes(writer);
 
     for (std::int64_t offset : {-1, 0, 1}) {
         SCOPED_TRACE(offset);
         CQuibAvi reader;
         ASSERT_EQ(reader.Create(), RES_OK);
-        setBytes(reader, bytes);
+        setRecordBytes(reader, bytes);
         reader.GetEntry()->m_stamp = std::uint32_t(CQuibAvi::ParamsSince() + offset);
         reader.Param2 = reader.Param3 = 5;
         ASSERT_TRUE(reader.ReadHeader());
@@ -95,11 +82,11 @@ TEST_F(ClipTest, EmptyOrDamagedClipsExportNothing)
     clip.AviData = std::vector<std::uint8_t>(100, 7);
     clip.DataSize = 100;
     clip.Exchange(true);
-    auto truncated = bytesOf(clip);
+    auto truncated = recordBytes(clip);
     truncated.resize(truncated.size() - 10);
     CQuibAvi damaged;
     ASSERT_EQ(damaged.Create(), RES_OK);
-    setBytes(damaged, truncated);
+    setRecordBytes(damaged, truncated);
     ASSERT_TRUE(damaged.ReadHeader());
     EXPECT_FALSE(damaged.LoadData());
     EXPECT_EQ(damaged.ExportFile(path), 0u);
@@ -107,9 +94,9 @@ TEST_F(ClipTest, EmptyOrDamagedClipsExportNothing)
 
     // Storing a clip whose bytes are missing keeps the record as it was.
     damaged.Exchange(true);
-    EXPECT_EQ(bytesOf(damaged), truncated);
+    EXPECT_EQ(recordBytes(damaged), truncated);
 
-    setBytes(damaged, {200, 0, 0, 0, 1, 2});
+    setRecordBytes(damaged, {200, 0, 0, 0, 1, 2});
     EXPECT_FALSE(damaged.ReadHeader());
     EXPECT_EQ(damaged.DataSize, 100u);
     EXPECT_EQ(clip.ImportFile(tempPath(QStringLiteral("missing.avi"))), 0u);
@@ -117,13 +104,10 @@ TEST_F(ClipTest, EmptyOrDamagedClipsExportNothing)
 
 TEST_F(ClipTest, ImportedClipIsStoredReloadedAndExportedUnchanged)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty())
+    if (!lumivo::test::haveFfmpeg())
         GTEST_SKIP() << "ffmpeg is not installed";
     const QString source = tempPath(QStringLiteral("source.avi"));
-    ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"),
-                                {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=40x30:rate=5", "-frames:v",
-                                 "4", "-c:v", "mjpeg", "-f", "avi", source}),
-              0);
+    ASSERT_TRUE(lumivo::test::makeMjpegAvi(source, QStringLiteral("testsrc=size=40x30:rate=5"), 4));
     const auto original = readAll(source);
     ASSERT_FALSE(original.empty());
 

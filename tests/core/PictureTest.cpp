@@ -1,14 +1,15 @@
 #include "core/Picture.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/RecordBytes.h"
 
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
 #include "platform/files/FileSystem.h"
 
-#include <cstring>
-
 using lumivo::image::FileType;
 using lumivo::test::LumivoTest;
+using lumivo::test::recordBytes;
+using lumivo::test::setRecordBytes;
 
 namespace
 {
@@ -23,18 +24,6 @@ RgbImage gradient(int width, int height)
             image.pixels.insert(image.pixels.end(),
                                 {std::uint8_t(x * 20), std::uint8_t(y * 20), std::uint8_t(100 + x + y)});
     return image;
-}
-
-std::vector<std::uint8_t> bytesOf(CQuibPict& picture)
-{
-    const std::uint8_t* data = picture.GetData();
-    return data ? std::vector<std::uint8_t>(data, data + picture.GetSize()) : std::vector<std::uint8_t>();
-}
-
-void setBytes(CQuibPict& picture, const std::vector<std::uint8_t>& bytes)
-{
-    ASSERT_EQ(picture.SetSize(std::uint32_t(bytes.size())), RES_OK);
-    std::memcpy(picture.GetData(), bytes.data(), bytes.size());
 }
 
 int maxDifference(const RgbImage& a, const RgbImage& b)
@@ -58,7 +47,7 @@ TEST_F(PictureTest, RawFormatStoresTheExactHeaderAndPixels)
     ASSERT_EQ(picture.Create(), RES_OK);
     const RgbImage image = gradient(10, 10);
     ASSERT_TRUE(picture.SetImage(image, 10, 10, pictRawRgb));
-    const auto bytes = bytesOf(picture);
+    const auto bytes = recordBytes(picture);
     ASSERT_EQ(bytes.size(), 24u + 300u);
     const std::vector<std::uint8_t> header{24, 0, 0, 0, 1,    0,    1,    0,    10,   0,    0,    0,
                                            10, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFB, 0xFF, 0xFF, 0xFF, 0xFB};
@@ -102,6 +91,29 @@ TEST_F(PictureTest, EveryEncodedFormatRoundTripsSmallPictures)
     }
 }
 
+TEST_F(PictureTest, GreyFormatsAreStillStoredWithThreeChannels)
+{
+    const RgbImage image = gradient(4, 3);
+    for (std::int16_t format : {pictJpeg85, pictGreyJpeg85, pictPng, pictGreyPng}) {
+        SCOPED_TRACE(format);
+        CQuibPict picture;
+        ASSERT_EQ(picture.Create(), RES_OK);
+        ASSERT_TRUE(picture.SetImage(image, 4, 3, format));
+        const auto bytes = recordBytes(picture);
+        if (format == pictPng || format == pictGreyPng) {
+            ASSERT_GT(bytes.size(), 24u + 26);
+            EXPECT_EQ(bytes[24 + 24], 8); // bit depth
+            EXPECT_EQ(bytes[24 + 25], 2); // colour type RGB
+            continue;
+        }
+        const std::uint8_t startOfFrame[] = {0xFF, 0xC0};
+        const auto at = std::search(bytes.begin() + 24, bytes.end(), std::begin(startOfFrame),
+                                    std::end(startOfFrame));
+        ASSERT_LT(at + 9, bytes.end());
+        EXPECT_EQ(at[9], 3) << "components";
+    }
+}
+
 TEST_F(PictureTest, LegacyHeaderKeepsTheColoursAndFindsTheImageAtSixteen)
 {
     CQuibPict picture;
@@ -109,7 +121,7 @@ TEST_F(PictureTest, LegacyHeaderKeepsTheColoursAndFindsTheImageAtSixteen)
     const RgbImage image = gradient(2, 2);
     std::vector<std::uint8_t> bytes{16, 0, 0, 0, 1, 0, 7, 0, 2, 0, 0, 0, 2, 0, 0, 0};
     bytes.insert(bytes.end(), image.pixels.begin(), image.pixels.end());
-    setBytes(picture, bytes);
+    setRecordBytes(picture, bytes);
     ASSERT_TRUE(picture.Decode());
     EXPECT_EQ(picture.HeaderLength, 16u);
     EXPECT_EQ(picture.Compression, 7);
@@ -138,7 +150,7 @@ TEST_F(PictureTest, DamagedRecordsGiveNoImageAndNoOverRead)
         CQuibPict picture;
         ASSERT_EQ(picture.Create(), RES_OK);
         if (!bytes.empty())
-            setBytes(picture, bytes);
+            setRecordBytes(picture, bytes);
         EXPECT_FALSE(picture.Decode());
         EXPECT_FALSE(picture.GetImage());
     };
@@ -157,7 +169,7 @@ TEST_F(PictureTest, DamagedRecordsGiveNoImageAndNoOverRead)
     auto unknown = good;
     unknown[4] = 42;
     expectNoImage(unknown);
-    auto pax = good;  // bytes of the old library's own format cannot be read here
+    auto pax = good; // bytes of the old library's own format cannot be read here
     pax[4] = pictPax;
     expectNoImage(pax);
     auto brokenJpeg = WritePictHeaderBytes({10, 10, pictJpeg85, 1, 0, 0});
@@ -186,6 +198,8 @@ TEST_F(PictureTest, StoredPictureSurvivesSaveAndReopen)
     ASSERT_EQ(AttachResource(&loaded, 77, MakePictType(2, 1), file), RES_OK);
     ASSERT_EQ(loaded.Load(), RES_OK);
     EXPECT_EQ(loaded.GetType(), MakePictType(2, 1));
+    EXPECT_EQ(GetPictTypeKind(loaded.GetType()), 2);
+    EXPECT_EQ(GetPictTypeLanguage(loaded.GetType()), 1);
     ASSERT_TRUE(loaded.Decode());
     EXPECT_EQ(loaded.GetImage()->pixels, image.pixels);
     EXPECT_EQ(loaded.StoreFormat, pictPng);

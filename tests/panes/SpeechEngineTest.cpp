@@ -2,6 +2,7 @@
 #include "core/Registry.h"
 #include "core/Sound.h"
 #include "platform/audio/Audio.h"
+#include "shell/SystemStrings.h"
 #include "tests/support/AudioTestHelpers.h"
 #include "tests/support/LumivoTest.h"
 
@@ -21,11 +22,35 @@ const QString readerKey = "HKEY_CURRENT_USER\\Software\\NorMedia\\Taleboka\\Spea
 
 bool waitUntilReady(const CSpeechEngine& engine)
 {
-    const auto deadline = Clock::now() + std::chrono::seconds(20);
-    while (!engine.IsReady() && Clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    return engine.IsReady();
+    return waitFor([&engine] { return engine.IsReady(); });
 }
+
+// Turns the trace on into a folder of the test's own, and off again at the end.
+class TraceInto
+{
+public:
+    explicit TraceInto(const QString& folder) : m_oldTemp(qgetenv("TMPDIR"))
+    {
+        ::setenv("TMPDIR", folder.toUtf8().constData(), 1);
+        SetTraceLogEnabled(true);
+    }
+    ~TraceInto()
+    {
+        SetTraceLogEnabled(false);
+        if (m_oldTemp.isNull())
+            ::unsetenv("TMPDIR");
+        else
+            ::setenv("TMPDIR", m_oldTemp.constData(), 1);
+    }
+    QString text() const
+    {
+        QFile log(TraceLogPath());
+        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
+    }
+
+private:
+    QByteArray m_oldTemp;
+};
 
 // Records the loudest sample that leaves the mixer.
 class LoudestSample
@@ -68,6 +93,8 @@ TEST_F(SpeechEngineTest, SpeaksADanishAndAnEnglishWordThroughTheMixer)
     engine.StartInit();
     ASSERT_TRUE(waitUntilReady(engine));
     EXPECT_EQ(engine.Speak("hund"), speakNoVoice); // ready, but no voice chosen yet
+    ASSERT_EQ(engine.SelectVoice("Danish"), 0);
+    EXPECT_EQ(engine.Speak(""), speakFailed); // nothing was taken to be said
     ASSERT_GT(engine.GetVoiceCount(), 1);
     EXPECT_FALSE(engine.GetVoiceName(0).isEmpty());
     EXPECT_TRUE(engine.GetVoiceName(engine.GetVoiceCount()).isEmpty());
@@ -95,6 +122,36 @@ TEST_F(SpeechEngineTest, AVoiceNameOfAnotherSystemFallsBackToTheLanguagesVoice)
     EXPECT_GT(loudest.peak(), 1000);
 }
 
+TEST_F(SpeechEngineTest, ASelectionIsSkippedOnlyWhenItWouldChangeNothing)
+{
+    CSpeechEngine engine;
+    ASSERT_EQ(engine.Init(), 0);
+    engine.SetUserLanguage("da");
+    const auto english = speech::findVoice("English (Great Britain)");
+    const auto danish = speech::voiceForLanguage("da");
+    const auto british = speech::voiceForLanguage("en-gb");
+    ASSERT_TRUE(english && danish && british);
+
+    ASSERT_EQ(engine.SelectVoice("english (great britain)"), 0);
+    EXPECT_EQ(engine.GetCurrentVoiceIdentifier(), english->identifier);
+    // The default voice in between: naming the earlier voice again selects it again.
+    ASSERT_EQ(engine.SelectVoice(""), 0);
+    EXPECT_EQ(engine.GetCurrentVoiceIdentifier(), danish->identifier);
+    ASSERT_EQ(engine.SelectVoice("English (Great Britain)"), 0);
+    EXPECT_EQ(engine.GetCurrentVoiceIdentifier(), english->identifier);
+
+    // A stored name that no voice has speaks the person's language, follows it when it changes, and
+    // is noted in the trace once.
+    TraceInto trace(tempDir());
+    ASSERT_EQ(engine.SelectVoice("ScanSoft Mette"), 0);
+    EXPECT_EQ(engine.GetCurrentVoiceIdentifier(), danish->identifier);
+    ASSERT_EQ(engine.SelectVoice("SCANSOFT METTE"), 0);
+    engine.SetUserLanguage("en-gb");
+    ASSERT_EQ(engine.SelectVoice("ScanSoft Mette"), 0);
+    EXPECT_EQ(engine.GetCurrentVoiceIdentifier(), british->identifier);
+    EXPECT_EQ(trace.text().count("ScanSoft Mette", Qt::CaseInsensitive), 1) << trace.text().toStdString();
+}
+
 TEST_F(SpeechEngineTest, LongSpeechIsPassedWholeAndGoesOnAfterSpeakReturns)
 {
     CSpeechEngine engine;
@@ -108,8 +165,27 @@ TEST_F(SpeechEngineTest, LongSpeechIsPassedWholeAndGoesOnAfterSpeakReturns)
     EXPECT_GE(waited, CSpeechEngine::kSpeakWaitMs - 50);
     EXPECT_LT(waited, CSpeechEngine::kSpeakWaitMs + 1000);
     EXPECT_TRUE(engine.IsSpeaking());
+    theLastSoundTick = 0;
+    const std::uint32_t beforeStop = CurrentSoundTick();
     engine.StopSpeaking();
     EXPECT_FALSE(engine.IsSpeaking());
+    // The stop is the end of the speech: the tick lies between the calls around it.
+    EXPECT_LE(theLastSoundTick - beforeStop, CurrentSoundTick() - beforeStop);
+}
+
+TEST_F(SpeechEngineTest, SpeechThatOutlastsSpeakNotesItsEndAsTheLastSound)
+{
+    CSpeechEngine engine;
+    ASSERT_EQ(engine.Init(), 0);
+    ASSERT_EQ(engine.SelectVoice("English (Great Britain)"), 0);
+    // About five seconds of speech.
+    EXPECT_EQ(engine.Speak("one, two, three, four, five, six, seven, eight, nine, ten, eleven, twelve"),
+              speakDone);
+    const std::uint32_t returnedAt = theLastSoundTick;
+    ASSERT_TRUE(engine.IsSpeaking());
+    ASSERT_TRUE(waitFor([&engine] { return !engine.IsSpeaking(); }));
+    EXPECT_GT(theLastSoundTick - returnedAt, 100u);
+    EXPECT_LE(theLastSoundTick - returnedAt, CurrentSoundTick() - returnedAt);
 }
 
 TEST_F(SpeechEngineTest, WithoutASoundDeviceSpeechCountsAsASoundPlaying)
@@ -123,10 +199,7 @@ TEST_F(SpeechEngineTest, WithoutASoundDeviceSpeechCountsAsASoundPlaying)
     EXPECT_TRUE(IsSoundPlaying());
     EXPECT_LT(GetSoundElapsedMs(), 500u);
     theSpeechEngine->StopSpeaking();
-    const auto deadline = Clock::now() + std::chrono::seconds(2);
-    while (IsSoundPlaying() && Clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    EXPECT_FALSE(IsSoundPlaying());
+    EXPECT_TRUE(waitFor([] { return !IsSoundPlaying(); }));
 }
 
 TEST_F(SpeechEngineTest, TheReaderIsFoundWithoutQuotesAndGetsStarAndTheText)
@@ -137,12 +210,7 @@ TEST_F(SpeechEngineTest, TheReaderIsFoundWithoutQuotesAndGetsStarAndTheText)
 
     const QString script = tempPath("reader.sh");
     const QString out = tempPath("args.txt");
-    QFile file(script);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(
-        QString("#!/bin/sh\nfor a in \"$@\"; do printf '[%s]' \"$a\" >> '%1'; done\n").arg(out).toUtf8());
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(writeReaderScript(script, out, "[%s]"));
     CRegistry registry;
     ASSERT_TRUE(registry.CreateKey(readerKey));
     ASSERT_TRUE(registry.WriteString(readerKey, "path", '"' + script + '"'));

@@ -3,8 +3,7 @@
 #include "tests/support/AudioTestHelpers.h"
 #include "tests/support/LumivoTest.h"
 
-#include <chrono>
-#include <thread>
+#include <atomic>
 
 using namespace lumivo;
 using namespace lumivo::test;
@@ -93,24 +92,42 @@ TEST_F(WaveResourcePlayerTest, StartPositionIsInBytesOfTheFileAndClampedToItsEnd
     player.Stop();
     player.Play(0xFFFFFFFF); // beyond the end: nothing is left to play
     audio::mixer().setPaused(false);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (player.IsPlaying() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    EXPECT_FALSE(player.IsPlaying());
+    EXPECT_TRUE(waitFor([&player] { return !player.IsPlaying(); }));
 }
 
 TEST_F(WaveResourcePlayerTest, LoopingPlaysOnAndResumeGoesOnFromWhereItStopped)
 {
     CWaveResourcePlayer player;
     ASSERT_TRUE(player.Create(riff(chunk("fmt ", pcmFormat(44100)) + chunk("data", tone(441)))));
+    std::atomic<std::size_t> mixed{0};
+    audio::mixer().setObserver([&mixed](const std::int16_t*, std::size_t count) { mixed += count; });
     player.Play(0, true);
-    std::this_thread::sleep_for(std::chrono::milliseconds(60)); // six times its length
+    const std::size_t start = mixed.load();
+    // Six times its length, and a period more for the start.
+    ASSERT_TRUE(waitFor([&] { return mixed.load() - start > 6 * 441 + 1024; }));
     EXPECT_TRUE(player.IsPlaying());
     player.Stop();
+    audio::mixer().setObserver({});
     EXPECT_FALSE(player.IsPlaying());
     player.Resume();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (player.IsPlaying() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    EXPECT_FALSE(player.IsPlaying()); // no longer looping
+    EXPECT_TRUE(waitFor([&player] { return !player.IsPlaying(); })); // no longer looping
+}
+
+TEST_F(WaveResourcePlayerTest, ResumeGoesOnFromThePlaceWhereTheSoundIsOrWasStopped)
+{
+    CWaveResourcePlayer player;
+    ASSERT_TRUE(player.Create(riff(chunk("fmt ", pcmFormat(44100)) + chunk("data", tone(88200)))));
+    player.Play();
+    ASSERT_TRUE(waitFor([&player] { return player.CurrentSample() > 4410; }));
+    audio::mixer().setPaused(true); // the place holds still from here on
+    const std::size_t place = player.CurrentSample();
+    player.Stop();
+    player.Stop(); // a second stop keeps the place
+    EXPECT_EQ(player.CurrentSample(), place);
+    player.Resume();
+    EXPECT_TRUE(player.IsPlaying());
+    EXPECT_EQ(player.CurrentSample(), place);
+    player.Resume(); // while it plays: on from where it is, not from an older stop
+    EXPECT_EQ(player.CurrentSample(), place);
+    audio::mixer().setPaused(false);
 }

@@ -40,7 +40,8 @@ TEST_F(SpeechTest, ADanishAndAnEnglishWordBecomeSoundThatStartsWithoutSilence)
     for (const char* language : {"da", "en"}) {
         const auto voice = voiceForLanguage(language);
         ASSERT_TRUE(voice) << language;
-        const auto samples = synthesize(language == QLatin1String("da") ? "hund" : "dog", voice->identifier);
+        const auto samples = synthesize(language == QLatin1String("da") ? "hund" : "dog", voice->identifier,
+                                        test::kGenerousWaitMs);
         ASSERT_TRUE(samples) << language;
         EXPECT_GT(samples->size(), std::size_t(audio::kSampleRate / 10)) << language;
         EXPECT_GT(std::abs(int((*samples)[0])), LeadingSilenceTrimmer::kThreshold) << language;
@@ -57,7 +58,7 @@ TEST_F(SpeechTest, SpokenWordPlaysThroughTheMixerAndNotesItsEnd)
     });
     const auto utterance = speak("hello", voice->identifier);
     ASSERT_TRUE(utterance);
-    ASSERT_TRUE(utterance->waitUntilDone(10000));
+    ASSERT_TRUE(utterance->waitUntilDone(test::kGenerousWaitMs));
     audio::mixer().setObserver({});
     EXPECT_FALSE(utterance->failed());
     EXPECT_NE(utterance->endTick(), 0u);
@@ -69,14 +70,14 @@ TEST_F(SpeechTest, AnUnknownVoiceOrStoppedSpeechEndsWithoutSound)
 {
     const auto bad = speak("hello", "no/such-voice");
     ASSERT_TRUE(bad);
-    ASSERT_TRUE(bad->waitUntilDone(5000));
+    ASSERT_TRUE(bad->waitUntilDone(test::kGenerousWaitMs));
     EXPECT_TRUE(bad->failed());
 
     const auto voice = voiceForLanguage("en");
     const auto long_ = speak(QString("this is a rather long sentence ").repeated(20), voice->identifier);
     ASSERT_TRUE(long_);
     long_->stop();
-    EXPECT_TRUE(long_->waitUntilDone(5000));
+    EXPECT_TRUE(long_->waitUntilDone(test::kGenerousWaitMs));
 }
 
 TEST_F(SpeechTest, ResamplerKeepsItsPlaceAcrossChunks)
@@ -98,12 +99,7 @@ TEST(ReaderProgramTest, ReaderReceivesItsArgumentsAndIsBounded)
     QTemporaryDir dir;
     const QString script = dir.filePath("reader.sh");
     const QString out = dir.filePath("args.txt");
-    QFile file(script);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(
-        QString("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> '%1'; done\n").arg(out).toUtf8());
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(test::writeReaderScript(script, out, "%s\\n"));
 
     EXPECT_EQ(runReaderProgram(script, {"*", "hund; rm -rf $HOME"}, 5000), ReaderResult::Finished);
     QFile result(out);
@@ -119,8 +115,8 @@ TEST_F(SpeechTest, ALongTextIsSpokenWhole)
     const auto voice = voiceForLanguage("en");
     ASSERT_TRUE(voice);
     const QString text = QString("one two three four five six seven eight nine ten. ").repeated(12);
-    const auto whole = synthesize(text, voice->identifier);
-    const auto cut = synthesize(text.left(254), voice->identifier);
+    const auto whole = synthesize(text, voice->identifier, test::kGenerousWaitMs);
+    const auto cut = synthesize(text.left(254), voice->identifier, test::kGenerousWaitMs);
     ASSERT_TRUE(whole && cut);
     EXPECT_GT(whole->size(), cut->size() * 2);
 }

@@ -1,10 +1,8 @@
 #include "platform/video/VideoClip.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/MediaSamples.h"
 
 #include "platform/files/FileSystem.h"
-
-#include <QProcess>
-#include <QStandardPaths>
 
 using lumivo::test::LumivoTest;
 using lumivo::video::VideoClip;
@@ -15,13 +13,10 @@ class VideoTest : public LumivoTest
 
 TEST_F(VideoTest, OpensAClipAndGivesItsFrames)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty())
+    if (!lumivo::test::haveFfmpeg())
         GTEST_SKIP() << "ffmpeg is not installed";
     const QString path = tempPath(QStringLiteral("clip.avi"));
-    const int made = QProcess::execute(QStringLiteral("ffmpeg"),
-                                       {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=32x24:rate=10",
-                                        "-frames:v", "6", "-c:v", "mjpeg", "-f", "avi", path});
-    ASSERT_EQ(made, 0);
+    ASSERT_TRUE(lumivo::test::makeMjpegAvi(path, QStringLiteral("testsrc=size=32x24:rate=10"), 6));
 
     QString error;
     auto clip = VideoClip::open(path, &error);

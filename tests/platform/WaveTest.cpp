@@ -2,16 +2,16 @@
 #include "platform/wave/PcmConverter.h"
 #include "platform/wave/Riff.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/MediaSamples.h"
 
 #include "platform/files/FileSystem.h"
-
-#include <QProcess>
-#include <QStandardPaths>
 
 #include <cmath>
 
 using namespace lumivo::wave;
+using lumivo::test::haveFfmpeg;
 using lumivo::test::LumivoTest;
+using lumivo::test::makeCodedWave;
 
 namespace
 {
@@ -80,11 +80,6 @@ std::vector<std::uint8_t> format16(int channels, int rate, int bits)
 {
     const WaveBlock block(WaveFormat::pcm(channels, rate, bits), nullptr, 0);
     return {block.bytes().begin(), block.bytes().begin() + 16};
-}
-
-bool haveFfmpeg()
-{
-    return !QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty();
 }
 
 } // namespace
@@ -218,11 +213,7 @@ TEST_F(WaveTest, ConvertsCompressedWaveFilesIncludingFourBitMonoAdpcm)
     for (const char* codec : {"adpcm_ima_wav", "adpcm_ms", "pcm_mulaw", "pcm_alaw", "pcm_u8", "pcm_f32le"}) {
         SCOPED_TRACE(codec);
         const QString path = tempPath(QStringLiteral("in.wav"));
-        ASSERT_EQ(
-            QProcess::execute(QStringLiteral("ffmpeg"), {"-v", "error", "-y", "-f", "lavfi", "-i",
-                                                         "sine=frequency=440:sample_rate=11025:duration=0.5",
-                                                         "-ac", "1", "-c:a", codec, path}),
-            0);
+        ASSERT_TRUE(makeCodedWave(path, QString::fromLatin1(codec), 11025, 0.5));
         WaveBlock source, converted;
         ASSERT_GT(readWaveFile(path, source), 0);
         ASSERT_EQ(convertToPcm16(source, 1, converted), convertOk);

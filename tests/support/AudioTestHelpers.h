@@ -1,9 +1,11 @@
 #pragma once
 // Helpers for tests that play or record through SDL's "disk" driver.
 
+#include "platform/audio/Audio.h"
 #include "platform/audio/AudioFormat.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
 #include <cmath>
@@ -23,6 +25,29 @@ inline void useDiskAudio(const QString& outputFile, const QString& inputFile = {
         ::setenv("SDL_DISKAUDIOFILEIN", inputFile.toUtf8().constData(), 1);
     if (fast)
         ::setenv("SDL_DISKAUDIODELAY", "0", 1);
+}
+
+// Audio and speech run on threads of their own, which a loaded machine may run late: tests wait for
+// what they check with a generous bound instead of sleeping for a fixed time.
+constexpr int kGenerousWaitMs = 20000;
+
+template <typename Condition> bool waitFor(Condition condition, int timeoutMs = kGenerousWaitMs)
+{
+    return audio::waitUntil(condition, timeoutMs);
+}
+
+// A stand-in for the outside reader program: a shell script that appends each argument it gets,
+// formatted by `printfFormat` (such as "[%s]"), to `outputFile`.
+inline bool writeReaderScript(const QString& script, const QString& outputFile, const QString& printfFormat)
+{
+    QFile file(script);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do printf '%1' \"$a\" >> '%2'; done\n")
+                   .arg(printfFormat, outputFile)
+                   .toUtf8());
+    file.close();
+    return file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 inline audio::Samples sine(double amplitude, double hz, std::size_t count, int rate = audio::kSampleRate)

@@ -44,6 +44,15 @@ TEST_F(ZipArchiveTest, AnEmptyArchiveIsTheEndRecordAlone)
     const ProcessResult names =
         python("import zipfile,sys; print(zipfile.ZipFile(sys.argv[1]).namelist())", {path});
     EXPECT_EQ(names.out.trimmed(), "[]");
+
+    // The same in a memory file that never received a byte before the close.
+    CZipMemoryFile memory(1024);
+    CZipArchive archive;
+    ASSERT_TRUE(archive.OpenOnFile(memory, CZipArchive::zipCreate));
+    archive.Close();
+    EXPECT_EQ(memory.GetLength(), 22u);
+    ASSERT_TRUE(archive.OpenOnFile(memory, CZipArchive::zipOpenReadOnly));
+    EXPECT_EQ(archive.GetCount(), 0);
 }
 
 TEST_F(ZipArchiveTest, PasswordsAreSingleByteTextClearedByOpen)
@@ -248,10 +257,17 @@ TEST_F(ZipArchiveTest, AddsFilesAndFoldersFromDisk)
     EXPECT_TRUE(archive.AddEntryFromPath(tempPath("src/folder"), -1, false));
     EXPECT_TRUE(archive.AddEntryFromPath(tempPath("src/folder/data.txt"), -1, false));
     EXPECT_EQ(archive.FindPredictedEntry(tempPath("src/folder/data.txt"), false, false), 1);
+    // A folder opened by hand with a compression level is stored all the same, in both headers.
+    CZipEntryHeader manual;
+    manual.SetFileName(QStringLiteral("manual\\"));
+    manual.m_uExternalAttr = 0x10;
+    ASSERT_TRUE(archive.OpenNewEntry(manual, 9));
+    archive.CloseNewEntry();
     archive.Close();
     const ProcessResult listing = run(QStringLiteral("unzip"), {"-P", "pw", "-t", tempPath("d.zip")});
     EXPECT_EQ(listing.exitCode, 0) << listing.out.constData();
     EXPECT_TRUE(listing.out.contains("folder/data.txt")) << listing.out.constData();
+    EXPECT_TRUE(listing.out.contains("manual/")) << listing.out.constData();
 
     archive.Open(tempPath("d.zip"), CZipArchive::zipOpenReadOnly);
     CZipEntryHeader folder;
@@ -341,6 +357,13 @@ TEST_F(ZipArchiveTest, NoMoreEntriesThanTheFormatCanCount)
         archive.CloseNewEntry();
     }
     EXPECT_FALSE(addBytes(archive, QStringLiteral("one too many"), "x"));
+    // Nor by a copy that was to replace an entry of its name and found none.
+    CZipMemoryFile otherMemory(1024);
+    CZipArchive other;
+    other.OpenOnFile(otherMemory, CZipArchive::zipCreate);
+    addBytes(other, QStringLiteral("not in the full one"), "x");
+    other.Flush();
+    EXPECT_FALSE(archive.GetFromArchive(other, 0, -2));
     EXPECT_EQ(archive.GetCount(), CZipArchive::kMaxEntries);
     archive.Close();
     CZipArchive reread;
@@ -374,6 +397,17 @@ with open(path, 'wb') as f:
     const int cause = causeOf([&] { addBytes(archive, QStringLiteral("more.bin"), randomBytes(1000, 1)); });
     EXPECT_EQ(cause, CZipException::tooLarge);
     archive.Close(CZipArchive::closeAfterException);
+
+    // An entry that itself fits, but leaves no room for the directory behind it (122 bytes here), is
+    // refused too, and the archive can still be closed whole without it.
+    const std::uint32_t nearlyFull = 0xFFFFFFFFu - 131;
+    ASSERT_EQ(
+        python(QString::fromLatin1(script), {tempPath("full.zip"), QString::number(nearlyFull)}).exitCode, 0);
+    archive.Open(tempPath("full.zip"));
+    EXPECT_EQ(causeOf([&] { addBytes(archive, QStringLiteral("x"), "abc"); }), CZipException::tooLarge);
+    archive.Close(CZipArchive::closeAfterExceptionWrite);
+    archive.Open(tempPath("full.zip"), CZipArchive::zipOpenReadOnly);
+    EXPECT_EQ(archive.GetCount(), 1);
 }
 
 } // namespace

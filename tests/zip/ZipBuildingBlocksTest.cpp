@@ -32,6 +32,11 @@ TEST(ZipMemoryFileTest, GrowsInWholeStepsAndReadsLikeAFile)
 
     CZipMemoryFile fixed(0);
     EXPECT_EQ(causeOf([&] { fixed.Write("x", 1); }), CZipException::memError);
+
+    EXPECT_FALSE(CZipMemoryFile().IsClosed()) << "open before its first byte";
+    file.Close();
+    EXPECT_TRUE(file.IsClosed());
+    EXPECT_EQ(file.GetLength(), 0u);
 }
 
 TEST(ZipMemoryFileTest, GapsReadAsZerosAndPositionsBeforeTheStartAreRefused)
@@ -104,6 +109,10 @@ TEST_F(ZipEntryHeaderTest, DosTimesConvertBothWays)
     const QDateTime when(QDate(2024, 2, 29), QTime(13, 37, 58));
     header.SetTime(when.toSecsSinceEpoch());
     EXPECT_EQ(header.GetTime(), when.toSecsSinceEpoch());
+    // Past the seven year bits: the last moment they hold, not a wrap back to 1980.
+    header.SetTime(QDateTime(QDate(2150, 3, 1), QTime(8, 0)).toSecsSinceEpoch());
+    EXPECT_EQ(QDateTime::fromSecsSinceEpoch(header.GetTime()).toString("yyyy-MM-dd hh:mm:ss"),
+              "2107-12-31 23:59:58");
 }
 
 TEST_F(ZipEntryHeaderTest, NamesAndFieldsMustFitTheirSixteenBitLengths)
@@ -145,6 +154,27 @@ TEST_F(ZipEntryHeaderTest, NamesUseTheOemCodePageOrUtf8WhenItCannotHoldThem)
     // Unix names are taken byte for byte.
     utf8 = false;
     EXPECT_EQ(ZipAttrMap::NameToArchive("a\\b\xff", zipHostUnix, utf8), QByteArray("a/b\xff"));
+
+    // The same code pages for single-byte text in place; the euro sign has no OEM byte.
+    QByteArray text("\xE6\xF8\xE5 ok \x80");
+    ZipPlatformOps::ConvertCodePage(text, true);
+    EXPECT_EQ(text, QByteArray("\x91\x9B\x86 ok ?"));
+    ZipPlatformOps::ConvertCodePage(text, false);
+    EXPECT_EQ(text, QByteArray("\xE6\xF8\xE5 ok ?"));
+}
+
+TEST_F(ZipEntryHeaderTest, NameComparisonsFollowTheirCaseRule)
+{
+    const ZipNameCompare folding = GetNameCompare(false, true);
+    EXPECT_EQ(folding(QStringLiteral("Dir\\BgName.STR"), QStringLiteral("dir\\bgname.str")), 0);
+    EXPECT_LT(folding(QStringLiteral("a"), QStringLiteral("B")), 0);
+    for (const bool collate : {true, false}) {
+        const ZipNameCompare exact = GetNameCompare(true, collate);
+        EXPECT_NE(exact(QStringLiteral("Name"), QStringLiteral("name")), 0);
+        EXPECT_LT(exact(QStringLiteral("ab"), QStringLiteral("abc")), 0);
+        EXPECT_GT(exact(QStringLiteral("b"), QStringLiteral("abc")), 0);
+        EXPECT_EQ(exact(QStringLiteral("æble"), QStringLiteral("æble")), 0);
+    }
 }
 
 // A file that records the size of every write, to see how the storage hands its buffer on.
@@ -177,6 +207,10 @@ TEST(ZipStorageTest, WritesReachTheFileInBufferSizedBlocks)
         storage.Write(data.constData(), 70000, false);
         storage.Close(true); // after an exception the buffered bytes are dropped
         EXPECT_EQ(file.GetLength(), 65536u);
+        // Closed, it refuses rather than waiting for room in a buffer it no longer has.
+        EXPECT_EQ(causeOf([&] { storage.Write("x", 1, false); }), 9);
+        char byte;
+        EXPECT_EQ(causeOf([&] { storage.Read(&byte, 1, false); }), 9);
     }
 }
 
@@ -200,6 +234,10 @@ TEST(WildcardTest, MatchesLikeAShell)
     const CWildcard name(QStringLiteral("BgName.str"), false);
     EXPECT_TRUE(name.IsMatch(QStringLiteral("bgname.STR")));
     EXPECT_FALSE(name.IsMatch(QStringLiteral("xBgName.str")));
+    // A letter outside ASCII is one character to "?" and to a set, whatever its bytes.
+    EXPECT_TRUE(CWildcard(QStringLiteral("?ble.txt"), false).IsMatch(QStringLiteral("Æble.txt")));
+    EXPECT_TRUE(CWildcard(QStringLiteral("b[æøå]ger"), true).IsMatch(QStringLiteral("bøger")));
+    EXPECT_FALSE(CWildcard(QStringLiteral("b[!ø]ger"), true).IsMatch(QStringLiteral("bøger")));
 
     EXPECT_EQ(CWildcard::Match("[!a-c]x", "dx"), CWildcard::matchValid);
     EXPECT_NE(CWildcard::Match("[!a-c]x", "bx"), CWildcard::matchValid);

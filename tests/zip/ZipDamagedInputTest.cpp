@@ -167,6 +167,36 @@ TEST_F(ZipDamagedInputTest, StructuralDamageIsRefused)
     EXPECT_EQ(readAll(craft("zeros")), 116);
 }
 
+TEST_F(ZipDamagedInputTest, AnEditOfADamagedArchiveChangesNothing)
+{
+    CZipArchive archive;
+    archive.Open(tempPath("whole.zip"), CZipArchive::zipCreate);
+    for (int i = 0; i < 3; ++i)
+        addBytes(archive, QStringLiteral("entry%1.txt").arg(i), compressibleText(4000, i));
+    archive.Close();
+    const QByteArray whole = readFile(tempPath("whole.zip"));
+    const qsizetype lastCentral = whole.lastIndexOf("PK\x01\x02");
+
+    // A directory that places an entry beyond itself: deleting it would move bytes by a wrapped distance.
+    QByteArray beyond = whole;
+    beyond.replace(lastCentral + 42, 4, QByteArray(4, '\xff'));
+    writeFile(tempPath("beyond.zip"), beyond);
+    EXPECT_EQ(causeOf([&] { archive.Open(tempPath("beyond.zip")); }), CZipException::badZipFile);
+    EXPECT_EQ(readFile(tempPath("beyond.zip")), beyond);
+
+    // A local header whose name length disagrees with the directory: renaming is refused before the
+    // directory is cut off the file, so closing after the error leaves the archive whole.
+    QByteArray odd = whole;
+    const qsizetype secondLocal = odd.indexOf("PK\x03\x04", 1);
+    odd[secondLocal + 26] = static_cast<char>(odd[secondLocal + 26] + 1);
+    writeFile(tempPath("odd.zip"), odd);
+    archive.Open(tempPath("odd.zip"));
+    EXPECT_EQ(causeOf([&] { archive.RenameEntry(1, QStringLiteral("a longer name for it.txt")); }),
+              CZipException::badZipFile);
+    archive.Close(CZipArchive::closeAfterException);
+    EXPECT_EQ(readFile(tempPath("odd.zip")), odd);
+}
+
 TEST_F(ZipDamagedInputTest, AnEntryThatEndsEarlyGivesNoData)
 {
     CZipArchive archive;

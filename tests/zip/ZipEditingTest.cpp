@@ -109,6 +109,12 @@ TEST_F(ZipEditingTest, ReplacingAnEntryKeepsItsIndex)
         info.m_iSmartLevel = CZipArchive::zipsmSafeSmart | CZipArchive::zipsmMemoryFlag;
         EXPECT_TRUE(archive.AddEntry(info)) << index;
     }
+    // A source that is not there replaces nothing: the last entry is not removed ahead of the add.
+    CZipAddEntryInfo missing;
+    missing.m_szFilePath = tempPath("no such file");
+    missing.m_szFileNameInZip = name(3);
+    missing.m_iReplaceIndex = 3;
+    EXPECT_FALSE(archive.AddEntry(missing));
     EXPECT_EQ(archive.GetCount(), 4);
     archive.Close();
     EXPECT_EQ(contents(path), (QList<QByteArray>{content(0), longer, shorter, randomBytes(100, 5)}));

@@ -1,0 +1,39 @@
+#include "platform/video/FfmpegOwners.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+#include <mutex>
+
+namespace lumivo::ffmpeg
+{
+
+void FormatCloser::operator()(AVFormatContext* context) const
+{
+    avformat_close_input(&context);
+}
+
+void CodecCloser::operator()(AVCodecContext* codec) const
+{
+    avcodec_free_context(&codec);
+}
+
+void FrameCloser::operator()(AVFrame* frame) const
+{
+    av_frame_free(&frame);
+}
+
+void PacketCloser::operator()(AVPacket* packet) const
+{
+    av_packet_free(&packet);
+}
+
+void quietLibraryLog()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_ERROR); });
+}
+
+} // namespace lumivo::ffmpeg
