@@ -891,9 +891,16 @@ std::uint64_t PurgeData(std::uint64_t bytes)
     };
     std::vector<Candidate> candidates;
     std::size_t position = 0;
+    // Only bytes that can be read back from their file go: never those of a record that lives in
+    // memory alone, was never written, or holds changes that no handle has committed yet.
+    const auto purgeable = [](const CResEntry& record) {
+        return record.m_hasData && !record.m_firstHandle && record.GetFile() != 0 &&
+               record.m_storedSize != 0 &&
+               !(record.m_flags & (RESFLAG_KEEP | RESFLAG_CHANGED | RESFLAG_MODIFIED | RESFLAG_NEW));
+    };
     for (auto& [key, record] : theResMgr.m_index) {
         ++position;
-        if (record.m_hasData && !(record.m_flags & (RESFLAG_KEEP | RESFLAG_CHANGED)) && !record.m_firstHandle)
+        if (purgeable(record))
             candidates.push_back({record.m_touchTick, position, &record});
     }
     // Oldest touch first; on equal ticks the later record in the list.

@@ -99,10 +99,11 @@ MapEntry mapEntryOf(const CResEntry* record, const Placement* placement)
     return entry;
 }
 
-// The map of a file as it will be once the placements and the new dead space are applied. With
-// `dropDeadSpace` the file's dead-space records are left out (a freshly written file has none).
+// The map of a file as it will be once the placements and the new dead space are applied. A freshly
+// written file lists only the records placed in it: no dead space, and none of the records a copy
+// leaves out, whose old offsets mean nothing there.
 std::vector<std::uint8_t> buildMap(int file, const Placements& placements, const std::vector<Extent>& newDead,
-                                   bool dropDeadSpace)
+                                   bool freshFile)
 {
     std::vector<std::uint8_t> map;
     bool deadWritten = false;
@@ -116,11 +117,10 @@ std::vector<std::uint8_t> buildMap(int file, const Placements& placements, const
         const CResEntry* record = &it->second;
         if (!deadWritten && deadKey < it->first)
             writeNewDead();
-        const bool dead = record->GetId() == 0 && record->GetType() == 0;
-        if (dead && dropDeadSpace)
-            continue;
         auto placed = placements.find(record);
         const Placement* placement = placed == placements.end() ? nullptr : &placed->second;
+        if (freshFile && !placement)
+            continue;
         const std::uint32_t size = placement ? placement->size : record->m_storedSize;
         if ((record->GetId() != 0 && record->GetType() != 0) || size != 0)
             appendMapEntry(map, mapEntryOf(record, placement));

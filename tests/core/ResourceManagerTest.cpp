@@ -379,6 +379,21 @@ TEST_F(ResourceManagerTest, DataIsReadLazilyFreedOnRequestAndPurgedOldestFirst)
     EXPECT_TRUE(records[0]->HasData());
     EXPECT_EQ(theResMgr.GetBytesInMemory(), 100u);
     EXPECT_EQ(recordBytes(file, kWord, 2), std::string(100, 'c'));
+    EXPECT_EQ(PurgeData(1000), 100u);
+
+    // Bytes that could not be read back stay: a record in memory only, and uncommitted changes.
+    {
+        CMyByteRes memoryOnly;
+        memoryOnly.Create();
+        memoryOnly.SetSize(10);
+        memoryOnly.GetEntry()->m_flags = 0;
+        CMyByteRes edited;
+        AttachResEntry(&edited, records[1]);
+        edited.SetSize(5);
+        std::memcpy(edited.GetData(), "edit!", 5);
+    }
+    EXPECT_EQ(PurgeData(1000), 0u);
+    EXPECT_EQ(recordBytes(file, kWord, 2), "edit!");
 
     EXPECT_EQ(FreeResourceData(nullptr), RES_ERR_NO_HANDLE);
     CMyByteRes unbound;
@@ -526,6 +541,7 @@ TEST_F(ResourceManagerTest, CopyReadsBlobsFromTheSourceAndKeepsTheirStamps)
     int file = newFile("orig.tvf");
     ASSERT_EQ(putRecord(file, kWord, 1, "old layout"), RES_OK);
     ASSERT_EQ(putRecord(file, kWord, 2, "second"), RES_OK);
+    ASSERT_EQ(putRecord(file, RESTYPE_BYTES, 7, std::string(500, 'b')), RES_OK); // not copied: type 0
     ASSERT_EQ(SaveResFile(file), RES_OK);
     file = reopen(file);
     CResEntry* record = nullptr;
@@ -547,6 +563,7 @@ TEST_F(ResourceManagerTest, CopyReadsBlobsFromTheSourceAndKeepsTheirStamps)
     EXPECT_GT(time.GetTime(), std::int64_t(stamp));
     copy = reopen(copy);
     EXPECT_EQ(recordBytes(copy, kWord, 1), "old layout");
+    EXPECT_FALSE(ResourceExists(7, RESTYPE_BYTES, copy)); // nor listed with the source's offset
 
     // A file the store holds open is never deleted or overwritten.
     EXPECT_EQ(CopyResFile(file, tempPath("copy.tvf")), RES_ERR_FILE_BUSY);
