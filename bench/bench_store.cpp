@@ -1,5 +1,6 @@
 // The resource store against SQLite doing the same work: create records of 200 bytes and save,
-// reopen, find each by type and id and read its bytes, change a tenth and save, compact.
+// reopen (close, open and answer a first look-up), find each by type and id and read its bytes,
+// change a tenth and save, compact.
 // Prints each time and the ratio store / SQLite (below 1 means the store is faster).
 // LUMIVO_BENCH_SHORT=1 runs 10,000 records instead of 100,000.
 
