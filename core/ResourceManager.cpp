@@ -885,7 +885,7 @@ int FreeResourceData(CMyRes* handle)
 std::uint64_t PurgeData(std::uint64_t bytes)
 {
     struct Candidate {
-        std::uint32_t tick;
+        std::uint32_t age; // the tick wraps: ages are unsigned differences from now
         std::size_t position;
         CResEntry* record;
     };
@@ -898,14 +898,15 @@ std::uint64_t PurgeData(std::uint64_t bytes)
                record.m_storedSize != 0 &&
                !(record.m_flags & (RESFLAG_KEEP | RESFLAG_CHANGED | RESFLAG_MODIFIED | RESFLAG_NEW));
     };
+    const std::uint32_t now = currentTick();
     for (auto& [key, record] : theResMgr.m_index) {
         ++position;
         if (purgeable(record))
-            candidates.push_back({record.m_touchTick, position, &record});
+            candidates.push_back({TickDifference(now, record.m_touchTick), position, &record});
     }
     // Oldest touch first; on equal ticks the later record in the list.
     std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
-        return a.tick != b.tick ? a.tick < b.tick : a.position > b.position;
+        return a.age != b.age ? a.age > b.age : a.position > b.position;
     });
     std::uint64_t freed = 0;
     for (const Candidate& candidate : candidates) {

@@ -3,6 +3,7 @@
 
 #include "platform/files/FaultyFileSystem.h"
 #include "platform/files/MemoryFileSystem.h"
+#include "platform/types/WinTypes.h"
 #include "tests/core/ResourceTestSupport.h"
 #include "tests/support/LumivoTest.h"
 
@@ -373,6 +374,16 @@ TEST_F(ResourceManagerTest, DataIsReadLazilyFreedOnRequestAndPurgedOldestFirst)
     EXPECT_EQ(PurgeData(100), 100u);
     EXPECT_TRUE(records[0]->HasData());
     EXPECT_FALSE(records[1]->HasData());
+    {
+        // Just after the tick wrapped: a touch from before the wrap is the older one.
+        const lumivo::types::ScopedTickShift shift(0u - GetTickCount() + 100);
+        records[0]->m_touchTick = 50;
+        records[2]->m_touchTick = 0xFFFFFF00u;
+        EXPECT_EQ(PurgeData(1), 100u);
+        EXPECT_TRUE(records[0]->HasData());
+        EXPECT_FALSE(records[2]->HasData());
+        ASSERT_NE(records[2]->GetData(), nullptr);
+    }
     CMyByteRes bound;
     AttachResEntry(&bound, records[0]);
     EXPECT_EQ(PurgeData(1000), 100u); // bound records stay
