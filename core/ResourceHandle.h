@@ -54,6 +54,10 @@ public:
     QString GetFileName() const;
     int GetLastError() const { return m_lastError; }
 
+    // The kind and language bytes of a type, for the data classes.
+    static int GetResTypeKind(std::int32_t type) { return ::GetResTypeKind(type); }
+    static int GetResTypeLanguage(std::int32_t type) { return ::GetResTypeLanguage(type); }
+
     bool operator==(const CMyRes& other) const { return m_entry == other.m_entry; }
     bool operator!=(const CMyRes& other) const { return m_entry != other.m_entry; }
 
