@@ -79,6 +79,7 @@ struct Placement {
     std::uint32_t size = 0;
     std::uint32_t stamp = 0;
     bool fresh = false; // bytes written anew from memory (not copied from the old blob)
+    bool saved = false; // the record counts as written: its changed, modified and new flags go
 };
 using Placements = std::unordered_map<const CResEntry*, Placement>;
 
@@ -151,6 +152,14 @@ void storeOwner(CResEntry* record)
         owner->Exchange(true);
 }
 
+// A record whose bytes are not in memory (a byte or text handle that never read them, an object that
+// could not store itself) still has them in its blob: writing it must keep that blob and its stamp,
+// never put an empty one in its place.
+bool blobIsCurrent(const CResEntry* record)
+{
+    return !record->m_hasData && record->m_storedSize != 0 && record->GetFile() != 0;
+}
+
 struct FreshFile {
     Placements placements;
     std::uint32_t mapOffset = 0;
@@ -211,7 +220,7 @@ int freshBytes(CResEntry* record, BlobReader& source, const FreshOptions& option
     if (options.writeChanged && changed) {
         const bool hasOwner = firstOwner(record) != nullptr;
         storeOwner(record);
-        if (hasOwner || record->m_hasData) {
+        if (!blobIsCurrent(record) && (hasOwner || record->m_hasData)) {
             fresh = true;
             scratch.clear();
             bytes = record->m_hasData ? &record->m_data : &scratch;
@@ -272,6 +281,7 @@ int writeFreshFile(int file, File* source, const QString& target, ResFileHeader 
         placement.size = static_cast<std::uint32_t>(bytes->size());
         placement.stamp = fresh || record->m_stamp == 0 ? now : record->m_stamp;
         placement.fresh = fresh;
+        placement.saved = fresh || (options.writeChanged && (record->m_flags & RESFLAG_CHANGED));
         writer.put(*bytes);
         out.placements.emplace(record, placement);
     }
@@ -312,7 +322,7 @@ void adoptFreshFile(CResFileEntry* entry, FreshFile& fresh, std::uint32_t saveTi
         record->m_offset = placed->second.offset;
         record->m_storedSize = placed->second.size;
         record->m_stamp = placed->second.stamp;
-        if (placed->second.fresh)
+        if (placed->second.saved)
             record->m_flags &= ~(RESFLAG_CHANGED | RESFLAG_MODIFIED | RESFLAG_NEW);
     }
     // The old file's dead space is gone with it.
@@ -327,8 +337,9 @@ void adoptFreshFile(CResFileEntry* entry, FreshFile& fresh, std::uint32_t saveTi
     entry->m_unsaved = false;
 }
 
-// The records a save writes: changed, with id and type, and with bytes to write.
-std::vector<CResEntry*> changedRecords(int file)
+// The records a save writes: changed, with id and type, and with bytes to write. Changed records whose
+// blob still holds their bytes go to `current`: nothing of them needs writing.
+std::vector<CResEntry*> changedRecords(int file, std::vector<CResEntry*>& current)
 {
     std::vector<CResEntry*> changed;
     for (auto it = fileBegin(file), end = fileEnd(file); it != end; ++it) {
@@ -337,7 +348,9 @@ std::vector<CResEntry*> changedRecords(int file)
             continue;
         const bool hasOwner = firstOwner(record) != nullptr;
         storeOwner(record);
-        if (hasOwner || record->m_hasData)
+        if (blobIsCurrent(record))
+            current.push_back(record);
+        else if (hasOwner || record->m_hasData)
             changed.push_back(record);
     }
     return changed;
@@ -726,9 +739,15 @@ int SaveResFile(int number, const QString& newPath, bool compact)
         return compactFile(entry, samePath);
     }
     std::vector<CResEntry*> changed;
+    std::vector<CResEntry*> current;
     if (samePath)
-        changed = changedRecords(number);
-    return appendSave(entry, changed, true);
+        changed = changedRecords(number, current);
+    const int saved = appendSave(entry, changed, true);
+    if (saved == RES_OK) {
+        for (CResEntry* record : current)
+            record->m_flags &= ~RESFLAG_CHANGED;
+    }
+    return saved;
 }
 
 int CompactResFile(int number)
@@ -760,6 +779,10 @@ int WriteResData(CResEntry* record)
         return SaveResFile(entry->m_number, {}, false);
     }
     storeOwner(record);
+    if (blobIsCurrent(record)) {
+        record->m_flags &= ~RESFLAG_CHANGED; // the file holds its bytes already
+        return RES_OK;
+    }
     return appendSave(entry, {record}, false);
 }
 

@@ -12,6 +12,7 @@
 #include <climits>
 #include <map>
 #include <random>
+#include <tuple>
 
 using namespace lumivo::test;
 using lumivo::files::FaultyFileSystem;
@@ -301,6 +302,45 @@ TEST_F(ResourceManagerTest, RecordsSurviveCloseAndReopenWithNamesAndStamps)
     EXPECT_EQ(recordBytes(file, kWord, 1), "first");
     EXPECT_EQ(recordBytes(file, kPage, 2), std::string("bin\0ary", 7));
     EXPECT_TRUE(record->GetFlags() & RESFLAG_READ);
+}
+
+// A record committed without its bytes in memory (renamed through a handle that never read it) keeps
+// its blob, bytes and stamp through a save, a write of its own and a compacting save.
+TEST_F(ResourceManagerTest, ChangedRecordsWhoseBytesWereNeverReadKeepTheirBlob)
+{
+    int file = newFile("keep.tvf");
+    ASSERT_EQ(putRecord(file, kWord, 1, "payload"), RES_OK);
+    ASSERT_EQ(SaveResFile(file), RES_OK);
+    const auto stampOf = [&] {
+        CResEntry* record = nullptr;
+        FindResource(1, kWord, file, &record);
+        return record ? record->GetTimeStamp() : 0;
+    };
+    const auto renameAndSave = [&](const QString& name, bool write, bool compact) {
+        CMyByteRes handle;
+        EXPECT_EQ(AttachResource(&handle, 1, kWord, file), RES_OK);
+        EXPECT_EQ(handle.SetName(name), RES_OK);
+        EXPECT_EQ(handle.Commit(), RES_OK);
+        if (write) {
+            EXPECT_EQ(handle.Write(), RES_OK);
+            EXPECT_FALSE(handle.IsChanged());
+        }
+        EXPECT_EQ(SaveResFile(file, {}, compact), RES_OK);
+        EXPECT_FALSE(handle.IsChanged());
+    };
+    file = reopen(file);
+    const std::uint32_t stamp = stampOf();
+    for (const auto& [name, write, compact] :
+         {std::tuple{"plain", false, false}, {"written", true, false}, {"compacted", false, true}}) {
+        renameAndSave(name, write, compact);
+        file = reopen(file);
+        EXPECT_EQ(recordBytes(file, kWord, 1), "payload") << name;
+        CResEntry* record = nullptr;
+        ASSERT_EQ(FindResource(1, kWord, file, &record), RES_OK);
+        EXPECT_EQ(GetResEntryName(record), name);
+        EXPECT_EQ(stampOf(), stamp) << name;
+        ASSERT_EQ(SaveResFile(file), RES_OK); // the next round may compact
+    }
 }
 
 TEST_F(ResourceManagerTest, RemovedRecordsBecomeDeadSpaceUntilCompaction)
