@@ -1,6 +1,6 @@
 #include "platform/video/VideoClip.h"
 
-#include "platform/video/FfmpegOwners.h"
+#include "platform/ffmpeg/FfmpegOwners.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

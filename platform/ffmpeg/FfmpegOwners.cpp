@@ -1,8 +1,9 @@
-#include "platform/video/FfmpegOwners.h"
+#include "platform/ffmpeg/FfmpegOwners.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libswresample/swresample.h>
 }
 
 #include <mutex>
@@ -28,6 +29,17 @@ void FrameCloser::operator()(AVFrame* frame) const
 void PacketCloser::operator()(AVPacket* packet) const
 {
     av_packet_free(&packet);
+}
+
+void IoCloser::operator()(AVIOContext* io) const
+{
+    av_freep(&io->buffer);
+    avio_context_free(&io);
+}
+
+void ResamplerCloser::operator()(SwrContext* resampler) const
+{
+    swr_free(&resampler);
 }
 
 void quietLibraryLog()
