@@ -60,6 +60,15 @@ QString libraryError(int code)
     return QString::fromUtf8(text);
 }
 
+// The library mixes only channels it has names for; more channels than it knows a layout for get
+// equal weights, each output channel the mean of all input channels.
+bool mixEqually(SwrContext* resampler, int inputChannels, int outputChannels)
+{
+    const std::vector<double> matrix(std::size_t(inputChannels) * std::size_t(outputChannels),
+                                     1.0 / inputChannels);
+    return swr_set_matrix(resampler, matrix.data(), inputChannels) >= 0;
+}
+
 // Decodes the one audio stream of the bytes and resamples it to interleaved 16-bit samples: mono stays
 // mono and everything else becomes stereo, so that no mixing coefficient of the resampler changes the
 // loudness of mono or stereo sound; `mapChannels` then gives what the caller asked for.
@@ -157,17 +166,21 @@ bool Decoder::openResampler(int sampleRate, QString& error)
     SwrContext* resampler = nullptr;
     const int made = swr_alloc_set_opts2(&resampler, &outputLayout, AV_SAMPLE_FMT_S16, sampleRate,
                                          &inputLayout, m_codec->sample_fmt, m_codec->sample_rate, 0, nullptr);
+    const bool unnamed = inputLayout.order == AV_CHANNEL_ORDER_UNSPEC;
     av_channel_layout_uninit(&inputLayout);
     av_channel_layout_uninit(&outputLayout);
     m_resampler.reset(resampler);
-    if (made < 0 || !resampler || swr_init(resampler) < 0) {
+    if (made < 0 || !resampler ||
+        (unnamed && !mixEqually(resampler, m_codec->ch_layout.nb_channels, m_outputChannels)) ||
+        swr_init(resampler) < 0) {
         error = QStringLiteral("The sound cannot be converted");
         return false;
     }
     return true;
 }
 
-// Pushes one frame (none to flush the resampler's history) through the resampler onto `samples`.
+// Pushes one frame (none to flush the resampler's history) through the resampler onto `samples`. With
+// no room for output yet the resampler keeps the input, so it is always handed over.
 bool Decoder::resampleInto(const AVFrame* frame, std::vector<std::int16_t>& samples, QString& error)
 {
     const int inputCount = frame ? frame->nb_samples : 0;
@@ -176,8 +189,6 @@ bool Decoder::resampleInto(const AVFrame* frame, std::vector<std::int16_t>& samp
         error = QStringLiteral("The sound cannot be converted");
         return false;
     }
-    if (room == 0)
-        return true;
     const std::size_t start = samples.size();
     if (std::size_t(room) * m_outputChannels > maxDecodedSamples - start) {
         error = QStringLiteral("The sound is too long");
