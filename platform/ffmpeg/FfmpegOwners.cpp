@@ -4,6 +4,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
 }
 
 #include <mutex>
@@ -11,35 +12,40 @@ extern "C" {
 namespace lumivo::ffmpeg
 {
 
-void FormatCloser::operator()(AVFormatContext* context) const
+void Closer::operator()(AVFormatContext* context) const
 {
     avformat_close_input(&context);
 }
 
-void CodecCloser::operator()(AVCodecContext* codec) const
+void Closer::operator()(AVCodecContext* codec) const
 {
     avcodec_free_context(&codec);
 }
 
-void FrameCloser::operator()(AVFrame* frame) const
+void Closer::operator()(AVFrame* frame) const
 {
     av_frame_free(&frame);
 }
 
-void PacketCloser::operator()(AVPacket* packet) const
+void Closer::operator()(AVPacket* packet) const
 {
     av_packet_free(&packet);
 }
 
-void IoCloser::operator()(AVIOContext* io) const
+void Closer::operator()(AVIOContext* io) const
 {
     av_freep(&io->buffer);
     avio_context_free(&io);
 }
 
-void ResamplerCloser::operator()(SwrContext* resampler) const
+void Closer::operator()(SwrContext* resampler) const
 {
     swr_free(&resampler);
+}
+
+void Closer::operator()(SwsContext* scaler) const
+{
+    sws_freeContext(scaler);
 }
 
 void quietLibraryLog()

@@ -10,36 +10,29 @@ struct AVFrame;
 struct AVPacket;
 struct AVIOContext;
 struct SwrContext;
+struct SwsContext;
 
 namespace lumivo::ffmpeg
 {
 
-struct FormatCloser {
+// Frees each of the library's objects its own way.
+struct Closer {
     void operator()(AVFormatContext* context) const;
-};
-struct CodecCloser {
     void operator()(AVCodecContext* codec) const;
-};
-struct FrameCloser {
     void operator()(AVFrame* frame) const;
-};
-struct PacketCloser {
     void operator()(AVPacket* packet) const;
-};
-// Frees the stream's buffer too, which the library may have replaced since it was handed over.
-struct IoCloser {
-    void operator()(AVIOContext* io) const;
-};
-struct ResamplerCloser {
+    void operator()(AVIOContext* io) const; // with its buffer, which the library may have replaced
     void operator()(SwrContext* resampler) const;
+    void operator()(SwsContext* scaler) const;
 };
 
-using FormatOwner = std::unique_ptr<AVFormatContext, FormatCloser>;
-using CodecOwner = std::unique_ptr<AVCodecContext, CodecCloser>;
-using FrameOwner = std::unique_ptr<AVFrame, FrameCloser>;
-using PacketOwner = std::unique_ptr<AVPacket, PacketCloser>;
-using IoOwner = std::unique_ptr<AVIOContext, IoCloser>;
-using ResamplerOwner = std::unique_ptr<SwrContext, ResamplerCloser>;
+using FormatOwner = std::unique_ptr<AVFormatContext, Closer>;
+using CodecOwner = std::unique_ptr<AVCodecContext, Closer>;
+using FrameOwner = std::unique_ptr<AVFrame, Closer>;
+using PacketOwner = std::unique_ptr<AVPacket, Closer>;
+using IoOwner = std::unique_ptr<AVIOContext, Closer>;
+using ResamplerOwner = std::unique_ptr<SwrContext, Closer>;
+using ScalerOwner = std::unique_ptr<SwsContext, Closer>;
 
 // The library's own chatter goes to stderr; only real errors are worth it. Safe to call often.
 void quietLibraryLog();
