@@ -60,31 +60,30 @@ QString libraryError(int code)
     return QString::fromUtf8(text);
 }
 
-// The library mixes only channels it has names for; more channels than it knows a layout for get
-// equal weights, each output channel the mean of all input channels.
-bool mixEqually(SwrContext* resampler, int inputChannels, int outputChannels)
+// How the input channels are mixed into the output, a row for each output channel; none leaves it to
+// the library. Mono and stereo keep their loudness: stereo to mono is the mean of the two, mono to
+// stereo the same sound on both sides. The library mixes only channels it has names for; more channels
+// than it knows a layout for get equal weights.
+std::vector<double> mixWeights(int inputChannels, bool named, int outputChannels)
 {
-    const std::vector<double> matrix(std::size_t(inputChannels) * std::size_t(outputChannels),
-                                     1.0 / inputChannels);
-    return swr_set_matrix(resampler, matrix.data(), inputChannels) >= 0;
+    if (inputChannels == outputChannels || (named && inputChannels > 2))
+        return {};
+    return std::vector<double>(std::size_t(inputChannels) * std::size_t(outputChannels), 1.0 / inputChannels);
 }
 
-// Decodes the one audio stream of the bytes and resamples it to interleaved 16-bit samples: mono stays
-// mono and everything else becomes stereo, so that no mixing coefficient of the resampler changes the
-// loudness of mono or stereo sound; `mapChannels` then gives what the caller asked for.
+// Decodes the one audio stream of the bytes and resamples it to interleaved 16-bit samples.
 class Decoder
 {
 public:
     Decoder(const std::uint8_t* data, std::size_t size) : m_reader{data, size} {}
 
-    bool open(int sampleRate, bool waveOnly, QString& error);
+    bool open(const SoundTarget& target, QString& error);
     bool run(std::vector<std::int16_t>& samples, QString& error);
-    int outputChannels() const { return m_outputChannels; }
 
 private:
     bool openInput(bool waveOnly, QString& error);
     bool openCodec(QString& error);
-    bool openResampler(int sampleRate, QString& error);
+    bool openResampler(const SoundTarget& target, QString& error);
     bool resampleInto(const AVFrame* frame, std::vector<std::int16_t>& samples, QString& error);
     bool drain(AVFrame* frame, std::vector<std::int16_t>& samples, QString& error);
 
@@ -97,9 +96,9 @@ private:
     int m_outputChannels = 0;
 };
 
-bool Decoder::open(int sampleRate, bool waveOnly, QString& error)
+bool Decoder::open(const SoundTarget& target, QString& error)
 {
-    return openInput(waveOnly, error) && openCodec(error) && openResampler(sampleRate, error);
+    return openInput(target.waveOnly, error) && openCodec(error) && openResampler(target, error);
 }
 
 bool Decoder::openInput(bool waveOnly, QString& error)
@@ -153,25 +152,27 @@ bool Decoder::openCodec(QString& error)
     return true;
 }
 
-bool Decoder::openResampler(int sampleRate, QString& error)
+bool Decoder::openResampler(const SoundTarget& target, QString& error)
 {
     AVChannelLayout inputLayout;
     if (av_channel_layout_check(&m_codec->ch_layout) && m_codec->ch_layout.order != AV_CHANNEL_ORDER_UNSPEC)
         av_channel_layout_copy(&inputLayout, &m_codec->ch_layout);
     else
         av_channel_layout_default(&inputLayout, m_codec->ch_layout.nb_channels);
-    m_outputChannels = inputLayout.nb_channels == 1 ? 1 : 2;
+    const int inputChannels = inputLayout.nb_channels;
+    const bool named = inputLayout.order != AV_CHANNEL_ORDER_UNSPEC;
+    m_outputChannels = target.channels == 1 ? 1 : 2;
     AVChannelLayout outputLayout;
     av_channel_layout_default(&outputLayout, m_outputChannels);
     SwrContext* resampler = nullptr;
-    const int made = swr_alloc_set_opts2(&resampler, &outputLayout, AV_SAMPLE_FMT_S16, sampleRate,
+    const int made = swr_alloc_set_opts2(&resampler, &outputLayout, AV_SAMPLE_FMT_S16, target.sampleRate,
                                          &inputLayout, m_codec->sample_fmt, m_codec->sample_rate, 0, nullptr);
-    const bool unnamed = inputLayout.order == AV_CHANNEL_ORDER_UNSPEC;
     av_channel_layout_uninit(&inputLayout);
     av_channel_layout_uninit(&outputLayout);
     m_resampler.reset(resampler);
+    const std::vector<double> weights = mixWeights(inputChannels, named, m_outputChannels);
     if (made < 0 || !resampler ||
-        (unnamed && !mixEqually(resampler, m_codec->ch_layout.nb_channels, m_outputChannels)) ||
+        (!weights.empty() && swr_set_matrix(resampler, weights.data(), inputChannels) < 0) ||
         swr_init(resampler) < 0) {
         error = QStringLiteral("The sound cannot be converted");
         return false;
@@ -261,23 +262,6 @@ bool Decoder::run(std::vector<std::int16_t>& samples, QString& error)
     return streamHadPackets;
 }
 
-std::vector<std::int16_t> mapChannels(std::vector<std::int16_t> samples, int from, int to)
-{
-    if (from == to)
-        return samples;
-    const std::size_t frames = samples.size() / std::size_t(from);
-    std::vector<std::int16_t> mapped(frames * std::size_t(to));
-    for (std::size_t i = 0; i < frames; ++i) {
-        if (to == 1) {
-            mapped[i] = std::int16_t((int(samples[2 * i]) + int(samples[2 * i + 1])) / 2);
-        } else {
-            mapped[2 * i] = samples[i];
-            mapped[2 * i + 1] = samples[i];
-        }
-    }
-    return mapped;
-}
-
 DecodedSound decode(const std::uint8_t* data, std::size_t size, const SoundTarget& target)
 {
     DecodedSound sound;
@@ -290,11 +274,9 @@ DecodedSound decode(const std::uint8_t* data, std::size_t size, const SoundTarge
         return sound;
     }
     Decoder decoder(data, size);
-    std::vector<std::int16_t> samples;
-    if (!decoder.open(target.sampleRate, target.waveOnly, sound.error) || !decoder.run(samples, sound.error))
-        return sound;
-    sound.samples = mapChannels(std::move(samples), decoder.outputChannels(), target.channels == 1 ? 1 : 2);
-    sound.ok = true;
+    sound.ok = decoder.open(target, sound.error) && decoder.run(sound.samples, sound.error);
+    if (!sound.ok)
+        sound.samples.clear();
     return sound;
 }
 
