@@ -22,20 +22,6 @@ constexpr std::size_t kText2At = 88;
 constexpr std::size_t kExtensionAt = 108;
 } // namespace
 
-void putUint32(std::uint8_t* out, std::uint32_t value)
-{
-    out[0] = static_cast<std::uint8_t>(value);
-    out[1] = static_cast<std::uint8_t>(value >> 8);
-    out[2] = static_cast<std::uint8_t>(value >> 16);
-    out[3] = static_cast<std::uint8_t>(value >> 24);
-}
-
-std::uint32_t getUint32(const std::uint8_t* in)
-{
-    return std::uint32_t(in[0]) | std::uint32_t(in[1]) << 8 | std::uint32_t(in[2]) << 16 |
-           std::uint32_t(in[3]) << 24;
-}
-
 std::uint32_t ResFileHeader::userValue() const
 {
     return getUint32(extension.data());
@@ -99,40 +85,22 @@ void appendMapEntry(std::vector<std::uint8_t>& map, const MapEntry& entry)
         std::memcpy(out + 21, entry.name.constData(), nameLength);
 }
 
-int parseMap(const std::uint8_t* bytes, std::size_t size, std::vector<MapEntry>& entries)
+int readMapEntry(const std::uint8_t* bytes, std::size_t size, std::size_t& at, MapEntryView& entry)
 {
-    entries.reserve(entries.size() + size / kMapEntryFixedSize);
-    std::size_t at = 0;
-    while (at < size) {
-        if (size - at < kMapEntryFixedSize)
-            return kBadFormat;
-        const std::uint8_t* in = bytes + at;
-        const std::size_t nameLength = in[20];
-        if (nameLength > kMaxNameLength || size - at < kMapEntryFixedSize + nameLength)
-            return kBadFormat;
-        MapEntry entry;
-        entry.id = static_cast<std::int32_t>(getUint32(in));
-        entry.type = static_cast<std::int32_t>(getUint32(in + 4));
-        entry.offset = getUint32(in + 8);
-        entry.size = getUint32(in + 12);
-        entry.stamp = getUint32(in + 16);
-        entry.name = QByteArray(reinterpret_cast<const char*>(in + 21), static_cast<qsizetype>(nameLength));
-        entries.push_back(std::move(entry));
-        at += kMapEntryFixedSize + nameLength;
-    }
-    return 0;
-}
-
-int checkExtents(const ResFileHeader& header, const std::vector<MapEntry>& entries, std::uint64_t fileLength)
-{
-    const auto inside = [fileLength](std::uint64_t offset, std::uint64_t size) {
-        return kHeaderSize + offset + size <= fileLength;
-    };
-    if (!inside(header.mapOffset, header.mapSize))
+    if (at > size || size - at < kMapEntryFixedSize)
         return kBadFormat;
-    for (const MapEntry& entry : entries)
-        if (!inside(entry.offset, entry.size))
-            return kBadFormat;
+    const std::uint8_t* in = bytes + at;
+    const std::size_t nameLength = in[20];
+    if (nameLength > kMaxNameLength || size - at < kMapEntryFixedSize + nameLength)
+        return kBadFormat;
+    entry.id = static_cast<std::int32_t>(getUint32(in));
+    entry.type = static_cast<std::int32_t>(getUint32(in + 4));
+    entry.offset = getUint32(in + 8);
+    entry.size = getUint32(in + 12);
+    entry.stamp = getUint32(in + 16);
+    entry.name = reinterpret_cast<const char*>(in + 21);
+    entry.nameLength = nameLength;
+    at += kMapEntryFixedSize + nameLength;
     return 0;
 }
 

@@ -57,14 +57,40 @@ inline std::size_t mapEntrySize(std::size_t nameLength)
 // Appends one entry (24 + n bytes, the three padding bytes zero); names are cut to 127 bytes.
 void appendMapEntry(std::vector<std::uint8_t>& map, const MapEntry& entry);
 
-// Walks a map. -37 when an entry runs past the map's end or has a name length above 127.
-int parseMap(const std::uint8_t* bytes, std::size_t size, std::vector<MapEntry>& entries);
+// One entry as it lies in a map's bytes; the name points into them.
+struct MapEntryView {
+    std::int32_t id = 0;
+    std::int32_t type = 0;
+    std::uint32_t offset = 0;
+    std::uint32_t size = 0;
+    std::uint32_t stamp = 0;
+    const char* name = nullptr; // Windows-1252 bytes, no terminator
+    std::size_t nameLength = 0;
+};
 
-// Checks that every extent lies inside a file of `fileLength` bytes (-37 otherwise).
-int checkExtents(const ResFileHeader& header, const std::vector<MapEntry>& entries, std::uint64_t fileLength);
+// Reads the entry at `at` of a map of `size` bytes and moves `at` past it. -37 when the entry runs
+// past the map's end or has a name length above 127.
+int readMapEntry(const std::uint8_t* bytes, std::size_t size, std::size_t& at, MapEntryView& entry);
+
+// Whether an extent (offset counted from the end of the header) lies inside a file of `fileLength` bytes.
+inline bool extentInside(std::uint64_t offset, std::uint64_t size, std::uint64_t fileLength)
+{
+    return kHeaderSize + offset + size <= fileLength;
+}
 
 // Little-endian helpers for the store's own byte work.
-void putUint32(std::uint8_t* out, std::uint32_t value);
-std::uint32_t getUint32(const std::uint8_t* in);
+inline void putUint32(std::uint8_t* out, std::uint32_t value)
+{
+    out[0] = static_cast<std::uint8_t>(value);
+    out[1] = static_cast<std::uint8_t>(value >> 8);
+    out[2] = static_cast<std::uint8_t>(value >> 16);
+    out[3] = static_cast<std::uint8_t>(value >> 24);
+}
+
+inline std::uint32_t getUint32(const std::uint8_t* in)
+{
+    return std::uint32_t(in[0]) | std::uint32_t(in[1]) << 8 | std::uint32_t(in[2]) << 16 |
+           std::uint32_t(in[3]) << 24;
+}
 
 } // namespace lumivo::store

@@ -43,12 +43,17 @@ int CMyRes::Create()
     return keep(CreateResEntry(this, GetType()));
 }
 
-int CMyRes::LoadFrom(std::int32_t id, int file)
+void CMyRes::takeCurrentKeys(std::int32_t& id, int& file) const
 {
     if (id == -1)
         id = m_entry ? m_entry->GetId() : 0;
     if (file == -1)
         file = m_entry ? m_entry->GetFile() : 0;
+}
+
+int CMyRes::LoadFrom(std::int32_t id, int file)
+{
+    takeCurrentKeys(id, file);
     if (!m_owner)
         return keep(RES_ERR_NO_OWNER);
     const int attached = AttachResource(this, id, GetType(), file);
@@ -86,10 +91,7 @@ int CMyRes::SaveAs(std::int32_t id, int file, std::int32_t type)
         Create();
     if (!m_entry)
         return keep(RES_ERR_NO_RECORD);
-    if (id == -1)
-        id = m_entry->GetId();
-    if (file == -1)
-        file = m_entry->GetFile();
+    takeCurrentKeys(id, file);
     if (type == 0)
         type = GetType();
     const int moved = MoveResource(this, id, type, file);
@@ -104,10 +106,7 @@ int CMyRes::Remove(std::int32_t id, int file)
         return keep(RemoveResource(this, 0, 0, 0));
     if (!m_entry)
         return keep(RES_ERR_NO_RECORD);
-    if (id == -1)
-        id = m_entry->GetId();
-    if (file == -1)
-        file = m_entry->GetFile();
+    takeCurrentKeys(id, file);
     return keep(RemoveResource(nullptr, id, GetType(), file));
 }
 

@@ -81,6 +81,8 @@ protected:
     friend struct ResourceStoreAccess;
 
     int keep(int code) { return m_lastError = code; }
+    // -1 for an id or a file number stands for the bound record's (0 when unbound).
+    void takeCurrentKeys(std::int32_t& id, int& file) const;
 };
 
 // A text stored as a resource: its bytes are the characters, with no terminator.

@@ -35,9 +35,9 @@ QByteArray encodeName(const QString& name)
     return toWindows1252(name);
 }
 
-QString decodeName(const QByteArray& bytes)
+QString decodeName(const char* bytes, std::size_t size)
 {
-    return fromWindows1252(bytes);
+    return fromWindows1252(bytes, size);
 }
 
 CResEntry* linkNewRecord(const ResKey& key, ResIndex::iterator hint, std::uint32_t tick)
@@ -49,8 +49,7 @@ CResEntry* linkNewRecord(const ResKey& key, ResIndex::iterator hint, std::uint32
     record->m_touchTick = tick;
     record->m_slot = slot;
     record->m_linked = true;
-    if (key.id != 0)
-        ++theResMgr.m_idUse[key.id];
+    theResMgr.m_idUse.add(key.id);
     return record;
 }
 
@@ -64,47 +63,41 @@ CResEntry* linkNewRecord(const ResKey& key)
     return linkNewRecord(key, theResMgr.m_index.upper_bound(key));
 }
 
-namespace
-{
-
-void forgetId(std::int32_t id)
-{
-    if (id == 0)
-        return;
-    auto use = theResMgr.m_idUse.find(id);
-    if (use != theResMgr.m_idUse.end() && --use->second == 0)
-        theResMgr.m_idUse.erase(use);
-}
-
-} // namespace
-
 void deleteRecord(CResEntry* record)
 {
     if (!record || !record->m_linked)
         return;
-    forgetId(record->m_key.id);
+    theResMgr.m_idUse.remove(record->m_key.id);
     record->m_linked = false;
     theResMgr.m_index.erase(record->m_slot); // the record's destructor unbinds its handles
 }
 
 void deleteRecords(ResIndex::iterator first, ResIndex::iterator last)
 {
+    ResIndex& index = theResMgr.m_index;
+    // Dropping every record (the only file closes) needs no rebalancing and no counting down.
+    const bool all = first == index.begin() && last == index.end();
     for (auto it = first; it != last; ++it) {
-        forgetId(it->first.id);
+        if (!all)
+            theResMgr.m_idUse.remove(it->first.id);
         it->second.m_linked = false;
     }
-    theResMgr.m_index.erase(first, last);
+    if (all) {
+        theResMgr.m_idUse.clear();
+        index.clear();
+    } else {
+        index.erase(first, last);
+    }
 }
 
 void rekeyRecord(CResEntry* record, const ResKey& key)
 {
-    forgetId(record->m_key.id);
+    theResMgr.m_idUse.remove(record->m_key.id);
     auto node = theResMgr.m_index.extract(record->m_slot);
     node.key() = key;
     record->m_key = key;
     record->m_slot = theResMgr.m_index.insert(std::move(node)); // after any equal keys
-    if (key.id != 0)
-        ++theResMgr.m_idUse[key.id];
+    theResMgr.m_idUse.add(key.id);
 }
 
 CResEntry* addDeadSpace(int file, std::uint32_t offset, std::uint32_t size)
@@ -398,7 +391,7 @@ int FindUnusedId(std::int32_t* id)
     if (!id)
         return RES_ERR_NULL_OUTPUT;
     std::int32_t candidate = std::max<std::int32_t>(*id, 1);
-    while (theResMgr.m_idUse.count(candidate)) {
+    while (theResMgr.m_idUse.contains(candidate)) {
         if (candidate == INT_MAX)
             return RES_ERR_GENERAL;
         ++candidate;
@@ -898,9 +891,16 @@ std::uint64_t PurgeData(std::uint64_t bytes)
     };
     std::vector<Candidate> candidates;
     std::size_t position = 0;
+    // Only bytes that can be read back from their file go: never those of a record that lives in
+    // memory alone, was never written, or holds changes that no handle has committed yet.
+    const auto purgeable = [](const CResEntry& record) {
+        return record.m_hasData && !record.m_firstHandle && record.GetFile() != 0 &&
+               record.m_storedSize != 0 &&
+               !(record.m_flags & (RESFLAG_KEEP | RESFLAG_CHANGED | RESFLAG_MODIFIED | RESFLAG_NEW));
+    };
     for (auto& [key, record] : theResMgr.m_index) {
         ++position;
-        if (record.m_hasData && !(record.m_flags & (RESFLAG_KEEP | RESFLAG_CHANGED)) && !record.m_firstHandle)
+        if (purgeable(record))
             candidates.push_back({record.m_touchTick, position, &record});
     }
     // Oldest touch first; on equal ticks the later record in the list.

@@ -8,6 +8,8 @@
 // An ordered index stands behind that order, so finding a record by its keys costs O(log n).
 
 #include "core/ResourceFile.h"
+#include "core/ResourceIdCounts.h"
+#include "core/ResourcePool.h"
 #include "core/ResourceTypes.h"
 
 #include <QString>
@@ -16,7 +18,6 @@
 #include <map>
 #include <memory>
 #include <memory_resource>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/files/FileSystem.h"
@@ -164,9 +165,9 @@ public:
 
     // The store's own bookkeeping.
     // Records come from a pool: many small nodes, allocated and freed quickly and kept close together.
-    std::pmr::unsynchronized_pool_resource m_pool;
+    lumivo::store::RecordPool m_pool;
     ResIndex m_index{&m_pool};
-    std::pmr::unordered_map<std::int32_t, int> m_idUse{&m_pool}; // how many records carry each id
+    lumivo::store::IdUseCounts m_idUse; // how many records carry each id
     int m_lastFileNumber = 0;
     std::uint64_t m_bytesInMemory = 0;
 };

@@ -99,10 +99,11 @@ MapEntry mapEntryOf(const CResEntry* record, const Placement* placement)
     return entry;
 }
 
-// The map of a file as it will be once the placements and the new dead space are applied. With
-// `dropDeadSpace` the file's dead-space records are left out (a freshly written file has none).
+// The map of a file as it will be once the placements and the new dead space are applied. A freshly
+// written file lists only the records placed in it: no dead space, and none of the records a copy
+// leaves out, whose old offsets mean nothing there.
 std::vector<std::uint8_t> buildMap(int file, const Placements& placements, const std::vector<Extent>& newDead,
-                                   bool dropDeadSpace)
+                                   bool freshFile)
 {
     std::vector<std::uint8_t> map;
     bool deadWritten = false;
@@ -116,11 +117,10 @@ std::vector<std::uint8_t> buildMap(int file, const Placements& placements, const
         const CResEntry* record = &it->second;
         if (!deadWritten && deadKey < it->first)
             writeNewDead();
-        const bool dead = record->GetId() == 0 && record->GetType() == 0;
-        if (dead && dropDeadSpace)
-            continue;
         auto placed = placements.find(record);
         const Placement* placement = placed == placements.end() ? nullptr : &placed->second;
+        if (freshFile && !placement)
+            continue;
         const std::uint32_t size = placement ? placement->size : record->m_storedSize;
         if ((record->GetId() != 0 && record->GetType() != 0) || size != 0)
             appendMapEntry(map, mapEntryOf(record, placement));
@@ -454,6 +454,35 @@ CResFileEntry* newFileRecord(const QString& path)
     return raw;
 }
 
+// Makes a record of file `number` for each entry of its map, checking every entry on the way; the
+// caller drops the file's records again when this fails. The map lists the records in the store's
+// order and the file is the newest, so each record goes right behind the one before.
+int linkMapRecords(int number, const std::uint8_t* map, std::size_t mapSize, std::uint64_t fileLength)
+{
+    const auto hint = fileEnd(number);
+    const std::uint32_t tick = currentTick();
+    theResMgr.m_idUse.reserve(theResMgr.m_idUse.size() + mapSize / kMapEntryFixedSize);
+    MapEntryView e;
+    for (std::size_t at = 0; at < mapSize;) {
+        const int read = readMapEntry(map, mapSize, at, e);
+        if (read != RES_OK)
+            return read;
+        if (!extentInside(e.offset, e.size, fileLength))
+            return RES_ERR_BAD_FORMAT;
+        CResEntry* record = linkNewRecord(ResKey{number, e.type, e.id}, hint, tick);
+        record->m_offset = e.offset;
+        record->m_storedSize = e.size;
+        record->m_stamp = e.stamp;
+        if (e.nameLength != 0)
+            record->m_name = decodeName(e.name, e.nameLength);
+        // In a real file a (type, id) pair with a type is unique; an equal key lands right behind.
+        if (e.type != 0 && record->m_slot != theResMgr.m_index.begin() &&
+            std::prev(record->m_slot)->first == record->m_key)
+            return RES_ERR_BAD_FORMAT;
+    }
+    return RES_OK;
+}
+
 // Reads the header and the map of an opened file and makes its records.
 int loadFile(CResFileEntry* entry)
 {
@@ -465,37 +494,18 @@ int loadFile(CResFileEntry* entry)
     const std::size_t headerLength = std::min<std::size_t>(kHeaderSize, static_cast<std::size_t>(length));
     if (!file.readAt(0, headerBytes, headerLength))
         return RES_ERR_NOT_READABLE;
-    int result = decodeHeader(headerBytes, headerLength, entry->m_header);
-    if (result != RES_OK)
-        return result;
-    std::vector<MapEntry> entries;
+    const int decoded = decodeHeader(headerBytes, headerLength, entry->m_header);
+    if (decoded != RES_OK)
+        return decoded;
     const ResFileHeader& header = entry->m_header;
-    if (checkExtents(header, entries, static_cast<std::uint64_t>(length)) != RES_OK)
+    const auto fileLength = static_cast<std::uint64_t>(length);
+    if (!extentInside(header.mapOffset, header.mapSize, fileLength))
         return RES_ERR_BAD_FORMAT;
-    std::vector<std::uint8_t> map(header.mapSize);
-    if (!map.empty() && !file.readAt(kHeaderSize + header.mapOffset, map.data(), map.size()))
+    // Every byte is read over at once: no need to clear them first.
+    const auto map = std::make_unique_for_overwrite<std::uint8_t[]>(header.mapSize);
+    if (header.mapSize != 0 && !file.readAt(kHeaderSize + header.mapOffset, map.get(), header.mapSize))
         return RES_ERR_NOT_READABLE;
-    result = parseMap(map.data(), map.size(), entries);
-    if (result == RES_OK)
-        result = checkExtents(header, entries, static_cast<std::uint64_t>(length));
-    if (result != RES_OK)
-        return result;
-    const auto hint = fileEnd(entry->m_number);
-    const std::uint32_t tick = currentTick();
-    theResMgr.m_idUse.reserve(theResMgr.m_idUse.size() + entries.size());
-    for (MapEntry& e : entries) {
-        CResEntry* record = linkNewRecord(ResKey{entry->m_number, e.type, e.id}, hint, tick);
-        record->m_offset = e.offset;
-        record->m_storedSize = e.size;
-        record->m_stamp = e.stamp;
-        if (!e.name.isEmpty())
-            record->m_name = decodeName(e.name);
-        // In a real file a (type, id) pair with a type is unique; an equal key lands right before.
-        if (e.type != 0 && record->m_slot != theResMgr.m_index.begin() &&
-            std::prev(record->m_slot)->first == record->m_key)
-            return RES_ERR_BAD_FORMAT;
-    }
-    return RES_OK;
+    return linkMapRecords(entry->m_number, map.get(), header.mapSize, fileLength);
 }
 
 void dropFileRecords(int number)
@@ -787,11 +797,13 @@ int TransferResEntry(CResEntry* record, int target)
         return RES_ERR_NOT_WRITABLE;
     }
     const ResKey key{target, record->GetType(), record->GetId()};
+    // Taken first: the record may itself be the one that the target gives up (and be gone then).
+    const QString name = record->m_name;
     auto existing = theResMgr.m_index.find(key);
     if (existing != theResMgr.m_index.end())
         RemoveResEntry(&existing->second);
     CResEntry* copy = linkNewRecord(key);
-    copy->m_name = record->m_name;
+    copy->m_name = name;
     copy->m_offset = static_cast<std::uint32_t>(length - static_cast<std::int64_t>(kHeaderSize));
     copy->m_storedSize = static_cast<std::uint32_t>(bytes.size());
     copy->m_stamp = currentStamp();

@@ -19,7 +19,7 @@ std::uint32_t currentTick();
 
 // Resource names are Windows-1252 in a file's map.
 QByteArray encodeName(const QString& name);
-QString decodeName(const QByteArray& bytes);
+QString decodeName(const char* bytes, std::size_t size);
 
 // The index range of one file's records.
 inline ResIndex::iterator fileBegin(int file)

@@ -167,6 +167,30 @@ TEST_F(ResourceFileTest, MalformedFilesAreRefusedWithAClearCode)
     EXPECT_EQ(theResMgr.GetRecordCount(), 0u);
 }
 
+// A map that goes wrong after some good entries: the records made from those go again, their ids are
+// free again, and the files already open keep theirs.
+TEST_F(ResourceFileTest, AFailedOpenTakesBackTheRecordsItMadeAlongTheWay)
+{
+    int good = 0;
+    ASSERT_EQ(OpenResFile(&good, savedFileWithOneRecord("kept")), RES_OK);
+    std::vector<std::uint8_t> entry(24, 0);
+    putU32(entry, 0, 7);
+    putU32(entry, 4, kType);
+    auto bytes = header(515, 0, 24 + 23);
+    bytes.insert(bytes.end(), entry.begin(), entry.end());
+    bytes.insert(bytes.end(), 23, 0); // a second entry one byte short
+    EXPECT_EQ(openBytes(bytes), RES_ERR_BAD_FORMAT);
+
+    EXPECT_EQ(theResMgr.GetRecordCount(), 1u);
+    std::int32_t id = 7;
+    ASSERT_EQ(FindUnusedId(&id), RES_OK);
+    EXPECT_EQ(id, 7);
+    id = 42;
+    ASSERT_EQ(FindUnusedId(&id), RES_OK);
+    EXPECT_EQ(id, 43);
+    EXPECT_EQ(recordBytes(good, kType, 42), "kept");
+}
+
 TEST_F(ResourceFileTest, Format514OpensWithZeroExtensionAndSavesAs515)
 {
     auto bytes = header(514, 0, 0);

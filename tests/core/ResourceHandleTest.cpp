@@ -36,14 +36,7 @@ protected:
         return file;
     }
 
-    int reopen(int file)
-    {
-        const QString path = GetResFilePath(file);
-        EXPECT_EQ(CloseResFile(file), RES_OK);
-        int again = 0;
-        EXPECT_EQ(OpenResFile(&again, path), RES_OK);
-        return again;
-    }
+    static int reopen(int file) { return reopenFile(file); }
 };
 
 TEST_F(ResourceHandleTest, TypesCarryKindAndLanguageOrANumber)

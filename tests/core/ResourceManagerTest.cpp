@@ -8,6 +8,7 @@
 
 #include <QDir>
 
+#include <climits>
 #include <map>
 #include <random>
 
@@ -33,14 +34,7 @@ protected:
         return file;
     }
 
-    int reopen(int file)
-    {
-        const QString path = GetResFilePath(file);
-        EXPECT_EQ(CloseResFile(file), RES_OK);
-        int again = 0;
-        EXPECT_EQ(OpenResFile(&again, path), RES_OK);
-        return again;
-    }
+    static int reopen(int file) { return reopenFile(file); }
 
     void runRandomEdits(std::uint32_t seed);
 
@@ -251,6 +245,43 @@ TEST_F(ResourceManagerTest, FreeIdsSkipTheUsedRun)
     EXPECT_EQ(id, 1);
 }
 
+// The table behind FindUnusedId: ids crowded into few slots, counted up and down in random order,
+// must each stay findable exactly while some record still carries them.
+TEST(ResourceIdCountsTest, AgreesWithAModelThroughCrowdedAddsAndRemoves)
+{
+    lumivo::store::IdUseCounts counts;
+    std::map<std::int32_t, int> model;
+    std::mt19937 random(7);
+    // Enough scattered ids that clusters form and run over the table's end, plus a run and the extremes.
+    std::vector<std::int32_t> pool{INT_MIN, INT_MAX, -1};
+    for (std::int32_t id = 1; id <= 100; ++id)
+        pool.push_back(id);
+    while (pool.size() < 3000)
+        if (const auto id = static_cast<std::int32_t>(random()); id != 0)
+            pool.push_back(id);
+    for (int step = 0; step < 100000; ++step) {
+        const std::int32_t id = pool[random() % pool.size()];
+        if (random() % 2) {
+            counts.add(id);
+            ++model[id];
+        } else {
+            counts.remove(id);
+            if (auto it = model.find(id); it != model.end() && --it->second == 0)
+                model.erase(it);
+        }
+        if (step % 4999 == 0 || step == 99999) {
+            for (std::int32_t probe : pool)
+                ASSERT_EQ(counts.contains(probe), model.count(probe) != 0)
+                    << "id " << probe << " step " << step;
+            ASSERT_EQ(counts.size(), model.size());
+        }
+    }
+    EXPECT_FALSE(counts.contains(0));
+    counts.clear();
+    EXPECT_FALSE(counts.contains(1));
+    EXPECT_EQ(counts.size(), 0u);
+}
+
 TEST_F(ResourceManagerTest, RecordsSurviveCloseAndReopenWithNamesAndStamps)
 {
     int file = newFile("round.tvf");
@@ -348,6 +379,21 @@ TEST_F(ResourceManagerTest, DataIsReadLazilyFreedOnRequestAndPurgedOldestFirst)
     EXPECT_TRUE(records[0]->HasData());
     EXPECT_EQ(theResMgr.GetBytesInMemory(), 100u);
     EXPECT_EQ(recordBytes(file, kWord, 2), std::string(100, 'c'));
+    EXPECT_EQ(PurgeData(1000), 100u);
+
+    // Bytes that could not be read back stay: a record in memory only, and uncommitted changes.
+    {
+        CMyByteRes memoryOnly;
+        memoryOnly.Create();
+        memoryOnly.SetSize(10);
+        memoryOnly.GetEntry()->m_flags = 0;
+        CMyByteRes edited;
+        AttachResEntry(&edited, records[1]);
+        edited.SetSize(5);
+        std::memcpy(edited.GetData(), "edit!", 5);
+    }
+    EXPECT_EQ(PurgeData(1000), 0u);
+    EXPECT_EQ(recordBytes(file, kWord, 2), "edit!");
 
     EXPECT_EQ(FreeResourceData(nullptr), RES_ERR_NO_HANDLE);
     CMyByteRes unbound;
@@ -473,6 +519,16 @@ TEST_F(ResourceManagerTest, TransferCopiesARecordIntoAnotherFileAtOnce)
     ASSERT_EQ(FindResource(1, kWord, to, &copy), RES_OK);
     EXPECT_EQ(GetResEntryName(copy), "named");
 
+    // Into its own file, before its first write: the record gives way to its copy, name and bytes kept.
+    ASSERT_EQ(putRecord(to, kWord, 2, "unsaved", "own"), RES_OK);
+    ASSERT_EQ(FindResource(2, kWord, to, &record), RES_OK);
+    ASSERT_EQ(TransferResEntry(record, to), RES_OK);
+    ASSERT_EQ(SaveResFile(to), RES_OK);
+    to = reopen(to);
+    ASSERT_EQ(FindResource(2, kWord, to, &copy), RES_OK);
+    EXPECT_EQ(GetResEntryName(copy), "own");
+    EXPECT_EQ(recordBytes(to, kWord, 2), "unsaved");
+
     CMyByteRes noId;
     noId.Create();
     EXPECT_EQ(TransferResEntry(noId.GetEntry(), to), RES_ERR_ID_ZERO);
@@ -485,6 +541,7 @@ TEST_F(ResourceManagerTest, CopyReadsBlobsFromTheSourceAndKeepsTheirStamps)
     int file = newFile("orig.tvf");
     ASSERT_EQ(putRecord(file, kWord, 1, "old layout"), RES_OK);
     ASSERT_EQ(putRecord(file, kWord, 2, "second"), RES_OK);
+    ASSERT_EQ(putRecord(file, RESTYPE_BYTES, 7, std::string(500, 'b')), RES_OK); // not copied: type 0
     ASSERT_EQ(SaveResFile(file), RES_OK);
     file = reopen(file);
     CResEntry* record = nullptr;
@@ -506,6 +563,7 @@ TEST_F(ResourceManagerTest, CopyReadsBlobsFromTheSourceAndKeepsTheirStamps)
     EXPECT_GT(time.GetTime(), std::int64_t(stamp));
     copy = reopen(copy);
     EXPECT_EQ(recordBytes(copy, kWord, 1), "old layout");
+    EXPECT_FALSE(ResourceExists(7, RESTYPE_BYTES, copy)); // nor listed with the source's offset
 
     // A file the store holds open is never deleted or overwritten.
     EXPECT_EQ(CopyResFile(file, tempPath("copy.tvf")), RES_ERR_FILE_BUSY);

@@ -52,6 +52,16 @@ inline std::vector<std::uint8_t> bytesOf(const std::string& text)
     return {text.begin(), text.end()};
 }
 
+// Closes a file and opens it again from its path; gives the new file number.
+inline int reopenFile(int file)
+{
+    const QString path = GetResFilePath(file);
+    EXPECT_EQ(CloseResFile(file), RES_OK);
+    int again = 0;
+    EXPECT_EQ(OpenResFile(&again, path), RES_OK);
+    return again;
+}
+
 // Puts bytes into a record (id, type) of a file through a byte handle, and commits it.
 inline int putRecord(int file, std::int32_t type, std::int32_t id, const std::string& bytes,
                      const QString& name = {})
