@@ -90,12 +90,10 @@ lumivo::wave::Mp3Mode modeOf(int flags, int inputChannels)
 // The block as the output stream's samples: 16-bit mono at its rate; empty when it cannot be made.
 lumivo::audio::SharedSamples outputSamplesOf(const WaveBlock& block)
 {
-    WaveBlock mono;
-    if (lumivo::wave::convertToPcm16(block, 1, mono, lumivo::audio::kSampleRate) != lumivo::wave::convertOk)
+    auto samples = std::make_shared<lumivo::audio::Samples>();
+    if (lumivo::wave::convertToSamples16(block, 1, *samples, lumivo::audio::kSampleRate) !=
+        lumivo::wave::convertOk)
         return nullptr;
-    auto samples = std::make_shared<lumivo::audio::Samples>(mono.sampleBytes() / 2);
-    for (std::size_t i = 0; i < samples->size(); ++i)
-        (*samples)[i] = std::int16_t(mono.samples()[2 * i] | (mono.samples()[2 * i + 1] << 8));
     return samples->empty() ? nullptr : samples;
 }
 

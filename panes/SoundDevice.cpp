@@ -221,7 +221,8 @@ int CSoundDevice::LoadWaveData(const wave::WaveBlock& block)
     if (block.isNull())
         return -1;
     const audio::PcmFormat format{block.channels(), block.bitsPerSample(),
-                                  static_cast<int>(block.samplesPerSec()), block.formatTag() == 3};
+                                  static_cast<int>(block.samplesPerSec()),
+                                  block.formatTag() == wave::formatFloat};
     auto samples = audio::convertPcm(block.samples(), block.sampleBytes(), format);
     if (!samples) {
         // A header that describes nothing playable: the data are taken as the program's own format.

@@ -43,12 +43,8 @@ bool CWaveResourcePlayer::Create(const QByteArray& bytes, QWidget*)
     if (wave::readRiff(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                        static_cast<std::size_t>(bytes.size()), block) < 0)
         return false;
-    wave::WaveBlock pcm;
-    if (wave::convertToPcm16(block, 1, pcm) != wave::convertOk)
-        return false;
-    const auto* first = reinterpret_cast<const std::int16_t*>(pcm.samples());
-    auto samples = std::make_shared<audio::Samples>(first, first + pcm.wholeFrameBytes() / 2);
-    if (samples->empty())
+    auto samples = std::make_shared<audio::Samples>();
+    if (wave::convertToSamples16(block, 1, *samples) != wave::convertOk || samples->empty())
         return false;
     m_samples = std::move(samples);
     m_sampleSize = static_cast<std::uint32_t>(block.sampleBytes());

@@ -1,6 +1,6 @@
 #include "platform/video/VideoClip.h"
 
-#include "platform/video/FfmpegOwners.h"
+#include "platform/ffmpeg/FfmpegOwners.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -31,10 +31,6 @@ int clampedToInt(double value)
     return int(std::min(std::round(value), double(std::numeric_limits<int>::max())));
 }
 
-struct ScalerCloser {
-    void operator()(SwsContext* scaler) const { sws_freeContext(scaler); }
-};
-
 } // namespace
 
 struct VideoClip::Decoder {
@@ -42,7 +38,7 @@ struct VideoClip::Decoder {
     ffmpeg::CodecOwner codec;
     ffmpeg::FrameOwner frame{av_frame_alloc()};
     ffmpeg::PacketOwner packet{av_packet_alloc()};
-    std::unique_ptr<SwsContext, ScalerCloser> scaler;
+    ffmpeg::ScalerOwner scaler;
     AVStream* stream = nullptr;
     int frameCount = 0;
     double rate = 0;

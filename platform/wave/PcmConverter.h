@@ -4,6 +4,9 @@
 
 #include "platform/wave/WaveBlock.h"
 
+#include <cstdint>
+#include <vector>
+
 namespace lumivo::wave
 {
 
@@ -19,5 +22,9 @@ enum ConvertResult : int {
 // `out` always receives a new block (or none on failure). Stereo becomes mono as the mean of the two
 // channels; mono becomes stereo with both channels equal. Only whole blocks of the input are used.
 int convertToPcm16(const WaveBlock& in, int channels, WaveBlock& out, int sampleRate = programSampleRate);
+
+// The same conversion, giving the interleaved samples themselves (none on failure).
+int convertToSamples16(const WaveBlock& in, int channels, std::vector<std::int16_t>& out,
+                       int sampleRate = programSampleRate);
 
 } // namespace lumivo::wave

@@ -12,6 +12,7 @@ namespace lumivo::wave
 {
 
 constexpr std::uint16_t formatPcm = 1;
+constexpr std::uint16_t formatFloat = 3; // 32-bit IEEE float samples
 
 struct WaveFormat {
     std::uint16_t formatTag = formatPcm;
