@@ -343,15 +343,23 @@ int GetNextResId(std::int32_t* id, std::int32_t type, int file)
             found = true;
         }
     };
-    if (file != -1 && type != -1) {
-        auto it = given == -1 ? theResMgr.m_index.lower_bound(ResKey{file, type, INT_MIN})
-                              : theResMgr.m_index.upper_bound(ResKey{file, type, given});
-        if (it != theResMgr.m_index.end() && it->first.file == file && it->first.type == type)
+    // Within one file and type the ids are sorted: the next one is found directly.
+    const auto considerFile = [&](int candidateFile) {
+        if (type == -1) {
+            for (auto it = fileBegin(candidateFile), end = fileEnd(candidateFile); it != end; ++it)
+                consider(it->first.id);
+            return;
+        }
+        auto it = given == -1 ? theResMgr.m_index.lower_bound(ResKey{candidateFile, type, INT_MIN})
+                              : theResMgr.m_index.upper_bound(ResKey{candidateFile, type, given});
+        if (it != theResMgr.m_index.end() && it->first.file == candidateFile && it->first.type == type)
             consider(it->first.id);
+    };
+    if (file != -1) {
+        considerFile(file);
     } else {
-        for (const auto& [key, record] : theResMgr.m_index)
-            if (matches(key, -1, type, file))
-                consider(key.id);
+        for (int candidateFile : filesInOrder())
+            considerFile(candidateFile);
     }
     *id = found ? best : 0;
     return RES_OK;

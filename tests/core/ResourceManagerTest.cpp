@@ -216,6 +216,22 @@ TEST_F(ResourceManagerTest, SearchesTakeAnyForMinusOne)
     id = 9;
     ASSERT_EQ(GetNextResId(&id, kWord, one), RES_OK);
     EXPECT_EQ(id, 0);
+    // Any file, any type: the next id above among every record that matches.
+    std::vector<std::int32_t> anyFile;
+    for (id = -1, GetNextResId(&id, kWord, -1); id != 0; GetNextResId(&id, kWord, -1))
+        anyFile.push_back(id);
+    EXPECT_EQ(anyFile, (std::vector<std::int32_t>{1, 2, 3}));
+    id = 2;
+    ASSERT_EQ(GetNextResId(&id, -1, one), RES_OK);
+    EXPECT_EQ(id, 3);
+    id = -1;
+    ASSERT_EQ(GetNextResId(&id, -1, two), RES_OK);
+    EXPECT_EQ(id, 2);
+    ASSERT_EQ(GetNextResId(&id, -1, two), RES_OK);
+    EXPECT_EQ(id, 0);
+    id = 1;
+    ASSERT_EQ(GetNextResId(&id, -1, two), RES_OK);
+    EXPECT_EQ(id, 0); // no record of file two carries id 1
 }
 
 TEST_F(ResourceManagerTest, FreeIdsSkipTheUsedRun)
