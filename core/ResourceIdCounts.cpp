@@ -8,13 +8,18 @@ namespace lumivo::store
 
 namespace
 {
-constexpr std::size_t kSmallestTable = 64;
+constexpr int kRunBits = 6;
+constexpr std::size_t kSmallestTable = std::size_t{2} << kRunBits; // at least two blocks
 } // namespace
 
 std::size_t IdUseCounts::homeOf(std::int32_t id) const
 {
-    // Fibonacci hashing spreads runs of consecutive ids over the whole table.
-    return static_cast<std::size_t>((std::uint64_t(std::uint32_t(id)) * 0x9E3779B97F4A7C15ull) >> m_shift);
+    // Runs of consecutive ids (the usual case) stay side by side in blocks of 64 slots, so that counting
+    // a file's ids touches the table in order; the blocks themselves are spread by Fibonacci hashing,
+    // so that no stride of ids can pile them up in one place.
+    const auto value = std::uint64_t(std::uint32_t(id));
+    const auto block = static_cast<std::size_t>(((value >> kRunBits) * 0x9E3779B97F4A7C15ull) >> m_shift);
+    return (block << kRunBits) | static_cast<std::size_t>(value & ((1u << kRunBits) - 1));
 }
 
 std::size_t IdUseCounts::find(std::int32_t id) const
@@ -81,7 +86,7 @@ void IdUseCounts::rehash(std::size_t capacity)
     std::vector<Slot> old(capacity);
     old.swap(m_slots);
     m_mask = capacity - 1;
-    m_shift = 64 - std::countr_zero(capacity);
+    m_shift = 64 - (std::countr_zero(capacity) - kRunBits); // the bits that number a block
     for (const Slot& slot : old) {
         if (slot.id != 0)
             m_slots[find(slot.id)] = slot;

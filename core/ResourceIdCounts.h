@@ -20,13 +20,15 @@ public:
     // Room for `count` distinct ids without growing.
     void reserve(std::size_t count);
     void clear();
+    // The slot where the search for `id` starts, and the number of slots (tests place ids with these).
+    std::size_t homeOf(std::int32_t id) const;
+    std::size_t capacity() const { return m_slots.size(); }
 
 private:
     struct Slot {
         std::int32_t id = 0; // 0: free
         std::int32_t count = 0;
     };
-    std::size_t homeOf(std::int32_t id) const;
     std::size_t find(std::int32_t id) const; // the slot holding `id`, or the free slot where it would go
     void rehash(std::size_t capacity);
 

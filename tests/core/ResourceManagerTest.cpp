@@ -270,24 +270,30 @@ TEST(ResourceIdCountsTest, AgreesWithAModelThroughCrowdedAddsAndRemoves)
     lumivo::store::IdUseCounts counts;
     std::map<std::int32_t, int> model;
     std::mt19937 random(7);
-    // Enough scattered ids that clusters form and run over the table's end, plus a run and the extremes.
+    const auto add = [&](std::int32_t id) {
+        counts.add(id);
+        ++model[id];
+    };
+    // Scattered ids that keep the table nearly half full, so that long clusters form and run over its
+    // end, plus a run and the extremes.
     std::vector<std::int32_t> pool{INT_MIN, INT_MAX, -1};
     for (std::int32_t id = 1; id <= 100; ++id)
         pool.push_back(id);
-    while (pool.size() < 3000)
+    while (pool.size() < 4000)
         if (const auto id = static_cast<std::int32_t>(random()); id != 0)
             pool.push_back(id);
-    for (int step = 0; step < 100000; ++step) {
+    for (std::int32_t id : pool)
+        add(id);
+    for (int step = 0; step < 200000; ++step) {
         const std::int32_t id = pool[random() % pool.size()];
         if (random() % 2) {
-            counts.add(id);
-            ++model[id];
+            add(id);
         } else {
             counts.remove(id);
             if (auto it = model.find(id); it != model.end() && --it->second == 0)
                 model.erase(it);
         }
-        if (step % 4999 == 0 || step == 99999) {
+        if (step % 4999 == 0 || step == 199999) {
             for (std::int32_t probe : pool)
                 ASSERT_EQ(counts.contains(probe), model.count(probe) != 0)
                     << "id " << probe << " step " << step;
@@ -298,6 +304,33 @@ TEST(ResourceIdCountsTest, AgreesWithAModelThroughCrowdedAddsAndRemoves)
     counts.clear();
     EXPECT_FALSE(counts.contains(1));
     EXPECT_EQ(counts.size(), 0u);
+}
+
+// Removing from a cluster that runs over the table's end: an entry behind the wrap that sits at its
+// own home stays, one whose home lies before the wrap moves back across it.
+TEST(ResourceIdCountsTest, RemovalMendsAClusterThatWrapsAroundTheEnd)
+{
+    lumivo::store::IdUseCounts counts;
+    counts.reserve(2);
+    const std::size_t last = counts.capacity() - 1;
+    std::vector<std::int32_t> atEnd, atStart;
+    for (std::int32_t id = 1; atEnd.size() < 2 || atStart.empty(); ++id) {
+        if (counts.homeOf(id) == last)
+            atEnd.push_back(id);
+        else if (counts.homeOf(id) == 0)
+            atStart.push_back(id);
+    }
+    // Slot `last` takes atEnd[0], slot 0 atStart[0] (its home), slot 1 atEnd[1] (home `last`).
+    for (std::int32_t id : {atEnd[0], atStart[0], atEnd[1]})
+        counts.add(id);
+    ASSERT_EQ(counts.capacity(), last + 1);
+    counts.remove(atEnd[0]);
+    EXPECT_FALSE(counts.contains(atEnd[0]));
+    EXPECT_TRUE(counts.contains(atStart[0]));
+    EXPECT_TRUE(counts.contains(atEnd[1]));
+    counts.remove(atEnd[1]);
+    EXPECT_TRUE(counts.contains(atStart[0]));
+    EXPECT_EQ(counts.size(), 1u);
 }
 
 TEST_F(ResourceManagerTest, RecordsSurviveCloseAndReopenWithNamesAndStamps)
