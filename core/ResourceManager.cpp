@@ -695,25 +695,31 @@ int MoveResource(CMyRes* handle, std::int32_t id, std::int32_t type, int file)
     return result == RES_ERR_EXISTS ? RES_ERR_TARGET_USED : result;
 }
 
-int RemoveResEntry(CResEntry* record)
+namespace
 {
-    if (!record)
-        return RES_ERR_NO_RECORD;
+
+// The record leaves its file; its blob stays there as dead space.
+int becomeDeadSpace(CResEntry* record)
+{
     const int file = record->GetFile();
-    markDirty(file);
-    if (record->CountHandles() <= 1) {
-        // A handle is not left bound to dead space.
-        if (record->m_firstHandle)
-            DetachResource(record->m_firstHandle);
-        if (file == 0 || record->m_storedSize == 0) {
-            deleteRecord(record); // nothing of a file to remember
-            return RES_OK;
-        }
-        freeRecordData(record);
-        record->m_flags = 0;
-        rekeyRecord(record, ResKey{file, 0, 0});
+    // A handle is not left bound to dead space.
+    if (record->m_firstHandle)
+        DetachResource(record->m_firstHandle);
+    if (file == 0 || record->m_storedSize == 0) {
+        deleteRecord(record); // nothing of a file to remember
         return RES_OK;
     }
+    freeRecordData(record);
+    record->m_flags = 0;
+    rekeyRecord(record, ResKey{file, 0, 0});
+    return RES_OK;
+}
+
+// The record leaves its file but stays in memory (file 0) for the handles still bound to it; a new
+// dead-space record takes over its blob.
+int leaveToHandles(CResEntry* record)
+{
+    const int file = record->GetFile();
     if (file != 0 && record->m_storedSize != 0) {
         bringBlobIntoMemory(record);
         try {
@@ -728,6 +734,16 @@ int RemoveResEntry(CResEntry* record)
     return RES_OK;
 }
 
+} // namespace
+
+int RemoveResEntry(CResEntry* record)
+{
+    if (!record)
+        return RES_ERR_NO_RECORD;
+    markDirty(record->GetFile());
+    return record->CountHandles() <= 1 ? becomeDeadSpace(record) : leaveToHandles(record);
+}
+
 int RemoveResource(CMyRes* handle, std::int32_t id, std::int32_t type, int file)
 {
     CResEntry* record = nullptr;
@@ -739,7 +755,11 @@ int RemoveResource(CMyRes* handle, std::int32_t id, std::int32_t type, int file)
     }
     if (!record)
         return RES_ERR_NO_RECORD;
-    return RemoveResEntry(record);
+    if (!handle)
+        return RemoveResEntry(record);
+    // Handles that shared the record with the one removing it keep it, in memory.
+    markDirty(record->GetFile());
+    return record->m_firstHandle ? leaveToHandles(record) : becomeDeadSpace(record);
 }
 
 int MoveFileResources(int source, int target, bool overwrite)

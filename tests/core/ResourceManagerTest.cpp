@@ -547,6 +547,23 @@ TEST_F(ResourceManagerTest, SharedRecordsSplitWhenOneHandleMovesOrRemoves)
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(a.GetData()), 6), "shared");
     EXPECT_EQ(GetResFileUsedSize(file), used); // the blob is dead space now
     EXPECT_FALSE(ResourceExists(2, kWord, file));
+
+    // A handle removing a record it shares leaves the record in memory for the other one.
+    ASSERT_EQ(putRecord(file, kWord, 3, "third"), RES_OK);
+    ASSERT_EQ(SaveResFile(file), RES_OK);
+    file = reopen(file);
+    CMyByteRes remover, keeper;
+    ASSERT_EQ(AttachResource(&remover, 3, kWord, file), RES_OK);
+    ASSERT_EQ(AttachResource(&keeper, 3, kWord, file), RES_OK);
+    ASSERT_EQ(remover.Remove(), RES_OK);
+    EXPECT_EQ(remover.GetEntry(), nullptr);
+    ASSERT_NE(keeper.GetEntry(), nullptr);
+    EXPECT_EQ(keeper.GetFile(), 0);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(keeper.GetData()), 5), "third");
+    EXPECT_FALSE(ResourceExists(3, kWord, file));
+    ASSERT_EQ(SaveResFile(file), RES_OK);
+    file = reopen(file);
+    EXPECT_FALSE(ResourceExists(3, kWord, file));
 }
 
 TEST_F(ResourceManagerTest, ClosingKeepsBoundRecordsInMemory)
