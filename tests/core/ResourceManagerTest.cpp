@@ -769,6 +769,21 @@ void ResourceManagerTest::runRandomEdits(std::uint32_t seed)
             int count = 0;
             CountResources(&count, -1, file);
             ASSERT_EQ(count, static_cast<int>(model.size())) << step;
+            for (std::int32_t kind : types) {
+                std::vector<std::int32_t> expected, walked;
+                for (const auto& [key, bytes] : model)
+                    if (key.first == kind)
+                        expected.push_back(key.second);
+                for (std::int32_t next = -1; GetNextResId(&next, kind, file) == RES_OK && next != 0;)
+                    walked.push_back(next);
+                ASSERT_EQ(walked, expected) << step;
+                std::int32_t free = 1;
+                ASSERT_EQ(FindFreeResId(&free, file, kind), RES_OK);
+                std::int32_t firstMissing = 1;
+                while (model.count({kind, firstMissing}))
+                    ++firstMissing;
+                ASSERT_EQ(free, firstMissing) << step;
+            }
             break;
         }
         case 3:
