@@ -5,12 +5,22 @@
 namespace lumivo::files {
 
 namespace {
+
+// Settings are still flushed while statics are destroyed at exit, so the real file system is never
+// destroyed: a union member whose destructor the union does not run.
+union ImmortalRealFileSystem {
+    RealFileSystem value;
+    ImmortalRealFileSystem() : value() {}
+    ~ImmortalRealFileSystem() {}
+};
+
 FileSystem*& currentFileSystem()
 {
-    static RealFileSystem real;
-    static FileSystem* current = &real;
+    static ImmortalRealFileSystem real;
+    static FileSystem* current = &real.value;
     return current;
 }
+
 }  // namespace
 
 FileSystem& fileSystem() { return *currentFileSystem(); }
