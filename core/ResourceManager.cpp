@@ -174,8 +174,15 @@ CResEntry::~CResEntry()
 
 std::uint8_t* CResEntry::GetData()
 {
-    if (!m_hasData && m_storedSize != 0)
-        ReadResData(this);
+    // An object whose edits are committed but not yet stored holds newer content than its blob:
+    // reading the blob then must not load the object over the edits, nor mark the record unchanged,
+    // or the next save would silently drop them.
+    if (!m_hasData && m_storedSize != 0) {
+        if ((m_flags & RESFLAG_CHANGED) && firstOwner(this))
+            bringBlobIntoMemory(this);
+        else
+            ReadResData(this);
+    }
     m_touchTick = currentTick();
     return m_hasData && !m_data.empty() ? m_data.data() : nullptr;
 }

@@ -107,6 +107,39 @@ TEST_F(ResourceHandleTest, FirstAccessOfAnAttachedRecordLoadsTheObject)
     EXPECT_EQ(note.m_text, "lazy");
 }
 
+TEST_F(ResourceHandleTest, ReadingTheBytesOfAnEditedObjectKeepsItsEditsForTheSave)
+{
+    int file = savedFileWithNote(5, 1, "stored");
+    file = reopen(file);
+    TestNote note;
+    note.m_unboundType = kWord;
+    ASSERT_EQ(note.LoadFrom(5, file), RES_OK);
+    note.m_number = 2;
+    note.m_text = QStringLiteral("edited");
+    ASSERT_EQ(note.Commit(), RES_OK);
+
+    // Someone asks for the size (and so the bytes) before the save.
+    EXPECT_GT(note.GetSize(), 0);
+    EXPECT_EQ(note.m_number, 2);
+    EXPECT_EQ(note.m_text, "edited");
+    EXPECT_TRUE(note.IsChanged());
+
+    ASSERT_EQ(SaveResFile(file), RES_OK);
+    file = reopen(file);
+    TestNote again;
+    again.m_unboundType = kWord;
+    ASSERT_EQ(again.LoadFrom(5, file), RES_OK);
+    EXPECT_EQ(again.m_number, 2);
+    EXPECT_EQ(again.m_text, "edited");
+
+    // An explicit load still goes back to what is stored.
+    again.m_number = 3;
+    ASSERT_EQ(again.Commit(), RES_OK);
+    ASSERT_EQ(again.Load(), RES_OK);
+    EXPECT_EQ(again.m_number, 2);
+    EXPECT_FALSE(again.IsChanged());
+}
+
 TEST_F(ResourceHandleTest, UnreadableBlobResetsTheObjectAndNeverThrows)
 {
     int file = savedFileWithNote(5, 1, "fine");
