@@ -1,0 +1,189 @@
+// A data file in the Data folder holding a bit of everything, written through the real classes, saved
+// with compaction, closed, found again by the scan of the Data folder, and read back whole through the
+// look-ups a running program uses. Also: the same file under a disk that fails part way through a save.
+
+#include "tests/integration/SampleDataFile.h"
+
+#include "platform/files/FaultyFileSystem.h"
+#include "platform/files/FileSystem.h"
+#include "platform/ui/Ui.h"
+#include "tests/support/LumivoTest.h"
+
+#include <QDir>
+#include <QFile>
+
+using namespace integration;
+using lumivo::files::FaultyFileSystem;
+
+namespace
+{
+
+int AttachAndLoad(CMyRes& object, std::int32_t id, std::int32_t type, int file)
+{
+    const int attached = AttachResource(&object, id, type, file);
+    return attached != RES_OK ? attached : object.Load();
+}
+
+class DataFileRoundTripTest : public lumivo::test::LumivoTest
+{
+protected:
+    void SetUp() override
+    {
+        LumivoTest::SetUp();
+        theBaseDir = tempDir() + QLatin1Char('/');
+        dataFolder = GetDataDirString(QStringLiteral("/"));
+        ASSERT_FALSE(dataFolder.isEmpty());
+        content = MakeSampleContent(tempDir());
+    }
+
+    // Opens every data file of the Data folder the way start-up does; the number of the one file.
+    int ScanAndMakeCurrent()
+    {
+        ScanDataFolder(0);
+        EXPECT_EQ(theDataFiles.size(), 1u);
+        if (theDataFiles.size() != 1)
+            return 0;
+        MakeDanishCurrent();
+        return theDataFiles.front();
+    }
+
+    QString dataFolder;
+    SampleContent content;
+};
+
+TEST_F(DataFileRoundTripTest, EveryObjectComesBackEqualAfterSaveCloseAndRescan)
+{
+    if (content.clip.empty())
+        GTEST_LOG_(WARNING) << "ffmpeg made no clip; the clip is left out";
+    const QString path = dataFolder + QStringLiteral("sample.tvf");
+    const int written = WriteSampleDataFile(path, content);
+    ASSERT_GT(written, 0);
+
+    // Before closing, the same look-ups already find everything in the open file.
+    theDataFiles = {written};
+    MakeDanishCurrent();
+    ExpectSampleContent(content, written);
+
+    ASSERT_EQ(CloseDataFile(0), RES_OK);
+    EXPECT_LE(FindResFileByPath(path), 0);
+
+    lumivo::ui::ScopedAnswerer answerer;
+    const int file = ScanAndMakeCurrent();
+    ASSERT_GT(file, 0);
+    EXPECT_EQ(GetResFileKind(file), FILEKIND_DATA);
+    EXPECT_EQ(GetResFileVersion(file), MakeResFileVersion(2, 0, 61));
+    ExpectSampleContent(content, file);
+    EXPECT_TRUE(answerer.questions().empty());
+
+    // A compacting save of the reopened, unchanged file changes none of its records.
+    const std::int64_t used = GetResFileUsedSize(file);
+    int err = 0;
+    SaveDataFile(file, true, true, &err);
+    EXPECT_EQ(err, 0);
+    EXPECT_EQ(GetResFileUsedSize(file), used);
+    ASSERT_EQ(CloseDataFile(0), RES_OK);
+    ASSERT_GT(ScanAndMakeCurrent(), 0);
+    ExpectSampleContent(content, theDataFiles.front());
+}
+
+// Checks a copy of the file on disk: it opens, and holds either all of the old content or all of the
+// new. Returns true for the new.
+bool DiskHoldsTheEdits(const QString& path, const QString& probe, const SampleContent& content)
+{
+    const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+    EXPECT_TRUE(lumivo::files::writeFileAtomically(probe, bytes.data(), bytes.size()));
+    int file = 0;
+    EXPECT_EQ(OpenResFile(&file, probe), RES_OK);
+    if (file <= 0)
+        return false;
+    bool isNew = false;
+    {
+        CQuibUser user;
+        CQuibWord word;
+        CQuibSound sound;
+        EXPECT_EQ(user.LoadFrom(kUserId, file), RES_OK);
+        EXPECT_EQ(AttachAndLoad(word, 101, MakeWordType(kDanish), file), RES_OK);
+        isNew = user.Name == "Mette";
+        EXPECT_EQ(word.WordName, isNew ? "hundehvalp" : "hund");
+        EXPECT_EQ(ResourceExists(102, MakeWordType(kDanish), file), !isNew);
+        EXPECT_EQ(ResourceExists(1100, MakeUserLevelType(0, kDanish), file), isNew);
+        EXPECT_EQ(AttachAndLoad(sound, kSoundId, MakeSoundType(kSoundKind, kDanish), file), RES_OK);
+        sound.LoadData();
+        EXPECT_TRUE(sound.Data && *sound.Data == content.wave.bytes());
+    }
+    EXPECT_EQ(CloseResFile(file), RES_OK);
+    return isNew;
+}
+
+// Makes the edits of the test below in the open file: a word renamed, a word removed, the user
+// renamed, a new level.
+void EditReopenedFile(int file)
+{
+    CQuibWord word;
+    ASSERT_EQ(AttachAndLoad(word, 101, MakeWordType(kDanish), file), RES_OK);
+    word.WordName = "hundehvalp";
+    ASSERT_EQ(word.Commit(), RES_OK);
+    ASSERT_EQ(word.Write(), RES_OK);
+    CQuibUser user;
+    ASSERT_EQ(user.LoadFrom(kUserId, file), RES_OK);
+    user.Name = "Mette";
+    ASSERT_EQ(user.Write(), RES_OK);
+    CQuibUserLevel level;
+    ASSERT_EQ(level.Create(), RES_OK);
+    level.Name = "Begynder";
+    level.Number = 1100;
+    level.Language = kDanish;
+    ASSERT_EQ(level.SaveAs(1100, file, MakeUserLevelType(0, kDanish)), RES_OK);
+    ASSERT_EQ(level.Write(), RES_OK);
+    CQuibWord gone;
+    ASSERT_EQ(AttachAndLoad(gone, 102, MakeWordType(kDanish), file), RES_OK);
+    ASSERT_EQ(gone.CMyRes::Remove(-1, -1), RES_OK);
+}
+
+// The disk fails at the n-th write of a save, for every n up to the first save that succeeds: the file
+// on disk then opens and holds either all of the old content or all of the new, the edits stay in
+// memory, and the same save succeeds once the disk works again.
+TEST_F(DataFileRoundTripTest, AFailedSaveLeavesTheOldOrTheNewFileAndKeepsTheEdits)
+{
+    const QString path = dataFolder + QStringLiteral("sample.tvf");
+    const QString probe = tempPath(QStringLiteral("probe.tvf"));
+    ASSERT_GT(WriteSampleDataFile(path, content), 0);
+    ASSERT_EQ(CloseResFile(FindResFileByPath(path)), RES_OK);
+    const std::vector<std::uint8_t> original = ReadWholeFile(path);
+    ASSERT_FALSE(original.empty());
+
+    int failures = 0;
+    bool savedAtOnce = false;
+    for (int n = 1; n < 40 && !savedAtOnce; ++n) {
+        SCOPED_TRACE(n);
+        ASSERT_TRUE(lumivo::files::writeFileAtomically(path, original.data(), original.size()));
+        FaultyFileSystem faulty(lumivo::files::fileSystem());
+        lumivo::files::ScopedFileSystem scope(faulty);
+        int file = 0;
+        ASSERT_EQ(OpenResFile(&file, path), RES_OK);
+        EditReopenedFile(file);
+        int saveError = 0;
+        faulty.failAt(FaultyFileSystem::Operation::Write, n);
+        SaveDataFile(file, true, true, &saveError);
+        faulty.failAt(FaultyFileSystem::Operation::Write, 0);
+
+        const bool isNew = DiskHoldsTheEdits(path, probe, content);
+        savedAtOnce = saveError == 0;
+        if (savedAtOnce) {
+            EXPECT_TRUE(isNew);
+        } else {
+            ++failures;
+            EXPECT_TRUE(IsResFileDirty(file) || !isNew);
+            int retryError = 0;
+            SaveDataFile(file, true, true, &retryError);
+            EXPECT_EQ(retryError, 0);
+            EXPECT_TRUE(DiskHoldsTheEdits(path, probe, content));
+        }
+        ASSERT_EQ(CloseResFile(file), RES_OK);
+    }
+    EXPECT_TRUE(savedAtOnce);
+    EXPECT_GE(failures, 1);
+    EXPECT_FALSE(QFile::exists(dataFolder + QStringLiteral("RMGRTMP.tvf")));
+}
+
+} // namespace
