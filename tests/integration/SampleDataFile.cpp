@@ -29,16 +29,17 @@ RgbImage Gradient(int width, int height)
     return image;
 }
 
-// A quarter of a second of a 440 Hz tone, 16-bit mono at 22,050 Hz.
+// A quarter of a second of a 440 Hz tone in the program's own sound format (16-bit mono, 44,100 Hz),
+// so that what leaves the mixer can be compared sample for sample.
 lumivo::wave::WaveBlock Tone()
 {
     std::vector<std::uint8_t> bytes;
-    for (int i = 0; i < 5512; ++i) {
-        const auto v = static_cast<std::int16_t>(std::lround(std::sin(2 * M_PI * 440 * i / 22050.0) * 12000));
+    for (int i = 0; i < 11025; ++i) {
+        const auto v = static_cast<std::int16_t>(std::lround(std::sin(2 * M_PI * 440 * i / 44100.0) * 12000));
         bytes.push_back(static_cast<std::uint8_t>(v));
         bytes.push_back(static_cast<std::uint8_t>(static_cast<std::uint16_t>(v) >> 8));
     }
-    return lumivo::wave::WaveBlock(lumivo::wave::WaveFormat::pcm(1, 22050, 16), std::move(bytes));
+    return lumivo::wave::WaveBlock(lumivo::wave::WaveFormat::pcm(1, 44100, 16), std::move(bytes));
 }
 
 void WriteWords(const SampleContent& content, int file)
@@ -88,7 +89,7 @@ void WriteMedia(const SampleContent& content, int file)
     CQuibSound sound;
     ASSERT_EQ(sound.Create(), RES_OK);
     sound.SetData(content.wave, soundKindWave | soundChannelMono, 7,
-                  static_cast<std::int32_t>(GetWaveDurationMs(content.wave)), 352800);
+                  static_cast<std::int32_t>(GetWaveDurationMs(content.wave)), 705600);
     ASSERT_EQ(sound.SaveAs(kSoundId, file, MakeSoundType(kSoundKind, kDanish)), RES_OK);
 
     if (content.clip.empty())
