@@ -208,7 +208,7 @@ int WriteSampleDataFile(const QString& path, const SampleContent& content)
 {
     const int file = lumivo::test::NewResFile(path, FILEKIND_DATA, 2, 0, 61);
     EXPECT_EQ(lumivo::test::WriteLanguageRecord(file, MakeLanguageResId(kDanish), kDanish, "Dansk", 0,
-                                                {{9010, "For lavt versionsnummer til at åbne filen."},
+                                                {{9010, "Filen har et versionsnummer, som programmet ikke kan åbne."},
                                                  {4711, "Ordet [#1] findes ikke."}}),
               RES_OK);
     EXPECT_EQ(lumivo::test::WriteLanguageRecord(file, MakeLanguageResId(kEnglish), kEnglish, "English", 0,
@@ -297,7 +297,13 @@ void ExpectMedia(const SampleContent& content)
     EXPECT_EQ(picture->StoreFormat, pictPng);
     EXPECT_EQ(picture->TransparentColor, 0x00FF00FFu);
     EXPECT_EQ(picture->GetImage()->pixels, content.image.pixels);
-    EXPECT_FALSE(picture->GetHBitmap().isNull());
+    const QImage drawn = picture->GetHBitmap();
+    ASSERT_EQ(drawn.size(), QSize(content.image.width, content.image.height));
+    for (const QPoint at : {QPoint(0, 0), QPoint(5, 3), QPoint(22, 16)}) {
+        const std::size_t offset = (static_cast<std::size_t>(at.y()) * content.image.width + at.x()) * 3;
+        EXPECT_EQ(drawn.pixel(at), qRgb(content.image.pixels[offset], content.image.pixels[offset + 1],
+                                        content.image.pixels[offset + 2]));
+    }
 
     auto sound = FindSoundById<CQuibSound>(kSoundId, kSoundKind);
     ASSERT_TRUE(sound);

@@ -1,0 +1,99 @@
+// What a person reads: system strings shown in message boxes come from the language records of the
+// open data files, in the user's language, and fall back to the program's own table once the files
+// are closed.
+
+#include "tests/integration/SampleDataFile.h"
+
+#include "platform/ui/Ui.h"
+#include "shell/SystemStrings.h"
+#include "tests/support/LumivoTest.h"
+#include "tests/support/ShellTestFiles.h"
+
+using namespace integration;
+using namespace lumivo;
+
+namespace
+{
+
+const QString kRecordRefusal = QString::fromUtf8("Filen har et versionsnummer, som programmet ikke kan åbne.");
+
+class MessagesTest : public test::LumivoTest
+{
+protected:
+    void SetUp() override
+    {
+        LumivoTest::SetUp();
+        theBaseDir = tempDir() + QLatin1Char('/');
+        const QString data = GetDataDirString(QStringLiteral("/"));
+        ASSERT_FALSE(data.isEmpty());
+        content = MakeSampleContent(tempDir());
+        const int file = WriteSampleDataFile(data + QStringLiteral("sample.tvf"), content);
+        ASSERT_GT(file, 0);
+        ASSERT_EQ(CloseResFile(file), RES_OK);
+        ScanDataFolder(0);
+        ASSERT_EQ(theDataFiles.size(), 1u);
+
+        // A data file from a later version of the program, which this one refuses.
+        tooNew = tempPath(QStringLiteral("later.tvf"));
+        const int later = test::NewResFile(tooNew, FILEKIND_DATA, 2, 1, 0);
+        ASSERT_EQ(SaveResFile(later), RES_OK);
+        ASSERT_EQ(CloseResFile(later), RES_OK);
+    }
+
+    // The text of the message shown when a person opens the later file.
+    QString RefusalText()
+    {
+        ui::ScopedAnswerer answerer;
+        int file = 0;
+        int result = 0;
+        EXPECT_EQ(OpenDataFileAndReport(tooNew, &file, &result), MSG_VERSION_TOO_LOW);
+        EXPECT_LE(FindResFileByPath(tooNew), 0);
+        return answerer.questions().size() == 1 ? answerer.questions().front().text : QString();
+    }
+
+    SampleContent content;
+    QString tooNew;
+};
+
+TEST_F(MessagesTest, ADanishUserReadsTheDanishRecordsTextsAndAnswers)
+{
+    theLanguageNo = kDanish;
+    MakeDanishCurrent();
+    ASSERT_NE(theCurrentLanguageRec, nullptr);
+
+    ui::ScopedAnswerer answerer;
+    answerer.reply(ui::IDNO);
+    EXPECT_EQ(MessageBoxById(4711, ui::MB_YESNO | ui::MB_ICONQUESTION, QStringLiteral("hund")), ui::IDNO);
+    ASSERT_EQ(answerer.questions().size(), 1u);
+    EXPECT_EQ(answerer.questions()[0].text, "Ordet hund findes ikke.");
+    EXPECT_EQ(answerer.questions()[0].caption, LoadSystemString(SYSSTR_APPNAME));
+    EXPECT_EQ(answerer.questions()[0].flags, ui::MB_YESNO | ui::MB_ICONQUESTION);
+
+    EXPECT_EQ(RefusalText(), kRecordRefusal);
+
+    // With the data files closed, the program's own Danish table speaks.
+    ASSERT_EQ(CloseDataFile(0), RES_OK);
+    UpdateSystemList();
+    EXPECT_EQ(theCurrentLanguageRec, nullptr);
+    EXPECT_EQ(RefusalText(), QString::fromUtf8("For lavt versionsnummer til at åbne filen."));
+}
+
+TEST_F(MessagesTest, OnAnEnglishSystemTheSystemLanguageComesFirstAndTheUsersFillsIn)
+{
+    theLanguageNo = kEnglish;
+    MakeDanishCurrent();
+    ui::ScopedAnswerer answerer;
+    answerer.reply(ui::IDOK);
+    EXPECT_EQ(MessageBoxById(4711, ui::MB_OK, QStringLiteral("dog")), ui::IDOK);
+    ASSERT_EQ(answerer.questions().size(), 1u);
+    EXPECT_EQ(answerer.questions()[0].text, "The word dog does not exist.");
+    // Only the Danish record holds this text: it comes before the program's own English table.
+    EXPECT_EQ(RefusalText(), kRecordRefusal);
+
+    ASSERT_EQ(CloseDataFile(0), RES_OK);
+    UpdateSystemList();
+    EXPECT_EQ(RefusalText(), "Too low version number to open file.");
+    EXPECT_EQ(LoadSystemString(4711), "???");
+}
+
+} // namespace

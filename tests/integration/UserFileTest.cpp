@@ -1,0 +1,177 @@
+// A user's own file beside the data files: once the user is current, the user's copies of words and
+// levels hide those of the data files from the look-ups, items of the data file still reach the data
+// file's copies, and the user's edits are saved into the user's file alone.
+
+#include "tests/integration/SampleDataFile.h"
+
+#include "platform/ui/Ui.h"
+#include "tests/support/LumivoTest.h"
+#include "tests/support/ShellTestFiles.h"
+
+using namespace integration;
+using namespace lumivo;
+
+namespace
+{
+
+class UserFileTest : public test::LumivoTest
+{
+protected:
+    void SetUp() override
+    {
+        LumivoTest::SetUp();
+        theBaseDir = tempDir() + QLatin1Char('/');
+        const QString data = GetDataDirString(QStringLiteral("/"));
+        ASSERT_FALSE(data.isEmpty());
+        content = MakeSampleContent(tempDir());
+        const int file = WriteSampleDataFile(data + QStringLiteral("sample.tvf"), content);
+        ASSERT_GT(file, 0);
+        ASSERT_EQ(CloseResFile(file), RES_OK);
+        userPath = GetUsersDirString(QStringLiteral("/")) + QStringLiteral("soren.tvf");
+        WriteUserFile();
+        ScanDataFolder(0);
+        ASSERT_EQ(theDataFiles.size(), 1u);
+        dataFile = theDataFiles.front();
+    }
+
+    void TearDown() override
+    {
+        theCurrentUser = nullptr;
+        user.reset();
+        LumivoTest::TearDown();
+    }
+
+    // The user record, the user's own word for id 101 and own name for level 1200.
+    void WriteUserFile()
+    {
+        const int file = test::NewResFile(userPath, FILEKIND_USER, 2, 0, 61);
+        {
+            CQuibUser record;
+            SetEveryUserField(record);
+            ASSERT_EQ(record.SaveAs(CQuibUser::kTemplateUserId, file, CQuibUser::kType), RES_OK);
+            ASSERT_EQ(record.Write(), RES_OK);
+            CQuibWord word;
+            ASSERT_EQ(word.Create(), RES_OK);
+            word.WordName = "vovse";
+            ASSERT_EQ(word.SaveAs(101, file, MakeWordType(kDanish)), RES_OK);
+            ASSERT_EQ(word.Write(), RES_OK);
+            CQuibUserLevel level;
+            ASSERT_EQ(level.Create(), RES_OK);
+            level.Name = "Min egen";
+            level.Number = 1200;
+            level.Language = kDanish;
+            ASSERT_EQ(level.SaveAs(1200, file, MakeUserLevelType(0, kDanish)), RES_OK);
+            ASSERT_EQ(level.Write(), RES_OK);
+            int err = 0;
+            SaveDataFile(file, false, true, &err);
+            ASSERT_EQ(err, 0);
+        }
+        ASSERT_EQ(CloseResFile(file), RES_OK);
+    }
+
+    // Opens the user's file as a person's choice would and makes its user current.
+    int OpenUserAndMakeCurrent()
+    {
+        int file = 0;
+        int result = 0;
+        EXPECT_EQ(OpenDataFile(userPath, &file, &result), 0);
+        EXPECT_EQ(result, 0);
+        ScanDataFolder(file);
+        EXPECT_EQ(theDataFiles, std::vector<int>{dataFile}); // a user file is not a data file
+        user = std::make_unique<CQuibUser>();
+        EXPECT_EQ(user->LoadFrom(CQuibUser::kTemplateUserId, file), RES_OK);
+        theCurrentUser = user.get();
+        MakeDanishCurrent();
+        return file;
+    }
+
+    SampleContent content;
+    QString userPath;
+    int dataFile = 0;
+    std::unique_ptr<CQuibUser> user;
+};
+
+TEST_F(UserFileTest, TheUsersCopiesHideTheDataFilesAndLeadBackToThem)
+{
+    const int userFile = OpenUserAndMakeCurrent();
+    ASSERT_GT(userFile, 0);
+    EXPECT_EQ(theActiveFiles, (std::vector<int>{dataFile, userFile}));
+    EXPECT_EQ(user->Name, QString::fromUtf8("Søren Ærø"));
+
+    auto own = FindWordById(101);
+    ASSERT_TRUE(own);
+    ASSERT_EQ(own->Load(), RES_OK);
+    EXPECT_EQ(own->WordName, "vovse");
+    EXPECT_EQ(own->GetFile(), userFile);
+    auto* indexed = dynamic_cast<CQuibWord*>(theWordIndex.Find(userFile, kDanish, 101));
+    ASSERT_NE(indexed, nullptr);
+    EXPECT_EQ(indexed->WordName, "vovse");
+
+    // Looked up from an item of the data file, the walk starts at that file: the user's copy in the
+    // later file does not hide the data file's own word from it.
+    auto* dataWord = theWordIndex.Find(dataFile, kDanish, 105);
+    ASSERT_NE(dataWord, nullptr);
+    auto behind = FindWordById(101, dataWord);
+    ASSERT_TRUE(behind);
+    ASSERT_EQ(behind->Load(), RES_OK);
+    EXPECT_EQ(behind->WordName, "hund");
+    auto again = FindWordById(101, own.get());
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->GetFile(), userFile);
+
+    CQuibUserLevelMap levels;
+    AddUserLevelsOfUserFile(levels, kDanish);
+    AddUserLevelsOfDataFiles(levels, kDanish);
+    GetOrCreateDefaultLevel(levels, kDanish);
+    ASSERT_EQ(levels.size(), 3u);
+    EXPECT_EQ(levels.at(1200)->Name, "Min egen");
+    EXPECT_EQ(levels.at(1300)->Name, "Ekspert");
+
+    // Without a current user, the user's file drops out of the look-ups.
+    theCurrentUser = nullptr;
+    UpdateActiveFiles();
+    EXPECT_EQ(theActiveFiles, std::vector<int>{dataFile});
+    auto plain = FindWordById(101);
+    ASSERT_TRUE(plain);
+    ASSERT_EQ(plain->Load(), RES_OK);
+    EXPECT_EQ(plain->WordName, "hund");
+}
+
+TEST_F(UserFileTest, TheUsersEditsLandInTheUsersFileAlone)
+{
+    const int userFile = OpenUserAndMakeCurrent();
+    ASSERT_GT(userFile, 0);
+    const std::vector<std::uint8_t> dataBefore = ReadWholeFile(GetResFilePath(dataFile));
+
+    user->Name = "Mette";
+    user->Voice1 = "english";
+    ASSERT_EQ(user->Write(), RES_OK);
+    auto* word = dynamic_cast<CQuibWord*>(theWordIndex.Find(userFile, kDanish, 101));
+    ASSERT_NE(word, nullptr);
+    word->WordName = "vovsemand";
+    SaveWord(word);
+    int err = 0;
+    SaveDataFile(userFile, false, false, &err);
+    ASSERT_EQ(err, 0);
+    SaveDataFile(dataFile, false, false, &err);
+    ASSERT_EQ(err, 0);
+    EXPECT_EQ(ReadWholeFile(GetResFilePath(dataFile)), dataBefore);
+
+    theCurrentUser = nullptr;
+    user.reset();
+    ASSERT_EQ(ReleaseDataFile(userFile), RES_OK);
+    const int reopened = OpenUserAndMakeCurrent();
+    ASSERT_GT(reopened, 0);
+    EXPECT_EQ(user->Name, "Mette");
+    EXPECT_EQ(user->Voice1, "english");
+    QString recordName;
+    user->GetName(recordName);
+    EXPECT_EQ(recordName, "Mette");
+    auto own = FindWordById(101);
+    ASSERT_TRUE(own);
+    ASSERT_EQ(own->Load(), RES_OK);
+    EXPECT_EQ(own->WordName, "vovsemand");
+    EXPECT_EQ(theWordIndex.Names().Find("vovsemand") >= 0, true);
+}
+
+} // namespace
