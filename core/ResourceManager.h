@@ -202,6 +202,9 @@ std::int64_t GetResFileUsedSize(int number);
 int FindResFileByPath(const QString& path);
 // The path by which files are told apart: absolute, clean, with links resolved where they exist.
 QString CanonicalResPath(const QString& path);
+// The scratch file a compacting save writes beside `path` before renaming it over `path`. A crash
+// between the two leaves it behind; it is never a file of its own, and the next such save removes it.
+QString ResScratchPathFor(const QString& path);
 
 std::uint32_t MakeResFileVersion(int major, int minor, int build);
 void SplitResFileVersion(std::uint32_t version, int* major, int* minor, int* build);

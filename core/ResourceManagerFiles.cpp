@@ -528,6 +528,11 @@ void dropFileRecords(int number)
 
 } // namespace
 
+QString ResScratchPathFor(const QString& path)
+{
+    return temporaryPathFor(path);
+}
+
 namespace lumivo::store
 {
 

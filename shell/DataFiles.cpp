@@ -88,7 +88,9 @@ void ScanDataFolder(int file)
     std::vector<QString> names = lumivo::files::fileSystem().list(folder.chopped(1));
     std::sort(names.begin(), names.end());
     for (const QString& name : names) {
-        if (!HasDataFileExtension(name))
+        // A compacting save's scratch file, left by a crash: held open, it would block every later
+        // compacting save in this folder, and a complete one would double every object it holds.
+        if (!HasDataFileExtension(name) || ResScratchPathFor(folder + name) == folder + name)
             continue;
         int number = 0;
         int result = 0;

@@ -186,4 +186,40 @@ TEST_F(DataFileRoundTripTest, AFailedSaveLeavesTheOldOrTheNewFileAndKeepsTheEdit
     EXPECT_FALSE(QFile::exists(dataFolder + QStringLiteral("RMGRTMP.tvf")));
 }
 
+// A crash after the compacted copy was written beside the file but before it replaced it leaves the
+// store's scratch file in the Data folder. The next start must not take it for a data file: filed, it
+// would double every word, and held open, it would block every later compacting save of the folder.
+TEST_F(DataFileRoundTripTest, AScratchFileLeftByACrashIsNoDataFileAndBlocksNoSave)
+{
+    const QString path = dataFolder + QStringLiteral("sample.tvf");
+    ASSERT_GT(WriteSampleDataFile(path, content), 0);
+    ASSERT_EQ(CloseResFile(FindResFileByPath(path)), RES_OK);
+    const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+    const QString scratch = dataFolder + QStringLiteral("RMGRTMP.tvf");
+    ASSERT_TRUE(lumivo::files::writeFileAtomically(scratch, bytes.data(), bytes.size()));
+
+    const int file = ScanAndMakeCurrent();
+    ASSERT_GT(file, 0);
+    EXPECT_EQ(GetResFilePath(file), path);
+    EXPECT_LE(FindResFileByPath(scratch), 0);
+    EXPECT_EQ(theWordIndex.GetCount(), content.words.size());
+
+    auto* word = dynamic_cast<CQuibWord*>(theWordIndex.Find(file, kDanish, 101));
+    ASSERT_NE(word, nullptr);
+    word->WordName = "hundehvalp";
+    SaveWord(word);
+    int err = 0;
+    SaveDataFile(file, false, false, &err); // the first save after opening writes in place
+    ASSERT_EQ(err, 0);
+    SaveDataFile(file, true, true, &err);
+    EXPECT_EQ(err, 0);
+    EXPECT_FALSE(QFile::exists(scratch));
+    ASSERT_EQ(CloseDataFile(0), RES_OK);
+    ASSERT_GT(ScanAndMakeCurrent(), 0);
+    auto found = FindWordById(101);
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->Load(), RES_OK);
+    EXPECT_EQ(found->WordName, "hundehvalp");
+}
+
 } // namespace
