@@ -222,4 +222,62 @@ TEST_F(DataFileRoundTripTest, AScratchFileLeftByACrashIsNoDataFileAndBlocksNoSav
     EXPECT_EQ(found->WordName, "hundehvalp");
 }
 
+// Objects the program holds while a compacting save moves every record (the word index, a picture on
+// screen, a sound not yet read) stay bound to their records, read their bytes from the new places, and
+// their later edits reach the file.
+TEST_F(DataFileRoundTripTest, ObjectsHeldThroughACompactingSaveKeepWorking)
+{
+    const QString path = dataFolder + QStringLiteral("sample.tvf");
+    ASSERT_GT(WriteSampleDataFile(path, content), 0);
+    ASSERT_EQ(CloseResFile(FindResFileByPath(path)), RES_OK);
+    const int file = ScanAndMakeCurrent();
+    ASSERT_GT(file, 0);
+
+    auto picture = FindPictureById<CQuibPict>(kPictureId, kPictureKind);
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(picture->Load(), RES_OK);
+    auto sound = FindSoundById<CQuibSound>(kSoundId, kSoundKind);
+    ASSERT_TRUE(sound);
+    ASSERT_EQ(sound->Load(), RES_OK);
+    auto* word = dynamic_cast<CQuibWord*>(theWordIndex.Find(file, kEnglish, 101));
+    ASSERT_NE(word, nullptr);
+
+    // Removing the user leaves dead space behind, so the compaction has something to move.
+    {
+        CQuibUser user;
+        ASSERT_EQ(user.LoadFrom(kUserId, file), RES_OK);
+        ASSERT_EQ(user.CMyRes::Remove(-1, -1), RES_OK);
+    }
+    int err = 0;
+    SaveDataFile(file, false, true, &err); // the first save after opening writes in place
+    ASSERT_EQ(err, 0);
+    const std::int64_t loose = GetResFileLength(file);
+    SaveDataFile(file, true, true, &err);
+    ASSERT_EQ(err, 0);
+    EXPECT_LT(GetResFileLength(file), loose);
+
+    ASSERT_TRUE(picture->Decode());
+    EXPECT_EQ(picture->GetImage()->pixels, content.image.pixels);
+    sound->LoadData();
+    ASSERT_TRUE(sound->Data);
+    EXPECT_EQ(*sound->Data, content.wave.bytes());
+    word->WordName = "puppy";
+    SaveWord(word);
+    SaveDataFile(file, true, true, &err);
+    ASSERT_EQ(err, 0);
+
+    picture.reset();
+    sound.reset();
+    ASSERT_EQ(CloseDataFile(0), RES_OK);
+    const int reopened = ScanAndMakeCurrent();
+    ASSERT_GT(reopened, 0);
+    EXPECT_FALSE(ResourceExists(kUserId, CQuibUser::kType, reopened));
+    auto* again = dynamic_cast<CQuibWord*>(theWordIndex.Find(reopened, kEnglish, 101));
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->WordName, "puppy");
+    auto* danish = dynamic_cast<CQuibWord*>(theWordIndex.Find(reopened, kDanish, 101));
+    ASSERT_NE(danish, nullptr);
+    EXPECT_EQ(danish->WordName, "hund");
+}
+
 } // namespace

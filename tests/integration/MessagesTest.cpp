@@ -4,6 +4,7 @@
 
 #include "tests/integration/SampleDataFile.h"
 
+#include "core/Registry.h"
 #include "platform/ui/Ui.h"
 #include "shell/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
@@ -94,6 +95,35 @@ TEST_F(MessagesTest, OnAnEnglishSystemTheSystemLanguageComesFirstAndTheUsersFill
     UpdateSystemList();
     EXPECT_EQ(RefusalText(), "Too low version number to open file.");
     EXPECT_EQ(LoadSystemString(4711), "???");
+}
+
+// Start-up as the installation left it: the settings name the base folder, the system language and the
+// program's name; the data file found there greets the user in Danish with that name.
+TEST_F(MessagesTest, TheInstallSettingsNameTheFolderTheLanguageAndTheProgram)
+{
+    ASSERT_EQ(CloseDataFile(0), RES_OK);
+    const QString installed = theBaseDir;
+    theBaseDir.clear();
+    theRegistry = std::make_unique<CRegistry>();
+    ASSERT_TRUE(theRegistry->CreateKey(kSettingsRoot));
+    ASSERT_TRUE(theRegistry->WriteDWord(kSettingsRoot, QStringLiteral("Install_language"), 10002));
+    ASSERT_TRUE(theRegistry->WriteString(kSettingsRoot, QStringLiteral("Install_appname"),
+                                         QStringLiteral("Lumivo Skole")));
+    ASSERT_TRUE(theRegistry->WriteString(kSettingsRoot, QStringLiteral("Default_dir"), installed));
+
+    LoadSystemSettings();
+    EXPECT_EQ(theLanguageNo, kDanish);
+    ScanDataFolder(0);
+    ASSERT_EQ(theDataFiles.size(), 1u);
+    MakeDanishCurrent();
+
+    ui::ScopedAnswerer answerer;
+    MessageBoxById(4712, ui::MB_OK | ui::MB_ICONINFORMATION, QString::fromUtf8("Søren"));
+    ASSERT_EQ(answerer.questions().size(), 1u);
+    EXPECT_EQ(answerer.questions()[0].text, QString::fromUtf8("Velkommen til Lumivo Skole, Søren!"));
+    EXPECT_EQ(answerer.questions()[0].caption, "Lumivo Skole");
+    // Unanswered, a question takes the cancel answer and nothing waits.
+    EXPECT_EQ(MessageBoxById(4711, ui::MB_YESNOCANCEL, QStringLiteral("kat")), ui::IDCANCEL);
 }
 
 } // namespace

@@ -150,7 +150,7 @@ void SetEveryUserField(CQuibUser& user)
     user.BrowseColor = 0x03102030;
     user.BrowseFlags = 0x7777;
     user.BrowseFont = "-20,0,0,0,700,0,0,0,0,1,2,1,34,Arial,255";
-    user.ProfileName = "Lærere";
+    user.ProfileName = QString::fromUtf8("Lærere Σ");
     user.ProfileNumber = 4321;
     user.Sentences = {5, 9, 1000000007};
     user.CurrentSentence = 2;
@@ -188,6 +188,7 @@ SampleContent MakeSampleContent(const QString& workFolder)
         {102, kEnglish, "dogs", 2, {101}, {}, "", 0},
         {105, kDanish, "æble·skive", 3, {}, {106, 107}, "Dansk bagværk ¤ 5 kr.", 0x0100},
         {105, kEnglish, "pancake ball", 3, {}, {}, "A Danish pastry", 0},
+        {106, kEnglish, "σκύλος 🐕", 1, {101}, {}, "A word no Windows code page holds", 0},
     };
     content.levels = {
         {1200, kDanish, "Øvet", 50},
@@ -209,7 +210,8 @@ int WriteSampleDataFile(const QString& path, const SampleContent& content)
     const int file = lumivo::test::NewResFile(path, FILEKIND_DATA, 2, 0, 61);
     EXPECT_EQ(lumivo::test::WriteLanguageRecord(file, MakeLanguageResId(kDanish), kDanish, "Dansk", 0,
                                                 {{9010, "Filen har et versionsnummer, som programmet ikke kan åbne."},
-                                                 {4711, "Ordet [#1] findes ikke."}}),
+                                                 {4711, "Ordet [#1] findes ikke."},
+                                                 {4712, "Velkommen til <@APPNAME>, [#1]!"}}),
               RES_OK);
     EXPECT_EQ(lumivo::test::WriteLanguageRecord(file, MakeLanguageResId(kEnglish), kEnglish, "English", 0,
                                                 {{4711, "The word [#1] does not exist."}}),
