@@ -137,4 +137,38 @@ TEST_F(SoundAndSpeechTest, TheUsersVoiceSpeaksTheWordsOfTheUsersLanguage)
     EXPECT_GT(loudest.peak(), 1000);
 }
 
+// A sound held by the device, stored by it (as MP3) into the data file, and played from there again.
+TEST_F(SoundAndSpeechTest, ARecordingKeptAsMp3PlaysBackAtItsLength)
+{
+    const QString output = tempPath(QStringLiteral("mp3.raw"));
+    test::useDiskAudio(output);
+    ASSERT_EQ(CSoundDevice::InitSound(), 0);
+    ASSERT_EQ(theSoundDevice->LoadFromWaveData(&content.wave), 0);
+    const int file = theDataFiles.front();
+    {
+        CQuibSound recorded;
+        ASSERT_EQ(recorded.Create(), RES_OK);
+        ASSERT_EQ(CSoundDevice::SaveToSound(theSoundDevice->GetSample(), &recorded), 0);
+        ASSERT_EQ(recorded.SaveAs(kSoundId + 1, file, MakeSoundType(kSoundKind, kDanish)), RES_OK);
+        EXPECT_EQ(recorded.SoundFormat & soundKindMask, 4); // the device keeps what it stores small
+        ASSERT_EQ(recorded.Write(), RES_OK);
+    }
+    int err = 0;
+    SaveDataFile(file, false, true, &err);
+    ASSERT_EQ(err, 0);
+
+    theSoundModel = 3;
+    auto sound = FindSoundById<CQuibSound>(kSoundId + 1, kSoundKind);
+    ASSERT_TRUE(sound);
+    ASSERT_EQ(sound->Load(), RES_OK);
+    LoudestSample loudest;
+    ASSERT_TRUE(sound->Play());
+    EXPECT_EQ(sound->SoundFormat & soundKindMask, 4);
+    ASSERT_TRUE(theSoundDevice->GetSample());
+    // MP3 pads the sound a little at both ends.
+    EXPECT_NEAR(theSoundDevice->GetLengthMs(), 250.0, 60.0);
+    EXPECT_TRUE(test::waitFor([] { return !IsSoundPlaying() && MixerIsSilent(); }));
+    EXPECT_GT(loudest.peak(), 8000);
+}
+
 } // namespace
