@@ -5,6 +5,7 @@
 #include "tests/integration/SampleDataFile.h"
 
 #include "platform/ui/Ui.h"
+#include "shell/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/ShellTestFiles.h"
 
@@ -172,6 +173,54 @@ TEST_F(UserFileTest, TheUsersEditsLandInTheUsersFileAlone)
     ASSERT_EQ(own->Load(), RES_OK);
     EXPECT_EQ(own->WordName, "vovsemand");
     EXPECT_EQ(theWordIndex.Names().Find("vovsemand") >= 0, true);
+}
+
+// The word editor's save of a word that came from a data file: the person says yes, the edits go into
+// a copy in the user's file, and the data file's word is left as it was.
+TEST_F(UserFileTest, AWordOfTheDataFileEditedByTheUserBecomesTheUsersCopy)
+{
+    const int userFile = OpenUserAndMakeCurrent();
+    ASSERT_GT(userFile, 0);
+    auto* word = dynamic_cast<CQuibWord*>(theWordIndex.Find(dataFile, kDanish, 105));
+    ASSERT_NE(word, nullptr);
+    word->WordName = QString::fromUtf8("æbleskive");
+    word->WordDescription = QString::fromUtf8("Med syltetøj");
+    ASSERT_EQ(word->Commit(), RES_OK);
+
+    ui::ScopedAnswerer answerer;
+    answerer.reply(ui::IDYES);
+    ASSERT_TRUE(word->SaveChanges(true));
+    ASSERT_EQ(answerer.questions().size(), 1u);
+    EXPECT_EQ(answerer.questions()[0].text, LoadSystemString(9004));
+    EXPECT_EQ(word->WordName, QString::fromUtf8("æble·skive"));
+    EXPECT_FALSE(word->IsChanged());
+    auto* copy = dynamic_cast<CQuibWord*>(theWordIndex.Find(userFile, kDanish, 105));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->WordName, QString::fromUtf8("æbleskive"));
+    EXPECT_EQ(copy->SynonymList, (std::vector<std::int32_t>{106, 107}));
+
+    int err = 0;
+    SaveDataFile(userFile, false, false, &err);
+    SaveDataFile(dataFile, false, false, &err);
+    ASSERT_EQ(err, 0);
+    theCurrentUser = nullptr;
+    user.reset();
+    ASSERT_EQ(CloseDataFile(0), RES_OK);
+    ASSERT_EQ(ReleaseDataFile(userFile), RES_OK);
+    ScanDataFolder(0);
+    ASSERT_EQ(theDataFiles.size(), 1u);
+    dataFile = theDataFiles.front();
+    const int reopened = OpenUserAndMakeCurrent();
+    auto own = FindWordById(105);
+    ASSERT_TRUE(own);
+    ASSERT_EQ(own->Load(), RES_OK);
+    EXPECT_EQ(own->GetFile(), reopened);
+    EXPECT_EQ(own->WordName, QString::fromUtf8("æbleskive"));
+    EXPECT_EQ(own->WordDescription, QString::fromUtf8("Med syltetøj"));
+    auto* original = dynamic_cast<CQuibWord*>(theWordIndex.Find(dataFile, kDanish, 105));
+    ASSERT_NE(original, nullptr);
+    EXPECT_EQ(original->WordName, QString::fromUtf8("æble·skive"));
+    EXPECT_EQ(original->WordDescription, QString::fromUtf8("Dansk bagværk ¤ 5 kr."));
 }
 
 } // namespace
