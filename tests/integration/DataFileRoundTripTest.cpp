@@ -9,6 +9,7 @@
 #include "platform/ui/Ui.h"
 #include "shell/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/ShellTestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -354,6 +355,59 @@ TEST_F(DataFileRoundTripTest, ADamagedDataFileGivesErrorsNeverACrash)
         opened += ExerciseDataFolder(damaged, nullptr) ? 1 : 0;
     }
     EXPECT_GT(opened, 10); // most damage lies in the records, not in the header or the map
+}
+
+// An older data file beside the sample: the newer version's words and language record win, and words
+// only the older one holds are still found.
+TEST_F(DataFileRoundTripTest, ANewerDataFileOverridesAnOlderOneAndTheOlderFillsIn)
+{
+    const QString older = dataFolder + QStringLiteral("a_older.tvf");
+    {
+        const int file = lumivo::test::NewResFile(older, FILEKIND_DATA, 2, 0, 3);
+        ASSERT_EQ(lumivo::test::WriteLanguageRecord(file, MakeLanguageResId(kDanish), kDanish, "Dansk", 0,
+                                                    {{4711, "Gammel tekst"}, {4713, "Kun i den gamle fil"}}),
+                  RES_OK);
+        for (const auto& [id, name] : {std::pair{101, "gammel hund"}, {150, "gammel kat"}}) {
+            CQuibWord word;
+            ASSERT_EQ(word.Create(), RES_OK);
+            word.WordName = QString::fromUtf8(name);
+            ASSERT_EQ(word.SaveAs(id, file, MakeWordType(kDanish)), RES_OK);
+            ASSERT_EQ(word.Write(), RES_OK);
+        }
+        ASSERT_EQ(SaveResFile(file), RES_OK);
+        ASSERT_EQ(CloseResFile(file), RES_OK);
+    }
+    ASSERT_GT(WriteSampleDataFile(dataFolder + QStringLiteral("b_sample.tvf"), content), 0);
+    ASSERT_EQ(CloseDataFile(FindResFileByPath(dataFolder + QStringLiteral("b_sample.tvf"))), RES_OK);
+
+    ScanDataFolder(0);
+    ASSERT_EQ(theDataFiles.size(), 2u);
+    const int newer = theDataFiles[0];
+    const int old = theDataFiles[1];
+    EXPECT_EQ(GetResFilePath(old), older);
+    theLanguageNo = kDanish;
+    MakeDanishCurrent();
+    EXPECT_EQ(theActiveFiles, (std::vector<int>{old, newer}));
+
+    auto word = FindWordById(101);
+    ASSERT_TRUE(word);
+    ASSERT_EQ(word->Load(), RES_OK);
+    EXPECT_EQ(word->WordName, "hund");
+    auto onlyOld = FindWordById(150);
+    ASSERT_TRUE(onlyOld);
+    ASSERT_EQ(onlyOld->Load(), RES_OK);
+    EXPECT_EQ(onlyOld->WordName, "gammel kat");
+    EXPECT_NE(theWordIndex.Find(old, kDanish, 101), nullptr);
+    EXPECT_NE(theWordIndex.Find(newer, kDanish, 101), nullptr);
+
+    // The newer file's language record is the language's entry; the older one is chained behind it.
+    EXPECT_EQ(LoadSystemString(4711), "Ordet [#1] findes ikke.");
+    CQuibSystem* danish = FindSystemRecord(kDanish);
+    ASSERT_NE(danish, nullptr);
+    EXPECT_EQ(danish->GetFile(), newer);
+    ASSERT_NE(danish->m_next, nullptr);
+    EXPECT_EQ(danish->m_next->GetFile(), old);
+    EXPECT_EQ(*danish->m_next->FindString(4713), "Kun i den gamle fil");
 }
 
 } // namespace

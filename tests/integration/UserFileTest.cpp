@@ -5,6 +5,7 @@
 #include "tests/integration/SampleDataFile.h"
 
 #include "platform/ui/Ui.h"
+#include "shell/ItemIds.h"
 #include "shell/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/ShellTestFiles.h"
@@ -221,6 +222,26 @@ TEST_F(UserFileTest, AWordOfTheDataFileEditedByTheUserBecomesTheUsersCopy)
     ASSERT_NE(original, nullptr);
     EXPECT_EQ(original->WordName, QString::fromUtf8("æble·skive"));
     EXPECT_EQ(original->WordDescription, QString::fromUtf8("Dansk bagværk ¤ 5 kr."));
+}
+
+// A new word's id is free in every open file, including records made but not yet saved.
+TEST_F(UserFileTest, ANewItemIdIsFreeInEveryOpenFile)
+{
+    const int userFile = OpenUserAndMakeCurrent();
+    ASSERT_GT(userFile, 0);
+    SetItemIdRandomSource([](std::int32_t, std::int32_t) { return 101; });
+    const std::int32_t first = NewItemId();
+    EXPECT_EQ(first, 103); // 101 and 102 are words of the data file, 101 also of the user's
+    CQuibWord word;
+    ASSERT_EQ(word.Create(), RES_OK);
+    word.WordName = "ny";
+    ASSERT_EQ(word.SaveAs(first, userFile, MakeWordType(kDanish)), RES_OK);
+    EXPECT_EQ(NewItemId(), 104);
+
+    SetItemIdRandomSource([](std::int32_t, std::int32_t) { return kFirstSystemItemId; });
+    const std::int32_t system = NewSystemItemId();
+    EXPECT_TRUE(IsSystemItem(system));
+    EXPECT_FALSE(ResourceExists(system, MakeWordType(kDanish), dataFile));
 }
 
 } // namespace
