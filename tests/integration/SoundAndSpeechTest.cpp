@@ -4,6 +4,7 @@
 
 #include "tests/integration/SampleDataFile.h"
 
+#include "core/Registry.h"
 #include "panes/SoundDevice.h"
 #include "panes/SpeechEngine.h"
 #include "platform/audio/Audio.h"
@@ -60,10 +61,9 @@ protected:
         MakeDanishCurrent();
     }
 
-    // Plays the stored sound by the given model; the bytes that reached the disk driver's file.
-    QByteArray PlayStoredSound(std::int32_t model, const QString& output)
+    // Plays the stored sound by the sound model; the bytes that reached the disk driver's file.
+    QByteArray PlayStoredSound(const QString& output)
     {
-        theSoundModel = model;
         auto sound = FindSoundById<CQuibSound>(kSoundId, kSoundKind);
         EXPECT_TRUE(sound);
         if (!sound)
@@ -92,18 +92,25 @@ TEST_F(SoundAndSpeechTest, AStoredSoundReachesTheOutputSampleForSampleOnTheSound
     InitSoundModel();
     EXPECT_EQ(theSoundModel, 3); // the sound device, when no setting says otherwise
     ASSERT_EQ(CSoundDevice::InitSound(), 0);
-    const QByteArray written = PlayStoredSound(3, output);
+    const QByteArray written = PlayStoredSound(output);
     EXPECT_GE(written.size(), StoredSamples().size());
     EXPECT_TRUE(written.contains(StoredSamples()));
     ASSERT_TRUE(theSoundDevice && theSoundDevice->GetSample());
     EXPECT_EQ(theSoundDevice->GetLengthMs(), 250u);
 }
 
+// The wave output, chosen by the system setting, plays without any sound device.
 TEST_F(SoundAndSpeechTest, AStoredSoundReachesTheOutputSampleForSampleOnTheWaveOutput)
 {
+    theRegistry = std::make_unique<CRegistry>();
+    ASSERT_TRUE(theRegistry->CreateKey(kSettingsRoot));
+    ASSERT_TRUE(SetSystemSettingInt(QStringLiteral("SoundModel"), 1));
+    ResetSoundState(); // as the next start of the program: the model is read once per run
+    InitSoundModel();
+    ASSERT_EQ(theSoundModel, 1);
     const QString output = tempPath(QStringLiteral("wave.raw"));
     test::useDiskAudio(output);
-    const QByteArray written = PlayStoredSound(1, output);
+    const QByteArray written = PlayStoredSound(output);
     EXPECT_TRUE(written.contains(StoredSamples()));
 }
 
