@@ -4,6 +4,7 @@
 
 #include "tests/integration/SampleDataFile.h"
 
+#include "admin/OutputFileSeams.h"
 #include "platform/files/FaultyFileSystem.h"
 #include "platform/files/FileSystem.h"
 #include "platform/ui/Ui.h"
@@ -408,6 +409,52 @@ TEST_F(DataFileRoundTripTest, ANewerDataFileOverridesAnOlderOneAndTheOlderFillsI
     ASSERT_NE(danish->m_next, nullptr);
     EXPECT_EQ(danish->m_next->GetFile(), old);
     EXPECT_EQ(*danish->m_next->FindString(4713), "Kun i den gamle fil");
+}
+
+// Translation: with an output file open that translates into English, a Danish word saved by the
+// translator lands as the English word of the same id in the output file, which the look-ups then
+// prefer; the data file keeps its own.
+TEST_F(DataFileRoundTripTest, ATranslatedWordLandsInTheOutputFileUnderTheTranslationLanguage)
+{
+    ASSERT_GT(WriteSampleDataFile(dataFolder + QStringLiteral("sample.tvf"), content), 0);
+    ASSERT_EQ(CloseResFile(FindResFileByPath(dataFolder + QStringLiteral("sample.tvf"))), RES_OK);
+    const QString outputPath = tempPath(QStringLiteral("translation.tvf"));
+    const int output = lumivo::test::NewResFile(outputPath, FILEKIND_DATA, 2, 0, 61);
+    ASSERT_EQ(SaveResFile(output), RES_OK);
+    theOutputFile = output;
+    theTranslateLanguage = kEnglish;
+    const int file = ScanAndMakeCurrent();
+    ASSERT_GT(file, 0);
+    theSearchLanguages = {kEnglish, kDanish};
+    EXPECT_EQ(theActiveFiles, (std::vector<int>{file, output}));
+
+    auto* danish = dynamic_cast<CQuibWord*>(theWordIndex.Find(file, kDanish, 102));
+    ASSERT_NE(danish, nullptr);
+    danish->WordName = "doggies";
+    ASSERT_EQ(danish->Commit(), RES_OK);
+    ASSERT_TRUE(danish->SaveChanges(false));
+    EXPECT_EQ(danish->WordName, "hunde");
+    EXPECT_TRUE(ResourceExists(102, MakeWordType(kEnglish), output));
+    EXPECT_FALSE(ResourceExists(102, MakeWordType(kDanish), output));
+
+    int err = 0;
+    SaveDataFile(output, false, false, &err);
+    ASSERT_EQ(err, 0);
+    auto found = FindWordById(102);
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->Load(), RES_OK);
+    EXPECT_EQ(found->GetFile(), output);
+    EXPECT_EQ(found->WordName, "doggies");
+    EXPECT_EQ(found->FamilyList, (std::vector<std::int32_t>{101}));
+
+    // The data file's English word is untouched on disk.
+    theOutputFile = 0;
+    ASSERT_EQ(CloseResFile(output), RES_OK);
+    ASSERT_EQ(CloseDataFile(0), RES_OK);
+    const int reopened = ScanAndMakeCurrent();
+    auto* english = dynamic_cast<CQuibWord*>(theWordIndex.Find(reopened, kEnglish, 102));
+    ASSERT_NE(english, nullptr);
+    EXPECT_EQ(english->WordName, "dogs");
 }
 
 } // namespace
