@@ -16,7 +16,8 @@ using namespace lumivo;
 namespace
 {
 
-const QString kRecordRefusal = QString::fromUtf8("Filen har et versionsnummer, som programmet ikke kan åbne.");
+const QString kRecordRefusal =
+    QString::fromUtf8("Filen har et versionsnummer, som programmet ikke kan åbne.");
 
 class MessagesTest : public test::LumivoTest
 {

@@ -7,9 +7,11 @@
 #include "packages/zip/ZipArchive.h"
 #include "packages/zip/ZipException.h"
 #include "packages/zip/ZipMemoryFile.h"
+#include "platform/files/FaultyFileSystem.h"
 #include "platform/ui/Ui.h"
 #include "platform/video/VideoClip.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/ShellTestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,8 +37,7 @@ protected:
     }
 
     // The cause of the ZIP exception `action` throws, 0 when it throws none.
-    template <class Action>
-    static int CauseOf(Action action)
+    template <class Action> static int CauseOf(Action action)
     {
         try {
             action();
@@ -119,6 +120,66 @@ TEST_F(PackageRoundTripTest, ADataFileTravelsInAPasswordArchiveAndOpensWhole)
         ASSERT_TRUE(video);
         EXPECT_EQ(video->frameCount(), 3);
     }
+}
+
+// A package unpacked over the data file of the same name while the disk fails at the n-th write: the
+// Data folder then holds the old file or the new one, whole, and nothing else that the scan would open.
+TEST_F(PackageRoundTripTest, UnpackingOverADataFileOnAFailingDiskLeavesTheOldOrTheNew)
+{
+    const QString source = tempPath(QStringLiteral("work/sample.tvf"));
+    const int written = WriteSampleDataFile(source, content);
+    ASSERT_GT(written, 0);
+    ASSERT_EQ(CloseResFile(written), RES_OK);
+    const std::vector<std::uint8_t> fresh = ReadWholeFile(source);
+    const QString package = tempPath(QStringLiteral("work/package.zip"));
+    {
+        CZipArchive archive;
+        archive.Open(package, CZipArchive::zipCreate);
+        ASSERT_TRUE(archive.SetPassword(kPassword));
+        ASSERT_TRUE(archive.AddEntryFromPath(source, QStringLiteral("sample.tvf")));
+        archive.Close();
+    }
+    const QString target = dataFolder + QStringLiteral("sample.tvf");
+    const int older = lumivo::test::NewResFile(target, FILEKIND_DATA, 2, 0, 3);
+    ASSERT_EQ(SaveResFile(older), RES_OK);
+    ASSERT_EQ(CloseResFile(older), RES_OK);
+    const std::vector<std::uint8_t> old = ReadWholeFile(target);
+
+    // A single failed write (a full disk) must leave nothing behind; a crash (every later write and
+    // removal fails too) may leave a scratch file, but never one the scan of the Data folder opens.
+    bool unpacked = false;
+    for (const bool crash : {false, true}) {
+        unpacked = false;
+        for (int n = 1; n < 200 && !unpacked; ++n) {
+            SCOPED_TRACE(testing::Message() << "n=" << n << " crash=" << crash);
+            ASSERT_TRUE(lumivo::files::writeFileAtomically(target, old.data(), old.size()));
+            {
+                lumivo::files::FaultyFileSystem faulty(lumivo::files::fileSystem());
+                lumivo::files::ScopedFileSystem scope(faulty);
+                CZipArchive archive;
+                archive.Open(package, CZipArchive::zipOpenReadOnly);
+                archive.SetPassword(kPassword);
+                faulty.failAt(lumivo::files::FaultyFileSystem::Operation::Write, n, crash);
+                CauseOf([&] { unpacked = archive.ExtractToFile(0, dataFolder, false); });
+                faulty.failAt(lumivo::files::FaultyFileSystem::Operation::Write, 0);
+                CauseOf([&] { archive.Close(); });
+            }
+            const std::vector<std::uint8_t> now = ReadWholeFile(target);
+            EXPECT_TRUE(now == (unpacked ? fresh : old)) << now.size();
+            for (const QString& name : QDir(dataFolder).entryList(QDir::Files | QDir::Hidden)) {
+                if (crash)
+                    EXPECT_TRUE(name == "sample.tvf" || !name.endsWith(".tvf", Qt::CaseInsensitive))
+                        << name.toStdString();
+                else
+                    EXPECT_EQ(name, "sample.tvf");
+            }
+        }
+        EXPECT_TRUE(unpacked);
+    }
+    ScanDataFolder(0);
+    ASSERT_EQ(theDataFiles.size(), 1u);
+    MakeDanishCurrent();
+    ExpectSampleContent(content, theDataFiles.front());
 }
 
 } // namespace

@@ -208,10 +208,11 @@ SampleContent MakeSampleContent(const QString& workFolder)
 int WriteSampleDataFile(const QString& path, const SampleContent& content)
 {
     const int file = lumivo::test::NewResFile(path, FILEKIND_DATA, 2, 0, 61);
-    EXPECT_EQ(lumivo::test::WriteLanguageRecord(file, MakeLanguageResId(kDanish), kDanish, "Dansk", 0,
-                                                {{9010, "Filen har et versionsnummer, som programmet ikke kan åbne."},
-                                                 {4711, "Ordet [#1] findes ikke."},
-                                                 {4712, "Velkommen til <@APPNAME>, [#1]!"}}),
+    EXPECT_EQ(lumivo::test::WriteLanguageRecord(
+                  file, MakeLanguageResId(kDanish), kDanish, "Dansk", 0,
+                  {{9010, "Filen har et versionsnummer, som programmet ikke kan åbne."},
+                   {4711, "Ordet [#1] findes ikke."},
+                   {4712, "Velkommen til <@APPNAME>, [#1]!"}}),
               RES_OK);
     EXPECT_EQ(lumivo::test::WriteLanguageRecord(file, MakeLanguageResId(kEnglish), kEnglish, "English", 0,
                                                 {{4711, "The word [#1] does not exist."}}),
