@@ -244,4 +244,47 @@ TEST_F(UserFileTest, ANewItemIdIsFreeInEveryOpenFile)
     EXPECT_FALSE(ResourceExists(system, MakeWordType(kDanish), dataFile));
 }
 
+// A user who follows a profile: the profile's file comes between the data files and the user's own, so
+// the profile's words hide the data files' and the user's own hide the profile's.
+TEST_F(UserFileTest, AProfileFileStandsBetweenTheDataFilesAndTheUsersFile)
+{
+    const QString profilePath = GetUsersDirString(QStringLiteral("/")) + QStringLiteral("laerere.tvf");
+    {
+        const int file = test::NewResFile(profilePath, FILEKIND_PROFILE, 2, 0, 61);
+        CQuibUser profile;
+        profile.Name = QString::fromUtf8("Lærere");
+        ASSERT_EQ(profile.SaveAs(CQuibUser::kTemplateUserId, file, CQuibUser::kType), RES_OK);
+        ASSERT_EQ(profile.Write(), RES_OK);
+        for (const auto& [id, name] : {std::pair{101, "profilhund"}, {102, "profilhunde"}}) {
+            CQuibWord word;
+            ASSERT_EQ(word.Create(), RES_OK);
+            word.WordName = QString::fromUtf8(name);
+            ASSERT_EQ(word.SaveAs(id, file, MakeWordType(kDanish)), RES_OK);
+            ASSERT_EQ(word.Write(), RES_OK);
+        }
+        ASSERT_EQ(SaveResFile(file), RES_OK);
+        ASSERT_EQ(CloseResFile(file), RES_OK);
+    }
+    int profileFile = 0;
+    int result = 0;
+    ASSERT_EQ(OpenDataFile(profilePath, &profileFile, &result), 0);
+    ScanDataFolder(profileFile);
+    EXPECT_EQ(theDataFiles, std::vector<int>{dataFile});
+
+    const int userFile = OpenUserAndMakeCurrent();
+    user->Profile = std::make_unique<CQuibUser>();
+    ASSERT_EQ(user->Profile->LoadFrom(CQuibUser::kTemplateUserId, profileFile), RES_OK);
+    MakeDanishCurrent();
+    EXPECT_EQ(theActiveFiles, (std::vector<int>{dataFile, profileFile, userFile}));
+
+    const auto nameOf = [](std::int32_t id) {
+        auto word = FindWordById(id);
+        return word && word->Load() == RES_OK ? word->WordName : QString();
+    };
+    EXPECT_EQ(nameOf(101), "vovse");
+    EXPECT_EQ(nameOf(102), "profilhunde");
+    EXPECT_EQ(nameOf(105), QString::fromUtf8("æble·skive"));
+    EXPECT_NE(theWordIndex.Find(profileFile, kDanish, 102), nullptr);
+}
+
 } // namespace
