@@ -5,6 +5,7 @@
 #include "tests/integration/SampleDataFile.h"
 
 #include "platform/ui/Ui.h"
+#include "shell/ColorPalette.h"
 #include "shell/ItemIds.h"
 #include "shell/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
@@ -245,7 +246,8 @@ TEST_F(UserFileTest, ANewItemIdIsFreeInEveryOpenFile)
 }
 
 // A user who follows a profile: the profile's file comes between the data files and the user's own, so
-// the profile's words hide the data files' and the user's own hide the profile's.
+// the profile's words hide the data files' and the user's own hide the profile's; colours are looked up
+// in the same order.
 TEST_F(UserFileTest, AProfileFileStandsBetweenTheDataFilesAndTheUsersFile)
 {
     const QString profilePath = GetUsersDirString(QStringLiteral("/")) + QStringLiteral("laerere.tvf");
@@ -253,6 +255,9 @@ TEST_F(UserFileTest, AProfileFileStandsBetweenTheDataFilesAndTheUsersFile)
         const int file = test::NewResFile(profilePath, FILEKIND_PROFILE, 2, 0, 61);
         CQuibUser profile;
         profile.Name = QString::fromUtf8("Lærere");
+        auto color = std::make_unique<CColor>();
+        color->Set(RGB(0x40, 0x80, 0xC0), 102, QString::fromUtf8("Skolens blå"), kColorExtraShown);
+        profile.ColorTable[102] = std::move(color);
         ASSERT_EQ(profile.SaveAs(CQuibUser::kTemplateUserId, file, CQuibUser::kType), RES_OK);
         ASSERT_EQ(profile.Write(), RES_OK);
         for (const auto& [id, name] : {std::pair{101, "profilhund"}, {102, "profilhunde"}}) {
@@ -285,6 +290,21 @@ TEST_F(UserFileTest, AProfileFileStandsBetweenTheDataFilesAndTheUsersFile)
     EXPECT_EQ(nameOf(102), "profilhunde");
     EXPECT_EQ(nameOf(105), QString::fromUtf8("æble·skive"));
     EXPECT_NE(theWordIndex.Find(profileFile, kDanish, 102), nullptr);
+
+    // Colours by number: the user's own, the profile's, then the built-in palette.
+    BuildDefaultColorTable();
+    std::uint32_t packed = 0x65000000; // colour 101
+    EXPECT_EQ(ResolvePaletteColor(packed), 101);
+    EXPECT_EQ(packed, 0x65112233u);
+    packed = 0x66000000; // colour 102
+    EXPECT_EQ(ResolvePaletteColor(packed), 102);
+    EXPECT_EQ(packed & 0xFFFFFF, RGB(0x40, 0x80, 0xC0));
+    ASSERT_NE(GetPaletteColor(102), nullptr);
+    packed = 0x67000000; // colour 103: nobody's
+    EXPECT_EQ(ResolvePaletteColor(packed), -103);
+    packed = user->MainPane.Color;
+    EXPECT_EQ(ResolvePaletteColor(packed), 3);
+    EXPECT_EQ(packed, GetPaletteColor(3)->GetPacked());
 }
 
 } // namespace
