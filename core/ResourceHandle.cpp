@@ -70,6 +70,7 @@ int CMyRes::Load()
         return keep(RES_ERR_UNKNOWN_FILE);
     // Loading may record a finer result (an unreadable blob) in the last error.
     m_lastError = RES_OK;
+    takeFirstPlace();
     const int result = ReadResData(m_entry);
     if (result != RES_OK)
         return keep(result);
@@ -82,6 +83,7 @@ int CMyRes::Write()
         return keep(RES_ERR_NO_RECORD);
     if (m_entry->GetFile() != 0 && !FindResFileEntry(m_entry->GetFile()))
         return keep(RES_ERR_UNKNOWN_FILE);
+    takeFirstPlace();
     return keep(WriteResData(m_entry));
 }
 
@@ -163,6 +165,15 @@ int CMyRes::GetName(QString& name)
 int CMyRes::Commit()
 {
     return keep(CommitResource(this));
+}
+
+// The store reads and stores a record through the owner of its first handle. Other objects may be
+// bound to the same record (the word index's word and a pane's copy of it): the object that loads or
+// writes now takes the first place, so that it is its own content that is read or stored.
+void CMyRes::takeFirstPlace()
+{
+    if (m_owner && m_entry && m_entry->m_firstHandle != this)
+        AttachResEntry(this, m_entry);
 }
 
 bool CMyRes::IsChanged() const

@@ -457,4 +457,39 @@ TEST_F(DataFileRoundTripTest, ATranslatedWordLandsInTheOutputFileUnderTheTransla
     EXPECT_EQ(english->WordName, "dogs");
 }
 
+// The word editor saves a word of the word index while a pane holds its own object of the same word:
+// the edit is what gets written, not the pane's older copy, and a pane that loads afresh shows it.
+TEST_F(DataFileRoundTripTest, AWordSavedWhileAPaneHoldsItsOwnCopyKeepsTheEdit)
+{
+    const QString path = dataFolder + QStringLiteral("sample.tvf");
+    ASSERT_GT(WriteSampleDataFile(path, content), 0);
+    ASSERT_EQ(CloseResFile(FindResFileByPath(path)), RES_OK);
+    int file = ScanAndMakeCurrent();
+    ASSERT_GT(file, 0);
+    auto* indexed = dynamic_cast<CQuibWord*>(theWordIndex.Find(file, kDanish, 101));
+    ASSERT_NE(indexed, nullptr);
+    auto shown = FindWordById(101); // bound after the index's word
+    ASSERT_TRUE(shown);
+    ASSERT_EQ(shown->Load(), RES_OK);
+
+    indexed->WordName = "hvalp";
+    indexed->SynonymList = {150};
+    SaveWord(indexed);
+    ASSERT_EQ(shown->Load(), RES_OK);
+    EXPECT_EQ(shown->WordName, "hvalp");
+    EXPECT_EQ(indexed->WordName, "hvalp");
+    int err = 0;
+    SaveDataFile(file, false, true, &err);
+    ASSERT_EQ(err, 0);
+
+    shown.reset();
+    ASSERT_EQ(CloseDataFile(0), RES_OK);
+    file = ScanAndMakeCurrent();
+    auto again = FindWordById(101);
+    ASSERT_TRUE(again);
+    ASSERT_EQ(again->Load(), RES_OK);
+    EXPECT_EQ(again->WordName, "hvalp");
+    EXPECT_EQ(again->SynonymList, std::vector<std::int32_t>{150});
+}
+
 } // namespace

@@ -177,12 +177,18 @@ TEST_F(UserFileTest, TheUsersEditsLandInTheUsersFileAlone)
     EXPECT_EQ(theWordIndex.Names().Find("vovsemand") >= 0, true);
 }
 
-// The word editor's save of a word that came from a data file: the person says yes, the edits go into
-// a copy in the user's file, and the data file's word is left as it was.
+// The word editor's save of a word that came from a data file, while a pane shows the same word: the
+// person says yes, the edits go into a copy in the user's file, and the data file's word, in the index
+// and on disk, is left as it was.
 TEST_F(UserFileTest, AWordOfTheDataFileEditedByTheUserBecomesTheUsersCopy)
 {
     const int userFile = OpenUserAndMakeCurrent();
     ASSERT_GT(userFile, 0);
+    auto shown = FindWordById(105); // a pane shows the data file's word
+    ASSERT_TRUE(shown);
+    ASSERT_EQ(shown->GetFile(), dataFile);
+    ASSERT_EQ(shown->Load(), RES_OK);
+
     auto* word = dynamic_cast<CQuibWord*>(theWordIndex.Find(dataFile, kDanish, 105));
     ASSERT_NE(word, nullptr);
     word->WordName = QString::fromUtf8("æbleskive");
@@ -205,6 +211,7 @@ TEST_F(UserFileTest, AWordOfTheDataFileEditedByTheUserBecomesTheUsersCopy)
     SaveDataFile(userFile, false, false, &err);
     SaveDataFile(dataFile, false, false, &err);
     ASSERT_EQ(err, 0);
+    shown.reset();
     theCurrentUser = nullptr;
     user.reset();
     ASSERT_EQ(CloseDataFile(0), RES_OK);
