@@ -70,6 +70,8 @@ int CMyRes::Load()
         return keep(RES_ERR_UNKNOWN_FILE);
     // Loading may record a finer result (an unreadable blob) in the last error.
     m_lastError = RES_OK;
+    if (takeOverCommittedEdits())
+        return keep(RES_OK);
     takeFirstPlace();
     const int result = ReadResData(m_entry);
     if (result != RES_OK)
@@ -164,16 +166,40 @@ int CMyRes::GetName(QString& name)
 
 int CMyRes::Commit()
 {
+    takeFirstPlace();
     return keep(CommitResource(this));
 }
 
 // The store reads and stores a record through the owner of its first handle. Other objects may be
-// bound to the same record (the word index's word and a pane's copy of it): the object that loads or
-// writes now takes the first place, so that it is its own content that is read or stored.
+// bound to the same record (the word index's word, a pane's copy of it, one a finder has just attached
+// and not loaded): the object that loads, writes or commits takes the first place, so that it is its
+// own content that is read or stored, now or at the next save.
+// Another object's edits, committed for the next save, are newer than the record's blob: reading the
+// blob would drop them unsaved. This object takes them over from that object instead.
+bool CMyRes::takeOverCommittedEdits()
+{
+    if (!m_owner || !(m_entry->m_flags & RESFLAG_CHANGED) || !m_entry->m_firstHandle)
+        return false;
+    CMyRes* holder = m_entry->m_firstHandle->GetOwner();
+    if (!holder || holder == m_owner)
+        return false;
+    holder->Exchange(true);
+    m_owner->Exchange(false);
+    return true;
+}
+
 void CMyRes::takeFirstPlace()
 {
-    if (m_owner && m_entry && m_entry->m_firstHandle != this)
-        AttachResEntry(this, m_entry);
+    if (!m_owner || !m_entry || m_entry->m_firstHandle == this)
+        return;
+    CMyRes** link = &m_entry->m_firstHandle;
+    while (*link && *link != this)
+        link = &(*link)->m_nextHandle;
+    if (!*link)
+        return;
+    *link = m_nextHandle;
+    m_nextHandle = m_entry->m_firstHandle;
+    m_entry->m_firstHandle = this;
 }
 
 bool CMyRes::IsChanged() const

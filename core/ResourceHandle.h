@@ -88,6 +88,7 @@ protected:
     // -1 for an id or a file number stands for the bound record's (0 when unbound).
     void takeCurrentKeys(std::int32_t& id, int& file) const;
     void takeFirstPlace();
+    bool takeOverCommittedEdits();
 };
 
 // A text stored as a resource: its bytes are the characters, with no terminator.

@@ -530,6 +530,13 @@ struct ResourceStoreAccess {
         handle->m_nextHandle = record->m_firstHandle;
         record->m_firstHandle = handle;
     }
+    static void bindBehindFirst(CMyRes* handle, CResEntry* record)
+    {
+        CMyRes* first = record->m_firstHandle;
+        handle->m_entry = record;
+        handle->m_nextHandle = first->m_nextHandle;
+        first->m_nextHandle = handle;
+    }
     static bool unbind(CMyRes* handle)
     {
         CResEntry* record = handle->m_entry;
@@ -595,7 +602,13 @@ int AttachResEntry(CMyRes* handle, CResEntry* record)
     if (!record)
         return RES_ERR_NO_RECORD;
     DetachResource(handle);
-    bindFirst(handle, record);
+    // A record whose committed edits wait for the next save keeps the object that holds them first:
+    // the save stores the first handle's owner, and a newly bound object (a finder's, not loaded yet)
+    // would store its empty fields over the edits.
+    if ((record->m_flags & RESFLAG_CHANGED) && firstOwner(record))
+        ResourceStoreAccess::bindBehindFirst(handle, record);
+    else
+        bindFirst(handle, record);
     return RES_OK;
 }
 

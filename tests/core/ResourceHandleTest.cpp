@@ -225,7 +225,9 @@ TEST_F(ResourceHandleTest, SaveAsOnASharedRecordMovesOnlyThisHandle)
     EXPECT_FALSE(ResourceExists(2, kWord, file));
 }
 
-TEST_F(ResourceHandleTest, OnlyTheFirstHandlesOwnerStoresTheRecord)
+// One owner stores a shared record: the first handle's. Committing puts the committing object first,
+// so an object bound later (a finder's, not even loaded) never stores its content over the edit.
+TEST_F(ResourceHandleTest, OnlyTheFirstHandlesOwnerStoresTheRecordAndCommittingComesFirst)
 {
     int file = savedFileWithNote(1, 10, "one");
     file = reopen(file);
@@ -233,17 +235,35 @@ TEST_F(ResourceHandleTest, OnlyTheFirstHandlesOwnerStoresTheRecord)
     older.m_unboundType = kWord;
     ASSERT_EQ(older.LoadFrom(1, file), RES_OK);
     ASSERT_EQ(AttachResEntry(&newer, older.GetEntry()), RES_OK);
+    EXPECT_EQ(older.GetEntry()->GetFirstHandle(), &newer);
     newer.m_number = 2;
     older.m_number = 1;
     ASSERT_EQ(older.Commit(), RES_OK);
+    EXPECT_EQ(older.GetEntry()->GetFirstHandle(), &older);
+    ASSERT_EQ(SaveResFile(file), RES_OK);
+    const auto storedNumber = [&file] {
+        TestNote check;
+        check.m_unboundType = kWord;
+        EXPECT_EQ(check.LoadFrom(1, file), RES_OK);
+        const int number = check.m_number;
+        check.Detach();
+        return number;
+    };
+    newer.Detach();
+    older.Detach();
+    file = reopen(file);
+    EXPECT_EQ(storedNumber(), 1);
+
+    ASSERT_EQ(older.LoadFrom(1, file), RES_OK);
+    ASSERT_EQ(AttachResEntry(&newer, older.GetEntry()), RES_OK);
+    newer.m_number = 2;
+    older.m_number = 3;
+    ASSERT_EQ(newer.Commit(), RES_OK);
     ASSERT_EQ(SaveResFile(file), RES_OK);
     newer.Detach();
     older.Detach();
     file = reopen(file);
-    TestNote check;
-    check.m_unboundType = kWord;
-    ASSERT_EQ(check.LoadFrom(1, file), RES_OK);
-    EXPECT_EQ(check.m_number, 2);
+    EXPECT_EQ(storedNumber(), 2);
 }
 
 TEST_F(ResourceHandleTest, WriteStoresOneRecordNowAndTheNextSaveListsIt)

@@ -492,4 +492,44 @@ TEST_F(DataFileRoundTripTest, AWordSavedWhileAPaneHoldsItsOwnCopyKeepsTheEdit)
     EXPECT_EQ(again->SynonymList, std::vector<std::int32_t>{150});
 }
 
+// The word editor commits an edit for the next save; before that save, finders bind objects of their
+// own to the same word (an icon that only holds it, a pane that loads it). The save stores the edit,
+// not an empty or an older word, and the pane shows the edit.
+TEST_F(DataFileRoundTripTest, ACommittedEditSurvivesObjectsFindersBindMeanwhile)
+{
+    const QString path = dataFolder + QStringLiteral("sample.tvf");
+    ASSERT_GT(WriteSampleDataFile(path, content), 0);
+    ASSERT_EQ(CloseResFile(FindResFileByPath(path)), RES_OK);
+    int file = ScanAndMakeCurrent();
+    ASSERT_GT(file, 0);
+    auto* indexed = dynamic_cast<CQuibWord*>(theWordIndex.Find(file, kDanish, 101));
+    ASSERT_NE(indexed, nullptr);
+    indexed->WordName = "hvalp";
+    indexed->WordDescription = "En ung hund";
+    ASSERT_EQ(indexed->Commit(), RES_OK);
+
+    auto held = FindWordById(101); // bound, never loaded
+    ASSERT_TRUE(held);
+    auto shown = FindWordById(101);
+    ASSERT_TRUE(shown);
+    ASSERT_EQ(shown->Load(), RES_OK);
+    EXPECT_EQ(shown->WordName, "hvalp");
+    EXPECT_EQ(shown->FamilyList, (std::vector<std::int32_t>{102, 103}));
+    EXPECT_TRUE(indexed->IsChanged());
+
+    int err = 0;
+    SaveDataFile(file, false, true, &err);
+    ASSERT_EQ(err, 0);
+    held.reset();
+    shown.reset();
+    ASSERT_EQ(CloseDataFile(0), RES_OK);
+    file = ScanAndMakeCurrent();
+    auto again = FindWordById(101);
+    ASSERT_TRUE(again);
+    ASSERT_EQ(again->Load(), RES_OK);
+    EXPECT_EQ(again->WordName, "hvalp");
+    EXPECT_EQ(again->WordDescription, "En ung hund");
+    EXPECT_EQ(again->FamilyList, (std::vector<std::int32_t>{102, 103}));
+}
+
 } // namespace

@@ -194,6 +194,10 @@ TEST_F(UserFileTest, AWordOfTheDataFileEditedByTheUserBecomesTheUsersCopy)
     word->WordName = QString::fromUtf8("æbleskive");
     word->WordDescription = QString::fromUtf8("Med syltetøj");
     ASSERT_EQ(word->Commit(), RES_OK);
+    auto later = FindWordById(105); // another pane loads the word before the editor saves
+    ASSERT_TRUE(later);
+    ASSERT_EQ(later->Load(), RES_OK);
+    EXPECT_EQ(later->WordName, QString::fromUtf8("æbleskive"));
 
     ui::ScopedAnswerer answerer;
     answerer.reply(ui::IDYES);
@@ -212,6 +216,7 @@ TEST_F(UserFileTest, AWordOfTheDataFileEditedByTheUserBecomesTheUsersCopy)
     SaveDataFile(dataFile, false, false, &err);
     ASSERT_EQ(err, 0);
     shown.reset();
+    later.reset();
     theCurrentUser = nullptr;
     user.reset();
     ASSERT_EQ(CloseDataFile(0), RES_OK);
