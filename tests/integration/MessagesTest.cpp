@@ -25,13 +25,8 @@ protected:
     void SetUp() override
     {
         LumivoTest::SetUp();
-        theBaseDir = tempDir() + QLatin1Char('/');
-        const QString data = GetDataDirString(QStringLiteral("/"));
-        ASSERT_FALSE(data.isEmpty());
         content = MakeSampleContent(tempDir());
-        const int file = WriteSampleDataFile(data + QStringLiteral("sample.tvf"), content);
-        ASSERT_GT(file, 0);
-        ASSERT_EQ(CloseResFile(file), RES_OK);
+        ASSERT_TRUE(PlaceSampleDataFile(tempDir(), content));
         ScanDataFolder(0);
         ASSERT_EQ(theDataFiles.size(), 1u);
 

@@ -2,6 +2,7 @@
 
 #include "core/Color.h"
 #include "tests/support/MediaSamples.h"
+#include "tests/support/UserSamples.h"
 #include "tests/support/ShellTestFiles.h"
 
 #include <QFile>
@@ -110,7 +111,7 @@ void WriteMedia(const SampleContent& content, int file)
 void WriteUser(int file)
 {
     CQuibUser user;
-    SetEveryUserField(user);
+    SetEveryDanishUserField(user);
     ASSERT_EQ(user.SaveAs(kUserId, file, CQuibUser::kType), RES_OK);
     ASSERT_EQ(user.Write(), RES_OK);
 }
@@ -126,56 +127,20 @@ std::vector<std::uint8_t> ReadWholeFile(const QString& path)
     return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
-void SetEveryUserField(CQuibUser& user)
+void SetEveryDanishUserField(CQuibUser& user)
 {
-    user.Name = QString::fromUtf8("Søren Ærø");
+    // Every field as the stream tests set it, with Danish texts and a profile name that
+    // Windows-1252 cannot hold.
+    lumivo::test::SetEveryUserField(user);
     user.PrimaryLanguage = kDanish;
     user.SecondLanguage = kEnglish;
-    user.FirstOutput = 3;
-    user.SecondOutput = 4;
-    user.Text1 = "secret";
-    user.Text2 = "hint";
-    user.Flags = CQuibUser::kFlagCompressor;
-    user.UsePassword = 1;
-    user.ScreenFlags = 0x0B;
-    user.UserLevel = 1200;
-    user.HighlightColor1 = 0x05010203;
-    user.HighlightColor2 = 0x04040506;
-    user.MainPane = {11, 0x03070809, 0x10};
-    user.NavigatorPane = {12, 0x0307080A, 0x11};
-    user.WordPane = {13, 0x0307080B, 0x12};
-    user.WriterPane = {14, 0x0307080C, 0x13};
-    user.InfoPane = {15, 0x0307080D, 0x14};
-    user.MaxSentences = 25;
-    user.BrowseColor = 0x03102030;
-    user.BrowseFlags = 0x7777;
-    user.BrowseFont = "-20,0,0,0,700,0,0,0,0,1,2,1,34,Arial,255";
     user.ProfileName = QString::fromUtf8("Lærere Σ");
-    user.ProfileNumber = 4321;
-    user.Sentences = {5, 9, 1000000007};
-    user.CurrentSentence = 2;
-    user.WindowRect = CRect(4, 5, 1004, 773);
-    auto color = std::make_unique<CColor>();
-    color->Set(0x00112233, 101, "Hud", 0x10000);
-    user.ColorTable[101] = std::move(color);
-    user.Voice1 = "danish";
-    user.Voice2 = "english";
-    user.PrintMode = 5031;
-    user.PrintFit = 9372;
-    user.PrintPageChoice = 9369;
-    user.PrintPageSize = CSize(95, 60);
-    user.PrintIconSize = CSize(120, 80);
-    user.PrintValues = {1, 2, 3, 4, 5, 6};
+    user.ColorTable[101]->Set(0x00112233, 101, "Hud", 0x10000);
     user.PrintHeader = "&lOverskrift";
     user.PrintFooter = "&rSide &p";
-    user.PrintFont = "-13,0,0,0,400,1,0,0,0,3,2,1,18,Courier New,0";
-    user.LetterHead = "&lOdense, d.&d&n";
-    user.LetterEnd = "&cVenlig hilsen&nPer";
-    user.SecondPrintMode = 5030;
     user.DeletedPicturesFolder = "/billeder/slettet";
     user.PictureFolder = "/billeder";
     user.PictureFolder2 = "/flere";
-    user.EditOptions = 0x1234;
 }
 
 SampleContent MakeSampleContent(const QString& workFolder)
@@ -340,7 +305,7 @@ void ExpectSampleContent(const SampleContent& content, int file)
     EXPECT_EQ(FindSystemRecord(kEnglish)->m_name, "English");
 
     CQuibUser expected;
-    SetEveryUserField(expected);
+    SetEveryDanishUserField(expected);
     expected.Flags |= CQuibUser::kFlagVersioned; // every stored user carries the versioned layout
     CQuibUser user;
     ASSERT_EQ(user.LoadFrom(kUserId, file), RES_OK);
@@ -351,6 +316,16 @@ void ExpectSampleContent(const SampleContent& content, int file)
     ExpectLevels(content, file);
     ExpectWords(content, file);
     ExpectMedia(content);
+}
+
+bool PlaceSampleDataFile(const QString& workFolder, const SampleContent& content)
+{
+    theBaseDir = workFolder + QLatin1Char('/');
+    const QString data = GetDataDirString(QStringLiteral("/"));
+    if (data.isEmpty())
+        return false;
+    const int file = WriteSampleDataFile(data + QStringLiteral("sample.tvf"), content);
+    return file > 0 && CloseResFile(file) == RES_OK;
 }
 
 } // namespace integration

@@ -69,11 +69,15 @@ struct SampleContent {
 };
 
 SampleContent MakeSampleContent(const QString& workFolder);
-void SetEveryUserField(CQuibUser& user);
+void SetEveryDanishUserField(CQuibUser& user);
 
 // Writes the content into a new data file at `path` and saves it with compaction; the file stays open
 // (not filed as a data file). Returns its number, 0 on failure (with a test failure recorded).
 int WriteSampleDataFile(const QString& path, const SampleContent& content);
+
+// Makes `workFolder` the program's base folder and leaves the sample content there as the closed
+// data file "Data/sample.tvf", waiting to be scanned. False when it could not be written.
+bool PlaceSampleDataFile(const QString& workFolder, const SampleContent& content);
 
 // Files the open data files the way the start-up sequence does: the language records, the active
 // files, Danish first then English as the search languages, the word index.

@@ -23,13 +23,8 @@ protected:
     void SetUp() override
     {
         LumivoTest::SetUp();
-        theBaseDir = tempDir() + QLatin1Char('/');
-        const QString data = GetDataDirString(QStringLiteral("/"));
-        ASSERT_FALSE(data.isEmpty());
         content = MakeSampleContent(tempDir());
-        const int file = WriteSampleDataFile(data + QStringLiteral("sample.tvf"), content);
-        ASSERT_GT(file, 0);
-        ASSERT_EQ(CloseResFile(file), RES_OK);
+        ASSERT_TRUE(PlaceSampleDataFile(tempDir(), content));
         userPath = GetUsersDirString(QStringLiteral("/")) + QStringLiteral("soren.tvf");
         WriteUserFile();
         ScanDataFolder(0);
@@ -50,7 +45,7 @@ protected:
         const int file = test::NewResFile(userPath, FILEKIND_USER, 2, 0, 61);
         {
             CQuibUser record;
-            SetEveryUserField(record);
+            SetEveryDanishUserField(record);
             ASSERT_EQ(record.SaveAs(CQuibUser::kTemplateUserId, file, CQuibUser::kType), RES_OK);
             ASSERT_EQ(record.Write(), RES_OK);
             CQuibWord word;

@@ -1,0 +1,10 @@
+#pragma once
+// A user with every stored field set to a value that differs from its default, for round trips.
+
+class CQuibUser;
+
+namespace lumivo::test {
+
+void SetEveryUserField(CQuibUser& user);
+
+}  // namespace lumivo::test
