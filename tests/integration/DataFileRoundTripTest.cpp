@@ -150,8 +150,7 @@ TEST_F(DataFileRoundTripTest, AFailedSaveLeavesTheOldOrTheNewFileAndKeepsTheEdit
 {
     const QString path = dataFolder + QStringLiteral("sample.tvf");
     const QString probe = tempPath(QStringLiteral("probe.tvf"));
-    ASSERT_GT(WriteSampleDataFile(path, content), 0);
-    ASSERT_EQ(CloseResFile(FindResFileByPath(path)), RES_OK);
+    ASSERT_TRUE(PlaceSampleDataFile(tempDir(), content));
     const std::vector<std::uint8_t> original = ReadWholeFile(path);
     ASSERT_FALSE(original.empty());
 
@@ -195,8 +194,7 @@ TEST_F(DataFileRoundTripTest, AFailedSaveLeavesTheOldOrTheNewFileAndKeepsTheEdit
 TEST_F(DataFileRoundTripTest, AScratchFileLeftByACrashIsNoDataFileAndBlocksNoSave)
 {
     const QString path = dataFolder + QStringLiteral("sample.tvf");
-    ASSERT_GT(WriteSampleDataFile(path, content), 0);
-    ASSERT_EQ(CloseResFile(FindResFileByPath(path)), RES_OK);
+    ASSERT_TRUE(PlaceSampleDataFile(tempDir(), content));
     const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
     const QString scratch = dataFolder + QStringLiteral("RMGRTMP.tvf");
     ASSERT_TRUE(lumivo::files::writeFileAtomically(scratch, bytes.data(), bytes.size()));
@@ -231,8 +229,7 @@ TEST_F(DataFileRoundTripTest, AScratchFileLeftByACrashIsNoDataFileAndBlocksNoSav
 TEST_F(DataFileRoundTripTest, ObjectsHeldThroughACompactingSaveKeepWorking)
 {
     const QString path = dataFolder + QStringLiteral("sample.tvf");
-    ASSERT_GT(WriteSampleDataFile(path, content), 0);
-    ASSERT_EQ(CloseResFile(FindResFileByPath(path)), RES_OK);
+    ASSERT_TRUE(PlaceSampleDataFile(tempDir(), content));
     const int file = ScanAndMakeCurrent();
     ASSERT_GT(file, 0);
 
@@ -368,13 +365,7 @@ TEST_F(DataFileRoundTripTest, ANewerDataFileOverridesAnOlderOneAndTheOlderFillsI
         ASSERT_EQ(lumivo::test::WriteLanguageRecord(file, MakeLanguageResId(kDanish), kDanish, "Dansk", 0,
                                                     {{4711, "Gammel tekst"}, {4713, "Kun i den gamle fil"}}),
                   RES_OK);
-        for (const auto& [id, name] : {std::pair{101, "gammel hund"}, {150, "gammel kat"}}) {
-            CQuibWord word;
-            ASSERT_EQ(word.Create(), RES_OK);
-            word.WordName = QString::fromUtf8(name);
-            ASSERT_EQ(word.SaveAs(id, file, MakeWordType(kDanish)), RES_OK);
-            ASSERT_EQ(word.Write(), RES_OK);
-        }
+        ASSERT_TRUE(WriteNamedWords(file, kDanish, {{101, "gammel hund"}, {150, "gammel kat"}}));
         ASSERT_EQ(SaveResFile(file), RES_OK);
         ASSERT_EQ(CloseResFile(file), RES_OK);
     }
@@ -462,8 +453,7 @@ TEST_F(DataFileRoundTripTest, ATranslatedWordLandsInTheOutputFileUnderTheTransla
 TEST_F(DataFileRoundTripTest, AWordSavedWhileAPaneHoldsItsOwnCopyKeepsTheEdit)
 {
     const QString path = dataFolder + QStringLiteral("sample.tvf");
-    ASSERT_GT(WriteSampleDataFile(path, content), 0);
-    ASSERT_EQ(CloseResFile(FindResFileByPath(path)), RES_OK);
+    ASSERT_TRUE(PlaceSampleDataFile(tempDir(), content));
     int file = ScanAndMakeCurrent();
     ASSERT_GT(file, 0);
     auto* indexed = dynamic_cast<CQuibWord*>(theWordIndex.Find(file, kDanish, 101));
@@ -498,8 +488,7 @@ TEST_F(DataFileRoundTripTest, AWordSavedWhileAPaneHoldsItsOwnCopyKeepsTheEdit)
 TEST_F(DataFileRoundTripTest, ACommittedEditSurvivesObjectsFindersBindMeanwhile)
 {
     const QString path = dataFolder + QStringLiteral("sample.tvf");
-    ASSERT_GT(WriteSampleDataFile(path, content), 0);
-    ASSERT_EQ(CloseResFile(FindResFileByPath(path)), RES_OK);
+    ASSERT_TRUE(PlaceSampleDataFile(tempDir(), content));
     int file = ScanAndMakeCurrent();
     ASSERT_GT(file, 0);
     auto* indexed = dynamic_cast<CQuibWord*>(theWordIndex.Find(file, kDanish, 101));

@@ -328,4 +328,17 @@ bool PlaceSampleDataFile(const QString& workFolder, const SampleContent& content
     return file > 0 && CloseResFile(file) == RES_OK;
 }
 
+bool WriteNamedWords(int file, int language, std::initializer_list<std::pair<std::int32_t, const char*>> words)
+{
+    for (const auto& [id, name] : words) {
+        CQuibWord word;
+        if (word.Create() != RES_OK)
+            return false;
+        word.WordName = QString::fromUtf8(name);
+        if (word.SaveAs(id, file, MakeWordType(language)) != RES_OK || word.Write() != RES_OK)
+            return false;
+    }
+    return true;
+}
+
 } // namespace integration

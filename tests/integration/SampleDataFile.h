@@ -24,7 +24,9 @@
 #include <QString>
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace integration
@@ -78,6 +80,9 @@ int WriteSampleDataFile(const QString& path, const SampleContent& content);
 // Makes `workFolder` the program's base folder and leaves the sample content there as the closed
 // data file "Data/sample.tvf", waiting to be scanned. False when it could not be written.
 bool PlaceSampleDataFile(const QString& workFolder, const SampleContent& content);
+
+// Writes words that have only a name into an open file, in one language. False on the first failure.
+bool WriteNamedWords(int file, int language, std::initializer_list<std::pair<std::int32_t, const char*>> words);
 
 // Files the open data files the way the start-up sequence does: the language records, the active
 // files, Danish first then English as the search languages, the word index.

@@ -267,13 +267,7 @@ TEST_F(UserFileTest, AProfileFileStandsBetweenTheDataFilesAndTheUsersFile)
         profile.ColorTable[102] = std::move(color);
         ASSERT_EQ(profile.SaveAs(CQuibUser::kTemplateUserId, file, CQuibUser::kType), RES_OK);
         ASSERT_EQ(profile.Write(), RES_OK);
-        for (const auto& [id, name] : {std::pair{101, "profilhund"}, {102, "profilhunde"}}) {
-            CQuibWord word;
-            ASSERT_EQ(word.Create(), RES_OK);
-            word.WordName = QString::fromUtf8(name);
-            ASSERT_EQ(word.SaveAs(id, file, MakeWordType(kDanish)), RES_OK);
-            ASSERT_EQ(word.Write(), RES_OK);
-        }
+        ASSERT_TRUE(WriteNamedWords(file, kDanish, {{101, "profilhund"}, {102, "profilhunde"}}));
         ASSERT_EQ(SaveResFile(file), RES_OK);
         ASSERT_EQ(CloseResFile(file), RES_OK);
     }
