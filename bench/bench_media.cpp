@@ -11,7 +11,8 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 
 RgbImage photoLike(int side)
 {
@@ -19,9 +20,9 @@ RgbImage photoLike(int side)
     image.width = image.height = side;
     for (int y = 0; y < side; ++y)
         for (int x = 0; x < side; ++x)
-            image.pixels.insert(image.pixels.end(), {std::uint8_t(128 + 100 * std::sin(x * 0.07)),
-                                                     std::uint8_t(128 + 100 * std::cos(y * 0.05)),
-                                                     std::uint8_t((x * y) % 256)});
+            image.pixels.insert(image.pixels.end(),
+                                {std::uint8_t(128 + 100 * std::sin(x * 0.07)),
+                                 std::uint8_t(128 + 100 * std::cos(y * 0.05)), std::uint8_t((x * y) % 256)});
     return image;
 }
 
@@ -65,7 +66,7 @@ void mp3RoundTrip(benchmark::State& state)
     }
 }
 
-}  // namespace
+} // namespace
 
 BENCHMARK_CAPTURE(decodeOurs, jpeg, int(pictJpeg85))->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(decodeQt, jpeg, int(pictJpeg85))->Unit(benchmark::kMicrosecond);

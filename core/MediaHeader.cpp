@@ -16,8 +16,7 @@ std::uint32_t ReadMediaHeader(CMyRes& resource, std::uint32_t minimumLength,
     if (!data)
         return 0;
     // The length comes from the header itself, but never beyond the resource.
-    const std::uint32_t length =
-        data[0] | (data[1] << 8) | (data[2] << 16) | (std::uint32_t(data[3]) << 24);
+    const std::uint32_t length = data[0] | (data[1] << 8) | (data[2] << 16) | (std::uint32_t(data[3]) << 24);
     if (length < minimumLength || length < 4 || length > size)
         return 0;
     try {

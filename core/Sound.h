@@ -79,8 +79,8 @@ public:
 // Adapts a sound device with the usual members (LoadFromWaveData(const WaveBlock*) giving -1 on
 // failure, Play, IsPlaying, Stop) to the hook, so the device can install itself without this code
 // knowing its class:  static SoundDeviceHookFor<CSoundDevice> hook(*theSoundDevice);
-template <class Device>
-class SoundDeviceHookFor : public SoundDeviceHook {
+template <class Device> class SoundDeviceHookFor : public SoundDeviceHook
+{
 public:
     explicit SoundDeviceHookFor(Device& device) : m_device(device) {}
     bool LoadFromWaveData(const WaveBlock& block) override { return m_device.LoadFromWaveData(&block) >= 0; }

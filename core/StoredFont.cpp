@@ -180,8 +180,8 @@ LONG CStoredFont::SetPointSize(int points)
 {
     const std::int64_t scaled = std::int64_t(points) * 4 / 3;
     const std::int64_t height = points < 1 ? scaled : -scaled;
-    return SetHeight(static_cast<LONG>(
-        std::clamp<std::int64_t>(height, std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::max())));
+    return SetHeight(static_cast<LONG>(std::clamp<std::int64_t>(height, std::numeric_limits<LONG>::min(),
+                                                                std::numeric_limits<LONG>::max())));
 }
 
 bool CStoredFont::SetBold(bool bold)

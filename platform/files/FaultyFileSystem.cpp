@@ -1,10 +1,13 @@
 #include "platform/files/FaultyFileSystem.h"
 
-namespace lumivo::files {
+namespace lumivo::files
+{
 
-namespace {
+namespace
+{
 
-class FaultyFile : public File {
+class FaultyFile : public File
+{
 public:
     FaultyFile(std::unique_ptr<File> inner, FaultyFileSystem& owner)
         : m_inner(std::move(inner)), m_owner(owner)
@@ -18,7 +21,7 @@ public:
         const bool alreadyBroken = m_owner.hasFailed();
         if (m_owner.shouldFail(FaultyFileSystem::Operation::Write)) {
             if (!alreadyBroken)
-                m_inner->write(buffer, n / 2);  // the write that fails gets half-way, as on a full disk
+                m_inner->write(buffer, n / 2); // the write that fails gets half-way, as on a full disk
             return false;
         }
         return m_inner->write(buffer, n);
@@ -42,7 +45,7 @@ private:
     FaultyFileSystem& m_owner;
 };
 
-}  // namespace
+} // namespace
 
 void FaultyFileSystem::failAt(Operation operation, int n, bool thenEveryLater)
 {
@@ -80,4 +83,4 @@ bool FaultyFileSystem::rename(const QString& from, const QString& to)
     return !shouldFail(Operation::Rename) && m_base.rename(from, to);
 }
 
-}  // namespace lumivo::files
+} // namespace lumivo::files

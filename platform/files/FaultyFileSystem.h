@@ -6,9 +6,11 @@
 
 #include "platform/files/FileSystem.h"
 
-namespace lumivo::files {
+namespace lumivo::files
+{
 
-class FaultyFileSystem : public FileSystem {
+class FaultyFileSystem : public FileSystem
+{
 public:
     enum class Operation { Write, Flush, Rename };
 
@@ -41,4 +43,4 @@ private:
     bool m_failed = false;
 };
 
-}  // namespace lumivo::files
+} // namespace lumivo::files

@@ -2,9 +2,11 @@
 
 #include "platform/files/RealFileSystem.h"
 
-namespace lumivo::files {
+namespace lumivo::files
+{
 
-namespace {
+namespace
+{
 
 // Settings are still flushed while statics are destroyed at exit, so the real file system is never
 // destroyed: a union member whose destructor the union does not run.
@@ -21,16 +23,22 @@ FileSystem*& currentFileSystem()
     return current;
 }
 
-}  // namespace
+} // namespace
 
-FileSystem& fileSystem() { return *currentFileSystem(); }
+FileSystem& fileSystem()
+{
+    return *currentFileSystem();
+}
 
 ScopedFileSystem::ScopedFileSystem(FileSystem& replacement) : m_previous(currentFileSystem())
 {
     currentFileSystem() = &replacement;
 }
 
-ScopedFileSystem::~ScopedFileSystem() { currentFileSystem() = m_previous; }
+ScopedFileSystem::~ScopedFileSystem()
+{
+    currentFileSystem() = m_previous;
+}
 
 bool File::readExactly(void* buffer, std::size_t n)
 {
@@ -102,4 +110,4 @@ QString fileNameOf(const QString& path)
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-}  // namespace lumivo::files
+} // namespace lumivo::files

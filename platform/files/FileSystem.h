@@ -10,16 +10,18 @@
 #include <memory>
 #include <vector>
 
-namespace lumivo::files {
+namespace lumivo::files
+{
 
 enum class OpenMode {
-    Read,            // existing file, read only
-    ReadWrite,       // existing file, read and write
-    CreateReadWrite  // created, or truncated when it exists
+    Read,           // existing file, read only
+    ReadWrite,      // existing file, read and write
+    CreateReadWrite // created, or truncated when it exists
 };
 
 // One open file with a current position, in the manner of a random-access stream.
-class File {
+class File
+{
 public:
     virtual ~File() = default;
     // Reads up to n bytes at the position; returns the count read (0 at the end) or -1 on error.
@@ -28,7 +30,7 @@ public:
     virtual bool write(const void* buffer, std::size_t n) = 0;
     virtual bool seek(std::uint64_t position) = 0;
     virtual std::uint64_t position() const = 0;
-    virtual std::int64_t length() const = 0;  // -1 on error
+    virtual std::int64_t length() const = 0; // -1 on error
     virtual bool setLength(std::uint64_t length) = 0;
     // Pushes the bytes to the disk (fsync for a real file).
     virtual bool flush() = 0;
@@ -49,7 +51,8 @@ struct FileInfo {
     std::time_t modified = 0;
 };
 
-class FileSystem {
+class FileSystem
+{
 public:
     virtual ~FileSystem() = default;
     virtual std::unique_ptr<File> open(const QString& path, OpenMode mode) = 0;
@@ -70,7 +73,8 @@ public:
 FileSystem& fileSystem();
 
 // Installs a file system for the lifetime of this object, then restores the previous one.
-class ScopedFileSystem {
+class ScopedFileSystem
+{
 public:
     explicit ScopedFileSystem(FileSystem& replacement);
     ~ScopedFileSystem();
@@ -90,4 +94,4 @@ bool writeFileAtomically(const QString& path, const void* data, std::size_t size
 QString folderOf(const QString& path);
 QString fileNameOf(const QString& path);
 
-}  // namespace lumivo::files
+} // namespace lumivo::files

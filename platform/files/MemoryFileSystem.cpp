@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
-namespace lumivo::files {
+namespace lumivo::files
+{
 
-namespace {
+namespace
+{
 
-class MemoryFile : public File {
+class MemoryFile : public File
+{
 public:
     MemoryFile(std::shared_ptr<std::vector<std::uint8_t>> bytes, QString path, bool writable)
         : m_bytes(std::move(bytes)), m_path(std::move(path)), m_writable(writable)
@@ -60,7 +63,7 @@ private:
     std::uint64_t m_position = 0;
 };
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<File> MemoryFileSystem::open(const QString& path, OpenMode mode)
 {
@@ -96,7 +99,10 @@ FileInfo MemoryFileSystem::info(const QString& path)
     return result;
 }
 
-bool MemoryFileSystem::remove(const QString& path) { return m_files.erase(path) > 0; }
+bool MemoryFileSystem::remove(const QString& path)
+{
+    return m_files.erase(path) > 0;
+}
 
 bool MemoryFileSystem::rename(const QString& from, const QString& to)
 {
@@ -141,4 +147,4 @@ void MemoryFileSystem::setReadOnly(const QString& path, bool readOnly)
         found->second.readOnly = readOnly;
 }
 
-}  // namespace lumivo::files
+} // namespace lumivo::files

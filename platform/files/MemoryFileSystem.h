@@ -5,9 +5,11 @@
 
 #include <map>
 
-namespace lumivo::files {
+namespace lumivo::files
+{
 
-class MemoryFileSystem : public FileSystem {
+class MemoryFileSystem : public FileSystem
+{
 public:
     std::unique_ptr<File> open(const QString& path, OpenMode mode) override;
     FileInfo info(const QString& path) override;
@@ -32,4 +34,4 @@ private:
     std::map<QString, bool> m_folders;
 };
 
-}  // namespace lumivo::files
+} // namespace lumivo::files

@@ -9,13 +9,19 @@
 #include <cstdio>
 #include <filesystem>
 
-namespace lumivo::files {
+namespace lumivo::files
+{
 
-namespace {
+namespace
+{
 
-QByteArray native(const QString& path) { return path.toUtf8(); }
+QByteArray native(const QString& path)
+{
+    return path.toUtf8();
+}
 
-class PosixFile : public File {
+class PosixFile : public File
+{
 public:
     PosixFile(int fd, QString path) : m_fd(fd), m_path(std::move(path)) {}
     ~PosixFile() override { ::close(m_fd); }
@@ -56,7 +62,8 @@ public:
 
     std::int64_t length() const override
     {
-        struct stat st {};
+        struct stat st {
+        };
         if (::fstat(m_fd, &st) != 0)
             return -1;
         return st.st_size;
@@ -76,20 +83,27 @@ private:
     std::uint64_t m_position = 0;
 };
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<File> RealFileSystem::open(const QString& path, OpenMode mode)
 {
     int flags = O_CLOEXEC;
     switch (mode) {
-    case OpenMode::Read: flags |= O_RDONLY; break;
-    case OpenMode::ReadWrite: flags |= O_RDWR; break;
-    case OpenMode::CreateReadWrite: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case OpenMode::Read:
+        flags |= O_RDONLY;
+        break;
+    case OpenMode::ReadWrite:
+        flags |= O_RDWR;
+        break;
+    case OpenMode::CreateReadWrite:
+        flags |= O_RDWR | O_CREAT | O_TRUNC;
+        break;
     }
     const int fd = ::open(native(path).constData(), flags, 0644);
     if (fd < 0)
         return nullptr;
-    struct stat st {};
+    struct stat st {
+    };
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         ::close(fd);
         return nullptr;
@@ -100,7 +114,8 @@ std::unique_ptr<File> RealFileSystem::open(const QString& path, OpenMode mode)
 FileInfo RealFileSystem::info(const QString& path)
 {
     FileInfo result;
-    struct stat st {};
+    struct stat st {
+    };
     const QByteArray name = native(path);
     if (::stat(name.constData(), &st) != 0)
         return result;
@@ -113,7 +128,10 @@ FileInfo RealFileSystem::info(const QString& path)
     return result;
 }
 
-bool RealFileSystem::remove(const QString& path) { return ::unlink(native(path).constData()) == 0; }
+bool RealFileSystem::remove(const QString& path)
+{
+    return ::unlink(native(path).constData()) == 0;
+}
 
 bool RealFileSystem::rename(const QString& from, const QString& to)
 {
@@ -152,4 +170,4 @@ bool RealFileSystem::flushDirectory(const QString& folder)
     return ok;
 }
 
-}  // namespace lumivo::files
+} // namespace lumivo::files

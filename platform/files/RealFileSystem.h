@@ -3,9 +3,11 @@
 
 #include "platform/files/FileSystem.h"
 
-namespace lumivo::files {
+namespace lumivo::files
+{
 
-class RealFileSystem : public FileSystem {
+class RealFileSystem : public FileSystem
+{
 public:
     std::unique_ptr<File> open(const QString& path, OpenMode mode) override;
     FileInfo info(const QString& path) override;
@@ -16,4 +18,4 @@ public:
     bool flushDirectory(const QString& folder) override;
 };
 
-}  // namespace lumivo::files
+} // namespace lumivo::files

@@ -4,9 +4,11 @@
 
 #include "resources/strings/StringTable.h"
 
-namespace lumivo::strings {
+namespace lumivo::strings
+{
 
-namespace {
+namespace
+{
 
 const StringTableRow rows[] = {
     // Error texts of the common dialogs: of the codes 1 to 29 only 11 has a text
@@ -681,8 +683,11 @@ const StringTableRow rows[] = {
     {57665, "Afslut programmet; spørger om dokumenter skal gemmes"},
 };
 
-}  // namespace
+} // namespace
 
-std::span<const StringTableRow> danishStringRows() { return rows; }
+std::span<const StringTableRow> danishStringRows()
+{
+    return rows;
+}
 
-}  // namespace lumivo::strings
+} // namespace lumivo::strings

@@ -4,9 +4,11 @@
 
 #include "resources/strings/StringTable.h"
 
-namespace lumivo::strings {
+namespace lumivo::strings
+{
 
-namespace {
+namespace
+{
 
 const StringTableRow rows[] = {
     // Error texts of the common dialogs: of the codes 1 to 29 only 11 has a text
@@ -675,8 +677,11 @@ const StringTableRow rows[] = {
     {57665, "Quit the application; prompts to save documents"},
 };
 
-}  // namespace
+} // namespace
 
-std::span<const StringTableRow> englishStringRows() { return rows; }
+std::span<const StringTableRow> englishStringRows()
+{
+    return rows;
+}
 
-}  // namespace lumivo::strings
+} // namespace lumivo::strings

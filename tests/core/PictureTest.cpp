@@ -107,8 +107,8 @@ TEST_F(PictureTest, GreyFormatsAreStillStoredWithThreeChannels)
             continue;
         }
         const std::uint8_t startOfFrame[] = {0xFF, 0xC0};
-        const auto at = std::search(bytes.begin() + 24, bytes.end(), std::begin(startOfFrame),
-                                    std::end(startOfFrame));
+        const auto at =
+            std::search(bytes.begin() + 24, bytes.end(), std::begin(startOfFrame), std::end(startOfFrame));
         ASSERT_LT(at + 9, bytes.end());
         EXPECT_EQ(at[9], 3) << "components";
     }

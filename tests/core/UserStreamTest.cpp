@@ -103,7 +103,6 @@ void expectNewestHead(const CQuibUser& user)
     EXPECT_EQ(user.BrowseColor, 0x03ABCDEFu);
 }
 
-
 // Stores the user into `file` and puts the file back at its start.
 void storeUser(CQuibUser& user, CMemFile& file)
 {

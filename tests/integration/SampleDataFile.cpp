@@ -2,8 +2,8 @@
 
 #include "core/Color.h"
 #include "tests/support/MediaSamples.h"
-#include "tests/support/UserSamples.h"
 #include "tests/support/ShellTestFiles.h"
+#include "tests/support/UserSamples.h"
 
 #include <QFile>
 
@@ -328,7 +328,8 @@ bool PlaceSampleDataFile(const QString& workFolder, const SampleContent& content
     return file > 0 && CloseResFile(file) == RES_OK;
 }
 
-bool WriteNamedWords(int file, int language, std::initializer_list<std::pair<std::int32_t, const char*>> words)
+bool WriteNamedWords(int file, int language,
+                     std::initializer_list<std::pair<std::int32_t, const char*>> words)
 {
     for (const auto& [id, name] : words) {
         CQuibWord word;

@@ -82,7 +82,8 @@ int WriteSampleDataFile(const QString& path, const SampleContent& content);
 bool PlaceSampleDataFile(const QString& workFolder, const SampleContent& content);
 
 // Writes words that have only a name into an open file, in one language. False on the first failure.
-bool WriteNamedWords(int file, int language, std::initializer_list<std::pair<std::int32_t, const char*>> words);
+bool WriteNamedWords(int file, int language,
+                     std::initializer_list<std::pair<std::int32_t, const char*>> words);
 
 // Files the open data files the way the start-up sequence does: the language records, the active
 // files, Danish first then English as the search languages, the word index.

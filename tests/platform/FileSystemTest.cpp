@@ -8,9 +8,13 @@
 using namespace lumivo::files;
 using lumivo::test::LumivoTest;
 
-namespace {
+namespace
+{
 
-std::vector<std::uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
+std::vector<std::uint8_t> bytesOf(const std::string& text)
+{
+    return {text.begin(), text.end()};
+}
 
 std::string readText(const QString& path)
 {
@@ -20,9 +24,11 @@ std::string readText(const QString& path)
     return {bytes.begin(), bytes.end()};
 }
 
-}  // namespace
+} // namespace
 
-class FileSystemTest : public LumivoTest {};
+class FileSystemTest : public LumivoTest
+{
+};
 
 TEST_F(FileSystemTest, RealFileReadsWritesAndResizesAtPositions)
 {

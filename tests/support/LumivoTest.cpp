@@ -7,9 +7,11 @@
 #include <memory>
 #include <vector>
 
-namespace lumivo::test {
+namespace lumivo::test
+{
 
-namespace {
+namespace
+{
 
 std::vector<std::function<void()>>& resets()
 {
@@ -24,9 +26,12 @@ void setFolderVariable(const char* name, const QString& root, const char* sub)
     ::setenv(name, folder.toUtf8().constData(), 1);
 }
 
-}  // namespace
+} // namespace
 
-void registerGlobalReset(std::function<void()> reset) { resets().push_back(std::move(reset)); }
+void registerGlobalReset(std::function<void()> reset)
+{
+    resets().push_back(std::move(reset));
+}
 
 void resetGlobals()
 {
@@ -34,7 +39,10 @@ void resetGlobals()
         reset();
 }
 
-QString testData(const QString& name) { return QStringLiteral(LUMIVO_TEST_DATA "/") + name; }
+QString testData(const QString& name)
+{
+    return QStringLiteral(LUMIVO_TEST_DATA "/") + name;
+}
 
 void LumivoTest::SetUp()
 {
@@ -54,4 +62,4 @@ void LumivoTest::TearDown()
         QDir(m_tempDir).removeRecursively();
 }
 
-}  // namespace lumivo::test
+} // namespace lumivo::test

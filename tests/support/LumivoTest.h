@@ -8,9 +8,11 @@
 
 #include <functional>
 
-namespace lumivo::test {
+namespace lumivo::test
+{
 
-class LumivoTest : public ::testing::Test {
+class LumivoTest : public ::testing::Test
+{
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -31,4 +33,4 @@ void resetGlobals();
 // Path of a fixture under tests/data.
 QString testData(const QString& name);
 
-}  // namespace lumivo::test
+} // namespace lumivo::test

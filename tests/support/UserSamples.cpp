@@ -5,7 +5,8 @@
 
 #include <memory>
 
-namespace lumivo::test {
+namespace lumivo::test
+{
 
 void SetEveryUserField(CQuibUser& user)
 {
@@ -59,4 +60,4 @@ void SetEveryUserField(CQuibUser& user)
     user.EditOptions = 0x1234;
 }
 
-}  // namespace lumivo::test
+} // namespace lumivo::test

@@ -3,8 +3,9 @@
 
 class CQuibUser;
 
-namespace lumivo::test {
+namespace lumivo::test
+{
 
 void SetEveryUserField(CQuibUser& user);
 
-}  // namespace lumivo::test
+} // namespace lumivo::test
