@@ -25,3 +25,18 @@ function(lumivo_static_library name)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
 endfunction()
+
+# lumivo_layer(name DIRS dir... [EXCLUDE regex] [BELOW layer]): a layer of the program over the given
+# folders, on top of the layer below it. Stored classes register themselves by static objects that
+# nothing else names, so layers are always linked whole-archive.
+function(lumivo_layer name)
+    cmake_parse_arguments(LAYER "" "EXCLUDE;BELOW" "DIRS" ${ARGN})
+    if(LAYER_EXCLUDE)
+        lumivo_static_library(${name} DIRS ${LAYER_DIRS} EXCLUDE "${LAYER_EXCLUDE}")
+    else()
+        lumivo_static_library(${name} DIRS ${LAYER_DIRS})
+    endif()
+    if(LAYER_BELOW)
+        target_link_libraries(${name} PUBLIC "$<LINK_LIBRARY:WHOLE_ARCHIVE,${LAYER_BELOW}>")
+    endif()
+endfunction()

@@ -1,11 +1,11 @@
 #include "core/ObjectIndex.h"
 
-#include "admin/OutputFileSeams.h"
+#include "system/OutputFile.h"
 #include "core/ResourceHandle.h"
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
-#include "shell/LanguageRecords.h"
-#include "shell/SystemSettings.h"
+#include "system/LanguageRecords.h"
+#include "system/SystemSettings.h"
 
 #include <utility>
 #include <vector>

@@ -3,8 +3,8 @@
 #include "core/ResourceManager.h"
 #include "core/Word.h"
 #include "platform/archive/MemFile.h"
-#include "shell/LanguageRecords.h"
-#include "shell/SystemStrings.h"
+#include "system/LanguageRecords.h"
+#include "system/SystemStrings.h"
 
 #include <QDir>
 #include <QStandardPaths>

@@ -1,12 +1,12 @@
 #include "core/UserLevel.h"
 
-#include "admin/OutputFileSeams.h"
+#include "system/OutputFile.h"
 #include "core/ObjectIndex.h"
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
 #include "core/User.h"
-#include "shell/DataFiles.h"
-#include "shell/SystemStrings.h"
+#include "system/DataFiles.h"
+#include "system/SystemStrings.h"
 
 IMPLEMENT_SERIAL(CQuibUserLevel, CObject, 1)
 

@@ -1,13 +1,13 @@
 #include "core/Word.h"
 
-#include "admin/OutputFileSeams.h"
-#include "authoring/WordEditorSeams.h"
+#include "system/OutputFile.h"
+#include "core/WordEditorHooks.h"
 #include "core/ObjectIndex.h"
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
 #include "core/User.h"
 #include "platform/ui/Ui.h"
-#include "shell/SystemStrings.h"
+#include "system/SystemStrings.h"
 
 #include <memory>
 

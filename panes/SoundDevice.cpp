@@ -1,7 +1,7 @@
 #include "panes/SoundDevice.h"
 
 #include "core/Sound.h"
-#include "shell/SystemSettings.h"
+#include "system/SystemSettings.h"
 
 #include "platform/audio/Audio.h"
 #include "platform/audio/Decode.h"

@@ -5,9 +5,9 @@
 #include "core/Utility.h"
 #include "platform/audio/Audio.h"
 #include "platform/speech/ReaderProgram.h"
-#include "shell/LanguageRecords.h"
-#include "shell/SystemSettings.h"
-#include "shell/SystemStrings.h"
+#include "system/LanguageRecords.h"
+#include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
 
 #include <QFileInfo>
 

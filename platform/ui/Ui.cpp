@@ -273,6 +273,16 @@ std::optional<QColor> chooseColor(const QColor& initial, const QString& title, Q
     return color;
 }
 
+QColor customColor(int index)
+{
+    return QColorDialog::customColor(index);
+}
+
+void setCustomColor(int index, const QColor& color)
+{
+    QColorDialog::setCustomColor(index, color);
+}
+
 int runModal(QDialog& dialog)
 {
     const Question question{QuestionKind::Dialog, dialog.windowTitle(), dialog.objectName(), 0, {}};

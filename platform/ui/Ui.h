@@ -87,6 +87,9 @@ std::optional<QFont> chooseFont(const QFont& initial, const QString& title = {},
 
 // A colour, starting from `initial`.
 std::optional<QColor> chooseColor(const QColor& initial, const QString& title = {}, QWidget* owner = nullptr);
+// The colour dialog's 16 custom colours, which it keeps for the session.
+QColor customColor(int index);
+void setCustomColor(int index, const QColor& color);
 
 // Runs a modal dialog; returns IDOK when it was accepted and IDCANCEL otherwise.
 int runModal(QDialog& dialog);

@@ -2,16 +2,16 @@
 // of the word and page indexes over the active files.
 
 #include "core/ObjectIndex.h"
-#include "admin/OutputFileSeams.h"
+#include "system/OutputFile.h"
 #include "core/ResourceHandle.h"
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
 #include "core/Word.h"
-#include "shell/DataFiles.h"
-#include "shell/LanguageRecords.h"
-#include "shell/SystemSettings.h"
+#include "system/DataFiles.h"
+#include "system/LanguageRecords.h"
+#include "system/SystemSettings.h"
 #include "tests/support/LumivoTest.h"
-#include "tests/support/ShellTestFiles.h"
+#include "tests/support/SystemTestFiles.h"
 
 using namespace lumivo;
 

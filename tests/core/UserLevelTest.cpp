@@ -4,8 +4,8 @@
 #include "core/UserLevel.h"
 #include "core/ResourceTypes.h"
 #include "core/User.h"
-#include "shell/DataFiles.h"
-#include "shell/SystemStrings.h"
+#include "system/DataFiles.h"
+#include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
 

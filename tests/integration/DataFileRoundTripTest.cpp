@@ -4,13 +4,13 @@
 
 #include "tests/integration/SampleDataFile.h"
 
-#include "admin/OutputFileSeams.h"
+#include "system/OutputFile.h"
 #include "platform/files/FaultyFileSystem.h"
 #include "platform/files/FileSystem.h"
 #include "platform/ui/Ui.h"
-#include "shell/SystemStrings.h"
+#include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
-#include "tests/support/ShellTestFiles.h"
+#include "tests/support/SystemTestFiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,9 +6,9 @@
 
 #include "core/Registry.h"
 #include "platform/ui/Ui.h"
-#include "shell/SystemStrings.h"
+#include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
-#include "tests/support/ShellTestFiles.h"
+#include "tests/support/SystemTestFiles.h"
 
 using namespace integration;
 using namespace lumivo;

@@ -11,7 +11,7 @@
 #include "platform/ui/Ui.h"
 #include "platform/video/VideoClip.h"
 #include "tests/support/LumivoTest.h"
-#include "tests/support/ShellTestFiles.h"
+#include "tests/support/SystemTestFiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "core/Color.h"
 #include "tests/support/MediaSamples.h"
-#include "tests/support/ShellTestFiles.h"
+#include "tests/support/SystemTestFiles.h"
 #include "tests/support/UserSamples.h"
 
 #include <QFile>

@@ -14,10 +14,10 @@
 #include "core/UserLevel.h"
 #include "core/Word.h"
 #include "platform/wave/WaveBlock.h"
-#include "shell/DataFiles.h"
-#include "shell/LanguageRecords.h"
-#include "shell/Lookups.h"
-#include "shell/SystemSettings.h"
+#include "system/DataFiles.h"
+#include "system/LanguageRecords.h"
+#include "system/Lookups.h"
+#include "system/SystemSettings.h"
 
 #include <gtest/gtest.h>
 

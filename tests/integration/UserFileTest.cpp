@@ -5,11 +5,11 @@
 #include "tests/integration/SampleDataFile.h"
 
 #include "platform/ui/Ui.h"
-#include "shell/ColorPalette.h"
-#include "shell/ItemIds.h"
-#include "shell/SystemStrings.h"
+#include "system/ColorPalette.h"
+#include "system/ItemIds.h"
+#include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
-#include "tests/support/ShellTestFiles.h"
+#include "tests/support/SystemTestFiles.h"
 
 using namespace integration;
 using namespace lumivo;

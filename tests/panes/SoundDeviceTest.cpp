@@ -2,7 +2,7 @@
 #include "core/Sound.h"
 #include "platform/audio/Audio.h"
 #include "platform/wave/Riff.h"
-#include "shell/SystemSettings.h"
+#include "system/SystemSettings.h"
 #include "tests/support/AudioTestHelpers.h"
 #include "tests/support/LumivoTest.h"
 

@@ -2,7 +2,7 @@
 #include "core/Registry.h"
 #include "core/Sound.h"
 #include "platform/audio/Audio.h"
-#include "shell/SystemStrings.h"
+#include "system/SystemStrings.h"
 #include "tests/support/AudioTestHelpers.h"
 #include "tests/support/LumivoTest.h"
 

@@ -1,10 +1,10 @@
 // Clears the globals of users, palettes and the word editor seams between tests.
 
-#include "authoring/WordEditorSeams.h"
+#include "core/WordEditorHooks.h"
 #include "core/User.h"
 #include "core/Word.h"
-#include "shell/ColorPalette.h"
-#include "shell/ItemIds.h"
+#include "system/ColorPalette.h"
+#include "system/ItemIds.h"
 #include "tests/support/LumivoTest.h"
 
 namespace

@@ -1,11 +1,10 @@
-#include "shell/ColorPalette.h"
+#include "system/ColorPalette.h"
 
 #include "core/User.h"
 #include "platform/ui/Ui.h"
-#include "shell/SystemSettings.h"
-#include "shell/SystemStrings.h"
+#include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
 
-#include <QColorDialog>
 
 CQuibColorTable theSystemColorTable;
 
@@ -114,10 +113,10 @@ int FillColorCombo(CColorComboTarget& combo, std::uint32_t selected, bool standa
 bool PickColor(COLORREF& color)
 {
     for (int i = 0; i < 16; ++i)
-        QColorDialog::setCustomColor(i, toQColor(theUserColors[i]));
+        lumivo::ui::setCustomColor(i, toQColor(theUserColors[i]));
     const std::optional<QColor> chosen = lumivo::ui::chooseColor(toQColor(color));
     for (int i = 0; i < 16; ++i) {
-        const COLORREF custom = fromQColor(QColorDialog::customColor(i));
+        const COLORREF custom = fromQColor(lumivo::ui::customColor(i));
         if (custom != (theUserColors[i] & 0xFFFFFF))
             theUserColors[i] = custom;
     }

@@ -1,6 +1,6 @@
 // New ids for user-made and system items, and the system-item test.
 
-#include "shell/ItemIds.h"
+#include "system/ItemIds.h"
 #include "core/ResourceTypes.h"
 #include "core/Word.h"
 #include "tests/core/UserTestStore.h"

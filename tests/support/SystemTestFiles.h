@@ -4,7 +4,7 @@
 
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
-#include "shell/LanguageRecords.h"
+#include "system/LanguageRecords.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
-#include "admin/OutputFileSeams.h"
+#include "system/OutputFile.h"
 
 #include "core/ResourceManager.h"
 #include "platform/ui/Ui.h"
-#include "shell/DataFiles.h"
-#include "shell/SystemSettings.h"
-#include "shell/SystemStrings.h"
+#include "system/DataFiles.h"
+#include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
 
 #include <utility>
 
@@ -67,7 +67,7 @@ void SetCloseOutputFileHandler(CloseOutputFileHandler closer)
     handler() = std::move(closer);
 }
 
-void ResetOutputFileSeams()
+void ResetOutputFileState()
 {
     theOutputFile = 0;
     theTranslateLanguage = 0;

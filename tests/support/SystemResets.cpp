@@ -2,13 +2,13 @@
 // registry object and the settings of a fresh installation; the strings module forgets its clock,
 // cursor and status text.
 
-#include "admin/OutputFileSeams.h"
+#include "system/OutputFile.h"
 #include "core/ObjectIndex.h"
 #include "core/Registry.h"
-#include "shell/DataFiles.h"
-#include "shell/LanguageRecords.h"
-#include "shell/SystemSettings.h"
-#include "shell/SystemStrings.h"
+#include "system/DataFiles.h"
+#include "system/LanguageRecords.h"
+#include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
 
 namespace
@@ -19,7 +19,7 @@ const bool registered = [] {
         theBgIndex.DeleteAll();
         ResetLanguageRecords();
         ResetDataFiles();
-        ResetOutputFileSeams();
+        ResetOutputFileState();
         ResetSystemSettings();
         ResetSystemStrings();
         theRegistry.reset();

@@ -24,4 +24,4 @@ using CloseOutputFileHandler = std::function<bool()>;
 void SetCloseOutputFileHandler(CloseOutputFileHandler handler);
 
 // Empties these globals and removes an installed handler (tests).
-void ResetOutputFileSeams();
+void ResetOutputFileState();

@@ -1,10 +1,10 @@
-#include "shell/LanguageRecords.h"
+#include "system/LanguageRecords.h"
 
-#include "admin/OutputFileSeams.h"
+#include "system/OutputFile.h"
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
-#include "shell/DataFiles.h"
-#include "shell/SystemStrings.h"
+#include "system/DataFiles.h"
+#include "system/SystemStrings.h"
 
 #include <algorithm>
 #include <set>

@@ -1,7 +1,7 @@
 // Settings with their fallback to the older root, the one-time migration, the start-up settings and
 // the folders below the base folder.
 
-#include "shell/SystemSettings.h"
+#include "system/SystemSettings.h"
 #include "core/Registry.h"
 #include "tests/support/LumivoTest.h"
 

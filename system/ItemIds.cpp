@@ -1,4 +1,4 @@
-#include "shell/ItemIds.h"
+#include "system/ItemIds.h"
 
 #include "core/ResourceManager.h"
 #include "core/Utility.h"

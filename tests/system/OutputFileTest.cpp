@@ -1,12 +1,12 @@
 // Closing the output file: a changed file is offered for saving, and Cancel keeps it open with its
 // changes.
 
-#include "admin/OutputFileSeams.h"
+#include "system/OutputFile.h"
 #include "core/ResourceManager.h"
 #include "platform/ui/Ui.h"
-#include "shell/DataFiles.h"
+#include "system/DataFiles.h"
 #include "tests/support/LumivoTest.h"
-#include "tests/support/ShellTestFiles.h"
+#include "tests/support/SystemTestFiles.h"
 
 using namespace lumivo;
 

@@ -1,14 +1,14 @@
 // Language records in their files, the order of the active files, and the names of languages.
 
-#include "shell/LanguageRecords.h"
-#include "admin/OutputFileSeams.h"
+#include "system/LanguageRecords.h"
+#include "system/OutputFile.h"
 #include "core/ResourceManager.h"
 #include "platform/archive/Archive.h"
 #include "platform/archive/MemFile.h"
-#include "shell/DataFiles.h"
-#include "shell/SystemStrings.h"
+#include "system/DataFiles.h"
+#include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
-#include "tests/support/ShellTestFiles.h"
+#include "tests/support/SystemTestFiles.h"
 
 using namespace lumivo;
 

@@ -1,7 +1,7 @@
 // Finding stored items by id: the languages of the search list are the outer loop, the active files
 // (from the last back to the first, or from a given object's file) the inner one.
 
-#include "shell/Lookups.h"
+#include "system/Lookups.h"
 #include "core/Clip.h"
 #include "core/ObjectIndex.h"
 #include "core/Picture.h"
@@ -9,8 +9,8 @@
 #include "core/Sound.h"
 #include "core/UserLevel.h"
 #include "core/Word.h"
-#include "shell/LanguageRecords.h"
-#include "shell/SystemSettings.h"
+#include "system/LanguageRecords.h"
+#include "system/SystemSettings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
 

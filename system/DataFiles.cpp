@@ -1,10 +1,10 @@
-#include "shell/DataFiles.h"
+#include "system/DataFiles.h"
 
 #include "core/ResourceManager.h"
 #include "platform/files/FileSystem.h"
 #include "platform/ui/Ui.h"
-#include "shell/SystemSettings.h"
-#include "shell/SystemStrings.h"
+#include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
 
 #include <algorithm>
 

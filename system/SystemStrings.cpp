@@ -1,12 +1,12 @@
-#include "shell/SystemStrings.h"
+#include "system/SystemStrings.h"
 
 #include "core/TaggedText.h"
 #include "platform/files/FileSystem.h"
 #include "platform/types/WinTypes.h"
 #include "platform/ui/Ui.h"
 #include "resources/strings/StringTable.h"
-#include "shell/LanguageRecords.h"
-#include "shell/SystemSettings.h"
+#include "system/LanguageRecords.h"
+#include "system/SystemSettings.h"
 
 #include <QCursor>
 #include <QDateTime>

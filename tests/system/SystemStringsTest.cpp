@@ -1,12 +1,12 @@
 // System strings: lookup order through language records and their base languages, the built-in
 // tables, place-holders, flags, the application name, message boxes, the trace log and the cursor.
 
-#include "shell/SystemStrings.h"
+#include "system/SystemStrings.h"
 #include "core/Registry.h"
 #include "platform/ui/Ui.h"
 #include "resources/strings/StringTable.h"
-#include "shell/LanguageRecords.h"
-#include "shell/SystemSettings.h"
+#include "system/LanguageRecords.h"
+#include "system/SystemSettings.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QDir>

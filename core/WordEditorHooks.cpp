@@ -1,4 +1,4 @@
-#include "authoring/WordEditorSeams.h"
+#include "core/WordEditorHooks.h"
 
 #include <utility>
 

@@ -1,14 +1,14 @@
 // Opening data files with their kind and version checks, filing them newest first, the scan of the
 // Data folder, saving with compaction and closing.
 
-#include "shell/DataFiles.h"
+#include "system/DataFiles.h"
 #include "core/ResourceHandle.h"
 #include "core/ResourceManager.h"
 #include "platform/files/FileSystem.h"
 #include "platform/ui/Ui.h"
-#include "shell/SystemSettings.h"
+#include "system/SystemSettings.h"
 #include "tests/support/LumivoTest.h"
-#include "tests/support/ShellTestFiles.h"
+#include "tests/support/SystemTestFiles.h"
 
 #include <QDir>
 #include <QFile>

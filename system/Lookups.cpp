@@ -1,11 +1,11 @@
-#include "shell/Lookups.h"
+#include "system/Lookups.h"
 
 #include "core/ObjectIndex.h"
 #include "core/ResourceTypes.h"
 #include "core/UserLevel.h"
 #include "core/Word.h"
-#include "shell/LanguageRecords.h"
-#include "shell/SystemSettings.h"
+#include "system/LanguageRecords.h"
+#include "system/SystemSettings.h"
 
 #include <algorithm>
 

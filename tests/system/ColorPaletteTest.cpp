@@ -1,10 +1,10 @@
 // The palettes: built-in colours, the user's and the profile's tables, resolving packed colours,
 // filling a colour combo and picking a colour.
 
-#include "shell/ColorPalette.h"
+#include "system/ColorPalette.h"
 #include "core/User.h"
 #include "platform/ui/Ui.h"
-#include "shell/SystemSettings.h"
+#include "system/SystemSettings.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QColorDialog>

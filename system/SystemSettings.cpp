@@ -1,9 +1,9 @@
-#include "shell/SystemSettings.h"
+#include "system/SystemSettings.h"
 
 #include "core/Registry.h"
 #include "core/ResourceManager.h"
 #include "platform/files/FileSystem.h"
-#include "shell/SystemStrings.h"
+#include "system/SystemStrings.h"
 
 #include <QCoreApplication>
 #include <QDir>
