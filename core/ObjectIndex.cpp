@@ -1,10 +1,10 @@
 #include "core/ObjectIndex.h"
 
-#include "system/OutputFile.h"
 #include "core/ResourceHandle.h"
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
 #include "system/LanguageRecords.h"
+#include "system/OutputFile.h"
 #include "system/SystemSettings.h"
 
 #include <utility>

@@ -1,11 +1,11 @@
 #include "core/UserLevel.h"
 
-#include "system/OutputFile.h"
 #include "core/ObjectIndex.h"
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
 #include "core/User.h"
 #include "system/DataFiles.h"
+#include "system/OutputFile.h"
 #include "system/SystemStrings.h"
 
 IMPLEMENT_SERIAL(CQuibUserLevel, CObject, 1)

@@ -1,12 +1,12 @@
 #include "core/Word.h"
 
-#include "system/OutputFile.h"
-#include "core/WordEditorHooks.h"
 #include "core/ObjectIndex.h"
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
 #include "core/User.h"
+#include "core/WordEditorHooks.h"
 #include "platform/ui/Ui.h"
+#include "system/OutputFile.h"
 #include "system/SystemStrings.h"
 
 #include <memory>

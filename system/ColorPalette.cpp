@@ -5,7 +5,6 @@
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 
-
 CQuibColorTable theSystemColorTable;
 
 namespace

@@ -1,9 +1,9 @@
 #include "system/LanguageRecords.h"
 
-#include "system/OutputFile.h"
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
 #include "system/DataFiles.h"
+#include "system/OutputFile.h"
 #include "system/SystemStrings.h"
 
 #include <algorithm>

@@ -2,13 +2,13 @@
 // of the word and page indexes over the active files.
 
 #include "core/ObjectIndex.h"
-#include "system/OutputFile.h"
 #include "core/ResourceHandle.h"
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
 #include "core/Word.h"
 #include "system/DataFiles.h"
 #include "system/LanguageRecords.h"
+#include "system/OutputFile.h"
 #include "system/SystemSettings.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/SystemTestFiles.h"

@@ -1,14 +1,14 @@
 // Saving an edited word where the user's changes belong, and removing a word: the questions asked and
 // what ends up in which file and in the word index.
 
-#include "system/OutputFile.h"
-#include "core/WordEditorHooks.h"
 #include "core/ObjectIndex.h"
 #include "core/ResourceTypes.h"
 #include "core/User.h"
 #include "core/Word.h"
+#include "core/WordEditorHooks.h"
 #include "platform/ui/Ui.h"
 #include "system/LanguageRecords.h"
+#include "system/OutputFile.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
 

@@ -4,10 +4,10 @@
 
 #include "tests/integration/SampleDataFile.h"
 
-#include "system/OutputFile.h"
 #include "platform/files/FaultyFileSystem.h"
 #include "platform/files/FileSystem.h"
 #include "platform/ui/Ui.h"
+#include "system/OutputFile.h"
 #include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/SystemTestFiles.h"

@@ -2,11 +2,11 @@
 // registry object and the settings of a fresh installation; the strings module forgets its clock,
 // cursor and status text.
 
-#include "system/OutputFile.h"
 #include "core/ObjectIndex.h"
 #include "core/Registry.h"
 #include "system/DataFiles.h"
 #include "system/LanguageRecords.h"
+#include "system/OutputFile.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"

@@ -1,8 +1,8 @@
 // Clears the globals of users, palettes and the word editor seams between tests.
 
-#include "core/WordEditorHooks.h"
 #include "core/User.h"
 #include "core/Word.h"
+#include "core/WordEditorHooks.h"
 #include "system/ColorPalette.h"
 #include "system/ItemIds.h"
 #include "tests/support/LumivoTest.h"

@@ -1,11 +1,11 @@
 // Language records in their files, the order of the active files, and the names of languages.
 
 #include "system/LanguageRecords.h"
-#include "system/OutputFile.h"
 #include "core/ResourceManager.h"
 #include "platform/archive/Archive.h"
 #include "platform/archive/MemFile.h"
 #include "system/DataFiles.h"
+#include "system/OutputFile.h"
 #include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/SystemTestFiles.h"
