@@ -1,6 +1,7 @@
 #pragma once
 // The bytes of a resource file (.tvf): a 152-byte header, the blobs one after another, then a map
 // that lists every blob. All integers little-endian. Only the resource manager reads or writes these.
+// Layout: doc/formats/tvf.md
 
 #include <QByteArray>
 

@@ -5,6 +5,7 @@
 //
 // The record's stream grew over two years; loading picks the layout by the record's time stamp, storing
 // always writes the newest layout, whose tail carries an inner version number.
+// Layout: doc/formats/tvf.md (the user record)
 
 #include "core/Color.h"
 #include "core/ResourceHandle.h"

@@ -13,6 +13,8 @@
 //   0x8000 | n names the class numbered n, followed by the object's fields; a plain n refers back to
 //   the object numbered n. Numbers past 0x7FFE are written as 0x7FFF + a 32-bit tag (with the bit
 //   0x80000000 for a class). Classes and objects share one numbering per archive; 0 is "no object".
+//
+// Layout: doc/formats/tvf.md (the archive stream)
 
 #include "platform/archive/ArchiveException.h"
 #include "platform/archive/Cp1252.h"
