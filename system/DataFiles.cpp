@@ -43,6 +43,17 @@ void FileDataFile(int file)
     theDataFiles.insert(place, file);
 }
 
+// A data file the store cannot open would otherwise vanish from the program without a word. The text
+// is the program's own, not a system string: the language records that hold those come from the data
+// files, which may be the very files that failed, and a new string id could mean something else there.
+void ReportUnopenedDataFile(const QString& name, int storeResult)
+{
+    const QString text =
+        QStringLiteral("Data file %1 could not be opened (error %2)").arg(name).arg(storeResult);
+    WriteDebugLog(text);
+    SetStatusText(text);
+}
+
 } // namespace
 
 bool IsAcceptedDataVersion(std::uint32_t version)
@@ -96,6 +107,8 @@ void ScanDataFolder(int file)
         int result = 0;
         if (OpenDataFile(folder + name, &number, &result) == 0 && (result == 0 || result == 1))
             ScanDataFolder(number);
+        else if (result < 0)
+            ReportUnopenedDataFile(name, result);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "platform/files/FileSystem.h"
 #include "platform/ui/Ui.h"
 #include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/SystemTestFiles.h"
 
@@ -148,6 +149,27 @@ TEST_F(DataFilesTest, ScanOpensTheDataFolderWhateverOrderItLists)
     EXPECT_EQ(CloseDataFile(0), RES_OK);
     EXPECT_TRUE(theDataFiles.empty());
     EXPECT_EQ(FindResFileByPath(data + "a_old.tvf"), 0);
+}
+
+TEST_F(DataFilesTest, ScanReportsADataFileTheStoreCannotOpen)
+{
+    ::setenv("TMPDIR", tempDir().toUtf8().constData(), 1);
+    SetTraceLogEnabled(true);
+    theBaseDir = tempDir();
+    const QString data = GetDataDirString(QStringLiteral("/"));
+    WriteFile(data + "good.tvf", FILEKIND_DATA, 2, 0, 3);
+    QFile broken(data + "broken.tvf");
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write(QByteArray(100, '\0')); // shorter than a header
+    broken.close();
+
+    ScanDataFolder(0);
+    EXPECT_EQ(theDataFiles.size(), 1u);
+    EXPECT_TRUE(LastStatusText().contains("broken.tvf"));
+    QFile log(TraceLogPath());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("broken.tvf"));
+    ::unsetenv("TMPDIR");
 }
 
 TEST_F(DataFilesTest, CloseDataFileTakesTheFileOutOfTheList)
