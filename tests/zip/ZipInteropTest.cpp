@@ -311,6 +311,33 @@ with zipfile.ZipFile(sys.argv[1]) as z:
     }
 }
 
+TEST_F(ZipInteropTest, ARenamedUtf8NameOfAUnixArchiveKeepsItsFlag)
+{
+    const QString path = tempPath("unix.zip");
+    const ProcessResult made = python(QStringLiteral(R"(
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], 'w') as z:
+    for name in ('ære.txt', 'plain.txt'):
+        info = zipfile.ZipInfo(name)
+        info.create_system = 3
+        z.writestr(info, name)
+)"),
+                                      {path});
+    ASSERT_EQ(made.exitCode, 0) << made.err.constData();
+    CZipArchive archive;
+    archive.Open(path);
+    EXPECT_TRUE(archive.RenameEntry(archive.FindEntry(QStringLiteral("ære.txt")), QStringLiteral("øst.txt")));
+    EXPECT_TRUE(
+        archive.RenameEntry(archive.FindEntry(QStringLiteral("plain.txt")), QStringLiteral("så.txt")));
+    archive.Close();
+    const ProcessResult listed =
+        python("import zipfile,sys\nfor i in zipfile.ZipFile(sys.argv[1]).infolist(): print(i.filename, "
+               "i.flag_bits)",
+               {path});
+    EXPECT_EQ(QString::fromUtf8(listed.out), "øst.txt 2048\nså.txt 2048\n");
+    EXPECT_EQ(run(QStringLiteral("unzip"), {"-t", "-q", path}).exitCode, 0);
+}
+
 TEST_F(ZipInteropTest, ASelfExtractorPrefixIsSkipped)
 {
     const std::map<QString, QByteArray> set{{QStringLiteral("a.txt"), compressibleText(9000, 1)},
