@@ -221,6 +221,7 @@ bool CZipArchive::RemoveLastEntry(bool always)
     m_storage.Flush();
     m_storage.GetFile()->SetLength(offset + m_centralDir.GetBytesBefore());
     m_storage.GetFile()->SeekToEnd();
+    AutoFlush();
     return true;
 }
 
@@ -404,6 +405,8 @@ bool CZipArchive::GetFromArchive(CZipArchive& other, int index, int replaceIndex
     m_pBuffer.Release();
     if (callback)
         callback->CallbackEnd();
+    // Also when this copy is the second half of a replacement through a temporary archive.
+    AutoFlush();
     return true;
 }
 
@@ -440,7 +443,6 @@ bool CZipArchive::GetFromArchive(CZipArchive& other, std::vector<std::uint16_t> 
     for (const std::uint16_t index : indexes)
         if (!GetFromArchive(other, index, -1, keepSystem, CZipActionCallback::cbGet))
             return false;
-    AutoFlush();
     return true;
 }
 
