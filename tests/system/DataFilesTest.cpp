@@ -151,24 +151,27 @@ TEST_F(DataFilesTest, ScanOpensTheDataFolderWhateverOrderItLists)
     EXPECT_EQ(FindResFileByPath(data + "a_old.tvf"), 0);
 }
 
-TEST_F(DataFilesTest, ScanReportsADataFileTheStoreCannotOpen)
+TEST_F(DataFilesTest, ScanReportsEveryDataFileTheStoreCannotOpen)
 {
     ::setenv("TMPDIR", tempDir().toUtf8().constData(), 1);
     SetTraceLogEnabled(true);
     theBaseDir = tempDir();
     const QString data = GetDataDirString(QStringLiteral("/"));
     WriteFile(data + "good.tvf", FILEKIND_DATA, 2, 0, 3);
-    QFile broken(data + "broken.tvf");
-    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
-    broken.write(QByteArray(100, '\0')); // shorter than a header
-    broken.close();
+    for (const QString& name : {QStringLiteral("broken.tvf"), QStringLiteral("short.tvf")}) {
+        QFile broken(data + name);
+        ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+        broken.write(QByteArray(name == "short.tvf" ? 100 : 152, '\0')); // short header; format 0
+    }
 
     ScanDataFolder(0);
     EXPECT_EQ(theDataFiles.size(), 1u);
-    EXPECT_TRUE(LastStatusText().contains("broken.tvf"));
+    EXPECT_EQ(LastStatusText(), "Data files not opened: broken.tvf (error -37), short.tvf (error -36)");
     QFile log(TraceLogPath());
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(log.readAll().contains("broken.tvf"));
+    const QByteArray trace = log.readAll();
+    EXPECT_TRUE(trace.contains("broken.tvf (error -37)"));
+    EXPECT_TRUE(trace.contains("short.tvf (error -36)"));
     ::unsetenv("TMPDIR");
 }
 
