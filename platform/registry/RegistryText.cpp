@@ -186,8 +186,11 @@ bool parseValueLine(QStringView line, KeyNode& key)
     auto value = readValueText(line.mid(pos + 1));
     if (!value)
         return false;
+    // The file is written with each name once; a second line of the same name takes the value's place,
+    // and the first one's is kept only in the damaged copy.
+    const bool seen = key.value(name) != nullptr;
     key.setValue(name, *value);
-    return true;
+    return !seen;
 }
 
 KeyNode* parseKeyLine(QStringView line, KeyNode& root)

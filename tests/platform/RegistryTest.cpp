@@ -174,6 +174,19 @@ TEST_F(RegistryTest, NumbersInAnotherNotationMarkTheFileDamaged)
     }
 }
 
+TEST_F(RegistryTest, ASecondLineOfTheSameNameMarksTheFileDamaged)
+{
+    const QString path = folder() + "/HKEY_CURRENT_USER.txt";
+    ASSERT_TRUE(lumivo::files::fileSystem().makeDirectories(folder()));
+    const QByteArray text = "[Key]\n\"v\"=dword:00000001\n\"V\"=dword:00000002\n";
+    writeText(path, text);
+    Registry reg(folder());
+    EXPECT_EQ(reg.readValue(Root::CurrentUser, "Key", "v"), Value::dword(2));
+    ASSERT_TRUE(reg.writeValue(Root::CurrentUser, "Key", "x", Value::dword(1)));
+    ASSERT_TRUE(reg.flush(Root::CurrentUser));
+    EXPECT_EQ(fileText(path + ".damaged"), text);
+}
+
 TEST_F(RegistryTest, AFailedWriteLeavesTheOldFileWhole)
 {
     {
