@@ -467,9 +467,23 @@ CResFileEntry* newFileRecord(const QString& path)
     return raw;
 }
 
+// Whether a map entry may stand in the file. Only blobs that can be read must lie inside it: a
+// compaction by another writer keeps the old dead-space entries with offsets of the file before it.
+bool entryFits(const MapEntryView& e, std::uint64_t fileLength)
+{
+    return e.size == 0 || extentInside(e.offset, e.size, fileLength);
+}
+
+bool isDeadSpaceEntry(const MapEntryView& e)
+{
+    return e.id == 0 && e.type == 0;
+}
+
 // Makes a record of file `number` for each entry of its map, checking every entry on the way; the
 // caller drops the file's records again when this fails. The map lists the records in the store's
-// order and the file is the newest, so each record goes right behind the one before.
+// order and the file is the newest, so each record goes right behind the one before. Dead space that
+// lies outside the file is no extent of this file: it is left out, so it is never reused or written
+// back.
 int linkMapRecords(int number, const std::uint8_t* map, std::size_t mapSize, std::uint64_t fileLength)
 {
     const auto hint = fileEnd(number);
@@ -480,8 +494,11 @@ int linkMapRecords(int number, const std::uint8_t* map, std::size_t mapSize, std
         const int read = readMapEntry(map, mapSize, at, e);
         if (read != RES_OK)
             return read;
-        if (!extentInside(e.offset, e.size, fileLength))
+        if (!entryFits(e, fileLength)) {
+            if (isDeadSpaceEntry(e))
+                continue;
             return RES_ERR_BAD_FORMAT;
+        }
         CResEntry* record = linkNewRecord(ResKey{number, e.type, e.id}, hint, tick);
         record->m_offset = e.offset;
         record->m_storedSize = e.size;
@@ -512,7 +529,8 @@ int loadFile(CResFileEntry* entry)
         return decoded;
     const ResFileHeader& header = entry->m_header;
     const auto fileLength = static_cast<std::uint64_t>(length);
-    if (!extentInside(header.mapOffset, header.mapSize, fileLength))
+    // Without a map its offset means nothing.
+    if (header.mapSize != 0 && !extentInside(header.mapOffset, header.mapSize, fileLength))
         return RES_ERR_BAD_FORMAT;
     // Every byte is read over at once: no need to clear them first.
     const auto map = std::make_unique_for_overwrite<std::uint8_t[]>(header.mapSize);

@@ -286,10 +286,12 @@ int CSoundDevice::SaveToSound(const CSoundSample* sample, CQuibSound* sound)
 
 void CSoundDevice::SetCompressor(bool on)
 {
-    if (on == m_compressorOn)
-        return;
     audio::mixer().setCompressorEnabled(on);
-    m_compressorOn = on;
+}
+
+bool CSoundDevice::IsCompressorOn() const
+{
+    return audio::mixer().isCompressorEnabled();
 }
 
 int CSoundDevice::SaveWavFile(const CSoundSample* sample)

@@ -73,13 +73,14 @@ public:
     const CSoundSample* GetSample() const { return m_sample.get(); }
     const QString& GetFileName() const { return m_fileName; }
     void SetFileName(const QString& name) { m_fileName = name; }
-    bool IsCompressorOn() const { return m_compressorOn; }
+    // The mixer's state: it is shared by every device and outlives none of them, so no device keeps a
+    // copy that could go stale when the audio output is shut down and opened again.
+    bool IsCompressorOn() const;
 
 private:
     void TakeSamples(CSoundSample&& samples);
 
     bool m_recording = false;
-    bool m_compressorOn = false;
     QString m_fileName;
     lumivo::audio::SharedSamples m_sample;
     int m_channel = 0; // the mixer's handle of the last Play; its low 12 bits are the channel

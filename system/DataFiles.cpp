@@ -6,6 +6,8 @@
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 std::vector<int> theDataFiles;
@@ -41,6 +43,19 @@ void FileDataFile(int file)
     const auto place = std::find_if(theDataFiles.begin(), theDataFiles.end(),
                                     [version](int other) { return GetResFileVersion(other) <= version; });
     theDataFiles.insert(place, file);
+}
+
+// Data files the store cannot open would otherwise vanish from the program without a word: each goes
+// to the trace, and the status text names them all. The text is the program's own, not a system
+// string: the language records that hold those come from the data files, which may be the very files
+// that failed, and a new string id could mean something else in them.
+void ReportUnopenedDataFiles(const QStringList& unopened)
+{
+    if (unopened.isEmpty())
+        return;
+    for (const QString& file : unopened)
+        WriteDebugLog(QStringLiteral("Data file not opened: %1").arg(file));
+    SetStatusText(QStringLiteral("Data files not opened: %1").arg(unopened.join(QStringLiteral(", "))));
 }
 
 } // namespace
@@ -87,6 +102,7 @@ void ScanDataFolder(int file)
         return;
     std::vector<QString> names = lumivo::files::fileSystem().list(folder.chopped(1));
     std::sort(names.begin(), names.end());
+    QStringList unopened;
     for (const QString& name : names) {
         // A compacting save's scratch file, left by a crash: held open, it would block every later
         // compacting save in this folder, and a complete one would double every object it holds.
@@ -96,7 +112,10 @@ void ScanDataFolder(int file)
         int result = 0;
         if (OpenDataFile(folder + name, &number, &result) == 0 && (result == 0 || result == 1))
             ScanDataFolder(number);
+        else if (result < 0)
+            unopened << QStringLiteral("%1 (error %2)").arg(name).arg(result);
     }
+    ReportUnopenedDataFiles(unopened);
 }
 
 int CloseDataFile(int file)

@@ -431,9 +431,9 @@ int CZipDirectory::FindEntry(const QString& name, bool caseSensitive, bool spora
     if (!m_bFindFastEnabled)
         BuildFindFastArray(sporadic ? !caseSensitive : caseSensitive);
     if (nameOnly) {
-        const QString wanted = ZipPlatformOps::LastPathComponent(name);
+        // The whole given name: "a\\b.txt" is no entry's last component, so it matches none.
         for (int i = 0; i < GetCount(); ++i)
-            if (CompareNames(ZipPlatformOps::LastPathComponent((*this)[i]->GetFileName()), wanted,
+            if (CompareNames(ZipPlatformOps::LastPathComponent((*this)[i]->GetFileName()), name,
                              caseSensitive) == 0)
                 return i;
         return -1;

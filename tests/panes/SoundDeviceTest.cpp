@@ -55,6 +55,23 @@ TEST_F(SoundDeviceTest, InitSoundMakesOneDeviceAndCloseSoundRemovesIt)
     EXPECT_FALSE(audio::isOutputOpen());
 }
 
+// An authoring tool's device lives through a shutdown and reopening of the audio output.
+TEST_F(SoundDeviceTest, TheCompressorFlagHoldsThroughAShutdownAndReopening)
+{
+    CSoundDevice own;
+    ASSERT_EQ(CSoundDevice::InitSound(), 0);
+    own.SetCompressor(true);
+    EXPECT_TRUE(audio::mixer().isCompressorEnabled());
+    CSoundDevice::CloseSound();
+    ASSERT_EQ(CSoundDevice::InitSound(), 0);
+    EXPECT_EQ(own.IsCompressorOn(), audio::mixer().isCompressorEnabled());
+    own.SetCompressor(true);
+    EXPECT_TRUE(audio::mixer().isCompressorEnabled()) << "switching it on again is not skipped";
+    theSoundDevice->SetCompressor(false);
+    EXPECT_FALSE(own.IsCompressorOn()) << "one state for every device";
+    CSoundDevice::CloseSound();
+}
+
 TEST_F(SoundDeviceTest, ErrorTextsOfTheSoundLayer)
 {
     EXPECT_EQ(CSoundDevice::GetFmodErrorText(0), "No errors");
