@@ -2,10 +2,12 @@
 // A user with every stored field set to a value that differs from its default, for round trips.
 
 class CQuibUser;
+struct CQuibUserSettings;
 
 namespace lumivo::test
 {
 
+CQuibUserSettings EveryUserSettingSet();
 void SetEveryUserField(CQuibUser& user);
 
 } // namespace lumivo::test
