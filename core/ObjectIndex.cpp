@@ -57,8 +57,8 @@ void Rebuild(CQuibObjIndex& index, const std::vector<std::uint16_t>& languages,
                 std::unique_ptr<CMyRes> object = make(record, name);
                 if (!object)
                     continue;
-                CMyRes* held = object.release();
-                index.Add(held);
+                CMyRes* held = object.get();
+                index.Add(std::move(object));
                 index.Names().AddItem(name, held);
             }
         }
@@ -86,22 +86,31 @@ CQuibObjIndex::Slot CQuibObjIndex::KeysOf(CMyRes* object)
             object->GetID()};
 }
 
-int CQuibObjIndex::Add(CMyRes* object)
+CQuibObjIndex::Slot CQuibObjIndex::FileUnderKeys(CMyRes* object)
+{
+    const Slot slot = KeysOf(object);
+    m_languages[slot.language][slot.file][slot.id] = object;
+    return slot;
+}
+
+int CQuibObjIndex::Add(std::unique_ptr<CMyRes> object)
 {
     if (!object)
         return 0;
-    std::unique_ptr<CMyRes> owned;
-    if (auto held = m_ids.find(object); held != m_ids.end()) {
-        owned = std::move(held->second.object);
-        Unfile(object, held->second.slot);
-        m_ids.erase(held);
-    } else {
-        owned.reset(object);
-    }
-    const Slot slot = KeysOf(object);
-    m_languages[slot.language][slot.file][slot.id] = object;
-    m_ids.emplace(object, Held{std::move(owned), slot});
+    CMyRes* filed = object.get();
+    const Slot slot = FileUnderKeys(filed);
+    m_ids.emplace(filed, Held{std::move(object), slot});
     return 0;
+}
+
+bool CQuibObjIndex::Refile(CMyRes* object)
+{
+    const auto held = m_ids.find(object);
+    if (held == m_ids.end())
+        return false;
+    Unfile(object, held->second.slot);
+    held->second.slot = FileUnderKeys(object);
+    return true;
 }
 
 void CQuibObjIndex::Unfile(const CMyRes* object, const Slot& slot)
@@ -120,15 +129,15 @@ void CQuibObjIndex::Unfile(const CMyRes* object, const Slot& slot)
         m_languages.erase(language);
 }
 
-CMyRes* CQuibObjIndex::Remove(CMyRes* object)
+std::unique_ptr<CMyRes> CQuibObjIndex::Remove(CMyRes* object)
 {
     auto held = m_ids.find(object);
     if (held == m_ids.end())
         return nullptr;
     Unfile(object, held->second.slot);
-    CMyRes* released = held->second.object.release();
+    std::unique_ptr<CMyRes> released = std::move(held->second.object);
     m_ids.erase(held);
-    if (const int name = m_names.FindItemData(released); name >= 0)
+    if (const int name = m_names.FindItemData(released.get()); name >= 0)
         m_names.RemoveAt(name);
     return released;
 }

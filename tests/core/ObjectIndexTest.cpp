@@ -36,10 +36,10 @@ protected:
         return file;
     }
 
-    // A new object placed at (id, file, type), owned by the caller.
-    static Thing* PlacedThing(std::int32_t id, int file, std::int32_t type)
+    // A new object placed at (id, file, type).
+    static std::unique_ptr<Thing> PlacedThing(std::int32_t id, int file, std::int32_t type)
     {
-        auto* thing = new Thing;
+        auto thing = std::make_unique<Thing>();
         EXPECT_EQ(thing->Create(), RES_OK);
         EXPECT_EQ(thing->SaveAs(id, file, type), RES_OK);
         return thing;
@@ -94,10 +94,12 @@ TEST_F(ObjectIndexTest, SameIdInTwoLanguagesGivesTwoObjects)
 {
     const int file = DataFile("a.tvf", 1);
     CQuibObjIndex index;
-    Thing* danish = PlacedThing(42, file, MakeBgType(1, 2));
-    Thing* english = PlacedThing(42, file, MakeBgType(1, 8));
-    index.Add(danish);
-    index.Add(english);
+    auto placedDanish = PlacedThing(42, file, MakeBgType(1, 2));
+    auto placedEnglish = PlacedThing(42, file, MakeBgType(1, 8));
+    Thing* danish = placedDanish.get();
+    Thing* english = placedEnglish.get();
+    index.Add(std::move(placedDanish));
+    index.Add(std::move(placedEnglish));
     index.Add(nullptr);
 
     EXPECT_EQ(index.Find(file, 2, 42), danish);
@@ -112,12 +114,13 @@ TEST_F(ObjectIndexTest, RemovingAnObjectWhoseIdChangedLeavesNoEmptyMap)
 {
     const int file = DataFile("a.tvf", 1);
     CQuibObjIndex index;
-    Thing* thing = PlacedThing(42, file, MakeBgType(1, 2));
-    index.Add(thing);
+    auto placed = PlacedThing(42, file, MakeBgType(1, 2));
+    Thing* thing = placed.get();
+    index.Add(std::move(placed));
     index.Names().AddItem("thing", thing);
     ASSERT_EQ(thing->SaveAs(43, file, MakeBgType(1, 2)), RES_OK);
 
-    std::unique_ptr<CMyRes> removed(index.Remove(thing));
+    const std::unique_ptr<CMyRes> removed = index.Remove(thing);
     EXPECT_EQ(removed.get(), thing);
     EXPECT_FALSE(index.Contains(thing));
     EXPECT_EQ(index.GetFileMap(file, 2), nullptr);
@@ -126,17 +129,23 @@ TEST_F(ObjectIndexTest, RemovingAnObjectWhoseIdChangedLeavesNoEmptyMap)
     EXPECT_EQ(index.Remove(thing), nullptr);
 }
 
-TEST_F(ObjectIndexTest, AddingAnIndexedObjectAgainMovesIt)
+TEST_F(ObjectIndexTest, RefilingAnIndexedObjectMovesIt)
 {
     const int file = DataFile("a.tvf", 1);
     CQuibObjIndex index;
-    Thing* thing = PlacedThing(42, file, MakeBgType(1, 2));
-    index.Add(thing);
+    auto placed = PlacedThing(42, file, MakeBgType(1, 2));
+    Thing* thing = placed.get();
+    index.Add(std::move(placed));
     ASSERT_EQ(thing->SaveAs(43, file, MakeBgType(1, 2)), RES_OK);
-    index.Add(thing);
+    EXPECT_TRUE(index.Refile(thing));
     EXPECT_EQ(index.Find(file, 2, 42), nullptr);
     EXPECT_EQ(index.Find(file, 2, 43), thing);
     EXPECT_EQ(index.GetCount(), 1u);
+
+    // An object the index does not hold stays out of it.
+    const auto stranger = PlacedThing(44, file, MakeBgType(1, 2));
+    EXPECT_FALSE(index.Refile(stranger.get()));
+    EXPECT_EQ(index.Find(file, 2, 44), nullptr);
 }
 
 TEST_F(ObjectIndexTest, WordIndexIsRebuiltOverActiveFilesAndLanguages)

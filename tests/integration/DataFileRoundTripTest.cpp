@@ -423,7 +423,7 @@ TEST_F(DataFileRoundTripTest, ATranslatedWordLandsInTheOutputFileUnderTheTransla
     ASSERT_NE(danish, nullptr);
     danish->WordName = "doggies";
     ASSERT_EQ(danish->Commit(), RES_OK);
-    ASSERT_TRUE(danish->SaveChanges(false));
+    ASSERT_TRUE(CQuibWord::SaveChanges(danish, false));
     EXPECT_EQ(danish->WordName, "hunde");
     EXPECT_TRUE(ResourceExists(102, MakeWordType(kEnglish), output));
     EXPECT_FALSE(ResourceExists(102, MakeWordType(kDanish), output));

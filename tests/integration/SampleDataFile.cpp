@@ -56,7 +56,7 @@ void WriteWords(const SampleContent& content, int file)
         word->WordFlags = sample.flags;
         ASSERT_EQ(word->SaveAs(sample.id, file, MakeWordType(static_cast<std::int16_t>(sample.language))),
                   RES_OK);
-        SaveWord(word.release()); // the word index owns it from here
+        SaveWord(std::move(word)); // the word index owns it from here
     }
 }
 

@@ -196,7 +196,7 @@ TEST_F(UserFileTest, AWordOfTheDataFileEditedByTheUserBecomesTheUsersCopy)
 
     ui::ScopedAnswerer answerer;
     answerer.reply(ui::IDYES);
-    ASSERT_TRUE(word->SaveChanges(true));
+    ASSERT_TRUE(CQuibWord::SaveChanges(word, true));
     ASSERT_EQ(answerer.questions().size(), 1u);
     EXPECT_EQ(answerer.questions()[0].text, LoadSystemString(9004));
     EXPECT_EQ(word->WordName, QString::fromUtf8("æble·skive"));
