@@ -55,6 +55,9 @@ CTime MaxSentences()
 }
 } // namespace UserStreamGates
 
+lumivo::Hook<MainWindowState()> theMainWindowStateProvider{[] { return MainWindowState{}; }};
+lumivo::Hook<void(CRect&)> theDefaultWindowRectProvider{[](CRect&) {}};
+
 namespace
 {
 
@@ -65,18 +68,6 @@ const char* const kDefaultPrintHeader = "&r&d";
 const char* const kDefaultPrintFooter = "&c- &p -";
 const char* const kDefaultLetterHead = "&lAarhus, d.&d&n&n";
 const char* const kDefaultLetterEnd = "&c&n&nMed venlig hilsen&n&n&nLumivo";
-
-std::function<MainWindowState()>& mainWindowStateProvider()
-{
-    static std::function<MainWindowState()> provider;
-    return provider;
-}
-
-std::function<void(CRect&)>& defaultWindowRectProvider()
-{
-    static std::function<void(CRect&)> provider;
-    return provider;
-}
 
 bool laterThan(const CTime& stamp, const CTime& gate)
 {
@@ -220,8 +211,7 @@ void CQuibUser::SetDefaults(const CQuibUser* source)
         Sentences.clear();
         CurrentSentence = 0;
         WindowRect = CRect();
-        if (defaultWindowRectProvider())
-            defaultWindowRectProvider()(WindowRect);
+        theDefaultWindowRectProvider(WindowRect);
         ColorTable.clear();
         Voice1.clear();
         Voice2.clear();
@@ -440,45 +430,17 @@ void CQuibUser::followNameWithRecord()
         SetName(Name);
 }
 
-void InstallCurrentUserFilesSource()
-{
-    SetCurrentUserFilesSource([] {
-        CurrentUserFiles files;
-        if (theCurrentUser) {
-            files.userFile = theCurrentUser->GetFile();
-            if (theCurrentUser->Profile)
-                files.profileFile = theCurrentUser->Profile->GetFile();
-        }
-        return files;
-    });
-}
-
-namespace
-{
-const bool currentUserFilesSourceInstalled = (InstallCurrentUserFilesSource(), true);
-} // namespace
-
 void StoreWindowRect(CQuibUser* user)
 {
     if (!user)
         user = theCurrentUser;
-    if (!user || !mainWindowStateProvider())
+    if (!user)
         return;
-    const MainWindowState window = mainWindowStateProvider()();
+    const MainWindowState window = theMainWindowStateProvider();
     if (!window.exists || !window.visible)
         return;
     if (user->WindowRect.IsRectEmpty() || user->WindowRect == window.rect)
         return;
     user->WindowRect = window.rect;
     user->Commit();
-}
-
-void SetMainWindowStateProvider(std::function<MainWindowState()> provider)
-{
-    mainWindowStateProvider() = std::move(provider);
-}
-
-void SetDefaultWindowRectProvider(std::function<void(CRect&)> provider)
-{
-    defaultWindowRectProvider() = std::move(provider);
 }

@@ -71,8 +71,9 @@ void SerializeIdList(CArchive& ar, std::vector<std::int32_t>& list);
 // Writes the word into its record now and files it in the word index under its current keys.
 void SaveWord(CQuibWord* word);
 
-// Lets the word index build its words: bound to their records and loaded. Installed at start-up.
-void InstallWordIndexMaker();
+// The word index's maker of words (the default of theWordObjectMaker): a word bound to its record and
+// loaded, its name given through `name`; null when the record cannot be loaded.
+std::unique_ptr<CMyRes> MakeIndexedWord(CResEntry* record, QString& name);
 
 // The time from which a word record carries its lists, description and flags (records stamped
 // strictly later).

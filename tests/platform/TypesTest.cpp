@@ -1,3 +1,4 @@
+#include "platform/types/Clock.h"
 #include "platform/types/WinTypes.h"
 #include "tests/support/LumivoTest.h"
 
@@ -5,7 +6,6 @@
 
 #include <climits>
 #include <cstdlib>
-#include <thread>
 
 using lumivo::test::LumivoTest;
 
@@ -113,12 +113,16 @@ TEST_F(TypesTest, TicksAreComparedAcrossTheWrap)
     EXPECT_FALSE(TickReached(0xFFFFFFF0u, 5));
     EXPECT_TRUE(TickReached(7, 7));
 
+    // The real clock runs on while the thread sleeps.
+    const std::uint32_t realBefore = GetTickCount();
+    lumivo::clock::sleepFor(20);
+    EXPECT_GE(TickDifference(GetTickCount(), realBefore), 20u);
+
     // Put the counter just before the wrap and let it run over.
-    const std::uint32_t unshifted = GetTickCount();
-    lumivo::types::ScopedTickShift shift(0xFFFFFFF0u - unshifted);
+    lumivo::clock::TestClock testClock(0xFFFFFFF0u);
     const std::uint32_t before = GetTickCount();
-    EXPECT_GE(before, 0xFFFFFFF0u - 5); // some slack for a slow machine
-    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    EXPECT_GE(before, 0xFFFFFFF0u - 5);
+    lumivo::clock::sleepFor(40);
     const std::uint32_t after = GetTickCount();
     EXPECT_LT(after, before); // wrapped
     EXPECT_GE(TickDifference(after, before), 40u);
