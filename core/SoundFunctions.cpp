@@ -161,7 +161,7 @@ void noteAsyncEnd()
 
 } // namespace
 
-lumivo::Hook<SoundDevicePort*()> theSoundDevicePort{[] { return static_cast<SoundDevicePort*>(nullptr); }};
+lumivo::Hook<SoundDevicePort*()> theSoundDevicePort{[]() -> SoundDevicePort* { return nullptr; }};
 lumivo::Hook<bool()> theSpeakingQuery{[] { return false; }};
 lumivo::Hook<void()> theSoundWaitIdle{[] {}};
 
