@@ -3,6 +3,7 @@
 // callable, so callers just call it: the module that declares it gives the default it falls back to.
 // Higher layers install theirs with set(); tests use scoped(), which puts the previous one back at the
 // end of the scope; the module's reset calls reset(). See "Seams" in doc/design.md.
+// Install and call a hook on the program's main thread only: it holds no lock.
 
 #include <functional>
 #include <utility>
