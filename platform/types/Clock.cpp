@@ -54,10 +54,14 @@ TestClock::TestClock(std::uint32_t start) : m_previousOn(testClockOn.load()), m_
     testClockOn.store(true);
 }
 
+// Another thread may read the clock meanwhile: it sees the test tick or the clock put back, never a
+// mixture of the two.
 TestClock::~TestClock()
 {
-    testTick.store(m_previousTick);
-    testClockOn.store(m_previousOn);
+    if (m_previousOn)
+        testTick.store(m_previousTick);
+    else
+        testClockOn.store(false);
 }
 
 void TestClock::advance(std::uint32_t ms)
