@@ -3,6 +3,7 @@
 #include "core/ResourceHandle.h"
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
+#include "core/Word.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"
@@ -12,23 +13,13 @@
 
 CQuibObjIndex theBgIndex;
 CQuibObjIndex theWordIndex;
+IndexObjectMaker theWordObjectMaker{MakeIndexedWord};
+IndexObjectMaker thePageObjectMaker{[](CResEntry*, QString&) { return std::unique_ptr<CMyRes>(); }};
 
 namespace
 {
 
 constexpr std::int16_t kPageKind = 1;
-
-IndexObjectMaker& pageMaker()
-{
-    static IndexObjectMaker maker;
-    return maker;
-}
-
-IndexObjectMaker& wordMaker()
-{
-    static IndexObjectMaker maker;
-    return maker;
-}
 
 // The non-zero languages in the order given, each taken once.
 std::vector<std::uint16_t> DistinctLanguages(std::initializer_list<std::uint16_t> candidates)
@@ -46,8 +37,6 @@ void Rebuild(CQuibObjIndex& index, const std::vector<std::uint16_t>& languages,
              std::int32_t (*typeOf)(std::uint16_t), const IndexObjectMaker& make)
 {
     index.DeleteAll();
-    if (!make)
-        return;
     for (int file : theActiveFiles) {
         for (std::uint16_t language : languages) {
             std::vector<CResEntry*> records;
@@ -175,7 +164,7 @@ void CQuibObjIndex::DeleteAll()
 void CQuibObjIndex::LoadWords()
 {
     Rebuild(theWordIndex, DistinctLanguages({theCurrentLanguage, theSecondLanguage, theTranslateLanguage}),
-            WordTypeOf, wordMaker());
+            WordTypeOf, theWordObjectMaker);
 }
 
 void CQuibObjIndex::LoadBackgrounds()
@@ -184,15 +173,5 @@ void CQuibObjIndex::LoadBackgrounds()
     Rebuild(theBgIndex,
             DistinctLanguages(
                 {theCurrentLanguage, theSecondLanguage, recordLanguage, theLanguageNo, theTranslateLanguage}),
-            PageTypeOf, pageMaker());
-}
-
-IndexObjectMaker SetPageObjectMaker(IndexObjectMaker maker)
-{
-    return std::exchange(pageMaker(), std::move(maker));
-}
-
-IndexObjectMaker SetWordObjectMaker(IndexObjectMaker maker)
-{
-    return std::exchange(wordMaker(), std::move(maker));
+            PageTypeOf, thePageObjectMaker);
 }

@@ -4,6 +4,7 @@
 // its objects: Add takes them over, DeleteAll deletes them, Remove hands one back to the caller.
 
 #include "core/SortedStringArray.h"
+#include "platform/types/Hook.h"
 
 #include <QString>
 
@@ -74,8 +75,8 @@ extern CQuibObjIndex theBgIndex;
 extern CQuibObjIndex theWordIndex;
 
 // Makes the object of one record for an index rebuild: bound to the record, loaded, and its name given
-// through `name`; null when the record cannot be loaded. The word and page code install theirs; without
-// one that index stays empty. Each setter returns the maker it replaces.
-using IndexObjectMaker = std::function<std::unique_ptr<CMyRes>(CResEntry* record, QString& name)>;
-IndexObjectMaker SetWordObjectMaker(IndexObjectMaker maker);
-IndexObjectMaker SetPageObjectMaker(IndexObjectMaker maker);
+// through `name`; null when the record cannot be loaded (or is not wanted). The word maker makes the
+// program's words; the page maker makes nothing until the page code installs its own.
+using IndexObjectMaker = lumivo::Hook<std::unique_ptr<CMyRes>(CResEntry* record, QString& name)>;
+extern IndexObjectMaker theWordObjectMaker;
+extern IndexObjectMaker thePageObjectMaker;

@@ -2,13 +2,13 @@
 // Recorded sounds: the stored sound object, and the sound functions the whole program uses (wave
 // files, conversion to the program's PCM, MP3, and the one way a sound is played).
 
+#include "platform/types/Hook.h"
 #include "platform/wave/WaveBlock.h"
 
 #include <QString>
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 using lumivo::wave::WaveBlock;
@@ -65,11 +65,11 @@ void StopSound();
 bool IsSoundPlaying();
 std::uint32_t GetSoundElapsedMs();
 
-// What sound model 3 needs of the sound device, which installs itself while it exists.
-class SoundDeviceHook
+// What sound model 3 needs of the sound device.
+class SoundDevicePort
 {
 public:
-    virtual ~SoundDeviceHook() = default;
+    virtual ~SoundDevicePort() = default;
     // Replaces the device's sound with one built from (a copy of) the block; false when it cannot.
     virtual bool LoadFromWaveData(const WaveBlock& block) = 0;
     virtual bool Play() = 0;
@@ -77,12 +77,12 @@ public:
     virtual void Stop() = 0;
 };
 // Adapts a sound device with the usual members (LoadFromWaveData(const WaveBlock*) giving -1 on
-// failure, Play, IsPlaying, Stop) to the hook, so the device can install itself without this code
-// knowing its class:  static SoundDeviceHookFor<CSoundDevice> hook(*theSoundDevice);
-template <class Device> class SoundDeviceHookFor : public SoundDeviceHook
+// failure, Play, IsPlaying, Stop) to the port, so a device can be installed without this code knowing
+// its class:  SoundDevicePortFor<CSoundDevice> port(device);
+template <class Device> class SoundDevicePortFor : public SoundDevicePort
 {
 public:
-    explicit SoundDeviceHookFor(Device& device) : m_device(device) {}
+    explicit SoundDevicePortFor(Device& device) : m_device(device) {}
     bool LoadFromWaveData(const WaveBlock& block) override { return m_device.LoadFromWaveData(&block) >= 0; }
     bool Play() override { return m_device.Play() >= 0; }
     bool IsPlaying() override { return m_device.IsPlaying(); }
@@ -92,15 +92,14 @@ private:
     Device& m_device;
 };
 
-void InstallSoundDeviceHook(SoundDeviceHook* device);
-SoundDeviceHook* InstalledSoundDeviceHook();
+// The sound device that model 3 plays on: the device installs itself while it exists; by default none.
+extern lumivo::Hook<SoundDevicePort*()> theSoundDevicePort;
+// The speech engine's speaking flag, asked while no sound device is installed; by default false.
+extern lumivo::Hook<bool()> theSpeakingQuery;
+// Run while model 2 waits for its sound to end (the application's idle processing); by default nothing.
+extern lumivo::Hook<void()> theSoundWaitIdle;
 
-// The speech engine's speaking flag, asked while no sound device is installed.
-void InstallSpeakingQuery(std::function<bool()> speaking);
-// Run while model 2 waits for its sound to end (the application's idle processing).
-void InstallSoundWaitIdle(std::function<void()> idle);
-
-// Puts the sound state back to that of a fresh start (for tests).
+// Puts the sound state back to that of a fresh start, the hooks at their defaults (for tests).
 void ResetSoundState();
 
 // A stored sound: a "gs" resource whose bytes are a short header and either a whole wave block

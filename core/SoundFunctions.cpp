@@ -4,6 +4,7 @@
 
 #include "platform/audio/Audio.h"
 #include "platform/registry/Registry.h"
+#include "platform/types/Clock.h"
 #include "platform/types/WinTypes.h"
 #include "platform/wave/Mp3.h"
 #include "platform/wave/PcmConverter.h"
@@ -22,9 +23,6 @@ namespace
 {
 
 bool soundModelRead = false;
-SoundDeviceHook* installedDevice = nullptr;
-std::function<bool()> speakingQuery;
-std::function<void()> waitIdle;
 
 // The sound that model 1 plays on its own: which mixer channel, from when, for how long.
 struct AsyncSound {
@@ -99,12 +97,13 @@ lumivo::audio::SharedSamples outputSamplesOf(const WaveBlock& block)
 
 void playOnDevice(const WaveBlock& block)
 {
-    if (!installedDevice || theWaveOutHandle != 0)
+    SoundDevicePort* device = theSoundDevicePort();
+    if (!device || theWaveOutHandle != 0)
         return;
     theWaveOutHandle = 1;
-    installedDevice->Stop();
-    if (installedDevice->LoadFromWaveData(block))
-        installedDevice->Play();
+    device->Stop();
+    if (device->LoadFromWaveData(block))
+        device->Play();
     theWaveOutHandle = 0;
     theLastSoundTick = CurrentSoundTick();
 }
@@ -131,10 +130,8 @@ void playWaiting(const WaveBlock& block)
     if (channel < 0)
         return;
     const std::uint32_t start = CurrentSoundTick();
-    while (!lumivo::audio::waitUntilDone(channel, 10) && CurrentSoundTick() - start < blockingWaitMs) {
-        if (waitIdle)
-            waitIdle();
-    }
+    while (!lumivo::audio::waitUntilDone(channel, 10) && CurrentSoundTick() - start < blockingWaitMs)
+        theSoundWaitIdle();
     lumivo::audio::mixer().stop(channel);
     theWaveOutHandle = 0;
     theLastSoundTick = CurrentSoundTick();
@@ -164,9 +161,13 @@ void noteAsyncEnd()
 
 } // namespace
 
+lumivo::Hook<SoundDevicePort*()> theSoundDevicePort{[]() -> SoundDevicePort* { return nullptr; }};
+lumivo::Hook<bool()> theSpeakingQuery{[] { return false; }};
+lumivo::Hook<void()> theSoundWaitIdle{[] {}};
+
 std::uint32_t CurrentSoundTick()
 {
-    return lumivo::audio::tickCount();
+    return lumivo::clock::tickCount();
 }
 
 void InitSoundModel()
@@ -285,8 +286,8 @@ void PlaySoundData(const WaveBlock& block)
 
 void StopSound()
 {
-    if (installedDevice)
-        installedDevice->Stop();
+    if (SoundDevicePort* device = theSoundDevicePort())
+        device->Stop();
 }
 
 bool IsSoundPlaying()
@@ -294,32 +295,15 @@ bool IsSoundPlaying()
     noteAsyncEnd();
     if (theWaveOutHandle != 0)
         return true;
-    if (installedDevice)
-        return installedDevice->IsPlaying();
-    return speakingQuery && speakingQuery();
+    if (SoundDevicePort* device = theSoundDevicePort())
+        return device->IsPlaying();
+    return theSpeakingQuery();
 }
 
 std::uint32_t GetSoundElapsedMs()
 {
     noteAsyncEnd();
     return CurrentSoundTick() - theLastSoundTick;
-}
-
-void InstallSoundDeviceHook(SoundDeviceHook* device)
-{
-    installedDevice = device;
-}
-SoundDeviceHook* InstalledSoundDeviceHook()
-{
-    return installedDevice;
-}
-void InstallSpeakingQuery(std::function<bool()> speaking)
-{
-    speakingQuery = std::move(speaking);
-}
-void InstallSoundWaitIdle(std::function<void()> idle)
-{
-    waitIdle = std::move(idle);
 }
 
 void ResetSoundState()
@@ -331,7 +315,7 @@ void ResetSoundState()
     theWaveOutHandle = 0;
     theLastSoundTick = 0;
     soundModelRead = false;
-    installedDevice = nullptr;
-    speakingQuery = nullptr;
-    waitIdle = nullptr;
+    theSoundDevicePort.reset();
+    theSpeakingQuery.reset();
+    theSoundWaitIdle.reset();
 }

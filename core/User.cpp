@@ -55,22 +55,13 @@ CTime MaxSentences()
 }
 } // namespace UserStreamGates
 
+lumivo::Hook<MainWindowState()> theMainWindowStateProvider{[] { return MainWindowState{}; }};
+lumivo::Hook<void(CRect&)> theDefaultWindowRectProvider{[](CRect&) {}};
+
 namespace
 {
 
 constexpr int kDeletedPicturesString = 9413;
-
-std::function<MainWindowState()>& mainWindowStateProvider()
-{
-    static std::function<MainWindowState()> provider;
-    return provider;
-}
-
-std::function<void(CRect&)>& defaultWindowRectProvider()
-{
-    static std::function<void(CRect&)> provider;
-    return provider;
-}
 
 bool laterThan(const CTime& stamp, const CTime& gate)
 {
@@ -184,8 +175,7 @@ QString DefaultPictureFolder()
 CRect DefaultWindowRect()
 {
     CRect rect;
-    if (defaultWindowRectProvider())
-        defaultWindowRectProvider()(rect);
+    theDefaultWindowRectProvider(rect);
     return rect;
 }
 
@@ -344,45 +334,17 @@ void CQuibUser::followNameWithRecord()
         SetName(Name);
 }
 
-void InstallCurrentUserFilesSource()
-{
-    SetCurrentUserFilesSource([] {
-        CurrentUserFiles files;
-        if (theCurrentUser) {
-            files.userFile = theCurrentUser->GetFile();
-            if (theCurrentUser->Profile)
-                files.profileFile = theCurrentUser->Profile->GetFile();
-        }
-        return files;
-    });
-}
-
-namespace
-{
-const bool currentUserFilesSourceInstalled = (InstallCurrentUserFilesSource(), true);
-} // namespace
-
 void StoreWindowRect(CQuibUser* user)
 {
     if (!user)
         user = theCurrentUser;
-    if (!user || !mainWindowStateProvider())
+    if (!user)
         return;
-    const MainWindowState window = mainWindowStateProvider()();
+    const MainWindowState window = theMainWindowStateProvider();
     if (!window.exists || !window.visible)
         return;
     if (user->WindowRect.IsRectEmpty() || user->WindowRect == window.rect)
         return;
     user->WindowRect = window.rect;
     user->Commit();
-}
-
-void SetMainWindowStateProvider(std::function<MainWindowState()> provider)
-{
-    mainWindowStateProvider() = std::move(provider);
-}
-
-void SetDefaultWindowRectProvider(std::function<void(CRect&)> provider)
-{
-    defaultWindowRectProvider() = std::move(provider);
 }

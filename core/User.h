@@ -10,6 +10,7 @@
 #include "core/Color.h"
 #include "core/ResourceHandle.h"
 #include "platform/archive/Archive.h"
+#include "platform/types/Hook.h"
 #include "platform/types/WinTypes.h"
 
 #include <QString>
@@ -183,22 +184,19 @@ CTime Voices();
 CTime MaxSentences();
 } // namespace UserStreamGates
 
-// Tells the active-file list which files hold the current user and its profile. Installed at start-up.
-void InstallCurrentUserFilesSource();
-
 // Copies the main window's rectangle into the user (the current one when none is given) when it is
 // visible and differs from the stored one; flags the record as changed.
 void StoreWindowRect(CQuibUser* user = nullptr);
 
-// The main window as StoreWindowRect sees it. The main frame installs the provider; without one there
-// is no main window.
+// The main window as StoreWindowRect sees it. The main frame installs the provider; by default there is
+// no main window.
 struct MainWindowState {
     bool exists = false; // the main window and its client window exist
     bool visible = false;
     CRect rect;
 };
-void SetMainWindowStateProvider(std::function<MainWindowState()> provider);
+extern lumivo::Hook<MainWindowState()> theMainWindowStateProvider;
 
 // Fills an empty window rectangle with the standard frame size for the screen. The screen-mode code
-// installs it; without one a new user's rectangle stays empty.
-void SetDefaultWindowRectProvider(std::function<void(CRect&)> provider);
+// installs it; by default a new user's rectangle stays empty.
+extern lumivo::Hook<void(CRect&)> theDefaultWindowRectProvider;

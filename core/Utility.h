@@ -51,9 +51,6 @@ bool StopStopwatch(int index);
 std::uint32_t GetStopwatchTotal(int index, int reference = -1);
 // Milliseconds since a running slot was started; 0 when it is not running.
 std::uint32_t GetStopwatchElapsed(int index);
-// The millisecond clock the stopwatches read (a test installs its own); null restores the real one.
-using StopwatchClock = std::uint32_t (*)();
-void SetStopwatchClock(StopwatchClock clock);
 
 // ---- Rounding and units
 

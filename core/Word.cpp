@@ -56,24 +56,17 @@ void listName(CQuibWord* word)
 
 } // namespace
 
-void InstallWordIndexMaker()
+std::unique_ptr<CMyRes> MakeIndexedWord(CResEntry* record, QString& name)
 {
-    SetWordObjectMaker([](CResEntry* record, QString& name) -> std::unique_ptr<CMyRes> {
-        auto word = std::make_unique<CQuibWord>();
-        if (AttachResEntry(word.get(), record) != RES_OK)
-            return nullptr;
-        const int loaded = word->Load();
-        if (loaded != RES_OK && loaded != RES_ERR_FREE_CHANGED)
-            return nullptr;
-        name = word->WordName;
-        return word;
-    });
+    auto word = std::make_unique<CQuibWord>();
+    if (AttachResEntry(word.get(), record) != RES_OK)
+        return nullptr;
+    const int loaded = word->Load();
+    if (loaded != RES_OK && loaded != RES_ERR_FREE_CHANGED)
+        return nullptr;
+    name = word->WordName;
+    return word;
 }
-
-namespace
-{
-const bool wordIndexMakerInstalled = (InstallWordIndexMaker(), true);
-} // namespace
 
 CTime WordStreamGate()
 {

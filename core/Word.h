@@ -78,8 +78,9 @@ void SaveWord(CQuibWord* word);
 // word the index held under its keys is dropped. Gives the filed word.
 CQuibWord* SaveWord(std::unique_ptr<CQuibWord> word);
 
-// Lets the word index build its words: bound to their records and loaded. Installed at start-up.
-void InstallWordIndexMaker();
+// The word index's maker of words (the default of theWordObjectMaker): a word bound to its record and
+// loaded, its name given through `name`; null when the record cannot be loaded.
+std::unique_ptr<CMyRes> MakeIndexedWord(CResEntry* record, QString& name);
 
 // The time from which a word record carries its lists, description and flags (records stamped
 // strictly later).

@@ -6,6 +6,7 @@
 #include "platform/audio/Audio.h"
 #include "platform/audio/Decode.h"
 #include "platform/files/FileSystem.h"
+#include "platform/types/Clock.h"
 #include "platform/wave/Riff.h"
 
 #include <array>
@@ -19,8 +20,8 @@ namespace
 
 bool soundInitialised = false;
 
-// Sound model 3 reaches the program's device through this hook while the device exists.
-class ProgramDeviceHook : public SoundDeviceHook
+// Sound model 3 reaches the program's device through this port while the device exists.
+class ProgramDevicePort : public SoundDevicePort
 {
 public:
     bool LoadFromWaveData(const WaveBlock& block) override
@@ -36,7 +37,7 @@ public:
     }
 };
 
-ProgramDeviceHook programDeviceHook;
+ProgramDevicePort programDevicePort;
 
 // The mixer starts a sound at its next period, and a busy machine may run its thread late: the
 // computed end allows for that, so the bound never cuts off the end of a sound that is still playing.
@@ -61,15 +62,15 @@ int CSoundDevice::InitSound()
     }
     if (!theSoundDevice)
         theSoundDevice = std::make_unique<CSoundDevice>();
-    InstallSoundDeviceHook(&programDeviceHook);
+    theSoundDevicePort.set([] { return &programDevicePort; });
     soundInitialised = true;
     return 0;
 }
 
 int CSoundDevice::CloseSound()
 {
-    if (InstalledSoundDeviceHook() == &programDeviceHook)
-        InstallSoundDeviceHook(nullptr);
+    if (theSoundDevicePort() == &programDevicePort)
+        theSoundDevicePort.reset();
     theSoundDevice.reset();
     audio::shutdown();
     soundInitialised = false;
@@ -151,7 +152,7 @@ int CSoundDevice::Play()
     const int handle = audio::mixer().play(m_sample, channel > 0 ? channel : 1);
     if (handle > 0) {
         m_channel = handle;
-        m_endTick = audio::tickCount() + GetLengthMs() + kEndTickGraceMs;
+        m_endTick = clock::tickCount() + GetLengthMs() + kEndTickGraceMs;
     }
     return 0;
 }
@@ -160,7 +161,7 @@ bool CSoundDevice::IsPlaying()
 {
     if (m_channel <= 0)
         return false;
-    if (m_endTick != 0 && tickHasPassed(m_endTick, audio::tickCount()))
+    if (m_endTick != 0 && tickHasPassed(m_endTick, clock::tickCount()))
         Stop();
     return audio::mixer().isPlaying(m_channel);
 }

@@ -29,7 +29,7 @@ const QString readerValue = QStringLiteral("path");
 CSpeechEngine::CSpeechEngine()
 {
     // Whether a sound plays is asked of the program's engine, whichever engine is made first.
-    InstallSpeakingQuery([] { return theSpeechEngine && theSpeechEngine->IsSpeaking(); });
+    theSpeakingQuery.set([] { return theSpeechEngine && theSpeechEngine->IsSpeaking(); });
 }
 
 CSpeechEngine::~CSpeechEngine()

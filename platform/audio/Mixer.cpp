@@ -1,5 +1,6 @@
 #include "platform/audio/Mixer.h"
 #include "platform/audio/Audio.h"
+#include "platform/types/Clock.h"
 
 #include <algorithm>
 #include <utility>
@@ -80,7 +81,7 @@ int Mixer::claimChannel(int channel) const
 void Mixer::release(Voice& voice)
 {
     if (voice.stream)
-        voice.stream->markEnded(tickCount());
+        voice.stream->markEnded(clock::tickCount());
     voice = Voice{};
 }
 

@@ -1,6 +1,7 @@
 #include "platform/speech/Speech.h"
 
 #include "platform/audio/Audio.h"
+#include "platform/types/Clock.h"
 
 #include <espeak-ng/speak_lib.h>
 
@@ -36,7 +37,7 @@ std::uint32_t Utterance::endTick() const
 
 bool Utterance::waitUntilDone(int timeoutMs) const
 {
-    return audio::waitUntil([this] { return isDone(); }, timeoutMs);
+    return clock::waitUntil([this] { return isDone(); }, static_cast<std::uint32_t>(timeoutMs));
 }
 
 void Utterance::stop()
@@ -366,7 +367,8 @@ std::optional<audio::Samples> synthesize(const QString& text, const QString& voi
     auto utterance = post(text, voiceIdentifier);
     if (!utterance)
         return std::nullopt;
-    if (!audio::waitUntil([&utterance] { return utterance->synthesisDone(); }, timeoutMs)) {
+    if (!clock::waitUntil([&utterance] { return utterance->synthesisDone(); },
+                          static_cast<std::uint32_t>(timeoutMs))) {
         utterance->stop();
         return std::nullopt;
     }

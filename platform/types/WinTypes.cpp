@@ -1,7 +1,8 @@
 #include "platform/types/WinTypes.h"
 
+#include "platform/types/Clock.h"
+
 #include <algorithm>
-#include <chrono>
 #include <limits>
 #include <utility>
 
@@ -109,29 +110,7 @@ int MulDiv(int number, int numerator, int denominator)
     return negative ? static_cast<int>(-static_cast<std::int64_t>(quotient)) : static_cast<int>(quotient);
 }
 
-namespace
-{
-std::uint32_t tickShift = 0;
-}
-
 std::uint32_t GetTickCount()
 {
-    const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
-    const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count();
-    return static_cast<std::uint32_t>(milliseconds) + tickShift;
+    return lumivo::clock::tickCount();
 }
-
-namespace lumivo::types
-{
-
-ScopedTickShift::ScopedTickShift(std::uint32_t shift) : m_previous(tickShift)
-{
-    tickShift = shift;
-}
-
-ScopedTickShift::~ScopedTickShift()
-{
-    tickShift = m_previous;
-}
-
-} // namespace lumivo::types

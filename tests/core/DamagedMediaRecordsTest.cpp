@@ -44,7 +44,7 @@ WaveBlock tone(int frames)
 }
 
 // Takes what it is asked to play and checks that it is a whole wave block.
-class CheckingDevice : public SoundDeviceHook
+class CheckingDevice : public SoundDevicePort
 {
 public:
     bool LoadFromWaveData(const WaveBlock& block) override
@@ -93,7 +93,7 @@ TEST_F(DamagedMediaRecordsTest, DamagedPictureRecordsGiveNoImageOrAWholeOne)
 TEST_F(DamagedMediaRecordsTest, DamagedSoundRecordsPlayNothingOrAWholeBlock)
 {
     CheckingDevice device;
-    InstallSoundDeviceHook(&device);
+    const auto port = theSoundDevicePort.scoped([&device] { return &device; });
     const WaveBlock block = tone(3000);
     std::vector<std::uint8_t> mp3;
     ASSERT_GT(EncodeMp3(block, mp3, 6 | soundChannelMono), 0);

@@ -63,23 +63,23 @@ protected:
         return thing;
     }
 
+    static std::unique_ptr<CMyRes> MakeNothing(CResEntry*, QString&) { return nullptr; }
+
+    // Each test installs the makers it needs.
     void SetUp() override
     {
         LumivoTest::SetUp();
-        m_wordMaker = SetWordObjectMaker(nullptr);
-        m_pageMaker = SetPageObjectMaker(nullptr);
+        theWordObjectMaker.set(MakeNothing);
+        thePageObjectMaker.set(MakeNothing);
     }
 
-    // The makers the program installed come back for the tests that follow.
+    // The program's makers come back for the tests that follow.
     void TearDown() override
     {
-        SetWordObjectMaker(std::move(m_wordMaker));
-        SetPageObjectMaker(std::move(m_pageMaker));
+        theWordObjectMaker.reset();
+        thePageObjectMaker.reset();
         LumivoTest::TearDown();
     }
-
-    IndexObjectMaker m_wordMaker;
-    IndexObjectMaker m_pageMaker;
 
     static QStringList Names(const CQuibObjIndex& index)
     {
@@ -160,7 +160,7 @@ TEST_F(ObjectIndexTest, WordIndexIsRebuiltOverActiveFilesAndLanguages)
     theCurrentLanguage = 2;
     theSecondLanguage = 8;
     theTranslateLanguage = 2;
-    SetWordObjectMaker(MakeNamedThing);
+    const auto words = theWordObjectMaker.scoped(MakeNamedThing);
 
     CQuibObjIndex::LoadWords();
     EXPECT_EQ(theWordIndex.GetCount(), 3u);
@@ -181,7 +181,7 @@ TEST_F(ObjectIndexTest, WordIndexIsRebuiltOverActiveFilesAndLanguages)
 
 TEST_F(ObjectIndexTest, StoredWordsAreLoadedByTheProgramsWordMaker)
 {
-    SetWordObjectMaker(m_wordMaker);
+    theWordObjectMaker.reset(); // the program's own maker
     const int file = DataFile("a.tvf", 1);
     for (auto [id, name] : {std::pair{20, "sol"}, {21, "måne"}}) {
         CQuibWord word;
@@ -212,7 +212,7 @@ TEST_F(ObjectIndexTest, PageIndexUsesItsOwnLanguagesAndTheInstalledMaker)
     ASSERT_EQ(otherKind.Create(), RES_OK);
     ASSERT_EQ(otherKind.SaveAs(8, file, MakeBgType(2, 2)), RES_OK);
     UpdateActiveFiles();
-    SetPageObjectMaker([](CResEntry* record, QString& name) {
+    const auto pages = thePageObjectMaker.scoped([](CResEntry* record, QString& name) {
         auto page = MakeNamedThing(record, name);
         name = QString("page %1").arg(record->GetId());
         return page;
@@ -232,8 +232,8 @@ TEST_F(ObjectIndexTest, PageIndexUsesItsOwnLanguagesAndTheInstalledMaker)
 TEST_F(ObjectIndexTest, WithoutActiveFilesBothIndexesAreEmpty)
 {
     theCurrentLanguage = 2;
-    SetWordObjectMaker(MakeNamedThing);
-    SetPageObjectMaker(MakeNamedThing);
+    const auto words = theWordObjectMaker.scoped(MakeNamedThing);
+    const auto pages = thePageObjectMaker.scoped(MakeNamedThing);
     CQuibObjIndex::LoadWords();
     CQuibObjIndex::LoadBackgrounds();
     EXPECT_EQ(theWordIndex.GetCount(), 0u);

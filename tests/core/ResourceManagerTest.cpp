@@ -3,6 +3,7 @@
 
 #include "platform/files/FaultyFileSystem.h"
 #include "platform/files/MemoryFileSystem.h"
+#include "platform/types/Clock.h"
 #include "platform/types/WinTypes.h"
 #include "tests/core/ResourceTestSupport.h"
 #include "tests/support/LumivoTest.h"
@@ -465,7 +466,7 @@ TEST_F(ResourceManagerTest, DataIsReadLazilyFreedOnRequestAndPurgedOldestFirst)
     EXPECT_FALSE(records[1]->HasData());
     {
         // Just after the tick wrapped: a touch from before the wrap is the older one.
-        const lumivo::types::ScopedTickShift shift(0u - GetTickCount() + 100);
+        const lumivo::clock::TestClock testClock(100);
         records[0]->m_touchTick = 50;
         records[2]->m_touchTick = 0xFFFFFF00u;
         EXPECT_EQ(PurgeData(1), 100u);

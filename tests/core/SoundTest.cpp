@@ -26,7 +26,7 @@ WaveBlock tone(int rate, int frames)
     return WaveBlock(WaveFormat::pcm(1, rate, 16), std::move(bytes));
 }
 
-class RecordingDevice : public SoundDeviceHook
+class RecordingDevice : public SoundDevicePort
 {
 public:
     bool LoadFromWaveData(const WaveBlock& block) override
@@ -48,7 +48,7 @@ protected:
     void SetUp() override
     {
         LumivoTest::SetUp();
-        InstallSoundDeviceHook(&device);
+        theSoundDevicePort.set([this] { return &device; });
     }
     RecordingDevice device;
 };

@@ -251,12 +251,14 @@ TEST_F(WordSaveTest, RemoveAsksAndTellsTheOpenEditor)
 
     std::vector<std::string> calls;
     theWordEditorFrame = reinterpret_cast<CQuibW_Frame*>(&calls); // any non-null frame: the editor is open
-    InstallWordEditorHooks({
-        [&](CQuibWord* word) { calls.push_back(word ? "frame word" : "frame none"); },
-        [&](CQuibWord* word) { calls.push_back(word == m_word ? "tree removed word" : "tree other"); },
-        [&](bool changed) { calls.push_back(changed ? "changed" : "unchanged"); },
-        [&](CQuibWord* word) { calls.push_back(word ? "current word" : "current none"); },
-    });
+    const auto frame = theWordEditorFrameSelectWordHook.scoped(
+        [&](CQuibWord* word) { calls.push_back(word ? "frame word" : "frame none"); });
+    const auto tree = theWordEditorTreeSelectWordHook.scoped(
+        [&](CQuibWord* word) { calls.push_back(word == m_word ? "tree removed word" : "tree other"); });
+    const auto setChanged = theWordEditorSetChangedHook.scoped(
+        [&](bool changed) { calls.push_back(changed ? "changed" : "unchanged"); });
+    const auto current = theWordEditorSetCurrentWordHook.scoped(
+        [&](CQuibWord* word) { calls.push_back(word ? "current word" : "current none"); });
     answerer.reply(IDOK);
     EXPECT_TRUE(CQuibWord::Remove(m_word, true));
     EXPECT_EQ(calls,

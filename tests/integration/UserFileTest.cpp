@@ -237,7 +237,7 @@ TEST_F(UserFileTest, ANewItemIdIsFreeInEveryOpenFile)
 {
     const int userFile = OpenUserAndMakeCurrent();
     ASSERT_GT(userFile, 0);
-    SetItemIdRandomSource([](std::int32_t, std::int32_t) { return 101; });
+    const auto userStart = theItemIdRandomSource.scoped([](std::int32_t, std::int32_t) { return 101; });
     const std::int32_t first = NewItemId();
     EXPECT_EQ(first, 103); // 101 and 102 are words of the data file, 101 also of the user's
     CQuibWord word;
@@ -246,7 +246,8 @@ TEST_F(UserFileTest, ANewItemIdIsFreeInEveryOpenFile)
     ASSERT_EQ(word.SaveAs(first, userFile, MakeWordType(kDanish)), RES_OK);
     EXPECT_EQ(NewItemId(), 104);
 
-    SetItemIdRandomSource([](std::int32_t, std::int32_t) { return kFirstSystemItemId; });
+    const auto systemStart =
+        theItemIdRandomSource.scoped([](std::int32_t, std::int32_t) { return kFirstSystemItemId; });
     const std::int32_t system = NewSystemItemId();
     EXPECT_TRUE(IsSystemItem(system));
     EXPECT_FALSE(ResourceExists(system, MakeWordType(kDanish), dataFile));

@@ -245,7 +245,7 @@ TEST_F(SoundDeviceTest, SoundModelThreePlaysThroughTheProgramsDevice)
     StopSound();
     EXPECT_FALSE(IsSoundPlaying());
     CSoundDevice::CloseSound();
-    EXPECT_FALSE(InstalledSoundDeviceHook());
+    EXPECT_EQ(theSoundDevicePort(), nullptr);
 }
 
 TEST_F(SoundDeviceTest, SaveToSoundStoresTheSampleAsMonoMp3)

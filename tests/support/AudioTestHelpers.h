@@ -8,8 +8,10 @@
 #include <QFile>
 #include <QString>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 namespace lumivo::test
@@ -28,12 +30,19 @@ inline void useDiskAudio(const QString& outputFile, const QString& inputFile = {
 }
 
 // Audio and speech run on threads of their own, which a loaded machine may run late: tests wait for
-// what they check with a generous bound instead of sleeping for a fixed time.
+// what they check with a generous bound instead of sleeping for a fixed time. The wait is in real
+// time even on a test clock, since those threads really have to do the work.
 constexpr int kGenerousWaitMs = 20000;
 
 template <typename Condition> bool waitFor(Condition condition, int timeoutMs = kGenerousWaitMs)
 {
-    return audio::waitUntil(condition, timeoutMs);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
 }
 
 // A stand-in for the outside reader program: a shell script that appends each argument it gets,

@@ -1,4 +1,4 @@
-// Every test starts with the support services' state cleared: stopwatches and their clock, the sound
+// Every test starts with the support services' state cleared: stopwatches, the sound
 // notice, the current colour table and the program's registry object.
 #include "core/Color.h"
 #include "core/Registry.h"
@@ -10,7 +10,6 @@ namespace
 const bool registered = [] {
     lumivo::test::registerGlobalReset([] {
         ResetStopwatch(-1);
-        SetStopwatchClock(nullptr);
         ResetSoundWarning();
         CColor::SetColorTable(nullptr);
         theRegistry.reset();
