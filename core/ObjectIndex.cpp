@@ -163,6 +163,12 @@ void CQuibObjIndex::DeleteAll()
     m_ids.clear();
 }
 
+void ResetObjectIndexes()
+{
+    theWordIndex.DeleteAll();
+    theBgIndex.DeleteAll();
+}
+
 void CQuibObjIndex::LoadWords()
 {
     Rebuild(theWordIndex, DistinctLanguages({theCurrentLanguage, theSecondLanguage, theTranslateLanguage}),

@@ -69,6 +69,9 @@ private:
 extern CQuibObjIndex theBgIndex;
 extern CQuibObjIndex theWordIndex;
 
+// Empties the word and page indexes.
+void ResetObjectIndexes();
+
 // Makes the object of one record for an index rebuild: bound to the record, loaded, and its name given
 // through `name`; null when the record cannot be loaded. The word and page code install theirs; without
 // one that index stays empty. Each setter returns the maker it replaces.

@@ -15,6 +15,11 @@ IMPLEMENT_SERIAL(CQuibUser, CObject, 1)
 
 CQuibUser* theCurrentUser = nullptr;
 
+void ResetCurrentUser()
+{
+    theCurrentUser = nullptr;
+}
+
 namespace UserStreamGates
 {
 CTime Newest()

@@ -4,6 +4,11 @@
 
 CQuibW_Frame* theWordEditorFrame = nullptr;
 
+void ResetWordEditorFrame()
+{
+    theWordEditorFrame = nullptr;
+}
+
 namespace
 {
 

@@ -11,6 +11,7 @@ class CQuibW_Frame;
 
 // The open word editor frame, null while the editor is closed.
 extern CQuibW_Frame* theWordEditorFrame;
+void ResetWordEditorFrame();
 
 struct WordEditorHooks {
     std::function<void(CQuibWord*)> frameSelectWord; // the frame makes a word current (none: no word)
