@@ -188,7 +188,7 @@ TEST_F(ResourceFileTest, AFailedOpenTakesBackTheRecordsItMadeAlongTheWay)
     id = 42;
     ASSERT_EQ(FindUnusedId(&id), RES_OK);
     EXPECT_EQ(id, 43);
-    EXPECT_EQ(recordBytes(good, kType, 42), "kept");
+    EXPECT_EQ(storedRecordString(good, kType, 42), "kept");
 }
 
 TEST_F(ResourceFileTest, Format514OpensWithZeroExtensionAndSavesAs515)

@@ -15,7 +15,7 @@
 
 #include <atomic>
 
-using namespace integration;
+using namespace lumivo::test;
 using namespace lumivo;
 
 namespace

@@ -84,7 +84,7 @@ TEST_F(SoundDeviceTest, PlayingUnderTheDiskDriverWritesTheSamplesFrames)
     QFile file(output);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray written = file.readAll();
-    EXPECT_TRUE(written.contains(bytesOf(sample)));
+    EXPECT_TRUE(written.contains(sampleBytes(sample)));
 }
 
 TEST_F(SoundDeviceTest, IsPlayingEndsAtTheEndTickEvenWhenTheMixerHoldsTheSound)
@@ -143,7 +143,7 @@ TEST_F(SoundDeviceTest, AnySoundIsHeldAt44100MonoSoSavedBlocksTellTheTruth)
 TEST_F(SoundDeviceTest, RecordingStopsItselfAtTheLimit)
 {
     const audio::Samples input = ramp(500000);
-    writeFile(tempPath("in.raw"), bytesOf(input));
+    writeFile(tempPath("in.raw"), sampleBytes(input));
     useDiskAudio("/dev/null", tempPath("in.raw"), true);
     theBaseDir = tempDir();
     CSoundDevice device;
@@ -159,7 +159,7 @@ TEST_F(SoundDeviceTest, RecordingStopsItselfAtTheLimit)
 TEST_F(SoundDeviceTest, StopCutsARecordingToWhatWasRecorded)
 {
     const audio::Samples input = ramp(500000);
-    writeFile(tempPath("in.raw"), bytesOf(input));
+    writeFile(tempPath("in.raw"), sampleBytes(input));
     useDiskAudio("/dev/null", tempPath("in.raw")); // paced in real time
     theBaseDir = tempDir();
     CSoundDevice device;
@@ -208,7 +208,7 @@ TEST_F(SoundDeviceTest, SaveWavFileWritesACanonicalHeaderAndTheSamples)
     EXPECT_EQ(u32(24), 44100u);
     EXPECT_EQ(u32(28), 88200u);
     EXPECT_EQ(u32(40), 2002u);
-    EXPECT_EQ(bytes.mid(44), bytesOf(sample));
+    EXPECT_EQ(bytes.mid(44), sampleBytes(sample));
     wave::WaveBlock back;
     EXPECT_EQ(wave::readWaveFile(tempPath("x.wav"), back), 2002);
 }

@@ -97,7 +97,7 @@ inline QByteArray makeWaveFile(const QByteArray& data, int channels, int rate, i
     return bytes;
 }
 
-inline QByteArray bytesOf(const audio::Samples& samples)
+inline QByteArray sampleBytes(const audio::Samples& samples)
 {
     return QByteArray(reinterpret_cast<const char*>(samples.data()),
                       static_cast<qsizetype>(samples.size() * sizeof(std::int16_t)));
