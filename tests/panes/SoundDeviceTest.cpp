@@ -20,7 +20,7 @@ using Clock = std::chrono::steady_clock;
 namespace
 {
 
-void writeFile(const QString& path, const QByteArray& bytes)
+void writeBytesTo(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -114,7 +114,7 @@ TEST_F(SoundDeviceTest, AnySoundIsHeldAt44100MonoSoSavedBlocksTellTheTruth)
         data.append(static_cast<char>(128 + 60 * std::sin(i * 0.1)));
     }
     const QString path = tempPath("word.wav");
-    writeFile(path, makeWaveFile(data, 2, 22050, 8));
+    writeBytesTo(path, makeWaveFile(data, 2, 22050, 8));
     CSoundDevice device;
     ASSERT_EQ(device.Load(path), 0);
     EXPECT_NEAR(device.GetLengthMs(), 1000.0, 5.0);
@@ -132,7 +132,7 @@ TEST_F(SoundDeviceTest, AnySoundIsHeldAt44100MonoSoSavedBlocksTellTheTruth)
     EXPECT_NEAR(device.GetLengthMs(), 1000.0, 5.0);
 
     EXPECT_EQ(device.Load(tempPath("missing.wav")), soundFileNotFound);
-    writeFile(tempPath("junk.wav"), QByteArray(500, 'j'));
+    writeBytesTo(tempPath("junk.wav"), QByteArray(500, 'j'));
     EXPECT_EQ(device.Load(tempPath("junk.wav")), soundUnknownFormat);
     EXPECT_FALSE(device.GetSample());
     EXPECT_EQ(device.LoadFromWaveData(nullptr), -1);
@@ -143,7 +143,7 @@ TEST_F(SoundDeviceTest, AnySoundIsHeldAt44100MonoSoSavedBlocksTellTheTruth)
 TEST_F(SoundDeviceTest, RecordingStopsItselfAtTheLimit)
 {
     const audio::Samples input = ramp(500000);
-    writeFile(tempPath("in.raw"), sampleBytes(input));
+    writeBytesTo(tempPath("in.raw"), sampleBytes(input));
     useDiskAudio("/dev/null", tempPath("in.raw"), true);
     theBaseDir = tempDir();
     CSoundDevice device;
@@ -159,7 +159,7 @@ TEST_F(SoundDeviceTest, RecordingStopsItselfAtTheLimit)
 TEST_F(SoundDeviceTest, StopCutsARecordingToWhatWasRecorded)
 {
     const audio::Samples input = ramp(500000);
-    writeFile(tempPath("in.raw"), sampleBytes(input));
+    writeBytesTo(tempPath("in.raw"), sampleBytes(input));
     useDiskAudio("/dev/null", tempPath("in.raw")); // paced in real time
     theBaseDir = tempDir();
     CSoundDevice device;

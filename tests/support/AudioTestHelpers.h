@@ -8,7 +8,10 @@
 #include <QFile>
 #include <QString>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -96,6 +99,23 @@ inline QByteArray makeWaveFile(const QByteArray& data, int channels, int rate, i
     bytes.append(data);
     return bytes;
 }
+
+// Records the loudest sample that leaves the mixer.
+class LoudestSample
+{
+public:
+    LoudestSample()
+    {
+        audio::mixer().setObserver([this](const std::int16_t* s, std::size_t n) {
+            m_peak.store(std::max(m_peak.load(), peakOf(s, n)));
+        });
+    }
+    ~LoudestSample() { audio::mixer().setObserver({}); }
+    int peak() const { return m_peak.load(); }
+
+private:
+    std::atomic<int> m_peak{0};
+};
 
 inline QByteArray sampleBytes(const audio::Samples& samples)
 {

@@ -46,11 +46,6 @@ void resetGlobals()
     resetAudioEnvironment();
 }
 
-QString testData(const QString& name)
-{
-    return QStringLiteral(LUMIVO_TEST_DATA "/") + name;
-}
-
 void LumivoTest::SetUp()
 {
     QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/lumivo-test-XXXXXX"));

@@ -27,7 +27,4 @@ private:
 // into the next: each folder's own reset, in one list (doc/design.md, "Globals and resets").
 void resetGlobals();
 
-// Path of a fixture under tests/data.
-QString testData(const QString& name);
-
 } // namespace lumivo::test
