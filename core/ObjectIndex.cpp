@@ -161,6 +161,15 @@ void CQuibObjIndex::DeleteAll()
     m_ids.clear();
 }
 
+void ResetObjectIndexes()
+{
+    theWordIndex.DeleteAll();
+    theBgIndex.DeleteAll();
+    // Other code replaces the makers; a fresh start has the program's own.
+    theWordObjectMaker.reset();
+    thePageObjectMaker.reset();
+}
+
 void CQuibObjIndex::LoadWords()
 {
     Rebuild(theWordIndex, DistinctLanguages({theCurrentLanguage, theSecondLanguage, theTranslateLanguage}),

@@ -74,6 +74,9 @@ private:
 extern CQuibObjIndex theBgIndex;
 extern CQuibObjIndex theWordIndex;
 
+// Empties the word and page indexes.
+void ResetObjectIndexes();
+
 // Makes the object of one record for an index rebuild: bound to the record, loaded, and its name given
 // through `name`; null when the record cannot be loaded (or is not wanted). The word maker makes the
 // program's words; the page maker makes nothing until the page code installs its own.

@@ -12,6 +12,11 @@ using lumivo::registry::Value;
 
 std::unique_ptr<CRegistry> theRegistry;
 
+void ResetRegistryObject()
+{
+    theRegistry.reset();
+}
+
 namespace
 {
 

@@ -144,6 +144,8 @@ private:
 
 // The program's registry object, made at start-up and deleted at exit.
 extern std::unique_ptr<CRegistry> theRegistry;
+// Deletes the registry object, as at exit.
+void ResetRegistryObject();
 
 // File paths (native '/' separators).
 

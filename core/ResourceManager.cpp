@@ -228,6 +228,12 @@ CMyResMgr::~CMyResMgr()
     theResHead.reset();
 }
 
+void ResetResourceStore()
+{
+    theResMgr.CloseAll();
+    theResMgr.m_lastFileNumber = 0;
+}
+
 void CMyResMgr::CloseAll()
 {
     while (theResFiles)

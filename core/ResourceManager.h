@@ -176,6 +176,9 @@ extern std::unique_ptr<CResEntry> theResHead;      // list head; its data is the
 extern std::unique_ptr<CResFileEntry> theResFiles; // open files, newest first
 extern CMyResMgr theResMgr;
 
+// Closes every file and forgets every record; file numbers start from 1 again.
+void ResetResourceStore();
+
 // Files -----------------------------------------------------------------------------------------
 int FindOrAddResFile(int* number, const QString& path);
 int OpenResFile(int* number, const QString& path);

@@ -15,6 +15,13 @@ IMPLEMENT_SERIAL(CQuibUser, CObject, 1)
 
 CQuibUser* theCurrentUser = nullptr;
 
+void ResetCurrentUser()
+{
+    theCurrentUser = nullptr;
+    theMainWindowStateProvider.reset();
+    theDefaultWindowRectProvider.reset();
+}
+
 namespace UserStreamGates
 {
 CTime Newest()

@@ -169,6 +169,8 @@ protected:
 
 // The current user (made, switched and deleted by the user-file code); null only while users switch.
 extern CQuibUser* theCurrentUser;
+// Forgets the current user without deleting it: whoever made it current owns it.
+void ResetCurrentUser();
 
 // Thresholds of the user stream's layouts, in local time.
 namespace UserStreamGates

@@ -12,6 +12,11 @@ IMPLEMENT_SERIAL(CQuibUserLevel, CObject, 1)
 
 CQuibObjIndex theUserLevelIndex;
 
+void ResetUserLevelIndex()
+{
+    theUserLevelIndex.DeleteAll();
+}
+
 namespace
 {
 

@@ -7,6 +7,15 @@ lumivo::Hook<void(CQuibWord*)> theWordEditorTreeSelectWordHook{[](CQuibWord*) {}
 lumivo::Hook<void(bool)> theWordEditorSetChangedHook{[](bool) {}};
 lumivo::Hook<void(CQuibWord*)> theWordEditorSetCurrentWordHook{[](CQuibWord*) {}};
 
+void ResetWordEditorFrame()
+{
+    theWordEditorFrame = nullptr;
+    theWordEditorFrameSelectWordHook.reset();
+    theWordEditorTreeSelectWordHook.reset();
+    theWordEditorSetChangedHook.reset();
+    theWordEditorSetCurrentWordHook.reset();
+}
+
 bool IsWordEditorOpen()
 {
     return theWordEditorFrame != nullptr;

@@ -11,6 +11,8 @@ class CQuibW_Frame;
 
 // The open word editor frame, null while the editor is closed.
 extern CQuibW_Frame* theWordEditorFrame;
+// No editor open and the hooks back to doing nothing.
+void ResetWordEditorFrame();
 
 // The frame makes a word current (none: no word).
 extern lumivo::Hook<void(CQuibWord*)> theWordEditorFrameSelectWordHook;

@@ -18,6 +18,11 @@ using namespace lumivo;
 
 std::unique_ptr<CSpeechEngine> theSpeechEngine;
 
+void ResetSpeechEngine()
+{
+    theSpeechEngine.reset();
+}
+
 namespace
 {
 

@@ -100,3 +100,5 @@ private:
 };
 
 extern std::unique_ptr<CSpeechEngine> theSpeechEngine;
+// Deletes the program's speech engine, as at exit.
+void ResetSpeechEngine();

@@ -1,15 +1,15 @@
 #include "core/Picture.h"
+#include "tests/support/Bytes.h"
 #include "tests/support/LumivoTest.h"
-#include "tests/support/RecordBytes.h"
 
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
 #include "platform/files/FileSystem.h"
 
 using lumivo::image::FileType;
+using lumivo::test::boundRecordBytes;
 using lumivo::test::LumivoTest;
-using lumivo::test::recordBytes;
-using lumivo::test::setRecordBytes;
+using lumivo::test::setBoundRecordBytes;
 
 namespace
 {
@@ -47,7 +47,7 @@ TEST_F(PictureTest, RawFormatStoresTheExactHeaderAndPixels)
     ASSERT_EQ(picture.Create(), RES_OK);
     const RgbImage image = gradient(10, 10);
     ASSERT_TRUE(picture.SetImage(image, 10, 10, pictRawRgb));
-    const auto bytes = recordBytes(picture);
+    const auto bytes = boundRecordBytes(picture);
     ASSERT_EQ(bytes.size(), 24u + 300u);
     const std::vector<std::uint8_t> header{24, 0, 0, 0, 1,    0,    1,    0,    10,   0,    0,    0,
                                            10, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFB, 0xFF, 0xFF, 0xFF, 0xFB};
@@ -99,7 +99,7 @@ TEST_F(PictureTest, GreyFormatsAreStillStoredWithThreeChannels)
         CQuibPict picture;
         ASSERT_EQ(picture.Create(), RES_OK);
         ASSERT_TRUE(picture.SetImage(image, 4, 3, format));
-        const auto bytes = recordBytes(picture);
+        const auto bytes = boundRecordBytes(picture);
         if (format == pictPng || format == pictGreyPng) {
             ASSERT_GT(bytes.size(), 24u + 26);
             EXPECT_EQ(bytes[24 + 24], 8); // bit depth
@@ -121,7 +121,7 @@ TEST_F(PictureTest, LegacyHeaderKeepsTheColoursAndFindsTheImageAtSixteen)
     const RgbImage image = gradient(2, 2);
     std::vector<std::uint8_t> bytes{16, 0, 0, 0, 1, 0, 7, 0, 2, 0, 0, 0, 2, 0, 0, 0};
     bytes.insert(bytes.end(), image.pixels.begin(), image.pixels.end());
-    setRecordBytes(picture, bytes);
+    setBoundRecordBytes(picture, bytes);
     ASSERT_TRUE(picture.Decode());
     EXPECT_EQ(picture.HeaderLength, 16u);
     EXPECT_EQ(picture.Compression, 7);
@@ -150,7 +150,7 @@ TEST_F(PictureTest, DamagedRecordsGiveNoImageAndNoOverRead)
         CQuibPict picture;
         ASSERT_EQ(picture.Create(), RES_OK);
         if (!bytes.empty())
-            setRecordBytes(picture, bytes);
+            setBoundRecordBytes(picture, bytes);
         EXPECT_FALSE(picture.Decode());
         EXPECT_FALSE(picture.GetImage());
     };

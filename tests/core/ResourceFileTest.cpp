@@ -188,7 +188,7 @@ TEST_F(ResourceFileTest, CompactedElsewhereOpensAndForgetsDeadSpaceOutsideTheFil
 
     int file = 0;
     ASSERT_EQ(OpenResFile(&file, path), RES_OK);
-    EXPECT_EQ(recordBytes(file, kType, 42), "hello");
+    EXPECT_EQ(storedRecordString(file, kType, 42), "hello");
     EXPECT_EQ(GetResFileUsedSize(file), 5 + 2) << "only the dead space inside the file is kept";
 
     // Never written back: the next map lists the old map and the dead space inside the file only.
@@ -200,7 +200,7 @@ TEST_F(ResourceFileTest, CompactedElsewhereOpensAndForgetsDeadSpaceOutsideTheFil
     for (std::size_t entry = map; entry < saved.size(); entry += 24)
         EXPECT_LE(kHeaderSize + u32At(saved, entry + 8) + u32At(saved, entry + 12), saved.size());
     file = reopenFile(file);
-    EXPECT_EQ(recordBytes(file, kType, 42), "hello");
+    EXPECT_EQ(storedRecordString(file, kType, 42), "hello");
 }
 
 TEST_F(ResourceFileTest, NoMapMeansAnyMapOffset)
@@ -229,7 +229,7 @@ TEST_F(ResourceFileTest, AFailedOpenTakesBackTheRecordsItMadeAlongTheWay)
     id = 42;
     ASSERT_EQ(FindUnusedId(&id), RES_OK);
     EXPECT_EQ(id, 43);
-    EXPECT_EQ(recordBytes(good, kType, 42), "kept");
+    EXPECT_EQ(storedRecordString(good, kType, 42), "kept");
 }
 
 TEST_F(ResourceFileTest, Format514OpensWithZeroExtensionAndSavesAs515)

@@ -11,7 +11,7 @@
 #include "tests/support/LumivoTest.h"
 #include "tests/support/SystemTestFiles.h"
 
-using namespace integration;
+using namespace lumivo::test;
 using namespace lumivo;
 
 namespace
@@ -139,7 +139,7 @@ TEST_F(UserFileTest, TheUsersEditsLandInTheUsersFileAlone)
 {
     const int userFile = OpenUserAndMakeCurrent();
     ASSERT_GT(userFile, 0);
-    const std::vector<std::uint8_t> dataBefore = ReadWholeFile(GetResFilePath(dataFile));
+    const std::vector<std::uint8_t> dataBefore = fileBytes(GetResFilePath(dataFile));
 
     user->Name = "Mette";
     user->Voice1 = "english";
@@ -153,7 +153,7 @@ TEST_F(UserFileTest, TheUsersEditsLandInTheUsersFileAlone)
     ASSERT_EQ(err, 0);
     SaveDataFile(dataFile, false, false, &err);
     ASSERT_EQ(err, 0);
-    EXPECT_EQ(ReadWholeFile(GetResFilePath(dataFile)), dataBefore);
+    EXPECT_EQ(fileBytes(GetResFilePath(dataFile)), dataBefore);
 
     theCurrentUser = nullptr;
     user.reset();

@@ -20,7 +20,7 @@ using Clock = std::chrono::steady_clock;
 namespace
 {
 
-void writeFile(const QString& path, const QByteArray& bytes)
+void writeBytesTo(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -101,7 +101,7 @@ TEST_F(SoundDeviceTest, PlayingUnderTheDiskDriverWritesTheSamplesFrames)
     QFile file(output);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray written = file.readAll();
-    EXPECT_TRUE(written.contains(bytesOf(sample)));
+    EXPECT_TRUE(written.contains(sampleBytes(sample)));
 }
 
 TEST_F(SoundDeviceTest, IsPlayingEndsAtTheEndTickEvenWhenTheMixerHoldsTheSound)
@@ -131,7 +131,7 @@ TEST_F(SoundDeviceTest, AnySoundIsHeldAt44100MonoSoSavedBlocksTellTheTruth)
         data.append(static_cast<char>(128 + 60 * std::sin(i * 0.1)));
     }
     const QString path = tempPath("word.wav");
-    writeFile(path, makeWaveFile(data, 2, 22050, 8));
+    writeBytesTo(path, makeWaveFile(data, 2, 22050, 8));
     CSoundDevice device;
     ASSERT_EQ(device.Load(path), 0);
     EXPECT_NEAR(device.GetLengthMs(), 1000.0, 5.0);
@@ -149,7 +149,7 @@ TEST_F(SoundDeviceTest, AnySoundIsHeldAt44100MonoSoSavedBlocksTellTheTruth)
     EXPECT_NEAR(device.GetLengthMs(), 1000.0, 5.0);
 
     EXPECT_EQ(device.Load(tempPath("missing.wav")), soundFileNotFound);
-    writeFile(tempPath("junk.wav"), QByteArray(500, 'j'));
+    writeBytesTo(tempPath("junk.wav"), QByteArray(500, 'j'));
     EXPECT_EQ(device.Load(tempPath("junk.wav")), soundUnknownFormat);
     EXPECT_FALSE(device.GetSample());
     EXPECT_EQ(device.LoadFromWaveData(nullptr), -1);
@@ -160,7 +160,7 @@ TEST_F(SoundDeviceTest, AnySoundIsHeldAt44100MonoSoSavedBlocksTellTheTruth)
 TEST_F(SoundDeviceTest, RecordingStopsItselfAtTheLimit)
 {
     const audio::Samples input = ramp(500000);
-    writeFile(tempPath("in.raw"), bytesOf(input));
+    writeBytesTo(tempPath("in.raw"), sampleBytes(input));
     useDiskAudio("/dev/null", tempPath("in.raw"), true);
     theBaseDir = tempDir();
     CSoundDevice device;
@@ -176,7 +176,7 @@ TEST_F(SoundDeviceTest, RecordingStopsItselfAtTheLimit)
 TEST_F(SoundDeviceTest, StopCutsARecordingToWhatWasRecorded)
 {
     const audio::Samples input = ramp(500000);
-    writeFile(tempPath("in.raw"), bytesOf(input));
+    writeBytesTo(tempPath("in.raw"), sampleBytes(input));
     useDiskAudio("/dev/null", tempPath("in.raw")); // paced in real time
     theBaseDir = tempDir();
     CSoundDevice device;
@@ -225,7 +225,7 @@ TEST_F(SoundDeviceTest, SaveWavFileWritesACanonicalHeaderAndTheSamples)
     EXPECT_EQ(u32(24), 44100u);
     EXPECT_EQ(u32(28), 88200u);
     EXPECT_EQ(u32(40), 2002u);
-    EXPECT_EQ(bytes.mid(44), bytesOf(sample));
+    EXPECT_EQ(bytes.mid(44), sampleBytes(sample));
     wave::WaveBlock back;
     EXPECT_EQ(wave::readWaveFile(tempPath("x.wav"), back), 2002);
 }

@@ -49,23 +49,6 @@ private:
     QByteArray m_oldTemp;
 };
 
-// Records the loudest sample that leaves the mixer.
-class LoudestSample
-{
-public:
-    LoudestSample()
-    {
-        audio::mixer().setObserver([this](const std::int16_t* s, std::size_t n) {
-            m_peak.store(std::max(m_peak.load(), peakOf(s, n)));
-        });
-    }
-    ~LoudestSample() { audio::mixer().setObserver({}); }
-    int peak() const { return m_peak.load(); }
-
-private:
-    std::atomic<int> m_peak{0};
-};
-
 } // namespace
 
 class SpeechEngineTest : public LumivoTest

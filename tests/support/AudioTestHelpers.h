@@ -8,8 +8,11 @@
 #include <QFile>
 #include <QString>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <thread>
 #include <vector>
@@ -106,7 +109,24 @@ inline QByteArray makeWaveFile(const QByteArray& data, int channels, int rate, i
     return bytes;
 }
 
-inline QByteArray bytesOf(const audio::Samples& samples)
+// Records the loudest sample that leaves the mixer.
+class LoudestSample
+{
+public:
+    LoudestSample()
+    {
+        audio::mixer().setObserver([this](const std::int16_t* s, std::size_t n) {
+            m_peak.store(std::max(m_peak.load(), peakOf(s, n)));
+        });
+    }
+    ~LoudestSample() { audio::mixer().setObserver({}); }
+    int peak() const { return m_peak.load(); }
+
+private:
+    std::atomic<int> m_peak{0};
+};
+
+inline QByteArray sampleBytes(const audio::Samples& samples)
 {
     return QByteArray(reinterpret_cast<const char*>(samples.data()),
                       static_cast<qsizetype>(samples.size() * sizeof(std::int16_t)));

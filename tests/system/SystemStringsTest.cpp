@@ -317,7 +317,11 @@ TEST_F(SystemStringsTest, BusyCursorAlternatesEvery400Milliseconds)
     EXPECT_EQ(SetAppCursor(-1), CURSOR_ARROW);
 }
 
-TEST(StringTables, BothLanguagesHoldTheSameIds)
+class StringTables : public lumivo::test::LumivoTest
+{
+};
+
+TEST_F(StringTables, BothLanguagesHoldTheSameIds)
 {
     using strings::TableLanguage;
     const auto english = strings::builtInStringIds(TableLanguage::English);
@@ -330,7 +334,7 @@ TEST(StringTables, BothLanguagesHoldTheSameIds)
     }
 }
 
-TEST(StringTables, TextsAreKeptAsWritten)
+TEST_F(StringTables, TextsAreKeptAsWritten)
 {
     using strings::TableLanguage;
     EXPECT_EQ(strings::builtInString(9007, TableLanguage::English), "The file is not at propper userfile.");
@@ -343,7 +347,7 @@ TEST(StringTables, TextsAreKeptAsWritten)
     EXPECT_EQ(strings::builtInString(57637, TableLanguage::English), "Insert Clipboard contents");
 }
 
-TEST(StringTables, OfTheCommonDialogCodesOnlyElevenHasAText)
+TEST_F(StringTables, OfTheCommonDialogCodesOnlyElevenHasAText)
 {
     // The print view shows a common-dialog error by the table's text of its code: codes without a text
     // must stay empty there, not fall back to something else.

@@ -12,7 +12,7 @@
 
 #include <unistd.h>
 
-using namespace ziptest;
+using namespace lumivo::test;
 
 namespace
 {

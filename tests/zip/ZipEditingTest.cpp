@@ -6,7 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-using namespace ziptest;
+using namespace lumivo::test;
 
 namespace
 {

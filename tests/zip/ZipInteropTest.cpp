@@ -7,7 +7,7 @@
 
 #include <map>
 
-using namespace ziptest;
+using namespace lumivo::test;
 
 namespace
 {

@@ -1,0 +1,5 @@
+#pragma once
+// The state of the panes folder as a fresh start has it: no speech engine and no sound device. Tests
+// call it between cases; each module keeps the reset of its own globals beside their definitions.
+
+void ResetPanesState();
