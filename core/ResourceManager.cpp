@@ -387,13 +387,13 @@ int FindFreeResId(std::int32_t* id, int file, std::int32_t type)
                    it->first.type == type)
                 ++it;
             if (candidate == INT_MAX)
-                return RES_ERR_GENERAL;
+                return RES_ERR_IDS_EXHAUSTED;
             ++candidate;
         }
     } else {
         while (ResourceExists(candidate, type, file)) {
             if (candidate == INT_MAX)
-                return RES_ERR_GENERAL;
+                return RES_ERR_IDS_EXHAUSTED;
             ++candidate;
         }
     }
@@ -408,7 +408,7 @@ int FindUnusedId(std::int32_t* id)
     std::int32_t candidate = std::max<std::int32_t>(*id, 1);
     while (theResMgr.m_idUse.contains(candidate)) {
         if (candidate == INT_MAX)
-            return RES_ERR_GENERAL;
+            return RES_ERR_IDS_EXHAUSTED;
         ++candidate;
     }
     *id = candidate;
@@ -645,7 +645,7 @@ int MoveResEntry(CResEntry* record, std::int32_t id, std::int32_t type, int file
     if (file != 0 && tripleTaken(ResKey{file, type, id}, record))
         return RES_ERR_TARGET_USED;
     if (record->m_firstHandle)
-        return RES_ERR_SHORT_HEADER; // still has bound handles
+        return RES_ERR_HANDLES_BOUND;
     const int result = InsertResEntry(id, type, file, record);
     if (result == RES_OK)
         markDirty(file);
@@ -857,7 +857,7 @@ int GetResEntryFile(const CResEntry* record)
 int GetResourceTime(const CMyRes* handle, CTime* time)
 {
     if (!time)
-        return RES_ERR_SHORT_HEADER; // null output
+        return RES_ERR_NULL_ARGUMENT;
     if (!handle || !handle->GetEntry())
         return RES_ERR_NO_RECORD;
     const std::uint32_t stamp = handle->GetEntry()->m_stamp;
@@ -887,14 +887,14 @@ std::int64_t GetResourceStoredSize(const CMyRes* handle)
 int SetResourceSize(CMyRes* handle, std::uint32_t size)
 {
     if (!handle || !handle->GetEntry())
-        return RES_ERR_GENERAL;
+        return RES_ERR_UNBOUND_SIZE;
     CResEntry* record = handle->GetEntry();
     if (size == 0) {
         // The block goes, but the record now holds no bytes: its old blob must not come back.
         freeRecordData(record);
         record->m_hasData = true;
     } else if (!resizeRecordData(record, size))
-        return RES_ERR_GENERAL;
+        return RES_ERR_RESIZE_NO_MEMORY;
     record->m_flags |= RESFLAG_MODIFIED;
     record->m_touchTick = currentTick();
     return RES_OK;

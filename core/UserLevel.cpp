@@ -25,7 +25,7 @@ bool fileHoldsLevelNumbers(int file)
         return true;
     int error = 0;
     const int comparison = CompareResFileVersion(file, 0, 2, 3, &error);
-    return error != 0 || comparison != -1;
+    return error != RES_OK || comparison != RES_VERSION_OLDER;
 }
 
 } // namespace

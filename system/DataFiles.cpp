@@ -26,7 +26,7 @@ int CheckOpenedFile(int file)
         return MSG_UNKNOWN_FILE_KIND;
     if (!IsAcceptedDataVersion(GetResFileVersion(file)))
         return MSG_VERSION_TOO_LOW;
-    return 0;
+    return DATAFILE_ACCEPTED;
 }
 
 bool HasDataFileExtension(const QString& name)
@@ -58,11 +58,11 @@ int OpenDataFile(const QString& path, int* file, int* result)
 {
     *file = 0;
     *result = OpenResFile(file, path);
-    if (*result < 0 || *file <= 0)
-        return 0;
+    if (*result < RES_OK || *file <= 0)
+        return DATAFILE_ACCEPTED;
     const int refusal = CheckOpenedFile(*file);
     // A file that was open before this call belongs to whoever opened it: it is refused, not closed.
-    if (refusal != 0 && *result == 0)
+    if (refusal != DATAFILE_ACCEPTED && *result == RES_OK)
         CloseResFile(*file);
     return refusal;
 }
@@ -70,7 +70,7 @@ int OpenDataFile(const QString& path, int* file, int* result)
 int OpenDataFileAndReport(const QString& path, int* file, int* result)
 {
     const int refusal = OpenDataFile(path, file, result);
-    if (refusal != 0)
+    if (refusal != DATAFILE_ACCEPTED)
         MessageBoxById(refusal, lumivo::ui::MB_ICONEXCLAMATION);
     return refusal;
 }
@@ -94,7 +94,8 @@ void ScanDataFolder(int file)
             continue;
         int number = 0;
         int result = 0;
-        if (OpenDataFile(folder + name, &number, &result) == 0 && (result == 0 || result == 1))
+        if (OpenDataFile(folder + name, &number, &result) == DATAFILE_ACCEPTED &&
+            (result == RES_OK || result == RES_FILE_ALREADY_OPEN))
             ScanDataFolder(number);
     }
 }
@@ -105,7 +106,7 @@ int CloseDataFile(int file)
         std::erase(theDataFiles, file);
         return ReleaseDataFile(file);
     }
-    int result = 0;
+    int result = RES_OK;
     const std::vector<int> files = std::exchange(theDataFiles, {});
     for (int each : files)
         ReleaseDataFile(each, &result);
@@ -122,7 +123,7 @@ int ReleaseDataFile(int file, int* result)
 
 void SaveDataFile(int file, bool compact, bool force, int* err)
 {
-    if (*err != 0)
+    if (*err != RES_OK)
         return;
     const std::int64_t length = GetResFileLength(file);
     if (length >= 0) {
