@@ -83,9 +83,9 @@ int CSpeechEngine::Init()
 int CSpeechEngine::InitSynthesiser()
 {
     if (!speech::initialise())
-        return -1;
+        return speechUnavailable;
     m_ready.store(true, std::memory_order_release);
-    return 0;
+    return speechOk;
 }
 
 QString CSpeechEngine::VoiceLanguageOf(int languageNumber)
@@ -135,7 +135,7 @@ bool CSpeechEngine::IsCurrentSelection(const QString& name) const
 int CSpeechEngine::SelectVoice(const QString& name)
 {
     if (!CheckReady())
-        return 0;
+        return speechOk;
     if (name.isEmpty()) {
         // The default voice now speaks, so a later selection by name must not be taken as made.
         m_voiceName.clear();
@@ -143,18 +143,18 @@ int CSpeechEngine::SelectVoice(const QString& name)
         return SelectDefaultVoice() ? 0 : -1;
     }
     if (IsCurrentSelection(name))
-        return 0;
+        return speechOk;
     m_standInLanguage.clear();
     if (const auto voice = speech::findVoice(name)) {
         m_voiceName = name;
         m_voiceIdentifier = voice->identifier;
         m_kind = speechKindVoice;
-        return 0;
+        return speechOk;
     }
     if (!SelectDefaultVoice()) {
         m_voiceName.clear();
         m_kind = speechKindNone;
-        return -1;
+        return speechNoVoiceAtAll;
     }
     m_standInLanguage = UserLanguage();
     const QString key = name.toLower();
@@ -165,7 +165,7 @@ int CSpeechEngine::SelectVoice(const QString& name)
                 .arg(name, UserLanguage()));
     }
     m_voiceName = name;
-    return 0;
+    return speechOk;
 }
 
 int CSpeechEngine::Speak(const QString& text)
@@ -220,7 +220,7 @@ void CSpeechEngine::NoteEnd()
 int CSpeechEngine::GetVoiceCount() const
 {
     if (!IsReady())
-        return -1;
+        return speechVoicesUnknown;
     return static_cast<int>(speech::voices().size());
 }
 
