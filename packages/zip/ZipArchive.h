@@ -89,8 +89,14 @@ public:
     // Reading entries.
     bool OpenEntry(int index);
     std::size_t ReadEntry(void* buffer, std::size_t size);
-    // 1 all read and the CRC matched; -1 data left; -2 the extracted file's time or attributes could
-    // not be set; 0 no entry was open.
+    // Results of CloseEntry.
+    enum CloseEntryResult {
+        entryNotOpen = 0,
+        entryClosed = 1,            // all read and the CRC matched
+        entryDataLeft = -1,         // data of the entry was left unread
+        entryAttributesNotSet = -2, // the extracted file's time or attributes could not be set
+    };
+    // A CloseEntryResult.
     int CloseEntry(const QString* extractedPath = nullptr, bool afterException = false);
     int CloseEntry(CZipFile& extractedFile);
     bool TestEntry(int index, std::size_t bufferSize = 65536);
@@ -170,6 +176,8 @@ protected:
     // The disk path for an entry, or an empty text when the name would lead outside the folder.
     QString SafeExtractTarget(const QString& entryName, const QString& folder, bool fullPath,
                               const QString& newName) const;
+    // CloseEntry's result for the entry extracted to `target`; entryNotOpen also when the file read
+    // whole could not be moved into place.
     int ExtractOpenEntryToFile(const QString& target, std::size_t bufferSize, CZipActionCallback* callback,
                                int& abortCause);
 
