@@ -150,7 +150,7 @@ std::int64_t CMyRes::GetStoredSize()
 {
     const std::int64_t size = GetResourceStoredSize(this);
     keep(size < 0 ? static_cast<int>(size) : RES_OK);
-    return size < 0 ? RES_ERR_NO_SIZE : size;
+    return size < 0 ? std::int64_t{RES_ERR_NO_SIZE} : size;
 }
 
 int CMyRes::SetName(const QString& name)
