@@ -45,9 +45,9 @@ int CMyRes::Create()
 
 void CMyRes::takeCurrentKeys(std::int32_t& id, int& file) const
 {
-    if (id == -1)
+    if (id == kCurrentKey)
         id = m_entry ? m_entry->GetId() : 0;
-    if (file == -1)
+    if (file == kCurrentKey)
         file = m_entry ? m_entry->GetFile() : 0;
 }
 
@@ -106,7 +106,7 @@ int CMyRes::SaveAs(std::int32_t id, int file, std::int32_t type)
 
 int CMyRes::Remove(std::int32_t id, int file)
 {
-    if (id == -1 && file == -1)
+    if (id == kCurrentKey && file == kCurrentKey)
         return keep(RemoveResource(this, 0, 0, 0));
     if (!m_entry)
         return keep(RES_ERR_NO_RECORD);

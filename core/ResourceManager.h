@@ -243,7 +243,10 @@ void SplitResFileVersion(std::uint32_t version, int* major, int* minor, int* bui
 // since RES_VERSION_OLDER has the value of RES_ERR_GENERAL.
 int CompareResFileVersion(int number, int major, int minor, int build, int* error = nullptr);
 
-// Records (-1 means "any" for id, type and file in searches) -------------------------------------
+// Records ------------------------------------------------------------------------------------------
+// In searches, RES_ANY for the id, type or file matches every one.
+constexpr int RES_ANY = -1;
+
 int FindResEntry(CResEntry** record, CResEntry* start, std::int32_t id, std::int32_t type, int file);
 int FindResource(std::int32_t id, std::int32_t type, int file, CResEntry** record);
 bool ResourceExists(std::int32_t id, std::int32_t type, int file, int* error = nullptr);

@@ -140,7 +140,7 @@ int CSpeechEngine::SelectVoice(const QString& name)
         // The default voice now speaks, so a later selection by name must not be taken as made.
         m_voiceName.clear();
         m_standInLanguage.clear();
-        return SelectDefaultVoice() ? 0 : -1;
+        return SelectDefaultVoice() ? speechOk : speechNoVoiceAtAll;
     }
     if (IsCurrentSelection(name))
         return speechOk;
