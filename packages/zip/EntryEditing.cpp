@@ -220,18 +220,18 @@ bool CZipArchive::RemoveLastEntry(bool always)
 
 bool CZipArchive::UpdateReplaceIndex(int& replaceIndex, const QString& name)
 {
-    if (replaceIndex == -2)
+    if (replaceIndex == zipReplaceByName)
         replaceIndex = FindEntry(name, ffDefault, false);
     if (replaceIndex >= 0) {
         if (m_storage.IsSpanned() || !m_centralDir.IsValidIndex(replaceIndex))
             return false;
         if (replaceIndex == m_centralDir.GetCount() - 1) {
             RemoveLastEntry(true);
-            replaceIndex = -1;
+            replaceIndex = zipReplaceNone;
         }
         return true;
     }
-    replaceIndex = -1;
+    replaceIndex = zipReplaceNone;
     return true;
 }
 

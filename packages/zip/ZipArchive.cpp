@@ -297,11 +297,11 @@ void CZipArchive::SetTempPath(const QString& path, bool create)
 int CZipArchive::SetAutoFlush(bool autoFlush)
 {
     if (IsClosed())
-        return 1;
+        return autoFlushNotNeeded;
     if (m_storage.IsSpanned())
-        return m_storage.IsNewSpanned() ? 1 : -1;
+        return m_storage.IsNewSpanned() ? autoFlushNotNeeded : autoFlushRefused;
     m_bAutoFlush = autoFlush;
-    return 0;
+    return autoFlushSet;
 }
 
 void CZipArchive::Flush()

@@ -22,13 +22,17 @@
 #include <memory>
 #include <vector>
 
+// Replace indexes besides an entry's own index: replace nothing, or the entry of the same name.
+constexpr int zipReplaceNone = -1;
+constexpr int zipReplaceByName = -2;
+
 struct CZipAddEntryInfo {
     QString m_szFilePath;
     QString m_szFileNameInZip;
     bool m_bFullPath = true;
     int m_iComprLevel = -1;
     int m_iSmartLevel = 7;
-    int m_iReplaceIndex = -1;
+    int m_iReplaceIndex = zipReplaceNone;
     std::size_t m_nBufSize = 65536;
     CZipFileBase* m_pFile = nullptr;
 };
@@ -110,8 +114,8 @@ public:
     void DeleteEntries(const QStringList& names);
     bool RemoveLastEntry(bool always = false);
     bool RenameEntry(int index, const QString& newName);
-    bool GetFromArchive(CZipArchive& other, int index, int replaceIndex = -1, bool keepSystem = false,
-                        int callbackType = CZipActionCallback::cbGet);
+    bool GetFromArchive(CZipArchive& other, int index, int replaceIndex = zipReplaceNone,
+                        bool keepSystem = false, int callbackType = CZipActionCallback::cbGet);
     bool GetFromArchive(CZipArchive& other, std::vector<std::uint16_t> indexes, bool keepSystem = false);
 
     // Names.
@@ -134,6 +138,12 @@ public:
     void SetRootPath(const QString& path);
     QString GetRootPath() const { return m_szRootPath; }
     void SetTempPath(const QString& path, bool create = true);
+    enum AutoFlushResult {
+        autoFlushSet = 0,
+        autoFlushNotNeeded = 1, // the archive is closed, or a new spanned archive flushes anyway
+        autoFlushRefused = -1,  // an existing spanned archive
+    };
+    // An AutoFlushResult.
     int SetAutoFlush(bool autoFlush = true);
     void Flush();
     void GetCentralDirInfo(CZipCentralDirInfo& info) const;
