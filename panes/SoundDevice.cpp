@@ -25,9 +25,9 @@ class ProgramDeviceHook : public SoundDeviceHook
 public:
     bool LoadFromWaveData(const WaveBlock& block) override
     {
-        return theSoundDevice && theSoundDevice->LoadFromWaveData(&block) == 0;
+        return theSoundDevice && theSoundDevice->LoadFromWaveData(&block) == soundDeviceOk;
     }
-    bool Play() override { return theSoundDevice && theSoundDevice->Play() == 0; }
+    bool Play() override { return theSoundDevice && theSoundDevice->Play() == soundDeviceOk; }
     bool IsPlaying() override { return theSoundDevice && theSoundDevice->IsPlaying(); }
     void Stop() override
     {

@@ -93,7 +93,7 @@ void ScanDataFolder(int file)
         if (!HasDataFileExtension(name) || ResScratchPathFor(folder + name) == folder + name)
             continue;
         int number = 0;
-        int result = 0;
+        int result = RES_OK;
         if (OpenDataFile(folder + name, &number, &result) == DATAFILE_ACCEPTED &&
             (result == RES_OK || result == RES_FILE_ALREADY_OPEN))
             ScanDataFolder(number);

@@ -24,7 +24,7 @@ std::int32_t randomStart(std::int32_t first, std::int32_t last)
 std::int32_t newIdInRange(std::int32_t first, std::int32_t last)
 {
     std::int32_t id = randomStart(first, last);
-    if (FindUnusedId(&id) != 0)
+    if (FindUnusedId(&id) != RES_OK)
         return kNoItemId;
     if (id < first || id > last)
         return kNoItemId;
