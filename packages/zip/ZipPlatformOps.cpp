@@ -154,7 +154,7 @@ void ConvertCodePage(QByteArray& buffer, bool toOem)
             continue;
         if (toOem) {
             const int oem = ZipAttrMap::ToOem(fromWindows1252(&byte, 1).at(0).unicode());
-            byte = oem < 0 ? '?' : static_cast<char>(oem);
+            byte = oem == ZipAttrMap::noOemByte ? '?' : static_cast<char>(oem);
         } else {
             byte = toWindows1252(QString(QChar(ZipAttrMap::FromOem(static_cast<unsigned char>(byte))))).at(0);
         }
