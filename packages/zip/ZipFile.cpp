@@ -73,7 +73,7 @@ std::uint64_t CZipFile::Seek(std::int64_t offset, int origin)
 
 std::uint64_t CZipFile::GetLength() const
 {
-    const std::int64_t length = m_file ? m_file->length() : -1;
+    const std::int64_t length = m_file ? m_file->length() : lumivo::files::File::kIoError;
     if (length < 0)
         ThrowZipException(CZipException::ioError, m_path);
     return static_cast<std::uint64_t>(length);

@@ -273,7 +273,8 @@ constexpr std::uint8_t GetBValue(COLORREF rgb)
 }
 
 // number * numerator / denominator through a 64-bit intermediate, rounded half away from zero;
-// -1 when the denominator is 0 or the result does not fit in an int.
+// MULDIV_FAILED when the denominator is 0 or the result does not fit in an int.
+constexpr int MULDIV_FAILED = -1;
 int MulDiv(int number, int numerator, int denominator);
 
 // Milliseconds from a monotonic clock as a 32-bit count that wraps after about 49.7 days. Compare
