@@ -110,7 +110,7 @@ void CZipArchive::DeleteEntries(std::vector<std::uint16_t> indexes)
         Record& record = records[k];
         if (record.remove) {
             const std::uint64_t next = k + 1 < records.size() ? records[k + 1].offset : dataEnd;
-            m_centralDir.RemoveEntry(record.header, -1, true);
+            m_centralDir.RemoveEntry(record.header, zipNoEntry, true);
             if (pendingStart) {
                 MovePackedData(*pendingStart, record.offset, distance, deleting, false);
                 pendingStart.reset();

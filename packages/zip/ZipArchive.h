@@ -23,7 +23,7 @@
 #include <vector>
 
 // Replace indexes besides an entry's own index: replace nothing, or the entry of the same name.
-constexpr int zipReplaceNone = -1;
+constexpr int zipReplaceNone = zipNoEntry;
 constexpr int zipReplaceByName = -2;
 
 struct CZipAddEntryInfo {
@@ -127,6 +127,8 @@ public:
 
     // Settings and the rest.
     bool SetEntryExtraField(const char* data, std::size_t size);
+    // The bytes copied of the open entry's local extra field; noEntryBeingRead when no entry is read.
+    static constexpr int noEntryBeingRead = -1;
     int GetLocalExtraField(char* buffer, std::size_t size) const;
     QString GetArchivePath() const;
     QString GetGlobalComment() const;

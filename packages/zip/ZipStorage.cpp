@@ -146,7 +146,7 @@ QString CZipVolumeStore::Close(bool afterException)
     }
     m_uBytesInWriteBuffer = 0;
     m_pWriteBuffer.Release();
-    m_iCurrentVolume = -1;
+    m_iCurrentVolume = noVolume;
     m_iSpanMode = single;
     m_iLastVolume = 0;
     m_pFile = nullptr;
