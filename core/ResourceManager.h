@@ -32,7 +32,7 @@ class CResFileEntry;
 // meaning.
 enum : int {
     RES_OK = 0,
-    RES_ERR_GENERAL = -1,
+    RES_ERR_GENERAL = -1,          // the value's name in the design; returns use the names of their meanings
     RES_ERR_UNBOUND_SIZE = -1,     // SetResourceSize on an unbound handle
     RES_ERR_RESIZE_NO_MEMORY = -1, // SetResourceSize when memory ran out
     RES_ERR_IDS_EXHAUSTED = -1,    // no free id below INT_MAX
@@ -44,8 +44,7 @@ enum : int {
     RES_ERR_OPEN_FAILED = -11,     // the file could not be opened for reading and writing
     RES_ERR_EMPTY_PATH = -12,
     RES_ERR_NO_SUCH_FILE = -13,
-    RES_ERR_CREATE_FAILED = -14,     // the file could not be created
-    RES_ERR_FIRST_SAVE_FAILED = -14, // the first save of a new file (or a copy) could not be written
+    RES_ERR_CREATE_FAILED = -14, // a new file (first save, copy) could not be made, written or put in place
     RES_ERR_NOT_READABLE = -16,
     RES_ERR_NOT_WRITABLE = -17, // the file cannot be written (read-only, or too short to be a store file)
     RES_ERR_WRITE_FAILED = -17, // a save could not write the file (a write failed, or offsets ran out)

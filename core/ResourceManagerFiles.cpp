@@ -703,9 +703,9 @@ int firstSave(CResFileEntry* entry)
     int result;
     try {
         result = writeFreshFile(entry->m_number, nullptr, entry->m_path, header, options,
-                                RES_ERR_FIRST_SAVE_FAILED, fresh);
+                                RES_ERR_CREATE_FAILED, fresh);
     } catch (const std::bad_alloc&) {
-        result = RES_ERR_FIRST_SAVE_FAILED;
+        result = RES_ERR_CREATE_FAILED;
     }
     if (result != RES_OK)
         return result;
@@ -879,10 +879,10 @@ int CopyResFile(int source, const QString& newPath, int* number)
     FreshFile fresh;
     int result;
     try {
-        result = writeFreshFile(source, from->m_file.get(), newPath, header, options,
-                                RES_ERR_FIRST_SAVE_FAILED, fresh);
+        result = writeFreshFile(source, from->m_file.get(), newPath, header, options, RES_ERR_CREATE_FAILED,
+                                fresh);
     } catch (const std::bad_alloc&) {
-        result = RES_ERR_FIRST_SAVE_FAILED;
+        result = RES_ERR_CREATE_FAILED;
     }
     if (result != RES_OK) {
         takeFile(made);
