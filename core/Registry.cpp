@@ -220,7 +220,7 @@ bool CRegistry::EnumerateValues(const QString& path, QStringList& names)
 int CRegistry::CountValues(const QString& path)
 {
     QStringList names;
-    return EnumerateValues(path, names) ? static_cast<int>(names.size()) : -1;
+    return EnumerateValues(path, names) ? static_cast<int>(names.size()) : kKeyNotOpened;
 }
 
 bool CRegistry::CreateKey(const QString& path)

@@ -250,7 +250,7 @@ int writeFreshFile(int file, File* source, const QString& target, ResFileHeader 
     lumivo::files::FileSystem& fs = fileSystem();
     const QString temporary = temporaryPathFor(target);
     if (fs.exists(temporary) && (FindResFileByPath(temporary) > 0 || !fs.remove(temporary)))
-        return RES_ERR_BAD_FORMAT;
+        return RES_ERR_SCRATCH_BUSY;
     std::unique_ptr<File> stream = fs.open(temporary, OpenMode::CreateReadWrite);
     if (!stream)
         return failure;
@@ -376,7 +376,7 @@ int appendSave(CResFileEntry* entry, const std::vector<CResEntry*>& changed, boo
     for (CResEntry* record : changed) {
         const std::uint64_t size = bytesOf(record).size();
         if (end - kHeaderSize + size > kLargestOffset)
-            return RES_ERR_NOT_WRITABLE;
+            return RES_ERR_WRITE_FAILED;
         placements[record] = Placement{static_cast<std::uint32_t>(end - kHeaderSize),
                                        static_cast<std::uint32_t>(size), now, true};
         end += size;
@@ -391,7 +391,7 @@ int appendSave(CResFileEntry* entry, const std::vector<CResEntry*>& changed, boo
             newDead.push_back({header.mapOffset, header.mapSize});
         map = buildMap(entry->m_number, placements, newDead, false);
         if (end - kHeaderSize + map.size() > kLargestOffset)
-            return RES_ERR_NOT_WRITABLE;
+            return RES_ERR_WRITE_FAILED;
         header.mapOffset = static_cast<std::uint32_t>(end - kHeaderSize);
         header.mapSize = static_cast<std::uint32_t>(map.size());
     }
@@ -400,7 +400,7 @@ int appendSave(CResFileEntry* entry, const std::vector<CResEntry*>& changed, boo
 
     const auto rollBack = [&] {
         file.setLength(static_cast<std::uint64_t>(length));
-        return RES_ERR_NOT_WRITABLE;
+        return RES_ERR_WRITE_FAILED;
     };
     SequentialWriter writer(file, static_cast<std::uint64_t>(length));
     for (CResEntry* record : changed)
@@ -415,7 +415,7 @@ int appendSave(CResFileEntry* entry, const std::vector<CResEntry*>& changed, boo
             const auto old = encodeHeader(entry->m_header);
             if (file.writeAt(0, old.data(), old.size()) && file.flush())
                 rollBack();
-            return RES_ERR_NOT_WRITABLE;
+            return RES_ERR_WRITE_FAILED;
         }
     }
 
@@ -616,12 +616,12 @@ int FindOrAddResFile(int* number, const QString& path)
     const int open = path.isEmpty() ? 0 : FindResFileByPath(path);
     if (open > 0) {
         *number = open;
-        return 1;
+        return RES_FILE_ALREADY_OPEN;
     }
     if (!path.isEmpty() && fileSystem().exists(path))
-        return 2;
+        return RES_FILE_EXISTS;
     *number = newFileRecord(path)->m_number;
-    return 0;
+    return RES_FILE_NEW;
 }
 
 int OpenResFile(int* number, const QString& path)
@@ -633,7 +633,7 @@ int OpenResFile(int* number, const QString& path)
     const int open = FindResFileByPath(path);
     if (open > 0) {
         *number = open;
-        return 1;
+        return RES_FILE_ALREADY_OPEN;
     }
     const lumivo::files::FileInfo info = fileSystem().info(path);
     if (!info.exists)
@@ -700,7 +700,7 @@ int compactFile(CResFileEntry* entry, bool writeChanged)
     int result;
     try {
         result = writeFreshFile(entry->m_number, entry->m_file.get(), entry->m_path, header, options,
-                                RES_ERR_NOT_WRITABLE, fresh);
+                                RES_ERR_WRITE_FAILED, fresh);
     } catch (const std::bad_alloc&) {
         result = RES_ERR_NO_MEMORY_TEMP;
     }
@@ -814,7 +814,7 @@ int TransferResEntry(CResEntry* record, int target)
     if (!record)
         return RES_ERR_NO_RECORD;
     if (target == 0)
-        return RES_ERR_SHORT_HEADER; // null target
+        return RES_ERR_NULL_ARGUMENT;
     CResFileEntry* entry = FindResFileEntry(target);
     if (!entry)
         return RES_ERR_UNKNOWN_FILE;
@@ -835,12 +835,13 @@ int TransferResEntry(CResEntry* record, int target)
     }
     File& file = *entry->m_file;
     const std::int64_t length = file.length();
-    if (length < static_cast<std::int64_t>(kHeaderSize) ||
-        static_cast<std::uint64_t>(length) - kHeaderSize + bytes.size() > kLargestOffset)
+    if (length < static_cast<std::int64_t>(kHeaderSize))
         return RES_ERR_NOT_WRITABLE;
+    if (static_cast<std::uint64_t>(length) - kHeaderSize + bytes.size() > kLargestOffset)
+        return RES_ERR_WRITE_FAILED;
     if (!bytes.empty() && (!file.writeAt(static_cast<std::uint64_t>(length), bytes.data(), bytes.size()))) {
         file.setLength(static_cast<std::uint64_t>(length));
-        return RES_ERR_NOT_WRITABLE;
+        return RES_ERR_WRITE_FAILED;
     }
     const ResKey key{target, record->GetType(), record->GetId()};
     // Taken first: the record may itself be the one that the target gives up (and be gone then).
@@ -1040,7 +1041,7 @@ std::int64_t GetResFileLength(int number)
     if (!entry)
         return RES_ERR_UNKNOWN_FILE;
     if (!entry->m_file)
-        return RES_ERR_FILE_BUSY;
+        return RES_ERR_NO_OPEN_STREAM;
     return entry->m_file->length();
 }
 
@@ -1050,7 +1051,7 @@ std::int64_t GetResFileUsedSize(int number)
     if (!entry)
         return RES_ERR_UNKNOWN_FILE;
     if (!entry->m_file)
-        return RES_ERR_FILE_BUSY;
+        return RES_ERR_NO_OPEN_STREAM;
     std::int64_t used = 0;
     for (auto it = fileBegin(number), end = fileEnd(number); it != end; ++it)
         used += it->second.m_storedSize;
@@ -1083,6 +1084,6 @@ int CompareResFileVersion(int number, int major, int minor, int build, int* erro
         return result;
     const std::uint32_t given = MakeResFileVersion(major, minor, build);
     if (version == given)
-        return 1;
-    return version > given ? 2 : -1;
+        return RES_VERSION_SAME;
+    return version > given ? RES_VERSION_NEWER : RES_VERSION_OLDER;
 }

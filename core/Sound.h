@@ -35,8 +35,15 @@ std::uint32_t CurrentSoundTick();
 
 void InitSoundModel();
 
-// Wave files. ReadWaveFile returns the sample-data byte count, or -1 file not opened, -2 no RIFF
-// "WAVE" form, -3 no usable "fmt " chunk, -5 no "data" chunk, -7 fewer bytes than the chunk claims.
+// Failures of ReadWaveFile (the values of the platform's RIFF reader, which it passes on).
+enum ReadWaveResult : int {
+    readWaveNotOpened = -1,   // the file could not be opened
+    readWaveNotRiffWave = -2, // no RIFF "WAVE" form
+    readWaveNoFormat = -3,    // no usable "fmt " chunk
+    readWaveNoData = -5,      // no "data" chunk
+    readWaveShortData = -7,   // fewer bytes than the chunk claims
+};
+// Wave files. ReadWaveFile returns the sample-data byte count, or a ReadWaveResult.
 int ReadWaveFile(const QString& path, WaveBlock& out);
 // Replaces the file whole; false without a block or when it cannot be written.
 bool WriteWaveFile(const QString& path, const WaveBlock& block);
@@ -44,18 +51,38 @@ int GetWaveChannels(const WaveBlock& block);
 // 0 for a header with a zero rate, width or channel count.
 std::uint32_t GetWaveDurationMs(const WaveBlock& block);
 
+// Results of ConvertWaveToPcm (the values of the platform's converter, which it passes on).
+enum ConvertWaveResult : int {
+    convertWaveOk = 0,
+    convertWaveNoInput = -1,
+    convertWaveNoMemory = -2,
+    convertWaveFailed = -3, // then `out` is empty
+};
 // To 16-bit PCM at 44,100 Hz: mono when (flags & 0x300) is 0x100, else stereo. `out` always gets a new
-// block. Returns 0, or -1 no input, -2 no memory, -3 conversion failed (then `out` is empty).
+// block. Returns a ConvertWaveResult.
 int ConvertWaveToPcm(const WaveBlock& in, WaveBlock& out, int flags);
+
+enum ScaleWaveResult : int {
+    scaleWaveOk = 0,
+    scaleWaveNoBlock = -1,
+    scaleWaveNot16Bit = -2,
+};
 // Multiplies every 16-bit sample, truncating toward zero and keeping to the 16-bit range.
-// Returns 0, -1 no block, -2 not 16-bit.
+// Returns a ScaleWaveResult.
 int ScaleWaveSamples(WaveBlock& block, double factor);
 
+// Failures of EncodeMp3 and DecodeMp3.
+enum Mp3CodecResult : int {
+    mp3CodecNoInput = -1,
+    mp3CodecConversionFailed = -2, // EncodeMp3: the block could not be made 16-bit PCM
+    mp3CodecEncoderFailed = -3,
+    mp3CodecDecoderError = -4,
+};
 // MP3 at the level in flags & 15 (4 to 8) with the channel choice of flags & 0x300. Returns the MP3
-// byte count, or -1 no input, -2 conversion to PCM failed, -3 encoder failed.
+// byte count, or mp3CodecNoInput, mp3CodecConversionFailed or mp3CodecEncoderFailed.
 int EncodeMp3(const WaveBlock& in, std::vector<std::uint8_t>& out, int flags);
-// Returns the size of the new wave block (header included), or -1 no input, -4 decoder error. The
-// block has the stream's rate and channels, or one channel when (flags & 0x300) is 0x100.
+// Returns the size of the new wave block (header included), or mp3CodecNoInput or mp3CodecDecoderError.
+// The block has the stream's rate and channels, or one channel when (flags & 0x300) is 0x100.
 int DecodeMp3(const std::vector<std::uint8_t>& in, WaveBlock& out, int flags);
 
 // Plays a wave block by theSoundModel and returns at once (model 2 waits for the end, at most

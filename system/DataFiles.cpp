@@ -28,7 +28,7 @@ int CheckOpenedFile(int file)
         return MSG_UNKNOWN_FILE_KIND;
     if (!IsAcceptedDataVersion(GetResFileVersion(file)))
         return MSG_VERSION_TOO_LOW;
-    return 0;
+    return DATAFILE_ACCEPTED;
 }
 
 bool HasDataFileExtension(const QString& name)
@@ -73,11 +73,11 @@ int OpenDataFile(const QString& path, int* file, int* result)
 {
     *file = 0;
     *result = OpenResFile(file, path);
-    if (*result < 0 || *file <= 0)
-        return 0;
+    if (*result < RES_OK || *file <= 0)
+        return DATAFILE_ACCEPTED;
     const int refusal = CheckOpenedFile(*file);
     // A file that was open before this call belongs to whoever opened it: it is refused, not closed.
-    if (refusal != 0 && *result == 0)
+    if (refusal != DATAFILE_ACCEPTED && *result == RES_OK)
         CloseResFile(*file);
     return refusal;
 }
@@ -85,7 +85,7 @@ int OpenDataFile(const QString& path, int* file, int* result)
 int OpenDataFileAndReport(const QString& path, int* file, int* result)
 {
     const int refusal = OpenDataFile(path, file, result);
-    if (refusal != 0)
+    if (refusal != DATAFILE_ACCEPTED)
         MessageBoxById(refusal, lumivo::ui::MB_ICONEXCLAMATION);
     return refusal;
 }
@@ -109,8 +109,9 @@ void ScanDataFolder(int file)
         if (!HasDataFileExtension(name) || ResScratchPathFor(folder + name) == folder + name)
             continue;
         int number = 0;
-        int result = 0;
-        if (OpenDataFile(folder + name, &number, &result) == 0 && (result == 0 || result == 1))
+        int result = RES_OK;
+        if (OpenDataFile(folder + name, &number, &result) == DATAFILE_ACCEPTED &&
+            (result == RES_OK || result == RES_FILE_ALREADY_OPEN))
             ScanDataFolder(number);
         else if (result < 0)
             unopened << QStringLiteral("%1 (error %2)").arg(name).arg(result);
@@ -124,7 +125,7 @@ int CloseDataFile(int file)
         std::erase(theDataFiles, file);
         return ReleaseDataFile(file);
     }
-    int result = 0;
+    int result = RES_OK;
     const std::vector<int> files = std::exchange(theDataFiles, {});
     for (int each : files)
         ReleaseDataFile(each, &result);
@@ -141,7 +142,7 @@ int ReleaseDataFile(int file, int* result)
 
 void SaveDataFile(int file, bool compact, bool force, int* err)
 {
-    if (*err != 0)
+    if (*err != RES_OK)
         return;
     const std::int64_t length = GetResFileLength(file);
     if (length >= 0) {

@@ -13,7 +13,7 @@ namespace
 std::int32_t newIdInRange(std::int32_t first, std::int32_t last)
 {
     std::int32_t id = theItemIdRandomSource(first, last);
-    if (FindUnusedId(&id) != 0)
+    if (FindUnusedId(&id) != RES_OK)
         return kNoItemId;
     if (id < first || id > last)
         return kNoItemId;

@@ -27,13 +27,13 @@ bool CloseOutputFileByDefault()
         if (answer == lumivo::ui::IDCANCEL)
             return false;
         if (answer == lumivo::ui::IDYES) {
-            int error = 0;
+            int error = RES_OK;
             SaveDataFile(theOutputFile, false, false, &error);
-            if (error != 0)
+            if (error != RES_OK)
                 return false;
         }
     }
-    int result = 0;
+    int result = RES_OK;
     ReleaseDataFile(theOutputFile, &result);
     theOutputFile = 0;
     theTranslateLanguage = 0;

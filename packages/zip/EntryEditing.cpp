@@ -116,7 +116,7 @@ void CZipArchive::DeleteEntries(std::vector<std::uint16_t> indexes)
         Record& record = records[k];
         if (record.remove) {
             const std::uint64_t next = k + 1 < records.size() ? records[k + 1].offset : dataEnd;
-            m_centralDir.RemoveEntry(record.header, -1, true);
+            m_centralDir.RemoveEntry(record.header, zipNoEntry, true);
             if (pendingStart) {
                 MovePackedData(*pendingStart, record.offset, distance, deleting, false);
                 pendingStart.reset();
@@ -227,18 +227,18 @@ bool CZipArchive::RemoveLastEntry(bool always)
 
 bool CZipArchive::UpdateReplaceIndex(int& replaceIndex, const QString& name)
 {
-    if (replaceIndex == -2)
+    if (replaceIndex == zipReplaceByName)
         replaceIndex = FindEntry(name, ffDefault, false);
     if (replaceIndex >= 0) {
         if (m_storage.IsSpanned() || !m_centralDir.IsValidIndex(replaceIndex))
             return false;
         if (replaceIndex == m_centralDir.GetCount() - 1) {
             RemoveLastEntry(true);
-            replaceIndex = -1;
+            replaceIndex = zipReplaceNone;
         }
         return true;
     }
-    replaceIndex = -1;
+    replaceIndex = zipReplaceNone;
     return true;
 }
 

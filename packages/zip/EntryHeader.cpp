@@ -91,7 +91,7 @@ int ToOem(char16_t character)
     for (int i = 0; i < 128; ++i)
         if (kCp850High[i] == character)
             return 0x80 + i;
-    return -1;
+    return noOemByte;
 }
 
 char16_t FromOem(unsigned char byte)
@@ -123,7 +123,7 @@ QByteArray NameToArchive(const QByteArray& systemName, int hostSystem, bool& utf
         bool representable = text.toUtf8() == systemName;
         for (qsizetype i = 0; representable && i < text.size(); ++i) {
             const int b = ToOem(text[i].unicode());
-            if (b < 0)
+            if (b == noOemByte)
                 representable = false;
             else
                 oem.append(static_cast<char>(b));

@@ -29,7 +29,7 @@ void shutdown();
 Mixer& mixer();
 
 // Starts a sound on a free channel and returns at once; opens the output when needed.
-// Returns the channel, or -1 when it could not play.
+// Returns the mixer's handle of the sound, or Mixer::kNoChannel when it could not play.
 int playSamples(SharedSamples samples);
 // Decodes a sound file in memory (WAVE, MP3, ... in any rate or channel layout) and plays it.
 int playWave(const QByteArray& fileBytes);

@@ -146,7 +146,7 @@ void shutdown()
 int playSamples(SharedSamples samples)
 {
     if (!openOutput())
-        return -1;
+        return Mixer::kNoChannel;
     return mixer().play(std::move(samples));
 }
 
@@ -157,7 +157,7 @@ int playWave(const QByteArray& fileBytes)
                                static_cast<std::size_t>(fileBytes.size()), &error);
     if (!samples) {
         setLastError(error);
-        return -1;
+        return Mixer::kNoChannel;
     }
     return playSamples(std::make_shared<const Samples>(std::move(*samples)));
 }
@@ -168,7 +168,7 @@ int playWaveFile(const QString& path)
     auto samples = decodeSoundFile(path, &error);
     if (!samples) {
         setLastError(error);
-        return -1;
+        return Mixer::kNoChannel;
     }
     return playSamples(std::make_shared<const Samples>(std::move(*samples)));
 }

@@ -355,7 +355,7 @@ std::shared_ptr<Utterance> speak(const QString& text, const QString& voiceIdenti
         return nullptr;
     auto utterance = post(text, voiceIdentifier);
     // The channel plays silence until the first sound arrives, so speech starts the moment it is made.
-    if (utterance && audio::mixer().play(utterance->stream()) < 0) {
+    if (utterance && audio::mixer().play(utterance->stream()) == audio::Mixer::kNoChannel) {
         utterance->stop();
         return nullptr;
     }

@@ -94,7 +94,7 @@ CRect fromQRect(const QRect& rect)
 int MulDiv(int number, int numerator, int denominator)
 {
     if (denominator == 0)
-        return -1;
+        return MULDIV_FAILED;
     const std::int64_t product = static_cast<std::int64_t>(number) * numerator;
     const bool negative = (product < 0) != (denominator < 0);
     // Work on magnitudes so that rounding goes away from zero on both sides.
@@ -106,7 +106,7 @@ int MulDiv(int number, int numerator, int denominator)
     const std::uint64_t quotient = (magnitude + divisor / 2) / divisor;
     const std::uint64_t limit = negative ? std::uint64_t{1} << 31 : std::numeric_limits<int>::max();
     if (quotient > limit)
-        return -1;
+        return MULDIV_FAILED;
     return negative ? static_cast<int>(-static_cast<std::int64_t>(quotient)) : static_cast<int>(quotient);
 }
 

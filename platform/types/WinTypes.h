@@ -273,7 +273,8 @@ constexpr std::uint8_t GetBValue(COLORREF rgb)
 }
 
 // number * numerator / denominator through a 64-bit intermediate, rounded half away from zero;
-// -1 when the denominator is 0 or the result does not fit in an int.
+// MULDIV_FAILED when the denominator is 0 or the result does not fit in an int.
+constexpr int MULDIV_FAILED = -1;
 int MulDiv(int number, int numerator, int denominator);
 
 // The program's clock (platform/types/Clock.h): milliseconds as a 32-bit count that wraps after about
