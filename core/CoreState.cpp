@@ -20,7 +20,7 @@ void ResetCoreState()
     ResetWordEditorFrame();
     ResetSoundState();
     ResetResourceStore();
-    ResetStopwatch(-1);
+    ResetStopwatch(kAllStopwatches);
     ResetSoundWarning();
     CColor::SetColorTable(nullptr);
     ResetRegistryObject();

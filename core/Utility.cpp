@@ -124,7 +124,7 @@ bool isSlot(int index)
 // Runs `action` on the slot, or on every slot for -1; false for any other index.
 template <typename Action> bool forSlots(int index, Action action)
 {
-    if (index == -1) {
+    if (index == kAllStopwatches) {
         for (Stopwatch& stopwatch : theStopwatches)
             action(stopwatch);
         return true;
@@ -165,7 +165,7 @@ std::uint32_t GetStopwatchTotal(int index, int reference)
     if (!isSlot(index))
         return 0;
     const std::uint32_t total = theStopwatches[index].total;
-    if (reference == -1)
+    if (reference == kAllStopwatches)
         return total;
     if (!isSlot(reference) || theStopwatches[reference].total == 0)
         return 0;
