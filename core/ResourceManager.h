@@ -2,7 +2,8 @@
 // The resource store: one in-memory list of resource records for all open .tvf files, plus the list
 // of open files. Objects reach their data through handles (CMyRes); everything else calls the free
 // functions below. All calls are synchronous, single-threaded and report failures as negative codes
-// (0 = success); nothing here throws.
+// (0 = success); nothing here throws. The codes: "Errors" in doc/design.md; the file layout:
+// doc/formats/tvf.md.
 //
 // The records keep the order file, type, id (ascending, signed); equal keys stay in insertion order.
 // An ordered index stands behind that order, so finding a record by its keys costs O(log n).
