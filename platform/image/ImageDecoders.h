@@ -1,0 +1,47 @@
+#pragma once
+// The picture layer's own decoders, beside the image library: each reads its format straight into a
+// 24-bit RGB image (3 bytes a pixel, no larger working copy), so photos of up to 100 megapixels fit in
+// bounded memory. Only this folder's .cpp files include the libraries behind them.
+
+#include "platform/image/Image.h"
+
+namespace lumivo::image
+{
+
+// The most pixels a picture may have; larger ones are refused before any pixel memory is asked for.
+constexpr std::int64_t maxPicturePixels = 100'000'000;
+
+// Why a decoder gave no image.
+enum class DecodeFailure { Damaged, TooLarge };
+
+// A decoded picture with the orientation its file gives it: the EXIF and TIFF numbering, 1 (as stored)
+// to 8. It is applied only to pictures read from files.
+struct OrientedImage {
+    RgbImage image;
+    int orientation = 1;
+};
+
+// An RGB image of the given size with its pixels not yet set; nullopt beyond the sane sizes.
+std::optional<RgbImage> allocateRgb(std::int64_t width, std::int64_t height, DecodeFailure& failure);
+
+// JPEG (baseline, progressive, grey, CMYK). With a fit size, the decoder scales down by 1/2, 1/4 or
+// 1/8 as long as the picture stays at least that large.
+std::optional<OrientedImage> decodeJpeg(const std::uint8_t* data, std::size_t size, const DecodeHints& hints,
+                                        DecodeFailure& failure);
+// PNG of every colour type and depth; transparent parts on white.
+std::optional<RgbImage> decodePng(const std::uint8_t* data, std::size_t size, DecodeFailure& failure);
+// TIFF of every compression libtiff knows, read in bands of rows.
+std::optional<OrientedImage> decodeTiff(const std::uint8_t* data, std::size_t size, DecodeFailure& failure);
+// 1-bit PCX with its palette honoured; nullopt with `handled` false for the other depths.
+std::optional<RgbImage> decodeMonochromePcx(const std::uint8_t* data, std::size_t size, bool& handled,
+                                            DecodeFailure& failure);
+
+// The picture turned or mirrored so that it shows upright.
+RgbImage applyOrientation(RgbImage image, int orientation);
+// Orientations 5 to 8 swap width and height.
+inline bool swapsSides(int orientation)
+{
+    return orientation >= 5 && orientation <= 8;
+}
+
+} // namespace lumivo::image
