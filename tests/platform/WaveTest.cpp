@@ -269,23 +269,10 @@ double peakOf(const WaveBlock& block)
     return peak / 32768.0;
 }
 
-// Writes a WAVE_FORMAT_EXTENSIBLE file of a half-scale 441 Hz tone: 24 valid bits in 32-bit containers.
-constexpr const char* kExtensible24In32 = R"(
-import math, struct, sys
-rate, frames = 48000, 4800
-data = b''.join(struct.pack('<i', int(round(0.5 * math.sin(2 * math.pi * 441 * i / rate) * 8388607)) << 8)
-                for i in range(frames))
-guid = struct.pack('<H', 1) + bytes.fromhex('000000001000800000aa00389b71')
-fmt = struct.pack('<HHIIHHHHI', 0xFFFE, 1, rate, rate * 4, 4, 32, 22, 24, 4) + guid
-body = b'WAVE' + b'fmt ' + struct.pack('<I', len(fmt)) + fmt + b'data' + struct.pack('<I', len(data)) + data
-open(sys.argv[1], 'wb').write(b'RIFF' + struct.pack('<I', len(body)) + body)
-)";
-
 } // namespace
 
 TEST_F(WaveTest, LinearPcmFromOtherProgramsKeepsItsLevelInEveryWidthAndLayout)
 {
-    using lumivo::test::runPython;
     using lumivo::test::runTool;
     struct Sample {
         QString name;
@@ -305,7 +292,7 @@ TEST_F(WaveTest, LinearPcmFromOtherProgramsKeepsItsLevelInEveryWidthAndLayout)
         SCOPED_TRACE(sample.name.toStdString());
         const QString path = tempPath(sample.name);
         if (sample.soxFormat.isEmpty()) {
-            ASSERT_TRUE(runPython(QString::fromLatin1(kExtensible24In32), {path}));
+            ASSERT_TRUE(lumivo::test::makeExtensible24In32Wave(path));
         } else {
             ASSERT_TRUE(runTool("sox", QStringList{"-n", "-r", QString::number(sample.rate)} +
                                            sample.soxFormat +

@@ -58,4 +58,21 @@ inline bool runPython(const QString& program, const QStringList& arguments = {})
     return runTool(QStringLiteral("python3"), QStringList{"-c", program} + arguments);
 }
 
+// A WAVE_FORMAT_EXTENSIBLE file of a half-scale 441 Hz tone, 0.1 s at 48 kHz: 24 valid bits in 32-bit
+// containers, which no tool at hand writes.
+inline bool makeExtensible24In32Wave(const QString& path)
+{
+    return runPython(QStringLiteral(R"(
+import math, struct, sys
+rate, frames = 48000, 4800
+data = b''.join(struct.pack('<i', int(round(0.5 * math.sin(2 * math.pi * 441 * i / rate) * 8388607)) << 8)
+                for i in range(frames))
+guid = struct.pack('<H', 1) + bytes.fromhex('000000001000800000aa00389b71')
+fmt = struct.pack('<HHIIHHHHI', 0xFFFE, 1, rate, rate * 4, 4, 32, 22, 24, 4) + guid
+body = b'WAVE' + b'fmt ' + struct.pack('<I', len(fmt)) + fmt + b'data' + struct.pack('<I', len(data)) + data
+open(sys.argv[1], 'wb').write(b'RIFF' + struct.pack('<I', len(body)) + body)
+)"),
+                     {path});
+}
+
 } // namespace lumivo::test
