@@ -98,7 +98,8 @@ void writeInformationFrame(lame_global_flags* flags, std::vector<std::uint8_t>& 
 int encodeMp3(const WaveBlock& pcm16, const Mp3EncoderSettings& settings, std::vector<std::uint8_t>& out)
 {
     out.clear();
-    if (pcm16.isNull())
+    // No sound is no input: an MP3 of nothing would be stored as a sound that plays nothing.
+    if (pcm16.isNull() || pcm16.wholeFrameBytes() == 0)
         return mp3NoInput;
     const WaveFormat format = pcm16.format();
     if (!format.isPcm16(int(format.samplesPerSec), 1) && !format.isPcm16(int(format.samplesPerSec), 2))

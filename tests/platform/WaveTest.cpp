@@ -348,6 +348,9 @@ TEST_F(WaveTest, HeadersThatCannotBePlayedAreRefusedAndNothingEmptyIsConverted)
     std::vector<std::int16_t> none{1};
     EXPECT_EQ(convertToSamples16(pcm16(1, {}), 1, none), convertFailed);
     EXPECT_TRUE(none.empty());
+    std::vector<std::uint8_t> mp3{1};
+    EXPECT_EQ(encodeMp3(pcm16(1, {}), {}, mp3), mp3NoInput);
+    EXPECT_TRUE(mp3.empty());
 }
 
 TEST_F(WaveTest, WaveWrittenToAPipeIsReadToTheEndOfTheFile)
