@@ -122,6 +122,10 @@ bool readWithCoder(Magick::Image& picture, const std::uint8_t* data, std::size_t
     } catch (const Magick::ErrorResourceLimit&) {
         failure = DecodeFailure::TooLarge;
         return false;
+    } catch (const Magick::ErrorCache&) {
+        // The pixel cache is refused beyond its limits: the picture is too large for this library.
+        failure = DecodeFailure::TooLarge;
+        return false;
     } catch (const Magick::Exception&) {
         return false;
     }
@@ -353,7 +357,7 @@ std::optional<RgbImage> readFile(const QString& path, const DecodeHints& hints, 
     };
     // A file larger than the largest picture accepted is refused before it is read whole into memory.
     if (files::fileSystem().info(path).size > std::uint64_t(maxBytes))
-        return fail("The picture is larger than 100 megapixels.");
+        return fail("The picture is too large: at most 100 megapixels are read.");
     std::vector<std::uint8_t> bytes;
     if (!files::readWholeFile(path, bytes))
         return fail("The picture file cannot be read.");
@@ -363,8 +367,10 @@ std::optional<RgbImage> readFile(const QString& path, const DecodeHints& hints, 
     DecodeFailure failure = DecodeFailure::Damaged;
     auto decoded = decodeOriented(bytes.data(), bytes.size(), type, hints, failure);
     if (!decoded) {
-        return fail(failure == DecodeFailure::TooLarge ? "The picture is larger than 100 megapixels."
-                                                       : "The picture file is damaged.");
+        return fail(
+            failure == DecodeFailure::TooLarge
+                ? "The picture is too large: at most 100 megapixels are read (BMP, PCX and PSD at most 32)."
+                : "The picture file is damaged.");
     }
     return applyOrientation(std::move(decoded->image), decoded->orientation);
 }

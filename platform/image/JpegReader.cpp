@@ -52,9 +52,15 @@ int orientationInExif(const std::uint8_t* exif, std::size_t size)
     return 1;
 }
 
-// Walks the marker segments up to the image data for an APP1 EXIF block.
-int exifOrientation(const std::uint8_t* data, std::size_t size)
+struct Markers {
+    int orientation = 1;
+    bool progressive = false;
+};
+
+// Walks the marker segments up to the image data for an APP1 EXIF block and the kind of frame.
+Markers readMarkers(const std::uint8_t* data, std::size_t size)
 {
+    Markers found;
     std::size_t at = 2;
     while (at + 4 <= size && data[at] == 0xFF) {
         const std::uint8_t marker = data[at + 1];
@@ -63,17 +69,38 @@ int exifOrientation(const std::uint8_t* data, std::size_t size)
             continue;
         }
         if (marker == 0xDA || marker == 0xD9)
-            break; // the image data starts: no EXIF block comes after it
+            break; // the image data starts: no marker of interest comes after it
         const std::size_t length = readValue(data + at + 2, 2, true);
         if (length < 2 || at + 2 + length > size)
             break;
-        if (marker == 0xE1)
-            if (const int orientation = orientationInExif(data + at + 4, length - 2); orientation != 1)
-                return orientation;
+        if (marker == 0xE1 && found.orientation == 1)
+            found.orientation = orientationInExif(data + at + 4, length - 2);
+        if (marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE)
+            found.progressive = true;
         at += 2 + length;
     }
-    return 1;
+    return found;
 }
+
+// A progressive JPEG keeps every coefficient of the picture (two bytes each) until its last scan.
+std::uint64_t coefficientBytes(int width, int height, int subsampling)
+{
+    const std::uint64_t pixels = std::uint64_t(width) * std::uint64_t(height);
+    switch (subsampling) {
+    case TJSAMP_GRAY:
+        return pixels * 2;
+    case TJSAMP_420:
+        return pixels * 3;
+    case TJSAMP_422:
+    case TJSAMP_440:
+        return pixels * 4;
+    default:
+        return pixels * 8; // 4:4:4, or four components
+    }
+}
+
+// What one picture may take while it is decoded, besides the file's own bytes.
+constexpr std::uint64_t maxDecodingBytes = std::uint64_t(380) << 20;
 
 // The smallest of the decoder's scales that keeps the picture at least as large as the fit size.
 tjscalingfactor scaleFor(int width, int height, int fitWidth, int fitHeight)
@@ -116,12 +143,19 @@ std::optional<OrientedImage> decodeJpeg(const std::uint8_t* data, std::size_t si
     if (tjDecompressHeader3(handle.get(), data, static_cast<unsigned long>(size), &width, &height,
                             &subsampling, &colourspace) != 0)
         return std::nullopt;
-    const int orientation = exifOrientation(data, size);
+    const Markers markers = readMarkers(data, size);
+    const int orientation = markers.orientation;
     const bool swapped = swapsSides(orientation);
     const tjscalingfactor scale = scaleFor(width, height, swapped ? hints.fitHeight : hints.fitWidth,
                                            swapped ? hints.fitWidth : hints.fitHeight);
     // The limit holds for the picture as stored, whatever size it is decoded to.
     if (std::int64_t(width) * height > maxPicturePixels) {
+        failure = DecodeFailure::TooLarge;
+        return std::nullopt;
+    }
+    const std::uint64_t working = markers.progressive ? coefficientBytes(width, height, subsampling) : 0;
+    if (working + std::uint64_t(TJSCALED(width, scale)) * std::uint64_t(TJSCALED(height, scale)) * 3 >
+        maxDecodingBytes) {
         failure = DecodeFailure::TooLarge;
         return std::nullopt;
     }

@@ -18,6 +18,22 @@ namespace
 
 // Rows decoded at a time: bounded working memory whatever the picture's height.
 constexpr std::uint32_t bandRows = 256;
+// A strip taller than a band is decoded again from its start for every band, so a picture stored as
+// one strip (as ours are) is read in one band when its RGBA working copy stays within this.
+constexpr std::size_t maxSingleBandBytes = std::size_t(128) << 20;
+// What one picture may take while it is decoded, besides the file's own bytes.
+constexpr std::uint64_t maxDecodingBytes = std::uint64_t(380) << 20;
+
+std::uint32_t rowsPerBand(TIFF* tiff, std::uint32_t width, std::uint32_t height)
+{
+    std::uint32_t rowsPerStrip = height;
+    if (TIFFIsTiled(tiff))
+        return bandRows;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+    if (rowsPerStrip <= bandRows || std::size_t(width) * height * 4 > maxSingleBandBytes)
+        return bandRows;
+    return height;
+}
 
 struct MemoryFile {
     const std::uint8_t* data;
@@ -136,6 +152,13 @@ std::optional<OrientedImage> decodeTiff(const std::uint8_t* data, std::size_t si
     TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
     TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_ORIENTATION, &orientation);
+    // Whole strips are decoded at once: with the picture itself they must fit the memory allowed.
+    const std::uint64_t stripBytes =
+        TIFFIsTiled(tiff.get()) ? 0 : std::uint64_t(std::max<tmsize_t>(0, TIFFStripSize(tiff.get())));
+    if (stripBytes + std::uint64_t(width) * height * 3 > maxDecodingBytes) {
+        failure = DecodeFailure::TooLarge;
+        return std::nullopt;
+    }
     auto image = allocateRgb(width, height, failure);
     if (!image)
         return std::nullopt;
@@ -148,9 +171,10 @@ std::optional<OrientedImage> decodeTiff(const std::uint8_t* data, std::size_t si
     // Rows are taken as stored; the orientation is applied afterwards, the same way for every format.
     reader.state.orientation = ORIENTATION_TOPLEFT;
     reader.state.req_orientation = ORIENTATION_TOPLEFT;
-    std::vector<std::uint32_t> band(std::size_t(width) * bandRows);
-    for (std::uint32_t row = 0; row < height; row += bandRows) {
-        const std::uint32_t rows = std::min(bandRows, height - row);
+    const std::uint32_t bandHeight = rowsPerBand(tiff.get(), width, height);
+    std::vector<std::uint32_t> band(std::size_t(width) * bandHeight);
+    for (std::uint32_t row = 0; row < height; row += bandHeight) {
+        const std::uint32_t rows = std::min(bandHeight, height - row);
         reader.state.row_offset = int(row);
         reader.state.col_offset = 0;
         if (!TIFFRGBAImageGet(&reader.state, band.data(), width, rows))
