@@ -11,6 +11,9 @@ namespace lumivo::image
 // The most pixels a picture may have; larger ones are refused before any pixel memory is asked for.
 constexpr std::int64_t maxPicturePixels = 100'000'000;
 
+// What one picture may take while it is decoded, besides the file's own bytes.
+constexpr std::uint64_t maxDecodingBytes = std::uint64_t(380) << 20;
+
 // Why a decoder gave no image.
 enum class DecodeFailure { Damaged, TooLarge };
 

@@ -99,9 +99,6 @@ std::uint64_t coefficientBytes(int width, int height, int subsampling)
     }
 }
 
-// What one picture may take while it is decoded, besides the file's own bytes.
-constexpr std::uint64_t maxDecodingBytes = std::uint64_t(380) << 20;
-
 // The smallest of the decoder's scales that keeps the picture at least as large as the fit size.
 tjscalingfactor scaleFor(int width, int height, int fitWidth, int fitHeight)
 {

@@ -21,8 +21,6 @@ constexpr std::uint32_t bandRows = 256;
 // A strip taller than a band is decoded again from its start for every band, so a picture stored as
 // one strip (as ours are) is read in one band when its RGBA working copy stays within this.
 constexpr std::size_t maxSingleBandBytes = std::size_t(128) << 20;
-// What one picture may take while it is decoded, besides the file's own bytes.
-constexpr std::uint64_t maxDecodingBytes = std::uint64_t(380) << 20;
 
 std::uint32_t rowsPerBand(TIFF* tiff, std::uint32_t width, std::uint32_t height)
 {

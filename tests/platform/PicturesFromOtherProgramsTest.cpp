@@ -243,3 +243,52 @@ TEST_F(PicturesFromOtherProgramsTest, PhotosUpToAHundredMegapixelsAreReadAndLarg
     EXPECT_FALSE(readFile(huge, {}, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("100 megapixels"))) << error.toStdString();
 }
+
+TEST_F(PicturesFromOtherProgramsTest, JpegAndPngOfEveryKindReadAsImageMagickReadsThem)
+{
+    const QString source = tempPath(QStringLiteral("source.miff"));
+    ASSERT_TRUE(
+        runTool("convert", {"-size", "97x61", "plasma:fractal", "-seed", "7", "-depth", "8", source}));
+    struct Sample {
+        QString name;
+        QStringList options;
+        int tolerance;
+    };
+    const std::vector<Sample> samples{
+        {"baseline.jpg", {"-quality", "90"}, 1},
+        {"progressive.jpg", {"-interlace", "JPEG"}, 1},
+        {"full-chroma.jpg", {"-sampling-factor", "1x1", "-quality", "95"}, 1},
+        {"restarts.jpg", {"-define", "jpeg:restart-interval=2"}, 1},
+        {"grey.jpg", {"-colorspace", "gray"}, 1},
+        {"cmyk.jpg", {"-colorspace", "cmyk"}, 2},
+        {"rgb.png", {}, 0},
+        {"interlaced.png", {"-interlace", "PNG"}, 0},
+        {"palette.png", {"-colors", "16", "PNG8:"}, 0},
+        {"grey-2bit.png", {"-colorspace", "gray", "-depth", "2"}, 0},
+        {"16bit.png", {"-depth", "16"}, 0},
+        {"alpha.png", {"-alpha", "set", "-channel", "A", "-fx", "i/w", "+channel"}, 2},
+        {"palette-alpha.png",
+         {"-alpha", "set", "-channel", "A", "-fx", "i<w/2", "+channel", "-colors", "8", "PNG8:"},
+         0},
+    };
+    for (const Sample& sample : samples) {
+        SCOPED_TRACE(sample.name.toStdString());
+        QString path = tempPath(sample.name);
+        QStringList arguments{source};
+        for (const QString& option : sample.options)
+            if (!option.endsWith(':'))
+                arguments << option;
+        // A coder prefix ("PNG8:") goes before the file name.
+        arguments << (sample.options.isEmpty() || !sample.options.last().endsWith(':')
+                          ? path
+                          : sample.options.last() + path);
+        ASSERT_TRUE(runTool("convert", arguments));
+        const auto expected = referenceOf(path, QStringLiteral("reference"));
+        ASSERT_TRUE(expected);
+        const auto read = readFile(path);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->width, 97);
+        EXPECT_EQ(read->height, 61);
+        EXPECT_LE(maxDifference(*read, *expected), sample.tolerance);
+    }
+}
