@@ -454,3 +454,20 @@ TEST_F(WaveTest, Mp3WithTagsCoverPicturesOrFalseFrameHeadersDecodesLikeTheBareSt
     EXPECT_EQ(decodeMp3(onlyTag.data(), onlyTag.size(), 0, decoded), mp3DecoderError);
     EXPECT_TRUE(decoded.isNull());
 }
+
+TEST_F(WaveTest, CompressedWaveStillGoesToTheDecoderGsmAndMp3Included)
+{
+    for (const char* codec : {"gsm_ms", "libmp3lame", "pcm_alaw"}) {
+        SCOPED_TRACE(codec);
+        const QString path = tempPath(QStringLiteral("coded.wav"));
+        ASSERT_TRUE(lumivo::test::runTool("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                                     "sine=frequency=440:sample_rate=8000:duration=1", "-ac",
+                                                     "1", "-c:a", codec, path}));
+        WaveBlock source, converted;
+        ASSERT_GT(readWaveFile(path, source), 0);
+        ASSERT_EQ(convertToPcm16(source, 1, converted), convertOk);
+        // MP3 adds up to a frame of the codec's delay and padding (1,152 samples, 144 ms at 8 kHz).
+        EXPECT_GE(converted.durationMs(), 990u);
+        EXPECT_LE(converted.durationMs(), 1160u);
+    }
+}
