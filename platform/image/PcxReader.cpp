@@ -51,13 +51,22 @@ std::optional<RgbImage> decodeMonochromePcx(const std::uint8_t* data, std::size_
     const int width = little16(data + 8) - little16(data + 4) + 1;
     const int height = little16(data + 10) - little16(data + 6) + 1;
     const int lineBytes = little16(data + 66);
-    if (width <= 0 || height <= 0 || lineBytes < (width + 7) / 8)
+    // Lines are padded to an even count of bytes; more than a little padding is damage, and would
+    // otherwise have a few bytes ask for gigabytes.
+    const int neededBytes = (width + 7) / 8;
+    if (width <= 0 || height <= 0 || lineBytes < neededBytes || lineBytes > neededBytes + 8)
+        return std::nullopt;
+    if (std::int64_t(width) * height > maxPicturePixels) {
+        failure = DecodeFailure::TooLarge;
+        return std::nullopt;
+    }
+    // The packed lines (an eighth of a byte a pixel) come first, so a cut-off file never asks for the
+    // picture's full memory.
+    std::vector<std::uint8_t> lines(std::size_t(lineBytes) * std::size_t(height));
+    if (!unpackLines(data, size, lines, data[2] == 1))
         return std::nullopt;
     auto image = allocateRgb(width, height, failure);
     if (!image)
-        return std::nullopt;
-    std::vector<std::uint8_t> lines(std::size_t(lineBytes) * height);
-    if (!unpackLines(data, size, lines, data[2] == 1))
         return std::nullopt;
 
     // Bit 0 shows the palette's first colour, bit 1 its second. Writers that leave the palette empty

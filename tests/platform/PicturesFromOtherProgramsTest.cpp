@@ -2,6 +2,7 @@
 // and compared with what those programs themselves read from the same files.
 
 #include "platform/image/Image.h"
+#include "tests/support/DamagedBytes.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/MediaSamples.h"
 
@@ -290,5 +291,34 @@ TEST_F(PicturesFromOtherProgramsTest, JpegAndPngOfEveryKindReadAsImageMagickRead
         EXPECT_EQ(read->width, 97);
         EXPECT_EQ(read->height, 61);
         EXPECT_LE(maxDifference(*read, *expected), sample.tolerance);
+    }
+}
+
+TEST_F(PicturesFromOtherProgramsTest, DamagedCopiesOfOtherProgramsPicturesNeverCrash)
+{
+    const QString exifJpeg = tempPath(QStringLiteral("exif.jpg"));
+    const QString plain = tempPath(QStringLiteral("plain.jpg"));
+    const QString pcx = tempPath(QStringLiteral("mono.pcx"));
+    const QString cmyk = tempPath(QStringLiteral("cmyk.jpg"));
+    const QString tiled = tempPath(QStringLiteral("tiled.tif"));
+    const QString palette = tempPath(QStringLiteral("palette.png"));
+    ASSERT_TRUE(runTool("convert", {"-size", "24x16", "plasma:fractal", "-interlace", "JPEG", plain}));
+    ASSERT_TRUE(runPython(QString::fromLatin1(kAddExifOrientation), {plain, exifJpeg, "6"}));
+    ASSERT_TRUE(runPython(QString::fromLatin1(kMonochromePcx), {pcx, "ffffff", "000000"}));
+    ASSERT_TRUE(runTool("convert", {"rose:", "-colorspace", "cmyk", cmyk}));
+    ASSERT_TRUE(runTool("convert", {"rose:", "-compress", "lzw", "-define", "tiff:tile-geometry=16x16",
+                                    "-orient", "RightTop", tiled}));
+    ASSERT_TRUE(runTool("convert", {"rose:", "-alpha", "set", "-colors", "8", "PNG8:" + palette}));
+    for (const QString& path : {exifJpeg, pcx, cmyk, tiled, palette}) {
+        SCOPED_TRACE(path.toStdString());
+        std::vector<std::uint8_t> sample;
+        ASSERT_TRUE(lumivo::files::readWholeFile(path, sample));
+        ASSERT_TRUE(decodeAnyReadable(sample.data(), sample.size()));
+        lumivo::test::forEachDamagedCopy(sample, [](const std::vector<std::uint8_t>& bytes) {
+            if (const auto image = decodeAnyReadable(bytes.data(), bytes.size())) {
+                EXPECT_EQ(image->pixels.size(), std::size_t(image->width) * image->height * 3);
+            }
+            (void)decode(bytes.data(), bytes.size(), FileType::Jpeg, {8, 8});
+        });
     }
 }
