@@ -133,17 +133,19 @@ bool VideoClip::Decoder::rewind()
 // AVI index and so its decoding time stamp.
 bool VideoClip::Decoder::seekToKeyFrameBefore(int n)
 {
-    if (av_seek_frame(format.get(), stream->index, n, AVSEEK_FLAG_BACKWARD) < 0)
+    const std::int64_t start = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
+    if (av_seek_frame(format.get(), stream->index, start + n, AVSEEK_FLAG_BACKWARD) < 0)
         return false;
     avcodec_flush_buffers(codec.get());
     nextFrame = -1;
     if (!readPacket())
         return false;
-    if (packet->dts == AV_NOPTS_VALUE || packet->dts < 0 || packet->dts > n) {
+    const std::int64_t index = packet->dts == AV_NOPTS_VALUE ? -1 : packet->dts - start;
+    if (index < 0 || index > n) {
         av_packet_unref(packet.get());
         return false;
     }
-    nextFrame = int(packet->dts);
+    nextFrame = int(index);
     const bool sent = avcodec_send_packet(codec.get(), packet.get()) >= 0;
     av_packet_unref(packet.get());
     return sent;
