@@ -36,7 +36,8 @@ int clampedToInt(double value)
 struct VideoClip::Decoder {
     ffmpeg::FormatOwner format;
     ffmpeg::CodecOwner codec;
-    ffmpeg::FrameOwner frame{av_frame_alloc()};
+    ffmpeg::FrameOwner frame{av_frame_alloc()}; // the picture last decoded
+    ffmpeg::FrameOwner incoming{av_frame_alloc()};
     ffmpeg::PacketOwner packet{av_packet_alloc()};
     ffmpeg::ScalerOwner scaler;
     AVStream* stream = nullptr;
@@ -60,7 +61,7 @@ struct VideoClip::Decoder {
 
 bool VideoClip::Decoder::open(const QString& path, QString& error)
 {
-    if (!frame || !packet) {
+    if (!frame || !incoming || !packet) {
         error = QStringLiteral("out of memory");
         return false;
     }
@@ -162,13 +163,21 @@ bool VideoClip::Decoder::readPacket()
     return false;
 }
 
-// Decodes picture number `nextFrame`.
+// Decodes picture number `nextFrame`. Index entries past the last picture the decoder gives (frames
+// an encoder never coded, placeholders of packed B-frames, empty chunks) show the last picture, as
+// players show it.
 bool VideoClip::Decoder::decodeNext()
 {
     for (;;) {
-        const int received = avcodec_receive_frame(codec.get(), frame.get());
+        const int received = avcodec_receive_frame(codec.get(), incoming.get());
         if (received == 0) {
+            av_frame_unref(frame.get());
+            av_frame_move_ref(frame.get(), incoming.get());
             reorders = reorders || codec->has_b_frames > 0;
+            ++nextFrame;
+            return true;
+        }
+        if (received == AVERROR_EOF && frame->data[0] && nextFrame > 0 && nextFrame < frameCount) {
             ++nextFrame;
             return true;
         }
