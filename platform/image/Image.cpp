@@ -18,7 +18,7 @@ namespace
 // Larger pictures than this are refused before any pixel memory is asked for.
 constexpr std::int64_t maxSide = 20000;
 constexpr std::int64_t maxBytes = std::int64_t(1) << 30;
-// The image library keeps 8 bytes a pixel besides our 3; the formats it still reads (BMP, PCX, PSD)
+// The image library keeps 8 bytes a pixel besides our 3; the formats it still reads (PCX, PSD)
 // stay within bounded memory up to this size.
 constexpr std::int64_t maxLibraryPixels = 32'000'000;
 
@@ -251,7 +251,7 @@ std::optional<RgbImage> decodeWithLibrary(const std::uint8_t* data, std::size_t 
     return exportRgb(picture);
 }
 
-// JPEG, PNG and TIFF, and 1-bit PCX, have decoders of their own: faster, and within bounded memory.
+// JPEG, PNG, TIFF and BMP, and 1-bit PCX, have decoders of their own: faster, and within bounded memory.
 std::optional<OrientedImage> decodeOriented(const std::uint8_t* data, std::size_t size, FileType type,
                                             const DecodeHints& hints, DecodeFailure& failure)
 {
@@ -269,6 +269,8 @@ std::optional<OrientedImage> decodeOriented(const std::uint8_t* data, std::size_
         return upright(decodePng(data, size, failure));
     case FileType::Tiff:
         return decodeTiff(data, size, failure);
+    case FileType::Bmp:
+        return upright(decodeBmp(data, size, failure));
     case FileType::Pcx: {
         bool handled = false;
         auto image = decodeMonochromePcx(data, size, handled, failure);
@@ -369,7 +371,7 @@ std::optional<RgbImage> readFile(const QString& path, const DecodeHints& hints, 
     if (!decoded) {
         return fail(
             failure == DecodeFailure::TooLarge
-                ? "The picture is too large: at most 100 megapixels are read (BMP, PCX and PSD at most 32)."
+                ? "The picture is too large to read: at most 100 megapixels (PCX and PSD 32) within 400 MB."
                 : "The picture file is damaged.");
     }
     return applyOrientation(std::move(decoded->image), decoded->orientation);

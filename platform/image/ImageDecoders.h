@@ -35,6 +35,8 @@ std::optional<OrientedImage> decodeJpeg(const std::uint8_t* data, std::size_t si
 std::optional<RgbImage> decodePng(const std::uint8_t* data, std::size_t size, DecodeFailure& failure);
 // TIFF of every compression libtiff knows, read in bands of rows.
 std::optional<OrientedImage> decodeTiff(const std::uint8_t* data, std::size_t size, DecodeFailure& failure);
+// BMP of every header, depth and coding Windows and OS/2 write; transparent parts on white.
+std::optional<RgbImage> decodeBmp(const std::uint8_t* data, std::size_t size, DecodeFailure& failure);
 // 1-bit PCX with its palette honoured; nullopt with `handled` false for the other depths.
 std::optional<RgbImage> decodeMonochromePcx(const std::uint8_t* data, std::size_t size, bool& handled,
                                             DecodeFailure& failure);

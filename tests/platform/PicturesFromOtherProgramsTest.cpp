@@ -74,6 +74,17 @@ rows = b''.join(b'\xc1\xff' + b'\xc3\x00' for _ in range(height))
 open(target, 'wb').write(header.ljust(128, b'\0') + rows)
 )";
 
+// An 8 x 3 RLE4 BMP, which ImageMagick reads but does not write: runs of two alternating colours, a
+// literal run, a jump, and rows ended early.
+constexpr const char* kRle4Bmp = R"(
+import struct, sys
+palette = b''.join(bytes((16 * i, 255 - 16 * i, (97 * i) % 256, 0)) for i in range(16))
+pixels = bytes.fromhex('0412' '00043456' '0000' '0877' '0000' '00020100' '0239' '0000' '0001')
+offset = 14 + 40 + len(palette)
+info = struct.pack('<IiiHHIIiiII', 40, 8, 3, 1, 4, 2, len(pixels), 2835, 2835, 16, 0)
+open(sys.argv[1], 'wb').write(b'BM' + struct.pack('<IHHI', offset + len(pixels), 0, 0, offset) + info + palette + pixels)
+)";
+
 } // namespace
 
 class PicturesFromOtherProgramsTest : public LumivoTest
@@ -302,6 +313,13 @@ TEST_F(PicturesFromOtherProgramsTest, DamagedCopiesOfOtherProgramsPicturesNeverC
     const QString cmyk = tempPath(QStringLiteral("cmyk.jpg"));
     const QString tiled = tempPath(QStringLiteral("tiled.tif"));
     const QString palette = tempPath(QStringLiteral("palette.png"));
+    const QString rle8 = tempPath(QStringLiteral("rle8.bmp"));
+    const QString rle4 = tempPath(QStringLiteral("rle4.bmp"));
+    const QString bitFields = tempPath(QStringLiteral("bitfields.bmp"));
+    ASSERT_TRUE(runTool("convert",
+                        {"rose:", "-colors", "40", "-type", "palette", "-compress", "RLE", "BMP3:" + rle8}));
+    ASSERT_TRUE(runPython(QString::fromLatin1(kRle4Bmp), {rle4}));
+    ASSERT_TRUE(runTool("convert", {"rose:", "-define", "bmp:subtype=RGB565", "BMP:" + bitFields}));
     ASSERT_TRUE(runTool("convert", {"-size", "24x16", "plasma:fractal", "-interlace", "JPEG", plain}));
     ASSERT_TRUE(runPython(QString::fromLatin1(kAddExifOrientation), {plain, exifJpeg, "6"}));
     ASSERT_TRUE(runPython(QString::fromLatin1(kMonochromePcx), {pcx, "ffffff", "000000"}));
@@ -309,7 +327,7 @@ TEST_F(PicturesFromOtherProgramsTest, DamagedCopiesOfOtherProgramsPicturesNeverC
     ASSERT_TRUE(runTool("convert", {"rose:", "-compress", "lzw", "-define", "tiff:tile-geometry=16x16",
                                     "-orient", "RightTop", tiled}));
     ASSERT_TRUE(runTool("convert", {"rose:", "-alpha", "set", "-colors", "8", "PNG8:" + palette}));
-    for (const QString& path : {exifJpeg, pcx, cmyk, tiled, palette}) {
+    for (const QString& path : {exifJpeg, pcx, cmyk, tiled, palette, rle8, rle4, bitFields}) {
         SCOPED_TRACE(path.toStdString());
         std::vector<std::uint8_t> sample;
         ASSERT_TRUE(lumivo::files::readWholeFile(path, sample));
@@ -321,4 +339,82 @@ TEST_F(PicturesFromOtherProgramsTest, DamagedCopiesOfOtherProgramsPicturesNeverC
             (void)decode(bytes.data(), bytes.size(), FileType::Jpeg, {8, 8});
         });
     }
+}
+
+namespace
+{
+
+// Turns a bottom-up BMP3 top-down: the height negated and the rows reversed.
+constexpr const char* kTopDownBmp = R"(
+import struct, sys
+source, target = sys.argv[1], sys.argv[2]
+bmp = bytearray(open(source, 'rb').read())
+offset, width, height, bits = struct.unpack_from('<I', bmp, 10)[0], *struct.unpack_from('<iiH', bmp, 18)[:2], struct.unpack_from('<H', bmp, 28)[0]
+stride = (width * bits + 31) // 32 * 4
+rows = [bmp[offset + r * stride: offset + (r + 1) * stride] for r in range(height)]
+struct.pack_into('<i', bmp, 22, -height)
+bmp[offset:offset + stride * height] = b''.join(reversed(rows))
+open(target, 'wb').write(bmp)
+)";
+
+} // namespace
+
+TEST_F(PicturesFromOtherProgramsTest, BmpOfEveryHeaderDepthAndCodingReadsAsImageMagickReadsIt)
+{
+    const QString source = tempPath(QStringLiteral("source.miff"));
+    ASSERT_TRUE(
+        runTool("convert", {"-size", "37x23", "plasma:fractal", "-seed", "3", "-depth", "8", source}));
+    struct Sample {
+        QString name;
+        QStringList options;
+        QString coder;
+        int tolerance;
+    };
+    const std::vector<Sample> samples{
+        {"1bit.bmp", {"-colors", "2", "-type", "palette"}, "BMP3:", 0},
+        {"4bit.bmp", {"-colors", "16", "-type", "palette"}, "BMP3:", 0},
+        {"8bit.bmp", {"-colors", "200", "-type", "palette"}, "BMP3:", 0},
+        {"rle8.bmp", {"-colors", "60", "-type", "palette", "-compress", "RLE"}, "BMP3:", 0},
+        {"os2.bmp", {"-colors", "16", "-type", "palette"}, "BMP2:", 0},
+        {"24bit.bmp", {"-type", "truecolor"}, "BMP3:", 0},
+        {"24bit-v5.bmp", {"-type", "truecolor"}, "BMP:", 0},
+        {"rgb565.bmp", {"-define", "bmp:subtype=RGB565"}, "BMP:", 1},
+        {"rgb555.bmp", {"-define", "bmp:subtype=RGB555"}, "BMP:", 1},
+        {"argb32.bmp", {"-alpha", "set", "-channel", "A", "-fx", "i/w", "+channel"}, "BMP:", 2},
+        // ImageMagick scales 4-bit samples by 16, so that full scale reads 240; ours by 17, so that
+        // white stays white.
+        {"argb4444.bmp",
+         {"-alpha", "set", "-channel", "A", "-fx", "i/w", "+channel", "-define", "bmp:subtype=ARGB4444"},
+         "BMP:",
+         15},
+    };
+    for (const Sample& sample : samples) {
+        SCOPED_TRACE(sample.name.toStdString());
+        const QString path = tempPath(sample.name);
+        ASSERT_TRUE(
+            runTool("convert", QStringList{source} + sample.options + QStringList{sample.coder + path}));
+        const auto expected = referenceOf(path, QStringLiteral("reference"));
+        ASSERT_TRUE(expected);
+        QString error;
+        const auto read = readFile(path, {}, &error);
+        ASSERT_TRUE(read) << error.toStdString();
+        EXPECT_EQ(read->width, 37);
+        EXPECT_EQ(read->height, 23);
+        EXPECT_LE(maxDifference(*read, *expected), sample.tolerance);
+    }
+    const QString rle4 = tempPath(QStringLiteral("rle4.bmp"));
+    ASSERT_TRUE(runPython(QString::fromLatin1(kRle4Bmp), {rle4}));
+    const auto expected = referenceOf(rle4, QStringLiteral("reference"));
+    const auto read = readFile(rle4);
+    ASSERT_TRUE(expected && read);
+    EXPECT_EQ(read->pixels, expected->pixels);
+
+    // Rows stored top-down show the same picture.
+    const QString topDown = tempPath(QStringLiteral("top-down.bmp"));
+    ASSERT_TRUE(
+        runPython(QString::fromLatin1(kTopDownBmp), {tempPath(QStringLiteral("24bit.bmp")), topDown}));
+    const auto upright = readFile(tempPath(QStringLiteral("24bit.bmp")));
+    const auto fromTop = readFile(topDown);
+    ASSERT_TRUE(upright && fromTop);
+    EXPECT_EQ(fromTop->pixels, upright->pixels);
 }
