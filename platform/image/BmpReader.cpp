@@ -156,16 +156,21 @@ void putColour(std::uint8_t* at, const Colour& colour)
     at[2] = colour[2];
 }
 
-// Uncompressed rows, each padded to four bytes.
-bool readRows(const std::uint8_t* data, std::size_t size, const Header& header,
-              const std::vector<Colour>& palette, RgbImage& image)
+std::size_t strideOf(const Header& header)
 {
-    const std::size_t stride = (std::size_t(header.width) * std::size_t(header.bitsPerPixel) + 31) / 32 * 4;
-    if (header.pixelOffset > size || stride * std::size_t(header.height) > size - header.pixelOffset)
-        return false; // cut off: half a picture is not shown
+    return (std::size_t(header.width) * std::size_t(header.bitsPerPixel) + 31) / 32 * 4;
+}
+
+// Uncompressed rows, each padded to four bytes, read one at a time.
+bool readRows(ByteSource& source, const Header& header, const std::vector<Colour>& palette, RgbImage& image)
+{
+    const std::size_t stride = strideOf(header);
+    std::vector<std::uint8_t> line(stride);
+    const std::uint8_t* in = line.data();
     const bool hasAlpha = header.alpha.bits != 0;
     for (std::int64_t row = 0; row < header.height; ++row) {
-        const std::uint8_t* in = data + header.pixelOffset + std::size_t(row) * stride;
+        if (!source.read(header.pixelOffset + std::uint64_t(row) * stride, line.data(), stride))
+            return false; // cut off: half a picture is not shown
         std::uint8_t* out = rowOf(image, header, row);
         for (std::int64_t x = 0; x < header.width; ++x, out += 3) {
             switch (header.bitsPerPixel) {
@@ -202,14 +207,20 @@ bool readRows(const std::uint8_t* data, std::size_t size, const Header& header,
 // Run-length coded rows: a count and a colour index (two for RLE4, alternating), or an escape: end of
 // line, end of picture, a jump, or a run of literal indices padded to two bytes. Pixels never set show
 // the first palette colour; rows past the picture are passed over.
-bool readRunLengths(const std::uint8_t* data, std::size_t size, const Header& header,
-                    const std::vector<Colour>& palette, RgbImage& image)
+bool readRunLengths(ByteSource& source, const Header& header, const std::vector<Colour>& palette,
+                    RgbImage& image)
 {
+    // Coded data is at most as large as the file, and far smaller than the picture.
+    std::vector<std::uint8_t> coded(std::size_t(source.size() - header.pixelOffset));
+    if (!source.read(header.pixelOffset, coded.data(), coded.size()))
+        return false;
+    const std::uint8_t* data = coded.data();
+    const std::size_t size = coded.size();
     for (std::size_t i = 0; i < image.pixels.size(); i += 3)
         putColour(image.pixels.data() + i, palette[0]);
     const bool four = header.compression == rle4;
     std::int64_t x = 0, row = 0;
-    std::size_t at = header.pixelOffset;
+    std::size_t at = 0;
     auto put = [&](int index) {
         if (x < header.width && row < header.height)
             putColour(rowOf(image, header, row) + std::size_t(x) * 3, palette[std::size_t(index)]);
@@ -248,33 +259,44 @@ bool readRunLengths(const std::uint8_t* data, std::size_t size, const Header& he
 
 } // namespace
 
-std::optional<RgbImage> decodeBmp(const std::uint8_t* data, std::size_t size, DecodeFailure& failure)
+std::optional<RgbImage> decodeBmp(ByteSource& source, DecodeFailure& failure)
 {
-    const auto header = readHeader(data, size);
-    if (!header || !isSupported(*header) || header->width <= 0 || header->height <= 0 ||
-        header->pixelOffset >= size)
+    // The headers, masks and palette lie before the pixels; a megabyte holds them in every real file.
+    constexpr std::uint64_t maxHeadBytes = std::uint64_t(1) << 20;
+    std::vector<std::uint8_t> head(std::size_t(std::min(source.size(), std::uint64_t(14 + 124 + 16))));
+    if (!source.read(0, head.data(), head.size()) || head.size() < 14)
         return std::nullopt;
+    const std::uint64_t pixelOffset = little(head.data() + 10, 4);
+    if (pixelOffset > head.size()) {
+        head.resize(std::size_t(std::min({pixelOffset, source.size(), maxHeadBytes})));
+        if (!source.read(0, head.data(), head.size()))
+            return std::nullopt;
+    }
+    const auto header = readHeader(head.data(), head.size());
+    if (!header || !isSupported(*header) || header->width <= 0 || header->height <= 0 ||
+        header->pixelOffset >= source.size())
+        return std::nullopt;
+    if (!rgbByteSize(header->width, header->height) || header->width * header->height > maxPicturePixels) {
+        failure = DecodeFailure::TooLarge;
+        return std::nullopt;
+    }
     std::vector<Colour> palette;
     if (header->bitsPerPixel <= 8) {
-        auto read = readPalette(data, size, *header);
+        auto read = readPalette(head.data(), head.size(), *header);
         if (!read)
             return std::nullopt;
         palette = std::move(*read);
     }
     // An uncompressed picture must be all there before its memory is asked for.
-    if (header->compression == plainRgb || header->compression == bitFields ||
-        header->compression == alphaBitFields) {
-        const std::uint64_t stride =
-            (std::uint64_t(header->width) * std::uint64_t(header->bitsPerPixel) + 31) / 32 * 4;
-        if (stride * std::uint64_t(header->height) > size - header->pixelOffset)
-            return std::nullopt;
-    }
+    const bool runLengths = header->compression == rle8 || header->compression == rle4;
+    if (!runLengths && std::uint64_t(strideOf(*header)) * std::uint64_t(header->height) >
+                           source.size() - header->pixelOffset)
+        return std::nullopt;
     auto image = allocateRgb(header->width, header->height, failure);
     if (!image)
         return std::nullopt;
-    const bool read = header->compression == rle8 || header->compression == rle4
-                          ? readRunLengths(data, size, *header, palette, *image)
-                          : readRows(data, size, *header, palette, *image);
+    const bool read = runLengths ? readRunLengths(source, *header, palette, *image)
+                                 : readRows(source, *header, palette, *image);
     if (!read)
         return std::nullopt;
     return image;

@@ -267,10 +267,14 @@ std::optional<OrientedImage> decodeOriented(const std::uint8_t* data, std::size_
         return decodeJpeg(data, size, hints, failure);
     case FileType::Png:
         return upright(decodePng(data, size, failure));
-    case FileType::Tiff:
-        return decodeTiff(data, size, failure);
-    case FileType::Bmp:
-        return upright(decodeBmp(data, size, failure));
+    case FileType::Tiff: {
+        MemorySource source(data, size);
+        return decodeTiff(source, failure);
+    }
+    case FileType::Bmp: {
+        MemorySource source(data, size);
+        return upright(decodeBmp(source, failure));
+    }
     case FileType::Pcx: {
         bool handled = false;
         auto image = decodeMonochromePcx(data, size, handled, failure);
@@ -282,6 +286,47 @@ std::optional<OrientedImage> decodeOriented(const std::uint8_t* data, std::size_
 }
 
 } // namespace
+
+bool MemorySource::read(std::uint64_t offset, void* buffer, std::size_t n)
+{
+    if (offset > m_size || n > m_size - offset)
+        return false;
+    std::memcpy(buffer, m_data + offset, n);
+    return true;
+}
+
+namespace
+{
+
+class FileSource : public ByteSource
+{
+public:
+    FileSource(std::unique_ptr<files::File> file, std::uint64_t size) : m_file(std::move(file)), m_size(size)
+    {
+    }
+    std::uint64_t size() const override { return m_size; }
+    bool read(std::uint64_t offset, void* buffer, std::size_t n) override
+    {
+        return offset <= m_size && n <= m_size - offset && m_file->readAt(offset, buffer, n);
+    }
+
+private:
+    std::unique_ptr<files::File> m_file;
+    std::uint64_t m_size;
+};
+
+} // namespace
+
+std::unique_ptr<ByteSource> openFileSource(const QString& path)
+{
+    auto file = files::fileSystem().open(path, files::OpenMode::Read);
+    if (!file)
+        return nullptr;
+    const std::int64_t length = file->length();
+    if (length < 0)
+        return nullptr;
+    return std::make_unique<FileSource>(std::move(file), std::uint64_t(length));
+}
 
 std::optional<RgbImage> allocateRgb(std::int64_t width, std::int64_t height, DecodeFailure& failure)
 {
@@ -357,17 +402,32 @@ std::optional<RgbImage> readFile(const QString& path, const DecodeHints& hints, 
             *error = QString::fromUtf8(reason);
         return std::nullopt;
     };
-    // A file larger than the largest picture accepted is refused before it is read whole into memory.
-    if (files::fileSystem().info(path).size > std::uint64_t(maxBytes))
-        return fail("The picture is too large: at most 100 megapixels are read.");
-    std::vector<std::uint8_t> bytes;
-    if (!files::readWholeFile(path, bytes))
+    auto source = openFileSource(path);
+    std::uint8_t start[128] = {};
+    const std::size_t startSize =
+        source ? std::size_t(std::min<std::uint64_t>(source->size(), sizeof start)) : 0;
+    if (!source || !source->read(0, start, startSize))
         return fail("The picture file cannot be read.");
-    const FileType type = guessFileType(bytes.data(), bytes.size());
+    const FileType type = guessFileType(start, startSize);
     if (!isReadableType(type))
         return fail("The file is not a picture of a kind this program reads.");
+
     DecodeFailure failure = DecodeFailure::Damaged;
-    auto decoded = decodeOriented(bytes.data(), bytes.size(), type, hints, failure);
+    std::optional<OrientedImage> decoded;
+    if (type == FileType::Bmp) {
+        // Uncompressed formats are read from the file a piece at a time, never whole.
+        if (auto image = decodeBmp(*source, failure))
+            decoded = OrientedImage{std::move(*image), 1};
+    } else if (type == FileType::Tiff) {
+        decoded = decodeTiff(*source, failure);
+    } else if (source->size() > std::uint64_t(maxBytes)) {
+        failure = DecodeFailure::TooLarge;
+    } else {
+        std::vector<std::uint8_t> bytes(std::size_t(source->size()));
+        if (!source->read(0, bytes.data(), bytes.size()))
+            return fail("The picture file cannot be read.");
+        decoded = decodeOriented(bytes.data(), bytes.size(), type, hints, failure);
+    }
     if (!decoded) {
         return fail(
             failure == DecodeFailure::TooLarge

@@ -5,6 +5,8 @@
 
 #include "platform/image/Image.h"
 
+#include <memory>
+
 namespace lumivo::image
 {
 
@@ -24,6 +26,32 @@ struct OrientedImage {
     int orientation = 1;
 };
 
+// Where a decoder reads a picture's bytes: memory, or a file read a piece at a time, so that an
+// uncompressed scan (BMP, TIFF) never has its file and its pixels in memory together.
+class ByteSource
+{
+public:
+    virtual ~ByteSource() = default;
+    virtual std::uint64_t size() const = 0;
+    // Exactly n bytes at `offset`; false when they are not all there.
+    virtual bool read(std::uint64_t offset, void* buffer, std::size_t n) = 0;
+};
+
+class MemorySource : public ByteSource
+{
+public:
+    MemorySource(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
+    std::uint64_t size() const override { return m_size; }
+    bool read(std::uint64_t offset, void* buffer, std::size_t n) override;
+
+private:
+    const std::uint8_t* m_data;
+    std::size_t m_size;
+};
+
+// Reads through the program's file layer; none when the file cannot be opened.
+std::unique_ptr<ByteSource> openFileSource(const QString& path);
+
 // An RGB image of the given size with its pixels not yet set; nullopt beyond the sane sizes.
 std::optional<RgbImage> allocateRgb(std::int64_t width, std::int64_t height, DecodeFailure& failure);
 
@@ -34,9 +62,9 @@ std::optional<OrientedImage> decodeJpeg(const std::uint8_t* data, std::size_t si
 // PNG of every colour type and depth; transparent parts on white.
 std::optional<RgbImage> decodePng(const std::uint8_t* data, std::size_t size, DecodeFailure& failure);
 // TIFF of every compression libtiff knows, read in bands of rows.
-std::optional<OrientedImage> decodeTiff(const std::uint8_t* data, std::size_t size, DecodeFailure& failure);
+std::optional<OrientedImage> decodeTiff(ByteSource& source, DecodeFailure& failure);
 // BMP of every header, depth and coding Windows and OS/2 write; transparent parts on white.
-std::optional<RgbImage> decodeBmp(const std::uint8_t* data, std::size_t size, DecodeFailure& failure);
+std::optional<RgbImage> decodeBmp(ByteSource& source, DecodeFailure& failure);
 // 1-bit PCX with its palette honoured; nullopt with `handled` false for the other depths.
 std::optional<RgbImage> decodeMonochromePcx(const std::uint8_t* data, std::size_t size, bool& handled,
                                             DecodeFailure& failure);

@@ -123,6 +123,15 @@ TEST_F(PicturesFromOtherProgramsTest, TiffOfEveryCompressionReadsAsItsSource)
          {"-define", "tiff:tile-geometry=32x32"},
          2},
         {"cmyk", {"rose:", "-colorspace", "cmyk"}, {}, 2},
+        {"alpha-strips",
+         {"rose:", "-alpha", "set", "-channel", "A", "-fx", "i/w", "+channel", "-depth", "8"},
+         {"-compress", "zip"},
+         1},
+        {"grey-8bit", {"-size", "300x20", "gradient:", "-colorspace", "gray", "-depth", "8"}, {}, 0},
+        {"min-is-white",
+         {"-size", "300x20", "gradient:", "-colorspace", "gray", "-depth", "8"},
+         {"-define", "tiff:photometric=min-is-white"},
+         0},
     };
     for (const Sample& sample : samples) {
         SCOPED_TRACE(sample.name.toStdString());
