@@ -303,7 +303,7 @@ TEST_F(SoundDeviceTest, FilesOfOtherProgramsImportWholeOrNotAtAll)
     ASSERT_GT(rateAt, 12);
     lying.replace(rateAt, 4, QByteArray("\xFF\xFF\xFF\xFF", 4));
     const QString lyingPath = tempPath(QStringLiteral("lying.wav"));
-    writeFile(lyingPath, lying);
+    writeBytesTo(lyingPath, lying);
     EXPECT_EQ(theSoundDevice->Load(lyingPath), soundUnknownFormat);
     EXPECT_FALSE(theSoundDevice->GetSample());
     CQuibSound empty;
