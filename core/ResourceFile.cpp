@@ -103,4 +103,65 @@ int readMapEntry(const std::uint8_t* bytes, std::size_t size, std::size_t& at, M
     return RES_OK;
 }
 
+namespace
+{
+
+// Only blobs that can be read must lie inside the file: a compaction by another writer keeps the old
+// dead-space entries with offsets of the file before it.
+bool entryFits(const MapEntryView& e, std::uint64_t fileLength)
+{
+    return e.size == 0 || extentInside(e.offset, e.size, fileLength);
+}
+
+bool isDeadSpaceEntry(const MapEntryView& e)
+{
+    return e.id == 0 && e.type == 0;
+}
+
+// In a real file a (type, id) pair with a type is unique; the entries are in order here.
+bool hasDuplicateKey(const std::vector<MapIndexEntry>& entries)
+{
+    for (std::size_t i = 1; i < entries.size(); ++i)
+        if (entries[i].type != 0 && entries[i].sameKey(entries[i - 1]))
+            return true;
+    return false;
+}
+
+} // namespace
+
+int indexMap(const std::uint8_t* bytes, std::size_t size, std::uint64_t fileLength,
+             std::vector<MapIndexEntry>& entries)
+{
+    entries.clear();
+    entries.reserve(size / kMapEntryFixedSize);
+    bool ordered = true;
+    MapEntryView e;
+    for (std::size_t at = 0; at < size;) {
+        const int read = readMapEntry(bytes, size, at, e);
+        if (read != RES_OK)
+            return read;
+        if (!entryFits(e, fileLength)) {
+            if (isDeadSpaceEntry(e))
+                continue;
+            return RES_ERR_BAD_FORMAT;
+        }
+        const MapIndexEntry entry{
+            e.type,
+            e.id,
+            e.offset,
+            e.size,
+            e.stamp,
+            static_cast<std::uint32_t>(reinterpret_cast<const std::uint8_t*>(e.name) - bytes),
+            static_cast<std::uint8_t>(e.nameLength),
+            false};
+        if (!entries.empty() && entry.before(entries.back()))
+            ordered = false;
+        entries.push_back(entry);
+    }
+    if (!ordered)
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const MapIndexEntry& a, const MapIndexEntry& b) { return a.before(b); });
+    return hasDuplicateKey(entries) ? RES_ERR_BAD_FORMAT : RES_OK;
+}
+
 } // namespace lumivo::store

@@ -80,6 +80,32 @@ inline bool extentInside(std::uint64_t offset, std::uint64_t size, std::uint64_t
     return kHeaderSize + offset + size <= fileLength;
 }
 
+// One record of a map as read at open, before the store makes a record object of it. The name stays
+// in the map's bytes until then.
+struct MapIndexEntry {
+    std::int32_t type = 0;
+    std::int32_t id = 0;
+    std::uint32_t offset = 0;
+    std::uint32_t size = 0;
+    std::uint32_t stamp = 0;
+    std::uint32_t nameAt = 0; // in the map's bytes
+    std::uint8_t nameLength = 0;
+    bool made = false; // the store has made its record (or has let it go again)
+
+    bool sameKey(const MapIndexEntry& other) const { return type == other.type && id == other.id; }
+    bool before(const MapIndexEntry& other) const
+    {
+        return type != other.type ? type < other.type : id < other.id;
+    }
+};
+
+// Reads and checks every entry of a map in one pass (the entry checks of doc/formats/tvf.md, section
+// 7) into one flat array in the store's order (type, then id, signed; equal keys in map order). A map
+// written by the store is in that order already; another writer's is sorted here. Dead space that
+// lies outside the file is left out. RES_OK, or RES_ERR_BAD_FORMAT.
+int indexMap(const std::uint8_t* bytes, std::size_t size, std::uint64_t fileLength,
+             std::vector<MapIndexEntry>& entries);
+
 // Little-endian helpers for the store's own byte work.
 inline void putUint32(std::uint8_t* out, std::uint32_t value)
 {

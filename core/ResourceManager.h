@@ -6,7 +6,8 @@
 // doc/formats/tvf.md.
 //
 // The records keep the order file, type, id (ascending, signed); equal keys stay in insertion order.
-// An ordered index stands behind that order, so finding a record by its keys costs O(log n).
+// An ordered index stands behind that order, so finding a record by its keys costs O(log n). The
+// records of an opened file wait in a flat array read from its map until they are first touched.
 
 #include "core/ResourceFile.h"
 #include "core/ResourceIdCounts.h"
@@ -170,6 +171,11 @@ public:
     QString m_canonicalPath; // the path that identifies the file
     bool m_dirty = false;    // the map must be rewritten
     bool m_unsaved = true;   // set when the record is made, cleared by every save
+    // The map's records as read at open, in the store's order: their record objects are made when they
+    // are first touched (core/ResourceManagerInternal.h), so opening costs one pass over the map.
+    std::vector<lumivo::store::MapIndexEntry> m_waiting;
+    std::unique_ptr<std::uint8_t[]> m_waitingMap; // the map's bytes, for the waiting records' names
+    std::size_t m_waitingCount = 0;               // entries of m_waiting not made yet
 
     CResFileEntry();
     ~CResFileEntry();
@@ -189,7 +195,8 @@ public:
     void CloseAll();
 
     std::uint64_t GetBytesInMemory() const { return m_bytesInMemory; }
-    std::size_t GetRecordCount() const { return m_index.size(); }
+    // Every record, made or still waiting in its file's map.
+    std::size_t GetRecordCount() const;
 
     // The store's own bookkeeping.
     // Records come from a pool: many small nodes, allocated and freed quickly and kept close together.
