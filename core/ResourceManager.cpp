@@ -79,6 +79,36 @@ void makeRoomForKey(const ResKey& key)
         makeWaitingRecords(key.file);
 }
 
+// The waiting entry with these keys, or the end.
+std::vector<MapIndexEntry>::iterator findWaiting(CResFileEntry& entry, const ResKey& key)
+{
+    std::vector<MapIndexEntry>& waiting = entry.m_waiting;
+    MapIndexEntry wanted;
+    wanted.type = key.type;
+    wanted.id = key.id;
+    std::size_t at = entry.m_waitingCursor;
+    if (at >= waiting.size() || !waiting[at].sameKey(wanted)) {
+        at = static_cast<std::size_t>(
+            std::lower_bound(waiting.begin(), waiting.end(), wanted,
+                             [](const MapIndexEntry& a, const MapIndexEntry& b) { return a.before(b); }) -
+            waiting.begin());
+        if (at == waiting.size() || !waiting[at].sameKey(wanted))
+            return waiting.end();
+    }
+    entry.m_waitingCursor = at + 1;
+    return waiting.begin() + static_cast<std::ptrdiff_t>(at);
+}
+
+// Where a record with a key unique in the index goes: records made in key order go to the far right,
+// which the hint finds at once.
+ResIndex::iterator rightHint(const ResKey& key)
+{
+    ResIndex& index = theResMgr.m_index;
+    if (index.empty() || std::prev(index.end())->first < key)
+        return index.end();
+    return index.upper_bound(key);
+}
+
 } // namespace
 
 void makeWaitingRecords(int file)
@@ -111,27 +141,24 @@ void makeAllWaitingRecords()
         makeWaitingRecords(entry->m_number);
 }
 
-void makeWaitingKey(const ResKey& key)
+CResEntry* makeWaitingKey(const ResKey& key)
 {
     if (key.type == 0) {
         makeWaitingRecords(key.file);
-        return;
+        return nullptr;
     }
     CResFileEntry* entry = fileWithWaitingRecords(key.file);
     if (!entry)
-        return;
-    MapIndexEntry wanted;
-    wanted.type = key.type;
-    wanted.id = key.id;
-    auto found = std::lower_bound(entry->m_waiting.begin(), entry->m_waiting.end(), wanted,
-                                  [](const MapIndexEntry& a, const MapIndexEntry& b) { return a.before(b); });
-    if (found == entry->m_waiting.end() || !found->sameKey(wanted) || found->made)
-        return;
-    fillFromMap(emplaceRecord(key, theResMgr.m_index.upper_bound(key), currentTick()), *found,
-                entry->m_waitingMap.get());
+        return nullptr;
+    const auto found = findWaiting(*entry, key);
+    if (found == entry->m_waiting.end() || found->made)
+        return nullptr;
+    CResEntry* record = emplaceRecord(key, rightHint(key), currentTick());
+    fillFromMap(record, *found, entry->m_waitingMap.get());
     found->made = true;
     if (--entry->m_waitingCount == 0)
         dropWaitingRecords(entry);
+    return record;
 }
 
 void dropWaitingRecords(CResFileEntry* entry)
@@ -139,6 +166,7 @@ void dropWaitingRecords(CResFileEntry* entry)
     std::vector<MapIndexEntry>().swap(entry->m_waiting);
     entry->m_waitingMap.reset();
     entry->m_waitingCount = 0;
+    entry->m_waitingCursor = 0;
 }
 
 CResEntry* linkNewRecord(const ResKey& key, ResIndex::iterator hint, std::uint32_t tick)
@@ -169,19 +197,18 @@ void deleteRecord(CResEntry* record)
 void deleteRecords(ResIndex::iterator first, ResIndex::iterator last)
 {
     ResIndex& index = theResMgr.m_index;
-    // Dropping every record (the only file closes) needs no rebalancing and no counting down.
-    const bool all = first == index.begin() && last == index.end();
-    for (auto it = first; it != last; ++it) {
-        if (!all)
-            theResMgr.m_idUse.remove(it->first.id);
-        it->second.m_linked = false;
-    }
-    if (all) {
+    // Dropping every record (the only file closes) needs no rebalancing and no counting down, and no
+    // record is looked at on the way: no destructor asks whether a record is linked.
+    if (first == index.begin() && last == index.end()) {
         theResMgr.m_idUse.clear();
         index.clear();
-    } else {
-        index.erase(first, last);
+        return;
     }
+    for (auto it = first; it != last; ++it) {
+        theResMgr.m_idUse.remove(it->first.id);
+        it->second.m_linked = false;
+    }
+    index.erase(first, last);
 }
 
 void rekeyRecord(CResEntry* record, const ResKey& key)
@@ -436,6 +463,14 @@ int FindResEntry(CResEntry** record, CResEntry* start, std::int32_t id, std::int
     *record = nullptr;
     if (file != RES_ANY && !isKnownFile(file))
         return RES_ERR_UNKNOWN_FILE;
+    // The first look-up of a key with a type in a file finds the one record that it makes.
+    const bool uniqueKey = file != RES_ANY && file != 0 && type != RES_ANY && type != 0 && id != RES_ANY;
+    if (uniqueKey && (!start || start == theResHead.get())) {
+        if (CResEntry* made = makeWaitingKey(ResKey{file, type, id})) {
+            *record = made;
+            return RES_OK;
+        }
+    }
     makeSearchedRecords(id, type, file);
     ResIndex::iterator from = theResMgr.m_index.begin();
     if (start && start != theResHead.get()) {

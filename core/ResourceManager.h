@@ -176,6 +176,7 @@ public:
     std::vector<lumivo::store::MapIndexEntry> m_waiting;
     std::unique_ptr<std::uint8_t[]> m_waitingMap; // the map's bytes, for the waiting records' names
     std::size_t m_waitingCount = 0;               // entries of m_waiting not made yet
+    std::size_t m_waitingCursor = 0;              // behind the last one looked up: look-ups often go in order
 
     CResFileEntry();
     ~CResFileEntry();

@@ -26,8 +26,9 @@ QString decodeName(const char* bytes, std::size_t size);
 // file's records, or places a record of type 0 in it (equal keys keep their order), makes them all.
 void makeWaitingRecords(int file);
 void makeAllWaitingRecords();
-// Makes what a look-up of exactly this key must find in the index.
-void makeWaitingKey(const ResKey& key);
+// Makes what a look-up of exactly this key must find in the index; gives the record when it made the
+// one record of a key with a type (null otherwise).
+CResEntry* makeWaitingKey(const ResKey& key);
 // Forgets the waiting records of a file that closes; they hold nothing to keep.
 void dropWaitingRecords(CResFileEntry* entry);
 
