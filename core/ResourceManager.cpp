@@ -286,6 +286,8 @@ CResEntry::~CResEntry()
 {
     if (m_hasData)
         theResMgr.m_bytesInMemory -= m_data.size();
+    if (m_firstHandle)
+        --theResMgr.m_boundRecords;
     for (CMyRes* handle = m_firstHandle; handle;) {
         CMyRes* next = handle->m_nextHandle;
         handle->m_entry = nullptr;
@@ -699,6 +701,8 @@ void bindFirst(CMyRes* handle, CResEntry* record);
 struct ResourceStoreAccess {
     static void bind(CMyRes* handle, CResEntry* record)
     {
+        if (!record->m_firstHandle)
+            ++theResMgr.m_boundRecords;
         handle->m_entry = record;
         handle->m_nextHandle = record->m_firstHandle;
         record->m_firstHandle = handle;
@@ -719,6 +723,8 @@ struct ResourceStoreAccess {
         if (!*link)
             return false;
         *link = handle->m_nextHandle;
+        if (!record->m_firstHandle)
+            --theResMgr.m_boundRecords;
         handle->m_entry = nullptr;
         handle->m_nextHandle = nullptr;
         return true;

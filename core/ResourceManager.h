@@ -206,6 +206,7 @@ public:
     lumivo::store::IdUseCounts m_idUse; // how many records carry each id
     int m_lastFileNumber = 0;
     std::uint64_t m_bytesInMemory = 0;
+    std::size_t m_boundRecords = 0; // records with a handle: closing a file looks for them only when any is
 };
 
 extern std::unique_ptr<CResEntry> theResHead;      // list head; its data is the scratch buffer

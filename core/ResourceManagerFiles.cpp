@@ -623,9 +623,11 @@ int CloseResFile(int number)
     // Records never touched have no handles and hold no bytes.
     dropWaitingRecords(entry);
     std::vector<CResEntry*> bound;
-    for (auto it = madeBegin(number), end = madeEnd(number); it != end; ++it)
-        if (it->second.m_firstHandle)
-            bound.push_back(&it->second);
+    if (theResMgr.m_boundRecords != 0) {
+        for (auto it = madeBegin(number), end = madeEnd(number); it != end; ++it)
+            if (it->second.m_firstHandle)
+                bound.push_back(&it->second);
+    }
     // Bound records stay usable in memory.
     for (CResEntry* record : bound) {
         bringBlobIntoMemory(record);
