@@ -636,7 +636,9 @@ int CloseResFile(int number)
         rekeyRecord(record, ResKey{0, record->GetType(), record->GetId()});
     }
     deleteRecords(madeBegin(number), madeEnd(number));
-    if (entry->m_file)
+    // Every save flushes what it wrote before it clears the dirty flag; only bytes written since (a
+    // record written alone, a record given to this file) may still wait for the disk.
+    if (entry->m_file && entry->m_dirty)
         entry->m_file->flush();
     takeFile(number);
     return RES_OK;
