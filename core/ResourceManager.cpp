@@ -56,19 +56,19 @@ CResEntry* emplaceRecord(const ResKey& key, ResIndex::iterator hint, std::uint32
     return record;
 }
 
-void fillFromMap(CResEntry* record, const MapIndexEntry& entry, const std::uint8_t* map)
+void fillFromMap(CResEntry* record, const MapEntryView& entry)
 {
     record->m_offset = entry.offset;
     record->m_storedSize = entry.size;
     record->m_stamp = entry.stamp;
     if (entry.nameLength != 0)
-        record->m_name = decodeName(reinterpret_cast<const char*>(map + entry.nameAt), entry.nameLength);
+        record->m_name = decodeName(entry.name, entry.nameLength);
 }
 
 CResFileEntry* fileWithWaitingRecords(int file)
 {
     CResFileEntry* entry = file != 0 ? FindResFileEntry(file) : nullptr;
-    return entry && entry->m_waitingCount != 0 ? entry : nullptr;
+    return entry && entry->m_waiting.waiting() != 0 ? entry : nullptr;
 }
 
 // A record of type 0 placed in a file may share its keys with records still waiting there, and equal
@@ -77,26 +77,6 @@ void makeRoomForKey(const ResKey& key)
 {
     if (key.file != 0 && key.type == 0)
         makeWaitingRecords(key.file);
-}
-
-// The waiting entry with these keys, or the end.
-std::vector<MapIndexEntry>::iterator findWaiting(CResFileEntry& entry, const ResKey& key)
-{
-    std::vector<MapIndexEntry>& waiting = entry.m_waiting;
-    MapIndexEntry wanted;
-    wanted.type = key.type;
-    wanted.id = key.id;
-    std::size_t at = entry.m_waitingCursor;
-    if (at >= waiting.size() || !waiting[at].sameKey(wanted)) {
-        at = static_cast<std::size_t>(
-            std::lower_bound(waiting.begin(), waiting.end(), wanted,
-                             [](const MapIndexEntry& a, const MapIndexEntry& b) { return a.before(b); }) -
-            waiting.begin());
-        if (at == waiting.size() || !waiting[at].sameKey(wanted))
-            return waiting.end();
-    }
-    entry.m_waitingCursor = at + 1;
-    return waiting.begin() + static_cast<std::ptrdiff_t>(at);
 }
 
 // Where a record with a key unique in the index goes: records made in key order go to the far right,
@@ -116,21 +96,21 @@ void makeWaitingRecords(int file)
     CResFileEntry* entry = fileWithWaitingRecords(file);
     if (!entry)
         return;
+    MapIndex& waiting = entry->m_waiting;
     ResIndex& index = theResMgr.m_index;
     const std::uint32_t tick = currentTick();
-    theResMgr.m_idUse.reserve(theResMgr.m_idUse.size() + entry->m_waitingCount);
+    theResMgr.m_idUse.reserve(theResMgr.m_idUse.size() + waiting.waiting());
     // Both lists are in the store's order: one walk places each waiting record behind the records
     // made before it with lower keys (none of them has an equal key).
     auto next = madeBegin(file);
-    for (MapIndexEntry& waiting : entry->m_waiting) {
-        if (waiting.made)
+    for (std::size_t i = 0; i < waiting.size(); ++i) {
+        if (waiting.isMade(i))
             continue;
-        const ResKey key{file, waiting.type, waiting.id};
+        const ResKey key{file, waiting.typeAt(i), waiting.idAt(i)};
         while (next != index.end() && !(key < next->first))
             ++next;
-        fillFromMap(emplaceRecord(key, next, tick), waiting, entry->m_waitingMap.get());
-        waiting.made = true;
-        --entry->m_waitingCount;
+        fillFromMap(emplaceRecord(key, next, tick), waiting.entryAt(i));
+        waiting.setMade(i);
     }
     dropWaitingRecords(entry);
 }
@@ -150,23 +130,21 @@ CResEntry* makeWaitingKey(const ResKey& key)
     CResFileEntry* entry = fileWithWaitingRecords(key.file);
     if (!entry)
         return nullptr;
-    const auto found = findWaiting(*entry, key);
-    if (found == entry->m_waiting.end() || found->made)
+    MapIndex& waiting = entry->m_waiting;
+    const std::size_t found = waiting.find(key.type, key.id);
+    if (found == waiting.size() || waiting.isMade(found))
         return nullptr;
     CResEntry* record = emplaceRecord(key, rightHint(key), currentTick());
-    fillFromMap(record, *found, entry->m_waitingMap.get());
-    found->made = true;
-    if (--entry->m_waitingCount == 0)
+    fillFromMap(record, waiting.entryAt(found));
+    waiting.setMade(found);
+    if (waiting.waiting() == 0)
         dropWaitingRecords(entry);
     return record;
 }
 
 void dropWaitingRecords(CResFileEntry* entry)
 {
-    std::vector<MapIndexEntry>().swap(entry->m_waiting);
-    entry->m_waitingMap.reset();
-    entry->m_waitingCount = 0;
-    entry->m_waitingCursor = 0;
+    entry->m_waiting.clear();
 }
 
 CResEntry* linkNewRecord(const ResKey& key, ResIndex::iterator hint, std::uint32_t tick)
@@ -358,7 +336,7 @@ std::size_t CMyResMgr::GetRecordCount() const
 {
     std::size_t count = m_index.size();
     for (const CResFileEntry* entry = theResFiles.get(); entry; entry = entry->m_next.get())
-        count += entry->m_waitingCount;
+        count += entry->m_waiting.waiting();
     return count;
 }
 

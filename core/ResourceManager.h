@@ -173,10 +173,7 @@ public:
     bool m_unsaved = true;   // set when the record is made, cleared by every save
     // The map's records as read at open, in the store's order: their record objects are made when they
     // are first touched (core/ResourceManagerInternal.h), so opening costs one pass over the map.
-    std::vector<lumivo::store::MapIndexEntry> m_waiting;
-    std::unique_ptr<std::uint8_t[]> m_waitingMap; // the map's bytes, for the waiting records' names
-    std::size_t m_waitingCount = 0;               // entries of m_waiting not made yet
-    std::size_t m_waitingCursor = 0;              // behind the last one looked up: look-ups often go in order
+    lumivo::store::MapIndex m_waiting;
 
     CResFileEntry();
     ~CResFileEntry();

@@ -491,12 +491,7 @@ int loadFile(CResFileEntry* entry)
     auto map = std::make_unique_for_overwrite<std::uint8_t[]>(header.mapSize);
     if (header.mapSize != 0 && !file.readAt(kHeaderSize + header.mapOffset, map.get(), header.mapSize))
         return RES_ERR_NOT_READABLE;
-    const int indexed = indexMap(map.get(), header.mapSize, fileLength, entry->m_waiting);
-    if (indexed != RES_OK)
-        return indexed;
-    entry->m_waitingMap = std::move(map);
-    entry->m_waitingCount = entry->m_waiting.size();
-    return RES_OK;
+    return entry->m_waiting.read(std::move(map), header.mapSize, fileLength);
 }
 
 } // namespace
