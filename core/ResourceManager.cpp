@@ -91,11 +91,12 @@ ResIndex::iterator rightHint(const ResKey& key)
 
 } // namespace
 
-void makeWaitingRecords(int file)
+namespace
 {
-    CResFileEntry* entry = fileWithWaitingRecords(file);
-    if (!entry)
-        return;
+
+void makeWaitingRecordsOf(CResFileEntry* entry)
+{
+    const int file = entry->m_number;
     MapIndex& waiting = entry->m_waiting;
     ResIndex& index = theResMgr.m_index;
     const std::uint32_t tick = currentTick();
@@ -115,10 +116,19 @@ void makeWaitingRecords(int file)
     dropWaitingRecords(entry);
 }
 
+} // namespace
+
+void makeWaitingRecords(int file)
+{
+    if (CResFileEntry* entry = fileWithWaitingRecords(file))
+        makeWaitingRecordsOf(entry);
+}
+
 void makeAllWaitingRecords()
 {
     for (CResFileEntry* entry = theResFiles.get(); entry; entry = entry->m_next.get())
-        makeWaitingRecords(entry->m_number);
+        if (entry->m_waiting.waiting() != 0)
+            makeWaitingRecordsOf(entry);
 }
 
 CResEntry* makeWaitingKey(const ResKey& key)
