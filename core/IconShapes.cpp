@@ -1,0 +1,5 @@
+#include "core/IconShapes.h"
+
+// Creatable by name, with no schema of their own: that is how the stored pages name them.
+IMPLEMENT_DYNCREATE(CQuibIcon_Rect, CQuibIcon)
+IMPLEMENT_DYNCREATE(CQuibIcon_Ellipse, CQuibIcon_Rect)

@@ -1,0 +1,21 @@
+#pragma once
+// The shape classes that the editing tools make. They add no fields; they are stored under their own
+// class names, so a page that holds an ellipse reads back an ellipse.
+
+#include "core/Icon.h"
+
+class CQuibIcon_Rect : public CQuibIcon
+{
+    DECLARE_DYNCREATE(CQuibIcon_Rect)
+
+public:
+    CQuibIcon_Rect() = default;
+};
+
+class CQuibIcon_Ellipse : public CQuibIcon_Rect
+{
+    DECLARE_DYNCREATE(CQuibIcon_Ellipse)
+
+public:
+    CQuibIcon_Ellipse() = default;
+};
