@@ -2,6 +2,7 @@
 
 #include "core/Color.h"
 #include "core/ObjectIndex.h"
+#include "core/PageHooks.h"
 #include "core/Registry.h"
 #include "core/ResourceManager.h"
 #include "core/Sound.h"
@@ -18,6 +19,7 @@ void ResetCoreState()
     ResetUserLevelIndex();
     ResetCurrentUser();
     ResetWordEditorFrame();
+    ResetPageHooks();
     ResetSoundState();
     ResetResourceStore();
     ResetStopwatch(kAllStopwatches);

@@ -1,5 +1,7 @@
 #include "core/Icon.h"
 
+#include "core/Page.h"
+#include "core/PageHooks.h"
 #include "core/Sound.h"
 #include "core/Word.h"
 #include "system/Lookups.h"
@@ -85,6 +87,23 @@ void CQuibIcon::FreeCache()
     CachedBitmap = QImage();
     CachedMask = QImage();
     PictCacheData = QImage();
+}
+
+CQuibBg* CQuibIcon::GetBackground() const
+{
+    CPane* pane = theFindPaneShowingIcon(this);
+    return pane ? thePanePage(pane) : nullptr;
+}
+
+void CQuibIcon::SetModified(bool commitPage, bool setModifiedBit)
+{
+    if (commitPage) {
+        CQuibBg* page = GetBackground();
+        if (page && page->HoldsIcon(this))
+            page->Commit();
+    }
+    if (setModifiedBit)
+        Flags |= kIconModified;
 }
 
 QString CQuibIcon::GetDisplayText(int flags)

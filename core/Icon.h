@@ -18,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+class CQuibBg;
 class CQuibIcon;
 class CQuibSound;
 class CQuibWord;
@@ -101,6 +102,11 @@ public:
     // Drops the drag copy, the word, the sound and the cached pictures.
     virtual void FreeCache();
 
+    // The page that shows the icon (through the pane that shows it), or none.
+    CQuibBg* GetBackground() const;
+    // With `commitPage`, commits the page whose icon list holds the icon; with `setModifiedBit`, marks
+    // the icon.
+    void SetModified(bool commitPage, bool setModifiedBit);
     // The shown text: the label, else the word's name, through the word's display rule with `flags`.
     QString GetDisplayText(int flags);
     // The display text of the word shown now (another member of the family after "next inflexion").
