@@ -1,6 +1,7 @@
 #include "core/CoreState.h"
 
 #include "core/Color.h"
+#include "core/IconEditing.h"
 #include "core/ObjectIndex.h"
 #include "core/PageHooks.h"
 #include "core/Registry.h"
@@ -20,6 +21,7 @@ void ResetCoreState()
     ResetCurrentUser();
     ResetWordEditorFrame();
     ResetPageHooks();
+    ResetIconEditing();
     ResetSoundState();
     ResetResourceStore();
     ResetStopwatch(kAllStopwatches);

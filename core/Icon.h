@@ -13,6 +13,7 @@
 
 #include <QImage>
 #include <QString>
+#include <Qt>
 
 #include <cstdint>
 #include <memory>
@@ -112,6 +113,26 @@ public:
     // The display text of the word shown now (another member of the family after "next inflexion").
     QString GetShownWordText();
     bool IsSelected() const { return (Flags & kIconSelected) != 0; }
+
+    // Geometry (core/IconGeometry.cpp). Whether the point lies in the icon's shape.
+    virtual bool HitTest(const POINT& point) const;
+    // Whether a click at the point belongs to the icon, with the edit tool's rules and the handles.
+    virtual bool IsHit(const POINT& point) const;
+    virtual bool IsEditableShape(const POINT&) const { return false; }
+    // The area a redraw must cover: the rectangle with its handles and state frames, now or last drawn.
+    virtual CRect GetBoundsRect() const;
+
+    // Handles 1 to 4 (top left, top right, bottom right, bottom left); 0 none, -1 the band round the
+    // frame, where a drag moves the icon.
+    virtual int HitTestHandles(const POINT& point) const;
+    virtual int GetHandleCount() const { return 4; }
+    // Sets the corner of the handle from the drag copy's rectangle (nothing without a drag copy).
+    virtual void MoveHandleTo(int handle, POINT point);
+    virtual CRect GetHandleRect(int handle) const;
+    virtual CPoint GetHandlePoint(int handle) const;
+    virtual Qt::CursorShape GetHandleCursor(int handle) const;
+    // Places the icon (snapped to the grid with `snap` when snapping is on) and marks it modified.
+    void SetRect(int left, int top, int right, int bottom, bool snap);
 
     // Per mille <-> page pixels against the page size, MulDiv rounding. A page side of 0 leaves the
     // stored rectangle as it is.

@@ -1,5 +1,12 @@
 #include "core/IconShapes.h"
 
+#include <QRegion>
+
 // Creatable by name, with no schema of their own: that is how the stored pages name them.
 IMPLEMENT_DYNCREATE(CQuibIcon_Rect, CQuibIcon)
 IMPLEMENT_DYNCREATE(CQuibIcon_Ellipse, CQuibIcon_Rect)
+
+bool CQuibIcon_Ellipse::HitTest(const POINT& point) const
+{
+    return QRegion(toQRect(ScreenRect), QRegion::Ellipse).contains(toQPoint(point));
+}

@@ -18,4 +18,7 @@ class CQuibIcon_Ellipse : public CQuibIcon_Rect
 
 public:
     CQuibIcon_Ellipse() = default;
+
+    // The ellipse inscribed in the rectangle, whatever the shape kind says.
+    bool HitTest(const POINT& point) const override;
 };
