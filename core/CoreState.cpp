@@ -1,6 +1,7 @@
 #include "core/CoreState.h"
 
 #include "core/Color.h"
+#include "core/IconDrawing.h"
 #include "core/IconEditing.h"
 #include "core/ObjectIndex.h"
 #include "core/PageHooks.h"
@@ -22,6 +23,7 @@ void ResetCoreState()
     ResetWordEditorFrame();
     ResetPageHooks();
     ResetIconEditing();
+    ResetIconDrawing();
     ResetSoundState();
     ResetResourceStore();
     ResetStopwatch(kAllStopwatches);

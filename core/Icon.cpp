@@ -1,5 +1,6 @@
 #include "core/Icon.h"
 
+#include "core/IconDrawing.h"
 #include "core/Page.h"
 #include "core/PageHooks.h"
 #include "core/Sound.h"
@@ -24,6 +25,8 @@ CQuibIcon::CQuibIcon(std::uint32_t shape)
 
 CQuibIcon::~CQuibIcon()
 {
+    if (AviPreviewIcon() == this)
+        CloseAviPreview();
     FreeCache();
 }
 

@@ -12,6 +12,7 @@
 #include "platform/types/WinTypes.h"
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 #include <Qt>
 
@@ -20,6 +21,7 @@
 #include <vector>
 
 class CQuibBg;
+struct IconPaint;
 class CQuibIcon;
 class CQuibSound;
 class CQuibWord;
@@ -134,6 +136,11 @@ public:
     // Places the icon (snapped to the grid with `snap` when snapping is on) and marks it modified.
     void SetRect(int left, int top, int right, int bottom, bool snap);
 
+    // Drawing (core/IconDrawing.cpp): the icon in its rectangle moved by the origin, then its
+    // frames; nothing when it is not visible.
+    virtual void Draw(IconPaint& paint);
+    void DrawHandles(IconPaint& paint) const;
+
     // Per mille <-> page pixels against the page size, MulDiv rounding. A page side of 0 leaves the
     // stored rectangle as it is.
     virtual void ScreenToRelative(const SIZE& pageSize);
@@ -146,6 +153,15 @@ public:
     QImage CachedMask;    // where it is transparent
     QImage PictCacheData; // the scaled picture's pixels, 3 bytes a pixel
     CTaggedText Attributes;
+    QSize PictCacheBox; // the box the cached picture was scaled into
+
+private:
+    void DrawContent(IconPaint& paint, const CRect& rect);
+    bool DrawPicture(IconPaint& paint, const CRect& rect);
+    void CachePicture(const CRect& rect, int step, int box);
+    void DrawLabelText(IconPaint& paint, const CRect& rect, const QString& text);
+    void DrawFrames(IconPaint& paint, const CRect& rect);
+    void DrawNameLabel(IconPaint& paint, const CRect& rect);
 };
 
 // A page's or sentence's icons in drawing order: the tail is drawn last and lies in front.

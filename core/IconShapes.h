@@ -21,4 +21,6 @@ public:
 
     // The ellipse inscribed in the rectangle, whatever the shape kind says.
     bool HitTest(const POINT& point) const override;
+    // An outline only: black, red when selected, green when entered; and the handles.
+    void Draw(IconPaint& paint) override;
 };

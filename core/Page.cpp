@@ -212,8 +212,10 @@ void CQuibBg::TakePicture(std::unique_ptr<CQuibPict> picture)
     if (!picture)
         return;
     const auto kind = static_cast<std::int16_t>(GetPictTypeKind(picture->GetType()));
-    picture->Load();
-    picture->Decode();
+    if (!picture->GetImage()) {
+        picture->Load();
+        picture->Decode();
+    }
     PictureImage = picture->DetachImage();
     PictureSize = PictureImage ? SIZE{PictureImage->width, PictureImage->height} : SIZE{0, 0};
     PictureKind = kind;
