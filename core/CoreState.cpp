@@ -1,6 +1,7 @@
 #include "core/CoreState.h"
 
 #include "core/Color.h"
+#include "core/IconDrag.h"
 #include "core/IconDrawing.h"
 #include "core/IconEditing.h"
 #include "core/ObjectIndex.h"
@@ -24,6 +25,7 @@ void ResetCoreState()
     ResetPageHooks();
     ResetIconEditing();
     ResetIconDrawing();
+    ResetIconDrag();
     ResetSoundState();
     ResetResourceStore();
     ResetStopwatch(kAllStopwatches);

@@ -1,5 +1,6 @@
 #include "core/Icon.h"
 
+#include "core/IconDrag.h"
 #include "core/IconDrawing.h"
 #include "core/Page.h"
 #include "core/PageHooks.h"
@@ -27,6 +28,7 @@ CQuibIcon::~CQuibIcon()
 {
     if (AviPreviewIcon() == this)
         CloseAviPreview();
+    ForgetDraggedIcon(this);
     FreeCache();
 }
 

@@ -22,6 +22,7 @@
 
 class CQuibBg;
 struct IconPaint;
+class QObject;
 class CQuibIcon;
 class CQuibSound;
 class CQuibWord;
@@ -141,6 +142,9 @@ public:
     virtual void Draw(IconPaint& paint);
     void DrawHandles(IconPaint& paint) const;
 
+    // Offers the icon to a drag from `dragSource` (core/IconDrag.cpp); true when it ended in a drop.
+    bool StartDrag(QObject* dragSource);
+
     // Per mille <-> page pixels against the page size, MulDiv rounding. A page side of 0 leaves the
     // stored rectangle as it is.
     virtual void ScreenToRelative(const SIZE& pageSize);
@@ -153,7 +157,8 @@ public:
     QImage CachedMask;    // where it is transparent
     QImage PictCacheData; // the scaled picture's pixels, 3 bytes a pixel
     CTaggedText Attributes;
-    QSize PictCacheBox; // the box the cached picture was scaled into
+    QSize PictCacheBox;          // the box the cached picture was scaled into
+    std::uint64_t DragToken = 0; // the icon's name in drag data, once it was dragged
 
 private:
     void DrawContent(IconPaint& paint, const CRect& rect);
