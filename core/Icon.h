@@ -122,6 +122,8 @@ public:
     // Whether a click at the point belongs to the icon, with the edit tool's rules and the handles.
     virtual bool IsHit(const POINT& point) const;
     virtual bool IsEditableShape(const POINT&) const { return false; }
+    // Whether a pane shows the icon and its rectangle meets `rect`.
+    virtual bool IsVisibleIn(const CRect& rect) const;
     // The area a redraw must cover: the rectangle with its handles and state frames, now or last drawn.
     virtual CRect GetBoundsRect() const;
 
@@ -160,9 +162,12 @@ public:
     QSize PictCacheBox;          // the box the cached picture was scaled into
     std::uint64_t DragToken = 0; // the icon's name in drag data, once it was dragged
 
+protected:
+    // The picture by the size-step rule, placed in `rect`; false when there is none to draw.
+    bool DrawPicture(IconPaint& paint, const CRect& rect);
+
 private:
     void DrawContent(IconPaint& paint, const CRect& rect);
-    bool DrawPicture(IconPaint& paint, const CRect& rect);
     void CachePicture(const CRect& rect, int step, int box);
     void DrawLabelText(IconPaint& paint, const CRect& rect, const QString& text);
     void DrawFrames(IconPaint& paint, const CRect& rect);

@@ -3,6 +3,7 @@
 
 #include "core/IconEditing.h"
 #include "core/Page.h"
+#include "core/PageHooks.h"
 #include "system/SystemSettings.h"
 
 #include <QRegion>
@@ -83,6 +84,14 @@ bool CQuibIcon::HitTest(const POINT& point) const
     default:
         return false;
     }
+}
+
+bool CQuibIcon::IsVisibleIn(const CRect& rect) const
+{
+    if (!theFindPaneShowingIcon(this))
+        return false;
+    CRect common;
+    return common.IntersectRect(ScreenRect, rect);
 }
 
 bool CQuibIcon::IsHit(const POINT& point) const

@@ -32,3 +32,14 @@ void CQuibIcon_Ellipse::Draw(IconPaint& paint)
         DrawHandles(paint);
     DrawnFlags = Flags;
 }
+
+void CWriterToolIcon::Draw(IconPaint& paint)
+{
+    CRect rect = ScreenRect;
+    rect.OffsetRect(paint.origin.x(), paint.origin.y());
+    if (!(Flags & kIconVisible) || rect.IsRectEmpty())
+        return;
+    IconPaint writer = paint;
+    writer.writerPane = true;
+    DrawPicture(writer, rect);
+}

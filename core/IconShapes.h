@@ -24,3 +24,14 @@ public:
     // An outline only: black, red when selected, green when entered; and the handles.
     void Draw(IconPaint& paint) override;
 };
+
+// The writer pane's tool buttons: only their picture, always in the writer pane's size step; no text,
+// frames or handles, and their drawn flags stay as they are.
+class CWriterToolIcon : public CQuibIcon
+{
+public:
+    static constexpr std::uint32_t kToolFlags = 0xA004;
+
+    CWriterToolIcon() { Flags = DrawnFlags = kToolFlags; }
+    void Draw(IconPaint& paint) override;
+};

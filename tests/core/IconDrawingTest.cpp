@@ -192,6 +192,24 @@ TEST_F(IconDrawingTest, HiddenIconDrawsNothingAndFramesFollowTheirAttributes)
     EXPECT_EQ(with.pixel(11, 30), kPaper) << "a hair is one pixel";
 }
 
+TEST_F(IconDrawingTest, WriterToolIconDrawsOnlyItsPicture)
+{
+    CWriterToolIcon tool;
+    tool.WordName = "never shown";
+    tool.WordId = 9; // no such picture
+    tool.ScreenRect = CRect(0, 0, 48, 48);
+    QImage missing = paper();
+    drawIcon(missing, tool);
+    EXPECT_EQ(countPixels(missing, missing.rect(), [](QRgb p) { return p != kPaper; }), 0);
+    EXPECT_EQ(tool.DrawnFlags, CWriterToolIcon::kToolFlags);
+
+    tool.WordId = 1;
+    tool.Flags |= kIconNeedsLayout;
+    QImage shown = paper();
+    drawIcon(shown, tool);
+    EXPECT_EQ(shown.pixel(24, 24), qRgb(0, 0, 255));
+}
+
 TEST_F(IconDrawingTest, WrapBreaksAfterPunctuationAtSoftHyphensAndAtHardBreaks)
 {
     const auto chars = [](const QString& line) { return int(line.size()); };
