@@ -12,6 +12,7 @@
 #include "platform/types/WinTypes.h"
 
 #include <QImage>
+#include <QPoint>
 #include <QSize>
 #include <QString>
 #include <Qt>
@@ -23,6 +24,7 @@
 class CQuibBg;
 struct IconPaint;
 class QObject;
+class QPainter;
 class CQuibIcon;
 class CQuibSound;
 class CQuibWord;
@@ -49,6 +51,9 @@ constexpr std::uint32_t kIconShapeRect = 1;
 constexpr std::uint32_t kIconShapeEllipse = 2;
 constexpr std::uint32_t kIconShapeUnclipped = 3;
 constexpr std::uint32_t kIconShapeNoHit = 7;
+
+// The print option that keeps a picture's key colour instead of printing it white.
+constexpr int kPrintKeepKeyColor = 0x4;
 
 // The colour of "no transparent colour" in PictCacheColor.
 constexpr std::uint32_t kIconNoCacheColor = 0xFE7D7D19;
@@ -143,6 +148,10 @@ public:
     // frames; nothing when it is not visible.
     virtual void Draw(IconPaint& paint);
     void DrawHandles(IconPaint& paint) const;
+    // The print variant: the rectangle scaled by scaleX and scaleY per mille and moved by the origin;
+    // text sizes scale with it. A key colour prints white unless `printOptions` has
+    // kPrintKeepKeyColor.
+    void DrawForPrint(QPainter& painter, QPoint origin, int scaleX, int scaleY, int printOptions);
 
     // Offers the icon to a drag from `dragSource` (core/IconDrag.cpp); true when it ended in a drop.
     bool StartDrag(QObject* dragSource);
@@ -172,6 +181,7 @@ private:
     void DrawLabelText(IconPaint& paint, const CRect& rect, const QString& text);
     void DrawFrames(IconPaint& paint, const CRect& rect);
     void DrawNameLabel(IconPaint& paint, const CRect& rect);
+    bool DrawPrintPicture(QPainter& painter, const CRect& rect, int printOptions);
 };
 
 // A page's or sentence's icons in drawing order: the tail is drawn last and lies in front.

@@ -488,30 +488,38 @@ void CQuibIcon::CachePicture(const CRect& rect, int step, int box)
     PictCacheBox = target;
 }
 
-void CQuibIcon::DrawLabelText(IconPaint& paint, const CRect& rect, const QString& text)
+namespace
 {
-    CRect area = rect;
-    area.DeflateRect(kTextInset, kTextInset);
-    if (text.isEmpty() || area.IsRectEmpty())
-        return;
-    std::vector<int> heights(kAutoTextHeights.begin(), kAutoTextHeights.end());
-    const QString size = attribute(Attributes, "textsize");
-    const int number = leadingNumber(size);
-    if (holdsAfterFirst(size, "%") && number >= 40 && number <= 1000)
-        heights = {std::max(1, number * rect.Height() * 20 / 42600)};
-    else if (holdsAfterFirst(size, "pt") && number >= 8 && number <= 200)
-        heights = {number};
 
-    const QString align = attribute(Attributes, "textalign");
-    const int horizontal = align == QLatin1String("left")    ? Qt::AlignLeft
-                           : align == QLatin1String("right") ? Qt::AlignRight
-                                                             : Qt::AlignHCenter;
-    const int vertical = align.contains(QLatin1String("vcenter")) ? Qt::AlignVCenter
-                         : align.contains(QLatin1String("bottom")) && !align.contains(QLatin1String("top"))
-                             ? Qt::AlignBottom
-                             : Qt::AlignTop;
-    const QRect box = qRectOf(area);
-    QPainter& painter = paint.painter;
+int horizontalAlignment(const QString& align)
+{
+    if (align.contains(QLatin1String("left")))
+        return Qt::AlignLeft;
+    if (align.contains(QLatin1String("hcenter")))
+        return Qt::AlignHCenter;
+    if (align.contains(QLatin1String("right")))
+        return Qt::AlignRight;
+    return Qt::AlignHCenter;
+}
+
+// The words may stand anywhere in the value: "vcenter" is what the property sheet writes for an empty
+// choice, and must centre.
+int verticalAlignment(const QString& align)
+{
+    if (align.contains(QLatin1String("top")))
+        return Qt::AlignTop;
+    if (align.contains(QLatin1String("vcenter")))
+        return Qt::AlignVCenter;
+    if (align.contains(QLatin1String("bottom")))
+        return Qt::AlignBottom;
+    return Qt::AlignTop;
+}
+
+// Draws the text at the first height that fits the box, wrapped; false when none does.
+bool drawFittedText(QPainter& painter, const QRect& box, const QString& text, const std::vector<int>& heights,
+                    int alignment)
+{
+    const int horizontal = alignment & Qt::AlignHorizontal_Mask;
     for (int height : heights) {
         const QFont font = IconFont(height);
         const QFontMetrics metrics(font);
@@ -522,10 +530,68 @@ void CQuibIcon::DrawLabelText(IconPaint& paint, const CRect& rect, const QString
         painter.save();
         painter.setFont(font);
         painter.setPen(Qt::black);
-        painter.drawText(box, Qt::TextWordWrap | horizontal | vertical, wrapped);
+        painter.drawText(box, Qt::TextWordWrap | alignment, wrapped);
         painter.restore();
-        return;
+        return true;
     }
+    return false;
+}
+
+// A fixed text height from the "textsize" attribute for a rectangle of that height, scaled by
+// `scale` per mille; 0 when the size is automatic.
+int fixedTextHeight(const CTaggedText& attributes, int rectHeight, int scale)
+{
+    const QString size = attribute(attributes, "textsize");
+    const int number = leadingNumber(size);
+    if (holdsAfterFirst(size, "%") && number >= 40 && number <= 1000)
+        return std::max(1, MulDiv(number * rectHeight * 20 / 42600, scale, 1000));
+    if (holdsAfterFirst(size, "pt") && number >= 8 && number <= 200)
+        return std::max(1, MulDiv(number, scale, 1000));
+    return 0;
+}
+
+int frameWidthOf(const CTaggedText& attributes, int rectHeight)
+{
+    const QString value = attribute(attributes, "framewidth");
+    if (holdsAfterFirst(value, "%") && leadingNumber(value) > 0)
+        return std::max(1, rectHeight * leadingNumber(value) / 42600);
+    if (value.contains(QLatin1String("hair")))
+        return 1;
+    return leadingNumber(value);
+}
+
+COLORREF frameColorOf(const CTaggedText& attributes)
+{
+    const QStringList rgb = attribute(attributes, "framecolor").split(u',');
+    if (rgb.size() < 3)
+        return 0;
+    return RGB(rgb[0].trimmed().toInt(), rgb[1].trimmed().toInt(), rgb[2].trimmed().toInt());
+}
+
+bool nearColor(QRgb pixel, COLORREF color, int tolerance)
+{
+    return std::abs(qRed(pixel) - GetRValue(color)) <= tolerance &&
+           std::abs(qGreen(pixel) - GetGValue(color)) <= tolerance &&
+           std::abs(qBlue(pixel) - GetBValue(color)) <= tolerance;
+}
+
+} // namespace
+
+void CQuibIcon::DrawLabelText(IconPaint& paint, const CRect& rect, const QString& text)
+{
+    CRect area = rect;
+    area.DeflateRect(kTextInset, kTextInset);
+    if (text.isEmpty() || area.IsRectEmpty())
+        return;
+    const int fixed = fixedTextHeight(Attributes, rect.Height(), 1000);
+    const std::vector<int> heights = fixed > 0
+                                         ? std::vector<int>{fixed}
+                                         : std::vector<int>(kAutoTextHeights.begin(), kAutoTextHeights.end());
+    const QString align = attribute(Attributes, "textalign");
+    QPainter& painter = paint.painter;
+    if (drawFittedText(painter, qRectOf(area), text, heights,
+                       horizontalAlignment(align) | verticalAlignment(align)))
+        return;
     if (text == QLatin1String("...") || area.Height() <= 9 || area.Width() <= 21)
         return;
     painter.save();
@@ -534,6 +600,77 @@ void CQuibIcon::DrawLabelText(IconPaint& paint, const CRect& rect, const QString
     for (int dot = 0; dot < 3; ++dot)
         painter.drawEllipse(QRect(area.right - 5 - 7 * dot, area.bottom - 5, 3, 3));
     painter.restore();
+}
+
+void CQuibIcon::DrawForPrint(QPainter& painter, QPoint origin, int scaleX, int scaleY, int printOptions)
+{
+    CRect rect(MulDiv(ScreenRect.left, scaleX, 1000), MulDiv(ScreenRect.top, scaleY, 1000),
+               MulDiv(ScreenRect.right, scaleX, 1000), MulDiv(ScreenRect.bottom, scaleY, 1000));
+    rect.OffsetRect(origin.x(), origin.y());
+    if (!(Flags & kIconVisible) || !isVisible(painter, rect))
+        return;
+    painter.save();
+    if (Shape == kIconShapeRect || Shape == kIconShapeNoHit)
+        painter.setClipRect(qRectOf(rect), Qt::IntersectClip);
+    else if (Shape == kIconShapeEllipse)
+        painter.setClipRegion(QRegion(qRectOf(rect), QRegion::Ellipse), Qt::IntersectClip);
+    const bool pictureAllowed = !(Flags & (kIconContentPictureWhenEditing | kIconNoPicture)) &&
+                                (Flags & kIconContentMask) != kIconContentTextOnly;
+    if (!pictureAllowed || !DrawPrintPicture(painter, rect, printOptions)) {
+        CRect area = rect;
+        area.DeflateRect(kTextInset, kTextInset);
+        const QString text = GetDisplayText(kWordTextCutSuffix);
+        const int fixed = fixedTextHeight(Attributes, ScreenRect.Height(), scaleY);
+        std::vector<int> heights;
+        if (fixed > 0)
+            heights.push_back(fixed);
+        // Automatic: from the whole height down by a twentieth a try, while five lines would not fit.
+        for (int height = area.Height(); fixed == 0 && height > 0 && 5 * height > area.Height();
+             height = std::min(height - 1, height * 19 / 20))
+            heights.push_back(height);
+        const QString align = attribute(Attributes, "textalign");
+        if (!text.isEmpty() && !area.IsRectEmpty())
+            drawFittedText(painter, qRectOf(area), text, heights,
+                           horizontalAlignment(align) | verticalAlignment(align));
+    }
+    painter.restore();
+    if (Flags & kIconFrameShown)
+        drawFrame(painter, rect, Shape, frameColorOf(Attributes), frameWidthOf(Attributes, rect.Height()));
+}
+
+bool CQuibIcon::DrawPrintPicture(QPainter& painter, const CRect& rect, int printOptions)
+{
+    std::unique_ptr<CQuibPict> picture = findIconPicture(*this, rect.Width(), rect.Height());
+    if (!picture)
+        return false;
+    if (!picture->GetImage()) {
+        picture->Load();
+        picture->Decode();
+    }
+    QImage image = picture->GetImage() ? imageOf(*picture->GetImage()) : QImage();
+    if (image.isNull())
+        return false;
+    const std::uint8_t colorId = std::uint8_t(picture->TransparentColor >> 24);
+    if (colorId != kNoColorId && colorId != 0 && !(printOptions & kPrintKeepKeyColor)) {
+        // Paper has no transparency: the key colour and what resampling made of it print as white.
+        constexpr int kKeyTolerance = 40;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                if (nearColor(image.pixel(x, y), picture->TransparentColor, kKeyTolerance))
+                    image.setPixel(x, y, qRgb(255, 255, 255));
+            }
+        }
+    }
+    const SizeStep step = sizeStepFor(std::min(rect.Width(), rect.Height()), false);
+    const std::uint32_t flags = scaleFlags(Flags);
+    const QSize box = pictureBox(rect, step, flags);
+    if (box.isEmpty())
+        return false;
+    const QSize scaled = scaledPictureSize(image.size(), box, flags);
+    const CPoint centre = rect.CenterPoint();
+    const QRect target(QPoint(centre.x - scaled.width() / 2, centre.y - scaled.height() / 2), scaled);
+    painter.drawImage(target, image.scaled(scaled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    return true;
 }
 
 void CQuibIcon::DrawFrames(IconPaint& paint, const CRect& rect)
@@ -554,19 +691,7 @@ void CQuibIcon::DrawFrames(IconPaint& paint, const CRect& rect)
     }
     if (!(Flags & kIconFrameShown))
         return;
-    const QString widthValue = attribute(Attributes, "framewidth");
-    int width = 0;
-    if (holdsAfterFirst(widthValue, "%") && leadingNumber(widthValue) > 0)
-        width = std::max(1, ScreenRect.Height() * leadingNumber(widthValue) / 42600);
-    else if (widthValue.contains(QLatin1String("hair")))
-        width = 1;
-    else
-        width = leadingNumber(widthValue);
-    const QStringList rgb = attribute(Attributes, "framecolor").split(u',');
-    const COLORREF color =
-        rgb.size() >= 3 ? RGB(rgb[0].trimmed().toInt(), rgb[1].trimmed().toInt(), rgb[2].trimmed().toInt())
-                        : 0;
-    drawFrame(painter, rect, Shape, color, width);
+    drawFrame(painter, rect, Shape, frameColorOf(Attributes), frameWidthOf(Attributes, ScreenRect.Height()));
 }
 
 void CQuibIcon::DrawHandles(IconPaint& paint) const

@@ -6,6 +6,7 @@
 #include "core/IconShapes.h"
 #include "core/Page.h"
 #include "core/Picture.h"
+#include "core/Word.h"
 #include "platform/archive/MemFile.h"
 #include "tests/support/LumivoTest.h"
 
@@ -82,7 +83,7 @@ protected:
             if (id == 1)
                 return solidPicture(qRgb(0, 0, 255));
             if (id == 2)
-                return solidPicture(qRgb(255, 0, 0), 40, 40, 0x05FFFFFF); // key colour white
+                return solidPicture(qRgb(255, 0, 0), 40, 40, 0x05FF00FF); // key colour magenta
             if (id == 3)
                 return solidPicture(qRgb(0, 0, 255), 0, 0);
             return nullptr;
@@ -208,6 +209,35 @@ TEST_F(IconDrawingTest, WriterToolIconDrawsOnlyItsPicture)
     QImage shown = paper();
     drawIcon(shown, tool);
     EXPECT_EQ(shown.pixel(24, 24), qRgb(0, 0, 255));
+}
+
+TEST_F(IconDrawingTest, PrintScalesTheRectangleAndPrintsTheKeyColourWhite)
+{
+    CQuibIcon icon;
+    icon.WordId = 2;
+    icon.ScreenRect = CRect(0, 0, 40, 40);
+    QImage printed = paper();
+    QImage kept = paper();
+    {
+        QPainter painter(&printed);
+        icon.DrawForPrint(painter, QPoint(10, 10), 2000, 2000, 0);
+        QPainter keeping(&kept);
+        icon.DrawForPrint(keeping, QPoint(10, 10), 2000, 2000, kPrintKeepKeyColor);
+    }
+    EXPECT_EQ(printed.pixel(20, 20), qRgb(255, 255, 255));
+    EXPECT_EQ(kept.pixel(20, 20), qRgb(255, 0, 255));
+    EXPECT_EQ(printed.pixel(80, 80), qRgb(255, 0, 0));
+    EXPECT_EQ(printed.pixel(95, 95), kPaper);
+}
+
+TEST_F(IconDrawingTest, ShownTextFollowsTheLabel)
+{
+    CQuibIcon icon;
+    EXPECT_EQ(icon.GetDisplayText(kWordTextCutSuffix), "") << "no word and no label";
+    icon.WordName = "ko#2";
+    EXPECT_EQ(icon.GetDisplayText(kWordTextCutSuffix), "ko");
+    icon.WordName = "a #none";
+    EXPECT_EQ(icon.GetDisplayText(0), "");
 }
 
 TEST_F(IconDrawingTest, WrapBreaksAfterPunctuationAtSoftHyphensAndAtHardBreaks)
