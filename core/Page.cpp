@@ -207,6 +207,47 @@ bool CQuibBg::LoadPicture(int kind)
     return true;
 }
 
+int FrameSizeToLayoutId(int mode)
+{
+    switch (mode) {
+    case 1:
+        return 32;
+    case 3:
+        return 34;
+    case 4:
+        return 35;
+    case 5:
+        return 36;
+    case 6:
+        return 37;
+    default:
+        return 33;
+    }
+}
+
+int CQuibBg::LoadPictureForFrameSize(int currentMode, bool force)
+{
+    if (force) {
+        PictureImage.reset();
+        PictureSize = SIZE{0, 0};
+        PictureFrameMode = 0;
+    }
+    if (PictureImage || (BgFlags & kBgFlagNoPicture))
+        return PictureImage ? PictureFrameMode : 0;
+    std::vector<int> modes;
+    for (int mode = std::max(currentMode, kFirstFrameSizeMode); mode <= kLastFrameSizeMode; ++mode)
+        modes.push_back(mode);
+    for (int mode = std::min(currentMode, kLastFrameSizeMode + 1) - 1; mode >= kFirstFrameSizeMode; --mode)
+        modes.push_back(mode);
+    for (int mode : modes) {
+        if (LoadPicture(FrameSizeToLayoutId(mode)) && PictureImage) {
+            PictureFrameMode = mode;
+            return mode;
+        }
+    }
+    return 0;
+}
+
 void CQuibBg::TakePicture(std::unique_ptr<CQuibPict> picture)
 {
     if (!picture)

@@ -48,6 +48,11 @@ public:
     void ReloadIconWords(bool force);
     // Takes the picture with the page's id and this kind byte, when there is one.
     bool LoadPicture(int kind);
+    // Gives the page its picture for the frame-size mode (1 to 6) when it has none (with `force`, the
+    // picture it has is dropped first): the modes are tried from the current one onward to the last,
+    // then back from it to the first, until a picture is found. Gives the mode whose picture the page
+    // holds, 0 when it holds none; a page whose flags say it has no picture looks for none.
+    int LoadPictureForFrameSize(int currentMode, bool force);
     // Decodes the picture and keeps its image, size and kind; the picture object is dropped.
     void TakePicture(std::unique_ptr<CQuibPict> picture);
     // Whether the icon list holds this icon.
@@ -71,12 +76,20 @@ public:
     std::optional<RgbImage> PictureImage;
     std::int16_t PictureKind = 0;
     SIZE PictureSize{0, 0};
+    int PictureFrameMode = 0; // the frame-size mode whose picture the page holds
 
 protected:
     void ResetToDefaults() override { Assign(nullptr); }
 };
 
 std::uint8_t GetBgTypeLanguage(std::int32_t type);
+
+// A page flag: the page has no picture of its own.
+constexpr std::uint32_t kBgFlagNoPicture = 0x8;
+constexpr int kFirstFrameSizeMode = 1;
+constexpr int kLastFrameSizeMode = 6;
+// The picture kind of a frame-size mode: 1 -> 32, 3 -> 34, 4 -> 35, 5 -> 36, 6 -> 37, any other -> 33.
+int FrameSizeToLayoutId(int mode);
 
 // Commits and writes the page, then files it in the page index under its current keys with its name
 // in the name list. A page the index held under those keys before is dropped, after the pane that

@@ -2,13 +2,16 @@
 // page where the user's changes belong, with the panes letting go of what is replaced.
 
 #include "core/Page.h"
+#include "core/IconDrawing.h"
 #include "core/IconShapes.h"
 #include "core/ObjectIndex.h"
 #include "core/PageHooks.h"
+#include "core/Picture.h"
 #include "core/ResourceTypes.h"
 #include "core/User.h"
 #include "platform/archive/MemFile.h"
 #include "platform/ui/Ui.h"
+#include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
@@ -282,4 +285,65 @@ TEST_F(PageSaveTest, RemovingAShownPageLetsThePaneGoThenLoadItsDefault)
     EXPECT_TRUE(m_releasedWhileHeld);
     EXPECT_EQ(loaded, -2);
     EXPECT_EQ(theBgIndex.GetCount(), 0u);
+}
+
+class PagePictureTest : public PageTest
+{
+protected:
+    void SetUp() override
+    {
+        PageTest::SetUp();
+        m_file = makeResourceFile(tempPath("pictures.tvf"));
+        theActiveFiles = {m_file};
+        theSearchLanguages = {kLanguage};
+    }
+
+    // A stored picture of one grey level under the page id and that kind.
+    void storePicture(int kind, std::uint8_t level)
+    {
+        auto picture = std::make_unique<CQuibPict>();
+        ASSERT_EQ(picture->Create(), RES_OK);
+        const RgbImage image{4, 2, std::vector<std::uint8_t>(24, level)};
+        ASSERT_TRUE(picture->SetImage(image, 4, 2, pictRawRgb));
+        ASSERT_EQ(picture->SaveAs(kPageId, m_file, MakePictType(std::int16_t(kind), kLanguage)), RES_OK);
+        m_pictures.push_back(std::move(picture));
+    }
+
+    int m_file = 0;
+    std::vector<std::unique_ptr<CQuibPict>> m_pictures;
+};
+
+TEST_F(PagePictureTest, FrameSizesAreTriedOnwardThenBackFromTheCurrentOne)
+{
+    storePicture(FrameSizeToLayoutId(1), 10);
+    storePicture(FrameSizeToLayoutId(5), 50);
+    CQuibBg page;
+    storeInFile(page, kPageId, m_file, MakeBgType(1, kLanguage));
+    EXPECT_EQ(page.LoadPictureForFrameSize(3, false), 5);
+    EXPECT_EQ(page.PictureKind, 36);
+    EXPECT_EQ(page.PictureSize.cx, 4);
+    EXPECT_EQ(page.PictureImage->pixels[0], 50);
+    EXPECT_EQ(page.LoadPictureForFrameSize(6, false), 5) << "a page with a picture keeps it";
+    EXPECT_EQ(page.LoadPictureForFrameSize(6, true), 5) << "back from the last mode, nearest first";
+    EXPECT_EQ(page.LoadPictureForFrameSize(0, true), 1);
+    EXPECT_EQ(page.PictureImage->pixels[0], 10);
+
+    page.BgFlags = kBgFlagNoPicture;
+    EXPECT_EQ(page.LoadPictureForFrameSize(3, true), 0);
+    EXPECT_FALSE(page.PictureImage);
+}
+
+TEST_F(PagePictureTest, IconsTakeThePictureKindOfTheirSize)
+{
+    storePicture(2, 20);
+    storePicture(10, 100);
+    storePicture(5, 50);
+    const auto levelOf = [](std::unique_ptr<CQuibPict> picture) {
+        return picture && picture->Load() == RES_OK && picture->Decode() ? int(picture->GetImage()->pixels[0])
+                                                                         : -1;
+    };
+    EXPECT_EQ(levelOf(LoadWordPicture(kPageId, 40, 200)), 20);
+    EXPECT_EQ(levelOf(LoadWordPicture(kPageId, 150, 150)), 100);
+    EXPECT_EQ(levelOf(LoadWordPicture(kPageId, 100, 100)), 100) << "kind 4 is missing: 10 comes next";
+    EXPECT_EQ(levelOf(LoadWordPicture(kPageId + 1, 40, 40)), -1);
 }
