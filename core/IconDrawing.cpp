@@ -673,11 +673,30 @@ bool CQuibIcon::DrawPrintPicture(QPainter& painter, const CRect& rect, int print
     return true;
 }
 
+namespace
+{
+
+// The circle on a linking icon's top-left corner that shows, on demand, where links go: red edge for a
+// link, grey for none.
+void drawLinkBadge(QPainter& painter, const CRect& rect, std::int32_t linkId)
+{
+    constexpr int kBadgeDiameter = 30;
+    constexpr COLORREF kBadgeFill = 0xFFFF80;
+    painter.save();
+    painter.setBrush(colorOf(kBadgeFill));
+    painter.setPen(QPen(colorOf(linkId > 0 ? 0x0000FF : 0x808080), 2));
+    painter.drawEllipse(QPoint(rect.left, rect.top), kBadgeDiameter / 2, kBadgeDiameter / 2);
+    painter.restore();
+}
+
+} // namespace
+
 void CQuibIcon::DrawFrames(IconPaint& paint, const CRect& rect)
 {
     QPainter& painter = paint.painter;
+    const std::uint32_t frameKind = paint.spotFrames ? kIconShapeUnclipped : Shape;
     if (paint.editablePane && theEditTool != kEditToolBrowse) {
-        drawFrame(painter, rect, Shape, (Flags & kIconHandles) ? 0 : kEditFrameGrey, theStateFrameWidth);
+        drawFrame(painter, rect, frameKind, (Flags & kIconHandles) ? 0 : kEditFrameGrey, theStateFrameWidth);
         if (Flags & kIconHandles)
             DrawHandles(paint);
         if (theEditOptions & kEditOptionShowNames)
@@ -686,12 +705,13 @@ void CQuibIcon::DrawFrames(IconPaint& paint, const CRect& rect)
     }
     if ((Flags & (kIconSelected | kIconEntered)) && !(Flags & kIconNotSelectable)) {
         const COLORREF color = (Flags & kIconSelected) ? theSelectedFrameColor : theEnteredFrameColor;
-        drawFrame(painter, rect, Shape, color & 0xFFFFFF, theStateFrameWidth);
-        return;
+        drawFrame(painter, rect, frameKind, color & 0xFFFFFF, theStateFrameWidth);
+    } else if (Flags & kIconFrameShown) {
+        drawFrame(painter, rect, frameKind, frameColorOf(Attributes),
+                  frameWidthOf(Attributes, ScreenRect.Height()));
     }
-    if (!(Flags & kIconFrameShown))
-        return;
-    drawFrame(painter, rect, Shape, frameColorOf(Attributes), frameWidthOf(Attributes, ScreenRect.Height()));
+    if (paint.linkBadges)
+        drawLinkBadge(painter, rect, LinkId);
 }
 
 void CQuibIcon::DrawHandles(IconPaint& paint) const

@@ -26,6 +26,8 @@ struct IconPaint {
     bool editablePane = false;               // the pane's page may be edited
     bool writerPane = false;                 // the writer pane: pictures always in step 2
     const CQuibIcon* soleSelected = nullptr; // the one selected icon, when exactly one is
+    bool spotFrames = false; // the main pane, for a user who wants frames as spots: every frame a spot
+    bool linkBadges = false; // the main pane while its link-badge switch is on
 };
 
 // Frame colours of selected and entered icons (packed colours: the low three bytes are 0x00BBGGRR).

@@ -191,6 +191,17 @@ TEST_F(IconDrawingTest, HiddenIconDrawsNothingAndFramesFollowTheirAttributes)
     drawIcon(with, framed);
     EXPECT_EQ(with.pixel(10, 30), qRgb(0, 0, 255));
     EXPECT_EQ(with.pixel(11, 30), kPaper) << "a hair is one pixel";
+
+    framed.LinkId = 7;
+    QImage badged = paper();
+    {
+        QPainter painter(&badged);
+        IconPaint paint{painter, {}, false, false, nullptr, true, true};
+        framed.Draw(paint);
+    }
+    EXPECT_EQ(badged.pixel(35, 35), qRgb(0, 0, 255)) << "a spot in the frame's colour";
+    EXPECT_EQ(badged.pixel(10, 30), kPaper) << "a spot instead of the frame in browse";
+    EXPECT_EQ(badged.pixel(12, 12), qRgb(0x80, 0xFF, 0xFF)) << "the link badge";
 }
 
 TEST_F(IconDrawingTest, WriterToolIconDrawsOnlyItsPicture)
