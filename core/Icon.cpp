@@ -35,7 +35,12 @@ CQuibIcon::~CQuibIcon()
 void CQuibIcon::CopyFrom(const CQuibIcon& other)
 {
     static_cast<CQuibIconFields&>(*this) = other;
+    // The cached picture belonged to the old fields; the copy lays itself out again when it is drawn.
+    CachedBitmap = QImage();
+    CachedMask = QImage();
     PictCacheData = QImage();
+    PictCacheBox = QSize();
+    Flags |= kIconNeedsLayout;
 }
 
 std::unique_ptr<CQuibIcon> CQuibIcon::Clone() const

@@ -99,7 +99,7 @@ public:
     CQuibIcon& operator=(const CQuibIcon&) = delete;
 
     // Takes the other icon's fields; what the other owns is not copied, and this icon's own cached
-    // picture is dropped (it belonged to the old fields).
+    // picture is dropped (it belonged to the old fields), so the copy is marked for a new layout.
     void CopyFrom(const CQuibIcon& other);
     // A copy of the same class (an ellipse stays an ellipse) with this icon's fields.
     std::unique_ptr<CQuibIcon> Clone() const;

@@ -104,6 +104,7 @@ TEST_F(IconStreamTest, ListsAndCopiesKeepEachIconsShapeClass)
 
     CQuibIconList read;
     readArchived(bytes, [&](CArchive& ar) { SerializeObjectList(ar, read); });
+    read[0]->Flags &= ~kIconNeedsLayout; // laid out and drawn
     CQuibIconList copies = CopyIconList(read);
     read.clear(); // the copies own nothing of what they were copied from
     ASSERT_EQ(copies.size(), 3u);
@@ -111,6 +112,7 @@ TEST_F(IconStreamTest, ListsAndCopiesKeepEachIconsShapeClass)
     EXPECT_EQ(copies[1]->GetRuntimeClass(), RUNTIME_CLASS(CQuibIcon_Rect));
     EXPECT_EQ(copies[2]->GetRuntimeClass(), RUNTIME_CLASS(CQuibIcon_Ellipse));
     EXPECT_EQ(copies[2]->Name, "round");
+    EXPECT_TRUE(copies[0]->Flags & kIconNeedsLayout) << "a copy has no cached picture to draw";
     EXPECT_EQ(copies[2]->Options, "");
     copies[2]->Attributes.SetValue("textsize", "12pt");
     EXPECT_TRUE(copies[2]->Options.contains("12pt")) << "a copy's attributes work on its own options";
