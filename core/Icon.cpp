@@ -37,7 +37,6 @@ void CQuibIcon::CopyFrom(const CQuibIcon& other)
     static_cast<CQuibIconFields&>(*this) = other;
     // The cached picture belonged to the old fields; the copy lays itself out again when it is drawn.
     CachedBitmap = QImage();
-    CachedMask = QImage();
     PictCacheData = QImage();
     PictCacheBox = QSize();
     Flags |= kIconNeedsLayout;
@@ -95,7 +94,6 @@ void CQuibIcon::FreeCache()
     Word.reset();
     Sound.reset();
     CachedBitmap = QImage();
-    CachedMask = QImage();
     PictCacheData = QImage();
 }
 

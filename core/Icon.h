@@ -164,8 +164,7 @@ public:
     std::unique_ptr<CQuibIcon> DragCopy; // the reference rectangle while handles are dragged
     std::unique_ptr<CQuibWord> Word;
     std::unique_ptr<CQuibSound> Sound;
-    QImage CachedBitmap;  // the scaled picture as drawn
-    QImage CachedMask;    // where it is transparent
+    QImage CachedBitmap;  // the scaled picture as drawn: transparent where it had its key colour
     QImage PictCacheData; // the scaled picture's pixels, 3 bytes a pixel
     CTaggedText Attributes;
     QSize PictCacheBox;          // the box the cached picture was scaled into
