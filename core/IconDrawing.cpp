@@ -763,9 +763,14 @@ bool OpenAviPreview(CQuibIcon* icon)
     if (!found || found->Load() < 0)
         return false;
     AviPreview& state = preview();
-    state.path = GetTempDirString() + QStringLiteral("Temp_x.avi");
-    if (found->ExportFile(state.path) == 0)
+    const QString folder = GetTempDirString(QStringLiteral("/"));
+    if (folder.isEmpty())
         return false;
+    state.path = folder + QStringLiteral("Temp_x.avi");
+    if (found->ExportFile(state.path) == 0) {
+        state.path.clear();
+        return false;
+    }
     state.clip = lumivo::video::VideoClip::open(state.path);
     // A clip without frames cannot be stepped through.
     if (!state.clip || state.clip->frameCount() <= 0) {

@@ -2,14 +2,20 @@
 // and the clip preview's timer.
 
 #include "core/IconDrawing.h"
+#include "core/Clip.h"
 #include "core/IconEditing.h"
 #include "core/IconShapes.h"
 #include "core/Page.h"
 #include "core/Picture.h"
 #include "core/Word.h"
 #include "platform/archive/MemFile.h"
+#include "system/LanguageRecords.h"
+#include "system/SystemSettings.h"
+#include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/MediaSamples.h"
 
+#include <QFile>
 #include <QPainter>
 
 namespace
@@ -272,6 +278,45 @@ TEST_F(IconDrawingTest, ClipTimerStartsOnlyForAnOpenPreview)
     StepAviPreview();
     EXPECT_EQ(starts, 0);
     EXPECT_EQ(AviPreviewIcon(), nullptr);
+}
+
+TEST_F(IconDrawingTest, ClipPreviewStepsThroughItsFramesOnTheShellsTimer)
+{
+    if (!lumivo::test::haveFfmpeg())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    const QString source = tempPath("hop.avi");
+    ASSERT_TRUE(lumivo::test::makeMjpegAvi(source, "testsrc=size=40x30:rate=5", 4));
+    const int file = lumivo::test::makeResourceFile(tempPath("clips.tvf"));
+    theActiveFiles = {file};
+    theSearchLanguages = {1};
+    theBaseDir = tempDir();
+    CQuibAvi clip;
+    ASSERT_EQ(clip.Create(), RES_OK);
+    ASSERT_GT(clip.ImportFile(source), 0u);
+    ASSERT_EQ(clip.SaveAs(77, file, CQuibAvi::MakeType(1, 1)), RES_OK);
+
+    int interval = 0;
+    int redraws = 0;
+    const auto timer = theAviTimerStart.scoped([&](int ms) { interval = ms; });
+    const auto redraw = theIconRedraw.scoped([&](CQuibIcon*) { ++redraws; });
+    CQuibIcon icon;
+    icon.WordId = 77;
+    icon.ScreenRect = CRect(0, 0, 60, 60);
+    ASSERT_TRUE(OpenAviPreview(&icon));
+    ASSERT_TRUE(StartAviTimer());
+    EXPECT_EQ(interval, 200);
+    for (int frame : {1, 2, 3, 0}) {
+        StepAviPreview();
+        EXPECT_EQ(AviPreviewFrame(), frame);
+    }
+    EXPECT_EQ(redraws, 4);
+    QImage shown = paper();
+    drawIcon(shown, icon);
+    EXPECT_GT(countPixels(shown, QRect(10, 10, 40, 40), [](QRgb p) { return p != kPaper; }), 1000);
+
+    CloseAviPreview();
+    EXPECT_EQ(AviPreviewIcon(), nullptr);
+    EXPECT_FALSE(QFile::exists(GetTempDirString("/") + "Temp_x.avi"));
 }
 
 TEST_F(IconDrawingTest, PageStoredAndReopenedDrawsTheSame)
