@@ -167,8 +167,9 @@ public:
     QImage CachedBitmap;  // the scaled picture as drawn: transparent where it had its key colour
     QImage PictCacheData; // the scaled picture's pixels, 3 bytes a pixel
     CTaggedText Attributes;
-    QSize PictCacheBox;          // the box the cached picture was scaled into
-    std::uint64_t DragToken = 0; // the icon's name in drag data, once it was dragged
+    QSize PictCacheBox;              // the box the cached picture was scaled into
+    std::int16_t PictCacheModel = 0; // the image model it was scaled by
+    std::uint64_t DragToken = 0;     // the icon's name in drag data, once it was dragged
 
 protected:
     // The picture by the size-step rule, placed in `rect`; false when there is none to draw.

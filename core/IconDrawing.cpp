@@ -22,7 +22,7 @@
 
 COLORREF theSelectedFrameColor = 0x050000FF;
 COLORREF theEnteredFrameColor = 0x0400FF00;
-std::int16_t theImageModel = 2;
+std::int16_t theImageModel = kImageLibraryModel;
 lumivo::Hook<std::unique_ptr<CQuibPict>(std::int32_t, int, int)> theIconPictureFinder{LoadWordPicture};
 lumivo::Hook<void(int)> theAviTimerStart{[](int) {}};
 lumivo::Hook<void()> theAviTimerStop{[] {}};
@@ -97,6 +97,20 @@ SizeStep sizeStepFor(int smallerSide, bool writerPane)
             return limit.step;
     }
     return {10, 0};
+}
+
+// The bitmap model's square box: 192, smaller for smaller icons, the smaller side below 33.
+QSize bitmapModelBox(const CRect& rect)
+{
+    const int smaller = std::min(rect.Width(), rect.Height());
+    int side = 192;
+    for (auto [below, box] : {std::pair{181, 128}, {117, 96}, {85, 64}, {53, 48}, {37, 32}}) {
+        if (smaller < below)
+            side = box;
+    }
+    if (smaller < 33)
+        side = std::max(smaller, 0);
+    return {side, side};
 }
 
 // The scaling bits a picture is drawn with: fit into a snapped box until the icon says otherwise.
@@ -262,7 +276,7 @@ void ResetIconDrawing()
     preview() = AviPreview();
     theSelectedFrameColor = 0x050000FF;
     theEnteredFrameColor = 0x0400FF00;
-    theImageModel = 2;
+    theImageModel = kImageLibraryModel;
     theIconPictureFinder.reset();
     theAviTimerStart.reset();
     theAviTimerStop.reset();
@@ -423,8 +437,9 @@ bool CQuibIcon::DrawPicture(IconPaint& paint, const CRect& rect)
     const bool hasId = PictId != 0 || WordId != 0;
     if ((Flags & kIconNeedsLayout) && hasId) {
         const SizeStep step = sizeStepFor(std::min(rect.Width(), rect.Height()), paint.writerPane);
-        const QSize box = pictureBox(rect, step, scaleFlags(Flags));
-        if (step.step != PictCacheState || box != PictCacheBox) {
+        const QSize box = theImageModel == kImageLibraryModel ? pictureBox(rect, step, scaleFlags(Flags))
+                                                              : bitmapModelBox(rect);
+        if (step.step != PictCacheState || box != PictCacheBox || theImageModel != PictCacheModel) {
             CachedBitmap = QImage();
             PictCacheData = QImage();
         }
@@ -465,10 +480,13 @@ void CQuibIcon::CachePicture(const CRect& rect, int step, int box)
         return;
     }
     Flags = scaleFlags(Flags);
-    const QSize target = pictureBox(rect, {step, box}, Flags);
+    // The image library's model fits the picture into its box by the scaling bits; the bitmap model
+    // stretches it into a square.
+    const bool libraryModel = theImageModel == kImageLibraryModel;
+    const QSize target = libraryModel ? pictureBox(rect, {step, box}, Flags) : bitmapModelBox(rect);
     if (target.isEmpty())
         return;
-    const QSize scaled = scaledPictureSize(image.size(), target, Flags);
+    const QSize scaled = libraryModel ? scaledPictureSize(image.size(), target, Flags) : target;
     const std::uint8_t colorId = std::uint8_t(picture->TransparentColor >> 24);
     const bool keyed = colorId != kNoColorId && colorId != 0;
     // A key colour must survive scaling pixel for pixel, so keyed pictures are not smoothed.
@@ -486,6 +504,7 @@ void CQuibIcon::CachePicture(const CRect& rect, int step, int box)
     }
     PictCacheState = std::uint16_t(step);
     PictCacheBox = target;
+    PictCacheModel = theImageModel;
 }
 
 namespace

@@ -33,8 +33,9 @@ struct IconPaint {
 // Frame colours of selected and entered icons (packed colours: the low three bytes are 0x00BBGGRR).
 extern COLORREF theSelectedFrameColor;
 extern COLORREF theEnteredFrameColor;
-// 2: pictures through the image library's scaling; other values name the old bitmap model, which
-// draws the same way here.
+// kImageLibraryModel: pictures fitted into their size step's box by the icon's scaling bits; any other
+// value: the bitmap model, which stretches them into a square box by the icon's size.
+constexpr std::int16_t kImageLibraryModel = 2;
 extern std::int16_t theImageModel;
 
 // Finds the picture of a word or picture id for an icon of that size; LoadWordPicture by default.

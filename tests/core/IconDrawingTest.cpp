@@ -123,6 +123,26 @@ TEST_F(IconDrawingTest, PictureIsDrawnWhereTheIconIsNowAndScaledOnlyOnce)
     EXPECT_EQ(selected.pixel(100, 75), qRgb(255, 0, 0)) << "the selected frame at the left edge";
 }
 
+TEST_F(IconDrawingTest, BitmapModelStretchesThePictureIntoASquareBox)
+{
+    const auto wide = theIconPictureFinder.scoped(
+        [](std::int32_t, int, int) { return solidPicture(qRgb(0, 0, 255), 40, 20); });
+    CQuibIcon icon;
+    icon.WordId = 1;
+    icon.ScreenRect = CRect(0, 0, 100, 100);
+    QImage fitted = paper();
+    drawIcon(fitted, icon);
+    EXPECT_EQ(fitted.pixel(50, 5), kPaper) << "fitted: 96 x 48 in the middle";
+    EXPECT_EQ(fitted.pixel(50, 50), qRgb(0, 0, 255));
+
+    theImageModel = 1;
+    icon.Flags |= kIconNeedsLayout;
+    QImage stretched = paper();
+    drawIcon(stretched, icon);
+    EXPECT_EQ(stretched.pixel(50, 5), qRgb(0, 0, 255)) << "stretched: 96 x 96";
+    EXPECT_EQ(stretched.pixel(1, 50), kPaper);
+}
+
 TEST_F(IconDrawingTest, KeyColourLeavesTheBackgroundAndIsForgottenWithTheNextPicture)
 {
     CQuibIcon icon;
