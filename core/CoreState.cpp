@@ -1,7 +1,11 @@
 #include "core/CoreState.h"
 
 #include "core/Color.h"
+#include "core/IconDrag.h"
+#include "core/IconDrawing.h"
+#include "core/IconEditing.h"
 #include "core/ObjectIndex.h"
+#include "core/PageHooks.h"
 #include "core/Registry.h"
 #include "core/ResourceManager.h"
 #include "core/Sound.h"
@@ -18,6 +22,10 @@ void ResetCoreState()
     ResetUserLevelIndex();
     ResetCurrentUser();
     ResetWordEditorFrame();
+    ResetPageHooks();
+    ResetIconEditing();
+    ResetIconDrawing();
+    ResetIconDrag();
     ResetSoundState();
     ResetResourceStore();
     ResetStopwatch(kAllStopwatches);

@@ -1,5 +1,6 @@
 #include "core/ObjectIndex.h"
 
+#include "core/Page.h"
 #include "core/ResourceHandle.h"
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
@@ -14,7 +15,7 @@
 CQuibObjIndex theBgIndex;
 CQuibObjIndex theWordIndex;
 IndexObjectMaker theWordObjectMaker{MakeIndexedWord};
-IndexObjectMaker thePageObjectMaker{[](CResEntry*, QString&) { return std::unique_ptr<CMyRes>(); }};
+IndexObjectMaker thePageObjectMaker{MakeIndexedPage};
 
 namespace
 {

@@ -78,8 +78,8 @@ extern CQuibObjIndex theWordIndex;
 void ResetObjectIndexes();
 
 // Makes the object of one record for an index rebuild: bound to the record, loaded, and its name given
-// through `name`; null when the record cannot be loaded (or is not wanted). The word maker makes the
-// program's words; the page maker makes nothing until the page code installs its own.
+// through `name`; null when the record cannot be loaded (or is not wanted). By default the makers make
+// the program's words and pages.
 using IndexObjectMaker = lumivo::Hook<std::unique_ptr<CMyRes>(CResEntry* record, QString& name)>;
 extern IndexObjectMaker theWordObjectMaker;
 extern IndexObjectMaker thePageObjectMaker;

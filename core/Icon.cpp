@@ -1,0 +1,180 @@
+#include "core/Icon.h"
+
+#include "core/IconDrag.h"
+#include "core/IconDrawing.h"
+#include "core/Page.h"
+#include "core/PageHooks.h"
+#include "core/Sound.h"
+#include "core/Word.h"
+#include "system/Lookups.h"
+
+IMPLEMENT_SERIAL(CQuibIcon, CObject, 1)
+
+namespace
+{
+
+// What a loaded icon never keeps from its stream: the session's own state.
+constexpr std::uint32_t kIconSessionFlags = kIconModified | kIconSelected | kIconEntered;
+
+} // namespace
+
+CQuibIcon::CQuibIcon(std::uint32_t shape)
+{
+    Shape = shape;
+    Attributes.Attach(&Options);
+}
+
+CQuibIcon::~CQuibIcon()
+{
+    if (AviPreviewIcon() == this)
+        CloseAviPreview();
+    ForgetDraggedIcon(this);
+    FreeCache();
+}
+
+void CQuibIcon::CopyFrom(const CQuibIcon& other)
+{
+    static_cast<CQuibIconFields&>(*this) = other;
+    // The cached picture belonged to the old fields; the copy lays itself out again when it is drawn.
+    CachedBitmap = QImage();
+    PictCacheData = QImage();
+    PictCacheBox = QSize();
+    Flags |= kIconNeedsLayout;
+}
+
+std::unique_ptr<CQuibIcon> CQuibIcon::Clone() const
+{
+    std::unique_ptr<CObject> made = GetRuntimeClass()->CreateObject();
+    std::unique_ptr<CQuibIcon> copy(static_cast<CQuibIcon*>(made.release()));
+    copy->CopyFrom(*this);
+    return copy;
+}
+
+void CQuibIcon::Serialize(CArchive& ar)
+{
+    if (ar.IsStoring()) {
+        Flags &= ~kIconModified;
+        ar << Options << StoredRect << Shape << BgColor << FrameColor;
+        ar << WordId << LinkId << SoundId << kIconStreamVersion << Name << WordName;
+        ar << PictId << Flags;
+        return;
+    }
+    std::uint32_t version = 0;
+    ar >> Options >> StoredRect >> Shape >> BgColor >> FrameColor;
+    ar >> WordId >> LinkId >> SoundId >> version >> Name >> WordName;
+    if (version == 0) {
+        PictId = 0;
+    } else if (version == kIconStreamVersion) {
+        std::uint32_t storedFlags = 0;
+        ar >> PictId >> storedFlags;
+        Flags = (Flags & ~kIconNoPicture) | storedFlags;
+    } else {
+        // Reading on would take the next icon's bytes for this one's unknown fields.
+        throw CArchiveException(CArchiveException::badSchema, QStringLiteral("icon version %1").arg(version));
+    }
+    Flags &= ~kIconSessionFlags;
+}
+
+void CQuibIcon::ReloadWord(bool force)
+{
+    if (WordId != 0 && (!Word || force)) {
+        Word.reset();
+        if (ShownWordId == 0)
+            ShownWordId = WordId;
+        Word = FindWordById(WordId);
+        if (Word && Word->Load() < 0)
+            Word.reset();
+    }
+    Flags |= kIconNeedsLayout;
+}
+
+void CQuibIcon::FreeCache()
+{
+    DragCopy.reset();
+    Word.reset();
+    Sound.reset();
+    CachedBitmap = QImage();
+    PictCacheData = QImage();
+}
+
+CQuibBg* CQuibIcon::GetBackground() const
+{
+    CPane* pane = theFindPaneShowingIcon(this);
+    return pane ? thePanePage(pane) : nullptr;
+}
+
+void CQuibIcon::SetModified(bool commitPage, bool setModifiedBit)
+{
+    if (commitPage) {
+        CQuibBg* page = GetBackground();
+        if (page && page->HoldsIcon(this))
+            page->Commit();
+    }
+    if (setModifiedBit)
+        Flags |= kIconModified;
+}
+
+QString CQuibIcon::GetDisplayText(int flags)
+{
+    if (!WordName.isEmpty())
+        return WordName.contains(QLatin1String("#none")) ? QString() : WordDisplayText(WordName, flags);
+    if (!Word)
+        ReloadWord(true);
+    if (!Word)
+        return {};
+    return WordDisplayText(Word->WordName, flags);
+}
+
+QString CQuibIcon::GetShownWordText()
+{
+    constexpr int kShownTextFlags = kWordTextCutSuffix | kWordTextDropLayoutChars;
+    if (ShownWordId == WordId)
+        return GetDisplayText(kShownTextFlags);
+    std::unique_ptr<CQuibWord> shown = FindWordById(ShownWordId);
+    if (!shown || shown->Load() < 0)
+        return {};
+    return shown->GetDisplayText(kShownTextFlags);
+}
+
+void CQuibIcon::ScreenToRelative(const SIZE& pageSize)
+{
+    if (pageSize.cx == 0 || pageSize.cy == 0)
+        return;
+    StoredRect.left = MulDiv(ScreenRect.left, 1000, pageSize.cx);
+    StoredRect.right = MulDiv(ScreenRect.right, 1000, pageSize.cx);
+    StoredRect.top = MulDiv(ScreenRect.top, 1000, pageSize.cy);
+    StoredRect.bottom = MulDiv(ScreenRect.bottom, 1000, pageSize.cy);
+}
+
+void CQuibIcon::RelativeToScreen(const SIZE& pageSize)
+{
+    ScreenRect.left = MulDiv(StoredRect.left, pageSize.cx, 1000);
+    ScreenRect.right = MulDiv(StoredRect.right, pageSize.cx, 1000);
+    ScreenRect.top = MulDiv(StoredRect.top, pageSize.cy, 1000);
+    ScreenRect.bottom = MulDiv(StoredRect.bottom, pageSize.cy, 1000);
+}
+
+void IconListScreenToRelative(CQuibIconList& list, const SIZE& pageSize)
+{
+    if (pageSize.cx == 0 && pageSize.cy == 0)
+        return;
+    for (auto& icon : list)
+        icon->ScreenToRelative(pageSize);
+}
+
+void IconListRelativeToScreen(CQuibIconList& list, const SIZE& pageSize)
+{
+    if (pageSize.cx == 0 && pageSize.cy == 0)
+        return;
+    for (auto& icon : list)
+        icon->RelativeToScreen(pageSize);
+}
+
+CQuibIconList CopyIconList(const CQuibIconList& source)
+{
+    CQuibIconList copies;
+    copies.reserve(source.size());
+    for (const auto& icon : source)
+        copies.push_back(icon->Clone());
+    return copies;
+}

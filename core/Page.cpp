@@ -1,0 +1,367 @@
+#include "core/Page.h"
+
+#include "core/ObjectIndex.h"
+#include "core/PageHooks.h"
+#include "core/Picture.h"
+#include "core/ResourceManager.h"
+#include "core/ResourceTypes.h"
+#include "core/User.h"
+#include "platform/ui/Ui.h"
+#include "system/ItemIds.h"
+#include "system/Lookups.h"
+#include "system/OutputFile.h"
+#include "system/SystemStrings.h"
+
+IMPLEMENT_SERIAL(CQuibBg, CObject, 1)
+
+namespace
+{
+
+constexpr int kAskRemovePage = 9020;
+constexpr int kAskSavePage = 9021;
+const char* const kAskReplacePage =
+    "The background already exist in the user/output file!. Shall it be replaced?";
+constexpr std::int16_t kPageKind = 1;
+constexpr std::int32_t kDefaultPageId = -2;
+
+// Where an edited page belongs: the output file in its translation language when one is open, else
+// the current user's file in the user's primary language, else nowhere (file 0, language 0).
+struct SaveTarget {
+    int file = 0;
+    std::uint16_t language = 0;
+    bool isOutputFile = false;
+};
+
+SaveTarget saveTarget()
+{
+    if (theOutputFile > 0)
+        return {theOutputFile, static_cast<std::uint16_t>(theTranslateLanguage), true};
+    if (theCurrentUser)
+        return {theCurrentUser->GetFile(), static_cast<std::uint16_t>(theCurrentUser->PrimaryLanguage),
+                false};
+    return {};
+}
+
+// Drops the page the index holds under these keys, unless it is `keep`. The pane that showed it lets
+// go first and shows `replacement` instead (none: it shows nothing until it is given a page); gives
+// that pane.
+CPane* dropIndexedPage(int file, std::uint8_t language, std::int32_t id, const CMyRes* keep,
+                       CQuibBg* replacement)
+{
+    auto* held = static_cast<CQuibBg*>(theBgIndex.Find(file, language, id));
+    if (!held || held == keep)
+        return nullptr;
+    CPane* pane = theFindPaneShowingPage(held);
+    if (pane)
+        thePaneSetPage(pane, replacement);
+    theBgIndex.Remove(held); // handed back and dropped here
+    return pane;
+}
+
+// The page's entry in the name list, under its current name.
+void listName(CQuibBg* page)
+{
+    CSortedStringArray& names = theBgIndex.Names();
+    if (const int old = names.FindItemData(page); old >= 0)
+        names.RemoveAt(old);
+    names.InsertSorted(page->Name, page);
+}
+
+void writeAndDropOthers(CQuibBg* page)
+{
+    page->Commit();
+    page->Write();
+    dropIndexedPage(page->GetFile(), GetBgTypeLanguage(page->GetType()), page->GetID(), page, page);
+}
+
+// A new id for a page that was never stored, free in the target file; kNoItemId when none.
+std::int32_t newPageId(const SaveTarget& target)
+{
+    std::int32_t id = target.isOutputFile ? NewItemId() : NewSystemItemId();
+    if (id == kNoItemId)
+        return kNoItemId;
+    if (FindFreeResId(&id, target.file, MakeBgType(kPageKind, std::int16_t(target.language))) != RES_OK)
+        return kNoItemId;
+    return id;
+}
+
+bool saveNewPage(CQuibBg* page, const SaveTarget& target)
+{
+    const std::int32_t id = newPageId(target);
+    if (id == kNoItemId)
+        return false;
+    if (page->SaveAs(id, target.file, MakeBgType(kPageKind, std::int16_t(target.language))) != RES_OK)
+        return false;
+    SaveBackground(page);
+    return true;
+}
+
+// Saves a copy of a page of another file into the target file; the page itself drops its edits. The
+// pane that showed the page, or the copy it replaces, shows the new copy.
+bool saveCopyOfPage(CQuibBg* page, const SaveTarget& target)
+{
+    using namespace lumivo::ui;
+    const std::int32_t id = page->GetID();
+    const std::int32_t copyType =
+        MakeBgType(std::int16_t(GetResTypeKind(page->GetType())), std::int16_t(target.language));
+    CPane* paneOfReplaced = nullptr;
+    if (ResourceExists(id, copyType, target.file)) {
+        const int replace = ShowMessageText(QString::fromLatin1(kAskReplacePage), MB_YESNOCANCEL);
+        if (replace == IDCANCEL)
+            return false;
+        if (replace != IDYES)
+            return true;
+        paneOfReplaced =
+            dropIndexedPage(target.file, std::uint8_t(target.language & 0xFF), id, nullptr, nullptr);
+        RemoveResource(nullptr, id, copyType, target.file);
+    }
+    auto made = std::make_unique<CQuibBg>();
+    made->Assign(page);
+    if (made->SaveAs(id, target.file, copyType) != RES_OK)
+        return false;
+    CQuibBg* copy = SaveBackground(std::move(made));
+    page->Load();
+    if (CPane* pane = theFindPaneShowingPage(page))
+        thePaneSetPage(pane, copy);
+    if (paneOfReplaced)
+        thePaneSetPage(paneOfReplaced, copy);
+    return true;
+}
+
+} // namespace
+
+CTime PageIconsGate()
+{
+    return CTime(2001, 5, 7, 10, 37, 0);
+}
+
+CTime PageFlagsGate()
+{
+    return CTime(2001, 12, 7, 10, 12, 0);
+}
+
+std::uint8_t GetBgTypeLanguage(std::int32_t type)
+{
+    return static_cast<std::uint8_t>(type & 0xFF);
+}
+
+std::unique_ptr<CMyRes> MakeIndexedPage(CResEntry* record, QString& name)
+{
+    auto page = std::make_unique<CQuibBg>();
+    if (AttachResEntry(page.get(), record) != RES_OK)
+        return nullptr;
+    const int loaded = page->Load();
+    if (loaded != RES_OK && loaded != RES_ERR_FREE_CHANGED)
+        return nullptr;
+    name = page->Name;
+    return page;
+}
+
+CQuibBg::CQuibBg()
+{
+    m_owner = this;
+}
+
+CQuibBg::~CQuibBg() = default;
+
+void CQuibBg::Assign(const CQuibBg* source)
+{
+    if (!source) {
+        static_cast<CQuibBgSettings&>(*this) = CQuibBgSettings();
+        DeleteIcons();
+        return;
+    }
+    static_cast<CQuibBgSettings&>(*this) = *source;
+    Icons = CopyIconList(source->Icons);
+}
+
+void CQuibBg::DeleteIcons()
+{
+    Icons.clear();
+}
+
+int CQuibBg::Commit()
+{
+    thePageEditorCommitted(this);
+    return CMyRes::Commit();
+}
+
+int CQuibBg::Write()
+{
+    IconListScreenToRelative(Icons, LayoutSize);
+    return CMyRes::Write();
+}
+
+void CQuibBg::ReloadIconWords(bool force)
+{
+    for (auto& icon : Icons)
+        icon->ReloadWord(force);
+}
+
+bool CQuibBg::LoadPicture(int kind)
+{
+    std::unique_ptr<CQuibPict> picture = FindPictureById<CQuibPict>(GetID(), kind);
+    if (!picture)
+        return false;
+    TakePicture(std::move(picture));
+    return true;
+}
+
+int FrameSizeToLayoutId(int mode)
+{
+    switch (mode) {
+    case 1:
+        return 32;
+    case 3:
+        return 34;
+    case 4:
+        return 35;
+    case 5:
+        return 36;
+    case 6:
+        return 37;
+    default:
+        return 33;
+    }
+}
+
+int CQuibBg::LoadPictureForFrameSize(int currentMode, bool force)
+{
+    if (force) {
+        PictureImage.reset();
+        PictureSize = SIZE{0, 0};
+        PictureFrameMode = 0;
+    }
+    if (PictureImage || (BgFlags & kBgFlagNoPicture))
+        return PictureImage ? PictureFrameMode : 0;
+    std::vector<int> modes;
+    for (int mode = std::max(currentMode, kFirstFrameSizeMode); mode <= kLastFrameSizeMode; ++mode)
+        modes.push_back(mode);
+    for (int mode = std::min(currentMode, kLastFrameSizeMode + 1) - 1; mode >= kFirstFrameSizeMode; --mode)
+        modes.push_back(mode);
+    for (int mode : modes) {
+        if (LoadPicture(FrameSizeToLayoutId(mode)) && PictureImage) {
+            PictureFrameMode = mode;
+            return mode;
+        }
+    }
+    return 0;
+}
+
+void CQuibBg::TakePicture(std::unique_ptr<CQuibPict> picture)
+{
+    if (!picture)
+        return;
+    const auto kind = static_cast<std::int16_t>(GetPictTypeKind(picture->GetType()));
+    if (!picture->GetImage()) {
+        picture->Load();
+        picture->Decode();
+    }
+    PictureImage = picture->DetachImage();
+    PictureSize = PictureImage ? SIZE{PictureImage->width, PictureImage->height} : SIZE{0, 0};
+    PictureKind = kind;
+}
+
+bool CQuibBg::HoldsIcon(const CQuibIcon* icon) const
+{
+    return std::any_of(Icons.begin(), Icons.end(), [icon](const auto& held) { return held.get() == icon; });
+}
+
+void CQuibBg::Exchange(bool store)
+{
+    ArchiveData(store);
+}
+
+std::int32_t CQuibBg::GetType() const
+{
+    return m_entry ? m_entry->GetType() : MakeBgType(0, 0);
+}
+
+void CQuibBg::Serialize(CArchive& ar)
+{
+    CTime stamp = CTime::GetCurrentTime();
+    if (ar.IsLoading())
+        GetResourceTime(this, &stamp);
+    SerializeStamped(ar, stamp);
+}
+
+void CQuibBg::SerializeStamped(CArchive& ar, const CTime& stamp)
+{
+    if (ar.IsStoring()) {
+        ar << Name;
+        SerializeObjectList(ar, Icons);
+        ar << BgFlags;
+        return;
+    }
+    // Read whole before anything changes: a stream that fails half-way leaves the page as it was.
+    QString name;
+    CQuibIconList icons;
+    std::uint32_t flags = BgFlags;
+    ar >> name;
+    if (stamp.GetTime() > PageIconsGate().GetTime())
+        SerializeObjectList(ar, icons);
+    if (stamp.GetTime() > PageFlagsGate().GetTime())
+        ar >> flags;
+    Name = name;
+    Icons = std::move(icons);
+    BgFlags = flags;
+}
+
+void SaveBackground(CQuibBg* page)
+{
+    writeAndDropOthers(page);
+    if (!theBgIndex.Contains(page))
+        return;
+    theBgIndex.Refile(page);
+    listName(page);
+}
+
+CQuibBg* SaveBackground(std::unique_ptr<CQuibBg> page)
+{
+    CQuibBg* saved = page.get();
+    writeAndDropOthers(saved);
+    theBgIndex.Add(std::move(page));
+    listName(saved);
+    return saved;
+}
+
+bool CQuibBg::Remove(CQuibBg* page, bool ask)
+{
+    using namespace lumivo::ui;
+    if (ask && MessageBoxById(kAskRemovePage, MB_OKCANCEL) != IDOK)
+        return false;
+    CPane* pane = ReleasePageFromPane(page);
+    thePageEditorRemoving(page);
+    std::unique_ptr<CMyRes> held = theBgIndex.Remove(page);
+    page->CMyRes::Remove(-1, -1);
+    held.reset();
+    if (pane)
+        thePaneLoadPage(pane, kDefaultPageId);
+    return true;
+}
+
+bool CQuibBg::SaveChanges(CQuibBg* page, bool ask)
+{
+    using namespace lumivo::ui;
+    if (!page || !page->IsChanged())
+        return true;
+    const SaveTarget target = saveTarget();
+    const int answer = ask ? MessageBoxById(kAskSavePage, MB_YESNOCANCEL, page->Name) : IDYES;
+    if (answer == IDCANCEL)
+        return false;
+    if (answer != IDYES) {
+        if (page->IsNew() || page->GetID() == 0)
+            return Remove(page, false);
+        page->Load();
+        if (CPane* pane = theFindPaneShowingPage(page))
+            thePaneUpdateLayout(pane);
+        return true;
+    }
+    if (page->GetID() == 0)
+        return saveNewPage(page, target);
+    if (page->GetFile() == target.file) {
+        SaveBackground(page);
+        return true;
+    }
+    return saveCopyOfPage(page, target);
+}
