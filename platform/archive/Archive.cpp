@@ -1,5 +1,6 @@
 #include "platform/archive/Archive.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <limits>
@@ -73,6 +74,17 @@ const CRuntimeClass* CRuntimeClass::FromName(const char* name)
 const CRuntimeClass* CRuntimeClass::FromName(const QString& name)
 {
     return FromName(toWindows1252(name).constData());
+}
+
+std::vector<const CRuntimeClass*> CRuntimeClass::AllRegistered()
+{
+    std::vector<const CRuntimeClass*> all;
+    for (const auto& [name, runtimeClass] : classRegistry())
+        all.push_back(runtimeClass);
+    std::sort(all.begin(), all.end(), [](const CRuntimeClass* a, const CRuntimeClass* b) {
+        return std::strcmp(a->m_lpszClassName, b->m_lpszClassName) < 0;
+    });
+    return all;
 }
 
 // ---- the archive -------------------------------------------------------------------------------

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <memory>
 #include <type_traits>
+#include <vector>
 
 class CArchive;
 class CObject;
@@ -41,6 +42,8 @@ struct CRuntimeClass {
     // The registered class of that name (case matters), or null.
     static const CRuntimeClass* FromName(const char* name);
     static const CRuntimeClass* FromName(const QString& name);
+    // Every registered class, by name.
+    static std::vector<const CRuntimeClass*> AllRegistered();
 };
 
 // Adds a class to the registry of names; IMPLEMENT_ macros do this at start-up. A second class with
