@@ -20,7 +20,17 @@ constexpr std::uint16_t kMaxClassNameLength = 63;
 // Objects read inside objects recurse; a damaged or hostile stream must not run the stack out.
 constexpr int kMaxObjectNesting = 1000;
 
+// The archives loading on this thread: an object destroyed while they are open is marked gone in their
+// load tables. An archive loads on the thread that made it.
+thread_local std::vector<CArchive*> theLoadingArchives;
+
 } // namespace
+
+CObject::~CObject()
+{
+    for (CArchive* archive : theLoadingArchives)
+        archive->forgetLoadedObject(this);
+}
 
 // ---- runtime classes ---------------------------------------------------------------------------
 
@@ -91,10 +101,36 @@ std::vector<const CRuntimeClass*> CRuntimeClass::AllRegistered()
 
 CArchive::CArchive(CMemFile& file, unsigned mode, int, void*) : m_file(&file), m_loading(mode & load)
 {
-    if (m_loading)
+    if (m_loading) {
         m_loadArray.push_back({EntryKind::Null, nullptr, nullptr, 0});
-    else
+        theLoadingArchives.push_back(this);
+        m_tracking = true;
+    } else {
         m_storeMap.emplace(nullptr, kNullTag);
+    }
+}
+
+CArchive::~CArchive()
+{
+    stopTrackingObjects();
+}
+
+void CArchive::stopTrackingObjects()
+{
+    if (!m_tracking)
+        return;
+    std::erase(theLoadingArchives, this);
+    m_tracking = false;
+    m_loadedObjects.clear();
+}
+
+void CArchive::forgetLoadedObject(const CObject* object)
+{
+    const auto found = m_loadedObjects.find(object);
+    if (found == m_loadedObjects.end())
+        return;
+    m_loadArray[found->second] = {EntryKind::Lost, nullptr, nullptr, 0};
+    m_loadedObjects.erase(found);
 }
 
 CArchive::CArchive(CMemFile* file, unsigned mode, int bufferSize, void* buffer)
@@ -104,6 +140,7 @@ CArchive::CArchive(CMemFile* file, unsigned mode, int bufferSize, void* buffer)
 
 void CArchive::Close()
 {
+    stopTrackingObjects();
     m_file = nullptr;
     m_storeMap.clear();
     m_loadArray.clear();
@@ -523,6 +560,7 @@ std::unique_ptr<CObject> CArchive::readNewObject(const CRuntimeClass* runtimeCla
     // Numbered before its fields are read, so that they may refer back to it.
     const std::size_t entry = m_loadArray.size();
     m_loadArray.push_back({EntryKind::Object, runtimeClass, object.get(), schema});
+    m_loadedObjects[object.get()] = entry;
     nextMapIndex();
     if (m_nesting >= kMaxObjectNesting)
         throw CArchiveException(CArchiveException::badIndex, "objects nested too deeply");
@@ -536,8 +574,10 @@ std::unique_ptr<CObject> CArchive::readNewObject(const CRuntimeClass* runtimeCla
         m_objectSchema = outerSchema;
         // The object and whatever it had read into itself are gone; nothing may refer to them.
         for (std::size_t i = entry; i < m_loadArray.size(); ++i) {
-            if (m_loadArray[i].kind == EntryKind::Object)
+            if (m_loadArray[i].kind == EntryKind::Object) {
+                m_loadedObjects.erase(m_loadArray[i].object);
                 m_loadArray[i] = {EntryKind::Lost, nullptr, nullptr, 0};
+            }
         }
         throw;
     }
@@ -564,9 +604,12 @@ CObject* CArchive::readObjectEntry(const CRuntimeClass* expected, bool& isNew)
     const LoadEntry& entry = m_loadArray[tag.index];
     if (entry.kind == EntryKind::Null)
         return nullptr;
+    if (entry.kind == EntryKind::Lost)
+        throw CArchiveException(CArchiveException::badIndex, "object tag refers to an object that is gone");
     if (entry.kind != EntryKind::Object)
         throw CArchiveException(CArchiveException::badIndex, "object tag refers to no object");
-    if (expected && !entry.object->IsKindOf(expected))
+    // The class as the stream gave it: the object itself is not touched before it is handed out.
+    if (expected && !entry.runtimeClass->IsDerivedFrom(expected))
         throw CArchiveException(CArchiveException::badClass, "object of an unexpected class");
     return entry.object;
 }

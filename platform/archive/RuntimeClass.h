@@ -58,7 +58,9 @@ public:
     static const CRuntimeClass classCObject;
     static const CRuntimeClass* GetThisClass() { return &classCObject; }
 
-    virtual ~CObject() = default;
+    // An object read from a stream that is still loading is marked gone in that stream's load table,
+    // so that a later reference back to it is a read error and never a use of freed memory.
+    virtual ~CObject();
     virtual const CRuntimeClass* GetRuntimeClass() const { return &classCObject; }
     // Writes the object's fields to a storing archive or reads them from a loading one.
     virtual void Serialize(CArchive& ar);
