@@ -295,7 +295,9 @@ int writeFreshFile(int file, File* source, const QString& target, ResFileHeader 
         Placement placement;
         placement.offset = static_cast<std::uint32_t>(writer.position() - kHeaderSize);
         placement.size = static_cast<std::uint32_t>(bytes->size());
-        placement.stamp = fresh || record->m_stamp == 0 ? now : record->m_stamp;
+        // Bytes copied as they were keep their stamp, even none; only bytes new to the file get one.
+        const bool firstBytes = record->m_stamp == 0 && record->m_storedSize == 0 && !bytes->empty();
+        placement.stamp = fresh || firstBytes ? now : record->m_stamp;
         placement.fresh = fresh;
         placement.saved = fresh || (options.writeChanged && (record->m_flags & RESFLAG_CHANGED));
         writer.put(*bytes);

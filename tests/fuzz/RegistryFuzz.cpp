@@ -57,6 +57,7 @@ std::vector<Bytes> registrySeeds()
     program.setValue(QStringLiteral("Count"), Value::dword(42));
     program.setValue(QStringLiteral("Bytes"), Value::binary(QByteArray("\x00\x01\xFF", 3)));
     program.setValue(QString(), Value::string(QStringLiteral("default")));
+    program.setValue(QStringLiteral("Expandable"), Value{2, {}, QByteArray("%a%\0", 4)});
     program.childOrNew(QStringLiteral("Empty key"));
     const QByteArray text = lumivo::registry::detail::formatRoot(root, kTitle);
     return {Bytes(text.begin(), text.end())};

@@ -51,7 +51,8 @@ FileState stateOf(int file)
     FileState state;
     std::map<std::pair<std::int32_t, std::int32_t>, int> seen;
     for (CResEntry* record = theResHead->GetNext(); record; record = record->GetNext()) {
-        if (record->GetFile() != file || record->IsDeadSpace())
+        // Id 0 and type 0 is dead space (with or without an extent), which no save has to keep.
+        if (record->GetFile() != file || (record->GetId() == 0 && record->GetType() == 0))
             continue;
         RecordState recordState{record->GetName(), {}, record->GetTimeStamp()};
         if (const std::uint8_t* data = record->GetData())
@@ -107,7 +108,7 @@ std::vector<LoadedRecord> loadEveryRecord(int file)
     std::vector<CResEntry*> records;
     CollectResources(&records, file, -1);
     for (CResEntry* record : records) {
-        if (record->IsDeadSpace())
+        if (record->GetId() == 0 && record->GetType() == 0)
             continue;
         LoadedRecord item;
         item.object = objectFor(record->GetType());
