@@ -44,7 +44,11 @@ void fuzzRegistry(const std::uint8_t* data, std::size_t size)
     fuzzCheck(reread.badLines == 0, "the written text has an unsound line " +
                                         std::to_string(reread.firstBadLine) + ": " +
                                         written.split('\n').value(reread.firstBadLine - 1).toStdString());
-    checkSameTree(first, second, {});
+    try {
+        checkSameTree(first, second, {});
+    } catch (const FuzzFailure& failure) {
+        throw FuzzFailure(std::string(failure.what()) + "; written as:\n" + written.left(2000).toStdString());
+    }
     fuzzCheck(lumivo::registry::detail::formatRoot(second, kTitle) == written,
               "a tree read back is written differently");
 }
