@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace
 {
@@ -20,15 +21,16 @@ constexpr std::uint16_t kMaxClassNameLength = 63;
 // Objects read inside objects recurse; a damaged or hostile stream must not run the stack out.
 constexpr int kMaxObjectNesting = 1000;
 
-// The archives loading on this thread: an object destroyed while they are open is marked gone in their
-// load tables. An archive loads on the thread that made it.
-thread_local std::vector<CArchive*> theLoadingArchives;
+// The archives loading on this thread, linked through m_nextLoading: an object destroyed while they are
+// open is marked gone in their load tables. An archive loads on the thread that made it. A plain
+// pointer, so that objects destroyed after the thread's own variables still find a valid list.
+thread_local CArchive* theLoadingArchives = nullptr;
 
 } // namespace
 
 CObject::~CObject()
 {
-    for (CArchive* archive : theLoadingArchives)
+    for (CArchive* archive = theLoadingArchives; archive; archive = archive->m_nextLoading)
         archive->forgetLoadedObject(this);
 }
 
@@ -103,7 +105,7 @@ CArchive::CArchive(CMemFile& file, unsigned mode, int, void*) : m_file(&file), m
 {
     if (m_loading) {
         m_loadArray.push_back({EntryKind::Null, nullptr, nullptr, 0});
-        theLoadingArchives.push_back(this);
+        m_nextLoading = std::exchange(theLoadingArchives, this);
         m_tracking = true;
     } else {
         m_storeMap.emplace(nullptr, kNullTag);
@@ -119,7 +121,12 @@ void CArchive::stopTrackingObjects()
 {
     if (!m_tracking)
         return;
-    std::erase(theLoadingArchives, this);
+    for (CArchive** link = &theLoadingArchives; *link; link = &(*link)->m_nextLoading) {
+        if (*link == this) {
+            *link = m_nextLoading;
+            break;
+        }
+    }
     m_tracking = false;
     m_loadedObjects.clear();
 }

@@ -164,6 +164,7 @@ private:
     // Where each object read by this archive sits in the load table, while the archive is open.
     std::unordered_map<const CObject*, std::size_t> m_loadedObjects;
     bool m_tracking = false;
+    CArchive* m_nextLoading = nullptr;
 };
 
 // Points, sizes and rectangles as 32-bit fields: x, y / cx, cy / left, top, right, bottom.
