@@ -329,6 +329,7 @@ int writeFreshFile(int file, File* source, const QString& target, ResFileHeader 
 void adoptFreshFile(CResFileEntry* entry, FreshFile& fresh, std::uint32_t saveTime)
 {
     std::vector<CResEntry*> dead;
+    bool editsPending = false;
     for (auto it = fileBegin(entry->m_number), end = fileEnd(entry->m_number); it != end; ++it) {
         CResEntry* record = &it->second;
         auto placed = fresh.placements.find(record);
@@ -342,6 +343,7 @@ void adoptFreshFile(CResFileEntry* entry, FreshFile& fresh, std::uint32_t saveTi
         record->m_stamp = placed->second.stamp;
         if (placed->second.saved)
             record->m_flags &= ~(RESFLAG_CHANGED | RESFLAG_MODIFIED | RESFLAG_NEW);
+        editsPending = editsPending || (record->m_flags & RESFLAG_CHANGED);
     }
     // The old file's dead space is gone with it.
     for (CResEntry* record : dead)
@@ -351,7 +353,9 @@ void adoptFreshFile(CResFileEntry* entry, FreshFile& fresh, std::uint32_t saveTi
     entry->m_header.mapSize = fresh.mapSize;
     entry->m_header.saveTime = saveTime;
     entry->m_file = std::move(fresh.stream);
-    entry->m_dirty = false;
+    // A compaction that copied committed edits' old blobs leaves the file dirty, so that the edits are
+    // still saved (a file that is not dirty is closed without a save).
+    entry->m_dirty = editsPending;
     entry->m_unsaved = false;
 }
 

@@ -88,6 +88,27 @@ TEST_F(SaveKindsTest, ACommittedByteArrayEditSurvivesEveryKindOfSave)
     }
 }
 
+// A compaction copies the blobs as they are: a committed edit waits for the next save, and the file
+// stays dirty until then, since a file that is not dirty is closed without a save.
+TEST_F(SaveKindsTest, ACompactionLeavesACommittedEditPendingAndTheFileDirty)
+{
+    MemoryFileSystem memory;
+    ScopedFileSystem scope(memory);
+    StoreClosedAtScopeEnd closed;
+    memory.makeDirectories("/m");
+    int file = 0;
+    ASSERT_EQ(FindOrAddResFile(&file, kPath), RES_OK);
+    ASSERT_EQ(putRecord(file, kWord, 1, "old"), RES_OK);
+    ASSERT_EQ(SaveResFile(file), RES_OK);
+    ASSERT_EQ(putRecord(file, kWord, 1, "new"), RES_OK);
+    ASSERT_EQ(CompactResFile(file), RES_OK);
+    EXPECT_TRUE(IsResFileDirty(file));
+    ASSERT_EQ(SaveResFile(file), RES_OK);
+    EXPECT_FALSE(IsResFileDirty(file));
+    file = reopenFile(file);
+    EXPECT_EQ(recordBytes(file, kWord, 1), "new");
+}
+
 TEST_F(SaveKindsTest, UnchangedBytesKeepTheirStampInEveryKindOfSave)
 {
     constexpr std::uint32_t kOldStamp = 1000000000; // 2001
