@@ -1,6 +1,7 @@
 // How fast an icon's picture is ready to draw, from its stored bytes: a 192 x 192 picture stored as
 // JPEG and as PNG, decoded by the picture layer and, as the peer, by Qt's own readers. Also how long a
-// second of recorded sound takes to become MP3 and back, since the word editor waits for it.
+// second of recorded sound takes to become MP3 and back, since the word editor waits for it, and how
+// long and how much memory a 48-megapixel phone photo takes to import at icon size.
 
 #include "core/Picture.h"
 #include "core/Sound.h"
@@ -8,6 +9,10 @@
 #include <benchmark/benchmark.h>
 
 #include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
 
 #include <cmath>
 
@@ -66,6 +71,44 @@ void mp3RoundTrip(benchmark::State& state)
     }
 }
 
+// The photo is made by ffmpeg, so that this process never holds its full-size pixels itself; once,
+// though the benchmark library calls the function again for each round of timing.
+QString photo48()
+{
+    static QTemporaryDir folder;
+    static const QString photo = [] {
+        const QString path = folder.filePath(QStringLiteral("photo.jpg"));
+        const int made = QProcess::execute(QStringLiteral("ffmpeg"),
+                                           {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                            "testsrc2=size=8000x6000", "-frames:v", "1", "-q:v", "3", path});
+        return made == 0 ? path : QString();
+    }();
+    return photo;
+}
+
+void importPhotoToIcon(benchmark::State& state)
+{
+    const QString photo = photo48();
+    if (photo.isEmpty()) {
+        state.SkipWithError("ffmpeg could not make the photo");
+        return;
+    }
+    constexpr int iconSide = 256;
+    for (auto _ : state) {
+        auto image = ReadImageFile(photo, nullptr, nullptr, iconSide, iconSide);
+        if (!image) {
+            state.SkipWithError("the photo gave no image");
+            return;
+        }
+        const double scale = std::min(double(iconSide) / image->width, double(iconSide) / image->height);
+        benchmark::DoNotOptimize(
+            lumivo::image::resize(*image, int(image->width * scale), int(image->height * scale)));
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_resident_MB"] = double(usage.ru_maxrss) / 1024.0;
+}
+
 } // namespace
 
 BENCHMARK_CAPTURE(decodeOurs, jpeg, int(pictJpeg85))->Unit(benchmark::kMicrosecond);
@@ -73,5 +116,6 @@ BENCHMARK_CAPTURE(decodeQt, jpeg, int(pictJpeg85))->Unit(benchmark::kMicrosecond
 BENCHMARK_CAPTURE(decodeOurs, png, int(pictPng))->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(decodeQt, png, int(pictPng))->Unit(benchmark::kMicrosecond);
 BENCHMARK(mp3RoundTrip)->Unit(benchmark::kMillisecond);
+BENCHMARK(importPhotoToIcon)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -3,6 +3,7 @@
 #include "core/ResourceHandle.h"
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
+#include "core/Word.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"
@@ -12,23 +13,13 @@
 
 CQuibObjIndex theBgIndex;
 CQuibObjIndex theWordIndex;
+IndexObjectMaker theWordObjectMaker{MakeIndexedWord};
+IndexObjectMaker thePageObjectMaker{[](CResEntry*, QString&) { return std::unique_ptr<CMyRes>(); }};
 
 namespace
 {
 
 constexpr std::int16_t kPageKind = 1;
-
-IndexObjectMaker& pageMaker()
-{
-    static IndexObjectMaker maker;
-    return maker;
-}
-
-IndexObjectMaker& wordMaker()
-{
-    static IndexObjectMaker maker;
-    return maker;
-}
 
 // The non-zero languages in the order given, each taken once.
 std::vector<std::uint16_t> DistinctLanguages(std::initializer_list<std::uint16_t> candidates)
@@ -46,8 +37,6 @@ void Rebuild(CQuibObjIndex& index, const std::vector<std::uint16_t>& languages,
              std::int32_t (*typeOf)(std::uint16_t), const IndexObjectMaker& make)
 {
     index.DeleteAll();
-    if (!make)
-        return;
     for (int file : theActiveFiles) {
         for (std::uint16_t language : languages) {
             std::vector<CResEntry*> records;
@@ -57,8 +46,8 @@ void Rebuild(CQuibObjIndex& index, const std::vector<std::uint16_t>& languages,
                 std::unique_ptr<CMyRes> object = make(record, name);
                 if (!object)
                     continue;
-                CMyRes* held = object.release();
-                index.Add(held);
+                CMyRes* held = object.get();
+                index.Add(std::move(object));
                 index.Names().AddItem(name, held);
             }
         }
@@ -86,22 +75,31 @@ CQuibObjIndex::Slot CQuibObjIndex::KeysOf(CMyRes* object)
             object->GetID()};
 }
 
-int CQuibObjIndex::Add(CMyRes* object)
+CQuibObjIndex::Slot CQuibObjIndex::FileUnderKeys(CMyRes* object)
+{
+    const Slot slot = KeysOf(object);
+    m_languages[slot.language][slot.file][slot.id] = object;
+    return slot;
+}
+
+int CQuibObjIndex::Add(std::unique_ptr<CMyRes> object)
 {
     if (!object)
         return 0;
-    std::unique_ptr<CMyRes> owned;
-    if (auto held = m_ids.find(object); held != m_ids.end()) {
-        owned = std::move(held->second.object);
-        Unfile(object, held->second.slot);
-        m_ids.erase(held);
-    } else {
-        owned.reset(object);
-    }
-    const Slot slot = KeysOf(object);
-    m_languages[slot.language][slot.file][slot.id] = object;
-    m_ids.emplace(object, Held{std::move(owned), slot});
+    CMyRes* filed = object.get();
+    const Slot slot = FileUnderKeys(filed);
+    m_ids.emplace(filed, Held{std::move(object), slot});
     return 0;
+}
+
+bool CQuibObjIndex::Refile(CMyRes* object)
+{
+    const auto held = m_ids.find(object);
+    if (held == m_ids.end())
+        return false;
+    Unfile(object, held->second.slot);
+    held->second.slot = FileUnderKeys(object);
+    return true;
 }
 
 void CQuibObjIndex::Unfile(const CMyRes* object, const Slot& slot)
@@ -120,15 +118,15 @@ void CQuibObjIndex::Unfile(const CMyRes* object, const Slot& slot)
         m_languages.erase(language);
 }
 
-CMyRes* CQuibObjIndex::Remove(CMyRes* object)
+std::unique_ptr<CMyRes> CQuibObjIndex::Remove(CMyRes* object)
 {
     auto held = m_ids.find(object);
     if (held == m_ids.end())
         return nullptr;
     Unfile(object, held->second.slot);
-    CMyRes* released = held->second.object.release();
+    std::unique_ptr<CMyRes> released = std::move(held->second.object);
     m_ids.erase(held);
-    if (const int name = m_names.FindItemData(released); name >= 0)
+    if (const int name = m_names.FindItemData(released.get()); name >= 0)
         m_names.RemoveAt(name);
     return released;
 }
@@ -163,10 +161,19 @@ void CQuibObjIndex::DeleteAll()
     m_ids.clear();
 }
 
+void ResetObjectIndexes()
+{
+    theWordIndex.DeleteAll();
+    theBgIndex.DeleteAll();
+    // Other code replaces the makers; a fresh start has the program's own.
+    theWordObjectMaker.reset();
+    thePageObjectMaker.reset();
+}
+
 void CQuibObjIndex::LoadWords()
 {
     Rebuild(theWordIndex, DistinctLanguages({theCurrentLanguage, theSecondLanguage, theTranslateLanguage}),
-            WordTypeOf, wordMaker());
+            WordTypeOf, theWordObjectMaker);
 }
 
 void CQuibObjIndex::LoadBackgrounds()
@@ -175,15 +182,5 @@ void CQuibObjIndex::LoadBackgrounds()
     Rebuild(theBgIndex,
             DistinctLanguages(
                 {theCurrentLanguage, theSecondLanguage, recordLanguage, theLanguageNo, theTranslateLanguage}),
-            PageTypeOf, pageMaker());
-}
-
-IndexObjectMaker SetPageObjectMaker(IndexObjectMaker maker)
-{
-    return std::exchange(pageMaker(), std::move(maker));
-}
-
-IndexObjectMaker SetWordObjectMaker(IndexObjectMaker maker)
-{
-    return std::exchange(wordMaker(), std::move(maker));
+            PageTypeOf, thePageObjectMaker);
 }

@@ -1,9 +1,10 @@
 #pragma once
 // An index of loaded objects (pages, words, user levels) by language byte, file number and id, with
 // the reverse map from object to id and a sorted name list for menus and combo boxes. The index owns
-// its objects: DeleteAll deletes them, Remove hands one back to the caller.
+// its objects: Add takes them over, DeleteAll deletes them, Remove hands one back to the caller.
 
 #include "core/SortedStringArray.h"
+#include "platform/types/Hook.h"
 
 #include <QString>
 
@@ -26,13 +27,15 @@ public:
     CQuibObjIndex(const CQuibObjIndex&) = delete;
     CQuibObjIndex& operator=(const CQuibObjIndex&) = delete;
 
-    // Files the object under its current keys (file, id, language byte of its type) and takes it
-    // over. An object that is already indexed moves to its current keys. The caller adds the name to
-    // the name list. Null is ignored. Returns 0.
-    int Add(CMyRes* object);
-    // Takes the object out of the index, also when its keys changed since it was added, together with
-    // its name-list entry. The caller owns it afterwards; null when it was not indexed.
-    CMyRes* Remove(CMyRes* object);
+    // Files a new object under its current keys (file, id, language byte of its type) and takes it
+    // over. The caller adds the name to the name list. Null is ignored. Returns 0.
+    int Add(std::unique_ptr<CMyRes> object);
+    // Moves an object the index holds to its current keys, after its id, file or type changed. False
+    // (and nothing done) when the index does not hold it.
+    bool Refile(CMyRes* object);
+    // Takes the object out of the index, also when its keys changed since it was filed, together with
+    // its name-list entry, and gives it back; null when it was not indexed.
+    std::unique_ptr<CMyRes> Remove(CMyRes* object);
     bool Contains(const CMyRes* object) const;
     const FileMap* GetFileMap(int file, int language) const;
     CMyRes* Find(int file, int language, std::int32_t id) const;
@@ -59,6 +62,8 @@ private:
     };
 
     static Slot KeysOf(CMyRes* object);
+    // Enters the object in the maps under its current keys; gives the keys.
+    Slot FileUnderKeys(CMyRes* object);
     void Unfile(const CMyRes* object, const Slot& slot);
 
     std::map<int, std::map<int, FileMap>> m_languages; // language byte -> file -> id -> object
@@ -69,9 +74,12 @@ private:
 extern CQuibObjIndex theBgIndex;
 extern CQuibObjIndex theWordIndex;
 
+// Empties the word and page indexes.
+void ResetObjectIndexes();
+
 // Makes the object of one record for an index rebuild: bound to the record, loaded, and its name given
-// through `name`; null when the record cannot be loaded. The word and page code install theirs; without
-// one that index stays empty. Each setter returns the maker it replaces.
-using IndexObjectMaker = std::function<std::unique_ptr<CMyRes>(CResEntry* record, QString& name)>;
-IndexObjectMaker SetWordObjectMaker(IndexObjectMaker maker);
-IndexObjectMaker SetPageObjectMaker(IndexObjectMaker maker);
+// through `name`; null when the record cannot be loaded (or is not wanted). The word maker makes the
+// program's words; the page maker makes nothing until the page code installs its own.
+using IndexObjectMaker = lumivo::Hook<std::unique_ptr<CMyRes>(CResEntry* record, QString& name)>;
+extern IndexObjectMaker theWordObjectMaker;
+extern IndexObjectMaker thePageObjectMaker;

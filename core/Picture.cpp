@@ -3,6 +3,7 @@
 #include "core/ResourceTypes.h"
 #include "platform/archive/Archive.h"
 
+#include <algorithm>
 #include <cstring>
 
 IMPLEMENT_SERIAL(CQuibPict, CObject, 1)
@@ -155,9 +156,12 @@ std::optional<RgbImage> DecodeImageBytes(const RgbImage& rgb, std::int64_t* size
     return decoded;
 }
 
-std::optional<RgbImage> ReadImageFile(const QString& path, std::uint32_t* widthOut, std::uint32_t* heightOut)
+std::optional<RgbImage> ReadImageFile(const QString& path, std::uint32_t* widthOut, std::uint32_t* heightOut,
+                                      std::uint32_t fitWidth, std::uint32_t fitHeight, QString* error)
 {
-    auto image = lumivo::image::readFile(path);
+    const lumivo::image::DecodeHints hints{int(std::min<std::uint32_t>(fitWidth, 0x7FFFFFFF)),
+                                           int(std::min<std::uint32_t>(fitHeight, 0x7FFFFFFF))};
+    auto image = lumivo::image::readFile(path, hints, error);
     if (!image)
         return std::nullopt;
     if (widthOut)

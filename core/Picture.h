@@ -62,6 +62,10 @@ int GetPictTypeLanguage(std::int32_t type);
 std::optional<RgbImage> DecodeImageBytes(const RgbImage& rgb, std::int64_t* sizeOut, std::uint32_t width,
                                          std::uint32_t height, std::int16_t storeFormat);
 
-// Reads an outside picture file (BMP, JPEG, PNG, PCX, TIFF or PSD); none for anything else.
+// Reads an outside picture file (BMP, JPEG, PNG, PCX, TIFF or PSD), turned upright as the file says;
+// none for anything else. An importer that scales the picture down to fit `fitWidth` x `fitHeight`
+// passes that size, so that a large photo is decoded no larger than needed. `error` receives the
+// reason for none, for the user.
 std::optional<RgbImage> ReadImageFile(const QString& path, std::uint32_t* widthOut = nullptr,
-                                      std::uint32_t* heightOut = nullptr);
+                                      std::uint32_t* heightOut = nullptr, std::uint32_t fitWidth = 0,
+                                      std::uint32_t fitHeight = 0, QString* error = nullptr);

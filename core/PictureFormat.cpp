@@ -9,6 +9,9 @@
 namespace
 {
 
+constexpr int kNotJpeg = -1;
+
+// The JPEG quality of a store format, or kNotJpeg.
 int jpegQualityOf(int storeFormat)
 {
     switch (storeFormat) {
@@ -27,7 +30,7 @@ int jpegQualityOf(int storeFormat)
     case pictGreyJpeg85:
         return 85;
     default:
-        return -1;
+        return kNotJpeg;
     }
 }
 
@@ -94,7 +97,7 @@ bool EncodeStoredImage(const RgbImage& image, int storeFormat, std::vector<std::
         break;
     }
     const int quality = jpegQualityOf(storeFormat);
-    return quality >= 0 && lumivo::image::encodeJpeg(image, quality, out);
+    return quality != kNotJpeg && lumivo::image::encodeJpeg(image, quality, out);
 }
 
 std::optional<RgbImage> DecodeStoredImage(const std::uint8_t* data, std::size_t size, int storeFormat,
@@ -116,7 +119,7 @@ std::optional<RgbImage> DecodeStoredImage(const std::uint8_t* data, std::size_t 
     default:
         break;
     }
-    if (jpegQualityOf(storeFormat) >= 0)
+    if (jpegQualityOf(storeFormat) != kNotJpeg)
         return lumivo::image::decode(data, size, FileType::Jpeg);
     return std::nullopt;
 }

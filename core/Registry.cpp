@@ -12,6 +12,11 @@ using lumivo::registry::Value;
 
 std::unique_ptr<CRegistry> theRegistry;
 
+void ResetRegistryObject()
+{
+    theRegistry.reset();
+}
+
 namespace
 {
 
@@ -215,7 +220,7 @@ bool CRegistry::EnumerateValues(const QString& path, QStringList& names)
 int CRegistry::CountValues(const QString& path)
 {
     QStringList names;
-    return EnumerateValues(path, names) ? static_cast<int>(names.size()) : -1;
+    return EnumerateValues(path, names) ? static_cast<int>(names.size()) : kKeyNotOpened;
 }
 
 bool CRegistry::CreateKey(const QString& path)

@@ -88,7 +88,8 @@ public:
     // Appends the names of the sub-keys (and their classes, which are always empty here).
     bool EnumerateSubKeys(const QString& path, QStringList& names, QStringList* classes = nullptr);
     bool EnumerateValues(const QString& path, QStringList& names);
-    // -1 when the key does not open.
+    // The number of values; kKeyNotOpened when the key does not open.
+    static constexpr int kKeyNotOpened = -1;
     int CountValues(const QString& path);
     bool CreateKey(const QString& path);
     // Deletes the last element of the path under its parent; a key that has sub-keys stays.
@@ -144,6 +145,8 @@ private:
 
 // The program's registry object, made at start-up and deleted at exit.
 extern std::unique_ptr<CRegistry> theRegistry;
+// Deletes the registry object, as at exit.
+void ResetRegistryObject();
 
 // File paths (native '/' separators).
 

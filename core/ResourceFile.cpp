@@ -1,5 +1,7 @@
 #include "core/ResourceFile.h"
 
+#include "core/ResourceManager.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -8,9 +10,6 @@ namespace lumivo::store
 
 namespace
 {
-constexpr int kHeaderTooShort = -36;
-constexpr int kBadFormat = -37;
-
 constexpr std::size_t kVersionAt = 0;
 constexpr std::size_t kFormatAt = 4;
 constexpr std::size_t kKindAt = 8;
@@ -50,12 +49,12 @@ std::array<std::uint8_t, kHeaderSize> encodeHeader(const ResFileHeader& header)
 int decodeHeader(const std::uint8_t* bytes, std::size_t size, ResFileHeader& header)
 {
     if (size < kHeaderSize)
-        return kHeaderTooShort;
+        return RES_ERR_SHORT_HEADER;
     ResFileHeader read;
     read.version = getUint32(bytes + kVersionAt);
     read.format = getUint32(bytes + kFormatAt);
     if (read.format != kFormat514 && read.format != kFormat515)
-        return kBadFormat;
+        return RES_ERR_BAD_FORMAT;
     read.kind = getUint32(bytes + kKindAt);
     read.mapOffset = getUint32(bytes + kMapOffsetAt);
     read.mapSize = getUint32(bytes + kMapSizeAt);
@@ -66,7 +65,7 @@ int decodeHeader(const std::uint8_t* bytes, std::size_t size, ResFileHeader& hea
     if (read.format == kFormat515)
         std::copy_n(bytes + kExtensionAt, read.extension.size(), read.extension.begin());
     header = read;
-    return 0;
+    return RES_OK;
 }
 
 void appendMapEntry(std::vector<std::uint8_t>& map, const MapEntry& entry)
@@ -88,11 +87,11 @@ void appendMapEntry(std::vector<std::uint8_t>& map, const MapEntry& entry)
 int readMapEntry(const std::uint8_t* bytes, std::size_t size, std::size_t& at, MapEntryView& entry)
 {
     if (at > size || size - at < kMapEntryFixedSize)
-        return kBadFormat;
+        return RES_ERR_BAD_FORMAT;
     const std::uint8_t* in = bytes + at;
     const std::size_t nameLength = in[20];
     if (nameLength > kMaxNameLength || size - at < kMapEntryFixedSize + nameLength)
-        return kBadFormat;
+        return RES_ERR_BAD_FORMAT;
     entry.id = static_cast<std::int32_t>(getUint32(in));
     entry.type = static_cast<std::int32_t>(getUint32(in + 4));
     entry.offset = getUint32(in + 8);
@@ -101,7 +100,7 @@ int readMapEntry(const std::uint8_t* bytes, std::size_t size, std::size_t& at, M
     entry.name = reinterpret_cast<const char*>(in + 21);
     entry.nameLength = nameLength;
     at += kMapEntryFixedSize + nameLength;
-    return 0;
+    return RES_OK;
 }
 
 } // namespace lumivo::store

@@ -37,8 +37,9 @@ struct ResFileHeader {
 
 std::array<std::uint8_t, kHeaderSize> encodeHeader(const ResFileHeader& header);
 
-// Reads a header; -36 when fewer than 152 bytes are given, -37 for a format other than 514 or 515.
-// A format-514 header gets a zero extension.
+// Reads a header: RES_OK, RES_ERR_SHORT_HEADER when fewer than 152 bytes are given, RES_ERR_BAD_FORMAT
+// for a format other than 514 or 515 (the store's codes, core/ResourceManager.h). A format-514 header
+// gets a zero extension.
 int decodeHeader(const std::uint8_t* bytes, std::size_t size, ResFileHeader& header);
 
 struct MapEntry {
@@ -69,8 +70,8 @@ struct MapEntryView {
     std::size_t nameLength = 0;
 };
 
-// Reads the entry at `at` of a map of `size` bytes and moves `at` past it. -37 when the entry runs
-// past the map's end or has a name length above 127.
+// Reads the entry at `at` of a map of `size` bytes and moves `at` past it: RES_OK, or RES_ERR_BAD_FORMAT
+// when the entry runs past the map's end or has a name length above 127.
 int readMapEntry(const std::uint8_t* bytes, std::size_t size, std::size_t& at, MapEntryView& entry);
 
 // Whether an extent (offset counted from the end of the header) lies inside a file of `fileLength` bytes.

@@ -45,9 +45,9 @@ int CMyRes::Create()
 
 void CMyRes::takeCurrentKeys(std::int32_t& id, int& file) const
 {
-    if (id == -1)
+    if (id == kCurrentKey)
         id = m_entry ? m_entry->GetId() : 0;
-    if (file == -1)
+    if (file == kCurrentKey)
         file = m_entry ? m_entry->GetFile() : 0;
 }
 
@@ -106,7 +106,7 @@ int CMyRes::SaveAs(std::int32_t id, int file, std::int32_t type)
 
 int CMyRes::Remove(std::int32_t id, int file)
 {
-    if (id == -1 && file == -1)
+    if (id == kCurrentKey && file == kCurrentKey)
         return keep(RemoveResource(this, 0, 0, 0));
     if (!m_entry)
         return keep(RES_ERR_NO_RECORD);
@@ -150,7 +150,7 @@ std::int64_t CMyRes::GetStoredSize()
 {
     const std::int64_t size = GetResourceStoredSize(this);
     keep(size < 0 ? static_cast<int>(size) : RES_OK);
-    return size < 0 ? -1 : size;
+    return size < 0 ? std::int64_t{RES_ERR_NO_SIZE} : size;
 }
 
 int CMyRes::SetName(const QString& name)
@@ -328,7 +328,7 @@ void CMyRes::ArchiveData(bool store)
             owner->Serialize(archive);
             archive.Close();
         } catch (const std::exception&) {
-            keep(RES_ERR_BAD_FORMAT);
+            keep(RES_ERR_UNWRITABLE_OBJECT);
             return;
         }
         const std::vector<std::uint8_t> bytes = memory.DetachBytes();
@@ -353,7 +353,7 @@ void CMyRes::ArchiveData(bool store)
     } catch (const std::exception&) {
         // A blob its class cannot read: the object goes back to its defaults, the bytes stay.
         owner->ResetToDefaults();
-        keep(RES_ERR_BAD_FORMAT);
+        keep(RES_ERR_UNREADABLE_BLOB);
         return;
     }
     FreeData();

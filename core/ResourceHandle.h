@@ -85,7 +85,9 @@ protected:
     friend struct ResourceStoreAccess;
 
     int keep(int code) { return m_lastError = code; }
-    // -1 for an id or a file number stands for the bound record's (0 when unbound).
+    // kCurrentKey (the -1 of the defaults above) for an id or a file number stands for the bound
+    // record's (0 when unbound).
+    static constexpr int kCurrentKey = -1;
     void takeCurrentKeys(std::int32_t& id, int& file) const;
     void takeFirstPlace();
     bool takeOverCommittedEdits();

@@ -228,6 +228,12 @@ CMyResMgr::~CMyResMgr()
     theResHead.reset();
 }
 
+void ResetResourceStore()
+{
+    theResMgr.CloseAll();
+    theResMgr.m_lastFileNumber = 0;
+}
+
 void CMyResMgr::CloseAll()
 {
     while (theResFiles)
@@ -259,7 +265,8 @@ std::vector<int> filesInOrder()
 
 bool matches(const ResKey& key, std::int32_t id, std::int32_t type, int file)
 {
-    return (id == -1 || key.id == id) && (type == -1 || key.type == type) && (file == -1 || key.file == file);
+    return (id == RES_ANY || key.id == id) && (type == RES_ANY || key.type == type) &&
+           (file == RES_ANY || key.file == file);
 }
 
 // The first record at or after `from` that matches, searching one file's narrowest key range.
@@ -268,9 +275,9 @@ CResEntry* searchInFile(ResIndex::iterator from, std::int32_t id, std::int32_t t
     ResIndex& index = theResMgr.m_index;
     ResKey low{file, INT_MIN, INT_MIN};
     ResKey high{file, INT_MAX, INT_MAX};
-    if (type != -1) {
+    if (type != RES_ANY) {
         low.type = high.type = type;
-        if (id != -1)
+        if (id != RES_ANY)
             low.id = high.id = id;
     }
     if (from == index.end() || high < from->first)
@@ -287,7 +294,7 @@ CResEntry* search(ResIndex::iterator from, std::int32_t id, std::int32_t type, i
 {
     if (from == theResMgr.m_index.end())
         return nullptr;
-    if (file != -1)
+    if (file != RES_ANY)
         return searchInFile(from, id, type, file);
     for (int candidate : filesInOrder()) {
         if (candidate < from->first.file)
@@ -305,7 +312,7 @@ int FindResEntry(CResEntry** record, CResEntry* start, std::int32_t id, std::int
     if (!record)
         return RES_ERR_NULL_OUTPUT;
     *record = nullptr;
-    if (file != -1 && !isKnownFile(file))
+    if (file != RES_ANY && !isKnownFile(file))
         return RES_ERR_UNKNOWN_FILE;
     ResIndex::iterator from = theResMgr.m_index.begin();
     if (start && start != theResHead.get()) {
@@ -335,34 +342,34 @@ int GetNextResId(std::int32_t* id, std::int32_t type, int file)
 {
     if (!id)
         return RES_ERR_NULL_OUTPUT;
-    if (file != -1 && !isKnownFile(file))
+    if (file != RES_ANY && !isKnownFile(file))
         return RES_ERR_UNKNOWN_FILE;
     const std::int32_t given = *id;
     *id = 0;
-    if (given != -1 && !ResourceExists(given, type, file))
+    if (given != RES_ANY && !ResourceExists(given, type, file))
         return RES_OK;
     // The lowest id above the given one (or the lowest of all from -1) among the matching records.
     bool found = false;
     std::int32_t best = 0;
     const auto consider = [&](std::int32_t candidate) {
-        if ((given == -1 || candidate > given) && (!found || candidate < best)) {
+        if ((given == RES_ANY || candidate > given) && (!found || candidate < best)) {
             best = candidate;
             found = true;
         }
     };
     // Within one file and type the ids are sorted: the next one is found directly.
     const auto considerFile = [&](int candidateFile) {
-        if (type == -1) {
+        if (type == RES_ANY) {
             for (auto it = fileBegin(candidateFile), end = fileEnd(candidateFile); it != end; ++it)
                 consider(it->first.id);
             return;
         }
-        auto it = given == -1 ? theResMgr.m_index.lower_bound(ResKey{candidateFile, type, INT_MIN})
-                              : theResMgr.m_index.upper_bound(ResKey{candidateFile, type, given});
+        auto it = given == RES_ANY ? theResMgr.m_index.lower_bound(ResKey{candidateFile, type, INT_MIN})
+                                   : theResMgr.m_index.upper_bound(ResKey{candidateFile, type, given});
         if (it != theResMgr.m_index.end() && it->first.file == candidateFile && it->first.type == type)
             consider(it->first.id);
     };
-    if (file != -1) {
+    if (file != RES_ANY) {
         considerFile(file);
     } else {
         for (int candidateFile : filesInOrder())
@@ -376,10 +383,10 @@ int FindFreeResId(std::int32_t* id, int file, std::int32_t type)
 {
     if (!id)
         return RES_ERR_NULL_OUTPUT;
-    if (file != -1 && !isKnownFile(file))
+    if (file != RES_ANY && !isKnownFile(file))
         return RES_ERR_UNKNOWN_FILE;
     std::int32_t candidate = std::max<std::int32_t>(*id, 1);
-    if (file != -1 && type != -1) {
+    if (file != RES_ANY && type != RES_ANY) {
         // Walk the run of consecutive used ids from the start.
         auto it = theResMgr.m_index.lower_bound(ResKey{file, type, candidate});
         while (it != theResMgr.m_index.end() && it->first == ResKey{file, type, candidate}) {
@@ -387,13 +394,13 @@ int FindFreeResId(std::int32_t* id, int file, std::int32_t type)
                    it->first.type == type)
                 ++it;
             if (candidate == INT_MAX)
-                return RES_ERR_GENERAL;
+                return RES_ERR_IDS_EXHAUSTED;
             ++candidate;
         }
     } else {
         while (ResourceExists(candidate, type, file)) {
             if (candidate == INT_MAX)
-                return RES_ERR_GENERAL;
+                return RES_ERR_IDS_EXHAUSTED;
             ++candidate;
         }
     }
@@ -408,7 +415,7 @@ int FindUnusedId(std::int32_t* id)
     std::int32_t candidate = std::max<std::int32_t>(*id, 1);
     while (theResMgr.m_idUse.contains(candidate)) {
         if (candidate == INT_MAX)
-            return RES_ERR_GENERAL;
+            return RES_ERR_IDS_EXHAUSTED;
         ++candidate;
     }
     *id = candidate;
@@ -420,7 +427,7 @@ int CountResources(int* count, std::int32_t type, int file)
     if (!count)
         return RES_ERR_NULL_OUTPUT;
     *count = 0;
-    if (file != -1 && !isKnownFile(file))
+    if (file != RES_ANY && !isKnownFile(file))
         return RES_ERR_UNKNOWN_FILE;
     for (CResEntry* record = search(theResMgr.m_index.begin(), -1, type, file); record;
          record = search(std::next(record->m_slot), -1, type, file))
@@ -434,11 +441,11 @@ int CountResTypes(int* count, int file)
     if (!count)
         return RES_ERR_NULL_OUTPUT;
     *count = 0;
-    if (file != -1 && !isKnownFile(file))
+    if (file != RES_ANY && !isKnownFile(file))
         return RES_ERR_UNKNOWN_FILE;
     std::set<std::int32_t> types;
     for (const auto& [key, record] : theResMgr.m_index)
-        if (key.type != 0 && (file == -1 || key.file == file))
+        if (key.type != 0 && (file == RES_ANY || key.file == file))
             types.insert(key.type);
     *count = static_cast<int>(types.size());
     return RES_OK;
@@ -448,7 +455,7 @@ int CollectResources(std::vector<CResEntry*>* list, int file, std::int32_t type)
 {
     if (!list)
         return RES_ERR_NULL_OUTPUT;
-    if (file != -1 && !isKnownFile(file))
+    if (file != RES_ANY && !isKnownFile(file))
         return RES_ERR_UNKNOWN_FILE;
     for (CResEntry* record = search(theResMgr.m_index.begin(), -1, type, file); record;
          record = search(std::next(record->m_slot), -1, type, file))
@@ -645,7 +652,7 @@ int MoveResEntry(CResEntry* record, std::int32_t id, std::int32_t type, int file
     if (file != 0 && tripleTaken(ResKey{file, type, id}, record))
         return RES_ERR_TARGET_USED;
     if (record->m_firstHandle)
-        return RES_ERR_SHORT_HEADER; // still has bound handles
+        return RES_ERR_HANDLES_BOUND;
     const int result = InsertResEntry(id, type, file, record);
     if (result == RES_OK)
         markDirty(file);
@@ -857,7 +864,7 @@ int GetResEntryFile(const CResEntry* record)
 int GetResourceTime(const CMyRes* handle, CTime* time)
 {
     if (!time)
-        return RES_ERR_SHORT_HEADER; // null output
+        return RES_ERR_NULL_ARGUMENT;
     if (!handle || !handle->GetEntry())
         return RES_ERR_NO_RECORD;
     const std::uint32_t stamp = handle->GetEntry()->m_stamp;
@@ -887,14 +894,14 @@ std::int64_t GetResourceStoredSize(const CMyRes* handle)
 int SetResourceSize(CMyRes* handle, std::uint32_t size)
 {
     if (!handle || !handle->GetEntry())
-        return RES_ERR_GENERAL;
+        return RES_ERR_UNBOUND_SIZE;
     CResEntry* record = handle->GetEntry();
     if (size == 0) {
         // The block goes, but the record now holds no bytes: its old blob must not come back.
         freeRecordData(record);
         record->m_hasData = true;
     } else if (!resizeRecordData(record, size))
-        return RES_ERR_GENERAL;
+        return RES_ERR_RESIZE_NO_MEMORY;
     record->m_flags |= RESFLAG_MODIFIED;
     record->m_touchTick = currentTick();
     return RES_OK;

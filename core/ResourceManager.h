@@ -2,7 +2,8 @@
 // The resource store: one in-memory list of resource records for all open .tvf files, plus the list
 // of open files. Objects reach their data through handles (CMyRes); everything else calls the free
 // functions below. All calls are synchronous, single-threaded and report failures as negative codes
-// (0 = success); nothing here throws.
+// (0 = success); nothing here throws. The codes: "Errors" in doc/design.md; the file layout:
+// doc/formats/tvf.md.
 //
 // The records keep the order file, type, id (ascending, signed); equal keys stay in insertion order.
 // An ordered index stands behind that order, so finding a record by its keys costs O(log n).
@@ -27,20 +28,27 @@ class CMyRes;
 class CResEntry;
 class CResFileEntry;
 
-// Result codes of the store.
+// Result codes of the store. Several codes carry more than one meaning (the values are what callers
+// and stored behaviour rely on); each meaning has its own name, and every return uses the name of its
+// meaning.
 enum : int {
     RES_OK = 0,
-    RES_ERR_GENERAL = -1,      // SetResourceSize on an unbound handle or when memory ran out
-    RES_ERR_ID_ZERO = -7,      // record to transfer has id 0
-    RES_ERR_TYPE_ZERO = -8,    // record to transfer has type 0
-    RES_ERR_EXISTS = -9,       // a record with the same file, type and id already exists
-    RES_ERR_NO_STREAM = -10,   // no file is open, or the file has no stream and cannot get one
-    RES_ERR_OPEN_FAILED = -11, // the file could not be opened for reading and writing
+    RES_ERR_GENERAL = -1,          // the value's name in the design; returns use the names of their meanings
+    RES_ERR_UNBOUND_SIZE = -1,     // SetResourceSize on an unbound handle
+    RES_ERR_RESIZE_NO_MEMORY = -1, // SetResourceSize when memory ran out
+    RES_ERR_IDS_EXHAUSTED = -1,    // no free id below INT_MAX
+    RES_ERR_NO_SIZE = -1,          // CMyRes::GetStoredSize without a record (its last error says why)
+    RES_ERR_ID_ZERO = -7,          // record to transfer has id 0
+    RES_ERR_TYPE_ZERO = -8,        // record to transfer has type 0
+    RES_ERR_EXISTS = -9,           // a record with the same file, type and id already exists
+    RES_ERR_NO_STREAM = -10,       // no file is open, or the file has no stream and cannot get one
+    RES_ERR_OPEN_FAILED = -11,     // the file could not be opened for reading and writing
     RES_ERR_EMPTY_PATH = -12,
     RES_ERR_NO_SUCH_FILE = -13,
-    RES_ERR_CREATE_FAILED = -14, // the file could not be created (or a first save failed)
+    RES_ERR_CREATE_FAILED = -14, // a new file (first save, copy) could not be made, written or put in place
     RES_ERR_NOT_READABLE = -16,
-    RES_ERR_NOT_WRITABLE = -17, // also: a save could not write the file
+    RES_ERR_NOT_WRITABLE = -17, // the file cannot be written (read-only, or too short to be a store file)
+    RES_ERR_WRITE_FAILED = -17, // a save could not write the file (a write failed, or offsets ran out)
     RES_ERR_UNKNOWN_FILE = -18,
     RES_ERR_NO_PATH = -19,   // no path for a file that was never written
     RES_ERR_NO_RECORD = -20, // null record, or the handle is not bound
@@ -53,12 +61,32 @@ enum : int {
     RES_ERR_NOT_FOUND = -28,
     RES_ERR_NO_MEMORY_TEMP = -29,
     RES_ERR_NULL_OUTPUT = -30,
-    RES_ERR_FREE_CHANGED = -33,  // data not freed: record changed
-    RES_ERR_FREE_MODIFIED = -34, // data not freed: data modified in memory
-    RES_ERR_FREE_NEW = -35,      // data not freed: record is new
-    RES_ERR_SHORT_HEADER = -36,  // also: null argument; record still has bound handles
-    RES_ERR_BAD_FORMAT = -37,    // also: the old temporary file cannot be removed; unreadable blob
-    RES_ERR_FILE_BUSY = -38,     // no open stream; a target file cannot be deleted or is open
+    RES_ERR_FREE_CHANGED = -33,      // data not freed: record changed
+    RES_ERR_FREE_MODIFIED = -34,     // data not freed: data modified in memory
+    RES_ERR_FREE_NEW = -35,          // data not freed: record is new
+    RES_ERR_SHORT_HEADER = -36,      // the file is shorter than a header
+    RES_ERR_NULL_ARGUMENT = -36,     // a required argument (output or target) is null
+    RES_ERR_HANDLES_BOUND = -36,     // the record to move still has bound handles
+    RES_ERR_BAD_FORMAT = -37,        // the header's format or the map is not one this store reads
+    RES_ERR_SCRATCH_BUSY = -37,      // the scratch file of an earlier save is open or cannot be removed
+    RES_ERR_UNREADABLE_BLOB = -37,   // the object's class cannot read its bytes (the bytes stay)
+    RES_ERR_UNWRITABLE_OBJECT = -37, // the object could not be written into bytes
+    RES_ERR_FILE_BUSY = -38,         // a target file is open in the store
+    RES_ERR_NO_OPEN_STREAM = -38,    // the file has no open stream (it was never written)
+};
+
+// Results of opening and adding a file that are not failures.
+enum : int {
+    RES_FILE_NEW = 0,          // FindOrAddResFile: a record for a file not on the disk was made
+    RES_FILE_ALREADY_OPEN = 1, // FindOrAddResFile, OpenResFile: the file was open; its number is given
+    RES_FILE_EXISTS = 2,       // FindOrAddResFile: the file exists but is not open; nothing was made
+};
+
+// Results of CompareResFileVersion besides the store's errors.
+enum : int {
+    RES_VERSION_SAME = 1,
+    RES_VERSION_NEWER = 2,  // the file's version is above the one given
+    RES_VERSION_OLDER = -1, // the file's version is below the one given
 };
 
 // Record flags.
@@ -176,8 +204,13 @@ extern std::unique_ptr<CResEntry> theResHead;      // list head; its data is the
 extern std::unique_ptr<CResFileEntry> theResFiles; // open files, newest first
 extern CMyResMgr theResMgr;
 
+// Closes every file and forgets every record; file numbers start from 1 again.
+void ResetResourceStore();
+
 // Files -----------------------------------------------------------------------------------------
+// RES_FILE_NEW, RES_FILE_ALREADY_OPEN, RES_FILE_EXISTS, or a store error.
 int FindOrAddResFile(int* number, const QString& path);
+// RES_OK, RES_FILE_ALREADY_OPEN, or a store error.
 int OpenResFile(int* number, const QString& path);
 int CloseResFile(int number);
 int SaveResFile(int number, const QString& newPath = {}, bool compact = false);
@@ -199,6 +232,7 @@ QString GetResFilePath(int number);
 int GetResFileTime(int number, CTime* time);
 std::int64_t GetResFileLength(int number);
 std::int64_t GetResFileUsedSize(int number);
+// The number of the open file with that path; 0 when none has it, RES_ERR_NO_STREAM when no file is open.
 int FindResFileByPath(const QString& path);
 // The path by which files are told apart: absolute, clean, with links resolved where they exist.
 QString CanonicalResPath(const QString& path);
@@ -208,9 +242,14 @@ QString ResScratchPathFor(const QString& path);
 
 std::uint32_t MakeResFileVersion(int major, int minor, int build);
 void SplitResFileVersion(std::uint32_t version, int* major, int* minor, int* build);
+// RES_VERSION_SAME, RES_VERSION_NEWER or RES_VERSION_OLDER; a store error is also given through `error`,
+// since RES_VERSION_OLDER has the value of RES_ERR_GENERAL.
 int CompareResFileVersion(int number, int major, int minor, int build, int* error = nullptr);
 
-// Records (-1 means "any" for id, type and file in searches) -------------------------------------
+// Records ------------------------------------------------------------------------------------------
+// In searches, RES_ANY for the id, type or file matches every one.
+constexpr int RES_ANY = -1;
+
 int FindResEntry(CResEntry** record, CResEntry* start, std::int32_t id, std::int32_t type, int file);
 int FindResource(std::int32_t id, std::int32_t type, int file, CResEntry** record);
 bool ResourceExists(std::int32_t id, std::int32_t type, int file, int* error = nullptr);

@@ -266,7 +266,7 @@ int writeFreshFile(int file, File* source, const QString& target, ResFileHeader 
     lumivo::files::FileSystem& fs = fileSystem();
     const QString temporary = temporaryPathFor(target);
     if (fs.exists(temporary) && (FindResFileByPath(temporary) > 0 || !fs.remove(temporary)))
-        return RES_ERR_BAD_FORMAT;
+        return RES_ERR_SCRATCH_BUSY;
     std::unique_ptr<File> stream = fs.open(temporary, OpenMode::CreateReadWrite);
     if (!stream)
         return failure;
@@ -399,7 +399,7 @@ int appendSave(CResFileEntry* entry, const std::vector<CResEntry*>& changed, boo
     for (CResEntry* record : changed) {
         const std::uint64_t size = bytesOf(record).size();
         if (end - kHeaderSize + size > kLargestOffset)
-            return RES_ERR_NOT_WRITABLE;
+            return RES_ERR_WRITE_FAILED;
         placements[record] = Placement{static_cast<std::uint32_t>(end - kHeaderSize),
                                        static_cast<std::uint32_t>(size), now, true};
         end += size;
@@ -414,7 +414,7 @@ int appendSave(CResFileEntry* entry, const std::vector<CResEntry*>& changed, boo
             newDead.push_back({header.mapOffset, header.mapSize});
         map = buildMap(entry->m_number, placements, newDead, false);
         if (end - kHeaderSize + map.size() > kLargestOffset)
-            return RES_ERR_NOT_WRITABLE;
+            return RES_ERR_WRITE_FAILED;
         header.mapOffset = static_cast<std::uint32_t>(end - kHeaderSize);
         header.mapSize = static_cast<std::uint32_t>(map.size());
     }
@@ -423,7 +423,7 @@ int appendSave(CResFileEntry* entry, const std::vector<CResEntry*>& changed, boo
 
     const auto rollBack = [&] {
         file.setLength(static_cast<std::uint64_t>(length));
-        return RES_ERR_NOT_WRITABLE;
+        return RES_ERR_WRITE_FAILED;
     };
     SequentialWriter writer(file, static_cast<std::uint64_t>(length));
     for (CResEntry* record : changed)
@@ -438,7 +438,7 @@ int appendSave(CResFileEntry* entry, const std::vector<CResEntry*>& changed, boo
             const auto old = encodeHeader(entry->m_header);
             if (file.writeAt(0, old.data(), old.size()) && file.flush())
                 rollBack();
-            return RES_ERR_NOT_WRITABLE;
+            return RES_ERR_WRITE_FAILED;
         }
     }
 
@@ -490,9 +490,23 @@ CResFileEntry* newFileRecord(const QString& path)
     return raw;
 }
 
+// Whether a map entry may stand in the file. Only blobs that can be read must lie inside it: a
+// compaction by another writer keeps the old dead-space entries with offsets of the file before it.
+bool entryFits(const MapEntryView& e, std::uint64_t fileLength)
+{
+    return e.size == 0 || extentInside(e.offset, e.size, fileLength);
+}
+
+bool isDeadSpaceEntry(const MapEntryView& e)
+{
+    return e.id == 0 && e.type == 0;
+}
+
 // Makes a record of file `number` for each entry of its map, checking every entry on the way; the
 // caller drops the file's records again when this fails. The map lists the records in the store's
-// order and the file is the newest, so each record goes right behind the one before.
+// order and the file is the newest, so each record goes right behind the one before. Dead space that
+// lies outside the file is no extent of this file: it is left out, so it is never reused or written
+// back.
 int linkMapRecords(int number, const std::uint8_t* map, std::size_t mapSize, std::uint64_t fileLength)
 {
     const auto hint = fileEnd(number);
@@ -503,8 +517,11 @@ int linkMapRecords(int number, const std::uint8_t* map, std::size_t mapSize, std
         const int read = readMapEntry(map, mapSize, at, e);
         if (read != RES_OK)
             return read;
-        if (!extentInside(e.offset, e.size, fileLength))
+        if (!entryFits(e, fileLength)) {
+            if (isDeadSpaceEntry(e))
+                continue;
             return RES_ERR_BAD_FORMAT;
+        }
         CResEntry* record = linkNewRecord(ResKey{number, e.type, e.id}, hint, tick);
         record->m_offset = e.offset;
         record->m_storedSize = e.size;
@@ -535,7 +552,8 @@ int loadFile(CResFileEntry* entry)
         return decoded;
     const ResFileHeader& header = entry->m_header;
     const auto fileLength = static_cast<std::uint64_t>(length);
-    if (!extentInside(header.mapOffset, header.mapSize, fileLength))
+    // Without a map its offset means nothing.
+    if (header.mapSize != 0 && !extentInside(header.mapOffset, header.mapSize, fileLength))
         return RES_ERR_BAD_FORMAT;
     // Every byte is read over at once: no need to clear them first.
     const auto map = std::make_unique_for_overwrite<std::uint8_t[]>(header.mapSize);
@@ -621,12 +639,12 @@ int FindOrAddResFile(int* number, const QString& path)
     const int open = path.isEmpty() ? 0 : FindResFileByPath(path);
     if (open > 0) {
         *number = open;
-        return 1;
+        return RES_FILE_ALREADY_OPEN;
     }
     if (!path.isEmpty() && fileSystem().exists(path))
-        return 2;
+        return RES_FILE_EXISTS;
     *number = newFileRecord(path)->m_number;
-    return 0;
+    return RES_FILE_NEW;
 }
 
 int OpenResFile(int* number, const QString& path)
@@ -638,7 +656,7 @@ int OpenResFile(int* number, const QString& path)
     const int open = FindResFileByPath(path);
     if (open > 0) {
         *number = open;
-        return 1;
+        return RES_FILE_ALREADY_OPEN;
     }
     const lumivo::files::FileInfo info = fileSystem().info(path);
     if (!info.exists)
@@ -705,7 +723,7 @@ int compactFile(CResFileEntry* entry, bool writeChanged)
     int result;
     try {
         result = writeFreshFile(entry->m_number, entry->m_file.get(), entry->m_path, header, options,
-                                RES_ERR_NOT_WRITABLE, fresh);
+                                RES_ERR_WRITE_FAILED, fresh);
     } catch (const std::bad_alloc&) {
         result = RES_ERR_NO_MEMORY_TEMP;
     }
@@ -819,7 +837,7 @@ int TransferResEntry(CResEntry* record, int target)
     if (!record)
         return RES_ERR_NO_RECORD;
     if (target == 0)
-        return RES_ERR_SHORT_HEADER; // null target
+        return RES_ERR_NULL_ARGUMENT;
     CResFileEntry* entry = FindResFileEntry(target);
     if (!entry)
         return RES_ERR_UNKNOWN_FILE;
@@ -840,12 +858,13 @@ int TransferResEntry(CResEntry* record, int target)
     }
     File& file = *entry->m_file;
     const std::int64_t length = file.length();
-    if (length < static_cast<std::int64_t>(kHeaderSize) ||
-        static_cast<std::uint64_t>(length) - kHeaderSize + bytes.size() > kLargestOffset)
+    if (length < static_cast<std::int64_t>(kHeaderSize))
         return RES_ERR_NOT_WRITABLE;
+    if (static_cast<std::uint64_t>(length) - kHeaderSize + bytes.size() > kLargestOffset)
+        return RES_ERR_WRITE_FAILED;
     if (!bytes.empty() && (!file.writeAt(static_cast<std::uint64_t>(length), bytes.data(), bytes.size()))) {
         file.setLength(static_cast<std::uint64_t>(length));
-        return RES_ERR_NOT_WRITABLE;
+        return RES_ERR_WRITE_FAILED;
     }
     const ResKey key{target, record->GetType(), record->GetId()};
     // Taken first: the record may itself be the one that the target gives up (and be gone then).
@@ -1045,7 +1064,7 @@ std::int64_t GetResFileLength(int number)
     if (!entry)
         return RES_ERR_UNKNOWN_FILE;
     if (!entry->m_file)
-        return RES_ERR_FILE_BUSY;
+        return RES_ERR_NO_OPEN_STREAM;
     return entry->m_file->length();
 }
 
@@ -1055,7 +1074,7 @@ std::int64_t GetResFileUsedSize(int number)
     if (!entry)
         return RES_ERR_UNKNOWN_FILE;
     if (!entry->m_file)
-        return RES_ERR_FILE_BUSY;
+        return RES_ERR_NO_OPEN_STREAM;
     std::int64_t used = 0;
     for (auto it = fileBegin(number), end = fileEnd(number); it != end; ++it)
         used += it->second.m_storedSize;
@@ -1088,6 +1107,6 @@ int CompareResFileVersion(int number, int major, int minor, int build, int* erro
         return result;
     const std::uint32_t given = MakeResFileVersion(major, minor, build);
     if (version == given)
-        return 1;
-    return version > given ? 2 : -1;
+        return RES_VERSION_SAME;
+    return version > given ? RES_VERSION_NEWER : RES_VERSION_OLDER;
 }

@@ -25,35 +25,35 @@ bool CSortedStringArray::Sort()
 int CSortedStringArray::Find(const QString& text, int start) const
 {
     if (text.isNull() || !ValidStart(start))
-        return -2;
+        return kInvalidArgument;
     for (int i = start; i < GetSize(); ++i) {
         if (GetAt(i).compare(text, Sensitivity()) == 0)
             return i;
     }
-    return -1;
+    return kNotFound;
 }
 
 int CSortedStringArray::FindPrefix(const QString& text, int start) const
 {
     if (text.isNull() || !ValidStart(start))
-        return -2;
+        return kInvalidArgument;
     for (int i = start; i < GetSize(); ++i) {
         if (GetAt(i).startsWith(text, Sensitivity()))
             return i;
     }
-    return -1;
+    return kNotFound;
 }
 
 int CSortedStringArray::FindInsertionPoint(const QString& text, int start) const
 {
     if (!ValidStart(start))
-        return -1;
+        return kAtEnd;
     for (int i = start; i < GetSize(); ++i) {
         const int order = GetAt(i).compare(text, Sensitivity());
         if (m_ascending ? order > 0 : order < 0)
             return i;
     }
-    return -1;
+    return kAtEnd;
 }
 
 int CSortedStringArray::AddItem(const QString& text, void* itemData)
@@ -64,16 +64,16 @@ int CSortedStringArray::AddItem(const QString& text, void* itemData)
 int CSortedStringArray::InsertSorted(const QString& text, void* itemData)
 {
     const int point = FindInsertionPoint(text);
-    return InsertAt(point < 0 ? GetSize() : point, text, itemData);
+    return InsertAt(point == kAtEnd ? GetSize() : point, text, itemData);
 }
 
 int CSortedStringArray::InsertAt(int position, const QString& text, void* itemData)
 {
     if (position < 0 || position > GetSize())
-        return -2;
+        return kInvalidArgument;
     if (itemData) {
         const int old = FindItemData(itemData);
-        if (old >= 0) {
+        if (old != kNotFound) {
             RemoveAt(old);
             if (old < position)
                 --position;
@@ -86,12 +86,12 @@ int CSortedStringArray::InsertAt(int position, const QString& text, void* itemDa
 int CSortedStringArray::FindItemData(const void* itemData) const
 {
     if (!itemData)
-        return -1;
+        return kNotFound;
     for (int i = 0; i < GetSize(); ++i) {
         if (m_entries[static_cast<std::size_t>(i)].itemData == itemData)
             return i;
     }
-    return -1;
+    return kNotFound;
 }
 
 void* CSortedStringArray::GetItemData(int n) const
@@ -104,7 +104,7 @@ void* CSortedStringArray::GetItemData(int n) const
 bool CSortedStringArray::RemoveItemData(const void* itemData)
 {
     const int index = FindItemData(itemData);
-    if (index < 0)
+    if (index == kNotFound)
         return false;
     RemoveAt(index);
     return true;

@@ -13,6 +13,13 @@
 class CSortedStringArray : public CObject
 {
 public:
+    // Results of the searches and inserts besides an index.
+    enum : int {
+        kNotFound = -1,
+        kAtEnd = -1,           // FindInsertionPoint: the text belongs at the end
+        kInvalidArgument = -2, // a null text, or a start or position out of range
+    };
+
     CSortedStringArray() = default;
     ~CSortedStringArray() override = default;
 
@@ -27,22 +34,24 @@ public:
     // Sorts by the two flags, keeping equal names in their order; false when empty.
     bool Sort();
 
-    // The first index at or after `start` of a name equal to the text (or beginning with it); -1 when
-    // there is none, -2 for a null text or a start out of range (so every search in an empty array gives -2).
+    // The first index at or after `start` of a name equal to the text (or beginning with it); kNotFound
+    // when there is none, kInvalidArgument for a null text or a start out of range (so every search in
+    // an empty array gives kInvalidArgument).
     int Find(const QString& text, int start = 0) const;
     int FindPrefix(const QString& text, int start = 0) const;
-    // Where the text belongs: after the names equal to it or before it in the array's order; -1 when
-    // that is the end.
+    // Where the text belongs: after the names equal to it or before it in the array's order; kAtEnd when
+    // that is the end (or the start is out of range).
     int FindInsertionPoint(const QString& text, int start = 0) const;
 
     // Appends (call Sort after a run of appends); returns the index.
     int AddItem(const QString& text, void* itemData = nullptr);
     // Inserts at the text's place in the order; returns the index.
     int InsertSorted(const QString& text, void* itemData = nullptr);
-    // Inserts at a position; -2 when it is below 0 or above the count. A datum carried already by
-    // another name leaves that name first.
+    // Inserts at a position; kInvalidArgument when it is below 0 or above the count. A datum carried
+    // already by another name leaves that name first.
     int InsertAt(int position, const QString& text, void* itemData = nullptr);
 
+    // The index of the name that carries the datum; kNotFound for none or a null datum.
     int FindItemData(const void* itemData) const;
     void* GetItemData(int n) const;
     bool RemoveItemData(const void* itemData);

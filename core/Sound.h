@@ -2,13 +2,13 @@
 // Recorded sounds: the stored sound object, and the sound functions the whole program uses (wave
 // files, conversion to the program's PCM, MP3, and the one way a sound is played).
 
+#include "platform/types/Hook.h"
 #include "platform/wave/WaveBlock.h"
 
 #include <QString>
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 using lumivo::wave::WaveBlock;
@@ -35,8 +35,15 @@ std::uint32_t CurrentSoundTick();
 
 void InitSoundModel();
 
-// Wave files. ReadWaveFile returns the sample-data byte count, or -1 file not opened, -2 no RIFF
-// "WAVE" form, -3 no usable "fmt " chunk, -5 no "data" chunk, -7 fewer bytes than the chunk claims.
+// Failures of ReadWaveFile (the values of the platform's RIFF reader, which it passes on).
+enum ReadWaveResult : int {
+    readWaveNotOpened = -1,   // the file could not be opened
+    readWaveNotRiffWave = -2, // no RIFF "WAVE" form
+    readWaveNoFormat = -3,    // no usable "fmt " chunk
+    readWaveNoData = -5,      // no "data" chunk
+    readWaveShortData = -7,   // fewer bytes than the chunk claims
+};
+// Wave files. ReadWaveFile returns the sample-data byte count, or a ReadWaveResult.
 int ReadWaveFile(const QString& path, WaveBlock& out);
 // Replaces the file whole; false without a block or when it cannot be written.
 bool WriteWaveFile(const QString& path, const WaveBlock& block);
@@ -44,18 +51,38 @@ int GetWaveChannels(const WaveBlock& block);
 // 0 for a header with a zero rate, width or channel count.
 std::uint32_t GetWaveDurationMs(const WaveBlock& block);
 
+// Results of ConvertWaveToPcm (the values of the platform's converter, which it passes on).
+enum ConvertWaveResult : int {
+    convertWaveOk = 0,
+    convertWaveNoInput = -1,
+    convertWaveNoMemory = -2,
+    convertWaveFailed = -3, // then `out` is empty
+};
 // To 16-bit PCM at 44,100 Hz: mono when (flags & 0x300) is 0x100, else stereo. `out` always gets a new
-// block. Returns 0, or -1 no input, -2 no memory, -3 conversion failed (then `out` is empty).
+// block. Returns a ConvertWaveResult.
 int ConvertWaveToPcm(const WaveBlock& in, WaveBlock& out, int flags);
+
+enum ScaleWaveResult : int {
+    scaleWaveOk = 0,
+    scaleWaveNoBlock = -1,
+    scaleWaveNot16Bit = -2,
+};
 // Multiplies every 16-bit sample, truncating toward zero and keeping to the 16-bit range.
-// Returns 0, -1 no block, -2 not 16-bit.
+// Returns a ScaleWaveResult.
 int ScaleWaveSamples(WaveBlock& block, double factor);
 
+// Failures of EncodeMp3 and DecodeMp3.
+enum Mp3CodecResult : int {
+    mp3CodecNoInput = -1,
+    mp3CodecConversionFailed = -2, // EncodeMp3: the block could not be made 16-bit PCM
+    mp3CodecEncoderFailed = -3,
+    mp3CodecDecoderError = -4,
+};
 // MP3 at the level in flags & 15 (4 to 8) with the channel choice of flags & 0x300. Returns the MP3
-// byte count, or -1 no input, -2 conversion to PCM failed, -3 encoder failed.
+// byte count, or mp3CodecNoInput, mp3CodecConversionFailed or mp3CodecEncoderFailed.
 int EncodeMp3(const WaveBlock& in, std::vector<std::uint8_t>& out, int flags);
-// Returns the size of the new wave block (header included), or -1 no input, -4 decoder error. The
-// block has the stream's rate and channels, or one channel when (flags & 0x300) is 0x100.
+// Returns the size of the new wave block (header included), or mp3CodecNoInput or mp3CodecDecoderError.
+// The block has the stream's rate and channels, or one channel when (flags & 0x300) is 0x100.
 int DecodeMp3(const std::vector<std::uint8_t>& in, WaveBlock& out, int flags);
 
 // Plays a wave block by theSoundModel and returns at once (model 2 waits for the end, at most
@@ -65,11 +92,11 @@ void StopSound();
 bool IsSoundPlaying();
 std::uint32_t GetSoundElapsedMs();
 
-// What sound model 3 needs of the sound device, which installs itself while it exists.
-class SoundDeviceHook
+// What sound model 3 needs of the sound device.
+class SoundDevicePort
 {
 public:
-    virtual ~SoundDeviceHook() = default;
+    virtual ~SoundDevicePort() = default;
     // Replaces the device's sound with one built from (a copy of) the block; false when it cannot.
     virtual bool LoadFromWaveData(const WaveBlock& block) = 0;
     virtual bool Play() = 0;
@@ -77,12 +104,12 @@ public:
     virtual void Stop() = 0;
 };
 // Adapts a sound device with the usual members (LoadFromWaveData(const WaveBlock*) giving -1 on
-// failure, Play, IsPlaying, Stop) to the hook, so the device can install itself without this code
-// knowing its class:  static SoundDeviceHookFor<CSoundDevice> hook(*theSoundDevice);
-template <class Device> class SoundDeviceHookFor : public SoundDeviceHook
+// failure, Play, IsPlaying, Stop) to the port, so a device can be installed without this code knowing
+// its class:  SoundDevicePortFor<CSoundDevice> port(device);
+template <class Device> class SoundDevicePortFor : public SoundDevicePort
 {
 public:
-    explicit SoundDeviceHookFor(Device& device) : m_device(device) {}
+    explicit SoundDevicePortFor(Device& device) : m_device(device) {}
     bool LoadFromWaveData(const WaveBlock& block) override { return m_device.LoadFromWaveData(&block) >= 0; }
     bool Play() override { return m_device.Play() >= 0; }
     bool IsPlaying() override { return m_device.IsPlaying(); }
@@ -92,15 +119,14 @@ private:
     Device& m_device;
 };
 
-void InstallSoundDeviceHook(SoundDeviceHook* device);
-SoundDeviceHook* InstalledSoundDeviceHook();
+// The sound device that model 3 plays on: the device installs itself while it exists; by default none.
+extern lumivo::Hook<SoundDevicePort*()> theSoundDevicePort;
+// The speech engine's speaking flag, asked while no sound device is installed; by default false.
+extern lumivo::Hook<bool()> theSpeakingQuery;
+// Run while model 2 waits for its sound to end (the application's idle processing); by default nothing.
+extern lumivo::Hook<void()> theSoundWaitIdle;
 
-// The speech engine's speaking flag, asked while no sound device is installed.
-void InstallSpeakingQuery(std::function<bool()> speaking);
-// Run while model 2 waits for its sound to end (the application's idle processing).
-void InstallSoundWaitIdle(std::function<void()> idle);
-
-// Puts the sound state back to that of a fresh start (for tests).
+// Puts the sound state back to that of a fresh start, the hooks at their defaults (for tests).
 void ResetSoundState();
 
 // A stored sound: a "gs" resource whose bytes are a short header and either a whole wave block

@@ -4,6 +4,7 @@
 
 #include "platform/audio/Audio.h"
 #include "platform/registry/Registry.h"
+#include "platform/types/Clock.h"
 #include "platform/types/WinTypes.h"
 #include "platform/wave/Mp3.h"
 #include "platform/wave/PcmConverter.h"
@@ -14,6 +15,24 @@
 #include <limits>
 #include <memory>
 
+// The sound functions pass the platform's results on unchanged, so their names must keep its values.
+namespace
+{
+constexpr bool sameCode(int ours, int platforms)
+{
+    return ours == platforms;
+}
+} // namespace
+static_assert(sameCode(readWaveNotOpened, lumivo::wave::riffFileNotOpened) &&
+              sameCode(readWaveNotRiffWave, lumivo::wave::riffNotWave) &&
+              sameCode(readWaveNoFormat, lumivo::wave::riffNoFormat) &&
+              sameCode(readWaveNoData, lumivo::wave::riffNoData) &&
+              sameCode(readWaveShortData, lumivo::wave::riffShortData));
+static_assert(sameCode(convertWaveOk, lumivo::wave::convertOk) &&
+              sameCode(convertWaveNoInput, lumivo::wave::convertNoInput) &&
+              sameCode(convertWaveNoMemory, lumivo::wave::convertNoMemory) &&
+              sameCode(convertWaveFailed, lumivo::wave::convertFailed));
+
 std::int32_t theSoundModel = 3;
 std::atomic<std::uint32_t> theWaveOutHandle{0};
 std::atomic<std::uint32_t> theLastSoundTick{0};
@@ -22,9 +41,6 @@ namespace
 {
 
 bool soundModelRead = false;
-SoundDeviceHook* installedDevice = nullptr;
-std::function<bool()> speakingQuery;
-std::function<void()> waitIdle;
 
 // The sound that model 1 plays on its own: which mixer channel, from when, for how long.
 struct AsyncSound {
@@ -35,6 +51,7 @@ struct AsyncSound {
 AsyncSound asyncSound;
 
 constexpr std::uint32_t blockingWaitMs = 2000;
+constexpr int kNoChannel = lumivo::audio::Mixer::kNoChannel;
 
 // The sound model is an int setting under the program's settings root, or under the older one.
 std::int32_t readSoundModelSetting()
@@ -99,26 +116,27 @@ lumivo::audio::SharedSamples outputSamplesOf(const WaveBlock& block)
 
 void playOnDevice(const WaveBlock& block)
 {
-    if (!installedDevice || theWaveOutHandle != 0)
+    SoundDevicePort* device = theSoundDevicePort();
+    if (!device || theWaveOutHandle != 0)
         return;
     theWaveOutHandle = 1;
-    installedDevice->Stop();
-    if (installedDevice->LoadFromWaveData(block))
-        installedDevice->Play();
+    device->Stop();
+    if (device->LoadFromWaveData(block))
+        device->Play();
     theWaveOutHandle = 0;
     theLastSoundTick = CurrentSoundTick();
 }
 
 // Starts the block on the wave output when it is free and notes the channel as the open handle;
-// the channel, or -1 when nothing started.
+// the channel, or kNoChannel when nothing started.
 int startOnWaveOutput(const WaveBlock& block, std::uint32_t* lengthMs = nullptr)
 {
     const auto samples = outputSamplesOf(block);
     if (!samples || theWaveOutHandle != 0)
-        return -1;
+        return kNoChannel;
     const int channel = lumivo::audio::playSamples(samples);
-    if (channel < 0)
-        return -1;
+    if (channel == kNoChannel)
+        return kNoChannel;
     if (lengthMs)
         *lengthMs = lumivo::audio::samplesToMs(samples->size());
     theWaveOutHandle = std::uint32_t(channel);
@@ -128,13 +146,11 @@ int startOnWaveOutput(const WaveBlock& block, std::uint32_t* lengthMs = nullptr)
 void playWaiting(const WaveBlock& block)
 {
     const int channel = startOnWaveOutput(block);
-    if (channel < 0)
+    if (channel == kNoChannel)
         return;
     const std::uint32_t start = CurrentSoundTick();
-    while (!lumivo::audio::waitUntilDone(channel, 10) && CurrentSoundTick() - start < blockingWaitMs) {
-        if (waitIdle)
-            waitIdle();
-    }
+    while (!lumivo::audio::waitUntilDone(channel, 10) && CurrentSoundTick() - start < blockingWaitMs)
+        theSoundWaitIdle();
     lumivo::audio::mixer().stop(channel);
     theWaveOutHandle = 0;
     theLastSoundTick = CurrentSoundTick();
@@ -144,7 +160,7 @@ void playWithoutWaiting(const WaveBlock& block)
 {
     std::uint32_t lengthMs = 0;
     const int channel = startOnWaveOutput(block, &lengthMs);
-    if (channel >= 0)
+    if (channel != kNoChannel)
         asyncSound = {channel, CurrentSoundTick(), lengthMs};
 }
 
@@ -164,9 +180,13 @@ void noteAsyncEnd()
 
 } // namespace
 
+lumivo::Hook<SoundDevicePort*()> theSoundDevicePort{[]() -> SoundDevicePort* { return nullptr; }};
+lumivo::Hook<bool()> theSpeakingQuery{[] { return false; }};
+lumivo::Hook<void()> theSoundWaitIdle{[] {}};
+
 std::uint32_t CurrentSoundTick()
 {
-    return lumivo::audio::tickCount();
+    return lumivo::clock::tickCount();
 }
 
 void InitSoundModel()
@@ -206,16 +226,16 @@ int ConvertWaveToPcm(const WaveBlock& in, WaveBlock& out, int flags)
         return lumivo::wave::convertToPcm16(in, channels, out);
     } catch (const std::bad_alloc&) {
         out = WaveBlock();
-        return lumivo::wave::convertNoMemory;
+        return convertWaveNoMemory;
     }
 }
 
 int ScaleWaveSamples(WaveBlock& block, double factor)
 {
     if (block.isNull())
-        return -1;
+        return scaleWaveNoBlock;
     if (block.bitsPerSample() != 16)
-        return -2;
+        return scaleWaveNot16Bit;
     std::uint8_t* samples = block.samples();
     const std::size_t count = block.wholeFrameBytes() / 2;
     for (std::size_t i = 0; i < count; ++i) {
@@ -224,7 +244,7 @@ int ScaleWaveSamples(WaveBlock& block, double factor)
         samples[2 * i] = std::uint8_t(scaled);
         samples[2 * i + 1] = std::uint8_t(std::uint16_t(scaled) >> 8);
     }
-    return 0;
+    return scaleWaveOk;
 }
 
 int EncodeMp3(const WaveBlock& in, std::vector<std::uint8_t>& out, int flags)
@@ -232,15 +252,15 @@ int EncodeMp3(const WaveBlock& in, std::vector<std::uint8_t>& out, int flags)
     out.clear();
     InitSoundModel();
     if (in.isNull())
-        return -1;
+        return mp3CodecNoInput;
     // Only 16-bit PCM goes to the encoder as it is, at its own rate; everything else is converted.
     const WaveBlock* pcm = &in;
     WaveBlock converted;
     const auto format = in.format();
     if (!format.isPcm16(int(format.samplesPerSec), 1) && !format.isPcm16(int(format.samplesPerSec), 2)) {
         const int channelFlags = in.channels() == 1 ? 0x102 : 0x202;
-        if (ConvertWaveToPcm(in, converted, channelFlags) != 0)
-            return -2;
+        if (ConvertWaveToPcm(in, converted, channelFlags) != convertWaveOk)
+            return mp3CodecConversionFailed;
         pcm = &converted;
     }
     const Mp3Level level = levelOf(flags);
@@ -249,7 +269,7 @@ int EncodeMp3(const WaveBlock& in, std::vector<std::uint8_t>& out, int flags)
     settings.mode = modeOf(flags, pcm->channels());
     settings.bitRateKbps = settings.mode == lumivo::wave::Mp3Mode::Stereo ? level.bitRate * 2 : level.bitRate;
     const int made = lumivo::wave::encodeMp3(*pcm, settings, out);
-    return made < 0 ? -3 : made;
+    return made < 0 ? mp3CodecEncoderFailed : made;
 }
 
 int DecodeMp3(const std::vector<std::uint8_t>& in, WaveBlock& out, int flags)
@@ -257,10 +277,12 @@ int DecodeMp3(const std::vector<std::uint8_t>& in, WaveBlock& out, int flags)
     out = WaveBlock();
     InitSoundModel();
     if (in.empty())
-        return -1;
+        return mp3CodecNoInput;
     const int channels = (flags & soundChannelMask) == soundChannelMono ? 1 : 0;
     const int made = lumivo::wave::decodeMp3(in.data(), in.size(), channels, out);
-    return made < 0 ? (made == lumivo::wave::mp3NoInput ? -1 : -4) : made;
+    if (made >= 0)
+        return made;
+    return made == lumivo::wave::mp3NoInput ? mp3CodecNoInput : mp3CodecDecoderError;
 }
 
 void PlaySoundData(const WaveBlock& block)
@@ -285,8 +307,8 @@ void PlaySoundData(const WaveBlock& block)
 
 void StopSound()
 {
-    if (installedDevice)
-        installedDevice->Stop();
+    if (SoundDevicePort* device = theSoundDevicePort())
+        device->Stop();
 }
 
 bool IsSoundPlaying()
@@ -294,32 +316,15 @@ bool IsSoundPlaying()
     noteAsyncEnd();
     if (theWaveOutHandle != 0)
         return true;
-    if (installedDevice)
-        return installedDevice->IsPlaying();
-    return speakingQuery && speakingQuery();
+    if (SoundDevicePort* device = theSoundDevicePort())
+        return device->IsPlaying();
+    return theSpeakingQuery();
 }
 
 std::uint32_t GetSoundElapsedMs()
 {
     noteAsyncEnd();
     return CurrentSoundTick() - theLastSoundTick;
-}
-
-void InstallSoundDeviceHook(SoundDeviceHook* device)
-{
-    installedDevice = device;
-}
-SoundDeviceHook* InstalledSoundDeviceHook()
-{
-    return installedDevice;
-}
-void InstallSpeakingQuery(std::function<bool()> speaking)
-{
-    speakingQuery = std::move(speaking);
-}
-void InstallSoundWaitIdle(std::function<void()> idle)
-{
-    waitIdle = std::move(idle);
 }
 
 void ResetSoundState()
@@ -331,7 +336,7 @@ void ResetSoundState()
     theWaveOutHandle = 0;
     theLastSoundTick = 0;
     soundModelRead = false;
-    installedDevice = nullptr;
-    speakingQuery = nullptr;
-    waitIdle = nullptr;
+    theSoundDevicePort.reset();
+    theSpeakingQuery.reset();
+    theSoundWaitIdle.reset();
 }

@@ -15,6 +15,13 @@ IMPLEMENT_SERIAL(CQuibUser, CObject, 1)
 
 CQuibUser* theCurrentUser = nullptr;
 
+void ResetCurrentUser()
+{
+    theCurrentUser = nullptr;
+    theMainWindowStateProvider.reset();
+    theDefaultWindowRectProvider.reset();
+}
+
 namespace UserStreamGates
 {
 CTime Newest()
@@ -55,28 +62,13 @@ CTime MaxSentences()
 }
 } // namespace UserStreamGates
 
+lumivo::Hook<MainWindowState()> theMainWindowStateProvider{[] { return MainWindowState{}; }};
+lumivo::Hook<void(CRect&)> theDefaultWindowRectProvider{[](CRect&) {}};
+
 namespace
 {
 
 constexpr int kDeletedPicturesString = 9413;
-const char* const kDefaultBrowseFont = "-16,0,0,0,700,0,0,0,0,1,2,1,34,MS Sans Serif,0";
-const char* const kDefaultPrintFont = "-16,0,0,0,400,0,0,0,0,3,2,1,18,Times New Roman,0";
-const char* const kDefaultPrintHeader = "&r&d";
-const char* const kDefaultPrintFooter = "&c- &p -";
-const char* const kDefaultLetterHead = "&lAarhus, d.&d&n&n";
-const char* const kDefaultLetterEnd = "&c&n&nMed venlig hilsen&n&n&nLumivo";
-
-std::function<MainWindowState()>& mainWindowStateProvider()
-{
-    static std::function<MainWindowState()> provider;
-    return provider;
-}
-
-std::function<void(CRect&)>& defaultWindowRectProvider()
-{
-    static std::function<void(CRect&)> provider;
-    return provider;
-}
 
 bool laterThan(const CTime& stamp, const CTime& gate)
 {
@@ -133,40 +125,6 @@ void serializeColorTable(CArchive& ar, CQuibUserColorTable& table)
     }
 }
 
-// Copies a colour table through a memory archive, so the copy shares nothing with the source.
-void copyColorTable(const CQuibUserColorTable& source, CQuibUserColorTable& target)
-{
-    CMemFile file(1024);
-    {
-        CArchive out(file, CArchive::store);
-        serializeColorTable(out, const_cast<CQuibUserColorTable&>(source));
-        out.Close();
-    }
-    file.Seek(0);
-    CArchive in(file, CArchive::load);
-    serializeColorTable(in, target);
-    in.Close();
-}
-
-QString defaultPictureFolder()
-{
-    return QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
-}
-
-bool sameColorTables(const CQuibUserColorTable& a, const CQuibUserColorTable& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (const auto& [number, color] : a) {
-        const auto other = b.find(number);
-        if (other == b.end())
-            return false;
-        if (color->GetPacked() != other->second->GetPacked() || color->GetName() != other->second->GetName())
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 // An empty picture folder leaves the deleted-pictures folder empty too: joined, it would name a folder
@@ -178,10 +136,59 @@ QString DeletedPicturesFolderFor(const QString& pictureFolder)
     return pictureFolder + QDir::separator() + LoadSystemString(kDeletedPicturesString);
 }
 
+// The copy goes through the stored form, so it shares no colour with the source and holds exactly
+// what storing and loading the source would give.
+CQuibUserColorTable::CQuibUserColorTable(const CQuibUserColorTable& other) : map()
+{
+    *this = other;
+}
+
+CQuibUserColorTable& CQuibUserColorTable::operator=(const CQuibUserColorTable& other)
+{
+    if (&other == this)
+        return *this;
+    CMemFile file(1024);
+    {
+        CArchive out(file, CArchive::store);
+        serializeColorTable(out, const_cast<CQuibUserColorTable&>(other));
+        out.Close();
+    }
+    file.Seek(0);
+    CArchive in(file, CArchive::load);
+    serializeColorTable(in, *this);
+    in.Close();
+    return *this;
+}
+
+bool CQuibUserColorTable::operator==(const CQuibUserColorTable& other) const
+{
+    if (size() != other.size())
+        return false;
+    for (const auto& [number, color] : *this) {
+        const auto match = other.find(number);
+        if (match == other.end())
+            return false;
+        if (color->GetPacked() != match->second->GetPacked() || color->GetName() != match->second->GetName())
+            return false;
+    }
+    return true;
+}
+
+QString DefaultPictureFolder()
+{
+    return QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
+}
+
+CRect DefaultWindowRect()
+{
+    CRect rect;
+    theDefaultWindowRectProvider(rect);
+    return rect;
+}
+
 CQuibUser::CQuibUser()
 {
     m_owner = this;
-    SetDefaults(nullptr);
 }
 
 // An unreadable record leaves the user at its defaults; the profile it follows is not part of it.
@@ -198,123 +205,17 @@ void CQuibUser::SetDefaults(const CQuibUser* source)
 {
     Profile.reset();
     if (!source) {
-        Name.clear();
-        PrimaryLanguage = SecondLanguage = 10000;
-        FirstOutput = SecondOutput = 0;
-        Text1.clear();
-        Text2.clear();
-        Flags = 0;
-        UsePassword = 0;
-        ScreenFlags = 0x00F7;
-        UserLevel = 1000;
-        HighlightColor1 = 0x050000FF;
-        HighlightColor2 = 0x0400FF00;
-        MainPane = NavigatorPane = WordPane = WriterPane = InfoPane = CQuibPaneSettings{};
-        MaxSentences = 9;
+        Settings() = CQuibUserSettings{};
+        LegacyBrowseColor = LegacyBrowseValue1 = LegacyBrowseValue2 = 0;
         LegacyBrowseText.clear();
-        BrowseColor = 0x03D3CEAD;
-        BrowseFlags = 0x5011;
-        BrowseFont = QString::fromLatin1(kDefaultBrowseFont);
-        ProfileName.clear();
-        ProfileNumber = 0;
-        Sentences.clear();
-        CurrentSentence = 0;
-        WindowRect = CRect();
-        if (defaultWindowRectProvider())
-            defaultWindowRectProvider()(WindowRect);
-        ColorTable.clear();
-        Voice1.clear();
-        Voice2.clear();
-        WordDisplayFlags = 3;
-        PrintMode = 5029;
-        PrintFit = 9374;
-        PrintPageChoice = 9370;
-        PrintPageSize = CSize(170, 85);
-        PrintIconSize = CSize(140, 93);
-        PrintValues = {768, 768, 897, 768, 907, 512};
-        PrintHeader = QString::fromLatin1(kDefaultPrintHeader);
-        PrintFooter = QString::fromLatin1(kDefaultPrintFooter);
-        PrintFont = QString::fromLatin1(kDefaultPrintFont);
-        LetterHead = QString::fromLatin1(kDefaultLetterHead);
-        LetterEnd = QString::fromLatin1(kDefaultLetterEnd);
-        SecondPrintMode = 5029;
-        PictureFolder = defaultPictureFolder();
-        DeletedPicturesFolder = DeletedPicturesFolderFor(PictureFolder);
-        PictureFolder2.clear();
-        EditOptions = 0x3600;
         return;
     }
-    if (source == this)
-        return;
-    Name = source->Name;
-    PrimaryLanguage = source->PrimaryLanguage;
-    SecondLanguage = source->SecondLanguage;
-    FirstOutput = source->FirstOutput;
-    SecondOutput = source->SecondOutput;
-    Text1 = source->Text1;
-    Text2 = source->Text2;
-    Flags = source->Flags;
-    UsePassword = source->UsePassword;
-    ScreenFlags = source->ScreenFlags;
-    UserLevel = source->UserLevel;
-    HighlightColor1 = source->HighlightColor1;
-    HighlightColor2 = source->HighlightColor2;
-    MainPane = source->MainPane;
-    NavigatorPane = source->NavigatorPane;
-    WordPane = source->WordPane;
-    WriterPane = source->WriterPane;
-    InfoPane = source->InfoPane;
-    MaxSentences = source->MaxSentences;
-    BrowseColor = source->BrowseColor;
-    BrowseFlags = source->BrowseFlags;
-    BrowseFont = source->BrowseFont;
-    ProfileName = source->ProfileName;
-    ProfileNumber = source->ProfileNumber;
-    Sentences = source->Sentences;
-    CurrentSentence = source->CurrentSentence;
-    WindowRect = source->WindowRect;
-    copyColorTable(source->ColorTable, ColorTable);
-    Voice1 = source->Voice1;
-    Voice2 = source->Voice2;
-    WordDisplayFlags = source->WordDisplayFlags;
-    PrintMode = source->PrintMode;
-    PrintFit = source->PrintFit;
-    PrintPageChoice = source->PrintPageChoice;
-    PrintPageSize = source->PrintPageSize;
-    PrintIconSize = source->PrintIconSize;
-    PrintValues = source->PrintValues;
-    PrintHeader = source->PrintHeader;
-    PrintFooter = source->PrintFooter;
-    PrintFont = source->PrintFont;
-    LetterHead = source->LetterHead;
-    LetterEnd = source->LetterEnd;
-    SecondPrintMode = source->SecondPrintMode;
-    DeletedPicturesFolder = source->DeletedPicturesFolder;
-    PictureFolder = source->PictureFolder;
-    PictureFolder2 = source->PictureFolder2;
-    EditOptions = source->EditOptions;
+    Settings() = source->Settings();
 }
 
-bool CQuibUser::SameSettings(const CQuibUser& o) const
+bool CQuibUser::SameSettings(const CQuibUser& other) const
 {
-    return Name == o.Name && PrimaryLanguage == o.PrimaryLanguage && SecondLanguage == o.SecondLanguage &&
-           FirstOutput == o.FirstOutput && SecondOutput == o.SecondOutput && Text1 == o.Text1 &&
-           Text2 == o.Text2 && Flags == o.Flags && UsePassword == o.UsePassword &&
-           ScreenFlags == o.ScreenFlags && UserLevel == o.UserLevel && HighlightColor1 == o.HighlightColor1 &&
-           HighlightColor2 == o.HighlightColor2 && MainPane == o.MainPane &&
-           NavigatorPane == o.NavigatorPane && WordPane == o.WordPane && WriterPane == o.WriterPane &&
-           InfoPane == o.InfoPane && MaxSentences == o.MaxSentences && BrowseColor == o.BrowseColor &&
-           BrowseFlags == o.BrowseFlags && BrowseFont == o.BrowseFont && ProfileName == o.ProfileName &&
-           ProfileNumber == o.ProfileNumber && Sentences == o.Sentences &&
-           CurrentSentence == o.CurrentSentence && WindowRect == o.WindowRect &&
-           sameColorTables(ColorTable, o.ColorTable) && Voice1 == o.Voice1 && Voice2 == o.Voice2 &&
-           WordDisplayFlags == o.WordDisplayFlags && PrintMode == o.PrintMode && PrintFit == o.PrintFit &&
-           PrintPageChoice == o.PrintPageChoice && PrintPageSize == o.PrintPageSize &&
-           PrintIconSize == o.PrintIconSize && PrintValues == o.PrintValues && PrintHeader == o.PrintHeader &&
-           PrintFooter == o.PrintFooter && PrintFont == o.PrintFont && LetterHead == o.LetterHead &&
-           LetterEnd == o.LetterEnd && SecondPrintMode == o.SecondPrintMode &&
-           DeletedPicturesFolder == o.DeletedPicturesFolder && PictureFolder == o.PictureFolder &&
-           PictureFolder2 == o.PictureFolder2 && EditOptions == o.EditOptions;
+    return Settings() == other.Settings();
 }
 
 void CQuibUser::Exchange(bool store)
@@ -440,45 +341,17 @@ void CQuibUser::followNameWithRecord()
         SetName(Name);
 }
 
-void InstallCurrentUserFilesSource()
-{
-    SetCurrentUserFilesSource([] {
-        CurrentUserFiles files;
-        if (theCurrentUser) {
-            files.userFile = theCurrentUser->GetFile();
-            if (theCurrentUser->Profile)
-                files.profileFile = theCurrentUser->Profile->GetFile();
-        }
-        return files;
-    });
-}
-
-namespace
-{
-const bool currentUserFilesSourceInstalled = (InstallCurrentUserFilesSource(), true);
-} // namespace
-
 void StoreWindowRect(CQuibUser* user)
 {
     if (!user)
         user = theCurrentUser;
-    if (!user || !mainWindowStateProvider())
+    if (!user)
         return;
-    const MainWindowState window = mainWindowStateProvider()();
+    const MainWindowState window = theMainWindowStateProvider();
     if (!window.exists || !window.visible)
         return;
     if (user->WindowRect.IsRectEmpty() || user->WindowRect == window.rect)
         return;
     user->WindowRect = window.rect;
     user->Commit();
-}
-
-void SetMainWindowStateProvider(std::function<MainWindowState()> provider)
-{
-    mainWindowStateProvider() = std::move(provider);
-}
-
-void SetDefaultWindowRectProvider(std::function<void(CRect&)> provider)
-{
-    defaultWindowRectProvider() = std::move(provider);
 }

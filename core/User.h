@@ -10,6 +10,7 @@
 #include "core/Color.h"
 #include "core/ResourceHandle.h"
 #include "platform/archive/Archive.h"
+#include "platform/types/Hook.h"
 #include "platform/types/WinTypes.h"
 
 #include <QString>
@@ -30,43 +31,34 @@ struct CQuibPaneSettings {
     bool operator==(const CQuibPaneSettings&) const = default;
 };
 
-// The user's own palette: colour number -> colour.
-using CQuibUserColorTable = std::map<std::uint16_t, std::unique_ptr<CColor>>;
-
-class CQuibUser : public CObject, public CMyRes
+// The user's own palette: colour number -> colour. A copy holds colours of its own, made from the
+// source's stored form; two tables are equal when they hold the same numbers with the same colours
+// and names.
+class CQuibUserColorTable : public std::map<std::uint16_t, std::unique_ptr<CColor>>
 {
-    DECLARE_SERIAL(CQuibUser)
-
 public:
-    static constexpr std::int32_t kType = 0x675F7573; // 'g_us', bound or not
-    static constexpr std::int32_t kTemplateUserId = 0x7FFFFFFE;
-    static constexpr std::uint32_t kFlagCompressor = 0x0002;
-    static constexpr std::uint32_t kFlagVersioned = 0x8000;
-    // Inner version written by this program: 1 print settings and folders, 2 edit options, 3 the print
-    // and letter texts and the use-password flag.
-    static constexpr std::int32_t kStreamVersion = 3;
+    CQuibUserColorTable() = default;
+    ~CQuibUserColorTable() = default;
+    CQuibUserColorTable(const CQuibUserColorTable& other);
+    CQuibUserColorTable& operator=(const CQuibUserColorTable& other);
+    CQuibUserColorTable(CQuibUserColorTable&&) noexcept = default;
+    CQuibUserColorTable& operator=(CQuibUserColorTable&&) noexcept = default;
 
-    CQuibUser();
-    ~CQuibUser() override;
-    CQuibUser(const CQuibUser&) = delete;
-    CQuibUser& operator=(const CQuibUser&) = delete;
+    bool operator==(const CQuibUserColorTable& other) const;
+};
 
-    // With no source every field takes its default and the profile is dropped; with a source every
-    // field is copied except the profile (dropped) and the legacy browse values.
-    void SetDefaults(const CQuibUser* source);
+// The folder deleted pictures go to: a folder inside the picture folder, none without one.
+QString DeletedPicturesFolderFor(const QString& pictureFolder);
+// The person's own picture folder, the default for a new user.
+QString DefaultPictureFolder();
+// The standard frame size for the screen, from the installed provider; empty without one.
+CRect DefaultWindowRect();
 
-    void Exchange(bool store) override;
-    void Serialize(CArchive& ar) override;
-    std::int32_t GetType() const override { return kType; }
-
-    // The stream with the record's time stamp given (the stamp picks the layout when loading).
-    void SerializeStamped(CArchive& ar, const CTime& stamp);
-
-    // Every streamed and copied field equal (the profile and the legacy browse values aside).
-    bool SameSettings(const CQuibUser& other) const;
-
-    std::unique_ptr<CQuibUser> Profile; // the loaded profile this user follows; never streamed
-
+// Every setting of a user that is stored, copied and compared, listed once. The defaults are the
+// member initialisers, a copy is an assignment and equality is member by member, so a field added
+// here is defaulted, copied and compared with no further code. Only the stream names the fields one
+// by one, since each layout puts them in its own order.
+struct CQuibUserSettings {
     QString Name;
     std::uint16_t PrimaryLanguage = 10000;
     std::uint16_t SecondLanguage = 10000;
@@ -86,19 +78,14 @@ public:
     CQuibPaneSettings WriterPane;
     std::int32_t MaxSentences = 9;
     CQuibPaneSettings InfoPane;
-    // Read from records of early 2002 only; nothing uses them.
-    std::uint32_t LegacyBrowseColor = 0;
-    std::uint32_t LegacyBrowseValue1 = 0;
-    std::uint32_t LegacyBrowseValue2 = 0;
-    QString LegacyBrowseText;
     std::uint32_t BrowseColor = 0x03D3CEAD;
     std::uint32_t BrowseFlags = 0x5011;
-    QString BrowseFont;
+    QString BrowseFont = QStringLiteral("-16,0,0,0,700,0,0,0,0,1,2,1,34,MS Sans Serif,0");
     QString ProfileName;
     std::int32_t ProfileNumber = 0;
     std::vector<std::int32_t> Sentences;
     std::int32_t CurrentSentence = 0;
-    CRect WindowRect;
+    CRect WindowRect = DefaultWindowRect();
     CQuibUserColorTable ColorTable;
     QString Voice1;
     QString Voice2;
@@ -109,16 +96,63 @@ public:
     CSize PrintPageSize{170, 85};
     CSize PrintIconSize{140, 93};
     std::array<std::uint32_t, 6> PrintValues{768, 768, 897, 768, 907, 512};
-    QString PrintHeader;
-    QString PrintFooter;
-    QString PrintFont;
-    QString LetterHead;
-    QString LetterEnd;
+    QString PrintHeader = QStringLiteral("&r&d");
+    QString PrintFooter = QStringLiteral("&c- &p -");
+    QString PrintFont = QStringLiteral("-16,0,0,0,400,0,0,0,0,3,2,1,18,Times New Roman,0");
+    QString LetterHead = QStringLiteral("&lAarhus, d.&d&n&n");
+    QString LetterEnd = QStringLiteral("&c&n&nMed venlig hilsen&n&n&nLumivo");
     std::int32_t SecondPrintMode = 5029;
-    QString DeletedPicturesFolder;
-    QString PictureFolder;
+    QString DeletedPicturesFolder = DeletedPicturesFolderFor(DefaultPictureFolder());
+    QString PictureFolder = DefaultPictureFolder();
     QString PictureFolder2;
     std::int32_t EditOptions = 0x3600;
+
+    bool operator==(const CQuibUserSettings&) const = default;
+};
+
+class CQuibUser : public CObject, public CMyRes, public CQuibUserSettings
+{
+    DECLARE_SERIAL(CQuibUser)
+
+public:
+    static constexpr std::int32_t kType = 0x675F7573; // 'g_us', bound or not
+    static constexpr std::int32_t kTemplateUserId = 0x7FFFFFFE;
+    static constexpr std::uint32_t kFlagCompressor = 0x0002;
+    static constexpr std::uint32_t kFlagVersioned = 0x8000;
+    // Inner version written by this program: 1 print settings and folders, 2 edit options, 3 the print
+    // and letter texts and the use-password flag.
+    static constexpr std::int32_t kStreamVersion = 3;
+
+    CQuibUser();
+    ~CQuibUser() override;
+    CQuibUser(const CQuibUser&) = delete;
+    CQuibUser& operator=(const CQuibUser&) = delete;
+
+    // With no source every setting and legacy browse value takes its default and the profile is
+    // dropped; with a source its settings are copied, the profile dropped and the legacy browse values
+    // left as they are.
+    void SetDefaults(const CQuibUser* source);
+
+    void Exchange(bool store) override;
+    void Serialize(CArchive& ar) override;
+    std::int32_t GetType() const override { return kType; }
+
+    // The stream with the record's time stamp given (the stamp picks the layout when loading).
+    void SerializeStamped(CArchive& ar, const CTime& stamp);
+
+    // The settings equal (the profile and the legacy browse values are not settings).
+    bool SameSettings(const CQuibUser& other) const;
+
+    CQuibUserSettings& Settings() { return *this; }
+    const CQuibUserSettings& Settings() const { return *this; }
+
+    std::unique_ptr<CQuibUser> Profile; // the loaded profile this user follows; never streamed
+
+    // Read from records of early 2002 only; nothing uses them, so they are neither copied nor compared.
+    std::uint32_t LegacyBrowseColor = 0;
+    std::uint32_t LegacyBrowseValue1 = 0;
+    std::uint32_t LegacyBrowseValue2 = 0;
+    QString LegacyBrowseText;
 
 private:
     void serializeHead(CArchive& ar);
@@ -133,11 +167,10 @@ protected:
     void ResetToDefaults() override;
 };
 
-// The folder deleted pictures go to: a folder inside the picture folder, none without one.
-QString DeletedPicturesFolderFor(const QString& pictureFolder);
-
 // The current user (made, switched and deleted by the user-file code); null only while users switch.
 extern CQuibUser* theCurrentUser;
+// Forgets the current user without deleting it: whoever made it current owns it.
+void ResetCurrentUser();
 
 // Thresholds of the user stream's layouts, in local time.
 namespace UserStreamGates
@@ -153,22 +186,19 @@ CTime Voices();
 CTime MaxSentences();
 } // namespace UserStreamGates
 
-// Tells the active-file list which files hold the current user and its profile. Installed at start-up.
-void InstallCurrentUserFilesSource();
-
 // Copies the main window's rectangle into the user (the current one when none is given) when it is
 // visible and differs from the stored one; flags the record as changed.
 void StoreWindowRect(CQuibUser* user = nullptr);
 
-// The main window as StoreWindowRect sees it. The main frame installs the provider; without one there
-// is no main window.
+// The main window as StoreWindowRect sees it. The main frame installs the provider; by default there is
+// no main window.
 struct MainWindowState {
     bool exists = false; // the main window and its client window exist
     bool visible = false;
     CRect rect;
 };
-void SetMainWindowStateProvider(std::function<MainWindowState()> provider);
+extern lumivo::Hook<MainWindowState()> theMainWindowStateProvider;
 
 // Fills an empty window rectangle with the standard frame size for the screen. The screen-mode code
-// installs it; without one a new user's rectangle stays empty.
-void SetDefaultWindowRectProvider(std::function<void(CRect&)> provider);
+// installs it; by default a new user's rectangle stays empty.
+extern lumivo::Hook<void(CRect&)> theDefaultWindowRectProvider;

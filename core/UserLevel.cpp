@@ -12,6 +12,11 @@ IMPLEMENT_SERIAL(CQuibUserLevel, CObject, 1)
 
 CQuibObjIndex theUserLevelIndex;
 
+void ResetUserLevelIndex()
+{
+    theUserLevelIndex.DeleteAll();
+}
+
 namespace
 {
 
@@ -23,9 +28,9 @@ bool fileHoldsLevelNumbers(int file)
 {
     if (file <= 0)
         return true;
-    int error = 0;
+    int error = RES_OK;
     const int comparison = CompareResFileVersion(file, 0, 2, 3, &error);
-    return error != 0 || comparison != -1;
+    return error != RES_OK || comparison != RES_VERSION_OLDER;
 }
 
 } // namespace
@@ -100,14 +105,14 @@ std::unique_ptr<CQuibUserLevel> CreateDefaultUserLevel(std::uint16_t language)
 void AddUserLevelsOfFile(CQuibUserLevelMap& map, std::uint16_t language, int file)
 {
     std::vector<CResEntry*> records;
-    if (CollectResources(&records, file, MakeUserLevelType(0, language)) != 0)
+    if (CollectResources(&records, file, MakeUserLevelType(0, language)) != RES_OK)
         return;
     for (CResEntry* record : records) {
         const auto number = static_cast<std::uint16_t>(GetResEntryId(record) & 0xFFFF);
         if (map.contains(number))
             continue;
         auto level = std::make_unique<CQuibUserLevel>();
-        if (AttachResEntry(level.get(), record) != 0)
+        if (AttachResEntry(level.get(), record) != RES_OK)
             continue;
         level->Load();
         map.emplace(number, std::move(level));

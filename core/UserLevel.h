@@ -71,3 +71,4 @@ void DeleteLevelList(CQuibUserLevelList& list);
 
 // Kept for the reload sequence; nothing files levels in it.
 extern CQuibObjIndex theUserLevelIndex;
+void ResetUserLevelIndex();

@@ -115,12 +115,6 @@ struct Stopwatch {
 };
 
 Stopwatch theStopwatches[kStopwatchCount];
-StopwatchClock theStopwatchClock = nullptr;
-
-std::uint32_t stopwatchNow()
-{
-    return theStopwatchClock ? theStopwatchClock() : GetTickCount();
-}
 
 bool isSlot(int index)
 {
@@ -130,7 +124,7 @@ bool isSlot(int index)
 // Runs `action` on the slot, or on every slot for -1; false for any other index.
 template <typename Action> bool forSlots(int index, Action action)
 {
-    if (index == -1) {
+    if (index == kAllStopwatches) {
         for (Stopwatch& stopwatch : theStopwatches)
             action(stopwatch);
         return true;
@@ -143,11 +137,6 @@ template <typename Action> bool forSlots(int index, Action action)
 
 } // namespace
 
-void SetStopwatchClock(StopwatchClock clock)
-{
-    theStopwatchClock = clock;
-}
-
 bool ResetStopwatch(int index)
 {
     return forSlots(index, [](Stopwatch& stopwatch) { stopwatch = Stopwatch{}; });
@@ -155,14 +144,14 @@ bool ResetStopwatch(int index)
 
 bool StartStopwatch(int index)
 {
-    const std::uint32_t now = stopwatchNow();
+    const std::uint32_t now = GetTickCount();
     // A start tick of 0 would read as "not running".
     return forSlots(index, [now](Stopwatch& stopwatch) { stopwatch.start = now != 0 ? now : 1; });
 }
 
 bool StopStopwatch(int index)
 {
-    const std::uint32_t now = stopwatchNow();
+    const std::uint32_t now = GetTickCount();
     return forSlots(index, [now](Stopwatch& stopwatch) {
         if (stopwatch.start != 0) {
             stopwatch.total += now - stopwatch.start;
@@ -176,7 +165,7 @@ std::uint32_t GetStopwatchTotal(int index, int reference)
     if (!isSlot(index))
         return 0;
     const std::uint32_t total = theStopwatches[index].total;
-    if (reference == -1)
+    if (reference == kAllStopwatches)
         return total;
     if (!isSlot(reference) || theStopwatches[reference].total == 0)
         return 0;
@@ -187,7 +176,7 @@ std::uint32_t GetStopwatchElapsed(int index)
 {
     if (!isSlot(index) || theStopwatches[index].start == 0)
         return 0;
-    return stopwatchNow() - theStopwatches[index].start;
+    return GetTickCount() - theStopwatches[index].start;
 }
 
 // ---- Rounding and units

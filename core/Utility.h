@@ -41,6 +41,7 @@ int CountTokens(const QString& text, QChar delimiter);
 // range does nothing and returns 0.
 
 constexpr int kStopwatchCount = 10;
+constexpr int kAllStopwatches = -1; // as an index: every slot; as a reference: none
 
 bool ResetStopwatch(int index);
 bool StartStopwatch(int index);
@@ -48,12 +49,9 @@ bool StartStopwatch(int index);
 bool StopStopwatch(int index);
 // The slot's total in milliseconds for reference -1; for a reference slot with a non-zero total, the
 // slot's total as a percentage of it; otherwise 0.
-std::uint32_t GetStopwatchTotal(int index, int reference = -1);
+std::uint32_t GetStopwatchTotal(int index, int reference = kAllStopwatches);
 // Milliseconds since a running slot was started; 0 when it is not running.
 std::uint32_t GetStopwatchElapsed(int index);
-// The millisecond clock the stopwatches read (a test installs its own); null restores the real one.
-using StopwatchClock = std::uint32_t (*)();
-void SetStopwatchClock(StopwatchClock clock);
 
 // ---- Rounding and units
 

@@ -42,29 +42,31 @@ void dropIndexedWord(int file, std::uint8_t language, std::int32_t id, const CMy
 {
     CMyRes* held = theWordIndex.Find(file, language, id);
     if (held && held != keep)
-        delete theWordIndex.Remove(held);
+        theWordIndex.Remove(held); // handed back and dropped here
+}
+
+// The word's entry in the name list, under its current name.
+void listName(CQuibWord* word)
+{
+    CSortedStringArray& names = theWordIndex.Names();
+    if (const int old = names.FindItemData(word); old >= 0)
+        names.RemoveAt(old);
+    names.InsertSorted(word->WordName, word);
 }
 
 } // namespace
 
-void InstallWordIndexMaker()
+std::unique_ptr<CMyRes> MakeIndexedWord(CResEntry* record, QString& name)
 {
-    SetWordObjectMaker([](CResEntry* record, QString& name) -> std::unique_ptr<CMyRes> {
-        auto word = std::make_unique<CQuibWord>();
-        if (AttachResEntry(word.get(), record) != RES_OK)
-            return nullptr;
-        const int loaded = word->Load();
-        if (loaded != RES_OK && loaded != RES_ERR_FREE_CHANGED)
-            return nullptr;
-        name = word->WordName;
-        return word;
-    });
+    auto word = std::make_unique<CQuibWord>();
+    if (AttachResEntry(word.get(), record) != RES_OK)
+        return nullptr;
+    const int loaded = word->Load();
+    if (loaded != RES_OK && loaded != RES_ERR_FREE_CHANGED)
+        return nullptr;
+    name = word->WordName;
+    return word;
 }
-
-namespace
-{
-const bool wordIndexMakerInstalled = (InstallWordIndexMaker(), true);
-} // namespace
 
 CTime WordStreamGate()
 {
@@ -182,47 +184,59 @@ void SaveWord(CQuibWord* word)
 {
     word->Commit();
     word->Write();
+    if (!theWordIndex.Contains(word))
+        return;
     dropIndexedWord(word->GetFile(), GetWordTypeLanguage(word->GetType()), word->GetID(), word);
-    theWordIndex.Add(word);
-    theWordIndex.Names().InsertSorted(word->WordName, word);
+    theWordIndex.Refile(word);
+    listName(word);
 }
 
-bool CQuibWord::Remove(bool ask)
+CQuibWord* SaveWord(std::unique_ptr<CQuibWord> word)
+{
+    CQuibWord* saved = word.get();
+    saved->Commit();
+    saved->Write();
+    dropIndexedWord(saved->GetFile(), GetWordTypeLanguage(saved->GetType()), saved->GetID());
+    theWordIndex.Add(std::move(word));
+    listName(saved);
+    return saved;
+}
+
+bool CQuibWord::Remove(CQuibWord* word, bool ask)
 {
     if (ask && MessageBoxById(kAskRemoveWord, lumivo::ui::MB_OKCANCEL) != lumivo::ui::IDOK)
         return false;
     if (IsWordEditorOpen()) {
         WordEditorSetChanged(false);
         WordEditorFrameSelectWord(nullptr);
-        WordEditorTreeSelectWord(this);
+        WordEditorTreeSelectWord(word);
         WordEditorSetCurrentWord(nullptr);
     }
-    theWordIndex.Remove(this);
-    CMyRes::Remove(-1, -1);
-    delete this;
+    std::unique_ptr<CMyRes> held = theWordIndex.Remove(word); // the index lets go; dropped on return
+    word->CMyRes::Remove(-1, -1);
     return true;
 }
 
-bool CQuibWord::SaveChanges(bool ask)
+bool CQuibWord::SaveChanges(CQuibWord* word, bool ask)
 {
     using namespace lumivo::ui;
-    if (!IsChanged())
+    if (!word->IsChanged())
         return true;
     const SaveTarget target = saveTarget();
     const int answer = ask ? MessageBoxById(kAskSaveWord, MB_YESNOCANCEL) : IDYES;
     if (answer == IDCANCEL)
         return false;
     if (answer != IDYES) {
-        if (IsNew())
-            return Remove(false);
-        Load();
+        if (word->IsNew())
+            return Remove(word, false);
+        word->Load();
         return true;
     }
-    if (GetFile() == target.file) {
-        SaveWord(this);
+    if (word->GetFile() == target.file) {
+        SaveWord(word);
         return true;
     }
-    const std::int32_t id = GetID();
+    const std::int32_t id = word->GetID();
     const std::int32_t copyType = MakeWordType(static_cast<std::int16_t>(target.language));
     if (ResourceExists(id, copyType, target.file)) {
         const int replace = ShowMessageText(QString::fromLatin1(kAskReplaceWord), MB_YESNOCANCEL);
@@ -236,10 +250,10 @@ bool CQuibWord::SaveChanges(bool ask)
     // The edits are dropped from this word only once the copy holds them: a copy that cannot be placed
     // (a file that has gone away) leaves the word as edited, and the editor keeps it selected.
     auto copy = std::make_unique<CQuibWord>();
-    copy->Assign(this);
+    copy->Assign(word);
     if (copy->SaveAs(id, target.file, copyType) != RES_OK)
         return false;
-    SaveWord(copy.release());
-    Load();
+    SaveWord(std::move(copy));
+    word->Load();
     return true;
 }

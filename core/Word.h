@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class CQuibWord : public CMyRes, public CObject
@@ -36,13 +37,14 @@ public:
     // the form only.
     void SerializeStamped(CArchive& ar, const CTime& stamp);
 
-    // Asks (with `ask`) and removes the word from the index and its file. FALSE when the person
-    // declined; TRUE when the word is gone, and then it has been deleted: the caller must not touch it.
-    bool Remove(bool ask);
-    // Saves an edited word into the user's or the output file (asking with `ask`). FALSE on Cancel, and
-    // when the copy for that file could not be placed (the edits stay). May delete the word (a new word
-    // whose changes are dropped).
-    bool SaveChanges(bool ask);
+    // Asks (with `ask`) and removes the word from its file and from the word index. False when the
+    // person declined. True when the word is gone: a word the index held is deleted with it, so the
+    // caller must not touch it again; a word the caller owns stays the caller's.
+    static bool Remove(CQuibWord* word, bool ask);
+    // Saves an edited word into the user's or the output file (asking with `ask`). False on Cancel, and
+    // when the copy for that file could not be placed (the edits stay). A new word whose changes are
+    // dropped is removed as by Remove.
+    static bool SaveChanges(CQuibWord* word, bool ask);
 
     QString WordName;
     std::int16_t WordForm = 0;
@@ -68,11 +70,17 @@ std::uint8_t GetWordTypeLanguage(std::int32_t type);
 // and synonyms so, users the ids of their sentences.
 void SerializeIdList(CArchive& ar, std::vector<std::int32_t>& list);
 
-// Writes the word into its record now and files it in the word index under its current keys.
+// Writes a word the word index holds into its record now and files it again under its current keys,
+// with its name in the name list; another word the index held under those keys is dropped. A word the
+// index does not hold is only written.
 void SaveWord(CQuibWord* word);
+// Writes a new word into its record now and files it in the word index, which takes it over; another
+// word the index held under its keys is dropped. Gives the filed word.
+CQuibWord* SaveWord(std::unique_ptr<CQuibWord> word);
 
-// Lets the word index build its words: bound to their records and loaded. Installed at start-up.
-void InstallWordIndexMaker();
+// The word index's maker of words (the default of theWordObjectMaker): a word bound to its record and
+// loaded, its name given through `name`; null when the record cannot be loaded.
+std::unique_ptr<CMyRes> MakeIndexedWord(CResEntry* record, QString& name);
 
 // The time from which a word record carries its lists, description and flags (records stamped
 // strictly later).

@@ -1,23 +1,19 @@
 #include "core/WordEditorHooks.h"
 
-#include <utility>
-
 CQuibW_Frame* theWordEditorFrame = nullptr;
 
-namespace
-{
+lumivo::Hook<void(CQuibWord*)> theWordEditorFrameSelectWordHook{[](CQuibWord*) {}};
+lumivo::Hook<void(CQuibWord*)> theWordEditorTreeSelectWordHook{[](CQuibWord*) {}};
+lumivo::Hook<void(bool)> theWordEditorSetChangedHook{[](bool) {}};
+lumivo::Hook<void(CQuibWord*)> theWordEditorSetCurrentWordHook{[](CQuibWord*) {}};
 
-WordEditorHooks& hooks()
+void ResetWordEditorFrame()
 {
-    static WordEditorHooks installed;
-    return installed;
-}
-
-} // namespace
-
-void InstallWordEditorHooks(WordEditorHooks newHooks)
-{
-    hooks() = std::move(newHooks);
+    theWordEditorFrame = nullptr;
+    theWordEditorFrameSelectWordHook.reset();
+    theWordEditorTreeSelectWordHook.reset();
+    theWordEditorSetChangedHook.reset();
+    theWordEditorSetCurrentWordHook.reset();
 }
 
 bool IsWordEditorOpen()
@@ -27,24 +23,24 @@ bool IsWordEditorOpen()
 
 void WordEditorFrameSelectWord(CQuibWord* word)
 {
-    if (IsWordEditorOpen() && hooks().frameSelectWord)
-        hooks().frameSelectWord(word);
+    if (IsWordEditorOpen())
+        theWordEditorFrameSelectWordHook(word);
 }
 
 void WordEditorTreeSelectWord(CQuibWord* word)
 {
-    if (IsWordEditorOpen() && hooks().treeSelectWord)
-        hooks().treeSelectWord(word);
+    if (IsWordEditorOpen())
+        theWordEditorTreeSelectWordHook(word);
 }
 
 void WordEditorSetChanged(bool changed)
 {
-    if (IsWordEditorOpen() && hooks().setChanged)
-        hooks().setChanged(changed);
+    if (IsWordEditorOpen())
+        theWordEditorSetChangedHook(changed);
 }
 
 void WordEditorSetCurrentWord(CQuibWord* word)
 {
-    if (IsWordEditorOpen() && hooks().setCurrentWord)
-        hooks().setCurrentWord(word);
+    if (IsWordEditorOpen())
+        theWordEditorSetCurrentWordHook(word);
 }

@@ -1,26 +1,27 @@
 #pragma once
 // The word editor's side of what a word asks of it. A word that is removed must vanish from the open
 // editor: its sheet forgets the pending change, the frame and the tree select nothing, and the editor's
-// current word becomes none. The editor installs these hooks when it opens; while no editor exists the
-// calls do nothing.
+// current word becomes none. The editor installs these hooks; by default they do nothing, and while no
+// editor is open the calls do not reach them.
 
-#include <functional>
+#include "platform/types/Hook.h"
 
 class CQuibWord;
 class CQuibW_Frame;
 
 // The open word editor frame, null while the editor is closed.
 extern CQuibW_Frame* theWordEditorFrame;
+// No editor open and the hooks back to doing nothing.
+void ResetWordEditorFrame();
 
-struct WordEditorHooks {
-    std::function<void(CQuibWord*)> frameSelectWord; // the frame makes a word current (none: no word)
-    std::function<void(CQuibWord*)> treeSelectWord;  // the tree view selects the item of a word
-    std::function<void(bool)> setChanged;            // the sheet's changed state and its two buttons
-    std::function<void(CQuibWord*)> setCurrentWord;  // the editor's current word
-};
-
-// Installs the editor's hooks (an empty set removes them).
-void InstallWordEditorHooks(WordEditorHooks hooks);
+// The frame makes a word current (none: no word).
+extern lumivo::Hook<void(CQuibWord*)> theWordEditorFrameSelectWordHook;
+// The tree view selects the item of a word.
+extern lumivo::Hook<void(CQuibWord*)> theWordEditorTreeSelectWordHook;
+// The sheet's changed state and its two buttons.
+extern lumivo::Hook<void(bool)> theWordEditorSetChangedHook;
+// The editor's current word.
+extern lumivo::Hook<void(CQuibWord*)> theWordEditorSetCurrentWordHook;
 
 bool IsWordEditorOpen();
 void WordEditorFrameSelectWord(CQuibWord* word);

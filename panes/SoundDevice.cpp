@@ -6,6 +6,7 @@
 #include "platform/audio/Audio.h"
 #include "platform/audio/Decode.h"
 #include "platform/files/FileSystem.h"
+#include "platform/types/Clock.h"
 #include "platform/wave/Riff.h"
 
 #include <array>
@@ -19,15 +20,15 @@ namespace
 
 bool soundInitialised = false;
 
-// Sound model 3 reaches the program's device through this hook while the device exists.
-class ProgramDeviceHook : public SoundDeviceHook
+// Sound model 3 reaches the program's device through this port while the device exists.
+class ProgramDevicePort : public SoundDevicePort
 {
 public:
     bool LoadFromWaveData(const WaveBlock& block) override
     {
-        return theSoundDevice && theSoundDevice->LoadFromWaveData(&block) == 0;
+        return theSoundDevice && theSoundDevice->LoadFromWaveData(&block) == soundDeviceOk;
     }
-    bool Play() override { return theSoundDevice && theSoundDevice->Play() == 0; }
+    bool Play() override { return theSoundDevice && theSoundDevice->Play() == soundDeviceOk; }
     bool IsPlaying() override { return theSoundDevice && theSoundDevice->IsPlaying(); }
     void Stop() override
     {
@@ -36,7 +37,7 @@ public:
     }
 };
 
-ProgramDeviceHook programDeviceHook;
+ProgramDevicePort programDevicePort;
 
 // The mixer starts a sound at its next period, and a busy machine may run its thread late: the
 // computed end allows for that, so the bound never cuts off the end of a sound that is still playing.
@@ -54,26 +55,26 @@ bool tickHasPassed(std::uint32_t tick, std::uint32_t now)
 int CSoundDevice::InitSound()
 {
     if (soundInitialised)
-        return 0;
+        return soundDeviceOk;
     if (!audio::openOutput()) {
         qWarning("sound: %s", qPrintable(audio::lastError()));
-        return -1;
+        return soundDeviceNoOutput;
     }
     if (!theSoundDevice)
         theSoundDevice = std::make_unique<CSoundDevice>();
-    InstallSoundDeviceHook(&programDeviceHook);
+    theSoundDevicePort.set([] { return &programDevicePort; });
     soundInitialised = true;
-    return 0;
+    return soundDeviceOk;
 }
 
 int CSoundDevice::CloseSound()
 {
-    if (InstalledSoundDeviceHook() == &programDeviceHook)
-        InstallSoundDeviceHook(nullptr);
+    if (theSoundDevicePort() == &programDevicePort)
+        theSoundDevicePort.reset();
     theSoundDevice.reset();
     audio::shutdown();
     soundInitialised = false;
-    return 0;
+    return soundDeviceOk;
 }
 
 QString CSoundDevice::GetFmodErrorText(int code)
@@ -146,21 +147,21 @@ int CSoundDevice::Play()
     if (m_recording || IsPlaying())
         Stop();
     if (!m_sample || !audio::openOutput())
-        return 0;
+        return soundDeviceOk;
     const int channel = audio::Mixer::channelOf(m_channel);
     const int handle = audio::mixer().play(m_sample, channel > 0 ? channel : 1);
     if (handle > 0) {
         m_channel = handle;
-        m_endTick = audio::tickCount() + GetLengthMs() + kEndTickGraceMs;
+        m_endTick = clock::tickCount() + GetLengthMs() + kEndTickGraceMs;
     }
-    return 0;
+    return soundDeviceOk;
 }
 
 bool CSoundDevice::IsPlaying()
 {
     if (m_channel <= 0)
         return false;
-    if (m_endTick != 0 && tickHasPassed(m_endTick, audio::tickCount()))
+    if (m_endTick != 0 && tickHasPassed(m_endTick, clock::tickCount()))
         Stop();
     return audio::mixer().isPlaying(m_channel);
 }
@@ -175,10 +176,10 @@ int CSoundDevice::StartRecording()
     // Without its buffer or a capture device nothing is recorded, and the caller is told so.
     if (!m_capture->start(kRecordLimit)) {
         qWarning("sound: %s", qPrintable(m_capture->error()));
-        return -1;
+        return soundDeviceNoCapture;
     }
     m_recording = true;
-    return 0;
+    return soundDeviceOk;
 }
 
 bool CSoundDevice::IsRecording()
@@ -205,7 +206,7 @@ int CSoundDevice::Stop()
         TakeSamples(m_capture->stop());
     }
     m_endTick = 0;
-    return 0;
+    return soundDeviceOk;
 }
 
 void CSoundDevice::Free()
@@ -219,7 +220,7 @@ void CSoundDevice::Free()
 int CSoundDevice::LoadWaveData(const wave::WaveBlock& block)
 {
     if (block.isNull())
-        return -1;
+        return soundDeviceNoSound;
     const audio::PcmFormat format{block.channels(), block.bitsPerSample(),
                                   static_cast<int>(block.samplesPerSec()),
                                   block.formatTag() == wave::formatFloat};
@@ -229,31 +230,31 @@ int CSoundDevice::LoadWaveData(const wave::WaveBlock& block)
         samples = audio::convertPcm(block.samples(), block.sampleBytes(), audio::PcmFormat{});
     }
     if (!samples || samples->empty())
-        return -1;
+        return soundDeviceUnplayable;
     Free();
     TakeSamples(std::move(*samples));
-    return 0;
+    return soundDeviceOk;
 }
 
 int CSoundDevice::WaveDataToRiff(const wave::WaveBlock& block)
 {
     if (block.isNull())
-        return -1;
+        return soundDeviceNoSound;
     const std::vector<std::uint8_t> riff = wave::toRiff(block);
     auto samples = audio::decodeSound(riff.data(), riff.size());
     if (!samples)
-        return -1;
+        return soundDeviceUnplayable;
     TakeSamples(std::move(*samples));
-    return m_sample ? 0 : -1;
+    return m_sample ? soundDeviceOk : soundDeviceUnplayable;
 }
 
 int CSoundDevice::LoadFromWaveData(const wave::WaveBlock* block)
 {
     if (!block)
-        return -1;
+        return soundDeviceNoSound;
     Free();
-    if (WaveDataToRiff(*block) == 0)
-        return 0;
+    if (WaveDataToRiff(*block) == soundDeviceOk)
+        return soundDeviceOk;
     return LoadWaveData(*block);
 }
 
@@ -261,41 +262,45 @@ int CSoundDevice::SampleToWaveData(const CSoundSample* sample, wave::WaveBlock& 
 {
     out = wave::WaveBlock();
     if (!sample)
-        return -1;
+        return soundDeviceNoSound;
     out = wave::WaveBlock(wave::WaveFormat::pcm(1, audio::kSampleRate, 16),
                           reinterpret_cast<const std::uint8_t*>(sample->data()), sample->size() * 2);
-    return 0;
+    return soundDeviceOk;
 }
 
 int CSoundDevice::SaveToSound(const CSoundSample* sample, CQuibSound* sound)
 {
     constexpr int kMonoLevel4 = 0x104;
     if (!sample || !sound)
-        return -1;
+        return soundDeviceNoSound;
     WaveBlock block;
     SampleToWaveData(sample, block);
     std::vector<std::uint8_t> mp3;
     // A sound that cannot be encoded is not stored as if it had been.
     if (EncodeMp3(block, mp3, kMonoLevel4) <= 0)
-        return -1;
+        return soundDeviceNotEncoded;
     const std::uint32_t duration = GetWaveDurationMs(block);
     const auto bitRate = duration == 0 ? 0 : static_cast<std::int32_t>(mp3.size() * 1000 / duration);
     sound->SetData(mp3, kMonoLevel4, 0, static_cast<std::int32_t>(duration), bitRate);
-    return 0;
+    return soundDeviceOk;
 }
 
 void CSoundDevice::SetCompressor(bool on)
 {
-    if (on == m_compressorOn)
-        return;
     audio::mixer().setCompressorEnabled(on);
-    m_compressorOn = on;
+}
+
+bool CSoundDevice::IsCompressorOn() const
+{
+    return audio::mixer().isCompressorEnabled();
 }
 
 int CSoundDevice::SaveWavFile(const CSoundSample* sample)
 {
-    if (!sample || m_fileName.isEmpty())
-        return -1;
+    if (!sample)
+        return soundDeviceNoSound;
+    if (m_fileName.isEmpty())
+        return soundDeviceNoFileName;
     const std::uint32_t dataBytes = static_cast<std::uint32_t>(sample->size() * 2);
     std::vector<std::uint8_t> bytes;
     bytes.reserve(44 + dataBytes);
@@ -319,5 +324,6 @@ int CSoundDevice::SaveWavFile(const CSoundSample* sample)
     put(dataBytes, 4);
     for (std::int16_t value : *sample)
         put(static_cast<std::uint16_t>(value), 2);
-    return files::writeFileAtomically(m_fileName, bytes.data(), bytes.size()) ? 0 : -4;
+    return files::writeFileAtomically(m_fileName, bytes.data(), bytes.size()) ? soundDeviceOk
+                                                                              : soundDeviceWriteFailed;
 }

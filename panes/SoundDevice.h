@@ -18,7 +18,8 @@ class CQuibSound;
 // A sound as the device holds it.
 using CSoundSample = lumivo::audio::Samples;
 
-// Error codes of the sound layer; GetFmodErrorText gives their texts.
+// Error codes of the sound layer, as Load gives them (0 or above: the numbering of the texts);
+// GetFmodErrorText gives their texts.
 enum SoundError : int {
     soundNoError = 0,
     soundInitFailed = 3,
@@ -32,6 +33,18 @@ enum SoundError : int {
     soundNoRecording = 17,
 };
 
+// Results of the device's other calls: 0, or a failure below 0 (one name per meaning).
+enum SoundDeviceResult : int {
+    soundDeviceOk = 0,
+    soundDeviceNoOutput = -1,    // InitSound: the audio output could not be opened
+    soundDeviceNoCapture = -1,   // StartRecording: no capture device, or no room to record into
+    soundDeviceNoSound = -1,     // no wave block, an empty one, or no sample
+    soundDeviceUnplayable = -1,  // the block describes nothing that can be played
+    soundDeviceNotEncoded = -1,  // SaveToSound: the sample could not be encoded
+    soundDeviceNoFileName = -1,  // SaveWavFile: no file name is set
+    soundDeviceWriteFailed = -4, // SaveWavFile: the file could not be written
+};
+
 class CSoundDevice
 {
 public:
@@ -43,12 +56,14 @@ public:
     CSoundDevice(const CSoundDevice&) = delete;
     CSoundDevice& operator=(const CSoundDevice&) = delete;
 
-    // Opens the audio path once for the whole program and makes theSoundDevice; 0 or -1.
+    // Opens the audio path once for the whole program and makes theSoundDevice; soundDeviceOk or
+    // soundDeviceNoOutput.
     static int InitSound();
-    // Deletes theSoundDevice and closes the audio path; 0.
+    // Deletes theSoundDevice and closes the audio path; soundDeviceOk.
     static int CloseSound();
     static QString GetFmodErrorText(int code);
 
+    // A SoundError.
     int Load(const QString& path);
     int LoadTempRecording();
     std::uint32_t GetLengthMs() const;
@@ -73,13 +88,14 @@ public:
     const CSoundSample* GetSample() const { return m_sample.get(); }
     const QString& GetFileName() const { return m_fileName; }
     void SetFileName(const QString& name) { m_fileName = name; }
-    bool IsCompressorOn() const { return m_compressorOn; }
+    // The mixer's state: it is shared by every device and outlives none of them, so no device keeps a
+    // copy that could go stale when the audio output is shut down and opened again.
+    bool IsCompressorOn() const;
 
 private:
     void TakeSamples(CSoundSample&& samples);
 
     bool m_recording = false;
-    bool m_compressorOn = false;
     QString m_fileName;
     lumivo::audio::SharedSamples m_sample;
     int m_channel = 0; // the mixer's handle of the last Play; its low 12 bits are the channel

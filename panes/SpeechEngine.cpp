@@ -18,6 +18,11 @@ using namespace lumivo;
 
 std::unique_ptr<CSpeechEngine> theSpeechEngine;
 
+void ResetSpeechEngine()
+{
+    theSpeechEngine.reset();
+}
+
 namespace
 {
 
@@ -29,7 +34,7 @@ const QString readerValue = QStringLiteral("path");
 CSpeechEngine::CSpeechEngine()
 {
     // Whether a sound plays is asked of the program's engine, whichever engine is made first.
-    InstallSpeakingQuery([] { return theSpeechEngine && theSpeechEngine->IsSpeaking(); });
+    theSpeakingQuery.set([] { return theSpeechEngine && theSpeechEngine->IsSpeaking(); });
 }
 
 CSpeechEngine::~CSpeechEngine()
@@ -83,9 +88,9 @@ int CSpeechEngine::Init()
 int CSpeechEngine::InitSynthesiser()
 {
     if (!speech::initialise())
-        return -1;
+        return speechUnavailable;
     m_ready.store(true, std::memory_order_release);
-    return 0;
+    return speechOk;
 }
 
 QString CSpeechEngine::VoiceLanguageOf(int languageNumber)
@@ -135,26 +140,26 @@ bool CSpeechEngine::IsCurrentSelection(const QString& name) const
 int CSpeechEngine::SelectVoice(const QString& name)
 {
     if (!CheckReady())
-        return 0;
+        return speechOk;
     if (name.isEmpty()) {
         // The default voice now speaks, so a later selection by name must not be taken as made.
         m_voiceName.clear();
         m_standInLanguage.clear();
-        return SelectDefaultVoice() ? 0 : -1;
+        return SelectDefaultVoice() ? speechOk : speechNoVoiceAtAll;
     }
     if (IsCurrentSelection(name))
-        return 0;
+        return speechOk;
     m_standInLanguage.clear();
     if (const auto voice = speech::findVoice(name)) {
         m_voiceName = name;
         m_voiceIdentifier = voice->identifier;
         m_kind = speechKindVoice;
-        return 0;
+        return speechOk;
     }
     if (!SelectDefaultVoice()) {
         m_voiceName.clear();
         m_kind = speechKindNone;
-        return -1;
+        return speechNoVoiceAtAll;
     }
     m_standInLanguage = UserLanguage();
     const QString key = name.toLower();
@@ -165,7 +170,7 @@ int CSpeechEngine::SelectVoice(const QString& name)
                 .arg(name, UserLanguage()));
     }
     m_voiceName = name;
-    return 0;
+    return speechOk;
 }
 
 int CSpeechEngine::Speak(const QString& text)
@@ -220,7 +225,7 @@ void CSpeechEngine::NoteEnd()
 int CSpeechEngine::GetVoiceCount() const
 {
     if (!IsReady())
-        return -1;
+        return speechVoicesUnknown;
     return static_cast<int>(speech::voices().size());
 }
 

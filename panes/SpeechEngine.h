@@ -23,6 +23,14 @@ enum SpeakResult : int {
     speakFailed = -3,
 };
 
+// Results of Init and SelectVoice, and the voice count before the engine is ready.
+enum SpeechEngineResult : int {
+    speechOk = 0,
+    speechUnavailable = -1,   // Init: the synthesiser could not be started
+    speechNoVoiceAtAll = -1,  // SelectVoice: neither the named voice nor a default voice exists
+    speechVoicesUnknown = -1, // GetVoiceCount: the engine is not ready yet
+};
+
 // Engine kinds: no voice selected, or a voice of the synthesiser.
 enum SpeechEngineKind : int {
     speechKindNone = 0,
@@ -44,7 +52,8 @@ public:
 
     // Starts the synthesiser on a worker thread and returns at once.
     void StartInit();
-    // Starts the synthesiser on the calling thread: 0 when speech is available, else -1.
+    // Starts the synthesiser on the calling thread: speechOk when speech is available, else
+    // speechUnavailable.
     int Init();
     bool IsReady() const { return m_ready.load(std::memory_order_acquire); }
 
@@ -53,9 +62,10 @@ public:
     int Speak(const QString& text);
     // Selects a voice by name without regard to case. A name that no installed voice has (such as a
     // voice of another system, stored in a person's settings) selects the default voice of the
-    // person's language instead, so speech never falls silent over a name. -1 when no voice at all.
+    // person's language instead, so speech never falls silent over a name. speechOk, or
+    // speechNoVoiceAtAll when there is no voice at all.
     int SelectVoice(const QString& name);
-    // -1 until ready.
+    // speechVoicesUnknown until ready.
     int GetVoiceCount() const;
     QString GetVoiceName(int n) const;
     bool IsSpeaking();
@@ -100,3 +110,5 @@ private:
 };
 
 extern std::unique_ptr<CSpeechEngine> theSpeechEngine;
+// Deletes the program's speech engine, as at exit.
+void ResetSpeechEngine();

@@ -88,7 +88,7 @@ void CWaveResourcePlayer::Stop()
     // A sound that ran to its end is rewound, like a buffer that stopped by itself.
     m_stoppedAt = audio::mixer().position(m_handle);
     audio::mixer().stop(m_handle);
-    m_handle = -1;
+    m_handle = audio::Mixer::kNoChannel;
 }
 
 std::size_t CWaveResourcePlayer::CurrentSample() const

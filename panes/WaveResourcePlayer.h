@@ -4,6 +4,7 @@
 // converted once when it is made; playing it again costs nothing.
 
 #include "platform/audio/AudioFormat.h"
+#include "platform/audio/Mixer.h"
 
 #include <QByteArray>
 #include <QString>
@@ -44,7 +45,7 @@ private:
     std::uint32_t m_sampleSize = 0;         // bytes of the "data" chunk
     std::uint16_t m_blockAlign = 0;         // bytes per frame of the "data" chunk
     std::uint32_t m_rate = 0;
-    int m_handle = -1;
+    int m_handle = lumivo::audio::Mixer::kNoChannel;
     std::size_t m_stoppedAt = 0; // sample where Stop left the sound
     bool m_enabled = true;
 };

@@ -7,6 +7,11 @@
 
 CQuibColorTable theSystemColorTable;
 
+void ResetSystemColorTable()
+{
+    theSystemColorTable.clear();
+}
+
 namespace
 {
 

@@ -15,6 +15,7 @@ using CQuibColorTable = std::map<std::uint16_t, std::unique_ptr<CColor>>;
 
 // The built-in named colours, rebuilt by BuildDefaultColorTable.
 extern CQuibColorTable theSystemColorTable;
+void ResetSystemColorTable(); // empty until the next BuildDefaultColorTable
 
 constexpr int kFirstStandardColor = 0;
 constexpr int kLastStandardColor = 100;

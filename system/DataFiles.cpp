@@ -6,6 +6,8 @@
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 std::vector<int> theDataFiles;
@@ -26,7 +28,7 @@ int CheckOpenedFile(int file)
         return MSG_UNKNOWN_FILE_KIND;
     if (!IsAcceptedDataVersion(GetResFileVersion(file)))
         return MSG_VERSION_TOO_LOW;
-    return 0;
+    return DATAFILE_ACCEPTED;
 }
 
 bool HasDataFileExtension(const QString& name)
@@ -41,6 +43,19 @@ void FileDataFile(int file)
     const auto place = std::find_if(theDataFiles.begin(), theDataFiles.end(),
                                     [version](int other) { return GetResFileVersion(other) <= version; });
     theDataFiles.insert(place, file);
+}
+
+// Data files the store cannot open would otherwise vanish from the program without a word: each goes
+// to the trace, and the status text names them all. The text is the program's own, not a system
+// string: the language records that hold those come from the data files, which may be the very files
+// that failed, and a new string id could mean something else in them.
+void ReportUnopenedDataFiles(const QStringList& unopened)
+{
+    if (unopened.isEmpty())
+        return;
+    for (const QString& file : unopened)
+        WriteDebugLog(QStringLiteral("Data file not opened: %1").arg(file));
+    SetStatusText(QStringLiteral("Data files not opened: %1").arg(unopened.join(QStringLiteral(", "))));
 }
 
 } // namespace
@@ -58,11 +73,11 @@ int OpenDataFile(const QString& path, int* file, int* result)
 {
     *file = 0;
     *result = OpenResFile(file, path);
-    if (*result < 0 || *file <= 0)
-        return 0;
+    if (*result < RES_OK || *file <= 0)
+        return DATAFILE_ACCEPTED;
     const int refusal = CheckOpenedFile(*file);
     // A file that was open before this call belongs to whoever opened it: it is refused, not closed.
-    if (refusal != 0 && *result == 0)
+    if (refusal != DATAFILE_ACCEPTED && *result == RES_OK)
         CloseResFile(*file);
     return refusal;
 }
@@ -70,7 +85,7 @@ int OpenDataFile(const QString& path, int* file, int* result)
 int OpenDataFileAndReport(const QString& path, int* file, int* result)
 {
     const int refusal = OpenDataFile(path, file, result);
-    if (refusal != 0)
+    if (refusal != DATAFILE_ACCEPTED)
         MessageBoxById(refusal, lumivo::ui::MB_ICONEXCLAMATION);
     return refusal;
 }
@@ -87,16 +102,21 @@ void ScanDataFolder(int file)
         return;
     std::vector<QString> names = lumivo::files::fileSystem().list(folder.chopped(1));
     std::sort(names.begin(), names.end());
+    QStringList unopened;
     for (const QString& name : names) {
         // A compacting save's scratch file, left by a crash: held open, it would block every later
         // compacting save in this folder, and a complete one would double every object it holds.
         if (!HasDataFileExtension(name) || ResScratchPathFor(folder + name) == folder + name)
             continue;
         int number = 0;
-        int result = 0;
-        if (OpenDataFile(folder + name, &number, &result) == 0 && (result == 0 || result == 1))
+        int result = RES_OK;
+        if (OpenDataFile(folder + name, &number, &result) == DATAFILE_ACCEPTED &&
+            (result == RES_OK || result == RES_FILE_ALREADY_OPEN))
             ScanDataFolder(number);
+        else if (result < 0)
+            unopened << QStringLiteral("%1 (error %2)").arg(name).arg(result);
     }
+    ReportUnopenedDataFiles(unopened);
 }
 
 int CloseDataFile(int file)
@@ -105,7 +125,7 @@ int CloseDataFile(int file)
         std::erase(theDataFiles, file);
         return ReleaseDataFile(file);
     }
-    int result = 0;
+    int result = RES_OK;
     const std::vector<int> files = std::exchange(theDataFiles, {});
     for (int each : files)
         ReleaseDataFile(each, &result);
@@ -122,7 +142,7 @@ int ReleaseDataFile(int file, int* result)
 
 void SaveDataFile(int file, bool compact, bool force, int* err)
 {
-    if (*err != 0)
+    if (*err != RES_OK)
         return;
     const std::int64_t length = GetResFileLength(file);
     if (length >= 0) {

@@ -16,13 +16,16 @@ constexpr std::uint32_t FILEKIND_DATA = 1;
 constexpr std::uint32_t FILEKIND_USER = 2;
 constexpr std::uint32_t FILEKIND_PROFILE = 4;
 
-// Messages of a refused file.
-constexpr int MSG_UNKNOWN_FILE_KIND = 9009;
-constexpr int MSG_VERSION_TOO_LOW = 9010;
+// Results of OpenDataFile: the file was accepted, or the id of the message that says why it was refused.
+enum DataFileRefusal : int {
+    DATAFILE_ACCEPTED = 0,
+    MSG_UNKNOWN_FILE_KIND = 9009,
+    MSG_VERSION_TOO_LOW = 9010,
+};
 
-// Opens a resource file and checks it. `*result` is the store's result (0 opened now, 1 already open,
-// negative: store error). Returns 0, or the id of the message that explains why the file was refused;
-// a refused file that this call opened is closed again. Shows nothing.
+// Opens a resource file and checks it. `*result` is the store's result (RES_OK opened now,
+// RES_FILE_ALREADY_OPEN, or a store error). Returns a DataFileRefusal; a refused file that this call
+// opened is closed again. Shows nothing.
 int OpenDataFile(const QString& path, int* file, int* result);
 // The same for a file a person chose: a refusal is shown in a message box.
 int OpenDataFileAndReport(const QString& path, int* file, int* result);
@@ -39,7 +42,8 @@ int CloseDataFile(int file);
 int ReleaseDataFile(int file, int* result = nullptr);
 
 // Writes the file in place when it is modified or `force` is set, compacting it when asked or when
-// it has grown loose. Every step runs only while `*err` is 0; the store's result lands in `*err`.
+// it has grown loose. Runs only while `*err` is RES_OK, so a chain of saves stops at the first failure;
+// the store's result (RES_OK or a RES_ERR_* code) lands in `*err`.
 void SaveDataFile(int file, bool compact, bool force, int* err);
 
 void ResetDataFiles();

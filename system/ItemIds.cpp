@@ -3,28 +3,17 @@
 #include "core/ResourceManager.h"
 #include "core/Utility.h"
 
+lumivo::Hook<std::int32_t(std::int32_t first, std::int32_t last)> theItemIdRandomSource{GetRandomInRange};
+
 namespace
 {
-
-ItemIdRandomSource& randomSource()
-{
-    static ItemIdRandomSource source;
-    return source;
-}
-
-std::int32_t randomStart(std::int32_t first, std::int32_t last)
-{
-    if (randomSource())
-        return randomSource()(first, last);
-    return GetRandomInRange(first, last);
-}
 
 // Draws a start in [first, last), moves it to the first id unused in every open file and accepts it
 // only inside [first, last].
 std::int32_t newIdInRange(std::int32_t first, std::int32_t last)
 {
-    std::int32_t id = randomStart(first, last);
-    if (FindUnusedId(&id) != 0)
+    std::int32_t id = theItemIdRandomSource(first, last);
+    if (FindUnusedId(&id) != RES_OK)
         return kNoItemId;
     if (id < first || id > last)
         return kNoItemId;
@@ -32,11 +21,6 @@ std::int32_t newIdInRange(std::int32_t first, std::int32_t last)
 }
 
 } // namespace
-
-void SetItemIdRandomSource(ItemIdRandomSource source)
-{
-    randomSource() = std::move(source);
-}
 
 std::int32_t NewItemId()
 {

@@ -4,8 +4,9 @@
 // moved up to the first id that no record of any open file uses, so two people editing different
 // files rarely pick the same id.
 
+#include "platform/types/Hook.h"
+
 #include <cstdint>
-#include <functional>
 
 constexpr std::int32_t kFirstUserItemId = 1;
 constexpr std::int32_t kLastUserItemId = 999'999'999;
@@ -22,9 +23,8 @@ std::int32_t NewItemId();
 // A new id for a system item, or kNoItemId.
 std::int32_t NewSystemItemId();
 // Where the random starts come from: the program's wide random function unless a test installs its own
-// (given the range [first, last), it returns a number in it). An empty function restores the default.
-using ItemIdRandomSource = std::function<std::int32_t(std::int32_t first, std::int32_t last)>;
-void SetItemIdRandomSource(ItemIdRandomSource source);
+// (given the range [first, last), it returns a number in it).
+extern lumivo::Hook<std::int32_t(std::int32_t first, std::int32_t last)> theItemIdRandomSource;
 
 // TRUE for 1,000,000,000 <= id < 1,073,741,823.
 bool IsSystemItem(std::int64_t id);

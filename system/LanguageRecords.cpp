@@ -2,6 +2,7 @@
 
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
+#include "core/User.h"
 #include "system/DataFiles.h"
 #include "system/OutputFile.h"
 #include "system/SystemStrings.h"
@@ -126,10 +127,15 @@ void ClearSystemList()
 namespace
 {
 
-std::function<CurrentUserFiles()>& userFilesSource()
+CurrentUserFiles filesOfTheCurrentUser()
 {
-    static std::function<CurrentUserFiles()> source;
-    return source;
+    CurrentUserFiles files;
+    if (theCurrentUser) {
+        files.userFile = theCurrentUser->GetFile();
+        if (theCurrentUser->Profile)
+            files.profileFile = theCurrentUser->Profile->GetFile();
+    }
+    return files;
 }
 
 struct FileOrder {
@@ -140,10 +146,12 @@ struct FileOrder {
 
 } // namespace
 
+lumivo::Hook<CurrentUserFiles()> theCurrentUserFilesSource{filesOfTheCurrentUser};
+
 void UpdateActiveFiles()
 {
     theActiveFiles.clear();
-    const auto [userFile, profileFile] = userFilesSource() ? userFilesSource()() : CurrentUserFiles{};
+    const auto [userFile, profileFile] = theCurrentUserFilesSource();
 
     std::vector<FileOrder> dataFiles;
     for (int file : theDataFiles) {
@@ -210,11 +218,6 @@ QString GetLanguageName(int language)
     return LoadSystemString(kLanguageNameBase + language);
 }
 
-std::function<CurrentUserFiles()> SetCurrentUserFilesSource(std::function<CurrentUserFiles()> source)
-{
-    return std::exchange(userFilesSource(), std::move(source));
-}
-
 CQuibSystem* GetCurrentLanguageRecord()
 {
     if (theCurrentLanguageRec)
@@ -230,4 +233,5 @@ void ResetLanguageRecords()
     theCurrentLanguage = 0;
     theSecondLanguage = 0;
     theSearchLanguages.clear();
+    theCurrentUserFilesSource.reset();
 }

@@ -6,11 +6,11 @@
 
 #include "core/ResourceHandle.h"
 #include "platform/archive/Archive.h"
+#include "platform/types/Hook.h"
 
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -71,13 +71,13 @@ CQuibSystem* GetCurrentLanguageRecord();
 // a language met a second time ends the chain, so records that name each other as base cannot loop.
 std::vector<const CQuibSystem*> BaseLanguageChain(const CQuibSystem* record);
 
-// The files of the current user, as the active-file list needs them. The user code installs the source;
-// without it there is no current user. Returns the source it replaces.
+// The files of the current user, as the active-file list needs them; by default those of theCurrentUser
+// and its profile.
 struct CurrentUserFiles {
     int userFile = 0;    // the file that holds the current user, 0 = none
     int profileFile = 0; // the file of the user's profile, 0 = none
 };
-std::function<CurrentUserFiles()> SetCurrentUserFilesSource(std::function<CurrentUserFiles()> source);
+extern lumivo::Hook<CurrentUserFiles()> theCurrentUserFilesSource;
 
-// Empties every global of this module (tests and shutdown).
+// Empties every global of this module and puts its hook's default back (tests and shutdown).
 void ResetLanguageRecords();

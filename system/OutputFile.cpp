@@ -6,8 +6,6 @@
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 
-#include <utility>
-
 int theOutputFile = 0;
 std::uint16_t theTranslateLanguage = 0;
 std::uint16_t theTestOptions = 0;
@@ -19,12 +17,6 @@ namespace
 constexpr int kAskSaveOutputFile = 9001;
 constexpr std::uint32_t kReloadEverything = 0xFFFF;
 
-CloseOutputFileHandler& handler()
-{
-    static CloseOutputFileHandler installed;
-    return installed;
-}
-
 // Until the output-file commands install theirs: ask, save on Yes, keep the file on Cancel.
 bool CloseOutputFileByDefault()
 {
@@ -35,13 +27,13 @@ bool CloseOutputFileByDefault()
         if (answer == lumivo::ui::IDCANCEL)
             return false;
         if (answer == lumivo::ui::IDYES) {
-            int error = 0;
+            int error = RES_OK;
             SaveDataFile(theOutputFile, false, false, &error);
-            if (error != 0)
+            if (error != RES_OK)
                 return false;
         }
     }
-    int result = 0;
+    int result = RES_OK;
     ReleaseDataFile(theOutputFile, &result);
     theOutputFile = 0;
     theTranslateLanguage = 0;
@@ -52,6 +44,8 @@ bool CloseOutputFileByDefault()
 
 } // namespace
 
+lumivo::Hook<bool()> theCloseOutputFileHandler{CloseOutputFileByDefault};
+
 void AddSystemInitFlags(std::uint32_t flags)
 {
     theSystemInitFlags |= flags;
@@ -59,12 +53,7 @@ void AddSystemInitFlags(std::uint32_t flags)
 
 bool CloseOutputFile()
 {
-    return handler() ? handler()() : CloseOutputFileByDefault();
-}
-
-void SetCloseOutputFileHandler(CloseOutputFileHandler closer)
-{
-    handler() = std::move(closer);
+    return theCloseOutputFileHandler();
 }
 
 void ResetOutputFileState()
@@ -73,5 +62,5 @@ void ResetOutputFileState()
     theTranslateLanguage = 0;
     theTestOptions = 0;
     theSystemInitFlags = 0;
-    handler() = nullptr;
+    theCloseOutputFileHandler.reset();
 }

@@ -2,10 +2,11 @@
 // What the rest of the program reads of the output file and translation administration: the open
 // output file, the language it translates into, the developer's test options, the pending steps of the
 // reload sequence, and closing the output file. The output-file commands install their own closing
-// through SetCloseOutputFileHandler.
+// into theCloseOutputFileHandler.
+
+#include "platform/types/Hook.h"
 
 #include <cstdint>
-#include <functional>
 
 extern int theOutputFile;                  // file number of the output file, 0 when none is open
 extern std::uint16_t theTranslateLanguage; // language the output file translates into, 0 when none
@@ -20,8 +21,8 @@ void AddSystemInitFlags(std::uint32_t flags);
 // Closes the output file, asking first to save it when it was changed. Returns false when the person
 // chose Cancel: the file then stays open with its changes, so nothing is lost.
 bool CloseOutputFile();
-using CloseOutputFileHandler = std::function<bool()>;
-void SetCloseOutputFileHandler(CloseOutputFileHandler handler);
+// What CloseOutputFile runs; by default it asks, saves on Yes and keeps the file on Cancel.
+extern lumivo::Hook<bool()> theCloseOutputFileHandler;
 
-// Empties these globals and removes an installed handler (tests).
+// Empties these globals and puts the default handler back (tests).
 void ResetOutputFileState();

@@ -31,9 +31,6 @@ constexpr std::uint32_t kCursorSwapMs = 400;
 struct StringsState {
     bool traceLog = false;
     QString lastStatusText;
-    StatusTextSink statusSink;
-    std::function<std::uint32_t()> tick;
-    CursorPort cursorPort;
     int cursorId = CURSOR_ARROW;
     int cursorShown = 0; // what the port reported right after our last change
     std::uint32_t cursorSwapTick = 0;
@@ -43,11 +40,6 @@ StringsState& state()
 {
     static StringsState s;
     return s;
-}
-
-std::uint32_t now()
-{
-    return state().tick ? state().tick() : GetTickCount();
 }
 
 // The application name: the install settings decide between the program's older and newer name, and a
@@ -170,13 +162,8 @@ void ApplyFlags(QString& text, int flags)
         text = TaggedEntryPart(text, false);
 }
 
-void ShowCursor(int id)
+void showOverrideCursor(int id)
 {
-    auto& s = state();
-    if (s.cursorPort.show) {
-        s.cursorPort.show(id);
-        return;
-    }
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return;
     const Qt::CursorShape shape = (id == CURSOR_BUSY_1 || id == CURSOR_BUSY_2) ? Qt::WaitCursor
@@ -188,13 +175,10 @@ void ShowCursor(int id)
         QGuiApplication::setOverrideCursor(QCursor(shape));
 }
 
-int CursorReportedNow()
+int reportedOverrideCursor()
 {
-    auto& s = state();
-    if (s.cursorPort.current)
-        return s.cursorPort.current();
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        return s.cursorShown;
+        return state().cursorShown;
     const QCursor* cursor = QGuiApplication::overrideCursor();
     return cursor ? static_cast<int>(cursor->shape()) + 1 : 0;
 }
@@ -204,13 +188,17 @@ int NextAnimatedCursor()
 {
     auto& s = state();
     const bool busy = s.cursorId == CURSOR_BUSY_1 || s.cursorId == CURSOR_BUSY_2;
-    if (!busy || now() - s.cursorSwapTick <= kCursorSwapMs)
+    if (!busy || GetTickCount() - s.cursorSwapTick <= kCursorSwapMs)
         return s.cursorId;
-    s.cursorSwapTick = now();
+    s.cursorSwapTick = GetTickCount();
     return s.cursorId == CURSOR_BUSY_1 ? CURSOR_BUSY_2 : CURSOR_BUSY_1;
 }
 
 } // namespace
+
+lumivo::Hook<void(const QString&)> theStatusTextSink{[](const QString&) {}};
+lumivo::Hook<void(int id)> theCursorShow{showOverrideCursor};
+lumivo::Hook<int()> theCursorReported{reportedOverrideCursor};
 
 bool GetSystemString(int id, QString& text, int flags)
 {
@@ -287,14 +275,8 @@ void SetStatusText(const QString& text)
 {
     auto& s = state();
     s.lastStatusText = text;
-    if (s.statusSink)
-        s.statusSink(text);
-    theStatusTime = now();
-}
-
-void SetStatusTextSink(StatusTextSink sink)
-{
-    state().statusSink = std::move(sink);
+    theStatusTextSink(text);
+    theStatusTime = GetTickCount();
 }
 
 QString LastStatusText()
@@ -352,17 +334,17 @@ int SetAppCursor(int id)
         if (s.cursorId == CURSOR_BUSY_1 || s.cursorId == CURSOR_BUSY_2)
             id = 0;
         else
-            s.cursorSwapTick = now();
+            s.cursorSwapTick = GetTickCount();
     }
     if (id == 0)
         id = NextAnimatedCursor();
     if (id < 1)
         return previous;
-    if (id == s.cursorId && CursorReportedNow() == s.cursorShown)
+    if (id == s.cursorId && theCursorReported() == s.cursorShown)
         return previous;
-    ShowCursor(id);
+    theCursorShow(id);
     s.cursorId = id;
-    s.cursorShown = CursorReportedNow();
+    s.cursorShown = theCursorReported();
     return previous;
 }
 
@@ -371,18 +353,11 @@ int GetAppCursor()
     return state().cursorId;
 }
 
-void SetCursorPort(CursorPort port)
-{
-    state().cursorPort = std::move(port);
-}
-
-void SetSystemStringsClock(std::function<std::uint32_t()> tick)
-{
-    state().tick = std::move(tick);
-}
-
 void ResetSystemStrings()
 {
     state() = StringsState{};
     theStatusTime = 0;
+    theStatusTextSink.reset();
+    theCursorShow.reset();
+    theCursorReported.reset();
 }

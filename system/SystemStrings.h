@@ -4,10 +4,11 @@
 // Also the message boxes that show a system string by id, the status-bar text, the trace log and the
 // application cursor.
 
+#include "platform/types/Hook.h"
+
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 
 // Lookup flags (they combine; applied in this order).
 constexpr int SYSSTR_UPPER = 2; // low four bits: whole text upper case
@@ -53,12 +54,11 @@ int ShowMessageNumber(const QString& text, int number, unsigned flags = 0);
 // Asks the person to report a severe error; `place` says where it happened.
 void ShowSevereError(const QString& place);
 
-// Status-bar text. The main frame installs the sink that shows it; the idle tick clears it again after
-// 5,000 ms (see theStatusTime).
+// Status-bar text. The main frame installs the sink that shows it (by default it is shown nowhere);
+// the idle tick clears it again after 5,000 ms (see theStatusTime).
 extern std::uint32_t theStatusTime; // tick of the last status text, 0 when none is pending
 void SetStatusText(const QString& text);
-using StatusTextSink = std::function<void(const QString&)>;
-void SetStatusTextSink(StatusTextSink sink);
+extern lumivo::Hook<void(const QString&)> theStatusTextSink;
 // The last text given to SetStatusText (for the idle tick and for tests).
 QString LastStatusText();
 
@@ -80,15 +80,10 @@ constexpr int CURSOR_BUSY_2 = 30983;
 int SetAppCursor(int id);
 int GetAppCursor();
 
-// Where the cursor is shown; the default sets the application's override cursor when a GUI
-// application runs. `current` reports the cursor the system shows now (0 when unknown).
-struct CursorPort {
-    std::function<void(int id)> show;
-    std::function<int()> current;
-};
-void SetCursorPort(CursorPort port);
-// The millisecond tick used by the status text and the cursor; tests install their own clock.
-void SetSystemStringsClock(std::function<std::uint32_t()> tick);
+// Where the cursor is shown, and which cursor the system shows now (0 when unknown). The defaults set
+// and read the application's override cursor when a GUI application runs.
+extern lumivo::Hook<void(int id)> theCursorShow;
+extern lumivo::Hook<int()> theCursorReported;
 
-// Returns the module to its start state (tests).
+// Returns the module to its start state, its hooks at their defaults (tests).
 void ResetSystemStrings();

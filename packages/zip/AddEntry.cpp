@@ -250,7 +250,7 @@ bool CZipArchive::AddEntryThroughTemporary(CZipAddEntryInfo& info, std::uint64_t
             temporary.SetCallback(callback, CZipActionCallback::cbAdd);
         CZipAddEntryInfo inner = info;
         inner.m_iSmartLevel = zipsmLight;
-        inner.m_iReplaceIndex = -1;
+        inner.m_iReplaceIndex = zipReplaceNone;
         if (temporary.AddEntry(inner)) {
             const CZipEntryHeader& added = *temporary.m_centralDir[0];
             if (efficiencyCheck && added.GetEffectiveComprSize() > added.m_uUncomprSize) {

@@ -310,7 +310,7 @@ int CZipDirectory::IndexOf(const CZipEntryHeader* header) const
     for (int i = 0; i < GetCount(); ++i)
         if (m_headers[static_cast<std::size_t>(i)].get() == header)
             return i;
-    return -1;
+    return zipNoEntry;
 }
 
 void CZipDirectory::RemoveEntry(CZipEntryHeader* header, int index, bool shiftIndexes)
@@ -423,7 +423,7 @@ int CZipDirectory::FindNameIndex(const QString& name) const
         else
             end = middle - 1;
     }
-    return -1;
+    return zipNoEntry;
 }
 
 int CZipDirectory::FindEntry(const QString& name, bool caseSensitive, bool sporadic, bool nameOnly)
@@ -431,24 +431,24 @@ int CZipDirectory::FindEntry(const QString& name, bool caseSensitive, bool spora
     if (!m_bFindFastEnabled)
         BuildFindFastArray(sporadic ? !caseSensitive : caseSensitive);
     if (nameOnly) {
-        const QString wanted = ZipPlatformOps::LastPathComponent(name);
+        // The whole given name: "a\\b.txt" is no entry's last component, so it matches none.
         for (int i = 0; i < GetCount(); ++i)
-            if (CompareNames(ZipPlatformOps::LastPathComponent((*this)[i]->GetFileName()), wanted,
+            if (CompareNames(ZipPlatformOps::LastPathComponent((*this)[i]->GetFileName()), name,
                              caseSensitive) == 0)
                 return i;
-        return -1;
+        return zipNoEntry;
     }
     if (caseSensitive != m_bCaseSensitive) {
         if (sporadic) {
             for (const auto& element : m_findarray)
                 if (CompareNames(element.m_pHeader->GetFileName(), name, caseSensitive) == 0)
                     return element.m_uIndex;
-            return -1;
+            return zipNoEntry;
         }
         BuildFindFastArray(caseSensitive);
     }
     const int position = FindNameIndex(name);
-    return position < 0 ? -1 : m_findarray[static_cast<std::size_t>(position)].m_uIndex;
+    return position == zipNoEntry ? zipNoEntry : m_findarray[static_cast<std::size_t>(position)].m_uIndex;
 }
 
 void CZipDirectory::RenameEntry(int index, const QString& name)

@@ -13,6 +13,9 @@
 class CZipActionCallback;
 class CZipVolumeStore;
 
+// The entry index of no entry: what the searches give when nothing matches.
+constexpr int zipNoEntry = -1;
+
 struct CZipCentralDirInfo {
     std::uint64_t m_uEndOffset = 0;      // position of the end record in the file
     std::uint64_t m_uBytesBeforeZip = 0; // bytes in front of the archive (a self-extractor's program)

@@ -34,6 +34,12 @@ QString withoutDrive(const QString& path)
     return stripLeadingSeparators(path);
 }
 
+bool isAscii(const QByteArray& bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 } // namespace
 
 std::uint64_t CZipArchive::EntrySpan(int index) const
@@ -110,7 +116,7 @@ void CZipArchive::DeleteEntries(std::vector<std::uint16_t> indexes)
         Record& record = records[k];
         if (record.remove) {
             const std::uint64_t next = k + 1 < records.size() ? records[k + 1].offset : dataEnd;
-            m_centralDir.RemoveEntry(record.header, -1, true);
+            m_centralDir.RemoveEntry(record.header, zipNoEntry, true);
             if (pendingStart) {
                 MovePackedData(*pendingStart, record.offset, distance, deleting, false);
                 pendingStart.reset();
@@ -215,23 +221,24 @@ bool CZipArchive::RemoveLastEntry(bool always)
     m_storage.Flush();
     m_storage.GetFile()->SetLength(offset + m_centralDir.GetBytesBefore());
     m_storage.GetFile()->SeekToEnd();
+    AutoFlush();
     return true;
 }
 
 bool CZipArchive::UpdateReplaceIndex(int& replaceIndex, const QString& name)
 {
-    if (replaceIndex == -2)
+    if (replaceIndex == zipReplaceByName)
         replaceIndex = FindEntry(name, ffDefault, false);
     if (replaceIndex >= 0) {
         if (m_storage.IsSpanned() || !m_centralDir.IsValidIndex(replaceIndex))
             return false;
         if (replaceIndex == m_centralDir.GetCount() - 1) {
             RemoveLastEntry(true);
-            replaceIndex = -1;
+            replaceIndex = zipReplaceNone;
         }
         return true;
     }
-    replaceIndex = -1;
+    replaceIndex = zipReplaceNone;
     return true;
 }
 
@@ -270,14 +277,16 @@ bool CZipArchive::RenameEntry(int index, const QString& newName)
     if (name == header.GetFileName())
         return true;
     CZipEntryHeader renamed = header;
-    renamed.m_uFlag &= ~CZipEntryHeader::kUtf8NameFlag;
     renamed.SetFileName(name);
-    bool utf8 = false;
+    // The entry keeps its host's encoding and its flag: a name marked UTF-8 stays UTF-8 and marked. A
+    // host whose names are taken byte for byte gets the new name's UTF-8 bytes, so those are marked
+    // too, or other tools would show them in their own code page.
+    bool utf8 = (header.m_uFlag & CZipEntryHeader::kUtf8NameFlag) != 0;
     const QByteArray newArchiveName =
         ZipAttrMap::NameToArchive(renamed.GetFileNameBytes(), renamed.GetSystemCompatibility(), utf8);
     if (newArchiveName.size() > 0xFFFF)
         return false;
-    if (utf8)
+    if (utf8 || (renamed.GetSystemCompatibility() != zipHostDos && !isAscii(newArchiveName)))
         renamed.m_uFlag |= CZipEntryHeader::kUtf8NameFlag;
     const QByteArray oldArchiveName = header.GetArchiveName();
 
@@ -396,6 +405,8 @@ bool CZipArchive::GetFromArchive(CZipArchive& other, int index, int replaceIndex
     m_pBuffer.Release();
     if (callback)
         callback->CallbackEnd();
+    // Also when this copy is the second half of a replacement through a temporary archive.
+    AutoFlush();
     return true;
 }
 
@@ -432,7 +443,6 @@ bool CZipArchive::GetFromArchive(CZipArchive& other, std::vector<std::uint16_t> 
     for (const std::uint16_t index : indexes)
         if (!GetFromArchive(other, index, -1, keepSystem, CZipActionCallback::cbGet))
             return false;
-    AutoFlush();
     return true;
 }
 

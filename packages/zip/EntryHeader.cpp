@@ -91,7 +91,7 @@ int ToOem(char16_t character)
     for (int i = 0; i < 128; ++i)
         if (kCp850High[i] == character)
             return 0x80 + i;
-    return -1;
+    return noOemByte;
 }
 
 char16_t FromOem(unsigned char byte)
@@ -123,7 +123,7 @@ QByteArray NameToArchive(const QByteArray& systemName, int hostSystem, bool& utf
         bool representable = text.toUtf8() == systemName;
         for (qsizetype i = 0; representable && i < text.size(); ++i) {
             const int b = ToOem(text[i].unicode());
-            if (b < 0)
+            if (b == noOemByte)
                 representable = false;
             else
                 oem.append(static_cast<char>(b));
@@ -434,11 +434,17 @@ std::uint32_t CZipEntryHeader::GetAttributesForThisSystem() const
     const int system = GetSystemCompatibility();
     const QByteArray name = GetFileNameBytes();
     const bool slash = name.endsWith('\\') || name.endsWith('/');
+    constexpr std::uint32_t kFolder = 0x41FF0010;
     if (!ZipAttrMap::IsSupportedSystem(system))
-        return slash ? 0x41FF0010 : 0x81A40020;
+        return slash ? kFolder : 0x81A40020;
     if (m_uExternalAttr == 0 && slash)
-        return 0x41FF0010;
-    return ZipAttrMap::Convert(m_uExternalAttr, system, zipHostDos);
+        return kFolder;
+    const std::uint32_t attributes = ZipAttrMap::Convert(m_uExternalAttr, system, zipHostDos);
+    // A name ending in a separator is a folder whatever its attributes say (Python's zipfile writes
+    // some with a file's): extracted as a file, it would block every entry below it.
+    if (slash && !(attributes & 0x10))
+        return kFolder;
+    return attributes;
 }
 
 void CZipEntryHeader::SetAttributesFromThisSystem(std::uint32_t attributes)

@@ -25,7 +25,9 @@ std::uint32_t Convert(std::uint32_t attributes, int fromSystem, int toSystem);
 // are UTF-8 (general purpose flag bit 11) rather than the OEM code page of a DOS host.
 QByteArray NameToArchive(const QByteArray& systemName, int hostSystem, bool& utf8);
 QByteArray NameFromArchive(const QByteArray& archiveName, int hostSystem, bool utf8);
-// The OEM code page of DOS hosts (850): a character's byte (-1 when it has none), and a byte's character.
+// The OEM code page of DOS hosts (850): a character's byte (noOemByte when it has none), and a byte's
+// character.
+constexpr int noOemByte = -1;
 int ToOem(char16_t character);
 char16_t FromOem(unsigned char byte);
 } // namespace ZipAttrMap

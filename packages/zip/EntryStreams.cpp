@@ -315,30 +315,30 @@ std::size_t CZipArchive::ReadEntry(void* buffer, std::size_t size)
 int CZipArchive::CloseEntry(const QString* extractedPath, bool afterException)
 {
     if (m_iFileOpened != reading)
-        return 0;
-    int result = 1;
+        return entryNotOpen;
+    int result = entryClosed;
     CZipEntryHeader* header = m_centralDir.GetOpenedEntry();
     if (!afterException && header) {
         if (m_stream->uncomprLeft == 0) {
             if (m_stream->crc != header->m_uCrc32)
                 ThrowError(CZipException::badCrc);
         } else {
-            result = -1;
+            result = entryDataLeft;
         }
     }
     m_stream->End();
     if (extractedPath && header && !afterException) {
         if (!ZipPlatformOps::WriteModTime(*extractedPath, header->GetTime()))
-            result = -2;
+            result = entryAttributesNotSet;
         std::uint32_t attributes = header->GetAttributesForThisSystem();
         if (header->GetSystemCompatibility() == zipHostUnix)
             attributes |= header->m_uExternalAttr & 0xFFFF0000;
         if (!ZipPlatformOps::WriteAttributes(*extractedPath, attributes))
-            result = -2;
+            result = entryAttributesNotSet;
     }
     if (afterException)
         m_centralDir.CloseEntry(true);
-    else if (result == 1 || result == -2)
+    else if (result == entryClosed || result == entryAttributesNotSet)
         m_centralDir.CloseEntry(false);
     else
         m_centralDir.CloseEntry(true); // the descriptor lies behind data that was not read
@@ -397,7 +397,7 @@ bool CZipArchive::TestEntry(int index, std::size_t bufferSize)
             CloseEntry(nullptr, true);
             ThrowError(abortCause);
         }
-        if (CloseEntry() == -1)
+        if (CloseEntry() == entryDataLeft)
             ThrowError(CZipException::badZipFile);
         if (callback)
             callback->CallbackEnd();
@@ -424,7 +424,7 @@ bool CZipArchive::ExtractToMemory(int index, CZipMemoryFile& file, bool rewind, 
         file.Seek(static_cast<std::int64_t>(oldPosition), CZipFileBase::begin);
     };
     int abortCause = 0;
-    int closed = 0;
+    int closed = entryNotOpen;
     try {
         if (!OpenEntry(index))
             return false;
@@ -437,17 +437,17 @@ bool CZipArchive::ExtractToMemory(int index, CZipMemoryFile& file, bool rewind, 
         restore();
         throw;
     }
-    if (abortCause == CZipException::abortedSafely && closed != 1)
+    if (abortCause == CZipException::abortedSafely && closed != entryClosed)
         abortCause = CZipException::abortedAction;
     if (callback && !abortCause)
         callback->CallbackEnd();
-    if (closed != 1 && !abortCause)
+    if (closed != entryClosed && !abortCause)
         restore();
     if (rewind)
         file.Seek(static_cast<std::int64_t>(oldPosition), CZipFileBase::begin);
     if (abortCause)
         ThrowError(abortCause);
-    return closed == 1;
+    return closed == entryClosed;
 }
 
 QString CZipArchive::SafeExtractTarget(const QString& entryName, const QString& folder, bool fullPath,
@@ -504,7 +504,7 @@ bool CZipArchive::ExtractToFile(int index, const QString& folder, bool fullPath,
         callback->CallbackEnd();
     if (abortCause)
         ThrowError(abortCause);
-    return closed == 1;
+    return closed == entryClosed;
 }
 
 int CZipArchive::ExtractOpenEntryToFile(const QString& target, std::size_t bufferSize,
@@ -514,17 +514,17 @@ int CZipArchive::ExtractOpenEntryToFile(const QString& target, std::size_t buffe
     // whole and its CRC matched: a failed extraction leaves no half-written file.
     const QString folder = lumivo::files::folderOf(target);
     ZipPlatformOps::MakeFolderTree(folder);
-    const bool replacing = ZipPlatformOps::PathKind(target) == 1;
+    const bool replacing = ZipPlatformOps::PathKind(target) == ZipPlatformOps::pathFile;
     QString partial =
         folder + QStringLiteral("/.") + lumivo::files::fileNameOf(target) + QStringLiteral(".part");
-    if (ZipPlatformOps::PathKind(partial) != 0) {
+    if (ZipPlatformOps::PathKind(partial) != ZipPlatformOps::pathMissing) {
         partial = ZipPlatformOps::MakeTempFileName(folder, m_centralDir.GetOpenedEntry()->m_uUncomprSize);
         if (partial.isEmpty() || lumivo::files::folderOf(partial) != folder) {
             CloseEntry(nullptr, true);
-            return 0;
+            return entryNotOpen;
         }
     }
-    int closed = 0;
+    int closed = entryNotOpen;
     try {
         CZipFile file;
         file.Open(partial, CZipFile::modeCreate, true);
@@ -543,8 +543,9 @@ int CZipArchive::ExtractOpenEntryToFile(const QString& target, std::size_t buffe
         ZipPlatformOps::DeletePath(partial, false);
         throw;
     }
-    if ((closed == 1 || closed == -2) && ZipPlatformOps::MovePath(partial, target, false))
+    if ((closed == entryClosed || closed == entryAttributesNotSet) &&
+        ZipPlatformOps::MovePath(partial, target, false))
         return closed;
     ZipPlatformOps::DeletePath(partial, false);
-    return closed == 1 ? 0 : closed;
+    return closed == entryClosed ? entryNotOpen : closed;
 }

@@ -121,7 +121,7 @@ void CZipArchive::Close(int afterException, bool updateTimeStamp)
 bool CZipArchive::IsClosed(bool wholeArchive) const
 {
     if (wholeArchive)
-        return m_storage.GetCurrentVolume() == -1;
+        return m_storage.GetCurrentVolume() == CZipVolumeStore::noVolume;
     return m_storage.IsClosed() || m_storage.GetFile()->IsClosed();
 }
 
@@ -157,7 +157,7 @@ QString CZipArchive::GetPassword() const
 int CZipArchive::FindEntry(const QString& name, int findMode, bool nameOnly)
 {
     if (IsClosed())
-        return -1;
+        return zipNoEntry;
     QString systemName = name;
     systemName.replace('/', '\\');
     switch (findMode) {
@@ -213,7 +213,7 @@ bool CZipArchive::SetEntryExtraField(const char* data, std::size_t size)
 int CZipArchive::GetLocalExtraField(char* buffer, std::size_t size) const
 {
     if (m_iFileOpened != reading)
-        return -1;
+        return noEntryBeingRead;
     const CZipBuffer& extra = m_centralDir.m_pLocalExtraField;
     const std::size_t n = std::min(size, extra.GetSize());
     if (buffer && n)
@@ -297,11 +297,11 @@ void CZipArchive::SetTempPath(const QString& path, bool create)
 int CZipArchive::SetAutoFlush(bool autoFlush)
 {
     if (IsClosed())
-        return 1;
+        return autoFlushNotNeeded;
     if (m_storage.IsSpanned())
-        return m_storage.IsNewSpanned() ? 1 : -1;
+        return m_storage.IsNewSpanned() ? autoFlushNotNeeded : autoFlushRefused;
     m_bAutoFlush = autoFlush;
-    return 0;
+    return autoFlushSet;
 }
 
 void CZipArchive::Flush()

@@ -22,13 +22,17 @@
 #include <memory>
 #include <vector>
 
+// Replace indexes besides an entry's own index: replace nothing, or the entry of the same name.
+constexpr int zipReplaceNone = zipNoEntry;
+constexpr int zipReplaceByName = -2;
+
 struct CZipAddEntryInfo {
     QString m_szFilePath;
     QString m_szFileNameInZip;
     bool m_bFullPath = true;
     int m_iComprLevel = -1;
     int m_iSmartLevel = 7;
-    int m_iReplaceIndex = -1;
+    int m_iReplaceIndex = zipReplaceNone;
     std::size_t m_nBufSize = 65536;
     CZipFileBase* m_pFile = nullptr;
 };
@@ -89,8 +93,14 @@ public:
     // Reading entries.
     bool OpenEntry(int index);
     std::size_t ReadEntry(void* buffer, std::size_t size);
-    // 1 all read and the CRC matched; -1 data left; -2 the extracted file's time or attributes could
-    // not be set; 0 no entry was open.
+    // Results of CloseEntry.
+    enum CloseEntryResult {
+        entryNotOpen = 0,
+        entryClosed = 1,            // all read and the CRC matched
+        entryDataLeft = -1,         // data of the entry was left unread
+        entryAttributesNotSet = -2, // the extracted file's time or attributes could not be set
+    };
+    // A CloseEntryResult.
     int CloseEntry(const QString* extractedPath = nullptr, bool afterException = false);
     int CloseEntry(CZipFile& extractedFile);
     bool TestEntry(int index, std::size_t bufferSize = 65536);
@@ -104,8 +114,8 @@ public:
     void DeleteEntries(const QStringList& names);
     bool RemoveLastEntry(bool always = false);
     bool RenameEntry(int index, const QString& newName);
-    bool GetFromArchive(CZipArchive& other, int index, int replaceIndex = -1, bool keepSystem = false,
-                        int callbackType = CZipActionCallback::cbGet);
+    bool GetFromArchive(CZipArchive& other, int index, int replaceIndex = zipReplaceNone,
+                        bool keepSystem = false, int callbackType = CZipActionCallback::cbGet);
     bool GetFromArchive(CZipArchive& other, std::vector<std::uint16_t> indexes, bool keepSystem = false);
 
     // Names.
@@ -117,6 +127,8 @@ public:
 
     // Settings and the rest.
     bool SetEntryExtraField(const char* data, std::size_t size);
+    // The bytes copied of the open entry's local extra field; noEntryBeingRead when no entry is read.
+    static constexpr int noEntryBeingRead = -1;
     int GetLocalExtraField(char* buffer, std::size_t size) const;
     QString GetArchivePath() const;
     QString GetGlobalComment() const;
@@ -128,6 +140,12 @@ public:
     void SetRootPath(const QString& path);
     QString GetRootPath() const { return m_szRootPath; }
     void SetTempPath(const QString& path, bool create = true);
+    enum AutoFlushResult {
+        autoFlushSet = 0,
+        autoFlushNotNeeded = 1, // the archive is closed, or a new spanned archive flushes anyway
+        autoFlushRefused = -1,  // an existing spanned archive
+    };
+    // An AutoFlushResult.
     int SetAutoFlush(bool autoFlush = true);
     void Flush();
     void GetCentralDirInfo(CZipCentralDirInfo& info) const;
@@ -170,6 +188,8 @@ protected:
     // The disk path for an entry, or an empty text when the name would lead outside the folder.
     QString SafeExtractTarget(const QString& entryName, const QString& folder, bool fullPath,
                               const QString& newName) const;
+    // CloseEntry's result for the entry extracted to `target`; entryNotOpen also when the file read
+    // whole could not be moved into place.
     int ExtractOpenEntryToFile(const QString& target, std::size_t bufferSize, CZipActionCallback* callback,
                                int& abortCause);
 

@@ -12,9 +12,16 @@
 class CZipException : public std::exception
 {
 public:
+    // Causes 1 to 30 are the C library's error numbers (each has its text); those the library throws
+    // itself are named here.
     enum Cause {
         noError = 0,
-        tooLarge = 27, // the archive or an entry would pass the 4 GiB of the format's 32-bit fields
+        ioError = 5,          // EIO
+        badFileNumber = 9,    // EBADF: the file or storage is not open
+        invalidArgument = 22, // EINVAL: a seek before the start
+        tooLarge = 27,    // EFBIG: the archive or an entry would pass the 4 GiB of the format's 32-bit fields
+        illegalSeek = 29, // ESPIPE: the file cannot be positioned there
+        readOnlyFileSystem = 30, // EROFS: writing to a storage opened for reading
         generic = 100,
         badZipFile = 101,
         badCrc = 102,

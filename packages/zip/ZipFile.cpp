@@ -5,6 +5,11 @@
 #include <cerrno>
 #include <cstring>
 
+// A failing call's errno goes through as the cause, so the named causes must be the C library's numbers.
+static_assert(CZipException::ioError == EIO && CZipException::badFileNumber == EBADF &&
+              CZipException::invalidArgument == EINVAL && CZipException::tooLarge == EFBIG &&
+              CZipException::illegalSeek == ESPIPE && CZipException::readOnlyFileSystem == EROFS);
+
 ZipFileError::ZipFileError(const QString& path, int error)
     : std::runtime_error(QStringLiteral("Cannot open %1: %2")
                              .arg(path, QString::fromLocal8Bit(std::strerror(error)))
@@ -35,7 +40,8 @@ void CZipFile::ThrowIoError() const
 {
     // The file layer leaves errno set by the failing call; a fault of another kind is an I/O error.
     const int error = errno;
-    ThrowZipException(error > 0 && error <= 30 ? error : 5, m_path);
+    ThrowZipException(
+        error > 0 && error <= CZipException::readOnlyFileSystem ? error : CZipException::ioError, m_path);
 }
 
 void CZipFile::Flush()
@@ -59,17 +65,17 @@ std::uint64_t CZipFile::Seek(std::int64_t offset, int origin)
         base = static_cast<std::int64_t>(GetLength());
     const std::int64_t target = base + offset;
     if (target < 0)
-        ThrowZipException(22, m_path);
+        ThrowZipException(CZipException::invalidArgument, m_path);
     if (!m_file || !m_file->seek(static_cast<std::uint64_t>(target)))
-        ThrowZipException(29, m_path);
+        ThrowZipException(CZipException::illegalSeek, m_path);
     return static_cast<std::uint64_t>(target);
 }
 
 std::uint64_t CZipFile::GetLength() const
 {
-    const std::int64_t length = m_file ? m_file->length() : -1;
+    const std::int64_t length = m_file ? m_file->length() : lumivo::files::File::kIoError;
     if (length < 0)
-        ThrowZipException(5, m_path);
+        ThrowZipException(CZipException::ioError, m_path);
     return static_cast<std::uint64_t>(length);
 }
 
@@ -83,7 +89,7 @@ void CZipFile::SetLength(std::uint64_t length)
 std::size_t CZipFile::Read(void* buffer, std::size_t count)
 {
     if (!m_file)
-        ThrowZipException(9, m_path);
+        ThrowZipException(CZipException::badFileNumber, m_path);
     errno = 0;
     const std::int64_t got = m_file->read(buffer, count);
     if (got < 0)
@@ -94,7 +100,7 @@ std::size_t CZipFile::Read(void* buffer, std::size_t count)
 void CZipFile::Write(const void* buffer, std::size_t count)
 {
     if (!m_file)
-        ThrowZipException(9, m_path);
+        ThrowZipException(CZipException::badFileNumber, m_path);
     errno = 0;
     if (count && !m_file->write(buffer, count))
         ThrowIoError();

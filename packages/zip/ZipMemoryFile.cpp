@@ -31,7 +31,7 @@ std::uint64_t CZipMemoryFile::Seek(std::int64_t offset, int origin)
     }
     const std::int64_t target = base + offset;
     if (target < 0)
-        ThrowZipException(22);
+        ThrowZipException(CZipException::invalidArgument);
     m_nPos = static_cast<std::size_t>(target);
     return m_nPos;
 }

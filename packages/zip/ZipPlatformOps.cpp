@@ -33,7 +33,7 @@ std::uint64_t FreeSpaceOfDrive(const QString& path)
     struct statvfs st {
     };
     QString probe = path;
-    while (!probe.isEmpty() && PathKind(probe) == 0)
+    while (!probe.isEmpty() && PathKind(probe) == pathMissing)
         probe = lumivo::files::folderOf(probe) == probe ? QString() : lumivo::files::folderOf(probe);
     if (probe.isEmpty() || ::statvfs(native(probe).constData(), &st) != 0)
         return 0;
@@ -57,7 +57,7 @@ QString MakeTempFileName(const QString& folder, std::uint64_t neededBytes)
         candidates << folder;
     candidates << QDir::tempPath() << CurrentFolder();
     for (const QString& candidate : candidates) {
-        if (PathKind(candidate) != -1 || FreeSpaceOfDrive(candidate) < neededBytes)
+        if (PathKind(candidate) != pathFolder || FreeSpaceOfDrive(candidate) < neededBytes)
             continue;
         for (int attempt = 0; attempt < 100; ++attempt) {
             const QString name = QStringLiteral("%1/ZAR%2.tmp")
@@ -123,8 +123,8 @@ int PathKind(const QString& path)
 {
     const auto info = lumivo::files::fileSystem().info(path);
     if (!info.exists)
-        return 0;
-    return info.isDirectory ? -1 : 1;
+        return pathMissing;
+    return info.isDirectory ? pathFolder : pathFile;
 }
 
 bool DeletePath(const QString& path, bool throwOnError)
@@ -154,7 +154,7 @@ void ConvertCodePage(QByteArray& buffer, bool toOem)
             continue;
         if (toOem) {
             const int oem = ZipAttrMap::ToOem(fromWindows1252(&byte, 1).at(0).unicode());
-            byte = oem < 0 ? '?' : static_cast<char>(oem);
+            byte = oem == ZipAttrMap::noOemByte ? '?' : static_cast<char>(oem);
         } else {
             byte = toWindows1252(QString(QChar(ZipAttrMap::FromOem(static_cast<unsigned char>(byte))))).at(0);
         }
@@ -173,7 +173,7 @@ bool MakeFolder(const QString& path)
 
 bool FolderExists(const QString& path)
 {
-    return PathKind(path) == -1;
+    return PathKind(path) == pathFolder;
 }
 
 bool MakeFolderTree(const QString& path)

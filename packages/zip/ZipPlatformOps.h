@@ -26,7 +26,12 @@ bool WriteAttributes(const QString& path, std::uint32_t attributes);
 bool ReadAttributes(const QString& path, std::uint32_t& attributes);
 bool ReadModTime(const QString& path, std::time_t& time);
 bool WriteModTime(const QString& path, std::time_t time);
-// 0 missing, -1 folder, 1 file.
+enum PathKindResult : int {
+    pathMissing = 0,
+    pathFolder = -1,
+    pathFile = 1,
+};
+// A PathKindResult.
 int PathKind(const QString& path);
 // There are no removable drives in the sense of disk-spanning here: every archive is on a fixed one.
 inline bool IsRemovableDrive(const QString&)

@@ -68,7 +68,7 @@ std::size_t CZipVolumeStore::Read(void* buffer, std::size_t count, bool atOnce)
     if (count == 0)
         return 0;
     if (!m_pFile)
-        ThrowError(9);
+        ThrowError(CZipException::badFileNumber);
     auto* out = static_cast<char*>(buffer);
     std::size_t done = 0;
     while (done < count) {
@@ -91,9 +91,9 @@ void CZipVolumeStore::Write(const void* buffer, std::size_t count, bool /*atOnce
 {
     // A closed storage has no buffer to fill, and a write would wait for room forever.
     if (!m_pFile)
-        ThrowError(9);
+        ThrowError(CZipException::badFileNumber);
     if (m_bReadOnly)
-        ThrowError(30);
+        ThrowError(CZipException::readOnlyFileSystem);
     const auto* in = static_cast<const char*>(buffer);
     while (count > 0) {
         const std::size_t room = m_pWriteBuffer.GetSize() - m_uBytesInWriteBuffer;
@@ -146,7 +146,7 @@ QString CZipVolumeStore::Close(bool afterException)
     }
     m_uBytesInWriteBuffer = 0;
     m_pWriteBuffer.Release();
-    m_iCurrentVolume = -1;
+    m_iCurrentVolume = noVolume;
     m_iSpanMode = single;
     m_iLastVolume = 0;
     m_pFile = nullptr;

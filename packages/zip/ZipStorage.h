@@ -59,6 +59,8 @@ public:
     // A write to the file failed: what the file holds behind the last good write is unknown.
     bool HasWriteFailed() const { return m_bWriteFailed; }
     CZipFileBase* GetFile() const { return m_pFile; }
+    // The volume of no open storage.
+    static constexpr int noVolume = -1;
     int GetCurrentVolume() const { return m_iCurrentVolume; }
     int GetLastVolume() const { return m_iLastVolume; }
     QString GetArchivePath() const { return m_path; }
@@ -76,7 +78,7 @@ private:
     CZipBuffer m_pWriteBuffer;
     std::uint64_t m_uBytesWrittenToVolume = 0;
     bool m_bNewSpan = false;
-    int m_iCurrentVolume = -1;
+    int m_iCurrentVolume = noVolume;
     int m_iLastVolume = 0;
     bool m_bInMemory = false;
     bool m_bReadOnly = false;

@@ -156,7 +156,7 @@ void CArchive::Close()
 CMemFile& CArchive::file() const
 {
     if (!m_file)
-        throw CArchiveException(CArchiveException::genericException, "archive used after Close");
+        throw CArchiveException(CArchiveException::usedAfterClose, "archive used after Close");
     return *m_file;
 }
 
@@ -434,7 +434,7 @@ void CArchive::WriteCount(std::size_t count)
         return;
     }
     if (count > std::numeric_limits<std::uint32_t>::max())
-        throw CArchiveException(CArchiveException::genericException, "count too large for an archive");
+        throw CArchiveException(CArchiveException::countTooLarge, "count too large for an archive");
     writeLittleEndian<std::uint16_t>(0xFFFF);
     writeLittleEndian(static_cast<std::uint32_t>(count));
 }
@@ -452,7 +452,7 @@ std::size_t CArchive::ReadCount()
 std::uint32_t CArchive::nextMapIndex()
 {
     if (m_mapCount > kMaxMapCount)
-        throw CArchiveException(CArchiveException::badIndex, "too many objects in one archive");
+        throw CArchiveException(CArchiveException::tooManyObjects, "too many objects in one archive");
     return m_mapCount++;
 }
 
@@ -570,7 +570,7 @@ std::unique_ptr<CObject> CArchive::readNewObject(const CRuntimeClass* runtimeCla
     m_loadedObjects[object.get()] = entry;
     nextMapIndex();
     if (m_nesting >= kMaxObjectNesting)
-        throw CArchiveException(CArchiveException::badIndex, "objects nested too deeply");
+        throw CArchiveException(CArchiveException::nestedTooDeeply, "objects nested too deeply");
     const std::uint32_t outerSchema = m_objectSchema;
     m_objectSchema = schema;
     ++m_nesting;

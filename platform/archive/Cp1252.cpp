@@ -19,7 +19,9 @@ char16_t decodeByte(std::uint8_t byte)
     return byte;
 }
 
-// The byte for one UTF-16 unit, or -1 when the code page has none.
+constexpr int kNoByte = -1;
+
+// The byte for one UTF-16 unit, or kNoByte when the code page has none.
 int encodeUnit(char16_t unit)
 {
     if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF))
@@ -28,7 +30,7 @@ int encodeUnit(char16_t unit)
         if (kHighControls[i] == unit)
             return static_cast<int>(0x80 + i);
     }
-    return -1;
+    return kNoByte;
 }
 
 } // namespace
@@ -41,7 +43,7 @@ QByteArray toWindows1252(const QString& text, bool* lossless)
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t unit = text.at(i).unicode();
         const int byte = encodeUnit(unit);
-        if (byte >= 0) {
+        if (byte != kNoByte) {
             bytes.append(static_cast<char>(byte));
             continue;
         }
@@ -73,7 +75,7 @@ QString fromWindows1252(const QByteArray& bytes)
 bool fitsWindows1252(const QString& text)
 {
     for (const QChar ch : text) {
-        if (encodeUnit(ch.unicode()) < 0)
+        if (encodeUnit(ch.unicode()) == kNoByte)
             return false;
     }
     return true;

@@ -85,8 +85,7 @@ std::uint64_t CMemFile::Seek(std::int64_t offset, SeekPosition from)
         base = static_cast<std::int64_t>(m_bytes.size());
     const std::int64_t target = base + offset;
     if (target < 0)
-        throw CArchiveException(CArchiveException::genericException,
-                                "seek before the start of a memory file");
+        throw CArchiveException(CArchiveException::seekBeforeStart, "seek before the start of a memory file");
     m_position = static_cast<std::uint64_t>(target);
     return m_position;
 }

@@ -30,7 +30,7 @@ public:
     // Writes at the position, growing the file; a gap left by a seek past the end reads as zeros.
     void Write(const void* buffer, std::size_t count);
     // Moves the position, which may lie past the end; a position before the start throws
-    // CArchiveException (genericException) and leaves the position where it was.
+    // CArchiveException (seekBeforeStart) and leaves the position where it was.
     std::uint64_t Seek(std::int64_t offset, SeekPosition from = begin);
     void SeekToBegin() { Seek(0, begin); }
     std::uint64_t SeekToEnd() { return Seek(0, end); }

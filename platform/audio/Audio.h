@@ -10,7 +10,6 @@
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 
 namespace lumivo::audio
 {
@@ -29,18 +28,15 @@ void shutdown();
 // The mixer that the output stream plays. Usable while the output is closed (nothing is heard).
 Mixer& mixer();
 
-// Millisecond tick of a monotonic clock, wrapping at 32 bits; compare ticks by unsigned difference.
-std::uint32_t tickCount();
-
 // Starts a sound on a free channel and returns at once; opens the output when needed.
-// Returns the channel, or -1 when it could not play.
+// Returns the mixer's handle of the sound, or Mixer::kNoChannel when it could not play.
 int playSamples(SharedSamples samples);
 // Decodes a sound file in memory (WAVE, MP3, ... in any rate or channel layout) and plays it.
 int playWave(const QByteArray& fileBytes);
 int playWaveFile(const QString& path);
-// Waits until the channel has finished, at most `timeoutMs`; true when it finished.
+// Waits until the channel has finished, at most `timeoutMs` of the program's clock; true when it
+// finished. The end depends on the output really playing the samples: on a test clock this returns
+// after no real time, most likely with the sound still playing.
 bool waitUntilDone(int channel, int timeoutMs);
-// Polls `done` every few milliseconds until it holds, at most `timeoutMs`; true when it held.
-bool waitUntil(const std::function<bool()>& done, int timeoutMs);
 
 } // namespace lumivo::audio

@@ -2,12 +2,11 @@
 #include "platform/audio/AudioSubsystem.h"
 #include "platform/audio/Capture.h"
 #include "platform/audio/Decode.h"
+#include "platform/types/Clock.h"
 
 #include <SDL.h>
 
-#include <chrono>
 #include <mutex>
-#include <thread>
 
 namespace lumivo::audio
 {
@@ -144,16 +143,10 @@ void shutdown()
     mixer().setObserver({});
 }
 
-std::uint32_t tickCount()
-{
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
-
 int playSamples(SharedSamples samples)
 {
     if (!openOutput())
-        return -1;
+        return Mixer::kNoChannel;
     return mixer().play(std::move(samples));
 }
 
@@ -164,7 +157,7 @@ int playWave(const QByteArray& fileBytes)
                                static_cast<std::size_t>(fileBytes.size()), &error);
     if (!samples) {
         setLastError(error);
-        return -1;
+        return Mixer::kNoChannel;
     }
     return playSamples(std::make_shared<const Samples>(std::move(*samples)));
 }
@@ -175,25 +168,15 @@ int playWaveFile(const QString& path)
     auto samples = decodeSoundFile(path, &error);
     if (!samples) {
         setLastError(error);
-        return -1;
+        return Mixer::kNoChannel;
     }
     return playSamples(std::make_shared<const Samples>(std::move(*samples)));
 }
 
-bool waitUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
-
 bool waitUntilDone(int channel, int timeoutMs)
 {
-    return waitUntil([channel] { return !mixer().isPlaying(channel); }, timeoutMs);
+    return clock::waitUntil([channel] { return !mixer().isPlaying(channel); },
+                            static_cast<std::uint32_t>(timeoutMs));
 }
 
 } // namespace lumivo::audio

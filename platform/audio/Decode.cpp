@@ -2,6 +2,7 @@
 
 #include "platform/files/FileSystem.h"
 #include "platform/wave/PcmConverter.h"
+#include "platform/wave/Riff.h"
 #include "platform/wave/SoundDecoder.h"
 
 #include <bit>
@@ -12,9 +13,39 @@ namespace lumivo::audio
 // Samples in memory are handed to the converter as the little-endian bytes of a wave block.
 static_assert(std::endian::native == std::endian::little);
 
+namespace
+{
+
+// WAVE files are read by our own reader and converter, which know every PCM layout (extensible headers
+// included) and read what a streaming writer left unsized. A header no player can use is refused; a
+// file the reader cannot make out otherwise still goes to the decoder, which may find sound in it.
+std::optional<wave::DecodedSound> decodeWave(const std::uint8_t* data, std::size_t size)
+{
+    wave::WaveBlock block;
+    const int read = wave::readRiff(data, size, block);
+    wave::DecodedSound sound;
+    if (read == wave::riffUnplayableFormat) {
+        sound.error = QStringLiteral("The sound's format cannot be played");
+        return sound;
+    }
+    if (read < 0)
+        return std::nullopt;
+    const int converted = wave::convertToSamples16(block, 1, sound.samples, kSampleRate);
+    sound.ok = converted == wave::convertOk;
+    sound.outOfMemory = converted == wave::convertNoMemory;
+    if (!sound.ok)
+        sound.error = QStringLiteral("The sound cannot be converted");
+    return sound;
+}
+
+} // namespace
+
 std::optional<Samples> decodeSound(const std::uint8_t* data, std::size_t size, QString* error)
 {
-    wave::DecodedSound sound = wave::decodeSoundBytes(data, size, wave::SoundTarget{1, kSampleRate, false});
+    std::optional<wave::DecodedSound> fromWave = decodeWave(data, size);
+    wave::DecodedSound sound =
+        fromWave ? std::move(*fromWave)
+                 : wave::decodeSoundBytes(data, size, wave::SoundTarget{1, kSampleRate, false});
     if (sound.ok && sound.samples.empty()) {
         sound.ok = false;
         sound.error = QStringLiteral("The file holds no sound");

@@ -1,5 +1,6 @@
 #include "platform/audio/Mixer.h"
 #include "platform/audio/Audio.h"
+#include "platform/types/Clock.h"
 
 #include <algorithm>
 #include <utility>
@@ -74,13 +75,13 @@ int Mixer::claimChannel(int channel) const
         if (!m_voices[i].active())
             return i;
     }
-    return -1;
+    return kNoChannel;
 }
 
 void Mixer::release(Voice& voice)
 {
     if (voice.stream)
-        voice.stream->markEnded(tickCount());
+        voice.stream->markEnded(clock::tickCount());
     voice = Voice{};
 }
 
@@ -88,8 +89,8 @@ int Mixer::start(int channel, Voice voice)
 {
     std::lock_guard guard(m_lock);
     const int claimed = claimChannel(channel);
-    if (claimed < 0)
-        return -1;
+    if (claimed == kNoChannel)
+        return kNoChannel;
     release(m_voices[claimed]);
     voice.serial = m_nextSerial;
     m_nextSerial = m_nextSerial >= 0x7FFFF ? 1 : m_nextSerial + 1;
@@ -105,7 +106,7 @@ int Mixer::play(SharedSamples samples, int channel)
 int Mixer::play(SharedSamples samples, int channel, std::size_t from, bool loop)
 {
     if (!samples || samples->empty())
-        return -1;
+        return kNoChannel;
     from = std::min(from, samples->size());
     return start(channel, Voice{std::move(samples), nullptr, from, 0, loop});
 }
@@ -113,7 +114,7 @@ int Mixer::play(SharedSamples samples, int channel, std::size_t from, bool loop)
 int Mixer::play(std::shared_ptr<SampleStream> stream, int channel)
 {
     if (!stream)
-        return -1;
+        return kNoChannel;
     return start(channel, Voice{nullptr, std::move(stream), 0, 0, false});
 }
 

@@ -48,6 +48,8 @@ class Mixer
 {
 public:
     static constexpr int kChannelCount = 32;
+    // The handle of a sound that did not start: no channel was free, or there was nothing to play.
+    static constexpr int kNoChannel = -1;
     // Called on the audio thread with each mixed period, after the compressor.
     using Observer = std::function<void(const std::int16_t* samples, std::size_t count)>;
 
@@ -56,7 +58,7 @@ public:
     // Starts a sound. `channel` 1..kChannelCount replaces what plays there; 0 takes a free channel
     // (searched from the top, so sounds played on a chosen low channel rarely meet them).
     // Returns a handle: the channel in its low 12 bits and a serial above them, so a handle never
-    // refers to a later sound on the same channel. -1 when no channel is free or the sound is empty.
+    // refers to a later sound on the same channel. kNoChannel when no channel is free or the sound is empty.
     int play(SharedSamples samples, int channel = 0);
     int play(std::shared_ptr<SampleStream> stream, int channel = 0);
     // Plays from sample `start` (at most the length); a looping sound starts again from 0 at its end.

@@ -24,13 +24,15 @@ class File
 {
 public:
     virtual ~File() = default;
-    // Reads up to n bytes at the position; returns the count read (0 at the end) or -1 on error.
+    // What read and length give on an error.
+    static constexpr std::int64_t kIoError = -1;
+    // Reads up to n bytes at the position; returns the count read (0 at the end) or kIoError.
     virtual std::int64_t read(void* buffer, std::size_t n) = 0;
     // Writes all n bytes at the position; false on any error (the file may hold part of them).
     virtual bool write(const void* buffer, std::size_t n) = 0;
     virtual bool seek(std::uint64_t position) = 0;
     virtual std::uint64_t position() const = 0;
-    virtual std::int64_t length() const = 0; // -1 on error
+    virtual std::int64_t length() const = 0; // kIoError on error
     virtual bool setLength(std::uint64_t length) = 0;
     // Pushes the bytes to the disk (fsync for a real file).
     virtual bool flush() = 0;

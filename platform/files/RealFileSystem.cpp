@@ -65,7 +65,7 @@ public:
         struct stat st {
         };
         if (::fstat(m_fd, &st) != 0)
-            return -1;
+            return kIoError;
         return st.st_size;
     }
 

@@ -1,6 +1,7 @@
 #include "platform/image/Image.h"
 
 #include "platform/files/FileSystem.h"
+#include "platform/image/ImageDecoders.h"
 
 #include <Magick++.h>
 
@@ -17,6 +18,9 @@ namespace
 // Larger pictures than this are refused before any pixel memory is asked for.
 constexpr std::int64_t maxSide = 20000;
 constexpr std::int64_t maxBytes = std::int64_t(1) << 30;
+// The image library keeps 8 bytes a pixel besides our 3; the formats it still reads (PCX, PSD)
+// stay within bounded memory up to this size.
+constexpr std::int64_t maxLibraryPixels = 32'000'000;
 
 void initialiseLibrary()
 {
@@ -25,6 +29,7 @@ void initialiseLibrary()
         Magick::InitializeMagick(nullptr);
         Magick::ResourceLimits::width(maxSide);
         Magick::ResourceLimits::height(maxSide);
+        Magick::ResourceLimits::area(maxLibraryPixels);
         // A picture too large for memory fails at once instead of paging through a cache on disk.
         Magick::ResourceLimits::disk(0);
     });
@@ -104,7 +109,8 @@ bool psdIsComplete(const std::uint8_t* data, std::size_t size)
 
 // Reads with the coder named explicitly, so that no other coder ever sees the bytes. A warning about
 // damaged data counts as a failure: a truncated picture is not half shown.
-bool readWithCoder(Magick::Image& picture, const std::uint8_t* data, std::size_t size, const char* coder)
+bool readWithCoder(Magick::Image& picture, const std::uint8_t* data, std::size_t size, const char* coder,
+                   DecodeFailure& failure)
 {
     try {
         picture.magick(coder);
@@ -113,6 +119,13 @@ bool readWithCoder(Magick::Image& picture, const std::uint8_t* data, std::size_t
         return false;
     } catch (const Magick::Warning&) {
         // Other warnings (unknown tags, odd profiles) leave a good picture behind.
+    } catch (const Magick::ErrorResourceLimit&) {
+        failure = DecodeFailure::TooLarge;
+        return false;
+    } catch (const Magick::ErrorCache&) {
+        // The pixel cache is refused beyond its limits: the picture is too large for this library.
+        failure = DecodeFailure::TooLarge;
+        return false;
     } catch (const Magick::Exception&) {
         return false;
     }
@@ -223,18 +236,158 @@ bool isReadableType(FileType type)
     return coderName(type) != nullptr;
 }
 
-std::optional<RgbImage> decode(const std::uint8_t* data, std::size_t size, FileType type)
+namespace
 {
-    const char* coder = coderName(type);
-    if (!coder || !data || size == 0)
-        return std::nullopt;
+
+std::optional<RgbImage> decodeWithLibrary(const std::uint8_t* data, std::size_t size, FileType type,
+                                          DecodeFailure& failure)
+{
     if (type == FileType::Psd && !psdIsComplete(data, size))
         return std::nullopt;
     initialiseLibrary();
     Magick::Image picture;
-    if (!readWithCoder(picture, data, size, coder))
+    if (!readWithCoder(picture, data, size, coderName(type), failure))
         return std::nullopt;
     return exportRgb(picture);
+}
+
+// JPEG, PNG, TIFF and BMP, and 1-bit PCX, have decoders of their own: faster, and within bounded memory.
+std::optional<OrientedImage> decodeOriented(const std::uint8_t* data, std::size_t size, FileType type,
+                                            const DecodeHints& hints, DecodeFailure& failure)
+{
+    if (!isReadableType(type) || !data || size == 0)
+        return std::nullopt;
+    auto upright = [](std::optional<RgbImage> image) -> std::optional<OrientedImage> {
+        if (!image)
+            return std::nullopt;
+        return OrientedImage{std::move(*image), 1};
+    };
+    switch (type) {
+    case FileType::Jpeg:
+        return decodeJpeg(data, size, hints, failure);
+    case FileType::Png:
+        return upright(decodePng(data, size, failure));
+    case FileType::Tiff: {
+        MemorySource source(data, size);
+        return decodeTiff(source, failure);
+    }
+    case FileType::Bmp: {
+        MemorySource source(data, size);
+        return upright(decodeBmp(source, failure));
+    }
+    case FileType::Pcx: {
+        bool handled = false;
+        auto image = decodeMonochromePcx(data, size, handled, failure);
+        return handled ? upright(std::move(image)) : upright(decodeWithLibrary(data, size, type, failure));
+    }
+    default:
+        return upright(decodeWithLibrary(data, size, type, failure));
+    }
+}
+
+} // namespace
+
+bool MemorySource::read(std::uint64_t offset, void* buffer, std::size_t n)
+{
+    if (offset > m_size || n > m_size - offset)
+        return false;
+    std::memcpy(buffer, m_data + offset, n);
+    return true;
+}
+
+namespace
+{
+
+class FileSource : public ByteSource
+{
+public:
+    FileSource(std::unique_ptr<files::File> file, std::uint64_t size) : m_file(std::move(file)), m_size(size)
+    {
+    }
+    std::uint64_t size() const override { return m_size; }
+    bool read(std::uint64_t offset, void* buffer, std::size_t n) override
+    {
+        return offset <= m_size && n <= m_size - offset && m_file->readAt(offset, buffer, n);
+    }
+
+private:
+    std::unique_ptr<files::File> m_file;
+    std::uint64_t m_size;
+};
+
+} // namespace
+
+std::unique_ptr<ByteSource> openFileSource(const QString& path)
+{
+    auto file = files::fileSystem().open(path, files::OpenMode::Read);
+    if (!file)
+        return nullptr;
+    const std::int64_t length = file->length();
+    if (length < 0)
+        return nullptr;
+    return std::make_unique<FileSource>(std::move(file), std::uint64_t(length));
+}
+
+std::optional<RgbImage> allocateRgb(std::int64_t width, std::int64_t height, DecodeFailure& failure)
+{
+    const auto bytes = rgbByteSize(width, height);
+    if (!bytes || width * height > maxPicturePixels) {
+        if (width > 0 && height > 0)
+            failure = DecodeFailure::TooLarge;
+        return std::nullopt;
+    }
+    RgbImage image;
+    image.width = int(width);
+    image.height = int(height);
+    image.pixels.resize(*bytes);
+    return image;
+}
+
+RgbImage applyOrientation(RgbImage image, int orientation)
+{
+    if (orientation <= 1 || orientation > 8 || image.isNull())
+        return image;
+    const std::size_t width = std::size_t(image.width), height = std::size_t(image.height);
+    RgbImage turned;
+    turned.width = swapsSides(orientation) ? image.height : image.width;
+    turned.height = swapsSides(orientation) ? image.width : image.height;
+    turned.pixels.resize(image.pixels.size());
+    const std::size_t turnedWidth = std::size_t(turned.width);
+    // Where the stored pixel (x, y) shows, by the EXIF and TIFF numbering.
+    auto target = [&](std::size_t x, std::size_t y) -> std::size_t {
+        switch (orientation) {
+        case 2: // mirrored left to right
+            return y * turnedWidth + (width - 1 - x);
+        case 3: // turned half round
+            return (height - 1 - y) * turnedWidth + (width - 1 - x);
+        case 4: // mirrored top to bottom
+            return (height - 1 - y) * turnedWidth + x;
+        case 5: // the stored rows are the columns from the left
+            return x * turnedWidth + y;
+        case 6: // stored a quarter turn anticlockwise: the rows become columns from the right
+            return x * turnedWidth + (height - 1 - y);
+        case 7:
+            return (width - 1 - x) * turnedWidth + (height - 1 - y);
+        default: // 8: stored a quarter turn clockwise
+            return (width - 1 - x) * turnedWidth + y;
+        }
+    };
+    const std::uint8_t* from = image.pixels.data();
+    for (std::size_t y = 0; y < height; ++y) {
+        for (std::size_t x = 0; x < width; ++x, from += 3)
+            std::memcpy(turned.pixels.data() + target(x, y) * 3, from, 3);
+    }
+    return turned;
+}
+
+std::optional<RgbImage> decode(const std::uint8_t* data, std::size_t size, FileType type,
+                               const DecodeHints& hints)
+{
+    DecodeFailure failure = DecodeFailure::Damaged;
+    auto decoded = decodeOriented(data, size, type, hints, failure);
+    if (!decoded)
+        return std::nullopt;
+    return std::move(decoded->image);
 }
 
 std::optional<RgbImage> decodeAnyReadable(const std::uint8_t* data, std::size_t size)
@@ -242,15 +395,46 @@ std::optional<RgbImage> decodeAnyReadable(const std::uint8_t* data, std::size_t 
     return decode(data, size, guessFileType(data, size));
 }
 
-std::optional<RgbImage> readFile(const QString& path)
+std::optional<RgbImage> readFile(const QString& path, const DecodeHints& hints, QString* error)
 {
-    // A file larger than the largest picture accepted is refused before it is read whole into memory.
-    if (files::fileSystem().info(path).size > std::uint64_t(maxBytes))
+    auto fail = [error](const char* reason) -> std::optional<RgbImage> {
+        if (error)
+            *error = QString::fromUtf8(reason);
         return std::nullopt;
-    std::vector<std::uint8_t> bytes;
-    if (!files::readWholeFile(path, bytes))
-        return std::nullopt;
-    return decodeAnyReadable(bytes.data(), bytes.size());
+    };
+    auto source = openFileSource(path);
+    std::uint8_t start[128] = {};
+    const std::size_t startSize =
+        source ? std::size_t(std::min<std::uint64_t>(source->size(), sizeof start)) : 0;
+    if (!source || !source->read(0, start, startSize))
+        return fail("The picture file cannot be read.");
+    const FileType type = guessFileType(start, startSize);
+    if (!isReadableType(type))
+        return fail("The file is not a picture of a kind this program reads.");
+
+    DecodeFailure failure = DecodeFailure::Damaged;
+    std::optional<OrientedImage> decoded;
+    if (type == FileType::Bmp) {
+        // Uncompressed formats are read from the file a piece at a time, never whole.
+        if (auto image = decodeBmp(*source, failure))
+            decoded = OrientedImage{std::move(*image), 1};
+    } else if (type == FileType::Tiff) {
+        decoded = decodeTiff(*source, failure);
+    } else if (source->size() > std::uint64_t(maxBytes)) {
+        failure = DecodeFailure::TooLarge;
+    } else {
+        std::vector<std::uint8_t> bytes(std::size_t(source->size()));
+        if (!source->read(0, bytes.data(), bytes.size()))
+            return fail("The picture file cannot be read.");
+        decoded = decodeOriented(bytes.data(), bytes.size(), type, hints, failure);
+    }
+    if (!decoded) {
+        return fail(
+            failure == DecodeFailure::TooLarge
+                ? "The picture is too large to read: at most 100 megapixels (PCX and PSD 32) within 400 MB."
+                : "The picture file is damaged.");
+    }
+    return applyOrientation(std::move(decoded->image), decoded->orientation);
 }
 
 bool encodeJpeg(const RgbImage& image, int quality, std::vector<std::uint8_t>& out)

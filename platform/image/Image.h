@@ -44,12 +44,24 @@ enum class FileType {
 FileType guessFileType(const std::uint8_t* data, std::size_t size);
 bool isReadableType(FileType type);
 
-// Decodes bytes of the given type; nullopt for an unreadable type, damaged or truncated data.
-std::optional<RgbImage> decode(const std::uint8_t* data, std::size_t size, FileType type);
+// The size a picture is about to be scaled down to fit anyway. A decoder that can give a smaller
+// picture directly (JPEG) then does so, never smaller than this; 0 keeps the stored size.
+struct DecodeHints {
+    int fitWidth = 0;
+    int fitHeight = 0;
+};
+
+// Decodes bytes of the given type as stored; nullopt for an unreadable type, damaged or truncated data,
+// or a picture of more than 100 megapixels.
+std::optional<RgbImage> decode(const std::uint8_t* data, std::size_t size, FileType type,
+                               const DecodeHints& hints = {});
 // Sniffs the type, then decodes.
 std::optional<RgbImage> decodeAnyReadable(const std::uint8_t* data, std::size_t size);
-// Reads a file through the program's file layer and decodes it.
-std::optional<RgbImage> readFile(const QString& path);
+// Reads a file through the program's file layer and decodes it, turned upright by the orientation the
+// file records (EXIF in JPEG, the TIFF tag), as cameras and phones store photos. `error`, when given,
+// receives the reason for no image in words for the user.
+std::optional<RgbImage> readFile(const QString& path, const DecodeHints& hints = {},
+                                 QString* error = nullptr);
 
 // Encoders: false only when the library failed. The output is replaced, never appended to.
 // JPEG quality runs from 0 (the lowest) to 100.

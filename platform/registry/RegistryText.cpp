@@ -3,6 +3,9 @@
 #include <QStringDecoder>
 #include <QStringView>
 
+#include <algorithm>
+#include <cctype>
+
 namespace lumivo::registry::detail
 {
 
@@ -36,6 +39,12 @@ void appendHex(QString& out, const QByteArray& bytes)
     }
 }
 
+// A text value read as bytes (hex(1):...) has no text to write: its bytes are written as they came.
+bool isTypedBytes(const Value& value)
+{
+    return value.type == REG_SZ && value.text.isEmpty() && !value.bytes.isEmpty();
+}
+
 void appendValueLine(QString& out, const QString& name, const Value& value)
 {
     if (name.isEmpty())
@@ -43,7 +52,7 @@ void appendValueLine(QString& out, const QString& name, const Value& value)
     else
         appendQuoted(out, name);
     out += QLatin1Char('=');
-    if (value.type == REG_SZ) {
+    if (value.type == REG_SZ && !isTypedBytes(value)) {
         appendQuoted(out, value.text);
     } else if (value.type == REG_DWORD && value.bytes.size() == 4) {
         const auto* b = reinterpret_cast<const unsigned char*>(value.bytes.constData());
@@ -100,18 +109,24 @@ std::optional<QString> readQuoted(QStringView line, qsizetype& pos)
     return std::nullopt;
 }
 
+// Digits only: a number parser would also take signs, blanks and "0x", which this format never writes.
+bool allDigits(QStringView text, int base)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [base](QChar c) {
+        return c.unicode() < 0x80 && (base == 16 ? std::isxdigit(c.unicode()) : std::isdigit(c.unicode()));
+    });
+}
+
 std::optional<QByteArray> readHex(QStringView text)
 {
     QByteArray bytes;
     if (text.trimmed().isEmpty())
         return bytes;
     for (QStringView part : text.split(QLatin1Char(','))) {
-        bool ok = false;
         part = part.trimmed();
-        const uint byte = part.toUInt(&ok, 16);
-        if (!ok || part.size() > 2 || byte > 0xFF)
+        if (part.size() > 2 || !allDigits(part, 16))
             return std::nullopt;
-        bytes.append(static_cast<char>(byte));
+        bytes.append(static_cast<char>(part.toUInt(nullptr, 16)));
     }
     return bytes;
 }
@@ -127,11 +142,9 @@ std::optional<Value> readValueText(QStringView text)
     }
     if (text.startsWith(QLatin1String("dword:"))) {
         const QStringView digits = text.mid(6);
-        bool ok = false;
-        const std::uint32_t number = digits.toUInt(&ok, 16);
-        if (!ok || digits.size() != 8)
+        if (digits.size() != 8 || !allDigits(digits, 16))
             return std::nullopt;
-        return Value::dword(number);
+        return Value::dword(digits.toUInt(nullptr, 16));
     }
     std::uint32_t type = REG_BINARY;
     QStringView rest;
@@ -139,8 +152,9 @@ std::optional<Value> readValueText(QStringView text)
         rest = text.mid(4);
     } else if (text.startsWith(QLatin1String("hex("))) {
         const qsizetype close = text.indexOf(QLatin1String("):"));
+        const QStringView number = close > 4 ? text.mid(4, close - 4) : QStringView();
         bool ok = false;
-        type = close > 4 ? text.mid(4, close - 4).toUInt(&ok) : 0;
+        type = allDigits(number, 10) ? number.toUInt(&ok) : 0;
         if (!ok)
             return std::nullopt;
         rest = text.mid(close + 2);
@@ -148,8 +162,10 @@ std::optional<Value> readValueText(QStringView text)
         return std::nullopt;
     }
     auto bytes = readHex(rest);
+    // A number is read as four bytes by everyone who asks for it.
     if (!bytes || (type == REG_DWORD && bytes->size() != 4))
         return std::nullopt;
+    // Kept as read: a text given as bytes stays bytes, so writing it back loses nothing.
     return Value{type, {}, *bytes};
 }
 
@@ -170,8 +186,11 @@ bool parseValueLine(QStringView line, KeyNode& key)
     auto value = readValueText(line.mid(pos + 1));
     if (!value)
         return false;
+    // The file is written with each name once; a second line of the same name takes the value's place,
+    // and the first one's is kept only in the damaged copy.
+    const bool seen = key.value(name) != nullptr;
     key.setValue(name, *value);
-    return true;
+    return !seen;
 }
 
 KeyNode* parseKeyLine(QStringView line, KeyNode& root)

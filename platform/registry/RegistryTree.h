@@ -41,7 +41,8 @@ struct ParseResult {
     int badLines = 0;
 };
 // Reads every sound line into `root`; an unsound line is skipped, and so are the values that follow an
-// unsound key line, since their key is not known.
+// unsound key line, since their key is not known. A second line for a value of the same key replaces
+// the first and counts as unsound, since the first value would be lost at the next write.
 ParseResult parseRoot(const QByteArray& text, KeyNode& root);
 
 } // namespace lumivo::registry::detail

@@ -1,6 +1,7 @@
 #include "platform/speech/Speech.h"
 
 #include "platform/audio/Audio.h"
+#include "platform/types/Clock.h"
 
 #include <espeak-ng/speak_lib.h>
 
@@ -36,7 +37,7 @@ std::uint32_t Utterance::endTick() const
 
 bool Utterance::waitUntilDone(int timeoutMs) const
 {
-    return audio::waitUntil([this] { return isDone(); }, timeoutMs);
+    return clock::waitUntil([this] { return isDone(); }, static_cast<std::uint32_t>(timeoutMs));
 }
 
 void Utterance::stop()
@@ -354,7 +355,7 @@ std::shared_ptr<Utterance> speak(const QString& text, const QString& voiceIdenti
         return nullptr;
     auto utterance = post(text, voiceIdentifier);
     // The channel plays silence until the first sound arrives, so speech starts the moment it is made.
-    if (utterance && audio::mixer().play(utterance->stream()) < 0) {
+    if (utterance && audio::mixer().play(utterance->stream()) == audio::Mixer::kNoChannel) {
         utterance->stop();
         return nullptr;
     }
@@ -366,7 +367,8 @@ std::optional<audio::Samples> synthesize(const QString& text, const QString& voi
     auto utterance = post(text, voiceIdentifier);
     if (!utterance)
         return std::nullopt;
-    if (!audio::waitUntil([&utterance] { return utterance->synthesisDone(); }, timeoutMs)) {
+    if (!clock::waitUntil([&utterance] { return utterance->synthesisDone(); },
+                          static_cast<std::uint32_t>(timeoutMs))) {
         utterance->stop();
         return std::nullopt;
     }

@@ -1,7 +1,8 @@
 #include "platform/types/WinTypes.h"
 
+#include "platform/types/Clock.h"
+
 #include <algorithm>
-#include <chrono>
 #include <limits>
 #include <utility>
 
@@ -93,7 +94,7 @@ CRect fromQRect(const QRect& rect)
 int MulDiv(int number, int numerator, int denominator)
 {
     if (denominator == 0)
-        return -1;
+        return MULDIV_FAILED;
     const std::int64_t product = static_cast<std::int64_t>(number) * numerator;
     const bool negative = (product < 0) != (denominator < 0);
     // Work on magnitudes so that rounding goes away from zero on both sides.
@@ -105,33 +106,11 @@ int MulDiv(int number, int numerator, int denominator)
     const std::uint64_t quotient = (magnitude + divisor / 2) / divisor;
     const std::uint64_t limit = negative ? std::uint64_t{1} << 31 : std::numeric_limits<int>::max();
     if (quotient > limit)
-        return -1;
+        return MULDIV_FAILED;
     return negative ? static_cast<int>(-static_cast<std::int64_t>(quotient)) : static_cast<int>(quotient);
-}
-
-namespace
-{
-std::uint32_t tickShift = 0;
 }
 
 std::uint32_t GetTickCount()
 {
-    const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
-    const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count();
-    return static_cast<std::uint32_t>(milliseconds) + tickShift;
+    return lumivo::clock::tickCount();
 }
-
-namespace lumivo::types
-{
-
-ScopedTickShift::ScopedTickShift(std::uint32_t shift) : m_previous(tickShift)
-{
-    tickShift = shift;
-}
-
-ScopedTickShift::~ScopedTickShift()
-{
-    tickShift = m_previous;
-}
-
-} // namespace lumivo::types

@@ -273,11 +273,12 @@ constexpr std::uint8_t GetBValue(COLORREF rgb)
 }
 
 // number * numerator / denominator through a 64-bit intermediate, rounded half away from zero;
-// -1 when the denominator is 0 or the result does not fit in an int.
+// MULDIV_FAILED when the denominator is 0 or the result does not fit in an int.
+constexpr int MULDIV_FAILED = -1;
 int MulDiv(int number, int numerator, int denominator);
 
-// Milliseconds from a monotonic clock as a 32-bit count that wraps after about 49.7 days. Compare
-// two ticks only by their unsigned difference (TickDifference), never with < or >.
+// The program's clock (platform/types/Clock.h): milliseconds as a 32-bit count that wraps after about
+// 49.7 days. Compare two ticks only by their unsigned difference (TickDifference), never with < or >.
 std::uint32_t GetTickCount();
 
 // Milliseconds from `earlier` to `later`, right across a wrap of the counter.
@@ -290,20 +291,3 @@ constexpr bool TickReached(std::uint32_t now, std::uint32_t deadline)
 {
     return static_cast<std::int32_t>(now - deadline) >= 0;
 }
-
-namespace lumivo::types
-{
-// Moves GetTickCount by a fixed amount, so tests can start just before the counter wraps.
-// Restores the previous shift when it goes out of scope.
-class ScopedTickShift
-{
-public:
-    explicit ScopedTickShift(std::uint32_t shift);
-    ~ScopedTickShift();
-    ScopedTickShift(const ScopedTickShift&) = delete;
-    ScopedTickShift& operator=(const ScopedTickShift&) = delete;
-
-private:
-    std::uint32_t m_previous;
-};
-} // namespace lumivo::types

@@ -36,24 +36,32 @@ int clampedToInt(double value)
 struct VideoClip::Decoder {
     ffmpeg::FormatOwner format;
     ffmpeg::CodecOwner codec;
-    ffmpeg::FrameOwner frame{av_frame_alloc()};
+    ffmpeg::FrameOwner frame{av_frame_alloc()}; // the picture last decoded
+    ffmpeg::FrameOwner incoming{av_frame_alloc()};
     ffmpeg::PacketOwner packet{av_packet_alloc()};
     ffmpeg::ScalerOwner scaler;
     AVStream* stream = nullptr;
     int frameCount = 0;
     double rate = 0;
-    int nextFrame = -1; // the frame the decoder would give next, -1 when unknown
+    // Frames are numbered by the order the decoder gives them from the clip's start: AVI carries no
+    // presentation times that could be trusted, and with B-frames decode order is not that order.
+    int nextFrame = -1; // the number of the picture the decoder gives next, -1 when unknown
+    // Pictures come out in another order than their packets (B-frames), so a seek cannot tell which
+    // picture comes next; such clips are decoded again from the start instead.
+    bool reorders = false;
 
     bool open(const QString& path, QString& error);
     void countFrames();
-    bool seekTo(int n);
-    bool decodeNext(int& index);
+    bool rewind();
+    bool seekToKeyFrameBefore(int n);
+    bool readPacket();
+    bool decodeNext();
     QImage convert();
 };
 
 bool VideoClip::Decoder::open(const QString& path, QString& error)
 {
-    if (!frame || !packet) {
+    if (!frame || !incoming || !packet) {
         error = QStringLiteral("out of memory");
         return false;
     }
@@ -92,6 +100,7 @@ bool VideoClip::Decoder::open(const QString& path, QString& error)
     }
     const AVRational guessed = av_guess_frame_rate(context, stream, nullptr);
     rate = guessed.num > 0 && guessed.den > 0 ? av_q2d(guessed) : 0;
+    reorders = codec->has_b_frames > 0 || stream->codecpar->video_delay > 0;
     countFrames();
     nextFrame = 0;
     return true;
@@ -111,48 +120,77 @@ void VideoClip::Decoder::countFrames()
     frameCount = clampedToInt(seconds * rate);
 }
 
-bool VideoClip::Decoder::seekTo(int n)
+bool VideoClip::Decoder::rewind()
 {
-    if (rate <= 0)
-        return false;
-    const std::int64_t target =
-        av_rescale_q(std::int64_t(n), av_inv_q(av_d2q(rate, 100000)), stream->time_base);
     const std::int64_t start = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
-    if (av_seek_frame(format.get(), stream->index, start + target, AVSEEK_FLAG_BACKWARD) < 0)
+    if (av_seek_frame(format.get(), stream->index, start, AVSEEK_FLAG_BACKWARD) < 0)
         return false;
     avcodec_flush_buffers(codec.get());
-    nextFrame = -1;
+    nextFrame = 0;
     return true;
 }
 
-// Decodes the next frame and works out its index from its time stamp.
-bool VideoClip::Decoder::decodeNext(int& index)
+// Without reordering, the n-th picture is the n-th packet of the stream, which is its position in the
+// AVI index and so its decoding time stamp.
+bool VideoClip::Decoder::seekToKeyFrameBefore(int n)
+{
+    const std::int64_t start = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
+    if (av_seek_frame(format.get(), stream->index, start + n, AVSEEK_FLAG_BACKWARD) < 0)
+        return false;
+    avcodec_flush_buffers(codec.get());
+    nextFrame = -1;
+    if (!readPacket())
+        return false;
+    const std::int64_t index = packet->dts == AV_NOPTS_VALUE ? -1 : packet->dts - start;
+    if (index < 0 || index > n) {
+        av_packet_unref(packet.get());
+        return false;
+    }
+    nextFrame = int(index);
+    const bool sent = avcodec_send_packet(codec.get(), packet.get()) >= 0;
+    av_packet_unref(packet.get());
+    return sent;
+}
+
+// The next packet of the clip's video that holds data; false at the end.
+bool VideoClip::Decoder::readPacket()
+{
+    while (av_read_frame(format.get(), packet.get()) >= 0) {
+        if (packet->stream_index == stream->index && packet->size > 0)
+            return true;
+        av_packet_unref(packet.get());
+    }
+    return false;
+}
+
+// Decodes picture number `nextFrame`. Index entries past the last picture the decoder gives (frames
+// an encoder never coded, placeholders of packed B-frames, empty chunks) show the last picture, as
+// players show it.
+bool VideoClip::Decoder::decodeNext()
 {
     for (;;) {
-        const int received = avcodec_receive_frame(codec.get(), frame.get());
+        const int received = avcodec_receive_frame(codec.get(), incoming.get());
         if (received == 0) {
-            const std::int64_t stamp = frame->best_effort_timestamp;
-            if (stamp != AV_NOPTS_VALUE && rate > 0) {
-                const std::int64_t start = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
-                index = clampedToInt(double(stamp - start) * av_q2d(stream->time_base) * rate);
-            } else {
-                index = nextFrame < 0 ? 0 : nextFrame;
-            }
-            nextFrame = index + 1;
+            av_frame_unref(frame.get());
+            av_frame_move_ref(frame.get(), incoming.get());
+            reorders = reorders || codec->has_b_frames > 0;
+            ++nextFrame;
+            return true;
+        }
+        if (received == AVERROR_EOF && frame->data[0] && nextFrame > 0 && nextFrame < frameCount) {
+            ++nextFrame;
             return true;
         }
         if (received != AVERROR(EAGAIN))
             return false;
-        if (av_read_frame(format.get(), packet.get()) < 0) {
+        if (!readPacket()) {
             avcodec_send_packet(codec.get(), nullptr); // let the decoder give what it still holds
             continue;
         }
-        const bool ours = packet->stream_index == stream->index;
-        if (ours && avcodec_send_packet(codec.get(), packet.get()) < 0 && packet->size > 0) {
-            av_packet_unref(packet.get());
-            return false;
-        }
+        const int sent = avcodec_send_packet(codec.get(), packet.get());
         av_packet_unref(packet.get());
+        if (sent < 0 && sent != AVERROR_INVALIDDATA)
+            return false; // a damaged packet is passed over; the next key frame recovers
     }
 }
 
@@ -217,17 +255,23 @@ QImage VideoClip::frame(int n)
 {
     if (n < 0 || n >= m_decoder->frameCount)
         return {};
-    if (m_decoder->nextFrame != n && !m_decoder->seekTo(n))
-        return {};
-    int index = -1;
-    // After a seek the decoder starts at a key frame at or before n; step up to n.
-    for (int guard = 0; guard <= m_decoder->frameCount; ++guard) {
-        if (!m_decoder->decodeNext(index))
+    Decoder& decoder = *m_decoder;
+    if (n == decoder.nextFrame - 1)
+        return decoder.convert(); // the picture last decoded
+    // Backwards, or far ahead, the decoder starts again at a key frame or the start.
+    constexpr int stepsWorthDecoding = 50;
+    if (decoder.nextFrame < 0 || n < decoder.nextFrame || n - decoder.nextFrame > stepsWorthDecoding) {
+        const bool seeked = !decoder.reorders && decoder.seekToKeyFrameBefore(n);
+        if (!seeked && (decoder.nextFrame < 0 || n < decoder.nextFrame) && !decoder.rewind())
             return {};
-        if (index >= n)
-            return m_decoder->convert();
     }
-    return {};
+    while (decoder.nextFrame <= n) {
+        if (!decoder.decodeNext()) {
+            decoder.nextFrame = -1;
+            return {};
+        }
+    }
+    return decoder.convert();
 }
 
 } // namespace lumivo::video

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstring>
 #include <memory>
 
 namespace lumivo::wave
@@ -97,7 +98,8 @@ void writeInformationFrame(lame_global_flags* flags, std::vector<std::uint8_t>& 
 int encodeMp3(const WaveBlock& pcm16, const Mp3EncoderSettings& settings, std::vector<std::uint8_t>& out)
 {
     out.clear();
-    if (pcm16.isNull())
+    // No sound is no input: an MP3 of nothing would be stored as a sound that plays nothing.
+    if (pcm16.isNull() || pcm16.wholeFrameBytes() == 0)
         return mp3NoInput;
     const WaveFormat format = pcm16.format();
     if (!format.isPcm16(int(format.samplesPerSec), 1) && !format.isPcm16(int(format.samplesPerSec), 2))
@@ -141,6 +143,7 @@ public:
         m_left.erase(m_left.begin(), m_left.begin() + std::ptrdiff_t(start));
         m_right.erase(m_right.begin(), m_right.begin() + std::ptrdiff_t(start));
     }
+    bool empty() const { return m_left.empty(); }
     std::vector<std::uint8_t> interleave(int channels) const
     {
         std::vector<std::uint8_t> bytes;
@@ -164,6 +167,82 @@ private:
     std::vector<short> m_left, m_right;
 };
 
+using Decoder = std::unique_ptr<hip_global_flags, DecoderCloser>;
+
+Decoder makeDecoder()
+{
+    Decoder hip(hip_decode_init());
+    if (hip) {
+        hip_set_errorf(hip.get(), quietReport);
+        hip_set_debugf(hip.get(), quietReport);
+        hip_set_msgf(hip.get(), quietReport);
+    }
+    return hip;
+}
+
+// Bytes of the MPEG Layer III frame whose header starts at `header`, or 0 when it is no such header.
+std::size_t frameLength(const std::uint8_t* header)
+{
+    if (header[0] != 0xFF || (header[1] & 0xE0) != 0xE0)
+        return 0;
+    const int version = (header[1] >> 3) & 3; // 0: MPEG 2.5, 1: reserved, 2: MPEG 2, 3: MPEG 1
+    const int layer = (header[1] >> 1) & 3;   // 1: Layer III
+    const int bitRateIndex = header[2] >> 4;
+    const int rateIndex = (header[2] >> 2) & 3;
+    if (version == 1 || layer != 1 || bitRateIndex == 0 || bitRateIndex == 15 || rateIndex == 3)
+        return 0;
+    static constexpr int mpeg1Kbps[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+    static constexpr int mpeg2Kbps[] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
+    static constexpr int mpeg1Rates[] = {44100, 48000, 32000};
+    const int rate = mpeg1Rates[rateIndex] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
+    const int kbps = (version == 3 ? mpeg1Kbps : mpeg2Kbps)[bitRateIndex];
+    const int padding = (header[2] >> 1) & 1;
+    return std::size_t((version == 3 ? 144000 : 72000) * kbps / rate + padding);
+}
+
+bool sameStream(const std::uint8_t* one, const std::uint8_t* other)
+{
+    return (one[1] & 0x1E) == (other[1] & 0x1E) && (one[2] & 0x0C) == (other[2] & 0x0C);
+}
+
+// The first frame at or after `from` that another frame of the same stream follows (or the end), so
+// that a stray sync pattern in a cover picture or in damage is never taken for sound.
+std::size_t nextFrame(const std::uint8_t* data, std::size_t size, std::size_t from)
+{
+    for (std::size_t at = from; at + 4 <= size; ++at) {
+        const std::size_t length = frameLength(data + at);
+        if (length == 0)
+            continue;
+        const std::size_t next = at + length;
+        if (next == size ||
+            (next + 4 <= size && frameLength(data + next) != 0 && sameStream(data + at, data + next)))
+            return at;
+    }
+    return size;
+}
+
+// ID3v2 tags at the start (their size, syncsafe, counts neither the header nor a footer); their
+// contents, unsynchronised or not, are never looked at.
+std::size_t tagsAtStart(const std::uint8_t* data, std::size_t size)
+{
+    std::size_t at = 0;
+    while (size - at >= 10 && std::memcmp(data + at, "ID3", 3) == 0 && data[at + 3] != 0xFF &&
+           data[at + 4] != 0xFF &&
+           ((data[at + 6] | data[at + 7] | data[at + 8] | data[at + 9]) & 0x80) == 0) {
+        const std::size_t body = (std::size_t(data[at + 6]) << 21) | (std::size_t(data[at + 7]) << 14) |
+                                 (std::size_t(data[at + 8]) << 7) | data[at + 9];
+        const std::size_t footer = (data[at + 5] & 0x10) ? 10 : 0;
+        at += std::min(size - at, 10 + body + footer);
+    }
+    return at;
+}
+
+// An ID3v1 tag takes the last 128 bytes.
+std::size_t endBeforeTag(const std::uint8_t* data, std::size_t size)
+{
+    return size >= 128 && std::memcmp(data + size - 128, "TAG", 3) == 0 ? size - 128 : size;
+}
+
 } // namespace
 
 int decodeMp3(const std::uint8_t* data, std::size_t size, int channels, WaveBlock& out)
@@ -171,14 +250,12 @@ int decodeMp3(const std::uint8_t* data, std::size_t size, int channels, WaveBloc
     out = WaveBlock();
     if (!data || size == 0)
         return mp3NoInput;
-    std::unique_ptr<hip_global_flags, DecoderCloser> hip(hip_decode_init());
+    Decoder hip = makeDecoder();
     if (!hip)
         return mp3DecoderError;
-    hip_set_errorf(hip.get(), quietReport);
-    hip_set_debugf(hip.get(), quietReport);
-    hip_set_msgf(hip.get(), quietReport);
 
     std::vector<std::uint8_t> input(data, data + size);
+    size = endBeforeTag(data, size);
     std::vector<short> left(mp3FrameSamples * 2), right(mp3FrameSamples * 2);
     mp3data_struct header{};
     int delay = -1, padding = -1, streamChannels = 0, rate = 0;
@@ -187,14 +264,23 @@ int decodeMp3(const std::uint8_t* data, std::size_t size, int channels, WaveBloc
     // skipped the information frame, so the end is reached only when all bytes are in and it has had
     // nothing to give several times over.
     constexpr std::size_t feed = 4096;
-    std::size_t at = 0;
+    std::size_t at = nextFrame(data, size, tagsAtStart(data, size));
     for (int idle = 0; idle < 4;) {
         const std::size_t length = std::min(feed, size - at);
         const int count = hip_decode1_headersB(hip.get(), input.data() + at, length, left.data(),
                                                right.data(), &header, &delay, &padding);
+        const std::size_t fed = at;
         at += length;
-        if (count < 0)
-            return mp3DecoderError;
+        if (count < 0) {
+            // A false frame header or damage: a new decoder starts at the next true frame after it.
+            hip = makeDecoder();
+            if (!hip)
+                return mp3DecoderError;
+            at = nextFrame(data, size, fed + 1);
+            header = mp3data_struct{};
+            idle = 0;
+            continue;
+        }
         if (header.header_parsed) {
             streamChannels = header.stereo;
             rate = header.samplerate;
@@ -206,7 +292,7 @@ int decodeMp3(const std::uint8_t* data, std::size_t size, int channels, WaveBloc
             ++idle;
         }
     }
-    if (streamChannels < 1 || streamChannels > 2 || rate <= 0)
+    if (streamChannels < 1 || streamChannels > 2 || rate <= 0 || decoded.empty())
         return mp3DecoderError;
     // Low bit rates leave no room for the information frame; the encoder's usual delay is then
     // dropped, and at most one frame of padding stays at the end.
@@ -215,6 +301,9 @@ int decodeMp3(const std::uint8_t* data, std::size_t size, int channels, WaveBloc
         decoded.trim(delay, padding);
     else
         decoded.trim(usualEncoderDelay, 0);
+    // A stream that gives no sound is a failure, never an empty sound that seems to play.
+    if (decoded.empty())
+        return mp3DecoderError;
     const int outChannels = channels == 1 || channels == 2 ? channels : streamChannels;
     out = WaveBlock(WaveFormat::pcm(outChannels, rate, 16), decoded.interleave(outChannels));
     return int(out.size());

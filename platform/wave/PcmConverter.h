@@ -1,6 +1,8 @@
 #pragma once
 // Conversion of any wave block the decoders know (PCM of any width, float, ADPCM, mu-law, A-law, GSM)
-// to the program's own sound form: 16-bit PCM at 44,100 Hz, mono or stereo.
+// to the program's own sound form: 16-bit PCM at 44,100 Hz, mono or stereo. Integer and float samples,
+// extensible headers included, are read here; only compressed formats go to the sound decoder. A header
+// no player can use, or a block that yields no sound, fails.
 
 #include "platform/wave/WaveBlock.h"
 

@@ -68,6 +68,12 @@ std::optional<WaveFormat> formatOf(const std::uint8_t* data, std::size_t size)
     return format;
 }
 
+// Sizes a streaming writer leaves in place of the real ones: it cannot seek back to patch them.
+bool isPlaceholderSize(std::uint32_t size)
+{
+    return size == 0 || size == 0xFFFFFFFFu || size >= 0x7FFFF000u;
+}
+
 } // namespace
 
 int readRiff(const std::uint8_t* data, std::size_t size, WaveBlock& out)
@@ -78,6 +84,7 @@ int readRiff(const std::uint8_t* data, std::size_t size, WaveBlock& out)
     // Writers that stream often leave the form's size wrong; the bytes that are there decide.
     const std::size_t claimed = std::size_t(read32(data + 4)) + 8;
     const std::size_t end = claimed >= 12 && claimed < size ? claimed : size;
+    const bool streamed = isPlaceholderSize(read32(data + 4));
 
     const auto fmt = findChunk(data, 12, end, "fmt ");
     if (!fmt || fmt->size > end - fmt->offset)
@@ -85,11 +92,17 @@ int readRiff(const std::uint8_t* data, std::size_t size, WaveBlock& out)
     const auto format = formatOf(data + fmt->offset, fmt->size);
     if (!format)
         return riffNoFormat;
+    if (!format->isPlausible())
+        return riffUnplayableFormat;
 
-    const auto samples = findChunk(data, 12, end, "data");
+    auto samples = findChunk(data, 12, end, "data");
     if (!samples)
         return riffNoData;
-    if (samples->size > end - samples->offset)
+    const std::size_t present = end - samples->offset;
+    if ((streamed || samples->size == 0xFFFFFFFFu) &&
+        (samples->size > present || (samples->size == 0 && present > 0)))
+        samples->size = present;
+    if (samples->size > present)
         return riffShortData;
     out = WaveBlock(*format, data + samples->offset, samples->size);
     return int(std::min<std::size_t>(samples->size, std::numeric_limits<int>::max()));

@@ -17,10 +17,12 @@ enum RiffResult : int {
     riffNoFormat = -3,
     riffNoData = -5,
     riffShortData = -7,
+    riffUnplayableFormat = -8, // channels, rate or sample width no player can use
 };
 
 // Reads a whole RIFF WAVE image into a new block. `out` is emptied first and stays empty on failure.
-// A format chunk shorter than 18 bytes becomes a full header with cbSize 0.
+// A format chunk shorter than 18 bytes becomes a full header with cbSize 0. A file written to a pipe
+// never had its sizes filled in: its data then runs to the end of the file.
 int readRiff(const std::uint8_t* data, std::size_t size, WaveBlock& out);
 int readWaveFile(const QString& path, WaveBlock& out);
 

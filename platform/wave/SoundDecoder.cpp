@@ -36,6 +36,9 @@ struct MemoryReader {
         return int(n);
     }
 
+    // Any negative result is a failed seek to the demuxer.
+    static constexpr std::int64_t kSeekFailed = -1;
+
     static std::int64_t seek(void* opaque, std::int64_t offset, int whence)
     {
         auto* self = static_cast<MemoryReader*>(opaque);
@@ -47,7 +50,7 @@ struct MemoryReader {
         else if ((whence & 3) == SEEK_END)
             target += std::int64_t(self->size);
         if (target < 0 || target > std::int64_t(self->size))
-            return -1;
+            return kSeekFailed;
         self->position = std::size_t(target);
         return target;
     }

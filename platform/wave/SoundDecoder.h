@@ -2,6 +2,8 @@
 // The one decoder of sound bytes held in memory: a whole sound file, or only a WAVE image when the
 // caller asks, to interleaved 16-bit samples with the channel count and rate the caller asks for.
 
+#include "platform/wave/WaveBlock.h"
+
 #include <QString>
 
 #include <cstddef>
@@ -13,8 +15,8 @@ namespace lumivo::wave
 
 // Rates outside these bounds come only from damaged headers. A low one would also make resampling
 // multiply a few bytes into gigabytes.
-constexpr int minSampleRate = 1000;
-constexpr int maxSampleRate = 768000;
+constexpr int minSampleRate = minPlayableRate;
+constexpr int maxSampleRate = maxPlayableRate;
 
 // The most 16-bit samples one decoding gives: 256 MB, some 25 minutes of stereo. A damaged header
 // would otherwise have a few bytes grow into more memory than there is.

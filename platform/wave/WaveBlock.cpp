@@ -40,6 +40,56 @@ bool WaveFormat::isPcm16(int rate, int channelCount) const
            channels == channelCount && blockAlign == channelCount * 2;
 }
 
+std::uint16_t WaveFormat::sampleFormatTag() const
+{
+    // cbSize 22: valid bits (2), channel mask (4), then the sub-format GUID whose first two bytes are the
+    // tag.
+    if (formatTag != formatExtensible)
+        return formatTag;
+    return extra.size() >= 22 ? std::uint16_t(extra[6] | (extra[7] << 8)) : 0;
+}
+
+bool WaveFormat::isLinear() const
+{
+    const std::uint16_t tag = sampleFormatTag();
+    return tag == formatPcm || tag == formatFloat;
+}
+
+namespace
+{
+
+bool hasPlayableRate(const WaveFormat& format)
+{
+    return format.samplesPerSec >= std::uint32_t(minPlayableRate) &&
+           format.samplesPerSec <= std::uint32_t(maxPlayableRate) && format.blockAlign != 0 &&
+           (format.formatTag != formatExtensible || format.sampleFormatTag() != 0);
+}
+
+} // namespace
+
+bool WaveFormat::isPlausible() const
+{
+    return channels >= 1 && channels <= maxPlayableChannels && hasPlayableRate(*this) &&
+           (!isLinear() || bitsPerSample != 0);
+}
+
+bool WaveFormat::isConvertible() const
+{
+    if (channels < 1 || channels > maxConvertibleChannels || !hasPlayableRate(*this))
+        return false;
+    if (!isLinear())
+        return true; // the codec's decoder judges its own fields
+    const bool knownWidth = sampleFormatTag() == formatFloat ? bitsPerSample == 32 || bitsPerSample == 64
+                                                             : bitsPerSample == 8 || bitsPerSample == 16 ||
+                                                                   bitsPerSample == 24 || bitsPerSample == 32;
+    if (!knownWidth || blockAlign != channels * (bitsPerSample / 8))
+        return false;
+    if (formatTag != formatExtensible)
+        return true;
+    const int validBits = extra[0] | (extra[1] << 8);
+    return validBits <= bitsPerSample; // 0: writers that leave it out mean all bits
+}
+
 WaveBlock::WaveBlock(const WaveFormat& format, const std::uint8_t* samples, std::size_t sampleBytes)
 {
     m_bytes.resize(headerSize + format.extra.size() + sampleBytes);

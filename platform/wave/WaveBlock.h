@@ -12,7 +12,17 @@ namespace lumivo::wave
 {
 
 constexpr std::uint16_t formatPcm = 1;
-constexpr std::uint16_t formatFloat = 3; // 32-bit IEEE float samples
+constexpr std::uint16_t formatFloat = 3; // 32-bit or 64-bit IEEE float samples
+// WAVE_FORMAT_EXTENSIBLE: the real sample format is the first two bytes of the sub-format GUID, and the
+// container may hold fewer valid bits than its width.
+constexpr std::uint16_t formatExtensible = 0xFFFE;
+
+// What a sound file ever holds: more channels or other rates come only from damaged headers.
+constexpr int maxPlayableChannels = 8;
+// Raw samples handed over in memory may have more channels, up to what the resampler mixes.
+constexpr int maxConvertibleChannels = 64;
+constexpr int minPlayableRate = 1000;
+constexpr int maxPlayableRate = 384000;
 
 struct WaveFormat {
     std::uint16_t formatTag = formatPcm;
@@ -26,6 +36,17 @@ struct WaveFormat {
     // Plain PCM with the derived fields filled in.
     static WaveFormat pcm(int channels, int samplesPerSec, int bitsPerSample);
     bool isPcm16(int rate, int channelCount) const;
+
+    // The tag of the samples themselves: the sub-format's for an extensible header.
+    std::uint16_t sampleFormatTag() const;
+    // Integer or float samples, which the program converts itself.
+    bool isLinear() const;
+    // A header a sound file may have: 1 to 8 channels, a playable rate, a block size and, for linear
+    // samples, a width.
+    bool isPlausible() const;
+    // Samples the converter takes: a playable rate and block size and, for linear samples, a width it
+    // knows (8, 16, 24, 32 bits; float 32 or 64) that fills the block, with its valid bits inside it.
+    bool isConvertible() const;
 };
 
 class WaveBlock

@@ -1,15 +1,15 @@
 #include "core/Clip.h"
+#include "tests/support/Bytes.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/MediaSamples.h"
-#include "tests/support/RecordBytes.h"
 
 #include "core/ResourceManager.h"
 #include "platform/files/FileSystem.h"
 #include "platform/video/VideoClip.h"
 
+using lumivo::test::boundRecordBytes;
 using lumivo::test::LumivoTest;
-using lumivo::test::recordBytes;
-using lumivo::test::setRecordBytes;
+using lumivo::test::setBoundRecordBytes;
 
 namespace
 {
@@ -44,7 +44,7 @@ TEST_F(ClipTest, HeaderHoldsEveryFieldInOrder)
     const std::vector<std::uint8_t> expected{24,   0,    0,    0,    0x02, 0x01, 0x06, 0x05, 0x04,
                                              0x03, 2,    0,    0,    0,    1,    'x',  0xFF, 0xFF,
                                              0xFF, 0xFB, 0x33, 0x22, 0x11, 0x00, 'R',  'I'};
-    EXPECT_EQ(recordBytes(clip), expected);
+    EXPECT_EQ(boundRecordBytes(clip), expected);
 }
 
 TEST_F(ClipTest, ParametersAreReadOnlyFromRecordsAfterTheirIntroduction)
@@ -55,13 +55,13 @@ TEST_F(ClipTest, ParametersAreReadOnlyFromRecordsAfterTheirIntroduction)
     writer.Param3 = 12;
     writer.Name = QStringLiteral("old");
     writer.Exchange(true);
-    const auto bytes = recordBytes(writer);
+    const auto bytes = boundRecordBytes(writer);
 
     for (std::int64_t offset : {-1, 0, 1}) {
         SCOPED_TRACE(offset);
         CQuibAvi reader;
         ASSERT_EQ(reader.Create(), RES_OK);
-        setRecordBytes(reader, bytes);
+        setBoundRecordBytes(reader, bytes);
         reader.GetEntry()->m_stamp = std::uint32_t(CQuibAvi::ParamsSince() + offset);
         reader.Param2 = reader.Param3 = 5;
         ASSERT_TRUE(reader.ReadHeader());
@@ -82,11 +82,11 @@ TEST_F(ClipTest, EmptyOrDamagedClipsExportNothing)
     clip.AviData = std::vector<std::uint8_t>(100, 7);
     clip.DataSize = 100;
     clip.Exchange(true);
-    auto truncated = recordBytes(clip);
+    auto truncated = boundRecordBytes(clip);
     truncated.resize(truncated.size() - 10);
     CQuibAvi damaged;
     ASSERT_EQ(damaged.Create(), RES_OK);
-    setRecordBytes(damaged, truncated);
+    setBoundRecordBytes(damaged, truncated);
     ASSERT_TRUE(damaged.ReadHeader());
     EXPECT_FALSE(damaged.LoadData());
     EXPECT_EQ(damaged.ExportFile(path), 0u);
@@ -94,9 +94,9 @@ TEST_F(ClipTest, EmptyOrDamagedClipsExportNothing)
 
     // Storing a clip whose bytes are missing keeps the record as it was.
     damaged.Exchange(true);
-    EXPECT_EQ(recordBytes(damaged), truncated);
+    EXPECT_EQ(boundRecordBytes(damaged), truncated);
 
-    setRecordBytes(damaged, {200, 0, 0, 0, 1, 2});
+    setBoundRecordBytes(damaged, {200, 0, 0, 0, 1, 2});
     EXPECT_FALSE(damaged.ReadHeader());
     EXPECT_EQ(damaged.DataSize, 100u);
     EXPECT_EQ(clip.ImportFile(tempPath(QStringLiteral("missing.avi"))), 0u);

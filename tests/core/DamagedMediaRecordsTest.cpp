@@ -4,20 +4,20 @@
 #include "core/Clip.h"
 #include "core/Picture.h"
 #include "core/Sound.h"
+#include "tests/support/Bytes.h"
 #include "tests/support/DamagedBytes.h"
 #include "tests/support/LumivoTest.h"
-#include "tests/support/RecordBytes.h"
 
 #include "platform/files/FileSystem.h"
 #include "platform/files/MemoryFileSystem.h"
 
 #include <cmath>
 
+using lumivo::test::boundRecordBytes;
 using lumivo::test::Bytes;
 using lumivo::test::forEachDamagedCopy;
 using lumivo::test::LumivoTest;
-using lumivo::test::recordBytes;
-using lumivo::test::setRecordBytes;
+using lumivo::test::setBoundRecordBytes;
 
 namespace
 {
@@ -44,7 +44,7 @@ WaveBlock tone(int frames)
 }
 
 // Takes what it is asked to play and checks that it is a whole wave block.
-class CheckingDevice : public SoundDeviceHook
+class CheckingDevice : public SoundDevicePort
 {
 public:
     bool LoadFromWaveData(const WaveBlock& block) override
@@ -72,10 +72,10 @@ TEST_F(DamagedMediaRecordsTest, DamagedPictureRecordsGiveNoImageOrAWholeOne)
         CQuibPict picture;
         ASSERT_EQ(picture.Create(), RES_OK);
         ASSERT_TRUE(picture.SetImage(stripes(6, 5), 6, 5, format));
-        forEachDamagedCopy(recordBytes(picture), [](const Bytes& bytes) {
+        forEachDamagedCopy(boundRecordBytes(picture), [](const Bytes& bytes) {
             CQuibPict damaged;
             ASSERT_EQ(damaged.Create(), RES_OK);
-            setRecordBytes(damaged, bytes);
+            setBoundRecordBytes(damaged, bytes);
             if (!damaged.Decode()) {
                 EXPECT_FALSE(damaged.GetImage());
                 EXPECT_TRUE(damaged.GetHBitmap().isNull());
@@ -93,7 +93,7 @@ TEST_F(DamagedMediaRecordsTest, DamagedPictureRecordsGiveNoImageOrAWholeOne)
 TEST_F(DamagedMediaRecordsTest, DamagedSoundRecordsPlayNothingOrAWholeBlock)
 {
     CheckingDevice device;
-    InstallSoundDeviceHook(&device);
+    const auto port = theSoundDevicePort.scoped([&device] { return &device; });
     const WaveBlock block = tone(3000);
     std::vector<std::uint8_t> mp3;
     ASSERT_GT(EncodeMp3(block, mp3, 6 | soundChannelMono), 0);
@@ -106,11 +106,11 @@ TEST_F(DamagedMediaRecordsTest, DamagedSoundRecordsPlayNothingOrAWholeBlock)
         else
             sound.SetData(mp3, std::uint16_t(kind | soundChannelMono), 1, 136, 4000);
         forEachDamagedCopy(
-            recordBytes(sound),
+            boundRecordBytes(sound),
             [](const Bytes& bytes) {
                 CQuibSound damaged;
                 ASSERT_EQ(damaged.Create(), RES_OK);
-                setRecordBytes(damaged, bytes);
+                setBoundRecordBytes(damaged, bytes);
                 damaged.LoadData();
                 if (damaged.Data) {
                     EXPECT_EQ(damaged.Data->size() + damaged.HeaderLength, bytes.size());
@@ -134,10 +134,10 @@ TEST_F(DamagedMediaRecordsTest, DamagedClipRecordsExportNothingOrExactlyTheirByt
     lumivo::files::ScopedFileSystem inMemory(memory);
     const QString path = QStringLiteral("/clips/out.avi");
     ASSERT_TRUE(memory.makeDirectories(QStringLiteral("/clips")));
-    forEachDamagedCopy(recordBytes(clip), [&path](const Bytes& bytes) {
+    forEachDamagedCopy(boundRecordBytes(clip), [&path](const Bytes& bytes) {
         CQuibAvi damaged;
         ASSERT_EQ(damaged.Create(), RES_OK);
-        setRecordBytes(damaged, bytes);
+        setBoundRecordBytes(damaged, bytes);
         damaged.Exchange(false);
         lumivo::files::fileSystem().remove(path);
         const std::uint32_t written = damaged.ExportFile(path);

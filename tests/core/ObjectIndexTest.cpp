@@ -36,10 +36,10 @@ protected:
         return file;
     }
 
-    // A new object placed at (id, file, type), owned by the caller.
-    static Thing* PlacedThing(std::int32_t id, int file, std::int32_t type)
+    // A new object placed at (id, file, type).
+    static std::unique_ptr<Thing> PlacedThing(std::int32_t id, int file, std::int32_t type)
     {
-        auto* thing = new Thing;
+        auto thing = std::make_unique<Thing>();
         EXPECT_EQ(thing->Create(), RES_OK);
         EXPECT_EQ(thing->SaveAs(id, file, type), RES_OK);
         return thing;
@@ -63,23 +63,23 @@ protected:
         return thing;
     }
 
+    static std::unique_ptr<CMyRes> MakeNothing(CResEntry*, QString&) { return nullptr; }
+
+    // Each test installs the makers it needs.
     void SetUp() override
     {
         LumivoTest::SetUp();
-        m_wordMaker = SetWordObjectMaker(nullptr);
-        m_pageMaker = SetPageObjectMaker(nullptr);
+        theWordObjectMaker.set(MakeNothing);
+        thePageObjectMaker.set(MakeNothing);
     }
 
-    // The makers the program installed come back for the tests that follow.
+    // The program's makers come back for the tests that follow.
     void TearDown() override
     {
-        SetWordObjectMaker(std::move(m_wordMaker));
-        SetPageObjectMaker(std::move(m_pageMaker));
+        theWordObjectMaker.reset();
+        thePageObjectMaker.reset();
         LumivoTest::TearDown();
     }
-
-    IndexObjectMaker m_wordMaker;
-    IndexObjectMaker m_pageMaker;
 
     static QStringList Names(const CQuibObjIndex& index)
     {
@@ -94,10 +94,12 @@ TEST_F(ObjectIndexTest, SameIdInTwoLanguagesGivesTwoObjects)
 {
     const int file = DataFile("a.tvf", 1);
     CQuibObjIndex index;
-    Thing* danish = PlacedThing(42, file, MakeBgType(1, 2));
-    Thing* english = PlacedThing(42, file, MakeBgType(1, 8));
-    index.Add(danish);
-    index.Add(english);
+    auto placedDanish = PlacedThing(42, file, MakeBgType(1, 2));
+    auto placedEnglish = PlacedThing(42, file, MakeBgType(1, 8));
+    Thing* danish = placedDanish.get();
+    Thing* english = placedEnglish.get();
+    index.Add(std::move(placedDanish));
+    index.Add(std::move(placedEnglish));
     index.Add(nullptr);
 
     EXPECT_EQ(index.Find(file, 2, 42), danish);
@@ -112,12 +114,13 @@ TEST_F(ObjectIndexTest, RemovingAnObjectWhoseIdChangedLeavesNoEmptyMap)
 {
     const int file = DataFile("a.tvf", 1);
     CQuibObjIndex index;
-    Thing* thing = PlacedThing(42, file, MakeBgType(1, 2));
-    index.Add(thing);
+    auto placed = PlacedThing(42, file, MakeBgType(1, 2));
+    Thing* thing = placed.get();
+    index.Add(std::move(placed));
     index.Names().AddItem("thing", thing);
     ASSERT_EQ(thing->SaveAs(43, file, MakeBgType(1, 2)), RES_OK);
 
-    std::unique_ptr<CMyRes> removed(index.Remove(thing));
+    const std::unique_ptr<CMyRes> removed = index.Remove(thing);
     EXPECT_EQ(removed.get(), thing);
     EXPECT_FALSE(index.Contains(thing));
     EXPECT_EQ(index.GetFileMap(file, 2), nullptr);
@@ -126,17 +129,23 @@ TEST_F(ObjectIndexTest, RemovingAnObjectWhoseIdChangedLeavesNoEmptyMap)
     EXPECT_EQ(index.Remove(thing), nullptr);
 }
 
-TEST_F(ObjectIndexTest, AddingAnIndexedObjectAgainMovesIt)
+TEST_F(ObjectIndexTest, RefilingAnIndexedObjectMovesIt)
 {
     const int file = DataFile("a.tvf", 1);
     CQuibObjIndex index;
-    Thing* thing = PlacedThing(42, file, MakeBgType(1, 2));
-    index.Add(thing);
+    auto placed = PlacedThing(42, file, MakeBgType(1, 2));
+    Thing* thing = placed.get();
+    index.Add(std::move(placed));
     ASSERT_EQ(thing->SaveAs(43, file, MakeBgType(1, 2)), RES_OK);
-    index.Add(thing);
+    EXPECT_TRUE(index.Refile(thing));
     EXPECT_EQ(index.Find(file, 2, 42), nullptr);
     EXPECT_EQ(index.Find(file, 2, 43), thing);
     EXPECT_EQ(index.GetCount(), 1u);
+
+    // An object the index does not hold stays out of it.
+    const auto stranger = PlacedThing(44, file, MakeBgType(1, 2));
+    EXPECT_FALSE(index.Refile(stranger.get()));
+    EXPECT_EQ(index.Find(file, 2, 44), nullptr);
 }
 
 TEST_F(ObjectIndexTest, WordIndexIsRebuiltOverActiveFilesAndLanguages)
@@ -151,7 +160,7 @@ TEST_F(ObjectIndexTest, WordIndexIsRebuiltOverActiveFilesAndLanguages)
     theCurrentLanguage = 2;
     theSecondLanguage = 8;
     theTranslateLanguage = 2;
-    SetWordObjectMaker(MakeNamedThing);
+    const auto words = theWordObjectMaker.scoped(MakeNamedThing);
 
     CQuibObjIndex::LoadWords();
     EXPECT_EQ(theWordIndex.GetCount(), 3u);
@@ -172,7 +181,7 @@ TEST_F(ObjectIndexTest, WordIndexIsRebuiltOverActiveFilesAndLanguages)
 
 TEST_F(ObjectIndexTest, StoredWordsAreLoadedByTheProgramsWordMaker)
 {
-    SetWordObjectMaker(m_wordMaker);
+    theWordObjectMaker.reset(); // the program's own maker
     const int file = DataFile("a.tvf", 1);
     for (auto [id, name] : {std::pair{20, "sol"}, {21, "måne"}}) {
         CQuibWord word;
@@ -203,7 +212,7 @@ TEST_F(ObjectIndexTest, PageIndexUsesItsOwnLanguagesAndTheInstalledMaker)
     ASSERT_EQ(otherKind.Create(), RES_OK);
     ASSERT_EQ(otherKind.SaveAs(8, file, MakeBgType(2, 2)), RES_OK);
     UpdateActiveFiles();
-    SetPageObjectMaker([](CResEntry* record, QString& name) {
+    const auto pages = thePageObjectMaker.scoped([](CResEntry* record, QString& name) {
         auto page = MakeNamedThing(record, name);
         name = QString("page %1").arg(record->GetId());
         return page;
@@ -223,8 +232,8 @@ TEST_F(ObjectIndexTest, PageIndexUsesItsOwnLanguagesAndTheInstalledMaker)
 TEST_F(ObjectIndexTest, WithoutActiveFilesBothIndexesAreEmpty)
 {
     theCurrentLanguage = 2;
-    SetWordObjectMaker(MakeNamedThing);
-    SetPageObjectMaker(MakeNamedThing);
+    const auto words = theWordObjectMaker.scoped(MakeNamedThing);
+    const auto pages = thePageObjectMaker.scoped(MakeNamedThing);
     CQuibObjIndex::LoadWords();
     CQuibObjIndex::LoadBackgrounds();
     EXPECT_EQ(theWordIndex.GetCount(), 0u);

@@ -1,15 +1,15 @@
 #include "core/Picture.h"
+#include "tests/support/Bytes.h"
 #include "tests/support/LumivoTest.h"
-#include "tests/support/RecordBytes.h"
 
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
 #include "platform/files/FileSystem.h"
 
 using lumivo::image::FileType;
+using lumivo::test::boundRecordBytes;
 using lumivo::test::LumivoTest;
-using lumivo::test::recordBytes;
-using lumivo::test::setRecordBytes;
+using lumivo::test::setBoundRecordBytes;
 
 namespace
 {
@@ -47,7 +47,7 @@ TEST_F(PictureTest, RawFormatStoresTheExactHeaderAndPixels)
     ASSERT_EQ(picture.Create(), RES_OK);
     const RgbImage image = gradient(10, 10);
     ASSERT_TRUE(picture.SetImage(image, 10, 10, pictRawRgb));
-    const auto bytes = recordBytes(picture);
+    const auto bytes = boundRecordBytes(picture);
     ASSERT_EQ(bytes.size(), 24u + 300u);
     const std::vector<std::uint8_t> header{24, 0, 0, 0, 1,    0,    1,    0,    10,   0,    0,    0,
                                            10, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFB, 0xFF, 0xFF, 0xFF, 0xFB};
@@ -99,7 +99,7 @@ TEST_F(PictureTest, GreyFormatsAreStillStoredWithThreeChannels)
         CQuibPict picture;
         ASSERT_EQ(picture.Create(), RES_OK);
         ASSERT_TRUE(picture.SetImage(image, 4, 3, format));
-        const auto bytes = recordBytes(picture);
+        const auto bytes = boundRecordBytes(picture);
         if (format == pictPng || format == pictGreyPng) {
             ASSERT_GT(bytes.size(), 24u + 26);
             EXPECT_EQ(bytes[24 + 24], 8); // bit depth
@@ -121,7 +121,7 @@ TEST_F(PictureTest, LegacyHeaderKeepsTheColoursAndFindsTheImageAtSixteen)
     const RgbImage image = gradient(2, 2);
     std::vector<std::uint8_t> bytes{16, 0, 0, 0, 1, 0, 7, 0, 2, 0, 0, 0, 2, 0, 0, 0};
     bytes.insert(bytes.end(), image.pixels.begin(), image.pixels.end());
-    setRecordBytes(picture, bytes);
+    setBoundRecordBytes(picture, bytes);
     ASSERT_TRUE(picture.Decode());
     EXPECT_EQ(picture.HeaderLength, 16u);
     EXPECT_EQ(picture.Compression, 7);
@@ -150,7 +150,7 @@ TEST_F(PictureTest, DamagedRecordsGiveNoImageAndNoOverRead)
         CQuibPict picture;
         ASSERT_EQ(picture.Create(), RES_OK);
         if (!bytes.empty())
-            setRecordBytes(picture, bytes);
+            setBoundRecordBytes(picture, bytes);
         EXPECT_FALSE(picture.Decode());
         EXPECT_FALSE(picture.GetImage());
     };
@@ -247,4 +247,53 @@ TEST_F(PictureTest, ImageFilesOfTheImportFormatsReadAtTheirSize)
         EXPECT_FALSE(ReadImageFile(path)) << "truncated";
     }
     EXPECT_FALSE(ReadImageFile(tempPath(QStringLiteral("missing.png"))));
+}
+
+TEST_F(PictureTest, EveryStoreFormatReadsBackASweepOfSizesAndContents)
+{
+    // Flat and few-colour pictures compress so well that wide ones once gave no image at all.
+    auto paint = [](int width, int height, int kind) {
+        RgbImage image;
+        image.width = width;
+        image.height = height;
+        image.pixels.resize(std::size_t(width) * height * 3);
+        for (std::size_t i = 0; i < image.pixels.size(); ++i) {
+            const std::size_t pixel = i / 3;
+            const int x = int(pixel % std::size_t(width)), y = int(pixel / std::size_t(width));
+            switch (kind) {
+            case 0: // flat
+                image.pixels[i] = std::uint8_t(0x40 + 0x30 * (i % 3));
+                break;
+            case 1: // four colours in bands
+                image.pixels[i] = ((x / 7 + y / 5) % 4) * 85 >= int(i % 3) * 60 ? 255 : 0;
+                break;
+            default: // noise
+                image.pixels[i] = std::uint8_t((i * 2654435761u) >> 13);
+            }
+        }
+        return image;
+    };
+    const std::vector<std::pair<int, int>> sizes{{1, 1},    {200, 3},  {400, 64}, {2000, 100},
+                                                 {4097, 3}, {3, 4097}, {333, 77}, {1024, 1}};
+    for (const auto& [width, height] : sizes) {
+        for (int kind = 0; kind < 3; ++kind) {
+            const RgbImage image = paint(width, height, kind);
+            for (int format = pictRawRgb; format <= pictGreyPng; ++format) {
+                if (format == pictPax)
+                    continue;
+                SCOPED_TRACE(testing::Message()
+                             << width << " x " << height << ", content " << kind << ", format " << format);
+                std::vector<std::uint8_t> stored;
+                ASSERT_TRUE(EncodeStoredImage(image, format, stored));
+                const auto read = DecodeStoredImage(stored.data(), stored.size(), format,
+                                                    std::uint32_t(width), std::uint32_t(height));
+                ASSERT_TRUE(read);
+                EXPECT_EQ(read->width, width);
+                EXPECT_EQ(read->height, height);
+                if (format == pictRawRgb || format == pictTiff || format == pictPng) {
+                    EXPECT_EQ(read->pixels, image.pixels);
+                }
+            }
+        }
+    }
 }

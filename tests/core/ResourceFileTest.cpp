@@ -167,6 +167,47 @@ TEST_F(ResourceFileTest, MalformedFilesAreRefusedWithAClearCode)
     EXPECT_EQ(theResMgr.GetRecordCount(), 0u);
 }
 
+// What another writer's compaction leaves: the live blob at the start, the map behind it, and the
+// dead-space entries of the file before compaction, far past the end of this one.
+TEST_F(ResourceFileTest, CompactedElsewhereOpensAndForgetsDeadSpaceOutsideTheFile)
+{
+    auto bytes = header(515, 5, 3 * 24);
+    bytes.insert(bytes.end(), {'h', 'e', 'l', 'l', 'o'});
+    std::vector<std::uint8_t> outside(24, 0), inside(24, 0), live(24, 0);
+    putU32(outside, 8, 5000);
+    putU32(outside, 12, 300);
+    putU32(inside, 8, 1);
+    putU32(inside, 12, 2);
+    putU32(live, 0, 42);
+    putU32(live, 4, kType);
+    putU32(live, 12, 5);
+    for (const auto* entry : {&outside, &inside, &live})
+        bytes.insert(bytes.end(), entry->begin(), entry->end());
+    const QString path = tempPath("compacted.tvf");
+    writeBytes(path, bytes);
+
+    int file = 0;
+    ASSERT_EQ(OpenResFile(&file, path), RES_OK);
+    EXPECT_EQ(storedRecordString(file, kType, 42), "hello");
+    EXPECT_EQ(GetResFileUsedSize(file), 5 + 2) << "only the dead space inside the file is kept";
+
+    // Never written back: the next map lists the old map and the dead space inside the file only.
+    ASSERT_EQ(putRecord(file, kType, 7, "x"), RES_OK);
+    ASSERT_EQ(SaveResFile(file), RES_OK);
+    const auto saved = fileBytes(path);
+    const std::size_t map = kHeaderSize + u32At(saved, 12);
+    ASSERT_EQ(u32At(saved, 16), 4u * 24);
+    for (std::size_t entry = map; entry < saved.size(); entry += 24)
+        EXPECT_LE(kHeaderSize + u32At(saved, entry + 8) + u32At(saved, entry + 12), saved.size());
+    file = reopenFile(file);
+    EXPECT_EQ(storedRecordString(file, kType, 42), "hello");
+}
+
+TEST_F(ResourceFileTest, NoMapMeansAnyMapOffset)
+{
+    EXPECT_EQ(openBytes(header(515, 0xFFFFFF00u, 0)), RES_OK);
+}
+
 // A map that goes wrong after some good entries: the records made from those go again, their ids are
 // free again, and the files already open keep theirs.
 TEST_F(ResourceFileTest, AFailedOpenTakesBackTheRecordsItMadeAlongTheWay)
@@ -188,7 +229,7 @@ TEST_F(ResourceFileTest, AFailedOpenTakesBackTheRecordsItMadeAlongTheWay)
     id = 42;
     ASSERT_EQ(FindUnusedId(&id), RES_OK);
     EXPECT_EQ(id, 43);
-    EXPECT_EQ(recordBytes(good, kType, 42), "kept");
+    EXPECT_EQ(storedRecordString(good, kType, 42), "kept");
 }
 
 TEST_F(ResourceFileTest, Format514OpensWithZeroExtensionAndSavesAs515)

@@ -3,6 +3,7 @@
 
 #include "platform/files/FaultyFileSystem.h"
 #include "platform/files/MemoryFileSystem.h"
+#include "platform/types/Clock.h"
 #include "platform/types/WinTypes.h"
 #include "tests/core/ResourceTestSupport.h"
 #include "tests/support/LumivoTest.h"
@@ -263,9 +264,13 @@ TEST_F(ResourceManagerTest, FreeIdsSkipTheUsedRun)
     EXPECT_EQ(id, 1);
 }
 
+class ResourceIdCountsTest : public lumivo::test::LumivoTest
+{
+};
+
 // The table behind FindUnusedId: ids crowded into few slots, counted up and down in random order,
 // must each stay findable exactly while some record still carries them.
-TEST(ResourceIdCountsTest, AgreesWithAModelThroughCrowdedAddsAndRemoves)
+TEST_F(ResourceIdCountsTest, AgreesWithAModelThroughCrowdedAddsAndRemoves)
 {
     lumivo::store::IdUseCounts counts;
     std::map<std::int32_t, int> model;
@@ -308,7 +313,7 @@ TEST(ResourceIdCountsTest, AgreesWithAModelThroughCrowdedAddsAndRemoves)
 
 // Removing from a cluster that runs over the table's end: an entry behind the wrap that sits at its
 // own home stays, one whose home lies before the wrap moves back across it.
-TEST(ResourceIdCountsTest, RemovalMendsAClusterThatWrapsAroundTheEnd)
+TEST_F(ResourceIdCountsTest, RemovalMendsAClusterThatWrapsAroundTheEnd)
 {
     lumivo::store::IdUseCounts counts;
     counts.reserve(2);
@@ -348,8 +353,8 @@ TEST_F(ResourceManagerTest, RecordsSurviveCloseAndReopenWithNamesAndStamps)
     EXPECT_FALSE(record->HasData()); // read when first asked for
     EXPECT_EQ(record->GetTimeStamp(), stamp);
     EXPECT_EQ(GetResEntryName(record), "Eins");
-    EXPECT_EQ(recordBytes(file, kWord, 1), "first");
-    EXPECT_EQ(recordBytes(file, kPage, 2), std::string("bin\0ary", 7));
+    EXPECT_EQ(storedRecordString(file, kWord, 1), "first");
+    EXPECT_EQ(storedRecordString(file, kPage, 2), std::string("bin\0ary", 7));
     EXPECT_TRUE(record->GetFlags() & RESFLAG_READ);
 }
 
@@ -383,7 +388,7 @@ TEST_F(ResourceManagerTest, ChangedRecordsWhoseBytesWereNeverReadKeepTheirBlob)
          {std::tuple{"plain", false, false}, {"written", true, false}, {"compacted", false, true}}) {
         renameAndSave(name, write, compact);
         file = reopen(file);
-        EXPECT_EQ(recordBytes(file, kWord, 1), "payload") << name;
+        EXPECT_EQ(storedRecordString(file, kWord, 1), "payload") << name;
         CResEntry* record = nullptr;
         ASSERT_EQ(FindResource(1, kWord, file, &record), RES_OK);
         EXPECT_EQ(GetResEntryName(record), name);
@@ -410,10 +415,10 @@ TEST_F(ResourceManagerTest, RemovedRecordsBecomeDeadSpaceUntilCompaction)
     ASSERT_EQ(CompactResFile(file), RES_OK);
     EXPECT_FALSE(QFileInfo::exists(tempPath("RMGRTMP.tvf")));
     EXPECT_EQ(GetResFileUsedSize(file), 6); // dead space went with the old file
-    EXPECT_EQ(recordBytes(file, kWord, 2), "bbbbbb");
+    EXPECT_EQ(storedRecordString(file, kWord, 2), "bbbbbb");
     EXPECT_EQ(GetResFileLength(file), std::int64_t(kHeaderSize + 6 + 24));
     file = reopen(file);
-    EXPECT_EQ(recordBytes(file, kWord, 2), "bbbbbb");
+    EXPECT_EQ(storedRecordString(file, kWord, 2), "bbbbbb");
     EXPECT_EQ(GetResFileUsedSize(file), 6);
 }
 
@@ -426,7 +431,7 @@ TEST_F(ResourceManagerTest, CompactingSaveOfACleanFileKeepsItsMap)
     ASSERT_FALSE(IsResFileDirty(file));
     ASSERT_EQ(SaveResFile(file, {}, true), RES_OK);
     file = reopen(file);
-    EXPECT_EQ(recordBytes(file, kWord, 1), "one");
+    EXPECT_EQ(storedRecordString(file, kWord, 1), "one");
 }
 
 TEST_F(ResourceManagerTest, CompactingSaveWritesChangesIntoTheFreshFile)
@@ -440,8 +445,8 @@ TEST_F(ResourceManagerTest, CompactingSaveWritesChangesIntoTheFreshFile)
     ASSERT_EQ(SaveResFile(file, {}, true), RES_OK);
     EXPECT_EQ(GetResFileLength(file), std::int64_t(kHeaderSize + 3 + 4 + 48));
     file = reopen(file);
-    EXPECT_EQ(recordBytes(file, kWord, 1), "one");
-    EXPECT_EQ(recordBytes(file, kWord, 2), "TWO!");
+    EXPECT_EQ(storedRecordString(file, kWord, 1), "one");
+    EXPECT_EQ(storedRecordString(file, kWord, 2), "TWO!");
 }
 
 TEST_F(ResourceManagerTest, DataIsReadLazilyFreedOnRequestAndPurgedOldestFirst)
@@ -465,7 +470,7 @@ TEST_F(ResourceManagerTest, DataIsReadLazilyFreedOnRequestAndPurgedOldestFirst)
     EXPECT_FALSE(records[1]->HasData());
     {
         // Just after the tick wrapped: a touch from before the wrap is the older one.
-        const lumivo::types::ScopedTickShift shift(0u - GetTickCount() + 100);
+        const lumivo::clock::TestClock testClock(100);
         records[0]->m_touchTick = 50;
         records[2]->m_touchTick = 0xFFFFFF00u;
         EXPECT_EQ(PurgeData(1), 100u);
@@ -478,7 +483,7 @@ TEST_F(ResourceManagerTest, DataIsReadLazilyFreedOnRequestAndPurgedOldestFirst)
     EXPECT_EQ(PurgeData(1000), 100u); // bound records stay
     EXPECT_TRUE(records[0]->HasData());
     EXPECT_EQ(theResMgr.GetBytesInMemory(), 100u);
-    EXPECT_EQ(recordBytes(file, kWord, 2), std::string(100, 'c'));
+    EXPECT_EQ(storedRecordString(file, kWord, 2), std::string(100, 'c'));
     EXPECT_EQ(PurgeData(1000), 100u);
 
     // Bytes that could not be read back stay: a record in memory only, and uncommitted changes.
@@ -493,7 +498,7 @@ TEST_F(ResourceManagerTest, DataIsReadLazilyFreedOnRequestAndPurgedOldestFirst)
         std::memcpy(edited.GetData(), "edit!", 5);
     }
     EXPECT_EQ(PurgeData(1000), 0u);
-    EXPECT_EQ(recordBytes(file, kWord, 2), "edit!");
+    EXPECT_EQ(storedRecordString(file, kWord, 2), "edit!");
 
     EXPECT_EQ(FreeResourceData(nullptr), RES_ERR_NO_HANDLE);
     CMyByteRes unbound;
@@ -535,7 +540,7 @@ TEST_F(ResourceManagerTest, SharedRecordsSplitWhenOneHandleMovesOrRemoves)
     ASSERT_EQ(SaveResFile(file), RES_OK);
     file = reopen(file);
     EXPECT_FALSE(ResourceExists(1, kWord, file));
-    EXPECT_EQ(recordBytes(file, kWord, 2), "shared");
+    EXPECT_EQ(storedRecordString(file, kWord, 2), "shared");
 
     CMyByteRes a, b;
     ASSERT_EQ(AttachResource(&a, 2, kWord, file), RES_OK);
@@ -604,12 +609,12 @@ TEST_F(ResourceManagerTest, RecordsMovedToAnotherFileTakeTheirBytesAlong)
     from = reopen(from);
     to = reopen(to);
     EXPECT_FALSE(ResourceExists(1, kWord, from));
-    EXPECT_EQ(recordBytes(to, kWord, 1), "traveller");
-    EXPECT_EQ(recordBytes(to, kWord, 2), "target's own");
+    EXPECT_EQ(storedRecordString(to, kWord, 1), "traveller");
+    EXPECT_EQ(storedRecordString(to, kWord, 2), "target's own");
     ASSERT_EQ(MoveFileResources(from, to, true), RES_OK);
     ASSERT_EQ(SaveResFile(to), RES_OK);
     to = reopen(to);
-    EXPECT_EQ(recordBytes(to, kWord, 2), "stays");
+    EXPECT_EQ(storedRecordString(to, kWord, 2), "stays");
 }
 
 TEST_F(ResourceManagerTest, TransferCopiesARecordIntoAnotherFileAtOnce)
@@ -631,7 +636,7 @@ TEST_F(ResourceManagerTest, TransferCopiesARecordIntoAnotherFileAtOnce)
     EXPECT_TRUE(IsResFileDirty(to));
     ASSERT_EQ(SaveResFile(to), RES_OK);
     to = reopen(to);
-    EXPECT_EQ(recordBytes(to, kWord, 1), "payload");
+    EXPECT_EQ(storedRecordString(to, kWord, 1), "payload");
     CResEntry* copy = nullptr;
     ASSERT_EQ(FindResource(1, kWord, to, &copy), RES_OK);
     EXPECT_EQ(GetResEntryName(copy), "named");
@@ -644,7 +649,7 @@ TEST_F(ResourceManagerTest, TransferCopiesARecordIntoAnotherFileAtOnce)
     to = reopen(to);
     ASSERT_EQ(FindResource(2, kWord, to, &copy), RES_OK);
     EXPECT_EQ(GetResEntryName(copy), "own");
-    EXPECT_EQ(recordBytes(to, kWord, 2), "unsaved");
+    EXPECT_EQ(storedRecordString(to, kWord, 2), "unsaved");
 
     CMyByteRes noId;
     noId.Create();
@@ -670,8 +675,8 @@ TEST_F(ResourceManagerTest, CopyReadsBlobsFromTheSourceAndKeepsTheirStamps)
     int copy = 0;
     ASSERT_EQ(CopyResFile(file, tempPath("copy.tvf"), &copy), RES_OK);
     EXPECT_FALSE(IsResFileDirty(copy));
-    EXPECT_EQ(recordBytes(copy, kWord, 1), "old layout");
-    EXPECT_EQ(recordBytes(copy, kWord, 2), "edited");
+    EXPECT_EQ(storedRecordString(copy, kWord, 1), "old layout");
+    EXPECT_EQ(storedRecordString(copy, kWord, 2), "edited");
     CResEntry* copied = nullptr;
     ASSERT_EQ(FindResource(1, kWord, copy, &copied), RES_OK);
     EXPECT_EQ(copied->GetTimeStamp(), stamp);
@@ -679,7 +684,7 @@ TEST_F(ResourceManagerTest, CopyReadsBlobsFromTheSourceAndKeepsTheirStamps)
     ASSERT_EQ(GetResFileTime(copy, &time), RES_OK); // no save time: the file's own time
     EXPECT_GT(time.GetTime(), std::int64_t(stamp));
     copy = reopen(copy);
-    EXPECT_EQ(recordBytes(copy, kWord, 1), "old layout");
+    EXPECT_EQ(storedRecordString(copy, kWord, 1), "old layout");
     EXPECT_FALSE(ResourceExists(7, RESTYPE_BYTES, copy)); // nor listed with the source's offset
 
     // A file the store holds open is never deleted or overwritten.
@@ -687,7 +692,7 @@ TEST_F(ResourceManagerTest, CopyReadsBlobsFromTheSourceAndKeepsTheirStamps)
     EXPECT_EQ(CopyResFile(file, GetResFilePath(file)), RES_ERR_FILE_BUSY);
     EXPECT_EQ(CopyResFile(file, QString()), RES_ERR_NO_PATH);
     EXPECT_EQ(CopyResFile(99, tempPath("x.tvf")), RES_ERR_UNKNOWN_FILE);
-    EXPECT_EQ(recordBytes(copy, kWord, 2), "edited");
+    EXPECT_EQ(storedRecordString(copy, kWord, 2), "edited");
     // An existing file that is not open is replaced; without an out number the copy is closed.
     ASSERT_EQ(CloseResFile(copy), RES_OK);
     ASSERT_EQ(CopyResFile(file, tempPath("copy.tvf")), RES_OK);
@@ -765,7 +770,7 @@ void ResourceManagerTest::runRandomEdits(std::uint32_t seed)
             }
             file = reopen(file);
             for (const auto& [key, bytes] : model)
-                ASSERT_EQ(recordBytes(file, key.first, key.second), bytes) << step;
+                ASSERT_EQ(storedRecordString(file, key.first, key.second), bytes) << step;
             int count = 0;
             CountResources(&count, -1, file);
             ASSERT_EQ(count, static_cast<int>(model.size())) << step;
@@ -841,7 +846,7 @@ protected:
             return "<unreadable>";
         std::string all;
         for (std::int32_t id = 1; id <= 3; ++id)
-            all += recordBytes(file, kWord, id) + "|";
+            all += storedRecordString(file, kWord, id) + "|";
         CloseResFile(file);
         return all;
     }

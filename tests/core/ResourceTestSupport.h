@@ -5,6 +5,7 @@
 #include "core/ResourceManager.h"
 #include "platform/archive/Archive.h"
 #include "platform/files/FileSystem.h"
+#include "tests/support/Bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -20,13 +21,6 @@ namespace lumivo::test
 struct StoreClosedAtScopeEnd {
     ~StoreClosedAtScopeEnd() { theResMgr.CloseAll(); }
 };
-
-inline std::vector<std::uint8_t> fileBytes(const QString& path)
-{
-    std::vector<std::uint8_t> bytes;
-    lumivo::files::readWholeFile(path, bytes);
-    return bytes;
-}
 
 inline void writeBytes(const QString& path, const std::vector<std::uint8_t>& bytes)
 {
@@ -45,11 +39,6 @@ inline void putU32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32
 {
     for (int i = 0; i < 4; ++i)
         bytes.at(at + i) = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-inline std::vector<std::uint8_t> bytesOf(const std::string& text)
-{
-    return {text.begin(), text.end()};
 }
 
 // Closes a file and opens it again from its path; gives the new file number.
@@ -79,8 +68,8 @@ inline int putRecord(int file, std::int32_t type, std::int32_t id, const std::st
     return handle.GetFile() == file ? handle.Commit() : handle.SaveAs(id, file, type);
 }
 
-// The bytes of a record as the store reads them.
-inline std::string recordBytes(int file, std::int32_t type, std::int32_t id)
+// The bytes of a record as the store reads them, in a string; "<missing>" when there is no such record.
+inline std::string storedRecordString(int file, std::int32_t type, std::int32_t id)
 {
     CMyByteRes handle;
     if (AttachResource(&handle, id, type, file) != RES_OK)

@@ -10,8 +10,8 @@
 #include "platform/files/MemoryFileSystem.h"
 #include "platform/types/Time.h"
 #include "tests/core/ResourceTestSupport.h"
+#include "tests/support/Bytes.h"
 #include "tests/support/LumivoTest.h"
-#include "tests/support/RecordBytes.h"
 
 #include <functional>
 
@@ -76,14 +76,14 @@ TEST_F(SaveKindsTest, ACommittedByteArrayEditSurvivesEveryKindOfSave)
         ASSERT_EQ(putRecord(file, RESTYPE_BYTES, 7, "old"), RES_OK);
         ASSERT_EQ(SaveResFile(file), RES_OK) << "first save";
         file = reopenFile(file);
-        EXPECT_EQ(recordBytes(file, RESTYPE_BYTES, 7), "old");
+        EXPECT_EQ(storedRecordString(file, RESTYPE_BYTES, 7), "old");
 
         ASSERT_EQ(putRecord(file, RESTYPE_BYTES, 7, "new"), RES_OK);
         ASSERT_EQ(putRecord(file, RESTYPE_BYTES, 8, ""), RES_OK);
         ASSERT_EQ(kind.save(file), RES_OK);
         EXPECT_FALSE(IsResFileDirty(file));
         file = reopenFile(file);
-        EXPECT_EQ(recordBytes(file, RESTYPE_BYTES, 7), "new");
+        EXPECT_EQ(storedRecordString(file, RESTYPE_BYTES, 7), "new");
         EXPECT_TRUE(ResourceExists(8, RESTYPE_BYTES, file)) << "an empty byte array is a record too";
     }
 }
@@ -106,7 +106,7 @@ TEST_F(SaveKindsTest, ACompactionLeavesACommittedEditPendingAndTheFileDirty)
     ASSERT_EQ(SaveResFile(file), RES_OK);
     EXPECT_FALSE(IsResFileDirty(file));
     file = reopenFile(file);
-    EXPECT_EQ(recordBytes(file, kWord, 1), "new");
+    EXPECT_EQ(storedRecordString(file, kWord, 1), "new");
 }
 
 TEST_F(SaveKindsTest, UnchangedBytesKeepTheirStampInEveryKindOfSave)
@@ -162,7 +162,7 @@ TEST_F(SaveKindsTest, UnchangedBytesKeepTheirStampInEveryKindOfSave)
         handle.Detach();
         ASSERT_EQ(save(file), RES_OK);
         file = reopenFile(file);
-        EXPECT_EQ(recordBytes(file, kWord, 1), "old layout");
+        EXPECT_EQ(storedRecordString(file, kWord, 1), "old layout");
         EXPECT_EQ(stampOf(file, kWord, 1), kOldStamp);
     }
 }
@@ -186,7 +186,7 @@ TEST_F(SaveKindsTest, ADamagedOldClipKeepsItsHeaderThroughEveryKindOfSave)
         {
             CMyByteRes bytes;
             ASSERT_EQ(bytes.SaveAs(3, file, type), RES_OK);
-            setRecordBytes(bytes, oldClip);
+            setBoundRecordBytes(bytes, oldClip);
             ASSERT_EQ(bytes.Commit(), RES_OK);
         }
         ASSERT_EQ(SaveResFile(file), RES_OK);
@@ -202,7 +202,7 @@ TEST_F(SaveKindsTest, ADamagedOldClipKeepsItsHeaderThroughEveryKindOfSave)
             ASSERT_EQ(kind.save(file), RES_OK);
         }
         file = reopenFile(file);
-        EXPECT_EQ(recordBytes(file, type, 3), std::string(oldClip.begin(), oldClip.end()));
+        EXPECT_EQ(storedRecordString(file, type, 3), std::string(oldClip.begin(), oldClip.end()));
         EXPECT_EQ(stampOf(file, type, 3), stampBeforeParameters);
         CQuibAvi again;
         ASSERT_EQ(AttachResource(&again, 3, type, file), RES_OK);

@@ -4,6 +4,7 @@
 #include "panes/SoundDevice.h"
 #include "platform/audio/Audio.h"
 #include "platform/registry/Registry.h"
+#include "platform/types/Clock.h"
 
 #include <QThread>
 
@@ -49,7 +50,7 @@ std::int16_t at16(const WaveBlock& block, std::size_t i)
 }
 
 // A sound device that records what it was asked, and keeps its own copy of the sound.
-class FakeDevice : public SoundDeviceHook
+class FakeDevice : public SoundDevicePort
 {
 public:
     bool LoadFromWaveData(const WaveBlock& block) override
@@ -183,7 +184,7 @@ TEST_F(SoundFunctionsTest, ModelThreePlaysThroughTheDeviceOnlyWhenFree)
     EXPECT_FALSE(IsSoundPlaying());
 
     FakeDevice device;
-    InstallSoundDeviceHook(&device);
+    const auto port = theSoundDevicePort.scoped([&device] { return &device; });
     {
         const WaveBlock shortLived = sound;
         PlaySoundData(shortLived);
@@ -205,10 +206,10 @@ TEST_F(SoundFunctionsTest, ModelThreePlaysThroughTheDeviceOnlyWhenFree)
 
 TEST_F(SoundFunctionsTest, SpeakingCountsOnlyWithoutADevice)
 {
-    InstallSpeakingQuery([] { return true; });
+    const auto speaking = theSpeakingQuery.scoped([] { return true; });
     EXPECT_TRUE(IsSoundPlaying());
     FakeDevice device;
-    InstallSoundDeviceHook(&device);
+    const auto port = theSoundDevicePort.scoped([&device] { return &device; });
     EXPECT_FALSE(IsSoundPlaying());
 }
 
@@ -234,7 +235,9 @@ TEST_F(SoundFunctionsTest, ModelTwoWaitsAtMostTwoSeconds)
 {
     theSoundModel = 2;
     int idleCalls = 0;
-    InstallSoundWaitIdle([&idleCalls] { ++idleCalls; });
+    const auto idle = theSoundWaitIdle.scoped([&idleCalls] { ++idleCalls; });
+    // The bound is kept by ticks: on a test clock the wait takes no real time.
+    const lumivo::clock::TestClock testClock;
     const std::uint32_t start = CurrentSoundTick();
     PlaySoundData(pcm(16, 44100, 1, 44100 * 4));
     const std::uint32_t waited = CurrentSoundTick() - start;
@@ -262,8 +265,8 @@ TEST_F(SoundFunctionsTest, SoundModelComesFromTheSettingsOnce)
 TEST_F(SoundFunctionsTest, TheProgramsSoundDeviceFitsTheHook)
 {
     CSoundDevice device;
-    SoundDeviceHookFor<CSoundDevice> hook(device);
-    InstallSoundDeviceHook(&hook);
+    SoundDevicePortFor<CSoundDevice> devicePort(device);
+    const auto port = theSoundDevicePort.scoped([&devicePort] { return &devicePort; });
     PlaySoundData(pcm(8, 22050, 2, 22050));
     ASSERT_TRUE(device.GetSample());
     EXPECT_EQ(device.GetSample()->size(), 44100u);

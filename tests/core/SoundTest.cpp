@@ -1,15 +1,15 @@
 #include "core/Sound.h"
+#include "tests/support/Bytes.h"
 #include "tests/support/LumivoTest.h"
-#include "tests/support/RecordBytes.h"
 
 #include "core/ResourceManager.h"
 #include "core/ResourceTypes.h"
 
 #include <cmath>
 
+using lumivo::test::boundRecordBytes;
 using lumivo::test::LumivoTest;
-using lumivo::test::recordBytes;
-using lumivo::test::setRecordBytes;
+using lumivo::test::setBoundRecordBytes;
 using lumivo::wave::WaveFormat;
 
 namespace
@@ -26,7 +26,7 @@ WaveBlock tone(int rate, int frames)
     return WaveBlock(WaveFormat::pcm(1, rate, 16), std::move(bytes));
 }
 
-class RecordingDevice : public SoundDeviceHook
+class RecordingDevice : public SoundDevicePort
 {
 public:
     bool LoadFromWaveData(const WaveBlock& block) override
@@ -48,7 +48,7 @@ protected:
     void SetUp() override
     {
         LumivoTest::SetUp();
-        InstallSoundDeviceHook(&device);
+        theSoundDevicePort.set([this] { return &device; });
     }
     RecordingDevice device;
 };
@@ -63,12 +63,12 @@ TEST_F(SoundTest, HeaderIsTwentyBytesAndReadersHonourAnyLength)
     EXPECT_FALSE(sound.Data);
     const std::vector<std::uint8_t> expected{20,   0,    0, 0, 0x0B, 0x0A, 4,    3,    2, 1, 0x05, 0x01,
                                              0xDC, 0x05, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 9, 8, 7};
-    EXPECT_EQ(recordBytes(sound), expected);
+    EXPECT_EQ(boundRecordBytes(sound), expected);
 
     auto longer = expected;
     longer[0] = 24;
     longer.insert(longer.begin() + 20, {0, 0, 0, 0});
-    setRecordBytes(sound, longer);
+    setBoundRecordBytes(sound, longer);
     sound.LoadData();
     ASSERT_TRUE(sound.Data);
     EXPECT_EQ(*sound.Data, (std::vector<std::uint8_t>{9, 8, 7}));
@@ -80,11 +80,11 @@ TEST_F(SoundTest, ShortOrLyingRecordsGiveNoDataAndPlayNothing)
     CQuibSound sound;
     ASSERT_EQ(sound.Create(), RES_OK);
     sound.SoundDuration = 77;
-    setRecordBytes(sound, {20, 0, 0});
+    setBoundRecordBytes(sound, {20, 0, 0});
     sound.LoadData();
     EXPECT_FALSE(sound.Data);
     EXPECT_EQ(sound.SoundDuration, 77);
-    setRecordBytes(sound, {200, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2});
+    setBoundRecordBytes(sound, {200, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2});
     EXPECT_FALSE(sound.Play());
 
     // A wave block whose cbSize claims more bytes than there are.

@@ -1,5 +1,6 @@
 // Tokens, units, rounding, stopwatches, random numbers and the questions the helpers ask.
 #include "core/Utility.h"
+#include "platform/types/Clock.h"
 #include "platform/ui/Ui.h"
 #include "tests/support/LumivoTest.h"
 
@@ -81,24 +82,14 @@ TEST_F(UtilityTest, RandomNumbersStayInTheirRangeAndAnEmptyRangeGivesItsLowEnd)
     }
 }
 
-namespace
-{
-std::uint32_t fakeNow = 1000;
-std::uint32_t fakeClock()
-{
-    return fakeNow;
-}
-} // namespace
-
 TEST_F(UtilityTest, StopwatchesAddUpAndCompareWithAReferenceSlot)
 {
-    SetStopwatchClock(&fakeClock);
-    fakeNow = 1000;
+    lumivo::clock::TestClock testClock(1000);
     ASSERT_TRUE(StartStopwatch(-1));
-    fakeNow = 1050;
+    testClock.set(1050);
     EXPECT_EQ(GetStopwatchElapsed(3), 50u);
     ASSERT_TRUE(StopStopwatch(3));
-    fakeNow = 1200;
+    testClock.set(1200);
     ASSERT_TRUE(StopStopwatch(9));
     EXPECT_EQ(GetStopwatchTotal(3), 50u);
     EXPECT_EQ(GetStopwatchTotal(9), 200u);
@@ -112,7 +103,7 @@ TEST_F(UtilityTest, StopwatchesAddUpAndCompareWithAReferenceSlot)
     ASSERT_TRUE(StopStopwatch(3));
     EXPECT_EQ(GetStopwatchTotal(3), 50u);
     StartStopwatch(3);
-    fakeNow = 1300;
+    testClock.set(1300);
     StopStopwatch(3);
     EXPECT_EQ(GetStopwatchTotal(3), 150u);
 
@@ -127,10 +118,9 @@ TEST_F(UtilityTest, StopwatchesAddUpAndCompareWithAReferenceSlot)
 
 TEST_F(UtilityTest, StopwatchesRunAcrossTheTickWrap)
 {
-    SetStopwatchClock(&fakeClock);
-    fakeNow = 0xFFFFFFF0u;
+    lumivo::clock::TestClock testClock(0xFFFFFFF0u);
     StartStopwatch(0);
-    fakeNow = 0x10;
+    testClock.set(0x10);
     StopStopwatch(0);
     EXPECT_EQ(GetStopwatchTotal(0), 0x20u);
 }

@@ -84,7 +84,7 @@ TEST_F(UserRecordTest, WindowRectangleIsTakenFromAVisibleMainWindow)
     EXPECT_EQ(user.WindowRect, CRect(0, 0, 800, 600));
 
     MainWindowState window{true, false, CRect(10, 10, 1034, 778)};
-    SetMainWindowStateProvider([&] { return window; });
+    const auto provider = theMainWindowStateProvider.scoped([&] { return window; });
     StoreWindowRect(); // hidden
     EXPECT_EQ(user.WindowRect, CRect(0, 0, 800, 600));
 
@@ -99,7 +99,8 @@ TEST_F(UserRecordTest, WindowRectangleIsTakenFromAVisibleMainWindow)
 
 TEST_F(UserRecordTest, NewUserTakesTheStandardFrameSize)
 {
-    SetDefaultWindowRectProvider([](CRect& rect) { rect = CRect(-4, -4, 804, 604); });
+    const auto provider =
+        theDefaultWindowRectProvider.scoped([](CRect& rect) { rect = CRect(-4, -4, 804, 604); });
     const CQuibUser user;
     EXPECT_EQ(user.WindowRect, CRect(-4, -4, 804, 604));
 }

@@ -15,28 +15,28 @@ namespace
 constexpr std::int32_t kSentinel = 0x5EA7;
 
 // Bytes of a record written field by field, as an older program wrote them.
-class RecordBytes
+class UserRecordWriter
 {
 public:
-    RecordBytes() : m_archive(m_file, CArchive::store) {}
+    UserRecordWriter() : m_archive(m_file, CArchive::store) {}
 
-    template <class T> RecordBytes& operator<<(const T& value)
+    template <class T> UserRecordWriter& operator<<(const T& value)
     {
         m_archive << value;
         return *this;
     }
-    RecordBytes& str(const char* text) { return *this << QString::fromLatin1(text); }
-    RecordBytes& count(std::size_t n)
+    UserRecordWriter& str(const char* text) { return *this << QString::fromLatin1(text); }
+    UserRecordWriter& count(std::size_t n)
     {
         m_archive.WriteCount(n);
         return *this;
     }
-    RecordBytes& object(const CObject& value)
+    UserRecordWriter& object(const CObject& value)
     {
         m_archive.WriteObject(&value);
         return *this;
     }
-    RecordBytes& rect(int l, int t, int r, int b)
+    UserRecordWriter& rect(int l, int t, int r, int b)
     {
         return *this << std::int32_t(l) << std::int32_t(t) << std::int32_t(r) << std::int32_t(b);
     }
@@ -69,7 +69,7 @@ private:
 };
 
 // Steps 1 to 5 of the newest layout, with the given flags.
-void writeNewestHead(RecordBytes& bytes, std::uint32_t flags)
+void writeNewestHead(UserRecordWriter& bytes, std::uint32_t flags)
 {
     bytes.str("Karen") << std::int16_t(10001) << std::int16_t(10002) << std::int16_t(1) << std::int16_t(2);
     bytes.str("t1").str("t2") << flags << std::int16_t(0x0F) << std::int16_t(1005);
@@ -174,7 +174,7 @@ TEST_F(UserStreamTest, RecordAtTheNewestThresholdReadsTheNewestLayoutWithoutGate
 {
     // Stamped exactly at the threshold: the newest layout (inclusive), but every gate inside it is
     // strictly later, so steps 1 to 5 only.
-    RecordBytes bytes;
+    UserRecordWriter bytes;
     writeNewestHead(bytes, 0);
     const auto user = bytes.load(UserStreamGates::Newest());
     expectNewestHead(*user);
@@ -188,7 +188,7 @@ TEST_F(UserStreamTest, RecordAtTheNewestThresholdReadsTheNewestLayoutWithoutGate
 
 TEST_F(UserStreamTest, RecordOneSecondBeforeTheNewestThresholdReadsTheMiddleLayout)
 {
-    RecordBytes bytes;
+    UserRecordWriter bytes;
     bytes.str("Middle") << std::int16_t(10001) << std::int16_t(0) << std::int16_t(1) << std::int16_t(2);
     bytes.str("a").str("b") << std::uint32_t(0x2) << std::int16_t(0x0F) << std::int16_t(1001);
     bytes.str("P") << std::int32_t(3);
@@ -211,7 +211,7 @@ TEST_F(UserStreamTest, RecordOneSecondBeforeTheNewestThresholdReadsTheMiddleLayo
 
 TEST_F(UserStreamTest, MiddleLayoutBrowseValuesFollowTheirGates)
 {
-    const auto middleHead = [](RecordBytes& bytes) -> RecordBytes& {
+    const auto middleHead = [](UserRecordWriter& bytes) -> UserRecordWriter& {
         bytes.str("M") << std::int16_t(1) << std::int16_t(2) << std::int16_t(0) << std::int16_t(0);
         bytes.str("").str("") << std::uint32_t(0) << std::int16_t(0) << std::int16_t(1000);
         bytes.str("") << std::int32_t(0);
@@ -223,13 +223,13 @@ TEST_F(UserStreamTest, MiddleLayoutBrowseValuesFollowTheirGates)
     };
     // Stamped exactly at the middle layout's threshold (inclusive) or at the browse-values gate
     // (strictly later): neither the values nor the text.
-    RecordBytes atThreshold;
+    UserRecordWriter atThreshold;
     EXPECT_EQ(middleHead(atThreshold).load(UserStreamGates::Middle())->Name, "M");
-    RecordBytes atValuesGate;
+    UserRecordWriter atValuesGate;
     EXPECT_EQ(middleHead(atValuesGate).load(UserStreamGates::MiddleBrowseValues())->Name, "M");
 
     // Exactly at the text gate: the values, but not the text.
-    RecordBytes atTextGate;
+    UserRecordWriter atTextGate;
     middleHead(atTextGate) << std::uint32_t(0x00ABCDEF) << std::uint32_t(7) << std::uint32_t(8);
     const auto user = atTextGate.load(UserStreamGates::MiddleBrowseText());
     EXPECT_EQ(user->LegacyBrowseValue2, 8u);
@@ -238,7 +238,7 @@ TEST_F(UserStreamTest, MiddleLayoutBrowseValuesFollowTheirGates)
 
 TEST_F(UserStreamTest, OldestLayoutCarriesThePasswordFlagAndAGatedWindowRectangle)
 {
-    const auto oldest = [](RecordBytes& bytes, bool withRect) -> RecordBytes& {
+    const auto oldest = [](UserRecordWriter& bytes, bool withRect) -> UserRecordWriter& {
         bytes.str("Old") << std::int16_t(10000) << std::int16_t(10000) << std::int16_t(0) << std::int16_t(1);
         bytes.str("pw") << std::int32_t(0x0101) << QString("hint");
         bytes << std::int16_t(0x07) << std::int16_t(1002);
@@ -250,7 +250,7 @@ TEST_F(UserStreamTest, OldestLayoutCarriesThePasswordFlagAndAGatedWindowRectangl
             bytes.rect(5, 6, 7, 8);
         return bytes;
     };
-    RecordBytes first;
+    UserRecordWriter first;
     auto atGate = oldest(first, false).load(UserStreamGates::OldestWindowRect());
     EXPECT_EQ(atGate->Name, "Old");
     EXPECT_EQ(atGate->Text1, "pw");
@@ -263,24 +263,24 @@ TEST_F(UserStreamTest, OldestLayoutCarriesThePasswordFlagAndAGatedWindowRectangl
     EXPECT_EQ(atGate->ProfileNumber, 9);
     EXPECT_TRUE(atGate->WindowRect.IsRectNull());
 
-    RecordBytes second;
+    UserRecordWriter second;
     auto later = oldest(second, true).load(UserStreamGates::OldestWindowRect() + CTimeSpan(1));
     EXPECT_EQ(later->WindowRect, CRect(5, 6, 7, 8));
 
     // The last second before the middle layout still reads the oldest one.
-    RecordBytes third;
+    UserRecordWriter third;
     auto lastOldest = oldest(third, true).load(UserStreamGates::Middle() - CTimeSpan(1));
     EXPECT_EQ(lastOldest->ProfileName, "Prof");
 }
 
 TEST_F(UserStreamTest, SentenceListIsReadOnlyStrictlyAfterItsGate)
 {
-    RecordBytes atGate;
+    UserRecordWriter atGate;
     writeNewestHead(atGate, 0);
     const auto skipped = atGate.load(UserStreamGates::Sentences());
     EXPECT_TRUE(skipped->Sentences.empty());
 
-    RecordBytes after;
+    UserRecordWriter after;
     writeNewestHead(after, 0);
     after.count(2) << std::int32_t(41) << std::int32_t(42) << std::int32_t(1);
     const auto read = after.load(UserStreamGates::Sentences() + CTimeSpan(1));
@@ -290,7 +290,7 @@ TEST_F(UserStreamTest, SentenceListIsReadOnlyStrictlyAfterItsGate)
 
 TEST_F(UserStreamTest, LaterGatesAddColoursVoicesAndMaximumSentences)
 {
-    RecordBytes bytes;
+    UserRecordWriter bytes;
     writeNewestHead(bytes, 0);
     bytes.count(0) << std::int32_t(0); // sentences, current sentence
     bytes.count(0);                    // colour table
@@ -307,7 +307,7 @@ TEST_F(UserStreamTest, VersionTwoRecordKeepsThePrintTextsAtTheirDefaults)
 {
     // Written by the program before the print texts were stored: inner version 2 ends with the edit
     // options.
-    RecordBytes bytes;
+    UserRecordWriter bytes;
     writeNewestHead(bytes, CQuibUser::kFlagVersioned);
     bytes << std::int32_t(2);
     bytes << std::int32_t(5032) << std::int32_t(9373) << std::int32_t(9371);
@@ -337,7 +337,7 @@ TEST_F(UserStreamTest, VersionTwoRecordKeepsThePrintTextsAtTheirDefaults)
 
 TEST_F(UserStreamTest, VersionOneRecordStopsBeforeTheEditOptions)
 {
-    RecordBytes bytes;
+    UserRecordWriter bytes;
     writeNewestHead(bytes, CQuibUser::kFlagVersioned);
     bytes << std::int32_t(1);
     bytes << std::int32_t(5029) << std::int32_t(9374) << std::int32_t(9370);
@@ -369,7 +369,7 @@ TEST_F(UserStreamTest, StoredRecordIsTheNewestLayoutFieldByField)
     CMemFile file;
     storeUser(user, file);
 
-    RecordBytes expected;
+    UserRecordWriter expected;
     expected << QString::fromUtf8("Søren Ærø") << std::int16_t(10001) << std::int16_t(2) << std::int16_t(3)
              << std::int16_t(4);
     expected.str("secret").str("hint") << std::uint32_t(0x8002) << std::int16_t(0x0B) << std::int16_t(1200);
@@ -434,7 +434,7 @@ TEST_F(UserStreamTest, ReloadingKeepsTheProfileTheUserFollows)
 TEST_F(UserStreamTest, TruncatedRecordThrowsForTheHandleLayerToCatch)
 {
     EXPECT_ANY_THROW({
-        RecordBytes cut;
+        UserRecordWriter cut;
         cut.str("Cut") << std::int16_t(1);
         cut.load(CTime::GetCurrentTime());
     });
@@ -448,7 +448,7 @@ TEST_F(UserStreamTest, AColourTableReferringBackToAReplacedColourIsAReadError)
     first.Set(0x112233, 5, QStringLiteral("first"));
     CColor second;
     second.Set(0x445566, 5, QStringLiteral("second"));
-    RecordBytes bytes;
+    UserRecordWriter bytes;
     writeNewestHead(bytes, 0);
     bytes.count(0) << std::int32_t(0); // sentences, current sentence
     bytes.count(3) << std::uint16_t(5);

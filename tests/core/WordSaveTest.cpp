@@ -55,10 +55,11 @@ protected:
         theCurrentUser = m_user.get();
 
         // The data-file word, filed in the index as the index builder does, then edited.
-        m_word = new CQuibWord;
+        auto word = std::make_unique<CQuibWord>();
+        m_word = word.get();
         ASSERT_EQ(AttachResource(m_word, kWordId, MakeWordType(kLanguage), m_dataFile), 0);
         m_word->Load();
-        theWordIndex.Add(m_word);
+        theWordIndex.Add(std::move(word));
         theWordIndex.Names().InsertSorted(m_word->WordName, m_word);
         m_word->WordName = "huse";
         m_word->Commit();
@@ -90,7 +91,7 @@ TEST_F(WordSaveTest, UnchangedWordAsksNothing)
 {
     ScopedAnswerer answerer;
     m_word->Load();
-    EXPECT_TRUE(m_word->SaveChanges(true));
+    EXPECT_TRUE(CQuibWord::SaveChanges(m_word, true));
     EXPECT_TRUE(answerer.questions().empty());
 }
 
@@ -98,7 +99,7 @@ TEST_F(WordSaveTest, CancelKeepsTheEdit)
 {
     ScopedAnswerer answerer;
     answerer.reply(IDCANCEL);
-    EXPECT_FALSE(m_word->SaveChanges(true));
+    EXPECT_FALSE(CQuibWord::SaveChanges(m_word, true));
     ASSERT_EQ(answerer.questions().size(), 1u);
     EXPECT_EQ(answerer.questions()[0].flags & MB_TYPEMASK, MB_YESNOCANCEL);
     EXPECT_TRUE(answerer.questions()[0].text.startsWith("Save the changes to this word"));
@@ -110,7 +111,7 @@ TEST_F(WordSaveTest, NoDropsTheEditOfAStoredWord)
 {
     ScopedAnswerer answerer;
     answerer.reply(IDNO);
-    EXPECT_TRUE(m_word->SaveChanges(true));
+    EXPECT_TRUE(CQuibWord::SaveChanges(m_word, true));
     EXPECT_EQ(m_word->WordName, "hus");
     EXPECT_EQ(storedName(kWordId, m_userFile), "none");
 }
@@ -119,7 +120,7 @@ TEST_F(WordSaveTest, YesCopiesADataFileWordIntoTheUserFile)
 {
     ScopedAnswerer answerer;
     answerer.reply(IDYES);
-    EXPECT_TRUE(m_word->SaveChanges(true));
+    EXPECT_TRUE(CQuibWord::SaveChanges(m_word, true));
     EXPECT_EQ(answerer.questions().size(), 1u);
     EXPECT_EQ(storedName(kWordId, m_userFile), "huse");
     EXPECT_EQ(m_word->WordName, "hus"); // the data-file word is loaded again
@@ -134,7 +135,7 @@ TEST_F(WordSaveTest, YesCopiesADataFileWordIntoTheUserFile)
 TEST_F(WordSaveTest, WithoutAskingTheAnswerIsYes)
 {
     ScopedAnswerer answerer;
-    EXPECT_TRUE(m_word->SaveChanges(false));
+    EXPECT_TRUE(CQuibWord::SaveChanges(m_word, false));
     EXPECT_TRUE(answerer.questions().empty());
     EXPECT_EQ(storedName(kWordId, m_userFile), "huse");
 }
@@ -144,7 +145,7 @@ TEST_F(WordSaveTest, ExistingUserCopyAnsweredNoKeepsBoth)
     storeUserCopy("mine");
     ScopedAnswerer answerer;
     answerer.reply(IDYES).reply(IDNO);
-    EXPECT_TRUE(m_word->SaveChanges(true));
+    EXPECT_TRUE(CQuibWord::SaveChanges(m_word, true));
     ASSERT_EQ(answerer.questions().size(), 2u);
     EXPECT_TRUE(answerer.questions()[1].text.startsWith("The word already exist in the user/output file!"));
     EXPECT_EQ(storedName(kWordId, m_userFile), "mine");
@@ -156,7 +157,7 @@ TEST_F(WordSaveTest, ExistingUserCopyAnsweredCancelRefuses)
     storeUserCopy("mine");
     ScopedAnswerer answerer;
     answerer.reply(IDYES).reply(IDCANCEL);
-    EXPECT_FALSE(m_word->SaveChanges(true));
+    EXPECT_FALSE(CQuibWord::SaveChanges(m_word, true));
     EXPECT_EQ(storedName(kWordId, m_userFile), "mine");
 }
 
@@ -165,7 +166,7 @@ TEST_F(WordSaveTest, ExistingUserCopyAnsweredYesIsReplaced)
     storeUserCopy("mine");
     ScopedAnswerer answerer;
     answerer.reply(IDYES).reply(IDYES);
-    EXPECT_TRUE(m_word->SaveChanges(true));
+    EXPECT_TRUE(CQuibWord::SaveChanges(m_word, true));
     EXPECT_EQ(storedName(kWordId, m_userFile), "huse");
 }
 
@@ -175,7 +176,7 @@ TEST_F(WordSaveTest, OutputFileTakesTheWordInItsLanguage)
     theOutputFile = output;
     theTranslateLanguage = 2;
     ScopedAnswerer answerer;
-    EXPECT_TRUE(m_word->SaveChanges(false));
+    EXPECT_TRUE(CQuibWord::SaveChanges(m_word, false));
     EXPECT_EQ(storedName(kWordId, output, 2), "huse");
     EXPECT_EQ(storedName(kWordId, m_userFile), "none");
 }
@@ -185,7 +186,7 @@ TEST_F(WordSaveTest, CopyThatCannotBePlacedKeepsTheEdit)
     theOutputFile = 999; // an output file number that no open file has
     theTranslateLanguage = kLanguage;
     ScopedAnswerer answerer;
-    EXPECT_FALSE(m_word->SaveChanges(false));
+    EXPECT_FALSE(CQuibWord::SaveChanges(m_word, false));
     EXPECT_EQ(m_word->WordName, "huse");
     EXPECT_TRUE(m_word->IsChanged());
     EXPECT_EQ(theWordIndex.Find(999, kLanguage, kWordId), nullptr);
@@ -195,47 +196,71 @@ TEST_F(WordSaveTest, CopyThatCannotBePlacedKeepsTheEdit)
 TEST_F(WordSaveTest, WordOfTheTargetFileIsSavedInPlace)
 {
     storeUserCopy("mine");
-    CQuibWord* own = m_userCopy.release();
-    theWordIndex.Add(own);
+    CQuibWord* own = m_userCopy.get();
+    theWordIndex.Add(std::move(m_userCopy));
     own->WordName = "mine too";
     own->Commit();
-    EXPECT_TRUE(own->SaveChanges(false));
+    EXPECT_TRUE(CQuibWord::SaveChanges(own, false));
     EXPECT_EQ(storedName(kWordId, m_userFile), "mine too");
     EXPECT_EQ(theWordIndex.Find(m_userFile, kLanguage, kWordId), own);
 }
 
 TEST_F(WordSaveTest, NewWordAnsweredNoIsRemovedWithoutAsecondQuestion)
 {
-    auto* fresh = new CQuibWord;
+    auto made = std::make_unique<CQuibWord>();
+    CQuibWord* fresh = made.get();
     fresh->WordName = "ny";
     storeInFile(*fresh, 77, m_userFile, MakeWordType(kLanguage));
-    theWordIndex.Add(fresh);
+    theWordIndex.Add(std::move(made));
     ASSERT_TRUE(fresh->IsNew());
     ScopedAnswerer answerer;
     answerer.reply(IDNO);
-    EXPECT_TRUE(fresh->SaveChanges(true));
+    EXPECT_TRUE(CQuibWord::SaveChanges(fresh, true));
     EXPECT_EQ(answerer.questions().size(), 1u);
     EXPECT_EQ(theWordIndex.Find(m_userFile, kLanguage, 77), nullptr);
     EXPECT_FALSE(ResourceExists(77, MakeWordType(kLanguage), m_userFile));
+}
+
+// The name list feeds the word combo box: a word saved again is listed once, under its new name.
+TEST_F(WordSaveTest, WordSavedAgainIsListedOnceUnderItsNewName)
+{
+    SaveWord(m_word);
+    m_word->WordName = "huset";
+    SaveWord(m_word);
+    ASSERT_EQ(theWordIndex.Names().GetSize(), 1);
+    EXPECT_EQ(theWordIndex.Names().GetString(0), "huset");
+    EXPECT_EQ(theWordIndex.Find(m_dataFile, kLanguage, kWordId), m_word);
+}
+
+// Only the index deletes what it held: a word the caller owns loses its record and nothing else.
+TEST_F(WordSaveTest, RemovingAWordTheCallerOwnsLeavesTheObjectToTheCaller)
+{
+    storeUserCopy("egen");
+    EXPECT_TRUE(CQuibWord::Remove(m_userCopy.get(), false));
+    EXPECT_FALSE(ResourceExists(kWordId, MakeWordType(kLanguage), m_userFile));
+    EXPECT_EQ(m_userCopy->WordName, "egen");
+    EXPECT_EQ(theWordIndex.GetCount(), 1u);
 }
 
 TEST_F(WordSaveTest, RemoveAsksAndTellsTheOpenEditor)
 {
     ScopedAnswerer answerer;
     answerer.reply(IDCANCEL);
-    EXPECT_FALSE(m_word->Remove(true));
+    EXPECT_FALSE(CQuibWord::Remove(m_word, true));
     EXPECT_NE(theWordIndex.Find(m_dataFile, kLanguage, kWordId), nullptr);
 
     std::vector<std::string> calls;
     theWordEditorFrame = reinterpret_cast<CQuibW_Frame*>(&calls); // any non-null frame: the editor is open
-    InstallWordEditorHooks({
-        [&](CQuibWord* word) { calls.push_back(word ? "frame word" : "frame none"); },
-        [&](CQuibWord* word) { calls.push_back(word == m_word ? "tree removed word" : "tree other"); },
-        [&](bool changed) { calls.push_back(changed ? "changed" : "unchanged"); },
-        [&](CQuibWord* word) { calls.push_back(word ? "current word" : "current none"); },
-    });
+    const auto frame = theWordEditorFrameSelectWordHook.scoped(
+        [&](CQuibWord* word) { calls.push_back(word ? "frame word" : "frame none"); });
+    const auto tree = theWordEditorTreeSelectWordHook.scoped(
+        [&](CQuibWord* word) { calls.push_back(word == m_word ? "tree removed word" : "tree other"); });
+    const auto setChanged = theWordEditorSetChangedHook.scoped(
+        [&](bool changed) { calls.push_back(changed ? "changed" : "unchanged"); });
+    const auto current = theWordEditorSetCurrentWordHook.scoped(
+        [&](CQuibWord* word) { calls.push_back(word ? "current word" : "current none"); });
     answerer.reply(IDOK);
-    EXPECT_TRUE(m_word->Remove(true));
+    EXPECT_TRUE(CQuibWord::Remove(m_word, true));
     EXPECT_EQ(calls,
               (std::vector<std::string>{"unchanged", "frame none", "tree removed word", "current none"}));
     EXPECT_EQ(theWordIndex.Find(m_dataFile, kLanguage, kWordId), nullptr);

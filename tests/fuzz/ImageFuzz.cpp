@@ -12,14 +12,25 @@ namespace
 
 using lumivo::image::RgbImage;
 
+void checkWhole(const RgbImage& picture)
+{
+    fuzzCheck(!picture.isNull(), "a decoded picture has no size");
+    const auto expected = lumivo::image::rgbByteSize(picture.width, picture.height);
+    fuzzCheck(expected && *expected == picture.byteSize(), "a decoded picture's pixels do not fit its size");
+}
+
 void fuzzImage(const std::uint8_t* data, std::size_t size)
 {
+    // Decoded as it would be for an icon: a decoder may give a smaller picture directly.
+    const lumivo::image::FileType type = lumivo::image::guessFileType(data, size);
+    if (lumivo::image::isReadableType(type)) {
+        if (const auto small = lumivo::image::decode(data, size, type, {16, 16}))
+            checkWhole(*small);
+    }
     const std::optional<RgbImage> decoded = lumivo::image::decodeAnyReadable(data, size);
     if (!decoded)
         return;
-    fuzzCheck(!decoded->isNull(), "a decoded picture has no size");
-    const auto expected = lumivo::image::rgbByteSize(decoded->width, decoded->height);
-    fuzzCheck(expected && *expected == decoded->byteSize(), "a decoded picture's pixels do not fit its size");
+    checkWhole(*decoded);
     Bytes png;
     fuzzCheck(lumivo::image::encodePng(*decoded, png), "a decoded picture does not encode as PNG");
     const std::optional<RgbImage> again =

@@ -15,7 +15,7 @@
 #include <QDir>
 #include <QFile>
 
-using namespace integration;
+using namespace lumivo::test;
 using lumivo::files::FaultyFileSystem;
 
 namespace
@@ -93,7 +93,7 @@ TEST_F(DataFileRoundTripTest, EveryObjectComesBackEqualAfterSaveCloseAndRescan)
 // new. Returns true for the new.
 bool DiskHoldsTheEdits(const QString& path, const QString& probe, const SampleContent& content)
 {
-    const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+    const std::vector<std::uint8_t> bytes = fileBytes(path);
     EXPECT_TRUE(lumivo::files::writeFileAtomically(probe, bytes.data(), bytes.size()));
     int file = 0;
     EXPECT_EQ(OpenResFile(&file, probe), RES_OK);
@@ -151,7 +151,7 @@ TEST_F(DataFileRoundTripTest, AFailedSaveLeavesTheOldOrTheNewFileAndKeepsTheEdit
     const QString path = dataFolder + QStringLiteral("sample.tvf");
     const QString probe = tempPath(QStringLiteral("probe.tvf"));
     ASSERT_TRUE(PlaceSampleDataFile(tempDir(), content));
-    const std::vector<std::uint8_t> original = ReadWholeFile(path);
+    const std::vector<std::uint8_t> original = fileBytes(path);
     ASSERT_FALSE(original.empty());
 
     int failures = 0;
@@ -195,7 +195,7 @@ TEST_F(DataFileRoundTripTest, AScratchFileLeftByACrashIsNoDataFileAndBlocksNoSav
 {
     const QString path = dataFolder + QStringLiteral("sample.tvf");
     ASSERT_TRUE(PlaceSampleDataFile(tempDir(), content));
-    const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+    const std::vector<std::uint8_t> bytes = fileBytes(path);
     const QString scratch = dataFolder + QStringLiteral("RMGRTMP.tvf");
     ASSERT_TRUE(lumivo::files::writeFileAtomically(scratch, bytes.data(), bytes.size()));
 
@@ -335,7 +335,7 @@ TEST_F(DataFileRoundTripTest, ADamagedDataFileGivesErrorsNeverACrash)
     ASSERT_GT(WriteSampleDataFile(path, content), 0);
     ASSERT_EQ(CloseResFile(FindResFileByPath(path)), RES_OK);
     theWordIndex.DeleteAll();
-    const std::vector<std::uint8_t> whole = ReadWholeFile(path);
+    const std::vector<std::uint8_t> whole = fileBytes(path);
     const QString damaged = dataFolder + QStringLiteral("damaged.tvf");
     const std::size_t step = std::max<std::size_t>(1, whole.size() / 40);
     for (std::size_t at = 0; at < whole.size(); at += step) {
@@ -423,7 +423,7 @@ TEST_F(DataFileRoundTripTest, ATranslatedWordLandsInTheOutputFileUnderTheTransla
     ASSERT_NE(danish, nullptr);
     danish->WordName = "doggies";
     ASSERT_EQ(danish->Commit(), RES_OK);
-    ASSERT_TRUE(danish->SaveChanges(false));
+    ASSERT_TRUE(CQuibWord::SaveChanges(danish, false));
     EXPECT_EQ(danish->WordName, "hunde");
     EXPECT_TRUE(ResourceExists(102, MakeWordType(kEnglish), output));
     EXPECT_FALSE(ResourceExists(102, MakeWordType(kDanish), output));

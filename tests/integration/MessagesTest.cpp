@@ -10,7 +10,7 @@
 #include "tests/support/LumivoTest.h"
 #include "tests/support/SystemTestFiles.h"
 
-using namespace integration;
+using namespace lumivo::test;
 using namespace lumivo;
 
 namespace

@@ -16,7 +16,7 @@
 #include <QDir>
 #include <QFile>
 
-using namespace integration;
+using namespace lumivo::test;
 
 namespace
 {
@@ -57,7 +57,7 @@ TEST_F(PackageRoundTripTest, ADataFileTravelsInAPasswordArchiveAndOpensWhole)
     const int written = WriteSampleDataFile(source, content);
     ASSERT_GT(written, 0);
     ASSERT_EQ(CloseResFile(written), RES_OK);
-    const std::vector<std::uint8_t> original = ReadWholeFile(source);
+    const std::vector<std::uint8_t> original = fileBytes(source);
     ASSERT_FALSE(original.empty());
 
     const QString package = tempPath(QStringLiteral("work/package.zip"));
@@ -93,7 +93,7 @@ TEST_F(PackageRoundTripTest, ADataFileTravelsInAPasswordArchiveAndOpensWhole)
 
     archive.SetPassword(kPassword);
     ASSERT_TRUE(archive.ExtractToFile(index, dataFolder, false));
-    EXPECT_EQ(ReadWholeFile(dataFolder + QStringLiteral("sample.tvf")), original);
+    EXPECT_EQ(fileBytes(dataFolder + QStringLiteral("sample.tvf")), original);
     if (!content.clip.empty()) {
         CZipMemoryFile clip(1024);
         ASSERT_TRUE(archive.ExtractToMemory(archive.FindEntry(QStringLiteral("Sider/hoppe.avi")), clip));
@@ -130,7 +130,7 @@ TEST_F(PackageRoundTripTest, UnpackingOverADataFileOnAFailingDiskLeavesTheOldOrT
     const int written = WriteSampleDataFile(source, content);
     ASSERT_GT(written, 0);
     ASSERT_EQ(CloseResFile(written), RES_OK);
-    const std::vector<std::uint8_t> fresh = ReadWholeFile(source);
+    const std::vector<std::uint8_t> fresh = fileBytes(source);
     const QString package = tempPath(QStringLiteral("work/package.zip"));
     {
         CZipArchive archive;
@@ -143,7 +143,7 @@ TEST_F(PackageRoundTripTest, UnpackingOverADataFileOnAFailingDiskLeavesTheOldOrT
     const int older = lumivo::test::NewResFile(target, FILEKIND_DATA, 2, 0, 3);
     ASSERT_EQ(SaveResFile(older), RES_OK);
     ASSERT_EQ(CloseResFile(older), RES_OK);
-    const std::vector<std::uint8_t> old = ReadWholeFile(target);
+    const std::vector<std::uint8_t> old = fileBytes(target);
 
     // A single failed write (a full disk) must leave nothing behind; a crash (every later write and
     // removal fails too) may leave a scratch file, but never one the scan of the Data folder opens.
@@ -164,7 +164,7 @@ TEST_F(PackageRoundTripTest, UnpackingOverADataFileOnAFailingDiskLeavesTheOldOrT
                 faulty.failAt(lumivo::files::FaultyFileSystem::Operation::Write, 0);
                 CauseOf([&] { archive.Close(); });
             }
-            const std::vector<std::uint8_t> now = ReadWholeFile(target);
+            const std::vector<std::uint8_t> now = fileBytes(target);
             EXPECT_TRUE(now == (unpacked ? fresh : old)) << now.size();
             for (const QString& name : QDir(dataFolder).entryList(QDir::Files | QDir::Hidden)) {
                 if (crash)

@@ -9,7 +9,7 @@
 
 #include <cmath>
 
-namespace integration
+namespace lumivo::test
 {
 
 namespace
@@ -56,7 +56,7 @@ void WriteWords(const SampleContent& content, int file)
         word->WordFlags = sample.flags;
         ASSERT_EQ(word->SaveAs(sample.id, file, MakeWordType(static_cast<std::int16_t>(sample.language))),
                   RES_OK);
-        SaveWord(word.release()); // the word index owns it from here
+        SaveWord(std::move(word)); // the word index owns it from here
     }
 }
 
@@ -118,15 +118,6 @@ void WriteUser(int file)
 
 } // namespace
 
-std::vector<std::uint8_t> ReadWholeFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
-}
-
 void SetEveryDanishUserField(CQuibUser& user)
 {
     // Every field as the stream tests set it, with Danish texts and a profile name that
@@ -165,7 +156,7 @@ SampleContent MakeSampleContent(const QString& workFolder)
     if (lumivo::test::haveFfmpeg()) {
         const QString avi = workFolder + QStringLiteral("/tiny.avi");
         if (lumivo::test::makeMjpegAvi(avi, QStringLiteral("testsrc=size=16x12:rate=5"), 3))
-            content.clip = ReadWholeFile(avi);
+            content.clip = fileBytes(avi);
     }
     return content;
 }
@@ -291,7 +282,7 @@ void ExpectMedia(const SampleContent& content)
     EXPECT_EQ(clip->Name, "hoppe");
     const QString exported = GetTempDirString(QStringLiteral("/")) + QStringLiteral("exported.avi");
     ASSERT_EQ(clip->ExportFile(exported), content.clip.size());
-    EXPECT_EQ(ReadWholeFile(exported), content.clip);
+    EXPECT_EQ(fileBytes(exported), content.clip);
 }
 
 } // namespace
@@ -342,4 +333,4 @@ bool WriteNamedWords(int file, int language,
     return true;
 }
 
-} // namespace integration
+} // namespace lumivo::test

@@ -18,6 +18,7 @@
 #include "system/LanguageRecords.h"
 #include "system/Lookups.h"
 #include "system/SystemSettings.h"
+#include "tests/support/Bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,7 @@
 #include <utility>
 #include <vector>
 
-namespace integration
+namespace lumivo::test
 {
 
 constexpr std::uint16_t kDanish = 2;
@@ -92,6 +93,4 @@ void MakeDanishCurrent();
 // Checks every object of `content` through the finders by id, the word index and the level maps.
 void ExpectSampleContent(const SampleContent& content, int file);
 
-std::vector<std::uint8_t> ReadWholeFile(const QString& path);
-
-} // namespace integration
+} // namespace lumivo::test

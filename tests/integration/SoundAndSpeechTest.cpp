@@ -15,7 +15,7 @@
 
 #include <atomic>
 
-using namespace integration;
+using namespace lumivo::test;
 using namespace lumivo;
 
 namespace
@@ -29,23 +29,6 @@ bool MixerIsSilent()
     }
     return true;
 }
-
-// Records the loudest sample that leaves the mixer.
-class LoudestSample
-{
-public:
-    LoudestSample()
-    {
-        audio::mixer().setObserver([this](const std::int16_t* s, std::size_t n) {
-            m_peak.store(std::max(m_peak.load(), test::peakOf(s, n)));
-        });
-    }
-    ~LoudestSample() { audio::mixer().setObserver({}); }
-    int peak() const { return m_peak.load(); }
-
-private:
-    std::atomic<int> m_peak{0};
-};
 
 class SoundAndSpeechTest : public test::LumivoTest
 {

@@ -11,7 +11,7 @@
 #include "tests/support/LumivoTest.h"
 #include "tests/support/SystemTestFiles.h"
 
-using namespace integration;
+using namespace lumivo::test;
 using namespace lumivo;
 
 namespace
@@ -139,7 +139,7 @@ TEST_F(UserFileTest, TheUsersEditsLandInTheUsersFileAlone)
 {
     const int userFile = OpenUserAndMakeCurrent();
     ASSERT_GT(userFile, 0);
-    const std::vector<std::uint8_t> dataBefore = ReadWholeFile(GetResFilePath(dataFile));
+    const std::vector<std::uint8_t> dataBefore = fileBytes(GetResFilePath(dataFile));
 
     user->Name = "Mette";
     user->Voice1 = "english";
@@ -153,7 +153,7 @@ TEST_F(UserFileTest, TheUsersEditsLandInTheUsersFileAlone)
     ASSERT_EQ(err, 0);
     SaveDataFile(dataFile, false, false, &err);
     ASSERT_EQ(err, 0);
-    EXPECT_EQ(ReadWholeFile(GetResFilePath(dataFile)), dataBefore);
+    EXPECT_EQ(fileBytes(GetResFilePath(dataFile)), dataBefore);
 
     theCurrentUser = nullptr;
     user.reset();
@@ -196,7 +196,7 @@ TEST_F(UserFileTest, AWordOfTheDataFileEditedByTheUserBecomesTheUsersCopy)
 
     ui::ScopedAnswerer answerer;
     answerer.reply(ui::IDYES);
-    ASSERT_TRUE(word->SaveChanges(true));
+    ASSERT_TRUE(CQuibWord::SaveChanges(word, true));
     ASSERT_EQ(answerer.questions().size(), 1u);
     EXPECT_EQ(answerer.questions()[0].text, LoadSystemString(9004));
     EXPECT_EQ(word->WordName, QString::fromUtf8("æble·skive"));
@@ -237,7 +237,7 @@ TEST_F(UserFileTest, ANewItemIdIsFreeInEveryOpenFile)
 {
     const int userFile = OpenUserAndMakeCurrent();
     ASSERT_GT(userFile, 0);
-    SetItemIdRandomSource([](std::int32_t, std::int32_t) { return 101; });
+    const auto userStart = theItemIdRandomSource.scoped([](std::int32_t, std::int32_t) { return 101; });
     const std::int32_t first = NewItemId();
     EXPECT_EQ(first, 103); // 101 and 102 are words of the data file, 101 also of the user's
     CQuibWord word;
@@ -246,7 +246,8 @@ TEST_F(UserFileTest, ANewItemIdIsFreeInEveryOpenFile)
     ASSERT_EQ(word.SaveAs(first, userFile, MakeWordType(kDanish)), RES_OK);
     EXPECT_EQ(NewItemId(), 104);
 
-    SetItemIdRandomSource([](std::int32_t, std::int32_t) { return kFirstSystemItemId; });
+    const auto systemStart =
+        theItemIdRandomSource.scoped([](std::int32_t, std::int32_t) { return kFirstSystemItemId; });
     const std::int32_t system = NewSystemItemId();
     EXPECT_TRUE(IsSystemItem(system));
     EXPECT_FALSE(ResourceExists(system, MakeWordType(kDanish), dataFile));

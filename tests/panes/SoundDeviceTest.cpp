@@ -5,6 +5,7 @@
 #include "system/SystemSettings.h"
 #include "tests/support/AudioTestHelpers.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/MediaSamples.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,7 +21,7 @@ using Clock = std::chrono::steady_clock;
 namespace
 {
 
-void writeFile(const QString& path, const QByteArray& bytes)
+void writeBytesTo(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -55,6 +56,23 @@ TEST_F(SoundDeviceTest, InitSoundMakesOneDeviceAndCloseSoundRemovesIt)
     EXPECT_FALSE(audio::isOutputOpen());
 }
 
+// An authoring tool's device lives through a shutdown and reopening of the audio output.
+TEST_F(SoundDeviceTest, TheCompressorFlagHoldsThroughAShutdownAndReopening)
+{
+    CSoundDevice own;
+    ASSERT_EQ(CSoundDevice::InitSound(), 0);
+    own.SetCompressor(true);
+    EXPECT_TRUE(audio::mixer().isCompressorEnabled());
+    CSoundDevice::CloseSound();
+    ASSERT_EQ(CSoundDevice::InitSound(), 0);
+    EXPECT_EQ(own.IsCompressorOn(), audio::mixer().isCompressorEnabled());
+    own.SetCompressor(true);
+    EXPECT_TRUE(audio::mixer().isCompressorEnabled()) << "switching it on again is not skipped";
+    theSoundDevice->SetCompressor(false);
+    EXPECT_FALSE(own.IsCompressorOn()) << "one state for every device";
+    CSoundDevice::CloseSound();
+}
+
 TEST_F(SoundDeviceTest, ErrorTextsOfTheSoundLayer)
 {
     EXPECT_EQ(CSoundDevice::GetFmodErrorText(0), "No errors");
@@ -84,7 +102,7 @@ TEST_F(SoundDeviceTest, PlayingUnderTheDiskDriverWritesTheSamplesFrames)
     QFile file(output);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray written = file.readAll();
-    EXPECT_TRUE(written.contains(bytesOf(sample)));
+    EXPECT_TRUE(written.contains(sampleBytes(sample)));
 }
 
 TEST_F(SoundDeviceTest, IsPlayingEndsAtTheEndTickEvenWhenTheMixerHoldsTheSound)
@@ -114,7 +132,7 @@ TEST_F(SoundDeviceTest, AnySoundIsHeldAt44100MonoSoSavedBlocksTellTheTruth)
         data.append(static_cast<char>(128 + 60 * std::sin(i * 0.1)));
     }
     const QString path = tempPath("word.wav");
-    writeFile(path, makeWaveFile(data, 2, 22050, 8));
+    writeBytesTo(path, makeWaveFile(data, 2, 22050, 8));
     CSoundDevice device;
     ASSERT_EQ(device.Load(path), 0);
     EXPECT_NEAR(device.GetLengthMs(), 1000.0, 5.0);
@@ -132,7 +150,7 @@ TEST_F(SoundDeviceTest, AnySoundIsHeldAt44100MonoSoSavedBlocksTellTheTruth)
     EXPECT_NEAR(device.GetLengthMs(), 1000.0, 5.0);
 
     EXPECT_EQ(device.Load(tempPath("missing.wav")), soundFileNotFound);
-    writeFile(tempPath("junk.wav"), QByteArray(500, 'j'));
+    writeBytesTo(tempPath("junk.wav"), QByteArray(500, 'j'));
     EXPECT_EQ(device.Load(tempPath("junk.wav")), soundUnknownFormat);
     EXPECT_FALSE(device.GetSample());
     EXPECT_EQ(device.LoadFromWaveData(nullptr), -1);
@@ -143,7 +161,7 @@ TEST_F(SoundDeviceTest, AnySoundIsHeldAt44100MonoSoSavedBlocksTellTheTruth)
 TEST_F(SoundDeviceTest, RecordingStopsItselfAtTheLimit)
 {
     const audio::Samples input = ramp(500000);
-    writeFile(tempPath("in.raw"), bytesOf(input));
+    writeBytesTo(tempPath("in.raw"), sampleBytes(input));
     useDiskAudio("/dev/null", tempPath("in.raw"), true);
     theBaseDir = tempDir();
     CSoundDevice device;
@@ -159,7 +177,7 @@ TEST_F(SoundDeviceTest, RecordingStopsItselfAtTheLimit)
 TEST_F(SoundDeviceTest, StopCutsARecordingToWhatWasRecorded)
 {
     const audio::Samples input = ramp(500000);
-    writeFile(tempPath("in.raw"), bytesOf(input));
+    writeBytesTo(tempPath("in.raw"), sampleBytes(input));
     useDiskAudio("/dev/null", tempPath("in.raw")); // paced in real time
     theBaseDir = tempDir();
     CSoundDevice device;
@@ -208,7 +226,7 @@ TEST_F(SoundDeviceTest, SaveWavFileWritesACanonicalHeaderAndTheSamples)
     EXPECT_EQ(u32(24), 44100u);
     EXPECT_EQ(u32(28), 88200u);
     EXPECT_EQ(u32(40), 2002u);
-    EXPECT_EQ(bytes.mid(44), bytesOf(sample));
+    EXPECT_EQ(bytes.mid(44), sampleBytes(sample));
     wave::WaveBlock back;
     EXPECT_EQ(wave::readWaveFile(tempPath("x.wav"), back), 2002);
 }
@@ -228,7 +246,7 @@ TEST_F(SoundDeviceTest, SoundModelThreePlaysThroughTheProgramsDevice)
     StopSound();
     EXPECT_FALSE(IsSoundPlaying());
     CSoundDevice::CloseSound();
-    EXPECT_FALSE(InstalledSoundDeviceHook());
+    EXPECT_EQ(theSoundDevicePort(), nullptr);
 }
 
 TEST_F(SoundDeviceTest, SaveToSoundStoresTheSampleAsMonoMp3)
@@ -250,4 +268,47 @@ TEST_F(SoundDeviceTest, SaveToSoundStoresTheSampleAsMonoMp3)
     ASSERT_TRUE(sound.Play());
     ASSERT_TRUE(theSoundDevice->GetSample());
     EXPECT_NEAR(theSoundDevice->GetLengthMs(), 1000.0, 60.0);
+}
+
+TEST_F(SoundDeviceTest, FilesOfOtherProgramsImportWholeOrNotAtAll)
+{
+    // A stored MP3 that lame tagged with a cover picture plays at its length.
+    const QString wav = tempPath(QStringLiteral("tone.wav"));
+    const QString cover = tempPath(QStringLiteral("cover.jpg"));
+    const QString tagged = tempPath(QStringLiteral("tagged.mp3"));
+    ASSERT_TRUE(
+        runTool("sox", {"-n", "-r", "44100", "-b", "16", "-c", "1", wav, "synth", "1", "sine", "440"}));
+    ASSERT_TRUE(runTool("convert", {"-size", "160x160", "xc:gray", "+noise", "Random", cover}));
+    ASSERT_TRUE(
+        runTool("lame", {"--quiet", "-b", "64", "-m", "m", "--add-id3v2", "--ti", cover, wav, tagged}));
+    QFile file(tagged);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray mp3 = file.readAll();
+    CQuibSound sound;
+    ASSERT_EQ(sound.Create(), RES_OK);
+    sound.SetData(std::vector<std::uint8_t>(mp3.begin(), mp3.end()), 0x104, 0, 1000, 8000);
+    ASSERT_EQ(CSoundDevice::InitSound(), 0);
+    ASSERT_TRUE(sound.Play());
+    ASSERT_TRUE(theSoundDevice->GetSample());
+    EXPECT_NEAR(theSoundDevice->GetLengthMs(), 1000.0, 60.0);
+
+    // A WAVE whose header claims 4.29 GHz is refused, and no empty sound is stored from it.
+    QByteArray lying;
+    {
+        QFile source(wav);
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+        lying = source.readAll();
+    }
+    const int rateAt = lying.indexOf("fmt ") + 8 + 4;
+    ASSERT_GT(rateAt, 12);
+    lying.replace(rateAt, 4, QByteArray("\xFF\xFF\xFF\xFF", 4));
+    const QString lyingPath = tempPath(QStringLiteral("lying.wav"));
+    writeBytesTo(lyingPath, lying);
+    EXPECT_EQ(theSoundDevice->Load(lyingPath), soundUnknownFormat);
+    EXPECT_FALSE(theSoundDevice->GetSample());
+    CQuibSound empty;
+    ASSERT_EQ(empty.Create(), RES_OK);
+    const audio::Samples nothing;
+    EXPECT_EQ(CSoundDevice::SaveToSound(&nothing, &empty), -1);
+    EXPECT_FALSE(empty.Play());
 }

@@ -42,7 +42,7 @@ QByteArray pcmFormat(int rate, int size = 16)
 
 QByteArray tone(std::size_t samples, int rate = 44100)
 {
-    return bytesOf(sine(0.5, 440, samples, rate));
+    return sampleBytes(sine(0.5, 440, samples, rate));
 }
 
 } // namespace

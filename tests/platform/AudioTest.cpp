@@ -159,7 +159,7 @@ TEST_F(AudioTest, CaptureStopsAtItsLimitAndHandsOverWhatWasRecorded)
     const QString inputFile = tempPath("in.raw");
     QFile file(inputFile);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytesOf(input));
+    file.write(sampleBytes(input));
     file.close();
     useDiskAudio(tempPath("out.raw"), inputFile, true);
 
@@ -230,7 +230,7 @@ TEST_F(AudioTest, DecodingRejectsWhatIsNotASound)
 
 TEST_F(AudioTest, PlayingAWaveFileInMemoryStartsAtOnce)
 {
-    const QByteArray wave = makeWaveFile(bytesOf(sine(0.5, 440, 4410)), 1, 44100, 16);
+    const QByteArray wave = makeWaveFile(sampleBytes(sine(0.5, 440, 4410)), 1, 44100, 16);
     const int channel = playWave(wave);
     ASSERT_GT(channel, 0) << lastError().toStdString();
     EXPECT_TRUE(waitUntilDone(channel, kGenerousWaitMs));

@@ -11,7 +11,7 @@ using lumivo::test::LumivoTest;
 namespace
 {
 
-std::vector<std::uint8_t> bytesOf(const std::string& text)
+std::vector<std::uint8_t> textBytes(const std::string& text)
 {
     return {text.begin(), text.end()};
 }
@@ -81,14 +81,14 @@ TEST_F(FileSystemTest, FaultyWriteLeavesAShortWriteAndThenStaysBroken)
     EXPECT_TRUE(file->write("abcd", 4));
     EXPECT_FALSE(file->write("efgh", 4));
     EXPECT_FALSE(file->write("ijkl", 4));
-    EXPECT_EQ(*memory.contents("/m/f"), bytesOf("abcdef"));
+    EXPECT_EQ(*memory.contents("/m/f"), textBytes("abcdef"));
     EXPECT_TRUE(faulty.hasFailed());
 }
 
 TEST_F(FileSystemTest, MemoryFileSystemHonoursReadOnlyAndRename)
 {
     MemoryFileSystem memory;
-    memory.setContents("/d/a", bytesOf("1"));
+    memory.setContents("/d/a", textBytes("1"));
     memory.setReadOnly("/d/a", true);
     EXPECT_FALSE(memory.open("/d/a", OpenMode::ReadWrite));
     EXPECT_TRUE(memory.open("/d/a", OpenMode::Read));
@@ -97,7 +97,11 @@ TEST_F(FileSystemTest, MemoryFileSystemHonoursReadOnlyAndRename)
     EXPECT_EQ(memory.list("/d"), std::vector<QString>{"b"});
 }
 
-TEST(PathHelpers, SplitFolderAndName)
+class PathHelpers : public lumivo::test::LumivoTest
+{
+};
+
+TEST_F(PathHelpers, SplitFolderAndName)
 {
     EXPECT_EQ(folderOf("/a/b/c.tvf"), "/a/b");
     EXPECT_EQ(folderOf("/c.tvf"), "/");

@@ -135,6 +135,58 @@ TEST_F(RegistryTest, ADamagedFileIsReadAsFarAsSoundAndKeptBeside)
     EXPECT_EQ(reopened.readValue(Root::CurrentUser, "Good", "e"), Value::dword(3));
 }
 
+TEST_F(RegistryTest, TypedBytesAreWrittenBackAsRead)
+{
+    const QString path = folder() + "/HKEY_CURRENT_USER.txt";
+    ASSERT_TRUE(lumivo::files::fileSystem().makeDirectories(folder()));
+    writeText(path, "[Key]\n"
+                    "\"v\"=hex(1):61,62\n"
+                    "\"w\"=hex(7):00\n");
+    {
+        Registry reg(folder());
+        EXPECT_EQ(reg.readValue(Root::CurrentUser, "Key", "v"), (Value{REG_SZ, {}, "ab"}));
+        ASSERT_TRUE(reg.writeValue(Root::CurrentUser, "Key", "x", Value::dword(1)));
+        ASSERT_TRUE(reg.flush(Root::CurrentUser));
+    }
+    EXPECT_TRUE(fileText(path).contains("\"v\"=hex(1):61,62\n"));
+    EXPECT_FALSE(QFile::exists(path + ".damaged")) << "every line was understood";
+    Registry reopened(folder());
+    EXPECT_EQ(reopened.readValue(Root::CurrentUser, "Key", "v"), (Value{REG_SZ, {}, "ab"}));
+    EXPECT_EQ(reopened.readValue(Root::CurrentUser, "Key", "w"), (Value{7, {}, QByteArray(1, 0)}));
+}
+
+// Numbers this format never writes (signs, blanks, "0x") are not guessed at: the file is damaged.
+TEST_F(RegistryTest, NumbersInAnotherNotationMarkTheFileDamaged)
+{
+    const QString path = folder() + "/HKEY_CURRENT_USER.txt";
+    ASSERT_TRUE(lumivo::files::fileSystem().makeDirectories(folder()));
+    for (const QByteArray line : {"\"n\"=dword:+0000001", "\"n\"=dword:0x000001", "\"n\"=hex:+1",
+                                  "\"n\"=hex(+1):61", "\"n\"=hex(1 ):61"}) {
+        SCOPED_TRACE(line.constData());
+        const QByteArray text = "[Key]\n" + line + "\n";
+        writeText(path, text);
+        QFile::remove(path + ".damaged");
+        Registry reg(folder());
+        EXPECT_FALSE(reg.readValue(Root::CurrentUser, "Key", "n"));
+        ASSERT_TRUE(reg.writeValue(Root::CurrentUser, "Key", "x", Value::dword(1)));
+        ASSERT_TRUE(reg.flush(Root::CurrentUser));
+        EXPECT_EQ(fileText(path + ".damaged"), text);
+    }
+}
+
+TEST_F(RegistryTest, ASecondLineOfTheSameNameMarksTheFileDamaged)
+{
+    const QString path = folder() + "/HKEY_CURRENT_USER.txt";
+    ASSERT_TRUE(lumivo::files::fileSystem().makeDirectories(folder()));
+    const QByteArray text = "[Key]\n\"v\"=dword:00000001\n\"V\"=dword:00000002\n";
+    writeText(path, text);
+    Registry reg(folder());
+    EXPECT_EQ(reg.readValue(Root::CurrentUser, "Key", "v"), Value::dword(2));
+    ASSERT_TRUE(reg.writeValue(Root::CurrentUser, "Key", "x", Value::dword(1)));
+    ASSERT_TRUE(reg.flush(Root::CurrentUser));
+    EXPECT_EQ(fileText(path + ".damaged"), text);
+}
+
 TEST_F(RegistryTest, AFailedWriteLeavesTheOldFileWhole)
 {
     {

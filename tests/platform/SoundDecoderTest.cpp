@@ -4,6 +4,7 @@
 #include "platform/wave/PcmConverter.h"
 #include "platform/wave/Riff.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/MediaSamples.h"
 
 #include <cmath>
 #include <cstring>
@@ -148,4 +149,31 @@ TEST_F(SoundDecoderTest, ImplausibleRatesAreRefusedBeforeAnythingGrows)
     EXPECT_NEAR(double(audio::resampleTo44k(tone, 22050).size()), 2000.0, 8.0);
     EXPECT_EQ(audio::resampleTo44k(tone, 44100), tone);
     EXPECT_TRUE(audio::resampleTo44k(tone, 2).empty());
+}
+
+TEST_F(SoundDecoderTest, WaveFilesOfOtherProgramsReachTheDeviceAtTheirLevelAndLength)
+{
+    // Extensible 24-in-32, sox's default 32-bit extensible written to a pipe, and a header that lies.
+    const QString extensible = tempPath(QStringLiteral("24in32.wav"));
+    const QString piped = tempPath(QStringLiteral("piped.wav"));
+    ASSERT_TRUE(test::makeExtensible24In32Wave(extensible));
+    ASSERT_TRUE(test::runTool(
+        "sox", {"-n", "-r", "48000", "-t", "wav", "-", "synth", "0.1", "sine", "441", "vol", "0.5"}, piped));
+    for (const QString& path : {extensible, piped}) {
+        SCOPED_TRACE(path.toStdString());
+        QString error;
+        const auto samples = audio::decodeSoundFile(path, &error);
+        ASSERT_TRUE(samples) << error.toStdString();
+        EXPECT_NEAR(double(samples->size()), 4410.0, 10.0);
+        int peak = 0;
+        for (std::int16_t sample : *samples)
+            peak = std::max(peak, std::abs(int(sample)));
+        EXPECT_NEAR(peak / 32768.0, 0.5, 0.03);
+    }
+    std::vector<std::uint8_t> lying = riffOf(1, 44100, steadyFrames({100}, 100));
+    lying[22] = 0xFF; // 65,535 channels
+    lying[23] = 0xFF;
+    QString error;
+    EXPECT_FALSE(audio::decodeSound(lying.data(), lying.size(), &error));
+    EXPECT_FALSE(error.isEmpty());
 }

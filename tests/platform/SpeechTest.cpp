@@ -94,7 +94,11 @@ TEST_F(SpeechTest, ResamplerKeepsItsPlaceAcrossChunks)
     EXPECT_NEAR(static_cast<double>(whole.size()), 4410.0, 2.0);
 }
 
-TEST(ReaderProgramTest, ReaderReceivesItsArgumentsAndIsBounded)
+class ReaderProgramTest : public lumivo::test::LumivoTest
+{
+};
+
+TEST_F(ReaderProgramTest, ReaderReceivesItsArgumentsAndIsBounded)
 {
     QTemporaryDir dir;
     const QString script = dir.filePath("reader.sh");

@@ -1,11 +1,13 @@
+#include "platform/types/Clock.h"
+#include "platform/types/Hook.h"
 #include "platform/types/WinTypes.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QByteArray>
 
+#include <chrono>
 #include <climits>
 #include <cstdlib>
-#include <thread>
 
 using lumivo::test::LumivoTest;
 
@@ -113,16 +115,59 @@ TEST_F(TypesTest, TicksAreComparedAcrossTheWrap)
     EXPECT_FALSE(TickReached(0xFFFFFFF0u, 5));
     EXPECT_TRUE(TickReached(7, 7));
 
+    // The real clock runs on while the thread sleeps.
+    const std::uint32_t realBefore = GetTickCount();
+    lumivo::clock::sleepFor(20);
+    EXPECT_GE(TickDifference(GetTickCount(), realBefore), 20u);
+
     // Put the counter just before the wrap and let it run over.
-    const std::uint32_t unshifted = GetTickCount();
-    lumivo::types::ScopedTickShift shift(0xFFFFFFF0u - unshifted);
+    lumivo::clock::TestClock testClock(0xFFFFFFF0u);
     const std::uint32_t before = GetTickCount();
-    EXPECT_GE(before, 0xFFFFFFF0u - 5); // some slack for a slow machine
-    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    EXPECT_GE(before, 0xFFFFFFF0u - 5);
+    lumivo::clock::sleepFor(40);
     const std::uint32_t after = GetTickCount();
     EXPECT_LT(after, before); // wrapped
     EXPECT_GE(TickDifference(after, before), 40u);
     EXPECT_LT(TickDifference(after, before), 10000u);
+}
+
+TEST_F(TypesTest, AHookFallsBackToItsDefaultAndAScopeRestoresWhatWasThere)
+{
+    lumivo::Hook<int(int)> hook{[](int x) { return x; }};
+    EXPECT_EQ(hook(4), 4);
+    const auto previous = hook.set([](int x) { return x * 10; });
+    EXPECT_EQ(previous(4), 4);
+    {
+        const auto scoped = hook.scoped([](int x) { return -x; });
+        EXPECT_EQ(hook(4), -4);
+    }
+    EXPECT_EQ(hook(4), 40);
+    hook.set(nullptr); // an empty function is the default again, never an empty hook
+    EXPECT_EQ(hook(4), 4);
+    hook.set([](int x) { return x + 1; });
+    hook.reset();
+    EXPECT_EQ(hook(4), 4);
+}
+
+TEST_F(TypesTest, OnATestClockWaitsCostNoRealTimeAndTheRealClockComesBack)
+{
+    const auto realStart = std::chrono::steady_clock::now();
+    {
+        lumivo::clock::TestClock outer(500);
+        {
+            lumivo::clock::TestClock inner(7000);
+            EXPECT_FALSE(lumivo::clock::waitUntil([] { return false; }, 60000));
+            EXPECT_GE(lumivo::clock::tickCount() - 7000u, 60000u);
+        }
+        EXPECT_EQ(lumivo::clock::tickCount(), 500u);
+        int polls = 0;
+        EXPECT_TRUE(lumivo::clock::waitUntil([&polls] { return ++polls == 3; }, 1000));
+        EXPECT_EQ(lumivo::clock::tickCount(), 504u); // two sleeps of the poll interval
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - realStart, std::chrono::seconds(10));
+    const std::uint32_t real = lumivo::clock::tickCount();
+    EXPECT_TRUE(lumivo::clock::waitUntil([] { return true; }, 0));
+    EXPECT_LT(lumivo::clock::tickCount() - real, 1000u);
 }
 
 class LocalTimeTest : public TypesTest

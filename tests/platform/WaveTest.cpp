@@ -256,3 +256,218 @@ TEST_F(WaveTest, Mp3KeepsDurationAndRateAndEncodesTwiceAlike)
     EXPECT_LT(decodeMp3(junk, sizeof junk, 0, decoded), 0);
     EXPECT_TRUE(decoded.isNull());
 }
+
+namespace
+{
+
+// The loudest sample, as a share of full scale.
+double peakOf(const WaveBlock& block)
+{
+    int peak = 0;
+    for (std::size_t i = 0; i < block.sampleBytes() / 2; ++i)
+        peak = std::max(peak, std::abs(int(sample16(block, i))));
+    return peak / 32768.0;
+}
+
+} // namespace
+
+TEST_F(WaveTest, LinearPcmFromOtherProgramsKeepsItsLevelInEveryWidthAndLayout)
+{
+    using lumivo::test::runTool;
+    struct Sample {
+        QString name;
+        QStringList soxFormat; // empty: made by Python
+        int rate;
+    };
+    const std::vector<Sample> samples{
+        {"u8.wav", {"-b", "8", "-e", "unsigned-integer"}, 8000},
+        {"s16.wav", {"-b", "16", "-e", "signed-integer", "-c", "2"}, 22050},
+        {"s24.wav", {"-b", "24", "-e", "signed-integer"}, 96000},
+        {"s32.wav", {"-b", "32", "-e", "signed-integer", "-c", "6"}, 48000},
+        {"f32.wav", {"-b", "32", "-e", "floating-point", "-c", "2"}, 44100},
+        {"f64.wav", {"-b", "64", "-e", "floating-point"}, 32000},
+        {"24in32.wav", {}, 48000},
+    };
+    for (const Sample& sample : samples) {
+        SCOPED_TRACE(sample.name.toStdString());
+        const QString path = tempPath(sample.name);
+        if (sample.soxFormat.isEmpty()) {
+            ASSERT_TRUE(lumivo::test::makeExtensible24In32Wave(path));
+        } else {
+            ASSERT_TRUE(runTool("sox", QStringList{"-n", "-r", QString::number(sample.rate)} +
+                                           sample.soxFormat +
+                                           QStringList{path, "synth", "0.1", "sine", "441", "vol", "0.5"}));
+        }
+        WaveBlock source, converted;
+        ASSERT_GT(readWaveFile(path, source), 0);
+        ASSERT_EQ(convertToPcm16(source, 1, converted), convertOk);
+        EXPECT_TRUE(converted.format().isPcm16(44100, 1));
+        EXPECT_NEAR(double(converted.durationMs()), 100.0, 3.0);
+        // A header read as another format gives noise at full scale, or silence.
+        EXPECT_NEAR(peakOf(converted), 0.5, 0.03);
+    }
+}
+
+TEST_F(WaveTest, HeadersThatCannotBePlayedAreRefusedAndNothingEmptyIsConverted)
+{
+    const std::vector<std::uint8_t> samples(64, 0x10);
+    auto readWith = [&](int channels, std::uint32_t rate, int bits) {
+        std::vector<std::uint8_t> chunks;
+        auto fmt = format16(channels, 44100, bits);
+        for (int i = 0; i < 4; ++i)
+            fmt[4 + i] = std::uint8_t(rate >> (8 * i));
+        fmt[12] = std::uint8_t(channels * 2); // a block size that would pass on its own
+        fmt[13] = std::uint8_t((channels * 2) >> 8);
+        chunk(chunks, "fmt ", fmt);
+        chunk(chunks, "data", samples);
+        const auto riff = riffOf(chunks);
+        WaveBlock block;
+        const int read = readRiff(riff.data(), riff.size(), block);
+        EXPECT_EQ(block.isNull(), read < 0);
+        return read;
+    };
+    EXPECT_EQ(readWith(1, 0xFFFFFFFFu, 16), riffUnplayableFormat);
+    EXPECT_EQ(readWith(1, 999, 16), riffUnplayableFormat);
+    EXPECT_EQ(readWith(0xFFFF, 44100, 16), riffUnplayableFormat);
+    EXPECT_EQ(readWith(9, 44100, 16), riffUnplayableFormat);
+    EXPECT_EQ(readWith(1, 44100, 0), riffUnplayableFormat);
+    EXPECT_EQ(readWith(8, 384000, 16), 64);
+
+    // Widths the converter does not know, and blocks without a whole frame, give no sound at all.
+    WaveBlock converted = pcm16(1, {1});
+    for (int bits : {4, 12, 20}) {
+        EXPECT_EQ(
+            convertToPcm16(WaveBlock(WaveFormat::pcm(1, 22050, bits), std::vector<std::uint8_t>(samples)), 1,
+                           converted),
+            convertFailed);
+        EXPECT_TRUE(converted.isNull());
+    }
+    EXPECT_EQ(convertToPcm16(pcm16(1, {}), 1, converted), convertFailed);
+    EXPECT_EQ(convertToPcm16(WaveBlock(WaveFormat::pcm(2, 44100, 24), {1, 2, 3}), 1, converted),
+              convertFailed);
+    std::vector<std::int16_t> none{1};
+    EXPECT_EQ(convertToSamples16(pcm16(1, {}), 1, none), convertFailed);
+    EXPECT_TRUE(none.empty());
+    std::vector<std::uint8_t> mp3{1};
+    EXPECT_EQ(encodeMp3(pcm16(1, {}), {}, mp3), mp3NoInput);
+    EXPECT_TRUE(mp3.empty());
+}
+
+TEST_F(WaveTest, WaveWrittenToAPipeIsReadToTheEndOfTheFile)
+{
+    using lumivo::test::runTool;
+    const QString fromSox = tempPath(QStringLiteral("sox-pipe.wav"));
+    ASSERT_TRUE(runTool(
+        "sox", {"-n", "-r", "22050", "-b", "16", "-t", "wav", "-", "synth", "0.5", "sine", "440"}, fromSox));
+    const QString fromFfmpeg = tempPath(QStringLiteral("ffmpeg-pipe.wav"));
+    ASSERT_TRUE(
+        runTool("ffmpeg",
+                {"-v", "error", "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=22050:duration=0.5",
+                 "-c:a", "pcm_s16le", "-f", "wav", "-"},
+                fromFfmpeg));
+    for (const QString& path : {fromSox, fromFfmpeg}) {
+        SCOPED_TRACE(path.toStdString());
+        WaveBlock block;
+        ASSERT_EQ(readWaveFile(path, block), 22050);
+        EXPECT_EQ(block.durationMs(), 500u);
+    }
+
+    // A form size never patched, with a data size of 0 left by the writer.
+    std::vector<std::uint8_t> chunks;
+    chunk(chunks, "fmt ", format16(1, 8000, 8));
+    chunk(chunks, "data", {}, 0);
+    auto unpatched = riffOf(chunks);
+    unpatched.insert(unpatched.end(), 100, 0x80);
+    std::fill(unpatched.begin() + 4, unpatched.begin() + 8, 0);
+    WaveBlock block;
+    EXPECT_EQ(readRiff(unpatched.data(), unpatched.size(), block), 100);
+}
+
+namespace
+{
+
+std::vector<std::uint8_t> bytesOfFile(const QString& path)
+{
+    std::vector<std::uint8_t> bytes;
+    EXPECT_TRUE(lumivo::files::readWholeFile(path, bytes));
+    return bytes;
+}
+
+// An ID3v2.4 tag with the unsynchronisation and footer flags, full of false frame headers.
+std::vector<std::uint8_t> id3v24WithFooter()
+{
+    std::vector<std::uint8_t> body;
+    for (int i = 0; i < 40; ++i)
+        body.insert(body.end(), {0xFF, 0xFB, 0x90, 0x64, 0x00, 0x00, 0x00, 0x00});
+    const std::size_t n = body.size();
+    const std::vector<std::uint8_t> size{std::uint8_t(n >> 21 & 0x7F), std::uint8_t(n >> 14 & 0x7F),
+                                         std::uint8_t(n >> 7 & 0x7F), std::uint8_t(n & 0x7F)};
+    std::vector<std::uint8_t> tag{'I', 'D', '3', 4, 0, 0x90};
+    tag.insert(tag.end(), size.begin(), size.end());
+    tag.insert(tag.end(), body.begin(), body.end());
+    tag.insert(tag.end(), {'3', 'D', 'I', 4, 0, 0x90});
+    tag.insert(tag.end(), size.begin(), size.end());
+    return tag;
+}
+
+} // namespace
+
+TEST_F(WaveTest, Mp3WithTagsCoverPicturesOrFalseFrameHeadersDecodesLikeTheBareStream)
+{
+    using lumivo::test::runTool;
+    const QString wav = tempPath(QStringLiteral("tone.wav"));
+    const QString cover = tempPath(QStringLiteral("cover.jpg"));
+    const QString bare = tempPath(QStringLiteral("bare.mp3"));
+    const QString tagged = tempPath(QStringLiteral("tagged.mp3"));
+    ASSERT_TRUE(
+        runTool("sox", {"-n", "-r", "22050", "-b", "16", "-c", "1", wav, "synth", "1", "sine", "440"}));
+    // Noise compresses badly, so the picture is full of byte pairs that look like frame headers.
+    ASSERT_TRUE(runTool("convert", {"-size", "200x200", "xc:gray", "+noise", "Random", cover}));
+    ASSERT_TRUE(runTool("lame", {"--quiet", "-b", "64", wav, bare}));
+    ASSERT_TRUE(
+        runTool("lame", {"--quiet", "-b", "64", "--add-id3v2", "--tt", "Tone", "--ti", cover, wav, tagged}));
+
+    const auto bareBytes = bytesOfFile(bare);
+    WaveBlock expected;
+    ASSERT_GT(decodeMp3(bareBytes.data(), bareBytes.size(), 0, expected), 0);
+    EXPECT_NEAR(double(expected.durationMs()), 1000.0, 30.0);
+
+    auto withFooter = id3v24WithFooter();
+    withFooter.insert(withFooter.end(), bareBytes.begin(), bareBytes.end());
+    for (const auto& bytes : {bytesOfFile(tagged), withFooter}) {
+        WaveBlock decoded;
+        ASSERT_GT(decodeMp3(bytes.data(), bytes.size(), 0, decoded), 0);
+        EXPECT_EQ(decoded.bytes(), expected.bytes());
+    }
+
+    // A false frame header amid the frames costs at most the frames around it.
+    auto damaged = bareBytes;
+    const std::vector<std::uint8_t> falseHeader{0xFF, 0xFB, 0x90, 0x64, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    damaged.insert(damaged.begin() + std::ptrdiff_t(damaged.size() / 2), falseHeader.begin(),
+                   falseHeader.end());
+    WaveBlock decoded;
+    ASSERT_GT(decodeMp3(damaged.data(), damaged.size(), 0, decoded), 0);
+    EXPECT_GT(decoded.durationMs(), 850u);
+
+    // A tag and no frames is no sound.
+    const auto onlyTag = id3v24WithFooter();
+    EXPECT_EQ(decodeMp3(onlyTag.data(), onlyTag.size(), 0, decoded), mp3DecoderError);
+    EXPECT_TRUE(decoded.isNull());
+}
+
+TEST_F(WaveTest, CompressedWaveStillGoesToTheDecoderGsmAndMp3Included)
+{
+    for (const char* codec : {"gsm_ms", "libmp3lame", "pcm_alaw"}) {
+        SCOPED_TRACE(codec);
+        const QString path = tempPath(QStringLiteral("coded.wav"));
+        ASSERT_TRUE(lumivo::test::runTool("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                                     "sine=frequency=440:sample_rate=8000:duration=1", "-ac",
+                                                     "1", "-c:a", codec, path}));
+        WaveBlock source, converted;
+        ASSERT_GT(readWaveFile(path, source), 0);
+        ASSERT_EQ(convertToPcm16(source, 1, converted), convertOk);
+        // MP3 adds up to a frame of the codec's delay and padding (1,152 samples, 144 ms at 8 kHz).
+        EXPECT_GE(converted.durationMs(), 990u);
+        EXPECT_LE(converted.durationMs(), 1160u);
+    }
+}

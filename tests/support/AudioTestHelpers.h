@@ -8,8 +8,13 @@
 #include <QFile>
 #include <QString>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 namespace lumivo::test
@@ -28,12 +33,19 @@ inline void useDiskAudio(const QString& outputFile, const QString& inputFile = {
 }
 
 // Audio and speech run on threads of their own, which a loaded machine may run late: tests wait for
-// what they check with a generous bound instead of sleeping for a fixed time.
+// what they check with a generous bound instead of sleeping for a fixed time. The wait is in real
+// time even on a test clock, since those threads really have to do the work.
 constexpr int kGenerousWaitMs = 20000;
 
 template <typename Condition> bool waitFor(Condition condition, int timeoutMs = kGenerousWaitMs)
 {
-    return audio::waitUntil(condition, timeoutMs);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
 }
 
 // A stand-in for the outside reader program: a shell script that appends each argument it gets,
@@ -97,7 +109,24 @@ inline QByteArray makeWaveFile(const QByteArray& data, int channels, int rate, i
     return bytes;
 }
 
-inline QByteArray bytesOf(const audio::Samples& samples)
+// Records the loudest sample that leaves the mixer.
+class LoudestSample
+{
+public:
+    LoudestSample()
+    {
+        audio::mixer().setObserver([this](const std::int16_t* s, std::size_t n) {
+            m_peak.store(std::max(m_peak.load(), peakOf(s, n)));
+        });
+    }
+    ~LoudestSample() { audio::mixer().setObserver({}); }
+    int peak() const { return m_peak.load(); }
+
+private:
+    std::atomic<int> m_peak{0};
+};
+
+inline QByteArray sampleBytes(const audio::Samples& samples)
 {
     return QByteArray(reinterpret_cast<const char*>(samples.data()),
                       static_cast<qsizetype>(samples.size() * sizeof(std::int16_t)));

@@ -1,23 +1,20 @@
 #include "tests/support/LumivoTest.h"
 
+#include "core/CoreState.h"
+#include "panes/PanesState.h"
+#include "platform/PlatformState.h"
+#include "system/SystemState.h"
+
 #include <QDir>
 #include <QTemporaryDir>
 
 #include <cstdlib>
-#include <memory>
-#include <vector>
 
 namespace lumivo::test
 {
 
 namespace
 {
-
-std::vector<std::function<void()>>& resets()
-{
-    static std::vector<std::function<void()>> all;
-    return all;
-}
 
 void setFolderVariable(const char* name, const QString& root, const char* sub)
 {
@@ -26,22 +23,27 @@ void setFolderVariable(const char* name, const QString& root, const char* sub)
     ::setenv(name, folder.toUtf8().constData(), 1);
 }
 
-} // namespace
-
-void registerGlobalReset(std::function<void()> reset)
+// Sound goes to SDL's silent driver, never to a file a test named.
+void resetAudioEnvironment()
 {
-    resets().push_back(std::move(reset));
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ::unsetenv("SDL_DISKAUDIOFILE");
+    ::unsetenv("SDL_DISKAUDIOFILEIN");
+    ::unsetenv("SDL_DISKAUDIODELAY");
 }
+
+} // namespace
 
 void resetGlobals()
 {
-    for (const auto& reset : resets())
-        reset();
-}
-
-QString testData(const QString& name)
-{
-    return QStringLiteral(LUMIVO_TEST_DATA "/") + name;
+    // Top layer first: what a higher layer holds may refer into a lower one, never the other way.
+    // The packages, admin, authoring and shell folders hold no globals yet; their resets go first.
+    ResetPanesState();
+    ResetSystemState();
+    ResetCoreState();
+    // packages/zip holds no state between calls.
+    lumivo::platform::resetPlatformState();
+    resetAudioEnvironment();
 }
 
 void LumivoTest::SetUp()

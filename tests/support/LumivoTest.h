@@ -6,8 +6,6 @@
 
 #include <QString>
 
-#include <functional>
-
 namespace lumivo::test
 {
 
@@ -25,12 +23,8 @@ private:
     QString m_tempDir;
 };
 
-// Subsystems that keep globals register a reset here (from a file in tests/support), so that no
-// state leaks from one test into the next.
-void registerGlobalReset(std::function<void()> reset);
+// Puts every global of the program back as a fresh start has it, so that no state leaks from one test
+// into the next: each folder's own reset, in one list (doc/design.md, "Globals and resets").
 void resetGlobals();
-
-// Path of a fixture under tests/data.
-QString testData(const QString& name);
 
 } // namespace lumivo::test

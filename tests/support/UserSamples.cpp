@@ -8,56 +8,85 @@
 namespace lumivo::test
 {
 
-void SetEveryUserField(CQuibUser& user)
+namespace
 {
-    user.Name = QString::fromUtf8("Søren Ærø");
-    user.PrimaryLanguage = 10001;
-    user.SecondLanguage = 2;
-    user.FirstOutput = 3;
-    user.SecondOutput = 4;
-    user.Text1 = "secret";
-    user.Text2 = "hint";
-    user.Flags = CQuibUser::kFlagCompressor;
-    user.UsePassword = 1;
-    user.ScreenFlags = 0x0B;
-    user.UserLevel = 1200;
-    user.HighlightColor1 = 0x05010203;
-    user.HighlightColor2 = 0x04040506;
-    user.MainPane = {11, 0x03070809, 0x10};
-    user.NavigatorPane = {12, 0x0307080A, 0x11};
-    user.WordPane = {13, 0x0307080B, 0x12};
-    user.WriterPane = {14, 0x0307080C, 0x13};
-    user.InfoPane = {15, 0x0307080D, 0x14};
-    user.MaxSentences = 25;
-    user.BrowseColor = 0x03102030;
-    user.BrowseFlags = 0x7777;
-    user.BrowseFont = "-20,0,0,0,700,0,0,0,0,1,2,1,34,Arial,255";
-    user.ProfileName = "Teachers";
-    user.ProfileNumber = 4321;
-    user.Sentences = {5, 9, 1000000007};
-    user.CurrentSentence = 2;
-    user.WindowRect = CRect(4, 5, 1004, 773);
+
+CQuibUserColorTable sampleColorTable()
+{
     auto color = std::make_unique<CColor>();
     color->Set(0x00112233, 101, "Skin", 0x10000);
-    user.ColorTable[101] = std::move(color);
-    user.Voice1 = "danish";
-    user.Voice2 = "english";
-    user.PrintMode = 5031;
-    user.PrintFit = 9372;
-    user.PrintPageChoice = 9369;
-    user.PrintPageSize = CSize(95, 60);
-    user.PrintIconSize = CSize(120, 80);
-    user.PrintValues = {1, 2, 3, 4, 5, 6};
-    user.PrintHeader = "&lHeader";
-    user.PrintFooter = "&rPage &p";
-    user.PrintFont = "-13,0,0,0,400,1,0,0,0,3,2,1,18,Courier New,0";
-    user.LetterHead = "&lOdense, d.&d&n";
-    user.LetterEnd = "&cVenlig hilsen&nPer";
-    user.SecondPrintMode = 5030;
-    user.DeletedPicturesFolder = "/pictures/gone";
-    user.PictureFolder = "/pictures";
-    user.PictureFolder2 = "/more";
-    user.EditOptions = 0x1234;
+    CQuibUserColorTable table;
+    table[101] = std::move(color);
+    return table;
+}
+
+} // namespace
+
+CQuibUserSettings EveryUserSettingSet()
+{
+    CQuibUserSettings s;
+    // One name per setting, in the order they are declared: a setting added to the user stops this
+    // from compiling until it is given a sample value here.
+    auto& [name, primaryLanguage, secondLanguage, firstOutput, secondOutput, text1, text2, flags, usePassword,
+           screenFlags, userLevel, highlightColor1, highlightColor2, mainPane, navigatorPane, wordPane,
+           writerPane, maxSentences, infoPane, browseColor, browseFlags, browseFont, profileName,
+           profileNumber, sentences, currentSentence, windowRect, colorTable, voice1, voice2,
+           wordDisplayFlags, printMode, printFit, printPageChoice, printPageSize, printIconSize, printValues,
+           printHeader, printFooter, printFont, letterHead, letterEnd, secondPrintMode, deletedPicturesFolder,
+           pictureFolder, pictureFolder2, editOptions] = s;
+    name = QString::fromUtf8("Søren Ærø");
+    primaryLanguage = 10001;
+    secondLanguage = 2;
+    firstOutput = 3;
+    secondOutput = 4;
+    text1 = "secret";
+    text2 = "hint";
+    flags = CQuibUser::kFlagCompressor;
+    usePassword = 1;
+    screenFlags = 0x0B;
+    userLevel = 1200;
+    highlightColor1 = 0x05010203;
+    highlightColor2 = 0x04040506;
+    mainPane = {11, 0x03070809, 0x10};
+    navigatorPane = {12, 0x0307080A, 0x11};
+    wordPane = {13, 0x0307080B, 0x12};
+    writerPane = {14, 0x0307080C, 0x13};
+    maxSentences = 25;
+    infoPane = {15, 0x0307080D, 0x14};
+    browseColor = 0x03102030;
+    browseFlags = 0x7777;
+    browseFont = "-20,0,0,0,700,0,0,0,0,1,2,1,34,Arial,255";
+    profileName = "Teachers";
+    profileNumber = 4321;
+    sentences = {5, 9, 1000000007};
+    currentSentence = 2;
+    windowRect = CRect(4, 5, 1004, 773);
+    colorTable = sampleColorTable();
+    voice1 = "danish";
+    voice2 = "english";
+    wordDisplayFlags = 3; // not stored: a loaded user has the default, so the sample keeps it
+    printMode = 5031;
+    printFit = 9372;
+    printPageChoice = 9369;
+    printPageSize = CSize(95, 60);
+    printIconSize = CSize(120, 80);
+    printValues = {1, 2, 3, 4, 5, 6};
+    printHeader = "&lHeader";
+    printFooter = "&rPage &p";
+    printFont = "-13,0,0,0,400,1,0,0,0,3,2,1,18,Courier New,0";
+    letterHead = "&lOdense, d.&d&n";
+    letterEnd = "&cVenlig hilsen&nPer";
+    secondPrintMode = 5030;
+    deletedPicturesFolder = "/pictures/gone";
+    pictureFolder = "/pictures";
+    pictureFolder2 = "/more";
+    editOptions = 0x1234;
+    return s;
+}
+
+void SetEveryUserField(CQuibUser& user)
+{
+    user.Settings() = EveryUserSettingSet();
 }
 
 } // namespace lumivo::test

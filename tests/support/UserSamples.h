@@ -1,11 +1,13 @@
 #pragma once
-// A user with every stored field set to a value that differs from its default, for round trips.
+// A user with every stored setting set to a value that differs from its default, for round trips.
 
 class CQuibUser;
+struct CQuibUserSettings;
 
 namespace lumivo::test
 {
 
+CQuibUserSettings EveryUserSettingSet();
 void SetEveryUserField(CQuibUser& user);
 
 } // namespace lumivo::test

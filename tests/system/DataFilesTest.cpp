@@ -7,6 +7,7 @@
 #include "platform/files/FileSystem.h"
 #include "platform/ui/Ui.h"
 #include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/SystemTestFiles.h"
 
@@ -148,6 +149,30 @@ TEST_F(DataFilesTest, ScanOpensTheDataFolderWhateverOrderItLists)
     EXPECT_EQ(CloseDataFile(0), RES_OK);
     EXPECT_TRUE(theDataFiles.empty());
     EXPECT_EQ(FindResFileByPath(data + "a_old.tvf"), 0);
+}
+
+TEST_F(DataFilesTest, ScanReportsEveryDataFileTheStoreCannotOpen)
+{
+    ::setenv("TMPDIR", tempDir().toUtf8().constData(), 1);
+    SetTraceLogEnabled(true);
+    theBaseDir = tempDir();
+    const QString data = GetDataDirString(QStringLiteral("/"));
+    WriteFile(data + "good.tvf", FILEKIND_DATA, 2, 0, 3);
+    for (const QString& name : {QStringLiteral("broken.tvf"), QStringLiteral("short.tvf")}) {
+        QFile broken(data + name);
+        ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+        broken.write(QByteArray(name == "short.tvf" ? 100 : 152, '\0')); // short header; format 0
+    }
+
+    ScanDataFolder(0);
+    EXPECT_EQ(theDataFiles.size(), 1u);
+    EXPECT_EQ(LastStatusText(), "Data files not opened: broken.tvf (error -37), short.tvf (error -36)");
+    QFile log(TraceLogPath());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray trace = log.readAll();
+    EXPECT_TRUE(trace.contains("broken.tvf (error -37)"));
+    EXPECT_TRUE(trace.contains("short.tvf (error -36)"));
+    ::unsetenv("TMPDIR");
 }
 
 TEST_F(DataFilesTest, CloseDataFileTakesTheFileOutOfTheList)

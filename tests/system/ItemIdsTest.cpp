@@ -26,11 +26,13 @@ TEST_F(ItemIdsTest, NewIdsLieInTheirRangesAndSkipUsedIds)
     const int file = makeResourceFile(tempPath("ids.tvf"));
     CQuibWord used;
     storeInFile(used, 500, file, MakeWordType(1));
-    SetItemIdRandomSource([](std::int32_t first, std::int32_t) { return first + 499; });
-    EXPECT_EQ(NewItemId(), 501);
-    EXPECT_EQ(NewSystemItemId(), 1'000'000'500);
+    {
+        const auto start =
+            theItemIdRandomSource.scoped([](std::int32_t first, std::int32_t) { return first + 499; });
+        EXPECT_EQ(NewItemId(), 501);
+        EXPECT_EQ(NewSystemItemId(), 1'000'000'500);
+    }
 
-    SetItemIdRandomSource({});
     for (int i = 0; i < 20; ++i) {
         const std::int32_t user = NewItemId();
         EXPECT_GE(user, 1);
@@ -50,7 +52,7 @@ TEST_F(ItemIdsTest, ExhaustedRangeGivesNoId)
     CQuibWord beforeLast;
     storeInFile(beforeLast, 999'999'998, file, MakeWordType(1));
     storeInFile(last, 999'999'999, file, MakeWordType(2));
-    SetItemIdRandomSource([](std::int32_t, std::int32_t end) { return end - 1; });
+    const auto start = theItemIdRandomSource.scoped([](std::int32_t, std::int32_t end) { return end - 1; });
     // The first free id above the start is 1,000,000,000: outside the range, so no id at all.
     EXPECT_EQ(NewItemId(), kNoItemId);
 

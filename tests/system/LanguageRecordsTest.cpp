@@ -153,9 +153,12 @@ TEST_F(LanguageRecordsTest, ActiveFilesEndWithTheProfileAndTheUserFile)
     const int data = DataFile("data.tvf", 1);
     const int userFile = DataFile("user.tvf", 2);
     const int profileFile = DataFile("profile.tvf", 3);
-    auto previous = SetCurrentUserFilesSource([=] { return CurrentUserFiles{userFile, profileFile}; });
-    UpdateActiveFiles();
-    SetCurrentUserFilesSource(std::move(previous));
+    {
+        const auto source = theCurrentUserFilesSource.scoped([=] {
+            return CurrentUserFiles{userFile, profileFile};
+        });
+        UpdateActiveFiles();
+    }
     EXPECT_EQ(theActiveFiles, (std::vector<int>{data, profileFile, userFile}));
 }
 

@@ -198,10 +198,11 @@ TEST_F(LookupsTest, MediaFindersUseTheirOwnTypesAndSoundsTheirOwnLanguages)
 TEST_F(LookupsTest, LoadedPageComesFromThePageIndexInSearchOrder)
 {
     auto indexPage = [&](std::int32_t id, int file, std::int16_t language) {
-        auto* page = new TestPage;
+        auto page = std::make_unique<TestPage>();
         EXPECT_EQ(page->SaveAs(id, file, MakeBgType(1, language)), 0);
-        theBgIndex.Add(page);
-        return page;
+        TestPage* indexed = page.get();
+        theBgIndex.Add(std::move(page));
+        return indexed;
     };
     TestPage* firstFileLanguageOne = indexPage(40, m_first, 1);
     TestPage* secondFileLanguageTwo = indexPage(40, m_second, 2);

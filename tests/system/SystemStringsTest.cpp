@@ -3,6 +3,7 @@
 
 #include "system/SystemStrings.h"
 #include "core/Registry.h"
+#include "platform/types/Clock.h"
 #include "platform/ui/Ui.h"
 #include "resources/strings/StringTable.h"
 #include "system/LanguageRecords.h"
@@ -241,10 +242,9 @@ TEST_F(SystemStringsTest, SevereErrorsAndNumbersAreFormatted)
 
 TEST_F(SystemStringsTest, StatusTextStampsItsTime)
 {
-    std::uint32_t tick = 1234;
-    SetSystemStringsClock([&] { return tick; });
+    clock::TestClock testClock(1234);
     QString shown;
-    SetStatusTextSink([&](const QString& text) { shown = text; });
+    const auto sink = theStatusTextSink.scoped([&](const QString& text) { shown = text; });
 
     SetStatusText(LoadSystemString(9223));
     EXPECT_EQ(shown, "Saving userfile");
@@ -283,27 +283,26 @@ TEST_F(SystemStringsTest, TraceLogNeverCreatesItsFolder)
 
 TEST_F(SystemStringsTest, BusyCursorAlternatesEvery400Milliseconds)
 {
-    std::uint32_t tick = 10000;
+    clock::TestClock testClock(10000);
     std::vector<int> shown;
     int reported = 0;
-    SetSystemStringsClock([&] { return tick; });
-    SetCursorPort({[&](int id) {
-                       shown.push_back(id);
-                       reported = id;
-                   },
-                   [&] { return reported; }});
+    const auto show = theCursorShow.scoped([&](int id) {
+        shown.push_back(id);
+        reported = id;
+    });
+    const auto report = theCursorReported.scoped([&] { return reported; });
 
     EXPECT_EQ(SetAppCursor(CURSOR_BUSY_1), CURSOR_ARROW);
-    tick += 300;
+    testClock.advance(300);
     // A second busy request does not restart the interval.
     EXPECT_EQ(SetAppCursor(CURSOR_BUSY_1), CURSOR_BUSY_1);
-    tick += 101;
+    testClock.advance(101);
     SetAppCursor(0);
     EXPECT_EQ(GetAppCursor(), CURSOR_BUSY_2);
-    tick += 400;
+    testClock.advance(400);
     SetAppCursor(0);
     EXPECT_EQ(GetAppCursor(), CURSOR_BUSY_2);
-    tick += 1;
+    testClock.advance(1);
     SetAppCursor(0);
     EXPECT_EQ(GetAppCursor(), CURSOR_BUSY_1);
     EXPECT_EQ(SetAppCursor(CURSOR_ARROW), CURSOR_BUSY_1);
@@ -318,7 +317,11 @@ TEST_F(SystemStringsTest, BusyCursorAlternatesEvery400Milliseconds)
     EXPECT_EQ(SetAppCursor(-1), CURSOR_ARROW);
 }
 
-TEST(StringTables, BothLanguagesHoldTheSameIds)
+class StringTables : public lumivo::test::LumivoTest
+{
+};
+
+TEST_F(StringTables, BothLanguagesHoldTheSameIds)
 {
     using strings::TableLanguage;
     const auto english = strings::builtInStringIds(TableLanguage::English);
@@ -331,7 +334,7 @@ TEST(StringTables, BothLanguagesHoldTheSameIds)
     }
 }
 
-TEST(StringTables, TextsAreKeptAsWritten)
+TEST_F(StringTables, TextsAreKeptAsWritten)
 {
     using strings::TableLanguage;
     EXPECT_EQ(strings::builtInString(9007, TableLanguage::English), "The file is not at propper userfile.");
@@ -344,7 +347,7 @@ TEST(StringTables, TextsAreKeptAsWritten)
     EXPECT_EQ(strings::builtInString(57637, TableLanguage::English), "Insert Clipboard contents");
 }
 
-TEST(StringTables, OfTheCommonDialogCodesOnlyElevenHasAText)
+TEST_F(StringTables, OfTheCommonDialogCodesOnlyElevenHasAText)
 {
     // The print view shows a common-dialog error by the table's text of its code: codes without a text
     // must stay empty there, not fall back to something else.

@@ -12,7 +12,7 @@
 
 #include <unistd.h>
 
-using namespace ziptest;
+using namespace lumivo::test;
 
 namespace
 {
@@ -102,6 +102,9 @@ TEST_F(ZipArchiveTest, FindsEntriesByNameAndPattern)
     EXPECT_EQ(archive.FindEntry(QStringLiteral("v2.1/x/bgname.str"), CZipArchive::ffCaseSens), -1);
     EXPECT_EQ(archive.FindEntry(QStringLiteral("V2.1/x/BgName.str"), CZipArchive::ffCaseSens), index);
     EXPECT_EQ(archive.FindEntry(QStringLiteral("bgname.str"), CZipArchive::ffDefault, true), index);
+    // Name only compares the whole given name with each entry's last component; it is not cut first.
+    EXPECT_EQ(archive.FindEntry(QStringLiteral("elsewhere\\bgname.str"), CZipArchive::ffDefault, true), -1);
+    EXPECT_EQ(archive.FindEntry(QStringLiteral("x/BgName.str"), CZipArchive::ffCaseSens, true), -1);
 
     std::vector<std::uint16_t> found{999};
     archive.FindMatches(QStringLiteral("BgName.str"), found, false);

@@ -9,12 +9,16 @@
 
 #include <cstring>
 
-using namespace ziptest;
+using namespace lumivo::test;
 
 namespace
 {
 
-TEST(ZipMemoryFileTest, GrowsInWholeStepsAndReadsLikeAFile)
+class ZipMemoryFileTest : public lumivo::test::LumivoTest
+{
+};
+
+TEST_F(ZipMemoryFileTest, GrowsInWholeStepsAndReadsLikeAFile)
 {
     CZipMemoryFile file(1024);
     file.Write("x", 1);
@@ -39,7 +43,7 @@ TEST(ZipMemoryFileTest, GrowsInWholeStepsAndReadsLikeAFile)
     EXPECT_EQ(file.GetLength(), 0u);
 }
 
-TEST(ZipMemoryFileTest, GapsReadAsZerosAndPositionsBeforeTheStartAreRefused)
+TEST_F(ZipMemoryFileTest, GapsReadAsZerosAndPositionsBeforeTheStartAreRefused)
 {
     CZipMemoryFile file(16);
     file.Write("abc", 3);
@@ -58,7 +62,11 @@ TEST(ZipMemoryFileTest, GapsReadAsZerosAndPositionsBeforeTheStartAreRefused)
     EXPECT_EQ(file.GetPosition(), 41u);
 }
 
-TEST(ZipExceptionTest, CausesAndTextsFollowTheTable)
+class ZipExceptionTest : public lumivo::test::LumivoTest
+{
+};
+
+TEST_F(ZipExceptionTest, CausesAndTextsFollowTheTable)
 {
     EXPECT_EQ(ZlibErrorToCause(0), 100);
     const int mapping[][2] = {{-6, 507}, {-5, 506}, {-4, 505}, {-3, 504},
@@ -78,7 +86,11 @@ TEST(ZipExceptionTest, CausesAndTextsFollowTheTable)
     EXPECT_FALSE(e.GetErrorMessage(buffer, 0));
 }
 
-TEST(ZipBufferTest, KeepsItsBlockForTheSameSizeAndCopiesDeeply)
+class ZipBufferTest : public lumivo::test::LumivoTest
+{
+};
+
+TEST_F(ZipBufferTest, KeepsItsBlockForTheSameSizeAndCopiesDeeply)
 {
     CZipBuffer buffer(8);
     char* block = buffer.GetBuffer();
@@ -189,7 +201,11 @@ public:
     std::vector<std::size_t> writes;
 };
 
-TEST(ZipStorageTest, WritesReachTheFileInBufferSizedBlocks)
+class ZipStorageTest : public lumivo::test::LumivoTest
+{
+};
+
+TEST_F(ZipStorageTest, WritesReachTheFileInBufferSizedBlocks)
 {
     const QByteArray data(70000, 'd');
     {
@@ -214,7 +230,11 @@ TEST(ZipStorageTest, WritesReachTheFileInBufferSizedBlocks)
     }
 }
 
-TEST(ZipPathTest, SplitsPathsAndKeepsALongUncPrefixApart)
+class ZipPathTest : public lumivo::test::LumivoTest
+{
+};
+
+TEST_F(ZipPathTest, SplitsPathsAndKeepsALongUncPrefixApart)
 {
     const CZipPath unc(QStringLiteral("\\\\?\\UNC\\server\\share\\folder\\name.ext"));
     EXPECT_EQ(unc.m_prefix, "\\\\?\\UNC\\");
@@ -229,7 +249,11 @@ TEST(ZipPathTest, SplitsPathsAndKeepsALongUncPrefixApart)
     EXPECT_EQ(ZipPlatformOps::PathKind(QStringLiteral("/no/such/path")), 0);
 }
 
-TEST(WildcardTest, MatchesLikeAShell)
+class WildcardTest : public lumivo::test::LumivoTest
+{
+};
+
+TEST_F(WildcardTest, MatchesLikeAShell)
 {
     const CWildcard name(QStringLiteral("BgName.str"), false);
     EXPECT_TRUE(name.IsMatch(QStringLiteral("bgname.STR")));
@@ -253,7 +277,7 @@ TEST(WildcardTest, MatchesLikeAShell)
     EXPECT_NE(CWildcard::Match("*.str", "a.s.stx"), CWildcard::matchValid);
 }
 
-TEST(WildcardTest, ChecksPatterns)
+TEST_F(WildcardTest, ChecksPatterns)
 {
     int code = 1;
     EXPECT_TRUE(CWildcard::IsPatternValid(QStringLiteral("a[b-c]*?\\*"), &code));

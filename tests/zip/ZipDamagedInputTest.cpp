@@ -5,7 +5,7 @@
 
 #include <QDir>
 
-using namespace ziptest;
+using namespace lumivo::test;
 
 namespace
 {

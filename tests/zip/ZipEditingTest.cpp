@@ -6,7 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-using namespace ziptest;
+using namespace lumivo::test;
 
 namespace
 {
@@ -184,6 +184,32 @@ TEST_F(ZipEditingTest, FlushLeavesAValidArchiveWhileItStaysOpen)
     EXPECT_EQ(run(QStringLiteral("unzip"), {"-t", "-q", path}).exitCode, 0);
     archive.Close();
     EXPECT_EQ(archive.SetAutoFlush(true), 1) << "closed";
+}
+
+TEST_F(ZipEditingTest, AutoFlushAlsoFollowsAReplacementAndARemoval)
+{
+    const QString path = makeArchive(3, {});
+    CZipArchive archive;
+    archive.Open(path);
+    ASSERT_EQ(archive.SetAutoFlush(true), 0);
+    const QByteArray bytes = compressibleText(20000, 7);
+    CZipMemoryFile source(1024);
+    source.Attach(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    for (const int index : {0, 2}) { // through a temporary archive; in place of the last entry
+        CZipAddEntryInfo info;
+        info.m_pFile = &source;
+        info.m_szFileNameInZip = name(index);
+        info.m_iReplaceIndex = index;
+        info.m_iSmartLevel = CZipArchive::zipsmSafeSmart | CZipArchive::zipsmMemoryFlag;
+        ASSERT_TRUE(archive.AddEntry(info)) << index;
+        EXPECT_EQ(run(QStringLiteral("unzip"), {"-t", "-q", path}).exitCode, 0) << index;
+    }
+    ASSERT_TRUE(archive.RemoveLastEntry(true));
+    EXPECT_EQ(run(QStringLiteral("unzip"), {"-t", "-q", path}).exitCode, 0);
+    const ProcessResult listed =
+        python("import zipfile,sys; print(len(zipfile.ZipFile(sys.argv[1]).infolist()))", {path});
+    EXPECT_EQ(listed.out.trimmed(), "2");
+    archive.Close();
 }
 
 // Stops after a given number of steps.

@@ -13,7 +13,7 @@
 #include <functional>
 #include <random>
 
-using namespace ziptest;
+using namespace lumivo::test;
 
 namespace
 {
@@ -326,7 +326,11 @@ void editAndReread(CZipMemoryFile& memory, const Seed& seed, std::mt19937& rando
     readEverything(memory, edited);
 }
 
-TEST(ZipFuzzTest, DamagedArchivesGiveTheirDataOrACleanError)
+class ZipFuzzTest : public lumivo::test::LumivoTest
+{
+};
+
+TEST_F(ZipFuzzTest, DamagedArchivesGiveTheirDataOrACleanError)
 {
     const std::vector<Seed> seeds = makeSeeds();
     for (const Seed& seed : seeds) {

@@ -3,10 +3,11 @@
 #include "tests/zip/ZipTestSupport.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <map>
 
-using namespace ziptest;
+using namespace lumivo::test;
 
 namespace
 {
@@ -309,6 +310,57 @@ with zipfile.ZipFile(sys.argv[1]) as z:
         EXPECT_EQ(extractBytes(reread, reread.FindEntry(QStringLiteral("n3"))),
                   set[QStringLiteral("name3.txt")]);
     }
+}
+
+TEST_F(ZipInteropTest, ARenamedUtf8NameOfAUnixArchiveKeepsItsFlag)
+{
+    const QString path = tempPath("unix.zip");
+    const ProcessResult made = python(QStringLiteral(R"(
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], 'w') as z:
+    for name in ('ære.txt', 'plain.txt'):
+        info = zipfile.ZipInfo(name)
+        info.create_system = 3
+        z.writestr(info, name)
+)"),
+                                      {path});
+    ASSERT_EQ(made.exitCode, 0) << made.err.constData();
+    CZipArchive archive;
+    archive.Open(path);
+    EXPECT_TRUE(archive.RenameEntry(archive.FindEntry(QStringLiteral("ære.txt")), QStringLiteral("øst.txt")));
+    EXPECT_TRUE(
+        archive.RenameEntry(archive.FindEntry(QStringLiteral("plain.txt")), QStringLiteral("så.txt")));
+    archive.Close();
+    const ProcessResult listed =
+        python("import zipfile,sys\nfor i in zipfile.ZipFile(sys.argv[1]).infolist(): print(i.filename, "
+               "i.flag_bits)",
+               {path});
+    EXPECT_EQ(QString::fromUtf8(listed.out), "øst.txt 2048\nså.txt 2048\n");
+    EXPECT_EQ(run(QStringLiteral("unzip"), {"-t", "-q", path}).exitCode, 0);
+}
+
+// Python's zipfile writes a folder given as a ZipInfo with a file's attributes; the name says folder.
+TEST_F(ZipInteropTest, AFolderNamedWithASlashIsAFolderWhateverItsAttributes)
+{
+    const QString path = tempPath("python.zip");
+    const ProcessResult made = python(QStringLiteral(R"(
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], 'w') as z:
+    z.writestr(zipfile.ZipInfo('docs/'), '')
+    z.writestr('docs/readme.txt', 'inside')
+)"),
+                                      {path});
+    ASSERT_EQ(made.exitCode, 0) << made.err.constData();
+    CZipArchive archive;
+    archive.Open(path, CZipArchive::zipOpenReadOnly);
+    CZipEntryHeader folder;
+    ASSERT_TRUE(archive.GetEntryInfo(folder, 0));
+    EXPECT_TRUE(folder.IsDirectory());
+    const QString target = tempPath("out");
+    for (int i = 0; i < archive.GetCount(); ++i)
+        EXPECT_TRUE(archive.ExtractToFile(i, target)) << i;
+    EXPECT_TRUE(QFileInfo(target + "/docs").isDir());
+    EXPECT_EQ(readFile(target + "/docs/readme.txt"), "inside");
 }
 
 TEST_F(ZipInteropTest, ASelfExtractorPrefixIsSkipped)

@@ -5,7 +5,7 @@
 
 #include <random>
 
-namespace ziptest
+namespace lumivo::test
 {
 
 ProcessResult run(const QString& program, const QStringList& arguments, const QString& workingDir,
@@ -91,4 +91,4 @@ QByteArray extractBytes(CZipArchive& archive, int index, bool* ok)
     return QByteArray(target.data(), static_cast<qsizetype>(target.GetLength()));
 }
 
-} // namespace ziptest
+} // namespace lumivo::test

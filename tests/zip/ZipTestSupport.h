@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-namespace ziptest
+namespace lumivo::test
 {
 
 struct ProcessResult {
@@ -50,4 +50,4 @@ template <typename F> int causeOf(F&& call)
     return 0;
 }
 
-} // namespace ziptest
+} // namespace lumivo::test

@@ -1,0 +1,15 @@
+#include "platform/PlatformState.h"
+
+#include "platform/audio/Audio.h"
+#include "platform/registry/Registry.h"
+
+namespace lumivo::platform
+{
+
+void resetPlatformState()
+{
+    audio::shutdown();
+    registry::discardRegistry();
+}
+
+} // namespace lumivo::platform
