@@ -103,4 +103,129 @@ int readMapEntry(const std::uint8_t* bytes, std::size_t size, std::size_t& at, M
     return RES_OK;
 }
 
+namespace
+{
+
+// Only blobs that can be read must lie inside the file: a compaction by another writer keeps the old
+// dead-space entries with offsets of the file before it.
+bool entryFits(const MapEntryView& e, std::uint64_t fileLength)
+{
+    return e.size == 0 || extentInside(e.offset, e.size, fileLength);
+}
+
+bool isDeadSpaceEntry(const MapEntryView& e)
+{
+    return e.id == 0 && e.type == 0;
+}
+
+} // namespace
+
+int MapIndex::read(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, std::uint64_t fileLength)
+{
+    clear();
+    std::vector<std::uint32_t> at;
+    at.reserve(size / kMapEntryFixedSize);
+    bool ordered = true;
+    std::int32_t lastType = 0;
+    std::int32_t lastId = 0;
+    MapEntryView e;
+    for (std::size_t next = 0; next < size;) {
+        const std::size_t start = next;
+        const int read = readMapEntry(bytes.get(), size, next, e);
+        if (read != RES_OK)
+            return read;
+        if (!entryFits(e, fileLength)) {
+            if (isDeadSpaceEntry(e))
+                continue;
+            return RES_ERR_BAD_FORMAT;
+        }
+        if (!at.empty() && (e.type != lastType ? e.type < lastType : e.id < lastId))
+            ordered = false;
+        lastType = e.type;
+        lastId = e.id;
+        at.push_back(static_cast<std::uint32_t>(start));
+    }
+    m_bytes = std::move(bytes);
+    m_size = size;
+    m_at = std::move(at);
+    if (!ordered) {
+        std::vector<std::uint32_t> sorted = m_at;
+        std::stable_sort(sorted.begin(), sorted.end(), [this](std::uint32_t a, std::uint32_t b) {
+            const std::int32_t typeA = static_cast<std::int32_t>(getUint32(&m_bytes[a + 4]));
+            const std::int32_t typeB = static_cast<std::int32_t>(getUint32(&m_bytes[b + 4]));
+            if (typeA != typeB)
+                return typeA < typeB;
+            return static_cast<std::int32_t>(getUint32(&m_bytes[a])) <
+                   static_cast<std::int32_t>(getUint32(&m_bytes[b]));
+        });
+        m_at = std::move(sorted);
+    }
+    if (hasDuplicateKey()) {
+        clear();
+        return RES_ERR_BAD_FORMAT;
+    }
+    m_waiting = m_at.size();
+    return RES_OK;
+}
+
+void MapIndex::clear()
+{
+    m_bytes.reset();
+    m_size = 0;
+    std::vector<std::uint32_t>().swap(m_at);
+    std::vector<bool>().swap(m_made);
+    m_waiting = 0;
+    m_cursor = 0;
+}
+
+MapEntryView MapIndex::entryAt(std::size_t i) const
+{
+    MapEntryView entry;
+    std::size_t at = m_at[i];
+    readMapEntry(m_bytes.get(), m_size, at, entry); // checked when read
+    return entry;
+}
+
+// In a real file a (type, id) pair with a type is unique; equal keys lie side by side here.
+bool MapIndex::hasDuplicateKey() const
+{
+    for (std::size_t i = 1; i < m_at.size(); ++i)
+        if (typeAt(i) != 0 && typeAt(i) == typeAt(i - 1) && idAt(i) == idAt(i - 1))
+            return true;
+    return false;
+}
+
+std::size_t MapIndex::find(std::int32_t type, std::int32_t id)
+{
+    const auto matches = [&](std::size_t i) { return typeAt(i) == type && idAt(i) == id; };
+    std::size_t at = m_cursor;
+    if (at >= m_at.size() || !matches(at)) {
+        std::size_t low = 0;
+        std::size_t high = m_at.size();
+        while (low < high) {
+            const std::size_t middle = low + (high - low) / 2;
+            const std::int32_t middleType = typeAt(middle);
+            if (middleType < type || (middleType == type && idAt(middle) < id))
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        if (low == m_at.size() || !matches(low))
+            return m_at.size();
+        at = low;
+    }
+    m_cursor = at + 1;
+    return at;
+}
+
+void MapIndex::setMade(std::size_t i)
+{
+    if (m_made.empty())
+        m_made.resize(m_at.size(), false);
+    if (!m_made[i]) {
+        m_made[i] = true;
+        --m_waiting;
+    }
+}
+
 } // namespace lumivo::store

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace lumivo::store
@@ -94,5 +95,44 @@ inline std::uint32_t getUint32(const std::uint8_t* in)
     return std::uint32_t(in[0]) | std::uint32_t(in[1]) << 8 | std::uint32_t(in[2]) << 16 |
            std::uint32_t(in[3]) << 24;
 }
+
+// The entries of a map as read at open, before the store makes record objects of them: the map's
+// bytes and one flat array of where each entry starts, in the store's order (type, then id, signed;
+// equal keys in map order). A map that the store wrote is in that order already; another writer's is
+// sorted here.
+class MapIndex
+{
+public:
+    // Takes a map's bytes and checks every entry in one pass (doc/formats/tvf.md, section 7); dead space
+    // that lies outside the file is left out. RES_OK, or RES_ERR_BAD_FORMAT with the index left empty.
+    int read(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, std::uint64_t fileLength);
+    void clear();
+
+    std::size_t size() const { return m_at.size(); }
+    std::int32_t idAt(std::size_t i) const { return static_cast<std::int32_t>(getUint32(&m_bytes[m_at[i]])); }
+    std::int32_t typeAt(std::size_t i) const
+    {
+        return static_cast<std::int32_t>(getUint32(&m_bytes[m_at[i] + 4]));
+    }
+    MapEntryView entryAt(std::size_t i) const;
+    // The position of the entry with these keys, or size(); for a type other than 0, whose keys are
+    // unique in a map.
+    std::size_t find(std::int32_t type, std::int32_t id);
+
+    // The entries whose records the store has not made yet.
+    std::size_t waiting() const { return m_waiting; }
+    bool isMade(std::size_t i) const { return !m_made.empty() && m_made[i]; }
+    void setMade(std::size_t i);
+
+private:
+    bool hasDuplicateKey() const;
+
+    std::unique_ptr<std::uint8_t[]> m_bytes;
+    std::size_t m_size = 0;
+    std::vector<std::uint32_t> m_at;
+    std::vector<bool> m_made; // sized when the first record is made
+    std::size_t m_waiting = 0;
+    std::size_t m_cursor = 0; // behind the last entry found: look-ups often go in key order
+};
 
 } // namespace lumivo::store

@@ -77,6 +77,9 @@ void IdUseCounts::reserve(std::size_t count)
 
 void IdUseCounts::clear()
 {
+    // Every count that went to zero left its slot empty already.
+    if (m_used == 0)
+        return;
     std::fill(m_slots.begin(), m_slots.end(), Slot{});
     m_used = 0;
 }

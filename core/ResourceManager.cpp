@@ -40,7 +40,10 @@ QString decodeName(const char* bytes, std::size_t size)
     return fromWindows1252(bytes, size);
 }
 
-CResEntry* linkNewRecord(const ResKey& key, ResIndex::iterator hint, std::uint32_t tick)
+namespace
+{
+
+CResEntry* emplaceRecord(const ResKey& key, ResIndex::iterator hint, std::uint32_t tick)
 {
     auto slot = theResMgr.m_index.emplace_hint(hint, std::piecewise_construct, std::forward_as_tuple(key),
                                                std::forward_as_tuple());
@@ -53,6 +56,112 @@ CResEntry* linkNewRecord(const ResKey& key, ResIndex::iterator hint, std::uint32
     return record;
 }
 
+void fillFromMap(CResEntry* record, const MapEntryView& entry)
+{
+    record->m_offset = entry.offset;
+    record->m_storedSize = entry.size;
+    record->m_stamp = entry.stamp;
+    if (entry.nameLength != 0)
+        record->m_name = decodeName(entry.name, entry.nameLength);
+}
+
+CResFileEntry* fileWithWaitingRecords(int file)
+{
+    CResFileEntry* entry = file != 0 ? FindResFileEntry(file) : nullptr;
+    return entry && entry->m_waiting.waiting() != 0 ? entry : nullptr;
+}
+
+// A record of type 0 placed in a file may share its keys with records still waiting there, and equal
+// keys keep the order in which they arose: those come first.
+void makeRoomForKey(const ResKey& key)
+{
+    if (key.file != 0 && key.type == 0)
+        makeWaitingRecords(key.file);
+}
+
+// Where a record with a key unique in the index goes: records made in key order go to the far right,
+// which the hint finds at once.
+ResIndex::iterator rightHint(const ResKey& key)
+{
+    ResIndex& index = theResMgr.m_index;
+    if (index.empty() || std::prev(index.end())->first < key)
+        return index.end();
+    return index.upper_bound(key);
+}
+
+} // namespace
+
+namespace
+{
+
+void makeWaitingRecordsOf(CResFileEntry* entry)
+{
+    const int file = entry->m_number;
+    MapIndex& waiting = entry->m_waiting;
+    ResIndex& index = theResMgr.m_index;
+    const std::uint32_t tick = currentTick();
+    theResMgr.m_idUse.reserve(theResMgr.m_idUse.size() + waiting.waiting());
+    // Both lists are in the store's order: one walk places each waiting record behind the records
+    // made before it with lower keys (none of them has an equal key).
+    auto next = madeBegin(file);
+    for (std::size_t i = 0; i < waiting.size(); ++i) {
+        if (waiting.isMade(i))
+            continue;
+        const ResKey key{file, waiting.typeAt(i), waiting.idAt(i)};
+        while (next != index.end() && !(key < next->first))
+            ++next;
+        fillFromMap(emplaceRecord(key, next, tick), waiting.entryAt(i));
+        waiting.setMade(i);
+    }
+    dropWaitingRecords(entry);
+}
+
+} // namespace
+
+void makeWaitingRecords(int file)
+{
+    if (CResFileEntry* entry = fileWithWaitingRecords(file))
+        makeWaitingRecordsOf(entry);
+}
+
+void makeAllWaitingRecords()
+{
+    for (CResFileEntry* entry = theResFiles.get(); entry; entry = entry->m_next.get())
+        if (entry->m_waiting.waiting() != 0)
+            makeWaitingRecordsOf(entry);
+}
+
+CResEntry* makeWaitingKey(const ResKey& key)
+{
+    if (key.type == 0) {
+        makeWaitingRecords(key.file);
+        return nullptr;
+    }
+    CResFileEntry* entry = fileWithWaitingRecords(key.file);
+    if (!entry)
+        return nullptr;
+    MapIndex& waiting = entry->m_waiting;
+    const std::size_t found = waiting.find(key.type, key.id);
+    if (found == waiting.size() || waiting.isMade(found))
+        return nullptr;
+    CResEntry* record = emplaceRecord(key, rightHint(key), currentTick());
+    fillFromMap(record, waiting.entryAt(found));
+    waiting.setMade(found);
+    if (waiting.waiting() == 0)
+        dropWaitingRecords(entry);
+    return record;
+}
+
+void dropWaitingRecords(CResFileEntry* entry)
+{
+    entry->m_waiting.clear();
+}
+
+CResEntry* linkNewRecord(const ResKey& key, ResIndex::iterator hint, std::uint32_t tick)
+{
+    return emplaceRecord(key, hint, tick);
+}
+
 CResEntry* linkNewRecord(const ResKey& key, ResIndex::iterator hint)
 {
     return linkNewRecord(key, hint, currentTick());
@@ -60,6 +169,7 @@ CResEntry* linkNewRecord(const ResKey& key, ResIndex::iterator hint)
 
 CResEntry* linkNewRecord(const ResKey& key)
 {
+    makeRoomForKey(key);
     return linkNewRecord(key, theResMgr.m_index.upper_bound(key));
 }
 
@@ -75,23 +185,23 @@ void deleteRecord(CResEntry* record)
 void deleteRecords(ResIndex::iterator first, ResIndex::iterator last)
 {
     ResIndex& index = theResMgr.m_index;
-    // Dropping every record (the only file closes) needs no rebalancing and no counting down.
-    const bool all = first == index.begin() && last == index.end();
-    for (auto it = first; it != last; ++it) {
-        if (!all)
-            theResMgr.m_idUse.remove(it->first.id);
-        it->second.m_linked = false;
-    }
-    if (all) {
+    // Dropping every record (the only file closes) needs no rebalancing and no counting down, and no
+    // record is looked at on the way: no destructor asks whether a record is linked.
+    if (first == index.begin() && last == index.end()) {
         theResMgr.m_idUse.clear();
         index.clear();
-    } else {
-        index.erase(first, last);
+        return;
     }
+    for (auto it = first; it != last; ++it) {
+        theResMgr.m_idUse.remove(it->first.id);
+        it->second.m_linked = false;
+    }
+    index.erase(first, last);
 }
 
 void rekeyRecord(CResEntry* record, const ResKey& key)
 {
+    makeRoomForKey(key);
     theResMgr.m_idUse.remove(record->m_key.id);
     auto node = theResMgr.m_index.extract(record->m_slot);
     node.key() = key;
@@ -164,6 +274,8 @@ CResEntry::~CResEntry()
 {
     if (m_hasData)
         theResMgr.m_bytesInMemory -= m_data.size();
+    if (m_firstHandle)
+        --theResMgr.m_boundRecords;
     for (CMyRes* handle = m_firstHandle; handle;) {
         CMyRes* next = handle->m_nextHandle;
         handle->m_entry = nullptr;
@@ -189,6 +301,7 @@ std::uint8_t* CResEntry::GetData()
 
 CResEntry* CResEntry::GetNext() const
 {
+    makeAllWaitingRecords();
     if (this == theResHead.get())
         return theResMgr.m_index.empty() ? nullptr : &theResMgr.m_index.begin()->second;
     if (!m_linked)
@@ -199,6 +312,7 @@ CResEntry* CResEntry::GetNext() const
 
 CResEntry* CResEntry::GetPrev() const
 {
+    makeAllWaitingRecords();
     if (!m_linked)
         return nullptr;
     if (m_slot == theResMgr.m_index.begin())
@@ -226,6 +340,14 @@ CMyResMgr::~CMyResMgr()
 {
     CloseAll();
     theResHead.reset();
+}
+
+std::size_t CMyResMgr::GetRecordCount() const
+{
+    std::size_t count = m_index.size();
+    for (const CResFileEntry* entry = theResFiles.get(); entry; entry = entry->m_next.get())
+        count += entry->m_waiting.waiting();
+    return count;
 }
 
 void ResetResourceStore()
@@ -290,6 +412,23 @@ CResEntry* searchInFile(ResIndex::iterator from, std::int32_t id, std::int32_t t
     return nullptr;
 }
 
+// Makes the waiting records that a search for these keys can meet.
+void makeSearchedRecords(std::int32_t id, std::int32_t type, int file)
+{
+    const auto make = [&](int candidate) {
+        if (id != RES_ANY && type != RES_ANY)
+            makeWaitingKey(ResKey{candidate, type, id});
+        else
+            makeWaitingRecords(candidate);
+    };
+    if (file != RES_ANY) {
+        make(file);
+        return;
+    }
+    for (CResFileEntry* entry = theResFiles.get(); entry; entry = entry->m_next.get())
+        make(entry->m_number);
+}
+
 CResEntry* search(ResIndex::iterator from, std::int32_t id, std::int32_t type, int file)
 {
     if (from == theResMgr.m_index.end())
@@ -314,6 +453,15 @@ int FindResEntry(CResEntry** record, CResEntry* start, std::int32_t id, std::int
     *record = nullptr;
     if (file != RES_ANY && !isKnownFile(file))
         return RES_ERR_UNKNOWN_FILE;
+    // The first look-up of a key with a type in a file finds the one record that it makes.
+    const bool uniqueKey = file != RES_ANY && file != 0 && type != RES_ANY && type != 0 && id != RES_ANY;
+    if (uniqueKey && (!start || start == theResHead.get())) {
+        if (CResEntry* made = makeWaitingKey(ResKey{file, type, id})) {
+            *record = made;
+            return RES_OK;
+        }
+    }
+    makeSearchedRecords(id, type, file);
     ResIndex::iterator from = theResMgr.m_index.begin();
     if (start && start != theResHead.get()) {
         if (!start->m_linked)
@@ -348,6 +496,7 @@ int GetNextResId(std::int32_t* id, std::int32_t type, int file)
     *id = 0;
     if (given != RES_ANY && !ResourceExists(given, type, file))
         return RES_OK;
+    makeSearchedRecords(RES_ANY, RES_ANY, file);
     // The lowest id above the given one (or the lowest of all from -1) among the matching records.
     bool found = false;
     std::int32_t best = 0;
@@ -386,6 +535,7 @@ int FindFreeResId(std::int32_t* id, int file, std::int32_t type)
     if (file != RES_ANY && !isKnownFile(file))
         return RES_ERR_UNKNOWN_FILE;
     std::int32_t candidate = std::max<std::int32_t>(*id, 1);
+    makeSearchedRecords(RES_ANY, RES_ANY, file);
     if (file != RES_ANY && type != RES_ANY) {
         // Walk the run of consecutive used ids from the start.
         auto it = theResMgr.m_index.lower_bound(ResKey{file, type, candidate});
@@ -413,6 +563,7 @@ int FindUnusedId(std::int32_t* id)
     if (!id)
         return RES_ERR_NULL_OUTPUT;
     std::int32_t candidate = std::max<std::int32_t>(*id, 1);
+    makeAllWaitingRecords(); // the id counts know only records that are made
     while (theResMgr.m_idUse.contains(candidate)) {
         if (candidate == INT_MAX)
             return RES_ERR_IDS_EXHAUSTED;
@@ -429,6 +580,7 @@ int CountResources(int* count, std::int32_t type, int file)
     *count = 0;
     if (file != RES_ANY && !isKnownFile(file))
         return RES_ERR_UNKNOWN_FILE;
+    makeSearchedRecords(RES_ANY, type, file);
     for (CResEntry* record = search(theResMgr.m_index.begin(), -1, type, file); record;
          record = search(std::next(record->m_slot), -1, type, file))
         if (record->GetId() != 0)
@@ -443,6 +595,7 @@ int CountResTypes(int* count, int file)
     *count = 0;
     if (file != RES_ANY && !isKnownFile(file))
         return RES_ERR_UNKNOWN_FILE;
+    makeSearchedRecords(RES_ANY, RES_ANY, file);
     std::set<std::int32_t> types;
     for (const auto& [key, record] : theResMgr.m_index)
         if (key.type != 0 && (file == RES_ANY || key.file == file))
@@ -457,6 +610,7 @@ int CollectResources(std::vector<CResEntry*>* list, int file, std::int32_t type)
         return RES_ERR_NULL_OUTPUT;
     if (file != RES_ANY && !isKnownFile(file))
         return RES_ERR_UNKNOWN_FILE;
+    makeSearchedRecords(RES_ANY, type, file);
     for (CResEntry* record = search(theResMgr.m_index.begin(), -1, type, file); record;
          record = search(std::next(record->m_slot), -1, type, file))
         list->push_back(record);
@@ -475,6 +629,7 @@ int CollectResourcesBySets(std::vector<CResEntry*>* list, const std::vector<std:
     for (int file : fileSet)
         for (std::int32_t type : typeSet)
             for (std::int32_t id : idSet) {
+                makeWaitingKey(ResKey{file, type, id});
                 auto [it, end] = theResMgr.m_index.equal_range(ResKey{file, type, id});
                 for (; it != end; ++it)
                     list->push_back(&it->second);
@@ -519,6 +674,7 @@ int carryAcrossFiles(CResEntry* record, int target)
 
 bool tripleTaken(const ResKey& key, const CResEntry* except)
 {
+    makeWaitingKey(key);
     for (auto it = theResMgr.m_index.lower_bound(key); it != theResMgr.m_index.end() && it->first == key;
          ++it)
         if (&it->second != except)
@@ -533,6 +689,8 @@ void bindFirst(CMyRes* handle, CResEntry* record);
 struct ResourceStoreAccess {
     static void bind(CMyRes* handle, CResEntry* record)
     {
+        if (!record->m_firstHandle)
+            ++theResMgr.m_boundRecords;
         handle->m_entry = record;
         handle->m_nextHandle = record->m_firstHandle;
         record->m_firstHandle = handle;
@@ -553,6 +711,8 @@ struct ResourceStoreAccess {
         if (!*link)
             return false;
         *link = handle->m_nextHandle;
+        if (!record->m_firstHandle)
+            --theResMgr.m_boundRecords;
         handle->m_entry = nullptr;
         handle->m_nextHandle = nullptr;
         return true;
@@ -623,6 +783,7 @@ int AttachResource(CMyRes* handle, std::int32_t id, std::int32_t type, int file)
 {
     if (!handle)
         return RES_ERR_NO_HANDLE;
+    makeWaitingKey(ResKey{file, type, id});
     auto found = theResMgr.m_index.find(ResKey{file, type, id});
     if (found == theResMgr.m_index.end())
         return RES_ERR_NOT_FOUND;
@@ -801,6 +962,7 @@ int MoveFileResources(int source, int target, bool overwrite)
             moving.push_back(&it->second);
     for (CResEntry* record : moving) {
         const ResKey key{target, record->GetType(), record->GetId()};
+        makeWaitingKey(key);
         auto existing = theResMgr.m_index.find(key);
         if (existing != theResMgr.m_index.end()) {
             if (!overwrite)
@@ -1021,6 +1183,7 @@ QString flagLetters(std::uint16_t flags)
 void DumpResources()
 {
     // The debug trace produces no output; the dump is built so that a debugger can show it.
+    makeAllWaitingRecords();
     std::uint64_t allSizes = 0;
     for (const auto& [key, record] : theResMgr.m_index)
         allSizes += record.m_hasData ? record.m_data.size() : record.m_storedSize;

@@ -6,7 +6,8 @@
 // doc/formats/tvf.md.
 //
 // The records keep the order file, type, id (ascending, signed); equal keys stay in insertion order.
-// An ordered index stands behind that order, so finding a record by its keys costs O(log n).
+// An ordered index stands behind that order, so finding a record by its keys costs O(log n). The
+// records of an opened file wait in a flat array read from its map until they are first touched.
 
 #include "core/ResourceFile.h"
 #include "core/ResourceIdCounts.h"
@@ -170,6 +171,9 @@ public:
     QString m_canonicalPath; // the path that identifies the file
     bool m_dirty = false;    // the map must be rewritten
     bool m_unsaved = true;   // set when the record is made, cleared by every save
+    // The map's records as read at open, in the store's order: their record objects are made when they
+    // are first touched (core/ResourceManagerInternal.h), so opening costs one pass over the map.
+    lumivo::store::MapIndex m_waiting;
 
     CResFileEntry();
     ~CResFileEntry();
@@ -189,7 +193,8 @@ public:
     void CloseAll();
 
     std::uint64_t GetBytesInMemory() const { return m_bytesInMemory; }
-    std::size_t GetRecordCount() const { return m_index.size(); }
+    // Every record, made or still waiting in its file's map.
+    std::size_t GetRecordCount() const;
 
     // The store's own bookkeeping.
     // Records come from a pool: many small nodes, allocated and freed quickly and kept close together.
@@ -198,6 +203,7 @@ public:
     lumivo::store::IdUseCounts m_idUse; // how many records carry each id
     int m_lastFileNumber = 0;
     std::uint64_t m_bytesInMemory = 0;
+    std::size_t m_boundRecords = 0; // records with a handle: closing a file looks for them only when any is
 };
 
 extern std::unique_ptr<CResEntry> theResHead;      // list head; its data is the scratch buffer

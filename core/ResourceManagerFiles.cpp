@@ -490,53 +490,8 @@ CResFileEntry* newFileRecord(const QString& path)
     return raw;
 }
 
-// Whether a map entry may stand in the file. Only blobs that can be read must lie inside it: a
-// compaction by another writer keeps the old dead-space entries with offsets of the file before it.
-bool entryFits(const MapEntryView& e, std::uint64_t fileLength)
-{
-    return e.size == 0 || extentInside(e.offset, e.size, fileLength);
-}
-
-bool isDeadSpaceEntry(const MapEntryView& e)
-{
-    return e.id == 0 && e.type == 0;
-}
-
-// Makes a record of file `number` for each entry of its map, checking every entry on the way; the
-// caller drops the file's records again when this fails. The map lists the records in the store's
-// order and the file is the newest, so each record goes right behind the one before. Dead space that
-// lies outside the file is no extent of this file: it is left out, so it is never reused or written
-// back.
-int linkMapRecords(int number, const std::uint8_t* map, std::size_t mapSize, std::uint64_t fileLength)
-{
-    const auto hint = fileEnd(number);
-    const std::uint32_t tick = currentTick();
-    theResMgr.m_idUse.reserve(theResMgr.m_idUse.size() + mapSize / kMapEntryFixedSize);
-    MapEntryView e;
-    for (std::size_t at = 0; at < mapSize;) {
-        const int read = readMapEntry(map, mapSize, at, e);
-        if (read != RES_OK)
-            return read;
-        if (!entryFits(e, fileLength)) {
-            if (isDeadSpaceEntry(e))
-                continue;
-            return RES_ERR_BAD_FORMAT;
-        }
-        CResEntry* record = linkNewRecord(ResKey{number, e.type, e.id}, hint, tick);
-        record->m_offset = e.offset;
-        record->m_storedSize = e.size;
-        record->m_stamp = e.stamp;
-        if (e.nameLength != 0)
-            record->m_name = decodeName(e.name, e.nameLength);
-        // In a real file a (type, id) pair with a type is unique; an equal key lands right behind.
-        if (e.type != 0 && record->m_slot != theResMgr.m_index.begin() &&
-            std::prev(record->m_slot)->first == record->m_key)
-            return RES_ERR_BAD_FORMAT;
-    }
-    return RES_OK;
-}
-
-// Reads the header and the map of an opened file and makes its records.
+// Reads the header and the map of an opened file and checks the map; its records wait in the file's
+// flat array until they are first touched.
 int loadFile(CResFileEntry* entry)
 {
     File& file = *entry->m_file;
@@ -556,15 +511,10 @@ int loadFile(CResFileEntry* entry)
     if (header.mapSize != 0 && !extentInside(header.mapOffset, header.mapSize, fileLength))
         return RES_ERR_BAD_FORMAT;
     // Every byte is read over at once: no need to clear them first.
-    const auto map = std::make_unique_for_overwrite<std::uint8_t[]>(header.mapSize);
+    auto map = std::make_unique_for_overwrite<std::uint8_t[]>(header.mapSize);
     if (header.mapSize != 0 && !file.readAt(kHeaderSize + header.mapOffset, map.get(), header.mapSize))
         return RES_ERR_NOT_READABLE;
-    return linkMapRecords(entry->m_number, map.get(), header.mapSize, fileLength);
-}
-
-void dropFileRecords(int number)
-{
-    deleteRecords(fileBegin(number), fileEnd(number));
+    return entry->m_waiting.read(std::move(map), header.mapSize, fileLength);
 }
 
 } // namespace
@@ -675,8 +625,7 @@ int OpenResFile(int* number, const QString& path)
         }
     }
     if (result != RES_OK) {
-        dropFileRecords(made);
-        takeFile(made);
+        takeFile(made); // no record was made yet
         return result;
     }
     entry->m_dirty = false;
@@ -689,10 +638,14 @@ int CloseResFile(int number)
     CResFileEntry* entry = FindResFileEntry(number);
     if (!entry)
         return RES_ERR_UNKNOWN_FILE;
+    // Records never touched have no handles and hold no bytes.
+    dropWaitingRecords(entry);
     std::vector<CResEntry*> bound;
-    for (auto it = fileBegin(number), end = fileEnd(number); it != end; ++it)
-        if (it->second.m_firstHandle)
-            bound.push_back(&it->second);
+    if (theResMgr.m_boundRecords != 0) {
+        for (auto it = madeBegin(number), end = madeEnd(number); it != end; ++it)
+            if (it->second.m_firstHandle)
+                bound.push_back(&it->second);
+    }
     // Bound records stay usable in memory.
     for (CResEntry* record : bound) {
         bringBlobIntoMemory(record);
@@ -700,8 +653,10 @@ int CloseResFile(int number)
         record->m_storedSize = 0;
         rekeyRecord(record, ResKey{0, record->GetType(), record->GetId()});
     }
-    deleteRecords(fileBegin(number), fileEnd(number));
-    if (entry->m_file)
+    deleteRecords(madeBegin(number), madeEnd(number));
+    // Every save flushes what it wrote before it clears the dirty flag; only bytes written since (a
+    // record written alone, a record given to this file) may still wait for the disk.
+    if (entry->m_file && entry->m_dirty)
         entry->m_file->flush();
     takeFile(number);
     return RES_OK;
@@ -869,6 +824,7 @@ int TransferResEntry(CResEntry* record, int target)
     const ResKey key{target, record->GetType(), record->GetId()};
     // Taken first: the record may itself be the one that the target gives up (and be gone then).
     const QString name = record->m_name;
+    makeWaitingKey(key);
     auto existing = theResMgr.m_index.find(key);
     if (existing != theResMgr.m_index.end())
         RemoveResEntry(&existing->second);

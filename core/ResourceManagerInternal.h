@@ -21,14 +21,36 @@ std::uint32_t currentTick();
 QByteArray encodeName(const QString& name);
 QString decodeName(const char* bytes, std::size_t size);
 
-// The index range of one file's records.
-inline ResIndex::iterator fileBegin(int file)
+// An opened file's records wait in its map's flat array until first touched. A look-up of one exact
+// key with a type makes only that record (such keys are unique in a file); everything that walks a
+// file's records, or places a record of type 0 in it (equal keys keep their order), makes them all.
+void makeWaitingRecords(int file);
+void makeAllWaitingRecords();
+// Makes what a look-up of exactly this key must find in the index; gives the record when it made the
+// one record of a key with a type (null otherwise).
+CResEntry* makeWaitingKey(const ResKey& key);
+// Forgets the waiting records of a file that closes; they hold nothing to keep.
+void dropWaitingRecords(CResFileEntry* entry);
+
+// The index range of the records of one file made so far.
+inline ResIndex::iterator madeBegin(int file)
 {
     return theResMgr.m_index.lower_bound(ResKey{file, INT_MIN, INT_MIN});
 }
-inline ResIndex::iterator fileEnd(int file)
+inline ResIndex::iterator madeEnd(int file)
 {
     return theResMgr.m_index.upper_bound(ResKey{file, INT_MAX, INT_MAX});
+}
+// The index range of all of one file's records (made first).
+inline ResIndex::iterator fileBegin(int file)
+{
+    makeWaitingRecords(file);
+    return madeBegin(file);
+}
+inline ResIndex::iterator fileEnd(int file)
+{
+    makeWaitingRecords(file);
+    return madeEnd(file);
 }
 
 // Links a new record into the index at `key`, after any records with equal keys.

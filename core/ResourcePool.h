@@ -1,8 +1,8 @@
 #pragma once
-// Memory for the store's records and its index: a store of 100,000 records makes and drops that many
-// small nodes at every open and close, so they come from size-classed free lists carved out of large
-// chunks. Allocation and release cost a few instructions each; the chunks go back when the pool goes.
-// Single-threaded, like the store.
+// Memory for the store's records and its index: a store of 100,000 records makes that many small
+// nodes as they are first touched and drops them at close, so they come from size-classed free lists
+// carved out of large chunks. Allocation and release cost a few instructions each; the chunks go back when
+// the pool goes. Single-threaded, like the store.
 
 #include <array>
 #include <cstddef>

@@ -4,6 +4,9 @@
 #include "tests/core/ResourceTestSupport.h"
 #include "tests/support/LumivoTest.h"
 
+#include <tuple>
+#include <vector>
+
 using namespace lumivo::test;
 using lumivo::store::kHeaderSize;
 
@@ -230,6 +233,85 @@ TEST_F(ResourceFileTest, AFailedOpenTakesBackTheRecordsItMadeAlongTheWay)
     ASSERT_EQ(FindUnusedId(&id), RES_OK);
     EXPECT_EQ(id, 43);
     EXPECT_EQ(storedRecordString(good, kType, 42), "kept");
+}
+
+// Another writer may list its map in any order: the store still gives its records in its own order,
+// and a (type, id) listed twice anywhere in the map refuses the file.
+TEST_F(ResourceFileTest, AMapInAnyOrderIsReadInTheStoreOrder)
+{
+    const auto entryOf = [](std::int32_t type, std::int32_t id, std::uint32_t offset, std::uint32_t size) {
+        std::vector<std::uint8_t> entry(24, 0);
+        putU32(entry, 0, static_cast<std::uint32_t>(id));
+        putU32(entry, 4, static_cast<std::uint32_t>(type));
+        putU32(entry, 8, offset);
+        putU32(entry, 12, size);
+        return entry;
+    };
+    const auto fileOf = [&](const std::vector<std::vector<std::uint8_t>>& entries) {
+        auto bytes = header(515, 6, static_cast<std::uint32_t>(24 * entries.size()));
+        bytes.insert(bytes.end(), {'a', 'b', 'c', 'd', 'e', 'f'});
+        for (const auto& entry : entries)
+            bytes.insert(bytes.end(), entry.begin(), entry.end());
+        return bytes;
+    };
+    const auto later = entryOf(kType + 1, 2, 0, 2);
+    const auto high = entryOf(kType, 5, 2, 2);
+    const auto dead = entryOf(0, 0, 4, 1);
+    const auto low = entryOf(kType, -3, 5, 1);
+    const QString path = tempPath("foreign.tvf");
+    writeBytes(path, fileOf({later, high, dead, low}));
+    int file = 0;
+    ASSERT_EQ(OpenResFile(&file, path), RES_OK);
+    EXPECT_EQ(storedRecordString(file, kType, 5), "cd");
+    std::vector<std::tuple<std::int32_t, std::int32_t, std::uint32_t>> order;
+    for (CResEntry* record = theResHead->GetNext(); record; record = record->GetNext())
+        order.emplace_back(record->GetType(), record->GetId(), record->GetOffset());
+    const std::vector<std::tuple<std::int32_t, std::int32_t, std::uint32_t>> expected{
+        {0, 0, 4}, {kType, -3, 5}, {kType, 5, 2}, {kType + 1, 2, 0}};
+    EXPECT_EQ(order, expected);
+    ASSERT_EQ(CloseResFile(file), RES_OK);
+
+    EXPECT_EQ(openBytes(fileOf({later, high, low, entryOf(kType + 1, 2, 3, 1)})), RES_ERR_BAD_FORMAT);
+    EXPECT_EQ(theResMgr.GetRecordCount(), 0u);
+}
+
+// The records of an opened file are made as they are touched: one found by its keys first, the rest
+// when something walks them. Either way every record is there once, in order, with its name, and the
+// ids of records nobody touched yet count as used.
+TEST_F(ResourceFileTest, RecordsMadeOneByOneAndAllAtOnceAgree)
+{
+    const QString path = tempPath("many.tvf");
+    int file = 0;
+    ASSERT_EQ(FindOrAddResFile(&file, path), 0);
+    for (int id = 1; id <= 5; ++id)
+        ASSERT_EQ(
+            putRecord(file, kType, id, std::string(1, static_cast<char>('0' + id)), QString::number(id)),
+            RES_OK);
+    ASSERT_EQ(SaveResFile(file), RES_OK);
+    ASSERT_EQ(putRecord(file, kType, 2, "again"), RES_OK); // leaves dead space at the second save
+    ASSERT_EQ(SaveResFile(file), RES_OK);
+    file = reopenFile(file);
+    EXPECT_EQ(theResMgr.GetRecordCount(), 5u + 2u); // with the old blob and the first map
+
+    std::int32_t unused = 1;
+    ASSERT_EQ(FindUnusedId(&unused), RES_OK);
+    EXPECT_EQ(unused, 6);
+    file = reopenFile(file);
+    CResEntry* third = nullptr;
+    ASSERT_EQ(FindResource(3, kType, file, &third), RES_OK);
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(third->GetName(), "3");
+    std::vector<CResEntry*> all;
+    ASSERT_EQ(CollectResources(&all, file, -1), RES_OK);
+    ASSERT_EQ(all.size(), 5u + 2u);
+    EXPECT_TRUE(all[0]->IsDeadSpace() && all[1]->IsDeadSpace());
+    for (int id = 1; id <= 5; ++id) {
+        EXPECT_EQ(all[static_cast<std::size_t>(id + 1)]->GetId(), id);
+        EXPECT_EQ(all[static_cast<std::size_t>(id + 1)]->GetName(), QString::number(id));
+    }
+    EXPECT_EQ(all[4], third);
+    EXPECT_EQ(storedRecordString(file, kType, 2), "again");
+    EXPECT_EQ(theResMgr.GetRecordCount(), 5u + 2u);
 }
 
 TEST_F(ResourceFileTest, Format514OpensWithZeroExtensionAndSavesAs515)
