@@ -122,8 +122,7 @@ std::vector<std::uint8_t> buildMap(int file, const Placements& placements, const
         const Placement* placement = placed == placements.end() ? nullptr : &placed->second;
         if (freshFile && !placement)
             continue;
-        const std::uint32_t size = placement ? placement->size : record->m_storedSize;
-        if ((record->GetId() != 0 && record->GetType() != 0) || size != 0)
+        if (isListed(record, placement ? placement->size : record->m_storedSize))
             appendMapEntry(map, mapEntryOf(record, placement));
     }
     if (!deadWritten)
@@ -158,6 +157,23 @@ void storeOwner(CResEntry* record)
 bool blobIsCurrent(const CResEntry* record)
 {
     return !record->m_hasData && record->m_storedSize != 0 && record->GetFile() != 0;
+}
+
+// Whether the record's blob holds exactly these bytes. Such a record keeps its time stamp through every
+// kind of save: the stamp picks the stream layout that the record's class reads, so bytes written again
+// under a newer stamp would be read in a layout they were never written in.
+bool blobHolds(const CResEntry* record, const std::vector<std::uint8_t>& bytes)
+{
+    if (record->m_stamp == 0 || record->m_storedSize != bytes.size() || record->GetFile() == 0)
+        return false;
+    std::vector<std::uint8_t> stored;
+    return readBlobBytes(record, stored) == RES_OK && stored == bytes;
+}
+
+// A changed record whose blob already holds what it would write: nothing of it needs writing.
+bool blobHoldsRecordBytes(const CResEntry* record)
+{
+    return blobIsCurrent(record) || (record->m_hasData && blobHolds(record, record->m_data));
 }
 
 struct FreshFile {
@@ -220,7 +236,7 @@ int freshBytes(CResEntry* record, BlobReader& source, const FreshOptions& option
     if (options.writeChanged && changed) {
         const bool hasOwner = firstOwner(record) != nullptr;
         storeOwner(record);
-        if (!blobIsCurrent(record) && (hasOwner || record->m_hasData)) {
+        if (!blobHoldsRecordBytes(record) && (hasOwner || record->m_hasData)) {
             fresh = true;
             scratch.clear();
             bytes = record->m_hasData ? &record->m_data : &scratch;
@@ -230,7 +246,7 @@ int freshBytes(CResEntry* record, BlobReader& source, const FreshOptions& option
     const bool memoryIsCurrent = !(record->m_flags & (RESFLAG_MODIFIED | RESFLAG_CHANGED));
     if (record->m_hasData && (options.preferMemory || memoryIsCurrent || !record->m_storedSize)) {
         bytes = &record->m_data;
-        fresh = options.preferMemory && !memoryIsCurrent;
+        fresh = options.preferMemory && !memoryIsCurrent && !blobHolds(record, record->m_data);
         return RES_OK;
     }
     scratch.clear();
@@ -279,7 +295,9 @@ int writeFreshFile(int file, File* source, const QString& target, ResFileHeader 
         Placement placement;
         placement.offset = static_cast<std::uint32_t>(writer.position() - kHeaderSize);
         placement.size = static_cast<std::uint32_t>(bytes->size());
-        placement.stamp = fresh || record->m_stamp == 0 ? now : record->m_stamp;
+        // Bytes copied as they were keep their stamp, even none; only bytes new to the file get one.
+        const bool firstBytes = record->m_stamp == 0 && record->m_storedSize == 0 && !bytes->empty();
+        placement.stamp = fresh || firstBytes ? now : record->m_stamp;
         placement.fresh = fresh;
         placement.saved = fresh || (options.writeChanged && (record->m_flags & RESFLAG_CHANGED));
         writer.put(*bytes);
@@ -311,6 +329,7 @@ int writeFreshFile(int file, File* source, const QString& target, ResFileHeader 
 void adoptFreshFile(CResFileEntry* entry, FreshFile& fresh, std::uint32_t saveTime)
 {
     std::vector<CResEntry*> dead;
+    bool editsPending = false;
     for (auto it = fileBegin(entry->m_number), end = fileEnd(entry->m_number); it != end; ++it) {
         CResEntry* record = &it->second;
         auto placed = fresh.placements.find(record);
@@ -324,6 +343,7 @@ void adoptFreshFile(CResFileEntry* entry, FreshFile& fresh, std::uint32_t saveTi
         record->m_stamp = placed->second.stamp;
         if (placed->second.saved)
             record->m_flags &= ~(RESFLAG_CHANGED | RESFLAG_MODIFIED | RESFLAG_NEW);
+        editsPending = editsPending || (record->m_flags & RESFLAG_CHANGED);
     }
     // The old file's dead space is gone with it.
     for (CResEntry* record : dead)
@@ -333,22 +353,25 @@ void adoptFreshFile(CResFileEntry* entry, FreshFile& fresh, std::uint32_t saveTi
     entry->m_header.mapSize = fresh.mapSize;
     entry->m_header.saveTime = saveTime;
     entry->m_file = std::move(fresh.stream);
-    entry->m_dirty = false;
+    // A compaction that copied committed edits' old blobs leaves the file dirty, so that the edits are
+    // still saved (a file that is not dirty is closed without a save).
+    entry->m_dirty = editsPending;
     entry->m_unsaved = false;
 }
 
-// The records a save writes: changed, with id and type, and with bytes to write. Changed records whose
-// blob still holds their bytes go to `current`: nothing of them needs writing.
+// The records a save writes: changed, listed in the map, and with bytes to write (the same records that
+// a whole-file save writes: byte arrays of type 0 too). Changed records whose blob still holds their
+// bytes go to `current`: nothing of them needs writing.
 std::vector<CResEntry*> changedRecords(int file, std::vector<CResEntry*>& current)
 {
     std::vector<CResEntry*> changed;
     for (auto it = fileBegin(file), end = fileEnd(file); it != end; ++it) {
         CResEntry* record = &it->second;
-        if (record->GetId() == 0 || record->GetType() == 0 || !(record->m_flags & RESFLAG_CHANGED))
+        if ((record->GetId() == 0 && record->GetType() == 0) || !(record->m_flags & RESFLAG_CHANGED))
             continue;
         const bool hasOwner = firstOwner(record) != nullptr;
         storeOwner(record);
-        if (blobIsCurrent(record))
+        if (blobHoldsRecordBytes(record))
             current.push_back(record);
         else if (hasOwner || record->m_hasData)
             changed.push_back(record);
@@ -757,7 +780,7 @@ int WriteResData(CResEntry* record)
         return SaveResFile(entry->m_number, {}, false);
     }
     storeOwner(record);
-    if (blobIsCurrent(record)) {
+    if (blobHoldsRecordBytes(record)) {
         record->m_flags &= ~RESFLAG_CHANGED; // the file holds its bytes already
         return RES_OK;
     }
@@ -809,7 +832,7 @@ int TransferResEntry(CResEntry* record, int target)
     copy->m_name = name;
     copy->m_offset = static_cast<std::uint32_t>(length - static_cast<std::int64_t>(kHeaderSize));
     copy->m_storedSize = static_cast<std::uint32_t>(bytes.size());
-    copy->m_stamp = currentStamp();
+    copy->m_stamp = blobHolds(record, bytes) ? record->m_stamp : currentStamp();
     setRecordData(copy, std::move(bytes));
     entry->m_dirty = true;
     return RES_OK;

@@ -78,10 +78,16 @@ int bringBlobIntoMemory(CResEntry* record);
 // The owner of the first handle bound to a record, or null.
 CMyRes* firstOwner(const CResEntry* record);
 
-// Whether a record belongs in its file's map.
+// Whether a record belongs in its file's map when its blob has `storedSize` bytes: every record but the
+// list head's key (id 0, type 0), which only dead space with an extent carries. A record with a
+// type or an id and no bytes is listed too, so that a later open finds it again.
+inline bool isListed(const CResEntry* record, std::uint32_t storedSize)
+{
+    return record->GetId() != 0 || record->GetType() != 0 || storedSize != 0;
+}
 inline bool isListed(const CResEntry* record)
 {
-    return (record->GetId() != 0 && record->GetType() != 0) || record->m_storedSize != 0;
+    return isListed(record, record->m_storedSize);
 }
 
 } // namespace lumivo::store

@@ -4,6 +4,8 @@
 
 #include "packages/zip/ZipArchive.h"
 
+#include <algorithm>
+
 #include "packages/zip/ZipPlatformOps.h"
 #include "packages/zip/ZipStream.h"
 
@@ -454,8 +456,12 @@ QString CZipArchive::SafeExtractTarget(const QString& entryName, const QString& 
     // Names that would climb out of the target folder, or start at the root, are never written.
     QString path = entryName;
     path.replace('\\', '/');
-    if (path.startsWith('/') || (path.size() >= 2 && path[1] == ':') ||
-        path.split('/').contains(QStringLiteral("..")))
+    const QStringList parts = path.split('/', Qt::SkipEmptyParts);
+    if (path.startsWith('/') || (path.size() >= 2 && path[1] == ':') || parts.contains(QStringLiteral("..")))
+        return {};
+    // Nor names that name no file inside it ("", "/", "."): they would stand for the folder itself.
+    if (std::all_of(parts.begin(), parts.end(),
+                    [](const QString& part) { return part == QStringLiteral("."); }))
         return {};
     const QString target = PredictExtractedName(entryName, folder, fullPath, newName);
     if (folder.isEmpty())

@@ -1,8 +1,10 @@
 #include "platform/archive/Archive.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace
 {
@@ -19,7 +21,18 @@ constexpr std::uint16_t kMaxClassNameLength = 63;
 // Objects read inside objects recurse; a damaged or hostile stream must not run the stack out.
 constexpr int kMaxObjectNesting = 1000;
 
+// The archives loading on this thread, linked through m_nextLoading: an object destroyed while they are
+// open is marked gone in their load tables. An archive loads on the thread that made it. A plain
+// pointer, so that objects destroyed after the thread's own variables still find a valid list.
+thread_local CArchive* theLoadingArchives = nullptr;
+
 } // namespace
+
+CObject::~CObject()
+{
+    for (CArchive* archive = theLoadingArchives; archive; archive = archive->m_nextLoading)
+        archive->forgetLoadedObject(this);
+}
 
 // ---- runtime classes ---------------------------------------------------------------------------
 
@@ -75,14 +88,56 @@ const CRuntimeClass* CRuntimeClass::FromName(const QString& name)
     return FromName(toWindows1252(name).constData());
 }
 
+std::vector<const CRuntimeClass*> CRuntimeClass::AllRegistered()
+{
+    std::vector<const CRuntimeClass*> all;
+    for (const auto& [name, runtimeClass] : classRegistry())
+        all.push_back(runtimeClass);
+    std::sort(all.begin(), all.end(), [](const CRuntimeClass* a, const CRuntimeClass* b) {
+        return std::strcmp(a->m_lpszClassName, b->m_lpszClassName) < 0;
+    });
+    return all;
+}
+
 // ---- the archive -------------------------------------------------------------------------------
 
 CArchive::CArchive(CMemFile& file, unsigned mode, int, void*) : m_file(&file), m_loading(mode & load)
 {
-    if (m_loading)
+    if (m_loading) {
         m_loadArray.push_back({EntryKind::Null, nullptr, nullptr, 0});
-    else
+        m_nextLoading = std::exchange(theLoadingArchives, this);
+        m_tracking = true;
+    } else {
         m_storeMap.emplace(nullptr, kNullTag);
+    }
+}
+
+CArchive::~CArchive()
+{
+    stopTrackingObjects();
+}
+
+void CArchive::stopTrackingObjects()
+{
+    if (!m_tracking)
+        return;
+    for (CArchive** link = &theLoadingArchives; *link; link = &(*link)->m_nextLoading) {
+        if (*link == this) {
+            *link = m_nextLoading;
+            break;
+        }
+    }
+    m_tracking = false;
+    m_loadedObjects.clear();
+}
+
+void CArchive::forgetLoadedObject(const CObject* object)
+{
+    const auto found = m_loadedObjects.find(object);
+    if (found == m_loadedObjects.end())
+        return;
+    m_loadArray[found->second] = {EntryKind::Lost, nullptr, nullptr, 0};
+    m_loadedObjects.erase(found);
 }
 
 CArchive::CArchive(CMemFile* file, unsigned mode, int bufferSize, void* buffer)
@@ -92,6 +147,7 @@ CArchive::CArchive(CMemFile* file, unsigned mode, int bufferSize, void* buffer)
 
 void CArchive::Close()
 {
+    stopTrackingObjects();
     m_file = nullptr;
     m_storeMap.clear();
     m_loadArray.clear();
@@ -511,6 +567,7 @@ std::unique_ptr<CObject> CArchive::readNewObject(const CRuntimeClass* runtimeCla
     // Numbered before its fields are read, so that they may refer back to it.
     const std::size_t entry = m_loadArray.size();
     m_loadArray.push_back({EntryKind::Object, runtimeClass, object.get(), schema});
+    m_loadedObjects[object.get()] = entry;
     nextMapIndex();
     if (m_nesting >= kMaxObjectNesting)
         throw CArchiveException(CArchiveException::nestedTooDeeply, "objects nested too deeply");
@@ -524,8 +581,10 @@ std::unique_ptr<CObject> CArchive::readNewObject(const CRuntimeClass* runtimeCla
         m_objectSchema = outerSchema;
         // The object and whatever it had read into itself are gone; nothing may refer to them.
         for (std::size_t i = entry; i < m_loadArray.size(); ++i) {
-            if (m_loadArray[i].kind == EntryKind::Object)
+            if (m_loadArray[i].kind == EntryKind::Object) {
+                m_loadedObjects.erase(m_loadArray[i].object);
                 m_loadArray[i] = {EntryKind::Lost, nullptr, nullptr, 0};
+            }
         }
         throw;
     }
@@ -552,9 +611,12 @@ CObject* CArchive::readObjectEntry(const CRuntimeClass* expected, bool& isNew)
     const LoadEntry& entry = m_loadArray[tag.index];
     if (entry.kind == EntryKind::Null)
         return nullptr;
+    if (entry.kind == EntryKind::Lost)
+        throw CArchiveException(CArchiveException::badIndex, "object tag refers to an object that is gone");
     if (entry.kind != EntryKind::Object)
         throw CArchiveException(CArchiveException::badIndex, "object tag refers to no object");
-    if (expected && !entry.object->IsKindOf(expected))
+    // The class as the stream gave it: the object itself is not touched before it is handed out.
+    if (expected && !entry.runtimeClass->IsDerivedFrom(expected))
         throw CArchiveException(CArchiveException::badClass, "object of an unexpected class");
     return entry.object;
 }

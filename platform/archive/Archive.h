@@ -41,6 +41,7 @@ public:
     CArchive(CMemFile* file, unsigned mode, int bufferSize = 4096, void* buffer = nullptr);
     CArchive(const CArchive&) = delete;
     CArchive& operator=(const CArchive&) = delete;
+    ~CArchive();
 
     bool IsLoading() const { return m_loading; }
     bool IsStoring() const { return !m_loading; }
@@ -101,7 +102,8 @@ public:
     // Reads an object reference. Null for "no object". A new object belongs to the caller; a
     // reference back to an object read earlier in this archive returns that same pointer again, which
     // still belongs to whoever took the first one. With `expected` given, an object of any other
-    // class throws badClass.
+    // class throws badClass. A reference back to an object that its owner has destroyed meanwhile
+    // throws badIndex.
     CObject* ReadObject(const CRuntimeClass* expected);
     // As ReadObject for callers that own what they read: a reference back to an earlier object
     // throws badIndex, since the object would otherwise have two owners.
@@ -147,6 +149,11 @@ private:
     CObject* readObjectEntry(const CRuntimeClass* expected, bool& isNew);
     std::unique_ptr<CObject> readNewObject(const CRuntimeClass* runtimeClass, std::uint32_t schema);
 
+    friend class CObject;
+    // Marks the entry of an object read by this archive as gone (the object is being destroyed).
+    void forgetLoadedObject(const CObject* object);
+    void stopTrackingObjects();
+
     CMemFile* m_file;
     bool m_loading;
     std::uint32_t m_objectSchema = 0xFFFFFFFF;
@@ -154,6 +161,10 @@ private:
     int m_nesting = 0;
     std::unordered_map<const void*, std::uint32_t> m_storeMap;
     std::vector<LoadEntry> m_loadArray;
+    // Where each object read by this archive sits in the load table, while the archive is open.
+    std::unordered_map<const CObject*, std::size_t> m_loadedObjects;
+    bool m_tracking = false;
+    CArchive* m_nextLoading = nullptr;
 };
 
 // Points, sizes and rectangles as 32-bit fields: x, y / cx, cy / left, top, right, bottom.

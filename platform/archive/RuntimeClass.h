@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <memory>
 #include <type_traits>
+#include <vector>
 
 class CArchive;
 class CObject;
@@ -41,6 +42,8 @@ struct CRuntimeClass {
     // The registered class of that name (case matters), or null.
     static const CRuntimeClass* FromName(const char* name);
     static const CRuntimeClass* FromName(const QString& name);
+    // Every registered class, by name.
+    static std::vector<const CRuntimeClass*> AllRegistered();
 };
 
 // Adds a class to the registry of names; IMPLEMENT_ macros do this at start-up. A second class with
@@ -55,7 +58,9 @@ public:
     static const CRuntimeClass classCObject;
     static const CRuntimeClass* GetThisClass() { return &classCObject; }
 
-    virtual ~CObject() = default;
+    // An object read from a stream that is still loading is marked gone in that stream's load table,
+    // so that a later reference back to it is a read error and never a use of freed memory.
+    virtual ~CObject();
     virtual const CRuntimeClass* GetRuntimeClass() const { return &classCObject; }
     // Writes the object's fields to a storing archive or reads them from a loading one.
     virtual void Serialize(CArchive& ar);

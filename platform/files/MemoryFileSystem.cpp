@@ -147,4 +147,20 @@ void MemoryFileSystem::setReadOnly(const QString& path, bool readOnly)
         found->second.readOnly = readOnly;
 }
 
+std::vector<QString> MemoryFileSystem::filePaths() const
+{
+    std::vector<QString> paths;
+    for (const auto& [path, node] : m_files)
+        paths.push_back(path);
+    return paths;
+}
+
+std::vector<QString> MemoryFileSystem::folderPaths() const
+{
+    std::vector<QString> paths;
+    for (const auto& [path, made] : m_folders)
+        paths.push_back(path);
+    return paths;
+}
+
 } // namespace lumivo::files

@@ -23,6 +23,9 @@ public:
     void setContents(const QString& path, std::vector<std::uint8_t> bytes);
     const std::vector<std::uint8_t>* contents(const QString& path) const;
     void setReadOnly(const QString& path, bool readOnly);
+    // Every file and every folder made, for tests that check where things were written.
+    std::vector<QString> filePaths() const;
+    std::vector<QString> folderPaths() const;
 
 private:
     struct Node {

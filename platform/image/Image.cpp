@@ -161,6 +161,13 @@ std::optional<Magick::Image> toPicture(const RgbImage& image)
     if (image.isNull() || rgbByteSize(image.width, image.height) != image.pixels.size())
         return std::nullopt;
     initialiseLibrary();
+    // The library asserts (and aborts the program) instead of throwing when asked to make a picture
+    // beyond its limits, and the system's policy may keep those below ours: such a picture is refused.
+    const auto width = static_cast<std::uint64_t>(image.width);
+    const auto height = static_cast<std::uint64_t>(image.height);
+    if (width > Magick::ResourceLimits::width() || height > Magick::ResourceLimits::height() ||
+        width * height > Magick::ResourceLimits::area())
+        return std::nullopt;
     try {
         Magick::Image picture(image.width, image.height, "RGB", Magick::CharPixel, image.pixels.data());
         picture.depth(8);

@@ -89,6 +89,7 @@ private:
     bool openResampler(const SoundTarget& target, QString& error);
     bool resampleInto(const AVFrame* frame, std::vector<std::int16_t>& samples, QString& error);
     bool drain(AVFrame* frame, std::vector<std::int16_t>& samples, QString& error);
+    bool fitsResampler(const AVFrame* frame) const;
 
     MemoryReader m_reader;
     ffmpeg::IoOwner m_io;
@@ -97,6 +98,10 @@ private:
     ffmpeg::ResamplerOwner m_resampler;
     int m_stream = -1;
     int m_outputChannels = 0;
+    // What the resampler was made for.
+    int m_inputFormat = -1;
+    int m_inputChannels = 0;
+    int m_inputRate = 0;
 };
 
 bool Decoder::open(const SoundTarget& target, QString& error)
@@ -164,6 +169,9 @@ bool Decoder::openResampler(const SoundTarget& target, QString& error)
         av_channel_layout_default(&inputLayout, m_codec->ch_layout.nb_channels);
     const int inputChannels = inputLayout.nb_channels;
     const bool named = inputLayout.order != AV_CHANNEL_ORDER_UNSPEC;
+    m_inputFormat = m_codec->sample_fmt;
+    m_inputChannels = inputChannels;
+    m_inputRate = m_codec->sample_rate;
     m_outputChannels = target.channels == 1 ? 1 : 2;
     AVChannelLayout outputLayout;
     av_channel_layout_default(&outputLayout, m_outputChannels);
@@ -210,6 +218,14 @@ bool Decoder::resampleInto(const AVFrame* frame, std::vector<std::int16_t>& samp
     return true;
 }
 
+// A frame of another sample format, channel count or rate than the stream announced (a damaged
+// stream switches midway) does not fit the resampler, which would read planes the frame does not have.
+bool Decoder::fitsResampler(const AVFrame* frame) const
+{
+    return frame->format == m_inputFormat && frame->ch_layout.nb_channels == m_inputChannels &&
+           frame->sample_rate == m_inputRate && frame->extended_data != nullptr;
+}
+
 bool Decoder::drain(AVFrame* frame, std::vector<std::int16_t>& samples, QString& error)
 {
     for (;;) {
@@ -222,7 +238,8 @@ bool Decoder::drain(AVFrame* frame, std::vector<std::int16_t>& samples, QString&
                 error = QStringLiteral("Error loading file");
             return !samples.empty();
         }
-        const bool resampled = resampleInto(frame, samples, error);
+        // Such a frame is passed over like a damaged one.
+        const bool resampled = !fitsResampler(frame) || resampleInto(frame, samples, error);
         av_frame_unref(frame);
         if (!resampled)
             return false;

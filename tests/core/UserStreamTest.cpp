@@ -439,3 +439,21 @@ TEST_F(UserStreamTest, TruncatedRecordThrowsForTheHandleLayerToCatch)
         cut.load(CTime::GetCurrentTime());
     });
 }
+
+// A colour table that gives one colour number twice replaces the first colour; a later reference
+// back to that colour is a read error, not a use of the freed colour.
+TEST_F(UserStreamTest, AColourTableReferringBackToAReplacedColourIsAReadError)
+{
+    CColor first;
+    first.Set(0x112233, 5, QStringLiteral("first"));
+    CColor second;
+    second.Set(0x445566, 5, QStringLiteral("second"));
+    UserRecordWriter bytes;
+    writeNewestHead(bytes, 0);
+    bytes.count(0) << std::int32_t(0); // sentences, current sentence
+    bytes.count(3) << std::uint16_t(5);
+    bytes.object(first) << std::uint16_t(5);
+    bytes.object(second) << std::uint16_t(6);
+    bytes.object(first);
+    EXPECT_ANY_THROW(bytes.load(CTime::GetCurrentTime()));
+}

@@ -496,6 +496,34 @@ TEST_F(ArchiveTest, DamagedReferencesAreReadErrors)
               CArchiveException::badClass);
 }
 
+TEST_F(ArchiveTest, AReferenceBackToAnObjectItsOwnerDestroyedIsAReadError)
+{
+    const QByteArray shape = newClass("CArchiveTestShape", 2) + int32Bytes(1);
+    // The owner of the first object lets it go while the stream is still read; the stream then refers
+    // back to it, as a plain reference, as a reference of the wrong class and into owned storage.
+    const std::function<CObject*(CArchive&)> readers[] = {
+        [](CArchive& ar) { return ar.ReadObject(nullptr); },
+        [](CArchive& ar) { return ar.ReadObject(RUNTIME_CLASS(CArchiveTestCircle)); },
+        [](CArchive& ar) { return ar.ReadOwnedObject(RUNTIME_CLASS(CArchiveTestShape)).release(); },
+    };
+    for (const auto& readBack : readers) {
+        EXPECT_EQ(readFailure(shape + bytes({0x02, 0x00}),
+                              [&](CArchive& ar) {
+                                  ar.ReadOwnedObject(nullptr).reset();
+                                  std::unique_ptr<CObject> again(readBack(ar));
+                              }),
+                  CArchiveException::badIndex);
+    }
+    // An object destroyed after its stream ended is nothing to the stream.
+    CMemFile file(shape.constData(), std::size_t(shape.size()));
+    std::unique_ptr<CObject> kept;
+    {
+        CArchive ar(file, CArchive::load);
+        kept = ar.ReadOwnedObject(nullptr);
+    }
+    EXPECT_EQ(static_cast<CArchiveTestShape*>(kept.get())->value, 1);
+}
+
 TEST_F(ArchiveTest, EveryTruncationOfAStreamIsAReadError)
 {
     std::vector<std::unique_ptr<CArchiveTestShape>> shapes;
