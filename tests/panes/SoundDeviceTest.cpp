@@ -12,6 +12,7 @@
 #include <QtEndian>
 
 #include <chrono>
+#include <cstdint>
 #include <thread>
 
 using namespace lumivo;
@@ -128,8 +129,10 @@ TEST_F(SoundDeviceTest, AnySoundIsHeldAt44100MonoSoSavedBlocksTellTheTruth)
     // One second of 8-bit stereo at 22,050 Hz.
     QByteArray data;
     for (int i = 0; i < 22050; ++i) {
-        data.append(static_cast<char>(128 + 60 * std::sin(i * 0.1)));
-        data.append(static_cast<char>(128 + 60 * std::sin(i * 0.1)));
+        // 8-bit samples are unsigned bytes around 128.
+        const auto sample = static_cast<std::uint8_t>(128 + 60 * std::sin(i * 0.1));
+        data.append(static_cast<char>(sample));
+        data.append(static_cast<char>(sample));
     }
     const QString path = tempPath("word.wav");
     writeBytesTo(path, makeWaveFile(data, 2, 22050, 8));
