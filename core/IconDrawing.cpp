@@ -251,6 +251,25 @@ std::unique_ptr<CQuibPict> findIconPicture(CQuibIcon& icon, int width, int heigh
     return picture;
 }
 
+// Where a clip frame is stretched to: the whole rectangle for an icon without picture or word, else a
+// square of the standard step for the rectangle's smaller side, one pixel larger, centred.
+QRect clipFrameBox(const CRect& rect, bool hasId)
+{
+    if (!hasId)
+        return qRectOf(rect);
+    const int smaller = std::min(rect.Width(), rect.Height());
+    int side = 128;
+    for (const auto& [below, step] : {std::pair{117, 96}, {85, 64}, {53, 48}, {37, 32}}) {
+        if (smaller < below)
+            side = step;
+    }
+    if (smaller < 33)
+        side = std::max(0, smaller);
+    QRect box(0, 0, side + 1, side + 1);
+    box.moveCenter(qRectOf(rect).center());
+    return box;
+}
+
 // The clip preview: one icon at a time.
 struct AviPreview {
     CQuibIcon* icon = nullptr;
@@ -420,12 +439,8 @@ void CQuibIcon::DrawContent(IconPaint& paint, const CRect& rect)
         return;
     if (AviPreviewIcon() == this) {
         const QImage frame = preview().clip ? preview().clip->frame(preview().frame) : QImage();
-        if (!frame.isNull()) {
-            const int side = std::min({128, rect.Width(), rect.Height()});
-            const QSize box = frame.size().scaled(side, side, Qt::KeepAspectRatio);
-            const QRect target(qRectOf(rect).center() - QPoint(box.width() / 2, box.height() / 2), box);
-            paint.painter.drawImage(target, frame);
-        }
+        if (!frame.isNull())
+            paint.painter.drawImage(clipFrameBox(rect, PictId != 0 || WordId != 0), frame);
         return;
     }
     if (!DrawPicture(paint, rect))
