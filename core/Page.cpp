@@ -365,3 +365,16 @@ bool CQuibBg::SaveChanges(CQuibBg* page, bool ask)
     }
     return saveCopyOfPage(page, target);
 }
+
+bool CQuibBg::SaveChanges(std::unique_ptr<CQuibBg>& page, bool ask)
+{
+    CQuibBg* saved = page.get();
+    if (!SaveChanges(saved, ask))
+        return false;
+    const bool stored = saved && saved->GetEntry() != nullptr && saved->GetID() != 0;
+    if (stored && !theBgIndex.Contains(saved)) {
+        theBgIndex.Add(std::move(page));
+        listName(saved);
+    }
+    return true;
+}

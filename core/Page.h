@@ -70,6 +70,9 @@ public:
     static bool Remove(CQuibBg* page, bool ask);
     // Stores an edited page in the user's or the output file (asking with `ask`). False on Cancel.
     static bool SaveChanges(CQuibBg* page, bool ask);
+    // The same for a page the caller owns: once it is stored in a file and the page index does not hold
+    // it, the index takes it over and `page` is left empty; otherwise it stays the caller's.
+    static bool SaveChanges(std::unique_ptr<CQuibBg>& page, bool ask);
 
     CQuibIconList Icons;   // drawing order: the tail lies in front
     SIZE LayoutSize{0, 0}; // the page as last laid out in a pane: the reference of the per-mille form

@@ -272,6 +272,17 @@ TEST_F(PageSaveTest, NewPageAnsweredNoIsRemovedAndYesGetsAFreeId)
     EXPECT_GE(unstored.GetID(), 1'000'000'001);
     EXPECT_EQ(unstored.GetFile(), m_userFile);
     EXPECT_EQ(storedPageName(unstored.GetID(), m_userFile), "unstored");
+
+    // A page the caller owns is taken over by the page index once it is stored.
+    auto owned = std::make_unique<CQuibBg>();
+    CQuibBg* page = owned.get();
+    page->Name = "owned";
+    ASSERT_EQ(page->Create(), RES_OK);
+    page->Commit();
+    EXPECT_TRUE(CQuibBg::SaveChanges(owned, false));
+    EXPECT_EQ(owned, nullptr);
+    EXPECT_EQ(theBgIndex.Find(m_userFile, kLanguage, page->GetID()), page);
+    EXPECT_GE(theBgIndex.Names().Find("owned"), 0);
 }
 
 TEST_F(PageSaveTest, RemovingAShownPageLetsThePaneGoThenLoadItsDefault)
