@@ -118,7 +118,9 @@ QString CQuibIcon::GetDisplayText(int flags)
 {
     if (!WordName.isEmpty())
         return WordName.contains(QLatin1String("#none")) ? QString() : WordDisplayText(WordName, flags);
-    if (!Word)
+    // An icon without a word has nothing to reload; reloading would only ask for a new layout, and so
+    // a new picture search, at every paint.
+    if (!Word && WordId != 0)
         ReloadWord(true);
     if (!Word)
         return {};

@@ -48,16 +48,6 @@ constexpr std::array kAutoTextHeights{56, 48, 36, 32, 28, 24, 22, 20, 18, 16, 14
 const QChar kSoftHyphen(0x00AD);
 const QChar kNotSign(0x00AC);
 
-QColor colorOf(COLORREF color)
-{
-    return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
-}
-
-QRect qRectOf(const CRect& rect)
-{
-    return toQRect(rect);
-}
-
 CRect movedBy(const CRect& rect, const QPoint& origin)
 {
     CRect moved = rect;
@@ -69,7 +59,7 @@ bool isVisible(const QPainter& painter, const CRect& rect)
 {
     if (rect.IsRectEmpty())
         return false;
-    const QRect area = qRectOf(rect);
+    const QRect area = toQRect(rect);
     if (painter.hasClipping())
         return painter.clipRegion().intersects(area);
     const QPaintDevice* device = painter.device();
@@ -147,10 +137,10 @@ void drawOutline(QPainter& painter, const CRect& rect, COLORREF color, int width
     if (width <= 0 || rect.IsRectEmpty())
         return;
     // The pen lies inside the rectangle, so the frame covers the same pixels at any width.
-    const QRectF inner = QRectF(qRectOf(rect)).adjusted(width / 2.0, width / 2.0, -width / 2.0, -width / 2.0);
+    const QRectF inner = QRectF(toQRect(rect)).adjusted(width / 2.0, width / 2.0, -width / 2.0, -width / 2.0);
     painter.save();
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(colorOf(color), width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.setPen(QPen(toQColor(color), width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     if (ellipse)
         painter.drawEllipse(inner);
     else
@@ -173,7 +163,7 @@ void drawFrame(QPainter& painter, CRect rect, std::uint32_t shape, COLORREF colo
         const CPoint centre = rect.CenterPoint();
         painter.save();
         painter.setPen(Qt::NoPen);
-        painter.setBrush(colorOf(color));
+        painter.setBrush(toQColor(color));
         painter.drawEllipse(QRect(centre.x - diameter / 2, centre.y - diameter / 2, diameter, diameter));
         painter.restore();
     }
@@ -183,17 +173,9 @@ void drawBand(QPainter& painter, const QRect& around, COLORREF color)
 {
     painter.save();
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(colorOf(color), 1));
+    painter.setPen(QPen(toQColor(color), 1));
     painter.drawRect(around.adjusted(-1, -1, 0, 0));
     painter.restore();
-}
-
-// The picture's pixels as a QImage of its own.
-QImage imageOf(const RgbImage& rgb)
-{
-    if (rgb.isNull() || rgb.pixels.size() < std::size_t(rgb.width) * std::size_t(rgb.height) * 3)
-        return {};
-    return QImage(rgb.pixels.data(), rgb.width, rgb.height, rgb.width * 3, QImage::Format_RGB888).copy();
 }
 
 // The drawable picture: pixels of the key colour become transparent.
@@ -256,7 +238,7 @@ std::unique_ptr<CQuibPict> findIconPicture(CQuibIcon& icon, int width, int heigh
 QRect clipFrameBox(const CRect& rect, bool hasId)
 {
     if (!hasId)
-        return qRectOf(rect);
+        return toQRect(rect);
     const int smaller = std::min(rect.Width(), rect.Height());
     int side = 128;
     for (const auto& [below, step] : {std::pair{117, 96}, {85, 64}, {53, 48}, {37, 32}}) {
@@ -266,7 +248,7 @@ QRect clipFrameBox(const CRect& rect, bool hasId)
     if (smaller < 33)
         side = std::max(0, smaller);
     QRect box(0, 0, side + 1, side + 1);
-    box.moveCenter(qRectOf(rect).center());
+    box.moveCenter(toQRect(rect).center());
     return box;
 }
 
@@ -412,9 +394,9 @@ void CQuibIcon::Draw(IconPaint& paint)
         return;
     paint.painter.save();
     if (Shape == kIconShapeRect || Shape == kIconShapeNoHit)
-        paint.painter.setClipRect(qRectOf(rect), Qt::IntersectClip);
+        paint.painter.setClipRect(toQRect(rect), Qt::IntersectClip);
     else if (Shape == kIconShapeEllipse)
-        paint.painter.setClipRegion(QRegion(qRectOf(rect), QRegion::Ellipse), Qt::IntersectClip);
+        paint.painter.setClipRegion(QRegion(toQRect(rect), QRegion::Ellipse), Qt::IntersectClip);
     if (theEditTool == kEditToolBrowse || (theEditOptions & kEditOptionShowPictures))
         DrawContent(paint, rect);
     paint.painter.restore();
@@ -489,7 +471,7 @@ void CQuibIcon::CachePicture(const CRect& rect, int step, int box)
         picture->Decode();
     }
     const RgbImage* rgb = picture->GetImage();
-    const QImage image = rgb ? imageOf(*rgb) : QImage();
+    const QImage image = rgb ? lumivo::image::toQImage(*rgb) : QImage();
     if (image.isNull() || image.width() <= 0 || image.height() <= 0) {
         PictCacheRect = rect;
         return;
@@ -623,14 +605,14 @@ void CQuibIcon::DrawLabelText(IconPaint& paint, const CRect& rect, const QString
                                          : std::vector<int>(kAutoTextHeights.begin(), kAutoTextHeights.end());
     const QString align = attribute(Attributes, "textalign");
     QPainter& painter = paint.painter;
-    if (drawFittedText(painter, qRectOf(area), text, heights,
+    if (drawFittedText(painter, toQRect(area), text, heights,
                        horizontalAlignment(align) | verticalAlignment(align)))
         return;
     if (text == QLatin1String("...") || area.Height() <= 9 || area.Width() <= 21)
         return;
     painter.save();
     painter.setPen(Qt::NoPen);
-    painter.setBrush(colorOf(kDotsColor));
+    painter.setBrush(toQColor(kDotsColor));
     for (int dot = 0; dot < 3; ++dot)
         painter.drawEllipse(QRect(area.right - 5 - 7 * dot, area.bottom - 5, 3, 3));
     painter.restore();
@@ -645,9 +627,9 @@ void CQuibIcon::DrawForPrint(QPainter& painter, QPoint origin, int scaleX, int s
         return;
     painter.save();
     if (Shape == kIconShapeRect || Shape == kIconShapeNoHit)
-        painter.setClipRect(qRectOf(rect), Qt::IntersectClip);
+        painter.setClipRect(toQRect(rect), Qt::IntersectClip);
     else if (Shape == kIconShapeEllipse)
-        painter.setClipRegion(QRegion(qRectOf(rect), QRegion::Ellipse), Qt::IntersectClip);
+        painter.setClipRegion(QRegion(toQRect(rect), QRegion::Ellipse), Qt::IntersectClip);
     const bool pictureAllowed = !(Flags & (kIconContentPictureWhenEditing | kIconNoPicture)) &&
                                 (Flags & kIconContentMask) != kIconContentTextOnly;
     if (!pictureAllowed || !DrawPrintPicture(painter, rect, printOptions)) {
@@ -664,7 +646,7 @@ void CQuibIcon::DrawForPrint(QPainter& painter, QPoint origin, int scaleX, int s
             heights.push_back(height);
         const QString align = attribute(Attributes, "textalign");
         if (!text.isEmpty() && !area.IsRectEmpty())
-            drawFittedText(painter, qRectOf(area), text, heights,
+            drawFittedText(painter, toQRect(area), text, heights,
                            horizontalAlignment(align) | verticalAlignment(align));
     }
     painter.restore();
@@ -681,7 +663,7 @@ bool CQuibIcon::DrawPrintPicture(QPainter& painter, const CRect& rect, int print
         picture->Load();
         picture->Decode();
     }
-    QImage image = picture->GetImage() ? imageOf(*picture->GetImage()) : QImage();
+    QImage image = picture->GetImage() ? lumivo::image::toQImage(*picture->GetImage()) : QImage();
     if (image.isNull())
         return false;
     const std::uint8_t colorId = std::uint8_t(picture->TransparentColor >> 24);
@@ -717,8 +699,8 @@ void drawLinkBadge(QPainter& painter, const CRect& rect, std::int32_t linkId)
     constexpr int kBadgeDiameter = 30;
     constexpr COLORREF kBadgeFill = 0xFFFF80;
     painter.save();
-    painter.setBrush(colorOf(kBadgeFill));
-    painter.setPen(QPen(colorOf(linkId > 0 ? 0x0000FF : 0x808080), 2));
+    painter.setBrush(toQColor(kBadgeFill));
+    painter.setPen(QPen(toQColor(linkId > 0 ? 0x0000FF : 0x808080), 2));
     painter.drawEllipse(QPoint(rect.left, rect.top), kBadgeDiameter / 2, kBadgeDiameter / 2);
     painter.restore();
 }
@@ -751,7 +733,7 @@ void CQuibIcon::DrawFrames(IconPaint& paint, const CRect& rect)
 void CQuibIcon::DrawHandles(IconPaint& paint) const
 {
     for (int handle = 1; handle <= GetHandleCount(); ++handle)
-        paint.painter.fillRect(qRectOf(movedBy(GetHandleRect(handle), paint.origin)), Qt::black);
+        paint.painter.fillRect(toQRect(movedBy(GetHandleRect(handle), paint.origin)), Qt::black);
 }
 
 void CQuibIcon::DrawNameLabel(IconPaint& paint, const CRect& rect)
@@ -773,7 +755,7 @@ void CQuibIcon::DrawNameLabel(IconPaint& paint, const CRect& rect)
     paint.painter.save();
     paint.painter.setFont(font);
     paint.painter.setPen(Qt::black);
-    paint.painter.drawText(qRectOf(area), Qt::TextWordWrap, text);
+    paint.painter.drawText(toQRect(area), Qt::TextWordWrap, text);
     paint.painter.restore();
 }
 

@@ -142,7 +142,7 @@ CTime PageFlagsGate()
 
 std::uint8_t GetBgTypeLanguage(std::int32_t type)
 {
-    return static_cast<std::uint8_t>(type & 0xFF);
+    return static_cast<std::uint8_t>(GetResTypeLanguage(type));
 }
 
 std::unique_ptr<CMyRes> MakeIndexedPage(CResEntry* record, QString& name)

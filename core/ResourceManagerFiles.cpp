@@ -817,6 +817,8 @@ int TransferResEntry(CResEntry* record, int target)
         return RES_ERR_NOT_WRITABLE;
     if (static_cast<std::uint64_t>(length) - kHeaderSize + bytes.size() > kLargestOffset)
         return RES_ERR_WRITE_FAILED;
+    // Decided before anything changes: the record may itself be the one the target gives up below.
+    const std::uint32_t stamp = blobHolds(record, bytes) ? record->m_stamp : currentStamp();
     if (!bytes.empty() && (!file.writeAt(static_cast<std::uint64_t>(length), bytes.data(), bytes.size()))) {
         file.setLength(static_cast<std::uint64_t>(length));
         return RES_ERR_WRITE_FAILED;
@@ -832,7 +834,7 @@ int TransferResEntry(CResEntry* record, int target)
     copy->m_name = name;
     copy->m_offset = static_cast<std::uint32_t>(length - static_cast<std::int64_t>(kHeaderSize));
     copy->m_storedSize = static_cast<std::uint32_t>(bytes.size());
-    copy->m_stamp = blobHolds(record, bytes) ? record->m_stamp : currentStamp();
+    copy->m_stamp = stamp;
     setRecordData(copy, std::move(bytes));
     entry->m_dirty = true;
     return RES_OK;

@@ -47,11 +47,6 @@ COLORREF colorFromText(const QString& text)
     return negative ? 0u - value : value;
 }
 
-QColor toQColor(COLORREF color)
-{
-    return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
-}
-
 } // namespace
 
 LOGFONT DefaultLogFont()

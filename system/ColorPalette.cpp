@@ -42,15 +42,6 @@ void addPaletteRange(CColorComboTarget& combo, int first, int last)
     }
 }
 
-QColor toQColor(COLORREF rgb)
-{
-    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
-}
-COLORREF fromQColor(const QColor& color)
-{
-    return RGB(color.red(), color.green(), color.blue());
-}
-
 } // namespace
 
 void BuildDefaultColorTable()

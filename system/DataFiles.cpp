@@ -144,14 +144,15 @@ void SaveDataFile(int file, bool compact, bool force, int* err)
 {
     if (*err != RES_OK)
         return;
+    // Asked first: measuring the used size makes every record of the file that was not touched yet.
+    if (!IsResFileDirty(file) && !force)
+        return;
     const std::int64_t length = GetResFileLength(file);
     if (length >= 0) {
         const std::int64_t stored = GetResFileUsedSize(file);
         if (stored > kLooseFileThreshold || length < 2 * stored)
             compact = true;
     }
-    if (!IsResFileDirty(file) && !force)
-        return;
     *err = SaveResFile(file, QString(), compact);
 }
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace
 {
@@ -440,10 +441,22 @@ std::uint64_t CZipArchive::StoredExtent(int index, std::uint64_t& dataStart)
 bool CZipArchive::GetFromArchive(CZipArchive& other, std::vector<std::uint16_t> indexes, bool keepSystem)
 {
     std::sort(indexes.begin(), indexes.end());
-    for (const std::uint16_t index : indexes)
-        if (!GetFromArchive(other, index, -1, keepSystem, CZipActionCallback::cbGet))
-            return false;
-    return true;
+    // The directory is written once for the batch, not after every copy of it.
+    struct AutoFlushHeld {
+        bool& flag;
+        const bool was;
+        ~AutoFlushHeld() { flag = was; }
+    } held{m_bAutoFlush, std::exchange(m_bAutoFlush, false)};
+    bool copiedAll = true;
+    for (const std::uint16_t index : indexes) {
+        if (!GetFromArchive(other, index, -1, keepSystem, CZipActionCallback::cbGet)) {
+            copiedAll = false;
+            break;
+        }
+    }
+    m_bAutoFlush = held.was;
+    AutoFlush();
+    return copiedAll;
 }
 
 QString CZipArchive::TrimRootPath(const QString& path) const

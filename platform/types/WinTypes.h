@@ -5,6 +5,7 @@
 
 #include "platform/types/Time.h"
 
+#include <QColor>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -270,6 +271,15 @@ constexpr std::uint8_t GetGValue(COLORREF rgb)
 constexpr std::uint8_t GetBValue(COLORREF rgb)
 {
     return static_cast<std::uint8_t>(rgb >> 16);
+}
+// The red, green and blue of a colour for Qt and back; the top byte (a colour id) is not carried.
+inline QColor toQColor(COLORREF rgb)
+{
+    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+}
+inline COLORREF fromQColor(const QColor& color)
+{
+    return RGB(color.red(), color.green(), color.blue());
 }
 
 // number * numerator / denominator through a 64-bit intermediate, rounded half away from zero;
