@@ -210,8 +210,12 @@ bool readRows(ByteSource& source, const Header& header, const std::vector<Colour
 bool readRunLengths(ByteSource& source, const Header& header, const std::vector<Colour>& palette,
                     RgbImage& image)
 {
-    // Coded data is at most as large as the file, and far smaller than the picture.
-    std::vector<std::uint8_t> coded(std::size_t(source.size() - header.pixelOffset));
+    // Coded data is at most as large as the file, and never needs more than two bytes a pixel plus an
+    // end of line per row: what a file holds beyond that is not read, however large the file.
+    const std::uint64_t largestCoding =
+        2 * std::uint64_t(header.width) * std::uint64_t(header.height) + 2 * std::uint64_t(header.height) + 2;
+    std::vector<std::uint8_t> coded(
+        std::size_t(std::min<std::uint64_t>(source.size() - header.pixelOffset, largestCoding)));
     if (!source.read(header.pixelOffset, coded.data(), coded.size()))
         return false;
     const std::uint8_t* data = coded.data();

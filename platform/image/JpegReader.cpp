@@ -150,8 +150,11 @@ std::optional<OrientedImage> decodeJpeg(const std::uint8_t* data, std::size_t si
         failure = DecodeFailure::TooLarge;
         return std::nullopt;
     }
+    // CMYK is decoded to four bytes a pixel beside the picture's three.
+    const bool cmyk = colourspace == TJCS_CMYK || colourspace == TJCS_YCCK;
     const std::uint64_t working = markers.progressive ? coefficientBytes(width, height, subsampling) : 0;
-    if (working + std::uint64_t(TJSCALED(width, scale)) * std::uint64_t(TJSCALED(height, scale)) * 3 >
+    if (working +
+            std::uint64_t(TJSCALED(width, scale)) * std::uint64_t(TJSCALED(height, scale)) * (cmyk ? 7 : 3) >
         maxDecodingBytes) {
         failure = DecodeFailure::TooLarge;
         return std::nullopt;
@@ -161,7 +164,6 @@ std::optional<OrientedImage> decodeJpeg(const std::uint8_t* data, std::size_t si
         return std::nullopt;
     // A warning (a truncated or damaged stream) counts as failure: half a picture is not shown.
     const int flags = TJFLAG_STOPONWARNING;
-    const bool cmyk = colourspace == TJCS_CMYK || colourspace == TJCS_YCCK;
     std::vector<std::uint8_t> inks;
     if (cmyk)
         inks.resize(std::size_t(image->width) * image->height * 4);

@@ -53,7 +53,8 @@ std::optional<RgbImage> decodePng(const std::uint8_t* data, std::size_t size, De
             failure = DecodeFailure::TooLarge;
             return std::nullopt;
         }
-        image->pixels.resize(std::size_t(png.width) * png.height * 4);
+        // A buffer of its own, not a grown copy of the RGB one: only four bytes a pixel at a time.
+        std::vector<std::uint8_t>(std::size_t(png.width) * png.height * 4).swap(image->pixels);
     }
     // A cut-off or damaged image stream is an error, never half a picture; warnings about ancillary
     // chunks (colour profiles, text) leave a good picture.

@@ -118,6 +118,8 @@ int convertToSamples16(const WaveBlock& in, int channels, std::vector<std::int16
     }
     int result = convertOk;
     if (source.isLinear()) {
+        if (usable / std::size_t(std::max(1, source.bitsPerSample / 8)) > maxDecodedSamples)
+            return convertNoMemory;
         result = resample16(linearTo16(source, in.samples(), usable), source, channels, sampleRate, out);
     } else {
         // Compressed formats (ADPCM, mu-law, A-law, GSM, MP3 in WAVE) are the decoder's.
