@@ -263,10 +263,13 @@ int decodeMp3(const std::uint8_t* data, std::size_t size, int channels, WaveBloc
     // The decoder answers 0 when it needs more bytes, when it has just read the first header and when it
     // skipped the information frame, so the end is reached only when all bytes are in and it has had
     // nothing to give several times over.
+    // Fed a frame at a time, as the decoder gives a frame a call: so the place of a damaged frame is
+    // known, and a new decoder starts right after it instead of after all that was fed before.
     constexpr std::size_t feed = 4096;
     std::size_t at = nextFrame(data, size, tagsAtStart(data, size));
     for (int idle = 0; idle < 4;) {
-        const std::size_t length = std::min(feed, size - at);
+        const std::size_t frame = size - at >= 4 ? frameLength(data + at) : 0;
+        const std::size_t length = std::min(frame != 0 ? frame : feed, size - at);
         const int count = hip_decode1_headersB(hip.get(), input.data() + at, length, left.data(),
                                                right.data(), &header, &delay, &padding);
         const std::size_t fed = at;
