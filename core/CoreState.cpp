@@ -4,6 +4,7 @@
 #include "core/IconDrag.h"
 #include "core/IconDrawing.h"
 #include "core/IconEditing.h"
+#include "core/IconEvents.h"
 #include "core/ObjectIndex.h"
 #include "core/PageHooks.h"
 #include "core/Registry.h"
@@ -22,6 +23,7 @@ void ResetCoreState()
     ResetUserLevelIndex();
     ResetCurrentUser();
     ResetWordEditorFrame();
+    ResetIconEvents();
     ResetPageHooks();
     ResetIconEditing();
     ResetIconDrawing();

@@ -2,6 +2,7 @@
 
 #include "core/IconDrag.h"
 #include "core/IconDrawing.h"
+#include "core/IconEvents.h"
 #include "core/Page.h"
 #include "core/PageHooks.h"
 #include "core/Sound.h"
@@ -29,6 +30,7 @@ CQuibIcon::~CQuibIcon()
     if (AviPreviewIcon() == this)
         CloseAviPreview();
     ForgetDraggedIcon(this);
+    ForgetIcon(this);
     FreeCache();
 }
 

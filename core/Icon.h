@@ -21,6 +21,7 @@
 #include <memory>
 #include <vector>
 
+class CPane;
 class CQuibBg;
 struct IconPaint;
 class QObject;
@@ -152,6 +153,27 @@ public:
     // text sizes scale with it. A key colour prints white unless `printOptions` has
     // kPrintKeepKeyColor.
     void DrawForPrint(QPainter& painter, QPoint origin, int scaleX, int scaleY, int printOptions);
+
+    // Events (core/IconEvents.cpp), all answering true (handled). The mouse rests on the icon, moved
+    // onto it, left it, or held the button down on it.
+    virtual bool OnInside();
+    virtual bool OnEnter();
+    virtual bool OnLeave();
+    virtual bool OnLLongDown();
+    // Plays the icon's sound or its word's, or speaks the word, by the user's output settings; 0: the
+    // shown word.
+    virtual bool Activate(std::int32_t wordId);
+    // Opens the linked page in the main pane (or the fallback page); false without a link.
+    bool FollowLink();
+    // Joins the selection (of `pane`, or of the pane that shows the icon).
+    void Select(CPane* pane);
+    void Deselect();
+    // Shows the next member of the word's family.
+    void NextInflexion();
+    // Asks the pane that shows the icon to repaint it; with `erase`, at once.
+    void Redraw(bool erase);
+    // The pane that shows the icon, or none.
+    CPane* GetPane() const;
 
     // Offers the icon to a drag from `dragSource` (core/IconDrag.cpp); true when it ended in a drop.
     bool StartDrag(QObject* dragSource);

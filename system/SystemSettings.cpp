@@ -24,6 +24,7 @@ std::uint16_t theScreenMode = 0;
 std::uint32_t theAutoFileSave = 0;
 std::array<std::uint32_t, 16> theUserColors{};
 std::uint16_t theEditOptions = 0;
+std::uint16_t theProgramMode = 0;
 
 namespace
 {
@@ -324,4 +325,5 @@ void ResetSystemSettings()
     theAutoFileSave = 0;
     theUserColors.fill(0);
     theEditOptions = 0;
+    theProgramMode = 0;
 }

@@ -26,6 +26,15 @@ extern std::uint16_t theScreenMode;
 extern std::uint32_t theAutoFileSave; // seconds between automatic saves of the user file
 extern std::array<std::uint32_t, 16> theUserColors;
 extern std::uint16_t theEditOptions;
+// Program-mode bits: edit mode, reduced edit mode, the developer bits (always off in a release), start-up
+// complete, shutting down.
+extern std::uint16_t theProgramMode;
+constexpr std::uint16_t kProgramModeDeveloper1 = 0x1;
+constexpr std::uint16_t kProgramModeReducedEdit = 0x2;
+constexpr std::uint16_t kProgramModeDeveloper = 0x4; // event names in the status bar, pane sizes
+constexpr std::uint16_t kProgramModeEdit = 0x8;
+constexpr std::uint16_t kProgramModeStarted = 0x40;
+constexpr std::uint16_t kProgramModeShuttingDown = 0x80;
 
 // Settings access (false when the value exists under neither root, or when there is no registry).
 bool GetSystemSettingString(const QString& name, QString& out);
