@@ -125,13 +125,14 @@ bool keepAndPlay(CQuibIcon& icon, std::unique_ptr<CQuibSound> sound)
 }
 
 // The text of word `wordId` as spoken: the icon's loaded word when it is that word, else the word
-// found by id (a shown inflexion speaks itself, not the word it steps from).
+// found by id (a shown inflexion speaks itself, not the word it steps from; an icon whose label kept
+// its word from being loaded still speaks the word).
 QString spokenText(const CQuibIcon& icon, std::int32_t wordId)
 {
     if (wordId == 0)
         return {};
-    if (wordId == icon.WordId)
-        return icon.Word ? WordDisplayText(icon.Word->WordName, kSpokenTextFlags) : QString();
+    if (wordId == icon.WordId && icon.Word)
+        return WordDisplayText(icon.Word->WordName, kSpokenTextFlags);
     std::unique_ptr<CQuibWord> shown = FindWordById(wordId);
     if (!shown || shown->Load() < 0)
         return {};
@@ -230,7 +231,8 @@ bool CQuibIcon::OnEnter()
 bool CQuibIcon::OnLeave()
 {
     noteEvent("OnLeave");
-    StopAviTimer();
+    if (AviPreviewIcon() == this) // another icon's preview may already run
+        StopAviTimer();
     Flags &= ~kIconEntered;
     Redraw(false);
     return true;
@@ -272,7 +274,10 @@ void CQuibIcon::NextInflexion()
     CPane* pane = GetPane();
     if (!Word)
         ReloadWord(false);
-    const std::vector<std::int32_t> list = familyMembers(familyKeyOf(*this));
+    const std::int32_t familyKey = familyKeyOf(*this);
+    if (familyKey == 0)
+        return; // an icon without a word has no inflexions
+    const std::vector<std::int32_t> list = familyMembers(familyKey);
     const auto shown = std::ranges::find(list, ShownWordId);
     const std::int32_t next = shown == list.end() || shown + 1 == list.end() ? list.front() : *(shown + 1);
     if (next != ShownWordId) {
