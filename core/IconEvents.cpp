@@ -22,7 +22,7 @@ CQuibIcon* theHoverIcon = nullptr;
 lumivo::Hook<void(const CQuibIcon*)> theIconDestroying{[](const CQuibIcon*) {}};
 lumivo::Hook<void()> theSelectionChanged{[] {}};
 lumivo::Hook<void()> theInflexionButtonUpdate{[] {}};
-lumivo::Hook<std::uint32_t(std::int32_t)> theMainPaneLoadPage{[](std::int32_t) { return std::uint32_t{0}; }};
+lumivo::Hook<bool(std::int32_t)> theMainPaneLoadPage{[](std::int32_t) { return false; }};
 lumivo::Hook<CPane*()> theWriterPaneOf{[] { return static_cast<CPane*>(nullptr); }};
 lumivo::Hook<void()> theWriterSentenceChanged{[] {}};
 lumivo::Hook<bool(const QString&, const QString&)> theSpeakWithVoice{
@@ -264,7 +264,7 @@ bool CQuibIcon::FollowLink()
 {
     if (LinkId == 0)
         return false;
-    if (theMainPaneLoadPage(LinkId) == 0)
+    if (!theMainPaneLoadPage(LinkId))
         theMainPaneLoadPage(kLinkFallbackPage);
     return true;
 }

@@ -282,7 +282,7 @@ TEST_F(IconEventsTest, LinkThatCannotBeShownFallsBackToTheStartPage)
     std::vector<std::int32_t> asked;
     const auto load = theMainPaneLoadPage.scoped([&](std::int32_t id) {
         asked.push_back(id);
-        return id == kLinkFallbackPage ? 1u : 0u;
+        return id == kLinkFallbackPage;
     });
     EXPECT_FALSE(icon.FollowLink());
     icon.LinkId = 55;
