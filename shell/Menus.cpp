@@ -124,6 +124,16 @@ void showEditToolButtons(const CMainFrame& frame)
     }
 }
 
+// The old bar may hold the item being chosen right now ("Edit mode" builds the menus anew from its
+// own popup), so it is not deleted here: the frame hides it and deletes it later when it gets the new
+// bar, and its popups go with it.
+void forgetMenus()
+{
+    for (QPointer<QMenu>* popup : {&theFilePopup, &theEditPopup, &thePagePopup, &theHelpPopup})
+        *popup = nullptr;
+    theMainMenu = nullptr;
+}
+
 } // namespace
 
 namespace lumivo
@@ -171,7 +181,7 @@ void CreateMenus()
     if (!frame)
         return;
     frame->setWindowTitle(lumivo::windowTitle(LoadSystemString(SYSSTR_APPNAME), GetProgramVersion()));
-    DestroyMenus();
+    forgetMenus();
     auto bar = std::make_unique<QMenuBar>();
     theMainMenu = bar.get();
     buildFilePopup(*bar);
