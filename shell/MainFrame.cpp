@@ -1,5 +1,8 @@
 #include "shell/MainFrame.h"
 
+#include "shell/Menus.h"
+#include "system/SystemStrings.h"
+
 #include <QAction>
 #include <QStatusBar>
 #include <QToolBar>
@@ -9,12 +12,17 @@ namespace
 
 CMainFrame* theMainFrameWindow = nullptr;
 
+// The edit tools' menu texts have ids 1000 below their commands.
+constexpr int kToolTextOffset = 1000;
+
 } // namespace
 
 CMainFrame::CMainFrame() : m_toolBar(addToolBar(QStringLiteral("Toolbar")))
 {
     m_toolBar->setObjectName(QStringLiteral("toolbar"));
     statusBar();
+    for (const int command : lumivo::kEditToolCommands)
+        AddToolButton(command, LoadSystemString(command - kToolTextOffset));
     theMainFrameWindow = this;
 }
 
@@ -31,6 +39,15 @@ QAction* CMainFrame::ToolButton(int commandId) const
             return action;
     }
     return nullptr;
+}
+
+QAction* CMainFrame::AddToolButton(int commandId, const QString& text)
+{
+    QAction* button = m_toolBar->addAction(text);
+    button->setData(commandId);
+    if (QString prompt; GetCommandPrompt(commandId, prompt))
+        button->setStatusTip(prompt);
+    return button;
 }
 
 CMainFrame* MainFrame()

@@ -16,6 +16,8 @@ public:
 
     // The toolbar button of that command, or none.
     QAction* ToolButton(int commandId) const;
+    // Appends a button for the command, its id in the action's data.
+    QAction* AddToolButton(int commandId, const QString& text);
     QToolBar* ToolBar() const { return m_toolBar; }
     // The main client window (the central widget), or none before it is made.
     QWidget* ClientWindow() const { return centralWidget(); }

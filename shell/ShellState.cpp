@@ -1,0 +1,8 @@
+#include "shell/ShellState.h"
+
+#include "shell/Menus.h"
+
+void ResetShellState()
+{
+    ResetMenus();
+}
