@@ -96,6 +96,17 @@ std::vector<int> filesToKeep(CQuibUser* incoming)
     return keep;
 }
 
+// The text is the program's own, not a system string: it is shown where the language records of the
+// files may be the very thing that failed.
+void reportUnsavedUserFile(int file, int err)
+{
+    ShowMessage(
+        QStringLiteral("The user file %1 could not be saved (error %2); it stays open, with its changes.")
+            .arg(GetResFilePath(file))
+            .arg(err),
+        lumivo::ui::MB_ICONEXCLAMATION);
+}
+
 // Saves the current user and its file, writes the file's package and lets go of the files that
 // `incoming` does not need; deletes the old user when it is ours and not `incoming`.
 void leaveCurrentUser(CQuibUser* incoming)
@@ -107,16 +118,22 @@ void leaveCurrentUser(CQuibUser* incoming)
     }
     writeUserIfChanged(old);
     const int file = old.GetFile();
+    bool saved = true;
     if (file > 0) {
         int err = RES_OK;
         SaveDataFile(file, false, false, &err);
-        theDataFilePackageExporter(file, false, QString());
+        saved = err == RES_OK;
+        if (saved)
+            theDataFilePackageExporter(file, false, QString());
+        else
+            reportUnsavedUserFile(file, err);
     }
     const std::vector<int> keep = filesToKeep(incoming);
     const int profileFile = old.Profile ? old.Profile->GetFile() : 0;
     if (profileFile > 0 && profileFile != file && !contains(keep, profileFile))
         CloseResFile(profileFile);
-    if (file > 0 && !contains(keep, file))
+    // A file that could not be saved stays open: closing it would drop the user's changes unseen.
+    if (file > 0 && saved && !contains(keep, file))
         ReleaseDataFile(file);
     theCurrentUser = nullptr;
     if (&old != incoming && ownedUser.get() == &old)
@@ -273,9 +290,17 @@ std::unique_ptr<CQuibUser> newStandardUser(int file, std::int32_t number)
     return user;
 }
 
-// The standard user from the file at `path` (the users folder's SUF.tvf when empty): found there,
-// adopted from it, taken from the template or made new. Null when no file could be had.
-std::unique_ptr<CQuibUser> standardUser(QString path, std::int32_t number)
+bool usableAsUserFile(int file)
+{
+    int users = 0;
+    return GetResFileKind(file) == FILEKIND_USER ||
+           (CountResources(&users, CQuibUser::kType, file) == RES_OK && users > 0);
+}
+
+// The standard user's file at `path`, or at the users folder's SUF.tvf when `path` is empty (the
+// setting is then stored). A stored path to a file of another kind without a user (a data file, say)
+// is left alone and the users folder's file taken instead. Null when no usable file is open.
+std::optional<OpenedFile> openStandardUserFile(QString& path)
 {
     std::optional<OpenedFile> opened;
     if (!path.isEmpty()) {
@@ -289,6 +314,23 @@ std::unique_ptr<CQuibUser> standardUser(QString path, std::int32_t number)
     }
     if (!opened)
         opened = openUserFile(path);
+    if (!opened || usableAsUserFile(opened->number))
+        return opened;
+    WriteDebugLog(QStringLiteral("UDU: Not a user file: ") + path);
+    if (!opened->wasOpen)
+        ReleaseDataFile(opened->number);
+    const QString standardPath = usersFolderFile(kStandardUserFileName);
+    if (standardPath.isEmpty() || path == standardPath)
+        return std::nullopt;
+    path.clear();
+    return openStandardUserFile(path);
+}
+
+// The standard user from the file at `path` (the users folder's SUF.tvf when empty): found there,
+// adopted from it, taken from the template or made new. Null when no file could be had.
+std::unique_ptr<CQuibUser> standardUser(QString path, std::int32_t number)
+{
+    const std::optional<OpenedFile> opened = openStandardUserFile(path);
     if (number == 0) {
         number = newStandardUserNumber();
         WriteDebugLog(QStringLiteral("UDU: Calc UserID%1").arg(number));

@@ -6,6 +6,7 @@
 #include "core/Registry.h"
 #include "core/ResourceManager.h"
 #include "core/User.h"
+#include "platform/files/FaultyFileSystem.h"
 #include "platform/files/FileSystem.h"
 #include "platform/ui/Ui.h"
 #include "system/DataFiles.h"
@@ -174,6 +175,54 @@ TEST_F(CurrentUserTest, AFileWithAnotherUserIsUsedThroughThatUser)
     EXPECT_EQ(theCurrentUser->GetID(), 555);
     EXPECT_EQ(setting("Usernumber"), 555);
     EXPECT_FALSE(ResourceExists(40000, CQuibUser::kType, theCurrentUser->GetFile()));
+}
+
+TEST_F(CurrentUserTest, AStoredPathToAFileOfAnotherKindIsLeftAlone)
+{
+    const QString dataPath = tempPath("words.tvf");
+    const int dataFile = test::NewResFile(dataPath, FILEKIND_DATA, 2, 0, 61);
+    ASSERT_EQ(SaveResFile(dataFile), RES_OK);
+    ASSERT_EQ(CloseResFile(dataFile), RES_OK);
+    const QByteArray before = bytesOf(dataPath);
+    SetSystemSettingString("Userfile", dataPath);
+
+    UseDefaultUser();
+
+    EXPECT_EQ(bytesOf(dataPath), before);
+    EXPECT_LE(FindResFileByPath(dataPath), 0);
+    QString stored;
+    GetSystemSettingString("Userfile", stored);
+    EXPECT_EQ(stored, usersPath(kStandardUserFileName));
+    ASSERT_NE(theCurrentUser, nullptr);
+    EXPECT_EQ(GetResFilePath(theCurrentUser->GetFile()), stored);
+}
+
+TEST_F(CurrentUserTest, AUserFileThatCannotBeSavedStaysOpenWithItsChanges)
+{
+    const QString path = tempPath("unsaved.tvf");
+    const int file = test::NewResFile(path, FILEKIND_USER, 2, 0, 61);
+    auto user = std::make_unique<CQuibUser>();
+    user->Name = "Eva";
+    ASSERT_EQ(user->SaveAs(5, file, CQuibUser::kType), RES_OK);
+    SetCurrentUser(std::move(user));
+    int exports = 0;
+    theDataFilePackageExporter.set([&](int, bool, const QString&) { ++exports; });
+
+    files::FaultyFileSystem faulty(files::fileSystem());
+    faulty.failAt(files::FaultyFileSystem::Operation::Write, 1);
+    {
+        files::ScopedFileSystem scope(faulty);
+        ui::ScopedAnswerer answerer;
+        SetCurrentUser(nullptr);
+        ASSERT_EQ(answerer.questions().size(), 1u);
+        EXPECT_TRUE(answerer.questions()[0].text.contains(path));
+    }
+    EXPECT_EQ(exports, 0);
+    EXPECT_EQ(FindResFileByPath(path), file);
+    int err = RES_OK;
+    SaveDataFile(file, false, false, &err);
+    EXPECT_EQ(err, RES_OK);
+    EXPECT_EQ(storedUserName(path, 5), "Eva");
 }
 
 TEST_F(CurrentUserTest, SwitchingSavesAndExportsTheOldUsersFileAndClosesIt)
