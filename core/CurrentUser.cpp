@@ -619,7 +619,9 @@ std::unique_ptr<CQuibUser> ListProfiles(const QString& name, std::int32_t number
     std::sort(names.begin(), names.end());
     const QString suffix = QLatin1Char('.') + QLatin1String(kUserFileExtension);
     for (const QString& each : names) {
-        if (!each.endsWith(suffix, Qt::CaseInsensitive))
+        // A compacting save's scratch file, left by a crash, may hold the profile too; held open as
+        // the profile's file it would block every later compacting save in the users folder.
+        if (!each.endsWith(suffix, Qt::CaseInsensitive) || ResScratchPathFor(folder + each) == folder + each)
             continue;
         int file = 0;
         const int opened = OpenResFile(&file, folder + each);

@@ -338,7 +338,9 @@ TEST_F(CurrentUserTest, ProfilesAreCopiesThatNeverReplaceTheUsersOwnFile)
     EXPECT_EQ(storedUserName(usersPath("School.tvf"), CQuibUser::kTemplateUserId, &kind), "Standard user");
     EXPECT_EQ(kind, FILEKIND_PROFILE);
 
-    // The user's own file holds the same id under another name: the profile is found by its name.
+    // The user's own file holds the same id under another name: the profile is found by its name. A
+    // crashed save's scratch copy is no profile file.
+    ASSERT_TRUE(QFile::copy(usersPath("Reading.tvf"), ResScratchPathFor(usersPath("Reading.tvf"))));
     const auto profile = ListProfiles("reading", id);
     ASSERT_NE(profile, nullptr);
     EXPECT_EQ(GetResFilePath(profile->GetFile()), usersPath("Reading.tvf"));
