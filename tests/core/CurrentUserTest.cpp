@@ -345,6 +345,19 @@ TEST_F(CurrentUserTest, ProfilesAreCopiesThatNeverReplaceTheUsersOwnFile)
     ASSERT_NE(profile, nullptr);
     EXPECT_EQ(GetResFilePath(profile->GetFile()), usersPath("Reading.tvf"));
     EXPECT_EQ(ListProfiles("Nobody", id), nullptr);
+
+    // A user that follows the profile gets it when made current, keeps it and its file while it stays
+    // current, and lets the file go when it leaves.
+    theCurrentUser->ProfileName = "Reading";
+    theCurrentUser->ProfileNumber = id;
+    ReapplyCurrentUser();
+    ASSERT_NE(theCurrentUser->Profile, nullptr);
+    const int profileFile = theCurrentUser->Profile->GetFile();
+    EXPECT_EQ(GetResFilePath(profileFile), usersPath("Reading.tvf"));
+    ReapplyCurrentUser();
+    EXPECT_EQ(theCurrentUser->Profile->GetFile(), profileFile);
+    SetCurrentUser(nullptr);
+    EXPECT_LE(FindResFileByPath(usersPath("Reading.tvf")), 0);
 }
 
 } // namespace
