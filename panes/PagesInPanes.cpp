@@ -235,8 +235,9 @@ void CPane::UpdateLayout(bool force)
         m_ownedPage = std::make_unique<CQuibBg>();
         m_page = m_ownedPage.get();
     }
-    if (m_page && m_page->GetEntry() && !m_page->IsLoaded())
-        m_page->Load();
+    // A page is read from its record when it enters a pane (LoadPage; the page index reads its own),
+    // never here: the store lets go of a record's bytes once the page holds its fields, so reading it
+    // again at every layout would make new icons and throw away their scaled pictures.
     updateLockBit();
     layOutPagePicture(force);
     if (m_page) {
