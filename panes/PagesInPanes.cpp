@@ -97,11 +97,13 @@ void InstallPaneHooks()
         return;
     hooksInstalled = true;
     theFindPaneShowingPage.set([](const CQuibBg* page) { return CPane::FindPaneShowingPage(page); });
+    // The page code hands a pane another page, or none, right before it drops or deletes the old one: a
+    // pane that refuses the new page still lets go of the old.
     thePaneSetPage.set([](CPane* pane, CQuibBg* page) {
-        if (page)
-            pane->SetPage(page);
-        else
+        if (!page)
             pane->DetachPage();
+        else if (pane->SetPage(page) != nullptr)
+            pane->ClearPage();
     });
     thePaneLoadPage.set([](CPane* pane, std::int32_t id) { pane->LoadPage(id); });
     thePaneUpdateLayout.set([](CPane* pane) {

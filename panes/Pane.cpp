@@ -113,6 +113,7 @@ CPane::~CPane()
 
 void CPane::SetOwnerWnd(CPaneOwner* owner)
 {
+    InstallPaneHooks(); // the client window gives the panes their owner when it is made
     m_owner = owner;
 }
 

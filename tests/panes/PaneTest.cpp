@@ -6,6 +6,7 @@
 #include "core/IconEvents.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
+#include "core/PageHooks.h"
 #include "core/Picture.h"
 #include "core/ResourceTypes.h"
 #include "core/User.h"
@@ -256,6 +257,53 @@ TEST_F(PaneTest, APageIsDrawnCentredWithItsPictureAndIcons)
         theMainPane.Draw(painter);
     }
     EXPECT_EQ(untouched.pixel(100, 60), qRgb(0, 0, 0));
+}
+
+TEST_F(PaneTest, TheIconsAndPagesBelowReachThePanesThroughTheirHooks)
+{
+    makeDataFile();
+    theMainPane.SetVisible(true);
+    theMainPane.LoadPage(kHomePage);
+    CQuibBg* page = theMainPane.GetPage();
+    CQuibIcon* icon = page->Icons.front().get();
+    EXPECT_EQ(icon->GetPane(), &theMainPane);
+    EXPECT_EQ(icon->GetBackground(), page);
+
+    m_owner.invalidated.clear();
+    icon->Redraw(false);
+    ASSERT_EQ(m_owner.invalidated.size(), 1u);
+    EXPECT_EQ(m_owner.invalidated.front(), icon->GetBoundsRect() + theMainPane.PageRect.TopLeft());
+
+    // The page code takes the page away to delete it itself: the pane lets go without deleting it.
+    const std::unique_ptr<CQuibBg> released{page};
+    EXPECT_EQ(ReleasePageFromPane(page), &theMainPane);
+    EXPECT_EQ(theMainPane.GetPage(), nullptr);
+    EXPECT_EQ(theMainPaneLoadPage(kOtherPage), 0u);
+    EXPECT_EQ(theMainPane.GetPage()->GetID(), kOtherPage);
+}
+
+TEST_F(PaneTest, APageLargerThanThePaneAsksForScrollBars)
+{
+    makeDataFile();
+    theFrameSizeMode = 2;
+    theMainPane.PaneRect = CRect(0, 0, 300, 500);
+    theMainPane.ScrollFlags = kPaneWantsHorizontalBar | kPaneWantsVerticalBar;
+    theMainPane.SetVisible(true);
+    theMainPane.LoadPage(kHomePage);
+    theMainPane.HorizontalBar.position = 100;
+    QImage buffer(300, 500, QImage::Format_RGB32);
+    QPainter painter(&buffer);
+    theMainPane.Draw(painter);
+
+    const PaneScrollBar& across = theMainPane.HorizontalBar;
+    EXPECT_TRUE(across.shown);
+    EXPECT_EQ(across.rect, CRect(0, 484, 300, 500)) << "along the bottom, before the vertical bar";
+    EXPECT_EQ(across.rangeMax, 640);
+    EXPECT_EQ(across.pageSize, 300);
+    EXPECT_EQ(theMainPane.PageRect.left, -100);
+    EXPECT_TRUE(theMainPane.VerticalBar.exists);
+    EXPECT_FALSE(theMainPane.VerticalBar.shown) << "427 pixels fit in 500";
+    EXPECT_EQ(theMainPane.DrawRect, CRect(0, 0, 300, 484));
 }
 
 TEST_F(PaneTest, PocketbookOfAPartWithNoWidthPrintsOnlyTheFrame)
