@@ -55,8 +55,8 @@ bool shownByAnotherPane(const CPane* self, const CQuibBg* page)
     if (std::ranges::any_of(theVisiblePanes, showsIt))
         return true;
     // A page no index keeps belongs to the pane that shows it; a second pane would delete it again.
-    return !theBgIndex.Contains(page) && CPane::FindPaneShowingPage(page) != nullptr &&
-           CPane::FindPaneShowingPage(page) != self;
+    const CPane* owner = theBgIndex.Contains(page) ? nullptr : CPane::FindPaneShowingPage(page);
+    return owner != nullptr && owner != self;
 }
 
 void redrawIcon(CQuibIcon* icon)
@@ -152,6 +152,11 @@ std::uint32_t CPane::LoadPage(int id)
     const std::int32_t current = m_page ? m_page->GetID() : 0;
     if (current == id)
         return static_cast<std::uint32_t>(id);
+    // Page 0 is no page: the reload sequence empties panes with it.
+    if (id == 0) {
+        SetPage(nullptr);
+        return m_page ? 0 : static_cast<std::uint32_t>(current);
+    }
     CQuibBg* loaded = FindLoadedBackground(id);
     const bool taken = (loaded && SetPage(loaded) == nullptr) || takeFoundPage(id);
     return taken ? static_cast<std::uint32_t>(current) : 0;

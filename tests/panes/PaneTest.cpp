@@ -193,6 +193,9 @@ TEST_F(PaneTest, ReloadShowsTheStartPageOfAPaneWithoutPage)
     CPane::ReloadAllPanes(true);
     EXPECT_EQ(theWordPane.GetPage()->GetID(), kHomePage);
     EXPECT_NE(theWordPane.GetPage(), theMainPane.GetPage());
+
+    EXPECT_EQ(theWordPane.LoadPage(0), std::uint32_t(kHomePage)) << "page 0 is no page";
+    EXPECT_EQ(theWordPane.GetPage(), nullptr);
 }
 
 TEST_F(PaneTest, AnEditablePaneIsLockedWhenTheUsersFileHasItsOwnCopy)
