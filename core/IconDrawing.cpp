@@ -501,7 +501,8 @@ void CQuibIcon::CachePicture(const CRect& rect, int step, int box)
         // The previous picture's key colour must not cut holes into this one.
         PictCacheColor = kIconNoCacheColor;
         Flags &= ~kIconKeyColor;
-        CachedBitmap = PictCacheData;
+        // Drawn in the back buffer's own format, so that a repaint copies pixels and converts none.
+        CachedBitmap = PictCacheData.convertToFormat(QImage::Format_RGB32);
     }
     PictCacheState = std::uint16_t(step);
     PictCacheBox = target;

@@ -2,6 +2,7 @@
 
 #include "system/ColorPalette.h"
 #include "system/DataFiles.h"
+#include "system/FrameSizes.h"
 #include "system/ItemIds.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
@@ -16,5 +17,6 @@ void ResetSystemState()
     ResetSystemSettings();
     ResetSystemStrings();
     ResetSystemColorTable();
+    ResetFrameSizes();
     theItemIdRandomSource.reset();
 }

@@ -1,0 +1,268 @@
+#pragma once
+// A pane: a rectangle of the main client window that shows at most one page with its icons, may own
+// icons of its own (its child icons, drawn over the page) and draws itself into the client window's
+// back buffer through a QPainter. The panes hold no widget: the client window owns the one real
+// window and tells each pane where it lies (PaneRect); a pane reaches that window only through the
+// small CPaneOwner interface, to invalidate what it must repaint. Scroll bars are kept as data (the
+// pane's wish and the bar's state) that the client window maps to real bars.
+//
+// Seven panes exist for the whole run (panes/Panes.h). The visible ones are listed in
+// theVisiblePanes in hit-test order, head first; the head is also painted first.
+
+#include "core/Icon.h"
+#include "core/Page.h"
+#include "platform/types/Hook.h"
+#include "platform/types/WinTypes.h"
+
+#include <QImage>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class QPainter;
+
+// What a pane needs of the window that holds it.
+class CPaneOwner
+{
+public:
+    virtual ~CPaneOwner() = default;
+    // Whether the real window exists; before that, invalidation is ignored.
+    virtual bool HasWindow() const = 0;
+    virtual void InvalidateRect(const CRect& rect, bool erase) = 0;
+    // A new page arrived: the window forgets the mouse state it kept about the old one.
+    virtual void ResetMouseTracking() {}
+    // The wait cursor is shown once while pages load; the main frame keeps the flag.
+    virtual void BeginWaitCursorOnce() {}
+};
+
+// The cursor of the browse tool over a pane (the shell installs the real cursor).
+constexpr int kBrowsePaneCursor = 244;
+extern lumivo::Hook<void(int cursorId)> theSetAppCursor;
+// The page editor is open on that page, editing or translating it: a pane leaves its changes to it.
+extern lumivo::Hook<bool(const CQuibBg* page)> theBgEditorEditsPage;
+// The main pane took a page: the word navigation bar adds it to its history.
+extern lumivo::Hook<void(CQuibBg* page)> theMainPaneShowedPage;
+
+// Sides of a pane: a 6-pixel three-dimensional edge, or a frame band of FrameWidth.
+constexpr std::uint16_t kPaneEdgeTop = 0x1;
+constexpr std::uint16_t kPaneEdgeLeft = 0x10;
+constexpr std::uint16_t kPaneEdgeBottom = 0x100;
+constexpr std::uint16_t kPaneEdgeRight = 0x1000;
+constexpr std::uint16_t kPaneBandTop = 0x2;
+constexpr std::uint16_t kPaneBandLeft = 0x20;
+constexpr std::uint16_t kPaneBandBottom = 0x200;
+constexpr std::uint16_t kPaneBandRight = 0x2000;
+constexpr std::uint16_t kPaneBandSides = kPaneBandTop | kPaneBandLeft | kPaneBandBottom | kPaneBandRight;
+constexpr int kPaneEdgeWidth = 6;
+constexpr int kScrollBarThickness = 16;
+
+// Pane flags.
+constexpr std::uint16_t kPaneFlagEditable = 0x2;
+constexpr std::uint16_t kPaneFlagCentred = 0x100;
+constexpr std::uint16_t kPaneFlagLocked = 0x200; // wins over kPaneFlagEditable
+constexpr std::uint16_t kPaneFlagNoBrowseFocus = 0x400;
+constexpr std::uint16_t kPaneDragMask = 0xF0; // 0x10 rubber band, 0x20 moving, 0x30 resizing
+
+// Scroll-bar wishes.
+constexpr std::uint16_t kPaneWantsHorizontalBar = 0x100;
+constexpr std::uint16_t kPaneWantsVerticalBar = 0x1000;
+
+// RefreshVisiblePanes masks.
+constexpr unsigned kRefreshEditableOnly = 0x1;
+constexpr unsigned kRefreshLayoutFirst = 0x20;
+
+// One scroll bar as the pane wants it: the client window makes a real bar of it.
+struct PaneScrollBar {
+    bool exists = false; // the pane asked for it
+    bool shown = false;  // the page does not fit on that axis
+    CRect rect;          // in client coordinates, valid while shown
+    int rangeMax = 0;    // the range is 0 .. rangeMax (the page's extent)
+    int pageSize = 0;    // the visible extent
+    int position = 0;    // the first page pixel shown
+
+    bool operator==(const PaneScrollBar&) const = default;
+};
+
+// The plain fields of a pane with their start values; a reset assigns a fresh copy.
+struct CPaneFields {
+    COLORREF FocusColor = 0x050000FF; // packed colours
+    COLORREF EditColor = 0x0400FF00;
+    COLORREF BgColor = 0x03D3CEAD;
+    std::uint32_t StartPageId = 0;
+    std::uint32_t Style = 0; // a subclass's own bits
+    COLORREF FrameColor = 0x000000FF;
+    std::uint16_t BorderSides = 0;
+    std::uint16_t PaneFlags = 1;
+    CRect PaneRect;    // client coordinates
+    CRect DrawRect;    // what edges, bars and bands leave; rebuilt by every Draw
+    CRect ContentRect; // margins that place a page larger than the draw rectangle
+    CRect PageRect;    // where the page lies; its top-left corner is the page origin
+    CSize PageSize;
+    std::uint16_t ScrollFlags = 0;
+    PaneScrollBar HorizontalBar;
+    PaneScrollBar VerticalBar;
+    std::uint16_t FrameWidth = 1;
+    CRect RelativeRect{0, 0, 1000, 1000}; // per mille of the client area
+};
+
+// What a printer page gives the pocketbook print: the painter, its resolution and the printable width
+// in device pixels.
+struct PrinterDC {
+    QPainter& painter;
+    int dpiX = 600;
+    int dpiY = 600;
+    int printableWidth = 0;
+};
+
+class CPane : public CPaneFields
+{
+public:
+    CPane() = default;
+    virtual ~CPane();
+    CPane(const CPane&) = delete;
+    CPane& operator=(const CPane&) = delete;
+
+    // The virtual operations in the order the design gives them.
+    virtual void SetOwnerWnd(CPaneOwner* owner);
+    virtual void Draw(QPainter& dc);
+    virtual void DrawOverlay(QPainter& /*dc*/) {}
+    virtual void DrawIcons(QPainter& dc);
+    virtual void DrawContent(QPainter& /*dc*/) {}
+    virtual bool ContainsIcon(const CQuibIcon* icon) const;
+    virtual bool HitTest(int x, int y) const;
+    virtual CQuibIcon* IconAt(int x, int y) const;
+    // Input (x, y client coordinates, flags the mouse-key bits, tick the event time in ms); true when
+    // the pane consumed the event.
+    virtual bool OnIdleHover() { return false; }
+    virtual bool OnChar(unsigned /*ch*/, unsigned /*flags*/) { return false; }
+    virtual bool OnKeyUp(unsigned /*key*/, unsigned /*flags*/) { return false; }
+    virtual bool OnKeyDown(unsigned /*key*/, unsigned /*flags*/) { return false; }
+    virtual bool OnLButtonDown(unsigned /*flags*/, int /*x*/, int /*y*/, std::uint32_t /*tick*/)
+    {
+        return false;
+    }
+    virtual bool OnLButtonUp(unsigned /*flags*/, int /*x*/, int /*y*/, std::uint32_t /*tick*/)
+    {
+        return false;
+    }
+    virtual bool OnMouseMove(unsigned /*flags*/, int /*x*/, int /*y*/, std::uint32_t /*tick*/,
+                             bool /*updateCursor*/)
+    {
+        return false;
+    }
+    virtual bool OnBeginDrag(unsigned /*flags*/, int /*x*/, int /*y*/, std::uint32_t /*tick*/)
+    {
+        return false;
+    }
+    virtual bool OnEndDrag(unsigned /*flags*/, int /*x*/, int /*y*/, std::uint32_t /*tick*/) { return false; }
+    virtual bool OnDrag(unsigned /*flags*/, int /*x*/, int /*y*/, std::uint32_t /*tick*/) { return false; }
+    virtual bool OnClick(unsigned /*flags*/, int /*x*/, int /*y*/, std::uint32_t /*tick*/) { return false; }
+    virtual bool OnDblClick(unsigned /*flags*/, int /*x*/, int /*y*/, std::uint32_t /*tick*/)
+    {
+        return false;
+    }
+    virtual bool OnLongMouseDown() { return false; }
+    virtual bool OnRButtonDown(unsigned /*flags*/, int /*x*/, int /*y*/, std::uint32_t /*tick*/)
+    {
+        return false;
+    }
+    // Rebuilds the page picture and places the icons for the pane's rectangle (panes/PagesInPanes.cpp).
+    virtual void UpdateLayout(bool force);
+    virtual void UpdateChildIcons(bool force);
+
+    void SetVisible(bool visible);
+    bool IsVisible() const { return m_visible; }
+    void MoveToHead();
+    void Invalidate();
+    // Repaints part of the client area through the owner, when it has its window.
+    void InvalidateClient(const CRect& rect, bool erase);
+    void ClearSelection();
+    // Lets go of the selection, the hover icon and the page (deleted unless the page index keeps it).
+    void ClearPage();
+    // The client window got a scroll message for `bar`; only the pane's own bars repaint it.
+    void OnScroll(const PaneScrollBar* bar);
+    CPoint PageToClient(POINT point) const;
+    CPoint ClientToPage(POINT point) const;
+    bool IsEditable() const;
+
+    // Pages in panes (panes/PagesInPanes.cpp). Shows the page of `id` (-1: the start page); gives the
+    // id shown before when the page was taken, else 0.
+    std::uint32_t LoadPage(int id);
+    // Shows `page`: null when it was taken (or already shown, or null); `page` itself when refused,
+    // which the caller then still owns. A page the index does not hold becomes the pane's.
+    CQuibBg* SetPage(CQuibBg* page);
+    CQuibBg* GetPage() const { return m_page; }
+    // Lets go of the page without deleting it, for a caller that is about to delete or keep it itself
+    // (the page code's ReleasePageFromPane).
+    void DetachPage();
+    // Prints the page in pocketbook form: the user's print size, centred, 200 pixels from the top.
+    void PrintPocketbook(PrinterDC& printer) const;
+
+    // The pane's own icons, drawn over the page at the draw rectangle's origin.
+    void AddChildIcon(std::unique_ptr<CQuibIcon> icon);
+    const CQuibIconList& ChildIcons() const { return m_childIcons; }
+    CPaneOwner* OwnerWnd() const { return m_owner; }
+    const QImage& PagePicture() const { return m_pagePicture; }
+
+    static CPane* FindPaneAt(int x, int y);
+    static CPane* FindPaneOfIcon(const CQuibIcon* icon);
+    static void RefreshVisiblePanes(unsigned mask);
+    static CPane* FindPaneShowingPage(const CQuibBg* page);
+    static void ReloadAllPanes(bool toStartPage);
+    static void DrawEllipse(QPainter& dc, const CRect& rect, COLORREF color, int width);
+    // A frame of four filled bands, inside the rectangle for a positive width, outside for a negative.
+    static void DrawFrameBands(QPainter& dc, const CRect& rect, int width, COLORREF color);
+
+    // Puts the pane back as the program's start has it: no page, no child icons, hidden, unowned.
+    virtual void ResetPane();
+
+    // The drag state shared by every pane (used by the input handlers).
+    static int theDragHandle;
+    static CPoint theDragHandleStart;
+    static CRect theRubberBand;
+    static CPoint theLastDragPoint;
+
+protected:
+    // The drawing steps of Draw.
+    void drawEdges(QPainter& dc);
+    void placeScrollBars();
+    void drawFrameBands(QPainter& dc);
+    void drawBackground(QPainter& dc);
+    void placePage();
+    void drawGrid(QPainter& dc);
+    void drawLockedLook(QPainter& dc);
+    void drawSizeLabel(QPainter& dc);
+    bool ownerHasWindow() const { return m_owner && m_owner->HasWindow(); }
+    // Layout steps (panes/PagesInPanes.cpp).
+    void updateLockBit();
+    void layOutPagePicture(bool force);
+    void releasePage();
+    void attachPage(CQuibBg* page);
+    bool takeFoundPage(std::int32_t id);
+
+    QImage m_pagePicture; // the page picture scaled for this pane
+    CQuibIconList m_childIcons;
+    CQuibBg* m_page = nullptr;            // the page shown
+    std::unique_ptr<CQuibBg> m_ownedPage; // the same page when theBgIndex does not keep it
+    CPaneOwner* m_owner = nullptr;
+    bool m_visible = false;
+};
+
+// The visible panes in hit-test order (head first), and the pane that gets the keys.
+extern std::vector<CPane*> theVisiblePanes;
+extern CPane* theFocusPane;
+
+// Makes `pane` the focus pane and repaints the old and the new one; in the browse tool a pane with
+// kPaneFlagNoBrowseFocus only sets the cursor.
+void SetFocusPane(CPane* pane);
+
+// Installs the panes into the hooks through which icons and pages reach them (core/PageHooks.h,
+// theIconRedraw, theMainPaneLoadPage). Every pane operation that can put a page or an icon into a pane
+// calls it, so the hooks are in place whenever a pane shows something; calling it again costs nothing.
+void InstallPaneHooks();
+// Puts those hooks back to their defaults; the next pane operation installs them again.
+void UninstallPaneHooks();
+
+// Empties the visible list, the focus and the drag state, and forgets that the hooks were installed.
+void ResetPaneStatics();
