@@ -3,6 +3,7 @@
 #include "core/CoreState.h"
 #include "panes/PanesState.h"
 #include "platform/PlatformState.h"
+#include "shell/ShellState.h"
 #include "system/SystemState.h"
 
 #include <QDir>
@@ -37,7 +38,8 @@ void resetAudioEnvironment()
 void resetGlobals()
 {
     // Top layer first: what a higher layer holds may refer into a lower one, never the other way.
-    // The packages, admin, authoring and shell folders hold no globals yet; their resets go first.
+    // The packages, admin and authoring folders hold no globals yet; their resets go first.
+    ResetShellState();
     ResetPanesState();
     ResetSystemState();
     ResetCoreState();

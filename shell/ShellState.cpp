@@ -1,0 +1,8 @@
+#include "shell/ShellState.h"
+
+#include "shell/Splash.h"
+
+void ResetShellState()
+{
+    ResetSplash();
+}
