@@ -83,6 +83,17 @@ TEST_F(SplashTest, AnyTimerClosesWhileADelayIsSetAndStillReachesItsObject)
     EXPECT_EQ(probe.timers, 1);
 }
 
+// Start-up's own timers may run while a status is shown; the splash stays until start-up ends.
+TEST_F(SplashTest, TimersWhileTheStatusRepaintsDoNotClose)
+{
+    TimerProbe probe;
+    ShowSplash(1000, QString(), nullptr);
+    probe.startTimer(0);
+    SetSplashStatus(QStringLiteral("Load system settings"));
+    EXPECT_GT(probe.timers, 0);
+    EXPECT_NE(theSplashWnd, nullptr);
+}
+
 TEST_F(SplashTest, WithoutDelayTimersNeitherCloseNorAreSwallowed)
 {
     TimerProbe probe;
