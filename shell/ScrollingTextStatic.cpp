@@ -197,8 +197,8 @@ void CScrollingTextStatic::takeNextLine()
     }
     m_currentLine = line;
     m_enteringHeight = m_lineHeights[m_currentKind];
-    const QFont font = lineFont(m_currentKind, m_enteringHeight, true);
-    widenBand(QFontMetrics(font).horizontalAdvance(m_currentLine));
+    m_lineFont = lineFont(m_currentKind, m_enteringHeight, m_background.isNull());
+    widenBand(QFontMetrics(m_lineFont).horizontalAdvance(m_currentLine));
 }
 
 void CScrollingTextStatic::takePicture(const QString& name)
@@ -207,7 +207,7 @@ void CScrollingTextStatic::takePicture(const QString& name)
     if (picture.isNull())
         return;
     if (m_transparentPictures && m_background.isNull()) {
-        const QImage mask = picture.createMaskFromColor(QColor(toQColor(kLightGrey)).rgb(), Qt::MaskOutColor);
+        const QImage mask = picture.createMaskFromColor(toQColor(kLightGrey).rgb(), Qt::MaskOutColor);
         picture = picture.convertToFormat(QImage::Format_ARGB32);
         picture.setAlphaChannel(mask);
     }
@@ -309,7 +309,7 @@ void CScrollingTextStatic::drawEnteringLine()
     if (m_currentLine.isEmpty())
         return;
     static constexpr ColorIndex kColorOf[] = {kTitleColor, kHeadingColor, kSubheadingColor, kPlainColor};
-    painter.setFont(lineFont(m_currentKind, m_enteringHeight, m_background.isNull()));
+    painter.setFont(m_lineFont);
     painter.setPen(toQColor(m_colors[kColorOf[m_currentKind]]));
     painter.drawText(QRect(0, lineTop, m_content.width(), m_enteringHeight),
                      Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, m_currentLine);

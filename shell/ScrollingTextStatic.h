@@ -5,6 +5,7 @@
 
 #include "platform/types/WinTypes.h"
 
+#include <QFont>
 #include <QImage>
 #include <QString>
 #include <QStringList>
@@ -78,6 +79,7 @@ private:
     QStringList m_lines;
     QString m_currentLine; // as shown: without its marker
     LineKind m_currentKind = kPlainLine;
+    QFont m_lineFont; // of the entering line
     std::uint32_t m_counter = 1;
     int m_nextLine = 0;
 

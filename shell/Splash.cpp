@@ -115,7 +115,6 @@ CSplashWnd::CSplashWnd(const QImage& picture, int versionLeft, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     m_credits.setGeometry(kCreditsRect);
     qApp->installEventFilter(&m_filter);
-    m_created = true;
 }
 
 CSplashWnd::~CSplashWnd()
@@ -208,7 +207,7 @@ void CSplashWnd::Dismiss()
 
 void CSplashWnd::timerEvent(QTimerEvent* event)
 {
-    if (event->timerId() == m_stepTimer && m_created)
+    if (event->timerId() == m_stepTimer)
         m_credits.Step(CScrollingTextStatic::kScrollTimerId);
 }
 

@@ -74,7 +74,6 @@ private:
     QImage m_picture;
     int m_versionLeft;
     QString m_status;
-    bool m_created = false;
     int m_stepTimer = 0;   // stands in for the scrolling thread
     int m_statusTimer = 0; // the 5,000 ms timer
     int m_closeTimer = 0;
