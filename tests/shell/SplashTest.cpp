@@ -1,6 +1,8 @@
 #include "shell/Splash.h"
+#include "core/Registry.h"
 #include "core/Utility.h"
 #include "shell/Version.h"
+#include "system/SystemSettings.h"
 #include "tests/support/LumivoTest.h"
 
 #include <gtest/gtest.h>
@@ -127,6 +129,12 @@ TEST_F(SplashTest, CloseWaitsForTheCloseTimer)
     EXPECT_EQ(theSplashWnd, nullptr);
 }
 
+// Smoothed text blends into the light picture: a pixel counts by its hue.
+bool isRedText(QColor c)
+{
+    return c.red() > 160 && c.green() < 140 && c.blue() < 140;
+}
+
 // The version text stands in red at its place above the bottom edge, the status in grey beside it.
 TEST_F(SplashTest, PaintsVersionAndStatus)
 {
@@ -141,11 +149,35 @@ TEST_F(SplashTest, PaintsVersionAndStatus)
                 count += color(shot.pixelColor(x, y));
         return count;
     };
-    // Smoothed text blends into the light picture: a pixel counts by its hue.
-    const auto red = [](QColor c) { return c.red() > 160 && c.green() < 140 && c.blue() < 140; };
+    const auto red = isRedText;
     const auto grey = [](QColor c) { return c.red() < 170 && std::abs(c.red() - c.blue()) < 24; };
     const int h = shot.height();
     EXPECT_GT(countOf(QRect(200, h - 50, 90, 22), red), 40);
     EXPECT_EQ(countOf(QRect(32, h - 50, 150, 16), red), 0);
     EXPECT_GT(countOf(QRect(32, h - 32, 100, 22), grey), 40);
+}
+
+// The newer program name has a picture of its own, with the version text further right.
+TEST_F(SplashTest, NewerInstallationShowsItsOwnPicture)
+{
+    theRegistry = std::make_unique<CRegistry>();
+    theRegistry->CreateKey(kSettingsRoot);
+    const auto versionLeft = [] {
+        ShowSplash(0, QString(), nullptr);
+        const QImage shot = theSplashWnd->grab().toImage();
+        CloseSplash(0);
+        for (int x = 0; x < shot.width(); ++x)
+            for (int y = shot.height() - 50; y < shot.height() - 28; ++y)
+                if (isRedText(shot.pixelColor(x, y)))
+                    return x;
+        return -1;
+    };
+    theRegistry->WriteDWord(kSettingsRoot, QStringLiteral("Install_language"), 10002);
+    const int older = versionLeft();
+    theRegistry->WriteDWord(kSettingsRoot, QStringLiteral("Install_language"), 10001);
+    const int newer = versionLeft();
+    EXPECT_GE(older, 200);
+    EXPECT_LT(older, 204);
+    EXPECT_GE(newer, 228);
+    EXPECT_LT(newer, 232);
 }
