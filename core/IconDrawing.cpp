@@ -225,6 +225,10 @@ std::unique_ptr<CQuibPict> findIconPicture(CQuibIcon& icon, int width, int heigh
     std::unique_ptr<CQuibPict> picture;
     if ((icon.Flags & kIconContentMask) != kIconContentOwnPictureOff && icon.PictId != 0)
         picture = theIconPictureFinder(icon.PictId, width, height);
+    // After "next inflexion" the shown word's picture is shown; the icon's word stands in for a
+    // member without a picture of its own.
+    if (!picture && icon.ShownWordId != 0 && icon.ShownWordId != icon.WordId)
+        picture = theIconPictureFinder(icon.ShownWordId, width, height);
     if (!picture)
         picture = theIconPictureFinder(icon.WordId, width, height);
     if (!picture && icon.Word && icon.Word->WordForm != kWordFormNoFamilyPicture &&
@@ -766,7 +770,7 @@ bool OpenAviPreview(CQuibIcon* icon)
         return false;
     const int width = icon->ScreenRect.Width();
     const int height = icon->ScreenRect.Height();
-    std::vector<std::int32_t> ids{icon->WordId, icon->ShownWordId};
+    std::vector<std::int32_t> ids{icon->ShownWordId, icon->WordId}; // the shown inflexion first
     if (icon->Word && icon->Word->FamilyList.size() == 1)
         ids.push_back(icon->Word->FamilyList.front());
     std::unique_ptr<CQuibAvi> found;

@@ -1,11 +1,20 @@
 #include "core/IconEvents.h"
 
 #include "core/Icon.h"
+#include "core/IconDrawing.h"
 #include "core/IconEditing.h"
+#include "core/ObjectIndex.h"
 #include "core/PageHooks.h"
 #include "core/Sound.h"
+#include "core/User.h"
+#include "core/Word.h"
+#include "system/Lookups.h"
+#include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
 
 #include <algorithm>
+#include <memory>
+#include <set>
 
 std::vector<CQuibIcon*> theSelectedIcons;
 CQuibIcon* theHoverIcon = nullptr;
@@ -13,7 +22,7 @@ CQuibIcon* theHoverIcon = nullptr;
 lumivo::Hook<void(const CQuibIcon*)> theIconDestroying{[](const CQuibIcon*) {}};
 lumivo::Hook<void()> theSelectionChanged{[] {}};
 lumivo::Hook<void()> theInflexionButtonUpdate{[] {}};
-lumivo::Hook<std::uint32_t(std::int32_t)> theMainPaneLoadPage{[](std::int32_t) { return std::uint32_t{0}; }};
+lumivo::Hook<bool(std::int32_t)> theMainPaneLoadPage{[](std::int32_t) { return false; }};
 lumivo::Hook<CPane*()> theWriterPaneOf{[] { return static_cast<CPane*>(nullptr); }};
 lumivo::Hook<void()> theWriterSentenceChanged{[] {}};
 lumivo::Hook<bool(const QString&, const QString&)> theSpeakWithVoice{
@@ -77,6 +86,8 @@ void CQuibIcon::Select(CPane* pane)
 void CQuibIcon::Deselect()
 {
     std::erase(theSelectedIcons, this);
+    if ((Flags & kIconEntered) && AviPreviewIcon() == this)
+        StopAviTimer(); // the clip preview runs only while the icon is entered
     Flags &= ~(kIconSelected | kIconEntered | kIconHandles);
     theLastSoundTick = 0; // the next long press may activate at once
     if (Flags & kIconVisible)
@@ -87,34 +98,203 @@ void CQuibIcon::Deselect()
     StopSound();
 }
 
+namespace
+{
+
+// Event names go to the status bar only for developers.
+void noteEvent(const char* name)
+{
+    if (theProgramMode & kProgramModeDeveloper)
+        SetStatusText(QString::fromLatin1(name));
+}
+
+// Output-setting bits: the external reader, or speech with the setting's voice; any other value is
+// the kind of a recorded sound.
+constexpr int kOutputReader = 0x10;
+constexpr int kOutputSpeech = 0xC0;
+// The kind of an icon's own and its word's recorded sound.
+constexpr int kOwnSoundKind = 5;
+// Spoken text leaves out the suffix after '#' and the layout characters.
+constexpr int kSpokenTextFlags = kWordTextCutSuffix | kWordTextDropLayoutChars;
+
+// Plays the sound as the icon's kept sound; false when there is none or it did not play.
+bool keepAndPlay(CQuibIcon& icon, std::unique_ptr<CQuibSound> sound)
+{
+    icon.Sound = std::move(sound);
+    return icon.Sound && icon.Sound->Play();
+}
+
+// The text of word `wordId` as spoken: the icon's loaded word when it is that word, else the word
+// found by id (a shown inflexion speaks itself, not the word it steps from; an icon whose label kept
+// its word from being loaded still speaks the word).
+QString spokenText(const CQuibIcon& icon, std::int32_t wordId)
+{
+    if (wordId == 0)
+        return {};
+    if (wordId == icon.WordId && icon.Word)
+        return WordDisplayText(icon.Word->WordName, kSpokenTextFlags);
+    std::unique_ptr<CQuibWord> shown = FindWordById(wordId);
+    if (!shown || shown->Load() < 0)
+        return {};
+    return WordDisplayText(shown->WordName, kSpokenTextFlags);
+}
+
+// One output setting of the user: true when something was read, spoken or played.
+bool playBySetting(CQuibIcon& icon, int setting, const QString& voice, const QString& text,
+                   std::int32_t wordId)
+{
+    if (setting & kOutputReader) {
+        if (!theExternalReader(text))
+            return false;
+        theLastSoundTick = CurrentSoundTick();
+        return true;
+    }
+    if (setting & kOutputSpeech)
+        return !text.isEmpty() && theSpeakWithVoice(voice, text);
+    if (!icon.Sound) {
+        const std::int32_t id = icon.SoundId != 0 ? icon.SoundId : wordId;
+        if (id != 0)
+            icon.Sound = FindSoundById(id, setting);
+    }
+    return icon.Sound && icon.Sound->Play();
+}
+
+// The steps of activation up to the message: the own sound, the word's sound, then the user's output
+// settings in turn; a shown inflexion with nothing to play falls back once to the icon's own word.
+bool playActivation(CQuibIcon& icon, std::int32_t wordId)
+{
+    bool played = false;
+    if (icon.SoundId != 0) {
+        icon.Sound.reset();
+        played = keepAndPlay(icon, FindSoundById(icon.SoundId, kOwnSoundKind));
+    }
+    // A kept sound (the own one that failed, or one found by an earlier activation) is not played
+    // here again: the output settings decide about it.
+    if (!played && !icon.Sound && wordId != 0) {
+        if (auto found = FindSoundById(wordId, kOwnSoundKind))
+            played = keepAndPlay(icon, std::move(found));
+    }
+    const QString text = played || icon.ShownWordId == 0 ? QString() : spokenText(icon, wordId);
+    if (!played && theCurrentUser)
+        played = playBySetting(icon, theCurrentUser->FirstOutput, theCurrentUser->Voice1, text, wordId);
+    if (!played && theCurrentUser && theCurrentUser->SecondOutput != 0)
+        played = playBySetting(icon, theCurrentUser->SecondOutput, theCurrentUser->Voice2, text, wordId);
+    if (!played && wordId != icon.WordId && icon.WordId != 0)
+        played = playActivation(icon, icon.WordId);
+    return played;
+}
+
+// The family a word belongs to: its one family entry, or the word itself.
+std::int32_t familyKeyOf(const CQuibIcon& icon)
+{
+    if (icon.Word && icon.Word->FamilyList.size() == 1)
+        return icon.Word->FamilyList.front();
+    return icon.WordId;
+}
+
+// The family key, then every indexed word whose family starts with it, in id order, each once.
+std::vector<std::int32_t> familyMembers(std::int32_t key)
+{
+    std::set<std::int32_t> members;
+    theWordIndex.ForEach([&](std::int32_t id, CMyRes* object) {
+        const auto* word = dynamic_cast<const CQuibWord*>(object);
+        if (word && !word->FamilyList.empty() && word->FamilyList.front() == key && id != key)
+            members.insert(id);
+    });
+    std::vector<std::int32_t> list{key};
+    list.insert(list.end(), members.begin(), members.end());
+    return list;
+}
+
+} // namespace
+
 bool CQuibIcon::OnInside()
 {
+    noteEvent("OnInside");
+    if (LinkId >= 1)
+        SetAppCursor(0); // the link cursor's next frame
     return true;
 }
 
 bool CQuibIcon::OnEnter()
 {
+    noteEvent("OnEnter");
+    if (WordId != 0) {
+        OpenAviPreview(this);
+        StartAviTimer();
+        Flags |= kIconEntered;
+    }
+    Redraw(false);
     return true;
 }
 
 bool CQuibIcon::OnLeave()
 {
+    noteEvent("OnLeave");
+    if (AviPreviewIcon() == this) // another icon's preview may already run
+        StopAviTimer();
+    Flags &= ~kIconEntered;
+    Redraw(false);
     return true;
 }
 
 bool CQuibIcon::OnLLongDown()
 {
-    return true;
+    noteEvent("OnLLongDown");
+    // A press held through a sound, or right after one, is no new request to hear it.
+    if (IsSoundPlaying() || GetSoundElapsedMs() < kLongPressSoundGapMs)
+        return true;
+    return Activate(0);
 }
 
-bool CQuibIcon::Activate(std::int32_t /*wordId*/)
+bool CQuibIcon::Activate(std::int32_t wordId)
 {
+    if (wordId == 0)
+        wordId = ShownWordId;
+    if (IsSoundPlaying())
+        return true;
+    if (!playActivation(*this, wordId)) {
+        SetStatusText(QString::fromUtf8(kNoSoundText));
+        SetAppCursor(CURSOR_ARROW);
+    }
     return true;
 }
 
 bool CQuibIcon::FollowLink()
 {
-    return false;
+    if (LinkId == 0)
+        return false;
+    if (!theMainPaneLoadPage(LinkId))
+        theMainPaneLoadPage(kLinkFallbackPage);
+    return true;
 }
 
-void CQuibIcon::NextInflexion() {}
+void CQuibIcon::NextInflexion()
+{
+    CPane* pane = GetPane();
+    if (!Word)
+        ReloadWord(false);
+    const std::int32_t familyKey = familyKeyOf(*this);
+    if (familyKey == 0)
+        return; // an icon without a word has no inflexions
+    const std::vector<std::int32_t> list = familyMembers(familyKey);
+    const auto shown = std::ranges::find(list, ShownWordId);
+    const std::int32_t next = shown == list.end() || shown + 1 == list.end() ? list.front() : *(shown + 1);
+    if (next != ShownWordId) {
+        // The cached picture is the word's shown before; the next paint looks for the new one.
+        CachedBitmap = QImage();
+        PictCacheData = QImage();
+    }
+    ShownWordId = next;
+    Sound.reset(); // it belonged to the word shown before
+    // In the writer pane the inflexion becomes the icon's word, as the sentence says it.
+    const bool inWriter = pane != nullptr && pane == theWriterPaneOf();
+    if (inWriter)
+        WordId = ShownWordId;
+    // The word is reloaded before the repaint, so that the new picture is looked for.
+    ReloadWord(true);
+    Redraw(true);
+    theSelectionChanged();
+    if (inWriter)
+        theWriterSentenceChanged();
+}

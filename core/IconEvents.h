@@ -31,8 +31,10 @@ void ForgetIcon(const CQuibIcon* icon);
 extern lumivo::Hook<void()> theSelectionChanged;
 // The word navigation bar's inflexion button follows the selected icon.
 extern lumivo::Hook<void()> theInflexionButtonUpdate;
-// The main pane shows the page of that id; gives the id shown before when the page was taken, else 0.
-extern lumivo::Hook<std::uint32_t(std::int32_t id)> theMainPaneLoadPage;
+// The main pane shows the page of that id; true when it shows it afterwards (taken now, or shown
+// already). The pane's own LoadPage answers with the id shown before, which is 0 both for a refusal and
+// for a first page, so a link could not tell them apart.
+extern lumivo::Hook<bool(std::int32_t id)> theMainPaneLoadPage;
 // The writer pane, or none; an icon of its sentence steps its own word on "next inflexion".
 extern lumivo::Hook<CPane*()> theWriterPaneOf;
 // The writer pane's sentence took a changed icon: it commits the sentence and repaints.

@@ -155,6 +155,16 @@ CMyRes* CQuibObjIndex::Find(int file, int language, std::int32_t id) const
     return found == map->end() ? nullptr : found->second;
 }
 
+void CQuibObjIndex::ForEach(const std::function<void(std::int32_t, CMyRes*)>& visit) const
+{
+    for (const auto& [language, files] : m_languages) {
+        for (const auto& [file, objects] : files) {
+            for (const auto& [id, object] : objects)
+                visit(id, object);
+        }
+    }
+}
+
 void CQuibObjIndex::DeleteAll()
 {
     m_names.RemoveAll();

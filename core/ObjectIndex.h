@@ -39,6 +39,8 @@ public:
     bool Contains(const CMyRes* object) const;
     const FileMap* GetFileMap(int file, int language) const;
     CMyRes* Find(int file, int language, std::int32_t id) const;
+    // Every object with its id, by language byte, then file, then id.
+    void ForEach(const std::function<void(std::int32_t id, CMyRes* object)>& visit) const;
     // Deletes every object and empties the maps and the name list.
     void DeleteAll();
     std::size_t GetCount() const { return m_ids.size(); }

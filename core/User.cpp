@@ -13,15 +13,6 @@
 
 IMPLEMENT_SERIAL(CQuibUser, CObject, 1)
 
-CQuibUser* theCurrentUser = nullptr;
-
-void ResetCurrentUser()
-{
-    theCurrentUser = nullptr;
-    theMainWindowStateProvider.reset();
-    theDefaultWindowRectProvider.reset();
-}
-
 namespace UserStreamGates
 {
 CTime Newest()

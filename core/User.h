@@ -167,9 +167,10 @@ protected:
     void ResetToDefaults() override;
 };
 
-// The current user (made, switched and deleted by the user-file code); null only while users switch.
+// The current user; null only while users switch. The user-file code (core/CurrentUser.h) makes,
+// switches and owns it; a test may point it at a user of its own, which is then never deleted here.
 extern CQuibUser* theCurrentUser;
-// Forgets the current user without deleting it: whoever made it current owns it.
+// Deletes the current user when the user-file code owns it, forgets it, and puts the user hooks back.
 void ResetCurrentUser();
 
 // Thresholds of the user stream's layouts, in local time.

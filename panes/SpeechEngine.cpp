@@ -1,5 +1,6 @@
 #include "panes/SpeechEngine.h"
 
+#include "core/IconEvents.h"
 #include "core/Registry.h"
 #include "core/Sound.h"
 #include "core/Utility.h"
@@ -21,6 +22,8 @@ std::unique_ptr<CSpeechEngine> theSpeechEngine;
 void ResetSpeechEngine()
 {
     theSpeechEngine.reset();
+    theSpeakWithVoice.reset();
+    theExternalReader.reset();
 }
 
 namespace
@@ -35,6 +38,13 @@ CSpeechEngine::CSpeechEngine()
 {
     // Whether a sound plays is asked of the program's engine, whichever engine is made first.
     theSpeakingQuery.set([] { return theSpeechEngine && theSpeechEngine->IsSpeaking(); });
+    // Icon activation speaks through the program's engine: done only when the voice was selected
+    // and the text was taken, so that a failed speech goes on to the next output setting.
+    theSpeakWithVoice.set([](const QString& voice, const QString& text) {
+        return theSpeechEngine && theSpeechEngine->SelectVoice(voice) >= 0 &&
+               theSpeechEngine->Speak(text) >= 0;
+    });
+    theExternalReader.set([](const QString& text) { return SpeakWithTaleboka(text); });
 }
 
 CSpeechEngine::~CSpeechEngine()

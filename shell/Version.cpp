@@ -1,16 +1,15 @@
 #include "shell/Version.h"
 
-namespace lumivo::version
-{
-
-QString buildVersionText()
-{
-    return QStringLiteral("%1.%2.%3.%4").arg(kMajor).arg(kMinor).arg(kBuild).arg(kRevision);
-}
-
-} // namespace lumivo::version
+#include "shell/ProgramVersion.h"
 
 QString GetVersionText()
 {
-    return QStringLiteral("%1 BETA").arg(lumivo::version::buildVersionText());
+    // The build's own constant, not the version of whatever file the program was started from.
+    constexpr DWORD version = lumivo::kProgramVersion;
+    const QString numbers = QStringLiteral("%1.%2.%3.%4")
+                                .arg(version >> 24 & 0xFF)
+                                .arg(version >> 16 & 0xFF)
+                                .arg(version >> 8 & 0xFF)
+                                .arg(version & 0xFF);
+    return QStringLiteral("%1 BETA").arg(numbers);
 }

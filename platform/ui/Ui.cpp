@@ -207,6 +207,22 @@ std::optional<QString> chooseOpenFile(const QString& title, const QString& folde
     return nonEmpty(QFileDialog::getOpenFileName(owner, title, folder, filter));
 }
 
+std::optional<QString> chooseOpenOrNewFile(const QString& title, const QString& folder, const QString& filter,
+                                           QWidget* owner, const QString& defaultSuffix)
+{
+    const Question question{QuestionKind::OpenFile, title, folder, 0, filter};
+    const Routed routed = route(question);
+    if (routed.handled)
+        return replyAs<QString>(routed.reply, question);
+    QFileDialog dialog(owner, title, folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return nonEmpty(dialog.selectedFiles().constFirst());
+}
+
 std::optional<QString> chooseSaveFile(const QString& title, const QString& suggested, const QString& filter,
                                       QWidget* owner, const QString& defaultSuffix)
 {

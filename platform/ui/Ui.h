@@ -75,6 +75,11 @@ std::optional<QString> chooseFolder(const QString& title, const QString& root = 
 // Qt's form ("Pages (*.tvf);;All files (*)"); `windowsFilterToQt` turns the "|"-separated form into it.
 std::optional<QString> chooseOpenFile(const QString& title, const QString& folder = {},
                                       const QString& filter = {}, QWidget* owner = nullptr);
+// An existing file or the name of a new one, which the caller then makes; no question about replacing.
+// A name without an extension gets `defaultSuffix`.
+std::optional<QString> chooseOpenOrNewFile(const QString& title, const QString& folder = {},
+                                           const QString& filter = {}, QWidget* owner = nullptr,
+                                           const QString& defaultSuffix = {});
 // A save name without an extension gets `defaultSuffix` ("tvf"); the person is asked before an
 // existing file is replaced.
 std::optional<QString> chooseSaveFile(const QString& title, const QString& suggested = {},

@@ -1,4 +1,5 @@
 #include "panes/SpeechEngine.h"
+#include "core/IconEvents.h"
 #include "core/Registry.h"
 #include "core/Sound.h"
 #include "platform/audio/Audio.h"
@@ -208,4 +209,21 @@ TEST_F(SpeechEngineTest, TheReaderIsFoundWithoutQuotesAndGetsStarAndTheText)
     QFile result(out);
     ASSERT_TRUE(result.open(QIODevice::ReadOnly));
     EXPECT_EQ(result.readAll(), QByteArray("[*][hund]"));
+}
+
+// Icon activation speaks through the program's engine only when speech really started, so that a
+// failed speech goes on to the next output setting.
+TEST_F(SpeechEngineTest, ActivationSpeaksOnlyThroughAReadyEngine)
+{
+    const QString voice = QStringLiteral("Danish");
+    const QString text = QStringLiteral("hund");
+    EXPECT_FALSE(theSpeakWithVoice(voice, text)) << "no engine";
+    theSpeechEngine = std::make_unique<CSpeechEngine>();
+    EXPECT_FALSE(theSpeakWithVoice(voice, text)) << "not ready yet";
+    ASSERT_EQ(theSpeechEngine->Init(), 0);
+    const clock::TestClock testClock;
+    EXPECT_TRUE(theSpeakWithVoice(voice, text));
+    theSpeechEngine->StopSpeaking();
+    ResetSpeechEngine();
+    EXPECT_FALSE(theSpeakWithVoice(voice, text));
 }
