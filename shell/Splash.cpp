@@ -3,6 +3,7 @@
 #include "core/IconDrawing.h"
 #include "core/Utility.h"
 #include "shell/BitmapResource.h"
+#include "shell/MainFrame.h"
 #include "shell/Version.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
@@ -273,11 +274,10 @@ void CloseSplash(int delay)
         return;
     theSplashWnd->StopScrolling();
     if (delay == 0) {
-        // The window the splash covered, its parent at start-up, shows what lay beneath it.
-        QWidget* parent = theSplashWnd->parentWidget();
         theSplashWnd->Dismiss();
-        if (parent)
-            parent->update();
+        // The main window shows again what the splash covered.
+        if (CMainFrame* frame = MainFrame())
+            frame->update();
         // Deleted once control is back in an event loop: the event that closed it may still be on
         // its way to it.
         theSplashOwner.release()->deleteLater();
