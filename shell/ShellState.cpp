@@ -1,8 +1,10 @@
 #include "shell/ShellState.h"
 
 #include "shell/Menus.h"
+#include "shell/Splash.h"
 
 void ResetShellState()
 {
+    ResetSplash();
     ResetMenus();
 }

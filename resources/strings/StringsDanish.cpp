@@ -501,11 +501,12 @@ const StringTableRow rows[] = {
     {9084, "Indtast navnet helt eller delvist op den side der skal henvises til og vælg evt. fra listen. "
            "Henvisningen fjernes ved at lade feltet stå blankt."},
 
-    // Credits of the splash window: lines separated by "|"
-    {9086, "Symboler der taler|for dem der har brug for dem|"},
-    {9087, "Design og programmering|<@APPNAME>-holdet|"},
-    {9088, "Tak til alle brugere og hjælpere|som prøvede det og fortalte os hvad der skulle rettes|"},
-    {9089, "Billeder, lyde og ord|af datafilernes forfattere|"},
+    // Credits of the splash window: lines separated by "|", each group after an empty line; a line
+    // ending in "\r" is a subheading
+    {9086, "|Symboler der taler\r|for dem der har brug for dem|"},
+    {9087, "|Design og programmering\r|<@APPNAME>-holdet|"},
+    {9088, "|Tak til alle brugere\r|og alle hjælpere|som sagde hvad der skulle rettes|"},
+    {9089, "|Billeder, lyde og ord\r|af forfatterne|til datafilerne|"},
 
     {9090, "Hvad ønsker du at foretage?"},
     {9091, "Vælg en af nedenstående handlinger:"},

@@ -498,11 +498,12 @@ const StringTableRow rows[] = {
     {9084, "Type all or part of the name of the page to link to, and choose it from the list if you like. "
            "Leave the field empty to remove the link."},
 
-    // Credits of the splash window: lines separated by "|"
-    {9086, "Symbols that speak|for those who need them|"},
-    {9087, "Design and programming|The <@APPNAME> team|"},
-    {9088, "Thanks to every user and helper|who tried it and told us what to mend|"},
-    {9089, "Pictures, sounds and words|by the authors of the data files|"},
+    // Credits of the splash window: lines separated by "|", each group after an empty line; a line
+    // ending in "\r" is a subheading
+    {9086, "|Symbols that speak\r|for those who need them|"},
+    {9087, "|Design and programming\r|The <@APPNAME> team|"},
+    {9088, "|Thanks to every user\r|and every helper|who told us what to mend|"},
+    {9089, "|Pictures, sounds and words\r|by the authors|of the data files|"},
 
     {9090, "What do you want to do?"},
     {9091, "Choose one of the actions below:"},
