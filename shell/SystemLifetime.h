@@ -9,5 +9,5 @@
 inline constexpr char kQuibIconFormat[] = "CF_QUIBICON";
 
 void InitSystem();
-// Runs once: a second call, or a call while shutting down, does nothing.
+// Does nothing while the program is already shutting down.
 void ExitSystem();
