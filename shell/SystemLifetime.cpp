@@ -88,6 +88,7 @@ void InitSystem()
     // Clips and pictures are decoded by libraries that need no start.
     trace(3);
     trace(4);
+    // The icon clipboard format is a name (kQuibIconFormat); Qt registers nothing.
     trace(5);
     trace(6);
     readUserColors();
