@@ -176,6 +176,13 @@ std::vector<unsigned> typedCharacters(const QKeyEvent& event)
     return characters;
 }
 
+// Puts back the cursor that a wait replaced; before any cursor was set that is the arrow (0 would tick
+// the animated cursor instead).
+void restoreCursor(int previous)
+{
+    SetAppCursor(previous > 0 ? previous : CURSOR_ARROW);
+}
+
 bool offersIcon(const QMimeData* data)
 {
     return data && data->hasFormat(QString::fromLatin1(kIconMimeType));
@@ -229,7 +236,7 @@ void CMainClientWnd::endWaitCursor()
     if (!m_waitCursorShown)
         return;
     m_waitCursorShown = false;
-    SetAppCursor(m_cursorBeforeWait);
+    restoreCursor(m_cursorBeforeWait);
 }
 
 void CMainClientWnd::CreateBackBuffer()
@@ -334,7 +341,8 @@ void CMainClientWnd::keyPressEvent(QKeyEvent* event)
         if (theFocusPane)
             theFocusPane->OnChar(ch, flags);
     }
-    QWidget::keyPressEvent(event);
+    // Taken here: the frame would toggle the menu bar a second time on an ESC passed up to it.
+    event->accept();
 }
 
 void CMainClientWnd::keyReleaseEvent(QKeyEvent* event)
@@ -342,9 +350,9 @@ void CMainClientWnd::keyReleaseEvent(QKeyEvent* event)
     // A held key repeats its press only; the pane sees one release when it is let go.
     if (event->isAutoRepeat())
         return;
-    const bool consumed = theFocusPane && theFocusPane->OnKeyUp(virtualKeyOf(event->key()), 0);
-    if (!consumed)
-        QWidget::keyReleaseEvent(event);
+    if (theFocusPane)
+        theFocusPane->OnKeyUp(virtualKeyOf(event->key()), 0);
+    event->accept();
 }
 
 void CMainClientWnd::toggleMenuBar()
@@ -530,7 +538,7 @@ void CMainClientWnd::saveUserFileWhenDue(std::uint32_t now)
     const int cursor = SetAppCursor(CURSOR_BUSY_1);
     SetStatusText(LoadSystemString(kSavingUserFileText));
     SaveCurrentUser();
-    SetAppCursor(cursor);
+    restoreCursor(cursor);
 }
 
 void CMainClientWnd::expireStatusText(std::uint32_t now)

@@ -5,6 +5,7 @@
 #include "shell/MainClientWnd.h"
 
 #include "core/CurrentUser.h"
+#include "core/IconDrag.h"
 #include "core/IconEditing.h"
 #include "core/Page.h"
 #include "core/Picture.h"
@@ -21,7 +22,9 @@
 #include "tests/support/LumivoTest.h"
 
 #include <QCoreApplication>
+#include <QDragEnterEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
 
@@ -155,6 +158,33 @@ TEST_F(MainClientWndTest, ThePaneUnderThePointGetsTheEventFirstThenTheFocusPane)
     QKeyEvent key(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
     QCoreApplication::sendEvent(m_window.get(), &key);
     EXPECT_EQ(m_log, (Log{"left.KeyDown32", "left.Char32"}));
+
+    // ESC hides or shows the menu bar, once: the frame above does not see it again.
+    m_log.clear();
+    const std::uint16_t mode = theScreenMode;
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QString(QChar(27)));
+    QCoreApplication::sendEvent(m_window.get(), &escape);
+    EXPECT_TRUE(escape.isAccepted());
+    EXPECT_EQ(theScreenMode, mode ^ 0x1);
+    EXPECT_EQ(m_log, (Log{"left.KeyDown27", "left.Char27"}));
+}
+
+TEST_F(MainClientWndTest, ADraggedIconIsWelcomeAndNothingElse)
+{
+    QMimeData icon;
+    icon.setData(QString::fromLatin1(kIconMimeType), QByteArray("icon"));
+    QDragEnterEvent enterWithIcon(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction, &icon, Qt::LeftButton,
+                                  Qt::NoModifier);
+    QCoreApplication::sendEvent(m_window.get(), &enterWithIcon);
+    EXPECT_TRUE(enterWithIcon.isAccepted());
+    EXPECT_EQ(enterWithIcon.dropAction(), Qt::MoveAction);
+
+    QMimeData text;
+    text.setText(QStringLiteral("icon"));
+    QDragEnterEvent enterWithText(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction, &text, Qt::LeftButton,
+                                  Qt::NoModifier);
+    QCoreApplication::sendEvent(m_window.get(), &enterWithText);
+    EXPECT_FALSE(enterWithText.isAccepted());
 }
 
 TEST_F(MainClientWndTest, ClicksPairWithinTheToolsIntervalAndTolerance)
