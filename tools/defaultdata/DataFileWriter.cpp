@@ -256,6 +256,7 @@ bool writeTemplateUserFile(const DataSources& sources, const QString& path, QStr
     return writeResourceFile(path, FILEKIND_USER, error, [&](FileWriter& writer, int file) {
         CQuibUser user;
         writer.check(user.Create(), QStringLiteral("template user"));
+        user.Name = QStringLiteral("Standard user");
         user.PrimaryLanguage = kDanish;
         user.SecondLanguage = kEnglish;
         // What has no recorded sound is spoken in the language's own voice (an empty voice name).

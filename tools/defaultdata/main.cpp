@@ -11,6 +11,7 @@
 
 #include <QFile>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <cstdio>
@@ -38,6 +39,10 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("SDL_AUDIODRIVER", "dummy");
+    // A build machine's session may have no runtime folder; Qt wants one and would say so on every build.
+    QTemporaryDir runtimeFolder;
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtimeFolder.isValid())
+        qputenv("XDG_RUNTIME_DIR", runtimeFolder.path().toLocal8Bit());
     QGuiApplication application(argc, argv);
     const QStringList arguments = QGuiApplication::arguments();
     if (arguments.size() != 4)
@@ -50,8 +55,11 @@ int main(int argc, char** argv)
         return failWith(error);
     const QString dataScratch = arguments[2] + QStringLiteral(".part");
     const QString userScratch = arguments[3] + QStringLiteral(".part");
-    if (!writeDataFile(*sources, dataScratch, error) || !writeTemplateUserFile(*sources, userScratch, error))
+    if (!writeDataFile(*sources, dataScratch, error) ||
+        !writeTemplateUserFile(*sources, userScratch, error)) {
+        QFile::remove(dataScratch);
         return failWith(error);
+    }
     if (!moveIntoPlace(dataScratch, arguments[2]) || !moveIntoPlace(userScratch, arguments[3]))
         return failWith(QStringLiteral("the files cannot be moved into place"));
     return 0;
