@@ -34,6 +34,9 @@ public:
     virtual void ResetMouseTracking() {}
     // The wait cursor is shown once while pages load; the main frame keeps the flag.
     virtual void BeginWaitCursorOnce() {}
+    // The client area, where a pane that places itself (the browse callout) must stay; empty without
+    // a window.
+    virtual CRect GetClientRect() const { return {}; }
 };
 
 // The cursor of the browse tool over a pane (the shell installs the real cursor).

@@ -5,7 +5,6 @@ CPane theNavigatorPane;
 CPane theWordPane;
 CWriterPane theWriterPane;
 CInfoPane theInfoPane;
-CBrowsePane theBrowsePane;
 CPane theBlankPane;
 
 // The main pane's own layer between background and icons comes with the page editor; nothing yet.
@@ -14,14 +13,6 @@ void CMainPane::DrawContent(QPainter& /*dc*/) {}
 // The information pane's own content comes with the authoring tools; nothing yet.
 void CInfoPane::DrawOverlay(QPainter& /*dc*/) {}
 void CInfoPane::DrawContent(QPainter& /*dc*/) {}
-
-void CBrowsePane::ResetPane()
-{
-    CPane::ResetPane();
-    BrowseColor = 0x03D3CEAD;
-    BrowseFlags = 0x5011;
-    BrowseFont = CStoredFont();
-}
 
 void ResetPanes()
 {

@@ -2,7 +2,7 @@
 // The seven panes of the main client window, alive for the whole run. The screen layouts place them
 // and switch them visible; the user's settings give them colours and start pages.
 
-#include "core/StoredFont.h"
+#include "panes/BrowsePane.h"
 #include "panes/Pane.h"
 
 // The main pane: the page a person communicates with.
@@ -28,23 +28,11 @@ class CWriterPane : public CPane
 {
 };
 
-// The browse pane: a list of words beside the page, in its own colour and font.
-class CBrowsePane : public CPane
-{
-public:
-    void ResetPane() override;
-
-    COLORREF BrowseColor = 0x03D3CEAD; // packed colour
-    std::uint32_t BrowseFlags = 0x5011;
-    CStoredFont BrowseFont;
-};
-
 extern CMainPane theMainPane;
 extern CPane theNavigatorPane;
 extern CPane theWordPane;
 extern CWriterPane theWriterPane;
 extern CInfoPane theInfoPane;
-extern CBrowsePane theBrowsePane;
 extern CPane theBlankPane;
 
 // Every pane back to its start: no pages, hidden, default fields; then the shared pane state.

@@ -30,6 +30,7 @@ public:
     void InvalidateRect(const CRect& rect, bool erase) override;
     void ResetMouseTracking() override;
     void BeginWaitCursorOnce() override;
+    CRect GetClientRect() const override { return fromQRect(rect()); }
 
     // Run by the application's idle pass and by the main frame's idle timer.
     void OnIdleTick();

@@ -1,7 +1,7 @@
 #include "shell/ScrollingTextStatic.h"
 
 #include "core/IconDrawing.h"
-#include "shell/BitmapResource.h"
+#include "resources/BitmapResource.h"
 #include "system/SystemStrings.h"
 
 #include <QFontMetrics>

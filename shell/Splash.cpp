@@ -2,7 +2,7 @@
 
 #include "core/IconDrawing.h"
 #include "core/Utility.h"
-#include "shell/BitmapResource.h"
+#include "resources/BitmapResource.h"
 #include "shell/MainFrame.h"
 #include "shell/Version.h"
 #include "system/SystemSettings.h"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Draws the splash pictures once, at development time: 159 (the older program name), 197 (the newer
+# Draws the program's own pictures once, at development time: 159 (the older program name), 197 (the newer
 # one) and 198, the credits panel that lies under the scrolling text. 198 is cut from the common
 # base, so the scrolling band blends into either splash picture. Needs ImageMagick 6 and the
 # Liberation fonts; the PNGs it writes are committed.
@@ -50,3 +50,17 @@ name() { # file name: the base with the program's name on it
 }
 name 159.png Morvelt
 name 197.png Lumivo
+
+# 171: the browse callout's button images, 16 x 16 each in one strip, on the mask colour #009999 (no
+# smoothing, so that every edge pixel is either the mask or a colour of the picture). Image 1 is the
+# pencil, 3 the watch, 6 the speaker and 8 the overlay mark; the others are empty.
+convert -size 128x16 xc:'#009999' +antialias \
+    -fill '#f2c230' -stroke '#6b4a10' -strokewidth 1 -draw "polygon 4,14 1,11 10,2 13,5" \
+    -stroke none -fill '#e88a9a' -draw "polygon 10,2 12,0 15,3 13,5" \
+    -fill '#6b4a10' -draw "polygon 1,11 4,14 0,15" \
+    -fill '#ffffff' -stroke '#1d2f4f' -draw "circle 40,8 40,1" \
+    -stroke '#1d2f4f' -draw "line 40,8 40,3 line 40,8 44,8" -stroke none -fill '#c0392b' -draw "point 40,8" \
+    -fill '#1d2f4f' -draw "rectangle 81,5 84,10" -draw "polygon 84,5 89,1 89,14 84,10" \
+    -fill none -stroke '#1d2f4f' -draw "arc 86,4 93,11 -60,60" -draw "arc 86,1 96,14 -60,60" \
+    -stroke none -fill '#c0392b' -draw "circle 123,12 123,9" -fill '#ffffff' -draw "rectangle 122,10 123,14 rectangle 121,11 125,12" \
+    -type TrueColor -strip PNG24:171.png

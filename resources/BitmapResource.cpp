@@ -1,4 +1,4 @@
-#include "shell/BitmapResource.h"
+#include "resources/BitmapResource.h"
 
 namespace lumivo
 {
