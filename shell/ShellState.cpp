@@ -1,6 +1,7 @@
 #include "shell/ShellState.h"
 
 #include "shell/EditTool.h"
+#include "shell/ImageButton.h"
 #include "shell/Menus.h"
 #include "shell/Reload.h"
 #include "shell/ScreenLayout.h"
@@ -13,4 +14,5 @@ void ResetShellState()
     ResetMenus();
     ResetScreenLayout();
     ResetEditTool();
+    ResetImageButtonHooks();
 }
