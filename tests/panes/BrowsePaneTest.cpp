@@ -3,8 +3,10 @@
 // it that the pane underneath never sees, and what it paints.
 
 #include "panes/BrowsePane.h"
+#include "core/IconDrawing.h"
 #include "core/IconEditing.h"
 #include "core/IconEvents.h"
+#include "core/Picture.h"
 #include "panes/Panes.h"
 #include "platform/types/Clock.h"
 #include "shell/MainClientWnd.h"
@@ -52,6 +54,18 @@ private:
         return false;
     }
 };
+
+std::unique_ptr<CQuibPict> redPicture(int side)
+{
+    auto picture = std::make_unique<CQuibPict>();
+    picture->Width = side;
+    picture->Height = side;
+    RgbImage image{side, side, {}};
+    for (int i = 0; i < side * side; ++i)
+        image.pixels.insert(image.pixels.end(), {0xE0, 0x10, 0x10});
+    picture->Image = std::move(image);
+    return picture;
+}
 
 bool inside(const CRect& inner, const CRect& outer)
 {
@@ -153,6 +167,33 @@ TEST_F(BrowsePaneTest, RoundRectanglesMoveBackIntoTheClientArea)
     EXPECT_EQ(theBrowsePane.ShadowOffset(), CSize(8, 8));
     // The outer rectangle holds the callout, its shadow and 3 pixels more.
     EXPECT_EQ(theBrowsePane.PaneRect.right, theBrowsePane.RegionBounds().right + 8 + 3);
+}
+
+TEST_F(BrowsePaneTest, AroundTheIconTheEnlargedCopyShowsItsPictureInTheMiddle)
+{
+    const auto pictures = theIconPictureFinder.scoped(
+        [](std::int32_t id, int width, int) { return id == 7 ? redPicture(width) : nullptr; });
+    theBrowsePane.BrowseFlags = kBrowseStyleRoundRectAround | kBrowseShowText | kBrowseSpeaker;
+    CQuibIcon& icon = addIcon({300, 200});
+    icon.WordId = icon.ShownWordId = 7;
+    select(icon);
+    ASSERT_TRUE(theBrowsePane.IsVisible());
+    const CRect picture = theBrowsePane.PictureRect();
+    EXPECT_EQ(picture.Size(), CSize(64, 64));
+    EXPECT_EQ(picture.CenterPoint(), theBrowsePane.AnchorRect().CenterPoint());
+    EXPECT_EQ(theBrowsePane.EnlargedIcon()->ScreenRect + theBrowsePane.PaneRect.TopLeft(), picture);
+    EXPECT_GE(theBrowsePane.TextRect().top, picture.bottom + 4);
+    EXPECT_GE(theBrowsePane.ButtonRowRect().top, theBrowsePane.TextRect().bottom + 4);
+
+    QImage image(kClient.Width(), kClient.Height(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        theBrowsePane.Draw(painter);
+    }
+    const QColor middle = image.pixelColor(picture.CenterPoint().x, picture.CenterPoint().y);
+    EXPECT_GT(middle.red(), 200);
+    EXPECT_LT(middle.green(), 60);
 }
 
 TEST_F(BrowsePaneTest, OnlyTheRegionTakesThePointNotTheCornersOfItsRectangle)
