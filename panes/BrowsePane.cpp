@@ -11,6 +11,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
@@ -305,7 +306,7 @@ void CBrowsePane::placeContent(const CRect& content, bool stacked)
 void CBrowsePane::setBody(const CRect& body)
 {
     m_bodyRect = body;
-    m_region = CalloutPath(100);
+    m_region = buildRegion();
     m_regionBounds = enclosingRect(m_region.boundingRect());
 }
 
@@ -408,46 +409,48 @@ void CBrowsePane::moveCallout(int dx, int dy)
 
 // The outline: style 1 a long round rectangle with a curved tail to the tail point, style 2 a round
 // rectangle a little wider than the body, style 3 the body with a margin and round corners.
-QPainterPath CBrowsePane::CalloutPath(int percent, QPoint origin) const
+QPainterPath CBrowsePane::buildRegion() const
 {
-    const double k = percent / 100.0;
-    const auto sx = [&](double x) { return (x - origin.x()) * k; };
-    const auto sy = [&](double y) { return (y - origin.y()) * k; };
     const CRect& b = m_bodyRect;
-    const int h = b.Height();
+    const double h = b.Height();
     QPainterPath path;
     if (b.IsRectEmpty())
         return path;
     if (style() == kBrowseStyleBalloon) {
-        path.addRoundedRect(QRectF(sx(b.left - h / 2), sy(b.top), (b.Width() + 2 * (h / 2)) * k, h * k),
-                            h * k, h / 2 * k);
-        const int x = m_tailPoint.x;
-        const int y = m_tailPoint.y;
+        path.addRoundedRect(QRectF(b.left - h / 2, b.top, b.Width() + h, h), h, h / 2);
+        const double x = m_tailPoint.x;
+        const double y = m_tailPoint.y;
         const bool below = b.top >= y;
-        const int d = std::abs((below ? b.top : b.bottom) - y);
+        const double d = std::abs((below ? b.top : b.bottom) - y);
         if (d > 0) {
             const double top = below ? y : y - 4 * d;
             QPainterPath wide;
-            wide.addEllipse(QRectF(sx(x - 2 * d), sy(top), 4 * d * k, 4 * d * k));
+            wide.addEllipse(QRectF(x - 2 * d, top, 4 * d, 4 * d));
             QPainterPath narrow;
-            narrow.addEllipse(QRectF(sx(x - d), sy(top), 2 * d * k, 4 * d * k));
-            const int middle = b.top + h / 2;
-            const int farX = x > b.CenterPoint().x ? b.left : b.right;
+            narrow.addEllipse(QRectF(x - d, top, 2 * d, 4 * d));
+            const double middle = b.top + h / 2;
+            const double farX = x > b.CenterPoint().x ? b.left : b.right;
             QPainterPath keep;
-            keep.addRect(QRectF(QPointF(sx(std::min(x, farX)), sy(std::min(y, middle))),
-                                QPointF(sx(std::max(x, farX)), sy(std::max(y, middle)))));
+            keep.addRect(QRectF(QPointF(std::min(x, farX), std::min(y, middle)),
+                                QPointF(std::max(x, farX), std::max(y, middle))));
             path = path.united(wide.subtracted(narrow).intersected(keep));
         }
     } else if (style() == kBrowseStyleRoundRectBelow) {
-        path.addRoundedRect(QRectF(sx(b.left - h / 3), sy(b.top), (b.Width() + 2 * (h / 3)) * k, h * k),
-                            h / 4 * k, h / 4 * k);
+        path.addRoundedRect(QRectF(b.left - h / 3, b.top, b.Width() + 2 * h / 3, h), h / 4, h / 4);
     } else {
         CRect outer = b;
         outer.InflateRect(5, 5);
-        path.addRoundedRect(QRectF(sx(outer.left), sy(outer.top), outer.Width() * k, outer.Height() * k),
-                            5 * k, 5 * k);
+        path.addRoundedRect(toQRect(outer), 5, 5);
     }
     return path.simplified();
+}
+
+// The region is built once per layout; drawing at 200 % scales it, which keeps its curves smooth
+// enough at that size and spares the path operations at every paint.
+QPainterPath CBrowsePane::CalloutPath(int percent, QPoint origin) const
+{
+    const double k = percent / 100.0;
+    return QTransform::fromScale(k, k).translate(-origin.x(), -origin.y()).map(m_region);
 }
 
 // Drawing ----------------------------------------------------------------------------------------------

@@ -110,6 +110,7 @@ private:
     void layOutAround(const CRect& client);
     void moveCallout(int dx, int dy);
     void setBody(const CRect& body);
+    QPainterPath buildRegion() const;
     void updateButtons(int x, int y, std::uint16_t set, std::uint16_t clearOthers);
     int buttonAt(int x, int y) const;
     QImage renderBody(int scale) const;
