@@ -91,6 +91,22 @@ void blurGrey(QImage& grey)
     }
 }
 
+// The enlarged copy tells its pane when the mouse leaves it for the pane underneath (which makes the
+// next hover icon): the callout hears no move outside itself, and its lit button would stay lit.
+class CBrowseIcon : public CQuibIcon
+{
+public:
+    explicit CBrowseIcon(CBrowsePane& pane) : m_pane(pane) {}
+    bool OnLeave() override
+    {
+        m_pane.DimButtons();
+        return CQuibIcon::OnLeave();
+    }
+
+private:
+    CBrowsePane& m_pane;
+};
+
 } // namespace
 
 CBrowsePane::CBrowsePane()
@@ -137,7 +153,7 @@ void CBrowsePane::setDefaults()
 CQuibIcon& CBrowsePane::enlargedIcon()
 {
     if (!m_enlargedIcon) {
-        auto icon = std::make_unique<CQuibIcon>();
+        auto icon = std::make_unique<CBrowseIcon>(*this);
         icon->Flags &= ~kIconVisible;
         m_enlargedIcon = icon.get();
         AddChildIcon(std::move(icon));
@@ -570,6 +586,13 @@ void CBrowsePane::updateButtons(int x, int y, std::uint16_t set, std::uint16_t c
         if (changed)
             button.Invalidate(true);
     }
+}
+
+void CBrowsePane::DimButtons()
+{
+    for (CPictureButton& button : m_buttons)
+        if (button.ClearState(kPictureButtonHot | kPictureButtonPressed))
+            button.Invalidate(true);
 }
 
 bool CBrowsePane::OnMouseMove(unsigned /*flags*/, int x, int y, std::uint32_t /*tick*/, bool updateCursor)

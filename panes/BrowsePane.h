@@ -72,6 +72,8 @@ public:
 
     // Follows the selection: shows the one icon selected in the browse tool (not the writer's).
     void UpdateFromSelection();
+    // No button lit or pressed: the mouse has left the callout.
+    void DimButtons();
 
     // The user's settings (panes/UserSettings.cpp).
     COLORREF BrowseColor = kBrowseDefaultColor; // packed colour of the callout
