@@ -1,5 +1,6 @@
 #include "shell/Menus.h"
 
+#include "shell/Commands.h"
 #include "shell/MainFrame.h"
 #include "shell/ProgramVersion.h"
 #include "system/SystemSettings.h"
@@ -20,7 +21,7 @@ QPointer<QMenu> theHelpPopup;
 
 lumivo::Hook<void()> theBuildTranslateMenu([] {});
 lumivo::Hook<void()> theBuildTestMenu([] {});
-lumivo::Hook<void(QMenu&)> thePageSubmenuShowing([](QMenu&) {});
+lumivo::Hook<void(QMenu&)> thePageSubmenuShowing(FillPageSubmenu);
 
 namespace
 {
@@ -192,6 +193,7 @@ void CreateMenus()
     buildHelpPopup(*bar);
     frame->setMenuBar(bar.release());
     showEditToolButtons(*frame);
+    RouteMainFrameCommands();
 }
 
 void DestroyMenus()

@@ -1,5 +1,7 @@
 #include "shell/ShellState.h"
 
+#include "shell/Commands.h"
+#include "shell/EditTool.h"
 #include "shell/Menus.h"
 #include "shell/Splash.h"
 
@@ -7,4 +9,6 @@ void ResetShellState()
 {
     ResetSplash();
     ResetMenus();
+    ResetCommands();
+    ResetEditTool();
 }
