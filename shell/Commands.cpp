@@ -25,6 +25,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
@@ -42,9 +44,10 @@ namespace
 constexpr int kAskSaveOutputFile = 9001;
 // Printing the active sentence: the print view's flags for the sentence with its icons.
 constexpr std::uint32_t kPrintSentenceFlags = 0x5000208;
-// RefreshVisiblePanes: repaint only; lay out first (the icons' pictures come or go).
+// RefreshVisiblePanes: every visible pane repaints (kRefreshLayoutFirst: after a layout).
 constexpr unsigned kRefreshRepaint = 0x10;
-constexpr unsigned kRefreshRelayout = 0x20;
+constexpr std::uint16_t kEditOptionShowGrid = 0x200;
+constexpr std::uint16_t kEditOptionCropAtImport = 0x1000;
 constexpr std::uint16_t kKnownProgramModeBits = kProgramModeDeveloper1 | kProgramModeReducedEdit |
                                                 kProgramModeDeveloper | kProgramModeEdit |
                                                 kProgramModeStarted | kProgramModeShuttingDown;
@@ -118,11 +121,12 @@ void choosePrintMode(int mode)
     theCurrentUser->Commit();
 }
 
-void openHelp(const QString& part)
+// The help file is the contents page; the index and the search page lie beside it.
+void openHelp(const QString& besideContents = {})
 {
-    QUrl page = QUrl::fromLocalFile(theHelpFile);
-    page.setFragment(part);
-    theOpenHelpPage(page);
+    const QString page =
+        besideContents.isEmpty() ? theHelpFile : QFileInfo(theHelpFile).dir().filePath(besideContents);
+    theOpenHelpPage(QUrl::fromLocalFile(page));
 }
 
 // --- The table -------------------------------------------------------------------------------------
@@ -144,19 +148,21 @@ bool never()
     return false;
 }
 
+// The tools' commands; the round rectangle and the polygon are listed but never offered.
 struct ToolCommand {
     UINT id;
     int tool;
+    bool (*enabled)();
 };
-constexpr std::array<ToolCommand, 9> kToolCommands{{{5104, 1},
-                                                    {5105, 2},
-                                                    {5106, 3},
-                                                    {5107, 4},
-                                                    {5108, 5},
-                                                    {5109, 6},
-                                                    {5110, 8},
-                                                    {5121, 7},
-                                                    {5122, kEditToolIconWizard}}};
+constexpr std::array<ToolCommand, 9> kToolCommands{{{5104, kEditToolBrowse, always},
+                                                    {5105, kEditToolSelect, editMode},
+                                                    {5106, 3, editMode},
+                                                    {5107, 4, editMode},
+                                                    {5108, 5, never},
+                                                    {5109, 6, editMode},
+                                                    {5110, 8, never},
+                                                    {5121, 7, editMode},
+                                                    {5122, kEditToolIconWizard, editMode}}};
 
 int toolOf(UINT id)
 {
@@ -171,10 +177,10 @@ struct OptionCommand {
     unsigned refresh;
 };
 constexpr std::array<OptionCommand, 6> kOptionCommands{{{5111, kEditOptionSnapToGrid, 0},
-                                                        {5112, 0x200, kRefreshRepaint},
-                                                        {5119, kEditOptionShowPictures, kRefreshRelayout},
+                                                        {5112, kEditOptionShowGrid, kRefreshRepaint},
+                                                        {5119, kEditOptionShowPictures, kRefreshLayoutFirst},
                                                         {5120, kEditOptionShowNames, kRefreshRepaint},
-                                                        {5124, 0x1000, 0},
+                                                        {5124, kEditOptionCropAtImport, 0},
                                                         {5125, kEditOptionLargeHandles, 0}}};
 
 const OptionCommand& optionOf(UINT id)
@@ -258,18 +264,17 @@ const std::vector<CommandRow>& commandTable()
             {5131, [](UINT) {}, always},
             {5158, [](UINT) { SaveCurrentUser(); }, always},
             {5202, [](UINT) { ShowSplash(0, QString(), MainFrame()); }, always},
-            {5203, [](UINT) { openHelp(QStringLiteral("contents")); }, [] { return !theHelpFile.isEmpty(); }},
-            {5204, [](UINT) { openHelp(QStringLiteral("index")); }, [] { return !theHelpFile.isEmpty(); }},
-            {5205, [](UINT) { openHelp(QStringLiteral("search")); }, [] { return !theHelpFile.isEmpty(); }},
+            {5203, [](UINT) { openHelp(); }, [] { return !theHelpFile.isEmpty(); }},
+            {5204, [](UINT) { openHelp(QStringLiteral("Index.html")); },
+             [] { return !theHelpFile.isEmpty(); }},
+            {5205, [](UINT) { openHelp(QStringLiteral("Search.html")); },
+             [] { return !theHelpFile.isEmpty(); }},
             {ID_EDIT_COPY, [](UINT) { theCopyToClipboard(); }, [] { return theCanCopy(); }},
             {ID_EDIT_CUT, [](UINT) { theCutToClipboard(); }, [] { return theCanCut(); }},
             {ID_EDIT_PASTE, [](UINT) { thePasteFromClipboard(); }, [] { return theCanPaste(); }},
         };
-        for (const ToolCommand& command : kToolCommands) {
-            const bool offered = command.id == 5104 || (command.id != 5108 && command.id != 5110);
-            rows.push_back({command.id, executeTool,
-                            command.id == 5104 ? always : (offered ? editMode : never), toolChecked});
-        }
+        for (const ToolCommand& command : kToolCommands)
+            rows.push_back({command.id, executeTool, command.enabled, toolChecked});
         for (const OptionCommand& command : kOptionCommands)
             rows.push_back({command.id, executeOption, always, optionChecked});
         for (const UINT mode : {5026u, 5028u, 5029u, 5030u, 5031u, 5032u})
@@ -423,6 +428,7 @@ bool SetProgramMode(std::uint16_t bit, bool on)
     theUpdateWordEditor(0, 1, 1);
     CreateMenus();
     SetEditTool(kEditToolBrowse);
+    // Outside edit mode only the browse tool makes sense; ask again in case a pane refused just now.
     if (!editMode())
         SetEditTool(kEditToolBrowse);
     return true;
