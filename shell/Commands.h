@@ -48,8 +48,8 @@ bool OnPageMenuCommand(UINT id, int code, lumivo::ui::CommandUpdate* update);
 // Fills a letter submenu of the page popup with the names of the pages in the current language that
 // begin with its letter, each once, while it still holds the placeholder item.
 void FillPageSubmenu(QMenu& submenu);
-// The command of the page-name list's entry `index` (0-based), and back; the entries with a command are
-// the first kPageMenuEntries.
+// Entry `index` (0-based) of the page-name list is command kFirstPageMenuCommand + index; only the first
+// kPageMenuEntries entries have a command.
 constexpr UINT kFirstPageMenuCommand = 6101;
 constexpr int kPageMenuEntries = 899;
 
