@@ -51,6 +51,8 @@ constexpr std::uint16_t kEditOptionCropAtImport = 0x1000;
 constexpr std::uint16_t kKnownProgramModeBits = kProgramModeDeveloper1 | kProgramModeReducedEdit |
                                                 kProgramModeDeveloper | kProgramModeEdit |
                                                 kProgramModeStarted | kProgramModeShuttingDown;
+// The reload's step that lays the panes out again, and with them which panes may be edited.
+constexpr std::uint32_t kReloadScreenLayout = 0x0040;
 constexpr UINT kPageMenuFirst = 6001;
 constexpr UINT kPageMenuLast = 6999;
 constexpr UINT kPageMenuBeep = 6002;
@@ -99,6 +101,13 @@ bool editablePane(const CPane& pane)
 }
 
 // --- Actions ---------------------------------------------------------------------------------------
+
+// The one place where the commands ask for a reload. Until the reload sequence (InitializeSystem) is
+// called from here, the steps wait in the pending mask for the next reload.
+void requestReload(std::uint32_t steps)
+{
+    AddSystemInitFlags(steps);
+}
 
 void requestQuit()
 {
@@ -423,8 +432,12 @@ bool SetProgramMode(std::uint16_t bit, bool on)
         return false;
     // The word editor may hold a word that edit mode's end would leave half changed.
     const bool mayChange = bit != kProgramModeEdit || theQueryCloseWordEditor(1, 1, 1);
+    const std::uint16_t before = theProgramMode;
     if (mayChange)
         theProgramMode = on ? (theProgramMode | bit) : (theProgramMode & ~bit);
+    // Which panes may be edited follows the edit bits.
+    if (theProgramMode != before)
+        requestReload(kReloadScreenLayout);
     theUpdateWordEditor(0, 1, 1);
     CreateMenus();
     SetEditTool(kEditToolBrowse);
