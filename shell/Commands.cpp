@@ -15,6 +15,7 @@
 #include "shell/EditTool.h"
 #include "shell/MainFrame.h"
 #include "shell/Menus.h"
+#include "shell/Reload.h"
 #include "shell/Splash.h"
 #include "system/DataFiles.h"
 #include "system/LanguageRecords.h"
@@ -51,8 +52,6 @@ constexpr std::uint16_t kEditOptionCropAtImport = 0x1000;
 constexpr std::uint16_t kKnownProgramModeBits = kProgramModeDeveloper1 | kProgramModeReducedEdit |
                                                 kProgramModeDeveloper | kProgramModeEdit |
                                                 kProgramModeStarted | kProgramModeShuttingDown;
-// The reload's step that lays the panes out again, and with them which panes may be edited.
-constexpr std::uint32_t kReloadScreenLayout = 0x0040;
 constexpr UINT kPageMenuFirst = 6001;
 constexpr UINT kPageMenuLast = 6999;
 constexpr UINT kPageMenuBeep = 6002;
@@ -101,13 +100,6 @@ bool editablePane(const CPane& pane)
 }
 
 // --- Actions ---------------------------------------------------------------------------------------
-
-// The one place where the commands ask for a reload. Until the reload sequence (InitializeSystem) is
-// called from here, the steps wait in the pending mask for the next reload.
-void requestReload(std::uint32_t steps)
-{
-    AddSystemInitFlags(steps);
-}
 
 void requestQuit()
 {
@@ -435,9 +427,9 @@ bool SetProgramMode(std::uint16_t bit, bool on)
     const std::uint16_t before = theProgramMode;
     if (mayChange)
         theProgramMode = on ? (theProgramMode | bit) : (theProgramMode & ~bit);
-    // Which panes may be edited follows the edit bits.
+    // Which panes may be edited follows the edit bits: the layout step sets it.
     if (theProgramMode != before)
-        requestReload(kReloadScreenLayout);
+        InitializeSystem(kReloadScreen);
     theUpdateWordEditor(0, 1, 1);
     CreateMenus();
     SetEditTool(kEditToolBrowse);

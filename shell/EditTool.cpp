@@ -28,17 +28,16 @@ lumivo::Hook<bool(CPane& pane, int tool)> thePaneAcceptsEditTool{[](CPane&, int)
 
 bool SetEditTool(int tool)
 {
-    // A copy: a pane that finishes its editing may change the visible list.
-    const std::vector<CPane*> panes = theVisiblePanes;
     bool accepted = true;
+    // A copy: a pane that saves its page may change the visible list.
+    const std::vector<CPane*> panes = theVisiblePanes;
     for (CPane* pane : panes)
         accepted = thePaneAcceptsEditTool(*pane, tool) && accepted;
     if (!accepted)
         return false;
-    // The browse tool draws panes without the editing look (hatching, grid), the others with it.
-    const bool lookChanges = theEditTool == kEditToolBrowse || tool == kEditToolBrowse;
+    const bool browseChanges = theEditTool == kEditToolBrowse || tool == kEditToolBrowse;
     ForceEditTool(tool);
-    if (lookChanges)
+    if (browseChanges)
         CPane::RefreshVisiblePanes(kRefreshEditableOnly);
     return true;
 }

@@ -21,6 +21,16 @@ QPointer<QMenu> theHelpPopup;
 
 lumivo::Hook<void()> theBuildTranslateMenu([] {});
 lumivo::Hook<void()> theBuildTestMenu([] {});
+
+void BuildTranslateMenu()
+{
+    theBuildTranslateMenu();
+}
+
+void BuildTestMenu()
+{
+    theBuildTestMenu();
+}
 lumivo::Hook<void(QMenu&)> thePageSubmenuShowing(FillPageSubmenu);
 
 namespace
@@ -188,8 +198,8 @@ void CreateMenus()
     buildFilePopup(*bar);
     buildEditPopup(*bar);
     buildPagePopup(*bar);
-    theBuildTranslateMenu();
-    theBuildTestMenu();
+    BuildTranslateMenu();
+    BuildTestMenu();
     buildHelpPopup(*bar);
     frame->setMenuBar(bar.release());
     showEditToolButtons(*frame);
