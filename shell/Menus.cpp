@@ -201,6 +201,9 @@ void CreateMenus()
     BuildTranslateMenu();
     BuildTestMenu();
     buildHelpPopup(*bar);
+    // A new bar keeps to the screen mode: a person who hid the menu bar does not see it come back
+    // when the edit mode changes.
+    bar->setVisible((theScreenMode & SCREENMODE_MENUBAR) != 0);
     frame->setMenuBar(bar.release());
     showEditToolButtons(*frame);
     RouteMainFrameCommands();
