@@ -10,6 +10,7 @@
 #include "core/ResourceTypes.h"
 #include "core/User.h"
 #include "core/WordEditorHooks.h"
+#include "panes/MouseState.h"
 #include "panes/Panes.h"
 #include "platform/ui/Ui.h"
 #include "shell/EditTool.h"
@@ -191,15 +192,15 @@ TEST_F(CommandsTest, TheToolSetsTheMouseThresholdsAndLeavingEditModeBrowsesAgain
     ASSERT_TRUE(SetProgramMode(kProgramModeEdit, true));
     execute(5107);
     EXPECT_EQ(theEditTool, 4);
-    EXPECT_EQ(theClickPairIntervalMs, 500u);
-    EXPECT_EQ(theDragThreshold, CSize(1, 1));
+    EXPECT_EQ(theClickIntervalMs, 500u);
+    EXPECT_EQ(theClickTolerance, CSize(1, 1));
     EXPECT_TRUE(stateOf(5107).checked);
 
     execute(kEditModeCommand);
     EXPECT_FALSE(theProgramMode & kProgramModeEdit);
     EXPECT_EQ(theEditTool, kEditToolBrowse);
-    EXPECT_EQ(theClickPairIntervalMs, 8000u);
-    EXPECT_EQ(theDragThreshold, CSize(5, 5));
+    EXPECT_EQ(theClickIntervalMs, 8000u);
+    EXPECT_EQ(theClickTolerance, CSize(5, 5));
 
     // A pane that refuses keeps tool and thresholds; every visible pane is still asked.
     theMainPane.SetVisible(true);
@@ -212,7 +213,7 @@ TEST_F(CommandsTest, TheToolSetsTheMouseThresholdsAndLeavingEditModeBrowsesAgain
     EXPECT_FALSE(SetEditTool(2));
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(theEditTool, kEditToolBrowse);
-    EXPECT_EQ(theClickPairIntervalMs, 8000u);
+    EXPECT_EQ(theClickIntervalMs, 8000u);
 
     // The word editor that will not let go of its word keeps edit mode as it is.
     const auto keep = theQueryCloseWordEditor.scoped([](int, int, int) { return false; });
