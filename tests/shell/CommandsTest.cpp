@@ -164,6 +164,29 @@ TEST_F(CommandsTest, CommandsTheTableDoesNotHoldGoToTheOutputFileThenTheTestComm
     EXPECT_FALSE(stateOf(ID_APP_EXIT).handled) << "the exit item's state is the framework's";
 }
 
+TEST_F(CommandsTest, ZOrderIsOfferedInEditModeAndOnlyItsExecutionMovesTheIcon)
+{
+    auto page = std::make_unique<CQuibBg>();
+    for (int n = 0; n < 2; ++n)
+        page->Icons.push_back(std::make_unique<CQuibIcon>());
+    CQuibIcon* back = page->Icons.front().get();
+    theMainPane.SetVisible(true);
+    ASSERT_EQ(theMainPane.SetPage(page.get()), nullptr);
+    CQuibBg* shown = page.release(); // the pane's own now
+    back->Select(&theMainPane);
+
+    EXPECT_FALSE(stateOf(5113).enabled) << "outside edit mode";
+    ASSERT_TRUE(SetProgramMode(kProgramModeEdit, true));
+    ASSERT_TRUE(SetEditTool(kEditToolSelect));
+    EXPECT_TRUE(stateOf(5113).enabled);
+    EXPECT_FALSE(stateOf(5116).enabled) << "at the back already";
+    EXPECT_EQ(shown->Icons.front().get(), back) << "an update moves nothing";
+
+    execute(5113);
+    EXPECT_EQ(shown->Icons.back().get(), back);
+    EXPECT_FALSE(stateOf(5113).enabled) << "in front now";
+}
+
 TEST_F(CommandsTest, OptionsToggleTheirOwnBitAndAStoredPrintModeIsNotAChange)
 {
     theEditOptions = 0x3600;
