@@ -10,10 +10,14 @@
 
 #include <QDir>
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <cstring>
 #include <map>
 #include <random>
 #include <tuple>
+#include <vector>
 
 using namespace lumivo::test;
 using lumivo::files::FaultyFileSystem;
@@ -267,6 +271,51 @@ TEST_F(ResourceManagerTest, FreeIdsSkipTheUsedRun)
 class ResourceIdCountsTest : public lumivo::test::LumivoTest
 {
 };
+
+// The store's pool: blocks of every size and alignment stay apart, free blocks are handed out again,
+// and after a release the pool serves as new.
+TEST(RecordPoolTest, BlocksStayApartAndAreReusedBeforeAndAfterARelease)
+{
+    lumivo::store::RecordPool pool;
+    struct Block {
+        void* at;
+        std::size_t size;
+        std::size_t alignment;
+    };
+    const auto fill = [&](std::vector<Block>& blocks, int round) {
+        for (std::size_t size = 1; size <= 1200; size += 37) {
+            for (std::size_t alignment : {1, 8, 16, 64}) {
+                void* at = pool.allocate(size, alignment);
+                ASSERT_EQ(reinterpret_cast<std::uintptr_t>(at) % alignment, 0u);
+                std::memset(at, static_cast<int>(size + round), size);
+                blocks.push_back({at, size, alignment});
+            }
+        }
+    };
+    const auto intact = [](const std::vector<Block>& blocks, int round) {
+        return std::all_of(blocks.begin(), blocks.end(), [&](const Block& block) {
+            const auto* bytes = static_cast<const std::uint8_t*>(block.at);
+            return std::all_of(bytes, bytes + block.size, [&](std::uint8_t byte) {
+                return byte == static_cast<std::uint8_t>(block.size + round);
+            });
+        });
+    };
+    std::vector<Block> blocks;
+    fill(blocks, 0);
+    for (std::size_t i = 0; i < blocks.size(); i += 2)
+        pool.deallocate(blocks[i].at, blocks[i].size, blocks[i].alignment);
+    std::vector<Block> kept;
+    for (std::size_t i = 1; i < blocks.size(); i += 2)
+        kept.push_back(blocks[i]);
+    std::vector<Block> again;
+    fill(again, 1);
+    EXPECT_TRUE(intact(kept, 0));
+    EXPECT_TRUE(intact(again, 1));
+    pool.release();
+    std::vector<Block> afterRelease;
+    fill(afterRelease, 2);
+    EXPECT_TRUE(intact(afterRelease, 2));
+}
 
 // The table behind FindUnusedId: ids crowded into few slots, counted up and down in random order,
 // must each stay findable exactly while some record still carries them.
@@ -589,6 +638,31 @@ TEST_F(ResourceManagerTest, ClosingKeepsBoundRecordsInMemory)
     EXPECT_EQ(handle.GetEntry(), nullptr);
     EXPECT_EQ(handle.GetID(), 0);
     EXPECT_EQ(handle.GetLastError(), RES_ERR_NO_RECORD);
+}
+
+// Closing the only file lets go of every record at once when none has a handle or a name; small and
+// large bytes go with them, and the memory serves the records that come next.
+TEST_F(ResourceManagerTest, ClosingTheOnlyFileDropsEveryRecordAndItsBytesAtOnce)
+{
+    int file = newFile("drop.tvf");
+    const std::string large(5000, 'x');
+    ASSERT_EQ(putRecord(file, kWord, 1, "small"), RES_OK);
+    ASSERT_EQ(putRecord(file, kWord, 2, large, "named"), RES_OK);
+    ASSERT_EQ(SaveResFile(file), RES_OK);
+    EXPECT_EQ(theResMgr.m_namedRecords, 1u);
+    CResEntry* named = nullptr;
+    ASSERT_EQ(FindResource(2, kWord, file, &named), RES_OK);
+    ASSERT_EQ(SetResEntryName(named, QString()), RES_OK);
+    EXPECT_EQ(theResMgr.m_namedRecords, 0u);
+    EXPECT_GT(theResMgr.GetBytesInMemory(), large.size());
+
+    file = reopen(file);
+    EXPECT_EQ(theResMgr.GetBytesInMemory(), 0u);
+    EXPECT_EQ(storedRecordString(file, kWord, 1), "small");
+    EXPECT_EQ(storedRecordString(file, kWord, 2), large);
+    ASSERT_EQ(putRecord(file, kPage, 3, "after"), RES_OK);
+    EXPECT_EQ(storedRecordString(file, kPage, 3), "after");
+    EXPECT_EQ(theResMgr.GetRecordCount(), 3u);
 }
 
 TEST_F(ResourceManagerTest, RecordsMovedToAnotherFileTakeTheirBytesAlong)
