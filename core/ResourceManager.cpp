@@ -342,7 +342,7 @@ int CResEntry::CountHandles() const
     return count;
 }
 
-CResFileEntry::CResFileEntry() = default;
+CResFileEntry::CResFileEntry() : m_waiting(&theResMgr.m_bytesPool) {}
 CResFileEntry::~CResFileEntry() = default;
 
 CMyResMgr::CMyResMgr()
@@ -370,13 +370,26 @@ void ResetResourceStore()
     theResMgr.m_lastFileNumber = 0;
 }
 
+namespace
+{
+
+bool anyMapWaiting()
+{
+    for (const CResFileEntry* entry = theResFiles.get(); entry; entry = entry->m_next.get())
+        if (entry->m_waiting.size() != 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
 void CMyResMgr::dropIndex()
 {
     // With 100,000 records, visiting each one to destroy it would cost more than opening the file
-    // again. A record that has no handle and no name holds nothing outside the pool, so when none has
-    // either, the index is left without running its destructor (nothing depends on what that would
-    // do) and the pools take back all of their memory at once.
-    if (m_boundRecords != 0 || m_namedRecords != 0) {
+    // again. A record that has no handle and no name holds nothing outside the pools, so when none has
+    // either, and no open file keeps its map in them, the index is left without running its destructor
+    // (nothing depends on what that would do) and the pools take back all of their memory at once.
+    if (m_boundRecords != 0 || m_namedRecords != 0 || anyMapWaiting()) {
         m_index.clear();
         return;
     }

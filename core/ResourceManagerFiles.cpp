@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory_resource>
 #include <new>
 #include <span>
 #include <unordered_map>
@@ -82,7 +83,17 @@ struct Placement {
     bool fresh = false; // bytes written anew from memory (not copied from the old blob)
     bool saved = false; // the record counts as written: its changed, modified and new flags go
 };
-using Placements = std::unordered_map<const CResEntry*, Placement>;
+struct PlacementMemory {
+    std::pmr::monotonic_buffer_resource memory;
+};
+// Where each record's blob goes. A save places every record of a large file: the entries come from a
+// few growing blocks given back together, not from a heap block each that the allocator would have to
+// sort out later, on someone else's time.
+class Placements : private PlacementMemory, public std::pmr::unordered_map<const CResEntry*, Placement>
+{
+public:
+    Placements() : std::pmr::unordered_map<const CResEntry*, Placement>(&memory) {}
+};
 
 struct Extent {
     std::uint32_t offset;
@@ -511,8 +522,14 @@ int loadFile(CResFileEntry* entry)
     // Without a map its offset means nothing.
     if (header.mapSize != 0 && !extentInside(header.mapOffset, header.mapSize, fileLength))
         return RES_ERR_BAD_FORMAT;
+    // In the store's memory: a file opened again reads its map into what the last close let go of.
     // Every byte is read over at once: no need to clear them first.
-    auto map = std::make_unique_for_overwrite<std::uint8_t[]>(header.mapSize);
+    MapBytes map;
+    try {
+        map = allocateMapBytes(&theResMgr.m_bytesPool, header.mapSize);
+    } catch (const std::bad_alloc&) {
+        return RES_ERR_NO_MEMORY;
+    }
     if (header.mapSize != 0 && !file.readAt(kHeaderSize + header.mapOffset, map.get(), header.mapSize))
         return RES_ERR_NOT_READABLE;
     return entry->m_waiting.read(std::move(map), header.mapSize, fileLength);

@@ -5,7 +5,9 @@
 // from the heap, each one listed, so that release() can take back everything at once without anyone
 // walking the records.
 // Released chunks are kept for the records that come next, up to kKeptBytes: handing 40 MB back to the
-// system costs some milliseconds, more than reading a large file's map.
+// system costs some milliseconds, more than reading a large file's map. A large block that would fill
+// at least half of a kept chunk nobody uses (the map of a file opened again) is lent that chunk, so that
+// it needs no fresh memory either.
 // Under AddressSanitizer every block comes from the heap, so that it checks each one's bounds.
 // Single-threaded, like the store.
 
@@ -42,7 +44,7 @@ private:
     static constexpr std::size_t kGrain = 16;    // every block is a multiple of this, and aligned to it
     static constexpr std::size_t kLargest = 512; // larger blocks come from the heap, listed
     static constexpr std::size_t kFirstChunk = 64 * 1024;
-    static constexpr std::size_t kLargestChunk = 1024 * 1024;
+    static constexpr std::size_t kLargestChunk = 4 * 1024 * 1024;
     static constexpr std::size_t kKeptBytes = 64 * 1024 * 1024;
 #if defined(__SANITIZE_ADDRESS__)
     static constexpr bool kEveryBlockFromHeap = true;
@@ -61,6 +63,7 @@ private:
         LargeBlock* prev;
         LargeBlock* next;
         std::size_t alignment;
+        bool inChunk; // lent a kept chunk, which goes back to the pool with it
     };
     static bool served(std::size_t bytes, std::size_t alignment)
     {
@@ -83,16 +86,20 @@ private:
     struct Chunk {
         std::unique_ptr<std::byte[]> bytes;
         std::size_t size = 0;
+        bool lent = false;
     };
     void* carve(std::size_t size);
     void startNextChunk(std::size_t size);
+    std::size_t spareChunkFor(std::size_t size) const;
+    std::byte* lendChunk(std::size_t size, std::size_t alignment);
+    void takeBackChunk(const std::byte* bytes);
     void keepChunksUpTo(std::size_t bytes);
     void* allocateLarge(std::size_t bytes, std::size_t alignment);
     void deallocateLarge(void* block, std::size_t bytes, std::size_t alignment);
 
     std::array<FreeBlock*, kLargest / kGrain> m_free{};
     std::vector<Chunk> m_chunks;
-    std::size_t m_chunksStarted = 0; // the rest are kept from before the last release
+    std::size_t m_chunksStarted = 0; // carved from; the rest are kept from before the last release
     std::byte* m_cursor = nullptr;
     std::size_t m_left = 0;
     std::size_t m_nextChunk = kFirstChunk;

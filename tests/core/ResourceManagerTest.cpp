@@ -317,6 +317,42 @@ TEST(RecordPoolTest, BlocksStayApartAndAreReusedBeforeAndAfterARelease)
     EXPECT_TRUE(intact(afterRelease, 2));
 }
 
+// After a release, a large block may be lent a kept chunk: the small blocks carved meanwhile stay out
+// of it, and it can be lent again once given back.
+TEST(RecordPoolTest, AChunkLentToALargeBlockIsNotCarvedWhileLent)
+{
+    lumivo::store::RecordPool pool;
+    constexpr std::size_t kSmall = 200;
+    constexpr std::size_t kCount = 20000; // several chunks, the larger ones over 256 KB
+    const auto carveSmall = [&](std::uint8_t value) {
+        std::vector<void*> blocks;
+        for (std::size_t i = 0; i < kCount; ++i) {
+            blocks.push_back(pool.allocate(kSmall, 8));
+            std::memset(blocks.back(), value, kSmall);
+        }
+        return blocks;
+    };
+    const auto holds = [](const void* block, std::size_t size, std::uint8_t value) {
+        const auto* bytes = static_cast<const std::uint8_t*>(block);
+        return std::all_of(bytes, bytes + size, [&](std::uint8_t byte) { return byte == value; });
+    };
+    carveSmall(1);
+    pool.release();
+    constexpr std::size_t kLarge = 300 * 1024;
+    void* large = pool.allocate(kLarge, 8);
+    std::memset(large, 7, kLarge);
+    const std::vector<void*> small = carveSmall(2);
+    EXPECT_TRUE(holds(large, kLarge, 7));
+    EXPECT_TRUE(
+        std::all_of(small.begin(), small.end(), [&](void* block) { return holds(block, kSmall, 2); }));
+    pool.deallocate(large, kLarge, 8);
+    void* again = pool.allocate(kLarge, 8);
+    std::memset(again, 9, kLarge);
+    EXPECT_TRUE(
+        std::all_of(small.begin(), small.end(), [&](void* block) { return holds(block, kSmall, 2); }));
+    pool.deallocate(again, kLarge, 8);
+}
+
 // The table behind FindUnusedId: ids crowded into few slots, counted up and down in random order,
 // must each stay findable exactly while some record still carries them.
 TEST_F(ResourceIdCountsTest, AgreesWithAModelThroughCrowdedAddsAndRemoves)
