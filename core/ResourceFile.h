@@ -123,6 +123,9 @@ public:
     void clear();
 
     std::size_t size() const { return m_at.size(); }
+    // Whether the index holds memory of the store's, as it does after a read even of a map without
+    // entries, until cleared.
+    bool holdsMemory() const { return m_bytes != nullptr || m_at.capacity() != 0; }
     std::int32_t idAt(std::size_t i) const { return static_cast<std::int32_t>(getUint32(&m_bytes[m_at[i]])); }
     std::int32_t typeAt(std::size_t i) const
     {

@@ -373,10 +373,10 @@ void ResetResourceStore()
 namespace
 {
 
-bool anyMapWaiting()
+bool anyMapKept()
 {
     for (const CResFileEntry* entry = theResFiles.get(); entry; entry = entry->m_next.get())
-        if (entry->m_waiting.size() != 0)
+        if (entry->m_waiting.holdsMemory())
             return true;
     return false;
 }
@@ -389,7 +389,7 @@ void CMyResMgr::dropIndex()
     // again. A record that has no handle and no name holds nothing outside the pools, so when none has
     // either, and no open file keeps its map in them, the index is left without running its destructor
     // (nothing depends on what that would do) and the pools take back all of their memory at once.
-    if (m_boundRecords != 0 || m_namedRecords != 0 || anyMapWaiting()) {
+    if (m_boundRecords != 0 || m_namedRecords != 0 || anyMapKept()) {
         m_index.clear();
         return;
     }

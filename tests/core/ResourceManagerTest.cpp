@@ -701,6 +701,31 @@ TEST_F(ResourceManagerTest, ClosingTheOnlyFileDropsEveryRecordAndItsBytesAtOnce)
     EXPECT_EQ(theResMgr.GetRecordCount(), 3u);
 }
 
+// A file whose records still wait in its map keeps that map when another file, holding every record
+// made so far, closes; so does a file whose map lists nothing.
+TEST_F(ResourceManagerTest, ClosingTheOtherFileKeepsTheMapsOfFilesStillOpen)
+{
+    int waiting = newFile("waiting.tvf");
+    int empty = newFile("empty.tvf");
+    for (int id = 1; id <= 3000; ++id)
+        ASSERT_EQ(putRecord(waiting, kWord, id, "w" + std::to_string(id)), RES_OK);
+    ASSERT_EQ(SaveResFile(waiting), RES_OK);
+    ASSERT_EQ(SaveResFile(empty), RES_OK);
+    waiting = reopen(waiting);
+    empty = reopen(empty);
+    const int other = newFile("other.tvf");
+    ASSERT_EQ(putRecord(other, kWord, 1, "other"), RES_OK);
+    ASSERT_EQ(CloseResFile(other), RES_OK);
+    const int later = newFile("later.tvf");
+    for (int id = 1; id <= 3000; ++id)
+        ASSERT_EQ(putRecord(later, kPage, id, std::string(200, 'x')), RES_OK);
+    EXPECT_EQ(storedRecordString(waiting, kWord, 2999), "w2999");
+    EXPECT_EQ(storedRecordString(waiting, kWord, 1), "w1");
+    int count = -1;
+    ASSERT_EQ(CountResources(&count, RES_ANY, empty), RES_OK);
+    EXPECT_EQ(count, 0);
+}
+
 TEST_F(ResourceManagerTest, RecordsMovedToAnotherFileTakeTheirBytesAlong)
 {
     int from = newFile("from.tvf");
