@@ -179,7 +179,8 @@ bool blobHolds(const CResEntry* record, std::span<const std::uint8_t> bytes)
     if (record->m_stamp == 0 || record->m_storedSize != bytes.size() || record->GetFile() == 0)
         return false;
     std::vector<std::uint8_t> stored;
-    return readBlobBytes(record, stored) == RES_OK && std::ranges::equal(stored, bytes);
+    return readBlobBytes(record, stored) == RES_OK &&
+           std::equal(stored.begin(), stored.end(), bytes.begin(), bytes.end());
 }
 
 // A changed record whose blob already holds what it would write: nothing of it needs writing.
