@@ -117,6 +117,8 @@ void InstallPaneHooks()
         theMainPane.LoadPage(id);
         return theMainPane.GetPage() != nullptr && theMainPane.GetPage()->GetID() == id;
     });
+    // The panes that follow the selection.
+    theSelectionChanged.set([] { theBrowsePane.UpdateFromSelection(); });
 }
 
 void UninstallPaneHooks()
@@ -132,6 +134,7 @@ void UninstallPaneHooks()
     thePanePage.reset();
     theIconRedraw.reset();
     theMainPaneLoadPage.reset();
+    theSelectionChanged.reset();
 }
 
 CPane* CPane::FindPaneShowingPage(const CQuibBg* page)

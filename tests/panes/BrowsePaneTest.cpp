@@ -100,12 +100,11 @@ protected:
         return added;
     }
 
-    // Selects only that icon and lets the callout follow.
+    // Selects only that icon; the callout follows the selection by itself.
     void select(CQuibIcon& icon)
     {
         m_page.ClearSelection();
         icon.Select(&m_page);
-        theBrowsePane.UpdateFromSelection();
     }
 
     void showFor(CPoint at, std::uint32_t flags)
@@ -223,7 +222,6 @@ TEST_F(BrowsePaneTest, TheCalloutHidesWithoutOneIconOrWithoutAnythingToShow)
     showFor({100, 100}, kBrowseDefaultFlags);
     CQuibIcon& second = addIcon({300, 300});
     second.Select(&m_page);
-    theBrowsePane.UpdateFromSelection();
     EXPECT_FALSE(theBrowsePane.IsVisible());
     EXPECT_EQ(CPane::FindPaneAt(120, 60), &m_page);
 
