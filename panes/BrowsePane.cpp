@@ -161,6 +161,13 @@ CQuibIcon& CBrowsePane::enlargedIcon()
     return *m_enlargedIcon;
 }
 
+void CBrowsePane::ReleaseEnlargedIcon()
+{
+    hide();
+    m_childIcons.clear();
+    m_enlargedIcon = nullptr;
+}
+
 bool CBrowsePane::showsIcon() const
 {
     return m_enlargedIcon && (m_enlargedIcon->Flags & kIconVisible);

@@ -74,6 +74,9 @@ public:
     void UpdateFromSelection();
     // No button lit or pressed: the mouse has left the callout.
     void DimButtons();
+    // Hides the callout and deletes the enlarged icon with its word, while the store still lives (the
+    // program's end); the next selection makes a new one.
+    void ReleaseEnlargedIcon();
 
     // The user's settings (panes/UserSettings.cpp).
     COLORREF BrowseColor = kBrowseDefaultColor; // packed colour of the callout

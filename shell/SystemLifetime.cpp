@@ -117,6 +117,7 @@ void ExitSystem()
     for (CPane* pane : {static_cast<CPane*>(&theMainPane), static_cast<CPane*>(&theWriterPane), &theWordPane,
                         &theNavigatorPane})
         pane->LoadPage(0);
+    theBrowsePane.ReleaseEnlargedIcon();
     closeOutputFile();
     SetCurrentUser(nullptr);
     forgetObjectsAndFiles();
