@@ -18,7 +18,6 @@
 #include <cstdlib>
 
 lumivo::Hook<void(CQuibIcon&, int, int)> theBrowseInsertIcon{[](CQuibIcon&, int, int) {}};
-// After its hook: the pane's reset puts the hook back.
 CBrowsePane theBrowsePane;
 
 namespace
@@ -120,7 +119,6 @@ void CBrowsePane::ResetPane()
 {
     CPane::ResetPane(); // the enlarged icon goes with the pane's own icons
     m_enlargedIcon = nullptr;
-    theBrowseInsertIcon.reset();
     setDefaults();
 }
 

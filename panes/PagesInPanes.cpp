@@ -135,6 +135,7 @@ void UninstallPaneHooks()
     theIconRedraw.reset();
     theMainPaneLoadPage.reset();
     theSelectionChanged.reset();
+    theBrowseInsertIcon.reset();
 }
 
 CPane* CPane::FindPaneShowingPage(const CQuibBg* page)
