@@ -411,7 +411,7 @@ void CImageButton::focusOutEvent(QFocusEvent* event)
 // Deactivation and disabling end the hover; a disabled button hands the focus on.
 void CImageButton::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::ActivationChange && !isActiveWindow() && !m_alwaysTrack)
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
         endHover();
     if (event->type() == QEvent::EnabledChange && !isEnabled()) {
         endHover();
