@@ -5,6 +5,8 @@
 #include "core/IconEvents.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
+#include "panes/PaneInput.h"
+#include "panes/Panes.h"
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"
 
@@ -458,7 +460,7 @@ void CPane::drawGrid(QPainter& dc)
         return;
     int stepX = theGridStepX;
     int stepY = theGridStepY;
-    while (stepX <= kMinGridSpacing || stepY <= kMinGridSpacing) {
+    while (stepX < kMinGridSpacing || stepY < kMinGridSpacing) {
         stepX *= 2;
         stepY *= 2;
     }
@@ -479,6 +481,7 @@ void CPane::DrawIcons(QPainter& dc)
         IconPaint paint{dc, toQPoint(PageRect.TopLeft())};
         paint.editablePane = IsEditable();
         paint.soleSelected = soleSelected;
+        paint.linkBadges = theCtrlView && this == &theMainPane;
         for (auto& icon : m_page->Icons)
             icon->Draw(paint);
     }

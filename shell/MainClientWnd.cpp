@@ -6,6 +6,7 @@
 #include "core/ResourceManager.h"
 #include "core/User.h"
 #include "panes/MouseState.h"
+#include "panes/PaneInput.h"
 #include "panes/Panes.h"
 #include "platform/types/Clock.h"
 #include "platform/types/Time.h"
@@ -469,10 +470,10 @@ void CMainClientWnd::pairClick()
 
 // Dropping an icon -------------------------------------------------------------------------------------
 
-// A dragged icon is welcome anywhere in the window; a drop places nothing.
+// A dragged icon is welcome anywhere in the window (the panes offer it a move); a drop places nothing.
 void CMainClientWnd::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!offersIcon(event->mimeData())) {
+    if (CPane::QueryDropEffect(event->mimeData()) != kDropEffectMove) {
         event->ignore();
         return;
     }
@@ -490,10 +491,14 @@ void CMainClientWnd::dragMoveEvent(QDragMoveEvent* event)
     event->accept();
 }
 
+// The pane under the point places nothing, so the drop reports no effect and the source keeps its icon.
 void CMainClientWnd::dropEvent(QDropEvent* event)
 {
-    event->setDropAction(Qt::MoveAction);
-    event->accept();
+    const CPoint point(event->position().toPoint().x(), event->position().toPoint().y());
+    CPane* pane = paneAt(point);
+    const int effect = pane ? pane->DropAt(point) : kDropEffectNone;
+    event->setDropAction(effect == kDropEffectMove ? Qt::MoveAction : Qt::IgnoreAction);
+    event->ignore();
 }
 
 // The idle tick ----------------------------------------------------------------------------------------
