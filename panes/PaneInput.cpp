@@ -184,17 +184,20 @@ void ResetPaneInput()
 
 // Selection --------------------------------------------------------------------------------------------
 
+// A hidden icon cannot be seen inside the band, so the band does not pick it up.
 void CPane::SelectIconsInRect(const CRect& rect)
 {
     CRect onPage = rect;
     onPage.OffsetRect(-PageRect.left, -PageRect.top);
+    const auto selectWhenSeen = [&](CQuibIcon& icon) {
+        if ((icon.Flags & kIconVisible) && icon.IsVisibleIn(onPage))
+            icon.Select(this);
+    };
     for (auto& icon : m_childIcons)
-        if (icon->IsVisibleIn(onPage))
-            icon->Select(this);
+        selectWhenSeen(*icon);
     if (m_page)
         for (auto& icon : m_page->Icons)
-            if (icon->IsVisibleIn(onPage))
-                icon->Select(this);
+            selectWhenSeen(*icon);
 }
 
 bool CPane::DeleteSelectedIcons(bool testOnly)
@@ -478,6 +481,8 @@ bool CPane::OnBeginDrag(unsigned flags, int x, int y, std::uint32_t /*tick*/)
     icon.SetRect(rect.left, rect.top, rect.right, rect.bottom, true);
     takeGhostCopies();
     startResize(*this, icon, handle > 0 ? handle : cornerHandle(down, current));
+    // The drags measure from the press, and the corner under the pointer started there.
+    theDragHandleStart = ClientToPage(down);
     return true;
 }
 

@@ -23,6 +23,7 @@
 
 #include <QCoreApplication>
 #include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -185,6 +186,11 @@ TEST_F(MainClientWndTest, ADraggedIconIsWelcomeAndNothingElse)
                                   Qt::NoModifier);
     QCoreApplication::sendEvent(m_window.get(), &enterWithText);
     EXPECT_FALSE(enterWithText.isAccepted());
+
+    // The drop places nothing, so it reports no move: the source must not take its icon away.
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, &icon, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(m_window.get(), &drop);
+    EXPECT_EQ(drop.dropAction(), Qt::IgnoreAction);
 }
 
 TEST_F(MainClientWndTest, ClicksPairWithinTheToolsIntervalAndTolerance)
