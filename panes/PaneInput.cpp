@@ -93,15 +93,15 @@ int cursorOfShape(Qt::CursorShape shape)
 {
     switch (shape) {
     case Qt::SizeFDiagCursor:
-        return kCursorSizeNwse;
+        return CURSOR_SIZE_NWSE;
     case Qt::SizeBDiagCursor:
-        return kCursorSizeNesw;
+        return CURSOR_SIZE_NESW;
     case Qt::SizeHorCursor:
-        return kCursorSizeWe;
+        return CURSOR_SIZE_WE;
     case Qt::SizeVerCursor:
-        return kCursorSizeNs;
+        return CURSOR_SIZE_NS;
     case Qt::SizeAllCursor:
-        return kCursorSizeAll;
+        return CURSOR_SIZE_ALL;
     default:
         return CURSOR_ARROW;
     }
@@ -352,13 +352,13 @@ void CPane::UpdateCursor(int x, int y, CQuibIcon* icon)
         cursor = icon && icon->LinkId > 0 ? kCursorLink : CURSOR_ARROW;
     } else if (isTool(kEditToolSelect)) {
         const int handle = soleSelectedHandleAt(point, &selected);
-        cursor = handle > 0 ? cursorOfShape(selected->GetHandleCursor(handle)) : kCursorSelect;
+        cursor = handle > 0 ? cursorOfShape(selected->GetHandleCursor(handle)) : CURSOR_SELECT;
     } else if (drawingTool()) {
-        cursor = kCursorCross;
+        cursor = CURSOR_CROSS;
     } else if (isTool(kEditToolIconWizard)) {
         const int handle =
             (theEditOptions & kEditOptionLargeHandles) ? soleSelectedHandleAt(point, &selected) : 0;
-        cursor = handle > 0 ? cursorOfShape(selected->GetHandleCursor(handle)) : kCursorWizard;
+        cursor = handle > 0 ? cursorOfShape(selected->GetHandleCursor(handle)) : CURSOR_WIZARD;
     }
     theSetAppCursor(cursor);
 }

@@ -6,6 +6,7 @@
 
 #include "platform/types/Hook.h"
 #include "platform/types/WinTypes.h"
+#include "system/SystemStrings.h"
 
 #include <QString>
 
@@ -22,18 +23,10 @@ constexpr int kEditToolRectangle = 4;
 constexpr int kEditToolEllipse = 6;
 constexpr int kEditToolSpotRect = 7;
 
-// Cursors the handlers ask for by id (SetAppCursor): the browse tool's link cursor is the animated pair,
-// the select and wizard tools have cursors of their own, the drawing tools the system's cross, and the
-// handles the system's sizing arrows.
-constexpr int kCursorLink = 30982;
-constexpr int kCursorWizard = 30979;
-constexpr int kCursorSelect = 30980;
-constexpr int kCursorCross = 32515;
-constexpr int kCursorSizeNwse = 32642;
-constexpr int kCursorSizeNesw = 32643;
-constexpr int kCursorSizeWe = 32644;
-constexpr int kCursorSizeNs = 32645;
-constexpr int kCursorSizeAll = 32646;
+// The browse tool shows the hand over an icon that opens a page (the animated pair the ids once gave
+// it is the busy cursor, which would tell a person to wait); the other cursors are in
+// system/SystemStrings.h.
+constexpr int kCursorLink = CURSOR_HAND;
 
 // The drag state of a pane, in its kPaneDragMask bits.
 constexpr std::uint16_t kPaneDragRubberBand = 0x10;

@@ -295,3 +295,31 @@ TEST_F(PaneInputTest, ADroppedIconIsOfferedAMoveButTheDropChangesNothing)
     EXPECT_EQ(page().Icons.front()->ScreenRect, CRect(10, 10, 50, 50));
     EXPECT_FALSE(page().IsChanged());
 }
+
+TEST_F(PaneInputTest, EachToolShowsItsCursorAndASelectedIconsHandleItsSizingArrow)
+{
+    int shown = 0;
+    const auto cursor = theSetAppCursor.scoped([&](int id) { shown = id; });
+    CQuibIcon& icon = addIcon(CRect(100, 100, 200, 200));
+    const auto cursorAt = [&](int tool, int x, int y) {
+        theEditTool = tool;
+        CPane::UpdateCursor(x, y, theMainPane.IconAt(x, y));
+        return shown;
+    };
+    EXPECT_EQ(cursorAt(kEditToolBrowse, 150, 150), CURSOR_HAND) << "the icon opens a page";
+    icon.LinkId = 0;
+    EXPECT_EQ(cursorAt(kEditToolBrowse, 150, 150), CURSOR_ARROW);
+    EXPECT_EQ(cursorAt(kEditToolSelect, 150, 150), CURSOR_SELECT);
+    EXPECT_EQ(cursorAt(kEditToolEllipse, 150, 150), CURSOR_CROSS);
+    EXPECT_EQ(cursorAt(kEditToolIconWizard, 150, 150), CURSOR_WIZARD);
+
+    theEditTool = kEditToolSelect;
+    icon.Flags |= kIconHandles;
+    icon.Select(&theMainPane);
+    EXPECT_EQ(cursorAt(kEditToolSelect, 200, 200), CURSOR_SIZE_NWSE) << "the bottom right handle";
+    EXPECT_EQ(cursorAt(kEditToolSelect, 200, 100), CURSOR_SIZE_NESW) << "the top right handle";
+
+    // The program's own cursors are compiled in.
+    for (const int id : {CURSOR_ARROW, CURSOR_HAND, CURSOR_SELECT, CURSOR_WIZARD})
+        EXPECT_EQ(QImage(QStringLiteral(":/cursor/%1.png").arg(id)).size(), QSize(32, 32)) << id;
+}
