@@ -12,11 +12,13 @@
 #include "panes/Panes.h"
 #include "platform/types/Clock.h"
 #include "platform/ui/Ui.h"
+#include "system/SystemSettings.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QInputDialog>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 
 #include <cstring>
 #include <memory>
@@ -322,4 +324,32 @@ TEST_F(PaneInputTest, EachToolShowsItsCursorAndASelectedIconsHandleItsSizingArro
     // The program's own cursors are compiled in.
     for (const int id : {CURSOR_ARROW, CURSOR_HAND, CURSOR_SELECT, CURSOR_WIZARD})
         EXPECT_EQ(QImage(QStringLiteral(":/cursor/%1.png").arg(id)).size(), QSize(32, 32)) << id;
+}
+
+TEST_F(PaneInputTest, TheEditingToolsShowATenPixelGridAndTheRubberBandOverThePane)
+{
+    theEditTool = kEditToolSelect;
+    theEditOptions |= 0x200; // show the grid
+    theMainPane.BgColor = 0xFFFFFF;
+    QImage buffer(600, 400, QImage::Format_RGB32);
+    buffer.fill(Qt::white);
+    {
+        QPainter painter(&buffer);
+        theMainPane.Draw(painter);
+        theMouseState.down = {CPoint(33, 37), MK_LBUTTON, 0};
+        theMouseState.move = {CPoint(120, 90), MK_LBUTTON, 0};
+        ASSERT_TRUE(theMainPane.OnBeginDrag(0, 33, 37, 0));
+        theMainPane.DrawOverlay(painter);
+    }
+    buffer.save(tempPath("grid.png"));
+    const QPoint origin = toQRect(theMainPane.PageRect).topLeft();
+    const QRgb grid = qRgb(0xC0, 0xC0, 0xC0);
+    EXPECT_EQ(buffer.pixel(origin + QPoint(10, 5)), grid);
+    EXPECT_EQ(buffer.pixel(origin + QPoint(5, 10)), grid);
+    EXPECT_EQ(buffer.pixel(origin + QPoint(15, 5)), qRgb(255, 255, 255));
+    int dots = 0;
+    for (int x = 33; x < 120; ++x)
+        dots += buffer.pixel(x, 37) == qRgb(0, 0, 0) ? 1 : 0;
+    EXPECT_GT(dots, 20) << "the band's dotted top edge";
+    EXPECT_EQ(buffer.pixel(65, 65), qRgb(255, 255, 255)) << "the band is only a frame";
 }
