@@ -156,15 +156,11 @@ bool CPane::HitTest(int x, int y) const
 
 CQuibIcon* CPane::IconAt(int x, int y) const
 {
+    // The pane's own icons lie over the page's; in each list the tail lies in front.
     const CPoint point = ClientToPage(CPoint(x, y));
-    for (const auto& icon : m_childIcons)
-        if (icon->IsHit(point))
-            return icon.get();
-    if (m_page)
-        for (const auto& icon : m_page->Icons)
-            if (icon->IsHit(point))
-                return icon.get();
-    return nullptr;
+    if (CQuibIcon* own = FrontIconAt(m_childIcons, point))
+        return own;
+    return m_page ? FrontIconAt(m_page->Icons, point) : nullptr;
 }
 
 void CPane::UpdateChildIcons(bool force)

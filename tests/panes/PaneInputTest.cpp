@@ -149,6 +149,12 @@ TEST_F(PaneInputTest, ShiftTogglesIconsInTheSelectToolAndAPlainClickSelectsOnlyO
     theMainPane.OnClick(0, 300, 300, 0);
     EXPECT_TRUE(theSelectedIcons.empty());
 
+    // Of two icons on top of each other the one in front (drawn last) is clicked.
+    CQuibIcon& front = addIcon(CRect(30, 30, 70, 70));
+    theMainPane.OnClick(0, 40, 40, 0);
+    EXPECT_EQ(theSelectedIcons, (std::vector<CQuibIcon*>{&front}));
+    theMainPane.OnClick(0, 300, 300, 0);
+
     // A pane that cannot be edited takes no clicks of the select tool.
     theMainPane.PaneFlags |= kPaneFlagLocked;
     EXPECT_FALSE(theMainPane.OnClick(0, 20, 20, 0));
