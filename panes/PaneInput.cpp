@@ -292,7 +292,9 @@ bool CPane::OnLButtonDown(unsigned /*flags*/, int /*x*/, int /*y*/, std::uint32_
 bool CPane::OnLButtonUp(unsigned flags, int x, int y, std::uint32_t tick)
 {
     noteEvent("LeftButtonUp");
-    if (!browsing())
+    // A pane that lies on top (the browse pane's callout) has the point; the pane beneath never acts on
+    // it too.
+    if (!browsing() || FindPaneAt(x, y) != this)
         return false;
     CQuibIcon* icon = IconAt(x, y);
     const CPoint down = theMouseState.down.point;

@@ -359,3 +359,21 @@ TEST_F(PaneInputTest, TheEditingToolsShowATenPixelGridAndTheRubberBandOverThePan
     EXPECT_GT(dots, 20) << "the band's dotted top edge";
     EXPECT_EQ(buffer.pixel(65, 65), qRgb(255, 255, 255)) << "the band is only a frame";
 }
+
+TEST_F(PaneInputTest, AReleaseOnAPaneLyingOnTopIsNotAClickOnTheIconBeneath)
+{
+    addIcon(CRect(120, 120, 180, 180));
+    theBrowsePane.PaneRect = CRect(100, 100, 200, 200);
+    theBrowsePane.SetVisible(true);
+    theBrowsePane.MoveToHead();
+    theFocusPane = &theMainPane;
+    // As the client window routes a release: the pane under the point first, then the focus pane.
+    theMouseState.down = {CPoint(150, 150), MK_LBUTTON, lumivo::clock::tickCount()};
+    EXPECT_FALSE(theBrowsePane.OnLButtonUp(0, 150, 150, lumivo::clock::tickCount()));
+    EXPECT_FALSE(theMainPane.OnLButtonUp(0, 150, 150, lumivo::clock::tickCount()));
+    EXPECT_TRUE(theSelectedIcons.empty());
+
+    theBrowsePane.SetVisible(false);
+    EXPECT_TRUE(theMainPane.OnLButtonUp(0, 150, 150, lumivo::clock::tickCount()));
+    EXPECT_EQ(theSelectedIcons.size(), 1u);
+}
