@@ -281,6 +281,22 @@ TEST_F(PaneInputTest, TheMenuSetsTypedTextSizesInRangeAndReplacesOneAlignmentAxi
     icon.Attributes.GetValue(QStringLiteral("textalign"), value);
     EXPECT_EQ(value, QStringLiteral("right top"));
 
+    // The menu names its items without their tagged values, and offers deleting the one icon.
+    QStringList shown;
+    {
+        const auto look = thePaneMenuTracker.scoped([&](QMenu& menu) {
+            for (const QAction* action : menu.actions())
+                shown << action->text();
+            for (const QAction* action : menu.actions()[7]->menu()->actions())
+                shown << action->text();
+            return 0;
+        });
+        theMainPane.OnRButtonDown(0, 20, 20, 0);
+    }
+    EXPECT_EQ(shown, (QStringList{"Info", "Edit page...", "Edit icon...", "Delete icon", "New icon...",
+                                  "Text size", "Text alignment", "Frame", "Auto", "Hairline", "0", "1", "2",
+                                  "3", "4", "Color..."}));
+
     // An icon outside the text-only group keeps its attributes.
     icon.Flags &= ~kIconContentMask;
     chooseFromMenu(CPoint(20, 20), 5733);
