@@ -1,5 +1,6 @@
 #include "shell/Menus.h"
 
+#include "shell/Commands.h"
 #include "shell/MainFrame.h"
 #include "shell/ProgramVersion.h"
 #include "system/SystemSettings.h"
@@ -30,7 +31,7 @@ void BuildTestMenu()
 {
     theBuildTestMenu();
 }
-lumivo::Hook<void(QMenu&)> thePageSubmenuShowing([](QMenu&) {});
+lumivo::Hook<void(QMenu&)> thePageSubmenuShowing(FillPageSubmenu);
 
 namespace
 {
@@ -205,6 +206,7 @@ void CreateMenus()
     bar->setVisible((theScreenMode & SCREENMODE_MENUBAR) != 0);
     frame->setMenuBar(bar.release());
     showEditToolButtons(*frame);
+    RouteMainFrameCommands();
 }
 
 void DestroyMenus()

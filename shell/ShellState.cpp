@@ -1,5 +1,6 @@
 #include "shell/ShellState.h"
 
+#include "shell/Commands.h"
 #include "shell/EditTool.h"
 #include "shell/Menus.h"
 #include "shell/Reload.h"
@@ -12,5 +13,6 @@ void ResetShellState()
     ResetSplash();
     ResetMenus();
     ResetScreenLayout();
+    ResetCommands();
     ResetEditTool();
 }
