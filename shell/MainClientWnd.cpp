@@ -10,6 +10,7 @@
 #include "panes/Panes.h"
 #include "platform/types/Clock.h"
 #include "platform/types/Time.h"
+#include "shell/Commands.h"
 #include "shell/ScreenLayout.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
@@ -187,6 +188,34 @@ bool offersIcon(const QMimeData* data)
     return data && data->hasFormat(QString::fromLatin1(kIconMimeType));
 }
 
+// The panes name the commands they run by the dispatcher's numbers.
+static_assert(kCommandCopy == int(ID_EDIT_COPY) && kCommandCut == int(ID_EDIT_CUT) &&
+              kCommandPaste == int(ID_EDIT_PASTE));
+
+// The panes' input reaches the commands, the icon wizard and the background editor through these.
+void installPaneInputSeams()
+{
+    thePaneCommand.set([](int id, bool testOnly) {
+        const auto command = static_cast<UINT>(id);
+        if (!testOnly)
+            return DispatchSystemCommand(command, lumivo::ui::kExecuteCommand, nullptr);
+        lumivo::ui::CommandUpdate update(id);
+        return DispatchSystemCommand(command, lumivo::ui::kUpdateCommand, &update) &&
+               update.enabled().value_or(false);
+    });
+    thePaneIconWizard.set([](CQuibIcon* icon, int action, CPane* pane, int x, int y) {
+        theRunIconWizard(icon, action, pane, x, y);
+    });
+    thePaneEditBackground.set([](CQuibBg* /*page*/) { theOpenBackgroundEditor(); });
+}
+
+void removePaneInputSeams()
+{
+    thePaneCommand.reset();
+    thePaneIconWizard.reset();
+    thePaneEditBackground.reset();
+}
+
 } // namespace
 
 CMainClientWnd::CMainClientWnd(QWidget* parent) : QWidget(parent)
@@ -198,6 +227,7 @@ CMainClientWnd::CMainClientWnd(QWidget* parent) : QWidget(parent)
     for (CPane* pane : ownedPanes())
         pane->SetOwnerWnd(this);
     theSetAppCursor.set([](int id) { SetAppCursor(id); });
+    installPaneInputSeams();
     CreateBackBuffer();
 }
 
@@ -208,6 +238,7 @@ CMainClientWnd::~CMainClientWnd()
         if (pane->OwnerWnd() == this)
             pane->SetOwnerWnd(nullptr);
     theSetAppCursor.reset();
+    removePaneInputSeams();
 }
 
 void CMainClientWnd::InvalidateRect(const CRect& rect, bool /*erase*/)
