@@ -169,6 +169,11 @@ CRect CWriterPane::toClient(const CRect& rect) const
     return moved;
 }
 
+CRect CWriterPane::ToolRect(WriterTool tool) const
+{
+    return toClient(Tool(tool)->ScreenRect);
+}
+
 CPoint CWriterPane::toStrip(int x, int y) const
 {
     return CPoint(x - m_area.left, y - m_area.top);
@@ -731,7 +736,6 @@ void CWriterPane::layOutStrip()
                           m_sentenceRect.right - kToolGap - kScrollToolWidth, m_sentenceRect.bottom);
     m_sentenceRegion = roundedPath(m_sentenceRect);
     m_navigationRegion = roundedPath(m_navigationRect);
-    showDisplayMode();
 }
 
 void CWriterPane::showDisplayMode()
@@ -752,6 +756,7 @@ void CWriterPane::showDisplayMode()
 void CWriterPane::layOutRow()
 {
     Style &= ~kWriterLayoutNeeded;
+    showDisplayMode();
     if (!m_sentence) {
         updateScrollTools();
         return;

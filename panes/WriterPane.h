@@ -113,6 +113,7 @@ public:
     CRect SentenceRect() const { return toClient(m_sentenceRect); }
     CRect VisibleRect() const { return toClient(m_visibleRect); }
     CRect NavigationRect() const { return toClient(m_navigationRect); }
+    CRect ToolRect(WriterTool tool) const;
     const CStoredFont& LabelFont() const { return m_labelFont; }
 
 private:
