@@ -149,7 +149,16 @@ TEST_F(WriterPaneTest, NextAndPreviousMakeANewSentenceOnlyAfterOneWithIconsAndBe
     EXPECT_EQ(m_user.Sentences.size(), 2u);
 
     addIcon(12);
+    // Leaving a sentence deletes its icons: none stays selected, under the mouse or kept above.
+    std::vector<const CQuibIcon*> destroyed;
+    const auto noting = theIconDestroying.scoped([&](const CQuibIcon* icon) { destroyed.push_back(icon); });
+    CQuibIcon* left = sentence().Icons.front().get();
+    left->Select(&theWriterPane);
+    theHoverIcon = left;
     click(WriterTool::Previous);
+    EXPECT_EQ(destroyed, std::vector<const CQuibIcon*>{left});
+    EXPECT_TRUE(theSelectedIcons.empty());
+    EXPECT_EQ(theHoverIcon, nullptr);
     click(WriterTool::Previous);
     EXPECT_EQ(m_user.Sentences, (std::vector<std::int32_t>{1, 2, 3})) << "the last has icons: a new one";
     EXPECT_EQ(m_user.CurrentSentence, 2);
@@ -180,7 +189,8 @@ TEST_F(WriterPaneTest, NewSentenceGoesAfterTheGivenPositionOrAtTheHead)
 TEST_F(WriterPaneTest, DeleteRemovesTheSelectedIconOrEmptiesOrRemovesTheWholeSentence)
 {
     std::vector<const CQuibSentence*> copySources;
-    theSetCopySentence.set([&](CQuibSentence* copied) { copySources.push_back(copied); });
+    const auto copying =
+        theSetCopySentence.scoped([&](CQuibSentence* copied) { copySources.push_back(copied); });
     addIcon(11);
     addIcon(12);
     CQuibIcon* second = sentence().Icons[1].get();
@@ -211,7 +221,7 @@ TEST_F(WriterPaneTest, DeleteRemovesTheSelectedIconOrEmptiesOrRemovesTheWholeSen
 
     // A single icon selected in the browse tool ends the whole-sentence selection and its copy.
     int cleared = 0;
-    theClearCopySource.set([&] { ++cleared; });
+    const auto clearing = theClearCopySource.scoped([&] { ++cleared; });
     const auto elsewhere = wordIcon(30);
     theSelectedIcons = {elsewhere.get()};
     theSelectionChanged();
@@ -346,7 +356,7 @@ TEST_F(WriterReadAloudTest, ASoundThatNeverEndsHoldsEachIconAtMost30Seconds)
     lumivo::clock::TestClock clock(100000);
     addRecordingIcons(2);
     bool playing = false;
-    theSpeakingQuery.set([&] { return playing; });
+    const auto speaking = theSpeakingQuery.scoped([&] { return playing; });
     click(WriterTool::ReadAloud);
     ASSERT_EQ(m_activated.size(), 1u);
     playing = true;
