@@ -279,6 +279,46 @@ TEST_F(WriterPaneTest, AClickIntoTheStripInsertsACopyAtItsPlaceAndASentenceIconM
     EXPECT_EQ(sentence().Icons[3].get(), third);
 }
 
+TEST_F(WriterPaneTest, ScrollToolsWorkOnlyWhileTheRowOverflowsAndTheInsertCursorShowsOverEmptyStrip)
+{
+    CWriterToolIcon* back = theWriterPane.Tool(WriterTool::ScrollBack);
+    CWriterToolIcon* forward = theWriterPane.Tool(WriterTool::ScrollForward);
+    addIcon(11);
+    EXPECT_FALSE(back->Flags & kIconVisible);
+    EXPECT_FALSE(forward->Flags & kIconVisible);
+    click(WriterTool::ScrollForward);
+    EXPECT_EQ(sentence().ScrollOffset, 0) << "a disabled scroll tool does nothing";
+
+    for (int word = 12; word < 30; ++word)
+        addIcon(word);
+    EXPECT_FALSE(back->Flags & kIconVisible);
+    EXPECT_TRUE(forward->Flags & kIconVisible);
+    EXPECT_FALSE(sentence().Icons.back()->Flags & kIconVisible) << "an icon outside the strip is not shown";
+    click(WriterTool::ScrollForward);
+    theWriterPane.UpdateLayout(false);
+    EXPECT_EQ(sentence().ScrollOffset, -kWriterScrollStep);
+    EXPECT_TRUE(back->Flags & kIconVisible);
+    EXPECT_FALSE(sentence().Icons.front()->Flags & kIconVisible);
+    click(WriterTool::ScrollBack);
+    theWriterPane.UpdateLayout(false);
+    EXPECT_EQ(sentence().ScrollOffset, 0);
+    EXPECT_TRUE(sentence().Icons.front()->Flags & kIconVisible);
+
+    std::vector<int> cursors;
+    const auto cursor = theSetAppCursor.scoped([&](int id) { cursors.push_back(id); });
+    const auto elsewhere = wordIcon(40);
+    theSelectedIcons = {elsewhere.get()};
+    const CRect strip = theWriterPane.SentenceRect();
+    theWriterPane.OnMouseMove(0, strip.left + 30, strip.top + 3, 0, true);
+    EXPECT_EQ(cursors, std::vector<int>{kWriterInsertCursor}) << "where a click would insert";
+    cursors.clear();
+    const CRect first = theWriterPane.VisibleRect();
+    theWriterPane.OnMouseMove(0, first.left + kWriterPictureSize / 2, strip.top + strip.Height() / 2, 0,
+                              true);
+    EXPECT_TRUE(std::ranges::find(cursors, kWriterInsertCursor) == cursors.end()) << "over an icon";
+    theSelectedIcons.clear();
+}
+
 TEST_F(WriterPaneTest, TheDisplayModeToolCyclesAndTheSentenceKeepsTheMode)
 {
     EXPECT_EQ(NextSentenceDisplayMode(2367), 2364);
