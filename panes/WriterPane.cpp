@@ -553,6 +553,7 @@ void CWriterPane::deleteWithTool(CQuibIcon* toInsert)
             removeShownSentence();
         } else {
             m_sentence->Assign(nullptr);
+            m_sentence->ScrollOffset = 0;
             sentenceChanged();
             m_sentence->Write();
         }

@@ -437,6 +437,7 @@ TEST_F(WriterPaneTest, TheStripIsDrawnInItsColourWithAHighlightedIconOnTheSelect
     addIcon(12);
     sentence().Icons[1]->Highlighted = true;
     theWriterPane.FocusColor = 0x0000FF; // red
+    theWriterPane.Style |= kWriterSentenceSelected;
     QImage image(800, 510, QImage::Format_RGB32);
     image.fill(Qt::white);
     {
@@ -450,6 +451,11 @@ TEST_F(WriterPaneTest, TheStripIsDrawnInItsColourWithAHighlightedIconOnTheSelect
     EXPECT_EQ(image.pixel(visible.right - 10, visible.top + 5), strip) << "empty strip";
     EXPECT_EQ(image.pixel(theWriterPane.NavigationRect().left + 3, theWriterPane.NavigationRect().top + 10),
               strip);
+    const CRect sentenceRect = theWriterPane.SentenceRect();
+    const int middle = (sentenceRect.top + sentenceRect.bottom) / 2;
+    EXPECT_EQ(image.pixel(sentenceRect.left, middle), qRgb(255, 0, 0)) << "the selected sentence's frame";
+    EXPECT_EQ(image.pixel(theWriterPane.NavigationRect().left, middle), qRgb(0, 0, 0))
+        << "the number's frame";
 
     const CQuibIcon& plain = *sentence().Icons[0];
     const CQuibIcon& lit = *sentence().Icons[1];
