@@ -421,6 +421,7 @@ TEST_F(WriterReadAloudTest, TheTimerReadsOnWhileTheEventLoopRunsAndEndsWhenTheSe
     EXPECT_GE(m_activated[1] - m_activated[0], kReadAloudGapMs);
 
     lumivo::clock::TestClock clock(200000);
+    theLastSoundTick = 0; // the real clock's last start means nothing on the test clock
     click(WriterTool::ReadAloud);
     ASSERT_TRUE(theWriterPane.IsReadingAloud());
     addIcon(40); // the sentence changes under the reading
