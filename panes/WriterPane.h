@@ -21,6 +21,7 @@
 #include <memory>
 
 class CQuibSentence;
+class CQuibUser;
 class CWriterToolIcon;
 class QTimer;
 
@@ -170,8 +171,8 @@ private:
     CStoredFont m_labelFont;
     COLORREF m_stripColor = kWriterStripColor;
     std::unique_ptr<CQuibSentence> m_sentence;
-    const void* m_sentenceUser = nullptr; // the user whose sentence is shown
-    std::uint64_t m_sentenceVersion = 0;  // counts every change of the shown sentence's icons
+    const CQuibUser* m_sentenceUser = nullptr; // the user whose sentence is shown
+    std::uint64_t m_sentenceVersion = 0;       // counts every change of the shown sentence's icons
     int m_pictureSize = kWriterPictureSize;
     ReadingAloud m_reading;
     std::unique_ptr<QTimer> m_readTimer;
