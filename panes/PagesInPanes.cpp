@@ -117,8 +117,10 @@ void InstallPaneHooks()
         theMainPane.LoadPage(id);
         return theMainPane.GetPage() != nullptr && theMainPane.GetPage()->GetID() == id;
     });
-    // The panes that follow the selection.
+    // The browse callout follows the selection first; the writer pane chains itself after it.
     theSelectionChanged.set([] { theBrowsePane.UpdateFromSelection(); });
+    theBrowseInsertIcon.set([](CQuibIcon& icon, int x, int y) { theWriterPane.InsertIcon(&icon, x, y); });
+    InstallWriterPaneHooks();
 }
 
 void UninstallPaneHooks()
@@ -134,6 +136,7 @@ void UninstallPaneHooks()
     thePanePage.reset();
     theIconRedraw.reset();
     theMainPaneLoadPage.reset();
+    UninstallWriterPaneHooks();
     theSelectionChanged.reset();
     theBrowseInsertIcon.reset();
 }

@@ -21,4 +21,5 @@ void ResetPanes()
                         static_cast<CPane*>(&theBrowsePane), &theBlankPane})
         pane->ResetPane();
     ResetPaneStatics();
+    ResetWriterPaneHooks();
 }
