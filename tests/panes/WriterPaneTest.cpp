@@ -310,7 +310,8 @@ TEST_F(WriterPaneTest, ScrollToolsWorkOnlyWhileTheRowOverflowsAndTheInsertCursor
     theSelectedIcons = {elsewhere.get()};
     const CRect strip = theWriterPane.SentenceRect();
     theWriterPane.OnMouseMove(0, strip.left + 30, strip.top + 3, 0, true);
-    EXPECT_EQ(cursors, std::vector<int>{kWriterInsertCursor}) << "where a click would insert";
+    ASSERT_FALSE(cursors.empty());
+    EXPECT_EQ(cursors.back(), kWriterInsertCursor) << "where a click would insert";
     cursors.clear();
     const CRect first = theWriterPane.VisibleRect();
     theWriterPane.OnMouseMove(0, first.left + kWriterPictureSize / 2, strip.top + strip.Height() / 2, 0,
