@@ -71,20 +71,6 @@ QImage masked(const QImage& image, COLORREF transparent)
     return result;
 }
 
-std::optional<QCursor> cursorOfId(int id)
-{
-    const QImage picture = lumivo::LoadBitmapResource(unsigned(id));
-    if (!picture.isNull())
-        return QCursor(QPixmap::fromImage(picture));
-    if (id == CURSOR_ARROW)
-        return QCursor(Qt::ArrowCursor);
-    if (id == CURSOR_HAND)
-        return QCursor(Qt::PointingHandCursor);
-    if (id == CURSOR_BUSY_1 || id == CURSOR_BUSY_2)
-        return QCursor(Qt::WaitCursor);
-    return std::nullopt;
-}
-
 void line(QPainter& painter, int x1, int y1, int x2, int y2, COLORREF color)
 {
     painter.setPen(toQColor(color));
@@ -289,7 +275,7 @@ int CImageButton::SetBtnCursor(int id, bool repaint)
     unsetCursor();
     if (id == 0)
         return done(repaint);
-    m_cursor = cursorOfId(id);
+    m_cursor = LoadCursorResource(id);
     if (!m_cursor)
         return IMAGEBUTTON_UNREADABLE;
     setCursor(*m_cursor);

@@ -15,6 +15,7 @@
 #include <QPixmap>
 
 #include <array>
+#include <optional>
 #include <utility>
 
 std::uint32_t theStatusTime = 0;
@@ -177,7 +178,7 @@ constexpr std::array kDrawnCursors{
     DrawnCursor{CURSOR_SELECT, {1, 1}, Qt::ArrowCursor},
 };
 
-Qt::CursorShape systemCursorShape(int id)
+std::optional<Qt::CursorShape> systemCursorShape(int id)
 {
     switch (id) {
     case CURSOR_BUSY_1:
@@ -196,21 +197,13 @@ Qt::CursorShape systemCursorShape(int id)
     case CURSOR_SIZE_ALL:
         return Qt::SizeAllCursor;
     default:
-        return Qt::ArrowCursor;
+        return std::nullopt;
     }
 }
 
 QCursor cursorOfId(int id)
 {
-    for (const DrawnCursor& drawn : kDrawnCursors) {
-        if (drawn.id != id)
-            continue;
-        const QPixmap picture(QStringLiteral(":/cursor/%1.png").arg(id));
-        if (picture.isNull())
-            return QCursor(drawn.fallback);
-        return QCursor(picture, drawn.hotSpot.x(), drawn.hotSpot.y());
-    }
-    return QCursor(systemCursorShape(id));
+    return LoadCursorResource(id).value_or(QCursor(Qt::ArrowCursor));
 }
 
 void showOverrideCursor(int id)
@@ -373,6 +366,21 @@ void AppendTextToFile(const QString& path, const QString& text)
         return;
     if (file->write(bytes.constData(), static_cast<std::size_t>(bytes.size())))
         file->flush();
+}
+
+std::optional<QCursor> LoadCursorResource(int id)
+{
+    for (const DrawnCursor& drawn : kDrawnCursors) {
+        if (drawn.id != id)
+            continue;
+        const QPixmap picture(QStringLiteral(":/cursor/%1.png").arg(id));
+        if (picture.isNull())
+            return QCursor(drawn.fallback);
+        return QCursor(picture, drawn.hotSpot.x(), drawn.hotSpot.y());
+    }
+    if (const std::optional<Qt::CursorShape> shape = systemCursorShape(id))
+        return QCursor(*shape);
+    return std::nullopt;
 }
 
 int SetAppCursor(int id)

@@ -6,9 +6,11 @@
 
 #include "platform/types/Hook.h"
 
+#include <QCursor>
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 // Lookup flags (they combine; applied in this order).
 constexpr int SYSSTR_UPPER = 2; // low four bits: whole text upper case
@@ -89,6 +91,9 @@ constexpr int CURSOR_SIZE_NS = 32645;
 constexpr int CURSOR_SIZE_ALL = 32646;
 int SetAppCursor(int id);
 int GetAppCursor();
+// The cursor of a resource id: one drawn for this program or a system shape; none for an id that
+// names no cursor.
+std::optional<QCursor> LoadCursorResource(int id);
 
 // Where the cursor is shown, and which cursor the system shows now (0 when unknown). The defaults set
 // and read the application's override cursor when a GUI application runs.

@@ -3,6 +3,7 @@
 
 #include "shell/ImageButton.h"
 
+#include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QCoreApplication>
@@ -41,8 +42,10 @@ TEST_F(ImageButtonTest, EachOperationThatRefusesSaysWhyAndChangesNothing)
     EXPECT_EQ(button.SetBitmaps(171, 0x999900), IMAGEBUTTON_OK);
     EXPECT_EQ(button.SetMenu(nullptr, [](int) {}), IMAGEBUTTON_UNREADABLE);
     EXPECT_EQ(button.SetBtnCursor(999999), IMAGEBUTTON_UNREADABLE);
-    EXPECT_EQ(button.SetBtnCursor(245), IMAGEBUTTON_OK);
-    EXPECT_EQ(button.cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(button.SetBtnCursor(CURSOR_CROSS), IMAGEBUTTON_OK);
+    EXPECT_EQ(button.cursor().shape(), Qt::CrossCursor);
+    EXPECT_EQ(button.SetBtnCursor(CURSOR_HAND), IMAGEBUTTON_OK);
+    EXPECT_FALSE(button.cursor().pixmap().isNull()) << "the hand drawn for this program";
 }
 
 TEST_F(ImageButtonTest, TheStyleGivesTheDefaultButtonAndTheCheckBox)
