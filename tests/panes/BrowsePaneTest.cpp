@@ -37,22 +37,26 @@ public:
     std::vector<CRect> invalidated;
 };
 
-// A pane under the callout that writes down what reaches it.
+// A pane under the callout that writes down what reaches it and then does what every pane does.
 class RecordingPane : public CPane
 {
 public:
-    bool OnLButtonDown(unsigned, int, int, std::uint32_t) override { return record("LButtonDown"); }
-    bool OnLButtonUp(unsigned, int, int, std::uint32_t) override { return record("LButtonUp"); }
-    bool OnClick(unsigned, int, int, std::uint32_t) override { return record("Click"); }
-    bool OnDblClick(unsigned, int, int, std::uint32_t) override { return record("DblClick"); }
-    std::vector<std::string> log;
-
-private:
-    bool record(const std::string& event)
+    bool OnLButtonDown(unsigned flags, int x, int y, std::uint32_t tick) override
     {
-        log.push_back(event);
-        return false;
+        log.push_back("LButtonDown");
+        return CPane::OnLButtonDown(flags, x, y, tick);
     }
+    bool OnLButtonUp(unsigned flags, int x, int y, std::uint32_t tick) override
+    {
+        log.push_back("LButtonUp");
+        return CPane::OnLButtonUp(flags, x, y, tick);
+    }
+    bool OnClick(unsigned flags, int x, int y, std::uint32_t tick) override
+    {
+        log.push_back("Click");
+        return CPane::OnClick(flags, x, y, tick);
+    }
+    std::vector<std::string> log;
 };
 
 std::unique_ptr<CQuibPict> redPicture(int side)
@@ -285,15 +289,23 @@ TEST_F(BrowsePaneTest, AClickOnTheCalloutNeverReachesThePaneUnderneath)
             clock.advance(10);
         }
     };
+    CQuibIcon& selected = *theSelectedIcons.front();
+    // An icon of the page lies under the whole callout and reaches out beside it.
+    CRect under = theBrowsePane.RegionBounds();
+    under.InflateRect(20, 20);
+    CQuibIcon& beneath = addIcon(under.TopLeft());
+    beneath.ScreenRect = under;
+
     click(buttonRect(kBrowseButtonPencil).CenterPoint());
     click(theBrowsePane.BodyRect().TopLeft() + CSize(6, theBrowsePane.BodyRect().Height() / 2));
     EXPECT_EQ(inserted, 1);
     EXPECT_TRUE(m_page.log.empty());
     EXPECT_EQ(theFocusPane, &m_page);
-    EXPECT_EQ(theSelectedIcons.size(), 1u);
+    EXPECT_EQ(theSelectedIcons, std::vector<CQuibIcon*>{&selected});
 
-    click({10, 590}); // beside the callout the page takes the click
+    click({under.left + 5, under.top + 5}); // beside the callout the page takes the click
     EXPECT_EQ(m_page.log, (std::vector<std::string>{"LButtonDown", "LButtonUp", "Click"}));
+    EXPECT_EQ(theSelectedIcons, std::vector<CQuibIcon*>{&beneath});
 }
 
 TEST_F(BrowsePaneTest, TheCalloutPaintsItsBodyShadowAndButtons)
