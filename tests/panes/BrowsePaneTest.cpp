@@ -7,9 +7,12 @@
 #include "core/IconEditing.h"
 #include "core/IconEvents.h"
 #include "core/Picture.h"
+#include "core/Sentence.h"
+#include "core/User.h"
 #include "panes/Panes.h"
 #include "platform/types/Clock.h"
 #include "shell/MainClientWnd.h"
+#include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QCoreApplication>
@@ -126,6 +129,7 @@ protected:
         return {};
     }
 
+    CQuibUser m_user; // outlives the resets after the test, which let go of the writer's sentence
     ClientOwner m_owner;
     RecordingPane m_page;
 };
@@ -252,19 +256,33 @@ TEST_F(BrowsePaneTest, TheCalloutHidesWithoutOneIconOrWithoutAnythingToShow)
     EXPECT_FALSE(theBrowsePane.IsVisible());
 }
 
-TEST_F(BrowsePaneTest, ThePencilAddsTheIconAtTheSentencesEndAndTheWatchDoesNothing)
+TEST_F(BrowsePaneTest, ThePencilAppendsTheIconToTheWritersSentenceAndTheWatchDoesNothing)
 {
-    showFor({360, 270}, kBrowseDefaultFlags | kBrowsePencil | kBrowseWatch);
-    std::vector<std::pair<QString, int>> inserted;
-    const auto insert = theBrowseInsertIcon.scoped(
-        [&](CQuibIcon& icon, int x, int) { inserted.emplace_back(icon.WordName, x); });
+    const int file = makeResourceFile(tempPath("user.tvf"));
+    storeInFile(m_user, 5, file, CQuibUser::kType);
+    theCurrentUser = &m_user;
+    theWriterPane.SetOwnerWnd(&m_owner);
+    theWriterPane.PaneRect = CRect(0, 500, 800, 600);
+    theWriterPane.SetVisible(true);
+    theWriterPane.UpdateLayout(true);
+    ASSERT_NE(theWriterPane.ShownSentence(), nullptr);
+    auto first = std::make_unique<CQuibIcon>();
+    first->WordId = first->ShownWordId = 41;
+    theWriterPane.InsertIcon(first.get(), 0, 0);
+
+    theBrowsePane.BrowseFlags = kBrowseDefaultFlags | kBrowsePencil | kBrowseWatch;
+    CQuibIcon& icon = addIcon({360, 270});
+    icon.WordId = icon.ShownWordId = 42;
+    select(icon);
+    ASSERT_TRUE(theBrowsePane.IsVisible());
+    const CQuibIconList& sentence = theWriterPane.ShownSentence()->Icons;
     const CPoint watch = buttonRect(kBrowseButtonWatch).CenterPoint();
     EXPECT_TRUE(theBrowsePane.OnClick(0, watch.x, watch.y, 0));
-    EXPECT_TRUE(inserted.empty());
+    EXPECT_EQ(sentence.size(), 1u);
     const CPoint pencil = buttonRect(kBrowseButtonPencil).CenterPoint();
     EXPECT_TRUE(theBrowsePane.OnClick(0, pencil.x, pencil.y, 0));
-    ASSERT_EQ(inserted.size(), 1u);
-    EXPECT_EQ(inserted[0], std::make_pair(QStringLiteral("apple"), kBrowseInsertAtEnd));
+    ASSERT_EQ(sentence.size(), 2u);
+    EXPECT_EQ(sentence.back()->WordId, 42);
 }
 
 TEST_F(BrowsePaneTest, AClickOnTheCalloutNeverReachesThePaneUnderneath)
