@@ -600,6 +600,17 @@ void CBrowsePane::DimButtons()
             button.Invalidate(true);
 }
 
+// Over the callout the mouse is over the enlarged icon, wherever it is inside.
+void CBrowsePane::hoverEnlargedIcon()
+{
+    if (!browseTool() || !showsIcon() || theHoverIcon == m_enlargedIcon)
+        return;
+    if (theHoverIcon)
+        theHoverIcon->OnLeave();
+    theHoverIcon = m_enlargedIcon;
+    m_enlargedIcon->OnEnter();
+}
+
 bool CBrowsePane::OnMouseMove(unsigned /*flags*/, int x, int y, std::uint32_t /*tick*/, bool updateCursor)
 {
     if (!HitTest(x, y)) {
@@ -607,12 +618,7 @@ bool CBrowsePane::OnMouseMove(unsigned /*flags*/, int x, int y, std::uint32_t /*
         return false;
     }
     updateButtons(x, y, kPictureButtonHot, kPictureButtonHot);
-    if (browseTool() && showsIcon() && theHoverIcon != m_enlargedIcon) {
-        if (theHoverIcon)
-            theHoverIcon->OnLeave();
-        theHoverIcon = m_enlargedIcon;
-        m_enlargedIcon->OnEnter();
-    }
+    hoverEnlargedIcon();
     if (theHoverIcon)
         theHoverIcon->OnInside();
     if (updateCursor)
@@ -661,14 +667,15 @@ bool CBrowsePane::OnClick(unsigned /*flags*/, int x, int y, std::uint32_t /*tick
     return true;
 }
 
-// A long press on the callout activates the enlarged icon once; the pane underneath would do it a
-// second time for the same hover icon, so the press ends here.
+// A long press on the callout is one on the enlarged icon (a touch screen may have sent no move that
+// made it the hover icon): the base press activates it once and keeps the release from pairing, and
+// the press ends here, so the pane underneath does not activate it a second time.
 bool CBrowsePane::OnLongMouseDown()
 {
     const CPoint down = theMouseState.down.point;
     if (!HitTest(down.x, down.y))
         return false;
-    if (browseTool() && showsIcon())
-        m_enlargedIcon->OnLLongDown();
+    hoverEnlargedIcon();
+    CPane::OnLongMouseDown();
     return true;
 }

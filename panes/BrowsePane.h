@@ -116,6 +116,7 @@ private:
     void moveCallout(int dx, int dy);
     void setBody(const CRect& body);
     QPainterPath buildRegion() const;
+    void hoverEnlargedIcon();
     void updateButtons(int x, int y, std::uint16_t set, std::uint16_t clearOthers);
     int buttonAt(int x, int y) const;
     QImage renderBody(int scale) const;

@@ -9,9 +9,11 @@
 #include "core/Picture.h"
 #include "core/Sentence.h"
 #include "core/User.h"
+#include "panes/MouseState.h"
 #include "panes/Panes.h"
 #include "platform/types/Clock.h"
 #include "shell/MainClientWnd.h"
+#include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
 
@@ -324,6 +326,33 @@ TEST_F(BrowsePaneTest, AClickOnTheCalloutNeverReachesThePaneUnderneath)
     click({under.left + 5, under.top + 5}); // beside the callout the page takes the click
     EXPECT_EQ(m_page.log, (std::vector<std::string>{"LButtonDown", "LButtonUp", "Click"}));
     EXPECT_EQ(theSelectedIcons, std::vector<CQuibIcon*>{&beneath});
+}
+
+TEST_F(BrowsePaneTest, TheSpeakerAndALongPressActivateTheIconOnceEach)
+{
+    lumivo::clock::TestClock clock{100000};
+    CMainClientWnd window;
+    window.resize(kClient.Width(), kClient.Height());
+    showFor({360, 270}, kBrowseDefaultFlags | kBrowseSpeaker);
+    // Activating an icon without a sound or a word says so in the status bar: one line per activation.
+    int activations = 0;
+    const auto status = theStatusTextSink.scoped(
+        [&](const QString& text) { activations += text == QString::fromUtf8(kNoSoundText) ? 1 : 0; });
+    const CPoint speaker = buttonRect(kBrowseButtonSpeaker).CenterPoint();
+    EXPECT_TRUE(theBrowsePane.OnClick(0, speaker.x, speaker.y, 0));
+    EXPECT_EQ(activations, 1);
+
+    // Held still on the body, with no move before (a touch screen): the pane beneath, whose icon was
+    // the hover icon, does not activate it as well.
+    theHoverIcon = theSelectedIcons.front();
+    const CPoint body = theBrowsePane.BodyRect().TopLeft() + CSize(6, theBrowsePane.BodyRect().Height() / 2);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(body.x, body.y), QPointF(body.x, body.y),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &press);
+    clock.advance(kLongPressMs + 1);
+    window.OnIdleTick();
+    EXPECT_EQ(activations, 2);
+    EXPECT_EQ(theHoverIcon, theBrowsePane.EnlargedIcon());
 }
 
 TEST_F(BrowsePaneTest, TheCalloutPaintsItsBodyShadowAndButtons)
