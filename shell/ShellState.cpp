@@ -1,5 +1,6 @@
 #include "shell/ShellState.h"
 
+#include "shell/Help.h"
 #include "shell/Menus.h"
 #include "shell/Splash.h"
 
@@ -7,4 +8,5 @@ void ResetShellState()
 {
     ResetSplash();
     ResetMenus();
+    ResetHelp();
 }

@@ -1,0 +1,243 @@
+#include "shell/App.h"
+
+#include "core/CurrentUser.h"
+#include "core/Registry.h"
+#include "core/Sound.h"
+#include "core/Utility.h"
+#include "panes/Pane.h"
+#include "panes/SpeechEngine.h"
+#include "shell/MainFrame.h"
+#include "shell/Splash.h"
+#include "shell/Version.h"
+#include "system/LanguageRecords.h"
+#include "system/OutputFile.h"
+#include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLocale>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <cstdlib>
+#include <ctime>
+
+namespace
+{
+
+CQuibApp* theQuibApp = nullptr;
+
+constexpr int kNotInstalledMessage = 9396;
+constexpr int kStartupStopwatch = 2;
+constexpr std::uint32_t kReloadSystemSettings = 0x0001;
+constexpr std::uint32_t kReloadEverything = 0xFFFF;
+
+// The system module's start, reload and exit (InitSystem, InitializeSystem, ExitSystem).
+void startSystemModule() {}
+void reloadSystem(std::uint32_t /*mask*/)
+{
+    theSystemInitFlags = 0;
+}
+void exitSystemModule() {}
+
+// What the core and the panes ask of the application while it runs.
+void installApplicationHooks(CQuibApp& app)
+{
+    theSetAppCursor.set([](int id) { SetAppCursor(id); });
+    // While a sound plays to its end the waiting runs the idle work, as the event loop would.
+    theSoundWaitIdle.set([&app] { app.OnIdle(0); });
+}
+
+void removeApplicationHooks()
+{
+    theSetAppCursor.reset();
+    theSoundWaitIdle.reset();
+}
+
+bool makeRegistryWithSettingsRoot()
+{
+    {
+        CRegistry migration;
+        MigrateOldSettings(migration);
+    }
+    theRegistry = std::make_unique<CRegistry>();
+    if (!theRegistry->KeyExists(theSettingsRoot) && !theRegistry->CreateKey(theSettingsRoot))
+        MessageBoxById(kNotInstalledMessage, 0);
+    return theRegistry->KeyExists(theSettingsRoot);
+}
+
+} // namespace
+
+CQuibApp::CQuibApp()
+{
+    theQuibApp = this;
+}
+
+CQuibApp::~CQuibApp()
+{
+    removeApplicationHooks();
+    if (theQuibApp == this)
+        theQuibApp = nullptr;
+}
+
+CQuibApp* QuibApp()
+{
+    return theQuibApp;
+}
+
+void CQuibApp::ParseCommandLine(const QStringList& arguments)
+{
+    for (const QString& argument : arguments.mid(1)) {
+        if (lumivo::isCommandLineSwitch(argument, QStringLiteral("TRACE")))
+            m_trace = true;
+        else if (lumivo::isCommandLineSwitch(argument, QStringLiteral("Embedding")) ||
+                 lumivo::isCommandLineSwitch(argument, QStringLiteral("Automation")))
+            m_showSplash = false;
+    }
+}
+
+bool CQuibApp::InitApplication()
+{
+    const QString path = lumivo::instanceLockPath(QCoreApplication::applicationName());
+    auto lock = std::make_unique<QLockFile>(path);
+    // A lock whose process has gone is stale at once, however young; a live one never is.
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0)) {
+        m_instanceLock = std::move(lock);
+        return true;
+    }
+    // Only a lock that another copy holds refuses the start; a runtime folder that cannot hold a lock
+    // must not keep the person from the program.
+    return lock->error() != QLockFile::LockFailedError;
+}
+
+bool CQuibApp::InitInstance()
+{
+    SetTraceLogEnabled(m_trace);
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    UpdateActiveFiles();
+    m_mainFrame = std::make_unique<CMainFrame>();
+    m_mainFrame->setAcceptDrops(true);
+    installApplicationHooks(*this);
+    WriteDebugLog(QStringLiteral("InitInstance Start"));
+    theSettingsRoot = kSettingsRoot;
+    if (!makeRegistryWithSettingsRoot()) {
+        WriteDebugLog(QStringLiteral("InitInstance End"));
+        CloseSplash(-1);
+        return false;
+    }
+    lumivo::writeFreshInstallSettings(ProgramFolder(), QLocale::system().name());
+    WriteDebugLog(QStringLiteral("InitInstance PreStartUp"));
+    LoadSystemSettings();
+    if (m_showSplash)
+        ShowSplash(1000, QStringLiteral("Initialize..."), m_mainFrame.get());
+    SetSplashStatus(QStringLiteral("Starting..."));
+    StartStopwatch(kStartupStopwatch);
+    WriteDebugLog(QStringLiteral("InitInstance StartUp"));
+    startSystemModule();
+    WriteDebugLog(QStringLiteral("InitInstance UpdateSystem"));
+    StopStopwatch(kStartupStopwatch);
+    reloadSystem(kReloadSystemSettings);
+    WriteDebugLog(QStringLiteral("InitInstance UseDefaultUser"));
+    UseDefaultUser();
+    WriteDebugLog(QStringLiteral("InitInstance UpdateSystem"));
+    reloadSystem(kReloadEverything);
+    SetSplashStatus(GetVersionText());
+    CloseSplash(-1);
+    m_mainFrame->show();
+    m_mainFrame->update();
+    return true;
+}
+
+bool CQuibApp::OnIdle(long /*count*/)
+{
+    if (m_mainFrame)
+        m_mainFrame->RunClientIdleTick();
+    if (!theSpeechEngine) {
+        theSpeechEngine = std::make_unique<CSpeechEngine>();
+        theSpeechEngine->StartInit();
+    }
+    // Closing the output file (and other work outside a reload) leaves its steps pending; they run here
+    // rather than waiting for whatever reload comes next.
+    if (theSystemInitFlags != 0 && !(theProgramMode & kProgramModeShuttingDown))
+        reloadSystem(0);
+    if (m_mainFrame)
+        m_mainFrame->ArmIdleTimer();
+    return false;
+}
+
+int CQuibApp::ExitInstance(int code)
+{
+    if (m_exited)
+        return code;
+    m_exited = true;
+    exitSystemModule();
+    ResetRegistryObject();
+    return code;
+}
+
+void CQuibApp::RunIdlePassWhenMainLoopWaits()
+{
+    auto* dispatcher = QAbstractEventDispatcher::instance();
+    if (!dispatcher)
+        return;
+    connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+        // Only the main loop is idle: a message box or another local loop is the person's attention.
+        if (m_inMainLoop && QThread::currentThread()->loopLevel() == 1)
+            OnIdle(0);
+    });
+}
+
+int CQuibApp::Run(const QStringList& arguments)
+{
+    if (!InitApplication())
+        return 0;
+    ParseCommandLine(arguments);
+    if (!InitInstance())
+        return ExitInstance(0);
+    RunIdlePassWhenMainLoopWaits();
+    m_inMainLoop = true;
+    const int code = QCoreApplication::exec();
+    m_inMainLoop = false;
+    return ExitInstance(code);
+}
+
+namespace lumivo
+{
+
+QString instanceLockPath(const QString& programName)
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    return folder + QLatin1Char('/') + programName + QStringLiteral(".lock");
+}
+
+bool isCommandLineSwitch(const QString& argument, const QString& name)
+{
+    QString word = argument;
+    if (word.startsWith(QLatin1Char('/')) || word.startsWith(QLatin1Char('-')))
+        word.remove(0, 1);
+    return word.compare(name, Qt::CaseInsensitive) == 0;
+}
+
+std::uint32_t installLanguageForLocale(const QString& localeName)
+{
+    return QLocale(localeName).language() == QLocale::Danish ? kInstallLanguageDanish
+                                                             : kInstallLanguageEnglish;
+}
+
+bool writeFreshInstallSettings(const QString& programFolder, const QString& localeName)
+{
+    if (!theRegistry || theRegistry->CountValues(theSettingsRoot) > 0)
+        return false;
+    return theRegistry->WriteDWord(theSettingsRoot, QStringLiteral("Install_language"),
+                                   installLanguageForLocale(localeName)) &&
+           theRegistry->WriteString(theSettingsRoot, QStringLiteral("Install_appname"),
+                                    QStringLiteral("Lumivo")) &&
+           theRegistry->WriteString(theSettingsRoot, QStringLiteral("Install_dir"), programFolder);
+}
+
+} // namespace lumivo

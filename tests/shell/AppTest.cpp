@@ -1,0 +1,201 @@
+#include "shell/App.h"
+#include "shell/Help.h"
+#include "shell/MainFrame.h"
+
+#include "core/Registry.h"
+#include "panes/SpeechEngine.h"
+#include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
+#include "tests/support/LumivoTest.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+class AppTest : public lumivo::test::LumivoTest
+{
+};
+
+QString fileText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+void writeStaleLock(const QString& path)
+{
+    QFile lock(path);
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    // A process number no process has, under this program's name, on this host.
+    lock.write(QByteArray("2147483000\n") + QCoreApplication::applicationName().toUtf8() + "\n" +
+               QSysInfo::machineHostName().toUtf8() + "\n");
+}
+
+} // namespace
+
+TEST_F(AppTest, TraceSwitchIsOneWordInAnyCaseWithOrWithoutALeadingSlashOrDash)
+{
+    for (const char* word : {"TRACE", "trace", "/Trace", "-tRaCe"})
+        EXPECT_TRUE(lumivo::isCommandLineSwitch(word, "TRACE")) << word;
+    for (const char* word : {"TRACER", "TRAC", "--trace", "/TRACE/"})
+        EXPECT_FALSE(lumivo::isCommandLineSwitch(word, "TRACE")) << word;
+
+    CQuibApp app;
+    app.ParseCommandLine({"lumivo", "Tracer", "-embedding"});
+    EXPECT_FALSE(app.TraceEnabled());
+    EXPECT_FALSE(app.ShowSplashAtStart());
+    app.ParseCommandLine({"lumivo", "/trace"});
+    EXPECT_TRUE(app.TraceEnabled());
+}
+
+TEST_F(AppTest, ASecondCopyIsRefusedWhileTheFirstHoldsItsLockAndAStaleLockIsTakenOver)
+{
+    const QString lockPath = lumivo::instanceLockPath(QCoreApplication::applicationName());
+    EXPECT_TRUE(lockPath.endsWith(QCoreApplication::applicationName() + ".lock"));
+    writeStaleLock(lockPath);
+    {
+        CQuibApp first;
+        ASSERT_TRUE(first.InitApplication());
+        CQuibApp second;
+        EXPECT_FALSE(second.InitApplication());
+        // Another program's lock does not count.
+        EXPECT_NE(lumivo::instanceLockPath("another"), lockPath);
+    }
+    EXPECT_FALSE(QFile::exists(lockPath));
+}
+
+TEST_F(AppTest, AFirstStartWritesWhatAnInstallerWritesOnceAndInTheLocalesLanguage)
+{
+    EXPECT_EQ(lumivo::installLanguageForLocale("da_DK"), lumivo::kInstallLanguageDanish);
+    EXPECT_EQ(lumivo::installLanguageForLocale("en_GB"), lumivo::kInstallLanguageEnglish);
+    EXPECT_EQ(lumivo::installLanguageForLocale("C"), lumivo::kInstallLanguageEnglish);
+
+    theRegistry = std::make_unique<CRegistry>();
+    ASSERT_TRUE(theRegistry->CreateKey(theSettingsRoot));
+    ASSERT_TRUE(lumivo::writeFreshInstallSettings(tempDir() + "/", "da_DK"));
+    std::uint32_t language = 0;
+    EXPECT_TRUE(GetSystemSettingDWord("Install_language", &language));
+    EXPECT_EQ(language, lumivo::kInstallLanguageDanish);
+    LoadSystemSettings();
+    EXPECT_EQ(theLanguageNo, 2);
+    EXPECT_EQ(theBaseDir, tempDir() + "/");
+    EXPECT_EQ(GetSystemString(SYSSTR_APPNAME), "Lumivo");
+
+    // Settings that exist, however few, are a person's: they stay as they are.
+    EXPECT_FALSE(lumivo::writeFreshInstallSettings("/elsewhere/", "en_GB"));
+    EXPECT_TRUE(GetSystemSettingDWord("Install_language", &language));
+    EXPECT_EQ(language, lumivo::kInstallLanguageDanish);
+}
+
+TEST_F(AppTest, StartUpRunsItsStepsInOrderAndExitLetsTheRegistryGo)
+{
+    QFile::remove(TraceLogPath());
+    {
+        CRegistry registry;
+        ASSERT_TRUE(registry.CreateKey(kSettingsRoot));
+        ASSERT_TRUE(registry.WriteString(kSettingsRoot, "Default_dir", tempDir()));
+    }
+    CQuibApp app;
+    app.ParseCommandLine({"lumivo", "TRACE", "/Embedding"});
+    ASSERT_TRUE(app.InitInstance());
+    ASSERT_NE(MainFrame(), nullptr);
+    EXPECT_TRUE(MainFrame()->isVisible());
+    EXPECT_EQ(theBaseDir, tempDir());
+    EXPECT_TRUE(IsTraceLogEnabled());
+
+    const QString log = fileText(TraceLogPath());
+    int at = 0;
+    for (const char* step :
+         {"InitInstance Start", "InitInstance PreStartUp", "InitInstance StartUp",
+          "InitInstance UpdateSystem", "InitInstance UseDefaultUser", "InitInstance UpdateSystem"}) {
+        at = log.indexOf(step, at);
+        ASSERT_GE(at, 0) << step;
+        ++at;
+    }
+    EXPECT_EQ(app.ExitInstance(3), 3);
+    EXPECT_EQ(theRegistry, nullptr);
+}
+
+TEST_F(AppTest, TheIdlePassMakesTheSpeechEngineOnceAndArmsTheIdleTimer)
+{
+    CQuibApp app;
+    app.OnIdle(0);
+    ASSERT_NE(theSpeechEngine, nullptr);
+    const CSpeechEngine* engine = theSpeechEngine.get();
+    app.OnIdle(0);
+    EXPECT_EQ(theSpeechEngine.get(), engine);
+}
+
+TEST_F(AppTest, TheFrameShowsStatusTextAndPromptsAndHasAPictureOnEveryButton)
+{
+    CMainFrame frame;
+    SetStatusText("Ready to speak");
+    EXPECT_EQ(frame.statusBar()->currentMessage(), "Ready to speak");
+    for (const QAction* button : frame.ToolBar()->actions()) {
+        if (button->isSeparator())
+            continue;
+        EXPECT_FALSE(button->icon().isNull()) << button->data().toInt();
+        EXPECT_FALSE(button->statusTip().isEmpty()) << button->data().toInt();
+    }
+    ASSERT_NE(frame.ToolButton(5104), nullptr);
+    EXPECT_EQ(frame.ToolButton(5104)->statusTip(), "Browse tool");
+
+    frame.ArmIdleTimer();
+    EXPECT_TRUE(frame.IdleTimerArmed());
+}
+
+TEST_F(AppTest, EscapeGivesTheClientTheFocusAndTogglesTheMenuBarFromAnyControl)
+{
+    CMainFrame frame;
+    frame.menuBar()->addMenu("File");
+    frame.show();
+    frame.ToolBar()->setFocusPolicy(Qt::StrongFocus);
+    frame.ToolBar()->setFocus();
+    theScreenMode = SCREENMODE_MENUBAR;
+
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(frame.ToolBar(), &escape);
+    EXPECT_EQ(theScreenMode & SCREENMODE_MENUBAR, 0);
+    EXPECT_FALSE(frame.menuBar()->isVisible());
+    EXPECT_EQ(frame.focusWidget(), frame.ClientWindow());
+
+    QApplication::sendEvent(frame.ClientWindow(), &escape);
+    EXPECT_EQ(theScreenMode & SCREENMODE_MENUBAR, SCREENMODE_MENUBAR);
+}
+
+TEST_F(AppTest, HelpOpensTheMatchingPageAndNothingWithoutAHelpFile)
+{
+    QList<QUrl> opened;
+    const auto viewer = theHelpViewer.scoped([&](const QUrl& page) {
+        opened << page;
+        return true;
+    });
+    CMainFrame frame;
+    theHelpFile.clear();
+    frame.WinHelp(42, HELP_CONTEXT);
+    EXPECT_FALSE(HtmlHelp(HH_DISPLAY_TOC));
+    EXPECT_TRUE(opened.isEmpty());
+
+    theHelpFile = tempPath("Help.html");
+    frame.WinHelp(42, HELP_CONTEXT);
+    frame.WinHelp(42, 3);
+    HtmlHelp(HH_DISPLAY_INDEX);
+    HtmlHelp(HH_DISPLAY_SEARCH);
+    ASSERT_EQ(opened.size(), 4);
+    QUrl context = QUrl::fromLocalFile(theHelpFile);
+    context.setFragment("context-42");
+    EXPECT_EQ(opened[0], context);
+    EXPECT_EQ(opened[1], QUrl::fromLocalFile(theHelpFile));
+    EXPECT_EQ(opened[2], QUrl::fromLocalFile(tempPath("Index.html")));
+    EXPECT_EQ(opened[3], QUrl::fromLocalFile(tempPath("Search.html")));
+}
