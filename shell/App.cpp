@@ -18,11 +18,15 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QLocale>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
 
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace
 {
@@ -66,6 +70,15 @@ bool makeRegistryWithSettingsRoot()
     if (!theRegistry->KeyExists(theSettingsRoot) && !theRegistry->CreateKey(theSettingsRoot))
         MessageBoxById(kNotInstalledMessage, 0);
     return theRegistry->KeyExists(theSettingsRoot);
+}
+
+// A signal handler may only write to a descriptor; the event loop reads the other end.
+int theSignalPipe[2] = {-1, -1};
+
+void noteTerminationSignal(int /*signal*/)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(theSignalPipe[0], &byte, 1);
 }
 
 } // namespace
@@ -190,6 +203,24 @@ void CQuibApp::RunIdlePassWhenMainLoopWaits()
     });
 }
 
+void CQuibApp::QuitOnTerminationSignals()
+{
+    if (theSignalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, theSignalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(theSignalPipe[1], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [] {
+        char byte = 0;
+        [[maybe_unused]] const auto read = ::read(theSignalPipe[1], &byte, 1);
+        QCoreApplication::quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = noteTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
 int CQuibApp::Run(const QStringList& arguments)
 {
     if (!InitApplication())
@@ -198,9 +229,13 @@ int CQuibApp::Run(const QStringList& arguments)
     if (!InitInstance())
         return ExitInstance(0);
     RunIdlePassWhenMainLoopWaits();
+    QuitOnTerminationSignals();
     m_inMainLoop = true;
     const int code = QCoreApplication::exec();
     m_inMainLoop = false;
+    // From here on a signal ends the program at once, as it would any other.
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        std::signal(signal, SIG_DFL);
     return ExitInstance(code);
 }
 

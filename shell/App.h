@@ -47,6 +47,9 @@ public:
 
 private:
     void RunIdlePassWhenMainLoopWaits();
+    // SIGTERM, SIGINT and SIGHUP end the event loop as the exit command does, so the user's files are
+    // written and the lock is let go rather than left to a killed process.
+    void QuitOnTerminationSignals();
 
     bool m_trace = false;
     bool m_showSplash = true;
