@@ -21,6 +21,16 @@ CQuibUser* theCurrentUser = nullptr;
 lumivo::Hook<bool(CQuibUser&)> theUserPropertiesEditor{[](CQuibUser&) { return true; }};
 lumivo::Hook<void(int, bool, const QString&)> theDataFilePackageExporter{[](int, bool, const QString&) {}};
 
+bool EditUserProperties(CQuibUser& user)
+{
+    return theUserPropertiesEditor(user);
+}
+
+void ExportDataFilePackage(int file, bool ask, const QString& name)
+{
+    theDataFilePackageExporter(file, ask, name);
+}
+
 namespace
 {
 
@@ -124,7 +134,7 @@ void leaveCurrentUser(CQuibUser* incoming)
         SaveDataFile(file, false, false, &err);
         saved = err == RES_OK;
         if (saved)
-            theDataFilePackageExporter(file, false, QString());
+            ExportDataFilePackage(file, false);
         else
             reportUnsavedUserFile(file, err);
     }
@@ -587,7 +597,7 @@ void SaveUserAs()
     auto user = std::make_unique<CQuibUser>();
     const bool placed = FindFreeResId(&number, target->number, CQuibUser::kType) == RES_OK &&
                         user->SaveAs(number, target->number, CQuibUser::kType) == RES_OK;
-    if (!placed || !theUserPropertiesEditor(*user)) {
+    if (!placed || !EditUserProperties(*user)) {
         dropNewUser(std::move(user), *target, *path);
         return;
     }

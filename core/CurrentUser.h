@@ -64,3 +64,6 @@ extern lumivo::Hook<bool(CQuibUser& user)> theUserPropertiesEditor;
 // otherwise to `name` or, when that is empty, beside the file with the extension ".lu2". The package
 // code installs it; by default nothing is written.
 extern lumivo::Hook<void(int file, bool ask, const QString& name)> theDataFilePackageExporter;
+// The calls by their own names, through the hooks above.
+bool EditUserProperties(CQuibUser& user);
+void ExportDataFilePackage(int file, bool ask, const QString& name = {});

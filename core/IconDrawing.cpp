@@ -6,6 +6,7 @@
 #include "core/Clip.h"
 #include "core/IconEditing.h"
 #include "core/Picture.h"
+#include "core/PictureFormat.h"
 #include "core/ResourceTypes.h"
 #include "core/Word.h"
 #include "platform/video/VideoClip.h"
@@ -19,6 +20,10 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <optional>
+#include <thread>
+#include <typeinfo>
 
 COLORREF theSelectedFrameColor = 0x050000FF;
 COLORREF theEnteredFrameColor = 0x0400FF00;
@@ -433,19 +438,179 @@ void CQuibIcon::DrawContent(IconPaint& paint, const CRect& rect)
         DrawLabelText(paint, rect, GetDisplayText(kWordTextCutSuffix));
 }
 
+namespace
+{
+
+// A picture cached for an icon, made in three steps so that a pane can make many at once: what the
+// store gives is gathered on the interface thread, the picture is decoded and scaled on any thread, and
+// the result is taken into the icon on the interface thread again.
+struct PictureJob {
+    CQuibIcon* icon = nullptr;
+    CRect rect;
+    SizeStep step{};
+    std::unique_ptr<CQuibPict> picture;
+    std::vector<std::uint8_t> stored; // the bytes to decode; empty when the picture came decoded
+    QImage image;                     // the picture at its own size
+    QSize target;                     // the box it is scaled into
+    QImage scaled;
+    QImage bitmap; // as drawn
+    bool keyed = false;
+};
+
+// The size step the icon's picture is cached for in `rect`; none when the cache it has fits. A cache
+// made for another step, box or image model is dropped.
+std::optional<SizeStep> stepToCache(CQuibIcon& icon, const CRect& rect, bool writerPane)
+{
+    const SizeStep step = sizeStepFor(std::min(rect.Width(), rect.Height()), writerPane);
+    const QSize box = theImageModel == kImageLibraryModel ? pictureBox(rect, step, scaleFlags(icon.Flags))
+                                                          : bitmapModelBox(rect);
+    if (step.step != icon.PictCacheState || box != icon.PictCacheBox ||
+        theImageModel != icon.PictCacheModel) {
+        icon.CachedBitmap = QImage();
+        icon.PictCacheData = QImage();
+    }
+    if (!icon.PictCacheData.isNull())
+        return std::nullopt;
+    return step;
+}
+
+PictureJob gatherPicture(CQuibIcon& icon, const CRect& rect, const SizeStep& step)
+{
+    PictureJob job;
+    job.icon = &icon;
+    job.rect = rect;
+    job.step = step;
+    job.picture = findIconPicture(icon, rect.Width(), rect.Height());
+    if (!job.picture || job.picture->GetImage())
+        return job;
+    job.picture->Load();
+    // The bytes are copied: decoding runs while the store may move its own.
+    if (!job.picture->ReadHeader())
+        return job;
+    const std::uint8_t* data = job.picture->GetData();
+    const std::int64_t size = job.picture->GetSize();
+    if (data && size >= job.picture->HeaderLength)
+        job.stored.assign(data + job.picture->HeaderLength, data + size);
+    return job;
+}
+
+// Decodes and scales; reads the icon and writes only the job, so jobs of different icons run at once.
+void makePicture(PictureJob& job)
+{
+    if (!job.picture)
+        return;
+    CQuibPict& picture = *job.picture;
+    if (!job.stored.empty()) {
+        picture.Image = DecodeStoredImage(job.stored.data(), job.stored.size(), picture.StoreFormat,
+                                          picture.Width, picture.Height);
+        job.stored = {};
+    }
+    const RgbImage* rgb = picture.GetImage();
+    job.image = rgb ? lumivo::image::toQImage(*rgb) : QImage();
+    if (job.image.isNull() || job.image.width() <= 0 || job.image.height() <= 0)
+        return;
+    const std::uint32_t flags = scaleFlags(job.icon->Flags);
+    // The image library's model fits the picture into its box by the scaling bits; the bitmap model
+    // stretches it into a square.
+    const bool libraryModel = theImageModel == kImageLibraryModel;
+    job.target = libraryModel ? pictureBox(job.rect, job.step, flags) : bitmapModelBox(job.rect);
+    if (job.target.isEmpty())
+        return;
+    const QSize scaled = libraryModel ? scaledPictureSize(job.image.size(), job.target, flags) : job.target;
+    const std::uint8_t colorId = std::uint8_t(picture.TransparentColor >> 24);
+    job.keyed = colorId != kNoColorId && colorId != 0;
+    // A key colour must survive scaling pixel for pixel, so keyed pictures are not smoothed.
+    job.scaled = job.image.scaled(scaled, Qt::IgnoreAspectRatio,
+                                  job.keyed ? Qt::FastTransformation : Qt::SmoothTransformation);
+    // Drawn in the back buffer's own format, so that a repaint copies pixels and converts none.
+    job.bitmap = job.keyed ? keyedImage(job.scaled, picture.TransparentColor & 0xFFFFFF)
+                           : job.scaled.convertToFormat(QImage::Format_RGB32);
+}
+
+void takePicture(PictureJob& job)
+{
+    CQuibIcon& icon = *job.icon;
+    if (!job.picture) {
+        icon.PictCacheState = 0;
+        return;
+    }
+    if (job.image.isNull()) {
+        icon.PictCacheRect = job.rect;
+        return;
+    }
+    icon.Flags = scaleFlags(icon.Flags);
+    if (job.target.isEmpty())
+        return;
+    icon.PictCacheData = std::move(job.scaled);
+    icon.CachedBitmap = std::move(job.bitmap);
+    if (job.keyed) {
+        icon.PictCacheColor = job.picture->TransparentColor;
+        icon.Flags |= kIconKeyColor;
+    } else {
+        // The previous picture's key colour must not cut holes into this one.
+        icon.PictCacheColor = kIconNoCacheColor;
+        icon.Flags &= ~kIconKeyColor;
+    }
+    icon.PictCacheState = std::uint16_t(job.step.step);
+    icon.PictCacheBox = job.target;
+    icon.PictCacheModel = theImageModel;
+}
+
+// Whether drawing the icon now would cache its picture in the plain icon's way.
+bool drawsPictureNow(const CQuibIcon& icon)
+{
+    if (typeid(icon) != typeid(CQuibIcon) || !(icon.Flags & kIconNeedsLayout) || !(icon.Flags & kIconVisible))
+        return false;
+    if ((icon.PictId == 0 && icon.WordId == 0) || AviPreviewIcon() == &icon)
+        return false;
+    const bool editing = theEditTool != kEditToolBrowse;
+    if (editing && !(theEditOptions & kEditOptionShowPictures))
+        return false;
+    const std::uint32_t kind = icon.Flags & kIconContentMask;
+    if (kind == kIconContentPictureWhenEditing)
+        return editing;
+    return kind != kIconContentTextOnly && !(icon.Flags & kIconNoPicture);
+}
+
+// Runs `work` on every job, spread over the processor's cores.
+template <class Work> void forEachAtOnce(std::vector<PictureJob>& jobs, Work work)
+{
+    const std::size_t threads =
+        std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), jobs.size());
+    std::atomic<std::size_t> next{0};
+    const auto worker = [&] {
+        for (std::size_t i = next++; i < jobs.size(); i = next++)
+            work(jobs[i]);
+    };
+    std::vector<std::jthread> helpers;
+    for (std::size_t i = 1; i < threads; ++i)
+        helpers.emplace_back(worker);
+    worker();
+}
+
+} // namespace
+
+void PrepareIconPictures(const CQuibIconList& icons, bool writerPane)
+{
+    std::vector<PictureJob> jobs;
+    for (const auto& each : icons) {
+        CQuibIcon& icon = *each;
+        if (!drawsPictureNow(icon))
+            continue;
+        if (const auto step = stepToCache(icon, icon.ScreenRect, writerPane))
+            jobs.push_back(gatherPicture(icon, icon.ScreenRect, *step));
+    }
+    forEachAtOnce(jobs, makePicture);
+    for (PictureJob& job : jobs)
+        takePicture(job);
+}
+
 bool CQuibIcon::DrawPicture(IconPaint& paint, const CRect& rect)
 {
     const bool hasId = PictId != 0 || WordId != 0;
     if ((Flags & kIconNeedsLayout) && hasId) {
-        const SizeStep step = sizeStepFor(std::min(rect.Width(), rect.Height()), paint.writerPane);
-        const QSize box = theImageModel == kImageLibraryModel ? pictureBox(rect, step, scaleFlags(Flags))
-                                                              : bitmapModelBox(rect);
-        if (step.step != PictCacheState || box != PictCacheBox || theImageModel != PictCacheModel) {
-            CachedBitmap = QImage();
-            PictCacheData = QImage();
-        }
-        if (PictCacheData.isNull())
-            CachePicture(rect, step.step, step.box);
+        if (const auto step = stepToCache(*this, rect, paint.writerPane))
+            CachePicture(rect, step->step, step->box);
     }
     Flags &= ~kIconNeedsLayout;
     if (CachedBitmap.isNull())
@@ -465,48 +630,9 @@ bool CQuibIcon::DrawPicture(IconPaint& paint, const CRect& rect)
 
 void CQuibIcon::CachePicture(const CRect& rect, int step, int box)
 {
-    std::unique_ptr<CQuibPict> picture = findIconPicture(*this, rect.Width(), rect.Height());
-    if (!picture) {
-        PictCacheState = 0;
-        return;
-    }
-    if (!picture->GetImage()) {
-        picture->Load();
-        picture->Decode();
-    }
-    const RgbImage* rgb = picture->GetImage();
-    const QImage image = rgb ? lumivo::image::toQImage(*rgb) : QImage();
-    if (image.isNull() || image.width() <= 0 || image.height() <= 0) {
-        PictCacheRect = rect;
-        return;
-    }
-    Flags = scaleFlags(Flags);
-    // The image library's model fits the picture into its box by the scaling bits; the bitmap model
-    // stretches it into a square.
-    const bool libraryModel = theImageModel == kImageLibraryModel;
-    const QSize target = libraryModel ? pictureBox(rect, {step, box}, Flags) : bitmapModelBox(rect);
-    if (target.isEmpty())
-        return;
-    const QSize scaled = libraryModel ? scaledPictureSize(image.size(), target, Flags) : target;
-    const std::uint8_t colorId = std::uint8_t(picture->TransparentColor >> 24);
-    const bool keyed = colorId != kNoColorId && colorId != 0;
-    // A key colour must survive scaling pixel for pixel, so keyed pictures are not smoothed.
-    PictCacheData = image.scaled(scaled, Qt::IgnoreAspectRatio,
-                                 keyed ? Qt::FastTransformation : Qt::SmoothTransformation);
-    if (keyed) {
-        PictCacheColor = picture->TransparentColor;
-        Flags |= kIconKeyColor;
-        CachedBitmap = keyedImage(PictCacheData, PictCacheColor & 0xFFFFFF);
-    } else {
-        // The previous picture's key colour must not cut holes into this one.
-        PictCacheColor = kIconNoCacheColor;
-        Flags &= ~kIconKeyColor;
-        // Drawn in the back buffer's own format, so that a repaint copies pixels and converts none.
-        CachedBitmap = PictCacheData.convertToFormat(QImage::Format_RGB32);
-    }
-    PictCacheState = std::uint16_t(step);
-    PictCacheBox = target;
-    PictCacheModel = theImageModel;
+    PictureJob job = gatherPicture(*this, rect, {step, box});
+    makePicture(job);
+    takePicture(job);
 }
 
 namespace

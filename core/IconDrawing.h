@@ -49,6 +49,11 @@ extern lumivo::Hook<void()> theAviTimerStop;
 // Closes the clip preview and puts the drawing state and its hooks back.
 void ResetIconDrawing();
 
+// Makes the scaled pictures of the icons that the next drawing would make, all at once on the
+// processor's cores: a page shown for the first time decodes its pictures side by side. Drawing makes
+// any picture this leaves out itself.
+void PrepareIconPictures(const CQuibIconList& icons, bool writerPane);
+
 // The picture kinds to try for an icon of that size, best first.
 std::vector<int> PictureKindsForSize(int width, int height);
 // The picture of that id for an icon of that size: per search language, the first kind of

@@ -475,6 +475,7 @@ void CPane::DrawIcons(QPainter& dc)
 {
     const CQuibIcon* soleSelected = theSelectedIcons.size() == 1 ? theSelectedIcons.front() : nullptr;
     if (m_page) {
+        PrepareIconPictures(m_page->Icons, false);
         IconPaint paint{dc, toQPoint(PageRect.TopLeft())};
         paint.editablePane = IsEditable();
         paint.soleSelected = soleSelected;

@@ -7,7 +7,9 @@
 #include "panes/Pane.h"
 #include "panes/SpeechEngine.h"
 #include "shell/MainFrame.h"
+#include "shell/Reload.h"
 #include "shell/Splash.h"
+#include "shell/SystemLifetime.h"
 #include "shell/Version.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
@@ -35,16 +37,6 @@ CQuibApp* theQuibApp = nullptr;
 
 constexpr int kNotInstalledMessage = 9396;
 constexpr int kStartupStopwatch = 2;
-constexpr std::uint32_t kReloadSystemSettings = 0x0001;
-constexpr std::uint32_t kReloadEverything = 0xFFFF;
-
-// The system module's start, reload and exit (InitSystem, InitializeSystem, ExitSystem).
-void startSystemModule() {}
-void reloadSystem(std::uint32_t /*mask*/)
-{
-    theSystemInitFlags = 0;
-}
-void exitSystemModule() {}
 
 // What the core and the panes ask of the application while it runs.
 void installApplicationHooks(CQuibApp& app)
@@ -149,14 +141,14 @@ bool CQuibApp::InitInstance()
     SetSplashStatus(QStringLiteral("Starting..."));
     StartStopwatch(kStartupStopwatch);
     WriteDebugLog(QStringLiteral("InitInstance StartUp"));
-    startSystemModule();
+    InitSystem();
     WriteDebugLog(QStringLiteral("InitInstance UpdateSystem"));
     StopStopwatch(kStartupStopwatch);
-    reloadSystem(kReloadSystemSettings);
+    InitializeSystem(kReloadSystemSettings);
     WriteDebugLog(QStringLiteral("InitInstance UseDefaultUser"));
     UseDefaultUser();
     WriteDebugLog(QStringLiteral("InitInstance UpdateSystem"));
-    reloadSystem(kReloadEverything);
+    InitializeSystem(kReloadEverything);
     SetSplashStatus(GetVersionText());
     CloseSplash(-1);
     m_mainFrame->show();
@@ -175,7 +167,7 @@ bool CQuibApp::OnIdle(long /*count*/)
     // Closing the output file (and other work outside a reload) leaves its steps pending; they run here
     // rather than waiting for whatever reload comes next.
     if (theSystemInitFlags != 0 && !(theProgramMode & kProgramModeShuttingDown))
-        reloadSystem(0);
+        InitializeSystem(0);
     if (m_mainFrame)
         m_mainFrame->ArmIdleTimer();
     return false;
@@ -186,7 +178,7 @@ int CQuibApp::ExitInstance(int code)
     if (m_exited)
         return code;
     m_exited = true;
-    exitSystemModule();
+    ExitSystem();
     ResetRegistryObject();
     return code;
 }

@@ -5,13 +5,13 @@
 #include "shell/BitmapResource.h"
 #include "shell/Help.h"
 #include "shell/Menus.h"
+#include "shell/ScreenLayout.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 
 #include <QAction>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QMenuBar>
 #include <QStatusBar>
 #include <QTimerEvent>
 #include <QToolBar>
@@ -140,8 +140,7 @@ void CMainFrame::OnEscapeKey()
     if (QWidget* client = ClientWindow())
         client->setFocus(Qt::ShortcutFocusReason);
     theScreenMode ^= SCREENMODE_MENUBAR;
-    // Until the screen-mode code applies the whole mode, the menu bar follows its bit here.
-    menuBar()->setVisible(theScreenMode & SCREENMODE_MENUBAR);
+    UpdateScreenMode();
 }
 
 void CMainFrame::WinHelp(unsigned data, unsigned command)

@@ -20,6 +20,16 @@ QPointer<QMenu> theHelpPopup;
 
 lumivo::Hook<void()> theBuildTranslateMenu([] {});
 lumivo::Hook<void()> theBuildTestMenu([] {});
+
+void BuildTranslateMenu()
+{
+    theBuildTranslateMenu();
+}
+
+void BuildTestMenu()
+{
+    theBuildTestMenu();
+}
 lumivo::Hook<void(QMenu&)> thePageSubmenuShowing([](QMenu&) {});
 
 namespace
@@ -187,8 +197,8 @@ void CreateMenus()
     buildFilePopup(*bar);
     buildEditPopup(*bar);
     buildPagePopup(*bar);
-    theBuildTranslateMenu();
-    theBuildTestMenu();
+    BuildTranslateMenu();
+    BuildTestMenu();
     buildHelpPopup(*bar);
     frame->setMenuBar(bar.release());
     showEditToolButtons(*frame);

@@ -36,6 +36,9 @@ void DestroyMenus();
 extern lumivo::Hook<void()> theBuildTranslateMenu;
 // The developer's test submenu, appended after the output-file popup. By default there is none.
 extern lumivo::Hook<void()> theBuildTestMenu;
+// The calls by their own names, through the hooks above.
+void BuildTranslateMenu();
+void BuildTestMenu();
 // A letter submenu of the page popup is about to open; the command dispatcher fills it with the names
 // of the pages under that letter (the submenu's title). By default the placeholder item stays.
 extern lumivo::Hook<void(QMenu& submenu)> thePageSubmenuShowing;

@@ -1,12 +1,18 @@
 #include "shell/ShellState.h"
 
+#include "shell/EditTool.h"
 #include "shell/Help.h"
 #include "shell/Menus.h"
+#include "shell/Reload.h"
+#include "shell/ScreenLayout.h"
 #include "shell/Splash.h"
 
 void ResetShellState()
 {
+    ResetReload();
     ResetSplash();
     ResetMenus();
+    ResetScreenLayout();
+    ResetEditTool();
     ResetHelp();
 }

@@ -58,6 +58,10 @@ public:
 int FillColorCombo(CColorComboTarget& combo, std::uint32_t selected, bool standard, bool user,
                    std::initializer_list<int> extras = {});
 
+// The colour dialog's sixteen custom colours: given theUserColors, and taken back into it.
+void ShowUserColorsInDialog();
+void TakeUserColorsFromDialog();
+
 // Asks for a colour starting from `color`, with theUserColors as the dialog's custom colours; on OK
 // the chosen colour is stored and TRUE returned, otherwise the colour stays as it was.
 bool PickColor(COLORREF& color);

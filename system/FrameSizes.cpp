@@ -1,8 +1,18 @@
 #include "system/FrameSizes.h"
 
+#include "core/Page.h"
+
 #include <array>
 
 std::uint16_t theFrameSizeMode = 0;
+std::vector<std::uint16_t> theFrameSizeModes;
+
+void RegisterFrameSizeModes()
+{
+    theFrameSizeModes.clear();
+    for (int mode = kFirstFrameSizeMode; mode <= kLastFrameSizeMode; ++mode)
+        theFrameSizeModes.push_back(static_cast<std::uint16_t>(mode));
+}
 
 CSize GetFrameSizePageSize(int mode)
 {
@@ -16,4 +26,5 @@ CSize GetFrameSizePageSize(int mode)
 void ResetFrameSizes()
 {
     theFrameSizeMode = 0;
+    theFrameSizeModes.clear();
 }

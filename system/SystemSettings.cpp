@@ -201,6 +201,19 @@ QString ChooseBaseFolder()
     return theProgramDir;
 }
 
+QString FindHelpFile()
+{
+    const QString name = LoadSystemString(kHelpFileName);
+    for (const QString& candidate : {WithTrailingSeparator(theBaseDir) + name, theProgramDir + name,
+                                     theProgramDir + QStringLiteral("Help.chm")}) {
+        if (IsReadableFile(candidate))
+            return candidate;
+    }
+    return {};
+}
+
+} // namespace
+
 std::uint16_t ReadSystemLanguage()
 {
     int language = 0;
@@ -214,19 +227,6 @@ std::uint16_t ReadSystemLanguage()
         language -= kLanguageSettingBase;
     return static_cast<std::uint16_t>(language);
 }
-
-QString FindHelpFile()
-{
-    const QString name = LoadSystemString(kHelpFileName);
-    for (const QString& candidate : {WithTrailingSeparator(theBaseDir) + name, theProgramDir + name,
-                                     theProgramDir + QStringLiteral("Help.chm")}) {
-        if (IsReadableFile(candidate))
-            return candidate;
-    }
-    return {};
-}
-
-} // namespace
 
 void LoadSystemSettings()
 {

@@ -58,6 +58,10 @@ bool GetScreenModeFlag(int n);
 // yet, and then deletes the older root. Uses `registry` (start-up runs it before theRegistry exists).
 bool MigrateOldSettings(CRegistry& registry);
 
+// The system language: "LanguageNo", else "Install_language", either as 10000 + number or the bare
+// number.
+std::uint16_t ReadSystemLanguage();
+
 // Reads the start-up settings: folders, languages, translation flags, screen mode, save interval and
 // the help file.
 void LoadSystemSettings();

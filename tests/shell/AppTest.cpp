@@ -1,6 +1,7 @@
 #include "shell/App.h"
 #include "shell/Help.h"
 #include "shell/MainFrame.h"
+#include "shell/Menus.h"
 
 #include "core/Registry.h"
 #include "panes/SpeechEngine.h"
@@ -157,7 +158,7 @@ TEST_F(AppTest, TheFrameShowsStatusTextAndPromptsAndHasAPictureOnEveryButton)
 TEST_F(AppTest, EscapeGivesTheClientTheFocusAndTogglesTheMenuBarFromAnyControl)
 {
     CMainFrame frame;
-    frame.menuBar()->addMenu("File");
+    CreateMenus();
     frame.show();
     frame.ToolBar()->setFocusPolicy(Qt::StrongFocus);
     frame.ToolBar()->setFocus();

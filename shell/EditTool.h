@@ -1,0 +1,30 @@
+#pragma once
+// Changing the edit tool, and the mouse thresholds that go with it: the browse tool waits long for the
+// second click of a pair and lets the pointer wander before a drag starts, the drawing tools react at
+// once. The command dispatcher and the reload sequence change the tool only through here, so the
+// thresholds always match the tool in force.
+
+#include "platform/types/Hook.h"
+#include "platform/types/WinTypes.h"
+
+#include <cstdint>
+
+class CPane;
+
+// The mouse thresholds the main client window works with.
+extern std::uint32_t theClickPairIntervalMs; // the longest pause between the two clicks of a pair
+extern CSize theDragThreshold;               // how far the pointer moves before a drag begins
+
+// Whether a visible pane lets the tool change (it may have to save its page first). The panes'
+// editing code installs it; by default every pane agrees.
+extern lumivo::Hook<bool(CPane& pane, int tool)> thePaneAcceptsEditTool;
+
+// Asks every visible pane, in hit-test order and all of them even after a refusal; when one refuses,
+// tool and thresholds stay as they are and the result is false. Otherwise stores the tool, sets its
+// thresholds and repaints the editable panes when the browse tool was left or entered.
+bool SetEditTool(int tool);
+// Makes `tool` the tool in force without asking the panes, with its thresholds.
+void ForceEditTool(int tool);
+
+// Puts the thresholds back to the browse tool's and the hook to its default (tests).
+void ResetEditTool();

@@ -1,0 +1,131 @@
+#include "shell/SystemLifetime.h"
+
+#include "core/CurrentUser.h"
+#include "core/IconDrawing.h"
+#include "core/ObjectIndex.h"
+#include "core/Sound.h"
+#include "core/User.h"
+#include "core/UserLevel.h"
+#include "panes/Panes.h"
+#include "panes/SoundDevice.h"
+#include "panes/SpeechEngine.h"
+#include "shell/Menus.h"
+#include "shell/Reload.h"
+#include "shell/ScreenLayout.h"
+#include "system/ColorPalette.h"
+#include "system/DataFiles.h"
+#include "system/FrameSizes.h"
+#include "system/LanguageRecords.h"
+#include "system/OutputFile.h"
+#include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
+
+#include <cstddef>
+
+namespace
+{
+
+// Start-up is done with the step that clears this bit.
+constexpr std::uint16_t kProgramModeStarting = 0x20;
+// Edit options set at start-up; the reload sequence sets its own afterwards.
+constexpr std::uint16_t kStartEditOptionsOn = 0x0001 | 0x0010 | 0x0100 | 0x0200 | 0x0400;
+constexpr std::uint16_t kStartEditOptionsOff = 0x0800;
+
+void trace(int step)
+{
+    WriteDebugLog(QStringLiteral("Startup,%1").arg(step));
+}
+
+QString userColorName(std::size_t index)
+{
+    return QStringLiteral("UserColor_%1").arg(index);
+}
+
+void readUserColors()
+{
+    for (std::size_t i = 0; i < theUserColors.size(); ++i) {
+        int color = 0;
+        GetSystemSettingInt(userColorName(i), &color);
+        theUserColors[i] = static_cast<std::uint32_t>(color);
+    }
+    ShowUserColorsInDialog();
+}
+
+void writeUserColors()
+{
+    TakeUserColorsFromDialog();
+    for (std::size_t i = 0; i < theUserColors.size(); ++i)
+        SetSystemSettingInt(userColorName(i), static_cast<int>(theUserColors[i]));
+}
+
+void closeOutputFile()
+{
+    CloseOutputFile();
+    if (theOutputFile > 0)
+        ReleaseDataFile(theOutputFile);
+    theOutputFile = 0;
+    theTranslateLanguage = 0;
+}
+
+void forgetObjectsAndFiles()
+{
+    theCurrentUserLevel.reset();
+    theWordIndex.DeleteAll();
+    theBgIndex.DeleteAll();
+    theUserLevelIndex.DeleteAll();
+    ClearSystemList();
+    CloseDataFile(0);
+}
+
+} // namespace
+
+void InitSystem()
+{
+    trace(1);
+    InitSoundModel();
+    trace(2);
+    CSoundDevice::InitSound();
+    // Clips and pictures are decoded by libraries that need no start.
+    trace(3);
+    trace(4);
+    // The icon clipboard format is a name (kQuibIconFormat); Qt registers nothing.
+    trace(5);
+    trace(6);
+    readUserColors();
+    trace(55);
+    QString folder;
+    BuildUsersDir(folder, QStringLiteral("/"));
+    GetDataDir(folder, QStringLiteral("/"));
+    RegisterFrameSizeModes();
+    InstallScreenLayoutHooks();
+    trace(57);
+    trace(58);
+    ScanDataFolder(0);
+    theEditOptions =
+        static_cast<std::uint16_t>((theEditOptions | kStartEditOptionsOn) & ~kStartEditOptionsOff);
+    trace(99);
+    theProgramMode =
+        static_cast<std::uint16_t>((theProgramMode & ~kProgramModeStarting) | kProgramModeStarted);
+}
+
+void ExitSystem()
+{
+    if (theProgramMode & kProgramModeShuttingDown)
+        return;
+    theProgramMode =
+        static_cast<std::uint16_t>((theProgramMode & ~kProgramModeStarted) | kProgramModeShuttingDown);
+    for (CPane* pane : {static_cast<CPane*>(&theMainPane), static_cast<CPane*>(&theWriterPane), &theWordPane,
+                        &theNavigatorPane})
+        pane->LoadPage(0);
+    closeOutputFile();
+    SetCurrentUser(nullptr);
+    forgetObjectsAndFiles();
+    SetSystemSettingInt(QStringLiteral("ScreenMode"), theScreenMode);
+    DestroyMenus();
+    CloseAviPreview();
+    writeUserColors();
+    ResetSystemColorTable();
+    CSoundDevice::CloseSound();
+    ResetSpeechEngine();
+    theProgramMode = 0;
+}

@@ -1,0 +1,133 @@
+// The program's start and end around the windows: the steps start-up traces, what it sets up, and
+// the session's settings written back at the end.
+
+#include "shell/SystemLifetime.h"
+#include "core/Registry.h"
+#include "core/User.h"
+#include "platform/types/WinTypes.h"
+#include "platform/ui/Ui.h"
+#include "system/FrameSizes.h"
+#include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
+#include "tests/support/LumivoTest.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+using namespace lumivo;
+
+namespace
+{
+
+// Tracing into a folder of the test's own while it lives.
+class StartupTrace
+{
+public:
+    explicit StartupTrace(const QString& folder) : m_oldTemp(qgetenv("TMPDIR"))
+    {
+        ::setenv("TMPDIR", folder.toUtf8().constData(), 1);
+        SetTraceLogEnabled(true);
+    }
+    ~StartupTrace()
+    {
+        SetTraceLogEnabled(false);
+        if (m_oldTemp.isNull())
+            ::unsetenv("TMPDIR");
+        else
+            ::setenv("TMPDIR", m_oldTemp.constData(), 1);
+    }
+    StartupTrace(const StartupTrace&) = delete;
+    StartupTrace& operator=(const StartupTrace&) = delete;
+
+    QStringList lines() const
+    {
+        QFile log(TraceLogPath());
+        if (!log.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(log.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    }
+
+private:
+    QByteArray m_oldTemp;
+};
+
+class SystemLifetimeTest : public test::LumivoTest
+{
+protected:
+    void SetUp() override
+    {
+        LumivoTest::SetUp();
+        theRegistry = std::make_unique<CRegistry>();
+        theRegistry->CreateKey(kSettingsRoot);
+        theBaseDir = tempDir();
+    }
+
+    int storedInt(const QString& name) const
+    {
+        int value = -1;
+        EXPECT_TRUE(theRegistry->ReadInt(kSettingsRoot, name, value)) << name.toStdString();
+        return value;
+    }
+};
+
+TEST_F(SystemLifetimeTest, StartTracesItsStepsAndSetsUpWhatTheProgramNeeds)
+{
+    const QString traceFolder = tempPath(QStringLiteral("trace"));
+    ASSERT_TRUE(QDir().mkpath(traceFolder));
+    theProgramMode = 0x20;
+    theEditOptions = 0x0800;
+    {
+        const StartupTrace trace(traceFolder);
+        InitSystem();
+        EXPECT_EQ(trace.lines(),
+                  QStringList({"Startup,1", "Startup,2", "Startup,3", "Startup,4", "Startup,5", "Startup,6",
+                               "Startup,55", "Startup,57", "Startup,58", "Startup,99"}));
+    }
+    EXPECT_TRUE(QDir(tempPath(QStringLiteral("Users"))).exists());
+    EXPECT_TRUE(QDir(tempPath(QStringLiteral("Data"))).exists());
+    EXPECT_EQ(theFrameSizeModes, (std::vector<std::uint16_t>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(theEditOptions, 0x0711);
+    EXPECT_EQ(theProgramMode, kProgramModeStarted);
+    EXPECT_FALSE(DefaultWindowRect().IsRectEmpty()) << "a new user gets the standard frame";
+    ExitSystem();
+}
+
+TEST_F(SystemLifetimeTest, CustomColoursAndScreenModeOutliveTheSession)
+{
+    theRegistry->WriteInt(kSettingsRoot, QStringLiteral("UserColor_3"), 0x02123456);
+    InitSystem();
+    EXPECT_EQ(theUserColors[3], 0x02123456u);
+    EXPECT_EQ(ui::customColor(3), toQColor(0x123456));
+    EXPECT_EQ(theUserColors[5], 0u);
+
+    // A colour chosen in any colour dialog of the session is written at the end; the others keep
+    // their stored bits.
+    ui::setCustomColor(5, QColor(1, 2, 3));
+    theScreenMode = SCREENMODE_MENUBAR | SCREENMODE_TOOLBARS;
+    ExitSystem();
+    EXPECT_EQ(theProgramMode, 0);
+    EXPECT_EQ(storedInt(QStringLiteral("UserColor_3")), 0x02123456);
+    EXPECT_EQ(storedInt(QStringLiteral("UserColor_5")), 0x030201);
+    EXPECT_EQ(storedInt(QStringLiteral("ScreenMode")), SCREENMODE_MENUBAR | SCREENMODE_TOOLBARS);
+
+    // The next start has them again.
+    theUserColors.fill(0);
+    ui::setCustomColor(5, QColor(0, 0, 0));
+    InitSystem();
+    EXPECT_EQ(theUserColors[5], 0x030201u);
+    EXPECT_EQ(ui::customColor(5), QColor(1, 2, 3));
+
+    // An end that is already under way writes nothing.
+    theProgramMode = kProgramModeShuttingDown;
+    theScreenMode = SCREENMODE_FULLSCREEN;
+    ExitSystem();
+    EXPECT_EQ(storedInt(QStringLiteral("ScreenMode")), SCREENMODE_MENUBAR | SCREENMODE_TOOLBARS);
+    EXPECT_EQ(theProgramMode, kProgramModeShuttingDown);
+}
+
+} // namespace
