@@ -7,7 +7,7 @@
 // pane's wish and the bar's state) that the client window maps to real bars.
 //
 // Seven panes exist for the whole run (panes/Panes.h). The visible ones are listed in
-// theVisiblePanes in hit-test order, head first; the head is also painted first.
+// theVisiblePanes in hit-test order, head first; the head is painted last, so it lies on top.
 
 #include "core/Icon.h"
 #include "core/Page.h"

@@ -1,5 +1,6 @@
 #include "panes/PanesState.h"
 
+#include "panes/MouseState.h"
 #include "panes/Panes.h"
 #include "panes/SoundDevice.h"
 #include "panes/SpeechEngine.h"
@@ -7,6 +8,7 @@
 void ResetPanesState()
 {
     ResetPanes();
+    ResetMouseState();
     ResetSpeechEngine();
     CSoundDevice::CloseSound();
 }

@@ -11,10 +11,6 @@
 
 class CPane;
 
-// The mouse thresholds the main client window works with.
-extern std::uint32_t theClickPairIntervalMs; // the longest pause between the two clicks of a pair
-extern CSize theDragThreshold;               // how far the pointer moves before a drag begins
-
 // Whether a visible pane lets the tool change (it may have to save its page first). The panes'
 // editing code installs it; by default every pane agrees.
 extern lumivo::Hook<bool(CPane& pane, int tool)> thePaneAcceptsEditTool;
@@ -26,5 +22,5 @@ bool SetEditTool(int tool);
 // Makes `tool` the tool in force without asking the panes, with its thresholds.
 void ForceEditTool(int tool);
 
-// Puts the thresholds back to the browse tool's and the hook to its default (tests).
+// Puts the hook back to its default (the thresholds are the mouse state's, panes/MouseState.h).
 void ResetEditTool();

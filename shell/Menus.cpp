@@ -1,5 +1,6 @@
 #include "shell/Menus.h"
 
+#include "shell/Commands.h"
 #include "shell/MainFrame.h"
 #include "shell/ProgramVersion.h"
 #include "system/SystemSettings.h"
@@ -30,7 +31,7 @@ void BuildTestMenu()
 {
     theBuildTestMenu();
 }
-lumivo::Hook<void(QMenu&)> thePageSubmenuShowing([](QMenu&) {});
+lumivo::Hook<void(QMenu&)> thePageSubmenuShowing(FillPageSubmenu);
 
 namespace
 {
@@ -200,8 +201,12 @@ void CreateMenus()
     BuildTranslateMenu();
     BuildTestMenu();
     buildHelpPopup(*bar);
+    // A new bar keeps to the screen mode: a person who hid the menu bar does not see it come back
+    // when the edit mode changes.
+    bar->setVisible((theScreenMode & SCREENMODE_MENUBAR) != 0);
     frame->setMenuBar(bar.release());
     showEditToolButtons(*frame);
+    RouteMainFrameCommands();
 }
 
 void DestroyMenus()

@@ -40,7 +40,7 @@ extern lumivo::Hook<void()> theBuildTestMenu;
 void BuildTranslateMenu();
 void BuildTestMenu();
 // A letter submenu of the page popup is about to open; the command dispatcher fills it with the names
-// of the pages under that letter (the submenu's title). By default the placeholder item stays.
+// of the pages under that letter (the submenu's title): FillPageSubmenu, by default.
 extern lumivo::Hook<void(QMenu& submenu)> thePageSubmenuShowing;
 
 // Destroys the menus and puts the hooks back (tests).

@@ -1,5 +1,6 @@
 #include "shell/ShellState.h"
 
+#include "shell/Commands.h"
 #include "shell/EditTool.h"
 #include "shell/Help.h"
 #include "shell/Menus.h"
@@ -13,6 +14,7 @@ void ResetShellState()
     ResetSplash();
     ResetMenus();
     ResetScreenLayout();
+    ResetCommands();
     ResetEditTool();
     ResetHelp();
 }

@@ -7,6 +7,7 @@
 #include "core/Registry.h"
 #include "core/User.h"
 #include "core/UserLevel.h"
+#include "panes/MouseState.h"
 #include "panes/Panes.h"
 #include "shell/EditTool.h"
 #include "shell/MainFrame.h"
@@ -73,7 +74,7 @@ TEST_F(ReloadTest, EachBitRunsItsOwnStepsAndNoOthers)
     EXPECT_EQ(InitializeSystem(0), 0);
     EXPECT_EQ(m_statuses, QStringList{kInitializing});
     EXPECT_EQ(theEditTool, kEditToolBrowse);
-    EXPECT_EQ(theDragThreshold, CSize(5, 5));
+    EXPECT_EQ(theClickTolerance, CSize(5, 5));
     EXPECT_EQ(theSystemInitFlags, 0u);
     EXPECT_EQ(theProgramMode, kProgramModeEdit);
     EXPECT_EQ(theEditOptions, 0x0100);
@@ -145,13 +146,13 @@ TEST_F(ReloadTest, ARefusedBrowseToolKeepsTheThresholdsOfTheToolInForce)
     const auto refuse = thePaneAcceptsEditTool.scoped([](CPane&, int) { return false; });
     InitializeSystem(kReloadMenus);
     EXPECT_EQ(theEditTool, kEditToolSelect);
-    EXPECT_EQ(theDragThreshold, CSize(1, 1));
-    EXPECT_EQ(theClickPairIntervalMs, 500u);
+    EXPECT_EQ(theClickTolerance, CSize(1, 1));
+    EXPECT_EQ(theClickIntervalMs, 500u);
     // The language step selects the browse tool whatever the panes say, and its thresholds with it.
     InitializeSystem(kReloadSystemSettings);
     EXPECT_EQ(theEditTool, kEditToolBrowse);
-    EXPECT_EQ(theDragThreshold, CSize(5, 5));
-    EXPECT_EQ(theClickPairIntervalMs, 8000u);
+    EXPECT_EQ(theClickTolerance, CSize(5, 5));
+    EXPECT_EQ(theClickIntervalMs, 8000u);
 }
 
 TEST_F(ReloadTest, SearchLanguagesRunFromTheTranslationToLanguageOneWithoutRepeats)

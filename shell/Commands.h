@@ -1,0 +1,111 @@
+#pragma once
+// The program's one command table. Every menu item, toolbar button and key of the main window ends in
+// DispatchSystemCommand, which runs the command or gives its state (enabled, checked) for an update
+// pass; what it does not know it hands on to the output-file commands, the developer's test commands
+// and then the page menu. Commands that open tools of other parts of the program (settings sheets,
+// editors, wizards, packages, printing, help) call hooks here, which those parts install; by default
+// they do nothing, while the menu states still follow the rules of the table.
+
+#include "platform/types/Hook.h"
+#include "platform/types/WinTypes.h"
+#include "platform/ui/CommandRoute.h"
+
+#include <cstdint>
+
+class CPane;
+class CQuibBg;
+class CQuibIcon;
+class QMenu;
+class QUrl;
+
+// Command ids of the clipboard and of quitting, as the keys and the framework's menus give them.
+constexpr UINT ID_EDIT_COPY = 57634;
+constexpr UINT ID_EDIT_CUT = 57635;
+constexpr UINT ID_EDIT_PASTE = 57637;
+constexpr UINT ID_APP_EXIT = 57665;
+constexpr UINT kExitCommand = 5013;
+constexpr UINT kEditModeCommand = 5016;
+
+// Runs the command (code lumivo::ui::kExecuteCommand) or fills `update` with its state
+// (lumivo::ui::kUpdateCommand). True when the command was handled here or further on; a handled
+// command counts as handled whatever the operation it called gave.
+bool DispatchSystemCommand(UINT id, int code, lumivo::ui::CommandUpdate* update);
+
+// Sets or clears a bit of theProgramMode. Edit mode changes only when the word editor lets go of its
+// word; whatever happened, the menus are built anew and the browse tool is chosen. False for a bit the
+// program does not use.
+bool SetProgramMode(std::uint16_t bit, bool on);
+
+// Whether the selected icon can be edited (`testOnly`), or runs the icon wizard on it (then false).
+bool EditSelectedIcon(bool testOnly);
+// Whether the page of `pane` (or of the main pane) can be edited (`testOnly`), or runs the page wizard.
+bool EditPageAttributes(bool testOnly, CPane* pane);
+
+// The page menu's commands: an entry of the page-name list (6101 and on) shows that page in the main
+// pane; the update of a letter submenu's item greys the letter without a page. The entry is looked up
+// in the list as it is when the command comes, which may have changed since the menu showed.
+bool OnPageMenuCommand(UINT id, int code, lumivo::ui::CommandUpdate* update);
+// Fills a letter submenu of the page popup with the names of the pages in the current language that
+// begin with its letter, each once, while it still holds the placeholder item.
+void FillPageSubmenu(QMenu& submenu);
+// Entry `index` (0-based) of the page-name list is command kFirstPageMenuCommand + index; only the first
+// kPageMenuEntries entries have a command.
+constexpr UINT kFirstPageMenuCommand = 6101;
+constexpr int kPageMenuEntries = 899;
+
+// Asks, when an output file has unsaved changes, whether to save them before the program ends: Yes
+// saves (a failed save keeps the program running), No lets the changes go, Cancel keeps the program
+// running. True when the program may end. The exit command asks it; so must the main frame's close.
+bool ConfirmQuit();
+
+// The route every command of the main window takes: client window, frame, application. The application
+// stop starts as the dispatcher; the windows set their own stops while they exist.
+extern lumivo::ui::CommandRoute theCommandRoute;
+// Routes the current menu bar and the toolbar of the main frame through theCommandRoute (the menu
+// builder calls it after each build).
+void RouteMainFrameCommands();
+// The idle update pass of the main frame's toolbar.
+void UpdateToolBarCommands();
+
+// Ends the program's event loop. By default the application quits.
+extern lumivo::Hook<void()> theQuitApplication;
+// Shows a page of the help: the help file is its contents, Index.html and Search.html lie beside it. By
+// default the desktop's viewer opens it.
+extern lumivo::Hook<void(const QUrl& page)> theOpenHelpPage;
+
+// The tools of other parts of the program. Each does nothing until its part installs it.
+extern lumivo::Hook<void()> theChooseUser;
+extern lumivo::Hook<void()> theEditUserSettings;
+extern lumivo::Hook<void()> theEditSystemSettings;
+extern lumivo::Hook<void()> theEditPrintSettings;
+extern lumivo::Hook<void()> theEditUserLevels;
+extern lumivo::Hook<void()> theShowPageSetup;
+extern lumivo::Hook<void(std::uint32_t flags)> thePrintWithFlags;
+extern lumivo::Hook<void(std::uint32_t flags)> thePreviewWithFlags;
+extern lumivo::Hook<void()> theExportPagePackage;
+extern lumivo::Hook<void()> theImportPagePackage;
+extern lumivo::Hook<void()> theOpenWordEditor;
+extern lumivo::Hook<void()> theOpenBackgroundEditor;
+// Whether the background editor is open (by default it is not).
+extern lumivo::Hook<bool()> theBackgroundEditorIsOpen;
+// Asks the open word editor to save its word before edit mode changes; true when it may (by default).
+extern lumivo::Hook<bool(int, int, int)> theQueryCloseWordEditor;
+extern lumivo::Hook<void(int, int, int)> theUpdateWordEditor;
+// The icon wizard on `icon` (action 2 edits, 1 adds at x, y) in `pane`.
+extern lumivo::Hook<void(CQuibIcon* icon, int action, CPane* pane, int x, int y)> theRunIconWizard;
+// The page wizard on `page` (action 2 edits, 1 makes a new page) for `pane`.
+extern lumivo::Hook<void(CQuibBg* page, int action, CPane* pane)> theRunPageWizard;
+// The icon clipboard: the operations and whether each is possible now (by default none is).
+extern lumivo::Hook<void()> theCopyToClipboard;
+extern lumivo::Hook<void()> theCutToClipboard;
+extern lumivo::Hook<void()> thePasteFromClipboard;
+extern lumivo::Hook<bool()> theCanCopy;
+extern lumivo::Hook<bool()> theCanCut;
+extern lumivo::Hook<bool()> theCanPaste;
+// The output-file and the developer's test commands, offered what the table does not hold, in this
+// order; each answers whether it handled the command (by default neither does).
+extern lumivo::Hook<bool(UINT id, int code, lumivo::ui::CommandUpdate* update)> theOutputFileCommand;
+extern lumivo::Hook<bool(UINT id, int code, lumivo::ui::CommandUpdate* update)> theTestCommand;
+
+// Puts the route and every hook of the commands back (tests).
+void ResetCommands();
