@@ -4,8 +4,8 @@
 #include "core/Registry.h"
 #include "core/Sound.h"
 #include "core/Utility.h"
-#include "panes/Pane.h"
 #include "panes/SpeechEngine.h"
+#include "shell/Commands.h"
 #include "shell/MainFrame.h"
 #include "shell/Reload.h"
 #include "shell/Splash.h"
@@ -41,14 +41,12 @@ constexpr int kStartupStopwatch = 2;
 // What the core and the panes ask of the application while it runs.
 void installApplicationHooks(CQuibApp& app)
 {
-    theSetAppCursor.set([](int id) { SetAppCursor(id); });
     // While a sound plays to its end the waiting runs the idle work, as the event loop would.
     theSoundWaitIdle.set([&app] { app.OnIdle(0); });
 }
 
 void removeApplicationHooks()
 {
-    theSetAppCursor.reset();
     theSoundWaitIdle.reset();
 }
 
@@ -168,8 +166,10 @@ bool CQuibApp::OnIdle(long /*count*/)
     // rather than waiting for whatever reload comes next.
     if (theSystemInitFlags != 0 && !(theProgramMode & kProgramModeShuttingDown))
         InitializeSystem(0);
-    if (m_mainFrame)
+    if (m_mainFrame) {
+        UpdateToolBarCommands();
         m_mainFrame->ArmIdleTimer();
+    }
     return false;
 }
 

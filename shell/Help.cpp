@@ -1,22 +1,17 @@
 #include "shell/Help.h"
 
+#include "shell/Commands.h"
 #include "system/SystemSettings.h"
 
-#include <QDesktopServices>
 #include <QFileInfo>
-
-lumivo::Hook<bool(const QUrl&)> theHelpViewer{
-    [](const QUrl& page) { return QDesktopServices::openUrl(page); }};
 
 bool HtmlHelp(int command, unsigned data)
 {
     const QUrl page = lumivo::helpPageUrl(theHelpFile, command, data);
-    return !page.isEmpty() && theHelpViewer(page);
-}
-
-void ResetHelp()
-{
-    theHelpViewer.reset();
+    if (page.isEmpty())
+        return false;
+    theOpenHelpPage(page);
+    return true;
 }
 
 namespace lumivo

@@ -3,8 +3,6 @@
 // contents), opened in the desktop's viewer. The index and the search have pages of their own beside
 // it; a context request opens the contents at the context's anchor.
 
-#include "platform/types/Hook.h"
-
 #include <QString>
 #include <QUrl>
 
@@ -17,15 +15,9 @@ constexpr int HH_HELP_CONTEXT = 0xF;
 // The window-help command that carries a context number.
 constexpr unsigned HELP_CONTEXT = 0x1;
 
-// Opens the help's `command` page for `data` (the context number of HH_HELP_CONTEXT); false when
-// there is no help file or the viewer could not be started.
+// Opens the help's `command` page for `data` (the context number of HH_HELP_CONTEXT) through
+// theOpenHelpPage (shell/Commands.h); false when there is no help file.
 bool HtmlHelp(int command, unsigned data = 0);
-
-// Shows a help page; by default the desktop's viewer for the address.
-extern lumivo::Hook<bool(const QUrl& page)> theHelpViewer;
-
-// Puts the viewer back (tests).
-void ResetHelp();
 
 namespace lumivo
 {

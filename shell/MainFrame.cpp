@@ -3,13 +3,16 @@
 #include "core/IconDrawing.h"
 #include "core/User.h"
 #include "shell/BitmapResource.h"
+#include "shell/Commands.h"
 #include "shell/Help.h"
+#include "shell/MainClientWnd.h"
 #include "shell/Menus.h"
 #include "shell/ScreenLayout.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QStatusBar>
@@ -56,7 +59,7 @@ QString toolText(const ToolRow& row)
 CMainFrame::CMainFrame() : m_toolBar(addToolBar(QStringLiteral("Toolbar")))
 {
     setObjectName(QStringLiteral("mainFrame"));
-    setCentralWidget(new QWidget);
+    setCentralWidget(new CMainClientWnd);
     centralWidget()->setFocusPolicy(Qt::StrongFocus);
     CreateToolBar();
     statusBar()->setObjectName(QStringLiteral("statusBar"));
@@ -153,7 +156,16 @@ void CMainFrame::ArmIdleTimer()
     m_idleTimer.start(kIdleTimerMs, this);
 }
 
-void CMainFrame::RunClientIdleTick() {}
+CMainClientWnd* CMainFrame::ClientWnd() const
+{
+    return dynamic_cast<CMainClientWnd*>(centralWidget());
+}
+
+void CMainFrame::RunClientIdleTick()
+{
+    if (CMainClientWnd* client = ClientWnd())
+        client->OnIdleTick();
+}
 
 void CMainFrame::keyPressEvent(QKeyEvent* event)
 {
@@ -177,6 +189,14 @@ void CMainFrame::timerEvent(QTimerEvent* event)
     else if (event->timerId() == m_idleTimer.timerId())
         RunClientIdleTick();
     QMainWindow::timerEvent(event);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (ConfirmQuit())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void CMainFrame::focusInEvent(QFocusEvent* event)

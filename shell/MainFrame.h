@@ -10,6 +10,7 @@
 #include <QBasicTimer>
 #include <QMainWindow>
 
+class CMainClientWnd;
 class QAction;
 class QToolBar;
 
@@ -28,8 +29,9 @@ public:
     // Appends a button for the command, its id in the action's data.
     QAction* AddToolButton(int commandId, const QString& text);
     QToolBar* ToolBar() const { return m_toolBar; }
-    // The main client window (the central widget), or none before it is made.
+    // The main client window (the central widget).
     QWidget* ClientWindow() const { return centralWidget(); }
+    CMainClientWnd* ClientWnd() const;
     // Docks the word navigation bar at the top, left of the toolbar; the frame owns it from then on.
     void SetWordNavBar(QToolBar* bar);
     QToolBar* WordNavBar() const { return m_wordNavBar; }
@@ -53,6 +55,8 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    // A close asks first about an output file with unsaved changes; Cancel keeps the program running.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void CreateToolBar();

@@ -2,7 +2,6 @@
 
 #include "shell/Commands.h"
 #include "shell/EditTool.h"
-#include "shell/Help.h"
 #include "shell/Menus.h"
 #include "shell/Reload.h"
 #include "shell/ScreenLayout.h"
@@ -16,5 +15,4 @@ void ResetShellState()
     ResetScreenLayout();
     ResetCommands();
     ResetEditTool();
-    ResetHelp();
 }

@@ -1,4 +1,5 @@
 #include "shell/App.h"
+#include "shell/Commands.h"
 #include "shell/Help.h"
 #include "shell/MainFrame.h"
 #include "shell/Menus.h"
@@ -177,10 +178,7 @@ TEST_F(AppTest, EscapeGivesTheClientTheFocusAndTogglesTheMenuBarFromAnyControl)
 TEST_F(AppTest, HelpOpensTheMatchingPageAndNothingWithoutAHelpFile)
 {
     QList<QUrl> opened;
-    const auto viewer = theHelpViewer.scoped([&](const QUrl& page) {
-        opened << page;
-        return true;
-    });
+    const auto viewer = theOpenHelpPage.scoped([&](const QUrl& page) { opened << page; });
     CMainFrame frame;
     theHelpFile.clear();
     frame.WinHelp(42, HELP_CONTEXT);
