@@ -4,7 +4,7 @@
 // data, stays under 120 MB.
 //
 // Lumivo starts without the splash ("Embedding"): with it, start-up waits a second for the splash on
-// purpose, which says nothing of the program's own work; that start is measured beside, for the record.
+// purpose, which says nothing of the program's own work.
 // The screen is read from outside, as a person sees it: the bench is a client of the same Xvfb and
 // grabs the root window until the picture is there.
 
@@ -184,7 +184,7 @@ void BM_StartMinimalQtWindow(benchmark::State& state)
     theMinimalMs = times[times.size() / 2];
 }
 
-void startLumivo(benchmark::State& state, const QStringList& arguments, bool record)
+void BM_StartLumivo(benchmark::State& state)
 {
     LumivoInstallation installation;
     if (!installation.ok()) {
@@ -195,7 +195,7 @@ void startLumivo(benchmark::State& state, const QStringList& arguments, bool rec
     double rss = 0;
     for (auto _ : state) {
         const StartResult result =
-            startUntilShown(installation.program(), arguments, installation.environment(),
+            startUntilShown(installation.program(), {"/Embedding"}, installation.environment(),
                             [] { return screenShows(isColourful, kPicturePixels); });
         if (!result.shown) {
             state.SkipWithError("the start page's pictures never showed");
@@ -207,20 +207,8 @@ void startLumivo(benchmark::State& state, const QStringList& arguments, bool rec
     }
     std::sort(times.begin(), times.end());
     state.counters["rss_MB"] = rss;
-    if (record) {
-        theLumivoMs = times[times.size() / 2];
-        theLumivoRssMb = rss;
-    }
-}
-
-void BM_StartLumivo(benchmark::State& state)
-{
-    startLumivo(state, {"/Embedding"}, true);
-}
-
-void BM_StartLumivoWithSplash(benchmark::State& state)
-{
-    startLumivo(state, {}, false);
+    theLumivoMs = times[times.size() / 2];
+    theLumivoRssMb = rss;
 }
 
 int iterations()
@@ -269,10 +257,6 @@ int main(int argc, char** argv)
     benchmark::RegisterBenchmark("BM_StartLumivo", BM_StartLumivo)
         ->UseManualTime()
         ->Iterations(iterations())
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("BM_StartLumivoWithSplash", BM_StartLumivoWithSplash)
-        ->UseManualTime()
-        ->Iterations(1)
         ->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
