@@ -4,7 +4,9 @@
 #include "shell/MainFrame.h"
 #include "shell/Menus.h"
 
+#include "core/CurrentUser.h"
 #include "core/Registry.h"
+#include "core/User.h"
 #include "panes/SpeechEngine.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
@@ -124,6 +126,14 @@ TEST_F(AppTest, StartUpRunsItsStepsInOrderAndExitLetsTheRegistryGo)
         ASSERT_GE(at, 0) << step;
         ++at;
     }
+    // Moving the window stores where it is into the user, for the next start.
+    ASSERT_NE(theCurrentUser, nullptr);
+    MainFrame()->move(MainFrame()->pos() + QPoint(7, 5));
+    QCoreApplication::processEvents();
+    const QRect frame = MainFrame()->frameGeometry();
+    EXPECT_EQ(theCurrentUser->WindowRect.left, frame.left());
+    EXPECT_EQ(theCurrentUser->WindowRect.top, frame.top());
+
     EXPECT_EQ(app.ExitInstance(3), 3);
     EXPECT_EQ(theRegistry, nullptr);
 }
