@@ -5,11 +5,16 @@
 #include "shell/Menus.h"
 
 #include "core/CurrentUser.h"
+#include "core/Page.h"
 #include "core/Registry.h"
+#include "core/ResourceTypes.h"
 #include "core/User.h"
 #include "panes/SpeechEngine.h"
+#include "platform/ui/Ui.h"
+#include "system/OutputFile.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
+#include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QAction>
@@ -207,4 +212,32 @@ TEST_F(AppTest, HelpOpensTheMatchingPageAndNothingWithoutAHelpFile)
     EXPECT_EQ(opened[1], QUrl::fromLocalFile(theHelpFile));
     EXPECT_EQ(opened[2], QUrl::fromLocalFile(tempPath("Index.html")));
     EXPECT_EQ(opened[3], QUrl::fromLocalFile(tempPath("Search.html")));
+}
+
+TEST_F(AppTest, ClosingTheWindowWithUnsavedOutputChangesAsksAndCancelKeepsTheProgramRunning)
+{
+    theRegistry = std::make_unique<CRegistry>();
+    theOutputFile = lumivo::test::makeResourceFile(tempPath("output.tvf"));
+    CQuibBg page;
+    page.Name = "Changed";
+    lumivo::test::storeInFile(page, 40, theOutputFile, MakeBgType(1, 2));
+    page.Write();
+    ASSERT_TRUE(IsResFileDirty(theOutputFile));
+
+    CMainFrame frame;
+    frame.show();
+    {
+        lumivo::ui::ScopedAnswerer answers;
+        answers.reply(lumivo::ui::IDCANCEL);
+        EXPECT_FALSE(frame.close());
+        EXPECT_TRUE(frame.isVisible());
+        EXPECT_EQ(answers.questions().size(), 1u);
+    }
+    {
+        lumivo::ui::ScopedAnswerer answers;
+        answers.reply(lumivo::ui::IDNO);
+        EXPECT_TRUE(frame.close());
+        EXPECT_FALSE(frame.isVisible());
+    }
+    CloseOutputFile();
 }
