@@ -120,12 +120,20 @@ bool isDeadSpaceEntry(const MapEntryView& e)
 
 } // namespace
 
-int MapIndex::read(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, std::uint64_t fileLength)
+MapBytes allocateMapBytes(std::pmr::memory_resource* memory, std::size_t size)
+{
+    return MapBytes(static_cast<std::uint8_t*>(memory->allocate(size, 1)), GiveBackTo{memory, size});
+}
+
+MapIndex::MapIndex(std::pmr::memory_resource* memory) : m_at(memory) {}
+
+int MapIndex::read(MapBytes bytes, std::size_t size, std::uint64_t fileLength)
 {
     clear();
-    std::vector<std::uint32_t> at;
+    std::pmr::vector<std::uint32_t> at(m_at.get_allocator());
     at.reserve(size / kMapEntryFixedSize);
     bool ordered = true;
+    bool duplicate = false; // side by side in a map in order
     std::int32_t lastType = 0;
     std::int32_t lastId = 0;
     MapEntryView e;
@@ -141,6 +149,8 @@ int MapIndex::read(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, std:
         }
         if (!at.empty() && (e.type != lastType ? e.type < lastType : e.id < lastId))
             ordered = false;
+        else if (!at.empty() && e.type != 0 && e.type == lastType && e.id == lastId)
+            duplicate = true;
         lastType = e.type;
         lastId = e.id;
         at.push_back(static_cast<std::uint32_t>(start));
@@ -149,7 +159,7 @@ int MapIndex::read(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, std:
     m_size = size;
     m_at = std::move(at);
     if (!ordered) {
-        std::vector<std::uint32_t> sorted = m_at;
+        std::pmr::vector<std::uint32_t> sorted(m_at, m_at.get_allocator());
         std::stable_sort(sorted.begin(), sorted.end(), [this](std::uint32_t a, std::uint32_t b) {
             const std::int32_t typeA = static_cast<std::int32_t>(getUint32(&m_bytes[a + 4]));
             const std::int32_t typeB = static_cast<std::int32_t>(getUint32(&m_bytes[b + 4]));
@@ -159,8 +169,9 @@ int MapIndex::read(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, std:
                    static_cast<std::int32_t>(getUint32(&m_bytes[b]));
         });
         m_at = std::move(sorted);
+        duplicate = hasDuplicateKey();
     }
-    if (hasDuplicateKey()) {
+    if (duplicate) {
         clear();
         return RES_ERR_BAD_FORMAT;
     }
@@ -172,7 +183,7 @@ void MapIndex::clear()
 {
     m_bytes.reset();
     m_size = 0;
-    std::vector<std::uint32_t>().swap(m_at);
+    m_at = std::pmr::vector<std::uint32_t>(m_at.get_allocator());
     std::vector<bool>().swap(m_made);
     m_waiting = 0;
     m_cursor = 0;

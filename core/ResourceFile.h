@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 #include <vector>
 
 namespace lumivo::store
@@ -96,6 +97,16 @@ inline std::uint32_t getUint32(const std::uint8_t* in)
            std::uint32_t(in[3]) << 24;
 }
 
+// A map's bytes, given back to the memory they came from.
+struct GiveBackTo {
+    std::pmr::memory_resource* memory = nullptr;
+    std::size_t size = 0;
+    void operator()(std::uint8_t* bytes) const { memory->deallocate(bytes, size); }
+};
+using MapBytes = std::unique_ptr<std::uint8_t[], GiveBackTo>;
+// Uninitialised bytes from `memory`; throws std::bad_alloc as it does.
+MapBytes allocateMapBytes(std::pmr::memory_resource* memory, std::size_t size);
+
 // The entries of a map as read at open, before the store makes record objects of them: the map's
 // bytes and one flat array of where each entry starts, in the store's order (type, then id, signed;
 // equal keys in map order). A map that the store wrote is in that order already; another writer's is
@@ -103,12 +114,18 @@ inline std::uint32_t getUint32(const std::uint8_t* in)
 class MapIndex
 {
 public:
+    // Where the index keeps where each entry starts.
+    explicit MapIndex(std::pmr::memory_resource* memory = std::pmr::get_default_resource());
+
     // Takes a map's bytes and checks every entry in one pass (doc/formats/tvf.md, section 7); dead space
     // that lies outside the file is left out. RES_OK, or RES_ERR_BAD_FORMAT with the index left empty.
-    int read(std::unique_ptr<std::uint8_t[]> bytes, std::size_t size, std::uint64_t fileLength);
+    int read(MapBytes bytes, std::size_t size, std::uint64_t fileLength);
     void clear();
 
     std::size_t size() const { return m_at.size(); }
+    // Whether the index holds memory of the store's, as it does after a read even of a map without
+    // entries, until cleared.
+    bool holdsMemory() const { return m_bytes != nullptr || m_at.capacity() != 0; }
     std::int32_t idAt(std::size_t i) const { return static_cast<std::int32_t>(getUint32(&m_bytes[m_at[i]])); }
     std::int32_t typeAt(std::size_t i) const
     {
@@ -127,9 +144,9 @@ public:
 private:
     bool hasDuplicateKey() const;
 
-    std::unique_ptr<std::uint8_t[]> m_bytes;
+    MapBytes m_bytes;
     std::size_t m_size = 0;
-    std::vector<std::uint32_t> m_at;
+    std::pmr::vector<std::uint32_t> m_at;
     std::vector<bool> m_made; // sized when the first record is made
     std::size_t m_waiting = 0;
     std::size_t m_cursor = 0; // behind the last entry found: look-ups often go in key order

@@ -345,7 +345,7 @@ void CMyRes::ArchiveData(bool store)
         keep(read);
         return;
     }
-    memory.Attach(m_entry->m_data);
+    memory.Attach(m_entry->m_data.data(), m_entry->m_data.size());
     try {
         CArchive archive(memory, CArchive::load, 4096);
         owner->Serialize(archive);

@@ -46,7 +46,7 @@ namespace
 CResEntry* emplaceRecord(const ResKey& key, ResIndex::iterator hint, std::uint32_t tick)
 {
     auto slot = theResMgr.m_index.emplace_hint(hint, std::piecewise_construct, std::forward_as_tuple(key),
-                                               std::forward_as_tuple());
+                                               std::forward_as_tuple(&theResMgr.m_bytesPool));
     CResEntry* record = &slot->second;
     record->m_key = key;
     record->m_touchTick = tick;
@@ -62,7 +62,7 @@ void fillFromMap(CResEntry* record, const MapEntryView& entry)
     record->m_storedSize = entry.size;
     record->m_stamp = entry.stamp;
     if (entry.nameLength != 0)
-        record->m_name = decodeName(entry.name, entry.nameLength);
+        record->SetName(decodeName(entry.name, entry.nameLength));
 }
 
 CResFileEntry* fileWithWaitingRecords(int file)
@@ -189,7 +189,7 @@ void deleteRecords(ResIndex::iterator first, ResIndex::iterator last)
     // record is looked at on the way: no destructor asks whether a record is linked.
     if (first == index.begin() && last == index.end()) {
         theResMgr.m_idUse.clear();
-        index.clear();
+        theResMgr.dropIndex();
         return;
     }
     for (auto it = first; it != last; ++it) {
@@ -218,12 +218,17 @@ CResEntry* addDeadSpace(int file, std::uint32_t offset, std::uint32_t size)
     return dead;
 }
 
-void setRecordData(CResEntry* record, std::vector<std::uint8_t>&& bytes)
+void setRecordData(CResEntry* record, RecordBytes&& bytes)
 {
     freeRecordData(record);
-    record->m_data = std::move(bytes);
+    record->m_data = std::move(bytes); // taken over when both come from the same memory
     record->m_hasData = true;
     theResMgr.m_bytesInMemory += record->m_data.size();
+}
+
+void setRecordData(CResEntry* record, std::span<const std::uint8_t> bytes)
+{
+    setRecordData(record, RecordBytes(bytes.begin(), bytes.end(), record->m_data.get_allocator()));
 }
 
 bool resizeRecordData(CResEntry* record, std::size_t size)
@@ -258,7 +263,7 @@ int bringBlobIntoMemory(CResEntry* record)
 {
     if (record->m_hasData || record->m_storedSize == 0 || record->GetFile() == 0)
         return RES_OK;
-    std::vector<std::uint8_t> bytes;
+    RecordBytes bytes(record->m_data.get_allocator());
     const int result = readBlobBytes(record, bytes);
     if (result == RES_OK)
         setRecordData(record, std::move(bytes));
@@ -276,12 +281,21 @@ CResEntry::~CResEntry()
         theResMgr.m_bytesInMemory -= m_data.size();
     if (m_firstHandle)
         --theResMgr.m_boundRecords;
+    if (holdsName())
+        --theResMgr.m_namedRecords;
     for (CMyRes* handle = m_firstHandle; handle;) {
         CMyRes* next = handle->m_nextHandle;
         handle->m_entry = nullptr;
         handle->m_nextHandle = nullptr;
         handle = next;
     }
+}
+
+void CResEntry::SetName(const QString& name)
+{
+    theResMgr.m_namedRecords -= holdsName();
+    m_name = name;
+    theResMgr.m_namedRecords += holdsName();
 }
 
 std::uint8_t* CResEntry::GetData()
@@ -328,7 +342,7 @@ int CResEntry::CountHandles() const
     return count;
 }
 
-CResFileEntry::CResFileEntry() = default;
+CResFileEntry::CResFileEntry() : m_waiting(&theResMgr.m_bytesPool) {}
 CResFileEntry::~CResFileEntry() = default;
 
 CMyResMgr::CMyResMgr()
@@ -354,6 +368,35 @@ void ResetResourceStore()
 {
     theResMgr.CloseAll();
     theResMgr.m_lastFileNumber = 0;
+}
+
+namespace
+{
+
+bool anyMapKept()
+{
+    for (const CResFileEntry* entry = theResFiles.get(); entry; entry = entry->m_next.get())
+        if (entry->m_waiting.holdsMemory())
+            return true;
+    return false;
+}
+
+} // namespace
+
+void CMyResMgr::dropIndex()
+{
+    // With 100,000 records, visiting each one to destroy it would cost more than opening the file
+    // again. A record that has no handle and no name holds nothing outside the pools, so when none has
+    // either, and no open file keeps its map in them, the index is left without running its destructor
+    // (nothing depends on what that would do) and the pools take back all of their memory at once.
+    if (m_boundRecords != 0 || m_namedRecords != 0 || anyMapKept()) {
+        m_index.clear();
+        return;
+    }
+    new (&m_index) ResIndex(&m_pool);
+    m_pool.release();
+    m_bytesPool.release();
+    m_bytesInMemory = 0; // only the records in the index count their bytes
 }
 
 void CMyResMgr::CloseAll()
@@ -836,12 +879,12 @@ int splitSharedRecord(CMyRes* handle, CResEntry*& record)
     try {
         copy = linkNewRecord(record->m_key);
         if (record->m_hasData)
-            setRecordData(copy, std::vector<std::uint8_t>(record->m_data));
+            setRecordData(copy, std::span<const std::uint8_t>(record->m_data));
     } catch (const std::bad_alloc&) {
         deleteRecord(copy);
         return RES_ERR_NO_MEMORY_COPY;
     }
-    copy->m_name = record->m_name;
+    copy->SetName(record->GetName());
     copy->m_offset = record->m_offset;
     copy->m_storedSize = record->m_storedSize;
     copy->m_stamp = record->m_stamp;
@@ -984,8 +1027,8 @@ int SetResEntryName(CResEntry* record, const QString& name)
 {
     if (!record)
         return RES_ERR_NO_RECORD;
-    if (record->m_name != name) {
-        record->m_name = name;
+    if (record->GetName() != name) {
+        record->SetName(name);
         markDirty(record->GetFile());
     }
     return RES_OK;
@@ -1000,7 +1043,7 @@ int SetResourceName(CMyRes* handle, const QString& name)
 
 QString GetResEntryName(const CResEntry* record)
 {
-    return record ? record->m_name : QString();
+    return record ? record->GetName() : QString();
 }
 
 QString GetResourceName(const CMyRes* handle)
@@ -1142,7 +1185,7 @@ int ReadResData(CResEntry* record)
         return RES_ERR_NO_RECORD;
     if (record->m_storedSize == 0 || record->GetFile() == 0)
         return RES_OK;
-    std::vector<std::uint8_t> bytes;
+    RecordBytes bytes(record->m_data.get_allocator());
     const int result = readBlobBytes(record, bytes);
     if (result != RES_OK)
         return result;
@@ -1195,7 +1238,7 @@ void DumpResources()
         dump += QString::asprintf("%4d / %s / %2d  (%d %s / %d) '%s' \n", key.id,
                                   typeLetters(key.type).toLatin1().constData(), key.file,
                                   record.CountHandles(), flagLetters(record.m_flags).toLatin1().constData(),
-                                  size, record.m_name.toLatin1().constData());
+                                  size, record.GetName().toLatin1().constData());
     }
     Q_UNUSED(dump);
 }

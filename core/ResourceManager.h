@@ -109,12 +109,15 @@ struct ResKey {
 
 // The records live in the index's nodes, which never move while a record exists.
 using ResIndex = std::pmr::multimap<ResKey, CResEntry>;
+// A record's bytes in memory; those of the records in the index come from the store's pool for bytes.
+using RecordBytes = std::pmr::vector<std::uint8_t>;
 
 // One resource record.
 class CResEntry
 {
 public:
     CResEntry() = default;
+    explicit CResEntry(std::pmr::memory_resource* memory) : m_data(memory) {}
     virtual ~CResEntry();
     CResEntry(const CResEntry&) = delete;
     CResEntry& operator=(const CResEntry&) = delete;
@@ -132,6 +135,9 @@ public:
     int GetFile() const { return m_key.file; }
     const ResKey& GetKey() const { return m_key; }
     const QString& GetName() const { return m_name; }
+    // Through here only: a name holds memory outside the store's pool, and the manager counts the
+    // records that have one.
+    void SetName(const QString& name);
     std::uint16_t GetFlags() const { return m_flags; }
     bool HasData() const { return m_hasData; }
     std::uint32_t GetDataSize() const { return m_hasData ? static_cast<std::uint32_t>(m_data.size()) : 0; }
@@ -144,9 +150,8 @@ public:
     bool IsDeadSpace() const { return m_key.id == 0 && m_key.type == 0 && m_key.file != 0 && m_storedSize; }
 
     // The store's own bookkeeping; only the store and the handles change these.
-    std::vector<std::uint8_t> m_data;
+    RecordBytes m_data;
     bool m_hasData = false;
-    QString m_name;
     std::uint32_t m_offset = 0;
     std::uint32_t m_storedSize = 0;
     std::uint16_t m_flags = 0;
@@ -157,6 +162,12 @@ public:
     ResKey m_key;
     ResIndex::iterator m_slot; // where the record sits in the index
     bool m_linked = false;
+
+private:
+    // Any string but the null one may hold memory of its own.
+    bool holdsName() const { return !m_name.isNull(); }
+
+    QString m_name;
 };
 
 // One open resource file.
@@ -198,12 +209,18 @@ public:
 
     // The store's own bookkeeping.
     // Records come from a pool: many small nodes, allocated and freed quickly and kept close together.
+    // Their bytes come from a pool of their own, so that walking the index touches no bytes.
     lumivo::store::RecordPool m_pool;
+    lumivo::store::RecordPool m_bytesPool;
     ResIndex m_index{&m_pool};
     lumivo::store::IdUseCounts m_idUse; // how many records carry each id
     int m_lastFileNumber = 0;
     std::uint64_t m_bytesInMemory = 0;
     std::size_t m_boundRecords = 0; // records with a handle: closing a file looks for them only when any is
+    std::size_t m_namedRecords = 0; // records whose name holds memory of its own
+
+    // Lets go of every record at once when none of them needs its destructor (core/ResourceManager.cpp).
+    void dropIndex();
 };
 
 extern std::unique_ptr<CResEntry> theResHead;      // list head; its data is the scratch buffer

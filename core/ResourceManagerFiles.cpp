@@ -16,7 +16,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory_resource>
 #include <new>
+#include <span>
 #include <unordered_map>
 
 using namespace lumivo::store;
@@ -48,7 +50,7 @@ public:
         }
         m_buffer.insert(m_buffer.end(), data, data + size);
     }
-    void put(const std::vector<std::uint8_t>& bytes) { put(bytes.data(), bytes.size()); }
+    void put(std::span<const std::uint8_t> bytes) { put(bytes.data(), bytes.size()); }
 
     bool finish()
     {
@@ -81,7 +83,17 @@ struct Placement {
     bool fresh = false; // bytes written anew from memory (not copied from the old blob)
     bool saved = false; // the record counts as written: its changed, modified and new flags go
 };
-using Placements = std::unordered_map<const CResEntry*, Placement>;
+struct PlacementMemory {
+    std::pmr::monotonic_buffer_resource memory;
+};
+// Where each record's blob goes. A save places every record of a large file: the entries come from a
+// few growing blocks given back together, not from a heap block each that the allocator would have to
+// sort out later, on someone else's time.
+class Placements : private PlacementMemory, public std::pmr::unordered_map<const CResEntry*, Placement>
+{
+public:
+    Placements() : std::pmr::unordered_map<const CResEntry*, Placement>(&memory) {}
+};
 
 struct Extent {
     std::uint32_t offset;
@@ -96,7 +108,7 @@ MapEntry mapEntryOf(const CResEntry* record, const Placement* placement)
     entry.offset = placement ? placement->offset : record->m_offset;
     entry.size = placement ? placement->size : record->m_storedSize;
     entry.stamp = placement ? placement->stamp : record->m_stamp;
-    entry.name = encodeName(record->m_name);
+    entry.name = encodeName(record->GetName());
     return entry;
 }
 
@@ -162,12 +174,13 @@ bool blobIsCurrent(const CResEntry* record)
 // Whether the record's blob holds exactly these bytes. Such a record keeps its time stamp through every
 // kind of save: the stamp picks the stream layout that the record's class reads, so bytes written again
 // under a newer stamp would be read in a layout they were never written in.
-bool blobHolds(const CResEntry* record, const std::vector<std::uint8_t>& bytes)
+bool blobHolds(const CResEntry* record, std::span<const std::uint8_t> bytes)
 {
     if (record->m_stamp == 0 || record->m_storedSize != bytes.size() || record->GetFile() == 0)
         return false;
     std::vector<std::uint8_t> stored;
-    return readBlobBytes(record, stored) == RES_OK && stored == bytes;
+    return readBlobBytes(record, stored) == RES_OK &&
+           std::equal(stored.begin(), stored.end(), bytes.begin(), bytes.end());
 }
 
 // A changed record whose blob already holds what it would write: nothing of it needs writing.
@@ -228,33 +241,32 @@ private:
 
 // The bytes that a record takes into a fresh file, and whether they are new.
 int freshBytes(CResEntry* record, BlobReader& source, const FreshOptions& options,
-               std::vector<std::uint8_t>& scratch, const std::vector<std::uint8_t>*& bytes, bool& fresh)
+               std::vector<std::uint8_t>& scratch, std::span<const std::uint8_t>& bytes, bool& fresh)
 {
     fresh = false;
-    bytes = nullptr;
+    bytes = {};
     const bool changed = record->m_flags & RESFLAG_CHANGED;
     if (options.writeChanged && changed) {
         const bool hasOwner = firstOwner(record) != nullptr;
         storeOwner(record);
         if (!blobHoldsRecordBytes(record) && (hasOwner || record->m_hasData)) {
             fresh = true;
-            scratch.clear();
-            bytes = record->m_hasData ? &record->m_data : &scratch;
+            if (record->m_hasData)
+                bytes = record->m_data;
             return RES_OK;
         }
     }
     const bool memoryIsCurrent = !(record->m_flags & (RESFLAG_MODIFIED | RESFLAG_CHANGED));
     if (record->m_hasData && (options.preferMemory || memoryIsCurrent || !record->m_storedSize)) {
-        bytes = &record->m_data;
+        bytes = record->m_data;
         fresh = options.preferMemory && !memoryIsCurrent && !blobHolds(record, record->m_data);
         return RES_OK;
     }
-    scratch.clear();
-    bytes = &scratch;
     if (record->m_storedSize == 0)
         return RES_OK;
     if (!source.read(kHeaderSize + record->m_offset, record->m_storedSize, scratch))
         return RES_ERR_NOT_READABLE;
+    bytes = scratch;
     return RES_OK;
 }
 
@@ -285,22 +297,22 @@ int writeFreshFile(int file, File* source, const QString& target, ResFileHeader 
         const bool keyed = record->GetId() != 0 && record->GetType() != 0;
         if ((record->GetId() == 0 && record->GetType() == 0) || (options.keyedOnly && !keyed))
             continue;
-        const std::vector<std::uint8_t>* bytes = nullptr;
+        std::span<const std::uint8_t> bytes;
         bool fresh = false;
         const int read = freshBytes(record, reader, options, scratch, bytes, fresh);
         if (read != RES_OK)
             return giveUp(read);
-        if (writer.position() - kHeaderSize + bytes->size() > kLargestOffset)
+        if (writer.position() - kHeaderSize + bytes.size() > kLargestOffset)
             return giveUp(failure);
         Placement placement;
         placement.offset = static_cast<std::uint32_t>(writer.position() - kHeaderSize);
-        placement.size = static_cast<std::uint32_t>(bytes->size());
+        placement.size = static_cast<std::uint32_t>(bytes.size());
         // Bytes copied as they were keep their stamp, even none; only bytes new to the file get one.
-        const bool firstBytes = record->m_stamp == 0 && record->m_storedSize == 0 && !bytes->empty();
+        const bool firstBytes = record->m_stamp == 0 && record->m_storedSize == 0 && !bytes.empty();
         placement.stamp = fresh || firstBytes ? now : record->m_stamp;
         placement.fresh = fresh;
         placement.saved = fresh || (options.writeChanged && (record->m_flags & RESFLAG_CHANGED));
-        writer.put(*bytes);
+        writer.put(bytes);
         out.placements.emplace(record, placement);
     }
     const std::vector<std::uint8_t> map = buildMap(file, out.placements, {}, true);
@@ -379,10 +391,11 @@ std::vector<CResEntry*> changedRecords(int file, std::vector<CResEntry*>& curren
     return changed;
 }
 
-const std::vector<std::uint8_t>& bytesOf(const CResEntry* record)
+std::span<const std::uint8_t> bytesOf(const CResEntry* record)
 {
-    static const std::vector<std::uint8_t> none;
-    return record->m_hasData ? record->m_data : none;
+    if (!record->m_hasData)
+        return {};
+    return record->m_data;
 }
 
 // Appends the changed records' bytes and, when needed, a new map; then rewrites the header.
@@ -510,8 +523,14 @@ int loadFile(CResFileEntry* entry)
     // Without a map its offset means nothing.
     if (header.mapSize != 0 && !extentInside(header.mapOffset, header.mapSize, fileLength))
         return RES_ERR_BAD_FORMAT;
+    // In the store's memory: a file opened again reads its map into what the last close let go of.
     // Every byte is read over at once: no need to clear them first.
-    auto map = std::make_unique_for_overwrite<std::uint8_t[]>(header.mapSize);
+    MapBytes map;
+    try {
+        map = allocateMapBytes(&theResMgr.m_bytesPool, header.mapSize);
+    } catch (const std::bad_alloc&) {
+        return RES_ERR_NO_MEMORY;
+    }
     if (header.mapSize != 0 && !file.readAt(kHeaderSize + header.mapOffset, map.get(), header.mapSize))
         return RES_ERR_NOT_READABLE;
     return entry->m_waiting.read(std::move(map), header.mapSize, fileLength);
@@ -527,7 +546,10 @@ QString ResScratchPathFor(const QString& path)
 namespace lumivo::store
 {
 
-int readBlobBytes(const CResEntry* record, std::vector<std::uint8_t>& bytes)
+namespace
+{
+
+template <typename Bytes> int readBlobInto(const CResEntry* record, Bytes& bytes)
 {
     CResFileEntry* entry = FindResFileEntry(record->GetFile());
     if (!entry)
@@ -542,6 +564,18 @@ int readBlobBytes(const CResEntry* record, std::vector<std::uint8_t>& bytes)
     if (!entry->m_file->readAt(kHeaderSize + record->m_offset, bytes.data(), bytes.size()))
         return RES_ERR_NOT_READABLE;
     return RES_OK;
+}
+
+} // namespace
+
+int readBlobBytes(const CResEntry* record, std::vector<std::uint8_t>& bytes)
+{
+    return readBlobInto(record, bytes);
+}
+
+int readBlobBytes(const CResEntry* record, RecordBytes& bytes)
+{
+    return readBlobInto(record, bytes);
 }
 
 } // namespace lumivo::store
@@ -805,7 +839,7 @@ int TransferResEntry(CResEntry* record, int target)
     storeOwner(record);
     std::vector<std::uint8_t> bytes;
     if (record->m_hasData) {
-        bytes = record->m_data;
+        bytes.assign(record->m_data.begin(), record->m_data.end());
     } else if (record->m_storedSize != 0 && record->GetFile() != 0) {
         const int read = readBlobBytes(record, bytes);
         if (read != RES_OK)
@@ -825,13 +859,13 @@ int TransferResEntry(CResEntry* record, int target)
     }
     const ResKey key{target, record->GetType(), record->GetId()};
     // Taken first: the record may itself be the one that the target gives up (and be gone then).
-    const QString name = record->m_name;
+    const QString name = record->GetName();
     makeWaitingKey(key);
     auto existing = theResMgr.m_index.find(key);
     if (existing != theResMgr.m_index.end())
         RemoveResEntry(&existing->second);
     CResEntry* copy = linkNewRecord(key);
-    copy->m_name = name;
+    copy->SetName(name);
     copy->m_offset = static_cast<std::uint32_t>(length - static_cast<std::int64_t>(kHeaderSize));
     copy->m_storedSize = static_cast<std::uint32_t>(bytes.size());
     copy->m_stamp = stamp;
@@ -894,7 +928,7 @@ int CopyResFile(int source, const QString& newPath, int* number)
         if (placed == fresh.placements.end())
             continue;
         CResEntry* record = linkNewRecord(ResKey{made, it->first.type, it->first.id}, hint);
-        record->m_name = it->second.m_name;
+        record->SetName(it->second.GetName());
         record->m_offset = placed->second.offset;
         record->m_storedSize = placed->second.size;
         record->m_stamp = placed->second.stamp;

@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace lumivo::store
@@ -65,13 +66,16 @@ void rekeyRecord(CResEntry* record, const ResKey& key);
 // Makes a dead-space record for an extent of a file.
 CResEntry* addDeadSpace(int file, std::uint32_t offset, std::uint32_t size);
 
-// Data blocks, with the bytes-in-memory count kept right.
-void setRecordData(CResEntry* record, std::vector<std::uint8_t>&& bytes);
+// Data blocks, with the bytes-in-memory count kept right. Bytes from the record's own memory are taken
+// over; others are copied into it.
+void setRecordData(CResEntry* record, RecordBytes&& bytes);
+void setRecordData(CResEntry* record, std::span<const std::uint8_t> bytes);
 bool resizeRecordData(CResEntry* record, std::size_t size);
 void freeRecordData(CResEntry* record);
 
 // Reads a record's blob from its file without asking any object to load itself.
 int readBlobBytes(const CResEntry* record, std::vector<std::uint8_t>& bytes);
+int readBlobBytes(const CResEntry* record, RecordBytes& bytes);
 // Brings a record's blob into memory without asking any object to load itself.
 int bringBlobIntoMemory(CResEntry* record);
 

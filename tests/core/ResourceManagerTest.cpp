@@ -10,10 +10,14 @@
 
 #include <QDir>
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <cstring>
 #include <map>
 #include <random>
 #include <tuple>
+#include <vector>
 
 using namespace lumivo::test;
 using lumivo::files::FaultyFileSystem;
@@ -267,6 +271,87 @@ TEST_F(ResourceManagerTest, FreeIdsSkipTheUsedRun)
 class ResourceIdCountsTest : public lumivo::test::LumivoTest
 {
 };
+
+// The store's pool: blocks of every size and alignment stay apart, free blocks are handed out again,
+// and after a release the pool serves as new.
+TEST(RecordPoolTest, BlocksStayApartAndAreReusedBeforeAndAfterARelease)
+{
+    lumivo::store::RecordPool pool;
+    struct Block {
+        void* at;
+        std::size_t size;
+        std::size_t alignment;
+    };
+    const auto fill = [&](std::vector<Block>& blocks, int round) {
+        for (std::size_t size = 1; size <= 1200; size += 37) {
+            for (std::size_t alignment : {1, 8, 16, 64}) {
+                void* at = pool.allocate(size, alignment);
+                ASSERT_EQ(reinterpret_cast<std::uintptr_t>(at) % alignment, 0u);
+                std::memset(at, static_cast<int>(size + round), size);
+                blocks.push_back({at, size, alignment});
+            }
+        }
+    };
+    const auto intact = [](const std::vector<Block>& blocks, int round) {
+        return std::all_of(blocks.begin(), blocks.end(), [&](const Block& block) {
+            const auto* bytes = static_cast<const std::uint8_t*>(block.at);
+            return std::all_of(bytes, bytes + block.size, [&](std::uint8_t byte) {
+                return byte == static_cast<std::uint8_t>(block.size + round);
+            });
+        });
+    };
+    std::vector<Block> blocks;
+    fill(blocks, 0);
+    for (std::size_t i = 0; i < blocks.size(); i += 2)
+        pool.deallocate(blocks[i].at, blocks[i].size, blocks[i].alignment);
+    std::vector<Block> kept;
+    for (std::size_t i = 1; i < blocks.size(); i += 2)
+        kept.push_back(blocks[i]);
+    std::vector<Block> again;
+    fill(again, 1);
+    EXPECT_TRUE(intact(kept, 0));
+    EXPECT_TRUE(intact(again, 1));
+    pool.release();
+    std::vector<Block> afterRelease;
+    fill(afterRelease, 2);
+    EXPECT_TRUE(intact(afterRelease, 2));
+}
+
+// After a release, a large block may be lent a kept chunk: the small blocks carved meanwhile stay out
+// of it, and it can be lent again once given back.
+TEST(RecordPoolTest, AChunkLentToALargeBlockIsNotCarvedWhileLent)
+{
+    lumivo::store::RecordPool pool;
+    constexpr std::size_t kSmall = 200;
+    constexpr std::size_t kCount = 20000; // several chunks, the larger ones over 256 KB
+    const auto carveSmall = [&](std::uint8_t value) {
+        std::vector<void*> blocks;
+        for (std::size_t i = 0; i < kCount; ++i) {
+            blocks.push_back(pool.allocate(kSmall, 8));
+            std::memset(blocks.back(), value, kSmall);
+        }
+        return blocks;
+    };
+    const auto holds = [](const void* block, std::size_t size, std::uint8_t value) {
+        const auto* bytes = static_cast<const std::uint8_t*>(block);
+        return std::all_of(bytes, bytes + size, [&](std::uint8_t byte) { return byte == value; });
+    };
+    carveSmall(1);
+    pool.release();
+    constexpr std::size_t kLarge = 300 * 1024;
+    void* large = pool.allocate(kLarge, 8);
+    std::memset(large, 7, kLarge);
+    const std::vector<void*> small = carveSmall(2);
+    EXPECT_TRUE(holds(large, kLarge, 7));
+    EXPECT_TRUE(
+        std::all_of(small.begin(), small.end(), [&](void* block) { return holds(block, kSmall, 2); }));
+    pool.deallocate(large, kLarge, 8);
+    void* again = pool.allocate(kLarge, 8);
+    std::memset(again, 9, kLarge);
+    EXPECT_TRUE(
+        std::all_of(small.begin(), small.end(), [&](void* block) { return holds(block, kSmall, 2); }));
+    pool.deallocate(again, kLarge, 8);
+}
 
 // The table behind FindUnusedId: ids crowded into few slots, counted up and down in random order,
 // must each stay findable exactly while some record still carries them.
@@ -589,6 +674,56 @@ TEST_F(ResourceManagerTest, ClosingKeepsBoundRecordsInMemory)
     EXPECT_EQ(handle.GetEntry(), nullptr);
     EXPECT_EQ(handle.GetID(), 0);
     EXPECT_EQ(handle.GetLastError(), RES_ERR_NO_RECORD);
+}
+
+// Closing the only file lets go of every record at once when none has a handle or a name; small and
+// large bytes go with them, and the memory serves the records that come next.
+TEST_F(ResourceManagerTest, ClosingTheOnlyFileDropsEveryRecordAndItsBytesAtOnce)
+{
+    int file = newFile("drop.tvf");
+    const std::string large(5000, 'x');
+    ASSERT_EQ(putRecord(file, kWord, 1, "small"), RES_OK);
+    ASSERT_EQ(putRecord(file, kWord, 2, large, "named"), RES_OK);
+    ASSERT_EQ(SaveResFile(file), RES_OK);
+    EXPECT_EQ(theResMgr.m_namedRecords, 1u);
+    CResEntry* named = nullptr;
+    ASSERT_EQ(FindResource(2, kWord, file, &named), RES_OK);
+    ASSERT_EQ(SetResEntryName(named, QString()), RES_OK);
+    EXPECT_EQ(theResMgr.m_namedRecords, 0u);
+    EXPECT_GT(theResMgr.GetBytesInMemory(), large.size());
+
+    file = reopen(file);
+    EXPECT_EQ(theResMgr.GetBytesInMemory(), 0u);
+    EXPECT_EQ(storedRecordString(file, kWord, 1), "small");
+    EXPECT_EQ(storedRecordString(file, kWord, 2), large);
+    ASSERT_EQ(putRecord(file, kPage, 3, "after"), RES_OK);
+    EXPECT_EQ(storedRecordString(file, kPage, 3), "after");
+    EXPECT_EQ(theResMgr.GetRecordCount(), 3u);
+}
+
+// A file whose records still wait in its map keeps that map when another file, holding every record
+// made so far, closes; so does a file whose map lists nothing.
+TEST_F(ResourceManagerTest, ClosingTheOtherFileKeepsTheMapsOfFilesStillOpen)
+{
+    int waiting = newFile("waiting.tvf");
+    int empty = newFile("empty.tvf");
+    for (int id = 1; id <= 3000; ++id)
+        ASSERT_EQ(putRecord(waiting, kWord, id, "w" + std::to_string(id)), RES_OK);
+    ASSERT_EQ(SaveResFile(waiting), RES_OK);
+    ASSERT_EQ(SaveResFile(empty), RES_OK);
+    waiting = reopen(waiting);
+    empty = reopen(empty);
+    const int other = newFile("other.tvf");
+    ASSERT_EQ(putRecord(other, kWord, 1, "other"), RES_OK);
+    ASSERT_EQ(CloseResFile(other), RES_OK);
+    const int later = newFile("later.tvf");
+    for (int id = 1; id <= 3000; ++id)
+        ASSERT_EQ(putRecord(later, kPage, id, std::string(200, 'x')), RES_OK);
+    EXPECT_EQ(storedRecordString(waiting, kWord, 2999), "w2999");
+    EXPECT_EQ(storedRecordString(waiting, kWord, 1), "w1");
+    int count = -1;
+    ASSERT_EQ(CountResources(&count, RES_ANY, empty), RES_OK);
+    EXPECT_EQ(count, 0);
 }
 
 TEST_F(ResourceManagerTest, RecordsMovedToAnotherFileTakeTheirBytesAlong)
