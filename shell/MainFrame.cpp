@@ -65,6 +65,7 @@ CMainFrame::CMainFrame() : m_toolBar(addToolBar(QStringLiteral("Toolbar")))
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     theMainFrameWindow = this;
     InstallFrameHooks();
+    AddHelpKey();
 }
 
 CMainFrame::~CMainFrame()
@@ -93,6 +94,18 @@ void CMainFrame::CreateToolBar()
     for (const int command : lumivo::kEditToolCommands)
         AddToolButton(command, LoadSystemString(command - kToolTextOffset));
     addRows(kAboutButton);
+}
+
+// F1 is a key of the whole window: the client window takes every key it is given, so a key press
+// would never reach the frame.
+void CMainFrame::AddHelpKey()
+{
+    auto* help = new QAction(this);
+    help->setObjectName(QStringLiteral("helpKey"));
+    help->setShortcut(Qt::Key_F1);
+    help->setShortcutContext(Qt::WindowShortcut);
+    connect(help, &QAction::triggered, this, [this] { WinHelp(0, HELP_CONTEXT); });
+    addAction(help);
 }
 
 void CMainFrame::InstallFrameHooks()
@@ -171,8 +184,6 @@ void CMainFrame::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape)
         OnEscapeKey();
-    else if (event->key() == Qt::Key_F1)
-        WinHelp(0, HELP_CONTEXT);
     QMainWindow::keyPressEvent(event);
 }
 

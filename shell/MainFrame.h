@@ -60,6 +60,7 @@ protected:
 
 private:
     void CreateToolBar();
+    void AddHelpKey();
     void InstallFrameHooks();
 
     QToolBar* m_toolBar;

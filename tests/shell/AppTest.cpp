@@ -203,15 +203,21 @@ TEST_F(AppTest, HelpOpensTheMatchingPageAndNothingWithoutAHelpFile)
     theHelpFile = tempPath("Help.html");
     frame.WinHelp(42, HELP_CONTEXT);
     frame.WinHelp(42, 3);
+    // F1, from wherever the focus is in the window.
+    auto* f1 = frame.findChild<QAction*>("helpKey");
+    ASSERT_NE(f1, nullptr);
+    EXPECT_EQ(f1->shortcut(), QKeySequence(Qt::Key_F1));
+    f1->trigger();
     HtmlHelp(HH_DISPLAY_INDEX);
     HtmlHelp(HH_DISPLAY_SEARCH);
-    ASSERT_EQ(opened.size(), 4);
+    ASSERT_EQ(opened.size(), 5);
     QUrl context = QUrl::fromLocalFile(theHelpFile);
     context.setFragment("context-42");
     EXPECT_EQ(opened[0], context);
     EXPECT_EQ(opened[1], QUrl::fromLocalFile(theHelpFile));
-    EXPECT_EQ(opened[2], QUrl::fromLocalFile(tempPath("Index.html")));
-    EXPECT_EQ(opened[3], QUrl::fromLocalFile(tempPath("Search.html")));
+    EXPECT_EQ(opened[2], QUrl::fromLocalFile(theHelpFile));
+    EXPECT_EQ(opened[3], QUrl::fromLocalFile(tempPath("Index.html")));
+    EXPECT_EQ(opened[4], QUrl::fromLocalFile(tempPath("Search.html")));
 }
 
 TEST_F(AppTest, ClosingTheWindowWithUnsavedOutputChangesAsksAndCancelKeepsTheProgramRunning)
