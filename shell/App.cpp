@@ -156,21 +156,26 @@ bool CQuibApp::InitInstance()
 
 bool CQuibApp::OnIdle(long /*count*/)
 {
+    // After the exit nothing may come back to life (a sound's wait runs this too).
+    if (m_exited)
+        return false;
     if (m_mainFrame)
         m_mainFrame->RunClientIdleTick();
     if (!theSpeechEngine) {
         theSpeechEngine = std::make_unique<CSpeechEngine>();
         theSpeechEngine->StartInit();
     }
-    // Closing the output file (and other work outside a reload) leaves its steps pending; they run here
-    // rather than waiting for whatever reload comes next.
-    if (theSystemInitFlags != 0 && !(theProgramMode & kProgramModeShuttingDown))
-        InitializeSystem(0);
     if (m_mainFrame) {
         UpdateToolBarCommands();
         m_mainFrame->ArmIdleTimer();
     }
     return false;
+}
+
+void CQuibApp::RunQueuedReload()
+{
+    if (!m_exited && theSystemInitFlags != 0 && !(theProgramMode & kProgramModeShuttingDown))
+        InitializeSystem(0);
 }
 
 int CQuibApp::ExitInstance(int code)
@@ -190,8 +195,10 @@ void CQuibApp::RunIdlePassWhenMainLoopWaits()
         return;
     connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
         // Only the main loop is idle: a message box or another local loop is the person's attention.
-        if (m_inMainLoop && QThread::currentThread()->loopLevel() == 1)
+        if (m_inMainLoop && QThread::currentThread()->loopLevel() == 1) {
+            RunQueuedReload();
             OnIdle(0);
+        }
     });
 }
 

@@ -28,9 +28,13 @@ public:
     bool InitApplication();
     // The start-up sequence; true when the program runs, false when it must end.
     bool InitInstance();
-    // One idle pass: the client window's idle tick, the speech engine made when there is none, a
-    // reload that something queued, and the frame's idle timer armed again. Always false.
+    // One idle pass: the client window's idle tick, the speech engine made when there is none, the
+    // toolbar's update pass and the frame's idle timer armed again. Always false.
     bool OnIdle(long count);
+    // Runs the reload steps that something left pending (closing the output file queues every step),
+    // rather than leaving them for whatever reload comes next. Only the main loop's idle runs it: while
+    // a sound is waited for, the icon that plays it is still at work, and a reload would empty its page.
+    void RunQueuedReload();
     // Once, after the event loop ends: the system module's exit; the registry object goes. The result
     // is the program's exit code.
     int ExitInstance(int code);

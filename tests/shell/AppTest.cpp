@@ -3,6 +3,7 @@
 #include "shell/Help.h"
 #include "shell/MainFrame.h"
 #include "shell/Menus.h"
+#include "shell/Reload.h"
 
 #include "core/CurrentUser.h"
 #include "core/Page.h"
@@ -139,7 +140,16 @@ TEST_F(AppTest, StartUpRunsItsStepsInOrderAndExitLetsTheRegistryGo)
     EXPECT_EQ(theCurrentUser->WindowRect.left, frame.left());
     EXPECT_EQ(theCurrentUser->WindowRect.top, frame.top());
 
+    // Steps left pending (closing the output file queues every step) run at the main loop's idle.
+    AddSystemInitFlags(kReloadMenus);
+    app.OnIdle(0);
+    EXPECT_EQ(theSystemInitFlags, kReloadMenus) << "not in the idle work of a sound's wait";
+    app.RunQueuedReload();
+    EXPECT_EQ(theSystemInitFlags, 0u);
+
     EXPECT_EQ(app.ExitInstance(3), 3);
+    app.OnIdle(0);
+    EXPECT_EQ(theSpeechEngine, nullptr) << "nothing comes back to life after the exit";
     EXPECT_EQ(theRegistry, nullptr);
 }
 
