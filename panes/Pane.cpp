@@ -5,6 +5,8 @@
 #include "core/IconEvents.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
+#include "panes/PaneInput.h"
+#include "panes/Panes.h"
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"
 
@@ -154,15 +156,11 @@ bool CPane::HitTest(int x, int y) const
 
 CQuibIcon* CPane::IconAt(int x, int y) const
 {
+    // The pane's own icons lie over the page's; in each list the tail lies in front.
     const CPoint point = ClientToPage(CPoint(x, y));
-    for (const auto& icon : m_childIcons)
-        if (icon->IsHit(point))
-            return icon.get();
-    if (m_page)
-        for (const auto& icon : m_page->Icons)
-            if (icon->IsHit(point))
-                return icon.get();
-    return nullptr;
+    if (CQuibIcon* own = FrontIconAt(m_childIcons, point))
+        return own;
+    return m_page ? FrontIconAt(m_page->Icons, point) : nullptr;
 }
 
 void CPane::UpdateChildIcons(bool force)
@@ -458,7 +456,7 @@ void CPane::drawGrid(QPainter& dc)
         return;
     int stepX = theGridStepX;
     int stepY = theGridStepY;
-    while (stepX <= kMinGridSpacing || stepY <= kMinGridSpacing) {
+    while (stepX < kMinGridSpacing || stepY < kMinGridSpacing) {
         stepX *= 2;
         stepY *= 2;
     }
@@ -479,6 +477,7 @@ void CPane::DrawIcons(QPainter& dc)
         IconPaint paint{dc, toQPoint(PageRect.TopLeft())};
         paint.editablePane = IsEditable();
         paint.soleSelected = soleSelected;
+        paint.linkBadges = theCtrlView && this == &theMainPane;
         for (auto& icon : m_page->Icons)
             icon->Draw(paint);
     }

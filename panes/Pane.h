@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+class QMimeData;
 class QPainter;
 
 // What a pane needs of the window that holds it.
@@ -126,7 +127,8 @@ public:
     // The virtual operations in the order the design gives them.
     virtual void SetOwnerWnd(CPaneOwner* owner);
     virtual void Draw(QPainter& dc);
-    virtual void DrawOverlay(QPainter& /*dc*/) {}
+    // Over the screen after the back buffer: the rubber band of an editing drag.
+    virtual void DrawOverlay(QPainter& dc);
     virtual void DrawIcons(QPainter& dc);
     virtual void DrawContent(QPainter& /*dc*/) {}
     virtual bool ContainsIcon(const CQuibIcon* icon) const;
@@ -134,39 +136,20 @@ public:
     virtual CQuibIcon* IconAt(int x, int y) const;
     // Input (x, y client coordinates, flags the mouse-key bits, tick the event time in ms); true when
     // the pane consumed the event.
-    virtual bool OnIdleHover() { return false; }
-    virtual bool OnChar(unsigned /*ch*/, unsigned /*flags*/) { return false; }
-    virtual bool OnKeyUp(unsigned /*key*/, unsigned /*flags*/) { return false; }
-    virtual bool OnKeyDown(unsigned /*key*/, unsigned /*flags*/) { return false; }
-    virtual bool OnLButtonDown(unsigned /*flags*/, int /*x*/, int /*y*/, std::uint32_t /*tick*/)
-    {
-        return false;
-    }
-    virtual bool OnLButtonUp(unsigned /*flags*/, int /*x*/, int /*y*/, std::uint32_t /*tick*/)
-    {
-        return false;
-    }
-    virtual bool OnMouseMove(unsigned /*flags*/, int /*x*/, int /*y*/, std::uint32_t /*tick*/,
-                             bool /*updateCursor*/)
-    {
-        return false;
-    }
-    virtual bool OnBeginDrag(unsigned /*flags*/, int /*x*/, int /*y*/, std::uint32_t /*tick*/)
-    {
-        return false;
-    }
-    virtual bool OnEndDrag(unsigned /*flags*/, int /*x*/, int /*y*/, std::uint32_t /*tick*/) { return false; }
-    virtual bool OnDrag(unsigned /*flags*/, int /*x*/, int /*y*/, std::uint32_t /*tick*/) { return false; }
-    virtual bool OnClick(unsigned /*flags*/, int /*x*/, int /*y*/, std::uint32_t /*tick*/) { return false; }
-    virtual bool OnDblClick(unsigned /*flags*/, int /*x*/, int /*y*/, std::uint32_t /*tick*/)
-    {
-        return false;
-    }
-    virtual bool OnLongMouseDown() { return false; }
-    virtual bool OnRButtonDown(unsigned /*flags*/, int /*x*/, int /*y*/, std::uint32_t /*tick*/)
-    {
-        return false;
-    }
+    virtual bool OnIdleHover();
+    virtual bool OnChar(unsigned ch, unsigned flags);
+    virtual bool OnKeyUp(unsigned key, unsigned flags);
+    virtual bool OnKeyDown(unsigned key, unsigned flags);
+    virtual bool OnLButtonDown(unsigned flags, int x, int y, std::uint32_t tick);
+    virtual bool OnLButtonUp(unsigned flags, int x, int y, std::uint32_t tick);
+    virtual bool OnMouseMove(unsigned flags, int x, int y, std::uint32_t tick, bool updateCursor);
+    virtual bool OnBeginDrag(unsigned flags, int x, int y, std::uint32_t tick);
+    virtual bool OnEndDrag(unsigned flags, int x, int y, std::uint32_t tick);
+    virtual bool OnDrag(unsigned flags, int x, int y, std::uint32_t tick);
+    virtual bool OnClick(unsigned flags, int x, int y, std::uint32_t tick);
+    virtual bool OnDblClick(unsigned flags, int x, int y, std::uint32_t tick);
+    virtual bool OnLongMouseDown();
+    virtual bool OnRButtonDown(unsigned flags, int x, int y, std::uint32_t tick);
     // Rebuilds the page picture and places the icons for the pane's rectangle (panes/PagesInPanes.cpp).
     virtual void UpdateLayout(bool force);
     virtual void UpdateChildIcons(bool force);
@@ -216,6 +199,23 @@ public:
 
     // Puts the pane back as the program's start has it: no page, no child icons, hidden, unowned.
     virtual void ResetPane();
+
+    // Input (panes/PaneInput.cpp). Selects every icon of the pane that shows and meets `rect` (client
+    // coordinates).
+    void SelectIconsInRect(const CRect& rect);
+    // Deletes the selected icons of editable panes; with `testOnly`, whether any icon is selected. Never
+    // with the browse tool.
+    bool DeleteSelectedIcons(bool testOnly);
+    // The cursor of the tool at the page point over `icon`.
+    static void UpdateCursor(int x, int y, CQuibIcon* icon);
+    // Whether the pane lets the tool change: leaving for the browse tool saves a changed page first.
+    bool CanSetEditTool(int newTool);
+    // The drop target: a dragged icon is offered a move, and a drop changes nothing.
+    static int QueryDropEffect(const QMimeData* data);
+    int DropAt(CPoint point);
+    static int DragOverIcon(const QMimeData* data, CPoint point);
+    // A command of the context menu (panes/PaneMenu.cpp), 5701 to 5748.
+    void OnPropertyCommand(int commandId);
 
     // The drag state shared by every pane (used by the input handlers).
     static int theDragHandle;

@@ -1,6 +1,7 @@
 #include "panes/PanesState.h"
 
 #include "panes/MouseState.h"
+#include "panes/PaneInput.h"
 #include "panes/Panes.h"
 #include "panes/SoundDevice.h"
 #include "panes/SpeechEngine.h"
@@ -9,6 +10,7 @@ void ResetPanesState()
 {
     ResetPanes();
     ResetMouseState();
+    ResetPaneInput();
     ResetSpeechEngine();
     CSoundDevice::CloseSound();
 }

@@ -6,7 +6,8 @@
 
 #include <vector>
 
-lumivo::Hook<bool(CPane& pane, int tool)> thePaneAcceptsEditTool{[](CPane&, int) { return true; }};
+lumivo::Hook<bool(CPane& pane, int tool)> thePaneAcceptsEditTool{
+    [](CPane& pane, int tool) { return pane.CanSetEditTool(tool); }};
 
 bool SetEditTool(int tool)
 {

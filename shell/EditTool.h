@@ -11,8 +11,8 @@
 
 class CPane;
 
-// Whether a visible pane lets the tool change (it may have to save its page first). The panes'
-// editing code installs it; by default every pane agrees.
+// Whether a visible pane lets the tool change (it may have to save its page first). By default the
+// pane's own CanSetEditTool answers; tests may put their own answer in.
 extern lumivo::Hook<bool(CPane& pane, int tool)> thePaneAcceptsEditTool;
 
 // Asks every visible pane, in hit-test order and all of them even after a refusal; when one refuses,

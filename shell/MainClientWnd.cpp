@@ -6,9 +6,11 @@
 #include "core/ResourceManager.h"
 #include "core/User.h"
 #include "panes/MouseState.h"
+#include "panes/PaneInput.h"
 #include "panes/Panes.h"
 #include "platform/types/Clock.h"
 #include "platform/types/Time.h"
+#include "shell/Commands.h"
 #include "shell/ScreenLayout.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
@@ -186,6 +188,34 @@ bool offersIcon(const QMimeData* data)
     return data && data->hasFormat(QString::fromLatin1(kIconMimeType));
 }
 
+// The panes name the commands they run by the dispatcher's numbers.
+static_assert(kCommandCopy == int(ID_EDIT_COPY) && kCommandCut == int(ID_EDIT_CUT) &&
+              kCommandPaste == int(ID_EDIT_PASTE));
+
+// The panes' input reaches the commands, the icon wizard and the background editor through these.
+void installPaneInputSeams()
+{
+    thePaneCommand.set([](int id, bool testOnly) {
+        const auto command = static_cast<UINT>(id);
+        if (!testOnly)
+            return DispatchSystemCommand(command, lumivo::ui::kExecuteCommand, nullptr);
+        lumivo::ui::CommandUpdate update(id);
+        return DispatchSystemCommand(command, lumivo::ui::kUpdateCommand, &update) &&
+               update.enabled().value_or(false);
+    });
+    thePaneIconWizard.set([](CQuibIcon* icon, int action, CPane* pane, int x, int y) {
+        theRunIconWizard(icon, action, pane, x, y);
+    });
+    thePaneEditBackground.set([](CQuibBg* /*page*/) { theOpenBackgroundEditor(); });
+}
+
+void removePaneInputSeams()
+{
+    thePaneCommand.reset();
+    thePaneIconWizard.reset();
+    thePaneEditBackground.reset();
+}
+
 } // namespace
 
 CMainClientWnd::CMainClientWnd(QWidget* parent) : QWidget(parent)
@@ -197,6 +227,7 @@ CMainClientWnd::CMainClientWnd(QWidget* parent) : QWidget(parent)
     for (CPane* pane : ownedPanes())
         pane->SetOwnerWnd(this);
     theSetAppCursor.set([](int id) { SetAppCursor(id); });
+    installPaneInputSeams();
     CreateBackBuffer();
 }
 
@@ -207,6 +238,7 @@ CMainClientWnd::~CMainClientWnd()
         if (pane->OwnerWnd() == this)
             pane->SetOwnerWnd(nullptr);
     theSetAppCursor.reset();
+    removePaneInputSeams();
 }
 
 void CMainClientWnd::InvalidateRect(const CRect& rect, bool /*erase*/)
@@ -469,10 +501,10 @@ void CMainClientWnd::pairClick()
 
 // Dropping an icon -------------------------------------------------------------------------------------
 
-// A dragged icon is welcome anywhere in the window; a drop places nothing.
+// A dragged icon is welcome anywhere in the window (the panes offer it a move); a drop places nothing.
 void CMainClientWnd::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!offersIcon(event->mimeData())) {
+    if (CPane::QueryDropEffect(event->mimeData()) != kDropEffectMove) {
         event->ignore();
         return;
     }
@@ -490,10 +522,14 @@ void CMainClientWnd::dragMoveEvent(QDragMoveEvent* event)
     event->accept();
 }
 
+// The pane under the point places nothing, so the drop reports no effect and the source keeps its icon.
 void CMainClientWnd::dropEvent(QDropEvent* event)
 {
-    event->setDropAction(Qt::MoveAction);
-    event->accept();
+    const CPoint point(event->position().toPoint().x(), event->position().toPoint().y());
+    CPane* pane = paneAt(point);
+    const int effect = pane ? pane->DropAt(point) : kDropEffectNone;
+    event->setDropAction(effect == kDropEffectMove ? Qt::MoveAction : Qt::IgnoreAction);
+    event->ignore();
 }
 
 // The idle tick ----------------------------------------------------------------------------------------

@@ -19,7 +19,8 @@ class QScrollBar;
 class CMainClientWnd : public QWidget, public CPaneOwner
 {
 public:
-    // Makes every pane but the blank one owned by this window and installs the pane cursor.
+    // Makes every pane but the blank one owned by this window and installs the pane cursor and the
+    // seams through which the panes' input runs commands (panes/PaneInput.h), until it goes.
     explicit CMainClientWnd(QWidget* parent = nullptr);
     ~CMainClientWnd() override;
     CMainClientWnd(const CMainClientWnd&) = delete;

@@ -12,6 +12,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QGuiApplication>
+#include <QPixmap>
 
 #include <array>
 #include <utility>
@@ -162,17 +163,65 @@ void ApplyFlags(QString& text, int flags)
         text = TaggedEntryPart(text, false);
 }
 
+// The program's own cursors are pictures (resources/bitmaps, drawn by make-cursors.sh) with their hot
+// spots; the others are the system's shapes.
+struct DrawnCursor {
+    int id;
+    QPoint hotSpot;
+    Qt::CursorShape fallback; // when the picture is missing
+};
+constexpr std::array kDrawnCursors{
+    DrawnCursor{CURSOR_ARROW, {1, 1}, Qt::ArrowCursor},
+    DrawnCursor{CURSOR_HAND, {13, 1}, Qt::PointingHandCursor},
+    DrawnCursor{CURSOR_WIZARD, {1, 1}, Qt::ArrowCursor},
+    DrawnCursor{CURSOR_SELECT, {1, 1}, Qt::ArrowCursor},
+};
+
+Qt::CursorShape systemCursorShape(int id)
+{
+    switch (id) {
+    case CURSOR_BUSY_1:
+    case CURSOR_BUSY_2:
+        return Qt::WaitCursor;
+    case CURSOR_CROSS:
+        return Qt::CrossCursor;
+    case CURSOR_SIZE_NWSE:
+        return Qt::SizeFDiagCursor;
+    case CURSOR_SIZE_NESW:
+        return Qt::SizeBDiagCursor;
+    case CURSOR_SIZE_WE:
+        return Qt::SizeHorCursor;
+    case CURSOR_SIZE_NS:
+        return Qt::SizeVerCursor;
+    case CURSOR_SIZE_ALL:
+        return Qt::SizeAllCursor;
+    default:
+        return Qt::ArrowCursor;
+    }
+}
+
+QCursor cursorOfId(int id)
+{
+    for (const DrawnCursor& drawn : kDrawnCursors) {
+        if (drawn.id != id)
+            continue;
+        const QPixmap picture(QStringLiteral(":/cursor/%1.png").arg(id));
+        if (picture.isNull())
+            return QCursor(drawn.fallback);
+        return QCursor(picture, drawn.hotSpot.x(), drawn.hotSpot.y());
+    }
+    return QCursor(systemCursorShape(id));
+}
+
 void showOverrideCursor(int id)
 {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return;
-    const Qt::CursorShape shape = (id == CURSOR_BUSY_1 || id == CURSOR_BUSY_2) ? Qt::WaitCursor
-                                  : id == CURSOR_HAND                          ? Qt::PointingHandCursor
-                                                                               : Qt::ArrowCursor;
+    const QCursor cursor = cursorOfId(id);
     if (QGuiApplication::overrideCursor())
-        QGuiApplication::changeOverrideCursor(QCursor(shape));
+        QGuiApplication::changeOverrideCursor(cursor);
     else
-        QGuiApplication::setOverrideCursor(QCursor(shape));
+        QGuiApplication::setOverrideCursor(cursor);
 }
 
 int reportedOverrideCursor()

@@ -77,6 +77,16 @@ constexpr int CURSOR_ARROW = 244;
 constexpr int CURSOR_HAND = 245;
 constexpr int CURSOR_BUSY_1 = 30982;
 constexpr int CURSOR_BUSY_2 = 30983;
+// The editing tools' cursors: drawn for the icon wizard's and the select tool, the system's for the
+// drawing tools and the handles.
+constexpr int CURSOR_WIZARD = 30979;
+constexpr int CURSOR_SELECT = 30980;
+constexpr int CURSOR_CROSS = 32515;
+constexpr int CURSOR_SIZE_NWSE = 32642;
+constexpr int CURSOR_SIZE_NESW = 32643;
+constexpr int CURSOR_SIZE_WE = 32644;
+constexpr int CURSOR_SIZE_NS = 32645;
+constexpr int CURSOR_SIZE_ALL = 32646;
 int SetAppCursor(int id);
 int GetAppCursor();
 

@@ -178,6 +178,7 @@ TEST_F(CommandsTest, ZOrderIsOfferedInEditModeAndOnlyItsExecutionMovesTheIcon)
     EXPECT_FALSE(stateOf(5113).enabled) << "outside edit mode";
     ASSERT_TRUE(SetProgramMode(kProgramModeEdit, true));
     ASSERT_TRUE(SetEditTool(kEditToolSelect));
+    back->Select(&theMainPane); // leaving the browse tool let go of the selection
     EXPECT_TRUE(stateOf(5113).enabled);
     EXPECT_FALSE(stateOf(5116).enabled) << "at the back already";
     EXPECT_EQ(shown->Icons.front().get(), back) << "an update moves nothing";

@@ -3,6 +3,7 @@
 // painted window that shows the main pane's page.
 
 #include "shell/MainClientWnd.h"
+#include "shell/Commands.h"
 
 #include "core/CurrentUser.h"
 #include "core/IconDrag.h"
@@ -12,6 +13,7 @@
 #include "core/ResourceTypes.h"
 #include "core/User.h"
 #include "panes/MouseState.h"
+#include "panes/PaneInput.h"
 #include "panes/Panes.h"
 #include "platform/types/Clock.h"
 #include "system/FrameSizes.h"
@@ -23,6 +25,7 @@
 
 #include <QCoreApplication>
 #include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -185,6 +188,28 @@ TEST_F(MainClientWndTest, ADraggedIconIsWelcomeAndNothingElse)
                                   Qt::NoModifier);
     QCoreApplication::sendEvent(m_window.get(), &enterWithText);
     EXPECT_FALSE(enterWithText.isAccepted());
+
+    // The drop places nothing, so it reports no move: the source must not take its icon away.
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, &icon, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(m_window.get(), &drop);
+    EXPECT_EQ(drop.dropAction(), Qt::IgnoreAction);
+}
+
+TEST_F(MainClientWndTest, ThePanesReachTheCommandsAndTheIconWizardWhileTheWindowLives)
+{
+    bool canCut = false;
+    const auto cut = theCanCut.scoped([&] { return canCut; });
+    EXPECT_FALSE(thePaneCommand(kCommandCut, true));
+    canCut = true;
+    EXPECT_TRUE(thePaneCommand(kCommandCut, true));
+
+    int action = 0;
+    const auto wizard = theRunIconWizard.scoped([&](CQuibIcon*, int how, CPane*, int, int) { action = how; });
+    thePaneIconWizard(nullptr, 1, &theMainPane, 10, 10);
+    EXPECT_EQ(action, 1);
+
+    m_window.reset();
+    EXPECT_FALSE(thePaneCommand(kCommandCut, true)) << "gone with the window";
 }
 
 TEST_F(MainClientWndTest, ClicksPairWithinTheToolsIntervalAndTolerance)
