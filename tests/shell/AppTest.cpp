@@ -16,6 +16,7 @@
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
+#include "tests/support/Bytes.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QAction>
@@ -35,12 +36,6 @@ namespace
 class AppTest : public lumivo::test::LumivoTest
 {
 };
-
-QString fileText(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
 
 void writeStaleLock(const QString& path)
 {
@@ -123,7 +118,7 @@ TEST_F(AppTest, StartUpRunsItsStepsInOrderAndExitLetsTheRegistryGo)
     EXPECT_EQ(theBaseDir, tempDir());
     EXPECT_TRUE(IsTraceLogEnabled());
 
-    const QString log = fileText(TraceLogPath());
+    const QString log = QString::fromUtf8(lumivo::test::fileBytes(TraceLogPath()));
     int at = 0;
     for (const char* step :
          {"InitInstance Start", "InitInstance PreStartUp", "InitInstance StartUp",
