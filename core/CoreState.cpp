@@ -9,6 +9,7 @@
 #include "core/PageHooks.h"
 #include "core/Registry.h"
 #include "core/ResourceManager.h"
+#include "core/Sentence.h"
 #include "core/Sound.h"
 #include "core/User.h"
 #include "core/UserLevel.h"
@@ -24,6 +25,7 @@ void ResetCoreState()
     ResetCurrentUser();
     ResetWordEditorFrame();
     ResetIconEvents();
+    ResetSentenceHooks();
     ResetPageHooks();
     ResetIconEditing();
     ResetIconDrawing();

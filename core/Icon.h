@@ -192,6 +192,10 @@ public:
     QSize PictCacheBox;              // the box the cached picture was scaled into
     std::int16_t PictCacheModel = 0; // the image model it was scaled by
     std::uint64_t DragToken = 0;     // the icon's name in drag data, once it was dragged
+    // Writer-pane state, never stored or copied: the box of the text under the picture, and whether the
+    // sentence is being read aloud at this icon (drawn with the selection colour behind it).
+    CRect DrawnRect;
+    bool Highlighted = false;
 
 protected:
     // The picture by the size-step rule, placed in `rect`; false when there is none to draw.

@@ -26,6 +26,13 @@ void serializeWords(CArchive& ar, std::vector<QString>& words)
 
 } // namespace
 
+lumivo::Hook<void(const CQuibSentence*)> theSentenceDestroying{[](const CQuibSentence*) {}};
+
+void ResetSentenceHooks()
+{
+    theSentenceDestroying.reset();
+}
+
 CTime SentenceIntensionGate()
 {
     return CTime(2002, 7, 30, 16, 34, 0);
@@ -36,7 +43,10 @@ CQuibSentence::CQuibSentence()
     m_owner = this;
 }
 
-CQuibSentence::~CQuibSentence() = default;
+CQuibSentence::~CQuibSentence()
+{
+    theSentenceDestroying(this);
+}
 
 void CQuibSentence::Assign(const CQuibSentence* source)
 {

@@ -6,6 +6,7 @@
 #include "core/Icon.h"
 #include "core/ResourceHandle.h"
 #include "platform/archive/Archive.h"
+#include "platform/types/Hook.h"
 #include "platform/types/WinTypes.h"
 
 #include <QRegion>
@@ -57,6 +58,8 @@ public:
     void SerializeStamped(CArchive& ar, const CTime& stamp);
 
     CQuibIconList Icons;
+    // How far the writer pane has scrolled the row of icons, in pixels; never stored or copied.
+    std::int32_t ScrollOffset = 0;
 
 protected:
     void ResetToDefaults() override { Assign(nullptr); }
@@ -64,3 +67,9 @@ protected:
 
 // The time from which sentence records carry their intention sign (records stamped strictly later).
 CTime SentenceIntensionGate();
+
+// A sentence is about to be destroyed (run by its destructor before its icons go): what higher layers
+// keep of it (the clipboard's copy source) forgets it.
+extern lumivo::Hook<void(const CQuibSentence* sentence)> theSentenceDestroying;
+// Puts the sentence hook back.
+void ResetSentenceHooks();

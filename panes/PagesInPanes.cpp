@@ -117,6 +117,7 @@ void InstallPaneHooks()
         theMainPane.LoadPage(id);
         return theMainPane.GetPage() != nullptr && theMainPane.GetPage()->GetID() == id;
     });
+    InstallWriterPaneHooks();
 }
 
 void UninstallPaneHooks()
@@ -132,6 +133,7 @@ void UninstallPaneHooks()
     thePanePage.reset();
     theIconRedraw.reset();
     theMainPaneLoadPage.reset();
+    UninstallWriterPaneHooks();
 }
 
 CPane* CPane::FindPaneShowingPage(const CQuibBg* page)

@@ -30,4 +30,5 @@ void ResetPanes()
                         static_cast<CPane*>(&theBrowsePane), &theBlankPane})
         pane->ResetPane();
     ResetPaneStatics();
+    ResetWriterPaneHooks();
 }

@@ -4,6 +4,7 @@
 
 #include "core/StoredFont.h"
 #include "panes/Pane.h"
+#include "panes/WriterPane.h"
 
 // The main pane: the page a person communicates with.
 class CMainPane : public CPane
@@ -21,11 +22,6 @@ public:
     void DrawOverlay(QPainter& dc) override;
     void DrawContent(QPainter& dc) override;
     void UpdateLayout(bool force) override { CPane::UpdateLayout(force); }
-};
-
-// The writer pane: the sentence being written and its tool icons.
-class CWriterPane : public CPane
-{
 };
 
 // The browse pane: a list of words beside the page, in its own colour and font.

@@ -24,6 +24,7 @@
 #include "tests/core/UserTestStore.h"
 #include "tests/support/AudioTestHelpers.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/Pictures.h"
 
 #include <QFile>
 #include <QPainter>
@@ -54,16 +55,6 @@ public:
     bool HasWindow() const override { return true; }
     void InvalidateRect(const CRect&, bool) override {}
 };
-
-RgbImage solidImage(int width, int height, QRgb rgb)
-{
-    RgbImage image{width, height, {}};
-    image.pixels.reserve(std::size_t(width) * std::size_t(height) * 3);
-    for (int i = 0; i < width * height; ++i)
-        image.pixels.insert(image.pixels.end(),
-                            {std::uint8_t(qRed(rgb)), std::uint8_t(qGreen(rgb)), std::uint8_t(qBlue(rgb))});
-    return image;
-}
 
 // Half a second of a loud 440 Hz tone, 16-bit mono.
 WaveBlock toneBlock()
@@ -142,7 +133,7 @@ protected:
         word.WordName = QString::fromUtf8(name);
         test::storeInFile(word, id, m_file, MakeWordType(kLanguage));
         ASSERT_EQ(word.Write(), RES_OK);
-        storePicture(id, kAnyIconSizePictureKind, solidImage(64, 64, rgb));
+        storePicture(id, kAnyIconSizePictureKind, test::solidRgbImage(64, 64, rgb));
     }
 
     void storePicture(std::int32_t id, int kind, const RgbImage& image)
@@ -169,7 +160,7 @@ protected:
         page.Icons = std::move(icons);
         test::storeInFile(page, id, m_file, MakeBgType(1, kLanguage));
         ASSERT_EQ(page.Write(), RES_OK);
-        storePicture(id, FrameSizeToLayoutId(2), solidImage(640, 427, kPageRgb));
+        storePicture(id, FrameSizeToLayoutId(2), test::solidRgbImage(640, 427, kPageRgb));
     }
 
     QImage drawMainPane()

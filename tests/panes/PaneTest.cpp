@@ -17,6 +17,7 @@
 #include "system/SystemSettings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/Pictures.h"
 
 #include <QPainter>
 
@@ -41,21 +42,12 @@ public:
     std::vector<CRect> invalidated;
 };
 
-RgbImage solidImage(int width, int height, QRgb rgb)
-{
-    RgbImage image{width, height, {}};
-    for (int i = 0; i < width * height; ++i)
-        image.pixels.insert(image.pixels.end(),
-                            {std::uint8_t(qRed(rgb)), std::uint8_t(qGreen(rgb)), std::uint8_t(qBlue(rgb))});
-    return image;
-}
-
 std::unique_ptr<CQuibPict> iconPicture()
 {
     auto picture = std::make_unique<CQuibPict>();
     picture->Width = 40;
     picture->Height = 40;
-    picture->Image = solidImage(40, 40, kIconRgb);
+    picture->Image = solidRgbImage(40, 40, kIconRgb);
     return picture;
 }
 
@@ -100,7 +92,7 @@ protected:
             return;
         CQuibPict picture;
         ASSERT_EQ(picture.Create(), RES_OK);
-        ASSERT_TRUE(picture.SetImage(solidImage(640, 427, kPictureRgb), 640, 427, pictRawRgb));
+        ASSERT_TRUE(picture.SetImage(solidRgbImage(640, 427, kPictureRgb), 640, 427, pictRawRgb));
         ASSERT_EQ(picture.SaveAs(id, m_file, MakePictType(std::int16_t(FrameSizeToLayoutId(2)), kLanguage)),
                   RES_OK);
         picture.Write();
