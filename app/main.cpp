@@ -1,15 +1,10 @@
-#include <QApplication>
-#include <QLabel>
+#include "shell/App.h"
 
-// The application object and its start-up come with the shell; until then the program only proves
-// that it starts.
+#include <QApplication>
+
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QLabel label("Lumivo");
-    label.resize(320, 120);
-    label.show();
-    if (qEnvironmentVariableIsSet("LUMIVO_EXIT_AT_ONCE"))
-        return 0;
-    return app.exec();
+    QApplication application(argc, argv);
+    CQuibApp app;
+    return app.Run(QCoreApplication::arguments());
 }

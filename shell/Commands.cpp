@@ -13,6 +13,7 @@
 #include "panes/Panes.h"
 #include "platform/ui/Ui.h"
 #include "shell/EditTool.h"
+#include "shell/Help.h"
 #include "shell/MainFrame.h"
 #include "shell/Menus.h"
 #include "shell/Reload.h"
@@ -26,8 +27,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
@@ -120,14 +119,6 @@ void choosePrintMode(int mode)
         return;
     theCurrentUser->PrintMode = mode;
     theCurrentUser->Commit();
-}
-
-// The help file is the contents page; the index and the search page lie beside it.
-void openHelp(const QString& besideContents = {})
-{
-    const QString page =
-        besideContents.isEmpty() ? theHelpFile : QFileInfo(theHelpFile).dir().filePath(besideContents);
-    theOpenHelpPage(QUrl::fromLocalFile(page));
 }
 
 // --- The table -------------------------------------------------------------------------------------
@@ -265,11 +256,9 @@ const std::vector<CommandRow>& commandTable()
             {5131, [](UINT) {}, always},
             {5158, [](UINT) { SaveCurrentUser(); }, always},
             {5202, [](UINT) { ShowSplash(0, QString(), MainFrame()); }, always},
-            {5203, [](UINT) { openHelp(); }, [] { return !theHelpFile.isEmpty(); }},
-            {5204, [](UINT) { openHelp(QStringLiteral("Index.html")); },
-             [] { return !theHelpFile.isEmpty(); }},
-            {5205, [](UINT) { openHelp(QStringLiteral("Search.html")); },
-             [] { return !theHelpFile.isEmpty(); }},
+            {5203, [](UINT) { HtmlHelp(HH_DISPLAY_TOC); }, [] { return !theHelpFile.isEmpty(); }},
+            {5204, [](UINT) { HtmlHelp(HH_DISPLAY_INDEX); }, [] { return !theHelpFile.isEmpty(); }},
+            {5205, [](UINT) { HtmlHelp(HH_DISPLAY_SEARCH); }, [] { return !theHelpFile.isEmpty(); }},
             {ID_EDIT_COPY, [](UINT) { theCopyToClipboard(); }, [] { return theCanCopy(); }},
             {ID_EDIT_CUT, [](UINT) { theCutToClipboard(); }, [] { return theCanCut(); }},
             {ID_EDIT_PASTE, [](UINT) { thePasteFromClipboard(); }, [] { return theCanPaste(); }},

@@ -2,15 +2,25 @@
 // The program's one top-level window: the main client window in which the panes live, the toolbar, the
 // word navigation bar and the status bar. The frame exists from start-up to exit; most tests run without
 // one, and every caller asks MainFrame() first.
+//
+// It runs the program's two timers: the idle timer (the design's timer 50), which every idle pass of
+// the application arms again and whose tick runs the client window's idle tick, and the clip-preview
+// timer (timer 51), which steps the clip preview of the icon under the mouse.
 
+#include <QBasicTimer>
 #include <QMainWindow>
 
+class CMainClientWnd;
 class QAction;
 class QToolBar;
 
 class CMainFrame : public QMainWindow
 {
 public:
+    // The smallest interval of the idle timer: a timer of 0 ms would keep the event loop from ever
+    // waiting.
+    static constexpr int kIdleTimerMs = 10;
+
     CMainFrame();
     ~CMainFrame() override;
 
@@ -19,11 +29,44 @@ public:
     // Appends a button for the command, its id in the action's data.
     QAction* AddToolButton(int commandId, const QString& text);
     QToolBar* ToolBar() const { return m_toolBar; }
-    // The main client window (the central widget), or none before it is made.
+    // The main client window (the central widget).
     QWidget* ClientWindow() const { return centralWidget(); }
+    CMainClientWnd* ClientWnd() const;
+    // Docks the word navigation bar at the top, left of the toolbar; the frame owns it from then on.
+    void SetWordNavBar(QToolBar* bar);
+    QToolBar* WordNavBar() const { return m_wordNavBar; }
+
+    // ESC: the focus goes to the client window and the menu bar is shown or hidden.
+    void OnEscapeKey();
+    // Opens the help: a context request (`command` HELP_CONTEXT) passes its context number, any other
+    // request opens the contents. Nothing without a help file.
+    void WinHelp(unsigned data, unsigned command);
+
+    // The status-bar prompt of a command: the command prompts of the system strings, else the
+    // program's own string of that id; false when neither has one.
+    static bool GetMessageString(int commandId, QString& text);
+
+    void ArmIdleTimer();
+    bool IdleTimerArmed() const { return m_idleTimer.isActive(); }
+    void RunClientIdleTick();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    // A close asks first about an output file with unsaved changes; Cancel keeps the program running.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    void CreateToolBar();
+    void AddHelpKey();
+    void InstallFrameHooks();
+
     QToolBar* m_toolBar;
+    QToolBar* m_wordNavBar = nullptr;
+    QBasicTimer m_idleTimer;
+    QBasicTimer m_aviTimer;
 };
 
 // The main frame, or none. Made and owned by the application; it registers itself here while it lives.

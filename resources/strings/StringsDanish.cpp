@@ -27,7 +27,7 @@ const StringTableRow rows[] = {
     {1011, "næste"},
     {1014, "tilbage"},
     {1015, "afslut"},
-    {1016, "Help.chm"},
+    {1016, "Help.html"},
 
     // Word classes
     {1110, "ingen form"},

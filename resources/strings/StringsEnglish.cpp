@@ -27,7 +27,7 @@ const StringTableRow rows[] = {
     {1011, "next"},
     {1014, "back"},
     {1015, "finish"},
-    {1016, "Help.chm"},
+    {1016, "Help.html"},
 
     // Word classes
     {1110, "no form"},

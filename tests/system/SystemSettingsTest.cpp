@@ -162,11 +162,11 @@ TEST_F(SystemSettingsTest, HelpFileIsLookedForBesideTheDataThenBesideTheProgram)
     LoadSystemSettings();
     EXPECT_TRUE(theHelpFile.isEmpty() || theHelpFile.startsWith(theProgramDir));
 
-    QFile help(tempPath("Help.chm"));
+    QFile help(tempPath("Help.html"));
     ASSERT_TRUE(help.open(QIODevice::WriteOnly));
     help.close();
     LoadSystemSettings();
-    EXPECT_EQ(theHelpFile, tempPath("Help.chm"));
+    EXPECT_EQ(theHelpFile, tempPath("Help.html"));
 }
 
 TEST_F(SystemSettingsTest, ScreenModeFlags)

@@ -1,0 +1,277 @@
+#include "shell/App.h"
+
+#include "core/CurrentUser.h"
+#include "core/Registry.h"
+#include "core/Sound.h"
+#include "core/Utility.h"
+#include "panes/SpeechEngine.h"
+#include "shell/Commands.h"
+#include "shell/MainFrame.h"
+#include "shell/Reload.h"
+#include "shell/Splash.h"
+#include "shell/SystemLifetime.h"
+#include "shell/Version.h"
+#include "system/LanguageRecords.h"
+#include "system/OutputFile.h"
+#include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLocale>
+#include <QSocketNotifier>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace
+{
+
+CQuibApp* theQuibApp = nullptr;
+
+constexpr int kNotInstalledMessage = 9396;
+constexpr int kStartupStopwatch = 2;
+
+// What the core and the panes ask of the application while it runs.
+void installApplicationHooks(CQuibApp& app)
+{
+    // While a sound plays to its end the waiting runs the idle work, as the event loop would.
+    theSoundWaitIdle.set([&app] { app.OnIdle(0); });
+}
+
+void removeApplicationHooks()
+{
+    theSoundWaitIdle.reset();
+}
+
+bool makeRegistryWithSettingsRoot()
+{
+    {
+        CRegistry migration;
+        MigrateOldSettings(migration);
+    }
+    theRegistry = std::make_unique<CRegistry>();
+    if (!theRegistry->KeyExists(theSettingsRoot) && !theRegistry->CreateKey(theSettingsRoot))
+        MessageBoxById(kNotInstalledMessage, 0);
+    return theRegistry->KeyExists(theSettingsRoot);
+}
+
+// A signal handler may only write to a descriptor; the event loop reads the other end.
+int theSignalPipe[2] = {-1, -1};
+
+void noteTerminationSignal(int /*signal*/)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(theSignalPipe[0], &byte, 1);
+}
+
+} // namespace
+
+CQuibApp::CQuibApp()
+{
+    theQuibApp = this;
+}
+
+CQuibApp::~CQuibApp()
+{
+    removeApplicationHooks();
+    if (theQuibApp == this)
+        theQuibApp = nullptr;
+}
+
+CQuibApp* QuibApp()
+{
+    return theQuibApp;
+}
+
+void CQuibApp::ParseCommandLine(const QStringList& arguments)
+{
+    for (const QString& argument : arguments.mid(1)) {
+        if (lumivo::isCommandLineSwitch(argument, QStringLiteral("TRACE")))
+            m_trace = true;
+        else if (lumivo::isCommandLineSwitch(argument, QStringLiteral("Embedding")) ||
+                 lumivo::isCommandLineSwitch(argument, QStringLiteral("Automation")))
+            m_showSplash = false;
+    }
+}
+
+bool CQuibApp::InitApplication()
+{
+    const QString path = lumivo::instanceLockPath(QCoreApplication::applicationName());
+    auto lock = std::make_unique<QLockFile>(path);
+    // A lock whose process has gone is stale at once, however young; a live one never is.
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0)) {
+        m_instanceLock = std::move(lock);
+        return true;
+    }
+    // Only a lock that another copy holds refuses the start; a runtime folder that cannot hold a lock
+    // must not keep the person from the program.
+    return lock->error() != QLockFile::LockFailedError;
+}
+
+bool CQuibApp::InitInstance()
+{
+    SetTraceLogEnabled(m_trace);
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    UpdateActiveFiles();
+    m_mainFrame = std::make_unique<CMainFrame>();
+    m_mainFrame->setAcceptDrops(true);
+    installApplicationHooks(*this);
+    WriteDebugLog(QStringLiteral("InitInstance Start"));
+    theSettingsRoot = kSettingsRoot;
+    if (!makeRegistryWithSettingsRoot()) {
+        WriteDebugLog(QStringLiteral("InitInstance End"));
+        CloseSplash(-1);
+        return false;
+    }
+    lumivo::writeFreshInstallSettings(ProgramFolder(), QLocale::system().name());
+    WriteDebugLog(QStringLiteral("InitInstance PreStartUp"));
+    LoadSystemSettings();
+    if (m_showSplash)
+        ShowSplash(1000, QStringLiteral("Initialize..."), m_mainFrame.get());
+    SetSplashStatus(QStringLiteral("Starting..."));
+    StartStopwatch(kStartupStopwatch);
+    WriteDebugLog(QStringLiteral("InitInstance StartUp"));
+    InitSystem();
+    WriteDebugLog(QStringLiteral("InitInstance UpdateSystem"));
+    StopStopwatch(kStartupStopwatch);
+    InitializeSystem(kReloadSystemSettings);
+    WriteDebugLog(QStringLiteral("InitInstance UseDefaultUser"));
+    UseDefaultUser();
+    WriteDebugLog(QStringLiteral("InitInstance UpdateSystem"));
+    InitializeSystem(kReloadEverything);
+    SetSplashStatus(GetVersionText());
+    CloseSplash(-1);
+    m_mainFrame->show();
+    m_mainFrame->update();
+    return true;
+}
+
+bool CQuibApp::OnIdle(long /*count*/)
+{
+    // After the exit nothing may come back to life (a sound's wait runs this too).
+    if (m_exited)
+        return false;
+    if (m_mainFrame)
+        m_mainFrame->RunClientIdleTick();
+    if (!theSpeechEngine) {
+        theSpeechEngine = std::make_unique<CSpeechEngine>();
+        theSpeechEngine->StartInit();
+    }
+    if (m_mainFrame) {
+        UpdateToolBarCommands();
+        m_mainFrame->ArmIdleTimer();
+    }
+    return false;
+}
+
+void CQuibApp::RunQueuedReload()
+{
+    if (!m_exited && theSystemInitFlags != 0 && !(theProgramMode & kProgramModeShuttingDown))
+        InitializeSystem(0);
+}
+
+int CQuibApp::ExitInstance(int code)
+{
+    if (m_exited)
+        return code;
+    m_exited = true;
+    ExitSystem();
+    ResetRegistryObject();
+    return code;
+}
+
+void CQuibApp::RunIdlePassWhenMainLoopWaits()
+{
+    auto* dispatcher = QAbstractEventDispatcher::instance();
+    if (!dispatcher)
+        return;
+    connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+        // Only the main loop is idle: a message box or another local loop is the person's attention.
+        if (m_inMainLoop && QThread::currentThread()->loopLevel() == 1) {
+            RunQueuedReload();
+            OnIdle(0);
+        }
+    });
+}
+
+void CQuibApp::QuitOnTerminationSignals()
+{
+    if (theSignalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, theSignalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(theSignalPipe[1], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [] {
+        char byte = 0;
+        [[maybe_unused]] const auto read = ::read(theSignalPipe[1], &byte, 1);
+        QCoreApplication::quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = noteTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+int CQuibApp::Run(const QStringList& arguments)
+{
+    if (!InitApplication())
+        return 0;
+    ParseCommandLine(arguments);
+    if (!InitInstance())
+        return ExitInstance(0);
+    RunIdlePassWhenMainLoopWaits();
+    QuitOnTerminationSignals();
+    m_inMainLoop = true;
+    const int code = QCoreApplication::exec();
+    m_inMainLoop = false;
+    // From here on a signal ends the program at once, as it would any other.
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        std::signal(signal, SIG_DFL);
+    return ExitInstance(code);
+}
+
+namespace lumivo
+{
+
+QString instanceLockPath(const QString& programName)
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    return folder + QLatin1Char('/') + programName + QStringLiteral(".lock");
+}
+
+bool isCommandLineSwitch(const QString& argument, const QString& name)
+{
+    QString word = argument;
+    if (word.startsWith(QLatin1Char('/')) || word.startsWith(QLatin1Char('-')))
+        word.remove(0, 1);
+    return word.compare(name, Qt::CaseInsensitive) == 0;
+}
+
+std::uint32_t installLanguageForLocale(const QString& localeName)
+{
+    return QLocale(localeName).language() == QLocale::Danish ? kInstallLanguageDanish
+                                                             : kInstallLanguageEnglish;
+}
+
+bool writeFreshInstallSettings(const QString& programFolder, const QString& localeName)
+{
+    if (!theRegistry || theRegistry->CountValues(theSettingsRoot) > 0)
+        return false;
+    return theRegistry->WriteDWord(theSettingsRoot, QStringLiteral("Install_language"),
+                                   installLanguageForLocale(localeName)) &&
+           theRegistry->WriteString(theSettingsRoot, QStringLiteral("Install_appname"),
+                                    QStringLiteral("Lumivo")) &&
+           theRegistry->WriteString(theSettingsRoot, QStringLiteral("Install_dir"), programFolder);
+}
+
+} // namespace lumivo

@@ -1,0 +1,87 @@
+#pragma once
+// The application: refuses a second copy of the program, runs the start-up that brings up the main
+// frame, the settings, the system module, the data files and the start-up user, drives the idle work
+// and takes the system module down at exit.
+//
+// Qt has no idle message: an idle pass runs each time the main event loop is about to wait for events,
+// and arms the frame's idle timer, whose tick makes the loop run again (the idle ticks of the client
+// window run about every 10 ms while the program runs, as the window system's smallest timer gives).
+
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+class CMainFrame;
+
+// Lives beside the QApplication that main() makes, so the same object runs the program and the tests.
+class CQuibApp : public QObject
+{
+public:
+    CQuibApp();
+    ~CQuibApp() override;
+
+    // Whether another copy of this program runs for this person (its lock is held); takes the lock
+    // otherwise. A lock left by a copy that ended without letting go is taken over.
+    bool InitApplication();
+    // The start-up sequence; true when the program runs, false when it must end.
+    bool InitInstance();
+    // One idle pass: the client window's idle tick, the speech engine made when there is none, the
+    // toolbar's update pass and the frame's idle timer armed again. Always false.
+    bool OnIdle(long count);
+    // Runs the reload steps that something left pending (closing the output file queues every step),
+    // rather than leaving them for whatever reload comes next. Only the main loop's idle runs it: while
+    // a sound is waited for, the icon that plays it is still at work, and a reload would empty its page.
+    void RunQueuedReload();
+    // Once, after the event loop ends: the system module's exit; the registry object goes. The result
+    // is the program's exit code.
+    int ExitInstance(int code);
+
+    // InitApplication, InitInstance, the event loop and ExitInstance: the program's exit code.
+    int Run(const QStringList& arguments);
+    CMainFrame* Frame() const { return m_mainFrame.get(); }
+
+    bool TraceEnabled() const { return m_trace; }
+    bool ShowSplashAtStart() const { return m_showSplash; }
+    // Reads the command line: "TRACE" turns the trace log on; "Embedding" and "Automation" start
+    // without the splash window. A leading "/" or "-" is allowed, case does not matter.
+    void ParseCommandLine(const QStringList& arguments);
+
+private:
+    void RunIdlePassWhenMainLoopWaits();
+    // SIGTERM, SIGINT and SIGHUP end the event loop as the exit command does, so the user's files are
+    // written and the lock is let go rather than left to a killed process.
+    void QuitOnTerminationSignals();
+
+    bool m_trace = false;
+    bool m_showSplash = true;
+    bool m_inMainLoop = false;
+    bool m_exited = false;
+    std::unique_ptr<QLockFile> m_instanceLock;
+    std::unique_ptr<CMainFrame> m_mainFrame;
+};
+
+// The running application, or none (tests).
+CQuibApp* QuibApp();
+
+namespace lumivo
+{
+
+// The name of the single-instance lock: one per program name, in the person's runtime folder.
+QString instanceLockPath(const QString& programName);
+// A command-line word without a leading "/" or "-" when it equals `name` regardless of case.
+bool isCommandLineSwitch(const QString& argument, const QString& name);
+
+// The install language a fresh installation gets: Danish (10002) under a Danish locale, English
+// (10009, UK) otherwise.
+constexpr std::uint32_t kInstallLanguageDanish = 10002;
+constexpr std::uint32_t kInstallLanguageEnglish = 10009;
+std::uint32_t installLanguageForLocale(const QString& localeName);
+// When the settings root holds no value at all (the first start on this machine), writes what an
+// installer writes there: the install language, the program's name and its folder as the base
+// folder. True when the settings were fresh and have been written.
+bool writeFreshInstallSettings(const QString& programFolder, const QString& localeName);
+
+} // namespace lumivo

@@ -1,0 +1,254 @@
+#include "shell/App.h"
+#include "shell/Commands.h"
+#include "shell/Help.h"
+#include "shell/MainFrame.h"
+#include "shell/Menus.h"
+#include "shell/Reload.h"
+
+#include "core/CurrentUser.h"
+#include "core/Page.h"
+#include "core/Registry.h"
+#include "core/ResourceTypes.h"
+#include "core/User.h"
+#include "panes/SpeechEngine.h"
+#include "platform/ui/Ui.h"
+#include "system/OutputFile.h"
+#include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
+#include "tests/core/UserTestStore.h"
+#include "tests/support/Bytes.h"
+#include "tests/support/LumivoTest.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+class AppTest : public lumivo::test::LumivoTest
+{
+};
+
+void writeStaleLock(const QString& path)
+{
+    QFile lock(path);
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    // A process number no process has, under this program's name, on this host.
+    lock.write(QByteArray("2147483000\n") + QCoreApplication::applicationName().toUtf8() + "\n" +
+               QSysInfo::machineHostName().toUtf8() + "\n");
+}
+
+} // namespace
+
+TEST_F(AppTest, TraceSwitchIsOneWordInAnyCaseWithOrWithoutALeadingSlashOrDash)
+{
+    for (const char* word : {"TRACE", "trace", "/Trace", "-tRaCe"})
+        EXPECT_TRUE(lumivo::isCommandLineSwitch(word, "TRACE")) << word;
+    for (const char* word : {"TRACER", "TRAC", "--trace", "/TRACE/"})
+        EXPECT_FALSE(lumivo::isCommandLineSwitch(word, "TRACE")) << word;
+
+    CQuibApp app;
+    app.ParseCommandLine({"lumivo", "Tracer", "-embedding"});
+    EXPECT_FALSE(app.TraceEnabled());
+    EXPECT_FALSE(app.ShowSplashAtStart());
+    app.ParseCommandLine({"lumivo", "/trace"});
+    EXPECT_TRUE(app.TraceEnabled());
+}
+
+TEST_F(AppTest, ASecondCopyIsRefusedWhileTheFirstHoldsItsLockAndAStaleLockIsTakenOver)
+{
+    const QString lockPath = lumivo::instanceLockPath(QCoreApplication::applicationName());
+    EXPECT_TRUE(lockPath.endsWith(QCoreApplication::applicationName() + ".lock"));
+    writeStaleLock(lockPath);
+    {
+        CQuibApp first;
+        ASSERT_TRUE(first.InitApplication());
+        CQuibApp second;
+        EXPECT_FALSE(second.InitApplication());
+        // Another program's lock does not count.
+        EXPECT_NE(lumivo::instanceLockPath("another"), lockPath);
+    }
+    EXPECT_FALSE(QFile::exists(lockPath));
+}
+
+TEST_F(AppTest, AFirstStartWritesWhatAnInstallerWritesOnceAndInTheLocalesLanguage)
+{
+    EXPECT_EQ(lumivo::installLanguageForLocale("da_DK"), lumivo::kInstallLanguageDanish);
+    EXPECT_EQ(lumivo::installLanguageForLocale("en_GB"), lumivo::kInstallLanguageEnglish);
+    EXPECT_EQ(lumivo::installLanguageForLocale("C"), lumivo::kInstallLanguageEnglish);
+
+    theRegistry = std::make_unique<CRegistry>();
+    ASSERT_TRUE(theRegistry->CreateKey(theSettingsRoot));
+    ASSERT_TRUE(lumivo::writeFreshInstallSettings(tempDir() + "/", "da_DK"));
+    std::uint32_t language = 0;
+    EXPECT_TRUE(GetSystemSettingDWord("Install_language", &language));
+    EXPECT_EQ(language, lumivo::kInstallLanguageDanish);
+    LoadSystemSettings();
+    EXPECT_EQ(theLanguageNo, 2);
+    EXPECT_EQ(theBaseDir, tempDir() + "/");
+    EXPECT_EQ(GetSystemString(SYSSTR_APPNAME), "Lumivo");
+
+    // Settings that exist, however few, are a person's: they stay as they are.
+    EXPECT_FALSE(lumivo::writeFreshInstallSettings("/elsewhere/", "en_GB"));
+    EXPECT_TRUE(GetSystemSettingDWord("Install_language", &language));
+    EXPECT_EQ(language, lumivo::kInstallLanguageDanish);
+}
+
+TEST_F(AppTest, StartUpRunsItsStepsInOrderAndExitLetsTheRegistryGo)
+{
+    QFile::remove(TraceLogPath());
+    {
+        CRegistry registry;
+        ASSERT_TRUE(registry.CreateKey(kSettingsRoot));
+        ASSERT_TRUE(registry.WriteString(kSettingsRoot, "Default_dir", tempDir()));
+    }
+    CQuibApp app;
+    app.ParseCommandLine({"lumivo", "TRACE", "/Embedding"});
+    ASSERT_TRUE(app.InitInstance());
+    ASSERT_NE(MainFrame(), nullptr);
+    EXPECT_TRUE(MainFrame()->isVisible());
+    EXPECT_EQ(theBaseDir, tempDir());
+    EXPECT_TRUE(IsTraceLogEnabled());
+
+    const QString log = QString::fromUtf8(lumivo::test::fileBytes(TraceLogPath()));
+    int at = 0;
+    for (const char* step :
+         {"InitInstance Start", "InitInstance PreStartUp", "InitInstance StartUp",
+          "InitInstance UpdateSystem", "InitInstance UseDefaultUser", "InitInstance UpdateSystem"}) {
+        at = log.indexOf(step, at);
+        ASSERT_GE(at, 0) << step;
+        ++at;
+    }
+    // Moving the window stores where it is into the user, for the next start.
+    ASSERT_NE(theCurrentUser, nullptr);
+    MainFrame()->move(MainFrame()->pos() + QPoint(7, 5));
+    QCoreApplication::processEvents();
+    const QRect frame = MainFrame()->frameGeometry();
+    EXPECT_EQ(theCurrentUser->WindowRect.left, frame.left());
+    EXPECT_EQ(theCurrentUser->WindowRect.top, frame.top());
+
+    // Steps left pending (closing the output file queues every step) run at the main loop's idle.
+    AddSystemInitFlags(kReloadMenus);
+    app.OnIdle(0);
+    EXPECT_EQ(theSystemInitFlags, kReloadMenus) << "not in the idle work of a sound's wait";
+    app.RunQueuedReload();
+    EXPECT_EQ(theSystemInitFlags, 0u);
+
+    EXPECT_EQ(app.ExitInstance(3), 3);
+    app.OnIdle(0);
+    EXPECT_EQ(theSpeechEngine, nullptr) << "nothing comes back to life after the exit";
+    EXPECT_EQ(theRegistry, nullptr);
+}
+
+TEST_F(AppTest, TheIdlePassMakesTheSpeechEngineOnceAndArmsTheIdleTimer)
+{
+    CQuibApp app;
+    app.OnIdle(0);
+    ASSERT_NE(theSpeechEngine, nullptr);
+    const CSpeechEngine* engine = theSpeechEngine.get();
+    app.OnIdle(0);
+    EXPECT_EQ(theSpeechEngine.get(), engine);
+}
+
+TEST_F(AppTest, TheFrameShowsStatusTextAndPromptsAndHasAPictureOnEveryButton)
+{
+    CMainFrame frame;
+    SetStatusText("Ready to speak");
+    EXPECT_EQ(frame.statusBar()->currentMessage(), "Ready to speak");
+    for (const QAction* button : frame.ToolBar()->actions()) {
+        if (button->isSeparator())
+            continue;
+        EXPECT_FALSE(button->icon().isNull()) << button->data().toInt();
+        EXPECT_FALSE(button->statusTip().isEmpty()) << button->data().toInt();
+    }
+    ASSERT_NE(frame.ToolButton(5104), nullptr);
+    EXPECT_EQ(frame.ToolButton(5104)->statusTip(), "Browse tool");
+
+    frame.ArmIdleTimer();
+    EXPECT_TRUE(frame.IdleTimerArmed());
+}
+
+TEST_F(AppTest, EscapeGivesTheClientTheFocusAndTogglesTheMenuBarFromAnyControl)
+{
+    CMainFrame frame;
+    CreateMenus();
+    frame.show();
+    frame.ToolBar()->setFocusPolicy(Qt::StrongFocus);
+    frame.ToolBar()->setFocus();
+    theScreenMode = SCREENMODE_MENUBAR;
+
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(frame.ToolBar(), &escape);
+    EXPECT_EQ(theScreenMode & SCREENMODE_MENUBAR, 0);
+    EXPECT_FALSE(frame.menuBar()->isVisible());
+    EXPECT_EQ(frame.focusWidget(), frame.ClientWindow());
+
+    QApplication::sendEvent(frame.ClientWindow(), &escape);
+    EXPECT_EQ(theScreenMode & SCREENMODE_MENUBAR, SCREENMODE_MENUBAR);
+}
+
+TEST_F(AppTest, HelpOpensTheMatchingPageAndNothingWithoutAHelpFile)
+{
+    QList<QUrl> opened;
+    const auto viewer = theOpenHelpPage.scoped([&](const QUrl& page) { opened << page; });
+    CMainFrame frame;
+    theHelpFile.clear();
+    frame.WinHelp(42, HELP_CONTEXT);
+    EXPECT_FALSE(HtmlHelp(HH_DISPLAY_TOC));
+    EXPECT_TRUE(opened.isEmpty());
+
+    theHelpFile = tempPath("Help.html");
+    frame.WinHelp(42, HELP_CONTEXT);
+    frame.WinHelp(42, 3);
+    // F1, from wherever the focus is in the window.
+    auto* f1 = frame.findChild<QAction*>("helpKey");
+    ASSERT_NE(f1, nullptr);
+    EXPECT_EQ(f1->shortcut(), QKeySequence(Qt::Key_F1));
+    f1->trigger();
+    HtmlHelp(HH_DISPLAY_INDEX);
+    HtmlHelp(HH_DISPLAY_SEARCH);
+    ASSERT_EQ(opened.size(), 5);
+    QUrl context = QUrl::fromLocalFile(theHelpFile);
+    context.setFragment("context-42");
+    EXPECT_EQ(opened[0], context);
+    EXPECT_EQ(opened[1], QUrl::fromLocalFile(theHelpFile));
+    EXPECT_EQ(opened[2], QUrl::fromLocalFile(theHelpFile));
+    EXPECT_EQ(opened[3], QUrl::fromLocalFile(tempPath("Index.html")));
+    EXPECT_EQ(opened[4], QUrl::fromLocalFile(tempPath("Search.html")));
+}
+
+TEST_F(AppTest, ClosingTheWindowWithUnsavedOutputChangesAsksAndCancelKeepsTheProgramRunning)
+{
+    theRegistry = std::make_unique<CRegistry>();
+    theOutputFile = lumivo::test::makeResourceFile(tempPath("output.tvf"));
+    CQuibBg page;
+    page.Name = "Changed";
+    lumivo::test::storeInFile(page, 40, theOutputFile, MakeBgType(1, 2));
+    page.Write();
+    ASSERT_TRUE(IsResFileDirty(theOutputFile));
+
+    CMainFrame frame;
+    frame.show();
+    {
+        lumivo::ui::ScopedAnswerer answers;
+        answers.reply(lumivo::ui::IDCANCEL);
+        EXPECT_FALSE(frame.close());
+        EXPECT_TRUE(frame.isVisible());
+        EXPECT_EQ(answers.questions().size(), 1u);
+    }
+    {
+        lumivo::ui::ScopedAnswerer answers;
+        answers.reply(lumivo::ui::IDNO);
+        EXPECT_TRUE(frame.close());
+        EXPECT_FALSE(frame.isVisible());
+    }
+    CloseOutputFile();
+}

@@ -1,0 +1,292 @@
+#!/usr/bin/env python3
+"""Starts the real lumivo under Xvfb on a copy of the default data, as a person would on a first start:
+waits for the main window, saves a screenshot, checks that the start page's icons are drawn, activates
+one by a long press sent as real X input, hears it through SDL's disk driver and quits through the
+exit command of the menu. Afterwards no lock may be left and no data file changed.
+
+usage: smoke.py [--press] LUMIVO BUILD_DIR       (runs itself again under xvfb-run)
+
+Without --press the icons are not pressed: the program starts, draws, refuses a second copy and quits.
+"""
+
+import hashlib
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+SCREEN = "1280x1024x24"
+SKIPPED = 77
+LONG_PRESS_S = 1.5
+WAIT_WINDOW_S = 60
+WAIT_SOUND_S = 5
+ATTEMPTS = 4
+WAIT_EXIT_S = 30
+
+
+def fail(message):
+    print("FAIL: " + message, flush=True)
+    sys.exit(1)
+
+
+def note(message):
+    print(message, flush=True)
+
+
+def run(*command):
+    return subprocess.run(command, capture_output=True, text=True, check=False).stdout
+
+
+def data_hashes(folder):
+    hashes = {}
+    for root, _, files in os.walk(folder):
+        for name in files:
+            path = os.path.join(root, name)
+            with open(path, "rb") as file:
+                hashes[os.path.relpath(path, folder)] = hashlib.sha256(file.read()).hexdigest()
+    return hashes
+
+
+def install_copy(lumivo, build, program):
+    """The program with the default data and the help beside it, as an installation lays them out."""
+    os.makedirs(os.path.join(program, "Users"))
+    target = os.path.join(program, "lumivo")
+    try:
+        os.link(lumivo, target)  # the program's folder is where the link lies
+    except OSError:
+        shutil.copy2(lumivo, target)
+    data = os.path.join(build, "Data")
+    template = os.path.join(build, "Users", "TUF.tvf")
+    if not os.path.isdir(data) or not os.path.isfile(template):
+        print("SKIP: no default data (%s, %s) in this build" % (data, template), flush=True)
+        sys.exit(SKIPPED)
+    shutil.copytree(data, os.path.join(program, "Data"))
+    shutil.copy2(template, os.path.join(program, "Users"))
+    for name in os.listdir(build):
+        if name.endswith(".html") or name.endswith(".css"):
+            shutil.copy2(os.path.join(build, name), program)
+
+
+def isolated_environment(work):
+    env = {key: value for key, value in os.environ.items() if not key.startswith(("QT_", "SDL_", "XDG_"))}
+    for name in ("home", "config", "data", "cache", "runtime", "tmp"):
+        os.makedirs(os.path.join(work, name), mode=0o700)
+    env.update(
+        HOME=os.path.join(work, "home"),
+        XDG_CONFIG_HOME=os.path.join(work, "config"),
+        XDG_DATA_HOME=os.path.join(work, "data"),
+        XDG_CACHE_HOME=os.path.join(work, "cache"),
+        XDG_RUNTIME_DIR=os.path.join(work, "runtime"),
+        TMPDIR=os.path.join(work, "tmp"),
+        LANG="C.UTF-8",
+        LC_ALL="C.UTF-8",
+        TZ="Europe/Copenhagen",
+        QT_QPA_PLATFORM="xcb",
+        SDL_AUDIODRIVER="disk",
+        SDL_DISKAUDIOFILE=os.path.join(work, "audio.raw"),
+    )
+    return env
+
+
+# ---- The screen
+
+
+def visible_windows(pid):
+    windows = []
+    for line in run("xdotool", "search", "--onlyvisible", "--pid", str(pid)).split():
+        geometry = {}
+        for row in run("xdotool", "getwindowgeometry", "--shell", line).splitlines():
+            key, _, value = row.partition("=")
+            geometry[key] = int(value) if value.lstrip("-").isdigit() else value
+        if geometry.get("WIDTH", 0) > 1 and geometry.get("HEIGHT", 0) > 1:
+            windows.append(geometry)
+    return windows
+
+
+def screenshot(path):
+    subprocess.run(["import", "-window", "root", path], check=True)
+
+
+def pixels(path, window):
+    """The window's pixels as rows of (r, g, b)."""
+    crop = "%dx%d+%d+%d" % (window["WIDTH"], window["HEIGHT"], window["X"], window["Y"])
+    ppm = subprocess.run(["convert", path, "-crop", crop, "+repage", "-depth", "8", "ppm:-"],
+                         capture_output=True, check=True).stdout
+    fields = ppm.split(maxsplit=4)
+    width, height, body = int(fields[1]), int(fields[2]), fields[4]
+    return width, height, body
+
+
+def colourful(r, g, b):
+    """A picture's pixel: saturated colour, unlike the grey and white of frames, bars and text."""
+    high, low = max(r, g, b), min(r, g, b)
+    return high > 60 and high - low > 90
+
+
+def icon_spots(path, window, cell=16):
+    """Cells of the window in which a picture is drawn, densest first, and the count of its pixels."""
+    width, height, body = pixels(path, window)
+    counts = {}
+    total = 0
+    for y in range(height):
+        row = y * width * 3
+        for x in range(0, width):
+            at = row + x * 3
+            if colourful(body[at], body[at + 1], body[at + 2]):
+                total += 1
+                key = (x // cell, y // cell)
+                counts[key] = counts.get(key, 0) + 1
+    spots = sorted(counts.items(), key=lambda item: -item[1])
+    return total, [((cx * cell + cell // 2, cy * cell + cell // 2), n) for (cx, cy), n in spots]
+
+
+def wait_for_main_window(process, shot):
+    """The one window left once the splash has gone, with the start page's pictures drawn."""
+    deadline = time.time() + WAIT_WINDOW_S
+    while time.time() < deadline:
+        if process.poll() is not None:
+            fail("lumivo ended during start-up with %s" % process.returncode)
+        windows = visible_windows(process.pid)
+        # The splash (540 x 420) goes before the main frame shows at its standard size for the screen.
+        if len(windows) == 1 and windows[0]["WIDTH"] >= 700 and windows[0]["HEIGHT"] >= 500:
+            screenshot(shot)
+            total, spots = icon_spots(shot, windows[0])
+            if total >= 2000:
+                return windows[0], total, spots
+        time.sleep(0.5)
+    fail("no main window with pictures within %d s" % WAIT_WINDOW_S)
+
+
+# ---- Sound
+
+
+def audio_size(path):
+    return os.path.getsize(path) if os.path.exists(path) else 0
+
+
+def sound_after(path, offset):
+    """Whether the output has samples that are not silent after `offset` bytes."""
+    if not os.path.exists(path):
+        return False
+    with open(path, "rb") as file:
+        file.seek(offset)
+        data = file.read()
+    return sum(1 for byte in data if byte != 0) > 1000
+
+
+def xdotool(*arguments):
+    subprocess.run(["xdotool", *arguments], check=True)
+
+
+def long_press(window, spot):
+    x, y = window["X"] + spot[0], window["Y"] + spot[1]
+    xdotool("mousemove", "--sync", str(x), str(y))
+    time.sleep(0.3)
+    xdotool("mousedown", "1")
+    time.sleep(LONG_PRESS_S)
+    xdotool("mouseup", "1")
+
+
+def activate_until_heard(window, audio, shots):
+    """Long presses on the icons, densest picture first, until one is heard: an icon that links to a
+    page shows that page instead, and the next press goes to an icon of the page then shown."""
+    tried = []
+    for _ in range(ATTEMPTS):
+        shot = os.path.join(shots, "smoke-before-press.png")
+        screenshot(shot)
+        _, spots = icon_spots(shot, window)
+        spot = next((point for point, _ in spots
+                     if all(abs(point[0] - x) + abs(point[1] - y) > 120 for x, y in tried)), None)
+        if spot is None:
+            break
+        tried.append(spot)
+        offset = audio_size(audio)
+        long_press(window, spot)
+        deadline = time.time() + WAIT_SOUND_S
+        while time.time() < deadline:
+            if sound_after(audio, offset):
+                return spot
+            time.sleep(0.2)
+    fail("no sound after long presses at %s" % tried)
+
+
+def quit_through_the_menu(process, window):
+    """ESC shows the menu bar; the first popup's last item is the exit command."""
+    for _ in range(3):
+        xdotool("key", "--window", str(window["WINDOW"]), "Escape")
+        time.sleep(0.5)
+        xdotool("mousemove", "--sync", str(window["X"] + 12), str(window["Y"] + 10))
+        xdotool("click", "1")
+        time.sleep(0.5)
+        xdotool("key", "Up")
+        xdotool("key", "Return")
+        try:
+            return process.wait(WAIT_EXIT_S / 3)
+        except subprocess.TimeoutExpired:
+            xdotool("key", "Escape")  # a popup that did not open the right way is closed
+    process.kill()
+    process.wait()
+    fail("the exit command did not end the program")
+
+
+def inside(lumivo, work, shots, press):
+    env = isolated_environment(work)
+    program = os.path.join(work, "program")
+    install_copy(lumivo, os.path.dirname(lumivo), program)
+    before = data_hashes(os.path.join(program, "Data"))
+    audio = env["SDL_DISKAUDIOFILE"]
+    started = time.time()
+    process = subprocess.Popen([os.path.join(program, "lumivo")], env=env)
+    window, total, spots = wait_for_main_window(process, os.path.join(shots, "smoke-start.png"))
+    note("main window %dx%d after %.1f s, %d picture pixels; screenshot %s" %
+         (window["WIDTH"], window["HEIGHT"], time.time() - started, total, os.path.join(shots, "smoke-start.png")))
+
+    second = subprocess.run([os.path.join(program, "lumivo")], env=env, timeout=30, check=False)
+    if second.returncode != 0 or process.poll() is not None:
+        fail("a second start did not end quietly beside the first")
+
+    if press:
+        heard = activate_until_heard(window, audio, shots)
+        note("heard the icon at %s" % (heard,))
+        screenshot(os.path.join(shots, "smoke-after-press.png"))
+
+    code = quit_through_the_menu(process, window)
+    if code != 0:
+        fail("lumivo ended with %s" % code)
+    lock = os.path.join(env["XDG_RUNTIME_DIR"], "lumivo.lock")
+    if os.path.exists(lock):
+        fail("the lock %s was left behind" % lock)
+    if data_hashes(os.path.join(program, "Data")) != before:
+        fail("a data file changed")
+    note("quit through the exit command; no lock left, the data files unchanged")
+
+
+def main():
+    arguments = sys.argv[1:]
+    press = "--press" in arguments
+    arguments = [argument for argument in arguments if argument != "--press"]
+    if len(arguments) == 4 and arguments[0] == "--inside":
+        inside(arguments[1], arguments[2], arguments[3], press)
+        return
+    if len(arguments) != 2:
+        fail(__doc__)
+    lumivo, build = os.path.abspath(arguments[0]), os.path.abspath(arguments[1])
+    for tool in ("xvfb-run", "xdotool", "import", "convert"):
+        if not shutil.which(tool):
+            fail("%s is missing: scripts/deps installs it" % tool)
+    shots = os.path.join(build, "smoke")
+    os.makedirs(shots, exist_ok=True)
+    work = tempfile.mkdtemp(prefix="lumivo-smoke-")
+    try:
+        result = subprocess.run(["xvfb-run", "-a", "-s", "-screen 0 " + SCREEN, sys.executable,
+                                 os.path.abspath(__file__), "--inside", lumivo, work, shots]
+                                + (["--press"] if press else []), check=False)
+        sys.exit(result.returncode)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
