@@ -2,7 +2,7 @@
 
 #include "core/IconDrawing.h"
 #include "core/User.h"
-#include "shell/BitmapResource.h"
+#include "resources/BitmapResource.h"
 #include "shell/Commands.h"
 #include "shell/Help.h"
 #include "shell/MainClientWnd.h"
