@@ -207,12 +207,15 @@ void CBrowsePane::UpdateFromSelection()
 
 // Layout -----------------------------------------------------------------------------------------------
 
+// A callout shown again starts with no button lit.
 void CBrowsePane::hide()
 {
     if (m_visible)
         Invalidate();
     SetVisible(false);
     m_region = QPainterPath();
+    for (CPictureButton& button : m_buttons)
+        button.ClearState(kPictureButtonHot | kPictureButtonPressed);
 }
 
 void CBrowsePane::UpdateLayout(bool /*force*/)

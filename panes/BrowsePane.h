@@ -17,8 +17,9 @@
 #include <array>
 #include <cstdint>
 
-// The pencil puts the icon into the writer pane's sentence at x (kBrowseInsertAtEnd: at its end). The
-// writer pane installs it with the other pane hooks (InstallPaneHooks); by default nothing happens.
+// The pencil puts the icon into the writer pane's sentence at x (kBrowseInsertAtEnd: at its end):
+// CWriterPane::InsertIcon, installed with the other pane hooks (InstallPaneHooks); by default nothing
+// happens.
 extern lumivo::Hook<void(CQuibIcon& icon, int x, int y)> theBrowseInsertIcon;
 constexpr int kBrowseInsertAtEnd = 0x7FFFFFFE;
 
