@@ -424,6 +424,21 @@ void CPane::drawBackground(QPainter& dc)
     dc.drawImage(QPoint(PageRect.left, PageRect.top), m_pagePicture, toQRect(CRect(CPoint(0, 0), PageSize)));
 }
 
+namespace
+{
+
+// A scroll bar on one axis spans the page, shows the draw extent as its page, and keeps its position
+// within them; the page's near edge lies that far before the draw rectangle's.
+int scrolledEdge(PaneScrollBar& bar, int drawEdge, int drawExtent, int pageExtent)
+{
+    bar.rangeMax = pageExtent;
+    bar.pageSize = drawExtent;
+    bar.position = std::clamp(bar.position, 0, std::max(0, pageExtent - drawExtent));
+    return drawEdge - bar.position;
+}
+
+} // namespace
+
 void CPane::placePage()
 {
     const bool centred = (PaneFlags & kPaneFlagCentred) != 0;
@@ -431,20 +446,10 @@ void CPane::placePage()
         placeOnAxis(DrawRect.left, DrawRect.right, PageSize.cx, ContentRect.left, ContentRect.right, centred);
     int top =
         placeOnAxis(DrawRect.top, DrawRect.bottom, PageSize.cy, ContentRect.top, ContentRect.bottom, centred);
-    if (HorizontalBar.shown) {
-        HorizontalBar.rangeMax = PageSize.cx;
-        HorizontalBar.pageSize = DrawRect.Width();
-        HorizontalBar.position =
-            std::clamp(HorizontalBar.position, 0, std::max(0, PageSize.cx - DrawRect.Width()));
-        left = DrawRect.left - HorizontalBar.position;
-    }
-    if (VerticalBar.shown) {
-        VerticalBar.rangeMax = PageSize.cy;
-        VerticalBar.pageSize = DrawRect.Height();
-        VerticalBar.position =
-            std::clamp(VerticalBar.position, 0, std::max(0, PageSize.cy - DrawRect.Height()));
-        top = DrawRect.top - VerticalBar.position;
-    }
+    if (HorizontalBar.shown)
+        left = scrolledEdge(HorizontalBar, DrawRect.left, DrawRect.Width(), PageSize.cx);
+    if (VerticalBar.shown)
+        top = scrolledEdge(VerticalBar, DrawRect.top, DrawRect.Height(), PageSize.cy);
     PageRect = CRect(CPoint(left, top), PageSize);
 }
 
