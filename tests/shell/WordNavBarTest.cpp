@@ -8,7 +8,11 @@
 #include "core/ResourceTypes.h"
 #include "core/Word.h"
 #include "panes/Panes.h"
+#include "shell/Commands.h"
+#include "shell/MainFrame.h"
+#include "shell/ScreenLayout.h"
 #include "system/LanguageRecords.h"
+#include "system/SystemSettings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
 
@@ -200,4 +204,27 @@ TEST_F(WordNavBarTest, TypingCompletesTheWordAndTheSpecialKeysInsertLayoutCharac
     EXPECT_FALSE(combo.IsWordValid()) << "the text is no longer the name itself";
     press(Qt::Key_Return);
     EXPECT_EQ(edit.text(), QStringLiteral("hus\u00AC")) << "Enter alone is swallowed";
+}
+
+TEST_F(WordNavBarTest, TheFramesBarFollowsTheToolbarBitAndTakesTheApplicationsCommands)
+{
+    indexPage(1, kOtherWord);
+    indexPage(2, kOtherWord);
+    CMainFrame frame;
+    CWordNavBar* bar = m_bar.release();
+    frame.SetWordNavBar(bar);
+    show(1);
+    show(2);
+    EXPECT_TRUE(theCommandRoute.execute(kPrevPageCommand));
+    EXPECT_EQ(shownPage(), 1);
+    lumivo::ui::CommandUpdate next(kNextPageCommand);
+    EXPECT_TRUE(theCommandRoute.update(next));
+    EXPECT_EQ(next.enabled(), true);
+
+    theScreenMode &= ~SCREENMODE_TOOLBARS;
+    UpdateScreenMode();
+    EXPECT_TRUE(bar->isHidden());
+    theScreenMode |= SCREENMODE_TOOLBARS;
+    UpdateScreenMode();
+    EXPECT_FALSE(bar->isHidden());
 }
