@@ -446,6 +446,9 @@ bool OnWordNavCommand(UINT id, int code, lumivo::ui::CommandUpdate* update)
 
 int BuildWordPageList(std::int32_t wordId, std::vector<std::int32_t>& list)
 {
+    // Icons without a word carry id 0: no word is on no page.
+    if (wordId == 0)
+        return static_cast<int>(list.size());
     const std::int32_t secondId = baseWordOf(wordId);
     theBgIndex.ForEach([&](std::int32_t id, CMyRes* object) {
         auto* page = dynamic_cast<CQuibBg*>(object);
@@ -457,6 +460,8 @@ int BuildWordPageList(std::int32_t wordId, std::vector<std::int32_t>& list)
 
 bool IsWordOnAnyPage(std::int32_t wordId)
 {
+    if (wordId == 0)
+        return false;
     bool found = false;
     theBgIndex.ForEach([&](std::int32_t, CMyRes* object) {
         auto* page = dynamic_cast<CQuibBg*>(object);

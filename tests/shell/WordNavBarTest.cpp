@@ -32,6 +32,7 @@ namespace
 constexpr std::uint16_t kLanguage = 1;
 constexpr std::int32_t kWordOnThreePages = 7;
 constexpr std::int32_t kOtherWord = 8;
+constexpr std::int32_t kInflectedWord = 9;
 
 class WordNavBarTest : public LumivoTest
 {
@@ -167,6 +168,22 @@ TEST_F(WordNavBarTest, GotoWordCyclesThroughThePagesOfTheWord)
         shown.push_back(shownPage());
     }
     EXPECT_EQ(shown, (std::vector<std::int32_t>{1, 3, 4, 1}));
+
+    // An inflected form finds the pages of its base word too; no word finds no page, not the pages
+    // of icons without a word.
+    CQuibWord plural;
+    plural.WordName = QStringLiteral("sole");
+    plural.WordForm = 0x200;
+    plural.FamilyList = {kWordOnThreePages};
+    storeInFile(plural, kInflectedWord, m_file, MakeWordType(kLanguage));
+    plural.Write();
+    indexPage(5, kInflectedWord);
+    indexPage(6, 0);
+    std::vector<std::int32_t> pages;
+    EXPECT_EQ(BuildWordPageList(kInflectedWord, pages), 4);
+    EXPECT_EQ(pages, (std::vector<std::int32_t>{1, 3, 4, 5}));
+    pages.clear();
+    EXPECT_EQ(BuildWordPageList(0, pages), 0);
 }
 
 TEST_F(WordNavBarTest, TypingCompletesTheWordAndTheSpecialKeysInsertLayoutCharacters)
