@@ -11,6 +11,7 @@
 #include "shell/Splash.h"
 #include "shell/SystemLifetime.h"
 #include "shell/Version.h"
+#include "shell/WordNavBar.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"
@@ -123,6 +124,7 @@ bool CQuibApp::InitInstance()
     UpdateActiveFiles();
     m_mainFrame = std::make_unique<CMainFrame>();
     m_mainFrame->setAcceptDrops(true);
+    m_mainFrame->SetWordNavBar(new CWordNavBar);
     installApplicationHooks(*this);
     WriteDebugLog(QStringLiteral("InitInstance Start"));
     theSettingsRoot = kSettingsRoot;

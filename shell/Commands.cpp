@@ -18,6 +18,7 @@
 #include "shell/Menus.h"
 #include "shell/Reload.h"
 #include "shell/Splash.h"
+#include "shell/WordNavBar.h"
 #include "system/DataFiles.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
@@ -399,6 +400,8 @@ bool DispatchSystemCommand(UINT id, int code, CommandUpdate* update)
 {
     bool handled = handleByTable(id, code, update);
     if (!handled)
+        handled = OnWordNavCommand(id, code, update);
+    if (!handled)
         handled = theOutputFileCommand(id, code, update);
     if (!handled)
         handled = theTestCommand(id, code, update);
@@ -536,8 +539,12 @@ void RouteMainFrameCommands()
 
 void UpdateToolBarCommands()
 {
-    if (CMainFrame* frame = MainFrame())
-        lumivo::ui::updateCommandItems(frame->ToolBar()->actions(), theCommandRoute);
+    CMainFrame* frame = MainFrame();
+    if (!frame)
+        return;
+    lumivo::ui::updateCommandItems(frame->ToolBar()->actions(), theCommandRoute);
+    if (QToolBar* wordNavBar = frame->WordNavBar())
+        lumivo::ui::updateCommandItems(wordNavBar->actions(), theCommandRoute);
 }
 
 void ResetCommands()

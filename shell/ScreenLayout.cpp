@@ -229,6 +229,8 @@ void UpdateScreenMode()
         theMainMenu->setVisible((theScreenMode & SCREENMODE_MENUBAR) != 0);
     frame->statusBar()->setVisible((theScreenMode & SCREENMODE_STATUSBAR) != 0);
     frame->ToolBar()->setVisible((theScreenMode & SCREENMODE_TOOLBARS) != 0);
+    if (QToolBar* wordNavBar = frame->WordNavBar())
+        wordNavBar->setVisible((theScreenMode & SCREENMODE_TOOLBARS) != 0);
     const Qt::WindowStates notNormal = Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized;
     if (!(theScreenMode & SCREENMODE_FULLSCREEN)) {
         if (state & notNormal) {

@@ -37,3 +37,10 @@ button 5122 -strokewidth 3 -draw "line 4,20 14,10" -stroke "$accent" -strokewidt
 # About
 button 5202 -fill "$accent" -draw "circle 12,12 12,2" -stroke white -strokewidth 3 \
     -draw "line 12,10 12,17" -fill white -stroke none -draw "circle 12,6 12,7.8"
+# The word navigation bar (toolbar 196): find the word's pages (a magnifier on a page), the previous and
+# the next page of the history, and the next inflexion of the selected word (a turning arrow).
+button 32791 -fill white -draw "rectangle 3,2 15,20" -strokewidth 1 -draw "line 6,6 12,6 line 6,9 12,9" \
+    -strokewidth 2 -fill "$accent" -draw "circle 14,13 14,18" -draw "line 17,17 21,21"
+button 32792 -fill "$accent" -draw "polygon 3,12 11,4 11,9 20,9 20,15 11,15 11,20"
+button 32793 -fill "$accent" -draw "polygon 21,12 13,4 13,9 4,9 4,15 13,15 13,20"
+button 32794 -draw "arc 4,4 20,20 200,520" -fill "$accent" -draw "polygon 3,7 10,7 5,13"
