@@ -170,6 +170,8 @@ void setShownSentenceEnding(std::int32_t ending)
 // behind it. A sentence without a known word adds nothing and changes no ending.
 bool pasteTextIntoWriter(const QString& text)
 {
+    if (!theWriterPane.ShownSentence())
+        return false;
     bool first = true;
     for (const PastedSentence& sentence : splitIntoSentences(text)) {
         std::vector<std::unique_ptr<CQuibIcon>> icons = iconsForWords(sentence.text);

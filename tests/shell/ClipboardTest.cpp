@@ -149,12 +149,17 @@ TEST_F(ClipboardTest, ASmallIconIsPastedAs48SquareCentredOnThePaneInFrontAndSele
     CQuibIcon& icon = addIcon(CRect(5, 7, 35, 27)); // 30 x 20
     ASSERT_TRUE(CopyIconToClipboard(icon));
     addIcon(CRect(300, 300, 400, 380)).Select(&theMainPane);
+    theMainPane.UpdateLayout(true); // the page's layout size: 640 x 427 at the page origin 0, 0
+    std::cerr << "layout " << page().LayoutSize.cx << "x" << page().LayoutSize.cy << " pagerect "
+              << theMainPane.PageRect.left << "," << theMainPane.PageRect.top << ","
+              << theMainPane.PageRect.right << "," << theMainPane.PageRect.bottom << "\n";
     ASSERT_TRUE(theCanPaste());
 
     thePasteFromClipboard();
     ASSERT_EQ(page().Icons.size(), 3u);
     const CQuibIcon& pasted = *page().Icons.back();
     EXPECT_EQ(pasted.ScreenRect, CRect(276, 176, 324, 224));
+    EXPECT_EQ(pasted.StoredRect, CRect(431, 412, 506, 525)) << "per mille of the 640 x 427 page";
     EXPECT_TRUE(theSelectedIcons.empty());
     ASSERT_NE(pasted.DragCopy, nullptr);
     EXPECT_EQ(pasted.DragCopy->ScreenRect, pasted.ScreenRect);
