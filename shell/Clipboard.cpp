@@ -220,6 +220,7 @@ bool pasteIconOntoPage()
     pasted->SetRect(rect.left, rect.top, rect.right, rect.bottom, true);
     page->Commit();
     pasted->DragCopy = pasted->Clone();
+    pasted->ReloadWord(false); // its picture and text show before the page is laid out again
     pasted->Redraw(true);
     storeChangedPage(*pane, page);
     return true;
