@@ -416,13 +416,17 @@ void InstallClipboard()
     theCanPaste.set(CanPaste);
     theSetCopySentence.set(SetCopySentence);
     theClearCopySource.set(ClearCopySource);
+    // A link chained after ours may outlive our reset: it then calls a link that has let go of what was
+    // before it, so each link tests it.
     iconDestroyingBefore = theIconDestroying.set([](const CQuibIcon* icon) {
-        iconDestroyingBefore(icon);
+        if (iconDestroyingBefore)
+            iconDestroyingBefore(icon);
         if (icon == theCopyIcon)
             theCopyIcon = nullptr;
     });
     sentenceDestroyingBefore = theSentenceDestroying.set([](const CQuibSentence* sentence) {
-        sentenceDestroyingBefore(sentence);
+        if (sentenceDestroyingBefore)
+            sentenceDestroyingBefore(sentence);
         if (sentence == theCopySentence)
             theCopySentence = nullptr;
     });
@@ -430,7 +434,8 @@ void InstallClipboard()
     // they go first, and the copy source follows after the browse callout and the writer pane.
     InstallPaneHooks();
     selectionChangedBefore = theSelectionChanged.set([] {
-        selectionChangedBefore();
+        if (selectionChangedBefore)
+            selectionChangedBefore();
         OnClipboardSelectionChanged();
     });
 }
