@@ -5,6 +5,7 @@
 #include "core/Sound.h"
 #include "core/Utility.h"
 #include "panes/SpeechEngine.h"
+#include "shell/Clipboard.h"
 #include "shell/Commands.h"
 #include "shell/MainFrame.h"
 #include "shell/Reload.h"
@@ -44,11 +45,13 @@ void installApplicationHooks(CQuibApp& app)
 {
     // While a sound plays to its end the waiting runs the idle work, as the event loop would.
     theSoundWaitIdle.set([&app] { app.OnIdle(0); });
+    InstallClipboard();
 }
 
 void removeApplicationHooks()
 {
     theSoundWaitIdle.reset();
+    ResetClipboard();
 }
 
 bool makeRegistryWithSettingsRoot()

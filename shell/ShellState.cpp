@@ -1,5 +1,6 @@
 #include "shell/ShellState.h"
 
+#include "shell/Clipboard.h"
 #include "shell/Commands.h"
 #include "shell/EditTool.h"
 #include "shell/ImageButton.h"
@@ -10,6 +11,7 @@
 
 void ResetShellState()
 {
+    ResetClipboard();
     ResetReload();
     ResetSplash();
     ResetMenus();
