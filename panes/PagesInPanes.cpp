@@ -32,6 +32,8 @@ constexpr int kFitCrop = 9373;
 constexpr int kHundredthsOfMmPerInch = 2540;
 
 bool hooksInstalled = false;
+// What followed the selection before the panes came, put back when they go.
+lumivo::Hook<void()>::Function selectionChangedBefore;
 
 // The file and language that edits of pages belong to: the output file while one is open, else the
 // current user's file.
@@ -117,8 +119,8 @@ void InstallPaneHooks()
         theMainPane.LoadPage(id);
         return theMainPane.GetPage() != nullptr && theMainPane.GetPage()->GetID() == id;
     });
-    // The browse callout follows the selection first; the writer pane chains itself after it.
-    theSelectionChanged.set([] { theBrowsePane.UpdateFromSelection(); });
+    // The browse callout follows the selection; the writer pane chains itself after it.
+    selectionChangedBefore = theSelectionChanged.chain([] { theBrowsePane.UpdateFromSelection(); });
     theBrowseInsertIcon.set([](CQuibIcon& icon, int x, int y) { theWriterPane.InsertIcon(&icon, x, y); });
     InstallWriterPaneHooks();
 }
@@ -137,7 +139,8 @@ void UninstallPaneHooks()
     theIconRedraw.reset();
     theMainPaneLoadPage.reset();
     UninstallWriterPaneHooks();
-    theSelectionChanged.reset();
+    theSelectionChanged.set(std::move(selectionChangedBefore));
+    selectionChangedBefore = nullptr;
     theBrowseInsertIcon.reset();
 }
 

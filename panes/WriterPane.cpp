@@ -917,10 +917,7 @@ void InstallWriterPaneHooks()
         }
     });
     // Others follow the selection too: the writer pane runs after whatever was there.
-    selectionChangedBefore = theSelectionChanged.set([] {
-        selectionChangedBefore();
-        theWriterPane.OnSelectionChanged();
-    });
+    selectionChangedBefore = theSelectionChanged.chain([] { theWriterPane.OnSelectionChanged(); });
 }
 
 void UninstallWriterPaneHooks()

@@ -416,28 +416,17 @@ void InstallClipboard()
     theCanPaste.set(CanPaste);
     theSetCopySentence.set(SetCopySentence);
     theClearCopySource.set(ClearCopySource);
-    // A link chained after ours may outlive our reset: it then calls a link that has let go of what was
-    // before it, so each link tests it.
-    iconDestroyingBefore = theIconDestroying.set([](const CQuibIcon* icon) {
-        if (iconDestroyingBefore)
-            iconDestroyingBefore(icon);
+    iconDestroyingBefore = theIconDestroying.chain([](const CQuibIcon* icon) {
         if (icon == theCopyIcon)
             theCopyIcon = nullptr;
     });
-    sentenceDestroyingBefore = theSentenceDestroying.set([](const CQuibSentence* sentence) {
-        if (sentenceDestroyingBefore)
-            sentenceDestroyingBefore(sentence);
+    sentenceDestroyingBefore = theSentenceDestroying.chain([](const CQuibSentence* sentence) {
         if (sentence == theCopySentence)
             theCopySentence = nullptr;
     });
-    // The panes install their own followers of the selection when first used, replacing what is there:
-    // they go first, and the copy source follows after the browse callout and the writer pane.
+    // The copy source follows the selection after the browse callout and the writer pane.
     InstallPaneHooks();
-    selectionChangedBefore = theSelectionChanged.set([] {
-        if (selectionChangedBefore)
-            selectionChangedBefore();
-        OnClipboardSelectionChanged();
-    });
+    selectionChangedBefore = theSelectionChanged.chain(OnClipboardSelectionChanged);
 }
 
 void ResetClipboard()

@@ -6,6 +6,7 @@
 // Install and call a hook on the program's main thread only: it holds no lock.
 
 #include <functional>
+#include <type_traits>
 #include <utility>
 
 namespace lumivo
@@ -30,6 +31,18 @@ public:
         return std::exchange(m_current, function ? std::move(function) : m_default);
     }
     void reset() { m_current = m_default; }
+
+    // For a hook that several parts follow (the selection changed, an icon dies): installs a callable
+    // that runs what is installed now and then `function`. Returns what it replaces, which the part
+    // puts back with set() when it goes, so parts leave in the reverse order of their coming.
+    Function chain(Function function) requires std::is_void_v<Result>
+    {
+        Function before = m_current;
+        return set([before, function = std::move(function)](Args... args) {
+            before(args...);
+            function(args...);
+        });
+    }
 
     // Holds an installation for its lifetime, then puts back what was installed before.
     class [[nodiscard]] Scoped
