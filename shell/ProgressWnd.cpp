@@ -47,7 +47,8 @@ QPoint storedPosition()
 
 void storePosition(const QPoint& topLeft)
 {
-    if (!theRegistry)
+    if (!theRegistry || (!theRegistry->KeyExists(CProgressWnd::kSettingsKey) &&
+                         !theRegistry->CreateKey(CProgressWnd::kSettingsKey)))
         return;
     theRegistry->WriteInt(CProgressWnd::kSettingsKey, QStringLiteral("X"), topLeft.x());
     theRegistry->WriteInt(CProgressWnd::kSettingsKey, QStringLiteral("Y"), topLeft.y());
