@@ -108,10 +108,13 @@ CAviPlayerWnd::Result CAviPlayerWnd::OpenFile(const QString& path, std::uint32_t
     m_frameCount = m_clip->frameCount();
     m_framePeriod = framePeriodOf(*m_clip, options);
     PlaceFrame(m_clip->size());
-    if (options & kPlainBackground)
+    if (options & kPlainBackground) {
         FillPlainBackground();
-    else if (options & kKeyFromClip)
-        m_keyColour = ClipKeyColour();
+    } else {
+        CaptureBackground();
+        if (options & kKeyFromClip)
+            m_keyColour = ClipKeyColour();
+    }
     if (options & kPlayAtOnce)
         Play(false);
     update();
@@ -272,20 +275,41 @@ void CAviPlayerWnd::CaptureBackground()
     m_backgroundStale = false;
 }
 
+// A grab cannot be taken while a paint is under way (Qt refuses a paint inside a paint), so a stale
+// background is taken again once the event loop is free, and the frames are drawn over the old one
+// until then.
+void CAviPlayerWnd::RequestCapture()
+{
+    m_backgroundStale = true;
+    if (m_capturePending || !m_clip || (m_options & kPlainBackground))
+        return;
+    m_capturePending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_capturePending = false;
+            if (m_backgroundStale && m_clip && !(m_options & kPlainBackground)) {
+                CaptureBackground();
+                update();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
 void CAviPlayerWnd::paintEvent(QPaintEvent*)
 {
     if (m_capturing || !m_clip)
         return;
-    if (m_options & kPlainBackground) {
-        if (m_background.size() != size())
-            FillPlainBackground();
-    } else if (m_backgroundStale || m_background.size() != size()) {
-        CaptureBackground();
-    }
+    if ((m_options & kPlainBackground) && m_background.size() != size())
+        FillPlainBackground();
     const QImage& frame = KeyedFrame(m_currentFrame);
     if (frame.isNull())
         return;
     QImage composed = m_background;
+    if (composed.size() != size()) {
+        composed = QImage(size(), QImage::Format_RGB32);
+        composed.fill(palette().color(QPalette::Window));
+    }
     {
         QPainter onto(&composed);
         onto.drawImage(QRect(m_offset, m_drawSize), frame);
@@ -296,13 +320,13 @@ void CAviPlayerWnd::paintEvent(QPaintEvent*)
 
 void CAviPlayerWnd::moveEvent(QMoveEvent* event)
 {
-    m_backgroundStale = true;
+    RequestCapture();
     QWidget::moveEvent(event);
 }
 
 void CAviPlayerWnd::resizeEvent(QResizeEvent* event)
 {
-    m_backgroundStale = true;
+    RequestCapture();
     QWidget::resizeEvent(event);
 }
 

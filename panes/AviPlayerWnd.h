@@ -90,6 +90,7 @@ private:
     void PlaceFrame(QSize frameSize);
     void FillPlainBackground();
     void CaptureBackground();
+    void RequestCapture();
     const QImage& KeyedFrame(int n);
     static QString NewTemporaryFileName();
 
@@ -99,7 +100,8 @@ private:
     QPoint m_offset;
     bool m_stopAtEnd = false;
     bool m_backgroundStale = true;
-    bool m_capturing = false; // our own paint is left out of the grab of the parent
+    bool m_capturing = false;      // our own paint is left out of the grab of the parent
+    bool m_capturePending = false; // a capture waits for the event loop
     QImage m_background;
     COLORREF m_keyColour = kDefaultKeyColour;
     int m_framePeriod = 0;

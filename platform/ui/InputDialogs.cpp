@@ -65,7 +65,10 @@ int CTextInputDlg::AskText(const QString& title, const QString& prompt, QString&
     layout->addWidget(label);
     auto* edit = new QLineEdit(text, &dialog);
     edit->setObjectName(QLatin1String(ui::kTextInputEditName));
-    edit->setEchoMode(password ? QLineEdit::Password : QLineEdit::Normal);
+    if (password) {
+        edit->setEchoMode(QLineEdit::Password);
+        edit->setStyleSheet(QStringLiteral("lineedit-password-character: 42")); // "*", as people know it
+    }
     layout->addWidget(edit);
     addOkCancel(dialog, *layout);
     const int result = ui::runModal(dialog);

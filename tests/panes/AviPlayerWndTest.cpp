@@ -88,8 +88,8 @@ TEST_F(AviPlayerWndTest, KeyColourShowsTheParentThroughAndTheTemporaryCopyGoesOn
     // Stored uncompressed, so that the green stays exactly the key colour.
     ASSERT_TRUE(lumivo::test::runTool(QStringLiteral("ffmpeg"),
                                       {"-v", "error", "-y", "-f", "lavfi", "-i",
-                                       "color=c=0x00FF00:size=16x16:rate=10", "-frames:v", "2", "-c:v",
-                                       "rawvideo", "-pix_fmt", "bgr24", "-f", "avi", green}));
+                                       "color=c=0x00FF00:size=16x16:rate=10,format=bgr24", "-frames:v", "2",
+                                       "-c:v", "rawvideo", "-pix_fmt", "bgr24", "-f", "avi", green}));
     QFile file(green);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
 
