@@ -86,11 +86,12 @@ void CAviPlayerWnd::Reset()
 
 CAviPlayerWnd::Result CAviPlayerWnd::OpenFile(const QString& path, std::uint32_t options, COLORREF keyColour)
 {
-    if (m_clip) {
-        const QString temporary = m_temporaryFile;
-        m_temporaryFile.clear(); // the file about to be opened may be this very copy
+    if (m_clip || !m_temporaryFile.isEmpty()) {
+        // The temporary copy goes with the clip it was made for, unless it is the file opened now.
+        const QString keep = path == m_temporaryFile ? m_temporaryFile : QString();
+        m_temporaryFile.clear();
         Close();
-        m_temporaryFile = temporary;
+        m_temporaryFile = keep;
         Reset();
     }
     m_lastError.clear();
