@@ -1,4 +1,5 @@
 #include "panes/AviPlayerWnd.h"
+#include "platform/video/VideoClip.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/MediaSamples.h"
 
@@ -114,6 +115,25 @@ TEST_F(AviPlayerWndTest, KeyColourShowsTheParentThroughAndTheTemporaryCopyGoesOn
     player->Close();
     EXPECT_FALSE(QFile::exists(copy));
     EXPECT_TRUE(player->TemporaryFile().isEmpty());
+}
+
+TEST_F(AviPlayerWndTest, APalettedClipGivesItsBottomLeftColourAsTheKey)
+{
+    const QString path = tempPath(QStringLiteral("paletted.avi"));
+    ASSERT_TRUE(lumivo::test::runTool(QStringLiteral("ffmpeg"),
+                                      {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                       "testsrc=size=16x12:rate=10,format=pal8", "-frames:v", "2", "-c:v",
+                                       "rawvideo", "-pix_fmt", "pal8", "-f", "avi", path}));
+    CAviPlayerWnd player;
+    ASSERT_EQ(player.OpenFile(path, CAviPlayerWnd::kKeyFromClip | CAviPlayerWnd::kPlainBackground, 0),
+              CAviPlayerWnd::kOk);
+    EXPECT_EQ(player.KeyColour(), 0u); // a plain background keeps the caller's key
+    ASSERT_EQ(player.OpenFile(path, CAviPlayerWnd::kKeyFromClip, 0), CAviPlayerWnd::kOk);
+    auto clip = lumivo::video::VideoClip::open(path);
+    ASSERT_TRUE(clip);
+    const QImage first = clip->frame(0);
+    EXPECT_EQ(player.KeyColour(), fromQColor(first.pixelColor(0, first.height() - 1)));
+    EXPECT_NE(player.KeyColour(), CAviPlayerWnd::kDefaultKeyColour);
 }
 
 TEST_F(AviPlayerWndTest, AClipWithoutFramesFailsToOpen)
