@@ -251,6 +251,11 @@ QSize VideoClip::size() const
     return {m_decoder->codec->width, m_decoder->codec->height};
 }
 
+bool VideoClip::isPaletted() const
+{
+    return m_decoder->codec->pix_fmt == AV_PIX_FMT_PAL8;
+}
+
 QImage VideoClip::frame(int n)
 {
     if (n < 0 || n >= m_decoder->frameCount)

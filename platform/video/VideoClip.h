@@ -25,6 +25,8 @@ public:
     double frameRate() const; // frames per second
     int durationMs() const;
     QSize size() const;
+    // Whether the clip's pictures are stored as 8-bit palette indexes (its frames still come as RGB).
+    bool isPaletted() const;
     // Frame n (0-based) as an RGB picture; a null image when n is out of range or cannot be decoded.
     QImage frame(int n);
 
