@@ -1,3 +1,4 @@
+#include "packages/PagePackages.h"
 #include "shell/App.h"
 
 #include <QApplication>
@@ -5,6 +6,8 @@
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    // The layers above the shell reach it through hooks that they install before it starts.
+    InstallPagePackages();
     CQuibApp app;
     return app.Run(QCoreApplication::arguments());
 }

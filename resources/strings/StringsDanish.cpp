@@ -655,6 +655,12 @@ const StringTableRow rows[] = {
     {9415, "Der er opstået en alvorlig fejl i <@APPNAME>. Skriv ned hvad du var i gang med, og send det til "
            "udviklerne på support@lumivo.example sammen med teksten nedenfor."},
 
+    // Page packages
+    {9450, "Siden kunne ikke eksporteres.\n[#1]"},
+    {9451, "Siden kunne ikke importeres.\n[#1]"},
+    {9452, "Siden \"[#1]\" eksisterer allerede. Angiv nyt navn, erstat eksisterende side eller fortryd?"},
+    {9453, "Importer side"},
+
     // Language names: 10000 + language number
     {10000, "Ingen"},
     {10001, "Standard"},

@@ -649,6 +649,12 @@ const StringTableRow rows[] = {
     {9415, "A serious error has occurred in <@APPNAME>. Please write down what you were doing and report it "
            "to the makers at support@lumivo.example, quoting the text below."},
 
+    // Page packages
+    {9450, "The page could not be exported.\n[#1]"},
+    {9451, "The page could not be imported.\n[#1]"},
+    {9452, "The page \"[#1]\" already exists. Give a new name, replace the existing page or cancel?"},
+    {9453, "Import page"},
+
     // Language names: 10000 + language number
     {10000, "None"},
     {10001, "Default"},

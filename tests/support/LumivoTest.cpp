@@ -1,6 +1,7 @@
 #include "tests/support/LumivoTest.h"
 
 #include "core/CoreState.h"
+#include "packages/PackagesState.h"
 #include "panes/PanesState.h"
 #include "platform/PlatformState.h"
 #include "shell/ShellState.h"
@@ -38,7 +39,8 @@ void resetAudioEnvironment()
 void resetGlobals()
 {
     // Top layer first: what a higher layer holds may refer into a lower one, never the other way.
-    // The packages, admin and authoring folders hold no globals yet; their resets go first.
+    ResetPackagesState();
+    // The admin and authoring folders hold no globals yet; their resets go here.
     ResetShellState();
     ResetPanesState();
     ResetSystemState();

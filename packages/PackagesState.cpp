@@ -1,0 +1,8 @@
+#include "packages/PackagesState.h"
+
+#include "packages/PagePackage.h"
+
+void ResetPackagesState()
+{
+    thePackageMediaLimit = kDefaultPackageMediaLimit;
+}

@@ -1,0 +1,526 @@
+#include "packages/PagePackage.h"
+
+#include "core/Icon.h"
+#include "core/Page.h"
+#include "core/Picture.h"
+#include "core/ResourceTypes.h"
+#include "core/Sentence.h"
+#include "core/Sound.h"
+#include "core/Word.h"
+#include "system/Lookups.h"
+
+#include <QFileInfo>
+#include <QStringList>
+#include <QTemporaryFile>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+std::uint32_t thePackageMediaLimit = kDefaultPackageMediaLimit;
+
+const char* const CPagePackage::kPassword = "Wb5nKe27rD";
+
+PackagedPage::PackagedPage() = default;
+PackagedPage::~PackagedPage() = default;
+PackagedPage::PackagedPage(PackagedPage&&) noexcept = default;
+PackagedPage& PackagedPage::operator=(PackagedPage&&) noexcept = default;
+
+namespace
+{
+
+const QString kVersionFolder = QStringLiteral("V2.1");
+constexpr std::int32_t kTagMask = std::int32_t(0xFFFF0000);
+
+QString iconFolder(const QString& objectFolder, int n)
+{
+    return QStringLiteral("%1\\QuibIcon#%2").arg(objectFolder).arg(n);
+}
+
+// Texts are stored in the program's single-byte code page.
+QByteArray singleByteText(const QString& text)
+{
+    return text.toLatin1();
+}
+
+} // namespace
+
+CPagePackage::~CPagePackage()
+{
+    abandon();
+}
+
+// Writing ----------------------------------------------------------------------------------------
+
+QString CPagePackage::TypeToFolderName(std::int32_t type)
+{
+    const auto t = std::uint32_t(type);
+    return QStringLiteral("%1-%2-%3-%4").arg(t >> 24).arg((t >> 16) & 0xFF).arg((t >> 8) & 0xFF).arg(t & 0xFF);
+}
+
+QString CPagePackage::ObjectFolder(std::int32_t type, std::int32_t id)
+{
+    return QStringLiteral("%1\\%2\\%3").arg(kVersionFolder, TypeToFolderName(type)).arg(id);
+}
+
+void CPagePackage::createAt(const QString& path)
+{
+    // The new package is written under a name of its own in the target's folder, so the rename that
+    // puts it in place never crosses file systems.
+    QTemporaryFile scratch(path + QStringLiteral(".XXXXXX.part"));
+    scratch.setAutoRemove(false);
+    if (!scratch.open())
+        throw PackageError("cannot create a file beside " + path.toStdString());
+    m_writingPath = scratch.fileName();
+    scratch.close();
+    m_packagePath = path;
+    Open(m_writingPath, zipCreate);
+    SetPassword(QLatin1String(kPassword));
+}
+
+void CPagePackage::finishAt(const QString& finalPath)
+{
+    Close(closeNormal);
+    std::error_code error;
+    std::filesystem::rename(m_writingPath.toStdString(), finalPath.toStdString(), error);
+    if (error)
+        throw PackageError("cannot replace " + finalPath.toStdString() + ": " + error.message());
+    m_writingPath.clear();
+}
+
+void CPagePackage::abandon() noexcept
+{
+    try {
+        // After an exception the archive is closed without writing a directory, so a half-written
+        // package is never mistaken for a whole one.
+        if (!IsClosed())
+            Close(closeAfterException);
+    } catch (...) {
+    }
+    if (!m_writingPath.isEmpty()) {
+        std::error_code ignored;
+        std::filesystem::remove(m_writingPath.toStdString(), ignored);
+        m_writingPath.clear();
+    }
+}
+
+void CPagePackage::WriteEntry(const QString& field, const void* bytes, std::size_t count)
+{
+    const QString name = entryName(field);
+    const int existing = FindEntry(name);
+    if (existing >= 0)
+        DeleteEntry(existing);
+    CZipMemoryFile file(1024);
+    if (count)
+        file.Write(bytes, count);
+    file.Seek(0, 0);
+    // A refused add (the format's 65,535 entries reached) would leave the package short: a failure.
+    if (!AddEntryFromMemory(file, name, -1, zipsmSafeSmart, 65536))
+        throw PackageError("the package cannot take the entry " + name.toStdString());
+}
+
+void CPagePackage::WriteString(const QString& field, const QString& text)
+{
+    const QByteArray bytes = singleByteText(text);
+    WriteEntry(field, bytes.constData(), std::size_t(bytes.size()));
+}
+
+void CPagePackage::WriteIntList(const QString& field, const std::vector<std::int32_t>& ids)
+{
+    const int existing = FindEntry(entryName(field));
+    if (existing >= 0)
+        DeleteEntry(existing);
+    if (!ids.empty())
+        WriteEntry(field, ids.data(), ids.size() * sizeof(std::int32_t));
+}
+
+void CPagePackage::WriteIcon(const QString& folder, const CQuibIcon& icon, bool withWordPath)
+{
+    FolderScope scope(*this, folder);
+    WriteString(QStringLiteral("Options.str"), icon.Options);
+    const std::int32_t rect[4] = {icon.StoredRect.left, icon.StoredRect.top, icon.StoredRect.right,
+                                  icon.StoredRect.bottom};
+    WriteEntry(QStringLiteral("StoredRect.rect"), rect, sizeof rect);
+    WriteValue(QStringLiteral("Shape.int"), std::uint32_t(icon.Shape));
+    WriteValue(QStringLiteral("BgColor.int"), std::uint32_t(icon.BgColor));
+    WriteValue(QStringLiteral("FrameColor.int"), std::uint32_t(icon.FrameColor));
+    WriteValue(QStringLiteral("WordId.int"), std::int32_t(icon.WordId));
+    WriteValue(QStringLiteral("LinkId.int"), std::int32_t(icon.LinkId));
+    WriteValue(QStringLiteral("SoundId.int"), std::int32_t(icon.SoundId));
+    WriteString(QStringLiteral("Name.str"), icon.Name);
+    WriteString(QStringLiteral("WordName.str"), icon.WordName);
+    WriteValue(QStringLiteral("PictId.int"), std::int32_t(icon.PictId));
+    WriteValue(QStringLiteral("Flags.long"), std::uint32_t(icon.Flags));
+    if (!withWordPath || icon.WordId < kFirstExportedWordId)
+        return;
+    std::unique_ptr<CQuibWord> word = FindWordById(icon.WordId);
+    if (!word || word->Load() != RES_OK)
+        return;
+    QString wordFolder;
+    if (WriteWord(*word, &wordFolder, true))
+        WriteString(QStringLiteral("WordPath.str"), wordFolder);
+}
+
+bool CPagePackage::WritePage(CQuibBg& page, QString* folder, bool withContents)
+{
+    QString pageFolder = ObjectFolder(page.GetType(), page.GetID());
+    if (folder && !folder->isEmpty())
+        pageFolder = *folder;
+    else if (folder)
+        *folder = pageFolder;
+    FolderScope scope(*this, pageFolder);
+    WriteString(QStringLiteral("BgName.str"), page.Name);
+    WriteValue(QStringLiteral("BgFlags.int"), std::uint32_t(page.BgFlags));
+    WriteValue(QStringLiteral("NoOfIcons.int"), std::int32_t(page.Icons.size()));
+    if (withContents && !(page.BgFlags & kBgFlagNoPicture)) {
+        std::unique_ptr<CQuibPict> picture = FindPictureById<CQuibPict>(page.GetID(), kPagePictureKind);
+        QString pictureFolder;
+        if (picture && picture->GetFile() == m_targetFile && WritePicture(*picture, &pictureFolder))
+            WriteString(QStringLiteral("BgPictPath.str"), pictureFolder);
+    }
+    // Icons front first: the list's tail is in front.
+    int n = 0;
+    for (auto icon = page.Icons.rbegin(); icon != page.Icons.rend(); ++icon, ++n)
+        WriteIcon(iconFolder(pageFolder, n), **icon, withContents);
+    return true;
+}
+
+bool CPagePackage::WriteWord(CQuibWord& word, QString* folder, bool withMedia)
+{
+    QString wordFolder = ObjectFolder(word.GetType(), word.GetID());
+    if (folder && !folder->isEmpty())
+        wordFolder = *folder;
+    else if (folder)
+        *folder = wordFolder;
+    FolderScope scope(*this, wordFolder);
+    WriteString(QStringLiteral("WordName.str"), word.WordName);
+    WriteValue(QStringLiteral("WordForm.int"), std::int16_t(word.WordForm));
+    WriteString(QStringLiteral("WordDescription.str"), word.WordDescription);
+    WriteValue(QStringLiteral("WordFlags.int"), std::int16_t(word.WordFlags));
+    WriteIntList(QStringLiteral("FamilyList.intlst"), word.FamilyList);
+    WriteIntList(QStringLiteral("SynonymList.intlst"), word.SynonymList);
+    if (!withMedia)
+        return true;
+    const std::int32_t pictType = MakePictType(kWordPictureKind, std::int16_t(m_language));
+    if (ResourceExists(word.GetID(), pictType, m_targetFile)) {
+        CQuibPict picture;
+        QString mediaFolder;
+        if (AttachResource(&picture, word.GetID(), pictType, m_targetFile) == RES_OK &&
+            WritePicture(picture, &mediaFolder))
+            WriteString(QStringLiteral("PictPath.str"), mediaFolder);
+    }
+    const std::int32_t soundType = MakeSoundType(kWordSoundKind, std::int16_t(m_language));
+    if (ResourceExists(word.GetID(), soundType, m_targetFile)) {
+        CQuibSound sound;
+        QString mediaFolder;
+        if (AttachResource(&sound, word.GetID(), soundType, m_targetFile) == RES_OK &&
+            WriteSound(sound, &mediaFolder))
+            WriteString(QStringLiteral("SoundPath.str"), mediaFolder);
+    }
+    return true;
+}
+
+namespace
+{
+
+// The bytes behind a media object's stored header.
+template <class Media> bool loadMedia(Media& media, const std::uint8_t*& data, std::size_t& size)
+{
+    if (media.IsChanged())
+        media.Write();
+    if (media.Load() != RES_OK || !media.ReadHeader())
+        return false;
+    const std::int64_t total = media.GetSize();
+    data = media.GetData();
+    if (!data || total < std::int64_t(media.HeaderLength))
+        return false;
+    data += media.HeaderLength;
+    size = std::size_t(total - media.HeaderLength);
+    return true;
+}
+
+} // namespace
+
+bool CPagePackage::WritePicture(CQuibPict& picture, QString* folder)
+{
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+    if (!loadMedia(picture, data, size))
+        return false;
+    const QString pictureFolder = folder && !folder->isEmpty() ? *folder
+                                                               : ObjectFolder(picture.GetType(), picture.GetID());
+    if (folder)
+        *folder = pictureFolder;
+    FolderScope scope(*this, pictureFolder);
+    WriteValue(QStringLiteral("StoreFormat.sht"), std::int16_t(picture.StoreFormat));
+    WriteValue(QStringLiteral("Compression.sht"), std::uint16_t(picture.Compression));
+    WriteValue(QStringLiteral("Width.uint"), std::uint32_t(picture.Width));
+    WriteValue(QStringLiteral("Height.uint"), std::uint32_t(picture.Height));
+    WriteValue(QStringLiteral("TransparentColor.sht"), std::uint32_t(picture.TransparentColor));
+    WriteValue(QStringLiteral("BackkgroundColor.sht"), std::uint32_t(picture.BackkgroundColor));
+    WriteEntry(QStringLiteral("Image.dat"), data, size);
+    return true;
+}
+
+bool CPagePackage::WriteSound(CQuibSound& sound, QString* folder)
+{
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+    if (!loadMedia(sound, data, size))
+        return false;
+    const QString soundFolder = folder && !folder->isEmpty() ? *folder : ObjectFolder(sound.GetType(), sound.GetID());
+    if (folder)
+        *folder = soundFolder;
+    FolderScope scope(*this, soundFolder);
+    WriteValue(QStringLiteral("SoundAuthor.sht"), std::uint16_t(sound.SoundAuthor));
+    WriteValue(QStringLiteral("SoundFlags.long"), std::uint32_t(sound.SoundFlags));
+    WriteValue(QStringLiteral("SoundFormat.sht"), std::uint16_t(sound.SoundFormat));
+    WriteValue(QStringLiteral("SoundDuration.int"), std::int32_t(sound.SoundDuration));
+    WriteValue(QStringLiteral("SoundBitRate.int"), std::int32_t(sound.SoundBitRate));
+    WriteEntry(QStringLiteral("Sound.dat"), data, size);
+    return true;
+}
+
+bool CPagePackage::WriteSentence(CQuibSentence& sentence, QString* folder)
+{
+    if (sentence.IsChanged())
+        sentence.Write();
+    const QString sentenceFolder = folder && !folder->isEmpty()
+                                       ? *folder
+                                       : ObjectFolder(sentence.GetType(), sentence.GetID());
+    if (folder)
+        *folder = sentenceFolder;
+    FolderScope scope(*this, sentenceFolder);
+    WriteValue(QStringLiteral("SentenceFlags.word"), std::uint16_t(sentence.SentenceFlags));
+    WriteValue(QStringLiteral("IntensionMarkerId.int"), std::int32_t(sentence.IntensionMarkerId));
+    WriteValue(QStringLiteral("NoOfIcons.int"), std::int32_t(sentence.Icons.size()));
+    WriteValue(QStringLiteral("NoOfWords.int"), std::int32_t(sentence.Words.size()));
+    int n = 0;
+    for (auto icon = sentence.Icons.rbegin(); icon != sentence.Icons.rend(); ++icon, ++n)
+        WriteIcon(iconFolder(sentenceFolder, n), **icon, false);
+    for (std::size_t i = 0; i < sentence.Words.size(); ++i)
+        WriteString(QStringLiteral("WordStr#%1").arg(i), sentence.Words[i]);
+    return true;
+}
+
+// Reading ----------------------------------------------------------------------------------------
+
+bool CPagePackage::ParseFolder(const QString& path, std::int32_t expectedTag, std::int32_t& id, std::int32_t& type,
+                               QString* folder)
+{
+    QStringList parts = path.split(QLatin1Char('\\'));
+    if (parts.size() == 4)
+        parts.removeLast();
+    if (parts.size() != 3 || parts[0].compare(kVersionFolder, Qt::CaseInsensitive) != 0)
+        return false;
+    const QStringList bytes = parts[1].split(QLatin1Char('-'));
+    if (bytes.size() != 4)
+        return false;
+    std::uint32_t parsedType = 0;
+    for (const QString& text : bytes) {
+        bool ok = false;
+        const uint value = text.toUInt(&ok, 10);
+        if (!ok || value > 255 || text.isEmpty() || !text.front().isDigit())
+            return false;
+        parsedType = parsedType * 256 + value;
+    }
+    bool ok = false;
+    const int parsedId = parts[2].toInt(&ok, 10);
+    if (!ok || parsedId < 1 || !parts[2].front().isDigit())
+        return false;
+    if ((std::int32_t(parsedType) & kTagMask) != expectedTag)
+        return false;
+    id = parsedId;
+    type = std::int32_t(parsedType);
+    if (folder)
+        *folder = parts.join(QLatin1Char('\\'));
+    return true;
+}
+
+std::optional<QString> CPagePackage::OpenForImport(const QString& path)
+{
+    // Read-only: an import never writes to a package, and one on a read-only medium imports.
+    Open(path, zipOpenReadOnly);
+    m_packagePath = path;
+    SetPassword(QLatin1String(kPassword));
+    std::vector<std::uint16_t> pages;
+    FindMatches(QStringLiteral("BgName.str"), pages, false);
+    if (pages.size() != 1)
+        return std::nullopt;
+    CZipEntryHeader header;
+    if (!GetEntryInfo(header, pages.front()))
+        return std::nullopt;
+    return header.GetFileName();
+}
+
+std::optional<QByteArray> CPagePackage::readEntry(const QString& field, std::uint32_t limit)
+{
+    const int index = FindEntry(entryName(field));
+    if (index < 0)
+        return std::nullopt;
+    CZipEntryHeader header;
+    if (!GetEntryInfo(header, index))
+        return std::nullopt;
+    if (header.m_uUncomprSize > limit)
+        throw PackageError("the entry " + entryName(field).toStdString() + " is too large");
+    CZipMemoryFile file(1024);
+    if (!ExtractToMemory(index, file, true, 65536))
+        throw PackageError("the entry " + entryName(field).toStdString() + " cannot be read");
+    if (file.GetLength() != header.m_uUncomprSize)
+        throw PackageError("the entry " + entryName(field).toStdString() + " is not the size it declares");
+    return QByteArray(file.data(), qsizetype(file.GetLength()));
+}
+
+template <class T> void CPagePackage::readValue(const QString& field, T& value)
+{
+    const std::optional<QByteArray> bytes = readEntry(field);
+    // An entry shorter than the field is not read at all.
+    if (bytes && std::size_t(bytes->size()) >= sizeof value)
+        std::memcpy(&value, bytes->constData(), sizeof value);
+}
+
+bool CPagePackage::readString(const QString& field, QString& text)
+{
+    const std::optional<QByteArray> bytes = readEntry(field);
+    if (!bytes)
+        return false;
+    const qsizetype end = bytes->indexOf('\0');
+    text = QString::fromLatin1(end < 0 ? *bytes : bytes->left(end));
+    return true;
+}
+
+void CPagePackage::readIntList(const QString& field, std::vector<std::int32_t>& ids)
+{
+    const std::optional<QByteArray> bytes = readEntry(field);
+    if (!bytes)
+        return;
+    const std::size_t count = std::size_t(bytes->size()) / sizeof(std::int32_t);
+    const std::size_t first = ids.size();
+    ids.resize(first + count);
+    std::memcpy(ids.data() + first, bytes->constData(), count * sizeof(std::int32_t));
+}
+
+void CPagePackage::readIcon(const QString& folder, CQuibIcon& icon)
+{
+    FolderScope scope(*this, folder);
+    readString(QStringLiteral("Options.str"), icon.Options);
+    std::int32_t rect[4] = {icon.StoredRect.left, icon.StoredRect.top, icon.StoredRect.right,
+                            icon.StoredRect.bottom};
+    readValue(QStringLiteral("StoredRect.rect"), rect);
+    icon.StoredRect = CRect(rect[0], rect[1], rect[2], rect[3]);
+    readValue(QStringLiteral("Shape.int"), icon.Shape);
+    readValue(QStringLiteral("BgColor.int"), icon.BgColor);
+    readValue(QStringLiteral("FrameColor.int"), icon.FrameColor);
+    readValue(QStringLiteral("WordId.int"), icon.WordId);
+    icon.ShownWordId = icon.WordId;
+    readValue(QStringLiteral("LinkId.int"), icon.LinkId);
+    readValue(QStringLiteral("SoundId.int"), icon.SoundId);
+    readString(QStringLiteral("Name.str"), icon.Name);
+    readString(QStringLiteral("WordName.str"), icon.WordName);
+    readValue(QStringLiteral("PictId.int"), icon.PictId);
+    std::uint32_t flags = 0;
+    readValue(QStringLiteral("Flags.long"), flags);
+    // Selected, entered and modified belong to the session that exported the page.
+    icon.Flags = ((icon.Flags & ~0x20000u) | flags) & ~(0x1u | 0x8u | 0x1000u);
+}
+
+PackagedMedia CPagePackage::readMedia(const QString& path, std::int32_t tag)
+{
+    PackagedMedia media;
+    QString folder;
+    if (!ParseFolder(path, tag, media.id, media.type, &folder))
+        throw PackageError("the package names a " + std::string(tag == RESTYPE_PICT ? "picture" : "sound") +
+                           " at " + path.toStdString());
+    FolderScope scope(*this, folder);
+    if (tag == RESTYPE_PICT) {
+        auto picture = std::make_unique<CQuibPict>();
+        readValue(QStringLiteral("StoreFormat.sht"), picture->StoreFormat);
+        readValue(QStringLiteral("Compression.sht"), picture->Compression);
+        readValue(QStringLiteral("Width.uint"), picture->Width);
+        readValue(QStringLiteral("Height.uint"), picture->Height);
+        readValue(QStringLiteral("TransparentColor.sht"), picture->TransparentColor);
+        readValue(QStringLiteral("BackkgroundColor.sht"), picture->BackkgroundColor);
+        media.data = readEntry(QStringLiteral("Image.dat"), thePackageMediaLimit).value_or(QByteArray());
+        media.fields = std::move(picture);
+    } else {
+        auto sound = std::make_unique<CQuibSound>();
+        readValue(QStringLiteral("SoundAuthor.sht"), sound->SoundAuthor);
+        readValue(QStringLiteral("SoundFlags.long"), sound->SoundFlags);
+        readValue(QStringLiteral("SoundFormat.sht"), sound->SoundFormat);
+        readValue(QStringLiteral("SoundDuration.int"), sound->SoundDuration);
+        readValue(QStringLiteral("SoundBitRate.int"), sound->SoundBitRate);
+        media.data = readEntry(QStringLiteral("Sound.dat"), thePackageMediaLimit).value_or(QByteArray());
+        media.fields = std::move(sound);
+    }
+    return media;
+}
+
+PackagedWord CPagePackage::readWord(const QString& path)
+{
+    PackagedWord packaged;
+    QString folder;
+    if (!ParseFolder(path, RESTYPE_WORD, packaged.id, packaged.type, &folder))
+        throw PackageError("the package names a word at " + path.toStdString());
+    FolderScope scope(*this, folder);
+    packaged.word = std::make_unique<CQuibWord>();
+    CQuibWord& word = *packaged.word;
+    readString(QStringLiteral("WordName.str"), word.WordName);
+    readValue(QStringLiteral("WordForm.int"), word.WordForm);
+    readString(QStringLiteral("WordDescription.str"), word.WordDescription);
+    readValue(QStringLiteral("WordFlags.int"), word.WordFlags);
+    readIntList(QStringLiteral("FamilyList.intlst"), word.FamilyList);
+    readIntList(QStringLiteral("SynonymList.intlst"), word.SynonymList);
+    QString mediaPath;
+    if (readString(QStringLiteral("PictPath.str"), mediaPath) && !mediaPath.isEmpty())
+        packaged.picture = readMedia(mediaPath, RESTYPE_PICT);
+    mediaPath.clear();
+    if (readString(QStringLiteral("SoundPath.str"), mediaPath) && !mediaPath.isEmpty())
+        packaged.sound = readMedia(mediaPath, RESTYPE_SOUND);
+    return packaged;
+}
+
+PackagedPage CPagePackage::ReadPage(const QString& entryName)
+{
+    PackagedPage packaged;
+    QString folder;
+    if (!ParseFolder(entryName, RESTYPE_BG, packaged.id, packaged.type, &folder))
+        throw PackageError("the package's page lies at " + entryName.toStdString());
+    FolderScope scope(*this, folder);
+    packaged.page = std::make_unique<CQuibBg>();
+    CQuibBg& page = *packaged.page;
+    readString(QStringLiteral("BgName.str"), page.Name);
+    readValue(QStringLiteral("BgFlags.int"), page.BgFlags);
+    std::int32_t iconCount = 0;
+    readValue(QStringLiteral("NoOfIcons.int"), iconCount);
+    // Every icon has at least its rectangle entry: a count beyond the entries present is no page.
+    if (iconCount < 0 || iconCount > GetCount())
+        throw PackageError("the page claims " + std::to_string(iconCount) + " icons");
+    QString picturePath;
+    if (readString(QStringLiteral("BgPictPath.str"), picturePath) && !picturePath.isEmpty())
+        packaged.picture = readMedia(picturePath, RESTYPE_PICT);
+    std::vector<std::int32_t> wordsRead;
+    for (int n = 0; n < iconCount; ++n) {
+        const QString subFolder = iconFolder(folder, n);
+        auto icon = std::make_unique<CQuibIcon>(kIconShapeRect);
+        readIcon(subFolder, *icon);
+        QString wordPath;
+        {
+            FolderScope wordScope(*this, subFolder);
+            readString(QStringLiteral("WordPath.str"), wordPath);
+        }
+        const std::int32_t wordId = icon->WordId;
+        page.Icons.push_back(std::move(icon));
+        if (wordPath.isEmpty() || wordId < kFirstExportedWordId ||
+            std::find(wordsRead.begin(), wordsRead.end(), wordId) != wordsRead.end())
+            continue;
+        PackagedWord word = readWord(wordPath);
+        if (word.id != wordId)
+            throw PackageError("an icon's word path names another word");
+        wordsRead.push_back(wordId);
+        packaged.words.push_back(std::move(word));
+    }
+    // The package holds the icons front first; the list keeps the front at its tail.
+    std::reverse(page.Icons.begin(), page.Icons.end());
+    return packaged;
+}

@@ -1,0 +1,162 @@
+#pragma once
+// Page packages (".lu2"): a password ZIP archive with one entry per field of each object, in folders
+// "V2.1\<type bytes>\<id>". Export writes a page with its icons, their words and the words' media, or
+// every page, sentence, picture, sound and word of one data file; import reads exactly one page back
+// into the output file or the user's file.
+//
+// Export writes beside the target and renames over it only when the whole package is written, so a
+// failure leaves the previous package as it was. Import reads and checks everything it will store
+// before it changes anything, so a damaged or crafted package leaves the data files as they were.
+
+#include "core/ResourceHandle.h"
+#include "packages/zip/ZipArchive.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+class CQuibBg;
+class CQuibIcon;
+class CQuibPict;
+class CQuibSentence;
+class CQuibSound;
+class CQuibWord;
+
+// The largest media entry (a picture's or a sound's bytes) an import reads.
+extern std::uint32_t thePackageMediaLimit;
+constexpr std::uint32_t kDefaultPackageMediaLimit = 256u << 20;
+
+// A package that does not have the layout it should (a refused add, a folder of the wrong form, an
+// entry of the wrong size).
+class PackageError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// What an import read of one picture or sound, before anything is stored.
+struct PackagedMedia {
+    std::int32_t id = 0;
+    std::int32_t type = 0;
+    std::unique_ptr<CMyRes> fields; // an unbound CQuibPict or CQuibSound holding the header fields
+    QByteArray data;                // the bytes behind the stored header
+};
+
+struct PackagedWord {
+    std::int32_t id = 0;
+    std::int32_t type = 0;
+    std::unique_ptr<CQuibWord> word; // unbound: the fields only
+    std::optional<PackagedMedia> picture;
+    std::optional<PackagedMedia> sound;
+};
+
+struct PackagedPage {
+    std::int32_t id = 0;
+    std::int32_t type = 0;
+    std::unique_ptr<CQuibBg> page; // unbound: name, flags and icons
+    std::optional<PackagedMedia> picture;
+    std::vector<PackagedWord> words;
+    PackagedPage();
+    ~PackagedPage();
+    PackagedPage(PackagedPage&&) noexcept;
+    PackagedPage& operator=(PackagedPage&&) noexcept;
+};
+
+class CPagePackage : public CZipArchive
+{
+public:
+    static const char* const kPassword;
+    static constexpr std::int32_t kFirstExportedWordId = 1000000000;
+    static constexpr int kPagePictureKind = 47;
+    static constexpr int kWordPictureKind = 10;
+    static constexpr int kWordSoundKind = 5;
+
+    CPagePackage() = default;
+    ~CPagePackage() override;
+
+    // Export: creates the package at `path` (through a file beside it), writes with `write` and puts
+    // it in place. Throws on failure, leaving what was at `path` untouched.
+    template <class Write> void WritePackage(const QString& path, Write&& write);
+
+    bool WritePage(CQuibBg& page, QString* folder, bool withContents);
+    bool WriteWord(CQuibWord& word, QString* folder, bool withMedia);
+    bool WritePicture(CQuibPict& picture, QString* folder);
+    bool WriteSound(CQuibSound& sound, QString* folder);
+    bool WriteSentence(CQuibSentence& sentence, QString* folder);
+    void WriteIcon(const QString& folder, const CQuibIcon& icon, bool withWordPath);
+    void WriteEntry(const QString& field, const void* bytes, std::size_t count);
+    void WriteString(const QString& field, const QString& text);
+    void WriteIntList(const QString& field, const std::vector<std::int32_t>& ids);
+    template <class T> void WriteValue(const QString& field, T value) { WriteEntry(field, &value, sizeof value); }
+
+    // Import: opens the package read-only and gives the name of its one "BgName.str" entry, or none
+    // when it holds no page or several.
+    std::optional<QString> OpenForImport(const QString& path);
+    // Reads and checks the page of that entry with everything an import stores.
+    PackagedPage ReadPage(const QString& entryName);
+
+    // The folder of an object: "V2.1\<type bytes>\<id>".
+    static QString ObjectFolder(std::int32_t type, std::int32_t id);
+    static QString TypeToFolderName(std::int32_t type);
+    // Splits "V2.1\a-b-c-d\id" (a field name behind it is dropped) into the type and the id; false for
+    // anything else, for an id below 1, and for a type whose tag is not `expectedTag`.
+    static bool ParseFolder(const QString& path, std::int32_t expectedTag, std::int32_t& id, std::int32_t& type,
+                            QString* folder = nullptr);
+
+    int m_targetFile = 0;
+    int m_language = 0;
+
+private:
+    void readIcon(const QString& folder, CQuibIcon& icon);
+    PackagedWord readWord(const QString& folder);
+    PackagedMedia readMedia(const QString& folder, std::int32_t tag);
+    // The entry's bytes, checked against their declared size and the media limit; none when absent.
+    std::optional<QByteArray> readEntry(const QString& field, std::uint32_t limit = 0x10000);
+    template <class T> void readValue(const QString& field, T& value);
+    bool readString(const QString& field, QString& text);
+    void readIntList(const QString& field, std::vector<std::int32_t>& ids);
+    QString entryName(const QString& field) const { return m_currentFolder + QLatin1Char('\\') + field; }
+
+    // Swaps the current folder for one object's, and puts it back at the end of the scope.
+    class FolderScope
+    {
+    public:
+        FolderScope(CPagePackage& package, const QString& folder)
+            : m_package(package), m_saved(package.m_currentFolder)
+        {
+            package.m_currentFolder = folder;
+        }
+        ~FolderScope() { m_package.m_currentFolder = m_saved; }
+        FolderScope(const FolderScope&) = delete;
+        FolderScope& operator=(const FolderScope&) = delete;
+
+    private:
+        CPagePackage& m_package;
+        QString m_saved;
+    };
+
+    void createAt(const QString& path);
+    void finishAt(const QString& finalPath);
+    void abandon() noexcept;
+
+    QString m_packagePath;
+    QString m_writingPath;
+    QString m_currentFolder;
+};
+
+template <class Write> void CPagePackage::WritePackage(const QString& path, Write&& write)
+{
+    createAt(path);
+    try {
+        write(*this);
+        finishAt(path);
+    } catch (...) {
+        abandon();
+        throw;
+    }
+}
