@@ -56,7 +56,11 @@ CPagePackage::~CPagePackage()
 QString CPagePackage::TypeToFolderName(std::int32_t type)
 {
     const auto t = std::uint32_t(type);
-    return QStringLiteral("%1-%2-%3-%4").arg(t >> 24).arg((t >> 16) & 0xFF).arg((t >> 8) & 0xFF).arg(t & 0xFF);
+    return QStringLiteral("%1-%2-%3-%4")
+        .arg(t >> 24)
+        .arg((t >> 16) & 0xFF)
+        .arg((t >> 8) & 0xFF)
+        .arg(t & 0xFF);
 }
 
 QString CPagePackage::ObjectFolder(std::int32_t type, std::int32_t id)
@@ -248,8 +252,8 @@ bool CPagePackage::WritePicture(CQuibPict& picture, QString* folder)
     std::size_t size = 0;
     if (!loadMedia(picture, data, size))
         return false;
-    const QString pictureFolder = folder && !folder->isEmpty() ? *folder
-                                                               : ObjectFolder(picture.GetType(), picture.GetID());
+    const QString pictureFolder =
+        folder && !folder->isEmpty() ? *folder : ObjectFolder(picture.GetType(), picture.GetID());
     if (folder)
         *folder = pictureFolder;
     FolderScope scope(*this, pictureFolder);
@@ -269,7 +273,8 @@ bool CPagePackage::WriteSound(CQuibSound& sound, QString* folder)
     std::size_t size = 0;
     if (!loadMedia(sound, data, size))
         return false;
-    const QString soundFolder = folder && !folder->isEmpty() ? *folder : ObjectFolder(sound.GetType(), sound.GetID());
+    const QString soundFolder =
+        folder && !folder->isEmpty() ? *folder : ObjectFolder(sound.GetType(), sound.GetID());
     if (folder)
         *folder = soundFolder;
     FolderScope scope(*this, soundFolder);
@@ -286,9 +291,8 @@ bool CPagePackage::WriteSentence(CQuibSentence& sentence, QString* folder)
 {
     if (sentence.IsChanged())
         sentence.Write();
-    const QString sentenceFolder = folder && !folder->isEmpty()
-                                       ? *folder
-                                       : ObjectFolder(sentence.GetType(), sentence.GetID());
+    const QString sentenceFolder =
+        folder && !folder->isEmpty() ? *folder : ObjectFolder(sentence.GetType(), sentence.GetID());
     if (folder)
         *folder = sentenceFolder;
     FolderScope scope(*this, sentenceFolder);
@@ -306,10 +310,11 @@ bool CPagePackage::WriteSentence(CQuibSentence& sentence, QString* folder)
 
 // Reading ----------------------------------------------------------------------------------------
 
-bool CPagePackage::ParseFolder(const QString& path, std::int32_t expectedTag, std::int32_t& id, std::int32_t& type,
-                               QString* folder)
+bool CPagePackage::ParseFolder(const QString& path, std::int32_t expectedTag, std::int32_t& id,
+                               std::int32_t& type, QString* folder)
 {
-    QStringList parts = path.split(QLatin1Char('\\'));
+    // Paths written by other tools may use forward slashes.
+    QStringList parts = QString(path).replace(QLatin1Char('/'), QLatin1Char('\\')).split(QLatin1Char('\\'));
     if (parts.size() == 4)
         parts.removeLast();
     if (parts.size() != 3 || parts[0].compare(kVersionFolder, Qt::CaseInsensitive) != 0)

@@ -92,7 +92,10 @@ public:
     void WriteEntry(const QString& field, const void* bytes, std::size_t count);
     void WriteString(const QString& field, const QString& text);
     void WriteIntList(const QString& field, const std::vector<std::int32_t>& ids);
-    template <class T> void WriteValue(const QString& field, T value) { WriteEntry(field, &value, sizeof value); }
+    template <class T> void WriteValue(const QString& field, T value)
+    {
+        WriteEntry(field, &value, sizeof value);
+    }
 
     // Import: opens the package read-only and gives the name of its one "BgName.str" entry, or none
     // when it holds no page or several.
@@ -105,8 +108,8 @@ public:
     static QString TypeToFolderName(std::int32_t type);
     // Splits "V2.1\a-b-c-d\id" (a field name behind it is dropped) into the type and the id; false for
     // anything else, for an id below 1, and for a type whose tag is not `expectedTag`.
-    static bool ParseFolder(const QString& path, std::int32_t expectedTag, std::int32_t& id, std::int32_t& type,
-                            QString* folder = nullptr);
+    static bool ParseFolder(const QString& path, std::int32_t expectedTag, std::int32_t& id,
+                            std::int32_t& type, QString* folder = nullptr);
 
     int m_targetFile = 0;
     int m_language = 0;

@@ -24,8 +24,8 @@
 #include <QtDebug>
 
 #include <cstring>
-#include <filesystem>
 #include <exception>
+#include <filesystem>
 
 namespace
 {
@@ -172,14 +172,16 @@ ClashAnswer settleClash(const PackagedPage& packaged, int file)
     ClashAnswer answer{true, packaged.id, nullptr, {}};
     if (!ResourceExists(packaged.id, packaged.type, file))
         return answer;
-    auto* existing = static_cast<CQuibBg*>(theBgIndex.Find(file, GetBgTypeLanguage(packaged.type), packaged.id));
+    auto* existing =
+        static_cast<CQuibBg*>(theBgIndex.Find(file, GetBgTypeLanguage(packaged.type), packaged.id));
     if (!existing)
         return ClashAnswer{}; // the record is there but no page stands for it: nothing to replace safely
     QString name;
     while (existing) {
         QString prompt = LoadSystemString(kPageExistsQuestion);
         prompt.replace(QStringLiteral("[#1]"), existing->Name);
-        if (CTextInputDlg::AskText(LoadSystemString(kImportPageTitle), prompt, name, false) != lumivo::ui::IDOK)
+        if (CTextInputDlg::AskText(LoadSystemString(kImportPageTitle), prompt, name, false) !=
+            lumivo::ui::IDOK)
             return ClashAnswer{};
         if (name.isEmpty() || name.compare(existing->Name, Qt::CaseInsensitive) == 0) {
             answer.replaced = existing;
@@ -261,9 +263,9 @@ bool WriteDataFilePackage(int file, bool ask, const QString& name)
 {
     QString path = name;
     if (ask) {
-        const std::optional<QString> chosen =
-            lumivo::ui::chooseSaveFile(LoadSystemString(kExportMenuText), {},
-                                       lumivo::ui::windowsFilterToQt(kPackageFilter), nullptr, kPackageSuffix);
+        const std::optional<QString> chosen = lumivo::ui::chooseSaveFile(
+            LoadSystemString(kExportMenuText), {}, lumivo::ui::windowsFilterToQt(kPackageFilter), nullptr,
+            kPackageSuffix);
         if (!chosen)
             return false;
         path = *chosen;
@@ -273,7 +275,8 @@ bool WriteDataFilePackage(int file, bool ask, const QString& name)
         if (dataPath.isEmpty())
             return false;
         // Only the file name's extension is replaced: a dot in a folder name stays.
-        path = QString::fromStdString(std::filesystem::path(dataPath.toStdString()).replace_extension(".lu2").string());
+        path = QString::fromStdString(
+            std::filesystem::path(dataPath.toStdString()).replace_extension(".lu2").string());
     }
     try {
         if (isOpenDataFile(path))
@@ -322,8 +325,8 @@ void ImportPagePackage()
 {
     if (targetFile() <= 0)
         return;
-    const std::optional<QString> path = lumivo::ui::chooseOpenFile(LoadSystemString(kImportMenuText), {},
-                                                                   lumivo::ui::windowsFilterToQt(kPackageFilter));
+    const std::optional<QString> path = lumivo::ui::chooseOpenFile(
+        LoadSystemString(kImportMenuText), {}, lumivo::ui::windowsFilterToQt(kPackageFilter));
     if (!path)
         return;
     QString error;

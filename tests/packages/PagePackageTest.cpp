@@ -1,0 +1,467 @@
+// Page packages: what the ZIP peers see in an export, the round trip export -> remove -> import, the
+// clash question's answers, damaged and crafted packages that change nothing, a failed export that
+// keeps the previous package, and the whole-file export's order.
+
+#include "packages/PagePackage.h"
+#include "core/CurrentUser.h"
+#include "core/ObjectIndex.h"
+#include "core/Page.h"
+#include "core/Picture.h"
+#include "core/ResourceTypes.h"
+#include "core/Sentence.h"
+#include "core/Sound.h"
+#include "core/User.h"
+#include "core/Word.h"
+#include "packages/PagePackages.h"
+#include "panes/Panes.h"
+#include "platform/ui/InputDialogs.h"
+#include "platform/ui/Ui.h"
+#include "shell/Commands.h"
+#include "system/LanguageRecords.h"
+#include "system/Lookups.h"
+#include "tests/core/UserTestStore.h"
+#include "tests/support/LumivoTest.h"
+#include "tests/support/Pictures.h"
+#include "tests/zip/ZipTestSupport.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+
+#include <array>
+#include <chrono>
+
+using namespace lumivo::test;
+using lumivo::ui::ScopedAnswerer;
+
+namespace
+{
+
+constexpr std::uint16_t kLanguage = 2;
+constexpr std::int32_t kPageId = 31;
+constexpr std::int32_t kOtherPageId = 32;
+constexpr std::int32_t kWordId = 1000000005;
+constexpr std::int32_t kLocalWordId = 7;
+const QString kPassword = QStringLiteral("Wb5nKe27rD");
+const QString kPageFolder = QStringLiteral("V2.1/103-98-1-2/31/");
+
+// A reply to the text-input dialog: the text typed, then OK.
+std::function<int(QDialog&)> typeText(const QString& text)
+{
+    return [text](QDialog& dialog) {
+        dialog.findChild<QLineEdit*>(QLatin1String(lumivo::ui::kTextInputEditName))->setText(text);
+        return lumivo::ui::IDOK;
+    };
+}
+
+QStringList listNames(const QString& package)
+{
+    const ProcessResult listed = run(QStringLiteral("zipinfo"), {QStringLiteral("-1"), package});
+    return QString::fromUtf8(listed.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+class PagePackageTest : public LumivoTest
+{
+protected:
+    void SetUp() override
+    {
+        LumivoTest::SetUp();
+        InstallPagePackages();
+        m_file = makeResourceFile(tempPath("user.tvf"));
+        m_user.PrimaryLanguage = kLanguage;
+        storeInFile(m_user, RESID_USER_RECORD, m_file, CQuibUser::kType);
+        theCurrentUser = &m_user;
+        theActiveFiles = {m_file};
+        theSearchLanguages = {kLanguage};
+        storeWordWithMedia();
+        storePage(kPageId, QStringLiteral("Home"), 2);
+        storePage(kOtherPageId, QStringLiteral("Other"), 0);
+        theMainPane.LoadPage(kPageId);
+    }
+
+    void TearDown() override
+    {
+        theMainPane.ClearPage();
+        theCurrentUser = nullptr;
+        LumivoTest::TearDown();
+    }
+
+    void storeWordWithMedia()
+    {
+        CQuibWord word;
+        word.WordName = QStringLiteral("hus");
+        word.WordForm = 0x1234;
+        word.WordFlags = 0x0102;
+        word.WordDescription = QStringLiteral("et hus");
+        word.FamilyList = {kWordId + 1, kWordId + 2};
+        storeInFile(word, kWordId, m_file, MakeWordType(kLanguage));
+        word.Write();
+        CQuibWord local;
+        local.WordName = QStringLiteral("local");
+        storeInFile(local, kLocalWordId, m_file, MakeWordType(kLanguage));
+        local.Write();
+
+        CQuibPict picture;
+        ASSERT_EQ(picture.Create(), RES_OK);
+        ASSERT_TRUE(picture.SetImage(solidRgbImage(20, 10, 0xFF336699), 20, 10, pictRawRgb));
+        ASSERT_EQ(picture.SaveAs(kWordId, m_file, MakePictType(CPagePackage::kWordPictureKind, kLanguage)),
+                  RES_OK);
+        picture.Write();
+        CQuibSound sound;
+        ASSERT_EQ(sound.Create(), RES_OK);
+        ASSERT_EQ(sound.SaveAs(kWordId, m_file, MakeSoundType(CPagePackage::kWordSoundKind, kLanguage)),
+                  RES_OK);
+        sound.SetData(std::vector<std::uint8_t>(3000, 0x5A), soundKindWave, 3, 1500, 128);
+        sound.Write();
+    }
+
+    void storePage(std::int32_t id, const QString& name, int icons)
+    {
+        auto page = std::make_unique<CQuibBg>();
+        page->Name = name;
+        page->BgFlags = 0x40;
+        for (int n = 0; n < icons; ++n) {
+            auto icon = std::make_unique<CQuibIcon>();
+            icon->WordId = n == 0 ? kWordId : kLocalWordId;
+            icon->StoredRect = CRect(100 * n, 50, 100 * n + 90, 300);
+            icon->BgColor = 0x102030u + std::uint32_t(n);
+            icon->FrameColor = 0x405060;
+            icon->Flags = 0x20u | 0x1u | 0x8u | 0x1000u;
+            icon->Name = QStringLiteral("icon %1").arg(n);
+            page->Icons.push_back(std::move(icon));
+        }
+        ASSERT_EQ(page->Create(), RES_OK);
+        ASSERT_EQ(page->SaveAs(id, m_file, MakeBgType(1, kLanguage)), RES_OK);
+        SaveBackground(std::move(page));
+        if (id == kPageId) {
+            CQuibPict picture;
+            ASSERT_EQ(picture.Create(), RES_OK);
+            ASSERT_TRUE(picture.SetImage(solidRgbImage(64, 48, 0xFF2060A0), 64, 48, pictRawRgb));
+            ASSERT_EQ(picture.SaveAs(id, m_file, MakePictType(CPagePackage::kPagePictureKind, kLanguage)),
+                      RES_OK);
+            picture.Write();
+        }
+    }
+
+    QString exportShownPage(const QString& name = QStringLiteral("page.lu2"))
+    {
+        const QString path = tempPath(name);
+        ScopedAnswerer answers;
+        answers.reply(path);
+        theExportPagePackage();
+        EXPECT_EQ(answers.questions().size(), 1u) << "no failure message";
+        return path;
+    }
+
+    CQuibBg* indexedPage(std::int32_t id) const
+    {
+        return static_cast<CQuibBg*>(theBgIndex.Find(m_file, kLanguage, id));
+    }
+
+    // Makes a package from a folder tree with Info-ZIP's zip, as another tool would.
+    QString zipFolder(const QString& root, const QString& name)
+    {
+        const QString path = tempPath(name);
+        const ProcessResult zipped = run(QStringLiteral("zip"),
+                                         {QStringLiteral("-q"), QStringLiteral("-r"), QStringLiteral("-P"),
+                                          kPassword, path, QStringLiteral("V2.1")},
+                                         root);
+        EXPECT_EQ(zipped.exitCode, 0) << zipped.err.constData();
+        return path;
+    }
+
+    static void putFile(const QString& root, const QString& name, const QByteArray& bytes)
+    {
+        const QString path = root + QLatin1Char('/') + name;
+        QDir().mkpath(QFileInfo(path).path());
+        writeFile(path, bytes);
+    }
+
+    template <class T> static QByteArray raw(T value)
+    {
+        return QByteArray(reinterpret_cast<const char*>(&value), sizeof value);
+    }
+
+    CQuibUser m_user;
+    int m_file = 0;
+};
+
+TEST_F(PagePackageTest, TheZipPeersReadAnExportWithTheFieldsAtTheirWidths)
+{
+    const QString package = exportShownPage();
+    const ProcessResult tested =
+        run(QStringLiteral("unzip"), {QStringLiteral("-P"), kPassword, QStringLiteral("-t"), package});
+    EXPECT_EQ(tested.exitCode, 0) << tested.out.constData();
+
+    const QStringList names = listNames(package);
+    const QString word = QStringLiteral("V2.1/103-119-0-2/1000000005/");
+    for (const QString& name :
+         {kPageFolder + "BgName.str", kPageFolder + "BgPictPath.str",
+          kPageFolder + "QuibIcon#0/StoredRect.rect", kPageFolder + "QuibIcon#1/WordPath.str",
+          word + "WordForm.int", word + "FamilyList.intlst",
+          QStringLiteral("V2.1/103-112-10-2/1000000005/Image.dat"),
+          QStringLiteral("V2.1/103-115-5-2/1000000005/Sound.dat"),
+          QStringLiteral("V2.1/103-112-47-2/31/BackkgroundColor.sht")})
+        EXPECT_TRUE(names.contains(name)) << name.toStdString();
+    EXPECT_FALSE(names.contains(word + "SynonymList.intlst")) << "an empty list gives no entry";
+    EXPECT_FALSE(names.contains(kPageFolder + "QuibIcon#0/WordPath.str"))
+        << "a word below 1e9 is not exported";
+    QStringList unique = names;
+    EXPECT_EQ(unique.removeDuplicates(), 0);
+
+    const ProcessResult fields = python(QStringLiteral(R"(
+import struct, sys, zipfile
+z = zipfile.ZipFile(sys.argv[1]); z.setpassword(b"Wb5nKe27rD")
+p = "V2.1/103-98-1-2/31/"; w = "V2.1/103-119-0-2/1000000005/"
+print(struct.unpack("<i", z.read(p + "NoOfIcons.int"))[0], len(z.read(w + "WordForm.int")),
+      len(z.read(p + "QuibIcon#0/StoredRect.rect")), struct.unpack("<h", z.read(w + "WordForm.int"))[0])
+big = z.getinfo(p + "QuibIcon#0/StoredRect.rect"); small = z.getinfo(w + "WordForm.int")
+print(big.compress_type, big.flag_bits & 9, small.compress_type, small.compress_size, small.flag_bits & 1)
+)"),
+                                        {package});
+    EXPECT_EQ(fields.out, QByteArray("2 2 16 4660\n8 9 0 14 1\n")) << fields.err.constData();
+
+    exportShownPage();
+    EXPECT_EQ(listNames(package), names) << "a second export gives the same archive";
+    EXPECT_EQ(QDir(QFileInfo(package).path()).entryList({QStringLiteral("*.part")}, QDir::Files).size(), 0);
+}
+
+TEST_F(PagePackageTest, APageExportedRemovedAndImportedComesBackWhole)
+{
+    CQuibBg* before = indexedPage(kPageId);
+    const std::vector<CQuibIcon*> iconsBefore = [&] {
+        std::vector<CQuibIcon*> icons;
+        for (auto& icon : before->Icons)
+            icons.push_back(icon.get());
+        return icons;
+    }();
+    std::vector<std::tuple<CRect, std::uint32_t, std::uint32_t, std::uint32_t, std::int32_t, QString>>
+        expected;
+    for (CQuibIcon* icon : iconsBefore)
+        expected.emplace_back(icon->StoredRect, icon->BgColor, icon->FrameColor,
+                              ((kIconDefaultFlags & ~0x20000u) | icon->Flags) & ~0x1009u, icon->WordId,
+                              icon->Name);
+    const QString package = exportShownPage();
+
+    theMainPane.ClearPage();
+    ASSERT_TRUE(CQuibBg::Remove(indexedPage(kPageId), false));
+    const std::pair<std::int32_t, std::int32_t> records[] = {
+        {kWordId, MakeWordType(kLanguage)},
+        {kWordId, MakePictType(CPagePackage::kWordPictureKind, kLanguage)},
+        {kWordId, MakeSoundType(CPagePackage::kWordSoundKind, kLanguage)},
+        {kPageId, MakePictType(CPagePackage::kPagePictureKind, kLanguage)}};
+    for (const auto& [id, type] : records) {
+        CResEntry* record = nullptr;
+        ASSERT_EQ(FindResource(id, type, m_file, &record), RES_OK);
+        ASSERT_EQ(RemoveResEntry(record), RES_OK);
+    }
+    theWordIndex.DeleteAll();
+    ASSERT_FALSE(FindWordById(kWordId));
+
+    ScopedAnswerer answers;
+    answers.reply(package);
+    theImportPagePackage();
+    EXPECT_EQ(answers.questions().size(), 1u) << "no clash, no message";
+
+    CQuibBg* page = indexedPage(kPageId);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(theMainPane.GetPage(), page) << "the imported page is shown";
+    EXPECT_EQ(page->Name, QStringLiteral("Home"));
+    EXPECT_EQ(page->BgFlags, 0x40u);
+    ASSERT_EQ(page->Icons.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const CQuibIcon& icon = *page->Icons[i];
+        EXPECT_EQ(std::make_tuple(icon.StoredRect, icon.BgColor, icon.FrameColor, icon.Flags, icon.WordId,
+                                  icon.Name),
+                  expected[i])
+            << "icon " << i;
+    }
+    std::unique_ptr<CQuibWord> word = FindWordById(kWordId);
+    ASSERT_TRUE(word);
+    ASSERT_EQ(word->Load(), RES_OK);
+    EXPECT_EQ(word->WordName, QStringLiteral("hus"));
+    EXPECT_EQ(word->WordForm, 0x1234);
+    EXPECT_EQ(word->FamilyList, (std::vector<std::int32_t>{kWordId + 1, kWordId + 2}));
+    CQuibSound sound;
+    ASSERT_EQ(AttachResource(&sound, kWordId, MakeSoundType(CPagePackage::kWordSoundKind, kLanguage), m_file),
+              RES_OK);
+    sound.LoadData();
+    EXPECT_EQ(sound.SoundDuration, 1500);
+    EXPECT_EQ(sound.Data, std::vector<std::uint8_t>(3000, 0x5A));
+    CQuibPict picture;
+    ASSERT_EQ(
+        AttachResource(&picture, kPageId, MakePictType(CPagePackage::kPagePictureKind, kLanguage), m_file),
+        RES_OK);
+    ASSERT_TRUE(picture.Decode());
+    EXPECT_EQ(picture.Width, 64u);
+}
+
+TEST_F(PagePackageTest, TheClashQuestionRenamesReplacesAsksAgainOrCancels)
+{
+    const QString package = exportShownPage();
+    CQuibBg* original = indexedPage(kPageId);
+    {
+        ScopedAnswerer cancel;
+        cancel.reply(package);
+        theImportPagePackage(); // the clash question gets its cancel answer
+        EXPECT_EQ(cancel.questions().size(), 2u);
+        EXPECT_EQ(cancel.questions()[1].kind, lumivo::ui::QuestionKind::Dialog);
+        EXPECT_EQ(indexedPage(kPageId), original) << "cancel leaves the page as it was";
+    }
+    {
+        ScopedAnswerer third;
+        third.reply(package).reply(typeText(QStringLiteral("other"))).reply(lumivo::ui::IDCANCEL);
+        theImportPagePackage();
+        EXPECT_EQ(third.questions().size(), 3u) << "a third page's name asks again about that page";
+        EXPECT_EQ(theBgIndex.GetCount(), 2u);
+    }
+    {
+        ScopedAnswerer rename;
+        rename.reply(package).reply(typeText(QStringLiteral("Copy of home")));
+        theImportPagePackage();
+        EXPECT_EQ(theBgIndex.GetCount(), 3u) << "a new name gives a page of its own";
+        EXPECT_EQ(indexedPage(kPageId), original) << "and leaves the existing page";
+        const int listed = theBgIndex.Names().Find(QStringLiteral("Copy of home"));
+        ASSERT_GE(listed, 0);
+        auto* copy = static_cast<CQuibBg*>(theBgIndex.Names().GetItemData(listed));
+        EXPECT_GE(copy->GetID(), 1000000000);
+        EXPECT_EQ(copy->Icons.size(), 2u);
+        EXPECT_TRUE(
+            ResourceExists(copy->GetID(), MakePictType(CPagePackage::kPagePictureKind, kLanguage), m_file))
+            << "the page picture follows the new id";
+    }
+    for (const QString& answer : {QStringLiteral("HOME"), QString()}) {
+        ScopedAnswerer replace;
+        replace.reply(package).reply(typeText(answer));
+        theImportPagePackage();
+        CQuibBg* replaced = indexedPage(kPageId);
+        ASSERT_NE(replaced, nullptr);
+        EXPECT_EQ(replaced->Name, QStringLiteral("Home")) << "replaced under the same id";
+        EXPECT_EQ(theBgIndex.GetCount(), 3u);
+    }
+}
+
+TEST_F(PagePackageTest, DamagedWrongPasswordAndCraftedPackagesChangeNothingAndEndQuickly)
+{
+    const QString package = exportShownPage();
+    theMainPane.ClearPage();
+    ASSERT_TRUE(CQuibBg::Remove(indexedPage(kPageId), false));
+    ASSERT_EQ(SaveResFile(m_file), RES_OK);
+    const QString dataPath = GetResFilePath(m_file);
+    const QByteArray dataBefore = readFile(dataPath);
+    const QByteArray whole = readFile(package);
+
+    std::vector<std::pair<const char*, QByteArray>> bad;
+    bad.emplace_back("truncated", whole.left(whole.size() - 30));
+    QByteArray flipped = whole;
+    for (qsizetype at = 200; at < flipped.size() / 2; at += 97)
+        flipped[at] = char(flipped[at] ^ 0x55);
+    bad.emplace_back("damaged", flipped);
+
+    // Another password, and crafted packages, made as another tool would make them.
+    const QString root = tempPath("tree");
+    putFile(root, "V2.1/103-98-1-2/31/BgName.str", "Home");
+    putFile(root, "V2.1/103-98-1-2/31/NoOfIcons.int", raw(std::int32_t(0x7FFFFFFF)));
+    bad.emplace_back("huge NoOfIcons", readFile(zipFolder(root, "huge.lu2")));
+    putFile(root, "V2.1/103-98-1-2/31/NoOfIcons.int", raw(std::int32_t(0)));
+    putFile(root, "V2.1/103-98-1-2/31/BgPictPath.str", "V2.1/103-95-117-115/2147483646");
+    putFile(root, "V2.1/103-95-117-115/2147483646/Image.dat", "overwritten");
+    bad.emplace_back("a picture path naming the user record", readFile(zipFolder(root, "user.lu2")));
+    QFile::remove(root + "/V2.1/103-98-1-2/31/BgPictPath.str");
+    const QString otherPassword = tempPath("password.lu2");
+    run(QStringLiteral("zip"),
+        {QStringLiteral("-q"), QStringLiteral("-r"), QStringLiteral("-P"), QStringLiteral("x"), otherPassword,
+         QStringLiteral("V2.1")},
+        root);
+    bad.emplace_back("wrong password", readFile(otherPassword));
+
+    for (const auto& [what, bytes] : bad) {
+        const QString path = tempPath("bad.lu2");
+        writeFile(path, bytes);
+        const auto start = std::chrono::steady_clock::now();
+        QString error;
+        EXPECT_EQ(ImportPagePackageFrom(path, &error), PageImportResult::Failed) << what;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << what;
+        EXPECT_FALSE(error.isEmpty()) << what;
+        EXPECT_EQ(indexedPage(kPageId), nullptr) << what;
+        EXPECT_FALSE(IsResFileDirty(m_file)) << what;
+        EXPECT_EQ(readFile(path), bytes) << what << ": the package is only read";
+    }
+    ASSERT_EQ(SaveResFile(m_file), RES_OK);
+    EXPECT_EQ(readFile(dataPath), dataBefore);
+
+    // The command tells the person once.
+    ScopedAnswerer answers;
+    answers.reply(tempPath("bad.lu2"));
+    theImportPagePackage();
+    ASSERT_EQ(answers.questions().size(), 2u);
+    EXPECT_EQ(answers.questions()[1].kind, lumivo::ui::QuestionKind::MessageBox);
+}
+
+TEST_F(PagePackageTest, APackageMadeByZipFromAFolderTreeImportsLikeOurOwn)
+{
+    theMainPane.ClearPage();
+    ASSERT_TRUE(CQuibBg::Remove(indexedPage(kPageId), false));
+    const QString root = tempPath("tree");
+    putFile(root, "V2.1/103-98-1-2/31/bgname.STR", "From zip");
+    putFile(root, "V2.1/103-98-1-2/31/NoOfIcons.int", raw(std::int32_t(1)));
+    putFile(root, "V2.1/103-98-1-2/31/QuibIcon#0/storedrect.rect",
+            raw(std::array<std::int32_t, 4>{1, 2, 3, 4}));
+    putFile(root, "V2.1/103-98-1-2/31/QuibIcon#0/BGCOLOR.int", raw(std::uint32_t(0xABCDEF)));
+    const QString package = zipFolder(root, "zipped.lu2");
+    QFile(package).setPermissions(QFileDevice::ReadOwner);
+
+    EXPECT_EQ(ImportPagePackageFrom(package), PageImportResult::Imported);
+    CQuibBg* page = indexedPage(kPageId);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->Name, QStringLiteral("From zip"));
+    ASSERT_EQ(page->Icons.size(), 1u);
+    EXPECT_EQ(page->Icons[0]->StoredRect, CRect(1, 2, 3, 4));
+    EXPECT_EQ(page->Icons[0]->BgColor, 0xABCDEFu);
+}
+
+TEST_F(PagePackageTest, AFailedExportKeepsThePreviousPackageAndLeavesNoPartialFile)
+{
+    const QString package = exportShownPage();
+    const QByteArray previous = readFile(package);
+    // More icons than the format's 65,535 entries can hold: the add that is refused fails the export.
+    CQuibBg* page = indexedPage(kPageId);
+    for (int n = 0; n < 5500; ++n)
+        page->Icons.push_back(std::make_unique<CQuibIcon>());
+    ScopedAnswerer answers;
+    answers.reply(package);
+    theExportPagePackage();
+    ASSERT_EQ(answers.questions().size(), 2u);
+    EXPECT_EQ(answers.questions()[1].kind, lumivo::ui::QuestionKind::MessageBox);
+    EXPECT_TRUE(answers.questions()[1].text.contains(QStringLiteral("cannot take the entry")))
+        << answers.questions()[1].text.toStdString();
+    EXPECT_EQ(readFile(package), previous);
+    EXPECT_EQ(QDir(QFileInfo(package).path()).entryList({QStringLiteral("*.part")}, QDir::Files).size(), 0);
+}
+
+TEST_F(PagePackageTest, TheWholeFileExportWritesEveryRecordInStoreOrder)
+{
+    CQuibSentence sentence;
+    sentence.Words = {QStringLiteral("jeg"), QStringLiteral("vil")};
+    sentence.Icons.push_back(std::make_unique<CQuibIcon>());
+    storeInFile(sentence, 5, m_file, MakeSentenceType(kLanguage));
+    sentence.Write();
+
+    ExportDataFilePackage(m_file, false);
+    const QString package = tempPath("user.lu2");
+    ASSERT_TRUE(QFile::exists(package));
+    const QStringList names = listNames(package);
+    QStringList tags;
+    for (const QString& name : names) {
+        const QString type = name.section(QLatin1Char('/'), 1, 1);
+        const QString tag = type.section(QLatin1Char('-'), 0, 1);
+        if (tags.isEmpty() || tags.back() != tag)
+            tags.push_back(tag);
+    }
+    EXPECT_EQ(tags, (QStringList{"103-98", "103-99", "103-112", "103-115", "103-119"})) << "gb gc gp gs gw";
+    EXPECT_TRUE(names.contains(QStringLiteral("V2.1/103-99-0-2/5/WordStr#1")));
+    EXPECT_FALSE(names.contains(kPageFolder + "BgPictPath.str")) << "pages without contents";
+}
