@@ -77,7 +77,7 @@ protected:
         theActiveFiles = {m_file};
         theSearchLanguages = {kLanguage};
         storeWordWithMedia();
-        storePage(kPageId, QStringLiteral("Home"), 2);
+        storePage(kPageId, QStringLiteral("Home"), 3); // the first and the last icon share a word
         storePage(kOtherPageId, QStringLiteral("Other"), 0);
         theMainPane.LoadPage(kPageId);
     }
@@ -125,7 +125,7 @@ protected:
         page->BgFlags = 0x40;
         for (int n = 0; n < icons; ++n) {
             auto icon = std::make_unique<CQuibIcon>();
-            icon->WordId = n == 0 ? kWordId : kLocalWordId;
+            icon->WordId = n % 2 == 0 ? kWordId : kLocalWordId;
             icon->StoredRect = CRect(100 * n, 50, 100 * n + 90, 300);
             icon->BgColor = 0x102030u + std::uint32_t(n);
             icon->FrameColor = 0x405060;
@@ -200,17 +200,17 @@ TEST_F(PagePackageTest, TheZipPeersReadAnExportWithTheFieldsAtTheirWidths)
     const QString word = QStringLiteral("V2.1/103-119-0-2/1000000005/");
     for (const QString& name :
          {kPageFolder + "BgName.str", kPageFolder + "BgPictPath.str",
-          kPageFolder + "QuibIcon#0/StoredRect.rect", kPageFolder + "QuibIcon#1/WordPath.str",
-          word + "WordForm.int", word + "FamilyList.intlst",
+          kPageFolder + "QuibIcon#0/StoredRect.rect", kPageFolder + "QuibIcon#0/WordPath.str",
+          kPageFolder + "QuibIcon#2/WordPath.str", word + "WordForm.int", word + "FamilyList.intlst",
           QStringLiteral("V2.1/103-112-10-2/1000000005/Image.dat"),
           QStringLiteral("V2.1/103-115-5-2/1000000005/Sound.dat"),
           QStringLiteral("V2.1/103-112-47-2/31/BackkgroundColor.sht")})
         EXPECT_TRUE(names.contains(name)) << name.toStdString();
     EXPECT_FALSE(names.contains(word + "SynonymList.intlst")) << "an empty list gives no entry";
-    EXPECT_FALSE(names.contains(kPageFolder + "QuibIcon#0/WordPath.str"))
+    EXPECT_FALSE(names.contains(kPageFolder + "QuibIcon#1/WordPath.str"))
         << "a word below 1e9 is not exported";
     QStringList unique = names;
-    EXPECT_EQ(unique.removeDuplicates(), 0);
+    EXPECT_EQ(unique.removeDuplicates(), 0) << "a word used by two icons is there once";
 
     const ProcessResult fields = python(QStringLiteral(R"(
 import struct, sys, zipfile
@@ -222,7 +222,7 @@ big = z.getinfo(p + "QuibIcon#0/StoredRect.rect"); small = z.getinfo(w + "WordFo
 print(big.compress_type, big.flag_bits & 9, small.compress_type, small.compress_size, small.flag_bits & 1)
 )"),
                                         {package});
-    EXPECT_EQ(fields.out, QByteArray("2 2 16 4660\n8 9 0 14 1\n")) << fields.err.constData();
+    EXPECT_EQ(fields.out, QByteArray("3 2 16 4660\n8 9 0 14 1\n")) << fields.err.constData();
 
     exportShownPage();
     EXPECT_EQ(listNames(package), names) << "a second export gives the same archive";
@@ -328,7 +328,7 @@ TEST_F(PagePackageTest, TheClashQuestionRenamesReplacesAsksAgainOrCancels)
         ASSERT_GE(listed, 0);
         auto* copy = static_cast<CQuibBg*>(theBgIndex.Names().GetItemData(listed));
         EXPECT_GE(copy->GetID(), 1000000000);
-        EXPECT_EQ(copy->Icons.size(), 2u);
+        EXPECT_EQ(copy->Icons.size(), 3u);
         EXPECT_TRUE(
             ResourceExists(copy->GetID(), MakePictType(CPagePackage::kPagePictureKind, kLanguage), m_file))
             << "the page picture follows the new id";
