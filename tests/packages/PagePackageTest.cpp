@@ -465,3 +465,19 @@ TEST_F(PagePackageTest, TheWholeFileExportWritesEveryRecordInStoreOrder)
     EXPECT_TRUE(names.contains(QStringLiteral("V2.1/103-99-0-2/5/WordStr#1")));
     EXPECT_FALSE(names.contains(kPageFolder + "BgPictPath.str")) << "pages without contents";
 }
+
+TEST_F(PagePackageTest, AnOpenDataFileIsNeitherExportedOverNorImported)
+{
+    ASSERT_EQ(SaveResFile(m_file), RES_OK);
+    const QString dataPath = GetResFilePath(m_file);
+    const QByteArray before = readFile(dataPath);
+    {
+        ScopedAnswerer answers;
+        answers.reply(dataPath);
+        theExportPagePackage();
+        ASSERT_EQ(answers.questions().size(), 2u);
+        EXPECT_EQ(answers.questions()[1].kind, lumivo::ui::QuestionKind::MessageBox);
+    }
+    EXPECT_EQ(ImportPagePackageFrom(dataPath), PageImportResult::Failed);
+    EXPECT_EQ(readFile(dataPath), before);
+}
