@@ -9,6 +9,7 @@
 #include "core/Word.h"
 #include "system/Lookups.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryFile>
@@ -77,6 +78,11 @@ void CPagePackage::createAt(const QString& path)
     if (!scratch.open())
         throw PackageError("cannot create a file beside " + path.toStdString());
     m_writingPath = scratch.fileName();
+    // A package is for sharing: readable by all, as a file saved the ordinary way would be, not only
+    // by its owner as a scratch file is made.
+    const QFile::Permissions existing = QFile::permissions(path);
+    scratch.setPermissions(
+        existing ? existing : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     scratch.close();
     m_packagePath = path;
     Open(m_writingPath, zipCreate);

@@ -184,8 +184,13 @@ ClashAnswer settleClash(const PackagedPage& packaged, int file)
             lumivo::ui::IDOK)
             return ClashAnswer{};
         if (name.isEmpty() || name.compare(existing->Name, Qt::CaseInsensitive) == 0) {
-            answer.replaced = existing;
             answer.id = existing->GetID();
+            // A page of another file (the shared data, say) is never removed: the import's copy in the
+            // target file hides it, as a user's own copy of a page does.
+            if (existing->GetFile() == file)
+                answer.replaced = existing;
+            else if (ResourceExists(answer.id, packaged.type, file))
+                throw PackageError("the page to replace lies in another file, and its id is taken here");
             return answer;
         }
         const int listed = theBgIndex.Names().Find(name);

@@ -481,3 +481,26 @@ TEST_F(PagePackageTest, AnOpenDataFileIsNeitherExportedOverNorImported)
     EXPECT_EQ(ImportPagePackageFrom(dataPath), PageImportResult::Failed);
     EXPECT_EQ(readFile(dataPath), before);
 }
+
+TEST_F(PagePackageTest, ReplacingAPageOfAnotherFileHidesItAndLeavesThatFileAlone)
+{
+    const int shared = makeResourceFile(tempPath("shared.tvf"));
+    theActiveFiles = {shared, m_file};
+    {
+        auto page = std::make_unique<CQuibBg>();
+        page->Name = QStringLiteral("Shared");
+        ASSERT_EQ(page->Create(), RES_OK);
+        ASSERT_EQ(page->SaveAs(40, shared, MakeBgType(1, kLanguage)), RES_OK);
+        SaveBackground(std::move(page));
+    }
+    const QString package = exportShownPage();
+    ScopedAnswerer answers;
+    answers.reply(package).reply(typeText(QStringLiteral("shared"))).reply(typeText(QString()));
+    theImportPagePackage();
+    EXPECT_EQ(answers.questions().size(), 3u);
+    ASSERT_NE(theBgIndex.Find(shared, kLanguage, 40), nullptr) << "the other file's page stays";
+    auto* copy = static_cast<CQuibBg*>(theBgIndex.Find(m_file, kLanguage, 40));
+    ASSERT_NE(copy, nullptr) << "the import lies in the user's file under that page's id";
+    EXPECT_EQ(copy->Name, QStringLiteral("Home"));
+    EXPECT_NE(indexedPage(kPageId), nullptr);
+}
