@@ -118,8 +118,9 @@ void storeMedia(const PackagedMedia& media, std::int32_t id, int file)
             throw PackageError("a picture or sound cannot be stored");
         if (!media.data.isEmpty())
             std::memcpy(object.GetData() + header, media.data.constData(), std::size_t(media.data.size()));
+        // Committed only: the save at the end of the import writes every record it changed at once,
+        // where a write of each would flush the file once per picture and sound.
         object.Commit();
-        object.Write();
     };
     if (const auto* fields = dynamic_cast<const CQuibPict*>(media.fields.get())) {
         CQuibPict picture;
@@ -229,6 +230,8 @@ void storePage(PackagedPage& packaged, const ClashAnswer& answer, int file)
         storeWord(word, file);
     page->Commit();
     SaveBackground(std::move(page));
+    if (SaveResFile(file) != RES_OK)
+        throw PackageError("the imported page cannot be saved in its file");
     theMainPane.LoadPage(answer.id);
     theMainPane.ClearSelection();
     theMainPane.Invalidate();
