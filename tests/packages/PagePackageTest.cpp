@@ -466,6 +466,10 @@ TEST_F(PagePackageTest, TheWholeFileExportWritesEveryRecordInStoreOrder)
     EXPECT_EQ(tags, (QStringList{"103-98", "103-99", "103-112", "103-115", "103-119"})) << "gb gc gp gs gw";
     EXPECT_TRUE(names.contains(QStringLiteral("V2.1/103-99-0-2/5/WordStr#1")));
     EXPECT_FALSE(names.contains(kPageFolder + "BgPictPath.str")) << "pages without contents";
+
+    ScopedAnswerer answers;
+    ExportDataFilePackage(m_file, false, tempPath("no such folder/user.lu2"));
+    EXPECT_TRUE(answers.questions().empty()) << "the export on a change of user only logs a failure";
 }
 
 TEST_F(PagePackageTest, AnOpenDataFileIsNeitherExportedOverNorImported)
