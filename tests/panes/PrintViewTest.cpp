@@ -1,0 +1,250 @@
+// Printing to PDF: the header and footer codes, the sentence modes with their numbering and marks, the
+// paging of the letter and of large icons, the pocketbook page's size, the margins, and the questions
+// a job asks (none for an empty one, none after a cancelled page setup).
+
+#include "panes/PrintView.h"
+#include "core/IconDrawing.h"
+#include "core/Picture.h"
+#include "core/Sentence.h"
+#include "core/User.h"
+#include "panes/Panes.h"
+#include "platform/ui/Ui.h"
+#include "tests/core/UserTestStore.h"
+#include "tests/support/LumivoTest.h"
+
+#include <QDate>
+#include <QFile>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+using namespace lumivo::test;
+
+namespace
+{
+
+constexpr std::int32_t kUserId = 5;
+constexpr std::int32_t kQuestion = 2365;
+constexpr std::int32_t kMissingWord = 4711;
+
+// What poppler reads from a PDF: its text (of one page, or all) or its page count.
+QString pdfText(const QString& pdf, int page = 0)
+{
+    QStringList arguments{"-layout"};
+    if (page > 0)
+        arguments << "-f" << QString::number(page) << "-l" << QString::number(page);
+    QProcess process;
+    process.start("pdftotext", arguments << pdf << "-");
+    process.waitForFinished();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// pdftotext may close up the narrow spaces around a page number.
+const QRegularExpression kPageThree(R"(-\s*3\s*-)");
+
+int pdfPages(const QString& pdf)
+{
+    QProcess process;
+    process.start("pdfinfo", {pdf});
+    process.waitForFinished();
+    const QString info = QString::fromUtf8(process.readAllStandardOutput());
+    const qsizetype at = info.indexOf("Pages:");
+    return at < 0 ? 0 : info.mid(at + 6).section('\n', 0, 0).trimmed().toInt();
+}
+
+} // namespace
+
+class PrintViewTest : public LumivoTest
+{
+protected:
+    void SetUp() override
+    {
+        LumivoTest::SetUp();
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            GTEST_SKIP() << "poppler-utils is not installed";
+        m_file = makeResourceFile(tempPath("user.tvf"));
+        storeInFile(m_user, kUserId, m_file, CQuibUser::kType);
+        theCurrentUser = &m_user;
+        InitPrintView();
+    }
+
+    // A sentence of icons labelled with the words, stored under `id` and listed with the user's.
+    void addSentence(std::int32_t id, const QStringList& words, std::int32_t marker = 2364)
+    {
+        CQuibSentence sentence;
+        for (const QString& word : words) {
+            auto icon = std::make_unique<CQuibIcon>();
+            icon->WordName = word;
+            icon->WordId = kMissingWord;
+            sentence.Icons.push_back(std::move(icon));
+        }
+        sentence.IntensionMarkerId = marker;
+        storeInFile(sentence, id, m_file, CQuibSentence().GetType());
+        ASSERT_EQ(SaveResFile(m_file), RES_OK);
+        sentence.Detach();
+        m_user.Sentences.push_back(id);
+    }
+
+    // Prints in `mode` without the print dialog into a PDF; returns its path.
+    QString printToPdf(int mode, const QString& name = "out.pdf")
+    {
+        m_user.PrintMode = m_user.SecondPrintMode = mode;
+        const QString pdf = tempPath(name);
+        lumivo::ui::ScopedAnswerer answerer;
+        answerer.reply(pdf);
+        PrintWithFlags(kPrintWriterFlags);
+        return pdf;
+    }
+
+    CQuibUser m_user;
+    int m_file = 0;
+};
+
+TEST_F(PrintViewTest, FooterAndHeaderCodesGiveThePageNumberAndTheDate)
+{
+    EXPECT_EQ(ApplyPrintCodes("&c- &p -", 'p', 3, false, false, nullptr), "- 3 -");
+    int alignment = 0;
+    ApplyPrintCodes("&c&rx", 's', 1, false, false, &alignment);
+    EXPECT_EQ(alignment, Qt::AlignHCenter | Qt::AlignRight) << "every code adds its bit";
+    EXPECT_EQ(ApplyPrintCodes("a&nb", 'p', 1, true, true, nullptr), "a\nb");
+
+    // A letter long enough for three pages, with the date in the header.
+    QStringList words;
+    for (int i = 0; i < 1300; ++i)
+        words << QStringLiteral("word%1").arg(i);
+    addSentence(1, words);
+    m_user.PrintHeader = "&l&d";
+    m_user.PrintValues[5] = kModeHeader | kModeFooter;
+    const QString pdf = printToPdf(kPrintModeLetter);
+    ASSERT_EQ(pdfPages(pdf), 3) << "every page of the letter prints";
+    EXPECT_TRUE(pdfText(pdf, 3).contains(kPageThree));
+    EXPECT_TRUE(pdfText(pdf, 1).contains(QDate::currentDate().toString("dd.MM.yyyy")));
+    EXPECT_TRUE(pdfText(pdf, 3).contains("word1299."));
+}
+
+TEST_F(PrintViewTest, SentenceModesNumberMarkAndEndTheirSentences)
+{
+    addSentence(1, {"i", "want", "tea"});
+    m_user.Sentences.push_back(77); // no such sentence: still counted
+    addSentence(3, {"are", "you", "there"}, kQuestion);
+    addSentence(4, {});
+
+    const QString all = pdfText(printToPdf(kPrintModeAllText, "text.pdf"));
+    EXPECT_TRUE(all.contains("1.")) << all.toStdString();
+    EXPECT_TRUE(all.contains("I want tea."));
+    EXPECT_TRUE(all.contains("3.")) << "the missing sentence keeps its number";
+    EXPECT_TRUE(all.contains("Are you there ?"));
+    EXPECT_FALSE(all.contains("4.")) << "an empty sentence is not numbered";
+
+    m_user.CurrentSentence = 2;
+    EXPECT_TRUE(pdfText(printToPdf(kPrintModeSentenceIcons, "icons.pdf")).contains("there ?"));
+    const QString letter = pdfText(printToPdf(kPrintModeLetter, "letter.pdf"));
+    EXPECT_TRUE(letter.contains("I want tea. Are you there?")) << letter.toStdString();
+
+    m_user.CurrentSentence = 9; // beyond the list: no sentence, but the header and footer
+    const QString none = pdfText(printToPdf(kPrintModeSentenceText, "none.pdf"));
+    EXPECT_FALSE(none.contains("tea"));
+    EXPECT_TRUE(none.contains(QRegularExpression(R"(-\s*1\s*-)")));
+}
+
+TEST_F(PrintViewTest, LargeIconsOnAShortPageTakeOnePagePerRow)
+{
+    for (std::int32_t id = 1; id <= 3; ++id)
+        addSentence(id, {"tea"});
+    m_user.PrintMode = kPrintModeAllIcons;
+    m_user.PrintValues[4] = 0xC0; // large, no header or footer
+    thePrintView->Margins = CRect(0, 0, 0, 0);
+    // At 254 dpi a large row is 200 + 100 pixels high.
+    EXPECT_EQ(thePrintView->CountPages(CRect(0, 0, 2000, 350), 254, 254), 3);
+    EXPECT_EQ(thePrintView->CountPages(CRect(0, 0, 2000, 2000), 254, 254), 1);
+}
+
+TEST_F(PrintViewTest, PocketbookPageAt600DpiIs4016By2008Pixels)
+{
+    m_user.PrintMode = kPrintModePocketbook;
+    QImage sheet(5000, 2400, QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    PrintSheet page;
+    page.painter = &painter;
+    page.rect = CRect(0, 0, 5000, 2400);
+    page.currentPage = 1;
+    thePrintView->PrintPage(page);
+    painter.end();
+    // The frame lies just outside the area: (5000 - 4016) / 2 = 492 from the left, 200 from the top.
+    const QRgb frame = qRgb(0x80, 0x80, 0x80);
+    EXPECT_EQ(sheet.pixel(491, 1000), frame);
+    EXPECT_NE(sheet.pixel(492, 1000), frame);
+    EXPECT_NE(sheet.pixel(492 + 4015, 1000), frame);
+    EXPECT_EQ(sheet.pixel(492 + 4016, 1000), frame);
+    EXPECT_EQ(sheet.pixel(1000, 199), frame);
+    EXPECT_NE(sheet.pixel(1000, 200 + 2007), frame);
+    EXPECT_EQ(sheet.pixel(1000, 200 + 2008), frame);
+}
+
+TEST_F(PrintViewTest, FreshMarginsAreTenMillimetres)
+{
+    EXPECT_EQ(thePrintView->Margins, CRect(1000, 1000, 1000, 1000));
+    addSentence(1, {"margin"});
+    m_user.PrintValues[1] = 0; // no header or footer
+    const QString pdf = printToPdf(kPrintModeSentenceText);
+    QProcess process;
+    process.start("pdftotext", {"-bbox", pdf, "-"});
+    process.waitForFinished();
+    const QString box = QString::fromUtf8(process.readAllStandardOutput());
+    const QRegularExpression word(R"re(xMin="([\d.]+)" yMin="([\d.]+)")re");
+    const auto match = word.match(box.mid(box.indexOf("<word")));
+    ASSERT_TRUE(match.hasMatch()) << box.toStdString();
+    // 10 mm is 28.35 points; the glyph box starts at the margin.
+    EXPECT_NEAR(match.captured(1).toDouble(), 28.35, 1.5);
+    EXPECT_NEAR(match.captured(2).toDouble(), 28.35, 3.0);
+}
+
+TEST_F(PrintViewTest, NoUserGivesAnEmptyJobThatAsksNothing)
+{
+    addSentence(1, {"tea"});
+    theCurrentUser = nullptr;
+    lumivo::ui::ScopedAnswerer answerer;
+    answerer.reply(tempPath("none.pdf"));
+    PrintWithFlags(kPrintMenuFlags);
+    EXPECT_TRUE(answerer.questions().empty());
+    EXPECT_FALSE(QFile::exists(tempPath("none.pdf")));
+}
+
+TEST_F(PrintViewTest, PageSetupCancelAsksNothingMoreAndOkTakesTheMargins)
+{
+    {
+        lumivo::ui::ScopedAnswerer answerer;
+        answerer.reply(lumivo::ui::IDCANCEL);
+        ShowPageSetup();
+        ASSERT_EQ(answerer.questions().size(), 1u);
+        EXPECT_EQ(answerer.questions()[0].kind, lumivo::ui::QuestionKind::Dialog);
+        EXPECT_EQ(thePrintView->Margins, CRect(1000, 1000, 1000, 1000));
+    }
+    lumivo::ui::ScopedAnswerer answerer;
+    answerer.reply([](QDialog& dialog) {
+        static_cast<QPageSetupDialog&>(dialog).printer()->setPageMargins(QMarginsF(20, 15, 12.5, 10),
+                                                                         QPageLayout::Millimeter);
+        return lumivo::ui::IDOK;
+    });
+    ShowPageSetup();
+    EXPECT_EQ(thePrintView->Margins, CRect(2000, 1500, 1250, 1000));
+}
+
+TEST_F(PrintViewTest, AFailingJobShowsItsErrorAndPutsTheFlagsBack)
+{
+    addSentence(1, {"tea"});
+    m_user.PrintMode = m_user.SecondPrintMode = kPrintModeAllIcons;
+    auto failing = theIconPictureFinder.scoped([](std::int32_t, int, int) -> std::unique_ptr<CQuibPict> {
+        throw std::runtime_error("out of paper");
+    });
+    lumivo::ui::ScopedAnswerer answerer;
+    PrintWithFlags(kPrintWriterFlags);
+    EXPECT_EQ(thePrintView->PrintFlags, kPrintMenuFlags);
+    ASSERT_EQ(answerer.questions().size(), 1u);
+    EXPECT_TRUE(answerer.questions()[0].text.contains("OnPrint:out of paper"))
+        << answerer.questions()[0].text.toStdString();
+}
