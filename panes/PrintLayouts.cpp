@@ -174,10 +174,11 @@ void CPrintView::layoutText(PrintSheet& page, const std::vector<std::int32_t>& s
         if (numbered)
             text = QStringLiteral("%1.\t").arg(number) + text;
         text += isQuestion(*sentence) ? QStringLiteral(" ?") : QStringLiteral(".");
-        if (!first)
+        // Each sentence is a paragraph followed by an empty line; without that, sentences run on.
+        if (!first && paragraphs) {
             cursor.insertBlock(format);
-        if (paragraphs && !first)
             cursor.insertBlock(format);
+        }
         cursor.insertText(text);
         first = false;
     }

@@ -131,7 +131,7 @@ void CPrintView::PrintPage(PrintSheet& page)
     }
 }
 
-bool CPrintView::PrintTo(QPrinter& printer)
+bool CPrintView::PrintTo(QPrinter& printer, bool preview)
 {
     printer.setFullPage(true);
     const CRect rect = paperRect(printer);
@@ -150,6 +150,7 @@ bool CPrintView::PrintTo(QPrinter& printer)
         page.dpiY = printer.logicalDpiY();
         page.rect = rect;
         page.currentPage = number;
+        page.preview = preview;
         PrintPage(page);
     }
     return painter.end();
@@ -221,7 +222,7 @@ void PreviewWithFlags(std::uint32_t flags)
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, [](QPrinter* target) {
         try {
             if (thePrintView)
-                thePrintView->PrintTo(*target);
+                thePrintView->PrintTo(*target, true);
         } catch (const std::exception& error) {
             reportPrintFailure(error.what());
         }

@@ -82,8 +82,9 @@ public:
     int CountPages(const CRect& rect, int dpiX, int dpiY);
     // Lays the job out and draws page `page.currentPage` (counting with no painter).
     void PrintPage(PrintSheet& page);
-    // Prints the job on the printer: counts, then draws every page. False when nothing was printed.
-    bool PrintTo(QPrinter& printer);
+    // Prints the job on the printer (or the preview's): counts, then draws every page. False when
+    // nothing was printed.
+    bool PrintTo(QPrinter& printer, bool preview = false);
 
     // The layouts (panes/PrintLayouts.cpp).
     void PrintSentences(PrintSheet& page, int mode);

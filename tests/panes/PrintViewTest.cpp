@@ -248,3 +248,45 @@ TEST_F(PrintViewTest, AFailingJobShowsItsErrorAndPutsTheFlagsBack)
     EXPECT_TRUE(answerer.questions()[0].text.contains("OnPrint:out of paper"))
         << answerer.questions()[0].text.toStdString();
 }
+
+TEST_F(PrintViewTest, IconPicturesKeepTheirAspectAndAPictureWithoutSizeIsMissing)
+{
+    // Word 1 has a picture twice as wide as high; word 2's picture claims no width.
+    auto pictures = theIconPictureFinder.scoped([](std::int32_t id, int, int) -> std::unique_ptr<CQuibPict> {
+        if (id != 1 && id != 2)
+            return nullptr;
+        auto picture = std::make_unique<CQuibPict>();
+        picture->Width = id == 1 ? 96 : 0;
+        picture->Height = 48;
+        RgbImage image{96, 48, {}};
+        for (int i = 0; i < 96 * 48; ++i)
+            image.pixels.insert(image.pixels.end(), {0x30, 0x70, 0xC0});
+        picture->Image = image;
+        return picture;
+    });
+    addSentence(1, {"wide", "none"});
+    CQuibSentence sentence;
+    ASSERT_EQ(sentence.LoadFrom(1, m_file), RES_OK);
+    sentence.Icons[0]->WordId = 1;
+    sentence.Icons[1]->WordId = 2;
+    ASSERT_EQ(sentence.Commit(), RES_OK);
+    ASSERT_EQ(SaveResFile(m_file), RES_OK);
+    sentence.Detach();
+    m_user.PrintValues[2] = 0xC0; // large icons alone
+    const QString pdf = printToPdf(kPrintModeSentenceIcons);
+    QProcess::execute("pdftoppm",
+                      {"-r", "127", "-f", "1", "-l", "1", "-png", "-singlefile", pdf, tempPath("page")});
+    const QImage page(tempPath("page.png"));
+    ASSERT_FALSE(page.isNull());
+    // At 127 dpi a millimetre is 5 pixels: the 20 mm band starts 10 mm down and in; the wide picture
+    // is 20 x 10 mm, centred in the band, and the picture without a size leaves its cell blank.
+    const auto blue = [&](int x, int y) {
+        return qBlue(page.pixel(x, y)) > 150 && qRed(page.pixel(x, y)) < 100;
+    };
+    EXPECT_TRUE(blue(122, 80));
+    EXPECT_TRUE(blue(122, 120));
+    EXPECT_FALSE(blue(122, 65)) << "no taller than half its width";
+    EXPECT_FALSE(blue(122, 130));
+    for (int x = 180; x < 400; x += 5)
+        EXPECT_FALSE(blue(x, 100)) << x;
+}
