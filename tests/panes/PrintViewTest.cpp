@@ -8,6 +8,7 @@
 #include "core/Sentence.h"
 #include "core/User.h"
 #include "panes/Panes.h"
+#include "panes/PrintBitmaps.h"
 #include "platform/ui/Ui.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
@@ -289,4 +290,30 @@ TEST_F(PrintViewTest, IconPicturesKeepTheirAspectAndAPictureWithoutSizeIsMissing
     EXPECT_FALSE(blue(122, 130));
     for (int x = 180; x < 400; x += 5)
         EXPECT_FALSE(blue(x, 100)) << x;
+}
+
+TEST_F(PrintViewTest, PrinterBitmapsAreDeviceIndependentAndOtherDevicesGetACopy)
+{
+    QImage paletted(4, 2, QImage::Format_Indexed8);
+    paletted.setColorTable({qRgb(255, 0, 0), qRgb(0, 0, 255)});
+    paletted.fill(1);
+    EXPECT_TRUE(BitmapToDIB(paletted, BI_BITFIELDS).isNull()) << "bit fields are refused";
+    const QVector<QRgb> greens{qRgb(0, 255, 0), qRgb(0, 128, 0)};
+    const QImage dib = BitmapToDIB(paletted, BI_RGB, &greens);
+    EXPECT_EQ(dib.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(dib.pixel(0, 0), qRgb(0, 128, 0)) << "the palette given colours the indices";
+
+    QImage screen(10, 10, QImage::Format_RGB32);
+    screen.fill(Qt::white);
+    QImage source(10, 10, QImage::Format_RGB32);
+    source.fill(Qt::black);
+    QPainter painter(&screen);
+    EXPECT_TRUE(DrawBitmapToDC(painter, paletted, 2, 2, 3, 3, source, 0, 0));
+    EXPECT_EQ(DrawDIB(painter, QImage(), 0, 0), 0);
+    painter.end();
+    EXPECT_EQ(screen.pixel(3, 3), qRgb(0, 0, 0)) << "the source's rectangle, copied";
+    EXPECT_EQ(screen.pixel(6, 6), qRgb(255, 255, 255));
+    EXPECT_EQ(PrintDialogErrorText(0), "");
+    EXPECT_EQ(PrintDialogErrorText(10), "( no form selected )");
+    EXPECT_EQ(PrintDialogErrorText(0x1001), "");
 }
