@@ -334,6 +334,43 @@ struct RowCursor {
     int page = 1;
 };
 
+// One icon of the icon layout: its picture, fitted and centred in the picture band, and its text
+// centred under it; a cell scaled down to the row (per mille `scale`) scales both.
+struct IconCell {
+    CQuibIcon& icon;
+    const CQuibPict* picture;
+    QSize pictureSize;
+    QString text;
+};
+
+void drawIconCell(PrintSheet& page, const IconCell& cell, const CRect& box, int scale, const QFont& font)
+{
+    const IconMeasures m = iconMeasures(page.modeFlags, page.dpiY);
+    QPainter& painter = *page.painter;
+    const QSize shown(MulDiv(cell.pictureSize.width(), scale, 1000),
+                      MulDiv(cell.pictureSize.height(), scale, 1000));
+    if (cell.picture) {
+        // The printing copy draws with the screen's code, without the states of the sentence's icon.
+        auto copy = cell.icon.Clone();
+        copy->Flags &= ~(kIconFrameShown | kIconSelected);
+        copy->Shape = kIconShapeRect;
+        copy->ScreenRect = CRect(
+            CPoint(box.left + (box.Width() - shown.width()) / 2, box.top + (m.picture - shown.height()) / 2),
+            CSize(shown.width(), shown.height()));
+        copy->DrawForPrint(painter, QPoint(0, 0), 1000, 1000,
+                           static_cast<int>(page.modeFlags & kModeKeepKeyColor));
+    }
+    painter.save();
+    QFont cellFont = font;
+    if (scale < 1000)
+        cellFont.setPixelSize(std::max(1, MulDiv(font.pixelSize(), scale, 1000)));
+    painter.setFont(cellFont);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(box.left, box.top + m.picture, box.Width(), m.text),
+                     Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine, cell.text);
+    painter.restore();
+}
+
 // The sentence's number in its ellipse, its marker and the line under it, in the indent beside its
 // rows (`span`: the first row's top and the last row's bottom on the page of the last row).
 void drawSentenceMarks(PrintSheet& page, const CQuibSentence& sentence, int number, std::pair<int, int> span,
@@ -432,30 +469,9 @@ void CPrintView::layoutIcons(PrintSheet& page, const std::vector<std::int32_t>& 
             // A cell wider than a whole row stands alone on its row, scaled down to the row.
             const int scale = cell > rowWidth ? MulDiv(rowWidth, 1000, cell) : 1000;
             cell = std::min(cell, rowWidth);
-            if (page.drawing(row.page)) {
-                QPainter& painter = *page.painter;
-                const QSize shown(MulDiv(pictureSize.width(), scale, 1000),
-                                  MulDiv(pictureSize.height(), scale, 1000));
-                if (picture) {
-                    auto copy = icon.Clone();
-                    copy->Flags &= ~(kIconFrameShown | kIconSelected);
-                    copy->Shape = kIconShapeRect;
-                    copy->ScreenRect = CRect(CPoint(row.x + (cell - shown.width()) / 2,
-                                                    row.top + (m.picture - shown.height()) / 2),
-                                             CSize(shown.width(), shown.height()));
-                    copy->DrawForPrint(painter, QPoint(0, 0), 1000, 1000,
-                                       static_cast<int>(page.modeFlags & kModeKeepKeyColor));
-                }
-                painter.save();
-                QFont cellFont = font;
-                if (scale < 1000)
-                    cellFont.setPixelSize(std::max(1, MulDiv(font.pixelSize(), scale, 1000)));
-                painter.setFont(cellFont);
-                painter.setPen(Qt::black);
-                painter.drawText(QRect(row.x, row.top + m.picture, cell, m.text),
-                                 Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine, text);
-                painter.restore();
-            }
+            if (page.drawing(row.page))
+                drawIconCell(page, {icon, picture.get(), pictureSize, text},
+                             CRect(CPoint(row.x, row.top), CSize(cell, rowHeight)), scale, font);
             row.x += cell;
         }
         drawSentenceMarks(page, *sentence, number,

@@ -318,3 +318,39 @@ TEST_F(PrintViewTest, PrinterBitmapsAreDeviceIndependentAndOtherDevicesGetACopy)
     EXPECT_EQ(PrintDialogErrorText(10), "( no form selected )");
     EXPECT_EQ(PrintDialogErrorText(0x1001), "");
 }
+
+TEST_F(PrintViewTest, AnIconWiderThanTheRowStandsAloneScaledToTheRow)
+{
+    addSentence(1, {"a", QString(60, 'w'), "b"});
+    m_user.PrintMode = kPrintModeSentenceIcons;
+    m_user.PrintValues[2] = 0x40; // small icons at 254 dpi: 60 + 30 pixels a row, rows 20 apart
+    thePrintView->Margins = CRect(0, 0, 0, 0);
+    QImage sheet(400, 400, QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    PrintSheet page;
+    page.painter = &painter;
+    page.dpiX = page.dpiY = 254;
+    page.rect = CRect(0, 0, 300, 400);
+    page.currentPage = 1;
+    thePrintView->PrintPage(page);
+    painter.end();
+    // The ink of a text band between two heights: its leftmost and rightmost columns (-1: none).
+    const auto ink = [&](int top, int bottom) {
+        int left = -1;
+        int right = -1;
+        for (int y = top; y < bottom; ++y)
+            for (int x = 0; x < sheet.width(); ++x)
+                if (qGray(sheet.pixel(x, y)) < 128) {
+                    left = left < 0 ? x : std::min(left, x);
+                    right = std::max(right, x);
+                }
+        return std::pair{left, right};
+    };
+    EXPECT_GE(ink(60, 90).first, 0) << "the first icon on the first row";
+    const auto [left, right] = ink(170, 200);
+    EXPECT_LT(left, 30) << "the wide one alone on the second row, from its start";
+    EXPECT_GT(right, 270);
+    EXPECT_LT(right, 300) << "scaled into the row";
+    EXPECT_GE(ink(280, 310).first, 0) << "the next icon goes on below";
+}
