@@ -354,3 +354,22 @@ TEST_F(PrintViewTest, AnIconWiderThanTheRowStandsAloneScaledToTheRow)
     EXPECT_LT(right, 300) << "scaled into the row";
     EXPECT_GE(ink(280, 310).first, 0) << "the next icon goes on below";
 }
+
+TEST_F(PrintViewTest, TheLetterFontHeightIsScreenPixelsTurnedIntoPoints)
+{
+    addSentence(1, {"hello"});
+    m_user.LetterHead = m_user.LetterEnd = "";
+    m_user.PrintValues[5] = 0;                                             // no header or footer
+    m_user.PrintFont = "-32,0,0,0,400,0,0,0,0,3,2,1,18,Times New Roman,0"; // 24 points
+    const QString pdf = printToPdf(kPrintModeLetter);
+    QProcess process;
+    process.start("pdftotext", {"-bbox", pdf, "-"});
+    process.waitForFinished();
+    const QString box = QString::fromUtf8(process.readAllStandardOutput());
+    const QRegularExpression word(R"re(yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">Hello)re");
+    const auto match = word.match(box);
+    ASSERT_TRUE(match.hasMatch()) << box.toStdString();
+    const double height = match.captured(2).toDouble() - match.captured(1).toDouble();
+    EXPECT_GT(height, 22.0) << "a 24-point line";
+    EXPECT_LT(height, 32.0);
+}
