@@ -198,7 +198,9 @@ void RunPrintJob()
             return;
         if (!chooseDestination(printer, (thePrintView->PrintFlags & kPrintDirect) != 0))
             return;
-        thePrintView->PrintTo(printer);
+        // A printer or file that cannot take the job (a PDF folder that is not writable) says so.
+        if (!thePrintView->PrintTo(printer))
+            MessageBoxById(kBadPrinterSettings, lumivo::ui::MB_ICONEXCLAMATION);
     } catch (const std::exception& error) {
         reportPrintFailure(error.what());
     }

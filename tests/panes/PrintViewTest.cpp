@@ -14,6 +14,7 @@
 #include "tests/support/LumivoTest.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QPageSetupDialog>
 #include <QPainter>
@@ -205,7 +206,7 @@ TEST_F(PrintViewTest, FreshMarginsAreTenMillimetres)
     EXPECT_NEAR(match.captured(2).toDouble(), 28.35, 3.0);
 }
 
-TEST_F(PrintViewTest, NoUserGivesAnEmptyJobThatAsksNothing)
+TEST_F(PrintViewTest, NoUserGivesAnEmptyJobThatAsksNothingAndAFileThatCannotBeWrittenSaysSo)
 {
     addSentence(1, {"tea"});
     theCurrentUser = nullptr;
@@ -214,6 +215,15 @@ TEST_F(PrintViewTest, NoUserGivesAnEmptyJobThatAsksNothing)
     PrintWithFlags(kPrintMenuFlags);
     EXPECT_TRUE(answerer.questions().empty());
     EXPECT_FALSE(QFile::exists(tempPath("none.pdf")));
+
+    theCurrentUser = &m_user;
+    // A folder where the file should go: nothing can be written there.
+    ASSERT_TRUE(QDir().mkpath(tempPath("taken.pdf")));
+    lumivo::ui::ScopedAnswerer failing;
+    failing.reply(tempPath("taken.pdf"));
+    PrintWithFlags(kPrintMenuFlags);
+    ASSERT_EQ(failing.questions().size(), 2u) << "the file, then the failure";
+    EXPECT_EQ(failing.questions()[1].kind, lumivo::ui::QuestionKind::MessageBox);
 }
 
 TEST_F(PrintViewTest, PageSetupCancelAsksNothingMoreAndOkTakesTheMargins)
