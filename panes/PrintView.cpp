@@ -9,6 +9,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QPageLayout>
 #include <QPageSetupDialog>
 #include <QPainter>
@@ -96,6 +97,33 @@ CRect paperRect(const QPrinter& printer)
 {
     const QRect paper = printer.pageLayout().fullRectPixels(printer.resolution());
     return CRect(0, 0, paper.width(), paper.height());
+}
+
+// A PDF is written beside its name and takes the name only when every page is in it, so a job that
+// fails leaves no half-written file (and an older file of that name as it was).
+bool printWhole(QPrinter& printer)
+{
+    const QString target = printer.outputFileName();
+    if (printer.outputFormat() != QPrinter::PdfFormat || target.isEmpty())
+        return thePrintView->PrintTo(printer);
+    const QString partial = target + QStringLiteral(".part");
+    printer.setOutputFileName(partial);
+    bool printed = false;
+    try {
+        printed = thePrintView->PrintTo(printer);
+    } catch (...) {
+        QFile::remove(partial);
+        printer.setOutputFileName(target);
+        throw;
+    }
+    printer.setOutputFileName(target);
+    if (printed && QFile::exists(target))
+        printed = QFile::remove(target);
+    if (printed)
+        printed = QFile::rename(partial, target);
+    if (!printed)
+        QFile::remove(partial);
+    return printed;
 }
 
 } // namespace
@@ -199,7 +227,7 @@ void RunPrintJob()
         if (!chooseDestination(printer, (thePrintView->PrintFlags & kPrintDirect) != 0))
             return;
         // A printer or file that cannot take the job (a PDF folder that is not writable) says so.
-        if (!thePrintView->PrintTo(printer))
+        if (!printWhole(printer))
             MessageBoxById(kBadPrinterSettings, lumivo::ui::MB_ICONEXCLAMATION);
     } catch (const std::exception& error) {
         reportPrintFailure(error.what());

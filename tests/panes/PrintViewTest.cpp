@@ -246,19 +246,25 @@ TEST_F(PrintViewTest, PageSetupCancelAsksNothingMoreAndOkTakesTheMargins)
     EXPECT_EQ(thePrintView->Margins, CRect(2000, 1500, 1250, 1000));
 }
 
-TEST_F(PrintViewTest, AFailingJobShowsItsErrorAndPutsTheFlagsBack)
+TEST_F(PrintViewTest, AFailingJobShowsItsErrorLeavesNoFileAndPutsTheFlagsBack)
 {
     addSentence(1, {"tea"});
     m_user.PrintMode = m_user.SecondPrintMode = kPrintModeAllIcons;
-    auto failing = theIconPictureFinder.scoped([](std::int32_t, int, int) -> std::unique_ptr<CQuibPict> {
-        throw std::runtime_error("out of paper");
+    // The count passes; the drawing fails half-way.
+    int searches = 0;
+    auto failing = theIconPictureFinder.scoped([&](std::int32_t, int, int) -> std::unique_ptr<CQuibPict> {
+        if (++searches > 1)
+            throw std::runtime_error("out of paper");
+        return nullptr;
     });
     lumivo::ui::ScopedAnswerer answerer;
+    answerer.reply(tempPath("failed.pdf"));
     PrintWithFlags(kPrintWriterFlags);
     EXPECT_EQ(thePrintView->PrintFlags, kPrintMenuFlags);
-    ASSERT_EQ(answerer.questions().size(), 1u);
-    EXPECT_TRUE(answerer.questions()[0].text.contains("OnPrint:out of paper"))
-        << answerer.questions()[0].text.toStdString();
+    EXPECT_TRUE(QDir(tempDir()).entryList({"*.pdf*"}).isEmpty()) << "no file, not even a part of one";
+    ASSERT_EQ(answerer.questions().size(), 2u);
+    EXPECT_TRUE(answerer.questions()[1].text.contains("OnPrint:out of paper"))
+        << answerer.questions()[1].text.toStdString();
 }
 
 TEST_F(PrintViewTest, IconPicturesKeepTheirAspectAndAPictureWithoutSizeIsMissing)
