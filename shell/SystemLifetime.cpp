@@ -7,8 +7,10 @@
 #include "core/User.h"
 #include "core/UserLevel.h"
 #include "panes/Panes.h"
+#include "panes/PrintView.h"
 #include "panes/SoundDevice.h"
 #include "panes/SpeechEngine.h"
+#include "shell/Commands.h"
 #include "shell/Menus.h"
 #include "shell/Reload.h"
 #include "shell/ScreenLayout.h"
@@ -77,6 +79,14 @@ void forgetObjectsAndFiles()
     CloseDataFile(0);
 }
 
+// The menu's page setup, print and preview go to the print view.
+void installPrintCommands()
+{
+    theShowPageSetup.set(ShowPageSetup);
+    thePrintWithFlags.set(PrintWithFlags);
+    thePreviewWithFlags.set(PreviewWithFlags);
+}
+
 } // namespace
 
 void InitSystem()
@@ -99,6 +109,8 @@ void InitSystem()
     RegisterFrameSizeModes();
     InstallScreenLayoutHooks();
     trace(57);
+    InitPrintView();
+    installPrintCommands();
     trace(58);
     ScanDataFolder(0);
     theEditOptions =
@@ -124,6 +136,7 @@ void ExitSystem()
     SetSystemSettingInt(QStringLiteral("ScreenMode"), theScreenMode);
     DestroyMenus();
     CloseAviPreview();
+    ExitPrintView();
     writeUserColors();
     ResetSystemColorTable();
     CSoundDevice::CloseSound();

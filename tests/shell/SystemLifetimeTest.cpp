@@ -86,7 +86,8 @@ TEST_F(SystemLifetimeTest, StartTracesItsStepsAndSetsUpWhatTheProgramNeeds)
         InitSystem();
         EXPECT_EQ(trace.lines(),
                   QStringList({"Startup,1", "Startup,2", "Startup,3", "Startup,4", "Startup,5", "Startup,6",
-                               "Startup,55", "Startup,57", "Startup,58", "Startup,99"}));
+                               "Startup,55", "Startup,57", "InitPrintView,1", "InitPrintView,10",
+                               "InitPrintView,1", "Startup,58", "Startup,99"}));
     }
     EXPECT_TRUE(QDir(tempPath(QStringLiteral("Users"))).exists());
     EXPECT_TRUE(QDir(tempPath(QStringLiteral("Data"))).exists());
