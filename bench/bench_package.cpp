@@ -16,6 +16,8 @@
 #include "panes/Panes.h"
 #include "system/LanguageRecords.h"
 
+#include "bench/PeerTiming.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -109,38 +111,14 @@ Workload& workload()
     return w;
 }
 
-bool runPeer(const QString& program, const QStringList& arguments, const QString& workingDir)
-{
-    QProcess process;
-    process.setWorkingDirectory(workingDir);
-    process.start(program, arguments);
-    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
-           process.exitCode() == 0;
-}
-
-double g_best[4] = {std::numeric_limits<double>::max(), std::numeric_limits<double>::max(),
-                    std::numeric_limits<double>::max(), std::numeric_limits<double>::max()};
+lumivo::bench::BestTimes g_best;
+using lumivo::bench::runPeer;
 enum { libraryExport, peerZip, libraryImport, peerUnzip };
-
-template <typename F> void timed(benchmark::State& state, int slot, F&& work)
-{
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        if (!work()) {
-            state.SkipWithError("the run failed");
-            return;
-        }
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        state.SetIterationTime(seconds);
-        g_best[slot] = std::min(g_best[slot], seconds);
-    }
-}
 
 void BM_LibraryExport(benchmark::State& state)
 {
     Workload& w = workload();
-    timed(state, libraryExport, [&] {
+    g_best.timed(state, libraryExport, [&] {
         for (std::size_t p = 0; p < w.pages.size(); ++p) {
             CPagePackage package;
             package.m_targetFile = w.sourceFile;
@@ -161,7 +139,7 @@ void BM_PeerZip(benchmark::State& state)
                 {"-q", "-o", "-P", CPagePackage::kPassword, w.packages[p], "-d",
                  path(w, QStringLiteral("tree%1").arg(p))},
                 w.root.path());
-    timed(state, peerZip, [&] {
+    g_best.timed(state, peerZip, [&] {
         for (int p = 0; p < w.packages.size(); ++p) {
             const QString target = path(w, QStringLiteral("peer%1.zip").arg(p));
             QFile::remove(target);
@@ -184,7 +162,7 @@ void BM_LibraryImport(benchmark::State& state)
     int round = 0;
     CQuibUser user;
     user.PrimaryLanguage = kLanguage;
-    timed(state, libraryImport, [&] {
+    g_best.timed(state, libraryImport, [&] {
         state.PauseTiming();
         int target = 0;
         FindOrAddResFile(&target, path(w, QStringLiteral("target%1.tvf").arg(round++)));
@@ -207,7 +185,7 @@ void BM_LibraryImport(benchmark::State& state)
 void BM_PeerUnzip(benchmark::State& state)
 {
     Workload& w = workload();
-    timed(state, peerUnzip, [&] {
+    g_best.timed(state, peerUnzip, [&] {
         for (int p = 0; p < w.packages.size(); ++p)
             if (!runPeer(QStringLiteral("unzip"),
                          {"-q", "-o", "-P", CPagePackage::kPassword, w.packages[p], "-d",
@@ -236,7 +214,7 @@ int main(int argc, char** argv)
     benchmark::Shutdown();
     std::printf("\n%d pages, %d words with a 10 KB picture and a 20 KB sound each\n",
                 int(workload().pages.size()), int(workload().pages.size()) * kIconsPerPage);
-    const auto ran = [](int slot) { return g_best[slot] < std::numeric_limits<double>::max(); };
+    const auto ran = [](int slot) { return g_best.ran(slot); };
     if (ran(libraryExport) && ran(peerZip))
         std::printf("export: library %8.1f ms   zip -P   %8.1f ms   ratio %.2f\n",
                     g_best[libraryExport] * 1e3, g_best[peerZip] * 1e3,

@@ -6,6 +6,8 @@
 
 #include "packages/zip/ZipArchive.h"
 
+#include "bench/PeerTiming.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -73,40 +75,14 @@ QString path(const QString& name)
     return workload().root.path() + "/" + name;
 }
 
-bool runPeer(const QString& program, const QStringList& arguments, const QString& workingDir)
-{
-    QProcess process;
-    process.setWorkingDirectory(workingDir);
-    process.start(program, arguments);
-    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
-           process.exitCode() == 0;
-}
-
-// Best wall time of each measurement, in seconds.
-double g_best[4] = {std::numeric_limits<double>::max(), std::numeric_limits<double>::max(),
-                    std::numeric_limits<double>::max(), std::numeric_limits<double>::max()};
+lumivo::bench::BestTimes g_best;
+using lumivo::bench::runPeer;
 enum { libraryAdd, peerAdd, libraryExtract, peerExtract };
-
-template <typename F> void timed(benchmark::State& state, int slot, F&& work)
-{
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        if (!work()) {
-            state.SkipWithError("the run failed");
-            return;
-        }
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        state.SetIterationTime(seconds);
-        g_best[slot] = std::min(g_best[slot], seconds);
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * workload().totalBytes));
-}
 
 void BM_LibraryAdd(benchmark::State& state)
 {
     Workload& w = workload();
-    timed(state, libraryAdd, [&] {
+    g_best.timed(state, libraryAdd, [&] {
         CZipArchive archive;
         archive.Open(path("library.zip"), CZipArchive::zipCreate);
         archive.SetPassword(kPassword);
@@ -121,7 +97,7 @@ void BM_LibraryAdd(benchmark::State& state)
 void BM_PeerAdd(benchmark::State& state)
 {
     Workload& w = workload();
-    timed(state, peerAdd, [&] {
+    g_best.timed(state, peerAdd, [&] {
         QFile::remove(path("peer.zip"));
         return runPeer(QStringLiteral("zip"), QStringList{"-q", "-P", kPassword, path("peer.zip")} + w.names,
                        path("in"));
@@ -130,7 +106,7 @@ void BM_PeerAdd(benchmark::State& state)
 
 void BM_LibraryExtract(benchmark::State& state)
 {
-    timed(state, libraryExtract, [&] {
+    g_best.timed(state, libraryExtract, [&] {
         QDir(path("out-library")).removeRecursively();
         CZipArchive archive;
         archive.Open(path("library.zip"), CZipArchive::zipOpenReadOnly);
@@ -145,7 +121,7 @@ void BM_LibraryExtract(benchmark::State& state)
 
 void BM_PeerExtract(benchmark::State& state)
 {
-    timed(state, peerExtract, [&] {
+    g_best.timed(state, peerExtract, [&] {
         QDir(path("out-peer")).removeRecursively();
         return runPeer(QStringLiteral("unzip"),
                        {"-q", "-o", "-P", kPassword, path("library.zip"), "-d", path("out-peer")}, path(""));
@@ -198,7 +174,7 @@ int main(int argc, char** argv)
     const double mb = static_cast<double>(workload().totalBytes) / 1e6;
     std::printf("\n%d files, %.1f MB, password set\n", static_cast<int>(workload().names.size()), mb);
     // A filtered run measures only some of the four; a ratio is printed only when both sides ran.
-    const auto ran = [](int slot) { return g_best[slot] < std::numeric_limits<double>::max(); };
+    const auto ran = [](int slot) { return g_best.ran(slot); };
     if (ran(libraryAdd) && ran(peerAdd))
         std::printf("add:     library %8.1f ms   zip -P   %8.1f ms   ratio %.2f\n", g_best[libraryAdd] * 1e3,
                     g_best[peerAdd] * 1e3, g_best[libraryAdd] / g_best[peerAdd]);
