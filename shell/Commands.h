@@ -6,6 +6,7 @@
 // editors, wizards, packages, printing, help) call hooks here, which those parts install; by default
 // they do nothing, while the menu states still follow the rules of the table.
 
+#include "panes/PaneInput.h"
 #include "platform/types/Hook.h"
 #include "platform/types/WinTypes.h"
 #include "platform/ui/CommandRoute.h"
@@ -19,9 +20,10 @@ class QMenu;
 class QUrl;
 
 // Command ids of the clipboard and of quitting, as the keys and the framework's menus give them.
-constexpr UINT ID_EDIT_COPY = 57634;
-constexpr UINT ID_EDIT_CUT = 57635;
-constexpr UINT ID_EDIT_PASTE = 57637;
+// The panes name the clipboard commands too (panes/PaneInput.h); one number each.
+constexpr UINT ID_EDIT_COPY = kCommandCopy;
+constexpr UINT ID_EDIT_CUT = kCommandCut;
+constexpr UINT ID_EDIT_PASTE = kCommandPaste;
 constexpr UINT ID_APP_EXIT = 57665;
 constexpr UINT kExitCommand = 5013;
 constexpr UINT kEditModeCommand = 5016;

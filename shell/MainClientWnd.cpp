@@ -188,10 +188,6 @@ bool offersIcon(const QMimeData* data)
     return data && data->hasFormat(QString::fromLatin1(kIconMimeType));
 }
 
-// The panes name the commands they run by the dispatcher's numbers.
-static_assert(kCommandCopy == int(ID_EDIT_COPY) && kCommandCut == int(ID_EDIT_CUT) &&
-              kCommandPaste == int(ID_EDIT_PASTE));
-
 // The panes' input reaches the commands, the icon wizard and the background editor through these.
 void installPaneInputSeams()
 {

@@ -28,9 +28,6 @@ CMainFrame* theMainFrameWindow = nullptr;
 
 // The edit tools' menu texts have ids 1000 below their commands.
 constexpr int kToolTextOffset = 1000;
-constexpr int kCut = 57635;
-constexpr int kCopy = 57634;
-constexpr int kPaste = 57637;
 constexpr int kPrintText = 4022;
 constexpr int kPrint = 5022;
 constexpr int kAboutText = 4202;
@@ -41,8 +38,9 @@ struct ToolRow {
     int textId;    // 0: the command's prompt is its text
 };
 
-constexpr ToolRow kClipboardAndPrint[] = {{kCut, 0}, {kCopy, 0},           {kPaste, 0},
-                                          {0, 0},    {kPrint, kPrintText}, {0, 0}};
+constexpr ToolRow kClipboardAndPrint[] = {{int(ID_EDIT_CUT), 0},   {int(ID_EDIT_COPY), 0},
+                                          {int(ID_EDIT_PASTE), 0}, {0, 0},
+                                          {kPrint, kPrintText},    {0, 0}};
 constexpr ToolRow kAboutButton[] = {{0, 0}, {kAbout, kAboutText}};
 
 QString toolText(const ToolRow& row)
