@@ -7,6 +7,7 @@
 #include "core/Sentence.h"
 #include "core/Sound.h"
 #include "core/Word.h"
+#include "platform/archive/Cp1252.h"
 #include "system/Lookups.h"
 
 #include <QFile>
@@ -37,12 +38,6 @@ constexpr std::int32_t kTagMask = std::int32_t(0xFFFF0000);
 QString iconFolder(const QString& objectFolder, int n)
 {
     return QStringLiteral("%1\\QuibIcon#%2").arg(objectFolder).arg(n);
-}
-
-// Texts are stored in the program's single-byte code page.
-QByteArray singleByteText(const QString& text)
-{
-    return text.toLatin1();
 }
 
 } // namespace
@@ -132,7 +127,8 @@ void CPagePackage::WriteEntry(const QString& field, const void* bytes, std::size
 
 void CPagePackage::WriteString(const QString& field, const QString& text)
 {
-    const QByteArray bytes = singleByteText(text);
+    // Texts go in the code page every stored text has; what it cannot hold becomes "?".
+    const QByteArray bytes = toWindows1252(text);
     WriteEntry(field, bytes.constData(), std::size_t(bytes.size()));
 }
 
@@ -397,7 +393,7 @@ bool CPagePackage::readString(const QString& field, QString& text)
     if (!bytes)
         return false;
     const qsizetype end = bytes->indexOf('\0');
-    text = QString::fromLatin1(end < 0 ? *bytes : bytes->left(end));
+    text = fromWindows1252(end < 0 ? *bytes : bytes->left(end));
     return true;
 }
 

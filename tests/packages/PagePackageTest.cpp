@@ -510,3 +510,57 @@ TEST_F(PagePackageTest, ReplacingAPageOfAnotherFileHidesItAndLeavesThatFileAlone
     EXPECT_EQ(copy->Name, QStringLiteral("Home"));
     EXPECT_NE(indexedPage(kPageId), nullptr);
 }
+
+TEST_F(PagePackageTest, TextsTravelInWindows1252BothWays)
+{
+    const QString typographic = QString::fromUtf8("€ – “quoted” … Æble");
+    const QByteArray typographicBytes("\x80 \x96 \x93quoted\x94 \x85 \xC6"
+                                      "ble");
+    CQuibBg* page = indexedPage(kPageId);
+    page->Name = typographic;
+    page->Icons.back()->Name = typographic; // the front icon, QuibIcon#0
+    CQuibWord word;
+    ASSERT_EQ(AttachResource(&word, kWordId, MakeWordType(kLanguage), m_file), RES_OK);
+    ASSERT_EQ(word.Load(), RES_OK);
+    word.WordDescription = typographic;
+    word.Write();
+    const QString package = exportShownPage();
+    const ProcessResult fields = python(QStringLiteral(R"(
+import sys, zipfile
+z = zipfile.ZipFile(sys.argv[1]); z.setpassword(b"Wb5nKe27rD")
+p = "V2.1/103-98-1-2/31/"
+for name in (p + "BgName.str", p + "QuibIcon#0/Name.str", "V2.1/103-119-0-2/1000000005/WordDescription.str"):
+    print(z.read(name).hex())
+)"),
+                                        {package});
+    const QByteArray hex = typographicBytes.toHex() + '\n';
+    EXPECT_EQ(fields.out, hex + hex + hex) << fields.err.constData();
+
+    // Back in, the page replacing itself.
+    ScopedAnswerer answers;
+    answers.reply(typeText(QString()));
+    ASSERT_EQ(ImportPagePackageFrom(package), PageImportResult::Imported);
+    EXPECT_EQ(indexedPage(kPageId)->Name, typographic);
+    EXPECT_EQ(indexedPage(kPageId)->Icons.back()->Name, typographic);
+
+    // A package from another tool, with the code page's extras 0x80 to 0x9F in its texts.
+    const QString root = tempPath("tree");
+    const QByteArray extras("\x80\x82\x84\x85\x89\x8A\x91\x92\x93\x94\x96\x97\x99\x9C\x9F");
+    const QString extrasText = QString::fromUtf8("€‚„…‰Š‘’“”–—™œŸ");
+    putFile(root, "V2.1/103-98-1-2/33/BgName.str", extras);
+    putFile(root, "V2.1/103-98-1-2/33/NoOfIcons.int", raw(std::int32_t(1)));
+    putFile(root, "V2.1/103-98-1-2/33/QuibIcon#0/Name.str", extras);
+    putFile(root, "V2.1/103-98-1-2/33/QuibIcon#0/WordId.int", raw(std::int32_t(2000000000)));
+    putFile(root, "V2.1/103-98-1-2/33/QuibIcon#0/WordPath.str", "V2.1/103-119-0-2/2000000000");
+    putFile(root, "V2.1/103-119-0-2/2000000000/WordName.str", extras);
+    ASSERT_EQ(ImportPagePackageFrom(zipFolder(root, "extras.lu2")), PageImportResult::Imported);
+    CQuibBg* imported = indexedPage(33);
+    ASSERT_NE(imported, nullptr);
+    EXPECT_EQ(imported->Name, extrasText);
+    ASSERT_EQ(imported->Icons.size(), 1u);
+    EXPECT_EQ(imported->Icons[0]->Name, extrasText);
+    std::unique_ptr<CQuibWord> importedWord = FindWordById(2000000000);
+    ASSERT_TRUE(importedWord);
+    ASSERT_EQ(importedWord->Load(), RES_OK);
+    EXPECT_EQ(importedWord->WordName, extrasText);
+}
