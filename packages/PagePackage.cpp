@@ -10,6 +10,7 @@
 #include "platform/archive/Cp1252.h"
 #include "system/Lookups.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -19,6 +20,11 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 std::uint32_t thePackageMediaLimit = kDefaultPackageMediaLimit;
 
@@ -35,12 +41,64 @@ namespace
 const QString kVersionFolder = QStringLiteral("V2.1");
 constexpr std::int32_t kTagMask = std::int32_t(0xFFFF0000);
 
+// An export writes under the target's name with these behind it. QTemporaryFile draws ASCII letters for
+// the Xs, so only such a name is taken for an export's own; any other is left alone.
+const QString kScratchPlaceholder = QStringLiteral(".XXXXXX");
+const QString kScratchSuffix = QStringLiteral(".part");
+
+bool isAsciiLetter(QChar c)
+{
+    return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+           (c >= QLatin1Char('a') && c <= QLatin1Char('z'));
+}
+
+// Whether `name` is exactly what an export of the target named `target` writes under, and nothing else.
+bool isScratchNameOf(const QString& name, const QString& target)
+{
+    const qsizetype drawnAt = target.size() + 1;
+    const qsizetype drawnLength = kScratchPlaceholder.size() - 1;
+    if (name.size() != target.size() + kScratchPlaceholder.size() + kScratchSuffix.size() ||
+        !name.startsWith(target + QLatin1Char('.')) || !name.endsWith(kScratchSuffix))
+        return false;
+    const QStringView drawn = QStringView(name).mid(drawnAt, drawnLength);
+    return std::all_of(drawn.begin(), drawn.end(), isAsciiLetter);
+}
+
+// Removes the file when it is a plain file that no export holds locked: one whose export was killed.
+void removeIfAbandoned(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat status = {};
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        ::unlink(native.constData());
+    ::close(fd);
+}
+
+// A killed export leaves its scratch file, and every later export draws a new name: without this they
+// would pile up beside the target, one for each export the person never saw finish.
+void removeLeftoverScratchFiles(const QString& target)
+{
+    const QFileInfo targetInfo(target);
+    const QString targetName = targetInfo.fileName();
+    const QDir folder = targetInfo.dir();
+    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QString& name : names) {
+        if (isScratchNameOf(name, targetName))
+            removeIfAbandoned(folder.filePath(name));
+    }
+}
+
 QString iconFolder(const QString& objectFolder, int n)
 {
     return QStringLiteral("%1\\QuibIcon#%2").arg(objectFolder).arg(n);
 }
 
 } // namespace
+
+CPagePackage::CPagePackage() = default;
 
 CPagePackage::~CPagePackage()
 {
@@ -66,19 +124,23 @@ QString CPagePackage::ObjectFolder(std::int32_t type, std::int32_t id)
 
 void CPagePackage::createAt(const QString& path)
 {
+    removeLeftoverScratchFiles(path);
     // The new package is written under a name of its own in the target's folder, so the rename that
     // puts it in place never crosses file systems.
-    QTemporaryFile scratch(path + QStringLiteral(".XXXXXX.part"));
-    scratch.setAutoRemove(false);
-    if (!scratch.open())
+    m_scratch = std::make_unique<QTemporaryFile>(path + kScratchPlaceholder + kScratchSuffix);
+    m_scratch->setAutoRemove(false);
+    if (!m_scratch->open())
         throw PackageError("cannot create a file beside " + path.toStdString());
-    m_writingPath = scratch.fileName();
+    m_writingPath = m_scratch->fileName();
+    // Held until the package is in place or given up, so that no other export takes this file for a
+    // leftover of a killed one. Where the file system has no locks, nothing is held and nothing is
+    // taken for a leftover.
+    ::flock(m_scratch->handle(), LOCK_EX | LOCK_NB);
     // A package is for sharing: readable by all, as a file saved the ordinary way would be, not only
     // by its owner as a scratch file is made.
     const QFile::Permissions existing = QFile::permissions(path);
-    scratch.setPermissions(
+    m_scratch->setPermissions(
         existing ? existing : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    scratch.close();
     m_packagePath = path;
     Open(m_writingPath, zipCreate);
     SetPassword(QLatin1String(kPassword));
@@ -92,6 +154,7 @@ void CPagePackage::finishAt(const QString& finalPath)
     if (error)
         throw PackageError("cannot replace " + finalPath.toStdString() + ": " + error.message());
     m_writingPath.clear();
+    m_scratch.reset();
 }
 
 void CPagePackage::abandon() noexcept
@@ -108,6 +171,7 @@ void CPagePackage::abandon() noexcept
         std::filesystem::remove(m_writingPath.toStdString(), ignored);
         m_writingPath.clear();
     }
+    m_scratch.reset();
 }
 
 void CPagePackage::WriteEntry(const QString& field, const void* bytes, std::size_t count)

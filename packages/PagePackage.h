@@ -26,6 +26,7 @@ class CQuibPict;
 class CQuibSentence;
 class CQuibSound;
 class CQuibWord;
+class QTemporaryFile;
 
 // The largest media entry (a picture's or a sound's bytes) an import reads.
 extern std::uint32_t thePackageMediaLimit;
@@ -76,7 +77,7 @@ public:
     static constexpr int kWordPictureKind = 10;
     static constexpr int kWordSoundKind = 5;
 
-    CPagePackage() = default;
+    CPagePackage();
     ~CPagePackage() override;
 
     // Export: creates the package at `path` (through a file beside it), writes with `write` and puts
@@ -149,6 +150,7 @@ private:
 
     QString m_packagePath;
     QString m_writingPath;
+    std::unique_ptr<QTemporaryFile> m_scratch; // open, and locked, while the package is written
     QString m_currentFolder;
 };
 

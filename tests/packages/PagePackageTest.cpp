@@ -32,6 +32,8 @@
 #include <array>
 #include <chrono>
 
+#include <sys/file.h>
+
 using namespace lumivo::test;
 using lumivo::ui::ScopedAnswerer;
 
@@ -509,6 +511,54 @@ TEST_F(PagePackageTest, ReplacingAPageOfAnotherFileHidesItAndLeavesThatFileAlone
     ASSERT_NE(copy, nullptr) << "the import lies in the user's file under that page's id";
     EXPECT_EQ(copy->Name, QStringLiteral("Home"));
     EXPECT_NE(indexedPage(kPageId), nullptr);
+}
+
+namespace
+{
+
+// Holds an exclusive lock on a file, as an export that is still writing it does.
+class HeldLock
+{
+public:
+    explicit HeldLock(const QString& path) : m_file(path)
+    {
+        EXPECT_TRUE(m_file.open(QIODevice::ReadWrite));
+        EXPECT_EQ(::flock(m_file.handle(), LOCK_EX | LOCK_NB), 0);
+    }
+
+private:
+    QFile m_file;
+};
+
+} // namespace
+
+TEST_F(PagePackageTest, AnExportRemovesTheScratchFilesKilledExportsOfItsTargetLeft)
+{
+    const QString package = tempPath("page.lu2");
+    const QStringList leftovers = {"page.lu2.AbCdEf.part", "page.lu2.zzzzzz.part"};
+    // Files that only look alike: another target's, other names, and one an export still writes.
+    const QStringList others = {"page.lu2.AbCdE1.part",  "page.lu2.AbCdEfG.part", "page.lu2.AbCdE.part",
+                                "other.lu2.AbCdEf.part", "xpage.lu2.AbCdEf.part", "page.lu2.AbCdEf.part.old",
+                                "page.lu2.AbCdEf.PART",  "page.lu2.StUvWx.part"};
+    for (const QString& name : leftovers + others)
+        writeFile(tempPath(name), "half a package");
+    ASSERT_TRUE(QDir().mkdir(tempPath("page.lu2.GhIjKl.part")));
+    ASSERT_TRUE(QFile::link(package, tempPath("page.lu2.MnOpQr.part")));
+    const HeldLock stillWriting(tempPath("page.lu2.StUvWx.part"));
+
+    exportShownPage();
+    for (const QString& name : leftovers)
+        EXPECT_FALSE(QFile::exists(tempPath(name))) << name.toStdString();
+    for (const QString& name : others)
+        EXPECT_EQ(readFile(tempPath(name)), QByteArray("half a package")) << name.toStdString();
+    EXPECT_TRUE(QFileInfo(tempPath("page.lu2.GhIjKl.part")).isDir());
+    EXPECT_TRUE(QFileInfo(tempPath("page.lu2.MnOpQr.part")).isSymLink());
+
+    // The export of the whole file on a change of user cleans up after itself the same way.
+    writeFile(tempPath("user.lu2.QwErTy.part"), "half a package");
+    ExportDataFilePackage(m_file, false);
+    EXPECT_TRUE(QFile::exists(tempPath("user.lu2")));
+    EXPECT_FALSE(QFile::exists(tempPath("user.lu2.QwErTy.part")));
 }
 
 TEST_F(PagePackageTest, TextsTravelInWindows1252BothWays)
