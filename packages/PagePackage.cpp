@@ -19,14 +19,22 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <system_error>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-std::uint32_t thePackageMediaLimit = kDefaultPackageMediaLimit;
+std::uint64_t thePackageImportBudget = kDefaultPackageImportBudget;
+
+PackageTooLargeError::PackageTooLargeError(std::uint64_t budget)
+    : PackageError("the page needs more than the import's " + std::to_string(budget) + " bytes"),
+      m_budget(budget)
+{
+}
 
 const char* const CPagePackage::kPassword = "Wb5nKe27rD";
 
@@ -39,6 +47,10 @@ namespace
 {
 
 const QString kVersionFolder = QStringLiteral("V2.1");
+// The largest field an import reads, a text or a list; a picture's or a sound's bytes have no limit of
+// their own: only the import's budget bounds them.
+constexpr std::uint64_t kFieldLimit = 0x10000;
+constexpr std::uint64_t kOnlyTheBudget = std::numeric_limits<std::uint64_t>::max();
 constexpr std::int32_t kTagMask = std::int32_t(0xFFFF0000);
 
 // An export writes under the target's name with these behind it. QTemporaryFile draws ASCII letters for
@@ -425,22 +437,43 @@ std::optional<QString> CPagePackage::OpenForImport(const QString& path)
     return header.GetFileName();
 }
 
-std::optional<QByteArray> CPagePackage::readEntry(const QString& field, std::uint32_t limit)
+int CPagePackage::reserveEntry(const QString& field, std::uint64_t limit)
 {
     const int index = FindEntry(entryName(field));
     if (index < 0)
-        return std::nullopt;
+        return -1;
     CZipEntryHeader header;
     if (!GetEntryInfo(header, index))
-        return std::nullopt;
+        return -1;
+    // Both on the declared size, before a byte is read; the extraction never passes it.
+    if (header.m_uUncomprSize > m_importBytesLeft)
+        throw PackageTooLargeError(thePackageImportBudget);
     if (header.m_uUncomprSize > limit)
         throw PackageError("the entry " + entryName(field).toStdString() + " is too large");
+    m_importBytesLeft -= header.m_uUncomprSize;
+    return index;
+}
+
+QByteArray CPagePackage::extractEntry(int index)
+{
+    CZipEntryHeader header;
+    if (!GetEntryInfo(header, index))
+        throw PackageError("an entry of the package cannot be found again");
+    const std::string name = header.GetFileName().toStdString();
     CZipMemoryFile file(1024);
     if (!ExtractToMemory(index, file, true, 65536))
-        throw PackageError("the entry " + entryName(field).toStdString() + " cannot be read");
+        throw PackageError("the entry " + name + " cannot be read");
     if (file.GetLength() != header.m_uUncomprSize)
-        throw PackageError("the entry " + entryName(field).toStdString() + " is not the size it declares");
+        throw PackageError("the entry " + name + " is not the size it declares");
     return QByteArray(file.data(), qsizetype(file.GetLength()));
+}
+
+std::optional<QByteArray> CPagePackage::readEntry(const QString& field)
+{
+    const int index = reserveEntry(field, kFieldLimit);
+    if (index < 0)
+        return std::nullopt;
+    return extractEntry(index);
 }
 
 template <class T> void CPagePackage::readValue(const QString& field, T& value)
@@ -512,7 +545,7 @@ PackagedMedia CPagePackage::readMedia(const QString& path, std::int32_t tag)
         readValue(QStringLiteral("Height.uint"), picture->Height);
         readValue(QStringLiteral("TransparentColor.sht"), picture->TransparentColor);
         readValue(QStringLiteral("BackkgroundColor.sht"), picture->BackkgroundColor);
-        media.data = readEntry(QStringLiteral("Image.dat"), thePackageMediaLimit).value_or(QByteArray());
+        media.dataEntry = reserveEntry(QStringLiteral("Image.dat"), kOnlyTheBudget);
         media.fields = std::move(picture);
     } else {
         auto sound = std::make_unique<CQuibSound>();
@@ -521,7 +554,7 @@ PackagedMedia CPagePackage::readMedia(const QString& path, std::int32_t tag)
         readValue(QStringLiteral("SoundFormat.sht"), sound->SoundFormat);
         readValue(QStringLiteral("SoundDuration.int"), sound->SoundDuration);
         readValue(QStringLiteral("SoundBitRate.int"), sound->SoundBitRate);
-        media.data = readEntry(QStringLiteral("Sound.dat"), thePackageMediaLimit).value_or(QByteArray());
+        media.dataEntry = reserveEntry(QStringLiteral("Sound.dat"), kOnlyTheBudget);
         media.fields = std::move(sound);
     }
     return media;
@@ -553,6 +586,7 @@ PackagedWord CPagePackage::readWord(const QString& path)
 
 PackagedPage CPagePackage::ReadPage(const QString& entryName)
 {
+    m_importBytesLeft = thePackageImportBudget;
     PackagedPage packaged;
     QString folder;
     if (!ParseFolder(entryName, RESTYPE_BG, packaged.id, packaged.type, &folder))
@@ -593,5 +627,19 @@ PackagedPage CPagePackage::ReadPage(const QString& entryName)
     }
     // The package holds the icons front first; the list keeps the front at its tail.
     std::reverse(page.Icons.begin(), page.Icons.end());
+    extractMedia(packaged);
     return packaged;
+}
+
+void CPagePackage::extractMedia(PackagedPage& packaged)
+{
+    const auto extract = [this](std::optional<PackagedMedia>& media) {
+        if (media && media->dataEntry >= 0)
+            media->data = extractEntry(std::exchange(media->dataEntry, -1));
+    };
+    extract(packaged.picture);
+    for (PackagedWord& word : packaged.words) {
+        extract(word.picture);
+        extract(word.sound);
+    }
 }

@@ -19,6 +19,7 @@
 #include "shell/Commands.h"
 #include "system/LanguageRecords.h"
 #include "system/Lookups.h"
+#include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/Pictures.h"
@@ -513,8 +514,12 @@ TEST_F(PagePackageTest, ReplacingAPageOfAnotherFileHidesItAndLeavesThatFileAlone
     EXPECT_NE(indexedPage(kPageId), nullptr);
 }
 
+// The whole import, limits on what a package may hold, scratch files and the code page of texts.
+
 namespace
 {
+
+constexpr int kImportTooLargeText = 9454;
 
 // Holds an exclusive lock on a file, as an export that is still writing it does.
 class HeldLock
@@ -531,6 +536,65 @@ private:
 };
 
 } // namespace
+
+TEST_F(PagePackageTest, AnImportReadsNoMoreThanItsBudgetForAllItsWordsTogether)
+{
+    theMainPane.ClearPage();
+    ASSERT_TRUE(CQuibBg::Remove(indexedPage(kPageId), false));
+    ASSERT_EQ(SaveResFile(m_file), RES_OK);
+    const QString dataPath = GetResFilePath(m_file);
+    const QByteArray dataBefore = readFile(dataPath);
+    thePackageImportBudget = 1u << 20;
+    // Every word's picture is well within the budget: only all of them together pass it. The pictures
+    // are under a password of their own, so a picture that is read at all fails the import otherwise.
+    const auto packageOfWords = [&](int words, const QString& name, const QString& picturePassword) {
+        const QString root = tempPath(name + QStringLiteral(".tree"));
+        putFile(root, "V2.1/103-98-1-2/31/BgName.str", "Big");
+        putFile(root, "V2.1/103-98-1-2/31/NoOfIcons.int", raw(std::int32_t(words)));
+        for (int n = 0; n < words; ++n) {
+            const std::int32_t id = 2000000000 + n;
+            const QString icon = QStringLiteral("V2.1/103-98-1-2/31/QuibIcon#%1/").arg(n);
+            const QString word = QStringLiteral("V2.1/103-119-0-2/%1").arg(id);
+            const QString picture = QStringLiteral("V2.1/103-112-10-2/%1").arg(id);
+            putFile(root, icon + "WordId.int", raw(id));
+            putFile(root, icon + "WordPath.str", word.toLatin1());
+            putFile(root, word + "/PictPath.str", picture.toLatin1());
+            putFile(root, picture + "/Image.dat", QByteArray(200 << 10, '\0'));
+        }
+        const QString path = tempPath(name);
+        for (const auto& [folder, password] :
+             {std::pair(QStringLiteral("V2.1/103-98-1-2"), kPassword),
+              std::pair(QStringLiteral("V2.1/103-119-0-2"), kPassword),
+              std::pair(QStringLiteral("V2.1/103-112-10-2"), picturePassword)})
+            EXPECT_EQ(run(QStringLiteral("zip"), {"-q", "-r", "-P", password, path, folder}, root).exitCode,
+                      0);
+        return path;
+    };
+
+    const QString eight = packageOfWords(8, QStringLiteral("eight.lu2"), QStringLiteral("not read"));
+    QString error;
+    EXPECT_EQ(ImportPagePackageFrom(eight, &error), PageImportResult::Failed);
+    EXPECT_EQ(error,
+              LoadSystemString(kImportTooLargeText).replace(QStringLiteral("[#1]"), QStringLiteral("1")))
+        << "refused on the sizes the package declares, before any picture is read";
+    EXPECT_EQ(indexedPage(kPageId), nullptr);
+    EXPECT_FALSE(FindWordById(2000000000)) << "nothing is stored until everything is read";
+    EXPECT_FALSE(ResourceExists(2000000000, MakePictType(CPagePackage::kWordPictureKind, kLanguage), m_file));
+    EXPECT_FALSE(IsResFileDirty(m_file));
+    EXPECT_EQ(readFile(dataPath), dataBefore) << "the data file is not written";
+    {
+        ScopedAnswerer answers;
+        answers.reply(eight);
+        theImportPagePackage();
+        ASSERT_EQ(answers.questions().size(), 2u);
+        EXPECT_TRUE(answers.questions()[1].text.contains(error)) << answers.questions()[1].text.toStdString();
+    }
+
+    EXPECT_EQ(ImportPagePackageFrom(packageOfWords(4, QStringLiteral("four.lu2"), kPassword)),
+              PageImportResult::Imported)
+        << "four pictures fit the budget together";
+    EXPECT_TRUE(FindWordById(2000000003));
+}
 
 TEST_F(PagePackageTest, AnExportRemovesTheScratchFilesKilledExportsOfItsTargetLeft)
 {
