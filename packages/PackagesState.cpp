@@ -4,5 +4,5 @@
 
 void ResetPackagesState()
 {
-    thePackageMediaLimit = kDefaultPackageMediaLimit;
+    thePackageImportBudget = kDefaultPackageImportBudget;
 }

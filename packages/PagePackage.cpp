@@ -7,8 +7,10 @@
 #include "core/Sentence.h"
 #include "core/Sound.h"
 #include "core/Word.h"
+#include "platform/archive/Cp1252.h"
 #include "system/Lookups.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -17,9 +19,22 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <system_error>
+#include <utility>
 
-std::uint32_t thePackageMediaLimit = kDefaultPackageMediaLimit;
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+std::uint64_t thePackageImportBudget = kDefaultPackageImportBudget;
+
+PackageTooLargeError::PackageTooLargeError(std::uint64_t budget)
+    : PackageError("the page needs more than the import's " + std::to_string(budget) + " bytes"),
+      m_budget(budget)
+{
+}
 
 const char* const CPagePackage::kPassword = "Wb5nKe27rD";
 
@@ -32,20 +47,70 @@ namespace
 {
 
 const QString kVersionFolder = QStringLiteral("V2.1");
+// The largest field an import reads, a text or a list; a picture's or a sound's bytes have no limit of
+// their own: only the import's budget bounds them.
+constexpr std::uint64_t kFieldLimit = 0x10000;
+constexpr std::uint64_t kOnlyTheBudget = std::numeric_limits<std::uint64_t>::max();
 constexpr std::int32_t kTagMask = std::int32_t(0xFFFF0000);
+
+// An export writes under the target's name with these behind it. QTemporaryFile draws ASCII letters for
+// the Xs, so only such a name is taken for an export's own; any other is left alone.
+const QString kScratchPlaceholder = QStringLiteral(".XXXXXX");
+const QString kScratchSuffix = QStringLiteral(".part");
+
+bool isAsciiLetter(QChar c)
+{
+    return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+           (c >= QLatin1Char('a') && c <= QLatin1Char('z'));
+}
+
+// Whether `name` is exactly what an export of the target named `target` writes under, and nothing else.
+bool isScratchNameOf(const QString& name, const QString& target)
+{
+    const qsizetype drawnAt = target.size() + 1;
+    const qsizetype drawnLength = kScratchPlaceholder.size() - 1;
+    if (name.size() != target.size() + kScratchPlaceholder.size() + kScratchSuffix.size() ||
+        !name.startsWith(target + QLatin1Char('.')) || !name.endsWith(kScratchSuffix))
+        return false;
+    const QStringView drawn = QStringView(name).mid(drawnAt, drawnLength);
+    return std::all_of(drawn.begin(), drawn.end(), isAsciiLetter);
+}
+
+// Removes the file when it is a plain file that no export holds locked: one whose export was killed.
+void removeIfAbandoned(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat status = {};
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        ::unlink(native.constData());
+    ::close(fd);
+}
+
+// A killed export leaves its scratch file, and every later export draws a new name: without this they
+// would pile up beside the target, one for each export the person never saw finish.
+void removeLeftoverScratchFiles(const QString& target)
+{
+    const QFileInfo targetInfo(target);
+    const QString targetName = targetInfo.fileName();
+    const QDir folder = targetInfo.dir();
+    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QString& name : names) {
+        if (isScratchNameOf(name, targetName))
+            removeIfAbandoned(folder.filePath(name));
+    }
+}
 
 QString iconFolder(const QString& objectFolder, int n)
 {
     return QStringLiteral("%1\\QuibIcon#%2").arg(objectFolder).arg(n);
 }
 
-// Texts are stored in the program's single-byte code page.
-QByteArray singleByteText(const QString& text)
-{
-    return text.toLatin1();
-}
-
 } // namespace
+
+CPagePackage::CPagePackage() = default;
 
 CPagePackage::~CPagePackage()
 {
@@ -71,19 +136,23 @@ QString CPagePackage::ObjectFolder(std::int32_t type, std::int32_t id)
 
 void CPagePackage::createAt(const QString& path)
 {
+    removeLeftoverScratchFiles(path);
     // The new package is written under a name of its own in the target's folder, so the rename that
     // puts it in place never crosses file systems.
-    QTemporaryFile scratch(path + QStringLiteral(".XXXXXX.part"));
-    scratch.setAutoRemove(false);
-    if (!scratch.open())
+    m_scratch = std::make_unique<QTemporaryFile>(path + kScratchPlaceholder + kScratchSuffix);
+    m_scratch->setAutoRemove(false);
+    if (!m_scratch->open())
         throw PackageError("cannot create a file beside " + path.toStdString());
-    m_writingPath = scratch.fileName();
+    m_writingPath = m_scratch->fileName();
+    // Held until the package is in place or given up, so that no other export takes this file for a
+    // leftover of a killed one. Where the file system has no locks, nothing is held and nothing is
+    // taken for a leftover.
+    ::flock(m_scratch->handle(), LOCK_EX | LOCK_NB);
     // A package is for sharing: readable by all, as a file saved the ordinary way would be, not only
     // by its owner as a scratch file is made.
     const QFile::Permissions existing = QFile::permissions(path);
-    scratch.setPermissions(
+    m_scratch->setPermissions(
         existing ? existing : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    scratch.close();
     m_packagePath = path;
     Open(m_writingPath, zipCreate);
     SetPassword(QLatin1String(kPassword));
@@ -97,6 +166,7 @@ void CPagePackage::finishAt(const QString& finalPath)
     if (error)
         throw PackageError("cannot replace " + finalPath.toStdString() + ": " + error.message());
     m_writingPath.clear();
+    m_scratch.reset();
 }
 
 void CPagePackage::abandon() noexcept
@@ -113,6 +183,7 @@ void CPagePackage::abandon() noexcept
         std::filesystem::remove(m_writingPath.toStdString(), ignored);
         m_writingPath.clear();
     }
+    m_scratch.reset();
 }
 
 void CPagePackage::WriteEntry(const QString& field, const void* bytes, std::size_t count)
@@ -132,7 +203,8 @@ void CPagePackage::WriteEntry(const QString& field, const void* bytes, std::size
 
 void CPagePackage::WriteString(const QString& field, const QString& text)
 {
-    const QByteArray bytes = singleByteText(text);
+    // Texts go in the code page every stored text has; what it cannot hold becomes "?".
+    const QByteArray bytes = toWindows1252(text);
     WriteEntry(field, bytes.constData(), std::size_t(bytes.size()));
 }
 
@@ -365,22 +437,43 @@ std::optional<QString> CPagePackage::OpenForImport(const QString& path)
     return header.GetFileName();
 }
 
-std::optional<QByteArray> CPagePackage::readEntry(const QString& field, std::uint32_t limit)
+int CPagePackage::reserveEntry(const QString& field, std::uint64_t limit)
 {
     const int index = FindEntry(entryName(field));
     if (index < 0)
-        return std::nullopt;
+        return -1;
     CZipEntryHeader header;
     if (!GetEntryInfo(header, index))
-        return std::nullopt;
+        return -1;
+    // Both on the declared size, before a byte is read; the extraction never passes it.
+    if (header.m_uUncomprSize > m_importBytesLeft)
+        throw PackageTooLargeError(thePackageImportBudget);
     if (header.m_uUncomprSize > limit)
         throw PackageError("the entry " + entryName(field).toStdString() + " is too large");
+    m_importBytesLeft -= header.m_uUncomprSize;
+    return index;
+}
+
+QByteArray CPagePackage::extractEntry(int index)
+{
+    CZipEntryHeader header;
+    if (!GetEntryInfo(header, index))
+        throw PackageError("an entry of the package cannot be found again");
+    const std::string name = header.GetFileName().toStdString();
     CZipMemoryFile file(1024);
     if (!ExtractToMemory(index, file, true, 65536))
-        throw PackageError("the entry " + entryName(field).toStdString() + " cannot be read");
+        throw PackageError("the entry " + name + " cannot be read");
     if (file.GetLength() != header.m_uUncomprSize)
-        throw PackageError("the entry " + entryName(field).toStdString() + " is not the size it declares");
+        throw PackageError("the entry " + name + " is not the size it declares");
     return QByteArray(file.data(), qsizetype(file.GetLength()));
+}
+
+std::optional<QByteArray> CPagePackage::readEntry(const QString& field)
+{
+    const int index = reserveEntry(field, kFieldLimit);
+    if (index < 0)
+        return std::nullopt;
+    return extractEntry(index);
 }
 
 template <class T> void CPagePackage::readValue(const QString& field, T& value)
@@ -397,7 +490,7 @@ bool CPagePackage::readString(const QString& field, QString& text)
     if (!bytes)
         return false;
     const qsizetype end = bytes->indexOf('\0');
-    text = QString::fromLatin1(end < 0 ? *bytes : bytes->left(end));
+    text = fromWindows1252(end < 0 ? *bytes : bytes->left(end));
     return true;
 }
 
@@ -452,7 +545,7 @@ PackagedMedia CPagePackage::readMedia(const QString& path, std::int32_t tag)
         readValue(QStringLiteral("Height.uint"), picture->Height);
         readValue(QStringLiteral("TransparentColor.sht"), picture->TransparentColor);
         readValue(QStringLiteral("BackkgroundColor.sht"), picture->BackkgroundColor);
-        media.data = readEntry(QStringLiteral("Image.dat"), thePackageMediaLimit).value_or(QByteArray());
+        media.dataEntry = reserveEntry(QStringLiteral("Image.dat"), kOnlyTheBudget);
         media.fields = std::move(picture);
     } else {
         auto sound = std::make_unique<CQuibSound>();
@@ -461,7 +554,7 @@ PackagedMedia CPagePackage::readMedia(const QString& path, std::int32_t tag)
         readValue(QStringLiteral("SoundFormat.sht"), sound->SoundFormat);
         readValue(QStringLiteral("SoundDuration.int"), sound->SoundDuration);
         readValue(QStringLiteral("SoundBitRate.int"), sound->SoundBitRate);
-        media.data = readEntry(QStringLiteral("Sound.dat"), thePackageMediaLimit).value_or(QByteArray());
+        media.dataEntry = reserveEntry(QStringLiteral("Sound.dat"), kOnlyTheBudget);
         media.fields = std::move(sound);
     }
     return media;
@@ -493,6 +586,7 @@ PackagedWord CPagePackage::readWord(const QString& path)
 
 PackagedPage CPagePackage::ReadPage(const QString& entryName)
 {
+    m_importBytesLeft = thePackageImportBudget;
     PackagedPage packaged;
     QString folder;
     if (!ParseFolder(entryName, RESTYPE_BG, packaged.id, packaged.type, &folder))
@@ -533,5 +627,19 @@ PackagedPage CPagePackage::ReadPage(const QString& entryName)
     }
     // The package holds the icons front first; the list keeps the front at its tail.
     std::reverse(page.Icons.begin(), page.Icons.end());
+    extractMedia(packaged);
     return packaged;
+}
+
+void CPagePackage::extractMedia(PackagedPage& packaged)
+{
+    const auto extract = [this](std::optional<PackagedMedia>& media) {
+        if (media && media->dataEntry >= 0)
+            media->data = extractEntry(std::exchange(media->dataEntry, -1));
+    };
+    extract(packaged.picture);
+    for (PackagedWord& word : packaged.words) {
+        extract(word.picture);
+        extract(word.sound);
+    }
 }

@@ -26,10 +26,13 @@ class CQuibPict;
 class CQuibSentence;
 class CQuibSound;
 class CQuibWord;
+class QTemporaryFile;
 
-// The largest media entry (a picture's or a sound's bytes) an import reads.
-extern std::uint32_t thePackageMediaLimit;
-constexpr std::uint32_t kDefaultPackageMediaLimit = 256u << 20;
+// The most bytes one import reads from a package, all its entries together: the page, its icons,
+// their words and every picture and sound. What passes it is refused before it is read, so neither the
+// import's memory nor the data file it stores into grows with the number of words a package holds.
+extern std::uint64_t thePackageImportBudget;
+constexpr std::uint64_t kDefaultPackageImportBudget = 256u << 20;
 
 // A package that does not have the layout it should (a refused add, a folder of the wrong form, an
 // entry of the wrong size).
@@ -39,12 +42,24 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A package whose page needs more than the import's budget.
+class PackageTooLargeError : public PackageError
+{
+public:
+    explicit PackageTooLargeError(std::uint64_t budget);
+    std::uint64_t budget() const { return m_budget; }
+
+private:
+    std::uint64_t m_budget;
+};
+
 // What an import read of one picture or sound, before anything is stored.
 struct PackagedMedia {
     std::int32_t id = 0;
     std::int32_t type = 0;
     std::unique_ptr<CMyRes> fields; // an unbound CQuibPict or CQuibSound holding the header fields
     QByteArray data;                // the bytes behind the stored header
+    int dataEntry = -1;             // the package entry of those bytes, while they are still to be read
 };
 
 struct PackagedWord {
@@ -76,7 +91,7 @@ public:
     static constexpr int kWordPictureKind = 10;
     static constexpr int kWordSoundKind = 5;
 
-    CPagePackage() = default;
+    CPagePackage();
     ~CPagePackage() override;
 
     // Export: creates the package at `path` (through a file beside it), writes with `write` and puts
@@ -118,8 +133,15 @@ private:
     void readIcon(const QString& folder, CQuibIcon& icon);
     PackagedWord readWord(const QString& folder);
     PackagedMedia readMedia(const QString& folder, std::int32_t tag);
-    // The entry's bytes, checked against their declared size and the media limit; none when absent.
-    std::optional<QByteArray> readEntry(const QString& field, std::uint32_t limit = 0x10000);
+    // The index of the field's entry (-1 when absent), its declared size checked against `limit` and
+    // taken from what is left of the import's budget.
+    int reserveEntry(const QString& field, std::uint64_t limit);
+    // The bytes of a reserved entry, checked against the size it declares.
+    QByteArray extractEntry(int index);
+    // A field's bytes, reserved and extracted at once; none when absent.
+    std::optional<QByteArray> readEntry(const QString& field);
+    // Reads the pictures' and sounds' bytes, once the whole page is known to fit the budget.
+    void extractMedia(PackagedPage& packaged);
     template <class T> void readValue(const QString& field, T& value);
     bool readString(const QString& field, QString& text);
     void readIntList(const QString& field, std::vector<std::int32_t>& ids);
@@ -149,7 +171,9 @@ private:
 
     QString m_packagePath;
     QString m_writingPath;
+    std::unique_ptr<QTemporaryFile> m_scratch; // open, and locked, while the package is written
     QString m_currentFolder;
+    std::uint64_t m_importBytesLeft = 0;
 };
 
 template <class Write> void CPagePackage::WritePackage(const QString& path, Write&& write)

@@ -35,6 +35,7 @@ constexpr int kExportFailedText = 9450;
 constexpr int kImportFailedText = 9451;
 constexpr int kPageExistsQuestion = 9452;
 constexpr int kImportPageTitle = 9453;
+constexpr int kImportTooLargeText = 9454;
 constexpr int kExportMenuText = 4033;
 constexpr int kImportMenuText = 4034;
 
@@ -45,6 +46,12 @@ QString describe(const std::exception& error)
 {
     if (const auto* zip = dynamic_cast<const CZipException*>(&error))
         return zip->DescribeCause();
+    // The one failure a person can act on (a smaller page) gets words of the person's language.
+    if (const auto* tooLarge = dynamic_cast<const PackageTooLargeError*>(&error)) {
+        const std::uint64_t megabytes = (tooLarge->budget() + (1u << 20) - 1) >> 20;
+        return LoadSystemString(kImportTooLargeText)
+            .replace(QStringLiteral("[#1]"), QString::number(megabytes));
+    }
     return QString::fromLocal8Bit(error.what());
 }
 

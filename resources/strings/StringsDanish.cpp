@@ -660,6 +660,8 @@ const StringTableRow rows[] = {
     {9451, "Siden kunne ikke importeres.\n[#1]"},
     {9452, "Siden \"[#1]\" eksisterer allerede. Angiv nyt navn, erstat eksisterende side eller fortryd?"},
     {9453, "Importer side"},
+    {9454, "Siden med sine billeder og lyde fylder mere end [#1] MB, mere end én import kan rumme. "
+           "Intet blev importeret."},
 
     // Language names: 10000 + language number
     {10000, "Ingen"},

@@ -654,6 +654,8 @@ const StringTableRow rows[] = {
     {9451, "The page could not be imported.\n[#1]"},
     {9452, "The page \"[#1]\" already exists. Give a new name, replace the existing page or cancel?"},
     {9453, "Import page"},
+    {9454, "The page and its pictures and sounds come to more than [#1] MB, more than one import can take. "
+           "Nothing was imported."},
 
     // Language names: 10000 + language number
     {10000, "None"},

@@ -19,6 +19,7 @@
 #include "shell/Commands.h"
 #include "system/LanguageRecords.h"
 #include "system/Lookups.h"
+#include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/Pictures.h"
@@ -31,6 +32,8 @@
 
 #include <array>
 #include <chrono>
+
+#include <sys/file.h>
 
 using namespace lumivo::test;
 using lumivo::ui::ScopedAnswerer;
@@ -509,4 +512,169 @@ TEST_F(PagePackageTest, ReplacingAPageOfAnotherFileHidesItAndLeavesThatFileAlone
     ASSERT_NE(copy, nullptr) << "the import lies in the user's file under that page's id";
     EXPECT_EQ(copy->Name, QStringLiteral("Home"));
     EXPECT_NE(indexedPage(kPageId), nullptr);
+}
+
+// The whole import, limits on what a package may hold, scratch files and the code page of texts.
+
+namespace
+{
+
+constexpr int kImportTooLargeText = 9454;
+
+// Holds an exclusive lock on a file, as an export that is still writing it does.
+class HeldLock
+{
+public:
+    explicit HeldLock(const QString& path) : m_file(path)
+    {
+        EXPECT_TRUE(m_file.open(QIODevice::ReadWrite));
+        EXPECT_EQ(::flock(m_file.handle(), LOCK_EX | LOCK_NB), 0);
+    }
+
+private:
+    QFile m_file;
+};
+
+} // namespace
+
+TEST_F(PagePackageTest, AnImportReadsNoMoreThanItsBudgetForAllItsWordsTogether)
+{
+    theMainPane.ClearPage();
+    ASSERT_TRUE(CQuibBg::Remove(indexedPage(kPageId), false));
+    ASSERT_EQ(SaveResFile(m_file), RES_OK);
+    const QString dataPath = GetResFilePath(m_file);
+    const QByteArray dataBefore = readFile(dataPath);
+    thePackageImportBudget = 1u << 20;
+    // Every word's picture is well within the budget: only all of them together pass it. The pictures
+    // are under a password of their own, so a picture that is read at all fails the import otherwise.
+    const auto packageOfWords = [&](int words, const QString& name, const QString& picturePassword) {
+        const QString root = tempPath(name + QStringLiteral(".tree"));
+        putFile(root, "V2.1/103-98-1-2/31/BgName.str", "Big");
+        putFile(root, "V2.1/103-98-1-2/31/NoOfIcons.int", raw(std::int32_t(words)));
+        for (int n = 0; n < words; ++n) {
+            const std::int32_t id = 2000000000 + n;
+            const QString icon = QStringLiteral("V2.1/103-98-1-2/31/QuibIcon#%1/").arg(n);
+            const QString word = QStringLiteral("V2.1/103-119-0-2/%1").arg(id);
+            const QString picture = QStringLiteral("V2.1/103-112-10-2/%1").arg(id);
+            putFile(root, icon + "WordId.int", raw(id));
+            putFile(root, icon + "WordPath.str", word.toLatin1());
+            putFile(root, word + "/PictPath.str", picture.toLatin1());
+            putFile(root, picture + "/Image.dat", QByteArray(200 << 10, '\0'));
+        }
+        const QString path = tempPath(name);
+        for (const auto& [folder, password] :
+             {std::pair(QStringLiteral("V2.1/103-98-1-2"), kPassword),
+              std::pair(QStringLiteral("V2.1/103-119-0-2"), kPassword),
+              std::pair(QStringLiteral("V2.1/103-112-10-2"), picturePassword)})
+            EXPECT_EQ(run(QStringLiteral("zip"), {"-q", "-r", "-P", password, path, folder}, root).exitCode,
+                      0);
+        return path;
+    };
+
+    const QString eight = packageOfWords(8, QStringLiteral("eight.lu2"), QStringLiteral("not read"));
+    QString error;
+    EXPECT_EQ(ImportPagePackageFrom(eight, &error), PageImportResult::Failed);
+    EXPECT_EQ(error,
+              LoadSystemString(kImportTooLargeText).replace(QStringLiteral("[#1]"), QStringLiteral("1")))
+        << "refused on the sizes the package declares, before any picture is read";
+    EXPECT_EQ(indexedPage(kPageId), nullptr);
+    EXPECT_FALSE(FindWordById(2000000000)) << "nothing is stored until everything is read";
+    EXPECT_FALSE(ResourceExists(2000000000, MakePictType(CPagePackage::kWordPictureKind, kLanguage), m_file));
+    EXPECT_FALSE(IsResFileDirty(m_file));
+    EXPECT_EQ(readFile(dataPath), dataBefore) << "the data file is not written";
+    {
+        ScopedAnswerer answers;
+        answers.reply(eight);
+        theImportPagePackage();
+        ASSERT_EQ(answers.questions().size(), 2u);
+        EXPECT_TRUE(answers.questions()[1].text.contains(error)) << answers.questions()[1].text.toStdString();
+    }
+
+    EXPECT_EQ(ImportPagePackageFrom(packageOfWords(4, QStringLiteral("four.lu2"), kPassword)),
+              PageImportResult::Imported)
+        << "four pictures fit the budget together";
+    EXPECT_TRUE(FindWordById(2000000003));
+}
+
+TEST_F(PagePackageTest, AnExportRemovesTheScratchFilesKilledExportsOfItsTargetLeft)
+{
+    const QString package = tempPath("page.lu2");
+    const QStringList leftovers = {"page.lu2.AbCdEf.part", "page.lu2.zzzzzz.part"};
+    // Files that only look alike: another target's, other names, and one an export still writes.
+    const QStringList others = {"page.lu2.AbCdE1.part",  "page.lu2.AbCdEfG.part", "page.lu2.AbCdE.part",
+                                "other.lu2.AbCdEf.part", "xpage.lu2.AbCdEf.part", "page.lu2.AbCdEf.part.old",
+                                "page.lu2.AbCdEf.PART",  "page.lu2.StUvWx.part"};
+    for (const QString& name : leftovers + others)
+        writeFile(tempPath(name), "half a package");
+    ASSERT_TRUE(QDir().mkdir(tempPath("page.lu2.GhIjKl.part")));
+    ASSERT_TRUE(QFile::link(package, tempPath("page.lu2.MnOpQr.part")));
+    const HeldLock stillWriting(tempPath("page.lu2.StUvWx.part"));
+
+    exportShownPage();
+    for (const QString& name : leftovers)
+        EXPECT_FALSE(QFile::exists(tempPath(name))) << name.toStdString();
+    for (const QString& name : others)
+        EXPECT_EQ(readFile(tempPath(name)), QByteArray("half a package")) << name.toStdString();
+    EXPECT_TRUE(QFileInfo(tempPath("page.lu2.GhIjKl.part")).isDir());
+    EXPECT_TRUE(QFileInfo(tempPath("page.lu2.MnOpQr.part")).isSymLink());
+
+    // The export of the whole file on a change of user cleans up after itself the same way.
+    writeFile(tempPath("user.lu2.QwErTy.part"), "half a package");
+    ExportDataFilePackage(m_file, false);
+    EXPECT_TRUE(QFile::exists(tempPath("user.lu2")));
+    EXPECT_FALSE(QFile::exists(tempPath("user.lu2.QwErTy.part")));
+}
+
+TEST_F(PagePackageTest, TextsTravelInWindows1252BothWays)
+{
+    const QString typographic = QString::fromUtf8("€ – “quoted” … Æble");
+    const QByteArray typographicBytes("\x80 \x96 \x93quoted\x94 \x85 \xC6"
+                                      "ble");
+    CQuibBg* page = indexedPage(kPageId);
+    page->Name = typographic;
+    page->Icons.back()->Name = typographic; // the front icon, QuibIcon#0
+    CQuibWord word;
+    ASSERT_EQ(AttachResource(&word, kWordId, MakeWordType(kLanguage), m_file), RES_OK);
+    ASSERT_EQ(word.Load(), RES_OK);
+    word.WordDescription = typographic;
+    word.Write();
+    const QString package = exportShownPage();
+    const ProcessResult fields = python(QStringLiteral(R"(
+import sys, zipfile
+z = zipfile.ZipFile(sys.argv[1]); z.setpassword(b"Wb5nKe27rD")
+p = "V2.1/103-98-1-2/31/"
+for name in (p + "BgName.str", p + "QuibIcon#0/Name.str", "V2.1/103-119-0-2/1000000005/WordDescription.str"):
+    print(z.read(name).hex())
+)"),
+                                        {package});
+    const QByteArray hex = typographicBytes.toHex() + '\n';
+    EXPECT_EQ(fields.out, hex + hex + hex) << fields.err.constData();
+
+    // Back in, the page replacing itself.
+    ScopedAnswerer answers;
+    answers.reply(typeText(QString()));
+    ASSERT_EQ(ImportPagePackageFrom(package), PageImportResult::Imported);
+    EXPECT_EQ(indexedPage(kPageId)->Name, typographic);
+    EXPECT_EQ(indexedPage(kPageId)->Icons.back()->Name, typographic);
+
+    // A package from another tool, with the code page's extras 0x80 to 0x9F in its texts.
+    const QString root = tempPath("tree");
+    const QByteArray extras("\x80\x82\x84\x85\x89\x8A\x91\x92\x93\x94\x96\x97\x99\x9C\x9F");
+    const QString extrasText = QString::fromUtf8("€‚„…‰Š‘’“”–—™œŸ");
+    putFile(root, "V2.1/103-98-1-2/33/BgName.str", extras);
+    putFile(root, "V2.1/103-98-1-2/33/NoOfIcons.int", raw(std::int32_t(1)));
+    putFile(root, "V2.1/103-98-1-2/33/QuibIcon#0/Name.str", extras);
+    putFile(root, "V2.1/103-98-1-2/33/QuibIcon#0/WordId.int", raw(std::int32_t(2000000000)));
+    putFile(root, "V2.1/103-98-1-2/33/QuibIcon#0/WordPath.str", "V2.1/103-119-0-2/2000000000");
+    putFile(root, "V2.1/103-119-0-2/2000000000/WordName.str", extras);
+    ASSERT_EQ(ImportPagePackageFrom(zipFolder(root, "extras.lu2")), PageImportResult::Imported);
+    CQuibBg* imported = indexedPage(33);
+    ASSERT_NE(imported, nullptr);
+    EXPECT_EQ(imported->Name, extrasText);
+    ASSERT_EQ(imported->Icons.size(), 1u);
+    EXPECT_EQ(imported->Icons[0]->Name, extrasText);
+    std::unique_ptr<CQuibWord> importedWord = FindWordById(2000000000);
+    ASSERT_TRUE(importedWord);
+    ASSERT_EQ(importedWord->Load(), RES_OK);
+    EXPECT_EQ(importedWord->WordName, extrasText);
 }
