@@ -33,35 +33,49 @@ int clampedToInt(double value)
 
 } // namespace
 
+// A clip's frames are the slots of its index: a chunk holds the picture of its slot, and an empty chunk
+// (a frame a capture dropped, or an encoder's delay) repeats the picture before it. The decoder keeps
+// the picture shown and the next one, decoded ahead, so that it knows where the shown one ends.
 struct VideoClip::Decoder {
+    static constexpr int noSlot = -1;
+
     ffmpeg::FormatOwner format;
     ffmpeg::CodecOwner codec;
-    ffmpeg::FrameOwner frame{av_frame_alloc()}; // the picture last decoded
-    ffmpeg::FrameOwner incoming{av_frame_alloc()};
+    ffmpeg::FrameOwner shown{av_frame_alloc()}; // the picture of slots shownSlot up to aheadSlot
+    ffmpeg::FrameOwner ahead{av_frame_alloc()};
     ffmpeg::PacketOwner packet{av_packet_alloc()};
     ffmpeg::ScalerOwner scaler;
     AVStream* stream = nullptr;
+    std::int64_t startStamp = 0; // the time stamp of slot 0
     int frameCount = 0;
     double rate = 0;
-    // Frames are numbered by the order the decoder gives them from the clip's start: AVI carries no
-    // presentation times that could be trusted, and with B-frames decode order is not that order.
-    int nextFrame = -1; // the number of the picture the decoder gives next, -1 when unknown
-    // Pictures come out in another order than their packets (B-frames), so a seek cannot tell which
-    // picture comes next; such clips are decoded again from the start instead.
+    int shownSlot = noSlot;
+    int aheadSlot = noSlot;
+    bool ended = false; // the decoder has given its last picture: the shown one lasts to the clip's end
+    // The slot the decoder goes on from: the shown picture's, or where it started or seeked to.
+    int origin = noSlot;
+    // Pictures come out in another order than their packets (B-frames), so neither a packet's place
+    // in the index nor a seek tells which picture comes next: such clips number their pictures in the
+    // order the decoder gives them, and are decoded again from the start to go back.
     bool reorders = false;
 
     bool open(const QString& path, QString& error);
     void countFrames();
+    void forget();
     bool rewind();
     bool seekToKeyFrameBefore(int n);
+    bool canWalkTo(int n) const;
+    bool restartBefore(int n);
+    bool advanceTo(int n);
     bool readPacket();
-    bool decodeNext();
+    bool decodeAhead();
+    int slotOf(const AVFrame& picture);
     QImage convert();
 };
 
 bool VideoClip::Decoder::open(const QString& path, QString& error)
 {
-    if (!frame || !incoming || !packet) {
+    if (!shown || !ahead || !packet) {
         error = QStringLiteral("out of memory");
         return false;
     }
@@ -101,15 +115,23 @@ bool VideoClip::Decoder::open(const QString& path, QString& error)
     const AVRational guessed = av_guess_frame_rate(context, stream, nullptr);
     rate = guessed.num > 0 && guessed.den > 0 ? av_q2d(guessed) : 0;
     reorders = codec->has_b_frames > 0 || stream->codecpar->video_delay > 0;
+    startStamp = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
     countFrames();
-    nextFrame = 0;
+    origin = 0;
     return true;
 }
 
+// The header's frame count is only a claim: every frame takes at least a chunk header or an index entry
+// of eight bytes in the file, so no more frames than that are believed, and nothing the clip does costs
+// time in proportion to the claim.
 void VideoClip::Decoder::countFrames()
 {
+    constexpr std::int64_t leastBytesPerFrame = 8;
+    const std::int64_t fileSize = avio_size(format->pb);
+    const std::int64_t mostFrames = fileSize > 0 ? fileSize / leastBytesPerFrame : 0;
     if (stream->nb_frames > 0) {
-        frameCount = int(std::min<std::int64_t>(stream->nb_frames, std::numeric_limits<int>::max()));
+        frameCount =
+            int(std::min({stream->nb_frames, mostFrames, std::int64_t(std::numeric_limits<int>::max())}));
         return;
     }
     double seconds = 0;
@@ -117,42 +139,83 @@ void VideoClip::Decoder::countFrames()
         seconds = double(stream->duration) * av_q2d(stream->time_base);
     else if (format->duration > 0)
         seconds = double(format->duration) / AV_TIME_BASE;
-    frameCount = clampedToInt(seconds * rate);
+    frameCount = clampedToInt(std::min(seconds * rate, double(mostFrames)));
+}
+
+// Drops what the decoder knew of its place, after a seek or a failure.
+void VideoClip::Decoder::forget()
+{
+    av_frame_unref(ahead.get());
+    shownSlot = aheadSlot = origin = noSlot;
+    ended = false;
 }
 
 bool VideoClip::Decoder::rewind()
 {
-    const std::int64_t start = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
-    if (av_seek_frame(format.get(), stream->index, start, AVSEEK_FLAG_BACKWARD) < 0)
+    forget();
+    if (av_seek_frame(format.get(), stream->index, startStamp, AVSEEK_FLAG_BACKWARD) < 0)
         return false;
     avcodec_flush_buffers(codec.get());
-    nextFrame = 0;
+    origin = 0;
     return true;
 }
 
-// Without reordering, the n-th picture is the n-th packet of the stream, which is its position in the
-// AVI index and so its decoding time stamp.
+// Without reordering, a packet's decoding time stamp is its slot; the decoder starts at the key frame
+// at or before slot n.
 bool VideoClip::Decoder::seekToKeyFrameBefore(int n)
 {
-    const std::int64_t start = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
-    if (av_seek_frame(format.get(), stream->index, start + n, AVSEEK_FLAG_BACKWARD) < 0)
+    forget();
+    if (av_seek_frame(format.get(), stream->index, startStamp + n, AVSEEK_FLAG_BACKWARD) < 0)
         return false;
     avcodec_flush_buffers(codec.get());
-    nextFrame = -1;
     if (!readPacket())
         return false;
-    const std::int64_t index = packet->dts == AV_NOPTS_VALUE ? -1 : packet->dts - start;
-    if (index < 0 || index > n) {
+    const std::int64_t slot = packet->dts == AV_NOPTS_VALUE ? noSlot : packet->dts - startStamp;
+    if (slot < 0 || slot > n) {
         av_packet_unref(packet.get());
         return false;
     }
-    nextFrame = int(index);
     const bool sent = avcodec_send_packet(codec.get(), packet.get()) >= 0;
     av_packet_unref(packet.get());
+    origin = sent ? int(slot) : noSlot;
     return sent;
 }
 
-// The next packet of the clip's video that holds data; false at the end.
+// Whether frame n lies ahead of the decoder, within a short walk or inside the shown picture's slots.
+bool VideoClip::Decoder::canWalkTo(int n) const
+{
+    constexpr int stepsWorthDecoding = 50;
+    if (origin == noSlot || n < origin)
+        return false;
+    return ended || aheadSlot > n || n - origin <= stepsWorthDecoding;
+}
+
+// Backwards, or far ahead, the decoder starts again at a key frame or the start.
+bool VideoClip::Decoder::restartBefore(int n)
+{
+    if (reorders)
+        return (origin != noSlot && n >= origin) || rewind();
+    return seekToKeyFrameBefore(n) || rewind();
+}
+
+// Decodes on until the shown picture is the one of slot n. Slots before the first picture (a clip that
+// starts with an empty chunk) show the first picture.
+bool VideoClip::Decoder::advanceTo(int n)
+{
+    for (;;) {
+        if (aheadSlot == noSlot && !ended && !decodeAhead())
+            return false;
+        if (aheadSlot == noSlot || (aheadSlot > n && shownSlot != noSlot))
+            return shownSlot != noSlot;
+        av_frame_unref(shown.get());
+        av_frame_move_ref(shown.get(), ahead.get());
+        shownSlot = origin = aheadSlot;
+        aheadSlot = noSlot;
+    }
+}
+
+// The next packet of the clip's video that holds data; false at the end. Empty chunks never reach the
+// decoder, which would take them for the end of the stream; their slots show in the time stamps.
 bool VideoClip::Decoder::readPacket()
 {
     while (av_read_frame(format.get(), packet.get()) >= 0) {
@@ -163,22 +226,17 @@ bool VideoClip::Decoder::readPacket()
     return false;
 }
 
-// Decodes picture number `nextFrame`. Index entries past the last picture the decoder gives (frames
-// an encoder never coded, placeholders of packed B-frames, empty chunks) show the last picture, as
-// players show it.
-bool VideoClip::Decoder::decodeNext()
+// Decodes the picture after the shown one into `ahead`, or notes that there is none.
+bool VideoClip::Decoder::decodeAhead()
 {
     for (;;) {
-        const int received = avcodec_receive_frame(codec.get(), incoming.get());
+        const int received = avcodec_receive_frame(codec.get(), ahead.get());
         if (received == 0) {
-            av_frame_unref(frame.get());
-            av_frame_move_ref(frame.get(), incoming.get());
-            reorders = reorders || codec->has_b_frames > 0;
-            ++nextFrame;
+            aheadSlot = slotOf(*ahead);
             return true;
         }
-        if (received == AVERROR_EOF && frame->data[0] && nextFrame > 0 && nextFrame < frameCount) {
-            ++nextFrame;
+        if (received == AVERROR_EOF) {
+            ended = true;
             return true;
         }
         if (received != AVERROR(EAGAIN))
@@ -194,13 +252,26 @@ bool VideoClip::Decoder::decodeNext()
     }
 }
 
+// The slot a picture the decoder gave starts at: its packet's slot, or with reordering the next one in
+// the order of the pictures. A packet that gave no picture (damaged) leaves its slot to the picture
+// before, as an empty chunk does.
+int VideoClip::Decoder::slotOf(const AVFrame& picture)
+{
+    reorders = reorders || codec->has_b_frames > 0;
+    const int next = shownSlot == noSlot ? origin : shownSlot + 1;
+    if (reorders || picture.pkt_dts == AV_NOPTS_VALUE)
+        return next;
+    const std::int64_t slot = picture.pkt_dts - startStamp;
+    return slot > next ? int(std::min<std::int64_t>(slot, std::numeric_limits<int>::max())) : next;
+}
+
 QImage VideoClip::Decoder::convert()
 {
     // A damaged stream can change its picture size midway; such a frame is not shown.
-    const int width = frame->width, height = frame->height;
+    const int width = shown->width, height = shown->height;
     if (width <= 0 || height <= 0 || width > maxClipSide || height > maxClipSide)
         return {};
-    scaler.reset(sws_getCachedContext(scaler.release(), width, height, AVPixelFormat(frame->format), width,
+    scaler.reset(sws_getCachedContext(scaler.release(), width, height, AVPixelFormat(shown->format), width,
                                       height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr));
     if (!scaler)
         return {};
@@ -209,7 +280,7 @@ QImage VideoClip::Decoder::convert()
         return {};
     std::uint8_t* target[4] = {image.bits(), nullptr, nullptr, nullptr};
     int stride[4] = {int(image.bytesPerLine()), 0, 0, 0};
-    if (sws_scale(scaler.get(), frame->data, frame->linesize, 0, height, target, stride) != height)
+    if (sws_scale(scaler.get(), shown->data, shown->linesize, 0, height, target, stride) != height)
         return {};
     return image;
 }
@@ -261,20 +332,11 @@ QImage VideoClip::frame(int n)
     if (n < 0 || n >= m_decoder->frameCount)
         return {};
     Decoder& decoder = *m_decoder;
-    if (n == decoder.nextFrame - 1)
-        return decoder.convert(); // the picture last decoded
-    // Backwards, or far ahead, the decoder starts again at a key frame or the start.
-    constexpr int stepsWorthDecoding = 50;
-    if (decoder.nextFrame < 0 || n < decoder.nextFrame || n - decoder.nextFrame > stepsWorthDecoding) {
-        const bool seeked = !decoder.reorders && decoder.seekToKeyFrameBefore(n);
-        if (!seeked && (decoder.nextFrame < 0 || n < decoder.nextFrame) && !decoder.rewind())
-            return {};
-    }
-    while (decoder.nextFrame <= n) {
-        if (!decoder.decodeNext()) {
-            decoder.nextFrame = -1;
-            return {};
-        }
+    if (!decoder.canWalkTo(n) && !decoder.restartBefore(n))
+        return {};
+    if (!decoder.advanceTo(n)) {
+        decoder.forget();
+        return {};
     }
     return decoder.convert();
 }

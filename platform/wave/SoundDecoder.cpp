@@ -63,6 +63,17 @@ QString libraryError(int code)
     return QString::fromUtf8(text);
 }
 
+// A channel layout of our own. It starts zeroed, because the library's copy first frees what its
+// destination held and its defaults leave fields as they were, and it is given back on every way out.
+struct ChannelLayout {
+    AVChannelLayout layout{};
+
+    ChannelLayout() = default;
+    ChannelLayout(const ChannelLayout&) = delete;
+    ChannelLayout& operator=(const ChannelLayout&) = delete;
+    ~ChannelLayout() { av_channel_layout_uninit(&layout); }
+};
+
 // How the input channels are mixed into the output, a row for each output channel; none leaves it to
 // the library. Mono and stereo keep their loudness: stereo to mono is the mean of the two, mono to
 // stereo the same sound on both sides. The library mixes only channels it has names for; more channels
@@ -162,24 +173,25 @@ bool Decoder::openCodec(QString& error)
 
 bool Decoder::openResampler(const SoundTarget& target, QString& error)
 {
-    AVChannelLayout inputLayout;
-    if (av_channel_layout_check(&m_codec->ch_layout) && m_codec->ch_layout.order != AV_CHANNEL_ORDER_UNSPEC)
-        av_channel_layout_copy(&inputLayout, &m_codec->ch_layout);
-    else
-        av_channel_layout_default(&inputLayout, m_codec->ch_layout.nb_channels);
-    const int inputChannels = inputLayout.nb_channels;
-    const bool named = inputLayout.order != AV_CHANNEL_ORDER_UNSPEC;
+    ChannelLayout input;
+    const bool described =
+        av_channel_layout_check(&m_codec->ch_layout) && m_codec->ch_layout.order != AV_CHANNEL_ORDER_UNSPEC;
+    if (described && av_channel_layout_copy(&input.layout, &m_codec->ch_layout) < 0)
+        throw std::bad_alloc();
+    if (!described)
+        av_channel_layout_default(&input.layout, m_codec->ch_layout.nb_channels);
+    const int inputChannels = input.layout.nb_channels;
+    const bool named = input.layout.order != AV_CHANNEL_ORDER_UNSPEC;
     m_inputFormat = m_codec->sample_fmt;
     m_inputChannels = inputChannels;
     m_inputRate = m_codec->sample_rate;
     m_outputChannels = target.channels == 1 ? 1 : 2;
-    AVChannelLayout outputLayout;
-    av_channel_layout_default(&outputLayout, m_outputChannels);
+    ChannelLayout output;
+    av_channel_layout_default(&output.layout, m_outputChannels);
     SwrContext* resampler = nullptr;
-    const int made = swr_alloc_set_opts2(&resampler, &outputLayout, AV_SAMPLE_FMT_S16, target.sampleRate,
-                                         &inputLayout, m_codec->sample_fmt, m_codec->sample_rate, 0, nullptr);
-    av_channel_layout_uninit(&inputLayout);
-    av_channel_layout_uninit(&outputLayout);
+    const int made =
+        swr_alloc_set_opts2(&resampler, &output.layout, AV_SAMPLE_FMT_S16, target.sampleRate, &input.layout,
+                            m_codec->sample_fmt, m_codec->sample_rate, 0, nullptr);
     m_resampler.reset(resampler);
     const std::vector<double> weights = mixWeights(inputChannels, named, m_outputChannels);
     if (made < 0 || !resampler ||

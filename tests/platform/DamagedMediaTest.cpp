@@ -7,6 +7,7 @@
 #include "platform/wave/Mp3.h"
 #include "platform/wave/PcmConverter.h"
 #include "platform/wave/Riff.h"
+#include "platform/wave/SoundDecoder.h"
 #include "tests/support/DamagedBytes.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/MediaSamples.h"
@@ -16,6 +17,7 @@
 #include <zlib.h>
 
 #include <cmath>
+#include <iterator>
 #include <random>
 
 using namespace lumivo;
@@ -275,6 +277,65 @@ TEST_F(DamagedMediaTest, DamagedMp3StreamsNeverCrash)
         EXPECT_EQ(std::size_t(size), decoded.size());
         EXPECT_TRUE(decoded.format().isPcm16(int(decoded.samplesPerSec()), 2));
     });
+}
+
+namespace
+{
+
+// Wherever an eight-byte-aligned structure of the media library lands on these words, it reads as a
+// channel layout of the custom kind (order 2, 2 channels) whose channel map points nowhere: a layout
+// handed to the library without being zeroed is then freed or read there, and crashes.
+constexpr std::uint64_t customLayoutLookalike = 0x0000000200000002;
+
+// Leaves the stack below the caller full of the look-alike, as earlier calls may leave it, so that such
+// a fault shows on every run instead of now and then.
+[[gnu::noinline]] void fillStackBelowCaller()
+{
+    std::uint64_t area[16384];
+    volatile std::uint64_t* words = area;
+    for (std::size_t i = 0; i < std::size(area); ++i)
+        words[i] = customLayoutLookalike;
+}
+
+void decodeOnSoiledStack(const Bytes& bytes)
+{
+    for (const wave::SoundTarget target :
+         {wave::SoundTarget{1, 22050, false}, wave::SoundTarget{2, 44100, false},
+          wave::SoundTarget{2, 48000, true}}) {
+        fillStackBelowCaller();
+        const wave::DecodedSound sound = wave::decodeSoundBytes(bytes.data(), bytes.size(), target);
+        EXPECT_TRUE(sound.ok || !sound.error.isEmpty());
+    }
+}
+
+} // namespace
+
+TEST_F(DamagedMediaTest, SoundDecodingTrustsNothingLeftOnTheStack)
+{
+    Bytes mono, stereo;
+    ASSERT_GT(wave::encodeMp3(tone(16, 22050, 1, 22050), {2, 32, wave::Mp3Mode::Mono}, mono), 0);
+    ASSERT_GT(wave::encodeMp3(tone(16, 44100, 2, 44100), {2, 128, wave::Mp3Mode::JointStereo}, stereo), 0);
+    const Bytes truncated(mono.begin(), mono.begin() + std::ptrdiff_t(mono.size() / 3));
+    std::vector<Bytes> sounds{mono,
+                              stereo,
+                              Bytes(stereo.begin(), stereo.begin() + std::ptrdiff_t(stereo.size() / 3)),
+                              wave::toRiff(tone(8, 11025, 1, 257)),
+                              wave::toRiff(tone(16, 8000, 3, 400)),
+                              wave::toRiff(tone(16, 8000, 9, 400))};
+    for (const char* codec : {"adpcm_ima_wav", "pcm_mulaw"}) {
+        const QString path = tempPath(QStringLiteral("coded.wav"));
+        ASSERT_TRUE(makeCodedWave(path, QString::fromLatin1(codec), 8000, 0.2));
+        ASSERT_TRUE(files::readWholeFile(path, sounds.emplace_back()));
+    }
+    const QString extensible = tempPath(QStringLiteral("extensible.wav"));
+    ASSERT_TRUE(test::makeExtensible24In32Wave(extensible));
+    ASSERT_TRUE(files::readWholeFile(extensible, sounds.emplace_back()));
+
+    for (int round = 0; round < 20; ++round)
+        decodeOnSoiledStack(truncated);
+    for (const Bytes& sound : sounds)
+        decodeOnSoiledStack(sound);
+    forEachDamagedCopy(truncated, decodeOnSoiledStack, 40);
 }
 
 TEST_F(DamagedMediaTest, DamagedClipFilesFailOrGiveWholeFrames)
