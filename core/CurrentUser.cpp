@@ -211,6 +211,18 @@ std::unique_ptr<CQuibUser> loadStoredUser(const QString& path, std::int32_t numb
     return nullptr;
 }
 
+// A user made on the first start speaks the installation's language: the program's own texts follow
+// the system language, so its pages and words do too. The language the user had before becomes the
+// second one, which is searched next, so a page that lacks a translation still shows.
+void followSystemLanguage(CQuibUser& user)
+{
+    if (theLanguageNo == 0 || user.PrimaryLanguage == theLanguageNo)
+        return;
+    if (user.SecondLanguage == theLanguageNo)
+        user.SecondLanguage = user.PrimaryLanguage;
+    user.PrimaryLanguage = theLanguageNo;
+}
+
 // The file's own user when it lacks user `number`: a file renamed or restored from another
 // installation keeps its user instead of being replaced. A template record takes the number; any
 // other user's number becomes the standard user's.
@@ -226,6 +238,7 @@ std::unique_ptr<CQuibUser> adoptUserOfFile(int file, std::int32_t& number)
         return nullptr;
     if (held == CQuibUser::kTemplateUserId) {
         MoveResource(user.get(), number, CQuibUser::kType, file);
+        followSystemLanguage(*user);
         commitAndWrite(*user);
     } else {
         number = held;
@@ -277,6 +290,7 @@ std::unique_ptr<CQuibUser> userFromTemplate(const QString& path, std::int32_t nu
         user->Load();
         const int moved = MoveResource(user.get(), number, CQuibUser::kType, file);
         WriteDebugLog(QStringLiteral("UDU: Load new user / SetRes ErrorNo: %1").arg(moved));
+        followSystemLanguage(*user);
         commitAndWrite(*user);
         result = std::move(user);
     }
@@ -293,6 +307,7 @@ std::unique_ptr<CQuibUser> newStandardUser(int file, std::int32_t number)
     MoveResource(user.get(), number, CQuibUser::kType, file);
     user->Name = QStringLiteral("Standard user");
     user->SetName(user->Name);
+    followSystemLanguage(*user);
     commitAndWrite(*user);
     int err = RES_OK;
     SaveDataFile(file, false, true, &err);
