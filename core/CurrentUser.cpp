@@ -40,6 +40,9 @@ constexpr int kMsgBadExtension = 9015;
 constexpr int kMsgUserFiles = 9016;
 constexpr int kMsgNotImplemented = 9034;
 constexpr int kMsgNoName = 9035;
+constexpr int kArchiveProfileTitle = 9457;
+constexpr int kArchiveStandardProfileTitle = 9458;
+constexpr int kMsgFileInUse = 9461;
 
 // The user made current through SetCurrentUser; theCurrentUser may instead point at a user that a
 // test owns, which is never deleted here.
@@ -508,8 +511,7 @@ void archiveCurrentUser(const QString& title, bool standard)
     // Replacing a file the program holds open would take it from under its users, and the current
     // user's file cannot be its own copy. An existing file is replaced only once the copy is complete.
     if (FindResFileByPath(*path) > 0 || isCurrentUsersFile(*path)) {
-        ShowMessage(QStringLiteral("The file is in use and cannot be replaced: %1").arg(*path),
-                    lumivo::ui::MB_ICONEXCLAMATION);
+        MessageBoxById(kMsgFileInUse, lumivo::ui::MB_ICONEXCLAMATION, *path);
         return;
     }
     CQuibUser& user = *theCurrentUser;
@@ -627,12 +629,12 @@ void SaveUserAs()
 
 void ArchiveUserAsProfile()
 {
-    archiveCurrentUser(QString::fromUtf8("Arkiver nuværende bruger som profil."), false);
+    archiveCurrentUser(LoadSystemString(kArchiveProfileTitle), false);
 }
 
 void ArchiveUserAsStandardProfile()
 {
-    archiveCurrentUser(QString::fromUtf8("Arkiver nuværende bruger som standard profil."), true);
+    archiveCurrentUser(LoadSystemString(kArchiveStandardProfileTitle), true);
 }
 
 std::unique_ptr<CQuibUser> ListProfiles(const QString& name, std::int32_t number)

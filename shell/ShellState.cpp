@@ -4,6 +4,7 @@
 #include "shell/Commands.h"
 #include "shell/EditTool.h"
 #include "shell/ImageButton.h"
+#include "shell/MainFrame.h"
 #include "shell/Menus.h"
 #include "shell/Reload.h"
 #include "shell/ScreenLayout.h"
@@ -19,4 +20,5 @@ void ResetShellState()
     ResetCommands();
     ResetEditTool();
     ResetImageButtonHooks();
+    ResetMainFrame();
 }

@@ -289,8 +289,9 @@ bool writeTemplateUserFile(const DataSources& sources, const QString& path, QStr
         const auto startOn = [&](CQuibPaneSettings& pane, PageRole role) {
             if (const PageSource* page = sources.pageFor(role)) {
                 pane.StartPage = page->id;
-                pane.Color = CColor::MakePacked(std::uint8_t(page->colour.red()), std::uint8_t(page->colour.green()),
-                                                std::uint8_t(page->colour.blue()));
+                pane.Color =
+                    CColor::MakePacked(std::uint8_t(page->colour.red()), std::uint8_t(page->colour.green()),
+                                       std::uint8_t(page->colour.blue()));
             }
         };
         startOn(user.NavigatorPane, PageRole::Navigator);
