@@ -6,6 +6,7 @@
 #include "shell/ImageButton.h"
 #include "shell/MainFrame.h"
 #include "shell/Menus.h"
+#include "shell/QtTexts.h"
 #include "shell/Reload.h"
 #include "shell/ScreenLayout.h"
 #include "shell/Splash.h"
@@ -21,4 +22,5 @@ void ResetShellState()
     ResetEditTool();
     ResetImageButtonHooks();
     ResetMainFrame();
+    ResetQtTexts();
 }
