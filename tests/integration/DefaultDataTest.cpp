@@ -4,6 +4,7 @@
 
 #include "core/CurrentUser.h"
 #include "core/Icon.h"
+#include "core/IconShapes.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
 #include "core/Picture.h"
@@ -280,6 +281,22 @@ TEST_F(DefaultDataTest, EveryWordTheProgramNamesExistsInBothLanguagesWithAPictur
     ASSERT_TRUE(question);
     ASSERT_EQ(question->Load(), RES_OK);
     EXPECT_EQ(question->WordName, "spørgsmål");
+
+    // The writer's display-mode button shows the picture of each intention, not a bare number.
+    theWriterPane.SetOwnerWnd(&m_window);
+    theWriterPane.PaneRect = CRect(0, 0, 800, 120);
+    theWriterPane.SetVisible(true);
+    theWriterPane.UpdateLayout(true);
+    CWriterToolIcon* button = theWriterPane.Tool(WriterTool::DisplayMode);
+    for (const std::int32_t mode : kSentenceDisplayModes) {
+        QImage shown(800, 120, QImage::Format_RGB32);
+        QPainter painter(&shown);
+        theWriterPane.Draw(painter);
+        painter.end();
+        EXPECT_EQ(button->WordId, mode);
+        EXPECT_FALSE(button->CachedBitmap.isNull()) << mode;
+        theWriterPane.OnClick(0, button->ScreenRect.CenterPoint().x, button->ScreenRect.CenterPoint().y, 0);
+    }
 }
 
 // On an English system the first user reads and hears English, with Danish searched next.
