@@ -41,6 +41,7 @@ constexpr int kToolTextOffset = 1000;
 constexpr int kPrintText = 4022;
 constexpr int kPrint = 5022;
 constexpr int kAboutText = 4202;
+constexpr int kToolBarTitle = 9464;
 constexpr int kAbout = 5202;
 
 struct ToolRow {
@@ -79,7 +80,7 @@ QString toolButtonText(int command)
 
 } // namespace
 
-CMainFrame::CMainFrame() : m_toolBar(addToolBar(QStringLiteral("Toolbar")))
+CMainFrame::CMainFrame() : m_toolBar(addToolBar(QString()))
 {
     setObjectName(QStringLiteral("mainFrame"));
     setCentralWidget(new CMainClientWnd);
@@ -156,6 +157,7 @@ void CMainFrame::UpdateKeyIndicators()
 
 void CMainFrame::UpdateBarTexts()
 {
+    m_toolBar->setWindowTitle(LoadSystemString(kToolBarTitle));
     for (QAction* button : m_toolBar->actions()) {
         if (button->isSeparator())
             continue;

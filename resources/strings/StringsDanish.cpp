@@ -672,6 +672,7 @@ const StringTableRow rows[] = {
     {9461, "Filen er i brug og kan ikke erstattes: [#1]"},
     {9462, "Tekststørrelse"},
     {9463, "Angiv størrelse f.eks fra 50% til 400% eller fra 10pt til 60pt."},
+    {9464, "Værktøjslinje"},
 
     // Language names: 10000 + language number
     {10000, "Ingen"},

@@ -666,6 +666,7 @@ const StringTableRow rows[] = {
     {9461, "The file is in use and cannot be replaced: [#1]"},
     {9462, "Text size"},
     {9463, "Give a size, for example from 50% to 400% or from 10pt to 60pt."},
+    {9464, "Toolbar"},
 
     // Language names: 10000 + language number
     {10000, "None"},

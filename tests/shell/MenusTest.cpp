@@ -136,6 +136,7 @@ TEST_F(MenusTest, TheBarsFollowTheLanguageWithTheMenus)
     theLanguageNo = kDanish;
     CreateMenus();
     EXPECT_EQ(bar->windowTitle(), "Søg...");
+    EXPECT_EQ(m_frame->ToolBar()->windowTitle(), "Værktøjslinje");
     EXPECT_EQ(bar->Button(kGotoWordCommand)->text(), "Gå til ord");
     EXPECT_EQ(m_frame->ToolButton(5022)->toolTip(), "Udskriv...");
 
