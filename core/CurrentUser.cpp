@@ -40,6 +40,9 @@ constexpr int kMsgBadExtension = 9015;
 constexpr int kMsgUserFiles = 9016;
 constexpr int kMsgNotImplemented = 9034;
 constexpr int kMsgNoName = 9035;
+constexpr int kArchiveProfileTitle = 9457;
+constexpr int kArchiveStandardProfileTitle = 9458;
+constexpr int kMsgFileInUse = 9461;
 
 // The user made current through SetCurrentUser; theCurrentUser may instead point at a user that a
 // test owns, which is never deleted here.
@@ -211,6 +214,18 @@ std::unique_ptr<CQuibUser> loadStoredUser(const QString& path, std::int32_t numb
     return nullptr;
 }
 
+// A user made on the first start speaks the installation's language: the program's own texts follow
+// the system language, so its pages and words do too. The language the user had before becomes the
+// second one, which is searched next, so a page that lacks a translation still shows.
+void followSystemLanguage(CQuibUser& user)
+{
+    if (theLanguageNo == 0 || user.PrimaryLanguage == theLanguageNo)
+        return;
+    if (user.SecondLanguage == theLanguageNo)
+        user.SecondLanguage = user.PrimaryLanguage;
+    user.PrimaryLanguage = theLanguageNo;
+}
+
 // The file's own user when it lacks user `number`: a file renamed or restored from another
 // installation keeps its user instead of being replaced. A template record takes the number; any
 // other user's number becomes the standard user's.
@@ -226,6 +241,7 @@ std::unique_ptr<CQuibUser> adoptUserOfFile(int file, std::int32_t& number)
         return nullptr;
     if (held == CQuibUser::kTemplateUserId) {
         MoveResource(user.get(), number, CQuibUser::kType, file);
+        followSystemLanguage(*user);
         commitAndWrite(*user);
     } else {
         number = held;
@@ -277,6 +293,7 @@ std::unique_ptr<CQuibUser> userFromTemplate(const QString& path, std::int32_t nu
         user->Load();
         const int moved = MoveResource(user.get(), number, CQuibUser::kType, file);
         WriteDebugLog(QStringLiteral("UDU: Load new user / SetRes ErrorNo: %1").arg(moved));
+        followSystemLanguage(*user);
         commitAndWrite(*user);
         result = std::move(user);
     }
@@ -293,6 +310,7 @@ std::unique_ptr<CQuibUser> newStandardUser(int file, std::int32_t number)
     MoveResource(user.get(), number, CQuibUser::kType, file);
     user->Name = QStringLiteral("Standard user");
     user->SetName(user->Name);
+    followSystemLanguage(*user);
     commitAndWrite(*user);
     int err = RES_OK;
     SaveDataFile(file, false, true, &err);
@@ -493,8 +511,7 @@ void archiveCurrentUser(const QString& title, bool standard)
     // Replacing a file the program holds open would take it from under its users, and the current
     // user's file cannot be its own copy. An existing file is replaced only once the copy is complete.
     if (FindResFileByPath(*path) > 0 || isCurrentUsersFile(*path)) {
-        ShowMessage(QStringLiteral("The file is in use and cannot be replaced: %1").arg(*path),
-                    lumivo::ui::MB_ICONEXCLAMATION);
+        MessageBoxById(kMsgFileInUse, lumivo::ui::MB_ICONEXCLAMATION, *path);
         return;
     }
     CQuibUser& user = *theCurrentUser;
@@ -612,12 +629,12 @@ void SaveUserAs()
 
 void ArchiveUserAsProfile()
 {
-    archiveCurrentUser(QString::fromUtf8("Arkiver nuværende bruger som profil."), false);
+    archiveCurrentUser(LoadSystemString(kArchiveProfileTitle), false);
 }
 
 void ArchiveUserAsStandardProfile()
 {
-    archiveCurrentUser(QString::fromUtf8("Arkiver nuværende bruger som standard profil."), true);
+    archiveCurrentUser(LoadSystemString(kArchiveStandardProfileTitle), true);
 }
 
 std::unique_ptr<CQuibUser> ListProfiles(const QString& name, std::int32_t number)

@@ -38,9 +38,16 @@ constexpr int kImportPageTitle = 9453;
 constexpr int kImportTooLargeText = 9454;
 constexpr int kExportMenuText = 4033;
 constexpr int kImportMenuText = 4034;
+constexpr int kPackageFilesText = 9454;
 
-const QString kPackageFilter = QStringLiteral("lu2 (*.lu2)|*.lu2||)");
 const QString kPackageSuffix = QStringLiteral("lu2");
+
+// The file dialogs' filter, named in the language now in force.
+QString packageFilter()
+{
+    return lumivo::ui::windowsFilterToQt(
+        QStringLiteral("%1 (*.%2)|*.%2||").arg(LoadSystemString(kPackageFilesText), kPackageSuffix));
+}
 
 QString describe(const std::exception& error)
 {
@@ -254,9 +261,8 @@ void ExportPagePackage()
     CQuibBg* page = theMainPane.GetPage();
     if (!page)
         return;
-    const std::optional<QString> path =
-        lumivo::ui::chooseSaveFile(LoadSystemString(kExportMenuText), {},
-                                   lumivo::ui::windowsFilterToQt(kPackageFilter), nullptr, kPackageSuffix);
+    const std::optional<QString> path = lumivo::ui::chooseSaveFile(LoadSystemString(kExportMenuText), {},
+                                                                   packageFilter(), nullptr, kPackageSuffix);
     if (!path)
         return;
     try {
@@ -279,8 +285,7 @@ bool WriteDataFilePackage(int file, bool ask, const QString& name)
     QString path = name;
     if (ask) {
         const std::optional<QString> chosen = lumivo::ui::chooseSaveFile(
-            LoadSystemString(kExportMenuText), {}, lumivo::ui::windowsFilterToQt(kPackageFilter), nullptr,
-            kPackageSuffix);
+            LoadSystemString(kExportMenuText), {}, packageFilter(), nullptr, kPackageSuffix);
         if (!chosen)
             return false;
         path = *chosen;
@@ -340,8 +345,8 @@ void ImportPagePackage()
 {
     if (targetFile() <= 0)
         return;
-    const std::optional<QString> path = lumivo::ui::chooseOpenFile(
-        LoadSystemString(kImportMenuText), {}, lumivo::ui::windowsFilterToQt(kPackageFilter));
+    const std::optional<QString> path =
+        lumivo::ui::chooseOpenFile(LoadSystemString(kImportMenuText), {}, packageFilter());
     if (!path)
         return;
     QString error;

@@ -41,8 +41,8 @@ constexpr int kMaxPercent = 1000;
 constexpr int kMinPoints = 8;
 constexpr int kMaxPoints = 200;
 
-inline constexpr char kTextSizePrompt[] = "Angiv størrelse f.eks fra 50% til 400% eller fra 10pt til 60pt.";
-inline constexpr char kTextSizeTitle[] = "Tekststørrelse";
+constexpr int kTextSizeTitle = 9462;
+constexpr int kTextSizePrompt = 9463;
 
 bool isTextOnly(const CQuibIcon& icon)
 {
@@ -125,8 +125,8 @@ QString itemValue(int id)
 std::optional<QString> askTextSize()
 {
     QInputDialog dialog;
-    dialog.setWindowTitle(QString::fromUtf8(kTextSizeTitle));
-    dialog.setLabelText(QString::fromUtf8(kTextSizePrompt));
+    dialog.setWindowTitle(LoadSystemString(kTextSizeTitle));
+    dialog.setLabelText(LoadSystemString(kTextSizePrompt));
     dialog.setInputMode(QInputDialog::TextInput);
     if (lumivo::ui::runModal(dialog) != lumivo::ui::IDOK)
         return std::nullopt;

@@ -143,12 +143,12 @@ int CPrintView::PrintFooter(PrintSheet& page)
 
 void CPrintView::layoutText(PrintSheet& page, const std::vector<std::int32_t>& sentences)
 {
-    m_richText->clear();
+    RichText().clear();
     const int points = kTextPointSizes[PrintFlags & kPrintFontSizeMask];
     QFont font(QStringLiteral("Times New Roman"));
     font.setStyleHint(QFont::Serif);
     font.setPixelSize(pointsToPixels(points, page.dpiY));
-    m_richText->setDefaultFont(font);
+    RichText().setDefaultFont(font);
     const bool paragraphs = (PrintFlags & kPrintParagraphsMask) == kPrintParagraphs;
     const bool numbered = (PrintFlags & kPrintNumberSentences) != 0;
     QTextBlockFormat format;
@@ -159,7 +159,7 @@ void CPrintView::layoutText(PrintSheet& page, const std::vector<std::int32_t>& s
         format.setTextIndent(-indent);
         format.setTabPositions({QTextOption::Tab(indent, QTextOption::LeftTab)});
     }
-    QTextCursor cursor(m_richText.get());
+    QTextCursor cursor(&RichText());
     cursor.setBlockFormat(format);
     bool first = true;
     int number = 0;
@@ -188,7 +188,7 @@ void CPrintView::layoutText(PrintSheet& page, const std::vector<std::int32_t>& s
 void CPrintView::layoutLetter(PrintSheet& page, const std::vector<std::int32_t>& sentences)
 {
     const CQuibUserSettings& settings = theCurrentUser->Settings();
-    m_richText->clear();
+    RichText().clear();
     CStoredFont stored;
     stored.FromString(settings.PrintFont);
     const LOGFONT& log = stored.GetLogFont();
@@ -200,10 +200,10 @@ void CPrintView::layoutLetter(PrintSheet& page, const std::vector<std::int32_t>&
     font.setItalic(log.lfItalic != 0);
     font.setUnderline(log.lfUnderline != 0);
     font.setStrikeOut(log.lfStrikeOut != 0);
-    m_richText->setDefaultFont(font);
+    RichText().setDefaultFont(font);
 
     const int number = page.currentPage > 0 ? page.currentPage : 1;
-    QTextCursor cursor(m_richText.get());
+    QTextCursor cursor(&RichText());
     int alignment = 0;
     const QString heading =
         ApplyPrintCodes(settings.LetterHead, QLatin1Char('p'), number, true, true, &alignment);
@@ -242,9 +242,9 @@ void CPrintView::layoutLetter(PrintSheet& page, const std::vector<std::int32_t>&
 void CPrintView::formatRichText(PrintSheet& page)
 {
     const QSizeF pageSize(page.rect.Width(), page.rect.Height());
-    m_richText->setDocumentMargin(0);
-    m_richText->setPageSize(pageSize);
-    page.pages = std::max(1, m_richText->pageCount());
+    RichText().setDocumentMargin(0);
+    RichText().setPageSize(pageSize);
+    page.pages = std::max(1, RichText().pageCount());
     if (!page.painter || page.currentPage < 1 || page.currentPage > page.pages)
         return;
     QPainter& painter = *page.painter;
@@ -255,7 +255,7 @@ void CPrintView::formatRichText(PrintSheet& page)
     context.clip = QRectF(0, top, pageSize.width(), pageSize.height());
     context.palette.setColor(QPalette::Text, Qt::black);
     painter.setClipRect(context.clip);
-    m_richText->documentLayout()->draw(&painter, context);
+    RichText().documentLayout()->draw(&painter, context);
     painter.restore();
 }
 

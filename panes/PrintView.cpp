@@ -28,6 +28,8 @@ namespace
 {
 
 constexpr int kBadPrinterSettings = 9414;
+constexpr int kPrintToPdfTitle = 9455;
+constexpr int kPdfFilesText = 9456;
 
 std::unique_ptr<QPrinter>& printerSlot()
 {
@@ -65,8 +67,9 @@ bool choosePdfFile(QPrinter& printer)
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString suggested = QDir(folder.isEmpty() ? QDir::homePath() : folder).filePath("Print.pdf");
-    const std::optional<QString> file =
-        lumivo::ui::chooseSaveFile(QObject::tr("Print to PDF"), suggested, "PDF (*.pdf)", nullptr, "pdf");
+    const std::optional<QString> file = lumivo::ui::chooseSaveFile(
+        LoadSystemString(kPrintToPdfTitle), suggested,
+        LoadSystemString(kPdfFilesText) + QStringLiteral(" (*.pdf)"), nullptr, "pdf");
     if (!file)
         return false;
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -128,9 +131,16 @@ bool printWhole(QPrinter& printer)
 
 } // namespace
 
-CPrintView::CPrintView() : m_richText(std::make_unique<QTextDocument>()) {}
+CPrintView::CPrintView() = default;
 
 CPrintView::~CPrintView() = default;
+
+QTextDocument& CPrintView::RichText()
+{
+    if (!m_richText)
+        m_richText = std::make_unique<QTextDocument>();
+    return *m_richText;
+}
 
 int CPrintView::CountPages(const CRect& rect, int dpiX, int dpiY)
 {
@@ -204,6 +214,10 @@ void InitPrintView()
     if (!thePrintView)
         thePrintView = std::make_unique<CPrintView>();
     WriteDebugLog(QStringLiteral("InitPrintView,10"));
+    // The view is never shown, so it needs no window of its own: it is ready once it exists.
+    WriteDebugLog(QStringLiteral("InitPrintView,20"));
+    thePrintView->RichText();
+    WriteDebugLog(QStringLiteral("InitPrintView,30"));
     theWriterPrintSentence.set([](CQuibSentence&) { PrintWriterSentence(); });
     WriteDebugLog(QStringLiteral("InitPrintView,1"));
 }

@@ -86,6 +86,9 @@ public:
     // nothing was printed.
     bool PrintTo(QPrinter& printer, bool preview = false);
 
+    // The document the text layouts are composed in, made on first use.
+    QTextDocument& RichText();
+
     // The layouts (panes/PrintLayouts.cpp).
     void PrintSentences(PrintSheet& page, int mode);
     int PrintHeader(PrintSheet& page);

@@ -109,6 +109,16 @@ bool soundBusy()
     return IsSoundPlaying() || GetSoundElapsedMs() < kReadAloudGapMs;
 }
 
+// The display-mode button shows the word of `mode`. The picture it cached is the old word's: both
+// cached forms go, or the next paint would keep the old picture's place and find no new one.
+void showModeWord(CWriterToolIcon& tool, std::int32_t mode)
+{
+    tool.WordId = tool.ShownWordId = mode;
+    tool.CachedBitmap = QImage();
+    tool.PictCacheData = QImage();
+    tool.ReloadWord(true);
+}
+
 // The selection-changed callable that was installed before the writer pane linked in after it.
 lumivo::Hook<void()>::Function selectionChangedBefore;
 bool writerHooksInstalled = false;
@@ -584,13 +594,11 @@ void CWriterPane::stepDisplayMode()
 {
     CWriterToolIcon* tool = Tool(WriterTool::DisplayMode);
     const std::int32_t mode = NextSentenceDisplayMode(tool->WordId);
-    tool->WordId = tool->ShownWordId = mode;
+    showModeWord(*tool, mode);
     if (m_sentence && m_sentence->IntensionMarkerId != mode) {
         m_sentence->IntensionMarkerId = mode;
         m_sentence->Commit();
     }
-    tool->CachedBitmap = QImage();
-    tool->ReloadWord(true);
     InvalidateClient(toClient(tool->ScreenRect), true);
 }
 
@@ -745,11 +753,8 @@ void CWriterPane::showDisplayMode()
     std::int32_t mode = m_sentence ? m_sentence->IntensionMarkerId : 0;
     if (mode == 0)
         mode = kSentenceDisplayModes.front();
-    if (tool->WordId != mode) {
-        tool->WordId = tool->ShownWordId = mode;
-        tool->CachedBitmap = QImage();
-        tool->ReloadWord(true);
-    }
+    if (tool->WordId != mode)
+        showModeWord(*tool, mode);
 }
 
 // The icons in a row from the visible rectangle's left edge plus the scroll offset: each column as wide

@@ -2,12 +2,14 @@
 
 #include "core/IconDrawing.h"
 #include "core/User.h"
+#include "platform/types/Clock.h"
 #include "resources/BitmapResource.h"
 #include "shell/Commands.h"
 #include "shell/Help.h"
 #include "shell/MainClientWnd.h"
 #include "shell/Menus.h"
 #include "shell/ScreenLayout.h"
+#include "shell/WordNavBar.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 
@@ -15,22 +17,31 @@
 #include <QCloseEvent>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QStatusBar>
 #include <QTimerEvent>
 #include <QToolBar>
 
+#include <algorithm>
 #include <span>
+
+lumivo::Hook<std::optional<lumivo::keyboard::LockKeys>()> theLockKeyReader{lumivo::keyboard::lockKeys};
 
 namespace
 {
 
 CMainFrame* theMainFrameWindow = nullptr;
 
+constexpr std::array kIndicatorIds{ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
+// Room beside an indicator's text, in pixels, as a status-bar pane has.
+constexpr int kIndicatorPadding = 8;
+
 // The edit tools' menu texts have ids 1000 below their commands.
 constexpr int kToolTextOffset = 1000;
 constexpr int kPrintText = 4022;
 constexpr int kPrint = 5022;
 constexpr int kAboutText = 4202;
+constexpr int kToolBarTitle = 9464;
 constexpr int kAbout = 5202;
 
 struct ToolRow {
@@ -52,15 +63,31 @@ QString toolText(const ToolRow& row)
     return prompt;
 }
 
+// The text of the frame's own button of that command; none for a button it does not know.
+QString toolButtonText(int command)
+{
+    for (const std::span<const ToolRow> rows :
+         {std::span<const ToolRow>(kClipboardAndPrint), std::span<const ToolRow>(kAboutButton)}) {
+        for (const ToolRow& row : rows) {
+            if (row.commandId == command)
+                return toolText(row);
+        }
+    }
+    if (std::ranges::find(lumivo::kEditToolCommands, command) != lumivo::kEditToolCommands.end())
+        return LoadSystemString(command - kToolTextOffset);
+    return {};
+}
+
 } // namespace
 
-CMainFrame::CMainFrame() : m_toolBar(addToolBar(QStringLiteral("Toolbar")))
+CMainFrame::CMainFrame() : m_toolBar(addToolBar(QString()))
 {
     setObjectName(QStringLiteral("mainFrame"));
     setCentralWidget(new CMainClientWnd);
     centralWidget()->setFocusPolicy(Qt::StrongFocus);
     CreateToolBar();
     statusBar()->setObjectName(QStringLiteral("statusBar"));
+    CreateIndicators();
     theMainFrameWindow = this;
     InstallFrameHooks();
     AddHelpKey();
@@ -90,8 +117,69 @@ void CMainFrame::CreateToolBar()
     };
     addRows(kClipboardAndPrint);
     for (const int command : lumivo::kEditToolCommands)
-        AddToolButton(command, LoadSystemString(command - kToolTextOffset));
+        AddToolButton(command, toolButtonText(command));
     addRows(kAboutButton);
+}
+
+void CMainFrame::CreateIndicators()
+{
+    for (std::size_t i = 0; i < kIndicatorIds.size(); ++i) {
+        auto* label = new QLabel(statusBar());
+        label->setObjectName(QStringLiteral("indicator%1").arg(kIndicatorIds[i], 0, 16));
+        label->setAlignment(Qt::AlignCenter);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        statusBar()->addPermanentWidget(label);
+        m_indicators[i] = label;
+    }
+    UpdateBarTexts();
+}
+
+QLabel* CMainFrame::Indicator(int indicatorId) const
+{
+    for (std::size_t i = 0; i < kIndicatorIds.size(); ++i) {
+        if (kIndicatorIds[i] == indicatorId)
+            return m_indicators[i];
+    }
+    return nullptr;
+}
+
+void CMainFrame::UpdateKeyIndicators()
+{
+    m_indicatorsReadAt = lumivo::clock::tickCount();
+    const std::optional<lumivo::keyboard::LockKeys> keys = theLockKeyReader();
+    const std::array lit{keys && keys->caps, keys && keys->num, keys && keys->scroll};
+    for (std::size_t i = 0; i < kIndicatorIds.size(); ++i) {
+        const QString text = lit[i] ? LoadSystemString(kIndicatorIds[i]) : QString();
+        if (m_indicators[i]->text() != text)
+            m_indicators[i]->setText(text);
+    }
+}
+
+void CMainFrame::UpdateBarTexts()
+{
+    m_toolBar->setWindowTitle(LoadSystemString(kToolBarTitle));
+    for (QAction* button : m_toolBar->actions()) {
+        if (button->isSeparator())
+            continue;
+        const int command = button->data().toInt();
+        const QString text = toolButtonText(command);
+        if (text.isNull())
+            continue;
+        button->setText(text);
+        button->setToolTip(text);
+        if (QString prompt; GetMessageString(command, prompt))
+            button->setStatusTip(prompt);
+    }
+    // Each indicator keeps the room of its text, lit or not, so the status bar never jumps.
+    for (std::size_t i = 0; i < kIndicatorIds.size(); ++i) {
+        QLabel* label = m_indicators[i];
+        const int width = label->fontMetrics().horizontalAdvance(LoadSystemString(kIndicatorIds[i]));
+        label->setMinimumWidth(width + 2 * kIndicatorPadding);
+        if (!label->text().isEmpty())
+            label->setText(LoadSystemString(kIndicatorIds[i]));
+    }
+    if (auto* bar = dynamic_cast<CWordNavBar*>(m_wordNavBar))
+        bar->UpdateTexts();
 }
 
 // F1 is a key of the whole window: the client window takes every key it is given, so a key press
@@ -176,6 +264,10 @@ void CMainFrame::RunClientIdleTick()
 {
     if (CMainClientWnd* client = ClientWnd())
         client->OnIdleTick();
+    const bool due =
+        !m_indicatorsReadAt || lumivo::clock::tickCount() - *m_indicatorsReadAt >= kIndicatorIntervalMs;
+    if (due && statusBar()->isVisible())
+        UpdateKeyIndicators();
 }
 
 void CMainFrame::keyPressEvent(QKeyEvent* event)
@@ -218,4 +310,9 @@ void CMainFrame::focusInEvent(QFocusEvent* event)
 CMainFrame* MainFrame()
 {
     return theMainFrameWindow;
+}
+
+void ResetMainFrame()
+{
+    theLockKeyReader.reset();
 }

@@ -7,12 +7,26 @@
 // the application arms again and whose tick runs the client window's idle tick, and the clip-preview
 // timer (timer 51), which steps the clip preview of the icon under the mouse.
 
+#include "platform/keyboard/LockKeys.h"
+#include "platform/types/Hook.h"
+
 #include <QBasicTimer>
 #include <QMainWindow>
 
+#include <array>
+#include <cstdint>
+#include <optional>
+
 class CMainClientWnd;
 class QAction;
+class QLabel;
 class QToolBar;
+
+// The status bar's indicators, in order; each shows the system string of its id while its key's
+// light is on.
+constexpr int ID_INDICATOR_CAPS = 0xE701;
+constexpr int ID_INDICATOR_NUM = 0xE702;
+constexpr int ID_INDICATOR_SCRL = 0xE703;
 
 class CMainFrame : public QMainWindow
 {
@@ -48,7 +62,18 @@ public:
 
     void ArmIdleTimer();
     bool IdleTimerArmed() const { return m_idleTimer.isActive(); }
+    // The client window's idle tick; the lock-key indicators are read again at most every
+    // kIndicatorIntervalMs, while the status bar shows.
     void RunClientIdleTick();
+
+    static constexpr std::uint32_t kIndicatorIntervalMs = 200;
+    // Reads the lock keys' lights: an indicator shows its text while its light is on, and all three
+    // are blank where the platform cannot tell.
+    void UpdateKeyIndicators();
+    QLabel* Indicator(int indicatorId) const;
+    // The bars' texts in the language now in force: the toolbar's tips, the word navigation bar's title
+    // and buttons, the indicators' room. The reload sequence's menu step calls it.
+    void UpdateBarTexts();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -60,14 +85,21 @@ protected:
 
 private:
     void CreateToolBar();
+    void CreateIndicators();
     void AddHelpKey();
     void InstallFrameHooks();
 
     QToolBar* m_toolBar;
     QToolBar* m_wordNavBar = nullptr;
+    std::array<QLabel*, 3> m_indicators{};
+    std::optional<std::uint32_t> m_indicatorsReadAt;
     QBasicTimer m_idleTimer;
     QBasicTimer m_aviTimer;
 };
 
 // The main frame, or none. Made and owned by the application; it registers itself here while it lives.
 CMainFrame* MainFrame();
+
+// Where the indicators learn the lock keys' lights: the window system by default.
+extern lumivo::Hook<std::optional<lumivo::keyboard::LockKeys>()> theLockKeyReader;
+void ResetMainFrame();

@@ -205,6 +205,7 @@ void CreateMenus()
     // when the edit mode changes.
     bar->setVisible((theScreenMode & SCREENMODE_MENUBAR) != 0);
     frame->setMenuBar(bar.release());
+    frame->UpdateBarTexts();
     showEditToolButtons(*frame);
     RouteMainFrameCommands();
 }

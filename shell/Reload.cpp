@@ -11,6 +11,7 @@
 #include "shell/EditTool.h"
 #include "shell/MainFrame.h"
 #include "shell/Menus.h"
+#include "shell/QtTexts.h"
 #include "shell/ScreenLayout.h"
 #include "shell/Splash.h"
 #include "system/LanguageRecords.h"
@@ -75,6 +76,7 @@ void reloadLanguages()
 {
     UpdateSystemList();
     theLanguageNo = ReadSystemLanguage();
+    FollowLanguageInQtTexts(theLanguageNo);
     theInstallLanguageRec = FindSystemRecord(theLanguageNo);
     const std::uint16_t translation = translationLanguage();
     theTranslateLanguageRec = translation > 0 ? FindSystemRecord(translation) : nullptr;

@@ -4,7 +4,9 @@
 #include "shell/Commands.h"
 #include "shell/EditTool.h"
 #include "shell/ImageButton.h"
+#include "shell/MainFrame.h"
 #include "shell/Menus.h"
+#include "shell/QtTexts.h"
 #include "shell/Reload.h"
 #include "shell/ScreenLayout.h"
 #include "shell/Splash.h"
@@ -19,4 +21,6 @@ void ResetShellState()
     ResetCommands();
     ResetEditTool();
     ResetImageButtonHooks();
+    ResetMainFrame();
+    ResetQtTexts();
 }

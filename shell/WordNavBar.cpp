@@ -11,6 +11,7 @@
 #include "shell/Commands.h"
 #include "shell/MainFrame.h"
 #include "system/Lookups.h"
+#include "system/SystemStrings.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -23,6 +24,9 @@
 
 namespace
 {
+
+constexpr int kWordNotFoundText = 9459;
+constexpr int kBarTitleText = 9460;
 
 // The middle dot and the not sign mark where a word may break and where its lines end.
 constexpr QChar kMiddleDot(0x00B7);
@@ -105,7 +109,8 @@ void CWordComboBox::SetWord(std::int32_t id, QString text)
             m_typedText = word->WordName;
             m_wordValid = true;
         } else {
-            m_shownText = QStringLiteral("--- Kan ikke finde ordet med id=%1 ---").arg(id);
+            m_shownText =
+                LoadSystemString(kWordNotFoundText).replace(QLatin1String("%d"), QString::number(id));
         }
     }
     if (!text.isEmpty())
@@ -267,7 +272,7 @@ void CWordComboBox::NotifyWordChanged()
 
 // --- The bar ---------------------------------------------------------------------------------------
 
-CWordNavBar::CWordNavBar(QWidget* parent) : QToolBar(QStringLiteral("Word navigation"), parent)
+CWordNavBar::CWordNavBar(QWidget* parent) : QToolBar(parent)
 {
     setObjectName(QStringLiteral("wordNavBar"));
     setIconSize(QSize(24, 24));
@@ -275,10 +280,9 @@ CWordNavBar::CWordNavBar(QWidget* parent) : QToolBar(QStringLiteral("Word naviga
     m_combo->setFixedWidth(kComboWidth);
     m_combo->SetWordChangedHandler([this] { OnWordChanged(); });
     addWidget(m_combo);
-    AddButton(kGotoWordCommand, QStringLiteral("Goto word"));
-    AddButton(kPrevPageCommand, QStringLiteral("Goto the previous page"));
-    AddButton(kNextPageCommand, QStringLiteral("Goto the next page"));
-    AddButton(kNextInflexionCommand, QStringLiteral("Next inflexion of the selected word"));
+    for (const UINT command : {kGotoWordCommand, kPrevPageCommand, kNextPageCommand, kNextInflexionCommand})
+        AddButton(command);
+    UpdateTexts();
     lumivo::ui::routeToolBarCommands(*this, theCommandRoute);
     theMainPaneShowedPage.set([this](CQuibBg* page) { AddToHistory(page); });
     theInflexionButtonUpdate.set([this] { UpdateInflexionButton(); });
@@ -291,12 +295,24 @@ CWordNavBar::~CWordNavBar()
     theInflexionButtonUpdate.reset();
 }
 
-void CWordNavBar::AddButton(UINT command, const QString& text)
+void CWordNavBar::UpdateTexts()
 {
-    QAction* button = addAction(text);
+    setWindowTitle(LoadSystemString(kBarTitleText));
+    for (QAction* button : actions()) {
+        const int command = button->data().toInt();
+        if (command == 0)
+            continue;
+        const QString text = LoadSystemString(command);
+        button->setText(text);
+        button->setToolTip(text);
+        button->setStatusTip(text);
+    }
+}
+
+void CWordNavBar::AddButton(UINT command)
+{
+    QAction* button = addAction(QString());
     button->setData(static_cast<int>(command));
-    button->setToolTip(text);
-    button->setStatusTip(text);
     if (QIcon icon(QStringLiteral(":/bitmap/196/%1.png").arg(command)); !icon.availableSizes().isEmpty())
         button->setIcon(icon);
 }

@@ -90,6 +90,8 @@ public:
 
     CWordComboBox* ComboBox() const { return m_combo; }
     QAction* Button(UINT command) const;
+    // The title and the buttons' texts in the language now in force.
+    void UpdateTexts();
 
     void GotoWord();
     void PrevPage();
@@ -110,7 +112,7 @@ public:
     int HistoryPosition() const { return m_historyPosition; }
 
 private:
-    void AddButton(UINT command, const QString& text);
+    void AddButton(UINT command);
     // Moves through the history one entry in `direction` (-1 back, +1 forward); entries whose page
     // cannot be shown are dropped on the way.
     void StepHistory(int direction);

@@ -663,6 +663,19 @@ const StringTableRow rows[] = {
     {9454, "Siden med sine billeder og lyde fylder mere end [#1] MB, mere end én import kan rumme. "
            "Intet blev importeret."},
 
+    // Titles, filters and texts of the program's own dialogs and bars
+    {9454, "<@APPNAME> sidepakker"},
+    {9455, "Udskriv til PDF"},
+    {9456, "PDF-dokumenter"},
+    {9457, "Arkiver nuværende bruger som profil."},
+    {9458, "Arkiver nuværende bruger som standard profil."},
+    {9459, "--- Kan ikke finde ordet med id=%d ---"},
+    {9460, "Søg..."},
+    {9461, "Filen er i brug og kan ikke erstattes: [#1]"},
+    {9462, "Tekststørrelse"},
+    {9463, "Angiv størrelse f.eks fra 50% til 400% eller fra 10pt til 60pt."},
+    {9464, "Værktøjslinje"},
+
     // Language names: 10000 + language number
     {10000, "Ingen"},
     {10001, "Standard"},
@@ -690,6 +703,11 @@ const StringTableRow rows[] = {
     {57635, "Klip det markerede og læg det på udklipsholderen"},
     {57637, "Indsæt indholdet af udklipsholderen"},
     {57665, "Afslut programmet; spørger om dokumenter skal gemmes"},
+
+    // Status bar indicators of the lock keys: string id = indicator id
+    {59137, "CAPS"},
+    {59138, "NUM"},
+    {59139, "SCRL"},
 };
 
 } // namespace

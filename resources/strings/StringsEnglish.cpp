@@ -426,7 +426,7 @@ const StringTableRow rows[] = {
     {9013, "Laguage number already exist and can not be changed."},
     {9014, "Laguage number is out of range."},
     {9015, "Bad fileextension, must be of type: "},
-    {9016, "<@APPNAME> ressource files"},
+    {9016, "<@APPNAME> resource files"},
     {9017, "If the word is removed, prior version may be activated. The word can instead be inactivated in "
            "the checkbox. Still want to remove the word?"},
     {9018, "Not available"},
@@ -657,6 +657,19 @@ const StringTableRow rows[] = {
     {9454, "The page and its pictures and sounds come to more than [#1] MB, more than one import can take. "
            "Nothing was imported."},
 
+    // Titles, filters and texts of the program's own dialogs and bars
+    {9454, "<@APPNAME> page packages"},
+    {9455, "Print to PDF"},
+    {9456, "PDF documents"},
+    {9457, "Archive the current user as a profile."},
+    {9458, "Archive the current user as a standard profile."},
+    {9459, "--- Can't find the word with id=%d ---"},
+    {9460, "Search..."},
+    {9461, "The file is in use and cannot be replaced: [#1]"},
+    {9462, "Text size"},
+    {9463, "Give a size, for example from 50% to 400% or from 10pt to 60pt."},
+    {9464, "Toolbar"},
+
     // Language names: 10000 + language number
     {10000, "None"},
     {10001, "Default"},
@@ -684,6 +697,11 @@ const StringTableRow rows[] = {
     {57635, "Cut the selection and put it on the Clipboard"},
     {57637, "Insert Clipboard contents"},
     {57665, "Quit the application; prompts to save documents"},
+
+    // Status bar indicators of the lock keys: string id = indicator id
+    {59137, "CAPS"},
+    {59138, "NUM"},
+    {59139, "SCRL"},
 };
 
 } // namespace

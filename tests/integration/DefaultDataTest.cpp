@@ -4,15 +4,19 @@
 
 #include "core/CurrentUser.h"
 #include "core/Icon.h"
+#include "core/IconShapes.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
 #include "core/Picture.h"
 #include "core/Registry.h"
+#include "core/Sentence.h"
 #include "core/Sound.h"
 #include "core/User.h"
 #include "core/Word.h"
 #include "panes/Panes.h"
+#include "panes/PrintView.h"
 #include "panes/UserSettings.h"
+#include "panes/WriterPane.h"
 #include "system/DataFiles.h"
 #include "system/FrameSizes.h"
 #include "system/LanguageRecords.h"
@@ -46,12 +50,42 @@ public:
     void InvalidateRect(const CRect&, bool) override {}
 };
 
+// Each icon shows something: a picture of many colours, or dark letters of its text (a few, where the
+// pane is small). A card outline shows neither and is left out.
+void expectIconsShowSomething(const CQuibBg& page, const QImage& shown, int darkLetterPixels = 20)
+{
+    for (const auto& icon : page.Icons) {
+        if (icon->Flags & kIconNoPicture)
+            continue;
+        const QRect area = toQRect(icon->ScreenRect).intersected(shown.rect());
+        ASSERT_FALSE(area.isEmpty()) << icon->WordId;
+        std::set<QRgb> colours;
+        int dark = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const QRgb pixel = shown.pixel(x, y);
+                colours.insert(pixel);
+                dark += qGray(pixel) < 80 ? 1 : 0;
+            }
+        }
+        const bool textOnly = (icon->Flags & kIconContentMask) == kIconContentTextOnly;
+        if (textOnly)
+            EXPECT_GT(dark, darkLetterPixels) << icon->WordId;
+        else
+            EXPECT_GT(colours.size(), 50u) << icon->WordId;
+    }
+}
+
 class DefaultDataTest : public test::LumivoTest
 {
 protected:
+    // The installation's language, as start-up has read it before it makes the first user.
+    virtual std::uint16_t SystemLanguage() const { return kDanish; }
+
     void SetUp() override
     {
         LumivoTest::SetUp();
+        theLanguageNo = SystemLanguage();
         // Copies, so that nothing the test does reaches the build tree.
         theBaseDir = tempDir() + QLatin1Char('/');
         ASSERT_TRUE(QDir().mkpath(tempPath(QStringLiteral("Data"))));
@@ -193,25 +227,103 @@ TEST_F(DefaultDataTest, TheStartPageDrawsItsCardsWithPicturesAndTexts)
     if (const QByteArray snapshot = qgetenv("LUMIVO_START_PAGE_PNG"); !snapshot.isEmpty())
         shown.save(QString::fromLocal8Bit(snapshot));
 
-    // Each icon shows something: a picture of many colours, or dark letters of its text.
-    for (const auto& icon : theMainPane.GetPage()->Icons) {
-        const QRect area = toQRect(icon->ScreenRect).intersected(shown.rect());
-        ASSERT_FALSE(area.isEmpty());
-        std::set<QRgb> colours;
-        int dark = 0;
-        for (int y = area.top(); y <= area.bottom(); ++y) {
-            for (int x = area.left(); x <= area.right(); ++x) {
-                const QRgb pixel = shown.pixel(x, y);
-                colours.insert(pixel);
-                dark += qGray(pixel) < 80 ? 1 : 0;
+    expectIconsShowSomething(*theMainPane.GetPage(), shown);
+}
+
+// The navigator and the word pane of the first start show pages laid out on the panes themselves, as
+// small as the smallest frame size makes them and as large as the largest.
+TEST_F(DefaultDataTest, TheSidePanesShowPagesThatFitThem)
+{
+    UpdateUserSettings();
+    const std::pair<CPane*, std::vector<CSize>> panes[] = {
+        {&theNavigatorPane, {CSize(96, 101), CSize(170, 128)}},
+        {&theWordPane, {CSize(96, 241), CSize(170, 600)}}};
+    for (const auto& [pane, sizes] : panes) {
+        ASSERT_NE(pane->StartPageId, 0u);
+        for (const CSize size : sizes) {
+            for (int mode : {kFirstFrameSizeMode, kLastFrameSizeMode}) {
+                theFrameSizeMode = mode;
+                pane->ClearPage();
+                pane->SetOwnerWnd(&m_window);
+                pane->PaneRect = CRect(CPoint(0, 0), size);
+                pane->SetVisible(true);
+                pane->LoadPage(static_cast<int>(pane->StartPageId));
+                ASSERT_NE(pane->GetPage(), nullptr);
+                EXPECT_EQ(pane->PageSize, size) << "laid out on the pane, whatever the frame size";
+                QImage shown(size.cx, size.cy, QImage::Format_RGB32);
+                shown.fill(Qt::black);
+                QPainter painter(&shown);
+                pane->Draw(painter);
+                painter.end();
+                SCOPED_TRACE(testing::Message() << size.cx << "x" << size.cy << " mode " << mode);
+                expectIconsShowSomething(*pane->GetPage(), shown, 2);
+                pane->SetVisible(false);
+                pane->ClearPage();
             }
         }
-        const bool textOnly = (icon->Flags & kIconContentMask) == kIconContentTextOnly;
-        if (textOnly)
-            EXPECT_GT(dark, 20) << icon->WordId;
-        else
-            EXPECT_GT(colours.size(), 50u) << icon->WordId;
     }
+}
+
+// The words the program names by number: the sentence intentions that the writer's display-mode button
+// steps through and print shows.
+TEST_F(DefaultDataTest, EveryWordTheProgramNamesExistsInBothLanguagesWithAPicture)
+{
+    std::set<std::int32_t> named(kSentenceDisplayModes.begin(), kSentenceDisplayModes.end());
+    named.insert(kDefaultIntensionMarkerId);
+    named.insert(kQuestionMarkerId);
+    const auto ids = wordIdsByLanguage();
+    for (const std::int32_t id : named) {
+        for (const std::uint16_t language : {kDanish, kEnglish})
+            EXPECT_TRUE(ids.at(language).contains(id)) << id << " in language " << language;
+        EXPECT_TRUE(FindPictureById(id, 10)) << id;
+    }
+    auto question = FindWordById(kQuestionMarkerId);
+    ASSERT_TRUE(question);
+    ASSERT_EQ(question->Load(), RES_OK);
+    EXPECT_EQ(question->WordName, "spørgsmål");
+
+    // The writer's display-mode button shows the picture of each intention, not a bare number.
+    theWriterPane.SetOwnerWnd(&m_window);
+    theWriterPane.PaneRect = CRect(0, 0, 800, 120);
+    theWriterPane.SetVisible(true);
+    theWriterPane.UpdateLayout(true);
+    CWriterToolIcon* button = theWriterPane.Tool(WriterTool::DisplayMode);
+    for (const std::int32_t mode : kSentenceDisplayModes) {
+        QImage shown(800, 120, QImage::Format_RGB32);
+        QPainter painter(&shown);
+        theWriterPane.Draw(painter);
+        painter.end();
+        EXPECT_EQ(button->WordId, mode);
+        EXPECT_FALSE(button->CachedBitmap.isNull()) << mode;
+        theWriterPane.OnClick(0, button->ScreenRect.CenterPoint().x, button->ScreenRect.CenterPoint().y, 0);
+    }
+}
+
+// On an English system the first user reads and hears English, with Danish searched next.
+class EnglishDefaultDataTest : public DefaultDataTest
+{
+protected:
+    std::uint16_t SystemLanguage() const override { return kEnglish; }
+};
+
+TEST_F(EnglishDefaultDataTest, TheFirstUserFollowsTheInstallationsLanguage)
+{
+    EXPECT_EQ(theCurrentUser->PrimaryLanguage, kEnglish);
+    EXPECT_EQ(theCurrentUser->SecondLanguage, kDanish);
+    auto startPage = loadedPage(theCurrentUser->MainPane.StartPage);
+    ASSERT_TRUE(startPage);
+    EXPECT_EQ(startPage->Name, "Home page");
+    auto mum = FindWordById(kMum);
+    ASSERT_TRUE(mum);
+    ASSERT_EQ(mum->Load(), RES_OK);
+    EXPECT_EQ(mum->WordName, "mum");
+
+    // The user's file keeps the choice: the next start reads the same user.
+    const std::int32_t number = theCurrentUser->GetID();
+    const int file = theCurrentUser->GetFile();
+    CQuibUser stored;
+    ASSERT_EQ(stored.LoadFrom(number, file), RES_OK);
+    EXPECT_EQ(stored.PrimaryLanguage, kEnglish);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "shell/Menus.h"
 #include "shell/MainFrame.h"
 #include "shell/ProgramVersion.h"
+#include "shell/WordNavBar.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
@@ -125,6 +126,25 @@ TEST_F(MenusTest, MenusFollowTheLanguageAndGoToTheFrame)
     DestroyMenus();
     EXPECT_TRUE(theMainMenu.isNull());
     EXPECT_TRUE(thePagePopup.isNull());
+}
+
+// The bars were made before the language was known: the menu step gives them its texts too.
+TEST_F(MenusTest, TheBarsFollowTheLanguageWithTheMenus)
+{
+    m_frame->SetWordNavBar(new CWordNavBar);
+    auto* bar = static_cast<CWordNavBar*>(m_frame->WordNavBar());
+    theLanguageNo = kDanish;
+    CreateMenus();
+    EXPECT_EQ(bar->windowTitle(), "Søg...");
+    EXPECT_EQ(m_frame->ToolBar()->windowTitle(), "Værktøjslinje");
+    EXPECT_EQ(bar->Button(kGotoWordCommand)->text(), "Gå til ord");
+    EXPECT_EQ(m_frame->ToolButton(5022)->toolTip(), "Udskriv...");
+
+    theLanguageNo = kEnglish;
+    CreateMenus();
+    EXPECT_EQ(bar->windowTitle(), "Search...");
+    EXPECT_EQ(bar->Button(kGotoWordCommand)->toolTip(), "Goto word");
+    EXPECT_EQ(m_frame->ToolButton(5022)->toolTip(), "Print...");
 }
 
 TEST_F(MenusTest, AMissingTextShowsQuestionMarks)

@@ -20,6 +20,9 @@
 #include "tests/support/LumivoTest.h"
 #include "tests/support/SystemTestFiles.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QLibraryInfo>
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -153,6 +156,21 @@ TEST_F(ReloadTest, ARefusedBrowseToolKeepsTheThresholdsOfTheToolInForce)
     EXPECT_EQ(theEditTool, kEditToolBrowse);
     EXPECT_EQ(theClickTolerance, CSize(5, 5));
     EXPECT_EQ(theClickIntervalMs, 8000u);
+}
+
+// Qt's own dialog texts (its buttons, its file dialog's labels) follow the system language too.
+TEST_F(ReloadTest, QtsOwnTextsFollowTheSystemLanguage)
+{
+    const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!QFile::exists(translations + QStringLiteral("/qtbase_da.qm")))
+        GTEST_SKIP() << "Qt's Danish translation is not installed (qt6-translations-l10n)";
+    theRegistry->WriteInt(kSettingsRoot, QStringLiteral("LanguageNo"), 10002);
+    InitializeSystem(kReloadSystemSettings);
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Annuller");
+
+    theRegistry->WriteInt(kSettingsRoot, QStringLiteral("LanguageNo"), 10009);
+    InitializeSystem(kReloadSystemSettings);
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel");
 }
 
 TEST_F(ReloadTest, SearchLanguagesRunFromTheTranslationToLanguageOneWithoutRepeats)

@@ -127,7 +127,7 @@ TEST_F(SystemStringsTest, PlaceHoldersExpand)
     EXPECT_EQ(LoadSystemString(7001), "Hello Lumivo,\r\nworld\r\n!");
     EXPECT_EQ(LoadSystemString(7002), "ab");
     EXPECT_EQ(LoadSystemString(7003), "keep a<@b");
-    EXPECT_EQ(LoadSystemString(9016), "Lumivo ressource files");
+    EXPECT_EQ(LoadSystemString(9016), "Lumivo resource files");
 }
 
 TEST_F(SystemStringsTest, AnApplicationNameHoldingItsOwnPlaceHolderExpandsOnce)

@@ -177,16 +177,34 @@ std::unique_ptr<CQuibIcon> cellIcon(const CRect& perMille, const CellSource& cel
     return icon;
 }
 
-// Each cell that holds something: an icon for the picture and one for the text below it.
-CQuibIconList pageIcons(const PageSource& page)
+// The outline of a card on a page without a picture, behind the card's two icons: it names no word and
+// is never selected, so only the icons on it answer a person.
+std::unique_ptr<CQuibIcon> cardFrameIcon(const CRect& perMille, const QColor& edge)
+{
+    auto icon = std::make_unique<CQuibIcon>();
+    icon->StoredRect = perMille;
+    icon->Flags = kIconDefaultFlags | kIconFrameShown | kIconNotSelectable | kIconNoPicture;
+    icon->WordName = QStringLiteral("#none");
+    icon->Attributes.SetValue(QStringLiteral("framewidth"), QStringLiteral("2"));
+    icon->Attributes.SetValue(QStringLiteral("framecolor"),
+                              QStringLiteral("%1,%2,%3").arg(edge.red()).arg(edge.green()).arg(edge.blue()));
+    return icon;
+}
+
+// Each cell that holds something: an icon for the picture and one for the text below it; on a page
+// without a picture, on a card outline in the colour its picture would have given it.
+CQuibIconList pageIcons(const PageSource& page, const DataSources& sources)
 {
     const std::vector<CardLayout> cards = gridLayout(page.columns, page.rows);
     CQuibIconList icons;
     for (std::size_t i = 0; i < page.cells.size(); ++i) {
-        if (page.cells[i].kind == CellKind::Empty)
+        const CellSource& cell = page.cells[i];
+        if (cell.kind == CellKind::Empty)
             continue;
-        icons.push_back(cellIcon(cards[i].picture, page.cells[i], false));
-        icons.push_back(cellIcon(cards[i].label, page.cells[i], true));
+        if (page.role != PageRole::Main)
+            icons.push_back(cardFrameIcon(cards[i].card, cardEdgeColour(page, cell, sources)));
+        icons.push_back(cellIcon(cards[i].picture, cell, false));
+        icons.push_back(cellIcon(cards[i].label, cell, true));
     }
     return icons;
 }
@@ -197,10 +215,14 @@ void writePages(FileWriter& writer, const DataSources& sources, int file)
         for (const Language& language : kLanguages) {
             CQuibBg page;
             page.Name = language.number == kDanish ? source.danish : source.english;
-            page.Icons = pageIcons(source);
+            page.Icons = pageIcons(source, sources);
+            if (source.role != PageRole::Main)
+                page.BgFlags |= kBgFlagNoPicture;
             writer.store(page, source.id, file, MakeBgType(kPageKind, std::int16_t(language.number)),
                          QStringLiteral("page ") + source.english);
         }
+        if (source.role != PageRole::Main)
+            continue;
         for (int mode = kFirstFrameSizeMode; mode <= kLastFrameSizeMode; ++mode) {
             const QSize size = toQSize(GetFrameSizePageSize(mode));
             storePicture(writer, renderPagePicture(source, sources, size), source.id,
@@ -263,6 +285,17 @@ bool writeTemplateUserFile(const DataSources& sources, const QString& path, QStr
         user.FirstOutput = kOutputSpeech;
         user.SecondOutput = 0;
         user.MainPane.StartPage = sources.pages.front().id;
+        // The side panes show their pages on the pages' own colour, which no picture covers.
+        const auto startOn = [&](CQuibPaneSettings& pane, PageRole role) {
+            if (const PageSource* page = sources.pageFor(role)) {
+                pane.StartPage = page->id;
+                pane.Color =
+                    CColor::MakePacked(std::uint8_t(page->colour.red()), std::uint8_t(page->colour.green()),
+                                       std::uint8_t(page->colour.blue()));
+            }
+        };
+        startOn(user.NavigatorPane, PageRole::Navigator);
+        startOn(user.WordPane, PageRole::Word);
         // Folders of the machine that built the file mean nothing on another.
         user.PictureFolder.clear();
         user.DeletedPicturesFolder.clear();

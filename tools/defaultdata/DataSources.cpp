@@ -41,13 +41,22 @@ QString where(const QString& path, int line)
     return path + QLatin1Char(':') + QString::number(line) + QStringLiteral(": ");
 }
 
+// "<n>" is stored among the system items; "=<n>", an id the program names, as it stands.
 std::optional<std::int32_t> storedId(const QString& text)
 {
+    const bool asItStands = text.startsWith(u'=');
     bool ok = false;
-    const int id = text.toInt(&ok);
-    if (!ok || id <= 0 || id > 73'741'822)
+    const int id = text.mid(asItStands ? 1 : 0).toInt(&ok);
+    if (!ok || id <= 0 || id > (asItStands ? kSystemIdBase - 1 : 73'741'822))
         return std::nullopt;
-    return kSystemIdBase + id;
+    return asItStands ? id : kSystemIdBase + id;
+}
+
+// An id as the sources write it.
+QString sourceIdText(std::int32_t stored)
+{
+    return stored >= kSystemIdBase ? QString::number(stored - kSystemIdBase)
+                                   : QLatin1Char('=') + QString::number(stored);
 }
 
 std::optional<QString> emojiOf(const QString& codePoints)
@@ -91,11 +100,18 @@ std::optional<std::vector<WordSource>> readWords(const QString& path, QString& e
     return words;
 }
 
-// "page <id> <colour> <columns>x<rows> <Danish> | <English>"
+PageRole roleNamed(const QString& word)
+{
+    if (word == QLatin1String("navigator"))
+        return PageRole::Navigator;
+    return word == QLatin1String("word") ? PageRole::Word : PageRole::Main;
+}
+
+// "page <id> <colour> <columns>x<rows> [navigator|word] <Danish> | <English>"
 std::optional<PageSource> pageHead(const QString& text)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral(R"(^page\s+(\d+)\s+(#[0-9A-Fa-f]{6})\s+(\d+)x(\d+)\s+(.+?)\s*\|\s*(.+?)\s*$)"));
+    static const QRegularExpression pattern(QStringLiteral(
+        R"(^page\s+(=?\d+)\s+(#[0-9A-Fa-f]{6})\s+(\d+)x(\d+)(?:\s+(navigator|word))?\s+(.+?)\s*\|\s*(.+?)\s*$)"));
     const auto match = pattern.match(text.trimmed());
     if (!match.hasMatch())
         return std::nullopt;
@@ -104,8 +120,9 @@ std::optional<PageSource> pageHead(const QString& text)
                     QColor(match.captured(2)),
                     match.captured(3).toInt(),
                     match.captured(4).toInt(),
-                    match.captured(5),
+                    roleNamed(match.captured(5)),
                     match.captured(6),
+                    match.captured(7),
                     {}};
     if (!id || page.columns < 1 || page.rows < 1)
         return std::nullopt;
@@ -141,8 +158,8 @@ std::optional<std::vector<PageSource>> readPages(const QString& path, QString& e
         if (isHead) {
             auto page = pageHead(text);
             if (!page) {
-                error =
-                    where(path, number) + QStringLiteral("expected page <id> <#rrggbb> <c>x<r> <da> | <en>");
+                error = where(path, number) +
+                        QStringLiteral("expected page <id> <#rrggbb> <c>x<r> [navigator|word] <da> | <en>");
                 return std::nullopt;
             }
             pages.push_back(std::move(*page));
@@ -162,10 +179,15 @@ std::optional<std::vector<PageSource>> readPages(const QString& path, QString& e
 bool checkReferences(const DataSources& sources, QString& error)
 {
     std::set<std::int32_t> pageIds;
+    std::set<PageRole> paneRoles;
     for (const PageSource& page : sources.pages) {
-        const QString name = QStringLiteral("page ") + QString::number(page.id - kSystemIdBase);
+        const QString name = QStringLiteral("page ") + sourceIdText(page.id);
         if (!pageIds.insert(page.id).second) {
             error = name + QStringLiteral(" is described twice");
+            return false;
+        }
+        if (page.role != PageRole::Main && !paneRoles.insert(page.role).second) {
+            error = name + QStringLiteral(" is a second page for its pane");
             return false;
         }
         if (static_cast<int>(page.cells.size()) > page.columns * page.rows) {
@@ -182,9 +204,11 @@ bool checkReferences(const DataSources& sources, QString& error)
             }
         }
     }
-    if (sources.pages.empty())
-        error = QStringLiteral("no pages are described");
-    return !sources.pages.empty();
+    if (sources.pages.empty() || sources.pages.front().role != PageRole::Main) {
+        error = QStringLiteral("the first page, the start page, must be a page of the main pane");
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -202,6 +226,17 @@ const PageSource* DataSources::findPage(std::int32_t id) const
 {
     for (const PageSource& page : pages) {
         if (page.id == id)
+            return &page;
+    }
+    return nullptr;
+}
+
+const PageSource* DataSources::pageFor(PageRole role) const
+{
+    if (role == PageRole::Main)
+        return pages.empty() ? nullptr : &pages.front();
+    for (const PageSource& page : pages) {
+        if (page.role == role)
             return &page;
     }
     return nullptr;

@@ -13,7 +13,8 @@ namespace lumivo::defaultdata
 {
 
 // Ids in the sources are small; stored, they lie among the system items, where no user item can meet
-// them.
+// them. An id written with a leading "=" is one the program itself names by number, and is stored as
+// it stands.
 constexpr std::int32_t kSystemIdBase = 1'000'000'000;
 
 struct WordSource {
@@ -26,6 +27,11 @@ struct WordSource {
 
 enum class CellKind { Word, Link, Empty };
 
+// The pane a page is made for. A main page has a picture at every frame size; a navigator or word page
+// is laid out on its pane without a picture (those panes show a page at their own size) and is the
+// template user's start page of that pane.
+enum class PageRole { Main, Navigator, Word };
+
 struct CellSource {
     CellKind kind = CellKind::Empty;
     std::int32_t wordId = 0; // stored id
@@ -37,6 +43,7 @@ struct PageSource {
     QColor colour;
     int columns = 0;
     int rows = 0;
+    PageRole role = PageRole::Main;
     QString danish;
     QString english;
     std::vector<CellSource> cells;
@@ -47,10 +54,13 @@ struct DataSources {
     std::vector<PageSource> pages; // the first is the start page
     const WordSource* findWord(std::int32_t id) const;
     const PageSource* findPage(std::int32_t id) const;
+    // The page made for that pane, or none (for PageRole::Main, the start page).
+    const PageSource* pageFor(PageRole role) const;
 };
 
 // Reads both files of `folder`; on a fault, none, with the reason in `error`. Every word and page a cell
-// names must exist and every page must hold its cells.
+// names must exist, every page must hold its cells, the start page is a main page and no other pane has
+// two pages.
 std::optional<DataSources> readDataSources(const QString& folder, QString& error);
 
 } // namespace lumivo::defaultdata

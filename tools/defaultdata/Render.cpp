@@ -97,6 +97,12 @@ QImage renderEmoji(const QString& emoji, int side)
     return picture;
 }
 
+QColor cardEdgeColour(const PageSource& page, const CellSource& cell, const DataSources& sources)
+{
+    const PageSource* target = cell.kind == CellKind::Link ? sources.findPage(cell.linkId) : nullptr;
+    return target ? target->colour.darker(160) : page.colour.darker(125);
+}
+
 QImage renderPagePicture(const PageSource& page, const DataSources& sources, QSize size)
 {
     QImage picture(size, QImage::Format_RGB32);
@@ -113,13 +119,11 @@ QImage renderPagePicture(const PageSource& page, const DataSources& sources, QSi
         const CellSource& cell = page.cells[i];
         const QRectF rect = onPage(cards[i].card, size);
         const qreal bandTop = onPage(cards[i].label, size).top();
-        if (cell.kind == CellKind::Word) {
-            drawCard(painter, rect, bandTop, QColor(), page.colour.darker(125), edgeWidth);
-        } else if (cell.kind == CellKind::Link) {
-            // A link wears the colour of the page it opens, so the way there and back is recognised.
-            const QColor target = sources.findPage(cell.linkId)->colour;
-            drawCard(painter, rect, bandTop, target, target.darker(160), 3 * edgeWidth);
-        }
+        const QColor edge = cardEdgeColour(page, cell, sources);
+        if (cell.kind == CellKind::Word)
+            drawCard(painter, rect, bandTop, QColor(), edge, edgeWidth);
+        else if (cell.kind == CellKind::Link)
+            drawCard(painter, rect, bandTop, sources.findPage(cell.linkId)->colour, edge, 3 * edgeWidth);
     }
     return picture;
 }

@@ -17,6 +17,10 @@ bool haveEmojiFont();
 // The emoji drawn as large as fits a white square of `side` pixels, with a small margin.
 QImage renderEmoji(const QString& emoji, int side);
 
+// The edge of a cell's card: a link's in the colour of the page it opens, so that the way there and back
+// is recognised.
+QColor cardEdgeColour(const PageSource& page, const CellSource& cell, const DataSources& sources);
+
 // The page's background at `size`: its colour, and a card under each cell that holds something.
 QImage renderPagePicture(const PageSource& page, const DataSources& sources, QSize size);
 
