@@ -38,7 +38,7 @@ constexpr int kImportPageTitle = 9453;
 constexpr int kImportTooLargeText = 9454;
 constexpr int kExportMenuText = 4033;
 constexpr int kImportMenuText = 4034;
-constexpr int kPackageFilesText = 9454;
+constexpr int kPackageFilesText = 9465;
 
 const QString kPackageSuffix = QStringLiteral("lu2");
 

@@ -664,7 +664,6 @@ const StringTableRow rows[] = {
            "Intet blev importeret."},
 
     // Titles, filters and texts of the program's own dialogs and bars
-    {9454, "<@APPNAME> sidepakker"},
     {9455, "Udskriv til PDF"},
     {9456, "PDF-dokumenter"},
     {9457, "Arkiver nuværende bruger som profil."},
@@ -675,6 +674,7 @@ const StringTableRow rows[] = {
     {9462, "Tekststørrelse"},
     {9463, "Angiv størrelse f.eks fra 50% til 400% eller fra 10pt til 60pt."},
     {9464, "Værktøjslinje"},
+    {9465, "<@APPNAME> sidepakker"},
 
     // Language names: 10000 + language number
     {10000, "Ingen"},

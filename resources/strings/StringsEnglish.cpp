@@ -658,7 +658,6 @@ const StringTableRow rows[] = {
            "Nothing was imported."},
 
     // Titles, filters and texts of the program's own dialogs and bars
-    {9454, "<@APPNAME> page packages"},
     {9455, "Print to PDF"},
     {9456, "PDF documents"},
     {9457, "Archive the current user as a profile."},
@@ -669,6 +668,7 @@ const StringTableRow rows[] = {
     {9462, "Text size"},
     {9463, "Give a size, for example from 50% to 400% or from 10pt to 60pt."},
     {9464, "Toolbar"},
+    {9465, "<@APPNAME> page packages"},
 
     // Language names: 10000 + language number
     {10000, "None"},
