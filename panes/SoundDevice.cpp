@@ -30,6 +30,7 @@ public:
     }
     bool Play() override { return theSoundDevice && theSoundDevice->Play() == soundDeviceOk; }
     bool IsPlaying() override { return theSoundDevice && theSoundDevice->IsPlaying(); }
+    std::uint32_t HeardTick() override { return theSoundDevice ? theSoundDevice->GetHeardTick() : 0; }
     void Stop() override
     {
         if (theSoundDevice)
@@ -164,6 +165,11 @@ bool CSoundDevice::IsPlaying()
     if (m_endTick != 0 && tickHasPassed(m_endTick, clock::tickCount()))
         Stop();
     return audio::mixer().isPlaying(m_channel);
+}
+
+std::uint32_t CSoundDevice::GetHeardTick() const
+{
+    return m_channel > 0 ? audio::mixer().heardTick(m_channel) : 0;
 }
 
 int CSoundDevice::StartRecording()

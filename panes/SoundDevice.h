@@ -69,6 +69,8 @@ public:
     std::uint32_t GetLengthMs() const;
     int Play();
     bool IsPlaying();
+    // When the output carried the first audible sample of the sound played last; 0 while it has not.
+    std::uint32_t GetHeardTick() const;
     int StartRecording();
     bool IsRecording();
     // Samples recorded so far while recording (for a recorder's progress); 0 otherwise.

@@ -103,10 +103,12 @@ void fillPath(QPainter& dc, const QPainterPath& path, const QColor& color)
     dc.restore();
 }
 
-// A sound plays, or the last one started too short a while ago for the next.
+// A sound plays, or the last one was heard to start too short a while ago for the next. The click
+// that started the reading clears the shared sound tick after the first icon, so the pause is
+// measured from the tick as noted.
 bool soundBusy()
 {
-    return IsSoundPlaying() || GetSoundElapsedMs() < kReadAloudGapMs;
+    return IsSoundPlaying() || GetNotedSoundElapsedMs() < kReadAloudGapMs;
 }
 
 // The selection-changed callable that was installed before the writer pane linked in after it.
