@@ -61,6 +61,8 @@ public:
     static int InitSound();
     // Deletes theSoundDevice and closes the audio path; soundDeviceOk.
     static int CloseSound();
+    // When InitSound found no output, tells the person so, once a run, with the reason.
+    static void TellIfNoOutput();
     static QString GetFmodErrorText(int code);
 
     // A SoundError.

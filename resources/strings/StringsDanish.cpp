@@ -661,6 +661,11 @@ const StringTableRow rows[] = {
     {9452, "Siden \"[#1]\" eksisterer allerede. Angiv nyt navn, erstat eksisterende side eller fortryd?"},
     {9453, "Importer side"},
 
+    // What is missing on this computer
+    {9460, "Hjælpen kan ikke vises, for der blev ikke fundet nogen webbrowser til at åbne den.\n"
+           "Hjælpesiderne ligger i [#1]"},
+    {9461, "Der blev ikke fundet nogen lydenhed, så ordene kan ikke høres.\n[#1]"},
+
     // Language names: 10000 + language number
     {10000, "Ingen"},
     {10001, "Standard"},

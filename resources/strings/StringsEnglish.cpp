@@ -655,6 +655,10 @@ const StringTableRow rows[] = {
     {9452, "The page \"[#1]\" already exists. Give a new name, replace the existing page or cancel?"},
     {9453, "Import page"},
 
+    // What is missing on this computer
+    {9460, "The help cannot be shown: no web browser was found to open it.\nThe help pages are in [#1]"},
+    {9461, "No sound device was found, so words cannot be heard.\n[#1]"},
+
     // Language names: 10000 + language number
     {10000, "None"},
     {10001, "Default"},
