@@ -146,7 +146,7 @@ bool playBySetting(CQuibIcon& icon, int setting, const QString& voice, const QSt
     if (setting & kOutputReader) {
         if (!theExternalReader(text))
             return false;
-        theLastSoundTick = CurrentSoundTick();
+        NoteSoundTick(CurrentSoundTick());
         return true;
     }
     if (setting & kOutputSpeech)

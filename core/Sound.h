@@ -27,11 +27,15 @@ constexpr int soundChannelStereo = 0x0200;
 extern std::int32_t theSoundModel;
 // Non-zero while this code plays a sound through the wave output, or sets one up on the device.
 extern std::atomic<std::uint32_t> theWaveOutHandle;
-// When the last sound started (device) or ended (wave output); speech sets it too.
+// When the last sound started (device) or ended (wave output); speech sets it too. A click and a
+// deselection set it to 0, so that the next long press may play at once.
 extern std::atomic<std::uint32_t> theLastSoundTick;
 
 // The millisecond tick that theLastSoundTick is measured in.
 std::uint32_t CurrentSoundTick();
+// Notes a sound's start or end as theLastSoundTick. A device sound's start is moved on to the moment
+// its first audible sample goes out, once the device can tell, unless another tick was noted since.
+void NoteSoundTick(std::uint32_t tick);
 
 void InitSoundModel();
 
@@ -91,6 +95,9 @@ void PlaySoundData(const WaveBlock& block);
 void StopSound();
 bool IsSoundPlaying();
 std::uint32_t GetSoundElapsedMs();
+// Milliseconds since the last noted sound tick, whatever set theLastSoundTick to 0 since: the pace of a
+// sentence read aloud, which a click on the way must not hurry.
+std::uint32_t GetNotedSoundElapsedMs();
 
 // What sound model 3 needs of the sound device.
 class SoundDevicePort
@@ -102,10 +109,12 @@ public:
     virtual bool Play() = 0;
     virtual bool IsPlaying() = 0;
     virtual void Stop() = 0;
+    // When the sound started last was first heard; 0 while it has not been, or when the device cannot tell.
+    virtual std::uint32_t HeardTick() { return 0; }
 };
 // Adapts a sound device with the usual members (LoadFromWaveData(const WaveBlock*) giving -1 on
-// failure, Play, IsPlaying, Stop) to the port, so a device can be installed without this code knowing
-// its class:  SoundDevicePortFor<CSoundDevice> port(device);
+// failure, Play, IsPlaying, Stop, GetHeardTick) to the port, so a device can be installed without this code
+// knowing its class:  SoundDevicePortFor<CSoundDevice> port(device);
 template <class Device> class SoundDevicePortFor : public SoundDevicePort
 {
 public:
@@ -114,6 +123,7 @@ public:
     bool Play() override { return m_device.Play() >= 0; }
     bool IsPlaying() override { return m_device.IsPlaying(); }
     void Stop() override { m_device.Stop(); }
+    std::uint32_t HeardTick() override { return m_device.GetHeardTick(); }
 
 private:
     Device& m_device;

@@ -50,6 +50,15 @@ struct AsyncSound {
 };
 AsyncSound asyncSound;
 
+// The tick noted last, which the resets of theLastSoundTick leave alone; and the start of a device
+// sound that waits to be moved to the moment it is heard.
+std::uint32_t lastNotedTick = 0;
+struct DeviceStart {
+    bool waiting = false;
+    std::uint32_t playTick = 0;
+};
+DeviceStart deviceStart;
+
 constexpr std::uint32_t blockingWaitMs = 2000;
 constexpr int kNoChannel = lumivo::audio::Mixer::kNoChannel;
 
@@ -121,10 +130,13 @@ void playOnDevice(const WaveBlock& block)
         return;
     theWaveOutHandle = 1;
     device->Stop();
-    if (device->LoadFromWaveData(block))
-        device->Play();
+    const bool started = device->LoadFromWaveData(block) && device->Play();
     theWaveOutHandle = 0;
-    theLastSoundTick = CurrentSoundTick();
+    const std::uint32_t now = CurrentSoundTick();
+    NoteSoundTick(now);
+    // The output takes the sound at its next period, and a recording may open with silence: the start
+    // that counts is when the person hears it.
+    deviceStart = {started, now};
 }
 
 // Starts the block on the wave output when it is free and notes the channel as the open handle;
@@ -153,7 +165,7 @@ void playWaiting(const WaveBlock& block)
         theSoundWaitIdle();
     lumivo::audio::mixer().stop(channel);
     theWaveOutHandle = 0;
-    theLastSoundTick = CurrentSoundTick();
+    NoteSoundTick(CurrentSoundTick());
 }
 
 void playWithoutWaiting(const WaveBlock& block)
@@ -173,9 +185,26 @@ void noteAsyncEnd()
     const std::uint32_t playedMs = CurrentSoundTick() - asyncSound.startTick;
     if (lumivo::audio::mixer().isPlaying(asyncSound.channel) && playedMs <= asyncSound.lengthMs + 500)
         return;
-    theLastSoundTick = asyncSound.startTick + std::min(playedMs, asyncSound.lengthMs);
+    NoteSoundTick(asyncSound.startTick + std::min(playedMs, asyncSound.lengthMs));
     theWaveOutHandle = 0;
     asyncSound = {};
+}
+
+void noteHeardStart()
+{
+    if (!deviceStart.waiting)
+        return;
+    SoundDevicePort* device = theSoundDevicePort();
+    const std::uint32_t heard = device ? device->HeardTick() : 0;
+    if (heard == 0)
+        return;
+    deviceStart.waiting = false;
+    if (lastNotedTick != deviceStart.playTick)
+        return; // a later sound was noted meanwhile
+    lastNotedTick = heard;
+    // A reset since (a click) stays: it frees the next long press.
+    if (theLastSoundTick == deviceStart.playTick)
+        theLastSoundTick = heard;
 }
 
 } // namespace
@@ -187,6 +216,13 @@ lumivo::Hook<void()> theSoundWaitIdle{[] {}};
 std::uint32_t CurrentSoundTick()
 {
     return lumivo::clock::tickCount();
+}
+
+void NoteSoundTick(std::uint32_t tick)
+{
+    theLastSoundTick = tick;
+    lastNotedTick = tick;
+    deviceStart = {};
 }
 
 void InitSoundModel()
@@ -314,6 +350,7 @@ void StopSound()
 bool IsSoundPlaying()
 {
     noteAsyncEnd();
+    noteHeardStart();
     if (theWaveOutHandle != 0)
         return true;
     if (SoundDevicePort* device = theSoundDevicePort())
@@ -324,7 +361,15 @@ bool IsSoundPlaying()
 std::uint32_t GetSoundElapsedMs()
 {
     noteAsyncEnd();
+    noteHeardStart();
     return CurrentSoundTick() - theLastSoundTick;
+}
+
+std::uint32_t GetNotedSoundElapsedMs()
+{
+    noteAsyncEnd();
+    noteHeardStart();
+    return CurrentSoundTick() - lastNotedTick;
 }
 
 void ResetSoundState()
@@ -335,6 +380,8 @@ void ResetSoundState()
     theSoundModel = 3;
     theWaveOutHandle = 0;
     theLastSoundTick = 0;
+    lastNotedTick = 0;
+    deviceStart = {};
     soundModelRead = false;
     theSoundDevicePort.reset();
     theSpeakingQuery.reset();

@@ -10,6 +10,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSetupDialog>
 #include <QPainter>
@@ -62,11 +63,18 @@ bool printerInstalled()
     return !QPrinterInfo::availablePrinters().isEmpty();
 }
 
+// The person's documents folder; the home folder on a system that has none (a fresh account often
+// lacks it, and a file chooser cannot start in a folder that is not there).
+QString pdfFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
 // Without a printer the job is a PDF file; the person names it. False when they cancel.
 bool choosePdfFile(QPrinter& printer)
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString suggested = QDir(folder.isEmpty() ? QDir::homePath() : folder).filePath("Print.pdf");
+    const QString suggested = QDir(pdfFolder()).filePath("Print.pdf");
     const std::optional<QString> file = lumivo::ui::chooseSaveFile(
         LoadSystemString(kPrintToPdfTitle), suggested,
         LoadSystemString(kPdfFilesText) + QStringLiteral(" (*.pdf)"), nullptr, "pdf");

@@ -2,11 +2,13 @@
 
 #include "core/Sound.h"
 #include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
 
 #include "platform/audio/Audio.h"
 #include "platform/audio/Decode.h"
 #include "platform/files/FileSystem.h"
 #include "platform/types/Clock.h"
+#include "platform/ui/Ui.h"
 #include "platform/wave/Riff.h"
 
 #include <array>
@@ -19,6 +21,10 @@ namespace
 {
 
 bool soundInitialised = false;
+// Why the output could not be opened; the person is told once a run.
+QString outputFailure;
+bool outputFailureTold = false;
+constexpr int kNoSoundDeviceText = 9467;
 
 // Sound model 3 reaches the program's device through this port while the device exists.
 class ProgramDevicePort : public SoundDevicePort
@@ -30,6 +36,7 @@ public:
     }
     bool Play() override { return theSoundDevice && theSoundDevice->Play() == soundDeviceOk; }
     bool IsPlaying() override { return theSoundDevice && theSoundDevice->IsPlaying(); }
+    std::uint32_t HeardTick() override { return theSoundDevice ? theSoundDevice->GetHeardTick() : 0; }
     void Stop() override
     {
         if (theSoundDevice)
@@ -57,7 +64,8 @@ int CSoundDevice::InitSound()
     if (soundInitialised)
         return soundDeviceOk;
     if (!audio::openOutput()) {
-        qWarning("sound: %s", qPrintable(audio::lastError()));
+        outputFailure = audio::lastError();
+        qWarning("sound: %s", qPrintable(outputFailure));
         return soundDeviceNoOutput;
     }
     if (!theSoundDevice)
@@ -67,6 +75,14 @@ int CSoundDevice::InitSound()
     return soundDeviceOk;
 }
 
+void CSoundDevice::TellIfNoOutput()
+{
+    if (outputFailure.isEmpty() || outputFailureTold)
+        return;
+    outputFailureTold = true;
+    MessageBoxById(kNoSoundDeviceText, lumivo::ui::MB_OK | lumivo::ui::MB_ICONWARNING, outputFailure);
+}
+
 int CSoundDevice::CloseSound()
 {
     if (theSoundDevicePort() == &programDevicePort)
@@ -74,6 +90,8 @@ int CSoundDevice::CloseSound()
     theSoundDevice.reset();
     audio::shutdown();
     soundInitialised = false;
+    outputFailure.clear();
+    outputFailureTold = false;
     return soundDeviceOk;
 }
 
@@ -164,6 +182,11 @@ bool CSoundDevice::IsPlaying()
     if (m_endTick != 0 && tickHasPassed(m_endTick, clock::tickCount()))
         Stop();
     return audio::mixer().isPlaying(m_channel);
+}
+
+std::uint32_t CSoundDevice::GetHeardTick() const
+{
+    return m_channel > 0 ? audio::mixer().heardTick(m_channel) : 0;
 }
 
 int CSoundDevice::StartRecording()

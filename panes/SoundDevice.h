@@ -61,6 +61,8 @@ public:
     static int InitSound();
     // Deletes theSoundDevice and closes the audio path; soundDeviceOk.
     static int CloseSound();
+    // When InitSound found no output, tells the person so, once a run, with the reason.
+    static void TellIfNoOutput();
     static QString GetFmodErrorText(int code);
 
     // A SoundError.
@@ -69,6 +71,8 @@ public:
     std::uint32_t GetLengthMs() const;
     int Play();
     bool IsPlaying();
+    // When the output carried the first audible sample of the sound played last; 0 while it has not.
+    std::uint32_t GetHeardTick() const;
     int StartRecording();
     bool IsRecording();
     // Samples recorded so far while recording (for a recorder's progress); 0 otherwise.

@@ -202,7 +202,7 @@ int CSpeechEngine::Speak(const QString& text)
     if (m_utterance->isDone())
         NoteEnd();
     else
-        theLastSoundTick = CurrentSoundTick(); // noted again when the speech ends
+        NoteSoundTick(CurrentSoundTick()); // noted again when the speech ends
     return speakDone;
 }
 
@@ -228,7 +228,7 @@ void CSpeechEngine::StopSpeaking()
 void CSpeechEngine::NoteEnd()
 {
     const std::uint32_t end = m_utterance->endTick();
-    theLastSoundTick = end != 0 ? end : CurrentSoundTick();
+    NoteSoundTick(end != 0 ? end : CurrentSoundTick());
     m_utterance.reset();
 }
 

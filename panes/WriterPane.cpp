@@ -103,10 +103,12 @@ void fillPath(QPainter& dc, const QPainterPath& path, const QColor& color)
     dc.restore();
 }
 
-// A sound plays, or the last one started too short a while ago for the next.
+// A sound plays, or the last one was heard to start too short a while ago for the next. The click
+// that started the reading clears the shared sound tick after the first icon, so the pause is
+// measured from the tick as noted.
 bool soundBusy()
 {
-    return IsSoundPlaying() || GetSoundElapsedMs() < kReadAloudGapMs;
+    return IsSoundPlaying() || GetNotedSoundElapsedMs() < kReadAloudGapMs;
 }
 
 // The display-mode button shows the word of `mode`. The picture it cached is the old word's: both

@@ -4,6 +4,7 @@
 #include "core/Registry.h"
 #include "core/Sound.h"
 #include "core/Utility.h"
+#include "panes/SoundDevice.h"
 #include "panes/SpeechEngine.h"
 #include "shell/Clipboard.h"
 #include "shell/Commands.h"
@@ -156,6 +157,8 @@ bool CQuibApp::InitInstance()
     CloseSplash(-1);
     m_mainFrame->show();
     m_mainFrame->update();
+    // Over the window, not under the splash: without a sound device nothing the person touches is heard.
+    CSoundDevice::TellIfNoOutput();
     return true;
 }
 

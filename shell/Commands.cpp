@@ -340,7 +340,9 @@ void updateLetterItem(QAction& letter, QMenu& submenu)
 } // namespace
 
 lumivo::Hook<void()> theQuitApplication([] { QCoreApplication::quit(); });
-lumivo::Hook<void(const QUrl&)> theOpenHelpPage([](const QUrl& page) { QDesktopServices::openUrl(page); });
+lumivo::Hook<bool(const QUrl&)> theOpenHelpPage([](const QUrl& page) {
+    return QDesktopServices::openUrl(page);
+});
 lumivo::Hook<void()> theChooseUser([] {});
 lumivo::Hook<void()> theEditUserSettings([] {});
 lumivo::Hook<void()> theEditSystemSettings([] {});

@@ -72,8 +72,8 @@ void UpdateToolBarCommands();
 // Ends the program's event loop. By default the application quits.
 extern lumivo::Hook<void()> theQuitApplication;
 // Shows a page of the help: the help file is its contents, Index.html and Search.html lie beside it. By
-// default the desktop's viewer opens it.
-extern lumivo::Hook<void(const QUrl& page)> theOpenHelpPage;
+// default the desktop's viewer opens it. False when nothing could open it.
+extern lumivo::Hook<bool(const QUrl& page)> theOpenHelpPage;
 
 // The tools of other parts of the program. Each does nothing until its part installs it.
 extern lumivo::Hook<void()> theChooseUser;

@@ -1,16 +1,30 @@
 #include "shell/Help.h"
 
+#include "platform/ui/Ui.h"
 #include "shell/Commands.h"
 #include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
 
+#include <QDir>
 #include <QFileInfo>
+
+namespace
+{
+
+constexpr int kNoBrowserText = 9466;
+
+} // namespace
 
 bool HtmlHelp(int command, unsigned data)
 {
     const QUrl page = lumivo::helpPageUrl(theHelpFile, command, data);
     if (page.isEmpty())
         return false;
-    theOpenHelpPage(page);
+    // Without a browser the desktop opens nothing and says so only on the terminal: the person is told,
+    // with the folder where the pages can be opened by hand.
+    if (!theOpenHelpPage(page))
+        MessageBoxById(kNoBrowserText, lumivo::ui::MB_OK | lumivo::ui::MB_ICONINFORMATION,
+                       QDir::toNativeSeparators(QFileInfo(theHelpFile).absolutePath()));
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/types/Clock.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 namespace lumivo::audio
@@ -60,7 +61,21 @@ void SampleStream::markEnded(std::uint32_t tick)
     m_ended.store(true);
 }
 
-Mixer::Mixer() : m_voices(kChannelCount + 1)
+std::size_t audibleStart(const Samples& samples)
+{
+    constexpr int kFloor = 64; // about -54 dB, as the speech trimmer
+    constexpr int kBelowPeak = 16;
+    int peak = 0;
+    for (std::int16_t sample : samples)
+        peak = std::max(peak, std::abs(static_cast<int>(sample)));
+    const int threshold = std::max(kFloor + 1, peak / kBelowPeak);
+    const auto first = std::ranges::find_if(samples, [threshold](std::int16_t sample) {
+        return std::abs(static_cast<int>(sample)) >= threshold;
+    });
+    return static_cast<std::size_t>(first - samples.begin());
+}
+
+Mixer::Mixer() : m_voices(kChannelCount + 1), m_heard(kChannelCount + 1)
 {
     // The audio thread should not allocate: room for periods far longer than the one asked for.
     m_sum.reserve(16384);
@@ -94,6 +109,7 @@ int Mixer::start(int channel, Voice voice)
     release(m_voices[claimed]);
     voice.serial = m_nextSerial;
     m_nextSerial = m_nextSerial >= 0x7FFFF ? 1 : m_nextSerial + 1;
+    m_heard[claimed] = Heard{voice.serial, 0};
     m_voices[claimed] = std::move(voice);
     return m_voices[claimed].serial << 12 | claimed;
 }
@@ -108,7 +124,9 @@ int Mixer::play(SharedSamples samples, int channel, std::size_t from, bool loop)
     if (!samples || samples->empty())
         return kNoChannel;
     from = std::min(from, samples->size());
-    return start(channel, Voice{std::move(samples), nullptr, from, 0, loop});
+    // Found before the lock, so the audio thread never waits for the scan.
+    const std::size_t audible = std::max(from, audibleStart(*samples));
+    return start(channel, Voice{std::move(samples), nullptr, from, 0, loop, audible});
 }
 
 int Mixer::play(std::shared_ptr<SampleStream> stream, int channel)
@@ -160,6 +178,16 @@ std::size_t Mixer::position(int handle) const
     std::lock_guard guard(m_lock);
     const Voice* voice = find(handle);
     return voice ? voice->position : 0;
+}
+
+std::uint32_t Mixer::heardTick(int handle) const
+{
+    const int channel = channelOf(handle);
+    if (handle <= 0 || channel < 1 || channel > kChannelCount)
+        return 0;
+    std::lock_guard guard(m_lock);
+    const Heard& heard = m_heard[static_cast<std::size_t>(channel)];
+    return heard.serial == handle >> 12 ? heard.tick : 0;
 }
 
 void Mixer::setPaused(bool paused)
@@ -215,14 +243,28 @@ void Mixer::mixVoice(Voice& voice, std::int32_t* sum, std::size_t count)
         release(voice);
 }
 
+// Notes the tick when the period about to be mixed carries the voice's first audible sample out.
+void Mixer::noteHeard(int channel, const Voice& voice, std::size_t count, std::uint32_t tick)
+{
+    Heard& heard = m_heard[static_cast<std::size_t>(channel)];
+    if (!voice.samples || heard.tick != 0 || voice.audibleFrom >= voice.samples->size() ||
+        voice.audibleFrom < voice.position || voice.audibleFrom - voice.position >= count)
+        return;
+    heard = Heard{voice.serial, tick == 0 ? 1 : tick};
+}
+
 void Mixer::mix(std::int16_t* out, std::size_t count)
 {
     std::lock_guard guard(m_lock);
     m_sum.assign(count, 0);
     if (!m_paused) {
-        for (Voice& voice : m_voices) {
-            if (voice.active())
-                mixVoice(voice, m_sum.data(), count);
+        const std::uint32_t now = clock::tickCount();
+        for (int channel = 1; channel <= kChannelCount; ++channel) {
+            Voice& voice = m_voices[static_cast<std::size_t>(channel)];
+            if (!voice.active())
+                continue;
+            noteHeard(channel, voice, count, now);
+            mixVoice(voice, m_sum.data(), count);
         }
     }
     if (m_compressorOn) {

@@ -44,6 +44,11 @@ private:
     bool m_finished = false;
 };
 
+// Where a sound begins to be heard: the first sample that reaches a sixteenth of its peak (and lies
+// above the speech trimmer's floor), so a recording's hiss before the word does not count as its start.
+// The size when it is silent throughout.
+std::size_t audibleStart(const Samples& samples);
+
 class Mixer
 {
 public:
@@ -68,6 +73,10 @@ public:
     bool isPlaying(int handle) const;
     // Samples of the sound played so far; 0 when it is not playing.
     std::size_t position(int handle) const;
+    // The tick of the period that carried the sound's first audible sample out, noted while the
+    // output plays it and kept after it ends; 0 while it has not been heard, for a sound that is
+    // silent throughout, and once its channel plays another sound. Streams are not noted.
+    std::uint32_t heardTick(int handle) const;
     void stopAll();
     static int channelOf(int handle) { return handle & 0xFFF; }
     void setPaused(bool paused);
@@ -86,7 +95,13 @@ private:
         std::size_t position = 0;
         int serial = 0;
         bool loop = false;
+        std::size_t audibleFrom = 0; // the first sample loud enough to be heard; the size when none is
         bool active() const { return samples || stream; }
+    };
+    // When the sound of that serial on a channel was first heard; survives the sound's end.
+    struct Heard {
+        int serial = 0;
+        std::uint32_t tick = 0;
     };
 
     int claimChannel(int channel) const;
@@ -96,9 +111,11 @@ private:
     Voice* find(int handle);
     void release(Voice& voice);
     void mixVoice(Voice& voice, std::int32_t* sum, std::size_t count);
+    void noteHeard(int channel, const Voice& voice, std::size_t count, std::uint32_t tick);
 
     mutable std::mutex m_lock;
     std::vector<Voice> m_voices;
+    std::vector<Heard> m_heard;
     std::vector<std::int32_t> m_sum;
     std::vector<std::int16_t> m_streamBuffer;
     Compressor m_compressor;

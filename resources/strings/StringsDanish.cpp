@@ -676,6 +676,11 @@ const StringTableRow rows[] = {
     {9464, "Værktøjslinje"},
     {9465, "<@APPNAME> sidepakker"},
 
+    // What is missing on this computer
+    {9466, "Hjælpen kan ikke vises, for der blev ikke fundet nogen webbrowser til at åbne den.\n"
+           "Hjælpesiderne ligger i [#1]"},
+    {9467, "Der blev ikke fundet nogen lydenhed, så ordene kan ikke høres.\n[#1]"},
+
     // Language names: 10000 + language number
     {10000, "Ingen"},
     {10001, "Standard"},

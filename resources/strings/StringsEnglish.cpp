@@ -670,6 +670,10 @@ const StringTableRow rows[] = {
     {9464, "Toolbar"},
     {9465, "<@APPNAME> page packages"},
 
+    // What is missing on this computer
+    {9466, "The help cannot be shown: no web browser was found to open it.\nThe help pages are in [#1]"},
+    {9467, "No sound device was found, so words cannot be heard.\n[#1]"},
+
     // Language names: 10000 + language number
     {10000, "None"},
     {10001, "Default"},

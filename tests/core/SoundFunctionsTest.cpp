@@ -67,10 +67,12 @@ public:
     }
     bool IsPlaying() override { return playing; }
     void Stop() override { playing = false; }
+    std::uint32_t HeardTick() override { return heardTick; }
 
     WaveBlock held;
     int loads = 0;
     bool playing = false;
+    std::uint32_t heardTick = 0;
     std::uint32_t handleDuringPlay = 0;
 };
 
@@ -202,6 +204,35 @@ TEST_F(SoundFunctionsTest, ModelThreePlaysThroughTheDeviceOnlyWhenFree)
 
     StopSound();
     EXPECT_FALSE(IsSoundPlaying());
+}
+
+// A device sound starts when the person hears it. A click's reset frees the next long press all the same,
+// while the noted tick keeps the pace; a sound noted later is not moved back.
+TEST_F(SoundFunctionsTest, ADeviceSoundCountsFromWhenItIsHeard)
+{
+    lumivo::clock::TestClock clock(10000);
+    FakeDevice device;
+    const auto port = theSoundDevicePort.scoped([&device] { return &device; });
+    PlaySoundData(pcm(16, 44100, 1, 4410));
+    EXPECT_EQ(theLastSoundTick, 10000u);
+    clock.advance(300);
+    device.heardTick = 10250; // the recording opened with silence
+    EXPECT_EQ(GetSoundElapsedMs(), 50u);
+    EXPECT_EQ(GetNotedSoundElapsedMs(), 50u);
+
+    PlaySoundData(pcm(16, 44100, 1, 4410));
+    theLastSoundTick = 0; // the click that asked for it
+    device.heardTick = 10320;
+    clock.advance(100);
+    EXPECT_EQ(GetSoundElapsedMs(), 10400u);
+    EXPECT_EQ(GetNotedSoundElapsedMs(), 80u);
+
+    PlaySoundData(pcm(16, 44100, 1, 4410));
+    NoteSoundTick(10450); // speech that ended before the device could tell
+    device.heardTick = 10420;
+    clock.advance(100);
+    EXPECT_EQ(GetSoundElapsedMs(), 50u);
+    EXPECT_EQ(GetNotedSoundElapsedMs(), 50u);
 }
 
 TEST_F(SoundFunctionsTest, SpeakingCountsOnlyWithoutADevice)

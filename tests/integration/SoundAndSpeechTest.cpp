@@ -1,19 +1,28 @@
 // What a touch on an icon sets off: the word's sound found in the open data files and played through the
 // sound model (the sound device, or the wave output), sample for sample onto SDL's "disk" driver; and,
-// for a word without a sound, the word's text spoken in the user's language by the stored voice.
+// for a word without a sound, the word's text spoken in the user's language by the stored voice. A
+// sentence read aloud is heard word by word at the writer's pace.
 
 #include "tests/integration/SampleDataFile.h"
 
 #include "core/Registry.h"
+#include "core/Sentence.h"
+#include "panes/MouseState.h"
+#include "panes/Panes.h"
 #include "panes/SoundDevice.h"
 #include "panes/SpeechEngine.h"
 #include "platform/audio/Audio.h"
+#include "platform/types/Clock.h"
 #include "tests/support/AudioTestHelpers.h"
 #include "tests/support/LumivoTest.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <atomic>
+#include <cmath>
+#include <mutex>
+#include <vector>
 
 using namespace lumivo::test;
 using namespace lumivo;
@@ -28,6 +37,54 @@ bool MixerIsSilent()
             return false;
     }
     return true;
+}
+
+// The ticks at which sounds began to leave the mixer: a loud sample after a tenth of a second of quiet.
+class HeardStarts
+{
+public:
+    HeardStarts()
+    {
+        audio::mixer().setObserver([this](const std::int16_t* samples, std::size_t count) {
+            const std::uint32_t now = lumivo::clock::tickCount();
+            std::lock_guard guard(m_lock);
+            for (std::size_t i = 0; i < count; ++i) {
+                if (std::abs(static_cast<int>(samples[i])) < kLoud) {
+                    ++m_quiet;
+                    continue;
+                }
+                if (m_quiet >= kQuietBetween)
+                    m_starts.push_back(now);
+                m_quiet = 0;
+            }
+        });
+    }
+    ~HeardStarts() { audio::mixer().setObserver({}); }
+    std::vector<std::uint32_t> starts() const
+    {
+        std::lock_guard guard(m_lock);
+        return m_starts;
+    }
+
+private:
+    static constexpr int kLoud = 1000;
+    static constexpr std::size_t kQuietBetween = audio::kSampleRate / 10;
+    mutable std::mutex m_lock;
+    std::vector<std::uint32_t> m_starts;
+    std::size_t m_quiet = kQuietBetween;
+};
+
+// A fifth of a second of a tone at full strength from its first sample, after `silentMs` of silence.
+WaveBlock ToneAfterSilence(int silentMs)
+{
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(audio::kSampleRate / 1000 * silentMs) * 2, 0);
+    for (int i = 0; i < audio::kSampleRate / 5; ++i) {
+        const auto v =
+            static_cast<std::int16_t>(std::lround(std::cos(2 * M_PI * 440 * i / audio::kSampleRate) * 12000));
+        bytes.push_back(static_cast<std::uint8_t>(v));
+        bytes.push_back(static_cast<std::uint8_t>(static_cast<std::uint16_t>(v) >> 8));
+    }
+    return WaveBlock(wave::WaveFormat::pcm(1, audio::kSampleRate, 16), std::move(bytes));
 }
 
 class SoundAndSpeechTest : public test::LumivoTest
@@ -159,6 +216,81 @@ TEST_F(SoundAndSpeechTest, ARecordingKeptAsMp3PlaysBackAtItsLength)
     EXPECT_NEAR(theSoundDevice->GetLengthMs(), 250.0, 60.0);
     EXPECT_TRUE(test::waitFor([] { return !IsSoundPlaying() && MixerIsSilent(); }));
     EXPECT_GT(loudest.peak(), 8000);
+}
+
+class NoWindow : public CPaneOwner
+{
+public:
+    bool HasWindow() const override { return true; }
+    void InvalidateRect(const CRect&, bool) override {}
+};
+
+// A word's own recorded sound, kept in the data file as a wave block.
+void StoreWordSound(std::int32_t wordId, const WaveBlock& block, int file)
+{
+    CQuibSound sound;
+    ASSERT_EQ(sound.Create(), RES_OK);
+    sound.SetData(block, soundKindWave | soundChannelMono, 0, std::int32_t(GetWaveDurationMs(block)), 705600);
+    ASSERT_EQ(sound.SaveAs(wordId, file, MakeSoundType(5, kDanish)), RES_OK);
+    ASSERT_EQ(sound.Write(), RES_OK);
+}
+
+// The click on the read button frees the next long press at once; the words of the sentence still keep
+// their pace. A recording that opens with silence counts from when it is heard.
+TEST_F(SoundAndSpeechTest, ASentenceReadAloudIsHeardWordByWordAtLeast500MsApart)
+{
+    constexpr std::int32_t kTone = 501;
+    constexpr std::int32_t kToneAfterSilence = 502;
+    const int file = theDataFiles.front();
+    StoreWordSound(kTone, ToneAfterSilence(0), file);
+    StoreWordSound(kToneAfterSilence, ToneAfterSilence(300), file);
+    test::useDiskAudio(tempPath(QStringLiteral("sentence.raw")));
+    ASSERT_EQ(CSoundDevice::InitSound(), 0);
+    theSpeechEngine = std::make_unique<CSpeechEngine>();
+    theSpeechEngine->StartInit();
+    ASSERT_TRUE(test::waitFor([] { return theSpeechEngine->IsReady(); }));
+
+    CQuibUser user;
+    ASSERT_EQ(user.LoadFrom(kUserId, file), RES_OK);
+    user.FirstOutput = 0xC0; // what has no sound is spoken
+    user.SecondOutput = 0;
+    user.Voice1.clear();
+    user.Sentences.clear();
+    user.CurrentSentence = 0;
+    theCurrentUser = &user;
+    NoWindow window;
+    theWriterPane.SetOwnerWnd(&window);
+    theWriterPane.PaneRect = CRect(0, 400, 800, 510);
+    theWriterPane.SetVisible(true);
+    theWriterPane.UpdateLayout(true);
+    for (std::int32_t word : {101, kTone, kToneAfterSilence, kTone}) {
+        CQuibIcon icon;
+        icon.WordId = icon.ShownWordId = word;
+        theWriterPane.InsertIcon(&icon, kInsertAtTail, 0);
+    }
+    theWriterPane.UpdateLayout(false);
+
+    HeardStarts heard;
+    const CPoint button = theWriterPane.ToolRect(WriterTool::ReadAloud).CenterPoint();
+    const std::uint32_t now = lumivo::clock::tickCount();
+    theMouseState.down = {button, MK_LBUTTON, now};
+    theMouseState.up = {button, 0, now};
+    ASSERT_TRUE(theWriterPane.OnLButtonUp(0, button.x, button.y, now));
+    ASSERT_TRUE(theWriterPane.IsReadingAloud());
+    EXPECT_TRUE(test::waitFor([] {
+        QCoreApplication::processEvents();
+        return !theWriterPane.IsReadingAloud();
+    }));
+
+    const std::vector<std::uint32_t> starts = heard.starts();
+    ASSERT_EQ(starts.size(), 4u) << "every word heard on its own";
+    for (std::size_t i = 1; i < starts.size(); ++i) {
+        // The mixer notes a start on the clock a moment before this observer reads it.
+        EXPECT_GE(starts[i] - starts[i - 1], kReadAloudGapMs - 1)
+            << "between words " << i << " and " << i + 1;
+    }
+    theWriterPane.SetVisible(false);
+    theCurrentUser = nullptr;
 }
 
 } // namespace

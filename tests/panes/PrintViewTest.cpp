@@ -127,6 +127,21 @@ TEST_F(PrintViewTest, FooterAndHeaderCodesGiveThePageNumberAndTheDate)
     EXPECT_TRUE(pdfText(pdf, 3).contains("word1299."));
 }
 
+// A fresh account may have no documents folder: the file chooser then starts in the home folder.
+TEST_F(PrintViewTest, ThePdfIsSuggestedInTheDocumentsFolderOrElseTheHomeFolder)
+{
+    addSentence(1, {"tea"});
+    const QDir home = QDir::home();
+    ASSERT_FALSE(home.exists("Documents"));
+    lumivo::ui::ScopedAnswerer answerer; // cancels
+    PrintWithFlags(kPrintWriterFlags);
+    ASSERT_TRUE(home.mkdir("Documents"));
+    PrintWithFlags(kPrintWriterFlags);
+    ASSERT_EQ(answerer.questions().size(), 2u);
+    EXPECT_EQ(answerer.questions()[0].caption, home.filePath("Print.pdf"));
+    EXPECT_EQ(answerer.questions()[1].caption, home.filePath("Documents/Print.pdf"));
+}
+
 TEST_F(PrintViewTest, SentenceModesNumberMarkAndEndTheirSentences)
 {
     addSentence(1, {"i", "want", "tea"});

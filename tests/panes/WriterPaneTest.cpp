@@ -44,7 +44,7 @@ public:
     bool Activate(std::int32_t /*wordId*/) override
     {
         m_ticks.push_back(lumivo::clock::tickCount());
-        theLastSoundTick = CurrentSoundTick();
+        NoteSoundTick(CurrentSoundTick());
         return true;
     }
 
@@ -422,7 +422,7 @@ TEST_F(WriterReadAloudTest, TheTimerReadsOnWhileTheEventLoopRunsAndEndsWhenTheSe
     EXPECT_GE(m_activated[1] - m_activated[0], kReadAloudGapMs);
 
     lumivo::clock::TestClock clock(200000);
-    theLastSoundTick = 0; // the real clock's last start means nothing on the test clock
+    ResetSoundState(); // the real clock's last start means nothing on the test clock
     click(WriterTool::ReadAloud);
     ASSERT_TRUE(theWriterPane.IsReadingAloud());
     addIcon(40); // the sentence changes under the reading

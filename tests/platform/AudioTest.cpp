@@ -2,6 +2,7 @@
 #include "platform/audio/Capture.h"
 #include "platform/audio/Compressor.h"
 #include "platform/audio/Decode.h"
+#include "platform/types/Clock.h"
 #include "tests/support/AudioTestHelpers.h"
 #include "tests/support/LumivoTest.h"
 
@@ -92,6 +93,41 @@ TEST_F(AudioTest, MixerSumsChannelsAndEndsEachAfterItsLastSample)
     m.mix(out.data(), 10);
     EXPECT_EQ(out[0], 9);
     EXPECT_EQ(m.play(std::make_shared<const Samples>()), -1);
+}
+
+// A recording's hiss before the word is not its start; the mixer notes the period that carries the
+// word out, and keeps that after the sound ends until its channel plays another.
+TEST_F(AudioTest, MixerNotesWhenASoundIsFirstHeardPastItsSilenceAndHiss)
+{
+    Samples recording(1024, 0);
+    for (std::size_t i = 300; i < 600; ++i)
+        recording[i] = static_cast<std::int16_t>(i % 2 ? 400 : -400);
+    recording.resize(1124, 12000);
+    EXPECT_EQ(audibleStart(recording), 1024u);
+    EXPECT_EQ(audibleStart(Samples(500, 0)), 500u);
+    EXPECT_EQ(audibleStart(Samples(500, 60)), 500u) << "below the floor, even as its own peak";
+
+    lumivo::clock::TestClock clock(5000);
+    Mixer m;
+    const int handle = m.play(std::make_shared<const Samples>(recording));
+    Samples out(256);
+    for (int period = 0; period < 4; ++period) {
+        m.mix(out.data(), out.size());
+        EXPECT_EQ(m.heardTick(handle), 0u) << period;
+        clock.advance(6);
+    }
+    m.mix(out.data(), out.size()); // samples 1024 to 1279: the word
+    EXPECT_EQ(m.heardTick(handle), 5024u);
+    clock.advance(6);
+    m.mix(out.data(), out.size());
+    EXPECT_FALSE(m.isPlaying(handle));
+    EXPECT_EQ(m.heardTick(handle), 5024u);
+
+    const int silent = m.play(std::make_shared<const Samples>(Samples(300, 0)), Mixer::channelOf(handle));
+    EXPECT_EQ(m.heardTick(handle), 0u) << "the channel plays another sound";
+    m.mix(out.data(), out.size());
+    m.mix(out.data(), out.size());
+    EXPECT_EQ(m.heardTick(silent), 0u);
 }
 
 TEST_F(AudioTest, StreamedSoundPlaysAsItArrivesAndEndsOnlyWhenFinished)

@@ -10,6 +10,7 @@
 #include "core/Registry.h"
 #include "core/ResourceTypes.h"
 #include "core/User.h"
+#include "panes/SoundDevice.h"
 #include "panes/SpeechEngine.h"
 #include "platform/ui/Ui.h"
 #include "system/OutputFile.h"
@@ -22,6 +23,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -148,6 +150,26 @@ TEST_F(AppTest, StartUpRunsItsStepsInOrderAndExitLetsTheRegistryGo)
     EXPECT_EQ(theRegistry, nullptr);
 }
 
+// A computer without a sound device: the person is told once, over the window, not only the terminal.
+TEST_F(AppTest, StartingWithoutASoundDeviceSaysSoOnce)
+{
+    ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    CQuibApp app;
+    app.ParseCommandLine({"lumivo", "/Embedding"});
+    lumivo::ui::ScopedAnswerer answerer;
+    ASSERT_TRUE(app.InitInstance());
+    ASSERT_EQ(answerer.questions().size(), 1u);
+    const QString told = answerer.questions()[0].text;
+    EXPECT_TRUE(told.startsWith("No sound device was found")) << told.toStdString();
+    EXPECT_TRUE(answerer.questions()[0].text.contains("no-such-driver")) << "with SDL's reason";
+    EXPECT_EQ(answerer.questions()[0].flags & 0xF0, lumivo::ui::MB_ICONWARNING);
+
+    CSoundDevice::InitSound(); // sounds try the output again, and say nothing more
+    CSoundDevice::TellIfNoOutput();
+    EXPECT_EQ(answerer.questions().size(), 1u);
+    app.ExitInstance(0);
+}
+
 TEST_F(AppTest, TheIdlePassMakesTheSpeechEngineOnceAndArmsTheIdleTimer)
 {
     CQuibApp app;
@@ -198,7 +220,10 @@ TEST_F(AppTest, EscapeGivesTheClientTheFocusAndTogglesTheMenuBarFromAnyControl)
 TEST_F(AppTest, HelpOpensTheMatchingPageAndNothingWithoutAHelpFile)
 {
     QList<QUrl> opened;
-    const auto viewer = theOpenHelpPage.scoped([&](const QUrl& page) { opened << page; });
+    const auto viewer = theOpenHelpPage.scoped([&](const QUrl& page) {
+        opened << page;
+        return true;
+    });
     CMainFrame frame;
     theHelpFile.clear();
     frame.WinHelp(42, HELP_CONTEXT);
@@ -223,6 +248,20 @@ TEST_F(AppTest, HelpOpensTheMatchingPageAndNothingWithoutAHelpFile)
     EXPECT_EQ(opened[2], QUrl::fromLocalFile(theHelpFile));
     EXPECT_EQ(opened[3], QUrl::fromLocalFile(tempPath("Index.html")));
     EXPECT_EQ(opened[4], QUrl::fromLocalFile(tempPath("Search.html")));
+}
+
+// F1 on a computer without a web browser: the person is told where the pages lie.
+TEST_F(AppTest, HelpWithoutABrowserSaysSoAndWhereThePagesAre)
+{
+    const auto noBrowser = theOpenHelpPage.scoped([](const QUrl&) { return false; });
+    CMainFrame frame;
+    theHelpFile = tempPath("Help.html");
+    lumivo::ui::ScopedAnswerer answerer;
+    frame.findChild<QAction*>("helpKey")->trigger();
+    ASSERT_EQ(answerer.questions().size(), 1u);
+    const QString told = answerer.questions()[0].text;
+    EXPECT_TRUE(told.startsWith("The help cannot be shown")) << told.toStdString();
+    EXPECT_TRUE(answerer.questions()[0].text.endsWith(QDir::toNativeSeparators(tempDir())));
 }
 
 TEST_F(AppTest, ClosingTheWindowWithUnsavedOutputChangesAsksAndCancelKeepsTheProgramRunning)
