@@ -9,6 +9,8 @@
 #include "core/Word.h"
 #include "system/Lookups.h"
 
+#include <algorithm>
+
 IMPLEMENT_SERIAL(CQuibIcon, CObject, 1)
 
 namespace
@@ -41,6 +43,7 @@ void CQuibIcon::CopyFrom(const CQuibIcon& other)
     CachedBitmap = QImage();
     PictCacheData = QImage();
     PictCacheBox = QSize();
+    PictCacheShownSize = QSize();
     Flags |= kIconNeedsLayout;
 }
 
@@ -144,18 +147,28 @@ void CQuibIcon::ScreenToRelative(const SIZE& pageSize)
 {
     if (pageSize.cx == 0 || pageSize.cy == 0)
         return;
-    StoredRect.left = MulDiv(ScreenRect.left, 1000, pageSize.cx);
-    StoredRect.right = MulDiv(ScreenRect.right, 1000, pageSize.cx);
-    StoredRect.top = MulDiv(ScreenRect.top, 1000, pageSize.cy);
-    StoredRect.bottom = MulDiv(ScreenRect.bottom, 1000, pageSize.cy);
+    // An icon that has not moved keeps its stored rectangle exactly as it was read: converting back
+    // would round it, or bring a rectangle far off the page back from the pixel limit.
+    if (PixelRectOf(StoredRect, pageSize) == ScreenRect)
+        return;
+    StoredRect.left = MulDivSaturated(ScreenRect.left, 1000, pageSize.cx);
+    StoredRect.right = MulDivSaturated(ScreenRect.right, 1000, pageSize.cx);
+    StoredRect.top = MulDivSaturated(ScreenRect.top, 1000, pageSize.cy);
+    StoredRect.bottom = MulDivSaturated(ScreenRect.bottom, 1000, pageSize.cy);
 }
 
 void CQuibIcon::RelativeToScreen(const SIZE& pageSize)
 {
-    ScreenRect.left = MulDiv(StoredRect.left, pageSize.cx, 1000);
-    ScreenRect.right = MulDiv(StoredRect.right, pageSize.cx, 1000);
-    ScreenRect.top = MulDiv(StoredRect.top, pageSize.cy, 1000);
-    ScreenRect.bottom = MulDiv(StoredRect.bottom, pageSize.cy, 1000);
+    ScreenRect = PixelRectOf(StoredRect, pageSize);
+}
+
+CRect PixelRectOf(const CRect& perMille, const SIZE& pageSize)
+{
+    const auto pixel = [](int value, int side) {
+        return std::clamp(MulDivSaturated(value, side, 1000), -kIconPixelLimit, kIconPixelLimit);
+    };
+    return {pixel(perMille.left, pageSize.cx), pixel(perMille.top, pageSize.cy),
+            pixel(perMille.right, pageSize.cx), pixel(perMille.bottom, pageSize.cy)};
 }
 
 void IconListScreenToRelative(CQuibIconList& list, const SIZE& pageSize)

@@ -178,8 +178,8 @@ public:
     // Offers the icon to a drag from `dragSource` (core/IconDrag.cpp); true when it ended in a drop.
     bool StartDrag(QObject* dragSource);
 
-    // Per mille <-> page pixels against the page size, MulDiv rounding. A page side of 0 leaves the
-    // stored rectangle as it is.
+    // Per mille <-> page pixels against the page size, MulDiv rounding (PixelRectOf). A page side of 0,
+    // or a pixel rectangle that the stored one still gives, leaves the stored rectangle as it is.
     virtual void ScreenToRelative(const SIZE& pageSize);
     virtual void RelativeToScreen(const SIZE& pageSize);
 
@@ -190,6 +190,7 @@ public:
     QImage PictCacheData; // the scaled picture's pixels, 3 bytes a pixel
     CTaggedText Attributes;
     QSize PictCacheBox;              // the box the cached picture was scaled into
+    QSize PictCacheShownSize;        // the size it is drawn at: its own, or more where it was kept smaller
     std::int16_t PictCacheModel = 0; // the image model it was scaled by
     std::uint64_t DragToken = 0;     // the icon's name in drag data, once it was dragged
     // Writer-pane state, never stored or copied: the box of the text under the picture, and whether the
@@ -209,6 +210,13 @@ private:
     void DrawNameLabel(IconPaint& paint, const CRect& rect);
     bool DrawPrintPicture(QPainter& painter, const CRect& rect, int printOptions);
 };
+
+// An icon's page pixels stay within this distance of the page's origin, whatever its stored rectangle
+// says: far beyond any screen or paper, and small enough that the sums of a few coordinates, widths
+// and offsets never leave an int.
+constexpr int kIconPixelLimit = 1 << 24;
+// The page pixels of a per-mille rectangle on a page of that size, within kIconPixelLimit.
+CRect PixelRectOf(const CRect& perMille, const SIZE& pageSize);
 
 // A page's or sentence's icons in drawing order: the tail is drawn last and lies in front.
 using CQuibIconList = std::vector<std::unique_ptr<CQuibIcon>>;

@@ -4,6 +4,7 @@
 #include "core/IconDrawing.h"
 
 #include "core/Clip.h"
+#include "core/IconBounds.h"
 #include "core/IconEditing.h"
 #include "core/Picture.h"
 #include "core/PictureFormat.h"
@@ -16,7 +17,6 @@
 #include <QFile>
 #include <QFontMetrics>
 #include <QPainter>
-#include <QRegion>
 
 #include <algorithm>
 #include <array>
@@ -156,7 +156,7 @@ void drawOutline(QPainter& painter, const CRect& rect, COLORREF color, int width
 // A frame of the icon's shape: moved down one pixel at its top, as the stored pages were laid out.
 void drawFrame(QPainter& painter, CRect rect, std::uint32_t shape, COLORREF color, int width)
 {
-    rect.top += 1;
+    rect.top = SaturatingAdd(rect.top, 1);
     if (shape == kIconShapeRect)
         drawOutline(painter, rect, color, width, false);
     else if (shape == kIconShapeEllipse)
@@ -215,14 +215,15 @@ QSize pictureBox(const CRect& rect, const SizeStep& step, std::uint32_t flags)
 
 QSize scaledPictureSize(const QSize& picture, const QSize& box, std::uint32_t flags)
 {
-    const int scaleX = MulDiv(1000, box.width(), picture.width());
-    const int scaleY = MulDiv(1000, box.height(), picture.height());
+    const int scaleX = MulDivSaturated(1000, box.width(), picture.width());
+    const int scaleY = MulDivSaturated(1000, box.height(), picture.height());
     const std::uint32_t mode = flags & kIconScaleMask;
     const int fit = std::min(scaleX, scaleY);
     const int fill = std::max(scaleX, scaleY);
     const int x = mode == kIconScaleMask ? scaleX : mode == kIconFill ? fill : fit;
     const int y = mode == kIconScaleMask ? scaleY : mode == kIconFill ? fill : fit;
-    return {std::max(1, MulDiv(picture.width(), x, 1000)), std::max(1, MulDiv(picture.height(), y, 1000))};
+    return {std::max(1, MulDivSaturated(picture.width(), x, 1000)),
+            std::max(1, MulDivSaturated(picture.height(), y, 1000))};
 }
 
 std::unique_ptr<CQuibPict> findIconPicture(CQuibIcon& icon, int width, int height)
@@ -402,10 +403,7 @@ void CQuibIcon::Draw(IconPaint& paint)
     if (!(Flags & kIconVisible) || !isVisible(paint.painter, rect))
         return;
     paint.painter.save();
-    if (Shape == kIconShapeRect || Shape == kIconShapeNoHit)
-        paint.painter.setClipRect(toQRect(rect), Qt::IntersectClip);
-    else if (Shape == kIconShapeEllipse)
-        paint.painter.setClipRegion(QRegion(toQRect(rect), QRegion::Ellipse), Qt::IntersectClip);
+    ClipToShape(paint.painter, Shape, rect);
     if (theEditTool == kEditToolBrowse || (theEditOptions & kEditOptionShowPictures))
         DrawContent(paint, rect);
     paint.painter.restore();
@@ -452,6 +450,7 @@ struct PictureJob {
     std::vector<std::uint8_t> stored; // the bytes to decode; empty when the picture came decoded
     QImage image;                     // the picture at its own size
     QSize target;                     // the box it is scaled into
+    QSize shown;                      // the size it is drawn at
     QImage scaled;
     QImage bitmap; // as drawn
     bool keyed = false;
@@ -516,11 +515,11 @@ void makePicture(PictureJob& job)
     job.target = libraryModel ? pictureBox(job.rect, job.step, flags) : bitmapModelBox(job.rect);
     if (job.target.isEmpty())
         return;
-    const QSize scaled = libraryModel ? scaledPictureSize(job.image.size(), job.target, flags) : job.target;
+    job.shown = libraryModel ? scaledPictureSize(job.image.size(), job.target, flags) : job.target;
     const std::uint8_t colorId = std::uint8_t(picture.TransparentColor >> 24);
     job.keyed = colorId != kNoColorId && colorId != 0;
     // A key colour must survive scaling pixel for pixel, so keyed pictures are not smoothed.
-    job.scaled = job.image.scaled(scaled, Qt::IgnoreAspectRatio,
+    job.scaled = job.image.scaled(KeptPictureSize(job.shown, job.image.size()), Qt::IgnoreAspectRatio,
                                   job.keyed ? Qt::FastTransformation : Qt::SmoothTransformation);
     // Drawn in the back buffer's own format, so that a repaint copies pixels and converts none.
     job.bitmap = job.keyed ? keyedImage(job.scaled, picture.TransparentColor & 0xFFFFFF)
@@ -553,6 +552,7 @@ void takePicture(PictureJob& job)
     }
     icon.PictCacheState = std::uint16_t(job.step.step);
     icon.PictCacheBox = job.target;
+    icon.PictCacheShownSize = job.shown;
     icon.PictCacheModel = theImageModel;
 }
 
@@ -616,15 +616,14 @@ bool CQuibIcon::DrawPicture(IconPaint& paint, const CRect& rect)
     if (CachedBitmap.isNull())
         return false;
     // Placed from where the icon is now, so a moved icon or a scrolled pane shows it in its place.
-    const CPoint centre = rect.CenterPoint();
-    const QRect target(QPoint(centre.x - CachedBitmap.width() / 2, centre.y - CachedBitmap.height() / 2),
-                       CachedBitmap.size());
-    PictCacheRect = fromQRect(target.translated(-paint.origin));
-    paint.painter.drawImage(target, CachedBitmap);
+    const QSize shown = PictCacheShownSize.isEmpty() ? CachedBitmap.size() : PictCacheShownSize;
+    const CRect target = CentredIn(rect, shown);
+    PictCacheRect = target - fromQPoint(paint.origin);
+    DrawPictureInto(paint.painter, target, CachedBitmap, (Flags & kIconKeyColor) != 0);
     if (theEditTool != kEditToolBrowse && paint.soleSelected == this)
-        drawBand(paint.painter, target, kSoleSelectionBand);
+        drawBand(paint.painter, toQRect(target), kSoleSelectionBand);
     if (Flags & kIconPictureBand)
-        drawBand(paint.painter, target, kPictureBand);
+        drawBand(paint.painter, toQRect(target), kPictureBand);
     return true;
 }
 
@@ -691,9 +690,10 @@ int fixedTextHeight(const CTaggedText& attributes, int rectHeight, int scale)
     const QString size = attribute(attributes, "textsize");
     const int number = leadingNumber(size);
     if (holdsAfterFirst(size, "%") && number >= 40 && number <= 1000)
-        return std::max(1, MulDiv(number * rectHeight * 20 / 42600, scale, 1000));
+        return std::max(
+            1, MulDivSaturated(SaturateToInt(std::int64_t{number} * rectHeight * 20 / 42600), scale, 1000));
     if (holdsAfterFirst(size, "pt") && number >= 8 && number <= 200)
-        return std::max(1, MulDiv(number, scale, 1000));
+        return std::max(1, MulDivSaturated(number, scale, 1000));
     return 0;
 }
 
@@ -701,7 +701,7 @@ int frameWidthOf(const CTaggedText& attributes, int rectHeight)
 {
     const QString value = attribute(attributes, "framewidth");
     if (holdsAfterFirst(value, "%") && leadingNumber(value) > 0)
-        return std::max(1, rectHeight * leadingNumber(value) / 42600);
+        return std::max(1, SaturateToInt(std::int64_t{rectHeight} * leadingNumber(value) / 42600));
     if (value.contains(QLatin1String("hair")))
         return 1;
     return leadingNumber(value);
@@ -730,7 +730,8 @@ void CQuibIcon::DrawLabelText(IconPaint& paint, const CRect& rect, const QString
     area.DeflateRect(kTextInset, kTextInset);
     if (text.isEmpty() || area.IsRectEmpty())
         return;
-    const int fixed = fixedTextHeight(Attributes, rect.Height(), 1000);
+    const int fixed =
+        std::min(fixedTextHeight(Attributes, rect.Height(), 1000), DeviceTextLimit(paint.painter));
     const std::vector<int> heights = fixed > 0
                                          ? std::vector<int>{fixed}
                                          : std::vector<int>(kAutoTextHeights.begin(), kAutoTextHeights.end());
@@ -751,30 +752,30 @@ void CQuibIcon::DrawLabelText(IconPaint& paint, const CRect& rect, const QString
 
 void CQuibIcon::DrawForPrint(QPainter& painter, QPoint origin, int scaleX, int scaleY, int printOptions)
 {
-    CRect rect(MulDiv(ScreenRect.left, scaleX, 1000), MulDiv(ScreenRect.top, scaleY, 1000),
-               MulDiv(ScreenRect.right, scaleX, 1000), MulDiv(ScreenRect.bottom, scaleY, 1000));
+    CRect rect(MulDivSaturated(ScreenRect.left, scaleX, 1000), MulDivSaturated(ScreenRect.top, scaleY, 1000),
+               MulDivSaturated(ScreenRect.right, scaleX, 1000),
+               MulDivSaturated(ScreenRect.bottom, scaleY, 1000));
     rect.OffsetRect(origin.x(), origin.y());
     if (!(Flags & kIconVisible) || !isVisible(painter, rect))
         return;
     painter.save();
-    if (Shape == kIconShapeRect || Shape == kIconShapeNoHit)
-        painter.setClipRect(toQRect(rect), Qt::IntersectClip);
-    else if (Shape == kIconShapeEllipse)
-        painter.setClipRegion(QRegion(toQRect(rect), QRegion::Ellipse), Qt::IntersectClip);
+    ClipToShape(painter, Shape, rect);
     const bool pictureAllowed = !(Flags & (kIconContentPictureWhenEditing | kIconNoPicture)) &&
                                 (Flags & kIconContentMask) != kIconContentTextOnly;
     if (!pictureAllowed || !DrawPrintPicture(painter, rect, printOptions)) {
         CRect area = rect;
         area.DeflateRect(kTextInset, kTextInset);
         const QString text = GetDisplayText(kWordTextCutSuffix);
-        const int fixed = fixedTextHeight(Attributes, ScreenRect.Height(), scaleY);
+        // No text taller than the paper: it would never be whole on it.
+        const int tallest = std::min(area.Height(), DeviceTextLimit(painter));
+        const int fixed = std::min(fixedTextHeight(Attributes, ScreenRect.Height(), scaleY), tallest);
         std::vector<int> heights;
         if (fixed > 0)
             heights.push_back(fixed);
         // Automatic: from the whole height down by a twentieth a try, while five lines would not fit.
-        for (int height = area.Height(); fixed == 0 && height > 0 && 5 * height > area.Height();
+        for (std::int64_t height = tallest; fixed == 0 && height > 0 && 5 * height > tallest;
              height = std::min(height - 1, height * 19 / 20))
-            heights.push_back(height);
+            heights.push_back(int(height));
         const QString align = attribute(Attributes, "textalign");
         if (!text.isEmpty() && !area.IsRectEmpty())
             drawFittedText(painter, toQRect(area), text, heights,
@@ -813,10 +814,11 @@ bool CQuibIcon::DrawPrintPicture(QPainter& painter, const CRect& rect, int print
     const QSize box = pictureBox(rect, step, flags);
     if (box.isEmpty())
         return false;
-    const QSize scaled = scaledPictureSize(image.size(), box, flags);
-    const CPoint centre = rect.CenterPoint();
-    const QRect target(QPoint(centre.x - scaled.width() / 2, centre.y - scaled.height() / 2), scaled);
-    painter.drawImage(target, image.scaled(scaled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    const QSize shown = scaledPictureSize(image.size(), box, flags);
+    DrawPictureInto(
+        painter, CentredIn(rect, shown),
+        image.scaled(KeptPictureSize(shown, image.size()), Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+        false);
     return true;
 }
 
@@ -877,7 +879,7 @@ void CQuibIcon::DrawNameLabel(IconPaint& paint, const CRect& rect)
     const QFont font = IconFont(12);
     const int textWidth = QFontMetrics(font).horizontalAdvance(text);
     // Long names get break points, so that word wrapping can cut them.
-    if (textWidth > 2 * area.Width()) {
+    if (textWidth > 2 * std::int64_t{area.Width()}) {
         text.insert(2 * text.size() / 3, QStringLiteral("- "));
         text.insert(text.size() / 3, QStringLiteral("- "));
     } else if (textWidth > area.Width()) {

@@ -1,12 +1,11 @@
 // The icon's geometry: hit tests, the repaint area, handles, moving and resizing, the grid and the
 // drawing order of a page.
 
+#include "core/IconBounds.h"
 #include "core/IconEditing.h"
 #include "core/Page.h"
 #include "core/PageHooks.h"
 #include "system/SystemSettings.h"
-
-#include <QRegion>
 
 #include <algorithm>
 
@@ -38,7 +37,7 @@ int snapAxis(int value, int step)
     if (step <= 0)
         return value;
     const int remainder = ((value % step) + step) % step; // from the grid line below, also for negatives
-    return value - remainder + (remainder >= step / 2 ? step : 0);
+    return SaturateToInt(std::int64_t{value} - remainder + (remainder >= step / 2 ? step : 0));
 }
 
 bool snappingOn()
@@ -80,7 +79,7 @@ bool CQuibIcon::HitTest(const POINT& point) const
     case kIconShapeUnclipped:
         return ScreenRect.PtInRect(point);
     case kIconShapeEllipse:
-        return QRegion(toQRect(ScreenRect), QRegion::Ellipse).contains(toQPoint(point));
+        return EllipseContains(ScreenRect, point);
     default:
         return false;
     }
@@ -139,7 +138,9 @@ CRect CQuibIcon::GetHandleRect(int handle) const
         return {};
     const CPoint centre = GetHandlePoint(handle);
     const int half = HandleSize() / 2;
-    return {centre.x - half, centre.y - half, centre.x + half, centre.y + half};
+    CRect rect(centre, centre);
+    rect.InflateRect(half, half);
+    return rect;
 }
 
 int CQuibIcon::HitTestHandles(const POINT& point) const
@@ -190,16 +191,16 @@ void CQuibIcon::MoveHandleTo(int handle, POINT point)
         rect.top = point.y;
         break;
     case 2:
-        rect.right = point.x + past;
+        rect.right = SaturatingAdd(point.x, past);
         rect.top = point.y;
         break;
     case 3:
-        rect.right = point.x + past;
-        rect.bottom = point.y + past;
+        rect.right = SaturatingAdd(point.x, past);
+        rect.bottom = SaturatingAdd(point.y, past);
         break;
     case 4:
         rect.left = point.x;
-        rect.bottom = point.y + past;
+        rect.bottom = SaturatingAdd(point.y, past);
         break;
     default:
         return;

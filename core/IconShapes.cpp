@@ -1,9 +1,9 @@
 #include "core/IconShapes.h"
 
+#include "core/IconBounds.h"
 #include "core/IconDrawing.h"
 
 #include <QPainter>
-#include <QRegion>
 
 // Creatable by name, with no schema of their own: that is how the stored pages name them.
 IMPLEMENT_DYNCREATE(CQuibIcon_Rect, CQuibIcon)
@@ -11,7 +11,7 @@ IMPLEMENT_DYNCREATE(CQuibIcon_Ellipse, CQuibIcon_Rect)
 
 bool CQuibIcon_Ellipse::HitTest(const POINT& point) const
 {
-    return QRegion(toQRect(ScreenRect), QRegion::Ellipse).contains(toQPoint(point));
+    return EllipseContains(ScreenRect, point);
 }
 
 void CQuibIcon_Ellipse::Draw(IconPaint& paint)

@@ -12,6 +12,7 @@
 #include "platform/archive/MemFile.h"
 #include "shell/Commands.h"
 #include "system/OutputFile.h"
+#include "system/SystemSettings.h"
 
 #include <QByteArray>
 #include <QClipboard>
@@ -21,6 +22,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
 CQuibIcon* theCopyIcon = nullptr;
@@ -189,19 +191,6 @@ bool pasteTextIntoWriter(const QString& text)
 
 // ---- pasting an icon onto a page -------------------------------------------------------------------
 
-// The pixel rectangle the stream carried, at least the minimum size, centred on the pane.
-CRect pastedRect(const CPane& pane, CRect rect)
-{
-    rect.NormalizeRect();
-    if (rect.Width() < kPastedIconMinimumSize || rect.Height() < kPastedIconMinimumSize)
-        rect =
-            CRect(rect.left, rect.top, rect.left + kPastedIconMinimumSize, rect.top + kPastedIconMinimumSize);
-    const CPoint centre = pane.ClientToPage(pane.PaneRect.CenterPoint());
-    const CPoint own = rect.CenterPoint();
-    rect.OffsetRect(centre.x - own.x, centre.y - own.y);
-    return rect;
-}
-
 bool pasteIconOntoPage()
 {
     auto icon = std::make_unique<CQuibIcon>(kIconShapeRect);
@@ -210,14 +199,17 @@ bool pasteIconOntoPage()
     CPane* pane = pasteTargetPane();
     if (!pane)
         return false; // nobody takes the icon: it is freed here
+    const CRect paneOnPage(pane->ClientToPage(pane->PaneRect.TopLeft()), pane->PaneRect.Size());
+    const std::optional<CRect> rect = PastedIconRect(icon->StoredRect, paneOnPage);
+    if (!rect)
+        return false;
     CQuibBg* page = pane->GetPage();
     pane->ClearSelection();
     CQuibIcon* pasted = icon.get();
     // The tail of the list is drawn last: the pasted icon lies in front of the others.
     page->Icons.push_back(std::move(icon));
-    const CRect rect = pastedRect(*pane, pasted->StoredRect);
     pasted->Flags &= ~kIconHandles;
-    pasted->SetRect(rect.left, rect.top, rect.right, rect.bottom, true);
+    pasted->SetRect(rect->left, rect->top, rect->right, rect->bottom, false); // snapped already
     page->Commit();
     pasted->DragCopy = pasted->Clone();
     pasted->ReloadWord(false); // its picture and text show before the page is laid out again
@@ -227,6 +219,41 @@ bool pasteIconOntoPage()
 }
 
 } // namespace
+
+// ---- the pasted icon's place ------------------------------------------------------------------------
+
+std::optional<CRect> PastedIconRect(CRect carried, const CRect& paneArea)
+{
+    const std::int64_t paneWidth = paneArea.Width();
+    const std::int64_t paneHeight = paneArea.Height();
+    if (paneWidth < kPastedIconMinimumSize || paneHeight < kPastedIconMinimumSize)
+        return std::nullopt;
+    carried.NormalizeRect();
+    std::int64_t width = carried.Width();
+    std::int64_t height = carried.Height();
+    if (width < kPastedIconMinimumSize || height < kPastedIconMinimumSize)
+        width = height = kPastedIconMinimumSize;
+    // Larger than the pane: made smaller by the side that overflows most, its proportions kept.
+    if (width > paneWidth || height > paneHeight) {
+        if (width * paneHeight > height * paneWidth) {
+            height = std::max<std::int64_t>(kPastedIconMinimumSize, height * paneWidth / width);
+            width = paneWidth;
+        } else {
+            width = std::max<std::int64_t>(kPastedIconMinimumSize, width * paneHeight / height);
+            height = paneHeight;
+        }
+    }
+    const CSize size(static_cast<int>(width), static_cast<int>(height));
+    CPoint corner(paneArea.left + (paneArea.Width() - size.cx) / 2,
+                  paneArea.top + (paneArea.Height() - size.cy) / 2);
+    if (theEditOptions & kEditOptionSnapToGrid) {
+        // The grid line may lie outside the pane near its edges: the pane wins.
+        corner = SnapToGrid(corner);
+        corner.x = std::clamp(corner.x, paneArea.left, paneArea.right - size.cx);
+        corner.y = std::clamp(corner.y, paneArea.top, paneArea.bottom - size.cy);
+    }
+    return CRect(corner, size);
+}
 
 // ---- the copy source --------------------------------------------------------------------------------
 

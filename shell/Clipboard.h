@@ -9,7 +9,11 @@
 // writer pane; in an editing tool, an icon of the program's format is put on the focus pane's page
 // (or the main pane's), which is then stored unless the page editor or the output file keeps it.
 
+#include "platform/types/WinTypes.h"
+
 #include <QString>
+
+#include <optional>
 
 class CQuibIcon;
 class CQuibSentence;
@@ -58,6 +62,12 @@ QByteArray IconClipboardBytes(const CQuibIcon& icon);
 // them: false (and `icon` unusable) when it is short, malformed or followed by more bytes.
 bool ReadIconStream(const QByteArray& bytes, CQuibIcon& icon);
 bool ReadIconFromClipboard(const QMimeData* data, CQuibIcon& icon);
+
+// Where an icon that carried `carried` (pixels, any values) is pasted on a pane that covers `paneArea`
+// of its page: at least kPastedIconMinimumSize square, made smaller with its proportions kept where it is
+// larger than the pane, centred on the pane, snapped to the grid when snapping is on, and always inside
+// the pane; none when the pane is smaller than the minimum size, and then nothing is pasted.
+std::optional<CRect> PastedIconRect(CRect carried, const CRect& paneArea);
 
 // The text of a sentence as a copy gives it: the icons' texts with blanks between, the first letter
 // upper case and "?" or "." behind by the sentence's ending; empty for a sentence without text.

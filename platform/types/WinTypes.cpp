@@ -8,29 +8,29 @@
 
 void CRect::OffsetRect(int dx, int dy)
 {
-    left += dx;
-    right += dx;
-    top += dy;
-    bottom += dy;
+    left = SaturatingAdd(left, dx);
+    right = SaturatingAdd(right, dx);
+    top = SaturatingAdd(top, dy);
+    bottom = SaturatingAdd(bottom, dy);
 }
 
 void CRect::InflateRect(int l, int t, int r, int b)
 {
-    left -= l;
-    top -= t;
-    right += r;
-    bottom += b;
+    left = SaturatingSub(left, l);
+    top = SaturatingSub(top, t);
+    right = SaturatingAdd(right, r);
+    bottom = SaturatingAdd(bottom, b);
 }
 
 void CRect::MoveToX(int x)
 {
-    right = x + Width();
+    right = SaturatingAdd(x, Width());
     left = x;
 }
 
 void CRect::MoveToY(int y)
 {
-    bottom = y + Height();
+    bottom = SaturatingAdd(y, Height());
     top = y;
 }
 
@@ -83,18 +83,24 @@ bool CRect::UnionRect(const RECT& a, const RECT& b)
 
 QRect toQRect(const RECT& rect)
 {
-    return QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    const auto clamped = [](int value) { return std::clamp(value, -kQtCoordinateLimit, kQtCoordinateLimit); };
+    const int left = clamped(rect.left);
+    const int top = clamped(rect.top);
+    return QRect(left, top, clamped(rect.right) - left, clamped(rect.bottom) - top);
 }
 
 CRect fromQRect(const QRect& rect)
 {
-    return CRect(rect.x(), rect.y(), rect.x() + rect.width(), rect.y() + rect.height());
+    // From the edges, not width(): Qt's width of a rectangle that spans the int range overflows.
+    return CRect(rect.left(), rect.top(), SaturatingAdd(rect.right(), 1), SaturatingAdd(rect.bottom(), 1));
 }
 
-int MulDiv(int number, int numerator, int denominator)
+namespace
 {
-    if (denominator == 0)
-        return MULDIV_FAILED;
+
+// number * numerator / denominator rounded half away from zero, in 64 bits; the denominator is not 0.
+std::int64_t roundedMulDiv(int number, int numerator, int denominator)
+{
     const std::int64_t product = static_cast<std::int64_t>(number) * numerator;
     const bool negative = (product < 0) != (denominator < 0);
     // Work on magnitudes so that rounding goes away from zero on both sides.
@@ -103,11 +109,26 @@ int MulDiv(int number, int numerator, int denominator)
     const std::uint64_t divisor = denominator < 0
                                       ? 0 - static_cast<std::uint64_t>(static_cast<std::int64_t>(denominator))
                                       : static_cast<std::uint64_t>(denominator);
-    const std::uint64_t quotient = (magnitude + divisor / 2) / divisor;
-    const std::uint64_t limit = negative ? std::uint64_t{1} << 31 : std::numeric_limits<int>::max();
-    if (quotient > limit)
+    // At most 2^62 + 2^30: it fits in an int64 either way round.
+    const auto quotient = static_cast<std::int64_t>((magnitude + divisor / 2) / divisor);
+    return negative ? -quotient : quotient;
+}
+
+} // namespace
+
+int MulDiv(int number, int numerator, int denominator)
+{
+    if (denominator == 0)
         return MULDIV_FAILED;
-    return negative ? static_cast<int>(-static_cast<std::int64_t>(quotient)) : static_cast<int>(quotient);
+    const std::int64_t result = roundedMulDiv(number, numerator, denominator);
+    if (result < std::numeric_limits<int>::min() || result > std::numeric_limits<int>::max())
+        return MULDIV_FAILED;
+    return static_cast<int>(result);
+}
+
+int MulDivSaturated(int number, int numerator, int denominator)
+{
+    return denominator == 0 ? 0 : SaturateToInt(roundedMulDiv(number, numerator, denominator));
 }
 
 std::uint32_t GetTickCount()

@@ -10,6 +10,7 @@
 #include <QRect>
 #include <QSize>
 
+#include <climits>
 #include <cstdint>
 
 using BYTE = std::uint8_t;
@@ -38,6 +39,22 @@ struct RECT {
 class CSize;
 class CRect;
 
+// Sums and differences of coordinates that cannot overflow: a result beyond an int becomes the nearest
+// int. Rectangles read from outside may hold any 32-bit values, and a width or a move must not wrap
+// round on them.
+constexpr int SaturateToInt(std::int64_t value)
+{
+    return value < INT_MIN ? INT_MIN : value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+constexpr int SaturatingAdd(int a, int b)
+{
+    return SaturateToInt(std::int64_t{a} + b);
+}
+constexpr int SaturatingSub(int a, int b)
+{
+    return SaturateToInt(std::int64_t{a} - b);
+}
+
 class CPoint : public POINT
 {
 public:
@@ -47,8 +64,8 @@ public:
 
     void Offset(int dx, int dy)
     {
-        x += dx;
-        y += dy;
+        x = SaturatingAdd(x, dx);
+        y = SaturatingAdd(y, dy);
     }
     void Offset(const POINT& pt) { Offset(pt.x, pt.y); }
     void SetPoint(int newX, int newY)
@@ -64,7 +81,8 @@ public:
     }
     CPoint& operator-=(const CPoint& pt)
     {
-        Offset(-pt.x, -pt.y);
+        x = SaturatingSub(x, pt.x);
+        y = SaturatingSub(y, pt.y);
         return *this;
     }
     CPoint& operator+=(const SIZE& size)
@@ -74,13 +92,20 @@ public:
     }
     CPoint& operator-=(const SIZE& size)
     {
-        Offset(-size.cx, -size.cy);
+        x = SaturatingSub(x, size.cx);
+        y = SaturatingSub(y, size.cy);
         return *this;
     }
-    CPoint operator-() const { return {-x, -y}; }
-    CPoint operator+(const CPoint& pt) const { return {x + pt.x, y + pt.y}; }
-    CPoint operator+(const SIZE& size) const { return {x + size.cx, y + size.cy}; }
-    CPoint operator-(const SIZE& size) const { return {x - size.cx, y - size.cy}; }
+    CPoint operator-() const { return {SaturatingSub(0, x), SaturatingSub(0, y)}; }
+    CPoint operator+(const CPoint& pt) const { return {SaturatingAdd(x, pt.x), SaturatingAdd(y, pt.y)}; }
+    CPoint operator+(const SIZE& size) const
+    {
+        return {SaturatingAdd(x, size.cx), SaturatingAdd(y, size.cy)};
+    }
+    CPoint operator-(const SIZE& size) const
+    {
+        return {SaturatingSub(x, size.cx), SaturatingSub(y, size.cy)};
+    }
     inline CSize operator-(const CPoint& pt) const;
 
     friend bool operator==(const CPoint& a, const CPoint& b) { return a.x == b.x && a.y == b.y; }
@@ -100,31 +125,36 @@ public:
     }
     CSize& operator+=(const SIZE& size)
     {
-        cx += size.cx;
-        cy += size.cy;
+        *this = *this + size;
         return *this;
     }
     CSize& operator-=(const SIZE& size)
     {
-        cx -= size.cx;
-        cy -= size.cy;
+        *this = *this - size;
         return *this;
     }
-    CSize operator-() const { return {-cx, -cy}; }
-    CSize operator+(const SIZE& size) const { return {cx + size.cx, cy + size.cy}; }
-    CSize operator-(const SIZE& size) const { return {cx - size.cx, cy - size.cy}; }
+    CSize operator-() const { return {SaturatingSub(0, cx), SaturatingSub(0, cy)}; }
+    CSize operator+(const SIZE& size) const
+    {
+        return {SaturatingAdd(cx, size.cx), SaturatingAdd(cy, size.cy)};
+    }
+    CSize operator-(const SIZE& size) const
+    {
+        return {SaturatingSub(cx, size.cx), SaturatingSub(cy, size.cy)};
+    }
 
     friend bool operator==(const CSize& a, const CSize& b) { return a.cx == b.cx && a.cy == b.cy; }
 };
 
 inline CSize CPoint::operator-(const CPoint& pt) const
 {
-    return {x - pt.x, y - pt.y};
+    return {SaturatingSub(x, pt.x), SaturatingSub(y, pt.y)};
 }
 
 // A rectangle whose right and bottom edges are not part of it: (0, 0, 10, 10) holds the points 0..9
 // on each axis, is 10 wide, and PtInRect says no to x == 10. A rectangle with no width or no height
-// is empty.
+// is empty. Its arithmetic saturates: (INT_MIN, 0, INT_MAX, 1) is INT_MAX wide, and moving it keeps
+// its edges at the ends of the int range instead of wrapping them round.
 class CRect : public RECT
 {
 public:
@@ -132,7 +162,7 @@ public:
     constexpr CRect(int l, int t, int r, int b) : RECT{l, t, r, b} {}
     constexpr CRect(const RECT& rect) : RECT(rect) {}
     constexpr CRect(const POINT& topLeft, const SIZE& size)
-        : RECT{topLeft.x, topLeft.y, topLeft.x + size.cx, topLeft.y + size.cy}
+        : RECT{topLeft.x, topLeft.y, SaturatingAdd(topLeft.x, size.cx), SaturatingAdd(topLeft.y, size.cy)}
     {
     }
     constexpr CRect(const POINT& topLeft, const POINT& bottomRight)
@@ -140,12 +170,16 @@ public:
     {
     }
 
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
+    int Width() const { return SaturatingSub(right, left); }
+    int Height() const { return SaturatingSub(bottom, top); }
     CSize Size() const { return {Width(), Height()}; }
     CPoint TopLeft() const { return {left, top}; }
     CPoint BottomRight() const { return {right, bottom}; }
-    CPoint CenterPoint() const { return {(left + right) / 2, (top + bottom) / 2}; }
+    CPoint CenterPoint() const
+    {
+        return {static_cast<int>((std::int64_t{left} + right) / 2),
+                static_cast<int>((std::int64_t{top} + bottom) / 2)};
+    }
 
     bool IsRectEmpty() const { return Width() <= 0 || Height() <= 0; }
     bool IsRectNull() const { return left == 0 && top == 0 && right == 0 && bottom == 0; }
@@ -231,7 +265,10 @@ public:
     friend bool operator==(const CRect& a, const CRect& b) { return a.EqualRect(b); }
 };
 
-// Qt's rectangles count the right and bottom edges in; these keep the same pixels.
+// Qt's rectangles count the right and bottom edges in; these keep the same pixels. Qt works out widths
+// and moves in plain ints, so toQRect keeps every edge within kQtCoordinateLimit of the origin, where
+// that arithmetic cannot overflow; what lies beyond is on no screen or paper.
+constexpr int kQtCoordinateLimit = (1 << 30) - 1;
 QRect toQRect(const RECT& rect);
 CRect fromQRect(const QRect& rect);
 inline QPoint toQPoint(const POINT& pt)
@@ -286,6 +323,9 @@ inline COLORREF fromQColor(const QColor& color)
 // MULDIV_FAILED when the denominator is 0 or the result does not fit in an int.
 constexpr int MULDIV_FAILED = -1;
 int MulDiv(int number, int numerator, int denominator);
+// The same rounding, but a result beyond an int becomes the nearest int, and a denominator of 0 gives 0:
+// for scaling coordinates that may hold any value.
+int MulDivSaturated(int number, int numerator, int denominator);
 
 // The program's clock (platform/types/Clock.h): milliseconds as a 32-bit count that wraps after about
 // 49.7 days. Compare two ticks only by their unsigned difference (TickDifference), never with < or >.

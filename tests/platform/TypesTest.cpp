@@ -65,6 +65,40 @@ TEST_F(TypesTest, IntersectionAndUnionFollowTheEmptyRectangleRules)
     EXPECT_EQ(CPoint(5, 5) - CPoint(2, 1), CSize(3, 4));
 }
 
+TEST_F(TypesTest, RectangleArithmeticSaturatesInsteadOfWrappingRound)
+{
+    const CRect wide(INT_MIN, 0, INT_MAX, 1000);
+    EXPECT_EQ(wide.Width(), INT_MAX);
+    EXPECT_FALSE(wide.IsRectEmpty());
+    EXPECT_EQ(wide.CenterPoint(), CPoint(0, 500));
+    CRect seen;
+    EXPECT_TRUE(seen.IntersectRect(wide, CRect(0, 0, 640, 480)));
+    EXPECT_EQ(seen, CRect(0, 0, 640, 480));
+
+    CRect moved(INT_MAX - 10, INT_MIN + 10, INT_MAX, INT_MIN + 20);
+    moved.OffsetRect(100, -100);
+    EXPECT_EQ(moved, CRect(INT_MAX, INT_MIN, INT_MAX, INT_MIN));
+    moved.InflateRect(5, 5);
+    EXPECT_EQ(moved, CRect(INT_MAX - 5, INT_MIN, INT_MAX, INT_MIN + 5));
+    moved.MoveToX(INT_MAX - 1);
+    EXPECT_EQ(moved.right, INT_MAX);
+    EXPECT_EQ(CRect(CPoint(INT_MAX - 1, 0), CSize(10, 10)).right, INT_MAX);
+    EXPECT_EQ(CPoint(INT_MIN, 0) - CPoint(1, 0), CSize(INT_MIN, 0));
+    EXPECT_EQ(-CPoint(INT_MIN, 0), CPoint(INT_MAX, 0));
+
+    // Qt gets edges within its own arithmetic's reach, and the same pixels where they fit.
+    const QRect qt = toQRect(wide);
+    EXPECT_GT(qt.width(), 0);
+    EXPECT_EQ(qt.left(), -kQtCoordinateLimit);
+    EXPECT_EQ(qt.right(), kQtCoordinateLimit - 1);
+    EXPECT_EQ(fromQRect(QRect(QPoint(INT_MIN, 0), QPoint(INT_MAX, 9))), CRect(INT_MIN, 0, INT_MAX, 10));
+
+    EXPECT_EQ(MulDivSaturated(INT_MAX, 1280, 1000), INT_MAX);
+    EXPECT_EQ(MulDivSaturated(INT_MIN, 1280, 1000), INT_MIN);
+    EXPECT_EQ(MulDivSaturated(333, 1000, 768), 434) << "MulDiv's rounding";
+    EXPECT_EQ(MulDivSaturated(5, 1, 0), 0);
+}
+
 TEST_F(TypesTest, MulDivRoundsHalfAwayFromZero)
 {
     struct Case {

@@ -13,6 +13,7 @@
 #include "core/Word.h"
 #include "panes/Panes.h"
 #include "shell/Commands.h"
+#include "system/SystemSettings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
 
@@ -20,6 +21,8 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include <climits>
+#include <iterator>
 #include <memory>
 
 using namespace lumivo::test;
@@ -168,6 +171,39 @@ TEST_F(ClipboardTest, ASmallIconIsPastedAs48SquareCentredOnThePaneInFrontAndSele
     EXPECT_FALSE(theCanPaste()) << "no pane may take it";
     EXPECT_FALSE(PasteFromClipboard());
     EXPECT_EQ(page().Icons.size(), 3u);
+}
+
+TEST_F(ClipboardTest, AnIconOfAnySizeIsPastedInsideThePaneOrNotAtAll)
+{
+    theMainPane.UpdateLayout(true); // the page origin is the client origin
+    const CRect carried[] = {CRect(INT_MIN, 0, INT_MAX, 100), CRect(202, -1878982657, 1868785926, 137568366),
+                             CRect(0, 0, 4000, 1000), CRect(100, 100, 40, 60)};
+    const CRect expected[] = {CRect(0, 176, 600, 224), CRect(115, 0, 485, 400), CRect(0, 125, 600, 275),
+                              CRect(276, 176, 324, 224)};
+    for (std::size_t i = 0; i < std::size(carried); ++i) {
+        CQuibIcon source;
+        source.ScreenRect = carried[i];
+        putOnClipboard(IconClipboardBytes(source));
+        ASSERT_TRUE(PasteFromClipboard());
+        const CQuibIcon& pasted = *page().Icons.back();
+        EXPECT_EQ(pasted.ScreenRect, expected[i]) << "proportions kept, inside the pane, centred";
+        EXPECT_EQ(FrontIconAt(page().Icons, pasted.ScreenRect.CenterPoint()), &pasted) << "it can be hit";
+    }
+
+    // A pane off the grid: the grid line before its edge lies outside it.
+    theMainPane.PaneRect = CRect(10, 10, 610, 410);
+    theEditOptions = kEditOptionSnapToGrid;
+    theGridStepX = theGridStepY = 64;
+    CQuibIcon whole;
+    whole.ScreenRect = CRect(0, 0, 600, 400);
+    putOnClipboard(IconClipboardBytes(whole));
+    ASSERT_TRUE(PasteFromClipboard());
+    EXPECT_EQ(page().Icons.back()->ScreenRect, theMainPane.PaneRect) << "the grid gives way to the pane";
+
+    const std::size_t count = page().Icons.size();
+    theMainPane.PaneRect = CRect(0, 0, 600, 40);
+    EXPECT_FALSE(PasteFromClipboard()) << "a pane lower than the smallest icon takes none";
+    EXPECT_EQ(page().Icons.size(), count);
 }
 
 TEST_F(ClipboardTest, ACutWhileThePageEditorHasThePageLeavesTheSavingToIt)

@@ -1,0 +1,142 @@
+// An icon stream as the clipboard carries it (and, with its rectangle in per mille, as a page, a
+// sentence or a package does): what reads is pasted inside the pane or not at all; drawn on a page,
+// hit-tested and printed, as its own shape and as the ellipse class, it sets no clip beyond the device
+// it is drawn on and keeps its stored rectangle exactly as it was read.
+
+#include "core/IconDrawing.h"
+#include "core/IconShapes.h"
+#include "core/PageHooks.h"
+#include "shell/Clipboard.h"
+#include "tests/fuzz/FuzzTarget.h"
+#include "tests/support/PaintRecorder.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QPainter>
+
+#include <memory>
+#include <string>
+
+namespace lumivo::fuzz::icon
+{
+
+namespace
+{
+
+constexpr SIZE kPage{640, 427};
+const CRect kPane(0, 0, 600, 400);
+
+std::string describe(const CRect& rect)
+{
+    return "(" + std::to_string(rect.left) + ", " + std::to_string(rect.top) + ", " +
+           std::to_string(rect.right) + ", " + std::to_string(rect.bottom) + ")";
+}
+
+void checkWithin(const lumivo::test::PaintRecorder& recorder, const char* where, const CRect& stored)
+{
+    const QRect beyond = recorder.clipBeyondArea();
+    fuzzCheck(beyond.isNull(), std::string(where) + " of " + describe(stored) + " set a clip of " +
+                                   std::to_string(beyond.width()) + " x " + std::to_string(beyond.height()));
+}
+
+void checkPaste(const CRect& carried)
+{
+    const std::optional<CRect> pasted = PastedIconRect(carried, kPane);
+    fuzzCheck(pasted.has_value(), "an icon is not pasted onto a pane that can hold it");
+    CRect inside;
+    inside.IntersectRect(*pasted, kPane);
+    fuzzCheck(inside == *pasted && pasted->Width() >= kPastedIconMinimumSize &&
+                  pasted->Height() >= kPastedIconMinimumSize,
+              "the icon of " + describe(carried) + " is pasted at " + describe(*pasted));
+}
+
+void drawHitAndPrint(CQuibIcon& icon)
+{
+    const CRect stored = icon.StoredRect;
+    icon.RelativeToScreen(kPage);
+    lumivo::test::PaintRecorder screen(kPage.cx, kPage.cy);
+    {
+        QPainter painter(&screen);
+        IconPaint paint{painter, {}};
+        icon.Draw(paint);
+    }
+    checkWithin(screen, "drawing", stored);
+    // Really drawn too, for what the raster engine makes of it.
+    QImage small(64, 48, QImage::Format_RGB32);
+    {
+        QPainter painter(&small);
+        IconPaint paint{painter, QPoint(-300, -200)};
+        icon.Draw(paint);
+    }
+    const CRect& rect = icon.ScreenRect;
+    {
+        // As shown by a pane (the test needs one, and asks nothing of it).
+        const auto shown =
+            theFindPaneShowingIcon.scoped([](const CQuibIcon*) { return reinterpret_cast<CPane*>(1); });
+        static_cast<void>(icon.IsVisibleIn(CRect(0, 0, kPage.cx, kPage.cy)));
+    }
+    for (const CPoint point : {rect.CenterPoint(), rect.TopLeft(), CPoint(320, 213), CPoint(0, 0)}) {
+        const bool hit = icon.HitTest(point);
+        fuzzCheck(!hit || rect.PtInRect(point), "a hit outside the icon's rectangle");
+        static_cast<void>(icon.IsHit(point));
+    }
+    lumivo::test::PaintRecorder paper(2480, 3508);
+    {
+        QPainter painter(&paper);
+        icon.DrawForPrint(painter, QPoint(100, 100), 5000, 5000, 0);
+    }
+    checkWithin(paper, "printing", stored);
+    icon.ScreenToRelative(kPage);
+    fuzzCheck(icon.StoredRect == stored,
+              "the stored rectangle " + describe(stored) + " became " + describe(icon.StoredRect));
+}
+
+void fuzzIcon(const std::uint8_t* data, std::size_t size)
+{
+    resetGlobals();
+    CQuibIcon icon;
+    if (!ReadIconStream(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)), icon))
+        return;
+    checkPaste(icon.StoredRect);
+    CQuibIcon_Ellipse ellipse;
+    ellipse.CopyFrom(icon);
+    drawHitAndPrint(icon);
+    drawHitAndPrint(ellipse);
+    resetGlobals();
+}
+
+std::vector<Bytes> iconSeeds()
+{
+    resetGlobals();
+    struct Seed {
+        CRect rect;
+        std::uint32_t shape;
+        const char* label;
+        const char* attribute;
+        const char* value;
+    };
+    const Seed kSeeds[] = {
+        {CRect(100, 100, 300, 250), kIconShapeRect, "hus", "", ""},
+        {CRect(0, 0, 1000, 1000), kIconShapeEllipse, "", "framewidth", "5%"},
+        {CRect(500, 20, 990, 980), kIconShapeUnclipped, "en lang tekst", "textsize", "60%"},
+    };
+    std::vector<Bytes> seeds;
+    for (const Seed& seed : kSeeds) {
+        CQuibIcon icon(seed.shape);
+        icon.ScreenRect = seed.rect;
+        icon.WordName = QString::fromLatin1(seed.label);
+        icon.Flags |= kIconFrameShown;
+        if (*seed.attribute)
+            icon.Attributes.SetValue(QString::fromLatin1(seed.attribute), QString::fromLatin1(seed.value));
+        const QByteArray bytes = IconClipboardBytes(icon);
+        seeds.emplace_back(bytes.begin(), bytes.end());
+    }
+    resetGlobals();
+    return seeds;
+}
+
+const FuzzTargetRegistration registration({"icon", &fuzzIcon, &iconSeeds});
+
+} // namespace
+
+} // namespace lumivo::fuzz::icon
