@@ -5,6 +5,7 @@
 #include "core/Sound.h"
 #include "core/Utility.h"
 #include "panes/SpeechEngine.h"
+#include "platform/modules/Modules.h"
 #include "shell/Clipboard.h"
 #include "shell/Commands.h"
 #include "shell/MainFrame.h"
@@ -25,6 +26,7 @@
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
+#include <QWindow>
 
 #include <csignal>
 #include <cstdlib>
@@ -170,11 +172,24 @@ bool CQuibApp::OnIdle(long /*count*/)
         theSpeechEngine = std::make_unique<CSpeechEngine>();
         theSpeechEngine->StartInit();
     }
+    PreloadModulesOnceShown();
     if (m_mainFrame) {
         UpdateToolBarCommands();
         m_mainFrame->ArmIdleTimer();
     }
     return false;
+}
+
+void CQuibApp::PreloadModulesOnceShown()
+{
+    if (m_modulesPreloading || !m_mainFrame)
+        return;
+    // An exposed window has had its first paint: the expose event paints before the loop waits again.
+    const QWindow* window = m_mainFrame->windowHandle();
+    if (!window || !window->isExposed())
+        return;
+    m_modulesPreloading = true;
+    lumivo::modules::preloadInBackground();
 }
 
 void CQuibApp::RunQueuedReload()
