@@ -1,6 +1,7 @@
 #include "platform/modules/Modules.h"
 
 #include <dlfcn.h>
+#include <sys/auxv.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -74,9 +75,18 @@ Registration::Registration(const char* fileName)
 
 std::string folder()
 {
-    std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    return (program.parent_path() / "modules").string();
+    // Worked out once, before anything could change the working folder that a relative path needs.
+    static const std::string modules = [] {
+        std::error_code error;
+        std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+        if (error) {
+            // Without /proc: the path the program was started by.
+            const auto* started = reinterpret_cast<const char*>(::getauxval(AT_EXECFN));
+            program = std::filesystem::absolute(started ? started : "", error);
+        }
+        return (program.parent_path() / "modules").string();
+    }();
+    return modules;
 }
 
 std::vector<std::string> missing()
