@@ -12,10 +12,24 @@
 #include "system/OutputFile.h"
 #include "system/SystemStrings.h"
 
+#include <functional>
+#include <string_view>
+
 IMPLEMENT_SERIAL(CQuibBg, CObject, 1)
 
 namespace
 {
+
+// A digest of a picture record's bytes; 0 when it has none.
+std::size_t storedBytesDigest(CQuibPict& picture)
+{
+    const std::uint8_t* data = picture.GetData();
+    const std::int64_t size = picture.GetSize();
+    if (!data || size <= 0)
+        return 0;
+    return std::hash<std::string_view>{}(
+        std::string_view(reinterpret_cast<const char*>(data), std::size_t(size)));
+}
 
 constexpr int kAskRemovePage = 9020;
 constexpr int kAskSavePage = 9021;
@@ -225,15 +239,24 @@ int FrameSizeToLayoutId(int mode)
     }
 }
 
+void CQuibBg::dropPicture()
+{
+    PictureImage.reset();
+    PictureSize = SIZE{0, 0};
+    PictureFrameMode = 0;
+    PictureDigest = 0;
+}
+
 int CQuibBg::LoadPictureForFrameSize(int currentMode, bool force)
 {
-    if (force) {
-        PictureImage.reset();
-        PictureSize = SIZE{0, 0};
-        PictureFrameMode = 0;
-    }
-    if (PictureImage || (BgFlags & kBgFlagNoPicture))
+    if (!force && (PictureImage || (BgFlags & kBgFlagNoPicture)))
         return PictureImage ? PictureFrameMode : 0;
+    if (BgFlags & kBgFlagNoPicture) {
+        dropPicture();
+        return 0;
+    }
+    // Forced, the records are read again, but the picture held so far stays until one replaces it:
+    // bytes it was decoded from are not decoded again (a start lays every pane out more than once).
     std::vector<int> modes;
     for (int mode = std::max(currentMode, kFirstFrameSizeMode); mode <= kLastFrameSizeMode; ++mode)
         modes.push_back(mode);
@@ -245,6 +268,7 @@ int CQuibBg::LoadPictureForFrameSize(int currentMode, bool force)
             return mode;
         }
     }
+    dropPicture();
     return 0;
 }
 
@@ -252,14 +276,17 @@ void CQuibBg::TakePicture(std::unique_ptr<CQuibPict> picture)
 {
     if (!picture)
         return;
-    const auto kind = static_cast<std::int16_t>(GetPictTypeKind(picture->GetType()));
-    if (!picture->GetImage()) {
+    PictureKind = static_cast<std::int16_t>(GetPictTypeKind(picture->GetType()));
+    if (!picture->GetImage())
         picture->Load();
+    const std::size_t digest = storedBytesDigest(*picture);
+    if (PictureImage && digest != 0 && digest == PictureDigest)
+        return;
+    if (!picture->GetImage())
         picture->Decode();
-    }
     PictureImage = picture->DetachImage();
     PictureSize = PictureImage ? SIZE{PictureImage->width, PictureImage->height} : SIZE{0, 0};
-    PictureKind = kind;
+    PictureDigest = PictureImage ? digest : 0;
 }
 
 bool CQuibBg::HoldsIcon(const CQuibIcon* icon) const

@@ -53,7 +53,8 @@ public:
     // then back from it to the first, until a picture is found. Gives the mode whose picture the page
     // holds, 0 when it holds none; a page whose flags say it has no picture looks for none.
     int LoadPictureForFrameSize(int currentMode, bool force);
-    // Decodes the picture and keeps its image, size and kind; the picture object is dropped.
+    // Decodes the picture and keeps its image, size and kind; the picture object is dropped. Bytes
+    // that the held picture was decoded from are not decoded again.
     void TakePicture(std::unique_ptr<CQuibPict> picture);
     // Whether the icon list holds this icon.
     bool HoldsIcon(const CQuibIcon* icon) const;
@@ -83,6 +84,13 @@ public:
 
 protected:
     void ResetToDefaults() override { Assign(nullptr); }
+
+private:
+    void dropPicture();
+
+    // A digest of the stored bytes the held picture was decoded from (0: not known), so that taking
+    // the same bytes again keeps it instead of decoding them once more.
+    std::size_t PictureDigest = 0;
 };
 
 std::uint8_t GetBgTypeLanguage(std::int32_t type);

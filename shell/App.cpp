@@ -6,6 +6,7 @@
 #include "core/Utility.h"
 #include "panes/SoundDevice.h"
 #include "panes/SpeechEngine.h"
+#include "platform/modules/Modules.h"
 #include "shell/Clipboard.h"
 #include "shell/Commands.h"
 #include "shell/MainFrame.h"
@@ -26,6 +27,7 @@
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
+#include <QWindow>
 
 #include <csignal>
 #include <cstdlib>
@@ -173,11 +175,24 @@ bool CQuibApp::OnIdle(long /*count*/)
         theSpeechEngine = std::make_unique<CSpeechEngine>();
         theSpeechEngine->StartInit();
     }
+    PreloadModulesOnceShown();
     if (m_mainFrame) {
         UpdateToolBarCommands();
         m_mainFrame->ArmIdleTimer();
     }
     return false;
+}
+
+void CQuibApp::PreloadModulesOnceShown()
+{
+    if (m_modulesPreloading || !m_mainFrame)
+        return;
+    // An exposed window has had its first paint: the expose event paints before the loop waits again.
+    const QWindow* window = m_mainFrame->windowHandle();
+    if (!window || !window->isExposed())
+        return;
+    m_modulesPreloading = true;
+    lumivo::modules::preloadInBackground();
 }
 
 void CQuibApp::RunQueuedReload()

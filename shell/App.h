@@ -29,7 +29,8 @@ public:
     // The start-up sequence; true when the program runs, false when it must end.
     bool InitInstance();
     // One idle pass: the client window's idle tick, the speech engine made when there is none, the
-    // toolbar's update pass and the frame's idle timer armed again. Always false.
+    // media modules loaded in the background once the window shows, the toolbar's update pass and the
+    // frame's idle timer armed again. Always false.
     bool OnIdle(long count);
     // Runs the reload steps that something left pending (closing the output file queues every step),
     // rather than leaving them for whatever reload comes next. Only the main loop's idle runs it: while
@@ -54,11 +55,14 @@ private:
     // SIGTERM, SIGINT and SIGHUP end the event loop as the exit command does, so the user's files are
     // written and the lock is let go rather than left to a killed process.
     void QuitOnTerminationSignals();
+    // After the first paint, not before: their loading would compete with the start page.
+    void PreloadModulesOnceShown();
 
     bool m_trace = false;
     bool m_showSplash = true;
     bool m_inMainLoop = false;
     bool m_exited = false;
+    bool m_modulesPreloading = false;
     std::unique_ptr<QLockFile> m_instanceLock;
     std::unique_ptr<CMainFrame> m_mainFrame;
 };

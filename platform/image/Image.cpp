@@ -2,38 +2,16 @@
 
 #include "platform/files/FileSystem.h"
 #include "platform/image/ImageDecoders.h"
-
-#include <Magick++.h>
+#include "platform/image/ImageLibrary.h"
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 
 namespace lumivo::image
 {
 
 namespace
 {
-
-// Larger pictures than this are refused before any pixel memory is asked for.
-constexpr std::int64_t maxSide = 20000;
-constexpr std::int64_t maxBytes = std::int64_t(1) << 30;
-// The image library keeps 8 bytes a pixel besides our 3; the formats it still reads (PCX, PSD)
-// stay within bounded memory up to this size.
-constexpr std::int64_t maxLibraryPixels = 32'000'000;
-
-void initialiseLibrary()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        Magick::InitializeMagick(nullptr);
-        Magick::ResourceLimits::width(maxSide);
-        Magick::ResourceLimits::height(maxSide);
-        Magick::ResourceLimits::area(maxLibraryPixels);
-        // A picture too large for memory fails at once instead of paging through a cache on disk.
-        Magick::ResourceLimits::disk(0);
-    });
-}
 
 bool startsWith(const std::uint8_t* data, std::size_t size, const char* magic, std::size_t n)
 {
@@ -80,7 +58,8 @@ bool psdIsComplete(const std::uint8_t* data, std::size_t size)
     const std::uint64_t width = bigEndian(data + 18, 4);
     const std::uint64_t depth = bigEndian(data + 22, 2);
     // Sizes beyond what is ever decoded are refused here too, which also keeps the sums below in range.
-    if (width == 0 || height == 0 || width > maxSide || height > maxSide || depth == 0 || depth > 32)
+    if (width == 0 || height == 0 || width > maxPictureSide || height > maxPictureSide || depth == 0 ||
+        depth > 32)
         return false;
     std::uint64_t at = 26;
     auto skipSection = [&](int lengthBytes) {
@@ -107,103 +86,7 @@ bool psdIsComplete(const std::uint8_t* data, std::size_t size)
     return at + rows * countBytes + packed <= size;
 }
 
-// Reads with the coder named explicitly, so that no other coder ever sees the bytes. A warning about
-// damaged data counts as a failure: a truncated picture is not half shown.
-bool readWithCoder(Magick::Image& picture, const std::uint8_t* data, std::size_t size, const char* coder,
-                   DecodeFailure& failure)
-{
-    try {
-        picture.magick(coder);
-        picture.read(Magick::Blob(data, size));
-    } catch (const Magick::WarningCorruptImage&) {
-        return false;
-    } catch (const Magick::Warning&) {
-        // Other warnings (unknown tags, odd profiles) leave a good picture behind.
-    } catch (const Magick::ErrorResourceLimit&) {
-        failure = DecodeFailure::TooLarge;
-        return false;
-    } catch (const Magick::ErrorCache&) {
-        // The pixel cache is refused beyond its limits: the picture is too large for this library.
-        failure = DecodeFailure::TooLarge;
-        return false;
-    } catch (const Magick::Exception&) {
-        return false;
-    }
-    return picture.isValid() && picture.columns() > 0 && picture.rows() > 0;
-}
-
-std::optional<RgbImage> exportRgb(Magick::Image& picture)
-{
-    try {
-        if (picture.colorSpace() == Magick::CMYKColorspace)
-            picture.colorSpace(Magick::sRGBColorspace);
-        if (picture.matte()) {
-            // Transparent parts are shown on white, the way the pages' background shows them.
-            picture.backgroundColor(Magick::Color("white"));
-            picture.alphaChannel(Magick::RemoveAlphaChannel);
-        }
-        const auto bytes = rgbByteSize(picture.columns(), picture.rows());
-        if (!bytes)
-            return std::nullopt;
-        RgbImage image;
-        image.width = int(picture.columns());
-        image.height = int(picture.rows());
-        image.pixels.resize(*bytes);
-        picture.write(0, 0, picture.columns(), picture.rows(), "RGB", Magick::CharPixel, image.pixels.data());
-        return image;
-    } catch (const Magick::Exception&) {
-        return std::nullopt;
-    }
-}
-
-std::optional<Magick::Image> toPicture(const RgbImage& image)
-{
-    if (image.isNull() || rgbByteSize(image.width, image.height) != image.pixels.size())
-        return std::nullopt;
-    initialiseLibrary();
-    // The library asserts (and aborts the program) instead of throwing when asked to make a picture
-    // beyond its limits, and the system's policy may keep those below ours: such a picture is refused.
-    const auto width = static_cast<std::uint64_t>(image.width);
-    const auto height = static_cast<std::uint64_t>(image.height);
-    if (width > Magick::ResourceLimits::width() || height > Magick::ResourceLimits::height() ||
-        width * height > Magick::ResourceLimits::area())
-        return std::nullopt;
-    try {
-        Magick::Image picture(image.width, image.height, "RGB", Magick::CharPixel, image.pixels.data());
-        picture.depth(8);
-        return picture;
-    } catch (const Magick::Exception&) {
-        return std::nullopt;
-    }
-}
-
-bool writeBlob(Magick::Image& picture, const char* coder, std::vector<std::uint8_t>& out)
-{
-    try {
-        picture.magick(coder);
-        picture.strip();
-        Magick::Blob blob;
-        picture.write(&blob);
-        const auto* bytes = static_cast<const std::uint8_t*>(blob.data());
-        out.assign(bytes, bytes + blob.length());
-        return !out.empty();
-    } catch (const Magick::Exception&) {
-        out.clear();
-        return false;
-    }
-}
-
 } // namespace
-
-std::optional<std::size_t> rgbByteSize(std::int64_t width, std::int64_t height)
-{
-    if (width <= 0 || height <= 0 || width > maxSide || height > maxSide)
-        return std::nullopt;
-    const std::int64_t bytes = width * height * 3;
-    if (bytes > maxBytes)
-        return std::nullopt;
-    return std::size_t(bytes);
-}
 
 std::optional<RgbImage> makeRgbImage(int width, int height, const std::uint8_t* pixels, std::size_t size)
 {
@@ -246,16 +129,13 @@ bool isReadableType(FileType type)
 namespace
 {
 
+// The formats without a decoder of our own (PSD, PCX of more than one bit) go to the image library.
 std::optional<RgbImage> decodeWithLibrary(const std::uint8_t* data, std::size_t size, FileType type,
                                           DecodeFailure& failure)
 {
     if (type == FileType::Psd && !psdIsComplete(data, size))
         return std::nullopt;
-    initialiseLibrary();
-    Magick::Image picture;
-    if (!readWithCoder(picture, data, size, coderName(type), failure))
-        return std::nullopt;
-    return exportRgb(picture);
+    return decodeWithImageLibrary(data, size, coderName(type), failure);
 }
 
 // JPEG, PNG, TIFF and BMP, and 1-bit PCX, have decoders of their own: faster, and within bounded memory.
@@ -427,7 +307,7 @@ std::optional<RgbImage> readFile(const QString& path, const DecodeHints& hints, 
             decoded = OrientedImage{std::move(*image), 1};
     } else if (type == FileType::Tiff) {
         decoded = decodeTiff(*source, failure);
-    } else if (source->size() > std::uint64_t(maxBytes)) {
+    } else if (source->size() > std::uint64_t(maxPictureBytes)) {
         failure = DecodeFailure::TooLarge;
     } else {
         std::vector<std::uint8_t> bytes(std::size_t(source->size()));
@@ -444,37 +324,11 @@ std::optional<RgbImage> readFile(const QString& path, const DecodeHints& hints, 
     return applyOrientation(std::move(decoded->image), decoded->orientation);
 }
 
-bool encodeJpeg(const RgbImage& image, int quality, std::vector<std::uint8_t>& out)
-{
-    out.clear();
-    auto picture = toPicture(image);
-    if (!picture)
-        return false;
-    // The library reads quality 0 as "choose for me"; here 0 is the lowest there is.
-    picture->quality(std::clamp(quality, 1, 100));
-    // Always three components, even for a grey picture, which the library would write with one.
-    picture->type(Magick::TrueColorType);
-    return writeBlob(*picture, "JPEG", out);
-}
-
-bool encodePng(const RgbImage& image, std::vector<std::uint8_t>& out)
-{
-    out.clear();
-    auto picture = toPicture(image);
-    if (!picture)
-        return false;
-    picture->defineValue("png", "color-type", "2");
-    picture->defineValue("png", "bit-depth", "8");
-    picture->defineValue("png", "exclude-chunks", "date,time");
-    return writeBlob(*picture, "PNG", out);
-}
-
 bool encodeAs(const RgbImage& image, FileType type, std::vector<std::uint8_t>& out)
 {
     out.clear();
     const char* coder = type == FileType::Gif ? "GIF" : coderName(type);
-    auto picture = toPicture(image);
-    return coder && picture && writeBlob(*picture, coder, out);
+    return coder && encodeWithImageLibrary(image, coder, out);
 }
 
 RgbImage toGrey(const RgbImage& image)
@@ -486,23 +340,6 @@ RgbImage toGrey(const RgbImage& image)
         grey.pixels[i] = grey.pixels[i + 1] = grey.pixels[i + 2] = std::uint8_t(std::min(luminance, 255u));
     }
     return grey;
-}
-
-std::optional<RgbImage> resize(const RgbImage& image, int width, int height)
-{
-    if (!rgbByteSize(width, height))
-        return std::nullopt;
-    auto picture = toPicture(image);
-    if (!picture)
-        return std::nullopt;
-    try {
-        Magick::Geometry size(width, height);
-        size.aspect(true);
-        picture->resize(size);
-    } catch (const Magick::Exception&) {
-        return std::nullopt;
-    }
-    return exportRgb(*picture);
 }
 
 std::optional<RgbImage> crop(const RgbImage& image, int x, int y, int width, int height)
@@ -520,33 +357,6 @@ std::optional<RgbImage> crop(const RgbImage& image, int x, int y, int width, int
         std::memcpy(part.pixels.data() + row * rowBytes, image.pixels.data() + from, rowBytes);
     }
     return part;
-}
-
-std::optional<RgbImage> rotate(const RgbImage& image, double degrees)
-{
-    auto picture = toPicture(image);
-    if (!picture)
-        return std::nullopt;
-    try {
-        picture->backgroundColor(Magick::Color("white"));
-        picture->rotate(degrees);
-    } catch (const Magick::Exception&) {
-        return std::nullopt;
-    }
-    return exportRgb(*picture);
-}
-
-std::optional<RgbImage> blur(const RgbImage& image, double radius, double sigma)
-{
-    auto picture = toPicture(image);
-    if (!picture)
-        return std::nullopt;
-    try {
-        picture->blur(radius, sigma);
-    } catch (const Magick::Exception&) {
-        return std::nullopt;
-    }
-    return exportRgb(*picture);
 }
 
 QImage toQImage(const RgbImage& image)

@@ -23,8 +23,20 @@ struct RgbImage {
     std::size_t byteSize() const { return pixels.size(); }
 };
 
+// Larger pictures than these are refused before any pixel memory is asked for.
+constexpr std::int64_t maxPictureSide = 20000;
+constexpr std::int64_t maxPictureBytes = std::int64_t(1) << 30;
+
 // Bytes an RGB image of this size needs, or nullopt when the size is not a sane picture size.
-std::optional<std::size_t> rgbByteSize(std::int64_t width, std::int64_t height);
+inline std::optional<std::size_t> rgbByteSize(std::int64_t width, std::int64_t height)
+{
+    if (width <= 0 || height <= 0 || width > maxPictureSide || height > maxPictureSide)
+        return std::nullopt;
+    const std::int64_t bytes = width * height * 3;
+    if (bytes > maxPictureBytes)
+        return std::nullopt;
+    return std::size_t(bytes);
+}
 
 // Makes an image over a copy of the given bytes; nullopt when their count is not width * height * 3.
 std::optional<RgbImage> makeRgbImage(int width, int height, const std::uint8_t* pixels, std::size_t size);

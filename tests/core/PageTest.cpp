@@ -344,6 +344,25 @@ TEST_F(PagePictureTest, FrameSizesAreTriedOnwardThenBackFromTheCurrentOne)
     EXPECT_FALSE(page.PictureImage);
 }
 
+// The start lays every pane out more than once, each time forced: unchanged bytes are not decoded
+// again, changed ones are.
+TEST_F(PagePictureTest, AForcedLoadDecodesOnlyAPictureWhoseBytesChanged)
+{
+    storePicture(FrameSizeToLayoutId(3), 30);
+    CQuibBg page;
+    storeInFile(page, kPageId, m_file, MakeBgType(1, kLanguage));
+    ASSERT_EQ(page.LoadPictureForFrameSize(3, false), 3);
+    const std::uint8_t* decoded = page.PictureImage->pixels.data();
+    EXPECT_EQ(page.LoadPictureForFrameSize(3, true), 3);
+    EXPECT_EQ(page.PictureImage->pixels.data(), decoded);
+
+    const RgbImage lighter{4, 2, std::vector<std::uint8_t>(24, 70)};
+    ASSERT_TRUE(m_pictures.back()->SetImage(lighter, 4, 2, pictRawRgb));
+    ASSERT_EQ(m_pictures.back()->Write(), RES_OK);
+    EXPECT_EQ(page.LoadPictureForFrameSize(3, true), 3);
+    EXPECT_EQ(page.PictureImage->pixels[0], 70);
+}
+
 TEST_F(PagePictureTest, IconsTakeThePictureKindOfTheirSize)
 {
     storePicture(2, 20);

@@ -50,7 +50,8 @@ def data_hashes(folder):
 
 
 def install_copy(lumivo, build, program):
-    """The program with the default data and the help beside it, as an installation lays them out."""
+    """The program with its modules, the default data and the help beside it, as an installation lays
+    them out."""
     os.makedirs(os.path.join(program, "Users"))
     target = os.path.join(program, "lumivo")
     try:
@@ -63,6 +64,10 @@ def install_copy(lumivo, build, program):
         print("SKIP: no default data (%s, %s) in this build" % (data, template), flush=True)
         sys.exit(SKIPPED)
     shutil.copytree(data, os.path.join(program, "Data"))
+    # The media libraries' modules, which the program finds beside itself.
+    modules = os.path.join(build, "modules")
+    if os.path.isdir(modules):
+        shutil.copytree(modules, os.path.join(program, "modules"))
     shutil.copy2(template, os.path.join(program, "Users"))
     for name in os.listdir(build):
         if name.endswith(".html") or name.endswith(".css"):
