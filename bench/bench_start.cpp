@@ -225,12 +225,14 @@ int runMinimalWindow(int argc, char** argv)
     return app.exec();
 }
 
-// The bench needs an X server of its own: it runs itself again under xvfb-run.
+// The bench needs an X server of its own: it runs itself again under xvfb-run. The server must not
+// reset when its last client leaves (its default): every start is a new client, and one that connects
+// during a reset is refused.
 int runUnderXvfb(int argc, char** argv)
 {
     ::setenv(kUnderXvfb, "1", 1);
     std::vector<char*> command{const_cast<char*>("xvfb-run"), const_cast<char*>("-a"),
-                               const_cast<char*>("-s"), const_cast<char*>("-screen 0 1280x1024x24")};
+                               const_cast<char*>("-s"), const_cast<char*>("-noreset -screen 0 1280x1024x24")};
     for (int i = 0; i < argc; ++i)
         command.push_back(argv[i]);
     command.push_back(nullptr);
