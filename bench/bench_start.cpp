@@ -234,7 +234,9 @@ int iterations()
     return std::getenv("LUMIVO_BENCH_SHORT") ? 3 : 10;
 }
 
-// The bench needs an X server of its own: it runs itself again under xvfb-run.
+// The bench needs an X server of its own: it runs itself again under xvfb-run. The server must not
+// reset when its last client leaves (its default): every start is a new client, and one that connects
+// during a reset is refused.
 int runUnderXvfb(int argc, char** argv)
 {
     ::setenv(kUnderXvfb, "1", 1);

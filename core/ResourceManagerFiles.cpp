@@ -777,8 +777,13 @@ int SaveResFile(int number, const QString& newPath, bool compact)
     std::vector<CResEntry*> current;
     if (samePath)
         changed = changedRecords(number, current);
-    const int saved = appendSave(entry, changed, true);
+    // Saving a file with nothing to write leaves every byte as it was, its time of last save too: the
+    // data files are ordered by that time, and an unchanged file must not look newer than it is.
+    const bool unchanged =
+        samePath && changed.empty() && !entry->m_dirty && entry->m_header.format == kFormat515;
+    const int saved = unchanged ? RES_OK : appendSave(entry, changed, true);
     if (saved == RES_OK) {
+        entry->m_unsaved = false;
         for (CResEntry* record : current)
             record->m_flags &= ~RESFLAG_CHANGED;
     }

@@ -115,6 +115,31 @@ TEST_F(ResourceFileTest, SecondSaveAppendsAndListsOldBlobAndOldMapAsDeadSpaceFir
     EXPECT_EQ(GetResFileUsedSize(file), 5 + 26 + 8);
 }
 
+// A save with nothing to write leaves the file as it was, its time of last save too (set long ago here,
+// so that a save that stamped the header would show at once); a change is saved with a new time.
+TEST_F(ResourceFileTest, SavingAnUnchangedFileChangesNoByteAndKeepsItsSaveTime)
+{
+    const QString path = savedFileWithOneRecord("hello");
+    auto bytes = fileBytes(path);
+    constexpr std::uint32_t kLongAgo = 1000000000;
+    putU32(bytes, 84, kLongAgo);
+    writeBytes(path, bytes);
+    int file = 0;
+    ASSERT_EQ(OpenResFile(&file, path), RES_OK);
+    for (int save = 0; save < 2; ++save) {
+        ASSERT_EQ(SaveResFile(file), RES_OK);
+        EXPECT_EQ(fileBytes(path), bytes) << "save " << save;
+    }
+    EXPECT_FALSE(IsResFileOpen(file)) << "the save still counts as one";
+    CTime saved;
+    ASSERT_EQ(GetResFileTime(file, &saved), RES_OK);
+    EXPECT_EQ(saved.GetTime(), kLongAgo);
+
+    ASSERT_EQ(putRecord(file, kType, 42, "changed"), RES_OK);
+    ASSERT_EQ(SaveResFile(file), RES_OK);
+    EXPECT_GT(u32At(fileBytes(path), 84), kLongAgo);
+}
+
 TEST_F(ResourceFileTest, ExactHeaderWithoutMapOpensEmpty)
 {
     int file = 0;

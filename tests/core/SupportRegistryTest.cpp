@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 
 #include <cstdlib>
+#include <string>
 
 using lumivo::test::LumivoTest;
 
@@ -148,14 +149,26 @@ TEST_F(CRegistryTest, TheProgramsRegistryObjectWritesItsLastChangesWhenTheProgra
 {
     // The program ends without its event loop running again; the registry object is destroyed with
     // the other statics and must still find the registry to write to.
+    // The ending program is this test program started afresh: a forked copy would carry the threads
+    // of earlier tests, and the leak checker, which cannot stop them, would take what they hold for
+    // leaks. The fresh start runs this test from its beginning in folders of its own, so it learns
+    // this run's settings folder from a variable that only this run sets.
+    constexpr char kFolderOfTheRun[] = "LUMIVO_TEST_SETTINGS_FOLDER";
+    if (!std::getenv(kFolderOfTheRun))
+        ::setenv(kFolderOfTheRun, std::getenv("XDG_CONFIG_HOME"), 1);
+    const std::string style = GTEST_FLAG_GET(death_test_style);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
+            ::setenv("XDG_CONFIG_HOME", std::getenv(kFolderOfTheRun), 1);
             theRegistry = std::make_unique<CRegistry>();
             theRegistry->CreateKey(kSettings);
             theRegistry->WriteString(kSettings, "Name", "Written at exit");
             std::exit(0);
         },
         ::testing::ExitedWithCode(0), "");
+    GTEST_FLAG_SET(death_test_style, style);
+    ::unsetenv(kFolderOfTheRun);
     lumivo::registry::discardRegistry();
     CRegistry reg;
     QString text;

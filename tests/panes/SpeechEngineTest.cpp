@@ -95,9 +95,9 @@ TEST_F(SpeechEngineTest, AVoiceNameOfAnotherSystemFallsBackToTheLanguagesVoice)
     CSpeechEngine engine;
     ASSERT_EQ(engine.Init(), 0);
     engine.SetUserLanguage(CSpeechEngine::VoiceLanguageOf(9)); // English (UK)
-    ASSERT_EQ(engine.SelectVoice("Microsoft Anna - English (United States)"), 0);
+    ASSERT_EQ(engine.SelectVoice("Vox Alba - English (United States)"), 0);
     EXPECT_EQ(engine.GetEngineKind(), speechKindVoice);
-    EXPECT_EQ(engine.GetCurrentVoiceName(), "Microsoft Anna - English (United States)");
+    EXPECT_EQ(engine.GetCurrentVoiceName(), "Vox Alba - English (United States)");
     LoudestSample loudest;
     EXPECT_EQ(engine.Speak("dog"), speakDone);
     EXPECT_GT(loudest.peak(), 1000);
@@ -124,13 +124,13 @@ TEST_F(SpeechEngineTest, ASelectionIsSkippedOnlyWhenItWouldChangeNothing)
     // A stored name that no voice has speaks the person's language, follows it when it changes, and
     // is noted in the trace once.
     TraceInto trace(tempDir());
-    ASSERT_EQ(engine.SelectVoice("ScanSoft Mette"), 0);
+    ASSERT_EQ(engine.SelectVoice("Vox Borea Mette"), 0);
     EXPECT_EQ(engine.GetCurrentVoiceIdentifier(), danish->identifier);
-    ASSERT_EQ(engine.SelectVoice("SCANSOFT METTE"), 0);
+    ASSERT_EQ(engine.SelectVoice("VOX BOREA METTE"), 0);
     engine.SetUserLanguage("en-gb");
-    ASSERT_EQ(engine.SelectVoice("ScanSoft Mette"), 0);
+    ASSERT_EQ(engine.SelectVoice("Vox Borea Mette"), 0);
     EXPECT_EQ(engine.GetCurrentVoiceIdentifier(), british->identifier);
-    EXPECT_EQ(trace.text().count("ScanSoft Mette", Qt::CaseInsensitive), 1) << trace.text().toStdString();
+    EXPECT_EQ(trace.text().count("Vox Borea Mette", Qt::CaseInsensitive), 1) << trace.text().toStdString();
 }
 
 TEST_F(SpeechEngineTest, LongSpeechIsPassedWholeAndGoesOnAfterSpeakReturns)

@@ -285,7 +285,10 @@ def main():
     os.makedirs(shots, exist_ok=True)
     work = tempfile.mkdtemp(prefix="lumivo-smoke-")
     try:
-        result = subprocess.run(["xvfb-run", "-a", "-s", "-screen 0 " + SCREEN, sys.executable,
+        # -noreset: by default the server resets whenever its last client leaves and refuses a client
+        # that connects meanwhile; every program started here (lumivo, its second copy, xdotool, import)
+        # is a new client.
+        result = subprocess.run(["xvfb-run", "-a", "-s", "-noreset -screen 0 " + SCREEN, sys.executable,
                                  os.path.abspath(__file__), "--inside", lumivo, work, shots]
                                 + (["--press"] if press else []), check=False)
         sys.exit(result.returncode)
