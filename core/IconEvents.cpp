@@ -1,14 +1,14 @@
 #include "core/IconEvents.h"
 
 #include "core/Icon.h"
-#include "core/IconDrawing.h"
 #include "core/IconEditing.h"
+#include "core/Lookups.h"
 #include "core/ObjectIndex.h"
 #include "core/PageHooks.h"
 #include "core/Sound.h"
 #include "core/User.h"
 #include "core/Word.h"
-#include "system/Lookups.h"
+#include "panes/IconDrawing.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 

@@ -1,14 +1,14 @@
 #include "core/Page.h"
 
+#include "core/Lookups.h"
 #include "core/ObjectIndex.h"
 #include "core/PageHooks.h"
 #include "core/Picture.h"
-#include "core/ResourceManager.h"
-#include "core/ResourceTypes.h"
 #include "core/User.h"
 #include "platform/ui/Ui.h"
+#include "store/ResourceManager.h"
+#include "store/ResourceTypes.h"
 #include "system/ItemIds.h"
-#include "system/Lookups.h"
 #include "system/OutputFile.h"
 #include "system/SystemStrings.h"
 

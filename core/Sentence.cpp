@@ -1,7 +1,7 @@
 #include "core/Sentence.h"
 
-#include "core/ResourceManager.h"
-#include "core/ResourceTypes.h"
+#include "store/ResourceManager.h"
+#include "store/ResourceTypes.h"
 
 IMPLEMENT_SERIAL(CQuibSentence, CObject, 1)
 

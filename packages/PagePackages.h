@@ -4,7 +4,7 @@
 
 #include <QString>
 
-// Puts the commands and the data-file export into their hooks (shell/Commands.h, core/CurrentUser.h).
+// Puts the commands and the data-file export into their hooks (shell/Commands.h, shell/CurrentUser.h).
 void InstallPagePackages();
 
 // Command 5033: the page shown in the main pane, into a package the person names.

@@ -2,18 +2,18 @@
 // visible pane, the page layout and the pocketbook print; and the hooks through which the icons and
 // pages below reach the panes.
 
+#include "core/FrameSizes.h"
 #include "core/IconEditing.h"
 #include "core/IconEvents.h"
+#include "core/Lookups.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
 #include "core/PageHooks.h"
-#include "core/ResourceTypes.h"
 #include "core/User.h"
 #include "panes/Pane.h"
 #include "panes/Panes.h"
 #include "platform/image/Image.h"
-#include "system/FrameSizes.h"
-#include "system/Lookups.h"
+#include "store/ResourceTypes.h"
 #include "system/OutputFile.h"
 
 #include <QPainter>

@@ -1,10 +1,10 @@
 #include "panes/Pane.h"
 
-#include "core/IconDrawing.h"
 #include "core/IconEditing.h"
 #include "core/IconEvents.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
+#include "panes/IconDrawing.h"
 #include "panes/PaneInput.h"
 #include "panes/Panes.h"
 #include "system/OutputFile.h"

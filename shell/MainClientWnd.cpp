@@ -1,9 +1,7 @@
 #include "shell/MainClientWnd.h"
 
-#include "core/CurrentUser.h"
 #include "core/IconDrag.h"
 #include "core/IconEditing.h"
-#include "core/ResourceManager.h"
 #include "core/User.h"
 #include "panes/MouseState.h"
 #include "panes/PaneInput.h"
@@ -11,7 +9,9 @@
 #include "platform/types/Clock.h"
 #include "platform/types/Time.h"
 #include "shell/Commands.h"
+#include "shell/CurrentUser.h"
 #include "shell/ScreenLayout.h"
+#include "store/ResourceManager.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 

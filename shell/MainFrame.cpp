@@ -1,7 +1,7 @@
 #include "shell/MainFrame.h"
 
-#include "core/IconDrawing.h"
 #include "core/User.h"
+#include "panes/IconDrawing.h"
 #include "platform/types/Clock.h"
 #include "resources/BitmapResource.h"
 #include "shell/Commands.h"

@@ -1,10 +1,10 @@
 #include "shell/ScreenLayout.h"
 
+#include "core/FrameSizes.h"
 #include "core/User.h"
 #include "panes/Panes.h"
 #include "shell/MainFrame.h"
 #include "shell/Menus.h"
-#include "system/FrameSizes.h"
 #include "system/SystemSettings.h"
 
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 #include "system/ItemIds.h"
 
-#include "core/ResourceManager.h"
-#include "core/Utility.h"
+#include "store/ResourceManager.h"
+#include "store/Utility.h"
 
 lumivo::Hook<std::int32_t(std::int32_t first, std::int32_t last)> theItemIdRandomSource{GetRandomInRange};
 

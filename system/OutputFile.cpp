@@ -1,7 +1,7 @@
 #include "system/OutputFile.h"
 
-#include "core/ResourceManager.h"
 #include "platform/ui/Ui.h"
+#include "store/ResourceManager.h"
 #include "system/DataFiles.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"

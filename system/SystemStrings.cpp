@@ -1,10 +1,10 @@
 #include "system/SystemStrings.h"
 
-#include "core/TaggedText.h"
 #include "platform/files/FileSystem.h"
 #include "platform/types/WinTypes.h"
 #include "platform/ui/Ui.h"
 #include "resources/strings/StringTable.h"
+#include "store/TaggedText.h"
 #include "system/LanguageRecords.h"
 #include "system/SystemSettings.h"
 

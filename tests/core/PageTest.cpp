@@ -2,15 +2,15 @@
 // page where the user's changes belong, with the panes letting go of what is replaced.
 
 #include "core/Page.h"
-#include "core/IconDrawing.h"
 #include "core/IconShapes.h"
 #include "core/ObjectIndex.h"
 #include "core/PageHooks.h"
 #include "core/Picture.h"
-#include "core/ResourceTypes.h"
 #include "core/User.h"
+#include "panes/IconDrawing.h"
 #include "platform/archive/MemFile.h"
 #include "platform/ui/Ui.h"
+#include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
 #include "tests/core/UserTestStore.h"

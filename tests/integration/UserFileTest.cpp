@@ -4,8 +4,8 @@
 
 #include "tests/integration/SampleDataFile.h"
 
+#include "core/ColorPalette.h"
 #include "platform/ui/Ui.h"
-#include "system/ColorPalette.h"
 #include "system/ItemIds.h"
 #include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"

@@ -3,11 +3,10 @@
 // keeps the previous package, and the whole-file export's order.
 
 #include "packages/PagePackage.h"
-#include "core/CurrentUser.h"
+#include "core/Lookups.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
 #include "core/Picture.h"
-#include "core/ResourceTypes.h"
 #include "core/Sentence.h"
 #include "core/Sound.h"
 #include "core/User.h"
@@ -17,8 +16,9 @@
 #include "platform/ui/InputDialogs.h"
 #include "platform/ui/Ui.h"
 #include "shell/Commands.h"
+#include "shell/CurrentUser.h"
+#include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
-#include "system/Lookups.h"
 #include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"

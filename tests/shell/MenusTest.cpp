@@ -6,7 +6,7 @@
 #include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
 
-#include "core/Registry.h"
+#include "store/Registry.h"
 
 #include <QAction>
 #include <QCoreApplication>

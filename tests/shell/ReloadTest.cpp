@@ -2,9 +2,9 @@
 // main window for the current user.
 
 #include "shell/Reload.h"
+#include "core/FrameSizes.h"
 #include "core/IconEditing.h"
 #include "core/Page.h"
-#include "core/Registry.h"
 #include "core/User.h"
 #include "core/UserLevel.h"
 #include "panes/MouseState.h"
@@ -12,8 +12,8 @@
 #include "shell/EditTool.h"
 #include "shell/MainFrame.h"
 #include "shell/ScreenLayout.h"
+#include "store/Registry.h"
 #include "system/DataFiles.h"
-#include "system/FrameSizes.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"

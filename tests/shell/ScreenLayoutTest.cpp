@@ -2,10 +2,10 @@
 // screen mode applied to the main frame.
 
 #include "shell/ScreenLayout.h"
+#include "core/FrameSizes.h"
 #include "core/User.h"
 #include "panes/Panes.h"
 #include "shell/MainFrame.h"
-#include "system/FrameSizes.h"
 #include "system/SystemSettings.h"
 #include "tests/support/LumivoTest.h"
 

@@ -1,10 +1,12 @@
 #include "tests/support/LumivoTest.h"
 
 #include "core/CoreState.h"
+#include "media/MediaState.h"
 #include "packages/PackagesState.h"
 #include "panes/PanesState.h"
 #include "platform/PlatformState.h"
 #include "shell/ShellState.h"
+#include "store/StoreState.h"
 #include "system/SystemState.h"
 
 #include <QDir>
@@ -38,13 +40,30 @@ void resetAudioEnvironment()
 
 void resetGlobals()
 {
-    // Top layer first: what a higher layer holds may refer into a lower one, never the other way.
+    // Top layer first: what a higher layer holds may refer into a lower one, never the other way. A test
+    // program resets the layers it links (tests/CMakeLists.txt).
+#ifdef LUMIVO_TEST_LINKS_PACKAGES
     ResetPackagesState();
+#endif
     // The admin and authoring folders hold no globals yet; their resets go here.
+#ifdef LUMIVO_TEST_LINKS_SHELL
     ResetShellState();
+#endif
+#ifdef LUMIVO_TEST_LINKS_PANES
     ResetPanesState();
-    ResetSystemState();
+#endif
+#ifdef LUMIVO_TEST_LINKS_CORE
     ResetCoreState();
+#endif
+#ifdef LUMIVO_TEST_LINKS_MEDIA
+    ResetMediaState();
+#endif
+#ifdef LUMIVO_TEST_LINKS_SERVICES
+    ResetSystemState();
+#endif
+#ifdef LUMIVO_TEST_LINKS_STORE
+    ResetStoreState();
+#endif
     // packages/zip holds no state between calls.
     lumivo::platform::resetPlatformState();
     resetAudioEnvironment();

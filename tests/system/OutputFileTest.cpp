@@ -2,8 +2,8 @@
 // changes.
 
 #include "system/OutputFile.h"
-#include "core/ResourceManager.h"
 #include "platform/ui/Ui.h"
+#include "store/ResourceManager.h"
 #include "system/DataFiles.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/SystemTestFiles.h"

@@ -2,10 +2,10 @@
 // tables, place-holders, flags, the application name, message boxes, the trace log and the cursor.
 
 #include "system/SystemStrings.h"
-#include "core/Registry.h"
 #include "platform/types/Clock.h"
 #include "platform/ui/Ui.h"
 #include "resources/strings/StringTable.h"
+#include "store/Registry.h"
 #include "system/LanguageRecords.h"
 #include "system/SystemSettings.h"
 #include "tests/support/LumivoTest.h"
