@@ -6,6 +6,7 @@
 #include "core/IconEditing.h"
 #include "core/IconEvents.h"
 #include "core/ObjectIndex.h"
+#include "core/PageEvents.h"
 #include "core/PageHooks.h"
 #include "core/Sentence.h"
 #include "core/User.h"
@@ -15,6 +16,8 @@
 
 void ResetCoreState()
 {
+    // The layers above have been reset: what dies now is announced to no one.
+    ResetPageEvents();
     // Objects that refer to records let go before the store closes.
     ResetObjectIndexes();
     ResetUserLevelIndex();

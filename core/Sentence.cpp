@@ -1,5 +1,6 @@
 #include "core/Sentence.h"
 
+#include "core/PageEvents.h"
 #include "store/ResourceManager.h"
 #include "store/ResourceTypes.h"
 
@@ -46,6 +47,7 @@ CQuibSentence::CQuibSentence()
 CQuibSentence::~CQuibSentence()
 {
     theSentenceDestroying(this);
+    emit thePageEvents.sentenceAboutToBeDestroyed(this);
 }
 
 void CQuibSentence::Assign(const CQuibSentence* source)

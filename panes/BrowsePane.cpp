@@ -610,7 +610,7 @@ void CBrowsePane::hoverEnlargedIcon()
         return;
     if (theHoverIcon)
         theHoverIcon->OnLeave();
-    theHoverIcon = m_enlargedIcon;
+    SetHoverIcon(m_enlargedIcon);
     m_enlargedIcon->OnEnter();
 }
 

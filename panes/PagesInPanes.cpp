@@ -227,7 +227,7 @@ void CPane::attachPage(CQuibBg* page)
 void CPane::DetachPage()
 {
     ClearSelection();
-    theHoverIcon = nullptr;
+    SetHoverIcon(nullptr);
     m_page = nullptr;
     static_cast<void>(m_ownedPage.release()); // the caller deletes it or keeps it
     m_pagePicture = QImage();

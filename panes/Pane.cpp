@@ -243,7 +243,7 @@ void CPane::ClearSelection()
 void CPane::ClearPage()
 {
     ClearSelection();
-    theHoverIcon = nullptr;
+    SetHoverIcon(nullptr);
     releasePage();
 }
 

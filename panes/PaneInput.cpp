@@ -323,7 +323,7 @@ bool CPane::OnMouseMove(unsigned /*flags*/, int x, int y, std::uint32_t /*tick*/
         if (icon != theHoverIcon) {
             if (theHoverIcon)
                 theHoverIcon->OnLeave();
-            theHoverIcon = icon;
+            SetHoverIcon(icon);
             if (icon)
                 icon->OnEnter();
         }
