@@ -12,8 +12,6 @@
 #include "panes/Panes.h"
 #include "platform/ui/InputDialogs.h"
 #include "platform/ui/Ui.h"
-#include "shell/Commands.h"
-#include "shell/CurrentUser.h"
 #include "store/ResourceManager.h"
 #include "store/ResourceTypes.h"
 #include "system/ItemIds.h"
@@ -352,12 +350,4 @@ void ImportPagePackage()
     QString error;
     if (ImportPagePackageFrom(*path, &error) == PageImportResult::Failed)
         MessageBoxById(kImportFailedText, lumivo::ui::MB_ICONSTOP, error);
-}
-
-void InstallPagePackages()
-{
-    theExportPagePackage.set([] { ExportPagePackage(); });
-    theImportPagePackage.set([] { ImportPagePackage(); });
-    theDataFilePackageExporter.set(
-        [](int file, bool ask, const QString& name) { WriteDataFilePackage(file, ask, name); });
 }

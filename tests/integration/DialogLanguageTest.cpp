@@ -61,7 +61,6 @@ protected:
         theRegistry->WriteString(kSettingsRoot, QStringLiteral("Install_appname"), QStringLiteral("Lumivo"));
         UseDefaultUser();
         ASSERT_NE(theCurrentUser, nullptr);
-        InstallPagePackages();
         InitPrintView();
     }
 };

@@ -72,7 +72,6 @@ protected:
     void SetUp() override
     {
         LumivoTest::SetUp();
-        InstallPagePackages();
         m_file = makeResourceFile(tempPath("user.tvf"));
         m_user.PrimaryLanguage = kLanguage;
         storeInFile(m_user, RESID_USER_RECORD, m_file, CQuibUser::kType);

@@ -1,11 +1,16 @@
 #include "tests/support/LumivoTest.h"
 
+#include "admin/AdminWiring.h"
+#include "authoring/AuthoringWiring.h"
 #include "core/CoreState.h"
 #include "media/MediaState.h"
 #include "packages/PackagesState.h"
+#include "packages/PackagesWiring.h"
 #include "panes/PanesState.h"
+#include "panes/PanesWiring.h"
 #include "platform/PlatformState.h"
 #include "shell/ShellState.h"
+#include "shell/ShellWiring.h"
 #include "store/StoreState.h"
 #include "system/SystemState.h"
 
@@ -34,6 +39,45 @@ void resetAudioEnvironment()
     ::unsetenv("SDL_DISKAUDIOFILE");
     ::unsetenv("SDL_DISKAUDIOFILEIN");
     ::unsetenv("SDL_DISKAUDIODELAY");
+}
+
+// The layers the program links connect to those below them, as main() has them: bottom layer first.
+void wireLayers()
+{
+#ifdef LUMIVO_TEST_LINKS_PANES
+    WirePanes();
+#endif
+#ifdef LUMIVO_TEST_LINKS_SHELL
+    WireShell();
+#endif
+#ifdef LUMIVO_TEST_LINKS_ADMIN
+    WireAdmin();
+#endif
+#ifdef LUMIVO_TEST_LINKS_AUTHORING
+    WireAuthoring();
+#endif
+#ifdef LUMIVO_TEST_LINKS_PACKAGES
+    WirePackages();
+#endif
+}
+
+void unwireLayers()
+{
+#ifdef LUMIVO_TEST_LINKS_PACKAGES
+    UnwirePackages();
+#endif
+#ifdef LUMIVO_TEST_LINKS_AUTHORING
+    UnwireAuthoring();
+#endif
+#ifdef LUMIVO_TEST_LINKS_ADMIN
+    UnwireAdmin();
+#endif
+#ifdef LUMIVO_TEST_LINKS_SHELL
+    UnwireShell();
+#endif
+#ifdef LUMIVO_TEST_LINKS_PANES
+    UnwirePanes();
+#endif
 }
 
 } // namespace
@@ -78,10 +122,12 @@ void LumivoTest::SetUp()
     setFolderVariable("XDG_CONFIG_HOME", m_tempDir, "config");
     setFolderVariable("XDG_DATA_HOME", m_tempDir, "data");
     resetGlobals();
+    wireLayers();
 }
 
 void LumivoTest::TearDown()
 {
+    unwireLayers();
     resetGlobals();
     if (!m_tempDir.isEmpty())
         QDir(m_tempDir).removeRecursively();
