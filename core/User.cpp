@@ -54,7 +54,7 @@ CTime MaxSentences()
 } // namespace UserStreamGates
 
 lumivo::Hook<MainWindowState()> theMainWindowStateProvider{[] { return MainWindowState{}; }};
-lumivo::Hook<void(CRect&)> theDefaultWindowRectProvider{[](CRect&) {}};
+lumivo::Hook<void(CRect&)> theDefaultWindowRectHook{[](CRect&) {}};
 
 namespace
 {
@@ -173,7 +173,7 @@ QString DefaultPictureFolder()
 CRect DefaultWindowRect()
 {
     CRect rect;
-    theDefaultWindowRectProvider(rect);
+    theDefaultWindowRectHook(rect);
     return rect;
 }
 
@@ -355,5 +355,5 @@ void ResetUserState()
 {
     theCurrentUser = nullptr;
     theMainWindowStateProvider.reset();
-    theDefaultWindowRectProvider.reset();
+    theDefaultWindowRectHook.reset();
 }

@@ -206,4 +206,4 @@ extern lumivo::Hook<MainWindowState()> theMainWindowStateProvider;
 
 // Fills an empty window rectangle with the standard frame size for the screen. The screen-mode code
 // installs it; by default a new user's rectangle stays empty.
-extern lumivo::Hook<void(CRect&)> theDefaultWindowRectProvider;
+extern lumivo::Hook<void(CRect&)> theDefaultWindowRectHook;

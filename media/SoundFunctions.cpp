@@ -162,7 +162,7 @@ void playWaiting(const WaveBlock& block)
         return;
     const std::uint32_t start = CurrentSoundTick();
     while (!lumivo::audio::waitUntilDone(channel, 10) && CurrentSoundTick() - start < blockingWaitMs)
-        theSoundWaitIdle();
+        theSoundWaitIdleHook();
     lumivo::audio::mixer().stop(channel);
     theWaveOutHandle = 0;
     NoteSoundTick(CurrentSoundTick());
@@ -211,7 +211,7 @@ void noteHeardStart()
 
 lumivo::Hook<SoundDevicePort*()> theSoundDevicePort{[]() -> SoundDevicePort* { return nullptr; }};
 lumivo::Hook<bool()> theSpeakingQuery{[] { return false; }};
-lumivo::Hook<void()> theSoundWaitIdle{[] {}};
+lumivo::Hook<void()> theSoundWaitIdleHook{[] {}};
 
 std::uint32_t CurrentSoundTick()
 {
@@ -385,5 +385,5 @@ void ResetSoundState()
     soundModelRead = false;
     theSoundDevicePort.reset();
     theSpeakingQuery.reset();
-    theSoundWaitIdle.reset();
+    theSoundWaitIdleHook.reset();
 }

@@ -134,7 +134,7 @@ extern lumivo::Hook<SoundDevicePort*()> theSoundDevicePort;
 // The speech engine's speaking flag, asked while no sound device is installed; by default false.
 extern lumivo::Hook<bool()> theSpeakingQuery;
 // Run while model 2 waits for its sound to end (the application's idle processing); by default nothing.
-extern lumivo::Hook<void()> theSoundWaitIdle;
+extern lumivo::Hook<void()> theSoundWaitIdleHook;
 
 // Puts the sound state back to that of a fresh start, the hooks at their defaults (for tests).
 void ResetSoundState();

@@ -6,15 +6,15 @@
 
 void WirePackages()
 {
-    theExportPagePackage.set([] { ExportPagePackage(); });
-    theImportPagePackage.set([] { ImportPagePackage(); });
-    theDataFilePackageExporter.set(
+    theExportPagePackageHook.set([] { ExportPagePackage(); });
+    theImportPagePackageHook.set([] { ImportPagePackage(); });
+    theDataFilePackageExporterHook.set(
         [](int file, bool ask, const QString& name) { WriteDataFilePackage(file, ask, name); });
 }
 
 void UnwirePackages()
 {
-    theExportPagePackage.reset();
-    theImportPagePackage.reset();
-    theDataFilePackageExporter.reset();
+    theExportPagePackageHook.reset();
+    theImportPagePackageHook.reset();
+    theDataFilePackageExporterHook.reset();
 }

@@ -195,7 +195,7 @@ CQuibBg* CPane::SetPage(CQuibBg* page)
     if (m_owner)
         m_owner->BeginWaitCursorOnce();
     // Unsaved changes are kept before the page goes, unless the page editor holds them.
-    if (m_page && m_page->IsChanged() && !theBgEditorEditsPage(m_page) &&
+    if (m_page && m_page->IsChanged() && !theBgEditorEditsPageHook(m_page) &&
         !CQuibBg::SaveChanges(m_page, false))
         return page;
     if (page && shownByAnotherPane(this, page))

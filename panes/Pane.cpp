@@ -21,7 +21,7 @@ CPoint CPane::theDragHandleStart;
 CRect CPane::theRubberBand;
 CPoint CPane::theLastDragPoint;
 lumivo::Hook<void(int)> theSetAppCursor{[](int) {}};
-lumivo::Hook<bool(const CQuibBg*)> theBgEditorEditsPage{[](const CQuibBg*) { return false; }};
+lumivo::Hook<bool(const CQuibBg*)> theBgEditorEditsPageHook{[](const CQuibBg*) { return false; }};
 lumivo::Hook<void(CQuibBg*)> theMainPaneShowedPage{[](CQuibBg*) {}};
 
 namespace
@@ -138,7 +138,7 @@ void ResetPaneStatics()
     CPane::theRubberBand = CRect();
     CPane::theLastDragPoint = CPoint();
     theSetAppCursor.reset();
-    theBgEditorEditsPage.reset();
+    theBgEditorEditsPageHook.reset();
     theMainPaneShowedPage.reset();
     UninstallPaneHooks();
 }

@@ -47,13 +47,13 @@ constexpr int kStartupStopwatch = 2;
 void installApplicationHooks(CQuibApp& app)
 {
     // While a sound plays to its end the waiting runs the idle work, as the event loop would.
-    theSoundWaitIdle.set([&app] { app.OnIdle(0); });
+    theSoundWaitIdleHook.set([&app] { app.OnIdle(0); });
     InstallClipboard();
 }
 
 void removeApplicationHooks()
 {
-    theSoundWaitIdle.reset();
+    theSoundWaitIdleHook.reset();
     ResetClipboard();
 }
 

@@ -16,17 +16,18 @@
 #include <optional>
 #include <vector>
 
-lumivo::Hook<bool(CQuibUser&)> theUserPropertiesEditor{[](CQuibUser&) { return true; }};
-lumivo::Hook<void(int, bool, const QString&)> theDataFilePackageExporter{[](int, bool, const QString&) {}};
+lumivo::Hook<bool(CQuibUser&)> theUserPropertiesEditorHook{[](CQuibUser&) { return true; }};
+lumivo::Hook<void(int, bool, const QString&)> theDataFilePackageExporterHook{
+    [](int, bool, const QString&) {}};
 
 bool EditUserProperties(CQuibUser& user)
 {
-    return theUserPropertiesEditor(user);
+    return theUserPropertiesEditorHook(user);
 }
 
 void ExportDataFilePackage(int file, bool ask, const QString& name)
 {
-    theDataFilePackageExporter(file, ask, name);
+    theDataFilePackageExporterHook(file, ask, name);
 }
 
 namespace
@@ -195,7 +196,7 @@ void switchTo(CQuibUser* incoming)
 
 std::int32_t newStandardUserNumber()
 {
-    return theItemIdRandomSource(kFirstStandardUserNumber, 2 * kFirstStandardUserNumber);
+    return theItemIdRandomHook(kFirstStandardUserNumber, 2 * kFirstStandardUserNumber);
 }
 
 std::unique_ptr<CQuibUser> loadStoredUser(const QString& path, std::int32_t number)
@@ -535,8 +536,8 @@ void ResetCurrentUser()
     if (theCurrentUser == ownedUser.get())
         theCurrentUser = nullptr;
     ownedUser.reset();
-    theUserPropertiesEditor.reset();
-    theDataFilePackageExporter.reset();
+    theUserPropertiesEditorHook.reset();
+    theDataFilePackageExporterHook.reset();
 }
 
 void UseDefaultUser()
@@ -607,7 +608,7 @@ void SaveUserAs()
     const auto target = openOrMakeUserFile(*path);
     if (!target)
         return;
-    std::int32_t number = theItemIdRandomSource(0, kFirstStandardUserNumber);
+    std::int32_t number = theItemIdRandomHook(0, kFirstStandardUserNumber);
     auto user = std::make_unique<CQuibUser>();
     const bool placed = FindFreeResId(&number, target->number, CQuibUser::kType) == RES_OK &&
                         user->SaveAs(number, target->number, CQuibUser::kType) == RES_OK;

@@ -57,11 +57,11 @@ std::unique_ptr<CQuibUser> ListProfiles(const QString& name, std::int32_t number
 
 // The user properties dialog for a freshly made user; true when the person accepted. The user dialogs
 // install it; by default the user is accepted as it is.
-extern lumivo::Hook<bool(CQuibUser& user)> theUserPropertiesEditor;
+extern lumivo::Hook<bool(CQuibUser& user)> theUserPropertiesEditorHook;
 // Writes a page package of every record of an open resource file: with `ask` through a file dialog,
 // otherwise to `name` or, when that is empty, beside the file with the extension ".lu2". The package
 // code installs it; by default nothing is written.
-extern lumivo::Hook<void(int file, bool ask, const QString& name)> theDataFilePackageExporter;
+extern lumivo::Hook<void(int file, bool ask, const QString& name)> theDataFilePackageExporterHook;
 // The calls by their own names, through the hooks above.
 bool EditUserProperties(CQuibUser& user);
 void ExportDataFilePackage(int file, bool ask, const QString& name = {});

@@ -200,9 +200,9 @@ void installPaneInputSeams()
                update.enabled().value_or(false);
     });
     thePaneIconWizard.set([](CQuibIcon* icon, int action, CPane* pane, int x, int y) {
-        theRunIconWizard(icon, action, pane, x, y);
+        theRunIconWizardHook(icon, action, pane, x, y);
     });
-    thePaneEditBackground.set([](CQuibBg* /*page*/) { theOpenBackgroundEditor(); });
+    thePaneEditBackground.set([](CQuibBg* /*page*/) { theOpenBackgroundEditorHook(); });
 }
 
 void removePaneInputSeams()

@@ -15,6 +15,6 @@ void ResetSystemState()
     ResetOutputFileState();
     ResetSystemSettings();
     ResetSystemStrings();
-    theItemIdRandomSource.reset();
+    theItemIdRandomHook.reset();
     ResetSoundWarning();
 }

@@ -28,7 +28,7 @@ TEST_F(ItemIdsTest, NewIdsLieInTheirRangesAndSkipUsedIds)
     storeInFile(used, 500, file, MakeWordType(1));
     {
         const auto start =
-            theItemIdRandomSource.scoped([](std::int32_t first, std::int32_t) { return first + 499; });
+            theItemIdRandomHook.scoped([](std::int32_t first, std::int32_t) { return first + 499; });
         EXPECT_EQ(NewItemId(), 501);
         EXPECT_EQ(NewSystemItemId(), 1'000'000'500);
     }
@@ -52,7 +52,7 @@ TEST_F(ItemIdsTest, ExhaustedRangeGivesNoId)
     CQuibWord beforeLast;
     storeInFile(beforeLast, 999'999'998, file, MakeWordType(1));
     storeInFile(last, 999'999'999, file, MakeWordType(2));
-    const auto start = theItemIdRandomSource.scoped([](std::int32_t, std::int32_t end) { return end - 1; });
+    const auto start = theItemIdRandomHook.scoped([](std::int32_t, std::int32_t end) { return end - 1; });
     // The first free id above the start is 1,000,000,000: outside the range, so no id at all.
     EXPECT_EQ(NewItemId(), kNoItemId);
 

@@ -266,7 +266,7 @@ TEST_F(SoundFunctionsTest, ModelTwoWaitsAtMostTwoSeconds)
 {
     theSoundModel = 2;
     int idleCalls = 0;
-    const auto idle = theSoundWaitIdle.scoped([&idleCalls] { ++idleCalls; });
+    const auto idle = theSoundWaitIdleHook.scoped([&idleCalls] { ++idleCalls; });
     // The bound is kept by ticks: on a test clock the wait takes no real time.
     const lumivo::clock::TestClock testClock;
     const std::uint32_t start = CurrentSoundTick();

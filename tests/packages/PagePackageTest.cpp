@@ -153,7 +153,7 @@ protected:
         const QString path = tempPath(name);
         ScopedAnswerer answers;
         answers.reply(path);
-        theExportPagePackage();
+        theExportPagePackageHook();
         EXPECT_EQ(answers.questions().size(), 1u) << "no failure message";
         return path;
     }
@@ -267,7 +267,7 @@ TEST_F(PagePackageTest, APageExportedRemovedAndImportedComesBackWhole)
 
     ScopedAnswerer answers;
     answers.reply(package);
-    theImportPagePackage();
+    theImportPagePackageHook();
     EXPECT_EQ(answers.questions().size(), 1u) << "no clash, no message";
 
     CQuibBg* page = indexedPage(kPageId);
@@ -310,7 +310,7 @@ TEST_F(PagePackageTest, TheClashQuestionRenamesReplacesAsksAgainOrCancels)
     {
         ScopedAnswerer cancel;
         cancel.reply(package);
-        theImportPagePackage(); // the clash question gets its cancel answer
+        theImportPagePackageHook(); // the clash question gets its cancel answer
         EXPECT_EQ(cancel.questions().size(), 2u);
         EXPECT_EQ(cancel.questions()[1].kind, lumivo::ui::QuestionKind::Dialog);
         EXPECT_EQ(indexedPage(kPageId), original) << "cancel leaves the page as it was";
@@ -318,14 +318,14 @@ TEST_F(PagePackageTest, TheClashQuestionRenamesReplacesAsksAgainOrCancels)
     {
         ScopedAnswerer third;
         third.reply(package).reply(typeText(QStringLiteral("other"))).reply(lumivo::ui::IDCANCEL);
-        theImportPagePackage();
+        theImportPagePackageHook();
         EXPECT_EQ(third.questions().size(), 3u) << "a third page's name asks again about that page";
         EXPECT_EQ(theBgIndex.GetCount(), 2u);
     }
     {
         ScopedAnswerer rename;
         rename.reply(package).reply(typeText(QStringLiteral("Copy of home")));
-        theImportPagePackage();
+        theImportPagePackageHook();
         EXPECT_EQ(theBgIndex.GetCount(), 3u) << "a new name gives a page of its own";
         EXPECT_EQ(indexedPage(kPageId), original) << "and leaves the existing page";
         const int listed = theBgIndex.Names().Find(QStringLiteral("Copy of home"));
@@ -340,7 +340,7 @@ TEST_F(PagePackageTest, TheClashQuestionRenamesReplacesAsksAgainOrCancels)
     for (const QString& answer : {QStringLiteral("HOME"), QString()}) {
         ScopedAnswerer replace;
         replace.reply(package).reply(typeText(answer));
-        theImportPagePackage();
+        theImportPagePackageHook();
         CQuibBg* replaced = indexedPage(kPageId);
         ASSERT_NE(replaced, nullptr);
         EXPECT_EQ(replaced->Name, QStringLiteral("Home")) << "replaced under the same id";
@@ -400,7 +400,7 @@ TEST_F(PagePackageTest, DamagedWrongPasswordAndCraftedPackagesChangeNothingAndEn
     // The command tells the person once.
     ScopedAnswerer answers;
     answers.reply(tempPath("bad.lu2"));
-    theImportPagePackage();
+    theImportPagePackageHook();
     ASSERT_EQ(answers.questions().size(), 2u);
     EXPECT_EQ(answers.questions()[1].kind, lumivo::ui::QuestionKind::MessageBox);
 }
@@ -437,7 +437,7 @@ TEST_F(PagePackageTest, AFailedExportKeepsThePreviousPackageAndLeavesNoPartialFi
         page->Icons.push_back(std::make_unique<CQuibIcon>());
     ScopedAnswerer answers;
     answers.reply(package);
-    theExportPagePackage();
+    theExportPagePackageHook();
     ASSERT_EQ(answers.questions().size(), 2u);
     EXPECT_EQ(answers.questions()[1].kind, lumivo::ui::QuestionKind::MessageBox);
     EXPECT_TRUE(answers.questions()[1].text.contains(QStringLiteral("cannot take the entry")))
@@ -482,7 +482,7 @@ TEST_F(PagePackageTest, AnOpenDataFileIsNeitherExportedOverNorImported)
     {
         ScopedAnswerer answers;
         answers.reply(dataPath);
-        theExportPagePackage();
+        theExportPagePackageHook();
         ASSERT_EQ(answers.questions().size(), 2u);
         EXPECT_EQ(answers.questions()[1].kind, lumivo::ui::QuestionKind::MessageBox);
     }
@@ -504,7 +504,7 @@ TEST_F(PagePackageTest, ReplacingAPageOfAnotherFileHidesItAndLeavesThatFileAlone
     const QString package = exportShownPage();
     ScopedAnswerer answers;
     answers.reply(package).reply(typeText(QStringLiteral("shared"))).reply(typeText(QString()));
-    theImportPagePackage();
+    theImportPagePackageHook();
     EXPECT_EQ(answers.questions().size(), 3u);
     ASSERT_NE(theBgIndex.Find(shared, kLanguage, 40), nullptr) << "the other file's page stays";
     auto* copy = static_cast<CQuibBg*>(theBgIndex.Find(m_file, kLanguage, 40));
@@ -584,7 +584,7 @@ TEST_F(PagePackageTest, AnImportReadsNoMoreThanItsBudgetForAllItsWordsTogether)
     {
         ScopedAnswerer answers;
         answers.reply(eight);
-        theImportPagePackage();
+        theImportPagePackageHook();
         ASSERT_EQ(answers.questions().size(), 2u);
         EXPECT_TRUE(answers.questions()[1].text.contains(error)) << answers.questions()[1].text.toStdString();
     }

@@ -209,7 +209,7 @@ TEST_F(ClipboardTest, AnIconOfAnySizeIsPastedInsideThePaneOrNotAtAll)
 TEST_F(ClipboardTest, ACutWhileThePageEditorHasThePageLeavesTheSavingToIt)
 {
     const auto editorHasIt =
-        theBgEditorEditsPage.scoped([this](const CQuibBg* shown) { return shown == &page(); });
+        theBgEditorEditsPageHook.scoped([this](const CQuibBg* shown) { return shown == &page(); });
     addIcon(CRect(10, 10, 110, 110)).Select(&theMainPane);
     ASSERT_TRUE(theCanCut());
 

@@ -127,7 +127,7 @@ TEST_F(CurrentUserTest, FirstStartTakesTheTemplateUserUnderTheNewNumber)
     const QString templatePath = usersPath(kTemplateUserFileName);
     GetUsersDirString();
     CloseResFile(writeUserFile(templatePath, CQuibUser::kTemplateUserId, "Template user"));
-    theItemIdRandomSource.set([](std::int32_t first, std::int32_t) { return first + 5; });
+    theItemIdRandomHook.set([](std::int32_t first, std::int32_t) { return first + 5; });
 
     UseDefaultUser();
 
@@ -206,7 +206,7 @@ TEST_F(CurrentUserTest, AUserFileThatCannotBeSavedStaysOpenWithItsChanges)
     ASSERT_EQ(user->SaveAs(5, file, CQuibUser::kType), RES_OK);
     SetCurrentUser(std::move(user));
     int exports = 0;
-    theDataFilePackageExporter.set([&](int, bool, const QString&) { ++exports; });
+    theDataFilePackageExporterHook.set([&](int, bool, const QString&) { ++exports; });
 
     files::FaultyFileSystem faulty(files::fileSystem());
     faulty.failAt(files::FaultyFileSystem::Operation::Write, 1);
@@ -228,7 +228,7 @@ TEST_F(CurrentUserTest, AUserFileThatCannotBeSavedStaysOpenWithItsChanges)
 TEST_F(CurrentUserTest, SwitchingSavesAndExportsTheOldUsersFileAndClosesIt)
 {
     std::vector<std::tuple<int, bool, QString>> exported;
-    theDataFilePackageExporter.set(
+    theDataFilePackageExporterHook.set(
         [&](int file, bool ask, const QString& name) { exported.emplace_back(file, ask, name); });
     SetSystemSettingInt("ImageModel", 1);
     const QString firstPath = tempPath("first.tvf");
@@ -288,7 +288,7 @@ TEST_F(CurrentUserTest, ANewUserGoesOnlyIntoAUserFileAndOnlyWhenAccepted)
 
     // Refused in the properties dialog: the file made for it goes again.
     {
-        const auto refuse = theUserPropertiesEditor.scoped([](CQuibUser&) { return false; });
+        const auto refuse = theUserPropertiesEditorHook.scoped([](CQuibUser&) { return false; });
         ui::ScopedAnswerer answerer;
         answerer.reply(usersPath("nobody"));
         SaveUserAs();
@@ -297,7 +297,7 @@ TEST_F(CurrentUserTest, ANewUserGoesOnlyIntoAUserFileAndOnlyWhenAccepted)
     EXPECT_LE(FindResFileByPath(usersPath("nobody.tvf")), 0);
     EXPECT_FALSE(QFile::exists(usersPath("nobody.tvf")));
 
-    theUserPropertiesEditor.set([](CQuibUser& user) {
+    theUserPropertiesEditorHook.set([](CQuibUser& user) {
         user.Name = "Dorte";
         return true;
     });

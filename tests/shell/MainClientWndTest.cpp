@@ -204,7 +204,8 @@ TEST_F(MainClientWndTest, ThePanesReachTheCommandsAndTheIconWizardWhileTheWindow
     EXPECT_TRUE(thePaneCommand(kCommandCut, true));
 
     int action = 0;
-    const auto wizard = theRunIconWizard.scoped([&](CQuibIcon*, int how, CPane*, int, int) { action = how; });
+    const auto wizard =
+        theRunIconWizardHook.scoped([&](CQuibIcon*, int how, CPane*, int, int) { action = how; });
     thePaneIconWizard(nullptr, 1, &theMainPane, 10, 10);
     EXPECT_EQ(action, 1);
 

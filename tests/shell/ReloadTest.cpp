@@ -49,7 +49,7 @@ protected:
         LumivoTest::SetUp();
         theRegistry = std::make_unique<CRegistry>();
         theRegistry->CreateKey(kSettingsRoot);
-        theReloadStatusSink.set([this](const QString& text) { m_statuses << text; });
+        theReloadStatusHook.set([this](const QString& text) { m_statuses << text; });
     }
 
     // A data file saved to disk and filed among the data files, holding language records.
@@ -146,7 +146,7 @@ TEST_F(ReloadTest, ARefusedBrowseToolKeepsTheThresholdsOfTheToolInForce)
 {
     theMainPane.SetVisible(true);
     ForceEditTool(kEditToolSelect);
-    const auto refuse = thePaneAcceptsEditTool.scoped([](CPane&, int) { return false; });
+    const auto refuse = thePaneAcceptsEditToolHook.scoped([](CPane&, int) { return false; });
     InitializeSystem(kReloadMenus);
     EXPECT_EQ(theEditTool, kEditToolSelect);
     EXPECT_EQ(theClickTolerance, CSize(1, 1));
@@ -205,7 +205,7 @@ TEST_F(ReloadTest, SearchLanguagesRunFromTheTranslationToLanguageOneWithoutRepea
 
 TEST_F(ReloadTest, TheUsersWindowIsBroughtOntoTheScreen)
 {
-    const auto screen = theScreenSizeSource.scoped([] { return CSize(1024, 768); });
+    const auto screen = theScreenSizeHook.scoped([] { return CSize(1024, 768); });
     CMainFrame frame;
     frame.setCentralWidget(new QWidget);
     InstallScreenLayoutHooks();
