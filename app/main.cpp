@@ -1,7 +1,11 @@
-#include "packages/PagePackages.h"
+#include "admin/AdminWiring.h"
+#include "authoring/AuthoringWiring.h"
+#include "packages/PackagesWiring.h"
+#include "panes/PanesWiring.h"
 #include "platform/display/DisplayCheck.h"
 #include "platform/modules/Modules.h"
 #include "shell/App.h"
+#include "shell/ShellWiring.h"
 
 #include <QApplication>
 
@@ -20,8 +24,22 @@ int main(int argc, char** argv)
     }
     QApplication application(argc, argv);
     display.reset(); // Qt holds a connection of its own now
-    // The layers above the shell reach it through hooks that they install before it starts.
-    InstallPagePackages();
-    CQuibApp app;
-    return app.Run(QCoreApplication::arguments());
+    // Each layer connects to the layers below it before the program starts, in layer order, and lets go
+    // in reverse once it has ended.
+    WirePanes();
+    WireShell();
+    WireAdmin();
+    WireAuthoring();
+    WirePackages();
+    int code = 0;
+    {
+        CQuibApp app;
+        code = app.Run(QCoreApplication::arguments());
+    }
+    UnwirePackages();
+    UnwireAuthoring();
+    UnwireAdmin();
+    UnwireShell();
+    UnwirePanes();
+    return code;
 }

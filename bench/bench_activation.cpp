@@ -6,15 +6,15 @@
 
 #include "core/Icon.h"
 #include "core/IconEvents.h"
+#include "core/Lookups.h"
 #include "core/Page.h"
-#include "core/Registry.h"
 #include "core/Sound.h"
+#include "media/SpeechEngine.h"
 #include "panes/Panes.h"
-#include "panes/SpeechEngine.h"
 #include "platform/audio/Audio.h"
 #include "shell/App.h"
 #include "shell/MainFrame.h"
-#include "system/Lookups.h"
+#include "store/Registry.h"
 #include "system/SystemSettings.h"
 
 #include <benchmark/benchmark.h>

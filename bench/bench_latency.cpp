@@ -4,8 +4,8 @@
 // leading silence and streamed). Goals on this machine: a recorded word within 15 ms, a spoken word
 // within 30 ms.
 
-#include "panes/SoundDevice.h"
-#include "panes/SpeechEngine.h"
+#include "media/SoundDevice.h"
+#include "media/SpeechEngine.h"
 #include "platform/audio/Audio.h"
 #include "platform/speech/Speech.h"
 #include "platform/wave/Riff.h"

@@ -6,14 +6,14 @@
 
 #include "core/Page.h"
 #include "core/Picture.h"
-#include "core/ResourceManager.h"
-#include "core/ResourceTypes.h"
 #include "core/Sound.h"
 #include "core/User.h"
 #include "core/Word.h"
 #include "packages/PagePackage.h"
 #include "packages/PagePackages.h"
 #include "panes/Panes.h"
+#include "store/ResourceManager.h"
+#include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
 
 #include "bench/PeerTiming.h"

@@ -17,18 +17,18 @@
 // icons of any size shown and redrawn within a frame (16 ms), a mouse move's hit test over it < 0.1 ms.
 // LUMIVO_BENCH_SHORT=1 repeats each measurement fewer times.
 
-#include "core/IconDrawing.h"
+#include "core/FrameSizes.h"
+#include "core/Lookups.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
 #include "core/Picture.h"
-#include "core/ResourceManager.h"
-#include "core/ResourceTypes.h"
+#include "panes/IconDrawing.h"
 #include "panes/Panes.h"
 #include "panes/PanesState.h"
 #include "platform/image/Image.h"
-#include "system/FrameSizes.h"
+#include "store/ResourceManager.h"
+#include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
-#include "system/Lookups.h"
 
 #include <QBuffer>
 #include <QGuiApplication>

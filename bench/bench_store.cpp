@@ -4,8 +4,8 @@
 // Prints each time and the ratio store / SQLite (below 1 means the store is faster).
 // LUMIVO_BENCH_SHORT=1 runs 10,000 records instead of 100,000.
 
-#include "core/ResourceHandle.h"
-#include "core/ResourceManager.h"
+#include "store/ResourceHandle.h"
+#include "store/ResourceManager.h"
 
 #include <QTemporaryDir>
 

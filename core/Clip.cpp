@@ -1,12 +1,12 @@
 #include "core/Clip.h"
 
-#include "core/MediaHeader.h"
-#include "core/ResourceTypes.h"
 #include "platform/archive/Archive.h"
 #include "platform/archive/ArchiveException.h"
 #include "platform/archive/MemFile.h"
 #include "platform/files/FileSystem.h"
 #include "platform/types/Time.h"
+#include "store/MediaHeader.h"
+#include "store/ResourceTypes.h"
 
 #include <cstring>
 #include <limits>

@@ -2,8 +2,8 @@
 // A stored video clip: a "ga" resource whose bytes are a short archived header and then the bytes of
 // an AVI file, unchanged. The clip comes in from a file and goes out to a (temporary) file to be played.
 
-#include "core/ResourceHandle.h"
 #include "platform/archive/RuntimeClass.h"
+#include "store/ResourceHandle.h"
 
 #include <QString>
 

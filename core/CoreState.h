@@ -1,6 +1,6 @@
 #pragma once
 // The state of the core folder as a fresh start has it: one call that puts back every global of core/
-// (the resource store, the object indexes, users, sound, support services). Tests call it between
+// (the object indexes, users, icons and their selection, palettes, frame sizes). Tests call it between
 // cases; each module keeps the reset of its own globals beside their definitions.
 // See "Globals and resets" in doc/design.md.
 

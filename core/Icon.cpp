@@ -1,13 +1,13 @@
 #include "core/Icon.h"
 
 #include "core/IconDrag.h"
-#include "core/IconDrawing.h"
 #include "core/IconEvents.h"
+#include "core/Lookups.h"
 #include "core/Page.h"
 #include "core/PageHooks.h"
 #include "core/Sound.h"
 #include "core/Word.h"
-#include "system/Lookups.h"
+#include "panes/IconDrawing.h"
 
 #include <algorithm>
 

@@ -7,9 +7,9 @@
 // The rectangle is kept twice: StoredRect in per mille of the page size (what is stored) and ScreenRect
 // in page pixels (what is drawn and hit), converted by RelativeToScreen and ScreenToRelative.
 
-#include "core/TaggedText.h"
 #include "platform/archive/Archive.h"
 #include "platform/types/WinTypes.h"
+#include "store/TaggedText.h"
 
 #include <QImage>
 #include <QPoint>
@@ -145,7 +145,7 @@ public:
     // Places the icon (snapped to the grid with `snap` when snapping is on) and marks it modified.
     void SetRect(int left, int top, int right, int bottom, bool snap);
 
-    // Drawing (core/IconDrawing.cpp): the icon in its rectangle moved by the origin, then its
+    // Drawing (panes/IconDrawing.cpp): the icon in its rectangle moved by the origin, then its
     // frames; nothing when it is not visible.
     virtual void Draw(IconPaint& paint);
     void DrawHandles(IconPaint& paint) const;

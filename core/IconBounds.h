@@ -1,17 +1,10 @@
 #pragma once
-// Icons of any size drawn and hit within what can be seen. A page, a sentence, a package or the
-// clipboard may carry any rectangle; what is built for drawing (clips, kept pictures, text) is bounded
-// by the device the painter draws on, never by what the rectangle says.
+// The pixels of an ellipse icon of any size, one row at a time: the hit test and the painter's clip
+// (panes/DrawingBounds.h) both use them, so what is hit is what is drawn.
 
 #include "platform/types/WinTypes.h"
 
 #include <QRegion>
-#include <QSize>
-
-#include <cstdint>
-
-class QImage;
-class QPainter;
 
 // The ellipse inscribed in a rectangle, as pixels: a pixel belongs to it when its centre lies inside.
 // Worked out row by row in floating point, so any rectangle an int holds works, and a hit test and the
@@ -20,28 +13,3 @@ bool EllipseContains(const CRect& ellipse, const POINT& point);
 // Only the ellipse's pixels inside `within` are built: the region is never larger than what it is built
 // for, however large the ellipse (one rectangle a row at most).
 QRegion EllipseRegion(const CRect& ellipse, const CRect& within);
-
-// What the painter can reach now: the device within its clip, in the painter's coordinates, with a
-// pixel more on each side for rounding.
-CRect VisibleArea(const QPainter& painter);
-// The tallest text that can show on the painter's device: a taller one is never whole on it.
-int DeviceTextLimit(const QPainter& painter);
-// Clips drawing to an icon shape (kIconShapeRect, kIconShapeNoHit, kIconShapeEllipse; other shapes are
-// not clipped), built for the visible area only.
-void ClipToShape(QPainter& painter, std::uint32_t shape, const CRect& rect);
-
-// A scaled picture is kept at its drawn size up to this many pixels a side; a larger one is kept
-// smaller and stretched by the painter. No icon on a page up to this size is affected.
-constexpr int kLargestKeptPicture = 2048;
-// The size to keep a picture of `source` pixels at, for drawing at `shown`: `shown` while its longer
-// side is at most kLargestKeptPicture; else `shown`'s proportions at no more than that side, nor more
-// than the picture has (the painter stretches it the rest of the way, so scaling it up first would only
-// cost time).
-QSize KeptPictureSize(const QSize& shown, const QSize& source);
-// Where a picture of that size lies when it is centred in `rect`.
-CRect CentredIn(const CRect& rect, const QSize& size);
-// Draws the picture into `target`, stretched when it was kept smaller: only the part the painter can
-// reach is handed to Qt, whose fast scaling ends where a target passes 2^16 pixels. Smoothed unless a
-// key colour must stay sharp, or one picture pixel covers so many that Qt's smoothing leaves its fast
-// path too (and a pixel that large shows no difference).
-void DrawPictureInto(QPainter& painter, const CRect& target, const QImage& picture, bool keyed);

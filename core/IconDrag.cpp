@@ -11,8 +11,7 @@
 #include <map>
 
 const char* const kIconMimeType = "application/x-tavimoicon";
-lumivo::Hook<Qt::DropAction(QDrag&)> theIconDragExecutor{
-    [](QDrag& drag) { return drag.exec(Qt::MoveAction); }};
+lumivo::Hook<Qt::DropAction(QDrag&)> theIconDragHook{[](QDrag& drag) { return drag.exec(Qt::MoveAction); }};
 
 namespace
 {
@@ -46,7 +45,7 @@ std::uint64_t tokenOf(CQuibIcon& icon)
 void ResetIconDrag()
 {
     liveIcons().byToken.clear();
-    theIconDragExecutor.reset();
+    theIconDragHook.reset();
 }
 
 std::unique_ptr<QMimeData> MakeIconDragData(CQuibIcon& icon)
@@ -89,7 +88,7 @@ bool CQuibIcon::StartDrag(QObject* dragSource)
     // QDrag takes the data over; the icon itself stays where it is, the receiver moves it.
     auto* drag = new QDrag(dragSource);
     drag->setMimeData(MakeIconDragData(*this).release());
-    const Qt::DropAction action = theIconDragExecutor(*drag);
+    const Qt::DropAction action = theIconDragHook(*drag);
     delete drag;
     return action != Qt::IgnoreAction;
 }

@@ -26,7 +26,7 @@ void ForgetDraggedIcon(const CQuibIcon* icon);
 
 // Runs a drag and gives the action it ended with; QDrag::exec with the move action by default. Tests
 // install their own.
-extern lumivo::Hook<Qt::DropAction(QDrag& drag)> theIconDragExecutor;
+extern lumivo::Hook<Qt::DropAction(QDrag& drag)> theIconDragHook;
 
 // Empties the table of live icons and puts the executor back.
 void ResetIconDrag();

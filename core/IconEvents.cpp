@@ -1,20 +1,22 @@
 #include "core/IconEvents.h"
 
 #include "core/Icon.h"
-#include "core/IconDrawing.h"
 #include "core/IconEditing.h"
+#include "core/Lookups.h"
 #include "core/ObjectIndex.h"
+#include "core/PageEvents.h"
 #include "core/PageHooks.h"
 #include "core/Sound.h"
 #include "core/User.h"
 #include "core/Word.h"
-#include "system/Lookups.h"
+#include "panes/IconDrawing.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 
 #include <algorithm>
 #include <memory>
 #include <set>
+#include <utility>
 
 std::vector<CQuibIcon*> theSelectedIcons;
 CQuibIcon* theHoverIcon = nullptr;
@@ -43,12 +45,20 @@ void ResetIconEvents()
     theExternalReader.reset();
 }
 
+void SetHoverIcon(CQuibIcon* icon)
+{
+    CQuibIcon* previous = std::exchange(theHoverIcon, icon);
+    if (previous != icon)
+        emit thePageEvents.hoverChanged(icon, previous);
+}
+
 void ForgetIcon(const CQuibIcon* icon)
 {
     std::erase(theSelectedIcons, icon);
     if (theHoverIcon == icon)
-        theHoverIcon = nullptr;
+        SetHoverIcon(nullptr);
     theIconDestroying(icon);
+    emit thePageEvents.iconAboutToBeDestroyed(icon);
 }
 
 CPane* CQuibIcon::GetPane() const
@@ -59,6 +69,7 @@ CPane* CQuibIcon::GetPane() const
 void CQuibIcon::Redraw(bool /*erase*/)
 {
     theIconRedraw(this);
+    emit thePageEvents.iconChanged(this);
 }
 
 void CQuibIcon::Select(CPane* pane)
@@ -79,6 +90,7 @@ void CQuibIcon::Select(CPane* pane)
     ShownWordId = WordId;
     theSelectionChanged();
     theInflexionButtonUpdate();
+    emit thePageEvents.selectionChanged();
     if (Flags & kIconVisible)
         Redraw(false);
 }
@@ -95,6 +107,7 @@ void CQuibIcon::Deselect()
     ShownWordId = WordId;
     Sound.reset();
     theSelectionChanged();
+    emit thePageEvents.selectionChanged();
     StopSound();
 }
 
@@ -264,6 +277,7 @@ bool CQuibIcon::FollowLink()
 {
     if (LinkId == 0)
         return false;
+    emit thePageEvents.linkRequested(LinkId);
     if (!theMainPaneLoadPage(LinkId))
         theMainPaneLoadPage(kLinkFallbackPage);
     return true;
@@ -295,6 +309,7 @@ void CQuibIcon::NextInflexion()
     ReloadWord(true);
     Redraw(true);
     theSelectionChanged();
+    emit thePageEvents.selectionChanged();
     if (inWriter)
         theWriterSentenceChanged();
 }

@@ -18,8 +18,9 @@ class CQuibIcon;
 // The selected icons in the order they were selected. Icons enter it by Select and leave it by
 // Deselect (or by dying).
 extern std::vector<CQuibIcon*> theSelectedIcons;
-// The icon under the mouse, or none.
+// The icon under the mouse, or none. Changed only through SetHoverIcon, which announces it.
 extern CQuibIcon* theHoverIcon;
+void SetHoverIcon(CQuibIcon* icon);
 
 // An icon is about to be destroyed. ForgetIcon (run by the icon's destructor) takes it out of the
 // selection and the hover slot, then runs this hook, so that what higher layers keep of it (the

@@ -4,6 +4,7 @@
 #include "core/IconBounds.h"
 #include "core/IconEditing.h"
 #include "core/Page.h"
+#include "core/PageEvents.h"
 #include "core/PageHooks.h"
 #include "system/SystemSettings.h"
 
@@ -58,6 +59,7 @@ void markPlaced(CQuibIcon& icon)
     icon.SetModified(true, true);
     icon.Flags |= kIconNeedsLayout;
     theIconRedraw(&icon);
+    emit thePageEvents.iconChanged(&icon);
 }
 
 } // namespace
@@ -213,6 +215,7 @@ void CQuibIcon::MoveHandleTo(int handle, POINT point)
 void CQuibIcon::SetRect(int left, int top, int right, int bottom, bool snap)
 {
     theIconRedraw(this); // the old place
+    emit thePageEvents.iconChanged(this);
     CRect rect(left, top, right, bottom);
     if (snap && snappingOn()) {
         const CPoint snapped = SnapToGrid(CPoint(left, top));
@@ -263,6 +266,7 @@ bool MoveIconInOrder(CQuibBg* page, const std::vector<CQuibIcon*>& selection, Ic
     }
     CQuibIcon* icon = selection.front();
     theIconRedraw(icon);
+    emit thePageEvents.iconChanged(icon);
     page->Commit();
     icon->Flags |= kIconModified;
     return true;

@@ -1,7 +1,7 @@
 #include "core/IconShapes.h"
 
 #include "core/IconBounds.h"
-#include "core/IconDrawing.h"
+#include "panes/IconDrawing.h"
 
 #include <QPainter>
 

@@ -1,10 +1,10 @@
 #include "core/ObjectIndex.h"
 
 #include "core/Page.h"
-#include "core/ResourceHandle.h"
-#include "core/ResourceManager.h"
-#include "core/ResourceTypes.h"
 #include "core/Word.h"
+#include "store/ResourceHandle.h"
+#include "store/ResourceManager.h"
+#include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"

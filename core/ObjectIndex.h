@@ -3,8 +3,8 @@
 // the reverse map from object to id and a sorted name list for menus and combo boxes. The index owns
 // its objects: Add takes them over, DeleteAll deletes them, Remove hands one back to the caller.
 
-#include "core/SortedStringArray.h"
 #include "platform/types/Hook.h"
+#include "store/SortedStringArray.h"
 
 #include <QString>
 

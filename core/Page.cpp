@@ -1,14 +1,15 @@
 #include "core/Page.h"
 
+#include "core/Lookups.h"
 #include "core/ObjectIndex.h"
+#include "core/PageEvents.h"
 #include "core/PageHooks.h"
 #include "core/Picture.h"
-#include "core/ResourceManager.h"
-#include "core/ResourceTypes.h"
 #include "core/User.h"
 #include "platform/ui/Ui.h"
+#include "store/ResourceManager.h"
+#include "store/ResourceTypes.h"
 #include "system/ItemIds.h"
-#include "system/Lookups.h"
 #include "system/OutputFile.h"
 #include "system/SystemStrings.h"
 
@@ -68,6 +69,7 @@ CPane* dropIndexedPage(int file, std::uint8_t language, std::int32_t id, const C
     CPane* pane = theFindPaneShowingPage(held);
     if (pane)
         thePaneSetPage(pane, replacement);
+    emit thePageEvents.pageReplaced(held, replacement);
     theBgIndex.Remove(held); // handed back and dropped here
     return pane;
 }
@@ -137,6 +139,7 @@ bool saveCopyOfPage(CQuibBg* page, const SaveTarget& target)
     page->Load();
     if (CPane* pane = theFindPaneShowingPage(page))
         thePaneSetPage(pane, copy);
+    emit thePageEvents.pageReplaced(page, copy);
     if (paneOfReplaced)
         thePaneSetPage(paneOfReplaced, copy);
     return true;
@@ -197,6 +200,7 @@ void CQuibBg::DeleteIcons()
 int CQuibBg::Commit()
 {
     thePageEditorCommitted(this);
+    emit thePageEvents.pageCommitted(this);
     return CMyRes::Commit();
 }
 
@@ -359,11 +363,14 @@ bool CQuibBg::Remove(CQuibBg* page, bool ask)
         return false;
     CPane* pane = ReleasePageFromPane(page);
     thePageEditorRemoving(page);
+    emit thePageEvents.pageAboutToBeRemoved(page);
+    const std::int32_t id = page->GetID();
     std::unique_ptr<CMyRes> held = theBgIndex.Remove(page);
     page->CMyRes::Remove(-1, -1);
     held.reset();
     if (pane)
         thePaneLoadPage(pane, kDefaultPageId);
+    emit thePageEvents.pageRemoved(id);
     return true;
 }
 
@@ -382,6 +389,7 @@ bool CQuibBg::SaveChanges(CQuibBg* page, bool ask)
         page->Load();
         if (CPane* pane = theFindPaneShowingPage(page))
             thePaneUpdateLayout(pane);
+        emit thePageEvents.pageReverted(page);
         return true;
     }
     if (page->GetID() == 0)

@@ -5,10 +5,10 @@
 // page loaded from the data files.
 
 #include "core/Icon.h"
-#include "core/PictureFormat.h"
-#include "core/ResourceHandle.h"
 #include "platform/archive/Archive.h"
 #include "platform/types/WinTypes.h"
+#include "store/PictureFormat.h"
+#include "store/ResourceHandle.h"
 
 #include <QString>
 

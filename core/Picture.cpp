@@ -1,7 +1,7 @@
 #include "core/Picture.h"
 
-#include "core/ResourceTypes.h"
 #include "platform/archive/Archive.h"
+#include "store/ResourceTypes.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,9 +2,9 @@
 // A stored picture: a "gp" resource whose bytes are a short header and the image, raw or encoded.
 // The object decodes the image into 24-bit RGB on demand and hands out a drawing copy of it.
 
-#include "core/PictureFormat.h"
-#include "core/ResourceHandle.h"
 #include "platform/archive/RuntimeClass.h"
+#include "store/PictureFormat.h"
+#include "store/ResourceHandle.h"
 
 #include <QImage>
 #include <QString>

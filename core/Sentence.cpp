@@ -1,7 +1,8 @@
 #include "core/Sentence.h"
 
-#include "core/ResourceManager.h"
-#include "core/ResourceTypes.h"
+#include "core/PageEvents.h"
+#include "store/ResourceManager.h"
+#include "store/ResourceTypes.h"
 
 IMPLEMENT_SERIAL(CQuibSentence, CObject, 1)
 
@@ -46,6 +47,7 @@ CQuibSentence::CQuibSentence()
 CQuibSentence::~CQuibSentence()
 {
     theSentenceDestroying(this);
+    emit thePageEvents.sentenceAboutToBeDestroyed(this);
 }
 
 void CQuibSentence::Assign(const CQuibSentence* source)

@@ -4,10 +4,10 @@
 // record of type 'gc' in the user's file.
 
 #include "core/Icon.h"
-#include "core/ResourceHandle.h"
 #include "platform/archive/Archive.h"
 #include "platform/types/Hook.h"
 #include "platform/types/WinTypes.h"
+#include "store/ResourceHandle.h"
 
 #include <QRegion>
 #include <QString>

@@ -1,10 +1,10 @@
 #include "core/Sound.h"
 
-#include "core/MediaHeader.h"
-#include "core/ResourceTypes.h"
 #include "platform/archive/Archive.h"
 #include "platform/archive/ArchiveException.h"
 #include "platform/archive/MemFile.h"
+#include "store/MediaHeader.h"
+#include "store/ResourceTypes.h"
 
 #include <cstring>
 

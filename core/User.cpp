@@ -1,8 +1,8 @@
 #include "core/User.h"
 
-#include "core/ResourceManager.h"
 #include "core/Word.h"
 #include "platform/archive/MemFile.h"
+#include "store/ResourceManager.h"
 #include "system/LanguageRecords.h"
 #include "system/SystemStrings.h"
 
@@ -54,7 +54,7 @@ CTime MaxSentences()
 } // namespace UserStreamGates
 
 lumivo::Hook<MainWindowState()> theMainWindowStateProvider{[] { return MainWindowState{}; }};
-lumivo::Hook<void(CRect&)> theDefaultWindowRectProvider{[](CRect&) {}};
+lumivo::Hook<void(CRect&)> theDefaultWindowRectHook{[](CRect&) {}};
 
 namespace
 {
@@ -173,7 +173,7 @@ QString DefaultPictureFolder()
 CRect DefaultWindowRect()
 {
     CRect rect;
-    theDefaultWindowRectProvider(rect);
+    theDefaultWindowRectHook(rect);
     return rect;
 }
 
@@ -345,4 +345,15 @@ void StoreWindowRect(CQuibUser* user)
         return;
     user->WindowRect = window.rect;
     user->Commit();
+}
+
+// The session (shell/CurrentUser.h) has let go of the user it owned: the model forgets the current
+// user and puts the user hooks back.
+CQuibUser* theCurrentUser = nullptr;
+
+void ResetUserState()
+{
+    theCurrentUser = nullptr;
+    theMainWindowStateProvider.reset();
+    theDefaultWindowRectHook.reset();
 }

@@ -7,11 +7,11 @@
 // always writes the newest layout, whose tail carries an inner version number.
 // Layout: doc/formats/tvf.md (the user record)
 
-#include "core/Color.h"
-#include "core/ResourceHandle.h"
 #include "platform/archive/Archive.h"
 #include "platform/types/Hook.h"
 #include "platform/types/WinTypes.h"
+#include "store/Color.h"
+#include "store/ResourceHandle.h"
 
 #include <QString>
 
@@ -167,11 +167,15 @@ protected:
     void ResetToDefaults() override;
 };
 
-// The current user; null only while users switch. The user-file code (core/CurrentUser.h) makes,
+// The data version given to user and profile files made or saved here: 2.0.61.
+constexpr std::uint32_t kUserFileVersion = 0x0002003D;
+
+// The current user; null only while users switch. The user-file code (shell/CurrentUser.h) makes,
 // switches and owns it; a test may point it at a user of its own, which is then never deleted here.
 extern CQuibUser* theCurrentUser;
-// Deletes the current user when the user-file code owns it, forgets it, and puts the user hooks back.
-void ResetCurrentUser();
+// Forgets the current user and puts the user hooks back; the session lets go of the user it
+// owns first (ResetCurrentUser, shell/CurrentUser.h).
+void ResetUserState();
 
 // Thresholds of the user stream's layouts, in local time.
 namespace UserStreamGates
@@ -202,4 +206,4 @@ extern lumivo::Hook<MainWindowState()> theMainWindowStateProvider;
 
 // Fills an empty window rectangle with the standard frame size for the screen. The screen-mode code
 // installs it; by default a new user's rectangle stays empty.
-extern lumivo::Hook<void(CRect&)> theDefaultWindowRectProvider;
+extern lumivo::Hook<void(CRect&)> theDefaultWindowRectHook;

@@ -1,9 +1,9 @@
 #include "core/UserLevel.h"
 
 #include "core/ObjectIndex.h"
-#include "core/ResourceManager.h"
-#include "core/ResourceTypes.h"
 #include "core/User.h"
+#include "store/ResourceManager.h"
+#include "store/ResourceTypes.h"
 #include "system/DataFiles.h"
 #include "system/OutputFile.h"
 #include "system/SystemStrings.h"

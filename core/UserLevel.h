@@ -4,8 +4,8 @@
 // whose id is the level number, and are gathered on demand from the data files, the user's file and
 // the output file into level maps keyed by number. Level 1000 always exists in such a map.
 
-#include "core/ResourceHandle.h"
 #include "platform/archive/Archive.h"
+#include "store/ResourceHandle.h"
 
 #include <QString>
 

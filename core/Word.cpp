@@ -1,11 +1,11 @@
 #include "core/Word.h"
 
 #include "core/ObjectIndex.h"
-#include "core/ResourceManager.h"
-#include "core/ResourceTypes.h"
 #include "core/User.h"
 #include "core/WordEditorHooks.h"
 #include "platform/ui/Ui.h"
+#include "store/ResourceManager.h"
+#include "store/ResourceTypes.h"
 #include "system/OutputFile.h"
 #include "system/SystemStrings.h"
 

@@ -4,9 +4,9 @@
 // record of type 'gw'; the record id is the word number icons refer to, and translations are records
 // with the same id in another language.
 
-#include "core/ResourceHandle.h"
 #include "platform/archive/Archive.h"
 #include "platform/types/WinTypes.h"
+#include "store/ResourceHandle.h"
 
 #include <QString>
 

@@ -1,14 +1,14 @@
 #include "packages/PagePackage.h"
 
 #include "core/Icon.h"
+#include "core/Lookups.h"
 #include "core/Page.h"
 #include "core/Picture.h"
-#include "core/ResourceTypes.h"
 #include "core/Sentence.h"
 #include "core/Sound.h"
 #include "core/Word.h"
 #include "platform/archive/Cp1252.h"
-#include "system/Lookups.h"
+#include "store/ResourceTypes.h"
 
 #include <QDir>
 #include <QFile>

@@ -8,8 +8,8 @@
 // failure leaves the previous package as it was. Import reads and checks everything it will store
 // before it changes anything, so a damaged or crafted package leaves the data files as they were.
 
-#include "core/ResourceHandle.h"
 #include "packages/zip/ZipArchive.h"
+#include "store/ResourceHandle.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,11 +1,9 @@
 #include "packages/PagePackages.h"
 
-#include "core/CurrentUser.h"
+#include "core/Lookups.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
 #include "core/Picture.h"
-#include "core/ResourceManager.h"
-#include "core/ResourceTypes.h"
 #include "core/Sentence.h"
 #include "core/Sound.h"
 #include "core/User.h"
@@ -14,9 +12,9 @@
 #include "panes/Panes.h"
 #include "platform/ui/InputDialogs.h"
 #include "platform/ui/Ui.h"
-#include "shell/Commands.h"
+#include "store/ResourceManager.h"
+#include "store/ResourceTypes.h"
 #include "system/ItemIds.h"
-#include "system/Lookups.h"
 #include "system/OutputFile.h"
 #include "system/SystemStrings.h"
 
@@ -352,12 +350,4 @@ void ImportPagePackage()
     QString error;
     if (ImportPagePackageFrom(*path, &error) == PageImportResult::Failed)
         MessageBoxById(kImportFailedText, lumivo::ui::MB_ICONSTOP, error);
-}
-
-void InstallPagePackages()
-{
-    theExportPagePackage.set([] { ExportPagePackage(); });
-    theImportPagePackage.set([] { ImportPagePackage(); });
-    theDataFilePackageExporter.set(
-        [](int file, bool ask, const QString& name) { WriteDataFilePackage(file, ask, name); });
 }

@@ -4,9 +4,6 @@
 
 #include <QString>
 
-// Puts the commands and the data-file export into their hooks (shell/Commands.h, core/CurrentUser.h).
-void InstallPagePackages();
-
 // Command 5033: the page shown in the main pane, into a package the person names.
 void ExportPagePackage();
 // Command 5034: one page from a package the person names, into the output file or the user's file.

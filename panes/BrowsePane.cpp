@@ -1,13 +1,13 @@
 #include "panes/BrowsePane.h"
 
-#include "core/IconDrawing.h"
+#include "core/ColorPalette.h"
 #include "core/IconEditing.h"
 #include "core/IconEvents.h"
 #include "core/Picture.h"
+#include "panes/IconDrawing.h"
 #include "panes/MouseState.h"
 #include "panes/Panes.h"
 #include "resources/BitmapResource.h"
-#include "system/ColorPalette.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -610,7 +610,7 @@ void CBrowsePane::hoverEnlargedIcon()
         return;
     if (theHoverIcon)
         theHoverIcon->OnLeave();
-    theHoverIcon = m_enlargedIcon;
+    SetHoverIcon(m_enlargedIcon);
     m_enlargedIcon->OnEnter();
 }
 

@@ -6,10 +6,10 @@
 // widget; its rectangle is the callout's, and it lies at the head of the visible panes, so the client
 // window hands it the events over the callout before the pane underneath.
 
-#include "core/StoredFont.h"
 #include "panes/Pane.h"
 #include "panes/PictureButton.h"
 #include "platform/types/Hook.h"
+#include "store/StoredFont.h"
 
 #include <QPainterPath>
 #include <QString>

@@ -2,18 +2,18 @@
 // visible pane, the page layout and the pocketbook print; and the hooks through which the icons and
 // pages below reach the panes.
 
+#include "core/FrameSizes.h"
 #include "core/IconEditing.h"
 #include "core/IconEvents.h"
+#include "core/Lookups.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
 #include "core/PageHooks.h"
-#include "core/ResourceTypes.h"
 #include "core/User.h"
 #include "panes/Pane.h"
 #include "panes/Panes.h"
 #include "platform/image/Image.h"
-#include "system/FrameSizes.h"
-#include "system/Lookups.h"
+#include "store/ResourceTypes.h"
 #include "system/OutputFile.h"
 
 #include <QPainter>
@@ -195,7 +195,7 @@ CQuibBg* CPane::SetPage(CQuibBg* page)
     if (m_owner)
         m_owner->BeginWaitCursorOnce();
     // Unsaved changes are kept before the page goes, unless the page editor holds them.
-    if (m_page && m_page->IsChanged() && !theBgEditorEditsPage(m_page) &&
+    if (m_page && m_page->IsChanged() && !theBgEditorEditsPageHook(m_page) &&
         !CQuibBg::SaveChanges(m_page, false))
         return page;
     if (page && shownByAnotherPane(this, page))
@@ -227,7 +227,7 @@ void CPane::attachPage(CQuibBg* page)
 void CPane::DetachPage()
 {
     ClearSelection();
-    theHoverIcon = nullptr;
+    SetHoverIcon(nullptr);
     m_page = nullptr;
     static_cast<void>(m_ownedPage.release()); // the caller deletes it or keeps it
     m_pagePicture = QImage();

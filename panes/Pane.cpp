@@ -1,10 +1,10 @@
 #include "panes/Pane.h"
 
-#include "core/IconDrawing.h"
 #include "core/IconEditing.h"
 #include "core/IconEvents.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
+#include "panes/IconDrawing.h"
 #include "panes/PaneInput.h"
 #include "panes/Panes.h"
 #include "system/OutputFile.h"
@@ -21,7 +21,7 @@ CPoint CPane::theDragHandleStart;
 CRect CPane::theRubberBand;
 CPoint CPane::theLastDragPoint;
 lumivo::Hook<void(int)> theSetAppCursor{[](int) {}};
-lumivo::Hook<bool(const CQuibBg*)> theBgEditorEditsPage{[](const CQuibBg*) { return false; }};
+lumivo::Hook<bool(const CQuibBg*)> theBgEditorEditsPageHook{[](const CQuibBg*) { return false; }};
 lumivo::Hook<void(CQuibBg*)> theMainPaneShowedPage{[](CQuibBg*) {}};
 
 namespace
@@ -138,7 +138,7 @@ void ResetPaneStatics()
     CPane::theRubberBand = CRect();
     CPane::theLastDragPoint = CPoint();
     theSetAppCursor.reset();
-    theBgEditorEditsPage.reset();
+    theBgEditorEditsPageHook.reset();
     theMainPaneShowedPage.reset();
     UninstallPaneHooks();
 }
@@ -243,7 +243,7 @@ void CPane::ClearSelection()
 void CPane::ClearPage()
 {
     ClearSelection();
-    theHoverIcon = nullptr;
+    SetHoverIcon(nullptr);
     releasePage();
 }
 

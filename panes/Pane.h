@@ -44,7 +44,7 @@ public:
 constexpr int kBrowsePaneCursor = 244;
 extern lumivo::Hook<void(int cursorId)> theSetAppCursor;
 // The page editor is open on that page, editing or translating it: a pane leaves its changes to it.
-extern lumivo::Hook<bool(const CQuibBg* page)> theBgEditorEditsPage;
+extern lumivo::Hook<bool(const CQuibBg* page)> theBgEditorEditsPageHook;
 // The main pane took a page: the word navigation bar adds it to its history.
 extern lumivo::Hook<void(CQuibBg* page)> theMainPaneShowedPage;
 

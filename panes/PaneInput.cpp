@@ -323,7 +323,7 @@ bool CPane::OnMouseMove(unsigned /*flags*/, int x, int y, std::uint32_t /*tick*/
         if (icon != theHoverIcon) {
             if (theHoverIcon)
                 theHoverIcon->OnLeave();
-            theHoverIcon = icon;
+            SetHoverIcon(icon);
             if (icon)
                 icon->OnEnter();
         }
@@ -559,7 +559,7 @@ void CPane::DrawOverlay(QPainter& dc)
 bool CPane::CanSetEditTool(int newTool)
 {
     bool accepted = true;
-    if (newTool == kEditToolBrowse && m_page && m_page->IsChanged() && !theBgEditorEditsPage(m_page))
+    if (newTool == kEditToolBrowse && m_page && m_page->IsChanged() && !theBgEditorEditsPageHook(m_page))
         accepted =
             m_ownedPage ? CQuibBg::SaveChanges(m_ownedPage, false) : CQuibBg::SaveChanges(m_page, false);
     if (accepted && (newTool != kEditToolSelect || browsing()))

@@ -1,11 +1,10 @@
 #include "panes/PanesState.h"
 
+#include "panes/IconDrawing.h"
 #include "panes/MouseState.h"
 #include "panes/PaneInput.h"
 #include "panes/Panes.h"
 #include "panes/PrintView.h"
-#include "panes/SoundDevice.h"
-#include "panes/SpeechEngine.h"
 
 void ResetPanesState()
 {
@@ -13,6 +12,5 @@ void ResetPanesState()
     ResetPrintView();
     ResetMouseState();
     ResetPaneInput();
-    ResetSpeechEngine();
-    CSoundDevice::CloseSound();
+    ResetIconDrawing();
 }

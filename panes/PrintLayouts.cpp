@@ -2,15 +2,14 @@
 // with its header and footer. Every layout serves both passes of a job: with no painter it only counts
 // pages, with one it draws what falls on the page being printed.
 
-#include "core/CurrentUser.h"
 #include "core/Icon.h"
-#include "core/IconDrawing.h"
 #include "core/Picture.h"
 #include "core/Sentence.h"
-#include "core/StoredFont.h"
 #include "core/User.h"
 #include "core/Word.h"
+#include "panes/IconDrawing.h"
 #include "panes/PrintView.h"
+#include "store/StoredFont.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetrics>

@@ -1,6 +1,5 @@
 #include "panes/PrintView.h"
 
-#include "core/CurrentUser.h"
 #include "core/User.h"
 #include "panes/Panes.h"
 #include "panes/WriterPane.h"

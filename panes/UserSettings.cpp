@@ -1,11 +1,11 @@
 #include "panes/UserSettings.h"
 
-#include "core/IconDrawing.h"
+#include "core/ColorPalette.h"
 #include "core/User.h"
+#include "media/SoundDevice.h"
+#include "panes/IconDrawing.h"
 #include "panes/Panes.h"
-#include "panes/SoundDevice.h"
 #include "platform/files/FileSystem.h"
-#include "system/ColorPalette.h"
 #include "system/SystemSettings.h"
 
 #include <array>

@@ -1,17 +1,17 @@
 #include "panes/WriterPane.h"
 
-#include "core/IconDrawing.h"
 #include "core/IconEditing.h"
 #include "core/IconEvents.h"
 #include "core/IconShapes.h"
-#include "core/ResourceManager.h"
-#include "core/ResourceTypes.h"
 #include "core/Sentence.h"
 #include "core/Sound.h"
 #include "core/User.h"
 #include "core/Word.h"
+#include "panes/IconDrawing.h"
 #include "panes/Panes.h"
 #include "platform/types/Clock.h"
+#include "store/ResourceManager.h"
+#include "store/ResourceTypes.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -10,9 +10,9 @@
 // where the pane draws its own icons too. The sentence icons' ScreenRect is the picture box and their
 // DrawnRect the text box under it.
 
-#include "core/StoredFont.h"
 #include "panes/Pane.h"
 #include "platform/types/Hook.h"
+#include "store/StoredFont.h"
 
 #include <QPainterPath>
 

@@ -1,20 +1,20 @@
 #include "shell/App.h"
 
-#include "core/CurrentUser.h"
-#include "core/Registry.h"
 #include "core/Sound.h"
-#include "core/Utility.h"
-#include "panes/SoundDevice.h"
-#include "panes/SpeechEngine.h"
+#include "media/SoundDevice.h"
+#include "media/SpeechEngine.h"
 #include "platform/modules/Modules.h"
 #include "shell/Clipboard.h"
 #include "shell/Commands.h"
+#include "shell/CurrentUser.h"
 #include "shell/MainFrame.h"
 #include "shell/Reload.h"
 #include "shell/Splash.h"
 #include "shell/SystemLifetime.h"
 #include "shell/Version.h"
 #include "shell/WordNavBar.h"
+#include "store/Registry.h"
+#include "store/Utility.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"
@@ -47,13 +47,13 @@ constexpr int kStartupStopwatch = 2;
 void installApplicationHooks(CQuibApp& app)
 {
     // While a sound plays to its end the waiting runs the idle work, as the event loop would.
-    theSoundWaitIdle.set([&app] { app.OnIdle(0); });
+    theSoundWaitIdleHook.set([&app] { app.OnIdle(0); });
     InstallClipboard();
 }
 
 void removeApplicationHooks()
 {
-    theSoundWaitIdle.reset();
+    theSoundWaitIdleHook.reset();
     ResetClipboard();
 }
 

@@ -81,7 +81,7 @@ CPane* pasteTargetPane()
 // file is open: those keep the change and store it themselves.
 void storeChangedPage(CPane& pane, CQuibBg* page)
 {
-    if (!page || theBgEditorEditsPage(page) || theOutputFile > 0)
+    if (!page || theBgEditorEditsPageHook(page) || theOutputFile > 0)
         return;
     if (!CQuibBg::SaveChanges(page, false))
         return;

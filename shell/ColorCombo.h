@@ -3,8 +3,8 @@
 // beside its name (and its colour number, when asked). One entry may be user-definable ("Other..."):
 // choosing it lets the person pick its colour.
 
-#include "core/Color.h"
-#include "system/ColorPalette.h"
+#include "core/ColorPalette.h"
+#include "store/Color.h"
 
 #include <QComboBox>
 

@@ -1,17 +1,15 @@
 #include "shell/Commands.h"
 
-#include "core/CurrentUser.h"
 #include "core/IconEditing.h"
 #include "core/IconEvents.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
-#include "core/ResourceManager.h"
-#include "core/ResourceTypes.h"
 #include "core/User.h"
 #include "core/WordEditorHooks.h"
 #include "panes/Pane.h"
 #include "panes/Panes.h"
 #include "platform/ui/Ui.h"
+#include "shell/CurrentUser.h"
 #include "shell/EditTool.h"
 #include "shell/Help.h"
 #include "shell/MainFrame.h"
@@ -19,6 +17,8 @@
 #include "shell/Reload.h"
 #include "shell/Splash.h"
 #include "shell/WordNavBar.h"
+#include "store/ResourceManager.h"
+#include "store/ResourceTypes.h"
 #include "system/DataFiles.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
@@ -104,7 +104,7 @@ bool editablePane(const CPane& pane)
 void requestQuit()
 {
     if (ConfirmQuit())
-        theQuitApplication();
+        theQuitApplicationHook();
 }
 
 void toggleEditOption(std::uint16_t option, unsigned refresh)
@@ -213,25 +213,25 @@ const std::vector<CommandRow>& commandTable()
     static const std::vector<CommandRow> table = [] {
         std::vector<CommandRow> rows{
             {5011, [](UINT) { SaveUserAs(); }, wordEditorClosed},
-            {5012, [](UINT) { theChooseUser(); }, wordEditorClosed},
+            {5012, [](UINT) { theChooseUserHook(); }, wordEditorClosed},
             {kExitCommand, [](UINT) { requestQuit(); }, always},
-            {5014, [](UINT) { theEditUserSettings(); }, boundUserAndNoWordEditor},
+            {5014, [](UINT) { theEditUserSettingsHook(); }, boundUserAndNoWordEditor},
             {kEditModeCommand, [](UINT) { SetProgramMode(kProgramModeEdit, !editMode()); }, wordEditorClosed,
              [](UINT) { return editMode(); }},
-            {5018, [](UINT) { theEditSystemSettings(); }, wordEditorClosed},
+            {5018, [](UINT) { theEditSystemSettingsHook(); }, wordEditorClosed},
             {5019, [](UINT) { ArchiveUserAsProfile(); }, boundUserAndNoWordEditor},
             {5020, [](UINT) { ArchiveUserAsStandardProfile(); }, boundUserAndNoWordEditor},
             {5021, [](UINT) { theShowPageSetup(); }, always},
             {5022, [](UINT) { thePrintWithFlags(kPrintSentenceFlags); }, always},
             {5023, [](UINT) { thePreviewWithFlags(kPrintSentenceFlags); }, always},
-            {5027, [](UINT) { theEditPrintSettings(); }, always},
-            {5033, [](UINT) { theExportPagePackage(); }, always},
-            {5034, [](UINT) { theImportPagePackage(); }, always},
+            {5027, [](UINT) { theEditPrintSettingsHook(); }, always},
+            {5033, [](UINT) { theExportPagePackageHook(); }, always},
+            {5034, [](UINT) { theImportPagePackageHook(); }, always},
             {5035, [](UINT) { SaveCurrentUser(); }, always},
             {5102,
              [](UINT) {
                  if (editMode())
-                     theOpenWordEditor();
+                     theOpenWordEditorHook();
              },
              freeToEdit},
             {5103, [](UINT) { EditSelectedIcon(false); }, [] { return EditSelectedIcon(true); }},
@@ -246,11 +246,11 @@ const std::vector<CommandRow>& commandTable()
             {5117,
              [](UINT) {
                  if (editMode())
-                     theOpenBackgroundEditor();
+                     theOpenBackgroundEditorHook();
              },
              freeToEdit},
-            {5118, [](UINT) { theEditUserLevels(); },
-             [] { return theOutputFile == 0 && theCurrentUser && !theBackgroundEditorIsOpen(); }},
+            {5118, [](UINT) { theEditUserLevelsHook(); },
+             [] { return theOutputFile == 0 && theCurrentUser && !theBackgroundEditorIsOpenHook(); }},
             {5123, [](UINT) { EditPageAttributes(false, nullptr); },
              [] { return EditPageAttributes(true, nullptr); }},
             // "Go to a named page" runs nothing; the page popup is built by the menu builder.
@@ -339,38 +339,40 @@ void updateLetterItem(QAction& letter, QMenu& submenu)
 
 } // namespace
 
-lumivo::Hook<void()> theQuitApplication([] { QCoreApplication::quit(); });
-lumivo::Hook<bool(const QUrl&)> theOpenHelpPage([](const QUrl& page) {
+lumivo::Hook<void()> theQuitApplicationHook([] { QCoreApplication::quit(); });
+lumivo::Hook<bool(const QUrl&)> theOpenHelpPageHook([](const QUrl& page) {
     return QDesktopServices::openUrl(page);
 });
-lumivo::Hook<void()> theChooseUser([] {});
-lumivo::Hook<void()> theEditUserSettings([] {});
-lumivo::Hook<void()> theEditSystemSettings([] {});
-lumivo::Hook<void()> theEditPrintSettings([] {});
-lumivo::Hook<void()> theEditUserLevels([] {});
+lumivo::Hook<void()> theChooseUserHook([] {});
+lumivo::Hook<void()> theEditUserSettingsHook([] {});
+lumivo::Hook<void()> theEditSystemSettingsHook([] {});
+lumivo::Hook<void()> theEditPrintSettingsHook([] {});
+lumivo::Hook<void()> theEditUserLevelsHook([] {});
 lumivo::Hook<void()> theShowPageSetup([] {});
 lumivo::Hook<void(std::uint32_t)> thePrintWithFlags([](std::uint32_t) {});
 lumivo::Hook<void(std::uint32_t)> thePreviewWithFlags([](std::uint32_t) {});
-lumivo::Hook<void()> theExportPagePackage([] {});
-lumivo::Hook<void()> theImportPagePackage([] {});
-lumivo::Hook<void()> theOpenWordEditor([] {});
-lumivo::Hook<void()> theOpenBackgroundEditor([] {});
-lumivo::Hook<bool()> theBackgroundEditorIsOpen([] { return false; });
-lumivo::Hook<bool(int, int, int)> theQueryCloseWordEditor([](int, int, int) { return true; });
-lumivo::Hook<void(int, int, int)> theUpdateWordEditor([](int, int, int) {});
-lumivo::Hook<void(CQuibIcon*, int, CPane*, int, int)> theRunIconWizard([](CQuibIcon*, int, CPane*, int, int) {
-});
-lumivo::Hook<void(CQuibBg*, int, CPane*)> theRunPageWizard([](CQuibBg*, int, CPane*) {});
+lumivo::Hook<void()> theExportPagePackageHook([] {});
+lumivo::Hook<void()> theImportPagePackageHook([] {});
+lumivo::Hook<void()> theOpenWordEditorHook([] {});
+lumivo::Hook<void()> theOpenBackgroundEditorHook([] {});
+lumivo::Hook<bool()> theBackgroundEditorIsOpenHook([] { return false; });
+lumivo::Hook<bool(int, int, int)> theQueryCloseWordEditorHook([](int, int, int) { return true; });
+lumivo::Hook<void(int, int, int)> theUpdateWordEditorHook([](int, int, int) {});
+lumivo::Hook<void(CQuibIcon*, int, CPane*, int, int)> theRunIconWizardHook([](CQuibIcon*, int, CPane*, int,
+                                                                              int) {});
+lumivo::Hook<void(CQuibBg*, int, CPane*)> theRunPageWizardHook([](CQuibBg*, int, CPane*) {});
 lumivo::Hook<void()> theCopyToClipboard([] {});
 lumivo::Hook<void()> theCutToClipboard([] {});
 lumivo::Hook<void()> thePasteFromClipboard([] {});
 lumivo::Hook<bool()> theCanCopy([] { return false; });
 lumivo::Hook<bool()> theCanCut([] { return false; });
 lumivo::Hook<bool()> theCanPaste([] { return false; });
-lumivo::Hook<bool(UINT, int, CommandUpdate*)> theOutputFileCommand([](UINT, int, CommandUpdate*) {
+lumivo::Hook<bool(UINT, int, CommandUpdate*)> theOutputFileCommandHook([](UINT, int, CommandUpdate*) {
     return false;
 });
-lumivo::Hook<bool(UINT, int, CommandUpdate*)> theTestCommand([](UINT, int, CommandUpdate*) { return false; });
+lumivo::Hook<bool(UINT, int, CommandUpdate*)> theTestCommandHook([](UINT, int, CommandUpdate*) {
+    return false;
+});
 
 namespace
 {
@@ -404,9 +406,9 @@ bool DispatchSystemCommand(UINT id, int code, CommandUpdate* update)
     if (!handled)
         handled = OnWordNavCommand(id, code, update);
     if (!handled)
-        handled = theOutputFileCommand(id, code, update);
+        handled = theOutputFileCommandHook(id, code, update);
     if (!handled)
-        handled = theTestCommand(id, code, update);
+        handled = theTestCommandHook(id, code, update);
     if (!handled && id >= kPageMenuFirst && id <= kPageMenuLast)
         handled = OnPageMenuCommand(id, code, update);
     return handled;
@@ -417,14 +419,14 @@ bool SetProgramMode(std::uint16_t bit, bool on)
     if (bit == 0 || (bit & ~kKnownProgramModeBits))
         return false;
     // The word editor may hold a word that edit mode's end would leave half changed.
-    const bool mayChange = bit != kProgramModeEdit || theQueryCloseWordEditor(1, 1, 1);
+    const bool mayChange = bit != kProgramModeEdit || theQueryCloseWordEditorHook(1, 1, 1);
     const std::uint16_t before = theProgramMode;
     if (mayChange)
         theProgramMode = on ? (theProgramMode | bit) : (theProgramMode & ~bit);
     // Which panes may be edited follows the edit bits: the layout step sets it.
     if (theProgramMode != before)
         InitializeSystem(kReloadScreen);
-    theUpdateWordEditor(0, 1, 1);
+    theUpdateWordEditorHook(0, 1, 1);
     CreateMenus();
     SetEditTool(kEditToolBrowse);
     // Outside edit mode only the browse tool makes sense; ask again in case a pane refused just now.
@@ -443,7 +445,7 @@ bool EditSelectedIcon(bool testOnly)
         return false;
     if (testOnly)
         return true;
-    theRunIconWizard(icon, icon ? 2 : 1, pane, 0, 0);
+    theRunIconWizardHook(icon, icon ? 2 : 1, pane, 0, 0);
     return false;
 }
 
@@ -455,7 +457,7 @@ bool EditPageAttributes(bool testOnly, CPane* pane)
     if (testOnly)
         return true;
     CQuibBg* page = target->GetPage();
-    theRunPageWizard(page, page ? 2 : 1, target);
+    theRunPageWizardHook(page, page ? 2 : 1, target);
     return true;
 }
 
@@ -552,20 +554,21 @@ void UpdateToolBarCommands()
 void ResetCommands()
 {
     theCommandRoute = routeThroughDispatcher();
-    for (auto* hook : {&theChooseUser, &theEditUserSettings, &theEditSystemSettings, &theEditPrintSettings,
-                       &theEditUserLevels, &theShowPageSetup, &theExportPagePackage, &theImportPagePackage,
-                       &theOpenWordEditor, &theOpenBackgroundEditor, &theCopyToClipboard, &theCutToClipboard,
-                       &thePasteFromClipboard, &theQuitApplication})
+    for (auto* hook :
+         {&theChooseUserHook, &theEditUserSettingsHook, &theEditSystemSettingsHook, &theEditPrintSettingsHook,
+          &theEditUserLevelsHook, &theShowPageSetup, &theExportPagePackageHook, &theImportPagePackageHook,
+          &theOpenWordEditorHook, &theOpenBackgroundEditorHook, &theCopyToClipboard, &theCutToClipboard,
+          &thePasteFromClipboard, &theQuitApplicationHook})
         hook->reset();
-    for (auto* hook : {&theBackgroundEditorIsOpen, &theCanCopy, &theCanCut, &theCanPaste})
+    for (auto* hook : {&theBackgroundEditorIsOpenHook, &theCanCopy, &theCanCut, &theCanPaste})
         hook->reset();
     for (auto* hook : {&thePrintWithFlags, &thePreviewWithFlags})
         hook->reset();
-    theOpenHelpPage.reset();
-    theQueryCloseWordEditor.reset();
-    theUpdateWordEditor.reset();
-    theRunIconWizard.reset();
-    theRunPageWizard.reset();
-    theOutputFileCommand.reset();
-    theTestCommand.reset();
+    theOpenHelpPageHook.reset();
+    theQueryCloseWordEditorHook.reset();
+    theUpdateWordEditorHook.reset();
+    theRunIconWizardHook.reset();
+    theRunPageWizardHook.reset();
+    theOutputFileCommandHook.reset();
+    theTestCommandHook.reset();
 }

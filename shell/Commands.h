@@ -70,33 +70,33 @@ void RouteMainFrameCommands();
 void UpdateToolBarCommands();
 
 // Ends the program's event loop. By default the application quits.
-extern lumivo::Hook<void()> theQuitApplication;
+extern lumivo::Hook<void()> theQuitApplicationHook;
 // Shows a page of the help: the help file is its contents, Index.html and Search.html lie beside it. By
 // default the desktop's viewer opens it. False when nothing could open it.
-extern lumivo::Hook<bool(const QUrl& page)> theOpenHelpPage;
+extern lumivo::Hook<bool(const QUrl& page)> theOpenHelpPageHook;
 
 // The tools of other parts of the program. Each does nothing until its part installs it.
-extern lumivo::Hook<void()> theChooseUser;
-extern lumivo::Hook<void()> theEditUserSettings;
-extern lumivo::Hook<void()> theEditSystemSettings;
-extern lumivo::Hook<void()> theEditPrintSettings;
-extern lumivo::Hook<void()> theEditUserLevels;
+extern lumivo::Hook<void()> theChooseUserHook;
+extern lumivo::Hook<void()> theEditUserSettingsHook;
+extern lumivo::Hook<void()> theEditSystemSettingsHook;
+extern lumivo::Hook<void()> theEditPrintSettingsHook;
+extern lumivo::Hook<void()> theEditUserLevelsHook;
 extern lumivo::Hook<void()> theShowPageSetup;
 extern lumivo::Hook<void(std::uint32_t flags)> thePrintWithFlags;
 extern lumivo::Hook<void(std::uint32_t flags)> thePreviewWithFlags;
-extern lumivo::Hook<void()> theExportPagePackage;
-extern lumivo::Hook<void()> theImportPagePackage;
-extern lumivo::Hook<void()> theOpenWordEditor;
-extern lumivo::Hook<void()> theOpenBackgroundEditor;
+extern lumivo::Hook<void()> theExportPagePackageHook;
+extern lumivo::Hook<void()> theImportPagePackageHook;
+extern lumivo::Hook<void()> theOpenWordEditorHook;
+extern lumivo::Hook<void()> theOpenBackgroundEditorHook;
 // Whether the background editor is open (by default it is not).
-extern lumivo::Hook<bool()> theBackgroundEditorIsOpen;
+extern lumivo::Hook<bool()> theBackgroundEditorIsOpenHook;
 // Asks the open word editor to save its word before edit mode changes; true when it may (by default).
-extern lumivo::Hook<bool(int, int, int)> theQueryCloseWordEditor;
-extern lumivo::Hook<void(int, int, int)> theUpdateWordEditor;
+extern lumivo::Hook<bool(int, int, int)> theQueryCloseWordEditorHook;
+extern lumivo::Hook<void(int, int, int)> theUpdateWordEditorHook;
 // The icon wizard on `icon` (action 2 edits, 1 adds at x, y) in `pane`.
-extern lumivo::Hook<void(CQuibIcon* icon, int action, CPane* pane, int x, int y)> theRunIconWizard;
+extern lumivo::Hook<void(CQuibIcon* icon, int action, CPane* pane, int x, int y)> theRunIconWizardHook;
 // The page wizard on `page` (action 2 edits, 1 makes a new page) for `pane`.
-extern lumivo::Hook<void(CQuibBg* page, int action, CPane* pane)> theRunPageWizard;
+extern lumivo::Hook<void(CQuibBg* page, int action, CPane* pane)> theRunPageWizardHook;
 // The icon clipboard: the operations and whether each is possible now (by default none is).
 extern lumivo::Hook<void()> theCopyToClipboard;
 extern lumivo::Hook<void()> theCutToClipboard;
@@ -106,8 +106,8 @@ extern lumivo::Hook<bool()> theCanCut;
 extern lumivo::Hook<bool()> theCanPaste;
 // The output-file and the developer's test commands, offered what the table does not hold, in this
 // order; each answers whether it handled the command (by default neither does).
-extern lumivo::Hook<bool(UINT id, int code, lumivo::ui::CommandUpdate* update)> theOutputFileCommand;
-extern lumivo::Hook<bool(UINT id, int code, lumivo::ui::CommandUpdate* update)> theTestCommand;
+extern lumivo::Hook<bool(UINT id, int code, lumivo::ui::CommandUpdate* update)> theOutputFileCommandHook;
+extern lumivo::Hook<bool(UINT id, int code, lumivo::ui::CommandUpdate* update)> theTestCommandHook;
 
 // Puts the route and every hook of the commands back (tests).
 void ResetCommands();

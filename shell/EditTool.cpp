@@ -6,7 +6,7 @@
 
 #include <vector>
 
-lumivo::Hook<bool(CPane& pane, int tool)> thePaneAcceptsEditTool{
+lumivo::Hook<bool(CPane& pane, int tool)> thePaneAcceptsEditToolHook{
     [](CPane& pane, int tool) { return pane.CanSetEditTool(tool); }};
 
 bool SetEditTool(int tool)
@@ -15,7 +15,7 @@ bool SetEditTool(int tool)
     // A copy: a pane that saves its page may change the visible list.
     const std::vector<CPane*> panes = theVisiblePanes;
     for (CPane* pane : panes)
-        accepted = thePaneAcceptsEditTool(*pane, tool) && accepted;
+        accepted = thePaneAcceptsEditToolHook(*pane, tool) && accepted;
     if (!accepted)
         return false;
     const bool browseChanges = theEditTool == kEditToolBrowse || tool == kEditToolBrowse;
@@ -33,5 +33,5 @@ void ForceEditTool(int tool)
 
 void ResetEditTool()
 {
-    thePaneAcceptsEditTool.reset();
+    thePaneAcceptsEditToolHook.reset();
 }

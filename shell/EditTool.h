@@ -13,7 +13,7 @@ class CPane;
 
 // Whether a visible pane lets the tool change (it may have to save its page first). By default the
 // pane's own CanSetEditTool answers; tests may put their own answer in.
-extern lumivo::Hook<bool(CPane& pane, int tool)> thePaneAcceptsEditTool;
+extern lumivo::Hook<bool(CPane& pane, int tool)> thePaneAcceptsEditToolHook;
 
 // Asks every visible pane, in hit-test order and all of them even after a refusal; when one refuses,
 // tool and thresholds stay as they are and the result is false. Otherwise stores the tool, sets its

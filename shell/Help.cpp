@@ -22,7 +22,7 @@ bool HtmlHelp(int command, unsigned data)
         return false;
     // Without a browser the desktop opens nothing and says so only on the terminal: the person is told,
     // with the folder where the pages can be opened by hand.
-    if (!theOpenHelpPage(page))
+    if (!theOpenHelpPageHook(page))
         MessageBoxById(kNoBrowserText, lumivo::ui::MB_OK | lumivo::ui::MB_ICONINFORMATION,
                        QDir::toNativeSeparators(QFileInfo(theHelpFile).absolutePath()));
     return true;

@@ -16,7 +16,7 @@ constexpr int HH_HELP_CONTEXT = 0xF;
 constexpr unsigned HELP_CONTEXT = 0x1;
 
 // Opens the help's `command` page for `data` (the context number of HH_HELP_CONTEXT) through
-// theOpenHelpPage (shell/Commands.h), and tells the person when nothing could open it; false when
+// theOpenHelpPageHook (shell/Commands.h), and tells the person when nothing could open it; false when
 // there is no help file.
 bool HtmlHelp(int command, unsigned data = 0);
 

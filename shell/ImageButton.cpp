@@ -19,13 +19,13 @@ lumivo::Hook<int(QMenu&, QPoint)> theImageButtonMenuTracker{[](QMenu& menu, QPoi
     const QAction* chosen = menu.exec(at);
     return chosen ? chosen->data().toInt() : 0;
 }};
-lumivo::Hook<bool(const QString&)> theOpenUrl{
+lumivo::Hook<bool(const QString&)> theOpenUrlHook{
     [](const QString& url) { return QDesktopServices::openUrl(QUrl::fromUserInput(url)); }};
 
 void ResetImageButtonHooks()
 {
     theImageButtonMenuTracker.reset();
-    theOpenUrl.reset();
+    theOpenUrlHook.reset();
 }
 
 namespace
@@ -413,7 +413,7 @@ void CImageButton::onClicked()
     if (m_menu)
         showMenu();
     if (!m_url.isEmpty())
-        theOpenUrl(m_url);
+        theOpenUrlHook(m_url);
 }
 
 void CImageButton::showMenu()

@@ -68,7 +68,7 @@ constexpr int kImageButtonGreyHover = -2;
 // data), or 0. Tests answer it; by default the menu runs until a person chooses or dismisses it.
 extern lumivo::Hook<int(QMenu& menu, QPoint globalPos)> theImageButtonMenuTracker;
 // Opens a web address in the desktop's browser; true when it opened.
-extern lumivo::Hook<bool(const QString& url)> theOpenUrl;
+extern lumivo::Hook<bool(const QString& url)> theOpenUrlHook;
 // Puts both hooks back.
 void ResetImageButtonHooks();
 

@@ -1,9 +1,7 @@
 #include "shell/MainClientWnd.h"
 
-#include "core/CurrentUser.h"
 #include "core/IconDrag.h"
 #include "core/IconEditing.h"
-#include "core/ResourceManager.h"
 #include "core/User.h"
 #include "panes/MouseState.h"
 #include "panes/PaneInput.h"
@@ -11,7 +9,9 @@
 #include "platform/types/Clock.h"
 #include "platform/types/Time.h"
 #include "shell/Commands.h"
+#include "shell/CurrentUser.h"
 #include "shell/ScreenLayout.h"
+#include "store/ResourceManager.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 
@@ -200,9 +200,9 @@ void installPaneInputSeams()
                update.enabled().value_or(false);
     });
     thePaneIconWizard.set([](CQuibIcon* icon, int action, CPane* pane, int x, int y) {
-        theRunIconWizard(icon, action, pane, x, y);
+        theRunIconWizardHook(icon, action, pane, x, y);
     });
-    thePaneEditBackground.set([](CQuibBg* /*page*/) { theOpenBackgroundEditor(); });
+    thePaneEditBackground.set([](CQuibBg* /*page*/) { theOpenBackgroundEditorHook(); });
 }
 
 void removePaneInputSeams()

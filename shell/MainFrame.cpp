@@ -1,7 +1,7 @@
 #include "shell/MainFrame.h"
 
-#include "core/IconDrawing.h"
 #include "core/User.h"
+#include "panes/IconDrawing.h"
 #include "platform/types/Clock.h"
 #include "resources/BitmapResource.h"
 #include "shell/Commands.h"
@@ -25,7 +25,7 @@
 #include <algorithm>
 #include <span>
 
-lumivo::Hook<std::optional<lumivo::keyboard::LockKeys>()> theLockKeyReader{lumivo::keyboard::lockKeys};
+lumivo::Hook<std::optional<lumivo::keyboard::LockKeys>()> theLockKeysHook{lumivo::keyboard::lockKeys};
 
 namespace
 {
@@ -146,7 +146,7 @@ QLabel* CMainFrame::Indicator(int indicatorId) const
 void CMainFrame::UpdateKeyIndicators()
 {
     m_indicatorsReadAt = lumivo::clock::tickCount();
-    const std::optional<lumivo::keyboard::LockKeys> keys = theLockKeyReader();
+    const std::optional<lumivo::keyboard::LockKeys> keys = theLockKeysHook();
     const std::array lit{keys && keys->caps, keys && keys->num, keys && keys->scroll};
     for (std::size_t i = 0; i < kIndicatorIds.size(); ++i) {
         const QString text = lit[i] ? LoadSystemString(kIndicatorIds[i]) : QString();
@@ -314,5 +314,5 @@ CMainFrame* MainFrame()
 
 void ResetMainFrame()
 {
-    theLockKeyReader.reset();
+    theLockKeysHook.reset();
 }

@@ -101,5 +101,5 @@ private:
 CMainFrame* MainFrame();
 
 // Where the indicators learn the lock keys' lights: the window system by default.
-extern lumivo::Hook<std::optional<lumivo::keyboard::LockKeys>()> theLockKeyReader;
+extern lumivo::Hook<std::optional<lumivo::keyboard::LockKeys>()> theLockKeysHook;
 void ResetMainFrame();

@@ -19,17 +19,17 @@ QPointer<QMenu> theEditPopup;
 QPointer<QMenu> thePagePopup;
 QPointer<QMenu> theHelpPopup;
 
-lumivo::Hook<void()> theBuildTranslateMenu([] {});
-lumivo::Hook<void()> theBuildTestMenu([] {});
+lumivo::Hook<void()> theBuildTranslateMenuHook([] {});
+lumivo::Hook<void()> theBuildTestMenuHook([] {});
 
 void BuildTranslateMenu()
 {
-    theBuildTranslateMenu();
+    theBuildTranslateMenuHook();
 }
 
 void BuildTestMenu()
 {
-    theBuildTestMenu();
+    theBuildTestMenuHook();
 }
 lumivo::Hook<void(QMenu&)> thePageSubmenuShowing(FillPageSubmenu);
 
@@ -221,7 +221,7 @@ void DestroyMenus()
 void ResetMenus()
 {
     DestroyMenus();
-    theBuildTranslateMenu.reset();
-    theBuildTestMenu.reset();
+    theBuildTranslateMenuHook.reset();
+    theBuildTestMenuHook.reset();
     thePageSubmenuShowing.reset();
 }

@@ -33,9 +33,9 @@ void DestroyMenus();
 
 // The output-file and translation popup, appended to theMainMenu after the page popup; it may append
 // the output file's details to the window title. By default there is none.
-extern lumivo::Hook<void()> theBuildTranslateMenu;
+extern lumivo::Hook<void()> theBuildTranslateMenuHook;
 // The developer's test submenu, appended after the output-file popup. By default there is none.
-extern lumivo::Hook<void()> theBuildTestMenu;
+extern lumivo::Hook<void()> theBuildTestMenuHook;
 // The calls by their own names, through the hooks above.
 void BuildTranslateMenu();
 void BuildTestMenu();

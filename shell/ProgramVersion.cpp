@@ -1,6 +1,6 @@
 #include "shell/ProgramVersion.h"
 
-#include "core/Registry.h"
+#include "store/Registry.h"
 
 #include <QFileInfo>
 

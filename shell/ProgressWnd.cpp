@@ -1,7 +1,7 @@
 #include "shell/ProgressWnd.h"
 
-#include "core/Registry.h"
 #include "shell/MainFrame.h"
+#include "store/Registry.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,21 +1,21 @@
 #include "shell/Reload.h"
 
-#include "core/CurrentUser.h"
 #include "core/IconEditing.h"
+#include "core/Lookups.h"
 #include "core/ObjectIndex.h"
-#include "core/ResourceManager.h"
 #include "core/User.h"
 #include "core/UserLevel.h"
 #include "panes/Panes.h"
 #include "panes/UserSettings.h"
+#include "shell/CurrentUser.h"
 #include "shell/EditTool.h"
 #include "shell/MainFrame.h"
 #include "shell/Menus.h"
 #include "shell/QtTexts.h"
 #include "shell/ScreenLayout.h"
 #include "shell/Splash.h"
+#include "store/ResourceManager.h"
 #include "system/LanguageRecords.h"
-#include "system/Lookups.h"
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"
 
@@ -107,7 +107,7 @@ void rebuildSearchLanguages()
 
 void reloadIndexes()
 {
-    theReloadStatusSink(QStringLiteral("Updates databases"));
+    theReloadStatusHook(QStringLiteral("Updates databases"));
     CQuibObjIndex::LoadWords();
     CQuibObjIndex::LoadBackgrounds();
     theSystemInitFlags &= ~kReloadIndexes;
@@ -138,24 +138,24 @@ void placeMainWindowForUser()
         return;
     if (theCurrentUser->WindowRect.IsRectEmpty())
         GetNearestFrameSize(theCurrentUser->WindowRect);
-    const CRect rect = lumivo::windowRectOnScreen(theCurrentUser->WindowRect, theScreenSizeSource());
+    const CRect rect = lumivo::windowRectOnScreen(theCurrentUser->WindowRect, theScreenSizeHook());
     if (rect != lumivo::mainFrameRect())
         lumivo::setMainFrameRect(rect);
 }
 
 void reloadScreen()
 {
-    theReloadStatusSink(QStringLiteral("Update screen mode"));
+    theReloadStatusHook(QStringLiteral("Update screen mode"));
     placeMainWindowForUser();
     UpdateScreenMode();
     CalcScreenLayout();
-    theReloadStatusSink(QStringLiteral("Update screen"));
+    theReloadStatusHook(QStringLiteral("Update screen"));
 }
 
 } // namespace
 
 std::unique_ptr<CQuibUserLevel> theCurrentUserLevel;
-lumivo::Hook<void(const QString& text)> theReloadStatusSink{SetSplashStatus};
+lumivo::Hook<void(const QString& text)> theReloadStatusHook{SetSplashStatus};
 
 namespace lumivo
 {
@@ -180,12 +180,12 @@ int InitializeSystem(std::uint32_t mask)
     AddSystemInitFlags(mask);
     if (theProgramMode & kProgramModeShuttingDown)
         return 0;
-    theReloadStatusSink(QStringLiteral("Initialize system settings"));
+    theReloadStatusHook(QStringLiteral("Initialize system settings"));
     SetEditTool(kEditToolBrowse);
     if (has(kReloadIndexes))
         emptyPagePanesAndIndexes();
     if (has(kReloadSystemSettings)) {
-        theReloadStatusSink(QStringLiteral("Load system settings"));
+        theReloadStatusHook(QStringLiteral("Load system settings"));
         theProgramMode &= static_cast<std::uint16_t>(~kProgramModeEditBits);
     }
     const bool languages = has(kReloadSystemSettings | kReloadIndexes);
@@ -200,7 +200,7 @@ int InitializeSystem(std::uint32_t mask)
     if (has(kReloadUserLevel))
         reloadUserLevel();
     if (has(kReloadMenus)) {
-        theReloadStatusSink(QStringLiteral("Create menus"));
+        theReloadStatusHook(QStringLiteral("Create menus"));
         CreateMenus();
     }
     if (has(kReloadRedraw))
@@ -216,5 +216,5 @@ int InitializeSystem(std::uint32_t mask)
 void ResetReload()
 {
     theCurrentUserLevel.reset();
-    theReloadStatusSink.reset();
+    theReloadStatusHook.reset();
 }

@@ -30,7 +30,7 @@ constexpr std::uint32_t kReloadEverything = 0xFFFF;
 extern std::unique_ptr<CQuibUserLevel> theCurrentUserLevel;
 
 // Where the sequence reports the step it is at: the splash's status line by default.
-extern lumivo::Hook<void(const QString& text)> theReloadStatusSink;
+extern lumivo::Hook<void(const QString& text)> theReloadStatusHook;
 
 // Runs the pending steps together with those of `mask`; returns 0.
 int InitializeSystem(std::uint32_t mask);

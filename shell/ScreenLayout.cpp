@@ -1,10 +1,10 @@
 #include "shell/ScreenLayout.h"
 
+#include "core/FrameSizes.h"
 #include "core/User.h"
 #include "panes/Panes.h"
 #include "shell/MainFrame.h"
 #include "shell/Menus.h"
-#include "system/FrameSizes.h"
 #include "system/SystemSettings.h"
 
 #include <QGuiApplication>
@@ -139,7 +139,7 @@ CRect clientRectOf(const QWidget& window)
 
 } // namespace
 
-lumivo::Hook<CSize()> theScreenSizeSource{primaryScreenSize};
+lumivo::Hook<CSize()> theScreenSizeHook{primaryScreenSize};
 
 namespace lumivo
 {
@@ -245,7 +245,7 @@ void UpdateScreenMode()
 std::uint16_t GetNearestFrameSize(CRect& rect)
 {
     if (rect.IsRectEmpty())
-        rect = lumivo::standardFrameRect(theScreenSizeSource());
+        rect = lumivo::standardFrameRect(theScreenSizeHook());
     const CMainFrame* frame = MainFrame();
     if (!frame || !frame->ClientWindow())
         return 0;
@@ -268,7 +268,7 @@ void CalcScreenLayout()
 
 void InstallScreenLayoutHooks()
 {
-    theDefaultWindowRectProvider.set([](CRect& rect) { GetNearestFrameSize(rect); });
+    theDefaultWindowRectHook.set([](CRect& rect) { GetNearestFrameSize(rect); });
     theMainWindowStateProvider.set([] {
         const CMainFrame* frame = MainFrame();
         MainWindowState state;
@@ -281,5 +281,5 @@ void InstallScreenLayoutHooks()
 
 void ResetScreenLayout()
 {
-    theScreenSizeSource.reset();
+    theScreenSizeHook.reset();
 }

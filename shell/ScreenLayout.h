@@ -9,7 +9,7 @@
 #include <cstdint>
 
 // The size of the screen the main window lives on: by default the primary screen's.
-extern lumivo::Hook<CSize()> theScreenSizeSource;
+extern lumivo::Hook<CSize()> theScreenSizeHook;
 
 // Applies theScreenMode to the main frame; nothing without one.
 void UpdateScreenMode();

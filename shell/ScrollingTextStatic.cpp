@@ -1,6 +1,6 @@
 #include "shell/ScrollingTextStatic.h"
 
-#include "core/IconDrawing.h"
+#include "panes/IconDrawing.h"
 #include "resources/BitmapResource.h"
 #include "system/SystemStrings.h"
 

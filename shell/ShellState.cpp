@@ -2,6 +2,7 @@
 
 #include "shell/Clipboard.h"
 #include "shell/Commands.h"
+#include "shell/CurrentUser.h"
 #include "shell/EditTool.h"
 #include "shell/ImageButton.h"
 #include "shell/MainFrame.h"
@@ -23,4 +24,5 @@ void ResetShellState()
     ResetImageButtonHooks();
     ResetMainFrame();
     ResetQtTexts();
+    ResetCurrentUser();
 }

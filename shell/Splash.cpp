@@ -1,10 +1,10 @@
 #include "shell/Splash.h"
 
-#include "core/IconDrawing.h"
-#include "core/Utility.h"
+#include "panes/IconDrawing.h"
 #include "resources/BitmapResource.h"
 #include "shell/MainFrame.h"
 #include "shell/Version.h"
+#include "store/Utility.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 

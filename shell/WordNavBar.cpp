@@ -3,6 +3,7 @@
 #include "core/Icon.h"
 #include "core/IconEditing.h"
 #include "core/IconEvents.h"
+#include "core/Lookups.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
 #include "core/Word.h"
@@ -10,7 +11,6 @@
 #include "panes/Panes.h"
 #include "shell/Commands.h"
 #include "shell/MainFrame.h"
-#include "system/Lookups.h"
 #include "system/SystemStrings.h"
 
 #include <QAbstractItemView>

@@ -1,8 +1,8 @@
 #include "system/DataFiles.h"
 
-#include "core/ResourceManager.h"
 #include "platform/files/FileSystem.h"
 #include "platform/ui/Ui.h"
+#include "store/ResourceManager.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 

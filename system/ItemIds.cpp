@@ -1,9 +1,9 @@
 #include "system/ItemIds.h"
 
-#include "core/ResourceManager.h"
-#include "core/Utility.h"
+#include "store/ResourceManager.h"
+#include "store/Utility.h"
 
-lumivo::Hook<std::int32_t(std::int32_t first, std::int32_t last)> theItemIdRandomSource{GetRandomInRange};
+lumivo::Hook<std::int32_t(std::int32_t first, std::int32_t last)> theItemIdRandomHook{GetRandomInRange};
 
 namespace
 {
@@ -12,7 +12,7 @@ namespace
 // only inside [first, last].
 std::int32_t newIdInRange(std::int32_t first, std::int32_t last)
 {
-    std::int32_t id = theItemIdRandomSource(first, last);
+    std::int32_t id = theItemIdRandomHook(first, last);
     if (FindUnusedId(&id) != RES_OK)
         return kNoItemId;
     if (id < first || id > last)

@@ -24,7 +24,7 @@ std::int32_t NewItemId();
 std::int32_t NewSystemItemId();
 // Where the random starts come from: the program's wide random function unless a test installs its own
 // (given the range [first, last), it returns a number in it).
-extern lumivo::Hook<std::int32_t(std::int32_t first, std::int32_t last)> theItemIdRandomSource;
+extern lumivo::Hook<std::int32_t(std::int32_t first, std::int32_t last)> theItemIdRandomHook;
 
 // TRUE for 1,000,000,000 <= id < 1,073,741,823.
 bool IsSystemItem(std::int64_t id);

@@ -1,8 +1,8 @@
 #include "system/LanguageRecords.h"
 
-#include "core/ResourceManager.h"
-#include "core/ResourceTypes.h"
 #include "core/User.h"
+#include "store/ResourceManager.h"
+#include "store/ResourceTypes.h"
 #include "system/DataFiles.h"
 #include "system/OutputFile.h"
 #include "system/SystemStrings.h"

@@ -4,9 +4,9 @@
 // stored as a resource of type "g_ss" with id 1000 + language number. The active files are the open
 // files that lookups search, in the order in which later files override earlier ones.
 
-#include "core/ResourceHandle.h"
 #include "platform/archive/Archive.h"
 #include "platform/types/Hook.h"
+#include "store/ResourceHandle.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "system/OutputFile.h"
 
-#include "core/ResourceManager.h"
 #include "platform/ui/Ui.h"
+#include "store/ResourceManager.h"
 #include "system/DataFiles.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
@@ -44,7 +44,7 @@ bool CloseOutputFileByDefault()
 
 } // namespace
 
-lumivo::Hook<bool()> theCloseOutputFileHandler{CloseOutputFileByDefault};
+lumivo::Hook<bool()> theCloseOutputFileHook{CloseOutputFileByDefault};
 
 void AddSystemInitFlags(std::uint32_t flags)
 {
@@ -53,7 +53,7 @@ void AddSystemInitFlags(std::uint32_t flags)
 
 bool CloseOutputFile()
 {
-    return theCloseOutputFileHandler();
+    return theCloseOutputFileHook();
 }
 
 void ResetOutputFileState()
@@ -62,5 +62,5 @@ void ResetOutputFileState()
     theTranslateLanguage = 0;
     theTestOptions = 0;
     theSystemInitFlags = 0;
-    theCloseOutputFileHandler.reset();
+    theCloseOutputFileHook.reset();
 }

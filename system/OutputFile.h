@@ -2,7 +2,7 @@
 // What the rest of the program reads of the output file and translation administration: the open
 // output file, the language it translates into, the developer's test options, the pending steps of the
 // reload sequence, and closing the output file. The output-file commands install their own closing
-// into theCloseOutputFileHandler.
+// into theCloseOutputFileHook.
 
 #include "platform/types/Hook.h"
 
@@ -22,7 +22,7 @@ void AddSystemInitFlags(std::uint32_t flags);
 // chose Cancel: the file then stays open with its changes, so nothing is lost.
 bool CloseOutputFile();
 // What CloseOutputFile runs; by default it asks, saves on Yes and keeps the file on Cancel.
-extern lumivo::Hook<bool()> theCloseOutputFileHandler;
+extern lumivo::Hook<bool()> theCloseOutputFileHook;
 
 // Empties these globals and puts the default handler back (tests).
 void ResetOutputFileState();

@@ -1,8 +1,8 @@
 #include "system/SystemSettings.h"
 
-#include "core/Registry.h"
-#include "core/ResourceManager.h"
 #include "platform/files/FileSystem.h"
+#include "store/Registry.h"
+#include "store/ResourceManager.h"
 #include "system/SystemStrings.h"
 
 #include <QCoreApplication>

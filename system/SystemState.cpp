@@ -1,13 +1,12 @@
 #include "system/SystemState.h"
 
-#include "system/ColorPalette.h"
 #include "system/DataFiles.h"
-#include "system/FrameSizes.h"
 #include "system/ItemIds.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
+#include "system/UtilityNotices.h"
 
 void ResetSystemState()
 {
@@ -16,7 +15,6 @@ void ResetSystemState()
     ResetOutputFileState();
     ResetSystemSettings();
     ResetSystemStrings();
-    ResetSystemColorTable();
-    ResetFrameSizes();
-    theItemIdRandomSource.reset();
+    theItemIdRandomHook.reset();
+    ResetSoundWarning();
 }

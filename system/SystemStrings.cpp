@@ -1,10 +1,10 @@
 #include "system/SystemStrings.h"
 
-#include "core/TaggedText.h"
 #include "platform/files/FileSystem.h"
 #include "platform/types/WinTypes.h"
 #include "platform/ui/Ui.h"
 #include "resources/strings/StringTable.h"
+#include "store/TaggedText.h"
 #include "system/LanguageRecords.h"
 #include "system/SystemSettings.h"
 
@@ -239,8 +239,8 @@ int NextAnimatedCursor()
 } // namespace
 
 lumivo::Hook<void(const QString&)> theStatusTextSink{[](const QString&) {}};
-lumivo::Hook<void(int id)> theCursorShow{showOverrideCursor};
-lumivo::Hook<int()> theCursorReported{reportedOverrideCursor};
+lumivo::Hook<void(int id)> theCursorShowHook{showOverrideCursor};
+lumivo::Hook<int()> theCursorReportedHook{reportedOverrideCursor};
 
 bool GetSystemString(int id, QString& text, int flags)
 {
@@ -397,11 +397,11 @@ int SetAppCursor(int id)
         id = NextAnimatedCursor();
     if (id < 1)
         return previous;
-    if (id == s.cursorId && theCursorReported() == s.cursorShown)
+    if (id == s.cursorId && theCursorReportedHook() == s.cursorShown)
         return previous;
-    theCursorShow(id);
+    theCursorShowHook(id);
     s.cursorId = id;
-    s.cursorShown = theCursorReported();
+    s.cursorShown = theCursorReportedHook();
     return previous;
 }
 
@@ -415,6 +415,6 @@ void ResetSystemStrings()
     state() = StringsState{};
     theStatusTime = 0;
     theStatusTextSink.reset();
-    theCursorShow.reset();
-    theCursorReported.reset();
+    theCursorShowHook.reset();
+    theCursorReportedHook.reset();
 }

@@ -97,8 +97,8 @@ std::optional<QCursor> LoadCursorResource(int id);
 
 // Where the cursor is shown, and which cursor the system shows now (0 when unknown). The defaults set
 // and read the application's override cursor when a GUI application runs.
-extern lumivo::Hook<void(int id)> theCursorShow;
-extern lumivo::Hook<int()> theCursorReported;
+extern lumivo::Hook<void(int id)> theCursorShowHook;
+extern lumivo::Hook<int()> theCursorReportedHook;
 
 // Returns the module to its start state, its hooks at their defaults (tests).
 void ResetSystemStrings();

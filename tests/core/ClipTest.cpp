@@ -3,9 +3,9 @@
 #include "tests/support/LumivoTest.h"
 #include "tests/support/MediaSamples.h"
 
-#include "core/ResourceManager.h"
 #include "platform/files/FileSystem.h"
 #include "platform/video/VideoClip.h"
+#include "store/ResourceManager.h"
 
 using lumivo::test::boundRecordBytes;
 using lumivo::test::LumivoTest;

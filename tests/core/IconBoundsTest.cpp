@@ -3,11 +3,11 @@
 // arithmetic wraps round, and the stored values stay as they were read.
 
 #include "core/IconBounds.h"
-#include "core/IconDrawing.h"
 #include "core/IconEditing.h"
 #include "core/IconShapes.h"
 #include "core/PageHooks.h"
 #include "core/Picture.h"
+#include "panes/IconDrawing.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/PaintRecorder.h"
 #include "tests/support/Pictures.h"

@@ -38,7 +38,7 @@ TEST_F(IconDragTest, DragEndsInADropOrLeavesTheIconAlone)
     icon.ScreenRect = CRect(1, 2, 3, 4);
     CQuibIcon* offered = nullptr;
     Qt::DropAction result = Qt::IgnoreAction;
-    const auto executor = theIconDragExecutor.scoped([&](QDrag& drag) {
+    const auto executor = theIconDragHook.scoped([&](QDrag& drag) {
         offered = IconFromDragData(drag.mimeData());
         return result;
     });

@@ -4,19 +4,22 @@
 
 #include "core/IconEvents.h"
 #include "core/Icon.h"
-#include "core/IconDrawing.h"
 #include "core/ObjectIndex.h"
+#include "core/PageEvents.h"
 #include "core/PageHooks.h"
 #include "core/Picture.h"
-#include "core/ResourceTypes.h"
+#include "core/Sentence.h"
 #include "core/Sound.h"
 #include "core/User.h"
 #include "core/Word.h"
+#include "panes/IconDrawing.h"
 #include "platform/types/Clock.h"
+#include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
 #include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/PageEventLog.h"
 
 #include <QImage>
 #include <QPainter>
@@ -304,4 +307,57 @@ TEST_F(IconEventsTest, ShownInflexionGovernsThePicture)
     EXPECT_EQ(centreColour(icon), qRgb(0x80, 0x80, 0x80));
     icon.NextInflexion();
     EXPECT_EQ(centreColour(icon), qRgb(0x40, 0x40, 0x40));
+}
+
+TEST_F(IconEventsTest, SelectingSteppingMovingAndFollowingALinkAreAnnounced)
+{
+    using Event = lumivo::test::PageEventLog::Event;
+    lumivo::test::PageEventLog log;
+    icon.Select(kPane);
+    icon.Deselect();
+    EXPECT_EQ(
+        log.take(),
+        (std::vector<Event>{
+            {"selectionChanged"}, {"iconChanged", &icon}, {"iconChanged", &icon}, {"selectionChanged"}}));
+
+    StoreWord(kWord, QStringLiteral("hus"));
+    StoreWord(11, QStringLiteral("huse"), {kWord});
+    CQuibObjIndex::LoadWords();
+    icon.NextInflexion();
+    EXPECT_EQ(log.takeNames(), (std::vector<QString>{"iconChanged", "selectionChanged"}));
+
+    icon.SetRect(0, 0, 40, 40, false);
+    EXPECT_EQ(log.takeNames(), (std::vector<QString>{"iconChanged", "iconChanged"}))
+        << "the old place and the new";
+
+    icon.LinkId = 55;
+    icon.FollowLink();
+    EXPECT_EQ(log.take(), (std::vector<Event>{{"linkRequested", nullptr, nullptr, 55}}));
+}
+
+TEST_F(IconEventsTest, TheIconUnderTheMouseAndObjectsAboutToDieAreAnnounced)
+{
+    using Event = lumivo::test::PageEventLog::Event;
+    lumivo::test::PageEventLog log;
+    SetHoverIcon(&icon);
+    SetHoverIcon(&icon);
+    auto dying = std::make_unique<CQuibIcon>();
+    const CQuibIcon* dyingAt = dying.get();
+    SetHoverIcon(dying.get());
+    dying.reset();
+    EXPECT_EQ(theHoverIcon, nullptr);
+    EXPECT_EQ(log.take(), (std::vector<Event>{{"hoverChanged", &icon, nullptr},
+                                              {"hoverChanged", dyingAt, &icon},
+                                              {"hoverChanged", nullptr, dyingAt},
+                                              {"iconAboutToBeDestroyed", dyingAt}}));
+
+    auto sentence = std::make_unique<CQuibSentence>();
+    const CQuibSentence* sentenceAt = sentence.get();
+    sentence.reset();
+    EXPECT_EQ(log.take(), (std::vector<Event>{{"sentenceAboutToBeDestroyed", sentenceAt}}));
+
+    // The model's reset lets go of every receiver.
+    ResetPageEvents();
+    SetHoverIcon(&icon);
+    EXPECT_TRUE(log.take().empty());
 }

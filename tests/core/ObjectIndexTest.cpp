@@ -2,10 +2,10 @@
 // of the word and page indexes over the active files.
 
 #include "core/ObjectIndex.h"
-#include "core/ResourceHandle.h"
-#include "core/ResourceManager.h"
-#include "core/ResourceTypes.h"
 #include "core/Word.h"
+#include "store/ResourceHandle.h"
+#include "store/ResourceManager.h"
+#include "store/ResourceTypes.h"
 #include "system/DataFiles.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"

@@ -2,19 +2,21 @@
 // page where the user's changes belong, with the panes letting go of what is replaced.
 
 #include "core/Page.h"
-#include "core/IconDrawing.h"
 #include "core/IconShapes.h"
 #include "core/ObjectIndex.h"
+#include "core/PageEvents.h"
 #include "core/PageHooks.h"
 #include "core/Picture.h"
-#include "core/ResourceTypes.h"
 #include "core/User.h"
+#include "panes/IconDrawing.h"
 #include "platform/archive/MemFile.h"
 #include "platform/ui/Ui.h"
+#include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/PageEventLog.h"
 
 #include <memory>
 
@@ -296,6 +298,46 @@ TEST_F(PageSaveTest, RemovingAShownPageLetsThePaneGoThenLoadItsDefault)
     EXPECT_TRUE(m_releasedWhileHeld);
     EXPECT_EQ(loaded, -2);
     EXPECT_EQ(theBgIndex.GetCount(), 0u);
+}
+
+TEST_F(PageSaveTest, CommitRevertReplaceAndRemoveAreAnnounced)
+{
+    using Event = PageEventLog::Event;
+    PageEventLog log;
+    // The icons a page drops as it is read again or deleted are announced too; only the pages count here.
+    const auto pageEvents = [&log] {
+        std::vector<Event> events = log.take();
+        std::erase_if(events, [](const Event& event) { return !event.name.startsWith("page"); });
+        return events;
+    };
+    ScopedAnswerer answerer;
+    m_page->Commit();
+    answerer.reply(IDNO);
+    ASSERT_TRUE(CQuibBg::SaveChanges(m_page, true));
+    EXPECT_EQ(pageEvents(), (std::vector<Event>{{"pageCommitted", m_page}, {"pageReverted", m_page}}));
+
+    // Saved into the user file: the pane shows the copy; saved again over that copy: the copy the index
+    // held is replaced by the page stored now.
+    m_page->Name = "Home edited";
+    m_page->Commit();
+    log.take();
+    ASSERT_TRUE(CQuibBg::SaveChanges(m_page, false));
+    auto* copy = static_cast<CQuibBg*>(theBgIndex.Find(m_userFile, kLanguage, kPageId));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(pageEvents(), (std::vector<Event>{{"pageCommitted", copy}, {"pageReplaced", m_page, copy}}));
+    m_page->Name = "Home again";
+    m_page->Commit();
+    log.take();
+    answerer.reply(IDYES); // replace the copy
+    ASSERT_TRUE(CQuibBg::SaveChanges(m_page, false));
+    auto* again = static_cast<CQuibBg*>(theBgIndex.Find(m_userFile, kLanguage, kPageId));
+    EXPECT_EQ(pageEvents(), (std::vector<Event>{{"pageReplaced", copy, nullptr},
+                                                {"pageCommitted", again},
+                                                {"pageReplaced", m_page, again}}));
+
+    ASSERT_TRUE(CQuibBg::Remove(again, false));
+    EXPECT_EQ(pageEvents(), (std::vector<Event>{{"pageAboutToBeRemoved", again},
+                                                {"pageRemoved", nullptr, nullptr, kPageId}}));
 }
 
 class PagePictureTest : public PageTest

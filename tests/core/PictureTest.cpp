@@ -2,9 +2,9 @@
 #include "tests/support/Bytes.h"
 #include "tests/support/LumivoTest.h"
 
-#include "core/ResourceManager.h"
-#include "core/ResourceTypes.h"
 #include "platform/files/FileSystem.h"
+#include "store/ResourceManager.h"
+#include "store/ResourceTypes.h"
 
 using lumivo::image::FileType;
 using lumivo::test::boundRecordBytes;

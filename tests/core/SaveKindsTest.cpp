@@ -4,12 +4,12 @@
 // layout that the record's class reads.
 
 #include "core/Clip.h"
-#include "core/ResourceHandle.h"
-#include "core/ResourceManager.h"
 #include "platform/files/FileSystem.h"
 #include "platform/files/MemoryFileSystem.h"
 #include "platform/types/Time.h"
-#include "tests/core/ResourceTestSupport.h"
+#include "store/ResourceHandle.h"
+#include "store/ResourceManager.h"
+#include "tests/store/ResourceTestSupport.h"
 #include "tests/support/Bytes.h"
 #include "tests/support/LumivoTest.h"
 

@@ -2,8 +2,8 @@
 #include "tests/support/Bytes.h"
 #include "tests/support/LumivoTest.h"
 
-#include "core/ResourceManager.h"
-#include "core/ResourceTypes.h"
+#include "store/ResourceManager.h"
+#include "store/ResourceTypes.h"
 
 #include <cmath>
 

@@ -2,8 +2,8 @@
 // level.
 
 #include "core/UserLevel.h"
-#include "core/ResourceTypes.h"
 #include "core/User.h"
+#include "store/ResourceTypes.h"
 #include "system/DataFiles.h"
 #include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"

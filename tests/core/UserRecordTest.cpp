@@ -100,7 +100,7 @@ TEST_F(UserRecordTest, WindowRectangleIsTakenFromAVisibleMainWindow)
 TEST_F(UserRecordTest, NewUserTakesTheStandardFrameSize)
 {
     const auto provider =
-        theDefaultWindowRectProvider.scoped([](CRect& rect) { rect = CRect(-4, -4, 804, 604); });
+        theDefaultWindowRectHook.scoped([](CRect& rect) { rect = CRect(-4, -4, 804, 604); });
     const CQuibUser user;
     EXPECT_EQ(user.WindowRect, CRect(-4, -4, 804, 604));
 }

@@ -1,8 +1,8 @@
 #pragma once
 // Small helpers for tests that keep users, levels and words in real resource files.
 
-#include "core/ResourceHandle.h"
-#include "core/ResourceManager.h"
+#include "store/ResourceHandle.h"
+#include "store/ResourceManager.h"
 
 #include <gtest/gtest.h>
 

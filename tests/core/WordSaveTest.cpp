@@ -2,11 +2,11 @@
 // what ends up in which file and in the word index.
 
 #include "core/ObjectIndex.h"
-#include "core/ResourceTypes.h"
 #include "core/User.h"
 #include "core/Word.h"
 #include "core/WordEditorHooks.h"
 #include "platform/ui/Ui.h"
+#include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
 #include "tests/core/UserTestStore.h"

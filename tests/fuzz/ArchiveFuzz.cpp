@@ -2,12 +2,12 @@
 // object reference with its class named in the stream), the rest is the stream. What loads without an
 // error stores; that stream loads into a fresh object and stores to the same bytes again.
 
-#include "core/Color.h"
 #include "core/User.h"
 #include "core/Word.h"
 #include "platform/archive/Archive.h"
 #include "platform/archive/MemFile.h"
 #include "platform/archive/RuntimeClass.h"
+#include "store/Color.h"
 #include "tests/fuzz/FuzzTarget.h"
 
 #include <memory>

@@ -2,7 +2,9 @@
 // for the fuzz targets. The readers under test hold nothing in the panes or above.
 
 #include "core/CoreState.h"
+#include "media/MediaState.h"
 #include "platform/PlatformState.h"
+#include "store/StoreState.h"
 #include "system/SystemState.h"
 #include "tests/fuzz/FuzzTarget.h"
 
@@ -12,8 +14,10 @@ namespace lumivo::fuzz
 void resetGlobals()
 {
     // Top layer first, as the tests do: a higher layer's state may refer into a lower one.
-    ResetSystemState();
     ResetCoreState();
+    ResetMediaState();
+    ResetSystemState();
+    ResetStoreState();
     lumivo::platform::resetPlatformState();
 }
 

@@ -3,9 +3,9 @@
 // hit-tested and printed, as its own shape and as the ellipse class, it sets no clip beyond the device
 // it is drawn on and keeps its stored rectangle exactly as it was read.
 
-#include "core/IconDrawing.h"
 #include "core/IconShapes.h"
 #include "core/PageHooks.h"
+#include "panes/IconDrawing.h"
 #include "shell/Clipboard.h"
 #include "tests/fuzz/FuzzTarget.h"
 #include "tests/support/PaintRecorder.h"

@@ -4,16 +4,16 @@
 // and a reopen byte for byte.
 
 #include "core/Clip.h"
-#include "core/Color.h"
-#include "core/ResourceHandle.h"
-#include "core/ResourceManager.h"
-#include "core/ResourceTypes.h"
 #include "core/User.h"
 #include "core/UserLevel.h"
 #include "core/Word.h"
 #include "platform/archive/RuntimeClass.h"
 #include "platform/files/FileSystem.h"
 #include "platform/files/MemoryFileSystem.h"
+#include "store/Color.h"
+#include "store/ResourceHandle.h"
+#include "store/ResourceManager.h"
+#include "store/ResourceTypes.h"
 #include "tests/fuzz/FuzzTarget.h"
 
 #include <cstring>

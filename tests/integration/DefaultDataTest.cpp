@@ -2,13 +2,13 @@
 // their pictures, a few recorded sounds and the pages with their links; the template user starts on the
 // start page and speaks; the start page draws in the main pane.
 
-#include "core/CurrentUser.h"
+#include "core/FrameSizes.h"
 #include "core/Icon.h"
 #include "core/IconShapes.h"
+#include "core/Lookups.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
 #include "core/Picture.h"
-#include "core/Registry.h"
 #include "core/Sentence.h"
 #include "core/Sound.h"
 #include "core/User.h"
@@ -17,10 +17,10 @@
 #include "panes/PrintView.h"
 #include "panes/UserSettings.h"
 #include "panes/WriterPane.h"
+#include "shell/CurrentUser.h"
+#include "store/Registry.h"
 #include "system/DataFiles.h"
-#include "system/FrameSizes.h"
 #include "system/LanguageRecords.h"
-#include "system/Lookups.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"

@@ -2,13 +2,13 @@
 // profile, package and PDF dialogs, and the word box's text for a word that is not there, are system
 // strings of the language in force, never texts of one language written into the code.
 
-#include "core/CurrentUser.h"
-#include "core/Registry.h"
 #include "core/User.h"
 #include "packages/PagePackages.h"
 #include "panes/PrintView.h"
 #include "platform/ui/Ui.h"
+#include "shell/CurrentUser.h"
 #include "shell/WordNavBar.h"
+#include "store/Registry.h"
 #include "system/SystemSettings.h"
 #include "tests/support/LumivoTest.h"
 
@@ -61,7 +61,6 @@ protected:
         theRegistry->WriteString(kSettingsRoot, QStringLiteral("Install_appname"), QStringLiteral("Lumivo"));
         UseDefaultUser();
         ASSERT_NE(theCurrentUser, nullptr);
-        InstallPagePackages();
         InitPrintView();
     }
 };

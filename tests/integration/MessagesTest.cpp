@@ -4,8 +4,8 @@
 
 #include "tests/integration/SampleDataFile.h"
 
-#include "core/Registry.h"
 #include "platform/ui/Ui.h"
+#include "store/Registry.h"
 #include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/SystemTestFiles.h"

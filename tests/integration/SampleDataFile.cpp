@@ -1,6 +1,6 @@
 #include "tests/integration/SampleDataFile.h"
 
-#include "core/Color.h"
+#include "store/Color.h"
 #include "tests/support/MediaSamples.h"
 #include "tests/support/SystemTestFiles.h"
 #include "tests/support/UserSamples.h"

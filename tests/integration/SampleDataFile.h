@@ -5,18 +5,18 @@
 // uses.
 
 #include "core/Clip.h"
+#include "core/Lookups.h"
 #include "core/ObjectIndex.h"
 #include "core/Picture.h"
-#include "core/ResourceManager.h"
-#include "core/ResourceTypes.h"
 #include "core/Sound.h"
 #include "core/User.h"
 #include "core/UserLevel.h"
 #include "core/Word.h"
 #include "platform/wave/WaveBlock.h"
+#include "store/ResourceManager.h"
+#include "store/ResourceTypes.h"
 #include "system/DataFiles.h"
 #include "system/LanguageRecords.h"
-#include "system/Lookups.h"
 #include "system/SystemSettings.h"
 #include "tests/support/Bytes.h"
 

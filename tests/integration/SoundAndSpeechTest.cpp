@@ -5,14 +5,14 @@
 
 #include "tests/integration/SampleDataFile.h"
 
-#include "core/Registry.h"
 #include "core/Sentence.h"
+#include "media/SoundDevice.h"
+#include "media/SpeechEngine.h"
 #include "panes/MouseState.h"
 #include "panes/Panes.h"
-#include "panes/SoundDevice.h"
-#include "panes/SpeechEngine.h"
 #include "platform/audio/Audio.h"
 #include "platform/types/Clock.h"
+#include "store/Registry.h"
 #include "tests/support/AudioTestHelpers.h"
 #include "tests/support/LumivoTest.h"
 

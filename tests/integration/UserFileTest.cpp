@@ -4,8 +4,8 @@
 
 #include "tests/integration/SampleDataFile.h"
 
+#include "core/ColorPalette.h"
 #include "platform/ui/Ui.h"
-#include "system/ColorPalette.h"
 #include "system/ItemIds.h"
 #include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
@@ -237,7 +237,7 @@ TEST_F(UserFileTest, ANewItemIdIsFreeInEveryOpenFile)
 {
     const int userFile = OpenUserAndMakeCurrent();
     ASSERT_GT(userFile, 0);
-    const auto userStart = theItemIdRandomSource.scoped([](std::int32_t, std::int32_t) { return 101; });
+    const auto userStart = theItemIdRandomHook.scoped([](std::int32_t, std::int32_t) { return 101; });
     const std::int32_t first = NewItemId();
     EXPECT_EQ(first, 103); // 101 and 102 are words of the data file, 101 also of the user's
     CQuibWord word;
@@ -247,7 +247,7 @@ TEST_F(UserFileTest, ANewItemIdIsFreeInEveryOpenFile)
     EXPECT_EQ(NewItemId(), 104);
 
     const auto systemStart =
-        theItemIdRandomSource.scoped([](std::int32_t, std::int32_t) { return kFirstSystemItemId; });
+        theItemIdRandomHook.scoped([](std::int32_t, std::int32_t) { return kFirstSystemItemId; });
     const std::int32_t system = NewSystemItemId();
     EXPECT_TRUE(IsSystemItem(system));
     EXPECT_FALSE(ResourceExists(system, MakeWordType(kDanish), dataFile));

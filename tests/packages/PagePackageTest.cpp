@@ -3,11 +3,10 @@
 // keeps the previous package, and the whole-file export's order.
 
 #include "packages/PagePackage.h"
-#include "core/CurrentUser.h"
+#include "core/Lookups.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
 #include "core/Picture.h"
-#include "core/ResourceTypes.h"
 #include "core/Sentence.h"
 #include "core/Sound.h"
 #include "core/User.h"
@@ -17,8 +16,9 @@
 #include "platform/ui/InputDialogs.h"
 #include "platform/ui/Ui.h"
 #include "shell/Commands.h"
+#include "shell/CurrentUser.h"
+#include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
-#include "system/Lookups.h"
 #include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
@@ -72,7 +72,6 @@ protected:
     void SetUp() override
     {
         LumivoTest::SetUp();
-        InstallPagePackages();
         m_file = makeResourceFile(tempPath("user.tvf"));
         m_user.PrimaryLanguage = kLanguage;
         storeInFile(m_user, RESID_USER_RECORD, m_file, CQuibUser::kType);
@@ -154,7 +153,7 @@ protected:
         const QString path = tempPath(name);
         ScopedAnswerer answers;
         answers.reply(path);
-        theExportPagePackage();
+        theExportPagePackageHook();
         EXPECT_EQ(answers.questions().size(), 1u) << "no failure message";
         return path;
     }
@@ -268,7 +267,7 @@ TEST_F(PagePackageTest, APageExportedRemovedAndImportedComesBackWhole)
 
     ScopedAnswerer answers;
     answers.reply(package);
-    theImportPagePackage();
+    theImportPagePackageHook();
     EXPECT_EQ(answers.questions().size(), 1u) << "no clash, no message";
 
     CQuibBg* page = indexedPage(kPageId);
@@ -311,7 +310,7 @@ TEST_F(PagePackageTest, TheClashQuestionRenamesReplacesAsksAgainOrCancels)
     {
         ScopedAnswerer cancel;
         cancel.reply(package);
-        theImportPagePackage(); // the clash question gets its cancel answer
+        theImportPagePackageHook(); // the clash question gets its cancel answer
         EXPECT_EQ(cancel.questions().size(), 2u);
         EXPECT_EQ(cancel.questions()[1].kind, lumivo::ui::QuestionKind::Dialog);
         EXPECT_EQ(indexedPage(kPageId), original) << "cancel leaves the page as it was";
@@ -319,14 +318,14 @@ TEST_F(PagePackageTest, TheClashQuestionRenamesReplacesAsksAgainOrCancels)
     {
         ScopedAnswerer third;
         third.reply(package).reply(typeText(QStringLiteral("other"))).reply(lumivo::ui::IDCANCEL);
-        theImportPagePackage();
+        theImportPagePackageHook();
         EXPECT_EQ(third.questions().size(), 3u) << "a third page's name asks again about that page";
         EXPECT_EQ(theBgIndex.GetCount(), 2u);
     }
     {
         ScopedAnswerer rename;
         rename.reply(package).reply(typeText(QStringLiteral("Copy of home")));
-        theImportPagePackage();
+        theImportPagePackageHook();
         EXPECT_EQ(theBgIndex.GetCount(), 3u) << "a new name gives a page of its own";
         EXPECT_EQ(indexedPage(kPageId), original) << "and leaves the existing page";
         const int listed = theBgIndex.Names().Find(QStringLiteral("Copy of home"));
@@ -341,7 +340,7 @@ TEST_F(PagePackageTest, TheClashQuestionRenamesReplacesAsksAgainOrCancels)
     for (const QString& answer : {QStringLiteral("HOME"), QString()}) {
         ScopedAnswerer replace;
         replace.reply(package).reply(typeText(answer));
-        theImportPagePackage();
+        theImportPagePackageHook();
         CQuibBg* replaced = indexedPage(kPageId);
         ASSERT_NE(replaced, nullptr);
         EXPECT_EQ(replaced->Name, QStringLiteral("Home")) << "replaced under the same id";
@@ -401,7 +400,7 @@ TEST_F(PagePackageTest, DamagedWrongPasswordAndCraftedPackagesChangeNothingAndEn
     // The command tells the person once.
     ScopedAnswerer answers;
     answers.reply(tempPath("bad.lu2"));
-    theImportPagePackage();
+    theImportPagePackageHook();
     ASSERT_EQ(answers.questions().size(), 2u);
     EXPECT_EQ(answers.questions()[1].kind, lumivo::ui::QuestionKind::MessageBox);
 }
@@ -438,7 +437,7 @@ TEST_F(PagePackageTest, AFailedExportKeepsThePreviousPackageAndLeavesNoPartialFi
         page->Icons.push_back(std::make_unique<CQuibIcon>());
     ScopedAnswerer answers;
     answers.reply(package);
-    theExportPagePackage();
+    theExportPagePackageHook();
     ASSERT_EQ(answers.questions().size(), 2u);
     EXPECT_EQ(answers.questions()[1].kind, lumivo::ui::QuestionKind::MessageBox);
     EXPECT_TRUE(answers.questions()[1].text.contains(QStringLiteral("cannot take the entry")))
@@ -483,7 +482,7 @@ TEST_F(PagePackageTest, AnOpenDataFileIsNeitherExportedOverNorImported)
     {
         ScopedAnswerer answers;
         answers.reply(dataPath);
-        theExportPagePackage();
+        theExportPagePackageHook();
         ASSERT_EQ(answers.questions().size(), 2u);
         EXPECT_EQ(answers.questions()[1].kind, lumivo::ui::QuestionKind::MessageBox);
     }
@@ -505,7 +504,7 @@ TEST_F(PagePackageTest, ReplacingAPageOfAnotherFileHidesItAndLeavesThatFileAlone
     const QString package = exportShownPage();
     ScopedAnswerer answers;
     answers.reply(package).reply(typeText(QStringLiteral("shared"))).reply(typeText(QString()));
-    theImportPagePackage();
+    theImportPagePackageHook();
     EXPECT_EQ(answers.questions().size(), 3u);
     ASSERT_NE(theBgIndex.Find(shared, kLanguage, 40), nullptr) << "the other file's page stays";
     auto* copy = static_cast<CQuibBg*>(theBgIndex.Find(m_file, kLanguage, 40));
@@ -585,7 +584,7 @@ TEST_F(PagePackageTest, AnImportReadsNoMoreThanItsBudgetForAllItsWordsTogether)
     {
         ScopedAnswerer answers;
         answers.reply(eight);
-        theImportPagePackage();
+        theImportPagePackageHook();
         ASSERT_EQ(answers.questions().size(), 2u);
         EXPECT_TRUE(answers.questions()[1].text.contains(error)) << answers.questions()[1].text.toStdString();
     }

@@ -7,11 +7,11 @@
 #include "core/IconEvents.h"
 #include "core/IconShapes.h"
 #include "core/Page.h"
-#include "core/ResourceManager.h"
 #include "panes/MouseState.h"
 #include "panes/Panes.h"
 #include "platform/types/Clock.h"
 #include "platform/ui/Ui.h"
+#include "store/ResourceManager.h"
 #include "system/SystemSettings.h"
 #include "tests/support/LumivoTest.h"
 

@@ -1,18 +1,18 @@
 // Panes: the visible list and hit order, pages taken and refused, the lock of pages another file owns,
 // a page drawn into a back buffer, the pocketbook print and the user's settings applied to the panes.
 
-#include "core/IconDrawing.h"
+#include "core/FrameSizes.h"
 #include "core/IconEditing.h"
 #include "core/IconEvents.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
 #include "core/PageHooks.h"
 #include "core/Picture.h"
-#include "core/ResourceTypes.h"
 #include "core/User.h"
+#include "panes/IconDrawing.h"
 #include "panes/Panes.h"
 #include "panes/UserSettings.h"
-#include "system/FrameSizes.h"
+#include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
 #include "system/SystemSettings.h"
 #include "tests/core/UserTestStore.h"

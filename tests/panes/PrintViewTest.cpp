@@ -3,10 +3,10 @@
 // a job asks (none for an empty one, none after a cancelled page setup).
 
 #include "panes/PrintView.h"
-#include "core/IconDrawing.h"
 #include "core/Picture.h"
 #include "core/Sentence.h"
 #include "core/User.h"
+#include "panes/IconDrawing.h"
 #include "panes/Panes.h"
 #include "panes/PrintBitmaps.h"
 #include "platform/ui/Ui.h"

@@ -2,16 +2,16 @@
 // sentence selected, inserting and moving icons by the click position, the display mode kept in the
 // sentence, reading aloud on the test clock, and the strip as drawn.
 
-#include "core/IconDrawing.h"
 #include "core/IconEvents.h"
 #include "core/IconShapes.h"
 #include "core/Picture.h"
-#include "core/ResourceTypes.h"
 #include "core/Sentence.h"
 #include "core/Sound.h"
 #include "core/User.h"
+#include "panes/IconDrawing.h"
 #include "panes/Panes.h"
 #include "platform/types/Clock.h"
+#include "store/ResourceTypes.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/AudioTestHelpers.h"
 #include "tests/support/LumivoTest.h"

@@ -5,14 +5,14 @@
 #include "shell/Menus.h"
 #include "shell/Reload.h"
 
-#include "core/CurrentUser.h"
 #include "core/Page.h"
-#include "core/Registry.h"
-#include "core/ResourceTypes.h"
 #include "core/User.h"
-#include "panes/SoundDevice.h"
-#include "panes/SpeechEngine.h"
+#include "media/SoundDevice.h"
+#include "media/SpeechEngine.h"
 #include "platform/ui/Ui.h"
+#include "shell/CurrentUser.h"
+#include "store/Registry.h"
+#include "store/ResourceTypes.h"
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
@@ -220,7 +220,7 @@ TEST_F(AppTest, EscapeGivesTheClientTheFocusAndTogglesTheMenuBarFromAnyControl)
 TEST_F(AppTest, HelpOpensTheMatchingPageAndNothingWithoutAHelpFile)
 {
     QList<QUrl> opened;
-    const auto viewer = theOpenHelpPage.scoped([&](const QUrl& page) {
+    const auto viewer = theOpenHelpPageHook.scoped([&](const QUrl& page) {
         opened << page;
         return true;
     });
@@ -253,7 +253,7 @@ TEST_F(AppTest, HelpOpensTheMatchingPageAndNothingWithoutAHelpFile)
 // F1 on a computer without a web browser: the person is told where the pages lie.
 TEST_F(AppTest, HelpWithoutABrowserSaysSoAndWhereThePagesAre)
 {
-    const auto noBrowser = theOpenHelpPage.scoped([](const QUrl&) { return false; });
+    const auto noBrowser = theOpenHelpPageHook.scoped([](const QUrl&) { return false; });
     CMainFrame frame;
     theHelpFile = tempPath("Help.html");
     lumivo::ui::ScopedAnswerer answerer;

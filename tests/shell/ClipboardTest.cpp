@@ -7,12 +7,12 @@
 #include "core/IconEvents.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
-#include "core/ResourceTypes.h"
 #include "core/Sentence.h"
 #include "core/User.h"
 #include "core/Word.h"
 #include "panes/Panes.h"
 #include "shell/Commands.h"
+#include "store/ResourceTypes.h"
 #include "system/SystemSettings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
@@ -209,7 +209,7 @@ TEST_F(ClipboardTest, AnIconOfAnySizeIsPastedInsideThePaneOrNotAtAll)
 TEST_F(ClipboardTest, ACutWhileThePageEditorHasThePageLeavesTheSavingToIt)
 {
     const auto editorHasIt =
-        theBgEditorEditsPage.scoped([this](const CQuibBg* shown) { return shown == &page(); });
+        theBgEditorEditsPageHook.scoped([this](const CQuibBg* shown) { return shown == &page(); });
     addIcon(CRect(10, 10, 110, 110)).Select(&theMainPane);
     ASSERT_TRUE(theCanCut());
 

@@ -7,7 +7,6 @@
 #include "core/IconEditing.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
-#include "core/ResourceTypes.h"
 #include "core/User.h"
 #include "core/WordEditorHooks.h"
 #include "panes/MouseState.h"
@@ -16,6 +15,7 @@
 #include "shell/EditTool.h"
 #include "shell/MainFrame.h"
 #include "shell/Menus.h"
+#include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"
@@ -147,11 +147,11 @@ TEST_F(CommandsTest, EditModeOutputFileAndWordEditorDecideWhatIsOffered)
 TEST_F(CommandsTest, CommandsTheTableDoesNotHoldGoToTheOutputFileThenTheTestCommands)
 {
     std::vector<std::pair<char, UINT>> offered;
-    const auto output = theOutputFileCommand.scoped([&](UINT id, int, CommandUpdate*) {
+    const auto output = theOutputFileCommandHook.scoped([&](UINT id, int, CommandUpdate*) {
         offered.emplace_back('o', id);
         return id == 5051;
     });
-    const auto test = theTestCommand.scoped([&](UINT id, int, CommandUpdate*) {
+    const auto test = theTestCommandHook.scoped([&](UINT id, int, CommandUpdate*) {
         offered.emplace_back('t', id);
         return id == 5159;
     });
@@ -230,7 +230,7 @@ TEST_F(CommandsTest, TheToolSetsTheMouseThresholdsAndLeavingEditModeBrowsesAgain
     theMainPane.SetVisible(true);
     theWordPane.SetVisible(true);
     int asked = 0;
-    const auto refuse = thePaneAcceptsEditTool.scoped([&](CPane& pane, int) {
+    const auto refuse = thePaneAcceptsEditToolHook.scoped([&](CPane& pane, int) {
         ++asked;
         return &pane != &theMainPane;
     });
@@ -240,7 +240,7 @@ TEST_F(CommandsTest, TheToolSetsTheMouseThresholdsAndLeavingEditModeBrowsesAgain
     EXPECT_EQ(theClickIntervalMs, 8000u);
 
     // The word editor that will not let go of its word keeps edit mode as it is.
-    const auto keep = theQueryCloseWordEditor.scoped([](int, int, int) { return false; });
+    const auto keep = theQueryCloseWordEditorHook.scoped([](int, int, int) { return false; });
     EXPECT_TRUE(SetProgramMode(kProgramModeEdit, true));
     EXPECT_FALSE(theProgramMode & kProgramModeEdit);
     EXPECT_FALSE(SetProgramMode(0x10, true)) << "a bit the program does not use";
@@ -249,7 +249,7 @@ TEST_F(CommandsTest, TheToolSetsTheMouseThresholdsAndLeavingEditModeBrowsesAgain
 TEST_F(CommandsTest, QuittingWithUnsavedOutputChangesAsksYesNoOrCancel)
 {
     int quits = 0;
-    const auto quit = theQuitApplication.scoped([&] { ++quits; });
+    const auto quit = theQuitApplicationHook.scoped([&] { ++quits; });
     {
         lumivo::ui::ScopedAnswerer answers;
         execute(kExitCommand);
@@ -378,7 +378,7 @@ TEST_F(CommandsTest, AChosenItemTakesTheRouteClientFrameApplication)
     int pageSetups = 0;
     int printSettings = 0;
     const auto setup = theShowPageSetup.scoped([&] { ++pageSetups; });
-    const auto print = theEditPrintSettings.scoped([&] { ++printSettings; });
+    const auto print = theEditPrintSettingsHook.scoped([&] { ++printSettings; });
 
     CMainFrame frame;
     CreateMenus();

@@ -100,7 +100,7 @@ TEST_F(ImageButtonTest, AClickShowsTheMenuPostsItsCommandAndOpensTheAddress)
     const auto tracker = theImageButtonMenuTracker.scoped(
         [](QMenu& shown, QPoint) { return shown.actions().front()->data().toInt(); });
     std::vector<QString> opened;
-    const auto open = theOpenUrl.scoped([&](const QString& url) {
+    const auto open = theOpenUrlHook.scoped([&](const QString& url) {
         opened.push_back(url);
         return true;
     });

@@ -5,18 +5,18 @@
 #include "shell/MainClientWnd.h"
 #include "shell/Commands.h"
 
-#include "core/CurrentUser.h"
+#include "core/FrameSizes.h"
 #include "core/IconDrag.h"
 #include "core/IconEditing.h"
 #include "core/Page.h"
 #include "core/Picture.h"
-#include "core/ResourceTypes.h"
 #include "core/User.h"
 #include "panes/MouseState.h"
 #include "panes/PaneInput.h"
 #include "panes/Panes.h"
 #include "platform/types/Clock.h"
-#include "system/FrameSizes.h"
+#include "shell/CurrentUser.h"
+#include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
@@ -204,7 +204,8 @@ TEST_F(MainClientWndTest, ThePanesReachTheCommandsAndTheIconWizardWhileTheWindow
     EXPECT_TRUE(thePaneCommand(kCommandCut, true));
 
     int action = 0;
-    const auto wizard = theRunIconWizard.scoped([&](CQuibIcon*, int how, CPane*, int, int) { action = how; });
+    const auto wizard =
+        theRunIconWizardHook.scoped([&](CQuibIcon*, int how, CPane*, int, int) { action = how; });
     thePaneIconWizard(nullptr, 1, &theMainPane, 10, 10);
     EXPECT_EQ(action, 1);
 

@@ -23,7 +23,7 @@ protected:
     void SetUp() override
     {
         LumivoTest::SetUp();
-        theLockKeyReader.set([this] {
+        theLockKeysHook.set([this] {
             ++m_reads;
             return m_keys;
         });

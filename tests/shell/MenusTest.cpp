@@ -6,7 +6,7 @@
 #include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
 
-#include "core/Registry.h"
+#include "store/Registry.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -201,11 +201,11 @@ TEST_F(MenusTest, PagePopupHasALetterSubmenuThatAsksToBeFilled)
 
 TEST_F(MenusTest, TranslateAndTestMenusComeBeforeHelpAndMayExtendTheTitle)
 {
-    const auto translate = theBuildTranslateMenu.scoped([] {
+    const auto translate = theBuildTranslateMenuHook.scoped([] {
         theMainMenu->addMenu(QStringLiteral("Translate"));
         MainFrame()->setWindowTitle(MainFrame()->windowTitle() + QStringLiteral(" ( out : Dansk ) "));
     });
-    const auto test = theBuildTestMenu.scoped([] { theMainMenu->addMenu(QStringLiteral("Programmer")); });
+    const auto test = theBuildTestMenuHook.scoped([] { theMainMenu->addMenu(QStringLiteral("Programmer")); });
     CreateMenus();
 
     EXPECT_EQ(popupTitles(*theMainMenu), QStringList({"File", "Go to", "Translate", "Programmer", "Help"}));

@@ -1,7 +1,7 @@
 #include "shell/ProgressWnd.h"
 #include "tests/support/LumivoTest.h"
 
-#include "core/Registry.h"
+#include "store/Registry.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -2,9 +2,9 @@
 // main window for the current user.
 
 #include "shell/Reload.h"
+#include "core/FrameSizes.h"
 #include "core/IconEditing.h"
 #include "core/Page.h"
-#include "core/Registry.h"
 #include "core/User.h"
 #include "core/UserLevel.h"
 #include "panes/MouseState.h"
@@ -12,8 +12,8 @@
 #include "shell/EditTool.h"
 #include "shell/MainFrame.h"
 #include "shell/ScreenLayout.h"
+#include "store/Registry.h"
 #include "system/DataFiles.h"
-#include "system/FrameSizes.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"
@@ -49,7 +49,7 @@ protected:
         LumivoTest::SetUp();
         theRegistry = std::make_unique<CRegistry>();
         theRegistry->CreateKey(kSettingsRoot);
-        theReloadStatusSink.set([this](const QString& text) { m_statuses << text; });
+        theReloadStatusHook.set([this](const QString& text) { m_statuses << text; });
     }
 
     // A data file saved to disk and filed among the data files, holding language records.
@@ -146,7 +146,7 @@ TEST_F(ReloadTest, ARefusedBrowseToolKeepsTheThresholdsOfTheToolInForce)
 {
     theMainPane.SetVisible(true);
     ForceEditTool(kEditToolSelect);
-    const auto refuse = thePaneAcceptsEditTool.scoped([](CPane&, int) { return false; });
+    const auto refuse = thePaneAcceptsEditToolHook.scoped([](CPane&, int) { return false; });
     InitializeSystem(kReloadMenus);
     EXPECT_EQ(theEditTool, kEditToolSelect);
     EXPECT_EQ(theClickTolerance, CSize(1, 1));
@@ -205,7 +205,7 @@ TEST_F(ReloadTest, SearchLanguagesRunFromTheTranslationToLanguageOneWithoutRepea
 
 TEST_F(ReloadTest, TheUsersWindowIsBroughtOntoTheScreen)
 {
-    const auto screen = theScreenSizeSource.scoped([] { return CSize(1024, 768); });
+    const auto screen = theScreenSizeHook.scoped([] { return CSize(1024, 768); });
     CMainFrame frame;
     frame.setCentralWidget(new QWidget);
     InstallScreenLayoutHooks();

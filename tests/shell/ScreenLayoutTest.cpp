@@ -2,10 +2,10 @@
 // screen mode applied to the main frame.
 
 #include "shell/ScreenLayout.h"
+#include "core/FrameSizes.h"
 #include "core/User.h"
 #include "panes/Panes.h"
 #include "shell/MainFrame.h"
-#include "system/FrameSizes.h"
 #include "system/SystemSettings.h"
 #include "tests/support/LumivoTest.h"
 
@@ -51,7 +51,7 @@ TEST_F(ScreenLayoutTest, StandardFramesAndTheirModes)
                           Case{{1600, 1200}, CRect(CPoint(196, 84), CSize(1208, 1032)), 5},
                           Case{{1920, 1280}, CRect(CPoint(156, 36), CSize(1608, 1208)), 6},
                           Case{{640, 480}, CRect(-4, -4, 644, 484), 1}}) {
-        const auto screen = theScreenSizeSource.scoped([&] { return c.screen; });
+        const auto screen = theScreenSizeHook.scoped([&] { return c.screen; });
         CRect rect;
         EXPECT_EQ(GetNearestFrameSize(rect), c.mode) << c.screen.cx;
         EXPECT_EQ(rect, c.frame) << c.screen.cx;
@@ -67,7 +67,7 @@ TEST_F(ScreenLayoutTest, StandardFramesAndTheirModes)
 
     // Without the client window there is no mode yet, but an empty rectangle is still filled.
     m_frame->setCentralWidget(nullptr);
-    const auto screen = theScreenSizeSource.scoped([] { return CSize(1280, 1024); });
+    const auto screen = theScreenSizeHook.scoped([] { return CSize(1280, 1024); });
     CRect empty;
     EXPECT_EQ(GetNearestFrameSize(empty), 0);
     EXPECT_EQ(empty.Size(), CSize(1160, 878));

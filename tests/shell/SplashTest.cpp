@@ -1,7 +1,7 @@
 #include "shell/Splash.h"
-#include "core/Registry.h"
-#include "core/Utility.h"
 #include "shell/Version.h"
+#include "store/Registry.h"
+#include "store/Utility.h"
 #include "system/SystemSettings.h"
 #include "tests/support/LumivoTest.h"
 

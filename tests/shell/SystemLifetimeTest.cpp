@@ -2,11 +2,11 @@
 // the session's settings written back at the end.
 
 #include "shell/SystemLifetime.h"
-#include "core/Registry.h"
+#include "core/FrameSizes.h"
 #include "core/User.h"
 #include "platform/types/WinTypes.h"
 #include "platform/ui/Ui.h"
-#include "system/FrameSizes.h"
+#include "store/Registry.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"

@@ -2,8 +2,8 @@
 // Bytes for tests of stored forms: the whole content of a file, and the stored bytes of a bound record,
 // read and replaced whole.
 
-#include "core/ResourceHandle.h"
 #include "platform/files/FileSystem.h"
+#include "store/ResourceHandle.h"
 
 #include <QString>
 

@@ -1,10 +1,17 @@
 #include "tests/support/LumivoTest.h"
 
+#include "admin/AdminWiring.h"
+#include "authoring/AuthoringWiring.h"
 #include "core/CoreState.h"
+#include "media/MediaState.h"
 #include "packages/PackagesState.h"
+#include "packages/PackagesWiring.h"
 #include "panes/PanesState.h"
+#include "panes/PanesWiring.h"
 #include "platform/PlatformState.h"
 #include "shell/ShellState.h"
+#include "shell/ShellWiring.h"
+#include "store/StoreState.h"
 #include "system/SystemState.h"
 
 #include <QDir>
@@ -34,17 +41,73 @@ void resetAudioEnvironment()
     ::unsetenv("SDL_DISKAUDIODELAY");
 }
 
+// The layers the program links connect to those below them, as main() has them: bottom layer first.
+void wireLayers()
+{
+#ifdef LUMIVO_TEST_LINKS_PANES
+    WirePanes();
+#endif
+#ifdef LUMIVO_TEST_LINKS_SHELL
+    WireShell();
+#endif
+#ifdef LUMIVO_TEST_LINKS_ADMIN
+    WireAdmin();
+#endif
+#ifdef LUMIVO_TEST_LINKS_AUTHORING
+    WireAuthoring();
+#endif
+#ifdef LUMIVO_TEST_LINKS_PACKAGES
+    WirePackages();
+#endif
+}
+
+void unwireLayers()
+{
+#ifdef LUMIVO_TEST_LINKS_PACKAGES
+    UnwirePackages();
+#endif
+#ifdef LUMIVO_TEST_LINKS_AUTHORING
+    UnwireAuthoring();
+#endif
+#ifdef LUMIVO_TEST_LINKS_ADMIN
+    UnwireAdmin();
+#endif
+#ifdef LUMIVO_TEST_LINKS_SHELL
+    UnwireShell();
+#endif
+#ifdef LUMIVO_TEST_LINKS_PANES
+    UnwirePanes();
+#endif
+}
+
 } // namespace
 
 void resetGlobals()
 {
-    // Top layer first: what a higher layer holds may refer into a lower one, never the other way.
+    // Top layer first: what a higher layer holds may refer into a lower one, never the other way. A test
+    // program resets the layers it links (tests/CMakeLists.txt).
+#ifdef LUMIVO_TEST_LINKS_PACKAGES
     ResetPackagesState();
+#endif
     // The admin and authoring folders hold no globals yet; their resets go here.
+#ifdef LUMIVO_TEST_LINKS_SHELL
     ResetShellState();
+#endif
+#ifdef LUMIVO_TEST_LINKS_PANES
     ResetPanesState();
-    ResetSystemState();
+#endif
+#ifdef LUMIVO_TEST_LINKS_CORE
     ResetCoreState();
+#endif
+#ifdef LUMIVO_TEST_LINKS_MEDIA
+    ResetMediaState();
+#endif
+#ifdef LUMIVO_TEST_LINKS_SERVICES
+    ResetSystemState();
+#endif
+#ifdef LUMIVO_TEST_LINKS_STORE
+    ResetStoreState();
+#endif
     // packages/zip holds no state between calls.
     lumivo::platform::resetPlatformState();
     resetAudioEnvironment();
@@ -59,10 +122,12 @@ void LumivoTest::SetUp()
     setFolderVariable("XDG_CONFIG_HOME", m_tempDir, "config");
     setFolderVariable("XDG_DATA_HOME", m_tempDir, "data");
     resetGlobals();
+    wireLayers();
 }
 
 void LumivoTest::TearDown()
 {
+    unwireLayers();
     resetGlobals();
     if (!m_tempDir.isEmpty())
         QDir(m_tempDir).removeRecursively();

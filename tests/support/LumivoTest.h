@@ -1,6 +1,7 @@
 #pragma once
-// The clean world every test starts from: a private temporary HOME, XDG folders and TMPDIR, and the
-// program's globals reset. Tests derive from LumivoTest instead of ::testing::Test.
+// The clean world every test starts from: a private temporary HOME, XDG folders and TMPDIR, the
+// program's globals reset, and the layers the test program links wired to each other as main() wires
+// them. Tests derive from LumivoTest instead of ::testing::Test.
 
 #include <gtest/gtest.h>
 

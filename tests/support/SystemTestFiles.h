@@ -2,8 +2,8 @@
 // Small builders for the shell's tests: resource files of a given kind and data version, with
 // language records in them.
 
-#include "core/ResourceManager.h"
-#include "core/ResourceTypes.h"
+#include "store/ResourceManager.h"
+#include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 #include "tests/support/UserSamples.h"
 
-#include "core/Color.h"
 #include "core/User.h"
+#include "store/Color.h"
 
 #include <memory>
 

@@ -2,10 +2,10 @@
 // Data folder, saving with compaction and closing.
 
 #include "system/DataFiles.h"
-#include "core/ResourceHandle.h"
-#include "core/ResourceManager.h"
 #include "platform/files/FileSystem.h"
 #include "platform/ui/Ui.h"
+#include "store/ResourceHandle.h"
+#include "store/ResourceManager.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"

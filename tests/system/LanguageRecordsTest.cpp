@@ -1,9 +1,9 @@
 // Language records in their files, the order of the active files, and the names of languages.
 
 #include "system/LanguageRecords.h"
-#include "core/ResourceManager.h"
 #include "platform/archive/Archive.h"
 #include "platform/archive/MemFile.h"
+#include "store/ResourceManager.h"
 #include "system/DataFiles.h"
 #include "system/OutputFile.h"
 #include "system/SystemStrings.h"

@@ -2,8 +2,8 @@
 // changes.
 
 #include "system/OutputFile.h"
-#include "core/ResourceManager.h"
 #include "platform/ui/Ui.h"
+#include "store/ResourceManager.h"
 #include "system/DataFiles.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/SystemTestFiles.h"
@@ -77,7 +77,7 @@ TEST_F(OutputFileTest, NoClosesWithoutSaving)
 TEST_F(OutputFileTest, AnInstalledHandlerDoesTheClosing)
 {
     int calls = 0;
-    const auto handler = theCloseOutputFileHandler.scoped([&] { return ++calls, true; });
+    const auto handler = theCloseOutputFileHook.scoped([&] { return ++calls, true; });
     theOutputFile = 5;
     EXPECT_TRUE(CloseOutputFile());
     EXPECT_EQ(calls, 1);

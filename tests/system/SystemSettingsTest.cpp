@@ -2,7 +2,7 @@
 // the folders below the base folder.
 
 #include "system/SystemSettings.h"
-#include "core/Registry.h"
+#include "store/Registry.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QDir>

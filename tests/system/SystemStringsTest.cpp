@@ -2,10 +2,10 @@
 // tables, place-holders, flags, the application name, message boxes, the trace log and the cursor.
 
 #include "system/SystemStrings.h"
-#include "core/Registry.h"
 #include "platform/types/Clock.h"
 #include "platform/ui/Ui.h"
 #include "resources/strings/StringTable.h"
+#include "store/Registry.h"
 #include "system/LanguageRecords.h"
 #include "system/SystemSettings.h"
 #include "tests/support/LumivoTest.h"
@@ -286,11 +286,11 @@ TEST_F(SystemStringsTest, BusyCursorAlternatesEvery400Milliseconds)
     clock::TestClock testClock(10000);
     std::vector<int> shown;
     int reported = 0;
-    const auto show = theCursorShow.scoped([&](int id) {
+    const auto show = theCursorShowHook.scoped([&](int id) {
         shown.push_back(id);
         reported = id;
     });
-    const auto report = theCursorReported.scoped([&] { return reported; });
+    const auto report = theCursorReportedHook.scoped([&] { return reported; });
 
     EXPECT_EQ(SetAppCursor(CURSOR_BUSY_1), CURSOR_ARROW);
     testClock.advance(300);

@@ -1,0 +1,62 @@
+#pragma once
+// What the model announces when its objects change: the selection and the icon under the mouse, an
+// icon or a sentence about to die, a page replaced, removed, reverted or committed, an icon to repaint,
+// a link followed. The views and the shell connect to these signals (their wire functions, or the
+// constructors of objects that follow the model while they live); the model never asks who listens or
+// which pane shows what. Connections are direct: a receiver runs inside the emitting call, in the order
+// the receivers connected, so the layers wired first hear first.
+
+#include <QObject>
+
+#include <cstdint>
+
+class CQuibBg;
+class CQuibIcon;
+class CQuibSentence;
+
+// The signals carry the model's objects by pointer and connect directly, so Qt needs no more of their
+// types than the pointers: no receiver has to include the whole model to connect.
+Q_DECLARE_OPAQUE_POINTER(CQuibBg*)
+Q_DECLARE_OPAQUE_POINTER(CQuibIcon*)
+Q_DECLARE_OPAQUE_POINTER(const CQuibIcon*)
+Q_DECLARE_OPAQUE_POINTER(const CQuibSentence*)
+
+class CPageEvents : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+signals:
+    // An icon was selected or deselected, or its shown inflexion stepped on.
+    void selectionChanged();
+    // The icon under the mouse changed (SetHoverIcon); either may be none. `previous` may be an icon
+    // about to be destroyed: compare it, never use it.
+    void hoverChanged(CQuibIcon* icon, CQuibIcon* previous);
+    // The icon is about to be destroyed: it has left the selection and the hover slot already.
+    void iconAboutToBeDestroyed(const CQuibIcon* icon);
+    void sentenceAboutToBeDestroyed(const CQuibSentence* sentence);
+    // The index is about to drop `old` for `replacement` (none: nothing takes its place). Whatever
+    // shows `old` lets go of it now and shows the replacement.
+    void pageReplaced(CQuibBg* old, CQuibBg* replacement);
+    // The page is about to be removed from its file and deleted: whatever shows it lets go now.
+    void pageAboutToBeRemoved(CQuibBg* page);
+    // The page of that id is gone: whatever let go of it shows its default page.
+    void pageRemoved(std::int32_t id);
+    // The page dropped its changes and was read back from its file: whatever shows it lays it out again.
+    void pageReverted(CQuibBg* page);
+    void pageCommitted(CQuibBg* page);
+    // The icon's drawn area changed (or, on a move, its old one): whatever shows it repaints there.
+    void iconChanged(CQuibIcon* icon);
+    // A link of an icon asks for the page of that id in the main pane.
+    void linkRequested(std::int32_t pageId);
+};
+
+// The model's one event object. It lives as long as the process: icons held by other globals may die
+// after this module's statics at exit, and they still announce it.
+extern CPageEvents& thePageEvents;
+
+// Disconnects every receiver, so that no test's receivers outlive it; the wire functions connect the
+// layers again.
+void ResetPageEvents();

@@ -1,0 +1,665 @@
+#include "shell/CurrentUser.h"
+
+#include "core/User.h"
+#include "panes/IconDrawing.h"
+#include "platform/files/FileSystem.h"
+#include "platform/ui/Ui.h"
+#include "store/Registry.h"
+#include "store/ResourceManager.h"
+#include "system/DataFiles.h"
+#include "system/ItemIds.h"
+#include "system/OutputFile.h"
+#include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+lumivo::Hook<bool(CQuibUser&)> theUserPropertiesEditorHook{[](CQuibUser&) { return true; }};
+lumivo::Hook<void(int, bool, const QString&)> theDataFilePackageExporterHook{
+    [](int, bool, const QString&) {}};
+
+bool EditUserProperties(CQuibUser& user)
+{
+    return theUserPropertiesEditorHook(user);
+}
+
+void ExportDataFilePackage(int file, bool ask, const QString& name)
+{
+    theDataFilePackageExporterHook(file, ask, name);
+}
+
+namespace
+{
+
+constexpr int kMsgNewUserTitle = 9006;
+constexpr int kMsgNotAUserFile = 9007;
+constexpr int kMsgBadExtension = 9015;
+constexpr int kMsgUserFiles = 9016;
+constexpr int kMsgNotImplemented = 9034;
+constexpr int kMsgNoName = 9035;
+constexpr int kArchiveProfileTitle = 9457;
+constexpr int kArchiveStandardProfileTitle = 9458;
+constexpr int kMsgFileInUse = 9461;
+
+// The user made current through SetCurrentUser; theCurrentUser may instead point at a user that a
+// test owns, which is never deleted here.
+std::unique_ptr<CQuibUser> ownedUser;
+
+const QString kUserFileSetting = QStringLiteral("Userfile");
+const QString kUserNumberSetting = QStringLiteral("Usernumber");
+
+QString usersFolderFile(const char* name)
+{
+    const QString folder = GetUsersDirString(QStringLiteral("/"));
+    return folder.isEmpty() ? QString() : folder + QLatin1String(name);
+}
+
+// An open user file, and whether it was open before (then it is not ours to close).
+struct OpenedFile {
+    int number = 0;
+    bool wasOpen = false;
+};
+
+std::optional<OpenedFile> openUserFile(const QString& path)
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    int file = 0;
+    int result = RES_OK;
+    if (OpenDataFile(path, &file, &result) != DATAFILE_ACCEPTED || file <= 0 ||
+        (result != RES_OK && result != RES_FILE_ALREADY_OPEN))
+        return std::nullopt;
+    return OpenedFile{file, result == RES_FILE_ALREADY_OPEN};
+}
+
+void writeUserIfChanged(CQuibUser& user)
+{
+    if (!user.IsChanged())
+        return;
+    user.Write();
+    SetResFileVersion(user.GetFile(), kUserFileVersion);
+}
+
+// Flags the user's record as changed and writes it now.
+int commitAndWrite(CQuibUser& user)
+{
+    user.Commit();
+    return user.Write();
+}
+
+bool contains(const std::vector<int>& files, int file)
+{
+    return std::find(files.begin(), files.end(), file) != files.end();
+}
+
+// The files still needed once the current user goes: the incoming user's own and its profile's (the
+// same user made current again keeps its profile), the output file and the data files.
+std::vector<int> filesToKeep(CQuibUser* incoming)
+{
+    std::vector<int> keep = theDataFiles;
+    keep.push_back(theOutputFile);
+    if (incoming) {
+        keep.push_back(incoming->GetFile());
+        if (incoming->Profile)
+            keep.push_back(incoming->Profile->GetFile());
+    }
+    return keep;
+}
+
+// The text is the program's own, not a system string: it is shown where the language records of the
+// files may be the very thing that failed.
+void reportUnsavedUserFile(int file, int err)
+{
+    ShowMessage(
+        QStringLiteral("The user file %1 could not be saved (error %2); it stays open, with its changes.")
+            .arg(GetResFilePath(file))
+            .arg(err),
+        lumivo::ui::MB_ICONEXCLAMATION);
+}
+
+// Saves the current user and its file, writes the file's package and lets go of the files that
+// `incoming` does not need; deletes the old user when it is ours and not `incoming`.
+void leaveCurrentUser(CQuibUser* incoming)
+{
+    CQuibUser& old = *theCurrentUser;
+    if (old.EditOptions != theEditOptions) {
+        old.EditOptions = theEditOptions;
+        old.Commit();
+    }
+    writeUserIfChanged(old);
+    const int file = old.GetFile();
+    bool saved = true;
+    if (file > 0) {
+        int err = RES_OK;
+        SaveDataFile(file, false, false, &err);
+        saved = err == RES_OK;
+        if (saved)
+            ExportDataFilePackage(file, false);
+        else
+            reportUnsavedUserFile(file, err);
+    }
+    const std::vector<int> keep = filesToKeep(incoming);
+    const int profileFile = old.Profile ? old.Profile->GetFile() : 0;
+    if (profileFile > 0 && profileFile != file && !contains(keep, profileFile))
+        CloseResFile(profileFile);
+    // A file that could not be saved stays open: closing it would drop the user's changes unseen.
+    if (file > 0 && saved && !contains(keep, file))
+        ReleaseDataFile(file);
+    theCurrentUser = nullptr;
+    if (&old != incoming && ownedUser.get() == &old)
+        ownedUser.reset();
+}
+
+bool followsProfile(const CQuibUser& user)
+{
+    CQuibUser& profile = *user.Profile;
+    return profile.GetID() == user.ProfileNumber &&
+           profile.Name.compare(user.ProfileName, Qt::CaseInsensitive) == 0;
+}
+
+void loadProfile(CQuibUser& user)
+{
+    if (user.Profile && !followsProfile(user))
+        user.Profile.reset();
+    if (user.Profile || user.ProfileNumber == 0)
+        return;
+    user.Profile = ListProfiles(user.ProfileName, user.ProfileNumber);
+    if (!user.Profile)
+        ShowMessage(
+            QStringLiteral("Can't find profile %1 : %2").arg(user.ProfileNumber).arg(user.ProfileName));
+}
+
+void enterUser(CQuibUser& user)
+{
+    SetResFileUserValue(user.GetFile(), kCurrentUserFileMark);
+    int model = 0;
+    GetSystemSettingInt(QStringLiteral("ImageModel"), &model);
+    theImageModel = model != 0 ? static_cast<std::int16_t>(model) : kImageLibraryModel;
+    loadProfile(user);
+}
+
+void switchTo(CQuibUser* incoming)
+{
+    if (incoming && incoming->UsePassword != 0 && incoming != theCurrentUser)
+        MessageBoxById(kMsgNotImplemented, lumivo::ui::MB_OK);
+    if (theCurrentUser)
+        leaveCurrentUser(incoming);
+    if (incoming)
+        enterUser(*incoming);
+    theCurrentUser = incoming;
+    AddSystemInitFlags(kUserReloadSteps);
+}
+
+// Start-up --------------------------------------------------------------------------------------------
+
+std::int32_t newStandardUserNumber()
+{
+    return theItemIdRandomHook(kFirstStandardUserNumber, 2 * kFirstStandardUserNumber);
+}
+
+std::unique_ptr<CQuibUser> loadStoredUser(const QString& path, std::int32_t number)
+{
+    const auto opened = openUserFile(path);
+    if (!opened)
+        return nullptr;
+    auto user = std::make_unique<CQuibUser>();
+    if (user->LoadFrom(number, opened->number) == RES_OK)
+        return user;
+    user.reset();
+    if (!opened->wasOpen)
+        ReleaseDataFile(opened->number);
+    return nullptr;
+}
+
+// A user made on the first start speaks the installation's language: the program's own texts follow
+// the system language, so its pages and words do too. The language the user had before becomes the
+// second one, which is searched next, so a page that lacks a translation still shows.
+void followSystemLanguage(CQuibUser& user)
+{
+    if (theLanguageNo == 0 || user.PrimaryLanguage == theLanguageNo)
+        return;
+    if (user.SecondLanguage == theLanguageNo)
+        user.SecondLanguage = user.PrimaryLanguage;
+    user.PrimaryLanguage = theLanguageNo;
+}
+
+// The file's own user when it lacks user `number`: a file renamed or restored from another
+// installation keeps its user instead of being replaced. A template record takes the number; any
+// other user's number becomes the standard user's.
+std::unique_ptr<CQuibUser> adoptUserOfFile(int file, std::int32_t& number)
+{
+    std::vector<CResEntry*> users;
+    CollectResources(&users, file, CQuibUser::kType);
+    if (users.empty())
+        return nullptr;
+    auto user = std::make_unique<CQuibUser>();
+    const std::int32_t held = users.front()->GetId();
+    if (user->LoadFrom(held, file) != RES_OK)
+        return nullptr;
+    if (held == CQuibUser::kTemplateUserId) {
+        MoveResource(user.get(), number, CQuibUser::kType, file);
+        followSystemLanguage(*user);
+        commitAndWrite(*user);
+    } else {
+        number = held;
+        SetSystemSettingInt(kUserNumberSetting, number);
+    }
+    WriteDebugLog(QStringLiteral("UDU: Standard user file holds user %1, uses it").arg(number));
+    return user;
+}
+
+// Moves an unreadable file to a free backup name beside it, so that a new file can take its place
+// and nothing the person had is lost. False when it stays where it is.
+bool moveAside(const QString& path)
+{
+    auto& fs = lumivo::files::fileSystem();
+    const QString base = path + QStringLiteral(".damaged");
+    QString backup = base;
+    for (int n = 1; fs.exists(backup); ++n)
+        backup = base + QString::number(n);
+    if (!fs.rename(path, backup))
+        return false;
+    WriteDebugLog(QStringLiteral("UDU: Unreadable user file moved to ") + backup);
+    return true;
+}
+
+bool copyFileIfAbsent(const QString& from, const QString& to)
+{
+    std::vector<std::uint8_t> bytes;
+    return !lumivo::files::fileSystem().exists(to) && lumivo::files::readWholeFile(from, bytes) &&
+           lumivo::files::writeFileAtomically(to, bytes.data(), bytes.size());
+}
+
+// The template's user, moved to `number` in a new file at `path`; the file is opened into `file`.
+std::unique_ptr<CQuibUser> userFromTemplate(const QString& path, std::int32_t number, int& file)
+{
+    const QString templatePath = usersFolderFile(kTemplateUserFileName);
+    if (templatePath.isEmpty() || !lumivo::files::fileSystem().exists(templatePath))
+        return nullptr;
+    if (!copyFileIfAbsent(templatePath, path)) {
+        WriteDebugLog(QStringLiteral("UDU: Failed to copy template file"));
+        return nullptr;
+    }
+    if (OpenResFile(&file, path) != RES_OK)
+        return nullptr;
+    SetResFileKind(file, FILEKIND_USER);
+    auto user = std::make_unique<CQuibUser>();
+    std::unique_ptr<CQuibUser> result;
+    if (AttachResource(user.get(), CQuibUser::kTemplateUserId, CQuibUser::kType, file) == RES_OK) {
+        WriteDebugLog(QStringLiteral("UDU: Load new user"));
+        user->Load();
+        const int moved = MoveResource(user.get(), number, CQuibUser::kType, file);
+        WriteDebugLog(QStringLiteral("UDU: Load new user / SetRes ErrorNo: %1").arg(moved));
+        followSystemLanguage(*user);
+        commitAndWrite(*user);
+        result = std::move(user);
+    }
+    SaveResFile(file);
+    return result;
+}
+
+// A new "Standard user" under `number` in the open `file`, saved at once.
+std::unique_ptr<CQuibUser> newStandardUser(int file, std::int32_t number)
+{
+    WriteDebugLog(QStringLiteral("UDU: No user file, no new user, Make temporary user"));
+    auto user = std::make_unique<CQuibUser>();
+    user->Create();
+    MoveResource(user.get(), number, CQuibUser::kType, file);
+    user->Name = QStringLiteral("Standard user");
+    user->SetName(user->Name);
+    followSystemLanguage(*user);
+    commitAndWrite(*user);
+    int err = RES_OK;
+    SaveDataFile(file, false, true, &err);
+    WriteDebugLog(QStringLiteral("UDU: Save standard user / SaveFile ErrorNo: %1").arg(err));
+    return user;
+}
+
+bool usableAsUserFile(int file)
+{
+    int users = 0;
+    return GetResFileKind(file) == FILEKIND_USER ||
+           (CountResources(&users, CQuibUser::kType, file) == RES_OK && users > 0);
+}
+
+// The standard user's file at `path`, or at the users folder's SUF.tvf when `path` is empty (the
+// setting is then stored). A stored path to a file of another kind without a user (a data file, say)
+// is left alone and the users folder's file taken instead. Null when no usable file is open.
+std::optional<OpenedFile> openStandardUserFile(QString& path)
+{
+    std::optional<OpenedFile> opened;
+    if (!path.isEmpty()) {
+        opened = openUserFile(path);
+        if (!opened)
+            WriteDebugLog(QStringLiteral("UDU: Error opening userfile as default stored i RegDB"));
+    } else {
+        WriteDebugLog(QStringLiteral("UDU: Calc default path to SUF"));
+        path = usersFolderFile(kStandardUserFileName);
+        SetSystemSettingString(kUserFileSetting, path);
+    }
+    if (!opened)
+        opened = openUserFile(path);
+    if (!opened || usableAsUserFile(opened->number))
+        return opened;
+    WriteDebugLog(QStringLiteral("UDU: Not a user file: ") + path);
+    if (!opened->wasOpen)
+        ReleaseDataFile(opened->number);
+    const QString standardPath = usersFolderFile(kStandardUserFileName);
+    if (standardPath.isEmpty() || path == standardPath)
+        return std::nullopt;
+    path.clear();
+    return openStandardUserFile(path);
+}
+
+// The standard user from the file at `path` (the users folder's SUF.tvf when empty): found there,
+// adopted from it, taken from the template or made new. Null when no file could be had.
+std::unique_ptr<CQuibUser> standardUser(QString path, std::int32_t number)
+{
+    const std::optional<OpenedFile> opened = openStandardUserFile(path);
+    if (number == 0) {
+        number = newStandardUserNumber();
+        WriteDebugLog(QStringLiteral("UDU: Calc UserID%1").arg(number));
+        SetSystemSettingInt(kUserNumberSetting, number);
+    }
+    int file = opened ? opened->number : 0;
+    if (file > 0 && ResourceExists(number, CQuibUser::kType, file)) {
+        auto user = std::make_unique<CQuibUser>();
+        if (user->LoadFrom(number, file) == RES_OK) {
+            WriteDebugLog(QStringLiteral("UDU: Found and uses standard user file"));
+            return user;
+        }
+    }
+    if (file > 0) {
+        if (auto user = adoptUserOfFile(file, number))
+            return user;
+    }
+    WriteDebugLog(QStringLiteral("UDU: Not found standard user file, try to create...."));
+    std::unique_ptr<CQuibUser> user;
+    // A readable file without a user keeps what it holds and gets the new user; an unreadable one
+    // that the store does not hold is moved aside first.
+    if (file <= 0 && !path.isEmpty()) {
+        auto& fs = lumivo::files::fileSystem();
+        if (fs.exists(path) && FindResFileByPath(path) <= 0)
+            moveAside(path);
+        user = userFromTemplate(path, number, file);
+    }
+    if (file <= 0 && !user && !path.isEmpty()) {
+        WriteDebugLog(QStringLiteral("UDU: No user file, make new userfile"));
+        if (FindOrAddResFile(&file, path) == RES_FILE_NEW) {
+            SetResFileKind(file, FILEKIND_USER);
+            SetResFileVersion(file, kUserFileVersion);
+        } else {
+            file = 0;
+        }
+    }
+    if (file > 0 && !user)
+        user = newStandardUser(file, number);
+    return user;
+}
+
+// Commands ------------------------------------------------------------------------------------------
+
+QString userFileFilter()
+{
+    return lumivo::ui::windowsFilterToQt(
+        QStringLiteral("%1 (*.%2)|*.%2||")
+            .arg(LoadSystemString(kMsgUserFiles), QLatin1String(kUserFileExtension)));
+}
+
+// The path with the user-file extension: added when there is none, null when there is another.
+std::optional<QString> withUserFileExtension(QString path)
+{
+    const QString extension = GetFileExtension(path);
+    if (extension.isEmpty()) {
+        if (!path.endsWith(QLatin1Char('.')))
+            path += QLatin1Char('.');
+        return path + QLatin1String(kUserFileExtension);
+    }
+    if (extension.compare(QLatin1String(kUserFileExtension), Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    return path;
+}
+
+// The file for a new user: opened, or made (not yet written) when missing. Null after telling why.
+struct NewUserFile {
+    int number = 0;
+    bool wasOpen = false;
+    bool made = false;
+};
+
+std::optional<NewUserFile> openOrMakeUserFile(const QString& path)
+{
+    NewUserFile target;
+    const int opened = OpenResFile(&target.number, path);
+    target.wasOpen = opened == RES_FILE_ALREADY_OPEN;
+    if (opened == RES_ERR_NO_SUCH_FILE) {
+        if (FindOrAddResFile(&target.number, path) == RES_FILE_NEW) {
+            target.made = true;
+            SetResFileKind(target.number, FILEKIND_USER);
+            SetResFileVersion(target.number, kUserFileVersion);
+        }
+    }
+    if (target.number > 0 && (opened >= RES_OK || target.made) &&
+        GetResFileKind(target.number) == FILEKIND_USER)
+        return target;
+    MessageBoxById(kMsgNotAUserFile, lumivo::ui::MB_OK);
+    if (target.number > 0 && !target.wasOpen)
+        ReleaseDataFile(target.number);
+    return std::nullopt;
+}
+
+void dropNewUser(std::unique_ptr<CQuibUser> user, const NewUserFile& target, const QString& path)
+{
+    user->Remove();
+    user.reset();
+    if (!target.wasOpen || target.made)
+        ReleaseDataFile(target.number);
+    if (target.made)
+        lumivo::files::fileSystem().remove(path);
+}
+
+bool isCurrentUsersFile(const QString& path)
+{
+    if (!theCurrentUser || theCurrentUser->GetFile() <= 0)
+        return false;
+    return CanonicalResPath(GetResFilePath(theCurrentUser->GetFile())) == CanonicalResPath(path);
+}
+
+// The copy's user: named after the file, kept under the current user's id.
+void makeProfileUser(int copy, const QString& path, std::int32_t id)
+{
+    CQuibUser profile;
+    if (profile.LoadFrom(id, copy) == RES_OK) {
+        profile.Name = GetFileBaseName(path);
+        if (profile.Name.isEmpty())
+            profile.Name = LoadSystemString(kMsgNoName);
+        commitAndWrite(profile);
+        profile.Detach();
+    }
+    SetResFileVersion(copy, kUserFileVersion);
+    SetResFileKind(copy, FILEKIND_PROFILE);
+}
+
+// The copy's user: its name kept, moved to the template user id.
+void makeStandardProfileUser(int copy, std::int32_t id)
+{
+    SetResFileVersion(copy, kUserFileVersion);
+    SetResFileKind(copy, FILEKIND_PROFILE);
+    CQuibUser profile;
+    if (AttachResource(&profile, id, CQuibUser::kType, copy) != RES_OK)
+        return;
+    profile.Load();
+    MoveResource(&profile, CQuibUser::kTemplateUserId, CQuibUser::kType, copy);
+    commitAndWrite(profile);
+}
+
+void archiveCurrentUser(const QString& title, bool standard)
+{
+    if (!theCurrentUser)
+        return;
+    const auto chosen =
+        lumivo::ui::chooseSaveFile(title, GetUsersDirString(QStringLiteral("/")), userFileFilter(), nullptr,
+                                   QLatin1String(kUserFileExtension));
+    if (!chosen)
+        return;
+    const auto path = withUserFileExtension(*chosen);
+    if (!path)
+        return;
+    // Replacing a file the program holds open would take it from under its users, and the current
+    // user's file cannot be its own copy. An existing file is replaced only once the copy is complete.
+    if (FindResFileByPath(*path) > 0 || isCurrentUsersFile(*path)) {
+        MessageBoxById(kMsgFileInUse, lumivo::ui::MB_ICONEXCLAMATION, *path);
+        return;
+    }
+    CQuibUser& user = *theCurrentUser;
+    const int userFile = user.GetFile();
+    user.Write();
+    if (standard)
+        SaveResFile(userFile);
+    int copy = 0;
+    if (CopyResFile(userFile, *path, &copy) != RES_OK)
+        return;
+    if (standard)
+        makeStandardProfileUser(copy, user.GetID());
+    else
+        makeProfileUser(copy, *path, user.GetID());
+    SaveResFile(copy);
+    CloseResFile(copy);
+}
+
+} // namespace
+
+void ResetCurrentUser()
+{
+    if (theCurrentUser == ownedUser.get())
+        theCurrentUser = nullptr;
+    ownedUser.reset();
+    theUserPropertiesEditorHook.reset();
+    theDataFilePackageExporterHook.reset();
+}
+
+void UseDefaultUser()
+{
+    QString path;
+    int number = 0;
+    int launch = 0;
+    GetSystemSettingString(kUserFileSetting, path);
+    GetSystemSettingInt(kUserNumberSetting, &number);
+    GetSystemSettingInt(QStringLiteral("Launch_user_at_start"), &launch);
+    WriteDebugLog(QStringLiteral("UDU: LoadDefParam Userfilepath: ") + path);
+    WriteDebugLog(QStringLiteral("UDU: LoadDefParam UserNo: %1").arg(number));
+    WriteDebugLog(QStringLiteral("UDU: LoadDefParam LaunchUser: %1").arg(launch));
+    WriteDebugLog(QStringLiteral("UseDefaultUser start"));
+
+    std::unique_ptr<CQuibUser> user;
+    if (launch != 0)
+        user = loadStoredUser(path, number);
+    if (!user)
+        user = standardUser(path, number);
+    if (!user) {
+        // Start-up never stops for want of a user: this one lives in memory and is lost at exit.
+        WriteDebugLog(QStringLiteral("UDU: use temp user"));
+        user = std::make_unique<CQuibUser>();
+        user->Create();
+    }
+    SetCurrentUser(std::move(user));
+    WriteDebugLog(QStringLiteral("UseDefaultUser end"));
+}
+
+void SetCurrentUser(std::unique_ptr<CQuibUser> user)
+{
+    CQuibUser* incoming = user.get();
+    switchTo(incoming);
+    ownedUser = std::move(user);
+}
+
+void ReapplyCurrentUser()
+{
+    if (theCurrentUser)
+        switchTo(theCurrentUser);
+}
+
+void SaveCurrentUser()
+{
+    if (!theCurrentUser)
+        return;
+    writeUserIfChanged(*theCurrentUser);
+    const int file = theCurrentUser->GetFile();
+    if (file > 0 && IsResFileDirty(file)) {
+        int err = RES_OK;
+        SaveDataFile(file, false, false, &err);
+    }
+}
+
+void SaveUserAs()
+{
+    const auto chosen = lumivo::ui::chooseOpenOrNewFile(
+        LoadSystemString(kMsgNewUserTitle), GetUsersDirString(QStringLiteral("/")), userFileFilter(), nullptr,
+        QLatin1String(kUserFileExtension));
+    if (!chosen)
+        return;
+    const auto path = withUserFileExtension(*chosen);
+    if (!path) {
+        ShowMessage(LoadSystemString(kMsgBadExtension) + QLatin1String(kUserFileExtension));
+        return;
+    }
+    const auto target = openOrMakeUserFile(*path);
+    if (!target)
+        return;
+    std::int32_t number = theItemIdRandomHook(0, kFirstStandardUserNumber);
+    auto user = std::make_unique<CQuibUser>();
+    const bool placed = FindFreeResId(&number, target->number, CQuibUser::kType) == RES_OK &&
+                        user->SaveAs(number, target->number, CQuibUser::kType) == RES_OK;
+    if (!placed || !EditUserProperties(*user)) {
+        dropNewUser(std::move(user), *target, *path);
+        return;
+    }
+    user->SetName(user->Name);
+    user->Commit();
+    SetCurrentUser(std::move(user));
+    if (target->made) {
+        int err = RES_OK;
+        SaveDataFile(target->number, false, true, &err);
+    }
+}
+
+void ArchiveUserAsProfile()
+{
+    archiveCurrentUser(LoadSystemString(kArchiveProfileTitle), false);
+}
+
+void ArchiveUserAsStandardProfile()
+{
+    archiveCurrentUser(LoadSystemString(kArchiveStandardProfileTitle), true);
+}
+
+std::unique_ptr<CQuibUser> ListProfiles(const QString& name, std::int32_t number)
+{
+    const QString folder = GetUsersDirString(QStringLiteral("/"));
+    if (folder.isEmpty())
+        return nullptr;
+    std::vector<QString> names = lumivo::files::fileSystem().list(folder.chopped(1));
+    std::sort(names.begin(), names.end());
+    const QString suffix = QLatin1Char('.') + QLatin1String(kUserFileExtension);
+    for (const QString& each : names) {
+        // A compacting save's scratch file, left by a crash, may hold the profile too; held open as
+        // the profile's file it would block every later compacting save in the users folder.
+        if (!each.endsWith(suffix, Qt::CaseInsensitive) || ResScratchPathFor(folder + each) == folder + each)
+            continue;
+        int file = 0;
+        const int opened = OpenResFile(&file, folder + each);
+        if (opened != RES_OK && opened != RES_FILE_ALREADY_OPEN)
+            continue;
+        if (ResourceExists(number, CQuibUser::kType, file)) {
+            auto profile = std::make_unique<CQuibUser>();
+            if (profile->LoadFrom(number, file) == RES_OK &&
+                profile->Name.compare(name, Qt::CaseInsensitive) == 0)
+                return profile; // its file stays open while the profile is followed
+        }
+        if (opened == RES_OK)
+            CloseResFile(file);
+    }
+    return nullptr;
+}

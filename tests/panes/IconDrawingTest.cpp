@@ -1,0 +1,383 @@
+// Icons drawn into a QImage: pictures in their place, text, frames, the key colour, the wrapping rule,
+// and the clip preview's timer.
+
+#include "panes/IconDrawing.h"
+#include "core/Clip.h"
+#include "core/IconEditing.h"
+#include "core/IconShapes.h"
+#include "core/Page.h"
+#include "core/Picture.h"
+#include "core/Word.h"
+#include "platform/archive/MemFile.h"
+#include "system/LanguageRecords.h"
+#include "system/SystemSettings.h"
+#include "tests/core/UserTestStore.h"
+#include "tests/support/LumivoTest.h"
+#include "tests/support/MediaSamples.h"
+
+#include <QFile>
+#include <QPainter>
+
+namespace
+{
+
+constexpr QRgb kPaper = 0xFF00FF00; // green, which no icon draws
+
+// A picture of `width` x `height` in one colour, with a block of `keyRgb` in its top-left quarter when
+// a key colour is given.
+std::unique_ptr<CQuibPict> solidPicture(QRgb rgb, int width = 40, int height = 40,
+                                        std::uint32_t key = pictNoColor)
+{
+    auto picture = std::make_unique<CQuibPict>();
+    RgbImage image{width, height, std::vector<std::uint8_t>(std::size_t(width * height * 3))};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const bool keyed = key != pictNoColor && x < width / 2 && y < height / 2;
+            const QRgb pixel = keyed ? qRgb(GetRValue(key), GetGValue(key), GetBValue(key)) : rgb;
+            std::uint8_t* at = &image.pixels[std::size_t((y * width + x) * 3)];
+            at[0] = std::uint8_t(qRed(pixel));
+            at[1] = std::uint8_t(qGreen(pixel));
+            at[2] = std::uint8_t(qBlue(pixel));
+        }
+    }
+    picture->Width = std::uint32_t(width);
+    picture->Height = std::uint32_t(height);
+    picture->TransparentColor = key;
+    picture->Image = std::move(image);
+    return picture;
+}
+
+QImage paper(int width = 200, int height = 150)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(kPaper);
+    return image;
+}
+
+void drawIcon(QImage& image, CQuibIcon& icon, QPoint origin = {}, const CQuibIcon* sole = nullptr)
+{
+    QPainter painter(&image);
+    IconPaint paint{painter, origin, false, false, sole};
+    icon.Draw(paint);
+}
+
+int countPixels(const QImage& image, const QRect& area, const std::function<bool(QRgb)>& matches)
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += matches(image.pixel(x, y) | 0xFF000000) ? 1 : 0;
+    }
+    return count;
+}
+
+bool isDark(QRgb pixel)
+{
+    return qRed(pixel) < 100 && qGreen(pixel) < 100 && qBlue(pixel) < 100;
+}
+
+} // namespace
+
+class IconDrawingTest : public lumivo::test::LumivoTest
+{
+protected:
+    void SetUp() override
+    {
+        LumivoTest::SetUp();
+        theIconPictureFinder.set([this](std::int32_t id, int, int) -> std::unique_ptr<CQuibPict> {
+            ++m_pictureLoads;
+            if (id == 1)
+                return solidPicture(qRgb(0, 0, 255));
+            if (id == 2)
+                return solidPicture(qRgb(255, 0, 0), 40, 40, 0x05FF00FF); // key colour magenta
+            if (id == 3)
+                return solidPicture(qRgb(0, 0, 255), 0, 0);
+            return nullptr;
+        });
+    }
+
+    int m_pictureLoads = 0;
+};
+
+TEST_F(IconDrawingTest, PictureIsDrawnWhereTheIconIsNowAndScaledOnlyOnce)
+{
+    CQuibIcon icon;
+    icon.WordId = 1;
+    icon.ScreenRect = CRect(10, 10, 60, 60);
+    QImage first = paper();
+    drawIcon(first, icon);
+    EXPECT_EQ(first.pixel(35, 35), qRgb(0, 0, 255));
+    EXPECT_EQ(icon.Flags & kIconNeedsLayout, 0u);
+
+    // Moved without a new layout, and drawn into a pane scrolled by (5, 7).
+    icon.ScreenRect = CRect(100, 50, 150, 100);
+    QImage moved = paper();
+    drawIcon(moved, icon, QPoint(5, 7));
+    EXPECT_EQ(moved.pixel(130, 82), qRgb(0, 0, 255));
+    EXPECT_EQ(moved.pixel(35, 35), kPaper) << "nothing is left at the old place";
+    EXPECT_EQ(m_pictureLoads, 1);
+
+    icon.Flags |= kIconSelected;
+    QImage selected = paper();
+    drawIcon(selected, icon);
+    EXPECT_EQ(selected.pixel(100, 75), qRgb(255, 0, 0)) << "the selected frame at the left edge";
+}
+
+TEST_F(IconDrawingTest, BitmapModelStretchesThePictureIntoASquareBox)
+{
+    const auto wide = theIconPictureFinder.scoped(
+        [](std::int32_t, int, int) { return solidPicture(qRgb(0, 0, 255), 40, 20); });
+    CQuibIcon icon;
+    icon.WordId = 1;
+    icon.ScreenRect = CRect(0, 0, 100, 100);
+    QImage fitted = paper();
+    drawIcon(fitted, icon);
+    EXPECT_EQ(fitted.pixel(50, 5), kPaper) << "fitted: 96 x 48 in the middle";
+    EXPECT_EQ(fitted.pixel(50, 50), qRgb(0, 0, 255));
+
+    theImageModel = 1;
+    icon.Flags |= kIconNeedsLayout;
+    QImage stretched = paper();
+    drawIcon(stretched, icon);
+    EXPECT_EQ(stretched.pixel(50, 5), qRgb(0, 0, 255)) << "stretched: 96 x 96";
+    EXPECT_EQ(stretched.pixel(1, 50), kPaper);
+}
+
+TEST_F(IconDrawingTest, KeyColourLeavesTheBackgroundAndIsForgottenWithTheNextPicture)
+{
+    CQuibIcon icon;
+    icon.WordId = 2;
+    icon.ScreenRect = CRect(0, 0, 40, 40);
+    QImage keyed = paper();
+    drawIcon(keyed, icon);
+    EXPECT_TRUE(icon.Flags & kIconKeyColor);
+    EXPECT_EQ(keyed.pixel(5, 5), kPaper);
+    EXPECT_EQ(keyed.pixel(30, 30), qRgb(255, 0, 0));
+
+    icon.WordId = 1;
+    icon.Flags |= kIconNeedsLayout;
+    icon.FreeCache();
+    QImage plain = paper();
+    drawIcon(plain, icon);
+    EXPECT_FALSE(icon.Flags & kIconKeyColor);
+    EXPECT_EQ(icon.PictCacheColor, kIconNoCacheColor);
+    EXPECT_EQ(plain.pixel(5, 5), qRgb(0, 0, 255));
+}
+
+TEST_F(IconDrawingTest, TextFitsOrShowsDotsAndAPictureOfNoSizeFallsBackToText)
+{
+    CQuibIcon text;
+    text.WordName = "hello";
+    text.Flags |= kIconContentTextOnly;
+    text.ScreenRect = CRect(0, 0, 120, 60);
+    QImage shown = paper();
+    drawIcon(shown, text);
+    EXPECT_GT(countPixels(shown, QRect(0, 0, 120, 60), isDark), 20);
+
+    CQuibIcon empty;
+    empty.WordId = 3; // a picture of no pixels: no division by zero, the label instead
+    empty.WordName = "x";
+    empty.ScreenRect = CRect(0, 0, 60, 60);
+    QImage fallback = paper();
+    drawIcon(fallback, empty);
+    EXPECT_GT(countPixels(fallback, QRect(0, 0, 60, 60), isDark), 5);
+
+    CQuibIcon tooLong;
+    tooLong.WordName = "unbreakablewordthatcannotfitanywhere";
+    tooLong.ScreenRect = CRect(0, 0, 40, 20);
+    QImage dots = paper();
+    drawIcon(dots, tooLong);
+    // Three dots at the bottom right of the text area (the rectangle less 3 pixels).
+    EXPECT_EQ(dots.pixel(33, 13), qRgb(0x40, 0x40, 0x40));
+    EXPECT_EQ(dots.pixel(26, 13), qRgb(0x40, 0x40, 0x40));
+    EXPECT_EQ(countPixels(dots, QRect(0, 0, 40, 10), isDark), 0);
+}
+
+TEST_F(IconDrawingTest, HiddenIconDrawsNothingAndFramesFollowTheirAttributes)
+{
+    CQuibIcon hidden;
+    hidden.WordId = 1;
+    hidden.ScreenRect = CRect(0, 0, 50, 50);
+    hidden.Flags &= ~kIconVisible;
+    hidden.DrawnFlags = 0x1234;
+    QImage none = paper();
+    drawIcon(none, hidden);
+    EXPECT_EQ(countPixels(none, none.rect(), [](QRgb p) { return p != kPaper; }), 0);
+    EXPECT_EQ(hidden.DrawnFlags, 0x1234u);
+
+    CQuibIcon framed;
+    framed.ScreenRect = CRect(10, 10, 60, 60);
+    framed.Attributes.SetValue("framewidth", "hair");
+    framed.Attributes.SetValue("framecolor", "0,0,255");
+    QImage without = paper();
+    drawIcon(without, framed);
+    EXPECT_EQ(without.pixel(10, 30), kPaper) << "no frame without its flag";
+    framed.Flags |= kIconFrameShown;
+    QImage with = paper();
+    drawIcon(with, framed);
+    EXPECT_EQ(with.pixel(10, 30), qRgb(0, 0, 255));
+    EXPECT_EQ(with.pixel(11, 30), kPaper) << "a hair is one pixel";
+
+    framed.LinkId = 7;
+    QImage badged = paper();
+    {
+        QPainter painter(&badged);
+        IconPaint paint{painter, {}, false, false, nullptr, true, true};
+        framed.Draw(paint);
+    }
+    EXPECT_EQ(badged.pixel(35, 35), qRgb(0, 0, 255)) << "a spot in the frame's colour";
+    EXPECT_EQ(badged.pixel(10, 30), kPaper) << "a spot instead of the frame in browse";
+    EXPECT_EQ(badged.pixel(12, 12), qRgb(0x80, 0xFF, 0xFF)) << "the link badge";
+}
+
+TEST_F(IconDrawingTest, WriterToolIconDrawsOnlyItsPicture)
+{
+    CWriterToolIcon tool;
+    tool.WordName = "never shown";
+    tool.WordId = 9; // no such picture
+    tool.ScreenRect = CRect(0, 0, 48, 48);
+    QImage missing = paper();
+    drawIcon(missing, tool);
+    EXPECT_EQ(countPixels(missing, missing.rect(), [](QRgb p) { return p != kPaper; }), 0);
+    EXPECT_EQ(tool.DrawnFlags, CWriterToolIcon::kToolFlags);
+
+    tool.WordId = 1;
+    tool.Flags |= kIconNeedsLayout;
+    QImage shown = paper();
+    drawIcon(shown, tool);
+    EXPECT_EQ(shown.pixel(24, 24), qRgb(0, 0, 255));
+}
+
+TEST_F(IconDrawingTest, PrintScalesTheRectangleAndPrintsTheKeyColourWhite)
+{
+    CQuibIcon icon;
+    icon.WordId = 2;
+    icon.ScreenRect = CRect(0, 0, 40, 40);
+    QImage printed = paper();
+    QImage kept = paper();
+    {
+        QPainter painter(&printed);
+        icon.DrawForPrint(painter, QPoint(10, 10), 2000, 2000, 0);
+        QPainter keeping(&kept);
+        icon.DrawForPrint(keeping, QPoint(10, 10), 2000, 2000, kPrintKeepKeyColor);
+    }
+    EXPECT_EQ(printed.pixel(20, 20), qRgb(255, 255, 255));
+    EXPECT_EQ(kept.pixel(20, 20), qRgb(255, 0, 255));
+    EXPECT_EQ(printed.pixel(80, 80), qRgb(255, 0, 0));
+    EXPECT_EQ(printed.pixel(95, 95), kPaper);
+}
+
+TEST_F(IconDrawingTest, ShownTextFollowsTheLabel)
+{
+    CQuibIcon icon;
+    EXPECT_EQ(icon.GetDisplayText(kWordTextCutSuffix), "") << "no word and no label";
+    icon.WordName = "ko#2";
+    EXPECT_EQ(icon.GetDisplayText(kWordTextCutSuffix), "ko");
+    icon.WordName = "a #none";
+    EXPECT_EQ(icon.GetDisplayText(0), "");
+}
+
+TEST_F(IconDrawingTest, WrapBreaksAfterPunctuationAtSoftHyphensAndAtHardBreaks)
+{
+    const auto chars = [](const QString& line) { return int(line.size()); };
+    EXPECT_EQ(WrapText(QString::fromUtf8("abc\u00ADdef"), 4, chars), "abc-\ndef");
+    EXPECT_EQ(WrapText("one,two", 5, chars), "one,\ntwo");
+    EXPECT_EQ(WrapText("ab cd", 3, chars), "ab\ncd");
+    EXPECT_EQ(WrapText(QString::fromUtf8("a\u00ACb"), 100, chars), "a\nb");
+    EXPECT_EQ(WrapText("abcdef", 3, chars), "abc\ndef");
+}
+
+TEST_F(IconDrawingTest, ClipTimerStartsOnlyForAnOpenPreview)
+{
+    int starts = 0;
+    const auto timer = theAviTimerStart.scoped([&](int) { ++starts; });
+    CQuibIcon icon;
+    icon.WordId = 5;
+    EXPECT_FALSE(OpenAviPreview(&icon)); // no clip anywhere
+    EXPECT_FALSE(StartAviTimer());
+    StepAviPreview();
+    EXPECT_EQ(starts, 0);
+    EXPECT_EQ(AviPreviewIcon(), nullptr);
+}
+
+TEST_F(IconDrawingTest, ClipPreviewStepsThroughItsFramesOnTheShellsTimer)
+{
+    if (!lumivo::test::haveFfmpeg())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    const QString source = tempPath("hop.avi");
+    ASSERT_TRUE(lumivo::test::makeMjpegAvi(source, "testsrc=size=40x30:rate=5", 4));
+    const int file = lumivo::test::makeResourceFile(tempPath("clips.tvf"));
+    theActiveFiles = {file};
+    theSearchLanguages = {1};
+    theBaseDir = tempDir();
+    CQuibAvi clip;
+    ASSERT_EQ(clip.Create(), RES_OK);
+    ASSERT_GT(clip.ImportFile(source), 0u);
+    ASSERT_EQ(clip.SaveAs(77, file, CQuibAvi::MakeType(1, 1)), RES_OK);
+
+    int interval = 0;
+    int redraws = 0;
+    const auto timer = theAviTimerStart.scoped([&](int ms) { interval = ms; });
+    const auto redraw = theIconRedraw.scoped([&](CQuibIcon*) { ++redraws; });
+    CQuibIcon icon;
+    icon.WordId = 77;
+    icon.ScreenRect = CRect(0, 0, 60, 60);
+    ASSERT_TRUE(OpenAviPreview(&icon));
+    ASSERT_TRUE(StartAviTimer());
+    EXPECT_EQ(interval, 200);
+    for (int frame : {1, 2, 3, 0}) {
+        StepAviPreview();
+        EXPECT_EQ(AviPreviewFrame(), frame);
+    }
+    EXPECT_EQ(redraws, 4);
+    QImage shown = paper();
+    drawIcon(shown, icon);
+    EXPECT_GT(countPixels(shown, QRect(10, 10, 40, 40), [](QRgb p) { return p != kPaper; }), 1000);
+
+    CloseAviPreview();
+    EXPECT_EQ(AviPreviewIcon(), nullptr);
+    EXPECT_FALSE(QFile::exists(GetTempDirString("/") + "Temp_x.avi"));
+}
+
+TEST_F(IconDrawingTest, PageStoredAndReopenedDrawsTheSame)
+{
+    CQuibBg page;
+    page.LayoutSize = SIZE{200, 150};
+    const auto add = [&](std::unique_ptr<CQuibIcon> icon, CRect rect, std::int32_t word, const char* label) {
+        icon->ScreenRect = rect;
+        icon->WordId = word;
+        icon->WordName = QString::fromLatin1(label);
+        page.Icons.push_back(std::move(icon));
+    };
+    add(std::make_unique<CQuibIcon>(), CRect(10, 10, 90, 70), 1, "");
+    add(std::make_unique<CQuibIcon>(), CRect(60, 40, 190, 140), 0, "front text");
+    add(std::make_unique<CQuibIcon_Ellipse>(), CRect(5, 80, 55, 140), 0, "");
+    const auto render = [](CQuibBg& shown) {
+        QImage image = paper();
+        QPainter painter(&image);
+        IconPaint paint{painter, {}, false, false, nullptr};
+        for (auto& icon : shown.Icons)
+            icon->Draw(paint);
+        return image;
+    };
+    IconListScreenToRelative(page.Icons, page.LayoutSize);
+    IconListRelativeToScreen(page.Icons, page.LayoutSize);
+    const QImage before = render(page);
+
+    CMemFile file;
+    {
+        CArchive out(file, CArchive::store);
+        page.SerializeStamped(out, CTime::GetCurrentTime());
+        out.Close();
+    }
+    CQuibBg reopened;
+    CMemFile in;
+    in.Attach(file.toByteArray());
+    CArchive load(in, CArchive::load);
+    reopened.SerializeStamped(load, CTime::GetCurrentTime());
+    IconListRelativeToScreen(reopened.Icons, page.LayoutSize);
+    const QImage after = render(reopened);
+    EXPECT_EQ(after, before);
+    if (const char* keep = std::getenv("LUMIVO_KEEP_RENDERS"))
+        after.save(QString::fromLocal8Bit(keep) + "/page.png");
+}
