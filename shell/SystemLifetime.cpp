@@ -99,7 +99,6 @@ void InitSystem()
     BuildUsersDir(folder, QStringLiteral("/"));
     GetDataDir(folder, QStringLiteral("/"));
     RegisterFrameSizeModes();
-    InstallScreenLayoutHooks();
     trace(57);
     InitPrintView();
     trace(58);
