@@ -95,6 +95,10 @@ public:
         WriteEntry(field, &value, sizeof value);
     }
 
+    // The first refusal of the package's work so far: of WritePackage or ReadPackage, or of the writers
+    // used on their own.
+    const PackageResult& Result() const { return m_result; }
+
     // Import: opens the package read-only and reads and checks its page with everything an import
     // stores. A package with no page entry ("BgName.str") or several gives no page and no error.
     PackageResult ReadPackage(const QString& path, std::optional<PackagedPage>& page);

@@ -333,7 +333,7 @@ PageImportResult ImportPagePackageFrom(const QString& path)
 {
     const int file = targetFile();
     if (file <= 0)
-        return {PageImport::NothingToImport};
+        return {PageImport::NothingToImport, PackageError::None, {}};
     if (isOpenDataFile(path))
         return importFailed({PackageError::NotAPackage, path});
     CPagePackage package;
@@ -344,15 +344,15 @@ PageImportResult ImportPagePackageFrom(const QString& path)
     if (const PackageResult read = package.ReadPackage(path, packaged); read.Failed())
         return importFailed(read);
     if (!packaged)
-        return {PageImport::NothingToImport};
+        return {PageImport::NothingToImport, PackageError::None, {}};
     ClashAnswer answer;
     if (const PackageResult settled = settleClash(*packaged, file, answer); settled.Failed())
         return importFailed(settled);
     if (!answer.importIt)
-        return {PageImport::Cancelled};
+        return {PageImport::Cancelled, PackageError::None, {}};
     if (const PackageResult stored = storePage(*packaged, answer, file); stored.Failed())
         return importFailed(stored);
-    return {PageImport::Imported};
+    return {PageImport::Imported, PackageError::None, {}};
 }
 
 void ImportPagePackage()
