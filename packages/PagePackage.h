@@ -7,6 +7,7 @@
 // Export writes beside the target and renames over it only when the whole package is written, so a
 // failure leaves the previous package as it was. Import reads and checks everything it will store
 // before it changes anything, so a damaged or crafted package leaves the data files as they were.
+// The bytes and the reader's limits: doc/formats/lu2.md.
 
 #include "packages/PackageError.h"
 #include "packages/zip/ZipArchive.h"
