@@ -4,7 +4,6 @@
 #include "media/SoundDevice.h"
 #include "media/SpeechEngine.h"
 #include "platform/modules/Modules.h"
-#include "shell/Clipboard.h"
 #include "shell/Commands.h"
 #include "shell/CurrentUser.h"
 #include "shell/MainFrame.h"
@@ -43,20 +42,6 @@ CQuibApp* theQuibApp = nullptr;
 constexpr int kNotInstalledMessage = 9396;
 constexpr int kStartupStopwatch = 2;
 
-// What the core and the panes ask of the application while it runs.
-void installApplicationHooks(CQuibApp& app)
-{
-    // While a sound plays to its end the waiting runs the idle work, as the event loop would.
-    theSoundWaitIdleHook.set([&app] { app.OnIdle(0); });
-    InstallClipboard();
-}
-
-void removeApplicationHooks()
-{
-    theSoundWaitIdleHook.reset();
-    ResetClipboard();
-}
-
 bool makeRegistryWithSettingsRoot()
 {
     {
@@ -87,7 +72,6 @@ CQuibApp::CQuibApp()
 
 CQuibApp::~CQuibApp()
 {
-    removeApplicationHooks();
     if (theQuibApp == this)
         theQuibApp = nullptr;
 }
@@ -131,7 +115,6 @@ bool CQuibApp::InitInstance()
     m_mainFrame = std::make_unique<CMainFrame>();
     m_mainFrame->setAcceptDrops(true);
     m_mainFrame->SetWordNavBar(new CWordNavBar);
-    installApplicationHooks(*this);
     WriteDebugLog(QStringLiteral("InitInstance Start"));
     theSettingsRoot = kSettingsRoot;
     if (!makeRegistryWithSettingsRoot()) {

@@ -89,7 +89,8 @@ CMainFrame::CMainFrame() : m_toolBar(addToolBar(QString()))
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     CreateIndicators();
     theMainFrameWindow = this;
-    InstallFrameHooks();
+    theAviTimerStart.set([this](int intervalMs) { m_aviTimer.start(intervalMs, this); });
+    theAviTimerStop.set([this] { m_aviTimer.stop(); });
     AddHelpKey();
 }
 
@@ -98,7 +99,6 @@ CMainFrame::~CMainFrame()
     if (theMainFrameWindow != this)
         return;
     theMainFrameWindow = nullptr;
-    theStatusTextSink.reset();
     theAviTimerStart.reset();
     theAviTimerStop.reset();
 }
@@ -192,13 +192,6 @@ void CMainFrame::AddHelpKey()
     help->setShortcutContext(Qt::WindowShortcut);
     connect(help, &QAction::triggered, this, [this] { WinHelp(0, HELP_CONTEXT); });
     addAction(help);
-}
-
-void CMainFrame::InstallFrameHooks()
-{
-    theStatusTextSink.set([this](const QString& text) { statusBar()->showMessage(text); });
-    theAviTimerStart.set([this](int intervalMs) { m_aviTimer.start(intervalMs, this); });
-    theAviTimerStop.set([this] { m_aviTimer.stop(); });
 }
 
 QAction* CMainFrame::ToolButton(int commandId) const

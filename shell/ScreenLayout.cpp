@@ -266,19 +266,6 @@ void CalcScreenLayout()
     CPane::RefreshVisiblePanes(kRefreshEditableOnly);
 }
 
-void InstallScreenLayoutHooks()
-{
-    theDefaultWindowRectHook.set([](CRect& rect) { GetNearestFrameSize(rect); });
-    theMainWindowStateProvider.set([] {
-        const CMainFrame* frame = MainFrame();
-        MainWindowState state;
-        state.exists = frame && frame->ClientWindow();
-        state.visible = state.exists && frame->isVisible();
-        state.rect = lumivo::mainFrameRect();
-        return state;
-    });
-}
-
 void ResetScreenLayout()
 {
     theScreenSizeHook.reset();

@@ -20,10 +20,6 @@ std::uint16_t GetNearestFrameSize(CRect& rect);
 // panes can be edited in the current program mode and repaints the visible panes.
 void CalcScreenLayout();
 
-// Installs what the users' code asks of the main window: the standard frame for a new user's
-// rectangle and the frame's state for storing it back.
-void InstallScreenLayoutHooks();
-
 // Puts the screen source back (tests).
 void ResetScreenLayout();
 

@@ -1,13 +1,47 @@
 #include "shell/ShellWiring.h"
 
+#include "core/User.h"
+#include "media/SoundFunctions.h"
+#include "shell/App.h"
+#include "shell/Clipboard.h"
+#include "shell/MainFrame.h"
+#include "shell/ScreenLayout.h"
+#include "system/SystemStrings.h"
+
+#include <QStatusBar>
+
 void WireShell()
 {
-    // The clipboard follows thePageEvents here (icons and sentences about to die, the selection); the
-    // status bar follows the status text; the shell supplies the sound wait's idle step and the
-    // screen's standard frame.
+    // The clipboard follows icons and sentences about to die and the selection.
+    InstallClipboard();
+    // The status text shows on the main frame's status bar while there is a main frame.
+    theStatusTextSink.set([](const QString& text) {
+        if (CMainFrame* frame = MainFrame())
+            frame->statusBar()->showMessage(text);
+    });
+    // While a sound plays to its end the waiting runs the application's idle work, as its event loop
+    // would.
+    theSoundWaitIdleHook.set([] {
+        if (CQuibApp* app = QuibApp())
+            app->OnIdle(0);
+    });
+    // The users' code asks for the standard frame of a new user's window and for the frame's state.
+    theDefaultWindowRectHook.set([](CRect& rect) { GetNearestFrameSize(rect); });
+    theMainWindowStateProvider.set([] {
+        const CMainFrame* frame = MainFrame();
+        MainWindowState state;
+        state.exists = frame && frame->ClientWindow();
+        state.visible = state.exists && frame->isVisible();
+        state.rect = lumivo::mainFrameRect();
+        return state;
+    });
 }
 
 void UnwireShell()
 {
-    // Disconnects what WireShell connected and puts its hooks back.
+    theMainWindowStateProvider.reset();
+    theDefaultWindowRectHook.reset();
+    theSoundWaitIdleHook.reset();
+    theStatusTextSink.reset();
+    ResetClipboard();
 }

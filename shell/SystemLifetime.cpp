@@ -79,14 +79,6 @@ void forgetObjectsAndFiles()
     CloseDataFile(0);
 }
 
-// The menu's page setup, print and preview go to the print view.
-void installPrintCommands()
-{
-    theShowPageSetup.set(ShowPageSetup);
-    thePrintWithFlags.set(PrintWithFlags);
-    thePreviewWithFlags.set(PreviewWithFlags);
-}
-
 } // namespace
 
 void InitSystem()
@@ -107,10 +99,8 @@ void InitSystem()
     BuildUsersDir(folder, QStringLiteral("/"));
     GetDataDir(folder, QStringLiteral("/"));
     RegisterFrameSizeModes();
-    InstallScreenLayoutHooks();
     trace(57);
     InitPrintView();
-    installPrintCommands();
     trace(58);
     ScanDataFolder(0);
     theEditOptions =

@@ -681,6 +681,17 @@ const StringTableRow rows[] = {
            "Hjælpesiderne ligger i [#1]"},
     {9467, "Der blev ikke fundet nogen lydenhed, så ordene kan ikke høres.\n[#1]"},
 
+    // Why a page package was refused: "[#1]" is the file or the entry refused
+    {9470, "Filen [#1] er ikke en sidepakke."},
+    {9471, "En sidepakke kan ikke rumme filen [#1]."},
+    {9472, "Filen [#1] i pakken er beskadiget."},
+    {9473, "Pakken henviser til et sted, som en sidepakke ikke må bruge: [#1]"},
+    {9474, "Siden \"[#1]\" ligger i en anden fil, og dens nummer er optaget i denne."},
+    {9475, "Der er ikke flere ledige sidenumre."},
+    {9476, "Filen [#1] kan ikke skrives."},
+    {9477, "Datafilen [#1] kan ikke læses eller skrives."},
+    {9478, "Filen [#1] kan ikke læses eller skrives som sidepakke."},
+
     // Language names: 10000 + language number
     {10000, "Ingen"},
     {10001, "Standard"},

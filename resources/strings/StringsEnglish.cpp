@@ -674,6 +674,17 @@ const StringTableRow rows[] = {
     {9466, "The help cannot be shown: no web browser was found to open it.\nThe help pages are in [#1]"},
     {9467, "No sound device was found, so words cannot be heard.\n[#1]"},
 
+    // Why a page package was refused: "[#1]" is the file or the entry refused
+    {9470, "The file [#1] is not a page package."},
+    {9471, "A page package cannot hold the file [#1]."},
+    {9472, "The file [#1] in the package is damaged."},
+    {9473, "The package names a place that a page package may not use: [#1]"},
+    {9474, "The page \"[#1]\" lies in another file, and its number is taken in this one."},
+    {9475, "No new page number is free."},
+    {9476, "The file [#1] cannot be written."},
+    {9477, "The data file [#1] cannot be read or written."},
+    {9478, "The file [#1] cannot be read or written as a page package."},
+
     // Language names: 10000 + language number
     {10000, "None"},
     {10001, "Default"},
