@@ -80,6 +80,7 @@ void PropertyPage::DestroyWindow()
 {
     if (QWidget* widget = m_widget) {
         silence(*widget);
+        OnDestroy();
         delete widget;
     }
 }
@@ -129,6 +130,8 @@ bool PropertyPage::OnQueryCancel()
 {
     return true;
 }
+
+void PropertyPage::OnDestroy() {}
 
 // ---- The sheet ---------------------------------------------------------------------------------------
 
@@ -247,6 +250,8 @@ int PropertySheet::DoModal(QWidget* owner)
     Dialog dialog(*this, owner);
     dialog.setWindowTitle(m_caption);
     auto* layout = new QVBoxLayout(&dialog);
+    // A page built later may need more room than the first: the dialog grows to what its pages need.
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
     layout->addWidget(buildTabs(&dialog));
     auto standard = QDialogButtonBox::Ok | QDialogButtonBox::Cancel;
     if (m_applyButton)
@@ -273,7 +278,8 @@ int PropertySheet::DoModal(QWidget* owner)
         CancelPages(false);
         m_dialogResult = IDCANCEL;
     }
-    silencePages();
+    for (PropertyPage* page : m_pages)
+        page->DestroyWindow();
     m_dialog = nullptr;
     return m_dialogResult;
 }
@@ -355,6 +361,8 @@ void PropertySheet::OnPageModified(PropertyPage&)
 QTabWidget* PropertySheet::buildTabs(QWidget* parent)
 {
     auto* tabs = new QTabWidget(parent);
+    // Every tab in sight: a person finds a page by reading the tabs, not by scrolling them.
+    tabs->setUsesScrollButtons(false);
     for (const QString& text : m_tabTexts) {
         auto* holder = new QWidget;
         new QVBoxLayout(holder);

@@ -48,7 +48,8 @@ public:
     // The page's widget; null until created and again once its window has gone.
     QWidget* GetWidget() const;
     bool IsCreated() const { return GetWidget() != nullptr; }
-    // Lets go of the page's widget (deleting it unless its window is going anyway); Create may run again.
+    // Lets go of the page's widget after OnDestroy; Create may run again. The sheet does it for every
+    // built page when its dialog ends.
     void DestroyWindow();
 
     // Moves values between the controls and the page's members through DoDataExchange: `save` reads
@@ -79,6 +80,8 @@ protected:
     virtual bool OnApply();
     // At Cancel, for every created page; false keeps the sheet open.
     virtual bool OnQueryCancel();
+    // The page's widget is about to go: let go of what the page holds for its controls.
+    virtual void OnDestroy();
 
 private:
     friend class PropertySheet;

@@ -72,6 +72,7 @@ protected:
     void OnCancel() override { note("cancel"); }
     bool OnApply() override { return allowApply ? PropertyPage::OnApply() : (note("refuse"), false); }
     bool OnQueryCancel() override { return allowCancel; }
+    void OnDestroy() override { note("destroy"); }
 
 private:
     void note(const char* what) { m_log.push_back(m_name + QLatin1Char(':') + QLatin1String(what)); }
@@ -152,7 +153,7 @@ TEST_F(PropertySheetTest, OnlyThePagesShownAreBuiltAndApplied)
 
     EXPECT_EQ(result, ui::IDOK);
     EXPECT_EQ(log, (Log{"A:init", "A:fill", "A:active", "A:leave", "A:read", "B:init", "B:fill", "B:active",
-                        "B:leave", "B:read", "A:ok", "B:ok"}));
+                        "B:leave", "B:read", "A:ok", "B:ok", "A:destroy", "B:destroy"}));
     EXPECT_FALSE(c.IsCreated());
     EXPECT_FALSE(a.IsCreated()) << "the widgets went with the dialog";
 }
@@ -180,7 +181,7 @@ TEST_F(PropertySheetTest, AnOkThatThePageRefusesEndsAsCancelled)
 {
     a.allowLeave = false;
     EXPECT_EQ(run([](ui::PropertySheet&, QDialog&) { return ui::IDOK; }), ui::IDCANCEL);
-    EXPECT_EQ(log.back(), QStringLiteral("A:cancel"));
+    EXPECT_EQ(std::count(log.begin(), log.end(), QStringLiteral("A:cancel")), 1);
     EXPECT_EQ(std::count(log.begin(), log.end(), QStringLiteral("A:ok")), 0);
 }
 
@@ -195,7 +196,7 @@ TEST_F(PropertySheetTest, ARefusedApplyShowsTheRefusingPageAndTheSheetStaysOpen)
         return ui::IDCANCEL;
     });
     EXPECT_EQ(result, ui::IDCANCEL);
-    EXPECT_EQ(log.back(), QStringLiteral("C:cancel"));
+    EXPECT_EQ(std::count(log.begin(), log.end(), QStringLiteral("C:cancel")), 1);
 }
 
 TEST_F(PropertySheetTest, CancelAsksAndCancelsTheBuiltPagesOnly)
