@@ -681,6 +681,15 @@ const StringTableRow rows[] = {
            "Hjælpesiderne ligger i [#1]"},
     {9467, "Der blev ikke fundet nogen lydenhed, så ordene kan ikke høres.\n[#1]"},
 
+    // The user-settings sheet
+    {9550, "Max. antal sætninger :"},
+    {9551, "Ekstra forstærkning af lyden"},
+    {9552, "Microsoft standard"},
+    {9553, "Microsoft ukendt"},
+    {9554, "Vælg mappe..."},
+    {9555, "Brugerfilen [#1] kunne ikke flyttes til Temp-mappen, så indstillingerne blev ikke nulstillet. "
+           "Brugeren er bevaret, som den var."},
+
     // Language names: 10000 + language number
     {10000, "Ingen"},
     {10001, "Standard"},

@@ -674,6 +674,15 @@ const StringTableRow rows[] = {
     {9466, "The help cannot be shown: no web browser was found to open it.\nThe help pages are in [#1]"},
     {9467, "No sound device was found, so words cannot be heard.\n[#1]"},
 
+    // The user-settings sheet
+    {9550, "Max. number of sentences :"},
+    {9551, "Extra amplification of the sound"},
+    {9552, "Microsoft default"},
+    {9553, "Microsoft unknown"},
+    {9554, "Choose folder..."},
+    {9555, "The user file [#1] could not be moved to the Temp folder, so the settings were not reset. The "
+           "user is kept as it was."},
+
     // Language names: 10000 + language number
     {10000, "None"},
     {10001, "Default"},
