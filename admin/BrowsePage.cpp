@@ -84,12 +84,8 @@ void CQuibUS_BrowseViewPage::OnInitDialog(QWidget& page)
                   (static_cast<std::uint32_t>(SelectedValue(*m_appearance)) & kAppearanceBits);
         Report(kReloadPanesAndUser);
     });
-    for (QCheckBox* box : m_options) {
-        QObject::connect(box, &QCheckBox::clicked, &page, [this] {
-            UpdateData(true);
-            Report(kReloadPanesAndUser);
-        });
-    }
+    for (QCheckBox* box : m_options)
+        ReportClicks(*box, kReloadPanesAndUser);
     QObject::connect(chooseFont, &QPushButton::clicked, &page, [this] { ChooseFont(); });
     QObject::connect(m_colorCombo, &QComboBox::activated, &page, [this] {
         if (TakeSheetColor(*m_colorCombo, m_color))

@@ -33,14 +33,6 @@ bool sameFile(const QString& a, const QString& b)
     return !a.isEmpty() && !b.isEmpty() && CanonicalResPath(a) == CanonicalResPath(b);
 }
 
-QLineEdit* addEdit(QFormLayout& form, int labelId, const char* name, QWidget* parent)
-{
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QLatin1String(name));
-    form.addRow(SheetText(labelId), edit);
-    return edit;
-}
-
 } // namespace
 
 CQuibUS_IdentityPage::CQuibUS_IdentityPage(CQuibUS_PropSheet& sheet) : CQuibUS_Page(sheet) {}
@@ -74,10 +66,10 @@ void CQuibUS_IdentityPage::OnInitDialog(QWidget& page)
     auto* layout = new QVBoxLayout(&page);
     auto* group = new QGroupBox(SheetText(kUserGroup), &page);
     auto* form = new QFormLayout(group);
-    m_nameEdit = addEdit(*form, kNameLabel, "name", group);
-    m_passwordEdit = addEdit(*form, kPasswordLabel, "password", group);
+    m_nameEdit = AddReportingEdit(*form, kNameLabel, "name", 0);
+    m_passwordEdit = AddReportingEdit(*form, kPasswordLabel, "password", 0);
     m_passwordEdit->setEchoMode(QLineEdit::Password);
-    m_hintEdit = addEdit(*form, kHintLabel, "passwordHint", group);
+    m_hintEdit = AddReportingEdit(*form, kHintLabel, "passwordHint", 0);
     m_usePasswordBox = new QCheckBox(SheetText(kUsePasswordText), group);
     form->addRow(m_usePasswordBox);
     layout->addWidget(group);
@@ -89,15 +81,8 @@ void CQuibUS_IdentityPage::OnInitDialog(QWidget& page)
     m_fileText->setWordWrap(true);
     layout->addWidget(m_fileText);
     layout->addStretch(1);
-
-    const auto changed = [this] {
-        UpdateData(true);
-        Report(0);
-    };
-    for (QLineEdit* edit : {m_nameEdit, m_passwordEdit, m_hintEdit})
-        QObject::connect(edit, &QLineEdit::textEdited, &page, changed);
-    for (QCheckBox* box : {m_usePasswordBox, m_launchBox})
-        QObject::connect(box, &QCheckBox::clicked, &page, changed);
+    ReportClicks(*m_usePasswordBox, 0);
+    ReportClicks(*m_launchBox, 0);
 }
 
 bool CQuibUS_IdentityPage::DoDataExchange(bool save)

@@ -52,10 +52,7 @@ void CQuibUS_LanguagePage::OnInitDialog(QWidget& page)
         m_combos[which]->setObjectName(QLatin1String(names[which]));
         m_combos[which]->setMinimumContentsLength(20);
         form->addRow(SheetText(labels[which]), m_combos[which]);
-        QObject::connect(m_combos[which], &QComboBox::activated, &page, [this] {
-            UpdateData(true);
-            Report(0);
-        });
+        ReportChoices(*m_combos[which], 0);
     }
 }
 

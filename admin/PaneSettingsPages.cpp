@@ -145,7 +145,7 @@ void CQuibUS_ViewPage::OnInitDialog(QWidget& page)
 
     QObject::connect(m_startCombo->lineEdit(), &QLineEdit::textEdited, &page,
                      [this](const QString& typed) { OnStartPageEdited(typed); });
-    QObject::connect(m_startCombo, &QComboBox::activated, &page, [this] { OnStartPageChosen(); });
+    ReportChoices(*m_startCombo, StartPageReport());
     QObject::connect(m_colorCombo, &QComboBox::activated, &page, [this] { OnColorChosen(); });
     FillSheetColorCombo(*m_colorCombo, PropSheet().ColorMap(), m_color);
 }
@@ -226,12 +226,6 @@ void CQuibUS_ViewPage::OnStartPageEdited(const QString& typed)
     Report(StartPageReport());
 }
 
-void CQuibUS_ViewPage::OnStartPageChosen()
-{
-    UpdateData(true);
-    Report(StartPageReport());
-}
-
 void CQuibUS_ViewPage::OnColorChosen()
 {
     if (TakeSheetColor(*m_colorCombo, m_color))
@@ -269,10 +263,7 @@ void CQuibUS_MainViewPage::AddOwnControls(QWidget& page, QGridLayout& grid, int 
 {
     m_spotBox = new QCheckBox(SheetText(kSpotMarkerText), &page);
     grid.addWidget(m_spotBox, row++, 0, 1, 3);
-    QObject::connect(m_spotBox, &QCheckBox::clicked, &page, [this] {
-        UpdateData(true);
-        Report(kReloadPanesAndUser);
-    });
+    ReportClicks(*m_spotBox, kReloadPanesAndUser);
     const struct {
         Folder* folder;
         int label;

@@ -45,7 +45,6 @@ protected:
 
 private:
     void OnStartPageEdited(const QString& typed);
-    void OnStartPageChosen();
     void OnColorChosen();
     void FillStartPageText();
 

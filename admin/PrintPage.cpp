@@ -68,11 +68,13 @@ QLineEdit* newEdit(const char* name, QWidget* parent)
     return edit;
 }
 
-// A part of the page that the shown mode shows or hides as one.
-QWidget* newSection(QWidget& page)
+// A part of the page that the shown mode shows or hides as one, laid out as a form.
+QFormLayout* newSection(QWidget& page, QWidget*& section)
 {
-    auto* section = new QWidget(&page);
-    return section;
+    section = new QWidget(&page);
+    auto* form = new QFormLayout(section);
+    form->setContentsMargins(0, 0, 0, 0);
+    return form;
 }
 
 } // namespace
@@ -158,9 +160,7 @@ void CQuibUS_PrintPage::OnInitDialog(QWidget& page)
 
 QWidget* CQuibUS_PrintPage::BuildPageSize(QWidget& page)
 {
-    m_pageSizeSection = newSection(page);
-    auto* form = new QFormLayout(m_pageSizeSection);
-    form->setContentsMargins(0, 0, 0, 0);
+    QFormLayout* form = newSection(page, m_pageSizeSection);
     m_pageSizeCombo = new QComboBox(m_pageSizeSection);
     m_pageSizeCombo->setObjectName(QStringLiteral("pageSize"));
     AddStringItems(*m_pageSizeCombo, {kNotebookLarge, kNotebookSmall, kOtherSize});
@@ -198,9 +198,7 @@ QWidget* CQuibUS_PrintPage::BuildPageSize(QWidget& page)
 
 QWidget* CQuibUS_PrintPage::BuildIconOptions(QWidget& page)
 {
-    m_iconSection = newSection(page);
-    auto* form = new QFormLayout(m_iconSection);
-    form->setContentsMargins(0, 0, 0, 0);
+    QFormLayout* form = newSection(page, m_iconSection);
     m_iconSizeCombo = new QComboBox(m_iconSection);
     m_iconSizeCombo->setObjectName(QStringLiteral("iconSize"));
     m_iconSizeCombo->addItem(SheetText(9377), 0x40);
@@ -216,13 +214,9 @@ QWidget* CQuibUS_PrintPage::BuildIconOptions(QWidget& page)
 
 QWidget* CQuibUS_PrintPage::BuildLetter(QWidget& page)
 {
-    m_letterSection = newSection(page);
-    auto* form = new QFormLayout(m_letterSection);
-    form->setContentsMargins(0, 0, 0, 0);
-    m_placeEdit = newEdit("placeAndDate", m_letterSection);
-    m_signatureEdit = newEdit("signature", m_letterSection);
-    form->addRow(SheetText(kPlaceLabel), m_placeEdit);
-    form->addRow(SheetText(kSignatureLabel), m_signatureEdit);
+    QFormLayout* form = newSection(page, m_letterSection);
+    m_placeEdit = AddReportingEdit(*form, kPlaceLabel, "placeAndDate", 0);
+    m_signatureEdit = AddReportingEdit(*form, kSignatureLabel, "signature", 0);
     auto* fontRow = new QHBoxLayout;
     m_fontText = new QLabel(m_letterSection);
     m_fontText->setObjectName(QStringLiteral("letterFont"));
@@ -230,40 +224,24 @@ QWidget* CQuibUS_PrintPage::BuildLetter(QWidget& page)
     fontRow->addWidget(m_fontText, 1);
     fontRow->addWidget(fontButton);
     form->addRow(SheetText(kFontLabel), fontRow);
-    for (QLineEdit* edit : {m_placeEdit, m_signatureEdit})
-        QObject::connect(edit, &QLineEdit::textEdited, edit, [this] {
-            UpdateData(true);
-            Report(0);
-        });
     QObject::connect(fontButton, &QPushButton::clicked, fontButton, [this] { ChooseFont(); });
     return m_letterSection;
 }
 
 QWidget* CQuibUS_PrintPage::BuildGeneral(QWidget& page)
 {
-    m_generalSection = newSection(page);
-    auto* form = new QFormLayout(m_generalSection);
-    form->setContentsMargins(0, 0, 0, 0);
-    m_headerEdit = newEdit("pageHeader", m_generalSection);
-    m_footerEdit = newEdit("pageFooter", m_generalSection);
-    form->addRow(SheetText(kHeaderLabel), m_headerEdit);
-    form->addRow(SheetText(kFooterLabel), m_footerEdit);
+    QFormLayout* form = newSection(page, m_generalSection);
+    m_headerEdit = AddReportingEdit(*form, kHeaderLabel, "pageHeader", 0);
+    m_footerEdit = AddReportingEdit(*form, kFooterLabel, "pageFooter", 0);
     form->addRow(AddOptionBox(kTransparentQuality, 9382, m_generalSection));
-    for (QLineEdit* edit : {m_headerEdit, m_footerEdit})
-        QObject::connect(edit, &QLineEdit::textEdited, edit, [this] {
-            UpdateData(true);
-            Report(0);
-        });
     return m_generalSection;
 }
 
 QWidget* CQuibUS_PrintPage::BuildPageBoxes(QWidget& page)
 {
-    m_pageBoxesSection = newSection(page);
-    auto* boxes = new QVBoxLayout(m_pageBoxesSection);
-    boxes->setContentsMargins(0, 0, 0, 0);
-    boxes->addWidget(AddOptionBox(kPrintHeader, 9386, m_pageBoxesSection));
-    boxes->addWidget(AddOptionBox(kPrintFooter, 9387, m_pageBoxesSection));
+    QFormLayout* form = newSection(page, m_pageBoxesSection);
+    form->addRow(AddOptionBox(kPrintHeader, 9386, m_pageBoxesSection));
+    form->addRow(AddOptionBox(kPrintFooter, 9387, m_pageBoxesSection));
     return m_pageBoxesSection;
 }
 

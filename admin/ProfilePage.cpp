@@ -210,12 +210,8 @@ void CQuibUS_BasicPage::OnInitDialog(QWidget& page)
     QObject::connect(m_profileCombo, &QComboBox::activated, &page, [this] { OnProfileChosen(); });
     QObject::connect(m_restoreProfile, &QPushButton::clicked, &page, [this] { RestoreUser(false); });
     QObject::connect(m_factory, &QPushButton::clicked, &page, [this] { RestoreUser(true); });
-    for (QCheckBox* box : m_elementBoxes) {
-        QObject::connect(box, &QCheckBox::clicked, &page, [this] {
-            UpdateData(true);
-            Report(kReloadScreenAndUser);
-        });
-    }
+    for (QCheckBox* box : m_elementBoxes)
+        ReportClicks(*box, kReloadScreenAndUser);
     QObject::connect(m_paletteCombo, &QComboBox::activated, &page, [this] { OnPaletteChosen(); });
     QObject::connect(m_choose, &QPushButton::clicked, &page, [this] { RedefineColor(); });
     QObject::connect(m_standard, &QPushButton::clicked, &page, [this] { PutColorBack(); });

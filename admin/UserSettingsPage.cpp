@@ -3,8 +3,11 @@
 #include "admin/UserSettingsSheet.h"
 #include "system/SystemStrings.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QFormLayout>
 #include <QLabel>
+#include <QLineEdit>
 
 CQuibUser* CQuibUS_Page::User() const
 {
@@ -14,6 +17,35 @@ CQuibUser* CQuibUS_Page::User() const
 void CQuibUS_Page::Report(std::uint32_t flags)
 {
     m_propSheet.SetModified(*this, flags);
+}
+
+void CQuibUS_Page::ReportClicks(QAbstractButton& button, std::uint32_t flags)
+{
+    QObject::connect(&button, &QAbstractButton::clicked, &button, [this, flags] {
+        UpdateData(true);
+        Report(flags);
+    });
+}
+
+void CQuibUS_Page::ReportChoices(QComboBox& combo, std::uint32_t flags)
+{
+    QObject::connect(&combo, &QComboBox::activated, &combo, [this, flags] {
+        UpdateData(true);
+        Report(flags);
+    });
+}
+
+QLineEdit* CQuibUS_Page::AddReportingEdit(QFormLayout& form, int labelId, const char* name,
+                                          std::uint32_t flags)
+{
+    auto* edit = new QLineEdit(form.parentWidget());
+    edit->setObjectName(QLatin1String(name));
+    form.addRow(SheetText(labelId), edit);
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [this, flags] {
+        UpdateData(true);
+        Report(flags);
+    });
+    return edit;
 }
 
 QString SheetText(int id)

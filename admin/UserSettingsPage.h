@@ -12,8 +12,11 @@
 
 class CQuibUS_PropSheet;
 class CQuibUser;
+class QAbstractButton;
 class QComboBox;
+class QFormLayout;
 class QLabel;
+class QLineEdit;
 class QWidget;
 
 class CQuibUS_Page : public lumivo::ui::PropertyPage
@@ -34,6 +37,12 @@ protected:
     // settings only).
     void Report(std::uint32_t flags);
     void OnCancel() override { LoadFromUser(); }
+
+    // Controls whose every change the page reads back at once and reports with `flags`: a click, a
+    // choice from the list, or a text typed into a new row of `form` (labelled with a system string).
+    void ReportClicks(QAbstractButton& button, std::uint32_t flags);
+    void ReportChoices(QComboBox& combo, std::uint32_t flags);
+    QLineEdit* AddReportingEdit(QFormLayout& form, int labelId, const char* name, std::uint32_t flags);
 
 private:
     CQuibUS_PropSheet& m_propSheet;

@@ -74,17 +74,11 @@ void CQuibUS_VoicePage::OnInitDialog(QWidget& page)
         output.combo->setObjectName(QLatin1String(names[which]));
         output.combo->setMinimumContentsLength(24);
         form->addRow(SheetText(labels[which]), output.combo);
-        QObject::connect(output.combo, &QComboBox::activated, &page, [this] {
-            UpdateData(true);
-            Report(0);
-        });
+        ReportChoices(*output.combo, 0);
     }
     m_amplificationBox = new QCheckBox(SheetText(kTextExtraAmplification), &page);
     form->addRow(m_amplificationBox);
-    QObject::connect(m_amplificationBox, &QCheckBox::clicked, &page, [this] {
-        UpdateData(true);
-        Report(0);
-    });
+    ReportClicks(*m_amplificationBox, 0);
 }
 
 void CQuibUS_VoicePage::FillList(Output& output)

@@ -22,7 +22,7 @@ namespace
 constexpr std::int32_t kSchoolId = 77;
 
 // Answers the name question of "Define..." with `name`.
-ui::Reply nameAnswer(const QString& name)
+std::function<int(QDialog&)> nameAnswer(const QString& name)
 {
     return std::function<int(QDialog&)>([name](QDialog& dialog) {
         dialog.findChild<QLineEdit*>(QLatin1String(ui::kTextInputEditName))->setText(name);
@@ -71,19 +71,22 @@ protected:
         ASSERT_TRUE(user().Profile);
     }
 
-    void reply(ui::Reply answer) { m_queued.push_back(std::move(answer)); }
+    template <class Answer> void reply(Answer answer)
+    {
+        m_queued.push_back([answer](ui::ScopedAnswerer& answerer) { answerer.reply(answer); });
+    }
     // Runs a sheet of all pages with the fill-in, the queued replies answering what it asks.
     int runWith(CQuibUS_PropSheet& sheet, const FillIn& fillIn)
     {
         answers.reply([&sheet, fillIn](QDialog& dialog) { return fillIn(sheet, dialog); });
-        for (ui::Reply& answer : m_queued)
-            std::visit([this](auto&& value) { answers.reply(value); }, answer);
+        for (const auto& queue : m_queued)
+            queue(answers);
         m_queued.clear();
         return sheet.DoModal();
     }
 
 private:
-    std::vector<ui::Reply> m_queued;
+    std::vector<std::function<void(ui::ScopedAnswerer&)>> m_queued;
 };
 
 } // namespace
