@@ -149,11 +149,15 @@ bool runOnCurrentUser(CQuibUS_PropSheet& sheet, bool traced)
     trace("EUS 51");
     if (user->IsChanged())
         user->Write();
+    // Cancel reads the user back from its file; a user held in memory only has no file to be read
+    // from and gets back the settings the sheet found.
+    const CQuibUserSettings asFound = user->Settings();
     sheet.SetUser(user);
     trace("EUS 52");
     if (sheet.DoModal(sheetOwner()) != lumivo::ui::IDOK) {
         trace("EUS 80");
-        user->Load();
+        if (user->GetFile() <= 0 || user->Load() != RES_OK)
+            user->Settings() = asFound;
         return true;
     }
     trace("EUS 53");

@@ -131,6 +131,7 @@ TEST_F(ProfilePageTest, RestoringTheProfileKeepsWhatIsTheUsersOwn)
     EXPECT_EQ(user().CurrentSentence, 6);
     EXPECT_EQ(user().ProfileNumber, kSchoolId);
     EXPECT_EQ(user().Profile.get(), ownProfile) << "the link the user owns is the one it had";
+    EXPECT_FALSE(GetResFilePath(user().Profile->GetFile()).isEmpty()) << "its file was not closed under it";
 }
 
 TEST_F(ProfilePageTest, AChosenProfileIsTheSheetsOnlyAndGoesWithTheUserReset)

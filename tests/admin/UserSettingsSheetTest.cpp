@@ -256,3 +256,20 @@ TEST_F(UserSettingsTest, ResetAndCancelLeaveTheUserAndItsFile)
     EXPECT_EQ(user().MainPane.Color, 0x03D3CEADu) << "read back from the file";
     EXPECT_TRUE(QFile::exists(annaPath));
 }
+
+TEST_F(UserSettingsTest, CancelKeepsAUserHeldInMemoryOnly)
+{
+    auto temporary = std::make_unique<CQuibUser>();
+    temporary->Create();
+    temporary->Name = "Standard user";
+    temporary->MaxSentences = 20;
+    SetCurrentUser(std::move(temporary));
+    answers.reply([](QDialog& dialog) {
+        auto& sheet = *static_cast<CQuibUS_PropSheet*>(ui::PropertySheet::FromDialog(dialog));
+        sheet.m_basicPage.FactoryButton()->click(); // changes the user in place
+        return ui::IDCANCEL;
+    });
+    EditUserSettings();
+    EXPECT_EQ(user().Name, "Standard user");
+    EXPECT_EQ(user().MaxSentences, 20);
+}
