@@ -692,6 +692,15 @@ const StringTableRow rows[] = {
     {9477, "Datafilen [#1] kan ikke læses eller skrives."},
     {9478, "Filen [#1] kan ikke læses eller skrives som sidepakke."},
 
+    // The user-settings sheet
+    {9550, "Max. antal sætninger :"},
+    {9551, "Ekstra forstærkning af lyden"},
+    {9552, "Microsoft standard"},
+    {9553, "Microsoft ukendt"},
+    {9554, "Vælg mappe..."},
+    {9555, "Brugerfilen [#1] kunne ikke flyttes til Temp-mappen, så indstillingerne blev ikke nulstillet. "
+           "Brugeren er bevaret, som den var."},
+
     // Language names: 10000 + language number
     {10000, "Ingen"},
     {10001, "Standard"},

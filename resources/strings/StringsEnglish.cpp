@@ -685,6 +685,15 @@ const StringTableRow rows[] = {
     {9477, "The data file [#1] cannot be read or written."},
     {9478, "The file [#1] cannot be read or written as a page package."},
 
+    // The user-settings sheet
+    {9550, "Max. number of sentences :"},
+    {9551, "Extra amplification of the sound"},
+    {9552, "Microsoft default"},
+    {9553, "Microsoft unknown"},
+    {9554, "Choose folder..."},
+    {9555, "The user file [#1] could not be moved to the Temp folder, so the settings were not reset. The "
+           "user is kept as it was."},
+
     // Language names: 10000 + language number
     {10000, "None"},
     {10001, "Default"},
