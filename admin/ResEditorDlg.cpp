@@ -7,6 +7,7 @@
 #include "admin/ResourceTypeText.h"
 #include "platform/ui/Ui.h"
 #include "shell/MainFrame.h"
+#include "shell/Menus.h"
 #include "store/ResourceHandle.h"
 #include "store/ResourceManager.h"
 #include "store/Utility.h"
@@ -15,7 +16,6 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -75,7 +75,7 @@ void addItems(QMenu& menu, std::span<const MenuItem> items)
         if (item.commandId == 0)
             menu.addSeparator();
         else
-            menu.addAction(LoadSystemString(item.textId))->setData(item.commandId);
+            lumivo::addCommandItem(menu, item.textId, item.commandId);
     }
 }
 

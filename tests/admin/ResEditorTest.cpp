@@ -17,7 +17,9 @@
 #include "tests/admin/AdminTestSupport.h"
 #include "tests/core/UserTestStore.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
@@ -366,5 +368,26 @@ TEST_F(ResEditorTest, ExitDropsUnsavedChangesWithoutAQuestion)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), before);
+    EXPECT_LE(FindResFileByPath(path), 0);
+}
+
+TEST_F(ResEditorTest, EnterKeepsWhatWasTypedAndEscapeEndsTheEditor)
+{
+    const QString path = makeClosedFile();
+    CResEditorDlg editor;
+    ASSERT_TRUE(editor.OpenFile(path, false));
+    editor.show();
+    editor.Tree()->setCurrentItem(itemWithId(*editor.Tree(), 7));
+    QLineEdit* name = field(editor, "resourceNameEdit");
+    name->setText("Hello");
+    m_answerer.reply(IDYES);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(name, &enter);
+    EXPECT_EQ(RecordOfItem(itemWithId(*editor.Tree(), 7))->GetName(), "Hello");
+
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(&editor, &escape);
+    EXPECT_EQ(editor.result(), QDialog::Rejected);
+    EXPECT_EQ(editor.File(), 0);
     EXPECT_LE(FindResFileByPath(path), 0);
 }
