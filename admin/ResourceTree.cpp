@@ -48,12 +48,13 @@ QTreeWidgetItem* typeItemFor(QTreeWidget& tree, std::int32_t type)
     return typeItem;
 }
 
-// A child goes before the first sibling with a larger id.
+// A child goes before the first sibling with a larger id. The store hands out a type's records by
+// ascending id, so the place is looked for from the end: filling the tree appends.
 void insertById(QTreeWidgetItem& typeItem, QTreeWidgetItem* item, std::int32_t id)
 {
-    int place = 0;
-    while (place < typeItem.childCount() && RecordOfItem(typeItem.child(place))->GetId() <= id)
-        ++place;
+    int place = typeItem.childCount();
+    while (place > 0 && RecordOfItem(typeItem.child(place - 1))->GetId() > id)
+        --place;
     typeItem.insertChild(place, item);
 }
 

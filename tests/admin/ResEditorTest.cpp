@@ -391,3 +391,17 @@ TEST_F(ResEditorTest, EnterKeepsWhatWasTypedAndEscapeEndsTheEditor)
     EXPECT_EQ(editor.File(), 0);
     EXPECT_LE(FindResFileByPath(path), 0);
 }
+
+TEST_F(ResEditorTest, AFileThatCannotBeSavedSaysSoAndStaysOpenWithItsChanges)
+{
+    const QString path = tempPath("no such folder/fresh.tvf");
+    inEditor([&](CResEditorDlg& editor) {
+        m_answerer.reply(path);
+        choose(*editor.MenuBar(), ID_RESEDIT_NEW);
+        choose(*editor.MenuBar(), ID_RESEDIT_ADD_TEST);
+        choose(*editor.MenuBar(), ID_RESEDIT_SAVE);
+        EXPECT_EQ(m_answerer.questions().back().text, "The file could not be saved: fresh.tvf");
+        EXPECT_TRUE(IsResFileDirty(editor.File()));
+        EXPECT_EQ(editor.Tree()->topLevelItemCount() > 0, true);
+    });
+}
