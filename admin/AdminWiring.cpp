@@ -1,7 +1,9 @@
 #include "admin/AdminWiring.h"
 
+#include "admin/TestMenu.h"
 #include "admin/UserSettingsSheet.h"
 #include "shell/Commands.h"
+#include "shell/Menus.h"
 
 namespace
 {
@@ -19,6 +21,19 @@ void unwireUserSettingsCommands()
     theEditPrintSettingsHook.reset();
 }
 
+// The developer's test menu and its commands, which the dispatcher offers last.
+void wireTestMenu()
+{
+    theBuildTestMenuHook.set(AppendTestMenu);
+    theTestCommandHook.set(OnTestCommand);
+}
+
+void unwireTestMenu()
+{
+    theBuildTestMenuHook.reset();
+    theTestCommandHook.reset();
+}
+
 } // namespace
 
 void WireAdmin()
@@ -26,10 +41,12 @@ void WireAdmin()
     // The user and settings sheets, the output-file and test commands, the translate and test menus
     // and the output file's close step go into their hooks here, one helper per tool.
     wireUserSettingsCommands();
+    wireTestMenu();
 }
 
 void UnwireAdmin()
 {
     // Puts back the hooks WireAdmin installed.
     unwireUserSettingsCommands();
+    unwireTestMenu();
 }
