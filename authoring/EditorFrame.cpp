@@ -1,0 +1,100 @@
+#include "authoring/EditorFrame.h"
+
+#include "shell/Menus.h"
+#include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+
+std::uint16_t ReadEditorParams(std::uint16_t missing)
+{
+    std::uint16_t params = missing;
+    GetSystemSettingWord(QString::fromLatin1(kEditorParamsValue), &params);
+    return params;
+}
+
+void WriteEditorParams(std::uint16_t params)
+{
+    SetSystemSettingWord(QString::fromLatin1(kEditorParamsValue), params);
+}
+
+CEditorFrame::CEditorFrame(QWidget* owner) : QMainWindow(owner, Qt::Window)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_route.setTarget(lumivo::ui::CommandRoute::Frame, this);
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setChildrenCollapsible(false);
+    setCentralWidget(m_splitter);
+    statusBar()->setSizeGripEnabled(true);
+}
+
+CEditorFrame::~CEditorFrame() = default;
+
+void CEditorFrame::SetPanes(QWidget* tree, QWidget* sheet, int treeWidth, int minimumTreeWidth)
+{
+    tree->setMinimumWidth(minimumTreeWidth);
+    m_splitter->addWidget(tree);
+    m_splitter->addWidget(sheet);
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setSizes({treeWidth, sheet->sizeHint().width()});
+}
+
+QMenu* CEditorFrame::AddPopup(int textId)
+{
+    return menuBar()->addMenu(LoadSystemString(textId));
+}
+
+QAction* CEditorFrame::AddCommand(QMenu& menu, int textId, int commandId)
+{
+    return lumivo::addCommandItem(menu, textId, commandId);
+}
+
+QAction* CEditorFrame::AddCommandText(QMenu& menu, const QString& text, int commandId)
+{
+    QAction* item = menu.addAction(text);
+    item->setData(commandId);
+    return item;
+}
+
+void CEditorFrame::RouteMenus()
+{
+    lumivo::ui::routeMenuBarCommands(*menuBar(), m_route);
+}
+
+bool CEditorFrame::Execute(int commandId)
+{
+    return m_route.execute(commandId);
+}
+
+void CEditorFrame::ShowCentred()
+{
+    adjustSize();
+    QRect area;
+    if (QWidget* owner = parentWidget(); owner && owner->isVisible())
+        area = owner->frameGeometry();
+    else if (const QScreen* screen = QGuiApplication::primaryScreen())
+        area = screen->availableGeometry();
+    if (!area.isEmpty()) {
+        QRect placed = frameGeometry();
+        placed.moveCenter(area.center());
+        move(placed.topLeft());
+    }
+    if (!isVisible())
+        show();
+    raise();
+    activateWindow();
+}
+
+void CEditorFrame::closeEvent(QCloseEvent* event)
+{
+    if (QueryClose())
+        event->accept();
+    else
+        event->ignore();
+}
