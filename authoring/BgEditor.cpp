@@ -8,6 +8,9 @@
 #include "system/OutputFile.h"
 #include "system/SystemStrings.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+
 namespace
 {
 
@@ -136,5 +139,7 @@ void ResetBackgroundEditor()
 {
     delete theBgEditorFrame; // its destructor clears the pointer and the flags
     theBgEditorFrame = nullptr;
+    // A frame closed by the person goes when the event loop runs, which a test's never does.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ClearBackgroundEditorFlags();
 }

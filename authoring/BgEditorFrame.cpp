@@ -87,14 +87,28 @@ CQuibBg_Frame::CQuibBg_Frame(QWidget* owner) : CEditorFrame(owner)
 
 CQuibBg_Frame::~CQuibBg_Frame()
 {
+    leaveEditor();
+}
+
+void CQuibBg_Frame::leaveEditor()
+{
+    if (m_left)
+        return;
+    m_left = true;
     disconnect(&thePageEvents, nullptr, this, nullptr);
     // A new page never saved leaves no record behind.
     if (m_newPage)
         m_newPage->CMyRes::Remove(-1, -1);
+    m_current = nullptr;
     WriteEditorParams(m_importMode);
     if (theBgEditorFrame == this)
         theBgEditorFrame = nullptr;
     ClearBackgroundEditorFlags();
+}
+
+void CQuibBg_Frame::Closed()
+{
+    leaveEditor();
 }
 
 void CQuibBg_Frame::releaseDyingPage()

@@ -89,6 +89,7 @@ public:
 
 protected:
     bool QueryClose() override;
+    void Closed() override;
 
 private:
     void BuildMenus();
@@ -104,6 +105,8 @@ private:
     void onPageReplaced(CQuibBg* old, CQuibBg* replacement);
     void forgetCurrent();
     void releaseDyingPage();
+    // Stops following the model, drops an unsaved new page, stores the import mode and counts as closed.
+    void leaveEditor();
     void tellFileError(int messageId, const QString& path);
 
     CQuibBg* m_current = nullptr;
@@ -126,6 +129,7 @@ private:
     bool m_editable = false;
     std::uint16_t m_importMode = 0;
     bool m_treeStale = false; // a page the tree listed was replaced: list again once the model is done
+    bool m_left = false;      // leaveEditor ran
 };
 
 // The open page editor, or none.

@@ -28,6 +28,7 @@ void CQuibBg_TreeView::RefreshBackground(CQuibBg* page)
     const bool wasCurrent = currentItem() && PageOf(currentItem()) == page;
     removeItemOf(page);
     AddBackground(page);
-    if (wasCurrent)
+    // A page saved for the first time is the editor's current page before it has an item.
+    if (wasCurrent || page == m_frame.CurrentBackground())
         SelectItemOf(page);
 }

@@ -18,7 +18,7 @@ public:
     // Lists the page (loaded first when it is not) under its letter.
     void AddBackground(CQuibBg* page);
     void RemoveBackgroundItem(CQuibBg* page);
-    // Lists the page again under its present name, still current when it was.
+    // Lists the page again under its present name, current when it was or when it is the editor's.
     void RefreshBackground(CQuibBg* page);
     QTreeWidgetItem* FindItem(CQuibBg* page) const { return findItemOf(page); }
     // Makes the page's item current (none: no item) without asking the frame.

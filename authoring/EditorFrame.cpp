@@ -13,9 +13,11 @@
 
 std::uint16_t ReadEditorParams(std::uint16_t missing)
 {
-    std::uint16_t params = missing;
-    GetSystemSettingWord(QString::fromLatin1(kEditorParamsValue), &params);
-    return params;
+    // Read as the 4-byte value it is stored as: a missing value leaves the options as they were.
+    int stored = 0;
+    if (!GetSystemSettingInt(QString::fromLatin1(kEditorParamsValue), &stored))
+        return missing;
+    return static_cast<std::uint16_t>(stored & 0xFFFF);
 }
 
 void WriteEditorParams(std::uint16_t params)
@@ -93,8 +95,10 @@ void CEditorFrame::ShowCentred()
 
 void CEditorFrame::closeEvent(QCloseEvent* event)
 {
-    if (QueryClose())
-        event->accept();
-    else
+    if (!QueryClose()) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    Closed();
 }

@@ -60,6 +60,9 @@ protected:
 
     // Whether the window may close now; false keeps it open.
     virtual bool QueryClose() = 0;
+    // The window has agreed to close and goes once control returns to the event loop: the editor lets
+    // go of what it holds now, so that it counts as closed at once.
+    virtual void Closed() {}
     void closeEvent(QCloseEvent* event) override;
 
     const lumivo::ui::CommandRoute& Route() const { return m_route; }
