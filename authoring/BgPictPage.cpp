@@ -17,6 +17,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -187,7 +188,11 @@ void CQuibBg_PictPage::buildTexts(QFormLayout& form)
         return value;
     };
     m_idText = add(kStrIdLabel, "bgPictureId");
-    m_fileText = add(kStrFileLabel, "bgPictureFile");
+    m_fileText = new QLineEdit;
+    m_fileText->setObjectName(QStringLiteral("bgPictureFile"));
+    m_fileText->setReadOnly(true);
+    m_fileText->setFrame(false);
+    form.addRow(LoadSystemString(kStrFileLabel), m_fileText);
     m_dimensionsText = add(kStrDimensionsLabel, "bgPictureDimensions");
     m_rawSizeText = add(kStrRawSizeLabel, "bgPictureRawSize");
     m_sizeText = add(kStrSizeLabel, "bgPictureSize");
@@ -268,14 +273,16 @@ BgPictureVariant* CQuibBg_PictPage::lookUpStored(CQuibBg& page, int kind)
 
 void CQuibBg_PictPage::showTexts(const BgPictureVariant* variant, CQuibBg* page)
 {
-    for (QLabel* text : {m_idText, m_fileText, m_dimensionsText, m_rawSizeText, m_sizeText, m_infoText})
+    for (QLabel* text : {m_idText, m_dimensionsText, m_rawSizeText, m_sizeText, m_infoText})
         text->clear();
+    m_fileText->clear();
     bool defaultLanguage = m_defaultLanguageCheck;
     if (!variant) {
         defaultLanguage = defaultLanguageFirst();
     } else {
         const bool stored = variant->path.isEmpty() && variant->picture;
-        m_fileText->setText(stored ? variant->picture->GetFileName() : GetResFilePath(m_frame.EditorFile()));
+        m_fileText->setText(GetResFilePath(stored ? variant->picture->GetFile() : m_frame.EditorFile()));
+        m_fileText->setCursorPosition(0);
         m_idText->setText(QString::number(page ? page->GetID() : 0));
         if (!variant->path.isEmpty() || variant->picture) {
             const std::int64_t width = variant->fitted.width;

@@ -29,6 +29,7 @@ class CQuibPict;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 
 // Screen sizes (0 "None" to 6 "1600 x 1200"): the picture kind of each and the size a picture should
@@ -120,7 +121,7 @@ private:
     QCheckBox* m_defaultLanguage = nullptr;
     QCheckBox* m_useImages = nullptr;
     QLabel* m_idText = nullptr;
-    QLabel* m_fileText = nullptr;
+    QLineEdit* m_fileText = nullptr; // read only: a long path scrolls instead of widening the page
     QLabel* m_dimensionsText = nullptr;
     QLabel* m_rawSizeText = nullptr;
     QLabel* m_sizeText = nullptr;

@@ -55,8 +55,10 @@ void CQuibBg_BasicPage::OnInitDialog(QWidget& page)
     form->addRow(LoadSystemString(kStrWrittenText), m_name);
     m_id = addValueRow(*form, kStrWordId, "bgIdText");
     m_language = addValueRow(*form, kStrLanguageLabel, "bgLanguageText");
-    m_file = addValueRow(*form, kStrFileLabel, "bgFileText");
-    m_file->setWordWrap(true);
+    m_file = new QLineEdit;
+    m_file->setObjectName(QStringLiteral("bgFileText"));
+    m_file->setReadOnly(true);
+    form->addRow(LoadSystemString(kStrFileLabel), m_file);
     m_updated = addValueRow(*form, kStrLastUpdated, "bgUpdatedText");
     QObject::connect(m_name, &QLineEdit::textEdited, [this](const QString& text) { onNameEdited(text); });
 }
@@ -80,6 +82,7 @@ bool CQuibBg_BasicPage::DoDataExchange(bool save)
     }
     m_language->setText(LoadSystemString(kLanguageNamesBase + GetBgTypeLanguage(page->GetType())));
     m_file->setText(GetResFilePath(page->GetFile()));
+    m_file->setCursorPosition(0);
     m_updated->setText(storedTimeOf(*page));
     return true;
 }

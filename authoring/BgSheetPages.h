@@ -28,7 +28,7 @@ private:
     QLineEdit* m_name = nullptr;
     QLabel* m_id = nullptr;
     QLabel* m_language = nullptr;
-    QLabel* m_file = nullptr;
+    QLineEdit* m_file = nullptr; // read only: a long path scrolls instead of being cut
     QLabel* m_updated = nullptr;
 };
 

@@ -21,6 +21,9 @@ constexpr int kTranslateText = 1007;
 constexpr int kEditText = 1010;
 constexpr int kButtonWidth = 80;
 constexpr int kButtonSpacing = 7;
+// Room for the largest page (the image page, with its preview).
+constexpr int kSheetWidth = 660;
+constexpr int kSheetHeight = 500;
 
 } // namespace
 
@@ -63,6 +66,7 @@ CQuibBg_ScrollView::CQuibBg_ScrollView(CQuibBg_Frame& frame) : m_frame(frame), m
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     auto* content = new QWidget;
+    m_content = content;
     auto* column = new QVBoxLayout(content);
     column->addWidget(m_sheet.Create(content), 1);
 
@@ -95,6 +99,13 @@ CQuibBg_ScrollView::CQuibBg_ScrollView(CQuibBg_Frame& frame) : m_frame(frame), m
 }
 
 CQuibBg_ScrollView::~CQuibBg_ScrollView() = default;
+
+QSize CQuibBg_ScrollView::sizeHint() const
+{
+    // The sheet's pages are built as they are first shown: the largest page decides, measured on the
+    // shown one plus room for what the others may add.
+    return m_content->sizeHint().expandedTo(QSize(kSheetWidth, kSheetHeight));
+}
 
 QPushButton* CQuibBg_ScrollView::makeButton(int textId, int flags, const char* name)
 {

@@ -60,12 +60,16 @@ public:
     QPushButton& TranslateButton() const { return *m_translate; }
     QPushButton& EditButton() const { return *m_edit; }
 
+    // The sheet and its buttons whole, so that the editor opens without scroll bars.
+    QSize sizeHint() const override;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QPushButton* makeButton(int textId, int flags, const char* name);
 
+    QWidget* m_content = nullptr;
     CQuibBg_Frame& m_frame;
     CQuibBg_PropSheet m_sheet;
     QPushButton* m_ok = nullptr;

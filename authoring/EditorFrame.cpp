@@ -1,5 +1,7 @@
 #include "authoring/EditorFrame.h"
 
+#include "authoring/EditorTree.h"
+
 #include "shell/Menus.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
@@ -10,6 +12,8 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+
+#include <algorithm>
 
 std::uint16_t ReadEditorParams(std::uint16_t missing)
 {
@@ -37,8 +41,10 @@ CEditorFrame::CEditorFrame(QWidget* owner) : QMainWindow(owner, Qt::Window)
 
 CEditorFrame::~CEditorFrame() = default;
 
-void CEditorFrame::SetPanes(QWidget* tree, QWidget* sheet, int treeWidth, int minimumTreeWidth)
+void CEditorFrame::SetPanes(CEditorTree* tree, QWidget* sheet, int treeWidth, int minimumTreeWidth)
 {
+    m_tree = tree;
+    m_treeWidth = treeWidth;
     tree->setMinimumWidth(minimumTreeWidth);
     m_splitter->addWidget(tree);
     m_splitter->addWidget(sheet);
@@ -74,9 +80,23 @@ bool CEditorFrame::Execute(int commandId)
     return m_route.execute(commandId);
 }
 
+void CEditorFrame::fitTreeWidth()
+{
+    if (!m_tree || m_splitter->count() < 2)
+        return;
+    const int width = std::clamp(m_tree->NamesWidth(), m_treeWidth, 2 * m_treeWidth);
+    m_splitter->setSizes({width, m_splitter->widget(1)->sizeHint().width()});
+}
+
 void CEditorFrame::ShowCentred()
 {
-    adjustSize();
+    if (!isVisible()) {
+        fitTreeWidth();
+        QSize size = sizeHint();
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            size = size.boundedTo(screen->availableGeometry().size());
+        resize(size);
+    }
     QRect area;
     if (QWidget* owner = parentWidget(); owner && owner->isVisible())
         area = owner->frameGeometry();

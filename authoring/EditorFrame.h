@@ -23,7 +23,7 @@
 
 class QMenu;
 class QSplitter;
-class QTreeWidget;
+class CEditorTree;
 
 // The registry value of the editors' options.
 inline constexpr const char* kEditorParamsValue = "WordEditParams1";
@@ -44,9 +44,9 @@ public:
     void ShowCentred();
 
 protected:
-    // Puts the tree on the left (ideal width `treeWidth`, at least `minimumTreeWidth`) and the sheet on
-    // the right of the splitter.
-    void SetPanes(QWidget* tree, QWidget* sheet, int treeWidth, int minimumTreeWidth);
+    // Puts the tree on the left (ideal width `treeWidth`, at least `minimumTreeWidth`; wider, up to
+    // twice the ideal, when its names need it) and the sheet on the right of the splitter.
+    void SetPanes(CEditorTree* tree, QWidget* sheet, int treeWidth, int minimumTreeWidth);
     // A popup of the menu bar titled by system string `textId`.
     QMenu* AddPopup(int textId);
     // An item of system string `textId` running `commandId`, with the command's prompt.
@@ -68,6 +68,10 @@ protected:
     const lumivo::ui::CommandRoute& Route() const { return m_route; }
 
 private:
+    void fitTreeWidth();
+
     lumivo::ui::CommandRoute m_route;
     QSplitter* m_splitter = nullptr;
+    CEditorTree* m_tree = nullptr;
+    int m_treeWidth = 0;
 };

@@ -1,8 +1,13 @@
 #include "authoring/EditorTree.h"
 
 #include <QCollator>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QStyle>
+
 #include <QLocale>
 #include <QSignalBlocker>
+#include <algorithm>
 
 namespace
 {
@@ -62,6 +67,9 @@ CEditorTree::CEditorTree(QWidget* parent) : QTreeWidget(parent)
 {
     setHeaderHidden(true);
     setColumnCount(1);
+    // Names are shown whole: the column is as wide as the longest, and the tree scrolls sideways.
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
     setRootIsDecorated(true);
     setUniformRowHeights(true);
     setSortingEnabled(false);
@@ -99,6 +107,18 @@ QTreeWidgetItem* CEditorTree::addGrouped(const QString& name, void* object, bool
 void* CEditorTree::objectOf(const QTreeWidgetItem* item)
 {
     return item ? reinterpret_cast<void*>(item->data(0, kObjectRole).value<quintptr>()) : nullptr;
+}
+
+int CEditorTree::NamesWidth() const
+{
+    const QFontMetrics bold(m_boldFont);
+    int widest = 0;
+    for (int letter = 0; letter < topLevelItemCount(); ++letter) {
+        const QTreeWidgetItem* root = topLevelItem(letter);
+        for (int child = 0; child < root->childCount(); ++child)
+            widest = std::max(widest, bold.horizontalAdvance(root->child(child)->text(0)));
+    }
+    return widest + 3 * indentation() + 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
 }
 
 QTreeWidgetItem* CEditorTree::findItemOf(const void* object) const

@@ -50,6 +50,8 @@ public:
     void selectSilently(const void* object);
     // The object of an item; null for a letter item or none.
     static void* objectOf(const QTreeWidgetItem* item);
+    // The width the tree needs to show every name whole, with its indentation, frame and scroll bar.
+    int NamesWidth() const;
     // Every object in the tree's order: letters in order, names in order under each.
     template <class Visit> void forEachObject(Visit visit) const
     {
