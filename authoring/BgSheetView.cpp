@@ -65,6 +65,8 @@ CQuibBg_ScrollView::CQuibBg_ScrollView(CQuibBg_Frame& frame) : m_frame(frame), m
     auto* scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    // Tab goes from the tree straight into the sheet's tabs, not to the area that holds them.
+    scroll->setFocusPolicy(Qt::NoFocus);
     auto* content = new QWidget;
     m_content = content;
     auto* column = new QVBoxLayout(content);
