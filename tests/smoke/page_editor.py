@@ -9,14 +9,11 @@ usage: page_editor.py LUMIVO BUILD_DIR       (runs itself again under xvfb-run)
 """
 
 import os
-import shutil
 import subprocess
-import sys
-import tempfile
 import time
 
-from smoke import (SCREEN, data_hashes, fail, install_copy, isolated_environment, note, pixels,
-                   quit_through_the_menu, screenshot, wait_for_main_window, xdotool)
+from smoke import (data_hashes, fail, install_copy, isolated_environment, note, pixels, quit_through_the_menu,
+                   run_scenario, screenshot, wait_for_main_window, xdotool)
 
 NEW_NAME = "Smoketest side"
 WAIT_EDITOR_S = 20
@@ -157,27 +154,5 @@ def inside(lumivo, work, shots):
     note("quit through the exit command; the data files unchanged")
 
 
-def main():
-    arguments = sys.argv[1:]
-    if len(arguments) == 4 and arguments[0] == "--inside":
-        inside(arguments[1], arguments[2], arguments[3])
-        return
-    if len(arguments) != 2:
-        fail(__doc__)
-    lumivo, build = os.path.abspath(arguments[0]), os.path.abspath(arguments[1])
-    for tool in ("xvfb-run", "xdotool", "import", "convert"):
-        if not shutil.which(tool):
-            fail("%s is missing: scripts/deps installs it" % tool)
-    shots = os.path.join(build, "smoke")
-    os.makedirs(shots, exist_ok=True)
-    work = tempfile.mkdtemp(prefix="lumivo-page-editor-")
-    try:
-        result = subprocess.run(["xvfb-run", "-a", "-s", "-noreset -screen 0 " + SCREEN, sys.executable,
-                                 os.path.abspath(__file__), "--inside", lumivo, work, shots], check=False)
-        sys.exit(result.returncode)
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
-
-
 if __name__ == "__main__":
-    main()
+    run_scenario(__file__, __doc__, inside, "lumivo-page-editor-")

@@ -296,5 +296,30 @@ def main():
         shutil.rmtree(work, ignore_errors=True)
 
 
+def run_scenario(script, usage, inside_function, prefix):
+    """The main() of a scenario script of its own: `script --inside LUMIVO WORK SHOTS` runs the scenario
+    (inside_function(lumivo, work, shots)); `script LUMIVO BUILD_DIR` starts it again under its own
+    Xvfb, with a fresh work folder and the screenshots in BUILD_DIR/smoke."""
+    arguments = sys.argv[1:]
+    if len(arguments) == 4 and arguments[0] == "--inside":
+        inside_function(arguments[1], arguments[2], arguments[3])
+        return
+    if len(arguments) != 2:
+        fail(usage)
+    lumivo, build = os.path.abspath(arguments[0]), os.path.abspath(arguments[1])
+    for tool in ("xvfb-run", "xdotool", "import", "convert"):
+        if not shutil.which(tool):
+            fail("%s is missing: scripts/deps installs it" % tool)
+    shots = os.path.join(build, "smoke")
+    os.makedirs(shots, exist_ok=True)
+    work = tempfile.mkdtemp(prefix=prefix)
+    try:
+        result = subprocess.run(["xvfb-run", "-a", "-s", "-noreset -screen 0 " + SCREEN, sys.executable,
+                                 os.path.abspath(script), "--inside", lumivo, work, shots], check=False)
+        sys.exit(result.returncode)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
 if __name__ == "__main__":
     main()
