@@ -296,16 +296,17 @@ def main():
         shutil.rmtree(work, ignore_errors=True)
 
 
-def run_scenario(script, usage, inside_function, prefix):
-    """The main() of a scenario script of its own: `script --inside LUMIVO WORK SHOTS` runs the scenario
-    (inside_function(lumivo, work, shots)); `script LUMIVO BUILD_DIR` starts it again under its own
-    Xvfb, with a fresh work folder and the screenshots in BUILD_DIR/smoke."""
+if __name__ == "__main__":
+    main()
+
+
+def run_scenario_under_xvfb(script, prefix):
+    """The main() of a scenario script of its own: `script LUMIVO BUILD_DIR` runs `script --inside LUMIVO
+    WORK SHOTS` again under an Xvfb of its own (without resets) in a fresh work folder, and exits with its
+    status. The scenario's `inside` is called by the script itself when it sees --inside."""
     arguments = sys.argv[1:]
-    if len(arguments) == 4 and arguments[0] == "--inside":
-        inside_function(arguments[1], arguments[2], arguments[3])
-        return
     if len(arguments) != 2:
-        fail(usage)
+        fail(sys.modules["__main__"].__doc__)
     lumivo, build = os.path.abspath(arguments[0]), os.path.abspath(arguments[1])
     for tool in ("xvfb-run", "xdotool", "import", "convert"):
         if not shutil.which(tool):
@@ -319,7 +320,3 @@ def run_scenario(script, usage, inside_function, prefix):
         sys.exit(result.returncode)
     finally:
         shutil.rmtree(work, ignore_errors=True)
-
-
-if __name__ == "__main__":
-    main()
