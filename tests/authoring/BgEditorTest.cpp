@@ -405,3 +405,24 @@ TEST_F(BgEditorTest, EnterOnAPaneOpensTheEditorOnThePanesPage)
     theEditBackgroundHook(&copy);
     EXPECT_EQ(theBgEditorFrame->CurrentBackground(), page);
 }
+
+TEST_F(BgEditorTest, TheProgramAsksForTheEditorsUnsavedPageBeforeItEnds)
+{
+    CQuibBg* page = filePage(userFile(), 61, kLanguage, "Hall");
+    CQuibBg_Frame& frame = openEditor();
+    ASSERT_TRUE(frame.SelectBackground(page));
+    typeName(frame, "Hallway");
+    {
+        ScopedAnswerer answerer;
+        answerer.reply(IDCANCEL);
+        EXPECT_FALSE(ConfirmQuit()) << "Cancel keeps the program running";
+        EXPECT_EQ(answerer.questions().size(), 1u);
+    }
+    {
+        ScopedAnswerer answerer;
+        answerer.reply(IDYES);
+        EXPECT_TRUE(ConfirmQuit());
+    }
+    EXPECT_EQ(page->Name, "Hallway");
+    EXPECT_FALSE(frame.View().OkButton().isEnabled()) << "saved";
+}
