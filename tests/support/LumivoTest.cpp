@@ -2,6 +2,7 @@
 
 #include "admin/AdminState.h"
 #include "admin/AdminWiring.h"
+#include "authoring/AuthoringState.h"
 #include "authoring/AuthoringWiring.h"
 #include "core/CoreState.h"
 #include "media/MediaState.h"
@@ -93,7 +94,9 @@ void resetGlobals()
 #ifdef LUMIVO_TEST_LINKS_ADMIN
     ResetAdminState();
 #endif
-    // The authoring folder holds no globals yet; its reset goes here.
+#ifdef LUMIVO_TEST_LINKS_AUTHORING
+    ResetAuthoringState();
+#endif
 #ifdef LUMIVO_TEST_LINKS_SHELL
     ResetShellState();
 #endif
