@@ -1,12 +1,56 @@
 #include "admin/AdminWiring.h"
 
+#include "admin/ChooseUserDlg.h"
+#include "admin/OutputFileCommands.h"
+#include "admin/OutputFileLife.h"
+#include "admin/UserLevelDlgs.h"
+#include "admin/UserSettingsDlg.h"
+#include "shell/Commands.h"
+#include "shell/CurrentUser.h"
+#include "shell/Menus.h"
+#include "system/OutputFile.h"
+
+namespace
+{
+
+void wireOutputFileCommands()
+{
+    theOutputFileCommandHook.set(RouteOutputFileCommand);
+    theBuildTranslateMenuHook.set(BuildTranslatePopup);
+    theCloseOutputFileHook.set(CloseOutputFileAsking);
+}
+
+void unwireOutputFileCommands()
+{
+    theOutputFileCommandHook.reset();
+    theBuildTranslateMenuHook.reset();
+    theCloseOutputFileHook.reset();
+}
+
+void wireUserDialogs()
+{
+    theChooseUserHook.set(ChooseUser);
+    theUserPropertiesEditorHook.set(EditNewUserProperties);
+    theEditUserLevelsHook.set(EditUserLevels);
+}
+
+void unwireUserDialogs()
+{
+    theChooseUserHook.reset();
+    theUserPropertiesEditorHook.reset();
+    theEditUserLevelsHook.reset();
+}
+
+} // namespace
+
 void WireAdmin()
 {
-    // The user and settings sheets, the output-file and test commands, the translate and test menus
-    // and the output file's close step go into their hooks here when this folder has them.
+    wireOutputFileCommands();
+    wireUserDialogs();
 }
 
 void UnwireAdmin()
 {
-    // Puts back the hooks WireAdmin installed.
+    unwireUserDialogs();
+    unwireOutputFileCommands();
 }

@@ -1,5 +1,6 @@
 #include "tests/support/LumivoTest.h"
 
+#include "admin/AdminState.h"
 #include "admin/AdminWiring.h"
 #include "authoring/AuthoringWiring.h"
 #include "core/CoreState.h"
@@ -89,7 +90,10 @@ void resetGlobals()
 #ifdef LUMIVO_TEST_LINKS_PACKAGES
     ResetPackagesState();
 #endif
-    // The admin and authoring folders hold no globals yet; their resets go here.
+#ifdef LUMIVO_TEST_LINKS_ADMIN
+    ResetAdminState();
+#endif
+    // The authoring folder holds no globals yet; its reset goes here.
 #ifdef LUMIVO_TEST_LINKS_SHELL
     ResetShellState();
 #endif

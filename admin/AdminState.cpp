@@ -1,0 +1,8 @@
+#include "admin/AdminState.h"
+
+#include "admin/OutputFileCommands.h"
+
+void ResetAdminState()
+{
+    ResetOutputFileCommands();
+}

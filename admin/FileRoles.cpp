@@ -1,0 +1,48 @@
+#include "admin/FileRoles.h"
+
+#include "core/User.h"
+#include "store/ResourceManager.h"
+#include "system/DataFiles.h"
+#include "system/OutputFile.h"
+
+#include <algorithm>
+
+namespace
+{
+
+int fileOfProfile()
+{
+    return theCurrentUser && theCurrentUser->Profile ? theCurrentUser->Profile->GetFile() : 0;
+}
+
+} // namespace
+
+unsigned FileRolesOf(int file)
+{
+    if (file <= 0)
+        return kFileRoleNone;
+    unsigned roles = kFileRoleNone;
+    if (std::ranges::find(theDataFiles, file) != theDataFiles.end())
+        roles |= kFileRoleData;
+    if (file == theOutputFile)
+        roles |= kFileRoleOutput;
+    if (theCurrentUser && theCurrentUser->GetFile() == file)
+        roles |= kFileRoleUser;
+    if (fileOfProfile() == file)
+        roles |= kFileRoleProfile;
+    return roles;
+}
+
+bool FileHasOtherRole(int file, unsigned heldAs)
+{
+    return (FileRolesOf(file) & ~heldAs) != 0;
+}
+
+bool ReleaseFileUnlessInUse(int file, unsigned heldAs)
+{
+    if (file <= 0 || !FindResFileEntry(file) || FileHasOtherRole(file, heldAs))
+        return false;
+    if (FileRolesOf(file) & kFileRoleData)
+        return CloseDataFile(file) == RES_OK;
+    return ReleaseDataFile(file) == RES_OK;
+}
