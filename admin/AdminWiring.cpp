@@ -3,6 +3,7 @@
 #include "admin/ChooseUserDlg.h"
 #include "admin/OutputFileCommands.h"
 #include "admin/OutputFileLife.h"
+#include "admin/SystemSettingsSheet.h"
 #include "admin/UserLevelDlgs.h"
 #include "admin/UserSettingsDlg.h"
 #include "shell/Commands.h"
@@ -41,16 +42,28 @@ void unwireUserDialogs()
     theEditUserLevelsHook.reset();
 }
 
+void wireSystemSettings()
+{
+    theEditSystemSettingsHook.set(EditSystemSettings);
+}
+
+void unwireSystemSettings()
+{
+    theEditSystemSettingsHook.reset();
+}
+
 } // namespace
 
 void WireAdmin()
 {
     wireOutputFileCommands();
     wireUserDialogs();
+    wireSystemSettings();
 }
 
 void UnwireAdmin()
 {
+    unwireSystemSettings();
     unwireUserDialogs();
     unwireOutputFileCommands();
 }
