@@ -147,8 +147,7 @@ void CTransferBgDlg::addWordsOfIcons()
 
 void CTransferBgDlg::fillList()
 {
-    QString pageName;
-    m_page.GetName(pageName);
+    const QString pageName = m_page.Name;
     addRow(m_page, kBackgroundLabel, pageName);
     if (theActiveFiles.empty())
         return;
