@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -58,12 +59,14 @@ CChooseUserDlg::CChooseUserDlg(QWidget* parent) : QDialog(parent)
     fields->addWidget(m_users, 0, 1);
     fields->addWidget(lumivo::admin::labelOf(kFileLabel), 1, 0);
     fields->addWidget(m_path, 1, 1);
-    QDialogButtonBox* buttons = lumivo::admin::okCancelButtons(*this);
     QPushButton* other = lumivo::admin::buttonOf(kOtherFile, "otherFileButton", this);
-    buttons->addButton(other, QDialogButtonBox::ActionRole);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(other);
+    buttons->addStretch();
+    buttons->addWidget(lumivo::admin::okCancelButtons(*this));
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
-    layout->addWidget(buttons);
+    layout->addLayout(buttons);
     connect(other, &QPushButton::clicked, this, [this] { otherFile(); });
     connect(m_users, &QComboBox::currentIndexChanged, this, [this] { showFileOfSelection(); });
 

@@ -36,6 +36,7 @@ constexpr int kLanguageNames = 10000;
 constexpr int kLastNamedLanguage = 13;
 constexpr int kLanguageSettingBase = 10000;
 constexpr std::uint16_t kFactoryScreenMode = 0x77;
+constexpr int kFolderFieldWidth = 320;
 
 // The system's window elements (the high four bits of the screen mode) and their texts.
 struct SystemBox {
@@ -109,10 +110,11 @@ void CQuibSS_GeneralPage::OnInitDialog(QWidget& page)
     m_screenMode = theScreenMode;
     m_folderEdit = new QLineEdit(&page);
     m_folderEdit->setObjectName(QStringLiteral("defaultFolderEdit"));
+    m_folderEdit->setMinimumWidth(kFolderFieldWidth);
+    // Made in the order Tab visits them.
+    QPushButton* choose = lumivo::admin::buttonOf(kChooseButton, "chooseFolderButton", &page);
     m_languages = new QComboBox(&page);
     m_languages->setObjectName(QStringLiteral("systemLanguageList"));
-    QPushButton* choose = lumivo::admin::buttonOf(kChooseButton, "chooseFolderButton", &page);
-    QPushButton* factory = lumivo::admin::buttonOf(kFactoryButton, "factoryDefaultsButton", &page);
     auto* fields = new QGridLayout;
     fields->addWidget(lumivo::admin::labelOf(kFolderLabel, m_folderEdit), 0, 0);
     fields->addWidget(m_folderEdit, 0, 1);
@@ -131,6 +133,7 @@ void CQuibSS_GeneralPage::OnInitDialog(QWidget& page)
             takeBoxes();
         });
     }
+    QPushButton* factory = lumivo::admin::buttonOf(kFactoryButton, "factoryDefaultsButton", &page);
     auto* factoryRow = new QHBoxLayout;
     factoryRow->addStretch();
     factoryRow->addWidget(factory);

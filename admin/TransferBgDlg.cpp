@@ -15,6 +15,7 @@
 #include "system/SystemStrings.h"
 
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -91,14 +92,17 @@ CTransferBgDlg::CTransferBgDlg(CQuibBg& page, QWidget* parent) : QDialog(parent)
     m_transfer = lumivo::admin::buttonOf(kTransferAll, "transferAllButton", this);
     // Without an output file there is nowhere to copy to.
     m_transfer->setEnabled(theOutputFile > 0);
-    QDialogButtonBox* buttons = lumivo::admin::okCancelButtons(*this);
-    buttons->addButton(m_transfer, QDialogButtonBox::ActionRole);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_transfer);
+    buttons->addStretch();
+    buttons->addWidget(lumivo::admin::okCancelButtons(*this));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(LoadSystemString(kExplanation), this));
     layout->addWidget(m_list);
-    layout->addWidget(buttons);
+    layout->addLayout(buttons);
     connect(m_transfer, &QPushButton::clicked, this, [this] { transferAll(); });
     fillList();
+    m_list->setFocus(); // the list first; Tab then reaches "Transfer all"
 }
 
 CTransferBgDlg::~CTransferBgDlg() = default;

@@ -36,6 +36,7 @@ constexpr int kUserRangeText = 9026;
 constexpr int kSystemRangeText = 9027;
 constexpr int kPrompt = 9029;
 constexpr std::uint16_t kUserFileLanguage = 1;
+constexpr int kListWidth = 320;
 
 QLabel* textLabel(const char* name, QWidget* parent)
 {
@@ -83,6 +84,7 @@ CEditUserLevelDlg::CEditUserLevelDlg(CUserLevelWork& work, QWidget* parent) : QD
     setWindowTitle(LoadSystemString(kEditTitle));
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("userLevelList"));
+    m_list->setMinimumWidth(kListWidth);
     m_name = edit("levelNameEdit", this);
     m_file = textLabel("levelFile", this);
     m_number = textLabel("levelNumber", this);

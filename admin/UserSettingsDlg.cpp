@@ -128,7 +128,6 @@ CUserSettingsDlg::CUserSettingsDlg(CQuibUser& user, QWidget* parent) : QDialog(p
     m_levels = comboBox("userLevelList", this);
     m_levelNumber = lineEdit(QString::number(user.UserLevel), "levelNumberEdit", this);
     m_levelNumber->setValidator(new QIntValidator(0, 0xFFFF, m_levelNumber));
-    m_launch = checkBox(kLaunchText, "launchBox", launchesAtStart(user), this);
 
     auto* fields = new QGridLayout;
     int row = 0;
@@ -160,6 +159,8 @@ CUserSettingsDlg::CUserSettingsDlg(CQuibUser& user, QWidget* parent) : QDialog(p
         boxes->addWidget(m_screenBoxes[i], static_cast<int>(i / 2), static_cast<int>(i % 2));
     }
 
+    // Made after the window elements, so that Tab reaches it where it stands.
+    m_launch = checkBox(kLaunchText, "launchBox", launchesAtStart(user), this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addWidget(elements);
@@ -270,6 +271,10 @@ void CUserSettingsDlg::accept()
 
 bool EditNewUserProperties(CQuibUser& user)
 {
+    // A new user's language is a number no language has; left so, the user would start on no page at
+    // all. It starts in the program's language, as the standard user does, unless the person chooses.
+    if (!FindSystemRecord(user.PrimaryLanguage) && theLanguageNo != 0)
+        user.PrimaryLanguage = theLanguageNo;
     CUserSettingsDlg dialog(user, lumivo::admin::dialogOwner());
     if (lumivo::ui::runModal(dialog) != lumivo::ui::IDOK)
         return false;
