@@ -28,14 +28,7 @@ constexpr int kOtherFile = 9518;
 constexpr int kFileLabel = 9523;
 constexpr int kUserLabel = 9334;
 constexpr int kProfileText = 9036;
-constexpr int kDataFilesText = 1002;
 constexpr int kMinimumWidth = 420;
-
-QString userFileFilter()
-{
-    return lumivo::ui::windowsFilterToQt(
-        QStringLiteral("%1 (*.%2)|*.%2||").arg(LoadSystemString(kDataFilesText), QLatin1String("tvf")));
-}
 
 bool isCurrentUsersRecord(std::int32_t id, int file)
 {
@@ -140,8 +133,8 @@ void CChooseUserDlg::showFileOfSelection()
 
 void CChooseUserDlg::otherFile()
 {
-    const auto path =
-        lumivo::ui::chooseOpenFile(LoadSystemString(kOtherFile), GetUsersDirString(), userFileFilter(), this);
+    const auto path = lumivo::ui::chooseOpenFile(LoadSystemString(kOtherFile), GetUsersDirString(),
+                                                 lumivo::admin::dataFileFilter(), this);
     if (!path)
         return;
     int file = 0;

@@ -1,5 +1,6 @@
 #include "admin/DialogParts.h"
 
+#include "platform/ui/Ui.h"
 #include "shell/MainFrame.h"
 #include "system/SystemStrings.h"
 
@@ -59,6 +60,16 @@ QDialogButtonBox* okCancelButtons(QDialog& dialog)
 QDialogButtonBox* okButton(QDialog& dialog)
 {
     return buttonRow(dialog, QDialogButtonBox::Ok);
+}
+
+QString dataFileFilter(bool withAllFiles)
+{
+    constexpr int kDataFilesText = 1002;
+    constexpr int kAllFilesText = 1003;
+    const QString files = QStringLiteral("%1 (*.tvf)|*.tvf|").arg(LoadSystemString(kDataFilesText));
+    const QString all =
+        withAllFiles ? QStringLiteral("%1 (*.*)|*.*|").arg(LoadSystemString(kAllFilesText)) : QString();
+    return lumivo::ui::windowsFilterToQt(files + all + QLatin1Char('|'));
 }
 
 QString withNumbers(QString text, std::initializer_list<int> numbers)

@@ -29,6 +29,10 @@ QDialogButtonBox* okCancelButtons(QDialog& dialog);
 // OK alone.
 QDialogButtonBox* okButton(QDialog& dialog);
 
+// The file dialogs' filter of the program's resource files, "<@APPNAME> data files (*.tvf)", with "All
+// files (*.*)" after it when asked.
+QString dataFileFilter(bool withAllFiles = false);
+
 // A text's "%d" fields filled in order with `numbers`. Texts can come from a data file's language
 // record, so no printf ever reads one: a field there is no numbers for stays as it is.
 QString withNumbers(QString text, std::initializer_list<int> numbers);

@@ -34,8 +34,6 @@ constexpr int kNotActive = 9513;
 constexpr int kOutputFile = 9514;
 constexpr int kUserFile = 9515;
 constexpr int kProfileFile = 9516;
-constexpr int kDataFilesText = 1002;
-constexpr int kAllFilesText = 1003;
 constexpr int kListWidth = 600;
 
 bool isActive(int file)
@@ -50,13 +48,6 @@ QString versionText(int file)
     int build = 0;
     SplitResFileVersion(GetResFileVersion(file), &major, &minor, &build);
     return QString::asprintf("%d.%d.%d", major, minor, build);
-}
-
-QString addFileFilter()
-{
-    return lumivo::ui::windowsFilterToQt(
-        QStringLiteral("%1 (*.%2)|*.%2|%3 (*.*)|*.*||")
-            .arg(LoadSystemString(kDataFilesText), QLatin1String("tvf"), LoadSystemString(kAllFilesText)));
 }
 
 // The file of a row (its item data).
@@ -136,8 +127,8 @@ void CInputFilesDlg::FillList()
 
 void CInputFilesDlg::addFile()
 {
-    const auto path =
-        lumivo::ui::chooseOpenFile(LoadSystemString(kAddFile), theBaseDir, addFileFilter(), this);
+    const auto path = lumivo::ui::chooseOpenFile(LoadSystemString(kAddFile), theBaseDir,
+                                                 lumivo::admin::dataFileFilter(true), this);
     if (!path)
         return;
     int file = 0;

@@ -1,5 +1,6 @@
 #include "admin/OutputFileLife.h"
 
+#include "admin/DialogParts.h"
 #include "admin/FileRoles.h"
 #include "platform/files/FileSystem.h"
 #include "platform/ui/Ui.h"
@@ -25,7 +26,6 @@ constexpr int kMsgCannotCreate = 9504;
 constexpr int kMsgBackupFailed = 9505;
 constexpr int kNewOutputFileTitle = 4052;
 constexpr int kOpenOutputFileTitle = 4053;
-constexpr int kDataFilesText = 1002;
 
 // The data version a new output file is stamped with at its first save: 2.0.61.
 constexpr int kStampMajor = 2;
@@ -37,13 +37,6 @@ const QString kBackupName = QStringLiteral("tmpQuib.tvf");
 OutputFileResult failed(OutputFileError error, const QString& path)
 {
     return {error, path};
-}
-
-// "<@APPNAME> data files (*.tvf)", as both file dialogs filter.
-QString outputFileFilter()
-{
-    return lumivo::ui::windowsFilterToQt(
-        QStringLiteral("%1 (*.%2)|*.%2||").arg(LoadSystemString(kDataFilesText), kExtension));
 }
 
 // A menu text such as "New output file..." as a dialog's title.
@@ -159,8 +152,8 @@ OutputFileResult CreateOutputFile()
 {
     if (!closeOpenOutputFile())
         return {OutputFileError::Cancelled, {}};
-    const auto path = lumivo::ui::chooseSaveFile(titleOf(kNewOutputFileTitle), theBaseDir, outputFileFilter(),
-                                                 nullptr, kExtension);
+    const auto path = lumivo::ui::chooseSaveFile(titleOf(kNewOutputFileTitle), theBaseDir,
+                                                 lumivo::admin::dataFileFilter(), nullptr, kExtension);
     if (!path)
         return {OutputFileError::Cancelled, {}};
     return createAt(*path);
@@ -172,8 +165,8 @@ OutputFileResult OpenOutputFile(const QString& path)
     QString chosen = path;
     // Cancel in the save question still shows the file dialog, but nothing is opened.
     if (chosen.isEmpty()) {
-        if (const auto picked =
-                lumivo::ui::chooseOpenFile(titleOf(kOpenOutputFileTitle), theBaseDir, outputFileFilter()))
+        if (const auto picked = lumivo::ui::chooseOpenFile(titleOf(kOpenOutputFileTitle), theBaseDir,
+                                                           lumivo::admin::dataFileFilter()))
             chosen = *picked;
     }
     if (!closed || chosen.isEmpty())

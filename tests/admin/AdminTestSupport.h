@@ -35,6 +35,18 @@ protected:
         QDir().mkpath(tempPath(QStringLiteral("Users")));
     }
 
+    // Ida, the current user, in the users folder's standard file, and one data file.
+    void startWithUserAndDataFile()
+    {
+        m_userFile = writeUserFile(usersPath(QStringLiteral("SUF.tvf")), kIda, QStringLiteral("Ida"));
+        becomeCurrent(m_userFile, kIda);
+        m_data = addDataFile(dataPath(QStringLiteral("data.tvf")));
+    }
+
+    static constexpr std::int32_t kIda = 40000;
+    int m_userFile = 0;
+    int m_data = 0;
+
     QString dataPath(const QString& name) const { return tempPath(QStringLiteral("Data/") + name); }
     QString usersPath(const QString& name) const { return tempPath(QStringLiteral("Users/") + name); }
 

@@ -27,7 +27,6 @@ using lumivo::ui::ScopedAnswerer;
 namespace
 {
 
-constexpr std::int32_t kIda = 40000;
 constexpr std::int32_t kBo = 40001;
 
 class FileDialogsTest : public AdminTest
@@ -36,9 +35,7 @@ protected:
     void SetUp() override
     {
         AdminTest::SetUp();
-        m_userFile = writeUserFile(usersPath(QStringLiteral("SUF.tvf")), kIda, QStringLiteral("Ida"));
-        becomeCurrent(m_userFile, kIda);
-        m_data = addDataFile(dataPath(QStringLiteral("data.tvf")));
+        startWithUserAndDataFile();
         ScopedAnswerer answerer;
         answerer.reply(tempPath(QStringLiteral("out.tvf")));
         ASSERT_EQ(CreateOutputFile().error, OutputFileError::None);
@@ -72,9 +69,6 @@ protected:
         std::sort(paths.begin(), paths.end());
         return paths;
     }
-
-    int m_userFile = 0;
-    int m_data = 0;
 };
 
 } // namespace

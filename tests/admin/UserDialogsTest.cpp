@@ -26,7 +26,6 @@ using lumivo::ui::ScopedAnswerer;
 namespace
 {
 
-constexpr std::int32_t kIda = 40000;
 constexpr std::uint16_t kTranslation = 20;
 
 class UserDialogsTest : public AdminTest
@@ -35,9 +34,7 @@ protected:
     void SetUp() override
     {
         AdminTest::SetUp();
-        m_userFile = writeUserFile(usersPath(QStringLiteral("SUF.tvf")), kIda, QStringLiteral("Ida"));
-        becomeCurrent(m_userFile, kIda);
-        m_data = addDataFile(dataPath(QStringLiteral("data.tvf")));
+        startWithUserAndDataFile();
     }
 
     // A level stored in `file` with kind 0.
@@ -76,9 +73,6 @@ protected:
         ASSERT_EQ(CreateOutputFile().error, OutputFileError::None);
         theTranslateLanguage = kTranslation;
     }
-
-    int m_userFile = 0;
-    int m_data = 0;
 };
 
 // Fills the new-level dialog and presses OK; whether OK could be pressed.

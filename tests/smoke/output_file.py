@@ -9,14 +9,12 @@ usage: output_file.py LUMIVO BUILD_DIR       (runs itself again under xvfb-run)
 """
 
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
-from smoke import (SCREEN, data_hashes, fail, icon_spots, install_copy, isolated_environment, note, pixels,
-                   quit_through_the_menu, run, screenshot, wait_for_main_window, xdotool)
+from smoke import (data_hashes, fail, icon_spots, install_copy, isolated_environment, note, pixels,
+                   quit_through_the_menu, run, run_scenario_under_xvfb, screenshot, wait_for_main_window, xdotool)
 
 WAIT_S = 20
 MENU_GREY = 239  # the menu bar's background in Qt's own style
@@ -183,21 +181,7 @@ def main():
     if len(arguments) == 4 and arguments[0] == "--inside":
         inside(arguments[1], arguments[2], arguments[3])
         return
-    if len(arguments) != 2:
-        fail(__doc__)
-    lumivo, build = os.path.abspath(arguments[0]), os.path.abspath(arguments[1])
-    for tool in ("xvfb-run", "xdotool", "import", "convert"):
-        if not shutil.which(tool):
-            fail("%s is missing: scripts/deps installs it" % tool)
-    shots = os.path.join(build, "smoke")
-    os.makedirs(shots, exist_ok=True)
-    work = tempfile.mkdtemp(prefix="lumivo-smoke-output-")
-    try:
-        result = subprocess.run(["xvfb-run", "-a", "-s", "-noreset -screen 0 " + SCREEN, sys.executable,
-                                 os.path.abspath(__file__), "--inside", lumivo, work, shots], check=False)
-        sys.exit(result.returncode)
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
+    run_scenario_under_xvfb(__file__, "lumivo-smoke-output-")
 
 
 if __name__ == "__main__":
