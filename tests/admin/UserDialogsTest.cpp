@@ -174,6 +174,21 @@ TEST_F(UserDialogsTest, LevelNumbersFollowTheirRanges)
     EXPECT_EQ(storedLevelName(m_userFile, 1, 2001), QStringLiteral("Første"));
 }
 
+TEST_F(UserDialogsTest, ALevelThatCannotBeStoredIsReported)
+{
+    CUserLevelWork work(m_userFile, 1, false);
+    work.Start();
+    auto level = std::make_unique<CQuibUserLevel>();
+    level->Number = 2001;
+    level->Language = 1;
+    work.Add(std::move(level));
+    ASSERT_EQ(CloseResFile(m_userFile), RES_OK); // the file went meanwhile
+    const UserLevelResult result = work.Store();
+    EXPECT_EQ(result.error, UserLevelError::StoreFailed);
+    EXPECT_EQ(messageIdOf(result.error), 9532);
+    EXPECT_FALSE(result.detail.isEmpty());
+}
+
 TEST_F(UserDialogsTest, ARenameLeavesOneRecordAndADataFilesLevelStaysInItsFile)
 {
     storeLevel(m_userFile, 1, 2001, "Begynder");
