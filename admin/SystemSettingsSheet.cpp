@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace
 {
 
@@ -200,8 +202,10 @@ void CQuibSS_GeneralPage::chooseFolder()
 void CQuibSS_GeneralPage::leaveFolderField()
 {
     const QString folder = m_folderEdit->text();
-    if (!IsUsableDefaultFolder(folder))
+    if (!IsUsableDefaultFolder(folder)) {
         reportMissingFolder();
+        m_reportedFolder = folder;
+    }
     if (differsFromBaseFolder(folder))
         SetModified();
 }
@@ -219,7 +223,9 @@ bool CQuibSS_GeneralPage::OnApply()
 {
     // A folder that does not exist keeps the sheet open with every other edit, so nothing is lost.
     if (!IsUsableDefaultFolder(m_folder)) {
-        reportMissingFolder();
+        // Pressing OK takes the focus from the field, which has just said it: once is enough.
+        if (std::exchange(m_reportedFolder, QString()) != m_folder)
+            reportMissingFolder();
         return false;
     }
     theScreenMode = m_screenMode;

@@ -42,6 +42,7 @@ private:
     void takeBoxes();
     bool differsFromBaseFolder(const QString& folder) const;
 
+    QString m_reportedFolder; // the missing folder leaving the field has just reported
     QLineEdit* m_folderEdit = nullptr;
     QComboBox* m_languages = nullptr;
     std::array<QCheckBox*, 4> m_boxes{};

@@ -105,9 +105,12 @@ TEST_F(SystemSettingsTest, AnInvalidFolderKeepsTheSheetOpenAndAChangedOneWaitsFo
         auto* folder = page.findChild<QLineEdit*>(QStringLiteral("defaultFolderEdit"));
         folder->setText(tempPath(QStringLiteral("missing")));
         ScopedAnswerer inner;
+        emit folder->editingFinished(); // the click on OK takes the focus from the field
         EXPECT_FALSE(sheet->PressButton(ui::SheetButton::Ok));
         EXPECT_EQ(dialog.result(), 0) << "still open";
-        EXPECT_EQ(inner.questions().size(), 1u);
+        EXPECT_EQ(inner.questions().size(), 1u) << "said once";
+        EXPECT_FALSE(sheet->PressButton(ui::SheetButton::Ok));
+        EXPECT_EQ(inner.questions().size(), 2u) << "and again at the next OK";
         EXPECT_TRUE(!inner.questions().empty() && inner.questions()[0].text == LoadSystemString(9005));
         EXPECT_EQ(setting("Default_dir"), QString()) << "nothing stored";
 
