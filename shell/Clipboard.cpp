@@ -41,9 +41,6 @@ constexpr std::int32_t kQuestionEnding = 2365;
 constexpr int kSentenceTextFlags = 3;
 
 bool clipboardInstalled = false;
-lumivo::Hook<void(const CQuibIcon*)>::Function iconDestroyingBefore;
-lumivo::Hook<void(const CQuibSentence*)>::Function sentenceDestroyingBefore;
-lumivo::Hook<void()>::Function selectionChangedBefore;
 
 const QMimeData* clipboardData()
 {
@@ -291,6 +288,18 @@ void OnClipboardSelectionChanged()
         ClearCopySource();
 }
 
+void ForgetCopyIcon(const CQuibIcon* icon)
+{
+    if (icon == theCopyIcon)
+        theCopyIcon = nullptr;
+}
+
+void ForgetCopySentence(const CQuibSentence* sentence)
+{
+    if (sentence == theCopySentence)
+        theCopySentence = nullptr;
+}
+
 // ---- states -----------------------------------------------------------------------------------------
 
 bool CanCopy()
@@ -302,7 +311,7 @@ bool CanCut()
 {
     if (!theCopyIcon || browsing() || theSelectedIcons.size() != 1 || (theCopyIcon->Flags & kIconNoCut))
         return false;
-    const CPane* pane = theCopyIcon->GetPane();
+    const CPane* pane = CPane::FindPaneOfIcon(theCopyIcon);
     return pane && pane->IsEditable();
 }
 
@@ -408,7 +417,7 @@ bool CutToClipboard()
     if (!CanCut())
         return false;
     CQuibIcon* icon = theCopyIcon;
-    CPane* pane = icon->GetPane();
+    CPane* pane = CPane::FindPaneOfIcon(icon);
     CQuibBg* page = pane ? pane->GetPage() : nullptr;
     if (!page || !page->HoldsIcon(icon) || !CopyIconToClipboard(*icon))
         return false;
@@ -443,17 +452,6 @@ void InstallClipboard()
     theCanPaste.set(CanPaste);
     theSetCopySentence.set(SetCopySentence);
     theClearCopySource.set(ClearCopySource);
-    iconDestroyingBefore = theIconDestroying.chain([](const CQuibIcon* icon) {
-        if (icon == theCopyIcon)
-            theCopyIcon = nullptr;
-    });
-    sentenceDestroyingBefore = theSentenceDestroying.chain([](const CQuibSentence* sentence) {
-        if (sentence == theCopySentence)
-            theCopySentence = nullptr;
-    });
-    // The copy source follows the selection after the browse callout and the writer pane.
-    InstallPaneHooks();
-    selectionChangedBefore = theSelectionChanged.chain(OnClipboardSelectionChanged);
 }
 
 void ResetClipboard()
@@ -468,10 +466,4 @@ void ResetClipboard()
         hook->reset();
     theSetCopySentence.reset();
     theClearCopySource.reset();
-    theIconDestroying.set(std::move(iconDestroyingBefore));
-    theSentenceDestroying.set(std::move(sentenceDestroyingBefore));
-    theSelectionChanged.set(std::move(selectionChangedBefore));
-    iconDestroyingBefore = nullptr;
-    sentenceDestroyingBefore = nullptr;
-    selectionChangedBefore = nullptr;
 }

@@ -1,13 +1,27 @@
 #include "shell/ShellWiring.h"
 
+#include "core/PageEvents.h"
+#include "shell/Clipboard.h"
+
+namespace
+{
+
+CPageEventConnections connections;
+
+} // namespace
+
 void WireShell()
 {
-    // The clipboard follows thePageEvents here (icons and sentences about to die, the selection); the
-    // status bar follows the status text; the shell supplies the sound wait's idle step and the
+    // The clipboard's copy source forgets what dies and follows the selection, after the panes (wired
+    // first) have followed it.
+    connections.Follow(&CPageEvents::iconAboutToBeDestroyed, ForgetCopyIcon);
+    connections.Follow(&CPageEvents::sentenceAboutToBeDestroyed, ForgetCopySentence);
+    connections.Follow(&CPageEvents::selectionChanged, OnClipboardSelectionChanged);
+    // The status bar follows the status text; the shell supplies the sound wait's idle step and the
     // screen's standard frame.
 }
 
 void UnwireShell()
 {
-    // Disconnects what WireShell connected and puts its hooks back.
+    connections.DisconnectAll();
 }
