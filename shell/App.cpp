@@ -48,7 +48,6 @@ void installApplicationHooks(CQuibApp& app)
 {
     // While a sound plays to its end the waiting runs the idle work, as the event loop would.
     theSoundWaitIdleHook.set([&app] { app.OnIdle(0); });
-    InstallClipboard();
 }
 
 void removeApplicationHooks()

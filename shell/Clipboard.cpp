@@ -40,8 +40,6 @@ constexpr std::int32_t kQuestionEnding = 2365;
 // The display-text flags of a sentence's words on the clipboard.
 constexpr int kSentenceTextFlags = 3;
 
-bool clipboardInstalled = false;
-
 const QMimeData* clipboardData()
 {
     return QGuiApplication::clipboard()->mimeData();
@@ -437,33 +435,9 @@ bool PasteFromClipboard()
     return clipboardHasIcon() && pasteIconOntoPage();
 }
 
-// ---- hooks ------------------------------------------------------------------------------------------
-
-void InstallClipboard()
-{
-    if (clipboardInstalled)
-        return;
-    clipboardInstalled = true;
-    theCopyToClipboard.set([] { CopyToClipboard(); });
-    theCutToClipboard.set([] { CutToClipboard(); });
-    thePasteFromClipboard.set([] { PasteFromClipboard(); });
-    theCanCopy.set(CanCopy);
-    theCanCut.set(CanCut);
-    theCanPaste.set(CanPaste);
-    theSetCopySentence.set(SetCopySentence);
-    theClearCopySource.set(ClearCopySource);
-}
+// ---- state -----------------------------------------------------------------------------------------
 
 void ResetClipboard()
 {
     ClearCopySource();
-    if (!clipboardInstalled)
-        return;
-    clipboardInstalled = false;
-    for (auto* hook : {&theCopyToClipboard, &theCutToClipboard, &thePasteFromClipboard})
-        hook->reset();
-    for (auto* hook : {&theCanCopy, &theCanCut, &theCanPaste})
-        hook->reset();
-    theSetCopySentence.reset();
-    theClearCopySource.reset();
 }

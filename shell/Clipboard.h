@@ -76,8 +76,6 @@ std::optional<CRect> PastedIconRect(CRect carried, const CRect& paneArea);
 // upper case and "?" or "." behind by the sentence's ending; empty for a sentence without text.
 QString SentenceClipboardText(CQuibSentence& sentence);
 
-// Installs the clipboard into the command hooks and the writer pane's copy-source hooks. Once; the
-// program calls it at start-up. (The copy source follows the model's events through WireShell.)
-void InstallClipboard();
-// Empties the copy source and puts every hook the clipboard took back as it found it.
+// Empties the copy source. (WireShell connects the clipboard to the commands, the writer pane and the
+// model's events.)
 void ResetClipboard();

@@ -63,7 +63,6 @@ protected:
     {
         LumivoTest::SetUp();
         QGuiApplication::clipboard()->clear();
-        InstallClipboard();
         theMainPane.SetOwnerWnd(&m_owner);
         theMainPane.PaneRect = CRect(0, 0, 600, 400);
         theMainPane.PaneFlags = kPaneFlagEditable;
