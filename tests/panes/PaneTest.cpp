@@ -337,6 +337,9 @@ TEST_F(PaneTest, ThePaneFollowsItsIndexedPageThroughSavesRevertsAndRemoval)
     ASSERT_NE(userCopy(), nullptr);
     EXPECT_EQ(theMainPane.GetPage(), userCopy());
     EXPECT_EQ(theMainPane.GetPage()->Icons.front()->GetBackground(), userCopy());
+    theWordPane.SetVisible(true);
+    EXPECT_EQ(theWordPane.ShowPage(*userCopy()), userCopy()) << "refused: the main pane shows it";
+    EXPECT_EQ(theWordPane.GetPage(), nullptr);
 
     // The original saved over that copy: the pane lets go of the copy while it still exists, and shows
     // the one filed in its place.
