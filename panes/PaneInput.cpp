@@ -177,7 +177,6 @@ void ResetPaneInput()
     thePaneCommand.reset();
     thePaneIconWizard.reset();
     thePaneEditBackground.reset();
-    thePaneMenuTracker.reset();
     theCtrlView = false;
     thePaneMenu = PaneMenuState{};
 }

@@ -82,9 +82,6 @@ extern lumivo::Hook<bool(int commandId, bool testOnly)> thePaneCommand;
 extern lumivo::Hook<void(CQuibIcon* icon, int action, CPane* pane, int x, int y)> thePaneIconWizard;
 // Opens the background editor on that page.
 extern lumivo::Hook<void(CQuibBg* page)> thePaneEditBackground;
-// Shows the context menu at the mouse and gives the id of the item chosen, or 0. By default the menu
-// runs modally at the cursor; tests choose for themselves.
-extern lumivo::Hook<int(QMenu& menu)> thePaneMenuTracker;
 
 // While Ctrl is held with the browse tool, the main pane's icons show their link badges.
 extern bool theCtrlView;

@@ -16,11 +16,6 @@
 
 #include <array>
 
-lumivo::Hook<int(QMenu&)> thePaneMenuTracker{[](QMenu& menu) {
-    const QAction* chosen = menu.exec(QCursor::pos());
-    return chosen ? chosen->data().toInt() : 0;
-}};
-
 namespace
 {
 
@@ -266,7 +261,7 @@ bool CPane::OnRButtonDown(unsigned /*flags*/, int x, int y, std::uint32_t /*tick
     thePaneMenu = PaneMenuState{CPoint(x, y), icon, true};
     QMenu menu;
     buildMenu(menu, *this, icon);
-    const int chosen = thePaneMenuTracker(menu);
+    const int chosen = lumivo::ui::execMenu(menu, QCursor::pos());
     if (chosen >= kFirstPropertyCommand && chosen <= kLastPropertyCommand)
         OnPropertyCommand(chosen);
     thePaneMenu = PaneMenuState{};
