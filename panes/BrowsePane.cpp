@@ -8,6 +8,7 @@
 #include "panes/MouseState.h"
 #include "panes/Panes.h"
 #include "resources/BitmapResource.h"
+#include "system/SystemStrings.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -625,7 +626,7 @@ bool CBrowsePane::OnMouseMove(unsigned /*flags*/, int x, int y, std::uint32_t /*
     if (theHoverIcon)
         theHoverIcon->OnInside();
     if (updateCursor)
-        theSetAppCursor(kBrowsePaneCursor);
+        SetAppCursor(kBrowsePaneCursor);
     return true;
 }
 

@@ -221,7 +221,7 @@ void CPane::attachPage(CQuibBg* page)
     UpdateLayout(false);
     Invalidate();
     if (this == &theMainPane)
-        theMainPaneShowedPage(page);
+        Owner().MainPaneShowedPage(page);
 }
 
 void CPane::DetachPage()

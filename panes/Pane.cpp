@@ -9,6 +9,7 @@
 #include "panes/Panes.h"
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
 
 #include <QPainter>
 
@@ -20,9 +21,7 @@ int CPane::theDragHandle = 0;
 CPoint CPane::theDragHandleStart;
 CRect CPane::theRubberBand;
 CPoint CPane::theLastDragPoint;
-lumivo::Hook<void(int)> theSetAppCursor{[](int) {}};
 lumivo::Hook<bool(const CQuibBg*)> theBgEditorEditsPageHook{[](const CQuibBg*) { return false; }};
-lumivo::Hook<void(CQuibBg*)> theMainPaneShowedPage{[](CQuibBg*) {}};
 
 namespace
 {
@@ -106,6 +105,14 @@ int placeOnAxis(int from, int to, int page, int nearMargin, int farMargin, bool 
     return to - page + farMargin;
 }
 
+// The owner of a pane that has none: it has no window and answers every request with nothing.
+class NoOwner : public CPaneOwner
+{
+public:
+    bool HasWindow() const override { return false; }
+    void InvalidateRect(const CRect& /*rect*/, bool /*erase*/) override {}
+};
+
 } // namespace
 
 CPane::~CPane()
@@ -117,6 +124,12 @@ void CPane::SetOwnerWnd(CPaneOwner* owner)
 {
     InstallPaneHooks(); // the client window gives the panes their owner when it is made
     m_owner = owner;
+}
+
+CPaneOwner& CPane::Owner() const
+{
+    static NoOwner none;
+    return m_owner ? *m_owner : none;
 }
 
 void CPane::ResetPane()
@@ -137,9 +150,7 @@ void ResetPaneStatics()
     CPane::theDragHandleStart = CPoint();
     CPane::theRubberBand = CRect();
     CPane::theLastDragPoint = CPoint();
-    theSetAppCursor.reset();
     theBgEditorEditsPageHook.reset();
-    theMainPaneShowedPage.reset();
     UninstallPaneHooks();
 }
 
@@ -214,7 +225,7 @@ void SetFocusPane(CPane* pane)
 {
     const bool browse = browseTool();
     if (browse && pane && (pane->PaneFlags & kPaneFlagNoBrowseFocus)) {
-        theSetAppCursor(kBrowsePaneCursor);
+        SetAppCursor(kBrowsePaneCursor);
         return;
     }
     if (theFocusPane && theFocusPane != pane)
@@ -223,7 +234,7 @@ void SetFocusPane(CPane* pane)
     if (pane)
         pane->Invalidate();
     if (browse)
-        theSetAppCursor(kBrowsePaneCursor);
+        SetAppCursor(kBrowsePaneCursor);
 }
 
 void CPane::ClearSelection()

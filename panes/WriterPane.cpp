@@ -9,19 +9,17 @@
 #include "core/Word.h"
 #include "panes/IconDrawing.h"
 #include "panes/Panes.h"
+#include "panes/PrintView.h"
 #include "platform/types/Clock.h"
 #include "store/ResourceManager.h"
 #include "store/ResourceTypes.h"
+#include "system/SystemStrings.h"
 
 #include <QFontMetrics>
 #include <QPainter>
 #include <QTimer>
 
 #include <algorithm>
-
-lumivo::Hook<void(CQuibSentence*)> theSetCopySentence{[](CQuibSentence*) {}};
-lumivo::Hook<void()> theClearCopySource{[] {}};
-lumivo::Hook<void(CQuibSentence&)> theWriterPrintSentence{[](CQuibSentence&) {}};
 
 namespace
 {
@@ -363,7 +361,7 @@ void CWriterPane::ShowSentence(int index)
         }
     }
     if (m_sentence && (Style & kWriterSentenceSelected))
-        theSetCopySentence(m_sentence.get());
+        Owner().SetCopySentence(m_sentence.get());
     Style |= kWriterLayoutNeeded;
 }
 
@@ -440,7 +438,7 @@ void CWriterPane::OnSelectionChanged()
     if (theEditTool != kEditToolBrowse || theSelectedIcons.size() != 1 || !(Style & kWriterSentenceSelected))
         return;
     Style &= ~kWriterSentenceSelected;
-    theClearCopySource();
+    Owner().ClearCopySource();
     Invalidate();
 }
 
@@ -458,7 +456,7 @@ bool CWriterPane::OnMouseMove(unsigned flags, int x, int y, std::uint32_t tick, 
     if (theEditTool == kEditToolBrowse && GetIconToInsert() && inSentenceRegion(x, y) &&
         SentenceRect().PtInRect(CPoint(x, y)) && SentenceIconPositionAt(x, y) == kNoSentenceIcon) {
         const bool consumed = CPane::OnMouseMove(flags, x, y, tick, false);
-        theSetAppCursor(kWriterInsertCursor);
+        SetAppCursor(kWriterInsertCursor);
         return consumed;
     }
     return CPane::OnMouseMove(flags, x, y, tick, true);
@@ -498,7 +496,7 @@ bool CWriterPane::OnClick(unsigned flags, int x, int y, std::uint32_t tick)
         startReadingAloud();
     } else if (isTool(hit, WriterTool::Print)) {
         if (m_sentence && !m_sentence->Icons.empty())
-            theWriterPrintSentence(*m_sentence);
+            PrintWriterSentence();
     } else if (isTool(hit, WriterTool::DisplayMode)) {
         stepDisplayMode();
     }
@@ -551,7 +549,7 @@ void CWriterPane::selectWholeSentence()
         return;
     Style |= kWriterSentenceSelected;
     if (m_sentence)
-        theSetCopySentence(m_sentence.get());
+        Owner().SetCopySentence(m_sentence.get());
     Invalidate();
 }
 
@@ -941,7 +939,4 @@ void UninstallWriterPaneHooks()
 void ResetWriterPaneHooks()
 {
     UninstallWriterPaneHooks();
-    theSetCopySentence.reset();
-    theClearCopySource.reset();
-    theWriterPrintSentence.reset();
 }

@@ -58,13 +58,6 @@ constexpr int kReadAloudTimerMs = 20;
 enum class WriterTool { ScrollBack, ScrollForward, Delete, ReadAloud, Print, DisplayMode, Previous, Next };
 constexpr int kWriterToolCount = 8;
 
-// What the clipboard keeps as its copy source: the whole shown sentence, or nothing. The clipboard
-// installs both; by default nothing is kept.
-extern lumivo::Hook<void(CQuibSentence* sentence)> theSetCopySentence;
-extern lumivo::Hook<void()> theClearCopySource;
-// The print view prints a sentence; the print view installs it, by default nothing is printed.
-extern lumivo::Hook<void(CQuibSentence& sentence)> theWriterPrintSentence;
-
 class CWriterPane : public CPane
 {
 public:

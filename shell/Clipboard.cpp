@@ -441,8 +441,6 @@ void InstallClipboard()
     theCanCopy.set(CanCopy);
     theCanCut.set(CanCut);
     theCanPaste.set(CanPaste);
-    theSetCopySentence.set(SetCopySentence);
-    theClearCopySource.set(ClearCopySource);
     iconDestroyingBefore = theIconDestroying.chain([](const CQuibIcon* icon) {
         if (icon == theCopyIcon)
             theCopyIcon = nullptr;
@@ -466,8 +464,6 @@ void ResetClipboard()
         hook->reset();
     for (auto* hook : {&theCanCopy, &theCanCut, &theCanPaste})
         hook->reset();
-    theSetCopySentence.reset();
-    theClearCopySource.reset();
     theIconDestroying.set(std::move(iconDestroyingBefore));
     theSentenceDestroying.set(std::move(sentenceDestroyingBefore));
     theSelectionChanged.set(std::move(selectionChangedBefore));

@@ -284,14 +284,12 @@ CWordNavBar::CWordNavBar(QWidget* parent) : QToolBar(parent)
         AddButton(command);
     UpdateTexts();
     lumivo::ui::routeToolBarCommands(*this, theCommandRoute);
-    theMainPaneShowedPage.set([this](CQuibBg* page) { AddToHistory(page); });
     theInflexionButtonUpdate.set([this] { UpdateInflexionButton(); });
     UpdateInflexionButton();
 }
 
 CWordNavBar::~CWordNavBar()
 {
-    theMainPaneShowedPage.reset();
     theInflexionButtonUpdate.reset();
 }
 

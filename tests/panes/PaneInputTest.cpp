@@ -13,6 +13,7 @@
 #include "platform/ui/Ui.h"
 #include "store/ResourceManager.h"
 #include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QInputDialog>
@@ -324,13 +325,11 @@ TEST_F(PaneInputTest, ADroppedIconIsOfferedAMoveButTheDropChangesNothing)
 
 TEST_F(PaneInputTest, EachToolShowsItsCursorAndASelectedIconsHandleItsSizingArrow)
 {
-    int shown = 0;
-    const auto cursor = theSetAppCursor.scoped([&](int id) { shown = id; });
     CQuibIcon& icon = addIcon(CRect(100, 100, 200, 200));
     const auto cursorAt = [&](int tool, int x, int y) {
         theEditTool = tool;
         CPane::UpdateCursor(x, y, theMainPane.IconAt(x, y));
-        return shown;
+        return GetAppCursor();
     };
     EXPECT_EQ(cursorAt(kEditToolBrowse, 150, 150), CURSOR_HAND) << "the icon opens a page";
     icon.LinkId = 0;

@@ -12,6 +12,7 @@
 #include "panes/Panes.h"
 #include "platform/types/Clock.h"
 #include "store/ResourceTypes.h"
+#include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/AudioTestHelpers.h"
 #include "tests/support/LumivoTest.h"
@@ -34,6 +35,11 @@ class RecordingOwner : public CPaneOwner
 public:
     bool HasWindow() const override { return true; }
     void InvalidateRect(const CRect& /*rect*/, bool /*erase*/) override {}
+    void SetCopySentence(CQuibSentence* sentence) override { copySources.push_back(sentence); }
+    void ClearCopySource() override { ++copySourcesCleared; }
+
+    std::vector<const CQuibSentence*> copySources;
+    int copySourcesCleared = 0;
 };
 
 // An icon that notes when it was activated and starts a "sound" then.
@@ -188,9 +194,7 @@ TEST_F(WriterPaneTest, NewSentenceGoesAfterTheGivenPositionOrAtTheHead)
 
 TEST_F(WriterPaneTest, DeleteRemovesTheSelectedIconOrEmptiesOrRemovesTheWholeSentence)
 {
-    std::vector<const CQuibSentence*> copySources;
-    const auto copying =
-        theSetCopySentence.scoped([&](CQuibSentence* copied) { copySources.push_back(copied); });
+    const std::vector<const CQuibSentence*>& copySources = m_owner.copySources;
     addIcon(11);
     addIcon(12);
     CQuibIcon* second = sentence().Icons[1].get();
@@ -220,14 +224,13 @@ TEST_F(WriterPaneTest, DeleteRemovesTheSelectedIconOrEmptiesOrRemovesTheWholeSen
     EXPECT_FALSE(storedSentence(2, removed)) << "nothing wrote the removed sentence back";
 
     // A single icon selected in the browse tool ends the whole-sentence selection and its copy.
-    int cleared = 0;
-    const auto clearing = theClearCopySource.scoped([&] { ++cleared; });
+    m_owner.copySourcesCleared = 0;
     const auto elsewhere = wordIcon(30);
     theSelectedIcons = {elsewhere.get()};
     theSelectionChanged();
-    EXPECT_EQ(cleared, 1);
+    EXPECT_EQ(m_owner.copySourcesCleared, 1);
     theSelectionChanged();
-    EXPECT_EQ(cleared, 1);
+    EXPECT_EQ(m_owner.copySourcesCleared, 1);
     theSelectedIcons.clear();
 }
 
@@ -304,19 +307,17 @@ TEST_F(WriterPaneTest, ScrollToolsWorkOnlyWhileTheRowOverflowsAndTheInsertCursor
     EXPECT_EQ(sentence().ScrollOffset, 0);
     EXPECT_TRUE(sentence().Icons.front()->Flags & kIconVisible);
 
-    std::vector<int> cursors;
-    const auto cursor = theSetAppCursor.scoped([&](int id) { cursors.push_back(id); });
     const auto elsewhere = wordIcon(40);
     theSelectedIcons = {elsewhere.get()};
     const CRect strip = theWriterPane.SentenceRect();
+    SetAppCursor(CURSOR_ARROW);
     theWriterPane.OnMouseMove(0, strip.left + 30, strip.top + 3, 0, true);
-    ASSERT_FALSE(cursors.empty());
-    EXPECT_EQ(cursors.back(), kWriterInsertCursor) << "where a click would insert";
-    cursors.clear();
+    EXPECT_EQ(GetAppCursor(), kWriterInsertCursor) << "where a click would insert";
+    SetAppCursor(CURSOR_ARROW);
     const CRect first = theWriterPane.VisibleRect();
     theWriterPane.OnMouseMove(0, first.left + kWriterPictureSize / 2, strip.top + strip.Height() / 2, 0,
                               true);
-    EXPECT_TRUE(std::ranges::find(cursors, kWriterInsertCursor) == cursors.end()) << "over an icon";
+    EXPECT_NE(GetAppCursor(), kWriterInsertCursor) << "over an icon";
     theSelectedIcons.clear();
 }
 

@@ -199,18 +199,19 @@ TEST_F(MainClientWndTest, ThePanesReachTheCommandsAndTheIconWizardWhileTheWindow
 {
     bool canCut = false;
     const auto cut = theCanCut.scoped([&] { return canCut; });
-    EXPECT_FALSE(thePaneCommand(kCommandCut, true));
+    ASSERT_EQ(theMainPane.OwnerWnd(), m_window.get());
+    EXPECT_FALSE(theMainPane.Owner().PaneCommand(kCommandCut, true));
     canCut = true;
-    EXPECT_TRUE(thePaneCommand(kCommandCut, true));
+    EXPECT_TRUE(theMainPane.Owner().PaneCommand(kCommandCut, true));
 
     int action = 0;
     const auto wizard =
         theRunIconWizardHook.scoped([&](CQuibIcon*, int how, CPane*, int, int) { action = how; });
-    thePaneIconWizard(nullptr, 1, &theMainPane, 10, 10);
+    theMainPane.Owner().RunIconWizard(nullptr, 1, &theMainPane, 10, 10);
     EXPECT_EQ(action, 1);
 
     m_window.reset();
-    EXPECT_FALSE(thePaneCommand(kCommandCut, true)) << "gone with the window";
+    EXPECT_FALSE(theMainPane.Owner().PaneCommand(kCommandCut, true)) << "gone with the window";
 }
 
 TEST_F(MainClientWndTest, ClicksPairWithinTheToolsIntervalAndTolerance)
