@@ -339,6 +339,6 @@ void CPane::PrintPocketbook(PrinterDC& printer) const
         dc.drawImage(QRect(origin, scaledPicture), m_pagePicture);
     }
     for (const auto& icon : m_page->Icons)
-        icon->DrawForPrint(dc, origin, scale.cx, scale.cy, 0);
+        m_iconPainter.PaintForPrint(dc, origin, *icon, scale.cx, scale.cy, 0);
     dc.restore();
 }

@@ -4,7 +4,6 @@
 #include "core/IconEvents.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
-#include "panes/IconDrawing.h"
 #include "panes/PaneInput.h"
 #include "panes/Panes.h"
 #include "system/OutputFile.h"
@@ -137,6 +136,7 @@ void CPane::ResetPane()
     releasePage();
     m_childIcons.clear();
     m_pagePicture = QImage();
+    m_iconPainter = CIconPainter();
     m_owner = nullptr;
     m_visible = false;
     static_cast<CPaneFields&>(*this) = CPaneFields{};
@@ -488,20 +488,17 @@ void CPane::drawGrid(QPainter& dc)
 void CPane::DrawIcons(QPainter& dc)
 {
     const CQuibIcon* soleSelected = theSelectedIcons.size() == 1 ? theSelectedIcons.front() : nullptr;
+    const unsigned flags = IsEditable() ? kPaintHandles : 0;
     if (m_page) {
-        PrepareIconPictures(m_page->Icons, false);
-        IconPaint paint{dc, toQPoint(PageRect.TopLeft())};
-        paint.editablePane = IsEditable();
-        paint.soleSelected = soleSelected;
-        paint.linkBadges = theCtrlView && this == &theMainPane;
+        const unsigned pageFlags = flags | (theCtrlView && this == &theMainPane ? kPaintLinkBadges : 0);
+        m_iconPainter.PreparePictures(m_page->Icons, pageFlags);
+        const QPoint origin = toQPoint(PageRect.TopLeft());
         for (auto& icon : m_page->Icons)
-            icon->Draw(paint);
+            m_iconPainter.Paint(dc, origin, *icon, pageFlags, soleSelected);
     }
-    IconPaint own{dc, toQPoint(DrawRect.TopLeft())};
-    own.editablePane = IsEditable();
-    own.soleSelected = soleSelected;
+    const QPoint origin = toQPoint(DrawRect.TopLeft());
     for (auto& icon : m_childIcons)
-        icon->Draw(own);
+        m_iconPainter.Paint(dc, origin, *icon, flags, soleSelected);
 }
 
 // In the editing tools a pane that cannot be edited is covered by a white hatch.

@@ -12,6 +12,7 @@
 
 #include "core/Icon.h"
 #include "core/Page.h"
+#include "panes/IconPainter.h"
 #include "platform/types/Hook.h"
 #include "platform/types/WinTypes.h"
 
@@ -205,6 +206,10 @@ public:
     // The owner to ask, or one that does nothing while the pane has none.
     CPaneOwner& Owner() const;
     const QImage& PagePicture() const { return m_pagePicture; }
+    // What the pane draws its icons with, and where that finds pictures (the stored ones until a test
+    // gives its own; ResetPane puts them back).
+    const CIconPainter& IconPainter() const { return m_iconPainter; }
+    void SetPictureFinder(PictureFinder finder) { m_iconPainter = CIconPainter(std::move(finder)); }
 
     static CPane* FindPaneAt(int x, int y);
     static CPane* FindPaneOfIcon(const CQuibIcon* icon);
@@ -260,6 +265,7 @@ protected:
     bool takeFoundPage(std::int32_t id);
 
     QImage m_pagePicture; // the page picture scaled for this pane
+    CIconPainter m_iconPainter;
     CQuibIconList m_childIcons;
     CQuibBg* m_page = nullptr;            // the page shown
     std::unique_ptr<CQuibBg> m_ownedPage; // the same page when theBgIndex does not keep it

@@ -7,7 +7,6 @@
 #include "core/Sound.h"
 #include "core/User.h"
 #include "core/Word.h"
-#include "panes/IconDrawing.h"
 #include "panes/Panes.h"
 #include "panes/PrintView.h"
 #include "platform/types/Clock.h"
@@ -880,12 +879,11 @@ void CWriterPane::drawSentenceIcons(QPainter& dc)
 {
     if (!m_sentence)
         return;
-    PrepareIconPictures(m_sentence->Icons, true);
+    IconPainter().PreparePictures(m_sentence->Icons, kPaintPictureStep2);
     dc.save();
     dc.setClipRect(toQRect(toClient(m_visibleRect)), Qt::IntersectClip);
-    IconPaint paint{dc, QPoint(m_area.left, m_area.top)};
-    paint.writerPane = true;
-    paint.soleSelected = theSelectedIcons.size() == 1 ? theSelectedIcons.front() : nullptr;
+    const QPoint origin(m_area.left, m_area.top);
+    const CQuibIcon* soleSelected = theSelectedIcons.size() == 1 ? theSelectedIcons.front() : nullptr;
     dc.setFont(m_labelFont.GetFont());
     for (auto& icon : m_sentence->Icons) {
         if (!(icon->Flags & kIconVisible))
@@ -895,7 +893,7 @@ void CWriterPane::drawSentenceIcons(QPainter& dc)
             box.InflateRect(kHighlightPadding, kHighlightPadding);
             fillPath(dc, roundedPath(box), paintColor(FocusColor));
         }
-        icon->Draw(paint);
+        IconPainter().Paint(dc, origin, *icon, kPaintPictureStep2, soleSelected);
         if (sentenceTextShown(Style)) {
             dc.setPen(Qt::black);
             dc.drawText(toQRect(toClient(icon->DrawnRect)), Qt::AlignCenter,

@@ -1,7 +1,6 @@
 #include "shell/MainFrame.h"
 
 #include "core/User.h"
-#include "panes/IconDrawing.h"
 #include "platform/types/Clock.h"
 #include "resources/BitmapResource.h"
 #include "shell/Commands.h"
@@ -99,8 +98,6 @@ CMainFrame::~CMainFrame()
         return;
     theMainFrameWindow = nullptr;
     theStatusTextSink.reset();
-    theAviTimerStart.reset();
-    theAviTimerStop.reset();
 }
 
 void CMainFrame::CreateToolBar()
@@ -197,8 +194,6 @@ void CMainFrame::AddHelpKey()
 void CMainFrame::InstallFrameHooks()
 {
     theStatusTextSink.set([this](const QString& text) { statusBar()->showMessage(text); });
-    theAviTimerStart.set([this](int intervalMs) { m_aviTimer.start(intervalMs, this); });
-    theAviTimerStop.set([this] { m_aviTimer.stop(); });
 }
 
 QAction* CMainFrame::ToolButton(int commandId) const
@@ -285,9 +280,7 @@ void CMainFrame::moveEvent(QMoveEvent* event)
 
 void CMainFrame::timerEvent(QTimerEvent* event)
 {
-    if (event->timerId() == m_aviTimer.timerId())
-        StepAviPreview();
-    else if (event->timerId() == m_idleTimer.timerId())
+    if (event->timerId() == m_idleTimer.timerId())
         RunClientIdleTick();
     QMainWindow::timerEvent(event);
 }

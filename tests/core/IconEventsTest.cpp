@@ -12,7 +12,6 @@
 #include "core/Sound.h"
 #include "core/User.h"
 #include "core/Word.h"
-#include "panes/IconDrawing.h"
 #include "platform/types/Clock.h"
 #include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
@@ -20,9 +19,6 @@
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/PageEventLog.h"
-
-#include <QImage>
-#include <QPainter>
 
 #include <utility>
 
@@ -50,26 +46,6 @@ public:
     std::vector<int> frames;
     bool playing = false;
 };
-
-// A picture of one grey level.
-std::unique_ptr<CQuibPict> greyPicture(std::uint8_t level)
-{
-    auto picture = std::make_unique<CQuibPict>();
-    picture->Width = picture->Height = 20;
-    picture->Image = RgbImage{20, 20, std::vector<std::uint8_t>(20 * 20 * 3, level)};
-    return picture;
-}
-
-// The colour at the centre of the icon drawn onto white.
-QRgb centreColour(CQuibIcon& icon)
-{
-    QImage image(100, 100, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    IconPaint paint{painter, {}};
-    icon.Draw(paint);
-    return image.pixel(50, 50);
-}
 
 // Stands for a pane: the icons only compare and pass on pane pointers.
 int paneToken = 0;
@@ -291,22 +267,6 @@ TEST_F(IconEventsTest, LinkThatCannotBeShownFallsBackToTheStartPage)
     icon.LinkId = 55;
     EXPECT_TRUE(icon.FollowLink());
     EXPECT_EQ(asked, (std::vector<std::int32_t>{55, kLinkFallbackPage}));
-}
-
-TEST_F(IconEventsTest, ShownInflexionGovernsThePicture)
-{
-    const auto pictures = theIconPictureFinder.scoped([](std::int32_t id, int, int) {
-        return id == kWord ? greyPicture(0x40) : id == 11 ? greyPicture(0x80) : nullptr;
-    });
-    StoreWord(kWord, QStringLiteral("hus"));
-    StoreWord(11, QStringLiteral("huse"), {kWord});
-    CQuibObjIndex::LoadWords();
-    icon.ScreenRect = CRect(10, 10, 90, 90);
-    EXPECT_EQ(centreColour(icon), qRgb(0x40, 0x40, 0x40));
-    icon.NextInflexion();
-    EXPECT_EQ(centreColour(icon), qRgb(0x80, 0x80, 0x80));
-    icon.NextInflexion();
-    EXPECT_EQ(centreColour(icon), qRgb(0x40, 0x40, 0x40));
 }
 
 TEST_F(IconEventsTest, SelectingSteppingMovingAndFollowingALinkAreAnnounced)

@@ -8,7 +8,6 @@
 #include "core/PageHooks.h"
 #include "core/Picture.h"
 #include "core/User.h"
-#include "panes/IconDrawing.h"
 #include "platform/archive/MemFile.h"
 #include "platform/ui/Ui.h"
 #include "store/ResourceTypes.h"
@@ -403,19 +402,4 @@ TEST_F(PagePictureTest, AForcedLoadDecodesOnlyAPictureWhoseBytesChanged)
     ASSERT_EQ(m_pictures.back()->Write(), RES_OK);
     EXPECT_EQ(page.LoadPictureForFrameSize(3, true), 3);
     EXPECT_EQ(page.PictureImage->pixels[0], 70);
-}
-
-TEST_F(PagePictureTest, IconsTakeThePictureKindOfTheirSize)
-{
-    storePicture(2, 20);
-    storePicture(10, 100);
-    storePicture(5, 50);
-    const auto levelOf = [](std::unique_ptr<CQuibPict> picture) {
-        return picture && picture->Load() == RES_OK && picture->Decode() ? int(picture->GetImage()->pixels[0])
-                                                                         : -1;
-    };
-    EXPECT_EQ(levelOf(LoadWordPicture(kPageId, 40, 200)), 20);
-    EXPECT_EQ(levelOf(LoadWordPicture(kPageId, 150, 150)), 100);
-    EXPECT_EQ(levelOf(LoadWordPicture(kPageId, 100, 100)), 100) << "kind 4 is missing: 10 comes next";
-    EXPECT_EQ(levelOf(LoadWordPicture(kPageId + 1, 40, 40)), -1);
 }

@@ -9,7 +9,6 @@
 #include "core/PageHooks.h"
 #include "core/Picture.h"
 #include "core/User.h"
-#include "panes/IconDrawing.h"
 #include "panes/Panes.h"
 #include "panes/UserSettings.h"
 #include "store/ResourceTypes.h"
@@ -75,7 +74,7 @@ protected:
         storePage(kOtherPage, "Other", false);
         m_file = saveAndReopen(m_file);
         theActiveFiles = {m_file};
-        theIconPictureFinder.set([](std::int32_t, int, int) { return iconPicture(); });
+        theMainPane.SetPictureFinder([](std::int32_t, int, int) { return iconPicture(); });
     }
 
     void storePage(std::int32_t id, const char* name, bool withPicture)

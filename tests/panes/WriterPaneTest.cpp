@@ -8,7 +8,6 @@
 #include "core/Sentence.h"
 #include "core/Sound.h"
 #include "core/User.h"
-#include "panes/IconDrawing.h"
 #include "panes/Panes.h"
 #include "platform/types/Clock.h"
 #include "store/ResourceTypes.h"
@@ -435,7 +434,7 @@ TEST_F(WriterReadAloudTest, TheTimerReadsOnWhileTheEventLoopRunsAndEndsWhenTheSe
 
 TEST_F(WriterPaneTest, TheStripIsDrawnInItsColourWithAHighlightedIconOnTheSelectionColour)
 {
-    theIconPictureFinder.set([](std::int32_t, int, int) { return solidPicture(); });
+    theWriterPane.SetPictureFinder([](std::int32_t, int, int) { return solidPicture(); });
     addIcon(11);
     addIcon(12);
     sentence().Icons[1]->Highlighted = true;
