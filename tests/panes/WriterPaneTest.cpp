@@ -13,10 +13,9 @@
 #include "store/ResourceTypes.h"
 #include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
-#include "tests/support/AudioTestHelpers.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/RecordingIcon.h"
 
-#include <QCoreApplication>
 #include <QPainter>
 
 #include <memory>
@@ -39,22 +38,6 @@ public:
 
     std::vector<const CQuibSentence*> copySources;
     int copySourcesCleared = 0;
-};
-
-// An icon that notes when it was activated and starts a "sound" then.
-class RecordingIcon : public CQuibIcon
-{
-public:
-    explicit RecordingIcon(std::vector<std::uint32_t>& ticks) : m_ticks(ticks) {}
-    bool Activate(std::int32_t /*wordId*/) override
-    {
-        m_ticks.push_back(lumivo::clock::tickCount());
-        NoteSoundTick(CurrentSoundTick());
-        return true;
-    }
-
-private:
-    std::vector<std::uint32_t>& m_ticks;
 };
 
 std::unique_ptr<CQuibIcon> wordIcon(std::int32_t wordId)
@@ -346,7 +329,7 @@ protected:
     void addRecordingIcons(int count)
     {
         for (int i = 0; i < count; ++i)
-            sentence().Icons.push_back(std::make_unique<RecordingIcon>(m_activated));
+            sentence().Icons.push_back(std::make_unique<lumivo::test::RecordingIcon>(m_activated));
         theWriterPane.Style |= kWriterLayoutNeeded;
         theWriterPane.UpdateLayout(false);
     }
@@ -354,82 +337,20 @@ protected:
     std::vector<std::uint32_t> m_activated;
 };
 
-TEST_F(WriterReadAloudTest, IconsStartAtLeast500MsApartOneAtATimeWithoutBlocking)
+TEST_F(WriterReadAloudTest, TheToolReadsTheShownSentenceAndAChangeOfItEndsTheReading)
 {
-    lumivo::clock::TestClock clock(100000);
-    addRecordingIcons(3);
-    theLastSoundTick = 100000 - 500;
-    click(WriterTool::ReadAloud);
-    EXPECT_FALSE(theWriterPane.IsReadingAloud()) << "no start within 500 ms of the last sound";
-
-    clock.advance(1);
-    click(WriterTool::ReadAloud);
-    ASSERT_TRUE(theWriterPane.IsReadingAloud());
-    EXPECT_EQ(m_activated, std::vector<std::uint32_t>{100001}) << "the first icon at once";
-    EXPECT_TRUE(sentence().Icons[0]->Highlighted);
-
-    click(WriterTool::ReadAloud); // a second request while reading is ignored
-    clock.advance(499);
-    theWriterPane.OnReadAloudTick();
-    EXPECT_EQ(m_activated.size(), 1u);
-    clock.advance(1);
-    theWriterPane.OnReadAloudTick();
-    EXPECT_EQ(m_activated, (std::vector<std::uint32_t>{100001, 100501}));
-    EXPECT_FALSE(sentence().Icons[0]->Highlighted);
-    EXPECT_TRUE(sentence().Icons[1]->Highlighted);
-
-    clock.advance(700);
-    theWriterPane.OnReadAloudTick();
-    EXPECT_EQ(m_activated, (std::vector<std::uint32_t>{100001, 100501, 101201}));
-    clock.advance(499);
-    theWriterPane.OnReadAloudTick();
-    EXPECT_TRUE(theWriterPane.IsReadingAloud()) << "the last icon stays lit while its sound is due";
-    EXPECT_TRUE(sentence().Icons[2]->Highlighted);
-    clock.advance(1);
-    theWriterPane.OnReadAloudTick();
-    EXPECT_FALSE(theWriterPane.IsReadingAloud());
-    for (const auto& icon : sentence().Icons)
-        EXPECT_FALSE(icon->Highlighted);
-}
-
-TEST_F(WriterReadAloudTest, ASoundThatNeverEndsHoldsEachIconAtMost30Seconds)
-{
-    lumivo::clock::TestClock clock(100000);
-    addRecordingIcons(2);
-    bool playing = false;
-    const auto speaking = theSpeakingQuery.scoped([&] { return playing; });
-    click(WriterTool::ReadAloud);
-    ASSERT_EQ(m_activated.size(), 1u);
-    playing = true;
-    clock.advance(29999);
-    theWriterPane.OnReadAloudTick();
-    EXPECT_EQ(m_activated.size(), 1u);
-    clock.advance(1);
-    theWriterPane.OnReadAloudTick();
-    EXPECT_EQ(m_activated, (std::vector<std::uint32_t>{100000, 130000}));
-}
-
-TEST_F(WriterReadAloudTest, TheTimerReadsOnWhileTheEventLoopRunsAndEndsWhenTheSentenceChanges)
-{
-    addRecordingIcons(2);
-    click(WriterTool::ReadAloud);
-    ASSERT_TRUE(theWriterPane.IsReadingAloud());
-    EXPECT_TRUE(waitFor([&] {
-        QCoreApplication::processEvents();
-        return !theWriterPane.IsReadingAloud();
-    }));
-    ASSERT_EQ(m_activated.size(), 2u);
-    EXPECT_GE(m_activated[1] - m_activated[0], kReadAloudGapMs);
-
     lumivo::clock::TestClock clock(200000);
-    ResetSoundState(); // the real clock's last start means nothing on the test clock
+    addRecordingIcons(2);
     click(WriterTool::ReadAloud);
     ASSERT_TRUE(theWriterPane.IsReadingAloud());
+    EXPECT_EQ(m_activated, std::vector<std::uint32_t>{200000}) << "the first icon at once";
+    EXPECT_TRUE(sentence().Icons[0]->Highlighted);
     addIcon(40); // the sentence changes under the reading
     clock.advance(1000);
-    theWriterPane.OnReadAloudTick();
+    theWriterPane.Reader().OnTick();
     EXPECT_FALSE(theWriterPane.IsReadingAloud());
-    EXPECT_EQ(m_activated.size(), 3u);
+    EXPECT_EQ(m_activated.size(), 1u) << "what was to come is gone";
+    EXPECT_FALSE(sentence().Icons[0]->Highlighted);
 }
 
 TEST_F(WriterPaneTest, TheStripIsDrawnInItsColourWithAHighlightedIconOnTheSelectionColour)
