@@ -5,29 +5,10 @@
 #include "core/IconBounds.h"
 #include "core/IconShapes.h"
 #include "core/PageHooks.h"
+#include "tests/core/PlacedIcons.h"
 #include "tests/support/LumivoTest.h"
 
 #include <climits>
-
-namespace
-{
-
-constexpr SIZE kPage{320, 240};
-// An icon of that shape placed by the per-mille rectangle on the page.
-std::unique_ptr<CQuibIcon> placedIcon(bool ellipseClass, std::uint32_t shape, const CRect& perMille,
-                                      SIZE page = kPage)
-{
-    std::unique_ptr<CQuibIcon> icon =
-        ellipseClass ? std::make_unique<CQuibIcon_Ellipse>() : std::make_unique<CQuibIcon>(shape);
-    icon->StoredRect = perMille;
-    icon->WordId = 1;
-    icon->WordName = QStringLiteral("Hello");
-    icon->Flags |= kIconFrameShown | kIconSelected;
-    icon->RelativeToScreen(page);
-    return icon;
-}
-
-} // namespace
 
 class IconBoundsTest : public lumivo::test::LumivoTest
 {
@@ -63,13 +44,14 @@ TEST_F(IconBoundsTest, HugeIconsAreSeenAndHitWhereTheyLie)
         const CPoint middle(page.cx / 2, page.cy / 2);
         for (const bool ellipseClass : {false, true}) {
             SCOPED_TRACE(std::to_string(page.cx) + (ellipseClass ? " (ellipse class)" : ""));
-            const auto wide =
-                placedIcon(ellipseClass, kIconShapeEllipse, CRect(INT_MIN, 0, INT_MAX, 1000), page);
+            const auto wide = lumivo::test::placedIcon(ellipseClass, kIconShapeEllipse,
+                                                       CRect(INT_MIN, 0, INT_MAX, 1000), page);
             EXPECT_TRUE(wide->IsVisibleIn(pane));
             EXPECT_TRUE(wide->HitTest(middle)) << "the middle of the page is inside";
             EXPECT_FALSE(wide->HitTest(CPoint(middle.x, page.cy))) << "below the bottom edge";
 
-            const auto large = placedIcon(ellipseClass, kIconShapeEllipse, CRect(0, 0, 200000, 200000), page);
+            const auto large =
+                lumivo::test::placedIcon(ellipseClass, kIconShapeEllipse, CRect(0, 0, 200000, 200000), page);
             EXPECT_FALSE(large->HitTest(CPoint(10, 10))) << "the corner of its rectangle is outside";
             EXPECT_TRUE(large->HitTest(large->ScreenRect.CenterPoint()));
         }

@@ -13,6 +13,7 @@
 #include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
+#include "tests/core/StoredPictures.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/PageEventLog.h"
@@ -353,12 +354,7 @@ protected:
     // A stored picture of one grey level under the page id and that kind.
     void storePicture(int kind, std::uint8_t level)
     {
-        auto picture = std::make_unique<CQuibPict>();
-        ASSERT_EQ(picture->Create(), RES_OK);
-        const RgbImage image{4, 2, std::vector<std::uint8_t>(24, level)};
-        ASSERT_TRUE(picture->SetImage(image, 4, 2, pictRawRgb));
-        ASSERT_EQ(picture->SaveAs(kPageId, m_file, MakePictType(std::int16_t(kind), kLanguage)), RES_OK);
-        m_pictures.push_back(std::move(picture));
+        m_pictures.push_back(storeGreyPicture(m_file, kPageId, kind, kLanguage, level));
     }
 
     int m_file = 0;

@@ -7,6 +7,7 @@
 #include "core/IconShapes.h"
 #include "core/Picture.h"
 #include "panes/IconPainter.h"
+#include "tests/core/PlacedIcons.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/PaintRecorder.h"
 #include "tests/support/Pictures.h"
@@ -18,7 +19,7 @@
 namespace
 {
 
-constexpr SIZE kPage{320, 240};
+constexpr SIZE kPage = lumivo::test::kPlacedIconPage;
 constexpr QRgb kPaper = 0xFF00FF00;
 
 // Per-mille rectangles found in damaged and crafted pages and clipboard streams.
@@ -36,20 +37,6 @@ std::unique_ptr<CQuibPict> bluePicture()
     picture->Image = lumivo::test::solidRgbImage(40, 40, qRgb(0, 0, 255));
     picture->Width = picture->Height = 40;
     return picture;
-}
-
-// An icon of that shape placed by the per-mille rectangle on the page.
-std::unique_ptr<CQuibIcon> placedIcon(bool ellipseClass, std::uint32_t shape, const CRect& perMille,
-                                      SIZE page = kPage)
-{
-    std::unique_ptr<CQuibIcon> icon =
-        ellipseClass ? std::make_unique<CQuibIcon_Ellipse>() : std::make_unique<CQuibIcon>(shape);
-    icon->StoredRect = perMille;
-    icon->WordId = 1;
-    icon->WordName = QStringLiteral("Hello");
-    icon->Flags |= kIconFrameShown | kIconSelected;
-    icon->RelativeToScreen(page);
-    return icon;
 }
 
 std::string describe(const CRect& rect)
@@ -95,7 +82,7 @@ TEST_F(DrawingBoundsTest, DrawingAndPrintingAnyRectangleBuildNoClipBeyondTheDevi
             for (const std::uint32_t shape : {kIconShapeRect, kIconShapeEllipse, kIconShapeUnclipped}) {
                 SCOPED_TRACE(describe(perMille) + " shape " + std::to_string(shape) +
                              (ellipseClass ? " (ellipse class)" : ""));
-                const auto icon = placedIcon(ellipseClass, shape, perMille);
+                const auto icon = lumivo::test::placedIcon(ellipseClass, shape, perMille);
                 lumivo::test::PaintRecorder screen(kPage.cx, kPage.cy);
                 {
                     QPainter painter(&screen);
