@@ -1,7 +1,6 @@
 #include "shell/MainFrame.h"
 
 #include "core/User.h"
-#include "panes/IconDrawing.h"
 #include "platform/types/Clock.h"
 #include "resources/BitmapResource.h"
 #include "shell/Commands.h"
@@ -99,8 +98,6 @@ CMainFrame::~CMainFrame()
     if (theMainFrameWindow != this)
         return;
     theMainFrameWindow = nullptr;
-    theAviTimerStart.reset();
-    theAviTimerStop.reset();
 }
 
 void CMainFrame::CreateToolBar()
@@ -278,9 +275,7 @@ void CMainFrame::moveEvent(QMoveEvent* event)
 
 void CMainFrame::timerEvent(QTimerEvent* event)
 {
-    if (event->timerId() == m_aviTimer.timerId())
-        StepAviPreview();
-    else if (event->timerId() == m_idleTimer.timerId())
+    if (event->timerId() == m_idleTimer.timerId())
         RunClientIdleTick();
     QMainWindow::timerEvent(event);
 }

@@ -285,7 +285,6 @@ CWordNavBar::CWordNavBar(QWidget* parent) : QToolBar(parent)
         AddButton(command);
     UpdateTexts();
     lumivo::ui::routeToolBarCommands(*this, theCommandRoute);
-    theMainPaneShowedPage.set([this](CQuibBg* page) { AddToHistory(page); });
     // The inflexion button follows the selection while the bar lives.
     connect(&thePageEvents, &CPageEvents::selectionChanged, this, &CWordNavBar::UpdateInflexionButton);
     UpdateInflexionButton();
@@ -293,7 +292,6 @@ CWordNavBar::CWordNavBar(QWidget* parent) : QToolBar(parent)
 
 CWordNavBar::~CWordNavBar()
 {
-    theMainPaneShowedPage.reset();
 }
 
 void CWordNavBar::UpdateTexts()

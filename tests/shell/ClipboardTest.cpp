@@ -268,7 +268,7 @@ TEST_F(ClipboardTest, ASentenceIsCopiedAsTextWithACapitalAndItsEnding)
         sentence.Icons.back()->WordName = label;
     }
     sentence.IntensionMarkerId = 2365;
-    theSetCopySentence(&sentence);
+    SetCopySentence(&sentence);
     ASSERT_EQ(theCopySentence, &sentence);
     CopyToClipboard();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "Jeg er glad?");
