@@ -195,7 +195,7 @@ void CPane::attachPage(CQuibBg& page)
     UpdateLayout(false);
     Invalidate();
     if (this == &theMainPane)
-        Owner().MainPaneShowedPage(page);
+        Owner().MainPaneShowedPage(&page);
 }
 
 void CPane::releasePage()

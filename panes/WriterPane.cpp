@@ -860,4 +860,3 @@ void StepInflexion(CQuibIcon& icon)
     if (inWriter)
         theWriterPane.OnSentenceIconChanged();
 }
-

@@ -88,8 +88,6 @@ CMainFrame::CMainFrame() : m_toolBar(addToolBar(QString()))
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     CreateIndicators();
     theMainFrameWindow = this;
-    theAviTimerStart.set([this](int intervalMs) { m_aviTimer.start(intervalMs, this); });
-    theAviTimerStop.set([this] { m_aviTimer.stop(); });
     AddHelpKey();
 }
 

@@ -17,11 +17,8 @@ namespace
 
 CPageEventConnections connections;
 
-// The clipboard keeps the writer pane's copy source.
 void wireClipboard()
 {
-    theSetCopySentence.set(SetCopySentence);
-    theClearCopySource.set(ClearCopySource);
     // The clipboard's copy source forgets what dies and follows the selection, after the panes (wired
     // first) have followed it.
     connections.Follow(&CPageEvents::iconAboutToBeDestroyed, ForgetCopyIcon);
@@ -32,8 +29,6 @@ void wireClipboard()
 void unwireClipboard()
 {
     connections.DisconnectAll();
-    theSetCopySentence.reset();
-    theClearCopySource.reset();
     ResetClipboard();
 }
 

@@ -290,9 +290,7 @@ CWordNavBar::CWordNavBar(QWidget* parent) : QToolBar(parent)
     UpdateInflexionButton();
 }
 
-CWordNavBar::~CWordNavBar()
-{
-}
+CWordNavBar::~CWordNavBar() {}
 
 void CWordNavBar::UpdateTexts()
 {

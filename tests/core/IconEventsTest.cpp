@@ -46,7 +46,6 @@ public:
     bool playing = false;
 };
 
-
 class IconEventsTest : public lumivo::test::LumivoTest
 {
 protected:

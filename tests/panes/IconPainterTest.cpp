@@ -274,9 +274,9 @@ TEST_F(IconPainterTest, ShownInflexionGovernsThePicture)
         return image.pixel(50, 50);
     };
     EXPECT_EQ(centreColour(), qRgb(0x40, 0x40, 0x40));
-    icon.NextInflexion();
+    icon.NextInflexion(false);
     EXPECT_EQ(centreColour(), qRgb(0x80, 0x80, 0x80));
-    icon.NextInflexion();
+    icon.NextInflexion(false);
     EXPECT_EQ(centreColour(), qRgb(0x40, 0x40, 0x40));
 }
 

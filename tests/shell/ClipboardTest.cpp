@@ -276,7 +276,7 @@ TEST_F(ClipboardTest, ASentenceIsCopiedAsTextWithACapitalAndItsEnding)
     {
         CQuibSentence dying;
         dying.Icons.push_back(std::make_unique<CQuibIcon>());
-        theSetCopySentence(&dying);
+        SetCopySentence(&dying);
         ASSERT_EQ(theCopySentence, &dying);
     }
     EXPECT_EQ(theCopySentence, nullptr) << "a sentence that dies leaves the copy source";
