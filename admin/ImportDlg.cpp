@@ -40,6 +40,7 @@ namespace
 constexpr int kFirstTabStop = 520 / 8;
 constexpr int kSecondTabStop = 720 / 8;
 constexpr int kLogMinimumLines = 12;
+constexpr int kLogMinimumColumns = 72;
 
 QCheckBox* checkOf(int id, const char* objectName, QWidget* parent)
 {
@@ -101,6 +102,7 @@ CImportDlg::CImportDlg(ImportItem item, int titleId, int overwriteId, QWidget* p
     m_log->setReadOnly(true);
     m_log->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_log->setMinimumHeight(m_log->fontMetrics().lineSpacing() * kLogMinimumLines);
+    m_log->setMinimumWidth(m_log->fontMetrics().averageCharWidth() * kLogMinimumColumns);
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("importProgress"));
     m_progress->setTextVisible(false);

@@ -72,29 +72,34 @@ TEST_F(ImportFrameworkTest, TitlesMatchOneWordExactlyOrTheOnlyKeyForm)
 TEST_F(ImportFrameworkTest, LogLinesAreTheFixedTexts)
 {
     const QString t = QStringLiteral("sø");
-    EXPECT_EQ(ImportLogLine(ImportItem::Picture, t, 0, 0, 0), QStringLiteral("sø\tError\tWord not found.\r\n"));
+    EXPECT_EQ(ImportLogLine(ImportItem::Picture, t, 0, 0, 0),
+              QStringLiteral("sø\tError\tWord not found.\r\n"));
     EXPECT_EQ(ImportLogLine(ImportItem::Sound, t, 2, 0, 0),
               QStringLiteral("sø\tError\tFound 2 matches of the word \r\n"));
     EXPECT_EQ(ImportLogLine(ImportItem::Clip, t, 1, 7, 0), QStringLiteral("sø\tOK\tImportet ID: 7\r\n"));
-    EXPECT_EQ(ImportLogLine(ImportItem::Picture, t, 3, 7, 0),
-              QStringLiteral("sø\tOK\tImportet ID: 7\tNB: Used the keyform out of 3 matches of the word.\r\n"));
-    EXPECT_EQ(ImportLogLine(ImportItem::Sound, t, 1, 7, -18), QStringLiteral("sø\tError\tRes error (18)\r\n"));
+    EXPECT_EQ(
+        ImportLogLine(ImportItem::Picture, t, 3, 7, 0),
+        QStringLiteral("sø\tOK\tImportet ID: 7\tNB: Used the keyform out of 3 matches of the word.\r\n"));
+    EXPECT_EQ(ImportLogLine(ImportItem::Sound, t, 1, 7, -18),
+              QStringLiteral("sø\tError\tRes error (18)\r\n"));
     EXPECT_EQ(ImportLogLine(ImportItem::Picture, t, 1, 7, 1),
               QStringLiteral("sø\tError\tCould not load picture (1)\r\n"));
-    EXPECT_EQ(ImportLogLine(ImportItem::Clip, t, 1, 7, 2), QStringLiteral("sø\tError\tAvi already exists.\r\n"));
+    EXPECT_EQ(ImportLogLine(ImportItem::Clip, t, 1, 7, 2),
+              QStringLiteral("sø\tError\tAvi already exists.\r\n"));
     EXPECT_EQ(ImportLogLine(ImportItem::Sound, t, 1, 7, 4),
               QStringLiteral("sø\tError\tSound already exists in another active file.\r\n"));
     EXPECT_EQ(ImportLogLine(ImportItem::Picture, t, 1, 7, 3), QStringLiteral("sø\tError\tUnknown error\r\n"));
-    EXPECT_EQ(ImportLogLine(ImportItem::Sound, t, 1, 7, 5), QStringLiteral("sø\tError\tUnknown error ID=5\r\n"));
+    EXPECT_EQ(ImportLogLine(ImportItem::Sound, t, 1, 7, 5),
+              QStringLiteral("sø\tError\tUnknown error ID=5\r\n"));
 }
 
 TEST_F(ImportFrameworkTest, TheSavedLogHasTheHeaderTheRuleAndTheLinesIn8BitBytes)
 {
     const QDateTime time(QDate(2026, 3, 4), QTime(9, 5));
-    const QByteArray bytes =
-        ImportLogFileBytes(ImportItem::Clip, QStringLiteral("/d/out.tvf"), time, QStringLiteral("sø\tOK\r\n"));
-    EXPECT_EQ(bytes, QByteArray("Import avis to file \"/d/out.tvf\" (04.03.26 09:05):\r\n") + QByteArray(65, '-') +
-                         QByteArray("\r\ns\xF8\tOK\r\n"));
+    const QByteArray bytes = ImportLogFileBytes(ImportItem::Clip, QStringLiteral("/d/out.tvf"), time,
+                                                QStringLiteral("sø\tOK\r\n"));
+    EXPECT_EQ(bytes, QByteArray("Import avis to file \"/d/out.tvf\" (04.03.26 09:05):\r\n") +
+                         QByteArray(65, '-') + QByteArray("\r\ns\xF8\tOK\r\n"));
     EXPECT_EQ(ImportLogFileName(time), QStringLiteral("Import log 040326-0905"));
 }
 
@@ -128,10 +133,11 @@ TEST_F(ImportFrameworkTest, TheLoopLogsEveryFileStepsTwiceAndKeepsTheWindowAlive
 
     dialog.ImportFileList(paths);
 
-    EXPECT_EQ(dialog.LogText(), QStringLiteral("sol\tOK\tImportet ID: 101\r\n"
-                                               "Sol\tError\tWord not found.\r\n"
-                                               "hus\tOK\tImportet ID: 102\tNB: Used the keyform out of 2 matches "
-                                               "of the word.\r\n"));
+    EXPECT_EQ(dialog.LogText(),
+              QStringLiteral("sol\tOK\tImportet ID: 101\r\n"
+                             "Sol\tError\tWord not found.\r\n"
+                             "hus\tOK\tImportet ID: 102\tNB: Used the keyform out of 2 matches "
+                             "of the word.\r\n"));
     EXPECT_EQ(progress->maximum(), 8);
     EXPECT_EQ(steps, 8) << "two steps a file, the empty title too";
     EXPECT_EQ(progress->value(), 0);

@@ -13,6 +13,7 @@
 #include "system/OutputFile.h"
 #include "tests/admin/AdminFilesTestSupport.h"
 
+#include <QFileInfo>
 #include <QImage>
 
 #include <cmath>
@@ -45,7 +46,8 @@ protected:
     }
 
     // A word of the data file in `language`; the index is loaded again.
-    void addWord(std::int32_t id, const QString& name, std::int16_t form = 0, std::uint16_t language = kDanish)
+    void addWord(std::int32_t id, const QString& name, std::int16_t form = 0,
+                 std::uint16_t language = kDanish)
     {
         CQuibWord word;
         word.WordName = name;
@@ -55,7 +57,13 @@ protected:
         CQuibObjIndex::LoadWords();
     }
 
-    QString mediaPath(const QString& name) const { return tempPath(QStringLiteral("media/") + name); }
+    // A path below the media folder, its folder made.
+    QString mediaPath(const QString& name) const
+    {
+        const QString path = tempPath(QStringLiteral("media/") + name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        return path;
+    }
 
     // A picture file of the given size in the format its name says.
     QString writePicture(const QString& name, int width = 40, int height = 30)
@@ -81,8 +89,8 @@ protected:
             }
         }
         const QString path = mediaPath(name);
-        EXPECT_TRUE(WriteWaveFile(path, WaveBlock(lumivo::wave::WaveFormat::pcm(channels, rate, 16),
-                                                  std::move(samples))));
+        EXPECT_TRUE(WriteWaveFile(
+            path, WaveBlock(lumivo::wave::WaveFormat::pcm(channels, rate, 16), std::move(samples))));
         return path;
     }
 
