@@ -49,6 +49,22 @@ QCheckBox* checkOf(int id, const char* objectName, QWidget* parent)
     return box;
 }
 
+// The widgets of a layout that take focus by Tab, in the order the layout shows them.
+void collectTabStops(QLayout* layout, QWidgetList& out)
+{
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayoutItem* item = layout->itemAt(i);
+        if (QLayout* inner = item->layout()) {
+            collectTabStops(inner, out);
+        } else if (QWidget* widget = item->widget()) {
+            if (widget->focusPolicy() & Qt::TabFocus)
+                out.append(widget);
+            else if (widget->layout())
+                collectTabStops(widget->layout(), out);
+        }
+    }
+}
+
 // Lets the window repaint the progress and status while the loop runs, without letting the person
 // start anything else.
 void showProgress()
@@ -100,6 +116,7 @@ CImportDlg::CImportDlg(ImportItem item, int titleId, int overwriteId, QWidget* p
     m_log = new QPlainTextEdit(this);
     m_log->setObjectName(QStringLiteral("importLog"));
     m_log->setReadOnly(true);
+    m_log->setTabChangesFocus(true);
     m_log->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_log->setMinimumHeight(m_log->fontMetrics().lineSpacing() * kLogMinimumLines);
     m_log->setMinimumWidth(m_log->fontMetrics().averageCharWidth() * kLogMinimumColumns);
@@ -175,6 +192,11 @@ void CImportDlg::setLogTabStops()
 
 void CImportDlg::finishInit()
 {
+    // Tab follows the layout from top to bottom, whatever order the rows were made in.
+    QWidgetList stops;
+    collectTabStops(layout(), stops);
+    for (int i = 1; i < stops.size(); ++i)
+        setTabOrder(stops[i - 1], stops[i]);
     setStatus({});
     m_initialised = true;
     UpdateControls();

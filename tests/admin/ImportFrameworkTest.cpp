@@ -204,3 +204,19 @@ TEST_F(ImportFrameworkTest, SaveLogWritesTheLogWithItsHeaderOrSaysItCouldNot)
     EXPECT_EQ(answerer.questions()[1].kind, ui::QuestionKind::MessageBox);
     EXPECT_TRUE(answerer.questions()[1].text.contains(QStringLiteral("log.txt")));
 }
+
+TEST_F(ImportFrameworkTest, TabFollowsTheDialogFromTopToBottom)
+{
+    CImportPictDlg dialog;
+    QStringList order;
+    QWidget* widget = dialog.findChild<QComboBox*>(QStringLiteral("typeList"));
+    for (int i = 0; i < 40 && (order.isEmpty() || widget->objectName() != order.front()); ++i) {
+        if (!widget->objectName().isEmpty() && (widget->focusPolicy() & Qt::TabFocus) && widget->parent() &&
+            !widget->objectName().startsWith(QLatin1String("qt_")))
+            order << widget->objectName();
+        widget = widget->nextInFocusChain();
+    }
+    EXPECT_EQ(order, (QStringList{"typeList", "compressionList", "defaultLanguageCheck", "overwriteCheck",
+                                  "subfoldersCheck", "elsewhereCheck", "importFilesButton",
+                                  "importFolderButton", "saveLogButton", "importLog", "closeButton"}));
+}
