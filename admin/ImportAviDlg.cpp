@@ -192,14 +192,11 @@ QString CImportAviDlg::filterFormat() const
 
 int CImportAviDlg::storeStep(const QString& title, std::int32_t wordId, const QString& path)
 {
-    ClipImportChoice choice;
-    choice.outputFile = m_outputFile;
+    auto choice = choiceWithChecks<ClipImportChoice>();
     choice.aviType = m_aviType;
     choice.translateLanguage = m_translateLanguage;
     choice.author = m_authorId;
     choice.chromaKey = m_chromaKey;
     choice.background = m_background;
-    choice.overwrite = m_overwrite;
-    choice.skipWhenElsewhere = m_skipWhenElsewhere;
     return ImportAviFile(choice, title, wordId, path);
 }

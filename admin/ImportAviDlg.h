@@ -14,15 +14,12 @@ class CColorCombo;
 constexpr std::uint32_t kClipDefaultColor = 0xFBFFFFFF;
 
 // What the clip store step needs of the dialog.
-struct ClipImportChoice {
-    int outputFile = 0;
+struct ClipImportChoice : MediaImportChoice {
     int aviType = 0; // clip kind + 256 x language
     std::uint16_t translateLanguage = 0;
     std::uint16_t author = 0;
     std::uint32_t chromaKey = kClipDefaultColor;
     std::uint32_t background = kClipDefaultColor;
-    bool overwrite = false;
-    bool skipWhenElsewhere = false;
 };
 
 // Stores the AVI file's bytes under the word: 0, kImportExists, kImportExistsElsewhere,

@@ -113,6 +113,15 @@ protected:
     void readControls() override;
     void UpdateControls() override;
 
+    // A store step's choices with the output file and the two checks filled in.
+    template <class Choice> Choice choiceWithChecks() const
+    {
+        Choice choice;
+        choice.outputFile = m_outputFile;
+        choice.overwrite = m_overwrite;
+        choice.skipWhenElsewhere = m_skipWhenElsewhere;
+        return choice;
+    }
     // The author id's row, for the sound and clip imports.
     void addAuthorIdRow();
 

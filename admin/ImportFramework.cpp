@@ -50,38 +50,31 @@ std::int32_t onlyKeyForm(const std::vector<std::int32_t>& ids)
     return keyForms == 1 ? found : 0;
 }
 
-QString itemWord(ImportItem item)
+struct ItemWords {
+    const char* inLines;  // "Picture already exists."
+    const char* inHeader; // "Import pictures to file"
+};
+
+ItemWords wordsOf(ImportItem item)
 {
     switch (item) {
     case ImportItem::Clip:
-        return QStringLiteral("Avi");
+        return {"Avi", "avis"};
     case ImportItem::Picture:
-        return QStringLiteral("Picture");
+        return {"Picture", "pictures"};
     case ImportItem::Sound:
-        return QStringLiteral("Sound");
+        return {"Sound", "sounds"};
     case ImportItem::Word:
-        return QStringLiteral("Word");
+        return {"Word", "words"};
     case ImportItem::Page:
-        return QStringLiteral("Background");
+        return {"Background", "backgrounds"};
     }
-    return {};
+    return {"", ""};
 }
 
-QString headerWord(ImportItem item)
+QString itemWord(ImportItem item)
 {
-    switch (item) {
-    case ImportItem::Clip:
-        return QStringLiteral("avis");
-    case ImportItem::Picture:
-        return QStringLiteral("pictures");
-    case ImportItem::Sound:
-        return QStringLiteral("sounds");
-    case ImportItem::Word:
-        return QStringLiteral("words");
-    case ImportItem::Page:
-        return QStringLiteral("backgrounds");
-    }
-    return {};
+    return QLatin1String(wordsOf(item).inLines);
 }
 
 // The log text of a store step's result, before the key-form note and the line end.
@@ -156,9 +149,9 @@ QString ImportLogLine(ImportItem item, const QString& title, int matches, std::i
 QByteArray ImportLogFileBytes(ImportItem item, const QString& outputPath, const QDateTime& now,
                               const QString& log)
 {
-    const QString header =
-        QStringLiteral("Import %1 to file \"%2\" (%3):\r\n")
-            .arg(headerWord(item), outputPath, now.toString(QStringLiteral("dd.MM.yy HH:mm")));
+    const QString header = QStringLiteral("Import %1 to file \"%2\" (%3):\r\n")
+                               .arg(QLatin1String(wordsOf(item).inHeader), outputPath,
+                                    now.toString(QStringLiteral("dd.MM.yy HH:mm")));
     const QString rule = QString(65, QLatin1Char('-')) + QStringLiteral("\r\n");
     return toWindows1252(header + rule + log);
 }

@@ -19,6 +19,13 @@ constexpr int kImportNothingProduced = 3;
 constexpr int kImportExistsElsewhere = 4;
 constexpr int kImportUnreadableFile = 5;
 
+// What every media store step takes from its dialog besides its own choices.
+struct MediaImportChoice {
+    int outputFile = 0;
+    bool overwrite = false;
+    bool skipWhenElsewhere = false; // refuse an item found in any active file
+};
+
 // The trimmed file name without its extension, with the escapes of the Danish letters ("%MBF" and
 // "%U00F8" for ø, "%MAF" and "%U00D8" for Ø) replaced.
 QString ImportTitleOf(const QString& path);

@@ -237,12 +237,9 @@ QString CImportPictDlg::filterFormat() const
 
 int CImportPictDlg::storeStep(const QString& title, std::int32_t wordId, const QString& path)
 {
-    PictureImportChoice choice;
-    choice.outputFile = m_outputFile;
+    auto choice = choiceWithChecks<PictureImportChoice>();
     choice.kind = m_imageType;
     choice.language = m_language;
     choice.compression = m_compression;
-    choice.overwrite = m_overwrite;
-    choice.skipWhenElsewhere = m_skipWhenElsewhere;
     return ImportPictureFile(choice, title, wordId, path);
 }

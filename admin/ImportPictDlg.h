@@ -11,13 +11,10 @@
 class QRadioButton;
 
 // What the picture store step needs of the dialog.
-struct PictureImportChoice {
-    int outputFile = 0;
+struct PictureImportChoice : MediaImportChoice {
     int kind = 0;        // picture kind byte of the type
     int language = 0;    // language byte of the type
     int compression = 1; // the dialog's compression number, kept as the picture's flag word
-    bool overwrite = false;
-    bool skipWhenElsewhere = false;
 };
 
 // The picture store format of a compression number; any number but 2 to 8 is "no compression".

@@ -188,13 +188,10 @@ void CImportSoundDlg::UpdateControls()
 
 int CImportSoundDlg::storeStep(const QString& title, std::int32_t wordId, const QString& path)
 {
-    SoundImportChoice choice;
-    choice.outputFile = m_outputFile;
+    auto choice = choiceWithChecks<SoundImportChoice>();
     choice.soundType = m_soundType;
     choice.compression = m_compression;
     choice.translateLanguage = m_translateLanguage;
     choice.author = m_authorId;
-    choice.overwrite = m_overwrite;
-    choice.skipWhenElsewhere = m_skipWhenElsewhere;
     return ImportSoundFile(choice, title, wordId, path);
 }

@@ -9,14 +9,11 @@
 #include <cstdint>
 
 // What the sound store step needs of the dialog.
-struct SoundImportChoice {
-    int outputFile = 0;
+struct SoundImportChoice : MediaImportChoice {
     int soundType = 0;   // voice kind + 256 x language
     int compression = 0; // the compression word: encoding in bits 0-3, channels in bits 8-9
     std::uint16_t translateLanguage = 0;
     std::uint16_t author = 0;
-    bool overwrite = false;
-    bool skipWhenElsewhere = false;
 };
 
 // Stores the WAVE file under the word: 0, kImportExists, kImportNothingProduced (the conversion or
