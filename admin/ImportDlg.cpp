@@ -113,6 +113,18 @@ CImportDlg::CImportDlg(ImportItem item, int titleId, int overwriteId, QWidget* p
     m_importFiles = buttonOf(kImportFiles, "importFilesButton", this);
     m_saveLog = buttonOf(kSaveLog, "saveLogButton", this);
     addImportButton(m_importFiles);
+    makeLogAndProgress();
+    auto* close = buttonOf(kClose, "closeButton", this);
+    close->setDefault(true);
+    layOut(close);
+    connect(m_importFiles, &QPushButton::clicked, this, [this] { OnImportFiles(); });
+    connect(m_saveLog, &QPushButton::clicked, this, [this] { SaveImportLog(); });
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    readOnToggle(m_overwriteBox);
+}
+
+void CImportDlg::makeLogAndProgress()
+{
     m_log = new QPlainTextEdit(this);
     m_log->setObjectName(QStringLiteral("importLog"));
     m_log->setReadOnly(true);
@@ -120,6 +132,7 @@ CImportDlg::CImportDlg(ImportItem item, int titleId, int overwriteId, QWidget* p
     m_log->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_log->setMinimumHeight(m_log->fontMetrics().lineSpacing() * kLogMinimumLines);
     m_log->setMinimumWidth(m_log->fontMetrics().averageCharWidth() * kLogMinimumColumns);
+    setLogTabStops();
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("importProgress"));
     m_progress->setTextVisible(false);
@@ -127,9 +140,12 @@ CImportDlg::CImportDlg(ImportItem item, int titleId, int overwriteId, QWidget* p
     m_progress->setValue(0);
     m_statusLabel = new QLabel(this);
     m_statusLabel->setObjectName(QStringLiteral("importStatus"));
-    auto* close = buttonOf(kClose, "closeButton", this);
-    close->setDefault(true);
+}
 
+// The dialog's own rows, the checks, the buttons that start an import, the log with its progress and
+// status under it, and "Close" alone at the bottom.
+void CImportDlg::layOut(QPushButton* close)
+{
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addLayout(m_importButtons);
     buttonRow->addWidget(m_saveLog);
@@ -146,12 +162,6 @@ CImportDlg::CImportDlg(ImportItem item, int titleId, int overwriteId, QWidget* p
     layout->addWidget(m_progress);
     layout->addWidget(m_statusLabel);
     layout->addLayout(closeRow);
-
-    connect(m_importFiles, &QPushButton::clicked, this, [this] { OnImportFiles(); });
-    connect(m_saveLog, &QPushButton::clicked, this, [this] { SaveImportLog(); });
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    readOnToggle(m_overwriteBox);
-    setLogTabStops();
 }
 
 CImportDlg::~CImportDlg() = default;

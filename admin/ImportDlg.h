@@ -82,6 +82,8 @@ protected:
     QCheckBox* m_overwriteBox = nullptr;
 
 private:
+    void makeLogAndProgress();
+    void layOut(QPushButton* close);
     void setLogTabStops();
 
     QFormLayout* m_ownRows = nullptr;
