@@ -77,6 +77,7 @@ int placeClip(CQuibAvi& clip, const ClipImportChoice& choice, std::int32_t wordI
     if (error == RES_OK) {
         setClipFields(clip, choice);
         clip.WriteHeader();
+        clip.WriteData();
         error = commitAndWrite(clip);
     }
     return error == RES_OK ? 0 : -std::abs(error);

@@ -48,10 +48,13 @@ QString compressionText(const CompressionEntry& entry)
 // The stored bytes of the sound by the encoding of the compression word; empty when it gives none.
 std::vector<std::uint8_t> encodedSound(const WaveBlock& wave, int word)
 {
+    // A wave without a whole sample frame is no sound, whatever it would be encoded into.
+    if (wave.wholeFrameBytes() == 0)
+        return {};
     const int kind = word & soundKindMask;
     if (kind == soundKindWave) {
         WaveBlock pcm;
-        if (ConvertWaveToPcm(wave, pcm, word) == convertWaveOk && !pcm.isNull())
+        if (ConvertWaveToPcm(wave, pcm, word) == convertWaveOk && !pcm.isNull() && pcm.wholeFrameBytes() > 0)
             return pcm.bytes();
     } else if (kind >= soundKindMp3First && kind <= soundKindMp3Last) {
         std::vector<std::uint8_t> mp3;

@@ -238,6 +238,11 @@ TEST_F(ImportMediaTest, ASoundThatCannotBeStoredSaysWhyAndKeepsTheOldOne)
     EXPECT_EQ(ImportSoundFile(choice, QStringLiteral("sol"), kSol, wave), kImportNothingProduced);
     EXPECT_EQ(ImportSoundFile(choice, QStringLiteral("sol"), kSol, mediaPath(QStringLiteral("none.wav"))),
               kImportUnreadableFile);
+    const QString silent = writeWave(QStringLiteral("silent/sol.wav"), 1, 0);
+    for (int compression : {0x102, 0x104}) {
+        choice.compression = compression;
+        EXPECT_EQ(ImportSoundFile(choice, QStringLiteral("sol"), kSol, silent), kImportNothingProduced);
+    }
     EXPECT_EQ(stored<CQuibSound>(m_soundType)->SoundAuthor, 5) << "the old sound is still there";
     choice.compression = 0x102;
     EXPECT_EQ(ImportSoundFile(choice, QStringLiteral("sol"), kSol, wave), 0);
