@@ -6,7 +6,6 @@
 #include "core/PageHooks.h"
 #include "core/Picture.h"
 #include "core/User.h"
-#include "platform/ui/Ui.h"
 #include "store/ResourceManager.h"
 #include "store/ResourceTypes.h"
 #include "system/ItemIds.h"

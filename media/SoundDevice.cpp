@@ -8,7 +8,6 @@
 #include "platform/audio/Decode.h"
 #include "platform/files/FileSystem.h"
 #include "platform/types/Clock.h"
-#include "platform/ui/Ui.h"
 #include "platform/wave/Riff.h"
 
 #include <array>

@@ -5,6 +5,7 @@
 // application cursor.
 
 #include "platform/types/Hook.h"
+#include "platform/types/MessageBoxCodes.h"
 
 #include <QCursor>
 #include <QString>
@@ -43,7 +44,8 @@ QString LoadSystemString(int id, int flags = 0);
 // The status-bar prompt of a command; false for ids outside 5001 to 5999 and for unknown ids.
 bool GetCommandPrompt(int id, QString& text);
 
-// Shows system string `id` in a message box with the MB_ flags and returns the button chosen. With a
+// Shows system string `id` in a message box with the MB_ flags and returns the button chosen (the codes of
+// platform/types/MessageBoxCodes.h, which come with this header for every layer that asks). With a
 // parameter, every "[#1]" of the text is replaced by it. A null QString (the default) is no parameter;
 // an empty one replaces "[#1]" by nothing.
 int MessageBoxById(int id, unsigned flags, const QString& param = {});
