@@ -351,6 +351,17 @@ void StoreWindowRect(CQuibUser* user)
 // user and puts the user hooks back.
 CQuibUser* theCurrentUser = nullptr;
 
+CurrentUserFiles CurrentUserFilesOf(CQuibUser* user)
+{
+    CurrentUserFiles files;
+    if (user) {
+        files.userFile = user->GetFile();
+        if (user->Profile)
+            files.profileFile = user->Profile->GetFile();
+    }
+    return files;
+}
+
 void ResetUserState()
 {
     theCurrentUser = nullptr;

@@ -22,6 +22,8 @@
 #include <memory>
 #include <vector>
 
+struct CurrentUserFiles;
+
 // Start page and colours of one pane.
 struct CQuibPaneSettings {
     std::int32_t StartPage = 0;
@@ -173,6 +175,9 @@ constexpr std::uint32_t kUserFileVersion = 0x0002003D;
 // The current user; null only while users switch. The user-file code (shell/CurrentUser.h) makes,
 // switches and owns it; a test may point it at a user of its own, which is then never deleted here.
 extern CQuibUser* theCurrentUser;
+// The files of a user and its profile, which the active-file list puts last (system/LanguageRecords.h);
+// none for no user.
+CurrentUserFiles CurrentUserFilesOf(CQuibUser* user);
 // Forgets the current user and puts the user hooks back; the session lets go of the user it
 // owns first (ResetCurrentUser, shell/CurrentUser.h).
 void ResetUserState();
