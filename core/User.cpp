@@ -53,7 +53,6 @@ CTime MaxSentences()
 }
 } // namespace UserStreamGates
 
-lumivo::Hook<MainWindowState()> theMainWindowStateProvider{[] { return MainWindowState{}; }};
 lumivo::Hook<void(CRect&)> theDefaultWindowRectHook{[](CRect&) {}};
 
 namespace
@@ -332,13 +331,12 @@ void CQuibUser::followNameWithRecord()
         SetName(Name);
 }
 
-void StoreWindowRect(CQuibUser* user)
+void StoreWindowRect(const MainWindowState& window, CQuibUser* user)
 {
     if (!user)
         user = theCurrentUser;
     if (!user)
         return;
-    const MainWindowState window = theMainWindowStateProvider();
     if (!window.exists || !window.visible)
         return;
     if (user->WindowRect.IsRectEmpty() || user->WindowRect == window.rect)
@@ -346,10 +344,6 @@ void StoreWindowRect(CQuibUser* user)
     user->WindowRect = window.rect;
     user->Commit();
 }
-
-// The session (shell/CurrentUser.h) has let go of the user it owned: the model forgets the current
-// user and puts the user hooks back.
-CQuibUser* theCurrentUser = nullptr;
 
 CurrentUserFiles CurrentUserFilesOf(CQuibUser* user)
 {
@@ -362,9 +356,12 @@ CurrentUserFiles CurrentUserFilesOf(CQuibUser* user)
     return files;
 }
 
+// The session (shell/CurrentUser.h) has let go of the user it owned: the model forgets the current
+// user and puts the user hook back.
+CQuibUser* theCurrentUser = nullptr;
+
 void ResetUserState()
 {
     theCurrentUser = nullptr;
-    theMainWindowStateProvider.reset();
     theDefaultWindowRectHook.reset();
 }

@@ -178,7 +178,7 @@ extern CQuibUser* theCurrentUser;
 // The files of a user and its profile, which the active-file list puts last (system/LanguageRecords.h);
 // none for no user.
 CurrentUserFiles CurrentUserFilesOf(CQuibUser* user);
-// Forgets the current user and puts the user hooks back; the session lets go of the user it
+// Forgets the current user and puts the user hook back; the session lets go of the user it
 // owns first (ResetCurrentUser, shell/CurrentUser.h).
 void ResetUserState();
 
@@ -196,18 +196,15 @@ CTime Voices();
 CTime MaxSentences();
 } // namespace UserStreamGates
 
-// Copies the main window's rectangle into the user (the current one when none is given) when it is
-// visible and differs from the stored one; flags the record as changed.
-void StoreWindowRect(CQuibUser* user = nullptr);
-
-// The main window as StoreWindowRect sees it. The main frame installs the provider; by default there is
-// no main window.
+// The main window as StoreWindowRect sees it; the shell, which has the window, describes it.
 struct MainWindowState {
     bool exists = false; // the main window and its client window exist
     bool visible = false;
     CRect rect;
 };
-extern lumivo::Hook<MainWindowState()> theMainWindowStateProvider;
+// Copies the main window's rectangle into the user (the current one when none is given) when it is
+// visible and differs from the stored one; flags the record as changed.
+void StoreWindowRect(const MainWindowState& window, CQuibUser* user = nullptr);
 
 // Fills an empty window rectangle with the standard frame size for the screen. The screen-mode code
 // installs it; by default a new user's rectangle stays empty.

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+struct MainWindowState;
+
 // The size of the screen the main window lives on: by default the primary screen's.
 extern lumivo::Hook<CSize()> theScreenSizeHook;
 
@@ -20,8 +22,7 @@ std::uint16_t GetNearestFrameSize(CRect& rect);
 // panes can be edited in the current program mode and repaints the visible panes.
 void CalcScreenLayout();
 
-// Installs what the users' code asks of the main window: the standard frame for a new user's
-// rectangle and the frame's state for storing it back.
+// Installs what the users' code asks of the screen: the standard frame for a new user's rectangle.
 void InstallScreenLayoutHooks();
 
 // Puts the screen source back (tests).
@@ -43,5 +44,7 @@ void markEditablePanes(std::uint16_t programMode);
 // The outer frame of the main frame (empty without one), and moving it so that it covers `rect`.
 CRect mainFrameRect();
 void setMainFrameRect(const CRect& rect);
+// The main frame as a user's stored rectangle follows it (StoreWindowRect, core/User.h).
+MainWindowState mainWindowState();
 
 } // namespace lumivo
