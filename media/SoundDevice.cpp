@@ -25,26 +25,6 @@ QString outputFailure;
 bool outputFailureTold = false;
 constexpr int kNoSoundDeviceText = 9467;
 
-// Sound model 3 reaches the program's device through this port while the device exists.
-class ProgramDevicePort : public SoundDevicePort
-{
-public:
-    bool LoadFromWaveData(const WaveBlock& block) override
-    {
-        return theSoundDevice && theSoundDevice->LoadFromWaveData(&block) == soundDeviceOk;
-    }
-    bool Play() override { return theSoundDevice && theSoundDevice->Play() == soundDeviceOk; }
-    bool IsPlaying() override { return theSoundDevice && theSoundDevice->IsPlaying(); }
-    std::uint32_t HeardTick() override { return theSoundDevice ? theSoundDevice->GetHeardTick() : 0; }
-    void Stop() override
-    {
-        if (theSoundDevice)
-            theSoundDevice->Stop();
-    }
-};
-
-ProgramDevicePort programDevicePort;
-
 // The mixer starts a sound at its next period, and a busy machine may run its thread late: the
 // computed end allows for that, so the bound never cuts off the end of a sound that is still playing.
 constexpr std::uint32_t kEndTickGraceMs = 100;
@@ -69,7 +49,6 @@ int CSoundDevice::InitSound()
     }
     if (!theSoundDevice)
         theSoundDevice = std::make_unique<CSoundDevice>();
-    theSoundDevicePort.set([] { return &programDevicePort; });
     soundInitialised = true;
     return soundDeviceOk;
 }
@@ -84,8 +63,6 @@ void CSoundDevice::TellIfNoOutput()
 
 int CSoundDevice::CloseSound()
 {
-    if (theSoundDevicePort() == &programDevicePort)
-        theSoundDevicePort.reset();
     theSoundDevice.reset();
     audio::shutdown();
     soundInitialised = false;

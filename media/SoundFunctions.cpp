@@ -2,6 +2,7 @@
 
 #include "media/SoundFunctions.h"
 
+#include "media/SoundDevice.h"
 #include "platform/audio/Audio.h"
 #include "platform/registry/Registry.h"
 #include "platform/types/Clock.h"
@@ -125,12 +126,12 @@ lumivo::audio::SharedSamples outputSamplesOf(const WaveBlock& block)
 
 void playOnDevice(const WaveBlock& block)
 {
-    SoundDevicePort* device = theSoundDevicePort();
+    CSoundDevice* device = theSoundDevice.get();
     if (!device || theWaveOutHandle != 0)
         return;
     theWaveOutHandle = 1;
     device->Stop();
-    const bool started = device->LoadFromWaveData(block) && device->Play();
+    const bool started = device->LoadFromWaveData(&block) == soundDeviceOk && device->Play() == soundDeviceOk;
     theWaveOutHandle = 0;
     const std::uint32_t now = CurrentSoundTick();
     NoteSoundTick(now);
@@ -194,8 +195,7 @@ void noteHeardStart()
 {
     if (!deviceStart.waiting)
         return;
-    SoundDevicePort* device = theSoundDevicePort();
-    const std::uint32_t heard = device ? device->HeardTick() : 0;
+    const std::uint32_t heard = theSoundDevice ? theSoundDevice->GetHeardTick() : 0;
     if (heard == 0)
         return;
     deviceStart.waiting = false;
@@ -209,7 +209,6 @@ void noteHeardStart()
 
 } // namespace
 
-lumivo::Hook<SoundDevicePort*()> theSoundDevicePort{[]() -> SoundDevicePort* { return nullptr; }};
 lumivo::Hook<bool()> theSpeakingQuery{[] { return false; }};
 lumivo::Hook<void()> theSoundWaitIdleHook{[] {}};
 
@@ -343,8 +342,8 @@ void PlaySoundData(const WaveBlock& block)
 
 void StopSound()
 {
-    if (SoundDevicePort* device = theSoundDevicePort())
-        device->Stop();
+    if (theSoundDevice)
+        theSoundDevice->Stop();
 }
 
 bool IsSoundPlaying()
@@ -353,8 +352,8 @@ bool IsSoundPlaying()
     noteHeardStart();
     if (theWaveOutHandle != 0)
         return true;
-    if (SoundDevicePort* device = theSoundDevicePort())
-        return device->IsPlaying();
+    if (theSoundDevice)
+        return theSoundDevice->IsPlaying();
     return theSpeakingQuery();
 }
 
@@ -383,7 +382,6 @@ void ResetSoundState()
     lastNotedTick = 0;
     deviceStart = {};
     soundModelRead = false;
-    theSoundDevicePort.reset();
     theSpeakingQuery.reset();
     theSoundWaitIdleHook.reset();
 }

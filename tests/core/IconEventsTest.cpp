@@ -1,6 +1,6 @@
 // What an icon does when it is held, activated, selected, followed or stepped to its next inflexion:
 // which sound plays, what is spoken and when the "no sound" message shows, against sounds and words
-// stored in a real resource file and a recording sound device.
+// stored in a real resource file and the program's sound device on SDL's silent driver.
 
 #include "core/IconEvents.h"
 #include "core/Icon.h"
@@ -12,7 +12,9 @@
 #include "core/Sound.h"
 #include "core/User.h"
 #include "core/Word.h"
+#include "media/SoundDevice.h"
 #include "panes/IconDrawing.h"
+#include "platform/audio/Audio.h"
 #include "platform/types/Clock.h"
 #include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
@@ -34,22 +36,6 @@ constexpr std::int32_t kWord = 10;
 constexpr std::int32_t kOwnSound = 20;
 constexpr int kSpeech = 0xC0;
 constexpr int kOtherSoundKind = 7;
-
-// Remembers the length of every block it is given, so a test can tell which stored sound played.
-class RecordingDevice : public SoundDevicePort
-{
-public:
-    bool LoadFromWaveData(const WaveBlock& block) override
-    {
-        frames.push_back(static_cast<int>(block.sampleBytes() / 2));
-        return true;
-    }
-    bool Play() override { return true; }
-    bool IsPlaying() override { return playing; }
-    void Stop() override {}
-    std::vector<int> frames;
-    bool playing = false;
-};
 
 // A picture of one grey level.
 std::unique_ptr<CQuibPict> greyPicture(std::uint8_t level)
@@ -85,7 +71,7 @@ protected:
         theActiveFiles = {file};
         theCurrentLanguage = kLanguage;
         theSearchLanguages = {kLanguage};
-        theSoundDevicePort.set([this] { return &device; });
+        ASSERT_EQ(CSoundDevice::InitSound(), 0);
         theSpeakWithVoice.set([this](const QString& voice, const QString& text) {
             spoken.emplace_back(voice, text);
             return speechWorks;
@@ -94,12 +80,13 @@ protected:
         icon.WordId = icon.ShownWordId = kWord;
     }
 
-    // A stored sound of `frames` samples; an unplayable one holds a format no player knows.
+    // A stored sound of `frames` samples at the device's own rate, so that the device holds as many; an
+    // unplayable one holds a format no player knows.
     void StoreSound(std::int32_t id, int kind, int frames, bool playable = true)
     {
         CQuibSound sound;
         ASSERT_EQ(sound.Create(), RES_OK);
-        sound.SetData(WaveBlock(lumivo::wave::WaveFormat::pcm(1, 22050, 16),
+        sound.SetData(WaveBlock(lumivo::wave::WaveFormat::pcm(1, 44100, 16),
                                 std::vector<std::uint8_t>(std::size_t(frames) * 2, 0x10)),
                       playable ? soundKindWave : 3, 0, 0, 0);
         ASSERT_EQ(sound.SaveAs(id, file, MakeSoundType(std::int16_t(kind), kLanguage)), RES_OK);
@@ -123,8 +110,31 @@ protected:
 
     bool ShowsNoSound() const { return LastStatusText() == QString::fromUtf8(kNoSoundText); }
 
+    // The length, in samples, of every sound the device took so far. The device lets go of each once it
+    // is seen, so that a sound played again shows again and a next activation finds the device free.
+    const std::vector<int>& Played()
+    {
+        if (const CSoundSample* sample = theSoundDevice->GetSample()) {
+            played.push_back(static_cast<int>(sample->size()));
+            theSoundDevice->Free();
+        }
+        return played;
+    }
+
+    // A sound that plays on and on: long, in a mixer that stands still.
+    static const CSoundSample* PlayEndlessSound()
+    {
+        lumivo::audio::mixer().setPaused(true);
+        const std::size_t frames = 60 * lumivo::audio::kSampleRate;
+        theSoundDevice->LoadWaveData(
+            WaveBlock(lumivo::wave::WaveFormat::pcm(1, lumivo::audio::kSampleRate, 16),
+                      std::vector<std::uint8_t>(frames * 2, 0x10)));
+        theSoundDevice->Play();
+        return theSoundDevice->GetSample();
+    }
+
     int file = 0;
-    RecordingDevice device;
+    std::vector<int> played;
     CQuibUser user;
     CQuibIcon icon;
     std::vector<std::pair<QString, QString>> spoken;
@@ -139,24 +149,24 @@ TEST_F(IconEventsTest, LongPressWaitsForTheLastSoundButNotAfterDeselect)
     StoreSound(kWord, 5, 100);
     theLastSoundTick = CurrentSoundTick() - 3000;
     icon.OnLLongDown();
-    EXPECT_TRUE(device.frames.empty()) << "3,000 ms after the last sound";
+    EXPECT_TRUE(Played().empty()) << "3,000 ms after the last sound";
     clock.advance(1);
     icon.OnLLongDown();
-    EXPECT_EQ(device.frames, std::vector<int>{100});
+    EXPECT_EQ(Played(), std::vector<int>{100});
 
     icon.OnLLongDown(); // the sound just started
-    EXPECT_EQ(device.frames.size(), 1u);
+    EXPECT_EQ(Played().size(), 1u);
     icon.Deselect();
     icon.OnLLongDown();
-    EXPECT_EQ(device.frames.size(), 2u);
+    EXPECT_EQ(Played().size(), 2u);
 
     // While a sound plays, neither a press nor a direct activation starts anything or says anything.
-    device.playing = true;
+    const CSoundSample* playing = PlayEndlessSound();
     SetStatusText({});
     clock.advance(5000);
     icon.OnLLongDown();
     icon.Activate(0);
-    EXPECT_EQ(device.frames.size(), 2u);
+    EXPECT_EQ(theSoundDevice->GetSample(), playing);
     EXPECT_TRUE(LastStatusText().isEmpty());
 }
 
@@ -170,7 +180,7 @@ TEST_F(IconEventsTest, OwnSoundThatFailsSkipsTheWordsSoundButNotTheOutputSetting
     user.Voice1 = QStringLiteral("first");
 
     icon.Activate(0);
-    EXPECT_TRUE(device.frames.empty());
+    EXPECT_TRUE(Played().empty());
     ASSERT_EQ(spoken.size(), 1u);
     EXPECT_EQ(spoken[0], std::pair(QStringLiteral("first"), QStringLiteral("hus")));
     EXPECT_FALSE(ShowsNoSound());
@@ -183,7 +193,7 @@ TEST_F(IconEventsTest, SpeechWithoutTextOrThatFailsGoesOnToTheNextSettingAndTheM
     user.SecondOutput = kOtherSoundKind;
     icon.Activate(0); // no word loaded: nothing to say
     EXPECT_TRUE(spoken.empty());
-    EXPECT_EQ(device.frames, std::vector<int>{70});
+    EXPECT_EQ(Played(), std::vector<int>{70});
 
     LoadIconWord(QStringLiteral("hus"));
     icon.Sound.reset();
@@ -204,7 +214,7 @@ TEST_F(IconEventsTest, ShownInflexionWithNothingToPlayFallsBackOnceToTheIconsWor
     StoreSound(kWord, 5, 100);
     icon.ShownWordId = 11; // no sound, no stored word
     icon.Activate(0);
-    EXPECT_EQ(device.frames, std::vector<int>{100});
+    EXPECT_EQ(Played(), std::vector<int>{100});
     EXPECT_FALSE(ShowsNoSound());
 
     // The shown inflexion speaks its own text.
@@ -223,16 +233,16 @@ TEST_F(IconEventsTest, SecondActivationLeavesTheKeptSoundToTheOutputSettings)
     LoadIconWord(QStringLiteral("hus"));
     user.FirstOutput = kSpeech;
     icon.Activate(0);
-    EXPECT_EQ(device.frames.size(), 1u);
+    EXPECT_EQ(Played().size(), 1u);
     EXPECT_TRUE(spoken.empty());
 
     icon.Activate(0); // still selected: the word is spoken, its sound not played again here
-    EXPECT_EQ(device.frames.size(), 1u);
+    EXPECT_EQ(Played().size(), 1u);
     EXPECT_EQ(spoken.size(), 1u);
 
     user.FirstOutput = 5; // a sound-kind setting plays the kept sound
     icon.Activate(0);
-    EXPECT_EQ(device.frames.size(), 2u);
+    EXPECT_EQ(Played().size(), 2u);
 }
 
 TEST_F(IconEventsTest, IconWithNothingToShowIsListedButNotFlaggedSelected)

@@ -249,7 +249,8 @@ TEST_F(SoundDeviceTest, SoundModelThreePlaysThroughTheProgramsDevice)
     StopSound();
     EXPECT_FALSE(IsSoundPlaying());
     CSoundDevice::CloseSound();
-    EXPECT_EQ(theSoundDevicePort(), nullptr);
+    PlaySoundData(block); // closed: no device plays it
+    EXPECT_FALSE(IsSoundPlaying());
 }
 
 TEST_F(SoundDeviceTest, SaveToSoundStoresTheSampleAsMonoMp3)
