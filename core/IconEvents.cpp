@@ -9,6 +9,7 @@
 #include "core/Sound.h"
 #include "core/User.h"
 #include "core/Word.h"
+#include "media/SpeechEngine.h"
 #include "panes/IconDrawing.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
@@ -27,9 +28,6 @@ lumivo::Hook<void()> theInflexionButtonUpdate{[] {}};
 lumivo::Hook<bool(std::int32_t)> theMainPaneLoadPage{[](std::int32_t) { return false; }};
 lumivo::Hook<CPane*()> theWriterPaneOf{[] { return static_cast<CPane*>(nullptr); }};
 lumivo::Hook<void()> theWriterSentenceChanged{[] {}};
-lumivo::Hook<bool(const QString&, const QString&)> theSpeakWithVoice{
-    [](const QString&, const QString&) { return false; }};
-lumivo::Hook<bool(const QString&)> theExternalReader{[](const QString&) { return false; }};
 
 void ResetIconEvents()
 {
@@ -41,8 +39,6 @@ void ResetIconEvents()
     theMainPaneLoadPage.reset();
     theWriterPaneOf.reset();
     theWriterSentenceChanged.reset();
-    theSpeakWithVoice.reset();
-    theExternalReader.reset();
 }
 
 void SetHoverIcon(CQuibIcon* icon)
@@ -157,13 +153,13 @@ bool playBySetting(CQuibIcon& icon, int setting, const QString& voice, const QSt
                    std::int32_t wordId)
 {
     if (setting & kOutputReader) {
-        if (!theExternalReader(text))
+        if (!CSpeechEngine::SpeakWithTaleboka(text))
             return false;
         NoteSoundTick(CurrentSoundTick());
         return true;
     }
     if (setting & kOutputSpeech)
-        return !text.isEmpty() && theSpeakWithVoice(voice, text);
+        return !text.isEmpty() && SpeakWithVoice(voice, text);
     if (!icon.Sound) {
         const std::int32_t id = icon.SoundId != 0 ? icon.SoundId : wordId;
         if (id != 0)

@@ -2,8 +2,9 @@
 // What an icon does when a person points at it, selects it, follows its link or activates it, and the
 // state about icons that every pane shares: the selection and the icon under the mouse.
 //
-// The icons cannot see the panes, the speech engine or the shell above them; they reach them through
-// the hooks below, which those layers install. By default nothing is shown, spoken or loaded.
+// Activation plays and speaks through the media below (the sound device, the speech engine, the
+// outside reader). The icons cannot see the panes or the shell above them; they reach them through the
+// hooks below, which those layers install. By default nothing is shown or loaded.
 
 #include "platform/types/Hook.h"
 
@@ -40,11 +41,6 @@ extern lumivo::Hook<bool(std::int32_t id)> theMainPaneLoadPage;
 extern lumivo::Hook<CPane*()> theWriterPaneOf;
 // The writer pane's sentence took a changed icon: it commits the sentence and repaints.
 extern lumivo::Hook<void()> theWriterSentenceChanged;
-
-// Speech for activation: selects the voice and speaks the text; true when both calls succeeded.
-extern lumivo::Hook<bool(const QString& voice, const QString& text)> theSpeakWithVoice;
-// The external reader reads the text aloud; true when it ran.
-extern lumivo::Hook<bool(const QString& text)> theExternalReader;
 
 // The status text shown when an activation found nothing to play.
 inline constexpr char kNoSoundText[] = "Ingen lyd tilknyttet dette ord eller ikon.";

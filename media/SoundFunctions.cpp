@@ -3,6 +3,7 @@
 #include "media/SoundFunctions.h"
 
 #include "media/SoundDevice.h"
+#include "media/SpeechEngine.h"
 #include "platform/audio/Audio.h"
 #include "platform/registry/Registry.h"
 #include "platform/types/Clock.h"
@@ -209,7 +210,6 @@ void noteHeardStart()
 
 } // namespace
 
-lumivo::Hook<bool()> theSpeakingQuery{[] { return false; }};
 lumivo::Hook<void()> theSoundWaitIdleHook{[] {}};
 
 std::uint32_t CurrentSoundTick()
@@ -352,9 +352,10 @@ bool IsSoundPlaying()
     noteHeardStart();
     if (theWaveOutHandle != 0)
         return true;
+    // The speaking flag counts only while the program has no sound device.
     if (theSoundDevice)
         return theSoundDevice->IsPlaying();
-    return theSpeakingQuery();
+    return theSpeechEngine && theSpeechEngine->IsSpeaking();
 }
 
 std::uint32_t GetSoundElapsedMs()
@@ -382,6 +383,5 @@ void ResetSoundState()
     lastNotedTick = 0;
     deviceStart = {};
     soundModelRead = false;
-    theSpeakingQuery.reset();
     theSoundWaitIdleHook.reset();
 }

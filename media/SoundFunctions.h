@@ -100,8 +100,6 @@ std::uint32_t GetSoundElapsedMs();
 // sentence read aloud, which a click on the way must not hurry.
 std::uint32_t GetNotedSoundElapsedMs();
 
-// The speech engine's speaking flag, asked while no sound device is installed; by default false.
-extern lumivo::Hook<bool()> theSpeakingQuery;
 // Run while model 2 waits for its sound to end (the application's idle processing); by default nothing.
 extern lumivo::Hook<void()> theSoundWaitIdleHook;
 

@@ -13,6 +13,7 @@
 #include "core/User.h"
 #include "core/Word.h"
 #include "media/SoundDevice.h"
+#include "media/SpeechEngine.h"
 #include "panes/IconDrawing.h"
 #include "platform/audio/Audio.h"
 #include "platform/types/Clock.h"
@@ -20,12 +21,15 @@
 #include "system/LanguageRecords.h"
 #include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
+#include "tests/support/EndlessSound.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/PageEventLog.h"
 
 #include <QImage>
 #include <QPainter>
 
+#include <cstdlib>
+#include <optional>
 #include <utility>
 
 namespace
@@ -72,10 +76,6 @@ protected:
         theCurrentLanguage = kLanguage;
         theSearchLanguages = {kLanguage};
         ASSERT_EQ(CSoundDevice::InitSound(), 0);
-        theSpeakWithVoice.set([this](const QString& voice, const QString& text) {
-            spoken.emplace_back(voice, text);
-            return speechWorks;
-        });
         theCurrentUser = &user;
         icon.WordId = icon.ShownWordId = kWord;
     }
@@ -121,24 +121,22 @@ protected:
         return played;
     }
 
-    // A sound that plays on and on: long, in a mixer that stands still.
-    static const CSoundSample* PlayEndlessSound()
+    // The program's speech engine, speaking into a mixer that stands still on a clock that does not
+    // wait for the end: what it was last asked to say is what shows.
+    void StartSpeech()
     {
+        theSpeechEngine = std::make_unique<CSpeechEngine>();
+        ASSERT_EQ(theSpeechEngine->Init(), 0);
         lumivo::audio::mixer().setPaused(true);
-        const std::size_t frames = 60 * lumivo::audio::kSampleRate;
-        theSoundDevice->LoadWaveData(
-            WaveBlock(lumivo::wave::WaveFormat::pcm(1, lumivo::audio::kSampleRate, 16),
-                      std::vector<std::uint8_t>(frames * 2, 0x10)));
-        theSoundDevice->Play();
-        return theSoundDevice->GetSample();
+        speechClock.emplace();
     }
+    static QString SpokenText() { return theSpeechEngine->GetSpokenText(); }
 
     int file = 0;
     std::vector<int> played;
     CQuibUser user;
     CQuibIcon icon;
-    std::vector<std::pair<QString, QString>> spoken;
-    bool speechWorks = true;
+    std::optional<lumivo::clock::TestClock> speechClock;
 };
 
 } // namespace
@@ -161,7 +159,7 @@ TEST_F(IconEventsTest, LongPressWaitsForTheLastSoundButNotAfterDeselect)
     EXPECT_EQ(Played().size(), 2u);
 
     // While a sound plays, neither a press nor a direct activation starts anything or says anything.
-    const CSoundSample* playing = PlayEndlessSound();
+    const CSoundSample* playing = lumivo::test::playEndlessSound();
     SetStatusText({});
     clock.advance(5000);
     icon.OnLLongDown();
@@ -172,6 +170,7 @@ TEST_F(IconEventsTest, LongPressWaitsForTheLastSoundButNotAfterDeselect)
 
 TEST_F(IconEventsTest, OwnSoundThatFailsSkipsTheWordsSoundButNotTheOutputSettings)
 {
+    StartSpeech();
     StoreSound(kOwnSound, 5, 50, false);
     StoreSound(kWord, 5, 100);
     icon.SoundId = kOwnSound;
@@ -181,18 +180,19 @@ TEST_F(IconEventsTest, OwnSoundThatFailsSkipsTheWordsSoundButNotTheOutputSetting
 
     icon.Activate(0);
     EXPECT_TRUE(Played().empty());
-    ASSERT_EQ(spoken.size(), 1u);
-    EXPECT_EQ(spoken[0], std::pair(QStringLiteral("first"), QStringLiteral("hus")));
+    EXPECT_EQ(theSpeechEngine->GetCurrentVoiceName(), "first");
+    EXPECT_EQ(SpokenText(), "hus");
     EXPECT_FALSE(ShowsNoSound());
 }
 
 TEST_F(IconEventsTest, SpeechWithoutTextOrThatFailsGoesOnToTheNextSettingAndTheMessage)
 {
+    StartSpeech();
     StoreSound(kWord, kOtherSoundKind, 70);
     user.FirstOutput = kSpeech;
     user.SecondOutput = kOtherSoundKind;
     icon.Activate(0); // no word loaded: nothing to say
-    EXPECT_TRUE(spoken.empty());
+    EXPECT_TRUE(SpokenText().isEmpty());
     EXPECT_EQ(Played(), std::vector<int>{70});
 
     LoadIconWord(QStringLiteral("hus"));
@@ -200,17 +200,20 @@ TEST_F(IconEventsTest, SpeechWithoutTextOrThatFailsGoesOnToTheNextSettingAndTheM
     user.SecondOutput = kSpeech;
     user.Voice1 = QStringLiteral("first");
     user.Voice2 = QStringLiteral("second");
-    speechWorks = false;
+    // Speech fails: the audio output cannot be opened.
+    lumivo::audio::shutdown();
+    ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     SetAppCursor(CURSOR_HAND);
     icon.Activate(0);
-    ASSERT_EQ(spoken.size(), 2u);
-    EXPECT_EQ(spoken[1].first, "second");
+    EXPECT_EQ(theSpeechEngine->GetCurrentVoiceName(), "second") << "the second setting was tried";
+    EXPECT_TRUE(SpokenText().isEmpty());
     EXPECT_TRUE(ShowsNoSound());
     EXPECT_EQ(GetAppCursor(), CURSOR_ARROW);
 }
 
 TEST_F(IconEventsTest, ShownInflexionWithNothingToPlayFallsBackOnceToTheIconsWord)
 {
+    StartSpeech();
     StoreSound(kWord, 5, 100);
     icon.ShownWordId = 11; // no sound, no stored word
     icon.Activate(0);
@@ -223,22 +226,22 @@ TEST_F(IconEventsTest, ShownInflexionWithNothingToPlayFallsBackOnceToTheIconsWor
     user.FirstOutput = kSpeech;
     icon.Sound.reset();
     icon.Activate(0);
-    ASSERT_EQ(spoken.size(), 1u);
-    EXPECT_EQ(spoken[0].second, "huse");
+    EXPECT_EQ(SpokenText(), "huse");
 }
 
 TEST_F(IconEventsTest, SecondActivationLeavesTheKeptSoundToTheOutputSettings)
 {
+    StartSpeech();
     StoreSound(kWord, 5, 100);
     LoadIconWord(QStringLiteral("hus"));
     user.FirstOutput = kSpeech;
     icon.Activate(0);
     EXPECT_EQ(Played().size(), 1u);
-    EXPECT_TRUE(spoken.empty());
+    EXPECT_TRUE(SpokenText().isEmpty());
 
     icon.Activate(0); // still selected: the word is spoken, its sound not played again here
     EXPECT_EQ(Played().size(), 1u);
-    EXPECT_EQ(spoken.size(), 1u);
+    EXPECT_EQ(SpokenText(), "hus");
 
     user.FirstOutput = 5; // a sound-kind setting plays the kept sound
     icon.Activate(0);

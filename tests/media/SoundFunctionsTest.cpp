@@ -2,6 +2,7 @@
 #include "tests/support/LumivoTest.h"
 
 #include "media/SoundDevice.h"
+#include "media/SpeechEngine.h"
 #include "platform/audio/Audio.h"
 #include "platform/registry/Registry.h"
 #include "platform/types/Clock.h"
@@ -224,7 +225,13 @@ TEST_F(SoundFunctionsTest, ADeviceSoundCountsFromWhenItIsHeard)
 
 TEST_F(SoundFunctionsTest, SpeakingCountsOnlyWithoutADevice)
 {
-    const auto speaking = theSpeakingQuery.scoped([] { return true; });
+    theSpeechEngine = std::make_unique<CSpeechEngine>();
+    ASSERT_EQ(theSpeechEngine->Init(), 0);
+    ASSERT_EQ(theSpeechEngine->SelectVoice({}), 0);
+    // Speech into a mixer that stands still, on a clock that does not wait for its end.
+    lumivo::audio::mixer().setPaused(true);
+    const lumivo::clock::TestClock clock;
+    ASSERT_EQ(theSpeechEngine->Speak(QStringLiteral("hund")), speakDone);
     EXPECT_TRUE(IsSoundPlaying());
     ASSERT_EQ(CSoundDevice::InitSound(), 0);
     EXPECT_FALSE(IsSoundPlaying());

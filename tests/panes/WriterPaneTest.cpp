@@ -14,6 +14,7 @@
 #include "store/ResourceTypes.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/AudioTestHelpers.h"
+#include "tests/support/EndlessSound.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QCoreApplication>
@@ -396,11 +397,10 @@ TEST_F(WriterReadAloudTest, ASoundThatNeverEndsHoldsEachIconAtMost30Seconds)
 {
     lumivo::clock::TestClock clock(100000);
     addRecordingIcons(2);
-    bool playing = false;
-    const auto speaking = theSpeakingQuery.scoped([&] { return playing; });
+    ASSERT_EQ(CSoundDevice::InitSound(), 0);
     click(WriterTool::ReadAloud);
     ASSERT_EQ(m_activated.size(), 1u);
-    playing = true;
+    playEndlessSound();
     clock.advance(29999);
     theWriterPane.OnReadAloudTick();
     EXPECT_EQ(m_activated.size(), 1u);
