@@ -1,6 +1,6 @@
 #include "media/SoundDevice.h"
 
-#include "core/Sound.h"
+#include "media/SoundFunctions.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 
@@ -267,10 +267,11 @@ int CSoundDevice::SampleToWaveData(const CSoundSample* sample, wave::WaveBlock& 
     return soundDeviceOk;
 }
 
-int CSoundDevice::SaveToSound(const CSoundSample* sample, CQuibSound* sound)
+int CSoundDevice::SaveToSound(const CSoundSample* sample, EncodedSound& sound)
 {
-    constexpr int kMonoLevel4 = 0x104;
-    if (!sample || !sound)
+    constexpr std::uint16_t kMonoLevel4 = 0x104;
+    sound = {};
+    if (!sample)
         return soundDeviceNoSound;
     WaveBlock block;
     SampleToWaveData(sample, block);
@@ -280,7 +281,7 @@ int CSoundDevice::SaveToSound(const CSoundSample* sample, CQuibSound* sound)
         return soundDeviceNotEncoded;
     const std::uint32_t duration = GetWaveDurationMs(block);
     const auto bitRate = duration == 0 ? 0 : static_cast<std::int32_t>(mp3.size() * 1000 / duration);
-    sound->SetData(mp3, kMonoLevel4, 0, static_cast<std::int32_t>(duration), bitRate);
+    sound = {std::move(mp3), kMonoLevel4, static_cast<std::int32_t>(duration), bitRate};
     return soundDeviceOk;
 }
 
