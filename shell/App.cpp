@@ -45,16 +45,13 @@ constexpr int kNotInstalledMessage = 9396;
 constexpr int kStartupStopwatch = 2;
 
 // What the core and the panes ask of the application while it runs.
-void installApplicationHooks(CQuibApp& app)
+void installApplicationHooks()
 {
-    // While a sound plays to its end the waiting runs the idle work, as the event loop would.
-    theSoundWaitIdleHook.set([&app] { app.OnIdle(0); });
     InstallClipboard();
 }
 
 void removeApplicationHooks()
 {
-    theSoundWaitIdleHook.reset();
     ResetClipboard();
 }
 
@@ -132,7 +129,7 @@ bool CQuibApp::InitInstance()
     m_mainFrame = std::make_unique<CMainFrame>();
     m_mainFrame->setAcceptDrops(true);
     m_mainFrame->SetWordNavBar(new CWordNavBar);
-    installApplicationHooks(*this);
+    installApplicationHooks();
     WriteDebugLog(QStringLiteral("InitInstance Start"));
     theSettingsRoot = kSettingsRoot;
     if (!makeRegistryWithSettingsRoot()) {

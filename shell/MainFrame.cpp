@@ -98,7 +98,6 @@ CMainFrame::~CMainFrame()
     if (theMainFrameWindow != this)
         return;
     theMainFrameWindow = nullptr;
-    theStatusTextSink.reset();
     theAviTimerStart.reset();
     theAviTimerStop.reset();
 }
@@ -196,7 +195,6 @@ void CMainFrame::AddHelpKey()
 
 void CMainFrame::InstallFrameHooks()
 {
-    theStatusTextSink.set([this](const QString& text) { statusBar()->showMessage(text); });
     theAviTimerStart.set([this](int intervalMs) { m_aviTimer.start(intervalMs, this); });
     theAviTimerStop.set([this] { m_aviTimer.stop(); });
 }

@@ -276,11 +276,6 @@ void CalcScreenLayout()
     CPane::RefreshVisiblePanes(kRefreshEditableOnly);
 }
 
-void InstallScreenLayoutHooks()
-{
-    theDefaultWindowRectHook.set([](CRect& rect) { GetNearestFrameSize(rect); });
-}
-
 void ResetScreenLayout()
 {
     theScreenSizeHook.reset();

@@ -22,9 +22,6 @@ std::uint16_t GetNearestFrameSize(CRect& rect);
 // panes can be edited in the current program mode and repaints the visible panes.
 void CalcScreenLayout();
 
-// Installs what the users' code asks of the screen: the standard frame for a new user's rectangle.
-void InstallScreenLayoutHooks();
-
 // Puts the screen source back (tests).
 void ResetScreenLayout();
 

@@ -108,7 +108,6 @@ void InitSystem()
     BuildUsersDir(folder, QStringLiteral("/"));
     GetDataDir(folder, QStringLiteral("/"));
     RegisterFrameSizeModes();
-    InstallScreenLayoutHooks();
     trace(57);
     InitPrintView();
     installPrintCommands();

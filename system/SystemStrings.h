@@ -58,11 +58,11 @@ int ShowMessageNumber(const QString& text, int number, unsigned flags = 0);
 // Asks the person to report a severe error; `place` says where it happened.
 void ShowSevereError(const QString& place);
 
-// Status-bar text. The main frame installs the sink that shows it (by default it is shown nowhere);
-// the idle tick clears it again after 5,000 ms (see theStatusTime).
+// Status-bar text. SetStatusText announces it through theStatusText (system/StatusText.h), which the
+// shell connects to the status bar (without it the text is shown nowhere); the idle tick clears it
+// again after 5,000 ms (see theStatusTime).
 extern std::uint32_t theStatusTime; // tick of the last status text, 0 when none is pending
 void SetStatusText(const QString& text);
-extern lumivo::Hook<void(const QString&)> theStatusTextSink;
 // The last text given to SetStatusText (for the idle tick and for tests).
 QString LastStatusText();
 

@@ -19,6 +19,7 @@
 #include "store/Registry.h"
 #include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
+#include "system/StatusText.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
@@ -189,7 +190,9 @@ protected:
 TEST_F(MainJobTest, APageIsShownATouchPlaysOrSpeaksTheWordAndALinkOpensItsPage)
 {
     std::vector<QString> statusTexts;
-    const auto status = theStatusTextSink.scoped([&](const QString& text) { statusTexts.push_back(text); });
+    QObject receiver;
+    QObject::connect(&theStatusText, &CStatusText::changed, &receiver,
+                     [&](const QString& text) { statusTexts.push_back(text); });
     theSpeechEngine = std::make_unique<CSpeechEngine>();
     theSpeechEngine->StartInit();
     ASSERT_TRUE(test::waitFor([] { return theSpeechEngine->IsReady(); }));

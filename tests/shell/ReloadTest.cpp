@@ -208,7 +208,6 @@ TEST_F(ReloadTest, TheUsersWindowIsBroughtOntoTheScreen)
     const auto screen = theScreenSizeHook.scoped([] { return CSize(1024, 768); });
     CMainFrame frame;
     frame.setCentralWidget(new QWidget);
-    InstallScreenLayoutHooks();
     CQuibUser user;
     theCurrentUser = &user;
 

@@ -6,6 +6,7 @@
 #include "core/User.h"
 #include "panes/Panes.h"
 #include "shell/MainFrame.h"
+#include "shell/ShellWiring.h"
 #include "system/SystemSettings.h"
 #include "tests/support/LumivoTest.h"
 
@@ -71,8 +72,9 @@ TEST_F(ScreenLayoutTest, StandardFramesAndTheirModes)
     CRect empty;
     EXPECT_EQ(GetNearestFrameSize(empty), 0);
     EXPECT_EQ(empty.Size(), CSize(1160, 878));
-    EXPECT_EQ(DefaultWindowRect(), CRect()) << "no provider before the hooks are installed";
-    InstallScreenLayoutHooks();
+    UnwireShell();
+    EXPECT_EQ(DefaultWindowRect(), CRect()) << "nothing fills it before the shell is wired";
+    WireShell();
     EXPECT_EQ(DefaultWindowRect(), empty);
 }
 
@@ -145,7 +147,6 @@ TEST_F(ScreenLayoutTest, EditBitsDecideWhichPanesCanBeEdited)
 TEST_F(ScreenLayoutTest, TheLayoutFollowsTheFrameAndIsStoredWithTheUser)
 {
     makeMainFrame();
-    InstallScreenLayoutHooks();
     CQuibUser user;
     user.WindowRect = CRect(0, 0, 10, 10);
     theCurrentUser = &user;
