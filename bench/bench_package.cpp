@@ -173,7 +173,7 @@ void BM_LibraryImport(benchmark::State& state)
         state.ResumeTiming();
         bool ok = true;
         for (const QString& package : w.packages)
-            if (ImportPagePackageFrom(package) != PageImportResult::Imported)
+            if (ImportPagePackageFrom(package).outcome != PageImport::Imported)
                 ok = false;
         theMainPane.ClearPage();
         theCurrentUser = nullptr;

@@ -7,8 +7,10 @@
 #include "core/Sentence.h"
 #include "core/Sound.h"
 #include "core/Word.h"
+#include "packages/zip/ZipFile.h"
 #include "platform/archive/Cp1252.h"
 #include "store/ResourceTypes.h"
+#include "system/SystemStrings.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +22,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <new>
 #include <system_error>
 #include <utility>
 
@@ -29,12 +32,6 @@
 #include <unistd.h>
 
 std::uint64_t thePackageImportBudget = kDefaultPackageImportBudget;
-
-PackageTooLargeError::PackageTooLargeError(std::uint64_t budget)
-    : PackageError("the page needs more than the import's " + std::to_string(budget) + " bytes"),
-      m_budget(budget)
-{
-}
 
 const char* const CPagePackage::kPassword = "Wb5nKe27rD";
 
@@ -108,6 +105,12 @@ QString iconFolder(const QString& objectFolder, int n)
     return QStringLiteral("%1\\QuibIcon#%2").arg(objectFolder).arg(n);
 }
 
+// The import's budget as a person reads it: in MB, rounded up.
+std::uint64_t budgetInMegabytes()
+{
+    return (thePackageImportBudget + (1u << 20) - 1) >> 20;
+}
+
 } // namespace
 
 CPagePackage::CPagePackage() = default;
@@ -134,7 +137,22 @@ QString CPagePackage::ObjectFolder(std::int32_t type, std::int32_t id)
     return QStringLiteral("%1\\%2\\%3").arg(kVersionFolder, TypeToFolderName(type)).arg(id);
 }
 
-void CPagePackage::createAt(const QString& path)
+PackageResult CPagePackage::writePackage(const QString& path, const std::function<void()>& write)
+{
+    m_result = {};
+    guarded([&] {
+        if (!createAt(path))
+            return;
+        write();
+        if (!refused())
+            finishAt(path);
+    });
+    if (refused())
+        abandon();
+    return m_result;
+}
+
+bool CPagePackage::createAt(const QString& path)
 {
     removeLeftoverScratchFiles(path);
     // The new package is written under a name of its own in the target's folder, so the rename that
@@ -142,7 +160,7 @@ void CPagePackage::createAt(const QString& path)
     m_scratch = std::make_unique<QTemporaryFile>(path + kScratchPlaceholder + kScratchSuffix);
     m_scratch->setAutoRemove(false);
     if (!m_scratch->open())
-        throw PackageError("cannot create a file beside " + path.toStdString());
+        return refuse(PackageError::CannotWrite, path);
     m_writingPath = m_scratch->fileName();
     // Held until the package is in place or given up, so that no other export takes this file for a
     // leftover of a killed one. Where the file system has no locks, nothing is held and nothing is
@@ -156,6 +174,7 @@ void CPagePackage::createAt(const QString& path)
     m_packagePath = path;
     Open(m_writingPath, zipCreate);
     SetPassword(QLatin1String(kPassword));
+    return true;
 }
 
 void CPagePackage::finishAt(const QString& finalPath)
@@ -163,8 +182,10 @@ void CPagePackage::finishAt(const QString& finalPath)
     Close(closeNormal);
     std::error_code error;
     std::filesystem::rename(m_writingPath.toStdString(), finalPath.toStdString(), error);
-    if (error)
-        throw PackageError("cannot replace " + finalPath.toStdString() + ": " + error.message());
+    if (error) {
+        refuse(PackageError::CannotWrite, finalPath);
+        return;
+    }
     m_writingPath.clear();
     m_scratch.reset();
 }
@@ -172,8 +193,8 @@ void CPagePackage::finishAt(const QString& finalPath)
 void CPagePackage::abandon() noexcept
 {
     try {
-        // After an exception the archive is closed without writing a directory, so a half-written
-        // package is never mistaken for a whole one.
+        // After a refusal or an exception the archive is closed without writing a directory, so a
+        // half-written package is never mistaken for a whole one.
         if (!IsClosed())
             Close(closeAfterException);
     } catch (...) {
@@ -186,8 +207,40 @@ void CPagePackage::abandon() noexcept
     m_scratch.reset();
 }
 
+bool CPagePackage::refuse(PackageError error, const QString& detail)
+{
+    if (!refused())
+        m_result = {error, detail};
+    return false;
+}
+
+PackageResult CPagePackage::guarded(const std::function<void()>& step)
+{
+    try {
+        step();
+    } catch (const CZipException& error) {
+        WriteDebugLog(QStringLiteral("Page package %1: %2").arg(m_packagePath, error.DescribeCause()));
+        refuse(PackageError::Zip, m_packagePath);
+    } catch (const ZipFileError& error) {
+        WriteDebugLog(
+            QStringLiteral("Page package %1: %2").arg(error.m_path, QString::fromLocal8Bit(error.what())));
+        refuse(PackageError::Zip, m_packagePath.isEmpty() ? error.m_path : m_packagePath);
+    } catch (const std::bad_alloc&) {
+        // Only a package's pictures and sounds come near the memory there is; the budget bounds them.
+        refuse(PackageError::TooLarge, QString::number(budgetInMegabytes()));
+    } catch (const std::exception& error) {
+        // Whatever else the library's containers throw on bytes it was not made for.
+        WriteDebugLog(
+            QStringLiteral("Page package %1: %2").arg(m_packagePath, QString::fromLocal8Bit(error.what())));
+        refuse(PackageError::Zip, m_packagePath);
+    }
+    return m_result;
+}
+
 void CPagePackage::WriteEntry(const QString& field, const void* bytes, std::size_t count)
 {
+    if (refused())
+        return;
     const QString name = entryName(field);
     const int existing = FindEntry(name);
     if (existing >= 0)
@@ -198,7 +251,7 @@ void CPagePackage::WriteEntry(const QString& field, const void* bytes, std::size
     file.Seek(0, 0);
     // A refused add (the format's 65,535 entries reached) would leave the package short: a failure.
     if (!AddEntryFromMemory(file, name, -1, zipsmSafeSmart, 65536))
-        throw PackageError("the package cannot take the entry " + name.toStdString());
+        refuse(PackageError::EntryTooLarge, name);
 }
 
 void CPagePackage::WriteString(const QString& field, const QString& text)
@@ -421,24 +474,34 @@ bool CPagePackage::ParseFolder(const QString& path, std::int32_t expectedTag, st
     return true;
 }
 
-std::optional<QString> CPagePackage::OpenForImport(const QString& path)
+PackageResult CPagePackage::ReadPackage(const QString& path, std::optional<PackagedPage>& page)
 {
-    // Read-only: an import never writes to a package, and one on a read-only medium imports.
-    Open(path, zipOpenReadOnly);
+    m_result = {};
     m_packagePath = path;
-    SetPassword(QLatin1String(kPassword));
-    std::vector<std::uint16_t> pages;
-    FindMatches(QStringLiteral("BgName.str"), pages, false);
-    if (pages.size() != 1)
-        return std::nullopt;
-    CZipEntryHeader header;
-    if (!GetEntryInfo(header, pages.front()))
-        return std::nullopt;
-    return header.GetFileName();
+    page.reset();
+    guarded([&] {
+        // Read-only: an import never writes to a package, and one on a read-only medium imports.
+        Open(path, zipOpenReadOnly);
+        SetPassword(QLatin1String(kPassword));
+        std::vector<std::uint16_t> pages;
+        FindMatches(QStringLiteral("BgName.str"), pages, false);
+        CZipEntryHeader header;
+        if (pages.size() != 1 || !GetEntryInfo(header, pages.front()))
+            return;
+        PackagedPage read = readPage(header.GetFileName());
+        if (!refused())
+            page = std::move(read);
+        Close();
+    });
+    // Closed already unless the ZIP library gave up half-way.
+    abandon();
+    return m_result;
 }
 
 int CPagePackage::reserveEntry(const QString& field, std::uint64_t limit)
 {
+    if (refused())
+        return -1;
     const int index = FindEntry(entryName(field));
     if (index < 0)
         return -1;
@@ -446,10 +509,14 @@ int CPagePackage::reserveEntry(const QString& field, std::uint64_t limit)
     if (!GetEntryInfo(header, index))
         return -1;
     // Both on the declared size, before a byte is read; the extraction never passes it.
-    if (header.m_uUncomprSize > m_importBytesLeft)
-        throw PackageTooLargeError(thePackageImportBudget);
-    if (header.m_uUncomprSize > limit)
-        throw PackageError("the entry " + entryName(field).toStdString() + " is too large");
+    if (header.m_uUncomprSize > m_importBytesLeft) {
+        refuse(PackageError::TooLarge, QString::number(budgetInMegabytes()));
+        return -1;
+    }
+    if (header.m_uUncomprSize > limit) {
+        refuse(PackageError::EntryTooLarge, header.GetFileName());
+        return -1;
+    }
     m_importBytesLeft -= header.m_uUncomprSize;
     return index;
 }
@@ -457,14 +524,17 @@ int CPagePackage::reserveEntry(const QString& field, std::uint64_t limit)
 QByteArray CPagePackage::extractEntry(int index)
 {
     CZipEntryHeader header;
-    if (!GetEntryInfo(header, index))
-        throw PackageError("an entry of the package cannot be found again");
-    const std::string name = header.GetFileName().toStdString();
+    if (refused())
+        return {};
+    if (!GetEntryInfo(header, index)) {
+        refuse(PackageError::EntryDamaged, m_packagePath);
+        return {};
+    }
     CZipMemoryFile file(1024);
-    if (!ExtractToMemory(index, file, true, 65536))
-        throw PackageError("the entry " + name + " cannot be read");
-    if (file.GetLength() != header.m_uUncomprSize)
-        throw PackageError("the entry " + name + " is not the size it declares");
+    if (!ExtractToMemory(index, file, true, 65536) || file.GetLength() != header.m_uUncomprSize) {
+        refuse(PackageError::EntryDamaged, header.GetFileName());
+        return {};
+    }
     return QByteArray(file.data(), qsizetype(file.GetLength()));
 }
 
@@ -473,7 +543,10 @@ std::optional<QByteArray> CPagePackage::readEntry(const QString& field)
     const int index = reserveEntry(field, kFieldLimit);
     if (index < 0)
         return std::nullopt;
-    return extractEntry(index);
+    QByteArray bytes = extractEntry(index);
+    if (refused())
+        return std::nullopt;
+    return bytes;
 }
 
 template <class T> void CPagePackage::readValue(const QString& field, T& value)
@@ -533,9 +606,10 @@ PackagedMedia CPagePackage::readMedia(const QString& path, std::int32_t tag)
 {
     PackagedMedia media;
     QString folder;
-    if (!ParseFolder(path, tag, media.id, media.type, &folder))
-        throw PackageError("the package names a " + std::string(tag == RESTYPE_PICT ? "picture" : "sound") +
-                           " at " + path.toStdString());
+    if (!ParseFolder(path, tag, media.id, media.type, &folder)) {
+        refuse(PackageError::BadFolder, path);
+        return media;
+    }
     FolderScope scope(*this, folder);
     if (tag == RESTYPE_PICT) {
         auto picture = std::make_unique<CQuibPict>();
@@ -564,8 +638,10 @@ PackagedWord CPagePackage::readWord(const QString& path)
 {
     PackagedWord packaged;
     QString folder;
-    if (!ParseFolder(path, RESTYPE_WORD, packaged.id, packaged.type, &folder))
-        throw PackageError("the package names a word at " + path.toStdString());
+    if (!ParseFolder(path, RESTYPE_WORD, packaged.id, packaged.type, &folder)) {
+        refuse(PackageError::BadFolder, path);
+        return packaged;
+    }
     FolderScope scope(*this, folder);
     packaged.word = std::make_unique<CQuibWord>();
     CQuibWord& word = *packaged.word;
@@ -584,13 +660,15 @@ PackagedWord CPagePackage::readWord(const QString& path)
     return packaged;
 }
 
-PackagedPage CPagePackage::ReadPage(const QString& entryName)
+PackagedPage CPagePackage::readPage(const QString& pageEntry)
 {
     m_importBytesLeft = thePackageImportBudget;
     PackagedPage packaged;
     QString folder;
-    if (!ParseFolder(entryName, RESTYPE_BG, packaged.id, packaged.type, &folder))
-        throw PackageError("the package's page lies at " + entryName.toStdString());
+    if (!ParseFolder(pageEntry, RESTYPE_BG, packaged.id, packaged.type, &folder)) {
+        refuse(PackageError::BadFolder, pageEntry);
+        return packaged;
+    }
     FolderScope scope(*this, folder);
     packaged.page = std::make_unique<CQuibBg>();
     CQuibBg& page = *packaged.page;
@@ -599,13 +677,15 @@ PackagedPage CPagePackage::ReadPage(const QString& entryName)
     std::int32_t iconCount = 0;
     readValue(QStringLiteral("NoOfIcons.int"), iconCount);
     // Every icon has at least its rectangle entry: a count beyond the entries present is no page.
-    if (iconCount < 0 || iconCount > GetCount())
-        throw PackageError("the page claims " + std::to_string(iconCount) + " icons");
+    if (iconCount < 0 || iconCount > GetCount()) {
+        refuse(PackageError::EntryDamaged, entryName(QStringLiteral("NoOfIcons.int")));
+        return packaged;
+    }
     QString picturePath;
     if (readString(QStringLiteral("BgPictPath.str"), picturePath) && !picturePath.isEmpty())
         packaged.picture = readMedia(picturePath, RESTYPE_PICT);
     std::vector<std::int32_t> wordsRead;
-    for (int n = 0; n < iconCount; ++n) {
+    for (int n = 0; n < iconCount && !refused(); ++n) {
         const QString subFolder = iconFolder(folder, n);
         auto icon = std::make_unique<CQuibIcon>(kIconShapeRect);
         readIcon(subFolder, *icon);
@@ -620,8 +700,10 @@ PackagedPage CPagePackage::ReadPage(const QString& entryName)
             std::find(wordsRead.begin(), wordsRead.end(), wordId) != wordsRead.end())
             continue;
         PackagedWord word = readWord(wordPath);
-        if (word.id != wordId)
-            throw PackageError("an icon's word path names another word");
+        if (word.id != wordId) {
+            refuse(PackageError::BadFolder, wordPath);
+            break;
+        }
         wordsRead.push_back(wordId);
         packaged.words.push_back(std::move(word));
     }

@@ -7,7 +7,9 @@
 // Export writes beside the target and renames over it only when the whole package is written, so a
 // failure leaves the previous package as it was. Import reads and checks everything it will store
 // before it changes anything, so a damaged or crafted package leaves the data files as they were.
+// The bytes and the reader's limits: doc/formats/lu2.md.
 
+#include "packages/PackageError.h"
 #include "packages/zip/ZipArchive.h"
 #include "store/ResourceHandle.h"
 
@@ -15,9 +17,9 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <vector>
 
 class CQuibBg;
@@ -33,25 +35,6 @@ class QTemporaryFile;
 // import's memory nor the data file it stores into grows with the number of words a package holds.
 extern std::uint64_t thePackageImportBudget;
 constexpr std::uint64_t kDefaultPackageImportBudget = 256u << 20;
-
-// A package that does not have the layout it should (a refused add, a folder of the wrong form, an
-// entry of the wrong size).
-class PackageError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// A package whose page needs more than the import's budget.
-class PackageTooLargeError : public PackageError
-{
-public:
-    explicit PackageTooLargeError(std::uint64_t budget);
-    std::uint64_t budget() const { return m_budget; }
-
-private:
-    std::uint64_t m_budget;
-};
 
 // What an import read of one picture or sound, before anything is stored.
 struct PackagedMedia {
@@ -95,8 +78,9 @@ public:
     ~CPagePackage() override;
 
     // Export: creates the package at `path` (through a file beside it), writes with `write` and puts
-    // it in place. Throws on failure, leaving what was at `path` untouched.
-    template <class Write> void WritePackage(const QString& path, Write&& write);
+    // it in place. On a refusal, here or by a writer, nothing is put in place and what was at `path`
+    // stays untouched.
+    template <class Write> PackageResult WritePackage(const QString& path, Write&& write);
 
     bool WritePage(CQuibBg& page, QString* folder, bool withContents);
     bool WriteWord(CQuibWord& word, QString* folder, bool withMedia);
@@ -112,11 +96,13 @@ public:
         WriteEntry(field, &value, sizeof value);
     }
 
-    // Import: opens the package read-only and gives the name of its one "BgName.str" entry, or none
-    // when it holds no page or several.
-    std::optional<QString> OpenForImport(const QString& path);
-    // Reads and checks the page of that entry with everything an import stores.
-    PackagedPage ReadPage(const QString& entryName);
+    // The first refusal of the package's work so far: of WritePackage or ReadPackage, or of the writers
+    // used on their own.
+    const PackageResult& Result() const { return m_result; }
+
+    // Import: opens the package read-only and reads and checks its page with everything an import
+    // stores. A package with no page entry ("BgName.str") or several gives no page and no error.
+    PackageResult ReadPackage(const QString& path, std::optional<PackagedPage>& page);
 
     // The folder of an object: "V2.1\<type bytes>\<id>".
     static QString ObjectFolder(std::int32_t type, std::int32_t id);
@@ -130,15 +116,16 @@ public:
     int m_language = 0;
 
 private:
+    PackagedPage readPage(const QString& pageEntry);
     void readIcon(const QString& folder, CQuibIcon& icon);
     PackagedWord readWord(const QString& folder);
     PackagedMedia readMedia(const QString& folder, std::int32_t tag);
-    // The index of the field's entry (-1 when absent), its declared size checked against `limit` and
-    // taken from what is left of the import's budget.
+    // The index of the field's entry (-1 when absent or refused), its declared size checked against
+    // `limit` and taken from what is left of the import's budget.
     int reserveEntry(const QString& field, std::uint64_t limit);
-    // The bytes of a reserved entry, checked against the size it declares.
+    // The bytes of a reserved entry, checked against the size it declares; empty when refused.
     QByteArray extractEntry(int index);
-    // A field's bytes, reserved and extracted at once; none when absent.
+    // A field's bytes, reserved and extracted at once; none when absent or refused.
     std::optional<QByteArray> readEntry(const QString& field);
     // Reads the pictures' and sounds' bytes, once the whole page is known to fit the budget.
     void extractMedia(PackagedPage& packaged);
@@ -165,7 +152,15 @@ private:
         QString m_saved;
     };
 
-    void createAt(const QString& path);
+    // Keeps the first refusal; every later step finds it and does nothing. Always false.
+    bool refuse(PackageError error, const QString& detail = {});
+    bool refused() const { return m_result.Failed(); }
+    // Runs one step of the package's work. The ZIP library reports by exceptions; they stop here, the
+    // one place they are caught, and become a refusal.
+    PackageResult guarded(const std::function<void()>& step);
+    PackageResult writePackage(const QString& path, const std::function<void()>& write);
+
+    bool createAt(const QString& path);
     void finishAt(const QString& finalPath);
     void abandon() noexcept;
 
@@ -174,16 +169,10 @@ private:
     std::unique_ptr<QTemporaryFile> m_scratch; // open, and locked, while the package is written
     QString m_currentFolder;
     std::uint64_t m_importBytesLeft = 0;
+    PackageResult m_result;
 };
 
-template <class Write> void CPagePackage::WritePackage(const QString& path, Write&& write)
+template <class Write> PackageResult CPagePackage::WritePackage(const QString& path, Write&& write)
 {
-    createAt(path);
-    try {
-        write(*this);
-        finishAt(path);
-    } catch (...) {
-        abandon();
-        throw;
-    }
+    return writePackage(path, [this, &write] { write(*this); });
 }

@@ -19,10 +19,8 @@
 #include "system/SystemStrings.h"
 
 #include <QFileInfo>
-#include <QtDebug>
 
 #include <cstring>
-#include <exception>
 #include <filesystem>
 
 namespace
@@ -33,7 +31,6 @@ constexpr int kExportFailedText = 9450;
 constexpr int kImportFailedText = 9451;
 constexpr int kPageExistsQuestion = 9452;
 constexpr int kImportPageTitle = 9453;
-constexpr int kImportTooLargeText = 9454;
 constexpr int kExportMenuText = 4033;
 constexpr int kImportMenuText = 4034;
 constexpr int kPackageFilesText = 9465;
@@ -45,19 +42,6 @@ QString packageFilter()
 {
     return lumivo::ui::windowsFilterToQt(
         QStringLiteral("%1 (*.%2)|*.%2||").arg(LoadSystemString(kPackageFilesText), kPackageSuffix));
-}
-
-QString describe(const std::exception& error)
-{
-    if (const auto* zip = dynamic_cast<const CZipException*>(&error))
-        return zip->DescribeCause();
-    // The one failure a person can act on (a smaller page) gets words of the person's language.
-    if (const auto* tooLarge = dynamic_cast<const PackageTooLargeError*>(&error)) {
-        const std::uint64_t megabytes = (tooLarge->budget() + (1u << 20) - 1) >> 20;
-        return LoadSystemString(kImportTooLargeText)
-            .replace(QStringLiteral("[#1]"), QString::number(megabytes));
-    }
-    return QString::fromLocal8Bit(error.what());
 }
 
 int targetFile()
@@ -80,11 +64,8 @@ bool isOpenDataFile(const QString& path)
     return FindResFileByPath(path) > 0;
 }
 
-void writeDataFileRecords(CPagePackage& package, int file)
+void writeDataFileRecords(CPagePackage& package, const std::vector<CResEntry*>& records)
 {
-    std::vector<CResEntry*> records;
-    if (CollectResources(&records, file, RES_ANY) != RES_OK)
-        throw PackageError("the data file's records cannot be listed");
     for (CResEntry* record : records) {
         const std::int32_t id = record->GetId();
         const std::int32_t type = record->GetType();
@@ -116,27 +97,34 @@ void writeDataFileRecords(CPagePackage& package, int file)
 
 // Storing an import ------------------------------------------------------------------------------
 
-void storeMedia(const PackagedMedia& media, std::int32_t id, int file)
+// A failure to store into the target file, named by the file.
+PackageResult storeFailed(int file)
+{
+    return {PackageError::StoreFailed, GetResFilePath(file)};
+}
+
+bool storeMedia(const PackagedMedia& media, std::int32_t id, int file)
 {
     auto store = [&](auto& object, const auto& fields, auto&& copyFields) {
         const bool exists = ResourceExists(id, media.type, file);
         const int bound = exists ? AttachResource(&object, id, media.type, file) : object.Create();
         if (bound != RES_OK || (!exists && object.SaveAs(id, file, media.type) != RES_OK))
-            throw PackageError("a picture or sound cannot be stored");
+            return false;
         copyFields(object, fields);
         object.WriteHeader();
         const std::uint32_t header = object.HeaderLength;
         if (object.SetSize(header + std::uint32_t(media.data.size())) != RES_OK)
-            throw PackageError("a picture or sound cannot be stored");
+            return false;
         if (!media.data.isEmpty())
             std::memcpy(object.GetData() + header, media.data.constData(), std::size_t(media.data.size()));
         // Committed only: the save at the end of the import writes every record it changed at once,
         // where a write of each would flush the file once per picture and sound.
         object.Commit();
+        return true;
     };
     if (const auto* fields = dynamic_cast<const CQuibPict*>(media.fields.get())) {
         CQuibPict picture;
-        store(picture, *fields, [](CQuibPict& to, const CQuibPict& from) {
+        return store(picture, *fields, [](CQuibPict& to, const CQuibPict& from) {
             to.StoreFormat = from.StoreFormat;
             to.Compression = from.Compression;
             to.Width = from.Width;
@@ -144,9 +132,10 @@ void storeMedia(const PackagedMedia& media, std::int32_t id, int file)
             to.TransparentColor = from.TransparentColor;
             to.BackkgroundColor = from.BackkgroundColor;
         });
-    } else if (const auto* sound = dynamic_cast<const CQuibSound*>(media.fields.get())) {
+    }
+    if (const auto* sound = dynamic_cast<const CQuibSound*>(media.fields.get())) {
         CQuibSound stored;
-        store(stored, *sound, [](CQuibSound& to, const CQuibSound& from) {
+        return store(stored, *sound, [](CQuibSound& to, const CQuibSound& from) {
             to.SoundAuthor = from.SoundAuthor;
             to.SoundFlags = from.SoundFlags;
             to.SoundFormat = from.SoundFormat;
@@ -154,22 +143,21 @@ void storeMedia(const PackagedMedia& media, std::int32_t id, int file)
             to.SoundBitRate = from.SoundBitRate;
         });
     }
+    return true;
 }
 
 // An existing word is never overwritten; its package copy is not stored.
-void storeWord(PackagedWord& packaged, int file)
+bool storeWord(PackagedWord& packaged, int file)
 {
     if (FindWordById(packaged.id))
-        return;
+        return true;
     auto word = std::make_unique<CQuibWord>();
     word->Assign(packaged.word.get());
     if (word->Create() != RES_OK || word->SaveAs(packaged.id, file, packaged.type) != RES_OK)
-        throw PackageError("a word cannot be stored");
+        return false;
     SaveWord(std::move(word));
-    if (packaged.picture)
-        storeMedia(*packaged.picture, packaged.picture->id, file);
-    if (packaged.sound)
-        storeMedia(*packaged.sound, packaged.sound->id, file);
+    return (!packaged.picture || storeMedia(*packaged.picture, packaged.picture->id, file)) &&
+           (!packaged.sound || storeMedia(*packaged.sound, packaged.sound->id, file));
 }
 
 // How a clash with an existing page was settled.
@@ -180,31 +168,32 @@ struct ClashAnswer {
     QString newName;
 };
 
-ClashAnswer settleClash(const PackagedPage& packaged, int file)
+// Asks what to do when the package's page is there already. A refusal ends the import before anything
+// is written.
+PackageResult settleClash(const PackagedPage& packaged, int file, ClashAnswer& answer)
 {
-    ClashAnswer answer{true, packaged.id, nullptr, {}};
+    answer = ClashAnswer{true, packaged.id, nullptr, {}};
     if (!ResourceExists(packaged.id, packaged.type, file))
-        return answer;
+        return {};
     auto* existing =
         static_cast<CQuibBg*>(theBgIndex.Find(file, GetBgTypeLanguage(packaged.type), packaged.id));
-    if (!existing)
-        return ClashAnswer{}; // the record is there but no page stands for it: nothing to replace safely
+    answer = ClashAnswer{};
+    // A record that no page stands for leaves nothing to replace safely: nothing is imported.
     QString name;
     while (existing) {
         QString prompt = LoadSystemString(kPageExistsQuestion);
         prompt.replace(QStringLiteral("[#1]"), existing->Name);
         if (CTextInputDlg::AskText(LoadSystemString(kImportPageTitle), prompt, name, false) !=
             lumivo::ui::IDOK)
-            return ClashAnswer{};
+            return {};
         if (name.isEmpty() || name.compare(existing->Name, Qt::CaseInsensitive) == 0) {
-            answer.id = existing->GetID();
             // A page of another file (the shared data, say) is never removed: the import's copy in the
             // target file hides it, as a user's own copy of a page does.
-            if (existing->GetFile() == file)
-                answer.replaced = existing;
-            else if (ResourceExists(answer.id, packaged.type, file))
-                throw PackageError("the page to replace lies in another file, and its id is taken here");
-            return answer;
+            if (existing->GetFile() != file && ResourceExists(existing->GetID(), packaged.type, file))
+                return {PackageError::PageIdTaken, existing->Name};
+            answer =
+                ClashAnswer{true, existing->GetID(), existing->GetFile() == file ? existing : nullptr, {}};
+            return {};
         }
         const int listed = theBgIndex.Names().Find(name);
         if (listed >= 0) {
@@ -214,15 +203,14 @@ ClashAnswer settleClash(const PackagedPage& packaged, int file)
         // A failed new id ends the import before anything is written.
         const std::int32_t id = NewSystemItemId();
         if (id == kNoItemId)
-            throw PackageError("no new page id is free");
-        answer.id = id;
-        answer.newName = name;
-        return answer;
+            return {PackageError::NoFreeId, {}};
+        answer = ClashAnswer{true, id, nullptr, name};
+        return {};
     }
-    return answer;
+    return {};
 }
 
-void storePage(PackagedPage& packaged, const ClashAnswer& answer, int file)
+PackageResult storePage(PackagedPage& packaged, const ClashAnswer& answer, int file)
 {
     theMainPane.ClearPage();
     if (answer.replaced) {
@@ -234,20 +222,23 @@ void storePage(PackagedPage& packaged, const ClashAnswer& answer, int file)
     if (!answer.newName.isEmpty())
         page->Name = answer.newName;
     if (page->Create() != RES_OK || page->SaveAs(answer.id, file, packaged.type) != RES_OK)
-        throw PackageError("the page cannot be stored");
+        return storeFailed(file);
     // The page picture goes with the page's id, a new one included.
-    if (packaged.picture)
-        storeMedia(*packaged.picture, answer.id, file);
-    for (PackagedWord& word : packaged.words)
-        storeWord(word, file);
+    if (packaged.picture && !storeMedia(*packaged.picture, answer.id, file))
+        return storeFailed(file);
+    for (PackagedWord& word : packaged.words) {
+        if (!storeWord(word, file))
+            return storeFailed(file);
+    }
     page->Commit();
     SaveBackground(std::move(page));
     if (SaveResFile(file) != RES_OK)
-        throw PackageError("the imported page cannot be saved in its file");
+        return storeFailed(file);
     theMainPane.LoadPage(answer.id);
     theMainPane.ClearSelection();
     theMainPane.Invalidate();
     theMainPane.UpdateLayout(false);
+    return {};
 }
 
 } // namespace
@@ -256,87 +247,112 @@ void storePage(PackagedPage& packaged, const ClashAnswer& answer, int file)
 
 void ExportPagePackage()
 {
-    CQuibBg* page = theMainPane.GetPage();
-    if (!page)
+    if (!theMainPane.GetPage())
         return;
     const std::optional<QString> path = lumivo::ui::chooseSaveFile(LoadSystemString(kExportMenuText), {},
                                                                    packageFilter(), nullptr, kPackageSuffix);
     if (!path)
         return;
-    try {
-        if (isOpenDataFile(*path))
-            throw PackageError("a data file in use is never replaced by a package");
-        CPagePackage package;
-        package.m_targetFile = targetFile();
-        package.m_language = packageLanguage();
-        package.WritePackage(*path, [page](CPagePackage& p) {
-            QString folder = CPagePackage::ObjectFolder(page->GetType(), page->GetID());
-            p.WritePage(*page, &folder, true);
-        });
-    } catch (const std::exception& error) {
-        MessageBoxById(kExportFailedText, lumivo::ui::MB_ICONSTOP, describe(error));
-    }
+    const PackageResult result = ExportPagePackageTo(*path);
+    if (result.Failed())
+        MessageBoxById(kExportFailedText, lumivo::ui::MB_ICONSTOP, PackageErrorText(result));
 }
 
-bool WriteDataFilePackage(int file, bool ask, const QString& name)
+PackageResult ExportPagePackageTo(const QString& path)
+{
+    CQuibBg* page = theMainPane.GetPage();
+    if (!page)
+        return {};
+    if (isOpenDataFile(path))
+        return {PackageError::DataFileInUse, path};
+    CPagePackage package;
+    package.m_targetFile = targetFile();
+    package.m_language = packageLanguage();
+    return package.WritePackage(path, [page](CPagePackage& p) {
+        QString folder = CPagePackage::ObjectFolder(page->GetType(), page->GetID());
+        p.WritePage(*page, &folder, true);
+    });
+}
+
+namespace
+{
+
+PackageResult writeDataFilePackageTo(int file, const QString& path)
+{
+    if (isOpenDataFile(path))
+        return {PackageError::DataFileInUse, path};
+    std::vector<CResEntry*> records;
+    if (CollectResources(&records, file, RES_ANY) != RES_OK)
+        return {PackageError::StoreFailed, GetResFilePath(file)};
+    CPagePackage package;
+    return package.WritePackage(path, [&records](CPagePackage& p) { writeDataFileRecords(p, records); });
+}
+
+} // namespace
+
+PackageResult WriteDataFilePackage(int file, bool ask, const QString& name)
 {
     QString path = name;
     if (ask) {
         const std::optional<QString> chosen = lumivo::ui::chooseSaveFile(
             LoadSystemString(kExportMenuText), {}, packageFilter(), nullptr, kPackageSuffix);
         if (!chosen)
-            return false;
+            return {};
         path = *chosen;
     }
     if (path.isEmpty()) {
         const QString dataPath = GetResFilePath(file);
         if (dataPath.isEmpty())
-            return false;
+            return {PackageError::StoreFailed, {}};
         // Only the file name's extension is replaced: a dot in a folder name stays.
         path = QString::fromStdString(
             std::filesystem::path(dataPath.toStdString()).replace_extension(".lu2").string());
     }
-    try {
-        if (isOpenDataFile(path))
-            throw PackageError("a data file in use is never replaced by a package");
-        CPagePackage package;
-        package.WritePackage(path, [file](CPagePackage& p) { writeDataFileRecords(p, file); });
-        return true;
-    } catch (const std::exception& error) {
-        qWarning().noquote() << "The package" << path << "was not written:" << describe(error);
-        return false;
-    }
+    const PackageResult result = writeDataFilePackageTo(file, path);
+    if (result.Failed())
+        WriteDebugLog(QStringLiteral("The package %1 was not written: message %2, %3")
+                          .arg(path)
+                          .arg(messageIdOf(result.error))
+                          .arg(result.detail));
+    return result;
 }
 
 // Import -----------------------------------------------------------------------------------------
 
-PageImportResult ImportPagePackageFrom(const QString& path, QString* error)
+namespace
+{
+
+PageImportResult importFailed(const PackageResult& result)
+{
+    return {PageImport::Failed, result.error, result.detail};
+}
+
+} // namespace
+
+PageImportResult ImportPagePackageFrom(const QString& path)
 {
     const int file = targetFile();
     if (file <= 0)
-        return PageImportResult::NothingToImport;
-    try {
-        if (isOpenDataFile(path))
-            throw PackageError("a data file in use is no package");
-        CPagePackage package;
-        package.m_targetFile = file;
-        package.m_language = packageLanguage();
-        const std::optional<QString> pageEntry = package.OpenForImport(path);
-        if (!pageEntry)
-            return PageImportResult::NothingToImport;
-        // Everything the import stores is read and checked before anything changes.
-        PackagedPage packaged = package.ReadPage(*pageEntry);
-        package.Close();
-        const ClashAnswer answer = settleClash(packaged, file);
-        if (!answer.importIt)
-            return PageImportResult::Cancelled;
-        storePage(packaged, answer, file);
-        return PageImportResult::Imported;
-    } catch (const std::exception& failure) {
-        if (error)
-            *error = describe(failure);
-        return PageImportResult::Failed;
-    }
+        return {PageImport::NothingToImport, PackageError::None, {}};
+    if (isOpenDataFile(path))
+        return importFailed({PackageError::NotAPackage, path});
+    CPagePackage package;
+    package.m_targetFile = file;
+    package.m_language = packageLanguage();
+    // Everything the import stores is read and checked before anything changes.
+    std::optional<PackagedPage> packaged;
+    if (const PackageResult read = package.ReadPackage(path, packaged); read.Failed())
+        return importFailed(read);
+    if (!packaged)
+        return {PageImport::NothingToImport, PackageError::None, {}};
+    ClashAnswer answer;
+    if (const PackageResult settled = settleClash(*packaged, file, answer); settled.Failed())
+        return importFailed(settled);
+    if (!answer.importIt)
+        return {PageImport::Cancelled, PackageError::None, {}};
+    if (const PackageResult stored = storePage(*packaged, answer, file); stored.Failed())
+        return importFailed(stored);
+    return {PageImport::Imported, PackageError::None, {}};
 }
 
 void ImportPagePackage()
@@ -347,7 +363,8 @@ void ImportPagePackage()
         lumivo::ui::chooseOpenFile(LoadSystemString(kImportMenuText), {}, packageFilter());
     if (!path)
         return;
-    QString error;
-    if (ImportPagePackageFrom(*path, &error) == PageImportResult::Failed)
-        MessageBoxById(kImportFailedText, lumivo::ui::MB_ICONSTOP, error);
+    const PageImportResult result = ImportPagePackageFrom(*path);
+    if (result.outcome == PageImport::Failed)
+        MessageBoxById(kImportFailedText, lumivo::ui::MB_ICONSTOP,
+                       PackageErrorText({result.error, result.detail}));
 }

@@ -509,7 +509,7 @@ void CPane::drawLockedLook(QPainter& dc)
 
 void CPane::drawSizeLabel(QPainter& dc)
 {
-    if (!m_visible || !(theProgramMode & kProgramModeDeveloper) || !(theTestOptions & TESTOPTION_PANE_SIZES))
+    if (!m_visible || !(thePaneInfoFlags & kPaneInfoLabel))
         return;
     const QString text = QStringLiteral("%1 x %2").arg(PaneRect.Width()).arg(PaneRect.Height());
     QRect box = dc.fontMetrics().boundingRect(text);

@@ -5,7 +5,6 @@
 #include "media/SoundDevice.h"
 #include "media/SpeechEngine.h"
 #include "platform/modules/Modules.h"
-#include "shell/Clipboard.h"
 #include "shell/Commands.h"
 #include "shell/CurrentUser.h"
 #include "shell/MainFrame.h"
@@ -44,17 +43,6 @@ CQuibApp* theQuibApp = nullptr;
 constexpr int kNotInstalledMessage = 9396;
 constexpr int kStartupStopwatch = 2;
 
-// What the core and the panes ask of the application while it runs.
-void installApplicationHooks()
-{
-    InstallClipboard();
-}
-
-void removeApplicationHooks()
-{
-    ResetClipboard();
-}
-
 bool makeRegistryWithSettingsRoot()
 {
     {
@@ -85,7 +73,6 @@ CQuibApp::CQuibApp()
 
 CQuibApp::~CQuibApp()
 {
-    removeApplicationHooks();
     if (theQuibApp == this)
         theQuibApp = nullptr;
 }
@@ -129,7 +116,6 @@ bool CQuibApp::InitInstance()
     m_mainFrame = std::make_unique<CMainFrame>();
     m_mainFrame->setAcceptDrops(true);
     m_mainFrame->SetWordNavBar(new CWordNavBar);
-    installApplicationHooks();
     WriteDebugLog(QStringLiteral("InitInstance Start"));
     theSettingsRoot = kSettingsRoot;
     if (!makeRegistryWithSettingsRoot()) {

@@ -435,12 +435,6 @@ void InstallClipboard()
     if (clipboardInstalled)
         return;
     clipboardInstalled = true;
-    theCopyToClipboard.set([] { CopyToClipboard(); });
-    theCutToClipboard.set([] { CutToClipboard(); });
-    thePasteFromClipboard.set([] { PasteFromClipboard(); });
-    theCanCopy.set(CanCopy);
-    theCanCut.set(CanCut);
-    theCanPaste.set(CanPaste);
     theSetCopySentence.set(SetCopySentence);
     theClearCopySource.set(ClearCopySource);
     iconDestroyingBefore = theIconDestroying.chain([](const CQuibIcon* icon) {
@@ -462,10 +456,6 @@ void ResetClipboard()
     if (!clipboardInstalled)
         return;
     clipboardInstalled = false;
-    for (auto* hook : {&theCopyToClipboard, &theCutToClipboard, &thePasteFromClipboard})
-        hook->reset();
-    for (auto* hook : {&theCanCopy, &theCanCut, &theCanPaste})
-        hook->reset();
     theSetCopySentence.reset();
     theClearCopySource.reset();
     theIconDestroying.set(std::move(iconDestroyingBefore));

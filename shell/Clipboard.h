@@ -73,9 +73,8 @@ std::optional<CRect> PastedIconRect(CRect carried, const CRect& paneArea);
 // upper case and "?" or "." behind by the sentence's ending; empty for a sentence without text.
 QString SentenceClipboardText(CQuibSentence& sentence);
 
-// Installs the clipboard into the command hooks, the writer pane's copy-source hooks and the hooks that
-// report dying icons, sentences and selection changes (chained after what was there). Once; the program
-// calls it at start-up.
+// Installs the clipboard into the writer pane's copy-source hooks and the hooks that report dying
+// icons, sentences and selection changes (chained after what was there). Once; WireShell calls it.
 void InstallClipboard();
 // Empties the copy source and puts every hook the clipboard took back as it found it.
 void ResetClipboard();

@@ -63,6 +63,6 @@ private:
 
     std::vector<std::unique_ptr<CColor>> m_colors; // in the order of the entries
     std::unique_ptr<FillAdapter> m_fillTarget;
-    bool m_showNumbers = true;
+    bool m_showNumbers = false; // switched on by the pages that show the numbers
     bool m_showSwatch = false;
 };

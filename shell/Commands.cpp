@@ -8,7 +8,9 @@
 #include "core/WordEditorHooks.h"
 #include "panes/Pane.h"
 #include "panes/Panes.h"
+#include "panes/PrintView.h"
 #include "platform/ui/Ui.h"
+#include "shell/Clipboard.h"
 #include "shell/CurrentUser.h"
 #include "shell/EditTool.h"
 #include "shell/Help.h"
@@ -221,9 +223,9 @@ const std::vector<CommandRow>& commandTable()
             {5018, [](UINT) { theEditSystemSettingsHook(); }, wordEditorClosed},
             {5019, [](UINT) { ArchiveUserAsProfile(); }, boundUserAndNoWordEditor},
             {5020, [](UINT) { ArchiveUserAsStandardProfile(); }, boundUserAndNoWordEditor},
-            {5021, [](UINT) { theShowPageSetup(); }, always},
-            {5022, [](UINT) { thePrintWithFlags(kPrintSentenceFlags); }, always},
-            {5023, [](UINT) { thePreviewWithFlags(kPrintSentenceFlags); }, always},
+            {5021, [](UINT) { ShowPageSetup(); }, always},
+            {5022, [](UINT) { PrintWithFlags(kPrintSentenceFlags); }, always},
+            {5023, [](UINT) { PreviewWithFlags(kPrintSentenceFlags); }, always},
             {5027, [](UINT) { theEditPrintSettingsHook(); }, always},
             {5033, [](UINT) { theExportPagePackageHook(); }, always},
             {5034, [](UINT) { theImportPagePackageHook(); }, always},
@@ -260,9 +262,9 @@ const std::vector<CommandRow>& commandTable()
             {5203, [](UINT) { HtmlHelp(HH_DISPLAY_TOC); }, [] { return !theHelpFile.isEmpty(); }},
             {5204, [](UINT) { HtmlHelp(HH_DISPLAY_INDEX); }, [] { return !theHelpFile.isEmpty(); }},
             {5205, [](UINT) { HtmlHelp(HH_DISPLAY_SEARCH); }, [] { return !theHelpFile.isEmpty(); }},
-            {ID_EDIT_COPY, [](UINT) { theCopyToClipboard(); }, [] { return theCanCopy(); }},
-            {ID_EDIT_CUT, [](UINT) { theCutToClipboard(); }, [] { return theCanCut(); }},
-            {ID_EDIT_PASTE, [](UINT) { thePasteFromClipboard(); }, [] { return theCanPaste(); }},
+            {ID_EDIT_COPY, [](UINT) { CopyToClipboard(); }, CanCopy},
+            {ID_EDIT_CUT, [](UINT) { CutToClipboard(); }, CanCut},
+            {ID_EDIT_PASTE, [](UINT) { PasteFromClipboard(); }, CanPaste},
         };
         for (const ToolCommand& command : kToolCommands)
             rows.push_back({command.id, executeTool, command.enabled, toolChecked});
@@ -348,25 +350,20 @@ lumivo::Hook<void()> theEditUserSettingsHook([] {});
 lumivo::Hook<void()> theEditSystemSettingsHook([] {});
 lumivo::Hook<void()> theEditPrintSettingsHook([] {});
 lumivo::Hook<void()> theEditUserLevelsHook([] {});
-lumivo::Hook<void()> theShowPageSetup([] {});
-lumivo::Hook<void(std::uint32_t)> thePrintWithFlags([](std::uint32_t) {});
-lumivo::Hook<void(std::uint32_t)> thePreviewWithFlags([](std::uint32_t) {});
 lumivo::Hook<void()> theExportPagePackageHook([] {});
 lumivo::Hook<void()> theImportPagePackageHook([] {});
 lumivo::Hook<void()> theOpenWordEditorHook([] {});
 lumivo::Hook<void()> theOpenBackgroundEditorHook([] {});
 lumivo::Hook<bool()> theBackgroundEditorIsOpenHook([] { return false; });
+lumivo::Hook<void(CQuibBg*)> theEditBackgroundHook([](CQuibBg*) {});
+lumivo::Hook<void()> theOpenBackgroundEditorForTranslationHook([] {});
+lumivo::Hook<void(CQuibBg*)> theTransferBackgroundAssetsHook([](CQuibBg*) {});
+lumivo::Hook<bool()> theQueryCloseBackgroundEditorHook([] { return true; });
 lumivo::Hook<bool(int, int, int)> theQueryCloseWordEditorHook([](int, int, int) { return true; });
 lumivo::Hook<void(int, int, int)> theUpdateWordEditorHook([](int, int, int) {});
 lumivo::Hook<void(CQuibIcon*, int, CPane*, int, int)> theRunIconWizardHook([](CQuibIcon*, int, CPane*, int,
                                                                               int) {});
 lumivo::Hook<void(CQuibBg*, int, CPane*)> theRunPageWizardHook([](CQuibBg*, int, CPane*) {});
-lumivo::Hook<void()> theCopyToClipboard([] {});
-lumivo::Hook<void()> theCutToClipboard([] {});
-lumivo::Hook<void()> thePasteFromClipboard([] {});
-lumivo::Hook<bool()> theCanCopy([] { return false; });
-lumivo::Hook<bool()> theCanCut([] { return false; });
-lumivo::Hook<bool()> theCanPaste([] { return false; });
 lumivo::Hook<bool(UINT, int, CommandUpdate*)> theOutputFileCommandHook([](UINT, int, CommandUpdate*) {
     return false;
 });
@@ -513,6 +510,9 @@ void FillPageSubmenu(QMenu& submenu)
 
 bool ConfirmQuit()
 {
+    // The page editor's unsaved page first: its save question may still change the output file.
+    if (!theQueryCloseBackgroundEditorHook())
+        return false;
     if (theOutputFile <= 0 || !IsResFileDirty(theOutputFile))
         return true;
     const int answer =
@@ -556,19 +556,19 @@ void ResetCommands()
     theCommandRoute = routeThroughDispatcher();
     for (auto* hook :
          {&theChooseUserHook, &theEditUserSettingsHook, &theEditSystemSettingsHook, &theEditPrintSettingsHook,
-          &theEditUserLevelsHook, &theShowPageSetup, &theExportPagePackageHook, &theImportPagePackageHook,
-          &theOpenWordEditorHook, &theOpenBackgroundEditorHook, &theCopyToClipboard, &theCutToClipboard,
-          &thePasteFromClipboard, &theQuitApplicationHook})
+          &theEditUserLevelsHook, &theExportPagePackageHook, &theImportPagePackageHook,
+          &theOpenWordEditorHook, &theOpenBackgroundEditorHook, &theQuitApplicationHook})
         hook->reset();
-    for (auto* hook : {&theBackgroundEditorIsOpenHook, &theCanCopy, &theCanCut, &theCanPaste})
-        hook->reset();
-    for (auto* hook : {&thePrintWithFlags, &thePreviewWithFlags})
-        hook->reset();
+    theBackgroundEditorIsOpenHook.reset();
     theOpenHelpPageHook.reset();
     theQueryCloseWordEditorHook.reset();
     theUpdateWordEditorHook.reset();
     theRunIconWizardHook.reset();
     theRunPageWizardHook.reset();
+    theEditBackgroundHook.reset();
+    theOpenBackgroundEditorForTranslationHook.reset();
+    theTransferBackgroundAssetsHook.reset();
+    theQueryCloseBackgroundEditorHook.reset();
     theOutputFileCommandHook.reset();
     theTestCommandHook.reset();
 }

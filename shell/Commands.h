@@ -2,9 +2,10 @@
 // The program's one command table. Every menu item, toolbar button and key of the main window ends in
 // DispatchSystemCommand, which runs the command or gives its state (enabled, checked) for an update
 // pass; what it does not know it hands on to the output-file commands, the developer's test commands
-// and then the page menu. Commands that open tools of other parts of the program (settings sheets,
-// editors, wizards, packages, printing, help) call hooks here, which those parts install; by default
-// they do nothing, while the menu states still follow the rules of the table.
+// and then the page menu. Printing and the clipboard are called directly. Commands that open tools of
+// the layers above the shell (settings sheets, editors, wizards, packages) call hooks here, which
+// those layers' wire functions install; by default they do nothing, while the menu states still follow
+// the rules of the table. Quitting and the help viewer are hooks too, so that tests answer them.
 
 #include "panes/PaneInput.h"
 #include "platform/types/Hook.h"
@@ -55,7 +56,8 @@ void FillPageSubmenu(QMenu& submenu);
 constexpr UINT kFirstPageMenuCommand = 6101;
 constexpr int kPageMenuEntries = 899;
 
-// Asks, when an output file has unsaved changes, whether to save them before the program ends: Yes
+// Asks the background editor to let go of its page (theQueryCloseBackgroundEditorHook), then, when an
+// output file has unsaved changes, whether to save them before the program ends: Yes
 // saves (a failed save keeps the program running), No lets the changes go, Cancel keeps the program
 // running. True when the program may end. The exit command asks it; so must the main frame's close.
 bool ConfirmQuit();
@@ -75,21 +77,30 @@ extern lumivo::Hook<void()> theQuitApplicationHook;
 // default the desktop's viewer opens it. False when nothing could open it.
 extern lumivo::Hook<bool(const QUrl& page)> theOpenHelpPageHook;
 
-// The tools of other parts of the program. Each does nothing until its part installs it.
+// The tools of the layers above the shell. Each does nothing until its layer's wire function installs it.
 extern lumivo::Hook<void()> theChooseUserHook;
 extern lumivo::Hook<void()> theEditUserSettingsHook;
 extern lumivo::Hook<void()> theEditSystemSettingsHook;
 extern lumivo::Hook<void()> theEditPrintSettingsHook;
 extern lumivo::Hook<void()> theEditUserLevelsHook;
-extern lumivo::Hook<void()> theShowPageSetup;
-extern lumivo::Hook<void(std::uint32_t flags)> thePrintWithFlags;
-extern lumivo::Hook<void(std::uint32_t flags)> thePreviewWithFlags;
 extern lumivo::Hook<void()> theExportPagePackageHook;
 extern lumivo::Hook<void()> theImportPagePackageHook;
 extern lumivo::Hook<void()> theOpenWordEditorHook;
 extern lumivo::Hook<void()> theOpenBackgroundEditorHook;
 // Whether the background editor is open (by default it is not).
 extern lumivo::Hook<bool()> theBackgroundEditorIsOpenHook;
+// The background editor opened on `page` (the Enter key on a pane with an editing tool): it opens as
+// theOpenBackgroundEditorHook does, then makes the page current.
+extern lumivo::Hook<void(CQuibBg* page)> theEditBackgroundHook;
+// The background editor opened to translate into the output file (command 5064 of the output-file
+// commands).
+extern lumivo::Hook<void()> theOpenBackgroundEditorForTranslationHook;
+// Copies the page with its pictures, words and the words' pictures into the output file (the background
+// editor's command 5622); does nothing without a page.
+extern lumivo::Hook<void(CQuibBg* page)> theTransferBackgroundAssetsHook;
+// Asks the open background editor to save or drop its page's changes before the program ends; false
+// (Cancel) keeps the program running. True when no editor is open (by default).
+extern lumivo::Hook<bool()> theQueryCloseBackgroundEditorHook;
 // Asks the open word editor to save its word before edit mode changes; true when it may (by default).
 extern lumivo::Hook<bool(int, int, int)> theQueryCloseWordEditorHook;
 extern lumivo::Hook<void(int, int, int)> theUpdateWordEditorHook;
@@ -97,13 +108,6 @@ extern lumivo::Hook<void(int, int, int)> theUpdateWordEditorHook;
 extern lumivo::Hook<void(CQuibIcon* icon, int action, CPane* pane, int x, int y)> theRunIconWizardHook;
 // The page wizard on `page` (action 2 edits, 1 makes a new page) for `pane`.
 extern lumivo::Hook<void(CQuibBg* page, int action, CPane* pane)> theRunPageWizardHook;
-// The icon clipboard: the operations and whether each is possible now (by default none is).
-extern lumivo::Hook<void()> theCopyToClipboard;
-extern lumivo::Hook<void()> theCutToClipboard;
-extern lumivo::Hook<void()> thePasteFromClipboard;
-extern lumivo::Hook<bool()> theCanCopy;
-extern lumivo::Hook<bool()> theCanCut;
-extern lumivo::Hook<bool()> theCanPaste;
 // The output-file and the developer's test commands, offered what the table does not hold, in this
 // order; each answers whether it handled the command (by default neither does).
 extern lumivo::Hook<bool(UINT id, int code, lumivo::ui::CommandUpdate* update)> theOutputFileCommandHook;

@@ -89,7 +89,8 @@ CMainFrame::CMainFrame() : m_toolBar(addToolBar(QString()))
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     CreateIndicators();
     theMainFrameWindow = this;
-    InstallFrameHooks();
+    theAviTimerStart.set([this](int intervalMs) { m_aviTimer.start(intervalMs, this); });
+    theAviTimerStop.set([this] { m_aviTimer.stop(); });
     AddHelpKey();
 }
 
@@ -191,12 +192,6 @@ void CMainFrame::AddHelpKey()
     help->setShortcutContext(Qt::WindowShortcut);
     connect(help, &QAction::triggered, this, [this] { WinHelp(0, HELP_CONTEXT); });
     addAction(help);
-}
-
-void CMainFrame::InstallFrameHooks()
-{
-    theAviTimerStart.set([this](int intervalMs) { m_aviTimer.start(intervalMs, this); });
-    theAviTimerStop.set([this] { m_aviTimer.stop(); });
 }
 
 QAction* CMainFrame::ToolButton(int commandId) const

@@ -87,7 +87,6 @@ private:
     void CreateToolBar();
     void CreateIndicators();
     void AddHelpKey();
-    void InstallFrameHooks();
 
     QToolBar* m_toolBar;
     QToolBar* m_wordNavBar = nullptr;

@@ -31,7 +31,6 @@ void BuildTestMenu()
 {
     theBuildTestMenuHook();
 }
-lumivo::Hook<void(QMenu&)> thePageSubmenuShowing(FillPageSubmenu);
 
 namespace
 {
@@ -115,8 +114,7 @@ void buildPagePopup(QMenuBar& bar)
     for (const QChar letter : kPageLetters) {
         QMenu* submenu = thePagePopup->addMenu(QString(letter));
         submenu->addAction(QStringLiteral("test"))->setData(lumivo::kPageSubmenuPlaceholderCommand);
-        QObject::connect(submenu, &QMenu::aboutToShow, submenu,
-                         [submenu] { thePageSubmenuShowing(*submenu); });
+        QObject::connect(submenu, &QMenu::aboutToShow, submenu, [submenu] { FillPageSubmenu(*submenu); });
     }
 }
 
@@ -223,5 +221,4 @@ void ResetMenus()
     DestroyMenus();
     theBuildTranslateMenuHook.reset();
     theBuildTestMenuHook.reset();
-    thePageSubmenuShowing.reset();
 }

@@ -26,7 +26,8 @@ extern QPointer<QMenu> thePagePopup;
 extern QPointer<QMenu> theHelpPopup;
 
 // Builds the menu bar anew, sets the main window's title and shows or hides the edit-tool buttons of
-// the toolbar. Does nothing without a main frame.
+// the toolbar. Each letter submenu of the page popup holds a placeholder until it opens, when
+// FillPageSubmenu (shell/Commands.h) fills it. Does nothing without a main frame.
 void CreateMenus();
 // Destroys the menu bar and its popups (at exit).
 void DestroyMenus();
@@ -39,9 +40,6 @@ extern lumivo::Hook<void()> theBuildTestMenuHook;
 // The calls by their own names, through the hooks above.
 void BuildTranslateMenu();
 void BuildTestMenu();
-// A letter submenu of the page popup is about to open; the command dispatcher fills it with the names
-// of the pages under that letter (the submenu's title): FillPageSubmenu, by default.
-extern lumivo::Hook<void(QMenu& submenu)> thePageSubmenuShowing;
 
 // Destroys the menus and puts the hooks back (tests).
 void ResetMenus();

@@ -3,6 +3,7 @@
 #include "core/User.h"
 #include "media/SoundFunctions.h"
 #include "shell/App.h"
+#include "shell/Clipboard.h"
 #include "shell/MainFrame.h"
 #include "shell/ScreenLayout.h"
 #include "system/StatusText.h"
@@ -28,22 +29,26 @@ void showStatusText(const QString& text)
 
 void WireShell()
 {
-    // The clipboard follows thePageEvents here (icons and sentences about to die, the selection).
+    // The clipboard follows icons and sentences about to die and the selection.
+    InstallClipboard();
+    // The status text shows on the main frame's status bar while there is a main frame.
     shellConnections.push_back(QObject::connect(&theStatusText, &CStatusText::changed, showStatusText));
-    // While a sound plays to its end the waiting runs the application's idle work, as the event loop
+    // While a sound plays to its end the waiting runs the application's idle work, as its event loop
     // would.
     theSoundWaitIdleHook.set([] {
         if (CQuibApp* app = QuibApp())
             app->OnIdle(0);
     });
+    // The users' code asks for the standard frame of a new user's window.
     theDefaultWindowRectHook.set([](CRect& rect) { GetNearestFrameSize(rect); });
 }
 
 void UnwireShell()
 {
+    theDefaultWindowRectHook.reset();
+    theSoundWaitIdleHook.reset();
     for (const QMetaObject::Connection& connection : shellConnections)
         QObject::disconnect(connection);
     shellConnections.clear();
-    theSoundWaitIdleHook.reset();
-    theDefaultWindowRectHook.reset();
+    ResetClipboard();
 }

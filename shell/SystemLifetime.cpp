@@ -80,14 +80,6 @@ void forgetObjectsAndFiles()
     CloseDataFile(0);
 }
 
-// The menu's page setup, print and preview go to the print view.
-void installPrintCommands()
-{
-    theShowPageSetup.set(ShowPageSetup);
-    thePrintWithFlags.set(PrintWithFlags);
-    thePreviewWithFlags.set(PreviewWithFlags);
-}
-
 } // namespace
 
 void InitSystem()
@@ -110,7 +102,6 @@ void InitSystem()
     RegisterFrameSizeModes();
     trace(57);
     InitPrintView();
-    installPrintCommands();
     trace(58);
     ScanDataFolder(0);
     theEditOptions =

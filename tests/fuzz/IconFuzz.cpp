@@ -1,7 +1,8 @@
 // An icon stream as the clipboard carries it (and, with its rectangle in per mille, as a page, a
-// sentence or a package does): what reads is pasted inside the pane or not at all; drawn on a page,
-// hit-tested and printed, as its own shape and as the ellipse class, it sets no clip beyond the device
-// it is drawn on and keeps its stored rectangle exactly as it was read.
+// sentence or a package does), seeded by the clipboard's own writer: what reads, the clipboard writes
+// back to bytes that read again as the same; it is pasted inside the pane or not at all; drawn on a
+// page, hit-tested and printed, as its own shape and as the ellipse class, it sets no clip beyond the
+// device it is drawn on and keeps its stored rectangle exactly as it was read.
 
 #include "core/IconShapes.h"
 #include "core/PageHooks.h"
@@ -48,6 +49,21 @@ void checkPaste(const CRect& carried)
     fuzzCheck(inside == *pasted && pasted->Width() >= kPastedIconMinimumSize &&
                   pasted->Height() >= kPastedIconMinimumSize,
               "the icon of " + describe(carried) + " is pasted at " + describe(*pasted));
+}
+
+// What the clipboard writes of an icon it read, it reads back and writes as the same bytes.
+void checkClipboardRoundTrip(const CQuibIcon& read)
+{
+    CQuibIcon icon;
+    icon.CopyFrom(read);
+    // The clipboard carries the pixel rectangle: the one read goes out again as it came.
+    icon.ScreenRect = read.StoredRect;
+    const QByteArray written = IconClipboardBytes(icon);
+    CQuibIcon again;
+    fuzzCheck(ReadIconStream(written, again), "the clipboard does not read an icon it wrote");
+    again.ScreenRect = again.StoredRect;
+    fuzzCheck(IconClipboardBytes(again) == written,
+              "an icon the clipboard wrote and read back writes otherwise");
 }
 
 void drawHitAndPrint(CQuibIcon& icon)
@@ -98,6 +114,7 @@ void fuzzIcon(const std::uint8_t* data, std::size_t size)
     if (!ReadIconStream(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)), icon))
         return;
     checkPaste(icon.StoredRect);
+    checkClipboardRoundTrip(icon);
     CQuibIcon_Ellipse ellipse;
     ellipse.CopyFrom(icon);
     drawHitAndPrint(icon);

@@ -19,6 +19,7 @@
 #include "shell/CurrentUser.h"
 #include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
+#include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
@@ -32,6 +33,8 @@
 
 #include <array>
 #include <chrono>
+#include <map>
+#include <set>
 
 #include <sys/file.h>
 
@@ -48,6 +51,9 @@ constexpr std::int32_t kWordId = 1000000005;
 constexpr std::int32_t kLocalWordId = 7;
 const QString kPassword = QStringLiteral("Wb5nKe27rD");
 const QString kPageFolder = QStringLiteral("V2.1/103-98-1-2/31/");
+constexpr int kExportFailedText = 9450;
+constexpr int kImportFailedText = 9451;
+constexpr int kImportTooLargeText = 9454;
 
 // A reply to the text-input dialog: the text typed, then OK.
 std::function<int(QDialog&)> typeText(const QString& text)
@@ -364,6 +370,14 @@ TEST_F(PagePackageTest, DamagedWrongPasswordAndCraftedPackagesChangeNothingAndEn
     for (qsizetype at = 200; at < flipped.size() / 2; at += 97)
         flipped[at] = char(flipped[at] ^ 0x55);
     bad.emplace_back("damaged", flipped);
+    std::map<std::string, PackageResult> expected = {
+        {"truncated", {PackageError::Zip, tempPath("bad.lu2")}},
+        {"huge NoOfIcons",
+         {PackageError::EntryDamaged, QStringLiteral("V2.1\\103-98-1-2\\31\\NoOfIcons.int")}},
+        {"a picture path naming the user record",
+         {PackageError::BadFolder, QStringLiteral("V2.1/103-95-117-115/2147483646")}},
+        {"wrong password", {PackageError::Zip, tempPath("bad.lu2")}},
+    };
 
     // Another password, and crafted packages, made as another tool would make them.
     const QString root = tempPath("tree");
@@ -386,10 +400,15 @@ TEST_F(PagePackageTest, DamagedWrongPasswordAndCraftedPackagesChangeNothingAndEn
         const QString path = tempPath("bad.lu2");
         writeFile(path, bytes);
         const auto start = std::chrono::steady_clock::now();
-        QString error;
-        EXPECT_EQ(ImportPagePackageFrom(path, &error), PageImportResult::Failed) << what;
+        const PageImportResult result = ImportPagePackageFrom(path);
+        EXPECT_EQ(result.outcome, PageImport::Failed) << what;
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << what;
-        EXPECT_FALSE(error.isEmpty()) << what;
+        if (const auto known = expected.find(what); known != expected.end()) {
+            EXPECT_EQ(result.error, known->second.error) << what;
+            EXPECT_EQ(result.detail, known->second.detail) << what;
+        } else {
+            EXPECT_NE(result.error, PackageError::None) << what;
+        }
         EXPECT_EQ(indexedPage(kPageId), nullptr) << what;
         EXPECT_FALSE(IsResFileDirty(m_file)) << what;
         EXPECT_EQ(readFile(path), bytes) << what << ": the package is only read";
@@ -418,7 +437,7 @@ TEST_F(PagePackageTest, APackageMadeByZipFromAFolderTreeImportsLikeOurOwn)
     const QString package = zipFolder(root, "zipped.lu2");
     QFile(package).setPermissions(QFileDevice::ReadOwner);
 
-    EXPECT_EQ(ImportPagePackageFrom(package), PageImportResult::Imported);
+    EXPECT_EQ(ImportPagePackageFrom(package).outcome, PageImport::Imported);
     CQuibBg* page = indexedPage(kPageId);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->Name, QStringLiteral("From zip"));
@@ -435,13 +454,21 @@ TEST_F(PagePackageTest, AFailedExportKeepsThePreviousPackageAndLeavesNoPartialFi
     CQuibBg* page = indexedPage(kPageId);
     for (int n = 0; n < 5500; ++n)
         page->Icons.push_back(std::make_unique<CQuibIcon>());
+    const PackageResult result = ExportPagePackageTo(package);
+    EXPECT_EQ(result.error, PackageError::EntryTooLarge);
+    EXPECT_TRUE(result.detail.startsWith(QStringLiteral("V2.1\\103-98-1-2\\31\\QuibIcon#")))
+        << result.detail.toStdString();
+    EXPECT_EQ(readFile(package), previous);
+    EXPECT_EQ(QDir(QFileInfo(package).path()).entryList({QStringLiteral("*.part")}, QDir::Files).size(), 0);
+
+    // The command tells the person in words of the language in force.
     ScopedAnswerer answers;
     answers.reply(package);
     theExportPagePackageHook();
     ASSERT_EQ(answers.questions().size(), 2u);
     EXPECT_EQ(answers.questions()[1].kind, lumivo::ui::QuestionKind::MessageBox);
-    EXPECT_TRUE(answers.questions()[1].text.contains(QStringLiteral("cannot take the entry")))
-        << answers.questions()[1].text.toStdString();
+    EXPECT_EQ(answers.questions()[1].text,
+              LoadSystemString(kExportFailedText).replace(QStringLiteral("[#1]"), PackageErrorText(result)));
     EXPECT_EQ(readFile(package), previous);
     EXPECT_EQ(QDir(QFileInfo(package).path()).entryList({QStringLiteral("*.part")}, QDir::Files).size(), 0);
 }
@@ -486,7 +513,13 @@ TEST_F(PagePackageTest, AnOpenDataFileIsNeitherExportedOverNorImported)
         ASSERT_EQ(answers.questions().size(), 2u);
         EXPECT_EQ(answers.questions()[1].kind, lumivo::ui::QuestionKind::MessageBox);
     }
-    EXPECT_EQ(ImportPagePackageFrom(dataPath), PageImportResult::Failed);
+    const PackageResult exported = ExportPagePackageTo(dataPath);
+    EXPECT_EQ(exported.error, PackageError::DataFileInUse);
+    EXPECT_EQ(exported.detail, dataPath);
+    const PageImportResult imported = ImportPagePackageFrom(dataPath);
+    EXPECT_EQ(imported.outcome, PageImport::Failed);
+    EXPECT_EQ(imported.error, PackageError::NotAPackage);
+    EXPECT_EQ(imported.detail, dataPath);
     EXPECT_EQ(readFile(dataPath), before);
 }
 
@@ -517,8 +550,6 @@ TEST_F(PagePackageTest, ReplacingAPageOfAnotherFileHidesItAndLeavesThatFileAlone
 
 namespace
 {
-
-constexpr int kImportTooLargeText = 9454;
 
 // Holds an exclusive lock on a file, as an export that is still writing it does.
 class HeldLock
@@ -571,11 +602,11 @@ TEST_F(PagePackageTest, AnImportReadsNoMoreThanItsBudgetForAllItsWordsTogether)
     };
 
     const QString eight = packageOfWords(8, QStringLiteral("eight.lu2"), QStringLiteral("not read"));
-    QString error;
-    EXPECT_EQ(ImportPagePackageFrom(eight, &error), PageImportResult::Failed);
-    EXPECT_EQ(error,
-              LoadSystemString(kImportTooLargeText).replace(QStringLiteral("[#1]"), QStringLiteral("1")))
+    const PageImportResult refused = ImportPagePackageFrom(eight);
+    EXPECT_EQ(refused.outcome, PageImport::Failed);
+    EXPECT_EQ(refused.error, PackageError::TooLarge)
         << "refused on the sizes the package declares, before any picture is read";
+    EXPECT_EQ(refused.detail, QStringLiteral("1")) << "the budget in MB";
     EXPECT_EQ(indexedPage(kPageId), nullptr);
     EXPECT_FALSE(FindWordById(2000000000)) << "nothing is stored until everything is read";
     EXPECT_FALSE(ResourceExists(2000000000, MakePictType(CPagePackage::kWordPictureKind, kLanguage), m_file));
@@ -586,11 +617,14 @@ TEST_F(PagePackageTest, AnImportReadsNoMoreThanItsBudgetForAllItsWordsTogether)
         answers.reply(eight);
         theImportPagePackageHook();
         ASSERT_EQ(answers.questions().size(), 2u);
-        EXPECT_TRUE(answers.questions()[1].text.contains(error)) << answers.questions()[1].text.toStdString();
+        EXPECT_EQ(answers.questions()[1].text,
+                  LoadSystemString(kImportFailedText)
+                      .replace(QStringLiteral("[#1]"),
+                               LoadSystemString(kImportTooLargeText).replace(QStringLiteral("[#1]"), "1")));
     }
 
-    EXPECT_EQ(ImportPagePackageFrom(packageOfWords(4, QStringLiteral("four.lu2"), kPassword)),
-              PageImportResult::Imported)
+    EXPECT_EQ(ImportPagePackageFrom(packageOfWords(4, QStringLiteral("four.lu2"), kPassword)).outcome,
+              PageImport::Imported)
         << "four pictures fit the budget together";
     EXPECT_TRUE(FindWordById(2000000003));
 }
@@ -652,7 +686,7 @@ for name in (p + "BgName.str", p + "QuibIcon#0/Name.str", "V2.1/103-119-0-2/1000
     // Back in, the page replacing itself.
     ScopedAnswerer answers;
     answers.reply(typeText(QString()));
-    ASSERT_EQ(ImportPagePackageFrom(package), PageImportResult::Imported);
+    ASSERT_EQ(ImportPagePackageFrom(package).outcome, PageImport::Imported);
     EXPECT_EQ(indexedPage(kPageId)->Name, typographic);
     EXPECT_EQ(indexedPage(kPageId)->Icons.back()->Name, typographic);
 
@@ -666,7 +700,7 @@ for name in (p + "BgName.str", p + "QuibIcon#0/Name.str", "V2.1/103-119-0-2/1000
     putFile(root, "V2.1/103-98-1-2/33/QuibIcon#0/WordId.int", raw(std::int32_t(2000000000)));
     putFile(root, "V2.1/103-98-1-2/33/QuibIcon#0/WordPath.str", "V2.1/103-119-0-2/2000000000");
     putFile(root, "V2.1/103-119-0-2/2000000000/WordName.str", extras);
-    ASSERT_EQ(ImportPagePackageFrom(zipFolder(root, "extras.lu2")), PageImportResult::Imported);
+    ASSERT_EQ(ImportPagePackageFrom(zipFolder(root, "extras.lu2")).outcome, PageImport::Imported);
     CQuibBg* imported = indexedPage(33);
     ASSERT_NE(imported, nullptr);
     EXPECT_EQ(imported->Name, extrasText);
@@ -676,4 +710,22 @@ for name in (p + "BgName.str", p + "QuibIcon#0/Name.str", "V2.1/103-119-0-2/1000
     ASSERT_TRUE(importedWord);
     ASSERT_EQ(importedWord->Load(), RES_OK);
     EXPECT_EQ(importedWord->WordName, extrasText);
+}
+
+TEST_F(PagePackageTest, EveryRefusalHasItsOwnMessageInDanishAndEnglish)
+{
+    std::set<int> ids;
+    for (int value = int(PackageError::NotAPackage); value <= int(PackageError::Zip); ++value) {
+        const auto error = PackageError(value);
+        const int id = messageIdOf(error);
+        EXPECT_TRUE(ids.insert(id).second) << "one message per refusal: " << value;
+        for (const std::uint16_t language : {std::uint16_t(2), std::uint16_t(8)}) {
+            theLanguageNo = language;
+            QString text;
+            EXPECT_TRUE(GetSystemString(id, text)) << value << " in language " << language;
+            EXPECT_EQ(text.contains(QStringLiteral("[#1]")), error != PackageError::NoFreeId)
+                << value << ": the detail is part of the words";
+        }
+    }
+    EXPECT_EQ(messageIdOf(PackageError::None), 0);
 }

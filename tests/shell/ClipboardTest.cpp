@@ -124,13 +124,13 @@ protected:
 TEST_F(ClipboardTest, TheSelectedIconIsCopiedAndWithoutTextOnlyInTheIconFormat)
 {
     CQuibIcon& icon = addIcon(CRect(10, 10, 110, 110));
-    EXPECT_FALSE(theCanCopy());
+    EXPECT_FALSE(CanCopy());
     icon.Select(&theMainPane);
     ASSERT_EQ(theCopyIcon, &icon) << "the single selected icon is the copy source";
-    EXPECT_TRUE(theCanCopy());
-    EXPECT_TRUE(theCanCut());
+    EXPECT_TRUE(CanCopy());
+    EXPECT_TRUE(CanCut());
 
-    theCopyToClipboard();
+    CopyToClipboard();
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(data->formats(), QStringList{iconFormat()}) << "an empty word text puts no plain text";
@@ -140,11 +140,11 @@ TEST_F(ClipboardTest, TheSelectedIconIsCopiedAndWithoutTextOnlyInTheIconFormat)
     EXPECT_EQ(read.BgColor, 0x123456u);
 
     theEditTool = kEditToolBrowse;
-    EXPECT_FALSE(theCanCut()) << "never in browse";
+    EXPECT_FALSE(CanCut()) << "never in browse";
     theEditTool = kEditToolSelect;
     page().Icons.clear();
     EXPECT_EQ(theCopyIcon, nullptr) << "a deleted icon leaves the copy source";
-    EXPECT_FALSE(theCanCopy());
+    EXPECT_FALSE(CanCopy());
 }
 
 TEST_F(ClipboardTest, ASmallIconIsPastedAs48SquareCentredOnThePaneInFrontAndSelectedNowhere)
@@ -156,9 +156,9 @@ TEST_F(ClipboardTest, ASmallIconIsPastedAs48SquareCentredOnThePaneInFrontAndSele
     std::cerr << "layout " << page().LayoutSize.cx << "x" << page().LayoutSize.cy << " pagerect "
               << theMainPane.PageRect.left << "," << theMainPane.PageRect.top << ","
               << theMainPane.PageRect.right << "," << theMainPane.PageRect.bottom << "\n";
-    ASSERT_TRUE(theCanPaste());
+    ASSERT_TRUE(CanPaste());
 
-    thePasteFromClipboard();
+    PasteFromClipboard();
     ASSERT_EQ(page().Icons.size(), 3u);
     const CQuibIcon& pasted = *page().Icons.back();
     EXPECT_EQ(pasted.ScreenRect, CRect(276, 176, 324, 224));
@@ -168,7 +168,7 @@ TEST_F(ClipboardTest, ASmallIconIsPastedAs48SquareCentredOnThePaneInFrontAndSele
     EXPECT_EQ(pasted.DragCopy->ScreenRect, pasted.ScreenRect);
 
     theMainPane.PaneFlags = kPaneFlagEditable | kPaneFlagLocked;
-    EXPECT_FALSE(theCanPaste()) << "no pane may take it";
+    EXPECT_FALSE(CanPaste()) << "no pane may take it";
     EXPECT_FALSE(PasteFromClipboard());
     EXPECT_EQ(page().Icons.size(), 3u);
 }
@@ -211,9 +211,9 @@ TEST_F(ClipboardTest, ACutWhileThePageEditorHasThePageLeavesTheSavingToIt)
     const auto editorHasIt =
         theBgEditorEditsPageHook.scoped([this](const CQuibBg* shown) { return shown == &page(); });
     addIcon(CRect(10, 10, 110, 110)).Select(&theMainPane);
-    ASSERT_TRUE(theCanCut());
+    ASSERT_TRUE(CanCut());
 
-    theCutToClipboard();
+    CutToClipboard();
     EXPECT_TRUE(page().Icons.empty());
     EXPECT_TRUE(page().IsChanged()) << "not stored behind the editor's back";
     EXPECT_EQ(theCopyIcon, nullptr);
@@ -271,6 +271,6 @@ TEST_F(ClipboardTest, ASentenceIsCopiedAsTextWithACapitalAndItsEnding)
     sentence.IntensionMarkerId = 2365;
     theSetCopySentence(&sentence);
     ASSERT_EQ(theCopySentence, &sentence);
-    theCopyToClipboard();
+    CopyToClipboard();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "Jeg er glad?");
 }

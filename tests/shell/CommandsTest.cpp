@@ -11,6 +11,7 @@
 #include "core/WordEditorHooks.h"
 #include "panes/MouseState.h"
 #include "panes/Panes.h"
+#include "panes/PrintView.h"
 #include "platform/ui/Ui.h"
 #include "shell/EditTool.h"
 #include "shell/MainFrame.h"
@@ -322,7 +323,7 @@ TEST_F(CommandsTest, PageMenuListsThePagesOfALetterAndChecksTheEntryWhenChosen)
     EXPECT_FALSE(popup.actions()[1]->isEnabled());
 
     QMenu& letterA = *popup.actions()[0]->menu();
-    thePageSubmenuShowing(letterA);
+    FillPageSubmenu(letterA);
     QStringList names;
     for (const QAction* item : letterA.actions())
         names << item->text();
@@ -375,10 +376,10 @@ TEST_F(CommandsTest, AChosenItemTakesTheRouteClientFrameApplication)
     Recording frameTarget('f', {5035, 5021, 5022}, log);
     theCommandRoute.setTarget(lumivo::ui::CommandRoute::Client, &client);
     theCommandRoute.setTarget(lumivo::ui::CommandRoute::Frame, &frameTarget);
-    int pageSetups = 0;
     int printSettings = 0;
-    const auto setup = theShowPageSetup.scoped([&] { ++pageSetups; });
     const auto print = theEditPrintSettingsHook.scoped([&] { ++printSettings; });
+    InitPrintView();
+    lumivo::ui::ScopedAnswerer pageSetups; // the page setup dialog, cancelled
 
     CMainFrame frame;
     CreateMenus();
@@ -396,7 +397,7 @@ TEST_F(CommandsTest, AChosenItemTakesTheRouteClientFrameApplication)
     emit theFilePopup->aboutToShow();
     item(5021)->trigger();
     EXPECT_EQ(log, (std::vector<std::pair<char, int>>{{'c', 5035}, {'f', 5021}}));
-    EXPECT_EQ(pageSetups, 1) << "the dispatcher, once the frame has gone";
+    EXPECT_EQ(pageSetups.questions().size(), 1u) << "the dispatcher's page setup, once the frame has gone";
     EXPECT_EQ(printSettings, 1) << "a submenu's item runs once";
     DestroyMenus();
 }

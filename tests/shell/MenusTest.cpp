@@ -1,9 +1,14 @@
 #include "shell/Menus.h"
+#include "core/ObjectIndex.h"
+#include "core/Page.h"
 #include "shell/MainFrame.h"
 #include "shell/ProgramVersion.h"
 #include "shell/WordNavBar.h"
+#include "store/ResourceTypes.h"
+#include "system/LanguageRecords.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
+#include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
 
 #include "store/Registry.h"
@@ -179,10 +184,17 @@ TEST_F(MenusTest, EditBitsDecideTheEditPopupAndTheToolButtons)
     EXPECT_TRUE(visibleToolButtons().isEmpty());
 }
 
-TEST_F(MenusTest, PagePopupHasALetterSubmenuThatAsksToBeFilled)
+TEST_F(MenusTest, PagePopupHasALetterSubmenuThatIsFilledWhenItOpens)
 {
-    QStringList opened;
-    const auto showing = thePageSubmenuShowing.scoped([&](QMenu& submenu) { opened << submenu.title(); });
+    const int file = lumivo::test::makeResourceFile(tempPath("pages.tvf"));
+    theActiveFiles = {file};
+    theCurrentLanguage = kDanish;
+    theSearchLanguages = {kDanish};
+    auto page = std::make_unique<CQuibBg>();
+    page->Name = QStringLiteral("Ønsker");
+    ASSERT_EQ(page->Create(), RES_OK);
+    ASSERT_EQ(page->SaveAs(31, file, MakeBgType(1, kDanish)), RES_OK);
+    SaveBackground(std::move(page));
     CreateMenus();
 
     ASSERT_TRUE(thePagePopup);
@@ -196,7 +208,8 @@ TEST_F(MenusTest, PagePopupHasALetterSubmenuThatAsksToBeFilled)
     EXPECT_EQ(titles, "ABCDEFGHIJKLMNOPQRSTUVWXYZÆØÅ");
 
     emit letters.at(27)->menu()->aboutToShow();
-    EXPECT_EQ(opened, QStringList({"Ø"}));
+    EXPECT_EQ(itemsOf(*letters.at(27)->menu()), QStringList({"Ønsker=6101"}));
+    EXPECT_EQ(itemsOf(*letters.at(0)->menu()), QStringList({"test=6100"})) << "only the letter that opened";
 }
 
 TEST_F(MenusTest, TranslateAndTestMenusComeBeforeHelpAndMayExtendTheTitle)

@@ -72,10 +72,10 @@ TEST_F(ScreenLayoutTest, StandardFramesAndTheirModes)
     CRect empty;
     EXPECT_EQ(GetNearestFrameSize(empty), 0);
     EXPECT_EQ(empty.Size(), CSize(1160, 878));
+    EXPECT_EQ(DefaultWindowRect(), empty) << "the shell's wiring gives the users' code the standard frame";
     UnwireShell();
-    EXPECT_EQ(DefaultWindowRect(), CRect()) << "nothing fills it before the shell is wired";
+    EXPECT_EQ(DefaultWindowRect(), CRect()) << "and none once it is unwired";
     WireShell();
-    EXPECT_EQ(DefaultWindowRect(), empty);
 }
 
 TEST_F(ScreenLayoutTest, EachLayoutPlacesThePanesInTheClientArea)

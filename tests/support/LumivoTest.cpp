@@ -1,6 +1,8 @@
 #include "tests/support/LumivoTest.h"
 
+#include "admin/AdminState.h"
 #include "admin/AdminWiring.h"
+#include "authoring/AuthoringState.h"
 #include "authoring/AuthoringWiring.h"
 #include "core/CoreState.h"
 #include "media/MediaState.h"
@@ -89,7 +91,12 @@ void resetGlobals()
 #ifdef LUMIVO_TEST_LINKS_PACKAGES
     ResetPackagesState();
 #endif
-    // The admin and authoring folders hold no globals yet; their resets go here.
+#ifdef LUMIVO_TEST_LINKS_ADMIN
+    ResetAdminState();
+#endif
+#ifdef LUMIVO_TEST_LINKS_AUTHORING
+    ResetAuthoringState();
+#endif
 #ifdef LUMIVO_TEST_LINKS_SHELL
     ResetShellState();
 #endif

@@ -1,0 +1,8 @@
+#include "admin/AdminState.h"
+
+#include "admin/TestMenu.h"
+
+void ResetAdminState()
+{
+    ResetTestMenu();
+}

@@ -1,0 +1,134 @@
+#!/usr/bin/env python3
+"""The user settings as a person changes them, by real input under Xvfb: opens "User settings..." from
+the File menu, goes to the Writer pane tab and types a new sentence maximum, goes back to the Main
+pane tab and picks the next background colour with the arrow key, and presses Enter. The main pane
+must repaint in the new colour at once, and show it again after the program is quit and started
+anew.
+
+usage: user_settings.py LUMIVO BUILD_DIR       (runs itself again under xvfb-run)
+"""
+
+import os
+import subprocess
+import sys
+import time
+
+from smoke import (fail, install_copy, isolated_environment, note, pixels, quit_through_the_menu,
+                   rerun_under_xvfb, screenshot, wait_for_main_window, xdotool)
+
+SHEET_TITLE = "Edit user settings"
+# The colour after the standard background in the palette: colour 4, pure green.
+NEW_COLOUR = (0, 255, 0)
+GREEN_ENOUGH = 5000
+WAIT_SHEET_S = 20
+# Items of the File menu up to "User settings...": new user, choose user, archive as profile, save
+# user, export page, import page, user settings.
+DOWNS_TO_USER_SETTINGS = 7
+# Tabs of the sheet from the first: Profile, Identity, Language, Voice, Main pane, Navigator, Word, Writer.
+TABS_TO_WRITER = 7
+TABS_WRITER_TO_MAIN = 3
+
+
+def keys(*names, delay=120):
+    xdotool("key", "--delay", str(delay), *names)
+
+
+def count_colour(path, window, colour):
+    width, height, body = pixels(path, window)
+    wanted = bytes(colour)
+    return sum(1 for at in range(0, width * height * 3, 3) if body[at:at + 3] == wanted)
+
+
+def sheet_window():
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", SHEET_TITLE],
+                           capture_output=True, text=True, check=False).stdout.split()
+    return found[0] if found else None
+
+
+def wait_for(condition, seconds, what):
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.3)
+    fail("%s within %d s" % (what, seconds))
+
+
+def open_user_settings(window):
+    """ESC shows the menu bar; the File menu opens with a click and the arrow keys walk to the item."""
+    xdotool("key", "--window", str(window["WINDOW"]), "Escape")
+    time.sleep(0.5)
+    xdotool("mousemove", "--sync", str(window["X"] + 12), str(window["Y"] + 10))
+    xdotool("click", "1")
+    time.sleep(0.5)
+    keys(*(["Down"] * DOWNS_TO_USER_SETTINGS), "Return")
+    return wait_for(sheet_window, WAIT_SHEET_S, "no \"%s\" sheet" % SHEET_TITLE)
+
+
+def change_settings(sheet):
+    """From the tab bar (the sheet's first stop): the Writer pane's maximum, then the Main pane's colour."""
+    # No window manager runs here: the keyboard focus is given to the sheet directly.
+    subprocess.run(["xdotool", "windowfocus", "--sync", sheet], check=False)
+    time.sleep(0.5)
+    keys(*(["Right"] * TABS_TO_WRITER))
+    keys("Tab", "Tab", "Tab", "ctrl+a")
+    xdotool("type", "--delay", "120", "12")
+    keys("shift+Tab", "shift+Tab", "shift+Tab")
+    keys(*(["Left"] * TABS_WRITER_TO_MAIN))
+    keys("Tab", "Tab", "Down")
+    time.sleep(0.3)
+    keys("Return")
+    wait_for(lambda: sheet_window() is None, WAIT_SHEET_S, "the sheet did not close on Enter")
+
+
+def start(program, env, shot):
+    process = subprocess.Popen([os.path.join(program, "lumivo")], env=env)
+    window, _, _ = wait_for_main_window(process, shot)
+    return process, window
+
+
+def inside(lumivo, work, shots):
+    env = isolated_environment(work)
+    program = os.path.join(work, "program")
+    install_copy(lumivo, os.path.dirname(lumivo), program)
+    process, window = start(program, env, os.path.join(shots, "settings-start.png"))
+    before = count_colour(os.path.join(shots, "settings-start.png"), window, NEW_COLOUR)
+
+    sheet = open_user_settings(window)
+    note("the sheet \"%s\" opened" % SHEET_TITLE)
+    change_settings(sheet)
+    time.sleep(1.0)
+    shot = os.path.join(shots, "settings-after-ok.png")
+    screenshot(shot)
+    after = count_colour(shot, window, NEW_COLOUR)
+    if after < before + GREEN_ENOUGH:
+        fail("the main pane did not repaint in the new colour (%d pixels before, %d after); see %s"
+             % (before, after, shot))
+    note("the main pane repainted: %d pixels of the new colour" % after)
+
+    if quit_through_the_menu(process, window) != 0:
+        fail("lumivo ended with an error")
+    process, window = start(program, env, os.path.join(shots, "settings-restart.png"))
+    again = count_colour(os.path.join(shots, "settings-restart.png"), window, NEW_COLOUR)
+    code = quit_through_the_menu(process, window)
+    if again < before + GREEN_ENOUGH:
+        fail("after a restart the main pane lost its colour (%d pixels)" % again)
+    if code != 0:
+        fail("lumivo ended with %s" % code)
+    note("after a restart the colour is still there: %d pixels" % again)
+
+
+def main():
+    arguments = sys.argv[1:]
+    if len(arguments) == 4 and arguments[0] == "--inside":
+        inside(arguments[1], arguments[2], arguments[3])
+        return
+    if len(arguments) != 2:
+        fail(__doc__)
+    rerun_under_xvfb(__file__, os.path.abspath(arguments[0]), os.path.abspath(arguments[1]),
+                     "lumivo-smoke-settings-")
+
+
+if __name__ == "__main__":
+    main()
