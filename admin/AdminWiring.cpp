@@ -1,9 +1,18 @@
 #include "admin/AdminWiring.h"
 
+#include "admin/ChooseUserDlg.h"
+#include "admin/OutputFileCommands.h"
+#include "admin/OutputFileLife.h"
+#include "admin/SystemSettingsSheet.h"
 #include "admin/TestMenu.h"
+#include "admin/TransferBgDlg.h"
+#include "admin/UserLevelDlgs.h"
+#include "admin/UserSettingsDlg.h"
 #include "admin/UserSettingsSheet.h"
 #include "shell/Commands.h"
+#include "shell/CurrentUser.h"
 #include "shell/Menus.h"
+#include "system/OutputFile.h"
 
 namespace
 {
@@ -34,6 +43,46 @@ void unwireTestMenu()
     theTestCommandHook.reset();
 }
 
+void wireOutputFileCommands()
+{
+    theOutputFileCommandHook.set(RouteOutputFileCommand);
+    theBuildTranslateMenuHook.set(BuildTranslatePopup);
+    theCloseOutputFileHook.set(CloseOutputFileAsking);
+    theTransferBackgroundAssetsHook.set(TransferBackgroundAssets);
+}
+
+void unwireOutputFileCommands()
+{
+    theOutputFileCommandHook.reset();
+    theBuildTranslateMenuHook.reset();
+    theCloseOutputFileHook.reset();
+    theTransferBackgroundAssetsHook.reset();
+}
+
+void wireUserDialogs()
+{
+    theChooseUserHook.set(ChooseUser);
+    theUserPropertiesEditorHook.set(EditNewUserProperties);
+    theEditUserLevelsHook.set(EditUserLevels);
+}
+
+void unwireUserDialogs()
+{
+    theChooseUserHook.reset();
+    theUserPropertiesEditorHook.reset();
+    theEditUserLevelsHook.reset();
+}
+
+void wireSystemSettings()
+{
+    theEditSystemSettingsHook.set(EditSystemSettings);
+}
+
+void unwireSystemSettings()
+{
+    theEditSystemSettingsHook.reset();
+}
+
 } // namespace
 
 void WireAdmin()
@@ -42,6 +91,9 @@ void WireAdmin()
     // and the output file's close step go into their hooks here, one helper per tool.
     wireUserSettingsCommands();
     wireTestMenu();
+    wireOutputFileCommands();
+    wireUserDialogs();
+    wireSystemSettings();
 }
 
 void UnwireAdmin()
@@ -49,4 +101,7 @@ void UnwireAdmin()
     // Puts back the hooks WireAdmin installed.
     unwireUserSettingsCommands();
     unwireTestMenu();
+    unwireSystemSettings();
+    unwireUserDialogs();
+    unwireOutputFileCommands();
 }

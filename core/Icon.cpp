@@ -4,7 +4,7 @@
 #include "core/IconEvents.h"
 #include "core/Lookups.h"
 #include "core/Page.h"
-#include "core/PageHooks.h"
+#include "core/ShownIcons.h"
 #include "core/Sound.h"
 #include "core/Word.h"
 #include "panes/IconDrawing.h"
@@ -104,8 +104,7 @@ void CQuibIcon::FreeCache()
 
 CQuibBg* CQuibIcon::GetBackground() const
 {
-    CPane* pane = theFindPaneShowingIcon(this);
-    return pane ? thePanePage(pane) : nullptr;
+    return ShownPageOf(this);
 }
 
 void CQuibIcon::SetModified(bool commitPage, bool setModifiedBit)

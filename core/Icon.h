@@ -21,7 +21,6 @@
 #include <memory>
 #include <vector>
 
-class CPane;
 class CQuibBg;
 struct IconPaint;
 class QObject;
@@ -112,7 +111,7 @@ public:
     // Drops the drag copy, the word, the sound and the cached pictures.
     virtual void FreeCache();
 
-    // The page that shows the icon (through the pane that shows it), or none.
+    // The page of the view that shows the icon (core/ShownIcons.h), or none.
     CQuibBg* GetBackground() const;
     // With `commitPage`, commits the page whose icon list holds the icon; with `setModifiedBit`, marks
     // the icon.
@@ -128,7 +127,7 @@ public:
     // Whether a click at the point belongs to the icon, with the edit tool's rules and the handles.
     virtual bool IsHit(const POINT& point) const;
     virtual bool IsEditableShape(const POINT&) const { return false; }
-    // Whether a pane shows the icon and its rectangle meets `rect`.
+    // Whether a view shows the icon (core/ShownIcons.h) and its rectangle meets `rect`.
     virtual bool IsVisibleIn(const CRect& rect) const;
     // The area a redraw must cover: the rectangle with its handles and state frames, now or last drawn.
     virtual CRect GetBoundsRect() const;
@@ -165,15 +164,14 @@ public:
     virtual bool Activate(std::int32_t wordId);
     // Opens the linked page in the main pane (or the fallback page); false without a link.
     bool FollowLink();
-    // Joins the selection (of `pane`, or of the pane that shows the icon).
-    void Select(CPane* pane);
+    // Joins the selection (the caller's pane shows the icon).
+    void Select();
     void Deselect();
-    // Shows the next member of the word's family.
-    void NextInflexion();
-    // Asks the pane that shows the icon to repaint it; with `erase`, at once.
+    // Shows the next member of the word's family; with `takeAsWord` (an icon of the writer's sentence,
+    // which the caller knows) the member becomes the icon's word, as the sentence says it.
+    void NextInflexion(bool takeAsWord);
+    // Announces that the icon's area wants repainting (iconChanged), whatever `erase` says.
     void Redraw(bool erase);
-    // The pane that shows the icon, or none.
-    CPane* GetPane() const;
 
     // Offers the icon to a drag from `dragSource` (core/IconDrag.cpp); true when it ended in a drop.
     bool StartDrag(QObject* dragSource);

@@ -5,7 +5,6 @@
 #include "core/Lookups.h"
 #include "core/ObjectIndex.h"
 #include "core/PageEvents.h"
-#include "core/PageHooks.h"
 #include "core/Sound.h"
 #include "core/User.h"
 #include "core/Word.h"
@@ -22,23 +21,10 @@
 std::vector<CQuibIcon*> theSelectedIcons;
 CQuibIcon* theHoverIcon = nullptr;
 
-lumivo::Hook<void(const CQuibIcon*)> theIconDestroying{[](const CQuibIcon*) {}};
-lumivo::Hook<void()> theSelectionChanged{[] {}};
-lumivo::Hook<void()> theInflexionButtonUpdate{[] {}};
-lumivo::Hook<bool(std::int32_t)> theMainPaneLoadPage{[](std::int32_t) { return false; }};
-lumivo::Hook<CPane*()> theWriterPaneOf{[] { return static_cast<CPane*>(nullptr); }};
-lumivo::Hook<void()> theWriterSentenceChanged{[] {}};
-
 void ResetIconEvents()
 {
     theSelectedIcons.clear();
     theHoverIcon = nullptr;
-    theIconDestroying.reset();
-    theSelectionChanged.reset();
-    theInflexionButtonUpdate.reset();
-    theMainPaneLoadPage.reset();
-    theWriterPaneOf.reset();
-    theWriterSentenceChanged.reset();
 }
 
 void SetHoverIcon(CQuibIcon* icon)
@@ -53,30 +39,21 @@ void ForgetIcon(const CQuibIcon* icon)
     std::erase(theSelectedIcons, icon);
     if (theHoverIcon == icon)
         SetHoverIcon(nullptr);
-    theIconDestroying(icon);
     emit thePageEvents.iconAboutToBeDestroyed(icon);
-}
-
-CPane* CQuibIcon::GetPane() const
-{
-    return theFindPaneShowingIcon(this);
 }
 
 void CQuibIcon::Redraw(bool /*erase*/)
 {
-    theIconRedraw(this);
     emit thePageEvents.iconChanged(this);
 }
 
-void CQuibIcon::Select(CPane* pane)
+void CQuibIcon::Select()
 {
     if (Flags & kIconNotSelectable) {
         Redraw(false);
         return;
     }
-    if (pane == nullptr)
-        pane = GetPane();
-    if (pane != nullptr && std::ranges::find(theSelectedIcons, this) == theSelectedIcons.end())
+    if (std::ranges::find(theSelectedIcons, this) == theSelectedIcons.end())
         theSelectedIcons.push_back(this);
     const bool nothingToShow = WordId == 0 && PictId == 0 && Name.isEmpty();
     if (theEditTool != kEditToolBrowse)
@@ -84,8 +61,6 @@ void CQuibIcon::Select(CPane* pane)
     else if (!nothingToShow)
         Flags |= kIconSelected;
     ShownWordId = WordId;
-    theSelectionChanged();
-    theInflexionButtonUpdate();
     emit thePageEvents.selectionChanged();
     if (Flags & kIconVisible)
         Redraw(false);
@@ -102,7 +77,6 @@ void CQuibIcon::Deselect()
         Redraw(false);
     ShownWordId = WordId;
     Sound.reset();
-    theSelectionChanged();
     emit thePageEvents.selectionChanged();
     StopSound();
 }
@@ -274,14 +248,11 @@ bool CQuibIcon::FollowLink()
     if (LinkId == 0)
         return false;
     emit thePageEvents.linkRequested(LinkId);
-    if (!theMainPaneLoadPage(LinkId))
-        theMainPaneLoadPage(kLinkFallbackPage);
     return true;
 }
 
-void CQuibIcon::NextInflexion()
+void CQuibIcon::NextInflexion(bool takeAsWord)
 {
-    CPane* pane = GetPane();
     if (!Word)
         ReloadWord(false);
     const std::int32_t familyKey = familyKeyOf(*this);
@@ -297,15 +268,10 @@ void CQuibIcon::NextInflexion()
     }
     ShownWordId = next;
     Sound.reset(); // it belonged to the word shown before
-    // In the writer pane the inflexion becomes the icon's word, as the sentence says it.
-    const bool inWriter = pane != nullptr && pane == theWriterPaneOf();
-    if (inWriter)
+    if (takeAsWord)
         WordId = ShownWordId;
     // The word is reloaded before the repaint, so that the new picture is looked for.
     ReloadWord(true);
     Redraw(true);
-    theSelectionChanged();
     emit thePageEvents.selectionChanged();
-    if (inWriter)
-        theWriterSentenceChanged();
 }

@@ -17,7 +17,6 @@
 #include <cmath>
 #include <cstdlib>
 
-lumivo::Hook<void(CQuibIcon&, int, int)> theBrowseInsertIcon{[](CQuibIcon&, int, int) {}};
 CBrowsePane theBrowsePane;
 
 namespace
@@ -178,7 +177,7 @@ void CBrowsePane::UpdateFromSelection()
     CQuibIcon* candidate = nullptr;
     if (browseTool() && theSelectedIcons.size() == 1 && theSelectedIcons.front() != m_enlargedIcon) {
         candidate = theSelectedIcons.front();
-        if (candidate->GetPane() == &theWriterPane)
+        if (FindPaneOfIcon(candidate) == &theWriterPane)
             candidate = nullptr;
     }
     if (!candidate) {
@@ -196,7 +195,7 @@ void CBrowsePane::UpdateFromSelection()
         icon.Flags |= kIconVisible | kIconNotSelectable;
         icon.Flags &= ~(kIconNoPicture | kIconSelected | kIconHandles | kIconEntered);
         icon.BgColor = BrowseColor;
-        const CPane* pane = candidate->GetPane();
+        const CPane* pane = FindPaneOfIcon(candidate);
         m_anchorRect = candidate->ScreenRect;
         if (pane)
             m_anchorRect.OffsetRect(pane->PageToClient(CPoint(0, 0)));
@@ -220,7 +219,6 @@ void CBrowsePane::hide()
 
 void CBrowsePane::UpdateLayout(bool /*force*/)
 {
-    InstallPaneHooks();
     if (!m_imageListMade) {
         m_imageListMade = true;
         m_imageList =
@@ -664,7 +662,7 @@ bool CBrowsePane::OnClick(unsigned /*flags*/, int x, int y, std::uint32_t /*tick
     if (!showsIcon())
         return true;
     if (id == kBrowseButtonPencil)
-        theBrowseInsertIcon(*m_enlargedIcon, kBrowseInsertAtEnd, 0);
+        theWriterPane.InsertIcon(m_enlargedIcon, kBrowseInsertAtEnd, 0);
     else if (id == kBrowseButtonSpeaker)
         m_enlargedIcon->Activate(0);
     return true;

@@ -969,7 +969,7 @@ void StepAviPreview()
     if (!state.running || !state.icon || state.frameCount <= 0)
         return;
     state.frame = (state.frame + 1) % state.frameCount;
-    theIconRedraw(state.icon);
+    state.icon->Redraw(false);
 }
 
 const CQuibIcon* AviPreviewIcon()

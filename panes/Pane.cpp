@@ -2,8 +2,8 @@
 
 #include "core/IconEditing.h"
 #include "core/IconEvents.h"
-#include "core/ObjectIndex.h"
 #include "core/Page.h"
+#include "core/ShownIcons.h"
 #include "panes/IconDrawing.h"
 #include "panes/PaneInput.h"
 #include "panes/Panes.h"
@@ -110,22 +110,22 @@ int placeOnAxis(int from, int to, int page, int nearMargin, int farMargin, bool 
 
 CPane::~CPane()
 {
+    ForgetShownIcons(this);
     m_childIcons.clear(); // each icon leaves the selection as it dies
 }
 
 void CPane::SetOwnerWnd(CPaneOwner* owner)
 {
-    InstallPaneHooks(); // the client window gives the panes their owner when it is made
     m_owner = owner;
 }
 
 void CPane::ResetPane()
 {
+    m_visible = false;
     releasePage();
     m_childIcons.clear();
     m_pagePicture = QImage();
     m_owner = nullptr;
-    m_visible = false;
     static_cast<CPaneFields&>(*this) = CPaneFields{};
 }
 
@@ -140,7 +140,6 @@ void ResetPaneStatics()
     theSetAppCursor.reset();
     theBgEditorEditsPageHook.reset();
     theMainPaneShowedPage.reset();
-    UninstallPaneHooks();
 }
 
 bool CPane::ContainsIcon(const CQuibIcon* icon) const
@@ -171,18 +170,17 @@ void CPane::UpdateChildIcons(bool force)
 
 void CPane::AddChildIcon(std::unique_ptr<CQuibIcon> icon)
 {
-    InstallPaneHooks();
     if (icon)
         m_childIcons.push_back(std::move(icon));
 }
 
 void CPane::SetVisible(bool visible)
 {
-    InstallPaneHooks();
     if (visible == m_visible)
         return;
     InvalidateClient(PaneRect, true);
     m_visible = visible;
+    noteShownIcons();
     const auto listed = std::ranges::find(theVisiblePanes, this);
     if (visible && listed == theVisiblePanes.end())
         theVisiblePanes.push_back(this);
@@ -245,15 +243,6 @@ void CPane::ClearPage()
     ClearSelection();
     SetHoverIcon(nullptr);
     releasePage();
-}
-
-void CPane::releasePage()
-{
-    m_page = nullptr;
-    std::unique_ptr<CQuibBg> owned = std::move(m_ownedPage);
-    // A page the index has taken over since is the index's to delete.
-    if (owned && theBgIndex.Contains(owned.get()))
-        static_cast<void>(owned.release());
 }
 
 void CPane::OnScroll(const PaneScrollBar* bar)

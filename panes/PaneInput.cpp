@@ -77,10 +77,10 @@ void setDragState(CPane& pane, std::uint16_t state)
 }
 
 // The icon joins the selection with its handles showing.
-void selectWithHandles(CQuibIcon& icon, CPane& pane)
+void selectWithHandles(CQuibIcon& icon)
 {
     icon.Flags |= kIconHandles;
-    icon.Select(&pane);
+    icon.Select();
 }
 
 void setCtrlView(bool on)
@@ -191,7 +191,7 @@ void CPane::SelectIconsInRect(const CRect& rect)
     onPage.OffsetRect(-PageRect.left, -PageRect.top);
     const auto selectWhenSeen = [&](CQuibIcon& icon) {
         if ((icon.Flags & kIconVisible) && icon.IsVisibleIn(onPage))
-            icon.Select(this);
+            icon.Select();
     };
     for (auto& icon : m_childIcons)
         selectWhenSeen(*icon);
@@ -267,7 +267,7 @@ bool CPane::OnKeyUp(unsigned key, unsigned /*flags*/)
             return true;
         }
         if (key == kKeyF2) {
-            icon->NextInflexion();
+            StepInflexion(*icon);
             return true;
         }
     }
@@ -338,7 +338,7 @@ bool CPane::OnMouseMove(unsigned /*flags*/, int x, int y, std::uint32_t /*tick*/
         if (!selectedAlready)
             ClearSelection();
         if (icon && !selectedAlready)
-            selectWithHandles(*icon, *this);
+            selectWithHandles(*icon);
     }
     const CPoint onPage = ClientToPage(CPoint(x, y));
     UpdateCursor(onPage.x, onPage.y, icon);
@@ -383,7 +383,7 @@ bool CPane::OnLongMouseDown()
         return true;
     if (!icon->IsSelected() && !(icon->Flags & kIconNotSelectable)) {
         ClearSelection();
-        icon->Select(this);
+        icon->Select();
         icon->Redraw(true);
     }
     // Selecting may have run code that forgot the hover icon.
@@ -400,11 +400,11 @@ bool CPane::OnClick(unsigned flags, int x, int y, std::uint32_t /*tick*/)
         if (!icon) {
             ClearSelection();
         } else if (theSelectedIcons.empty()) {
-            icon->Select(this);
+            icon->Select();
         } else if (theSelectedIcons.size() == 1 && theSelectedIcons.front() != icon &&
                    !(icon->Flags & kIconNotSelectable)) {
             ClearSelection();
-            icon->Select(this);
+            icon->Select();
         }
         return true;
     }
@@ -417,7 +417,7 @@ bool CPane::OnClick(unsigned flags, int x, int y, std::uint32_t /*tick*/)
         } else if (icon) {
             if (!shift)
                 ClearSelection();
-            selectWithHandles(*icon, *this);
+            selectWithHandles(*icon);
         } else if (!shift) {
             ClearSelection();
         }
@@ -459,7 +459,7 @@ bool CPane::OnBeginDrag(unsigned flags, int x, int y, std::uint32_t /*tick*/)
         if (!icon->IsSelected()) {
             if (!(flags & MK_SHIFT))
                 ClearSelection();
-            selectWithHandles(*icon, *this);
+            selectWithHandles(*icon);
         }
         takeGhostCopies();
         const int handle = icon->HitTestHandles(ClientToPage(down));
@@ -476,7 +476,7 @@ bool CPane::OnBeginDrag(unsigned flags, int x, int y, std::uint32_t /*tick*/)
     CQuibIcon& icon = *m_page->Icons.back();
     m_page->Commit();
     icon.ScreenRect = spanning(ClientToPage(down), ClientToPage(current));
-    selectWithHandles(icon, *this);
+    selectWithHandles(icon);
     icon.Redraw(false);
     const int handle = icon.HitTestHandles(ClientToPage(current));
     const CRect rect = icon.ScreenRect;
@@ -560,8 +560,7 @@ bool CPane::CanSetEditTool(int newTool)
 {
     bool accepted = true;
     if (newTool == kEditToolBrowse && m_page && m_page->IsChanged() && !theBgEditorEditsPageHook(m_page))
-        accepted =
-            m_ownedPage ? CQuibBg::SaveChanges(m_ownedPage, false) : CQuibBg::SaveChanges(m_page, false);
+        accepted = StorePageChanges(true);
     if (accepted && (newTool != kEditToolSelect || browsing()))
         ClearSelection();
     Invalidate();

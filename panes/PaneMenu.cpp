@@ -261,7 +261,7 @@ bool CPane::OnRButtonDown(unsigned /*flags*/, int x, int y, std::uint32_t /*tick
     if (icon) {
         ClearSelection();
         icon->Flags |= kIconHandles;
-        icon->Select(this);
+        icon->Select();
     }
     thePaneMenu = PaneMenuState{CPoint(x, y), icon, true};
     QMenu menu;

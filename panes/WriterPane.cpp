@@ -4,6 +4,7 @@
 #include "core/IconEvents.h"
 #include "core/IconShapes.h"
 #include "core/Sentence.h"
+#include "core/ShownIcons.h"
 #include "core/Sound.h"
 #include "core/User.h"
 #include "core/Word.h"
@@ -121,10 +122,6 @@ void showModeWord(CWriterToolIcon& tool, std::int32_t mode)
     tool.ReloadWord(true);
 }
 
-// The selection-changed callable that was installed before the writer pane linked in after it.
-lumivo::Hook<void()>::Function selectionChangedBefore;
-bool writerHooksInstalled = false;
-
 } // namespace
 
 std::int32_t NextSentenceDisplayMode(std::int32_t mode)
@@ -142,7 +139,10 @@ CWriterPane::CWriterPane()
     makeTools();
 }
 
-CWriterPane::~CWriterPane() = default;
+CWriterPane::~CWriterPane()
+{
+    ForgetShownIcons(this); // before the sentence goes
+}
 
 void CWriterPane::makeTools()
 {
@@ -300,6 +300,7 @@ void CWriterPane::dropShownSentence(bool writeChanges)
         return;
     ++m_sentenceVersion;
     std::unique_ptr<CQuibSentence> sentence = std::move(m_sentence);
+    noteShownIcons();
     m_sentenceUser = nullptr;
     if (writeChanges && sentence->IsChanged())
         sentence->Write();
@@ -316,6 +317,7 @@ bool CWriterPane::loadSentence(int index)
     if (sentence->LoadFrom(user.Sentences[static_cast<std::size_t>(index)], user.GetFile()) < 0)
         return false;
     m_sentence = std::move(sentence);
+    noteShownIcons();
     user.CurrentSentence = index;
     user.Commit();
     return true;
@@ -340,6 +342,7 @@ void CWriterPane::createSentenceAtEnd()
         sentence->Detach();
     }
     m_sentence = std::move(sentence);
+    noteShownIcons();
 }
 
 void CWriterPane::ShowSentence(int index)
@@ -908,39 +911,35 @@ void CWriterPane::drawSentenceIcons(QPainter& dc)
 }
 
 // ---------------------------------------------------------------------------------------------------
-// Hooks
+// What the sentence's icons and the model tell the pane
 
-void InstallWriterPaneHooks()
+void CWriterPane::OnSentenceIconChanged()
 {
-    if (writerHooksInstalled)
+    if (!m_sentence)
         return;
-    writerHooksInstalled = true;
-    theWriterPaneOf.set([] { return static_cast<CPane*>(&theWriterPane); });
-    theWriterSentenceChanged.set([] {
-        if (CQuibSentence* sentence = theWriterPane.ShownSentence()) {
-            sentence->Commit();
-            theWriterPane.Style |= kWriterLayoutNeeded;
-            theWriterPane.Invalidate();
-        }
-    });
-    // Others follow the selection too: the writer pane runs after whatever was there.
-    selectionChangedBefore = theSelectionChanged.chain([] { theWriterPane.OnSelectionChanged(); });
+    m_sentence->Commit();
+    Style |= kWriterLayoutNeeded;
+    Invalidate();
 }
 
-void UninstallWriterPaneHooks()
+std::vector<const CQuibIconList*> CWriterPane::ownIconLists() const
 {
-    if (!writerHooksInstalled)
-        return;
-    writerHooksInstalled = false;
-    theWriterPaneOf.reset();
-    theWriterSentenceChanged.reset();
-    theSelectionChanged.set(std::move(selectionChangedBefore));
-    selectionChangedBefore = nullptr;
+    std::vector<const CQuibIconList*> lists = CPane::ownIconLists();
+    if (m_sentence)
+        lists.push_back(&m_sentence->Icons);
+    return lists;
+}
+
+void StepInflexion(CQuibIcon& icon)
+{
+    const bool inWriter = CPane::FindPaneOfIcon(&icon) == &theWriterPane;
+    icon.NextInflexion(inWriter);
+    if (inWriter)
+        theWriterPane.OnSentenceIconChanged();
 }
 
 void ResetWriterPaneHooks()
 {
-    UninstallWriterPaneHooks();
     theSetCopySentence.reset();
     theClearCopySource.reset();
     theWriterPrintSentence.reset();

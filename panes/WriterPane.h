@@ -101,6 +101,9 @@ public:
     int SentenceIconPositionAt(int x, int y) const;
     // The selection changed: a single icon selected in the browse tool ends the whole-sentence copy.
     void OnSelectionChanged();
+    // An icon of the shown sentence changed its word ("next inflexion"): the sentence is committed and
+    // laid out again.
+    void OnSentenceIconChanged();
 
     // Reading aloud runs on a timer of the interface thread, one step per tick: it never blocks the
     // window. A request while it runs is ignored.
@@ -133,6 +136,7 @@ private:
     bool toolEnabled(WriterTool tool) const;
     bool isTool(const CQuibIcon* icon, WriterTool tool) const;
     bool sentenceHolds(const CQuibIcon* icon) const;
+    std::vector<const CQuibIconList*> ownIconLists() const override;
 
     void makeTools();
     void layOutStrip();
@@ -180,9 +184,8 @@ private:
 
 extern CWriterPane theWriterPane;
 
-// The writer pane's part of the pane hooks: theWriterPaneOf, theWriterSentenceChanged and its link
-// into theSelectionChanged (after what was installed there before). InstallPaneHooks runs it.
-void InstallWriterPaneHooks();
-void UninstallWriterPaneHooks();
+// "Next inflexion" on an icon a pane shows: an icon of the writer pane (its sentence's, as a rule)
+// takes the inflexion as its word, and the sentence changes with it.
+void StepInflexion(CQuibIcon& icon);
 // Puts the writer pane's own hooks back.
 void ResetWriterPaneHooks();

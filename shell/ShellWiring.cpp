@@ -1,7 +1,9 @@
 #include "shell/ShellWiring.h"
 
+#include "core/PageEvents.h"
 #include "core/User.h"
 #include "media/SoundFunctions.h"
+#include "panes/WriterPane.h"
 #include "shell/App.h"
 #include "shell/Clipboard.h"
 #include "shell/MainFrame.h"
@@ -11,13 +13,31 @@
 #include <QMetaObject>
 #include <QStatusBar>
 
-#include <vector>
-
 namespace
 {
 
-// What WireShell connected, so that UnwireShell disconnects exactly that.
-std::vector<QMetaObject::Connection> shellConnections;
+CPageEventConnections connections;
+QMetaObject::Connection statusShown;
+
+// The clipboard keeps the writer pane's copy source.
+void wireClipboard()
+{
+    theSetCopySentence.set(SetCopySentence);
+    theClearCopySource.set(ClearCopySource);
+    // The clipboard's copy source forgets what dies and follows the selection, after the panes (wired
+    // first) have followed it.
+    connections.Follow(&CPageEvents::iconAboutToBeDestroyed, ForgetCopyIcon);
+    connections.Follow(&CPageEvents::sentenceAboutToBeDestroyed, ForgetCopySentence);
+    connections.Follow(&CPageEvents::selectionChanged, OnClipboardSelectionChanged);
+}
+
+void unwireClipboard()
+{
+    connections.DisconnectAll();
+    theSetCopySentence.reset();
+    theClearCopySource.reset();
+    ResetClipboard();
+}
 
 void showStatusText(const QString& text)
 {
@@ -29,10 +49,9 @@ void showStatusText(const QString& text)
 
 void WireShell()
 {
-    // The clipboard follows icons and sentences about to die and the selection.
-    InstallClipboard();
+    wireClipboard();
     // The status text shows on the main frame's status bar while there is a main frame.
-    shellConnections.push_back(QObject::connect(&theStatusText, &CStatusText::changed, showStatusText));
+    statusShown = QObject::connect(&theStatusText, &CStatusText::changed, showStatusText);
     // While a sound plays to its end the waiting runs the application's idle work, as its event loop
     // would.
     theSoundWaitIdleHook.set([] {
@@ -47,8 +66,6 @@ void UnwireShell()
 {
     theDefaultWindowRectHook.reset();
     theSoundWaitIdleHook.reset();
-    for (const QMetaObject::Connection& connection : shellConnections)
-        QObject::disconnect(connection);
-    shellConnections.clear();
-    ResetClipboard();
+    QObject::disconnect(statusShown);
+    unwireClipboard();
 }

@@ -39,13 +39,13 @@ TEST_F(FileRolesTest, EachRoleCountsUnlessItIsTheAskersOwn)
     theActiveFiles = {data, profile, user, output};
 
     EXPECT_TRUE(FileHasOtherRole(data));
-    EXPECT_FALSE(FileHasOtherRole(data, FileRole::Data));
+    EXPECT_FALSE(FileHasOtherRole(data, kFileRoleData));
     EXPECT_TRUE(FileHasOtherRole(user));
-    EXPECT_TRUE(FileHasOtherRole(user, FileRole::Output));
-    EXPECT_FALSE(FileHasOtherRole(user, FileRole::User));
+    EXPECT_TRUE(FileHasOtherRole(user, kFileRoleOutput));
+    EXPECT_FALSE(FileHasOtherRole(user, kFileRoleUser));
     EXPECT_TRUE(FileHasOtherRole(profile));
-    EXPECT_FALSE(FileHasOtherRole(profile, FileRole::Profile));
-    EXPECT_FALSE(FileHasOtherRole(output, FileRole::Output)) << "being among the active files is no role";
+    EXPECT_FALSE(FileHasOtherRole(profile, kFileRoleProfile));
+    EXPECT_FALSE(FileHasOtherRole(output, kFileRoleOutput)) << "being among the active files is no role";
     EXPECT_TRUE(FileHasOtherRole(output));
     EXPECT_FALSE(FileHasOtherRole(loose));
     EXPECT_FALSE(FileHasOtherRole(0));

@@ -5,12 +5,13 @@
 #include "core/IconBounds.h"
 #include "core/IconEditing.h"
 #include "core/IconShapes.h"
-#include "core/PageHooks.h"
+#include "core/Page.h"
 #include "core/Picture.h"
 #include "panes/IconDrawing.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/PaintRecorder.h"
 #include "tests/support/Pictures.h"
+#include "tests/support/ShownPage.h"
 
 #include <QPainter>
 
@@ -93,16 +94,17 @@ TEST_F(IconBoundsTest, PixelsStayWithinTheLimitAndAnUnmovedIconKeepsItsStoredRec
 
 TEST_F(IconBoundsTest, HugeIconsAreSeenAndHitWhereTheyLie)
 {
-    const auto shown =
-        theFindPaneShowingIcon.scoped([](const CQuibIcon*) { return reinterpret_cast<CPane*>(1); });
+    CQuibBg shownPage;
+    const lumivo::test::ScopedShownPage shown(shownPage);
     // On the smaller page the pixels span more than an int; on the larger one they do not even fit.
     for (const SIZE page : {SIZE{640, 480}, SIZE{1280, 854}}) {
         const CRect pane(0, 0, page.cx, page.cy);
         const CPoint middle(page.cx / 2, page.cy / 2);
         for (const bool ellipseClass : {false, true}) {
             SCOPED_TRACE(std::to_string(page.cx) + (ellipseClass ? " (ellipse class)" : ""));
-            const auto wide =
-                placedIcon(ellipseClass, kIconShapeEllipse, CRect(INT_MIN, 0, INT_MAX, 1000), page);
+            shownPage.Icons.push_back(
+                placedIcon(ellipseClass, kIconShapeEllipse, CRect(INT_MIN, 0, INT_MAX, 1000), page));
+            const CQuibIcon* wide = shownPage.Icons.back().get();
             EXPECT_TRUE(wide->IsVisibleIn(pane));
             EXPECT_TRUE(wide->HitTest(middle)) << "the middle of the page is inside";
             EXPECT_FALSE(wide->HitTest(CPoint(middle.x, page.cy))) << "below the bottom edge";

@@ -5,11 +5,12 @@
 // device it is drawn on and keeps its stored rectangle exactly as it was read.
 
 #include "core/IconShapes.h"
-#include "core/PageHooks.h"
+#include "core/Page.h"
 #include "panes/IconDrawing.h"
 #include "shell/Clipboard.h"
 #include "tests/fuzz/FuzzTarget.h"
 #include "tests/support/PaintRecorder.h"
+#include "tests/support/ShownPage.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -86,10 +87,11 @@ void drawHitAndPrint(CQuibIcon& icon)
     }
     const CRect& rect = icon.ScreenRect;
     {
-        // As shown by a pane (the test needs one, and asks nothing of it).
-        const auto shown =
-            theFindPaneShowingIcon.scoped([](const CQuibIcon*) { return reinterpret_cast<CPane*>(1); });
-        static_cast<void>(icon.IsVisibleIn(CRect(0, 0, kPage.cx, kPage.cy)));
+        // A copy on a page a pane shows (the test needs one, and asks nothing of it).
+        CQuibBg page;
+        page.Icons.push_back(icon.Clone());
+        const lumivo::test::ScopedShownPage shown(page);
+        static_cast<void>(page.Icons.back()->IsVisibleIn(CRect(0, 0, kPage.cx, kPage.cy)));
     }
     for (const CPoint point : {rect.CenterPoint(), rect.TopLeft(), CPoint(320, 213), CPoint(0, 0)}) {
         const bool hit = icon.HitTest(point);

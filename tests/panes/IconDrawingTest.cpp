@@ -6,6 +6,7 @@
 #include "core/IconEditing.h"
 #include "core/IconShapes.h"
 #include "core/Page.h"
+#include "core/PageEvents.h"
 #include "core/Picture.h"
 #include "core/Word.h"
 #include "platform/archive/MemFile.h"
@@ -318,7 +319,8 @@ TEST_F(IconDrawingTest, ClipPreviewStepsThroughItsFramesOnTheShellsTimer)
     int interval = 0;
     int redraws = 0;
     const auto timer = theAviTimerStart.scoped([&](int ms) { interval = ms; });
-    const auto redraw = theIconRedraw.scoped([&](CQuibIcon*) { ++redraws; });
+    QObject receiver;
+    QObject::connect(&thePageEvents, &CPageEvents::iconChanged, &receiver, [&] { ++redraws; });
     CQuibIcon icon;
     icon.WordId = 77;
     icon.ScreenRect = CRect(0, 0, 60, 60);

@@ -7,6 +7,7 @@
 #include "core/IconEvents.h"
 #include "core/IconShapes.h"
 #include "core/Page.h"
+#include "core/PageEvents.h"
 #include "panes/MouseState.h"
 #include "panes/Panes.h"
 #include "platform/types/Clock.h"
@@ -49,14 +50,12 @@ protected:
         theMainPane.PaneRect = CRect(0, 0, 600, 400);
         theMainPane.PaneFlags = kPaneFlagEditable;
         theMainPane.SetVisible(true);
-        auto* shown = new CQuibBg;
+        auto shown = std::make_unique<CQuibBg>();
         ASSERT_EQ(shown->Create(), RES_OK); // a record, so that a change can be committed
-        theMainPane.SetPage(shown);
+        ASSERT_EQ(theMainPane.AdoptPage(std::move(shown)), nullptr);
         theMainPane.PageRect = theMainPane.PaneRect; // the page origin is the client origin
-        theMainPaneLoadPage.set([this](std::int32_t id) {
-            m_linksFollowed.push_back(id);
-            return true;
-        });
+        QObject::connect(&thePageEvents, &CPageEvents::linkRequested, &m_linkReceiver,
+                         [this](std::int32_t id) { m_linksFollowed.push_back(id); });
     }
 
     CQuibBg& page() { return *theMainPane.GetPage(); }
@@ -101,6 +100,7 @@ protected:
     RecordingOwner m_owner;
     lumivo::clock::TestClock m_clock{50000};
     std::vector<std::int32_t> m_linksFollowed;
+    QObject m_linkReceiver;
 };
 
 TEST_F(PaneInputTest, ASecondClickFollowsTheLinkOnlyWhenSoonAndNearTheFirstOnTheIcon)
@@ -168,7 +168,7 @@ TEST_F(PaneInputTest, TheRubberBandIsClippedToThePaneAndSelectsOnlyTheIconsSeenI
     CQuibIcon& hidden = addIcon(CRect(520, 320, 560, 360));
     hidden.Flags &= ~kIconVisible;
     CQuibIcon& outside = addIcon(CRect(10, 10, 50, 50));
-    outside.Select(&theMainPane);
+    outside.Select();
 
     dragFromTo(CPoint(450, 250), CPoint(900, 700));
     EXPECT_EQ(theSelectedIcons, (std::vector<CQuibIcon*>{&inside}));
@@ -189,7 +189,7 @@ TEST_F(PaneInputTest, DeletingRemovesOnlyIconsOfEditablePanesAndLeavesNoPointerB
 {
     theEditTool = kEditToolSelect;
     CQuibIcon& doomed = addIcon(CRect(10, 10, 50, 50));
-    doomed.Select(&theMainPane);
+    doomed.Select();
     theHoverIcon = &doomed;
     EXPECT_TRUE(theMainPane.DeleteSelectedIcons(true));
 
@@ -200,7 +200,7 @@ TEST_F(PaneInputTest, DeletingRemovesOnlyIconsOfEditablePanesAndLeavesNoPointerB
     EXPECT_TRUE(theSelectedIcons.empty());
 
     theMainPane.PaneFlags &= ~kPaneFlagLocked;
-    doomed.Select(&theMainPane);
+    doomed.Select();
     theMainPane.OnKeyDown(8, 0);
     EXPECT_TRUE(page().Icons.empty());
     EXPECT_TRUE(theSelectedIcons.empty());
@@ -339,7 +339,7 @@ TEST_F(PaneInputTest, EachToolShowsItsCursorAndASelectedIconsHandleItsSizingArro
 
     theEditTool = kEditToolSelect;
     icon.Flags |= kIconHandles;
-    icon.Select(&theMainPane);
+    icon.Select();
     EXPECT_EQ(cursorAt(kEditToolSelect, 200, 200), CURSOR_SIZE_NWSE) << "the bottom right handle";
     EXPECT_EQ(cursorAt(kEditToolSelect, 200, 100), CURSOR_SIZE_NESW) << "the top right handle";
 

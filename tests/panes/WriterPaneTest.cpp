@@ -4,14 +4,18 @@
 
 #include "core/IconEvents.h"
 #include "core/IconShapes.h"
+#include "core/ObjectIndex.h"
+#include "core/PageEvents.h"
 #include "core/Picture.h"
 #include "core/Sentence.h"
 #include "core/Sound.h"
 #include "core/User.h"
+#include "core/Word.h"
 #include "panes/IconDrawing.h"
 #include "panes/Panes.h"
 #include "platform/types/Clock.h"
 #include "store/ResourceTypes.h"
+#include "system/LanguageRecords.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/AudioTestHelpers.h"
 #include "tests/support/EndlessSound.h"
@@ -152,9 +156,11 @@ TEST_F(WriterPaneTest, NextAndPreviousMakeANewSentenceOnlyAfterOneWithIconsAndBe
     addIcon(12);
     // Leaving a sentence deletes its icons: none stays selected, under the mouse or kept above.
     std::vector<const CQuibIcon*> destroyed;
-    const auto noting = theIconDestroying.scoped([&](const CQuibIcon* icon) { destroyed.push_back(icon); });
+    QObject receiver;
+    QObject::connect(&thePageEvents, &CPageEvents::iconAboutToBeDestroyed, &receiver,
+                     [&](const CQuibIcon* icon) { destroyed.push_back(icon); });
     CQuibIcon* left = sentence().Icons.front().get();
-    left->Select(&theWriterPane);
+    left->Select();
     theHoverIcon = left;
     click(WriterTool::Previous);
     EXPECT_EQ(destroyed, std::vector<const CQuibIcon*>{left});
@@ -173,6 +179,35 @@ TEST_F(WriterPaneTest, NextAndPreviousMakeANewSentenceOnlyAfterOneWithIconsAndBe
     EXPECT_EQ(m_user.Sentences.size(), 3u);
     EXPECT_EQ(words(), std::vector<std::int32_t>{13}) << "a sentence left is written and read back";
     EXPECT_FALSE(theWriterPane.NewSentence(0));
+}
+
+TEST_F(WriterPaneTest, NextInflexionOfASentenceIconBecomesItsWordAndChangesTheSentence)
+{
+    theActiveFiles = {m_file};
+    theCurrentLanguage = 1;
+    theSearchLanguages = {1};
+    for (const auto& [id, name] : {std::pair{10, "hus"}, std::pair{11, "huse"}}) {
+        CQuibWord word;
+        word.WordName = QString::fromLatin1(name);
+        word.FamilyList = {10};
+        ASSERT_EQ(word.Create(), RES_OK);
+        ASSERT_EQ(word.SaveAs(id, m_file, MakeWordType(1)), RES_OK);
+        ASSERT_EQ(word.Write(), RES_OK);
+    }
+    CQuibObjIndex::LoadWords();
+    addIcon(10);
+    CQuibIcon& icon = *sentence().Icons.front();
+    theWriterPane.Style &= ~kWriterLayoutNeeded;
+
+    StepInflexion(icon);
+    EXPECT_EQ(icon.ShownWordId, 11);
+    EXPECT_EQ(icon.WordId, 11) << "the sentence says the inflexion";
+    EXPECT_TRUE(theWriterPane.Style & kWriterLayoutNeeded) << "the sentence is laid out again";
+
+    const auto elsewhere = wordIcon(10); // shown by no pane
+    StepInflexion(*elsewhere);
+    EXPECT_EQ(elsewhere->ShownWordId, 11);
+    EXPECT_EQ(elsewhere->WordId, 10) << "only shown";
 }
 
 TEST_F(WriterPaneTest, NewSentenceGoesAfterTheGivenPositionOrAtTheHead)
@@ -195,7 +230,7 @@ TEST_F(WriterPaneTest, DeleteRemovesTheSelectedIconOrEmptiesOrRemovesTheWholeSen
     addIcon(11);
     addIcon(12);
     CQuibIcon* second = sentence().Icons[1].get();
-    second->Select(&theWriterPane);
+    second->Select();
     ASSERT_EQ(theSelectedIcons, std::vector<CQuibIcon*>{second});
 
     click(WriterTool::Delete);
@@ -225,9 +260,9 @@ TEST_F(WriterPaneTest, DeleteRemovesTheSelectedIconOrEmptiesOrRemovesTheWholeSen
     const auto clearing = theClearCopySource.scoped([&] { ++cleared; });
     const auto elsewhere = wordIcon(30);
     theSelectedIcons = {elsewhere.get()};
-    theSelectionChanged();
+    emit thePageEvents.selectionChanged();
     EXPECT_EQ(cleared, 1);
-    theSelectionChanged();
+    emit thePageEvents.selectionChanged();
     EXPECT_EQ(cleared, 1);
     theSelectedIcons.clear();
 }

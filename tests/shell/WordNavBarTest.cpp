@@ -16,6 +16,7 @@
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -244,4 +245,21 @@ TEST_F(WordNavBarTest, TheFramesBarFollowsTheToolbarBitAndTakesTheApplicationsCo
     theScreenMode |= SCREENMODE_TOOLBARS;
     UpdateScreenMode();
     EXPECT_FALSE(bar->isHidden());
+}
+
+TEST_F(WordNavBarTest, TheInflexionButtonFollowsTheSelectionWhileTheBarLives)
+{
+    QAction* button = m_bar->Button(kNextInflexionCommand);
+    ASSERT_NE(button, nullptr);
+    EXPECT_FALSE(button->isEnabled());
+    CQuibIcon icon;
+    icon.Word = std::make_unique<CQuibWord>();
+    icon.Select();
+    EXPECT_TRUE(button->isEnabled()) << "one icon with a word in the browse tool";
+    icon.Deselect();
+    EXPECT_FALSE(button->isEnabled());
+
+    m_bar.reset(); // gone: the selection tells no one
+    icon.Select();
+    icon.Deselect();
 }

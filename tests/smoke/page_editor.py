@@ -39,7 +39,8 @@ def menu_bar_shown(window, shots):
     width, _, body = pixels(shot, window)
     row = 10 * width * 3
     greys = 0
-    for x in range(100, 400):
+    # The right end of the bar: the menus' titles grow from the left as the program gains menus.
+    for x in range(width - 320, width - 20):
         r, g, b = body[row + x * 3], body[row + x * 3 + 1], body[row + x * 3 + 2]
         if max(r, g, b) - min(r, g, b) < 6 and 225 <= r <= 250:
             greys += 1
