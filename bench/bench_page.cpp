@@ -22,7 +22,6 @@
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
 #include "core/Picture.h"
-#include "panes/IconDrawing.h"
 #include "panes/Panes.h"
 #include "panes/PanesState.h"
 #include "panes/PanesWiring.h"

@@ -7,7 +7,6 @@
 #include "core/ShownIcons.h"
 #include "core/Sound.h"
 #include "core/Word.h"
-#include "panes/IconDrawing.h"
 
 #include <algorithm>
 
@@ -29,8 +28,6 @@ CQuibIcon::CQuibIcon(std::uint32_t shape)
 
 CQuibIcon::~CQuibIcon()
 {
-    if (AviPreviewIcon() == this)
-        CloseAviPreview();
     ForgetDraggedIcon(this);
     ForgetIcon(this);
     FreeCache();

@@ -22,9 +22,7 @@
 #include <vector>
 
 class CQuibBg;
-struct IconPaint;
 class QObject;
-class QPainter;
 class CQuibIcon;
 class CQuibSound;
 class CQuibWord;
@@ -52,9 +50,6 @@ constexpr std::uint32_t kIconShapeEllipse = 2;
 constexpr std::uint32_t kIconShapeUnclipped = 3;
 constexpr std::uint32_t kIconShapeNoHit = 7;
 
-// The print option that keeps a picture's key colour instead of printing it white.
-constexpr int kPrintKeepKeyColor = 0x4;
-
 // The colour of "no transparent colour" in PictCacheColor.
 constexpr std::uint32_t kIconNoCacheColor = 0xFE7D7D19;
 
@@ -63,6 +58,10 @@ constexpr std::uint32_t kIconStreamVersion = 1;
 
 // The name of the clipboard format of icons.
 inline constexpr char kIconClipFormat[] = "TavimoIcon";
+
+// How the painter (panes/IconPainter.h) draws an icon: the standard way (picture or text, frames,
+// handles), only the outline of its ellipse, or only its picture in the writer's size step.
+enum class IconLook { Standard, Outline, ToolPicture };
 
 // What an icon copies: everything but what it owns (its word, sound, cached pictures, drag copy).
 struct CQuibIconFields {
@@ -144,14 +143,8 @@ public:
     // Places the icon (snapped to the grid with `snap` when snapping is on) and marks it modified.
     void SetRect(int left, int top, int right, int bottom, bool snap);
 
-    // Drawing (panes/IconDrawing.cpp): the icon in its rectangle moved by the origin, then its
-    // frames; nothing when it is not visible.
-    virtual void Draw(IconPaint& paint);
-    void DrawHandles(IconPaint& paint) const;
-    // The print variant: the rectangle scaled by scaleX and scaleY per mille and moved by the origin;
-    // text sizes scale with it. A key colour prints white unless `printOptions` has
-    // kPrintKeepKeyColor.
-    void DrawForPrint(QPainter& painter, QPoint origin, int scaleX, int scaleY, int printOptions);
+    // How the icon is drawn; the painter of the panes draws it.
+    virtual IconLook Look() const { return IconLook::Standard; }
 
     // Events (core/IconEvents.cpp), all answering true (handled). The mouse rests on the icon, moved
     // onto it, left it, or held the button down on it.
@@ -195,18 +188,6 @@ public:
     // sentence is being read aloud at this icon (drawn with the selection colour behind it).
     CRect DrawnRect;
     bool Highlighted = false;
-
-protected:
-    // The picture by the size-step rule, placed in `rect`; false when there is none to draw.
-    bool DrawPicture(IconPaint& paint, const CRect& rect);
-
-private:
-    void DrawContent(IconPaint& paint, const CRect& rect);
-    void CachePicture(const CRect& rect, int step, int box);
-    void DrawLabelText(IconPaint& paint, const CRect& rect, const QString& text);
-    void DrawFrames(IconPaint& paint, const CRect& rect);
-    void DrawNameLabel(IconPaint& paint, const CRect& rect);
-    bool DrawPrintPicture(QPainter& painter, const CRect& rect, int printOptions);
 };
 
 // An icon's page pixels stay within this distance of the page's origin, whatever its stored rectangle

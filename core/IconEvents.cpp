@@ -9,7 +9,6 @@
 #include "core/User.h"
 #include "core/Word.h"
 #include "media/SpeechEngine.h"
-#include "panes/IconDrawing.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 
@@ -69,8 +68,6 @@ void CQuibIcon::Select()
 void CQuibIcon::Deselect()
 {
     std::erase(theSelectedIcons, this);
-    if ((Flags & kIconEntered) && AviPreviewIcon() == this)
-        StopAviTimer(); // the clip preview runs only while the icon is entered
     Flags &= ~(kIconSelected | kIconEntered | kIconHandles);
     theLastSoundTick = 0; // the next long press may activate at once
     if (Flags & kIconVisible)
@@ -202,11 +199,8 @@ bool CQuibIcon::OnInside()
 bool CQuibIcon::OnEnter()
 {
     noteEvent("OnEnter");
-    if (WordId != 0) {
-        OpenAviPreview(this);
-        StartAviTimer();
+    if (WordId != 0)
         Flags |= kIconEntered;
-    }
     Redraw(false);
     return true;
 }
@@ -214,8 +208,6 @@ bool CQuibIcon::OnEnter()
 bool CQuibIcon::OnLeave()
 {
     noteEvent("OnLeave");
-    if (AviPreviewIcon() == this) // another icon's preview may already run
-        StopAviTimer();
     Flags &= ~kIconEntered;
     Redraw(false);
     return true;

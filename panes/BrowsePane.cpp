@@ -4,10 +4,10 @@
 #include "core/IconEditing.h"
 #include "core/IconEvents.h"
 #include "core/Picture.h"
-#include "panes/IconDrawing.h"
 #include "panes/MouseState.h"
 #include "panes/Panes.h"
 #include "resources/BitmapResource.h"
+#include "system/SystemStrings.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -380,7 +380,8 @@ void CBrowsePane::layOutBelow(const CRect& client)
 void CBrowsePane::layOutAround(const CRect& client)
 {
     const CPoint centre = m_anchorRect.CenterPoint() - m_shadowOffset;
-    const bool picture = theIconPictureFinder(m_enlargedIcon->WordId, kPictureSide, kPictureSide) != nullptr;
+    const bool picture =
+        IconPainter().FindPicture(m_enlargedIcon->WordId, kPictureSide, kPictureSide) != nullptr;
     if (picture)
         m_pictureRect = CRect(centre.x - kPictureSide / 2, centre.y - kPictureSide / 2,
                               centre.x + kPictureSide / 2, centre.y + kPictureSide / 2);
@@ -623,7 +624,7 @@ bool CBrowsePane::OnMouseMove(unsigned /*flags*/, int x, int y, std::uint32_t /*
     if (theHoverIcon)
         theHoverIcon->OnInside();
     if (updateCursor)
-        theSetAppCursor(kBrowsePaneCursor);
+        SetAppCursor(kBrowsePaneCursor);
     return true;
 }
 

@@ -195,7 +195,7 @@ void CPane::attachPage(CQuibBg& page)
     UpdateLayout(false);
     Invalidate();
     if (this == &theMainPane)
-        theMainPaneShowedPage(&page);
+        Owner().MainPaneShowedPage(&page);
 }
 
 void CPane::releasePage()
@@ -384,6 +384,6 @@ void CPane::PrintPocketbook(PrinterDC& printer) const
         dc.drawImage(QRect(origin, scaledPicture), m_pagePicture);
     }
     for (const auto& icon : m_page->Icons)
-        icon->DrawForPrint(dc, origin, scale.cx, scale.cy, 0);
+        m_iconPainter.PaintForPrint(dc, origin, *icon, scale.cx, scale.cy, 0);
     dc.restore();
 }

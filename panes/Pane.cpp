@@ -4,11 +4,11 @@
 #include "core/IconEvents.h"
 #include "core/Page.h"
 #include "core/ShownIcons.h"
-#include "panes/IconDrawing.h"
 #include "panes/PaneInput.h"
 #include "panes/Panes.h"
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
 
 #include <QPainter>
 
@@ -20,9 +20,7 @@ int CPane::theDragHandle = 0;
 CPoint CPane::theDragHandleStart;
 CRect CPane::theRubberBand;
 CPoint CPane::theLastDragPoint;
-lumivo::Hook<void(int)> theSetAppCursor{[](int) {}};
 lumivo::Hook<bool(const CQuibBg*)> theBgEditorEditsPageHook{[](const CQuibBg*) { return false; }};
-lumivo::Hook<void(CQuibBg*)> theMainPaneShowedPage{[](CQuibBg*) {}};
 
 namespace
 {
@@ -106,6 +104,14 @@ int placeOnAxis(int from, int to, int page, int nearMargin, int farMargin, bool 
     return to - page + farMargin;
 }
 
+// The owner of a pane that has none: it has no window and answers every request with nothing.
+class NoOwner : public CPaneOwner
+{
+public:
+    bool HasWindow() const override { return false; }
+    void InvalidateRect(const CRect& /*rect*/, bool /*erase*/) override {}
+};
+
 } // namespace
 
 CPane::~CPane()
@@ -119,12 +125,19 @@ void CPane::SetOwnerWnd(CPaneOwner* owner)
     m_owner = owner;
 }
 
+CPaneOwner& CPane::Owner() const
+{
+    static NoOwner none;
+    return m_owner ? *m_owner : none;
+}
+
 void CPane::ResetPane()
 {
     m_visible = false;
     releasePage();
     m_childIcons.clear();
     m_pagePicture = QImage();
+    m_iconPainter = CIconPainter();
     m_owner = nullptr;
     static_cast<CPaneFields&>(*this) = CPaneFields{};
 }
@@ -137,9 +150,7 @@ void ResetPaneStatics()
     CPane::theDragHandleStart = CPoint();
     CPane::theRubberBand = CRect();
     CPane::theLastDragPoint = CPoint();
-    theSetAppCursor.reset();
     theBgEditorEditsPageHook.reset();
-    theMainPaneShowedPage.reset();
 }
 
 bool CPane::ContainsIcon(const CQuibIcon* icon) const
@@ -212,7 +223,7 @@ void SetFocusPane(CPane* pane)
 {
     const bool browse = browseTool();
     if (browse && pane && (pane->PaneFlags & kPaneFlagNoBrowseFocus)) {
-        theSetAppCursor(kBrowsePaneCursor);
+        SetAppCursor(kBrowsePaneCursor);
         return;
     }
     if (theFocusPane && theFocusPane != pane)
@@ -221,7 +232,7 @@ void SetFocusPane(CPane* pane)
     if (pane)
         pane->Invalidate();
     if (browse)
-        theSetAppCursor(kBrowsePaneCursor);
+        SetAppCursor(kBrowsePaneCursor);
 }
 
 void CPane::ClearSelection()
@@ -466,20 +477,17 @@ void CPane::drawGrid(QPainter& dc)
 void CPane::DrawIcons(QPainter& dc)
 {
     const CQuibIcon* soleSelected = theSelectedIcons.size() == 1 ? theSelectedIcons.front() : nullptr;
+    const unsigned flags = IsEditable() ? kPaintHandles : 0;
     if (m_page) {
-        PrepareIconPictures(m_page->Icons, false);
-        IconPaint paint{dc, toQPoint(PageRect.TopLeft())};
-        paint.editablePane = IsEditable();
-        paint.soleSelected = soleSelected;
-        paint.linkBadges = theCtrlView && this == &theMainPane;
+        const unsigned pageFlags = flags | (theCtrlView && this == &theMainPane ? kPaintLinkBadges : 0);
+        m_iconPainter.PreparePictures(m_page->Icons, pageFlags);
+        const QPoint origin = toQPoint(PageRect.TopLeft());
         for (auto& icon : m_page->Icons)
-            icon->Draw(paint);
+            m_iconPainter.Paint(dc, origin, *icon, pageFlags, soleSelected);
     }
-    IconPaint own{dc, toQPoint(DrawRect.TopLeft())};
-    own.editablePane = IsEditable();
-    own.soleSelected = soleSelected;
+    const QPoint origin = toQPoint(DrawRect.TopLeft());
     for (auto& icon : m_childIcons)
-        icon->Draw(own);
+        m_iconPainter.Paint(dc, origin, *icon, flags, soleSelected);
 }
 
 // In the editing tools a pane that cannot be edited is covered by a white hatch.

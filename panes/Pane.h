@@ -3,14 +3,16 @@
 // icons of its own (its child icons, drawn over the page) and draws itself into the client window's
 // back buffer through a QPainter. The panes hold no widget: the client window owns the one real
 // window and tells each pane where it lies (PaneRect); a pane reaches that window only through the
-// small CPaneOwner interface, to invalidate what it must repaint. Scroll bars are kept as data (the
-// pane's wish and the bar's state) that the client window maps to real bars.
+// small CPaneOwner interface, to invalidate what it must repaint and to ask the program for what only
+// it can do (commands, the icon wizard, the background editor, the clipboard's copy source). Scroll bars are
+// kept as data (the pane's wish and the bar's state) that the client window maps to real bars.
 //
 // Seven panes exist for the whole run (panes/Panes.h). The visible ones are listed in
 // theVisiblePanes in hit-test order, head first; the head is painted last, so it lies on top.
 
 #include "core/Icon.h"
 #include "core/Page.h"
+#include "panes/IconPainter.h"
 #include "platform/types/Hook.h"
 #include "platform/types/WinTypes.h"
 
@@ -21,10 +23,13 @@
 #include <optional>
 #include <vector>
 
+class CPane;
+class CQuibSentence;
 class QMimeData;
 class QPainter;
 
-// What a pane needs of the window that holds it.
+// What a pane needs of the window that holds it. A pane without an owner asks nothing: invalidation is
+// ignored, no command runs, nothing is possible.
 class CPaneOwner
 {
 public:
@@ -39,15 +44,24 @@ public:
     // The client area, where a pane that places itself (the browse callout) must stay; empty without
     // a window.
     virtual CRect GetClientRect() const { return {}; }
+
+    // Runs a command of the main window (testOnly false) or tells whether it is possible now.
+    virtual bool PaneCommand(int /*commandId*/, bool /*testOnly*/) { return false; }
+    // The icon wizard: action 2 edits `icon`, action 1 adds an icon at (x, y) of `pane`.
+    virtual void RunIconWizard(CQuibIcon* /*icon*/, int /*action*/, CPane* /*pane*/, int /*x*/, int /*y*/) {}
+    // Opens the background editor on that page.
+    virtual void EditBackground(CQuibBg* /*page*/) {}
+    // The clipboard's copy source: the writer's whole sentence, or nothing.
+    virtual void SetCopySentence(CQuibSentence* /*sentence*/) {}
+    virtual void ClearCopySource() {}
+    // The main pane took a page: the word navigation bar adds it to its history.
+    virtual void MainPaneShowedPage(CQuibBg* /*page*/) {}
 };
 
-// The cursor of the browse tool over a pane (the shell installs the real cursor).
+// The cursor of the browse tool over a pane.
 constexpr int kBrowsePaneCursor = 244;
-extern lumivo::Hook<void(int cursorId)> theSetAppCursor;
 // The page editor is open on that page, editing or translating it: a pane leaves its changes to it.
 extern lumivo::Hook<bool(const CQuibBg* page)> theBgEditorEditsPageHook;
-// The main pane took a page: the word navigation bar adds it to its history.
-extern lumivo::Hook<void(CQuibBg* page)> theMainPaneShowedPage;
 
 // Sides of a pane: a 6-pixel three-dimensional edge, or a frame band of FrameWidth.
 constexpr std::uint16_t kPaneEdgeTop = 0x1;
@@ -218,7 +232,13 @@ public:
     void AddChildIcon(std::unique_ptr<CQuibIcon> icon);
     const CQuibIconList& ChildIcons() const { return m_childIcons; }
     CPaneOwner* OwnerWnd() const { return m_owner; }
+    // The owner to ask, or one that does nothing while the pane has none.
+    CPaneOwner& Owner() const;
     const QImage& PagePicture() const { return m_pagePicture; }
+    // What the pane draws its icons with, and where that finds pictures (the stored ones until a test
+    // gives its own; ResetPane puts them back).
+    const CIconPainter& IconPainter() const { return m_iconPainter; }
+    void SetPictureFinder(PictureFinder finder) { m_iconPainter = CIconPainter(std::move(finder)); }
 
     static CPane* FindPaneAt(int x, int y);
     static CPane* FindPaneOfIcon(const CQuibIcon* icon);
@@ -293,6 +313,7 @@ protected:
     };
 
     QImage m_pagePicture; // the page picture scaled for this pane
+    CIconPainter m_iconPainter;
     CQuibIconList m_childIcons;
     CQuibBg* m_page = nullptr;            // the page shown
     std::unique_ptr<CQuibBg> m_ownedPage; // the same page when it is the pane's own

@@ -22,10 +22,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-lumivo::Hook<bool(int, bool)> thePaneCommand{[](int, bool) { return false; }};
-lumivo::Hook<void(CQuibIcon*, int, CPane*, int, int)> thePaneIconWizard{
-    [](CQuibIcon*, int, CPane*, int, int) {}};
-lumivo::Hook<void(CQuibBg*)> thePaneEditBackground{[](CQuibBg*) {}};
 bool theCtrlView = false;
 PaneMenuState thePaneMenu;
 
@@ -160,7 +156,7 @@ void startResize(CPane& pane, CQuibIcon& icon, int handle)
     CPane::theDragHandle = handle;
     CPane::theDragHandleStart = icon.GetHandlePoint(handle);
     setDragState(pane, kPaneDragResize);
-    theSetAppCursor(cursorOfShape(icon.GetHandleCursor(handle)));
+    SetAppCursor(cursorOfShape(icon.GetHandleCursor(handle)));
 }
 
 void invalidateBand(CPane& pane, const CRect& band)
@@ -174,10 +170,6 @@ void invalidateBand(CPane& pane, const CRect& band)
 
 void ResetPaneInput()
 {
-    thePaneCommand.reset();
-    thePaneIconWizard.reset();
-    thePaneEditBackground.reset();
-    thePaneMenuTracker.reset();
     theCtrlView = false;
     thePaneMenu = PaneMenuState{};
 }
@@ -245,9 +237,9 @@ bool CPane::OnKeyDown(unsigned key, unsigned /*flags*/)
         DeleteSelectedIcons(false);
     if (key == kKeyEnter && IsEditable() && m_page && !browsing()) {
         if (theSelectedIcons.size() == 1)
-            thePaneCommand(kCommandEditSelectedIcon, false);
+            Owner().PaneCommand(kCommandEditSelectedIcon, false);
         else if (theSelectedIcons.empty())
-            thePaneEditBackground(m_page);
+            Owner().EditBackground(m_page);
     }
     return false;
 }
@@ -329,7 +321,7 @@ bool CPane::OnMouseMove(unsigned /*flags*/, int x, int y, std::uint32_t /*tick*/
         }
         if (theHoverIcon)
             theHoverIcon->OnInside();
-        theSetAppCursor(0);
+        SetAppCursor(0);
     }
     if (!updateCursor || theMouseState.dragging)
         return true;
@@ -362,7 +354,7 @@ void CPane::UpdateCursor(int x, int y, CQuibIcon* icon)
             (theEditOptions & kEditOptionLargeHandles) ? soleSelectedHandleAt(point, &selected) : 0;
         cursor = handle > 0 ? cursorOfShape(selected->GetHandleCursor(handle)) : CURSOR_WIZARD;
     }
-    theSetAppCursor(cursor);
+    SetAppCursor(cursor);
 }
 
 bool CPane::OnIdleHover()
@@ -424,7 +416,7 @@ bool CPane::OnClick(unsigned flags, int x, int y, std::uint32_t /*tick*/)
         return true;
     }
     if (isTool(kEditToolIconWizard)) {
-        thePaneIconWizard(icon, icon ? 2 : 1, this, x, y);
+        Owner().RunIconWizard(icon, icon ? 2 : 1, this, x, y);
         ClearSelection();
         return true;
     }
@@ -435,7 +427,7 @@ bool CPane::OnDblClick(unsigned /*flags*/, int /*x*/, int /*y*/, std::uint32_t /
 {
     noteEvent("Left Button Double Click");
     if (isTool(kEditToolSelect) && IsEditable())
-        thePaneCommand(kCommandEditSelectedIcon, false);
+        Owner().PaneCommand(kCommandEditSelectedIcon, false);
     return false;
 }
 

@@ -48,5 +48,4 @@ void ResetPanes()
                         static_cast<CPane*>(&theBrowsePane), &theBlankPane})
         pane->ResetPane();
     ResetPaneStatics();
-    ResetWriterPaneHooks();
 }

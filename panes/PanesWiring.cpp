@@ -1,6 +1,7 @@
 #include "panes/PanesWiring.h"
 
 #include "core/PageEvents.h"
+#include "panes/ClipPreview.h"
 #include "panes/Panes.h"
 
 namespace
@@ -46,9 +47,12 @@ void WirePanes()
     connections.Follow(&CPageEvents::selectionChanged, [] { theInfoPane.ShowSelectedIcon(nullptr); });
     connections.Follow(&CPageEvents::selectionChanged, [] { theWriterPane.OnSelectionChanged(); });
     connections.Follow(&CPageEvents::linkRequested, ShowLinkedPage);
+    // The clip preview plays in the icon under the mouse.
+    theClipPreview.Follow(thePageEvents);
 }
 
 void UnwirePanes()
 {
     connections.DisconnectAll();
+    theClipPreview.Unfollow();
 }

@@ -19,11 +19,8 @@ namespace
 CPageEventConnections connections;
 QMetaObject::Connection statusShown;
 
-// The clipboard keeps the writer pane's copy source.
 void wireClipboard()
 {
-    theSetCopySentence.set(SetCopySentence);
-    theClearCopySource.set(ClearCopySource);
     // The clipboard's copy source forgets what dies and follows the selection, after the panes (wired
     // first) have followed it.
     connections.Follow(&CPageEvents::iconAboutToBeDestroyed, ForgetCopyIcon);
@@ -34,8 +31,6 @@ void wireClipboard()
 void unwireClipboard()
 {
     connections.DisconnectAll();
-    theSetCopySentence.reset();
-    theClearCopySource.reset();
     ResetClipboard();
 }
 

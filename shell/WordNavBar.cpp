@@ -285,16 +285,12 @@ CWordNavBar::CWordNavBar(QWidget* parent) : QToolBar(parent)
         AddButton(command);
     UpdateTexts();
     lumivo::ui::routeToolBarCommands(*this, theCommandRoute);
-    theMainPaneShowedPage.set([this](CQuibBg* page) { AddToHistory(page); });
     // The inflexion button follows the selection while the bar lives.
     connect(&thePageEvents, &CPageEvents::selectionChanged, this, &CWordNavBar::UpdateInflexionButton);
     UpdateInflexionButton();
 }
 
-CWordNavBar::~CWordNavBar()
-{
-    theMainPaneShowedPage.reset();
-}
+CWordNavBar::~CWordNavBar() {}
 
 void CWordNavBar::UpdateTexts()
 {

@@ -13,7 +13,6 @@
 #include "core/Word.h"
 #include "media/SoundDevice.h"
 #include "media/SpeechEngine.h"
-#include "panes/IconDrawing.h"
 #include "platform/audio/Audio.h"
 #include "platform/types/Clock.h"
 #include "store/ResourceTypes.h"
@@ -24,10 +23,6 @@
 #include "tests/support/LumivoTest.h"
 #include "tests/support/PageEventLog.h"
 
-#include <QImage>
-#include <QPainter>
-
-#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <utility>
@@ -40,26 +35,6 @@ constexpr std::int32_t kWord = 10;
 constexpr std::int32_t kOwnSound = 20;
 constexpr int kSpeech = 0xC0;
 constexpr int kOtherSoundKind = 7;
-
-// A picture of one grey level.
-std::unique_ptr<CQuibPict> greyPicture(std::uint8_t level)
-{
-    auto picture = std::make_unique<CQuibPict>();
-    picture->Width = picture->Height = 20;
-    picture->Image = RgbImage{20, 20, std::vector<std::uint8_t>(20 * 20 * 3, level)};
-    return picture;
-}
-
-// The colour at the centre of the icon drawn onto white.
-QRgb centreColour(CQuibIcon& icon)
-{
-    QImage image(100, 100, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    IconPaint paint{painter, {}};
-    icon.Draw(paint);
-    return image.pixel(50, 50);
-}
 
 class IconEventsTest : public lumivo::test::LumivoTest
 {
@@ -289,22 +264,6 @@ TEST_F(IconEventsTest, AnIconWithoutALinkAsksForNoPage)
     lumivo::test::PageEventLog log;
     EXPECT_FALSE(icon.FollowLink());
     EXPECT_TRUE(log.take().empty());
-}
-
-TEST_F(IconEventsTest, ShownInflexionGovernsThePicture)
-{
-    const auto pictures = theIconPictureFinder.scoped([](std::int32_t id, int, int) {
-        return id == kWord ? greyPicture(0x40) : id == 11 ? greyPicture(0x80) : nullptr;
-    });
-    StoreWord(kWord, QStringLiteral("hus"));
-    StoreWord(11, QStringLiteral("huse"), {kWord});
-    CQuibObjIndex::LoadWords();
-    icon.ScreenRect = CRect(10, 10, 90, 90);
-    EXPECT_EQ(centreColour(icon), qRgb(0x40, 0x40, 0x40));
-    icon.NextInflexion(false);
-    EXPECT_EQ(centreColour(icon), qRgb(0x80, 0x80, 0x80));
-    icon.NextInflexion(false);
-    EXPECT_EQ(centreColour(icon), qRgb(0x40, 0x40, 0x40));
 }
 
 TEST_F(IconEventsTest, SelectingSteppingMovingAndFollowingALinkAreAnnounced)

@@ -7,12 +7,12 @@
 #include "core/PageEvents.h"
 #include "core/Picture.h"
 #include "core/User.h"
-#include "panes/IconDrawing.h"
 #include "platform/archive/MemFile.h"
 #include "platform/ui/Ui.h"
 #include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
+#include "tests/core/StoredPictures.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/PageEventLog.h"
@@ -393,12 +393,7 @@ protected:
     // A stored picture of one grey level under the page id and that kind.
     void storePicture(int kind, std::uint8_t level)
     {
-        auto picture = std::make_unique<CQuibPict>();
-        ASSERT_EQ(picture->Create(), RES_OK);
-        const RgbImage image{4, 2, std::vector<std::uint8_t>(24, level)};
-        ASSERT_TRUE(picture->SetImage(image, 4, 2, pictRawRgb));
-        ASSERT_EQ(picture->SaveAs(kPageId, m_file, MakePictType(std::int16_t(kind), kLanguage)), RES_OK);
-        m_pictures.push_back(std::move(picture));
+        m_pictures.push_back(storeGreyPicture(m_file, kPageId, kind, kLanguage, level));
     }
 
     int m_file = 0;
@@ -442,19 +437,4 @@ TEST_F(PagePictureTest, AForcedLoadDecodesOnlyAPictureWhoseBytesChanged)
     ASSERT_EQ(m_pictures.back()->Write(), RES_OK);
     EXPECT_EQ(page.LoadPictureForFrameSize(3, true), 3);
     EXPECT_EQ(page.PictureImage->pixels[0], 70);
-}
-
-TEST_F(PagePictureTest, IconsTakeThePictureKindOfTheirSize)
-{
-    storePicture(2, 20);
-    storePicture(10, 100);
-    storePicture(5, 50);
-    const auto levelOf = [](std::unique_ptr<CQuibPict> picture) {
-        return picture && picture->Load() == RES_OK && picture->Decode() ? int(picture->GetImage()->pixels[0])
-                                                                         : -1;
-    };
-    EXPECT_EQ(levelOf(LoadWordPicture(kPageId, 40, 200)), 20);
-    EXPECT_EQ(levelOf(LoadWordPicture(kPageId, 150, 150)), 100);
-    EXPECT_EQ(levelOf(LoadWordPicture(kPageId, 100, 100)), 100) << "kind 4 is missing: 10 comes next";
-    EXPECT_EQ(levelOf(LoadWordPicture(kPageId + 1, 40, 40)), -1);
 }

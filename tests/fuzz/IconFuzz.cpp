@@ -6,7 +6,7 @@
 
 #include "core/IconShapes.h"
 #include "core/Page.h"
-#include "panes/IconDrawing.h"
+#include "panes/IconPainter.h"
 #include "shell/Clipboard.h"
 #include "tests/fuzz/FuzzTarget.h"
 #include "tests/support/PaintRecorder.h"
@@ -70,20 +70,19 @@ void checkClipboardRoundTrip(const CQuibIcon& read)
 void drawHitAndPrint(CQuibIcon& icon)
 {
     const CRect stored = icon.StoredRect;
+    const CIconPainter iconPainter;
     icon.RelativeToScreen(kPage);
     lumivo::test::PaintRecorder screen(kPage.cx, kPage.cy);
     {
         QPainter painter(&screen);
-        IconPaint paint{painter, {}};
-        icon.Draw(paint);
+        iconPainter.Paint(painter, {}, icon);
     }
     checkWithin(screen, "drawing", stored);
     // Really drawn too, for what the raster engine makes of it.
     QImage small(64, 48, QImage::Format_RGB32);
     {
         QPainter painter(&small);
-        IconPaint paint{painter, QPoint(-300, -200)};
-        icon.Draw(paint);
+        iconPainter.Paint(painter, QPoint(-300, -200), icon);
     }
     const CRect& rect = icon.ScreenRect;
     {
@@ -101,7 +100,7 @@ void drawHitAndPrint(CQuibIcon& icon)
     lumivo::test::PaintRecorder paper(2480, 3508);
     {
         QPainter painter(&paper);
-        icon.DrawForPrint(painter, QPoint(100, 100), 5000, 5000, 0);
+        iconPainter.PaintForPrint(painter, QPoint(100, 100), icon, 5000, 5000, 0);
     }
     checkWithin(paper, "printing", stored);
     icon.ScreenToRelative(kPage);

@@ -14,6 +14,7 @@
 #include "platform/ui/Ui.h"
 #include "store/ResourceManager.h"
 #include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QInputDialog>
@@ -93,7 +94,8 @@ protected:
     // Opens the context menu on the point and chooses the item.
     void chooseFromMenu(CPoint point, int item)
     {
-        const auto choose = thePaneMenuTracker.scoped([item](QMenu&) { return item; });
+        lumivo::ui::ScopedAnswerer answerer;
+        answerer.reply(item);
         EXPECT_TRUE(theMainPane.OnRButtonDown(0, point.x, point.y, 0));
     }
 
@@ -255,11 +257,11 @@ TEST_F(PaneInputTest, TheMenuSetsTypedTextSizesInRangeAndReplacesOneAlignmentAxi
     icon.Options = QStringLiteral("{\u00A4textalign\u00A4=\u00A4left bottom\u00A4}");
     const auto typed = [&](const char* text) {
         lumivo::ui::ScopedAnswerer answerer;
-        answerer.reply([text](QDialog& dialog) {
+        answerer.reply(kMenuTextSizeOther).reply([text](QDialog& dialog) {
             qobject_cast<QInputDialog*>(&dialog)->setTextValue(QString::fromUtf8(text));
             return lumivo::ui::IDOK;
         });
-        chooseFromMenu(CPoint(20, 20), kMenuTextSizeOther);
+        EXPECT_TRUE(theMainPane.OnRButtonDown(0, 20, 20, 0));
         QString size;
         icon.Attributes.GetValue(QStringLiteral("textsize"), size);
         return size;
@@ -284,7 +286,8 @@ TEST_F(PaneInputTest, TheMenuSetsTypedTextSizesInRangeAndReplacesOneAlignmentAxi
     // The menu names its items without their tagged values, and offers deleting the one icon.
     QStringList shown;
     {
-        const auto look = thePaneMenuTracker.scoped([&](QMenu& menu) {
+        lumivo::ui::ScopedAnswerer answerer;
+        answerer.reply([&](QMenu& menu) {
             for (const QAction* action : menu.actions())
                 shown << action->text();
             for (const QAction* action : menu.actions()[7]->menu()->actions())
@@ -322,13 +325,11 @@ TEST_F(PaneInputTest, ADroppedIconIsOfferedAMoveButTheDropChangesNothing)
 
 TEST_F(PaneInputTest, EachToolShowsItsCursorAndASelectedIconsHandleItsSizingArrow)
 {
-    int shown = 0;
-    const auto cursor = theSetAppCursor.scoped([&](int id) { shown = id; });
     CQuibIcon& icon = addIcon(CRect(100, 100, 200, 200));
     const auto cursorAt = [&](int tool, int x, int y) {
         theEditTool = tool;
         CPane::UpdateCursor(x, y, theMainPane.IconAt(x, y));
-        return shown;
+        return GetAppCursor();
     };
     EXPECT_EQ(cursorAt(kEditToolBrowse, 150, 150), CURSOR_HAND) << "the icon opens a page";
     icon.LinkId = 0;

@@ -10,7 +10,6 @@
 #include "core/PageEvents.h"
 #include "core/Picture.h"
 #include "core/User.h"
-#include "panes/IconDrawing.h"
 #include "panes/Panes.h"
 #include "panes/UserSettings.h"
 #include "platform/ui/Ui.h"
@@ -79,7 +78,7 @@ protected:
         storePage(kOtherPage, "Other", false);
         m_file = saveAndReopen(m_file);
         theActiveFiles = {m_file};
-        theIconPictureFinder.set([](std::int32_t, int, int) { return iconPicture(); });
+        theMainPane.SetPictureFinder([](std::int32_t, int, int) { return iconPicture(); });
     }
 
     void storePage(std::int32_t id, const char* name, bool withPicture)

@@ -8,7 +8,6 @@
 #include "core/Picture.h"
 #include "core/Sentence.h"
 #include "core/User.h"
-#include "panes/IconDrawing.h"
 #include "panes/MouseState.h"
 #include "panes/Panes.h"
 #include "platform/types/Clock.h"
@@ -195,7 +194,7 @@ TEST_F(BrowsePaneTest, RoundRectanglesMoveBackIntoTheClientArea)
 
 TEST_F(BrowsePaneTest, AroundTheIconTheEnlargedCopyShowsItsPictureInTheMiddle)
 {
-    const auto pictures = theIconPictureFinder.scoped(
+    theBrowsePane.SetPictureFinder(
         [](std::int32_t id, int width, int) { return id == 7 ? redPicture(width) : nullptr; });
     theBrowsePane.BrowseFlags = kBrowseStyleRoundRectAround | kBrowseShowText | kBrowseSpeaker;
     CQuibIcon& icon = addIcon({300, 200});

@@ -268,7 +268,7 @@ TEST_F(ClipboardTest, ASentenceIsCopiedAsTextWithACapitalAndItsEnding)
         sentence.Icons.back()->WordName = label;
     }
     sentence.IntensionMarkerId = 2365;
-    theSetCopySentence(&sentence);
+    SetCopySentence(&sentence);
     ASSERT_EQ(theCopySentence, &sentence);
     CopyToClipboard();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "Jeg er glad?");
@@ -276,7 +276,7 @@ TEST_F(ClipboardTest, ASentenceIsCopiedAsTextWithACapitalAndItsEnding)
     {
         CQuibSentence dying;
         dying.Icons.push_back(std::make_unique<CQuibIcon>());
-        theSetCopySentence(&dying);
+        SetCopySentence(&dying);
         ASSERT_EQ(theCopySentence, &dying);
     }
     EXPECT_EQ(theCopySentence, nullptr) << "a sentence that dies leaves the copy source";

@@ -35,6 +35,20 @@ constexpr std::int32_t kWordOnThreePages = 7;
 constexpr std::int32_t kOtherWord = 8;
 constexpr std::int32_t kInflectedWord = 9;
 
+// The client window's part: the pages the main pane takes reach the bar's history.
+class HistoryOwner : public CPaneOwner
+{
+public:
+    bool HasWindow() const override { return false; }
+    void InvalidateRect(const CRect& /*rect*/, bool /*erase*/) override {}
+    void MainPaneShowedPage(CQuibBg* page) override
+    {
+        if (bar)
+            bar->AddToHistory(page);
+    }
+    CWordNavBar* bar = nullptr;
+};
+
 class WordNavBarTest : public LumivoTest
 {
 protected:
@@ -46,9 +60,12 @@ protected:
         theSearchLanguages = {kLanguage};
         theMainPane.PaneRect = CRect(0, 0, 640, 427);
         m_bar = std::make_unique<CWordNavBar>();
+        m_owner.bar = m_bar.get();
+        theMainPane.SetOwnerWnd(&m_owner);
     }
     void TearDown() override
     {
+        m_owner.bar = nullptr;
         m_bar.reset();
         theMainPane.SetPage(nullptr);
         theBgIndex.DeleteAll();
@@ -94,6 +111,7 @@ protected:
     }
 
     int m_file = 0;
+    HistoryOwner m_owner;
     std::unique_ptr<CWordNavBar> m_bar;
 };
 
