@@ -78,7 +78,8 @@ QString languageHeading(int language, const QString& fallback)
 QString sourceText(int id, const std::vector<const CQuibSystem*>& chain, const QString& tableText)
 {
     for (const CQuibSystem* record : chain) {
-        if (const QString* text = record->FindString(static_cast<std::uint16_t>(id)); text && !text->isEmpty())
+        if (const QString* text = record->FindString(static_cast<std::uint16_t>(id));
+            text && !text->isEmpty())
             return *text;
     }
     return QStringLiteral("[%1]").arg(tableText);
@@ -171,8 +172,8 @@ void CSystemStringsDlg::buildControls()
 void CSystemStringsDlg::setHeadings()
 {
     const QString translation = languageHeading(m_record.m_language, m_record.m_name);
-    m_list->setHeaderLabels({LoadSystemString(kIdHeading), languageHeading(theLanguageNo, LoadSystemString(kNoLanguage)),
-                             translation});
+    m_list->setHeaderLabels({LoadSystemString(kIdHeading),
+                             languageHeading(theLanguageNo, LoadSystemString(kNoLanguage)), translation});
 }
 
 void CSystemStringsDlg::fillRows()
@@ -253,7 +254,8 @@ bool CSystemStringsDlg::takeNewEntry(int& target)
     } else if (const int existing = rowOfId(id); existing < 0) {
         target = insertRow(typed);
     } else {
-        const int answer = MessageBoxById(kAskReplace, lumivo::ui::MB_YESNOCANCEL | lumivo::ui::MB_ICONQUESTION);
+        const int answer =
+            MessageBoxById(kAskReplace, lumivo::ui::MB_YESNOCANCEL | lumivo::ui::MB_ICONQUESTION);
         if (answer == lumivo::ui::IDCANCEL)
             return false;
         if (answer == lumivo::ui::IDYES)
@@ -354,7 +356,8 @@ void CSystemStringsDlg::chooseExportFile()
         return;
     const std::optional<QString> path = lumivo::ui::chooseOpenOrNewFile(
         LoadSystemString(kExportTitle), GetDataDirString(),
-        lumivo::ui::windowsFilterToQt(QStringLiteral("Text files (*.txt)|*.txt||")), this, QStringLiteral("txt"));
+        lumivo::ui::windowsFilterToQt(QStringLiteral("Text files (*.txt)|*.txt||")), this,
+        QStringLiteral("txt"));
     if (path)
         ExportTo(*path);
 }
@@ -363,9 +366,10 @@ void CSystemStringsDlg::chooseImportFile()
 {
     if (!MoveTo(m_current >= 0 ? m_current : -1))
         return;
-    const QString filter = QStringLiteral("%1 (*.*)|*.*|TEXT (*.txt)|*.txt||").arg(LoadSystemString(kAllFiles));
-    const std::optional<QString> path = lumivo::ui::chooseOpenFile(LoadSystemString(kImportTitle), GetDataDirString(),
-                                                                   lumivo::ui::windowsFilterToQt(filter), this);
+    const QString filter =
+        QStringLiteral("%1 (*.*)|*.*|TEXT (*.txt)|*.txt||").arg(LoadSystemString(kAllFiles));
+    const std::optional<QString> path = lumivo::ui::chooseOpenFile(
+        LoadSystemString(kImportTitle), GetDataDirString(), lumivo::ui::windowsFilterToQt(filter), this);
     if (path && ImportFrom(*path))
         showRow(m_current);
 }

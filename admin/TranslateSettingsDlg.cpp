@@ -61,7 +61,8 @@ QLineEdit* numberEdit(const char* name, QWidget* parent)
     auto* field = new QLineEdit(parent);
     field->setObjectName(QLatin1String(name));
     // Digits only; the range is checked at OK, where a number out of it is said.
-    field->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,6}")), field));
+    field->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,6}")), field));
     return field;
 }
 
@@ -214,9 +215,8 @@ void CTranslateSettingsDlg::buildControls()
     for (std::size_t part = 0; part < m_versionFields.size(); ++part) {
         const std::string name = "versionEdit" + std::to_string(part);
         m_versionFields[part] = numberEdit(name.c_str(), this);
-        m_versionFields[part]->setMaximumWidth(m_versionFields[part]->fontMetrics().horizontalAdvance(
-                                                   QStringLiteral("00000")) +
-                                               12);
+        m_versionFields[part]->setMaximumWidth(
+            m_versionFields[part]->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
         version->addWidget(m_versionFields[part]);
     }
     version->addStretch();
