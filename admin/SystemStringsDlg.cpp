@@ -120,7 +120,10 @@ void CSystemStringsDlg::buildControls()
     m_list->setUniformRowHeights(true);
     m_list->setColumnCount(3);
     m_list->setMinimumSize(640, 320);
-    m_list->header()->setSectionResizeMode(kIdColumn, QHeaderView::ResizeToContents);
+    // A fixed width for the id column: measuring every row's id would cost more than the rows.
+    m_list->header()->setSectionResizeMode(kIdColumn, QHeaderView::Fixed);
+    m_list->header()->resizeSection(kIdColumn,
+                                    m_list->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 8);
     m_list->header()->setSectionResizeMode(kSourceColumn, QHeaderView::Stretch);
     m_list->header()->setSectionResizeMode(kTranslationColumn, QHeaderView::Stretch);
     m_list->header()->setStretchLastSection(false);

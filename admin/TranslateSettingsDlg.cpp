@@ -121,6 +121,7 @@ CNewLanguageDlg::CNewLanguageDlg(QWidget* parent) : QDialog(parent)
     setWindowTitle(LoadSystemString(kNewLanguageTitle));
     auto* prompt = new QLabel(LoadSystemString(kNewLanguagePrompt), this);
     prompt->setWordWrap(true);
+    prompt->setMinimumWidth(prompt->fontMetrics().horizontalAdvance(prompt->text()) * 3 / 4);
     m_number = numberEdit("languageNumberEdit", this);
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("languageNameEdit"));
