@@ -6,6 +6,7 @@
 // measurement fewer times.
 
 #include "admin/SystemStringsDlg.h"
+#include "bench/PeerTiming.h"
 #include "resources/strings/StringTable.h"
 #include "system/LanguageRecords.h"
 #include "system/SystemSettings.h"
@@ -13,31 +14,17 @@
 #include <QApplication>
 #include <QTreeWidget>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <set>
 #include <vector>
 
 namespace
 {
 
+using lumivo::bench::median;
+using lumivo::bench::millisecondsFor;
 using lumivo::strings::TableLanguage;
-
-double millisecondsFor(const std::function<void()>& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // A translation record with the English text of every id of both tables.
 void fillRecord(CQuibSystem& record)

@@ -3,6 +3,7 @@
 
 #include "admin/SystemStringsDlg.h"
 #include "admin/TranslateSettingsDlg.h"
+#include "tests/admin/DialogPictures.h"
 #include "tests/admin/TranslationSupport.h"
 
 #include <QPushButton>
@@ -11,32 +12,10 @@ using namespace lumivo;
 using lumivo::test::TranslationTest;
 using lumivo::ui::ScopedAnswerer;
 
-namespace
+TEST_F(TranslationTest, PicturesOfTheDialogsInBothLanguages)
 {
-
-class TranslationPicturesTest : public TranslationTest
-{
-protected:
-    std::function<int(QDialog&)> picture(const QString& name)
-    {
-        return [this, name](QDialog& dialog) {
-            dialog.adjustSize();
-            dialog.show();
-            dialog.grab().save(m_folder + QLatin1Char('/') + name + m_suffix + QStringLiteral(".png"));
-            dialog.hide();
-            return int(ui::IDCANCEL);
-        };
-    }
-
-    QString m_folder = qEnvironmentVariable("LUMIVO_DIALOG_PICTURES");
-    QString m_suffix;
-};
-
-} // namespace
-
-TEST_F(TranslationPicturesTest, TheTranslationDialogsInBothLanguages)
-{
-    if (m_folder.isEmpty())
+    test::DialogPictures picture;
+    if (picture.folder.isEmpty())
         GTEST_SKIP() << "LUMIVO_DIALOG_PICTURES names no folder";
     startWithUserAndDataFile();
     openOutputFile();
@@ -46,9 +25,9 @@ TEST_F(TranslationPicturesTest, TheTranslationDialogsInBothLanguages)
         theLanguageNo = language;
         SetSystemSettingInt(QStringLiteral("LanguageNo"), language);
         InitializeSystem(kReloadEverything);
-        m_suffix = language == 2 ? QStringLiteral("-da") : QStringLiteral("-en");
+        picture.suffix = language == 2 ? QStringLiteral("-da") : QStringLiteral("-en");
         ScopedAnswerer answerer;
-        answerer.reply([this](QDialog& dialog) {
+        answerer.reply([&picture](QDialog& dialog) {
             ScopedAnswerer inner;
             inner.reply(picture(QStringLiteral("new-language")));
             dialog.findChild<QPushButton*>(QStringLiteral("newLanguageButton"))->click();
