@@ -41,6 +41,7 @@ constexpr int kImportButton = 9619;
 constexpr int kStoreFailed = 9620;
 constexpr int kExportFailed = 9621;
 constexpr int kImportFailed = 9622;
+constexpr int kIdOutOfRange = 9624;
 constexpr int kAskReplace = 9003;
 constexpr int kExportTitle = 9011;
 constexpr int kImportTitle = 9012;
@@ -251,8 +252,14 @@ bool CSystemStringsDlg::takeNewEntry(int& target)
 {
     const int id = m_id->text().toInt();
     const SystemStringRow typed{id, m_source->text(), m_translation->text()};
-    // An entry without a usable id would be a row no export and no OK ever keeps: it is dropped.
     if (id < 1 || id > kLastStringId) {
+        // An entry with nothing typed is dropped; one with texts but no usable id is kept for
+        // correction, since no export and no OK could ever keep its row.
+        if (!typed.source.isEmpty() || !typed.translation.isEmpty()) {
+            MessageBoxById(kIdOutOfRange, lumivo::ui::MB_ICONEXCLAMATION);
+            m_id->setFocus();
+            return false;
+        }
         target = -1;
     } else if (const int existing = rowOfId(id); existing < 0) {
         target = insertRow(typed);

@@ -168,6 +168,9 @@ int ImportProgressPosition(qint64 done, qint64 total)
 
 void ImportTextFiles(const QStringList& paths, TranslatedItems items, ImportTextSink& sink)
 {
+    // Without an output file and a translation language there is nowhere to store a name.
+    if (theOutputFile <= 0 || theTranslateLanguage == 0)
+        return;
     const qint64 total = totalSize(paths);
     int imported = 0;
     qint64 read = 0;

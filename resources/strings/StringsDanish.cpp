@@ -849,6 +849,7 @@ const StringTableRow rows[] = {
     {9621, "Filen [#1] kunne ikke skrives."},
     {9622, "Filen [#1] kunne ikke læses."},
     {9623, "Sprogposten kunne ikke gemmes i outputfilen (fejl [#1])."},
+    {9624, "Skriv et tekst-id fra 1 til 65535, eller tøm teksterne i den nye tekst."},
 
     // Language names: 10000 + language number
     {10000, "Ingen"},

@@ -843,6 +843,7 @@ const StringTableRow rows[] = {
     {9621, "The file [#1] could not be written."},
     {9622, "The file [#1] could not be read."},
     {9623, "The language record could not be stored in the output file (error [#1])."},
+    {9624, "Enter a string id from 1 to 65535, or empty the texts of the new entry."},
 
     // Language names: 10000 + language number
     {10000, "None"},

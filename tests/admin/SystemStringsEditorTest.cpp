@@ -162,6 +162,24 @@ TEST_F(SystemStringsEditorTest, ANewEntryWithAnIdThatExistsAsksAndCancelKeepsItF
     EXPECT_EQ(rows[static_cast<std::size_t>(dialog.CurrentRow())].id, 1003) << "the move goes to its row";
 }
 
+TEST_F(SystemStringsEditorTest, ANewEntryWithoutAnIdIsKeptWhenItHasTextsAndDroppedWhenEmpty)
+{
+    CSystemStringsDlg dialog(m_record);
+    const std::size_t count = dialog.Rows().size();
+    dialog.NewEntry();
+    typeInto(dialog, "translationEdit", QStringLiteral("uden id"));
+    {
+        ScopedAnswerer answerer;
+        EXPECT_FALSE(dialog.MoveTo(0));
+        ASSERT_EQ(answerer.questions().size(), 1u);
+        EXPECT_EQ(answerer.questions()[0].text, LoadSystemString(9624));
+    }
+    EXPECT_EQ(dialog.CurrentRow(), -2);
+    typeInto(dialog, "translationEdit", QString());
+    EXPECT_TRUE(dialog.MoveTo(0));
+    EXPECT_EQ(dialog.Rows().size(), count);
+}
+
 TEST_F(SystemStringsEditorTest, CancelLeavesTheRecordAsItWas)
 {
     CSystemStringsDlg dialog(m_record);
