@@ -158,13 +158,7 @@ void CSystemStringsDlg::buildControls()
     layout->addLayout(rowButtons);
     layout->addWidget(lumivo::admin::okCancelButtons(*this));
 
-    setTabOrder(m_list, m_id);
-    setTabOrder(m_id, m_source);
-    setTabOrder(m_source, m_translation);
-    setTabOrder(m_translation, next);
-    setTabOrder(next, add);
-    setTabOrder(add, exportFile);
-    setTabOrder(exportFile, importFile);
+    lumivo::admin::chainTabOrder({m_list, m_id, m_source, m_translation, next, add, exportFile, importFile});
     connect(m_list, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* item) { followClick(item); });
     connect(next, &QPushButton::clicked, this, [this] { Next(); });

@@ -26,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include <memory>
+#include <string>
 
 namespace
 {
@@ -232,16 +233,9 @@ void CTranslateSettingsDlg::buildControls()
     layout->addWidget(m_import);
     layout->addWidget(lumivo::admin::okCancelButtons(*this));
 
-    setTabOrder(m_languageNumber, m_languageList);
-    setTabOrder(m_languageList, newLanguage);
-    setTabOrder(newLanguage, m_basedOnList);
-    setTabOrder(m_basedOnList, m_levelNumber);
-    setTabOrder(m_levelNumber, m_levelList);
-    setTabOrder(m_levelList, m_newLevel);
-    setTabOrder(m_newLevel, m_versionFields[0]);
-    setTabOrder(m_versionFields[0], m_versionFields[1]);
-    setTabOrder(m_versionFields[1], m_versionFields[2]);
-    setTabOrder(m_versionFields[2], m_import);
+    lumivo::admin::chainTabOrder({m_languageNumber, m_languageList, newLanguage, m_basedOnList, m_levelNumber,
+                                  m_levelList, m_newLevel, m_versionFields[0], m_versionFields[1],
+                                  m_versionFields[2], m_import});
 
     connect(m_languageList, &QComboBox::activated, this, [this] { chooseLanguage(); });
     connect(m_levelList, &QComboBox::activated, this, [this] { chooseLevel(); });
