@@ -238,6 +238,7 @@ void CTranslateSettingsDlg::buildControls()
                                   m_versionFields[2], m_import});
 
     connect(m_languageList, &QComboBox::activated, this, [this] { chooseLanguage(); });
+    connect(m_languageNumber, &QLineEdit::editingFinished, this, [this] { followTypedLanguage(); });
     connect(m_levelList, &QComboBox::activated, this, [this] { chooseLevel(); });
     connect(newLanguage, &QPushButton::clicked, this, [this] { this->newLanguage(); });
     connect(m_newLevel, &QPushButton::clicked, this, [this] { newLevel(); });
@@ -300,6 +301,26 @@ void CTranslateSettingsDlg::chooseLanguage()
     m_language = static_cast<std::uint16_t>(selectedNumber(*m_languageList));
     const CQuibSystem* record = FindSystemRecord(m_language);
     m_basedOn = record ? record->m_baseLanguage : m_language;
+    selectBasedOn();
+    fillLevelList();
+}
+
+// A number typed in the edit selects its entry of the list (none when it has none), so the record is
+// never stored under one language's number with another language's name.
+void CTranslateSettingsDlg::followTypedLanguage()
+{
+    bool isNumber = false;
+    const int typed = m_languageNumber->text().toInt(&isNumber);
+    // A number out of range is said at OK; the list stays as it is until then.
+    if (!isNumber || typed < 0 || typed > kMaxFieldValue || typed == m_language)
+        return;
+    m_languageList->setCurrentIndex(m_languageList->findData(typed));
+    if (m_languageList->currentIndex() >= 0) {
+        chooseLanguage();
+        return;
+    }
+    m_language = static_cast<std::uint16_t>(typed);
+    m_basedOn = m_language;
     selectBasedOn();
     fillLevelList();
 }

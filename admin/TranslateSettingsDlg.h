@@ -57,6 +57,7 @@ private:
     void showFields();
     void fillLevelList();
     void chooseLanguage();
+    void followTypedLanguage();
     void chooseLevel();
     void newLanguage();
     void newLevel();

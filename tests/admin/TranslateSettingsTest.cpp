@@ -151,6 +151,18 @@ TEST_F(TranslationTest, ALanguageOfADataFileGetsItsOwnRecordInTheOutputFileWitho
     const auto copy = storedRecord(theOutputFile, 1030);
     ASSERT_TRUE(copy);
     EXPECT_EQ(copy->name, "Tredive");
+
+    // A number typed in the edit chooses its language in the list too, name and all.
+    answerer.reply([](QDialog& dialog) {
+        auto* number = dialog.findChild<QLineEdit*>(QStringLiteral("languageNumberEdit"));
+        number->setText(QStringLiteral("3"));
+        emit number->editingFinished();
+        return test::pressOk(dialog);
+    });
+    EXPECT_EQ(RunTranslateSettingsDialog(), ui::IDOK);
+    EXPECT_EQ(storedRecord(theOutputFile, 1003)->name, LoadSystemString(10003));
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->name, "Tredive");
     EXPECT_EQ(copy->base, 2);
     EXPECT_TRUE(copy->strings.empty());
     const auto source = storedRecord(m_data, 1030);
