@@ -104,9 +104,16 @@ TEST_F(SystemStringsEditorTest, ImportReadsEveryLineClearsWithTwoFieldsAndSkipsI
                                         "9013\t\t\xe6ndret"); // the last line has no line feed
     CSystemStringsDlg dialog(m_record);
     const std::size_t count = dialog.Rows().size();
+    SetTraceLogEnabled(true);
     ASSERT_TRUE(dialog.ImportFrom(tempPath(QStringLiteral("in.txt"))));
+    SetTraceLogEnabled(false);
     const std::vector<SystemStringRow> rows = dialog.Rows();
     EXPECT_EQ(rows.size(), count) << "no row for ids outside 1 to 65,535";
+    QFile trace(TraceLogPath());
+    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
+    const QString log = QString::fromUtf8(trace.readAll());
+    for (const char* id : {"id 0 ", "id 70000 ", "id -5 "})
+        EXPECT_TRUE(log.contains(QLatin1String(id))) << id << " has its log line";
     EXPECT_EQ(rowOf(rows, 1003)->translation, "");
     EXPECT_EQ(rowOf(rows, 9012)->translation, "Hent fra");
     EXPECT_EQ(rowOf(rows, 9013)->translation, QString::fromUtf8("ændret"));
