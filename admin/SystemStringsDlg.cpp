@@ -207,6 +207,11 @@ std::vector<SystemStringRow> CSystemStringsDlg::Rows() const
     return rows;
 }
 
+int CSystemStringsDlg::RowCount() const
+{
+    return m_list->topLevelItemCount();
+}
+
 // The rows stay sorted by id, so the row of an id is found by bisection.
 int CSystemStringsDlg::rowOfId(int id) const
 {

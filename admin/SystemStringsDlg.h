@@ -32,6 +32,7 @@ public:
 
     // The rows in list order (tests and the export).
     std::vector<SystemStringRow> Rows() const;
+    int RowCount() const;
     int CurrentRow() const { return m_current; }
 
     // Writes the current fields into the list and moves to `target` (-1: none). False when the person

@@ -26,6 +26,9 @@ using lumivo::bench::median;
 using lumivo::bench::millisecondsFor;
 using lumivo::strings::TableLanguage;
 
+constexpr int kListWidth = 640; // the editor's list at its smallest
+constexpr int kListHeight = 320;
+
 // A translation record with the English text of every id of both tables.
 void fillRecord(CQuibSystem& record)
 {
@@ -47,7 +50,7 @@ void openEditor(CQuibSystem& record, int* rows)
 {
     CSystemStringsDlg dialog(record);
     dialog.show();
-    *rows = static_cast<int>(dialog.Rows().size());
+    *rows = dialog.RowCount();
     dialog.MoveTo(*rows - 1);
     QApplication::processEvents();
 }
@@ -62,6 +65,7 @@ void openBareList(const std::vector<SystemStringRow>& rows)
     for (const SystemStringRow& row : rows)
         items.append(new QTreeWidgetItem({QString::number(row.id), row.source, row.translation}));
     tree.addTopLevelItems(items);
+    tree.resize(kListWidth, kListHeight); // as many rows on screen as the editor's list shows
     tree.show();
     tree.setCurrentItem(items.back());
     tree.scrollToItem(items.back());
