@@ -212,8 +212,9 @@ int CSystemStringsDlg::RowCount() const
     return m_list->topLevelItemCount();
 }
 
-// The rows stay sorted by id, so the row of an id is found by bisection.
-int CSystemStringsDlg::rowOfId(int id) const
+// The rows stay sorted by id, so the place of an id is found by bisection: the first row whose id is
+// not below it.
+int CSystemStringsDlg::placeOfId(int id) const
 {
     int low = 0;
     int high = m_list->topLevelItemCount();
@@ -224,16 +225,20 @@ int CSystemStringsDlg::rowOfId(int id) const
         else
             high = middle;
     }
-    return low < m_list->topLevelItemCount() && idOf(m_list->topLevelItem(low)) == id ? low : -1;
+    return low;
+}
+
+int CSystemStringsDlg::rowOfId(int id) const
+{
+    const int place = placeOfId(id);
+    return place < m_list->topLevelItemCount() && idOf(m_list->topLevelItem(place)) == id ? place : -1;
 }
 
 int CSystemStringsDlg::insertRow(const SystemStringRow& row)
 {
-    int at = 0;
-    while (at < m_list->topLevelItemCount() && idOf(m_list->topLevelItem(at)) < row.id)
-        ++at;
-    m_list->insertTopLevelItem(at, itemOf(row));
-    return at;
+    const int place = placeOfId(row.id);
+    m_list->insertTopLevelItem(place, itemOf(row));
+    return place;
 }
 
 void CSystemStringsDlg::writeFieldsInto(int row)

@@ -49,6 +49,7 @@ private:
     void buildControls();
     void fillRows();
     void setHeadings();
+    int placeOfId(int id) const;
     int rowOfId(int id) const;
     int insertRow(const SystemStringRow& row);
     void writeFieldsInto(int row);
