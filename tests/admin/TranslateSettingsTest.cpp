@@ -36,6 +36,9 @@ TEST_F(TranslationTest, OkWithANewLanguageStoresItsRecordAndTheSettings)
     ScopedAnswerer answerer;
     answerer.reply([](QDialog& dialog) {
         test::clickButton(dialog, "newLanguageButton");
+        EXPECT_EQ(dialog.findChild<QLineEdit*>(QStringLiteral("languageNumberEdit"))->text(), "20");
+        EXPECT_TRUE(dialog.findChild<QWidget*>(QStringLiteral("newLevelButton"))->isEnabled());
+        test::clickButton(dialog, "newLevelButton"); // the new-level dialog, cancelled, changes nothing
         auto* basedOn = dialog.findChild<QComboBox*>(QStringLiteral("basedOnList"));
         basedOn->setCurrentIndex(basedOn->findData(8));
         dialog.findChild<QCheckBox*>(QStringLiteral("importFlagCheck"))->setChecked(true);
@@ -54,6 +57,8 @@ TEST_F(TranslationTest, OkWithANewLanguageStoresItsRecordAndTheSettings)
     EXPECT_EQ(intSetting("TranslateUserlevel"), 1003) << "written back unchanged";
     EXPECT_EQ(intSetting("TranslateFlags"), 1);
     EXPECT_EQ(theSystemInitFlags & kReloadEverything, kReloadEverything);
+    ASSERT_EQ(answerer.questions().size(), 3u);
+    EXPECT_EQ(answerer.questions()[2].kind, ui::QuestionKind::Dialog) << "the new-level dialog";
 }
 
 TEST_F(TranslationTest, LanguageZeroStoresNoRecordAndNoSettingsButTakesTheFlagAndVersion)
