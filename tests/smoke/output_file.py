@@ -119,6 +119,10 @@ def inside(lumivo, work, shots):
     output = os.path.join(work, "translation.tvf")
     choose(window, shots, TRANSLATE, "Down", "Return")
     type_into(wait_for_dialog("New output file"), output)
+    # A new output file opens the translation settings; Escape leaves them as they are.
+    settings = wait_for_dialog("Settings")
+    xdotool("windowfocus", "--sync", settings)
+    xdotool("key", "Escape")
     wait_for("the output file on disk", lambda: os.path.exists(output))
     wait_for("the title's suffix", lambda: "( Translate :" in window_name(window))
     made_size = os.path.getsize(output)
