@@ -5,7 +5,7 @@ the window title; the page shown is transferred into it with everything it uses;
 and takes the suffix away. Then a new user is made from the File menu, and choosing the standard user
 again from the list brings back its start page with its pictures. The data files stay as they were.
 
-usage: output_file.py LUMIVO BUILD_DIR       (runs itself again under xvfb-run)
+usage: output_file.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of its own)
 """
 
 import os

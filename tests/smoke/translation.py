@@ -5,7 +5,7 @@ record in the output file, which the window title then names. The system-strings
 Translate menu takes a translation typed into its first row and stored by Enter alone (OK); closing the
 output file saves it, and the file on disk holds the language's name and the translation.
 
-usage: translation.py LUMIVO BUILD_DIR       (runs itself again under xvfb-run)
+usage: translation.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of its own)
 """
 
 import os
