@@ -2,7 +2,10 @@
 
 #include "authoring/EditorTree.h"
 
+#include "core/User.h"
+#include "platform/ui/Ui.h"
 #include "shell/Menus.h"
+#include "system/LanguageRecords.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 
@@ -27,6 +30,44 @@ std::uint16_t ReadEditorParams(std::uint16_t missing)
 void WriteEditorParams(std::uint16_t params)
 {
     SetSystemSettingWord(QString::fromLatin1(kEditorParamsValue), params);
+}
+
+namespace
+{
+
+constexpr int kTranslateText = 1007;
+constexpr int kNoLanguageText = 1004;
+constexpr int kNoUserText = 9022;
+constexpr int kNoSpecificLanguageText = 9023;
+// Languages 0 ("None") and 1 ("Default") are not specific.
+constexpr int kFirstSpecificLanguage = 2;
+
+QString languageNameOf(const CQuibSystem* record)
+{
+    return record ? record->m_name : LoadSystemString(kNoLanguageText);
+}
+
+} // namespace
+
+bool CurrentUserMayEdit()
+{
+    using namespace lumivo::ui;
+    if (!theCurrentUser) {
+        MessageBoxById(kNoUserText, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    if (theCurrentUser->PrimaryLanguage < kFirstSpecificLanguage) {
+        MessageBoxById(kNoSpecificLanguageText, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    return true;
+}
+
+QString EditorTranslationTitle()
+{
+    return QStringLiteral("%1: %2 -> %3 ")
+        .arg(LoadSystemString(kTranslateText), languageNameOf(GetCurrentLanguageRecord()),
+             languageNameOf(theTranslateLanguageRec));
 }
 
 CEditorFrame::CEditorFrame(QWidget* owner) : QMainWindow(owner, Qt::Window)

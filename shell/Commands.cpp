@@ -359,6 +359,7 @@ lumivo::Hook<void(CQuibBg*)> theEditBackgroundHook([](CQuibBg*) {});
 lumivo::Hook<void()> theOpenBackgroundEditorForTranslationHook([] {});
 lumivo::Hook<void(CQuibBg*)> theTransferBackgroundAssetsHook([](CQuibBg*) {});
 lumivo::Hook<bool()> theQueryCloseBackgroundEditorHook([] { return true; });
+lumivo::Hook<void()> theOpenWordEditorForTranslationHook([] {});
 lumivo::Hook<bool(int, int, int)> theQueryCloseWordEditorHook([](int, int, int) { return true; });
 lumivo::Hook<void(int, int, int)> theUpdateWordEditorHook([](int, int, int) {});
 lumivo::Hook<void(CQuibIcon*, int, CPane*, int, int)> theRunIconWizardHook([](CQuibIcon*, int, CPane*, int,
@@ -513,6 +514,9 @@ bool ConfirmQuit()
     // The page editor's unsaved page first: its save question may still change the output file.
     if (!theQueryCloseBackgroundEditorHook())
         return false;
+    // The word editor's unsaved word likewise.
+    if (!theQueryCloseWordEditorHook(1, 1, 1))
+        return false;
     if (theOutputFile <= 0 || !IsResFileDirty(theOutputFile))
         return true;
     const int answer =
@@ -561,6 +565,7 @@ void ResetCommands()
         hook->reset();
     theBackgroundEditorIsOpenHook.reset();
     theOpenHelpPageHook.reset();
+    theOpenWordEditorForTranslationHook.reset();
     theQueryCloseWordEditorHook.reset();
     theUpdateWordEditorHook.reset();
     theRunIconWizardHook.reset();
