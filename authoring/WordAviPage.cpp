@@ -213,10 +213,9 @@ void CQuibW_AviPage::OnDestroy()
 
 void CQuibW_AviPage::fillKinds()
 {
-    const int language = WordLanguage();
-    if (language == m_kindsLanguage)
+    if (!KindListStale())
         return;
-    m_kindsLanguage = language;
+    const int language = WordLanguage();
     const bool translating = WordEditorTranslating();
     std::vector<MediaKindItem> items;
     for (const int listed : MediaLanguagesOf(language, translating)) {

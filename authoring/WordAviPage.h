@@ -106,7 +106,6 @@ private:
 
     std::map<int, std::unique_ptr<WordClipEntry>> m_entries; // by key
     int m_key = 0;
-    int m_kindsLanguage = -1;
     QString m_shownPath; // the file the player was given
 
     QComboBox* m_kinds = nullptr;

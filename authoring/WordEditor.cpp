@@ -49,6 +49,8 @@ void OpenWordEditor()
         const int language = theCurrentUser->PrimaryLanguage;
         theWordEditorFrame->SetEditorFile(theCurrentUser->GetFile(), language, language);
     }
+    // The buttons follow the ways the editor is open.
+    theWordEditorFrame->View().LayoutButtons();
     theWordEditorFrame->ShowCentred();
 }
 
@@ -61,6 +63,7 @@ void OpenWordEditorForTranslation()
         theWordEditorFrame->SetEditorFile(theOutputFile, theTranslateLanguage,
                                           current ? current->m_language : 0);
     }
+    theWordEditorFrame->View().LayoutButtons();
     theWordEditorFrame->ShowCentred();
 }
 

@@ -122,3 +122,12 @@ int CWordMediaPage::WordLanguage() const
 {
     return m_word ? GetWordTypeLanguage(m_word->GetType()) : 0;
 }
+
+bool CWordMediaPage::KindListStale()
+{
+    const int language = WordLanguage();
+    if (language == m_kindsLanguage || (!m_word && m_kindsLanguage >= 0))
+        return false;
+    m_kindsLanguage = language;
+    return true;
+}

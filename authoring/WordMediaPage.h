@@ -70,9 +70,14 @@ protected:
     void SetSheetModified();
     // The language byte of the shown word's type (0 without a word).
     int WordLanguage() const;
+    // Whether the kind list must be filled (again) for the shown word: at first, and when the word's
+    // language differs from the one the list was filled for. With no word the list stays as it is, so
+    // the chosen kind is still chosen when the next word comes.
+    bool KindListStale();
 
     CQuibW_Frame& m_frame;
 
 private:
     CQuibWord* m_word = nullptr;
+    int m_kindsLanguage = -1; // the language the kind list was filled for
 };

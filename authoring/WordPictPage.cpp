@@ -257,10 +257,9 @@ void CQuibW_PictPage::OnSetActive()
 
 void CQuibW_PictPage::fillKinds()
 {
-    const int language = WordLanguage();
-    if (language == m_kindsLanguage)
+    if (!KindListStale())
         return;
-    m_kindsLanguage = language;
+    const int language = WordLanguage();
     const bool translating = WordEditorTranslating();
     std::vector<MediaKindItem> items{{LoadSystemString(kFirstKindText), 0}};
     for (const int listed : MediaLanguagesOf(language, translating)) {

@@ -120,7 +120,6 @@ private:
 
     std::map<int, std::unique_ptr<WordPictureEntry>> m_entries; // by key
     int m_key = 0;
-    int m_kindsLanguage = -1; // the language the kind list was filled for
 
     QComboBox* m_kinds = nullptr;
     QComboBox* m_compressions = nullptr;

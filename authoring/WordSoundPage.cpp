@@ -133,10 +133,9 @@ QWidget* CQuibW_SoundPage::buildTexts()
 
 void CQuibW_SoundPage::fillKinds()
 {
-    const int language = WordLanguage();
-    if (language == m_kindsLanguage)
+    if (!KindListStale())
         return;
-    m_kindsLanguage = language;
+    const int language = WordLanguage();
     std::vector<MediaKindItem> items;
     for (int kind = 0; kind < kKinds; ++kind)
         items.push_back({LoadSystemString(kFirstKindText + kind), kind | ((language & 0xFF) << 8)});

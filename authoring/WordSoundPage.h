@@ -96,7 +96,6 @@ private:
 
     std::map<int, std::unique_ptr<WordSoundEntry>> m_entries; // by key
     int m_key = 0;
-    int m_kindsLanguage = -1;
 
     QComboBox* m_kinds = nullptr;
     QComboBox* m_compressions = nullptr;
