@@ -308,6 +308,7 @@ bool CQuibW_AviPage::DoDataExchange(bool save)
         return true; // the page's members change as the person acts
     CQuibWord* word = TakeCurrentWord();
     fillKinds();
+    ShowChosenKind(*m_kinds, m_key);
     WordClipEntry* entry = currentEntry();
     if (word && !entry)
         entry = lookUpEntry(*word);

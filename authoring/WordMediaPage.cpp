@@ -50,6 +50,12 @@ void FillKindList(QComboBox& list, const std::vector<MediaKindItem>& items, int 
     list.setCurrentIndex(std::max(0, list.findData(selected)));
 }
 
+void ShowChosenKind(QComboBox& list, int key)
+{
+    const QSignalBlocker quiet(&list);
+    list.setCurrentIndex(list.findData(key));
+}
+
 void FillMediaColorList(CColorCombo& list)
 {
     const QSignalBlocker quiet(&list);

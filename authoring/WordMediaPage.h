@@ -36,6 +36,8 @@ struct MediaKindItem {
 // Fills the list with the items, keeping the key `selected` selected when it is among them (else the
 // first item).
 void FillKindList(QComboBox& list, const std::vector<MediaKindItem>& items, int selected);
+// Shows the key chosen in the list (nothing shown for a key it does not hold).
+void ShowChosenKind(QComboBox& list, int key);
 
 // Fills a colour list with the palette, the extra colours (251, 253, 254, 255) and no colour selected.
 void FillMediaColorList(CColorCombo& list);

@@ -374,6 +374,7 @@ bool CQuibW_PictPage::DoDataExchange(bool save)
         return true; // the page's members change as the person acts
     CQuibWord* word = TakeCurrentWord();
     fillKinds();
+    ShowChosenKind(*m_kinds, m_key);
     WordPictureEntry* entry = currentEntry();
     if (word && !entry && m_key != 0)
         entry = lookUpEntry(*word);

@@ -141,8 +141,7 @@ void CQuibW_SoundPage::fillKinds()
         items.push_back({LoadSystemString(kFirstKindText + kind), kind | ((language & 0xFF) << 8)});
     // The list starts on kind 0 ("None"), which offers nothing to import.
     FillKindList(*m_kinds, items, m_key);
-    if (m_kinds->findData(m_key) < 0)
-        m_key = 0;
+    m_key = m_kinds->currentData().toInt();
 }
 
 // ---- Entries ------------------------------------------------------------------------------------------
@@ -203,6 +202,7 @@ bool CQuibW_SoundPage::DoDataExchange(bool save)
         return true; // the page's members change as the person acts
     CQuibWord* word = TakeCurrentWord();
     fillKinds();
+    ShowChosenKind(*m_kinds, m_key);
     WordSoundEntry* entry = currentEntry();
     if (word && !entry && m_key != 0)
         entry = lookUpEntry(*word);
