@@ -16,9 +16,11 @@
 #include "system/OutputFile.h"
 #include "system/SystemStrings.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace
@@ -28,7 +30,10 @@ constexpr int kTreeWidth = 130;
 constexpr int kMinimumTreeWidth = 50;
 constexpr int kAskSaveWord = 9004;
 // The list lets the person's input through every so many words while it fills.
-constexpr int kWordsBetweenPumps = 64;
+// A rebuild looks at the clock every few words and lets the person's input through when this much time
+// has passed since the last time.
+constexpr int kWordsBetweenClockLooks = 32;
+constexpr qint64 kMillisecondsBetweenPumps = 8;
 
 } // namespace
 
@@ -326,6 +331,39 @@ int CQuibW_Frame::ForEachListedWord(const std::function<bool(CQuibWord*)>& visit
 
 // ---- The list -----------------------------------------------------------------------------------------
 
+std::vector<GroupedName> CQuibW_Frame::gatherListedWords(const std::vector<ListedMap>& maps, int count,
+                                                         CProgressWnd& progress)
+{
+    // The words are loaded and filtered with the person's input let through; the list is then filled
+    // at once, a few milliseconds even for a large vocabulary. The input is let through by time, not
+    // by count: each visit redraws the progress window, so visiting often would be most of the work.
+    std::vector<GroupedName> listed;
+    listed.reserve(std::size_t(count));
+    QElapsedTimer sincePump;
+    sincePump.start();
+    int sinceStep = 0;
+    int shownFile = 0;
+    for (const auto& [file, words] : maps) {
+        if (file != shownFile) {
+            shownFile = file;
+            progress.SetText(GetResFilePath(file));
+        }
+        for (const auto& [id, object] : *words) {
+            auto* word = static_cast<CQuibWord*>(object);
+            if (m_tree->LoadAndFilter(word))
+                listed.push_back(m_tree->ListedNameOf(word));
+            ++sinceStep;
+            if (sinceStep % kWordsBetweenClockLooks != 0 || sincePump.elapsed() < kMillisecondsBetweenPumps)
+                continue;
+            progress.OffsetPos(std::exchange(sinceStep, 0));
+            sincePump.restart();
+            if (!progress.PeekAndPump())
+                return listed;
+        }
+    }
+    return listed;
+}
+
 void CQuibW_Frame::RebuildWordList()
 {
     CProgressWnd progress(this, LoadSystemString(kStrUpdatingIndex));
@@ -344,7 +382,7 @@ void CQuibW_Frame::RebuildWordList()
     if (m_secondLanguage != 0 && m_secondLanguage != m_editorLanguage)
         languages.push_back(m_secondLanguage);
     // The maps of the words to list, file by file, in the order they are listed.
-    std::vector<std::pair<int, const CQuibObjIndex::FileMap*>> maps;
+    std::vector<ListedMap> maps;
     int count = 0;
     for (const int file : files) {
         const bool listed = file == m_editorFile ? m_showEditorFile : m_showDataFiles;
@@ -357,25 +395,8 @@ void CQuibW_Frame::RebuildWordList()
         }
     }
     progress.SetRange(0, count, 1);
-    int sincePump = 0;
-    int shownFile = 0;
-    for (const auto& [file, words] : maps) {
-        if (file != shownFile) {
-            shownFile = file;
-            progress.SetText(GetResFilePath(file));
-        }
-        for (const auto& [id, object] : *words) {
-            m_tree->AddWordToTree(static_cast<CQuibWord*>(object));
-            progress.StepIt();
-            if (++sincePump == kWordsBetweenPumps) {
-                sincePump = 0;
-                if (!progress.PeekAndPump())
-                    break;
-            }
-        }
-        if (progress.Cancelled())
-            break;
-    }
+    std::vector<GroupedName> listed = gatherListedWords(maps, count, progress);
+    m_tree->fillGrouped(std::move(listed));
     m_tree->setUpdatesEnabled(true);
     m_listStale = false;
 }

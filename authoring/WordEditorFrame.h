@@ -14,11 +14,16 @@
 // the word index and the list take it only then, and leaving it unsaved removes its record again.
 
 #include "authoring/EditorFrame.h"
+#include "authoring/EditorTree.h"
+#include "core/ObjectIndex.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
+class CProgressWnd;
 class CQuibWord;
 class CQuibW_ScrollView;
 class CQuibW_TreeView;
@@ -130,6 +135,10 @@ protected:
     void Closed() override;
 
 private:
+    // A file's map of words for one language, in the order the list takes them.
+    using ListedMap = std::pair<int, const CQuibObjIndex::FileMap*>;
+    std::vector<GroupedName> gatherListedWords(const std::vector<ListedMap>& maps, int count,
+                                               CProgressWnd& progress);
     bool runFilterCommand(int id, int code, lumivo::ui::CommandUpdate* update);
     bool runEditCommand(int id, int code, lumivo::ui::CommandUpdate* update);
     bool runListCommand(int id, int code, lumivo::ui::CommandUpdate* update);

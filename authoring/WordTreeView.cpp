@@ -37,15 +37,26 @@ bool CQuibW_TreeView::IsWordShown(CQuibWord& word) const
     return true;
 }
 
-void CQuibW_TreeView::AddWordToTree(CQuibWord* word)
+bool CQuibW_TreeView::LoadAndFilter(CQuibWord* word)
 {
     if (!word)
-        return;
+        return false;
     if (!word->IsLoaded())
         word->Load();
-    if (!IsWordShown(*word))
+    return IsWordShown(*word);
+}
+
+GroupedName CQuibW_TreeView::ListedNameOf(CQuibWord* word) const
+{
+    return {word->WordName, word, word->GetFile() == m_frame.EditorFile()};
+}
+
+void CQuibW_TreeView::AddWordToTree(CQuibWord* word)
+{
+    if (!LoadAndFilter(word))
         return;
-    addGrouped(word->WordName, word, word->GetFile() == m_frame.EditorFile());
+    const GroupedName listed = ListedNameOf(word);
+    addGrouped(listed.name, listed.object, listed.bold);
 }
 
 void CQuibW_TreeView::RefreshWordItem(CQuibWord* word)

@@ -21,6 +21,10 @@ public:
 
     // Lists the word (loaded first when it is not) under its letter, unless the filters hide it.
     void AddWordToTree(CQuibWord* word);
+    // Loads the word when it is not; whether the filters let it into the list.
+    bool LoadAndFilter(CQuibWord* word);
+    // What the list shows for a word it lists.
+    GroupedName ListedNameOf(CQuibWord* word) const;
     // Whether the filters let the word through.
     bool IsWordShown(CQuibWord& word) const;
     QTreeWidgetItem* FindWordItem(const CQuibWord* word) const { return findItemOf(word); }
