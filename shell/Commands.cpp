@@ -357,9 +357,9 @@ lumivo::Hook<void()> theOpenBackgroundEditorHook([] {});
 lumivo::Hook<bool()> theBackgroundEditorIsOpenHook([] { return false; });
 lumivo::Hook<void(CQuibBg*)> theEditBackgroundHook([](CQuibBg*) {});
 lumivo::Hook<void()> theOpenBackgroundEditorForTranslationHook([] {});
+lumivo::Hook<void()> theOpenWordEditorForTranslationHook([] {});
 lumivo::Hook<void(CQuibBg*)> theTransferBackgroundAssetsHook([](CQuibBg*) {});
 lumivo::Hook<bool()> theQueryCloseBackgroundEditorHook([] { return true; });
-lumivo::Hook<void()> theOpenWordEditorForTranslationHook([] {});
 lumivo::Hook<bool(int, int, int)> theQueryCloseWordEditorHook([](int, int, int) { return true; });
 lumivo::Hook<void(int, int, int)> theUpdateWordEditorHook([](int, int, int) {});
 lumivo::Hook<void(CQuibIcon*, int, CPane*, int, int)> theRunIconWizardHook([](CQuibIcon*, int, CPane*, int,
@@ -565,13 +565,13 @@ void ResetCommands()
         hook->reset();
     theBackgroundEditorIsOpenHook.reset();
     theOpenHelpPageHook.reset();
-    theOpenWordEditorForTranslationHook.reset();
     theQueryCloseWordEditorHook.reset();
     theUpdateWordEditorHook.reset();
     theRunIconWizardHook.reset();
     theRunPageWizardHook.reset();
     theEditBackgroundHook.reset();
     theOpenBackgroundEditorForTranslationHook.reset();
+    theOpenWordEditorForTranslationHook.reset();
     theTransferBackgroundAssetsHook.reset();
     theQueryCloseBackgroundEditorHook.reset();
     theOutputFileCommandHook.reset();

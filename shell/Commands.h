@@ -95,14 +95,14 @@ extern lumivo::Hook<void(CQuibBg* page)> theEditBackgroundHook;
 // The background editor opened to translate into the output file (command 5064 of the output-file
 // commands).
 extern lumivo::Hook<void()> theOpenBackgroundEditorForTranslationHook;
+// The word editor opened to translate into the output file (command 5062 of the output-file commands).
+extern lumivo::Hook<void()> theOpenWordEditorForTranslationHook;
 // Copies the page with its pictures, words and the words' pictures into the output file (the background
 // editor's command 5622); does nothing without a page.
 extern lumivo::Hook<void(CQuibBg* page)> theTransferBackgroundAssetsHook;
 // Asks the open background editor to save or drop its page's changes before the program ends; false
 // (Cancel) keeps the program running. True when no editor is open (by default).
 extern lumivo::Hook<bool()> theQueryCloseBackgroundEditorHook;
-// The word editor opened to translate into the output file (command 5062 of the output-file commands).
-extern lumivo::Hook<void()> theOpenWordEditorForTranslationHook;
 // Asks the open word editor to save its word before edit mode changes and before the program ends;
 // true when it may (by default).
 extern lumivo::Hook<bool(int, int, int)> theQueryCloseWordEditorHook;
