@@ -30,8 +30,17 @@ EDITOR_STEPS = 1
 TABS_TO_DESCRIPTION = 4
 
 
+def pointer_away():
+    """xdotool's synchronous move waits its whole bound when the pointer is already where it is sent, so
+    it is first sent to the screen's corner."""
+    xdotool("mousemove", "0", "0")
+    time.sleep(0.1)
+
+
 def open_editor(process, window, shots, label):
+    pointer_away()
     choose_from_file_menu(window, shots, EDIT_MODE_STEPS)
+    pointer_away()
     choose_from_file_menu(window, shots, EDITOR_STEPS, then_right=True)
     editor = find_window(process.pid, ["Rediger ord", "Edit words"], WAIT_EDITOR_S)
     if editor is None:
@@ -43,6 +52,7 @@ def open_editor(process, window, shots, label):
 
 def choose_from_editor_menu(editor, keys):
     """The editor's Filter menu, the first title of its own menu bar."""
+    pointer_away()
     xdotool("mousemove", "--sync", str(editor["X"] + 15), str(editor["Y"] + 10))
     xdotool("click", "1")
     time.sleep(0.5)
@@ -52,6 +62,7 @@ def choose_from_editor_menu(editor, keys):
 
 def choose_first_word(editor):
     """The list: its first letter opened and the first word under it chosen."""
+    pointer_away()
     xdotool("mousemove", "--sync", str(editor["X"] + 30), str(editor["Y"] + editor["HEIGHT"] - 60))
     xdotool("click", "1")
     key("Home", "Right", "Down")
