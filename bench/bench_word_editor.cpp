@@ -7,10 +7,10 @@
 // let through often (the longest stretch without is printed). LUMIVO_BENCH_SHORT=1 repeats each
 // measurement fewer times.
 
-#include "authoring/EditorTree.h"
 #include "authoring/WordEditor.h"
 #include "authoring/WordEditorFrame.h"
 #include "authoring/WordTreeView.h"
+#include "bench/EditorTreeBench.h"
 #include "core/ObjectIndex.h"
 #include "core/User.h"
 #include "core/Word.h"
@@ -20,53 +20,31 @@
 #include "system/DataFiles.h"
 
 #include <QApplication>
-#include <QCollator>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <map>
 #include <random>
 #include <vector>
 
 namespace
 {
 
-constexpr std::uint16_t kLanguage = 2;
-constexpr int kWords = 10000;
-constexpr int kFiles = 3;
-
-struct ListedName {
-    QString name;
-    bool bold = false;
-};
-
-double millisecondsFor(const std::function<void()>& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using namespace lumivo::bench;
 
 void check(bool ok, const char* what)
 {
-    if (!ok) {
-        std::fprintf(stderr, "bench_word_editor: %s failed\n", what);
-        std::exit(1);
-    }
+    checkStep("bench_word_editor", ok, what);
 }
+
+constexpr std::uint16_t kLanguage = 2;
+constexpr int kWords = 10000;
+constexpr int kFiles = 3;
 
 // Names as words have them: Danish words with a number, some with a capital, some starting with Æ, Ø
 // or Å, a few empty.
@@ -96,36 +74,6 @@ std::vector<ListedName> makeWords(int files[kFiles])
         theWordIndex.Names().InsertSorted(filed->WordName, filed);
     }
     return listed;
-}
-
-// The bare fill: every name grouped under its letter, then each level sorted once.
-void bareFill(QTreeWidget& tree, const std::vector<ListedName>& names)
-{
-    tree.clear();
-    QFont bold = tree.font();
-    bold.setBold(true);
-    std::map<QString, std::vector<const ListedName*>> byLetter;
-    for (const ListedName& listed : names)
-        byLetter[GroupLetterOf(listed.name)].push_back(&listed);
-    std::vector<QString> letters;
-    for (const auto& [letter, group] : byLetter)
-        letters.push_back(letter);
-    const QCollator& danish = DanishCollator();
-    std::sort(letters.begin(), letters.end(),
-              [&](const QString& a, const QString& b) { return danish(a, b); });
-    for (const QString& letter : letters) {
-        auto* root = new QTreeWidgetItem(&tree, QStringList{letter});
-        root->setFont(0, bold);
-        std::vector<const ListedName*>& group = byLetter[letter];
-        std::stable_sort(group.begin(), group.end(), [&](const ListedName* a, const ListedName* b) {
-            return danish(ShownNameOf(a->name), ShownNameOf(b->name));
-        });
-        for (const ListedName* listed : group) {
-            auto* item = new QTreeWidgetItem(root, QStringList{ShownNameOf(listed->name)});
-            if (listed->bold)
-                item->setFont(0, bold);
-        }
-    }
 }
 
 // The longest time the event loop was not visited while `work` ran (a zero timer fires on each visit).
