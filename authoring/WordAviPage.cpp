@@ -470,13 +470,8 @@ void CQuibW_AviPage::OnAuthorIdEdited(const QString& text)
 
 void CQuibW_AviPage::onColorChosen(CColorCombo& list, bool transparent)
 {
-    WordClipEntry* entry = currentEntry();
-    const std::optional<std::uint32_t> color = entry ? ChosenMediaColor(list) : std::nullopt;
-    if (color) {
-        (transparent ? entry->transparentColor : entry->backgroundColor) = *color;
-        entry->changed = true;
+    if (TakeChosenMediaColor(currentEntry(), list, transparent))
         SetSheetModified();
-    }
     UpdateData(false);
 }
 

@@ -46,6 +46,17 @@ void FillMediaColorList(CColorCombo& list);
 std::optional<std::uint32_t> ChosenMediaColor(CColorCombo& list);
 // Selects the packed colour in the list, or nothing for "no colour".
 void ShowMediaColor(CColorCombo& list, std::optional<std::uint32_t> color);
+// Puts the colour chosen in the list into the entry's transparent or background colour and marks the
+// entry changed; false (nothing changed) without an entry or a chosen colour.
+template <class Entry> bool TakeChosenMediaColor(Entry* entry, CColorCombo& list, bool transparent)
+{
+    const std::optional<std::uint32_t> color = entry ? ChosenMediaColor(list) : std::nullopt;
+    if (!color)
+        return false;
+    (transparent ? entry->transparentColor : entry->backgroundColor) = *color;
+    entry->changed = true;
+    return true;
+}
 
 class CWordMediaPage : public lumivo::ui::PropertyPage
 {

@@ -475,13 +475,8 @@ void CQuibW_PictPage::ChooseCompression(int code)
 
 void CQuibW_PictPage::onColorChosen(CColorCombo& list, bool transparent)
 {
-    WordPictureEntry* entry = currentEntry();
-    const std::optional<std::uint32_t> color = entry ? ChosenMediaColor(list) : std::nullopt;
-    if (color) {
-        (transparent ? entry->transparentColor : entry->backgroundColor) = *color;
-        entry->changed = true;
+    if (TakeChosenMediaColor(currentEntry(), list, transparent))
         SetSheetModified();
-    }
     UpdateData(false);
 }
 
