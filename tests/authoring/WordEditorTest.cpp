@@ -33,27 +33,11 @@ using lumivo::ui::ScopedAnswerer;
 namespace
 {
 
-constexpr std::uint16_t kLanguage = 2;
+constexpr std::uint16_t kLanguage = WordEditorFixture::kUserLanguage;
 
-class WordEditorTest : public LumivoTest
+class WordEditorTest : public WordEditorFixture
 {
 protected:
-    void SetUp() override
-    {
-        LumivoTest::SetUp();
-        m_user = std::make_unique<UserInFile>(tempPath("user.tvf"), kLanguage);
-    }
-
-    void TearDown() override
-    {
-        ResetWordEditor();
-        theWordIndex.DeleteAll();
-        m_user.reset();
-        LumivoTest::TearDown();
-    }
-
-    int userFile() const { return m_user->file; }
-
     int dataFile(const QString& name)
     {
         const int file = makeResourceFile(tempPath(name));
@@ -90,8 +74,6 @@ protected:
         frame.OnCommand(id, lumivo::ui::kUpdateCommand, &update);
         return update.checked();
     }
-
-    std::unique_ptr<UserInFile> m_user;
 };
 
 } // namespace

@@ -28,27 +28,11 @@ using lumivo::ui::ScopedAnswerer;
 namespace
 {
 
-constexpr std::uint16_t kLanguage = 2;
+constexpr std::uint16_t kLanguage = WordEditorFixture::kUserLanguage;
 
-class WordSheetTest : public LumivoTest
+class WordSheetTest : public WordEditorFixture
 {
 protected:
-    void SetUp() override
-    {
-        LumivoTest::SetUp();
-        m_user = std::make_unique<UserInFile>(tempPath("user.tvf"), kLanguage);
-    }
-
-    void TearDown() override
-    {
-        ResetWordEditor();
-        theWordIndex.DeleteAll();
-        m_user.reset();
-        LumivoTest::TearDown();
-    }
-
-    int userFile() const { return m_user->file; }
-
     QString writeFile(const QString& name, const QByteArray& bytes)
     {
         QFile file(tempPath(name));
@@ -62,8 +46,6 @@ protected:
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-
-    std::unique_ptr<UserInFile> m_user;
 };
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "core/WordEditorHooks.h"
 #include "store/ResourceTypes.h"
 #include "tests/authoring/AuthoringTestFiles.h"
+#include "tests/support/LumivoTest.h"
 
 #include <QString>
 
@@ -43,5 +44,32 @@ inline CQuibW_Frame& openWordEditor()
     EXPECT_NE(theWordEditorFrame, nullptr);
     return *theWordEditorFrame;
 }
+
+// The fixture of the word editor's tests: a current user of `kUserLanguage` in a file of its own; the
+// editor, the filed words and the user go at the end.
+class WordEditorFixture : public LumivoTest
+{
+public:
+    static constexpr std::uint16_t kUserLanguage = 2;
+
+protected:
+    void SetUp() override
+    {
+        LumivoTest::SetUp();
+        m_user = std::make_unique<UserInFile>(tempPath("user.tvf"), kUserLanguage);
+    }
+
+    void TearDown() override
+    {
+        ResetWordEditor();
+        theWordIndex.DeleteAll();
+        m_user.reset();
+        LumivoTest::TearDown();
+    }
+
+    int userFile() const { return m_user->file; }
+
+    std::unique_ptr<UserInFile> m_user;
+};
 
 } // namespace lumivo::test
