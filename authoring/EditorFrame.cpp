@@ -1,8 +1,10 @@
 #include "authoring/EditorFrame.h"
 
+#include "authoring/AuthoringStrings.h"
 #include "authoring/EditorTree.h"
 
 #include "core/User.h"
+#include "platform/files/FileSystem.h"
 #include "platform/ui/Ui.h"
 #include "shell/Menus.h"
 #include "system/LanguageRecords.h"
@@ -162,4 +164,31 @@ void CEditorFrame::closeEvent(QCloseEvent* event)
     }
     event->accept();
     Closed();
+}
+
+// ---- Text files ---------------------------------------------------------------------------------------
+
+QString QtFilterOf(int filterTextId)
+{
+    return lumivo::ui::windowsFilterToQt(LoadSystemString(filterTextId));
+}
+
+std::optional<QByteArray> CEditorFrame::ChooseImportText(int filterTextId)
+{
+    constexpr int kImportTitle = 9012;
+    const auto path =
+        lumivo::ui::chooseOpenFile(LoadSystemString(kImportTitle), {}, QtFilterOf(filterTextId), this);
+    if (!path)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    if (!lumivo::files::readWholeFile(*path, bytes)) {
+        tellFileError(kStrCannotReadFile, *path);
+        return std::nullopt;
+    }
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+}
+
+void CEditorFrame::tellFileError(int messageId, const QString& path)
+{
+    MessageBoxById(messageId, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION, path);
 }

@@ -35,6 +35,8 @@ void WriteEditorParams(std::uint16_t params);
 // Whether an editor may open on the current user's file: without a user (system string 9022), or with a
 // primary language that is not a specific one (below 2: 9023), the person is told and it may not.
 bool CurrentUserMayEdit();
+// A file dialog's filter from the system string `filterTextId` in the Windows "text|*.ext||" form.
+QString QtFilterOf(int filterTextId);
 // The title of an editor opened to translate: "Translate: <current language> -> <translation language> ".
 QString EditorTranslationTitle();
 
@@ -64,6 +66,13 @@ protected:
     void RouteMenus();
     // Runs a command as a chosen menu item does (for the sheet's buttons and for tests).
     bool Execute(int commandId);
+
+    // The import of a name list: asks for the file (the import title, the filter of system string
+    // `filterTextId`) and gives its bytes; none when the person cancelled or the file could not be read
+    // (said here, with the file's name).
+    std::optional<QByteArray> ChooseImportText(int filterTextId);
+    // Tells of a file the editor could not read or write, with its name.
+    void tellFileError(int messageId, const QString& path);
 
     // Whether the window may close now; false keeps it open.
     virtual bool QueryClose() = 0;

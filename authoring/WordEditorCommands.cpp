@@ -23,13 +23,7 @@ namespace
 
 constexpr int kNotImplementedText = 9034;
 constexpr int kExportTitle = 9011;
-constexpr int kImportTitle = 9012;
 const QString kTextSuffix = QStringLiteral("txt");
-
-QString qtFilter(int filterTextId)
-{
-    return lumivo::ui::windowsFilterToQt(LoadSystemString(filterTextId));
-}
 
 void tell(int messageId)
 {
@@ -190,28 +184,16 @@ bool CQuibW_Frame::runOutputFileCommand(int id, int code, lumivo::ui::CommandUpd
 
 // ---- Text files ---------------------------------------------------------------------------------------
 
-void CQuibW_Frame::tellFileError(int messageId, const QString& path)
-{
-    MessageBoxById(messageId, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION, path);
-}
-
 void CQuibW_Frame::ImportWordsFromText()
 {
     if (!SelectWord(nullptr))
         return;
-    const auto path =
-        lumivo::ui::chooseOpenFile(LoadSystemString(kImportTitle), {}, qtFilter(kStrImportFileFilter), this);
-    if (!path)
-        return;
-    std::vector<std::uint8_t> bytes;
     // A file that cannot be read ends the import.
-    if (!lumivo::files::readWholeFile(*path, bytes)) {
-        tellFileError(kStrCannotReadFile, *path);
+    const std::optional<QByteArray> text = ChooseImportText(kStrImportFileFilter);
+    if (!text)
         return;
-    }
-    const QByteArray text(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
     const WordImportResult result =
-        ImportWordNames(WordNamesOfImport(text), m_editorFile, m_editorLanguage,
+        ImportWordNames(WordNamesOfImport(*text), m_editorFile, m_editorLanguage,
                         [this](CQuibWord* word) { m_tree->RefreshWordItem(word); });
     for (const WordImportIssue& issue : result.issues)
         MessageBoxById(issue.messageId, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION, issue.detail);
@@ -224,7 +206,7 @@ void CQuibW_Frame::ArchiveShownWordList()
     const CTime now = CTime::GetCurrentTime();
     const auto path =
         lumivo::ui::chooseSaveFile(LoadSystemString(kStrSaveWordListTitle), PageListFileName(now),
-                                   qtFilter(kStrListFileFilter), this, kTextSuffix);
+                                   QtFilterOf(kStrListFileFilter), this, kTextSuffix);
     if (!path)
         return;
     std::vector<ListedWordGroup> groups;
@@ -244,6 +226,6 @@ void CQuibW_Frame::ArchiveShownWordList()
 void CQuibW_Frame::ExportWordsToText()
 {
     // The export has never written anything: it asks for its file only.
-    lumivo::ui::chooseOpenOrNewFile(LoadSystemString(kExportTitle), {}, qtFilter(kStrExportFileFilter), this,
-                                    kTextSuffix);
+    lumivo::ui::chooseOpenOrNewFile(LoadSystemString(kExportTitle), {}, QtFilterOf(kStrExportFileFilter),
+                                    this, kTextSuffix);
 }

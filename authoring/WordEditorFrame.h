@@ -155,7 +155,6 @@ private:
     bool isNewWord(const CQuibWord* word) const;
     // Drops an unsaved new word, stores the options and counts as closed.
     void leaveEditor();
-    void tellFileError(int messageId, const QString& path);
 
     CQuibWord* m_current = nullptr;
     // A word made by "New word" and not yet saved: the editor owns it until the word index does.
