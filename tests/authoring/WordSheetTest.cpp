@@ -207,6 +207,20 @@ TEST_F(WordSheetTest, AnImportKeepsAUsersWordsIdMakesNewOnesAndPassesOverSharedN
     EXPECT_FALSE(theWordIndex.Names().IsCaseSensitive()) << "also when the import stops early";
 }
 
+TEST_F(WordSheetTest, AnImportFileThatCannotBeReadIsSaidByNameAndChangesNothing)
+{
+    CQuibW_Frame& frame = openWordEditor();
+    const QString missing = tempPath("gone.txt");
+    ScopedAnswerer answerer;
+    answerer.reply(missing);
+    answerer.reply(lumivo::ui::IDOK);
+    frame.ImportWordsFromText();
+    ASSERT_EQ(answerer.questions().size(), 2u);
+    EXPECT_EQ(answerer.questions()[1].kind, lumivo::ui::QuestionKind::MessageBox);
+    EXPECT_TRUE(answerer.questions()[1].text.contains(missing)) << answerer.questions()[1].text.toStdString();
+    EXPECT_EQ(countRecords(userFile(), MakeWordType(kLanguage)), 0);
+}
+
 TEST_F(WordSheetTest, TheImportCommandAndTheReportOfTheListedWords)
 {
     theOutputFile = makeResourceFile(tempPath("output.tvf"));
