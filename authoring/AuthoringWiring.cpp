@@ -1,6 +1,7 @@
 #include "authoring/AuthoringWiring.h"
 
 #include "authoring/BgEditor.h"
+#include "authoring/WordEditor.h"
 #include "panes/Pane.h"
 #include "shell/Commands.h"
 
@@ -30,14 +31,37 @@ void unwireBackgroundEditor()
     theQueryCloseBackgroundEditorHook.reset();
 }
 
+// The word editor: opened by its command and by the output-file commands; asked by the edit-mode switch
+// and before the program ends to let go of its word; told by the model of a word that is removed.
+void wireWordEditor()
+{
+    theOpenWordEditorHook.set(OpenWordEditor);
+    theOpenWordEditorForTranslationHook.set(OpenWordEditorForTranslation);
+    theQueryCloseWordEditorHook.set([](int, int, int) { return QueryCloseWordEditor(); });
+    theUpdateWordEditorHook.set(
+        [](int list, int menus, int buttons) { UpdateWordEditor(list != 0, menus != 0, buttons != 0); });
+    WireWordEditorHooks();
+}
+
+void unwireWordEditor()
+{
+    theOpenWordEditorHook.reset();
+    theOpenWordEditorForTranslationHook.reset();
+    theQueryCloseWordEditorHook.reset();
+    theUpdateWordEditorHook.reset();
+    UnwireWordEditorHooks();
+}
+
 } // namespace
 
 void WireAuthoring()
 {
     wireBackgroundEditor();
+    wireWordEditor();
 }
 
 void UnwireAuthoring()
 {
+    unwireWordEditor();
     unwireBackgroundEditor();
 }
