@@ -35,8 +35,8 @@ CImportTextDlg::CImportTextDlg(ImportItem item, TranslatedItems items, int title
 void CImportTextDlg::importPaths(const QStringList& paths)
 {
     m_progress->setRange(0, kProgressEnd);
+    // The status keeps the count of the last line, so the person sees how many names were stored.
     ImportTextFiles(paths, m_items, *this, m_overwrite);
-    setStatus({});
     UpdateControls();
 }
 

@@ -176,7 +176,8 @@ TEST_F(TranslatedNamesImportTest, TheWordsDialogImportsTheChosenFileAndTheOverwr
             auto& importDialog = static_cast<CImportDlg&>(dialog);
             log = importDialog.LogText();
             EXPECT_TRUE(saveLog->isEnabled());
-            EXPECT_TRUE(importDialog.StatusText().isEmpty());
+            EXPECT_EQ(importDialog.StatusText(),
+                      QStringLiteral("%1 : Importing \"new\"").arg(overwrite ? 2 : 1));
             EXPECT_EQ(dialog.findChild<QProgressBar*>(QStringLiteral("importProgress"))->value(), 0);
             return int(ui::IDOK);
         }));
