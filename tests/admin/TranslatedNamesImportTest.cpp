@@ -200,3 +200,23 @@ TEST_F(TranslatedNamesImportTest, TheWordsDialogImportsTheChosenFileAndTheOverwr
     EXPECT_EQ(storedWordName(theOutputFile, 18, kTranslation), "new");
     EXPECT_EQ(storedWordName(m_data, 18, kSource), "hund18") << "the source keeps its name";
 }
+
+TEST_F(TranslatedNamesImportTest, ThePagesDialogStoresPageNames)
+{
+    ScopedAnswerer answerer;
+    QString log;
+    answerer.reply(std::function<int(QDialog&)>([&](QDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), LoadSystemString(import_strings::kPageTextTitle));
+        dialog.findChild<QPushButton*>(QStringLiteral("importFilesButton"))->click();
+        log = static_cast<CImportDlg&>(dialog).LogText();
+        return int(ui::IDOK);
+    }));
+    answerer.reply(writeFile(QStringLiteral("pages.txt"), "30\tHome\n17\tdog\n"));
+    ImportTranslatedPages();
+    EXPECT_EQ(log, "dog\tError\tCould't find background with id \"17\"\r\n") << "17 is a word, not a page";
+    auto copy = FindBackgroundById(30, 1);
+    ASSERT_NE(copy, nullptr);
+    copy->Load();
+    EXPECT_EQ(copy->GetFile(), theOutputFile);
+    EXPECT_EQ(copy->Name, "Home");
+}
