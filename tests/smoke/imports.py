@@ -5,7 +5,7 @@ the import, where a type is chosen and a picture file named after a word of the 
 the same in Danish and English) is chosen through "Import one or few files...". The log shows the OK
 line; "Save log as..." writes it to disk, and closing the output file saves the picture into it.
 
-usage: imports.py LUMIVO BUILD_DIR       (runs itself again under xvfb-run)
+usage: imports.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of its own)
 """
 
 import os
