@@ -1,13 +1,43 @@
 #include "authoring/AuthoringWiring.h"
 
+#include "authoring/BgEditor.h"
+#include "panes/Pane.h"
+#include "shell/Commands.h"
+
+namespace
+{
+
+// The page editor: opened by its command, by the Enter key on a pane and by the output-file commands;
+// asked by the commands and the panes whether it is open and which page it edits. It follows the
+// model's events itself while it is open (its frame connects to thePageEvents).
+void wireBackgroundEditor()
+{
+    theOpenBackgroundEditorHook.set(OpenBackgroundEditor);
+    theOpenBackgroundEditorForTranslationHook.set(OpenBackgroundEditorForTranslation);
+    theEditBackgroundHook.set(EditBackground);
+    theBackgroundEditorIsOpenHook.set(BackgroundEditorIsOpen);
+    theBgEditorEditsPageHook.set(BgEditorEditsPage);
+    theQueryCloseBackgroundEditorHook.set(QueryCloseBackgroundEditor);
+}
+
+void unwireBackgroundEditor()
+{
+    theOpenBackgroundEditorHook.reset();
+    theOpenBackgroundEditorForTranslationHook.reset();
+    theEditBackgroundHook.reset();
+    theBackgroundEditorIsOpenHook.reset();
+    theBgEditorEditsPageHook.reset();
+    theQueryCloseBackgroundEditorHook.reset();
+}
+
+} // namespace
+
 void WireAuthoring()
 {
-    // The word and background editors, the icon and page wizards go into their hooks here, and the
-    // page editor follows thePageEvents (pages committed and about to be removed), when this folder
-    // has them.
+    wireBackgroundEditor();
 }
 
 void UnwireAuthoring()
 {
-    // Puts back the hooks WireAuthoring installed and disconnects what it connected.
+    unwireBackgroundEditor();
 }

@@ -119,8 +119,12 @@ void InstallPaneHooks()
         theMainPane.LoadPage(id);
         return theMainPane.GetPage() != nullptr && theMainPane.GetPage()->GetID() == id;
     });
-    // The browse callout follows the selection; the writer pane chains itself after it.
-    selectionChangedBefore = theSelectionChanged.chain([] { theBrowsePane.UpdateFromSelection(); });
+    // The browse callout and then the information pane follow the selection; the writer pane chains
+    // itself after them.
+    selectionChangedBefore = theSelectionChanged.chain([] {
+        theBrowsePane.UpdateFromSelection();
+        theInfoPane.ShowSelectedIcon(nullptr);
+    });
     theBrowseInsertIcon.set([](CQuibIcon& icon, int x, int y) { theWriterPane.InsertIcon(&icon, x, y); });
     InstallWriterPaneHooks();
 }

@@ -7,12 +7,30 @@ CWriterPane theWriterPane;
 CInfoPane theInfoPane;
 CPane theBlankPane;
 
-// The main pane's own layer between background and icons comes with the page editor; nothing yet.
+namespace
+{
+
+// Built on use: the panes are static objects made before this file's other statics.
+CRect mainPaneContentMargins()
+{
+    return CRect(20, 40, 11, 20);
+}
+
+} // namespace
+
+CMainPane::CMainPane()
+{
+    ContentRect = mainPaneContentMargins();
+}
+
+// The main pane draws nothing of its own between the page and its icons.
 void CMainPane::DrawContent(QPainter& /*dc*/) {}
 
-// The information pane's own content comes with the authoring tools; nothing yet.
-void CInfoPane::DrawOverlay(QPainter& /*dc*/) {}
-void CInfoPane::DrawContent(QPainter& /*dc*/) {}
+void CMainPane::ResetPane()
+{
+    CPane::ResetPane();
+    ContentRect = mainPaneContentMargins();
+}
 
 void ResetPanes()
 {

@@ -355,6 +355,10 @@ lumivo::Hook<void()> theImportPagePackageHook([] {});
 lumivo::Hook<void()> theOpenWordEditorHook([] {});
 lumivo::Hook<void()> theOpenBackgroundEditorHook([] {});
 lumivo::Hook<bool()> theBackgroundEditorIsOpenHook([] { return false; });
+lumivo::Hook<void(CQuibBg*)> theEditBackgroundHook([](CQuibBg*) {});
+lumivo::Hook<void()> theOpenBackgroundEditorForTranslationHook([] {});
+lumivo::Hook<void(CQuibBg*)> theTransferBackgroundAssetsHook([](CQuibBg*) {});
+lumivo::Hook<bool()> theQueryCloseBackgroundEditorHook([] { return true; });
 lumivo::Hook<bool(int, int, int)> theQueryCloseWordEditorHook([](int, int, int) { return true; });
 lumivo::Hook<void(int, int, int)> theUpdateWordEditorHook([](int, int, int) {});
 lumivo::Hook<void(CQuibIcon*, int, CPane*, int, int)> theRunIconWizardHook([](CQuibIcon*, int, CPane*, int,
@@ -506,6 +510,9 @@ void FillPageSubmenu(QMenu& submenu)
 
 bool ConfirmQuit()
 {
+    // The page editor's unsaved page first: its save question may still change the output file.
+    if (!theQueryCloseBackgroundEditorHook())
+        return false;
     if (theOutputFile <= 0 || !IsResFileDirty(theOutputFile))
         return true;
     const int answer =
@@ -558,6 +565,10 @@ void ResetCommands()
     theUpdateWordEditorHook.reset();
     theRunIconWizardHook.reset();
     theRunPageWizardHook.reset();
+    theEditBackgroundHook.reset();
+    theOpenBackgroundEditorForTranslationHook.reset();
+    theTransferBackgroundAssetsHook.reset();
+    theQueryCloseBackgroundEditorHook.reset();
     theOutputFileCommandHook.reset();
     theTestCommandHook.reset();
 }

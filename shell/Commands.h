@@ -56,7 +56,8 @@ void FillPageSubmenu(QMenu& submenu);
 constexpr UINT kFirstPageMenuCommand = 6101;
 constexpr int kPageMenuEntries = 899;
 
-// Asks, when an output file has unsaved changes, whether to save them before the program ends: Yes
+// Asks the background editor to let go of its page (theQueryCloseBackgroundEditorHook), then, when an
+// output file has unsaved changes, whether to save them before the program ends: Yes
 // saves (a failed save keeps the program running), No lets the changes go, Cancel keeps the program
 // running. True when the program may end. The exit command asks it; so must the main frame's close.
 bool ConfirmQuit();
@@ -88,6 +89,18 @@ extern lumivo::Hook<void()> theOpenWordEditorHook;
 extern lumivo::Hook<void()> theOpenBackgroundEditorHook;
 // Whether the background editor is open (by default it is not).
 extern lumivo::Hook<bool()> theBackgroundEditorIsOpenHook;
+// The background editor opened on `page` (the Enter key on a pane with an editing tool): it opens as
+// theOpenBackgroundEditorHook does, then makes the page current.
+extern lumivo::Hook<void(CQuibBg* page)> theEditBackgroundHook;
+// The background editor opened to translate into the output file (command 5064 of the output-file
+// commands).
+extern lumivo::Hook<void()> theOpenBackgroundEditorForTranslationHook;
+// Copies the page with its pictures, words and the words' pictures into the output file (the background
+// editor's command 5622); does nothing without a page.
+extern lumivo::Hook<void(CQuibBg* page)> theTransferBackgroundAssetsHook;
+// Asks the open background editor to save or drop its page's changes before the program ends; false
+// (Cancel) keeps the program running. True when no editor is open (by default).
+extern lumivo::Hook<bool()> theQueryCloseBackgroundEditorHook;
 // Asks the open word editor to save its word before edit mode changes; true when it may (by default).
 extern lumivo::Hook<bool(int, int, int)> theQueryCloseWordEditorHook;
 extern lumivo::Hook<void(int, int, int)> theUpdateWordEditorHook;

@@ -202,7 +202,7 @@ void installPaneInputSeams()
     thePaneIconWizard.set([](CQuibIcon* icon, int action, CPane* pane, int x, int y) {
         theRunIconWizardHook(icon, action, pane, x, y);
     });
-    thePaneEditBackground.set([](CQuibBg* /*page*/) { theOpenBackgroundEditorHook(); });
+    thePaneEditBackground.set([](CQuibBg* page) { theEditBackgroundHook(page); });
 }
 
 void removePaneInputSeams()

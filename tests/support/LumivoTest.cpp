@@ -1,6 +1,7 @@
 #include "tests/support/LumivoTest.h"
 
 #include "admin/AdminWiring.h"
+#include "authoring/AuthoringState.h"
 #include "authoring/AuthoringWiring.h"
 #include "core/CoreState.h"
 #include "media/MediaState.h"
@@ -89,7 +90,10 @@ void resetGlobals()
 #ifdef LUMIVO_TEST_LINKS_PACKAGES
     ResetPackagesState();
 #endif
-    // The admin and authoring folders hold no globals yet; their resets go here.
+    // The admin folder holds no globals yet; its reset goes here.
+#ifdef LUMIVO_TEST_LINKS_AUTHORING
+    ResetAuthoringState();
+#endif
 #ifdef LUMIVO_TEST_LINKS_SHELL
     ResetShellState();
 #endif

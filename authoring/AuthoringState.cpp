@@ -1,0 +1,8 @@
+#include "authoring/AuthoringState.h"
+
+#include "authoring/BgEditor.h"
+
+void ResetAuthoringState()
+{
+    ResetBackgroundEditor();
+}

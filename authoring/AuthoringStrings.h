@@ -1,0 +1,31 @@
+#pragma once
+// Ids of the system strings that the page editor, its sheet and the crop dialog show besides those of
+// the menus and messages the program has always had. Both string tables hold every one.
+
+constexpr int kStrBasicPageTab = 9750;
+constexpr int kStrImagePageTab = 9751;
+constexpr int kStrUserLevelPageTab = 9752;
+constexpr int kStrWrittenText = 9753;
+constexpr int kStrWordId = 9754;
+constexpr int kStrLanguageLabel = 9755;
+constexpr int kStrFileLabel = 9756;
+constexpr int kStrLastUpdated = 9757;
+constexpr int kStrSaveInDefaultLanguage = 9758;
+constexpr int kStrUseBackgroundImages = 9759;
+constexpr int kStrScreenSizeLabel = 9760;
+constexpr int kStrCompressionLabel = 9761;
+constexpr int kStrDimensionsLabel = 9762;
+constexpr int kStrRawSizeLabel = 9763;
+constexpr int kStrSizeLabel = 9764;
+constexpr int kStrIdLabel = 9765;
+constexpr int kStrImportedPicture = 9766;  // %1 path, %2 file size, %3 x %4 pixels
+constexpr int kStrSaveListTitle = 9767;    // the report's save dialog
+constexpr int kStrListFileFilter = 9768;   // in the "|"-separated form
+constexpr int kStrImportFileFilter = 9769; // the same
+constexpr int kStrExportFileFilter = 9770; // the same
+constexpr int kStrCannotWriteFile = 9771;  // [#1] the file
+constexpr int kStrCannotReadFile = 9772;   // [#1] the file
+constexpr int kStrNoFreePageId = 9773;
+constexpr int kStrCannotStorePage = 9774;   // [#1] the file
+constexpr int kStrCannotReadPicture = 9775; // [#1] the picture file
+constexpr int kStrUserLevelItem = 9776;     // %1 the level, 0 to 31

@@ -1,0 +1,145 @@
+#include "authoring/BgEditor.h"
+
+#include "authoring/BgEditorFrame.h"
+#include "core/User.h"
+#include "platform/ui/Ui.h"
+#include "shell/MainFrame.h"
+#include "system/LanguageRecords.h"
+#include "system/OutputFile.h"
+#include "system/SystemStrings.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
+namespace
+{
+
+constexpr int kTitleText = 5698;
+constexpr int kTranslateText = 1007;
+constexpr int kNoLanguageText = 1004;
+constexpr int kNoUserText = 9022;
+constexpr int kNoSpecificLanguageText = 9023;
+// Languages 0 ("None") and 1 ("Default") are not specific.
+constexpr int kFirstSpecificLanguage = 2;
+
+bool editingFlag = false;
+bool translatingFlag = false;
+
+QString languageNameOf(const CQuibSystem* record)
+{
+    return record ? record->m_name : LoadSystemString(kNoLanguageText);
+}
+
+QString translationTitle()
+{
+    return QStringLiteral("%1: %2 -> %3 ")
+        .arg(LoadSystemString(kTranslateText), languageNameOf(GetCurrentLanguageRecord()),
+             languageNameOf(theTranslateLanguageRec));
+}
+
+// Makes the frame when there is none; true when one exists afterwards.
+bool makeFrame(const QString& title)
+{
+    if (theBgEditorFrame)
+        return true;
+    theBgEditorFrame = new CQuibBg_Frame(BackgroundEditorOwner());
+    theBgEditorFrame->setWindowTitle(title);
+    return true;
+}
+
+// The checks of opening for editing; true when the editor may open.
+bool userCanEdit()
+{
+    using namespace lumivo::ui;
+    if (!theCurrentUser) {
+        MessageBoxById(kNoUserText, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    if (theCurrentUser->PrimaryLanguage < kFirstSpecificLanguage) {
+        MessageBoxById(kNoSpecificLanguageText, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QWidget* BackgroundEditorOwner()
+{
+    return MainFrame();
+}
+
+void OpenBackgroundEditor()
+{
+    editingFlag = true;
+    if (!theBgEditorFrame) {
+        if (!userCanEdit() || !makeFrame(LoadSystemString(kTitleText)))
+            return;
+        const int language = theCurrentUser->PrimaryLanguage;
+        theBgEditorFrame->SetEditorFile(theCurrentUser->GetFile(), language, language);
+    }
+    theBgEditorFrame->ShowCentred();
+}
+
+void OpenBackgroundEditorForTranslation()
+{
+    translatingFlag = true;
+    if (!theBgEditorFrame) {
+        if (!makeFrame(translationTitle()))
+            return;
+        const CQuibSystem* current = GetCurrentLanguageRecord();
+        theBgEditorFrame->SetEditorFile(theOutputFile, theTranslateLanguage,
+                                        current ? current->m_language : 0);
+    }
+    theBgEditorFrame->ShowCentred();
+}
+
+void EditBackground(CQuibBg* page)
+{
+    OpenBackgroundEditor();
+    if (theBgEditorFrame && page)
+        theBgEditorFrame->SelectBackground(page);
+}
+
+bool QueryCloseBackgroundEditor()
+{
+    if (!theBgEditorFrame)
+        return true;
+    // Asked twice as the editor always has: the second time nothing is left to ask.
+    return theBgEditorFrame->SaveCurrentBackground(true) && theBgEditorFrame->SaveCurrentBackground(true);
+}
+
+bool BackgroundEditorIsOpen()
+{
+    return theBgEditorFrame != nullptr;
+}
+
+bool BackgroundEditorEditing()
+{
+    return editingFlag;
+}
+
+bool BackgroundEditorTranslating()
+{
+    return translatingFlag;
+}
+
+bool BgEditorEditsPage(const CQuibBg* page)
+{
+    return page && theBgEditorFrame && theBgEditorFrame->CurrentBackground() == page;
+}
+
+void ClearBackgroundEditorFlags()
+{
+    editingFlag = false;
+    translatingFlag = false;
+}
+
+void ResetBackgroundEditor()
+{
+    delete theBgEditorFrame; // its destructor clears the pointer and the flags
+    theBgEditorFrame = nullptr;
+    // A frame closed by the person goes when the event loop runs, which a test's never does.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ClearBackgroundEditorFlags();
+}

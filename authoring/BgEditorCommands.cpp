@@ -1,0 +1,83 @@
+// The page editor's commands on text files: import page names, export a page's words, save the list of
+// the pages the tree shows.
+
+#include "authoring/AuthoringStrings.h"
+#include "authoring/BgEditorFrame.h"
+#include "authoring/BgEditorLists.h"
+#include "authoring/BgTreeView.h"
+#include "core/Page.h"
+#include "platform/files/FileSystem.h"
+#include "platform/types/Time.h"
+#include "platform/ui/Ui.h"
+#include "system/SystemStrings.h"
+
+namespace
+{
+
+constexpr int kExportTitle = 9011;
+constexpr int kImportTitle = 9012;
+const QString kTextSuffix = QStringLiteral("txt");
+
+QString qtFilter(int filterTextId)
+{
+    return lumivo::ui::windowsFilterToQt(LoadSystemString(filterTextId));
+}
+
+bool writeText(const QString& path, const QByteArray& text)
+{
+    return lumivo::files::writeFileAtomically(path, text.constData(), std::size_t(text.size()));
+}
+
+} // namespace
+
+void CQuibBg_Frame::tellFileError(int messageId, const QString& path)
+{
+    MessageBoxById(messageId, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION, path);
+}
+
+void CQuibBg_Frame::ImportBackgroundNames()
+{
+    const auto path =
+        lumivo::ui::chooseOpenFile(LoadSystemString(kImportTitle), {}, qtFilter(kStrImportFileFilter), this);
+    if (!path)
+        return;
+    std::vector<std::uint8_t> bytes;
+    if (!lumivo::files::readWholeFile(*path, bytes)) {
+        tellFileError(kStrCannotReadFile, *path);
+        return;
+    }
+    const QByteArray text(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    const PageImportError error = StorePageNames(PageNamesOfImport(text), m_editorFile, m_primaryLanguage);
+    if (error != PageImportError::None)
+        tellFileError(messageIdOf(error), GetResFilePath(m_editorFile));
+}
+
+void CQuibBg_Frame::ExportBackgroundWords()
+{
+    const auto path = lumivo::ui::chooseOpenOrNewFile(LoadSystemString(kExportTitle), {},
+                                                      qtFilter(kStrExportFileFilter), this, kTextSuffix);
+    if (!path)
+        return;
+    if (!writeText(*path, PageWordsText(m_current)))
+        tellFileError(kStrCannotWriteFile, *path);
+}
+
+void CQuibBg_Frame::SaveBackgroundList()
+{
+    const CTime now = CTime::GetCurrentTime();
+    const auto path = lumivo::ui::chooseSaveFile(LoadSystemString(kStrSaveListTitle), PageListFileName(now),
+                                                 qtFilter(kStrListFileFilter), this, kTextSuffix);
+    if (!path)
+        return;
+    std::vector<ListedLetter> letters;
+    for (int index = 0; index < m_tree->topLevelItemCount(); ++index) {
+        const QTreeWidgetItem* root = m_tree->topLevelItem(index);
+        ListedLetter& letter = letters.emplace_back(ListedLetter{root->text(0), {}});
+        for (int child = 0; child < root->childCount(); ++child) {
+            if (CQuibBg* page = m_tree->PageOf(root->child(child)))
+                letter.pages.push_back({page->GetID(), page->Name});
+        }
+    }
+    if (!writeText(*path, PageListText(now, letters)))
+        tellFileError(kStrCannotWriteFile, *path);
+}

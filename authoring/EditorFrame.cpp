@@ -1,0 +1,124 @@
+#include "authoring/EditorFrame.h"
+
+#include "authoring/EditorTree.h"
+
+#include "shell/Menus.h"
+#include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+
+#include <algorithm>
+
+std::uint16_t ReadEditorParams(std::uint16_t missing)
+{
+    // Read as the 4-byte value it is stored as: a missing value leaves the options as they were.
+    int stored = 0;
+    if (!GetSystemSettingInt(QString::fromLatin1(kEditorParamsValue), &stored))
+        return missing;
+    return static_cast<std::uint16_t>(stored & 0xFFFF);
+}
+
+void WriteEditorParams(std::uint16_t params)
+{
+    SetSystemSettingWord(QString::fromLatin1(kEditorParamsValue), params);
+}
+
+CEditorFrame::CEditorFrame(QWidget* owner) : QMainWindow(owner, Qt::Window)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_route.setTarget(lumivo::ui::CommandRoute::Frame, this);
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setChildrenCollapsible(false);
+    setCentralWidget(m_splitter);
+    statusBar()->setSizeGripEnabled(true);
+}
+
+CEditorFrame::~CEditorFrame() = default;
+
+void CEditorFrame::SetPanes(CEditorTree* tree, QWidget* sheet, int treeWidth, int minimumTreeWidth)
+{
+    m_tree = tree;
+    m_treeWidth = treeWidth;
+    tree->setMinimumWidth(minimumTreeWidth);
+    m_splitter->addWidget(tree);
+    m_splitter->addWidget(sheet);
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setSizes({treeWidth, sheet->sizeHint().width()});
+}
+
+QMenu* CEditorFrame::AddPopup(int textId)
+{
+    return menuBar()->addMenu(LoadSystemString(textId));
+}
+
+QAction* CEditorFrame::AddCommand(QMenu& menu, int textId, int commandId)
+{
+    return lumivo::addCommandItem(menu, textId, commandId);
+}
+
+QAction* CEditorFrame::AddCommandText(QMenu& menu, const QString& text, int commandId)
+{
+    QAction* item = menu.addAction(text);
+    item->setData(commandId);
+    return item;
+}
+
+void CEditorFrame::RouteMenus()
+{
+    lumivo::ui::routeMenuBarCommands(*menuBar(), m_route);
+}
+
+bool CEditorFrame::Execute(int commandId)
+{
+    return m_route.execute(commandId);
+}
+
+void CEditorFrame::fitTreeWidth()
+{
+    if (!m_tree || m_splitter->count() < 2)
+        return;
+    const int width = std::clamp(m_tree->NamesWidth(), m_treeWidth, 2 * m_treeWidth);
+    m_splitter->setSizes({width, m_splitter->widget(1)->sizeHint().width()});
+}
+
+void CEditorFrame::ShowCentred()
+{
+    if (!isVisible()) {
+        fitTreeWidth();
+        QSize size = sizeHint();
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            size = size.boundedTo(screen->availableGeometry().size());
+        resize(size);
+    }
+    QRect area;
+    if (QWidget* owner = parentWidget(); owner && owner->isVisible())
+        area = owner->frameGeometry();
+    else if (const QScreen* screen = QGuiApplication::primaryScreen())
+        area = screen->availableGeometry();
+    if (!area.isEmpty()) {
+        QRect placed = frameGeometry();
+        placed.moveCenter(area.center());
+        move(placed.topLeft());
+    }
+    if (!isVisible())
+        show();
+    raise();
+    activateWindow();
+}
+
+void CEditorFrame::closeEvent(QCloseEvent* event)
+{
+    if (!QueryClose()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    Closed();
+}

@@ -1,0 +1,167 @@
+#include "authoring/EditorTree.h"
+
+#include <QCollator>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QStyle>
+
+#include <QLocale>
+#include <QSignalBlocker>
+#include <algorithm>
+
+namespace
+{
+
+constexpr int kObjectRole = Qt::UserRole;
+const QString kEmptyNameShown = QStringLiteral("-");
+
+// The first position among `count` siblings whose text sorts after `text` (binary search: the siblings
+// are kept sorted), so equal names keep the order in which they came.
+template <class TextAt> int sortedPosition(int count, const QString& text, TextAt textAt)
+{
+    int low = 0;
+    int high = count;
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        if (CompareDanish(textAt(middle), text) <= 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
+} // namespace
+
+const QCollator& DanishCollator()
+{
+    static const QCollator collator = [] {
+        QCollator danish{QLocale(QLocale::Danish, QLocale::Denmark)};
+        danish.setCaseSensitivity(Qt::CaseInsensitive);
+        danish.setIgnorePunctuation(false);
+        return danish;
+    }();
+    return collator;
+}
+
+int CompareDanish(const QString& a, const QString& b)
+{
+    const int order = DanishCollator().compare(a, b);
+    // Names that differ only in case still get one order, the same each time.
+    return order != 0 ? order : QString::compare(a, b, Qt::CaseSensitive);
+}
+
+QString ShownNameOf(const QString& name)
+{
+    return name.isEmpty() ? kEmptyNameShown : name;
+}
+
+QString GroupLetterOf(const QString& name)
+{
+    const QString shown = ShownNameOf(name);
+    const int length = shown.at(0).isHighSurrogate() && shown.size() > 1 ? 2 : 1;
+    return shown.left(length).toUpper();
+}
+
+CEditorTree::CEditorTree(QWidget* parent) : QTreeWidget(parent)
+{
+    setHeaderHidden(true);
+    setColumnCount(1);
+    // Names are shown whole: the column is as wide as the longest, and the tree scrolls sideways.
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
+    setRootIsDecorated(true);
+    setUniformRowHeights(true);
+    setSortingEnabled(false);
+    m_boldFont = font();
+    m_boldFont.setBold(true);
+    connect(this, &QTreeWidget::currentItemChanged, this, &CEditorTree::onCurrentItemChanged);
+}
+
+QTreeWidgetItem* CEditorTree::letterItem(const QString& letter)
+{
+    const int count = topLevelItemCount();
+    const int position = sortedPosition(count, letter, [this](int i) { return topLevelItem(i)->text(0); });
+    if (position > 0 && CompareDanish(topLevelItem(position - 1)->text(0), letter) == 0)
+        return topLevelItem(position - 1);
+    auto* root = new QTreeWidgetItem(QStringList{letter});
+    root->setFont(0, m_boldFont);
+    insertTopLevelItem(position, root);
+    return root;
+}
+
+QTreeWidgetItem* CEditorTree::addGrouped(const QString& name, void* object, bool bold)
+{
+    const QString shown = ShownNameOf(name);
+    QTreeWidgetItem* root = letterItem(GroupLetterOf(name));
+    const int position =
+        sortedPosition(root->childCount(), shown, [root](int i) { return root->child(i)->text(0); });
+    auto* item = new QTreeWidgetItem(QStringList{shown});
+    item->setData(0, kObjectRole, QVariant::fromValue(reinterpret_cast<quintptr>(object)));
+    if (bold)
+        item->setFont(0, m_boldFont);
+    root->insertChild(position, item);
+    return item;
+}
+
+void* CEditorTree::objectOf(const QTreeWidgetItem* item)
+{
+    return item ? reinterpret_cast<void*>(item->data(0, kObjectRole).value<quintptr>()) : nullptr;
+}
+
+int CEditorTree::NamesWidth() const
+{
+    const QFontMetrics bold(m_boldFont);
+    int widest = 0;
+    for (int letter = 0; letter < topLevelItemCount(); ++letter) {
+        const QTreeWidgetItem* root = topLevelItem(letter);
+        for (int child = 0; child < root->childCount(); ++child)
+            widest = std::max(widest, bold.horizontalAdvance(root->child(child)->text(0)));
+    }
+    return widest + 3 * indentation() + 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+}
+
+QTreeWidgetItem* CEditorTree::findItemOf(const void* object) const
+{
+    if (!object)
+        return nullptr;
+    if (QTreeWidgetItem* current = currentItem(); current && objectOf(current) == object)
+        return current;
+    for (int letter = 0; letter < topLevelItemCount(); ++letter) {
+        QTreeWidgetItem* root = topLevelItem(letter);
+        for (int child = 0; child < root->childCount(); ++child)
+            if (objectOf(root->child(child)) == object)
+                return root->child(child);
+    }
+    return nullptr;
+}
+
+void CEditorTree::removeItemOf(const void* object)
+{
+    const QSignalBlocker quiet(this);
+    delete findItemOf(object);
+}
+
+void CEditorTree::selectSilently(const void* object)
+{
+    const bool wasSelecting = m_selecting;
+    m_selecting = true;
+    QTreeWidgetItem* item = findItemOf(object);
+    setCurrentItem(item);
+    if (!item)
+        clearSelection();
+    m_selecting = wasSelecting;
+}
+
+void CEditorTree::onCurrentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous)
+{
+    if (m_selecting || !m_veto || !objectOf(current))
+        return;
+    if (m_veto(current))
+        return;
+    // Refused: the old item stays current, and nobody hears of the move there and back.
+    const QSignalBlocker quiet(this);
+    setCurrentItem(previous);
+    if (!previous)
+        clearSelection();
+}

@@ -1,0 +1,390 @@
+// The page editor with real files: who may open it, what its tree lists, its save question and the
+// selection it refuses, new and removed pages, the import mode it keeps, and its text files.
+
+#include "authoring/BgEditor.h"
+#include "authoring/BgEditorFrame.h"
+#include "authoring/BgEditorLists.h"
+#include "authoring/BgSheetView.h"
+#include "authoring/BgTreeView.h"
+
+#include "platform/ui/Ui.h"
+#include "shell/Commands.h"
+#include "store/Registry.h"
+#include "system/DataFiles.h"
+#include "system/ItemIds.h"
+#include "system/OutputFile.h"
+#include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
+#include "tests/authoring/AuthoringTestFiles.h"
+#include "tests/support/LumivoTest.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+using namespace lumivo::test;
+using lumivo::ui::IDCANCEL;
+using lumivo::ui::IDOK;
+using lumivo::ui::IDYES;
+using lumivo::ui::ScopedAnswerer;
+
+namespace
+{
+
+constexpr std::uint16_t kLanguage = 2;
+
+class BgEditorTest : public LumivoTest
+{
+protected:
+    void SetUp() override
+    {
+        LumivoTest::SetUp();
+        m_user = std::make_unique<UserInFile>(tempPath("user.tvf"), kLanguage);
+    }
+
+    void TearDown() override
+    {
+        ResetBackgroundEditor();
+        theBgIndex.DeleteAll();
+        m_user.reset();
+        LumivoTest::TearDown();
+    }
+
+    int userFile() const { return m_user->file; }
+
+    int dataFile(const QString& name)
+    {
+        const int file = makeResourceFile(tempPath(name));
+        theDataFiles.push_back(file);
+        return file;
+    }
+
+    CQuibBg_Frame& openEditor()
+    {
+        OpenBackgroundEditor();
+        EXPECT_NE(theBgEditorFrame, nullptr);
+        return *theBgEditorFrame;
+    }
+
+    static void typeName(CQuibBg_Frame& frame, const QString& name)
+    {
+        QLineEdit* edit = frame.View().Sheet().BasicPage().NameEdit();
+        edit->setText(name);
+        emit edit->textEdited(name);
+    }
+
+    static QStringList namesUnder(const QTreeWidget& tree, int letter)
+    {
+        QStringList names;
+        const QTreeWidgetItem* root = tree.topLevelItem(letter);
+        for (int child = 0; child < root->childCount(); ++child)
+            names << root->child(child)->text(0);
+        return names;
+    }
+
+    static QByteArray fileBytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    std::unique_ptr<UserInFile> m_user;
+};
+
+} // namespace
+
+TEST_F(BgEditorTest, WithoutAUserOrASpecificLanguageNothingOpens)
+{
+    theCurrentUser = nullptr;
+    {
+        ScopedAnswerer answerer;
+        OpenBackgroundEditor();
+        ASSERT_EQ(answerer.questions().size(), 1u);
+        EXPECT_EQ(answerer.questions()[0].text, LoadSystemString(9022));
+    }
+    EXPECT_EQ(theBgEditorFrame, nullptr);
+
+    m_user->user->PrimaryLanguage = 1;
+    theCurrentUser = m_user->user.get();
+    {
+        ScopedAnswerer answerer;
+        OpenBackgroundEditor();
+        ASSERT_EQ(answerer.questions().size(), 1u);
+        EXPECT_EQ(answerer.questions()[0].text, LoadSystemString(9023));
+    }
+    EXPECT_EQ(theBgEditorFrame, nullptr);
+    EXPECT_FALSE(theBackgroundEditorIsOpenHook());
+}
+
+TEST_F(BgEditorTest, TheTreeListsTheChosenFilesUnderDanishLettersWithTheEditorFilesPagesBold)
+{
+    const int data = dataFile("data.tvf");
+    filePage(userFile(), 10, kLanguage, "abe");
+    filePage(userFile(), 11, kLanguage, "Zebra");
+    filePage(userFile(), 12, kLanguage, "æble");
+    filePage(data, 20, kLanguage, "abe");
+    filePage(data, 21, kLanguage + 1, "other language");
+
+    CQuibBg_Frame& frame = openEditor();
+    EXPECT_TRUE(theBackgroundEditorIsOpenHook());
+    CQuibBg_TreeView& tree = frame.Tree();
+    ASSERT_EQ(tree.topLevelItemCount(), 3) << "the editor's file only, at first";
+    frame.Execute(kBgFilterDataFiles);
+    ASSERT_EQ(tree.topLevelItemCount(), 3);
+    EXPECT_EQ(tree.topLevelItem(0)->text(0), "A");
+    EXPECT_EQ(tree.topLevelItem(1)->text(0), "Z");
+    EXPECT_EQ(tree.topLevelItem(2)->text(0), "Æ") << "Æ comes after Z";
+    const QTreeWidgetItem* a = tree.topLevelItem(0);
+    ASSERT_EQ(a->childCount(), 2) << "the same name in two files gives two pages";
+    const bool firstIsOwn = tree.PageOf(a->child(0))->GetFile() == userFile();
+    EXPECT_EQ(a->child(0)->font(0).bold(), firstIsOwn);
+    EXPECT_EQ(a->child(1)->font(0).bold(), !firstIsOwn);
+
+    frame.Execute(kBgFilterOutputFile);
+    ASSERT_EQ(tree.topLevelItemCount(), 1);
+    EXPECT_EQ(namesUnder(tree, 0), QStringList{"abe"}) << "the data file's page alone";
+}
+
+TEST_F(BgEditorTest, CancelAtTheSaveQuestionKeepsThePageAndNoDropsTheEdit)
+{
+    CQuibBg* first = filePage(userFile(), 10, kLanguage, "First");
+    CQuibBg* second = filePage(userFile(), 11, kLanguage, "Second");
+    CQuibBg_Frame& frame = openEditor();
+    ASSERT_TRUE(frame.SelectBackground(first));
+    EXPECT_FALSE(frame.View().OkButton().isEnabled()) << "nothing to save before an edit";
+    EXPECT_FALSE(frame.View().CancelButton().isEnabled());
+    typeName(frame, "First edited");
+    EXPECT_TRUE(frame.View().OkButton().isEnabled());
+
+    {
+        ScopedAnswerer answerer;
+        answerer.reply(IDCANCEL);
+        frame.Tree().setCurrentItem(frame.Tree().FindItem(second));
+        ASSERT_EQ(answerer.questions().size(), 1u);
+        EXPECT_EQ(answerer.questions()[0].text, "Save the changes to background \"First edited\"?");
+    }
+    EXPECT_EQ(frame.CurrentBackground(), first);
+    EXPECT_EQ(frame.Tree().PageOf(frame.Tree().currentItem()), first);
+    {
+        ScopedAnswerer answerer;
+        answerer.reply(IDCANCEL);
+        frame.FillTree();
+    }
+    EXPECT_EQ(frame.CurrentBackground(), first) << "a refused refill changes nothing";
+
+    {
+        ScopedAnswerer answerer;
+        answerer.reply(lumivo::ui::IDNO);
+        frame.Tree().setCurrentItem(frame.Tree().FindItem(second));
+    }
+    EXPECT_EQ(frame.CurrentBackground(), second);
+    EXPECT_EQ(first->Name, "First") << "No reads the page back";
+}
+
+TEST_F(BgEditorTest, OkStoresTheEditAndAPageOfADataFileBecomesACopyInTheUsersFile)
+{
+    const int data = dataFile("data.tvf");
+    CQuibBg* shared = filePage(data, 30, kLanguage, "Shared");
+    CQuibBg_Frame& frame = openEditor();
+    frame.Execute(kBgFilterDataFiles);
+    ASSERT_TRUE(frame.SelectBackground(shared));
+    EXPECT_TRUE(frame.IsEditable());
+    typeName(frame, "Mine now");
+    frame.View().OkButton().click();
+
+    CQuibBg* copy = frame.CurrentBackground();
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->GetFile(), userFile()) << "the editor goes on with the copy";
+    EXPECT_EQ(copy->Name, "Mine now");
+    EXPECT_EQ(static_cast<CQuibBg*>(theBgIndex.Find(userFile(), kLanguage, 30)), copy);
+    EXPECT_EQ(shared->Name, "Shared") << "the data file keeps its page";
+    EXPECT_FALSE(frame.View().OkButton().isEnabled());
+    EXPECT_NE(frame.Tree().FindItem(copy), nullptr);
+    EXPECT_NE(frame.Tree().FindItem(shared), nullptr);
+
+    // With its own copy in the user's file, the data file's page is no longer editable.
+    ASSERT_TRUE(frame.SelectBackground(shared));
+    EXPECT_FALSE(frame.IsEditable());
+    EXPECT_TRUE(frame.View().EditButton().isEnabled());
+    lumivo::ui::CommandUpdate remove(kBgRemoveBackground);
+    frame.OnCommand(kBgRemoveBackground, lumivo::ui::kUpdateCommand, &remove);
+    EXPECT_FALSE(remove.enabled().value_or(true));
+    frame.View().EditButton().click();
+    EXPECT_EQ(frame.CurrentBackground(), copy);
+}
+
+TEST_F(BgEditorTest, ANewPageIsStoredAndListedAtItsFirstSaveAndCancelLeavesNoTrace)
+{
+    const std::int32_t type = MakeBgType(1, kLanguage);
+    CQuibBg_Frame& frame = openEditor();
+    frame.Execute(kBgNewBackground);
+    ASSERT_NE(frame.CurrentBackground(), nullptr);
+    EXPECT_EQ(countRecords(userFile(), type), 1);
+    EXPECT_TRUE(IsSystemItem(frame.CurrentBackground()->GetID()));
+    typeName(frame, "Unwanted");
+    frame.View().CancelButton().click();
+    EXPECT_EQ(frame.CurrentBackground(), nullptr);
+    EXPECT_EQ(countRecords(userFile(), type), 0);
+
+    frame.Execute(kBgNewBackground);
+    frame.Execute(kBgNewBackground); // the first, left unedited, goes again
+    EXPECT_EQ(countRecords(userFile(), type), 1);
+    typeName(frame, "Kitchen");
+    frame.View().OkButton().click();
+    CQuibBg* made = frame.CurrentBackground();
+    ASSERT_NE(made, nullptr);
+    EXPECT_TRUE(theBgIndex.Contains(made));
+    EXPECT_EQ(made->Name, "Kitchen");
+    ASSERT_NE(frame.Tree().FindItem(made), nullptr);
+    EXPECT_EQ(frame.Tree().currentItem(), frame.Tree().FindItem(made));
+}
+
+TEST_F(BgEditorTest, WithoutANewIdNoPageIsMadeAndThePersonIsTold)
+{
+    const auto noId = theItemIdRandomHook.scoped([](std::int32_t, std::int32_t last) { return last + 1; });
+    CQuibBg_Frame& frame = openEditor();
+    ScopedAnswerer answerer;
+    frame.Execute(kBgNewBackground);
+    EXPECT_EQ(frame.CurrentBackground(), nullptr);
+    EXPECT_EQ(countRecords(userFile(), MakeBgType(1, kLanguage)), 0);
+    ASSERT_EQ(answerer.questions().size(), 1u);
+    EXPECT_EQ(answerer.questions()[0].text, LoadSystemString(9773));
+
+    int made = -1;
+    EXPECT_EQ(StorePageNames({"a", "b"}, userFile(), kLanguage, &made), PageImportError::NoFreeId);
+    EXPECT_EQ(made, 0);
+}
+
+TEST_F(BgEditorTest, RemoveAsksAndTakesThePageOutOfTheFileTheIndexAndTheTree)
+{
+    CQuibBg* page = filePage(userFile(), 40, kLanguage, "Going");
+    CQuibBg_Frame& frame = openEditor();
+    ASSERT_TRUE(frame.SelectBackground(page));
+    {
+        ScopedAnswerer answerer;
+        answerer.reply(IDCANCEL);
+        frame.Execute(kBgRemoveBackground);
+        EXPECT_EQ(answerer.questions().at(0).text, LoadSystemString(9020));
+    }
+    EXPECT_EQ(frame.CurrentBackground(), page);
+    {
+        ScopedAnswerer answerer;
+        answerer.reply(IDOK);
+        frame.Execute(kBgRemoveBackground);
+    }
+    EXPECT_EQ(frame.CurrentBackground(), nullptr);
+    EXPECT_EQ(frame.Tree().topLevelItem(0)->childCount(), 0);
+    EXPECT_EQ(theBgIndex.Find(userFile(), kLanguage, 40), nullptr);
+    EXPECT_EQ(countRecords(userFile(), MakeBgType(1, kLanguage)), 0);
+}
+
+TEST_F(BgEditorTest, TheImportModeKeepsOneBitAndIsStoredWhenTheEditorCloses)
+{
+    theRegistry = std::make_unique<CRegistry>();
+    ASSERT_TRUE(theRegistry->CreateKey(kSettingsRoot));
+    SetSystemSettingWord(QString::fromLatin1(kEditorParamsValue), 5);
+    CQuibBg_Frame& frame = openEditor();
+    EXPECT_EQ(frame.ImportMode(), 5) << "as the word editor left it";
+    frame.Execute(kBgImportResize);
+    EXPECT_EQ(frame.ImportMode(), kImportResize);
+    for (const int id : {kBgImportCrop, kBgImportResize, kBgImportKeepSize}) {
+        lumivo::ui::CommandUpdate update(id);
+        frame.OnCommand(id, lumivo::ui::kUpdateCommand, &update);
+        EXPECT_EQ(update.checked().value_or(false), id == kBgImportResize) << id;
+    }
+    frame.Execute(kBgImportKeepSize);
+    EXPECT_TRUE(frame.close());
+    EXPECT_EQ(ReadEditorParams(0), kImportKeepSize);
+}
+
+TEST_F(BgEditorTest, ExportWritesThePagesWordsOrThatNoPageIsChosen)
+{
+    CQuibBg_Frame& frame = openEditor();
+    ScopedAnswerer answerer;
+    answerer.reply(tempPath("words.txt"));
+    frame.Execute(kBgExportWords);
+    EXPECT_EQ(fileBytes(tempPath("words.txt")), QByteArray("No background selected"));
+
+    CQuibBg* page = filePage(userFile(), 41, kLanguage, "Køkken");
+    EXPECT_EQ(PageWordsText(page), QByteArray("WORDS assets to background \"K\xF8kken\" id=41 \r\n"));
+}
+
+TEST_F(BgEditorTest, TheListReportHasALineForEachLetterAndPageInTheTreesOrder)
+{
+    filePage(userFile(), 51, kLanguage, "æble");
+    filePage(userFile(), 52, kLanguage, "abe");
+    filePage(userFile(), 53, kLanguage, "Zebra");
+    CQuibBg_Frame& frame = openEditor();
+    ScopedAnswerer answerer;
+    answerer.reply(tempPath("list"));
+    frame.Execute(kBgSaveList);
+    const QByteArray text = fileBytes(tempPath("list.txt"));
+    const QByteArray rule = QByteArray(65, '-') + "\r\n";
+    ASSERT_TRUE(text.startsWith("Baggrunde i datafiler (")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(rule +
+                              "A -------\r\n52\tabe\r\nZ -------\r\n53\tZebra\r\n\xC6 -------\r\n51\t\xE6"
+                              "ble\r\n"))
+        << text.toStdString();
+
+    frame.Execute(kBgFilterOutputFile); // nothing listed now
+    answerer.reply(tempPath("empty"));
+    frame.Execute(kBgSaveList);
+    const QByteArray empty = fileBytes(tempPath("empty.txt"));
+    EXPECT_EQ(empty.count("\r\n"), 2) << "the header and the rule";
+    EXPECT_TRUE(empty.endsWith(rule));
+    EXPECT_EQ(PageListFileName(CTime(2024, 3, 7, 9, 5, 0)), "Ord 070324-0905");
+}
+
+TEST_F(BgEditorTest, ImportMakesAPagePerLineUpToAThousandTheLastLineWithoutItsLineFeedToo)
+{
+    QByteArray lines;
+    for (int n = 0; n < 1500; ++n)
+        lines += QByteArray("page ") + QByteArray::number(n) + "\tignored" + (n % 2 ? "\r\n" : "\n");
+    EXPECT_EQ(PageNamesOfImport(lines).size(), 1000u);
+    const std::vector<QString> names = PageNamesOfImport("one\r\n\r\ntwo\tx\nthree");
+    EXPECT_EQ(names, (std::vector<QString>{"one", "two", "three"}));
+
+    QFile file(tempPath("names.txt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(lines);
+    file.close();
+    theOutputFile = makeResourceFile(tempPath("output.tvf"));
+    theTranslateLanguage = kLanguage;
+    OpenBackgroundEditorForTranslation();
+    ASSERT_NE(theBgEditorFrame, nullptr);
+    ScopedAnswerer answerer;
+    answerer.reply(tempPath("names.txt"));
+    theBgEditorFrame->Execute(kBgImportNames);
+    EXPECT_EQ(countRecords(theOutputFile, 0x67620100 | kLanguage), 1000);
+    CResEntry* record = nullptr;
+    ASSERT_EQ(FindResEntry(&record, nullptr, -1, 0x67620100 | kLanguage, theOutputFile), 0);
+    CQuibBg page;
+    ASSERT_EQ(AttachResEntry(&page, record), 0);
+    page.Load();
+    EXPECT_TRUE(page.Name.startsWith("page ")) << page.Name.toStdString();
+    QString recordName;
+    page.GetName(recordName);
+    EXPECT_EQ(recordName, page.Name);
+    EXPECT_EQ(theBgIndex.GetCount(), 0u) << "the next reload lists them";
+}
+
+TEST_F(BgEditorTest, NoAtTheSaveQuestionKeepsAPageSavedEarlierInTheSession)
+{
+    CQuibBg_Frame& frame = openEditor();
+    frame.Execute(kBgNewBackground);
+    typeName(frame, "Kitchen");
+    frame.View().OkButton().click();
+    CQuibBg* saved = frame.CurrentBackground();
+    ASSERT_NE(saved, nullptr);
+    typeName(frame, "Kitchen 2");
+    {
+        ScopedAnswerer answerer;
+        answerer.reply(lumivo::ui::IDNO);
+        frame.FillTree();
+    }
+    EXPECT_TRUE(theBgIndex.Contains(saved));
+    EXPECT_EQ(saved->Name, "Kitchen");
+    EXPECT_EQ(countRecords(userFile(), MakeBgType(1, kLanguage)), 1);
+}
