@@ -723,6 +723,11 @@ const StringTableRow rows[] = {
     {9775, "The picture \"[#1]\" cannot be read."},
     {9776, "Userlevel %1"},
 
+    // The wizards
+    {9800, "Advanced..."},
+    {9801, "No free id was found. The new word, picture, film clip or sound was not stored."},
+    {9802, "The picture or sound could not be stored in the file's format, so nothing was replaced."},
+
     // Language names: 10000 + language number
     {10000, "None"},
     {10001, "Default"},
