@@ -244,7 +244,6 @@ bool CWizardDialog::showPage(CWizardPage* page)
         if (m_placeholderId == 0 || !page->createWindow(*m_placeholder))
             return false;
         page->m_owner = this;
-        chainTabOrder(*page);
         if (!page->OnCreatePage())
             return false;
     }
@@ -287,28 +286,6 @@ void CWizardDialog::OnDestroy()
 {
     for (CWizardPage* page : m_pages)
         destroyPage(page);
-}
-
-// Tab visits the shown page's controls, then the buttons; a page built later than the buttons would
-// otherwise come after them.
-void CWizardDialog::chainTabOrder(CWizardPage& page)
-{
-    QWidget* previous = nullptr;
-    for (QWidget* control : page.m_widget->findChildren<QWidget*>()) {
-        // Not the parts of a control (a combo box's edit field, its list's window).
-        const QWidget* parent = control->parentWidget();
-        if (control->focusPolicy() == Qt::NoFocus || control->window() != page.m_widget->window() ||
-            (parent && parent->focusProxy() == control))
-            continue;
-        if (previous)
-            QWidget::setTabOrder(previous, control);
-        previous = control;
-    }
-    if (previous)
-        QWidget::setTabOrder(previous, m_back);
-    QWidget::setTabOrder(m_back, m_next);
-    QWidget::setTabOrder(m_next, m_finish);
-    QWidget::setTabOrder(m_finish, m_cancel);
 }
 
 bool CWizardDialog::SetActivePageById(int templateId)

@@ -211,7 +211,6 @@ private:
     CWizardPage* pageWithId(int templateId) const;
     void followNeighbours(const CWizardPage* page);
     void updateDefaultButton();
-    void chainTabOrder(CWizardPage& page);
 
     std::vector<CWizardPage*> m_pages;
     int m_placeholderId = 0;
