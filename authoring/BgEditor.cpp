@@ -1,6 +1,8 @@
 #include "authoring/BgEditor.h"
 
 #include "authoring/BgEditorFrame.h"
+#include "core/ObjectIndex.h"
+#include "core/Page.h"
 #include "core/User.h"
 #include "platform/ui/Ui.h"
 #include "shell/MainFrame.h"
@@ -97,8 +99,16 @@ void OpenBackgroundEditorForTranslation()
 void EditBackground(CQuibBg* page)
 {
     OpenBackgroundEditor();
-    if (theBgEditorFrame && page)
-        theBgEditorFrame->SelectBackground(page);
+    if (!theBgEditorFrame || !page)
+        return;
+    // The editor keeps only pages the page index holds: a pane's own copy of a page goes with the
+    // pane, unannounced, so the index's page of the same keys is edited instead (none: no page).
+    CQuibBg* indexed = page;
+    if (!theBgIndex.Contains(page))
+        indexed = static_cast<CQuibBg*>(
+            theBgIndex.Find(page->GetFile(), GetBgTypeLanguage(page->GetType()), page->GetID()));
+    if (indexed)
+        theBgEditorFrame->SelectBackground(indexed);
 }
 
 bool QueryCloseBackgroundEditor()

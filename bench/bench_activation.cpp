@@ -11,9 +11,11 @@
 #include "core/Sound.h"
 #include "media/SpeechEngine.h"
 #include "panes/Panes.h"
+#include "panes/PanesWiring.h"
 #include "platform/audio/Audio.h"
 #include "shell/App.h"
 #include "shell/MainFrame.h"
+#include "shell/ShellWiring.h"
 #include "store/Registry.h"
 #include "system/SystemSettings.h"
 
@@ -146,7 +148,7 @@ void measure(benchmark::State& state, CQuibIcon* icon, const std::function<void(
 void byKey(CQuibIcon& icon)
 {
     theSelectedIcons.clear();
-    icon.Select(&theMainPane);
+    icon.Select();
     theFocusPane = &theMainPane;
     sendSpace(*MainFrame()->ClientWindow());
 }
@@ -225,6 +227,9 @@ int main(int argc, char** argv)
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     ::setenv("SDL_AUDIODRIVER", "dummy", 0);
     QApplication application(argc, argv);
+    // Wired as main() wires the program, so that a press reaches every follower it reaches there.
+    WirePanes();
+    WireShell();
     CQuibApp app;
     theBenchApp = &app;
     if (!startProgram(work)) {

@@ -22,9 +22,9 @@
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
 #include "core/Picture.h"
-#include "panes/IconDrawing.h"
 #include "panes/Panes.h"
 #include "panes/PanesState.h"
+#include "panes/PanesWiring.h"
 #include "platform/image/Image.h"
 #include "store/ResourceManager.h"
 #include "store/ResourceTypes.h"
@@ -210,9 +210,7 @@ AnySizeTimes timePageOfAnySize(QImage& buffer, int repeats)
     std::vector<double> again;
     for (int i = 0; i < repeats; ++i) {
         theMainPane.ClearPage();
-        std::unique_ptr<CQuibBg> page = pageOfAnySize();
-        check(theMainPane.SetPage(page.get()) == nullptr, "page of any size");
-        static_cast<void>(page.release()); // the pane's now
+        check(theMainPane.AdoptPage(pageOfAnySize()) == nullptr, "page of any size");
         first.push_back(millisecondsFor([&] {
             theMainPane.UpdateLayout(true);
             drawPane(buffer);
@@ -242,6 +240,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    WirePanes(); // the panes follow the model as in the program
     const bool brief = std::getenv("LUMIVO_BENCH_SHORT") != nullptr;
     const int repeats = brief ? 3 : 15;
 

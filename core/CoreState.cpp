@@ -7,8 +7,7 @@
 #include "core/IconEvents.h"
 #include "core/ObjectIndex.h"
 #include "core/PageEvents.h"
-#include "core/PageHooks.h"
-#include "core/Sentence.h"
+#include "core/ShownIcons.h"
 #include "core/User.h"
 #include "core/UserLevel.h"
 #include "core/Word.h"
@@ -24,8 +23,7 @@ void ResetCoreState()
     ResetUserState();
     ResetWordEditorFrame();
     ResetIconEvents();
-    ResetSentenceHooks();
-    ResetPageHooks();
+    ResetShownIcons();
     ResetIconEditing();
     ResetIconDrag();
     ResetSystemColorTable();

@@ -4,10 +4,9 @@
 #include "core/IconEvents.h"
 #include "core/Lookups.h"
 #include "core/Page.h"
-#include "core/PageHooks.h"
+#include "core/ShownIcons.h"
 #include "core/Sound.h"
 #include "core/Word.h"
-#include "panes/IconDrawing.h"
 
 #include <algorithm>
 
@@ -29,8 +28,6 @@ CQuibIcon::CQuibIcon(std::uint32_t shape)
 
 CQuibIcon::~CQuibIcon()
 {
-    if (AviPreviewIcon() == this)
-        CloseAviPreview();
     ForgetDraggedIcon(this);
     ForgetIcon(this);
     FreeCache();
@@ -104,8 +101,7 @@ void CQuibIcon::FreeCache()
 
 CQuibBg* CQuibIcon::GetBackground() const
 {
-    CPane* pane = theFindPaneShowingIcon(this);
-    return pane ? thePanePage(pane) : nullptr;
+    return ShownPageOf(this);
 }
 
 void CQuibIcon::SetModified(bool commitPage, bool setModifiedBit)

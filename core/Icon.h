@@ -21,11 +21,8 @@
 #include <memory>
 #include <vector>
 
-class CPane;
 class CQuibBg;
-struct IconPaint;
 class QObject;
-class QPainter;
 class CQuibIcon;
 class CQuibSound;
 class CQuibWord;
@@ -53,9 +50,6 @@ constexpr std::uint32_t kIconShapeEllipse = 2;
 constexpr std::uint32_t kIconShapeUnclipped = 3;
 constexpr std::uint32_t kIconShapeNoHit = 7;
 
-// The print option that keeps a picture's key colour instead of printing it white.
-constexpr int kPrintKeepKeyColor = 0x4;
-
 // The colour of "no transparent colour" in PictCacheColor.
 constexpr std::uint32_t kIconNoCacheColor = 0xFE7D7D19;
 
@@ -64,6 +58,10 @@ constexpr std::uint32_t kIconStreamVersion = 1;
 
 // The name of the clipboard format of icons.
 inline constexpr char kIconClipFormat[] = "TavimoIcon";
+
+// How the painter (panes/IconPainter.h) draws an icon: the standard way (picture or text, frames,
+// handles), only the outline of its ellipse, or only its picture in the writer's size step.
+enum class IconLook { Standard, Outline, ToolPicture };
 
 // What an icon copies: everything but what it owns (its word, sound, cached pictures, drag copy).
 struct CQuibIconFields {
@@ -112,7 +110,7 @@ public:
     // Drops the drag copy, the word, the sound and the cached pictures.
     virtual void FreeCache();
 
-    // The page that shows the icon (through the pane that shows it), or none.
+    // The page of the view that shows the icon (core/ShownIcons.h), or none.
     CQuibBg* GetBackground() const;
     // With `commitPage`, commits the page whose icon list holds the icon; with `setModifiedBit`, marks
     // the icon.
@@ -128,7 +126,7 @@ public:
     // Whether a click at the point belongs to the icon, with the edit tool's rules and the handles.
     virtual bool IsHit(const POINT& point) const;
     virtual bool IsEditableShape(const POINT&) const { return false; }
-    // Whether a pane shows the icon and its rectangle meets `rect`.
+    // Whether a view shows the icon (core/ShownIcons.h) and its rectangle meets `rect`.
     virtual bool IsVisibleIn(const CRect& rect) const;
     // The area a redraw must cover: the rectangle with its handles and state frames, now or last drawn.
     virtual CRect GetBoundsRect() const;
@@ -145,14 +143,8 @@ public:
     // Places the icon (snapped to the grid with `snap` when snapping is on) and marks it modified.
     void SetRect(int left, int top, int right, int bottom, bool snap);
 
-    // Drawing (panes/IconDrawing.cpp): the icon in its rectangle moved by the origin, then its
-    // frames; nothing when it is not visible.
-    virtual void Draw(IconPaint& paint);
-    void DrawHandles(IconPaint& paint) const;
-    // The print variant: the rectangle scaled by scaleX and scaleY per mille and moved by the origin;
-    // text sizes scale with it. A key colour prints white unless `printOptions` has
-    // kPrintKeepKeyColor.
-    void DrawForPrint(QPainter& painter, QPoint origin, int scaleX, int scaleY, int printOptions);
+    // How the icon is drawn; the painter of the panes draws it.
+    virtual IconLook Look() const { return IconLook::Standard; }
 
     // Events (core/IconEvents.cpp), all answering true (handled). The mouse rests on the icon, moved
     // onto it, left it, or held the button down on it.
@@ -165,15 +157,14 @@ public:
     virtual bool Activate(std::int32_t wordId);
     // Opens the linked page in the main pane (or the fallback page); false without a link.
     bool FollowLink();
-    // Joins the selection (of `pane`, or of the pane that shows the icon).
-    void Select(CPane* pane);
+    // Joins the selection (the caller's pane shows the icon).
+    void Select();
     void Deselect();
-    // Shows the next member of the word's family.
-    void NextInflexion();
-    // Asks the pane that shows the icon to repaint it; with `erase`, at once.
+    // Shows the next member of the word's family; with `takeAsWord` (an icon of the writer's sentence,
+    // which the caller knows) the member becomes the icon's word, as the sentence says it.
+    void NextInflexion(bool takeAsWord);
+    // Announces that the icon's area wants repainting (iconChanged), whatever `erase` says.
     void Redraw(bool erase);
-    // The pane that shows the icon, or none.
-    CPane* GetPane() const;
 
     // Offers the icon to a drag from `dragSource` (core/IconDrag.cpp); true when it ended in a drop.
     bool StartDrag(QObject* dragSource);
@@ -197,18 +188,6 @@ public:
     // sentence is being read aloud at this icon (drawn with the selection colour behind it).
     CRect DrawnRect;
     bool Highlighted = false;
-
-protected:
-    // The picture by the size-step rule, placed in `rect`; false when there is none to draw.
-    bool DrawPicture(IconPaint& paint, const CRect& rect);
-
-private:
-    void DrawContent(IconPaint& paint, const CRect& rect);
-    void CachePicture(const CRect& rect, int step, int box);
-    void DrawLabelText(IconPaint& paint, const CRect& rect, const QString& text);
-    void DrawFrames(IconPaint& paint, const CRect& rect);
-    void DrawNameLabel(IconPaint& paint, const CRect& rect);
-    bool DrawPrintPicture(QPainter& painter, const CRect& rect, int printOptions);
 };
 
 // An icon's page pixels stay within this distance of the page's origin, whatever its stored rectangle

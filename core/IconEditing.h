@@ -6,7 +6,6 @@
 // the tail lies in front, and a hit test looks from the tail back, finding the front-most icon first.
 
 #include "core/Icon.h"
-#include "platform/types/Hook.h"
 #include "platform/types/WinTypes.h"
 
 #include <cstdint>
@@ -32,11 +31,7 @@ extern int theGridStepX;       // pixels; 0 or less: no snapping
 extern int theGridStepY;       //
 extern int theStateFrameWidth; // the selected and entered frames, 2
 
-// An icon's place on the screen changed: the pane that shows it repaints what GetBoundsRect covers.
-// Panes install it; by default nothing is shown.
-extern lumivo::Hook<void(CQuibIcon* icon)> theIconRedraw;
-
-// Puts the editing state and the redraw hook back.
+// Puts the editing state back.
 void ResetIconEditing();
 
 // The size of a handle square: larger with the icon wizard's tool and the option for large handles.

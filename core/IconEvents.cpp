@@ -5,11 +5,9 @@
 #include "core/Lookups.h"
 #include "core/ObjectIndex.h"
 #include "core/PageEvents.h"
-#include "core/PageHooks.h"
 #include "core/Sound.h"
 #include "core/User.h"
 #include "core/Word.h"
-#include "panes/IconDrawing.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 
@@ -21,12 +19,6 @@
 std::vector<CQuibIcon*> theSelectedIcons;
 CQuibIcon* theHoverIcon = nullptr;
 
-lumivo::Hook<void(const CQuibIcon*)> theIconDestroying{[](const CQuibIcon*) {}};
-lumivo::Hook<void()> theSelectionChanged{[] {}};
-lumivo::Hook<void()> theInflexionButtonUpdate{[] {}};
-lumivo::Hook<bool(std::int32_t)> theMainPaneLoadPage{[](std::int32_t) { return false; }};
-lumivo::Hook<CPane*()> theWriterPaneOf{[] { return static_cast<CPane*>(nullptr); }};
-lumivo::Hook<void()> theWriterSentenceChanged{[] {}};
 lumivo::Hook<bool(const QString&, const QString&)> theSpeakWithVoice{
     [](const QString&, const QString&) { return false; }};
 lumivo::Hook<bool(const QString&)> theExternalReader{[](const QString&) { return false; }};
@@ -35,12 +27,6 @@ void ResetIconEvents()
 {
     theSelectedIcons.clear();
     theHoverIcon = nullptr;
-    theIconDestroying.reset();
-    theSelectionChanged.reset();
-    theInflexionButtonUpdate.reset();
-    theMainPaneLoadPage.reset();
-    theWriterPaneOf.reset();
-    theWriterSentenceChanged.reset();
     theSpeakWithVoice.reset();
     theExternalReader.reset();
 }
@@ -57,30 +43,21 @@ void ForgetIcon(const CQuibIcon* icon)
     std::erase(theSelectedIcons, icon);
     if (theHoverIcon == icon)
         SetHoverIcon(nullptr);
-    theIconDestroying(icon);
     emit thePageEvents.iconAboutToBeDestroyed(icon);
-}
-
-CPane* CQuibIcon::GetPane() const
-{
-    return theFindPaneShowingIcon(this);
 }
 
 void CQuibIcon::Redraw(bool /*erase*/)
 {
-    theIconRedraw(this);
     emit thePageEvents.iconChanged(this);
 }
 
-void CQuibIcon::Select(CPane* pane)
+void CQuibIcon::Select()
 {
     if (Flags & kIconNotSelectable) {
         Redraw(false);
         return;
     }
-    if (pane == nullptr)
-        pane = GetPane();
-    if (pane != nullptr && std::ranges::find(theSelectedIcons, this) == theSelectedIcons.end())
+    if (std::ranges::find(theSelectedIcons, this) == theSelectedIcons.end())
         theSelectedIcons.push_back(this);
     const bool nothingToShow = WordId == 0 && PictId == 0 && Name.isEmpty();
     if (theEditTool != kEditToolBrowse)
@@ -88,8 +65,6 @@ void CQuibIcon::Select(CPane* pane)
     else if (!nothingToShow)
         Flags |= kIconSelected;
     ShownWordId = WordId;
-    theSelectionChanged();
-    theInflexionButtonUpdate();
     emit thePageEvents.selectionChanged();
     if (Flags & kIconVisible)
         Redraw(false);
@@ -98,15 +73,12 @@ void CQuibIcon::Select(CPane* pane)
 void CQuibIcon::Deselect()
 {
     std::erase(theSelectedIcons, this);
-    if ((Flags & kIconEntered) && AviPreviewIcon() == this)
-        StopAviTimer(); // the clip preview runs only while the icon is entered
     Flags &= ~(kIconSelected | kIconEntered | kIconHandles);
     theLastSoundTick = 0; // the next long press may activate at once
     if (Flags & kIconVisible)
         Redraw(false);
     ShownWordId = WordId;
     Sound.reset();
-    theSelectionChanged();
     emit thePageEvents.selectionChanged();
     StopSound();
 }
@@ -232,11 +204,8 @@ bool CQuibIcon::OnInside()
 bool CQuibIcon::OnEnter()
 {
     noteEvent("OnEnter");
-    if (WordId != 0) {
-        OpenAviPreview(this);
-        StartAviTimer();
+    if (WordId != 0)
         Flags |= kIconEntered;
-    }
     Redraw(false);
     return true;
 }
@@ -244,8 +213,6 @@ bool CQuibIcon::OnEnter()
 bool CQuibIcon::OnLeave()
 {
     noteEvent("OnLeave");
-    if (AviPreviewIcon() == this) // another icon's preview may already run
-        StopAviTimer();
     Flags &= ~kIconEntered;
     Redraw(false);
     return true;
@@ -278,14 +245,11 @@ bool CQuibIcon::FollowLink()
     if (LinkId == 0)
         return false;
     emit thePageEvents.linkRequested(LinkId);
-    if (!theMainPaneLoadPage(LinkId))
-        theMainPaneLoadPage(kLinkFallbackPage);
     return true;
 }
 
-void CQuibIcon::NextInflexion()
+void CQuibIcon::NextInflexion(bool takeAsWord)
 {
-    CPane* pane = GetPane();
     if (!Word)
         ReloadWord(false);
     const std::int32_t familyKey = familyKeyOf(*this);
@@ -301,15 +265,10 @@ void CQuibIcon::NextInflexion()
     }
     ShownWordId = next;
     Sound.reset(); // it belonged to the word shown before
-    // In the writer pane the inflexion becomes the icon's word, as the sentence says it.
-    const bool inWriter = pane != nullptr && pane == theWriterPaneOf();
-    if (inWriter)
+    if (takeAsWord)
         WordId = ShownWordId;
     // The word is reloaded before the repaint, so that the new picture is looked for.
     ReloadWord(true);
     Redraw(true);
-    theSelectionChanged();
     emit thePageEvents.selectionChanged();
-    if (inWriter)
-        theWriterSentenceChanged();
 }

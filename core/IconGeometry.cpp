@@ -5,7 +5,7 @@
 #include "core/IconEditing.h"
 #include "core/Page.h"
 #include "core/PageEvents.h"
-#include "core/PageHooks.h"
+#include "core/ShownIcons.h"
 #include "system/SystemSettings.h"
 
 #include <algorithm>
@@ -14,7 +14,6 @@ int theEditTool = kEditToolBrowse;
 int theGridStepX = 10;
 int theGridStepY = 10;
 int theStateFrameWidth = 2;
-lumivo::Hook<void(CQuibIcon*)> theIconRedraw{[](CQuibIcon*) {}};
 
 void ResetIconEditing()
 {
@@ -22,7 +21,6 @@ void ResetIconEditing()
     theGridStepX = 10;
     theGridStepY = 10;
     theStateFrameWidth = 2;
-    theIconRedraw.reset();
 }
 
 namespace
@@ -58,7 +56,6 @@ void markPlaced(CQuibIcon& icon)
     storeRelative(icon);
     icon.SetModified(true, true);
     icon.Flags |= kIconNeedsLayout;
-    theIconRedraw(&icon);
     emit thePageEvents.iconChanged(&icon);
 }
 
@@ -89,7 +86,7 @@ bool CQuibIcon::HitTest(const POINT& point) const
 
 bool CQuibIcon::IsVisibleIn(const CRect& rect) const
 {
-    if (!theFindPaneShowingIcon(this))
+    if (!IsIconShown(this))
         return false;
     CRect common;
     return common.IntersectRect(ScreenRect, rect);
@@ -214,8 +211,7 @@ void CQuibIcon::MoveHandleTo(int handle, POINT point)
 
 void CQuibIcon::SetRect(int left, int top, int right, int bottom, bool snap)
 {
-    theIconRedraw(this); // the old place
-    emit thePageEvents.iconChanged(this);
+    emit thePageEvents.iconChanged(this); // the old place
     CRect rect(left, top, right, bottom);
     if (snap && snappingOn()) {
         const CPoint snapped = SnapToGrid(CPoint(left, top));
@@ -265,7 +261,6 @@ bool MoveIconInOrder(CQuibBg* page, const std::vector<CQuibIcon*>& selection, Ic
         break;
     }
     CQuibIcon* icon = selection.front();
-    theIconRedraw(icon);
     emit thePageEvents.iconChanged(icon);
     page->Commit();
     icon->Flags |= kIconModified;

@@ -22,7 +22,7 @@ public:
     // The ellipse inscribed in the rectangle, whatever the shape kind says.
     bool HitTest(const POINT& point) const override;
     // An outline only: black, red when selected, green when entered; and the handles.
-    void Draw(IconPaint& paint) override;
+    IconLook Look() const override { return IconLook::Outline; }
 };
 
 // The writer pane's tool buttons: only their picture, always in the writer pane's size step; no text,
@@ -33,5 +33,5 @@ public:
     static constexpr std::uint32_t kToolFlags = 0xA004;
 
     CWriterToolIcon() { Flags = DrawnFlags = kToolFlags; }
-    void Draw(IconPaint& paint) override;
+    IconLook Look() const override { return IconLook::ToolPicture; }
 };

@@ -3,7 +3,6 @@
 #include "core/Lookups.h"
 #include "core/ObjectIndex.h"
 #include "core/PageEvents.h"
-#include "core/PageHooks.h"
 #include "core/Picture.h"
 #include "core/User.h"
 #include "platform/ui/Ui.h"
@@ -37,7 +36,6 @@ constexpr int kAskSavePage = 9021;
 const char* const kAskReplacePage =
     "The background already exist in the user/output file!. Shall it be replaced?";
 constexpr std::int16_t kPageKind = 1;
-constexpr std::int32_t kDefaultPageId = -2;
 
 // Where an edited page belongs: the output file in its translation language when one is open, else
 // the current user's file in the user's primary language, else nowhere (file 0, language 0).
@@ -57,21 +55,24 @@ SaveTarget saveTarget()
     return {};
 }
 
-// Drops the page the index holds under these keys, unless it is `keep`. The pane that showed it lets
-// go first and shows `replacement` instead (none: it shows nothing until it is given a page); gives
-// that pane.
-CPane* dropIndexedPage(int file, std::uint8_t language, std::int32_t id, const CMyRes* keep,
-                       CQuibBg* replacement)
+// The page the index holds under these keys, unless it is `keep`; none when there is none.
+CQuibBg* otherIndexedPage(int file, std::uint8_t language, std::int32_t id, const CMyRes* keep)
 {
     auto* held = static_cast<CQuibBg*>(theBgIndex.Find(file, language, id));
-    if (!held || held == keep)
-        return nullptr;
-    CPane* pane = theFindPaneShowingPage(held);
-    if (pane)
-        thePaneSetPage(pane, replacement);
+    return held == keep ? nullptr : held;
+}
+
+// Drops the page the index holds under these keys, unless it is `keep`. Whatever shows it lets go
+// first, while it still exists, and shows `replacement` instead, a page the index holds (none: it
+// shows nothing until it is given a page).
+void dropIndexedPage(int file, std::uint8_t language, std::int32_t id, const CMyRes* keep,
+                     CQuibBg* replacement)
+{
+    CQuibBg* held = otherIndexedPage(file, language, id, keep);
+    if (!held)
+        return;
     emit thePageEvents.pageReplaced(held, replacement);
     theBgIndex.Remove(held); // handed back and dropped here
-    return pane;
 }
 
 // The page's entry in the name list, under its current name.
@@ -87,7 +88,9 @@ void writeAndDropOthers(CQuibBg* page)
 {
     page->Commit();
     page->Write();
-    dropIndexedPage(page->GetFile(), GetBgTypeLanguage(page->GetType()), page->GetID(), page, page);
+    // A page the index does not hold is no one else's to show.
+    CQuibBg* replacement = theBgIndex.Contains(page) ? page : nullptr;
+    dropIndexedPage(page->GetFile(), GetBgTypeLanguage(page->GetType()), page->GetID(), page, replacement);
 }
 
 // A new id for a page that was never stored, free in the target file; kNoItemId when none.
@@ -112,23 +115,21 @@ bool saveNewPage(CQuibBg* page, const SaveTarget& target)
     return true;
 }
 
-// Saves a copy of a page of another file into the target file; the page itself drops its edits. The
-// pane that showed the page, or the copy it replaces, shows the new copy.
+// Saves a copy of a page of another file into the target file; the page itself drops its edits.
+// Whatever showed the page shows the new copy; so does whatever let go of the copy it replaces.
 bool saveCopyOfPage(CQuibBg* page, const SaveTarget& target)
 {
     using namespace lumivo::ui;
     const std::int32_t id = page->GetID();
     const std::int32_t copyType =
         MakeBgType(std::int16_t(GetResTypeKind(page->GetType())), std::int16_t(target.language));
-    CPane* paneOfReplaced = nullptr;
     if (ResourceExists(id, copyType, target.file)) {
         const int replace = ShowMessageText(QString::fromLatin1(kAskReplacePage), MB_YESNOCANCEL);
         if (replace == IDCANCEL)
             return false;
         if (replace != IDYES)
             return true;
-        paneOfReplaced =
-            dropIndexedPage(target.file, std::uint8_t(target.language & 0xFF), id, nullptr, nullptr);
+        dropIndexedPage(target.file, std::uint8_t(target.language & 0xFF), id, nullptr, nullptr);
         RemoveResource(nullptr, id, copyType, target.file);
     }
     auto made = std::make_unique<CQuibBg>();
@@ -137,11 +138,7 @@ bool saveCopyOfPage(CQuibBg* page, const SaveTarget& target)
         return false;
     CQuibBg* copy = SaveBackground(std::move(made));
     page->Load();
-    if (CPane* pane = theFindPaneShowingPage(page))
-        thePaneSetPage(pane, copy);
     emit thePageEvents.pageReplaced(page, copy);
-    if (paneOfReplaced)
-        thePaneSetPage(paneOfReplaced, copy);
     return true;
 }
 
@@ -199,7 +196,6 @@ void CQuibBg::DeleteIcons()
 
 int CQuibBg::Commit()
 {
-    thePageEditorCommitted(this);
     emit thePageEvents.pageCommitted(this);
     return CMyRes::Commit();
 }
@@ -350,9 +346,17 @@ void SaveBackground(CQuibBg* page)
 CQuibBg* SaveBackground(std::unique_ptr<CQuibBg> page)
 {
     CQuibBg* saved = page.get();
-    writeAndDropOthers(saved);
+    saved->Commit();
+    saved->Write();
+    // The page is filed before the one it replaces is announced, so that whatever showed that one can
+    // show this one; the replaced page lives until then.
+    CQuibBg* other =
+        otherIndexedPage(saved->GetFile(), GetBgTypeLanguage(saved->GetType()), saved->GetID(), saved);
+    const std::unique_ptr<CMyRes> replaced = other ? theBgIndex.Remove(other) : nullptr;
     theBgIndex.Add(std::move(page));
     listName(saved);
+    if (replaced)
+        emit thePageEvents.pageReplaced(other, saved);
     return saved;
 }
 
@@ -361,15 +365,11 @@ bool CQuibBg::Remove(CQuibBg* page, bool ask)
     using namespace lumivo::ui;
     if (ask && MessageBoxById(kAskRemovePage, MB_OKCANCEL) != IDOK)
         return false;
-    CPane* pane = ReleasePageFromPane(page);
-    thePageEditorRemoving(page);
     emit thePageEvents.pageAboutToBeRemoved(page);
     const std::int32_t id = page->GetID();
     std::unique_ptr<CMyRes> held = theBgIndex.Remove(page);
     page->CMyRes::Remove(-1, -1);
     held.reset();
-    if (pane)
-        thePaneLoadPage(pane, kDefaultPageId);
     emit thePageEvents.pageRemoved(id);
     return true;
 }
@@ -387,8 +387,6 @@ bool CQuibBg::SaveChanges(CQuibBg* page, bool ask)
         if (page->IsNew() || page->GetID() == 0)
             return Remove(page, false);
         page->Load();
-        if (CPane* pane = theFindPaneShowingPage(page))
-            thePaneUpdateLayout(pane);
         emit thePageEvents.pageReverted(page);
         return true;
     }

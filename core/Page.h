@@ -65,9 +65,10 @@ public:
     // The stream with the record's time stamp given: old records lack the icons or the flags.
     void SerializeStamped(CArchive& ar, const CTime& stamp);
 
-    // Asks (with `ask`) and removes the page from its file and from the page index; the pane that
-    // showed it loads its default page. False when the person declined. A page the index held is
-    // deleted with it; one the caller owns stays the caller's.
+    // Asks (with `ask`) and removes the page from its file and from the page index, announcing it before
+    // (pageAboutToBeRemoved) and after (pageRemoved: whatever showed it shows its default page). False
+    // when the person declined. A page the index held is deleted with it; one the caller owns stays the
+    // caller's.
     static bool Remove(CQuibBg* page, bool ask);
     // Stores an edited page in the user's or the output file (asking with `ask`). False on Cancel.
     static bool SaveChanges(CQuibBg* page, bool ask);
@@ -103,8 +104,9 @@ constexpr int kLastFrameSizeMode = 6;
 int FrameSizeToLayoutId(int mode);
 
 // Commits and writes the page, then files it in the page index under its current keys with its name
-// in the name list. A page the index held under those keys before is dropped, after the pane that
-// showed it has been given this page instead. A page the index does not hold yet is taken over.
+// in the name list. A page the index held under those keys before is dropped, after whatever showed it
+// has been given this page instead (pageReplaced). A page the index does not hold yet is taken over
+// (the second form); the first form refiles only a page the index holds.
 void SaveBackground(CQuibBg* page);
 CQuibBg* SaveBackground(std::unique_ptr<CQuibBg> page);
 

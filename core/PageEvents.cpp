@@ -7,3 +7,10 @@ void ResetPageEvents()
 {
     thePageEvents.disconnect();
 }
+
+void CPageEventConnections::DisconnectAll()
+{
+    for (const QMetaObject::Connection& connection : m_connections)
+        QObject::disconnect(connection);
+    m_connections.clear();
+}

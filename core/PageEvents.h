@@ -9,6 +9,8 @@
 #include <QObject>
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 class CQuibBg;
 class CQuibIcon;
@@ -37,10 +39,13 @@ signals:
     // The icon is about to be destroyed: it has left the selection and the hover slot already.
     void iconAboutToBeDestroyed(const CQuibIcon* icon);
     void sentenceAboutToBeDestroyed(const CQuibSentence* sentence);
-    // The index is about to drop `old` for `replacement` (none: nothing takes its place). Whatever
-    // shows `old` lets go of it now and shows the replacement.
+    // `old` (a page of the index, or a page saved as a copy) gives way to `replacement`, a page the
+    // index holds (none: nothing takes its place yet; a page filed later under the keys of `old` does).
+    // Whatever shows `old` lets go of it now, while it still exists, and shows the replacement. The
+    // model does not touch `old` afterwards, so a receiver that owns it may delete it.
     void pageReplaced(CQuibBg* old, CQuibBg* replacement);
-    // The page is about to be removed from its file and deleted: whatever shows it lets go now.
+    // The page is about to be removed from its file and deleted: whatever shows it lets go now. The
+    // model still works on it until pageRemoved, so a receiver that owns it keeps it alive till then.
     void pageAboutToBeRemoved(CQuibBg* page);
     // The page of that id is gone: whatever let go of it shows its default page.
     void pageRemoved(std::int32_t id);
@@ -53,6 +58,19 @@ signals:
     void linkRequested(std::int32_t pageId);
 };
 
+// The connections one wire function makes to thePageEvents, kept so that its unwire undoes exactly
+// those (objects that follow the model while they live connect with themselves as context instead, and
+// Qt drops those connections when they die).
+class CPageEventConnections
+{
+public:
+    template <typename Signal, typename Receiver> void Follow(Signal signal, Receiver receiver);
+    void DisconnectAll();
+
+private:
+    std::vector<QMetaObject::Connection> m_connections;
+};
+
 // The model's one event object. It lives as long as the process: icons held by other globals may die
 // after this module's statics at exit, and they still announce it.
 extern CPageEvents& thePageEvents;
@@ -60,3 +78,9 @@ extern CPageEvents& thePageEvents;
 // Disconnects every receiver, so that no test's receivers outlive it; the wire functions connect the
 // layers again.
 void ResetPageEvents();
+
+template <typename Signal, typename Receiver>
+void CPageEventConnections::Follow(Signal signal, Receiver receiver)
+{
+    m_connections.push_back(QObject::connect(&thePageEvents, signal, std::move(receiver)));
+}

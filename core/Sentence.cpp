@@ -27,13 +27,6 @@ void serializeWords(CArchive& ar, std::vector<QString>& words)
 
 } // namespace
 
-lumivo::Hook<void(const CQuibSentence*)> theSentenceDestroying{[](const CQuibSentence*) {}};
-
-void ResetSentenceHooks()
-{
-    theSentenceDestroying.reset();
-}
-
 CTime SentenceIntensionGate()
 {
     return CTime(2002, 7, 30, 16, 34, 0);
@@ -46,7 +39,6 @@ CQuibSentence::CQuibSentence()
 
 CQuibSentence::~CQuibSentence()
 {
-    theSentenceDestroying(this);
     emit thePageEvents.sentenceAboutToBeDestroyed(this);
 }
 

@@ -5,7 +5,6 @@
 
 #include "core/Icon.h"
 #include "platform/archive/Archive.h"
-#include "platform/types/Hook.h"
 #include "platform/types/WinTypes.h"
 #include "store/ResourceHandle.h"
 
@@ -43,6 +42,8 @@ class CQuibSentence : public CMyRes, public CObject, public CQuibSentenceSetting
 
 public:
     CQuibSentence();
+    // Announces itself (sentenceAboutToBeDestroyed) before its icons go, so that what higher layers keep
+    // of it (the clipboard's copy source) forgets it first.
     ~CQuibSentence() override;
     CQuibSentence(const CQuibSentence&) = delete;
     CQuibSentence& operator=(const CQuibSentence&) = delete;
@@ -67,9 +68,3 @@ protected:
 
 // The time from which sentence records carry their intention sign (records stamped strictly later).
 CTime SentenceIntensionGate();
-
-// A sentence is about to be destroyed (run by its destructor before its icons go): what higher layers
-// keep of it (the clipboard's copy source) forgets it.
-extern lumivo::Hook<void(const CQuibSentence* sentence)> theSentenceDestroying;
-// Puts the sentence hook back.
-void ResetSentenceHooks();

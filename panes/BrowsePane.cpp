@@ -4,10 +4,10 @@
 #include "core/IconEditing.h"
 #include "core/IconEvents.h"
 #include "core/Picture.h"
-#include "panes/IconDrawing.h"
 #include "panes/MouseState.h"
 #include "panes/Panes.h"
 #include "resources/BitmapResource.h"
+#include "system/SystemStrings.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -17,7 +17,6 @@
 #include <cmath>
 #include <cstdlib>
 
-lumivo::Hook<void(CQuibIcon&, int, int)> theBrowseInsertIcon{[](CQuibIcon&, int, int) {}};
 CBrowsePane theBrowsePane;
 
 namespace
@@ -178,7 +177,7 @@ void CBrowsePane::UpdateFromSelection()
     CQuibIcon* candidate = nullptr;
     if (browseTool() && theSelectedIcons.size() == 1 && theSelectedIcons.front() != m_enlargedIcon) {
         candidate = theSelectedIcons.front();
-        if (candidate->GetPane() == &theWriterPane)
+        if (FindPaneOfIcon(candidate) == &theWriterPane)
             candidate = nullptr;
     }
     if (!candidate) {
@@ -196,7 +195,7 @@ void CBrowsePane::UpdateFromSelection()
         icon.Flags |= kIconVisible | kIconNotSelectable;
         icon.Flags &= ~(kIconNoPicture | kIconSelected | kIconHandles | kIconEntered);
         icon.BgColor = BrowseColor;
-        const CPane* pane = candidate->GetPane();
+        const CPane* pane = FindPaneOfIcon(candidate);
         m_anchorRect = candidate->ScreenRect;
         if (pane)
             m_anchorRect.OffsetRect(pane->PageToClient(CPoint(0, 0)));
@@ -220,7 +219,6 @@ void CBrowsePane::hide()
 
 void CBrowsePane::UpdateLayout(bool /*force*/)
 {
-    InstallPaneHooks();
     if (!m_imageListMade) {
         m_imageListMade = true;
         m_imageList =
@@ -382,7 +380,8 @@ void CBrowsePane::layOutBelow(const CRect& client)
 void CBrowsePane::layOutAround(const CRect& client)
 {
     const CPoint centre = m_anchorRect.CenterPoint() - m_shadowOffset;
-    const bool picture = theIconPictureFinder(m_enlargedIcon->WordId, kPictureSide, kPictureSide) != nullptr;
+    const bool picture =
+        IconPainter().FindPicture(m_enlargedIcon->WordId, kPictureSide, kPictureSide) != nullptr;
     if (picture)
         m_pictureRect = CRect(centre.x - kPictureSide / 2, centre.y - kPictureSide / 2,
                               centre.x + kPictureSide / 2, centre.y + kPictureSide / 2);
@@ -625,7 +624,7 @@ bool CBrowsePane::OnMouseMove(unsigned /*flags*/, int x, int y, std::uint32_t /*
     if (theHoverIcon)
         theHoverIcon->OnInside();
     if (updateCursor)
-        theSetAppCursor(kBrowsePaneCursor);
+        SetAppCursor(kBrowsePaneCursor);
     return true;
 }
 
@@ -664,7 +663,7 @@ bool CBrowsePane::OnClick(unsigned /*flags*/, int x, int y, std::uint32_t /*tick
     if (!showsIcon())
         return true;
     if (id == kBrowseButtonPencil)
-        theBrowseInsertIcon(*m_enlargedIcon, kBrowseInsertAtEnd, 0);
+        theWriterPane.InsertIcon(m_enlargedIcon, kBrowseInsertAtEnd, 0);
     else if (id == kBrowseButtonSpeaker)
         m_enlargedIcon->Activate(0);
     return true;

@@ -8,7 +8,6 @@
 
 #include "panes/Pane.h"
 #include "panes/PictureButton.h"
-#include "platform/types/Hook.h"
 #include "store/StoredFont.h"
 
 #include <QPainterPath>
@@ -17,10 +16,7 @@
 #include <array>
 #include <cstdint>
 
-// The pencil puts the icon into the writer pane's sentence at x (kBrowseInsertAtEnd: at its end):
-// CWriterPane::InsertIcon, installed with the other pane hooks (InstallPaneHooks); by default nothing
-// happens.
-extern lumivo::Hook<void(CQuibIcon& icon, int x, int y)> theBrowseInsertIcon;
+// Where the pencil puts the icon into the writer pane's sentence: at its end.
 constexpr int kBrowseInsertAtEnd = 0x7FFFFFFE;
 
 // Bits of CBrowsePane::BrowseFlags (the user's browse-pane settings).

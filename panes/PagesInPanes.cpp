@@ -1,14 +1,13 @@
 // Pages in panes: how a page gets into a pane, the rule that one page object is shown by at most one
-// visible pane, the page layout and the pocketbook print; and the hooks through which the icons and
-// pages below reach the panes.
+// visible pane, what a pane does when the model announces a page replaced, removed or reverted, the
+// page layout and the pocketbook print.
 
 #include "core/FrameSizes.h"
 #include "core/IconEditing.h"
-#include "core/IconEvents.h"
 #include "core/Lookups.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
-#include "core/PageHooks.h"
+#include "core/ShownIcons.h"
 #include "core/User.h"
 #include "panes/Pane.h"
 #include "panes/Panes.h"
@@ -24,16 +23,14 @@ namespace
 {
 
 constexpr int kStartPage = -1;
+// What a pane shows once the page it showed was removed.
+constexpr int kDefaultPageId = -2;
 constexpr int kPageKind = 1;
 constexpr int kPocketbookTop = 200;
 constexpr COLORREF kPocketbookFrameColor = 0x808080;
 constexpr int kFitStretch = 9372;
 constexpr int kFitCrop = 9373;
 constexpr int kHundredthsOfMmPerInch = 2540;
-
-bool hooksInstalled = false;
-// What followed the selection before the panes came, put back when they go.
-lumivo::Hook<void()>::Function selectionChangedBefore;
 
 // The file and language that edits of pages belong to: the output file while one is open, else the
 // current user's file.
@@ -53,24 +50,8 @@ OwnerFile ownerFile()
 
 bool shownByAnotherPane(const CPane* self, const CQuibBg* page)
 {
-    const auto showsIt = [page, self](const CPane* pane) { return pane != self && pane->GetPage() == page; };
-    if (std::ranges::any_of(theVisiblePanes, showsIt))
-        return true;
-    // A page no index keeps belongs to the pane that shows it; a second pane would delete it again.
-    const CPane* owner = theBgIndex.Contains(page) ? nullptr : CPane::FindPaneShowingPage(page);
-    return owner != nullptr && owner != self;
-}
-
-void redrawIcon(CQuibIcon* icon)
-{
-    CPane* pane = CPane::FindPaneOfIcon(icon);
-    if (!pane)
-        return;
-    const bool ownIcon = std::ranges::any_of(
-        pane->ChildIcons(), [icon](const std::unique_ptr<CQuibIcon>& held) { return held.get() == icon; });
-    CRect bounds = icon->GetBoundsRect();
-    bounds.OffsetRect(ownIcon ? pane->DrawRect.TopLeft() : pane->PageRect.TopLeft());
-    pane->InvalidateClient(bounds, false);
+    return std::ranges::any_of(
+        theVisiblePanes, [page, self](const CPane* pane) { return pane != self && pane->GetPage() == page; });
 }
 
 // The share of a page in per mille of its size.
@@ -93,75 +74,27 @@ CSize pocketbookScale(int fit, const CSize& area, const CSize& part)
 
 } // namespace
 
-void InstallPaneHooks()
-{
-    if (hooksInstalled)
-        return;
-    hooksInstalled = true;
-    theFindPaneShowingPage.set([](const CQuibBg* page) { return CPane::FindPaneShowingPage(page); });
-    // The page code hands a pane another page, or none, right before it drops or deletes the old one: a
-    // pane that refuses the new page still lets go of the old.
-    thePaneSetPage.set([](CPane* pane, CQuibBg* page) {
-        if (!page)
-            pane->DetachPage();
-        else if (pane->SetPage(page) != nullptr)
-            pane->ClearPage();
-    });
-    thePaneLoadPage.set([](CPane* pane, std::int32_t id) { pane->LoadPage(id); });
-    thePaneUpdateLayout.set([](CPane* pane) {
-        pane->UpdateLayout(false);
-        pane->Invalidate();
-    });
-    theFindPaneShowingIcon.set([](const CQuibIcon* icon) { return CPane::FindPaneOfIcon(icon); });
-    thePanePage.set([](CPane* pane) { return pane->GetPage(); });
-    theIconRedraw.set(redrawIcon);
-    theMainPaneLoadPage.set([](std::int32_t id) {
-        theMainPane.LoadPage(id);
-        return theMainPane.GetPage() != nullptr && theMainPane.GetPage()->GetID() == id;
-    });
-    // The browse callout and then the information pane follow the selection; the writer pane chains
-    // itself after them.
-    selectionChangedBefore = theSelectionChanged.chain([] {
-        theBrowsePane.UpdateFromSelection();
-        theInfoPane.ShowSelectedIcon(nullptr);
-    });
-    theBrowseInsertIcon.set([](CQuibIcon& icon, int x, int y) { theWriterPane.InsertIcon(&icon, x, y); });
-    InstallWriterPaneHooks();
-}
-
-void UninstallPaneHooks()
-{
-    if (!hooksInstalled)
-        return;
-    hooksInstalled = false;
-    theFindPaneShowingPage.reset();
-    thePaneSetPage.reset();
-    thePaneLoadPage.reset();
-    thePaneUpdateLayout.reset();
-    theFindPaneShowingIcon.reset();
-    thePanePage.reset();
-    theIconRedraw.reset();
-    theMainPaneLoadPage.reset();
-    UninstallWriterPaneHooks();
-    theSelectionChanged.set(std::move(selectionChangedBefore));
-    selectionChangedBefore = nullptr;
-    theBrowseInsertIcon.reset();
-}
-
 CPane* CPane::FindPaneShowingPage(const CQuibBg* page)
 {
-    // The browse pane shows no pages of its own and is not asked.
-    for (CPane* pane :
-         {&theNavigatorPane, &theWordPane, static_cast<CPane*>(&theMainPane),
-          static_cast<CPane*>(&theWriterPane), static_cast<CPane*>(&theInfoPane), &theBlankPane})
+    for (CPane* pane : PagePanes())
         if (pane->GetPage() == page)
             return pane;
     return nullptr;
 }
 
+const std::vector<CPane*>& CPane::PagePanes()
+{
+    static const std::vector<CPane*> panes{&theNavigatorPane,
+                                           &theWordPane,
+                                           static_cast<CPane*>(&theMainPane),
+                                           static_cast<CPane*>(&theWriterPane),
+                                           static_cast<CPane*>(&theInfoPane),
+                                           &theBlankPane};
+    return panes;
+}
+
 std::uint32_t CPane::LoadPage(int id)
 {
-    InstallPaneHooks();
     if (id == kStartPage)
         id = static_cast<int>(StartPageId);
     if (m_owner)
@@ -175,67 +108,174 @@ std::uint32_t CPane::LoadPage(int id)
         return m_page ? 0 : static_cast<std::uint32_t>(current);
     }
     CQuibBg* loaded = FindLoadedBackground(id);
-    const bool taken = (loaded && SetPage(loaded) == nullptr) || takeFoundPage(id);
+    const bool taken = (loaded && ShowPage(*loaded) == nullptr) || takeFoundPage(id);
     return taken ? static_cast<std::uint32_t>(current) : 0;
 }
 
-// Loads the page from the active files and shows it; a copy that is refused is deleted.
+// Loads the page from the active files and shows it as the pane's own; a copy that is refused dies.
 bool CPane::takeFoundPage(std::int32_t id)
 {
     std::unique_ptr<CQuibBg> found = FindBackgroundById(id, kPageKind);
     if (!found || found->Load() != RES_OK)
         return false;
-    if (SetPage(found.get()) != nullptr)
-        return false;
-    static_cast<void>(found.release()); // the pane owns it now
-    return true;
+    return AdoptPage(std::move(found)) == nullptr;
 }
 
-CQuibBg* CPane::SetPage(CQuibBg* page)
+CQuibBg* CPane::ShowPage(CQuibBg& page)
 {
-    InstallPaneHooks();
-    if (page == m_page)
+    if (&page == m_page)
         return nullptr;
-    if (m_owner)
-        m_owner->BeginWaitCursorOnce();
-    // Unsaved changes are kept before the page goes, unless the page editor holds them.
-    if (m_page && m_page->IsChanged() && !theBgEditorEditsPageHook(m_page) &&
-        !CQuibBg::SaveChanges(m_page, false))
-        return page;
-    if (page && shownByAnotherPane(this, page))
-        return page;
-    // The selection and the hover icon let go before the page that holds them is freed.
-    ClearPage();
-    if (!page) {
-        m_pagePicture = QImage();
-        Invalidate();
-        return nullptr;
-    }
-    if (m_owner)
-        m_owner->ResetMouseTracking();
+    if (!theBgIndex.Contains(&page) || !makeRoomFor(&page))
+        return &page;
     attachPage(page);
     return nullptr;
 }
 
-void CPane::attachPage(CQuibBg* page)
+std::unique_ptr<CQuibBg> CPane::AdoptPage(std::unique_ptr<CQuibBg> page)
 {
-    m_page = page;
-    if (!theBgIndex.Contains(page))
-        m_ownedPage.reset(page);
+    if (!page) {
+        SetPage(nullptr);
+        return nullptr;
+    }
+    if (!makeRoomFor(nullptr))
+        return page;
+    CQuibBg& adopted = *page;
+    m_ownedPage = std::move(page);
+    attachPage(adopted);
+    return nullptr;
+}
+
+CQuibBg* CPane::SetPage(CQuibBg* page)
+{
+    if (page)
+        return ShowPage(*page);
+    if (m_page && makeRoomFor(nullptr)) {
+        m_pagePicture = QImage();
+        Invalidate();
+    }
+    return nullptr;
+}
+
+// Lets go of the page shown so that `next` (a page the index holds; none: a page of the pane's own, or
+// nothing) can be shown: its changes are stored first; false, and nothing let go, when they could not
+// be or another visible pane shows `next`.
+bool CPane::makeRoomFor(const CQuibBg* next)
+{
+    if (m_owner)
+        m_owner->BeginWaitCursorOnce();
+    if (m_page && m_page->IsChanged() && !theBgEditorEditsPageHook(m_page) && !StorePageChanges(false))
+        return false;
+    if (next && shownByAnotherPane(this, next))
+        return false;
+    // The selection and the hover icon let go before the page that holds them is freed.
+    ClearPage();
+    return true;
+}
+
+bool CPane::StorePageChanges(bool intoIndex)
+{
+    if (!m_ownedPage)
+        return CQuibBg::SaveChanges(m_page, false);
+    // Held aside while it is stored: storing it may give this very pane the stored copy instead
+    // (pageReplaced), and the page must outlive the store that is still at work on it.
+    std::unique_ptr<CQuibBg> own = std::move(m_ownedPage);
+    const bool stored = intoIndex ? CQuibBg::SaveChanges(own, false) : CQuibBg::SaveChanges(own.get(), false);
+    if (own && own.get() == m_page)
+        m_ownedPage = std::move(own);
+    return stored;
+}
+
+void CPane::attachPage(CQuibBg& page)
+{
+    if (m_owner)
+        m_owner->ResetMouseTracking();
+    m_page = &page;
+    m_letGo.reset();
+    noteShownIcons();
     UpdateLayout(false);
     Invalidate();
     if (this == &theMainPane)
-        theMainPaneShowedPage(page);
+        Owner().MainPaneShowedPage(&page);
 }
 
-void CPane::DetachPage()
+void CPane::releasePage()
 {
-    ClearSelection();
-    SetHoverIcon(nullptr);
     m_page = nullptr;
-    static_cast<void>(m_ownedPage.release()); // the caller deletes it or keeps it
+    m_letGo.reset();
+    noteShownIcons();
+    // Dies last, once nothing shows it any more.
+    const std::unique_ptr<CQuibBg> own = std::move(m_ownedPage);
+}
+
+void CPane::noteShownIcons()
+{
+    if (m_visible)
+        NoteShownIcons(this, {m_page, ownIconLists()});
+    else
+        ForgetShownIcons(this);
+}
+
+// The page shown goes at the model's word. Its keys are kept, so that the page filed in its place (or
+// its removal) finds the pane; a page of the pane's own that the model is still removing lives until
+// it is gone.
+void CPane::letGoOfPage(bool keepUntilRemoved)
+{
+    LetGoPage letGo{m_page->GetID(), m_page->GetFile(), GetBgTypeLanguage(m_page->GetType()), nullptr};
+    if (keepUntilRemoved)
+        letGo.own = std::move(m_ownedPage);
+    ClearPage();
+    m_letGo = std::move(letGo);
     m_pagePicture = QImage();
     Invalidate();
+}
+
+bool CPane::awaits(CQuibBg& page) const
+{
+    return !m_page && m_letGo && m_letGo->id == page.GetID() && m_letGo->file == page.GetFile() &&
+           m_letGo->language == GetBgTypeLanguage(page.GetType());
+}
+
+void CPane::OnPageReplaced(CQuibBg* old, CQuibBg* replacement)
+{
+    if (old && m_page == old && (!replacement || ShowPage(*replacement) != nullptr))
+        letGoOfPage(false);
+}
+
+void CPane::ShowAwaitedPage(CQuibBg& page)
+{
+    if (awaits(page))
+        ShowPage(page);
+}
+
+void CPane::OnPageAboutToBeRemoved(CQuibBg* page)
+{
+    if (page && m_page == page)
+        letGoOfPage(true);
+}
+
+void CPane::OnPageRemoved(std::int32_t id)
+{
+    if (m_page || !m_letGo || m_letGo->id != id)
+        return;
+    m_letGo.reset();
+    LoadPage(kDefaultPageId);
+}
+
+void CPane::OnPageReverted(CQuibBg* page)
+{
+    if (!page || m_page != page)
+        return;
+    UpdateLayout(false);
+    Invalidate();
+}
+
+void CPane::RedrawIcon(const CQuibIcon& icon)
+{
+    const bool ownIcon = std::ranges::any_of(
+        m_childIcons, [&icon](const std::unique_ptr<CQuibIcon>& held) { return held.get() == &icon; });
+    CRect bounds = icon.GetBoundsRect();
+    bounds.OffsetRect(ownIcon ? DrawRect.TopLeft() : PageRect.TopLeft());
+    InvalidateClient(bounds, false);
 }
 
 void CPane::ReloadAllPanes(bool toStartPage)
@@ -253,11 +293,12 @@ void CPane::ReloadAllPanes(bool toStartPage)
 
 void CPane::UpdateLayout(bool force)
 {
-    InstallPaneHooks();
     // An editable pane in an editing tool always has a page to draw icons on.
     if ((PaneFlags & kPaneFlagEditable) && theEditTool != kEditToolBrowse && !m_page) {
         m_ownedPage = std::make_unique<CQuibBg>();
         m_page = m_ownedPage.get();
+        m_letGo.reset();
+        noteShownIcons();
     }
     // A page is read from its record when it enters a pane (LoadPage; the page index reads its own),
     // never here: the store lets go of a record's bytes once the page holds its fields, so reading it
@@ -343,6 +384,6 @@ void CPane::PrintPocketbook(PrinterDC& printer) const
         dc.drawImage(QRect(origin, scaledPicture), m_pagePicture);
     }
     for (const auto& icon : m_page->Icons)
-        icon->DrawForPrint(dc, origin, scale.cx, scale.cy, 0);
+        m_iconPainter.PaintForPrint(dc, origin, *icon, scale.cx, scale.cy, 0);
     dc.restore();
 }

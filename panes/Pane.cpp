@@ -2,13 +2,13 @@
 
 #include "core/IconEditing.h"
 #include "core/IconEvents.h"
-#include "core/ObjectIndex.h"
 #include "core/Page.h"
-#include "panes/IconDrawing.h"
+#include "core/ShownIcons.h"
 #include "panes/PaneInput.h"
 #include "panes/Panes.h"
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
 
 #include <QPainter>
 
@@ -20,9 +20,7 @@ int CPane::theDragHandle = 0;
 CPoint CPane::theDragHandleStart;
 CRect CPane::theRubberBand;
 CPoint CPane::theLastDragPoint;
-lumivo::Hook<void(int)> theSetAppCursor{[](int) {}};
 lumivo::Hook<bool(const CQuibBg*)> theBgEditorEditsPageHook{[](const CQuibBg*) { return false; }};
-lumivo::Hook<void(CQuibBg*)> theMainPaneShowedPage{[](CQuibBg*) {}};
 
 namespace
 {
@@ -106,26 +104,41 @@ int placeOnAxis(int from, int to, int page, int nearMargin, int farMargin, bool 
     return to - page + farMargin;
 }
 
+// The owner of a pane that has none: it has no window and answers every request with nothing.
+class NoOwner : public CPaneOwner
+{
+public:
+    bool HasWindow() const override { return false; }
+    void InvalidateRect(const CRect& /*rect*/, bool /*erase*/) override {}
+};
+
 } // namespace
 
 CPane::~CPane()
 {
+    ForgetShownIcons(this);
     m_childIcons.clear(); // each icon leaves the selection as it dies
 }
 
 void CPane::SetOwnerWnd(CPaneOwner* owner)
 {
-    InstallPaneHooks(); // the client window gives the panes their owner when it is made
     m_owner = owner;
+}
+
+CPaneOwner& CPane::Owner() const
+{
+    static NoOwner none;
+    return m_owner ? *m_owner : none;
 }
 
 void CPane::ResetPane()
 {
+    m_visible = false;
     releasePage();
     m_childIcons.clear();
     m_pagePicture = QImage();
+    m_iconPainter = CIconPainter();
     m_owner = nullptr;
-    m_visible = false;
     static_cast<CPaneFields&>(*this) = CPaneFields{};
 }
 
@@ -137,10 +150,7 @@ void ResetPaneStatics()
     CPane::theDragHandleStart = CPoint();
     CPane::theRubberBand = CRect();
     CPane::theLastDragPoint = CPoint();
-    theSetAppCursor.reset();
     theBgEditorEditsPageHook.reset();
-    theMainPaneShowedPage.reset();
-    UninstallPaneHooks();
 }
 
 bool CPane::ContainsIcon(const CQuibIcon* icon) const
@@ -171,18 +181,17 @@ void CPane::UpdateChildIcons(bool force)
 
 void CPane::AddChildIcon(std::unique_ptr<CQuibIcon> icon)
 {
-    InstallPaneHooks();
     if (icon)
         m_childIcons.push_back(std::move(icon));
 }
 
 void CPane::SetVisible(bool visible)
 {
-    InstallPaneHooks();
     if (visible == m_visible)
         return;
     InvalidateClient(PaneRect, true);
     m_visible = visible;
+    noteShownIcons();
     const auto listed = std::ranges::find(theVisiblePanes, this);
     if (visible && listed == theVisiblePanes.end())
         theVisiblePanes.push_back(this);
@@ -214,7 +223,7 @@ void SetFocusPane(CPane* pane)
 {
     const bool browse = browseTool();
     if (browse && pane && (pane->PaneFlags & kPaneFlagNoBrowseFocus)) {
-        theSetAppCursor(kBrowsePaneCursor);
+        SetAppCursor(kBrowsePaneCursor);
         return;
     }
     if (theFocusPane && theFocusPane != pane)
@@ -223,7 +232,7 @@ void SetFocusPane(CPane* pane)
     if (pane)
         pane->Invalidate();
     if (browse)
-        theSetAppCursor(kBrowsePaneCursor);
+        SetAppCursor(kBrowsePaneCursor);
 }
 
 void CPane::ClearSelection()
@@ -245,15 +254,6 @@ void CPane::ClearPage()
     ClearSelection();
     SetHoverIcon(nullptr);
     releasePage();
-}
-
-void CPane::releasePage()
-{
-    m_page = nullptr;
-    std::unique_ptr<CQuibBg> owned = std::move(m_ownedPage);
-    // A page the index has taken over since is the index's to delete.
-    if (owned && theBgIndex.Contains(owned.get()))
-        static_cast<void>(owned.release());
 }
 
 void CPane::OnScroll(const PaneScrollBar* bar)
@@ -477,20 +477,17 @@ void CPane::drawGrid(QPainter& dc)
 void CPane::DrawIcons(QPainter& dc)
 {
     const CQuibIcon* soleSelected = theSelectedIcons.size() == 1 ? theSelectedIcons.front() : nullptr;
+    const unsigned flags = IsEditable() ? kPaintHandles : 0;
     if (m_page) {
-        PrepareIconPictures(m_page->Icons, false);
-        IconPaint paint{dc, toQPoint(PageRect.TopLeft())};
-        paint.editablePane = IsEditable();
-        paint.soleSelected = soleSelected;
-        paint.linkBadges = theCtrlView && this == &theMainPane;
+        const unsigned pageFlags = flags | (theCtrlView && this == &theMainPane ? kPaintLinkBadges : 0);
+        m_iconPainter.PreparePictures(m_page->Icons, pageFlags);
+        const QPoint origin = toQPoint(PageRect.TopLeft());
         for (auto& icon : m_page->Icons)
-            icon->Draw(paint);
+            m_iconPainter.Paint(dc, origin, *icon, pageFlags, soleSelected);
     }
-    IconPaint own{dc, toQPoint(DrawRect.TopLeft())};
-    own.editablePane = IsEditable();
-    own.soleSelected = soleSelected;
+    const QPoint origin = toQPoint(DrawRect.TopLeft());
     for (auto& icon : m_childIcons)
-        icon->Draw(own);
+        m_iconPainter.Paint(dc, origin, *icon, flags, soleSelected);
 }
 
 // In the editing tools a pane that cannot be edited is covered by a white hatch.
@@ -509,7 +506,7 @@ void CPane::drawLockedLook(QPainter& dc)
 
 void CPane::drawSizeLabel(QPainter& dc)
 {
-    if (!m_visible || !(theProgramMode & kProgramModeDeveloper) || !(theTestOptions & TESTOPTION_PANE_SIZES))
+    if (!m_visible || !(thePaneInfoFlags & kPaneInfoLabel))
         return;
     const QString text = QStringLiteral("%1 x %2").arg(PaneRect.Width()).arg(PaneRect.Height());
     QRect box = dc.fontMetrics().boundingRect(text);

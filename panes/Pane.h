@@ -3,14 +3,16 @@
 // icons of its own (its child icons, drawn over the page) and draws itself into the client window's
 // back buffer through a QPainter. The panes hold no widget: the client window owns the one real
 // window and tells each pane where it lies (PaneRect); a pane reaches that window only through the
-// small CPaneOwner interface, to invalidate what it must repaint. Scroll bars are kept as data (the
-// pane's wish and the bar's state) that the client window maps to real bars.
+// small CPaneOwner interface, to invalidate what it must repaint and to ask the program for what only
+// it can do (commands, the icon wizard, the background editor, the clipboard's copy source). Scroll bars are
+// kept as data (the pane's wish and the bar's state) that the client window maps to real bars.
 //
 // Seven panes exist for the whole run (panes/Panes.h). The visible ones are listed in
 // theVisiblePanes in hit-test order, head first; the head is painted last, so it lies on top.
 
 #include "core/Icon.h"
 #include "core/Page.h"
+#include "panes/IconPainter.h"
 #include "platform/types/Hook.h"
 #include "platform/types/WinTypes.h"
 
@@ -18,12 +20,16 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
+class CPane;
+class CQuibSentence;
 class QMimeData;
 class QPainter;
 
-// What a pane needs of the window that holds it.
+// What a pane needs of the window that holds it. A pane without an owner asks nothing: invalidation is
+// ignored, no command runs, nothing is possible.
 class CPaneOwner
 {
 public:
@@ -38,15 +44,24 @@ public:
     // The client area, where a pane that places itself (the browse callout) must stay; empty without
     // a window.
     virtual CRect GetClientRect() const { return {}; }
+
+    // Runs a command of the main window (testOnly false) or tells whether it is possible now.
+    virtual bool PaneCommand(int /*commandId*/, bool /*testOnly*/) { return false; }
+    // The icon wizard: action 2 edits `icon`, action 1 adds an icon at (x, y) of `pane`.
+    virtual void RunIconWizard(CQuibIcon* /*icon*/, int /*action*/, CPane* /*pane*/, int /*x*/, int /*y*/) {}
+    // Opens the background editor on that page.
+    virtual void EditBackground(CQuibBg* /*page*/) {}
+    // The clipboard's copy source: the writer's whole sentence, or nothing.
+    virtual void SetCopySentence(CQuibSentence* /*sentence*/) {}
+    virtual void ClearCopySource() {}
+    // The main pane took a page: the word navigation bar adds it to its history.
+    virtual void MainPaneShowedPage(CQuibBg* /*page*/) {}
 };
 
-// The cursor of the browse tool over a pane (the shell installs the real cursor).
+// The cursor of the browse tool over a pane.
 constexpr int kBrowsePaneCursor = 244;
-extern lumivo::Hook<void(int cursorId)> theSetAppCursor;
 // The page editor is open on that page, editing or translating it: a pane leaves its changes to it.
 extern lumivo::Hook<bool(const CQuibBg* page)> theBgEditorEditsPageHook;
-// The main pane took a page: the word navigation bar adds it to its history.
-extern lumivo::Hook<void(CQuibBg* page)> theMainPaneShowedPage;
 
 // Sides of a pane: a 6-pixel three-dimensional edge, or a frame band of FrameWidth.
 constexpr std::uint16_t kPaneEdgeTop = 0x1;
@@ -164,7 +179,7 @@ public:
     // Repaints part of the client area through the owner, when it has its window.
     void InvalidateClient(const CRect& rect, bool erase);
     void ClearSelection();
-    // Lets go of the selection, the hover icon and the page (deleted unless the page index keeps it).
+    // Lets go of the selection, the hover icon and the page (deleted when it was the pane's own).
     void ClearPage();
     // The client window got a scroll message for `bar`; only the pane's own bars repaint it.
     void OnScroll(const PaneScrollBar* bar);
@@ -172,16 +187,44 @@ public:
     CPoint ClientToPage(POINT point) const;
     bool IsEditable() const;
 
-    // Pages in panes (panes/PagesInPanes.cpp). Shows the page of `id` (-1: the start page); gives the
-    // id shown before when the page was taken, else 0.
+    // Pages in panes (panes/PagesInPanes.cpp). A pane shows a page the page index holds by reference
+    // (ShowPage), or a page of its own that it owns (AdoptPage). Before the page shown goes, its changes
+    // are stored, unless the page editor holds them.
+    //
+    // Shows the page of `id` (-1: the start page); gives the id shown before when the page was taken,
+    // else 0.
     std::uint32_t LoadPage(int id);
-    // Shows `page`: null when it was taken (or already shown, or null); `page` itself when refused,
-    // which the caller then still owns. A page the index does not hold becomes the pane's.
+    // Shows a page the index holds: null when shown (or shown already); `&page` when refused (the changes
+    // of the page shown could not be stored, another visible pane shows it, or the index does not hold
+    // it).
+    CQuibBg* ShowPage(CQuibBg& page);
+    // Takes a page of the pane's own (a copy found in a file, a blank page): null when taken; the page
+    // itself when refused, so that its owner is never in doubt. Null lets go as SetPage(nullptr) does.
+    std::unique_ptr<CQuibBg> AdoptPage(std::unique_ptr<CQuibBg> page);
+    // The design's name: null lets go of the page shown, any other page goes to ShowPage. Gives null
+    // when done, else `page`.
     CQuibBg* SetPage(CQuibBg* page);
     CQuibBg* GetPage() const { return m_page; }
-    // Lets go of the page without deleting it, for a caller that is about to delete or keep it itself
-    // (the page code's ReleasePageFromPane).
-    void DetachPage();
+    // Stores the changes of the page shown; with `intoIndex`, the page index takes over a page of the
+    // pane's own once it is stored, and the pane shows it by reference from then on. False on failure.
+    bool StorePageChanges(bool intoIndex);
+
+    // What the model announces about pages (thePageEvents; WirePanes connects every pane that shows
+    // pages). A pane showing `old` shows `replacement` instead, and lets go of `old` when there is none
+    // or it refuses it...
+    void OnPageReplaced(CQuibBg* old, CQuibBg* replacement);
+    // ...and a pane that let go of a page for nothing, and shows nothing since, shows the page filed in
+    // its place (same id, file and language).
+    void ShowAwaitedPage(CQuibBg& page);
+    // A pane showing the page lets go of it (a page of its own lives until it is removed)...
+    void OnPageAboutToBeRemoved(CQuibBg* page);
+    // ...and, once the page of that id is gone, shows its default page.
+    void OnPageRemoved(std::int32_t id);
+    // A pane showing the page lays it out again.
+    void OnPageReverted(CQuibBg* page);
+    // Repaints the area of an icon the pane shows.
+    void RedrawIcon(const CQuibIcon& icon);
+
     // Prints the page in pocketbook form: the user's print size, centred, 200 pixels from the top.
     void PrintPocketbook(PrinterDC& printer) const;
 
@@ -189,12 +232,21 @@ public:
     void AddChildIcon(std::unique_ptr<CQuibIcon> icon);
     const CQuibIconList& ChildIcons() const { return m_childIcons; }
     CPaneOwner* OwnerWnd() const { return m_owner; }
+    // The owner to ask, or one that does nothing while the pane has none.
+    CPaneOwner& Owner() const;
     const QImage& PagePicture() const { return m_pagePicture; }
+    // What the pane draws its icons with, and where that finds pictures (the stored ones until a test
+    // gives its own; ResetPane puts them back).
+    const CIconPainter& IconPainter() const { return m_iconPainter; }
+    void SetPictureFinder(PictureFinder finder) { m_iconPainter = CIconPainter(std::move(finder)); }
 
     static CPane* FindPaneAt(int x, int y);
     static CPane* FindPaneOfIcon(const CQuibIcon* icon);
     static void RefreshVisiblePanes(unsigned mask);
     static CPane* FindPaneShowingPage(const CQuibBg* page);
+    // The panes that show pages, in the order FindPaneShowingPage asks them (the browse callout shows
+    // none of its own).
+    static const std::vector<CPane*>& PagePanes();
     static void ReloadAllPanes(bool toStartPage);
     static void DrawEllipse(QPainter& dc, const CRect& rect, COLORREF color, int width);
     // A frame of four filled bands, inside the rectangle for a positive width, outside for a negative.
@@ -241,13 +293,31 @@ protected:
     void updateLockBit();
     void layOutPagePicture(bool force);
     void releasePage();
-    void attachPage(CQuibBg* page);
+    bool makeRoomFor(const CQuibBg* next);
+    void attachPage(CQuibBg& page);
+    void letGoOfPage(bool keepUntilRemoved);
+    bool awaits(CQuibBg& page) const;
     bool takeFoundPage(std::int32_t id);
+    // Tells the model what the pane shows now (core/ShownIcons.h): its page and its own icon lists,
+    // while it is visible.
+    void noteShownIcons();
+    virtual std::vector<const CQuibIconList*> ownIconLists() const { return {&m_childIcons}; }
+
+    // A page let go of at the model's word, until its place is taken: its keys, and the page itself
+    // when it was the pane's own and the model is still removing it.
+    struct LetGoPage {
+        std::int32_t id = 0;
+        int file = 0;
+        int language = 0;
+        std::unique_ptr<CQuibBg> own;
+    };
 
     QImage m_pagePicture; // the page picture scaled for this pane
+    CIconPainter m_iconPainter;
     CQuibIconList m_childIcons;
     CQuibBg* m_page = nullptr;            // the page shown
-    std::unique_ptr<CQuibBg> m_ownedPage; // the same page when theBgIndex does not keep it
+    std::unique_ptr<CQuibBg> m_ownedPage; // the same page when it is the pane's own
+    std::optional<LetGoPage> m_letGo;
     CPaneOwner* m_owner = nullptr;
     bool m_visible = false;
 };
@@ -260,12 +330,5 @@ extern CPane* theFocusPane;
 // kPaneFlagNoBrowseFocus only sets the cursor.
 void SetFocusPane(CPane* pane);
 
-// Installs the panes into the hooks through which icons and pages reach them (core/PageHooks.h,
-// theIconRedraw, theMainPaneLoadPage). Every pane operation that can put a page or an icon into a pane
-// calls it, so the hooks are in place whenever a pane shows something; calling it again costs nothing.
-void InstallPaneHooks();
-// Puts those hooks back to their defaults; the next pane operation installs them again.
-void UninstallPaneHooks();
-
-// Empties the visible list, the focus and the drag state, and forgets that the hooks were installed.
+// Empties the visible list, the focus and the drag state.
 void ResetPaneStatics();

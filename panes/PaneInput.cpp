@@ -22,10 +22,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-lumivo::Hook<bool(int, bool)> thePaneCommand{[](int, bool) { return false; }};
-lumivo::Hook<void(CQuibIcon*, int, CPane*, int, int)> thePaneIconWizard{
-    [](CQuibIcon*, int, CPane*, int, int) {}};
-lumivo::Hook<void(CQuibBg*)> thePaneEditBackground{[](CQuibBg*) {}};
 bool theCtrlView = false;
 PaneMenuState thePaneMenu;
 
@@ -77,10 +73,10 @@ void setDragState(CPane& pane, std::uint16_t state)
 }
 
 // The icon joins the selection with its handles showing.
-void selectWithHandles(CQuibIcon& icon, CPane& pane)
+void selectWithHandles(CQuibIcon& icon)
 {
     icon.Flags |= kIconHandles;
-    icon.Select(&pane);
+    icon.Select();
 }
 
 void setCtrlView(bool on)
@@ -160,7 +156,7 @@ void startResize(CPane& pane, CQuibIcon& icon, int handle)
     CPane::theDragHandle = handle;
     CPane::theDragHandleStart = icon.GetHandlePoint(handle);
     setDragState(pane, kPaneDragResize);
-    theSetAppCursor(cursorOfShape(icon.GetHandleCursor(handle)));
+    SetAppCursor(cursorOfShape(icon.GetHandleCursor(handle)));
 }
 
 void invalidateBand(CPane& pane, const CRect& band)
@@ -174,10 +170,6 @@ void invalidateBand(CPane& pane, const CRect& band)
 
 void ResetPaneInput()
 {
-    thePaneCommand.reset();
-    thePaneIconWizard.reset();
-    thePaneEditBackground.reset();
-    thePaneMenuTracker.reset();
     theCtrlView = false;
     thePaneMenu = PaneMenuState{};
 }
@@ -191,7 +183,7 @@ void CPane::SelectIconsInRect(const CRect& rect)
     onPage.OffsetRect(-PageRect.left, -PageRect.top);
     const auto selectWhenSeen = [&](CQuibIcon& icon) {
         if ((icon.Flags & kIconVisible) && icon.IsVisibleIn(onPage))
-            icon.Select(this);
+            icon.Select();
     };
     for (auto& icon : m_childIcons)
         selectWhenSeen(*icon);
@@ -245,9 +237,9 @@ bool CPane::OnKeyDown(unsigned key, unsigned /*flags*/)
         DeleteSelectedIcons(false);
     if (key == kKeyEnter && IsEditable() && m_page && !browsing()) {
         if (theSelectedIcons.size() == 1)
-            thePaneCommand(kCommandEditSelectedIcon, false);
+            Owner().PaneCommand(kCommandEditSelectedIcon, false);
         else if (theSelectedIcons.empty())
-            thePaneEditBackground(m_page);
+            Owner().EditBackground(m_page);
     }
     return false;
 }
@@ -267,7 +259,7 @@ bool CPane::OnKeyUp(unsigned key, unsigned /*flags*/)
             return true;
         }
         if (key == kKeyF2) {
-            icon->NextInflexion();
+            StepInflexion(*icon);
             return true;
         }
     }
@@ -329,7 +321,7 @@ bool CPane::OnMouseMove(unsigned /*flags*/, int x, int y, std::uint32_t /*tick*/
         }
         if (theHoverIcon)
             theHoverIcon->OnInside();
-        theSetAppCursor(0);
+        SetAppCursor(0);
     }
     if (!updateCursor || theMouseState.dragging)
         return true;
@@ -338,7 +330,7 @@ bool CPane::OnMouseMove(unsigned /*flags*/, int x, int y, std::uint32_t /*tick*/
         if (!selectedAlready)
             ClearSelection();
         if (icon && !selectedAlready)
-            selectWithHandles(*icon, *this);
+            selectWithHandles(*icon);
     }
     const CPoint onPage = ClientToPage(CPoint(x, y));
     UpdateCursor(onPage.x, onPage.y, icon);
@@ -362,7 +354,7 @@ void CPane::UpdateCursor(int x, int y, CQuibIcon* icon)
             (theEditOptions & kEditOptionLargeHandles) ? soleSelectedHandleAt(point, &selected) : 0;
         cursor = handle > 0 ? cursorOfShape(selected->GetHandleCursor(handle)) : CURSOR_WIZARD;
     }
-    theSetAppCursor(cursor);
+    SetAppCursor(cursor);
 }
 
 bool CPane::OnIdleHover()
@@ -383,7 +375,7 @@ bool CPane::OnLongMouseDown()
         return true;
     if (!icon->IsSelected() && !(icon->Flags & kIconNotSelectable)) {
         ClearSelection();
-        icon->Select(this);
+        icon->Select();
         icon->Redraw(true);
     }
     // Selecting may have run code that forgot the hover icon.
@@ -400,11 +392,11 @@ bool CPane::OnClick(unsigned flags, int x, int y, std::uint32_t /*tick*/)
         if (!icon) {
             ClearSelection();
         } else if (theSelectedIcons.empty()) {
-            icon->Select(this);
+            icon->Select();
         } else if (theSelectedIcons.size() == 1 && theSelectedIcons.front() != icon &&
                    !(icon->Flags & kIconNotSelectable)) {
             ClearSelection();
-            icon->Select(this);
+            icon->Select();
         }
         return true;
     }
@@ -417,14 +409,14 @@ bool CPane::OnClick(unsigned flags, int x, int y, std::uint32_t /*tick*/)
         } else if (icon) {
             if (!shift)
                 ClearSelection();
-            selectWithHandles(*icon, *this);
+            selectWithHandles(*icon);
         } else if (!shift) {
             ClearSelection();
         }
         return true;
     }
     if (isTool(kEditToolIconWizard)) {
-        thePaneIconWizard(icon, icon ? 2 : 1, this, x, y);
+        Owner().RunIconWizard(icon, icon ? 2 : 1, this, x, y);
         ClearSelection();
         return true;
     }
@@ -435,7 +427,7 @@ bool CPane::OnDblClick(unsigned /*flags*/, int /*x*/, int /*y*/, std::uint32_t /
 {
     noteEvent("Left Button Double Click");
     if (isTool(kEditToolSelect) && IsEditable())
-        thePaneCommand(kCommandEditSelectedIcon, false);
+        Owner().PaneCommand(kCommandEditSelectedIcon, false);
     return false;
 }
 
@@ -459,7 +451,7 @@ bool CPane::OnBeginDrag(unsigned flags, int x, int y, std::uint32_t /*tick*/)
         if (!icon->IsSelected()) {
             if (!(flags & MK_SHIFT))
                 ClearSelection();
-            selectWithHandles(*icon, *this);
+            selectWithHandles(*icon);
         }
         takeGhostCopies();
         const int handle = icon->HitTestHandles(ClientToPage(down));
@@ -476,7 +468,7 @@ bool CPane::OnBeginDrag(unsigned flags, int x, int y, std::uint32_t /*tick*/)
     CQuibIcon& icon = *m_page->Icons.back();
     m_page->Commit();
     icon.ScreenRect = spanning(ClientToPage(down), ClientToPage(current));
-    selectWithHandles(icon, *this);
+    selectWithHandles(icon);
     icon.Redraw(false);
     const int handle = icon.HitTestHandles(ClientToPage(current));
     const CRect rect = icon.ScreenRect;
@@ -560,8 +552,7 @@ bool CPane::CanSetEditTool(int newTool)
 {
     bool accepted = true;
     if (newTool == kEditToolBrowse && m_page && m_page->IsChanged() && !theBgEditorEditsPageHook(m_page))
-        accepted =
-            m_ownedPage ? CQuibBg::SaveChanges(m_ownedPage, false) : CQuibBg::SaveChanges(m_page, false);
+        accepted = StorePageChanges(true);
     if (accepted && (newTool != kEditToolSelect || browsing()))
         ClearSelection();
     Invalidate();

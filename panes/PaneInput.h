@@ -37,7 +37,7 @@ constexpr std::uint16_t kPaneDragResize = 0x30;
 constexpr int kDropEffectNone = 0;
 constexpr int kDropEffectMove = 2;
 
-// Commands the handlers and the context menu run through thePaneCommand: editing the selected icon and
+// Commands the handlers and the context menu ask the pane's owner to run: editing the selected icon and
 // the page, and the clipboard (the numbers the command dispatcher knows them by).
 constexpr int kCommandEditSelectedIcon = 5103;
 constexpr int kCommandEditPage = 5123;
@@ -74,17 +74,6 @@ constexpr int kLastPropertyCommand = 5748;
 std::optional<QString> TextSizeFromInput(const QString& typed);
 // Takes out of a "textalign" value the words of the item's axis and appends the item's word.
 QString AlignmentWithItem(const QString& current, const QString& itemValue);
-
-// Runs a command of the main window (run) or tells whether it is possible now (testOnly). The shell
-// installs the command dispatcher; by default nothing runs and nothing is possible.
-extern lumivo::Hook<bool(int commandId, bool testOnly)> thePaneCommand;
-// The icon wizard: action 2 edits `icon`, action 1 adds an icon at (x, y) of `pane`.
-extern lumivo::Hook<void(CQuibIcon* icon, int action, CPane* pane, int x, int y)> thePaneIconWizard;
-// Opens the background editor on that page.
-extern lumivo::Hook<void(CQuibBg* page)> thePaneEditBackground;
-// Shows the context menu at the mouse and gives the id of the item chosen, or 0. By default the menu
-// runs modally at the cursor; tests choose for themselves.
-extern lumivo::Hook<int(QMenu& menu)> thePaneMenuTracker;
 
 // While Ctrl is held with the browse tool, the main pane's icons show their link badges.
 extern bool theCtrlView;

@@ -16,11 +16,6 @@
 
 #include <array>
 
-lumivo::Hook<int(QMenu&)> thePaneMenuTracker{[](QMenu& menu) {
-    const QAction* chosen = menu.exec(QCursor::pos());
-    return chosen ? chosen->data().toInt() : 0;
-}};
-
 namespace
 {
 
@@ -100,11 +95,12 @@ void buildMenu(QMenu& menu, CPane& pane, CQuibIcon* icon)
     addItem(menu, kMenuEditPage);
     if (icon)
         addItem(menu, kMenuEditIcon);
-    if (icon && thePaneCommand(kCommandCut, true))
+    CPaneOwner& owner = pane.Owner();
+    if (icon && owner.PaneCommand(kCommandCut, true))
         addItem(menu, kMenuCutIcon);
-    if (icon && thePaneCommand(kCommandCopy, true))
+    if (icon && owner.PaneCommand(kCommandCopy, true))
         addItem(menu, kMenuCopyIcon);
-    if (thePaneCommand(kCommandPaste, true))
+    if (owner.PaneCommand(kCommandPaste, true))
         addItem(menu, kMenuPasteIcon);
     if (icon && theSelectedIcons.size() == 1 && pane.DeleteSelectedIcons(true))
         addItem(menu, kMenuDeleteIcon);
@@ -187,23 +183,25 @@ CQuibIcon* menuIcon(CPane* pane)
                : nullptr;
 }
 
-void runPaneCommand(int id, CPane* pane, CQuibIcon* icon)
+// The menu's own commands, asked of the owner of the pane that opened the menu; `pane` is the pane under
+// the menu's point, if any.
+void runPaneCommand(CPaneOwner& owner, int id, CPane* pane, CQuibIcon* icon)
 {
     switch (id) {
     case kMenuEditPage:
-        thePaneCommand(kCommandEditPage, false);
+        owner.PaneCommand(kCommandEditPage, false);
         break;
     case kMenuEditIcon:
-        thePaneCommand(kCommandEditSelectedIcon, false);
+        owner.PaneCommand(kCommandEditSelectedIcon, false);
         break;
     case kMenuCutIcon:
-        thePaneCommand(kCommandCut, false);
+        owner.PaneCommand(kCommandCut, false);
         break;
     case kMenuCopyIcon:
-        thePaneCommand(kCommandCopy, false);
+        owner.PaneCommand(kCommandCopy, false);
         break;
     case kMenuPasteIcon:
-        thePaneCommand(kCommandPaste, false);
+        owner.PaneCommand(kCommandPaste, false);
         break;
     case kMenuDeleteIcon:
         if (pane && icon)
@@ -211,7 +209,7 @@ void runPaneCommand(int id, CPane* pane, CQuibIcon* icon)
         break;
     default: // kMenuNewIcon
         if (pane && pane->GetPage())
-            thePaneIconWizard(nullptr, 1, pane, thePaneMenu.point.x, thePaneMenu.point.y);
+            owner.RunIconWizard(nullptr, 1, pane, thePaneMenu.point.x, thePaneMenu.point.y);
         break;
     }
 }
@@ -261,12 +259,12 @@ bool CPane::OnRButtonDown(unsigned /*flags*/, int x, int y, std::uint32_t /*tick
     if (icon) {
         ClearSelection();
         icon->Flags |= kIconHandles;
-        icon->Select(this);
+        icon->Select();
     }
     thePaneMenu = PaneMenuState{CPoint(x, y), icon, true};
     QMenu menu;
     buildMenu(menu, *this, icon);
-    const int chosen = thePaneMenuTracker(menu);
+    const int chosen = lumivo::ui::execMenu(menu, QCursor::pos());
     if (chosen >= kFirstPropertyCommand && chosen <= kLastPropertyCommand)
         OnPropertyCommand(chosen);
     thePaneMenu = PaneMenuState{};
@@ -280,7 +278,7 @@ void CPane::OnPropertyCommand(int commandId)
     CPane* pane = FindPaneAt(thePaneMenu.point.x, thePaneMenu.point.y);
     CQuibIcon* icon = menuIcon(pane);
     if (commandId >= kMenuEditPage && commandId <= kMenuNewIcon) {
-        runPaneCommand(commandId, pane, icon);
+        runPaneCommand(Owner(), commandId, pane, icon);
         ClearSelection();
         return;
     }

@@ -32,6 +32,15 @@ void CMainPane::ResetPane()
     ContentRect = mainPaneContentMargins();
 }
 
+void ShowLinkedPage(std::int32_t id)
+{
+    // LoadPage answers with the id shown before, 0 both for a refusal and for a first page: what the
+    // pane shows afterwards tells whether the link's page came.
+    theMainPane.LoadPage(id);
+    if (!theMainPane.GetPage() || theMainPane.GetPage()->GetID() != id)
+        theMainPane.LoadPage(kLinkFallbackPage);
+}
+
 void ResetPanes()
 {
     for (CPane* pane : {static_cast<CPane*>(&theMainPane), &theNavigatorPane, &theWordPane,
@@ -39,5 +48,4 @@ void ResetPanes()
                         static_cast<CPane*>(&theBrowsePane), &theBlankPane})
         pane->ResetPane();
     ResetPaneStatics();
-    ResetWriterPaneHooks();
 }

@@ -7,6 +7,8 @@
 #include "panes/Pane.h"
 #include "panes/WriterPane.h"
 
+#include <cstdint>
+
 // The main pane: the page a person communicates with, where links open. A page larger than the pane is
 // placed by its content margins (20, 40, 11, 20), which the pane keeps through every reset.
 class CMainPane : public CPane
@@ -26,6 +28,11 @@ extern CPane theWordPane;
 extern CWriterPane theWriterPane;
 extern CInfoPane theInfoPane;
 extern CPane theBlankPane;
+
+// The page a link falls back to when its own page cannot be shown.
+constexpr std::int32_t kLinkFallbackPage = 9304;
+// A link asks for the page of `id`: the main pane shows it, or else the fallback page.
+void ShowLinkedPage(std::int32_t id);
 
 // Every pane back to its start: no pages, hidden, default fields; then the shared pane state.
 void ResetPanes();

@@ -1,6 +1,7 @@
 #include "panes/PanesState.h"
 
-#include "panes/IconDrawing.h"
+#include "panes/ClipPreview.h"
+#include "panes/IconPainter.h"
 #include "panes/MouseState.h"
 #include "panes/PaneInput.h"
 #include "panes/Panes.h"
@@ -12,5 +13,7 @@ void ResetPanesState()
     ResetPrintView();
     ResetMouseState();
     ResetPaneInput();
-    ResetIconDrawing();
+    ResetClipPreview();
+    ResetIconPainter();
+    ResetIconPictures();
 }

@@ -7,7 +7,7 @@
 #include "core/Sentence.h"
 #include "core/User.h"
 #include "core/Word.h"
-#include "panes/IconDrawing.h"
+#include "panes/IconText.h"
 #include "panes/PrintView.h"
 #include "store/StoredFont.h"
 
@@ -283,19 +283,19 @@ IconMeasures iconMeasures(std::uint32_t modeFlags, int dpiY)
 
 // The picture an icon prints with: its own unless it turned that off, else its word's, else the one
 // picture of its word's family. Pictures with no stored size count as missing.
-std::unique_ptr<CQuibPict> printPicture(CQuibIcon& icon, int size)
+std::unique_ptr<CQuibPict> printPicture(const CIconPainter& icons, CQuibIcon& icon, int size)
 {
     std::unique_ptr<CQuibPict> picture;
     if ((icon.Flags & kIconContentMask) != kIconContentOwnPictureOff && icon.PictId != 0)
-        picture = theIconPictureFinder(icon.PictId, size, size);
+        picture = icons.FindPicture(icon.PictId, size, size);
     if (!picture && icon.WordId != 0)
-        picture = theIconPictureFinder(icon.WordId, size, size);
+        picture = icons.FindPicture(icon.WordId, size, size);
     if (!picture) {
         if (!icon.Word)
             icon.ReloadWord(false);
         if (icon.Word && (icon.Word->WordFlags & kWordFlagsFamilyMask) != kWordFlagsNoFamilyPicture &&
             icon.Word->FamilyList.size() == 1)
-            picture = theIconPictureFinder(icon.Word->FamilyList.front(), size, size);
+            picture = icons.FindPicture(icon.Word->FamilyList.front(), size, size);
     }
     if (picture && (picture->Width == 0 || picture->Height == 0)) {
         picture->Load();
@@ -342,7 +342,8 @@ struct IconCell {
     QString text;
 };
 
-void drawIconCell(PrintSheet& page, const IconCell& cell, const CRect& box, int scale, const QFont& font)
+void drawIconCell(const CIconPainter& icons, PrintSheet& page, const IconCell& cell, const CRect& box,
+                  int scale, const QFont& font)
 {
     const IconMeasures m = iconMeasures(page.modeFlags, page.dpiY);
     QPainter& painter = *page.painter;
@@ -356,8 +357,8 @@ void drawIconCell(PrintSheet& page, const IconCell& cell, const CRect& box, int 
         copy->ScreenRect = CRect(
             CPoint(box.left + (box.Width() - shown.width()) / 2, box.top + (m.picture - shown.height()) / 2),
             CSize(shown.width(), shown.height()));
-        copy->DrawForPrint(painter, QPoint(0, 0), 1000, 1000,
-                           static_cast<int>(page.modeFlags & kModeKeepKeyColor));
+        icons.PaintForPrint(painter, QPoint(0, 0), *copy, 1000, 1000,
+                            static_cast<int>(page.modeFlags & kModeKeepKeyColor));
     }
     painter.save();
     QFont cellFont = font;
@@ -372,8 +373,8 @@ void drawIconCell(PrintSheet& page, const IconCell& cell, const CRect& box, int 
 
 // The sentence's number in its ellipse, its marker and the line under it, in the indent beside its
 // rows (`span`: the first row's top and the last row's bottom on the page of the last row).
-void drawSentenceMarks(PrintSheet& page, const CQuibSentence& sentence, int number, std::pair<int, int> span,
-                       int lastPage)
+void drawSentenceMarks(const CIconPainter& icons, PrintSheet& page, const CQuibSentence& sentence, int number,
+                       std::pair<int, int> span, int lastPage)
 {
     if (!page.drawing(lastPage))
         return;
@@ -404,8 +405,8 @@ void drawSentenceMarks(PrintSheet& page, const CQuibSentence& sentence, int numb
         const QPoint at = numbered ? centre + QPoint(m.text / 3, m.text / 3) : centre;
         marker.ScreenRect =
             CRect(CPoint(at.x() - m.picture / 2, at.y() - m.picture / 2), CSize(m.picture, m.picture));
-        if (printPicture(marker, m.picture))
-            marker.DrawForPrint(painter, QPoint(0, 0), 1000, 1000, 0);
+        if (printPicture(icons, marker, m.picture))
+            icons.PaintForPrint(painter, QPoint(0, 0), marker, 1000, 1000, 0);
     }
     if (page.modeFlags & kModeSeparator) {
         const int y = span.second + m.gap;
@@ -453,7 +454,7 @@ void CPrintView::layoutIcons(PrintSheet& page, const std::vector<std::int32_t>& 
         const std::size_t count = sentence->Icons.size();
         for (std::size_t i = 0; i < count; ++i) {
             CQuibIcon& icon = *sentence->Icons[i];
-            const std::unique_ptr<CQuibPict> picture = printPicture(icon, m.picture);
+            const std::unique_ptr<CQuibPict> picture = printPicture(IconPainter, icon, m.picture);
             const QSize pictureSize = picture ? fittedPictureSize(*picture, m.picture) : QSize(0, 0);
             QString text = icon.GetDisplayText(kWordTextCutSuffix | kWordTextDropLayoutChars);
             if (i == 0 && !text.isEmpty())
@@ -469,11 +470,11 @@ void CPrintView::layoutIcons(PrintSheet& page, const std::vector<std::int32_t>& 
             const int scale = cell > rowWidth ? MulDiv(rowWidth, 1000, cell) : 1000;
             cell = std::min(cell, rowWidth);
             if (page.drawing(row.page))
-                drawIconCell(page, {icon, picture.get(), pictureSize, text},
+                drawIconCell(IconPainter, page, {icon, picture.get(), pictureSize, text},
                              CRect(CPoint(row.x, row.top), CSize(cell, rowHeight)), scale, font);
             row.x += cell;
         }
-        drawSentenceMarks(page, *sentence, number,
+        drawSentenceMarks(IconPainter, page, *sentence, number,
                           {firstPage == row.page ? firstTop : page.rect.top, row.top + rowHeight}, row.page);
     }
     page.pages = std::max(1, row.page);

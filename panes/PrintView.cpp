@@ -225,13 +225,11 @@ void InitPrintView()
     WriteDebugLog(QStringLiteral("InitPrintView,20"));
     thePrintView->RichText();
     WriteDebugLog(QStringLiteral("InitPrintView,30"));
-    theWriterPrintSentence.set([](CQuibSentence&) { PrintWriterSentence(); });
     WriteDebugLog(QStringLiteral("InitPrintView,1"));
 }
 
 void ExitPrintView()
 {
-    theWriterPrintSentence.reset();
     thePrintView.reset();
     printerSlot().reset();
 }

@@ -7,6 +7,7 @@
 // One application-wide QPrinter carries the printer, the paper and its orientation. Where no printer is
 // installed the job goes to a PDF file the person names (by default in the documents folder).
 
+#include "panes/IconPainter.h"
 #include "platform/types/WinTypes.h"
 
 #include <QString>
@@ -77,6 +78,8 @@ public:
     // Margins in 0.01 mm (10 mm each at the start).
     CRect Margins{1000, 1000, 1000, 1000};
     std::uint32_t PrintFlags = kPrintMenuFlags;
+    // What the icon layouts draw icons with and find their pictures through.
+    CIconPainter IconPainter;
 
     // The number of pages a job on a page of that size and resolution has (0: nothing to print).
     int CountPages(const CRect& rect, int dpiX, int dpiY);

@@ -3,7 +3,7 @@
 #include "core/ColorPalette.h"
 #include "core/User.h"
 #include "media/SoundDevice.h"
-#include "panes/IconDrawing.h"
+#include "panes/IconPainter.h"
 #include "panes/Panes.h"
 #include "platform/files/FileSystem.h"
 #include "system/SystemSettings.h"

@@ -4,24 +4,19 @@
 #include "core/IconEvents.h"
 #include "core/IconShapes.h"
 #include "core/Sentence.h"
-#include "core/Sound.h"
+#include "core/ShownIcons.h"
 #include "core/User.h"
 #include "core/Word.h"
-#include "panes/IconDrawing.h"
 #include "panes/Panes.h"
-#include "platform/types/Clock.h"
+#include "panes/PrintView.h"
 #include "store/ResourceManager.h"
 #include "store/ResourceTypes.h"
+#include "system/SystemStrings.h"
 
 #include <QFontMetrics>
 #include <QPainter>
-#include <QTimer>
 
 #include <algorithm>
-
-lumivo::Hook<void(CQuibSentence*)> theSetCopySentence{[](CQuibSentence*) {}};
-lumivo::Hook<void()> theClearCopySource{[] {}};
-lumivo::Hook<void(CQuibSentence&)> theWriterPrintSentence{[](CQuibSentence&) {}};
 
 namespace
 {
@@ -103,14 +98,6 @@ void fillPath(QPainter& dc, const QPainterPath& path, const QColor& color)
     dc.restore();
 }
 
-// A sound plays, or the last one was heard to start too short a while ago for the next. The click
-// that started the reading clears the shared sound tick after the first icon, so the pause is
-// measured from the tick as noted.
-bool soundBusy()
-{
-    return IsSoundPlaying() || GetNotedSoundElapsedMs() < kReadAloudGapMs;
-}
-
 // The display-mode button shows the word of `mode`. The picture it cached is the old word's: both
 // cached forms go, or the next paint would keep the old picture's place and find no new one.
 void showModeWord(CWriterToolIcon& tool, std::int32_t mode)
@@ -120,10 +107,6 @@ void showModeWord(CWriterToolIcon& tool, std::int32_t mode)
     tool.PictCacheData = QImage();
     tool.ReloadWord(true);
 }
-
-// The selection-changed callable that was installed before the writer pane linked in after it.
-lumivo::Hook<void()>::Function selectionChangedBefore;
-bool writerHooksInstalled = false;
 
 } // namespace
 
@@ -142,7 +125,10 @@ CWriterPane::CWriterPane()
     makeTools();
 }
 
-CWriterPane::~CWriterPane() = default;
+CWriterPane::~CWriterPane()
+{
+    ForgetShownIcons(this); // before the sentence goes
+}
 
 void CWriterPane::makeTools()
 {
@@ -157,8 +143,7 @@ void CWriterPane::makeTools()
 
 void CWriterPane::ResetPane()
 {
-    finishReadingAloud();
-    m_readTimer.reset();
+    m_reader.Stop();
     dropShownSentence(false);
     CPane::ResetPane();
     m_area = m_sentenceRect = m_outerRect = m_visibleRect = m_navigationRect = m_numberRect = CRect();
@@ -166,7 +151,6 @@ void CWriterPane::ResetPane()
     m_labelFont.FromString(QString::fromLatin1(kWriterLabelFont));
     m_stripColor = kWriterStripColor;
     m_pictureSize = kWriterPictureSize;
-    m_sentenceVersion = 0;
     Style = kWriterPaneStyle;
     makeTools();
 }
@@ -298,8 +282,9 @@ void CWriterPane::dropShownSentence(bool writeChanges)
 {
     if (!m_sentence)
         return;
-    ++m_sentenceVersion;
+    m_reader.Stop();
     std::unique_ptr<CQuibSentence> sentence = std::move(m_sentence);
+    noteShownIcons();
     m_sentenceUser = nullptr;
     if (writeChanges && sentence->IsChanged())
         sentence->Write();
@@ -316,6 +301,7 @@ bool CWriterPane::loadSentence(int index)
     if (sentence->LoadFrom(user.Sentences[static_cast<std::size_t>(index)], user.GetFile()) < 0)
         return false;
     m_sentence = std::move(sentence);
+    noteShownIcons();
     user.CurrentSentence = index;
     user.Commit();
     return true;
@@ -340,6 +326,7 @@ void CWriterPane::createSentenceAtEnd()
         sentence->Detach();
     }
     m_sentence = std::move(sentence);
+    noteShownIcons();
 }
 
 void CWriterPane::ShowSentence(int index)
@@ -363,7 +350,7 @@ void CWriterPane::ShowSentence(int index)
         }
     }
     if (m_sentence && (Style & kWriterSentenceSelected))
-        theSetCopySentence(m_sentence.get());
+        Owner().SetCopySentence(m_sentence.get());
     Style |= kWriterLayoutNeeded;
 }
 
@@ -391,7 +378,7 @@ bool CWriterPane::NewSentence(int after)
 
 void CWriterPane::sentenceChanged()
 {
-    ++m_sentenceVersion;
+    m_reader.Stop(); // what was to come is gone
     m_sentence->Commit();
     Style |= kWriterLayoutNeeded;
     Invalidate();
@@ -440,7 +427,7 @@ void CWriterPane::OnSelectionChanged()
     if (theEditTool != kEditToolBrowse || theSelectedIcons.size() != 1 || !(Style & kWriterSentenceSelected))
         return;
     Style &= ~kWriterSentenceSelected;
-    theClearCopySource();
+    Owner().ClearCopySource();
     Invalidate();
 }
 
@@ -458,7 +445,7 @@ bool CWriterPane::OnMouseMove(unsigned flags, int x, int y, std::uint32_t tick, 
     if (theEditTool == kEditToolBrowse && GetIconToInsert() && inSentenceRegion(x, y) &&
         SentenceRect().PtInRect(CPoint(x, y)) && SentenceIconPositionAt(x, y) == kNoSentenceIcon) {
         const bool consumed = CPane::OnMouseMove(flags, x, y, tick, false);
-        theSetAppCursor(kWriterInsertCursor);
+        SetAppCursor(kWriterInsertCursor);
         return consumed;
     }
     return CPane::OnMouseMove(flags, x, y, tick, true);
@@ -495,10 +482,11 @@ bool CWriterPane::OnClick(unsigned flags, int x, int y, std::uint32_t tick)
     } else if (isTool(hit, WriterTool::Delete)) {
         deleteWithTool(toInsert);
     } else if (isTool(hit, WriterTool::ReadAloud)) {
-        startReadingAloud();
+        if (m_sentence)
+            m_reader.Start(*m_sentence);
     } else if (isTool(hit, WriterTool::Print)) {
         if (m_sentence && !m_sentence->Icons.empty())
-            theWriterPrintSentence(*m_sentence);
+            PrintWriterSentence();
     } else if (isTool(hit, WriterTool::DisplayMode)) {
         stepDisplayMode();
     }
@@ -551,7 +539,7 @@ void CWriterPane::selectWholeSentence()
         return;
     Style |= kWriterSentenceSelected;
     if (m_sentence)
-        theSetCopySentence(m_sentence.get());
+        Owner().SetCopySentence(m_sentence.get());
     Invalidate();
 }
 
@@ -606,67 +594,6 @@ void CWriterPane::stepDisplayMode()
 
 // ---------------------------------------------------------------------------------------------------
 // Reading aloud
-
-void CWriterPane::startReadingAloud()
-{
-    if (m_reading.running || !m_sentence || m_sentence->Icons.empty())
-        return;
-    if (IsSoundPlaying() || GetSoundElapsedMs() <= kReadAloudGapMs)
-        return;
-    m_reading = ReadingAloud{true, m_sentenceVersion, 0, lumivo::clock::tickCount()};
-    OnReadAloudTick(); // the first icon starts at once
-    if (!m_reading.running)
-        return;
-    if (!m_readTimer) {
-        m_readTimer = std::make_unique<QTimer>();
-        QObject::connect(m_readTimer.get(), &QTimer::timeout, [this] { OnReadAloudTick(); });
-    }
-    m_readTimer->start(kReadAloudTimerMs);
-}
-
-void CWriterPane::OnReadAloudTick()
-{
-    if (!m_reading.running)
-        return;
-    if (!m_sentence || m_sentenceVersion != m_reading.sentenceVersion) {
-        finishReadingAloud(); // the sentence changed under it: what was to come is gone
-        return;
-    }
-    const std::uint32_t waited = lumivo::clock::tickCount() - m_reading.waitStart;
-    if (m_reading.next > 0 && soundBusy() && waited < kReadAloudIconBoundMs) {
-        OnIdleHover();
-        return;
-    }
-    for (auto& icon : m_sentence->Icons)
-        if (icon->Highlighted) {
-            icon->Highlighted = false;
-            invalidateIcon(*icon);
-        }
-    if (m_reading.next >= m_sentence->Icons.size()) {
-        finishReadingAloud();
-        return;
-    }
-    CQuibIcon& icon = *m_sentence->Icons[m_reading.next++];
-    icon.Highlighted = true;
-    invalidateIcon(icon);
-    icon.Activate(0);
-    m_reading.waitStart = lumivo::clock::tickCount();
-}
-
-void CWriterPane::finishReadingAloud()
-{
-    const bool wasRunning = m_reading.running;
-    m_reading = ReadingAloud{};
-    if (m_readTimer)
-        m_readTimer->stop();
-    if (!wasRunning || !m_sentence)
-        return;
-    for (auto& icon : m_sentence->Icons)
-        if (icon->Highlighted) {
-            icon->Highlighted = false;
-            invalidateIcon(*icon);
-        }
-}
 
 void CWriterPane::invalidateIcon(const CQuibIcon& icon)
 {
@@ -882,12 +809,11 @@ void CWriterPane::drawSentenceIcons(QPainter& dc)
 {
     if (!m_sentence)
         return;
-    PrepareIconPictures(m_sentence->Icons, true);
+    IconPainter().PreparePictures(m_sentence->Icons, kPaintPictureStep2);
     dc.save();
     dc.setClipRect(toQRect(toClient(m_visibleRect)), Qt::IntersectClip);
-    IconPaint paint{dc, QPoint(m_area.left, m_area.top)};
-    paint.writerPane = true;
-    paint.soleSelected = theSelectedIcons.size() == 1 ? theSelectedIcons.front() : nullptr;
+    const QPoint origin(m_area.left, m_area.top);
+    const CQuibIcon* soleSelected = theSelectedIcons.size() == 1 ? theSelectedIcons.front() : nullptr;
     dc.setFont(m_labelFont.GetFont());
     for (auto& icon : m_sentence->Icons) {
         if (!(icon->Flags & kIconVisible))
@@ -897,7 +823,7 @@ void CWriterPane::drawSentenceIcons(QPainter& dc)
             box.InflateRect(kHighlightPadding, kHighlightPadding);
             fillPath(dc, roundedPath(box), paintColor(FocusColor));
         }
-        icon->Draw(paint);
+        IconPainter().Paint(dc, origin, *icon, kPaintPictureStep2, soleSelected);
         if (sentenceTextShown(Style)) {
             dc.setPen(Qt::black);
             dc.drawText(toQRect(toClient(icon->DrawnRect)), Qt::AlignCenter,
@@ -908,40 +834,29 @@ void CWriterPane::drawSentenceIcons(QPainter& dc)
 }
 
 // ---------------------------------------------------------------------------------------------------
-// Hooks
+// What the sentence's icons and the model tell the pane
 
-void InstallWriterPaneHooks()
+void CWriterPane::OnSentenceIconChanged()
 {
-    if (writerHooksInstalled)
+    if (!m_sentence)
         return;
-    writerHooksInstalled = true;
-    theWriterPaneOf.set([] { return static_cast<CPane*>(&theWriterPane); });
-    theWriterSentenceChanged.set([] {
-        if (CQuibSentence* sentence = theWriterPane.ShownSentence()) {
-            sentence->Commit();
-            theWriterPane.Style |= kWriterLayoutNeeded;
-            theWriterPane.Invalidate();
-        }
-    });
-    // Others follow the selection too: the writer pane runs after whatever was there.
-    selectionChangedBefore = theSelectionChanged.chain([] { theWriterPane.OnSelectionChanged(); });
+    m_sentence->Commit();
+    Style |= kWriterLayoutNeeded;
+    Invalidate();
 }
 
-void UninstallWriterPaneHooks()
+std::vector<const CQuibIconList*> CWriterPane::ownIconLists() const
 {
-    if (!writerHooksInstalled)
-        return;
-    writerHooksInstalled = false;
-    theWriterPaneOf.reset();
-    theWriterSentenceChanged.reset();
-    theSelectionChanged.set(std::move(selectionChangedBefore));
-    selectionChangedBefore = nullptr;
+    std::vector<const CQuibIconList*> lists = CPane::ownIconLists();
+    if (m_sentence)
+        lists.push_back(&m_sentence->Icons);
+    return lists;
 }
 
-void ResetWriterPaneHooks()
+void StepInflexion(CQuibIcon& icon)
 {
-    UninstallWriterPaneHooks();
-    theSetCopySentence.reset();
-    theClearCopySource.reset();
-    theWriterPrintSentence.reset();
+    const bool inWriter = CPane::FindPaneOfIcon(&icon) == &theWriterPane;
+    icon.NextInflexion(inWriter);
+    if (inWriter)
+        theWriterPane.OnSentenceIconChanged();
 }

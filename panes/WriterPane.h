@@ -11,6 +11,7 @@
 // DrawnRect the text box under it.
 
 #include "panes/Pane.h"
+#include "panes/SentenceReader.h"
 #include "platform/types/Hook.h"
 #include "store/StoredFont.h"
 
@@ -23,7 +24,6 @@
 class CQuibSentence;
 class CQuibUser;
 class CWriterToolIcon;
-class QTimer;
 
 // Bits of the pane's Style: text under the pictures, and two state bits.
 constexpr std::uint32_t kWriterPaneStyle = 0xB0F01;
@@ -48,22 +48,9 @@ constexpr std::array<std::int32_t, 4> kSentenceDisplayModes{2364, 2365, 2366, 23
 // The mode after `mode`: the first one after the last, and from any value that is none of them.
 std::int32_t NextSentenceDisplayMode(std::int32_t mode);
 
-// Reading aloud: no icon starts while a sound plays or within this of the last sound's start, and no
-// icon waits longer than the bound for the one before to end.
-constexpr std::uint32_t kReadAloudGapMs = 500;
-constexpr std::uint32_t kReadAloudIconBoundMs = 30000;
-constexpr int kReadAloudTimerMs = 20;
-
 // The tool icons, in the order of the pane's child icons.
 enum class WriterTool { ScrollBack, ScrollForward, Delete, ReadAloud, Print, DisplayMode, Previous, Next };
 constexpr int kWriterToolCount = 8;
-
-// What the clipboard keeps as its copy source: the whole shown sentence, or nothing. The clipboard
-// installs both; by default nothing is kept.
-extern lumivo::Hook<void(CQuibSentence* sentence)> theSetCopySentence;
-extern lumivo::Hook<void()> theClearCopySource;
-// The print view prints a sentence; the print view installs it, by default nothing is printed.
-extern lumivo::Hook<void(CQuibSentence& sentence)> theWriterPrintSentence;
 
 class CWriterPane : public CPane
 {
@@ -101,12 +88,14 @@ public:
     int SentenceIconPositionAt(int x, int y) const;
     // The selection changed: a single icon selected in the browse tool ends the whole-sentence copy.
     void OnSelectionChanged();
+    // An icon of the shown sentence changed its word ("next inflexion"): the sentence is committed and
+    // laid out again.
+    void OnSentenceIconChanged();
 
-    // Reading aloud runs on a timer of the interface thread, one step per tick: it never blocks the
-    // window. A request while it runs is ignored.
-    bool IsReadingAloud() const { return m_reading.running; }
-    // One step of reading aloud (the timer's; tests call it on the test clock).
-    void OnReadAloudTick();
+    // The read-aloud tool reads the shown sentence (panes/SentenceReader.h); a change of the sentence
+    // ends the reading.
+    bool IsReadingAloud() const { return m_reader.IsRunning(); }
+    CSentenceReader& Reader() { return m_reader; }
 
     CQuibSentence* ShownSentence() const { return m_sentence.get(); }
     CWriterToolIcon* Tool(WriterTool tool) const { return m_tools[static_cast<std::size_t>(tool)]; }
@@ -118,13 +107,6 @@ public:
     const CStoredFont& LabelFont() const { return m_labelFont; }
 
 private:
-    struct ReadingAloud {
-        bool running = false;
-        std::uint64_t sentenceVersion = 0; // reading stops when the sentence changes under it
-        std::size_t next = 0;              // the next icon to activate
-        std::uint32_t waitStart = 0;       // when the wait for the next icon began
-    };
-
     CRect toClient(const CRect& rect) const;
     CPoint toStrip(int x, int y) const;
     CRect stripArea() const;
@@ -133,6 +115,7 @@ private:
     bool toolEnabled(WriterTool tool) const;
     bool isTool(const CQuibIcon* icon, WriterTool tool) const;
     bool sentenceHolds(const CQuibIcon* icon) const;
+    std::vector<const CQuibIconList*> ownIconLists() const override;
 
     void makeTools();
     void layOutStrip();
@@ -152,8 +135,6 @@ private:
     void deleteWithTool(CQuibIcon* toInsert);
     void removeShownSentence();
     void stepDisplayMode();
-    void startReadingAloud();
-    void finishReadingAloud();
     void invalidateIcon(const CQuibIcon& icon);
 
     void drawSentenceIcons(QPainter& dc);
@@ -172,17 +153,14 @@ private:
     COLORREF m_stripColor = kWriterStripColor;
     std::unique_ptr<CQuibSentence> m_sentence;
     const CQuibUser* m_sentenceUser = nullptr; // the user whose sentence is shown
-    std::uint64_t m_sentenceVersion = 0;       // counts every change of the shown sentence's icons
     int m_pictureSize = kWriterPictureSize;
-    ReadingAloud m_reading;
-    std::unique_ptr<QTimer> m_readTimer;
+    // While it waits for a sound the reading lets the icon under the mouse go on animating its cursor.
+    CSentenceReader m_reader{[this](const CQuibIcon& icon) { invalidateIcon(icon); },
+                             [this] { OnIdleHover(); }};
 };
 
 extern CWriterPane theWriterPane;
 
-// The writer pane's part of the pane hooks: theWriterPaneOf, theWriterSentenceChanged and its link
-// into theSelectionChanged (after what was installed there before). InstallPaneHooks runs it.
-void InstallWriterPaneHooks();
-void UninstallWriterPaneHooks();
-// Puts the writer pane's own hooks back.
-void ResetWriterPaneHooks();
+// "Next inflexion" on an icon a pane shows: an icon of the writer pane (its sentence's, as a rule)
+// takes the inflexion as its word, and the sentence changes with it.
+void StepInflexion(CQuibIcon& icon);

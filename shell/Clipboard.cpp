@@ -40,11 +40,6 @@ constexpr std::int32_t kQuestionEnding = 2365;
 // The display-text flags of a sentence's words on the clipboard.
 constexpr int kSentenceTextFlags = 3;
 
-bool clipboardInstalled = false;
-lumivo::Hook<void(const CQuibIcon*)>::Function iconDestroyingBefore;
-lumivo::Hook<void(const CQuibSentence*)>::Function sentenceDestroyingBefore;
-lumivo::Hook<void()>::Function selectionChangedBefore;
-
 const QMimeData* clipboardData()
 {
     return QGuiApplication::clipboard()->mimeData();
@@ -291,6 +286,18 @@ void OnClipboardSelectionChanged()
         ClearCopySource();
 }
 
+void ForgetCopyIcon(const CQuibIcon* icon)
+{
+    if (icon == theCopyIcon)
+        theCopyIcon = nullptr;
+}
+
+void ForgetCopySentence(const CQuibSentence* sentence)
+{
+    if (sentence == theCopySentence)
+        theCopySentence = nullptr;
+}
+
 // ---- states -----------------------------------------------------------------------------------------
 
 bool CanCopy()
@@ -302,7 +309,7 @@ bool CanCut()
 {
     if (!theCopyIcon || browsing() || theSelectedIcons.size() != 1 || (theCopyIcon->Flags & kIconNoCut))
         return false;
-    const CPane* pane = theCopyIcon->GetPane();
+    const CPane* pane = CPane::FindPaneOfIcon(theCopyIcon);
     return pane && pane->IsEditable();
 }
 
@@ -408,7 +415,7 @@ bool CutToClipboard()
     if (!CanCut())
         return false;
     CQuibIcon* icon = theCopyIcon;
-    CPane* pane = icon->GetPane();
+    CPane* pane = CPane::FindPaneOfIcon(icon);
     CQuibBg* page = pane ? pane->GetPage() : nullptr;
     if (!page || !page->HoldsIcon(icon) || !CopyIconToClipboard(*icon))
         return false;
@@ -428,40 +435,9 @@ bool PasteFromClipboard()
     return clipboardHasIcon() && pasteIconOntoPage();
 }
 
-// ---- hooks ------------------------------------------------------------------------------------------
-
-void InstallClipboard()
-{
-    if (clipboardInstalled)
-        return;
-    clipboardInstalled = true;
-    theSetCopySentence.set(SetCopySentence);
-    theClearCopySource.set(ClearCopySource);
-    iconDestroyingBefore = theIconDestroying.chain([](const CQuibIcon* icon) {
-        if (icon == theCopyIcon)
-            theCopyIcon = nullptr;
-    });
-    sentenceDestroyingBefore = theSentenceDestroying.chain([](const CQuibSentence* sentence) {
-        if (sentence == theCopySentence)
-            theCopySentence = nullptr;
-    });
-    // The copy source follows the selection after the browse callout and the writer pane.
-    InstallPaneHooks();
-    selectionChangedBefore = theSelectionChanged.chain(OnClipboardSelectionChanged);
-}
+// ---- state -----------------------------------------------------------------------------------------
 
 void ResetClipboard()
 {
     ClearCopySource();
-    if (!clipboardInstalled)
-        return;
-    clipboardInstalled = false;
-    theSetCopySentence.reset();
-    theClearCopySource.reset();
-    theIconDestroying.set(std::move(iconDestroyingBefore));
-    theSentenceDestroying.set(std::move(sentenceDestroyingBefore));
-    theSelectionChanged.set(std::move(selectionChangedBefore));
-    iconDestroyingBefore = nullptr;
-    sentenceDestroyingBefore = nullptr;
-    selectionChangedBefore = nullptr;
 }

@@ -33,6 +33,9 @@ extern QString theCopyText;
 
 // The selection changed: the single selected icon becomes the copy source, any other selection clears it.
 void OnClipboardSelectionChanged();
+// The icon or the sentence is about to die: the copy source forgets it when it is that one.
+void ForgetCopyIcon(const CQuibIcon* icon);
+void ForgetCopySentence(const CQuibSentence* sentence);
 void ClearCopySource();
 void SetCopyIcon(CQuibIcon* icon);
 // Kept only when the sentence holds an icon.
@@ -73,8 +76,6 @@ std::optional<CRect> PastedIconRect(CRect carried, const CRect& paneArea);
 // upper case and "?" or "." behind by the sentence's ending; empty for a sentence without text.
 QString SentenceClipboardText(CQuibSentence& sentence);
 
-// Installs the clipboard into the writer pane's copy-source hooks and the hooks that report dying
-// icons, sentences and selection changes (chained after what was there). Once; WireShell calls it.
-void InstallClipboard();
-// Empties the copy source and puts every hook the clipboard took back as it found it.
+// Empties the copy source. (WireShell connects the clipboard to the writer pane and the model's
+// events.)
 void ResetClipboard();

@@ -357,6 +357,7 @@ lumivo::Hook<void()> theOpenBackgroundEditorHook([] {});
 lumivo::Hook<bool()> theBackgroundEditorIsOpenHook([] { return false; });
 lumivo::Hook<void(CQuibBg*)> theEditBackgroundHook([](CQuibBg*) {});
 lumivo::Hook<void()> theOpenBackgroundEditorForTranslationHook([] {});
+lumivo::Hook<void()> theOpenWordEditorForTranslationHook([] {});
 lumivo::Hook<void(CQuibBg*)> theTransferBackgroundAssetsHook([](CQuibBg*) {});
 lumivo::Hook<bool()> theQueryCloseBackgroundEditorHook([] { return true; });
 lumivo::Hook<bool(int, int, int)> theQueryCloseWordEditorHook([](int, int, int) { return true; });
@@ -567,6 +568,7 @@ void ResetCommands()
     theRunPageWizardHook.reset();
     theEditBackgroundHook.reset();
     theOpenBackgroundEditorForTranslationHook.reset();
+    theOpenWordEditorForTranslationHook.reset();
     theTransferBackgroundAssetsHook.reset();
     theQueryCloseBackgroundEditorHook.reset();
     theOutputFileCommandHook.reset();

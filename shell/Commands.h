@@ -95,6 +95,8 @@ extern lumivo::Hook<void(CQuibBg* page)> theEditBackgroundHook;
 // The background editor opened to translate into the output file (command 5064 of the output-file
 // commands).
 extern lumivo::Hook<void()> theOpenBackgroundEditorForTranslationHook;
+// The word editor opened to translate into the output file (command 5062 of the output-file commands).
+extern lumivo::Hook<void()> theOpenWordEditorForTranslationHook;
 // Copies the page with its pictures, words and the words' pictures into the output file (the background
 // editor's command 5622); does nothing without a page.
 extern lumivo::Hook<void(CQuibBg* page)> theTransferBackgroundAssetsHook;

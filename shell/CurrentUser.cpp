@@ -1,9 +1,10 @@
 #include "shell/CurrentUser.h"
 
 #include "core/User.h"
-#include "panes/IconDrawing.h"
+#include "panes/IconPictures.h"
 #include "platform/files/FileSystem.h"
 #include "platform/ui/Ui.h"
+#include "shell/Reload.h"
 #include "store/Registry.h"
 #include "store/ResourceManager.h"
 #include "system/DataFiles.h"
@@ -16,7 +17,8 @@
 #include <optional>
 #include <vector>
 
-lumivo::Hook<bool(CQuibUser&)> theUserPropertiesEditorHook{[](CQuibUser&) { return true; }};
+// Without the dialog nobody accepted the new user: no nameless user is made current.
+lumivo::Hook<bool(CQuibUser&)> theUserPropertiesEditorHook{[](CQuibUser&) { return false; }};
 lumivo::Hook<void(int, bool, const QString&)> theDataFilePackageExporterHook{
     [](int, bool, const QString&) {}};
 
@@ -623,6 +625,8 @@ void SaveUserAs()
         int err = RES_OK;
         SaveDataFile(target->number, false, true, &err);
     }
+    // The steps the new user and its dialog asked for, now that the user is current.
+    InitializeSystem(0);
 }
 
 void ArchiveUserAsProfile()

@@ -56,7 +56,7 @@ void ArchiveUserAsStandardProfile();
 std::unique_ptr<CQuibUser> ListProfiles(const QString& name, std::int32_t number);
 
 // The user properties dialog for a freshly made user; true when the person accepted. The user dialogs
-// install it; by default the user is accepted as it is.
+// install it; by default the user is refused.
 extern lumivo::Hook<bool(CQuibUser& user)> theUserPropertiesEditorHook;
 // Writes a page package of every record of an open resource file: with `ask` through a file dialog,
 // otherwise to `name` or, when that is empty, beside the file with the extension ".lu2". The package

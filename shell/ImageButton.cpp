@@ -1,5 +1,6 @@
 #include "shell/ImageButton.h"
 
+#include "platform/ui/Ui.h"
 #include "resources/BitmapResource.h"
 #include "system/SystemStrings.h"
 
@@ -15,16 +16,11 @@
 
 #include <algorithm>
 
-lumivo::Hook<int(QMenu&, QPoint)> theImageButtonMenuTracker{[](QMenu& menu, QPoint at) {
-    const QAction* chosen = menu.exec(at);
-    return chosen ? chosen->data().toInt() : 0;
-}};
 lumivo::Hook<bool(const QString&)> theOpenUrlHook{
     [](const QString& url) { return QDesktopServices::openUrl(QUrl::fromUserInput(url)); }};
 
 void ResetImageButtonHooks()
 {
-    theImageButtonMenuTracker.reset();
     theOpenUrlHook.reset();
 }
 
@@ -420,7 +416,7 @@ void CImageButton::showMenu()
 {
     if (m_menuCallback)
         m_menuCallback(*m_menu);
-    const int command = theImageButtonMenuTracker(*m_menu, mapToGlobal(rect().bottomLeft()));
+    const int command = lumivo::ui::execMenu(*m_menu, mapToGlobal(rect().bottomLeft()));
     if (command == 0 || !m_menuCommand)
         return;
     // The command arrives as a posted message would, after the click has finished.

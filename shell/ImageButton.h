@@ -64,12 +64,9 @@ enum ImageButtonAlign : int {
 // The hover picture id that asks for a grey copy of the normal icon.
 constexpr int kImageButtonGreyHover = -2;
 
-// Shows the button's popup menu at the screen point and gives the command id chosen (an action's
-// data), or 0. Tests answer it; by default the menu runs until a person chooses or dismisses it.
-extern lumivo::Hook<int(QMenu& menu, QPoint globalPos)> theImageButtonMenuTracker;
 // Opens a web address in the desktop's browser; true when it opened.
 extern lumivo::Hook<bool(const QString& url)> theOpenUrlHook;
-// Puts both hooks back.
+// Puts the hook back.
 void ResetImageButtonHooks();
 
 class CImageButton : public QAbstractButton

@@ -8,9 +8,12 @@
 #include "panes/Panes.h"
 #include "platform/types/Clock.h"
 #include "platform/types/Time.h"
+#include "shell/Clipboard.h"
 #include "shell/Commands.h"
 #include "shell/CurrentUser.h"
+#include "shell/MainFrame.h"
 #include "shell/ScreenLayout.h"
+#include "shell/WordNavBar.h"
 #include "store/ResourceManager.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
@@ -188,30 +191,6 @@ bool offersIcon(const QMimeData* data)
     return data && data->hasFormat(QString::fromLatin1(kIconMimeType));
 }
 
-// The panes' input reaches the commands, the icon wizard and the background editor through these.
-void installPaneInputSeams()
-{
-    thePaneCommand.set([](int id, bool testOnly) {
-        const auto command = static_cast<UINT>(id);
-        if (!testOnly)
-            return DispatchSystemCommand(command, lumivo::ui::kExecuteCommand, nullptr);
-        lumivo::ui::CommandUpdate update(id);
-        return DispatchSystemCommand(command, lumivo::ui::kUpdateCommand, &update) &&
-               update.enabled().value_or(false);
-    });
-    thePaneIconWizard.set([](CQuibIcon* icon, int action, CPane* pane, int x, int y) {
-        theRunIconWizardHook(icon, action, pane, x, y);
-    });
-    thePaneEditBackground.set([](CQuibBg* page) { theEditBackgroundHook(page); });
-}
-
-void removePaneInputSeams()
-{
-    thePaneCommand.reset();
-    thePaneIconWizard.reset();
-    thePaneEditBackground.reset();
-}
-
 } // namespace
 
 CMainClientWnd::CMainClientWnd(QWidget* parent) : QWidget(parent)
@@ -222,8 +201,6 @@ CMainClientWnd::CMainClientWnd(QWidget* parent) : QWidget(parent)
     setAcceptDrops(true);
     for (CPane* pane : ownedPanes())
         pane->SetOwnerWnd(this);
-    theSetAppCursor.set([](int id) { SetAppCursor(id); });
-    installPaneInputSeams();
     CreateBackBuffer();
 }
 
@@ -233,8 +210,44 @@ CMainClientWnd::~CMainClientWnd()
     for (CPane* pane : allPanes())
         if (pane->OwnerWnd() == this)
             pane->SetOwnerWnd(nullptr);
-    theSetAppCursor.reset();
-    removePaneInputSeams();
+}
+
+bool CMainClientWnd::PaneCommand(int commandId, bool testOnly)
+{
+    const auto command = static_cast<UINT>(commandId);
+    if (!testOnly)
+        return DispatchSystemCommand(command, lumivo::ui::kExecuteCommand, nullptr);
+    lumivo::ui::CommandUpdate update(commandId);
+    return DispatchSystemCommand(command, lumivo::ui::kUpdateCommand, &update) &&
+           update.enabled().value_or(false);
+}
+
+void CMainClientWnd::RunIconWizard(CQuibIcon* icon, int action, CPane* pane, int x, int y)
+{
+    theRunIconWizardHook(icon, action, pane, x, y);
+}
+
+void CMainClientWnd::EditBackground(CQuibBg* page)
+{
+    // The background editor opens on the pane's page.
+    theEditBackgroundHook(page);
+}
+
+void CMainClientWnd::SetCopySentence(CQuibSentence* sentence)
+{
+    ::SetCopySentence(sentence);
+}
+
+void CMainClientWnd::ClearCopySource()
+{
+    ::ClearCopySource();
+}
+
+void CMainClientWnd::MainPaneShowedPage(CQuibBg* page)
+{
+    CMainFrame* frame = MainFrame();
+    if (auto* bar = frame ? dynamic_cast<CWordNavBar*>(frame->WordNavBar()) : nullptr)
+        bar->AddToHistory(page);
 }
 
 void CMainClientWnd::InvalidateRect(const CRect& rect, bool /*erase*/)

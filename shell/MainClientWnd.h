@@ -19,8 +19,8 @@ class QScrollBar;
 class CMainClientWnd : public QWidget, public CPaneOwner
 {
 public:
-    // Makes every pane but the blank one owned by this window and installs the pane cursor and the
-    // seams through which the panes' input runs commands (panes/PaneInput.h), until it goes.
+    // Makes every pane but the blank one owned by this window, until it goes: through it the panes run
+    // the commands, the icon wizard, the background editor and the clipboard's copy source.
     explicit CMainClientWnd(QWidget* parent = nullptr);
     ~CMainClientWnd() override;
     CMainClientWnd(const CMainClientWnd&) = delete;
@@ -32,6 +32,12 @@ public:
     void ResetMouseTracking() override;
     void BeginWaitCursorOnce() override;
     CRect GetClientRect() const override { return fromQRect(rect()); }
+    bool PaneCommand(int commandId, bool testOnly) override;
+    void RunIconWizard(CQuibIcon* icon, int action, CPane* pane, int x, int y) override;
+    void EditBackground(CQuibBg* page) override;
+    void SetCopySentence(CQuibSentence* sentence) override;
+    void ClearCopySource() override;
+    void MainPaneShowedPage(CQuibBg* page) override;
 
     // Run by the application's idle pass and by the main frame's idle timer.
     void OnIdleTick();

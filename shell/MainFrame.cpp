@@ -1,7 +1,6 @@
 #include "shell/MainFrame.h"
 
 #include "core/User.h"
-#include "panes/IconDrawing.h"
 #include "platform/types/Clock.h"
 #include "resources/BitmapResource.h"
 #include "shell/Commands.h"
@@ -89,8 +88,6 @@ CMainFrame::CMainFrame() : m_toolBar(addToolBar(QString()))
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     CreateIndicators();
     theMainFrameWindow = this;
-    theAviTimerStart.set([this](int intervalMs) { m_aviTimer.start(intervalMs, this); });
-    theAviTimerStop.set([this] { m_aviTimer.stop(); });
     AddHelpKey();
 }
 
@@ -99,8 +96,6 @@ CMainFrame::~CMainFrame()
     if (theMainFrameWindow != this)
         return;
     theMainFrameWindow = nullptr;
-    theAviTimerStart.reset();
-    theAviTimerStop.reset();
 }
 
 void CMainFrame::CreateToolBar()
@@ -278,9 +273,7 @@ void CMainFrame::moveEvent(QMoveEvent* event)
 
 void CMainFrame::timerEvent(QTimerEvent* event)
 {
-    if (event->timerId() == m_aviTimer.timerId())
-        StepAviPreview();
-    else if (event->timerId() == m_idleTimer.timerId())
+    if (event->timerId() == m_idleTimer.timerId())
         RunClientIdleTick();
     QMainWindow::timerEvent(event);
 }

@@ -3,9 +3,9 @@
 // word navigation bar and the status bar. The frame exists from start-up to exit; most tests run without
 // one, and every caller asks MainFrame() first.
 //
-// It runs the program's two timers: the idle timer (the design's timer 50), which every idle pass of
-// the application arms again and whose tick runs the client window's idle tick, and the clip-preview
-// timer (timer 51), which steps the clip preview of the icon under the mouse.
+// It runs the idle timer (the design's timer 50), which every idle pass of the application arms again
+// and whose tick runs the client window's idle tick. The clip preview of the icon under the mouse steps
+// on a timer of its own (panes/ClipPreview.h).
 
 #include "platform/keyboard/LockKeys.h"
 #include "platform/types/Hook.h"
@@ -93,7 +93,6 @@ private:
     std::array<QLabel*, 3> m_indicators{};
     std::optional<std::uint32_t> m_indicatorsReadAt;
     QBasicTimer m_idleTimer;
-    QBasicTimer m_aviTimer;
 };
 
 // The main frame, or none. Made and owned by the application; it registers itself here while it lives.

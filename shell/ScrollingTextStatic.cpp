@@ -1,6 +1,6 @@
 #include "shell/ScrollingTextStatic.h"
 
-#include "panes/IconDrawing.h"
+#include "panes/IconText.h"
 #include "resources/BitmapResource.h"
 #include "system/SystemStrings.h"
 

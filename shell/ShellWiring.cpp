@@ -1,7 +1,9 @@
 #include "shell/ShellWiring.h"
 
+#include "core/PageEvents.h"
 #include "core/User.h"
 #include "media/SoundFunctions.h"
+#include "panes/WriterPane.h"
 #include "shell/App.h"
 #include "shell/Clipboard.h"
 #include "shell/MainFrame.h"
@@ -10,10 +12,31 @@
 
 #include <QStatusBar>
 
+namespace
+{
+
+CPageEventConnections connections;
+
+void wireClipboard()
+{
+    // The clipboard's copy source forgets what dies and follows the selection, after the panes (wired
+    // first) have followed it.
+    connections.Follow(&CPageEvents::iconAboutToBeDestroyed, ForgetCopyIcon);
+    connections.Follow(&CPageEvents::sentenceAboutToBeDestroyed, ForgetCopySentence);
+    connections.Follow(&CPageEvents::selectionChanged, OnClipboardSelectionChanged);
+}
+
+void unwireClipboard()
+{
+    connections.DisconnectAll();
+    ResetClipboard();
+}
+
+} // namespace
+
 void WireShell()
 {
-    // The clipboard follows icons and sentences about to die and the selection.
-    InstallClipboard();
+    wireClipboard();
     // The status text shows on the main frame's status bar while there is a main frame.
     theStatusTextSink.set([](const QString& text) {
         if (CMainFrame* frame = MainFrame())
@@ -43,5 +66,5 @@ void UnwireShell()
     theDefaultWindowRectHook.reset();
     theSoundWaitIdleHook.reset();
     theStatusTextSink.reset();
-    ResetClipboard();
+    unwireClipboard();
 }

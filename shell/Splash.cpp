@@ -1,6 +1,6 @@
 #include "shell/Splash.h"
 
-#include "panes/IconDrawing.h"
+#include "panes/IconText.h"
 #include "resources/BitmapResource.h"
 #include "shell/MainFrame.h"
 #include "shell/Version.h"

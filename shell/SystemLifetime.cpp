@@ -8,7 +8,7 @@
 #include "core/UserLevel.h"
 #include "media/SoundDevice.h"
 #include "media/SpeechEngine.h"
-#include "panes/IconDrawing.h"
+#include "panes/ClipPreview.h"
 #include "panes/Panes.h"
 #include "panes/PrintView.h"
 #include "shell/Commands.h"
@@ -125,7 +125,7 @@ void ExitSystem()
     forgetObjectsAndFiles();
     SetSystemSettingInt(QStringLiteral("ScreenMode"), theScreenMode);
     DestroyMenus();
-    CloseAviPreview();
+    theClipPreview.Close();
     ExitPrintView();
     writeUserColors();
     ResetSystemColorTable();

@@ -6,6 +6,7 @@
 #include "core/Lookups.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
+#include "core/PageEvents.h"
 #include "core/Word.h"
 #include "panes/Pane.h"
 #include "panes/Panes.h"
@@ -284,16 +285,12 @@ CWordNavBar::CWordNavBar(QWidget* parent) : QToolBar(parent)
         AddButton(command);
     UpdateTexts();
     lumivo::ui::routeToolBarCommands(*this, theCommandRoute);
-    theMainPaneShowedPage.set([this](CQuibBg* page) { AddToHistory(page); });
-    theInflexionButtonUpdate.set([this] { UpdateInflexionButton(); });
+    // The inflexion button follows the selection while the bar lives.
+    connect(&thePageEvents, &CPageEvents::selectionChanged, this, &CWordNavBar::UpdateInflexionButton);
     UpdateInflexionButton();
 }
 
-CWordNavBar::~CWordNavBar()
-{
-    theMainPaneShowedPage.reset();
-    theInflexionButtonUpdate.reset();
-}
+CWordNavBar::~CWordNavBar() {}
 
 void CWordNavBar::UpdateTexts()
 {
@@ -400,7 +397,7 @@ void CWordNavBar::StepHistory(int direction)
 void CWordNavBar::NextInflexion()
 {
     if (theSelectedIcons.size() == 1)
-        theSelectedIcons.front()->NextInflexion();
+        StepInflexion(*theSelectedIcons.front());
 }
 
 bool CanStepSelectedInflexion()

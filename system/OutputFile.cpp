@@ -8,7 +8,7 @@
 
 int theOutputFile = 0;
 std::uint16_t theTranslateLanguage = 0;
-std::uint16_t theTestOptions = 0;
+std::uint16_t thePaneInfoFlags = 0;
 std::uint32_t theSystemInitFlags = 0;
 
 namespace
@@ -60,7 +60,7 @@ void ResetOutputFileState()
 {
     theOutputFile = 0;
     theTranslateLanguage = 0;
-    theTestOptions = 0;
+    thePaneInfoFlags = 0;
     theSystemInitFlags = 0;
     theCloseOutputFileHook.reset();
 }

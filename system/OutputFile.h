@@ -10,10 +10,10 @@
 
 extern int theOutputFile;                  // file number of the output file, 0 when none is open
 extern std::uint16_t theTranslateLanguage; // language the output file translates into, 0 when none
-extern std::uint16_t theTestOptions;       // bit 0x1: panes show their sizes
+extern std::uint16_t thePaneInfoFlags;     // the test menu's switch; bit 0x1: panes show their info label
 extern std::uint32_t theSystemInitFlags;   // reload steps pending for the next reload
 
-constexpr std::uint16_t TESTOPTION_PANE_SIZES = 0x1;
+constexpr std::uint16_t kPaneInfoLabel = 0x1;
 
 // Adds steps to the pending mask of the reload sequence.
 void AddSystemInitFlags(std::uint32_t flags);

@@ -2,11 +2,11 @@
 // A seam: where a lower layer calls code that a higher layer (or a test) supplies. A hook always holds a
 // callable, so callers just call it: the module that declares it gives the default it falls back to.
 // Higher layers install theirs with set(); tests use scoped(), which puts the previous one back at the
-// end of the scope; the module's reset calls reset(). See "Seams" in doc/design.md.
+// end of the scope; the module's reset calls reset(). A hook has one follower: what several parts follow
+// is a signal (the model's thePageEvents). See "Seams" in doc/design.md.
 // Install and call a hook on the program's main thread only: it holds no lock.
 
 #include <functional>
-#include <type_traits>
 #include <utility>
 
 namespace lumivo
@@ -31,18 +31,6 @@ public:
         return std::exchange(m_current, function ? std::move(function) : m_default);
     }
     void reset() { m_current = m_default; }
-
-    // For a hook that several parts follow (the selection changed, an icon dies): installs a callable
-    // that runs what is installed now and then `function`. Returns what it replaces, which the part
-    // puts back with set() when it goes, so parts leave in the reverse order of their coming.
-    Function chain(Function function) requires std::is_void_v<Result>
-    {
-        Function before = m_current;
-        return set([before, function = std::move(function)](Args... args) {
-            before(args...);
-            function(args...);
-        });
-    }
 
     // Holds an installation for its lifetime, then puts back what was installed before.
     class [[nodiscard]] Scoped

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QLoggingCategory>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -51,6 +52,8 @@ const char* kindName(QuestionKind kind)
         return "colour chooser";
     case QuestionKind::Dialog:
         return "dialog";
+    case QuestionKind::Menu:
+        return "menu";
     }
     return "question";
 }
@@ -314,6 +317,21 @@ int runModal(QDialog& dialog)
     return IDCANCEL;
 }
 
+int execMenu(QMenu& menu, QPoint at)
+{
+    const Question question{QuestionKind::Menu, menu.title(), {}, 0, {}};
+    const Routed routed = route(question);
+    if (!routed.handled) {
+        const QAction* chosen = menu.exec(at);
+        return chosen ? chosen->data().toInt() : 0;
+    }
+    if (!routed.reply)
+        return 0;
+    if (const auto* choose = std::get_if<std::function<int(QMenu&)>>(&*routed.reply))
+        return (*choose)(menu);
+    return replyAs<int>(routed.reply, question).value_or(0);
+}
+
 ScopedAnswerer::ScopedAnswerer() : m_previous(answererSlot())
 {
     answererSlot() = this;
@@ -351,6 +369,12 @@ ScopedAnswerer& ScopedAnswerer::reply(const QColor& color)
 ScopedAnswerer& ScopedAnswerer::reply(std::function<int(QDialog&)> fillIn)
 {
     m_replies.emplace_back(std::move(fillIn));
+    return *this;
+}
+
+ScopedAnswerer& ScopedAnswerer::reply(std::function<int(QMenu&)> choose)
+{
+    m_replies.emplace_back(std::move(choose));
     return *this;
 }
 

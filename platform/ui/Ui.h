@@ -2,6 +2,8 @@
 // The one door through which the program asks a person something: message boxes, the folder, file,
 // font and colour choosers and modal dialogs. Nothing else in the program opens a window that waits.
 //
+// Popup menus are questions too: the person picks an item or none.
+//
 // Tests install a ScopedAnswerer: it records every question and replies from a queue, so no test ever
 // blocks and every branch of a question can be taken. Without an answerer, on a platform that cannot
 // show a window (the offscreen one of the tests, or no QApplication at all) a question gets its cancel
@@ -11,6 +13,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPoint>
 #include <QString>
 
 #include <deque>
@@ -21,6 +24,7 @@
 
 class QWidget;
 class QDialog;
+class QMenu;
 
 namespace lumivo::ui
 {
@@ -99,20 +103,26 @@ void setCustomColor(int index, const QColor& color);
 // Runs a modal dialog; returns IDOK when it was accepted and IDCANCEL otherwise.
 int runModal(QDialog& dialog);
 
+// Pops the menu up at `at` (screen coordinates) and waits for a choice; returns the number its item
+// carries as data, 0 when the person chooses none.
+int execMenu(QMenu& menu, QPoint at);
+
 // What was asked, as a ScopedAnswerer records it.
-enum class QuestionKind { MessageBox, Folder, OpenFile, SaveFile, Font, Color, Dialog };
+enum class QuestionKind { MessageBox, Folder, OpenFile, SaveFile, Font, Color, Dialog, Menu };
 
 struct Question {
     QuestionKind kind = QuestionKind::MessageBox;
-    QString text;    // the message, or the chooser's or dialog's title
+    QString text;    // the message, or the chooser's, dialog's or menu's title
     QString caption; // the message box's caption; for choosers the start folder or file
     unsigned flags = 0;
     QString filter; // file choosers only
 };
 
-// A queued reply. A number answers a message box or a dialog (IDCANCEL cancels a chooser too); a text
-// answers a folder or file chooser; a function fills in a dialog and returns IDOK or IDCANCEL.
-using Reply = std::variant<int, QString, QFont, QColor, std::function<int(QDialog&)>>;
+// A queued reply. A number answers a message box or a dialog (IDCANCEL cancels a chooser too) and is
+// the item chosen from a menu (0: none); a text answers a folder or file chooser; a function fills in a
+// dialog and returns IDOK or IDCANCEL, or looks at a menu and returns the item chosen.
+using Reply =
+    std::variant<int, QString, QFont, QColor, std::function<int(QDialog&)>, std::function<int(QMenu&)>>;
 
 // Installs itself as the one who answers for its lifetime (answerers nest; the newest answers).
 // When the queue is empty a question gets its cancel answer.
@@ -130,6 +140,7 @@ public:
     ScopedAnswerer& reply(const QFont& font);
     ScopedAnswerer& reply(const QColor& color);
     ScopedAnswerer& reply(std::function<int(QDialog&)> fillIn);
+    ScopedAnswerer& reply(std::function<int(QMenu&)> choose);
 
     const std::vector<Question>& questions() const { return m_questions; }
     std::size_t pendingReplies() const { return m_replies.size(); }

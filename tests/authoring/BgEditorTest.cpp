@@ -7,6 +7,7 @@
 #include "authoring/BgSheetView.h"
 #include "authoring/BgTreeView.h"
 
+#include "panes/Pane.h"
 #include "platform/ui/Ui.h"
 #include "shell/Commands.h"
 #include "store/Registry.h"
@@ -387,4 +388,41 @@ TEST_F(BgEditorTest, NoAtTheSaveQuestionKeepsAPageSavedEarlierInTheSession)
     EXPECT_TRUE(theBgIndex.Contains(saved));
     EXPECT_EQ(saved->Name, "Kitchen");
     EXPECT_EQ(countRecords(userFile(), MakeBgType(1, kLanguage)), 1);
+}
+
+TEST_F(BgEditorTest, EnterOnAPaneOpensTheEditorOnThePanesPage)
+{
+    CQuibBg* page = filePage(userFile(), 60, kLanguage, "Shown");
+    theEditBackgroundHook(page);
+    ASSERT_NE(theBgEditorFrame, nullptr);
+    EXPECT_EQ(theBgEditorFrame->CurrentBackground(), page);
+    EXPECT_TRUE(theBgEditorEditsPageHook(page));
+
+    // A pane's own copy of a page is not the editor's to keep: it edits the index's page instead.
+    CQuibBg copy;
+    ASSERT_EQ(AttachResource(&copy, 60, MakeBgType(1, kLanguage), userFile()), 0);
+    ASSERT_TRUE(theBgEditorFrame->SelectBackground(nullptr));
+    theEditBackgroundHook(&copy);
+    EXPECT_EQ(theBgEditorFrame->CurrentBackground(), page);
+}
+
+TEST_F(BgEditorTest, TheProgramAsksForTheEditorsUnsavedPageBeforeItEnds)
+{
+    CQuibBg* page = filePage(userFile(), 61, kLanguage, "Hall");
+    CQuibBg_Frame& frame = openEditor();
+    ASSERT_TRUE(frame.SelectBackground(page));
+    typeName(frame, "Hallway");
+    {
+        ScopedAnswerer answerer;
+        answerer.reply(IDCANCEL);
+        EXPECT_FALSE(ConfirmQuit()) << "Cancel keeps the program running";
+        EXPECT_EQ(answerer.questions().size(), 1u);
+    }
+    {
+        ScopedAnswerer answerer;
+        answerer.reply(IDYES);
+        EXPECT_TRUE(ConfirmQuit());
+    }
+    EXPECT_EQ(page->Name, "Hallway");
+    EXPECT_FALSE(frame.View().OkButton().isEnabled()) << "saved";
 }

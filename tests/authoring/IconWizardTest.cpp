@@ -125,7 +125,8 @@ TEST_F(IconWizardTest, DeleteRemovesOnlyThatIconAndEveryReferenceToItGoesFirst)
     EXPECT_EQ(theHoverIcon, nullptr);
     EXPECT_TRUE(theSelectedIcons.empty());
     const auto events = log.take();
-    EXPECT_NE(std::ranges::find(events, PageEventLog::Event{"iconAboutToBeDestroyed", &doomed}), events.end());
+    EXPECT_NE(std::ranges::find(events, PageEventLog::Event{"iconAboutToBeDestroyed", &doomed}),
+              events.end());
     EXPECT_EQ(storedPage()->Icons.size(), 1u);
 }
 
@@ -171,7 +172,8 @@ TEST_F(IconWizardTest, WithoutAFreeIdNoWordIsMadeTheIconKeepsItsWordAndTheAuthor
     addWord(500, QStringLiteral("hus"));
     CQuibIcon& icon = addIcon(CRect(0, 0, 64, 64), 500);
     theOutputFile = makeResourceFile(tempPath("output.tvf"));
-    const auto noId = theItemIdRandomHook.scoped([](std::int32_t, std::int32_t) { return kLastSystemItemId + 1; });
+    const auto noId =
+        theItemIdRandomHook.scoped([](std::int32_t, std::int32_t) { return kLastSystemItemId + 1; });
     ScopedAnswerer answerer;
     answerer.reply([&](QDialog& dialog) {
         auto& wizard = dynamic_cast<CIconWizard&>(dialog);
@@ -203,7 +205,8 @@ TEST_F(IconWizardTest, TheLinkFollowsAWholePageNameAndAMissingPageIsNamedByItsId
         if (wizard.GetActivePage() != &wizard.LinkPage())
             return IDCANCEL;
         CIconWizardLinkPage& link = wizard.LinkPage();
-        EXPECT_EQ(link.Combo()->currentText(), FillPlaceholders(LoadSystemString(9412), {QStringLiteral("999")}));
+        EXPECT_EQ(link.Combo()->currentText(),
+                  FillPlaceholders(LoadSystemString(9412), {QStringLiteral("999")}));
         link.OnEditChanged(QStringLiteral("k"));
         EXPECT_EQ(link.Combo()->count(), 2);
         EXPECT_EQ(link.LinkId(), 0);

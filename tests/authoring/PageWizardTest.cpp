@@ -150,7 +150,9 @@ TEST_F(PageWizardTest, NewAndFinishStoresAPageWithASystemIdAndItsPictureInFormat
     EXPECT_EQ(page->GetType(), MakeBgType(1, kLanguage));
     EXPECT_TRUE(theBgIndex.Contains(page));
     CQuibPict stored;
-    ASSERT_EQ(AttachResource(&stored, page->GetID(), MakePictType(kPageWizardPictureKind, kLanguage), userFile()), 0);
+    ASSERT_EQ(
+        AttachResource(&stored, page->GetID(), MakePictType(kPageWizardPictureKind, kLanguage), userFile()),
+        0);
     ASSERT_TRUE(stored.ReadHeader());
     EXPECT_EQ(stored.StoreFormat, pictJpeg70);
     EXPECT_EQ(QSize(int(stored.Width), int(stored.Height)), QSize(853, 570));
@@ -179,7 +181,8 @@ TEST_F(PageWizardTest, ANameTakenInAnyCaseIsRefusedAndAPrefixOfOneIsNot)
 
 TEST_F(PageWizardTest, WithoutAFreeIdNothingIsStoredAndTheAuthorIsTold)
 {
-    const auto noId = theItemIdRandomHook.scoped([](std::int32_t, std::int32_t) { return kLastSystemItemId + 1; });
+    const auto noId =
+        theItemIdRandomHook.scoped([](std::int32_t, std::int32_t) { return kLastSystemItemId + 1; });
     ScopedAnswerer answerer;
     answerer.reply([&](QDialog& dialog) {
         auto& wizard = dynamic_cast<CPageWizard&>(dialog);

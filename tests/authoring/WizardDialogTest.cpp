@@ -35,10 +35,7 @@ public:
         return !refusesCancel;
     }
     int OnWizardNext() override { return next; }
-    void OnApply() override
-    {
-        m_log.push_back(m_name + " apply" + (IsCreated() ? "" : " unshown"));
-    }
+    void OnApply() override { m_log.push_back(m_name + " apply" + (IsCreated() ? "" : " unshown")); }
 
     bool refusesCancel = false;
     int next = kWizardToNeighbour;

@@ -3,9 +3,9 @@
 #include "core/IconEditing.h"
 #include "core/IconShapes.h"
 #include "core/Page.h"
-#include "core/PageHooks.h"
 #include "system/SystemSettings.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/ShownPage.h"
 
 namespace
 {
@@ -83,9 +83,7 @@ TEST_F(IconGeometryTest, HandleDragsResizeFromTheDragCopyAndStoreTheRelativeRect
     CQuibBg page;
     page.LayoutSize = SIZE{1000, 500};
     CQuibIcon* icon = addIcon(page.Icons, std::make_unique<CQuibIcon>(), CRect(10, 10, 30, 30));
-    const auto pane =
-        theFindPaneShowingIcon.scoped([](const CQuibIcon*) { return reinterpret_cast<CPane*>(1); });
-    const auto shown = thePanePage.scoped([&](CPane*) { return &page; });
+    const lumivo::test::ScopedShownPage shown(page);
 
     icon->MoveHandleTo(3, CPoint(47, 52));
     EXPECT_EQ(icon->ScreenRect, CRect(10, 10, 30, 30)) << "no drag copy, no move";

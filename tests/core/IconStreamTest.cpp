@@ -1,7 +1,8 @@
-// The icon's stream, its copies and its per-mille rectangle.
+// The icon's stream, its copies, its per-mille rectangle and the text it shows.
 
 #include "core/Icon.h"
 #include "core/IconShapes.h"
+#include "core/Word.h"
 #include "platform/archive/Archive.h"
 #include "platform/archive/MemFile.h"
 #include "tests/support/LumivoTest.h"
@@ -132,4 +133,14 @@ TEST_F(IconStreamTest, PerMilleConvertsWithRoundingAndSkipsEmptyPageSides)
 
     icon.ScreenToRelative(SIZE{0, 480});
     EXPECT_EQ(icon.StoredRect, CRect(-1, 1, 2, 1000)) << "a page of no width leaves the stored rectangle";
+}
+
+TEST_F(IconStreamTest, ShownTextFollowsTheLabel)
+{
+    CQuibIcon icon;
+    EXPECT_EQ(icon.GetDisplayText(kWordTextCutSuffix), "") << "no word and no label";
+    icon.WordName = "ko#2";
+    EXPECT_EQ(icon.GetDisplayText(kWordTextCutSuffix), "ko");
+    icon.WordName = "a #none";
+    EXPECT_EQ(icon.GetDisplayText(0), "");
 }

@@ -5,20 +5,21 @@
 #include "core/IconShapes.h"
 #include "core/ObjectIndex.h"
 #include "core/PageEvents.h"
-#include "core/PageHooks.h"
 #include "core/Picture.h"
 #include "core/User.h"
-#include "panes/IconDrawing.h"
 #include "platform/archive/MemFile.h"
 #include "platform/ui/Ui.h"
 #include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
+#include "tests/core/StoredPictures.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/PageEventLog.h"
 
 #include <memory>
+#include <optional>
+#include <tuple>
 
 using namespace lumivo::test;
 using namespace lumivo::ui;
@@ -29,8 +30,57 @@ namespace
 constexpr std::int32_t kPageId = 31;
 constexpr std::uint16_t kLanguage = 1;
 
-// Any address stands for a pane: the page code only passes it back to the hooks.
-CPane* const kPane = reinterpret_cast<CPane*>(0x1000);
+// Where a page is filed: its id, file and language.
+std::tuple<std::int32_t, int, int> placeOf(CQuibBg& page)
+{
+    return {page.GetID(), page.GetFile(), GetBgTypeLanguage(page.GetType())};
+}
+
+// Stands for a pane that shows one page, following what the model announces as the panes do: it lets
+// go of a page replaced or removed and shows the replacement, or, having let go for nothing, the page
+// filed later in the place of the one it let go of.
+class FollowingView : public QObject
+{
+public:
+    explicit FollowingView(CQuibBg* page) : shown(page)
+    {
+        connect(&thePageEvents, &CPageEvents::pageReplaced, this, [this](CQuibBg* old, CQuibBg* replacement) {
+            if (old == shown) {
+                letGo();
+                shown = replacement;
+                if (!replacement)
+                    m_awaited = placeOf(*old);
+            } else if (!shown && replacement && m_awaited == placeOf(*replacement)) {
+                shown = replacement;
+            }
+        });
+        connect(&thePageEvents, &CPageEvents::pageAboutToBeRemoved, this, [this](CQuibBg* page) {
+            if (page != shown)
+                return;
+            letGo();
+            shown = nullptr;
+            m_removedId = page->GetID();
+        });
+        connect(&thePageEvents, &CPageEvents::pageRemoved, this, [this](std::int32_t id) {
+            if (id == m_removedId)
+                defaultShown = true;
+        });
+        connect(&thePageEvents, &CPageEvents::pageReverted, this,
+                [this](CQuibBg* page) { layouts += page == shown; });
+    }
+
+    CQuibBg* shown = nullptr;
+    // It let go of each page while the index still held it, so the page still existed.
+    bool releasedWhileHeld = true;
+    bool defaultShown = false;
+    int layouts = 0;
+
+private:
+    void letGo() { releasedWhileHeld = releasedWhileHeld && theBgIndex.Contains(shown); }
+
+    std::optional<std::tuple<std::int32_t, int, int>> m_awaited;
+    std::int32_t m_removedId = 0;
+};
 
 void addIcon(CQuibBg& page, std::unique_ptr<CQuibIcon> icon, CRect screen, const char* name)
 {
@@ -172,13 +222,7 @@ protected:
         m_page = static_cast<CQuibBg*>(made.get());
         theBgIndex.Add(std::move(made));
         theBgIndex.Names().InsertSorted(name, m_page);
-        m_shown = m_page;
-        theFindPaneShowingPage.set([this](const CQuibBg* page) { return page == m_shown ? kPane : nullptr; });
-        thePaneSetPage.set([this](CPane*, CQuibBg* page) {
-            // The pane lets go while what it showed still exists.
-            m_releasedWhileHeld = m_releasedWhileHeld && (!m_shown || theBgIndex.Contains(m_shown));
-            m_shown = page;
-        });
+        m_view = std::make_unique<FollowingView>(m_page);
         m_page->Name = "Home edited";
         m_page->Commit();
     }
@@ -193,8 +237,7 @@ protected:
     int m_userFile = 0;
     std::unique_ptr<CQuibUser> m_user;
     CQuibBg* m_page = nullptr; // owned by the index
-    CQuibBg* m_shown = nullptr;
-    bool m_releasedWhileHeld = true;
+    std::unique_ptr<FollowingView> m_view;
 };
 
 TEST_F(PageSaveTest, CancelKeepsTheEditAndNoDropsIt)
@@ -206,12 +249,10 @@ TEST_F(PageSaveTest, CancelKeepsTheEditAndNoDropsIt)
     EXPECT_EQ(answerer.questions()[0].text, "Save the changes to background \"Home edited\"?");
     EXPECT_EQ(m_page->Name, "Home edited");
 
-    int layouts = 0;
-    const auto layout = thePaneUpdateLayout.scoped([&](CPane* pane) { layouts += pane == kPane; });
     EXPECT_TRUE(CQuibBg::SaveChanges(m_page, true));
     EXPECT_EQ(m_page->Name, "Home");
     EXPECT_EQ(m_page->Icons.size(), 2u);
-    EXPECT_EQ(layouts, 1);
+    EXPECT_EQ(m_view->layouts, 1);
     EXPECT_EQ(storedPageName(kPageId, m_userFile), "none");
 }
 
@@ -223,7 +264,7 @@ TEST_F(PageSaveTest, YesCopiesADataFilePageIntoTheUserFileAndThePaneShowsTheCopy
     EXPECT_EQ(m_page->Name, "Home");
     auto* copy = static_cast<CQuibBg*>(theBgIndex.Find(m_userFile, kLanguage, kPageId));
     ASSERT_NE(copy, nullptr);
-    EXPECT_EQ(m_shown, copy);
+    EXPECT_EQ(m_view->shown, copy);
     ASSERT_EQ(copy->Icons.size(), 2u);
     EXPECT_EQ(copy->Icons[1]->GetRuntimeClass(), RUNTIME_CLASS(CQuibIcon_Ellipse));
     EXPECT_GE(theBgIndex.Names().Find("Home edited"), 0);
@@ -246,10 +287,10 @@ TEST_F(PageSaveTest, ReplacingTheUsersCopyAsksAndThePaneLetsGoFirst)
     answerer.reply(IDYES).reply(IDYES);
     EXPECT_TRUE(CQuibBg::SaveChanges(m_page, true));
     EXPECT_EQ(storedPageName(kPageId, m_userFile), "Home again");
-    EXPECT_EQ(m_shown, theBgIndex.Find(m_userFile, kLanguage, kPageId));
-    ASSERT_NE(m_shown, nullptr);
-    EXPECT_EQ(m_shown->Name, "Home again");
-    EXPECT_TRUE(m_releasedWhileHeld);
+    EXPECT_EQ(m_view->shown, theBgIndex.Find(m_userFile, kLanguage, kPageId));
+    ASSERT_NE(m_view->shown, nullptr);
+    EXPECT_EQ(m_view->shown->Name, "Home again");
+    EXPECT_TRUE(m_view->releasedWhileHeld);
 }
 
 TEST_F(PageSaveTest, NewPageAnsweredNoIsRemovedAndYesGetsAFreeId)
@@ -289,14 +330,12 @@ TEST_F(PageSaveTest, NewPageAnsweredNoIsRemovedAndYesGetsAFreeId)
 
 TEST_F(PageSaveTest, RemovingAShownPageLetsThePaneGoThenLoadItsDefault)
 {
-    std::int32_t loaded = 0;
-    const auto load = thePaneLoadPage.scoped([&](CPane*, std::int32_t id) { loaded = id; });
     ScopedAnswerer answerer;
     answerer.reply(IDOK);
     EXPECT_TRUE(CQuibBg::Remove(m_page, true));
-    EXPECT_EQ(m_shown, nullptr);
-    EXPECT_TRUE(m_releasedWhileHeld);
-    EXPECT_EQ(loaded, -2);
+    EXPECT_EQ(m_view->shown, nullptr);
+    EXPECT_TRUE(m_view->releasedWhileHeld);
+    EXPECT_TRUE(m_view->defaultShown);
     EXPECT_EQ(theBgIndex.GetCount(), 0u);
 }
 
@@ -354,12 +393,7 @@ protected:
     // A stored picture of one grey level under the page id and that kind.
     void storePicture(int kind, std::uint8_t level)
     {
-        auto picture = std::make_unique<CQuibPict>();
-        ASSERT_EQ(picture->Create(), RES_OK);
-        const RgbImage image{4, 2, std::vector<std::uint8_t>(24, level)};
-        ASSERT_TRUE(picture->SetImage(image, 4, 2, pictRawRgb));
-        ASSERT_EQ(picture->SaveAs(kPageId, m_file, MakePictType(std::int16_t(kind), kLanguage)), RES_OK);
-        m_pictures.push_back(std::move(picture));
+        m_pictures.push_back(storeGreyPicture(m_file, kPageId, kind, kLanguage, level));
     }
 
     int m_file = 0;
@@ -403,19 +437,4 @@ TEST_F(PagePictureTest, AForcedLoadDecodesOnlyAPictureWhoseBytesChanged)
     ASSERT_EQ(m_pictures.back()->Write(), RES_OK);
     EXPECT_EQ(page.LoadPictureForFrameSize(3, true), 3);
     EXPECT_EQ(page.PictureImage->pixels[0], 70);
-}
-
-TEST_F(PagePictureTest, IconsTakeThePictureKindOfTheirSize)
-{
-    storePicture(2, 20);
-    storePicture(10, 100);
-    storePicture(5, 50);
-    const auto levelOf = [](std::unique_ptr<CQuibPict> picture) {
-        return picture && picture->Load() == RES_OK && picture->Decode() ? int(picture->GetImage()->pixels[0])
-                                                                         : -1;
-    };
-    EXPECT_EQ(levelOf(LoadWordPicture(kPageId, 40, 200)), 20);
-    EXPECT_EQ(levelOf(LoadWordPicture(kPageId, 150, 150)), 100);
-    EXPECT_EQ(levelOf(LoadWordPicture(kPageId, 100, 100)), 100) << "kind 4 is missing: 10 comes next";
-    EXPECT_EQ(levelOf(LoadWordPicture(kPageId + 1, 40, 40)), -1);
 }

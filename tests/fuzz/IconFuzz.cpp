@@ -5,11 +5,12 @@
 // device it is drawn on and keeps its stored rectangle exactly as it was read.
 
 #include "core/IconShapes.h"
-#include "core/PageHooks.h"
-#include "panes/IconDrawing.h"
+#include "core/Page.h"
+#include "panes/IconPainter.h"
 #include "shell/Clipboard.h"
 #include "tests/fuzz/FuzzTarget.h"
 #include "tests/support/PaintRecorder.h"
+#include "tests/support/ShownPage.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -69,27 +70,27 @@ void checkClipboardRoundTrip(const CQuibIcon& read)
 void drawHitAndPrint(CQuibIcon& icon)
 {
     const CRect stored = icon.StoredRect;
+    const CIconPainter iconPainter;
     icon.RelativeToScreen(kPage);
     lumivo::test::PaintRecorder screen(kPage.cx, kPage.cy);
     {
         QPainter painter(&screen);
-        IconPaint paint{painter, {}};
-        icon.Draw(paint);
+        iconPainter.Paint(painter, {}, icon);
     }
     checkWithin(screen, "drawing", stored);
     // Really drawn too, for what the raster engine makes of it.
     QImage small(64, 48, QImage::Format_RGB32);
     {
         QPainter painter(&small);
-        IconPaint paint{painter, QPoint(-300, -200)};
-        icon.Draw(paint);
+        iconPainter.Paint(painter, QPoint(-300, -200), icon);
     }
     const CRect& rect = icon.ScreenRect;
     {
-        // As shown by a pane (the test needs one, and asks nothing of it).
-        const auto shown =
-            theFindPaneShowingIcon.scoped([](const CQuibIcon*) { return reinterpret_cast<CPane*>(1); });
-        static_cast<void>(icon.IsVisibleIn(CRect(0, 0, kPage.cx, kPage.cy)));
+        // A copy on a page a pane shows (the test needs one, and asks nothing of it).
+        CQuibBg page;
+        page.Icons.push_back(icon.Clone());
+        const lumivo::test::ScopedShownPage shown(page);
+        static_cast<void>(page.Icons.back()->IsVisibleIn(CRect(0, 0, kPage.cx, kPage.cy)));
     }
     for (const CPoint point : {rect.CenterPoint(), rect.TopLeft(), CPoint(320, 213), CPoint(0, 0)}) {
         const bool hit = icon.HitTest(point);
@@ -99,7 +100,7 @@ void drawHitAndPrint(CQuibIcon& icon)
     lumivo::test::PaintRecorder paper(2480, 3508);
     {
         QPainter painter(&paper);
-        icon.DrawForPrint(painter, QPoint(100, 100), 5000, 5000, 0);
+        iconPainter.PaintForPrint(painter, QPoint(100, 100), icon, 5000, 5000, 0);
     }
     checkWithin(paper, "printing", stored);
     icon.ScreenToRelative(kPage);

@@ -220,7 +220,7 @@ TEST_F(MainJobTest, APageIsShownATouchPlaysOrSpeaksTheWordAndALinkOpensItsPage)
 
     // A long press on the cat this soon after the sound is ignored; once the dog is let go of, the
     // next long press speaks "kat" at once, in the user's voice.
-    homeIcon(0)->Select(&theMainPane);
+    homeIcon(0)->Select();
     homeIcon(1)->OnLLongDown();
     EXPECT_EQ(speechCalls, 0);
     homeIcon(0)->Deselect();

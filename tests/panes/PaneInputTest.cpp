@@ -7,12 +7,14 @@
 #include "core/IconEvents.h"
 #include "core/IconShapes.h"
 #include "core/Page.h"
+#include "core/PageEvents.h"
 #include "panes/MouseState.h"
 #include "panes/Panes.h"
 #include "platform/types/Clock.h"
 #include "platform/ui/Ui.h"
 #include "store/ResourceManager.h"
 #include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QInputDialog>
@@ -49,14 +51,12 @@ protected:
         theMainPane.PaneRect = CRect(0, 0, 600, 400);
         theMainPane.PaneFlags = kPaneFlagEditable;
         theMainPane.SetVisible(true);
-        auto* shown = new CQuibBg;
+        auto shown = std::make_unique<CQuibBg>();
         ASSERT_EQ(shown->Create(), RES_OK); // a record, so that a change can be committed
-        theMainPane.SetPage(shown);
+        ASSERT_EQ(theMainPane.AdoptPage(std::move(shown)), nullptr);
         theMainPane.PageRect = theMainPane.PaneRect; // the page origin is the client origin
-        theMainPaneLoadPage.set([this](std::int32_t id) {
-            m_linksFollowed.push_back(id);
-            return true;
-        });
+        QObject::connect(&thePageEvents, &CPageEvents::linkRequested, &m_linkReceiver,
+                         [this](std::int32_t id) { m_linksFollowed.push_back(id); });
     }
 
     CQuibBg& page() { return *theMainPane.GetPage(); }
@@ -94,13 +94,15 @@ protected:
     // Opens the context menu on the point and chooses the item.
     void chooseFromMenu(CPoint point, int item)
     {
-        const auto choose = thePaneMenuTracker.scoped([item](QMenu&) { return item; });
+        lumivo::ui::ScopedAnswerer answerer;
+        answerer.reply(item);
         EXPECT_TRUE(theMainPane.OnRButtonDown(0, point.x, point.y, 0));
     }
 
     RecordingOwner m_owner;
     lumivo::clock::TestClock m_clock{50000};
     std::vector<std::int32_t> m_linksFollowed;
+    QObject m_linkReceiver;
 };
 
 TEST_F(PaneInputTest, ASecondClickFollowsTheLinkOnlyWhenSoonAndNearTheFirstOnTheIcon)
@@ -168,7 +170,7 @@ TEST_F(PaneInputTest, TheRubberBandIsClippedToThePaneAndSelectsOnlyTheIconsSeenI
     CQuibIcon& hidden = addIcon(CRect(520, 320, 560, 360));
     hidden.Flags &= ~kIconVisible;
     CQuibIcon& outside = addIcon(CRect(10, 10, 50, 50));
-    outside.Select(&theMainPane);
+    outside.Select();
 
     dragFromTo(CPoint(450, 250), CPoint(900, 700));
     EXPECT_EQ(theSelectedIcons, (std::vector<CQuibIcon*>{&inside}));
@@ -189,7 +191,7 @@ TEST_F(PaneInputTest, DeletingRemovesOnlyIconsOfEditablePanesAndLeavesNoPointerB
 {
     theEditTool = kEditToolSelect;
     CQuibIcon& doomed = addIcon(CRect(10, 10, 50, 50));
-    doomed.Select(&theMainPane);
+    doomed.Select();
     theHoverIcon = &doomed;
     EXPECT_TRUE(theMainPane.DeleteSelectedIcons(true));
 
@@ -200,7 +202,7 @@ TEST_F(PaneInputTest, DeletingRemovesOnlyIconsOfEditablePanesAndLeavesNoPointerB
     EXPECT_TRUE(theSelectedIcons.empty());
 
     theMainPane.PaneFlags &= ~kPaneFlagLocked;
-    doomed.Select(&theMainPane);
+    doomed.Select();
     theMainPane.OnKeyDown(8, 0);
     EXPECT_TRUE(page().Icons.empty());
     EXPECT_TRUE(theSelectedIcons.empty());
@@ -255,11 +257,11 @@ TEST_F(PaneInputTest, TheMenuSetsTypedTextSizesInRangeAndReplacesOneAlignmentAxi
     icon.Options = QStringLiteral("{\u00A4textalign\u00A4=\u00A4left bottom\u00A4}");
     const auto typed = [&](const char* text) {
         lumivo::ui::ScopedAnswerer answerer;
-        answerer.reply([text](QDialog& dialog) {
+        answerer.reply(kMenuTextSizeOther).reply([text](QDialog& dialog) {
             qobject_cast<QInputDialog*>(&dialog)->setTextValue(QString::fromUtf8(text));
             return lumivo::ui::IDOK;
         });
-        chooseFromMenu(CPoint(20, 20), kMenuTextSizeOther);
+        EXPECT_TRUE(theMainPane.OnRButtonDown(0, 20, 20, 0));
         QString size;
         icon.Attributes.GetValue(QStringLiteral("textsize"), size);
         return size;
@@ -284,7 +286,8 @@ TEST_F(PaneInputTest, TheMenuSetsTypedTextSizesInRangeAndReplacesOneAlignmentAxi
     // The menu names its items without their tagged values, and offers deleting the one icon.
     QStringList shown;
     {
-        const auto look = thePaneMenuTracker.scoped([&](QMenu& menu) {
+        lumivo::ui::ScopedAnswerer answerer;
+        answerer.reply([&](QMenu& menu) {
             for (const QAction* action : menu.actions())
                 shown << action->text();
             for (const QAction* action : menu.actions()[7]->menu()->actions())
@@ -322,13 +325,11 @@ TEST_F(PaneInputTest, ADroppedIconIsOfferedAMoveButTheDropChangesNothing)
 
 TEST_F(PaneInputTest, EachToolShowsItsCursorAndASelectedIconsHandleItsSizingArrow)
 {
-    int shown = 0;
-    const auto cursor = theSetAppCursor.scoped([&](int id) { shown = id; });
     CQuibIcon& icon = addIcon(CRect(100, 100, 200, 200));
     const auto cursorAt = [&](int tool, int x, int y) {
         theEditTool = tool;
         CPane::UpdateCursor(x, y, theMainPane.IconAt(x, y));
-        return shown;
+        return GetAppCursor();
     };
     EXPECT_EQ(cursorAt(kEditToolBrowse, 150, 150), CURSOR_HAND) << "the icon opens a page";
     icon.LinkId = 0;
@@ -339,7 +340,7 @@ TEST_F(PaneInputTest, EachToolShowsItsCursorAndASelectedIconsHandleItsSizingArro
 
     theEditTool = kEditToolSelect;
     icon.Flags |= kIconHandles;
-    icon.Select(&theMainPane);
+    icon.Select();
     EXPECT_EQ(cursorAt(kEditToolSelect, 200, 200), CURSOR_SIZE_NWSE) << "the bottom right handle";
     EXPECT_EQ(cursorAt(kEditToolSelect, 200, 100), CURSOR_SIZE_NESW) << "the top right handle";
 

@@ -4,19 +4,21 @@
 #include "core/FrameSizes.h"
 #include "core/IconEditing.h"
 #include "core/IconEvents.h"
+#include "core/Lookups.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
-#include "core/PageHooks.h"
+#include "core/PageEvents.h"
 #include "core/Picture.h"
 #include "core/User.h"
-#include "panes/IconDrawing.h"
 #include "panes/Panes.h"
 #include "panes/UserSettings.h"
+#include "platform/ui/Ui.h"
 #include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
 #include "system/SystemSettings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/PageEventLog.h"
 #include "tests/support/Pictures.h"
 
 #include <QPainter>
@@ -24,6 +26,7 @@
 #include <memory>
 
 using namespace lumivo::test;
+using namespace lumivo::ui;
 
 namespace
 {
@@ -75,7 +78,7 @@ protected:
         storePage(kOtherPage, "Other", false);
         m_file = saveAndReopen(m_file);
         theActiveFiles = {m_file};
-        theIconPictureFinder.set([](std::int32_t, int, int) { return iconPicture(); });
+        theMainPane.SetPictureFinder([](std::int32_t, int, int) { return iconPicture(); });
     }
 
     void storePage(std::int32_t id, const char* name, bool withPicture)
@@ -98,8 +101,19 @@ protected:
         picture.Write();
     }
 
+    // The current user, kept in a file of its own; gives that file.
+    int makeCurrentUser()
+    {
+        const int userFile = makeResourceFile(tempPath("user.tvf"));
+        m_user.PrimaryLanguage = kLanguage;
+        storeInFile(m_user, 1234, userFile, CQuibUser::kType);
+        theCurrentUser = &m_user;
+        return userFile;
+    }
+
     RecordingOwner m_owner;
     int m_file = 0;
+    CQuibUser m_user;
 };
 
 TEST_F(PaneTest, VisibleListKeepsEachPaneOnceAndHitsTheHeadFirst)
@@ -159,8 +173,8 @@ TEST_F(PaneTest, ANewPageLetsGoOfTheSelectionBeforeTheOldPageIsFreed)
     theMainPane.SetVisible(true);
     theMainPane.LoadPage(kHomePage);
     CQuibIcon* icon = theMainPane.GetPage()->Icons.front().get();
-    icon->Select(nullptr);
-    theHoverIcon = icon;
+    icon->Select();
+    SetHoverIcon(icon);
     ASSERT_EQ(theSelectedIcons.size(), 1u);
 
     theMainPane.LoadPage(kOtherPage); // the home page was the pane's own and is deleted
@@ -193,11 +207,7 @@ TEST_F(PaneTest, ReloadShowsTheStartPageOfAPaneWithoutPage)
 TEST_F(PaneTest, AnEditablePaneIsLockedWhenTheUsersFileHasItsOwnCopy)
 {
     makeDataFile();
-    const int userFile = makeResourceFile(tempPath("user.tvf"));
-    CQuibUser user;
-    user.PrimaryLanguage = kLanguage;
-    storeInFile(user, 1234, userFile, CQuibUser::kType);
-    theCurrentUser = &user;
+    const int userFile = makeCurrentUser();
     theMainPane.SetVisible(true);
     theMainPane.PaneFlags = kPaneFlagEditable;
 
@@ -254,14 +264,14 @@ TEST_F(PaneTest, APageIsDrawnCentredWithItsPictureAndIcons)
     EXPECT_EQ(untouched.pixel(100, 60), qRgb(0, 0, 0));
 }
 
-TEST_F(PaneTest, TheIconsAndPagesBelowReachThePanesThroughTheirHooks)
+TEST_F(PaneTest, TheIconsAndPagesBelowReachThePanesThroughTheModelsEvents)
 {
     makeDataFile();
     theMainPane.SetVisible(true);
     theMainPane.LoadPage(kHomePage);
     CQuibBg* page = theMainPane.GetPage();
     CQuibIcon* icon = page->Icons.front().get();
-    EXPECT_EQ(icon->GetPane(), &theMainPane);
+    EXPECT_EQ(CPane::FindPaneOfIcon(icon), &theMainPane);
     EXPECT_EQ(icon->GetBackground(), page);
 
     m_owner.invalidated.clear();
@@ -269,12 +279,128 @@ TEST_F(PaneTest, TheIconsAndPagesBelowReachThePanesThroughTheirHooks)
     ASSERT_EQ(m_owner.invalidated.size(), 1u);
     EXPECT_EQ(m_owner.invalidated.front(), icon->GetBoundsRect() + theMainPane.PageRect.TopLeft());
 
-    // The page code takes the page away to delete it itself: the pane lets go without deleting it.
-    const std::unique_ptr<CQuibBg> released{page};
-    EXPECT_EQ(ReleasePageFromPane(page), &theMainPane);
-    EXPECT_EQ(theMainPane.GetPage(), nullptr);
-    EXPECT_TRUE(theMainPaneLoadPage(kOtherPage)); // shown, though no page was shown before
+    // A link asks for a page: the main pane shows it, though it showed none before; a page it cannot
+    // show gives way to the fallback page.
+    theMainPane.SetVisible(false);
+    EXPECT_EQ(icon->GetBackground(), nullptr) << "a hidden pane shows nothing";
+    theMainPane.SetVisible(true);
+    EXPECT_EQ(icon->GetBackground(), page);
+    theMainPane.SetPage(nullptr);
+    emit thePageEvents.linkRequested(kOtherPage);
+    ASSERT_NE(theMainPane.GetPage(), nullptr);
     EXPECT_EQ(theMainPane.GetPage()->GetID(), kOtherPage);
+    storePage(kLinkFallbackPage, "Start", false);
+    emit thePageEvents.linkRequested(55);
+    ASSERT_NE(theMainPane.GetPage(), nullptr);
+    EXPECT_EQ(theMainPane.GetPage()->GetID(), kLinkFallbackPage);
+}
+
+TEST_F(PaneTest, APageOfThePanesOwnOutlivesItsRemovalAndThePaneShowsItsDefaultPage)
+{
+    makeDataFile();
+    theMainPane.SetVisible(true);
+    theMainPane.LoadPage(kHomePage);
+    CQuibBg* own = theMainPane.GetPage();
+    ASSERT_FALSE(theBgIndex.Contains(own)) << "found in the file, the pane's own";
+    PageEventLog log;
+
+    EXPECT_TRUE(CQuibBg::Remove(own, false));
+    EXPECT_EQ(theMainPane.GetPage(), nullptr) << "the default page is in no file";
+    EXPECT_EQ(FindBackgroundById(kHomePage, 1), nullptr) << "gone from its file";
+    const std::vector<PageEventLog::Event> events = log.take(); // the page's icons die in between
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events.front(), (PageEventLog::Event{"pageAboutToBeRemoved", own}));
+    EXPECT_EQ(events.back(), (PageEventLog::Event{"pageRemoved", nullptr, nullptr, kHomePage}));
+    EXPECT_EQ(theMainPane.LoadPage(kOtherPage), 0u) << "nothing was shown";
+    EXPECT_EQ(theMainPane.GetPage()->GetID(), kOtherPage);
+}
+
+TEST_F(PaneTest, ThePaneFollowsItsIndexedPageThroughSavesRevertsAndRemoval)
+{
+    makeDataFile();
+    theCurrentLanguage = kLanguage;
+    CQuibObjIndex::LoadBackgrounds();
+    const int userFile = makeCurrentUser();
+    theMainPane.SetVisible(true);
+    theMainPane.LoadPage(kHomePage);
+    CQuibBg* original = theMainPane.GetPage();
+    ASSERT_TRUE(theBgIndex.Contains(original));
+    const auto userCopy = [&] {
+        return static_cast<CQuibBg*>(theBgIndex.Find(userFile, kLanguage, kHomePage));
+    };
+
+    // Saved as a copy in the user's file: the pane shows the copy.
+    original->Name = "Home edited";
+    original->Commit();
+    ASSERT_TRUE(CQuibBg::SaveChanges(original, false));
+    ASSERT_NE(userCopy(), nullptr);
+    EXPECT_EQ(theMainPane.GetPage(), userCopy());
+    EXPECT_EQ(theMainPane.GetPage()->Icons.front()->GetBackground(), userCopy());
+    theWordPane.SetVisible(true);
+    EXPECT_EQ(theWordPane.ShowPage(*userCopy()), userCopy()) << "refused: the main pane shows it";
+    EXPECT_EQ(theWordPane.GetPage(), nullptr);
+
+    // The original saved over that copy: the pane lets go of the copy while it still exists, and shows
+    // the one filed in its place.
+    CQuibBg* firstCopy = userCopy();
+    bool letGoOfFirstCopy = false;
+    QObject receiver; // connected after the panes, so it hears after them
+    QObject::connect(&thePageEvents, &CPageEvents::pageReplaced, &receiver,
+                     [&](CQuibBg* old, CQuibBg* replacement) {
+                         if (old == firstCopy && !replacement)
+                             letGoOfFirstCopy = theMainPane.GetPage() == nullptr;
+                     });
+    original->Name = "Home again";
+    original->Commit();
+    {
+        ScopedAnswerer answerer;
+        answerer.reply(IDYES);
+        ASSERT_TRUE(CQuibBg::SaveChanges(original, false));
+    }
+    EXPECT_TRUE(letGoOfFirstCopy);
+    CQuibBg* secondCopy = userCopy();
+    ASSERT_NE(secondCopy, nullptr);
+    EXPECT_EQ(theMainPane.GetPage(), secondCopy);
+    EXPECT_EQ(theMainPane.GetPage()->Name, "Home again");
+
+    // Changes dropped: the pane lays the page read back out again.
+    const CRect laidOut = secondCopy->Icons.front()->ScreenRect;
+    secondCopy->Icons.clear();
+    secondCopy->Commit();
+    {
+        ScopedAnswerer answerer;
+        answerer.reply(IDNO);
+        ASSERT_TRUE(CQuibBg::SaveChanges(secondCopy, true));
+    }
+    EXPECT_EQ(theMainPane.GetPage(), secondCopy);
+    ASSERT_EQ(secondCopy->Icons.size(), 1u);
+    EXPECT_EQ(secondCopy->Icons.front()->ScreenRect, laidOut) << "laid out again";
+
+    // Removed: the pane lets go and shows its default page (in no file).
+    ASSERT_TRUE(CQuibBg::Remove(secondCopy, false));
+    EXPECT_EQ(theMainPane.GetPage(), nullptr);
+    EXPECT_EQ(userCopy(), nullptr);
+}
+
+TEST_F(PaneTest, LeavingTheEditingToolStoresThePanesOwnPageAsACopyThatThePaneThenShows)
+{
+    makeDataFile();
+    const int userFile = makeCurrentUser();
+    theMainPane.SetVisible(true);
+    theMainPane.PaneFlags = kPaneFlagEditable;
+    theMainPane.LoadPage(kHomePage);
+    CQuibBg* own = theMainPane.GetPage();
+    ASSERT_FALSE(theBgIndex.Contains(own)) << "found in the data file, the pane's own";
+
+    // The store gives the pane the copy while it is still at work on the page it stores.
+    own->Name = "Home edited";
+    own->Commit();
+    theEditTool = kEditToolSelect;
+    EXPECT_TRUE(theMainPane.CanSetEditTool(kEditToolBrowse));
+    CQuibBg* copy = static_cast<CQuibBg*>(theBgIndex.Find(userFile, kLanguage, kHomePage));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(theMainPane.GetPage(), copy);
+    EXPECT_EQ(copy->Name, "Home edited");
 }
 
 TEST_F(PaneTest, APageLargerThanThePaneAsksForScrollBars)

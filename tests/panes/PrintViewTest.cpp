@@ -6,7 +6,6 @@
 #include "core/Picture.h"
 #include "core/Sentence.h"
 #include "core/User.h"
-#include "panes/IconDrawing.h"
 #include "panes/Panes.h"
 #include "panes/PrintBitmaps.h"
 #include "platform/ui/Ui.h"
@@ -271,7 +270,7 @@ TEST_F(PrintViewTest, AFailingJobShowsItsErrorLeavesNoFileAndPutsTheFlagsBack)
     m_user.PrintMode = m_user.SecondPrintMode = kPrintModeAllIcons;
     // The count passes; the drawing fails half-way.
     int searches = 0;
-    auto failing = theIconPictureFinder.scoped([&](std::int32_t, int, int) -> std::unique_ptr<CQuibPict> {
+    thePrintView->IconPainter = CIconPainter([&](std::int32_t, int, int) -> std::unique_ptr<CQuibPict> {
         if (++searches > 1)
             throw std::runtime_error("out of paper");
         return nullptr;
@@ -289,7 +288,7 @@ TEST_F(PrintViewTest, AFailingJobShowsItsErrorLeavesNoFileAndPutsTheFlagsBack)
 TEST_F(PrintViewTest, IconPicturesKeepTheirAspectAndAPictureWithoutSizeIsMissing)
 {
     // Word 1 has a picture twice as wide as high; word 2's picture claims no width.
-    auto pictures = theIconPictureFinder.scoped([](std::int32_t id, int, int) -> std::unique_ptr<CQuibPict> {
+    thePrintView->IconPainter = CIconPainter([](std::int32_t id, int, int) -> std::unique_ptr<CQuibPict> {
         if (id != 1 && id != 2)
             return nullptr;
         auto picture = std::make_unique<CQuibPict>();

@@ -4,19 +4,22 @@
 
 #include "core/IconEvents.h"
 #include "core/IconShapes.h"
+#include "core/ObjectIndex.h"
+#include "core/PageEvents.h"
 #include "core/Picture.h"
 #include "core/Sentence.h"
 #include "core/Sound.h"
 #include "core/User.h"
-#include "panes/IconDrawing.h"
+#include "core/Word.h"
 #include "panes/Panes.h"
 #include "platform/types/Clock.h"
 #include "store/ResourceTypes.h"
+#include "system/LanguageRecords.h"
+#include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
-#include "tests/support/AudioTestHelpers.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/RecordingIcon.h"
 
-#include <QCoreApplication>
 #include <QPainter>
 
 #include <memory>
@@ -34,22 +37,11 @@ class RecordingOwner : public CPaneOwner
 public:
     bool HasWindow() const override { return true; }
     void InvalidateRect(const CRect& /*rect*/, bool /*erase*/) override {}
-};
+    void SetCopySentence(CQuibSentence* sentence) override { copySources.push_back(sentence); }
+    void ClearCopySource() override { ++copySourcesCleared; }
 
-// An icon that notes when it was activated and starts a "sound" then.
-class RecordingIcon : public CQuibIcon
-{
-public:
-    explicit RecordingIcon(std::vector<std::uint32_t>& ticks) : m_ticks(ticks) {}
-    bool Activate(std::int32_t /*wordId*/) override
-    {
-        m_ticks.push_back(lumivo::clock::tickCount());
-        NoteSoundTick(CurrentSoundTick());
-        return true;
-    }
-
-private:
-    std::vector<std::uint32_t>& m_ticks;
+    std::vector<const CQuibSentence*> copySources;
+    int copySourcesCleared = 0;
 };
 
 std::unique_ptr<CQuibIcon> wordIcon(std::int32_t wordId)
@@ -151,9 +143,11 @@ TEST_F(WriterPaneTest, NextAndPreviousMakeANewSentenceOnlyAfterOneWithIconsAndBe
     addIcon(12);
     // Leaving a sentence deletes its icons: none stays selected, under the mouse or kept above.
     std::vector<const CQuibIcon*> destroyed;
-    const auto noting = theIconDestroying.scoped([&](const CQuibIcon* icon) { destroyed.push_back(icon); });
+    QObject receiver;
+    QObject::connect(&thePageEvents, &CPageEvents::iconAboutToBeDestroyed, &receiver,
+                     [&](const CQuibIcon* icon) { destroyed.push_back(icon); });
     CQuibIcon* left = sentence().Icons.front().get();
-    left->Select(&theWriterPane);
+    left->Select();
     theHoverIcon = left;
     click(WriterTool::Previous);
     EXPECT_EQ(destroyed, std::vector<const CQuibIcon*>{left});
@@ -174,6 +168,35 @@ TEST_F(WriterPaneTest, NextAndPreviousMakeANewSentenceOnlyAfterOneWithIconsAndBe
     EXPECT_FALSE(theWriterPane.NewSentence(0));
 }
 
+TEST_F(WriterPaneTest, NextInflexionOfASentenceIconBecomesItsWordAndChangesTheSentence)
+{
+    theActiveFiles = {m_file};
+    theCurrentLanguage = 1;
+    theSearchLanguages = {1};
+    for (const auto& [id, name] : {std::pair{10, "hus"}, std::pair{11, "huse"}}) {
+        CQuibWord word;
+        word.WordName = QString::fromLatin1(name);
+        word.FamilyList = {10};
+        ASSERT_EQ(word.Create(), RES_OK);
+        ASSERT_EQ(word.SaveAs(id, m_file, MakeWordType(1)), RES_OK);
+        ASSERT_EQ(word.Write(), RES_OK);
+    }
+    CQuibObjIndex::LoadWords();
+    addIcon(10);
+    CQuibIcon& icon = *sentence().Icons.front();
+    theWriterPane.Style &= ~kWriterLayoutNeeded;
+
+    StepInflexion(icon);
+    EXPECT_EQ(icon.ShownWordId, 11);
+    EXPECT_EQ(icon.WordId, 11) << "the sentence says the inflexion";
+    EXPECT_TRUE(theWriterPane.Style & kWriterLayoutNeeded) << "the sentence is laid out again";
+
+    const auto elsewhere = wordIcon(10); // shown by no pane
+    StepInflexion(*elsewhere);
+    EXPECT_EQ(elsewhere->ShownWordId, 11);
+    EXPECT_EQ(elsewhere->WordId, 10) << "only shown";
+}
+
 TEST_F(WriterPaneTest, NewSentenceGoesAfterTheGivenPositionOrAtTheHead)
 {
     addIcon(11);
@@ -188,13 +211,11 @@ TEST_F(WriterPaneTest, NewSentenceGoesAfterTheGivenPositionOrAtTheHead)
 
 TEST_F(WriterPaneTest, DeleteRemovesTheSelectedIconOrEmptiesOrRemovesTheWholeSentence)
 {
-    std::vector<const CQuibSentence*> copySources;
-    const auto copying =
-        theSetCopySentence.scoped([&](CQuibSentence* copied) { copySources.push_back(copied); });
+    const std::vector<const CQuibSentence*>& copySources = m_owner.copySources;
     addIcon(11);
     addIcon(12);
     CQuibIcon* second = sentence().Icons[1].get();
-    second->Select(&theWriterPane);
+    second->Select();
     ASSERT_EQ(theSelectedIcons, std::vector<CQuibIcon*>{second});
 
     click(WriterTool::Delete);
@@ -220,14 +241,13 @@ TEST_F(WriterPaneTest, DeleteRemovesTheSelectedIconOrEmptiesOrRemovesTheWholeSen
     EXPECT_FALSE(storedSentence(2, removed)) << "nothing wrote the removed sentence back";
 
     // A single icon selected in the browse tool ends the whole-sentence selection and its copy.
-    int cleared = 0;
-    const auto clearing = theClearCopySource.scoped([&] { ++cleared; });
+    m_owner.copySourcesCleared = 0;
     const auto elsewhere = wordIcon(30);
     theSelectedIcons = {elsewhere.get()};
-    theSelectionChanged();
-    EXPECT_EQ(cleared, 1);
-    theSelectionChanged();
-    EXPECT_EQ(cleared, 1);
+    emit thePageEvents.selectionChanged();
+    EXPECT_EQ(m_owner.copySourcesCleared, 1);
+    emit thePageEvents.selectionChanged();
+    EXPECT_EQ(m_owner.copySourcesCleared, 1);
     theSelectedIcons.clear();
 }
 
@@ -304,19 +324,17 @@ TEST_F(WriterPaneTest, ScrollToolsWorkOnlyWhileTheRowOverflowsAndTheInsertCursor
     EXPECT_EQ(sentence().ScrollOffset, 0);
     EXPECT_TRUE(sentence().Icons.front()->Flags & kIconVisible);
 
-    std::vector<int> cursors;
-    const auto cursor = theSetAppCursor.scoped([&](int id) { cursors.push_back(id); });
     const auto elsewhere = wordIcon(40);
     theSelectedIcons = {elsewhere.get()};
     const CRect strip = theWriterPane.SentenceRect();
+    SetAppCursor(CURSOR_ARROW);
     theWriterPane.OnMouseMove(0, strip.left + 30, strip.top + 3, 0, true);
-    ASSERT_FALSE(cursors.empty());
-    EXPECT_EQ(cursors.back(), kWriterInsertCursor) << "where a click would insert";
-    cursors.clear();
+    EXPECT_EQ(GetAppCursor(), kWriterInsertCursor) << "where a click would insert";
+    SetAppCursor(CURSOR_ARROW);
     const CRect first = theWriterPane.VisibleRect();
     theWriterPane.OnMouseMove(0, first.left + kWriterPictureSize / 2, strip.top + strip.Height() / 2, 0,
                               true);
-    EXPECT_TRUE(std::ranges::find(cursors, kWriterInsertCursor) == cursors.end()) << "over an icon";
+    EXPECT_NE(GetAppCursor(), kWriterInsertCursor) << "over an icon";
     theSelectedIcons.clear();
 }
 
@@ -346,7 +364,7 @@ protected:
     void addRecordingIcons(int count)
     {
         for (int i = 0; i < count; ++i)
-            sentence().Icons.push_back(std::make_unique<RecordingIcon>(m_activated));
+            sentence().Icons.push_back(std::make_unique<lumivo::test::RecordingIcon>(m_activated));
         theWriterPane.Style |= kWriterLayoutNeeded;
         theWriterPane.UpdateLayout(false);
     }
@@ -354,87 +372,25 @@ protected:
     std::vector<std::uint32_t> m_activated;
 };
 
-TEST_F(WriterReadAloudTest, IconsStartAtLeast500MsApartOneAtATimeWithoutBlocking)
+TEST_F(WriterReadAloudTest, TheToolReadsTheShownSentenceAndAChangeOfItEndsTheReading)
 {
-    lumivo::clock::TestClock clock(100000);
-    addRecordingIcons(3);
-    theLastSoundTick = 100000 - 500;
-    click(WriterTool::ReadAloud);
-    EXPECT_FALSE(theWriterPane.IsReadingAloud()) << "no start within 500 ms of the last sound";
-
-    clock.advance(1);
-    click(WriterTool::ReadAloud);
-    ASSERT_TRUE(theWriterPane.IsReadingAloud());
-    EXPECT_EQ(m_activated, std::vector<std::uint32_t>{100001}) << "the first icon at once";
-    EXPECT_TRUE(sentence().Icons[0]->Highlighted);
-
-    click(WriterTool::ReadAloud); // a second request while reading is ignored
-    clock.advance(499);
-    theWriterPane.OnReadAloudTick();
-    EXPECT_EQ(m_activated.size(), 1u);
-    clock.advance(1);
-    theWriterPane.OnReadAloudTick();
-    EXPECT_EQ(m_activated, (std::vector<std::uint32_t>{100001, 100501}));
-    EXPECT_FALSE(sentence().Icons[0]->Highlighted);
-    EXPECT_TRUE(sentence().Icons[1]->Highlighted);
-
-    clock.advance(700);
-    theWriterPane.OnReadAloudTick();
-    EXPECT_EQ(m_activated, (std::vector<std::uint32_t>{100001, 100501, 101201}));
-    clock.advance(499);
-    theWriterPane.OnReadAloudTick();
-    EXPECT_TRUE(theWriterPane.IsReadingAloud()) << "the last icon stays lit while its sound is due";
-    EXPECT_TRUE(sentence().Icons[2]->Highlighted);
-    clock.advance(1);
-    theWriterPane.OnReadAloudTick();
-    EXPECT_FALSE(theWriterPane.IsReadingAloud());
-    for (const auto& icon : sentence().Icons)
-        EXPECT_FALSE(icon->Highlighted);
-}
-
-TEST_F(WriterReadAloudTest, ASoundThatNeverEndsHoldsEachIconAtMost30Seconds)
-{
-    lumivo::clock::TestClock clock(100000);
-    addRecordingIcons(2);
-    bool playing = false;
-    const auto speaking = theSpeakingQuery.scoped([&] { return playing; });
-    click(WriterTool::ReadAloud);
-    ASSERT_EQ(m_activated.size(), 1u);
-    playing = true;
-    clock.advance(29999);
-    theWriterPane.OnReadAloudTick();
-    EXPECT_EQ(m_activated.size(), 1u);
-    clock.advance(1);
-    theWriterPane.OnReadAloudTick();
-    EXPECT_EQ(m_activated, (std::vector<std::uint32_t>{100000, 130000}));
-}
-
-TEST_F(WriterReadAloudTest, TheTimerReadsOnWhileTheEventLoopRunsAndEndsWhenTheSentenceChanges)
-{
-    addRecordingIcons(2);
-    click(WriterTool::ReadAloud);
-    ASSERT_TRUE(theWriterPane.IsReadingAloud());
-    EXPECT_TRUE(waitFor([&] {
-        QCoreApplication::processEvents();
-        return !theWriterPane.IsReadingAloud();
-    }));
-    ASSERT_EQ(m_activated.size(), 2u);
-    EXPECT_GE(m_activated[1] - m_activated[0], kReadAloudGapMs);
-
     lumivo::clock::TestClock clock(200000);
-    ResetSoundState(); // the real clock's last start means nothing on the test clock
+    addRecordingIcons(2);
     click(WriterTool::ReadAloud);
     ASSERT_TRUE(theWriterPane.IsReadingAloud());
+    EXPECT_EQ(m_activated, std::vector<std::uint32_t>{200000}) << "the first icon at once";
+    EXPECT_TRUE(sentence().Icons[0]->Highlighted);
     addIcon(40); // the sentence changes under the reading
     clock.advance(1000);
-    theWriterPane.OnReadAloudTick();
+    theWriterPane.Reader().OnTick();
     EXPECT_FALSE(theWriterPane.IsReadingAloud());
-    EXPECT_EQ(m_activated.size(), 3u);
+    EXPECT_EQ(m_activated.size(), 1u) << "what was to come is gone";
+    EXPECT_FALSE(sentence().Icons[0]->Highlighted);
 }
 
 TEST_F(WriterPaneTest, TheStripIsDrawnInItsColourWithAHighlightedIconOnTheSelectionColour)
 {
-    theIconPictureFinder.set([](std::int32_t, int, int) { return solidPicture(); });
+    theWriterPane.SetPictureFinder([](std::int32_t, int, int) { return solidPicture(); });
     addIcon(11);
     addIcon(12);
     sentence().Icons[1]->Highlighted = true;

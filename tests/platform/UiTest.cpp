@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTreeWidget>
 
 #include <chrono>
@@ -97,6 +98,9 @@ TEST_F(UiTest, WithoutAnAnswererTheOffscreenPlatformNeverBlocks)
     EXPECT_FALSE(chooseColor(Qt::black));
     QDialog dialog;
     EXPECT_EQ(runModal(dialog), IDCANCEL);
+    QMenu menu;
+    menu.addAction(QStringLiteral("Cut"))->setData(57635);
+    EXPECT_EQ(execMenu(menu, QPoint(10, 10)), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
@@ -116,6 +120,24 @@ TEST_F(UiTest, ModalDialogsAreFilledInByTheAnswerer)
     EXPECT_EQ(runModal(dialog), IDCANCEL);
     EXPECT_EQ(answerer.questions()[0].kind, QuestionKind::Dialog);
     EXPECT_EQ(answerer.questions()[0].text, QStringLiteral("Name"));
+}
+
+TEST_F(UiTest, APopupMenuIsAnsweredByItemOrByLookingAtIt)
+{
+    QMenu menu(QStringLiteral("Icon"));
+    menu.addAction(QStringLiteral("Cut"))->setData(57635);
+    menu.addAction(QStringLiteral("Copy"))->setData(57634);
+    ScopedAnswerer answerer;
+    answerer.reply(57634);
+    answerer.reply([](QMenu& shown) { return shown.actions().front()->data().toInt(); });
+    answerer.reply(QStringLiteral("/tmp/not-an-item"));
+    EXPECT_EQ(execMenu(menu, QPoint()), 57634);
+    EXPECT_EQ(execMenu(menu, QPoint()), 57635);
+    EXPECT_EQ(execMenu(menu, QPoint()), 0) << "a reply of the wrong kind chooses nothing";
+    EXPECT_EQ(execMenu(menu, QPoint()), 0) << "an empty queue chooses nothing";
+    ASSERT_EQ(answerer.questions().size(), 4u);
+    EXPECT_EQ(answerer.questions()[0].kind, QuestionKind::Menu);
+    EXPECT_EQ(answerer.questions()[0].text, QStringLiteral("Icon"));
 }
 
 TEST_F(UiTest, WindowsFiltersBecomeQtFilters)

@@ -63,14 +63,13 @@ protected:
     {
         LumivoTest::SetUp();
         QGuiApplication::clipboard()->clear();
-        InstallClipboard();
         theMainPane.SetOwnerWnd(&m_owner);
         theMainPane.PaneRect = CRect(0, 0, 600, 400);
         theMainPane.PaneFlags = kPaneFlagEditable;
         theMainPane.SetVisible(true);
-        auto* shown = new CQuibBg;
+        auto shown = std::make_unique<CQuibBg>();
         ASSERT_EQ(shown->Create(), RES_OK);
-        theMainPane.SetPage(shown);
+        ASSERT_EQ(theMainPane.AdoptPage(std::move(shown)), nullptr);
         theMainPane.PageRect = theMainPane.PaneRect; // the page origin is the client origin
         theEditTool = kEditToolSelect;
     }
@@ -125,7 +124,7 @@ TEST_F(ClipboardTest, TheSelectedIconIsCopiedAndWithoutTextOnlyInTheIconFormat)
 {
     CQuibIcon& icon = addIcon(CRect(10, 10, 110, 110));
     EXPECT_FALSE(CanCopy());
-    icon.Select(&theMainPane);
+    icon.Select();
     ASSERT_EQ(theCopyIcon, &icon) << "the single selected icon is the copy source";
     EXPECT_TRUE(CanCopy());
     EXPECT_TRUE(CanCut());
@@ -151,7 +150,7 @@ TEST_F(ClipboardTest, ASmallIconIsPastedAs48SquareCentredOnThePaneInFrontAndSele
 {
     CQuibIcon& icon = addIcon(CRect(5, 7, 35, 27)); // 30 x 20
     ASSERT_TRUE(CopyIconToClipboard(icon));
-    addIcon(CRect(300, 300, 400, 380)).Select(&theMainPane);
+    addIcon(CRect(300, 300, 400, 380)).Select();
     theMainPane.UpdateLayout(true); // the page's layout size: 640 x 427 at the page origin 0, 0
     std::cerr << "layout " << page().LayoutSize.cx << "x" << page().LayoutSize.cy << " pagerect "
               << theMainPane.PageRect.left << "," << theMainPane.PageRect.top << ","
@@ -210,7 +209,7 @@ TEST_F(ClipboardTest, ACutWhileThePageEditorHasThePageLeavesTheSavingToIt)
 {
     const auto editorHasIt =
         theBgEditorEditsPageHook.scoped([this](const CQuibBg* shown) { return shown == &page(); });
-    addIcon(CRect(10, 10, 110, 110)).Select(&theMainPane);
+    addIcon(CRect(10, 10, 110, 110)).Select();
     ASSERT_TRUE(CanCut());
 
     CutToClipboard();
@@ -269,8 +268,16 @@ TEST_F(ClipboardTest, ASentenceIsCopiedAsTextWithACapitalAndItsEnding)
         sentence.Icons.back()->WordName = label;
     }
     sentence.IntensionMarkerId = 2365;
-    theSetCopySentence(&sentence);
+    SetCopySentence(&sentence);
     ASSERT_EQ(theCopySentence, &sentence);
     CopyToClipboard();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "Jeg er glad?");
+
+    {
+        CQuibSentence dying;
+        dying.Icons.push_back(std::make_unique<CQuibIcon>());
+        SetCopySentence(&dying);
+        ASSERT_EQ(theCopySentence, &dying);
+    }
+    EXPECT_EQ(theCopySentence, nullptr) << "a sentence that dies leaves the copy source";
 }

@@ -172,14 +172,14 @@ TEST_F(CommandsTest, ZOrderIsOfferedInEditModeAndOnlyItsExecutionMovesTheIcon)
         page->Icons.push_back(std::make_unique<CQuibIcon>());
     CQuibIcon* back = page->Icons.front().get();
     theMainPane.SetVisible(true);
-    ASSERT_EQ(theMainPane.SetPage(page.get()), nullptr);
-    CQuibBg* shown = page.release(); // the pane's own now
-    back->Select(&theMainPane);
+    CQuibBg* shown = page.get();
+    ASSERT_EQ(theMainPane.AdoptPage(std::move(page)), nullptr);
+    back->Select();
 
     EXPECT_FALSE(stateOf(5113).enabled) << "outside edit mode";
     ASSERT_TRUE(SetProgramMode(kProgramModeEdit, true));
     ASSERT_TRUE(SetEditTool(kEditToolSelect));
-    back->Select(&theMainPane); // leaving the browse tool let go of the selection
+    back->Select(); // leaving the browse tool let go of the selection
     EXPECT_TRUE(stateOf(5113).enabled);
     EXPECT_FALSE(stateOf(5116).enabled) << "at the back already";
     EXPECT_EQ(shown->Icons.front().get(), back) << "an update moves nothing";

@@ -3,7 +3,7 @@
 
 #include "shell/CurrentUser.h"
 #include "core/User.h"
-#include "panes/IconDrawing.h"
+#include "panes/IconPictures.h"
 #include "platform/files/FaultyFileSystem.h"
 #include "platform/files/FileSystem.h"
 #include "platform/ui/Ui.h"

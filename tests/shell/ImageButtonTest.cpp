@@ -3,6 +3,7 @@
 
 #include "shell/ImageButton.h"
 
+#include "platform/ui/Ui.h"
 #include "system/SystemStrings.h"
 #include "tests/support/LumivoTest.h"
 
@@ -97,8 +98,8 @@ TEST_F(ImageButtonTest, AClickShowsTheMenuPostsItsCommandAndOpensTheAddress)
     std::vector<int> commands;
     ASSERT_EQ(button.SetMenu(std::move(menu), [&](int id) { commands.push_back(id); }), IMAGEBUTTON_OK);
     button.SetMenuCallback([&](QMenu& shown) { prepared += int(shown.actions().size()); });
-    const auto tracker = theImageButtonMenuTracker.scoped(
-        [](QMenu& shown, QPoint) { return shown.actions().front()->data().toInt(); });
+    lumivo::ui::ScopedAnswerer answerer;
+    answerer.reply([](QMenu& shown) { return shown.actions().front()->data().toInt(); });
     std::vector<QString> opened;
     const auto open = theOpenUrlHook.scoped([&](const QString& url) {
         opened.push_back(url);

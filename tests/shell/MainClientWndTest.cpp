@@ -198,18 +198,19 @@ TEST_F(MainClientWndTest, ADraggedIconIsWelcomeAndNothingElse)
 
 TEST_F(MainClientWndTest, ThePanesReachTheCommandsAndTheIconWizardWhileTheWindowLives)
 {
-    EXPECT_FALSE(thePaneCommand(kCommandCopy, true)) << "nothing to copy";
+    ASSERT_EQ(theMainPane.OwnerWnd(), m_window.get());
+    EXPECT_FALSE(theMainPane.Owner().PaneCommand(kCommandCopy, true)) << "nothing to copy";
     theCopyText = QStringLiteral("text");
-    EXPECT_TRUE(thePaneCommand(kCommandCopy, true));
+    EXPECT_TRUE(theMainPane.Owner().PaneCommand(kCommandCopy, true));
 
     int action = 0;
     const auto wizard =
         theRunIconWizardHook.scoped([&](CQuibIcon*, int how, CPane*, int, int) { action = how; });
-    thePaneIconWizard(nullptr, 1, &theMainPane, 10, 10);
+    theMainPane.Owner().RunIconWizard(nullptr, 1, &theMainPane, 10, 10);
     EXPECT_EQ(action, 1);
 
     m_window.reset();
-    EXPECT_FALSE(thePaneCommand(kCommandCopy, true)) << "gone with the window";
+    EXPECT_FALSE(theMainPane.Owner().PaneCommand(kCommandCopy, true)) << "gone with the window";
 }
 
 TEST_F(MainClientWndTest, ClicksPairWithinTheToolsIntervalAndTolerance)

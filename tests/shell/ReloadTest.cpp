@@ -111,7 +111,7 @@ TEST_F(ReloadTest, EachBitRunsItsOwnStepsAndNoOthers)
     theProgramMode = kProgramModeEdit;
     theEditOptions = 0;
     theMainPane.SetVisible(true);
-    ASSERT_EQ(theMainPane.SetPage(new CQuibBg()), nullptr);
+    ASSERT_EQ(theMainPane.AdoptPage(std::make_unique<CQuibBg>()), nullptr);
     InitializeSystem(kReloadIndexes);
     EXPECT_EQ(m_statuses, (QStringList{kInitializing, kUpdatingDatabases}));
     EXPECT_EQ(theProgramMode, kProgramModeEdit);
@@ -119,7 +119,7 @@ TEST_F(ReloadTest, EachBitRunsItsOwnStepsAndNoOthers)
     EXPECT_EQ(theSystemInitFlags, 0u);
 
     // The panes alone: the main pane shows its start page (none) instead of its page.
-    ASSERT_EQ(theMainPane.SetPage(new CQuibBg()), nullptr);
+    ASSERT_EQ(theMainPane.AdoptPage(std::make_unique<CQuibBg>()), nullptr);
     InitializeSystem(kReloadPanes);
     EXPECT_EQ(theMainPane.GetPage(), nullptr);
 

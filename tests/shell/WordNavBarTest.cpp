@@ -16,6 +16,7 @@
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -34,6 +35,20 @@ constexpr std::int32_t kWordOnThreePages = 7;
 constexpr std::int32_t kOtherWord = 8;
 constexpr std::int32_t kInflectedWord = 9;
 
+// The client window's part: the pages the main pane takes reach the bar's history.
+class HistoryOwner : public CPaneOwner
+{
+public:
+    bool HasWindow() const override { return false; }
+    void InvalidateRect(const CRect& /*rect*/, bool /*erase*/) override {}
+    void MainPaneShowedPage(CQuibBg* page) override
+    {
+        if (bar)
+            bar->AddToHistory(page);
+    }
+    CWordNavBar* bar = nullptr;
+};
+
 class WordNavBarTest : public LumivoTest
 {
 protected:
@@ -45,9 +60,12 @@ protected:
         theSearchLanguages = {kLanguage};
         theMainPane.PaneRect = CRect(0, 0, 640, 427);
         m_bar = std::make_unique<CWordNavBar>();
+        m_owner.bar = m_bar.get();
+        theMainPane.SetOwnerWnd(&m_owner);
     }
     void TearDown() override
     {
+        m_owner.bar = nullptr;
         m_bar.reset();
         theMainPane.SetPage(nullptr);
         theBgIndex.DeleteAll();
@@ -93,6 +111,7 @@ protected:
     }
 
     int m_file = 0;
+    HistoryOwner m_owner;
     std::unique_ptr<CWordNavBar> m_bar;
 };
 
@@ -244,4 +263,21 @@ TEST_F(WordNavBarTest, TheFramesBarFollowsTheToolbarBitAndTakesTheApplicationsCo
     theScreenMode |= SCREENMODE_TOOLBARS;
     UpdateScreenMode();
     EXPECT_FALSE(bar->isHidden());
+}
+
+TEST_F(WordNavBarTest, TheInflexionButtonFollowsTheSelectionWhileTheBarLives)
+{
+    QAction* button = m_bar->Button(kNextInflexionCommand);
+    ASSERT_NE(button, nullptr);
+    EXPECT_FALSE(button->isEnabled());
+    CQuibIcon icon;
+    icon.Word = std::make_unique<CQuibWord>();
+    icon.Select();
+    EXPECT_TRUE(button->isEnabled()) << "one icon with a word in the browse tool";
+    icon.Deselect();
+    EXPECT_FALSE(button->isEnabled());
+
+    m_bar.reset(); // gone: the selection tells no one
+    icon.Select();
+    icon.Deselect();
 }

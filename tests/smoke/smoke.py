@@ -329,3 +329,25 @@ def run_scenario(script, usage, inside_function, prefix):
 
 if __name__ == "__main__":
     main()
+
+
+def run_scenario_under_xvfb(script, prefix):
+    """The main() of a scenario script of its own: `script LUMIVO BUILD_DIR` runs `script --inside LUMIVO
+    WORK SHOTS` again under an Xvfb of its own (without resets) in a fresh work folder, and exits with its
+    status. The scenario's `inside` is called by the script itself when it sees --inside."""
+    arguments = sys.argv[1:]
+    if len(arguments) != 2:
+        fail(sys.modules["__main__"].__doc__)
+    lumivo, build = os.path.abspath(arguments[0]), os.path.abspath(arguments[1])
+    for tool in ("xvfb-run", "xdotool", "import", "convert"):
+        if not shutil.which(tool):
+            fail("%s is missing: scripts/deps installs it" % tool)
+    shots = os.path.join(build, "smoke")
+    os.makedirs(shots, exist_ok=True)
+    work = tempfile.mkdtemp(prefix=prefix)
+    try:
+        result = subprocess.run(["xvfb-run", "-a", "-s", "-noreset -screen 0 " + SCREEN, sys.executable,
+                                 os.path.abspath(script), "--inside", lumivo, work, shots], check=False)
+        sys.exit(result.returncode)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)

@@ -1,5 +1,6 @@
 #include "tests/support/LumivoTest.h"
 
+#include "admin/AdminState.h"
 #include "admin/AdminWiring.h"
 #include "authoring/AuthoringState.h"
 #include "authoring/AuthoringWiring.h"
@@ -90,7 +91,9 @@ void resetGlobals()
 #ifdef LUMIVO_TEST_LINKS_PACKAGES
     ResetPackagesState();
 #endif
-    // The admin folder holds no globals yet; its reset goes here.
+#ifdef LUMIVO_TEST_LINKS_ADMIN
+    ResetAdminState();
+#endif
 #ifdef LUMIVO_TEST_LINKS_AUTHORING
     ResetAuthoringState();
 #endif

@@ -1,21 +1,20 @@
-// Icons drawn into a QImage: pictures in their place, text, frames, the key colour, the wrapping rule,
-// and the clip preview's timer.
+// Icons drawn into a QImage: pictures in their place, text, frames, the key colour, the looks of the
+// shape classes, printing, and a page drawn the same after it was stored and read back.
 
-#include "panes/IconDrawing.h"
-#include "core/Clip.h"
+#include "panes/IconPainter.h"
 #include "core/IconEditing.h"
 #include "core/IconShapes.h"
+#include "core/ObjectIndex.h"
 #include "core/Page.h"
+#include "core/PageEvents.h"
 #include "core/Picture.h"
 #include "core/Word.h"
 #include "platform/archive/MemFile.h"
+#include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
-#include "system/SystemSettings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
-#include "tests/support/MediaSamples.h"
 
-#include <QFile>
 #include <QPainter>
 
 namespace
@@ -54,11 +53,11 @@ QImage paper(int width = 200, int height = 150)
     return image;
 }
 
-void drawIcon(QImage& image, CQuibIcon& icon, QPoint origin = {}, const CQuibIcon* sole = nullptr)
+void paintInto(const CIconPainter& iconPainter, QImage& image, CQuibIcon& icon, unsigned flags = 0,
+               QPoint origin = {})
 {
     QPainter painter(&image);
-    IconPaint paint{painter, origin, false, false, sole};
-    icon.Draw(paint);
+    iconPainter.Paint(painter, origin, icon, flags);
 }
 
 int countPixels(const QImage& image, const QRect& area, const std::function<bool(QRgb)>& matches)
@@ -78,28 +77,28 @@ bool isDark(QRgb pixel)
 
 } // namespace
 
-class IconDrawingTest : public lumivo::test::LumivoTest
+class IconPainterTest : public lumivo::test::LumivoTest
 {
 protected:
-    void SetUp() override
+    void drawIcon(QImage& image, CQuibIcon& icon, QPoint origin = {})
     {
-        LumivoTest::SetUp();
-        theIconPictureFinder.set([this](std::int32_t id, int, int) -> std::unique_ptr<CQuibPict> {
-            ++m_pictureLoads;
-            if (id == 1)
-                return solidPicture(qRgb(0, 0, 255));
-            if (id == 2)
-                return solidPicture(qRgb(255, 0, 0), 40, 40, 0x05FF00FF); // key colour magenta
-            if (id == 3)
-                return solidPicture(qRgb(0, 0, 255), 0, 0);
-            return nullptr;
-        });
+        paintInto(m_painter, image, icon, 0, origin);
     }
 
     int m_pictureLoads = 0;
+    const CIconPainter m_painter{[this](std::int32_t id, int, int) -> std::unique_ptr<CQuibPict> {
+        ++m_pictureLoads;
+        if (id == 1)
+            return solidPicture(qRgb(0, 0, 255));
+        if (id == 2)
+            return solidPicture(qRgb(255, 0, 0), 40, 40, 0x05FF00FF); // key colour magenta
+        if (id == 3)
+            return solidPicture(qRgb(0, 0, 255), 0, 0);
+        return nullptr;
+    }};
 };
 
-TEST_F(IconDrawingTest, PictureIsDrawnWhereTheIconIsNowAndScaledOnlyOnce)
+TEST_F(IconPainterTest, PictureIsDrawnWhereTheIconIsNowAndScaledOnlyOnce)
 {
     CQuibIcon icon;
     icon.WordId = 1;
@@ -123,27 +122,26 @@ TEST_F(IconDrawingTest, PictureIsDrawnWhereTheIconIsNowAndScaledOnlyOnce)
     EXPECT_EQ(selected.pixel(100, 75), qRgb(255, 0, 0)) << "the selected frame at the left edge";
 }
 
-TEST_F(IconDrawingTest, BitmapModelStretchesThePictureIntoASquareBox)
+TEST_F(IconPainterTest, BitmapModelStretchesThePictureIntoASquareBox)
 {
-    const auto wide = theIconPictureFinder.scoped(
-        [](std::int32_t, int, int) { return solidPicture(qRgb(0, 0, 255), 40, 20); });
+    const CIconPainter wide([](std::int32_t, int, int) { return solidPicture(qRgb(0, 0, 255), 40, 20); });
     CQuibIcon icon;
     icon.WordId = 1;
     icon.ScreenRect = CRect(0, 0, 100, 100);
     QImage fitted = paper();
-    drawIcon(fitted, icon);
+    paintInto(wide, fitted, icon);
     EXPECT_EQ(fitted.pixel(50, 5), kPaper) << "fitted: 96 x 48 in the middle";
     EXPECT_EQ(fitted.pixel(50, 50), qRgb(0, 0, 255));
 
     theImageModel = 1;
     icon.Flags |= kIconNeedsLayout;
     QImage stretched = paper();
-    drawIcon(stretched, icon);
+    paintInto(wide, stretched, icon);
     EXPECT_EQ(stretched.pixel(50, 5), qRgb(0, 0, 255)) << "stretched: 96 x 96";
     EXPECT_EQ(stretched.pixel(1, 50), kPaper);
 }
 
-TEST_F(IconDrawingTest, KeyColourLeavesTheBackgroundAndIsForgottenWithTheNextPicture)
+TEST_F(IconPainterTest, KeyColourLeavesTheBackgroundAndIsForgottenWithTheNextPicture)
 {
     CQuibIcon icon;
     icon.WordId = 2;
@@ -164,7 +162,7 @@ TEST_F(IconDrawingTest, KeyColourLeavesTheBackgroundAndIsForgottenWithTheNextPic
     EXPECT_EQ(plain.pixel(5, 5), qRgb(0, 0, 255));
 }
 
-TEST_F(IconDrawingTest, TextFitsOrShowsDotsAndAPictureOfNoSizeFallsBackToText)
+TEST_F(IconPainterTest, TextFitsOrShowsDotsAndAPictureOfNoSizeFallsBackToText)
 {
     CQuibIcon text;
     text.WordName = "hello";
@@ -193,7 +191,7 @@ TEST_F(IconDrawingTest, TextFitsOrShowsDotsAndAPictureOfNoSizeFallsBackToText)
     EXPECT_EQ(countPixels(dots, QRect(0, 0, 40, 10), isDark), 0);
 }
 
-TEST_F(IconDrawingTest, HiddenIconDrawsNothingAndFramesFollowTheirAttributes)
+TEST_F(IconPainterTest, HiddenIconDrawsNothingAndFramesFollowTheirAttributes)
 {
     CQuibIcon hidden;
     hidden.WordId = 1;
@@ -220,17 +218,13 @@ TEST_F(IconDrawingTest, HiddenIconDrawsNothingAndFramesFollowTheirAttributes)
 
     framed.LinkId = 7;
     QImage badged = paper();
-    {
-        QPainter painter(&badged);
-        IconPaint paint{painter, {}, false, false, nullptr, true, true};
-        framed.Draw(paint);
-    }
+    paintInto(m_painter, badged, framed, kPaintSpotFrames | kPaintLinkBadges);
     EXPECT_EQ(badged.pixel(35, 35), qRgb(0, 0, 255)) << "a spot in the frame's colour";
     EXPECT_EQ(badged.pixel(10, 30), kPaper) << "a spot instead of the frame in browse";
     EXPECT_EQ(badged.pixel(12, 12), qRgb(0x80, 0xFF, 0xFF)) << "the link badge";
 }
 
-TEST_F(IconDrawingTest, WriterToolIconDrawsOnlyItsPicture)
+TEST_F(IconPainterTest, WriterToolIconDrawsOnlyItsPicture)
 {
     CWriterToolIcon tool;
     tool.WordName = "never shown";
@@ -248,7 +242,45 @@ TEST_F(IconDrawingTest, WriterToolIconDrawsOnlyItsPicture)
     EXPECT_EQ(shown.pixel(24, 24), qRgb(0, 0, 255));
 }
 
-TEST_F(IconDrawingTest, PrintScalesTheRectangleAndPrintsTheKeyColourWhite)
+TEST_F(IconPainterTest, ShownInflexionGovernsThePicture)
+{
+    constexpr std::int16_t kLanguage = 1;
+    const int file = lumivo::test::makeResourceFile(tempPath("words.tvf"));
+    theActiveFiles = {file};
+    theCurrentLanguage = kLanguage;
+    theSearchLanguages = {kLanguage};
+    const auto storeWord = [&](std::int32_t id, const char* name, std::vector<std::int32_t> family) {
+        CQuibWord word;
+        word.WordName = QString::fromUtf8(name);
+        word.FamilyList = std::move(family);
+        ASSERT_EQ(word.Create(), RES_OK);
+        ASSERT_EQ(word.SaveAs(id, file, MakeWordType(kLanguage)), RES_OK);
+        ASSERT_EQ(word.Write(), RES_OK);
+    };
+    storeWord(10, "hus", {});
+    storeWord(11, "huse", {10});
+    CQuibObjIndex::LoadWords();
+    const CIconPainter grey([](std::int32_t id, int, int) -> std::unique_ptr<CQuibPict> {
+        if (id == 10)
+            return solidPicture(qRgb(0x40, 0x40, 0x40), 20, 20);
+        return id == 11 ? solidPicture(qRgb(0x80, 0x80, 0x80), 20, 20) : nullptr;
+    });
+    CQuibIcon icon;
+    icon.WordId = icon.ShownWordId = 10;
+    icon.ScreenRect = CRect(10, 10, 90, 90);
+    const auto centreColour = [&] {
+        QImage image = paper(100, 100);
+        paintInto(grey, image, icon);
+        return image.pixel(50, 50);
+    };
+    EXPECT_EQ(centreColour(), qRgb(0x40, 0x40, 0x40));
+    icon.NextInflexion(false);
+    EXPECT_EQ(centreColour(), qRgb(0x80, 0x80, 0x80));
+    icon.NextInflexion(false);
+    EXPECT_EQ(centreColour(), qRgb(0x40, 0x40, 0x40));
+}
+
+TEST_F(IconPainterTest, PrintScalesTheRectangleAndPrintsTheKeyColourWhite)
 {
     CQuibIcon icon;
     icon.WordId = 2;
@@ -257,9 +289,9 @@ TEST_F(IconDrawingTest, PrintScalesTheRectangleAndPrintsTheKeyColourWhite)
     QImage kept = paper();
     {
         QPainter painter(&printed);
-        icon.DrawForPrint(painter, QPoint(10, 10), 2000, 2000, 0);
+        m_painter.PaintForPrint(painter, QPoint(10, 10), icon, 2000, 2000, 0);
         QPainter keeping(&kept);
-        icon.DrawForPrint(keeping, QPoint(10, 10), 2000, 2000, kPrintKeepKeyColor);
+        m_painter.PaintForPrint(keeping, QPoint(10, 10), icon, 2000, 2000, kPrintKeepKeyColor);
     }
     EXPECT_EQ(printed.pixel(20, 20), qRgb(255, 255, 255));
     EXPECT_EQ(kept.pixel(20, 20), qRgb(255, 0, 255));
@@ -267,79 +299,7 @@ TEST_F(IconDrawingTest, PrintScalesTheRectangleAndPrintsTheKeyColourWhite)
     EXPECT_EQ(printed.pixel(95, 95), kPaper);
 }
 
-TEST_F(IconDrawingTest, ShownTextFollowsTheLabel)
-{
-    CQuibIcon icon;
-    EXPECT_EQ(icon.GetDisplayText(kWordTextCutSuffix), "") << "no word and no label";
-    icon.WordName = "ko#2";
-    EXPECT_EQ(icon.GetDisplayText(kWordTextCutSuffix), "ko");
-    icon.WordName = "a #none";
-    EXPECT_EQ(icon.GetDisplayText(0), "");
-}
-
-TEST_F(IconDrawingTest, WrapBreaksAfterPunctuationAtSoftHyphensAndAtHardBreaks)
-{
-    const auto chars = [](const QString& line) { return int(line.size()); };
-    EXPECT_EQ(WrapText(QString::fromUtf8("abc\u00ADdef"), 4, chars), "abc-\ndef");
-    EXPECT_EQ(WrapText("one,two", 5, chars), "one,\ntwo");
-    EXPECT_EQ(WrapText("ab cd", 3, chars), "ab\ncd");
-    EXPECT_EQ(WrapText(QString::fromUtf8("a\u00ACb"), 100, chars), "a\nb");
-    EXPECT_EQ(WrapText("abcdef", 3, chars), "abc\ndef");
-}
-
-TEST_F(IconDrawingTest, ClipTimerStartsOnlyForAnOpenPreview)
-{
-    int starts = 0;
-    const auto timer = theAviTimerStart.scoped([&](int) { ++starts; });
-    CQuibIcon icon;
-    icon.WordId = 5;
-    EXPECT_FALSE(OpenAviPreview(&icon)); // no clip anywhere
-    EXPECT_FALSE(StartAviTimer());
-    StepAviPreview();
-    EXPECT_EQ(starts, 0);
-    EXPECT_EQ(AviPreviewIcon(), nullptr);
-}
-
-TEST_F(IconDrawingTest, ClipPreviewStepsThroughItsFramesOnTheShellsTimer)
-{
-    if (!lumivo::test::haveFfmpeg())
-        GTEST_SKIP() << "ffmpeg is not installed";
-    const QString source = tempPath("hop.avi");
-    ASSERT_TRUE(lumivo::test::makeMjpegAvi(source, "testsrc=size=40x30:rate=5", 4));
-    const int file = lumivo::test::makeResourceFile(tempPath("clips.tvf"));
-    theActiveFiles = {file};
-    theSearchLanguages = {1};
-    theBaseDir = tempDir();
-    CQuibAvi clip;
-    ASSERT_EQ(clip.Create(), RES_OK);
-    ASSERT_GT(clip.ImportFile(source), 0u);
-    ASSERT_EQ(clip.SaveAs(77, file, CQuibAvi::MakeType(1, 1)), RES_OK);
-
-    int interval = 0;
-    int redraws = 0;
-    const auto timer = theAviTimerStart.scoped([&](int ms) { interval = ms; });
-    const auto redraw = theIconRedraw.scoped([&](CQuibIcon*) { ++redraws; });
-    CQuibIcon icon;
-    icon.WordId = 77;
-    icon.ScreenRect = CRect(0, 0, 60, 60);
-    ASSERT_TRUE(OpenAviPreview(&icon));
-    ASSERT_TRUE(StartAviTimer());
-    EXPECT_EQ(interval, 200);
-    for (int frame : {1, 2, 3, 0}) {
-        StepAviPreview();
-        EXPECT_EQ(AviPreviewFrame(), frame);
-    }
-    EXPECT_EQ(redraws, 4);
-    QImage shown = paper();
-    drawIcon(shown, icon);
-    EXPECT_GT(countPixels(shown, QRect(10, 10, 40, 40), [](QRgb p) { return p != kPaper; }), 1000);
-
-    CloseAviPreview();
-    EXPECT_EQ(AviPreviewIcon(), nullptr);
-    EXPECT_FALSE(QFile::exists(GetTempDirString("/") + "Temp_x.avi"));
-}
-
-TEST_F(IconDrawingTest, PageStoredAndReopenedDrawsTheSame)
+TEST_F(IconPainterTest, PageStoredAndReopenedDrawsTheSame)
 {
     CQuibBg page;
     page.LayoutSize = SIZE{200, 150};
@@ -352,12 +312,11 @@ TEST_F(IconDrawingTest, PageStoredAndReopenedDrawsTheSame)
     add(std::make_unique<CQuibIcon>(), CRect(10, 10, 90, 70), 1, "");
     add(std::make_unique<CQuibIcon>(), CRect(60, 40, 190, 140), 0, "front text");
     add(std::make_unique<CQuibIcon_Ellipse>(), CRect(5, 80, 55, 140), 0, "");
-    const auto render = [](CQuibBg& shown) {
+    const auto render = [this](CQuibBg& shown) {
         QImage image = paper();
         QPainter painter(&image);
-        IconPaint paint{painter, {}, false, false, nullptr};
         for (auto& icon : shown.Icons)
-            icon->Draw(paint);
+            m_painter.Paint(painter, {}, *icon);
         return image;
     };
     IconListScreenToRelative(page.Icons, page.LayoutSize);
