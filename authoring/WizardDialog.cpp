@@ -27,8 +27,10 @@ void paintBlackOnWhite(QWidget& widget)
     QPalette palette = widget.palette();
     for (const QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button})
         palette.setColor(role, Qt::white);
-    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        palette.setColor(role, Qt::black);
+    // Disabled controls keep the style's grey text, so that a button that does nothing looks it.
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            palette.setColor(group, role, Qt::black);
     widget.setPalette(palette);
     widget.setAutoFillBackground(true);
 }
