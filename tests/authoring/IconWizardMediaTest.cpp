@@ -1,5 +1,6 @@
 // The icon wizard's picture and sound pages with real files: a chosen picture shapes a new icon and is
-// kept at most three times its size; a sound too short to be one is not stored.
+// kept at most three times its size; a sound too short to be one is not stored; a recording stops
+// itself at its limit.
 
 #include "authoring/AuthoringStrings.h"
 #include "authoring/ImageOperations.h"
@@ -7,11 +8,14 @@
 #include "store/PictureFormat.h"
 #include "store/ResourceTypes.h"
 #include "system/ItemIds.h"
+#include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
 #include "tests/authoring/IconWizardTestFiles.h"
 #include "tests/support/AudioTestHelpers.h"
 
 #include <QCheckBox>
 #include <QFile>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -116,6 +120,28 @@ TEST_F(IconWizardMediaTest, ASoundShorterThanTheShortestIsNotStoredAndALongerOne
     ASSERT_TRUE(addIconThrough(soundPage, [](CIconWizard& wizard) {
         wizard.SoundPage().ChooseSoundFile();
         EXPECT_TRUE(wizard.SoundPage().PlayButton()->isEnabled());
+    }));
+    EXPECT_EQ(countRecords(userFile(), MakeSoundType(kSoundKind, kLanguage)), 1);
+    EXPECT_GE(page().Icons.back()->SoundId, kFirstSystemItemId);
+}
+
+TEST_F(IconWizardMediaTest, ARecordingStopsItselfAtTenSecondsAndTheButtonSaysStartAgain)
+{
+    addWord(500, QStringLiteral("hus"));
+    QFile input(tempPath("in.raw"));
+    ASSERT_TRUE(input.open(QIODevice::WriteOnly));
+    input.write(QByteArray(500000 * 2, '\x20'));
+    input.close();
+    useDiskAudio(QStringLiteral("/dev/null"), input.fileName(), true);
+    theBaseDir = tempDir();
+    ASSERT_TRUE(addIconThrough(soundPage, [](CIconWizard& wizard) {
+        CIconWizardSoundPage& sound = wizard.SoundPage();
+        sound.RecordButton()->click();
+        EXPECT_EQ(sound.RecordButton()->text(), LoadSystemString(9079));
+        EXPECT_TRUE(waitFor([&] { return !sound.Recorder().IsRecording(); }));
+        sound.Recorder().Poll(); // the timer's look
+        EXPECT_EQ(sound.RecordButton()->text(), LoadSystemString(9078));
+        EXPECT_TRUE(sound.PlayButton()->isEnabled());
     }));
     EXPECT_EQ(countRecords(userFile(), MakeSoundType(kSoundKind, kLanguage)), 1);
     EXPECT_GE(page().Icons.back()->SoundId, kFirstSystemItemId);
