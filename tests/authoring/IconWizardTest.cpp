@@ -2,6 +2,7 @@
 // look, the link, the text size held until Finish, and storing the page by the output file's state.
 
 #include "authoring/AuthoringStrings.h"
+#include "authoring/BgEditor.h"
 #include "core/IconEvents.h"
 #include "core/Lookups.h"
 #include "core/Page.h"
@@ -230,4 +231,25 @@ TEST(IconLookTest, AnIconWithoutALookShowsWhatItAlwaysShowed)
     const QString label = QStringLiteral("Hus\u00ADet\nog");
     EXPECT_EQ(LabelForEditing(label), QStringLiteral("Hus\u00B7et\u00ACog"));
     EXPECT_EQ(LabelFromEditing(QStringLiteral("Hus\u00B7et")), QStringLiteral("Hus\u00ADet"));
+}
+
+TEST_F(IconWizardTest, WithThePageEditorOnTheSamePageFinishOnlyCommits)
+{
+    CQuibIcon& doomed = addIcon(CRect(0, 0, 50, 50));
+    addIcon(CRect(100, 0, 150, 50));
+    EditBackground(&page());
+    ASSERT_TRUE(theBgEditorEditsPageHook(&page()));
+    ScopedAnswerer answerer;
+    answerer.reply([&](QDialog& dialog) {
+        auto& wizard = dynamic_cast<CIconWizard&>(dialog);
+        wizard.ActionPage().Choice(kIconActionDelete)->click();
+        press(wizard, kWizardFinishId);
+        return IDOK;
+    });
+    const bool finished = RunIconWizard(nullptr, &doomed, kIconActionEdit, &theMainPane, 0, 0);
+    const bool committedOnly = page().IsChanged(); // the editor stores the page, not the wizard
+    ResetBackgroundEditor();
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(page().Icons.size(), 1u);
+    EXPECT_TRUE(committedOnly);
 }
