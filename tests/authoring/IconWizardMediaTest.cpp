@@ -10,7 +10,7 @@
 #include "system/ItemIds.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
-#include "tests/authoring/IconWizardTestFiles.h"
+#include "tests/authoring/WizardTestFiles.h"
 #include "tests/support/AudioTestHelpers.h"
 
 #include <QCheckBox>

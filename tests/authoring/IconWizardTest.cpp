@@ -9,7 +9,7 @@
 #include "system/ItemIds.h"
 #include "system/OutputFile.h"
 #include "system/SystemStrings.h"
-#include "tests/authoring/IconWizardTestFiles.h"
+#include "tests/authoring/WizardTestFiles.h"
 #include "tests/support/PageEventLog.h"
 
 #include <QComboBox>

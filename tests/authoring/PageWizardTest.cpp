@@ -12,8 +12,7 @@
 #include "system/ItemIds.h"
 #include "system/LanguageRecords.h"
 #include "system/SystemStrings.h"
-#include "tests/authoring/AuthoringTestFiles.h"
-#include "tests/support/LumivoTest.h"
+#include "tests/authoring/WizardTestFiles.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -30,40 +29,14 @@ using lumivo::ui::ScopedAnswerer;
 namespace
 {
 
-constexpr std::uint16_t kLanguage = 2;
-
-class QuietOwner : public CPaneOwner
-{
-public:
-    bool HasWindow() const override { return true; }
-    void InvalidateRect(const CRect& /*rect*/, bool /*erase*/) override {}
-};
-
-class PageWizardTest : public LumivoTest
+class PageWizardTest : public WizardTestBase
 {
 protected:
     void SetUp() override
     {
-        LumivoTest::SetUp();
-        m_user = std::make_unique<UserInFile>(tempPath("user.tvf"), kLanguage);
-        theActiveFiles = {m_user->file};
-        theSearchLanguages = {kLanguage};
+        SetUpWizardTest(CRect(0, 0, 853, 570));
         theFrameSizeMode = 3;
-        theMainPane.SetOwnerWnd(&m_owner);
-        theMainPane.PaneRect = CRect(0, 0, 853, 570);
-        theMainPane.PaneFlags = kPaneFlagEditable;
-        theMainPane.SetVisible(true);
     }
-
-    void TearDown() override
-    {
-        theMainPane.ResetPane();
-        theBgIndex.DeleteAll();
-        m_user.reset();
-        LumivoTest::TearDown();
-    }
-
-    int userFile() const { return m_user->file; }
 
     QString writePicture(const QString& name, int width, int height)
     {
@@ -80,9 +53,6 @@ protected:
     }
 
     static bool enabled(CPageWizard& wizard, int id) { return wizard.Button(id)->isEnabled(); }
-
-    QuietOwner m_owner;
-    std::unique_ptr<UserInFile> m_user;
 };
 
 std::optional<RgbImage> fitInMode(const RgbImage& image, int mode)

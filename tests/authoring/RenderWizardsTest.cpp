@@ -4,7 +4,7 @@
 
 #include "authoring/PageWizard.h"
 #include "system/SystemSettings.h"
-#include "tests/authoring/IconWizardTestFiles.h"
+#include "tests/authoring/WizardTestFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>

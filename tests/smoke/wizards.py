@@ -18,9 +18,9 @@ from smoke import (audio_size, data_hashes, fail, install_copy, isolated_environ
                    wait_for_main_window, xdotool)
 # The page editor's scenario knows the way into the menu bar, which the program hides until Escape.
 from page_editor import open_main_menu
+from output_file import wait_for
 
 WORD = "baby"  # a word of the default data, the same in both languages
-WAIT_S = 20
 WIZARD_NAMES = ["Guide til at redigere ikonens indstillinger", "Wizard to edit icon settings"]
 # Enabled items above "Edit mode" in the File menu at the first start (as the page editor's scenario).
 EDIT_MODE_STEPS = 9
@@ -34,16 +34,6 @@ def key(*names):
     for name in names:
         xdotool("key", "--clearmodifiers", name)
         time.sleep(0.2)
-
-
-def wait_for(what, check, seconds=WAIT_S):
-    deadline = time.time() + seconds
-    while time.time() < deadline:
-        result = check()
-        if result:
-            return result
-        time.sleep(0.3)
-    fail("no %s within %d s" % (what, seconds))
 
 
 def geometry_of(window_id):

@@ -1,5 +1,5 @@
 #pragma once
-// What the icon wizard's tests build on: a current user in a file of its own with a page shown in the
+// What the wizards' tests build on: a current user in a file of its own with a page shown in the
 // main pane, words in the word index, and the steps an author takes through the wizard.
 
 #include "authoring/IconWizard.h"
@@ -27,26 +27,22 @@ public:
     void InvalidateRect(const CRect& /*rect*/, bool /*erase*/) override {}
 };
 
-class IconWizardTestBase : public LumivoTest
+// A current user in a file of its own, and the main pane editable and shown, drawing nowhere.
+class WizardTestBase : public LumivoTest
 {
 protected:
     static constexpr std::uint16_t kLanguage = 2;
-    static constexpr std::int32_t kPageId = 900;
 
-    void SetUp() override
+    void SetUpWizardTest(const CRect& paneRect)
     {
         LumivoTest::SetUp();
         m_user = std::make_unique<UserInFile>(tempPath("user.tvf"), kLanguage);
         theActiveFiles = {m_user->file};
         theSearchLanguages = {kLanguage};
-        theEditOptions = 0;
         theMainPane.SetOwnerWnd(&m_owner);
-        theMainPane.PaneRect = CRect(0, 0, 600, 400);
+        theMainPane.PaneRect = paneRect;
         theMainPane.PaneFlags = kPaneFlagEditable;
         theMainPane.SetVisible(true);
-        m_page = filePage(m_user->file, kPageId, kLanguage, QStringLiteral("Side"));
-        theMainPane.SetPage(m_page);
-        theMainPane.PageRect = CRect(10, 20, 610, 420);
     }
 
     void TearDown() override
@@ -59,6 +55,25 @@ protected:
     }
 
     int userFile() const { return m_user->file; }
+
+    QuietPaneOwner m_owner;
+    std::unique_ptr<UserInFile> m_user;
+};
+
+class IconWizardTestBase : public WizardTestBase
+{
+protected:
+    static constexpr std::int32_t kPageId = 900;
+
+    void SetUp() override
+    {
+        SetUpWizardTest(CRect(0, 0, 600, 400));
+        theEditOptions = 0;
+        m_page = filePage(m_user->file, kPageId, kLanguage, QStringLiteral("Side"));
+        theMainPane.SetPage(m_page);
+        theMainPane.PageRect = CRect(10, 20, 610, 420);
+    }
+
     CQuibBg& page() { return *theMainPane.GetPage(); }
 
     // A word stored in the user's file and filed in the word index.
@@ -89,8 +104,6 @@ protected:
 
     static void press(CIconWizard& wizard, int button) { wizard.Button(button)->click(); }
 
-    QuietPaneOwner m_owner;
-    std::unique_ptr<UserInFile> m_user;
     CQuibBg* m_page = nullptr;
 };
 
