@@ -14,7 +14,6 @@
 #include "system/OutputFile.h"
 #include "system/SystemStrings.h"
 
-#include <QLabel>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -178,43 +177,26 @@ bool RunIconWizard(QWidget* parent, CQuibIcon* icon, int /*action*/, CPane* pane
 
 // ---- What to do ---------------------------------------------------------------------------------------
 
-void CIconWizardActionPage::OnInitDialog(QWidget& page)
+CIconWizardActionPage::CIconWizardActionPage(CIconWizard& wizard)
+    : CWizardActionPage(kActionTitleText, kActionDescriptionText, kActionFinishOnlyText, kFirstActionText,
+                        {"iconActionAdd", "iconActionEdit", "iconActionDelete"}),
+      m_wizard(wizard)
 {
-    QVBoxLayout* controls =
-        BuildFrame(page, LoadSystemString(kActionTitleText), LoadSystemString(kActionDescriptionText));
-    FooterLabel()->setText(LoadSystemString(kActionFinishOnlyText));
-    const char* names[] = {"iconActionAdd", "iconActionEdit", "iconActionDelete"};
-    for (int i = 0; i < 3; ++i) {
-        m_choices[i] = new QRadioButton(LoadSystemString(kFirstActionText + i));
-        m_choices[i]->setObjectName(QString::fromLatin1(names[i]));
-        controls->addWidget(m_choices[i]);
-        QObject::connect(m_choices[i], &QRadioButton::clicked, [this] { onChoice(); });
-    }
-    controls->addStretch(1);
-    if (QRadioButton* ticked = Choice(m_wizard.Action()))
-        ticked->setChecked(true);
-    m_initialised = true;
 }
 
-QRadioButton* CIconWizardActionPage::Choice(int action) const
+int CIconWizardActionPage::CurrentAction() const
 {
-    return action >= kIconActionAdd && action <= kIconActionDelete ? m_choices[action - 1] : nullptr;
+    return m_wizard.Action();
 }
 
-void CIconWizardActionPage::onChoice()
+void CIconWizardActionPage::OnActionChosen(int action)
 {
-    int action = kIconActionNone;
-    for (int each = kIconActionAdd; each <= kIconActionDelete; ++each) {
-        if (Choice(each)->isChecked())
-            action = each;
-    }
     m_wizard.SetAction(action);
-    UpdateData(false);
 }
 
 void CIconWizardActionPage::DoDataExchange(bool save)
 {
-    if (save || !m_initialised)
+    if (save || !IsInitialised())
         return;
     Choice(kIconActionAdd)->setEnabled(m_wizard.NewIcon() != nullptr);
     Choice(kIconActionEdit)->setEnabled(m_wizard.ExistingIcon() != nullptr);
@@ -230,11 +212,4 @@ void CIconWizardActionPage::DoDataExchange(bool save)
     else
         m_wizard.SetWorkingIcon(nullptr);
     SetFooterByButtons(kNextAndFinishText, kNextOnlyText, kActionFinishOnlyText, kNeitherText);
-}
-
-// Back never leads here again once the author went on.
-int CIconWizardActionPage::OnWizardNext()
-{
-    GetOwner()->SkipPage(this);
-    return kWizardToNeighbour;
 }

@@ -3,7 +3,7 @@
 // pages are in IconWizardMedia.h). Each page reads the icon the wizard works on when it is first shown
 // and writes into it only at Finish, and only what the author changed on it (its can-finish flag).
 
-#include "authoring/WizardDialog.h"
+#include "authoring/WizardActionPage.h"
 
 #include <QString>
 
@@ -39,24 +39,18 @@ std::uint32_t DerivedIconLook(std::uint32_t flags, std::int32_t pictureId, std::
 QString LabelForEditing(const QString& label);
 QString LabelFromEditing(const QString& text);
 
-class CIconWizardActionPage : public CWizardPage
+class CIconWizardActionPage : public CWizardActionPage
 {
 public:
-    explicit CIconWizardActionPage(CIconWizard& wizard) : m_wizard(wizard) {}
-    int OnWizardNext() override;
-    // The radio button of an action (kIconActionAdd to kIconActionDelete).
-    QRadioButton* Choice(int action) const;
+    explicit CIconWizardActionPage(CIconWizard& wizard);
 
 protected:
-    void OnInitDialog(QWidget& page) override;
     void DoDataExchange(bool save) override;
+    int CurrentAction() const override;
+    void OnActionChosen(int action) override;
 
 private:
-    void onChoice();
-
     CIconWizard& m_wizard;
-    QRadioButton* m_choices[3] = {};
-    bool m_initialised = false;
 };
 
 class CIconWizardWordPage : public CWizardPage

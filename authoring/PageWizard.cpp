@@ -10,7 +10,6 @@
 #include "store/ResourceTypes.h"
 #include "system/SystemStrings.h"
 
-#include <QLabel>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -173,37 +172,21 @@ bool RunPageWizard(QWidget* parent, CQuibBg* page, CPane* pane)
 
 // ---- What to do ---------------------------------------------------------------------------------------
 
-void CPageWizardActionPage::OnInitDialog(QWidget& page)
+CPageWizardActionPage::CPageWizardActionPage(CPageWizard& wizard)
+    : CWizardActionPage(kActionTitleText, kActionInstructionText, kActionFooterText, kFirstActionText,
+                        {"pageActionNew", "pageActionEdit", "pageActionDelete", "pageActionRestore"}),
+      m_wizard(wizard)
 {
-    QVBoxLayout* controls =
-        BuildFrame(page, LoadSystemString(kActionTitleText), LoadSystemString(kActionInstructionText));
-    FooterLabel()->setText(LoadSystemString(kActionFooterText));
-    const char* names[] = {"pageActionNew", "pageActionEdit", "pageActionDelete", "pageActionRestore"};
-    for (int i = 0; i < 4; ++i) {
-        m_choices[i] = new QRadioButton(LoadSystemString(kFirstActionText + i));
-        m_choices[i]->setObjectName(QString::fromLatin1(names[i]));
-        controls->addWidget(m_choices[i]);
-        QObject::connect(m_choices[i], &QRadioButton::clicked, [this] { onChoice(); });
-    }
-    controls->addStretch(1);
-    if (QRadioButton* ticked = Choice(m_wizard.m_action); ticked && m_wizard.m_action <= kPageActionDelete)
-        ticked->setChecked(true);
-    m_initialised = true;
 }
 
-QRadioButton* CPageWizardActionPage::Choice(int action) const
+int CPageWizardActionPage::CurrentAction() const
 {
-    return action >= kPageActionNew && action <= kPageActionRestore ? m_choices[action - 1] : nullptr;
+    return m_wizard.m_action;
 }
 
-void CPageWizardActionPage::onChoice()
+void CPageWizardActionPage::OnActionChosen(int action)
 {
-    m_wizard.m_action = kPageActionNone;
-    for (int action = kPageActionNew; action <= kPageActionRestore; ++action) {
-        if (Choice(action)->isChecked())
-            m_wizard.m_action = action;
-    }
-    UpdateData(false);
+    m_wizard.m_action = action;
 }
 
 // Delete and Restore are only for a page of the wizard's own file: Restore when another file holds a
@@ -223,7 +206,7 @@ void CPageWizardActionPage::enableChoices()
 
 void CPageWizardActionPage::DoDataExchange(bool save)
 {
-    if (save || !m_initialised)
+    if (save || !IsInitialised())
         return;
     enableChoices();
     CWizardDialog* owner = GetOwner();
@@ -240,11 +223,4 @@ void CPageWizardActionPage::DoDataExchange(bool save)
         m_wizard.m_working = nullptr;
     m_wizard.m_pageId = m_wizard.m_working ? m_wizard.m_working->GetID() : 0;
     SetFooterByButtons(kNextAndFinishText, kNextOnlyText, kActionFinishOnlyText, kNeitherText);
-}
-
-// Back never leads here again once the author went on.
-int CPageWizardActionPage::OnWizardNext()
-{
-    GetOwner()->SkipPage(this);
-    return kWizardToNeighbour;
 }

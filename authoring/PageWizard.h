@@ -10,7 +10,7 @@
 // at its middle.
 
 #include "authoring/ImageOperations.h"
-#include "authoring/WizardDialog.h"
+#include "authoring/WizardActionPage.h"
 
 #include <QSize>
 
@@ -47,26 +47,22 @@ constexpr std::int16_t kPageWizardPictureKind = 0x2f;
 // no standard size is smaller than the picture, or a step fails.
 std::optional<RgbImage> FitToStandardPageSize(const RgbImage& image, QSize page);
 
-class CPageWizardActionPage : public CWizardPage
+class CPageWizardActionPage : public CWizardActionPage
 {
 public:
-    explicit CPageWizardActionPage(CPageWizard& wizard) : m_wizard(wizard) {}
-    int OnWizardNext() override;
-
-    // The radio button of an action (kPageActionNew to kPageActionRestore).
-    QRadioButton* Choice(int action) const;
+    explicit CPageWizardActionPage(CPageWizard& wizard);
 
 protected:
-    void OnInitDialog(QWidget& page) override;
     void DoDataExchange(bool save) override;
+    int CurrentAction() const override;
+    // Delete and Restore are never ticked at the start: they finish the wizard at once.
+    bool TickedAtStart(int action) const override { return action <= kPageActionDelete; }
+    void OnActionChosen(int action) override;
 
 private:
     void enableChoices();
-    void onChoice();
 
     CPageWizard& m_wizard;
-    QRadioButton* m_choices[4] = {};
-    bool m_initialised = false;
 };
 
 class CPageWizardNamePage : public CWizardPage
