@@ -81,25 +81,38 @@ def magenta_near(path, window, spot, reach=60):
     return count
 
 
-def empty_spot(path, window):
-    """A spot of the page where no icon lies: the middle of the page's margin above its top row of icons,
-    found down the window's middle column as the first run of a colour other than the pane's."""
+def page_top(path, window, pane):
+    """The first row below the pane's own colour `pane` down the window's middle column."""
     width, height, body = pixels(path, window)
     x = width // 2
 
     def at(y):
         offset = (y * width + x) * 3
         return body[offset:offset + 3]
-    pane = at(5)
-    y = 5
+    y = 0
+    while y < height // 2 and at(y) != pane:
+        y += 1
     while y < height // 2 and at(y) == pane:
         y += 1
-    page, top = at(y), y
-    while y < height // 2 and at(y) == page:
+    return y
+
+
+def empty_spot(path, window):
+    """A spot of the page where no icon lies, with the pane's colour: the middle of the page's margin
+    above its top row of icons, found down the window's middle column as the first run of a colour other
+    than the pane's."""
+    width, height, body = pixels(path, window)
+    x = width // 2
+    offset = (5 * width + x) * 3
+    pane = body[offset:offset + 3]
+    top = page_top(path, window, pane)
+    page = body[(top * width + x) * 3:(top * width + x) * 3 + 3]
+    y = top
+    while y < height // 2 and body[(y * width + x) * 3:(y * width + x) * 3 + 3] == page:
         y += 1
     if y - top < 8:
         fail("no margin of the page above its icons (%d pixels)" % (y - top))
-    return (x, (top + y) // 2)
+    return (x, (top + y) // 2), pane, top
 
 
 def inside(lumivo, work, shots):
@@ -113,11 +126,15 @@ def inside(lumivo, work, shots):
     process = subprocess.Popen([os.path.join(program, "lumivo")], env=env)
     start_shot = os.path.join(shots, "wizards-start.png")
     window, _, _ = wait_for_main_window(process, start_shot)
-    spot = empty_spot(start_shot, window)
-    note("an empty spot of the page at %s" % (spot,))
+    spot, pane, top = empty_spot(start_shot, window)
 
     from_file_menu(window, shots, EDIT_MODE_STEPS)
     from_file_menu(window, shots, WIZARD_TOOL_STEPS, then_right=True, shot=os.path.join(shots, "wizards-edit-menu.png"))
+    # In edit mode the menu bar stays and the page lies lower by its height.
+    tool_shot = os.path.join(shots, "wizards-tool.png")
+    screenshot(tool_shot)
+    spot = (spot[0], spot[1] + page_top(tool_shot, window, pane) - top)
+    note("an empty spot of the page at %s" % (spot,))
     xdotool("mousemove", "--sync", str(window["X"] + spot[0]), str(window["Y"] + spot[1]))
     xdotool("click", "1")
     wizard = wait_for("icon wizard", lambda: window_named(process.pid, WIZARD_NAMES))
