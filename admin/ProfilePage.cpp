@@ -7,6 +7,7 @@
 #include "platform/ui/InputDialogs.h"
 #include "platform/ui/Ui.h"
 #include "shell/ColorCombo.h"
+#include "shell/ColorDialogs.h"
 #include "shell/Reload.h"
 #include "store/ResourceManager.h"
 #include "system/DataFiles.h"

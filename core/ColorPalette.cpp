@@ -1,8 +1,6 @@
 #include "core/ColorPalette.h"
 
 #include "core/User.h"
-#include "platform/ui/Ui.h"
-#include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 
 CQuibColorTable theSystemColorTable;
@@ -103,31 +101,4 @@ int FillColorCombo(CColorComboTarget& combo, std::uint32_t selected, bool standa
     }
     combo.SortItems();
     return 0;
-}
-
-void ShowUserColorsInDialog()
-{
-    for (int i = 0; i < 16; ++i)
-        lumivo::ui::setCustomColor(i, toQColor(theUserColors[i]));
-}
-
-void TakeUserColorsFromDialog()
-{
-    for (int i = 0; i < 16; ++i) {
-        const COLORREF custom = fromQColor(lumivo::ui::customColor(i));
-        // A colour the dialog left alone keeps its stored bits above the colour.
-        if (custom != (theUserColors[i] & 0xFFFFFF))
-            theUserColors[i] = custom;
-    }
-}
-
-bool PickColor(COLORREF& color)
-{
-    ShowUserColorsInDialog();
-    const std::optional<QColor> chosen = lumivo::ui::chooseColor(toQColor(color));
-    TakeUserColorsFromDialog();
-    if (!chosen)
-        return false;
-    color = fromQColor(*chosen);
-    return true;
 }

@@ -1,8 +1,8 @@
 #pragma once
-// The colour palettes: the built-in named colours, the user's and the profile's own colours, and the
-// sixteen custom colours of the colour dialog. A packed colour's id byte is its colour number: 0 to
-// 100 the standard palette, 101 to 199 the user's colours, 251 "None", 254 the transparent colour and
-// 255 the user-definable "Other..." entry.
+// The colour palettes: the built-in named colours and the user's and the profile's own colours. A
+// packed colour's id byte is its colour number: 0 to 100 the standard palette, 101 to 199 the user's
+// colours, 251 "None", 254 the transparent colour and 255 the user-definable "Other..." entry. The
+// colour dialog's custom colours are the shell's (shell/ColorDialogs.h).
 
 #include "platform/types/WinTypes.h"
 #include "store/Color.h"
@@ -57,11 +57,3 @@ public:
 // it.
 int FillColorCombo(CColorComboTarget& combo, std::uint32_t selected, bool standard, bool user,
                    std::initializer_list<int> extras = {});
-
-// The colour dialog's sixteen custom colours: given theUserColors, and taken back into it.
-void ShowUserColorsInDialog();
-void TakeUserColorsFromDialog();
-
-// Asks for a colour starting from `color`, with theUserColors as the dialog's custom colours; on OK
-// the chosen colour is stored and TRUE returned, otherwise the colour stays as it was.
-bool PickColor(COLORREF& color);

@@ -8,6 +8,7 @@
 #include "core/Sound.h"
 #include "core/User.h"
 #include "core/Word.h"
+#include "media/SpeechEngine.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 
@@ -19,16 +20,10 @@
 std::vector<CQuibIcon*> theSelectedIcons;
 CQuibIcon* theHoverIcon = nullptr;
 
-lumivo::Hook<bool(const QString&, const QString&)> theSpeakWithVoice{
-    [](const QString&, const QString&) { return false; }};
-lumivo::Hook<bool(const QString&)> theExternalReader{[](const QString&) { return false; }};
-
 void ResetIconEvents()
 {
     theSelectedIcons.clear();
     theHoverIcon = nullptr;
-    theSpeakWithVoice.reset();
-    theExternalReader.reset();
 }
 
 void SetHoverIcon(CQuibIcon* icon)
@@ -129,13 +124,13 @@ bool playBySetting(CQuibIcon& icon, int setting, const QString& voice, const QSt
                    std::int32_t wordId)
 {
     if (setting & kOutputReader) {
-        if (!theExternalReader(text))
+        if (!CSpeechEngine::SpeakWithTaleboka(text))
             return false;
         NoteSoundTick(CurrentSoundTick());
         return true;
     }
     if (setting & kOutputSpeech)
-        return !text.isEmpty() && theSpeakWithVoice(voice, text);
+        return !text.isEmpty() && SpeakWithVoice(voice, text);
     if (!icon.Sound) {
         const std::int32_t id = icon.SoundId != 0 ? icon.SoundId : wordId;
         if (id != 0)

@@ -2,11 +2,9 @@
 // What an icon does when a person points at it, selects it, follows its link or activates it, and the
 // state about icons that every pane shares: the selection and the icon under the mouse.
 //
-// The icons cannot see the panes, the speech engine or the shell above them. What changes about them
-// they announce through thePageEvents (core/PageEvents.h); speech they reach through the hooks below,
-// which those layers install. By default nothing is spoken.
-
-#include "platform/types/Hook.h"
+// The icons cannot see the panes or the shell above them: what changes about them they announce
+// through thePageEvents (core/PageEvents.h). Activation plays and speaks through the media below (the
+// sound device, the speech engine, the outside reader).
 
 #include <QString>
 
@@ -27,15 +25,10 @@ void SetHoverIcon(CQuibIcon* icon);
 // keep of it (the clipboard's copy source) never points at a freed icon.
 void ForgetIcon(const CQuibIcon* icon);
 
-// Speech for activation: selects the voice and speaks the text; true when both calls succeeded.
-extern lumivo::Hook<bool(const QString& voice, const QString& text)> theSpeakWithVoice;
-// The external reader reads the text aloud; true when it ran.
-extern lumivo::Hook<bool(const QString& text)> theExternalReader;
-
 // The status text shown when an activation found nothing to play.
 inline constexpr char kNoSoundText[] = "Ingen lyd tilknyttet dette ord eller ikon.";
 // A long press activates only this long after the last sound started.
 constexpr std::uint32_t kLongPressSoundGapMs = 3001;
 
-// Empties the selection and the hover slot and puts the hooks back.
+// Empties the selection and the hover slot.
 void ResetIconEvents();

@@ -5,7 +5,6 @@
 #include "core/PageEvents.h"
 #include "core/Picture.h"
 #include "core/User.h"
-#include "platform/ui/Ui.h"
 #include "store/ResourceManager.h"
 #include "store/ResourceTypes.h"
 #include "system/ItemIds.h"

@@ -1,5 +1,6 @@
 #include "core/Sound.h"
 
+#include "media/SoundDevice.h"
 #include "platform/archive/Archive.h"
 #include "platform/archive/ArchiveException.h"
 #include "platform/archive/MemFile.h"
@@ -117,4 +118,12 @@ bool CQuibSound::Play()
         return true;
     }
     return false;
+}
+
+bool StoreEncodedSound(CQuibSound& sound, const EncodedSound& encoded)
+{
+    if (encoded.bytes.empty())
+        return false;
+    sound.SetData(encoded.bytes, encoded.format, 0, encoded.duration, encoded.bitRate);
+    return true;
 }

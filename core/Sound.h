@@ -9,6 +9,8 @@
 
 #include <optional>
 
+struct EncodedSound;
+
 class CQuibSound : public CMyRes, public CObject
 {
     DECLARE_SERIAL(CQuibSound)
@@ -49,3 +51,7 @@ public:
     std::optional<std::vector<std::uint8_t>> Data;
     std::uint32_t HeaderLength = 0;
 };
+
+// Files a sound the device encoded (CSoundDevice::SaveToSound) into the stored sound: its bytes,
+// format, duration and bit rate. False, and the stored sound untouched, for an encoding without bytes.
+bool StoreEncodedSound(CQuibSound& sound, const EncodedSound& encoded);

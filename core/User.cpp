@@ -53,7 +53,6 @@ CTime MaxSentences()
 }
 } // namespace UserStreamGates
 
-lumivo::Hook<MainWindowState()> theMainWindowStateProvider{[] { return MainWindowState{}; }};
 lumivo::Hook<void(CRect&)> theDefaultWindowRectHook{[](CRect&) {}};
 
 namespace
@@ -332,13 +331,12 @@ void CQuibUser::followNameWithRecord()
         SetName(Name);
 }
 
-void StoreWindowRect(CQuibUser* user)
+void StoreWindowRect(const MainWindowState& window, CQuibUser* user)
 {
     if (!user)
         user = theCurrentUser;
     if (!user)
         return;
-    const MainWindowState window = theMainWindowStateProvider();
     if (!window.exists || !window.visible)
         return;
     if (user->WindowRect.IsRectEmpty() || user->WindowRect == window.rect)
@@ -347,13 +345,23 @@ void StoreWindowRect(CQuibUser* user)
     user->Commit();
 }
 
+CurrentUserFiles CurrentUserFilesOf(CQuibUser* user)
+{
+    CurrentUserFiles files;
+    if (user) {
+        files.userFile = user->GetFile();
+        if (user->Profile)
+            files.profileFile = user->Profile->GetFile();
+    }
+    return files;
+}
+
 // The session (shell/CurrentUser.h) has let go of the user it owned: the model forgets the current
-// user and puts the user hooks back.
+// user and puts the user hook back.
 CQuibUser* theCurrentUser = nullptr;
 
 void ResetUserState()
 {
     theCurrentUser = nullptr;
-    theMainWindowStateProvider.reset();
     theDefaultWindowRectHook.reset();
 }

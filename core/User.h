@@ -22,6 +22,8 @@
 #include <memory>
 #include <vector>
 
+struct CurrentUserFiles;
+
 // Start page and colours of one pane.
 struct CQuibPaneSettings {
     std::int32_t StartPage = 0;
@@ -173,7 +175,10 @@ constexpr std::uint32_t kUserFileVersion = 0x0002003D;
 // The current user; null only while users switch. The user-file code (shell/CurrentUser.h) makes,
 // switches and owns it; a test may point it at a user of its own, which is then never deleted here.
 extern CQuibUser* theCurrentUser;
-// Forgets the current user and puts the user hooks back; the session lets go of the user it
+// The files of a user and its profile, which the active-file list puts last (system/LanguageRecords.h);
+// none for no user.
+CurrentUserFiles CurrentUserFilesOf(CQuibUser* user);
+// Forgets the current user and puts the user hook back; the session lets go of the user it
 // owns first (ResetCurrentUser, shell/CurrentUser.h).
 void ResetUserState();
 
@@ -191,18 +196,15 @@ CTime Voices();
 CTime MaxSentences();
 } // namespace UserStreamGates
 
-// Copies the main window's rectangle into the user (the current one when none is given) when it is
-// visible and differs from the stored one; flags the record as changed.
-void StoreWindowRect(CQuibUser* user = nullptr);
-
-// The main window as StoreWindowRect sees it. The main frame installs the provider; by default there is
-// no main window.
+// The main window as StoreWindowRect sees it; the shell, which has the window, describes it.
 struct MainWindowState {
     bool exists = false; // the main window and its client window exist
     bool visible = false;
     CRect rect;
 };
-extern lumivo::Hook<MainWindowState()> theMainWindowStateProvider;
+// Copies the main window's rectangle into the user (the current one when none is given) when it is
+// visible and differs from the stored one; flags the record as changed.
+void StoreWindowRect(const MainWindowState& window, CQuibUser* user = nullptr);
 
 // Fills an empty window rectangle with the standard frame size for the screen. The screen-mode code
 // installs it; by default a new user's rectangle stays empty.

@@ -3,7 +3,6 @@
 #include "core/ObjectIndex.h"
 #include "core/User.h"
 #include "core/WordEditorHooks.h"
-#include "platform/ui/Ui.h"
 #include "store/ResourceManager.h"
 #include "store/ResourceTypes.h"
 #include "system/OutputFile.h"

@@ -1,6 +1,6 @@
 #include "media/SoundDevice.h"
 
-#include "core/Sound.h"
+#include "media/SoundFunctions.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 
@@ -8,7 +8,6 @@
 #include "platform/audio/Decode.h"
 #include "platform/files/FileSystem.h"
 #include "platform/types/Clock.h"
-#include "platform/ui/Ui.h"
 #include "platform/wave/Riff.h"
 
 #include <array>
@@ -25,26 +24,6 @@ bool soundInitialised = false;
 QString outputFailure;
 bool outputFailureTold = false;
 constexpr int kNoSoundDeviceText = 9467;
-
-// Sound model 3 reaches the program's device through this port while the device exists.
-class ProgramDevicePort : public SoundDevicePort
-{
-public:
-    bool LoadFromWaveData(const WaveBlock& block) override
-    {
-        return theSoundDevice && theSoundDevice->LoadFromWaveData(&block) == soundDeviceOk;
-    }
-    bool Play() override { return theSoundDevice && theSoundDevice->Play() == soundDeviceOk; }
-    bool IsPlaying() override { return theSoundDevice && theSoundDevice->IsPlaying(); }
-    std::uint32_t HeardTick() override { return theSoundDevice ? theSoundDevice->GetHeardTick() : 0; }
-    void Stop() override
-    {
-        if (theSoundDevice)
-            theSoundDevice->Stop();
-    }
-};
-
-ProgramDevicePort programDevicePort;
 
 // The mixer starts a sound at its next period, and a busy machine may run its thread late: the
 // computed end allows for that, so the bound never cuts off the end of a sound that is still playing.
@@ -70,7 +49,6 @@ int CSoundDevice::InitSound()
     }
     if (!theSoundDevice)
         theSoundDevice = std::make_unique<CSoundDevice>();
-    theSoundDevicePort.set([] { return &programDevicePort; });
     soundInitialised = true;
     return soundDeviceOk;
 }
@@ -85,8 +63,6 @@ void CSoundDevice::TellIfNoOutput()
 
 int CSoundDevice::CloseSound()
 {
-    if (theSoundDevicePort() == &programDevicePort)
-        theSoundDevicePort.reset();
     theSoundDevice.reset();
     audio::shutdown();
     soundInitialised = false;
@@ -291,10 +267,11 @@ int CSoundDevice::SampleToWaveData(const CSoundSample* sample, wave::WaveBlock& 
     return soundDeviceOk;
 }
 
-int CSoundDevice::SaveToSound(const CSoundSample* sample, CQuibSound* sound)
+int CSoundDevice::SaveToSound(const CSoundSample* sample, EncodedSound& sound)
 {
-    constexpr int kMonoLevel4 = 0x104;
-    if (!sample || !sound)
+    constexpr std::uint16_t kMonoLevel4 = 0x104;
+    sound = {};
+    if (!sample)
         return soundDeviceNoSound;
     WaveBlock block;
     SampleToWaveData(sample, block);
@@ -304,7 +281,7 @@ int CSoundDevice::SaveToSound(const CSoundSample* sample, CQuibSound* sound)
         return soundDeviceNotEncoded;
     const std::uint32_t duration = GetWaveDurationMs(block);
     const auto bitRate = duration == 0 ? 0 : static_cast<std::int32_t>(mp3.size() * 1000 / duration);
-    sound->SetData(mp3, kMonoLevel4, 0, static_cast<std::int32_t>(duration), bitRate);
+    sound = {std::move(mp3), kMonoLevel4, static_cast<std::int32_t>(duration), bitRate};
     return soundDeviceOk;
 }
 

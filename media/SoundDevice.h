@@ -12,8 +12,16 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
-class CQuibSound;
+// A sound encoded to be stored: MP3 bytes with what a stored sound keeps beside them. The model files
+// it into a stored sound (StoreEncodedSound, core/Sound.h).
+struct EncodedSound {
+    std::vector<std::uint8_t> bytes;
+    std::uint16_t format = 0;  // the stored sound's SoundFormat: MP3 level and channels
+    std::int32_t duration = 0; // milliseconds
+    std::int32_t bitRate = 0;  // bytes a second
+};
 
 // A sound as the device holds it.
 using CSoundSample = lumivo::audio::Samples;
@@ -84,7 +92,8 @@ public:
     int WaveDataToRiff(const lumivo::wave::WaveBlock& block);
     int LoadFromWaveData(const lumivo::wave::WaveBlock* block);
     static int SampleToWaveData(const CSoundSample* sample, lumivo::wave::WaveBlock& out);
-    static int SaveToSound(const CSoundSample* sample, CQuibSound* sound);
+    // Encodes the sample as mono MP3 at level 4; `sound` is emptied first and filled only on success.
+    static int SaveToSound(const CSoundSample* sample, EncodedSound& sound);
     void SetCompressor(bool on);
     int SaveWavFile(const CSoundSample* sample);
 

@@ -2,6 +2,8 @@
 
 #include "media/SoundFunctions.h"
 
+#include "media/SoundDevice.h"
+#include "media/SpeechEngine.h"
 #include "platform/audio/Audio.h"
 #include "platform/registry/Registry.h"
 #include "platform/types/Clock.h"
@@ -125,12 +127,12 @@ lumivo::audio::SharedSamples outputSamplesOf(const WaveBlock& block)
 
 void playOnDevice(const WaveBlock& block)
 {
-    SoundDevicePort* device = theSoundDevicePort();
+    CSoundDevice* device = theSoundDevice.get();
     if (!device || theWaveOutHandle != 0)
         return;
     theWaveOutHandle = 1;
     device->Stop();
-    const bool started = device->LoadFromWaveData(block) && device->Play();
+    const bool started = device->LoadFromWaveData(&block) == soundDeviceOk && device->Play() == soundDeviceOk;
     theWaveOutHandle = 0;
     const std::uint32_t now = CurrentSoundTick();
     NoteSoundTick(now);
@@ -194,8 +196,7 @@ void noteHeardStart()
 {
     if (!deviceStart.waiting)
         return;
-    SoundDevicePort* device = theSoundDevicePort();
-    const std::uint32_t heard = device ? device->HeardTick() : 0;
+    const std::uint32_t heard = theSoundDevice ? theSoundDevice->GetHeardTick() : 0;
     if (heard == 0)
         return;
     deviceStart.waiting = false;
@@ -209,8 +210,6 @@ void noteHeardStart()
 
 } // namespace
 
-lumivo::Hook<SoundDevicePort*()> theSoundDevicePort{[]() -> SoundDevicePort* { return nullptr; }};
-lumivo::Hook<bool()> theSpeakingQuery{[] { return false; }};
 lumivo::Hook<void()> theSoundWaitIdleHook{[] {}};
 
 std::uint32_t CurrentSoundTick()
@@ -343,8 +342,8 @@ void PlaySoundData(const WaveBlock& block)
 
 void StopSound()
 {
-    if (SoundDevicePort* device = theSoundDevicePort())
-        device->Stop();
+    if (theSoundDevice)
+        theSoundDevice->Stop();
 }
 
 bool IsSoundPlaying()
@@ -353,9 +352,10 @@ bool IsSoundPlaying()
     noteHeardStart();
     if (theWaveOutHandle != 0)
         return true;
-    if (SoundDevicePort* device = theSoundDevicePort())
-        return device->IsPlaying();
-    return theSpeakingQuery();
+    // The speaking flag counts only while the program has no sound device.
+    if (theSoundDevice)
+        return theSoundDevice->IsPlaying();
+    return theSpeechEngine && theSpeechEngine->IsSpeaking();
 }
 
 std::uint32_t GetSoundElapsedMs()
@@ -383,7 +383,5 @@ void ResetSoundState()
     lastNotedTick = 0;
     deviceStart = {};
     soundModelRead = false;
-    theSoundDevicePort.reset();
-    theSpeakingQuery.reset();
     theSoundWaitIdleHook.reset();
 }

@@ -90,7 +90,8 @@ int EncodeMp3(const WaveBlock& in, std::vector<std::uint8_t>& out, int flags);
 int DecodeMp3(const std::vector<std::uint8_t>& in, WaveBlock& out, int flags);
 
 // Plays a wave block by theSoundModel and returns at once (model 2 waits for the end, at most
-// 2,000 ms). The player keeps its own copy of the samples.
+// 2,000 ms). The player keeps its own copy of the samples. Model 3 plays on the program's sound device
+// (theSoundDevice, media/SoundDevice.h), and nothing while there is none.
 void PlaySoundData(const WaveBlock& block);
 void StopSound();
 bool IsSoundPlaying();
@@ -99,40 +100,6 @@ std::uint32_t GetSoundElapsedMs();
 // sentence read aloud, which a click on the way must not hurry.
 std::uint32_t GetNotedSoundElapsedMs();
 
-// What sound model 3 needs of the sound device.
-class SoundDevicePort
-{
-public:
-    virtual ~SoundDevicePort() = default;
-    // Replaces the device's sound with one built from (a copy of) the block; false when it cannot.
-    virtual bool LoadFromWaveData(const WaveBlock& block) = 0;
-    virtual bool Play() = 0;
-    virtual bool IsPlaying() = 0;
-    virtual void Stop() = 0;
-    // When the sound started last was first heard; 0 while it has not been, or when the device cannot tell.
-    virtual std::uint32_t HeardTick() { return 0; }
-};
-// Adapts a sound device with the usual members (LoadFromWaveData(const WaveBlock*) giving -1 on
-// failure, Play, IsPlaying, Stop, GetHeardTick) to the port, so a device can be installed without this code
-// knowing its class:  SoundDevicePortFor<CSoundDevice> port(device);
-template <class Device> class SoundDevicePortFor : public SoundDevicePort
-{
-public:
-    explicit SoundDevicePortFor(Device& device) : m_device(device) {}
-    bool LoadFromWaveData(const WaveBlock& block) override { return m_device.LoadFromWaveData(&block) >= 0; }
-    bool Play() override { return m_device.Play() >= 0; }
-    bool IsPlaying() override { return m_device.IsPlaying(); }
-    void Stop() override { m_device.Stop(); }
-    std::uint32_t HeardTick() override { return m_device.GetHeardTick(); }
-
-private:
-    Device& m_device;
-};
-
-// The sound device that model 3 plays on: the device installs itself while it exists; by default none.
-extern lumivo::Hook<SoundDevicePort*()> theSoundDevicePort;
-// The speech engine's speaking flag, asked while no sound device is installed; by default false.
-extern lumivo::Hook<bool()> theSpeakingQuery;
 // Run while model 2 waits for its sound to end (the application's idle processing); by default nothing.
 extern lumivo::Hook<void()> theSoundWaitIdleHook;
 

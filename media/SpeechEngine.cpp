@@ -1,6 +1,5 @@
 #include "media/SpeechEngine.h"
 
-#include "core/IconEvents.h"
 #include "media/SoundFunctions.h"
 #include "platform/audio/Audio.h"
 #include "platform/speech/ReaderProgram.h"
@@ -22,8 +21,11 @@ std::unique_ptr<CSpeechEngine> theSpeechEngine;
 void ResetSpeechEngine()
 {
     theSpeechEngine.reset();
-    theSpeakWithVoice.reset();
-    theExternalReader.reset();
+}
+
+bool SpeakWithVoice(const QString& voice, const QString& text)
+{
+    return theSpeechEngine && theSpeechEngine->SelectVoice(voice) >= 0 && theSpeechEngine->Speak(text) >= 0;
 }
 
 namespace
@@ -34,18 +36,7 @@ const QString readerValue = QStringLiteral("path");
 
 } // namespace
 
-CSpeechEngine::CSpeechEngine()
-{
-    // Whether a sound plays is asked of the program's engine, whichever engine is made first.
-    theSpeakingQuery.set([] { return theSpeechEngine && theSpeechEngine->IsSpeaking(); });
-    // Icon activation speaks through the program's engine: done only when the voice was selected
-    // and the text was taken, so that a failed speech goes on to the next output setting.
-    theSpeakWithVoice.set([](const QString& voice, const QString& text) {
-        return theSpeechEngine && theSpeechEngine->SelectVoice(voice) >= 0 &&
-               theSpeechEngine->Speak(text) >= 0;
-    });
-    theExternalReader.set([](const QString& text) { return SpeakWithTaleboka(text); });
-}
+CSpeechEngine::CSpeechEngine() = default;
 
 CSpeechEngine::~CSpeechEngine()
 {
@@ -194,6 +185,7 @@ int CSpeechEngine::Speak(const QString& text)
     m_utterance = speech::speak(text, m_voiceIdentifier);
     if (!m_utterance)
         return speakFailed;
+    m_spokenText = text;
     m_utterance->waitUntilDone(kSpeakWaitMs);
     if (m_utterance->synthesisDone() && m_utterance->failed()) {
         m_utterance.reset();

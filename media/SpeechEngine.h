@@ -76,6 +76,8 @@ public:
     const QString& GetCurrentVoiceName() const { return m_voiceName; }
     // The synthesiser's key of the voice that speaks now.
     const QString& GetCurrentVoiceIdentifier() const { return m_voiceIdentifier; }
+    // The text the synthesiser took last; empty before the first.
+    const QString& GetSpokenText() const { return m_spokenText; }
     // The language whose default voice stands in for an unknown name ("da", "en-gb", ...); empty
     // means the person's own language (the current language, else the system language).
     void SetUserLanguage(const QString& language) { m_userLanguage = language; }
@@ -101,6 +103,7 @@ private:
     bool m_timing = false;
     QString m_voiceName;
     QString m_voiceIdentifier;
+    QString m_spokenText;
     int m_kind = speechKindNone;
     QString m_userLanguage;
     // The language whose default voice speaks for the current name, when no installed voice has it.
@@ -110,5 +113,9 @@ private:
 };
 
 extern std::unique_ptr<CSpeechEngine> theSpeechEngine;
+// Icon activation's speech: the program's engine selects the voice and speaks the text. True only when
+// both succeeded, so that a failed speech goes on to the next output setting; false without an engine
+// or before it is ready.
+bool SpeakWithVoice(const QString& voice, const QString& text);
 // Deletes the program's speech engine, as at exit.
 void ResetSpeechEngine();

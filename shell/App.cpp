@@ -1,6 +1,7 @@
 #include "shell/App.h"
 
 #include "core/Sound.h"
+#include "core/User.h"
 #include "media/SoundDevice.h"
 #include "media/SpeechEngine.h"
 #include "platform/modules/Modules.h"
@@ -111,7 +112,7 @@ bool CQuibApp::InitInstance()
 {
     SetTraceLogEnabled(m_trace);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
-    UpdateActiveFiles();
+    UpdateActiveFiles(CurrentUserFilesOf(theCurrentUser));
     m_mainFrame = std::make_unique<CMainFrame>();
     m_mainFrame->setAcceptDrops(true);
     m_mainFrame->SetWordNavBar(new CWordNavBar);

@@ -1,6 +1,7 @@
 #include "shell/ColorCombo.h"
 
 #include "platform/types/WinTypes.h"
+#include "shell/ColorDialogs.h"
 
 #include <QPainter>
 #include <QStyleOptionComboBox>

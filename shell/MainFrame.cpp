@@ -268,7 +268,7 @@ void CMainFrame::keyPressEvent(QKeyEvent* event)
 void CMainFrame::moveEvent(QMoveEvent* event)
 {
     QMainWindow::moveEvent(event);
-    StoreWindowRect();
+    StoreWindowRect(lumivo::mainWindowState());
 }
 
 void CMainFrame::timerEvent(QTimerEvent* event)

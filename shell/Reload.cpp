@@ -74,7 +74,7 @@ void takeCurrentUsersLanguages()
 
 void reloadLanguages()
 {
-    UpdateSystemList();
+    UpdateSystemList(CurrentUserFilesOf(theCurrentUser));
     theLanguageNo = ReadSystemLanguage();
     FollowLanguageInQtTexts(theLanguageNo);
     theInstallLanguageRec = FindSystemRecord(theLanguageNo);

@@ -217,6 +217,16 @@ CRect mainFrameRect()
     return CRect(CPoint(outer.x(), outer.y()), CSize(outer.width(), outer.height()));
 }
 
+MainWindowState mainWindowState()
+{
+    const CMainFrame* frame = MainFrame();
+    MainWindowState state;
+    state.exists = frame && frame->ClientWindow();
+    state.visible = state.exists && frame->isVisible();
+    state.rect = mainFrameRect();
+    return state;
+}
+
 } // namespace lumivo
 
 void UpdateScreenMode()
@@ -258,7 +268,7 @@ void CalcScreenLayout()
         CRect frameRect = lumivo::mainFrameRect();
         theFrameSizeMode = GetNearestFrameSize(frameRect);
         lumivo::layOutPanes(theFrameSizeMode, clientRectOf(*frame->ClientWindow()));
-        StoreWindowRect();
+        StoreWindowRect(lumivo::mainWindowState());
     }
     theMainPane.ScrollFlags |= kPaneWantsHorizontalBar | kPaneWantsVerticalBar;
     theMainPane.PaneFlags |= kPaneFlagCentred;

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+struct MainWindowState;
+
 // The size of the screen the main window lives on: by default the primary screen's.
 extern lumivo::Hook<CSize()> theScreenSizeHook;
 
@@ -39,5 +41,7 @@ void markEditablePanes(std::uint16_t programMode);
 // The outer frame of the main frame (empty without one), and moving it so that it covers `rect`.
 CRect mainFrameRect();
 void setMainFrameRect(const CRect& rect);
+// The main frame as a user's stored rectangle follows it (StoreWindowRect, core/User.h).
+MainWindowState mainWindowState();
 
 } // namespace lumivo

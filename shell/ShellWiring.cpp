@@ -8,14 +8,16 @@
 #include "shell/Clipboard.h"
 #include "shell/MainFrame.h"
 #include "shell/ScreenLayout.h"
-#include "system/SystemStrings.h"
+#include "system/StatusText.h"
 
+#include <QMetaObject>
 #include <QStatusBar>
 
 namespace
 {
 
 CPageEventConnections connections;
+QMetaObject::Connection statusShown;
 
 void wireClipboard()
 {
@@ -32,39 +34,33 @@ void unwireClipboard()
     ResetClipboard();
 }
 
+void showStatusText(const QString& text)
+{
+    if (CMainFrame* frame = MainFrame())
+        frame->statusBar()->showMessage(text);
+}
+
 } // namespace
 
 void WireShell()
 {
     wireClipboard();
     // The status text shows on the main frame's status bar while there is a main frame.
-    theStatusTextSink.set([](const QString& text) {
-        if (CMainFrame* frame = MainFrame())
-            frame->statusBar()->showMessage(text);
-    });
+    statusShown = QObject::connect(&theStatusText, &CStatusText::changed, showStatusText);
     // While a sound plays to its end the waiting runs the application's idle work, as its event loop
     // would.
     theSoundWaitIdleHook.set([] {
         if (CQuibApp* app = QuibApp())
             app->OnIdle(0);
     });
-    // The users' code asks for the standard frame of a new user's window and for the frame's state.
+    // The users' code asks for the standard frame of a new user's window.
     theDefaultWindowRectHook.set([](CRect& rect) { GetNearestFrameSize(rect); });
-    theMainWindowStateProvider.set([] {
-        const CMainFrame* frame = MainFrame();
-        MainWindowState state;
-        state.exists = frame && frame->ClientWindow();
-        state.visible = state.exists && frame->isVisible();
-        state.rect = lumivo::mainFrameRect();
-        return state;
-    });
 }
 
 void UnwireShell()
 {
-    theMainWindowStateProvider.reset();
     theDefaultWindowRectHook.reset();
     theSoundWaitIdleHook.reset();
-    theStatusTextSink.reset();
+    QObject::disconnect(statusShown);
     unwireClipboard();
 }

@@ -11,6 +11,7 @@
 #include "panes/ClipPreview.h"
 #include "panes/Panes.h"
 #include "panes/PrintView.h"
+#include "shell/ColorDialogs.h"
 #include "shell/Commands.h"
 #include "shell/CurrentUser.h"
 #include "shell/Menus.h"

@@ -1,6 +1,5 @@
 #include "system/LanguageRecords.h"
 
-#include "core/User.h"
 #include "store/ResourceManager.h"
 #include "store/ResourceTypes.h"
 #include "system/DataFiles.h"
@@ -127,17 +126,6 @@ void ClearSystemList()
 namespace
 {
 
-CurrentUserFiles filesOfTheCurrentUser()
-{
-    CurrentUserFiles files;
-    if (theCurrentUser) {
-        files.userFile = theCurrentUser->GetFile();
-        if (theCurrentUser->Profile)
-            files.profileFile = theCurrentUser->Profile->GetFile();
-    }
-    return files;
-}
-
 struct FileOrder {
     int file = 0;
     std::uint32_t version = 0;
@@ -146,12 +134,10 @@ struct FileOrder {
 
 } // namespace
 
-lumivo::Hook<CurrentUserFiles()> theCurrentUserFilesSource{filesOfTheCurrentUser};
-
-void UpdateActiveFiles()
+void UpdateActiveFiles(const CurrentUserFiles& user)
 {
     theActiveFiles.clear();
-    const auto [userFile, profileFile] = theCurrentUserFilesSource();
+    const auto [userFile, profileFile] = user;
 
     std::vector<FileOrder> dataFiles;
     for (int file : theDataFiles) {
@@ -192,10 +178,10 @@ void LoadLanguageRecord(std::int32_t id, int file)
 
 } // namespace
 
-void UpdateSystemList()
+void UpdateSystemList(const CurrentUserFiles& user)
 {
     ClearSystemList();
-    UpdateActiveFiles();
+    UpdateActiveFiles(user);
     for (int file : theActiveFiles) {
         for (std::int32_t id = kFirstLanguageRecordId; id <= kLastLanguageRecordId; ++id) {
             if (ResourceExists(id, RESTYPE_SYSTEM, file))
@@ -233,5 +219,4 @@ void ResetLanguageRecords()
     theCurrentLanguage = 0;
     theSecondLanguage = 0;
     theSearchLanguages.clear();
-    theCurrentUserFilesSource.reset();
 }

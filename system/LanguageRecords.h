@@ -5,7 +5,6 @@
 // files that lookups search, in the order in which later files override earlier ones.
 
 #include "platform/archive/Archive.h"
-#include "platform/types/Hook.h"
 #include "store/ResourceHandle.h"
 
 #include <QString>
@@ -60,9 +59,18 @@ extern std::vector<std::uint16_t> theSearchLanguages;
 constexpr int kFirstLanguageRecordId = 1000;
 constexpr int kLastLanguageRecordId = 1255;
 
-void UpdateSystemList();
+// The files of the current user, as the active-file list needs them. The caller, which knows the user,
+// hands them in (CurrentUserFilesOf, core/User.h); none when there is no current user.
+struct CurrentUserFiles {
+    int userFile = 0;    // the file that holds the current user, 0 = none
+    int profileFile = 0; // the file of the user's profile, 0 = none
+};
+
+// Rebuilds the active files for that user, then the language records from them.
+void UpdateSystemList(const CurrentUserFiles& user);
 void ClearSystemList();
-void UpdateActiveFiles();
+// The data files by version and time, then the user's profile file, the user's file and the output file.
+void UpdateActiveFiles(const CurrentUserFiles& user);
 CQuibSystem* FindSystemRecord(std::uint16_t language);
 QString GetLanguageName(int language);
 CQuibSystem* GetCurrentLanguageRecord();
@@ -71,13 +79,5 @@ CQuibSystem* GetCurrentLanguageRecord();
 // a language met a second time ends the chain, so records that name each other as base cannot loop.
 std::vector<const CQuibSystem*> BaseLanguageChain(const CQuibSystem* record);
 
-// The files of the current user, as the active-file list needs them; by default those of theCurrentUser
-// and its profile.
-struct CurrentUserFiles {
-    int userFile = 0;    // the file that holds the current user, 0 = none
-    int profileFile = 0; // the file of the user's profile, 0 = none
-};
-extern lumivo::Hook<CurrentUserFiles()> theCurrentUserFilesSource;
-
-// Empties every global of this module and puts its hook's default back (tests and shutdown).
+// Empties every global of this module (tests and shutdown).
 void ResetLanguageRecords();

@@ -6,6 +6,7 @@
 #include "resources/strings/StringTable.h"
 #include "store/TaggedText.h"
 #include "system/LanguageRecords.h"
+#include "system/StatusText.h"
 #include "system/SystemSettings.h"
 
 #include <QCursor>
@@ -238,7 +239,6 @@ int NextAnimatedCursor()
 
 } // namespace
 
-lumivo::Hook<void(const QString&)> theStatusTextSink{[](const QString&) {}};
 lumivo::Hook<void(int id)> theCursorShowHook{showOverrideCursor};
 lumivo::Hook<int()> theCursorReportedHook{reportedOverrideCursor};
 
@@ -317,7 +317,7 @@ void SetStatusText(const QString& text)
 {
     auto& s = state();
     s.lastStatusText = text;
-    theStatusTextSink(text);
+    theStatusText.Announce(text);
     theStatusTime = GetTickCount();
 }
 
@@ -414,7 +414,7 @@ void ResetSystemStrings()
 {
     state() = StringsState{};
     theStatusTime = 0;
-    theStatusTextSink.reset();
+    ResetStatusText();
     theCursorShowHook.reset();
     theCursorReportedHook.reset();
 }

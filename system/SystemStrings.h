@@ -5,6 +5,7 @@
 // application cursor.
 
 #include "platform/types/Hook.h"
+#include "platform/types/MessageBoxCodes.h"
 
 #include <QCursor>
 #include <QString>
@@ -43,7 +44,8 @@ QString LoadSystemString(int id, int flags = 0);
 // The status-bar prompt of a command; false for ids outside 5001 to 5999 and for unknown ids.
 bool GetCommandPrompt(int id, QString& text);
 
-// Shows system string `id` in a message box with the MB_ flags and returns the button chosen. With a
+// Shows system string `id` in a message box with the MB_ flags and returns the button chosen (the codes of
+// platform/types/MessageBoxCodes.h, which come with this header for every layer that asks). With a
 // parameter, every "[#1]" of the text is replaced by it. A null QString (the default) is no parameter;
 // an empty one replaces "[#1]" by nothing.
 int MessageBoxById(int id, unsigned flags, const QString& param = {});
@@ -56,11 +58,11 @@ int ShowMessageNumber(const QString& text, int number, unsigned flags = 0);
 // Asks the person to report a severe error; `place` says where it happened.
 void ShowSevereError(const QString& place);
 
-// Status-bar text. The main frame installs the sink that shows it (by default it is shown nowhere);
-// the idle tick clears it again after 5,000 ms (see theStatusTime).
+// Status-bar text. SetStatusText announces it through theStatusText (system/StatusText.h), which the
+// shell connects to the status bar (without it the text is shown nowhere); the idle tick clears it
+// again after 5,000 ms (see theStatusTime).
 extern std::uint32_t theStatusTime; // tick of the last status text, 0 when none is pending
 void SetStatusText(const QString& text);
-extern lumivo::Hook<void(const QString&)> theStatusTextSink;
 // The last text given to SetStatusText (for the idle tick and for tests).
 QString LastStatusText();
 

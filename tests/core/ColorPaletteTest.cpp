@@ -1,13 +1,10 @@
-// The palettes: built-in colours, the user's and the profile's tables, resolving packed colours,
-// filling a colour combo and picking a colour.
+// The palettes: built-in colours, the user's and the profile's tables, resolving packed colours and
+// filling a colour combo.
 
 #include "core/ColorPalette.h"
 #include "core/User.h"
-#include "platform/ui/Ui.h"
 #include "system/SystemSettings.h"
 #include "tests/support/LumivoTest.h"
-
-#include <QColorDialog>
 
 #include <algorithm>
 #include <vector>
@@ -132,21 +129,4 @@ TEST_F(ColorPaletteTest, ComboExtrasComeInTheOrderGivenAndZeroIsNone)
     // The user range, then the extras that exist; "Other..." is already there.
     EXPECT_EQ(combo.numbers, (std::vector<int>{120, 255, 254}));
     EXPECT_EQ(combo.selected, 254);
-}
-
-TEST_F(ColorPaletteTest, PickColorAsksWithTheCustomColours)
-{
-    theUserColors[0] = RGB(1, 2, 3);
-    lumivo::ui::ScopedAnswerer answerer;
-    answerer.reply(QColor(10, 20, 30));
-    COLORREF color = RGB(200, 100, 50);
-    EXPECT_TRUE(PickColor(color));
-    EXPECT_EQ(color, RGB(10, 20, 30));
-    ASSERT_EQ(answerer.questions().size(), 1u);
-    EXPECT_EQ(answerer.questions()[0].kind, lumivo::ui::QuestionKind::Color);
-    EXPECT_EQ(QColorDialog::customColor(0), QColor(1, 2, 3));
-
-    // Cancelled: the colour stays.
-    EXPECT_FALSE(PickColor(color));
-    EXPECT_EQ(color, RGB(10, 20, 30));
 }

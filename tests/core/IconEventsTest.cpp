@@ -1,6 +1,6 @@
 // What an icon does when it is held, activated, selected, followed or stepped to its next inflexion:
 // which sound plays, what is spoken and when the "no sound" message shows, against sounds and words
-// stored in a real resource file and a recording sound device.
+// stored in a real resource file and the program's sound device on SDL's silent driver.
 
 #include "core/IconEvents.h"
 #include "core/Icon.h"
@@ -11,14 +11,20 @@
 #include "core/Sound.h"
 #include "core/User.h"
 #include "core/Word.h"
+#include "media/SoundDevice.h"
+#include "media/SpeechEngine.h"
+#include "platform/audio/Audio.h"
 #include "platform/types/Clock.h"
 #include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
 #include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
+#include "tests/support/EndlessSound.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/PageEventLog.h"
 
+#include <cstdlib>
+#include <optional>
 #include <utility>
 
 namespace
@@ -30,22 +36,6 @@ constexpr std::int32_t kOwnSound = 20;
 constexpr int kSpeech = 0xC0;
 constexpr int kOtherSoundKind = 7;
 
-// Remembers the length of every block it is given, so a test can tell which stored sound played.
-class RecordingDevice : public SoundDevicePort
-{
-public:
-    bool LoadFromWaveData(const WaveBlock& block) override
-    {
-        frames.push_back(static_cast<int>(block.sampleBytes() / 2));
-        return true;
-    }
-    bool Play() override { return true; }
-    bool IsPlaying() override { return playing; }
-    void Stop() override {}
-    std::vector<int> frames;
-    bool playing = false;
-};
-
 class IconEventsTest : public lumivo::test::LumivoTest
 {
 protected:
@@ -56,21 +46,18 @@ protected:
         theActiveFiles = {file};
         theCurrentLanguage = kLanguage;
         theSearchLanguages = {kLanguage};
-        theSoundDevicePort.set([this] { return &device; });
-        theSpeakWithVoice.set([this](const QString& voice, const QString& text) {
-            spoken.emplace_back(voice, text);
-            return speechWorks;
-        });
+        ASSERT_EQ(CSoundDevice::InitSound(), 0);
         theCurrentUser = &user;
         icon.WordId = icon.ShownWordId = kWord;
     }
 
-    // A stored sound of `frames` samples; an unplayable one holds a format no player knows.
+    // A stored sound of `frames` samples at the device's own rate, so that the device holds as many; an
+    // unplayable one holds a format no player knows.
     void StoreSound(std::int32_t id, int kind, int frames, bool playable = true)
     {
         CQuibSound sound;
         ASSERT_EQ(sound.Create(), RES_OK);
-        sound.SetData(WaveBlock(lumivo::wave::WaveFormat::pcm(1, 22050, 16),
+        sound.SetData(WaveBlock(lumivo::wave::WaveFormat::pcm(1, 44100, 16),
                                 std::vector<std::uint8_t>(std::size_t(frames) * 2, 0x10)),
                       playable ? soundKindWave : 3, 0, 0, 0);
         ASSERT_EQ(sound.SaveAs(id, file, MakeSoundType(std::int16_t(kind), kLanguage)), RES_OK);
@@ -94,12 +81,33 @@ protected:
 
     bool ShowsNoSound() const { return LastStatusText() == QString::fromUtf8(kNoSoundText); }
 
+    // The length, in samples, of every sound the device took so far. The device lets go of each once it
+    // is seen, so that a sound played again shows again and a next activation finds the device free.
+    const std::vector<int>& Played()
+    {
+        if (const CSoundSample* sample = theSoundDevice->GetSample()) {
+            played.push_back(static_cast<int>(sample->size()));
+            theSoundDevice->Free();
+        }
+        return played;
+    }
+
+    // The program's speech engine, speaking into a mixer that stands still on a clock that does not
+    // wait for the end: what it was last asked to say is what shows.
+    void StartSpeech()
+    {
+        theSpeechEngine = std::make_unique<CSpeechEngine>();
+        ASSERT_EQ(theSpeechEngine->Init(), 0);
+        lumivo::audio::mixer().setPaused(true);
+        speechClock.emplace();
+    }
+    static QString SpokenText() { return theSpeechEngine->GetSpokenText(); }
+
     int file = 0;
-    RecordingDevice device;
+    std::vector<int> played;
     CQuibUser user;
     CQuibIcon icon;
-    std::vector<std::pair<QString, QString>> spoken;
-    bool speechWorks = true;
+    std::optional<lumivo::clock::TestClock> speechClock;
 };
 
 } // namespace
@@ -110,29 +118,30 @@ TEST_F(IconEventsTest, LongPressWaitsForTheLastSoundButNotAfterDeselect)
     StoreSound(kWord, 5, 100);
     theLastSoundTick = CurrentSoundTick() - 3000;
     icon.OnLLongDown();
-    EXPECT_TRUE(device.frames.empty()) << "3,000 ms after the last sound";
+    EXPECT_TRUE(Played().empty()) << "3,000 ms after the last sound";
     clock.advance(1);
     icon.OnLLongDown();
-    EXPECT_EQ(device.frames, std::vector<int>{100});
+    EXPECT_EQ(Played(), std::vector<int>{100});
 
     icon.OnLLongDown(); // the sound just started
-    EXPECT_EQ(device.frames.size(), 1u);
+    EXPECT_EQ(Played().size(), 1u);
     icon.Deselect();
     icon.OnLLongDown();
-    EXPECT_EQ(device.frames.size(), 2u);
+    EXPECT_EQ(Played().size(), 2u);
 
     // While a sound plays, neither a press nor a direct activation starts anything or says anything.
-    device.playing = true;
+    const CSoundSample* playing = lumivo::test::playEndlessSound();
     SetStatusText({});
     clock.advance(5000);
     icon.OnLLongDown();
     icon.Activate(0);
-    EXPECT_EQ(device.frames.size(), 2u);
+    EXPECT_EQ(theSoundDevice->GetSample(), playing);
     EXPECT_TRUE(LastStatusText().isEmpty());
 }
 
 TEST_F(IconEventsTest, OwnSoundThatFailsSkipsTheWordsSoundButNotTheOutputSettings)
 {
+    StartSpeech();
     StoreSound(kOwnSound, 5, 50, false);
     StoreSound(kWord, 5, 100);
     icon.SoundId = kOwnSound;
@@ -141,41 +150,45 @@ TEST_F(IconEventsTest, OwnSoundThatFailsSkipsTheWordsSoundButNotTheOutputSetting
     user.Voice1 = QStringLiteral("first");
 
     icon.Activate(0);
-    EXPECT_TRUE(device.frames.empty());
-    ASSERT_EQ(spoken.size(), 1u);
-    EXPECT_EQ(spoken[0], std::pair(QStringLiteral("first"), QStringLiteral("hus")));
+    EXPECT_TRUE(Played().empty());
+    EXPECT_EQ(theSpeechEngine->GetCurrentVoiceName(), "first");
+    EXPECT_EQ(SpokenText(), "hus");
     EXPECT_FALSE(ShowsNoSound());
 }
 
 TEST_F(IconEventsTest, SpeechWithoutTextOrThatFailsGoesOnToTheNextSettingAndTheMessage)
 {
+    StartSpeech();
     StoreSound(kWord, kOtherSoundKind, 70);
     user.FirstOutput = kSpeech;
     user.SecondOutput = kOtherSoundKind;
     icon.Activate(0); // no word loaded: nothing to say
-    EXPECT_TRUE(spoken.empty());
-    EXPECT_EQ(device.frames, std::vector<int>{70});
+    EXPECT_TRUE(SpokenText().isEmpty());
+    EXPECT_EQ(Played(), std::vector<int>{70});
 
     LoadIconWord(QStringLiteral("hus"));
     icon.Sound.reset();
     user.SecondOutput = kSpeech;
     user.Voice1 = QStringLiteral("first");
     user.Voice2 = QStringLiteral("second");
-    speechWorks = false;
+    // Speech fails: the audio output cannot be opened.
+    lumivo::audio::shutdown();
+    ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     SetAppCursor(CURSOR_HAND);
     icon.Activate(0);
-    ASSERT_EQ(spoken.size(), 2u);
-    EXPECT_EQ(spoken[1].first, "second");
+    EXPECT_EQ(theSpeechEngine->GetCurrentVoiceName(), "second") << "the second setting was tried";
+    EXPECT_TRUE(SpokenText().isEmpty());
     EXPECT_TRUE(ShowsNoSound());
     EXPECT_EQ(GetAppCursor(), CURSOR_ARROW);
 }
 
 TEST_F(IconEventsTest, ShownInflexionWithNothingToPlayFallsBackOnceToTheIconsWord)
 {
+    StartSpeech();
     StoreSound(kWord, 5, 100);
     icon.ShownWordId = 11; // no sound, no stored word
     icon.Activate(0);
-    EXPECT_EQ(device.frames, std::vector<int>{100});
+    EXPECT_EQ(Played(), std::vector<int>{100});
     EXPECT_FALSE(ShowsNoSound());
 
     // The shown inflexion speaks its own text.
@@ -184,26 +197,26 @@ TEST_F(IconEventsTest, ShownInflexionWithNothingToPlayFallsBackOnceToTheIconsWor
     user.FirstOutput = kSpeech;
     icon.Sound.reset();
     icon.Activate(0);
-    ASSERT_EQ(spoken.size(), 1u);
-    EXPECT_EQ(spoken[0].second, "huse");
+    EXPECT_EQ(SpokenText(), "huse");
 }
 
 TEST_F(IconEventsTest, SecondActivationLeavesTheKeptSoundToTheOutputSettings)
 {
+    StartSpeech();
     StoreSound(kWord, 5, 100);
     LoadIconWord(QStringLiteral("hus"));
     user.FirstOutput = kSpeech;
     icon.Activate(0);
-    EXPECT_EQ(device.frames.size(), 1u);
-    EXPECT_TRUE(spoken.empty());
+    EXPECT_EQ(Played().size(), 1u);
+    EXPECT_TRUE(SpokenText().isEmpty());
 
     icon.Activate(0); // still selected: the word is spoken, its sound not played again here
-    EXPECT_EQ(device.frames.size(), 1u);
-    EXPECT_EQ(spoken.size(), 1u);
+    EXPECT_EQ(Played().size(), 1u);
+    EXPECT_EQ(SpokenText(), "hus");
 
     user.FirstOutput = 5; // a sound-kind setting plays the kept sound
     icon.Activate(0);
-    EXPECT_EQ(device.frames.size(), 2u);
+    EXPECT_EQ(Played().size(), 2u);
 }
 
 TEST_F(IconEventsTest, IconWithNothingToShowIsListedButNotFlaggedSelected)

@@ -156,7 +156,7 @@ TEST_F(ObjectIndexTest, WordIndexIsRebuiltOverActiveFilesAndLanguages)
     StoreWord(first, 10, 8, "cat");
     StoreWord(first, 11, 5, "ignored");
     StoreWord(second, 12, 2, "hund");
-    UpdateActiveFiles();
+    UpdateActiveFiles({});
     theCurrentLanguage = 2;
     theSecondLanguage = 8;
     theTranslateLanguage = 2;
@@ -190,7 +190,7 @@ TEST_F(ObjectIndexTest, StoredWordsAreLoadedByTheProgramsWordMaker)
         ASSERT_EQ(word.SaveAs(id, file, MakeWordType(2)), RES_OK);
         ASSERT_EQ(word.Write(), RES_OK);
     }
-    UpdateActiveFiles();
+    UpdateActiveFiles({});
     theCurrentLanguage = 2;
 
     CQuibObjIndex::LoadWords();
@@ -211,7 +211,7 @@ TEST_F(ObjectIndexTest, PageIndexUsesItsOwnLanguagesAndTheInstalledMaker)
     Thing otherKind;
     ASSERT_EQ(otherKind.Create(), RES_OK);
     ASSERT_EQ(otherKind.SaveAs(8, file, MakeBgType(2, 2)), RES_OK);
-    UpdateActiveFiles();
+    UpdateActiveFiles({});
     const auto pages = thePageObjectMaker.scoped([](CResEntry* record, QString& name) {
         auto page = MakeNamedThing(record, name);
         name = QString("page %1").arg(record->GetId());

@@ -1,16 +1,24 @@
 #include "core/Sound.h"
+#include "media/SoundDevice.h"
+#include "tests/support/AudioTestHelpers.h"
 #include "tests/support/Bytes.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/MediaSamples.h"
 
 #include "store/ResourceManager.h"
 #include "store/ResourceTypes.h"
+
+#include <QFile>
 
 #include <cmath>
 
 using lumivo::test::boundRecordBytes;
 using lumivo::test::LumivoTest;
+using lumivo::test::runTool;
 using lumivo::test::setBoundRecordBytes;
+using lumivo::test::sine;
 using lumivo::wave::WaveFormat;
+namespace audio = lumivo::audio;
 
 namespace
 {
@@ -26,31 +34,27 @@ WaveBlock tone(int rate, int frames)
     return WaveBlock(WaveFormat::pcm(1, rate, 16), std::move(bytes));
 }
 
-class RecordingDevice : public SoundDevicePort
-{
-public:
-    bool LoadFromWaveData(const WaveBlock& block) override
-    {
-        blocks.push_back(block);
-        return true;
-    }
-    bool Play() override { return true; }
-    bool IsPlaying() override { return false; }
-    void Stop() override {}
-    std::vector<WaveBlock> blocks;
-};
-
 } // namespace
 
+// The program's sound device, on SDL's silent driver, plays what the stored sounds give it.
 class SoundTest : public LumivoTest
 {
 protected:
     void SetUp() override
     {
         LumivoTest::SetUp();
-        theSoundDevicePort.set([this] { return &device; });
+        ASSERT_EQ(CSoundDevice::InitSound(), 0);
     }
-    RecordingDevice device;
+
+    // The samples the device holds, as bytes; none when it holds no sound.
+    static std::vector<std::uint8_t> HeldBytes()
+    {
+        const CSoundSample* sample = theSoundDevice->GetSample();
+        if (!sample)
+            return {};
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(sample->data());
+        return {bytes, bytes + sample->size() * 2};
+    }
 };
 
 TEST_F(SoundTest, HeaderIsTwentyBytesAndReadersHonourAnyLength)
@@ -93,32 +97,34 @@ TEST_F(SoundTest, ShortOrLyingRecordsGiveNoDataAndPlayNothing)
     lying[16] = 0xFF;
     sound.SetData(lying, soundKindWave, 0, 0, 0);
     EXPECT_FALSE(sound.Play());
-    EXPECT_TRUE(device.blocks.empty());
+    EXPECT_FALSE(theSoundDevice->GetSample());
 }
 
 TEST_F(SoundTest, PlaysWaveAndMp3KindsOnly)
 {
     CQuibSound sound;
     ASSERT_EQ(sound.Create(), RES_OK);
-    const WaveBlock block = tone(22050, 22050);
+    // At the device's own rate, so that it holds the samples as they are.
+    const WaveBlock block = tone(44100, 44100);
     sound.SetData(block, soundKindWave | soundChannelMono, 0, 1000, 44100);
     ASSERT_TRUE(sound.Play());
-    ASSERT_EQ(device.blocks.size(), 1u);
-    EXPECT_EQ(device.blocks[0].bytes(), block.bytes());
+    const std::vector<std::uint8_t> samples(block.samples(), block.samples() + block.sampleBytes());
+    EXPECT_EQ(HeldBytes(), samples);
 
+    // An MP3 of a second at 22,050 Hz plays for a second: it is decoded at its stream's rate.
     std::vector<std::uint8_t> mp3;
-    ASSERT_GT(EncodeMp3(block, mp3, 5 | soundChannelMono), 0);
+    ASSERT_GT(EncodeMp3(tone(22050, 22050), mp3, 5 | soundChannelMono), 0);
     sound.SetData(mp3, 5 | soundChannelMono, 0, 1000, std::int32_t(mp3.size()));
     ASSERT_TRUE(sound.Play());
-    ASSERT_EQ(device.blocks.size(), 2u);
-    EXPECT_EQ(device.blocks[1].samplesPerSec(), 22050u);
-    EXPECT_NEAR(double(GetWaveDurationMs(device.blocks[1])), 1000.0, 53.0);
+    const CSoundSample* decoded = theSoundDevice->GetSample();
+    ASSERT_TRUE(decoded);
+    EXPECT_NEAR(double(theSoundDevice->GetLengthMs()), 1000.0, 53.0);
 
     for (int kind : {3, 9}) {
         sound.SetData(block, std::uint16_t(kind), 0, 1000, 0);
         EXPECT_FALSE(sound.Play()) << kind;
     }
-    EXPECT_EQ(device.blocks.size(), 2u);
+    EXPECT_EQ(theSoundDevice->GetSample(), decoded) << "nothing else was given to the device";
 }
 
 TEST_F(SoundTest, StoredSoundSurvivesSaveAndReopen)
@@ -144,4 +150,73 @@ TEST_F(SoundTest, StoredSoundSurvivesSaveAndReopen)
     EXPECT_EQ(*loaded.Data, block.bytes());
     EXPECT_EQ(loaded.SoundAuthor, 3);
     EXPECT_EQ(loaded.SoundDuration, 22);
+}
+
+TEST_F(SoundTest, SaveToSoundStoresTheSampleAsMonoMp3)
+{
+    CQuibSound sound;
+    ASSERT_EQ(sound.Create(), RES_OK);
+    const audio::Samples sample = sine(0.5, 440, 44100);
+    EncodedSound encoded;
+    EXPECT_EQ(CSoundDevice::SaveToSound(nullptr, encoded), -1);
+    ASSERT_EQ(CSoundDevice::SaveToSound(&sample, encoded), 0);
+    ASSERT_TRUE(StoreEncodedSound(sound, encoded));
+    EXPECT_EQ(sound.SoundFormat, 0x104);
+    EXPECT_EQ(sound.SoundAuthor, 0);
+    EXPECT_EQ(sound.SoundDuration, 1000);
+    EXPECT_GT(sound.SoundBitRate, 6000); // about 64 kbit/s
+    EXPECT_LT(sound.SoundBitRate, 10000);
+
+    // It plays back through the device at its true length.
+    ASSERT_TRUE(sound.Play());
+    ASSERT_TRUE(theSoundDevice->GetSample());
+    EXPECT_NEAR(theSoundDevice->GetLengthMs(), 1000.0, 60.0);
+}
+
+TEST_F(SoundTest, FilesOfOtherProgramsImportWholeOrNotAtAll)
+{
+    // A stored MP3 that lame tagged with a cover picture plays at its length.
+    const QString wav = tempPath(QStringLiteral("tone.wav"));
+    const QString cover = tempPath(QStringLiteral("cover.jpg"));
+    const QString tagged = tempPath(QStringLiteral("tagged.mp3"));
+    ASSERT_TRUE(
+        runTool("sox", {"-n", "-r", "44100", "-b", "16", "-c", "1", wav, "synth", "1", "sine", "440"}));
+    ASSERT_TRUE(runTool("convert", {"-size", "160x160", "xc:gray", "+noise", "Random", cover}));
+    ASSERT_TRUE(
+        runTool("lame", {"--quiet", "-b", "64", "-m", "m", "--add-id3v2", "--ti", cover, wav, tagged}));
+    QFile file(tagged);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray mp3 = file.readAll();
+    CQuibSound sound;
+    ASSERT_EQ(sound.Create(), RES_OK);
+    sound.SetData(std::vector<std::uint8_t>(mp3.begin(), mp3.end()), 0x104, 0, 1000, 8000);
+    ASSERT_TRUE(sound.Play());
+    ASSERT_TRUE(theSoundDevice->GetSample());
+    EXPECT_NEAR(theSoundDevice->GetLengthMs(), 1000.0, 60.0);
+
+    // A WAVE whose header claims 4.29 GHz is refused, and no empty sound is stored from it.
+    QByteArray lying;
+    {
+        QFile source(wav);
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+        lying = source.readAll();
+    }
+    const int rateAt = lying.indexOf("fmt ") + 8 + 4;
+    ASSERT_GT(rateAt, 12);
+    lying.replace(rateAt, 4, QByteArray("\xFF\xFF\xFF\xFF", 4));
+    const QString lyingPath = tempPath(QStringLiteral("lying.wav"));
+    {
+        QFile lyingFile(lyingPath);
+        ASSERT_TRUE(lyingFile.open(QIODevice::WriteOnly));
+        lyingFile.write(lying);
+    }
+    EXPECT_EQ(theSoundDevice->Load(lyingPath), soundUnknownFormat);
+    EXPECT_FALSE(theSoundDevice->GetSample());
+    CQuibSound empty;
+    ASSERT_EQ(empty.Create(), RES_OK);
+    const audio::Samples nothing;
+    EncodedSound encoded;
+    EXPECT_EQ(CSoundDevice::SaveToSound(&nothing, encoded), -1);
+    EXPECT_FALSE(StoreEncodedSound(empty, encoded));
+    EXPECT_FALSE(empty.Play());
 }

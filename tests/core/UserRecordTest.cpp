@@ -80,20 +80,19 @@ TEST_F(UserRecordTest, WindowRectangleIsTakenFromAVisibleMainWindow)
     user.WindowRect = CRect(0, 0, 800, 600);
     theCurrentUser = &user;
 
-    StoreWindowRect(); // no main window
+    StoreWindowRect(MainWindowState{}); // no main window
     EXPECT_EQ(user.WindowRect, CRect(0, 0, 800, 600));
 
     MainWindowState window{true, false, CRect(10, 10, 1034, 778)};
-    const auto provider = theMainWindowStateProvider.scoped([&] { return window; });
-    StoreWindowRect(); // hidden
+    StoreWindowRect(window); // hidden
     EXPECT_EQ(user.WindowRect, CRect(0, 0, 800, 600));
 
     window.visible = true;
-    StoreWindowRect();
+    StoreWindowRect(window);
     EXPECT_EQ(user.WindowRect, CRect(10, 10, 1034, 778));
 
     CQuibUser other;
-    StoreWindowRect(&other); // an empty rectangle is not filled from the window
+    StoreWindowRect(window, &other); // an empty rectangle is not filled from the window
     EXPECT_TRUE(other.WindowRect.IsRectEmpty());
 }
 

@@ -104,7 +104,7 @@ protected:
         // The languages as the reload sequence sets them for this user.
         theCurrentLanguage = theCurrentUser->PrimaryLanguage;
         theSecondLanguage = theCurrentUser->SecondLanguage;
-        UpdateSystemList();
+        UpdateSystemList(CurrentUserFilesOf(theCurrentUser));
         theCurrentLanguageRec = FindSystemRecord(theCurrentLanguage);
         theSearchLanguages = {theCurrentLanguage, theSecondLanguage, kAnyLanguage};
         CQuibObjIndex::LoadWords();

@@ -70,7 +70,7 @@ TEST_F(MessagesTest, ADanishUserReadsTheDanishRecordsTextsAndAnswers)
 
     // With the data files closed, the program's own Danish table speaks.
     ASSERT_EQ(CloseDataFile(0), RES_OK);
-    UpdateSystemList();
+    UpdateSystemList(CurrentUserFilesOf(theCurrentUser));
     EXPECT_EQ(theCurrentLanguageRec, nullptr);
     EXPECT_EQ(RefusalText(), QString::fromUtf8("For lavt versionsnummer til at åbne filen."));
 }
@@ -88,7 +88,7 @@ TEST_F(MessagesTest, OnAnEnglishSystemTheSystemLanguageComesFirstAndTheUsersFill
     EXPECT_EQ(RefusalText(), kRecordRefusal);
 
     ASSERT_EQ(CloseDataFile(0), RES_OK);
-    UpdateSystemList();
+    UpdateSystemList(CurrentUserFilesOf(theCurrentUser));
     EXPECT_EQ(RefusalText(), "Too low version number to open file.");
     EXPECT_EQ(LoadSystemString(4711), "???");
 }

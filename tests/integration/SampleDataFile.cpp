@@ -188,7 +188,7 @@ void MakeDanishCurrent()
     theCurrentLanguage = kDanish;
     theSecondLanguage = kEnglish;
     theSearchLanguages = {kDanish, kEnglish};
-    UpdateSystemList();
+    UpdateSystemList(CurrentUserFilesOf(theCurrentUser));
     theCurrentLanguageRec = FindSystemRecord(kDanish);
     CQuibObjIndex::LoadWords();
 }

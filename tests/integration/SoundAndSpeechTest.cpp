@@ -195,7 +195,9 @@ TEST_F(SoundAndSpeechTest, ARecordingKeptAsMp3PlaysBackAtItsLength)
     {
         CQuibSound recorded;
         ASSERT_EQ(recorded.Create(), RES_OK);
-        ASSERT_EQ(CSoundDevice::SaveToSound(theSoundDevice->GetSample(), &recorded), 0);
+        EncodedSound encoded;
+        ASSERT_EQ(CSoundDevice::SaveToSound(theSoundDevice->GetSample(), encoded), 0);
+        ASSERT_TRUE(StoreEncodedSound(recorded, encoded));
         ASSERT_EQ(recorded.SaveAs(kSoundId + 1, file, MakeSoundType(kSoundKind, kDanish)), RES_OK);
         EXPECT_EQ(recorded.SoundFormat & soundKindMask, 4); // the device keeps what it stores small
         ASSERT_EQ(recorded.Write(), RES_OK);

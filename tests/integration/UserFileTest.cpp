@@ -127,7 +127,7 @@ TEST_F(UserFileTest, TheUsersCopiesHideTheDataFilesAndLeadBackToThem)
 
     // Without a current user, the user's file drops out of the look-ups.
     theCurrentUser = nullptr;
-    UpdateActiveFiles();
+    UpdateActiveFiles(CurrentUserFilesOf(theCurrentUser));
     EXPECT_EQ(theActiveFiles, std::vector<int>{dataFile});
     auto plain = FindWordById(101);
     ASSERT_TRUE(plain);

@@ -1,5 +1,5 @@
 #include "media/SoundDevice.h"
-#include "core/Sound.h"
+#include "media/SoundFunctions.h"
 #include "platform/audio/Audio.h"
 #include "platform/types/Clock.h"
 #include "platform/wave/Riff.h"
@@ -249,69 +249,6 @@ TEST_F(SoundDeviceTest, SoundModelThreePlaysThroughTheProgramsDevice)
     StopSound();
     EXPECT_FALSE(IsSoundPlaying());
     CSoundDevice::CloseSound();
-    EXPECT_EQ(theSoundDevicePort(), nullptr);
-}
-
-TEST_F(SoundDeviceTest, SaveToSoundStoresTheSampleAsMonoMp3)
-{
-    CQuibSound sound;
-    ASSERT_EQ(sound.Create(), RES_OK);
-    const audio::Samples sample = sine(0.5, 440, 44100);
-    EXPECT_EQ(CSoundDevice::SaveToSound(nullptr, &sound), -1);
-    EXPECT_EQ(CSoundDevice::SaveToSound(&sample, nullptr), -1);
-    ASSERT_EQ(CSoundDevice::SaveToSound(&sample, &sound), 0);
-    EXPECT_EQ(sound.SoundFormat, 0x104);
-    EXPECT_EQ(sound.SoundAuthor, 0);
-    EXPECT_EQ(sound.SoundDuration, 1000);
-    EXPECT_GT(sound.SoundBitRate, 6000); // about 64 kbit/s
-    EXPECT_LT(sound.SoundBitRate, 10000);
-
-    // It plays back through the device at its true length.
-    ASSERT_EQ(CSoundDevice::InitSound(), 0);
-    ASSERT_TRUE(sound.Play());
-    ASSERT_TRUE(theSoundDevice->GetSample());
-    EXPECT_NEAR(theSoundDevice->GetLengthMs(), 1000.0, 60.0);
-}
-
-TEST_F(SoundDeviceTest, FilesOfOtherProgramsImportWholeOrNotAtAll)
-{
-    // A stored MP3 that lame tagged with a cover picture plays at its length.
-    const QString wav = tempPath(QStringLiteral("tone.wav"));
-    const QString cover = tempPath(QStringLiteral("cover.jpg"));
-    const QString tagged = tempPath(QStringLiteral("tagged.mp3"));
-    ASSERT_TRUE(
-        runTool("sox", {"-n", "-r", "44100", "-b", "16", "-c", "1", wav, "synth", "1", "sine", "440"}));
-    ASSERT_TRUE(runTool("convert", {"-size", "160x160", "xc:gray", "+noise", "Random", cover}));
-    ASSERT_TRUE(
-        runTool("lame", {"--quiet", "-b", "64", "-m", "m", "--add-id3v2", "--ti", cover, wav, tagged}));
-    QFile file(tagged);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray mp3 = file.readAll();
-    CQuibSound sound;
-    ASSERT_EQ(sound.Create(), RES_OK);
-    sound.SetData(std::vector<std::uint8_t>(mp3.begin(), mp3.end()), 0x104, 0, 1000, 8000);
-    ASSERT_EQ(CSoundDevice::InitSound(), 0);
-    ASSERT_TRUE(sound.Play());
-    ASSERT_TRUE(theSoundDevice->GetSample());
-    EXPECT_NEAR(theSoundDevice->GetLengthMs(), 1000.0, 60.0);
-
-    // A WAVE whose header claims 4.29 GHz is refused, and no empty sound is stored from it.
-    QByteArray lying;
-    {
-        QFile source(wav);
-        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
-        lying = source.readAll();
-    }
-    const int rateAt = lying.indexOf("fmt ") + 8 + 4;
-    ASSERT_GT(rateAt, 12);
-    lying.replace(rateAt, 4, QByteArray("\xFF\xFF\xFF\xFF", 4));
-    const QString lyingPath = tempPath(QStringLiteral("lying.wav"));
-    writeBytesTo(lyingPath, lying);
-    EXPECT_EQ(theSoundDevice->Load(lyingPath), soundUnknownFormat);
-    EXPECT_FALSE(theSoundDevice->GetSample());
-    CQuibSound empty;
-    ASSERT_EQ(empty.Create(), RES_OK);
-    const audio::Samples nothing;
-    EXPECT_EQ(CSoundDevice::SaveToSound(&nothing, &empty), -1);
-    EXPECT_FALSE(empty.Play());
+    PlaySoundData(block); // closed: no device plays it
+    EXPECT_FALSE(IsSoundPlaying());
 }

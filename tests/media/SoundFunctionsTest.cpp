@@ -2,9 +2,11 @@
 #include "tests/support/LumivoTest.h"
 
 #include "media/SoundDevice.h"
+#include "media/SpeechEngine.h"
 #include "platform/audio/Audio.h"
 #include "platform/registry/Registry.h"
 #include "platform/types/Clock.h"
+#include "tests/support/AudioTestHelpers.h"
 
 #include <QThread>
 
@@ -48,33 +50,6 @@ std::int16_t at16(const WaveBlock& block, std::size_t i)
 {
     return std::int16_t(block.samples()[2 * i] | (block.samples()[2 * i + 1] << 8));
 }
-
-// A sound device that records what it was asked, and keeps its own copy of the sound.
-class FakeDevice : public SoundDevicePort
-{
-public:
-    bool LoadFromWaveData(const WaveBlock& block) override
-    {
-        held = block;
-        ++loads;
-        return true;
-    }
-    bool Play() override
-    {
-        handleDuringPlay = theWaveOutHandle;
-        playing = true;
-        return true;
-    }
-    bool IsPlaying() override { return playing; }
-    void Stop() override { playing = false; }
-    std::uint32_t HeardTick() override { return heardTick; }
-
-    WaveBlock held;
-    int loads = 0;
-    bool playing = false;
-    std::uint32_t heardTick = 0;
-    std::uint32_t handleDuringPlay = 0;
-};
 
 } // namespace
 
@@ -185,21 +160,25 @@ TEST_F(SoundFunctionsTest, ModelThreePlaysThroughTheDeviceOnlyWhenFree)
     PlaySoundData(sound); // no device: nothing, no crash
     EXPECT_FALSE(IsSoundPlaying());
 
-    FakeDevice device;
-    const auto port = theSoundDevicePort.scoped([&device] { return &device; });
+    ASSERT_EQ(CSoundDevice::InitSound(), 0);
+    lumivo::audio::mixer().setPaused(true); // the sound cannot end before it is asked about
     {
         const WaveBlock shortLived = sound;
         PlaySoundData(shortLived);
     }
-    EXPECT_EQ(device.loads, 1);
-    EXPECT_EQ(device.handleDuringPlay, 1u);
-    EXPECT_EQ(device.held.bytes(), sound.bytes());
+    const CSoundSample* held = theSoundDevice->GetSample();
+    ASSERT_TRUE(held);
+    const std::vector<std::uint8_t> samples(sound.samples(), sound.samples() + sound.sampleBytes());
+    EXPECT_EQ(std::vector<std::uint8_t>(reinterpret_cast<const std::uint8_t*>(held->data()),
+                                        reinterpret_cast<const std::uint8_t*>(held->data() + held->size())),
+              samples);
+    EXPECT_EQ(theWaveOutHandle, 0u) << "free again once the device plays";
     EXPECT_TRUE(IsSoundPlaying());
     EXPECT_LT(GetSoundElapsedMs(), 1000u);
 
     theWaveOutHandle = 7; // a wave-output sound still plays
-    PlaySoundData(sound);
-    EXPECT_EQ(device.loads, 1);
+    PlaySoundData(pcm(16, 44100, 1, 441));
+    EXPECT_EQ(theSoundDevice->GetSample(), held);
     theWaveOutHandle = 0;
 
     StopSound();
@@ -207,40 +186,54 @@ TEST_F(SoundFunctionsTest, ModelThreePlaysThroughTheDeviceOnlyWhenFree)
 }
 
 // A device sound starts when the person hears it. A click's reset frees the next long press all the same,
-// while the noted tick keeps the pace; a sound noted later is not moved back.
+// while the noted tick keeps the pace; a sound noted later is not moved back. The mixer stands still
+// until the clock shows the moment the sound is to be heard.
 TEST_F(SoundFunctionsTest, ADeviceSoundCountsFromWhenItIsHeard)
 {
     lumivo::clock::TestClock clock(10000);
-    FakeDevice device;
-    const auto port = theSoundDevicePort.scoped([&device] { return &device; });
+    ASSERT_EQ(CSoundDevice::InitSound(), 0);
+    auto& mixer = lumivo::audio::mixer();
+    const auto heardAfter = [&](std::uint32_t ms) {
+        clock.advance(ms);
+        mixer.setPaused(false);
+        return lumivo::test::waitFor([] { return theSoundDevice->GetHeardTick() != 0; });
+    };
+    mixer.setPaused(true);
     PlaySoundData(pcm(16, 44100, 1, 4410));
     EXPECT_EQ(theLastSoundTick, 10000u);
-    clock.advance(300);
-    device.heardTick = 10250; // the recording opened with silence
+    ASSERT_TRUE(heardAfter(250)); // the recording opened with silence
+    clock.advance(50);
     EXPECT_EQ(GetSoundElapsedMs(), 50u);
     EXPECT_EQ(GetNotedSoundElapsedMs(), 50u);
 
+    mixer.setPaused(true);
     PlaySoundData(pcm(16, 44100, 1, 4410));
     theLastSoundTick = 0; // the click that asked for it
-    device.heardTick = 10320;
-    clock.advance(100);
+    ASSERT_TRUE(heardAfter(20));
+    clock.advance(80);
     EXPECT_EQ(GetSoundElapsedMs(), 10400u);
     EXPECT_EQ(GetNotedSoundElapsedMs(), 80u);
 
+    mixer.setPaused(true);
     PlaySoundData(pcm(16, 44100, 1, 4410));
     NoteSoundTick(10450); // speech that ended before the device could tell
-    device.heardTick = 10420;
-    clock.advance(100);
+    ASSERT_TRUE(heardAfter(20));
+    clock.advance(80);
     EXPECT_EQ(GetSoundElapsedMs(), 50u);
     EXPECT_EQ(GetNotedSoundElapsedMs(), 50u);
 }
 
 TEST_F(SoundFunctionsTest, SpeakingCountsOnlyWithoutADevice)
 {
-    const auto speaking = theSpeakingQuery.scoped([] { return true; });
+    theSpeechEngine = std::make_unique<CSpeechEngine>();
+    ASSERT_EQ(theSpeechEngine->Init(), 0);
+    ASSERT_EQ(theSpeechEngine->SelectVoice({}), 0);
+    // Speech into a mixer that stands still, on a clock that does not wait for its end.
+    lumivo::audio::mixer().setPaused(true);
+    const lumivo::clock::TestClock clock;
+    ASSERT_EQ(theSpeechEngine->Speak(QStringLiteral("hund")), speakDone);
     EXPECT_TRUE(IsSoundPlaying());
-    FakeDevice device;
-    const auto port = theSoundDevicePort.scoped([&device] { return &device; });
+    ASSERT_EQ(CSoundDevice::InitSound(), 0);
     EXPECT_FALSE(IsSoundPlaying());
 }
 
@@ -293,14 +286,13 @@ TEST_F(SoundFunctionsTest, SoundModelComesFromTheSettingsOnce)
     EXPECT_EQ(theSoundModel, 3);
 }
 
-TEST_F(SoundFunctionsTest, TheProgramsSoundDeviceFitsTheHook)
+TEST_F(SoundFunctionsTest, ModelThreeGivesTheDeviceAnyBlockAsItsOwnSamples)
 {
-    CSoundDevice device;
-    SoundDevicePortFor<CSoundDevice> devicePort(device);
-    const auto port = theSoundDevicePort.scoped([&devicePort] { return &devicePort; });
+    ASSERT_EQ(CSoundDevice::InitSound(), 0);
+    lumivo::audio::mixer().setPaused(true);
     PlaySoundData(pcm(8, 22050, 2, 22050));
-    ASSERT_TRUE(device.GetSample());
-    EXPECT_EQ(device.GetSample()->size(), 44100u);
+    ASSERT_TRUE(theSoundDevice->GetSample());
+    EXPECT_EQ(theSoundDevice->GetSample()->size(), 44100u);
     EXPECT_TRUE(IsSoundPlaying()) << lumivo::audio::lastError().toStdString();
     StopSound();
     EXPECT_FALSE(IsSoundPlaying());

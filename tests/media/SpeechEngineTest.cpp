@@ -1,5 +1,4 @@
 #include "media/SpeechEngine.h"
-#include "core/IconEvents.h"
 #include "media/SoundFunctions.h"
 #include "platform/audio/Audio.h"
 #include "platform/types/Clock.h"
@@ -217,13 +216,13 @@ TEST_F(SpeechEngineTest, ActivationSpeaksOnlyThroughAReadyEngine)
 {
     const QString voice = QStringLiteral("Danish");
     const QString text = QStringLiteral("hund");
-    EXPECT_FALSE(theSpeakWithVoice(voice, text)) << "no engine";
+    EXPECT_FALSE(SpeakWithVoice(voice, text)) << "no engine";
     theSpeechEngine = std::make_unique<CSpeechEngine>();
-    EXPECT_FALSE(theSpeakWithVoice(voice, text)) << "not ready yet";
+    EXPECT_FALSE(SpeakWithVoice(voice, text)) << "not ready yet";
     ASSERT_EQ(theSpeechEngine->Init(), 0);
     const clock::TestClock testClock;
-    EXPECT_TRUE(theSpeakWithVoice(voice, text));
+    EXPECT_TRUE(SpeakWithVoice(voice, text));
     theSpeechEngine->StopSpeaking();
     ResetSpeechEngine();
-    EXPECT_FALSE(theSpeakWithVoice(voice, text));
+    EXPECT_FALSE(SpeakWithVoice(voice, text));
 }

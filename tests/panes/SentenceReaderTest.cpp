@@ -6,6 +6,7 @@
 #include "media/SoundFunctions.h"
 #include "platform/types/Clock.h"
 #include "tests/support/AudioTestHelpers.h"
+#include "tests/support/EndlessSound.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/RecordingIcon.h"
 
@@ -80,11 +81,10 @@ TEST_F(SentenceReaderTest, ASoundThatNeverEndsHoldsEachIconAtMost30Seconds)
 {
     lumivo::clock::TestClock clock(100000);
     addRecordingIcons(2);
-    bool playing = false;
-    const auto speaking = theSpeakingQuery.scoped([&] { return playing; });
+    ASSERT_EQ(CSoundDevice::InitSound(), 0);
     m_reader.Start(m_sentence);
     ASSERT_EQ(m_activated.size(), 1u);
-    playing = true;
+    lumivo::test::playEndlessSound();
     clock.advance(29999);
     m_reader.OnTick();
     EXPECT_EQ(m_activated.size(), 1u);

@@ -12,6 +12,7 @@
 #include "panes/Panes.h"
 #include "platform/types/Clock.h"
 #include "shell/MainClientWnd.h"
+#include "system/StatusText.h"
 #include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
@@ -341,8 +342,10 @@ TEST_F(BrowsePaneTest, TheSpeakerAndALongPressActivateTheIconOnceEach)
     showFor({360, 270}, kBrowseDefaultFlags | kBrowseSpeaker);
     // Activating an icon without a sound or a word says so in the status bar: one line per activation.
     int activations = 0;
-    const auto status = theStatusTextSink.scoped(
-        [&](const QString& text) { activations += text == QString::fromUtf8(kNoSoundText) ? 1 : 0; });
+    QObject receiver;
+    QObject::connect(&theStatusText, &CStatusText::changed, &receiver, [&](const QString& text) {
+        activations += text == QString::fromUtf8(kNoSoundText) ? 1 : 0;
+    });
     const CPoint speaker = buttonRect(kBrowseButtonSpeaker).CenterPoint();
     EXPECT_TRUE(theBrowsePane.OnClick(0, speaker.x, speaker.y, 0));
     EXPECT_EQ(activations, 1);

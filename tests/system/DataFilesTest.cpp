@@ -222,7 +222,7 @@ TEST_F(DataFilesTest, SavedCompactedAndReopenedIntact)
     int result = 0;
     ASSERT_EQ(OpenDataFile(path, &file, &result), 0);
     ScanDataFolder(file);
-    UpdateSystemList();
+    UpdateSystemList({});
     ASSERT_EQ(theSystemMap.size(), 20u);
     EXPECT_EQ(FindSystemRecord(3)->m_name, "Language 3 renamed");
     EXPECT_EQ(FindSystemRecord(13)->m_name, "L13");

@@ -78,7 +78,7 @@ TEST_F(LanguageRecordsTest, RecordsSurviveASaveAndReopen)
     int result = 0;
     ASSERT_EQ(OpenDataFile(path, &file, &result), 0);
     ScanDataFolder(file);
-    UpdateSystemList();
+    UpdateSystemList({});
     const CQuibSystem* record = FindSystemRecord(2);
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record->m_name, "Dansk");
@@ -94,7 +94,7 @@ TEST_F(LanguageRecordsTest, LaterActiveFileWinsAndChainsToTheEarlierRecord)
     const int newer = DataFile("newer.tvf", 7);
     ASSERT_EQ(test::WriteLanguageRecord(older, 1002, 2, "old"), RES_OK);
     ASSERT_EQ(test::WriteLanguageRecord(newer, 1002, 2, "new"), RES_OK);
-    UpdateSystemList();
+    UpdateSystemList({});
 
     ASSERT_EQ(theActiveFiles, (std::vector<int>{older, newer}));
     const CQuibSystem* record = FindSystemRecord(2);
@@ -109,14 +109,14 @@ TEST_F(LanguageRecordsTest, RebuildingTheListDropsThePointersIntoTheOldRecords)
 {
     const int file = DataFile("data.tvf", 1);
     ASSERT_EQ(test::WriteLanguageRecord(file, 1008, 8, "English"), RES_OK);
-    UpdateSystemList();
+    UpdateSystemList({});
     theCurrentLanguageRec = FindSystemRecord(8);
     theInstallLanguageRec = FindSystemRecord(8);
     theTranslateLanguageRec = FindSystemRecord(8);
     ASSERT_NE(theCurrentLanguageRec, nullptr);
 
     // A lookup between the rebuild and the reload's own reset must not reach the deleted records.
-    UpdateSystemList();
+    UpdateSystemList({});
     EXPECT_EQ(theCurrentLanguageRec, nullptr);
     EXPECT_EQ(theInstallLanguageRec, nullptr);
     EXPECT_EQ(theTranslateLanguageRec, nullptr);
@@ -129,7 +129,7 @@ TEST_F(LanguageRecordsTest, OnlyRecordIds1000To1255AreLoaded)
     const int file = DataFile("data.tvf", 1);
     for (int id : {999, 1000, 1255, 1256})
         ASSERT_EQ(test::WriteLanguageRecord(file, id, static_cast<std::uint16_t>(id - 1000), "x"), RES_OK);
-    UpdateSystemList();
+    UpdateSystemList({});
 
     std::vector<int> languages;
     for (const auto& [language, record] : theSystemMap)
@@ -144,7 +144,7 @@ TEST_F(LanguageRecordsTest, ActiveFilesPutDataFilesByVersionThenTimeAndTheOutput
     const int oldest = DataFile("c.tvf", 1, 3000);
     const int output = DataFile("d.tvf", 0, 500);
     theOutputFile = output;
-    UpdateActiveFiles();
+    UpdateActiveFiles({});
     EXPECT_EQ(theActiveFiles, (std::vector<int>{oldest, early, late, output}));
 }
 
@@ -153,12 +153,7 @@ TEST_F(LanguageRecordsTest, ActiveFilesEndWithTheProfileAndTheUserFile)
     const int data = DataFile("data.tvf", 1);
     const int userFile = DataFile("user.tvf", 2);
     const int profileFile = DataFile("profile.tvf", 3);
-    {
-        const auto source = theCurrentUserFilesSource.scoped([=] {
-            return CurrentUserFiles{userFile, profileFile};
-        });
-        UpdateActiveFiles();
-    }
+    UpdateActiveFiles(CurrentUserFiles{userFile, profileFile});
     EXPECT_EQ(theActiveFiles, (std::vector<int>{data, profileFile, userFile}));
 }
 

@@ -7,6 +7,7 @@
 #include "resources/strings/StringTable.h"
 #include "store/Registry.h"
 #include "system/LanguageRecords.h"
+#include "system/StatusText.h"
 #include "system/SystemSettings.h"
 #include "tests/support/LumivoTest.h"
 
@@ -244,7 +245,9 @@ TEST_F(SystemStringsTest, StatusTextStampsItsTime)
 {
     clock::TestClock testClock(1234);
     QString shown;
-    const auto sink = theStatusTextSink.scoped([&](const QString& text) { shown = text; });
+    QObject receiver;
+    QObject::connect(&theStatusText, &CStatusText::changed, &receiver,
+                     [&](const QString& text) { shown = text; });
 
     SetStatusText(LoadSystemString(9223));
     EXPECT_EQ(shown, "Saving userfile");
