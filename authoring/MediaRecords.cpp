@@ -85,10 +85,13 @@ MediaRecordError StorePictureRecord(const RgbImage& image, const RecordPlace& pl
 
 MediaRecordError StoreSoundRecord(const CSoundSample& sample, const RecordPlace& place)
 {
+    EncodedSound encoded;
+    if (CSoundDevice::SaveToSound(&sample, encoded) != soundDeviceOk)
+        return MediaRecordError::CannotEncode;
     CQuibSound made;
     if (made.Create() != RES_OK)
         return MediaRecordError::CannotWrite;
-    if (CSoundDevice::SaveToSound(&sample, &made) != soundDeviceOk) {
+    if (!StoreEncodedSound(made, encoded)) {
         made.CMyRes::Remove(-1, -1);
         return MediaRecordError::CannotEncode;
     }
