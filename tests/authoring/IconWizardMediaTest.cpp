@@ -1,6 +1,6 @@
 // The icon wizard's picture and sound pages with real files: a chosen picture shapes a new icon and is
 // kept at most three times its size; a sound too short to be one is not stored; a recording stops
-// itself at its limit.
+// itself at its limit; without a free id nothing is stored and the author is told.
 
 #include "authoring/AuthoringStrings.h"
 #include "authoring/ImageOperations.h"
@@ -48,7 +48,9 @@ protected:
         });
         for (const QString& path : m_files)
             answerer.reply(path);
-        return RunIconWizard(nullptr, nullptr, kIconActionAdd, &theMainPane, 0, 0);
+        const bool finished = RunIconWizard(nullptr, nullptr, kIconActionAdd, &theMainPane, 0, 0);
+        m_asked = answerer.questions();
+        return finished;
     }
 
     QString writeTone(const QString& name, int milliseconds)
@@ -62,6 +64,7 @@ protected:
     }
 
     QStringList m_files; // what the file dialogs are answered with, in order
+    std::vector<lumivo::ui::Question> m_asked;
 };
 
 CWizardPage& picturePage(CIconWizard& wizard)
@@ -145,4 +148,20 @@ TEST_F(IconWizardMediaTest, ARecordingStopsItselfAtTenSecondsAndTheButtonSaysSta
     }));
     EXPECT_EQ(countRecords(userFile(), MakeSoundType(kSoundKind, kLanguage)), 1);
     EXPECT_GE(page().Icons.back()->SoundId, kFirstSystemItemId);
+}
+
+TEST_F(IconWizardMediaTest, WithoutAFreeIdThePictureIsNotStoredAndTheAuthorIsTold)
+{
+    addWord(500, QStringLiteral("hus"));
+    const QString path = tempPath("sol.png");
+    ASSERT_TRUE(ToDisplayImage(patternImage(64, 64)).save(path, "PNG"));
+    m_files = {path};
+    const auto noId =
+        theItemIdRandomHook.scoped([](std::int32_t, std::int32_t) { return kLastSystemItemId + 1; });
+    ASSERT_TRUE(addIconThrough(picturePage,
+                               [](CIconWizard& wizard) { wizard.PicturePage().ChooseButton()->click(); }));
+    EXPECT_EQ(page().Icons.back()->PictId, 0);
+    EXPECT_EQ(countRecords(userFile(), MakePictType(kMediaKind, kLanguage)), 0);
+    ASSERT_FALSE(m_asked.empty());
+    EXPECT_EQ(m_asked.back().text, LoadSystemString(kStrNoFreeItemId));
 }
