@@ -1,8 +1,39 @@
 #include "admin/ImportCommands.h"
 
-// The import framework and its five dialogs will live here (and in files of their own beside it).
-void ImportWordPictures() {}
-void ImportWordSounds() {}
-void ImportWordClips() {}
+#include "admin/DialogParts.h"
+#include "admin/ImportAviDlg.h"
+#include "admin/ImportPictDlg.h"
+#include "admin/ImportSoundDlg.h"
+#include "platform/ui/Ui.h"
+
+namespace
+{
+
+// Each import writes every item as it goes: closing its dialog has nothing left to save.
+template <class Dialog> void runImportDialog()
+{
+    if (!CanImportIntoOutputFile())
+        return;
+    Dialog dialog(lumivo::admin::dialogOwner());
+    lumivo::ui::runModal(dialog);
+}
+
+} // namespace
+
+void ImportWordPictures()
+{
+    runImportDialog<CImportPictDlg>();
+}
+
+void ImportWordSounds()
+{
+    runImportDialog<CImportSoundDlg>();
+}
+
+void ImportWordClips()
+{
+    runImportDialog<CImportAviDlg>();
+}
+
 void ImportTranslatedWords() {}
 void ImportTranslatedPages() {}

@@ -287,7 +287,7 @@ namespace
 
 // Walks one folder; `walked` holds the resolved paths of the folders walked so far, so a link back up
 // the tree is not followed round and round.
-void ListFolderTreeOnce(QStringList& out, const QString& folder, std::set<QString>& walked)
+void ListFolderTreeOnce(QStringList& out, const QString& folder, bool descend, std::set<QString>& walked)
 {
     if (!walked.insert(CanonicalResPath(folder)).second)
         return;
@@ -296,21 +296,22 @@ void ListFolderTreeOnce(QStringList& out, const QString& folder, std::set<QStrin
         if (name.startsWith(QLatin1Char('.')))
             continue;
         const QString path = folder + QLatin1Char('/') + name;
-        if (fs.info(path).isDirectory)
-            ListFolderTreeOnce(out, path, walked);
-        else
+        if (fs.info(path).isDirectory) {
+            if (descend)
+                ListFolderTreeOnce(out, path, descend, walked);
+        } else
             out.append(path);
     }
 }
 
 } // namespace
 
-void ListFolderTree(QStringList& out, const QString& folder)
+void ListFolderTree(QStringList& out, const QString& folder, bool descend)
 {
     if (folder.isEmpty())
         return;
     std::set<QString> walked;
-    ListFolderTreeOnce(out, folder, walked);
+    ListFolderTreeOnce(out, folder, descend, walked);
 }
 
 void ResetSystemSettings()

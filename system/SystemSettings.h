@@ -80,9 +80,9 @@ QString GetTempDirString(const QString& sub = {});
 bool BuildUsersDir(QString& out, const QString& sub = {});
 QString GetUsersDirString(const QString& sub = {});
 
-// Every ordinary file below `folder`, sub-folders included; hidden files and folders are left out,
-// and a folder reached a second time through a link is walked once.
-void ListFolderTree(QStringList& out, const QString& folder);
+// Every ordinary file in `folder`, and below it in sub-folders when `descend` is set; hidden files and
+// folders are left out, and a folder reached a second time through a link is walked once.
+void ListFolderTree(QStringList& out, const QString& folder, bool descend = true);
 
 // Returns the settings globals to their start values (tests).
 void ResetSystemSettings();

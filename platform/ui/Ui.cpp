@@ -210,6 +210,22 @@ std::optional<QString> chooseOpenFile(const QString& title, const QString& folde
     return nonEmpty(QFileDialog::getOpenFileName(owner, title, folder, filter));
 }
 
+std::optional<QStringList> chooseOpenFiles(const QString& title, const QString& folder, const QString& filter,
+                                           QWidget* owner)
+{
+    const Question question{QuestionKind::OpenFile, title, folder, 0, filter};
+    const Routed routed = route(question);
+    std::optional<QString> joined;
+    if (routed.handled)
+        joined = replyAs<QString>(routed.reply, question);
+    else
+        joined =
+            nonEmpty(QFileDialog::getOpenFileNames(owner, title, folder, filter).join(QLatin1Char('\n')));
+    if (!joined)
+        return std::nullopt;
+    return joined->split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
 std::optional<QString> chooseOpenOrNewFile(const QString& title, const QString& folder, const QString& filter,
                                            QWidget* owner, const QString& defaultSuffix)
 {

@@ -17,6 +17,7 @@
 #include <QFont>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 
 #include <deque>
 #include <functional>
@@ -48,6 +49,10 @@ std::optional<QString> chooseFolder(const QString& title, const QString& root = 
 // Qt's form ("Pages (*.tvf);;All files (*)"); `windowsFilterToQt` turns the "|"-separated form into it.
 std::optional<QString> chooseOpenFile(const QString& title, const QString& folder = {},
                                       const QString& filter = {}, QWidget* owner = nullptr);
+// Several existing files to open, in the order the chooser gives them; nothing when the person
+// cancels. A test answers with one text holding the paths separated by line feeds.
+std::optional<QStringList> chooseOpenFiles(const QString& title, const QString& folder = {},
+                                           const QString& filter = {}, QWidget* owner = nullptr);
 // An existing file or the name of a new one, which the caller then makes; no question about replacing.
 // A name without an extension gets `defaultSuffix`.
 std::optional<QString> chooseOpenOrNewFile(const QString& title, const QString& folder = {},

@@ -222,6 +222,9 @@ TEST_F(SystemSettingsTest, FolderTreeListsFilesOfEverySubFolder)
                                   tempPath("tree/sub/deeper/c.bmp")}));
     ListFolderTree(files, QString());
     EXPECT_EQ(files.size(), 3);
+    QStringList topOnly;
+    ListFolderTree(topOnly, tempPath("tree"), false);
+    EXPECT_EQ(topOnly, QStringList({tempPath("tree/a.jpg")})) << "no sub-folders when not asked";
 }
 
 } // namespace

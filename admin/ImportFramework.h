@@ -1,0 +1,60 @@
+#pragma once
+// What the imports share outside their dialogs: the title a media file names its word by, the match
+// of a title to a word, the lines of the import log and the bytes of a saved log. The log texts are
+// fixed English: they are read by people comparing logs, not shown in the program's language.
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <cstdint>
+
+// The kind of item an import brings in, which names it in the log's texts.
+enum class ImportItem { Clip, Picture, Sound, Word, Page };
+
+// Result codes of the store steps besides 0 (OK) and a negative store error.
+constexpr int kImportUnreadablePicture = 1;
+constexpr int kImportExists = 2;
+constexpr int kImportNothingProduced = 3;
+constexpr int kImportExistsElsewhere = 4;
+constexpr int kImportUnreadableFile = 5;
+
+// What every media store step takes from its dialog besides its own choices.
+struct MediaImportChoice {
+    int outputFile = 0;
+    bool overwrite = false;
+    bool skipWhenElsewhere = false; // refuse an item found in any active file
+};
+
+// The trimmed file name without its extension, with the escapes of the Danish letters ("%MBF" and
+// "%U00F8" for ø, "%MAF" and "%U00D8" for Ø) replaced.
+QString ImportTitleOf(const QString& path);
+
+// The number of distinct loaded words named exactly `title` (case counts); `wordId` gets the word to
+// use: the only one, or of several the only key form; 0 for none.
+int FindWordByTitle(const QString& title, std::int32_t& wordId);
+
+// Switches the word index's name list to case-sensitive order for its lifetime, and puts the setting
+// it found back however the scope is left.
+class CaseSensitiveWordNames
+{
+public:
+    CaseSensitiveWordNames();
+    ~CaseSensitiveWordNames();
+    CaseSensitiveWordNames(const CaseSensitiveWordNames&) = delete;
+    CaseSensitiveWordNames& operator=(const CaseSensitiveWordNames&) = delete;
+
+private:
+    bool m_wasCaseSensitive;
+};
+
+// The whole log line of one file, line end included: the match errors, or the store step's result
+// with the note on key forms when there were several matches.
+QString ImportLogLine(ImportItem item, const QString& title, int matches, std::int32_t wordId, int result);
+
+// The saved log: the header naming the output file and the time, a rule, then the log, in the
+// program's 8-bit character set.
+QByteArray ImportLogFileBytes(ImportItem item, const QString& outputPath, const QDateTime& now,
+                              const QString& log);
+// The proposed name of a saved log, without its folder and extension.
+QString ImportLogFileName(const QDateTime& now);
