@@ -52,6 +52,16 @@ QPushButton* buttonOf(int id, const char* objectName, QWidget* parent)
     return button;
 }
 
+void chainTabOrder(std::initializer_list<QWidget*> widgets)
+{
+    QWidget* previous = nullptr;
+    for (QWidget* widget : widgets) {
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
 QDialogButtonBox* okCancelButtons(QDialog& dialog)
 {
     return buttonRow(dialog, QDialogButtonBox::Ok | QDialogButtonBox::Cancel);

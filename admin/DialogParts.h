@@ -29,6 +29,9 @@ QDialogButtonBox* okCancelButtons(QDialog& dialog);
 // OK alone.
 QDialogButtonBox* okButton(QDialog& dialog);
 
+// Tab goes through the widgets in the order given (the dialog's buttons follow the last).
+void chainTabOrder(std::initializer_list<QWidget*> widgets);
+
 // The file dialogs' filter of the program's resource files, "<@APPNAME> data files (*.tvf)", with "All
 // files (*.*)" after it when asked.
 QString dataFileFilter(bool withAllFiles = false);

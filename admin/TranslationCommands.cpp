@@ -1,7 +1,14 @@
 #include "admin/TranslationCommands.h"
 
-// The translation-settings dialog with its new-language dialog will live here.
-void RunTranslateSettings() {}
+#include "admin/SystemStringsDlg.h"
+#include "admin/TranslateSettingsDlg.h"
 
-// The system-strings editor with its export and import will live here.
-void RunSystemStrings() {}
+void RunTranslateSettings()
+{
+    RunTranslateSettingsDialog();
+}
+
+void RunSystemStrings()
+{
+    RunSystemStringsDialog();
+}

@@ -1,8 +1,10 @@
 #include "authoring/AuthoringState.h"
 
 #include "authoring/BgEditor.h"
+#include "authoring/WordEditor.h"
 
 void ResetAuthoringState()
 {
+    ResetWordEditor();
     ResetBackgroundEditor();
 }

@@ -3,6 +3,7 @@
 #include "authoring/BgEditor.h"
 #include "authoring/IconWizard.h"
 #include "authoring/PageWizard.h"
+#include "authoring/WordEditor.h"
 #include "panes/Pane.h"
 #include "shell/Commands.h"
 
@@ -32,6 +33,27 @@ void unwireBackgroundEditor()
     theQueryCloseBackgroundEditorHook.reset();
 }
 
+// The word editor: opened by its command and by the output-file commands; asked by the edit-mode switch
+// and before the program ends to let go of its word; told by the model of a word that is removed.
+void wireWordEditor()
+{
+    theOpenWordEditorHook.set(OpenWordEditor);
+    theOpenWordEditorForTranslationHook.set(OpenWordEditorForTranslation);
+    theQueryCloseWordEditorHook.set([](int, int, int) { return QueryCloseWordEditor(); });
+    theUpdateWordEditorHook.set(
+        [](int list, int menus, int buttons) { UpdateWordEditor(list != 0, menus != 0, buttons != 0); });
+    WireWordEditorHooks();
+}
+
+void unwireWordEditor()
+{
+    theOpenWordEditorHook.reset();
+    theOpenWordEditorForTranslationHook.reset();
+    theQueryCloseWordEditorHook.reset();
+    theUpdateWordEditorHook.reset();
+    UnwireWordEditorHooks();
+}
+
 // The two wizards: the icon wizard by its command (5103), the icon-wizard tool and the context menu's
 // "New icon..." (5747); the page wizard by its command (5123) and the context menu's "Edit page..."
 // (5741). Both run modally and return when the author is done.
@@ -55,11 +77,13 @@ void unwireWizards()
 void WireAuthoring()
 {
     wireBackgroundEditor();
+    wireWordEditor();
     wireWizards();
 }
 
 void UnwireAuthoring()
 {
+    unwireWordEditor();
     unwireWizards();
     unwireBackgroundEditor();
 }

@@ -1,6 +1,7 @@
 #include "authoring/BgEditor.h"
 
 #include "authoring/BgEditorFrame.h"
+#include "authoring/EditorFrame.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
 #include "core/User.h"
@@ -17,27 +18,9 @@ namespace
 {
 
 constexpr int kTitleText = 5698;
-constexpr int kTranslateText = 1007;
-constexpr int kNoLanguageText = 1004;
-constexpr int kNoUserText = 9022;
-constexpr int kNoSpecificLanguageText = 9023;
-// Languages 0 ("None") and 1 ("Default") are not specific.
-constexpr int kFirstSpecificLanguage = 2;
 
 bool editingFlag = false;
 bool translatingFlag = false;
-
-QString languageNameOf(const CQuibSystem* record)
-{
-    return record ? record->m_name : LoadSystemString(kNoLanguageText);
-}
-
-QString translationTitle()
-{
-    return QStringLiteral("%1: %2 -> %3 ")
-        .arg(LoadSystemString(kTranslateText), languageNameOf(GetCurrentLanguageRecord()),
-             languageNameOf(theTranslateLanguageRec));
-}
 
 // Makes the frame when there is none; true when one exists afterwards.
 bool makeFrame(const QString& title)
@@ -46,21 +29,6 @@ bool makeFrame(const QString& title)
         return true;
     theBgEditorFrame = new CQuibBg_Frame(BackgroundEditorOwner());
     theBgEditorFrame->setWindowTitle(title);
-    return true;
-}
-
-// The checks of opening for editing; true when the editor may open.
-bool userCanEdit()
-{
-    using namespace lumivo::ui;
-    if (!theCurrentUser) {
-        MessageBoxById(kNoUserText, MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
-    if (theCurrentUser->PrimaryLanguage < kFirstSpecificLanguage) {
-        MessageBoxById(kNoSpecificLanguageText, MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
     return true;
 }
 
@@ -75,7 +43,7 @@ void OpenBackgroundEditor()
 {
     editingFlag = true;
     if (!theBgEditorFrame) {
-        if (!userCanEdit() || !makeFrame(LoadSystemString(kTitleText)))
+        if (!CurrentUserMayEdit() || !makeFrame(LoadSystemString(kTitleText)))
             return;
         const int language = theCurrentUser->PrimaryLanguage;
         theBgEditorFrame->SetEditorFile(theCurrentUser->GetFile(), language, language);
@@ -87,7 +55,7 @@ void OpenBackgroundEditorForTranslation()
 {
     translatingFlag = true;
     if (!theBgEditorFrame) {
-        if (!makeFrame(translationTitle()))
+        if (!makeFrame(EditorTranslationTitle()))
             return;
         const CQuibSystem* current = GetCurrentLanguageRecord();
         theBgEditorFrame->SetEditorFile(theOutputFile, theTranslateLanguage,

@@ -15,13 +15,7 @@ namespace
 {
 
 constexpr int kExportTitle = 9011;
-constexpr int kImportTitle = 9012;
 const QString kTextSuffix = QStringLiteral("txt");
-
-QString qtFilter(int filterTextId)
-{
-    return lumivo::ui::windowsFilterToQt(LoadSystemString(filterTextId));
-}
 
 bool writeText(const QString& path, const QByteArray& text)
 {
@@ -30,24 +24,12 @@ bool writeText(const QString& path, const QByteArray& text)
 
 } // namespace
 
-void CQuibBg_Frame::tellFileError(int messageId, const QString& path)
-{
-    MessageBoxById(messageId, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION, path);
-}
-
 void CQuibBg_Frame::ImportBackgroundNames()
 {
-    const auto path =
-        lumivo::ui::chooseOpenFile(LoadSystemString(kImportTitle), {}, qtFilter(kStrImportFileFilter), this);
-    if (!path)
+    const std::optional<QByteArray> text = ChooseImportText(kStrImportFileFilter);
+    if (!text)
         return;
-    std::vector<std::uint8_t> bytes;
-    if (!lumivo::files::readWholeFile(*path, bytes)) {
-        tellFileError(kStrCannotReadFile, *path);
-        return;
-    }
-    const QByteArray text(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
-    const PageImportError error = StorePageNames(PageNamesOfImport(text), m_editorFile, m_primaryLanguage);
+    const PageImportError error = StorePageNames(PageNamesOfImport(*text), m_editorFile, m_primaryLanguage);
     if (error != PageImportError::None)
         tellFileError(messageIdOf(error), GetResFilePath(m_editorFile));
 }
@@ -55,7 +37,7 @@ void CQuibBg_Frame::ImportBackgroundNames()
 void CQuibBg_Frame::ExportBackgroundWords()
 {
     const auto path = lumivo::ui::chooseOpenOrNewFile(LoadSystemString(kExportTitle), {},
-                                                      qtFilter(kStrExportFileFilter), this, kTextSuffix);
+                                                      QtFilterOf(kStrExportFileFilter), this, kTextSuffix);
     if (!path)
         return;
     if (!writeText(*path, PageWordsText(m_current)))
@@ -66,7 +48,7 @@ void CQuibBg_Frame::SaveBackgroundList()
 {
     const CTime now = CTime::GetCurrentTime();
     const auto path = lumivo::ui::chooseSaveFile(LoadSystemString(kStrSaveListTitle), PageListFileName(now),
-                                                 qtFilter(kStrListFileFilter), this, kTextSuffix);
+                                                 QtFilterOf(kStrListFileFilter), this, kTextSuffix);
     if (!path)
         return;
     std::vector<ListedLetter> letters;

@@ -49,23 +49,6 @@ bool showableInPanes(CQuibBg* page)
     return page && theBgIndex.Contains(page);
 }
 
-// Answers an update pass or runs the command: `state` gives enabled and checked for the update.
-template <class Run>
-bool answer(int code, lumivo::ui::CommandUpdate* update, bool enabled, std::optional<bool> checked, Run run)
-{
-    if (code == lumivo::ui::kUpdateCommand) {
-        if (update) {
-            update->enable(enabled);
-            if (checked)
-                update->setCheck(*checked);
-        }
-        return true;
-    }
-    if (enabled)
-        run();
-    return true;
-}
-
 void tellNoFreeId()
 {
     MessageBoxById(kStrNoFreePageId, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION);
@@ -177,25 +160,25 @@ bool CQuibBg_Frame::runFilterCommand(int id, int code, lumivo::ui::CommandUpdate
 {
     switch (id) {
     case kBgFilterOutputFile:
-        return answer(code, update, true, m_showEditorFile, [this] {
+        return AnswerCommand(code, update, true, m_showEditorFile, [this] {
             m_showEditorFile = !m_showEditorFile;
             FillTree();
         });
     case kBgFilterDataFiles:
-        return answer(code, update, true, m_showDataFiles, [this] {
+        return AnswerCommand(code, update, true, m_showDataFiles, [this] {
             m_showDataFiles = !m_showDataFiles;
             FillTree();
         });
     case kBgSaveList:
-        return answer(code, update, true, std::nullopt, [this] { SaveBackgroundList(); });
+        return AnswerCommand(code, update, true, std::nullopt, [this] { SaveBackgroundList(); });
     case kBgImportNames:
-        return answer(code, update, BackgroundEditorTranslating(), std::nullopt,
-                      [this] { ImportBackgroundNames(); });
+        return AnswerCommand(code, update, BackgroundEditorTranslating(), std::nullopt,
+                             [this] { ImportBackgroundNames(); });
     case kBgExportWords:
-        return answer(code, update, true, std::nullopt, [this] { ExportBackgroundWords(); });
+        return AnswerCommand(code, update, true, std::nullopt, [this] { ExportBackgroundWords(); });
     case kBgTransferBackground:
-        return answer(code, update, BackgroundEditorTranslating(), std::nullopt,
-                      [this] { theTransferBackgroundAssetsHook(m_current); });
+        return AnswerCommand(code, update, BackgroundEditorTranslating(), std::nullopt,
+                             [this] { theTransferBackgroundAssetsHook(m_current); });
     default:
         return false;
     }
@@ -205,14 +188,16 @@ bool CQuibBg_Frame::runEditCommand(int id, int code, lumivo::ui::CommandUpdate* 
 {
     switch (id) {
     case kBgNewBackground:
-        return answer(code, update, true, std::nullopt, [this] { NewBackground(); });
+        return AnswerCommand(code, update, true, std::nullopt, [this] { NewBackground(); });
     case kBgRemoveBackground:
-        return answer(code, update, m_current && m_editable, std::nullopt, [this] { RemoveBackground(); });
+        return AnswerCommand(code, update, m_current && m_editable, std::nullopt,
+                             [this] { RemoveBackground(); });
     case kBgImportCrop:
     case kBgImportResize:
     case kBgImportKeepSize: {
         const auto bit = static_cast<std::uint16_t>(1u << (id - kBgImportCrop));
-        return answer(code, update, true, (m_importMode & bit) != 0, [this, bit] { m_importMode = bit; });
+        return AnswerCommand(code, update, true, (m_importMode & bit) != 0,
+                             [this, bit] { m_importMode = bit; });
     }
     default:
         return false;
@@ -223,11 +208,12 @@ bool CQuibBg_Frame::runChoiceCommand(int id, int code, lumivo::ui::CommandUpdate
 {
     if (id >= kBgFirstUserLevel && id < kBgFirstUserLevel + kBgUserLevels) {
         const auto level = static_cast<std::uint16_t>(id - kBgFirstUserLevel);
-        return answer(code, update, true, m_userLevel == level, [this, level] { m_userLevel = level; });
+        return AnswerCommand(code, update, true, m_userLevel == level,
+                             [this, level] { m_userLevel = level; });
     }
     if (id >= kBgFirstScreenSize && id <= kBgLastScreenSize) {
         const auto size = static_cast<std::uint16_t>(id - kBgFirstScreenSize);
-        return answer(code, update, true, m_screenSize == size, [this, size] { m_screenSize = size; });
+        return AnswerCommand(code, update, true, m_screenSize == size, [this, size] { m_screenSize = size; });
     }
     return false;
 }

@@ -107,7 +107,6 @@ private:
     void releaseDyingPage();
     // Stops following the model, drops an unsaved new page, stores the import mode and counts as closed.
     void leaveEditor();
-    void tellFileError(int messageId, const QString& path);
 
     CQuibBg* m_current = nullptr;
     // The page a selection asked for while the save question runs; the model's events keep it valid.

@@ -4,6 +4,7 @@
 #include "authoring/BgEditorFrame.h"
 #include "authoring/BgSheetView.h"
 #include "authoring/PictureFileChooser.h"
+#include "authoring/StoredPicture.h"
 #include "core/FrameSizes.h"
 #include "core/Page.h"
 #include "core/Picture.h"
@@ -469,30 +470,20 @@ bool CQuibBg_PictPage::ApplyPictures()
 
 bool CQuibBg_PictPage::storeVariant(CQuibBg& page, BgPictureVariant& variant)
 {
-    // A picture without pixels never replaces a stored one.
-    if (!IsWellFormed(variant.fitted))
-        return false;
     const int file = m_frame.EditorFile();
     const std::int16_t language =
         variant.saveInDefaultLanguage ? kDefaultLanguage : std::int16_t(m_frame.PrimaryLanguage());
     const std::int32_t type = MakePictType(std::int16_t(variant.kind), language);
-    // The new picture is encoded before the stored one goes, so a failed encoding loses nothing.
-    auto made = std::make_unique<CQuibPict>();
-    made->Compression = std::uint16_t(variant.compression);
-    if (made->Create() != RES_OK ||
-        !made->SetImage(variant.fitted, std::uint32_t(variant.fitted.width),
-                        std::uint32_t(variant.fitted.height), std::int16_t(variant.format))) {
-        made->CMyRes::Remove(-1, -1);
+    PictureToStore picture;
+    picture.image = &variant.fitted;
+    picture.storeFormat = variant.format;
+    picture.compression = std::uint16_t(variant.compression);
+    std::unique_ptr<CQuibPict> made = ReplaceStoredPicture(page.GetID(), file, type, picture);
+    if (!made)
         return false;
-    }
-    if (variant.picture) {
+    // The picture shown before may lie in the other language: it goes as well.
+    if (variant.picture && variant.picture->GetType() != type)
         variant.picture->CMyRes::Remove(-1, -1);
-        variant.picture.reset();
-    }
-    if (ResourceExists(page.GetID(), type, file))
-        RemoveResource(nullptr, page.GetID(), type, file);
-    if (made->SaveAs(page.GetID(), file, type) != RES_OK || made->Write() != RES_OK)
-        return false;
     variant.picture = std::move(made);
     variant.changed = false;
     return true;

@@ -1,8 +1,13 @@
 #include "authoring/EditorFrame.h"
 
+#include "authoring/AuthoringStrings.h"
 #include "authoring/EditorTree.h"
 
+#include "core/User.h"
+#include "platform/files/FileSystem.h"
+#include "platform/ui/Ui.h"
 #include "shell/Menus.h"
+#include "system/LanguageRecords.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 
@@ -27,6 +32,44 @@ std::uint16_t ReadEditorParams(std::uint16_t missing)
 void WriteEditorParams(std::uint16_t params)
 {
     SetSystemSettingWord(QString::fromLatin1(kEditorParamsValue), params);
+}
+
+namespace
+{
+
+constexpr int kTranslateText = 1007;
+constexpr int kNoLanguageText = 1004;
+constexpr int kNoUserText = 9022;
+constexpr int kNoSpecificLanguageText = 9023;
+// Languages 0 ("None") and 1 ("Default") are not specific.
+constexpr int kFirstSpecificLanguage = 2;
+
+QString languageNameOf(const CQuibSystem* record)
+{
+    return record ? record->m_name : LoadSystemString(kNoLanguageText);
+}
+
+} // namespace
+
+bool CurrentUserMayEdit()
+{
+    using namespace lumivo::ui;
+    if (!theCurrentUser) {
+        MessageBoxById(kNoUserText, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    if (theCurrentUser->PrimaryLanguage < kFirstSpecificLanguage) {
+        MessageBoxById(kNoSpecificLanguageText, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    return true;
+}
+
+QString EditorTranslationTitle()
+{
+    return QStringLiteral("%1: %2 -> %3 ")
+        .arg(LoadSystemString(kTranslateText), languageNameOf(GetCurrentLanguageRecord()),
+             languageNameOf(theTranslateLanguageRec));
 }
 
 CEditorFrame::CEditorFrame(QWidget* owner) : QMainWindow(owner, Qt::Window)
@@ -121,4 +164,31 @@ void CEditorFrame::closeEvent(QCloseEvent* event)
     }
     event->accept();
     Closed();
+}
+
+// ---- Text files ---------------------------------------------------------------------------------------
+
+QString QtFilterOf(int filterTextId)
+{
+    return lumivo::ui::windowsFilterToQt(LoadSystemString(filterTextId));
+}
+
+std::optional<QByteArray> CEditorFrame::ChooseImportText(int filterTextId)
+{
+    constexpr int kImportTitle = 9012;
+    const auto path =
+        lumivo::ui::chooseOpenFile(LoadSystemString(kImportTitle), {}, QtFilterOf(filterTextId), this);
+    if (!path)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    if (!lumivo::files::readWholeFile(*path, bytes)) {
+        tellFileError(kStrCannotReadFile, *path);
+        return std::nullopt;
+    }
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+}
+
+void CEditorFrame::tellFileError(int messageId, const QString& path)
+{
+    MessageBoxById(messageId, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION, path);
 }

@@ -20,6 +20,7 @@
 #include <QMainWindow>
 
 #include <cstdint>
+#include <optional>
 
 class QMenu;
 class QSplitter;
@@ -30,6 +31,14 @@ inline constexpr const char* kEditorParamsValue = "WordEditParams1";
 // The editors' options as stored, or `missing` when the value is not there.
 std::uint16_t ReadEditorParams(std::uint16_t missing);
 void WriteEditorParams(std::uint16_t params);
+
+// Whether an editor may open on the current user's file: without a user (system string 9022), or with a
+// primary language that is not a specific one (below 2: 9023), the person is told and it may not.
+bool CurrentUserMayEdit();
+// A file dialog's filter from the system string `filterTextId` in the Windows "text|*.ext||" form.
+QString QtFilterOf(int filterTextId);
+// The title of an editor opened to translate: "Translate: <current language> -> <translation language> ".
+QString EditorTranslationTitle();
 
 class CEditorFrame : public QMainWindow, public lumivo::ui::CommandTarget
 {
@@ -58,6 +67,13 @@ protected:
     // Runs a command as a chosen menu item does (for the sheet's buttons and for tests).
     bool Execute(int commandId);
 
+    // The import of a name list: asks for the file (the import title, the filter of system string
+    // `filterTextId`) and gives its bytes; none when the person cancelled or the file could not be read
+    // (said here, with the file's name).
+    std::optional<QByteArray> ChooseImportText(int filterTextId);
+    // Tells of a file the editor could not read or write, with its name.
+    void tellFileError(int messageId, const QString& path);
+
     // Whether the window may close now; false keeps it open.
     virtual bool QueryClose() = 0;
     // The window has agreed to close and goes once control returns to the event loop: the editor lets
@@ -66,6 +82,25 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
     const lumivo::ui::CommandRoute& Route() const { return m_route; }
+
+    // One menu command of the frame: answers an update pass with `enabled` (and the tick when `checked`
+    // is given), or runs `run` when the command is enabled. Always handled.
+    template <class Run>
+    static bool AnswerCommand(int code, lumivo::ui::CommandUpdate* update, bool enabled,
+                              std::optional<bool> checked, Run run)
+    {
+        if (code == lumivo::ui::kUpdateCommand) {
+            if (update) {
+                update->enable(enabled);
+                if (checked)
+                    update->setCheck(*checked);
+            }
+            return true;
+        }
+        if (enabled)
+            run();
+        return true;
+    }
 
 private:
     void fitTreeWidth();

@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QSignalBlocker>
 #include <algorithm>
+#include <map>
 
 namespace
 {
@@ -96,11 +97,57 @@ QTreeWidgetItem* CEditorTree::addGrouped(const QString& name, void* object, bool
     QTreeWidgetItem* root = letterItem(GroupLetterOf(name));
     const int position =
         sortedPosition(root->childCount(), shown, [root](int i) { return root->child(i)->text(0); });
+    QTreeWidgetItem* item = newNameItem(shown, object, bold);
+    root->insertChild(position, item);
+    return item;
+}
+
+void CEditorTree::fillGrouped(std::vector<GroupedName> names)
+{
+    // Each name's collation key is made once; the sort then compares keys, not names.
+    const QCollator& danish = DanishCollator();
+    struct Keyed {
+        QString shown;
+        QCollatorSortKey key;
+        const GroupedName* source;
+    };
+    std::map<QString, std::vector<Keyed>> byLetter;
+    for (const GroupedName& named : names) {
+        QString shown = ShownNameOf(named.name);
+        QCollatorSortKey key = danish.sortKey(shown);
+        byLetter[GroupLetterOf(named.name)].push_back({std::move(shown), std::move(key), &named});
+    }
+    std::vector<QString> letters;
+    for (const auto& entry : byLetter)
+        letters.push_back(entry.first);
+    std::sort(letters.begin(), letters.end(),
+              [](const QString& a, const QString& b) { return CompareDanish(a, b) < 0; });
+    clear();
+    QList<QTreeWidgetItem*> roots;
+    for (const QString& letter : letters) {
+        std::vector<Keyed>& group = byLetter[letter];
+        std::stable_sort(group.begin(), group.end(), [](const Keyed& a, const Keyed& b) {
+            const int order = a.key.compare(b.key);
+            return order != 0 ? order < 0 : QString::compare(a.shown, b.shown, Qt::CaseSensitive) < 0;
+        });
+        auto* root = new QTreeWidgetItem(QStringList{letter});
+        root->setFont(0, m_boldFont);
+        QList<QTreeWidgetItem*> children;
+        children.reserve(qsizetype(group.size()));
+        for (const Keyed& keyed : group)
+            children.push_back(newNameItem(keyed.shown, keyed.source->object, keyed.source->bold));
+        root->addChildren(children);
+        roots.push_back(root);
+    }
+    addTopLevelItems(roots);
+}
+
+QTreeWidgetItem* CEditorTree::newNameItem(const QString& shown, void* object, bool bold) const
+{
     auto* item = new QTreeWidgetItem(QStringList{shown});
     item->setData(0, kObjectRole, QVariant::fromValue(reinterpret_cast<quintptr>(object)));
     if (bold)
         item->setFont(0, m_boldFont);
-    root->insertChild(position, item);
     return item;
 }
 

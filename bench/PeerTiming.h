@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <functional>
 #include <limits>
+#include <vector>
 
 namespace lumivo::bench
 {
@@ -43,6 +45,21 @@ public:
 private:
     std::array<double, 4> m_best;
 };
+
+// The wall time of one run of `work`, in milliseconds.
+inline double millisecondsFor(const std::function<void()>& work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The middle one of the measured times (of at least one).
+inline double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
 
 // Runs a peer program in `workingDir`; true when it ended normally with exit code 0 within 2 minutes.
 inline bool runPeer(const QString& program, const QStringList& arguments, const QString& workingDir)

@@ -10,7 +10,7 @@
 #include "authoring/BgEditor.h"
 #include "authoring/BgEditorFrame.h"
 #include "authoring/BgTreeView.h"
-#include "authoring/EditorTree.h"
+#include "bench/EditorTreeBench.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
 #include "core/User.h"
@@ -19,52 +19,28 @@
 #include "system/DataFiles.h"
 
 #include <QApplication>
-#include <QCollator>
 #include <QHash>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
-#include <map>
 #include <random>
 #include <vector>
 
 namespace
 {
 
-constexpr std::uint16_t kLanguage = 2;
-constexpr int kPages = 2000;
-constexpr int kFiles = 3;
-
-struct ListedName {
-    QString name;
-    bool bold = false;
-};
-
-double millisecondsFor(const std::function<void()>& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using namespace lumivo::bench;
 
 void check(bool ok, const char* what)
 {
-    if (!ok) {
-        std::fprintf(stderr, "bench_page_editor: %s failed\n", what);
-        std::exit(1);
-    }
+    checkStep("bench_page_editor", ok, what);
 }
+
+constexpr std::uint16_t kLanguage = 2;
+constexpr int kPages = 2000;
+constexpr int kFiles = 3;
 
 // Names as pages have them: Danish words with a number, some with a capital, some starting with Æ, Ø
 // or Å, a few empty.
@@ -94,36 +70,6 @@ std::vector<ListedName> makePages(int files[kFiles])
         theBgIndex.Names().InsertSorted(filed->Name, filed);
     }
     return listed;
-}
-
-// The bare fill: every name grouped under its letter, then each level sorted once.
-void bareFill(QTreeWidget& tree, const std::vector<ListedName>& names)
-{
-    tree.clear();
-    QFont bold = tree.font();
-    bold.setBold(true);
-    std::map<QString, std::vector<const ListedName*>> byLetter;
-    for (const ListedName& listed : names)
-        byLetter[GroupLetterOf(listed.name)].push_back(&listed);
-    std::vector<QString> letters;
-    for (const auto& [letter, group] : byLetter)
-        letters.push_back(letter);
-    const QCollator& danish = DanishCollator();
-    std::sort(letters.begin(), letters.end(),
-              [&](const QString& a, const QString& b) { return danish(a, b); });
-    for (const QString& letter : letters) {
-        auto* root = new QTreeWidgetItem(&tree, QStringList{letter});
-        root->setFont(0, bold);
-        std::vector<const ListedName*>& group = byLetter[letter];
-        std::stable_sort(group.begin(), group.end(), [&](const ListedName* a, const ListedName* b) {
-            return danish(ShownNameOf(a->name), ShownNameOf(b->name));
-        });
-        for (const ListedName* listed : group) {
-            auto* item = new QTreeWidgetItem(root, QStringList{ShownNameOf(listed->name)});
-            if (listed->bold)
-                item->setFont(0, bold);
-        }
-    }
 }
 
 } // namespace

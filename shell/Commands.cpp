@@ -514,6 +514,9 @@ bool ConfirmQuit()
     // The page editor's unsaved page first: its save question may still change the output file.
     if (!theQueryCloseBackgroundEditorHook())
         return false;
+    // The word editor's unsaved word likewise.
+    if (!theQueryCloseWordEditorHook(1, 1, 1))
+        return false;
     if (theOutputFile <= 0 || !IsResFileDirty(theOutputFile))
         return true;
     const int answer =

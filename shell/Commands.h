@@ -103,7 +103,8 @@ extern lumivo::Hook<void(CQuibBg* page)> theTransferBackgroundAssetsHook;
 // Asks the open background editor to save or drop its page's changes before the program ends; false
 // (Cancel) keeps the program running. True when no editor is open (by default).
 extern lumivo::Hook<bool()> theQueryCloseBackgroundEditorHook;
-// Asks the open word editor to save its word before edit mode changes; true when it may (by default).
+// Asks the open word editor to save its word before edit mode changes and before the program ends;
+// true when it may (by default).
 extern lumivo::Hook<bool(int, int, int)> theQueryCloseWordEditorHook;
 extern lumivo::Hook<void(int, int, int)> theUpdateWordEditorHook;
 // The icon wizard on `icon` (action 2 edits, 1 adds at x, y) in `pane`.

@@ -119,21 +119,20 @@ void CWordComboBox::SetWord(std::int32_t id, QString text)
     lineEdit()->setText(m_shownText);
 }
 
-CQuibWord* CWordComboBox::FillMatches(CWordComboBox* combo, const QString& text, int maximum, int value,
-                                      int mask)
+CQuibWord* CWordComboBox::FillMatches(QComboBox* combo, const QString& text, int maximum, int value, int mask)
 {
     CQuibWord* first =
         FillMatchesByKey(combo, WordDisplayText(text, kWordTextDropLayoutChars), maximum, value, mask);
     return text.isEmpty() ? nullptr : first;
 }
 
-CQuibWord* CWordComboBox::FillMatchesForWizard(CWordComboBox* combo, const QString& text, int maximum)
+CQuibWord* CWordComboBox::FillMatchesForWizard(QComboBox* combo, const QString& text, int maximum)
 {
     CQuibWord* first = FillMatchesByKey(combo, text, maximum, 0, 0);
     return text.isEmpty() ? nullptr : first;
 }
 
-CQuibWord* CWordComboBox::FillMatchesByKey(CWordComboBox* combo, const QString& key, int maximum, int value,
+CQuibWord* CWordComboBox::FillMatchesByKey(QComboBox* combo, const QString& key, int maximum, int value,
                                            int mask)
 {
     const CSortedStringArray& names = theWordIndex.Names();

@@ -46,10 +46,9 @@ public:
     // Fills `combo`'s list (when given) with at most `maximum` names of the word index that begin with
     // `text` (without its layout characters); with a `mask`, only words whose form code masked equals
     // `value` masked count. The first accepted word (the index's, not owned), or none for an empty text.
-    static CQuibWord* FillMatches(CWordComboBox* combo, const QString& text, int maximum, int value,
-                                  int mask);
+    static CQuibWord* FillMatches(QComboBox* combo, const QString& text, int maximum, int value, int mask);
     // The same fill, with the text itself as the key and no form filter.
-    static CQuibWord* FillMatchesForWizard(CWordComboBox* combo, const QString& text, int maximum);
+    static CQuibWord* FillMatchesForWizard(QComboBox* combo, const QString& text, int maximum);
 
     // What the edit field's notifications do; public so that a test can drive them as a person would.
     void OnEditUpdate();
@@ -61,7 +60,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    static CQuibWord* FillMatchesByKey(CWordComboBox* combo, const QString& key, int maximum, int value,
+    static CQuibWord* FillMatchesByKey(QComboBox* combo, const QString& key, int maximum, int value,
                                        int mask);
     bool OnEditKey(const QKeyEvent& key);
     // Refills the list keeping the edit field's text and selection, which emptying the list clears.

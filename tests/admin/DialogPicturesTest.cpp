@@ -1,6 +1,7 @@
 // Pictures of every dialog of the administration in Danish and English, for a person to look at:
 // written to the folder LUMIVO_DIALOG_PICTURES names; without it the test is skipped.
 
+#include "tests/admin/DialogPictures.h"
 #include "admin/ChooseUserDlg.h"
 #include "admin/InputFilesDlg.h"
 #include "admin/OutputFileLife.h"
@@ -29,16 +30,10 @@ protected:
     // A fill-in that saves the dialog's picture as `name` and cancels.
     std::function<int(QDialog&)> picture(const QString& name)
     {
-        return [this, name](QDialog& dialog) {
-            dialog.adjustSize();
-            dialog.show();
-            dialog.grab().save(m_folder + QLatin1Char('/') + name + m_suffix + QStringLiteral(".png"));
-            dialog.hide();
-            return int(ui::IDCANCEL);
-        };
+        return test::dialogPicture(m_folder, name + m_suffix);
     }
 
-    QString m_folder = qEnvironmentVariable("LUMIVO_DIALOG_PICTURES");
+    QString m_folder = test::dialogPictureFolder();
     QString m_suffix;
 };
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace lumivo::test;
 
 namespace
@@ -71,4 +73,27 @@ TEST_F(EditorTreeTest, ARefusedSelectionKeepsTheItemThatWasCurrent)
     EXPECT_EQ(asked, 1) << "a letter is never asked about";
     tree.setCurrentItem(tree.findItemOf(&second));
     EXPECT_EQ(CEditorTree::objectOf(tree.currentItem()), &second);
+}
+
+TEST_F(EditorTreeTest, AWholeFillOrdersAsAddingOneByOneDoes)
+{
+    // The list's rebuild fills the tree at once; a name added later by a save goes in by search, so
+    // both must agree, equal names keeping the order they came in.
+    const QStringList names{"bus", "Bil", "", "bil", "Ørn", "ål", "Bus", "bus", "abe", "Æg", "æble", ""};
+    std::vector<int> objects(std::size_t(names.size()));
+    CEditorTree oneByOne;
+    CEditorTree whole;
+    std::vector<GroupedName> grouped;
+    for (int index = 0; index < names.size(); ++index) {
+        oneByOne.addGrouped(names[index], &objects[std::size_t(index)], index % 2 == 0);
+        grouped.push_back({names[index], &objects[std::size_t(index)], index % 2 == 0});
+    }
+    whole.fillGrouped(grouped);
+    std::vector<const void*> expected;
+    std::vector<const void*> filled;
+    oneByOne.forEachObject([&](const QString&, const void* object) { expected.push_back(object); });
+    whole.forEachObject([&](const QString&, const void* object) { filled.push_back(object); });
+    EXPECT_EQ(letters(whole), letters(oneByOne));
+    EXPECT_EQ(filled, expected);
+    EXPECT_TRUE(whole.topLevelItem(1)->child(0)->font(0).bold());
 }

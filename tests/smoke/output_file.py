@@ -5,7 +5,7 @@ the window title; the page shown is transferred into it with everything it uses;
 and takes the suffix away. Then a new user is made from the File menu, and choosing the standard user
 again from the list brings back its start page with its pictures. The data files stay as they were.
 
-usage: output_file.py LUMIVO BUILD_DIR       (runs itself again under xvfb-run)
+usage: output_file.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of its own)
 """
 
 import os
@@ -119,6 +119,10 @@ def inside(lumivo, work, shots):
     output = os.path.join(work, "translation.tvf")
     choose(window, shots, TRANSLATE, "Down", "Return")
     type_into(wait_for_dialog("New output file"), output)
+    # A new output file opens the translation settings; Escape leaves them as they are.
+    settings = wait_for_dialog("Settings")
+    xdotool("windowfocus", "--sync", settings)
+    xdotool("key", "Escape")
     wait_for("the output file on disk", lambda: os.path.exists(output))
     wait_for("the title's suffix", lambda: "( Translate :" in window_name(window))
     made_size = os.path.getsize(output)

@@ -5,7 +5,7 @@ menu, a page chosen in the tree with Ctrl held (the main pane shows it), its nam
 with Enter. The new name must then be in the user's file on disk, the main pane must still show the
 page, and the data files must be unchanged after the program quits.
 
-usage: page_editor.py LUMIVO BUILD_DIR       (runs itself again under xvfb-run)
+usage: page_editor.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of its own)
 """
 
 import os

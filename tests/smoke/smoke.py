@@ -4,13 +4,14 @@ waits for the main window, saves a screenshot, checks that the start page's icon
 one by a long press sent as real X input, hears it through SDL's disk driver and quits through the
 exit command of the menu. Afterwards no lock may be left and no data file changed.
 
-usage: smoke.py [--press] LUMIVO BUILD_DIR       (runs itself again under xvfb-run)
+usage: smoke.py [--press] LUMIVO BUILD_DIR       (runs itself again under an Xvfb of its own)
 
 Without --press the icons are not pressed: the program starts, draws, refuses a second copy and quits.
 """
 
 import hashlib
 import os
+import select
 import shutil
 import subprocess
 import sys
@@ -278,39 +279,55 @@ def main():
     if len(arguments) != 2:
         fail(__doc__)
     lumivo, build = os.path.abspath(arguments[0]), os.path.abspath(arguments[1])
-    for tool in ("xvfb-run", "xdotool", "import", "convert"):
-        if not shutil.which(tool):
-            fail("%s is missing: scripts/deps installs it" % tool)
-    shots = os.path.join(build, "smoke")
-    os.makedirs(shots, exist_ok=True)
-    work = tempfile.mkdtemp(prefix="lumivo-smoke-")
-    try:
-        # -noreset: by default the server resets whenever its last client leaves and refuses a client
-        # that connects meanwhile; every program started here (lumivo, its second copy, xdotool, import)
-        # is a new client.
-        result = subprocess.run(["xvfb-run", "-a", "-s", "-noreset -screen 0 " + SCREEN, sys.executable,
-                                 os.path.abspath(__file__), "--inside", lumivo, work, shots]
-                                + (["--press"] if press else []), check=False)
-        sys.exit(result.returncode)
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
+    rerun_under_xvfb(__file__, lumivo, build, "lumivo-smoke-", ["--press"] if press else [])
 
 
-def rerun_under_xvfb(script, lumivo, build, prefix):
+def own_xvfb():
+    """Starts an Xvfb of its own and returns it with its display name. The server picks a free display
+    itself (-displayfd), so scenarios started side by side (the two trees of CI, several worktrees)
+    never race for one number as `xvfb-run -a` does. -noreset: by default the server resets whenever its
+    last client leaves and refuses a client that connects meanwhile; every program started here
+    (lumivo, its second copy, xdotool, import) is a new client."""
+    reader, writer = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(writer), "-noreset", "-nolisten", "tcp",
+                               "-screen", "0", SCREEN], pass_fds=(writer,),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(writer)
+    number = b""
+    deadline = time.time() + 30
+    while not number.endswith(b"\n") and time.time() < deadline:
+        ready, _, _ = select.select([reader], [], [], 0.5)
+        if ready:
+            chunk = os.read(reader, 16)
+            if not chunk:
+                break
+            number += chunk
+    os.close(reader)
+    if not number.strip().isdigit():
+        server.kill()
+        server.wait()
+        fail("Xvfb did not start")
+    return server, ":" + number.strip().decode()
+
+
+def rerun_under_xvfb(script, lumivo, build, prefix, extra=()):
     """For a scenario in a script of its own: checks the tools, then runs `script --inside LUMIVO WORK
     SHOTS` again under an Xvfb of its own, with a fresh work folder that is removed afterwards, and
     exits with its status. Screenshots go to BUILD/smoke."""
-    for tool in ("xvfb-run", "xdotool", "import", "convert"):
+    for tool in ("Xvfb", "xdotool", "import", "convert"):
         if not shutil.which(tool):
             fail("%s is missing: scripts/deps installs it" % tool)
     shots = os.path.join(build, "smoke")
     os.makedirs(shots, exist_ok=True)
     work = tempfile.mkdtemp(prefix=prefix)
+    server, display = own_xvfb()
     try:
-        result = subprocess.run(["xvfb-run", "-a", "-s", "-noreset -screen 0 " + SCREEN, sys.executable,
-                                 os.path.abspath(script), "--inside", lumivo, work, shots], check=False)
+        result = subprocess.run([sys.executable, os.path.abspath(script), "--inside", lumivo, work, shots]
+                                + list(extra), env=dict(os.environ, DISPLAY=display), check=False)
         sys.exit(result.returncode)
     finally:
+        server.terminate()
+        server.wait()
         shutil.rmtree(work, ignore_errors=True)
 
 
@@ -339,15 +356,4 @@ def run_scenario_under_xvfb(script, prefix):
     if len(arguments) != 2:
         fail(sys.modules["__main__"].__doc__)
     lumivo, build = os.path.abspath(arguments[0]), os.path.abspath(arguments[1])
-    for tool in ("xvfb-run", "xdotool", "import", "convert"):
-        if not shutil.which(tool):
-            fail("%s is missing: scripts/deps installs it" % tool)
-    shots = os.path.join(build, "smoke")
-    os.makedirs(shots, exist_ok=True)
-    work = tempfile.mkdtemp(prefix=prefix)
-    try:
-        result = subprocess.run(["xvfb-run", "-a", "-s", "-noreset -screen 0 " + SCREEN, sys.executable,
-                                 os.path.abspath(script), "--inside", lumivo, work, shots], check=False)
-        sys.exit(result.returncode)
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
+    rerun_under_xvfb(script, lumivo, build, prefix)

@@ -5,7 +5,7 @@ pane tab and picks the next background colour with the arrow key, and presses En
 must repaint in the new colour at once, and show it again after the program is quit and started
 anew.
 
-usage: user_settings.py LUMIVO BUILD_DIR       (runs itself again under xvfb-run)
+usage: user_settings.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of its own)
 """
 
 import os

@@ -1,0 +1,153 @@
+// The import of translated names: copies under the translation language in the output file, the log
+// lines, line ends and the progress.
+
+#include "admin/TranslatedNamesImport.h"
+#include "core/Lookups.h"
+#include "core/Page.h"
+#include "core/Word.h"
+#include "tests/admin/TranslationSupport.h"
+
+#include <QFile>
+
+using namespace lumivo;
+using lumivo::test::TranslationTest;
+
+namespace
+{
+
+struct RecordingSink : ImportTextSink {
+    void SetProgress(int position) override { positions.push_back(position); }
+    void SetStatus(const QString& text) override { status = text; }
+    void AppendLog(const QString& line) override { log += line; }
+    std::vector<int> positions;
+    QString status;
+    QString log;
+};
+
+constexpr std::uint16_t kSource = 2;
+constexpr std::uint16_t kTranslation = 20;
+
+class TranslatedNamesImportTest : public TranslationTest
+{
+protected:
+    void SetUp() override
+    {
+        TranslationTest::SetUp();
+        startWithUserAndDataFile();
+        for (std::int32_t id : {17, 18})
+            storeWord(m_data, id, kSource, QStringLiteral("hund%1").arg(id));
+        CQuibBg page;
+        page.Name = QStringLiteral("Hjem");
+        ASSERT_EQ(page.SaveAs(30, m_data, MakeBgType(1, kSource)), RES_OK);
+        ASSERT_EQ(page.Write(), RES_OK);
+        page.Detach();
+        openOutputFile();
+        InitializeSystem(kReloadEverything);
+        theTranslateLanguage = kTranslation;
+        theSearchLanguages = {kTranslation, kSource};
+    }
+
+    static void storeWord(int file, std::int32_t id, std::uint16_t language, const QString& name)
+    {
+        CQuibWord word;
+        word.WordName = name;
+        ASSERT_EQ(word.SaveAs(id, file, MakeWordType(std::int16_t(language))), RES_OK);
+        ASSERT_EQ(word.Write(), RES_OK);
+        word.Detach();
+    }
+
+    static QString storedWordName(int file, std::int32_t id, std::uint16_t language)
+    {
+        CQuibWord word;
+        if (!ResourceExists(id, MakeWordType(std::int16_t(language)), file) ||
+            AttachResource(&word, id, MakeWordType(std::int16_t(language)), file) != 0)
+            return QStringLiteral("<none>");
+        word.Load();
+        const QString name = word.WordName;
+        word.Detach();
+        return name;
+    }
+
+    QString writeFile(const QString& name, const QByteArray& bytes)
+    {
+        QFile file(tempPath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    }
+
+    RecordingSink import(const QStringList& paths, TranslatedItems items = TranslatedItems::Words)
+    {
+        RecordingSink sink;
+        ImportTextFiles(paths, items, sink);
+        return sink;
+    }
+};
+
+} // namespace
+
+TEST_F(TranslatedNamesImportTest, ANameIsStoredAsACopyInTheOutputFileAndCrLfReadsLikeLf)
+{
+    const RecordingSink sink = import({writeFile(QStringLiteral("lf.txt"), "17\tdog\n"),
+                                       writeFile(QStringLiteral("crlf.txt"), "18\tdog18\r\n")});
+    EXPECT_EQ(sink.log, "");
+    EXPECT_EQ(storedWordName(theOutputFile, 17, kTranslation), "dog");
+    EXPECT_EQ(storedWordName(theOutputFile, 18, kTranslation), "dog18") << "the carriage return is dropped";
+    EXPECT_EQ(storedWordName(m_data, 17, kSource), "hund17") << "the source keeps its name and its file";
+    EXPECT_EQ(sink.status, "2 : Importing \"dog18\"");
+    EXPECT_EQ(sink.positions.back(), 0);
+}
+
+TEST_F(TranslatedNamesImportTest, EveryLineThatStoresNothingHasItsOwnLogLine)
+{
+    storeWord(theOutputFile, 18, kTranslation, QStringLiteral("old"));
+    theSearchLanguages = {kSource}; // the lookup finds the source, not the translation that exists
+    const RecordingSink sink = import({writeFile(QStringLiteral("names.txt"), "99\tNix\n"
+                                                                              "no tab here\n"
+                                                                              "18\tnew\n"
+                                                                              "17\tlast")});
+    EXPECT_EQ(sink.log, "Nix\tError\tCould't find word with id \"99\"\r\n"
+                        "no tab here\tError\tNo TAB between id and name\r\n"
+                        "new\tError\tword with id \"18\" already exists in the output file\r\n");
+    EXPECT_EQ(storedWordName(theOutputFile, 18, kTranslation), "old");
+    EXPECT_EQ(storedWordName(theOutputFile, 17, kTranslation), "last") << "a last line without a line feed";
+}
+
+TEST_F(TranslatedNamesImportTest, TheTranslationFoundItselfTakesTheNewName)
+{
+    storeWord(theOutputFile, 18, kTranslation, QStringLiteral("old"));
+    const RecordingSink sink = import({writeFile(QStringLiteral("names.txt"), "18\tnew\n")});
+    EXPECT_EQ(sink.log, "");
+    EXPECT_EQ(storedWordName(theOutputFile, 18, kTranslation), "new");
+}
+
+TEST_F(TranslatedNamesImportTest, PagesAreCopiedWithTheirNameUnderTheTranslationLanguage)
+{
+    const RecordingSink sink =
+        import({writeFile(QStringLiteral("pages.txt"), "30\tHome\n31\tNone\n")}, TranslatedItems::Pages);
+    EXPECT_EQ(sink.log, "None\tError\tCould't find background with id \"31\"\r\n");
+    auto copy = FindBackgroundById(30, 1);
+    ASSERT_NE(copy, nullptr);
+    copy->Load();
+    EXPECT_EQ(copy->GetFile(), theOutputFile);
+    EXPECT_EQ(copy->Name, "Home");
+}
+
+TEST_F(TranslatedNamesImportTest, ProgressFollowsTheBytesAndStaysWithinItsRange)
+{
+    QByteArray first(299, 'x');
+    first.prepend("99\t").resize(299);
+    first += '\n';
+    QByteArray second = QByteArray(699, 'y').prepend("98\t");
+    second.resize(699);
+    second += '\n';
+    const RecordingSink sink =
+        import({writeFile(QStringLiteral("a.txt"), first), writeFile(QStringLiteral("b.txt"), second)});
+    ASSERT_GE(sink.positions.size(), 3u);
+    EXPECT_EQ(sink.positions[0], 300) << "after the first file";
+    EXPECT_EQ(sink.positions[sink.positions.size() - 2], 1000);
+
+    EXPECT_EQ(ImportProgressPosition(10, 0), 1000) << "no division by a total of 0";
+    EXPECT_EQ(ImportProgressPosition(0, 0), 0);
+    EXPECT_EQ(ImportProgressPosition(1500, 1000), 1000) << "a file that grew";
+}

@@ -1,0 +1,111 @@
+#!/usr/bin/env python3
+"""Translation, driven as a person would with real X input under Xvfb: a new output file from the
+Translate menu opens the translation settings; "New" there makes language 20 "Tyve", and OK stores its
+record in the output file, which the window title then names. The system-strings editor from the
+Translate menu takes a translation typed into its first row and stored by Enter alone (OK); closing the
+output file saves it, and the file on disk holds the language's name and the translation.
+
+usage: translation.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of its own)
+"""
+
+import os
+import subprocess
+import sys
+import time
+
+from output_file import TRANSLATE, choose, type_into, wait_for, wait_for_dialog, window_name
+from smoke import (fail, install_copy, isolated_environment, note, quit_through_the_menu, run,
+                   run_scenario_under_xvfb, screenshot, wait_for_main_window, xdotool)
+
+TRANSLATION = "Lumivo oversat"
+# Enabled items of the Translate menu above "System strings..." while an output file with a
+# translation language is open: Close, Save, Save as, Save copy, Input files, Settings, Edit userlevels.
+SYSTEM_STRINGS_DOWNS = 8
+
+
+def keys(window, *names):
+    """Keys to the focused `window`, through the server's input: a key that closes the window must not
+    name it."""
+    xdotool("windowfocus", "--sync", window)
+    for name in names:
+        xdotool("key", name)
+        time.sleep(0.2)
+
+
+def make_language(work, window, shots):
+    """A new output file; in the settings it opens, a new language 20 "Tyve" and OK."""
+    output = os.path.join(work, "translation.tvf")
+    choose(window, shots, TRANSLATE, "Down", "Return")
+    type_into(wait_for_dialog("New output file"), output)
+    settings = wait_for_dialog("Settings")
+    xdotool("windowfocus", "--sync", settings)
+    keys(settings, "Tab", "Tab", "space")  # the number, the list, then "New..."
+    new_language = wait_for_dialog("New lanugage")
+    xdotool("windowfocus", "--sync", new_language)
+    xdotool("type", "--delay", "20", "20")
+    keys(new_language, "Tab")
+    xdotool("type", "--delay", "20", "Tyve")
+    screenshot(os.path.join(shots, "translation-new-language.png"))
+    keys(new_language, "Return")
+    time.sleep(0.5)
+    xdotool("windowfocus", "--sync", settings)
+    screenshot(os.path.join(shots, "translation-settings.png"))
+    keys(settings, "Return")
+    wait_for("the language in the title", lambda: "Tyve" in window_name(window))
+    note("language 20 made; title \"%s\"" % window_name(window))
+    return output
+
+
+def translate_first_string(window, shots):
+    """The editor from the menu: the first row, its translation typed, then Enter for OK."""
+    choose(window, shots, TRANSLATE, *(["Down"] * SYSTEM_STRINGS_DOWNS + ["Return"]))
+    editor = wait_for_dialog("System strings")
+    xdotool("windowfocus", "--sync", editor)
+    keys(editor, "Down")  # the list has the focus: its first row
+    keys(editor, "Tab", "Tab", "Tab")  # id, text, translation
+    xdotool("type", "--delay", "20", TRANSLATION)
+    screenshot(os.path.join(shots, "translation-system-strings.png"))
+    keys(editor, "Return")
+    wait_for("the editor to close", lambda: not run("xdotool", "search", "--onlyvisible", "--name",
+                                                    "^System strings$").split())
+
+
+def inside(lumivo, work, shots):
+    started = time.time()
+    env = isolated_environment(work)
+    program = os.path.join(work, "program")
+    install_copy(lumivo, os.path.dirname(lumivo), program)
+    process = subprocess.Popen([os.path.join(program, "lumivo")], env=env)
+    window, _, _ = wait_for_main_window(process, os.path.join(shots, "translation-start.png"))
+
+    output = make_language(work, window, shots)
+    translate_first_string(window, shots)
+
+    # Closing asks to save (Yes is the default).
+    choose(window, shots, TRANSLATE, "Down", "Return")
+    time.sleep(1.0)
+    xdotool("key", "Return")
+    wait_for("the title without the language", lambda: "Tyve" not in window_name(window))
+    with open(output, "rb") as saved:
+        stored = saved.read()
+    for text in (b"Tyve", TRANSLATION.encode("cp1252")):
+        if text not in stored:
+            fail("the output file lacks %r" % text)
+    note("the output file holds the language and the translation (%d bytes)" % len(stored))
+
+    code = quit_through_the_menu(process, window)
+    if code != 0:
+        fail("lumivo ended with %s" % code)
+    note("quit; %.1f s in all" % (time.time() - started))
+
+
+def main():
+    arguments = sys.argv[1:]
+    if len(arguments) == 4 and arguments[0] == "--inside":
+        inside(arguments[1], arguments[2], arguments[3])
+        return
+    run_scenario_under_xvfb(__file__, "lumivo-smoke-translation-")
+
+
+if __name__ == "__main__":
+    main()
