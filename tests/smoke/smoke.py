@@ -331,19 +331,6 @@ def rerun_under_xvfb(script, lumivo, build, prefix, extra=()):
         shutil.rmtree(work, ignore_errors=True)
 
 
-def run_scenario(script, usage, inside_function, prefix):
-    """The main() of a scenario script of its own: `script --inside LUMIVO WORK SHOTS` runs the scenario
-    (inside_function(lumivo, work, shots)); `script LUMIVO BUILD_DIR` starts it again under its own
-    Xvfb, with a fresh work folder and the screenshots in BUILD_DIR/smoke."""
-    arguments = sys.argv[1:]
-    if len(arguments) == 4 and arguments[0] == "--inside":
-        inside_function(arguments[1], arguments[2], arguments[3])
-        return
-    if len(arguments) != 2:
-        fail(usage)
-    rerun_under_xvfb(script, os.path.abspath(arguments[0]), os.path.abspath(arguments[1]), prefix)
-
-
 if __name__ == "__main__":
     main()
 
