@@ -4,6 +4,7 @@
 #include "admin/ImportAviDlg.h"
 #include "admin/ImportPictDlg.h"
 #include "admin/ImportSoundDlg.h"
+#include "admin/ImportTextDlg.h"
 #include "platform/ui/Ui.h"
 
 namespace
@@ -35,5 +36,12 @@ void ImportWordClips()
     runImportDialog<CImportAviDlg>();
 }
 
-void ImportTranslatedWords() {}
-void ImportTranslatedPages() {}
+void ImportTranslatedWords()
+{
+    runImportDialog<CImportWordTextDlg>();
+}
+
+void ImportTranslatedPages()
+{
+    runImportDialog<CImportBgTextDlg>();
+}

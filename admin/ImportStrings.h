@@ -1,5 +1,6 @@
 #pragma once
-// The ids of the system strings the import dialogs add (9650 to 9678).
+// The ids of the system strings the import dialogs add (9650 to 9678, and 9625 to 9631 for the
+// imports of translated names).
 
 namespace import_strings
 {
@@ -33,6 +34,13 @@ constexpr int kChromaKey = 9675;
 constexpr int kBackground = 9676;
 constexpr int kMsgLogNotWritten = 9677;
 constexpr int kLogLabel = 9678;
+constexpr int kWordTextTitle = 9625;
+constexpr int kPageTextTitle = 9626;
+constexpr int kImportFile = 9627;
+constexpr int kOverwriteWords = 9628;
+constexpr int kOverwritePages = 9629;
+constexpr int kWordTextFormat = 9630;
+constexpr int kPageTextFormat = 9631;
 
 // Strings the tables held already.
 constexpr int kAllFiles = 1003;

@@ -99,11 +99,32 @@ template <class Item> std::unique_ptr<Item> copyOf(const Item& source)
     return copy;
 }
 
+// What one run carries from line to line.
+struct Run {
+    TranslatedItems items;
+    bool overwrite;
+    int imported = 0;
+    QString lastName;
+};
+
+// Gives the translation the output file holds already the new name.
+template <class Item> int renameStored(std::int32_t id, std::int32_t type, const QString& name)
+{
+    Item stored;
+    int code = AttachResource(&stored, id, type, theOutputFile);
+    if (code == RES_OK) {
+        stored.Load();
+        code = rename(stored, name);
+        stored.Detach();
+    }
+    return code;
+}
+
 // Stores the name of one line; the log line, empty when the name was stored.
 template <class Item>
-QString storeName(const ItemKind& kind, std::unique_ptr<Item> found, std::int64_t id, const QString& name,
-                  int* imported)
+QString storeName(const ItemKind& kind, std::unique_ptr<Item> found, std::int64_t id, Run& run)
 {
+    const QString& name = run.lastName;
     if (!found)
         return notFoundLine(kind, name, id);
     const std::int32_t type = kind.typeIn(theTranslateLanguage);
@@ -114,7 +135,11 @@ QString storeName(const ItemKind& kind, std::unique_ptr<Item> found, std::int64_
         found->Load();
         code = rename(*found, name);
     } else if (ResourceExists(key, type, theOutputFile)) {
-        return existsLine(kind, name, id);
+        // The translation is there but the lookup came to another item first: the overwrite check
+        // says whether the translation takes the new name.
+        if (!run.overwrite)
+            return existsLine(kind, name, id);
+        code = renameStored<Item>(key, type, name);
     } else {
         found->Load();
         std::unique_ptr<Item> copy = copyOf(*found);
@@ -126,25 +151,25 @@ QString storeName(const ItemKind& kind, std::unique_ptr<Item> found, std::int64_
     found->Detach();
     if (code != RES_OK)
         return storeFailedLine(kind, name, id, code);
-    ++*imported;
+    ++run.imported;
     return {};
 }
 
 // One line of a file; the log line it gives, empty when none.
-QString importLine(const QByteArray& line, TranslatedItems items, int* imported, QString* lastName)
+QString importLine(const QByteArray& line, Run& run)
 {
     const QString text = fromWindows1252(line);
     // A line without a tab holds no name: storing it would blank the item's name.
     if (!line.contains('\t'))
         return noTabLine(text);
     const std::int64_t id = LeadingNumber(TabColumn(line, 0));
-    *lastName = fromWindows1252(TabColumn(line, 1));
-    const ItemKind& kind = items == TranslatedItems::Words ? kWords : kPages;
+    run.lastName = fromWindows1252(TabColumn(line, 1));
+    const ItemKind& kind = run.items == TranslatedItems::Words ? kWords : kPages;
     if (id <= 0 || id > std::numeric_limits<std::int32_t>::max())
-        return notFoundLine(kind, *lastName, id);
-    if (items == TranslatedItems::Words)
-        return storeName(kind, FindWordById(static_cast<std::int32_t>(id)), id, *lastName, imported);
-    return storeName(kind, FindBackgroundById(static_cast<std::int32_t>(id), 1), id, *lastName, imported);
+        return notFoundLine(kind, run.lastName, id);
+    if (run.items == TranslatedItems::Words)
+        return storeName(kind, FindWordById(static_cast<std::int32_t>(id)), id, run);
+    return storeName(kind, FindBackgroundById(static_cast<std::int32_t>(id), 1), id, run);
 }
 
 qint64 totalSize(const QStringList& paths)
@@ -166,15 +191,14 @@ int ImportProgressPosition(qint64 done, qint64 total)
     return static_cast<int>(std::clamp<qint64>(done * kProgressEnd / total, 0, kProgressEnd));
 }
 
-void ImportTextFiles(const QStringList& paths, TranslatedItems items, ImportTextSink& sink)
+void ImportTextFiles(const QStringList& paths, TranslatedItems items, ImportTextSink& sink, bool overwrite)
 {
     // Without an output file and a translation language there is nowhere to store a name.
     if (theOutputFile <= 0 || theTranslateLanguage == 0)
         return;
     const qint64 total = totalSize(paths);
-    int imported = 0;
+    Run run{items, overwrite, 0, {}};
     qint64 read = 0;
-    QString lastName;
     for (const QString& path : paths) {
         std::vector<std::uint8_t> bytes;
         if (!lumivo::files::readWholeFile(path, bytes))
@@ -182,11 +206,11 @@ void ImportTextFiles(const QStringList& paths, TranslatedItems items, ImportText
         const QByteArray file(reinterpret_cast<const char*>(bytes.data()),
                               static_cast<qsizetype>(bytes.size()));
         for (const TextFileLine& line : SplitTextFileLines(file)) {
-            const QString log = importLine(line.text, items, &imported, &lastName);
+            const QString log = importLine(line.text, run);
             if (!log.isEmpty())
                 sink.AppendLog(log);
             sink.SetProgress(ImportProgressPosition(read + line.end, total));
-            sink.SetStatus(QStringLiteral("%1 : Importing \"%2\"").arg(imported).arg(lastName));
+            sink.SetStatus(QStringLiteral("%1 : Importing \"%2\"").arg(run.imported).arg(run.lastName));
         }
         read += file.size();
         sink.SetProgress(ImportProgressPosition(read, total));

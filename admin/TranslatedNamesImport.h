@@ -22,8 +22,11 @@ public:
 };
 
 // Imports every line of every file, in list order, into the output file under the translation
-// language; a file that cannot be read is passed over. Each item is written at once.
-void ImportTextFiles(const QStringList& paths, TranslatedItems items, ImportTextSink& sink);
+// language; a file that cannot be read is passed over. Each item is written at once. A translation the
+// output file holds already takes the new name when the lookup finds it, or with `overwrite`; else the
+// line is logged as existing.
+void ImportTextFiles(const QStringList& paths, TranslatedItems items, ImportTextSink& sink,
+                     bool overwrite = false);
 
 // The progress position for `done` bytes of `total`: 0 to 1,000, also when the total is 0 or the
 // files grew while they were read.

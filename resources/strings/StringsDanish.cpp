@@ -929,6 +929,19 @@ const StringTableRow rows[] = {
     {9677, "Importloggen kunne ikke skrives til [#1]."},
     {9678, "Importlog:"},
 
+    // The imports of translated names
+    {9625, "Importer ord fra tekstfil"},
+    {9626, "Importer baggrunde fra tekstfil"},
+    {9627, "Importer fil..."},
+    {9628, "Overskriv eksisterende ord i outputfilen"},
+    {9629, "Overskriv eksisterende baggrunde i outputfilen"},
+    {9630,
+     "Dette importerer ord fra en tekstfil med tabulatorer. Filen skal have ét ord på hver linje og "
+     "kolonnerne: 1=id, 2=ordnavn. \nOrdet importeres i det outputsprog, der er valgt for outputfilen."},
+    {9631, "Dette importerer baggrunde fra en tekstfil med tabulatorer. Filen skal have én baggrund på hver "
+           "linje og kolonnerne: 1=id, 2=ordnavn. Baggrunden importeres i det outputsprog, der er valgt for "
+           "outputfilen."},
+
     // The wizards
     {9800, "Avanceret..."},
     {9801,

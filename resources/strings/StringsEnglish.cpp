@@ -924,6 +924,19 @@ const StringTableRow rows[] = {
     {9677, "The import log could not be written to [#1]."},
     {9678, "Import log:"},
 
+    // The imports of translated names
+    {9625, "Import words from text file"},
+    {9626, "Import backgrounds from text file"},
+    {9627, "Import file..."},
+    {9628, "Overwrite existing words in output file"},
+    {9629, "Overwrite existing backgrounds in output file"},
+    {9630, "This will import words from a tab separated text file. The file must be formated with one word "
+           "each line, and with collums: 1=id, 2=wordname. \nThe word will be imported in the outputlanguage "
+           "set for the output file."},
+    {9631, "This will import backgrounds from a tab separated text file. The file must be formated with one "
+           "background each line, and with collums: 1=id, 2=wordname. The background will be imported in the "
+           "outputlanguage set for the output file."},
+
     // The wizards
     {9800, "Advanced..."},
     {9801, "No free id was found. The new word, picture, film clip or sound was not stored."},

@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QPixmap>
+#include <QPushButton>
 
 using namespace lumivo;
 using lumivo::test::ImportTest;
@@ -21,6 +22,18 @@ TEST_F(ImportTest, ImportDialogPicturesInBothLanguages)
     addWord(101, QStringLiteral("sol"));
     const QString sol = writePicture(QStringLiteral("sol.png"));
     const QString unknown = writePicture(QStringLiteral("blØbær.png"));
+    const QString names = writeBytes(QStringLiteral("names.txt"), "101\tSun\n99\tNothing\n");
+    // The text imports: the file chosen through the button, so the log shows what a person sees.
+    const auto textPicture = [&](const QString& name) {
+        return std::function<int(QDialog&)>([&, name](QDialog& dialog) {
+            dialog.findChild<QPushButton*>(QStringLiteral("importFilesButton"))->click();
+            dialog.adjustSize();
+            dialog.show();
+            dialog.grab().save(folder + QLatin1Char('/') + name);
+            dialog.hide();
+            return int(ui::IDOK);
+        });
+    };
     for (std::uint16_t language : {kDanish, kEnglish}) {
         theLanguageNo = language;
         SetSystemSettingInt(QStringLiteral("LanguageNo"), language);
@@ -44,5 +57,9 @@ TEST_F(ImportTest, ImportDialogPicturesInBothLanguages)
         ImportWordSounds();
         answerer.reply(picture(QStringLiteral("import-clips")));
         ImportWordClips();
+        answerer.reply(textPicture(QStringLiteral("import-words-text") + suffix)).reply(names);
+        ImportTranslatedWords();
+        answerer.reply(textPicture(QStringLiteral("import-pages-text") + suffix)).reply(names);
+        ImportTranslatedPages();
     }
 }

@@ -2,15 +2,23 @@
 // lines, line ends and the progress.
 
 #include "admin/TranslatedNamesImport.h"
+#include "admin/ImportCommands.h"
+#include "admin/ImportDlg.h"
+#include "admin/ImportStrings.h"
 #include "core/Lookups.h"
 #include "core/Page.h"
 #include "core/Word.h"
+#include "system/SystemStrings.h"
 #include "tests/admin/TranslationSupport.h"
 
+#include <QCheckBox>
 #include <QFile>
+#include <QProgressBar>
+#include <QPushButton>
 
 using namespace lumivo;
 using lumivo::test::TranslationTest;
+using lumivo::ui::ScopedAnswerer;
 
 namespace
 {
@@ -150,4 +158,65 @@ TEST_F(TranslatedNamesImportTest, ProgressFollowsTheBytesAndStaysWithinItsRange)
     EXPECT_EQ(ImportProgressPosition(10, 0), 1000) << "no division by a total of 0";
     EXPECT_EQ(ImportProgressPosition(0, 0), 0);
     EXPECT_EQ(ImportProgressPosition(1500, 1000), 1000) << "a file that grew";
+}
+
+TEST_F(TranslatedNamesImportTest, TheWordsDialogImportsTheChosenFileAndTheOverwriteCheckRenamesATranslation)
+{
+    storeWord(theOutputFile, 18, kTranslation, QStringLiteral("old"));
+    theSearchLanguages = {kSource}; // the lookup finds the source, not the translation that exists
+    const QString path = writeFile(QStringLiteral("names.txt"), "17\tdog\r\n99\tNix\r\n18\tnew\r\n");
+    const auto run = [&](bool overwrite) {
+        QString log;
+        ScopedAnswerer answerer;
+        answerer.reply(std::function<int(QDialog&)>([&](QDialog& dialog) {
+            auto* saveLog = dialog.findChild<QPushButton*>(QStringLiteral("saveLogButton"));
+            EXPECT_FALSE(saveLog->isEnabled()) << "nothing to save yet";
+            dialog.findChild<QCheckBox*>(QStringLiteral("overwriteCheck"))->setChecked(overwrite);
+            dialog.findChild<QPushButton*>(QStringLiteral("importFilesButton"))->click();
+            auto& importDialog = static_cast<CImportDlg&>(dialog);
+            log = importDialog.LogText();
+            EXPECT_TRUE(saveLog->isEnabled());
+            EXPECT_EQ(importDialog.StatusText(),
+                      QStringLiteral("%1 : Importing \"new\"").arg(overwrite ? 2 : 1));
+            EXPECT_EQ(dialog.findChild<QProgressBar*>(QStringLiteral("importProgress"))->value(), 0);
+            return int(ui::IDOK);
+        }));
+        answerer.reply(path);
+        ImportTranslatedWords();
+        EXPECT_EQ(answerer.questions().size(), 2u);
+        if (answerer.questions().size() == 2u) {
+            EXPECT_EQ(answerer.questions()[1].text, LoadSystemString(import_strings::kOpenFileTitle));
+            EXPECT_TRUE(answerer.questions()[1].filter.contains(QStringLiteral("*.txt")));
+        }
+        return log;
+    };
+
+    EXPECT_EQ(run(false), "Nix\tError\tCould't find word with id \"99\"\r\n"
+                          "new\tError\tword with id \"18\" already exists in the output file\r\n");
+    EXPECT_EQ(storedWordName(theOutputFile, 17, kTranslation), "dog");
+    EXPECT_EQ(storedWordName(theOutputFile, 18, kTranslation), "old") << "the check is off";
+
+    EXPECT_EQ(run(true), "Nix\tError\tCould't find word with id \"99\"\r\n");
+    EXPECT_EQ(storedWordName(theOutputFile, 18, kTranslation), "new");
+    EXPECT_EQ(storedWordName(m_data, 18, kSource), "hund18") << "the source keeps its name";
+}
+
+TEST_F(TranslatedNamesImportTest, ThePagesDialogStoresPageNames)
+{
+    ScopedAnswerer answerer;
+    QString log;
+    answerer.reply(std::function<int(QDialog&)>([&](QDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), LoadSystemString(import_strings::kPageTextTitle));
+        dialog.findChild<QPushButton*>(QStringLiteral("importFilesButton"))->click();
+        log = static_cast<CImportDlg&>(dialog).LogText();
+        return int(ui::IDOK);
+    }));
+    answerer.reply(writeFile(QStringLiteral("pages.txt"), "30\tHome\n17\tdog\n"));
+    ImportTranslatedPages();
+    EXPECT_EQ(log, "dog\tError\tCould't find background with id \"17\"\r\n") << "17 is a word, not a page";
+    auto copy = FindBackgroundById(30, 1);
+    ASSERT_NE(copy, nullptr);
+    copy->Load();
+    EXPECT_EQ(copy->GetFile(), theOutputFile);
+    EXPECT_EQ(copy->Name, "Home");
 }

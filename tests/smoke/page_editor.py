@@ -13,8 +13,8 @@ import subprocess
 import sys
 import time
 
-from smoke import (data_hashes, fail, install_copy, isolated_environment, note, pixels, quit_through_the_menu,
-                   run_scenario_under_xvfb, screenshot, wait_for_main_window, xdotool)
+from smoke import (data_hashes, fail, install_copy, isolated_environment, note, pixels, pointer_to,
+                   quit_through_the_menu, run_scenario_under_xvfb, screenshot, wait_for_main_window, xdotool)
 
 NEW_NAME = "Smoketest side"
 WAIT_EDITOR_S = 20
@@ -52,7 +52,7 @@ def open_main_menu(window, shots):
     if not menu_bar_shown(window, shots):
         xdotool("key", "--window", str(window["WINDOW"]), "Escape")
         time.sleep(0.5)
-    xdotool("mousemove", "--sync", str(window["X"] + 12), str(window["Y"] + 10))
+    pointer_to(window["X"] + 12, window["Y"] + 10)
     xdotool("click", "1")
     time.sleep(0.5)
 
@@ -117,14 +117,14 @@ def inside(lumivo, work, shots):
     screenshot(os.path.join(shots, "page-editor-open.png"))
 
     # Filter, second item: the data files' pages too.
-    xdotool("mousemove", "--sync", str(editor["X"] + 15), str(editor["Y"] + 10))
+    pointer_to(editor["X"] + 15, editor["Y"] + 10)
     xdotool("click", "1")
     time.sleep(0.5)
     key("Down", "Down", "Return")
     time.sleep(0.8)
 
     # The tree: its first letter opened, its first page chosen with Ctrl held, so the main pane shows it.
-    xdotool("mousemove", "--sync", str(editor["X"] + 30), str(editor["Y"] + editor["HEIGHT"] - 60))
+    pointer_to(editor["X"] + 30, editor["Y"] + editor["HEIGHT"] - 60)
     xdotool("click", "1")
     key("Home", "Right")
     xdotool("keydown", "ctrl")

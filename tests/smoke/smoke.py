@@ -186,9 +186,16 @@ def xdotool(*arguments):
     subprocess.run(["xdotool", *arguments], check=True)
 
 
+def pointer_to(x, y):
+    """Moves the pointer and waits until it is there. xdotool's synchronous move waits out its whole
+    bound when the pointer already is where it is sent, so it goes by the screen's corner first."""
+    xdotool("mousemove", "0", "0")
+    xdotool("mousemove", "--sync", str(x), str(y))
+
+
 def long_press(window, spot):
     x, y = window["X"] + spot[0], window["Y"] + spot[1]
-    xdotool("mousemove", "--sync", str(x), str(y))
+    pointer_to(x, y)
     time.sleep(0.3)
     xdotool("mousedown", "1")
     time.sleep(LONG_PRESS_S)
@@ -223,7 +230,7 @@ def quit_through_the_menu(process, window):
     for _ in range(3):
         xdotool("key", "--window", str(window["WINDOW"]), "Escape")
         time.sleep(0.5)
-        xdotool("mousemove", "--sync", str(window["X"] + 12), str(window["Y"] + 10))
+        pointer_to(window["X"] + 12, window["Y"] + 10)
         xdotool("click", "1")
         time.sleep(0.5)
         xdotool("key", "Up")

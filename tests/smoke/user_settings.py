@@ -13,7 +13,7 @@ import subprocess
 import sys
 import time
 
-from smoke import (fail, install_copy, isolated_environment, note, pixels, quit_through_the_menu,
+from smoke import (fail, install_copy, isolated_environment, note, pixels, pointer_to, quit_through_the_menu,
                    rerun_under_xvfb, screenshot, wait_for_main_window, xdotool)
 
 SHEET_TITLE = "Edit user settings"
@@ -59,7 +59,7 @@ def open_user_settings(window):
     """ESC shows the menu bar; the File menu opens with a click and the arrow keys walk to the item."""
     xdotool("key", "--window", str(window["WINDOW"]), "Escape")
     time.sleep(0.5)
-    xdotool("mousemove", "--sync", str(window["X"] + 12), str(window["Y"] + 10))
+    pointer_to(window["X"] + 12, window["Y"] + 10)
     xdotool("click", "1")
     time.sleep(0.5)
     keys(*(["Down"] * DOWNS_TO_USER_SETTINGS), "Return")

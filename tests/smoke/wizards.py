@@ -14,7 +14,7 @@ import sys
 import time
 
 from smoke import (audio_size, data_hashes, fail, install_copy, isolated_environment, long_press, note, pixels,
-                   quit_through_the_menu, run, run_scenario_under_xvfb, screenshot, sound_after,
+                   pointer_to, quit_through_the_menu, run, run_scenario_under_xvfb, screenshot, sound_after,
                    wait_for_main_window, xdotool)
 # The page editor's scenario knows the way into the menu bar, which the program hides until Escape.
 from page_editor import open_main_menu
@@ -135,7 +135,7 @@ def inside(lumivo, work, shots):
     screenshot(tool_shot)
     spot = (spot[0], spot[1] + page_top(tool_shot, window, pane) - top)
     note("an empty spot of the page at %s" % (spot,))
-    xdotool("mousemove", "--sync", str(window["X"] + spot[0]), str(window["Y"] + spot[1]))
+    pointer_to(window["X"] + spot[0], window["Y"] + spot[1])
     xdotool("click", "1")
     wizard = wait_for("icon wizard", lambda: window_named(process.pid, WIZARD_NAMES))
     note("the icon wizard opened: %dx%d" % (wizard["WIDTH"], wizard["HEIGHT"]))
@@ -151,13 +151,13 @@ def inside(lumivo, work, shots):
     screenshot(os.path.join(shots, "wizards-picture-page.png"))
     # "Choose picture file..." is the picture page's first button, under its title and description.
     shown = visible_ids(process.pid)
-    xdotool("mousemove", "--sync", str(wizard["X"] + 45), str(wizard["Y"] + 74))
+    pointer_to(wizard["X"] + 45, wizard["Y"] + 74)
     xdotool("click", "1")
     crop = wait_for("crop dialog", lambda: window_named(process.pid, CROP_NAMES))
     # The crop dialog (the default user asks for it): its "Open picture file..." button, the fourth of
     # the row at its foot, then the file's path typed into the file dialog, then OK.
     with_crop = visible_ids(process.pid)
-    xdotool("mousemove", "--sync", str(crop["X"] + 113), str(crop["Y"] + crop["HEIGHT"] - 23))
+    pointer_to(crop["X"] + 113, crop["Y"] + crop["HEIGHT"] - 23)
     xdotool("click", "1")
     dialog = wait_for("file dialog", lambda: visible_ids(process.pid) - with_crop)
     xdotool("windowfocus", "--sync", sorted(dialog)[0])
@@ -174,7 +174,7 @@ def inside(lumivo, work, shots):
     wait_for("crop dialog to close", lambda: not (visible_ids(process.pid) - shown))
     screenshot(os.path.join(shots, "wizards-picture-chosen.png"))
     # Finish: the third of the four buttons at the wizard's foot.
-    xdotool("mousemove", "--sync", str(wizard["X"] + wizard["WIDTH"] - 137), str(wizard["Y"] + wizard["HEIGHT"] - 23))
+    pointer_to(wizard["X"] + wizard["WIDTH"] - 137, wizard["Y"] + wizard["HEIGHT"] - 23)
     xdotool("click", "1")
     wait_for("icon wizard to close", lambda: window_named(process.pid, WIZARD_NAMES) is None)
 

@@ -15,8 +15,8 @@ import sys
 import time
 
 from page_editor import choose_from_file_menu, find_window, key, name_in_user_files
-from smoke import (data_hashes, fail, install_copy, isolated_environment, note, pixels, quit_through_the_menu,
-                   run_scenario_under_xvfb, screenshot, wait_for_main_window, xdotool)
+from smoke import (data_hashes, fail, install_copy, isolated_environment, note, pixels, pointer_to,
+                   quit_through_the_menu, run_scenario_under_xvfb, screenshot, wait_for_main_window, xdotool)
 
 DESCRIPTION = "Smoketest beskrivelse"
 WAIT_EDITOR_S = 20
@@ -30,17 +30,8 @@ EDITOR_STEPS = 1
 TABS_TO_DESCRIPTION = 4
 
 
-def pointer_away():
-    """xdotool's synchronous move waits its whole bound when the pointer is already where it is sent, so
-    it is first sent to the screen's corner."""
-    xdotool("mousemove", "0", "0")
-    time.sleep(0.1)
-
-
 def open_editor(process, window, shots, label):
-    pointer_away()
     choose_from_file_menu(window, shots, EDIT_MODE_STEPS)
-    pointer_away()
     choose_from_file_menu(window, shots, EDITOR_STEPS, then_right=True)
     editor = find_window(process.pid, ["Rediger ord", "Edit words"], WAIT_EDITOR_S)
     if editor is None:
@@ -52,8 +43,7 @@ def open_editor(process, window, shots, label):
 
 def choose_from_editor_menu(editor, keys):
     """The editor's Filter menu, the first title of its own menu bar."""
-    pointer_away()
-    xdotool("mousemove", "--sync", str(editor["X"] + 15), str(editor["Y"] + 10))
+    pointer_to(editor["X"] + 15, editor["Y"] + 10)
     xdotool("click", "1")
     time.sleep(0.5)
     key(*keys)
@@ -62,8 +52,7 @@ def choose_from_editor_menu(editor, keys):
 
 def choose_first_word(editor):
     """The list: its first letter opened and the first word under it chosen."""
-    pointer_away()
-    xdotool("mousemove", "--sync", str(editor["X"] + 30), str(editor["Y"] + editor["HEIGHT"] - 60))
+    pointer_to(editor["X"] + 30, editor["Y"] + editor["HEIGHT"] - 60)
     xdotool("click", "1")
     key("Home", "Right", "Down")
     time.sleep(0.8)

@@ -1,0 +1,99 @@
+#!/usr/bin/env python3
+"""The picture import, driven as a person would with real X input under Xvfb: an output file translating
+into a new language 20 is made from the Translate menu; "Import word images..." from the same menu opens
+the import, where a type is chosen and a picture file named after a word of the default data ("baby",
+the same in Danish and English) is chosen through "Import one or few files...". The log shows the OK
+line; "Save log as..." writes it to disk, and closing the output file saves the picture into it.
+
+usage: imports.py LUMIVO BUILD_DIR       (runs itself again under xvfb-run)
+"""
+
+import os
+import subprocess
+import sys
+import time
+
+from output_file import TRANSLATE, choose, type_into, wait_for, wait_for_dialog, window_name
+from smoke import (fail, install_copy, isolated_environment, note, quit_through_the_menu, run,
+                   run_scenario_under_xvfb, screenshot, wait_for_main_window, xdotool)
+from translation import keys, make_language
+
+WORD = "baby"
+OK_LINE = WORD + "\tOK\tImportet ID: 1000000103"
+# From the type list to "Import one or few files...": compression, the language check, overwrite,
+# sub-folders, elsewhere (the adjusting buttons take no focus).
+TABS_TO_IMPORT_FILES = 6
+MIN_PICTURE_BYTES = 4000  # 64 x 48 pixels of noise, the first type stores them uncompressed
+
+
+def closed(title):
+    return lambda: not run("xdotool", "search", "--onlyvisible", "--name", "^%s$" % title).split()
+
+
+def import_picture(window, work, shots):
+    """The import from the menu's third last item; a type chosen, the picture chosen, the log saved."""
+    picture = os.path.join(work, WORD + ".png")
+    # Noise, so that the stored picture cannot be compressed below the size checked.
+    run("convert", "-size", "64x48", "xc:", "+noise", "Random", picture)
+    choose(window, shots, TRANSLATE, "Up", "Up", "Up", "Return")
+    dialog = wait_for_dialog("Import word images")
+    keys(dialog, "Down")  # the type list has the focus: its first type
+    keys(dialog, *(["Tab"] * TABS_TO_IMPORT_FILES + ["space"]))
+    type_into(wait_for_dialog("Open a file to import from."), picture)
+    time.sleep(1.0)
+    screenshot(os.path.join(shots, "imports-log.png"))
+    log = os.path.join(work, "import-log.txt")
+    keys(dialog, "Tab", "Tab", "space")  # past "Import directory..." to "Save log as..."
+    type_into(wait_for_dialog("Save import log to text file."), log)
+    wait_for("the saved log", lambda: os.path.exists(log) and os.path.getsize(log) > 0)
+    with open(log, "rb") as saved:
+        text = saved.read().decode("cp1252")
+    if OK_LINE + "\r\n" not in text:
+        fail("the saved log lacks the OK line: %r" % text)
+    note("the saved log holds \"%s\"" % OK_LINE.replace("\t", " | "))
+    keys(dialog, "Escape")
+    wait_for("the import dialog to close", closed("Import word images"))
+
+
+def inside(lumivo, work, shots):
+    started = time.time()
+    env = isolated_environment(work)
+    program = os.path.join(work, "program")
+    install_copy(lumivo, os.path.dirname(lumivo), program)
+    process = subprocess.Popen([os.path.join(program, "lumivo")], env=env)
+    window, _, _ = wait_for_main_window(process, os.path.join(shots, "imports-start.png"))
+
+    output = make_language(work, window, shots)
+    choose(window, shots, TRANSLATE, "Down", "Down", "Return")  # Save
+    wait_for("the saved output file", lambda: os.path.getsize(output) > 0)
+    time.sleep(1.0)
+    before = os.path.getsize(output)
+    import_picture(window, work, shots)
+
+    # Closing asks to save (Yes is the default); the saved file has grown by the picture.
+    choose(window, shots, TRANSLATE, "Down", "Return")
+    time.sleep(1.0)
+    xdotool("key", "Return")
+    wait_for("the title without the language", lambda: "Tyve" not in window_name(window))
+    with open(output, "rb") as saved:
+        stored = saved.read()
+    if len(stored) < before + MIN_PICTURE_BYTES:
+        fail("the output file did not receive the picture (%d bytes, %d before)" % (len(stored), before))
+    note("the output file holds the picture (%d bytes, %d before)" % (len(stored), before))
+
+    code = quit_through_the_menu(process, window)
+    if code != 0:
+        fail("lumivo ended with %s" % code)
+    note("quit; %.1f s in all" % (time.time() - started))
+
+
+def main():
+    arguments = sys.argv[1:]
+    if len(arguments) == 4 and arguments[0] == "--inside":
+        inside(arguments[1], arguments[2], arguments[3])
+        return
+    run_scenario_under_xvfb(__file__, "lumivo-smoke-imports-")
+
+
+if __name__ == "__main__":
+    main()
