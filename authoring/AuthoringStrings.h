@@ -29,3 +29,10 @@ constexpr int kStrNoFreePageId = 9773;
 constexpr int kStrCannotStorePage = 9774;   // [#1] the file
 constexpr int kStrCannotReadPicture = 9775; // [#1] the picture file
 constexpr int kStrUserLevelItem = 9776;     // %1 the level, 0 to 31
+
+// The wizards' own texts besides those they have always had.
+constexpr int kStrAdvancedButton = 9800;    // the appearance page's text-size button
+constexpr int kStrNoFreeItemId = 9801;      // a new word, picture, clip or sound could not get an id
+constexpr int kStrCannotEncodeMedia = 9802; // a picture or sound the store's format would not take
+constexpr int kStrCannotReadMediaFile = kStrCannotReadFile;
+constexpr int kStrCannotWriteRecord = kStrCannotWriteFile;

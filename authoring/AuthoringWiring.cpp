@@ -1,6 +1,8 @@
 #include "authoring/AuthoringWiring.h"
 
 #include "authoring/BgEditor.h"
+#include "authoring/IconWizard.h"
+#include "authoring/PageWizard.h"
 #include "authoring/WordEditor.h"
 #include "panes/Pane.h"
 #include "shell/Commands.h"
@@ -52,16 +54,36 @@ void unwireWordEditor()
     UnwireWordEditorHooks();
 }
 
+// The two wizards: the icon wizard by its command (5103), the icon-wizard tool and the context menu's
+// "New icon..." (5747); the page wizard by its command (5123) and the context menu's "Edit page..."
+// (5741). Both run modally and return when the author is done.
+void wireWizards()
+{
+    theRunIconWizardHook.set([](CQuibIcon* icon, int action, CPane* pane, int x, int y) {
+        RunIconWizard(nullptr, icon, action, pane, x, y);
+    });
+    theRunPageWizardHook.set(
+        [](CQuibBg* page, int /*action*/, CPane* pane) { RunPageWizard(nullptr, page, pane); });
+}
+
+void unwireWizards()
+{
+    theRunIconWizardHook.reset();
+    theRunPageWizardHook.reset();
+}
+
 } // namespace
 
 void WireAuthoring()
 {
     wireBackgroundEditor();
     wireWordEditor();
+    wireWizards();
 }
 
 void UnwireAuthoring()
 {
     unwireWordEditor();
+    unwireWizards();
     unwireBackgroundEditor();
 }

@@ -942,6 +942,12 @@ const StringTableRow rows[] = {
            "linje og kolonnerne: 1=id, 2=ordnavn. Baggrunden importeres i det outputsprog, der er valgt for "
            "outputfilen."},
 
+    // The wizards
+    {9800, "Avanceret..."},
+    {9801,
+     "Der blev ikke fundet et ledigt id. Det nye ord, billede, filmklip eller den nye lyd blev ikke gemt."},
+    {9802, "Billedet eller lyden kunne ikke gemmes i filens format, så intet blev erstattet."},
+
     // Language names: 10000 + language number
     {10000, "Ingen"},
     {10001, "Standard"},

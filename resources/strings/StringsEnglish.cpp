@@ -937,6 +937,11 @@ const StringTableRow rows[] = {
            "background each line, and with collums: 1=id, 2=wordname. The background will be imported in the "
            "outputlanguage set for the output file."},
 
+    // The wizards
+    {9800, "Advanced..."},
+    {9801, "No free id was found. The new word, picture, film clip or sound was not stored."},
+    {9802, "The picture or sound could not be stored in the file's format, so nothing was replaced."},
+
     // Language names: 10000 + language number
     {10000, "None"},
     {10001, "Default"},

@@ -1,0 +1,53 @@
+#pragma once
+// Storing a picture, a sound or a clip that an author chose as a record of its own, for the wizards and
+// the word editor's pages: a new record at a place (id, file, type), replacing the record that was
+// there. The new bytes are made first and the old record goes only when they are ready, so a picture
+// that cannot be encoded, a sound that cannot be compressed or a clip that cannot be read loses
+// nothing that was stored.
+//
+// Ids of new system items come from NewUnusedSystemId, which gives none rather than an id that is no
+// id (the generator's -1): a caller without an id makes no record.
+
+#include "authoring/ImageOperations.h"
+#include "media/SoundDevice.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+enum class MediaRecordError {
+    None,
+    NoFreeId,     // no new id could be had: nothing was stored
+    CannotEncode, // the picture or sound could not be put into the store's format
+    CannotRead,   // the clip file could not be read
+    CannotWrite,  // the file would not take the record (the old one may have gone)
+};
+// The system string that tells the author about it (the file's path is its [#1]).
+int messageIdOf(MediaRecordError error);
+
+// Where the authoring tools' new records go: the output file when one is open, else the current user's
+// file (0: none); in the translation language, else the current user's primary language.
+int AuthoringTargetFile();
+std::uint16_t AuthoringTargetLanguage();
+
+// A new id in the system items' range that no record of any open file uses; none when the range gives
+// none.
+std::optional<std::int32_t> NewUnusedSystemId();
+
+// Where a record goes.
+struct RecordPlace {
+    std::int32_t id = 0;
+    int file = 0;
+    std::int32_t type = 0;
+};
+
+// A picture record with this compression code and store format.
+MediaRecordError StorePictureRecord(const RgbImage& image, const RecordPlace& place,
+                                    std::uint16_t compression, std::int16_t storeFormat);
+// A sound record of the sample as the sound device stores samples (compressed).
+MediaRecordError StoreSoundRecord(const CSoundSample& sample, const RecordPlace& place);
+// A clip record with the bytes of the clip file.
+MediaRecordError StoreClipRecord(const QString& path, const RecordPlace& place);
+// Removes the record at the place, when there is one.
+MediaRecordError RemoveRecord(const RecordPlace& place);
