@@ -479,14 +479,9 @@ bool CQuibW_AviPage::OnApply()
 
 bool CQuibW_AviPage::StoreClips()
 {
-    CQuibWord* word = m_frame.CurrentWord();
-    if (!word || word != ShownWord())
-        return true;
-    bool allStored = true;
-    for (auto& [key, entry] : m_entries)
-        if (entry->changed)
-            allStored = storeEntry(*word, key, *entry) && allStored;
-    return allStored;
+    return StoreChangedEntries(m_entries, [this](CQuibWord& word, int key, WordClipEntry& entry) {
+        return storeEntry(word, key, entry);
+    });
 }
 
 bool CQuibW_AviPage::storeEntry(CQuibWord& word, int key, WordClipEntry& entry)

@@ -572,29 +572,21 @@ bool CQuibW_PictPage::OnApply()
 
 bool CQuibW_PictPage::StorePictures()
 {
-    CQuibWord* word = m_frame.CurrentWord();
-    if (!word || word != ShownWord())
-        return true;
-    bool allStored = true;
-    for (auto& [key, entry] : m_entries) {
-        if (!entry->changed)
-            continue;
+    return StoreChangedEntries(m_entries, [this](CQuibWord& word, int key, WordPictureEntry& entry) {
         const std::int32_t type =
             MakePictType(std::int16_t(kindOfKey(key)), std::int16_t(languageOfKey(key)));
         PictureToStore picture;
-        picture.image = &entry->working;
-        picture.storeFormat = entry->storeFormat;
-        picture.compression = std::uint16_t(entry->compression);
-        picture.transparentColor = entry->transparentColor;
-        picture.backgroundColor = entry->backgroundColor;
+        picture.image = &entry.working;
+        picture.storeFormat = entry.storeFormat;
+        picture.compression = std::uint16_t(entry.compression);
+        picture.transparentColor = entry.transparentColor;
+        picture.backgroundColor = entry.backgroundColor;
         std::unique_ptr<CQuibPict> made =
-            ReplaceStoredPicture(word->GetID(), m_frame.SheetFile(), type, picture);
-        if (!made) {
-            allStored = false;
-            continue;
-        }
-        entry->stored = std::move(made);
-        entry->changed = false;
-    }
-    return allStored;
+            ReplaceStoredPicture(word.GetID(), m_frame.SheetFile(), type, picture);
+        if (!made)
+            return false;
+        entry.stored = std::move(made);
+        entry.changed = false;
+        return true;
+    });
 }

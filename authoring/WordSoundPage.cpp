@@ -368,14 +368,8 @@ bool CQuibW_SoundPage::OnApply()
 
 bool CQuibW_SoundPage::StoreSounds()
 {
-    CQuibWord* word = m_frame.CurrentWord();
-    if (!word || word != ShownWord())
-        return true;
-    bool allStored = true;
-    for (auto& [key, entry] : m_entries)
-        if (entry->changed)
-            allStored = storeEntry(*word, *entry) && allStored;
-    return allStored;
+    return StoreChangedEntries(
+        m_entries, [this](CQuibWord& word, int, WordSoundEntry& entry) { return storeEntry(word, entry); });
 }
 
 bool CQuibW_SoundPage::storeEntry(CQuibWord& word, WordSoundEntry& entry)
