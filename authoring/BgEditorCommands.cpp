@@ -6,7 +6,6 @@
 #include "authoring/BgEditorLists.h"
 #include "authoring/BgTreeView.h"
 #include "core/Page.h"
-#include "platform/files/FileSystem.h"
 #include "platform/types/Time.h"
 #include "platform/ui/Ui.h"
 #include "system/SystemStrings.h"
@@ -16,11 +15,6 @@ namespace
 
 constexpr int kExportTitle = 9011;
 const QString kTextSuffix = QStringLiteral("txt");
-
-bool writeText(const QString& path, const QByteArray& text)
-{
-    return lumivo::files::writeFileAtomically(path, text.constData(), std::size_t(text.size()));
-}
 
 } // namespace
 
@@ -40,15 +34,13 @@ void CQuibBg_Frame::ExportBackgroundWords()
                                                       QtFilterOf(kStrExportFileFilter), this, kTextSuffix);
     if (!path)
         return;
-    if (!writeText(*path, PageWordsText(m_current)))
-        tellFileError(kStrCannotWriteFile, *path);
+    WriteTextFile(*path, PageWordsText(m_current));
 }
 
 void CQuibBg_Frame::SaveBackgroundList()
 {
     const CTime now = CTime::GetCurrentTime();
-    const auto path = lumivo::ui::chooseSaveFile(LoadSystemString(kStrSaveListTitle), PageListFileName(now),
-                                                 QtFilterOf(kStrListFileFilter), this, kTextSuffix);
+    const auto path = ChooseListFile(kStrSaveListTitle, PageListFileName(now));
     if (!path)
         return;
     std::vector<ListedLetter> letters;
@@ -60,6 +52,5 @@ void CQuibBg_Frame::SaveBackgroundList()
                 letter.pages.push_back({page->GetID(), page->Name});
         }
     }
-    if (!writeText(*path, PageListText(now, letters)))
-        tellFileError(kStrCannotWriteFile, *path);
+    WriteTextFile(*path, PageListText(now, letters));
 }

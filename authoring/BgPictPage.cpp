@@ -9,6 +9,7 @@
 #include "core/Page.h"
 #include "core/Picture.h"
 #include "platform/files/FileSystem.h"
+#include "platform/ui/FormRows.h"
 #include "store/ResourceTypes.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
@@ -130,9 +131,8 @@ void CQuibBg_PictPage::OnInitDialog(QWidget& page)
     for (int size = 1; size <= kScreenSizes; ++size)
         m_screenSizes->addItem(LoadSystemString(kFirstScreenSizeText + size - 1), size);
     choices->addRow(LoadSystemString(kStrScreenSizeLabel), m_screenSizes);
-    m_compressions = new QComboBox;
-    m_compressions->setObjectName(QStringLiteral("bgCompressionList"));
-    choices->addRow(LoadSystemString(kStrCompressionLabel), m_compressions);
+    m_compressions =
+        addNamedRow(*choices, LoadSystemString(kStrCompressionLabel), new QComboBox, "bgCompressionList");
     column->addLayout(choices);
 
     auto* middle = new QHBoxLayout;

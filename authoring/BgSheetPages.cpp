@@ -6,6 +6,7 @@
 #include "authoring/BgSheetView.h"
 #include "core/Page.h"
 #include "core/UserLevel.h"
+#include "platform/ui/FormRows.h"
 #include "store/ResourceManager.h"
 #include "system/SystemStrings.h"
 
@@ -50,9 +51,7 @@ CQuibBg_BasicPage::CQuibBg_BasicPage(CQuibBg_Frame& frame)
 void CQuibBg_BasicPage::OnInitDialog(QWidget& page)
 {
     auto* form = new QFormLayout(&page);
-    m_name = new QLineEdit;
-    m_name->setObjectName(QStringLiteral("bgNameEdit"));
-    form->addRow(LoadSystemString(kStrWrittenText), m_name);
+    m_name = addNamedRow(*form, LoadSystemString(kStrWrittenText), new QLineEdit, "bgNameEdit");
     m_id = addValueRow(*form, kStrWordId, "bgIdText");
     m_language = addValueRow(*form, kStrLanguageLabel, "bgLanguageText");
     m_file = new QLineEdit;

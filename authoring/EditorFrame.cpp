@@ -192,3 +192,15 @@ void CEditorFrame::tellFileError(int messageId, const QString& path)
 {
     MessageBoxById(messageId, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION, path);
 }
+
+std::optional<QString> CEditorFrame::ChooseListFile(int titleId, const QString& suggested)
+{
+    return lumivo::ui::chooseSaveFile(LoadSystemString(titleId), suggested, QtFilterOf(kStrListFileFilter),
+                                      this, QStringLiteral("txt"));
+}
+
+void CEditorFrame::WriteTextFile(const QString& path, const QByteArray& text)
+{
+    if (!lumivo::files::writeFileAtomically(path, text.constData(), std::size_t(text.size())))
+        tellFileError(kStrCannotWriteFile, path);
+}

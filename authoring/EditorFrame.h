@@ -73,6 +73,11 @@ protected:
     std::optional<QByteArray> ChooseImportText(int filterTextId);
     // Tells of a file the editor could not read or write, with its name.
     void tellFileError(int messageId, const QString& path);
+    // Asks where to save a list of the tree: title of system string `titleId`, the list files' filter,
+    // `suggested` as the name (".txt" added when the name has no suffix); none when cancelled.
+    std::optional<QString> ChooseListFile(int titleId, const QString& suggested);
+    // Writes `text` to `path` whole or not at all, and tells the person when it could not.
+    void WriteTextFile(const QString& path, const QByteArray& text);
 
     // Whether the window may close now; false keeps it open.
     virtual bool QueryClose() = 0;

@@ -9,6 +9,7 @@
 #include "core/Word.h"
 #include "panes/AviPlayerWnd.h"
 #include "platform/files/FileSystem.h"
+#include "platform/ui/FormRows.h"
 #include "platform/ui/Ui.h"
 #include "shell/ColorCombo.h"
 #include "store/ResourceTypes.h"
@@ -117,18 +118,14 @@ void CQuibW_AviPage::OnInitDialog(QWidget& page)
 {
     auto* column = new QVBoxLayout(&page);
     auto* choices = new QFormLayout;
-    m_kinds = new QComboBox;
-    m_kinds->setObjectName(QStringLiteral("wordClipKindList"));
-    choices->addRow(LoadSystemString(kStrAnimationKindLabel), m_kinds);
-    m_author = new QLineEdit;
-    m_author->setObjectName(QStringLiteral("wordClipAuthorEdit"));
-    choices->addRow(LoadSystemString(kStrAuthorIdLabel), m_author);
-    m_transparent = new CColorCombo;
-    m_transparent->setObjectName(QStringLiteral("wordClipTransparentList"));
-    choices->addRow(LoadSystemString(kStrTransparentColorLabel), m_transparent);
-    m_background = new CColorCombo;
-    m_background->setObjectName(QStringLiteral("wordClipBackgroundList"));
-    choices->addRow(LoadSystemString(kStrBackgroundColorLabel), m_background);
+    m_kinds =
+        addNamedRow(*choices, LoadSystemString(kStrAnimationKindLabel), new QComboBox, "wordClipKindList");
+    m_author =
+        addNamedRow(*choices, LoadSystemString(kStrAuthorIdLabel), new QLineEdit, "wordClipAuthorEdit");
+    m_transparent = addNamedRow(*choices, LoadSystemString(kStrTransparentColorLabel), new CColorCombo,
+                                "wordClipTransparentList");
+    m_background = addNamedRow(*choices, LoadSystemString(kStrBackgroundColorLabel), new CColorCombo,
+                               "wordClipBackgroundList");
     column->addLayout(choices);
 
     auto* middle = new QHBoxLayout;
@@ -159,12 +156,8 @@ QWidget* CQuibW_AviPage::buildTexts()
     m_fileText->setReadOnly(true);
     m_fileText->setFrame(false);
     form->addRow(LoadSystemString(kStrFileLabel), m_fileText);
-    m_idText = new QLabel;
-    m_idText->setObjectName(QStringLiteral("wordClipId"));
-    form->addRow(LoadSystemString(kStrIdLabel), m_idText);
-    m_sizeText = new QLabel;
-    m_sizeText->setObjectName(QStringLiteral("wordClipSize"));
-    form->addRow(LoadSystemString(kStrSizeLabel), m_sizeText);
+    m_idText = addNamedRow(*form, LoadSystemString(kStrIdLabel), new QLabel, "wordClipId");
+    m_sizeText = addNamedRow(*form, LoadSystemString(kStrSizeLabel), new QLabel, "wordClipSize");
     m_attachedText = new QLineEdit;
     m_attachedText->setObjectName(QStringLiteral("wordClipAttached"));
     m_attachedText->setReadOnly(true);
@@ -486,14 +479,9 @@ bool CQuibW_AviPage::OnApply()
 
 bool CQuibW_AviPage::StoreClips()
 {
-    CQuibWord* word = m_frame.CurrentWord();
-    if (!word || word != ShownWord())
-        return true;
-    bool allStored = true;
-    for (auto& [key, entry] : m_entries)
-        if (entry->changed)
-            allStored = storeEntry(*word, key, *entry) && allStored;
-    return allStored;
+    return StoreChangedEntries(m_entries, [this](CQuibWord& word, int key, WordClipEntry& entry) {
+        return storeEntry(word, key, entry);
+    });
 }
 
 bool CQuibW_AviPage::storeEntry(CQuibWord& word, int key, WordClipEntry& entry)

@@ -9,7 +9,6 @@
 #include "authoring/WordLists.h"
 #include "authoring/WordTreeView.h"
 #include "core/Word.h"
-#include "platform/files/FileSystem.h"
 #include "platform/types/Time.h"
 #include "platform/ui/Ui.h"
 #include "shell/Commands.h"
@@ -204,9 +203,7 @@ void CQuibW_Frame::ImportWordsFromText()
 void CQuibW_Frame::ArchiveShownWordList()
 {
     const CTime now = CTime::GetCurrentTime();
-    const auto path =
-        lumivo::ui::chooseSaveFile(LoadSystemString(kStrSaveWordListTitle), PageListFileName(now),
-                                   QtFilterOf(kStrListFileFilter), this, kTextSuffix);
+    const auto path = ChooseListFile(kStrSaveWordListTitle, PageListFileName(now));
     if (!path)
         return;
     std::vector<ListedWordGroup> groups;
@@ -218,9 +215,7 @@ void CQuibW_Frame::ArchiveShownWordList()
                 group.words.push_back({word->GetID(), word->WordName, word->WordForm});
         }
     }
-    const QByteArray text = WordListText(now, groups);
-    if (!lumivo::files::writeFileAtomically(*path, text.constData(), std::size_t(text.size())))
-        tellFileError(kStrCannotWriteFile, *path);
+    WriteTextFile(*path, WordListText(now, groups));
 }
 
 void CQuibW_Frame::ExportWordsToText()

@@ -113,6 +113,12 @@ CQuibWord* CWordMediaPage::TakeCurrentWord()
     return word;
 }
 
+CQuibWord* CWordMediaPage::wordToStore() const
+{
+    CQuibWord* word = m_frame.CurrentWord();
+    return word && word == m_word ? word : nullptr;
+}
+
 bool CWordMediaPage::IsShownPage() const
 {
     return IsCreated() && GetSheet() && GetSheet()->GetActivePage() == this;

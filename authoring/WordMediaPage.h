@@ -87,10 +87,27 @@ protected:
     // language differs from the one the list was filled for. With no word the list stays as it is, so
     // the chosen kind is still chosen when the next word comes.
     bool KindListStale();
+    // Stores each changed entry of `entries` (a map of key to entry pointer) by `store(word, key, entry)`
+    // for the frame's current word when it is the word shown; true when every one was stored, or when
+    // there was no such word and so nothing to store.
+    template <class Entries, class Store> bool StoreChangedEntries(Entries& entries, Store store)
+    {
+        CQuibWord* word = wordToStore();
+        if (!word)
+            return true;
+        bool allStored = true;
+        for (auto& [key, entry] : entries)
+            if (entry->changed)
+                allStored = store(*word, key, *entry) && allStored;
+        return allStored;
+    }
 
     CQuibW_Frame& m_frame;
 
 private:
+    // The frame's current word when the page shows it; none otherwise.
+    CQuibWord* wordToStore() const;
+
     CQuibWord* m_word = nullptr;
     int m_kindsLanguage = -1; // the language the kind list was filled for
 };

@@ -11,6 +11,7 @@
 #include "core/Picture.h"
 #include "core/Word.h"
 #include "platform/files/FileSystem.h"
+#include "platform/ui/FormRows.h"
 #include "platform/ui/Ui.h"
 #include "shell/ColorCombo.h"
 #include "store/ResourceTypes.h"
@@ -179,12 +180,10 @@ void CQuibW_PictPage::OnInitDialog(QWidget& page)
 {
     auto* column = new QVBoxLayout(&page);
     auto* choices = new QFormLayout;
-    m_kinds = new QComboBox;
-    m_kinds->setObjectName(QStringLiteral("wordPictureKindList"));
-    choices->addRow(LoadSystemString(kStrPictureKindLabel), m_kinds);
-    m_compressions = new QComboBox;
-    m_compressions->setObjectName(QStringLiteral("wordCompressionList"));
-    choices->addRow(LoadSystemString(kStrCompressionLabel), m_compressions);
+    m_kinds =
+        addNamedRow(*choices, LoadSystemString(kStrPictureKindLabel), new QComboBox, "wordPictureKindList");
+    m_compressions =
+        addNamedRow(*choices, LoadSystemString(kStrCompressionLabel), new QComboBox, "wordCompressionList");
     column->addLayout(choices);
 
     m_box = new QGroupBox(LoadSystemString(kStrPictureData));
@@ -204,12 +203,10 @@ void CQuibW_PictPage::OnInitDialog(QWidget& page)
     m_hint->setWordWrap(true);
     column->addWidget(m_hint);
     auto* colours = new QFormLayout;
-    m_transparent = new CColorCombo;
-    m_transparent->setObjectName(QStringLiteral("wordTransparentList"));
-    colours->addRow(LoadSystemString(kStrTransparentColorLabel), m_transparent);
-    m_background = new CColorCombo;
-    m_background->setObjectName(QStringLiteral("wordBackgroundList"));
-    colours->addRow(LoadSystemString(kStrBackgroundColorLabel), m_background);
+    m_transparent = addNamedRow(*colours, LoadSystemString(kStrTransparentColorLabel), new CColorCombo,
+                                "wordTransparentList");
+    m_background = addNamedRow(*colours, LoadSystemString(kStrBackgroundColorLabel), new CColorCombo,
+                               "wordBackgroundList");
     column->addLayout(colours);
     m_import = new QPushButton(LoadSystemString(kImportText));
     m_import->setObjectName(QStringLiteral("wordPictureImportButton"));
@@ -230,10 +227,7 @@ QWidget* CQuibW_PictPage::buildTexts()
     auto* texts = new QWidget;
     auto* form = new QFormLayout(texts);
     const auto add = [form](int labelId, const char* name) {
-        auto* value = new QLabel;
-        value->setObjectName(QString::fromLatin1(name));
-        form->addRow(LoadSystemString(labelId), value);
-        return value;
+        return addNamedRow(*form, LoadSystemString(labelId), new QLabel, name);
     };
     m_idText = add(kStrIdLabel, "wordPictureId");
     m_dimensionsText = add(kStrDimensionsLabel, "wordPictureDimensions");
@@ -578,29 +572,21 @@ bool CQuibW_PictPage::OnApply()
 
 bool CQuibW_PictPage::StorePictures()
 {
-    CQuibWord* word = m_frame.CurrentWord();
-    if (!word || word != ShownWord())
-        return true;
-    bool allStored = true;
-    for (auto& [key, entry] : m_entries) {
-        if (!entry->changed)
-            continue;
+    return StoreChangedEntries(m_entries, [this](CQuibWord& word, int key, WordPictureEntry& entry) {
         const std::int32_t type =
             MakePictType(std::int16_t(kindOfKey(key)), std::int16_t(languageOfKey(key)));
         PictureToStore picture;
-        picture.image = &entry->working;
-        picture.storeFormat = entry->storeFormat;
-        picture.compression = std::uint16_t(entry->compression);
-        picture.transparentColor = entry->transparentColor;
-        picture.backgroundColor = entry->backgroundColor;
+        picture.image = &entry.working;
+        picture.storeFormat = entry.storeFormat;
+        picture.compression = std::uint16_t(entry.compression);
+        picture.transparentColor = entry.transparentColor;
+        picture.backgroundColor = entry.backgroundColor;
         std::unique_ptr<CQuibPict> made =
-            ReplaceStoredPicture(word->GetID(), m_frame.SheetFile(), type, picture);
-        if (!made) {
-            allStored = false;
-            continue;
-        }
-        entry->stored = std::move(made);
-        entry->changed = false;
-    }
-    return allStored;
+            ReplaceStoredPicture(word.GetID(), m_frame.SheetFile(), type, picture);
+        if (!made)
+            return false;
+        entry.stored = std::move(made);
+        entry.changed = false;
+        return true;
+    });
 }

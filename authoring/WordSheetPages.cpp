@@ -8,6 +8,7 @@
 #include "core/Lookups.h"
 #include "core/ObjectIndex.h"
 #include "core/Word.h"
+#include "platform/ui/FormRows.h"
 #include "shell/WordNavBar.h"
 #include "store/ResourceManager.h"
 #include "system/SystemStrings.h"
@@ -71,26 +72,22 @@ CQuibW_BasicPage::CQuibW_BasicPage(CQuibW_Frame& frame)
 void CQuibW_BasicPage::OnInitDialog(QWidget& page)
 {
     auto* form = new QFormLayout(&page);
-    m_name = new QLineEdit;
-    m_name->setObjectName(QStringLiteral("wordNameEdit"));
-    form->addRow(LoadSystemString(kStrWrittenText), m_name);
+    m_name = addNamedRow(*form, LoadSystemString(kStrWrittenText), new QLineEdit, "wordNameEdit");
     m_classes = new QComboBox;
     m_classes->setObjectName(QStringLiteral("wordClassList"));
     for (const int wordClass : WordClasses())
         m_classes->addItem(WordClassName(std::int16_t(wordClass)), wordClass);
     form->addRow(LoadSystemString(kStrWordClassLabel), m_classes);
-    m_inflexions = new QComboBox;
-    m_inflexions->setObjectName(QStringLiteral("wordInflexionList"));
-    form->addRow(LoadSystemString(kStrInflexionLabel), m_inflexions);
+    m_inflexions =
+        addNamedRow(*form, LoadSystemString(kStrInflexionLabel), new QComboBox, "wordInflexionList");
     m_family = new QComboBox;
     m_family->setObjectName(QStringLiteral("wordFamilyBox"));
     m_family->setEditable(true);
     m_family->setInsertPolicy(QComboBox::NoInsert);
     m_family->setCompleter(nullptr);
     form->addRow(LoadSystemString(kStrBaseFormLabel), m_family);
-    m_description = new QLineEdit;
-    m_description->setObjectName(QStringLiteral("wordDescriptionEdit"));
-    form->addRow(LoadSystemString(kStrDescriptionLabel), m_description);
+    m_description =
+        addNamedRow(*form, LoadSystemString(kStrDescriptionLabel), new QLineEdit, "wordDescriptionEdit");
     m_forms = new QLabel;
     m_forms->setObjectName(QStringLiteral("wordFormsText"));
     m_forms->setWordWrap(true);

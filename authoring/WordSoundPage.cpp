@@ -7,6 +7,7 @@
 #include "core/Sound.h"
 #include "core/Word.h"
 #include "platform/files/FileSystem.h"
+#include "platform/ui/FormRows.h"
 #include "platform/ui/Ui.h"
 #include "store/ResourceTypes.h"
 #include "system/SystemStrings.h"
@@ -69,15 +70,11 @@ void CQuibW_SoundPage::OnInitDialog(QWidget& page)
 {
     auto* column = new QVBoxLayout(&page);
     auto* choices = new QFormLayout;
-    m_kinds = new QComboBox;
-    m_kinds->setObjectName(QStringLiteral("wordSoundKindList"));
-    choices->addRow(LoadSystemString(kStrSoundKindLabel), m_kinds);
-    m_compressions = new QComboBox;
-    m_compressions->setObjectName(QStringLiteral("wordSoundCompressionList"));
-    choices->addRow(LoadSystemString(kStrCompressionLabel), m_compressions);
-    m_speaker = new QLineEdit;
-    m_speaker->setObjectName(QStringLiteral("wordSpeakerIdEdit"));
-    choices->addRow(LoadSystemString(kStrSpeakerIdLabel), m_speaker);
+    m_kinds = addNamedRow(*choices, LoadSystemString(kStrSoundKindLabel), new QComboBox, "wordSoundKindList");
+    m_compressions = addNamedRow(*choices, LoadSystemString(kStrCompressionLabel), new QComboBox,
+                                 "wordSoundCompressionList");
+    m_speaker =
+        addNamedRow(*choices, LoadSystemString(kStrSpeakerIdLabel), new QLineEdit, "wordSpeakerIdEdit");
     column->addLayout(choices);
     column->addWidget(buildTexts());
 
@@ -119,10 +116,7 @@ QWidget* CQuibW_SoundPage::buildTexts()
     m_fileText->setFrame(false);
     form->addRow(LoadSystemString(kStrFileLabel), m_fileText);
     const auto add = [form](int labelId, const char* name) {
-        auto* value = new QLabel;
-        value->setObjectName(QString::fromLatin1(name));
-        form->addRow(LoadSystemString(labelId), value);
-        return value;
+        return addNamedRow(*form, LoadSystemString(labelId), new QLabel, name);
     };
     m_idText = add(kStrIdLabel, "wordSoundId");
     m_duration = add(kStrDurationLabel, "wordSoundDuration");
@@ -374,14 +368,8 @@ bool CQuibW_SoundPage::OnApply()
 
 bool CQuibW_SoundPage::StoreSounds()
 {
-    CQuibWord* word = m_frame.CurrentWord();
-    if (!word || word != ShownWord())
-        return true;
-    bool allStored = true;
-    for (auto& [key, entry] : m_entries)
-        if (entry->changed)
-            allStored = storeEntry(*word, *entry) && allStored;
-    return allStored;
+    return StoreChangedEntries(
+        m_entries, [this](CQuibWord& word, int, WordSoundEntry& entry) { return storeEntry(word, entry); });
 }
 
 bool CQuibW_SoundPage::storeEntry(CQuibWord& word, WordSoundEntry& entry)

@@ -3,8 +3,13 @@
 // names and the same grouping, knowing every name at once and sorting each level once) and the timing.
 
 #include "authoring/EditorTree.h"
+#include "bench/Timing.h"
+#include "core/User.h"
+#include "store/ResourceManager.h"
+#include "system/DataFiles.h"
 
 #include <QCollator>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -13,6 +18,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <utility>
 #include <vector>
 
 namespace lumivo::bench
@@ -23,19 +29,6 @@ struct ListedName {
     QString name;
     bool bold = false;
 };
-
-inline double millisecondsFor(const std::function<void()>& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-inline double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Ends the benchmark `program` when a step of its set-up failed.
 inline void checkStep(const char* program, bool ok, const char* what)
@@ -74,6 +67,38 @@ inline void bareFill(QTreeWidget& tree, const std::vector<ListedName>& names)
                 item->setFont(0, bold);
         }
     }
+}
+
+// The editor's `count` files in `folder`: the first the user's own (holding `user`, made current, of
+// `language`), the others data files.
+inline void makeEditorFiles(const char* program, const QTemporaryDir& folder, int* files, int count,
+                            CQuibUser& user, std::uint16_t language)
+{
+    for (int index = 0; index < count; ++index) {
+        checkStep(program,
+                  FindOrAddResFile(&files[index], folder.filePath(QStringLiteral("file%1.tvf").arg(index))) ==
+                      RES_OK,
+                  "file");
+        SetResFileKind(files[index], index == 0 ? 2 : 1);
+    }
+    theDataFiles.assign(files + 1, files + count);
+    user.PrimaryLanguage = language;
+    checkStep(program, user.SaveAs(CQuibUser::kTemplateUserId, files[0], CQuibUser::kType) == RES_OK, "user");
+    theCurrentUser = &user;
+}
+
+// The medians (ms) of `repeats` runs of the editor's fill and of the bare fill of `names`, taken in turn
+// so that both meet the same machine.
+inline std::pair<double, double> fillMedians(int repeats, const std::function<void()>& editorFill,
+                                             QTreeWidget& bare, const std::vector<ListedName>& names)
+{
+    std::vector<double> editor;
+    std::vector<double> peer;
+    for (int i = 0; i < repeats; ++i) {
+        editor.push_back(millisecondsFor(editorFill));
+        peer.push_back(millisecondsFor([&] { bareFill(bare, names); }));
+    }
+    return {median(editor), median(peer)};
 }
 
 } // namespace lumivo::bench

@@ -2,6 +2,8 @@
 // Timing our library against a peer program (zip, unzip) in the same run: each measurement keeps its
 // best wall time, and a peer runs as a child process.
 
+#include "bench/Timing.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QProcess>
@@ -11,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <limits>
 #include <vector>
@@ -42,24 +45,18 @@ public:
     bool ran(int slot) const { return m_best[slot] < std::numeric_limits<double>::max(); }
     double operator[](int slot) const { return m_best[slot]; }
 
+    // Prints "<label> <ours> ms   <peerName> <peer> ms   ratio <ours/peer>" when both sides ran (a
+    // filtered run measures only some).
+    void printRatio(const char* label, int ours, const char* peerName, int peer) const
+    {
+        if (ran(ours) && ran(peer))
+            std::printf("%s %8.1f ms   %s %8.1f ms   ratio %.2f\n", label, m_best[ours] * 1e3, peerName,
+                        m_best[peer] * 1e3, m_best[ours] / m_best[peer]);
+    }
+
 private:
     std::array<double, 4> m_best;
 };
-
-// The wall time of one run of `work`, in milliseconds.
-inline double millisecondsFor(const std::function<void()>& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-// The middle one of the measured times (of at least one).
-inline double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Runs a peer program in `workingDir`; true when it ended normally with exit code 0 within 2 minutes.
 inline bool runPeer(const QString& program, const QStringList& arguments, const QString& workingDir)

@@ -178,13 +178,6 @@ BENCHMARK(BM_LibrarySounds)->UseManualTime()->Iterations(2)->Unit(benchmark::kMi
 BENCHMARK(BM_PeerConvert)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PeerLame)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
 
-void printRatio(const char* what, int ours, int peer, const char* peerName)
-{
-    if (g_best.ran(ours) && g_best.ran(peer))
-        std::printf("%s: import %8.1f ms   %s %8.1f ms   ratio %.2f\n", what, g_best[ours] * 1e3, peerName,
-                    g_best[peer] * 1e3, g_best[ours] / g_best[peer]);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -198,7 +191,7 @@ int main(int argc, char** argv)
     benchmark::Shutdown();
     std::printf("\n%d JPEG photos 640 x 480 and %d two-second WAVE recordings\n",
                 int(workload().pictures.size()), int(workload().sounds.size()));
-    printRatio("pictures", libraryPictures, peerConvert, "convert");
-    printRatio("sounds  ", librarySounds, peerLame, "lame   ");
+    g_best.printRatio("pictures: import", libraryPictures, "convert", peerConvert);
+    g_best.printRatio("sounds  : import", librarySounds, "lame   ", peerLame);
     return 0;
 }

@@ -214,14 +214,7 @@ int main(int argc, char** argv)
     benchmark::Shutdown();
     std::printf("\n%d pages, %d words with a 10 KB picture and a 20 KB sound each\n",
                 int(workload().pages.size()), int(workload().pages.size()) * kIconsPerPage);
-    const auto ran = [](int slot) { return g_best.ran(slot); };
-    if (ran(libraryExport) && ran(peerZip))
-        std::printf("export: library %8.1f ms   zip -P   %8.1f ms   ratio %.2f\n",
-                    g_best[libraryExport] * 1e3, g_best[peerZip] * 1e3,
-                    g_best[libraryExport] / g_best[peerZip]);
-    if (ran(libraryImport) && ran(peerUnzip))
-        std::printf("import: library %8.1f ms   unzip -P %8.1f ms   ratio %.2f\n",
-                    g_best[libraryImport] * 1e3, g_best[peerUnzip] * 1e3,
-                    g_best[libraryImport] / g_best[peerUnzip]);
+    g_best.printRatio("export: library", libraryExport, "zip -P  ", peerZip);
+    g_best.printRatio("import: library", libraryImport, "unzip -P", peerUnzip);
     return 0;
 }

@@ -17,6 +17,7 @@
 // icons of any size shown and redrawn within a frame (16 ms), a mouse move's hit test over it < 0.1 ms.
 // LUMIVO_BENCH_SHORT=1 repeats each measurement fewer times.
 
+#include "bench/Timing.h"
 #include "core/FrameSizes.h"
 #include "core/Lookups.h"
 #include "core/ObjectIndex.h"
@@ -47,6 +48,9 @@
 namespace
 {
 
+using lumivo::bench::median;
+using lumivo::bench::millisecondsFor;
+
 constexpr std::uint16_t kLanguage = 1;
 constexpr int kColumns = 8;
 constexpr int kRows = 6;
@@ -59,19 +63,6 @@ constexpr std::int32_t kFirstPictureB = 2001;
 constexpr int kIconPictureKind = 10; // the kind an icon of this size asks for first
 constexpr int kScreenWidth = 1920;
 constexpr int kScreenHeight = 1080;
-
-double millisecondsFor(const std::function<void()>& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 void check(bool ok, const char* what)
 {

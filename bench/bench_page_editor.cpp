@@ -82,17 +82,8 @@ int main(int argc, char** argv)
 
     QTemporaryDir folder;
     int files[kFiles] = {};
-    for (int index = 0; index < kFiles; ++index) {
-        check(FindOrAddResFile(&files[index], folder.filePath(QStringLiteral("file%1.tvf").arg(index))) ==
-                  RES_OK,
-              "file");
-        SetResFileKind(files[index], index == 0 ? 2 : 1);
-    }
-    theDataFiles = {files[1], files[2]};
     CQuibUser user;
-    user.PrimaryLanguage = kLanguage;
-    check(user.SaveAs(CQuibUser::kTemplateUserId, files[0], CQuibUser::kType) == RES_OK, "user");
-    theCurrentUser = &user;
+    makeEditorFiles("bench_page_editor", folder, files, kFiles, user, kLanguage);
     const std::vector<ListedName> names = makePages(files);
 
     OpenBackgroundEditor();
@@ -102,18 +93,12 @@ int main(int argc, char** argv)
     check(frame.Tree().topLevelItemCount() > 0, "the editor's tree");
 
     QTreeWidget bare;
-    std::vector<double> editor;
-    std::vector<double> peer;
-    for (int i = 0; i < repeats; ++i) {
-        editor.push_back(millisecondsFor([&] { frame.FillTree(); }));
-        peer.push_back(millisecondsFor([&] { bareFill(bare, names); }));
-    }
+    const auto [ours, theirs] = fillMedians(
+        repeats, [&] { frame.FillTree(); }, bare, names);
     int listed = 0;
     frame.Tree().forEachObject([&listed](const QString&, void*) { ++listed; });
     check(listed == kPages && bare.topLevelItemCount() == frame.Tree().topLevelItemCount(), "same tree");
 
-    const double ours = median(editor);
-    const double theirs = median(peer);
     std::printf("page editor tree of %d pages in %d files (medians, ms)\n", kPages, kFiles);
     std::printf("  editor %.2f  bare QTreeWidget %.2f  ratio %.2f (goal <= 2)\n", ours, theirs,
                 ours / theirs);

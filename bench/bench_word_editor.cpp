@@ -106,17 +106,8 @@ int main(int argc, char** argv)
 
     QTemporaryDir folder;
     int files[kFiles] = {};
-    for (int index = 0; index < kFiles; ++index) {
-        check(FindOrAddResFile(&files[index], folder.filePath(QStringLiteral("file%1.tvf").arg(index))) ==
-                  RES_OK,
-              "file");
-        SetResFileKind(files[index], index == 0 ? 2 : 1);
-    }
-    theDataFiles = {files[1], files[2]};
     CQuibUser user;
-    user.PrimaryLanguage = kLanguage;
-    check(user.SaveAs(CQuibUser::kTemplateUserId, files[0], CQuibUser::kType) == RES_OK, "user");
-    theCurrentUser = &user;
+    makeEditorFiles("bench_word_editor", folder, files, kFiles, user, kLanguage);
     const std::vector<ListedName> names = makeWords(files);
 
     OpenWordEditor();
@@ -126,18 +117,12 @@ int main(int argc, char** argv)
     frame.Execute(kWordRebuildList);
 
     QTreeWidget bare;
-    std::vector<double> editor;
-    std::vector<double> peer;
-    for (int i = 0; i < repeats; ++i) {
-        editor.push_back(millisecondsFor([&] { frame.RebuildWordList(); }));
-        peer.push_back(millisecondsFor([&] { bareFill(bare, names); }));
-    }
+    const auto [ours, theirs] = fillMedians(
+        repeats, [&] { frame.RebuildWordList(); }, bare, names);
     check(frame.ForEachListedWord() == kWords && bare.topLevelItemCount() == frame.Tree().topLevelItemCount(),
           "same list");
     const double wait = longestWaitFor([&] { frame.RebuildWordList(); });
 
-    const double ours = median(editor);
-    const double theirs = median(peer);
     std::printf("word editor list of %d words in %d files (medians, ms)\n", kWords, kFiles);
     std::printf("  editor rebuild %.2f  bare QTreeWidget %.2f  ratio %.2f (goal <= 2)\n", ours, theirs,
                 ours / theirs);

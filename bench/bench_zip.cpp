@@ -174,13 +174,7 @@ int main(int argc, char** argv)
     const double mb = static_cast<double>(workload().totalBytes) / 1e6;
     std::printf("\n%d files, %.1f MB, password set\n", static_cast<int>(workload().names.size()), mb);
     // A filtered run measures only some of the four; a ratio is printed only when both sides ran.
-    const auto ran = [](int slot) { return g_best.ran(slot); };
-    if (ran(libraryAdd) && ran(peerAdd))
-        std::printf("add:     library %8.1f ms   zip -P   %8.1f ms   ratio %.2f\n", g_best[libraryAdd] * 1e3,
-                    g_best[peerAdd] * 1e3, g_best[libraryAdd] / g_best[peerAdd]);
-    if (ran(libraryExtract) && ran(peerExtract))
-        std::printf("extract: library %8.1f ms   unzip -P %8.1f ms   ratio %.2f\n",
-                    g_best[libraryExtract] * 1e3, g_best[peerExtract] * 1e3,
-                    g_best[libraryExtract] / g_best[peerExtract]);
+    g_best.printRatio("add:     library", libraryAdd, "zip -P  ", peerAdd);
+    g_best.printRatio("extract: library", libraryExtract, "unzip -P", peerExtract);
     return 0;
 }

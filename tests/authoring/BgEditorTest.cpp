@@ -34,34 +34,11 @@ using lumivo::ui::ScopedAnswerer;
 namespace
 {
 
-constexpr std::uint16_t kLanguage = 2;
+constexpr std::uint16_t kLanguage = EditorUserFixture::kUserLanguage;
 
-class BgEditorTest : public LumivoTest
+class BgEditorTest : public BgEditorFixture
 {
 protected:
-    void SetUp() override
-    {
-        LumivoTest::SetUp();
-        m_user = std::make_unique<UserInFile>(tempPath("user.tvf"), kLanguage);
-    }
-
-    void TearDown() override
-    {
-        ResetBackgroundEditor();
-        theBgIndex.DeleteAll();
-        m_user.reset();
-        LumivoTest::TearDown();
-    }
-
-    int userFile() const { return m_user->file; }
-
-    int dataFile(const QString& name)
-    {
-        const int file = makeResourceFile(tempPath(name));
-        theDataFiles.push_back(file);
-        return file;
-    }
-
     CQuibBg_Frame& openEditor()
     {
         OpenBackgroundEditor();
@@ -69,29 +46,11 @@ protected:
         return *theBgEditorFrame;
     }
 
-    static void typeName(CQuibBg_Frame& frame, const QString& name)
-    {
-        QLineEdit* edit = frame.View().Sheet().BasicPage().NameEdit();
-        edit->setText(name);
-        emit edit->textEdited(name);
-    }
-
-    static QStringList namesUnder(const QTreeWidget& tree, int letter)
-    {
-        QStringList names;
-        const QTreeWidgetItem* root = tree.topLevelItem(letter);
-        for (int child = 0; child < root->childCount(); ++child)
-            names << root->child(child)->text(0);
-        return names;
-    }
-
     static QByteArray fileBytes(const QString& path)
     {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-
-    std::unique_ptr<UserInFile> m_user;
 };
 
 } // namespace

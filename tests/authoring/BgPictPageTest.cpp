@@ -24,27 +24,18 @@ using lumivo::ui::ScopedAnswerer;
 namespace
 {
 
-constexpr std::uint16_t kLanguage = 2;
+constexpr std::uint16_t kLanguage = EditorUserFixture::kUserLanguage;
 constexpr int kScreenSize800 = 2; // "800 x 600": kind 0x21, 640 x 427
 constexpr int kKind800 = 0x21;
 constexpr std::int32_t kPageId = 70;
 
-class BgPictPageTest : public LumivoTest
+class BgPictPageTest : public BgEditorFixture
 {
 protected:
     void SetUp() override
     {
-        LumivoTest::SetUp();
-        m_user = std::make_unique<UserInFile>(tempPath("user.tvf"), kLanguage);
-        m_page = filePage(m_user->file, kPageId, kLanguage, "Garden");
-    }
-
-    void TearDown() override
-    {
-        ResetBackgroundEditor();
-        theBgIndex.DeleteAll();
-        m_user.reset();
-        LumivoTest::TearDown();
+        BgEditorFixture::SetUp();
+        m_page = filePage(userFile(), kPageId, kLanguage, "Garden");
     }
 
     // The editor on the page with its image page shown at "800 x 600".
@@ -96,7 +87,6 @@ protected:
         ASSERT_EQ(picture.Write(), 0);
     }
 
-    std::unique_ptr<UserInFile> m_user;
     CQuibBg* m_page = nullptr;
 };
 

@@ -11,11 +11,8 @@
 #include "core/Picture.h"
 #include "system/SystemSettings.h"
 #include "tests/authoring/AuthoringTestFiles.h"
+#include "tests/authoring/EditorRendering.h"
 #include "tests/support/LumivoTest.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QPixmap>
 
 #include <gtest/gtest.h>
 
@@ -24,35 +21,15 @@ using namespace lumivo::test;
 namespace
 {
 
-class RenderEditorTest : public LumivoTest
+class RenderEditorTest : public EditorRenderingTest
 {
 protected:
-    void SetUp() override
-    {
-        LumivoTest::SetUp();
-        m_folder = qEnvironmentVariable("LUMIVO_RENDER_DIR");
-        if (m_folder.isEmpty())
-            GTEST_SKIP() << "LUMIVO_RENDER_DIR is not set";
-        QDir().mkpath(m_folder);
-    }
-
     void TearDown() override
     {
         ResetBackgroundEditor();
         theBgIndex.DeleteAll();
-        LumivoTest::TearDown();
+        EditorRenderingTest::TearDown();
     }
-
-    void save(QWidget& widget, const QString& name)
-    {
-        widget.show();
-        widget.resize(widget.sizeHint().expandedTo(widget.minimumSize()));
-        // Controls made after their window shows appear once the events are handled.
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(widget.grab().save(m_folder + QLatin1Char('/') + name + QStringLiteral(".png")));
-    }
-
-    QString m_folder;
 };
 
 } // namespace

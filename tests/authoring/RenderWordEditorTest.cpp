@@ -9,12 +9,9 @@
 #include "core/Sound.h"
 #include "system/LanguageRecords.h"
 #include "system/SystemSettings.h"
+#include "tests/authoring/EditorRendering.h"
 #include "tests/authoring/WordTestFiles.h"
 #include "tests/support/LumivoTest.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QPixmap>
 
 #include <gtest/gtest.h>
 
@@ -23,32 +20,21 @@ using namespace lumivo::test;
 namespace
 {
 
-class RenderWordEditorTest : public LumivoTest
+class RenderWordEditorTest : public EditorRenderingTest
 {
 protected:
     void SetUp() override
     {
-        LumivoTest::SetUp();
-        m_folder = qEnvironmentVariable("LUMIVO_RENDER_DIR");
-        if (m_folder.isEmpty())
-            GTEST_SKIP() << "LUMIVO_RENDER_DIR is not set";
-        QDir().mkpath(m_folder);
-        theBaseDir = tempPath("base");
+        EditorRenderingTest::SetUp();
+        if (!IsSkipped())
+            theBaseDir = tempPath("base");
     }
 
     void TearDown() override
     {
         ResetWordEditor();
         theWordIndex.DeleteAll();
-        LumivoTest::TearDown();
-    }
-
-    void save(QWidget& widget, const QString& name)
-    {
-        widget.show();
-        widget.resize(widget.sizeHint().expandedTo(widget.minimumSize()));
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(widget.grab().save(m_folder + QLatin1Char('/') + name + QStringLiteral(".png")));
+        EditorRenderingTest::TearDown();
     }
 
     static void storeMedia(int file, std::int32_t id)
@@ -64,8 +50,6 @@ protected:
         ASSERT_EQ(sound.SaveAs(id, file, MakeSoundType(1, 2)), 0);
         sound.Write();
     }
-
-    QString m_folder;
 };
 
 } // namespace

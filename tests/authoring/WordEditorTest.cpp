@@ -38,29 +38,6 @@ constexpr std::uint16_t kLanguage = WordEditorFixture::kUserLanguage;
 class WordEditorTest : public WordEditorFixture
 {
 protected:
-    int dataFile(const QString& name)
-    {
-        const int file = makeResourceFile(tempPath(name));
-        theDataFiles.push_back(file);
-        return file;
-    }
-
-    static void typeName(CQuibW_Frame& frame, const QString& name)
-    {
-        QLineEdit* edit = frame.View().Sheet().BasicPage().NameEdit();
-        edit->setText(name);
-        emit edit->textEdited(name);
-    }
-
-    static QStringList namesUnder(const QTreeWidget& tree, int letter)
-    {
-        QStringList names;
-        const QTreeWidgetItem* root = tree.topLevelItem(letter);
-        for (int child = 0; child < root->childCount(); ++child)
-            names << root->child(child)->text(0);
-        return names;
-    }
-
     static std::optional<bool> enabled(CQuibW_Frame& frame, int id)
     {
         lumivo::ui::CommandUpdate update(id);

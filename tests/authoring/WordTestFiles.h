@@ -45,31 +45,16 @@ inline CQuibW_Frame& openWordEditor()
     return *theWordEditorFrame;
 }
 
-// The fixture of the word editor's tests: a current user of `kUserLanguage` in a file of its own; the
-// editor, the filed words and the user go at the end.
-class WordEditorFixture : public LumivoTest
+// The fixture of the word editor's tests: the editor and the filed words go before the user.
+class WordEditorFixture : public EditorUserFixture
 {
-public:
-    static constexpr std::uint16_t kUserLanguage = 2;
-
 protected:
-    void SetUp() override
-    {
-        LumivoTest::SetUp();
-        m_user = std::make_unique<UserInFile>(tempPath("user.tvf"), kUserLanguage);
-    }
-
     void TearDown() override
     {
         ResetWordEditor();
         theWordIndex.DeleteAll();
-        m_user.reset();
-        LumivoTest::TearDown();
+        EditorUserFixture::TearDown();
     }
-
-    int userFile() const { return m_user->file; }
-
-    std::unique_ptr<UserInFile> m_user;
 };
 
 } // namespace lumivo::test

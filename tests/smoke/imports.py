@@ -9,14 +9,11 @@ usage: imports.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of its
 """
 
 import os
-import subprocess
-import sys
 import time
 
-from output_file import TRANSLATE, choose, type_into, wait_for, wait_for_dialog, window_name
-from smoke import (fail, install_copy, isolated_environment, note, quit_through_the_menu, run,
-                   run_scenario_under_xvfb, screenshot, wait_for_main_window, xdotool)
-from translation import keys, make_language
+from output_file import TRANSLATE, choose, type_into, wait_for, wait_for_dialog
+from smoke import fail, install_program, note, quit_program, run, scenario_main, screenshot, start_program
+from translation import close_saving, keys, make_language
 
 WORD = "baby"
 OK_LINE = WORD + "\tOK\tImportet ID: 1000000103"
@@ -57,11 +54,8 @@ def import_picture(window, work, shots):
 
 def inside(lumivo, work, shots):
     started = time.time()
-    env = isolated_environment(work)
-    program = os.path.join(work, "program")
-    install_copy(lumivo, os.path.dirname(lumivo), program)
-    process = subprocess.Popen([os.path.join(program, "lumivo")], env=env)
-    window, _, _ = wait_for_main_window(process, os.path.join(shots, "imports-start.png"))
+    program, env = install_program(lumivo, work)
+    process, window = start_program(program, env, os.path.join(shots, "imports-start.png"))
 
     output = make_language(work, window, shots)
     choose(window, shots, TRANSLATE, "Down", "Down", "Return")  # Save
@@ -70,29 +64,18 @@ def inside(lumivo, work, shots):
     before = os.path.getsize(output)
     import_picture(window, work, shots)
 
-    # Closing asks to save (Yes is the default); the saved file has grown by the picture.
-    choose(window, shots, TRANSLATE, "Down", "Return")
-    time.sleep(1.0)
-    xdotool("key", "Return")
-    wait_for("the title without the language", lambda: "Tyve" not in window_name(window))
-    with open(output, "rb") as saved:
-        stored = saved.read()
+    # Closing saves (Yes is the default); the saved file has grown by the picture.
+    stored = close_saving(window, shots, output)
     if len(stored) < before + MIN_PICTURE_BYTES:
         fail("the output file did not receive the picture (%d bytes, %d before)" % (len(stored), before))
     note("the output file holds the picture (%d bytes, %d before)" % (len(stored), before))
 
-    code = quit_through_the_menu(process, window)
-    if code != 0:
-        fail("lumivo ended with %s" % code)
+    quit_program(process, window)
     note("quit; %.1f s in all" % (time.time() - started))
 
 
 def main():
-    arguments = sys.argv[1:]
-    if len(arguments) == 4 and arguments[0] == "--inside":
-        inside(arguments[1], arguments[2], arguments[3])
-        return
-    run_scenario_under_xvfb(__file__, "lumivo-smoke-imports-")
+    scenario_main(__file__, "lumivo-smoke-imports-", inside)
 
 
 if __name__ == "__main__":

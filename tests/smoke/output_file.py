@@ -9,12 +9,10 @@ usage: output_file.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of
 """
 
 import os
-import subprocess
-import sys
 import time
 
-from smoke import (data_hashes, fail, icon_spots, install_copy, isolated_environment, note, pixels,
-                   quit_through_the_menu, run, run_scenario_under_xvfb, screenshot, wait_for_main_window, xdotool)
+from smoke import (data_hashes, fail, icon_spots, install_program, note, pixels, quit_program, run,
+                   scenario_main, screenshot, start_program, xdotool)
 
 WAIT_S = 20
 MENU_GREY = 239  # the menu bar's background in Qt's own style
@@ -107,12 +105,9 @@ TRANSLATE = 2  # the titles: File, Go to, Translate, ...
 
 def inside(lumivo, work, shots):
     started = time.time()
-    env = isolated_environment(work)
-    program = os.path.join(work, "program")
-    install_copy(lumivo, os.path.dirname(lumivo), program)
+    program, env = install_program(lumivo, work)
     before = data_hashes(os.path.join(program, "Data"))
-    process = subprocess.Popen([os.path.join(program, "lumivo")], env=env)
-    window, _, _ = wait_for_main_window(process, os.path.join(shots, "output-file-start.png"))
+    process, window = start_program(program, env, os.path.join(shots, "output-file-start.png"))
     plain_title = window_name(window)
 
     # A new output file: the Translate menu's first item, the name typed into the file dialog.
@@ -172,20 +167,14 @@ def inside(lumivo, work, shots):
     wait_for("the standard user's start page", start_page_drawn)
     note("the standard user chosen again; its start page shows (%s)" % shot)
 
-    code = quit_through_the_menu(process, window)
-    if code != 0:
-        fail("lumivo ended with %s" % code)
+    quit_program(process, window)
     if data_hashes(os.path.join(program, "Data")) != before:
         fail("a data file changed")
     note("quit; the data files unchanged; %.1f s in all" % (time.time() - started))
 
 
 def main():
-    arguments = sys.argv[1:]
-    if len(arguments) == 4 and arguments[0] == "--inside":
-        inside(arguments[1], arguments[2], arguments[3])
-        return
-    run_scenario_under_xvfb(__file__, "lumivo-smoke-output-")
+    scenario_main(__file__, "lumivo-smoke-output-", inside)
 
 
 if __name__ == "__main__":

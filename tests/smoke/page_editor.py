@@ -10,11 +10,10 @@ usage: page_editor.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of
 
 import os
 import subprocess
-import sys
 import time
 
-from smoke import (data_hashes, fail, install_copy, isolated_environment, note, pixels, pointer_to,
-                   quit_through_the_menu, run_scenario_under_xvfb, screenshot, wait_for_main_window, xdotool)
+from smoke import (data_hashes, fail, install_program, note, pixels, pointer_to, quit_program, scenario_main,
+                   screenshot, start_program, xdotool)
 
 NEW_NAME = "Smoketest side"
 WAIT_EDITOR_S = 20
@@ -99,12 +98,9 @@ def name_in_user_files(program, text):
 
 
 def inside(lumivo, work, shots):
-    env = isolated_environment(work)
-    program = os.path.join(work, "program")
-    install_copy(lumivo, os.path.dirname(lumivo), program)
+    program, env = install_program(lumivo, work)
     before = data_hashes(os.path.join(program, "Data"))
-    process = subprocess.Popen([os.path.join(program, "lumivo")], env=env)
-    window, _, _ = wait_for_main_window(process, os.path.join(shots, "page-editor-start.png"))
+    process, window = start_program(program, env, os.path.join(shots, "page-editor-start.png"))
     start_shot = os.path.join(shots, "page-editor-start.png")
 
     choose_from_file_menu(window, shots, EDIT_MODE_STEPS)
@@ -148,20 +144,14 @@ def inside(lumivo, work, shots):
         fail("the new name was not saved in the user's file")
     note("the page was saved under its new name in the user's file")
 
-    code = quit_through_the_menu(process, window)
-    if code != 0:
-        fail("lumivo ended with %s" % code)
+    quit_program(process, window)
     if data_hashes(os.path.join(program, "Data")) != before:
         fail("a data file changed")
     note("quit through the exit command; the data files unchanged")
 
 
 def main():
-    arguments = sys.argv[1:]
-    if len(arguments) == 4 and arguments[0] == "--inside":
-        inside(arguments[1], arguments[2], arguments[3])
-        return
-    run_scenario_under_xvfb(__file__, "lumivo-page-editor-")
+    scenario_main(__file__, "lumivo-page-editor-", inside)
 
 
 if __name__ == "__main__":

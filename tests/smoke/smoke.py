@@ -351,3 +351,34 @@ def run_scenario_under_xvfb(script, prefix):
         fail(sys.modules["__main__"].__doc__)
     lumivo, build = os.path.abspath(arguments[0]), os.path.abspath(arguments[1])
     rerun_under_xvfb(script, lumivo, build, prefix)
+
+
+def install_program(lumivo, work):
+    """The program copied into the work folder and the environment that keeps it apart; gives both."""
+    env = isolated_environment(work)
+    program = os.path.join(work, "program")
+    install_copy(lumivo, os.path.dirname(lumivo), program)
+    return program, env
+
+
+def start_program(program, env, shot):
+    """The installed program started; gives the process and its main window once it shows."""
+    process = subprocess.Popen([os.path.join(program, "lumivo")], env=env)
+    window, _, _ = wait_for_main_window(process, shot)
+    return process, window
+
+
+def quit_program(process, window):
+    """The exit command from the menu; any exit code but 0 fails the scenario."""
+    code = quit_through_the_menu(process, window)
+    if code != 0:
+        fail("lumivo ended with %s" % code)
+
+
+def scenario_main(script, prefix, inside):
+    """The main() of a scenario script: `inside` under --inside, else the scenario run under Xvfb."""
+    arguments = sys.argv[1:]
+    if len(arguments) == 4 and arguments[0] == "--inside":
+        inside(arguments[1], arguments[2], arguments[3])
+        return
+    run_scenario_under_xvfb(script, prefix)

@@ -9,13 +9,11 @@ usage: translation.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of
 """
 
 import os
-import subprocess
-import sys
 import time
 
 from output_file import TRANSLATE, choose, type_into, wait_for, wait_for_dialog, window_name
-from smoke import (fail, install_copy, isolated_environment, note, quit_through_the_menu, run,
-                   run_scenario_under_xvfb, screenshot, wait_for_main_window, xdotool)
+from smoke import (fail, install_program, note, quit_program, run, scenario_main, screenshot, start_program,
+                   xdotool)
 
 TRANSLATION = "Lumivo oversat"
 # Enabled items of the Translate menu above "System strings..." while an output file with a
@@ -70,41 +68,36 @@ def translate_first_string(window, shots):
                                                     "^System strings$").split())
 
 
-def inside(lumivo, work, shots):
-    started = time.time()
-    env = isolated_environment(work)
-    program = os.path.join(work, "program")
-    install_copy(lumivo, os.path.dirname(lumivo), program)
-    process = subprocess.Popen([os.path.join(program, "lumivo")], env=env)
-    window, _, _ = wait_for_main_window(process, os.path.join(shots, "translation-start.png"))
-
-    output = make_language(work, window, shots)
-    translate_first_string(window, shots)
-
-    # Closing asks to save (Yes is the default).
+def close_saving(window, shots, output):
+    """Closes the output file, answering Yes (the default) to the save question; gives what it holds."""
     choose(window, shots, TRANSLATE, "Down", "Return")
     time.sleep(1.0)
     xdotool("key", "Return")
     wait_for("the title without the language", lambda: "Tyve" not in window_name(window))
     with open(output, "rb") as saved:
-        stored = saved.read()
+        return saved.read()
+
+
+def inside(lumivo, work, shots):
+    started = time.time()
+    program, env = install_program(lumivo, work)
+    process, window = start_program(program, env, os.path.join(shots, "translation-start.png"))
+
+    output = make_language(work, window, shots)
+    translate_first_string(window, shots)
+
+    stored = close_saving(window, shots, output)
     for text in (b"Tyve", TRANSLATION.encode("cp1252")):
         if text not in stored:
             fail("the output file lacks %r" % text)
     note("the output file holds the language and the translation (%d bytes)" % len(stored))
 
-    code = quit_through_the_menu(process, window)
-    if code != 0:
-        fail("lumivo ended with %s" % code)
+    quit_program(process, window)
     note("quit; %.1f s in all" % (time.time() - started))
 
 
 def main():
-    arguments = sys.argv[1:]
-    if len(arguments) == 4 and arguments[0] == "--inside":
-        inside(arguments[1], arguments[2], arguments[3])
-        return
-    run_scenario_under_xvfb(__file__, "lumivo-smoke-translation-")
+    scenario_main(__file__, "lumivo-smoke-translation-", inside)
 
 
 if __name__ == "__main__":

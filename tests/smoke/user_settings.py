@@ -13,8 +13,8 @@ import subprocess
 import sys
 import time
 
-from smoke import (fail, install_copy, isolated_environment, note, pixels, pointer_to, quit_through_the_menu,
-                   rerun_under_xvfb, screenshot, wait_for_main_window, xdotool)
+from smoke import (fail, install_program, note, pixels, pointer_to, quit_through_the_menu, rerun_under_xvfb,
+                   screenshot, start_program, xdotool)
 
 SHEET_TITLE = "Edit user settings"
 # The colour after the standard background in the palette: colour 4, pure green.
@@ -82,17 +82,9 @@ def change_settings(sheet):
     wait_for(lambda: sheet_window() is None, WAIT_SHEET_S, "the sheet did not close on Enter")
 
 
-def start(program, env, shot):
-    process = subprocess.Popen([os.path.join(program, "lumivo")], env=env)
-    window, _, _ = wait_for_main_window(process, shot)
-    return process, window
-
-
 def inside(lumivo, work, shots):
-    env = isolated_environment(work)
-    program = os.path.join(work, "program")
-    install_copy(lumivo, os.path.dirname(lumivo), program)
-    process, window = start(program, env, os.path.join(shots, "settings-start.png"))
+    program, env = install_program(lumivo, work)
+    process, window = start_program(program, env, os.path.join(shots, "settings-start.png"))
     before = count_colour(os.path.join(shots, "settings-start.png"), window, NEW_COLOUR)
 
     sheet = open_user_settings(window)
@@ -109,7 +101,7 @@ def inside(lumivo, work, shots):
 
     if quit_through_the_menu(process, window) != 0:
         fail("lumivo ended with an error")
-    process, window = start(program, env, os.path.join(shots, "settings-restart.png"))
+    process, window = start_program(program, env, os.path.join(shots, "settings-restart.png"))
     again = count_colour(os.path.join(shots, "settings-restart.png"), window, NEW_COLOUR)
     code = quit_through_the_menu(process, window)
     if again < before + GREEN_ENOUGH:

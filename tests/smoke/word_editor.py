@@ -10,13 +10,11 @@ usage: word_editor.py LUMIVO BUILD_DIR       (runs itself again under xvfb-run)
 """
 
 import os
-import subprocess
-import sys
 import time
 
 from page_editor import choose_from_file_menu, find_window, key, name_in_user_files
-from smoke import (data_hashes, fail, install_copy, isolated_environment, note, pixels, pointer_to,
-                   quit_through_the_menu, run_scenario_under_xvfb, screenshot, wait_for_main_window, xdotool)
+from smoke import (data_hashes, fail, install_program, note, pixels, pointer_to, quit_program, scenario_main,
+                   screenshot, start_program, xdotool)
 
 DESCRIPTION = "Smoketest beskrivelse"
 WAIT_EDITOR_S = 20
@@ -76,15 +74,7 @@ def differing_pixels(first, second, region):
 
 
 def start(program, env, shots, label):
-    process = subprocess.Popen([os.path.join(program, "lumivo")], env=env)
-    window, _, _ = wait_for_main_window(process, os.path.join(shots, "word-editor-start-%s.png" % label))
-    return process, window
-
-
-def quit_program(process, window):
-    code = quit_through_the_menu(process, window)
-    if code != 0:
-        fail("lumivo ended with %s" % code)
+    return start_program(program, env, os.path.join(shots, "word-editor-start-%s.png" % label))
 
 
 def edit_and_save(program, env, shots):
@@ -132,9 +122,7 @@ def reopen_and_look(program, env, shots, saved, before):
 
 
 def inside(lumivo, work, shots):
-    env = isolated_environment(work)
-    program = os.path.join(work, "program")
-    install_copy(lumivo, os.path.dirname(lumivo), program)
+    program, env = install_program(lumivo, work)
     data_before = data_hashes(os.path.join(program, "Data"))
     _, before, saved = edit_and_save(program, env, shots)
     reopen_and_look(program, env, shots, saved, before)
@@ -144,11 +132,7 @@ def inside(lumivo, work, shots):
 
 
 def main():
-    arguments = sys.argv[1:]
-    if len(arguments) == 4 and arguments[0] == "--inside":
-        inside(arguments[1], arguments[2], arguments[3])
-        return
-    run_scenario_under_xvfb(__file__, "lumivo-word-editor-")
+    scenario_main(__file__, "lumivo-word-editor-", inside)
 
 
 if __name__ == "__main__":
