@@ -61,8 +61,10 @@ TEST_F(RenderWizardsTest, EveryPageOfBothWizardsInBothLanguages)
     addWord(500, QStringLiteral("Blæksprutte"));
     CQuibIcon& icon = addIcon(CRect(100, 100, 164, 164), 500);
     icon.LinkId = 4711;
-    for (const auto& [language, suffix] : {std::pair{2, "da"}, std::pair{9, "en"}}) {
+    for (const auto& [language, languageSuffix] : {std::pair{2, "da"}, std::pair{9, "en"}}) {
         theLanguageNo = std::uint16_t(language);
+        // A lambda may not capture a structured binding before C++20's last amendments (clang 15).
+        const char* const suffix = languageSuffix;
         ScopedAnswerer answerer;
         answerer.reply([&](QDialog& dialog) {
             renderEachPage(dynamic_cast<CWizardDialog&>(dialog),

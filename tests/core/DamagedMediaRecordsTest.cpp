@@ -101,8 +101,9 @@ TEST_F(DamagedMediaRecordsTest, DamagedSoundRecordsPlayNothingOrAWholeBlock)
                 if (damaged.Data) {
                     EXPECT_EQ(damaged.Data->size() + damaged.HeaderLength, bytes.size());
                     // What a wave kind gives the device is a whole wave block.
-                    if (const auto block = WaveBlock::fromBytes(damaged.Data->data(), damaged.Data->size()))
+                    if (const auto block = WaveBlock::fromBytes(damaged.Data->data(), damaged.Data->size())) {
                         EXPECT_GE(block->size(), WaveBlock::headerSize + block->cbSize());
+                    }
                 }
                 theSoundDevice->Free();
                 damaged.Play();
