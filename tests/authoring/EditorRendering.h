@@ -14,27 +14,37 @@
 namespace lumivo::test
 {
 
+// The folder that LUMIVO_RENDER_DIR names, made if missing; empty when the variable is not set.
+inline QString renderFolder()
+{
+    const QString folder = qEnvironmentVariable("LUMIVO_RENDER_DIR");
+    if (!folder.isEmpty())
+        QDir().mkpath(folder);
+    return folder;
+}
+
+// Shows `widget` at its preferred size and writes it to <folder>/<name>.png.
+inline void saveRendering(QWidget& widget, const QString& folder, const QString& name)
+{
+    widget.show();
+    widget.resize(widget.sizeHint().expandedTo(widget.minimumSize()));
+    // Controls made after their window shows appear once the events are handled.
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(widget.grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png")));
+}
+
 class EditorRenderingTest : public LumivoTest
 {
 protected:
     void SetUp() override
     {
         LumivoTest::SetUp();
-        m_folder = qEnvironmentVariable("LUMIVO_RENDER_DIR");
+        m_folder = renderFolder();
         if (m_folder.isEmpty())
             GTEST_SKIP() << "LUMIVO_RENDER_DIR is not set";
-        QDir().mkpath(m_folder);
     }
 
-    // Shows `widget` at its preferred size and writes it to <folder>/<name>.png.
-    void save(QWidget& widget, const QString& name)
-    {
-        widget.show();
-        widget.resize(widget.sizeHint().expandedTo(widget.minimumSize()));
-        // Controls made after their window shows appear once the events are handled.
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(widget.grab().save(m_folder + QLatin1Char('/') + name + QStringLiteral(".png")));
-    }
+    void save(QWidget& widget, const QString& name) { saveRendering(widget, m_folder, name); }
 
     QString m_folder;
 };

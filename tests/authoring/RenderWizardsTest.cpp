@@ -4,11 +4,8 @@
 
 #include "authoring/PageWizard.h"
 #include "system/SystemSettings.h"
+#include "tests/authoring/EditorRendering.h"
 #include "tests/authoring/WizardTestFiles.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QPixmap>
 
 #include <gtest/gtest.h>
 
@@ -25,19 +22,12 @@ protected:
     void SetUp() override
     {
         IconWizardTestBase::SetUp();
-        m_folder = qEnvironmentVariable("LUMIVO_RENDER_DIR");
+        m_folder = renderFolder();
         if (m_folder.isEmpty())
             GTEST_SKIP() << "LUMIVO_RENDER_DIR is not set";
-        QDir().mkpath(m_folder);
     }
 
-    void save(QWidget& widget, const QString& name)
-    {
-        widget.show();
-        widget.resize(widget.sizeHint().expandedTo(widget.minimumSize()));
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(widget.grab().save(m_folder + QLatin1Char('/') + name + QStringLiteral(".png")));
-    }
+    void save(QWidget& widget, const QString& name) { saveRendering(widget, m_folder, name); }
 
     // Shows each page in turn by Next and saves the wizard with it, then cancels.
     void renderEachPage(CWizardDialog& wizard, const QString& prefix)
