@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <vector>
 
 CClipPreview theClipPreview;
 
@@ -110,23 +111,19 @@ QImage CClipPreview::FrameImage() const
     return m_clip ? m_clip->frame(m_frame) : QImage();
 }
 
-void CClipPreview::Follow(CPageEvents& events)
+void CClipPreview::Follow()
 {
     Unfollow();
-    m_followed.push_back(
-        QObject::connect(&events, &CPageEvents::hoverChanged,
-                         [this](CQuibIcon* icon, CQuibIcon* previous) { onHoverChanged(icon, previous); }));
-    m_followed.push_back(
-        QObject::connect(&events, &CPageEvents::selectionChanged, [this] { onSelectionChanged(); }));
-    m_followed.push_back(QObject::connect(&events, &CPageEvents::iconAboutToBeDestroyed,
-                                          [this](const CQuibIcon* icon) { onIconAboutToBeDestroyed(icon); }));
+    m_followed.Follow(&CPageEvents::hoverChanged,
+                      [this](CQuibIcon* icon, CQuibIcon* previous) { onHoverChanged(icon, previous); });
+    m_followed.Follow(&CPageEvents::selectionChanged, [this] { onSelectionChanged(); });
+    m_followed.Follow(&CPageEvents::iconAboutToBeDestroyed,
+                      [this](const CQuibIcon* icon) { onIconAboutToBeDestroyed(icon); });
 }
 
 void CClipPreview::Unfollow()
 {
-    for (const QMetaObject::Connection& connection : m_followed)
-        QObject::disconnect(connection);
-    m_followed.clear();
+    m_followed.DisconnectAll();
 }
 
 // The previous icon was left (another icon's preview may already run); an icon with a word that the

@@ -5,17 +5,15 @@
 // mouse leaves the icon or the icon loses its entered state (a deselected icon), and closes when the
 // icon is destroyed. The painter draws the current frame in place of the icon's picture.
 
+#include "core/PageEvents.h"
 #include "platform/types/WinTypes.h"
 
 #include <QImage>
-#include <QMetaObject>
 #include <QRect>
 #include <QString>
 
 #include <memory>
-#include <vector>
 
-class CPageEvents;
 class CQuibIcon;
 class QTimer;
 
@@ -55,8 +53,8 @@ public:
     // The time between two frames, from the clip's length and frame count.
     int FrameMs() const { return m_frameMs; }
 
-    // Follows the hover, the selection and dying icons of `events` (WirePanes), until Unfollow.
-    void Follow(CPageEvents& events);
+    // Follows the hover, the selection and dying icons of thePageEvents (WirePanes), until Unfollow.
+    void Follow();
     void Unfollow();
 
 private:
@@ -73,7 +71,7 @@ private:
     int m_frame = 0;
     bool m_running = false;
     std::unique_ptr<QTimer> m_timer; // made on the first start, on the interface thread
-    std::vector<QMetaObject::Connection> m_followed;
+    CPageEventConnections m_followed;
 };
 
 extern CClipPreview theClipPreview;

@@ -48,7 +48,7 @@ void WirePanes()
     connections.Follow(&CPageEvents::selectionChanged, [] { theWriterPane.OnSelectionChanged(); });
     connections.Follow(&CPageEvents::linkRequested, ShowLinkedPage);
     // The clip preview plays in the icon under the mouse.
-    theClipPreview.Follow(thePageEvents);
+    theClipPreview.Follow();
 }
 
 void UnwirePanes()
