@@ -44,7 +44,12 @@ void WirePanes()
     // The browse callout follows the selection first, then the information pane, then the writer (the
     // shell's clipboard after them).
     connections.Follow(&CPageEvents::selectionChanged, [] { theBrowsePane.UpdateFromSelection(); });
-    connections.Follow(&CPageEvents::selectionChanged, [] { theInfoPane.ShowSelectedIcon(nullptr); });
+    // A hidden information pane shows nothing: it would copy each selected icon and read its word again
+    // for no one. Whatever shows the pane asks it for the selection then (ShowSelectedIcon).
+    connections.Follow(&CPageEvents::selectionChanged, [] {
+        if (theInfoPane.IsVisible())
+            theInfoPane.ShowSelectedIcon(nullptr);
+    });
     connections.Follow(&CPageEvents::selectionChanged, [] { theWriterPane.OnSelectionChanged(); });
     connections.Follow(&CPageEvents::linkRequested, ShowLinkedPage);
     // The clip preview plays in the icon under the mouse.
