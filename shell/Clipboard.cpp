@@ -37,6 +37,10 @@ constexpr std::uint32_t kIconNoCut = 0x4000;
 // The sentence endings: the intention signs of a statement and of a question.
 constexpr std::int32_t kStatementEnding = 2364;
 constexpr std::int32_t kQuestionEnding = 2365;
+// An icon's stream is its fixed fields and two names a person typed: some hundred bytes. Any program
+// may put bytes there, so a larger stream is refused before its names are copied out of it (into the
+// page, and from there into the data file).
+constexpr qsizetype kIconStreamLimit = 64 * 1024;
 // The display-text flags of a sentence's words on the clipboard.
 constexpr int kSentenceTextFlags = 3;
 
@@ -380,6 +384,8 @@ bool CopyTextToClipboard(const QString& text)
 
 bool ReadIconStream(const QByteArray& bytes, CQuibIcon& icon)
 {
+    if (bytes.size() > kIconStreamLimit)
+        return false;
     CMemFile file(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     try {
         CArchive archive(file, CArchive::load);

@@ -62,7 +62,8 @@ bool CopyTextToClipboard(const QString& text);
 // The clipboard bytes of an icon: the stream of a copy whose stored rectangle is the icon's pixel rectangle.
 QByteArray IconClipboardBytes(const CQuibIcon& icon);
 // Loads `icon` from clipboard bytes. Any program may put bytes there, so the stream is read within
-// them: false (and `icon` unusable) when it is short, malformed or followed by more bytes.
+// them: false (and `icon` unusable) when it is short, malformed, followed by more bytes or larger than
+// any icon's stream (64 KB).
 bool ReadIconStream(const QByteArray& bytes, CQuibIcon& icon);
 bool ReadIconFromClipboard(const QMimeData* data, CQuibIcon& icon);
 

@@ -227,9 +227,14 @@ TEST_F(ClipboardTest, BytesThatAreNoWholeIconStreamPasteNothing)
     std::vector<QByteArray> bad{QByteArray(300, '\xff'), QByteArray("garbage"), good + '\0'};
     for (qsizetype length = 0; length < good.size(); ++length)
         bad.push_back(good.left(length));
+    // Whole, but larger than any icon's stream: a name no person typed.
+    CQuibIcon huge(kIconShapeRect);
+    huge.CopyFrom(*page().Icons.front());
+    huge.Name = QString(70000, QLatin1Char('n'));
+    bad.push_back(IconClipboardBytes(huge));
     for (const QByteArray& bytes : bad) {
         putOnClipboard(bytes);
-        EXPECT_FALSE(PasteFromClipboard()) << bytes.toHex().toStdString();
+        EXPECT_FALSE(PasteFromClipboard()) << bytes.left(80).toHex().toStdString();
     }
     EXPECT_EQ(page().Icons.size(), 1u);
     EXPECT_FALSE(page().IsChanged());
