@@ -180,12 +180,24 @@ std::optional<QByteArray> CEditorFrame::ChooseImportText(int filterTextId)
         lumivo::ui::chooseOpenFile(LoadSystemString(kImportTitle), {}, QtFilterOf(filterTextId), this);
     if (!path)
         return std::nullopt;
-    std::vector<std::uint8_t> bytes;
-    if (!lumivo::files::readWholeFile(*path, bytes)) {
+    std::optional<QByteArray> bytes = ReadImportText(*path);
+    if (!bytes)
         tellFileError(kStrCannotReadFile, *path);
+    return bytes;
+}
+
+std::optional<QByteArray> ReadImportText(const QString& path)
+{
+    const auto file = lumivo::files::fileSystem().open(path, lumivo::files::OpenMode::Read);
+    if (!file)
         return std::nullopt;
-    }
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    const std::int64_t length = file->length();
+    if (length < 0 || length > kMaxImportTextBytes)
+        return std::nullopt;
+    QByteArray bytes(qsizetype(length), Qt::Uninitialized);
+    if (length > 0 && !file->readExactly(bytes.data(), std::size_t(length)))
+        return std::nullopt;
+    return bytes;
 }
 
 void CEditorFrame::tellFileError(int messageId, const QString& path)

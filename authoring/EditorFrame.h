@@ -40,6 +40,12 @@ QString QtFilterOf(int filterTextId);
 // The title of an editor opened to translate: "Translate: <current language> -> <translation language> ".
 QString EditorTranslationTitle();
 
+// An import file lists names, at most a thousand of them: a file past this size is no such list, and is
+// not read into memory.
+constexpr std::int64_t kMaxImportTextBytes = 4 * 1024 * 1024;
+// The bytes of a name list to import; none when the file cannot be read or is over the size above.
+std::optional<QByteArray> ReadImportText(const QString& path);
+
 class CEditorFrame : public QMainWindow, public lumivo::ui::CommandTarget
 {
     Q_OBJECT

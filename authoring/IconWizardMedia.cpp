@@ -79,14 +79,6 @@ QCheckBox* addReplaceBox(QVBoxLayout& controls, int text, const char* name)
     return box;
 }
 
-QPushButton* addButton(QVBoxLayout& controls, int text, const char* name)
-{
-    auto* button = new QPushButton(LoadSystemString(text));
-    button->setObjectName(QString::fromLatin1(name));
-    controls.addWidget(button, 0, Qt::AlignLeft);
-    return button;
-}
-
 } // namespace
 
 // ---- The picture or clip ----------------------------------------------------------------------------
@@ -95,9 +87,9 @@ void CIconWizardPicturePage::OnInitDialog(QWidget& page)
 {
     QVBoxLayout* controls =
         BuildFrame(page, LoadSystemString(kPictureTitleText), LoadSystemString(kPictureDescriptionText));
-    m_choose = addButton(*controls, kChoosePictureText, "iconPictureChoose");
-    m_fromWord = addButton(*controls, kFromWordText, "iconPictureFromWord"); // offered, without an action
-    m_chooseClip = addButton(*controls, kChooseClipText, "iconClipChoose");
+    m_choose = AddButton(*controls, kChoosePictureText, "iconPictureChoose");
+    m_fromWord = AddButton(*controls, kFromWordText, "iconPictureFromWord"); // offered, without an action
+    m_chooseClip = AddButton(*controls, kChooseClipText, "iconClipChoose");
     m_replace = addReplaceBox(*controls, kReplacePictureText, "iconPictureReplace");
     controls->addStretch(1);
     QObject::connect(m_choose, &QPushButton::clicked, [this] { ChoosePicture(); });
@@ -240,9 +232,9 @@ void CIconWizardSoundPage::OnInitDialog(QWidget& page)
 {
     QVBoxLayout* controls =
         BuildFrame(page, LoadSystemString(kSoundTitleText), LoadSystemString(kSoundDescriptionText));
-    m_chooseFile = addButton(*controls, kChooseSoundText, "iconSoundChoose");
-    m_record = addButton(*controls, kStartRecordingText, "iconSoundRecord");
-    m_play = addButton(*controls, kPlaySoundText, "iconSoundPlay");
+    m_chooseFile = AddButton(*controls, kChooseSoundText, "iconSoundChoose");
+    m_record = AddButton(*controls, kStartRecordingText, "iconSoundRecord");
+    m_play = AddButton(*controls, kPlaySoundText, "iconSoundPlay");
     m_replace = addReplaceBox(*controls, kReplaceSoundText, "iconSoundReplace");
     controls->addStretch(1);
     QObject::connect(m_chooseFile, &QPushButton::clicked, [this] { ChooseSoundFile(); });

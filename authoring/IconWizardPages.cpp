@@ -239,9 +239,7 @@ void CIconWizardLookPage::OnInitDialog(QWidget& page)
         controls->addWidget(m_choices[i]);
         QObject::connect(m_choices[i], &QRadioButton::clicked, [this] { onChoice(); });
     }
-    m_advanced = new QPushButton(LoadSystemString(kStrAdvancedButton));
-    m_advanced->setObjectName(QStringLiteral("iconLookAdvanced"));
-    controls->addWidget(m_advanced, 0, Qt::AlignLeft);
+    m_advanced = AddButton(*controls, kStrAdvancedButton, "iconLookAdvanced");
     controls->addStretch(1);
     QObject::connect(m_advanced, &QPushButton::clicked, [this] { ToggleTextSize(); });
     if (const CQuibIcon* icon = m_wizard.WorkingIcon()) {

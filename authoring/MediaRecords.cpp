@@ -67,20 +67,34 @@ std::optional<std::int32_t> NewUnusedSystemId()
     return id;
 }
 
-MediaRecordError StorePictureRecord(const RgbImage& image, const RecordPlace& place,
-                                    std::uint16_t compression, std::int16_t storeFormat)
+MediaRecordError StorePictureRecord(const PictureToStore& picture, const RecordPlace& place, CQuibPict& made)
 {
-    if (!IsWellFormed(image))
+    // A picture without pixels never replaces a stored one.
+    if (!picture.image || !IsWellFormed(*picture.image))
         return MediaRecordError::CannotEncode;
-    CQuibPict made;
-    made.Compression = compression;
+    const RgbImage& image = *picture.image;
+    made.Compression = picture.compression;
+    made.TransparentColor = picture.transparentColor;
+    made.BackkgroundColor = picture.backgroundColor;
     if (made.Create() != RES_OK)
         return MediaRecordError::CannotWrite;
-    if (!made.SetImage(image, std::uint32_t(image.width), std::uint32_t(image.height), storeFormat)) {
+    if (!made.SetImage(image, std::uint32_t(image.width), std::uint32_t(image.height),
+                       std::int16_t(picture.storeFormat))) {
         made.CMyRes::Remove(-1, -1);
         return MediaRecordError::CannotEncode;
     }
     return placeRecord(made, place);
+}
+
+MediaRecordError StorePictureRecord(const RgbImage& image, const RecordPlace& place,
+                                    std::uint16_t compression, std::int16_t storeFormat)
+{
+    PictureToStore picture;
+    picture.image = &image;
+    picture.storeFormat = storeFormat;
+    picture.compression = compression;
+    CQuibPict made;
+    return StorePictureRecord(picture, place, made);
 }
 
 MediaRecordError StoreSoundRecord(const CSoundSample& sample, const RecordPlace& place)

@@ -10,11 +10,14 @@
 
 #include "authoring/ImageOperations.h"
 #include "media/SoundDevice.h"
+#include "store/PictureFormat.h"
 
 #include <QString>
 
 #include <cstdint>
 #include <optional>
+
+class CQuibPict;
 
 enum class MediaRecordError {
     None,
@@ -42,6 +45,16 @@ struct RecordPlace {
     std::int32_t type = 0;
 };
 
+// A picture to store and how.
+struct PictureToStore {
+    const RgbImage* image = nullptr;
+    int storeFormat = 1;           // the picture store format (1 raw RGB, 3 TIFF, 4 to 10 JPEG, 11, 12 PNG)
+    std::uint16_t compression = 1; // the editor's compression choice, kept in the picture's flag word
+    std::uint32_t transparentColor = pictNoColor;
+    std::uint32_t backgroundColor = pictNoColor;
+};
+// A picture record of `picture`, made in `made` (which then is the stored picture).
+MediaRecordError StorePictureRecord(const PictureToStore& picture, const RecordPlace& place, CQuibPict& made);
 // A picture record with this compression code and store format.
 MediaRecordError StorePictureRecord(const RgbImage& image, const RecordPlace& place,
                                     std::uint16_t compression, std::int16_t storeFormat);

@@ -178,15 +178,9 @@ void CPageWizardPicturePage::OnInitDialog(QWidget& page)
     QVBoxLayout* controls =
         BuildFrame(page, LoadSystemString(kPictureTitleText), LoadSystemString(kPictureInstructionText));
     FooterLabel()->setText(LoadSystemString(kFinishOnlyText));
-    const auto addButton = [controls](int text, const char* name) {
-        auto* button = new QPushButton(LoadSystemString(text));
-        button->setObjectName(QString::fromLatin1(name));
-        controls->addWidget(button, 0, Qt::AlignLeft);
-        return button;
-    };
-    m_choose = addButton(kChooseFileText, "pagePictureChoose");
-    m_fromPage = addButton(kFromPageText, "pagePictureFromPage"); // offered, without an action
-    m_delete = addButton(kDeletePictureText, "pagePictureDelete");
+    m_choose = AddButton(*controls, kChooseFileText, "pagePictureChoose");
+    m_fromPage = AddButton(*controls, kFromPageText, "pagePictureFromPage"); // offered, without an action
+    m_delete = AddButton(*controls, kDeletePictureText, "pagePictureDelete");
     m_sizeHint = new QLabel;
     m_sizeHint->setObjectName(QStringLiteral("pagePictureSizeHint"));
     m_sizeHint->setWordWrap(true);

@@ -137,6 +137,14 @@ QVBoxLayout* CWizardPage::BuildFrame(QWidget& page, const QString& title, const 
     return controls;
 }
 
+QPushButton* CWizardPage::AddButton(QVBoxLayout& controls, int textId, const char* name)
+{
+    auto* button = new QPushButton(LoadSystemString(textId));
+    button->setObjectName(QString::fromLatin1(name));
+    controls.addWidget(button, 0, Qt::AlignLeft);
+    return button;
+}
+
 void CWizardPage::SetFooterByButtons(int bothText, int nextOnlyText, int finishOnlyText, int neitherText)
 {
     if (!m_footer || !m_owner)

@@ -103,6 +103,8 @@ protected:
     // The layout every page of the program's wizards has: the title in the title font, the description
     // under it, the page's own controls (the returned layout), and the footer at the bottom.
     QVBoxLayout* BuildFrame(QWidget& page, const QString& title, const QString& description);
+    // A button of system string `textId`, named `name`, at the left of the page's controls.
+    static QPushButton* AddButton(QVBoxLayout& controls, int textId, const char* name);
     QLabel* TitleLabel() const { return m_title; }
     QLabel* DescriptionLabel() const { return m_description; }
     QLabel* FooterLabel() const { return m_footer; }

@@ -328,6 +328,20 @@ TEST_F(BgEditorTest, ImportMakesAPagePerLineUpToAThousandTheLastLineWithoutItsLi
     page.GetName(recordName);
     EXPECT_EQ(recordName, page.Name);
     EXPECT_EQ(theBgIndex.GetCount(), 0u) << "the next reload lists them";
+
+    // A file too large to be a list of names is refused whole, with the file named, and makes no page.
+    QByteArray oversized(kMaxImportTextBytes + 1, 'x');
+    oversized.prepend("one more page\n");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(oversized);
+    file.close();
+    ScopedAnswerer refusal;
+    refusal.reply(tempPath("names.txt"));
+    theBgEditorFrame->Execute(kBgImportNames);
+    EXPECT_EQ(countRecords(theOutputFile, 0x67620100 | kLanguage), 1000);
+    ASSERT_EQ(refusal.questions().size(), 2u);
+    EXPECT_EQ(refusal.questions()[1].kind, lumivo::ui::QuestionKind::MessageBox);
+    EXPECT_TRUE(refusal.questions()[1].text.contains(tempPath("names.txt")));
 }
 
 TEST_F(BgEditorTest, NoAtTheSaveQuestionKeepsAPageSavedEarlierInTheSession)
