@@ -5,11 +5,10 @@
 #include "core/Page.h"
 #include "core/Word.h"
 #include "platform/archive/Cp1252.h"
+#include "platform/files/FileSystem.h"
 #include "store/ResourceManager.h"
 #include "store/ResourceTypes.h"
 #include "system/OutputFile.h"
-
-#include <QFileInfo>
 
 #include <algorithm>
 #include <limits>
@@ -182,10 +181,8 @@ QString importLine(const QByteArray& line, Run& run)
 qint64 totalSize(const QStringList& paths)
 {
     qint64 total = 0;
-    for (const QString& path : paths) {
-        const QFileInfo info(path);
-        total += info.exists() ? info.size() : 0;
-    }
+    for (const QString& path : paths)
+        total += static_cast<qint64>(lumivo::files::fileSystem().info(path).size);
     return total;
 }
 
