@@ -112,15 +112,22 @@ QByteArray FormatSystemStringsExport(const std::vector<SystemStringRow>& rows)
 SystemStringsImport ParseSystemStringsImport(const QByteArray& bytes)
 {
     SystemStringsImport result;
-    ForEachTextFileLine(bytes, [&result](const TextFileLine& line) {
+    std::vector<int> rowOfId(kLastStringId + 1, -1);
+    ForEachTextFileLine(bytes, [&](const TextFileLine& line) {
         const std::int64_t id = LeadingNumber(TabColumn(line.text, 0));
         if (id < 1 || id > kLastStringId) {
             result.skippedIds.push_back(id);
             return;
         }
         // The translation runs to the end of the line, so a tab inside it comes back as it went out.
-        const QString translation = fromWindows1252(TabColumn(line.text, 2, true));
-        result.rows.push_back({static_cast<int>(id), QString(), StripFallbackBrackets(translation)});
+        QString translation = StripFallbackBrackets(fromWindows1252(TabColumn(line.text, 2, true)));
+        int& row = rowOfId[static_cast<std::size_t>(id)];
+        if (row >= 0) {
+            result.rows[static_cast<std::size_t>(row)].translation = std::move(translation);
+            return;
+        }
+        row = static_cast<int>(result.rows.size());
+        result.rows.push_back({static_cast<int>(id), QString(), std::move(translation)});
     });
     return result;
 }

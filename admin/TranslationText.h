@@ -50,8 +50,10 @@ struct SystemStringRow {
 // The export file: "%d\t%s\t%s\r\n" per row whose id is not 0, the source without brackets.
 QByteArray FormatSystemStringsExport(const std::vector<SystemStringRow>& rows);
 
-// What an import file gives: translations by id in file order (source texts are not read), and the
-// ids of lines skipped because they are no string id (outside 1 to 65,535).
+// What an import file gives: one translation per id, in the order the ids first appear and with the
+// last translation the file gives the id (source texts are not read), so the rows never outnumber the
+// string ids however long the file; and the ids of lines skipped because they are no string id
+// (outside 1 to 65,535).
 struct SystemStringsImport {
     std::vector<SystemStringRow> rows;
     std::vector<std::int64_t> skippedIds;
