@@ -132,7 +132,12 @@ int ImportPictureFile(const PictureImportChoice& choice, const QString& title, s
     int error = picture->Commit();
     if (error == RES_OK)
         error = picture->Write();
-    return error == RES_OK ? 0 : -std::abs(error);
+    if (error == RES_OK)
+        return 0;
+    // A new record that could not be written is not left half stored, as with sounds and clips.
+    if (!exists)
+        picture->Remove();
+    return -std::abs(error);
 }
 
 CImportPictDlg::CImportPictDlg(QWidget* parent)

@@ -345,13 +345,17 @@ bool CSystemStringsDlg::ExportTo(const QString& path)
 
 bool CSystemStringsDlg::ImportFrom(const QString& path)
 {
-    std::vector<std::uint8_t> bytes;
-    if (!lumivo::files::readWholeFile(path, bytes)) {
+    QByteArray bytes;
+    const TextFileRead read = ReadTextFile(path, bytes);
+    if (read != TextFileRead::Read) {
+        if (read == TextFileRead::TooLarge)
+            WriteDebugLog(QStringLiteral("System strings import: %1 is larger than %2 bytes, not read")
+                              .arg(path)
+                              .arg(kMaxTextFileBytes));
         MessageBoxById(messageIdOf(SystemStringsError::ImportFailed), lumivo::ui::MB_ICONEXCLAMATION, path);
         return false;
     }
-    const SystemStringsImport imported = ParseSystemStringsImport(
-        QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
+    const SystemStringsImport imported = ParseSystemStringsImport(bytes);
     for (std::int64_t id : imported.skippedIds)
         WriteDebugLog(QStringLiteral("System strings import: line with id %1 skipped, no string id").arg(id));
     for (const SystemStringRow& row : imported.rows) {

@@ -10,8 +10,6 @@
 #include "store/ResourceTypes.h"
 #include "system/OutputFile.h"
 
-#include <QFileInfo>
-
 #include <algorithm>
 #include <limits>
 #include <memory>
@@ -67,6 +65,14 @@ QString storeFailedLine(const ItemKind& kind, const QString& name, std::int64_t 
 QString noTabLine(const QString& line)
 {
     return QStringLiteral("%1\tError\tNo TAB between id and name\r\n").arg(line);
+}
+
+// A file beyond the size a names file can have is not read; the log says so, as a person chose it.
+QString tooLargeLine(const QString& path)
+{
+    return QStringLiteral("%1\tError\tThe file is larger than %2 MB and was not read\r\n")
+        .arg(path)
+        .arg(kMaxTextFileBytes / (1024 * 1024));
 }
 
 // Gives the item the translated name and writes it where it is.
@@ -175,10 +181,8 @@ QString importLine(const QByteArray& line, Run& run)
 qint64 totalSize(const QStringList& paths)
 {
     qint64 total = 0;
-    for (const QString& path : paths) {
-        const QFileInfo info(path);
-        total += info.exists() ? info.size() : 0;
-    }
+    for (const QString& path : paths)
+        total += static_cast<qint64>(lumivo::files::fileSystem().info(path).size);
     return total;
 }
 
@@ -200,18 +204,19 @@ void ImportTextFiles(const QStringList& paths, TranslatedItems items, ImportText
     Run run{items, overwrite, 0, {}};
     qint64 read = 0;
     for (const QString& path : paths) {
-        std::vector<std::uint8_t> bytes;
-        if (!lumivo::files::readWholeFile(path, bytes))
+        QByteArray file;
+        const TextFileRead result = ReadTextFile(path, file);
+        if (result == TextFileRead::TooLarge)
+            sink.AppendLog(tooLargeLine(path));
+        if (result != TextFileRead::Read)
             continue;
-        const QByteArray file(reinterpret_cast<const char*>(bytes.data()),
-                              static_cast<qsizetype>(bytes.size()));
-        for (const TextFileLine& line : SplitTextFileLines(file)) {
+        ForEachTextFileLine(file, [&](const TextFileLine& line) {
             const QString log = importLine(line.text, run);
             if (!log.isEmpty())
                 sink.AppendLog(log);
             sink.SetProgress(ImportProgressPosition(read + line.end, total));
             sink.SetStatus(QStringLiteral("%1 : Importing \"%2\"").arg(run.imported).arg(run.lastName));
-        }
+        });
         read += file.size();
         sink.SetProgress(ImportProgressPosition(read, total));
     }

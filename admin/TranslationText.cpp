@@ -1,6 +1,7 @@
 #include "admin/TranslationText.h"
 
 #include "platform/archive/Cp1252.h"
+#include "platform/files/FileSystem.h"
 
 #include <algorithm>
 #include <limits>
@@ -12,9 +13,24 @@ constexpr int kLastStringId = 0xFFFF;
 
 } // namespace
 
-std::vector<TextFileLine> SplitTextFileLines(const QByteArray& bytes)
+TextFileRead ReadTextFile(const QString& path, QByteArray& bytes)
 {
-    std::vector<TextFileLine> lines;
+    const auto file = lumivo::files::fileSystem().open(path, lumivo::files::OpenMode::Read);
+    const std::int64_t length = file ? file->length() : lumivo::files::File::kIoError;
+    if (length < 0)
+        return TextFileRead::Unreadable;
+    if (length > kMaxTextFileBytes)
+        return TextFileRead::TooLarge;
+    bytes.resize(static_cast<qsizetype>(length));
+    if (length > 0 && !file->readExactly(bytes.data(), static_cast<std::size_t>(length))) {
+        bytes.clear();
+        return TextFileRead::Unreadable;
+    }
+    return TextFileRead::Read;
+}
+
+void ForEachTextFileLine(const QByteArray& bytes, const std::function<void(const TextFileLine&)>& take)
+{
     qsizetype start = 0;
     while (start < bytes.size()) {
         const qsizetype feed = bytes.indexOf('\n', start);
@@ -22,9 +38,15 @@ std::vector<TextFileLine> SplitTextFileLines(const QByteArray& bytes)
         QByteArray text = bytes.mid(start, (feed < 0 ? bytes.size() : feed) - start);
         text.replace("\r", "");
         if (!text.isEmpty())
-            lines.push_back({std::move(text), end});
+            take({std::move(text), end});
         start = end;
     }
+}
+
+std::vector<TextFileLine> SplitTextFileLines(const QByteArray& bytes)
+{
+    std::vector<TextFileLine> lines;
+    ForEachTextFileLine(bytes, [&lines](const TextFileLine& line) { lines.push_back(line); });
     return lines;
 }
 
@@ -90,15 +112,22 @@ QByteArray FormatSystemStringsExport(const std::vector<SystemStringRow>& rows)
 SystemStringsImport ParseSystemStringsImport(const QByteArray& bytes)
 {
     SystemStringsImport result;
-    for (const TextFileLine& line : SplitTextFileLines(bytes)) {
+    std::vector<int> rowOfId(kLastStringId + 1, -1);
+    ForEachTextFileLine(bytes, [&](const TextFileLine& line) {
         const std::int64_t id = LeadingNumber(TabColumn(line.text, 0));
         if (id < 1 || id > kLastStringId) {
             result.skippedIds.push_back(id);
-            continue;
+            return;
         }
         // The translation runs to the end of the line, so a tab inside it comes back as it went out.
-        const QString translation = fromWindows1252(TabColumn(line.text, 2, true));
-        result.rows.push_back({static_cast<int>(id), QString(), StripFallbackBrackets(translation)});
-    }
+        QString translation = StripFallbackBrackets(fromWindows1252(TabColumn(line.text, 2, true)));
+        int& row = rowOfId[static_cast<std::size_t>(id)];
+        if (row >= 0) {
+            result.rows[static_cast<std::size_t>(row)].translation = std::move(translation);
+            return;
+        }
+        row = static_cast<int>(result.rows.size());
+        result.rows.push_back({static_cast<int>(id), QString(), std::move(translation)});
+    });
     return result;
 }

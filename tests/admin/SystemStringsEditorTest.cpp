@@ -215,4 +215,8 @@ TEST(TranslationText, LinesColumnsAndNumbers)
     EXPECT_GT(LeadingNumber("99999999999999"), 65535);
     EXPECT_EQ(StripFallbackBrackets(QStringLiteral("  [Open]  ")), "Open");
     EXPECT_EQ(StripFallbackBrackets(QStringLiteral(" plain ")), " plain ");
+    const SystemStringsImport repeated = ParseSystemStringsImport("7\tx\ta\n9\tx\tb\n7\tx\tc\n");
+    ASSERT_EQ(repeated.rows.size(), 2u) << "a repeated id gives no second row";
+    EXPECT_EQ(repeated.rows[0].id, 7);
+    EXPECT_EQ(repeated.rows[0].translation, "c") << "the last translation of the id counts";
 }

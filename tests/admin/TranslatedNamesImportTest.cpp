@@ -5,6 +5,7 @@
 #include "admin/ImportCommands.h"
 #include "admin/ImportDlg.h"
 #include "admin/ImportStrings.h"
+#include "admin/TranslationText.h"
 #include "core/Lookups.h"
 #include "core/Page.h"
 #include "core/Word.h"
@@ -119,6 +120,17 @@ TEST_F(TranslatedNamesImportTest, EveryLineThatStoresNothingHasItsOwnLogLine)
                         "new\tError\tword with id \"18\" already exists in the output file\r\n");
     EXPECT_EQ(storedWordName(theOutputFile, 18, kTranslation), "old");
     EXPECT_EQ(storedWordName(theOutputFile, 17, kTranslation), "last") << "a last line without a line feed";
+}
+
+TEST_F(TranslatedNamesImportTest, AFileBeyondTheBoundIsNotReadAndTheLogSaysSo)
+{
+    const QString huge = writeFile(QStringLiteral("huge.txt"), "17\tbig\n");
+    ASSERT_TRUE(QFile::resize(huge, kMaxTextFileBytes + 1)); // sparse: no time or disk spent
+    const RecordingSink sink = import({huge, writeFile(QStringLiteral("small.txt"), "18\tdog18\n")});
+    EXPECT_EQ(sink.log, huge + "\tError\tThe file is larger than 16 MB and was not read\r\n");
+    EXPECT_EQ(storedWordName(theOutputFile, 17, kTranslation), "<none>")
+        << "nothing of the large file is stored";
+    EXPECT_EQ(storedWordName(theOutputFile, 18, kTranslation), "dog18") << "the next file is read";
 }
 
 TEST_F(TranslatedNamesImportTest, TheTranslationFoundItselfTakesTheNewName)
