@@ -33,6 +33,7 @@ constexpr std::uint32_t kCursorSwapMs = 400;
 
 struct StringsState {
     bool traceLog = false;
+    QString traceDay; // ddMMyy of the day the trace was switched on
     QString lastStatusText;
     int cursorId = CURSOR_ARROW;
     int cursorShown = 0; // what the port reported right after our last change
@@ -326,9 +327,18 @@ QString LastStatusText()
     return state().lastStatusText;
 }
 
+namespace
+{
+QString today()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("ddMMyy"));
+}
+} // namespace
+
 void SetTraceLogEnabled(bool enabled)
 {
     state().traceLog = enabled;
+    state().traceDay = enabled ? today() : QString();
 }
 
 bool IsTraceLogEnabled()
@@ -338,7 +348,8 @@ bool IsTraceLogEnabled()
 
 QString TraceLogPath()
 {
-    const QString day = QDateTime::currentDateTime().toString(QStringLiteral("ddMMyy"));
+    // One run's trace stays in one file, also when the run goes on past midnight.
+    const QString day = state().traceDay.isEmpty() ? today() : state().traceDay;
     return QDir::tempPath() + QStringLiteral("/TavimoLog_%1.txt").arg(day);
 }
 

@@ -66,8 +66,9 @@ void SetStatusText(const QString& text);
 // The last text given to SetStatusText (for the idle tick and for tests).
 QString LastStatusText();
 
-// The trace log: one file a day, "TavimoLog_<ddmmyy>.txt" in the system's temporary folder. Written
-// only while tracing is on (the "TRACE" command-line switch); the folder is never created.
+// The trace log: one file a day, "TavimoLog_<ddmmyy>.txt" in the system's temporary folder, the day
+// being the one tracing was switched on. Written only while tracing is on (the "TRACE" command-line
+// switch); the folder is never created.
 void SetTraceLogEnabled(bool enabled);
 bool IsTraceLogEnabled();
 QString TraceLogPath();
