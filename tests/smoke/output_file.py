@@ -12,9 +12,8 @@ import os
 import time
 
 from smoke import (data_hashes, fail, icon_spots, install_program, note, pixels, quit_program, run,
-                   scenario_main, screenshot, start_program, xdotool)
+                   scenario_main, screenshot, start_program, titled, wait_for, xdotool)
 
-WAIT_S = 20
 MENU_GREY = 239  # the menu bar's background in Qt's own style
 
 
@@ -22,21 +21,9 @@ def window_name(window):
     return run("xdotool", "getwindowname", str(window["WINDOW"])).strip()
 
 
-def wait_for(what, check, seconds=WAIT_S):
-    deadline = time.time() + seconds
-    while time.time() < deadline:
-        result = check()
-        if result:
-            return result
-        time.sleep(0.3)
-    fail("no %s within %d s" % (what, seconds))
-
-
 def wait_for_dialog(title):
     """The visible window titled `title`, once it shows."""
-    def found():
-        return run("xdotool", "search", "--onlyvisible", "--name", "^%s$" % title).split()
-    return wait_for("window \"%s\"" % title, found)[0]
+    return wait_for("window \"%s\"" % title, lambda: titled(title))[0]
 
 
 def menu_bar_titles(window, shot):
@@ -134,7 +121,7 @@ def inside(lumivo, work, shots):
     wait_for("the assets in the output file", lambda: os.path.getsize(output) > made_size + 1000)
     xdotool("key", "Return")
     wait_for("the transfer dialog to close",
-             lambda: not run("xdotool", "search", "--onlyvisible", "--name", "^Transfer background").split())
+             lambda: not titled("Transfer background with assets"))
 
     # Closing asks to save (Yes is the default); the suffix goes.
     choose(window, shots, TRANSLATE, "Down", "Return")
