@@ -15,6 +15,7 @@ from smoke import (data_hashes, fail, icon_spots, install_program, note, pixels,
                    scenario_main, screenshot, start_program, titled, wait_for, xdotool)
 
 MENU_GREY = 239  # the menu bar's background in Qt's own style
+TRANSLATE = 2  # the titles: File, Go to, Translate, ...
 
 
 def window_name(window):
@@ -79,15 +80,25 @@ def choose(window, shots, index, *keys):
     xdotool("key", keys[-1])
 
 
+def save_question():
+    """The question whether to save the output file, titled with the program's name alone (xdotool's
+    search ignores case, and the popup menus are titled in lower case)."""
+    return [found for found in titled("Lumivo") if run("xdotool", "getwindowname", found).strip() == "Lumivo"]
+
+
+def close_output_file(window, shots):
+    """The Translate menu's Close, answering Yes (the default) once the question shows."""
+    choose(window, shots, TRANSLATE, "Down", "Return")
+    wait_for("question whether to save", save_question)
+    xdotool("key", "Return")
+
+
 def type_into(dialog, text):
     """Types into the field that has the focus in the dialog, then Enter."""
     xdotool("windowfocus", "--sync", dialog)
     xdotool("type", "--delay", "20", text)
     time.sleep(0.3)
     xdotool("key", "Return")
-
-
-TRANSLATE = 2  # the titles: File, Go to, Translate, ...
 
 
 def inside(lumivo, work, shots):
@@ -124,9 +135,7 @@ def inside(lumivo, work, shots):
              lambda: not titled("Transfer background with assets"))
 
     # Closing asks to save (Yes is the default); the suffix goes.
-    choose(window, shots, TRANSLATE, "Down", "Return")
-    time.sleep(1.0)
-    xdotool("key", "Return")
+    close_output_file(window, shots)
     wait_for("the title without its suffix", lambda: window_name(window) == plain_title)
     saved_size = os.path.getsize(output)
     if saved_size <= made_size + 1000:

@@ -11,7 +11,7 @@ usage: translation.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of
 import os
 import time
 
-from output_file import TRANSLATE, choose, type_into, wait_for_dialog, window_name
+from output_file import TRANSLATE, choose, close_output_file, type_into, wait_for_dialog, window_name
 from smoke import (fail, install_program, note, quit_program, scenario_main, screenshot, start_program, titled,
                    wait_for, xdotool)
 
@@ -69,9 +69,7 @@ def translate_first_string(window, shots):
 
 def close_saving(window, shots, output):
     """Closes the output file, answering Yes (the default) to the save question; gives what it holds."""
-    choose(window, shots, TRANSLATE, "Down", "Return")
-    time.sleep(1.0)
-    xdotool("key", "Return")
+    close_output_file(window, shots)
     wait_for("the title without the language", lambda: "Tyve" not in window_name(window))
     with open(output, "rb") as saved:
         return saved.read()
