@@ -114,6 +114,17 @@ def visible_ids(*criteria):
     return run("xdotool", "search", "--onlyvisible", *criteria).split()
 
 
+def measure_until(measure, good, seconds=WAIT_S):
+    """`measure()` taken again and again until `good` holds of it or `seconds` have passed; gives the last
+    measure for the scenario to judge. A screen repaints later on a slow machine than on a fast one."""
+    deadline = time.time() + seconds
+    value = measure()
+    while not good(value) and time.time() < deadline:
+        time.sleep(0.3)
+        value = measure()
+    return value
+
+
 def titled(title):
     """The ids of the visible windows titled exactly `title`; none while it does not show."""
     return visible_ids("--name", "^%s$" % title)

@@ -12,8 +12,8 @@ import os
 import subprocess
 import time
 
-from smoke import (fail, install_program, note, open_file_menu, pixels, quit_program, scenario_main, screenshot,
-                   start_program, visible_ids, wait_for, xdotool)
+from smoke import (fail, install_program, measure_until, note, open_file_menu, pixels, quit_program, scenario_main,
+                   screenshot, start_program, visible_ids, wait_for, xdotool)
 
 SHEET_TITLE = "Edit user settings"
 # The colour after the standard background in the palette: colour 4, pure green.
@@ -74,10 +74,12 @@ def inside(lumivo, work, shots):
     sheet = open_user_settings(window)
     note("the sheet \"%s\" opened" % SHEET_TITLE)
     change_settings(sheet)
-    time.sleep(1.0)
     shot = os.path.join(shots, "settings-after-ok.png")
-    screenshot(shot)
-    after = count_colour(shot, window, NEW_COLOUR)
+
+    def new_colour_pixels():
+        screenshot(shot)
+        return count_colour(shot, window, NEW_COLOUR)
+    after = measure_until(new_colour_pixels, lambda count: count >= before + GREEN_ENOUGH, WAIT_SHEET_S)
     if after < before + GREEN_ENOUGH:
         fail("the main pane did not repaint in the new colour (%d pixels before, %d after); see %s"
              % (before, after, shot))

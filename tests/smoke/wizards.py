@@ -5,7 +5,7 @@ default data typed, a picture file chosen in the file dialog and Finish. The new
 picture where the click was, and a long press on it in browse mode must be heard; the data files stay
 as they were.
 
-usage: wizards.py LUMIVO BUILD_DIR       (runs itself again under xvfb-run)
+usage: wizards.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of its own)
 """
 
 import os
