@@ -11,8 +11,9 @@ usage: imports.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of its
 import os
 import time
 
-from output_file import TRANSLATE, choose, type_into, wait_for, wait_for_dialog
-from smoke import fail, install_program, note, quit_program, run, scenario_main, screenshot, start_program
+from output_file import TRANSLATE, choose, type_into, wait_for_dialog
+from smoke import (fail, install_program, note, quit_program, run, scenario_main, screenshot, start_program, titled,
+                   wait_for)
 from translation import close_saving, keys, make_language
 
 WORD = "baby"
@@ -21,10 +22,6 @@ OK_LINE = WORD + "\tOK\tImportet ID: 1000000103"
 # sub-folders, elsewhere (the adjusting buttons take no focus).
 TABS_TO_IMPORT_FILES = 6
 MIN_PICTURE_BYTES = 4000  # 64 x 48 pixels of noise, the first type stores them uncompressed
-
-
-def closed(title):
-    return lambda: not run("xdotool", "search", "--onlyvisible", "--name", "^%s$" % title).split()
 
 
 def import_picture(window, work, shots):
@@ -49,7 +46,7 @@ def import_picture(window, work, shots):
         fail("the saved log lacks the OK line: %r" % text)
     note("the saved log holds \"%s\"" % OK_LINE.replace("\t", " | "))
     keys(dialog, "Escape")
-    wait_for("the import dialog to close", closed("Import word images"))
+    wait_for("closing of the import dialog", lambda: not titled("Import word images"))
 
 
 def inside(lumivo, work, shots):

@@ -12,31 +12,19 @@ import os
 import time
 
 from smoke import (data_hashes, fail, icon_spots, install_program, note, pixels, quit_program, run,
-                   scenario_main, screenshot, start_program, xdotool)
+                   scenario_main, screenshot, start_program, titled, wait_for, xdotool)
 
-WAIT_S = 20
 MENU_GREY = 239  # the menu bar's background in Qt's own style
+TRANSLATE = 2  # the titles: File, Go to, Translate, ...
 
 
 def window_name(window):
     return run("xdotool", "getwindowname", str(window["WINDOW"])).strip()
 
 
-def wait_for(what, check, seconds=WAIT_S):
-    deadline = time.time() + seconds
-    while time.time() < deadline:
-        result = check()
-        if result:
-            return result
-        time.sleep(0.3)
-    fail("no %s within %d s" % (what, seconds))
-
-
 def wait_for_dialog(title):
     """The visible window titled `title`, once it shows."""
-    def found():
-        return run("xdotool", "search", "--onlyvisible", "--name", "^%s$" % title).split()
-    return wait_for("window \"%s\"" % title, found)[0]
+    return wait_for("window \"%s\"" % title, lambda: titled(title))[0]
 
 
 def menu_bar_titles(window, shot):
@@ -92,15 +80,25 @@ def choose(window, shots, index, *keys):
     xdotool("key", keys[-1])
 
 
+def save_question():
+    """The question whether to save the output file, titled with the program's name alone (xdotool's
+    search ignores case, and the popup menus are titled in lower case)."""
+    return [found for found in titled("Lumivo") if run("xdotool", "getwindowname", found).strip() == "Lumivo"]
+
+
+def close_output_file(window, shots):
+    """The Translate menu's Close, answering Yes (the default) once the question shows."""
+    choose(window, shots, TRANSLATE, "Down", "Return")
+    wait_for("question whether to save", save_question)
+    xdotool("key", "Return")
+
+
 def type_into(dialog, text):
     """Types into the field that has the focus in the dialog, then Enter."""
     xdotool("windowfocus", "--sync", dialog)
     xdotool("type", "--delay", "20", text)
     time.sleep(0.3)
     xdotool("key", "Return")
-
-
-TRANSLATE = 2  # the titles: File, Go to, Translate, ...
 
 
 def inside(lumivo, work, shots):
@@ -134,12 +132,10 @@ def inside(lumivo, work, shots):
     wait_for("the assets in the output file", lambda: os.path.getsize(output) > made_size + 1000)
     xdotool("key", "Return")
     wait_for("the transfer dialog to close",
-             lambda: not run("xdotool", "search", "--onlyvisible", "--name", "^Transfer background").split())
+             lambda: not titled("Transfer background with assets"))
 
     # Closing asks to save (Yes is the default); the suffix goes.
-    choose(window, shots, TRANSLATE, "Down", "Return")
-    time.sleep(1.0)
-    xdotool("key", "Return")
+    close_output_file(window, shots)
     wait_for("the title without its suffix", lambda: window_name(window) == plain_title)
     saved_size = os.path.getsize(output)
     if saved_size <= made_size + 1000:

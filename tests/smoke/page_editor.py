@@ -9,11 +9,10 @@ usage: page_editor.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of
 """
 
 import os
-import subprocess
 import time
 
-from smoke import (data_hashes, fail, install_program, note, pixels, pointer_to, quit_program, scenario_main,
-                   screenshot, start_program, xdotool)
+from smoke import (data_hashes, fail, geometry_of, install_program, note, open_file_menu, pixels, pointer_to,
+                   quit_program, scenario_main, screenshot, start_program, visible_ids, xdotool)
 
 NEW_NAME = "Smoketest side"
 WAIT_EDITOR_S = 20
@@ -47,13 +46,8 @@ def menu_bar_shown(window, shots):
 
 
 def open_main_menu(window, shots):
-    """ESC shows (or hides) the menu bar; a click on its first title opens the File menu."""
-    if not menu_bar_shown(window, shots):
-        xdotool("key", "--window", str(window["WINDOW"]), "Escape")
-        time.sleep(0.5)
-    pointer_to(window["X"] + 12, window["Y"] + 10)
-    xdotool("click", "1")
-    time.sleep(0.5)
+    """The File menu; ESC would hide the menu bar again where edit mode keeps it shown."""
+    open_file_menu(window, bar_shown=menu_bar_shown(window, shots))
 
 
 def choose_from_file_menu(window, shots, steps, then_right=False):
@@ -65,20 +59,21 @@ def choose_from_file_menu(window, shots, steps, then_right=False):
     time.sleep(0.8)
 
 
+def window_named(pid, names):
+    """The program's visible window with one of the titles, its place and size; None while there is none."""
+    for name in names:
+        found = visible_ids("--all", "--pid", str(pid), "--name", name)
+        if found:
+            return geometry_of(found[0])
+    return None
+
+
 def find_window(pid, names, timeout):
     deadline = time.time() + timeout
     while time.time() < deadline:
-        for name in names:
-            found = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid),
-                                    "--name", name],
-                                   capture_output=True, text=True, check=False).stdout.split()
-            if found:
-                geometry = {}
-                for row in subprocess.run(["xdotool", "getwindowgeometry", "--shell", found[0]],
-                                          capture_output=True, text=True, check=False).stdout.splitlines():
-                    field, _, value = row.partition("=")
-                    geometry[field] = int(value) if value.lstrip("-").isdigit() else value
-                return geometry
+        found = window_named(pid, names)
+        if found:
+            return found
         time.sleep(0.3)
     return None
 

@@ -25,6 +25,7 @@ WAIT_WINDOW_S = 60
 WAIT_SOUND_S = 5
 ATTEMPTS = 4
 WAIT_EXIT_S = 30
+WAIT_S = 20
 
 
 def fail(message):
@@ -99,16 +100,51 @@ def isolated_environment(work):
 # ---- The screen
 
 
+def geometry_of(window_id):
+    """The window's id, place and size as xdotool tells them (WINDOW, X, Y, WIDTH, HEIGHT), as numbers."""
+    geometry = {}
+    for row in run("xdotool", "getwindowgeometry", "--shell", str(window_id)).splitlines():
+        key, _, value = row.partition("=")
+        geometry[key] = int(value) if value.lstrip("-").isdigit() else value
+    return geometry
+
+
+def visible_ids(*criteria):
+    """The ids of the visible windows that xdotool's search finds by `criteria` (--pid, --name, ...)."""
+    return run("xdotool", "search", "--onlyvisible", *criteria).split()
+
+
+def measure_until(measure, good, seconds=WAIT_S):
+    """`measure()` taken again and again until `good` holds of it or `seconds` have passed; gives the last
+    measure for the scenario to judge. A screen repaints later on a slow machine than on a fast one."""
+    deadline = time.time() + seconds
+    value = measure()
+    while not good(value) and time.time() < deadline:
+        time.sleep(0.3)
+        value = measure()
+    return value
+
+
+def titled(title):
+    """The ids of the visible windows titled exactly `title`; none while it does not show."""
+    return visible_ids("--name", "^%s$" % title)
+
+
 def visible_windows(pid):
-    windows = []
-    for line in run("xdotool", "search", "--onlyvisible", "--pid", str(pid)).split():
-        geometry = {}
-        for row in run("xdotool", "getwindowgeometry", "--shell", line).splitlines():
-            key, _, value = row.partition("=")
-            geometry[key] = int(value) if value.lstrip("-").isdigit() else value
-        if geometry.get("WIDTH", 0) > 1 and geometry.get("HEIGHT", 0) > 1:
-            windows.append(geometry)
-    return windows
+    windows = [geometry_of(line) for line in visible_ids("--pid", str(pid))]
+    return [window for window in windows if window.get("WIDTH", 0) > 1 and window.get("HEIGHT", 0) > 1]
+
+
+def wait_for(what, check, seconds=WAIT_S):
+    """What `check` gives once it is true, asked again and again for at most `seconds`; else the scenario
+    fails for want of `what`."""
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        result = check()
+        if result:
+            return result
+        time.sleep(0.3)
+    fail("no %s within %d s" % (what, seconds))
 
 
 def screenshot(path):
@@ -158,9 +194,9 @@ def wait_for_main_window(process, shot):
         # The splash (540 x 420) goes before the main frame shows at its standard size for the screen.
         if len(windows) == 1 and windows[0]["WIDTH"] >= 700 and windows[0]["HEIGHT"] >= 500:
             screenshot(shot)
-            total, spots = icon_spots(shot, windows[0])
+            total, _ = icon_spots(shot, windows[0])
             if total >= 2000:
-                return windows[0], total, spots
+                return windows[0]
         time.sleep(0.5)
     fail("no main window with pictures within %d s" % WAIT_WINDOW_S)
 
@@ -191,6 +227,16 @@ def pointer_to(x, y):
     bound when the pointer already is where it is sent, so it goes by the screen's corner first."""
     xdotool("mousemove", "0", "0")
     xdotool("mousemove", "--sync", str(x), str(y))
+
+
+def open_file_menu(window, bar_shown=False):
+    """ESC shows the menu bar, which browse mode hides; a click on its first title opens the File menu."""
+    if not bar_shown:
+        xdotool("key", "--window", str(window["WINDOW"]), "Escape")
+        time.sleep(0.5)
+    pointer_to(window["X"] + 12, window["Y"] + 10)
+    xdotool("click", "1")
+    time.sleep(0.5)
 
 
 def long_press(window, spot):
@@ -228,11 +274,7 @@ def activate_until_heard(window, audio, shots):
 def quit_through_the_menu(process, window):
     """ESC shows the menu bar; the first popup's last item is the exit command."""
     for _ in range(3):
-        xdotool("key", "--window", str(window["WINDOW"]), "Escape")
-        time.sleep(0.5)
-        pointer_to(window["X"] + 12, window["Y"] + 10)
-        xdotool("click", "1")
-        time.sleep(0.5)
+        open_file_menu(window)
         xdotool("key", "Up")
         xdotool("key", "Return")
         try:
@@ -245,16 +287,13 @@ def quit_through_the_menu(process, window):
 
 
 def inside(lumivo, work, shots, press):
-    env = isolated_environment(work)
-    program = os.path.join(work, "program")
-    install_copy(lumivo, os.path.dirname(lumivo), program)
+    program, env = install_program(lumivo, work)
     before = data_hashes(os.path.join(program, "Data"))
     audio = env["SDL_DISKAUDIOFILE"]
     started = time.time()
-    process = subprocess.Popen([os.path.join(program, "lumivo")], env=env)
-    window, total, spots = wait_for_main_window(process, os.path.join(shots, "smoke-start.png"))
-    note("main window %dx%d after %.1f s, %d picture pixels; screenshot %s" %
-         (window["WIDTH"], window["HEIGHT"], time.time() - started, total, os.path.join(shots, "smoke-start.png")))
+    process, window = start_program(program, env, os.path.join(shots, "smoke-start.png"))
+    note("main window %dx%d after %.1f s; screenshot %s" %
+         (window["WIDTH"], window["HEIGHT"], time.time() - started, os.path.join(shots, "smoke-start.png")))
 
     second = subprocess.run([os.path.join(program, "lumivo")], env=env, timeout=30, check=False)
     if second.returncode != 0 or process.poll() is not None:
@@ -265,9 +304,7 @@ def inside(lumivo, work, shots, press):
         note("heard the icon at %s" % (heard,))
         screenshot(os.path.join(shots, "smoke-after-press.png"))
 
-    code = quit_through_the_menu(process, window)
-    if code != 0:
-        fail("lumivo ended with %s" % code)
+    quit_program(process, window)
     lock = os.path.join(env["XDG_RUNTIME_DIR"], "lumivo.lock")
     if os.path.exists(lock):
         fail("the lock %s was left behind" % lock)
@@ -338,10 +375,6 @@ def rerun_under_xvfb(script, lumivo, build, prefix, extra=()):
         shutil.rmtree(work, ignore_errors=True)
 
 
-if __name__ == "__main__":
-    main()
-
-
 def run_scenario_under_xvfb(script, prefix):
     """The main() of a scenario script of its own: `script LUMIVO BUILD_DIR` runs `script --inside LUMIVO
     WORK SHOTS` again under an Xvfb of its own (without resets) in a fresh work folder, and exits with its
@@ -364,8 +397,7 @@ def install_program(lumivo, work):
 def start_program(program, env, shot):
     """The installed program started; gives the process and its main window once it shows."""
     process = subprocess.Popen([os.path.join(program, "lumivo")], env=env)
-    window, _, _ = wait_for_main_window(process, shot)
-    return process, window
+    return process, wait_for_main_window(process, shot)
 
 
 def quit_program(process, window):
@@ -382,3 +414,7 @@ def scenario_main(script, prefix, inside):
         inside(arguments[1], arguments[2], arguments[3])
         return
     run_scenario_under_xvfb(script, prefix)
+
+
+if __name__ == "__main__":
+    main()

@@ -11,9 +11,9 @@ usage: translation.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of
 import os
 import time
 
-from output_file import TRANSLATE, choose, type_into, wait_for, wait_for_dialog, window_name
-from smoke import (fail, install_program, note, quit_program, run, scenario_main, screenshot, start_program,
-                   xdotool)
+from output_file import TRANSLATE, choose, close_output_file, type_into, wait_for_dialog, window_name
+from smoke import (fail, install_program, note, quit_program, scenario_main, screenshot, start_program, titled,
+                   wait_for, xdotool)
 
 TRANSLATION = "Lumivo oversat"
 # Enabled items of the Translate menu above "System strings..." while an output file with a
@@ -64,15 +64,12 @@ def translate_first_string(window, shots):
     xdotool("type", "--delay", "20", TRANSLATION)
     screenshot(os.path.join(shots, "translation-system-strings.png"))
     keys(editor, "Return")
-    wait_for("the editor to close", lambda: not run("xdotool", "search", "--onlyvisible", "--name",
-                                                    "^System strings$").split())
+    wait_for("closing of the editor", lambda: not titled("System strings"))
 
 
 def close_saving(window, shots, output):
     """Closes the output file, answering Yes (the default) to the save question; gives what it holds."""
-    choose(window, shots, TRANSLATE, "Down", "Return")
-    time.sleep(1.0)
-    xdotool("key", "Return")
+    close_output_file(window, shots)
     wait_for("the title without the language", lambda: "Tyve" not in window_name(window))
     with open(output, "rb") as saved:
         return saved.read()

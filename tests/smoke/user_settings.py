@@ -10,11 +10,10 @@ usage: user_settings.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb 
 
 import os
 import subprocess
-import sys
 import time
 
-from smoke import (fail, install_program, note, pixels, pointer_to, quit_through_the_menu, rerun_under_xvfb,
-                   screenshot, start_program, xdotool)
+from smoke import (fail, install_program, measure_until, note, open_file_menu, pixels, quit_program, scenario_main,
+                   screenshot, start_program, visible_ids, wait_for, xdotool)
 
 SHEET_TITLE = "Edit user settings"
 # The colour after the standard background in the palette: colour 4, pure green.
@@ -40,30 +39,15 @@ def count_colour(path, window, colour):
 
 
 def sheet_window():
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", SHEET_TITLE],
-                           capture_output=True, text=True, check=False).stdout.split()
+    found = visible_ids("--name", SHEET_TITLE)
     return found[0] if found else None
 
 
-def wait_for(condition, seconds, what):
-    deadline = time.time() + seconds
-    while time.time() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.3)
-    fail("%s within %d s" % (what, seconds))
-
-
 def open_user_settings(window):
-    """ESC shows the menu bar; the File menu opens with a click and the arrow keys walk to the item."""
-    xdotool("key", "--window", str(window["WINDOW"]), "Escape")
-    time.sleep(0.5)
-    pointer_to(window["X"] + 12, window["Y"] + 10)
-    xdotool("click", "1")
-    time.sleep(0.5)
+    """The File menu's item, walked to with the arrow keys."""
+    open_file_menu(window)
     keys(*(["Down"] * DOWNS_TO_USER_SETTINGS), "Return")
-    return wait_for(sheet_window, WAIT_SHEET_S, "no \"%s\" sheet" % SHEET_TITLE)
+    return wait_for("\"%s\" sheet" % SHEET_TITLE, sheet_window, WAIT_SHEET_S)
 
 
 def change_settings(sheet):
@@ -79,7 +63,7 @@ def change_settings(sheet):
     keys("Tab", "Tab", "Down")
     time.sleep(0.3)
     keys("Return")
-    wait_for(lambda: sheet_window() is None, WAIT_SHEET_S, "the sheet did not close on Enter")
+    wait_for("closing of the sheet on Enter", lambda: sheet_window() is None, WAIT_SHEET_S)
 
 
 def inside(lumivo, work, shots):
@@ -90,36 +74,28 @@ def inside(lumivo, work, shots):
     sheet = open_user_settings(window)
     note("the sheet \"%s\" opened" % SHEET_TITLE)
     change_settings(sheet)
-    time.sleep(1.0)
     shot = os.path.join(shots, "settings-after-ok.png")
-    screenshot(shot)
-    after = count_colour(shot, window, NEW_COLOUR)
+
+    def new_colour_pixels():
+        screenshot(shot)
+        return count_colour(shot, window, NEW_COLOUR)
+    after = measure_until(new_colour_pixels, lambda count: count >= before + GREEN_ENOUGH, WAIT_SHEET_S)
     if after < before + GREEN_ENOUGH:
         fail("the main pane did not repaint in the new colour (%d pixels before, %d after); see %s"
              % (before, after, shot))
     note("the main pane repainted: %d pixels of the new colour" % after)
 
-    if quit_through_the_menu(process, window) != 0:
-        fail("lumivo ended with an error")
+    quit_program(process, window)
     process, window = start_program(program, env, os.path.join(shots, "settings-restart.png"))
     again = count_colour(os.path.join(shots, "settings-restart.png"), window, NEW_COLOUR)
-    code = quit_through_the_menu(process, window)
+    quit_program(process, window)
     if again < before + GREEN_ENOUGH:
         fail("after a restart the main pane lost its colour (%d pixels)" % again)
-    if code != 0:
-        fail("lumivo ended with %s" % code)
     note("after a restart the colour is still there: %d pixels" % again)
 
 
 def main():
-    arguments = sys.argv[1:]
-    if len(arguments) == 4 and arguments[0] == "--inside":
-        inside(arguments[1], arguments[2], arguments[3])
-        return
-    if len(arguments) != 2:
-        fail(__doc__)
-    rerun_under_xvfb(__file__, os.path.abspath(arguments[0]), os.path.abspath(arguments[1]),
-                     "lumivo-smoke-settings-")
+    scenario_main(__file__, "lumivo-smoke-settings-", inside)
 
 
 if __name__ == "__main__":

@@ -5,28 +5,26 @@ default data typed, a picture file chosen in the file dialog and Finish. The new
 picture where the click was, and a long press on it in browse mode must be heard; the data files stay
 as they were.
 
-usage: wizards.py LUMIVO BUILD_DIR       (runs itself again under xvfb-run)
+usage: wizards.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of its own)
 """
 
 import os
 import subprocess
-import sys
 import time
 
-from smoke import (audio_size, data_hashes, fail, install_copy, isolated_environment, long_press, note, pixels,
-                   pointer_to, quit_through_the_menu, run, run_scenario_under_xvfb, screenshot, sound_after,
-                   wait_for_main_window, xdotool)
+from smoke import (audio_size, data_hashes, fail, install_program, long_press, note, pixels, pointer_to,
+                   quit_through_the_menu, scenario_main, screenshot, sound_after, start_program,
+                   visible_ids, wait_for, xdotool)
 # The page editor's scenario knows the way into the menu bar, which the program hides until Escape.
-from page_editor import open_main_menu
-from output_file import wait_for
+from page_editor import choose_from_file_menu, open_main_menu, window_named
 
 WORD = "baby"  # a word of the default data, the same in both languages
-WIZARD_NAMES = ["Guide til at redigere ikonens indstillinger", "Wizard to edit icon settings"]
+WIZARD_NAMES = ["^Guide til at redigere ikonens indstillinger$", "^Wizard to edit icon settings$"]
 # Enabled items above "Edit mode" in the File menu at the first start (as the page editor's scenario).
 EDIT_MODE_STEPS = 9
 # From the Edit menu's first enabled item ("Edit page...") down to "Add icon with the wizard tool...".
 WIZARD_TOOL_STEPS = 12
-CROP_NAMES = ["Billedbeskæring", "Picture crop"]
+CROP_NAMES = ["^Billedbeskæring$", "^Picture crop$"]
 MAGENTA = (255, 0, 255)
 
 
@@ -36,37 +34,8 @@ def key(*names):
         time.sleep(0.2)
 
 
-def geometry_of(window_id):
-    geometry = {}
-    for row in run("xdotool", "getwindowgeometry", "--shell", window_id).splitlines():
-        field, _, value = row.partition("=")
-        geometry[field] = int(value) if value.lstrip("-").isdigit() else value
-    return geometry
-
-
-def window_named(pid, names):
-    for name in names:
-        found = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid), "--name", "^%s$" % name],
-                               capture_output=True, text=True, check=False).stdout.split()
-        if found:
-            return geometry_of(found[0])
-    return None
-
-
-def visible_ids(pid):
-    return set(subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid)],
-                              capture_output=True, text=True, check=False).stdout.split())
-
-
-def from_file_menu(window, shots, steps, then_right=False, shot=None):
-    open_main_menu(window, shots)
-    if then_right:
-        key("Right")
-    key(*(["Down"] * steps))
-    if shot:
-        screenshot(shot)
-    key("Return")
-    time.sleep(0.8)
+def program_windows(pid):
+    return set(visible_ids("--all", "--pid", str(pid)))
 
 
 def magenta_near(path, window, spot, reach=60):
@@ -116,20 +85,17 @@ def empty_spot(path, window):
 
 
 def inside(lumivo, work, shots):
-    env = isolated_environment(work)
-    program = os.path.join(work, "program")
-    install_copy(lumivo, os.path.dirname(lumivo), program)
+    program, env = install_program(lumivo, work)
     before = data_hashes(os.path.join(program, "Data"))
     picture = os.path.join(work, "magenta.png")
     subprocess.run(["convert", "-size", "320x240", "xc:#ff00ff", picture], check=True)
     audio = env["SDL_DISKAUDIOFILE"]
-    process = subprocess.Popen([os.path.join(program, "lumivo")], env=env)
     start_shot = os.path.join(shots, "wizards-start.png")
-    window, _, _ = wait_for_main_window(process, start_shot)
+    process, window = start_program(program, env, start_shot)
     spot, pane, top = empty_spot(start_shot, window)
 
-    from_file_menu(window, shots, EDIT_MODE_STEPS)
-    from_file_menu(window, shots, WIZARD_TOOL_STEPS, then_right=True, shot=os.path.join(shots, "wizards-edit-menu.png"))
+    choose_from_file_menu(window, shots, EDIT_MODE_STEPS)
+    choose_from_file_menu(window, shots, WIZARD_TOOL_STEPS, then_right=True)
     # In edit mode the menu bar stays and the page lies lower by its height.
     tool_shot = os.path.join(shots, "wizards-tool.png")
     screenshot(tool_shot)
@@ -150,28 +116,28 @@ def inside(lumivo, work, shots):
     time.sleep(0.5)
     screenshot(os.path.join(shots, "wizards-picture-page.png"))
     # "Choose picture file..." is the picture page's first button, under its title and description.
-    shown = visible_ids(process.pid)
+    shown = program_windows(process.pid)
     pointer_to(wizard["X"] + 45, wizard["Y"] + 74)
     xdotool("click", "1")
     crop = wait_for("crop dialog", lambda: window_named(process.pid, CROP_NAMES))
     # The crop dialog (the default user asks for it): its "Open picture file..." button, the fourth of
     # the row at its foot, then the file's path typed into the file dialog, then OK.
-    with_crop = visible_ids(process.pid)
+    with_crop = program_windows(process.pid)
     pointer_to(crop["X"] + 113, crop["Y"] + crop["HEIGHT"] - 23)
     xdotool("click", "1")
-    dialog = wait_for("file dialog", lambda: visible_ids(process.pid) - with_crop)
+    dialog = wait_for("file dialog", lambda: program_windows(process.pid) - with_crop)
     xdotool("windowfocus", "--sync", sorted(dialog)[0])
     time.sleep(0.5)
     xdotool("type", "--delay", "20", picture)
     time.sleep(0.3)
     screenshot(os.path.join(shots, "wizards-file-dialog.png"))
     key("Return")
-    wait_for("file dialog to close", lambda: not (visible_ids(process.pid) - with_crop))
+    wait_for("file dialog to close", lambda: not (program_windows(process.pid) - with_crop))
     time.sleep(0.5)
     screenshot(os.path.join(shots, "wizards-crop.png"))
     xdotool("windowfocus", "--sync", str(crop["WINDOW"]))
     key("Return")
-    wait_for("crop dialog to close", lambda: not (visible_ids(process.pid) - shown))
+    wait_for("crop dialog to close", lambda: not (program_windows(process.pid) - shown))
     screenshot(os.path.join(shots, "wizards-picture-chosen.png"))
     # Finish: the third of the four buttons at the wizard's foot.
     pointer_to(wizard["X"] + wizard["WIDTH"] - 137, wizard["Y"] + wizard["HEIGHT"] - 23)
@@ -187,7 +153,7 @@ def inside(lumivo, work, shots):
     note("the new icon shows the picture")
 
     # Browse mode again (the File menu's edit-mode item), and a long press speaks the word.
-    from_file_menu(window, shots, EDIT_MODE_STEPS)
+    choose_from_file_menu(window, shots, EDIT_MODE_STEPS)
     offset = audio_size(audio)
     long_press(window, spot)
     wait_for("sound after pressing the new icon", lambda: sound_after(audio, offset), 10)
@@ -209,8 +175,9 @@ def inside(lumivo, work, shots):
     note("quit through the exit command; the data files unchanged")
 
 
+def main():
+    scenario_main(__file__, "lumivo-wizards-", inside)
+
+
 if __name__ == "__main__":
-    if len(sys.argv) == 5 and sys.argv[1] == "--inside":
-        inside(sys.argv[2], sys.argv[3], sys.argv[4])
-    else:
-        run_scenario_under_xvfb(__file__, "lumivo-wizards-")
+    main()
