@@ -343,6 +343,23 @@ TEST_F(WordMediaPagesTest, AClipIsImportedWithItsAuthorAndNoFileButItsOwnTempora
     EXPECT_TRUE(QFile::exists(source)) << "an imported clip is never deleted";
 }
 
+TEST_F(WordMediaPagesTest, AClipFileThatCannotBeReadIsToldAtOnceAndChangesNothing)
+{
+    CQuibW_AviPage& page = openOn(&CQuibW_PropSheet::AviPage);
+    page.ChooseKey(soundKey(1));
+    for (const QString& path : {writeBytes(tempPath("empty.avi"), 0), tempPath("missing.avi")}) {
+        ScopedAnswerer answerer;
+        answerer.reply(path);
+        page.ImportClip();
+        ASSERT_EQ(answerer.questions().size(), 2u) << path.toStdString();
+        EXPECT_EQ(answerer.questions()[1].kind, lumivo::ui::QuestionKind::MessageBox);
+        EXPECT_TRUE(answerer.questions()[1].text.contains(path));
+        const WordClipEntry* entry = page.Entry(soundKey(1));
+        EXPECT_TRUE(!entry || (!entry->changed && entry->sourcePath.isEmpty())) << path.toStdString();
+    }
+    EXPECT_FALSE(theWordEditorFrame->View().IsChanged());
+}
+
 TEST_F(WordMediaPagesTest, AnAttachedClipIsReferredToBelowTheUsersOrDataFolder)
 {
     EXPECT_EQ(ClipReferenceName(GetUsersDirString(QStringLiteral("/Anna/clips/hop.avi"))), "/Users/hop.avi");
