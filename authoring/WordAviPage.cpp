@@ -26,6 +26,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <limits>
+
 namespace
 {
 
@@ -395,14 +397,21 @@ void CQuibW_AviPage::ImportClip()
     const QString path = chooseClipFile();
     if (path.isEmpty())
         return;
+    // The clip keeps the file's bytes, read when the word is saved: a file that could not give them is
+    // told now, and the entry stays as it was, rather than the save failing later without a word.
+    const lumivo::files::FileInfo info = lumivo::files::fileSystem().info(path);
+    if (!info.exists || info.isDirectory || !info.readable || info.size == 0 ||
+        info.size > std::numeric_limits<std::uint32_t>::max()) {
+        MessageBoxById(kStrCannotReadMediaFile, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION, path);
+        return;
+    }
     WordClipEntry& entry = entryForKey();
     // A copy of the stored clip shown so far is not needed any more.
     freeEntry(entry);
     entry.sourcePath = path;
     entry.playPath = path;
     entry.changed = true;
-    const lumivo::files::FileInfo info = lumivo::files::fileSystem().info(path);
-    entry.fileSize = info.exists ? std::int64_t(info.size) : 0;
+    entry.fileSize = std::int64_t(info.size);
     SetSheetModified();
     UpdateData(false);
 }

@@ -46,11 +46,6 @@ void CQuibW_PropSheet::RevertPages()
         page->ResetEntries();
 }
 
-bool CQuibW_PropSheet::ApplyPages()
-{
-    return PropertySheet::ApplyPages();
-}
-
 void CQuibW_PropSheet::SetModified(bool modified)
 {
     m_frame.View().SetChanged(modified);

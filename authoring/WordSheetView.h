@@ -28,9 +28,6 @@ public:
     void LoadWord(bool anotherWord = false);
     // Drops what the Image, Sound and Animation pages hold and not yet stored.
     void RevertPages();
-    // Reads the shown page's controls and stores the media pages' changed entries; false when a page
-    // refused its values.
-    bool ApplyPages();
     // A page reports an edit: the view's changed state follows.
     void SetModified(bool modified);
 

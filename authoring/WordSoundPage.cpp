@@ -285,12 +285,14 @@ void CQuibW_SoundPage::ImportSound()
     const lumivo::files::FileInfo info = lumivo::files::fileSystem().info(*path);
     entry->fileSize = info.exists ? std::int64_t(info.size) : 0;
     WaveBlock block;
-    // A file that cannot be read leaves an entry with nothing to encode or play.
     if (ReadWaveFile(*path, block) >= 0 && !block.isNull()) {
         entry->sourceChannels = block.channels();
         entry->source = std::move(block);
         encode(*entry);
         SetSheetModified();
+    } else {
+        // The entry keeps nothing to encode, play or store; the person learns why the import came to nothing.
+        MessageBoxById(kStrCannotReadMediaFile, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION, *path);
     }
     m_entries[m_key] = std::move(entry);
     UpdateData(false);

@@ -249,6 +249,24 @@ TEST_F(WordMediaPagesTest, ASoundIsEncodedByItsChoiceInMonoWithItsSpeakerAndDura
     EXPECT_EQ(SoundBitRate(100, 0), 0u);
 }
 
+TEST_F(WordMediaPagesTest, AWaveFileThatCannotBeReadIsToldAndLeavesNothingToStore)
+{
+    CQuibW_SoundPage& page = openOn(&CQuibW_PropSheet::SoundPage);
+    page.ChooseKey(soundKey(1));
+    const QString broken = writeBytes(tempPath("broken.wav"), 100);
+    ScopedAnswerer answerer;
+    answerer.reply(broken);
+    page.ImportSound();
+    ASSERT_EQ(answerer.questions().size(), 2u);
+    EXPECT_EQ(answerer.questions()[1].kind, lumivo::ui::QuestionKind::MessageBox);
+    EXPECT_TRUE(answerer.questions()[1].text.contains(broken));
+    const WordSoundEntry* entry = page.Entry(soundKey(1));
+    ASSERT_NE(entry, nullptr);
+    EXPECT_FALSE(entry->changed);
+    ASSERT_TRUE(page.StoreSounds());
+    EXPECT_FALSE(ResourceExists(kWordId, MakeSoundType(1, kLanguage), m_user->file));
+}
+
 TEST_F(WordMediaPagesTest, ASoundShownFromAnotherFileIsNeverStoredEmptyAndAStoredOneKeepsItsBytes)
 {
     const int data = makeResourceFile(tempPath("data.tvf"));
@@ -323,6 +341,23 @@ TEST_F(WordMediaPagesTest, AClipIsImportedWithItsAuthorAndNoFileButItsOwnTempora
     ASSERT_TRUE(theWordEditorFrame->SelectWord(nullptr));
     EXPECT_FALSE(QFile::exists(copy));
     EXPECT_TRUE(QFile::exists(source)) << "an imported clip is never deleted";
+}
+
+TEST_F(WordMediaPagesTest, AClipFileThatCannotBeReadIsToldAtOnceAndChangesNothing)
+{
+    CQuibW_AviPage& page = openOn(&CQuibW_PropSheet::AviPage);
+    page.ChooseKey(soundKey(1));
+    for (const QString& path : {writeBytes(tempPath("empty.avi"), 0), tempPath("missing.avi")}) {
+        ScopedAnswerer answerer;
+        answerer.reply(path);
+        page.ImportClip();
+        ASSERT_EQ(answerer.questions().size(), 2u) << path.toStdString();
+        EXPECT_EQ(answerer.questions()[1].kind, lumivo::ui::QuestionKind::MessageBox);
+        EXPECT_TRUE(answerer.questions()[1].text.contains(path));
+        const WordClipEntry* entry = page.Entry(soundKey(1));
+        EXPECT_TRUE(!entry || (!entry->changed && entry->sourcePath.isEmpty())) << path.toStdString();
+    }
+    EXPECT_FALSE(theWordEditorFrame->View().IsChanged());
 }
 
 TEST_F(WordMediaPagesTest, AnAttachedClipIsReferredToBelowTheUsersOrDataFolder)
