@@ -87,9 +87,7 @@ bool moveFile(const QString& from, const QString& to)
         return false;
     if (files.rename(from, to))
         return true;
-    std::vector<std::uint8_t> bytes;
-    if (!lumivo::files::readWholeFile(from, bytes) ||
-        !lumivo::files::writeFileAtomically(to, bytes.data(), bytes.size()))
+    if (!lumivo::files::copyFileAtomically(from, to))
         return false;
     if (files.remove(from))
         return true;
