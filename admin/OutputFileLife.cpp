@@ -12,8 +12,6 @@
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 
-#include <vector>
-
 namespace
 {
 
@@ -226,9 +224,7 @@ OutputFileResult BackupOutputFile()
     if (theOutputFile <= 0)
         return {};
     const QString backup = OutputFileBackupPath();
-    std::vector<std::uint8_t> bytes;
-    if (backup.isEmpty() || !lumivo::files::readWholeFile(GetResFilePath(theOutputFile), bytes) ||
-        !lumivo::files::writeFileAtomically(backup, bytes.data(), bytes.size()))
+    if (backup.isEmpty() || !lumivo::files::copyFileAtomically(GetResFilePath(theOutputFile), backup))
         return failed(OutputFileError::BackupFailed, backup);
     return {};
 }

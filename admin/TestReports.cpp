@@ -9,13 +9,13 @@
 #include "core/Sound.h"
 #include "core/Word.h"
 #include "platform/archive/Cp1252.h"
+#include "platform/files/FileSystem.h"
 #include "platform/types/Time.h"
 #include "platform/ui/Ui.h"
 #include "shell/MainFrame.h"
 #include "system/SystemStrings.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <algorithm>
@@ -70,15 +70,9 @@ std::optional<QString> nameOfWordWithoutSound(std::int32_t wordId, int voiceKind
 
 bool writeReport(const QString& path, const QString& text)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
     const QByteArray bytes = toWindows1252(text);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return lumivo::files::writeFileAtomically(path, bytes.constData(),
+                                              static_cast<std::size_t>(bytes.size()));
 }
 
 } // namespace

@@ -62,15 +62,20 @@ void storeUser(CQuibUser& user, std::uint32_t mask)
     InitializeSystem(mask);
 }
 
-// The old user file's place in the Temp folder: its base name, "_" and the time of the reset.
+// The old user file's place in the Temp folder: its base name, "_" and the time of the reset. A second
+// reset within the same second gets a number after the time, so that it never replaces the first backup.
 QString backupNameFor(const QString& userFile)
 {
     const QString temp = GetTempDirString(QStringLiteral("/"));
     if (temp.isEmpty())
         return {};
-    return QStringLiteral("%1%2_%3.tvf")
-        .arg(temp, GetFileBaseName(userFile),
-             QDateTime::currentDateTime().toString(QStringLiteral("ddMMyy-HHmmss")));
+    const QString stem =
+        QStringLiteral("%1%2_%3").arg(temp, GetFileBaseName(userFile),
+                                      QDateTime::currentDateTime().toString(QStringLiteral("ddMMyy-HHmmss")));
+    QString name = stem + QStringLiteral(".tvf");
+    for (int number = 2; lumivo::files::fileSystem().exists(name); ++number)
+        name = QStringLiteral("%1-%2.tvf").arg(stem).arg(number);
+    return name;
 }
 
 // A rename, or a copy and delete where the rename cannot go (another file system); false leaves the
@@ -82,9 +87,7 @@ bool moveFile(const QString& from, const QString& to)
         return false;
     if (files.rename(from, to))
         return true;
-    std::vector<std::uint8_t> bytes;
-    if (!lumivo::files::readWholeFile(from, bytes) ||
-        !lumivo::files::writeFileAtomically(to, bytes.data(), bytes.size()))
+    if (!lumivo::files::copyFileAtomically(from, to))
         return false;
     if (files.remove(from))
         return true;

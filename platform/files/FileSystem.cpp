@@ -75,7 +75,15 @@ bool readWholeFile(const QString& path, std::vector<std::uint8_t>& bytes)
     return length == 0 || file->readExactly(bytes.data(), bytes.size());
 }
 
-bool writeFileAtomically(const QString& path, const void* data, std::size_t size)
+namespace
+{
+
+// Copies go through a buffer of this size, so that their memory does not grow with the file.
+constexpr std::size_t kCopyChunk = std::size_t{1} << 20;
+
+// Lets `fill` write a file beside `path`, flushes it and renames it over `path`: a crash or a failure
+// leaves the old file or the new one, never a part.
+template <typename Fill> bool replaceAtomically(const QString& path, Fill fill)
 {
     FileSystem& fs = fileSystem();
     const QString temporary = path + QStringLiteral(".new");
@@ -83,7 +91,7 @@ bool writeFileAtomically(const QString& path, const void* data, std::size_t size
         auto file = fs.open(temporary, OpenMode::CreateReadWrite);
         if (!file)
             return false;
-        if (!file->write(data, size) || !file->flush()) {
+        if (!fill(*file) || !file->flush()) {
             file.reset();
             fs.remove(temporary);
             return false;
@@ -95,6 +103,30 @@ bool writeFileAtomically(const QString& path, const void* data, std::size_t size
     }
     fs.flushDirectory(folderOf(path));
     return true;
+}
+
+} // namespace
+
+bool writeFileAtomically(const QString& path, const void* data, std::size_t size)
+{
+    return replaceAtomically(path, [data, size](File& file) { return file.write(data, size); });
+}
+
+bool copyFileAtomically(const QString& from, const QString& to)
+{
+    auto source = fileSystem().open(from, OpenMode::Read);
+    if (!source)
+        return false;
+    return replaceAtomically(to, [&source](File& target) {
+        std::vector<std::uint8_t> chunk(kCopyChunk);
+        for (;;) {
+            const std::int64_t count = source->read(chunk.data(), chunk.size());
+            if (count <= 0)
+                return count == 0;
+            if (!target.write(chunk.data(), static_cast<std::size_t>(count)))
+                return false;
+        }
+    });
 }
 
 QString folderOf(const QString& path)

@@ -91,6 +91,8 @@ private:
 bool readWholeFile(const QString& path, std::vector<std::uint8_t>& bytes);
 // Writes beside the target, flushes and renames over it: a crash leaves the old file or the new one.
 bool writeFileAtomically(const QString& path, const void* data, std::size_t size);
+// The same for a copy of the file at `from`, read in pieces: its memory does not grow with the file.
+bool copyFileAtomically(const QString& from, const QString& to);
 
 // The folder part and the last element of a path, with '/' separators.
 QString folderOf(const QString& path);

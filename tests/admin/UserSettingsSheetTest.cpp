@@ -225,6 +225,19 @@ TEST_F(UserSettingsTest, ResetMovesTheUserFileToADatedBackupAndStartsAfresh)
     EXPECT_EQ(kept.PrimaryLanguage, 2);
 }
 
+TEST_F(UserSettingsTest, TwoResetsInARowKeepBothBackups)
+{
+    SetSystemSettingString("Userfile", annaPath);
+    SetSystemSettingInt("Usernumber", kAnnaId);
+    SetSystemSettingInt("Launch_user_at_start", 1);
+    answers.reply(pressFactoryThenOk);
+    EditUserSettings();
+    answers.reply(pressFactoryThenOk);
+    EditUserSettings(); // most often within the same second as the first
+
+    EXPECT_EQ(QDir(tempDir() + "/Temp").entryList({"Anna_*.tvf"}, QDir::Files).size(), 2);
+}
+
 TEST_F(UserSettingsTest, AResetThatCannotMoveTheFileSaysSoAndKeepsTheUser)
 {
     QFile blocker(tempDir() + "/Temp"); // a file where the Temp folder should be: no backup can be made

@@ -71,6 +71,33 @@ TEST_F(FileSystemTest, AtomicWriteReplacesWholeOrNotAtAll)
     EXPECT_EQ(readText(path), "new");
 }
 
+TEST_F(FileSystemTest, AtomicCopyCarriesEveryPieceOrLeavesTheTargetAlone)
+{
+    std::vector<std::uint8_t> bytes((std::size_t{5} << 20) / 2); // two and a half copy pieces
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 7 + i / 4099);
+    const QString from = tempPath("big.bin");
+    const QString to = tempPath("copy.bin");
+    ASSERT_TRUE(writeFileAtomically(from, bytes.data(), bytes.size()));
+    ASSERT_TRUE(writeFileAtomically(to, "old", 3));
+
+    EXPECT_FALSE(copyFileAtomically(tempPath("missing.bin"), to));
+    EXPECT_EQ(readText(to), "old");
+    FaultyFileSystem faulty(fileSystem());
+    {
+        ScopedFileSystem scope(faulty);
+        faulty.failAt(FaultyFileSystem::Operation::Write, 2, false);
+        EXPECT_FALSE(copyFileAtomically(from, to));
+    }
+    EXPECT_EQ(readText(to), "old");
+    EXPECT_FALSE(fileSystem().exists(to + ".new"));
+
+    ASSERT_TRUE(copyFileAtomically(from, to));
+    std::vector<std::uint8_t> copied;
+    ASSERT_TRUE(readWholeFile(to, copied));
+    EXPECT_TRUE(copied == bytes);
+}
+
 TEST_F(FileSystemTest, FaultyWriteLeavesAShortWriteAndThenStaysBroken)
 {
     MemoryFileSystem memory;
