@@ -200,12 +200,8 @@ void CQuibW_Frame::ImportWordsFromText()
         tell(messageIdOf(result.error));
 }
 
-void CQuibW_Frame::ArchiveShownWordList()
+std::vector<ListedWordGroup> CQuibW_Frame::listedWordGroups() const
 {
-    const CTime now = CTime::GetCurrentTime();
-    const auto path = ChooseListFile(kStrSaveWordListTitle, PageListFileName(now));
-    if (!path)
-        return;
     std::vector<ListedWordGroup> groups;
     for (int index = 0; index < m_tree->topLevelItemCount(); ++index) {
         const QTreeWidgetItem* root = m_tree->topLevelItem(index);
@@ -215,12 +211,23 @@ void CQuibW_Frame::ArchiveShownWordList()
                 group.words.push_back({word->GetID(), word->WordName, word->WordForm});
         }
     }
-    WriteTextFile(*path, WordListText(now, groups));
+    return groups;
+}
+
+void CQuibW_Frame::ArchiveShownWordList()
+{
+    const CTime now = CTime::GetCurrentTime();
+    const auto path = ChooseListFile(kStrSaveWordListTitle, PageListFileName(now));
+    if (!path)
+        return;
+    WriteTextFile(*path, WordListText(now, listedWordGroups()));
 }
 
 void CQuibW_Frame::ExportWordsToText()
 {
-    // The export has never written anything: it asks for its file only.
-    lumivo::ui::chooseOpenOrNewFile(LoadSystemString(kExportTitle), {}, QtFilterOf(kStrExportFileFilter),
-                                    this, kTextSuffix);
+    // The names go out in the form the import reads, so a list translated outside comes back in.
+    const auto path = lumivo::ui::chooseOpenOrNewFile(LoadSystemString(kExportTitle), {},
+                                                      QtFilterOf(kStrExportFileFilter), this, kTextSuffix);
+    if (path)
+        WriteTextFile(*path, WordNamesText(listedWordGroups()));
 }

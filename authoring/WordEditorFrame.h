@@ -15,6 +15,7 @@
 
 #include "authoring/EditorFrame.h"
 #include "authoring/EditorTree.h"
+#include "authoring/WordLists.h"
 #include "core/ObjectIndex.h"
 
 #include <cstdint>
@@ -151,6 +152,8 @@ private:
     void dropNewWordCopy();
     void moveToEditorCopy(CQuibWord* saved);
     void listWords();
+    // The words the list shows, by letter, in the list's order.
+    std::vector<ListedWordGroup> listedWordGroups() const;
     void releaseDyingWord();
     bool isNewWord(const CQuibWord* word) const;
     // Drops an unsaved new word, stores the options and counts as closed.

@@ -138,3 +138,13 @@ QByteArray WordListText(const CTime& when, const std::vector<ListedWordGroup>& g
     }
     return toWindows1252(text);
 }
+
+QByteArray WordNamesText(const std::vector<ListedWordGroup>& groups)
+{
+    QString text;
+    for (const ListedWordGroup& group : groups) {
+        for (const ListedWord& word : group.words)
+            text += QStringLiteral("%1\t%2\r\n").arg(word.name).arg(word.id);
+    }
+    return toWindows1252(text);
+}

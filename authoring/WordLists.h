@@ -1,7 +1,8 @@
 #pragma once
 // The word editor's text files: the list of word names it imports into the editor's file, and the
-// report of the words its list shows. Both are 8-bit Windows-1252 text; the report ends its lines with
-// CR LF, and its literals (the Danish header too) stand as the reports have always had them.
+// report of the words its list shows, and the export of those words' names. All are 8-bit Windows-1252
+// text; the report and the export end their lines with CR LF. The report's literals (the Danish header
+// too) do not follow the program's language, so that reports made on any system compare.
 
 #include "platform/types/Time.h"
 
@@ -61,3 +62,5 @@ struct ListedWordGroup {
 // The report: "Ord i datafiler (time):", a rule, then per letter its line and one line per word with
 // its id, name, class name and inflexion name.
 QByteArray WordListText(const CTime& when, const std::vector<ListedWordGroup>& groups);
+// The export: one line per word, its name and its id separated by a tab, which the import reads back.
+QByteArray WordNamesText(const std::vector<ListedWordGroup>& groups);

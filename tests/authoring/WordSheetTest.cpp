@@ -256,6 +256,16 @@ TEST_F(WordSheetTest, TheImportCommandAndTheReportOfTheListedWords)
                                 LoadSystemString(1111).toLatin1() + " - ental bestemt\r\n\xC6 -------\r\n";
     EXPECT_NE(text.indexOf(expected), -1) << text.toStdString();
 
+    answerer.reply(tempPath("export.txt"));
+    frame.Execute(kWordExportWords);
+    const QByteArray exported = fileBytes(tempPath("export.txt"));
+    EXPECT_EQ(exported, "bil\t" + idOf("bil") + "\r\nBus\t" + idOf("Bus") + "\r\n\xE6" + "ble\t" +
+                            idOf("\xC3\xA6"
+                                 "ble") +
+                            "\r\n");
+    EXPECT_EQ(WordNamesOfImport(exported), (std::vector<QString>{"bil", "Bus", QStringLiteral("æble")}))
+        << "the import reads the export back";
+
     frame.Execute(kWordShowEditorFile);
     frame.Execute(kWordRebuildList);
     answerer.reply(tempPath("empty"));
