@@ -3,6 +3,7 @@
 #include "platform/files/FileSystem.h"
 
 #include <QFileInfo>
+#include <QStringList>
 
 #include <algorithm>
 #include <cstdlib>
@@ -11,9 +12,10 @@ namespace
 {
 
 constexpr int kPerMille = 1000;
-// The upper-cased extensions the dialog browses (a plain substring test, as it has always been made;
-// JPEG is added, since photos are often named so).
-const QString kListedExtensions = QStringLiteral(",BMP,GIF,JPG,JPEG,PNG,PCX,TIFF,WMF,EMF,PAX,PSD,TLA");
+// The upper-cased extensions the dialog browses, JPEG and TIF beside JPG and TIFF since pictures are
+// often named so. A whole extension must match: a part of one ("M", "PN") or none lists nothing.
+const QStringList kListedExtensions = {"BMP",  "GIF", "JPG", "JPEG", "PNG", "PCX", "TIF",
+                                       "TIFF", "WMF", "EMF", "PAX",  "PSD", "TLA"};
 
 bool near(int a, int b)
 {

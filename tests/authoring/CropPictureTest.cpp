@@ -77,6 +77,8 @@ TEST_F(CropPictureTest, PicturesAreListedByTheirExtensionAndADeletedOneGetsTheFi
     EXPECT_TRUE(IsCropListedFile(QStringLiteral("/p/b.JPG")));
     EXPECT_TRUE(IsCropListedFile(QStringLiteral("/p/c.jpeg")));
     EXPECT_FALSE(IsCropListedFile(QStringLiteral("/p/d.txt")));
+    EXPECT_FALSE(IsCropListedFile(QStringLiteral("/p/e.m"))) << "a part of an extension is none";
+    EXPECT_FALSE(IsCropListedFile(QStringLiteral("/p/README"))) << "nor is no extension";
 
     const QString deleted = tempPath("Deleted pictures");
     touch(deleted + "/a.jpg");
