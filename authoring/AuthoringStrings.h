@@ -1,6 +1,6 @@
 #pragma once
-// Ids of the system strings that the page editor, its sheet and the crop dialog show besides those of
-// the menus and messages the program has always had. Both string tables hold every one.
+// Ids of the system strings of the page editor, its sheet and the crop dialog, beyond the menus' and
+// the shared messages' strings they show too. Both string tables hold every one.
 
 constexpr int kStrBasicPageTab = 9750;
 constexpr int kStrImagePageTab = 9751;
@@ -30,7 +30,7 @@ constexpr int kStrCannotStorePage = 9774;   // [#1] the file
 constexpr int kStrCannotReadPicture = 9775; // [#1] the picture file
 constexpr int kStrUserLevelItem = 9776;     // %1 the level, 0 to 31
 
-// The wizards' own texts besides those they have always had.
+// The wizards' own texts, beyond the shared ones they show too.
 constexpr int kStrAdvancedButton = 9800;    // the appearance page's text-size button
 constexpr int kStrNoFreeItemId = 9801;      // a new word, picture, clip or sound could not get an id
 constexpr int kStrCannotEncodeMedia = 9802; // a picture or sound the store's format would not take

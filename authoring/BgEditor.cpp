@@ -83,7 +83,7 @@ bool QueryCloseBackgroundEditor()
 {
     if (!theBgEditorFrame)
         return true;
-    // Asked twice as the editor always has: the second time nothing is left to ask.
+    // The second pass finds the page stored (or its changes dropped) and only confirms the close.
     return theBgEditorFrame->SaveCurrentBackground(true) && theBgEditorFrame->SaveCurrentBackground(true);
 }
 

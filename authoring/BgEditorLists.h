@@ -1,8 +1,8 @@
 #pragma once
 // The page editor's text files: the list of page names it imports, the words of a page it exports and
 // the report of the pages its tree lists. All are 8-bit Windows-1252 text; what the editor writes ends
-// its lines with CR LF, and the literals (the Danish report header too) stand as the files have always
-// had them, so earlier reports compare byte for byte apart from the time.
+// its lines with CR LF, and the literals (the Danish report header too) do not follow the program's
+// language, so that two reports compare byte for byte apart from the time.
 
 #include "platform/types/Time.h"
 

@@ -293,12 +293,13 @@ void CQuibBg_PictPage::showTexts(const BgPictureVariant* variant, CQuibBg* page)
             if (raw == 0) {
                 m_sizeText->setText(bytesText(variant->storedSize));
             } else {
-                // The saving in per cent of the raw size, as unsigned arithmetic has always shown it.
-                const auto saving =
-                    std::uint32_t(100u - std::uint32_t(std::uint64_t(variant->storedSize) * 100 / raw));
+                // The saving in per cent of the raw size; a picture stored larger than raw saves less
+                // than nothing, shown as a negative per cent.
+                const std::int64_t saving =
+                    100 - std::int64_t(std::uint64_t(variant->storedSize) * 100 / raw);
                 m_rawSizeText->setText(bytesText(std::int64_t(raw)));
                 m_sizeText->setText(
-                    QStringLiteral(" %1 Bytes  ( %2 % )").arg(variant->storedSize).arg(int(saving)));
+                    QStringLiteral(" %1 Bytes  ( %2 % )").arg(variant->storedSize).arg(saving));
             }
         }
         if (!variant->path.isEmpty() && variant->source) {

@@ -60,7 +60,8 @@ CQuibBg_ScrollView::CQuibBg_ScrollView(CQuibBg_Frame& frame)
     });
     connect(&CancelButton(), &QPushButton::clicked, this, [this] { m_frame.RevertBackground(); });
     connect(&EditButton(), &QPushButton::clicked, this, [this] { m_frame.EditOwnCopy(); });
-    // Translate is offered in translation mode and does nothing (it never has).
+    // Translate shows in translation mode and has no action of its own: its click is taken here so
+    // that it reaches nothing else.
     connect(&TranslateButton(), &QPushButton::clicked, this, [] {});
     LayoutButtons();
 }

@@ -31,7 +31,9 @@ constexpr std::uint32_t kIconLookOwnPicture = 0x200000;
 constexpr std::uint32_t kIconLookTextOnly = 0x300000;
 constexpr std::uint32_t kIconLookTransparent = 0x400000;
 
-// The look of an icon whose flag word names none: what it has always shown.
+// The look of an icon whose flag word names none, from what the icon holds: none when it shows no
+// picture, its own or its word's picture when it has one, else its text, or its word's picture when
+// it has no text either.
 std::uint32_t DerivedIconLook(std::uint32_t flags, std::int32_t pictureId, std::int32_t wordId,
                               const QString& label);
 // An icon's label as the word page shows it (soft hyphens as middle dots, line breaks as not signs),

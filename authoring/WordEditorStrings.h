@@ -1,7 +1,7 @@
 #pragma once
-// Ids of the system strings that the word editor, its sheet and its list files show besides those of
-// the menus, prompts and messages the program has always had, and besides those it shares with the page
-// editor (authoring/AuthoringStrings.h). Both string tables hold every one.
+// Ids of the system strings of the word editor, its sheet and its list files, beyond the menus',
+// prompts' and shared messages' strings and those it shares with the page editor
+// (authoring/AuthoringStrings.h). Both string tables hold every one.
 
 constexpr int kStrSoundPageTab = 9850;
 constexpr int kStrAnimationPageTab = 9851;

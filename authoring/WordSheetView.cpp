@@ -61,7 +61,8 @@ CQuibW_ScrollView::CQuibW_ScrollView(CQuibW_Frame& frame)
     connect(&OkButton(), &QPushButton::clicked, this, [this] { m_frame.SaveCurrentWord(false); });
     connect(&CancelButton(), &QPushButton::clicked, this, [this] { m_frame.RevertWord(); });
     connect(&EditButton(), &QPushButton::clicked, this, [this] { m_frame.EditOwnCopy(); });
-    // Translate is offered in translation mode and does nothing (it never has).
+    // Translate shows in translation mode and has no action of its own: its click is taken here so
+    // that it reaches nothing else.
     connect(&TranslateButton(), &QPushButton::clicked, this, [] {});
     LayoutButtons();
 }

@@ -142,7 +142,7 @@ public:
     CPane(const CPane&) = delete;
     CPane& operator=(const CPane&) = delete;
 
-    // The virtual operations in the order the design gives them.
+    // What each kind of pane does its own way: drawing, hit tests, input and layout.
     virtual void SetOwnerWnd(CPaneOwner* owner);
     virtual void Draw(QPainter& dc);
     // Over the screen after the back buffer: the rubber band of an editing drag.
@@ -201,8 +201,8 @@ public:
     // Takes a page of the pane's own (a copy found in a file, a blank page): null when taken; the page
     // itself when refused, so that its owner is never in doubt. Null lets go as SetPage(nullptr) does.
     std::unique_ptr<CQuibBg> AdoptPage(std::unique_ptr<CQuibBg> page);
-    // The design's name: null lets go of the page shown, any other page goes to ShowPage. Gives null
-    // when done, else `page`.
+    // For callers that hold a page pointer of either kind: null lets go of the page shown, any other
+    // page goes to ShowPage. Gives null when done, else `page`.
     CQuibBg* SetPage(CQuibBg* page);
     CQuibBg* GetPage() const { return m_page; }
     // Stores the changes of the page shown; with `intoIndex`, the page index takes over a page of the

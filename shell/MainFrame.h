@@ -3,7 +3,7 @@
 // word navigation bar and the status bar. The frame exists from start-up to exit; most tests run without
 // one, and every caller asks MainFrame() first.
 //
-// It runs the idle timer (the design's timer 50), which every idle pass of the application arms again
+// It runs the idle timer (timer 50), which every idle pass of the application arms again
 // and whose tick runs the client window's idle tick. The clip preview of the icon under the mouse steps
 // on a timer of its own (panes/ClipPreview.h).
 
