@@ -583,16 +583,22 @@ void ReapplyCurrentUser()
         switchTo(theCurrentUser);
 }
 
-void SaveCurrentUser()
+int SaveCurrentUser()
 {
     if (!theCurrentUser)
-        return;
+        return RES_OK;
     writeUserIfChanged(*theCurrentUser);
     const int file = theCurrentUser->GetFile();
-    if (file > 0 && IsResFileDirty(file)) {
-        int err = RES_OK;
+    int err = RES_OK;
+    if (file > 0 && IsResFileDirty(file))
         SaveDataFile(file, false, false, &err);
-    }
+    return err;
+}
+
+void SaveCurrentUserAndReport()
+{
+    if (const int err = SaveCurrentUser(); err != RES_OK)
+        reportUnsavedUserFile(theCurrentUser->GetFile(), err);
 }
 
 void SaveUserAs()

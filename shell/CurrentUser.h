@@ -39,8 +39,11 @@ void SetCurrentUser(std::unique_ptr<CQuibUser> user);
 // The same for the user that is current already: saved, kept as the same object and applied again.
 void ReapplyCurrentUser();
 
-// Writes the current user when it changed and saves its file when it is dirty.
-void SaveCurrentUser();
+// Writes the current user when it changed and saves its file when it is dirty. Gives the store's error
+// (RES_OK when there was nothing to save); a file that could not be saved stays dirty for the next try.
+int SaveCurrentUser();
+// The save command: SaveCurrentUser, telling the person, with the file's name, when it failed.
+void SaveCurrentUserAndReport();
 
 // "New user": a new user in a user file chosen or named in a dialog, made current once its properties
 // are accepted.
