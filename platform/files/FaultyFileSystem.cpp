@@ -18,6 +18,8 @@ public:
 
     bool write(const void* buffer, std::size_t n) override
     {
+        if (m_owner.isFull() && n > 0 && m_inner->position() + n > static_cast<std::uint64_t>(length()))
+            return false;
         const bool alreadyBroken = m_owner.hasFailed();
         if (m_owner.shouldFail(FaultyFileSystem::Operation::Write)) {
             if (!alreadyBroken)
@@ -32,6 +34,8 @@ public:
     std::int64_t length() const override { return m_inner->length(); }
     bool setLength(std::uint64_t length) override
     {
+        if (m_owner.isFull() && static_cast<std::int64_t>(length) > m_inner->length())
+            return false;
         return !m_owner.shouldFail(FaultyFileSystem::Operation::Write) && m_inner->setLength(length);
     }
     bool flush() override
