@@ -85,7 +85,6 @@ TEST_F(FileSystemTest, AStrayScratchFileGoesAtTheNextWriteOfItsFile)
     EXPECT_TRUE(writeFileAtomically("/m/a.tvf", "new", 3));
     EXPECT_EQ(readText("/m/a.tvf"), "new");
     EXPECT_FALSE(memory.exists(atomicScratchPathFor("/m/a.tvf")));
-
 }
 
 TEST_F(FileSystemTest, AFolderOfTheScratchNameIsLeftAlone)
