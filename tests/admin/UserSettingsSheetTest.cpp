@@ -294,12 +294,11 @@ protected:
     }
 
     // Anna as the next start finds her: her own user, made current from her file.
-    static bool isAnnaFromHerFile()
+    bool isAnnaFromHerFile() const
     {
         return theCurrentUser && user().Name == "Anna" && user().GetID() == kAnnaId &&
-               GetResFilePath(user().GetFile()) == annaPathOf();
+               GetResFilePath(user().GetFile()) == annaPath;
     }
-    static QString annaPathOf() { return usersFolder() + QStringLiteral("Anna.tvf"); }
 };
 
 } // namespace
@@ -312,7 +311,7 @@ TEST_F(UserResetTest, AResetOnAFullDiskKeepsTheUserFileAndSaysSo)
     {
         files::ScopedFileSystem scoped(faulty);
         dropProgramState();
-        UseDefaultUser(); // Anna's file written through the full disk
+        UseDefaultUser(); // Anna's file opened on the disk that fills
         ASSERT_TRUE(isAnnaFromHerFile());
         faulty.setRoomLeft(1024); // room for a save of her file, none for a new user file
         answers.reply(pressFactoryThenOk);
