@@ -111,12 +111,14 @@ int addTestResource(int file)
     return result;
 }
 
-// The first comma-separated field of the id text; nothing when it is no number other than 0.
-std::optional<std::int32_t> idFromText(const QString& text)
+// The first comma-separated field of the id text; nothing when it is no number, or when it is 0 and
+// the record is stored under another id. The record's own id is always accepted, so a record stored
+// under 0 (by another program or a damaged file) can still be shown, renamed and left.
+std::optional<std::int32_t> idFromText(const QString& text, std::int32_t ownId)
 {
     bool isNumber = false;
     const int id = GetToken(text, 1, QLatin1Char(',')).trimmed().toInt(&isNumber);
-    if (!isNumber || id == 0)
+    if (!isNumber || (id == 0 && ownId != 0))
         return std::nullopt;
     return id;
 }
@@ -380,7 +382,7 @@ bool CResEditorDlg::SaveCurrentResource()
 {
     if (!m_current)
         return true;
-    const std::optional<std::int32_t> id = idFromText(m_idEdit->text());
+    const std::optional<std::int32_t> id = idFromText(m_idEdit->text(), m_current->GetId());
     if (!id) {
         MessageBoxById(kResEditorBadIdText, lumivo::ui::MB_OK | lumivo::ui::MB_ICONWARNING);
         return false;
