@@ -183,6 +183,8 @@ QComboBox* CImportDlg::addListRow(int labelId, const char* objectName)
     list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_ownRows->addRow(lumivo::admin::labelOf(labelId, list), list);
     connect(list, &QComboBox::currentIndexChanged, this, [this] { readControls(); });
+    // Picking the entry already shown reads it back too: what the list shows is what is used.
+    connect(list, &QComboBox::activated, this, [this] { readControls(); });
     return list;
 }
 
