@@ -361,7 +361,7 @@ void CImportMediaDlg::importOne(int counter, const QString& path)
     const QString title = ImportTitleOf(path);
     step();
     if (!title.isEmpty()) {
-        setStatus(QStringLiteral("%1 : Importing \"%2\"").arg(counter).arg(title));
+        setStatus(QStringLiteral("%1 : Importing \"%2\"").arg(counter).arg(ImportLogText(title)));
         showProgress();
         std::int32_t wordId = 0;
         const int matches = FindWordByTitle(title, wordId);
