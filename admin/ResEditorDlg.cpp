@@ -1,6 +1,7 @@
 #include "admin/ResEditorDlg.h"
 
 #include "admin/AdminStrings.h"
+#include "admin/DialogParts.h"
 #include "admin/FileRoles.h"
 #include "admin/ResFileInfoDlg.h"
 #include "admin/ResourceTree.h"
@@ -16,6 +17,7 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -164,6 +166,9 @@ void CResEditorDlg::buildControls()
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName(QStringLiteral("resourceTree"));
     m_tree->setHeaderHidden(true);
+    // Type texts and ids show whole: the column is as wide as the widest, and the tree scrolls sideways.
+    m_tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_tree->header()->setStretchLastSection(false);
     m_tree->setMinimumSize(240, 320);
     row->addWidget(m_tree, 1);
 
@@ -475,7 +480,8 @@ void CResEditorDlg::onTypeEdited()
 
 void CResEditorDlg::showPath()
 {
-    m_pathText->setText(m_file ? GetResFilePath(m_file) : LoadSystemString(kResEditorNoFileText));
+    lumivo::admin::showPathWrapped(*m_pathText,
+                                   m_file ? GetResFilePath(m_file) : LoadSystemString(kResEditorNoFileText));
 }
 
 void CResEditorDlg::tell(ResEditorError error, const QString& path) const
