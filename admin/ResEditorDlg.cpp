@@ -6,6 +6,7 @@
 #include "admin/ResFileInfoDlg.h"
 #include "admin/ResourceTree.h"
 #include "admin/ResourceTypeText.h"
+#include "platform/ui/TreeItem.h"
 #include "platform/ui/Ui.h"
 #include "shell/MainFrame.h"
 #include "shell/Menus.h"
@@ -17,7 +18,6 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -166,9 +166,7 @@ void CResEditorDlg::buildControls()
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName(QStringLiteral("resourceTree"));
     m_tree->setHeaderHidden(true);
-    // Type texts and ids show whole: the column is as wide as the widest, and the tree scrolls sideways.
-    m_tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_tree->header()->setStretchLastSection(false);
+    lumivo::ui::FitColumnsToContents(*m_tree);
     m_tree->setMinimumSize(240, 320);
     row->addWidget(m_tree, 1);
 

@@ -1,8 +1,9 @@
 #include "authoring/EditorTree.h"
 
+#include "platform/ui/TreeItem.h"
+
 #include <QCollator>
 #include <QFontMetrics>
-#include <QHeaderView>
 #include <QStyle>
 
 #include <QLocale>
@@ -68,9 +69,7 @@ CEditorTree::CEditorTree(QWidget* parent) : QTreeWidget(parent)
 {
     setHeaderHidden(true);
     setColumnCount(1);
-    // Names are shown whole: the column is as wide as the longest, and the tree scrolls sideways.
-    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    header()->setStretchLastSection(false);
+    lumivo::ui::FitColumnsToContents(*this);
     setRootIsDecorated(true);
     setUniformRowHeights(true);
     setSortingEnabled(false);
