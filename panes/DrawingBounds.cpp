@@ -37,13 +37,25 @@ int DeviceTextLimit(const QPainter& painter)
     return std::max(1, int(std::min(deviceArea(painter).height(), double(kQtCoordinateLimit))));
 }
 
+void ClipToRect(QPainter& painter, const CRect& rect)
+{
+    painter.setClipRect(toQRect(rect & VisibleArea(painter)), Qt::IntersectClip);
+}
+
 void ClipToShape(QPainter& painter, std::uint32_t shape, const CRect& rect)
 {
-    const CRect visible = VisibleArea(painter);
     if (shape == kIconShapeRect || shape == kIconShapeNoHit)
-        painter.setClipRect(toQRect(rect & visible), Qt::IntersectClip);
+        ClipToRect(painter, rect);
     else if (shape == kIconShapeEllipse)
-        painter.setClipRegion(EllipseRegion(rect, visible), Qt::IntersectClip);
+        painter.setClipRegion(EllipseRegion(rect, VisibleArea(painter)), Qt::IntersectClip);
+}
+
+void DrawTextInBox(QPainter& painter, const QRect& box, int flags, const QString& text)
+{
+    painter.save();
+    ClipToRect(painter, fromQRect(box));
+    painter.drawText(box, flags | Qt::TextDontClip, text);
+    painter.restore();
 }
 
 QSize KeptPictureSize(const QSize& shown, const QSize& source)

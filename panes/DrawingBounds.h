@@ -12,15 +12,24 @@
 
 class QImage;
 class QPainter;
+class QRect;
+class QString;
 
 // What the painter can reach now: the device within its clip, in the painter's coordinates, with a
 // pixel more on each side for rounding.
 CRect VisibleArea(const QPainter& painter);
 // The tallest text that can show on the painter's device: a taller one is never whole on it.
 int DeviceTextLimit(const QPainter& painter);
+// Clips drawing to the rectangle, built for the visible area only.
+void ClipToRect(QPainter& painter, const CRect& rect);
 // Clips drawing to an icon shape (kIconShapeRect, kIconShapeNoHit, kIconShapeEllipse; other shapes are
 // not clipped), built for the visible area only.
 void ClipToShape(QPainter& painter, std::uint32_t shape, const CRect& rect);
+
+// Draws the text into the box as QPainter::drawText does, clipped to the box; the clip Qt would set
+// for text that does not lie wholly inside the box (a line break alone has no width) is set here for
+// the visible part of the box only.
+void DrawTextInBox(QPainter& painter, const QRect& box, int flags, const QString& text);
 
 // A scaled picture is kept at its drawn size up to this many pixels a side; a larger one is kept
 // smaller and stretched by the painter. No icon on a page up to this size is affected.

@@ -171,7 +171,7 @@ void paintNameLabel(QPainter& painter, CQuibIcon& icon, const CRect& rect)
     painter.save();
     painter.setFont(font);
     painter.setPen(Qt::black);
-    painter.drawText(toQRect(area), Qt::TextWordWrap, text);
+    DrawTextInBox(painter, toQRect(area), Qt::TextWordWrap, text);
     painter.restore();
 }
 

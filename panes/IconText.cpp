@@ -2,6 +2,7 @@
 
 #include "panes/IconText.h"
 
+#include "panes/DrawingBounds.h"
 #include "store/TaggedText.h"
 
 #include <QFontMetrics>
@@ -190,7 +191,7 @@ bool DrawFittedText(QPainter& painter, const QRect& box, const QString& text, co
         painter.save();
         painter.setFont(font);
         painter.setPen(Qt::black);
-        painter.drawText(box, Qt::TextWordWrap | alignment, wrapped);
+        DrawTextInBox(painter, box, Qt::TextWordWrap | alignment, wrapped);
         painter.restore();
         return true;
     }

@@ -1,13 +1,16 @@
 // An icon stream as the clipboard carries it (and, with its rectangle in per mille, as a page, a
 // sentence or a package does), seeded by the clipboard's own writer: what reads, the clipboard writes
 // back to bytes that read again as the same; it is pasted inside the pane or not at all; drawn on a
-// page, hit-tested and printed, as its own shape and as the ellipse class, it sets no clip beyond the
-// device it is drawn on and keeps its stored rectangle exactly as it was read.
+// page (browsing, and in an editing tool with names shown), hit-tested and printed, as its own shape
+// and as the ellipse class, it sets no clip beyond the device it is drawn on and keeps its stored
+// rectangle exactly as it was read.
 
+#include "core/IconEditing.h"
 #include "core/IconShapes.h"
 #include "core/Page.h"
 #include "panes/IconPainter.h"
 #include "shell/Clipboard.h"
+#include "system/SystemSettings.h"
 #include "tests/fuzz/FuzzTarget.h"
 #include "tests/support/PaintRecorder.h"
 #include "tests/support/ShownPage.h"
@@ -67,6 +70,23 @@ void checkClipboardRoundTrip(const CQuibIcon& read)
               "an icon the clipboard wrote and read back writes otherwise");
 }
 
+// Drawn in an editing tool with names and pictures shown, as the page editor shows it.
+void checkEditingView(CQuibIcon& icon, const CRect& stored)
+{
+    const int tool = theEditTool;
+    const std::uint16_t options = theEditOptions;
+    theEditTool = kEditToolSelect;
+    theEditOptions |= kEditOptionShowNames | kEditOptionShowPictures;
+    lumivo::test::PaintRecorder screen(kPage.cx, kPage.cy);
+    {
+        QPainter painter(&screen);
+        CIconPainter().Paint(painter, {}, icon, kPaintHandles);
+    }
+    theEditTool = tool;
+    theEditOptions = options;
+    checkWithin(screen, "editing", stored);
+}
+
 void drawHitAndPrint(CQuibIcon& icon)
 {
     const CRect stored = icon.StoredRect;
@@ -78,6 +98,7 @@ void drawHitAndPrint(CQuibIcon& icon)
         iconPainter.Paint(painter, {}, icon);
     }
     checkWithin(screen, "drawing", stored);
+    checkEditingView(icon, stored);
     // Really drawn too, for what the raster engine makes of it.
     QImage small(64, 48, QImage::Format_RGB32);
     {

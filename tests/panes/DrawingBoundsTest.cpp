@@ -4,9 +4,11 @@
 
 #include "panes/DrawingBounds.h"
 #include "core/IconBounds.h"
+#include "core/IconEditing.h"
 #include "core/IconShapes.h"
 #include "core/Picture.h"
 #include "panes/IconPainter.h"
+#include "system/SystemSettings.h"
 #include "tests/core/PlacedIcons.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/PaintRecorder.h"
@@ -100,6 +102,21 @@ TEST_F(DrawingBoundsTest, DrawingAndPrintingAnyRectangleBuildNoClipBeyondTheDevi
             }
         }
     }
+}
+
+TEST_F(DrawingBoundsTest, NamesShownWhileEditingSetNoClipBeyondTheDevice)
+{
+    theEditTool = kEditToolSelect;
+    theEditOptions |= kEditOptionShowNames;
+    // A name wider than its narrow icon, which reaches far below the page.
+    auto icon = lumivo::test::placedIcon(false, kIconShapeRect, CRect(0, 0, 100, 2000000000));
+    icon->WordName = QStringLiteral("Ordbogsopslagsværk");
+    lumivo::test::PaintRecorder screen(kPage.cx, kPage.cy);
+    {
+        QPainter painter(&screen);
+        m_painter.Paint(painter, {}, *icon, kPaintHandles);
+    }
+    EXPECT_TRUE(screen.clipBeyondArea().isNull()) << screen.clipBeyondArea().height();
 }
 
 TEST_F(DrawingBoundsTest, APictureLargerThanItIsKeptFillsItsWholePlace)
