@@ -6,6 +6,7 @@
 #include "authoring/WordEditorFrame.h"
 #include "authoring/WordEditorStrings.h"
 #include "core/Clip.h"
+#include "core/StoredMedia.h"
 #include "core/Word.h"
 #include "panes/AviPlayerWnd.h"
 #include "platform/files/FileSystem.h"
@@ -493,10 +494,13 @@ bool CQuibW_AviPage::StoreClips()
     });
 }
 
+QString CQuibW_AviPage::StoredItemText(int key) const
+{
+    return LoadSystemString(kStrAnimationItem).arg(LoadSystemString(kFirstKindText + kindOfKey(key)));
+}
+
 bool CQuibW_AviPage::storeEntry(CQuibWord& word, int key, WordClipEntry& entry)
 {
-    const int file = m_frame.SheetFile();
-    const std::int32_t type = clipTypeOf(key);
     auto made = std::make_unique<CQuibAvi>();
     if (made->Create() != RES_OK)
         return false;
@@ -515,11 +519,12 @@ bool CQuibW_AviPage::storeEntry(CQuibWord& word, int key, WordClipEntry& entry)
         made->AviData = std::move(entry.stored->AviData);
         made->DataSize = std::uint32_t(made->AviData->size());
     }
-    entry.stored.reset();
-    if (ResourceExists(word.GetID(), type, file))
-        RemoveResource(nullptr, word.GetID(), type, file);
-    if (made->SaveAs(word.GetID(), file, type) != RES_OK || made->Write() != RES_OK)
+    if (ReplaceStoredRecord(*made, {word.GetID(), m_frame.SheetFile(), clipTypeOf(key)}) != RES_OK) {
+        // The stored clip stays the entry's, with its bytes, for the next try.
+        if (entry.stored && !entry.stored->AviData)
+            entry.stored->AviData = std::move(made->AviData);
         return false;
+    }
     made->AviData.reset();
     entry.stored = std::move(made);
     entry.sourcePath.clear();
