@@ -16,7 +16,8 @@ namespace
 
 MediaRecordError placeRecord(CMyRes& made, const RecordPlace& place)
 {
-    return ReplaceStoredRecord(made, place) == RES_OK ? MediaRecordError::None : MediaRecordError::CannotWrite;
+    return ReplaceStoredRecord(made, place) == RES_OK ? MediaRecordError::None
+                                                      : MediaRecordError::CannotWrite;
 }
 
 } // namespace

@@ -123,8 +123,9 @@ CQuibWord* CWordMediaPage::wordToStore() const
 
 void CWordMediaPage::tellNotStored(const CQuibWord& word, const QStringList& items) const
 {
-    const QString text = LoadSystemString(kStrWordMediaNotStored)
-                             .arg(items.join(QStringLiteral(", ")), word.WordName, GetResFilePath(m_frame.SheetFile()));
+    const QString text =
+        LoadSystemString(kStrWordMediaNotStored)
+            .arg(items.join(QStringLiteral(", ")), word.WordName, GetResFilePath(m_frame.SheetFile()));
     ShowMessage(text, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION);
 }
 

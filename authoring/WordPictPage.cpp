@@ -266,8 +266,8 @@ void CQuibW_PictPage::fillKinds()
         if (translating && !suffix)
             continue;
         for (const int kind : kKinds) {
-            items.push_back({kindText(kind) + (translating ? *suffix : QString()),
-                             (kind << 8) | (listed & 0xFF)});
+            items.push_back(
+                {kindText(kind) + (translating ? *suffix : QString()), (kind << 8) | (listed & 0xFF)});
         }
     }
     FillKindList(*m_kinds, items, m_key);

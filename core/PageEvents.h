@@ -1,10 +1,10 @@
 #pragma once
 // What the model announces when its objects change: the selection and the icon under the mouse, an
 // icon or a sentence about to die, a page replaced, removed, reverted or committed, an icon to repaint,
-// a link followed, a stored picture, sound or clip replaced. The views and the shell connect to these signals (their wire functions, or the
-// constructors of objects that follow the model while they live); the model never asks who listens or
-// which pane shows what. Connections are direct: a receiver runs inside the emitting call, in the order
-// the receivers connected, so the layers wired first hear first.
+// a link followed, a stored picture, sound or clip replaced. The views and the shell connect to these signals
+// (their wire functions, or the constructors of objects that follow the model while they live); the model
+// never asks who listens or which pane shows what. Connections are direct: a receiver runs inside the
+// emitting call, in the order the receivers connected, so the layers wired first hear first.
 
 #include <QObject>
 

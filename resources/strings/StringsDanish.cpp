@@ -848,7 +848,7 @@ const StringTableRow rows[] = {
     {9891, "Forfatter-id:"},
     {9892, "Tilknyttet fil:"},
     {9893, "Kunne ikke gemme i \"%3\" for ordet \"%2\": %1. Det, der var gemt før, er bevaret, og "
-     "editoren beholder ordets ændringer: OK gemmer dem, når filen kan skrives."},
+           "editoren beholder ordets ændringer: OK gemmer dem, når filen kan skrives."},
     {9894, "billedet %1"},
     {9895, "lyden %1"},
     {9896, "animationen %1"},

@@ -842,7 +842,7 @@ const StringTableRow rows[] = {
     {9891, "Author id:"},
     {9892, "Attached file:"},
     {9893, "Could not store in \"%3\" for the word \"%2\": %1. What was stored before is kept, and the "
-     "editor keeps the word's changes: OK stores them when the file can be written."},
+           "editor keeps the word's changes: OK stores them when the file can be written."},
     {9894, "the picture %1"},
     {9895, "the sound %1"},
     {9896, "the animation %1"},
