@@ -255,6 +255,8 @@ void DropIconMedia(CQuibIcon& icon)
     icon.CachedBitmap = QImage();
     icon.PictCacheData = QImage();
     icon.Sound.reset();
+    // The picture is looked for again at the next paint.
+    icon.Flags |= kIconNeedsLayout;
 }
 
 std::unique_ptr<CQuibPict> FindIconPicture(const PictureFinder& find, const CQuibIcon& icon, int width,

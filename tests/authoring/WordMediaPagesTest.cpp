@@ -11,6 +11,7 @@
 #include "core/Clip.h"
 #include "core/Picture.h"
 #include "core/Sound.h"
+#include "platform/files/FaultyFileSystem.h"
 #include "platform/ui/Ui.h"
 #include "system/DataFiles.h"
 #include "system/LanguageRecords.h"
@@ -25,6 +26,8 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -112,6 +115,30 @@ protected:
 
     std::unique_ptr<UserInFile> m_user;
     CQuibWord* m_word = nullptr;
+};
+
+// The same on a disk that fills up: the files are opened through a file system whose writes fail once
+// it is armed.
+class WordMediaOnFullDiskTest : public WordMediaPagesTest
+{
+protected:
+    void SetUp() override
+    {
+        m_disk.emplace(m_faulty);
+        WordMediaPagesTest::SetUp();
+    }
+
+    void TearDown() override
+    {
+        WordMediaPagesTest::TearDown();
+        m_disk.reset();
+    }
+
+    void fillDisk() { m_faulty.failAt(lumivo::files::FaultyFileSystem::Operation::Write, 1); }
+    void makeRoom() { m_faulty.failAt(lumivo::files::FaultyFileSystem::Operation::Write, 0); }
+
+    lumivo::files::FaultyFileSystem m_faulty{lumivo::files::fileSystem()};
+    std::optional<lumivo::files::ScopedFileSystem> m_disk;
 };
 
 } // namespace
@@ -365,4 +392,55 @@ TEST_F(WordMediaPagesTest, AnAttachedClipIsReferredToBelowTheUsersOrDataFolder)
     EXPECT_EQ(ClipReferenceName(GetUsersDirString(QStringLiteral("/Anna/clips/hop.avi"))), "/Users/hop.avi");
     EXPECT_EQ(ClipReferenceName(GetDataDirString(QStringLiteral("/hop.avi"))), "/Data/hop.avi");
     EXPECT_EQ(ClipReferenceName(tempPath("elsewhere/hop.avi")), tempPath("elsewhere/hop.avi"));
+}
+
+TEST_F(WordMediaOnFullDiskTest, OkOnAFullDiskKeepsTheStoredSoundSaysWhatWasNotStoredAndStoresItLater)
+{
+    const std::int32_t type = MakeSoundType(1, kLanguage);
+    {
+        CQuibSound old;
+        ASSERT_EQ(old.Create(), RES_OK);
+        old.SetData(std::vector<std::uint8_t>(3000, 0x22), 0x102, 5, 400, 7500);
+        ASSERT_EQ(old.SaveAs(kWordId, m_user->file, type), RES_OK);
+        ASSERT_EQ(old.Write(), RES_OK);
+    }
+    const auto storedAuthor = [&] {
+        CQuibSound stored;
+        if (AttachResource(&stored, kWordId, type, m_user->file) != RES_OK)
+            return -1;
+        stored.LoadData();
+        return int(stored.SoundAuthor);
+    };
+    CQuibW_SoundPage& page = openOn(&CQuibW_PropSheet::SoundPage);
+    page.ChooseKey(soundKey(1));
+    {
+        ScopedAnswerer answerer;
+        answerer.reply(writeWave("new.wav", 1, 1));
+        page.ImportSound();
+    }
+    page.SpeakerIdEdit()->setText("9");
+    page.OnSpeakerIdEdited("9");
+
+    fillDisk();
+    {
+        ScopedAnswerer answerer;
+        EXPECT_FALSE(theWordEditorFrame->SaveCurrentWord(false));
+        ASSERT_EQ(answerer.questions().size(), 1u) << "the person is told";
+        const QString told = answerer.questions()[0].text;
+        EXPECT_TRUE(told.contains(LoadSystemString(1251))) << told.toStdString();
+        EXPECT_TRUE(told.contains("hest"));
+        EXPECT_TRUE(told.contains(GetResFilePath(m_user->file)));
+    }
+    EXPECT_EQ(storedAuthor(), 5) << "the stored sound is kept";
+    EXPECT_EQ(countRecords(m_user->file, type), 1) << "and no new record is left behind";
+    ASSERT_NE(page.Entry(soundKey(1)), nullptr);
+    EXPECT_TRUE(page.Entry(soundKey(1))->changed) << "the new sound waits in the editor";
+    EXPECT_TRUE(theWordEditorFrame->View().IsChanged());
+
+    makeRoom();
+    ScopedAnswerer quiet;
+    EXPECT_TRUE(theWordEditorFrame->SaveCurrentWord(false));
+    EXPECT_TRUE(quiet.questions().empty());
+    EXPECT_EQ(storedAuthor(), 9);
+    EXPECT_EQ(countRecords(m_user->file, type), 1);
 }
