@@ -9,16 +9,14 @@
 #include "core/Picture.h"
 #include "core/Sound.h"
 #include "panes/Panes.h"
-#include "platform/files/FaultyFileSystem.h"
 #include "system/SystemStrings.h"
 #include "tests/admin/ImportTestSupport.h"
+#include "tests/support/FullDisk.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-
-#include <optional>
 
 using namespace lumivo;
 using lumivo::test::ImportTest;
@@ -98,25 +96,11 @@ protected:
     const std::int32_t m_clipType = CQuibAvi::MakeType(10, kDanish);
 };
 
-// The imports on a disk that fills up: the files are opened through a file system whose writes fail
-// once it is armed.
+// The imports on a disk that fills up (in place before the set-up opens the files).
 class ImportOnFullDiskTest : public ImportMediaTest
 {
 protected:
-    void SetUp() override
-    {
-        m_disk.emplace(m_faulty);
-        ImportMediaTest::SetUp();
-    }
-
-    void TearDown() override
-    {
-        ImportMediaTest::TearDown();
-        m_disk.reset();
-    }
-
-    files::FaultyFileSystem m_faulty{files::fileSystem()};
-    std::optional<files::ScopedFileSystem> m_disk;
+    test::FullDisk m_disk;
 };
 
 // The main pane as a person sees it: 320 x 240 pixels.
@@ -377,11 +361,11 @@ TEST_F(ImportOnFullDiskTest, AnImportThatCannotBeWrittenKeepsTheStoredPictureSou
     const QString largePicture = writePicture(QStringLiteral("large/sol.png"), 64, 48);
     const QString secondSound = writeWave(QStringLiteral("again/sol.wav"), 1);
     const QString secondClip = writeBytes(QStringLiteral("again/sol.avi"), "second clip, longer");
-    m_faulty.failAt(files::FaultyFileSystem::Operation::Write, 1); // full from now on
+    m_disk.Fill();
     EXPECT_LT(ImportPictureFile(picture, QStringLiteral("sol"), kSol, largePicture), 0);
     EXPECT_LT(ImportSoundFile(sound, QStringLiteral("sol"), kSol, secondSound), 0);
     EXPECT_LT(ImportAviFile(clip, QStringLiteral("sol"), kSol, secondClip), 0);
-    m_faulty.failAt(files::FaultyFileSystem::Operation::Write, 0);
+    m_disk.MakeRoom();
 
     EXPECT_EQ(stored<CQuibPict>(m_pictType)->Width, 20u);
     EXPECT_EQ(stored<CQuibSound>(m_soundType)->SoundAuthor, 5);

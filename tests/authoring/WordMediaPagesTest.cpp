@@ -11,13 +11,13 @@
 #include "core/Clip.h"
 #include "core/Picture.h"
 #include "core/Sound.h"
-#include "platform/files/FaultyFileSystem.h"
 #include "platform/ui/Ui.h"
 #include "system/DataFiles.h"
 #include "system/LanguageRecords.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 #include "tests/authoring/WordTestFiles.h"
+#include "tests/support/FullDisk.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QComboBox>
@@ -26,8 +26,6 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
-
-#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -117,28 +115,11 @@ protected:
     CQuibWord* m_word = nullptr;
 };
 
-// The same on a disk that fills up: the files are opened through a file system whose writes fail once
-// it is armed.
+// The same on a disk that fills up (in place before the set-up opens the files).
 class WordMediaOnFullDiskTest : public WordMediaPagesTest
 {
 protected:
-    void SetUp() override
-    {
-        m_disk.emplace(m_faulty);
-        WordMediaPagesTest::SetUp();
-    }
-
-    void TearDown() override
-    {
-        WordMediaPagesTest::TearDown();
-        m_disk.reset();
-    }
-
-    void fillDisk() { m_faulty.failAt(lumivo::files::FaultyFileSystem::Operation::Write, 1); }
-    void makeRoom() { m_faulty.failAt(lumivo::files::FaultyFileSystem::Operation::Write, 0); }
-
-    lumivo::files::FaultyFileSystem m_faulty{lumivo::files::fileSystem()};
-    std::optional<lumivo::files::ScopedFileSystem> m_disk;
+    FullDisk m_disk;
 };
 
 } // namespace
@@ -421,7 +402,7 @@ TEST_F(WordMediaOnFullDiskTest, OkOnAFullDiskKeepsTheStoredSoundSaysWhatWasNotSt
     page.SpeakerIdEdit()->setText("9");
     page.OnSpeakerIdEdited("9");
 
-    fillDisk();
+    m_disk.Fill();
     {
         ScopedAnswerer answerer;
         EXPECT_FALSE(theWordEditorFrame->SaveCurrentWord(false));
@@ -437,7 +418,7 @@ TEST_F(WordMediaOnFullDiskTest, OkOnAFullDiskKeepsTheStoredSoundSaysWhatWasNotSt
     EXPECT_TRUE(page.Entry(soundKey(1))->changed) << "the new sound waits in the editor";
     EXPECT_TRUE(theWordEditorFrame->View().IsChanged());
 
-    makeRoom();
+    m_disk.MakeRoom();
     ScopedAnswerer quiet;
     EXPECT_TRUE(theWordEditorFrame->SaveCurrentWord(false));
     EXPECT_TRUE(quiet.questions().empty());

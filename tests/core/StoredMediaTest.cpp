@@ -4,9 +4,10 @@
 #include "core/StoredMedia.h"
 #include "core/PageEvents.h"
 #include "core/Sound.h"
-#include "platform/files/FaultyFileSystem.h"
+#include "platform/files/FileSystem.h"
 #include "store/ResourceTypes.h"
 #include "tests/core/UserTestStore.h"
+#include "tests/support/FullDisk.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/PageEventLog.h"
 
@@ -57,8 +58,7 @@ protected:
         return count;
     }
 
-    files::FaultyFileSystem m_faulty{files::fileSystem()};
-    files::ScopedFileSystem m_disk{m_faulty};
+    lumivo::test::FullDisk m_disk;
     int m_file = 0;
     std::optional<lumivo::test::PageEventLog> m_events; // made after the set-up resets the model's events
 };
@@ -73,9 +73,9 @@ TEST_F(StoredMediaTest, TheNewRecordIsWrittenBeforeTheOldOneGoes)
         {"storedMediaChanged", nullptr, nullptr, kWordId}};
     EXPECT_EQ(m_events->take(), announced);
 
-    m_faulty.failAt(files::FaultyFileSystem::Operation::Write, 1); // the disk is full
+    m_disk.Fill();
     EXPECT_NE(ReplaceStoredRecord(*sound(6), {kWordId, m_file, kType}), RES_OK);
-    m_faulty.failAt(files::FaultyFileSystem::Operation::Write, 0);
+    m_disk.MakeRoom();
     EXPECT_EQ(storedAuthor(m_file), 5);
     EXPECT_EQ(soundCount(m_file), 1);
     std::vector<CResEntry*> unplaced;
