@@ -39,7 +39,9 @@ int writeInPlace(CMyRes& made, const RecordPlace& place)
 
 int ReplaceStoredRecord(CMyRes& made, const RecordPlace& place)
 {
-    if (!made.GetEntry())
+    // Only a record not yet placed in a file is new: one already placed (the stored one itself) is
+    // refused and left as it is.
+    if (!made.GetEntry() || made.GetFile() != 0)
         return RES_ERR_NO_RECORD;
     int error = RES_OK;
     if (ResourceExists(place.id, place.type, place.file, &error)) {

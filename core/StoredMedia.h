@@ -21,7 +21,8 @@ struct RecordPlace {
 
 // Puts the record of `made` (an object bound to a record made with Create, which holds the new content)
 // at the place, in place of the record there (when there is one). RES_OK, or the store's error: then
-// the record of `made` is gone again and the place holds what it held before.
+// the record of `made` is gone again and the place holds what it held before. A `made` bound to no
+// record, or to one already placed in a file, is refused (RES_ERR_NO_RECORD) and nothing changes.
 int ReplaceStoredRecord(CMyRes& made, const RecordPlace& place);
 
 // Removes the record at the place, when there is one. RES_OK, or the store's error.
