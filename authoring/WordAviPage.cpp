@@ -28,6 +28,7 @@
 #include <QVBoxLayout>
 
 #include <limits>
+#include <utility>
 
 namespace
 {
@@ -515,16 +516,13 @@ bool CQuibW_AviPage::storeEntry(CQuibWord& word, int key, WordClipEntry& entry)
         }
     } else if (entry.stored && entry.stored->DataSize > 0 &&
                (entry.stored->AviData || entry.stored->LoadData())) {
-        // The stored clip's own bytes are kept, straight from memory.
-        made->AviData = std::move(entry.stored->AviData);
+        // The stored clip's own bytes are kept, straight from memory; should the store fail, the stored
+        // clip reads them from its record again.
+        made->AviData = std::exchange(entry.stored->AviData, std::nullopt);
         made->DataSize = std::uint32_t(made->AviData->size());
     }
-    if (ReplaceStoredRecord(*made, {word.GetID(), m_frame.SheetFile(), clipTypeOf(key)}) != RES_OK) {
-        // The stored clip stays the entry's, with its bytes, for the next try.
-        if (entry.stored && !entry.stored->AviData)
-            entry.stored->AviData = std::move(made->AviData);
+    if (ReplaceStoredRecord(*made, {word.GetID(), m_frame.SheetFile(), clipTypeOf(key)}) != RES_OK)
         return false;
-    }
     made->AviData.reset();
     entry.stored = std::move(made);
     entry.sourcePath.clear();

@@ -425,3 +425,43 @@ TEST_F(WordMediaOnFullDiskTest, OkOnAFullDiskKeepsTheStoredSoundSaysWhatWasNotSt
     EXPECT_EQ(storedAuthor(), 9);
     EXPECT_EQ(countRecords(m_user->file, type), 1);
 }
+
+TEST_F(WordMediaOnFullDiskTest, OkOnAFullDiskKeepsTheStoredClipAndALaterOkKeepsItsBytes)
+{
+    const std::int32_t type = CQuibAvi::MakeType(1, kLanguage);
+    const auto stored = [&] {
+        auto clip = std::make_unique<CQuibAvi>();
+        EXPECT_EQ(AttachResource(clip.get(), kWordId, type, m_user->file), RES_OK);
+        EXPECT_GE(clip->Load(), 0);
+        return clip;
+    };
+    CQuibW_AviPage& page = openOn(&CQuibW_PropSheet::AviPage);
+    page.ChooseKey(soundKey(1));
+    {
+        ScopedAnswerer answerer;
+        answerer.reply(writeBytes(tempPath("dance.avi"), 5000));
+        page.ImportClip();
+    }
+    page.OnAuthorIdEdited("3");
+    ASSERT_TRUE(theWordEditorFrame->SaveCurrentWord(false));
+    // Shown again: the entry holds the stored clip, and only its author changes.
+    ASSERT_TRUE(theWordEditorFrame->SelectWord(nullptr));
+    ASSERT_TRUE(theWordEditorFrame->SelectWord(m_word));
+    page.OnAuthorIdEdited("7");
+
+    m_disk.Fill();
+    {
+        ScopedAnswerer answerer;
+        EXPECT_FALSE(theWordEditorFrame->SaveCurrentWord(false));
+        ASSERT_EQ(answerer.questions().size(), 1u);
+        EXPECT_TRUE(answerer.questions()[0].text.contains(LoadSystemString(1271)));
+    }
+    EXPECT_EQ(stored()->DataSize, 5000u);
+    EXPECT_EQ(stored()->Options, 3);
+
+    m_disk.MakeRoom();
+    EXPECT_TRUE(theWordEditorFrame->SaveCurrentWord(false));
+    EXPECT_EQ(stored()->DataSize, 5000u) << "the stored bytes, not none";
+    EXPECT_EQ(stored()->Options, 7);
+    EXPECT_EQ(countRecords(m_user->file, type), 1);
+}
