@@ -5,6 +5,7 @@
 #include "core/Clip.h"
 #include "core/ColorPalette.h"
 #include "core/Lookups.h"
+#include "core/StoredMedia.h"
 #include "shell/ColorCombo.h"
 #include "store/ResourceManager.h"
 #include "system/LanguageRecords.h"
@@ -47,42 +48,6 @@ void setClipFields(CQuibAvi& clip, const ClipImportChoice& choice)
     clip.Param3 = choice.background;
 }
 
-int commitAndWrite(CQuibAvi& clip)
-{
-    int error = clip.Commit();
-    if (error == RES_OK)
-        error = clip.Write();
-    return error;
-}
-
-// The bytes read into the new clip go into the stored one, which is rewritten in place.
-int replaceClip(CQuibAvi& fresh, const ClipImportChoice& choice, std::int32_t wordId, std::int32_t type)
-{
-    auto stored = std::make_unique<CQuibAvi>();
-    int error = AttachResource(stored.get(), wordId, type, choice.outputFile);
-    if (error == RES_OK) {
-        stored->AviData = std::move(fresh.AviData);
-        stored->DataSize = fresh.DataSize;
-        setClipFields(*stored, choice);
-        stored->WriteHeader();
-        stored->WriteData();
-        error = commitAndWrite(*stored);
-    }
-    return error == RES_OK ? 0 : -std::abs(error);
-}
-
-int placeClip(CQuibAvi& clip, const ClipImportChoice& choice, std::int32_t wordId, std::int32_t type)
-{
-    int error = clip.SaveAs(wordId, choice.outputFile, type);
-    if (error == RES_OK) {
-        setClipFields(clip, choice);
-        clip.WriteHeader();
-        clip.WriteData();
-        error = commitAndWrite(clip);
-    }
-    return error == RES_OK ? 0 : -std::abs(error);
-}
-
 int storeClip(CQuibAvi& clip, const ClipImportChoice& choice, std::int32_t wordId, const QString& path)
 {
     if (std::int64_t(clip.ImportFile(path)) <= 0)
@@ -91,11 +56,12 @@ int storeClip(CQuibAvi& clip, const ClipImportChoice& choice, std::int32_t wordI
     const std::int32_t type = CQuibAvi::MakeType(std::int16_t(kind), std::int16_t(choice.translateLanguage));
     if (choice.skipWhenElsewhere && FindAviById(wordId, kind))
         return kImportExistsElsewhere;
-    if (!ResourceExists(wordId, type, choice.outputFile))
-        return placeClip(clip, choice, wordId, type);
-    if (!choice.overwrite)
+    if (ResourceExists(wordId, type, choice.outputFile) && !choice.overwrite)
         return kImportExists;
-    return replaceClip(clip, choice, wordId, type);
+    // The clip's record is written with its fields first and replaces the stored one only then.
+    setClipFields(clip, choice);
+    const int error = ReplaceStoredRecord(clip, {wordId, choice.outputFile, type});
+    return error == RES_OK ? 0 : -std::abs(error);
 }
 
 } // namespace

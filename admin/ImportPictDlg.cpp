@@ -3,6 +3,7 @@
 #include "admin/ImportStrings.h"
 #include "core/Lookups.h"
 #include "core/Picture.h"
+#include "core/StoredMedia.h"
 #include "store/ResourceManager.h"
 #include "store/ResourceTypes.h"
 #include "system/SystemSettings.h"
@@ -18,7 +19,6 @@
 #include <QVBoxLayout>
 
 #include <cstdlib>
-#include <memory>
 
 using namespace import_strings;
 
@@ -66,37 +66,25 @@ bool offered(int compression, int kind)
     return true;
 }
 
-// A new record takes the picture only once it is encoded, and a record that gets no picture in the end
-// is removed: the output file never holds an empty picture.
-int storeNewPicture(CQuibPict& picture, const PictureImportChoice& choice, const RgbImage& image,
-                    std::int32_t wordId, std::int32_t type)
+// The picture is encoded into a record of its own first; only a record that holds it replaces the
+// stored one (or takes the free place), so nothing stored is lost when the picture cannot be encoded or
+// written, and the output file never holds an empty picture.
+int storePicture(const PictureImportChoice& choice, const QString& title, const RgbImage& image,
+                 const RecordPlace& place)
 {
-    int error = picture.Create();
-    if (error == RES_OK && !picture.SetImage(image, std::uint32_t(image.width), std::uint32_t(image.height),
-                                             PictureFormatOfCompression(choice.compression))) {
-        picture.Remove();
-        return kImportNothingProduced;
-    }
-    if (error == RES_OK)
-        error = picture.SaveAs(wordId, choice.outputFile, type);
-    if (error != RES_OK) {
-        picture.Remove();
-        return -std::abs(error);
-    }
-    return 0;
-}
-
-// The stored picture is rewritten in place; an image that cannot be encoded leaves it as it was.
-int replacePicture(CQuibPict& picture, const PictureImportChoice& choice, const RgbImage& image,
-                   std::int32_t wordId, std::int32_t type)
-{
-    const int error = AttachResource(&picture, wordId, type, choice.outputFile);
+    CQuibPict picture;
+    picture.Compression = std::uint16_t(choice.compression);
+    const int error = picture.Create();
     if (error != RES_OK)
         return -std::abs(error);
     if (!picture.SetImage(image, std::uint32_t(image.width), std::uint32_t(image.height),
-                          PictureFormatOfCompression(choice.compression)))
+                          PictureFormatOfCompression(choice.compression))) {
+        picture.Remove();
         return kImportNothingProduced;
-    return 0;
+    }
+    picture.SetName(title);
+    const int stored = ReplaceStoredRecord(picture, place);
+    return stored == RES_OK ? 0 : -std::abs(stored);
 }
 
 } // namespace
@@ -119,25 +107,9 @@ int ImportPictureFile(const PictureImportChoice& choice, const QString& title, s
         return kImportUnreadablePicture;
     if (choice.skipWhenElsewhere && FindPictureById(wordId, choice.kind))
         return kImportExistsElsewhere;
-    const bool exists = ResourceExists(wordId, type, choice.outputFile);
-    if (exists && !choice.overwrite)
+    if (ResourceExists(wordId, type, choice.outputFile) && !choice.overwrite)
         return kImportExists;
-    auto picture = std::make_unique<CQuibPict>();
-    picture->Compression = std::uint16_t(choice.compression);
-    const int result = exists ? replacePicture(*picture, choice, *image, wordId, type)
-                              : storeNewPicture(*picture, choice, *image, wordId, type);
-    if (result != 0)
-        return result;
-    picture->SetName(title);
-    int error = picture->Commit();
-    if (error == RES_OK)
-        error = picture->Write();
-    if (error == RES_OK)
-        return 0;
-    // A new record that could not be written is not left half stored, as with sounds and clips.
-    if (!exists)
-        picture->Remove();
-    return -std::abs(error);
+    return storePicture(choice, title, *image, {wordId, choice.outputFile, type});
 }
 
 CImportPictDlg::CImportPictDlg(QWidget* parent)

@@ -3,6 +3,7 @@
 #include "admin/ImportStrings.h"
 #include "core/Lookups.h"
 #include "core/Sound.h"
+#include "core/StoredMedia.h"
 #include "media/SoundFunctions.h"
 #include "store/ResourceManager.h"
 #include "store/ResourceTypes.h"
@@ -13,7 +14,6 @@
 #include <QScopedValueRollback>
 
 #include <cstdlib>
-#include <memory>
 #include <vector>
 
 using namespace import_strings;
@@ -79,38 +79,16 @@ int fillSound(CQuibSound& sound, const SoundData& data, std::uint16_t author)
     return sound.GetLastError();
 }
 
-// A new record is placed in the output file only once it holds the sound.
-int storeNewSound(const SoundImportChoice& choice, const SoundData& data, std::int32_t wordId,
-                  std::int32_t type)
+// The sound goes into a record of its own first, which replaces the stored one (or takes the free
+// place) only once it is written: a sound that cannot be stored loses nothing.
+int storeSound(const SoundImportChoice& choice, const SoundData& data, const RecordPlace& place)
 {
-    auto sound = std::make_unique<CQuibSound>();
-    int error = sound->Create();
+    CQuibSound sound;
+    int error = sound.Create();
     if (error == RES_OK) {
-        fillSound(*sound, data, choice.author);
-        error = sound->SaveAs(wordId, choice.outputFile, type);
+        fillSound(sound, data, choice.author);
+        error = ReplaceStoredRecord(sound, place);
     }
-    if (error == RES_OK)
-        error = sound->Write();
-    if (error != RES_OK) {
-        sound->Remove();
-        return -std::abs(error);
-    }
-    return 0;
-}
-
-// The stored sound is rewritten in place with the new one, so it is never lost before the new one is
-// stored.
-int replaceSound(const SoundImportChoice& choice, const SoundData& data, std::int32_t wordId,
-                 std::int32_t type)
-{
-    auto sound = std::make_unique<CQuibSound>();
-    int error = AttachResource(sound.get(), wordId, type, choice.outputFile);
-    if (error == RES_OK) {
-        fillSound(*sound, data, choice.author);
-        error = sound->Commit();
-    }
-    if (error == RES_OK)
-        error = sound->Write();
     return error == RES_OK ? 0 : -std::abs(error);
 }
 
@@ -136,11 +114,9 @@ int ImportSoundFile(const SoundImportChoice& choice, const QString& /*title*/, s
     const std::int32_t type = MakeSoundType(std::int16_t(kind), std::int16_t(choice.translateLanguage));
     if (choice.skipWhenElsewhere && FindSoundById(wordId, kind))
         return kImportExistsElsewhere;
-    if (!ResourceExists(wordId, type, choice.outputFile))
-        return storeNewSound(choice, data, wordId, type);
-    if (!choice.overwrite)
+    if (ResourceExists(wordId, type, choice.outputFile) && !choice.overwrite)
         return kImportExists;
-    return replaceSound(choice, data, wordId, type);
+    return storeSound(choice, data, {wordId, choice.outputFile, type});
 }
 
 CImportSoundDlg::CImportSoundDlg(QWidget* parent)

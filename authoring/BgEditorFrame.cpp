@@ -279,12 +279,12 @@ bool CQuibBg_Frame::SaveCurrentBackground(bool ask)
 {
     if (!m_view->IsChanged() || !m_current)
         return true;
-    if (!m_view->Sheet().ApplyPages())
+    // Asked before the pages store anything (their pictures go into the file at once): No leaves the
+    // file as it was.
+    const int answer = ask ? CQuibBg::AskToSave(*m_current) : lumivo::ui::IDYES;
+    if (answer == lumivo::ui::IDCANCEL)
         return false;
-    if (m_view->IsChanged())
-        m_current->Commit();
-    const bool ownsPage = m_newPage && m_current == m_newPage.get();
-    const bool saved = ownsPage ? CQuibBg::SaveChanges(m_newPage, ask) : CQuibBg::SaveChanges(m_current, ask);
+    const bool saved = answer == lumivo::ui::IDYES ? storeCurrentBackground() : dropCurrentChanges();
     releaseDyingPage();
     if (!saved)
         return false;
@@ -294,6 +294,22 @@ bool CQuibBg_Frame::SaveCurrentBackground(bool ask)
     if (m_treeStale)
         listPages();
     return true;
+}
+
+bool CQuibBg_Frame::storeCurrentBackground()
+{
+    if (!m_view->Sheet().ApplyPages())
+        return false;
+    if (m_view->IsChanged())
+        m_current->Commit();
+    const bool ownsPage = m_newPage && m_current == m_newPage.get();
+    return ownsPage ? CQuibBg::SaveChanges(m_newPage, false) : CQuibBg::SaveChanges(m_current, false);
+}
+
+bool CQuibBg_Frame::dropCurrentChanges()
+{
+    m_view->Sheet().ResetPages();
+    return CQuibBg::DropChanges(m_current);
 }
 
 void CQuibBg_Frame::FillTree()

@@ -99,6 +99,10 @@ private:
     void listPages();
     void makeCurrent(CQuibBg* page, bool showInMainPane);
     bool decideEditable(CQuibBg* page) const;
+    // The answers Yes and No to the save question: the pages and the page are stored, or the pages'
+    // changes and the page's are dropped.
+    bool storeCurrentBackground();
+    bool dropCurrentChanges();
     void followModel();
     void onPageCommitted(CQuibBg* page);
     void onPageAboutToBeRemoved(CQuibBg* page);

@@ -461,15 +461,21 @@ bool CQuibBg_PictPage::ApplyPictures()
     CQuibBg* page = m_frame.CurrentBackground();
     if (!page || page != m_background)
         return true;
-    bool allStored = true;
+    MediaRecordError failure = MediaRecordError::None;
     for (auto& [kind, variant] : m_variants) {
-        if (variant->changed)
-            allStored = storeVariant(*page, *variant) && allStored;
+        if (!variant->changed)
+            continue;
+        if (const MediaRecordError error = storeVariant(*page, *variant); error != MediaRecordError::None)
+            failure = error;
     }
-    return allStored;
+    // A picture not stored keeps its variant changed, and the stored one stays: the person is told.
+    if (failure != MediaRecordError::None)
+        MessageBoxById(messageIdOf(failure), lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION,
+                       GetResFilePath(m_frame.EditorFile()));
+    return failure == MediaRecordError::None;
 }
 
-bool CQuibBg_PictPage::storeVariant(CQuibBg& page, BgPictureVariant& variant)
+MediaRecordError CQuibBg_PictPage::storeVariant(CQuibBg& page, BgPictureVariant& variant)
 {
     const int file = m_frame.EditorFile();
     const std::int16_t language =
@@ -479,15 +485,16 @@ bool CQuibBg_PictPage::storeVariant(CQuibBg& page, BgPictureVariant& variant)
     picture.image = &variant.fitted;
     picture.storeFormat = variant.format;
     picture.compression = std::uint16_t(variant.compression);
-    std::unique_ptr<CQuibPict> made = ReplaceStoredPicture(page.GetID(), file, type, picture);
+    MediaRecordError error = MediaRecordError::None;
+    std::unique_ptr<CQuibPict> made = ReplaceStoredPicture(page.GetID(), file, type, picture, &error);
     if (!made)
-        return false;
+        return error;
     // The picture shown before may lie in the other language: it goes as well.
     if (variant.picture && variant.picture->GetType() != type)
         variant.picture->CMyRes::Remove(-1, -1);
     variant.picture = std::move(made);
     variant.changed = false;
-    return true;
+    return MediaRecordError::None;
 }
 
 void CQuibBg_PictPage::ResetPictures()

@@ -31,6 +31,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+enum class MediaRecordError;
 
 // Screen sizes (0 "None" to 6 "1600 x 1200"): the picture kind of each and the size a picture should
 // have for it.
@@ -103,7 +104,7 @@ private:
     void showTexts(const BgPictureVariant* variant, CQuibBg* page);
     void updateControls(const BgPictureVariant* variant, CQuibBg* page);
     void fillCompressionList(const BgPictureVariant* variant);
-    bool storeVariant(CQuibBg& page, BgPictureVariant& variant);
+    MediaRecordError storeVariant(CQuibBg& page, BgPictureVariant& variant);
     void onCompressionChosen(int index);
     void onUseImagesClicked(bool ticked);
     void setModified();

@@ -14,16 +14,10 @@
 namespace
 {
 
-// Puts a record that holds its new bytes already (made with Create) at the place, after the record
-// that was there goes. A record that cannot be placed is dropped again.
 MediaRecordError placeRecord(CMyRes& made, const RecordPlace& place)
 {
-    if (RemoveRecord(place) != MediaRecordError::None ||
-        made.SaveAs(place.id, place.file, place.type) != RES_OK || made.Write() != RES_OK) {
-        made.CMyRes::Remove(-1, -1);
-        return MediaRecordError::CannotWrite;
-    }
-    return MediaRecordError::None;
+    return ReplaceStoredRecord(made, place) == RES_OK ? MediaRecordError::None
+                                                      : MediaRecordError::CannotWrite;
 }
 
 } // namespace
@@ -126,9 +120,5 @@ MediaRecordError StoreClipRecord(const QString& path, const RecordPlace& place)
 
 MediaRecordError RemoveRecord(const RecordPlace& place)
 {
-    if (!ResourceExists(place.id, place.type, place.file))
-        return MediaRecordError::None;
-    return RemoveResource(nullptr, place.id, place.type, place.file) == RES_OK
-               ? MediaRecordError::None
-               : MediaRecordError::CannotWrite;
+    return RemoveStoredRecord(place) == RES_OK ? MediaRecordError::None : MediaRecordError::CannotWrite;
 }

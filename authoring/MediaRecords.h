@@ -1,14 +1,15 @@
 #pragma once
 // Storing a picture, a sound or a clip that an author chose as a record of its own, for the wizards and
 // the word editor's pages: a new record at a place (id, file, type), replacing the record that was
-// there. The new bytes are made first and the old record goes only when they are ready, so a picture
-// that cannot be encoded, a sound that cannot be compressed or a clip that cannot be read loses
-// nothing that was stored.
+// there. The new bytes are made first and replace the stored record through ReplaceStoredRecord
+// (core/StoredMedia.h), so a picture that cannot be encoded, a sound that cannot be compressed, a clip
+// that cannot be read or a record that cannot be written (a full disk) loses nothing that was stored.
 //
 // Ids of new system items come from NewUnusedSystemId, which gives none rather than an id that is no
 // id (the generator's -1): a caller without an id makes no record.
 
 #include "authoring/ImageOperations.h"
+#include "core/StoredMedia.h"
 #include "media/SoundDevice.h"
 #include "store/PictureFormat.h"
 
@@ -24,7 +25,7 @@ enum class MediaRecordError {
     NoFreeId,     // no new id could be had: nothing was stored
     CannotEncode, // the picture or sound could not be put into the store's format
     CannotRead,   // the clip file could not be read
-    CannotWrite,  // the file would not take the record (the old one may have gone)
+    CannotWrite,  // the file would not take the record (the stored one is kept)
 };
 // The system string that tells the author about it (the file's path is its [#1]).
 int messageIdOf(MediaRecordError error);
@@ -37,13 +38,6 @@ std::uint16_t AuthoringTargetLanguage();
 // A new id in the system items' range that no record of any open file uses; none when the range gives
 // none.
 std::optional<std::int32_t> NewUnusedSystemId();
-
-// Where a record goes.
-struct RecordPlace {
-    std::int32_t id = 0;
-    int file = 0;
-    std::int32_t type = 0;
-};
 
 // A picture to store and how.
 struct PictureToStore {

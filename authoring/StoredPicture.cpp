@@ -3,10 +3,13 @@
 #include "core/Picture.h"
 
 std::unique_ptr<CQuibPict> ReplaceStoredPicture(std::int32_t id, int file, std::int32_t type,
-                                                const PictureToStore& picture)
+                                                const PictureToStore& picture, MediaRecordError* error)
 {
     auto made = std::make_unique<CQuibPict>();
-    if (StorePictureRecord(picture, RecordPlace{id, file, type}, *made) != MediaRecordError::None)
+    const MediaRecordError stored = StorePictureRecord(picture, RecordPlace{id, file, type}, *made);
+    if (error)
+        *error = stored;
+    if (stored != MediaRecordError::None)
         return nullptr;
     return made;
 }

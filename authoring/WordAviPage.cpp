@@ -6,6 +6,7 @@
 #include "authoring/WordEditorFrame.h"
 #include "authoring/WordEditorStrings.h"
 #include "core/Clip.h"
+#include "core/StoredMedia.h"
 #include "core/Word.h"
 #include "panes/AviPlayerWnd.h"
 #include "platform/files/FileSystem.h"
@@ -27,6 +28,7 @@
 #include <QVBoxLayout>
 
 #include <limits>
+#include <utility>
 
 namespace
 {
@@ -493,10 +495,13 @@ bool CQuibW_AviPage::StoreClips()
     });
 }
 
+QString CQuibW_AviPage::StoredItemText(int key) const
+{
+    return LoadSystemString(kStrAnimationItem).arg(LoadSystemString(kFirstKindText + kindOfKey(key)));
+}
+
 bool CQuibW_AviPage::storeEntry(CQuibWord& word, int key, WordClipEntry& entry)
 {
-    const int file = m_frame.SheetFile();
-    const std::int32_t type = clipTypeOf(key);
     auto made = std::make_unique<CQuibAvi>();
     if (made->Create() != RES_OK)
         return false;
@@ -511,14 +516,12 @@ bool CQuibW_AviPage::storeEntry(CQuibWord& word, int key, WordClipEntry& entry)
         }
     } else if (entry.stored && entry.stored->DataSize > 0 &&
                (entry.stored->AviData || entry.stored->LoadData())) {
-        // The stored clip's own bytes are kept, straight from memory.
-        made->AviData = std::move(entry.stored->AviData);
+        // The stored clip's own bytes are kept, straight from memory; should the store fail, the stored
+        // clip reads them from its record again.
+        made->AviData = std::exchange(entry.stored->AviData, std::nullopt);
         made->DataSize = std::uint32_t(made->AviData->size());
     }
-    entry.stored.reset();
-    if (ResourceExists(word.GetID(), type, file))
-        RemoveResource(nullptr, word.GetID(), type, file);
-    if (made->SaveAs(word.GetID(), file, type) != RES_OK || made->Write() != RES_OK)
+    if (ReplaceStoredRecord(*made, {word.GetID(), m_frame.SheetFile(), clipTypeOf(key)}) != RES_OK)
         return false;
     made->AviData.reset();
     entry.stored = std::move(made);

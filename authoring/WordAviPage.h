@@ -86,6 +86,7 @@ protected:
     bool DoDataExchange(bool save) override;
     void OnSetActive() override;
     bool OnApply() override;
+    QString StoredItemText(int key) const override;
     void OnDestroy() override;
     void FreeEntries() override;
 

@@ -46,3 +46,7 @@ constexpr int kStrStopButton = 9889;
 constexpr int kStrAttachButton = 9890;
 constexpr int kStrAuthorIdLabel = 9891;
 constexpr int kStrAttachedFileLabel = 9892;
+constexpr int kStrWordMediaNotStored = 9893; // %1 the items (joined), %2 the word, %3 the file
+constexpr int kStrPictureItem = 9894;        // %1 the kind
+constexpr int kStrSoundItem = 9895;          // %1 the kind
+constexpr int kStrAnimationItem = 9896;      // %1 the kind

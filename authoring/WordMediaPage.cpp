@@ -1,11 +1,13 @@
 #include "authoring/WordMediaPage.h"
 
 #include "authoring/WordEditorFrame.h"
+#include "authoring/WordEditorStrings.h"
 #include "authoring/WordSheetView.h"
 #include "core/ColorPalette.h"
 #include "core/Word.h"
 #include "shell/ColorCombo.h"
 #include "store/PictureFormat.h"
+#include "store/ResourceManager.h"
 #include "system/LanguageRecords.h"
 #include "system/SystemStrings.h"
 
@@ -117,6 +119,14 @@ CQuibWord* CWordMediaPage::wordToStore() const
 {
     CQuibWord* word = m_frame.CurrentWord();
     return word && word == m_word ? word : nullptr;
+}
+
+void CWordMediaPage::tellNotStored(const CQuibWord& word, const QStringList& items) const
+{
+    const QString text =
+        LoadSystemString(kStrWordMediaNotStored)
+            .arg(items.join(QStringLiteral(", ")), word.WordName, GetResFilePath(m_frame.SheetFile()));
+    ShowMessage(text, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION);
 }
 
 bool CWordMediaPage::IsShownPage() const

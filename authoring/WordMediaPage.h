@@ -10,6 +10,7 @@
 #include "platform/ui/PropertySheet.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -89,24 +90,30 @@ protected:
     bool KindListStale();
     // Stores each changed entry of `entries` (a map of key to entry pointer) by `store(word, key, entry)`
     // for the frame's current word when it is the word shown; true when every one was stored, or when
-    // there was no such word and so nothing to store.
+    // there was no such word and so nothing to store. An entry that could not be stored stays changed,
+    // and the person is told which ones they are (by StoredItemText) and in which file.
     template <class Entries, class Store> bool StoreChangedEntries(Entries& entries, Store store)
     {
         CQuibWord* word = wordToStore();
         if (!word)
             return true;
-        bool allStored = true;
+        QStringList notStored;
         for (auto& [key, entry] : entries)
-            if (entry->changed)
-                allStored = store(*word, key, *entry) && allStored;
-        return allStored;
+            if (entry->changed && !store(*word, key, *entry))
+                notStored.push_back(StoredItemText(key));
+        if (!notStored.isEmpty())
+            tellNotStored(*word, notStored);
+        return notStored.isEmpty();
     }
+    // What the entry of that key is, as a message names it ("the sound Voice 1").
+    virtual QString StoredItemText(int key) const = 0;
 
     CQuibW_Frame& m_frame;
 
 private:
     // The frame's current word when the page shows it; none otherwise.
     CQuibWord* wordToStore() const;
+    void tellNotStored(const CQuibWord& word, const QStringList& items) const;
 
     CQuibWord* m_word = nullptr;
     int m_kindsLanguage = -1; // the language the kind list was filled for

@@ -59,6 +59,11 @@ int languageOfKey(int key)
     return key & 0xFF;
 }
 
+QString kindText(int kind)
+{
+    return LoadSystemString(kFirstKindText + kind + (IsBlackAndWhiteKind(kind) ? 4 : 0));
+}
+
 QString bytesText(std::int64_t bytes)
 {
     return QStringLiteral(" %1 Bytes").arg(bytes);
@@ -261,9 +266,8 @@ void CQuibW_PictPage::fillKinds()
         if (translating && !suffix)
             continue;
         for (const int kind : kKinds) {
-            const int textId = kFirstKindText + kind + (IsBlackAndWhiteKind(kind) ? 4 : 0);
-            items.push_back({LoadSystemString(textId) + (translating ? *suffix : QString()),
-                             (kind << 8) | (listed & 0xFF)});
+            items.push_back(
+                {kindText(kind) + (translating ? *suffix : QString()), (kind << 8) | (listed & 0xFF)});
         }
     }
     FillKindList(*m_kinds, items, m_key);
@@ -568,6 +572,11 @@ bool CQuibW_PictPage::OnApply()
     const bool stored = StorePictures();
     PropertyPage::OnApply();
     return stored;
+}
+
+QString CQuibW_PictPage::StoredItemText(int key) const
+{
+    return LoadSystemString(kStrPictureItem).arg(kindText(kindOfKey(key)));
 }
 
 bool CQuibW_PictPage::StorePictures()

@@ -100,6 +100,7 @@ protected:
     bool DoDataExchange(bool save) override;
     void OnSetActive() override;
     bool OnApply() override;
+    QString StoredItemText(int key) const override;
     void FreeEntries() override;
 
 private:

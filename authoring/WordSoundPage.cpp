@@ -5,6 +5,7 @@
 #include "authoring/WordEditorStrings.h"
 #include "core/Lookups.h"
 #include "core/Sound.h"
+#include "core/StoredMedia.h"
 #include "core/Word.h"
 #include "platform/files/FileSystem.h"
 #include "platform/ui/FormRows.h"
@@ -374,6 +375,11 @@ bool CQuibW_SoundPage::StoreSounds()
         m_entries, [this](CQuibWord& word, int, WordSoundEntry& entry) { return storeEntry(word, entry); });
 }
 
+QString CQuibW_SoundPage::StoredItemText(int key) const
+{
+    return LoadSystemString(kStrSoundItem).arg(LoadSystemString(kFirstKindText + kindOfKey(key)));
+}
+
 bool CQuibW_SoundPage::storeEntry(CQuibWord& word, WordSoundEntry& entry)
 {
     std::vector<std::uint8_t> bytes = entry.encoded;
@@ -389,17 +395,12 @@ bool CQuibW_SoundPage::storeEntry(CQuibWord& word, WordSoundEntry& entry)
     // Never an empty sound in place of a stored one.
     if (bytes.empty())
         return false;
-    const int file = m_frame.SheetFile();
-    const std::int32_t type = soundTypeOf(entry.key);
     auto made = std::make_unique<CQuibSound>();
     if (made->Create() != RES_OK)
         return false;
     made->SetData(bytes, format, std::uint16_t(entry.speakerId), std::int32_t(entry.durationMs),
                   std::int32_t(entry.bitRate));
-    entry.sound.reset();
-    if (ResourceExists(word.GetID(), type, file))
-        RemoveResource(nullptr, word.GetID(), type, file);
-    if (made->SaveAs(word.GetID(), file, type) != RES_OK || made->Write() != RES_OK)
+    if (ReplaceStoredRecord(*made, {word.GetID(), m_frame.SheetFile(), soundTypeOf(entry.key)}) != RES_OK)
         return false;
     entry.sound = std::move(made);
     entry.ownSound = true;

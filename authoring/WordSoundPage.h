@@ -82,6 +82,7 @@ protected:
     bool DoDataExchange(bool save) override;
     bool OnApply() override;
     void FreeEntries() override;
+    QString StoredItemText(int key) const override;
 
 private:
     QWidget* buildTexts();

@@ -379,16 +379,11 @@ bool CQuibBg::SaveChanges(CQuibBg* page, bool ask)
     if (!page || !page->IsChanged())
         return true;
     const SaveTarget target = saveTarget();
-    const int answer = ask ? MessageBoxById(kAskSavePage, MB_YESNOCANCEL, page->Name) : IDYES;
+    const int answer = ask ? AskToSave(*page) : IDYES;
     if (answer == IDCANCEL)
         return false;
-    if (answer != IDYES) {
-        if (page->IsNew() || page->GetID() == 0)
-            return Remove(page, false);
-        page->Load();
-        emit thePageEvents.pageReverted(page);
-        return true;
-    }
+    if (answer != IDYES)
+        return DropChanges(page);
     if (page->GetID() == 0)
         return saveNewPage(page, target);
     if (page->GetFile() == target.file) {
@@ -396,6 +391,20 @@ bool CQuibBg::SaveChanges(CQuibBg* page, bool ask)
         return true;
     }
     return saveCopyOfPage(page, target);
+}
+
+int CQuibBg::AskToSave(const CQuibBg& page)
+{
+    return MessageBoxById(kAskSavePage, lumivo::ui::MB_YESNOCANCEL, page.Name);
+}
+
+bool CQuibBg::DropChanges(CQuibBg* page)
+{
+    if (page->IsNew() || page->GetID() == 0)
+        return Remove(page, false);
+    page->Load();
+    emit thePageEvents.pageReverted(page);
+    return true;
 }
 
 bool CQuibBg::SaveChanges(std::unique_ptr<CQuibBg>& page, bool ask)

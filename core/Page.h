@@ -72,6 +72,11 @@ public:
     static bool Remove(CQuibBg* page, bool ask);
     // Stores an edited page in the user's or the output file (asking with `ask`). False on Cancel.
     static bool SaveChanges(CQuibBg* page, bool ask);
+    // The question SaveChanges asks about the page: IDYES, IDNO or IDCANCEL.
+    static int AskToSave(const CQuibBg& page);
+    // The answer No: a new page (or one without an id) is removed, another one is read back from its
+    // file (pageReverted). False when the new page could not be removed.
+    static bool DropChanges(CQuibBg* page);
     // The same for a page the caller owns: once it is stored in a file and the page index does not hold
     // it, the index takes it over and `page` is left empty; otherwise it stays the caller's.
     static bool SaveChanges(std::unique_ptr<CQuibBg>& page, bool ask);

@@ -1,10 +1,10 @@
 #pragma once
 // What the model announces when its objects change: the selection and the icon under the mouse, an
 // icon or a sentence about to die, a page replaced, removed, reverted or committed, an icon to repaint,
-// a link followed. The views and the shell connect to these signals (their wire functions, or the
-// constructors of objects that follow the model while they live); the model never asks who listens or
-// which pane shows what. Connections are direct: a receiver runs inside the emitting call, in the order
-// the receivers connected, so the layers wired first hear first.
+// a link followed, a stored picture, sound or clip replaced. The views and the shell connect to these signals
+// (their wire functions, or the constructors of objects that follow the model while they live); the model
+// never asks who listens or which pane shows what. Connections are direct: a receiver runs inside the
+// emitting call, in the order the receivers connected, so the layers wired first hear first.
 
 #include <QObject>
 
@@ -56,6 +56,9 @@ signals:
     void iconChanged(CQuibIcon* icon);
     // A link of an icon asks for the page of that id in the main pane.
     void linkRequested(std::int32_t pageId);
+    // A picture, sound or clip stored under that id (a word's, a page's or an item's) was replaced or
+    // removed: whatever cached one of that id drops it and shows the stored one.
+    void storedMediaChanged(std::int32_t id);
 };
 
 // The connections one wire function makes to thePageEvents, kept so that its unwire undoes exactly

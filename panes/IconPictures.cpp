@@ -5,6 +5,7 @@
 #include "core/IconEditing.h"
 #include "core/Lookups.h"
 #include "core/Picture.h"
+#include "core/Sound.h"
 #include "core/Word.h"
 #include "panes/DrawingBounds.h"
 #include "platform/image/Image.h"
@@ -238,6 +239,24 @@ std::unique_ptr<CQuibPict> LoadWordPicture(std::int32_t id, int width, int heigh
         }
     }
     return nullptr;
+}
+
+bool IconMayShowMediaOf(const CQuibIcon& icon, std::int32_t id)
+{
+    if (id == 0)
+        return false;
+    if (id == icon.PictId || id == icon.SoundId || id == icon.ShownWordId || id == icon.WordId)
+        return true;
+    return icon.Word && icon.Word->FamilyList.size() == 1 && icon.Word->FamilyList.front() == id;
+}
+
+void DropIconMedia(CQuibIcon& icon)
+{
+    icon.CachedBitmap = QImage();
+    icon.PictCacheData = QImage();
+    icon.Sound.reset();
+    // The picture is looked for again at the next paint.
+    icon.Flags |= kIconNeedsLayout;
 }
 
 std::unique_ptr<CQuibPict> FindIconPicture(const PictureFinder& find, const CQuibIcon& icon, int width,

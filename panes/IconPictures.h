@@ -34,6 +34,11 @@ std::unique_ptr<CQuibPict> LoadWordPicture(std::int32_t id, int width, int heigh
 // inflexion's, its word's, or the one picture of its word's family.
 std::unique_ptr<CQuibPict> FindIconPicture(const PictureFinder& find, const CQuibIcon& icon, int width,
                                            int height);
+// Whether the icon may show a picture or clip, or play a sound, stored under `id`: its own picture or
+// sound, its shown word's, its word's or its family's.
+bool IconMayShowMediaOf(const CQuibIcon& icon, std::int32_t id);
+// Drops the icon's cached picture and its sound, so that the next paint or touch finds them again.
+void DropIconMedia(CQuibIcon& icon);
 // Whether a picture's transparent colour (CQuibPict::TransparentColor) names a key colour at all.
 bool HasKeyColor(std::uint32_t transparentColor);
 

@@ -278,6 +278,22 @@ void CPane::RedrawIcon(const CQuibIcon& icon)
     InvalidateClient(bounds, false);
 }
 
+void CPane::DropStoredMediaOf(std::int32_t id)
+{
+    const auto dropFrom = [this, id](const CQuibIconList& icons) {
+        for (const auto& icon : icons) {
+            if (!IconMayShowMediaOf(*icon, id))
+                continue;
+            DropIconMedia(*icon);
+            RedrawIcon(*icon);
+        }
+    };
+    if (m_page)
+        dropFrom(m_page->Icons);
+    for (const CQuibIconList* icons : ownIconLists())
+        dropFrom(*icons);
+}
+
 void CPane::ReloadAllPanes(bool toStartPage)
 {
     const std::vector<CPane*> panes = theVisiblePanes;

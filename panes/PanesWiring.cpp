@@ -52,6 +52,9 @@ void WirePanes()
     });
     connections.Follow(&CPageEvents::selectionChanged, [] { theWriterPane.OnSelectionChanged(); });
     connections.Follow(&CPageEvents::linkRequested, ShowLinkedPage);
+    connections.Follow(&CPageEvents::storedMediaChanged, [](std::int32_t id) {
+        forEachPagePane([id](CPane& pane) { pane.DropStoredMediaOf(id); });
+    });
     // The clip preview plays in the icon under the mouse.
     theClipPreview.Follow();
 }

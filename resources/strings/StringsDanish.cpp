@@ -849,6 +849,11 @@ const StringTableRow rows[] = {
     {9890, "Tilknyt..."},
     {9891, "Forfatter-id:"},
     {9892, "Tilknyttet fil:"},
+    {9893, "Kunne ikke gemme i \"%3\" for ordet \"%2\": %1. Det, der var gemt før, er bevaret, og "
+           "editoren beholder ordets ændringer: OK gemmer dem, når filen kan skrives."},
+    {9894, "billedet %1"},
+    {9895, "lyden %1"},
+    {9896, "animationen %1"},
     // Outputfilen, inputfilerne, brugerdialogerne, brugerniveauerne, systemindstillingerne og overførsel
     // af en baggrund
     {9500, "Filen [#1] bruges af <@APPNAME> som data-, bruger- eller profilfil og kan ikke være outputfil."},

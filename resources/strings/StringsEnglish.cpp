@@ -843,6 +843,11 @@ const StringTableRow rows[] = {
     {9890, "Attach..."},
     {9891, "Author id:"},
     {9892, "Attached file:"},
+    {9893, "Could not store in \"%3\" for the word \"%2\": %1. What was stored before is kept, and the "
+           "editor keeps the word's changes: OK stores them when the file can be written."},
+    {9894, "the picture %1"},
+    {9895, "the sound %1"},
+    {9896, "the animation %1"},
     // The output file, the input files, the user dialogs, the user levels, the system settings and the
     // transfer of a page
     {9500,

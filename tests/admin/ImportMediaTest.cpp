@@ -5,13 +5,17 @@
 #include "admin/ImportPictDlg.h"
 #include "admin/ImportSoundDlg.h"
 #include "core/Clip.h"
+#include "core/Page.h"
 #include "core/Picture.h"
 #include "core/Sound.h"
+#include "panes/Panes.h"
 #include "system/SystemStrings.h"
 #include "tests/admin/ImportTestSupport.h"
+#include "tests/support/FullDisk.h"
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 
 using namespace lumivo;
@@ -91,6 +95,23 @@ protected:
     const std::int32_t m_soundType = MakeSoundType(1, kDanish);
     const std::int32_t m_clipType = CQuibAvi::MakeType(10, kDanish);
 };
+
+// The imports on a disk that fills up (in place before the set-up opens the files).
+class ImportOnFullDiskTest : public ImportMediaTest
+{
+protected:
+    test::FullDisk m_disk;
+};
+
+// The main pane as a person sees it: 320 x 240 pixels.
+QImage drawMainPane()
+{
+    QImage buffer(320, 240, QImage::Format_RGB32);
+    buffer.fill(Qt::black);
+    QPainter painter(&buffer);
+    theMainPane.Draw(painter);
+    return buffer;
+}
 
 } // namespace
 
@@ -319,4 +340,78 @@ TEST_F(ImportMediaTest, ARefusedClipLeavesNoRecordBehindAndOverwriteReplaces)
     EXPECT_EQ(replaced->DataSize, 19u);
     EXPECT_EQ(replaced->Options, 9);
     EXPECT_EQ(unplacedRecords(bare), 0);
+}
+
+TEST_F(ImportOnFullDiskTest, AnImportThatCannotBeWrittenKeepsTheStoredPictureSoundAndClip)
+{
+    PictureImportChoice picture = pictureChoice();
+    SoundImportChoice sound = soundChoice();
+    ClipImportChoice clip = clipChoice();
+    sound.author = 5;
+    ASSERT_EQ(ImportPictureFile(picture, QStringLiteral("sol"), kSol,
+                                writePicture(QStringLiteral("sol.png"), 20, 10)),
+              0);
+    ASSERT_EQ(ImportSoundFile(sound, QStringLiteral("sol"), kSol, writeWave(QStringLiteral("sol.wav"), 1)),
+              0);
+    ASSERT_EQ(
+        ImportAviFile(clip, QStringLiteral("sol"), kSol, writeBytes(QStringLiteral("sol.avi"), "first clip")),
+        0);
+
+    picture.overwrite = sound.overwrite = clip.overwrite = true;
+    sound.author = 6;
+    const QString largePicture = writePicture(QStringLiteral("large/sol.png"), 64, 48);
+    const QString secondSound = writeWave(QStringLiteral("again/sol.wav"), 1);
+    const QString secondClip = writeBytes(QStringLiteral("again/sol.avi"), "second clip, longer");
+    m_disk.Fill();
+    EXPECT_LT(ImportPictureFile(picture, QStringLiteral("sol"), kSol, largePicture), 0);
+    EXPECT_LT(ImportSoundFile(sound, QStringLiteral("sol"), kSol, secondSound), 0);
+    EXPECT_LT(ImportAviFile(clip, QStringLiteral("sol"), kSol, secondClip), 0);
+    m_disk.MakeRoom();
+
+    EXPECT_EQ(stored<CQuibPict>(m_pictType)->Width, 20u);
+    EXPECT_EQ(stored<CQuibSound>(m_soundType)->SoundAuthor, 5);
+    EXPECT_EQ(stored<CQuibAvi>(m_clipType)->DataSize, 10u);
+    for (const std::int32_t type : {m_pictType, m_soundType, m_clipType}) {
+        int count = 0;
+        ASSERT_EQ(CountResources(&count, type, theOutputFile), RES_OK);
+        EXPECT_EQ(count, 1) << "no new record is left behind";
+    }
+}
+
+TEST_F(ImportMediaTest, AnImportedPictureShowsInThePanesAtOnce)
+{
+    theActiveFiles = {m_data, theOutputFile};
+    const auto writeSolid = [this](const QString& name, QColor color) {
+        QImage image(40, 40, QImage::Format_RGB32);
+        image.fill(color);
+        EXPECT_TRUE(image.save(mediaPath(name)));
+        return mediaPath(name);
+    };
+    ASSERT_EQ(ImportPictureFile(pictureChoice(), QStringLiteral("sol"), kSol,
+                                writeSolid(QStringLiteral("sol.png"), Qt::red)),
+              0);
+    auto page = std::make_unique<CQuibBg>();
+    auto icon = std::make_unique<CQuibIcon>();
+    icon->WordId = kSol;
+    icon->StoredRect = CRect(250, 250, 500, 500);
+    const CQuibIcon& shown = *icon;
+    page->Icons.push_back(std::move(icon));
+    theMainPane.PaneRect = CRect(0, 0, 320, 240);
+    theMainPane.SetVisible(true);
+    ASSERT_EQ(theMainPane.AdoptPage(std::move(page)), nullptr);
+    const QImage before = drawMainPane();
+    before.save(tempPath(QStringLiteral("before.png")));
+    const QPoint middle =
+        toQRect(shown.ScreenRect).translated(toQPoint(theMainPane.PageRect.TopLeft())).center();
+    ASSERT_EQ(before.pixel(middle), qRgb(255, 0, 0));
+
+    PictureImportChoice overwrite = pictureChoice();
+    overwrite.overwrite = true;
+    ASSERT_EQ(ImportPictureFile(overwrite, QStringLiteral("sol"), kSol,
+                                writeSolid(QStringLiteral("blue/sol.png"), Qt::blue)),
+              0);
+    const QImage after = drawMainPane();
+    after.save(tempPath(QStringLiteral("after.png")));
+    EXPECT_EQ(after.pixel(middle), qRgb(0, 0, 255)) << "the imported picture, without a reload";
+    theMainPane.SetPage(nullptr);
 }

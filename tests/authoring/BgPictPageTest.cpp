@@ -159,6 +159,22 @@ TEST_F(BgPictPageTest, AChoiceThatGivesNoPictureNeverReplacesTheStoredOne)
     EXPECT_EQ(stored->Width, 120u);
 }
 
+TEST_F(BgPictPageTest, CancelOrNoAtTheSaveQuestionLeavesTheFileWithoutTheNewPicture)
+{
+    CQuibBg_PictPage& page = showImagePage();
+    importPicture(page, writePng("photo.png", 640, 427));
+    for (const int answer : {lumivo::ui::IDCANCEL, lumivo::ui::IDNO}) {
+        ScopedAnswerer answerer;
+        answerer.reply(answer);
+        EXPECT_EQ(theBgEditorFrame->SaveCurrentBackground(true), answer == lumivo::ui::IDNO);
+        EXPECT_EQ(answerer.questions().size(), 1u);
+        EXPECT_EQ(countRecords(m_user->file, MakePictType(kKind800, kLanguage)), 0) << "answer " << answer;
+    }
+    const BgPictureVariant* variant = page.Variant(kKind800);
+    EXPECT_TRUE(!variant || !variant->changed) << "No drops the imported picture";
+    EXPECT_FALSE(theBgEditorFrame->View().IsChanged());
+}
+
 TEST_F(BgPictPageTest, TheUseImagesBoxFlipsThePagesNoPictureFlag)
 {
     CQuibBg_PictPage& page = showImagePage();

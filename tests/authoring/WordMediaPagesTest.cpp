@@ -17,6 +17,7 @@
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 #include "tests/authoring/WordTestFiles.h"
+#include "tests/support/FullDisk.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QComboBox>
@@ -112,6 +113,13 @@ protected:
 
     std::unique_ptr<UserInFile> m_user;
     CQuibWord* m_word = nullptr;
+};
+
+// The same on a disk that fills up (in place before the set-up opens the files).
+class WordMediaOnFullDiskTest : public WordMediaPagesTest
+{
+protected:
+    FullDisk m_disk;
 };
 
 } // namespace
@@ -365,4 +373,95 @@ TEST_F(WordMediaPagesTest, AnAttachedClipIsReferredToBelowTheUsersOrDataFolder)
     EXPECT_EQ(ClipReferenceName(GetUsersDirString(QStringLiteral("/Anna/clips/hop.avi"))), "/Users/hop.avi");
     EXPECT_EQ(ClipReferenceName(GetDataDirString(QStringLiteral("/hop.avi"))), "/Data/hop.avi");
     EXPECT_EQ(ClipReferenceName(tempPath("elsewhere/hop.avi")), tempPath("elsewhere/hop.avi"));
+}
+
+TEST_F(WordMediaOnFullDiskTest, OkOnAFullDiskKeepsTheStoredSoundSaysWhatWasNotStoredAndStoresItLater)
+{
+    const std::int32_t type = MakeSoundType(1, kLanguage);
+    {
+        CQuibSound old;
+        ASSERT_EQ(old.Create(), RES_OK);
+        old.SetData(std::vector<std::uint8_t>(3000, 0x22), 0x102, 5, 400, 7500);
+        ASSERT_EQ(old.SaveAs(kWordId, m_user->file, type), RES_OK);
+        ASSERT_EQ(old.Write(), RES_OK);
+    }
+    const auto storedAuthor = [&] {
+        CQuibSound stored;
+        if (AttachResource(&stored, kWordId, type, m_user->file) != RES_OK)
+            return -1;
+        stored.LoadData();
+        return int(stored.SoundAuthor);
+    };
+    CQuibW_SoundPage& page = openOn(&CQuibW_PropSheet::SoundPage);
+    page.ChooseKey(soundKey(1));
+    {
+        ScopedAnswerer answerer;
+        answerer.reply(writeWave("new.wav", 1, 1));
+        page.ImportSound();
+    }
+    page.SpeakerIdEdit()->setText("9");
+    page.OnSpeakerIdEdited("9");
+
+    m_disk.Fill();
+    {
+        ScopedAnswerer answerer;
+        EXPECT_FALSE(theWordEditorFrame->SaveCurrentWord(false));
+        ASSERT_EQ(answerer.questions().size(), 1u) << "the person is told";
+        const QString told = answerer.questions()[0].text;
+        EXPECT_TRUE(told.contains(LoadSystemString(1251))) << told.toStdString();
+        EXPECT_TRUE(told.contains("hest"));
+        EXPECT_TRUE(told.contains(GetResFilePath(m_user->file)));
+    }
+    EXPECT_EQ(storedAuthor(), 5) << "the stored sound is kept";
+    EXPECT_EQ(countRecords(m_user->file, type), 1) << "and no new record is left behind";
+    ASSERT_NE(page.Entry(soundKey(1)), nullptr);
+    EXPECT_TRUE(page.Entry(soundKey(1))->changed) << "the new sound waits in the editor";
+    EXPECT_TRUE(theWordEditorFrame->View().IsChanged());
+
+    m_disk.MakeRoom();
+    ScopedAnswerer quiet;
+    EXPECT_TRUE(theWordEditorFrame->SaveCurrentWord(false));
+    EXPECT_TRUE(quiet.questions().empty());
+    EXPECT_EQ(storedAuthor(), 9);
+    EXPECT_EQ(countRecords(m_user->file, type), 1);
+}
+
+TEST_F(WordMediaOnFullDiskTest, OkOnAFullDiskKeepsTheStoredClipAndALaterOkKeepsItsBytes)
+{
+    const std::int32_t type = CQuibAvi::MakeType(1, kLanguage);
+    const auto stored = [&] {
+        auto clip = std::make_unique<CQuibAvi>();
+        EXPECT_EQ(AttachResource(clip.get(), kWordId, type, m_user->file), RES_OK);
+        EXPECT_GE(clip->Load(), 0);
+        return clip;
+    };
+    CQuibW_AviPage& page = openOn(&CQuibW_PropSheet::AviPage);
+    page.ChooseKey(soundKey(1));
+    {
+        ScopedAnswerer answerer;
+        answerer.reply(writeBytes(tempPath("dance.avi"), 5000));
+        page.ImportClip();
+    }
+    page.OnAuthorIdEdited("3");
+    ASSERT_TRUE(theWordEditorFrame->SaveCurrentWord(false));
+    // Shown again: the entry holds the stored clip, and only its author changes.
+    ASSERT_TRUE(theWordEditorFrame->SelectWord(nullptr));
+    ASSERT_TRUE(theWordEditorFrame->SelectWord(m_word));
+    page.OnAuthorIdEdited("7");
+
+    m_disk.Fill();
+    {
+        ScopedAnswerer answerer;
+        EXPECT_FALSE(theWordEditorFrame->SaveCurrentWord(false));
+        ASSERT_EQ(answerer.questions().size(), 1u);
+        EXPECT_TRUE(answerer.questions()[0].text.contains(LoadSystemString(1271)));
+    }
+    EXPECT_EQ(stored()->DataSize, 5000u);
+    EXPECT_EQ(stored()->Options, 3);
+
+    m_disk.MakeRoom();
+    EXPECT_TRUE(theWordEditorFrame->SaveCurrentWord(false));
+    EXPECT_EQ(stored()->DataSize, 5000u) << "the stored bytes, not none";
+    EXPECT_EQ(stored()->Options, 7);
+    EXPECT_EQ(countRecords(m_user->file, type), 1);
 }

@@ -22,7 +22,7 @@ public:
         QString name;
         const void* object = nullptr; // the icon, sentence or page announced
         const void* other = nullptr;  // the previous hover icon; the page that replaces
-        std::int32_t id = 0;          // the page removed or asked for
+        std::int32_t id = 0;          // the page removed or asked for, the id of the media stored
         bool operator==(const Event&) const = default;
         friend void PrintTo(const Event& event, std::ostream* out)
         {
@@ -65,6 +65,9 @@ public:
         });
         connect(events, &CPageEvents::linkRequested, this, [this](std::int32_t id) {
             add({"linkRequested", nullptr, nullptr, id});
+        });
+        connect(events, &CPageEvents::storedMediaChanged, this, [this](std::int32_t id) {
+            add({"storedMediaChanged", nullptr, nullptr, id});
         });
     }
 
