@@ -5,6 +5,7 @@
 #include "core/Clip.h"
 #include "core/ColorPalette.h"
 #include "core/Lookups.h"
+#include "platform/files/FileSystem.h"
 #include "shell/ColorCombo.h"
 #include "store/ResourceManager.h"
 #include "system/LanguageRecords.h"
@@ -85,6 +86,8 @@ int placeClip(CQuibAvi& clip, const ClipImportChoice& choice, std::int32_t wordI
 
 int storeClip(CQuibAvi& clip, const ClipImportChoice& choice, std::int32_t wordId, const QString& path)
 {
+    if (lumivo::files::fileSystem().info(path).size > lumivo::files::kMaxMediaFileBytes)
+        return kImportFileTooLarge;
     if (std::int64_t(clip.ImportFile(path)) <= 0)
         return kImportUnreadableFile;
     const int kind = choice.aviType & 0xFF;

@@ -1,9 +1,11 @@
 #include "authoring/WordMediaPage.h"
 
+#include "authoring/AuthoringStrings.h"
 #include "authoring/WordEditorFrame.h"
 #include "authoring/WordSheetView.h"
 #include "core/ColorPalette.h"
 #include "core/Word.h"
+#include "platform/files/FileSystem.h"
 #include "shell/ColorCombo.h"
 #include "store/PictureFormat.h"
 #include "system/LanguageRecords.h"
@@ -23,6 +25,13 @@ constexpr int kDefaultText = 10001;
 constexpr int kNoColorNumber = 251;
 
 } // namespace
+
+void TellMediaFileTooLarge(const QString& path)
+{
+    const QString text = LoadSystemString(kStrMediaFileTooLarge).arg(lumivo::files::kMaxMediaFileBytes >> 20);
+    ShowMessage(QString(text).replace(QLatin1String("[#1]"), path),
+                lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION);
+}
 
 std::vector<int> MediaLanguagesOf(int wordLanguage, bool translating)
 {
