@@ -2,7 +2,8 @@
 // JPEG and as PNG, decoded by the picture layer and, as the peer, by Qt's own readers. Also how long a
 // second of recorded sound takes to become MP3 and back, since the word editor waits for it, and how
 // long and how much memory a 48-megapixel phone photo takes to import at icon size, and a sound or clip
-// file far larger than a record may be (a sparse 1.5 GB WAVE, a sparse 3 GB clip) through the imports.
+// file far larger than a record may be (a sparse 1.5 GB WAVE, a sparse 3 GB clip) through the imports,
+// and the memory a WAVE file as large as a sound may be takes to read.
 
 #include "admin/ImportAviDlg.h"
 #include "admin/ImportSoundDlg.h"
@@ -138,6 +139,7 @@ struct PickedFiles {
     int outputFile = 0;
     QString wave;
     QString clip;
+    QString largestWave; // as large as a sound file may be
 };
 
 // The sparse files take no disk: only their heads are written.
@@ -149,7 +151,9 @@ PickedFiles& pickedFiles()
     FindOrAddResFile(&files.outputFile, files.folder.filePath(QStringLiteral("output.tvf")));
     files.wave = files.folder.filePath(QStringLiteral("huge.wav"));
     files.clip = files.folder.filePath(QStringLiteral("huge.avi"));
+    files.largestWave = files.folder.filePath(QStringLiteral("largest.wav"));
     if (!lumivo::test::makeSparseWave(files.wave, std::uint64_t(1536) << 20) ||
+        !lumivo::test::makeSparseWave(files.largestWave, std::uint64_t(64) << 20) ||
         !lumivo::test::makeSparseFile(files.clip, "RIFF....AVI LIST", std::uint64_t(3) << 30))
         files.outputFile = 0;
     return files;
@@ -195,6 +199,23 @@ void importHugeClip(benchmark::State& state)
     });
 }
 
+// The word editor's sound page reads the file the person picked: a file as large as a sound may be is
+// held once, its samples in the file's own bytes, so memory grows by about its size and no more.
+void readLargestWave(benchmark::State& state)
+{
+    if (pickedFiles().outputFile == 0) {
+        state.SkipWithError("the sparse files could not be made");
+        return;
+    }
+    resetPeakResident();
+    const double before = statusMB("VmRSS:");
+    for (auto _ : state) {
+        WaveBlock block;
+        benchmark::DoNotOptimize(ReadWaveFile(pickedFiles().largestWave, block));
+    }
+    state.counters["peak_added_MB"] = statusMB("VmHWM:") - before;
+}
+
 } // namespace
 
 BENCHMARK_CAPTURE(decodeOurs, jpeg, int(pictJpeg85))->Unit(benchmark::kMicrosecond);
@@ -205,5 +226,6 @@ BENCHMARK(mp3RoundTrip)->Unit(benchmark::kMillisecond);
 BENCHMARK(importPhotoToIcon)->Unit(benchmark::kMillisecond);
 BENCHMARK(importHugeWave)->Unit(benchmark::kMicrosecond);
 BENCHMARK(importHugeClip)->Unit(benchmark::kMicrosecond);
+BENCHMARK(readLargestWave)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
