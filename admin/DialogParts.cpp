@@ -8,6 +8,9 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace lumivo::admin
 {
@@ -30,6 +33,16 @@ QDialogButtonBox* buttonRow(QDialog& dialog, QDialogButtonBox::StandardButtons b
 }
 
 } // namespace
+
+void showPathWrapped(QLabel& label, const QString& path)
+{
+    constexpr int kNoScreenRoom = 400;
+    label.setWordWrap(true);
+    label.setText(path);
+    const QScreen* screen = label.screen();
+    const int room = screen ? screen->availableGeometry().width() / 2 : kNoScreenRoom;
+    label.setMinimumWidth(std::min(label.fontMetrics().horizontalAdvance(path) + 1, room));
+}
 
 QWidget* dialogOwner()
 {

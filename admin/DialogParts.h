@@ -23,6 +23,10 @@ QLabel* labelOf(int id, QWidget* buddy = nullptr, int flags = 0);
 // A push button with system string `id` and an object name for tests.
 QPushButton* buttonOf(int id, const char* objectName, QWidget* parent);
 
+// Shows a file's path in `label` whole: on one line when it fits in half the screen's width, else
+// broken after its slashes within that width, so that the window never grows past the screen.
+void showPathWrapped(QLabel& label, const QString& path);
+
 // OK and Cancel (Qt's own texts in the program's language): OK is the default button and accepts,
 // Cancel and Escape reject.
 QDialogButtonBox* okCancelButtons(QDialog& dialog);

@@ -132,6 +132,9 @@ CImportAviDlg::CImportAviDlg(QWidget* parent)
         FillAviTypeList(1);
     for (CColorCombo* list : {m_chromaKeyList, m_backgroundList})
         FillColorCombo(list->FillTarget(), kClipDefaultColor, true, true, {251, 253, 254, 255});
+    // The type shown is the type used: "None" carries its language, so the dialog opens ready to
+    // import.
+    m_aviType = SelectedData(*m_typeList);
     finishInit();
     m_typeList->setFocus();
 }

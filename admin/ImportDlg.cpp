@@ -183,6 +183,8 @@ QComboBox* CImportDlg::addListRow(int labelId, const char* objectName)
     list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_ownRows->addRow(lumivo::admin::labelOf(labelId, list), list);
     connect(list, &QComboBox::currentIndexChanged, this, [this] { readControls(); });
+    // Picking the entry already shown reads it back too: what the list shows is what is used.
+    connect(list, &QComboBox::activated, this, [this] { readControls(); });
     return list;
 }
 
@@ -359,7 +361,7 @@ void CImportMediaDlg::importOne(int counter, const QString& path)
     const QString title = ImportTitleOf(path);
     step();
     if (!title.isEmpty()) {
-        setStatus(QStringLiteral("%1 : Importing \"%2\"").arg(counter).arg(title));
+        setStatus(QStringLiteral("%1 : Importing \"%2\"").arg(counter).arg(ImportLogText(title)));
         showProgress();
         std::int32_t wordId = 0;
         const int matches = FindWordByTitle(title, wordId);

@@ -24,6 +24,50 @@ bool isKeyForm(std::int16_t form)
     return ((std::uint16_t(form) >> 8) & 0xF) == 1;
 }
 
+// Characters that would break a log line or its columns: the control characters and the line and
+// paragraph separators.
+bool breaksLogLine(QChar c)
+{
+    const QChar::Category category = c.category();
+    return category == QChar::Other_Control || category == QChar::Separator_Line ||
+           category == QChar::Separator_Paragraph;
+}
+
+bool hasLineBreakers(const QString& text)
+{
+    return std::any_of(text.begin(), text.end(), breaksLogLine);
+}
+
+QString escaped(QChar c)
+{
+    switch (c.unicode()) {
+    case u'\t':
+        return QStringLiteral("\\t");
+    case u'\n':
+        return QStringLiteral("\\n");
+    case u'\r':
+        return QStringLiteral("\\r");
+    default:
+        break;
+    }
+    const bool oneByte = c.unicode() <= 0xFF;
+    const QString hex = QString::number(c.unicode(), 16).toUpper().rightJustified(oneByte ? 2 : 4, u'0');
+    return (oneByte ? QStringLiteral("\\x") : QStringLiteral("\\u")) + hex;
+}
+
+// The text without the spaces around it; control characters stay, unlike QString::trimmed.
+QString withoutOuterSpaces(const QString& text)
+{
+    const auto isOuterSpace = [](QChar c) { return c.isSpace() && !breaksLogLine(c); };
+    qsizetype first = 0;
+    qsizetype end = text.size();
+    while (first < end && isOuterSpace(text[first]))
+        ++first;
+    while (end > first && isOuterSpace(text[end - 1]))
+        --end;
+    return text.mid(first, end - first);
+}
+
 std::vector<std::int32_t> distinctIdsNamed(const QString& title)
 {
     std::vector<std::int32_t> ids;
@@ -107,7 +151,7 @@ QString resultText(ImportItem item, const QString& title, std::int32_t wordId, i
 
 QString ImportTitleOf(const QString& path)
 {
-    QString title = GetFileBaseName(path).trimmed();
+    QString title = withoutOuterSpaces(GetFileBaseName(path));
     title.replace(QStringLiteral("%MBF"), kSmallOSlash);
     title.replace(QStringLiteral("%MAF"), kCapitalOSlash);
     title.replace(QStringLiteral("%U00F8"), kSmallOSlash);
@@ -117,7 +161,8 @@ QString ImportTitleOf(const QString& path)
 
 int FindWordByTitle(const QString& title, std::int32_t& wordId)
 {
-    const std::vector<std::int32_t> ids = distinctIdsNamed(title);
+    const std::vector<std::int32_t> ids =
+        hasLineBreakers(title) ? std::vector<std::int32_t>{} : distinctIdsNamed(title);
     if (ids.size() == 1)
         wordId = ids.front();
     else if (ids.empty())
@@ -125,6 +170,17 @@ int FindWordByTitle(const QString& title, std::int32_t& wordId)
     else
         wordId = onlyKeyForm(ids);
     return int(ids.size());
+}
+
+QString ImportLogText(const QString& text)
+{
+    if (!hasLineBreakers(text))
+        return text;
+    QString shown;
+    shown.reserve(text.size() + 8);
+    for (QChar c : text)
+        shown += breaksLogLine(c) ? escaped(c) : QString(c);
+    return shown;
 }
 
 CaseSensitiveWordNames::CaseSensitiveWordNames() : m_wasCaseSensitive(theWordIndex.Names().IsCaseSensitive())
@@ -139,8 +195,9 @@ CaseSensitiveWordNames::~CaseSensitiveWordNames()
     theWordIndex.Names().Sort();
 }
 
-QString ImportLogLine(ImportItem item, const QString& title, int matches, std::int32_t wordId, int result)
+QString ImportLogLine(ImportItem item, const QString& fileTitle, int matches, std::int32_t wordId, int result)
 {
+    const QString title = ImportLogText(fileTitle);
     const QString end = QStringLiteral("\r\n");
     if (wordId == 0 && matches == 0)
         return title + QStringLiteral("\tError\tWord not found.") + end;

@@ -28,13 +28,20 @@ struct MediaImportChoice {
     bool skipWhenElsewhere = false; // refuse an item found in any active file
 };
 
-// The trimmed file name without its extension, with the escapes of the Danish letters ("%MBF" and
-// "%U00F8" for ø, "%MAF" and "%U00D8" for Ø) replaced.
+// The file name without its extension and the spaces around it, with the escapes of the Danish
+// letters ("%MBF" and "%U00F8" for ø, "%MAF" and "%U00D8" for Ø) replaced. Control characters (a tab,
+// a line feed) are kept, so that the title shows them and matches no word.
 QString ImportTitleOf(const QString& path);
 
 // The number of distinct loaded words named exactly `title` (case counts); `wordId` gets the word to
-// use: the only one, or of several the only key form; 0 for none.
+// use: the only one, or of several the only key form; 0 for none. A title holding a control character
+// matches no word.
 int FindWordByTitle(const QString& title, std::int32_t& wordId);
+
+// A title, name or path as an import log and its status line show it: each control character written
+// as \t, \n, \r or \xHH, and a line or paragraph separator as \uHHHH, so that one file stays one log
+// line whose tabs part its columns.
+QString ImportLogText(const QString& text);
 
 // Switches the word index's name list to case-sensitive order for its lifetime, and puts the setting
 // it found back however the scope is left.

@@ -3,6 +3,7 @@
 #include "admin/DialogParts.h"
 #include "admin/FileRoles.h"
 #include "core/WordEditorHooks.h"
+#include "platform/ui/TreeItem.h"
 #include "platform/ui/Ui.h"
 #include "shell/Reload.h"
 #include "store/ResourceManager.h"
@@ -13,7 +14,6 @@
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -69,8 +69,7 @@ CInputFilesDlg::CInputFilesDlg(QWidget* parent) : QDialog(parent)
     m_list->setHeaderLabels({LoadSystemString(kFileNameColumn), LoadSystemString(kVersionColumn),
                              LoadSystemString(kRemarksColumn)});
     m_list->setMinimumWidth(kListWidth);
-    m_list->header()->resizeSection(0, kListWidth / 2);
-    m_list->header()->resizeSection(1, kListWidth / 6);
+    lumivo::ui::FitColumnsToContents(*m_list);
     m_add = lumivo::admin::buttonOf(kAddFile, "addFileButton", this);
     m_remove = lumivo::admin::buttonOf(kRemoveFile, "removeFileButton", this);
     m_remove->setEnabled(false);

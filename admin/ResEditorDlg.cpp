@@ -1,10 +1,12 @@
 #include "admin/ResEditorDlg.h"
 
 #include "admin/AdminStrings.h"
+#include "admin/DialogParts.h"
 #include "admin/FileRoles.h"
 #include "admin/ResFileInfoDlg.h"
 #include "admin/ResourceTree.h"
 #include "admin/ResourceTypeText.h"
+#include "platform/ui/TreeItem.h"
 #include "platform/ui/Ui.h"
 #include "shell/MainFrame.h"
 #include "shell/Menus.h"
@@ -111,12 +113,14 @@ int addTestResource(int file)
     return result;
 }
 
-// The first comma-separated field of the id text; nothing when it is no number other than 0.
-std::optional<std::int32_t> idFromText(const QString& text)
+// The first comma-separated field of the id text; nothing when it is no number, or when it is 0 and
+// the record is stored under another id. The record's own id is always accepted, so a record stored
+// under 0 (by another program or a damaged file) can still be shown, renamed and left.
+std::optional<std::int32_t> idFromText(const QString& text, std::int32_t ownId)
 {
     bool isNumber = false;
     const int id = GetToken(text, 1, QLatin1Char(',')).trimmed().toInt(&isNumber);
-    if (!isNumber || id == 0)
+    if (!isNumber || (id == 0 && ownId != 0))
         return std::nullopt;
     return id;
 }
@@ -162,6 +166,7 @@ void CResEditorDlg::buildControls()
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName(QStringLiteral("resourceTree"));
     m_tree->setHeaderHidden(true);
+    lumivo::ui::FitColumnsToContents(*m_tree);
     m_tree->setMinimumSize(240, 320);
     row->addWidget(m_tree, 1);
 
@@ -380,7 +385,7 @@ bool CResEditorDlg::SaveCurrentResource()
 {
     if (!m_current)
         return true;
-    const std::optional<std::int32_t> id = idFromText(m_idEdit->text());
+    const std::optional<std::int32_t> id = idFromText(m_idEdit->text(), m_current->GetId());
     if (!id) {
         MessageBoxById(kResEditorBadIdText, lumivo::ui::MB_OK | lumivo::ui::MB_ICONWARNING);
         return false;
@@ -473,7 +478,8 @@ void CResEditorDlg::onTypeEdited()
 
 void CResEditorDlg::showPath()
 {
-    m_pathText->setText(m_file ? GetResFilePath(m_file) : LoadSystemString(kResEditorNoFileText));
+    lumivo::admin::showPathWrapped(*m_pathText,
+                                   m_file ? GetResFilePath(m_file) : LoadSystemString(kResEditorNoFileText));
 }
 
 void CResEditorDlg::tell(ResEditorError error, const QString& path) const

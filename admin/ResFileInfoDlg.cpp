@@ -1,6 +1,7 @@
 #include "admin/ResFileInfoDlg.h"
 
 #include "admin/AdminStrings.h"
+#include "admin/DialogParts.h"
 #include "platform/ui/Ui.h"
 #include "store/ResourceManager.h"
 #include "system/SystemStrings.h"
@@ -36,7 +37,9 @@ CResFileInfoDlg::CResFileInfoDlg(int file, QWidget* parent) : QDialog(parent)
 
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    form->addRow(LoadSystemString(kResFileInfoFileLabel), valueLabel(this, "infoFile", GetResFilePath(file)));
+    QLabel* path = valueLabel(this, "infoFile", {});
+    lumivo::admin::showPathWrapped(*path, GetResFilePath(file));
+    form->addRow(LoadSystemString(kResFileInfoFileLabel), path);
     form->addRow(LoadSystemString(kResFileInfoSizeLabel),
                  valueLabel(this, "infoSize", SizeText(std::max<std::int64_t>(0, GetResFileLength(file)))));
     form->addRow(LoadSystemString(kResFileInfoCountLabel),

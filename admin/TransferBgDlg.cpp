@@ -8,6 +8,7 @@
 #include "core/Picture.h"
 #include "core/Word.h"
 #include "platform/files/FileSystem.h"
+#include "platform/ui/TreeItem.h"
 #include "platform/ui/Ui.h"
 #include "store/ResourceManager.h"
 #include "system/LanguageRecords.h"
@@ -16,7 +17,6 @@
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -86,9 +86,7 @@ CTransferBgDlg::CTransferBgDlg(CQuibBg& page, QWidget* parent) : QDialog(parent)
                              LoadSystemString(kIdColumn), LoadSystemString(kLanguageColumn),
                              LoadSystemString(kFileColumn)});
     m_list->setMinimumWidth(kListWidth);
-    for (int column = 1; column < 4; ++column)
-        m_list->header()->resizeSection(column, kListWidth / 6);
-    m_list->header()->resizeSection(0, kListWidth / 3);
+    lumivo::ui::FitColumnsToContents(*m_list);
     m_transfer = lumivo::admin::buttonOf(kTransferAll, "transferAllButton", this);
     // Without an output file there is nowhere to copy to.
     m_transfer->setEnabled(theOutputFile > 0);

@@ -1,5 +1,6 @@
 #include "admin/TranslatedNamesImport.h"
 
+#include "admin/ImportFramework.h"
 #include "admin/TranslationText.h"
 #include "core/Lookups.h"
 #include "core/Page.h"
@@ -43,35 +44,35 @@ constexpr ItemKind kPages{"background", pageType};
 QString notFoundLine(const ItemKind& kind, const QString& name, std::int64_t id)
 {
     return QStringLiteral("%1\tError\tCould't find %2 with id \"%3\"\r\n")
-        .arg(name, QLatin1String(kind.noun))
+        .arg(ImportLogText(name), QLatin1String(kind.noun))
         .arg(id);
 }
 
 QString existsLine(const ItemKind& kind, const QString& name, std::int64_t id)
 {
     return QStringLiteral("%1\tError\t%2 with id \"%3\" already exists in the output file\r\n")
-        .arg(name, QLatin1String(kind.noun))
+        .arg(ImportLogText(name), QLatin1String(kind.noun))
         .arg(id);
 }
 
 QString storeFailedLine(const ItemKind& kind, const QString& name, std::int64_t id, int code)
 {
     return QStringLiteral("%1\tError\tCould't store %2 with id \"%3\" (error %4)\r\n")
-        .arg(name, QLatin1String(kind.noun))
+        .arg(ImportLogText(name), QLatin1String(kind.noun))
         .arg(id)
         .arg(code);
 }
 
 QString noTabLine(const QString& line)
 {
-    return QStringLiteral("%1\tError\tNo TAB between id and name\r\n").arg(line);
+    return QStringLiteral("%1\tError\tNo TAB between id and name\r\n").arg(ImportLogText(line));
 }
 
 // A file beyond the size a names file can have is not read; the log says so, as a person chose it.
 QString tooLargeLine(const QString& path)
 {
     return QStringLiteral("%1\tError\tThe file is larger than %2 MB and was not read\r\n")
-        .arg(path)
+        .arg(ImportLogText(path))
         .arg(kMaxTextFileBytes / (1024 * 1024));
 }
 
@@ -215,7 +216,8 @@ void ImportTextFiles(const QStringList& paths, TranslatedItems items, ImportText
             if (!log.isEmpty())
                 sink.AppendLog(log);
             sink.SetProgress(ImportProgressPosition(read + line.end, total));
-            sink.SetStatus(QStringLiteral("%1 : Importing \"%2\"").arg(run.imported).arg(run.lastName));
+            sink.SetStatus(
+                QStringLiteral("%1 : Importing \"%2\"").arg(run.imported).arg(ImportLogText(run.lastName)));
         });
         read += file.size();
         sink.SetProgress(ImportProgressPosition(read, total));

@@ -95,7 +95,7 @@ bool moveFile(const QString& from, const QString& to)
     return false;
 }
 
-// The user that the file still holds, made current again after its file could not be moved.
+// The user that the file still holds, made current again after the reset could not take its place.
 void keepUser(const QString& path, std::int32_t id)
 {
     int file = 0;
@@ -107,6 +107,32 @@ void keepUser(const QString& path, std::int32_t id)
         return;
     }
     UseDefaultUser();
+}
+
+// The reset stopped with the user's file where it was: the person is told and the user stays.
+void keepUserAfterFailedReset(int messageId, const QString& path, std::int32_t id)
+{
+    MessageBoxById(messageId, lumivo::ui::MB_ICONEXCLAMATION, path);
+    keepUser(path, id);
+}
+
+// Moves the user's file to its dated backup and lets start-up choose its user again, which is made
+// current only once it is stored on the disk. When no user could be stored (a full disk), the file is
+// moved back and its user kept. A kill at any moment leaves the next start a user: the file, or the
+// backup and a fresh start-up user, or the backup and no file, from which start-up makes one anew.
+void replaceUserFile(const QString& path, std::int32_t id)
+{
+    WriteDebugLog(QStringLiteral("EUS 58"));
+    const QString backup = backupNameFor(path);
+    if (!moveFile(path, backup)) {
+        keepUserAfterFailedReset(kMsgUserFileNotMoved, path, id);
+        return;
+    }
+    WriteDebugLog(QStringLiteral("EUS 59"));
+    if (UseStoredDefaultUser())
+        return;
+    WriteDebugLog(QStringLiteral("EUS: no user could be stored, the user file is moved back"));
+    keepUserAfterFailedReset(kMsgUserNotReset, moveFile(backup, path) ? path : backup, id);
 }
 
 // "Back to factory settings" confirmed: the user's file goes to the Temp folder and start-up chooses
@@ -121,19 +147,15 @@ void resetUserFile(CQuibUS_PropSheet& sheet)
     sheet.ForgetUser();
     SetCurrentUser(nullptr);
     WriteDebugLog(QStringLiteral("EUS 57"));
-    auto& files = lumivo::files::fileSystem();
-    if (!path.isEmpty() && files.exists(path)) {
-        WriteDebugLog(QStringLiteral("EUS 58"));
-        const QString backup = backupNameFor(path);
-        if (!moveFile(path, backup)) {
-            MessageBoxById(kMsgUserFileNotMoved, lumivo::ui::MB_ICONEXCLAMATION, path);
-            keepUser(path, id);
-            InitializeSystem(sheet.GetChangeMask());
-            return;
-        }
+    if (!path.isEmpty() && FindResFileByPath(path) > 0) {
+        // Its changes could not be saved (the person was told): a backup would lack them.
+        keepUserAfterFailedReset(kMsgUserNotReset, path, id);
+    } else if (!path.isEmpty() && lumivo::files::fileSystem().exists(path)) {
+        replaceUserFile(path, id);
+    } else {
+        WriteDebugLog(QStringLiteral("EUS 59"));
+        UseDefaultUser();
     }
-    WriteDebugLog(QStringLiteral("EUS 59"));
-    UseDefaultUser();
     WriteDebugLog(QStringLiteral("EUS 60"));
     InitializeSystem(sheet.GetChangeMask());
 }

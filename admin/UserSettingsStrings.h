@@ -8,3 +8,4 @@ constexpr int kTextEngineDefaultVoice = 9552; // the speech engine's default voi
 constexpr int kTextVoiceNotInstalled = 9553;  // a stored voice that is not installed
 constexpr int kTextChooseFolder = 9554;       // what the folder buttons of the main pane page do
 constexpr int kMsgUserFileNotMoved = 9555;    // the reset could not move the user file ([#1] the file)
+constexpr int kMsgUserNotReset = 9556;        // the reset could not replace the user file ([#1] the file)

@@ -19,6 +19,7 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <functional>
 
 std::uint16_t ReadEditorParams(std::uint16_t missing)
 {
@@ -36,6 +37,26 @@ void WriteEditorParams(std::uint16_t params)
 
 namespace
 {
+
+// A splitter that has the tree fitted each time its own size changed and its panes were resized.
+class FittingSplitter : public QSplitter
+{
+public:
+    FittingSplitter(std::function<void()> fit, QWidget* parent)
+        : QSplitter(Qt::Horizontal, parent), m_fit(std::move(fit))
+    {
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QSplitter::resizeEvent(event);
+        m_fit();
+    }
+
+private:
+    std::function<void()> m_fit;
+};
 
 constexpr int kTranslateText = 1007;
 constexpr int kNoLanguageText = 1004;
@@ -76,7 +97,7 @@ CEditorFrame::CEditorFrame(QWidget* owner) : QMainWindow(owner, Qt::Window)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     m_route.setTarget(lumivo::ui::CommandRoute::Frame, this);
-    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter = new FittingSplitter([this] { fitTreeWidth(); }, this);
     m_splitter->setChildrenCollapsible(false);
     setCentralWidget(m_splitter);
     statusBar()->setSizeGripEnabled(true);
@@ -127,16 +148,27 @@ void CEditorFrame::fitTreeWidth()
 {
     if (!m_tree || m_splitter->count() < 2)
         return;
-    const int width = std::clamp(m_tree->NamesWidth(), m_treeWidth, 2 * m_treeWidth);
-    m_splitter->setSizes({width, m_splitter->widget(1)->sizeHint().width()});
+    const QList<int> sizes = m_splitter->sizes();
+    const int total = sizes[0] + sizes[1];
+    const int room = total - m_splitter->widget(1)->sizeHint().width();
+    // Only ever wider: a tree the person made wider by the splitter stays so.
+    const int wanted = std::min(m_tree->NamesWidth(), room);
+    if (wanted > sizes[0])
+        m_splitter->setSizes({wanted, total - wanted});
 }
 
 void CEditorFrame::ShowCentred()
 {
     if (!isVisible()) {
-        fitTreeWidth();
         QSize size = sizeHint();
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
+        // The preferred width counts the tree at its own preferred width; asked for the width its names
+        // need, as far as half the screen.
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (m_tree && screen) {
+            const int treeWidth = std::min(m_tree->NamesWidth(), screen->availableGeometry().width() / 2);
+            size.rwidth() += std::max(0, treeWidth - m_tree->sizeHint().width());
+        }
+        if (screen)
             size = size.boundedTo(screen->availableGeometry().size());
         resize(size);
     }

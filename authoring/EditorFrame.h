@@ -59,8 +59,9 @@ public:
     void ShowCentred();
 
 protected:
-    // Puts the tree on the left (ideal width `treeWidth`, at least `minimumTreeWidth`; wider, up to
-    // twice the ideal, when its names need it) and the sheet on the right of the splitter.
+    // Puts the tree on the left (ideal width `treeWidth`, at least `minimumTreeWidth`) and the sheet on
+    // the right of the splitter. Whenever the window is shown or resized, the tree grows as far as its
+    // names need and the room beside the sheet's preferred width allows; longer names scroll sideways.
     void SetPanes(CEditorTree* tree, QWidget* sheet, int treeWidth, int minimumTreeWidth);
     // A popup of the menu bar titled by system string `textId`.
     QMenu* AddPopup(int textId);
@@ -114,6 +115,7 @@ protected:
     }
 
 private:
+    // Widens the tree towards the width its names need, taking only what the sheet can spare.
     void fitTreeWidth();
 
     lumivo::ui::CommandRoute m_route;

@@ -1,8 +1,9 @@
 #include "authoring/EditorTree.h"
 
+#include "platform/ui/TreeItem.h"
+
 #include <QCollator>
 #include <QFontMetrics>
-#include <QHeaderView>
 #include <QStyle>
 
 #include <QLocale>
@@ -68,15 +69,18 @@ CEditorTree::CEditorTree(QWidget* parent) : QTreeWidget(parent)
 {
     setHeaderHidden(true);
     setColumnCount(1);
-    // Names are shown whole: the column is as wide as the longest, and the tree scrolls sideways.
-    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    header()->setStretchLastSection(false);
+    lumivo::ui::FitColumnsToContents(*this);
     setRootIsDecorated(true);
     setUniformRowHeights(true);
     setSortingEnabled(false);
     m_boldFont = font();
     m_boldFont.setBold(true);
     connect(this, &QTreeWidget::currentItemChanged, this, &CEditorTree::onCurrentItemChanged);
+    const auto forgetNamesWidth = [this] { m_namesWidth = -1; };
+    connect(model(), &QAbstractItemModel::rowsInserted, this, forgetNamesWidth);
+    connect(model(), &QAbstractItemModel::rowsRemoved, this, forgetNamesWidth);
+    connect(model(), &QAbstractItemModel::modelReset, this, forgetNamesWidth);
+    connect(model(), &QAbstractItemModel::dataChanged, this, forgetNamesWidth);
 }
 
 QTreeWidgetItem* CEditorTree::letterItem(const QString& letter)
@@ -158,6 +162,8 @@ void* CEditorTree::objectOf(const QTreeWidgetItem* item)
 
 int CEditorTree::NamesWidth() const
 {
+    if (m_namesWidth >= 0)
+        return m_namesWidth;
     const QFontMetrics bold(m_boldFont);
     int widest = 0;
     for (int letter = 0; letter < topLevelItemCount(); ++letter) {
@@ -165,7 +171,9 @@ int CEditorTree::NamesWidth() const
         for (int child = 0; child < root->childCount(); ++child)
             widest = std::max(widest, bold.horizontalAdvance(root->child(child)->text(0)));
     }
-    return widest + 3 * indentation() + 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    m_namesWidth =
+        widest + 3 * indentation() + 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    return m_namesWidth;
 }
 
 QTreeWidgetItem* CEditorTree::findItemOf(const void* object) const

@@ -63,6 +63,7 @@ public:
     // The object of an item; null for a letter item or none.
     static void* objectOf(const QTreeWidgetItem* item);
     // The width the tree needs to show every name whole, with its indentation, frame and scroll bar.
+    // Measured again only after the items changed.
     int NamesWidth() const;
     // Every object in the tree's order: letters in order, names in order under each.
     template <class Visit> void forEachObject(Visit visit) const
@@ -83,4 +84,5 @@ private:
     SelectionVeto m_veto;
     bool m_selecting = false; // the program is making the selection: nothing is asked
     QFont m_boldFont;
+    mutable int m_namesWidth = -1; // -1: to be measured
 };

@@ -1,17 +1,12 @@
 #include "authoring/ImageOperations.h"
 
-#include "platform/files/FileSystem.h"
-
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 namespace
 {
 
 constexpr int kPerMille = 1000;
-// Enough of a file's head for every signature the sniffer knows.
-constexpr std::size_t kSniffBytes = 64;
 
 int clampPerMille(int value)
 {
@@ -20,25 +15,24 @@ int clampPerMille(int value)
 
 } // namespace
 
+namespace
+{
+
+int pictureFileCode(lumivo::image::FileType type)
+{
+    return lumivo::image::isReadableType(type) ? static_cast<int>(type) : kNoPictureFile;
+}
+
+} // namespace
+
 int GuessPictureFileType(const std::uint8_t* data, std::size_t size)
 {
-    using lumivo::image::FileType;
-    const FileType type = lumivo::image::guessFileType(data, size);
-    if (!lumivo::image::isReadableType(type))
-        return kNoPictureFile;
-    return static_cast<int>(type);
+    return pictureFileCode(lumivo::image::guessFileType(data, size));
 }
 
 int GuessPictureFileType(const QString& path)
 {
-    auto file = lumivo::files::fileSystem().open(path, lumivo::files::OpenMode::Read);
-    if (!file)
-        return kNoPictureFile;
-    std::array<std::uint8_t, kSniffBytes> head{};
-    const std::int64_t count = file->read(head.data(), head.size());
-    if (count <= 0)
-        return kNoPictureFile;
-    return GuessPictureFileType(head.data(), std::size_t(count));
+    return pictureFileCode(lumivo::image::guessFileTypeOfFile(path));
 }
 
 bool IsWellFormed(const RgbImage& image)

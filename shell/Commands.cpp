@@ -229,7 +229,7 @@ const std::vector<CommandRow>& commandTable()
             {5027, [](UINT) { theEditPrintSettingsHook(); }, always},
             {5033, [](UINT) { theExportPagePackageHook(); }, always},
             {5034, [](UINT) { theImportPagePackageHook(); }, always},
-            {5035, [](UINT) { SaveCurrentUser(); }, always},
+            {5035, [](UINT) { SaveCurrentUserAndReport(); }, always},
             {5102,
              [](UINT) {
                  if (editMode())
@@ -257,7 +257,7 @@ const std::vector<CommandRow>& commandTable()
              [] { return EditPageAttributes(true, nullptr); }},
             // "Go to a named page" runs nothing; the page popup is built by the menu builder.
             {5131, [](UINT) {}, always},
-            {5158, [](UINT) { SaveCurrentUser(); }, always},
+            {5158, [](UINT) { SaveCurrentUserAndReport(); }, always},
             {5202, [](UINT) { ShowSplash(0, QString(), MainFrame()); }, always},
             {5203, [](UINT) { HtmlHelp(HH_DISPLAY_TOC); }, [] { return !theHelpFile.isEmpty(); }},
             {5204, [](UINT) { HtmlHelp(HH_DISPLAY_INDEX); }, [] { return !theHelpFile.isEmpty(); }},

@@ -267,11 +267,60 @@ bool moveAside(const QString& path)
     return true;
 }
 
-bool copyFileIfAbsent(const QString& from, const QString& to)
+// A new "Standard user" under `number` in the open `file`, written but not yet saved.
+std::unique_ptr<CQuibUser> writeStandardUser(int file, std::int32_t number)
 {
-    std::vector<std::uint8_t> bytes;
-    return !lumivo::files::fileSystem().exists(to) && lumivo::files::readWholeFile(from, bytes) &&
-           lumivo::files::writeFileAtomically(to, bytes.data(), bytes.size());
+    auto user = std::make_unique<CQuibUser>();
+    user->Create();
+    MoveResource(user.get(), number, CQuibUser::kType, file);
+    user->Name = QStringLiteral("Standard user");
+    user->SetName(user->Name);
+    followSystemLanguage(*user);
+    commitAndWrite(*user);
+    return user;
+}
+
+// Makes the template's user into user `number` of the open copy `file`, and saves the copy. A template
+// without its user still gives what else it holds; the user is then a new "Standard user".
+bool makeTemplateUser(int file, std::int32_t number)
+{
+    SetResFileKind(file, FILEKIND_USER);
+    CQuibUser user;
+    if (AttachResource(&user, CQuibUser::kTemplateUserId, CQuibUser::kType, file) != RES_OK) {
+        writeStandardUser(file, number);
+        return SaveResFile(file) == RES_OK;
+    }
+    WriteDebugLog(QStringLiteral("UDU: Load new user"));
+    user.Load();
+    const int moved = MoveResource(&user, number, CQuibUser::kType, file);
+    WriteDebugLog(QStringLiteral("UDU: Load new user / SetRes ErrorNo: %1").arg(moved));
+    followSystemLanguage(user);
+    return moved == RES_OK && commitAndWrite(user) == RES_OK && SaveResFile(file) == RES_OK;
+}
+
+// A copy of the template at `path` (which must not exist) holding user `number`. The copy is made and
+// changed at the path's scratch name and renamed to `path` only once complete: a kill part-way never
+// leaves a file at `path` without its user.
+bool copyTemplateFor(const QString& templatePath, const QString& path, std::int32_t number)
+{
+    auto& fs = lumivo::files::fileSystem();
+    const QString scratch = lumivo::files::atomicScratchPathFor(path);
+    if (fs.exists(path) || !lumivo::files::copyFile(templatePath, scratch)) {
+        fs.remove(scratch);
+        return false;
+    }
+    int file = 0;
+    bool made = OpenResFile(&file, scratch) == RES_OK;
+    if (made) {
+        made = makeTemplateUser(file, number);
+        CloseResFile(file);
+    }
+    if (made && fs.rename(scratch, path)) {
+        fs.flushDirectory(lumivo::files::folderOf(path));
+        return true;
+    }
+    fs.remove(scratch);
+    return false;
 }
 
 // The template's user, moved to `number` in a new file at `path`; the file is opened into `file`.
@@ -280,39 +329,23 @@ std::unique_ptr<CQuibUser> userFromTemplate(const QString& path, std::int32_t nu
     const QString templatePath = usersFolderFile(kTemplateUserFileName);
     if (templatePath.isEmpty() || !lumivo::files::fileSystem().exists(templatePath))
         return nullptr;
-    if (!copyFileIfAbsent(templatePath, path)) {
+    if (!copyTemplateFor(templatePath, path, number)) {
         WriteDebugLog(QStringLiteral("UDU: Failed to copy template file"));
         return nullptr;
     }
     if (OpenResFile(&file, path) != RES_OK)
         return nullptr;
-    SetResFileKind(file, FILEKIND_USER);
     auto user = std::make_unique<CQuibUser>();
-    std::unique_ptr<CQuibUser> result;
-    if (AttachResource(user.get(), CQuibUser::kTemplateUserId, CQuibUser::kType, file) == RES_OK) {
-        WriteDebugLog(QStringLiteral("UDU: Load new user"));
-        user->Load();
-        const int moved = MoveResource(user.get(), number, CQuibUser::kType, file);
-        WriteDebugLog(QStringLiteral("UDU: Load new user / SetRes ErrorNo: %1").arg(moved));
-        followSystemLanguage(*user);
-        commitAndWrite(*user);
-        result = std::move(user);
-    }
-    SaveResFile(file);
-    return result;
+    if (user->LoadFrom(number, file) == RES_OK)
+        return user;
+    return nullptr;
 }
 
 // A new "Standard user" under `number` in the open `file`, saved at once.
 std::unique_ptr<CQuibUser> newStandardUser(int file, std::int32_t number)
 {
     WriteDebugLog(QStringLiteral("UDU: No user file, no new user, Make temporary user"));
-    auto user = std::make_unique<CQuibUser>();
-    user->Create();
-    MoveResource(user.get(), number, CQuibUser::kType, file);
-    user->Name = QStringLiteral("Standard user");
-    user->SetName(user->Name);
-    followSystemLanguage(*user);
-    commitAndWrite(*user);
+    auto user = writeStandardUser(file, number);
     int err = RES_OK;
     SaveDataFile(file, false, true, &err);
     WriteDebugLog(QStringLiteral("UDU: Save standard user / SaveFile ErrorNo: %1").arg(err));
@@ -542,7 +575,28 @@ void ResetCurrentUser()
     theDataFilePackageExporterHook.reset();
 }
 
-void UseDefaultUser()
+namespace
+{
+
+// A compacting or first save in the users folder that was killed before its rename leaves the store's
+// scratch file there. The file it was written for kept its old content (or was never made), so the
+// scratch file holds nothing anyone needs; left, it would lie among the user files. Start-up removes
+// it unless the store holds it open; only a plain file of exactly that name goes.
+void removeStoreScratchFile()
+{
+    const QString standard = usersFolderFile(kStandardUserFileName);
+    if (standard.isEmpty())
+        return;
+    auto& fs = lumivo::files::fileSystem();
+    const QString scratch = ResScratchPathFor(standard);
+    const lumivo::files::FileInfo info = fs.info(scratch);
+    if (info.exists && !info.isDirectory && FindResFileByPath(scratch) <= 0 && fs.remove(scratch))
+        WriteDebugLog(QStringLiteral("UDU: Removed a scratch file left by an unfinished save: ") + scratch);
+}
+
+// Start-up's ways of getting a user from a file: the stored user when asked for, else the standard
+// user. Null when no file gave one.
+std::unique_ptr<CQuibUser> defaultUserFromFile()
 {
     QString path;
     int number = 0;
@@ -554,12 +608,41 @@ void UseDefaultUser()
     WriteDebugLog(QStringLiteral("UDU: LoadDefParam UserNo: %1").arg(number));
     WriteDebugLog(QStringLiteral("UDU: LoadDefParam LaunchUser: %1").arg(launch));
     WriteDebugLog(QStringLiteral("UseDefaultUser start"));
-
+    removeStoreScratchFile();
     std::unique_ptr<CQuibUser> user;
     if (launch != 0)
         user = loadStoredUser(path, number);
     if (!user)
         user = standardUser(path, number);
+    return user;
+}
+
+// Whether everything of the user is in its file on the disk: the file was written, and saved since.
+bool isStoredOnDisk(CQuibUser& user)
+{
+    const int file = user.GetFile();
+    if (file <= 0 || IsResFileOpen(file))
+        return false;
+    int err = RES_OK;
+    SaveDataFile(file, false, false, &err);
+    return err == RES_OK;
+}
+
+// Drops a user that was not made current, and lets go of its file unless another role keeps it open.
+void dropUnusedUser(std::unique_ptr<CQuibUser> user)
+{
+    const int file = user->GetFile();
+    const std::vector<int> keep = filesToKeep(nullptr);
+    user.reset();
+    if (file > 0 && !contains(keep, file))
+        CloseResFile(file);
+}
+
+} // namespace
+
+void UseDefaultUser()
+{
+    std::unique_ptr<CQuibUser> user = defaultUserFromFile();
     if (!user) {
         // Start-up never stops for want of a user: this one lives in memory and is lost at exit.
         WriteDebugLog(QStringLiteral("UDU: use temp user"));
@@ -568,6 +651,20 @@ void UseDefaultUser()
     }
     SetCurrentUser(std::move(user));
     WriteDebugLog(QStringLiteral("UseDefaultUser end"));
+}
+
+bool UseStoredDefaultUser()
+{
+    std::unique_ptr<CQuibUser> user = defaultUserFromFile();
+    if (!user || !isStoredOnDisk(*user)) {
+        if (user)
+            dropUnusedUser(std::move(user));
+        WriteDebugLog(QStringLiteral("UDU: No user could be stored in a file"));
+        return false;
+    }
+    SetCurrentUser(std::move(user));
+    WriteDebugLog(QStringLiteral("UseDefaultUser end"));
+    return true;
 }
 
 void SetCurrentUser(std::unique_ptr<CQuibUser> user)
@@ -583,16 +680,22 @@ void ReapplyCurrentUser()
         switchTo(theCurrentUser);
 }
 
-void SaveCurrentUser()
+int SaveCurrentUser()
 {
     if (!theCurrentUser)
-        return;
+        return RES_OK;
     writeUserIfChanged(*theCurrentUser);
     const int file = theCurrentUser->GetFile();
-    if (file > 0 && IsResFileDirty(file)) {
-        int err = RES_OK;
+    int err = RES_OK;
+    if (file > 0 && IsResFileDirty(file))
         SaveDataFile(file, false, false, &err);
-    }
+    return err;
+}
+
+void SaveCurrentUserAndReport()
+{
+    if (const int err = SaveCurrentUser(); err != RES_OK)
+        reportUnsavedUserFile(theCurrentUser->GetFile(), err);
 }
 
 void SaveUserAs()

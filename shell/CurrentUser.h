@@ -31,6 +31,10 @@ constexpr std::int32_t kFirstStandardUserNumber = 32767;
 // Makes a user current at start-up: the stored user when asked for, else the standard user (found,
 // taken from the template, or made), else a user held in memory only. Afterwards a user is current.
 void UseDefaultUser();
+// The same, but only a user that is stored in its file on the disk is made current. False, with no user
+// made current and no file of the attempt left open, when none could be had (a full disk): the caller
+// keeps what it had.
+bool UseStoredDefaultUser();
 
 // Saves the current user and its file and lets go of the files no longer needed, then makes `user`
 // current (none for null) and loads its profile. The old user is deleted when the user-file code owns
@@ -39,8 +43,11 @@ void SetCurrentUser(std::unique_ptr<CQuibUser> user);
 // The same for the user that is current already: saved, kept as the same object and applied again.
 void ReapplyCurrentUser();
 
-// Writes the current user when it changed and saves its file when it is dirty.
-void SaveCurrentUser();
+// Writes the current user when it changed and saves its file when it is dirty. Gives the store's error
+// (RES_OK when there was nothing to save); a file that could not be saved stays dirty for the next try.
+int SaveCurrentUser();
+// The save command: SaveCurrentUser, telling the person, with the file's name, when it failed.
+void SaveCurrentUserAndReport();
 
 // "New user": a new user in a user file chosen or named in a dialog, made current once its properties
 // are accepted.

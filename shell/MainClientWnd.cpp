@@ -572,6 +572,10 @@ void CMainClientWnd::saveUserFileWhenDue(std::uint32_t now)
 {
     if (!theCurrentUser || theAutoFileSave == 0 || now - theMouseState.move.tick <= kAutoSaveRestMs)
         return;
+    // A failed save (a full disk) leaves the file's time of last save as it was: without this wait it
+    // would be tried again on every tick.
+    if (m_failedSaveTick && now - *m_failedSaveTick <= std::uint64_t{theAutoFileSave} * 1000)
+        return;
     const int file = theCurrentUser->GetFile();
     if (file <= 0 || !(IsResFileDirty(file) || theCurrentUser->IsChanged()))
         return;
@@ -581,7 +585,14 @@ void CMainClientWnd::saveUserFileWhenDue(std::uint32_t now)
         return;
     const int cursor = SetAppCursor(CURSOR_BUSY_1);
     SetStatusText(LoadSystemString(kSavingUserFileText));
-    SaveCurrentUser();
+    const int err = SaveCurrentUser();
+    m_failedSaveTick.reset();
+    if (err != RES_OK) {
+        m_failedSaveTick = now;
+        WriteDebugLog(QStringLiteral("User file not saved (error %1); tried again in %2 s")
+                          .arg(err)
+                          .arg(theAutoFileSave));
+    }
     restoreCursor(cursor);
 }
 

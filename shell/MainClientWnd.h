@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 
 class QScrollBar;
 
@@ -82,4 +83,6 @@ private:
     bool m_painting = false;
     bool m_waitCursorShown = false;
     int m_cursorBeforeWait = 0;
+    // The tick of an automatic save that failed: the next try waits a whole interval after it.
+    std::optional<std::uint32_t> m_failedSaveTick;
 };

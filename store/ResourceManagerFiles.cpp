@@ -744,6 +744,17 @@ int firstSave(CResFileEntry* entry)
     return reopened ? RES_OK : RES_ERR_OPEN_FAILED;
 }
 
+// A record whose write failed has its new bytes in memory only: it and its file stay changed, so that
+// the next save writes them (or says that it cannot) instead of finding nothing to do.
+int keepUnwritten(CResFileEntry* entry, CResEntry* record, int written)
+{
+    if (written != RES_OK) {
+        record->m_flags |= RESFLAG_CHANGED;
+        entry->m_dirty = true;
+    }
+    return written;
+}
+
 } // namespace
 
 int SaveResFile(int number, const QString& newPath, bool compact)
@@ -786,6 +797,8 @@ int SaveResFile(int number, const QString& newPath, bool compact)
         entry->m_unsaved = false;
         for (CResEntry* record : current)
             record->m_flags &= ~RESFLAG_CHANGED;
+    } else if (!changed.empty()) {
+        entry->m_dirty = true; // the changed records are still to be written
     }
     return saved;
 }
@@ -816,14 +829,14 @@ int WriteResData(CResEntry* record)
             return RES_ERR_NO_STREAM;
         // A file that was never written is created by a whole save, which writes this record too.
         record->m_flags |= RESFLAG_CHANGED;
-        return SaveResFile(entry->m_number, {}, false);
+        return keepUnwritten(entry, record, SaveResFile(entry->m_number, {}, false));
     }
     storeOwner(record);
     if (blobHoldsRecordBytes(record)) {
         record->m_flags &= ~RESFLAG_CHANGED; // the file holds its bytes already
         return RES_OK;
     }
-    return appendSave(entry, {record}, false);
+    return keepUnwritten(entry, record, appendSave(entry, {record}, false));
 }
 
 int TransferResEntry(CResEntry* record, int target)

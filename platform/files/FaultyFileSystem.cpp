@@ -24,7 +24,7 @@ public:
                 m_inner->write(buffer, n / 2); // the write that fails gets half-way, as on a full disk
             return false;
         }
-        return m_inner->write(buffer, n);
+        return m_owner.takeRoom(growthTo(m_inner->position() + n)) && m_inner->write(buffer, n);
     }
 
     bool seek(std::uint64_t position) override { return m_inner->seek(position); }
@@ -32,7 +32,8 @@ public:
     std::int64_t length() const override { return m_inner->length(); }
     bool setLength(std::uint64_t length) override
     {
-        return !m_owner.shouldFail(FaultyFileSystem::Operation::Write) && m_inner->setLength(length);
+        return !m_owner.shouldFail(FaultyFileSystem::Operation::Write) &&
+               m_owner.takeRoom(growthTo(length)) && m_inner->setLength(length);
     }
     bool flush() override
     {
@@ -41,6 +42,12 @@ public:
     QString path() const override { return m_inner->path(); }
 
 private:
+    std::uint64_t growthTo(std::uint64_t end) const
+    {
+        const std::int64_t now = m_inner->length();
+        return now >= 0 && end > static_cast<std::uint64_t>(now) ? end - static_cast<std::uint64_t>(now) : 0;
+    }
+
     std::unique_ptr<File> m_inner;
     FaultyFileSystem& m_owner;
 };
@@ -53,6 +60,16 @@ void FaultyFileSystem::failAt(Operation operation, int n, bool thenEveryLater)
     m_failAt[index(operation)] = n;
     m_sticky = thenEveryLater;
     m_failed = false;
+}
+
+bool FaultyFileSystem::takeRoom(std::uint64_t growth)
+{
+    if (!m_room || growth == 0)
+        return true;
+    if (growth > *m_room)
+        return false;
+    *m_room -= growth;
+    return true;
 }
 
 bool FaultyFileSystem::shouldFail(Operation operation)

@@ -95,12 +95,36 @@ namespace
 // Copies go through a buffer of this size, so that their memory does not grow with the file.
 constexpr std::size_t kCopyChunk = std::size_t{1} << 20;
 
+// Copies what is left of `source` into `target` in pieces.
+bool copyRest(File& source, File& target)
+{
+    std::vector<std::uint8_t> chunk(kCopyChunk);
+    for (;;) {
+        const std::int64_t count = source.read(chunk.data(), chunk.size());
+        if (count <= 0)
+            return count == 0;
+        if (!target.write(chunk.data(), static_cast<std::size_t>(count)))
+            return false;
+    }
+}
+
+// A scratch file left by a write that was killed before its rename holds nothing anyone needs, and
+// one that cannot be opened for writing (made read-only since) would fail every later write. Only a
+// plain file of exactly that name goes.
+void removeStrayScratchFile(FileSystem& fs, const QString& temporary)
+{
+    const FileInfo stray = fs.info(temporary);
+    if (stray.exists && !stray.isDirectory)
+        fs.remove(temporary);
+}
+
 // Lets `fill` write a file beside `path`, flushes it and renames it over `path`: a crash or a failure
 // leaves the old file or the new one, never a part.
 template <typename Fill> bool replaceAtomically(const QString& path, Fill fill)
 {
     FileSystem& fs = fileSystem();
-    const QString temporary = path + QStringLiteral(".new");
+    const QString temporary = atomicScratchPathFor(path);
+    removeStrayScratchFile(fs, temporary);
     {
         auto file = fs.open(temporary, OpenMode::CreateReadWrite);
         if (!file)
@@ -131,16 +155,21 @@ bool copyFileAtomically(const QString& from, const QString& to)
     auto source = fileSystem().open(from, OpenMode::Read);
     if (!source)
         return false;
-    return replaceAtomically(to, [&source](File& target) {
-        std::vector<std::uint8_t> chunk(kCopyChunk);
-        for (;;) {
-            const std::int64_t count = source->read(chunk.data(), chunk.size());
-            if (count <= 0)
-                return count == 0;
-            if (!target.write(chunk.data(), static_cast<std::size_t>(count)))
-                return false;
-        }
-    });
+    return replaceAtomically(to, [&source](File& target) { return copyRest(*source, target); });
+}
+
+bool copyFile(const QString& from, const QString& to)
+{
+    auto source = fileSystem().open(from, OpenMode::Read);
+    if (!source)
+        return false;
+    auto target = fileSystem().open(to, OpenMode::CreateReadWrite);
+    return target && copyRest(*source, *target) && target->flush();
+}
+
+QString atomicScratchPathFor(const QString& path)
+{
+    return path + QStringLiteral(".new");
 }
 
 QString folderOf(const QString& path)

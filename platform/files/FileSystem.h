@@ -99,10 +99,16 @@ bool readWholeFile(const QString& path, std::vector<std::uint8_t>& bytes);
 // Reads a whole file of at most `limit` bytes; a larger one is refused from its length, unread. `bytes`
 // is empty unless the file was read.
 ReadResult readWholeFile(const QString& path, std::vector<std::uint8_t>& bytes, std::uint64_t limit);
-// Writes beside the target, flushes and renames over it: a crash leaves the old file or the new one.
+// Writes beside the target (at its scratch path), flushes and renames over it: a crash leaves the old
+// file or the new one. A scratch file that a killed write left behind is removed first.
 bool writeFileAtomically(const QString& path, const void* data, std::size_t size);
 // The same for a copy of the file at `from`, read in pieces: its memory does not grow with the file.
 bool copyFileAtomically(const QString& from, const QString& to);
+// Copies the file at `from` to `to` (made, or emptied first) in pieces and flushes it. Not atomic: for a
+// scratch file that is renamed into place once it is complete.
+bool copyFile(const QString& from, const QString& to);
+// Where an atomic write of `path` puts its bytes before the rename: `path` with ".new" added.
+QString atomicScratchPathFor(const QString& path);
 
 // The folder part and the last element of a path, with '/' separators.
 QString folderOf(const QString& path);

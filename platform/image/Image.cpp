@@ -282,6 +282,27 @@ std::optional<RgbImage> decodeAnyReadable(const std::uint8_t* data, std::size_t 
     return decode(data, size, guessFileType(data, size));
 }
 
+namespace
+{
+
+// The type by the source's first bytes; nullopt when they cannot be read.
+std::optional<FileType> sniffType(ByteSource& source)
+{
+    std::uint8_t start[kTypeSniffBytes] = {};
+    const std::size_t startSize = std::size_t(std::min<std::uint64_t>(source.size(), sizeof start));
+    if (!source.read(0, start, startSize))
+        return std::nullopt;
+    return guessFileType(start, startSize);
+}
+
+} // namespace
+
+FileType guessFileTypeOfFile(const QString& path)
+{
+    auto source = openFileSource(path);
+    return source ? sniffType(*source).value_or(FileType::Unknown) : FileType::Unknown;
+}
+
 std::optional<RgbImage> readFile(const QString& path, const DecodeHints& hints, QString* error)
 {
     auto fail = [error](const char* reason) -> std::optional<RgbImage> {
@@ -290,12 +311,10 @@ std::optional<RgbImage> readFile(const QString& path, const DecodeHints& hints, 
         return std::nullopt;
     };
     auto source = openFileSource(path);
-    std::uint8_t start[128] = {};
-    const std::size_t startSize =
-        source ? std::size_t(std::min<std::uint64_t>(source->size(), sizeof start)) : 0;
-    if (!source || !source->read(0, start, startSize))
+    const std::optional<FileType> sniffed = source ? sniffType(*source) : std::nullopt;
+    if (!sniffed)
         return fail("The picture file cannot be read.");
-    const FileType type = guessFileType(start, startSize);
+    const FileType type = *sniffed;
     if (!isReadableType(type))
         return fail("The file is not a picture of a kind this program reads.");
 

@@ -53,7 +53,14 @@ enum class FileType {
     Psd = 10,
 };
 
+// How many of a file's first bytes guessFileType needs for every signature it knows (a PCX header is
+// 128 bytes long); fewer give Unknown for such a file.
+constexpr std::size_t kTypeSniffBytes = 128;
+
 FileType guessFileType(const std::uint8_t* data, std::size_t size);
+// The type of the file at `path` by its first bytes, read through the program's file layer; Unknown when
+// it cannot be read.
+FileType guessFileTypeOfFile(const QString& path);
 bool isReadableType(FileType type);
 
 // The size a picture is about to be scaled down to fit anyway. A decoder that can give a smaller

@@ -1,5 +1,6 @@
 #include "platform/ui/TreeItem.h"
 
+#include <QHeaderView>
 #include <QTreeWidget>
 
 namespace lumivo::ui
@@ -116,6 +117,12 @@ CTreeItem InsertItem(QTreeWidget& tree, const QString& text, QTreeWidgetItem* pa
     else
         tree.insertTopLevelItem(index, inserted);
     return {inserted, &tree};
+}
+
+void FitColumnsToContents(QTreeWidget& tree)
+{
+    tree.header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tree.header()->setStretchLastSection(false);
 }
 
 } // namespace lumivo::ui

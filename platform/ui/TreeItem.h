@@ -48,6 +48,10 @@ CTreeItem GetNextVisibleItem(QTreeWidget& tree, QTreeWidgetItem* item);
 CTreeItem GetPrevVisibleItem(QTreeWidget& tree, QTreeWidgetItem* item);
 CTreeItem GetRootItem(QTreeWidget& tree);
 CTreeItem GetSelectedItem(QTreeWidget& tree);
+// Makes every column of `tree` as wide as the widest text it holds, so nothing is cut short; the tree
+// scrolls sideways where the columns are wider than it.
+void FitColumnsToContents(QTreeWidget& tree);
+
 // Inserts a text under `parent` (null: at the top) after `after` (an item, TVI_FIRST or TVI_LAST).
 CTreeItem InsertItem(QTreeWidget& tree, const QString& text, QTreeWidgetItem* parent = nullptr,
                      QTreeWidgetItem* after = TVI_LAST);

@@ -728,6 +728,8 @@ const StringTableRow rows[] = {
     {9554, "Vælg mappe..."},
     {9555, "Brugerfilen [#1] kunne ikke flyttes til Temp-mappen, så indstillingerne blev ikke nulstillet. "
            "Brugeren er bevaret, som den var."},
+    {9556, "Indstillingerne blev ikke nulstillet: brugerfilen [#1] kunne ikke erstattes af en ny (er "
+           "disken fuld?). Brugeren er bevaret, som den var."},
 
     // Ressourceeditoren og programmørens testmenu
     {9700, "Ressourceeditor"},

@@ -721,6 +721,8 @@ const StringTableRow rows[] = {
     {9554, "Choose folder..."},
     {9555, "The user file [#1] could not be moved to the Temp folder, so the settings were not reset. The "
            "user is kept as it was."},
+    {9556, "The settings were not reset: the user file [#1] could not be replaced by a new one (is the "
+           "disk full?). The user is kept as it was."},
 
     // The resource editor and the developer's test menu
     {9700, "Resource editor"},

@@ -12,6 +12,7 @@
 #include "tests/admin/AdminFilesTestSupport.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -84,6 +85,12 @@ TEST_F(FileDialogsTest, InputFilesSaysEachFilesRolesAndClosesOnlyPlainDataFiles)
     EXPECT_EQ(rowOf(*list, m_userFile)->text(2), LoadSystemString(9512) + LoadSystemString(9515));
     EXPECT_EQ(rowOf(*list, theOutputFile)->text(2), LoadSystemString(9512) + LoadSystemString(9514));
     EXPECT_EQ(rowOf(*list, theOutputFile)->text(0), tempPath(QStringLiteral("out.tvf")));
+    dialog.show();
+    QCoreApplication::processEvents();
+    for (int column = 0; column < list->columnCount(); ++column) {
+        EXPECT_GE(list->columnWidth(column), static_cast<QAbstractItemView*>(list)->sizeHintForColumn(column))
+            << "column " << column << " shows its texts whole";
+    }
 
     for (int file : {theOutputFile, m_userFile}) {
         list->setCurrentItem(rowOf(*list, file));

@@ -147,6 +147,24 @@ TEST_F(ImportFrameworkTest, TheLoopLogsEveryFileStepsTwiceAndKeepsTheWindowAlive
     EXPECT_TRUE(dialog.findChild<QPushButton*>(QStringLiteral("saveLogButton"))->isEnabled());
 }
 
+// A tab or a line feed in a file name is part of its title: such a title names no word, and the log
+// shows it escaped on one line.
+TEST_F(ImportFrameworkTest, ATitleWithControlCharactersMatchesNoWordAndIsLoggedEscaped)
+{
+    addWord(102, QStringLiteral("w02"));
+    addWord(103, QStringLiteral("sol"));
+    EXPECT_EQ(ImportTitleOf(QStringLiteral("/x/ w02\t.png")), QStringLiteral("w02\t"));
+    const QStringList paths{writePicture(QStringLiteral("w02\t.png")),
+                            writePicture(QStringLiteral("s\nol.png")),
+                            writePicture(QStringLiteral("sol\u2028.png"))};
+    CImportPictDlg dialog;
+    chooseType(dialog, 2);
+    dialog.ImportFileList(paths);
+    EXPECT_EQ(dialog.LogText(), QStringLiteral("w02\\t\tError\tWord not found.\r\n"
+                                               "s\\nol\tError\tWord not found.\r\n"
+                                               "sol\\u2028\tError\tWord not found.\r\n"));
+}
+
 TEST_F(ImportFrameworkTest, FilesAndFoldersAreChosenThroughTheChoosers)
 {
     addWord(101, QStringLiteral("sol"));

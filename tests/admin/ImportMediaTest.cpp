@@ -302,10 +302,11 @@ TEST_F(ImportMediaTest, ClipsKeepTheirBytesAndTheDefaultColours)
     QComboBox* types = list(dialog, "typeList");
     EXPECT_EQ(dataOf(*types), (std::vector<int>{256, 257, 258, 259, 260, 261, 266, 267}))
         << "listed for language 1";
-    EXPECT_FALSE(importEnabled(dialog));
+    EXPECT_EQ(types->currentIndex(), 0);
+    EXPECT_TRUE(importEnabled(dialog)) << "opened on None, which carries its language";
     types->setCurrentIndex(1);
     types->setCurrentIndex(0);
-    EXPECT_TRUE(importEnabled(dialog)) << "None carries its language";
+    EXPECT_TRUE(importEnabled(dialog));
     EXPECT_EQ(dialog.ChromaKey(), kClipDefaultColor);
     dialog.findChild<QLineEdit*>(QStringLiteral("authorIdEdit"))->setText(QStringLiteral("42"));
     const QByteArray bytes("RIFF....AVI LIST clip bytes");

@@ -164,6 +164,35 @@ TEST_F(OutputFileTest, AFailedSaveIsSaidAndTheFileStaysOpenWithItsChanges)
     EXPECT_TRUE(ResourceExists(1020, RESTYPE_SYSTEM, number)) << "the saved change is on disk";
 }
 
+// A record written alone on a full disk (an editor's OK) leaves a save to do: the save says it cannot
+// while the disk is full, and writes the record once there is room.
+TEST_F(OutputFileTest, ASaveAfterAFailedRecordWriteWritesItOrSaysItCannot)
+{
+    files::FaultyFileSystem faulty(files::fileSystem());
+    files::ScopedFileSystem scoped(faulty);
+    const int file = createOutputFile(QStringLiteral("out.tvf"));
+    changeOutputFile();
+    ASSERT_EQ(SaveOutputFile().error, OutputFileError::None);
+    ASSERT_FALSE(IsResFileDirty(file));
+
+    faulty.failAt(files::FaultyFileSystem::Operation::Write, 1);
+    EXPECT_NE(test::WriteLanguageRecord(file, 1020, 20, "Twenty"), RES_OK);
+    const OutputFileResult failed = SaveOutputFile();
+    EXPECT_EQ(failed.error, OutputFileError::SaveFailed);
+    EXPECT_EQ(failed.detail, tempPath(QStringLiteral("out.tvf")));
+
+    faulty.failAt(files::FaultyFileSystem::Operation::Write, 0);
+    ASSERT_EQ(SaveOutputFile().error, OutputFileError::None);
+    ScopedAnswerer answerer;
+    ASSERT_TRUE(CloseOutputFile());
+    EXPECT_TRUE(answerer.questions().empty()) << "nothing was left to save";
+    int number = 0;
+    ASSERT_EQ(OpenResFile(&number, tempPath(QStringLiteral("out.tvf"))), RES_OK);
+    CQuibSystem stored;
+    ASSERT_EQ(stored.LoadFrom(1020, number), RES_OK);
+    EXPECT_EQ(stored.m_name, "Twenty");
+}
+
 TEST_F(OutputFileTest, ClosingForgetsTheLanguageAndAlwaysWritesTheTranslateFlags)
 {
     createOutputFile(QStringLiteral("out.tvf"));

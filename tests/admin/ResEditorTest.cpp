@@ -234,6 +234,44 @@ TEST_F(ResEditorTest, MovesAreRefusedAndShownWhenTheTargetIsUsedAndRefiledWhenTh
     });
 }
 
+// A record stored under id 0 keeps that id without a complaint: the person can rename it, move on,
+// save and close; typing 0 for another record is still refused.
+TEST_F(ResEditorTest, ARecordOfIdZeroNeitherLocksTheEditorNorBlocksTheSave)
+{
+    const QString path = makeClosedFile();
+    int file = 0;
+    ASSERT_EQ(OpenResFile(&file, path), 0);
+    storeRecord(file, 0, kWordType, "Zero");
+    ASSERT_EQ(SaveResFile(file), 0);
+    ASSERT_EQ(CloseResFile(file), 0);
+    inEditor([&](CResEditorDlg& editor) {
+        openThroughMenu(editor, path);
+        QTreeWidget& tree = *editor.Tree();
+        tree.setCurrentItem(itemWithId(tree, 0));
+        const auto asked = m_answerer.questions().size();
+        tree.setCurrentItem(itemWithId(tree, 7));
+        EXPECT_EQ(m_answerer.questions().size(), asked) << "nothing changed, nothing said";
+        EXPECT_EQ(tree.currentItem(), itemWithId(tree, 7));
+
+        tree.setCurrentItem(itemWithId(tree, 0));
+        field(editor, "resourceNameEdit")->setText("Nul");
+        m_answerer.reply(IDYES);
+        tree.setCurrentItem(itemWithId(tree, 7));
+        EXPECT_EQ(m_answerer.questions().back().text, "Save the changes?");
+        choose(*editor.MenuBar(), ID_RESEDIT_SAVE);
+        EXPECT_FALSE(IsResFileDirty(editor.File())) << "saved";
+
+        field(editor, "resourceIdEdit")->setText("0");
+        tree.setCurrentItem(itemWithId(tree, 5));
+        EXPECT_EQ(m_answerer.questions().back().text, "The id must be a number other than 0.");
+        field(editor, "resourceIdEdit")->setText("7");
+    });
+    ASSERT_EQ(OpenResFile(&file, path), 0);
+    CResEntry* zero = nullptr;
+    ASSERT_EQ(FindResource(0, kWordType, file, &zero), 0);
+    EXPECT_EQ(zero->GetName(), "Nul");
+}
+
 TEST_F(ResEditorTest, ATypedTypeInNeitherFormIsRefusedAndThePreviousTypeStays)
 {
     const QString path = makeClosedFile();

@@ -112,10 +112,12 @@ TEST_F(TranslatedNamesImportTest, EveryLineThatStoresNothingHasItsOwnLogLine)
     storeWord(theOutputFile, 18, kTranslation, QStringLiteral("old"));
     theSearchLanguages = {kSource}; // the lookup finds the source, not the translation that exists
     const RecordingSink sink = import({writeFile(QStringLiteral("names.txt"), "99\tNix\n"
+                                                                              "98\tN\x01x\x1B\n"
                                                                               "no tab here\n"
                                                                               "18\tnew\n"
                                                                               "17\tlast")});
     EXPECT_EQ(sink.log, "Nix\tError\tCould't find word with id \"99\"\r\n"
+                        "N\\x01x\\x1B\tError\tCould't find word with id \"98\"\r\n"
                         "no tab here\tError\tNo TAB between id and name\r\n"
                         "new\tError\tword with id \"18\" already exists in the output file\r\n");
     EXPECT_EQ(storedWordName(theOutputFile, 18, kTranslation), "old");

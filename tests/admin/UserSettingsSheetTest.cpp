@@ -2,10 +2,12 @@
 // shown do to the user, the change mask each kind of edit gives, and the reset of the user file.
 
 #include "admin/UserSettingsSheet.h"
+#include "platform/files/FaultyFileSystem.h"
 #include "platform/files/FileSystem.h"
 #include "shell/ColorCombo.h"
 #include "shell/Commands.h"
 #include "shell/Reload.h"
+#include "store/ResourceHandle.h"
 #include "system/OutputFile.h"
 #include "system/SystemStrings.h"
 #include "tests/admin/UserSettingsFixture.h"
@@ -252,6 +254,154 @@ TEST_F(UserSettingsTest, AResetThatCannotMoveTheFileSaysSoAndKeepsTheUser)
     EXPECT_EQ(user().Name, "Anna");
     EXPECT_EQ(user().GetID(), kAnnaId);
     EXPECT_EQ(GetResFilePath(user().GetFile()), annaPath);
+}
+
+namespace
+{
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// The end of the program as a kill leaves it: nothing more is written, the store and the user let go.
+void dropProgramState()
+{
+    ResetCurrentUser();
+    theResMgr.CloseAll();
+}
+
+// Start-up with Anna registered as the user it launches, and a template for new users.
+class UserResetTest : public UserSettingsTest
+{
+protected:
+    void SetUp() override
+    {
+        UserSettingsTest::SetUp();
+        writeUserFile(usersFolder() + kTemplateUserFileName, CQuibUser::kTemplateUserId, "Factory",
+                      FILEKIND_USER);
+        SetSystemSettingString("Userfile", annaPath);
+        SetSystemSettingInt("Usernumber", kAnnaId);
+        SetSystemSettingInt("Launch_user_at_start", 1);
+    }
+
+    // Anna as the next start finds her: her own user, made current from her file.
+    bool isAnnaFromHerFile() const
+    {
+        return theCurrentUser && user().Name == "Anna" && user().GetID() == kAnnaId &&
+               GetResFilePath(user().GetFile()) == annaPath;
+    }
+};
+
+} // namespace
+
+// On a full disk no new user file can be made: Anna keeps her file, stays current and is told why
+// nothing was reset.
+TEST_F(UserResetTest, AResetOnAFullDiskKeepsTheUserFileAndSaysSo)
+{
+    files::FaultyFileSystem faulty(files::fileSystem());
+    {
+        files::ScopedFileSystem scoped(faulty);
+        dropProgramState();
+        UseDefaultUser(); // Anna's file opened on the disk that fills
+        ASSERT_TRUE(isAnnaFromHerFile());
+        faulty.setRoomLeft(1024); // room for a save of her file, none for a new user file
+        answers.reply(pressFactoryThenOk);
+        EditUserSettings();
+
+        EXPECT_EQ(answers.questions().size(), 2u);
+        EXPECT_EQ(answers.questions().back().text, LoadSystemString(9556).replace("[#1]", annaPath));
+        EXPECT_TRUE(isAnnaFromHerFile());
+        EXPECT_TRUE(QDir(tempDir() + "/Temp").entryList({"Anna_*"}, QDir::Files).isEmpty());
+        faulty.setRoomLeft(std::nullopt);
+        dropProgramState();
+    }
+    UseDefaultUser();
+    EXPECT_TRUE(isAnnaFromHerFile()) << "the next start";
+}
+
+// Kills the reset at each of its writes, flushes and renames in turn (nothing later reaches the disk),
+// with the template for new users and without it, then starts the program again. The kill never
+// leaves Anna's file holding another user; the next start always opens a user from Anna's file, Anna as
+// she was or the factory user, and leaves no scratch file of the store in the users folder.
+TEST_F(UserResetTest, AResetKilledAtAnyStepLeavesTheNextStartAUser)
+{
+    // Pictures of hers make the file mostly live bytes: leaving her compacts it through the store's
+    // scratch file.
+    {
+        CMyByteRes pictures;
+        ASSERT_EQ(pictures.Create(), RES_OK);
+        pictures.SetSize(20000);
+        ASSERT_EQ(pictures.SaveAs(1, user().GetFile(), 77), RES_OK);
+    }
+    SetCurrentUser(nullptr);
+    const QByteArray anna = bytesOf(annaPath);
+    const QString templatePath = usersFolder() + kTemplateUserFileName;
+    const QByteArray factory = bytesOf(templatePath);
+    files::FaultyFileSystem faulty(files::fileSystem());
+    files::ScopedFileSystem scoped(faulty);
+    int kills = 0;
+    int reset = 0;
+    for (const bool withTemplate : {true, false}) {
+        for (const auto operation :
+             {files::FaultyFileSystem::Operation::Write, files::FaultyFileSystem::Operation::Flush,
+              files::FaultyFileSystem::Operation::Rename}) {
+            for (int n = 1;; ++n) {
+                const std::string step = (withTemplate ? "with template, kill at " : "kill at ") +
+                                         std::to_string(static_cast<int>(operation)) + " #" +
+                                         std::to_string(n);
+                faulty.failAt(operation, 0);
+                dropProgramState();
+                QDir(tempDir() + "/Temp").removeRecursively();
+                QDir(usersFolder()).removeRecursively();
+                QDir().mkpath(usersFolder());
+                writeBytes(annaPath, anna);
+                if (withTemplate)
+                    writeBytes(templatePath, factory);
+                UseDefaultUser();
+                ASSERT_TRUE(isAnnaFromHerFile());
+                SetResFileDirty(user().GetFile()); // something of hers still to be saved
+
+                faulty.failAt(operation, n);
+                answers.clear();
+                answers.reply(pressFactoryThenOk);
+                EditUserSettings();
+                const bool killed = faulty.hasFailed();
+                dropProgramState();
+                faulty.failAt(operation, 0);
+                if (!killed)
+                    break;
+                ++kills;
+                if (QFile::exists(annaPath)) {
+                    int file = 0;
+                    ASSERT_EQ(OpenResFile(&file, annaPath), RES_OK) << step;
+                    EXPECT_TRUE(ResourceExists(kAnnaId, CQuibUser::kType, file)) << step;
+                    CloseResFile(file);
+                }
+                UseDefaultUser();
+                const bool asReset = theCurrentUser && user().GetID() == kAnnaId &&
+                                     user().Name == (withTemplate ? "Factory" : "Standard user") &&
+                                     GetResFilePath(user().GetFile()) == annaPath;
+                reset += asReset;
+                EXPECT_TRUE(isAnnaFromHerFile() || asReset) << step;
+                // No scratch file of the store or of an atomic write is left among the user files.
+                const QStringList files = QDir(usersFolder()).entryList(QDir::Files);
+                EXPECT_TRUE(files == QStringList{"Anna.tvf"} || files == QStringList({"Anna.tvf", "TUF.tvf"}))
+                    << step << " " << qPrintable(files.join(' '));
+            }
+        }
+    }
+    dropProgramState();
+    EXPECT_GT(kills, 20);
+    EXPECT_GT(reset, 0) << "some kills came after the reset was done";
 }
 
 TEST_F(UserSettingsTest, ResetAndCancelLeaveTheUserAndItsFile)

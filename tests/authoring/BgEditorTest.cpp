@@ -19,9 +19,11 @@
 #include "tests/authoring/AuthoringTestFiles.h"
 #include "tests/support/LumivoTest.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 
 #include <gtest/gtest.h>
 
@@ -105,6 +107,28 @@ TEST_F(BgEditorTest, TheTreeListsTheChosenFilesUnderDanishLettersWithTheEditorFi
     frame.Execute(kBgFilterOutputFile);
     ASSERT_EQ(tree.topLevelItemCount(), 1);
     EXPECT_EQ(namesUnder(tree, 0), QStringList{"abe"}) << "the data file's page alone";
+}
+
+// A long page name shows whole once the window has room for it beside the sheet; a window without
+// that room keeps the sheet whole, and the tree scrolls sideways.
+TEST_F(BgEditorTest, TheTreeTakesTheRoomALongPageNameNeeds)
+{
+    filePage(userFile(), 10, kLanguage, "abe");
+    filePage(userFile(), 11, kLanguage, "Frikvarteret i gården bag ved den gamle gymnastiksal");
+    CQuibBg_Frame& frame = openEditor();
+    CQuibBg_TreeView& tree = frame.Tree();
+    tree.expandAll();
+    QWidget& sheet = frame.View();
+    frame.resize(sheet.sizeHint().width() + 200, frame.height());
+    QCoreApplication::processEvents();
+    EXPECT_GE(sheet.width(), sheet.sizeHint().width()) << "the sheet keeps its width";
+    EXPECT_GT(tree.horizontalScrollBar()->maximum(), 0);
+
+    frame.resize(sheet.sizeHint().width() + tree.NamesWidth() + 40, frame.height());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tree.horizontalScrollBar()->maximum(), 0)
+        << "column " << tree.columnWidth(0) << ", viewport " << tree.viewport()->width();
+    EXPECT_GE(sheet.width(), sheet.sizeHint().width());
 }
 
 TEST_F(BgEditorTest, CancelAtTheSaveQuestionKeepsThePageAndNoDropsTheEdit)

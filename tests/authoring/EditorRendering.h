@@ -23,11 +23,13 @@ inline QString renderFolder()
     return folder;
 }
 
-// Shows `widget` at its preferred size and writes it to <folder>/<name>.png.
-inline void saveRendering(QWidget& widget, const QString& folder, const QString& name)
+// Shows `widget` at its preferred size and writes it to <folder>/<name>.png. With `asShown`, a window
+// the program has shown already keeps the size the program gave it.
+inline void saveRendering(QWidget& widget, const QString& folder, const QString& name, bool asShown = false)
 {
+    if (!asShown || !widget.isVisible())
+        widget.resize(widget.sizeHint().expandedTo(widget.minimumSize()));
     widget.show();
-    widget.resize(widget.sizeHint().expandedTo(widget.minimumSize()));
     // Controls made after their window shows appear once the events are handled.
     QCoreApplication::processEvents();
     EXPECT_TRUE(widget.grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png")));
@@ -45,6 +47,7 @@ protected:
     }
 
     void save(QWidget& widget, const QString& name) { saveRendering(widget, m_folder, name); }
+    void saveAsShown(QWidget& widget, const QString& name) { saveRendering(widget, m_folder, name, true); }
 
     QString m_folder;
 };

@@ -3,6 +3,7 @@
 
 #include "authoring/ImageOperations.h"
 
+#include "platform/files/FileSystem.h"
 #include "store/PictureFormat.h"
 #include "tests/authoring/AuthoringTestFiles.h"
 #include "tests/support/LumivoTest.h"
@@ -46,6 +47,10 @@ TEST_F(ImageOperationsTest, EachReadableFormatIsKnownByItsFirstBytesAndGifIsNot)
           std::pair{FileType::Psd, kPsdFile}, std::pair{FileType::Gif, kNoPictureFile}}) {
         ASSERT_TRUE(lumivo::image::encodeAs(picture, type, bytes)) << int(type);
         EXPECT_EQ(GuessPictureFileType(bytes.data(), bytes.size()), code) << int(type);
+        // A file on disk is known by the same bytes, a PCX header's 128 among them.
+        const QString path = tempPath(QStringLiteral("picture.bin"));
+        ASSERT_TRUE(lumivo::files::writeFileAtomically(path, bytes.data(), bytes.size()));
+        EXPECT_EQ(GuessPictureFileType(path), code) << int(type);
     }
     EXPECT_EQ(GuessPictureFileType(tempPath("missing.png")), kNoPictureFile);
 }

@@ -45,7 +45,8 @@ TEST_F(RenderEditorTest, TheEditorWindowAndTheCropDialogInBothLanguages)
         ASSERT_TRUE(picture.SetImage(patternImage(640, 427), 640, 427, pictJpeg70));
         ASSERT_EQ(picture.Write(), 0);
         int id = 81;
-        for (const char* name : {"abe", "Zebra", "æble", "Badeværelse", "Legepladsen ved skolen"})
+        for (const char* name : {"abe", "Zebra", "æble", "Badeværelse", "Legepladsen ved skolen",
+                                 "Frikvarteret i gården bag ved den gamle gymnastiksal"})
             filePage(user.file, id++, 2, QString::fromUtf8(name));
         OpenBackgroundEditor();
         ASSERT_NE(theBgEditorFrame, nullptr);
@@ -58,7 +59,7 @@ TEST_F(RenderEditorTest, TheEditorWindowAndTheCropDialogInBothLanguages)
             sheet.SetActivePage(tab);
             if (tab == 1)
                 frame.SetImageScreenSize(2);
-            save(frame, QStringLiteral("page-editor-%1-%2").arg(tabs[tab], suffix));
+            saveAsShown(frame, QStringLiteral("page-editor-%1-%2").arg(tabs[tab], suffix));
         }
         ResetBackgroundEditor();
         theBgIndex.DeleteAll();

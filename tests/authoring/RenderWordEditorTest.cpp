@@ -78,7 +78,7 @@ TEST_F(RenderWordEditorTest, EveryPageOfTheWordEditorInBothLanguages)
                 sheet.PictPage().ChooseKey((5 << 8) | 2);
             if (tab == 3)
                 sheet.SoundPage().ChooseKey(1 | (2 << 8));
-            save(frame, QStringLiteral("word-editor-%1-%2").arg(tabs[tab], suffix));
+            saveAsShown(frame, QStringLiteral("word-editor-%1-%2").arg(tabs[tab], suffix));
         }
         ResetWordEditor();
         theWordIndex.DeleteAll();

@@ -3,6 +3,8 @@
 #include "platform/files/RealFileSystem.h"
 #include "tests/support/LumivoTest.h"
 
+#include <QDir>
+
 #include <string>
 
 using namespace lumivo::files;
@@ -69,6 +71,28 @@ TEST_F(FileSystemTest, AtomicWriteReplacesWholeOrNotAtAll)
     EXPECT_FALSE(fileSystem().exists(path + ".new"));
     ASSERT_TRUE(writeFileAtomically(path, "new", 3));
     EXPECT_EQ(readText(path), "new");
+}
+
+// A killed write leaves its scratch file; the next write of that file takes its place even when it can
+// no longer be opened for writing.
+TEST_F(FileSystemTest, AStrayScratchFileGoesAtTheNextWriteOfItsFile)
+{
+    MemoryFileSystem memory;
+    ScopedFileSystem scope(memory);
+    memory.makeDirectories("/m");
+    memory.setContents(atomicScratchPathFor("/m/a.tvf"), textBytes("half a write"));
+    memory.setReadOnly(atomicScratchPathFor("/m/a.tvf"), true);
+    EXPECT_TRUE(writeFileAtomically("/m/a.tvf", "new", 3));
+    EXPECT_EQ(readText("/m/a.tvf"), "new");
+    EXPECT_FALSE(memory.exists(atomicScratchPathFor("/m/a.tvf")));
+}
+
+TEST_F(FileSystemTest, AFolderOfTheScratchNameIsLeftAlone)
+{
+    const QString path = tempPath("b.tvf");
+    ASSERT_TRUE(QDir().mkpath(atomicScratchPathFor(path) + "/inside"));
+    EXPECT_FALSE(writeFileAtomically(path, "new", 3));
+    EXPECT_TRUE(QDir(atomicScratchPathFor(path) + "/inside").exists());
 }
 
 TEST_F(FileSystemTest, AtomicCopyCarriesEveryPieceOrLeavesTheTargetAlone)

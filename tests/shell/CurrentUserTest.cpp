@@ -213,9 +213,12 @@ TEST_F(CurrentUserTest, AUserFileThatCannotBeSavedStaysOpenWithItsChanges)
     {
         files::ScopedFileSystem scope(faulty);
         ui::ScopedAnswerer answerer;
-        SetCurrentUser(nullptr);
+        SaveCurrentUserAndReport(); // the save command
         ASSERT_EQ(answerer.questions().size(), 1u);
         EXPECT_TRUE(answerer.questions()[0].text.contains(path));
+        SetCurrentUser(nullptr);
+        ASSERT_EQ(answerer.questions().size(), 2u);
+        EXPECT_TRUE(answerer.questions()[1].text.contains(path));
     }
     EXPECT_EQ(exports, 0);
     EXPECT_EQ(FindResFileByPath(path), file);

@@ -14,6 +14,7 @@
 #include "panes/MouseState.h"
 #include "panes/PaneInput.h"
 #include "panes/Panes.h"
+#include "platform/files/FaultyFileSystem.h"
 #include "platform/types/Clock.h"
 #include "shell/Clipboard.h"
 #include "shell/CurrentUser.h"
@@ -335,6 +336,40 @@ TEST_F(MainClientWndTest, TheUserFileIsSavedWhenItsIntervalHasPassedAndTheMouseR
     EXPECT_EQ(theStatusTime, 0u) << "the status text expired";
     EXPECT_TRUE(LastStatusText().isEmpty());
     theCurrentUser = nullptr;
+}
+
+// On a full disk the automatic save fails: it tries again after its interval, not on every tick.
+TEST_F(MainClientWndTest, AFailedAutomaticSaveWaitsItsIntervalBeforeTryingAgain)
+{
+    lumivo::files::FaultyFileSystem faulty(lumivo::files::fileSystem());
+    lumivo::files::ScopedFileSystem scoped(faulty);
+    const int file = makeResourceFile(tempPath("user.tvf"));
+    {
+        CQuibUser user;
+        storeInFile(user, 1234, file, CQuibUser::kType);
+        ASSERT_EQ(user.Write(), RES_OK);
+        ASSERT_EQ(SaveResFile(file), RES_OK);
+        theCurrentUser = &user;
+        theAutoFileSave = 60;
+        faulty.setRoomLeft(0);
+        SetResFileDirty(file, true);
+        FindResFileEntry(file)->m_header.saveTime =
+            static_cast<std::uint32_t>(CTime::GetCurrentTime().GetTime() - 100);
+        m_clock.advance(20001);
+        m_window->OnIdleTick();
+        const int tried = faulty.count(lumivo::files::FaultyFileSystem::Operation::Write);
+        m_clock.advance(59000);
+        m_window->OnIdleTick();
+        m_window->OnIdleTick();
+        EXPECT_EQ(faulty.count(lumivo::files::FaultyFileSystem::Operation::Write), tried)
+            << "within the interval";
+        m_clock.advance(1001);
+        m_window->OnIdleTick();
+        EXPECT_GT(faulty.count(lumivo::files::FaultyFileSystem::Operation::Write), tried);
+        EXPECT_TRUE(IsResFileDirty(file));
+        theCurrentUser = nullptr;
+    }
+    CloseResFile(file);
 }
 
 namespace

@@ -1067,6 +1067,37 @@ TEST_F(ResourceCrashTest, FailedFirstSaveReportsCreateFailure)
     EXPECT_EQ(contentOf(memory, "/m/new.tvf"), "one|<missing>|<missing>|");
 }
 
+// A record written alone on a full disk is not in the file: the record and its file stay changed, so
+// that the next save writes it instead of finding nothing to do.
+TEST_F(ResourceCrashTest, ARecordWriteThatFailsLeavesItsFileToBeSaved)
+{
+    MemoryFileSystem memory;
+    memory.makeDirectories("/m");
+    FaultyFileSystem faulty(memory);
+    ScopedFileSystem scope(faulty);
+    StoreClosedAtScopeEnd closed;
+    int file = 0;
+    makeOldFile(file);
+    ASSERT_FALSE(IsResFileDirty(file));
+    {
+        CMyByteRes handle;
+        ASSERT_EQ(AttachResource(&handle, 1, kWord, file), RES_OK);
+        handle.SetSize(3);
+        std::memcpy(handle.GetData(), "new", 3);
+        faulty.failAt(FaultyFileSystem::Operation::Write, 1);
+        EXPECT_EQ(handle.Write(), RES_ERR_WRITE_FAILED);
+        EXPECT_TRUE(handle.IsChanged());
+    }
+    EXPECT_TRUE(IsResFileDirty(file));
+    EXPECT_NE(SaveResFile(file), RES_OK) << "the disk is still full";
+    faulty.failAt(FaultyFileSystem::Operation::Write, 0);
+    EXPECT_EQ(contentOf(memory, "/m/crash.tvf"), "one|two|<missing>|");
+    EXPECT_TRUE(IsResFileDirty(file));
+    ASSERT_EQ(SaveResFile(file), RES_OK);
+    EXPECT_EQ(contentOf(memory, "/m/crash.tvf"), "new|two|<missing>|");
+    EXPECT_FALSE(IsResFileDirty(file));
+}
+
 TEST_F(ResourceCrashTest, FailedCopyLeavesTheFileItWouldReplace)
 {
     MemoryFileSystem memory;
