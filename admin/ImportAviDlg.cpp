@@ -6,6 +6,7 @@
 #include "core/ColorPalette.h"
 #include "core/Lookups.h"
 #include "core/StoredMedia.h"
+#include "platform/files/FileSystem.h"
 #include "shell/ColorCombo.h"
 #include "store/ResourceManager.h"
 #include "system/LanguageRecords.h"
@@ -50,6 +51,8 @@ void setClipFields(CQuibAvi& clip, const ClipImportChoice& choice)
 
 int storeClip(CQuibAvi& clip, const ClipImportChoice& choice, std::int32_t wordId, const QString& path)
 {
+    if (lumivo::files::fileSystem().info(path).size > lumivo::files::kMaxMediaFileBytes)
+        return kImportFileTooLarge;
     if (std::int64_t(clip.ImportFile(path)) <= 0)
         return kImportUnreadableFile;
     const int kind = choice.aviType & 0xFF;

@@ -23,8 +23,9 @@ struct ClipImportChoice : MediaImportChoice {
 };
 
 // Stores the AVI file's bytes under the word: 0, kImportExists, kImportExistsElsewhere,
-// kImportUnreadableFile or a negative store error. No record is left behind when nothing is stored,
-// and with overwrite the stored clip is replaced only once the new bytes are read.
+// kImportUnreadableFile, kImportFileTooLarge or a negative store error. No record is left behind
+// when nothing is stored, and with overwrite the stored clip is replaced only once the new bytes are
+// read.
 int ImportAviFile(const ClipImportChoice& choice, const QString& title, std::int32_t wordId,
                   const QString& path);
 

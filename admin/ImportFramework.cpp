@@ -4,6 +4,7 @@
 #include "core/ObjectIndex.h"
 #include "core/Word.h"
 #include "platform/archive/Cp1252.h"
+#include "platform/files/FileSystem.h"
 #include "store/Registry.h"
 
 #include <QStringList>
@@ -136,6 +137,11 @@ QString resultText(ImportItem item, const QString& title, std::int32_t wordId, i
         return error + itemWord(item) + QStringLiteral(" already exists.");
     if (result == kImportExistsElsewhere)
         return error + itemWord(item) + QStringLiteral(" already exists in another active file.");
+    if (result == kImportFileTooLarge)
+        return error + QStringLiteral("The file is larger than %1 MB and was not read")
+                           .arg(lumivo::files::kMaxMediaFileBytes >> 20);
+    if (result == kImportDamagedSound)
+        return error + QStringLiteral("The file is damaged: its sound ends before its header says");
     if (item == ImportItem::Picture)
         return error + QStringLiteral("Unknown error");
     return error + QStringLiteral("Unknown error ID=%1").arg(result);

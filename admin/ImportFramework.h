@@ -18,6 +18,8 @@ constexpr int kImportExists = 2;
 constexpr int kImportNothingProduced = 3;
 constexpr int kImportExistsElsewhere = 4;
 constexpr int kImportUnreadableFile = 5;
+constexpr int kImportFileTooLarge = 6; // larger than a sound or clip record may be: not read
+constexpr int kImportDamagedSound = 7; // a WAVE file whose sound data ends before its header says
 
 // What every media store step takes from its dialog besides its own choices.
 struct MediaImportChoice {

@@ -98,7 +98,12 @@ int ImportSoundFile(const SoundImportChoice& choice, const QString& /*title*/, s
                     const QString& path)
 {
     WaveBlock wave;
-    if (ReadWaveFile(path, wave) < 0 || wave.isNull())
+    const int read = ReadWaveFile(path, wave);
+    if (read == readWaveTooLarge)
+        return kImportFileTooLarge;
+    if (read == readWaveShortData)
+        return kImportDamagedSound;
+    if (read < 0 || wave.isNull())
         return kImportUnreadableFile;
     SoundData data;
     data.word = choice.compression;

@@ -17,7 +17,8 @@ struct SoundImportChoice : MediaImportChoice {
 };
 
 // Stores the WAVE file under the word: 0, kImportExists, kImportNothingProduced (the conversion or
-// encoding gave nothing), kImportExistsElsewhere, kImportUnreadableFile or a negative store error.
+// encoding gave nothing), kImportExistsElsewhere, kImportUnreadableFile, kImportFileTooLarge,
+// kImportDamagedSound (its sound data ends before its header says) or a negative store error.
 // With overwrite, the stored sound is replaced only once the new one is ready.
 int ImportSoundFile(const SoundImportChoice& choice, const QString& title, std::int32_t wordId,
                     const QString& path);

@@ -29,6 +29,8 @@ constexpr int kStrNoFreePageId = 9773;
 constexpr int kStrCannotStorePage = 9774;   // [#1] the file
 constexpr int kStrCannotReadPicture = 9775; // [#1] the picture file
 constexpr int kStrUserLevelItem = 9776;     // %1 the level, 0 to 31
+constexpr int kStrMediaFileTooLarge = 9777; // [#1] the file, %1 the most megabytes a record may hold
+constexpr int kStrDamagedSoundFile = 9778;  // [#1] the sound file
 
 // The wizards' own texts, beyond the shared ones they show too.
 constexpr int kStrAdvancedButton = 9800;    // the appearance page's text-size button

@@ -402,8 +402,11 @@ void CQuibW_AviPage::ImportClip()
     // The clip keeps the file's bytes, read when the word is saved: a file that could not give them is
     // told now, and the entry stays as it was, rather than the save failing later without a word.
     const lumivo::files::FileInfo info = lumivo::files::fileSystem().info(path);
-    if (!info.exists || info.isDirectory || !info.readable || info.size == 0 ||
-        info.size > std::numeric_limits<std::uint32_t>::max()) {
+    if (info.exists && !info.isDirectory && info.size > lumivo::files::kMaxMediaFileBytes) {
+        TellMediaFileTooLarge(path);
+        return;
+    }
+    if (!info.exists || info.isDirectory || !info.readable || info.size == 0) {
         MessageBoxById(kStrCannotReadMediaFile, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION, path);
         return;
     }

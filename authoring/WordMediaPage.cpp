@@ -1,10 +1,12 @@
 #include "authoring/WordMediaPage.h"
 
+#include "authoring/AuthoringStrings.h"
 #include "authoring/WordEditorFrame.h"
 #include "authoring/WordEditorStrings.h"
 #include "authoring/WordSheetView.h"
 #include "core/ColorPalette.h"
 #include "core/Word.h"
+#include "platform/files/FileSystem.h"
 #include "shell/ColorCombo.h"
 #include "store/PictureFormat.h"
 #include "store/ResourceManager.h"
@@ -25,6 +27,13 @@ constexpr int kDefaultText = 10001;
 constexpr int kNoColorNumber = 251;
 
 } // namespace
+
+void TellMediaFileTooLarge(const QString& path)
+{
+    const QString text = LoadSystemString(kStrMediaFileTooLarge).arg(lumivo::files::kMaxMediaFileBytes >> 20);
+    ShowMessage(QString(text).replace(QLatin1String("[#1]"), path),
+                lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION);
+}
 
 std::vector<int> MediaLanguagesOf(int wordLanguage, bool translating)
 {

@@ -29,6 +29,9 @@ std::vector<int> MediaLanguagesOf(int wordLanguage, bool translating);
 // record of its own; nothing when another language has no record (its kinds are not offered).
 std::optional<QString> KindLanguageSuffix(int language);
 
+// Tells the person that the sound or clip file is larger than a record may hold, so it was not read.
+void TellMediaFileTooLarge(const QString& path);
+
 // One item of a kind list.
 struct MediaKindItem {
     QString text;

@@ -53,6 +53,16 @@ std::int64_t soundBytesOf(CQuibSound& sound)
     return size > std::int64_t(sound.HeaderLength) ? size - sound.HeaderLength : 0;
 }
 
+// Why a chosen wave file gave no sound: larger than a record may hold, cut short, or unreadable.
+void tellUnreadWave(int read, const QString& path)
+{
+    if (read == readWaveTooLarge)
+        TellMediaFileTooLarge(path);
+    else
+        MessageBoxById(read == readWaveShortData ? kStrDamagedSoundFile : kStrCannotReadMediaFile,
+                       lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION, path);
+}
+
 } // namespace
 
 WordSoundEntry::WordSoundEntry() = default;
@@ -286,14 +296,15 @@ void CQuibW_SoundPage::ImportSound()
     const lumivo::files::FileInfo info = lumivo::files::fileSystem().info(*path);
     entry->fileSize = info.exists ? std::int64_t(info.size) : 0;
     WaveBlock block;
-    if (ReadWaveFile(*path, block) >= 0 && !block.isNull()) {
+    const int read = ReadWaveFile(*path, block);
+    if (read >= 0 && !block.isNull()) {
         entry->sourceChannels = block.channels();
         entry->source = std::move(block);
         encode(*entry);
         SetSheetModified();
     } else {
         // The entry keeps nothing to encode, play or store; the person learns why the import came to nothing.
-        MessageBoxById(kStrCannotReadMediaFile, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION, *path);
+        tellUnreadWave(read, *path);
     }
     m_entries[m_key] = std::move(entry);
     UpdateData(false);

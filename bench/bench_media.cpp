@@ -1,10 +1,16 @@
 // How fast an icon's picture is ready to draw, from its stored bytes: a 192 x 192 picture stored as
 // JPEG and as PNG, decoded by the picture layer and, as the peer, by Qt's own readers. Also how long a
 // second of recorded sound takes to become MP3 and back, since the word editor waits for it, and how
-// long and how much memory a 48-megapixel phone photo takes to import at icon size.
+// long and how much memory a 48-megapixel phone photo takes to import at icon size, and a sound or clip
+// file far larger than a record may be (a sparse 1.5 GB WAVE, a sparse 3 GB clip) through the imports,
+// and the memory a WAVE file as large as a sound may be takes to read.
 
+#include "admin/ImportAviDlg.h"
+#include "admin/ImportSoundDlg.h"
 #include "core/Picture.h"
 #include "core/Sound.h"
+#include "store/ResourceManager.h"
+#include "tests/support/MediaSamples.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,6 +21,8 @@
 #include <sys/resource.h>
 
 #include <cmath>
+#include <fstream>
+#include <string>
 
 namespace
 {
@@ -109,6 +117,105 @@ void importPhotoToIcon(benchmark::State& state)
     state.counters["peak_resident_MB"] = double(usage.ru_maxrss) / 1024.0;
 }
 
+// The process's peak resident memory is set back to what it holds now, so that the next reading is of
+// the work that follows alone.
+void resetPeakResident()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// A line of /proc/self/status in megabytes: "VmHWM:" the peak resident memory, "VmRSS:" the present.
+double statusMB(const std::string& field)
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(field, 0) == 0)
+            return std::stod(line.substr(field.size())) / 1024.0;
+    return 0;
+}
+
+struct PickedFiles {
+    QTemporaryDir folder;
+    int outputFile = 0;
+    QString wave;
+    QString clip;
+    QString largestWave; // as large as a sound file may be
+};
+
+// The sparse files take no disk: only their heads are written.
+PickedFiles& pickedFiles()
+{
+    static PickedFiles files;
+    if (files.outputFile)
+        return files;
+    FindOrAddResFile(&files.outputFile, files.folder.filePath(QStringLiteral("output.tvf")));
+    files.wave = files.folder.filePath(QStringLiteral("huge.wav"));
+    files.clip = files.folder.filePath(QStringLiteral("huge.avi"));
+    files.largestWave = files.folder.filePath(QStringLiteral("largest.wav"));
+    if (!lumivo::test::makeSparseWave(files.wave, std::uint64_t(1536) << 20) ||
+        !lumivo::test::makeSparseWave(files.largestWave, std::uint64_t(64) << 20) ||
+        !lumivo::test::makeSparseFile(files.clip, "RIFF....AVI LIST", std::uint64_t(3) << 30))
+        files.outputFile = 0;
+    return files;
+}
+
+// Each run must end in a refusal: "stored" counts the runs that stored the file all the same.
+template <class Import> void importHugeFile(benchmark::State& state, const QString& path, Import import)
+{
+    if (pickedFiles().outputFile == 0) {
+        state.SkipWithError("the sparse files could not be made");
+        return;
+    }
+    resetPeakResident();
+    const double before = statusMB("VmRSS:");
+    int stored = 0;
+    for (auto _ : state)
+        stored += import(path) == 0 ? 1 : 0;
+    state.counters["peak_resident_MB"] = statusMB("VmHWM:");
+    state.counters["peak_added_MB"] = statusMB("VmHWM:") - before;
+    state.counters["stored"] = stored;
+}
+
+void importHugeWave(benchmark::State& state)
+{
+    SoundImportChoice choice;
+    choice.outputFile = pickedFiles().outputFile;
+    choice.soundType = 1 + 256 * 2;
+    choice.compression = 0x106; // "Good": MP3 at quality 3
+    choice.translateLanguage = 2;
+    importHugeFile(state, pickedFiles().wave, [&](const QString& path) {
+        return ImportSoundFile(choice, QStringLiteral("huge"), 2000001, path);
+    });
+}
+
+void importHugeClip(benchmark::State& state)
+{
+    ClipImportChoice choice;
+    choice.outputFile = pickedFiles().outputFile;
+    choice.aviType = 1 + 256 * 2;
+    choice.translateLanguage = 2;
+    importHugeFile(state, pickedFiles().clip, [&](const QString& path) {
+        return ImportAviFile(choice, QStringLiteral("huge"), 2000001, path);
+    });
+}
+
+// The word editor's sound page reads the file the person picked: a file as large as a sound may be is
+// held once, its samples in the file's own bytes, so memory grows by about its size and no more.
+void readLargestWave(benchmark::State& state)
+{
+    if (pickedFiles().outputFile == 0) {
+        state.SkipWithError("the sparse files could not be made");
+        return;
+    }
+    resetPeakResident();
+    const double before = statusMB("VmRSS:");
+    for (auto _ : state) {
+        WaveBlock block;
+        benchmark::DoNotOptimize(ReadWaveFile(pickedFiles().largestWave, block));
+    }
+    state.counters["peak_added_MB"] = statusMB("VmHWM:") - before;
+}
+
 } // namespace
 
 BENCHMARK_CAPTURE(decodeOurs, jpeg, int(pictJpeg85))->Unit(benchmark::kMicrosecond);
@@ -117,5 +224,8 @@ BENCHMARK_CAPTURE(decodeOurs, png, int(pictPng))->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(decodeQt, png, int(pictPng))->Unit(benchmark::kMicrosecond);
 BENCHMARK(mp3RoundTrip)->Unit(benchmark::kMillisecond);
 BENCHMARK(importPhotoToIcon)->Unit(benchmark::kMillisecond);
+BENCHMARK(importHugeWave)->Unit(benchmark::kMicrosecond);
+BENCHMARK(importHugeClip)->Unit(benchmark::kMicrosecond);
+BENCHMARK(readLargestWave)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

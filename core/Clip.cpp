@@ -13,6 +13,9 @@
 
 IMPLEMENT_SERIAL(CQuibAvi, CObject, 1)
 
+// A clip's data size counts in 32 bits.
+static_assert(lumivo::files::kMaxMediaFileBytes <= std::numeric_limits<std::uint32_t>::max());
+
 CQuibAvi::CQuibAvi()
 {
     m_owner = this;
@@ -109,12 +112,10 @@ void CQuibAvi::WriteData()
 
 std::uint32_t CQuibAvi::ImportFile(const QString& path)
 {
-    // A clip holds at most what its 32-bit data size can count; a larger file is not even read.
-    if (lumivo::files::fileSystem().info(path).size > std::numeric_limits<std::uint32_t>::max())
-        return 0;
+    // A file larger than a record may be is not even read.
     std::vector<std::uint8_t> bytes;
-    if (!lumivo::files::readWholeFile(path, bytes) ||
-        bytes.size() > std::numeric_limits<std::uint32_t>::max())
+    if (lumivo::files::readWholeFile(path, bytes, lumivo::files::kMaxMediaFileBytes) !=
+        lumivo::files::ReadResult::Read)
         return 0;
     AviData = std::move(bytes);
     DataSize = std::uint32_t(AviData->size());

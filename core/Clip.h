@@ -36,7 +36,8 @@ public:
     // resource does not have them.
     bool LoadData();
     void WriteData();
-    // Returns the bytes read (and commits the clip), 0 on failure.
+    // Returns the bytes read (and commits the clip), 0 on failure or for a file larger than
+    // lumivo::files::kMaxMediaFileBytes, which is refused unread.
     std::uint32_t ImportFile(const QString& path);
     // Returns the data size written, 0 on failure or for an empty clip (then no file is written).
     std::uint32_t ExportFile(const QString& path);

@@ -29,7 +29,8 @@ static_assert(sameCode(readWaveNotOpened, lumivo::wave::riffFileNotOpened) &&
               sameCode(readWaveNotRiffWave, lumivo::wave::riffNotWave) &&
               sameCode(readWaveNoFormat, lumivo::wave::riffNoFormat) &&
               sameCode(readWaveNoData, lumivo::wave::riffNoData) &&
-              sameCode(readWaveShortData, lumivo::wave::riffShortData));
+              sameCode(readWaveShortData, lumivo::wave::riffShortData) &&
+              sameCode(readWaveTooLarge, lumivo::wave::riffTooLarge));
 static_assert(sameCode(convertWaveOk, lumivo::wave::convertOk) &&
               sameCode(convertWaveNoInput, lumivo::wave::convertNoInput) &&
               sameCode(convertWaveNoMemory, lumivo::wave::convertNoMemory) &&

@@ -45,7 +45,8 @@ enum ReadWaveResult : int {
     readWaveNotRiffWave = -2, // no RIFF "WAVE" form
     readWaveNoFormat = -3,    // no usable "fmt " chunk
     readWaveNoData = -5,      // no "data" chunk
-    readWaveShortData = -7,   // fewer bytes than the chunk claims
+    readWaveShortData = -7,   // fewer bytes than the chunk claims: the file was cut short
+    readWaveTooLarge = -9,    // larger than a sound record may be: refused unread
 };
 // Wave files. ReadWaveFile returns the sample-data byte count, or a ReadWaveResult.
 int ReadWaveFile(const QString& path, WaveBlock& out);

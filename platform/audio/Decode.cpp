@@ -60,12 +60,19 @@ std::optional<Samples> decodeSound(const std::uint8_t* data, std::size_t size, Q
 std::optional<Samples> decodeSoundFile(const QString& path, QString* error)
 {
     std::vector<std::uint8_t> bytes;
-    if (!files::readWholeFile(path, bytes)) {
+    switch (files::readWholeFile(path, bytes, files::kMaxMediaFileBytes)) {
+    case files::ReadResult::Read:
+        return decodeSound(bytes.data(), bytes.size(), error);
+    case files::ReadResult::TooLarge:
         if (error)
-            *error = QStringLiteral("File not found");
+            *error = QStringLiteral("The file is larger than a sound may be");
         return std::nullopt;
+    case files::ReadResult::NotRead:
+        break;
     }
-    return decodeSound(bytes.data(), bytes.size(), error);
+    if (error)
+        *error = QStringLiteral("File not found");
+    return std::nullopt;
 }
 
 namespace

@@ -13,6 +13,7 @@ namespace lumivo::audio
 
 // Decodes a whole sound file held in memory; none, with a reason, when it is not a sound.
 std::optional<Samples> decodeSound(const std::uint8_t* data, std::size_t size, QString* error = nullptr);
+// The same for a file, of at most files::kMaxMediaFileBytes: a larger one is refused unread.
 std::optional<Samples> decodeSoundFile(const QString& path, QString* error = nullptr);
 
 struct PcmFormat {

@@ -2,6 +2,8 @@
 
 #include "platform/files/RealFileSystem.h"
 
+#include <limits>
+
 namespace lumivo::files
 {
 
@@ -65,14 +67,26 @@ bool File::writeAt(std::uint64_t position, const void* buffer, std::size_t n)
 
 bool readWholeFile(const QString& path, std::vector<std::uint8_t>& bytes)
 {
+    return readWholeFile(path, bytes, std::numeric_limits<std::size_t>::max()) == ReadResult::Read;
+}
+
+ReadResult readWholeFile(const QString& path, std::vector<std::uint8_t>& bytes, std::uint64_t limit)
+{
+    bytes.clear();
     auto file = fileSystem().open(path, OpenMode::Read);
     if (!file)
-        return false;
+        return ReadResult::NotRead;
     const std::int64_t length = file->length();
     if (length < 0)
-        return false;
+        return ReadResult::NotRead;
+    if (static_cast<std::uint64_t>(length) > limit)
+        return ReadResult::TooLarge;
     bytes.resize(static_cast<std::size_t>(length));
-    return length == 0 || file->readExactly(bytes.data(), bytes.size());
+    if (length > 0 && !file->readExactly(bytes.data(), bytes.size())) {
+        bytes.clear();
+        return ReadResult::NotRead;
+    }
+    return ReadResult::Read;
 }
 
 namespace

@@ -87,8 +87,18 @@ private:
     FileSystem* m_previous;
 };
 
+// The most bytes a sound or clip file may have to be read and stored as a record. A larger file is
+// refused before a byte of it is read, so that picking any file answers at once and in bounded memory;
+// 64 MiB is over six minutes of CD-quality sound, far more than a word's sound or clip needs.
+constexpr std::uint64_t kMaxMediaFileBytes = std::uint64_t{64} << 20;
+
+enum class ReadResult { Read, NotRead, TooLarge };
+
 // Whole-file helpers over `fileSystem()`.
 bool readWholeFile(const QString& path, std::vector<std::uint8_t>& bytes);
+// Reads a whole file of at most `limit` bytes; a larger one is refused from its length, unread. `bytes`
+// is empty unless the file was read.
+ReadResult readWholeFile(const QString& path, std::vector<std::uint8_t>& bytes, std::uint64_t limit);
 // Writes beside the target (at its scratch path), flushes and renames over it: a crash leaves the old
 // file or the new one. A scratch file that a killed write left behind is removed first.
 bool writeFileAtomically(const QString& path, const void* data, std::size_t size);

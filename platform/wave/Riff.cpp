@@ -68,26 +68,54 @@ std::optional<WaveFormat> formatOf(const std::uint8_t* data, std::size_t size)
     return format;
 }
 
-// Sizes a streaming writer leaves in place of the real ones: it cannot seek back to patch them.
+// Form sizes a streaming writer leaves in place of the real one: it cannot seek back to patch it.
 bool isPlaceholderSize(std::uint32_t size)
 {
     return size == 0 || size == 0xFFFFFFFFu || size >= 0x7FFFF000u;
 }
 
-} // namespace
-
-int readRiff(const std::uint8_t* data, std::size_t size, WaveBlock& out)
+// Data sizes a streaming writer leaves: all ones, or about the largest a signed 32-bit count can hold
+// (sox writes 0x7FFFF000, rounded down to whole frames; others 0x7FFF0000 or 0x7FFFFFFF). A data chunk
+// that claims any other size and ends early was cut short: its file is damaged.
+bool isPlaceholderDataSize(std::uint32_t size)
 {
-    out = WaveBlock();
+    return size == 0xFFFFFFFFu || (size >= 0x7FFF0000u && size <= 0x80000000u);
+}
+
+// Where a RIFF WAVE image's format and samples are.
+struct WaveLayout {
+    WaveFormat format;
+    std::size_t sampleOffset = 0;
+    std::size_t sampleBytes = 0;
+};
+
+// The sample bytes of the data chunk, or riffShortData. A streaming writer's chunk runs to the end of
+// the form, or of the file when the chunk starts at or past the form's end: a form size too small for
+// chunks that are whole in the file is stale, as recorders that never patch the header leave it.
+std::int64_t sampleBytesOf(const Chunk& samples, std::size_t formEnd, std::size_t fileEnd, bool streamedForm)
+{
+    const std::size_t end = samples.offset < formEnd ? formEnd : fileEnd;
+    const std::size_t present = end - samples.offset;
+    const bool placeholder =
+        isPlaceholderDataSize(std::uint32_t(samples.size)) || (streamedForm && samples.size == 0);
+    if (placeholder && (samples.size > present || (samples.size == 0 && present > 0)))
+        return std::int64_t(present);
+    if (samples.size > fileEnd - samples.offset)
+        return riffShortData;
+    return std::int64_t(samples.size);
+}
+
+int locateWave(const std::uint8_t* data, std::size_t size, WaveLayout& layout)
+{
     if (!data || size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0)
         return riffNotWave;
-    // Writers that stream often leave the form's size wrong; the bytes that are there decide.
+    // Writers that stream often leave the form's size wrong; the bytes that are there decide. Chunks are
+    // looked for to the end of the file, since a stale form size may end before them.
     const std::size_t claimed = std::size_t(read32(data + 4)) + 8;
-    const std::size_t end = claimed >= 12 && claimed < size ? claimed : size;
-    const bool streamed = isPlaceholderSize(read32(data + 4));
+    const std::size_t formEnd = claimed >= 12 && claimed < size ? claimed : size;
 
-    const auto fmt = findChunk(data, 12, end, "fmt ");
-    if (!fmt || fmt->size > end - fmt->offset)
+    const auto fmt = findChunk(data, 12, size, "fmt ");
+    if (!fmt || fmt->size > size - fmt->offset)
         return riffNoFormat;
     const auto format = formatOf(data + fmt->offset, fmt->size);
     if (!format)
@@ -95,26 +123,47 @@ int readRiff(const std::uint8_t* data, std::size_t size, WaveBlock& out)
     if (!format->isPlausible())
         return riffUnplayableFormat;
 
-    auto samples = findChunk(data, 12, end, "data");
+    const auto samples = findChunk(data, 12, size, "data");
     if (!samples)
         return riffNoData;
-    const std::size_t present = end - samples->offset;
-    if ((streamed || samples->size == 0xFFFFFFFFu) &&
-        (samples->size > present || (samples->size == 0 && present > 0)))
-        samples->size = present;
-    if (samples->size > present)
-        return riffShortData;
-    out = WaveBlock(*format, data + samples->offset, samples->size);
-    return int(std::min<std::size_t>(samples->size, std::numeric_limits<int>::max()));
+    const std::int64_t sampleBytes =
+        sampleBytesOf(*samples, formEnd, size, isPlaceholderSize(read32(data + 4)));
+    if (sampleBytes < 0)
+        return int(sampleBytes);
+    layout = {*format, samples->offset, std::size_t(sampleBytes)};
+    return int(std::min<std::size_t>(layout.sampleBytes, std::numeric_limits<int>::max()));
+}
+
+} // namespace
+
+int readRiff(const std::uint8_t* data, std::size_t size, WaveBlock& out)
+{
+    out = WaveBlock();
+    WaveLayout layout;
+    const int found = locateWave(data, size, layout);
+    if (found >= 0)
+        out = WaveBlock(layout.format, data + layout.sampleOffset, layout.sampleBytes);
+    return found;
 }
 
 int readWaveFile(const QString& path, WaveBlock& out)
 {
     out = WaveBlock();
     std::vector<std::uint8_t> bytes;
-    if (!files::readWholeFile(path, bytes))
+    switch (files::readWholeFile(path, bytes, files::kMaxMediaFileBytes)) {
+    case files::ReadResult::TooLarge:
+        return riffTooLarge;
+    case files::ReadResult::NotRead:
         return riffFileNotOpened;
-    return readRiff(bytes.data(), bytes.size(), out);
+    case files::ReadResult::Read:
+        break;
+    }
+    WaveLayout layout;
+    const int found = locateWave(bytes.data(), bytes.size(), layout);
+    // The samples move to their place in the file's own bytes: the file is never held twice.
+    if (found >= 0)
+        out = WaveBlock::inPlace(layout.format, std::move(bytes), layout.sampleOffset, layout.sampleBytes);
+    return found;
 }
 
 std::vector<std::uint8_t> toRiff(const WaveBlock& block)

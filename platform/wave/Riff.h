@@ -18,12 +18,15 @@ enum RiffResult : int {
     riffNoData = -5,
     riffShortData = -7,
     riffUnplayableFormat = -8, // channels, rate or sample width no player can use
+    riffTooLarge = -9,         // a file larger than files::kMaxMediaFileBytes, refused unread
 };
 
 // Reads a whole RIFF WAVE image into a new block. `out` is emptied first and stays empty on failure.
 // A format chunk shorter than 18 bytes becomes a full header with cbSize 0. A file written to a pipe
-// never had its sizes filled in: its data then runs to the end of the file.
+// never had its sizes filled in: its data then runs to the end of the file. A data chunk that claims a
+// real size and ends before it is riffShortData: the file was cut short.
 int readRiff(const std::uint8_t* data, std::size_t size, WaveBlock& out);
+// The same for a file of at most files::kMaxMediaFileBytes, held once: its samples become the block.
 int readWaveFile(const QString& path, WaveBlock& out);
 
 // The block as a RIFF WAVE image: "fmt " of 18 + cbSize bytes, then "data"; odd chunks padded.

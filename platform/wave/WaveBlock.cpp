@@ -103,6 +103,22 @@ WaveBlock::WaveBlock(const WaveFormat& format, std::vector<std::uint8_t>&& sampl
 {
 }
 
+WaveBlock WaveBlock::inPlace(const WaveFormat& format, std::vector<std::uint8_t>&& buffer,
+                             std::size_t sampleOffset, std::size_t sampleBytes)
+{
+    const std::size_t offset = headerSize + format.extra.size();
+    // Only a data chunk before a long format chunk lies closer to the start than the header is long.
+    if (buffer.size() < offset + sampleBytes)
+        buffer.resize(offset + sampleBytes);
+    if (sampleBytes)
+        std::memmove(buffer.data() + offset, buffer.data() + sampleOffset, sampleBytes);
+    buffer.resize(offset + sampleBytes);
+    WaveBlock block;
+    block.m_bytes = std::move(buffer);
+    block.writeHeader(format);
+    return block;
+}
+
 std::optional<WaveBlock> WaveBlock::fromBytes(const std::uint8_t* data, std::size_t size)
 {
     if (!data || size < headerSize)

@@ -58,6 +58,10 @@ public:
     WaveBlock(const WaveFormat& format, const std::uint8_t* samples, std::size_t sampleBytes);
     WaveBlock(const WaveFormat& format, std::vector<std::uint8_t>&& samples);
 
+    // Makes the block in `buffer` itself, which holds the samples at `sampleOffset` (a whole file read
+    // into memory): they move to their place behind the header, so that they are never held twice.
+    static WaveBlock inPlace(const WaveFormat& format, std::vector<std::uint8_t>&& buffer,
+                             std::size_t sampleOffset, std::size_t sampleBytes);
     // Takes stored bytes; nullopt when they are shorter than the header and extra bytes they announce.
     static std::optional<WaveBlock> fromBytes(const std::uint8_t* data, std::size_t size);
 

@@ -804,6 +804,10 @@ const StringTableRow rows[] = {
     {9774, "Baggrunden kunne ikke gemmes i \"[#1]\"."},
     {9775, "Billedet \"[#1]\" kan ikke læses."},
     {9776, "Brugerniveau %1"},
+    {9777,
+     "Filen \"[#1]\" er større end %1 MB, det meste en lyd eller en animation må fylde, og blev ikke læst."},
+    {9778,
+     "Lydfilen \"[#1]\" er beskadiget: lyden slutter, før filens hoved siger. Den blev ikke importeret."},
 
     // The word editor's sheet, its list and its list files
     {9850, "Lyd"},

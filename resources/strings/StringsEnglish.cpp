@@ -797,6 +797,9 @@ const StringTableRow rows[] = {
     {9774, "The background could not be stored in \"[#1]\"."},
     {9775, "The picture \"[#1]\" cannot be read."},
     {9776, "Userlevel %1"},
+    {9777,
+     "The file \"[#1]\" is larger than %1 MB, the most a sound or an animation may hold, and was not read."},
+    {9778, "The sound file \"[#1]\" is damaged: its sound ends before its header says. It was not imported."},
 
     // The word editor's sheet, its list and its list files
     {9850, "Sound"},

@@ -12,6 +12,7 @@
 #include "system/SystemStrings.h"
 #include "tests/admin/ImportTestSupport.h"
 #include "tests/support/FullDisk.h"
+#include "tests/support/MediaSamples.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -283,6 +284,37 @@ TEST_F(ImportMediaTest, ASoundThatCannotBeStoredSaysWhyAndKeepsTheOldOne)
     CQuibSound inData;
     ASSERT_EQ(inData.SaveAs(kSol, m_data, MakeSoundType(2, kDanish)), RES_OK);
     EXPECT_EQ(ImportSoundFile(elsewhere, QStringLiteral("sol"), kSol, wave), kImportExistsElsewhere);
+}
+
+TEST_F(ImportMediaTest, AFileLargerThanARecordMayHoldOrACutShortSoundIsLoggedWithWhyAndNotStored)
+{
+    const std::uint64_t tooLarge = files::kMaxMediaFileBytes + 1;
+    const QString hugeSound = mediaPath(QStringLiteral("huge/sol.wav"));
+    const QString cutSound = mediaPath(QStringLiteral("cut/sol.wav"));
+    const QString hugeClip = mediaPath(QStringLiteral("huge/sol.avi"));
+    ASSERT_TRUE(QDir().mkpath(mediaPath(QStringLiteral("huge"))) &&
+                QDir().mkpath(mediaPath(QStringLiteral("cut"))));
+    ASSERT_TRUE(test::makeSparseWave(hugeSound, tooLarge));
+    ASSERT_TRUE(test::makeSparseWave(cutSound, 108, 0xFFFFFFD0u));
+    ASSERT_TRUE(test::makeSparseFile(hugeClip, "RIFF....AVI LIST", tooLarge));
+    const QString tooLargeLine =
+        QStringLiteral("sol\tError\tThe file is larger than %1 MB and was not read\r\n")
+            .arg(files::kMaxMediaFileBytes >> 20);
+
+    const auto logged = [](ImportItem item, int result) {
+        return ImportLogLine(item, QStringLiteral("sol"), 1, kSol, result);
+    };
+    EXPECT_EQ(
+        logged(ImportItem::Sound, ImportSoundFile(soundChoice(), QStringLiteral("sol"), kSol, hugeSound)),
+        tooLargeLine);
+    EXPECT_EQ(
+        logged(ImportItem::Sound, ImportSoundFile(soundChoice(), QStringLiteral("sol"), kSol, cutSound)),
+        QStringLiteral("sol\tError\tThe file is damaged: its sound ends before its header says\r\n"));
+    EXPECT_EQ(logged(ImportItem::Clip, ImportAviFile(clipChoice(), QStringLiteral("sol"), kSol, hugeClip)),
+              tooLargeLine);
+    EXPECT_EQ(stored<CQuibSound>(m_soundType), nullptr);
+    EXPECT_EQ(stored<CQuibAvi>(m_clipType), nullptr);
+    EXPECT_EQ(unplacedRecords(CQuibAvi::MakeType(0, 0)), 0);
 }
 
 TEST_F(ImportMediaTest, ClipsKeepTheirBytesAndTheDefaultColours)

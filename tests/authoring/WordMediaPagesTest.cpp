@@ -19,6 +19,7 @@
 #include "tests/authoring/WordTestFiles.h"
 #include "tests/support/FullDisk.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/MediaSamples.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -366,6 +367,45 @@ TEST_F(WordMediaPagesTest, AClipFileThatCannotBeReadIsToldAtOnceAndChangesNothin
         EXPECT_TRUE(!entry || (!entry->changed && entry->sourcePath.isEmpty())) << path.toStdString();
     }
     EXPECT_FALSE(theWordEditorFrame->View().IsChanged());
+}
+
+TEST_F(WordMediaPagesTest, AFileLargerThanARecordMayHoldOrACutShortSoundIsToldWhyAndNothingIsStored)
+{
+    const std::uint64_t tooLarge = lumivo::files::kMaxMediaFileBytes + 1;
+    const QString hugeClip = tempPath("huge.avi"), hugeSound = tempPath("huge.wav"),
+                  cut = tempPath("cut.wav");
+    ASSERT_TRUE(makeSparseFile(hugeClip, "RIFF....AVI LIST", tooLarge));
+    ASSERT_TRUE(makeSparseWave(hugeSound, tooLarge));
+    ASSERT_TRUE(makeSparseWave(cut, 108, 0xFFFFFFD0u));
+    const QString larger = QStringLiteral("larger than %1 MB").arg(lumivo::files::kMaxMediaFileBytes >> 20);
+    // The message names the file and the reason.
+    const auto toldOnPicking = [](const QString& path, const std::function<void()>& pick) {
+        ScopedAnswerer answerer;
+        answerer.reply(path);
+        pick();
+        return answerer.questions().size() == 2 ? answerer.questions()[1].text : QString();
+    };
+
+    CQuibW_AviPage& clips = openOn(&CQuibW_PropSheet::AviPage);
+    clips.ChooseKey(soundKey(1));
+    const QString toldOfClip = toldOnPicking(hugeClip, [&] { clips.ImportClip(); });
+    EXPECT_TRUE(toldOfClip.contains(hugeClip) && toldOfClip.contains(larger)) << toldOfClip.toStdString();
+    EXPECT_FALSE(clips.Entry(soundKey(1)) && clips.Entry(soundKey(1))->changed);
+
+    CQuibW_PropSheet& sheet = theWordEditorFrame->View().Sheet();
+    ASSERT_TRUE(sheet.SetActivePage(sheet.SoundPage()));
+    CQuibW_SoundPage& sounds = sheet.SoundPage();
+    sounds.ChooseKey(soundKey(1));
+    for (const auto& [path, reason] :
+         {std::pair{hugeSound, larger}, std::pair{cut, QStringLiteral("damaged")}}) {
+        const QString told = toldOnPicking(path, [&] { sounds.ImportSound(); });
+        EXPECT_TRUE(told.contains(path) && told.contains(reason)) << told.toStdString();
+        EXPECT_FALSE(sounds.Entry(soundKey(1))->changed);
+    }
+    EXPECT_FALSE(theWordEditorFrame->View().IsChanged());
+    theWordEditorFrame->View().OkButton().click();
+    EXPECT_FALSE(ResourceExists(kWordId, MakeSoundType(1, kLanguage), m_user->file));
+    EXPECT_FALSE(ResourceExists(kWordId, CQuibAvi::MakeType(1, kLanguage), m_user->file));
 }
 
 TEST_F(WordMediaPagesTest, AnAttachedClipIsReferredToBelowTheUsersOrDataFolder)

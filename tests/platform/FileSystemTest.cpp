@@ -136,6 +136,18 @@ TEST_F(FileSystemTest, FaultyWriteLeavesAShortWriteAndThenStaysBroken)
     EXPECT_TRUE(faulty.hasFailed());
 }
 
+TEST_F(FileSystemTest, AWholeFileOverItsLimitIsRefusedUnreadAndOneAtItsLimitIsRead)
+{
+    const QString path = tempPath("ten.bin");
+    ASSERT_TRUE(writeFileAtomically(path, "0123456789", 10));
+    std::vector<std::uint8_t> bytes{1, 2};
+    EXPECT_EQ(readWholeFile(path, bytes, 10), ReadResult::Read);
+    EXPECT_EQ(bytes, textBytes("0123456789"));
+    EXPECT_EQ(readWholeFile(path, bytes, 9), ReadResult::TooLarge);
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_EQ(readWholeFile(tempPath("missing"), bytes, 10), ReadResult::NotRead);
+}
+
 TEST_F(FileSystemTest, MemoryFileSystemHonoursReadOnlyAndRename)
 {
     MemoryFileSystem memory;

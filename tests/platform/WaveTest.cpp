@@ -383,6 +383,50 @@ TEST_F(WaveTest, WaveWrittenToAPipeIsReadToTheEndOfTheFile)
     EXPECT_EQ(readRiff(unpatched.data(), unpatched.size(), block), 100);
 }
 
+TEST_F(WaveTest, DataEndingBeforeItsRealSizeIsDamagedWhileAStaleFormSizeWithWholeChunksIsRead)
+{
+    // 108 bytes whose data chunk claims 0xFFFFFFD0 (the form's size agrees): a 4 GB file cut short, and
+    // the same with the form's size left 0 or all ones, as a streaming writer leaves it.
+    std::vector<std::uint8_t> chunks;
+    chunk(chunks, "fmt ", format16(1, 44100, 16));
+    chunk(chunks, "data", std::vector<std::uint8_t>(64, 7), 0xFFFFFFD0u);
+    for (std::uint32_t formSize : {0xFFFFFFF4u, 0u, 0xFFFFFFFFu, 100u}) {
+        auto cut = riffOf(chunks);
+        ASSERT_EQ(cut.size(), 108u);
+        for (int i = 0; i < 4; ++i)
+            cut[4 + i] = std::uint8_t(formSize >> (8 * i));
+        WaveBlock block;
+        EXPECT_EQ(readRiff(cut.data(), cut.size(), block), riffShortData) << std::hex << formSize;
+        EXPECT_TRUE(block.isNull());
+    }
+
+    // A form size of 36 never patched, the data after it whole, behind a list chunk or not.
+    for (bool withList : {false, true}) {
+        std::vector<std::uint8_t> whole;
+        chunk(whole, "fmt ", format16(1, 8000, 8));
+        if (withList)
+            chunk(whole, "LIST", {'I', 'N', 'F', 'O'});
+        chunk(whole, "data", std::vector<std::uint8_t>(1000, 0x80));
+        auto stale = riffOf(whole);
+        stale[4] = 36;
+        stale[5] = stale[6] = stale[7] = 0;
+        const QString path = tempPath(QStringLiteral("stale.wav"));
+        ASSERT_TRUE(lumivo::files::writeFileAtomically(path, stale.data(), stale.size()));
+        WaveBlock block;
+        EXPECT_EQ(readWaveFile(path, block), 1000) << withList;
+        EXPECT_EQ(block.sampleBytes(), 1000u);
+    }
+}
+
+TEST_F(WaveTest, AWaveFileLargerThanASoundMayBeIsRefusedUnread)
+{
+    const QString huge = tempPath(QStringLiteral("huge.wav"));
+    ASSERT_TRUE(lumivo::test::makeSparseWave(huge, lumivo::files::kMaxMediaFileBytes + 1));
+    WaveBlock block = pcm16(1, {1});
+    EXPECT_EQ(readWaveFile(huge, block), riffTooLarge);
+    EXPECT_TRUE(block.isNull());
+}
+
 namespace
 {
 

@@ -3,10 +3,14 @@
 // for tests that need files the program's own writers do not make. Older tests skip when ffmpeg is not
 // installed; the tools below are installed by scripts/deps, so a missing one fails its test loudly.
 
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+
+#include <algorithm>
+#include <cstdint>
 
 namespace lumivo::test
 {
@@ -73,6 +77,38 @@ body = b'WAVE' + b'fmt ' + struct.pack('<I', len(fmt)) + fmt + b'data' + struct.
 open(sys.argv[1], 'wb').write(b'RIFF' + struct.pack('<I', len(body)) + body)
 )"),
                      {path});
+}
+
+// A file of `size` bytes that starts with `head` and is silence (zeros) after it, sparse: it takes no time
+// and no disk to make, whatever its size.
+inline bool makeSparseFile(const QString& path, const QByteArray& head, std::uint64_t size)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(head) == head.size() &&
+           file.resize(qint64(size));
+}
+
+// A sparse WAVE file of `size` bytes: a 16-bit mono 44.1 kHz header whose data chunk holds the rest, in
+// silence, or claims `claimedData` bytes when that is given (the form's size agreeing). Sizes beyond 32
+// bits are written as the largest the header can say.
+inline bool makeSparseWave(const QString& path, std::uint64_t size, std::uint64_t claimedData = 0)
+{
+    const std::uint64_t data = claimedData ? claimedData : size - 44;
+    const auto put32 = [](QByteArray& out, std::uint64_t value) {
+        const auto v = std::uint32_t(std::min<std::uint64_t>(value, 0xFFFFFFFFu));
+        for (int shift = 0; shift < 32; shift += 8)
+            out.append(char(v >> shift));
+    };
+    QByteArray head("RIFF");
+    put32(head, data + 36);
+    head.append("WAVEfmt ");
+    put32(head, 16);
+    head.append("\x01\x00\x01\x00", 4);                 // PCM, mono
+    head.append("\x44\xAC\x00\x00\x88\x58\x01\x00", 8); // 44,100 Hz, 88,200 bytes a second
+    head.append("\x02\x00\x10\x00", 4);                 // 2 bytes a frame, 16 bits
+    head.append("data");
+    put32(head, data);
+    return makeSparseFile(path, head, size);
 }
 
 } // namespace lumivo::test
