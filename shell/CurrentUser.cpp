@@ -617,14 +617,16 @@ std::unique_ptr<CQuibUser> defaultUserFromFile()
     return user;
 }
 
-// Whether everything of the user is in its file on the disk: the file was written, and saved since.
+// Whether everything of the user is in its file on the disk, after saving what is not. A file not yet
+// saved in this run is saved whole: one made new and never written must reach the disk now, and one
+// opened from the disk (a copy of the template) costs nothing when nothing changed.
 bool isStoredOnDisk(CQuibUser& user)
 {
     const int file = user.GetFile();
-    if (file <= 0 || IsResFileOpen(file))
+    if (file <= 0)
         return false;
     int err = RES_OK;
-    SaveDataFile(file, false, false, &err);
+    SaveDataFile(file, false, IsResFileOpen(file), &err);
     return err == RES_OK;
 }
 

@@ -303,6 +303,27 @@ protected:
 
 } // namespace
 
+// The installation's template gives the new user: Anna's file holds it in her place, the old file waits
+// in the Temp folder, and nothing is said.
+TEST_F(UserResetTest, AResetMakesTheUserAfreshFromTheTemplate)
+{
+    dropProgramState();
+    UseDefaultUser();
+    ASSERT_TRUE(isAnnaFromHerFile());
+    answers.reply(pressFactoryThenOk);
+    EditUserSettings();
+
+    EXPECT_EQ(answers.questions().size(), 1u) << answers.questions().back().text.toStdString();
+    ASSERT_NE(theCurrentUser, nullptr);
+    EXPECT_EQ(user().Name, "Factory");
+    EXPECT_EQ(user().GetID(), kAnnaId);
+    EXPECT_EQ(GetResFilePath(user().GetFile()), annaPath);
+    EXPECT_EQ(QDir(tempDir() + "/Temp").entryList({"Anna_*.tvf"}, QDir::Files).size(), 1);
+    dropProgramState();
+    UseDefaultUser();
+    EXPECT_EQ(user().Name, "Factory") << "the next start";
+}
+
 // On a full disk no new user file can be made: Anna keeps her file, stays current and is told why
 // nothing was reset.
 TEST_F(UserResetTest, AResetOnAFullDiskKeepsTheUserFileAndSaysSo)
