@@ -281,13 +281,18 @@ void CQuibW_SoundPage::ImportSound()
 {
     if (kindOfKey(m_key) == 0 || !m_frame.CurrentWord())
         return;
-    m_entries.erase(m_key);
     const QString filter =
         QStringLiteral("WAVE (*.wav)|*.wav|%1 (*.*)|*.*").arg(LoadSystemString(kAllFilesText));
     const auto path = lumivo::ui::chooseOpenFile(LoadSystemString(kImportText), {},
                                                  lumivo::ui::windowsFilterToQt(filter), GetWidget());
-    if (!path) {
-        UpdateData(false);
+    if (!path)
+        return;
+    WaveBlock block;
+    const int read = ReadWaveFile(*path, block);
+    if (read < 0 || block.isNull()) {
+        // The person learns why the import came to nothing; the page keeps the sound it had (stored or
+        // imported before), rather than showing the refused file as imported.
+        tellUnreadWave(read, *path);
         return;
     }
     auto entry = std::make_unique<WordSoundEntry>();
@@ -295,17 +300,10 @@ void CQuibW_SoundPage::ImportSound()
     entry->fileName = *path;
     const lumivo::files::FileInfo info = lumivo::files::fileSystem().info(*path);
     entry->fileSize = info.exists ? std::int64_t(info.size) : 0;
-    WaveBlock block;
-    const int read = ReadWaveFile(*path, block);
-    if (read >= 0 && !block.isNull()) {
-        entry->sourceChannels = block.channels();
-        entry->source = std::move(block);
-        encode(*entry);
-        SetSheetModified();
-    } else {
-        // The entry keeps nothing to encode, play or store; the person learns why the import came to nothing.
-        tellUnreadWave(read, *path);
-    }
+    entry->sourceChannels = block.channels();
+    entry->source = std::move(block);
+    encode(*entry);
+    SetSheetModified();
     m_entries[m_key] = std::move(entry);
     UpdateData(false);
 }

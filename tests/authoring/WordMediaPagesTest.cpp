@@ -270,10 +270,36 @@ TEST_F(WordMediaPagesTest, AWaveFileThatCannotBeReadIsToldAndLeavesNothingToStor
     EXPECT_EQ(answerer.questions()[1].kind, lumivo::ui::QuestionKind::MessageBox);
     EXPECT_TRUE(answerer.questions()[1].text.contains(broken));
     const WordSoundEntry* entry = page.Entry(soundKey(1));
-    ASSERT_NE(entry, nullptr);
-    EXPECT_FALSE(entry->changed);
+    EXPECT_TRUE(!entry || !entry->changed);
     ASSERT_TRUE(page.StoreSounds());
     EXPECT_FALSE(ResourceExists(kWordId, MakeSoundType(1, kLanguage), m_user->file));
+}
+
+// A file that gives no sound, or no file chosen, leaves the sound imported before as it was: still to be
+// stored, and the page names its file, not the refused one.
+TEST_F(WordMediaPagesTest, APickThatGivesNoSoundKeepsTheSoundImportedBefore)
+{
+    CQuibW_SoundPage& page = openOn(&CQuibW_PropSheet::SoundPage);
+    page.ChooseKey(soundKey(1));
+    const QString good = writeWave("good.wav", 1, 1);
+    const QString cut = tempPath("cut.wav");
+    ASSERT_TRUE(makeSparseWave(cut, 108, 0xFFFFFFD0u));
+    for (const QString& picked : {good, cut, QString()}) {
+        ScopedAnswerer answerer;
+        if (picked.isEmpty())
+            answerer.reply(lumivo::ui::IDCANCEL);
+        else
+            answerer.reply(picked);
+        page.ImportSound();
+    }
+    const WordSoundEntry* entry = page.Entry(soundKey(1));
+    ASSERT_NE(entry, nullptr);
+    EXPECT_TRUE(entry->changed);
+    EXPECT_EQ(entry->fileName, good);
+    const QString shown = page.GetWidget()->findChild<QLineEdit*>("wordSoundFile")->text();
+    EXPECT_TRUE(shown.contains(good) && !shown.contains(cut)) << shown.toStdString();
+    theWordEditorFrame->View().OkButton().click();
+    EXPECT_TRUE(ResourceExists(kWordId, MakeSoundType(1, kLanguage), m_user->file));
 }
 
 TEST_F(WordMediaPagesTest, ASoundShownFromAnotherFileIsNeverStoredEmptyAndAStoredOneKeepsItsBytes)
@@ -400,7 +426,7 @@ TEST_F(WordMediaPagesTest, AFileLargerThanARecordMayHoldOrACutShortSoundIsToldWh
          {std::pair{hugeSound, larger}, std::pair{cut, QStringLiteral("damaged")}}) {
         const QString told = toldOnPicking(path, [&] { sounds.ImportSound(); });
         EXPECT_TRUE(told.contains(path) && told.contains(reason)) << told.toStdString();
-        EXPECT_FALSE(sounds.Entry(soundKey(1))->changed);
+        EXPECT_FALSE(sounds.Entry(soundKey(1)) && sounds.Entry(soundKey(1))->changed);
     }
     EXPECT_FALSE(theWordEditorFrame->View().IsChanged());
     theWordEditorFrame->View().OkButton().click();
