@@ -11,8 +11,8 @@ usage: output_file.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of
 import os
 import time
 
-from smoke import (data_hashes, fail, icon_spots, install_program, note, pixels, quit_program, run,
-                   scenario_main, screenshot, start_program, titled, wait_for, xdotool)
+from smoke import (data_hashes, fail, icon_spots, install_program, message_boxes, note, pixels, quit_program,
+                   run, scenario_main, screenshot, start_program, titled, wait_for, xdotool)
 
 MENU_GREY = 239  # the menu bar's background in Qt's own style
 TRANSLATE = 2  # the titles: File, Go to, Translate, ...
@@ -80,16 +80,10 @@ def choose(window, shots, index, *keys):
     xdotool("key", keys[-1])
 
 
-def save_question():
-    """The question whether to save the output file, titled with the program's name alone (xdotool's
-    search ignores case, and the popup menus are titled in lower case)."""
-    return [found for found in titled("Lumivo") if run("xdotool", "getwindowname", found).strip() == "Lumivo"]
-
-
 def close_output_file(window, shots):
     """The Translate menu's Close, answering Yes (the default) once the question shows."""
     choose(window, shots, TRANSLATE, "Down", "Return")
-    wait_for("question whether to save", save_question)
+    wait_for("question whether to save", message_boxes)
     xdotool("key", "Return")
 
 

@@ -11,8 +11,8 @@ usage: page_editor.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of
 import os
 import time
 
-from smoke import (data_hashes, fail, geometry_of, install_program, note, open_file_menu, pixels, pointer_to,
-                   quit_program, scenario_main, screenshot, start_program, visible_ids, xdotool)
+from smoke import (data_hashes, fail, geometry_of, install_program, menu_bar_shown, note, open_file_menu, pixels,
+                   pointer_to, quit_program, scenario_main, screenshot, start_program, visible_ids, xdotool)
 
 NEW_NAME = "Smoketest side"
 WAIT_EDITOR_S = 20
@@ -30,24 +30,9 @@ def key(*names):
         time.sleep(0.15)
 
 
-def menu_bar_shown(window, shots):
-    """Whether the window's top row is the menu bar's plain grey rather than a pane."""
-    shot = os.path.join(shots, "page-editor-menu-check.png")
-    screenshot(shot)
-    width, _, body = pixels(shot, window)
-    row = 10 * width * 3
-    greys = 0
-    # The right end of the bar: the menus' titles grow from the left as the program gains menus.
-    for x in range(width - 320, width - 20):
-        r, g, b = body[row + x * 3], body[row + x * 3 + 1], body[row + x * 3 + 2]
-        if max(r, g, b) - min(r, g, b) < 6 and 225 <= r <= 250:
-            greys += 1
-    return greys > 250
-
-
 def open_main_menu(window, shots):
     """The File menu; ESC would hide the menu bar again where edit mode keeps it shown."""
-    open_file_menu(window, bar_shown=menu_bar_shown(window, shots))
+    open_file_menu(window, bar_shown=menu_bar_shown(window, os.path.join(shots, "page-editor-menu-check.png")))
 
 
 def choose_from_file_menu(window, shots, steps, then_right=False):

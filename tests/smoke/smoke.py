@@ -26,6 +26,7 @@ WAIT_SOUND_S = 5
 ATTEMPTS = 4
 WAIT_EXIT_S = 30
 WAIT_S = 20
+WAIT_MESSAGE_S = 3  # a person who picks a file learns within a second or two what became of it
 
 
 def fail(message):
@@ -151,6 +152,86 @@ def screenshot(path):
     subprocess.run(["import", "-window", "root", path], check=True)
 
 
+def program_windows(pid):
+    """The ids of the program's windows that show, dialogs and popups among them."""
+    return set(visible_ids("--all", "--pid", str(pid)))
+
+
+def message_boxes():
+    """The message boxes and questions that show: titled with the program's name alone (xdotool's search
+    ignores case, and the popup menus are titled in lower case)."""
+    return [found for found in titled("Lumivo") if run("xdotool", "getwindowname", found).strip() == "Lumivo"]
+
+
+def crop_png(path, window, scale=1):
+    crop = "%dx%d+%d+%d" % (window["WIDTH"], window["HEIGHT"], window["X"], window["Y"])
+    return subprocess.run(["convert", path, "-crop", crop, "+repage", "-resize", "%d%%" % (scale * 100),
+                           "-colorspace", "Gray", "png:-"], capture_output=True, check=True).stdout
+
+
+def read_text(path, window):
+    """The text of the window (or region) on the screenshot, as OCR reads it from the picture enlarged
+    three times; whitespace as it falls, so a check compares without it (see `shows`)."""
+    return subprocess.run(["tesseract", "-", "-"], input=crop_png(path, window, 3), capture_output=True,
+                          check=True).stdout.decode("utf-8", "replace")
+
+
+def shows(text, wanted):
+    """Whether the OCR'd `text` holds `wanted`, line breaks and spaces left out of both."""
+    return "".join(wanted.split()) in "".join(text.split())
+
+
+def read_message(shot, wanted, seconds=WAIT_MESSAGE_S):
+    """The text of the message box that shows, once it holds `wanted`; a box still being drawn is read
+    again. Fails when no box shows it within `seconds` (a person waits no longer); the screenshot stays."""
+    deadline = time.time() + seconds
+    text = ""
+    while time.time() < deadline:
+        boxes = message_boxes()
+        if boxes:
+            screenshot(shot)
+            text = read_text(shot, geometry_of(boxes[0]))
+            if shows(text, wanted):
+                return text
+        time.sleep(0.2)
+    fail("no message with \"%s\" within %d s (last read: %r; see %s)" % (wanted, seconds, text, shot))
+
+
+def close_message():
+    """Enter on the message box that shows (its default button), until it is gone."""
+    def closed():
+        boxes = message_boxes()
+        if boxes:
+            subprocess.run(["xdotool", "windowfocus", "--sync", boxes[0]], check=False)
+            subprocess.run(["xdotool", "key", "--clearmodifiers", "Return"], check=False)
+            time.sleep(0.3)
+        return not message_boxes()
+    wait_for("closing of the message box", closed)
+
+
+def words_at(path, window):
+    """The words OCR reads in the window, each with its box in the window's own pixels:
+    (word, x, y, width, height)."""
+    tsv = subprocess.run(["tesseract", "-", "-", "tsv"], input=crop_png(path, window, 3), capture_output=True,
+                         check=True).stdout.decode("utf-8", "replace")
+    words = []
+    for row in tsv.splitlines()[1:]:
+        fields = row.split("\t")
+        if len(fields) == 12 and fields[11].strip():
+            x, y, width, height = (int(field) // 3 for field in fields[6:10])
+            words.append((fields[11].strip(), x, y, width, height))
+    return words
+
+
+def ink(path, window, box):
+    """The darkest grey in the box (x, y, width, height) of the window: black text is near 0, the greyed
+    text of a disabled control well above."""
+    width, _, body = pixels(path, window)
+    x0, y0, box_width, box_height = box
+    return min(max(body[at:at + 3]) for y in range(y0, y0 + box_height) for x in range(x0, x0 + box_width)
+               for at in [(y * width + x) * 3])
+
+
 def pixels(path, window):
     """The window's pixels as rows of (r, g, b)."""
     crop = "%dx%d+%d+%d" % (window["WIDTH"], window["HEIGHT"], window["X"], window["Y"])
@@ -229,8 +310,26 @@ def pointer_to(x, y):
     xdotool("mousemove", "--sync", str(x), str(y))
 
 
-def open_file_menu(window, bar_shown=False):
-    """ESC shows the menu bar, which browse mode hides; a click on its first title opens the File menu."""
+def menu_bar_shown(window, shot=None):
+    """Whether the window's top row is the menu bar's plain grey rather than a pane."""
+    shot = shot or os.path.join(tempfile.gettempdir(), "lumivo-smoke-menu-check-%d.png" % os.getpid())
+    screenshot(shot)
+    width, _, body = pixels(shot, window)
+    row = 10 * width * 3
+    greys = 0
+    # The right end of the bar: the menus' titles grow from the left as the program gains menus.
+    for x in range(width - 320, width - 20):
+        r, g, b = body[row + x * 3], body[row + x * 3 + 1], body[row + x * 3 + 2]
+        if max(r, g, b) - min(r, g, b) < 6 and 225 <= r <= 250:
+            greys += 1
+    return greys > 250
+
+
+def open_file_menu(window, bar_shown=None):
+    """ESC shows the menu bar, which browse mode hides (and shows again where edit mode keeps it; unless
+    told, the screen tells whether it shows); a click on its first title opens the File menu."""
+    if bar_shown is None:
+        bar_shown = menu_bar_shown(window)
     if not bar_shown:
         xdotool("key", "--window", str(window["WINDOW"]), "Escape")
         time.sleep(0.5)
@@ -358,7 +457,7 @@ def rerun_under_xvfb(script, lumivo, build, prefix, extra=()):
     """For a scenario in a script of its own: checks the tools, then runs `script --inside LUMIVO WORK
     SHOTS` again under an Xvfb of its own, with a fresh work folder that is removed afterwards, and
     exits with its status. Screenshots go to BUILD/smoke."""
-    for tool in ("Xvfb", "xdotool", "import", "convert"):
+    for tool in ("Xvfb", "xdotool", "import", "convert", "tesseract"):
         if not shutil.which(tool):
             fail("%s is missing: scripts/deps installs it" % tool)
     shots = os.path.join(build, "smoke")

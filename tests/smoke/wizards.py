@@ -13,8 +13,8 @@ import subprocess
 import time
 
 from smoke import (audio_size, data_hashes, fail, install_program, long_press, note, pixels, pointer_to,
-                   quit_through_the_menu, scenario_main, screenshot, sound_after, start_program,
-                   visible_ids, wait_for, xdotool)
+                   program_windows, quit_through_the_menu, scenario_main, screenshot, sound_after,
+                   start_program, wait_for, xdotool)
 # The page editor's scenario knows the way into the menu bar, which the program hides until Escape.
 from page_editor import choose_from_file_menu, open_main_menu, window_named
 
@@ -32,10 +32,6 @@ def key(*names):
     for name in names:
         xdotool("key", "--clearmodifiers", name)
         time.sleep(0.2)
-
-
-def program_windows(pid):
-    return set(visible_ids("--all", "--pid", str(pid)))
 
 
 def magenta_near(path, window, spot, reach=60):
