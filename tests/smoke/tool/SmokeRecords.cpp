@@ -55,8 +55,9 @@ int list(const QString& path)
     CollectResources(&records, file, RES_ANY);
     QTextStream out(stdout);
     for (CResEntry* record : records) {
-        out << record->GetId() << ' ' << QString::number(std::uint32_t(record->GetType()), 16).rightJustified(8, '0')
-            << ' ' << record->GetStoredSize() << ' ' << record->GetName() << '\n';
+        out << record->GetId() << ' '
+            << QString::number(std::uint32_t(record->GetType()), 16).rightJustified(8, '0') << ' '
+            << record->GetStoredSize() << ' ' << record->GetName() << '\n';
     }
     out.flush();
     CloseResFile(file);
