@@ -3,7 +3,9 @@
 into a new language 20 is made from the Translate menu; "Import word images..." from the same menu opens
 the import, where a type is chosen and a picture file named after a word of the default data ("baby",
 the same in Danish and English) is chosen through "Import one or few files...". The log shows the OK
-line; "Save log as..." writes it to disk, and closing the output file saves the picture into it.
+line; "Save log as..." writes it to disk, and closing the output file saves the picture into it. Before
+that, "Import word animations..." opens the clip import with both its import buttons enabled, as the
+screen shows them.
 
 usage: imports.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of its own)
 """
@@ -12,8 +14,8 @@ import os
 import time
 
 from output_file import TRANSLATE, choose, type_into, wait_for_dialog
-from smoke import (fail, install_program, note, quit_program, run, scenario_main, screenshot, start_program, titled,
-                   wait_for)
+from smoke import (fail, geometry_of, ink, install_program, measure_until, note, phrase_box, quit_program, run,
+                   scenario_main, screenshot, start_program, titled, wait_for, words_at)
 from translation import close_saving, keys, make_language
 
 WORD = "baby"
@@ -22,6 +24,12 @@ OK_LINE = WORD + "\tOK\tImportet ID: 1000000103"
 # sub-folders, elsewhere (the adjusting buttons take no focus).
 TABS_TO_IMPORT_FILES = 6
 MIN_PICTURE_BYTES = 4000  # 64 x 48 pixels of noise, the first type stores them uncompressed
+CLIP_IMPORT_TITLE = "Import animations and videos (avi)"
+# The clip import's two import buttons, read off the screen. A disabled button's grey text is not read
+# at all (as "Save log as..." is not before there is a log); a read one must be drawn dark.
+CLIP_IMPORT_BUTTONS = ("Import one or few files...", "Import directory...")
+DARK_TEXT = 80  # the darkest grey of a button's text when it is enabled; greyed text lies well above
+WAIT_DRAWN_S = 5
 
 
 def import_picture(window, work, shots):
@@ -49,6 +57,29 @@ def import_picture(window, work, shots):
     wait_for("closing of the import dialog", lambda: not titled("Import word images"))
 
 
+def enabled_buttons(shot, dialog):
+    """The buttons of CLIP_IMPORT_BUTTONS drawn with dark text (enabled) on the screenshot."""
+    words = words_at(shot, dialog)
+    boxes = {text: phrase_box(words, text) for text in CLIP_IMPORT_BUTTONS}
+    return [text for text, box in boxes.items() if box and ink(shot, dialog, box) < DARK_TEXT]
+
+
+def look_at_clip_import(window, shots):
+    """The clip import from the menu's last item: its import buttons enabled from the start."""
+    choose(window, shots, TRANSLATE, "Up", "Return")
+    dialog = wait_for_dialog(CLIP_IMPORT_TITLE)
+    shot = os.path.join(shots, "imports-clip-dialog.png")
+
+    def both_enabled():
+        screenshot(shot)
+        return len(enabled_buttons(shot, geometry_of(dialog))) == len(CLIP_IMPORT_BUTTONS)
+    if not measure_until(both_enabled, bool, WAIT_DRAWN_S):
+        fail("the clip import shows enabled only %s (see %s)" % (enabled_buttons(shot, geometry_of(dialog)), shot))
+    note("the clip import opened with both import buttons enabled")
+    keys(dialog, "Escape")
+    wait_for("closing of the clip import", lambda: not titled(CLIP_IMPORT_TITLE))
+
+
 def inside(lumivo, work, shots):
     started = time.time()
     program, env = install_program(lumivo, work)
@@ -59,6 +90,7 @@ def inside(lumivo, work, shots):
     wait_for("the saved output file", lambda: os.path.getsize(output) > 0)
     time.sleep(1.0)
     before = os.path.getsize(output)
+    look_at_clip_import(window, shots)
     import_picture(window, work, shots)
 
     # Closing saves (Yes is the default); the saved file has grown by the picture.

@@ -11,6 +11,7 @@ Without --press the icons are not pressed: the program starts, draws, refuses a 
 
 import hashlib
 import os
+import re
 import select
 import shutil
 import subprocess
@@ -127,8 +128,9 @@ def measure_until(measure, good, seconds=WAIT_S):
 
 
 def titled(title):
-    """The ids of the visible windows titled exactly `title`; none while it does not show."""
-    return visible_ids("--name", "^%s$" % title)
+    """The ids of the visible windows titled exactly `title` (its brackets and dots taken as they are);
+    none while it does not show."""
+    return visible_ids("--name", "^%s$" % re.escape(title))
 
 
 def visible_windows(pid):
@@ -219,8 +221,25 @@ def words_at(path, window):
         fields = row.split("\t")
         if len(fields) == 12 and fields[11].strip():
             x, y, width, height = (int(field) // 3 for field in fields[6:10])
-            words.append((fields[11].strip(), x, y, width, height))
+            words.append((fields[11].strip(), x, y, max(width, 1), max(height, 1)))
     return words
+
+
+def phrase_box(words, phrase):
+    """The box around the first run of `words` (as `words_at` gives them) that reads `phrase`, letters
+    and digits compared only (OCR drops or doubles dots); None when no run reads it."""
+    def plain(text):
+        return "".join(character for character in text.lower() if character.isalnum())
+    wanted = [plain(part) for part in phrase.split()]
+    texts = [plain(word[0]) for word in words]
+    for start in range(len(words) - len(wanted) + 1):
+        if texts[start:start + len(wanted)] == wanted:
+            run_of = words[start:start + len(wanted)]
+            left, top = min(word[1] for word in run_of), min(word[2] for word in run_of)
+            right = max(word[1] + word[3] for word in run_of)
+            bottom = max(word[2] + word[4] for word in run_of)
+            return (left, top, right - left, bottom - top)
+    return None
 
 
 def ink(path, window, box):
