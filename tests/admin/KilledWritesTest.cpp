@@ -35,9 +35,10 @@ public:
         m_lost += whole ? 0 : 1;
     }
 
-    void print(const char* what) const
+    void print(const char* what, const KilledChild& child) const
     {
-        std::printf("%s: %d kills, %d lost something\n", what, m_kills, m_lost);
+        std::printf("%s (%.1f ms): %d kills, %d lost something\n", what,
+                    static_cast<double>(child.workTime()) / 1000, m_kills, m_lost);
         for (const auto& [where, count] : m_where)
             std::printf("  %3d %s\n", count, where.c_str());
     }
@@ -99,8 +100,10 @@ protected:
         UseDefaultUser();
         ASSERT_TRUE(isAnnaFromHerFile());
         SetResFileDirty(user().GetFile());
-        test::reportWorkStarts();
-        answers.reply(pressFactoryThenOk);
+        answers.reply([](QDialog& sheet) {
+            test::reportWorkStarts();
+            return pressFactoryThenOk(sheet);
+        });
         EditUserSettings();
         test::reportWorkDone();
     }
@@ -116,14 +119,15 @@ protected:
         ASSERT_EQ(picture.SaveAs(kPictureId, user().GetFile(), kPictureType), RES_OK);
     }
 
-    // Anna's and the template's files as the child finds them, with nothing in Temp; the settings that
-    // launch Anna on the disk for the child to read.
+    // Anna's file and the template for new users (when `factory` is not empty) as the child finds them,
+    // with nothing in Temp; the settings that launch Anna on the disk for the child to read.
     void prepare(const QByteArray& anna, const QByteArray& factory)
     {
         dropProgramState();
         emptyFolders({usersFolder(), backupFolder(), tempPath(QStringLiteral("run"))});
         writeBytes(annaPath, anna);
-        writeBytes(templatePath(), factory);
+        if (!factory.isEmpty())
+            writeBytes(templatePath(), factory);
         SetSystemSettingString(QStringLiteral("Userfile"), annaPath);
         SetSystemSettingInt(QStringLiteral("Usernumber"), kAnnaId);
         SetSystemSettingInt(QStringLiteral("Launch_user_at_start"), 1);
@@ -136,7 +140,7 @@ protected:
     std::string whereTheKillCame(KillPhase phase) const
     {
         if (phase == KillPhase::BeforeWork)
-            return "during the start, before the reset";
+            return "before OK: the start and the sheet";
         if (phase == KillPhase::AfterWork)
             return "after the reset";
         if (filesIn(backupFolder()).isEmpty())
@@ -185,9 +189,11 @@ protected:
         UseDefaultUser();
         const bool asBefore = isAnnaFromHerFile() && user().PrimaryLanguage == kAnnasLanguage &&
                               holdsHerPicture(user().GetFile());
-        const bool asReset = theCurrentUser && user().GetID() == kAnnaId &&
-                             user().Name == QLatin1String("Factory") &&
-                             GetResFilePath(user().GetFile()) == annaPath;
+        const bool asReset =
+            theCurrentUser && user().GetID() == kAnnaId &&
+            (user().Name == QLatin1String("Factory") ||
+             (!QFile::exists(templatePath()) && user().Name == QLatin1String("Standard user"))) &&
+            GetResFilePath(user().GetFile()) == annaPath;
         const QStringList backups = filesIn(backupFolder());
         const QString listed =
             QStringLiteral("users folder: %1; Temp: %2")
@@ -201,17 +207,18 @@ protected:
                        backups[0].endsWith(QLatin1String(".tvf")) &&
                        backupHoldsAnnaAsShe(backupFolder() + backups[0]),
                    "the reset's backup holds Anna as she was; " + listed.toStdString());
-        expect(filesIn(usersFolder()) ==
-                   QStringList({QStringLiteral("Anna.tvf"), QLatin1String(kTemplateUserFileName)}),
+        QStringList users{QStringLiteral("Anna.tvf")};
+        if (QFile::exists(templatePath()))
+            users << QLatin1String(kTemplateUserFileName);
+        expect(filesIn(usersFolder()) == users,
                "no scratch file is left in the users folder; " + listed.toStdString());
         dropProgramState();
         return whole;
     }
 };
 
-// The kills spread over the whole reset: while the sheet is set up and Anna is saved, while her file
-// is moved to Temp, while start-up makes the new user file from the template, and a few before and
-// after.
+// The kills spread over OK's reset: while Anna is saved and left, while her file is moved to Temp,
+// while start-up makes the new user file, and a few before (the start, the sheet) and after.
 TEST_F(KilledResetTest, AResetKilledAtRandomMomentsLeavesTheNextStartTheUserAndLosesNothing)
 {
     if (const QString base = test::killedChildArgument(); !base.isEmpty())
@@ -228,13 +235,17 @@ TEST_F(KilledResetTest, AResetKilledAtRandomMomentsLeavesTheNextStartTheUserAndL
     }
     KillReport report;
     for (int kill = 1; kill <= KilledChild::kills(kKills); ++kill) {
-        prepare(anna, factory);
+        // Every third reset has no template: start-up then makes a new standard user.
+        const bool withTemplate = kill % 3 != 0;
+        prepare(anna, withTemplate ? factory : QByteArray());
         const KillPhase phase = child.killAtRandom();
         const std::string where = whereTheKillCame(phase);
-        report.add(where, nextStartFindsEverything("kill " + std::to_string(kill) + " " + where));
+        const std::string step =
+            "kill " + std::to_string(kill) + (withTemplate ? " " : " without template ") + where;
+        report.add(where, nextStartFindsEverything(step));
     }
-    report.print("Back to factory settings");
-    EXPECT_GT(report.kills() - report.landed("during the start, before the reset") -
+    report.print("Back to factory settings", child);
+    EXPECT_GT(report.kills() - report.landed("before OK: the start and the sheet") -
                   report.landed("after the reset"),
               0)
         << "some kills came during the reset";
@@ -333,7 +344,7 @@ TEST_F(KilledBackupTest, AnOutputFileBackupKilledAtRandomMomentsIsWholeOrAbsent)
                                                                              : "between copies";
         report.add(where, backupIsWholeOrAbsent("kill " + std::to_string(kill) + " " + where, output));
     }
-    report.print("Backup of the output file");
+    report.print("Three backups of the output file", child);
 }
 
 } // namespace

@@ -1,10 +1,11 @@
 #pragma once
 // Crash loops with real kills. The running test starts this test program again as a child that runs
 // the same test, which sees the variable LUMIVO_KILLED_CHILD and does the child's part: it sets up,
-// says on its standard output that its work starts, works, says that it is done and ends at once. The
-// parent kills it with SIGKILL at a random moment, spread over the time the work takes as measured
-// beforehand: most kills land during the work, a few during the child's start and a few after its
-// work. LUMIVO_KILLS sets the number of kills and LUMIVO_KILL_SEED the random sequence.
+// says on its standard output that its work starts, waits for the parent's go on its standard input,
+// works, says that it is done and ends at once. The parent kills it with SIGKILL at a random moment,
+// spread over the time the work takes as measured beforehand: most kills land during the work, a few
+// during the child's start and a few after its work. LUMIVO_KILLS sets the number of kills and
+// LUMIVO_KILL_SEED the random sequence. A killed child reports nothing, to the sanitizers neither.
 
 #include <gtest/gtest.h>
 
@@ -14,11 +15,13 @@
 #include <QProcess>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace lumivo::test
@@ -54,10 +57,14 @@ inline QString killedChildArgument()
     return argument ? QString::fromLocal8Bit(argument) : QString();
 }
 
-// In the child: the work that the parent kills starts now.
+// In the child: the work that the parent kills is about to start; returns when the parent has seen
+// that and starts its clock, so that the time the parent takes to wake up does not delay its kills.
 inline void reportWorkStarts()
 {
     killed_child::say(killed_child::kWorkStarts);
+    char go = 0;
+    while (::read(STDIN_FILENO, &go, 1) < 0 && errno == EINTR) {
+    }
 }
 
 // In the child: the work is done. The child ends at once, writing nothing more, as a kill would.
@@ -96,13 +103,16 @@ public:
     void runToTheEnd()
     {
         Run run(*this);
-        const qint64 started = run.waitFor(killed_child::kWorkStarts);
-        const qint64 done = run.waitFor(killed_child::kWorkDone);
+        const qint64 started = run.startWork();
         ASSERT_GE(started, 0) << "the child never started its work:\n" << run.output();
+        const qint64 done = run.waitFor(killed_child::kWorkDone);
         ASSERT_GE(done, 0) << "the child never finished its work:\n" << run.output();
         m_startTimes.push_back(started);
         m_workTimes.push_back(done - started);
     }
+
+    // The middle of the measured times of the child's work, in microseconds.
+    qint64 workTime() const { return middle(m_workTimes); }
 
     // Runs the child and kills it after a random delay: nine kills in ten during its work, the others
     // evenly during its start and after its work.
@@ -115,7 +125,7 @@ public:
             sleepMicroseconds(
                 static_cast<qint64>(static_cast<double>(middle(m_startTimes)) * (at + 0.05) / 0.05));
         } else {
-            if (run.waitFor(killed_child::kWorkStarts) < 0)
+            if (run.startWork() < 0)
                 return run.fail("the child ended before its work started");
             sleepMicroseconds(static_cast<qint64>(static_cast<double>(middle(m_workTimes)) * at));
         }
@@ -143,6 +153,17 @@ private:
         }
         Run(const Run&) = delete;
         Run& operator=(const Run&) = delete;
+
+        // Waits until the child is about to start its work and lets it go; microseconds from the start
+        // until then, -1 when the child ended first.
+        qint64 startWork()
+        {
+            if (waitFor(killed_child::kWorkStarts) < 0)
+                return -1;
+            m_process.write("g", 1);
+            m_process.waitForBytesWritten(-1);
+            return m_clock.nsecsElapsed() / 1000;
+        }
 
         // Microseconds from the start until the child said `line`; -1 when it ended without it.
         qint64 waitFor(const char* line)
