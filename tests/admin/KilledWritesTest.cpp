@@ -7,6 +7,7 @@
 #include "store/ResourceHandle.h"
 #include "tests/admin/AdminFilesTestSupport.h"
 #include "tests/admin/UserSettingsFixture.h"
+#include "tests/support/Bytes.h"
 #include "tests/support/KilledChild.h"
 
 #include <QDir>
@@ -125,9 +126,9 @@ protected:
     {
         dropProgramState();
         emptyFolders({usersFolder(), backupFolder(), tempPath(QStringLiteral("run"))});
-        writeBytes(annaPath, anna);
+        test::replaceFileContent(annaPath, anna);
         if (!factory.isEmpty())
-            writeBytes(templatePath(), factory);
+            test::replaceFileContent(templatePath(), factory);
         SetSystemSettingString(QStringLiteral("Userfile"), annaPath);
         SetSystemSettingInt(QStringLiteral("Usernumber"), kAnnaId);
         SetSystemSettingInt(QStringLiteral("Launch_user_at_start"), 1);
@@ -225,8 +226,8 @@ TEST_F(KilledResetTest, AResetKilledAtRandomMomentsLeavesTheNextStartTheUserAndL
         return runResetAsChild(base);
     giveAnnaHerOwnThings();
     SetCurrentUser(nullptr);
-    const QByteArray anna = bytesOf(annaPath);
-    const QByteArray factory = bytesOf(templatePath());
+    const QByteArray anna = test::fileContent(annaPath);
+    const QByteArray factory = test::fileContent(templatePath());
     KilledChild child(tempDir(), tempPath(QStringLiteral("run")));
     for (int run = 0; run < 3; ++run) {
         prepare(anna, factory);

@@ -17,7 +17,6 @@
 #include "tests/support/SystemTestFiles.h"
 
 #include <QDialog>
-#include <QFile>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -150,19 +149,6 @@ protected:
     {
         return theCurrentUser && user().Name == QLatin1String("Anna") && user().GetID() == kAnnaId &&
                GetResFilePath(user().GetFile()) == annaPath;
-    }
-
-    static QByteArray bytesOf(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    static void writeBytes(const QString& path, const QByteArray& bytes)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_EQ(file.write(bytes), bytes.size());
     }
 };
 

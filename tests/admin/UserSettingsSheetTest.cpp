@@ -11,6 +11,7 @@
 #include "system/OutputFile.h"
 #include "system/SystemStrings.h"
 #include "tests/admin/UserSettingsFixture.h"
+#include "tests/support/Bytes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -284,8 +285,8 @@ TEST_F(UserResetTest, AResetKilledAtAnyStepLeavesTheNextStartAUser)
         ASSERT_EQ(pictures.SaveAs(1, user().GetFile(), 77), RES_OK);
     }
     SetCurrentUser(nullptr);
-    const QByteArray anna = bytesOf(annaPath);
-    const QByteArray factory = bytesOf(templatePath());
+    const QByteArray anna = test::fileContent(annaPath);
+    const QByteArray factory = test::fileContent(templatePath());
     files::FaultyFileSystem faulty(files::fileSystem());
     files::ScopedFileSystem scoped(faulty);
     int kills = 0;
@@ -303,9 +304,9 @@ TEST_F(UserResetTest, AResetKilledAtAnyStepLeavesTheNextStartAUser)
                 QDir(tempDir() + "/Temp").removeRecursively();
                 QDir(usersFolder()).removeRecursively();
                 QDir().mkpath(usersFolder());
-                writeBytes(annaPath, anna);
+                test::replaceFileContent(annaPath, anna);
                 if (withTemplate)
-                    writeBytes(templatePath(), factory);
+                    test::replaceFileContent(templatePath(), factory);
                 UseDefaultUser();
                 ASSERT_TRUE(isAnnaFromHerFile());
                 SetResFileDirty(user().GetFile()); // something of hers still to be saved
