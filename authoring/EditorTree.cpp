@@ -83,6 +83,13 @@ CEditorTree::CEditorTree(QWidget* parent) : QTreeWidget(parent)
     connect(model(), &QAbstractItemModel::dataChanged, this, forgetNamesWidth);
 }
 
+// The view's model outlives this part of the object and resets itself as the view goes; its signals
+// must no longer reach a tree that is half gone.
+CEditorTree::~CEditorTree()
+{
+    disconnect(model(), nullptr, this, nullptr);
+}
+
 QTreeWidgetItem* CEditorTree::letterItem(const QString& letter)
 {
     const int count = topLevelItemCount();

@@ -45,6 +45,7 @@ public:
     using SelectionVeto = std::function<bool(QTreeWidgetItem* item)>;
 
     explicit CEditorTree(QWidget* parent = nullptr);
+    ~CEditorTree() override;
 
     void setSelectionVeto(SelectionVeto veto) { m_veto = std::move(veto); }
 

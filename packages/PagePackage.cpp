@@ -573,6 +573,8 @@ void CPagePackage::readIntList(const QString& field, std::vector<std::int32_t>& 
     if (!bytes)
         return;
     const std::size_t count = std::size_t(bytes->size()) / sizeof(std::int32_t);
+    if (count == 0)
+        return; // an entry shorter than one id adds none, and an empty list has no storage to copy to
     const std::size_t first = ids.size();
     ids.resize(first + count);
     std::memcpy(ids.data() + first, bytes->constData(), count * sizeof(std::int32_t));

@@ -17,6 +17,7 @@
 #include "tests/support/SystemTestFiles.h"
 
 #include <QDialog>
+#include <QPushButton>
 #include <QTabWidget>
 
 #include <functional>
@@ -108,9 +109,47 @@ public:
         return sheet.PressButton(lumivo::ui::SheetButton::Ok) ? lumivo::ui::IDOK : lumivo::ui::IDCANCEL;
     }
 
+    // "Back to factory settings" pressed on the Profile page, then OK.
+    static int pressFactoryThenOk(QDialog& dialog)
+    {
+        auto& sheet = *static_cast<CQuibUS_PropSheet*>(lumivo::ui::PropertySheet::FromDialog(dialog));
+        sheet.m_basicPage.FactoryButton()->click();
+        return ok(sheet);
+    }
+
+    // The end of the program as a kill leaves it: nothing more is written, the store and the user let go.
+    static void dropProgramState()
+    {
+        ResetCurrentUser();
+        theResMgr.CloseAll();
+    }
+
 protected:
     lumivo::ui::ScopedAnswerer answers;
     QString annaPath;
+};
+
+// Start-up with Anna registered as the user it launches, and a template for new users.
+class UserResetTest : public UserSettingsTest
+{
+protected:
+    void SetUp() override
+    {
+        UserSettingsTest::SetUp();
+        writeUserFile(templatePath(), CQuibUser::kTemplateUserId, QStringLiteral("Factory"), FILEKIND_USER);
+        SetSystemSettingString(QStringLiteral("Userfile"), annaPath);
+        SetSystemSettingInt(QStringLiteral("Usernumber"), kAnnaId);
+        SetSystemSettingInt(QStringLiteral("Launch_user_at_start"), 1);
+    }
+
+    static QString templatePath() { return usersFolder() + QLatin1String(kTemplateUserFileName); }
+
+    // Anna as the next start finds her: her own user, made current from her file.
+    bool isAnnaFromHerFile() const
+    {
+        return theCurrentUser && user().Name == QLatin1String("Anna") && user().GetID() == kAnnaId &&
+               GetResFilePath(user().GetFile()) == annaPath;
+    }
 };
 
 } // namespace lumivo::test

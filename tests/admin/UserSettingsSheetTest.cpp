@@ -11,6 +11,7 @@
 #include "system/OutputFile.h"
 #include "system/SystemStrings.h"
 #include "tests/admin/UserSettingsFixture.h"
+#include "tests/support/Bytes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,6 +22,7 @@
 #include <QTabWidget>
 
 using namespace lumivo;
+using test::UserResetTest;
 using test::UserSettingsTest;
 
 namespace
@@ -187,19 +189,6 @@ TEST_F(UserSettingsTest, CancelAfterRedefiningAColourLeavesTheRecordAsItWas)
     EXPECT_EQ(recordBytes(user()), before);
 }
 
-namespace
-{
-
-// "Back to factory settings" pressed on the Profile page, then OK.
-int pressFactoryThenOk(QDialog& dialog)
-{
-    auto& sheet = *static_cast<CQuibUS_PropSheet*>(ui::PropertySheet::FromDialog(dialog));
-    sheet.m_basicPage.FactoryButton()->click();
-    return UserSettingsTest::ok(sheet);
-}
-
-} // namespace
-
 TEST_F(UserSettingsTest, ResetMovesTheUserFileToADatedBackupAndStartsAfresh)
 {
     user().PrimaryLanguage = 2;
@@ -255,53 +244,6 @@ TEST_F(UserSettingsTest, AResetThatCannotMoveTheFileSaysSoAndKeepsTheUser)
     EXPECT_EQ(user().GetID(), kAnnaId);
     EXPECT_EQ(GetResFilePath(user().GetFile()), annaPath);
 }
-
-namespace
-{
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-// The end of the program as a kill leaves it: nothing more is written, the store and the user let go.
-void dropProgramState()
-{
-    ResetCurrentUser();
-    theResMgr.CloseAll();
-}
-
-// Start-up with Anna registered as the user it launches, and a template for new users.
-class UserResetTest : public UserSettingsTest
-{
-protected:
-    void SetUp() override
-    {
-        UserSettingsTest::SetUp();
-        writeUserFile(usersFolder() + kTemplateUserFileName, CQuibUser::kTemplateUserId, "Factory",
-                      FILEKIND_USER);
-        SetSystemSettingString("Userfile", annaPath);
-        SetSystemSettingInt("Usernumber", kAnnaId);
-        SetSystemSettingInt("Launch_user_at_start", 1);
-    }
-
-    // Anna as the next start finds her: her own user, made current from her file.
-    bool isAnnaFromHerFile() const
-    {
-        return theCurrentUser && user().Name == "Anna" && user().GetID() == kAnnaId &&
-               GetResFilePath(user().GetFile()) == annaPath;
-    }
-};
-
-} // namespace
 
 // The installation's template gives the new user: Anna's file holds it in her place, the old file waits
 // in the Temp folder, and nothing is said.
@@ -364,9 +306,8 @@ TEST_F(UserResetTest, AResetKilledAtAnyStepLeavesTheNextStartAUser)
         ASSERT_EQ(pictures.SaveAs(1, user().GetFile(), 77), RES_OK);
     }
     SetCurrentUser(nullptr);
-    const QByteArray anna = bytesOf(annaPath);
-    const QString templatePath = usersFolder() + kTemplateUserFileName;
-    const QByteArray factory = bytesOf(templatePath);
+    const QByteArray anna = test::fileContent(annaPath);
+    const QByteArray factory = test::fileContent(templatePath());
     files::FaultyFileSystem faulty(files::fileSystem());
     files::ScopedFileSystem scoped(faulty);
     int kills = 0;
@@ -384,9 +325,9 @@ TEST_F(UserResetTest, AResetKilledAtAnyStepLeavesTheNextStartAUser)
                 QDir(tempDir() + "/Temp").removeRecursively();
                 QDir(usersFolder()).removeRecursively();
                 QDir().mkpath(usersFolder());
-                writeBytes(annaPath, anna);
+                test::replaceFileContent(annaPath, anna);
                 if (withTemplate)
-                    writeBytes(templatePath, factory);
+                    test::replaceFileContent(templatePath(), factory);
                 UseDefaultUser();
                 ASSERT_TRUE(isAnnaFromHerFile());
                 SetResFileDirty(user().GetFile()); // something of hers still to be saved

@@ -14,6 +14,7 @@
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
+#include "tests/support/Bytes.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/SystemTestFiles.h"
 
@@ -73,19 +74,6 @@ protected:
         return name;
     }
 
-    static QByteArray bytesOf(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    static void writeBytes(const QString& path, const QByteArray& bytes)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-
     static int setting(const char* name)
     {
         int value = 0;
@@ -115,7 +103,7 @@ TEST_F(CurrentUserTest, FirstStartMakesTheUsersFolderTheSettingsAndAStandardUser
     EXPECT_EQ(kind, FILEKIND_USER);
     EXPECT_EQ(theSystemInitFlags & kUserReloadSteps, kUserReloadSteps);
 
-    const QString trace = QString::fromUtf8(bytesOf(TraceLogPath()));
+    const QString trace = QString::fromUtf8(test::fileContent(TraceLogPath()));
     for (const char* line : {"UDU: LoadDefParam Userfilepath: ", "UseDefaultUser start",
                              "UDU: Calc default path to SUF", "UDU: No user file, make new userfile",
                              "UDU: Save standard user / SaveFile ErrorNo: 0", "UseDefaultUser end"})
@@ -146,15 +134,15 @@ TEST_F(CurrentUserTest, AnUnreadableUserFileIsMovedAsideNeverDeleted)
     const QString path = usersPath("mine.tvf");
     GetUsersDirString();
     const QByteArray damaged("not a resource file at all, but someone's only copy");
-    writeBytes(path, damaged);
-    writeBytes(path + ".damaged", "an older backup");
+    test::replaceFileContent(path, damaged);
+    test::replaceFileContent(path + ".damaged", "an older backup");
     SetSystemSettingString("Userfile", path);
     SetSystemSettingInt("Usernumber", 40000);
 
     UseDefaultUser();
 
-    EXPECT_EQ(bytesOf(path + ".damaged1"), damaged);
-    EXPECT_EQ(bytesOf(path + ".damaged"), "an older backup");
+    EXPECT_EQ(test::fileContent(path + ".damaged1"), damaged);
+    EXPECT_EQ(test::fileContent(path + ".damaged"), "an older backup");
     ASSERT_NE(theCurrentUser, nullptr);
     EXPECT_EQ(theCurrentUser->GetID(), 40000);
     EXPECT_EQ(storedUserName(path, 40000), "Standard user") << "a new user file took its place";
@@ -183,12 +171,12 @@ TEST_F(CurrentUserTest, AStoredPathToAFileOfAnotherKindIsLeftAlone)
     const int dataFile = test::NewResFile(dataPath, FILEKIND_DATA, 2, 0, 61);
     ASSERT_EQ(SaveResFile(dataFile), RES_OK);
     ASSERT_EQ(CloseResFile(dataFile), RES_OK);
-    const QByteArray before = bytesOf(dataPath);
+    const QByteArray before = test::fileContent(dataPath);
     SetSystemSettingString("Userfile", dataPath);
 
     UseDefaultUser();
 
-    EXPECT_EQ(bytesOf(dataPath), before);
+    EXPECT_EQ(test::fileContent(dataPath), before);
     EXPECT_LE(FindResFileByPath(dataPath), 0);
     QString stored;
     GetSystemSettingString("Userfile", stored);
@@ -277,7 +265,7 @@ TEST_F(CurrentUserTest, ANewUserGoesOnlyIntoAUserFileAndOnlyWhenAccepted)
     const QString dataPath = usersPath("data.tvf");
     GetUsersDirString();
     CloseResFile(writeUserFile(dataPath, 7, "Data", FILEKIND_DATA));
-    const QByteArray before = bytesOf(dataPath);
+    const QByteArray before = test::fileContent(dataPath);
     {
         ui::ScopedAnswerer answerer;
         answerer.reply(dataPath);
@@ -287,7 +275,7 @@ TEST_F(CurrentUserTest, ANewUserGoesOnlyIntoAUserFileAndOnlyWhenAccepted)
     }
     EXPECT_EQ(theCurrentUser, nullptr);
     EXPECT_LE(FindResFileByPath(dataPath), 0);
-    EXPECT_EQ(bytesOf(dataPath), before);
+    EXPECT_EQ(test::fileContent(dataPath), before);
 
     // Refused in the properties dialog: the file made for it goes again.
     {

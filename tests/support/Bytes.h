@@ -5,6 +5,8 @@
 #include "platform/files/FileSystem.h"
 #include "store/ResourceHandle.h"
 
+#include <QByteArray>
+#include <QFile>
 #include <QString>
 
 #include <gtest/gtest.h>
@@ -22,6 +24,22 @@ inline std::vector<std::uint8_t> fileBytes(const QString& path)
     std::vector<std::uint8_t> bytes;
     lumivo::files::readWholeFile(path, bytes);
     return bytes;
+}
+
+// The whole content of a file as Qt's bytes, read past the program's file layer; empty when it cannot
+// be read.
+inline QByteArray fileContent(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Makes the file at `path` hold exactly `bytes`, past the program's file layer.
+inline void replaceFileContent(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
 inline std::vector<std::uint8_t> boundRecordBytes(CMyRes& record)
