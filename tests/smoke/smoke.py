@@ -27,6 +27,7 @@ WAIT_SOUND_S = 5
 ATTEMPTS = 4
 WAIT_EXIT_S = 30
 WAIT_S = 20
+WAIT_MENU_BAR_S = 5
 WAIT_MESSAGE_S = 3  # a person who picks a file learns within a second or two what became of it
 
 
@@ -344,12 +345,24 @@ def menu_bar_shown(window, shot=None):
     return greys > 250
 
 
+def show_menu_bar(window):
+    """ESC until the menu bar shows and stays: a reload that is still at work (after the output file
+    closed, on a slow build) puts the user's hidden bar back once more."""
+    for _ in range(3):
+        if not menu_bar_shown(window):
+            xdotool("key", "--window", str(window["WINDOW"]), "Escape")
+            measure_until(lambda: menu_bar_shown(window), bool, WAIT_MENU_BAR_S)
+        time.sleep(0.5)
+        if menu_bar_shown(window):
+            return
+
+
 def open_file_menu(window, bar_shown=None):
     """ESC shows the menu bar, which browse mode hides (and shows again where edit mode keeps it; unless
     told, the screen tells whether it shows); a click on its first title opens the File menu."""
     if bar_shown is None:
-        bar_shown = menu_bar_shown(window)
-    if not bar_shown:
+        show_menu_bar(window)
+    elif not bar_shown:
         xdotool("key", "--window", str(window["WINDOW"]), "Escape")
         time.sleep(0.5)
     pointer_to(window["X"] + 12, window["Y"] + 10)
