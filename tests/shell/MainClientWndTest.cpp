@@ -116,6 +116,20 @@ protected:
     {
         mouse(QEvent::MouseMove, x, y, Qt::NoButton, buttons);
     }
+    // A user stored and saved in the file, made the current user until the test ends.
+    void makeCurrentUser(CQuibUser& user, int file)
+    {
+        storeInFile(user, 1234, file, CQuibUser::kType);
+        ASSERT_EQ(user.Write(), RES_OK);
+        ASSERT_EQ(SaveResFile(file), RES_OK);
+        theCurrentUser = &user;
+    }
+    static void markChangedSecondsAgo(int file, std::int64_t seconds)
+    {
+        SetResFileDirty(file, true);
+        FindResFileEntry(file)->m_header.saveTime =
+            static_cast<std::uint32_t>(CTime::GetCurrentTime().GetTime() - seconds);
+    }
     // A press and its release `heldMs` later, both at the point.
     void clickAt(int x, int y, std::uint32_t heldMs = 10)
     {
@@ -301,17 +315,9 @@ TEST_F(MainClientWndTest, TheUserFileIsSavedWhenItsIntervalHasPassedAndTheMouseR
 {
     const int file = makeResourceFile(tempPath("user.tvf"));
     CQuibUser user;
-    storeInFile(user, 1234, file, CQuibUser::kType);
-    ASSERT_EQ(user.Write(), RES_OK);
-    ASSERT_EQ(SaveResFile(file), RES_OK);
-    theCurrentUser = &user;
-    const auto changedSecondsAgo = [&](std::int64_t seconds) {
-        SetResFileDirty(file, true);
-        FindResFileEntry(file)->m_header.saveTime =
-            static_cast<std::uint32_t>(CTime::GetCurrentTime().GetTime() - seconds);
-    };
+    makeCurrentUser(user, file);
 
-    changedSecondsAgo(100);
+    markChangedSecondsAgo(file, 100);
     theAutoFileSave = 0;
     m_window->OnIdleTick();
     EXPECT_TRUE(IsResFileDirty(file)) << "AutoFileSave 0 never saves";
@@ -346,15 +352,10 @@ TEST_F(MainClientWndTest, AFailedAutomaticSaveWaitsItsIntervalBeforeTryingAgain)
     const int file = makeResourceFile(tempPath("user.tvf"));
     {
         CQuibUser user;
-        storeInFile(user, 1234, file, CQuibUser::kType);
-        ASSERT_EQ(user.Write(), RES_OK);
-        ASSERT_EQ(SaveResFile(file), RES_OK);
-        theCurrentUser = &user;
+        makeCurrentUser(user, file);
         theAutoFileSave = 60;
         faulty.setRoomLeft(0);
-        SetResFileDirty(file, true);
-        FindResFileEntry(file)->m_header.saveTime =
-            static_cast<std::uint32_t>(CTime::GetCurrentTime().GetTime() - 100);
+        markChangedSecondsAgo(file, 100);
         m_clock.advance(20001);
         m_window->OnIdleTick();
         const int tried = faulty.count(lumivo::files::FaultyFileSystem::Operation::Write);

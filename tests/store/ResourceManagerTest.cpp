@@ -954,6 +954,16 @@ void ResourceManagerTest::runRandomEdits(std::uint32_t seed)
 class ResourceCrashTest : public ResourceManagerTest
 {
 protected:
+    // A memory disk holding "/m" whose writes a test can make fail; the store is closed before it goes.
+    struct FaultyDisk
+    {
+        MemoryFileSystem memory;
+        FaultyFileSystem faulty{memory};
+        ScopedFileSystem scope{faulty};
+        StoreClosedAtScopeEnd closed;
+        FaultyDisk() { memory.makeDirectories("/m"); }
+    };
+
     // The old content: two records; the new: one changed, one added, one removed.
     void makeOldFile(int& file)
     {
@@ -999,11 +1009,9 @@ protected:
         int failures = 0;
         for (int n = 1; n < 40 && !sawNew; ++n) {
             theResMgr.CloseAll();
-            MemoryFileSystem memory;
-            memory.makeDirectories("/m");
-            FaultyFileSystem faulty(memory);
-            ScopedFileSystem scope(faulty);
-            StoreClosedAtScopeEnd closed;
+            FaultyDisk disk;
+            MemoryFileSystem& memory = disk.memory;
+            FaultyFileSystem& faulty = disk.faulty;
             int file = 0;
             makeOldFile(file);
             makeChanges(file);
@@ -1050,11 +1058,9 @@ TEST_F(ResourceCrashTest, CompactionLeavesOldOrNewContentWhicheverStepFails)
 
 TEST_F(ResourceCrashTest, FailedFirstSaveReportsCreateFailure)
 {
-    MemoryFileSystem memory;
-    memory.makeDirectories("/m");
-    FaultyFileSystem faulty(memory);
-    ScopedFileSystem scope(faulty);
-    StoreClosedAtScopeEnd closed;
+    FaultyDisk disk;
+    MemoryFileSystem& memory = disk.memory;
+    FaultyFileSystem& faulty = disk.faulty;
     int file = 0;
     ASSERT_EQ(FindOrAddResFile(&file, "/m/new.tvf"), 0);
     ASSERT_EQ(putRecord(file, kWord, 1, "one"), RES_OK);
@@ -1071,11 +1077,9 @@ TEST_F(ResourceCrashTest, FailedFirstSaveReportsCreateFailure)
 // that the next save writes it instead of finding nothing to do.
 TEST_F(ResourceCrashTest, ARecordWriteThatFailsLeavesItsFileToBeSaved)
 {
-    MemoryFileSystem memory;
-    memory.makeDirectories("/m");
-    FaultyFileSystem faulty(memory);
-    ScopedFileSystem scope(faulty);
-    StoreClosedAtScopeEnd closed;
+    FaultyDisk disk;
+    MemoryFileSystem& memory = disk.memory;
+    FaultyFileSystem& faulty = disk.faulty;
     int file = 0;
     makeOldFile(file);
     ASSERT_FALSE(IsResFileDirty(file));
@@ -1100,12 +1104,10 @@ TEST_F(ResourceCrashTest, ARecordWriteThatFailsLeavesItsFileToBeSaved)
 
 TEST_F(ResourceCrashTest, FailedCopyLeavesTheFileItWouldReplace)
 {
-    MemoryFileSystem memory;
-    memory.makeDirectories("/m");
+    FaultyDisk disk;
+    MemoryFileSystem& memory = disk.memory;
+    FaultyFileSystem& faulty = disk.faulty;
     memory.setContents("/m/target.tvf", {1, 2, 3});
-    FaultyFileSystem faulty(memory);
-    ScopedFileSystem scope(faulty);
-    StoreClosedAtScopeEnd closed;
     int file = 0;
     ASSERT_EQ(FindOrAddResFile(&file, "/m/source.tvf"), 0);
     ASSERT_EQ(putRecord(file, kWord, 1, "one"), RES_OK);
