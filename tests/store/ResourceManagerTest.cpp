@@ -955,8 +955,7 @@ class ResourceCrashTest : public ResourceManagerTest
 {
 protected:
     // A memory disk holding "/m" whose writes a test can make fail; the store is closed before it goes.
-    struct FaultyDisk
-    {
+    struct FaultyDisk {
         MemoryFileSystem memory;
         FaultyFileSystem faulty{memory};
         ScopedFileSystem scope{faulty};
