@@ -618,8 +618,9 @@ std::unique_ptr<CQuibUser> defaultUserFromFile()
 }
 
 // Whether everything of the user is in its file on the disk, after saving what is not. A file not yet
-// saved in this run is saved whole: one made new and never written must reach the disk now, and one
-// opened from the disk (a copy of the template) costs nothing when nothing changed.
+// saved in this run is saved even when nothing in it is marked changed: one made new and never written
+// must reach the disk now, and for one opened from the disk (a copy of the template) with nothing
+// changed the save writes nothing.
 bool isStoredOnDisk(CQuibUser& user)
 {
     const int file = user.GetFile();

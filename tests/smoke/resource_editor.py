@@ -10,26 +10,19 @@ usage: resource_editor.py LUMIVO BUILD_DIR       (runs itself again under an Xvf
 """
 
 import os
-import subprocess
 import time
 
 from output_file import choose, type_into, wait_for_dialog
 from page_editor import key
-from smoke import (close_message, fail, geometry_of, install_program, message_boxes, note, pixels, pointer_to,
-                   program_windows, quit_program, read_message, scenario_main, screenshot, start_program,
-                   titled, wait_for, xdotool)
+from smoke import (close_message, fail, geometry_of, install_program, make_records_file, message_boxes, note,
+                   pixels, pointer_to, program_windows, quit_program, read_message, scenario_main, screenshot,
+                   start_program, stored_records, titled, wait_for, xdotool)
 
 PROGRAMMER = 3  # the titles in browse mode: File, Go to, Translate, Programmer, Help
 EDITOR_TITLE = "Resource editor"
 NEW_NAME = "Nul"
 WAIT_CLICK_S = 2  # a click on a record is answered at once
-
-
-def records(lumivo, path):
-    """The records of the file as the records tool lists them: (id, type, size, name) as text."""
-    tool = os.path.join(os.path.dirname(lumivo), "smoke_records")
-    listed = subprocess.run([tool, "list", path], capture_output=True, text=True, check=True).stdout
-    return [tuple(row.split(" ", 3)) for row in listed.splitlines()]
+WORD_TYPE = "67770001"  # the type of the records tool's word records, as it prints it
 
 
 def selected_rows(shot, region):
@@ -93,8 +86,7 @@ def inside(lumivo, work, shots):
     started = time.time()
     program, env = install_program(lumivo, work)
     path = os.path.join(work, "records.tvf")
-    tool = os.path.join(os.path.dirname(lumivo), "smoke_records")
-    subprocess.run([tool, "make", path], check=True)
+    make_records_file(lumivo, path)
     process, window = start_program(program, env, os.path.join(shots, "resource-editor-start.png"))
 
     choose(window, shots, PROGRAMMER, "Down", "Return")  # "Test ResMgr", the first item
@@ -119,14 +111,15 @@ def inside(lumivo, work, shots):
     read_message(os.path.join(shots, "resource-editor-save-question.png"), "Save the changes?")
     close_message()  # Yes, the default
     editor_menu(editor, "Down", "Down", "Return")  # Save (New and Open are off while a file is open)
-    wait_for("the new name in the saved file", lambda: ("0", "67770001", "3", NEW_NAME) in records(lumivo, path))
+    wait_for("the new name in the saved file",
+             lambda: ("0", WORD_TYPE, "3", NEW_NAME) in stored_records(lumivo, path))
     screenshot(os.path.join(shots, "resource-editor-saved.png"))
     editor_menu(editor, "Up", "Return")  # Exit, the last item
     wait_for("the editor to close", lambda: not titled(EDITOR_TITLE))
-    note("renamed, saved and closed: %s" % records(lumivo, path))
+    note("renamed, saved and closed: %s" % stored_records(lumivo, path))
 
     quit_program(process, window)
-    names = {row[0]: row[3] for row in records(lumivo, path) if row[1] == "67770001"}
+    names = {row[0]: row[3] for row in stored_records(lumivo, path) if row[1] == WORD_TYPE}
     if names != {"0": NEW_NAME, "5": "Five", "7": "Seven"}:
         fail("the saved file holds %s" % names)
     note("quit; %.1f s in all" % (time.time() - started))

@@ -166,10 +166,16 @@ def message_boxes():
     return [found for found in titled("Lumivo") if run("xdotool", "getwindowname", found).strip() == "Lumivo"]
 
 
+def crop_geometry(window):
+    """The window's region as ImageMagick's -crop takes it."""
+    return "%dx%d+%d+%d" % (window["WIDTH"], window["HEIGHT"], window["X"], window["Y"])
+
+
 def crop_png(path, window, scale=1):
-    crop = "%dx%d+%d+%d" % (window["WIDTH"], window["HEIGHT"], window["X"], window["Y"])
-    return subprocess.run(["convert", path, "-crop", crop, "+repage", "-resize", "%d%%" % (scale * 100),
-                           "-colorspace", "Gray", "png:-"], capture_output=True, check=True).stdout
+    """The window's region of the screenshot in grey, enlarged `scale` times, as PNG bytes."""
+    return subprocess.run(["convert", path, "-crop", crop_geometry(window), "+repage", "-resize",
+                           "%d%%" % (scale * 100), "-colorspace", "Gray", "png:-"], capture_output=True,
+                          check=True).stdout
 
 
 def read_text(path, window):
@@ -243,6 +249,20 @@ def phrase_box(words, phrase):
     return None
 
 
+def stored_records(lumivo, path, check=True):
+    """The records of a resource file as the program's store reads them, through the records tool built
+    beside the program: (id, type as 8 hex digits, stored size, name), as text. Unless `check`, a file
+    the tool cannot read gives none."""
+    tool = os.path.join(os.path.dirname(lumivo), "smoke_records")
+    listed = subprocess.run([tool, "list", path], capture_output=True, text=True, check=check).stdout
+    return [tuple(fields) for fields in (row.split(" ", 3) for row in listed.splitlines()) if len(fields) == 4]
+
+
+def make_records_file(lumivo, path):
+    """A new resource file of three word records under the ids 0, 5 and 7, made by the records tool."""
+    subprocess.run([os.path.join(os.path.dirname(lumivo), "smoke_records"), "make", path], check=True)
+
+
 def ink(path, window, box):
     """The darkest grey in the box (x, y, width, height) of the window: black text is near 0, the greyed
     text of a disabled control well above."""
@@ -254,8 +274,7 @@ def ink(path, window, box):
 
 def pixels(path, window):
     """The window's pixels as rows of (r, g, b)."""
-    crop = "%dx%d+%d+%d" % (window["WIDTH"], window["HEIGHT"], window["X"], window["Y"])
-    ppm = subprocess.run(["convert", path, "-crop", crop, "+repage", "-depth", "8", "ppm:-"],
+    ppm = subprocess.run(["convert", path, "-crop", crop_geometry(window), "+repage", "-depth", "8", "ppm:-"],
                          capture_output=True, check=True).stdout
     fields = ppm.split(maxsplit=4)
     width, height, body = int(fields[1]), int(fields[2]), fields[4]

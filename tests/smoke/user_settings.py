@@ -25,7 +25,7 @@ import time
 
 from smoke import (close_message, fail, install_copy, install_program, isolated_environment, measure_until,
                    message_boxes, note, open_file_menu, pixels, quit_program, read_message, scenario_main, screenshot,
-                   start_program, visible_ids, wait_for, xdotool)
+                   start_program, stored_records, visible_ids, wait_for, xdotool)
 
 SHEET_TITLE = "Edit user settings"
 # The colour after the standard background in the palette: colour 4, pure green.
@@ -95,10 +95,7 @@ def reset_to_factory_settings(sheet):
 def user_records(lumivo, path):
     """The users the file holds, by id and name, as the records tool reads them; none from a file it
     cannot read."""
-    tool = os.path.join(os.path.dirname(lumivo), "smoke_records")
-    listed = subprocess.run([tool, "list", path], capture_output=True, text=True, check=False)
-    rows = [row.split(" ", 3) for row in listed.stdout.splitlines()]
-    return [(row[0], row[3]) for row in rows if len(row) == 4 and row[1] == USER_RECORD_TYPE]
+    return [(row[0], row[3]) for row in stored_records(lumivo, path, check=False) if row[1] == USER_RECORD_TYPE]
 
 
 def backups(program):

@@ -14,14 +14,13 @@ usage: word_editor.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of
 
 import os
 import struct
-import subprocess
 import time
 
 from output_file import type_into
 from page_editor import choose_from_file_menu, find_window, key, name_in_user_files
 from smoke import (close_message, data_hashes, fail, install_program, measure_until, note, pixels, pointer_to,
                    program_windows, quit_program, read_message, read_text, scenario_main, screenshot, shows,
-                   start_program, wait_for, xdotool)
+                   start_program, stored_records, wait_for, xdotool)
 
 DESCRIPTION = "Smoketest beskrivelse"
 WAIT_EDITOR_S = 20
@@ -178,13 +177,11 @@ def pick_refused_sound(process, editor, path, shots, label):
 
 def sound_records(program, lumivo):
     """The sound records of the user files, as the records tool lists them."""
-    tool = os.path.join(os.path.dirname(lumivo), "smoke_records")
     records = []
     folder = os.path.join(program, "Users")
     for name in sorted(name for name in os.listdir(folder) if name.endswith(".tvf")):
-        listed = subprocess.run([tool, "list", os.path.join(folder, name)], capture_output=True, text=True,
-                                check=True).stdout
-        records += [name + " " + row for row in listed.splitlines() if row.split()[1].startswith(SOUND_TYPE_TAG)]
+        records += [(name,) + row for row in stored_records(lumivo, os.path.join(folder, name))
+                    if row[1].startswith(SOUND_TYPE_TAG)]
     return records
 
 

@@ -52,7 +52,10 @@ int list(const QString& path)
     if (OpenResFile(&file, path) != RES_OK)
         return failWith(QStringLiteral("cannot open ") + path);
     std::vector<CResEntry*> records;
-    CollectResources(&records, file, RES_ANY);
+    if (CollectResources(&records, file, RES_ANY) != RES_OK) {
+        CloseResFile(file);
+        return failWith(QStringLiteral("cannot read the records of ") + path);
+    }
     QTextStream out(stdout);
     for (CResEntry* record : records) {
         out << record->GetId() << ' '
