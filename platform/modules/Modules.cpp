@@ -76,7 +76,9 @@ Registration::Registration(const char* fileName)
 std::string folder()
 {
     // Worked out once, before anything could change the working folder that a relative path needs.
-    static const std::string modules = [] {
+    // Never destroyed: the preloader may still read it while the program's statics are destroyed,
+    // and this string, made after the module state, would go before the state's destructor joins it.
+    static const std::string& modules = *new std::string([] {
         std::error_code error;
         std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
         if (error) {
@@ -85,7 +87,7 @@ std::string folder()
             program = std::filesystem::absolute(started ? started : "", error);
         }
         return (program.parent_path() / "modules").string();
-    }();
+    }());
     return modules;
 }
 

@@ -62,3 +62,18 @@ TEST_F(ModulesTest, FirstCallsFromSeveralThreadsAtOnceReachTheModulesWithTheirAr
     EXPECT_EXIT(std::exit(rightFirstCallsFromThreadsAtOnce(kThreads) == kThreads ? 0 : 1),
                 ::testing::ExitedWithCode(0), "");
 }
+
+// The program may end while the modules still load in the background: the loading then goes on, with
+// the modules' folder it reads, until the end joins it. The folder is asked first, as the program
+// does, so that it is made before the loading starts.
+TEST_F(ModulesTest, TheProgramMayEndWhileTheModulesStillLoad)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            (void)lumivo::modules::folder();
+            lumivo::modules::preloadInBackground();
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
