@@ -535,12 +535,12 @@ bool makeStandardProfileUser(int copy, std::int32_t id)
            commitAndWrite(profile) == RES_OK;
 }
 
-// Only a plain file of exactly the scratch name is ours to remove.
+// Only a plain file of exactly the scratch name is ours to remove, and never one the store holds open.
 void removeArchiveScratchFile(const QString& scratch)
 {
     auto& fs = lumivo::files::fileSystem();
     const lumivo::files::FileInfo info = fs.info(scratch);
-    if (info.exists && !info.isDirectory)
+    if (info.exists && !info.isDirectory && FindResFileByPath(scratch) <= 0)
         fs.remove(scratch);
 }
 
