@@ -3,16 +3,18 @@
 #include "core/User.h"
 #include "panes/Panes.h"
 #include "panes/WriterPane.h"
+#include "platform/files/FileSystem.h"
 #include "platform/ui/Ui.h"
 #include "system/SystemStrings.h"
 
+#include <QBuffer>
 #include <QDate>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSetupDialog>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -28,6 +30,7 @@ namespace
 {
 
 constexpr int kBadPrinterSettings = 9414;
+constexpr int kPdfNotWritten = 9416;
 constexpr int kPrintToPdfTitle = 9455;
 constexpr int kPdfFilesText = 9456;
 
@@ -103,37 +106,45 @@ void reportPrintFailure(const char* what)
 }
 
 // The whole sheet in device pixels: the view's margins are the only ones.
-CRect paperRect(const QPrinter& printer)
+CRect paperRect(const QPagedPaintDevice& device, int resolution)
 {
-    const QRect paper = printer.pageLayout().fullRectPixels(printer.resolution());
+    const QRect paper = device.pageLayout().fullRectPixels(resolution);
     return CRect(0, 0, paper.width(), paper.height());
 }
 
-// A PDF is written beside its name and takes the name only when every page is in it, so a job that
-// fails leaves no half-written file (and an older file of that name as it was).
-bool printWhole(QPrinter& printer)
+enum class JobOutcome { Printed, NotPrinted, PdfNotWritten };
+
+// Qt's PDF writer says it finished even when its file took only part of the bytes (a full disk), so the
+// PDF is made in memory and written through the file system seam, which writes it beside its name,
+// flushes it and renames it over an older file only when every byte is on the disk: a job that fails
+// leaves no part of a file, and an older file of that name as it was.
+JobOutcome printPdf(QPrinter& printer)
 {
-    const QString target = printer.outputFileName();
-    if (printer.outputFormat() != QPrinter::PdfFormat || target.isEmpty())
-        return thePrintView->PrintTo(printer);
-    const QString partial = target + QStringLiteral(".part");
-    printer.setOutputFileName(partial);
-    bool printed = false;
-    try {
-        printed = thePrintView->PrintTo(printer);
-    } catch (...) {
-        QFile::remove(partial);
-        printer.setOutputFileName(target);
-        throw;
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&pdf);
+        writer.setResolution(printer.resolution());
+        QPageLayout layout = printer.pageLayout();
+        layout.setMode(QPageLayout::FullPageMode);
+        writer.setPageLayout(layout);
+        writer.setTitle(printer.docName());
+        writer.setCreator(printer.creator());
+        if (!thePrintView->PrintToDevice(writer, writer.resolution()))
+            return JobOutcome::NotPrinted;
     }
-    printer.setOutputFileName(target);
-    if (printed && QFile::exists(target))
-        printed = QFile::remove(target);
-    if (printed)
-        printed = QFile::rename(partial, target);
-    if (!printed)
-        QFile::remove(partial);
-    return printed;
+    const QByteArray& bytes = pdf.data();
+    return lumivo::files::writeFileAtomically(printer.outputFileName(), bytes.constData(),
+                                              static_cast<std::size_t>(bytes.size()))
+               ? JobOutcome::Printed
+               : JobOutcome::PdfNotWritten;
+}
+
+JobOutcome printWhole(QPrinter& printer)
+{
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        return printPdf(printer);
+    return thePrintView->PrintTo(printer) ? JobOutcome::Printed : JobOutcome::NotPrinted;
 }
 
 } // namespace
@@ -179,20 +190,25 @@ void CPrintView::PrintPage(PrintSheet& page)
 bool CPrintView::PrintTo(QPrinter& printer, bool preview)
 {
     printer.setFullPage(true);
-    const CRect rect = paperRect(printer);
-    const int pages = CountPages(rect, printer.logicalDpiX(), printer.logicalDpiY());
+    return PrintToDevice(printer, printer.resolution(), preview);
+}
+
+bool CPrintView::PrintToDevice(QPagedPaintDevice& device, int resolution, bool preview)
+{
+    const CRect rect = paperRect(device, resolution);
+    const int pages = CountPages(rect, device.logicalDpiX(), device.logicalDpiY());
     if (pages <= 0)
         return false;
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!painter.begin(&device))
         return false;
     for (int number = 1; number <= pages; ++number) {
         if (number > 1)
-            printer.newPage();
+            device.newPage();
         PrintSheet page;
         page.painter = &painter;
-        page.dpiX = printer.logicalDpiX();
-        page.dpiY = printer.logicalDpiY();
+        page.dpiX = device.logicalDpiX();
+        page.dpiY = device.logicalDpiY();
         page.rect = rect;
         page.currentPage = number;
         page.preview = preview;
@@ -241,13 +257,17 @@ void RunPrintJob()
     QPrinter& printer = ThePrinter();
     try {
         // A job with nothing to print asks nothing and makes no file.
-        if (thePrintView->CountPages(paperRect(printer), printer.logicalDpiX(), printer.logicalDpiY()) <= 0)
+        if (thePrintView->CountPages(paperRect(printer, printer.resolution()), printer.logicalDpiX(),
+                                     printer.logicalDpiY()) <= 0)
             return;
         if (!chooseDestination(printer, (thePrintView->PrintFlags & kPrintDirect) != 0))
             return;
-        // A printer or file that cannot take the job (a PDF folder that is not writable) says so.
-        if (!printWhole(printer))
+        // A printer that cannot take the job says so; a PDF that cannot be written names its file.
+        const JobOutcome outcome = printWhole(printer);
+        if (outcome == JobOutcome::NotPrinted)
             MessageBoxById(kBadPrinterSettings, lumivo::ui::MB_ICONEXCLAMATION);
+        else if (outcome == JobOutcome::PdfNotWritten)
+            MessageBoxById(kPdfNotWritten, lumivo::ui::MB_ICONEXCLAMATION, printer.outputFileName());
     } catch (const std::exception& error) {
         reportPrintFailure(error.what());
     }

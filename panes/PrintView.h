@@ -16,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+class QPagedPaintDevice;
 class QPainter;
 class QPrinter;
 class QTextDocument;
@@ -88,6 +89,8 @@ public:
     // Prints the job on the printer (or the preview's): counts, then draws every page. False when
     // nothing was printed.
     bool PrintTo(QPrinter& printer, bool preview = false);
+    // The same on any paged device (a PDF made in memory) of that resolution, full page.
+    bool PrintToDevice(QPagedPaintDevice& device, int resolution, bool preview = false);
 
     // The document the text layouts are composed in, made on first use.
     QTextDocument& RichText();

@@ -41,6 +41,7 @@ constexpr int kMsgBadExtension = 9015;
 constexpr int kMsgUserFiles = 9016;
 constexpr int kMsgNotImplemented = 9034;
 constexpr int kMsgNoName = 9035;
+constexpr int kMsgProfileNotMade = 9417;
 constexpr int kArchiveProfileTitle = 9457;
 constexpr int kArchiveStandardProfileTitle = 9458;
 constexpr int kMsgFileInUse = 9461;
@@ -503,31 +504,70 @@ bool isCurrentUsersFile(const QString& path)
 }
 
 // The copy's user: named after the file, kept under the current user's id.
-void makeProfileUser(int copy, const QString& path, std::int32_t id)
+bool makeProfileUser(int copy, const QString& path, std::int32_t id)
 {
-    CQuibUser profile;
-    if (profile.LoadFrom(id, copy) == RES_OK) {
+    {
+        CQuibUser profile;
+        if (profile.LoadFrom(id, copy) != RES_OK)
+            return false;
         profile.Name = GetFileBaseName(path);
         if (profile.Name.isEmpty())
             profile.Name = LoadSystemString(kMsgNoName);
-        commitAndWrite(profile);
+        if (commitAndWrite(profile) != RES_OK)
+            return false;
         profile.Detach();
     }
-    SetResFileVersion(copy, kUserFileVersion);
-    SetResFileKind(copy, FILEKIND_PROFILE);
+    return SetResFileVersion(copy, kUserFileVersion) == RES_OK &&
+           SetResFileKind(copy, FILEKIND_PROFILE) == RES_OK;
 }
 
 // The copy's user: its name kept, moved to the template user id.
-void makeStandardProfileUser(int copy, std::int32_t id)
+bool makeStandardProfileUser(int copy, std::int32_t id)
 {
-    SetResFileVersion(copy, kUserFileVersion);
-    SetResFileKind(copy, FILEKIND_PROFILE);
+    if (SetResFileVersion(copy, kUserFileVersion) != RES_OK ||
+        SetResFileKind(copy, FILEKIND_PROFILE) != RES_OK)
+        return false;
     CQuibUser profile;
     if (AttachResource(&profile, id, CQuibUser::kType, copy) != RES_OK)
-        return;
+        return false;
     profile.Load();
-    MoveResource(&profile, CQuibUser::kTemplateUserId, CQuibUser::kType, copy);
-    commitAndWrite(profile);
+    return MoveResource(&profile, CQuibUser::kTemplateUserId, CQuibUser::kType, copy) == RES_OK &&
+           commitAndWrite(profile) == RES_OK;
+}
+
+// Only a plain file of exactly the scratch name is ours to remove, and never one the store holds open.
+void removeArchiveScratchFile(const QString& scratch)
+{
+    auto& fs = lumivo::files::fileSystem();
+    const lumivo::files::FileInfo info = fs.info(scratch);
+    if (info.exists && !info.isDirectory && FindResFileByPath(scratch) <= 0)
+        fs.remove(scratch);
+}
+
+// The profile is copied, stamped as a profile and saved at the path's scratch name, and renamed to
+// `path` only then: a failure or a kill part-way leaves at `path` nothing or the older file, never a
+// second user file of the current user that "Choose user" would list beside the user's own. A scratch
+// file left by a kill goes with the next archive to the same name.
+bool writeProfileFile(CQuibUser& user, const QString& path, bool standard)
+{
+    const QString scratch = lumivo::files::atomicScratchPathFor(path);
+    removeArchiveScratchFile(scratch);
+    int copy = 0;
+    if (CopyResFile(user.GetFile(), scratch, &copy) != RES_OK) {
+        removeArchiveScratchFile(scratch);
+        return false;
+    }
+    const bool stamped =
+        standard ? makeStandardProfileUser(copy, user.GetID()) : makeProfileUser(copy, path, user.GetID());
+    const bool saved = stamped && SaveResFile(copy) == RES_OK;
+    CloseResFile(copy);
+    auto& fs = lumivo::files::fileSystem();
+    if (saved && fs.rename(scratch, path)) {
+        fs.flushDirectory(lumivo::files::folderOf(path));
+        return true;
+    }
+    removeArchiveScratchFile(scratch);
+    return false;
 }
 
 void archiveCurrentUser(const QString& title, bool standard)
@@ -549,19 +589,16 @@ void archiveCurrentUser(const QString& title, bool standard)
         return;
     }
     CQuibUser& user = *theCurrentUser;
-    const int userFile = user.GetFile();
+    // The copy takes the user as it is in memory, so a user file that cannot be saved now (its own
+    // save reports that later) does not stop the profile.
     user.Write();
-    if (standard)
-        SaveResFile(userFile);
-    int copy = 0;
-    if (CopyResFile(userFile, *path, &copy) != RES_OK)
-        return;
-    if (standard)
-        makeStandardProfileUser(copy, user.GetID());
-    else
-        makeProfileUser(copy, *path, user.GetID());
-    SaveResFile(copy);
-    CloseResFile(copy);
+    if (standard) {
+        if (const int saved = SaveResFile(user.GetFile()); saved != RES_OK)
+            WriteDebugLog(QStringLiteral("Archive as standard profile: the user file was not saved, error %1")
+                              .arg(saved));
+    }
+    if (!writeProfileFile(user, *path, standard))
+        MessageBoxById(kMsgProfileNotMade, lumivo::ui::MB_ICONEXCLAMATION, *path);
 }
 
 } // namespace

@@ -682,6 +682,10 @@ const StringTableRow rows[] = {
     {9414, "Forkerte printerindstillinger"},
     {9415, "Der er opstået en alvorlig fejl i <@APPNAME>. Skriv ned hvad du var i gang med, og send det til "
            "udviklerne på support@lumivo.example sammen med teksten nedenfor."},
+    {9416, "PDF-filen [#1] kunne ikke skrives (er disken fuld?). En fil, der allerede lå der, er bevaret, "
+           "som den var."},
+    {9417, "Profilen [#1] kunne ikke laves (er disken fuld?). En fil, der allerede lå der, er bevaret, "
+           "som den var."},
 
     // Page packages
     {9450, "Siden kunne ikke eksporteres.\n[#1]"},

@@ -676,6 +676,10 @@ const StringTableRow rows[] = {
     {9414, "Bad printer settings"},
     {9415, "A serious error has occurred in <@APPNAME>. Please write down what you were doing and report it "
            "to the makers at support@lumivo.example, quoting the text below."},
+    {9416, "The PDF file [#1] could not be written (is the disk full?). A file already there is kept as it "
+           "was."},
+    {9417, "The profile [#1] could not be made (is the disk full?). A file already there is kept as it "
+           "was."},
 
     // Page packages
     {9450, "The page could not be exported.\n[#1]"},

@@ -8,8 +8,11 @@
 #include "core/User.h"
 #include "panes/Panes.h"
 #include "panes/PrintBitmaps.h"
+#include "platform/files/FaultyFileSystem.h"
 #include "platform/ui/Ui.h"
+#include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
+#include "tests/support/Bytes.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QDate>
@@ -283,6 +286,31 @@ TEST_F(PrintViewTest, AFailingJobShowsItsErrorLeavesNoFileAndPutsTheFlagsBack)
     ASSERT_EQ(answerer.questions().size(), 2u);
     EXPECT_TRUE(answerer.questions()[1].text.contains("OnPrint:out of paper"))
         << answerer.questions()[1].text.toStdString();
+}
+
+// Qt's PDF writer reports a job as printed even when the disk took only part of the file: a PDF that
+// cannot be written whole replaces nothing, says so naming the file, and leaves no part of itself.
+TEST_F(PrintViewTest, APdfTheDiskCannotTakeKeepsTheOlderFileAndSaysSo)
+{
+    QStringList words;
+    for (int i = 0; i < 1300; ++i)
+        words << QStringLiteral("word%1").arg(i);
+    addSentence(1, words);
+    const QString pdf = printToPdf(kPrintModeLetter, "Print.pdf");
+    ASSERT_EQ(pdfPages(pdf), 3);
+    const QByteArray older = fileContent(pdf);
+    ASSERT_GT(older.size(), 8 * 1024);
+
+    lumivo::files::FaultyFileSystem faulty(lumivo::files::fileSystem());
+    faulty.setRoomLeft(8 * 1024);
+    lumivo::files::ScopedFileSystem nearlyFull(faulty);
+    lumivo::ui::ScopedAnswerer answerer;
+    answerer.reply(pdf);
+    PrintWithFlags(kPrintWriterFlags);
+    ASSERT_EQ(answerer.questions().size(), 2u) << "the file, then the failure";
+    EXPECT_EQ(answerer.questions()[1].text, LoadSystemString(9416).replace("[#1]", pdf));
+    EXPECT_EQ(fileContent(pdf), older);
+    EXPECT_EQ(QDir(tempDir()).entryList({"Print.pdf*"}), QStringList{"Print.pdf"}) << "no part is left";
 }
 
 TEST_F(PrintViewTest, IconPicturesKeepTheirAspectAndAPictureWithoutSizeIsMissing)

@@ -18,6 +18,7 @@
 #include "tests/support/LumivoTest.h"
 #include "tests/support/SystemTestFiles.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <tuple>
@@ -351,4 +352,45 @@ TEST_F(CurrentUserTest, ProfilesAreCopiesThatNeverReplaceTheUsersOwnFile)
     EXPECT_LE(FindResFileByPath(usersPath("Reading.tvf")), 0);
 }
 
+// A profile is made whole under a scratch name and takes the chosen name last. Each write, flush and
+// rename of the command (the copy, its save, the rename into place) fails once in turn: the person is
+// told which file could not be made, the older file there stays as it was, and no scratch file is left.
+TEST_F(CurrentUserTest, AProfileThatCannotBeMadeLeavesTheOlderFileAndSaysSo)
+{
+    using Operation = files::FaultyFileSystem::Operation;
+    UseDefaultUser();
+    ASSERT_NE(theCurrentUser, nullptr);
+    const std::int32_t id = theCurrentUser->GetID();
+    const QString path = usersPath("Older.tvf");
+    const QStringList folder = {QStringLiteral("Older.tvf"), QLatin1String(kStandardUserFileName)};
+    for (const bool standard : {false, true}) {
+        const auto archive = [&](files::FaultyFileSystem& faulty) {
+            const files::ScopedFileSystem scope(faulty);
+            ui::ScopedAnswerer answerer;
+            answerer.reply(path);
+            standard ? ArchiveUserAsStandardProfile() : ArchiveUserAsProfile();
+            return answerer.questions();
+        };
+        files::FaultyFileSystem counting(files::fileSystem());
+        ASSERT_EQ(archive(counting).size(), 1u);
+        std::uint32_t kind = 0;
+        EXPECT_EQ(storedUserName(path, standard ? CQuibUser::kTemplateUserId : id, &kind),
+                  standard ? "Standard user" : "Older");
+        EXPECT_EQ(kind, FILEKIND_PROFILE);
+        const QByteArray older = test::fileContent(path);
+        for (const Operation operation : {Operation::Write, Operation::Flush, Operation::Rename}) {
+            ASSERT_GT(counting.count(operation), 0);
+            for (int n = 1; n <= counting.count(operation); ++n) {
+                SCOPED_TRACE(testing::Message() << "operation " << static_cast<int>(operation) << " #" << n);
+                files::FaultyFileSystem faulty(files::fileSystem());
+                faulty.failAt(operation, n, false);
+                const std::vector<ui::Question> asked = archive(faulty);
+                ASSERT_EQ(asked.size(), 2u);
+                EXPECT_EQ(asked[1].text, LoadSystemString(9417).replace("[#1]", path));
+                EXPECT_EQ(test::fileContent(path), older);
+                EXPECT_EQ(QDir(usersPath({})).entryList(QDir::Files | QDir::Hidden, QDir::Name), folder);
+            }
+        }
+    }
+}
 } // namespace
