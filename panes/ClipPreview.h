@@ -66,7 +66,8 @@ private:
     void onStoredMediaChanged(std::int32_t id);
 
     CQuibIcon* m_icon = nullptr;
-    const CQuibIcon* m_clipOf = nullptr; // the icon whose clip is open, running or not; compared only
+    // The icon whose clip is open, running or not; read only while it lives (a dying icon closes it).
+    const CQuibIcon* m_clipOf = nullptr;
     std::unique_ptr<lumivo::video::VideoClip> m_clip;
     QString m_path;
     int m_frameCount = 0;
