@@ -31,10 +31,12 @@ constexpr int kStrCannotReadPicture = 9775; // [#1] the picture file
 constexpr int kStrUserLevelItem = 9776;     // %1 the level, 0 to 31
 constexpr int kStrMediaFileTooLarge = 9777; // [#1] the file, %1 the most megabytes a record may hold
 constexpr int kStrDamagedSoundFile = 9778;  // [#1] the sound file
+constexpr int kStrCannotMovePicture = 9779; // [#1] the picture file the crop dialog could not throw away
 
 // The wizards' own texts, beyond the shared ones they show too.
 constexpr int kStrAdvancedButton = 9800;    // the appearance page's text-size button
 constexpr int kStrNoFreeItemId = 9801;      // a new word, picture, clip or sound could not get an id
 constexpr int kStrCannotEncodeMedia = 9802; // a picture or sound the store's format would not take
+constexpr int kStrPageNotStored = 9803;     // [#1] the file; the change stays on screen, unstored
 constexpr int kStrCannotReadMediaFile = kStrCannotReadFile;
 constexpr int kStrCannotWriteRecord = kStrCannotWriteFile;

@@ -1,5 +1,6 @@
 #include "authoring/CropPictureDlg.h"
 
+#include "authoring/AuthoringStrings.h"
 #include "authoring/PictureFileChooser.h"
 #include "core/Picture.h"
 #include "core/User.h"
@@ -402,8 +403,12 @@ void CCropPictureDlg::DeletePicture()
 {
     if (m_currentFile.isEmpty() || m_deletedFolder.isEmpty())
         return;
-    if (!moveFile(m_currentFile, DeletedPictureTarget(m_deletedFolder, m_currentFile)))
+    if (!moveFile(m_currentFile, DeletedPictureTarget(m_deletedFolder, m_currentFile))) {
+        // Nothing changes, and the author learns why the picture did not go.
+        MessageBoxById(kStrCannotMovePicture, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION,
+                       m_currentFile);
         return;
+    }
     if (m_position < 0 || m_position >= m_files.size()) {
         m_currentFile.clear(); // moved; it stays on display
         updateButtons();

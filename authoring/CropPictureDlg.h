@@ -39,7 +39,8 @@ public:
     void RotatePicture();
     void OpenPictureFile();
     void OpenPictureFolder();
-    // Moves the current file to the deleted-pictures folder and shows a neighbour of the list.
+    // Moves the current file to the deleted-pictures folder and shows a neighbour of the list. A file
+    // that cannot be moved stays where it is, and in the list, and the author is told.
     void DeletePicture();
 
     const std::optional<RgbImage>& Picture() const { return m_picture; }

@@ -10,6 +10,7 @@
 #include "core/Word.h"
 #include "panes/Pane.h"
 #include "shell/MainFrame.h"
+#include "store/ResourceManager.h"
 #include "system/ItemIds.h"
 #include "system/OutputFile.h"
 #include "system/SystemStrings.h"
@@ -151,12 +152,21 @@ void CIconWizard::deleteExistingIcon(CQuibBg& page)
 
 void CIconWizard::storeChangedPage(CPane& pane, CQuibBg& page)
 {
-    if (!theBgEditorEditsPageHook(&page) && theOutputFile == 0 && CQuibBg::SaveChanges(&page, false)) {
-        // Read again as stored: the pane shows what the file holds.
-        CQuibBg* shown = pane.GetPage();
-        if (shown && shown->GetEntry())
-            shown->Load();
-        pane.UpdateLayout(true);
+    if (!theBgEditorEditsPageHook(&page) && theOutputFile == 0) {
+        int written = RES_OK;
+        const bool placed = CQuibBg::SaveChanges(&page, false, &written);
+        if (written != RES_OK) {
+            // Reading the page again would read what the file still holds, without the change: it
+            // stays on screen, changed, and the file's next save may yet store it.
+            NoteFailure(kStrPageNotStored, GetResFilePath(m_file));
+            pane.UpdateLayout(true);
+        } else if (placed) {
+            // Read again as stored: the pane shows what the file holds.
+            CQuibBg* shown = pane.GetPage();
+            if (shown && shown->GetEntry())
+                shown->Load();
+            pane.UpdateLayout(true);
+        }
     }
     pane.Invalidate();
 }

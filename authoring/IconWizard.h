@@ -8,7 +8,8 @@
 // into the icon and store any new word, picture, clip or sound in the wizard's file (the output file
 // when one is open, else the current user's); then the new icon goes onto the page (in front), or the
 // deleted one goes, and the page is committed. With no output file open it is also stored and read
-// again at once, unless the page editor has this very page open (the editor stores it).
+// again at once, unless the page editor has this very page open (the editor stores it); a page that
+// cannot be written is not read again but kept on screen, changed, and the author is told.
 
 #include "authoring/IconWizardMedia.h"
 #include "authoring/IconWizardPages.h"

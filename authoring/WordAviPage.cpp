@@ -441,9 +441,17 @@ void CQuibW_AviPage::DeleteClip()
     WordClipEntry* entry = currentEntry();
     if (!entry)
         return;
-    // The stored clip goes at once, as the button says.
-    if (entry->stored)
-        entry->stored->CMyRes::Remove(-1, -1);
+    // The stored clip goes at once, as the button says, and the way every stored clip goes, so that
+    // whatever shows or plays it lets go of it.
+    if (entry->stored) {
+        CQuibAvi& stored = *entry->stored;
+        const int file = stored.GetFile();
+        if (RemoveStoredRecord({stored.GetID(), file, stored.GetType()}) != RES_OK) {
+            MessageBoxById(kStrCannotWriteRecord, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION,
+                           GetResFilePath(file));
+            return;
+        }
+    }
     freeEntry(*entry);
     m_entries.erase(m_key);
     SetSheetModified();

@@ -83,13 +83,16 @@ void listName(CQuibBg* page)
     names.InsertSorted(page->Name, page);
 }
 
-void writeAndDropOthers(CQuibBg* page)
+// Gives the write's result. A page whose write failed is still the one its keys name: it stays
+// committed and changed, and so does its file, for the file's next save to write it.
+int writeAndDropOthers(CQuibBg* page)
 {
     page->Commit();
-    page->Write();
+    const int written = page->Write();
     // A page the index does not hold is no one else's to show.
     CQuibBg* replacement = theBgIndex.Contains(page) ? page : nullptr;
     dropIndexedPage(page->GetFile(), GetBgTypeLanguage(page->GetType()), page->GetID(), page, replacement);
+    return written;
 }
 
 // A new id for a page that was never stored, free in the target file; kNoItemId when none.
@@ -103,20 +106,22 @@ std::int32_t newPageId(const SaveTarget& target)
     return id;
 }
 
-bool saveNewPage(CQuibBg* page, const SaveTarget& target)
+// `written` takes the store's code of a step that failed, here and in saveCopyOfPage.
+bool saveNewPage(CQuibBg* page, const SaveTarget& target, int& written)
 {
     const std::int32_t id = newPageId(target);
     if (id == kNoItemId)
         return false;
-    if (page->SaveAs(id, target.file, MakeBgType(kPageKind, std::int16_t(target.language))) != RES_OK)
+    written = page->SaveAs(id, target.file, MakeBgType(kPageKind, std::int16_t(target.language)));
+    if (written != RES_OK)
         return false;
-    SaveBackground(page);
+    written = SaveBackground(page);
     return true;
 }
 
 // Saves a copy of a page of another file into the target file; the page itself drops its edits.
 // Whatever showed the page shows the new copy; so does whatever let go of the copy it replaces.
-bool saveCopyOfPage(CQuibBg* page, const SaveTarget& target)
+bool saveCopyOfPage(CQuibBg* page, const SaveTarget& target, int& written)
 {
     using namespace lumivo::ui;
     const std::int32_t id = page->GetID();
@@ -133,9 +138,10 @@ bool saveCopyOfPage(CQuibBg* page, const SaveTarget& target)
     }
     auto made = std::make_unique<CQuibBg>();
     made->Assign(page);
-    if (made->SaveAs(id, target.file, copyType) != RES_OK)
+    written = made->SaveAs(id, target.file, copyType);
+    if (written != RES_OK)
         return false;
-    CQuibBg* copy = SaveBackground(std::move(made));
+    CQuibBg* copy = SaveBackground(std::move(made), &written);
     page->Load();
     emit thePageEvents.pageReplaced(page, copy);
     return true;
@@ -333,20 +339,23 @@ void CQuibBg::SerializeStamped(CArchive& ar, const CTime& stamp)
     BgFlags = flags;
 }
 
-void SaveBackground(CQuibBg* page)
+int SaveBackground(CQuibBg* page)
 {
-    writeAndDropOthers(page);
-    if (!theBgIndex.Contains(page))
-        return;
-    theBgIndex.Refile(page);
-    listName(page);
+    const int written = writeAndDropOthers(page);
+    if (theBgIndex.Contains(page)) {
+        theBgIndex.Refile(page);
+        listName(page);
+    }
+    return written;
 }
 
-CQuibBg* SaveBackground(std::unique_ptr<CQuibBg> page)
+CQuibBg* SaveBackground(std::unique_ptr<CQuibBg> page, int* written)
 {
     CQuibBg* saved = page.get();
     saved->Commit();
-    saved->Write();
+    const int result = saved->Write();
+    if (written)
+        *written = result;
     // The page is filed before the one it replaces is announced, so that whatever showed that one can
     // show this one; the replaced page lives until then.
     CQuibBg* other =
@@ -373,9 +382,12 @@ bool CQuibBg::Remove(CQuibBg* page, bool ask)
     return true;
 }
 
-bool CQuibBg::SaveChanges(CQuibBg* page, bool ask)
+bool CQuibBg::SaveChanges(CQuibBg* page, bool ask, int* written)
 {
     using namespace lumivo::ui;
+    int unused = RES_OK;
+    int& failed = written ? *written : unused;
+    failed = RES_OK;
     if (!page || !page->IsChanged())
         return true;
     const SaveTarget target = saveTarget();
@@ -385,12 +397,12 @@ bool CQuibBg::SaveChanges(CQuibBg* page, bool ask)
     if (answer != IDYES)
         return DropChanges(page);
     if (page->GetID() == 0)
-        return saveNewPage(page, target);
+        return saveNewPage(page, target, failed);
     if (page->GetFile() == target.file) {
-        SaveBackground(page);
+        failed = SaveBackground(page);
         return true;
     }
-    return saveCopyOfPage(page, target);
+    return saveCopyOfPage(page, target, failed);
 }
 
 int CQuibBg::AskToSave(const CQuibBg& page)

@@ -70,8 +70,12 @@ public:
     // when the person declined. A page the index held is deleted with it; one the caller owns stays the
     // caller's.
     static bool Remove(CQuibBg* page, bool ask);
-    // Stores an edited page in the user's or the output file (asking with `ask`). False on Cancel.
-    static bool SaveChanges(CQuibBg* page, bool ask);
+    // Stores an edited page in the user's or the output file (asking with `ask`). False on Cancel, and
+    // when the page (or its copy) could not be placed in that file. `written`, when given, takes the
+    // store's code of the step that failed, RES_OK when none did: a placed page whose write failed (a
+    // full disk) gives true with the write's code, and stays committed and changed, and its file dirty,
+    // so that the file's next save writes it.
+    static bool SaveChanges(CQuibBg* page, bool ask, int* written = nullptr);
     // The question SaveChanges asks about the page: IDYES, IDNO or IDCANCEL.
     static int AskToSave(const CQuibBg& page);
     // The answer No: a new page (or one without an id) is removed, another one is read back from its
@@ -111,9 +115,11 @@ int FrameSizeToLayoutId(int mode);
 // Commits and writes the page, then files it in the page index under its current keys with its name
 // in the name list. A page the index held under those keys before is dropped, after whatever showed it
 // has been given this page instead (pageReplaced). A page the index does not hold yet is taken over
-// (the second form); the first form refiles only a page the index holds.
-void SaveBackground(CQuibBg* page);
-CQuibBg* SaveBackground(std::unique_ptr<CQuibBg> page);
+// (the second form); the first form refiles only a page the index holds. The write's result (RES_OK or
+// the store's code) is given back by the first form and into `written` by the second; a page whose
+// write failed is filed all the same, changed, for its file's next save to write.
+int SaveBackground(CQuibBg* page);
+CQuibBg* SaveBackground(std::unique_ptr<CQuibBg> page, int* written = nullptr);
 
 // The page index's maker of pages (the default of thePageObjectMaker).
 std::unique_ptr<CMyRes> MakeIndexedPage(CResEntry* record, QString& name);

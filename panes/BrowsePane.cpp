@@ -4,6 +4,7 @@
 #include "core/IconEditing.h"
 #include "core/IconEvents.h"
 #include "core/Picture.h"
+#include "panes/IconPictures.h"
 #include "panes/MouseState.h"
 #include "panes/Panes.h"
 #include "resources/BitmapResource.h"
@@ -200,6 +201,16 @@ void CBrowsePane::UpdateFromSelection()
         if (pane)
             m_anchorRect.OffsetRect(pane->PageToClient(CPoint(0, 0)));
     }
+    UpdateLayout(false);
+    Invalidate();
+}
+
+void CBrowsePane::DropStoredMediaOf(std::int32_t id)
+{
+    const bool mayShow = m_enlargedIcon && IconMayShowMediaOf(*m_enlargedIcon, id);
+    CPane::DropStoredMediaOf(id);
+    if (!mayShow || !showsIcon())
+        return;
     UpdateLayout(false);
     Invalidate();
 }

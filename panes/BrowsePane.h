@@ -69,6 +69,9 @@ public:
 
     // Follows the selection: shows the one icon selected in the browse tool (not the writer's).
     void UpdateFromSelection();
+    // Follows the stored media as the page panes do, and lays the callout out again when its icon may
+    // show what changed: around the icon, it keeps room for a picture only while one is stored.
+    void DropStoredMediaOf(std::int32_t id) override;
     // No button lit or pressed: the mouse has left the callout.
     void DimButtons();
     // Hides the callout and deletes the enlarged icon with its word, while the store still lives (the

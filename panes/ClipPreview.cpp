@@ -119,6 +119,8 @@ void CClipPreview::Follow()
     m_followed.Follow(&CPageEvents::selectionChanged, [this] { onSelectionChanged(); });
     m_followed.Follow(&CPageEvents::iconAboutToBeDestroyed,
                       [this](const CQuibIcon* icon) { onIconAboutToBeDestroyed(icon); });
+    m_followed.Follow(&CPageEvents::storedMediaChanged,
+                      [this](std::int32_t id) { onStoredMediaChanged(id); });
 }
 
 void CClipPreview::Unfollow()
@@ -148,6 +150,21 @@ void CClipPreview::onIconAboutToBeDestroyed(const CQuibIcon* icon)
 {
     if (m_icon == icon || m_clipOf == icon)
         Close();
+}
+
+// The open clip may be the one that changed: the icon that plays it plays what is stored now, or,
+// with no clip left, shows its picture again.
+void CClipPreview::onStoredMediaChanged(std::int32_t id)
+{
+    if (!m_clipOf || !IconMayShowMediaOf(*m_clipOf, id))
+        return;
+    CQuibIcon* playing = m_running ? m_icon : nullptr;
+    Close();
+    if (!playing)
+        return;
+    if (Open(playing))
+        Start();
+    playing->Redraw(false);
 }
 
 QRect ClipFrameBox(const CRect& rect, bool hasId)

@@ -3,7 +3,8 @@
 // time. It follows the model's events: when the mouse enters an icon with a word the clip for the
 // icon's size is opened into a temporary file and stepped on the preview's own timer; it stops when the
 // mouse leaves the icon or the icon loses its entered state (a deselected icon), and closes when the
-// icon is destroyed. The painter draws the current frame in place of the icon's picture.
+// icon is destroyed. The painter draws the current frame in place of the icon's picture. A clip of the
+// icon's replaced or removed while it plays is opened again, so the icon plays what is stored.
 
 #include "core/PageEvents.h"
 #include "platform/types/WinTypes.h"
@@ -53,7 +54,8 @@ public:
     // The time between two frames, from the clip's length and frame count.
     int FrameMs() const { return m_frameMs; }
 
-    // Follows the hover, the selection and dying icons of thePageEvents (WirePanes), until Unfollow.
+    // Follows the hover, the selection, dying icons and changed stored media of thePageEvents
+    // (WirePanes), until Unfollow.
     void Follow();
     void Unfollow();
 
@@ -61,9 +63,11 @@ private:
     void onHoverChanged(CQuibIcon* icon, CQuibIcon* previous);
     void onSelectionChanged();
     void onIconAboutToBeDestroyed(const CQuibIcon* icon);
+    void onStoredMediaChanged(std::int32_t id);
 
     CQuibIcon* m_icon = nullptr;
-    const CQuibIcon* m_clipOf = nullptr; // the icon whose clip is open, running or not; compared only
+    // The icon whose clip is open, running or not; read only while it lives (a dying icon closes it).
+    const CQuibIcon* m_clipOf = nullptr;
     std::unique_ptr<lumivo::video::VideoClip> m_clip;
     QString m_path;
     int m_frameCount = 0;

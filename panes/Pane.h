@@ -226,7 +226,7 @@ public:
     void RedrawIcon(const CQuibIcon& icon);
     // A picture, sound or clip stored under `id` changed: every icon of the pane that may show or play
     // one of that id drops what it cached and is repainted, so the stored one shows at once.
-    void DropStoredMediaOf(std::int32_t id);
+    virtual void DropStoredMediaOf(std::int32_t id);
 
     // Prints the page in pocketbook form: the user's print size, centred, 200 pixels from the top.
     void PrintPocketbook(PrinterDC& printer) const;

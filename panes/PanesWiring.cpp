@@ -54,6 +54,7 @@ void WirePanes()
     connections.Follow(&CPageEvents::linkRequested, ShowLinkedPage);
     connections.Follow(&CPageEvents::storedMediaChanged, [](std::int32_t id) {
         forEachPagePane([id](CPane& pane) { pane.DropStoredMediaOf(id); });
+        theBrowsePane.DropStoredMediaOf(id);
     });
     // The clip preview plays in the icon under the mouse.
     theClipPreview.Follow();

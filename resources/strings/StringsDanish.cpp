@@ -812,6 +812,8 @@ const StringTableRow rows[] = {
      "Filen \"[#1]\" er større end %1 MB, det meste en lyd eller en animation må fylde, og blev ikke læst."},
     {9778,
      "Lydfilen \"[#1]\" er beskadiget: lyden slutter, før filens hoved siger. Den blev ikke importeret."},
+    {9779, "Billedet \"[#1]\" kunne ikke flyttes til mappen med slettede billeder (er disken fuld, eller er "
+           "mappen skrivebeskyttet?). Billedet ligger stadig, hvor det lå."},
 
     // The word editor's sheet, its list and its list files
     {9850, "Lyd"},
@@ -962,6 +964,8 @@ const StringTableRow rows[] = {
     {9801,
      "Der blev ikke fundet et ledigt id. Det nye ord, billede, filmklip eller den nye lyd blev ikke gemt."},
     {9802, "Billedet eller lyden kunne ikke gemmes i filens format, så intet blev erstattet."},
+    {9803, "Siden med din ændring kunne ikke gemmes i \"[#1]\" (er disken fuld, eller er filen "
+           "skrivebeskyttet?). Ændringen vises stadig, men den er ikke blevet gemt."},
 
     // Language names: 10000 + language number
     {10000, "Ingen"},

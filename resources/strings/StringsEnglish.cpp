@@ -804,6 +804,8 @@ const StringTableRow rows[] = {
     {9777,
      "The file \"[#1]\" is larger than %1 MB, the most a sound or an animation may hold, and was not read."},
     {9778, "The sound file \"[#1]\" is damaged: its sound ends before its header says. It was not imported."},
+    {9779, "The picture \"[#1]\" could not be moved to the folder of deleted pictures (is the disk full, or "
+           "is the folder read-only?). The picture is still where it was."},
 
     // The word editor's sheet, its list and its list files
     {9850, "Sound"},
@@ -955,6 +957,8 @@ const StringTableRow rows[] = {
     {9800, "Advanced..."},
     {9801, "No free id was found. The new word, picture, film clip or sound was not stored."},
     {9802, "The picture or sound could not be stored in the file's format, so nothing was replaced."},
+    {9803, "The page with your change could not be stored in \"[#1]\" (is the disk full, or is the file "
+           "read-only?). The change is still shown, but it has not been stored."},
 
     // Language names: 10000 + language number
     {10000, "None"},

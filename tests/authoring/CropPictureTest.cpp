@@ -3,7 +3,10 @@
 
 #include "authoring/CropPictureDlg.h"
 
+#include "authoring/AuthoringStrings.h"
+#include "platform/files/FaultyFileSystem.h"
 #include "platform/ui/Ui.h"
+#include "system/SystemStrings.h"
 #include "tests/authoring/AuthoringTestFiles.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/Pictures.h"
@@ -118,6 +121,32 @@ TEST_F(CropPictureTest, TheDialogBrowsesTheFoldersTurnsAndThrowsPicturesAway)
     EXPECT_EQ(dialog.Files().size(), 2);
     EXPECT_TRUE(dialog.CurrentFile().endsWith("two.png")) << "the next file takes its place";
     EXPECT_FALSE(dialog.findChild<QToolButton*>("cropNext")->isEnabled());
+}
+
+TEST_F(CropPictureTest, APictureThatCannotBeMovedAwayIsNamedAndStaysWhereItWasAndInTheList)
+{
+    const QString one = writePicture("Pictures/one.png", 40, 30);
+    writePicture("Pictures/two.png", 20, 10);
+    const QString deleted = tempPath("Pictures/Deleted pictures");
+    QDir().mkpath(deleted);
+    CCropPictureDlg dialog;
+    dialog.SetDeletedFolder(deleted);
+    dialog.SetFolders({tempPath("Pictures")});
+    ASSERT_EQ(dialog.CurrentFile(), one);
+
+    // Neither a rename nor the copy that stands in for one across disks can be made.
+    lumivo::files::FaultyFileSystem faulty(lumivo::files::fileSystem());
+    lumivo::files::ScopedFileSystem installed(faulty);
+    faulty.failAt(lumivo::files::FaultyFileSystem::Operation::Rename, 1);
+    ScopedAnswerer answerer;
+    dialog.DeletePicture();
+    ASSERT_EQ(answerer.questions().size(), 1u);
+    EXPECT_EQ(answerer.questions()[0].text, LoadSystemString(kStrCannotMovePicture).replace("[#1]", one));
+    EXPECT_TRUE(QFile::exists(one));
+    EXPECT_TRUE(QDir(deleted).isEmpty());
+    EXPECT_EQ(dialog.Files().size(), 2);
+    EXPECT_EQ(dialog.CurrentFile(), one);
+    EXPECT_EQ(dialog.Position(), 0);
 }
 
 TEST_F(CropPictureTest, OkHandsBackThePictureCutByTheFrameAndCancelLeavesTheCallersPicture)

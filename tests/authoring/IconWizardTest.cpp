@@ -10,6 +10,7 @@
 #include "system/OutputFile.h"
 #include "system/SystemStrings.h"
 #include "tests/authoring/WizardTestFiles.h"
+#include "tests/support/FullDisk.h"
 #include "tests/support/PageEventLog.h"
 
 #include <QComboBox>
@@ -37,6 +38,13 @@ protected:
         EXPECT_EQ(stored->Load(), 0);
         return stored;
     }
+};
+
+// The same on a disk that fills up (in place before the set-up opens the user's file).
+class IconWizardOnFullDiskTest : public IconWizardTest
+{
+protected:
+    FullDisk m_disk;
 };
 
 } // namespace
@@ -252,4 +260,33 @@ TEST_F(IconWizardTest, WithThePageEditorOnTheSamePageFinishOnlyCommits)
     EXPECT_TRUE(finished);
     EXPECT_EQ(page().Icons.size(), 1u);
     EXPECT_TRUE(committedOnly);
+}
+
+TEST_F(IconWizardOnFullDiskTest, AnIconAddedOnAFullDiskStaysOnThePageTheAuthorIsToldAndTheNextSaveStoresIt)
+{
+    addWord(500, QStringLiteral("hus"));
+    m_disk.Fill();
+    ScopedAnswerer answerer;
+    answerer.reply([&](QDialog& dialog) {
+        auto& wizard = dynamic_cast<CIconWizard&>(dialog);
+        typeWord(wizard, QStringLiteral("hus"));
+        press(wizard, kWizardFinishId);
+        return IDOK;
+    });
+    ASSERT_TRUE(RunIconWizard(nullptr, nullptr, kIconActionAdd, &theMainPane, 0, 0));
+
+    // Not stored, the new icon is still on the page shown, which stays changed.
+    ASSERT_EQ(&page(), m_page);
+    ASSERT_EQ(page().Icons.size(), 1u);
+    EXPECT_EQ(page().Icons.front()->WordId, 500);
+    EXPECT_TRUE(page().IsChanged());
+    ASSERT_EQ(answerer.questions().size(), 2u);
+    EXPECT_EQ(answerer.questions()[1].text,
+              LoadSystemString(kStrPageNotStored).replace("[#1]", GetResFilePath(userFile())));
+
+    m_disk.MakeRoom();
+    ASSERT_EQ(SaveResFile(userFile(), {}, false), RES_OK);
+    const std::unique_ptr<CQuibBg> stored = storedPage();
+    ASSERT_EQ(stored->Icons.size(), 1u);
+    EXPECT_EQ(stored->Icons.front()->WordId, 500);
 }

@@ -9,8 +9,13 @@
 #include "authoring/WordTreeView.h"
 
 #include "core/Clip.h"
+#include "core/Icon.h"
+#include "core/IconEditing.h"
+#include "core/IconEvents.h"
 #include "core/Picture.h"
 #include "core/Sound.h"
+#include "panes/BrowsePane.h"
+#include "panes/ClipPreview.h"
 #include "platform/ui/Ui.h"
 #include "system/DataFiles.h"
 #include "system/LanguageRecords.h"
@@ -20,12 +25,14 @@
 #include "tests/support/FullDisk.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/MediaSamples.h"
+#include "tests/support/PageEventLog.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -115,6 +122,25 @@ protected:
     std::unique_ptr<UserInFile> m_user;
     CQuibWord* m_word = nullptr;
 };
+
+// A client area of 800 x 600 that repaints nothing.
+class ClientArea : public CPaneOwner
+{
+public:
+    bool HasWindow() const override { return true; }
+    void InvalidateRect(const CRect& /*rect*/, bool /*erase*/) override {}
+    CRect GetClientRect() const override { return CRect(0, 0, 800, 600); }
+};
+
+// The browse callout as it paints itself onto a white client area.
+QImage drawnCallout()
+{
+    QImage image(800, 600, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    theBrowsePane.Draw(painter);
+    return image;
+}
 
 // The same on a disk that fills up (in place before the set-up opens the files).
 class WordMediaOnFullDiskTest : public WordMediaPagesTest
@@ -376,6 +402,66 @@ TEST_F(WordMediaPagesTest, AClipIsImportedWithItsAuthorAndNoFileButItsOwnTempora
     ASSERT_TRUE(theWordEditorFrame->SelectWord(nullptr));
     EXPECT_FALSE(QFile::exists(copy));
     EXPECT_TRUE(QFile::exists(source)) << "an imported clip is never deleted";
+}
+
+TEST_F(WordMediaPagesTest, ADeletedClipIsAnnouncedAndTheCalloutPlaysItNoMore)
+{
+    if (!haveFfmpeg())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    // The word's picture and clip of the callout's 64 pixels.
+    CQuibPict picture;
+    ASSERT_EQ(picture.Create(), RES_OK);
+    ASSERT_TRUE(picture.SetImage(patternImage(64, 64), 64, 64, pictRawRgb));
+    ASSERT_EQ(picture.SaveAs(kWordId, m_user->file, MakePictType(3, kLanguage)), RES_OK);
+    ASSERT_EQ(picture.Write(), RES_OK);
+    const QString clipFile = tempPath("dance.avi");
+    ASSERT_TRUE(makeMjpegAvi(clipFile, QStringLiteral("testsrc=size=64x64:rate=5"), 5));
+    const std::int32_t clipType = CQuibAvi::MakeType(3, kLanguage);
+    CQuibAvi clip;
+    ASSERT_EQ(clip.Create(), RES_OK);
+    ASSERT_NE(clip.ImportFile(clipFile), 0);
+    ASSERT_EQ(clip.SaveAs(kWordId, m_user->file, clipType), RES_OK);
+    ASSERT_EQ(clip.Write(), RES_OK);
+
+    // An icon of the word selected with the browse tool: the callout shows it with its picture, and
+    // under the mouse its clip plays there.
+    ClientArea client;
+    CPane pane;
+    pane.PaneRect = pane.PageRect = client.GetClientRect();
+    pane.SetOwnerWnd(&client);
+    pane.SetVisible(true);
+    auto made = std::make_unique<CQuibIcon>();
+    made->ScreenRect = CRect(300, 200, 380, 260);
+    made->WordId = kWordId;
+    CQuibIcon& icon = *made;
+    pane.AddChildIcon(std::move(made));
+    theEditTool = kEditToolBrowse;
+    theBrowsePane.SetOwnerWnd(&client);
+    theBrowsePane.RenderQuality = 1;
+    theBrowsePane.BrowseFlags = kBrowseStyleRoundRectAround | kBrowseShowText;
+    icon.Select();
+    ASSERT_TRUE(theBrowsePane.IsVisible());
+    const CRect pictureRect = theBrowsePane.PictureRect();
+    ASSERT_EQ(pictureRect.Size(), CSize(64, 64));
+    const QImage stillPicture = drawnCallout().copy(toQRect(pictureRect));
+    SetHoverIcon(theBrowsePane.EnlargedIcon());
+    ASSERT_EQ(theClipPreview.Icon(), theBrowsePane.EnlargedIcon());
+    ASSERT_NE(drawnCallout().copy(toQRect(pictureRect)), stillPicture) << "the clip's frame is shown";
+
+    CQuibW_AviPage& page = openOn(&CQuibW_PropSheet::AviPage);
+    page.ChooseKey(soundKey(3));
+    ASSERT_NE(page.Entry(soundKey(3)), nullptr);
+    PageEventLog log;
+    page.DeleteClip();
+    EXPECT_EQ(countRecords(m_user->file, clipType), 0);
+    const auto events = log.take();
+    EXPECT_NE(std::ranges::find(events, PageEventLog::Event{"storedMediaChanged", nullptr, nullptr, kWordId}),
+              events.end());
+    EXPECT_EQ(theClipPreview.Icon(), nullptr);
+    const QImage after = drawnCallout();
+    after.save(tempPath("callout.png"));
+    EXPECT_EQ(after.copy(toQRect(pictureRect)), stillPicture);
+    SetHoverIcon(nullptr);
 }
 
 TEST_F(WordMediaPagesTest, AClipFileThatCannotBeReadIsToldAtOnceAndChangesNothing)

@@ -14,6 +14,7 @@
 #include "system/OutputFile.h"
 #include "tests/core/StoredPictures.h"
 #include "tests/core/UserTestStore.h"
+#include "tests/support/FullDisk.h"
 #include "tests/support/LumivoTest.h"
 #include "tests/support/PageEventLog.h"
 
@@ -240,6 +241,13 @@ protected:
     std::unique_ptr<FollowingView> m_view;
 };
 
+// The same on a disk that fills up (in place before the set-up opens the files).
+class PageSaveOnFullDiskTest : public PageSaveTest
+{
+protected:
+    FullDisk m_disk;
+};
+
 TEST_F(PageSaveTest, CancelKeepsTheEditAndNoDropsIt)
 {
     ScopedAnswerer answerer;
@@ -326,6 +334,24 @@ TEST_F(PageSaveTest, NewPageAnsweredNoIsRemovedAndYesGetsAFreeId)
     EXPECT_EQ(owned, nullptr);
     EXPECT_EQ(theBgIndex.Find(m_userFile, kLanguage, page->GetID()), page);
     EXPECT_GE(theBgIndex.Names().Find("owned"), 0);
+}
+
+TEST_F(PageSaveOnFullDiskTest, ACopyThatCannotBeWrittenIsShownChangedTheWriteIsToldAndTheNextSaveStoresIt)
+{
+    m_disk.Fill();
+    int written = RES_OK;
+    EXPECT_TRUE(CQuibBg::SaveChanges(m_page, false, &written));
+    EXPECT_NE(written, RES_OK);
+    auto* copy = static_cast<CQuibBg*>(theBgIndex.Find(m_userFile, kLanguage, kPageId));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(m_view->shown, copy);
+    EXPECT_EQ(copy->Name, "Home edited");
+    EXPECT_TRUE(copy->IsChanged());
+
+    m_disk.MakeRoom();
+    ASSERT_EQ(SaveResFile(m_userFile, {}, false), RES_OK);
+    EXPECT_EQ(storedPageName(kPageId, m_userFile), "Home edited");
+    EXPECT_FALSE(copy->IsChanged());
 }
 
 TEST_F(PageSaveTest, RemovingAShownPageLetsThePaneGoThenLoadItsDefault)

@@ -5,6 +5,7 @@
 #include "panes/BrowsePane.h"
 #include "core/IconEditing.h"
 #include "core/IconEvents.h"
+#include "core/PageEvents.h"
 #include "core/Picture.h"
 #include "core/Sentence.h"
 #include "core/User.h"
@@ -64,16 +65,31 @@ public:
     std::vector<std::string> log;
 };
 
-std::unique_ptr<CQuibPict> redPicture(int side)
+std::unique_ptr<CQuibPict> filledPicture(int side, std::uint8_t red, std::uint8_t green, std::uint8_t blue)
 {
     auto picture = std::make_unique<CQuibPict>();
     picture->Width = side;
     picture->Height = side;
     RgbImage image{side, side, {}};
     for (int i = 0; i < side * side; ++i)
-        image.pixels.insert(image.pixels.end(), {0xE0, 0x10, 0x10});
+        image.pixels.insert(image.pixels.end(), {red, green, blue});
     picture->Image = std::move(image);
     return picture;
+}
+
+std::unique_ptr<CQuibPict> redPicture(int side)
+{
+    return filledPicture(side, 0xE0, 0x10, 0x10);
+}
+
+// The callout as it paints itself onto a white client area.
+QImage drawnCallout()
+{
+    QImage image(kClient.Width(), kClient.Height(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    theBrowsePane.Draw(painter);
+    return image;
 }
 
 bool inside(const CRect& inner, const CRect& outer)
@@ -217,6 +233,43 @@ TEST_F(BrowsePaneTest, AroundTheIconTheEnlargedCopyShowsItsPictureInTheMiddle)
     const QColor middle = image.pixelColor(picture.CenterPoint().x, picture.CenterPoint().y);
     EXPECT_GT(middle.red(), 200);
     EXPECT_LT(middle.green(), 60);
+}
+
+TEST_F(BrowsePaneTest, TheCalloutShowsThePictureStoredNowWhenItIsReplacedOrRemoved)
+{
+    enum class Stored { Red, Blue, None } stored = Stored::Red;
+    theBrowsePane.SetPictureFinder([&stored](std::int32_t id, int width, int) -> std::unique_ptr<CQuibPict> {
+        if (id != 7 || stored == Stored::None)
+            return nullptr;
+        return stored == Stored::Red ? redPicture(width) : filledPicture(width, 0x10, 0x10, 0xE0);
+    });
+    theBrowsePane.BrowseFlags = kBrowseStyleRoundRectAround | kBrowseShowText | kBrowseSpeaker;
+    CQuibIcon& icon = addIcon({300, 200});
+    icon.WordId = icon.ShownWordId = 7;
+    select(icon);
+    const CPoint middle = theBrowsePane.PictureRect().CenterPoint();
+    ASSERT_GT(drawnCallout().pixelColor(middle.x, middle.y).red(), 200);
+
+    stored = Stored::Blue;
+    emit thePageEvents.storedMediaChanged(8); // another word's: the picture drawn stays
+    EXPECT_GT(drawnCallout().pixelColor(middle.x, middle.y).red(), 200);
+    emit thePageEvents.storedMediaChanged(7);
+    EXPECT_GT(drawnCallout().pixelColor(middle.x, middle.y).blue(), 200);
+
+    // Without a picture the callout keeps no room for one.
+    stored = Stored::None;
+    emit thePageEvents.storedMediaChanged(7);
+    EXPECT_TRUE(theBrowsePane.PictureRect().IsRectEmpty());
+    EXPECT_TRUE(theBrowsePane.IsVisible());
+    const QImage drawn = drawnCallout();
+    int pictured = 0;
+    for (int y = middle.y - 32; y < middle.y + 32; ++y) {
+        for (int x = middle.x - 32; x < middle.x + 32; ++x) {
+            const QColor pixel = drawn.pixelColor(x, y);
+            pictured += pixel.green() < 60 && (pixel.red() > 200 || pixel.blue() > 200);
+        }
+    }
+    EXPECT_EQ(pictured, 0);
 }
 
 TEST_F(BrowsePaneTest, OnlyTheRegionTakesThePointNotTheCornersOfItsRectangle)
