@@ -241,7 +241,7 @@ TEST_F(CommandsTest, TheToolSetsTheMouseThresholdsAndLeavingEditModeBrowsesAgain
     EXPECT_EQ(theClickIntervalMs, 8000u);
 
     // The word editor that will not let go of its word keeps edit mode as it is.
-    const auto keep = theQueryCloseWordEditorHook.scoped([](int, int, int) { return false; });
+    const auto keep = theQueryCloseWordEditorHook.scoped([](bool) { return false; });
     EXPECT_TRUE(SetProgramMode(kProgramModeEdit, true));
     EXPECT_FALSE(theProgramMode & kProgramModeEdit);
     EXPECT_FALSE(SetProgramMode(0x10, true)) << "a bit the program does not use";
