@@ -536,11 +536,9 @@ bool ConfirmQuit()
     return false;
 }
 
-bool SaveForUnattendedQuit()
+void SaveForUnattendedQuit()
 {
-    bool saved = true;
-    const auto unsaved = [&saved](const QString& what) {
-        saved = false;
+    const auto unsaved = [](const QString& what) {
         WriteDebugLogAndStderr(QStringLiteral("Ending with nobody to answer: %1").arg(what));
     };
     // The editors first, as at the exit command: their page and word go into the output or user file.
@@ -557,7 +555,6 @@ bool SaveForUnattendedQuit()
         unsaved(QStringLiteral("the user file %1 was not saved (error %2)")
                     .arg(GetResFilePath(theCurrentUser->GetFile()))
                     .arg(error));
-    return saved;
 }
 
 void RouteMainFrameCommands()

@@ -63,8 +63,8 @@ constexpr int kPageMenuEntries = 899;
 bool ConfirmQuit();
 // The end with nobody there to answer (a logout, a shutdown, Ctrl+C): saves without a question what the
 // exit command saves after Yes, the editors' unsaved page and word, then the changed output file and the
-// user's file. What cannot be saved is written to the trace and to standard error; true when all was.
-bool SaveForUnattendedQuit();
+// user's file. What cannot be saved is written to the trace and to standard error.
+void SaveForUnattendedQuit();
 
 // The route every command of the main window takes: client window, frame, application. The application
 // stop starts as the dispatcher; the windows set their own stops while they exist.
