@@ -25,10 +25,6 @@ constexpr int kMsgBackupFailed = 9505;
 constexpr int kNewOutputFileTitle = 4052;
 constexpr int kOpenOutputFileTitle = 4053;
 
-// The data version a new output file is stamped with at its first save: 2.0.61.
-constexpr int kStampMajor = 2;
-constexpr int kStampMinor = 0;
-constexpr int kStampBuild = 61;
 const QLatin1String kExtension("tvf");
 const QString kBackupName = QStringLiteral("tmpQuib.tvf");
 
@@ -102,14 +98,6 @@ OutputFileResult openAt(const QString& path)
         return failed(refusalError(refusal), path);
     takeAsOutputFile(number);
     return {};
-}
-
-void stampAsDataFile(int file)
-{
-    if (GetResFileKind(file) == 0)
-        SetResFileKind(file, FILEKIND_DATA);
-    if (GetResFileVersion(file) == 0)
-        SetResFileVersion(file, MakeResFileVersion(kStampMajor, kStampMinor, kStampBuild));
 }
 
 } // namespace
@@ -202,14 +190,8 @@ bool CloseOutputFileAsking()
 
 OutputFileResult SaveOutputFile()
 {
-    const int file = theOutputFile;
-    if (file <= 0 || !IsResFileDirty(file))
-        return {};
-    stampAsDataFile(file);
-    int error = RES_OK;
-    SaveDataFile(file, false, false, &error);
-    if (error != RES_OK)
-        return failed(OutputFileError::SaveFailed, GetResFilePath(file));
+    if (SaveChangedOutputFile() != RES_OK)
+        return failed(OutputFileError::SaveFailed, GetResFilePath(theOutputFile));
     return {};
 }
 

@@ -39,7 +39,7 @@ void wireWordEditor()
 {
     theOpenWordEditorHook.set(OpenWordEditor);
     theOpenWordEditorForTranslationHook.set(OpenWordEditorForTranslation);
-    theQueryCloseWordEditorHook.set([](int, int, int) { return QueryCloseWordEditor(); });
+    theQueryCloseWordEditorHook.set(QueryCloseWordEditor);
     theUpdateWordEditorHook.set(
         [](int list, int menus, int buttons) { UpdateWordEditor(list != 0, menus != 0, buttons != 0); });
     WireWordEditorHooks();

@@ -79,10 +79,12 @@ void EditBackground(CQuibBg* page)
         theBgEditorFrame->SelectBackground(indexed);
 }
 
-bool QueryCloseBackgroundEditor()
+bool QueryCloseBackgroundEditor(bool ask)
 {
     if (!theBgEditorFrame)
         return true;
+    if (!ask)
+        return theBgEditorFrame->SaveCurrentBackground(false);
     // The second pass finds the page stored (or its changes dropped) and only confirms the close.
     return theBgEditorFrame->SaveCurrentBackground(true) && theBgEditorFrame->SaveCurrentBackground(true);
 }

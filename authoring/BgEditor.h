@@ -18,8 +18,9 @@ void OpenBackgroundEditor();
 void OpenBackgroundEditorForTranslation();
 // As OpenBackgroundEditor, then makes `page` current (the Enter key on a pane with an editing tool).
 void EditBackground(CQuibBg* page);
-// Asks the open editor to save or drop its changes; true when none is open or it did.
-bool QueryCloseBackgroundEditor();
+// Asks the open editor to save or drop its changes; true when none is open or it did. Without `ask`
+// (nobody is there to answer) the changes are saved; false when they could not be.
+bool QueryCloseBackgroundEditor(bool ask = true);
 
 bool BackgroundEditorIsOpen();
 bool BackgroundEditorEditing();

@@ -80,10 +80,10 @@ void UpdateWordEditor(bool rebuildList, bool rebuildMenus, bool layOutButtons)
         frame->View().LayoutButtons();
 }
 
-bool QueryCloseWordEditor()
+bool QueryCloseWordEditor(bool ask)
 {
     CQuibW_Frame* frame = openFrame();
-    return !frame || frame->SaveCurrentWord(true);
+    return !frame || frame->SaveCurrentWord(ask);
 }
 
 bool WordEditorEditing()

@@ -18,8 +18,9 @@ void OpenWordEditorForTranslation();
 // Refreshes the open editor: rebuilds its list, its menus and lays out its buttons, each when asked.
 void UpdateWordEditor(bool rebuildList, bool rebuildMenus, bool layOutButtons);
 // Asks the open editor to save or drop its current word's changes; true when none is open or it did.
-// The save question is asked once.
-bool QueryCloseWordEditor();
+// The save question is asked once; without `ask` (nobody is there to answer) the word is saved, false
+// when it could not be.
+bool QueryCloseWordEditor(bool ask = true);
 
 bool WordEditorEditing();
 bool WordEditorTranslating();

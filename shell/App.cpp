@@ -5,6 +5,7 @@
 #include "media/SoundDevice.h"
 #include "media/SpeechEngine.h"
 #include "platform/modules/Modules.h"
+#include "platform/ui/Ui.h"
 #include "shell/Commands.h"
 #include "shell/CurrentUser.h"
 #include "shell/MainFrame.h"
@@ -29,6 +30,7 @@
 #include <QThread>
 #include <QWindow>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
@@ -55,13 +57,37 @@ bool makeRegistryWithSettingsRoot()
     return theRegistry->KeyExists(theSettingsRoot);
 }
 
-// A signal handler may only write to a descriptor; the event loop reads the other end.
+// A signal handler may only write to a descriptor; the event loop reads the other end. Neither end
+// blocks: a handler must never wait, and the reader takes what is there.
 int theSignalPipe[2] = {-1, -1};
+constexpr int kTerminationSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 void noteTerminationSignal(int /*signal*/)
 {
+    const int saved = errno;
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(theSignalPipe[0], &byte, 1);
+    errno = saved;
+}
+
+// True when a signal was noted since the last call.
+bool takeNotedSignals()
+{
+    char bytes[16];
+    bool noted = false;
+    while (::read(theSignalPipe[1], bytes, sizeof bytes) > 0)
+        noted = true;
+    return noted;
+}
+
+void handleTerminationSignals(void (*handler)(int))
+{
+    struct sigaction action = {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : kTerminationSignals)
+        sigaction(signal, &action, nullptr);
 }
 
 } // namespace
@@ -73,6 +99,7 @@ CQuibApp::CQuibApp()
 
 CQuibApp::~CQuibApp()
 {
+    LeaveTerminationSignals();
     if (theQuibApp == this)
         theQuibApp = nullptr;
 }
@@ -190,6 +217,8 @@ int CQuibApp::ExitInstance(int code)
     if (m_exited)
         return code;
     m_exited = true;
+    if (EndingUnattended())
+        SaveForUnattendedQuit();
     ExitSystem();
     ResetRegistryObject();
     return code;
@@ -209,25 +238,56 @@ void CQuibApp::RunIdlePassWhenMainLoopWaits()
     });
 }
 
-void CQuibApp::QuitOnTerminationSignals()
+void CQuibApp::EndOnTerminationSignals()
 {
-    if (theSignalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, theSignalPipe) != 0)
+    if (m_handlesSignals)
         return;
+    if (theSignalPipe[0] < 0 &&
+        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, theSignalPipe) != 0)
+        return;
+    // A signal noted for an application that has gone is not this one's.
+    takeNotedSignals();
     auto* notifier = new QSocketNotifier(theSignalPipe[1], QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, [] {
-        char byte = 0;
-        [[maybe_unused]] const auto read = ::read(theSignalPipe[1], &byte, 1);
-        QCoreApplication::quit();
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        if (takeNotedSignals())
+            EndUnattended();
     });
-    struct sigaction action = {};
-    action.sa_handler = noteTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
-        sigaction(signal, &action, nullptr);
+    handleTerminationSignals(noteTerminationSignal);
+    m_handlesSignals = true;
+}
+
+void CQuibApp::LeaveTerminationSignals()
+{
+    if (!m_handlesSignals)
+        return;
+    handleTerminationSignals(SIG_DFL);
+    m_handlesSignals = false;
+}
+
+void CQuibApp::EndUnattended()
+{
+    if (EndingUnattended())
+        return;
+    m_nobodyToAnswer = std::make_unique<lumivo::ui::ScopedNobodyToAnswer>(WriteDebugLogAndStderr);
+    WriteDebugLog(QStringLiteral("A termination signal ends the program; nobody is there to answer"));
+    // Not quit(): that closes the windows first, and their close asks. exit() ends every loop that
+    // runs, the nested ones of a message box or a dialog too, whose question then gets its cancel
+    // answer, and keeps the loops of the rest of start-up from waiting. With no loop running (start-up
+    // between two of its loops), Run sees the end itself before the main loop.
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
 }
 
 int CQuibApp::Run(const QStringList& arguments)
+{
+    // Before start-up's first question: a logout while a start-up message waits must end the program.
+    EndOnTerminationSignals();
+    const int code = RunProgram(arguments);
+    LeaveTerminationSignals();
+    return code;
+}
+
+int CQuibApp::RunProgram(const QStringList& arguments)
 {
     if (!InitApplication())
         return 0;
@@ -235,13 +295,13 @@ int CQuibApp::Run(const QStringList& arguments)
     if (!InitInstance())
         return ExitInstance(0);
     RunIdlePassWhenMainLoopWaits();
-    QuitOnTerminationSignals();
-    m_inMainLoop = true;
-    const int code = QCoreApplication::exec();
-    m_inMainLoop = false;
-    // From here on a signal ends the program at once, as it would any other.
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
-        std::signal(signal, SIG_DFL);
+    // A signal during start-up has ended its loops already; the main loop would forget that it came.
+    int code = 0;
+    if (!EndingUnattended()) {
+        m_inMainLoop = true;
+        code = QCoreApplication::exec();
+        m_inMainLoop = false;
+    }
     return ExitInstance(code);
 }
 

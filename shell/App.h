@@ -16,6 +16,11 @@
 
 class CMainFrame;
 
+namespace lumivo::ui
+{
+class ScopedNobodyToAnswer;
+}
+
 // Lives beside the QApplication that main() makes, so the same object runs the program and the tests.
 class CQuibApp : public QObject
 {
@@ -37,11 +42,27 @@ public:
     // a sound is waited for, the icon that plays it is still at work, and a reload would empty its page.
     void RunQueuedReload();
     // Once, after the event loop ends: the system module's exit; the registry object goes. The result
-    // is the program's exit code.
+    // is the program's exit code. When the end came from a termination signal, what the exit command
+    // saves after Yes is saved first, without a question (SaveForUnattendedQuit).
     int ExitInstance(int code);
 
-    // InitApplication, InitInstance, the event loop and ExitInstance: the program's exit code.
+    // InitApplication, InitInstance, the event loop and ExitInstance: the program's exit code. The
+    // termination signals are the program's own from its first step to its last (EndOnTerminationSignals);
+    // one that came before the event loop ends the program without it.
     int Run(const QStringList& arguments);
+
+    // SIGTERM, SIGINT and SIGHUP (a logout, a shutdown, Ctrl+C) end the program through EndUnattended once
+    // control is in an event loop: the main loop, start-up's, a message box's or a dialog's. Until the
+    // exit is done; then a signal ends the program at once, as any other. Put back when the application
+    // goes.
+    void EndOnTerminationSignals();
+    // The end that a termination signal asks for. From now on nobody is there to answer: no question
+    // waits for a person (each is written to the trace and standard error instead), every event loop
+    // ends, and the exit saves without asking. A second signal while that saving is at work is ignored,
+    // so that the writes finish (each is atomic anyway: a kill leaves the old file or the new one).
+    void EndUnattended();
+    bool EndingUnattended() const { return m_nobodyToAnswer != nullptr; }
+
     CMainFrame* Frame() const { return m_mainFrame.get(); }
 
     bool TraceEnabled() const { return m_trace; }
@@ -51,10 +72,10 @@ public:
     void ParseCommandLine(const QStringList& arguments);
 
 private:
+    // Run's steps, while the program handles the termination signals.
+    int RunProgram(const QStringList& arguments);
     void RunIdlePassWhenMainLoopWaits();
-    // SIGTERM, SIGINT and SIGHUP end the event loop as the exit command does, so the user's files are
-    // written and the lock is let go rather than left to a killed process.
-    void QuitOnTerminationSignals();
+    void LeaveTerminationSignals();
     // After the first paint, not before: their loading would compete with the start page.
     void PreloadModulesOnceShown();
 
@@ -63,6 +84,8 @@ private:
     bool m_inMainLoop = false;
     bool m_exited = false;
     bool m_modulesPreloading = false;
+    bool m_handlesSignals = false;
+    std::unique_ptr<lumivo::ui::ScopedNobodyToAnswer> m_nobodyToAnswer;
     std::unique_ptr<QLockFile> m_instanceLock;
     std::unique_ptr<CMainFrame> m_mainFrame;
 };

@@ -359,8 +359,8 @@ lumivo::Hook<void(CQuibBg*)> theEditBackgroundHook([](CQuibBg*) {});
 lumivo::Hook<void()> theOpenBackgroundEditorForTranslationHook([] {});
 lumivo::Hook<void()> theOpenWordEditorForTranslationHook([] {});
 lumivo::Hook<void(CQuibBg*)> theTransferBackgroundAssetsHook([](CQuibBg*) {});
-lumivo::Hook<bool()> theQueryCloseBackgroundEditorHook([] { return true; });
-lumivo::Hook<bool(int, int, int)> theQueryCloseWordEditorHook([](int, int, int) { return true; });
+lumivo::Hook<bool(bool)> theQueryCloseBackgroundEditorHook([](bool) { return true; });
+lumivo::Hook<bool(bool)> theQueryCloseWordEditorHook([](bool) { return true; });
 lumivo::Hook<void(int, int, int)> theUpdateWordEditorHook([](int, int, int) {});
 lumivo::Hook<void(CQuibIcon*, int, CPane*, int, int)> theRunIconWizardHook([](CQuibIcon*, int, CPane*, int,
                                                                               int) {});
@@ -417,7 +417,7 @@ bool SetProgramMode(std::uint16_t bit, bool on)
     if (bit == 0 || (bit & ~kKnownProgramModeBits))
         return false;
     // The word editor may hold a word that edit mode's end would leave half changed.
-    const bool mayChange = bit != kProgramModeEdit || theQueryCloseWordEditorHook(1, 1, 1);
+    const bool mayChange = bit != kProgramModeEdit || theQueryCloseWordEditorHook(true);
     const std::uint16_t before = theProgramMode;
     if (mayChange)
         theProgramMode = on ? (theProgramMode | bit) : (theProgramMode & ~bit);
@@ -512,18 +512,17 @@ void FillPageSubmenu(QMenu& submenu)
 bool ConfirmQuit()
 {
     // The page editor's unsaved page first: its save question may still change the output file.
-    if (!theQueryCloseBackgroundEditorHook())
+    if (!theQueryCloseBackgroundEditorHook(true))
         return false;
     // The word editor's unsaved word likewise.
-    if (!theQueryCloseWordEditorHook(1, 1, 1))
+    if (!theQueryCloseWordEditorHook(true))
         return false;
     if (theOutputFile <= 0 || !IsResFileDirty(theOutputFile))
         return true;
     const int answer =
         MessageBoxById(kAskSaveOutputFile, lumivo::ui::MB_YESNOCANCEL | lumivo::ui::MB_ICONQUESTION);
     if (answer == lumivo::ui::IDYES) {
-        int error = RES_OK;
-        SaveDataFile(theOutputFile, false, false, &error);
+        const int error = SaveChangedOutputFile();
         if (error != RES_OK)
             WriteDebugLog(QStringLiteral("Output file not saved at quit: %1").arg(error));
         // A file that could not be saved keeps the program running, so nothing is lost.
@@ -535,6 +534,27 @@ bool ConfirmQuit()
         return true;
     }
     return false;
+}
+
+void SaveForUnattendedQuit()
+{
+    const auto unsaved = [](const QString& what) {
+        WriteDebugLogAndStderr(QStringLiteral("Ending with nobody to answer: %1").arg(what));
+    };
+    // The editors first, as at the exit command: their page and word go into the output or user file.
+    if (!theQueryCloseBackgroundEditorHook(false))
+        unsaved(QStringLiteral("the page editor's changes were not saved"));
+    if (!theQueryCloseWordEditorHook(false))
+        unsaved(QStringLiteral("the word editor's changes were not saved"));
+    const int outputFile = theOutputFile;
+    if (const int error = SaveChangedOutputFile(); error != RES_OK)
+        unsaved(QStringLiteral("the output file %1 was not saved (error %2)")
+                    .arg(GetResFilePath(outputFile))
+                    .arg(error));
+    if (const int error = SaveCurrentUser(); error != RES_OK)
+        unsaved(QStringLiteral("the user file %1 was not saved (error %2)")
+                    .arg(GetResFilePath(theCurrentUser->GetFile()))
+                    .arg(error));
 }
 
 void RouteMainFrameCommands()

@@ -61,6 +61,10 @@ constexpr int kPageMenuEntries = 899;
 // saves (a failed save keeps the program running), No lets the changes go, Cancel keeps the program
 // running. True when the program may end. The exit command asks it; so must the main frame's close.
 bool ConfirmQuit();
+// The end with nobody there to answer (a logout, a shutdown, Ctrl+C): saves without a question what the
+// exit command saves after Yes, the editors' unsaved page and word, then the changed output file and the
+// user's file. What cannot be saved is written to the trace and to standard error.
+void SaveForUnattendedQuit();
 
 // The route every command of the main window takes: client window, frame, application. The application
 // stop starts as the dispatcher; the windows set their own stops while they exist.
@@ -101,11 +105,12 @@ extern lumivo::Hook<void()> theOpenWordEditorForTranslationHook;
 // editor's command 5622); does nothing without a page.
 extern lumivo::Hook<void(CQuibBg* page)> theTransferBackgroundAssetsHook;
 // Asks the open background editor to save or drop its page's changes before the program ends; false
-// (Cancel) keeps the program running. True when no editor is open (by default).
-extern lumivo::Hook<bool()> theQueryCloseBackgroundEditorHook;
+// (Cancel) keeps the program running. Without `ask` (nobody is there to answer) the changes are saved;
+// false when they could not be. True when no editor is open (by default).
+extern lumivo::Hook<bool(bool ask)> theQueryCloseBackgroundEditorHook;
 // Asks the open word editor to save its word before edit mode changes and before the program ends;
-// true when it may (by default).
-extern lumivo::Hook<bool(int, int, int)> theQueryCloseWordEditorHook;
+// true when it may (by default). Without `ask` the word is saved, as for the page editor.
+extern lumivo::Hook<bool(bool ask)> theQueryCloseWordEditorHook;
 extern lumivo::Hook<void(int, int, int)> theUpdateWordEditorHook;
 // The icon wizard on `icon` (action 2 edits, 1 adds at x, y) in `pane`.
 extern lumivo::Hook<void(CQuibIcon* icon, int action, CPane* pane, int x, int y)> theRunIconWizardHook;

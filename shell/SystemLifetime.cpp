@@ -17,6 +17,7 @@
 #include "shell/Menus.h"
 #include "shell/Reload.h"
 #include "shell/ScreenLayout.h"
+#include "store/ResourceManager.h"
 #include "system/DataFiles.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
@@ -61,9 +62,19 @@ void writeUserColors()
         SetSystemSettingInt(userColorName(i), static_cast<int>(theUserColors[i]));
 }
 
+// The program ends whatever the answer to the close's question: a file that the close left open with
+// its changes (Cancel, a save that failed) is saved once more rather than let go unsaved, and what cannot
+// be saved is said where it can still be read.
 void closeOutputFile()
 {
-    CloseOutputFile();
+    if (!CloseOutputFile() && theOutputFile > 0) {
+        const int file = theOutputFile;
+        if (const int error = SaveChangedOutputFile(); error != RES_OK)
+            WriteDebugLogAndStderr(
+                QStringLiteral("The output file %1 could not be saved at the end (error %2)")
+                    .arg(GetResFilePath(file))
+                    .arg(error));
+    }
     if (theOutputFile > 0)
         ReleaseDataFile(theOutputFile);
     theOutputFile = 0;

@@ -16,6 +16,18 @@ namespace
 
 constexpr int kAskSaveOutputFile = 9001;
 constexpr std::uint32_t kReloadEverything = 0xFFFF;
+// The data version a new output file is stamped with at its first save: 2.0.61.
+constexpr int kStampMajor = 2;
+constexpr int kStampMinor = 0;
+constexpr int kStampBuild = 61;
+
+void stampAsDataFile(int file)
+{
+    if (GetResFileKind(file) == 0)
+        SetResFileKind(file, FILEKIND_DATA);
+    if (GetResFileVersion(file) == 0)
+        SetResFileVersion(file, MakeResFileVersion(kStampMajor, kStampMinor, kStampBuild));
+}
 
 // Until the output-file commands install theirs: ask, save on Yes, keep the file on Cancel.
 bool CloseOutputFileByDefault()
@@ -26,12 +38,8 @@ bool CloseOutputFileByDefault()
         const int answer = MessageBoxById(kAskSaveOutputFile, lumivo::ui::MB_YESNOCANCEL);
         if (answer == lumivo::ui::IDCANCEL)
             return false;
-        if (answer == lumivo::ui::IDYES) {
-            int error = RES_OK;
-            SaveDataFile(theOutputFile, false, false, &error);
-            if (error != RES_OK)
-                return false;
-        }
+        if (answer == lumivo::ui::IDYES && SaveChangedOutputFile() != RES_OK)
+            return false;
     }
     int result = RES_OK;
     ReleaseDataFile(theOutputFile, &result);
@@ -49,6 +57,17 @@ lumivo::Hook<bool()> theCloseOutputFileHook{CloseOutputFileByDefault};
 void AddSystemInitFlags(std::uint32_t flags)
 {
     theSystemInitFlags |= flags;
+}
+
+int SaveChangedOutputFile()
+{
+    const int file = theOutputFile;
+    if (file <= 0 || !IsResFileDirty(file))
+        return RES_OK;
+    stampAsDataFile(file);
+    int error = RES_OK;
+    SaveDataFile(file, false, false, &error);
+    return error;
 }
 
 bool CloseOutputFile()

@@ -16,6 +16,7 @@
 #include <QPixmap>
 
 #include <array>
+#include <cstdio>
 #include <optional>
 #include <utility>
 
@@ -359,6 +360,12 @@ void WriteDebugLog(QString line)
         return;
     line += QStringLiteral("\r\n");
     AppendTextToFile(TraceLogPath(), line);
+}
+
+void WriteDebugLogAndStderr(const QString& line)
+{
+    std::fprintf(stderr, "lumivo: %s\n", qPrintable(line));
+    WriteDebugLog(line);
 }
 
 void AppendTextToFile(const QString& path, const QString& text)

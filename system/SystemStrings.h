@@ -73,6 +73,9 @@ void SetTraceLogEnabled(bool enabled);
 bool IsTraceLogEnabled();
 QString TraceLogPath();
 void WriteDebugLog(QString line);
+// A failure nobody can be told of in a window (the program ends on a logout or a shutdown): to the trace
+// and to standard error, which the session's log keeps whether tracing is on or not.
+void WriteDebugLogAndStderr(const QString& line);
 // Appends the text to the file, creating the file but not its folder; silent on failure.
 void AppendTextToFile(const QString& path, const QString& text);
 

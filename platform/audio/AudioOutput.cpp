@@ -56,6 +56,9 @@ bool ensureAudioSubsystem()
     std::lock_guard guard(s.lock);
     if (s.subsystemUp)
         return true;
+    // SDL would take SIGTERM and SIGINT for itself (audio brings up its event loop) and only queue a
+    // quit event that nobody reads: a logout or Ctrl+C must reach the program's own handling instead.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         s.error = sdlError("SDL audio");
         return false;

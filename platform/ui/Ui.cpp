@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QThread>
 
+#include <cstdio>
+
 namespace lumivo::ui
 {
 
@@ -22,6 +24,12 @@ namespace
 ScopedAnswerer*& answererSlot()
 {
     static ScopedAnswerer* current = nullptr;
+    return current;
+}
+
+ScopedNobodyToAnswer*& nobodySlot()
+{
+    static ScopedNobodyToAnswer* current = nullptr;
     return current;
 }
 
@@ -64,8 +72,8 @@ void logUnanswered(const Question& question)
                  << "gets its cancel answer:" << question.caption << question.text;
 }
 
-// Where a question goes: to the answerer in charge, nowhere (no window can be shown: the cancel answer),
-// or to a person.
+// Where a question goes: to the answerer in charge, nowhere (nobody is there to answer, or no window
+// can be shown: the cancel answer), or to a person.
 struct Routed {
     bool handled = false; // true: `reply` is all there is to it, no window is shown
     std::optional<Reply> reply;
@@ -75,6 +83,10 @@ Routed route(const Question& question)
 {
     if (ScopedAnswerer* answerer = currentAnswerer())
         return {true, answerer->answer(question)};
+    if (const ScopedNobodyToAnswer* nobody = nobodySlot()) {
+        nobody->note(question);
+        return {true, std::nullopt};
+    }
     if (!canShowWindows()) {
         logUnanswered(question);
         return {true, std::nullopt};
@@ -413,6 +425,34 @@ std::optional<Reply> ScopedAnswerer::answer(Question question)
 ScopedAnswerer* currentAnswerer()
 {
     return answererSlot();
+}
+
+ScopedNobodyToAnswer::ScopedNobodyToAnswer(std::function<void(const QString& line)> note)
+    : m_note(std::move(note)), m_previous(nobodySlot())
+{
+    nobodySlot() = this;
+}
+
+ScopedNobodyToAnswer::~ScopedNobodyToAnswer()
+{
+    nobodySlot() = m_previous;
+}
+
+void ScopedNobodyToAnswer::note(const Question& question) const
+{
+    QString line = QStringLiteral("Nobody is there to answer; the %1 gets its cancel answer: %2")
+                       .arg(QLatin1String(kindName(question.kind)), question.text);
+    if (!question.caption.isEmpty())
+        line += QStringLiteral(" (%1)").arg(question.caption);
+    if (m_note)
+        m_note(line);
+    else
+        std::fprintf(stderr, "lumivo: %s\n", qPrintable(line));
+}
+
+bool nobodyToAnswer()
+{
+    return nobodySlot() != nullptr;
 }
 
 } // namespace lumivo::ui

@@ -7,7 +7,8 @@
 // Tests install a ScopedAnswerer: it records every question and replies from a queue, so no test ever
 // blocks and every branch of a question can be taken. Without an answerer, on a platform that cannot
 // show a window (the offscreen one of the tests, or no QApplication at all) a question gets its cancel
-// answer at once and is logged.
+// answer at once and is logged; so does every question while nobody is there to answer
+// (ScopedNobodyToAnswer: the program ends on a logout or a shutdown).
 //
 // Only QtGui types appear here, so the layers that draw without widgets can ask a person through it.
 
@@ -131,5 +132,28 @@ private:
 
 // The answerer in charge, or null when questions go to a person.
 ScopedAnswerer* currentAnswerer();
+
+// While the program ends with nobody there to answer (a logout, a shutdown, Ctrl+C), no question may
+// wait for a person: a question that no answerer takes is not shown but gets its cancel answer at once
+// (the safe one: Cancel, No, OK alone; a chooser, a dialog and a menu choose nothing), and a line that
+// says what was asked goes to `note` (by default standard error). The state ends with the object.
+class ScopedNobodyToAnswer
+{
+public:
+    explicit ScopedNobodyToAnswer(std::function<void(const QString& line)> note = {});
+    ~ScopedNobodyToAnswer();
+    ScopedNobodyToAnswer(const ScopedNobodyToAnswer&) = delete;
+    ScopedNobodyToAnswer& operator=(const ScopedNobodyToAnswer&) = delete;
+
+    // Used by the ui functions: the question's line to the note.
+    void note(const Question& question) const;
+
+private:
+    std::function<void(const QString& line)> m_note;
+    ScopedNobodyToAnswer* m_previous = nullptr;
+};
+
+// Whether nobody is there to answer now.
+bool nobodyToAnswer();
 
 } // namespace lumivo::ui

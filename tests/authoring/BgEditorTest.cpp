@@ -9,6 +9,7 @@
 
 #include "panes/Pane.h"
 #include "platform/ui/Ui.h"
+#include "shell/App.h"
 #include "shell/Commands.h"
 #include "store/Registry.h"
 #include "system/DataFiles.h"
@@ -17,6 +18,7 @@
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 #include "tests/authoring/AuthoringTestFiles.h"
+#include "tests/support/AudioTestHelpers.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QCoreApplication>
@@ -26,6 +28,8 @@
 #include <QScrollBar>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 using namespace lumivo::test;
 using lumivo::ui::IDCANCEL;
@@ -52,6 +56,38 @@ protected:
     {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // An output file as the program makes a new one: on the disk at once, with no kind or version yet,
+    // translating into the user's language; changed by a page stored in it since.
+    static int changedNewOutputFile(const QString& path)
+    {
+        int file = 0;
+        EXPECT_EQ(FindOrAddResFile(&file, path), RES_FILE_NEW);
+        int error = RES_OK;
+        SaveDataFile(file, false, true, &error);
+        EXPECT_EQ(error, RES_OK);
+        theOutputFile = file;
+        theTranslateLanguage = kLanguage;
+        CQuibBg page;
+        page.Name = "Translated";
+        storeInFile(page, 40, file, MakeBgType(1, kLanguage));
+        page.Write();
+        page.Detach();
+        EXPECT_TRUE(IsResFileDirty(file));
+        return file;
+    }
+
+    // The page's name as the file at `path` holds it on the disk, opened as a data file.
+    static QString storedPageName(const QString& path, std::int32_t id)
+    {
+        int file = 0;
+        int result = RES_OK;
+        EXPECT_EQ(OpenDataFile(path, &file, &result), DATAFILE_ACCEPTED) << "a data file that opens again";
+        CQuibBg stored;
+        if (AttachResource(&stored, id, MakeBgType(1, kLanguage), file) != RES_OK || stored.Load() != RES_OK)
+            return {};
+        return stored.Name;
     }
 };
 
@@ -422,4 +458,32 @@ TEST_F(BgEditorTest, TheProgramAsksForTheEditorsUnsavedPageBeforeItEnds)
     }
     EXPECT_EQ(page->Name, "Hallway");
     EXPECT_FALSE(frame.View().OkButton().isEnabled()) << "saved";
+}
+
+// A logout, a shutdown or Ctrl+C ends the program with nobody there to answer: what the exit command saves
+// after Yes is saved without a question, the editor's unsaved page into the changed output file, which
+// is saved as a data file that opens again.
+TEST_F(BgEditorTest, ATerminationSignalSavesTheEditorsPageAndTheOutputFileAndAsksNothing)
+{
+    CQuibBg* page = filePage(userFile(), 61, kLanguage, "Hall");
+    CQuibBg_Frame& frame = openEditor();
+    ASSERT_TRUE(frame.SelectBackground(page));
+    typeName(frame, "Hallway");
+    const QString output = tempPath("output.tvf");
+    changedNewOutputFile(output);
+
+    ScopedAnswerer answerer;
+    {
+        CQuibApp app;
+        app.EndOnTerminationSignals();
+        std::raise(SIGTERM);
+        ASSERT_TRUE(waitFor([&] {
+            QCoreApplication::processEvents();
+            return app.EndingUnattended();
+        }));
+        app.ExitInstance(0);
+    }
+    EXPECT_TRUE(answerer.questions().empty()) << answerer.questions()[0].text.toStdString();
+    EXPECT_EQ(storedPageName(output, 61), "Hallway");
+    EXPECT_EQ(storedPageName(output, 40), "Translated");
 }

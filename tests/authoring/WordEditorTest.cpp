@@ -167,7 +167,7 @@ TEST_F(WordEditorTest, CancelAtTheSaveQuestionKeepsTheWordAndNoReadsItBack)
     {
         ScopedAnswerer answerer;
         answerer.reply(IDCANCEL);
-        EXPECT_FALSE(theQueryCloseWordEditorHook(1, 1, 1));
+        EXPECT_FALSE(theQueryCloseWordEditorHook(true));
         EXPECT_EQ(answerer.questions().size(), 1u) << "the question is asked once";
         answerer.reply(IDCANCEL);
         EXPECT_FALSE(frame.close()) << "Cancel keeps the window open";
@@ -344,4 +344,21 @@ TEST_F(WordEditorTest, TheImportsOfTheSpecialMenuGoToTheOutputFileCommandsInTran
     EXPECT_EQ(asked, std::vector<UINT>{5068});
     EXPECT_FALSE(frame.View().TranslateButton().isHidden());
     EXPECT_TRUE(frame.View().TranslateButton().isDefault());
+}
+
+// The end with nobody there to answer (a logout) saves the edited word as the exit's Yes would.
+TEST_F(WordEditorTest, WithNobodyToAnswerTheEndSavesTheEditedWordWithoutAQuestion)
+{
+    CQuibWord* word = fileWord(userFile(), 10, kLanguage, "first");
+    CQuibW_Frame& frame = openWordEditor();
+    ASSERT_TRUE(frame.SelectWord(word));
+    typeName(frame, "first edited");
+    ScopedAnswerer answerer;
+    EXPECT_TRUE(theQueryCloseWordEditorHook(false));
+    EXPECT_TRUE(answerer.questions().empty());
+    EXPECT_FALSE(frame.View().OkButton().isEnabled()) << "saved";
+    CQuibWord stored;
+    ASSERT_EQ(AttachResource(&stored, 10, MakeWordType(kLanguage), userFile()), RES_OK);
+    ASSERT_EQ(stored.Load(), RES_OK);
+    EXPECT_EQ(stored.WordName, "first edited");
 }

@@ -8,6 +8,8 @@
 
 #include <QFile>
 
+#include <csignal>
+
 using namespace lumivo::audio;
 using lumivo::test::LumivoTest;
 using namespace lumivo::test;
@@ -59,6 +61,25 @@ TEST_F(AudioTest, DiskDriverReceivesEveryFrameOfThePlayedSample)
     EXPECT_TRUE(std::equal(sample.begin(), sample.end(), first));
     EXPECT_TRUE(std::all_of(first + static_cast<std::ptrdiff_t>(sample.size()), written.end(),
                             [](std::int16_t s) { return s == 0; }));
+}
+
+// The program ends on SIGTERM and SIGINT through its own handling; SDL's would swallow them (it only
+// queues a quit event nobody reads), so a logout could not end the program while a message waits.
+TEST_F(AudioTest, OpeningTheOutputLeavesTheTerminationSignalsAlone)
+{
+    shutdown();
+    struct sigaction before = {};
+    for (const int signal : {SIGTERM, SIGINT}) {
+        ASSERT_EQ(sigaction(signal, nullptr, &before), 0);
+        ASSERT_EQ(before.sa_handler, SIG_DFL) << signal;
+    }
+    ASSERT_TRUE(openOutput()) << lastError().toStdString();
+    for (const int signal : {SIGTERM, SIGINT}) {
+        struct sigaction after = {};
+        ASSERT_EQ(sigaction(signal, nullptr, &after), 0);
+        EXPECT_EQ(after.sa_handler, SIG_DFL) << signal;
+    }
+    shutdown();
 }
 
 TEST_F(AudioTest, MixerSumsChannelsAndEndsEachAfterItsLastSample)

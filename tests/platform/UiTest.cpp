@@ -104,6 +104,46 @@ TEST_F(UiTest, WithoutAnAnswererTheOffscreenPlatformNeverBlocks)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
+// The program ends with nobody there (a logout, a shutdown): no question may wait, each is noted instead.
+TEST_F(UiTest, WhileNobodyIsThereToAnswerNothingWaitsAndEachQuestionIsNoted)
+{
+    QStringList noted;
+    {
+        ScopedNobodyToAnswer nobody([&](const QString& line) { noted << line; });
+        EXPECT_TRUE(nobodyToAnswer());
+        EXPECT_EQ(messageBox("Save changes to outputfile?", "Lumivo", MB_YESNOCANCEL), IDCANCEL);
+        EXPECT_EQ(messageBox("The user file could not be saved", "Lumivo", MB_ICONEXCLAMATION), IDOK);
+        EXPECT_FALSE(chooseOpenFile("Open output file"));
+        QDialog dialog;
+        dialog.setWindowTitle(QStringLiteral("Settings"));
+        EXPECT_EQ(runModal(dialog), IDCANCEL);
+        QMenu menu;
+        menu.addAction(QStringLiteral("Cut"))->setData(57635);
+        EXPECT_EQ(execMenu(menu, QPoint(10, 10)), 0);
+        // A test's answerer still answers: it stands for the person.
+        ScopedAnswerer answerer;
+        answerer.reply(IDYES);
+        EXPECT_EQ(messageBox("Asked in a test", "Lumivo", MB_YESNO), IDYES);
+    }
+    ASSERT_EQ(noted.size(), 5);
+    EXPECT_TRUE(noted[0].contains("Save changes to outputfile?")) << noted[0].toStdString();
+    EXPECT_TRUE(noted[1].contains("The user file could not be saved"));
+    EXPECT_TRUE(noted[2].contains("Open output file"));
+    EXPECT_TRUE(noted[3].contains("Settings"));
+
+    EXPECT_FALSE(nobodyToAnswer());
+    messageBox("Asked again", "Lumivo", MB_OK);
+    EXPECT_EQ(noted.size(), 5) << "the state ended with its scope";
+
+    // Without a place of its own, the line goes to standard error.
+    testing::internal::CaptureStderr();
+    {
+        ScopedNobodyToAnswer nobody;
+        messageBox("Nobody reads this box", "Lumivo", MB_OK);
+    }
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Nobody reads this box"), std::string::npos);
+}
+
 TEST_F(UiTest, ModalDialogsAreFilledInByTheAnswerer)
 {
     QDialog dialog;

@@ -9,16 +9,19 @@
 #include "core/User.h"
 #include "media/SoundDevice.h"
 #include "media/SpeechEngine.h"
+#include "platform/files/FaultyFileSystem.h"
 #include "platform/ui/Ui.h"
 #include "shell/CurrentUser.h"
 #include "store/Registry.h"
 #include "store/ResourceTypes.h"
+#include "system/DataFiles.h"
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/Bytes.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/SystemTestFiles.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,6 +31,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -46,6 +50,46 @@ void writeStaleLock(const QString& path)
     // A process number no process has, under this program's name, on this host.
     lock.write(QByteArray("2147483000\n") + QCoreApplication::applicationName().toUtf8() + "\n" +
                QSysInfo::machineHostName().toUtf8() + "\n");
+}
+
+// A disk whose folder `full` takes nothing more once it is filled, while the rest of it (the trace's
+// temporary folder) still does.
+class FullFolder : public lumivo::files::FileSystem
+{
+public:
+    explicit FullFolder(const QString& folder) : m_folder(folder + QLatin1Char('/')) {}
+    void Fill() { m_full.failAt(lumivo::files::FaultyFileSystem::Operation::Write, 1); }
+
+    std::unique_ptr<lumivo::files::File> open(const QString& path, lumivo::files::OpenMode mode) override
+    {
+        return of(path).open(path, mode);
+    }
+    lumivo::files::FileInfo info(const QString& path) override { return m_base.info(path); }
+    bool remove(const QString& path) override { return of(path).remove(path); }
+    bool rename(const QString& from, const QString& to) override { return of(to).rename(from, to); }
+    bool makeDirectories(const QString& path) override { return m_base.makeDirectories(path); }
+    std::vector<QString> list(const QString& folder) override { return m_base.list(folder); }
+    bool flushDirectory(const QString& folder) override { return m_base.flushDirectory(folder); }
+
+private:
+    lumivo::files::FileSystem& of(const QString& path)
+    {
+        return path.startsWith(m_folder) ? static_cast<lumivo::files::FileSystem&>(m_full) : m_base;
+    }
+
+    QString m_folder;
+    lumivo::files::FileSystem& m_base = lumivo::files::fileSystem();
+    lumivo::files::FaultyFileSystem m_full{m_base};
+};
+
+// A page stored in `file` and not yet saved: the file is changed.
+void changeFile(int file)
+{
+    CQuibBg page;
+    page.Name = "Changed";
+    lumivo::test::storeInFile(page, 40, file, MakeBgType(1, 2));
+    page.Write();
+    ASSERT_TRUE(IsResFileDirty(file));
 }
 
 } // namespace
@@ -290,4 +334,58 @@ TEST_F(AppTest, ClosingTheWindowWithUnsavedOutputChangesAsksAndCancelKeepsThePro
         EXPECT_FALSE(frame.isVisible());
     }
     CloseOutputFile();
+}
+
+// A signal while start-up still runs (a start-up message waits for OK) has ended start-up's loops; the
+// main loop must not start and forget it.
+TEST_F(AppTest, AnEndAskedForDuringStartUpIsNotLostToTheMainLoop)
+{
+    {
+        CRegistry registry;
+        ASSERT_TRUE(registry.CreateKey(kSettingsRoot));
+        ASSERT_TRUE(registry.WriteString(kSettingsRoot, "Default_dir", tempDir()));
+    }
+    CQuibApp app;
+    app.EndUnattended();
+    // Had the main loop run, only this would end it.
+    QObject deadline;
+    QTimer::singleShot(10000, &deadline, [] { QCoreApplication::exit(99); });
+    EXPECT_EQ(app.Run({"lumivo", "/Embedding"}), 0);
+}
+
+// The end of a logout on a full disk: what could not be saved is said in the trace and on standard error,
+// and nothing waits for an answer, not even the message about the user file that the exit shows.
+TEST_F(AppTest, ASignalsEndOnAFullDiskSaysWhatIsLostWhereItCanBeReadAndAsksNothing)
+{
+    ASSERT_TRUE(QDir().mkpath(tempPath("full")));
+    FullFolder disk(tempPath("full"));
+    lumivo::files::ScopedFileSystem onDisk(disk);
+    const QString userPath = tempPath("full/user.tvf");
+    auto user = std::make_unique<CQuibUser>();
+    ASSERT_EQ(user->SaveAs(5, lumivo::test::NewResFile(userPath, FILEKIND_USER, 2, 0, 61), CQuibUser::kType),
+              RES_OK);
+    SetCurrentUser(std::move(user));
+    theCurrentUser->Name = "Eva";
+    theCurrentUser->Commit();
+    const QString outputPath = tempPath("full/output.tvf");
+    theOutputFile = lumivo::test::makeResourceFile(outputPath);
+    changeFile(theOutputFile);
+    SetTraceLogEnabled(true);
+    QFile::remove(TraceLogPath());
+    disk.Fill();
+
+    testing::internal::CaptureStderr();
+    {
+        CQuibApp app;
+        app.EndUnattended();
+        app.ExitInstance(0);
+    }
+    const QString told = QString::fromStdString(testing::internal::GetCapturedStderr());
+    const QString trace = QString::fromUtf8(lumivo::test::fileContent(TraceLogPath()));
+    for (const QString& where : {told, trace}) {
+        EXPECT_TRUE(where.contains(outputPath)) << where.toStdString();
+        EXPECT_TRUE(where.contains("the user file " + userPath)) << where.toStdString();
+        // The exit's own message about the user file was not shown but noted.
+        EXPECT_TRUE(where.contains("Nobody is there to answer")) << where.toStdString();
+    }
 }

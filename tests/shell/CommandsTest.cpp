@@ -17,6 +17,7 @@
 #include "shell/MainFrame.h"
 #include "shell/Menus.h"
 #include "store/ResourceTypes.h"
+#include "system/DataFiles.h"
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"
@@ -241,7 +242,7 @@ TEST_F(CommandsTest, TheToolSetsTheMouseThresholdsAndLeavingEditModeBrowsesAgain
     EXPECT_EQ(theClickIntervalMs, 8000u);
 
     // The word editor that will not let go of its word keeps edit mode as it is.
-    const auto keep = theQueryCloseWordEditorHook.scoped([](int, int, int) { return false; });
+    const auto keep = theQueryCloseWordEditorHook.scoped([](bool) { return false; });
     EXPECT_TRUE(SetProgramMode(kProgramModeEdit, true));
     EXPECT_FALSE(theProgramMode & kProgramModeEdit);
     EXPECT_FALSE(SetProgramMode(0x10, true)) << "a bit the program does not use";
@@ -280,6 +281,8 @@ TEST_F(CommandsTest, QuittingWithUnsavedOutputChangesAsksYesNoOrCancel)
     }
 
     const int again = openChangedOutputFile(QStringLiteral("second.tvf"));
+    // A new output file has no kind yet: saved without one, it would not open again.
+    SetResFileKind(again, 0);
     {
         lumivo::ui::ScopedAnswerer answers;
         answers.reply(lumivo::ui::IDYES);
@@ -287,6 +290,7 @@ TEST_F(CommandsTest, QuittingWithUnsavedOutputChangesAsksYesNoOrCancel)
         EXPECT_EQ(quits, 2);
         EXPECT_FALSE(IsResFileDirty(again));
         EXPECT_NE(fileBytes(tempPath("second.tvf")), m_outputBytes) << "Yes saves";
+        EXPECT_EQ(GetResFileKind(again), FILEKIND_DATA) << "as a data file";
     }
 }
 

@@ -3,12 +3,16 @@
 
 #include "shell/SystemLifetime.h"
 #include "core/FrameSizes.h"
+#include "core/Page.h"
 #include "core/User.h"
 #include "platform/types/WinTypes.h"
 #include "platform/ui/Ui.h"
 #include "store/Registry.h"
+#include "store/ResourceTypes.h"
+#include "system/OutputFile.h"
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
+#include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QDir>
@@ -129,6 +133,32 @@ TEST_F(SystemLifetimeTest, CustomColoursAndScreenModeOutliveTheSession)
     ExitSystem();
     EXPECT_EQ(storedInt(QStringLiteral("ScreenMode")), SCREENMODE_MENUBAR | SCREENMODE_TOOLBARS);
     EXPECT_EQ(theProgramMode, kProgramModeShuttingDown);
+}
+
+// The end goes on whatever the answer to the output file's question: Cancel cannot keep the program
+// running there, so the changes are saved rather than let go.
+TEST_F(SystemLifetimeTest, TheEndSavesAChangedOutputFileThatItsQuestionKeptOpen)
+{
+    const QString path = tempPath(QStringLiteral("output.tvf"));
+    theOutputFile = test::makeResourceFile(path);
+    CQuibBg page;
+    page.Name = QStringLiteral("Kept");
+    test::storeInFile(page, 40, theOutputFile, MakeBgType(1, 2));
+    page.Write();
+    page.Detach();
+    {
+        ui::ScopedAnswerer answerer;
+        answerer.reply(ui::IDCANCEL);
+        ExitSystem();
+        EXPECT_EQ(answerer.questions().size(), 1u);
+    }
+    EXPECT_EQ(theOutputFile, 0);
+    int file = 0;
+    ASSERT_EQ(OpenResFile(&file, path), RES_OK);
+    CQuibBg stored;
+    ASSERT_EQ(AttachResource(&stored, 40, MakeBgType(1, 2), file), RES_OK);
+    ASSERT_EQ(stored.Load(), RES_OK);
+    EXPECT_EQ(stored.Name, QStringLiteral("Kept"));
 }
 
 } // namespace
