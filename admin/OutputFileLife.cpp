@@ -25,7 +25,7 @@ constexpr int kMsgBackupFailed = 9505;
 constexpr int kNewOutputFileTitle = 4052;
 constexpr int kOpenOutputFileTitle = 4053;
 
-// The data version a new output file is stamped with at its first save: 2.0.61.
+// The data version a new output file is stamped with: 2.0.61.
 constexpr int kStampMajor = 2;
 constexpr int kStampMinor = 0;
 constexpr int kStampBuild = 61;
@@ -63,19 +63,29 @@ void takeAsOutputFile(int number)
     InitializeSystem(kReloadEverything);
 }
 
+void stampAsDataFile(int file)
+{
+    if (GetResFileKind(file) == 0)
+        SetResFileKind(file, FILEKIND_DATA);
+    if (GetResFileVersion(file) == 0)
+        SetResFileVersion(file, MakeResFileVersion(kStampMajor, kStampMinor, kStampBuild));
+}
+
+// The new file is written whole by the store's first save, beside `path` under the store's scratch name,
+// and renamed over `path` only once it stands: a closed file there (the file dialog asked before
+// replacing it) stays as it was when the write fails or the program is killed part-way. It is a data
+// file of version 2.0.61 from the start, so that a file closed unchanged, or left by a kill, opens again
+// as the output file.
 OutputFileResult createAt(const QString& path)
 {
     if (FindResFileByPath(path) > 0)
         return failed(OutputFileError::OpenAlready, path);
-    // The file dialog asked before a closed file is replaced: it is made anew.
-    if (lumivo::files::fileSystem().exists(path) && !lumivo::files::fileSystem().remove(path))
-        return failed(OutputFileError::CannotCreate, path);
+    // Made without a path: the store names a new file at its first save, whatever lies at that path.
     int number = 0;
-    if (FindOrAddResFile(&number, path) != RES_FILE_NEW)
+    if (FindOrAddResFile(&number, QString()) != RES_FILE_NEW)
         return failed(OutputFileError::CannotCreate, path);
-    int error = RES_OK;
-    SaveDataFile(number, false, true, &error);
-    if (error != RES_OK) {
+    stampAsDataFile(number);
+    if (SaveResFile(number, path) != RES_OK) {
         CloseResFile(number);
         return failed(OutputFileError::CannotCreate, path);
     }
@@ -102,14 +112,6 @@ OutputFileResult openAt(const QString& path)
         return failed(refusalError(refusal), path);
     takeAsOutputFile(number);
     return {};
-}
-
-void stampAsDataFile(int file)
-{
-    if (GetResFileKind(file) == 0)
-        SetResFileKind(file, FILEKIND_DATA);
-    if (GetResFileVersion(file) == 0)
-        SetResFileVersion(file, MakeResFileVersion(kStampMajor, kStampMinor, kStampBuild));
 }
 
 } // namespace
