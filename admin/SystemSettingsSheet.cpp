@@ -229,12 +229,16 @@ bool CQuibSS_GeneralPage::OnApply()
         return false;
     }
     theScreenMode = m_screenMode;
-    SetSystemSettingString(QStringLiteral("Default_dir"),
-                           sameFolder(m_folder, installFolder()) ? QString() : m_folder);
-    if (differsFromBaseFolder(m_folder))
-        MessageBoxById(kMsgFolderAtNextStart, lumivo::ui::MB_ICONINFORMATION);
     theLanguageNo = static_cast<std::uint16_t>(m_language);
-    SetSystemSettingInt(QStringLiteral("LanguageNo"), m_language);
+    // Written now, not only at exit, so that what OK says is on disk is there.
+    const bool folderSet = SetSystemSettingString(
+        QStringLiteral("Default_dir"), sameFolder(m_folder, installFolder()) ? QString() : m_folder);
+    const bool languageSet = SetSystemSettingInt(QStringLiteral("LanguageNo"), m_language);
+    const bool modeSet = SetSystemSettingInt(QStringLiteral("ScreenMode"), theScreenMode);
+    // A folder that was not stored never takes effect: that is said instead.
+    if (lumivo::admin::storeSettingsOrSay(folderSet && languageSet && modeSet) &&
+        differsFromBaseFolder(m_folder))
+        MessageBoxById(kMsgFolderAtNextStart, lumivo::ui::MB_ICONINFORMATION);
     return PropertyPage::OnApply();
 }
 
