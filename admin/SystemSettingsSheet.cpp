@@ -230,7 +230,8 @@ bool CQuibSS_GeneralPage::OnApply()
     }
     theScreenMode = m_screenMode;
     theLanguageNo = static_cast<std::uint16_t>(m_language);
-    // Written now, not only at exit, so that what OK says is on disk is there.
+    // Written at once (the screen mode too, which the exit writes again), so that OK knows they are on
+    // disk before it tells what follows from them.
     const bool folderSet = SetSystemSettingString(
         QStringLiteral("Default_dir"), sameFolder(m_folder, installFolder()) ? QString() : m_folder);
     const bool languageSet = SetSystemSettingInt(QStringLiteral("LanguageNo"), m_language);
