@@ -2,6 +2,7 @@
 
 #include "platform/ui/Ui.h"
 #include "shell/MainFrame.h"
+#include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 
 #include <QDialog>
@@ -17,6 +18,8 @@ namespace lumivo::admin
 
 namespace
 {
+
+constexpr int kMsgSettingsNotWritten = 9580;
 
 QDialogButtonBox* buttonRow(QDialog& dialog, QDialogButtonBox::StandardButtons buttons)
 {
@@ -107,6 +110,14 @@ QString withNumbers(QString text, std::initializer_list<int> numbers)
         from = field + digits.size();
     }
     return text;
+}
+
+bool storeSettingsOrSay(bool set)
+{
+    if (FlushSystemSettings() && set)
+        return true;
+    MessageBoxById(kMsgSettingsNotWritten, lumivo::ui::MB_ICONEXCLAMATION, SystemSettingsFile());
+    return false;
 }
 
 } // namespace lumivo::admin

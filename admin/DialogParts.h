@@ -40,6 +40,11 @@ void chainTabOrder(std::initializer_list<QWidget*> widgets);
 // files (*.*)" after it when asked.
 QString dataFileFilter(bool withAllFiles = false);
 
+// Writes the settings that an OK has just set to disk at once. When they could not be written (or
+// `set` says that setting one failed already), says so, naming the settings file, and gives false: the
+// OK must then confirm nothing that depends on them.
+bool storeSettingsOrSay(bool set = true);
+
 // A text's "%d" fields filled in order with `numbers`. Texts can come from a data file's language
 // record, so no printf ever reads one: a field there is no numbers for stays as it is.
 QString withNumbers(QString text, std::initializer_list<int> numbers);

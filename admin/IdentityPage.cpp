@@ -1,5 +1,6 @@
 #include "admin/IdentityPage.h"
 
+#include "admin/DialogParts.h"
 #include "admin/UserSettingsSheet.h"
 #include "core/User.h"
 #include "store/ResourceManager.h"
@@ -121,7 +122,8 @@ void CQuibUS_IdentityPage::OnOK()
     user->Text1 = m_password;
     user->Text2 = m_hint;
     user->UsePassword = m_usePassword ? 1 : 0;
-    SetSystemSettingString(kUserFileSetting, m_startFile);
-    SetSystemSettingInt(kUserNumberSetting, m_startNumber);
-    SetSystemSettingInt(kLaunchSetting, m_launch ? 1 : 0);
+    const bool fileSet = SetSystemSettingString(kUserFileSetting, m_startFile);
+    const bool numberSet = SetSystemSettingInt(kUserNumberSetting, m_startNumber);
+    const bool launchSet = SetSystemSettingInt(kLaunchSetting, m_launch ? 1 : 0);
+    lumivo::admin::storeSettingsOrSay(fileSet && numberSet && launchSet);
 }

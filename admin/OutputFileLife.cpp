@@ -59,19 +59,21 @@ void takeAsOutputFile(int number)
     InitializeSystem(kReloadEverything);
 }
 
+// The new file is written whole by the store's first save, beside `path` under the store's scratch name,
+// and renamed over `path` only once it stands: a closed file there (the file dialog asked before
+// replacing it) stays as it was when the write fails or the program is killed part-way. It is a data
+// file of version 2.0.61 from the start, so that a file closed unchanged, or left by a kill, opens again
+// as the output file.
 OutputFileResult createAt(const QString& path)
 {
     if (FindResFileByPath(path) > 0)
         return failed(OutputFileError::OpenAlready, path);
-    // The file dialog asked before a closed file is replaced: it is made anew.
-    if (lumivo::files::fileSystem().exists(path) && !lumivo::files::fileSystem().remove(path))
-        return failed(OutputFileError::CannotCreate, path);
+    // Made without a path: the store names a new file at its first save, whatever lies at that path.
     int number = 0;
-    if (FindOrAddResFile(&number, path) != RES_FILE_NEW)
+    if (FindOrAddResFile(&number, QString()) != RES_FILE_NEW)
         return failed(OutputFileError::CannotCreate, path);
-    int error = RES_OK;
-    SaveDataFile(number, false, true, &error);
-    if (error != RES_OK) {
+    StampAsDataFile(number);
+    if (SaveResFile(number, path) != RES_OK) {
         CloseResFile(number);
         return failed(OutputFileError::CannotCreate, path);
     }

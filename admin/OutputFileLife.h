@@ -36,8 +36,9 @@ int messageIdOf(OutputFileError error);
 void ReportOutputFileResult(const OutputFileResult& result);
 
 // Closes an open output file (Cancel in its save question stops here), asks for a new file's path and
-// makes the file at once, replacing a closed file at that path (the file dialog asked first), files it
-// by its kind, backs it up and reloads everything.
+// makes the file at once as a data file of version 2.0.61, files it by its kind, backs it up and reloads
+// everything. A closed file at that path (the file dialog asked first) is replaced only once the new
+// file stands whole.
 OutputFileResult CreateOutputFile();
 // The same for an existing file; an empty path asks for one.
 OutputFileResult OpenOutputFile(const QString& path = {});

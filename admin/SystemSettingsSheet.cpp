@@ -229,12 +229,17 @@ bool CQuibSS_GeneralPage::OnApply()
         return false;
     }
     theScreenMode = m_screenMode;
-    SetSystemSettingString(QStringLiteral("Default_dir"),
-                           sameFolder(m_folder, installFolder()) ? QString() : m_folder);
-    if (differsFromBaseFolder(m_folder))
-        MessageBoxById(kMsgFolderAtNextStart, lumivo::ui::MB_ICONINFORMATION);
     theLanguageNo = static_cast<std::uint16_t>(m_language);
-    SetSystemSettingInt(QStringLiteral("LanguageNo"), m_language);
+    // Written at once (the screen mode too, which the exit writes again), so that OK knows they are on
+    // disk before it tells what follows from them.
+    const bool folderSet = SetSystemSettingString(
+        QStringLiteral("Default_dir"), sameFolder(m_folder, installFolder()) ? QString() : m_folder);
+    const bool languageSet = SetSystemSettingInt(QStringLiteral("LanguageNo"), m_language);
+    const bool modeSet = SetSystemSettingInt(QStringLiteral("ScreenMode"), theScreenMode);
+    // A folder that was not stored never takes effect: that is said instead.
+    if (lumivo::admin::storeSettingsOrSay(folderSet && languageSet && modeSet) &&
+        differsFromBaseFolder(m_folder))
+        MessageBoxById(kMsgFolderAtNextStart, lumivo::ui::MB_ICONINFORMATION);
     return PropertyPage::OnApply();
 }
 

@@ -415,9 +415,10 @@ TranslateSettingsError CTranslateSettingsDlg::storeLanguageRecord(QString& detai
         return TranslateSettingsError::StoreFailed;
     }
     theTranslateLanguage = m_language;
-    SetSystemSettingInt(kTranslateLanguage, m_language);
-    SetSystemSettingInt(kTranslateUserlevel, m_storedLevel);
-    SetSystemSettingInt(kTranslateFlags, theTranslateFlags);
+    const bool languageSet = SetSystemSettingInt(kTranslateLanguage, m_language);
+    const bool levelSet = SetSystemSettingInt(kTranslateUserlevel, m_storedLevel);
+    const bool flagsSet = SetSystemSettingInt(kTranslateFlags, theTranslateFlags);
+    lumivo::admin::storeSettingsOrSay(languageSet && levelSet && flagsSet);
     AddSystemInitFlags(kReloadEverything);
     return TranslateSettingsError::None;
 }

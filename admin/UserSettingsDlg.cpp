@@ -249,9 +249,10 @@ void CUserSettingsDlg::takeScreenBoxes()
 
 void CUserSettingsDlg::writeStartUpSettings()
 {
-    SetSystemSettingString(kUserFileSetting, userFilePath(m_user));
-    SetSystemSettingInt(kUserNumberSetting, m_user.GetID());
-    SetSystemSettingInt(kLaunchSetting, m_launch->isChecked() ? 1 : 0);
+    const bool fileSet = SetSystemSettingString(kUserFileSetting, userFilePath(m_user));
+    const bool numberSet = SetSystemSettingInt(kUserNumberSetting, m_user.GetID());
+    const bool launchSet = SetSystemSettingInt(kLaunchSetting, m_launch->isChecked() ? 1 : 0);
+    lumivo::admin::storeSettingsOrSay(fileSet && numberSet && launchSet);
 }
 
 void CUserSettingsDlg::accept()

@@ -9,7 +9,7 @@ namespace lumivo::platform
 void resetPlatformState()
 {
     audio::shutdown();
-    registry::discardRegistry();
+    registry::resetRegistry();
 }
 
 } // namespace lumivo::platform

@@ -4,11 +4,13 @@
 #include "core/User.h"
 #include "media/SoundFunctions.h"
 #include "panes/WriterPane.h"
+#include "platform/registry/Registry.h"
 #include "shell/App.h"
 #include "shell/Clipboard.h"
 #include "shell/MainFrame.h"
 #include "shell/ScreenLayout.h"
 #include "system/StatusText.h"
+#include "system/SystemStrings.h"
 
 #include <QMetaObject>
 #include <QStatusBar>
@@ -55,10 +57,15 @@ void WireShell()
     });
     // The users' code asks for the standard frame of a new user's window.
     theDefaultWindowRectHook.set([](CRect& rect) { GetNearestFrameSize(rect); });
+    // Settings that a write nobody waits for (the event loop's, the last at exit) could not write.
+    lumivo::registry::theUnwrittenSettingsHook.set([](const QString& file) {
+        WriteDebugLog(QStringLiteral("The settings file %1 could not be written").arg(file));
+    });
 }
 
 void UnwireShell()
 {
+    lumivo::registry::theUnwrittenSettingsHook.reset();
     theDefaultWindowRectHook.reset();
     theSoundWaitIdleHook.reset();
     QObject::disconnect(statusShown);

@@ -123,7 +123,8 @@ bool CRegPath::RemoveLastElement(QString& path) const
 
 CRegistry::~CRegistry()
 {
-    Flush();
+    // Nobody is left to tell: the program registry hands what it could not write to its hook.
+    lumivo::registry::flushProgramRegistry();
 }
 
 std::uint32_t CRegistry::SetFlushOption(std::uint32_t option)
@@ -419,6 +420,18 @@ bool CRegistry::CopyValue(const QString& sourcePath, const QString& sourceName, 
 bool CRegistry::Flush()
 {
     return store().flushAll();
+}
+
+bool CRegistry::FlushRootOf(const QString& path)
+{
+    RegKey key;
+    return SplitKeyPath(path, key) && store().flush(key.root);
+}
+
+QString CRegistry::FileOf(const QString& path) const
+{
+    RegKey key;
+    return SplitKeyPath(path, key) ? store().fileOf(key.root) : QString();
 }
 
 // ---- File paths

@@ -67,7 +67,8 @@ class CRegistry
 {
 public:
     CRegistry() = default;
-    // Writes every changed root, so what was set through this object is on disk once it is gone.
+    // Writes every changed root, so what was set through this object is on disk once it is gone; a
+    // root that cannot be written goes to lumivo::registry::theUnwrittenSettingsHook.
     virtual ~CRegistry();
     CRegistry(const CRegistry&) = delete;
     CRegistry& operator=(const CRegistry&) = delete;
@@ -128,6 +129,11 @@ public:
 
     // Writes every changed root now.
     bool Flush();
+    // Writes the root of a full key path now, when it has changed; false when it could not be written
+    // (or the path names no root).
+    bool FlushRootOf(const QString& path);
+    // The file that keeps the root of a full key path; empty when the path names no root.
+    QString FileOf(const QString& path) const;
 
 private:
     // The root and sub-key of a full key path; false when it does not begin with a root name.

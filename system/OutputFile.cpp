@@ -16,19 +16,10 @@ namespace
 
 constexpr int kAskSaveOutputFile = 9001;
 constexpr std::uint32_t kReloadEverything = 0xFFFF;
-// The data version a new output file is stamped with at its first save: 2.0.61.
+// The data version an output file is stamped with: 2.0.61.
 constexpr int kStampMajor = 2;
 constexpr int kStampMinor = 0;
 constexpr int kStampBuild = 61;
-
-void stampAsDataFile(int file)
-{
-    if (GetResFileKind(file) == 0)
-        SetResFileKind(file, FILEKIND_DATA);
-    if (GetResFileVersion(file) == 0)
-        SetResFileVersion(file, MakeResFileVersion(kStampMajor, kStampMinor, kStampBuild));
-}
-
 // Until the output-file commands install theirs: ask, save on Yes, keep the file on Cancel.
 bool CloseOutputFileByDefault()
 {
@@ -59,12 +50,20 @@ void AddSystemInitFlags(std::uint32_t flags)
     theSystemInitFlags |= flags;
 }
 
+void StampAsDataFile(int file)
+{
+    if (GetResFileKind(file) == 0)
+        SetResFileKind(file, FILEKIND_DATA);
+    if (GetResFileVersion(file) == 0)
+        SetResFileVersion(file, MakeResFileVersion(kStampMajor, kStampMinor, kStampBuild));
+}
+
 int SaveChangedOutputFile()
 {
     const int file = theOutputFile;
     if (file <= 0 || !IsResFileDirty(file))
         return RES_OK;
-    stampAsDataFile(file);
+    StampAsDataFile(file);
     int error = RES_OK;
     SaveDataFile(file, false, false, &error);
     return error;

@@ -18,8 +18,10 @@ constexpr std::uint16_t kPaneInfoLabel = 0x1;
 // Adds steps to the pending mask of the reload sequence.
 void AddSystemInitFlags(std::uint32_t flags);
 
-// Saves the output file when it was changed. A file that has no kind or data version yet (a new one) is
-// stamped first as a data file of this program, 2.0.61, so that it opens again. The store's result,
+// Gives a file without a kind or data version (a new one) those of a data file of this program, 2.0.61,
+// so that it opens again as the output file.
+void StampAsDataFile(int file);
+// Saves the output file when it was changed, stamped first (StampAsDataFile). The store's result,
 // RES_OK when nothing was open or changed; a file that could not be saved stays changed.
 int SaveChangedOutputFile();
 

@@ -110,6 +110,16 @@ bool SetSystemSettingDWord(const QString& name, std::uint32_t value)
     return theRegistry && theRegistry->WriteDWord(theSettingsRoot, name, value);
 }
 
+bool FlushSystemSettings()
+{
+    return theRegistry && theRegistry->FlushRootOf(theSettingsRoot);
+}
+
+QString SystemSettingsFile()
+{
+    return theRegistry ? theRegistry->FileOf(theSettingsRoot) : QString();
+}
+
 bool GetScreenModeFlag(int n)
 {
     switch (n) {

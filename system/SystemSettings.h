@@ -45,6 +45,12 @@ bool SetSystemSettingString(const QString& name, const QString& text);
 bool SetSystemSettingInt(const QString& name, int value);
 bool SetSystemSettingWord(const QString& name, std::uint16_t value); // written as 4 bytes
 bool SetSystemSettingDWord(const QString& name, std::uint32_t value);
+// The Set functions change the settings in memory and leave the writing to the event loop. A person's
+// OK writes them at once, to know whether they are on disk: false when they could not be written (they
+// stay changed, and the next write tries again).
+bool FlushSystemSettings();
+// The file that keeps the settings root, as a message names it.
+QString SystemSettingsFile();
 
 // Screen-mode bits and the element each one shows.
 constexpr std::uint16_t SCREENMODE_MENUBAR = 0x1;

@@ -49,14 +49,23 @@ std::unique_ptr<Registry>& programRegistry()
     return *instance;
 }
 
-// Changes still waiting for the event loop reach the disk when the application object goes.
-void flushProgramRegistry()
+// The default of theUnwrittenSettingsHook. Plain qWarning: a write at exit may come after the logging
+// categories are gone.
+void warnUnwritten(const QString& file)
 {
-    if (auto& instance = programRegistry())
-        instance->flushAll();
+    qWarning("The settings file %s could not be written", qUtf8Printable(file));
+}
+
+// Changes still waiting for the event loop reach the disk when the application object goes.
+void flushAtExit()
+{
+    flushProgramRegistry();
 }
 
 } // namespace
+
+Hook<void(const QString& file)>& theUnwrittenSettingsHook =
+    *new Hook<void(const QString& file)>(warnUnwritten);
 
 struct Registry::RootState {
     KeyNode tree;
@@ -299,11 +308,27 @@ Registry& registry()
     if (!instance || instance->folder() != folder)
         instance = std::make_unique<Registry>(folder);
     static const bool flushedAtExit = [] {
-        qAddPostRoutine(flushProgramRegistry);
+        qAddPostRoutine(flushAtExit);
         return true;
     }();
     (void)flushedAtExit;
     return *instance;
+}
+
+bool flushProgramRegistry()
+{
+    auto& instance = programRegistry();
+    if (!instance)
+        return true;
+    bool allWritten = true;
+    for (std::size_t i = 0; i < kRootCount; ++i) {
+        const auto root = static_cast<Root>(i);
+        if (!instance->flush(root)) {
+            theUnwrittenSettingsHook(instance->fileOf(root));
+            allWritten = false;
+        }
+    }
+    return allWritten;
 }
 
 void flushSoon()
@@ -322,6 +347,12 @@ void flushSoon()
 void discardRegistry()
 {
     programRegistry().reset();
+}
+
+void resetRegistry()
+{
+    discardRegistry();
+    theUnwrittenSettingsHook.reset();
 }
 
 } // namespace lumivo::registry

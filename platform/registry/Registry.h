@@ -8,6 +8,8 @@
 // A damaged file is read as far as it is sound, reported once, and kept beside as "<file>.damaged"
 // before it is first replaced.
 
+#include "platform/types/Hook.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -122,11 +124,24 @@ private:
 // The program's registry, in `Registry::defaultFolder()`; when that folder changes (a test's own
 // configuration folder), unsaved changes of the old one are dropped and the new one is used.
 Registry& registry();
-// Writes the program registry's changed roots when the event loop next runs: settings reach the disk
-// promptly, and a run of changes is written once. Does nothing without an application object.
+// Writes the program registry's changed roots now. A write nobody waits for (the event loop's, the last
+// one at exit) has nobody to tell when it fails: each root that could not be written is handed, as its
+// file, to theUnwrittenSettingsHook, and stays changed, so the next write tries it again. False when
+// one could not be written.
+bool flushProgramRegistry();
+// Writes the program registry's changed roots when the event loop next runs, as flushProgramRegistry:
+// settings reach the disk promptly, and a run of changes is written once. Does nothing without an
+// application object.
 void flushSoon();
 // Forgets the program's registry without writing it; the next use starts afresh from disk. For tests,
 // whose configuration folder changes from one test to the next.
 void discardRegistry();
+
+// Told the file of a root whose changes flushProgramRegistry could not write. The default warns on the
+// log; the program sends it to its trace. Never destroyed, so that a write at exit still finds it.
+extern Hook<void(const QString& file)>& theUnwrittenSettingsHook;
+
+// The program's registry forgotten and the hook's default back (between tests).
+void resetRegistry();
 
 } // namespace lumivo::registry

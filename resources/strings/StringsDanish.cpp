@@ -735,6 +735,10 @@ const StringTableRow rows[] = {
     {9556, "Indstillingerne blev ikke nulstillet: brugerfilen [#1] kunne ikke erstattes af en ny (er "
            "disken fuld?). Brugeren er bevaret, som den var."},
 
+    // Indstillinger, som en persons OK ikke kunne skrive
+    {9580, "Indstillingerne kunne ikke skrives til indstillingsfilen [#1]. De gælder nu, men kan gå tabt, "
+           "når <@APPNAME> lukker."},
+
     // Ressourceeditoren og programmørens testmenu
     {9700, "Ressourceeditor"},
     {9701, "Oplysninger om ressourcefil"},

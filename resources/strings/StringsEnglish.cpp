@@ -728,6 +728,10 @@ const StringTableRow rows[] = {
     {9556, "The settings were not reset: the user file [#1] could not be replaced by a new one (is the "
            "disk full?). The user is kept as it was."},
 
+    // Settings that a person's OK could not write
+    {9580, "The settings could not be written to the settings file [#1]. They apply now, but may be lost "
+           "when <@APPNAME> ends."},
+
     // The resource editor and the developer's test menu
     {9700, "Resource editor"},
     {9701, "Resource file info"},

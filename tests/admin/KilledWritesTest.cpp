@@ -1,10 +1,14 @@
-// Real kills: a child copy of this test program runs "Back to factory settings" with OK, or backs up the
-// output file, and is killed with SIGKILL at a random moment; the next start, here in the parent, finds
-// everything whole. LUMIVO_KILLS sets the number of kills (150 for a thorough run by hand).
+// Real kills: a child copy of this test program runs "Back to factory settings" with OK, backs up the
+// output file, or makes a new output file over a closed one, and is killed with SIGKILL at a random
+// moment; the next start, here in the parent, finds everything whole. LUMIVO_KILLS sets the number of kills
+// (150 for a thorough run by hand).
 
 #include "admin/OutputFileLife.h"
 #include "platform/registry/Registry.h"
+#include "platform/ui/Ui.h"
 #include "store/ResourceHandle.h"
+#include "store/ResourceTypes.h"
+#include "system/OutputFile.h"
 #include "tests/admin/AdminFilesTestSupport.h"
 #include "tests/admin/UserSettingsFixture.h"
 #include "tests/support/Bytes.h"
@@ -355,6 +359,119 @@ TEST_F(KilledBackupTest, AnOutputFileBackupKilledAtRandomMomentsIsWholeOrAbsent)
         report.add(where, backupIsWholeOrAbsent("kill " + std::to_string(kill) + " " + where, output));
     }
     report.print("Three backups of the output file (" + milliseconds(child) + ")");
+}
+
+// New output file at the path of a closed one (the file dialog asked before replacing it), or at a path
+// where no file is, with a language record in the old file to tell it from a new one.
+class KilledNewOutputFileTest : public test::AdminFilesTest
+{
+protected:
+    static QString outputFolder() { return theBaseDir + QStringLiteral("Translations/"); }
+    static QString outputPath() { return outputFolder() + QStringLiteral("translation.tvf"); }
+    static QString backupFolder() { return GetTempDirString(QStringLiteral("/")); }
+
+    static QByteArray oldFileBytes()
+    {
+        QDir().mkpath(outputFolder());
+        const int file = test::NewResFile(outputPath(), FILEKIND_DATA, 2, 0, 61);
+        EXPECT_EQ(test::WriteLanguageRecord(file, 1020, 20, "Tyve"), 0);
+        EXPECT_EQ(SaveResFile(file), RES_OK);
+        CloseResFile(file);
+        return fileBytesOf(outputPath());
+    }
+
+    // The child: New output file with the parent's base folder, the path typed into the file dialog.
+    static void createAsChild(const QString& base)
+    {
+        theBaseDir = base + QLatin1Char('/');
+        ui::ScopedAnswerer answerer;
+        answerer.reply(outputPath());
+        test::reportWorkStarts();
+        ASSERT_EQ(CreateOutputFile().error, OutputFileError::None);
+        test::reportWorkDone();
+    }
+
+    // The old file at the chosen path (none when `old` is empty), and nothing in Temp.
+    void prepare(const QByteArray& old) const
+    {
+        emptyFolders({outputFolder(), backupFolder(), tempPath(QStringLiteral("run"))});
+        if (!old.isEmpty())
+            test::replaceFileContent(outputPath(), old);
+    }
+
+    static std::string whereTheKillCame(KillPhase phase, const QByteArray& old)
+    {
+        if (phase == KillPhase::BeforeWork)
+            return "during the start";
+        if (phase == KillPhase::AfterWork)
+            return "after the new output file";
+        if (QFile::exists(outputPath()) && fileBytesOf(outputPath()) != old)
+            return "during New output file, after the new file stood";
+        if (QFile::exists(ResScratchPathFor(outputPath())))
+            return "during New output file, while the new file was written";
+        return "during New output file, before the new file was written";
+    }
+
+    // The chosen path holds the old file as it was, nothing where there was none, or a whole new file
+    // that Open output file takes; the next New output file there is made and leaves no scratch file
+    // beside it or in Temp. False, after saying why, when any of it fails.
+    static bool nextAttemptFindsItWhole(const std::string& step, const QByteArray& old)
+    {
+        bool whole = true;
+        const auto expect = [&](bool holds, const char* what) {
+            if (!holds) {
+                ADD_FAILURE() << step << ": " << what
+                              << "; beside it: " << filesIn(outputFolder()).join(' ').toStdString()
+                              << "; Temp: " << filesIn(backupFolder()).join(' ').toStdString();
+                whole = false;
+            }
+        };
+        if (!QFile::exists(outputPath())) {
+            expect(old.isEmpty(), "the old file is kept");
+        } else if (old.isEmpty() || fileBytesOf(outputPath()) != old) {
+            expect(OpenOutputFile(outputPath()).error == OutputFileError::None,
+                   "the new file opens as the output file");
+            expect(theOutputFile > 0 && !ResourceExists(1020, RESTYPE_SYSTEM, theOutputFile),
+                   "the new file holds nothing of the old one");
+            expect(CloseOutputFileAsking(), "the new file closes");
+        }
+        ui::ScopedAnswerer answerer;
+        answerer.reply(outputPath());
+        expect(CreateOutputFile().error == OutputFileError::None, "the next New output file is made");
+        expect(filesIn(outputFolder()) == QStringList{"translation.tvf"}, "no scratch file beside it");
+        expect(filesIn(backupFolder()) == QStringList{"tmpQuib.tvf"}, "no scratch file in Temp");
+        expect(CloseOutputFileAsking(), "the next new file closes");
+        expect(answerer.questions().size() == 1, "the file dialog alone is asked");
+        return whole;
+    }
+};
+
+// Every third run has no file at the chosen path.
+TEST_F(KilledNewOutputFileTest, ANewOutputFileKilledAtRandomMomentsLeavesTheOldFileOrAWholeNewOne)
+{
+    if (const QString base = test::killedChildArgument(); !base.isEmpty())
+        return createAsChild(base);
+    const QByteArray oldFile = oldFileBytes();
+    KilledChild child(tempDir(), tempPath(QStringLiteral("run")));
+    for (int run = 0; run < 3; ++run) {
+        const QByteArray old = run == 2 ? QByteArray() : oldFile;
+        prepare(old);
+        child.runToTheEnd();
+        ASSERT_TRUE(nextAttemptFindsItWhole("New output file run to its end", old));
+    }
+    KillReport report;
+    for (int kill = 1; kill <= KilledChild::kills(kKills); ++kill) {
+        const QByteArray old = kill % 3 == 0 ? QByteArray() : oldFile;
+        prepare(old);
+        const std::string where = whereTheKillCame(child.killAtRandom(), old);
+        const std::string step =
+            "kill " + std::to_string(kill) + (old.isEmpty() ? " without old file " : " ") + where;
+        report.add(where, nextAttemptFindsItWhole(step, old));
+    }
+    report.print("New output file (" + milliseconds(child) + ")");
+    EXPECT_GT(report.kills() - report.landed("during the start") - report.landed("after the new output file"),
+              0)
+        << "some kills came during New output file";
 }
 
 } // namespace

@@ -39,28 +39,40 @@ protected:
 
 } // namespace
 
-TEST_F(OutputFileTest, ANewFileIsStampedAtItsFirstSaveAndBackedUpInTemp)
+TEST_F(OutputFileTest, ANewFileIsADataFileAtOnceAndBackedUpInTemp)
 {
     const int file = createOutputFile(QStringLiteral("out"));
     ASSERT_GT(file, 0);
     const QString path = tempPath(QStringLiteral("out.tvf"));
     EXPECT_EQ(GetResFilePath(file), path);
     EXPECT_TRUE(QFile::exists(path)) << "made on disk at once";
-    EXPECT_EQ(GetResFileKind(file), 0u);
-    EXPECT_EQ(GetResFileVersion(file), 0u);
+    EXPECT_EQ(GetResFileKind(file), FILEKIND_DATA);
+    EXPECT_EQ(GetResFileVersion(file), MakeResFileVersion(2, 0, 61));
     EXPECT_EQ(OutputFileBackupPath(), tempPath(QStringLiteral("Temp/tmpQuib.tvf")));
     EXPECT_EQ(fileBytesOf(OutputFileBackupPath()), fileBytesOf(path));
 
     const QByteArray clean = fileBytesOf(path);
     EXPECT_EQ(SaveOutputFile().error, OutputFileError::None);
-    EXPECT_EQ(fileBytesOf(path), clean) << "an unchanged file is not saved, not even stamped";
-    EXPECT_EQ(GetResFileKind(file), 0u);
+    EXPECT_EQ(fileBytesOf(path), clean) << "an unchanged file is not saved";
 
     changeOutputFile();
     EXPECT_EQ(SaveOutputFile().error, OutputFileError::None);
     EXPECT_EQ(GetResFileKind(file), FILEKIND_DATA);
     EXPECT_EQ(GetResFileVersion(file), MakeResFileVersion(2, 0, 61));
     EXPECT_FALSE(IsResFileDirty(file));
+}
+
+// Closed without a change, so never saved after it was made: it opens again as the output file, and
+// nothing is asked on the way.
+TEST_F(OutputFileTest, ANewFileClosedUnchangedOpensAgainAsTheOutputFile)
+{
+    ASSERT_GT(createOutputFile(QStringLiteral("out.tvf")), 0);
+    ScopedAnswerer answerer;
+    ASSERT_TRUE(CloseOutputFileAsking());
+    const OutputFileResult opened = OpenOutputFile(tempPath(QStringLiteral("out.tvf")));
+    EXPECT_EQ(opened.error, OutputFileError::None) << "message " << messageIdOf(opened.error);
+    EXPECT_GT(theOutputFile, 0);
+    EXPECT_TRUE(answerer.questions().empty());
 }
 
 TEST_F(OutputFileTest, AnOpenFileIsNeverMadeAnewAndAClosedOneIsReplacedWhole)
@@ -80,15 +92,37 @@ TEST_F(OutputFileTest, AnOpenFileIsNeverMadeAnewAndAClosedOneIsReplacedWhole)
     EXPECT_EQ(FileRolesOf(data), unsigned(kFileRoleData));
 
     // A closed file with a record in it, replaced after the file dialog's question.
-    const QString old = tempPath(QStringLiteral("old.tvf"));
+    const QString old = tempPath(QStringLiteral("old/old.tvf"));
+    QDir().mkpath(tempPath(QStringLiteral("old")));
     const int oldFile = test::NewResFile(old, FILEKIND_DATA, 2, 0, 61);
     ASSERT_EQ(test::WriteLanguageRecord(oldFile, 1020, 20, "Tyve"), 0);
     ASSERT_EQ(SaveResFile(oldFile), RES_OK);
     ASSERT_EQ(CloseResFile(oldFile), RES_OK);
-    const int made = createOutputFile(QStringLiteral("old.tvf"));
+    const QByteArray oldBytes = fileBytesOf(old);
+
+    // A new file that cannot be written whole (a full disk; a rename refused) leaves the old one.
+    for (const auto failing :
+         {files::FaultyFileSystem::Operation::Write, files::FaultyFileSystem::Operation::Flush,
+          files::FaultyFileSystem::Operation::Rename}) {
+        files::FaultyFileSystem faulty(files::fileSystem());
+        files::ScopedFileSystem scoped(faulty);
+        faulty.failAt(failing, 1, false);
+        ScopedAnswerer answerer;
+        answerer.reply(old);
+        const OutputFileResult result = CreateOutputFile();
+        EXPECT_EQ(result.error, OutputFileError::CannotCreate);
+        EXPECT_EQ(result.detail, old);
+        EXPECT_EQ(theOutputFile, 0);
+        EXPECT_EQ(fileBytesOf(old), oldBytes) << "the old file is kept whole";
+        EXPECT_EQ(QDir(tempPath(QStringLiteral("old"))).entryList(QDir::Files), QStringList{"old.tvf"})
+            << "and nothing beside it";
+    }
+
+    const int made = createOutputFile(QStringLiteral("old/old.tvf"));
     ASSERT_GT(made, 0);
     EXPECT_FALSE(ResourceExists(1020, RESTYPE_SYSTEM, made)) << "made anew, not opened";
-    EXPECT_EQ(GetResFileKind(made), 0u);
+    EXPECT_EQ(GetResFileKind(made), FILEKIND_DATA);
+    EXPECT_EQ(QDir(tempPath(QStringLiteral("old"))).entryList(QDir::Files), QStringList{"old.tvf"});
 }
 
 TEST_F(OutputFileTest, AFileWithAnotherRoleIsRefusedAsOutputFile)

@@ -3,8 +3,11 @@
 
 #include "admin/UserSettingsSheet.h"
 #include "media/SpeechEngine.h"
+#include "platform/registry/Registry.h"
 #include "shell/ColorCombo.h"
+#include "system/SystemStrings.h"
 #include "tests/admin/UserSettingsFixture.h"
+#include "tests/support/UnwritableFolder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -61,6 +64,22 @@ TEST_F(UserSettingsTest, TheLaunchBoxNamesTheUserInTheStartUpSettings)
     EXPECT_EQ(number("Launch_user_at_start"), 1);
     EXPECT_EQ(user().Text1, "hemmelig");
     EXPECT_EQ(user().UsePassword, 1);
+}
+
+// The user the program starts with, chosen on a machine whose settings folder cannot be written: OK
+// says that it could not be stored, naming the settings file.
+TEST_F(UserSettingsTest, AStartUpUserThatCannotBeStoredIsSaid)
+{
+    CQuibUS_PropSheet sheet(9037);
+    addAllPages(sheet);
+    test::UnwritableFolder settingsFolder(registry::Registry::defaultFolder());
+    run(sheet, [](CQuibUS_PropSheet& running, QDialog&) {
+        setLaunchBox(running, true);
+        return ok(running);
+    });
+    ASSERT_EQ(answers.questions().size(), 2u);
+    EXPECT_EQ(answers.questions().back().text, LoadSystemString(9580).replace("[#1]", SystemSettingsFile()));
+    EXPECT_TRUE(SystemSettingsFile().startsWith(registry::Registry::defaultFolder()));
 }
 
 TEST_F(UserSettingsTest, UncheckingTheRegisteredUserEmptiesTheStartUpSettings)

@@ -9,6 +9,7 @@
 #include "core/Page.h"
 #include "core/Picture.h"
 #include "core/Word.h"
+#include "platform/registry/Registry.h"
 #include "platform/ui/PropertySheet.h"
 #include "store/ResourceTypes.h"
 #include "system/LanguageRecords.h"
@@ -16,6 +17,7 @@
 #include "system/SystemStrings.h"
 #include "tests/admin/AdminFilesTestSupport.h"
 #include "tests/support/Pictures.h"
+#include "tests/support/UnwritableFolder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -93,6 +95,7 @@ TEST_F(SystemSettingsTest, TheInstallFolderIsStoredAsNoFolderAndTheLanguageAsIts
     EXPECT_EQ(intSetting("LanguageNo"), 2) << "10002 in the registry is language 2, stored plain";
     EXPECT_EQ(theLanguageNo, 2);
     EXPECT_EQ(theScreenMode, 0x71) << "the toolbar's system bit; the user's bits untouched";
+    EXPECT_EQ(intSetting("ScreenMode"), 0x71) << "stored at OK, not only at exit";
 }
 
 TEST_F(SystemSettingsTest, AnInvalidFolderKeepsTheSheetOpenAndAChangedOneWaitsForTheNextStart)
@@ -124,6 +127,36 @@ TEST_F(SystemSettingsTest, AnInvalidFolderKeepsTheSheetOpenAndAChangedOneWaitsFo
     EXPECT_EQ(sheet.DoModal(), ui::IDOK);
     EXPECT_EQ(setting("Default_dir"), tempPath(QStringLiteral("Data")));
     EXPECT_EQ(theBaseDir, base) << "this session keeps its data and users together";
+}
+
+// A settings folder that cannot be written: OK says so, naming the settings file, and promises nothing
+// of the next start; the settings hold in this session and reach the disk once it can be written.
+TEST_F(SystemSettingsTest, SettingsThatCannotBeWrittenAreSaidAndNothingIsPromised)
+{
+    const QString settingsFile =
+        registry::Registry::defaultFolder() + QStringLiteral("/HKEY_LOCAL_MACHINE.txt");
+    ASSERT_TRUE(FlushSystemSettings());
+    const QByteArray before = fileBytesOf(settingsFile);
+    ScopedAnswerer answerer;
+    answerer.reply([this, &settingsFile](QDialog& dialog) {
+        ui::PropertySheet* sheet = ui::PropertySheet::FromDialog(dialog);
+        QWidget& page = *sheet->GetPage(0)->GetWidget();
+        page.findChild<QLineEdit*>(QStringLiteral("defaultFolderEdit"))
+            ->setText(tempPath(QStringLiteral("Data")));
+        test::UnwritableFolder settingsFolder(registry::Registry::defaultFolder());
+        ScopedAnswerer inner;
+        EXPECT_TRUE(sheet->PressButton(ui::SheetButton::Ok));
+        EXPECT_EQ(inner.questions().size(), 1u) << "one message, and no promise of the next start";
+        EXPECT_TRUE(!inner.questions().empty() &&
+                    inner.questions()[0].text == LoadSystemString(9580).replace("[#1]", settingsFile));
+        return int(ui::IDOK);
+    });
+    CQuibSS_PropSheet sheet;
+    EXPECT_EQ(sheet.DoModal(), ui::IDOK);
+    EXPECT_EQ(fileBytesOf(settingsFile), before) << "nothing was written";
+    EXPECT_EQ(setting("Default_dir"), tempPath(QStringLiteral("Data"))) << "held in this session";
+    EXPECT_TRUE(FlushSystemSettings());
+    EXPECT_TRUE(fileBytesOf(settingsFile).contains(tempPath(QStringLiteral("Data")).toUtf8()));
 }
 
 TEST_F(SystemSettingsTest, FactoryDefaultsThenCancelChangeNothing)

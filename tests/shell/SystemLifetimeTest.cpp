@@ -5,6 +5,7 @@
 #include "core/FrameSizes.h"
 #include "core/Page.h"
 #include "core/User.h"
+#include "platform/registry/Registry.h"
 #include "platform/types/WinTypes.h"
 #include "platform/ui/Ui.h"
 #include "store/Registry.h"
@@ -14,6 +15,7 @@
 #include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/LumivoTest.h"
+#include "tests/support/UnwritableFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -159,6 +161,22 @@ TEST_F(SystemLifetimeTest, TheEndSavesAChangedOutputFileThatItsQuestionKeptOpen)
     ASSERT_EQ(AttachResource(&stored, 40, MakeBgType(1, 2), file), RES_OK);
     ASSERT_EQ(stored.Load(), RES_OK);
     EXPECT_EQ(stored.Name, QStringLiteral("Kept"));
+}
+
+// The settings the end writes, on a machine whose settings folder cannot be written: the registry
+// object's end, as the program's exit has it, is the last write, and nobody is left to tell but the
+// trace.
+TEST_F(SystemLifetimeTest, SettingsThatCannotBeWrittenAtTheEndGoToTheTrace)
+{
+    StartupTrace trace(tempDir());
+    ASSERT_TRUE(SetSystemSettingInt(QStringLiteral("ScreenMode"), SCREENMODE_MENUBAR));
+    {
+        test::UnwritableFolder settingsFolder(registry::Registry::defaultFolder());
+        ResetRegistryObject();
+    }
+    const QString file = registry::Registry::defaultFolder() + QStringLiteral("/HKEY_LOCAL_MACHINE.txt");
+    EXPECT_TRUE(trace.lines().contains(QStringLiteral("The settings file %1 could not be written").arg(file)))
+        << trace.lines().join('\n').toStdString();
 }
 
 } // namespace

@@ -2,7 +2,8 @@
 """The output file and the users, driven as a person would with real X input under Xvfb: a new output
 file from the Translate menu (its name typed into the file dialog) puts the output file's suffix into
 the window title; the page shown is transferred into it with everything it uses; closing it saves it
-and takes the suffix away. Then a new user is made from the File menu, and choosing the standard user
+and takes the suffix away. A second new output file, closed without a change (nothing is asked), opens
+again from the same menu. Then a new user is made from the File menu, and choosing the standard user
 again from the list brings back its start page with its pictures. The data files stay as they were.
 
 usage: output_file.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of its own)
@@ -11,8 +12,9 @@ usage: output_file.py LUMIVO BUILD_DIR       (runs itself again under an Xvfb of
 import os
 import time
 
-from smoke import (data_hashes, fail, icon_spots, install_program, message_boxes, note, pixels, quit_program,
-                   run, scenario_main, screenshot, start_program, titled, wait_for, xdotool)
+from smoke import (data_hashes, fail, geometry_of, icon_spots, install_program, message_boxes, note, pixels,
+                   quit_program, read_text, run, scenario_main, screenshot, start_program, titled, wait_for,
+                   xdotool)
 
 MENU_GREY = 239  # the menu bar's background in Qt's own style
 TRANSLATE = 2  # the titles: File, Go to, Translate, ...
@@ -87,6 +89,48 @@ def close_output_file(window, shots):
     xdotool("key", "Return")
 
 
+def leave_translation_settings():
+    """A new output file, and one opened without a language of its own, open the translation settings;
+    Escape leaves them as they are."""
+    settings = wait_for_dialog("Settings")
+    xdotool("windowfocus", "--sync", settings)
+    xdotool("key", "Escape")
+
+
+def no_message(shots, what):
+    """Fails, with what the message box says, when one shows."""
+    boxes = message_boxes()
+    if boxes:
+        shot = os.path.join(shots, "output-file-message.png")
+        screenshot(shot)
+        fail("%s: a message shows: %r (see %s)" % (what, read_text(shot, geometry_of(boxes[0])), shot))
+
+
+def new_file_closed_unchanged_opens_again(window, work, shots, plain_title):
+    """New output file, Close at once (nothing changed, so nothing is asked), then Open output file on
+    the same file: it opens as the output file, not refused as a file of an unknown kind."""
+    fresh = os.path.join(work, "fresh.tvf")
+    choose(window, shots, TRANSLATE, "Down", "Return")
+    type_into(wait_for_dialog("New output file"), fresh)
+    leave_translation_settings()
+    wait_for("the new output file on disk", lambda: os.path.exists(fresh))
+    wait_for("the title's suffix", lambda: "( Translate :" in window_name(window))
+    choose(window, shots, TRANSLATE, "Down", "Return")
+    wait_for("the title without its suffix", lambda: window_name(window) == plain_title)
+    no_message(shots, "closing an unchanged output file")
+    # Open is the second item while no output file is open.
+    choose(window, shots, TRANSLATE, "Down", "Down", "Return")
+    type_into(wait_for_dialog("Open output file"), fresh)
+    wait_for("the translation settings or a message", lambda: titled("Settings") or message_boxes())
+    no_message(shots, "opening the output file closed unchanged")
+    leave_translation_settings()
+    wait_for("the title's suffix again", lambda: "( Translate :" in window_name(window))
+    note("a new output file closed unchanged opens again (title \"%s\")" % window_name(window))
+    choose(window, shots, TRANSLATE, "Down", "Return")
+    wait_for("the title without its suffix", lambda: window_name(window) == plain_title)
+    no_message(shots, "closing the output file opened again")
+
+
 def type_into(dialog, text):
     """Types into the field that has the focus in the dialog, then Enter."""
     xdotool("windowfocus", "--sync", dialog)
@@ -106,10 +150,7 @@ def inside(lumivo, work, shots):
     output = os.path.join(work, "translation.tvf")
     choose(window, shots, TRANSLATE, "Down", "Return")
     type_into(wait_for_dialog("New output file"), output)
-    # A new output file opens the translation settings; Escape leaves them as they are.
-    settings = wait_for_dialog("Settings")
-    xdotool("windowfocus", "--sync", settings)
-    xdotool("key", "Escape")
+    leave_translation_settings()
     wait_for("the output file on disk", lambda: os.path.exists(output))
     wait_for("the title's suffix", lambda: "( Translate :" in window_name(window))
     made_size = os.path.getsize(output)
@@ -135,6 +176,8 @@ def inside(lumivo, work, shots):
     if saved_size <= made_size + 1000:
         fail("the output file did not receive the page (%d bytes, %d when made)" % (saved_size, made_size))
     note("page transferred and output file saved (%d bytes); title back to \"%s\"" % (saved_size, plain_title))
+
+    new_file_closed_unchanged_opens_again(window, work, shots, plain_title)
 
     # A new user from the File menu, then the standard user chosen again from the list.
     choose(window, shots, 0, "Down", "Return")
