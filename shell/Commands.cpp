@@ -103,6 +103,31 @@ bool editablePane(const CPane& pane)
 
 // --- Actions ---------------------------------------------------------------------------------------
 
+// The output file's save question at quit; false keeps the program running: Cancel, or a save that
+// failed, which the person is told as when the file is closed.
+bool confirmOutputFileAtQuit()
+{
+    if (theOutputFile <= 0 || !IsResFileDirty(theOutputFile))
+        return true;
+    const int answer =
+        MessageBoxById(kAskSaveOutputFile, lumivo::ui::MB_YESNOCANCEL | lumivo::ui::MB_ICONQUESTION);
+    if (answer == lumivo::ui::IDYES) {
+        int error = RES_OK;
+        SaveDataFile(theOutputFile, false, false, &error);
+        if (error == RES_OK)
+            return true;
+        WriteDebugLog(QStringLiteral("Output file not saved at quit: %1").arg(error));
+        MessageBoxById(kMsgOutputFileNotSaved, lumivo::ui::MB_ICONEXCLAMATION, GetResFilePath(theOutputFile));
+        return false;
+    }
+    if (answer == lumivo::ui::IDNO) {
+        // The changes are given up: closing the file at exit then writes nothing and asks nothing.
+        SetResFileDirty(theOutputFile, false);
+        return true;
+    }
+    return false;
+}
+
 void requestQuit()
 {
     if (ConfirmQuit())
@@ -517,24 +542,10 @@ bool ConfirmQuit()
     // The word editor's unsaved word likewise.
     if (!theQueryCloseWordEditorHook(1, 1, 1))
         return false;
-    if (theOutputFile <= 0 || !IsResFileDirty(theOutputFile))
-        return true;
-    const int answer =
-        MessageBoxById(kAskSaveOutputFile, lumivo::ui::MB_YESNOCANCEL | lumivo::ui::MB_ICONQUESTION);
-    if (answer == lumivo::ui::IDYES) {
-        int error = RES_OK;
-        SaveDataFile(theOutputFile, false, false, &error);
-        if (error != RES_OK)
-            WriteDebugLog(QStringLiteral("Output file not saved at quit: %1").arg(error));
-        // A file that could not be saved keeps the program running, so nothing is lost.
-        return error == RES_OK;
-    }
-    if (answer == lumivo::ui::IDNO) {
-        // The changes are given up: closing the file at exit then writes nothing and asks nothing.
-        SetResFileDirty(theOutputFile, false);
-        return true;
-    }
-    return false;
+    if (!confirmOutputFileAtQuit())
+        return false;
+    // Saved before anything closes: a file that cannot be saved keeps the program open with its work.
+    return SaveCurrentUserBeforeExit();
 }
 
 void RouteMainFrameCommands()

@@ -20,8 +20,10 @@
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/Bytes.h"
+#include "tests/support/FullDisk.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QAction>
@@ -287,6 +289,46 @@ TEST_F(CommandsTest, QuittingWithUnsavedOutputChangesAsksYesNoOrCancel)
         EXPECT_EQ(quits, 2);
         EXPECT_FALSE(IsResFileDirty(again));
         EXPECT_NE(fileBytes(tempPath("second.tvf")), m_outputBytes) << "Yes saves";
+    }
+}
+
+TEST_F(CommandsTest, QuittingKeepsTheProgramOpenWhileAFileCannotBeSaved)
+{
+    FullDisk disk;
+    int quits = 0;
+    const auto quit = theQuitApplicationHook.scoped([&] { ++quits; });
+    makeBoundUser();
+    const int output = openChangedOutputFile(QStringLiteral("output.tvf"));
+    disk.Fill();
+    {
+        lumivo::ui::ScopedAnswerer answers;
+        answers.reply(lumivo::ui::IDYES);
+        execute(kExitCommand);
+        EXPECT_EQ(quits, 0);
+        ASSERT_EQ(answers.questions().size(), 2u);
+        EXPECT_EQ(answers.questions()[1].text, LoadSystemString(9501).replace("[#1]", tempPath("output.tvf")))
+            << "as when the output file is closed";
+        EXPECT_TRUE(IsResFileDirty(output));
+    }
+    // The output file given up, the user's file is what cannot be saved.
+    SetResFileDirty(output, false);
+    {
+        lumivo::ui::ScopedAnswerer answers;
+        execute(kExitCommand);
+        EXPECT_EQ(quits, 0);
+        ASSERT_EQ(answers.questions().size(), 1u);
+        EXPECT_EQ(answers.questions()[0].text, LoadSystemString(9484)
+                                                   .replace("[#1]", tempPath("user.tvf"))
+                                                   .replace("[#2]", LoadSystemString(9481)));
+        EXPECT_TRUE(IsResFileDirty(m_userFile));
+    }
+    disk.MakeRoom();
+    {
+        lumivo::ui::ScopedAnswerer answers;
+        execute(kExitCommand);
+        EXPECT_EQ(quits, 1);
+        EXPECT_TRUE(answers.questions().empty());
+        EXPECT_FALSE(IsResFileDirty(m_userFile)) << "saved before anything closes";
     }
 }
 
