@@ -169,7 +169,11 @@ void CChooseUserDlg::accept()
         m_users->clear();
         m_entries.clear();
         m_loaded.clear();
-        SetCurrentUser(std::move(user));
+        // The current user's file could not be saved (the person was told): that user stays.
+        if (!SetCurrentUser(std::move(user))) {
+            QDialog::reject();
+            return;
+        }
         // Everything, not only the pending user steps: the new user's file must be searched and the
         // file it replaced forgotten by the lookups, the indexes, the menus and the panes.
         InitializeSystem(kReloadEverything);

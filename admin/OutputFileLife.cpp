@@ -17,7 +17,7 @@ namespace
 
 constexpr int kAskSaveOutputFile = 9001;
 constexpr int kMsgInUse = 9500;
-constexpr int kMsgSaveFailed = 9501;
+constexpr int kMsgSaveFailed = kMsgOutputFileNotSaved;
 constexpr int kMsgOpenAlready = 9502;
 constexpr int kMsgCannotOpen = 9503;
 constexpr int kMsgCannotCreate = 9504;

@@ -158,6 +158,8 @@ void resetUserFile(CQuibUS_PropSheet& sheet)
     }
     WriteDebugLog(QStringLiteral("EUS 60"));
     InitializeSystem(sheet.GetChangeMask());
+    // What choosing the user again found about its file (one kept aside, a user kept in memory only).
+    TellUserFileNotes();
 }
 
 // Runs the sheet on the current user; false when there is none.

@@ -41,6 +41,22 @@ void ShowLinkedPage(std::int32_t id)
         theMainPane.LoadPage(kLinkFallbackPage);
 }
 
+std::array<CPane*, 4> PagePanes()
+{
+    return {&theMainPane, &theWriterPane, &theWordPane, &theNavigatorPane};
+}
+
+bool StoreChangedPagesOfPanes()
+{
+    bool stored = true;
+    for (CPane* pane : PagePanes()) {
+        const CQuibBg* page = pane->GetPage();
+        if (page && page->IsChanged() && !theBgEditorEditsPageHook(page))
+            stored = pane->StorePageChanges(true) && stored;
+    }
+    return stored;
+}
+
 void ResetPanes()
 {
     for (CPane* pane : {static_cast<CPane*>(&theMainPane), &theNavigatorPane, &theWordPane,

@@ -170,7 +170,9 @@ bool CQuibApp::InitInstance()
     CloseSplash(-1);
     m_mainFrame->show();
     m_mainFrame->update();
-    // Over the window, not under the splash: without a sound device nothing the person touches is heard.
+    // Over the window, not under the splash: a user file the program may not write, or one kept aside,
+    // and without a sound device nothing the person touches is heard.
+    TellUserFileNotes();
     CSoundDevice::TellIfNoOutput();
     return true;
 }

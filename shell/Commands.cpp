@@ -103,6 +103,30 @@ bool editablePane(const CPane& pane)
 
 // --- Actions ---------------------------------------------------------------------------------------
 
+// The output file's save question at quit; false keeps the program running: Cancel, or a save that
+// failed, which the person is told as when the file is closed.
+bool confirmOutputFileAtQuit()
+{
+    if (theOutputFile <= 0 || !IsResFileDirty(theOutputFile))
+        return true;
+    const int answer =
+        MessageBoxById(kAskSaveOutputFile, lumivo::ui::MB_YESNOCANCEL | lumivo::ui::MB_ICONQUESTION);
+    if (answer == lumivo::ui::IDYES) {
+        const int error = SaveChangedOutputFile();
+        if (error == RES_OK)
+            return true;
+        WriteDebugLog(QStringLiteral("Output file not saved at quit: %1").arg(error));
+        MessageBoxById(kMsgOutputFileNotSaved, lumivo::ui::MB_ICONEXCLAMATION, GetResFilePath(theOutputFile));
+        return false;
+    }
+    if (answer == lumivo::ui::IDNO) {
+        // The changes are given up: closing the file at exit then writes nothing and asks nothing.
+        SetResFileDirty(theOutputFile, false);
+        return true;
+    }
+    return false;
+}
+
 void requestQuit()
 {
     if (ConfirmQuit())
@@ -517,23 +541,12 @@ bool ConfirmQuit()
     // The word editor's unsaved word likewise.
     if (!theQueryCloseWordEditorHook(true))
         return false;
-    if (theOutputFile <= 0 || !IsResFileDirty(theOutputFile))
-        return true;
-    const int answer =
-        MessageBoxById(kAskSaveOutputFile, lumivo::ui::MB_YESNOCANCEL | lumivo::ui::MB_ICONQUESTION);
-    if (answer == lumivo::ui::IDYES) {
-        const int error = SaveChangedOutputFile();
-        if (error != RES_OK)
-            WriteDebugLog(QStringLiteral("Output file not saved at quit: %1").arg(error));
-        // A file that could not be saved keeps the program running, so nothing is lost.
-        return error == RES_OK;
-    }
-    if (answer == lumivo::ui::IDNO) {
-        // The changes are given up: closing the file at exit then writes nothing and asks nothing.
-        SetResFileDirty(theOutputFile, false);
-        return true;
-    }
-    return false;
+    // The pages changed in the panes go to their records now, so that the saves below write them.
+    StoreChangedPagesOfPanes();
+    if (!confirmOutputFileAtQuit())
+        return false;
+    // Saved before anything closes: a file that cannot be saved keeps the program open with its work.
+    return SaveCurrentUserBeforeExit();
 }
 
 void SaveForUnattendedQuit()
@@ -546,12 +559,15 @@ void SaveForUnattendedQuit()
         unsaved(QStringLiteral("the page editor's changes were not saved"));
     if (!theQueryCloseWordEditorHook(false))
         unsaved(QStringLiteral("the word editor's changes were not saved"));
+    if (!StoreChangedPagesOfPanes())
+        unsaved(QStringLiteral("a page changed in a pane was not stored"));
     const int outputFile = theOutputFile;
     if (const int error = SaveChangedOutputFile(); error != RES_OK)
         unsaved(QStringLiteral("the output file %1 was not saved (error %2)")
                     .arg(GetResFilePath(outputFile))
                     .arg(error));
-    if (const int error = SaveCurrentUser(); error != RES_OK)
+    // A user the person was told at start will not be kept is no news.
+    if (const int error = SaveCurrentUser(); error != RES_OK && CurrentUserCanBeSaved())
         unsaved(QStringLiteral("the user file %1 was not saved (error %2)")
                     .arg(GetResFilePath(theCurrentUser->GetFile()))
                     .arg(error));

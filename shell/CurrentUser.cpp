@@ -13,6 +13,8 @@
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 
+#include <QDir>
+
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -45,6 +47,25 @@ constexpr int kMsgProfileNotMade = 9417;
 constexpr int kArchiveProfileTitle = 9457;
 constexpr int kArchiveStandardProfileTitle = 9458;
 constexpr int kMsgFileInUse = 9461;
+// Why a user file could not be written or read: the "[#2]" of the messages below.
+constexpr int kWhyNotPermittedToWrite = 9480;
+constexpr int kWhyWriteFailed = 9481;
+constexpr int kWhyNotPermittedToRead = 9482;
+constexpr int kWhyNotReadable = 9483;
+constexpr int kWhyDamagedNotMoved = 9493;
+// "[#1]" the user file, "[#2]" why.
+constexpr int kMsgNotSavedAtExit = 9484;
+constexpr int kMsgNotSaved = 9485;
+constexpr int kMsgNotSavedUserKept = 9486;
+constexpr int kMsgFileNotUsed = 9488;
+constexpr int kMsgNewUserNotStored = 9492;
+// "[#1]" the user file.
+constexpr int kMsgFileReadOnly = 9487;
+// "[#1]" the user file, "[#2]" where it was kept.
+constexpr int kMsgFileDamaged = 9489;
+// "[#1]" where no user could be stored.
+constexpr int kMsgUserInMemory = 9490;
+constexpr int kMsgMemoryUserNotSaved = 9491;
 
 // The user made current through SetCurrentUser; theCurrentUser may instead point at a user that a
 // test owns, which is never deleted here.
@@ -52,6 +73,21 @@ std::unique_ptr<CQuibUser> ownedUser;
 
 const QString kUserFileSetting = QStringLiteral("Userfile");
 const QString kUserNumberSetting = QStringLiteral("Usernumber");
+
+// What start-up found about the user file that the person must hear, waiting until it can be told
+// over the main window: a message and its "[#1]" and "[#2]".
+struct UserFileNote {
+    int messageId = 0;
+    QString first;
+    QString second;
+};
+std::vector<UserFileNote> pendingNotes;
+
+void noteForPerson(int messageId, const QString& first, const QString& second = {})
+{
+    pendingNotes.push_back({messageId, first, second});
+    WriteDebugLog(QStringLiteral("UDU: to be told %1: %2 %3").arg(messageId).arg(first, second));
+}
 
 QString usersFolderFile(const char* name)
 {
@@ -65,16 +101,40 @@ struct OpenedFile {
     bool wasOpen = false;
 };
 
-std::optional<OpenedFile> openUserFile(const QString& path)
+// Why a user file could not be opened.
+enum class UserFileTrouble {
+    None,
+    Missing,    // nothing at the path: a new file is made there
+    Damaged,    // read and found to be no usable user file: kept aside, and a new file made
+    Unreadable, // the program may not read it, or reading failed: it is left as it is
+};
+
+UserFileTrouble troubleOf(int refusal, int result)
 {
-    if (path.isEmpty())
-        return std::nullopt;
+    if (refusal != DATAFILE_ACCEPTED || result == RES_ERR_SHORT_HEADER || result == RES_ERR_BAD_FORMAT)
+        return UserFileTrouble::Damaged;
+    if (result == RES_ERR_NO_SUCH_FILE || result == RES_ERR_EMPTY_PATH)
+        return UserFileTrouble::Missing;
+    return UserFileTrouble::Unreadable;
+}
+
+std::optional<OpenedFile> openUserFile(const QString& path, UserFileTrouble* trouble = nullptr)
+{
     int file = 0;
-    int result = RES_OK;
-    if (OpenDataFile(path, &file, &result) != DATAFILE_ACCEPTED || file <= 0 ||
-        (result != RES_OK && result != RES_FILE_ALREADY_OPEN))
-        return std::nullopt;
-    return OpenedFile{file, result == RES_FILE_ALREADY_OPEN};
+    int result = RES_ERR_EMPTY_PATH;
+    int refusal = DATAFILE_ACCEPTED;
+    if (!path.isEmpty()) {
+        refusal = OpenDataFile(path, &file, &result);
+        // A file the program may read but not write (another account's, or on read-only media) still
+        // gives its user; nothing is ever written to it.
+        if (result == RES_ERR_OPEN_FAILED)
+            refusal = OpenDataFileForReading(path, &file, &result);
+    }
+    if (refusal == DATAFILE_ACCEPTED && file > 0 && (result == RES_OK || result == RES_FILE_ALREADY_OPEN))
+        return OpenedFile{file, result == RES_FILE_ALREADY_OPEN};
+    if (trouble)
+        *trouble = troubleOf(refusal, result);
+    return std::nullopt;
 }
 
 void writeUserIfChanged(CQuibUser& user)
@@ -111,38 +171,83 @@ std::vector<int> filesToKeep(CQuibUser* incoming)
     return keep;
 }
 
-// The text is the program's own, not a system string: it is shown where the language records of the
-// files may be the very thing that failed.
-void reportUnsavedUserFile(int file, int err)
+// Why a file could not be written: the program may not write it or its folder (another account's, or
+// read-only), or the writing itself failed.
+QString whyNotWritten(int file)
 {
-    ShowMessage(
-        QStringLiteral("The user file %1 could not be saved (error %2); it stays open, with its changes.")
-            .arg(GetResFilePath(file))
-            .arg(err),
-        lumivo::ui::MB_ICONEXCLAMATION);
+    auto& fs = lumivo::files::fileSystem();
+    const QString path = GetResFilePath(file);
+    const lumivo::files::FileInfo info = fs.info(path);
+    const lumivo::files::FileInfo folder = fs.info(lumivo::files::folderOf(path));
+    const bool permitted =
+        !IsResFileReadOnly(file) && (!info.exists || info.writable) && (!folder.exists || folder.writable);
+    return LoadSystemString(permitted ? kWhyWriteFailed : kWhyNotPermittedToWrite);
+}
+
+QString whyNotRead(const QString& path)
+{
+    const bool permitted = lumivo::files::fileSystem().info(path).readable;
+    return LoadSystemString(permitted ? kWhyNotReadable : kWhyNotPermittedToRead);
+}
+
+void reportUnsavedUserFile(int file, int messageId, int err)
+{
+    WriteDebugLog(QStringLiteral("User file %1 not saved (error %2)").arg(GetResFilePath(file)).arg(err));
+    MessageBoxById(messageId, lumivo::ui::MB_ICONEXCLAMATION, GetResFilePath(file), whyNotWritten(file));
+}
+
+// A user whose changes cannot reach a file: one held in memory, or one read from a file the program
+// may not write. The person was told so when it became current.
+bool isKeptInMemoryOnly(CQuibUser& user)
+{
+    return user.GetFile() <= 0 || IsResFileReadOnly(user.GetFile());
+}
+
+// What leaving a user writes: its edit options, its record and its file. The store's result.
+int saveLeavingUser(CQuibUser& user)
+{
+    if (user.EditOptions != theEditOptions) {
+        user.EditOptions = theEditOptions;
+        user.Commit();
+    }
+    writeUserIfChanged(user);
+    int err = RES_OK;
+    if (user.GetFile() > 0)
+        SaveDataFile(user.GetFile(), false, false, &err);
+    return err;
+}
+
+// The user `old`, whose file could not be saved, is being left for `incoming`. For another user it
+// stays, and the person is told (false). For none (the end, a reset) or itself the person is told and
+// its file stays open with its changes. Only the trace hears of a user the person was told will not
+// be kept, and of the program's end, when nobody can act on it any more.
+bool mayLeaveUnsaved(CQuibUser& old, const CQuibUser* incoming, int err)
+{
+    const int file = old.GetFile();
+    if (isKeptInMemoryOnly(old) || (theProgramMode & kProgramModeShuttingDown)) {
+        WriteDebugLog(QStringLiteral("User file %1 not saved as its user is left (error %2)")
+                          .arg(GetResFilePath(file))
+                          .arg(err));
+        return true;
+    }
+    const bool another = incoming && incoming != &old;
+    reportUnsavedUserFile(file, another ? kMsgNotSavedUserKept : kMsgNotSaved, err);
+    return !another;
 }
 
 // Saves the current user and its file, writes the file's package and lets go of the files that
-// `incoming` does not need; deletes the old user when it is ours and not `incoming`.
-void leaveCurrentUser(CQuibUser* incoming)
+// `incoming` does not need; deletes the old user when it is ours and not `incoming`. False, with
+// nothing changed, when the old user must stay because its file could not be saved.
+bool leaveCurrentUser(CQuibUser* incoming)
 {
     CQuibUser& old = *theCurrentUser;
-    if (old.EditOptions != theEditOptions) {
-        old.EditOptions = theEditOptions;
-        old.Commit();
-    }
-    writeUserIfChanged(old);
     const int file = old.GetFile();
-    bool saved = true;
-    if (file > 0) {
-        int err = RES_OK;
-        SaveDataFile(file, false, false, &err);
-        saved = err == RES_OK;
-        if (saved)
-            ExportDataFilePackage(file, false);
-        else
-            reportUnsavedUserFile(file, err);
-    }
+    const int err = saveLeavingUser(old);
+    const bool saved = err == RES_OK;
+    if (!saved && !mayLeaveUnsaved(old, incoming, err))
+        return false;
+    if (saved && file > 0)
+        ExportDataFilePackage(file, false);
     const std::vector<int> keep = filesToKeep(incoming);
     const int profileFile = old.Profile ? old.Profile->GetFile() : 0;
     if (profileFile > 0 && profileFile != file && !contains(keep, profileFile))
@@ -153,6 +258,7 @@ void leaveCurrentUser(CQuibUser* incoming)
     theCurrentUser = nullptr;
     if (&old != incoming && ownedUser.get() == &old)
         ownedUser.reset();
+    return true;
 }
 
 bool followsProfile(const CQuibUser& user)
@@ -183,16 +289,30 @@ void enterUser(CQuibUser& user)
     loadProfile(user);
 }
 
-void switchTo(CQuibUser* incoming)
+bool switchTo(CQuibUser* incoming)
 {
     if (incoming && incoming->UsePassword != 0 && incoming != theCurrentUser)
         MessageBoxById(kMsgNotImplemented, lumivo::ui::MB_OK);
-    if (theCurrentUser)
-        leaveCurrentUser(incoming);
+    if (theCurrentUser && !leaveCurrentUser(incoming))
+        return false;
     if (incoming)
         enterUser(*incoming);
     theCurrentUser = incoming;
     AddSystemInitFlags(kUserReloadSteps);
+    return true;
+}
+
+// Drops a user that was not made current, and lets go of its file unless the current user or another
+// role keeps it open.
+void dropUnusedUser(std::unique_ptr<CQuibUser> user)
+{
+    if (!user)
+        return;
+    const int file = user->GetFile();
+    const std::vector<int> keep = filesToKeep(theCurrentUser);
+    user.reset();
+    if (file > 0 && !contains(keep, file))
+        CloseResFile(file);
 }
 
 // Start-up --------------------------------------------------------------------------------------------
@@ -253,9 +373,9 @@ std::unique_ptr<CQuibUser> adoptUserOfFile(int file, std::int32_t& number)
     return user;
 }
 
-// Moves an unreadable file to a free backup name beside it, so that a new file can take its place
-// and nothing the person had is lost. False when it stays where it is.
-bool moveAside(const QString& path)
+// Moves a damaged file to a free backup name beside it, so that a new file can take its place and
+// nothing the person had is lost. The backup's path; none when the file stays where it is.
+std::optional<QString> moveAside(const QString& path)
 {
     auto& fs = lumivo::files::fileSystem();
     const QString base = path + QStringLiteral(".damaged");
@@ -263,8 +383,28 @@ bool moveAside(const QString& path)
     for (int n = 1; fs.exists(backup); ++n)
         backup = base + QString::number(n);
     if (!fs.rename(path, backup))
+        return std::nullopt;
+    WriteDebugLog(QStringLiteral("UDU: Damaged user file moved to ") + backup);
+    return backup;
+}
+
+// Whether a new user file may be made at `path`: nothing is there, or a damaged file that is kept
+// aside first. A file the program may not read, or could not read, is never renamed nor replaced: the
+// person is told why.
+bool clearForNewUserFile(const QString& path, UserFileTrouble trouble)
+{
+    if (!lumivo::files::fileSystem().exists(path) || FindResFileByPath(path) > 0)
+        return true;
+    if (trouble == UserFileTrouble::Unreadable) {
+        noteForPerson(kMsgFileNotUsed, path, whyNotRead(path));
         return false;
-    WriteDebugLog(QStringLiteral("UDU: Unreadable user file moved to ") + backup);
+    }
+    const std::optional<QString> backup = moveAside(path);
+    if (!backup) {
+        noteForPerson(kMsgFileNotUsed, path, LoadSystemString(kWhyDamagedNotMoved));
+        return false;
+    }
+    noteForPerson(kMsgFileDamaged, path, *backup);
     return true;
 }
 
@@ -342,15 +482,28 @@ std::unique_ptr<CQuibUser> userFromTemplate(const QString& path, std::int32_t nu
     return nullptr;
 }
 
-// A new "Standard user" under `number` in the open `file`, saved at once.
-std::unique_ptr<CQuibUser> newStandardUser(int file, std::int32_t number)
+// A new "Standard user" under `number` in the open `file`, saved at once. Null when it could not be
+// saved: a user the file does not keep is no standard user, and the file is let go unless it was open
+// before.
+std::unique_ptr<CQuibUser> newStandardUser(int file, std::int32_t number, bool wasOpen)
 {
     WriteDebugLog(QStringLiteral("UDU: No user file, no new user, Make temporary user"));
     auto user = writeStandardUser(file, number);
     int err = RES_OK;
     SaveDataFile(file, false, true, &err);
     WriteDebugLog(QStringLiteral("UDU: Save standard user / SaveFile ErrorNo: %1").arg(err));
-    return user;
+    if (err == RES_OK)
+        return user;
+    const QString path = GetResFilePath(file);
+    if (IsResFileReadOnly(file))
+        noteForPerson(kMsgFileNotUsed, path, whyNotWritten(file));
+    else
+        noteForPerson(kMsgUserInMemory, path);
+    user->Remove();
+    user.reset();
+    if (!wasOpen)
+        CloseResFile(file);
+    return nullptr;
 }
 
 bool usableAsUserFile(int file)
@@ -363,11 +516,11 @@ bool usableAsUserFile(int file)
 // The standard user's file at `path`, or at the users folder's SUF.tvf when `path` is empty (the
 // setting is then stored). A stored path to a file of another kind without a user (a data file, say)
 // is left alone and the users folder's file taken instead. Null when no usable file is open.
-std::optional<OpenedFile> openStandardUserFile(QString& path)
+std::optional<OpenedFile> openStandardUserFile(QString& path, UserFileTrouble& trouble)
 {
     std::optional<OpenedFile> opened;
     if (!path.isEmpty()) {
-        opened = openUserFile(path);
+        opened = openUserFile(path, &trouble);
         if (!opened)
             WriteDebugLog(QStringLiteral("UDU: Error opening userfile as default stored i RegDB"));
     } else {
@@ -376,24 +529,27 @@ std::optional<OpenedFile> openStandardUserFile(QString& path)
         SetSystemSettingString(kUserFileSetting, path);
     }
     if (!opened)
-        opened = openUserFile(path);
+        opened = openUserFile(path, &trouble);
     if (!opened || usableAsUserFile(opened->number))
         return opened;
     WriteDebugLog(QStringLiteral("UDU: Not a user file: ") + path);
     if (!opened->wasOpen)
         ReleaseDataFile(opened->number);
+    trouble = UserFileTrouble::Damaged;
     const QString standardPath = usersFolderFile(kStandardUserFileName);
     if (standardPath.isEmpty() || path == standardPath)
         return std::nullopt;
     path.clear();
-    return openStandardUserFile(path);
+    return openStandardUserFile(path, trouble);
 }
 
 // The standard user from the file at `path` (the users folder's SUF.tvf when empty): found there,
-// adopted from it, taken from the template or made new. Null when no file could be had.
+// adopted from it, taken from the template or made new. Null when no file could be had; the person is
+// then to hear why.
 std::unique_ptr<CQuibUser> standardUser(QString path, std::int32_t number)
 {
-    const std::optional<OpenedFile> opened = openStandardUserFile(path);
+    UserFileTrouble trouble = UserFileTrouble::None;
+    const std::optional<OpenedFile> opened = openStandardUserFile(path, trouble);
     if (number == 0) {
         number = newStandardUserNumber();
         WriteDebugLog(QStringLiteral("UDU: Calc UserID%1").arg(number));
@@ -412,26 +568,29 @@ std::unique_ptr<CQuibUser> standardUser(QString path, std::int32_t number)
             return user;
     }
     WriteDebugLog(QStringLiteral("UDU: Not found standard user file, try to create...."));
+    if (path.isEmpty()) {
+        noteForPerson(kMsgUserInMemory, QDir::cleanPath(theBaseDir + QStringLiteral("/Users")));
+        return nullptr;
+    }
+    // A readable file without a user keeps what it holds and gets the new user; a damaged one is moved
+    // aside first.
     std::unique_ptr<CQuibUser> user;
-    // A readable file without a user keeps what it holds and gets the new user; an unreadable one
-    // that the store does not hold is moved aside first.
-    if (file <= 0 && !path.isEmpty()) {
-        auto& fs = lumivo::files::fileSystem();
-        if (fs.exists(path) && FindResFileByPath(path) <= 0)
-            moveAside(path);
+    if (file <= 0) {
+        if (!clearForNewUserFile(path, trouble))
+            return nullptr;
         user = userFromTemplate(path, number, file);
     }
-    if (file <= 0 && !user && !path.isEmpty()) {
+    if (file <= 0 && !user) {
         WriteDebugLog(QStringLiteral("UDU: No user file, make new userfile"));
-        if (FindOrAddResFile(&file, path) == RES_FILE_NEW) {
-            SetResFileKind(file, FILEKIND_USER);
-            SetResFileVersion(file, kUserFileVersion);
-        } else {
-            file = 0;
+        if (FindOrAddResFile(&file, path) != RES_FILE_NEW) {
+            noteForPerson(kMsgUserInMemory, path);
+            return nullptr;
         }
+        SetResFileKind(file, FILEKIND_USER);
+        SetResFileVersion(file, kUserFileVersion);
     }
-    if (file > 0 && !user)
-        user = newStandardUser(file, number);
+    if (!user)
+        user = newStandardUser(file, number, opened && opened->wasOpen && opened->number == file);
     return user;
 }
 
@@ -484,6 +643,18 @@ std::optional<NewUserFile> openOrMakeUserFile(const QString& path)
     if (target.number > 0 && !target.wasOpen)
         ReleaseDataFile(target.number);
     return std::nullopt;
+}
+
+// Writes the accepted new user and saves its file (a new file even with nothing else in it); the
+// store's result.
+int storeNewUser(CQuibUser& user, const NewUserFile& target)
+{
+    user.SetName(user.Name);
+    user.Commit();
+    writeUserIfChanged(user);
+    int err = RES_OK;
+    SaveDataFile(target.number, false, target.made, &err);
+    return err;
 }
 
 void dropNewUser(std::unique_ptr<CQuibUser> user, const NewUserFile& target, const QString& path)
@@ -608,6 +779,7 @@ void ResetCurrentUser()
     if (theCurrentUser == ownedUser.get())
         theCurrentUser = nullptr;
     ownedUser.reset();
+    pendingNotes.clear();
     theUserPropertiesEditorHook.reset();
     theDataFilePackageExporterHook.reset();
 }
@@ -668,26 +840,19 @@ bool isStoredOnDisk(CQuibUser& user)
     return err == RES_OK;
 }
 
-// Drops a user that was not made current, and lets go of its file unless another role keeps it open.
-void dropUnusedUser(std::unique_ptr<CQuibUser> user)
-{
-    const int file = user->GetFile();
-    const std::vector<int> keep = filesToKeep(nullptr);
-    user.reset();
-    if (file > 0 && !contains(keep, file))
-        CloseResFile(file);
-}
-
 } // namespace
 
 void UseDefaultUser()
 {
     std::unique_ptr<CQuibUser> user = defaultUserFromFile();
     if (!user) {
-        // Start-up never stops for want of a user: this one lives in memory and is lost at exit.
+        // Start-up never stops for want of a user: this one lives in memory and is lost at exit (the
+        // person hears why).
         WriteDebugLog(QStringLiteral("UDU: use temp user"));
         user = std::make_unique<CQuibUser>();
         user->Create();
+    } else if (IsResFileReadOnly(user->GetFile())) {
+        noteForPerson(kMsgFileReadOnly, GetResFilePath(user->GetFile()));
     }
     SetCurrentUser(std::move(user));
     WriteDebugLog(QStringLiteral("UseDefaultUser end"));
@@ -697,8 +862,9 @@ bool UseStoredDefaultUser()
 {
     std::unique_ptr<CQuibUser> user = defaultUserFromFile();
     if (!user || !isStoredOnDisk(*user)) {
-        if (user)
-            dropUnusedUser(std::move(user));
+        dropUnusedUser(std::move(user));
+        // The caller tells why nothing changed; what was found on the way went to the trace.
+        pendingNotes.clear();
         WriteDebugLog(QStringLiteral("UDU: No user could be stored in a file"));
         return false;
     }
@@ -707,11 +873,20 @@ bool UseStoredDefaultUser()
     return true;
 }
 
-void SetCurrentUser(std::unique_ptr<CQuibUser> user)
+void TellUserFileNotes()
 {
-    CQuibUser* incoming = user.get();
-    switchTo(incoming);
+    for (const UserFileNote& note : std::exchange(pendingNotes, {}))
+        MessageBoxById(note.messageId, lumivo::ui::MB_ICONEXCLAMATION, note.first, note.second);
+}
+
+bool SetCurrentUser(std::unique_ptr<CQuibUser> user)
+{
+    if (!switchTo(user.get())) {
+        dropUnusedUser(std::move(user));
+        return false;
+    }
     ownedUser = std::move(user);
+    return true;
 }
 
 void ReapplyCurrentUser()
@@ -726,16 +901,44 @@ int SaveCurrentUser()
         return RES_OK;
     writeUserIfChanged(*theCurrentUser);
     const int file = theCurrentUser->GetFile();
+    // A user held in memory has no file to be saved in: never "saved".
+    if (file <= 0)
+        return RES_ERR_NO_STREAM;
     int err = RES_OK;
-    if (file > 0 && IsResFileDirty(file))
+    if (IsResFileDirty(file))
         SaveDataFile(file, false, false, &err);
     return err;
 }
 
 void SaveCurrentUserAndReport()
 {
-    if (const int err = SaveCurrentUser(); err != RES_OK)
-        reportUnsavedUserFile(theCurrentUser->GetFile(), err);
+    const int err = SaveCurrentUser();
+    if (err == RES_OK)
+        return;
+    if (theCurrentUser->GetFile() <= 0)
+        MessageBoxById(kMsgMemoryUserNotSaved, lumivo::ui::MB_ICONEXCLAMATION);
+    else
+        reportUnsavedUserFile(theCurrentUser->GetFile(), kMsgNotSaved, err);
+}
+
+bool CurrentUserCanBeSaved()
+{
+    return theCurrentUser && !isKeptInMemoryOnly(*theCurrentUser);
+}
+
+bool SaveCurrentUserBeforeExit()
+{
+    if (!theCurrentUser)
+        return true;
+    const int err = saveLeavingUser(*theCurrentUser);
+    if (err == RES_OK)
+        return true;
+    if (!CurrentUserCanBeSaved()) {
+        WriteDebugLog(QStringLiteral("User file not saved at exit (error %1); the person was told").arg(err));
+        return true;
+    }
+    reportUnsavedUserFile(theCurrentUser->GetFile(), kMsgNotSavedAtExit, err);
+    return false;
 }
 
 void SaveUserAs()
@@ -761,13 +964,15 @@ void SaveUserAs()
         dropNewUser(std::move(user), *target, *path);
         return;
     }
-    user->SetName(user->Name);
-    user->Commit();
-    SetCurrentUser(std::move(user));
-    if (target->made) {
-        int err = RES_OK;
-        SaveDataFile(target->number, false, true, &err);
+    // Stored first: a user that is not in its file never becomes current.
+    if (const int err = storeNewUser(*user, *target); err != RES_OK) {
+        WriteDebugLog(QStringLiteral("New user not stored in %1 (error %2)").arg(*path).arg(err));
+        MessageBoxById(kMsgNewUserNotStored, lumivo::ui::MB_ICONEXCLAMATION, *path,
+                       whyNotWritten(target->number));
+        dropNewUser(std::move(user), *target, *path);
+        return;
     }
+    SetCurrentUser(std::move(user));
     // The steps the new user and its dialog asked for, now that the user is current.
     InitializeSystem(0);
 }

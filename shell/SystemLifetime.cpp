@@ -128,8 +128,7 @@ void ExitSystem()
         return;
     theProgramMode =
         static_cast<std::uint16_t>((theProgramMode & ~kProgramModeStarted) | kProgramModeShuttingDown);
-    for (CPane* pane : {static_cast<CPane*>(&theMainPane), static_cast<CPane*>(&theWriterPane), &theWordPane,
-                        &theNavigatorPane})
+    for (CPane* pane : PagePanes())
         pane->LoadPage(0);
     theBrowsePane.ReleaseEnlargedIcon();
     closeOutputFile();

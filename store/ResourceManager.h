@@ -182,6 +182,7 @@ public:
     QString m_canonicalPath; // the path that identifies the file
     bool m_dirty = false;    // the map must be rewritten
     bool m_unsaved = true;   // set when the record is made, cleared by every save
+    bool m_readOnly = false; // opened for reading only: nothing is ever written to it
     // The map's records as read at open, in the store's order: their record objects are made when they
     // are first touched (store/ResourceManagerInternal.h), so opening costs one pass over the map.
     lumivo::store::MapIndex m_waiting;
@@ -235,6 +236,12 @@ void ResetResourceStore();
 int FindOrAddResFile(int* number, const QString& path);
 // RES_OK, RES_FILE_ALREADY_OPEN, or a store error.
 int OpenResFile(int* number, const QString& path);
+// The same for a file the program may read but not write (another account's, or on read-only media):
+// its records read as usual and may change in memory, but every save or write into it gives
+// RES_ERR_NOT_WRITABLE and leaves the disk as it was. A file open already is given as it is.
+int OpenResFileForReading(int* number, const QString& path);
+// Whether the file was opened for reading only.
+bool IsResFileReadOnly(int number);
 int CloseResFile(int number);
 int SaveResFile(int number, const QString& newPath = {}, bool compact = false);
 int CopyResFile(int source, const QString& newPath, int* number = nullptr);

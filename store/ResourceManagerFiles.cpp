@@ -631,7 +631,10 @@ int FindOrAddResFile(int* number, const QString& path)
     return RES_FILE_NEW;
 }
 
-int OpenResFile(int* number, const QString& path)
+namespace
+{
+
+int openFile(int* number, const QString& path, OpenMode mode)
 {
     if (!number)
         return RES_ERR_NULL_OUTPUT;
@@ -649,7 +652,8 @@ int OpenResFile(int* number, const QString& path)
         return RES_ERR_NOT_READABLE;
     CResFileEntry* entry = newFileRecord(path);
     const int made = entry->m_number;
-    entry->m_file = fileSystem().open(path, OpenMode::ReadWrite);
+    entry->m_file = fileSystem().open(path, mode);
+    entry->m_readOnly = mode == OpenMode::Read;
     int result = entry->m_file ? RES_OK : RES_ERR_OPEN_FAILED;
     if (result == RES_OK) {
         try {
@@ -665,6 +669,24 @@ int OpenResFile(int* number, const QString& path)
     entry->m_dirty = false;
     *number = made;
     return RES_OK;
+}
+
+} // namespace
+
+int OpenResFile(int* number, const QString& path)
+{
+    return openFile(number, path, OpenMode::ReadWrite);
+}
+
+int OpenResFileForReading(int* number, const QString& path)
+{
+    return openFile(number, path, OpenMode::Read);
+}
+
+bool IsResFileReadOnly(int number)
+{
+    const CResFileEntry* entry = FindResFileEntry(number);
+    return entry && entry->m_readOnly;
 }
 
 int CloseResFile(int number)
@@ -690,7 +712,7 @@ int CloseResFile(int number)
     deleteRecords(madeBegin(number), madeEnd(number));
     // Every save flushes what it wrote before it clears the dirty flag; only bytes written since (a
     // record written alone, a record given to this file) may still wait for the disk.
-    if (entry->m_file && entry->m_dirty)
+    if (entry->m_file && entry->m_dirty && !entry->m_readOnly)
         entry->m_file->flush();
     takeFile(number);
     return RES_OK;
@@ -762,6 +784,8 @@ int SaveResFile(int number, const QString& newPath, bool compact)
     CResFileEntry* entry = FindResFileEntry(number);
     if (!entry)
         return RES_ERR_UNKNOWN_FILE;
+    if (entry->m_readOnly)
+        return RES_ERR_NOT_WRITABLE;
     if (!entry->m_file && entry->m_unsaved) {
         if (!newPath.isEmpty()) {
             const int holder = FindResFileByPath(newPath);
@@ -810,7 +834,7 @@ int CompactResFile(int number)
         return RES_ERR_UNKNOWN_FILE;
     if (!entry->m_file)
         return RES_ERR_NO_STREAM;
-    if (!isWritablePath(entry->m_path))
+    if (entry->m_readOnly || !isWritablePath(entry->m_path))
         return RES_ERR_NOT_WRITABLE;
     return compactFile(entry, false);
 }
@@ -836,6 +860,8 @@ int WriteResData(CResEntry* record)
         record->m_flags &= ~RESFLAG_CHANGED; // the file holds its bytes already
         return RES_OK;
     }
+    if (entry->m_readOnly)
+        return keepUnwritten(entry, record, RES_ERR_NOT_WRITABLE);
     return keepUnwritten(entry, record, appendSave(entry, {record}, false));
 }
 
@@ -850,6 +876,8 @@ int TransferResEntry(CResEntry* record, int target)
         return RES_ERR_UNKNOWN_FILE;
     if (!entry->m_file)
         return RES_ERR_NO_STREAM;
+    if (entry->m_readOnly)
+        return RES_ERR_NOT_WRITABLE;
     if (record->GetId() == 0)
         return RES_ERR_ID_ZERO;
     if (record->GetType() == 0)

@@ -69,10 +69,13 @@ bool IsAcceptedDataVersion(std::uint32_t version)
     return (major == 2 && minor == 0) || (major == 0 && minor == 2 && build < 5);
 }
 
-int OpenDataFile(const QString& path, int* file, int* result)
+namespace
+{
+
+int OpenAndCheck(int (*open)(int*, const QString&), const QString& path, int* file, int* result)
 {
     *file = 0;
-    *result = OpenResFile(file, path);
+    *result = open(file, path);
     if (*result < RES_OK || *file <= 0)
         return DATAFILE_ACCEPTED;
     const int refusal = CheckOpenedFile(*file);
@@ -80,6 +83,18 @@ int OpenDataFile(const QString& path, int* file, int* result)
     if (refusal != DATAFILE_ACCEPTED && *result == RES_OK)
         CloseResFile(*file);
     return refusal;
+}
+
+} // namespace
+
+int OpenDataFile(const QString& path, int* file, int* result)
+{
+    return OpenAndCheck(OpenResFile, path, file, result);
+}
+
+int OpenDataFileForReading(const QString& path, int* file, int* result)
+{
+    return OpenAndCheck(OpenResFileForReading, path, file, result);
 }
 
 int OpenDataFileAndReport(const QString& path, int* file, int* result)

@@ -27,6 +27,9 @@ enum DataFileRefusal : int {
 // RES_FILE_ALREADY_OPEN, or a store error). Returns a DataFileRefusal; a refused file that this call
 // opened is closed again. Shows nothing.
 int OpenDataFile(const QString& path, int* file, int* result);
+// The same for a file the program may read but not write (OpenResFileForReading): every save of it is
+// refused and leaves the disk as it was.
+int OpenDataFileForReading(const QString& path, int* file, int* result);
 // The same for a file a person chose: a refusal is shown in a message box.
 int OpenDataFileAndReport(const QString& path, int* file, int* result);
 // True for data versions the program reads: 2.0.x, and 0.2.0 to 0.2.4.

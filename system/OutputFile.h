@@ -14,6 +14,8 @@ extern std::uint16_t thePaneInfoFlags;     // the test menu's switch; bit 0x1: p
 extern std::uint32_t theSystemInitFlags;   // reload steps pending for the next reload
 
 constexpr std::uint16_t kPaneInfoLabel = 0x1;
+// The message that the output file ("[#1]") could not be saved and stays open with its changes.
+constexpr int kMsgOutputFileNotSaved = 9501;
 
 // Adds steps to the pending mask of the reload sequence.
 void AddSystemInitFlags(std::uint32_t flags);

@@ -294,6 +294,14 @@ int MessageBoxById(int id, unsigned flags, const QString& param)
     return MessageBoxById(id, flags, param.isNull() ? nullptr : &param);
 }
 
+int MessageBoxById(int id, unsigned flags, const QString& first, const QString& second)
+{
+    QString text = LoadSystemString(id);
+    text.replace(QLatin1String("[#1]"), first);
+    text.replace(QLatin1String("[#2]"), second);
+    return ShowMessage(text, flags);
+}
+
 int ShowMessage(const QString& text, unsigned flags)
 {
     return ShowMessageText(text, flags);

@@ -50,6 +50,8 @@ bool GetCommandPrompt(int id, QString& text);
 // an empty one replaces "[#1]" by nothing.
 int MessageBoxById(int id, unsigned flags, const QString& param = {});
 int MessageBoxById(int id, unsigned flags, const QString* param);
+// The same with two parameters, for "[#1]" and "[#2]" (a file and its backup, a file and why).
+int MessageBoxById(int id, unsigned flags, const QString& first, const QString& second);
 
 // Message boxes with the application name as caption.
 int ShowMessage(const QString& text, unsigned flags = 0);

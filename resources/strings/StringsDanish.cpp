@@ -724,6 +724,30 @@ const StringTableRow rows[] = {
     {9477, "Datafilen [#1] kan ikke læses eller skrives."},
     {9478, "Filen [#1] kan ikke læses eller skrives som sidepakke."},
 
+    // Brugerfilen: hvorfor den ikke kunne skrives eller læses ("[#2]" i beskederne efter dem), og hvad
+    // der blev af brugeren
+    {9480, "programmet må ikke skrive i den (filen eller dens mappe tilhører en anden konto eller er "
+           "skrivebeskyttet)"},
+    {9481, "den kunne ikke skrives (er disken fuld?)"},
+    {9482, "programmet må ikke læse den (den tilhører en anden konto)"},
+    {9483, "den kunne ikke læses"},
+    {9484, "Brugerfilen [#1] kunne ikke gemmes: [#2]. Programmet forbliver åbent med dit arbejde."},
+    {9485, "Brugerfilen [#1] kunne ikke gemmes: [#2]. Den forbliver åben med sine ændringer."},
+    {9486, "Brugerfilen [#1] kunne ikke gemmes: [#2]. Brugeren forbliver, som den er, med sine ændringer; "
+           "der blev ikke valgt en anden bruger."},
+    {9487, "Programmet må ikke skrive i brugerfilen [#1] (den tilhører en anden konto eller er "
+           "skrivebeskyttet). Programmet fortsætter med dens bruger, men ændringer af brugeren bliver ikke "
+           "gemt."},
+    {9488, "Brugerfilen [#1] kan ikke bruges: [#2]. Den bliver ladt, som den er, og programmet fortsætter "
+           "med en bruger i hukommelsen: ændringer af brugeren bliver ikke gemt."},
+    {9489, "Brugerfilen [#1] var beskadiget. Den er gemt som [#2], og en ny brugerfil er lavet i stedet."},
+    {9490, "Der kunne ikke gemmes en bruger i [#1], så programmet fortsætter med en bruger i hukommelsen: "
+           "ændringer af brugeren bliver ikke gemt."},
+    {9491, "Denne bruger findes kun i hukommelsen, så ændringerne kan ikke gemmes; de går tabt, når "
+           "programmet slutter."},
+    {9492, "Den nye bruger kunne ikke gemmes i [#1]: [#2]. Den nuværende bruger forbliver."},
+    {9493, "den er beskadiget og kunne ikke flyttes til side"},
+
     // The user-settings sheet
     {9550, "Max. antal sætninger :"},
     {9551, "Ekstra forstærkning af lyden"},

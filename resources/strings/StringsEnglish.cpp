@@ -717,6 +717,30 @@ const StringTableRow rows[] = {
     {9477, "The data file [#1] cannot be read or written."},
     {9478, "The file [#1] cannot be read or written as a page package."},
 
+    // The user file: why it could not be written or read ("[#2]" of the messages after them), and what
+    // became of the user
+    {9480, "the program may not write to it (the file or its folder belongs to another account or is "
+           "read-only)"},
+    {9481, "writing to it failed (is the disk full?)"},
+    {9482, "the program may not read it (it belongs to another account)"},
+    {9483, "it could not be read"},
+    {9484, "The user file [#1] could not be saved: [#2]. The program stays open, with your work."},
+    {9485, "The user file [#1] could not be saved: [#2]. It stays open, with its changes."},
+    {9486, "The user file [#1] could not be saved: [#2]. The user stays as it is, with its changes; no "
+           "other user was chosen."},
+    {9487, "The program may not write to the user file [#1] (it belongs to another account or is "
+           "read-only). The program goes on with its user, but changes to the user will not be kept."},
+    {9488, "The user file [#1] cannot be used: [#2]. It is left as it is, and the program goes on with a "
+           "user held in memory: changes to the user will not be kept."},
+    {9489, "The user file [#1] was damaged. It is kept as [#2], and a new user file was made in its "
+           "place."},
+    {9490, "No user could be stored in [#1], so the program goes on with a user held in memory: changes "
+           "to the user will not be kept."},
+    {9491, "This user is held in memory only, so its changes cannot be saved; they are lost when the "
+           "program ends."},
+    {9492, "The new user could not be stored in [#1]: [#2]. The current user stays."},
+    {9493, "it is damaged, and it could not be moved aside"},
+
     // The user-settings sheet
     {9550, "Max. number of sentences :"},
     {9551, "Extra amplification of the sound"},

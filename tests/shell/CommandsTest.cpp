@@ -21,8 +21,10 @@
 #include "system/LanguageRecords.h"
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
 #include "tests/support/Bytes.h"
+#include "tests/support/FullDisk.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QAction>
@@ -292,6 +294,91 @@ TEST_F(CommandsTest, QuittingWithUnsavedOutputChangesAsksYesNoOrCancel)
         EXPECT_NE(fileBytes(tempPath("second.tvf")), m_outputBytes) << "Yes saves";
         EXPECT_EQ(GetResFileKind(again), FILEKIND_DATA) << "as a data file";
     }
+}
+
+TEST_F(CommandsTest, QuittingKeepsTheProgramOpenWhileAFileCannotBeSaved)
+{
+    FullDisk disk;
+    int quits = 0;
+    const auto quit = theQuitApplicationHook.scoped([&] { ++quits; });
+    makeBoundUser();
+    const int output = openChangedOutputFile(QStringLiteral("output.tvf"));
+    disk.Fill();
+    {
+        lumivo::ui::ScopedAnswerer answers;
+        answers.reply(lumivo::ui::IDYES);
+        execute(kExitCommand);
+        EXPECT_EQ(quits, 0);
+        ASSERT_EQ(answers.questions().size(), 2u);
+        EXPECT_EQ(answers.questions()[1].text, LoadSystemString(9501).replace("[#1]", tempPath("output.tvf")))
+            << "as when the output file is closed";
+        EXPECT_TRUE(IsResFileDirty(output));
+    }
+    // The output file given up, the user's file is what cannot be saved.
+    SetResFileDirty(output, false);
+    {
+        lumivo::ui::ScopedAnswerer answers;
+        execute(kExitCommand);
+        EXPECT_EQ(quits, 0);
+        ASSERT_EQ(answers.questions().size(), 1u);
+        EXPECT_EQ(answers.questions()[0].text, LoadSystemString(9484)
+                                                   .replace("[#1]", tempPath("user.tvf"))
+                                                   .replace("[#2]", LoadSystemString(9481)));
+        EXPECT_TRUE(IsResFileDirty(m_userFile));
+    }
+    disk.MakeRoom();
+    {
+        lumivo::ui::ScopedAnswerer answers;
+        execute(kExitCommand);
+        EXPECT_EQ(quits, 1);
+        EXPECT_TRUE(answers.questions().empty());
+        EXPECT_FALSE(IsResFileDirty(m_userFile)) << "saved before anything closes";
+    }
+}
+
+// A page changed in a pane reaches its record only when the pane lets go of it; Exit stores it first, so
+// that the user file's save before anything closes writes it, or keeps the program open when it cannot.
+TEST_F(CommandsTest, ExitStoresAPageChangedInAPaneBeforeItSavesTheUserFile)
+{
+    FullDisk disk;
+    int quits = 0;
+    const auto quit = theQuitApplicationHook.scoped([&] { ++quits; });
+    makeBoundUser();
+    theEditOptions = m_user->EditOptions; // nothing else of the user changes
+    ASSERT_EQ(SaveResFile(m_userFile), RES_OK);
+    // A page of a data file: its change goes into the user's file as a copy when it is stored.
+    const int data = makeResourceFile(tempPath("data.tvf"));
+    CQuibBg page;
+    page.Name = QStringLiteral("Home");
+    storeInFile(page, 40, data, MakeBgType(1, kLanguage));
+    page.Write();
+    page.Detach();
+    auto shown = std::make_unique<CQuibBg>();
+    ASSERT_EQ(AttachResource(shown.get(), 40, MakeBgType(1, kLanguage), data), RES_OK);
+    ASSERT_EQ(shown->Load(), RES_OK);
+    shown->Name = QStringLiteral("Home edited");
+    shown->Commit();
+    theMainPane.SetVisible(true);
+    ASSERT_EQ(theMainPane.AdoptPage(std::move(shown)), nullptr);
+    disk.Fill();
+    {
+        lumivo::ui::ScopedAnswerer answers;
+        execute(kExitCommand);
+        EXPECT_EQ(quits, 0) << "the page's change could not be saved";
+        ASSERT_EQ(answers.questions().size(), 1u);
+        EXPECT_TRUE(answers.questions()[0].text.contains(tempPath("user.tvf")));
+        ASSERT_NE(theMainPane.GetPage(), nullptr);
+        EXPECT_EQ(theMainPane.GetPage()->Name, QStringLiteral("Home edited")) << "still shown";
+    }
+    const std::int32_t copyType = theMainPane.GetPage()->GetType();
+    disk.MakeRoom();
+    execute(kExitCommand);
+    EXPECT_EQ(quits, 1);
+    CQuibBg stored;
+    ASSERT_EQ(AttachResource(&stored, 40, copyType, m_userFile), RES_OK);
+    ASSERT_EQ(stored.Load(), RES_OK);
+    EXPECT_EQ(stored.Name, QStringLiteral("Home edited")) << "in the user's file before anything closed";
+    EXPECT_FALSE(IsResFileDirty(m_userFile));
 }
 
 TEST_F(CommandsTest, PageMenuListsThePagesOfALetterAndChecksTheEntryWhenChosen)

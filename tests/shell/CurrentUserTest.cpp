@@ -7,6 +7,7 @@
 #include "platform/files/FaultyFileSystem.h"
 #include "platform/files/FileSystem.h"
 #include "platform/ui/Ui.h"
+#include "shell/Commands.h"
 #include "store/Registry.h"
 #include "store/ResourceManager.h"
 #include "system/DataFiles.h"
@@ -28,6 +29,48 @@ using namespace lumivo;
 
 namespace
 {
+
+// The disk as it is, except for one file that the program may not write (another account's, as after a
+// start with sudo) or may not even read.
+class ForbiddenFile : public files::FileSystem
+{
+public:
+    enum class Access { ReadOnly, None };
+
+    ForbiddenFile(const QString& path, Access access) : m_path(path), m_access(access) {}
+
+    std::unique_ptr<files::File> open(const QString& path, files::OpenMode mode) override
+    {
+        if (path == m_path && (m_access == Access::None || mode != files::OpenMode::Read))
+            return nullptr;
+        return m_base.open(path, mode);
+    }
+    files::FileInfo info(const QString& path) override
+    {
+        files::FileInfo info = m_base.info(path);
+        if (path == m_path) {
+            info.writable = false;
+            info.readable = info.readable && m_access != Access::None;
+        }
+        return info;
+    }
+    bool remove(const QString& path) override { return m_base.remove(path); }
+    bool rename(const QString& from, const QString& to) override { return m_base.rename(from, to); }
+    bool makeDirectories(const QString& path) override { return m_base.makeDirectories(path); }
+    std::vector<QString> list(const QString& folder) override { return m_base.list(folder); }
+    bool flushDirectory(const QString& folder) override { return m_base.flushDirectory(folder); }
+
+private:
+    files::FileSystem& m_base = files::fileSystem();
+    QString m_path;
+    Access m_access;
+};
+
+// The text of message `id` as the person reads it.
+QString messageText(int id, const QString& first, const QString& second = {})
+{
+    return LoadSystemString(id).replace("[#1]", first).replace("[#2]", second);
+}
 
 class CurrentUserTest : public test::LumivoTest
 {
@@ -140,8 +183,12 @@ TEST_F(CurrentUserTest, AnUnreadableUserFileIsMovedAsideNeverDeleted)
     SetSystemSettingString("Userfile", path);
     SetSystemSettingInt("Usernumber", 40000);
 
+    ui::ScopedAnswerer answerer;
     UseDefaultUser();
+    TellUserFileNotes();
 
+    ASSERT_EQ(answerer.questions().size(), 1u);
+    EXPECT_EQ(answerer.questions()[0].text, messageText(9489, path, path + ".damaged1"));
     EXPECT_EQ(test::fileContent(path + ".damaged1"), damaged);
     EXPECT_EQ(test::fileContent(path + ".damaged"), "an older backup");
     ASSERT_NE(theCurrentUser, nullptr);
@@ -215,6 +262,149 @@ TEST_F(CurrentUserTest, AUserFileThatCannotBeSavedStaysOpenWithItsChanges)
     SaveDataFile(file, false, false, &err);
     EXPECT_EQ(err, RES_OK);
     EXPECT_EQ(storedUserName(path, 5), "Eva");
+}
+
+TEST_F(CurrentUserTest, AUserFileTheProgramMayNotWriteIsUsedAsItIsAndNeverReplaced)
+{
+    const QString path = usersPath(kStandardUserFileName);
+    GetUsersDirString();
+    CloseResFile(writeUserFile(path, 40000, "Karen"));
+    SetSystemSettingString("Userfile", path);
+    SetSystemSettingInt("Usernumber", 40000);
+    const QByteArray before = test::fileContent(path);
+    ForbiddenFile forbidden(path, ForbiddenFile::Access::ReadOnly);
+    files::ScopedFileSystem scope(forbidden);
+    ui::ScopedAnswerer answerer;
+
+    UseDefaultUser();
+    TellUserFileNotes();
+
+    ASSERT_NE(theCurrentUser, nullptr);
+    EXPECT_EQ(theCurrentUser->Name, "Karen");
+    EXPECT_EQ(GetResFilePath(theCurrentUser->GetFile()), path);
+    EXPECT_TRUE(IsResFileReadOnly(theCurrentUser->GetFile()));
+    EXPECT_FALSE(CurrentUserCanBeSaved());
+    ASSERT_EQ(answerer.questions().size(), 1u);
+    EXPECT_EQ(answerer.questions()[0].text, messageText(9487, path));
+
+    // Told once at start: the changes live in memory, and neither a save in the background nor Exit asks
+    // again.
+    theCurrentUser->Name = "Karen Lund";
+    theCurrentUser->Commit();
+    EXPECT_NE(SaveCurrentUser(), RES_OK);
+    EXPECT_TRUE(ConfirmQuit());
+    SetCurrentUser(nullptr);
+    EXPECT_EQ(answerer.questions().size(), 1u);
+    EXPECT_EQ(test::fileContent(path), before);
+    EXPECT_FALSE(QFile::exists(path + ".damaged"));
+}
+
+TEST_F(CurrentUserTest, AUserFileTheProgramMayNotReadIsLeftAloneForAUserInMemory)
+{
+    const QString path = usersPath(kStandardUserFileName);
+    GetUsersDirString();
+    CloseResFile(writeUserFile(path, 40000, "Karen"));
+    SetSystemSettingString("Userfile", path);
+    SetSystemSettingInt("Usernumber", 40000);
+    const QByteArray before = test::fileContent(path);
+    ForbiddenFile forbidden(path, ForbiddenFile::Access::None);
+    files::ScopedFileSystem scope(forbidden);
+    ui::ScopedAnswerer answerer;
+
+    UseDefaultUser();
+    TellUserFileNotes();
+
+    ASSERT_NE(theCurrentUser, nullptr);
+    EXPECT_LE(theCurrentUser->GetFile(), 0);
+    EXPECT_EQ(test::fileContent(path), before);
+    EXPECT_FALSE(QFile::exists(path + ".damaged"));
+    ASSERT_EQ(answerer.questions().size(), 1u);
+    EXPECT_EQ(answerer.questions()[0].text, messageText(9488, path, LoadSystemString(9482)));
+    EXPECT_NE(SaveCurrentUser(), RES_OK) << "a user held in memory is never saved";
+    EXPECT_TRUE(ConfirmQuit());
+    EXPECT_EQ(answerer.questions().size(), 1u);
+}
+
+TEST_F(CurrentUserTest, WithoutAUsersFolderTheUserInMemoryIsNeverSaidToBeSaved)
+{
+    test::replaceFileContent(tempPath("base"), "a file where the program's folder should be");
+    theBaseDir = tempPath("base") + QLatin1Char('/');
+    ui::ScopedAnswerer answerer;
+
+    UseDefaultUser();
+    TellUserFileNotes();
+
+    ASSERT_NE(theCurrentUser, nullptr);
+    EXPECT_LE(theCurrentUser->GetFile(), 0);
+    EXPECT_NE(SaveCurrentUser(), RES_OK);
+    SaveCurrentUserAndReport(); // the save command
+    ASSERT_EQ(answerer.questions().size(), 2u);
+    EXPECT_EQ(answerer.questions()[0].text, messageText(9490, tempPath("base/Users")));
+    EXPECT_EQ(answerer.questions()[1].text, LoadSystemString(9491));
+    EXPECT_TRUE(ConfirmQuit());
+    EXPECT_EQ(answerer.questions().size(), 2u);
+}
+
+TEST_F(CurrentUserTest, AChangeOfUserWhoseOldFileCannotBeSavedKeepsTheOldUser)
+{
+    const QString firstPath = tempPath("first.tvf");
+    const QString secondPath = tempPath("second.tvf");
+    const int firstFile = writeUserFile(firstPath, 11, "Anna");
+    CloseResFile(writeUserFile(secondPath, 22, "Bo"));
+    auto first = std::make_unique<CQuibUser>();
+    ASSERT_EQ(first->LoadFrom(11, firstFile), RES_OK);
+    CQuibUser* anna = first.get();
+    SetCurrentUser(std::move(first));
+    ASSERT_EQ(SaveCurrentUser(), RES_OK);
+    anna->Name = "Anna Berg";
+    anna->Commit();
+    {
+        ForbiddenFile forbidden(firstPath, ForbiddenFile::Access::ReadOnly);
+        files::ScopedFileSystem scope(forbidden);
+        int secondFile = 0;
+        int result = RES_OK;
+        ASSERT_EQ(OpenDataFile(secondPath, &secondFile, &result), DATAFILE_ACCEPTED);
+        auto second = std::make_unique<CQuibUser>();
+        ASSERT_EQ(second->LoadFrom(22, secondFile), RES_OK);
+        ui::ScopedAnswerer answerer;
+
+        EXPECT_FALSE(SetCurrentUser(std::move(second)));
+
+        EXPECT_EQ(theCurrentUser, anna);
+        ASSERT_EQ(answerer.questions().size(), 1u);
+        EXPECT_EQ(answerer.questions()[0].text, messageText(9486, firstPath, LoadSystemString(9480)));
+        EXPECT_LE(FindResFileByPath(secondPath), 0) << "the user not chosen lets go of its file";
+    }
+    EXPECT_EQ(SaveCurrentUser(), RES_OK) << "once the file may be written again";
+    EXPECT_EQ(storedUserName(firstPath, 11), "Anna Berg");
+}
+
+TEST_F(CurrentUserTest, ANewUserThatCannotBeStoredDoesNotBecomeCurrent)
+{
+    GetUsersDirString();
+    files::FaultyFileSystem faulty(files::fileSystem());
+    files::ScopedFileSystem scope(faulty);
+    auto anna = std::make_unique<CQuibUser>();
+    ASSERT_EQ(anna->LoadFrom(11, writeUserFile(usersPath("anna.tvf"), 11, "Anna")), RES_OK);
+    CQuibUser* current = anna.get();
+    SetCurrentUser(std::move(anna));
+    ASSERT_EQ(SaveCurrentUser(), RES_OK);
+    theUserPropertiesEditorHook.set([](CQuibUser& user) {
+        user.Name = "Dorte";
+        return true;
+    });
+    faulty.failAt(files::FaultyFileSystem::Operation::Write, 1);
+    ui::ScopedAnswerer answerer;
+    answerer.reply(usersPath("dorte"));
+
+    SaveUserAs();
+
+    EXPECT_EQ(theCurrentUser, current);
+    EXPECT_LE(FindResFileByPath(usersPath("dorte.tvf")), 0);
+    EXPECT_FALSE(QFile::exists(usersPath("dorte.tvf")));
+    ASSERT_EQ(answerer.questions().size(), 2u);
+    EXPECT_EQ(answerer.questions()[1].text,
+              messageText(9492, usersPath("dorte.tvf"), LoadSystemString(9481)));
 }
 
 TEST_F(CurrentUserTest, SwitchingSavesAndExportsTheOldUsersFileAndClosesIt)

@@ -127,6 +127,29 @@ TEST_F(ResourceManagerTest, ReadOnlyFilesCannotBeOpenedForWritingOrSaved)
     EXPECT_TRUE(IsResFileDirty(file));
     ASSERT_EQ(CloseResFile(file), RES_OK);
     EXPECT_EQ(OpenResFile(&file, "/m/a.tvf"), RES_ERR_OPEN_FAILED);
+
+    // Opened for reading, it reads as stored; what changes stays in memory and the disk is left alone.
+    const std::vector<std::uint8_t> stored = *memory.contents("/m/a.tvf");
+    ASSERT_EQ(OpenResFileForReading(&file, "/m/a.tvf"), RES_OK);
+    EXPECT_TRUE(IsResFileReadOnly(file));
+    EXPECT_EQ(storedRecordString(file, kWord, 1), "one");
+    {
+        CMyByteRes handle;
+        ASSERT_EQ(AttachResource(&handle, 1, kWord, file), RES_OK);
+        handle.SetSize(5);
+        std::memcpy(handle.GetData(), "three", 5);
+        EXPECT_EQ(handle.Write(), RES_ERR_NOT_WRITABLE);
+        EXPECT_TRUE(handle.IsChanged());
+    }
+    EXPECT_EQ(storedRecordString(file, kWord, 1), "three");
+    EXPECT_EQ(SaveResFile(file), RES_ERR_NOT_WRITABLE);
+    EXPECT_EQ(CompactResFile(file), RES_ERR_NOT_WRITABLE);
+    int target = 0;
+    ASSERT_EQ(OpenResFileForReading(&target, "/m/a.tvf"), RES_FILE_ALREADY_OPEN);
+    EXPECT_EQ(target, file);
+    ASSERT_EQ(CloseResFile(file), RES_OK);
+    EXPECT_EQ(*memory.contents("/m/a.tvf"), stored);
+    ASSERT_EQ(OpenResFile(&file, "/m/a.tvf"), RES_ERR_OPEN_FAILED) << "a writable open stays refused";
 }
 
 TEST_F(ResourceManagerTest, RecordsKeepFileTypeIdOrderAndFileZeroTakesDuplicatesInOrder)
