@@ -5,6 +5,7 @@
 #include "authoring/BgSheetView.h"
 #include "authoring/BgTreeView.h"
 #include "authoring/ImageOperations.h"
+#include "authoring/MediaRecords.h"
 #include "core/ObjectIndex.h"
 #include "core/Page.h"
 #include "core/PageEvents.h"
@@ -284,26 +285,34 @@ bool CQuibBg_Frame::SaveCurrentBackground(bool ask)
     const int answer = ask ? CQuibBg::AskToSave(*m_current) : lumivo::ui::IDYES;
     if (answer == lumivo::ui::IDCANCEL)
         return false;
-    const bool saved = answer == lumivo::ui::IDYES ? storeCurrentBackground() : dropCurrentChanges();
+    int written = RES_OK;
+    const bool saved = answer == lumivo::ui::IDYES ? storeCurrentBackground(written) : dropCurrentChanges();
     releaseDyingPage();
     if (!saved)
         return false;
-    m_view->SetChanged(false);
+    // A page that could not be written stays changed in the page index, for its file's next save. OK
+    // keeps the sheet changed, so that OK may try again; on the way to something else the sheet lets
+    // go of it (the page itself shows it changed when it is chosen again).
+    m_view->SetChanged(written != RES_OK && !ask);
     if (m_current)
         m_tree->RefreshBackground(m_current);
     if (m_treeStale)
         listPages();
+    if (written != RES_OK)
+        MessageBoxById(kStrPageNotStored, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION,
+                       GetResFilePath(AuthoringTargetFile()));
     return true;
 }
 
-bool CQuibBg_Frame::storeCurrentBackground()
+bool CQuibBg_Frame::storeCurrentBackground(int& written)
 {
     if (!m_view->Sheet().ApplyPages())
         return false;
     if (m_view->IsChanged())
         m_current->Commit();
     const bool ownsPage = m_newPage && m_current == m_newPage.get();
-    return ownsPage ? CQuibBg::SaveChanges(m_newPage, false) : CQuibBg::SaveChanges(m_current, false);
+    return ownsPage ? CQuibBg::SaveChanges(m_newPage, false, &written)
+                    : CQuibBg::SaveChanges(m_current, false, &written);
 }
 
 bool CQuibBg_Frame::dropCurrentChanges()

@@ -55,7 +55,9 @@ public:
     // Makes `page` (none: no page) current, after the save question for the page that was; false when
     // the person chose Cancel, and then nothing changed.
     bool SelectBackground(CQuibBg* page);
-    // Stores the sheet's edits of the current page (asking with `ask`); false on Cancel.
+    // Stores the sheet's edits of the current page (asking with `ask`); false on Cancel. A page that
+    // cannot be written is told to the person and stays changed; without `ask` (OK) the sheet stays
+    // changed too.
     bool SaveCurrentBackground(bool ask);
     // Lists again the pages of the files and languages the filter selects; nothing when the save
     // question is cancelled.
@@ -100,8 +102,8 @@ private:
     void makeCurrent(CQuibBg* page, bool showInMainPane);
     bool decideEditable(CQuibBg* page) const;
     // The answers Yes and No to the save question: the pages and the page are stored, or the pages'
-    // changes and the page's are dropped.
-    bool storeCurrentBackground();
+    // changes and the page's are dropped. `written` takes the store's code of a page write that failed.
+    bool storeCurrentBackground(int& written);
     bool dropCurrentChanges();
     void followModel();
     void onPageCommitted(CQuibBg* page);

@@ -117,8 +117,12 @@ void CPageWizard::carryOutNew(CPane* pane)
 {
     m_working = nullptr;
     m_newPage->Commit();
-    // Once stored, the page index holds the page.
-    if (!CQuibBg::SaveChanges(m_newPage, false) || m_newPage)
+    // Once placed, the page index holds the page, also when it could not be written: the pane shows it
+    // from there, changed.
+    int written = RES_OK;
+    const bool placed = CQuibBg::SaveChanges(m_newPage, false, &written);
+    noteUnwrittenPage(written);
+    if (!placed || m_newPage)
         return;
     if (pane)
         pane->LoadPage(m_pageId);
@@ -127,12 +131,22 @@ void CPageWizard::carryOutNew(CPane* pane)
 void CPageWizard::carryOutEdit(CPane* pane)
 {
     m_given->Commit();
-    CQuibBg::SaveChanges(m_given, false);
+    int written = RES_OK;
+    CQuibBg::SaveChanges(m_given, false, &written);
+    noteUnwrittenPage(written);
     if (!pane)
         return;
     pane->LoadPage(m_pageId);
     pane->Invalidate();
     pane->UpdateLayout(true);
+}
+
+// A page that could not be written stays in the page index, changed, for its file's next save; the
+// author hears of it once the wizard has closed.
+void CPageWizard::noteUnwrittenPage(int written)
+{
+    if (written != RES_OK)
+        NoteFailure(kStrPageNotStored, GetResFilePath(m_file));
 }
 
 // Delete: the page goes and its panes show their start page. Restore: the page of the wizard's file

@@ -148,7 +148,9 @@ public:
     CPageWizardNamePage& NamePage() { return m_namePage; }
     CPageWizardPicturePage& PicturePage() { return m_picturePage; }
 
-    // Carries out the action after Finish; the new page goes to the page index when it was stored.
+    // Carries out the action after Finish; the new page goes to the page index when it was stored. A
+    // page that could not be written (a full disk) stays shown and changed, and the wizard notes it for
+    // the author (TellFailure).
     void CarryOut(CPane* pane);
 
 private:
@@ -158,6 +160,7 @@ private:
 
     void carryOutNew(CPane* pane);
     void carryOutEdit(CPane* pane);
+    void noteUnwrittenPage(int written);
     void carryOutRemoval(CPane* pane, bool restore);
 
     CQuibBg* m_working = nullptr;

@@ -183,19 +183,34 @@ bool CQuibW_Frame::SaveCurrentWord(bool ask)
     if (!m_view->Sheet().ApplyPages())
         return false;
     m_current->Commit();
-    return storeWord();
+    int written = RES_OK;
+    if (!storeWord(written))
+        return false;
+    if (written != RES_OK)
+        keepUnwrittenWord(ask);
+    return true;
 }
 
-bool CQuibW_Frame::storeWord()
+// The word (or its copy) stays changed in the word index, for its file's next save. OK keeps the sheet
+// changed, so that OK may try again; on the way to something else the sheet lets go of it (the word
+// itself shows it changed when it is chosen again).
+void CQuibW_Frame::keepUnwrittenWord(bool ask)
+{
+    m_view->SetChanged(!ask);
+    MessageBoxById(kStrWordNotStored, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION,
+                   GetResFilePath(SheetFile()));
+}
+
+bool CQuibW_Frame::storeWord(int& written)
 {
     CQuibWord* word = m_current;
-    if (!CQuibWord::SaveChanges(word, false))
+    if (!CQuibWord::SaveChanges(word, false, &written))
         return false;
     m_view->SetChanged(false);
     if (isNewWord(word)) {
         if (word->GetFile() == SheetFile()) {
             // Written in place: the word index takes the new word over now.
-            m_current = word = SaveWord(std::move(m_newWord));
+            m_current = word = SaveWord(std::move(m_newWord), &written);
         } else {
             dropNewWordCopy();
             return true;

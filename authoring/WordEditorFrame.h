@@ -82,7 +82,9 @@ public:
     // Makes `word` (none: no word) current, after the save question for the word that was; false when
     // the person chose Cancel, and then nothing changed.
     bool SelectWord(CQuibWord* word);
-    // Stores the sheet's edits of the current word (asking with `ask`); false on Cancel.
+    // Stores the sheet's edits of the current word (asking with `ask`); false on Cancel. A word that
+    // cannot be written is told to the person and stays changed; without `ask` (OK) the sheet stays
+    // changed too.
     bool SaveCurrentWord(bool ask);
     // Lists again the words of the files and languages the filters select, with a progress window;
     // nothing when the save question is cancelled.
@@ -148,7 +150,9 @@ private:
     void makeCurrent(CQuibWord* word);
     bool decideEditable(CQuibWord* word) const;
     bool askToSave(bool ask, int* answer);
-    bool storeWord();
+    // Stores the current word; `written` takes the store's code of a word write that failed.
+    bool storeWord(int& written);
+    void keepUnwrittenWord(bool ask);
     void dropNewWordCopy();
     void moveToEditorCopy(CQuibWord* saved);
     void listWords();

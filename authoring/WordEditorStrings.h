@@ -50,3 +50,4 @@ constexpr int kStrWordMediaNotStored = 9893; // %1 the items (joined), %2 the wo
 constexpr int kStrPictureItem = 9894;        // %1 the kind
 constexpr int kStrSoundItem = 9895;          // %1 the kind
 constexpr int kStrAnimationItem = 9896;      // %1 the kind
+constexpr int kStrWordNotStored = 9897;      // [#1] the file; the change stays in the editor, unstored

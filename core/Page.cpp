@@ -419,10 +419,10 @@ bool CQuibBg::DropChanges(CQuibBg* page)
     return true;
 }
 
-bool CQuibBg::SaveChanges(std::unique_ptr<CQuibBg>& page, bool ask)
+bool CQuibBg::SaveChanges(std::unique_ptr<CQuibBg>& page, bool ask, int* written)
 {
     CQuibBg* saved = page.get();
-    if (!SaveChanges(saved, ask))
+    if (!SaveChanges(saved, ask, written))
         return false;
     const bool stored = saved && saved->GetEntry() != nullptr && saved->GetID() != 0;
     if (stored && !theBgIndex.Contains(saved)) {

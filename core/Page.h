@@ -82,8 +82,9 @@ public:
     // file (pageReverted). False when the new page could not be removed.
     static bool DropChanges(CQuibBg* page);
     // The same for a page the caller owns: once it is stored in a file and the page index does not hold
-    // it, the index takes it over and `page` is left empty; otherwise it stays the caller's.
-    static bool SaveChanges(std::unique_ptr<CQuibBg>& page, bool ask);
+    // it, the index takes it over and `page` is left empty (also when its write failed: it stays
+    // changed there); otherwise it stays the caller's.
+    static bool SaveChanges(std::unique_ptr<CQuibBg>& page, bool ask, int* written = nullptr);
 
     CQuibIconList Icons;   // drawing order: the tail lies in front
     SIZE LayoutSize{0, 0}; // the page as last laid out in a pane: the reference of the per-mille form

@@ -53,6 +53,35 @@ void listName(CQuibWord* word)
     names.InsertSorted(word->WordName, word);
 }
 
+// Saves a copy of a word of another file into the target file; the word itself drops its edits.
+// `failed` takes the store's code of a step that failed.
+bool saveCopyOfWord(CQuibWord* word, const SaveTarget& target, int& failed)
+{
+    using namespace lumivo::ui;
+    const std::int32_t id = word->GetID();
+    const std::int32_t copyType = MakeWordType(static_cast<std::int16_t>(target.language));
+    if (ResourceExists(id, copyType, target.file)) {
+        const int replace = ShowMessageText(QString::fromLatin1(kAskReplaceWord), MB_YESNOCANCEL);
+        if (replace == IDCANCEL)
+            return false;
+        if (replace != IDYES)
+            return true;
+        dropIndexedWord(target.file, static_cast<std::uint8_t>(target.language & 0xFF), id);
+        RemoveResource(nullptr, id, copyType, target.file);
+    }
+    // The edits are dropped from this word only once the copy holds them: a copy that cannot be placed
+    // (a file that has gone away) leaves the word as edited, and the editor keeps it selected.
+    auto copy = std::make_unique<CQuibWord>();
+    copy->Assign(word);
+    failed = copy->SaveAs(id, target.file, copyType);
+    if (failed != RES_OK)
+        return false;
+    // A copy whose write failed holds the edits all the same, changed, for its file's next save.
+    SaveWord(std::move(copy), &failed);
+    word->Load();
+    return true;
+}
+
 } // namespace
 
 std::unique_ptr<CMyRes> MakeIndexedWord(CResEntry* record, QString& name)
@@ -179,22 +208,25 @@ std::uint8_t GetWordTypeLanguage(std::int32_t type)
     return static_cast<std::uint8_t>(type & 0xFF);
 }
 
-void SaveWord(CQuibWord* word)
+int SaveWord(CQuibWord* word)
 {
     word->Commit();
-    word->Write();
-    if (!theWordIndex.Contains(word))
-        return;
-    dropIndexedWord(word->GetFile(), GetWordTypeLanguage(word->GetType()), word->GetID(), word);
-    theWordIndex.Refile(word);
-    listName(word);
+    const int written = word->Write();
+    if (theWordIndex.Contains(word)) {
+        dropIndexedWord(word->GetFile(), GetWordTypeLanguage(word->GetType()), word->GetID(), word);
+        theWordIndex.Refile(word);
+        listName(word);
+    }
+    return written;
 }
 
-CQuibWord* SaveWord(std::unique_ptr<CQuibWord> word)
+CQuibWord* SaveWord(std::unique_ptr<CQuibWord> word, int* written)
 {
     CQuibWord* saved = word.get();
     saved->Commit();
-    saved->Write();
+    const int result = saved->Write();
+    if (written)
+        *written = result;
     dropIndexedWord(saved->GetFile(), GetWordTypeLanguage(saved->GetType()), saved->GetID());
     theWordIndex.Add(std::move(word));
     listName(saved);
@@ -216,9 +248,12 @@ bool CQuibWord::Remove(CQuibWord* word, bool ask)
     return true;
 }
 
-bool CQuibWord::SaveChanges(CQuibWord* word, bool ask)
+bool CQuibWord::SaveChanges(CQuibWord* word, bool ask, int* written)
 {
     using namespace lumivo::ui;
+    int unused = RES_OK;
+    int& failed = written ? *written : unused;
+    failed = RES_OK;
     if (!word->IsChanged())
         return true;
     const SaveTarget target = saveTarget();
@@ -232,27 +267,8 @@ bool CQuibWord::SaveChanges(CQuibWord* word, bool ask)
         return true;
     }
     if (word->GetFile() == target.file) {
-        SaveWord(word);
+        failed = SaveWord(word);
         return true;
     }
-    const std::int32_t id = word->GetID();
-    const std::int32_t copyType = MakeWordType(static_cast<std::int16_t>(target.language));
-    if (ResourceExists(id, copyType, target.file)) {
-        const int replace = ShowMessageText(QString::fromLatin1(kAskReplaceWord), MB_YESNOCANCEL);
-        if (replace == IDCANCEL)
-            return false;
-        if (replace != IDYES)
-            return true;
-        dropIndexedWord(target.file, static_cast<std::uint8_t>(target.language & 0xFF), id);
-        RemoveResource(nullptr, id, copyType, target.file);
-    }
-    // The edits are dropped from this word only once the copy holds them: a copy that cannot be placed
-    // (a file that has gone away) leaves the word as edited, and the editor keeps it selected.
-    auto copy = std::make_unique<CQuibWord>();
-    copy->Assign(word);
-    if (copy->SaveAs(id, target.file, copyType) != RES_OK)
-        return false;
-    SaveWord(std::move(copy));
-    word->Load();
-    return true;
+    return saveCopyOfWord(word, target, failed);
 }

@@ -43,8 +43,11 @@ public:
     static bool Remove(CQuibWord* word, bool ask);
     // Saves an edited word into the user's or the output file (asking with `ask`). False on Cancel, and
     // when the copy for that file could not be placed (the edits stay). A new word whose changes are
-    // dropped is removed as by Remove.
-    static bool SaveChanges(CQuibWord* word, bool ask);
+    // dropped is removed as by Remove. `written`, when given, takes the store's code of the step that
+    // failed, RES_OK when none did: a placed word (or copy) whose write failed (a full disk) gives true
+    // with the write's code, and stays committed and changed, and its file dirty, so that the file's
+    // next save writes it.
+    static bool SaveChanges(CQuibWord* word, bool ask, int* written = nullptr);
 
     QString WordName;
     std::int16_t WordForm = 0;
@@ -72,11 +75,13 @@ void SerializeIdList(CArchive& ar, std::vector<std::int32_t>& list);
 
 // Writes a word the word index holds into its record now and files it again under its current keys,
 // with its name in the name list; another word the index held under those keys is dropped. A word the
-// index does not hold is only written.
-void SaveWord(CQuibWord* word);
+// index does not hold is only written. Gives the write's result (RES_OK or the store's code); a word
+// whose write failed is filed all the same, changed, for its file's next save to write.
+int SaveWord(CQuibWord* word);
 // Writes a new word into its record now and files it in the word index, which takes it over; another
-// word the index held under its keys is dropped. Gives the filed word.
-CQuibWord* SaveWord(std::unique_ptr<CQuibWord> word);
+// word the index held under its keys is dropped. Gives the filed word, and the write's result into
+// `written` (filed also when the write failed, as above).
+CQuibWord* SaveWord(std::unique_ptr<CQuibWord> word, int* written = nullptr);
 
 // The word index's maker of words (the default of theWordObjectMaker): a word bound to its record and
 // loaded, its name given through `name`; null when the record cannot be loaded.

@@ -11,8 +11,10 @@
 #include "platform/archive/ArchiveException.h"
 #include "platform/archive/MemFile.h"
 #include "shell/Commands.h"
+#include "store/ResourceManager.h"
 #include "system/OutputFile.h"
 #include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
 
 #include <QByteArray>
 #include <QClipboard>
@@ -43,6 +45,8 @@ constexpr std::int32_t kQuestionEnding = 2365;
 constexpr qsizetype kIconStreamLimit = 64 * 1024;
 // The display-text flags of a sentence's words on the clipboard.
 constexpr int kSentenceTextFlags = 3;
+// [#1] the file a changed page could not be written to.
+constexpr int kPageNotStoredText = 9803;
 
 const QMimeData* clipboardData()
 {
@@ -76,16 +80,22 @@ CPane* pasteTargetPane()
     return nullptr;
 }
 
-// A page changed by the clipboard is stored at once, unless the page editor has it open or an output
-// file is open: those keep the change and store it themselves.
+// A page changed by the clipboard is stored at once, in the user's file, unless the page editor has it
+// open or an output file is open: those keep the change and store it themselves. A page that could not
+// be written stays on screen and changed, for the file's next save, and the person is told.
 void storeChangedPage(CPane& pane, CQuibBg* page)
 {
     if (!page || theBgEditorEditsPageHook(page) || theOutputFile > 0)
         return;
-    if (!CQuibBg::SaveChanges(page, false))
-        return;
-    pane.UpdateLayout(true);
-    pane.Invalidate();
+    int written = RES_OK;
+    const bool placed = CQuibBg::SaveChanges(page, false, &written);
+    if (placed) {
+        pane.UpdateLayout(true);
+        pane.Invalidate();
+    }
+    if (written != RES_OK)
+        MessageBoxById(kPageNotStoredText, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION,
+                       GetResFilePath(theCurrentUser ? theCurrentUser->GetFile() : 0));
 }
 
 void putOnClipboard(std::unique_ptr<QMimeData> data)

@@ -892,6 +892,8 @@ const StringTableRow rows[] = {
     {9894, "billedet %1"},
     {9895, "lyden %1"},
     {9896, "animationen %1"},
+    {9897, "Ordet med din ændring kunne ikke gemmes i \"[#1]\" (er disken fuld, eller er filen "
+           "skrivebeskyttet?). Editoren beholder ændringen, men den er ikke blevet gemt."},
     // Outputfilen, inputfilerne, brugerdialogerne, brugerniveauerne, systemindstillingerne og overførsel
     // af en baggrund
     {9500, "Filen [#1] bruges af <@APPNAME> som data-, bruger- eller profilfil og kan ikke være outputfil."},

@@ -885,6 +885,8 @@ const StringTableRow rows[] = {
     {9894, "the picture %1"},
     {9895, "the sound %1"},
     {9896, "the animation %1"},
+    {9897, "The word with your change could not be stored in \"[#1]\" (is the disk full, or is the file "
+           "read-only?). The editor keeps the change, but it has not been stored."},
     // The output file, the input files, the user dialogs, the user levels, the system settings and the
     // transfer of a page
     {9500,

@@ -1,7 +1,9 @@
 // The page editor with real files: who may open it, what its tree lists, its save question and the
-// selection it refuses, new and removed pages, the import mode it keeps, and its text files.
+// selection it refuses, new and removed pages, a page that cannot be written, the import mode it keeps,
+// and its text files.
 
 #include "authoring/BgEditor.h"
+#include "authoring/AuthoringStrings.h"
 #include "authoring/BgEditorFrame.h"
 #include "authoring/BgEditorLists.h"
 #include "authoring/BgSheetView.h"
@@ -19,6 +21,7 @@
 #include "system/SystemStrings.h"
 #include "tests/authoring/AuthoringTestFiles.h"
 #include "tests/support/AudioTestHelpers.h"
+#include "tests/support/FullDisk.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QCoreApplication>
@@ -89,6 +92,13 @@ protected:
             return {};
         return stored.Name;
     }
+};
+
+// The same on a disk that fills up (in place before the set-up opens the user's file).
+class BgEditorOnFullDiskTest : public BgEditorTest
+{
+protected:
+    FullDisk m_disk;
 };
 
 } // namespace
@@ -486,4 +496,45 @@ TEST_F(BgEditorTest, ATerminationSignalSavesTheEditorsPageAndTheOutputFileAndAsk
     EXPECT_TRUE(answerer.questions().empty()) << answerer.questions()[0].text.toStdString();
     EXPECT_EQ(storedPageName(output, 61), "Hallway");
     EXPECT_EQ(storedPageName(output, 40), "Translated");
+}
+
+TEST_F(BgEditorOnFullDiskTest, APageNotWrittenKeepsItsChangeThePersonIsToldAndTheNextSaveStoresIt)
+{
+    CQuibBg* first = filePage(userFile(), 10, kLanguage, "First");
+    CQuibBg* second = filePage(userFile(), 11, kLanguage, "Second");
+    const QString told = LoadSystemString(kStrPageNotStored).replace("[#1]", GetResFilePath(userFile()));
+    CQuibBg_Frame& frame = openEditor();
+    ASSERT_TRUE(frame.SelectBackground(first));
+    typeName(frame, "First edited");
+    m_disk.Fill();
+    {
+        ScopedAnswerer answerer;
+        frame.View().OkButton().click();
+        ASSERT_EQ(answerer.questions().size(), 1u);
+        EXPECT_EQ(answerer.questions()[0].text, told);
+    }
+    EXPECT_EQ(frame.CurrentBackground(), first);
+    EXPECT_EQ(first->Name, "First edited");
+    EXPECT_TRUE(first->IsChanged());
+    EXPECT_TRUE(frame.View().OkButton().isEnabled()) << "not stored: OK may try again";
+
+    // Leaving it: Yes, the same news once, and the person goes on; the page keeps its change.
+    {
+        ScopedAnswerer answerer;
+        answerer.reply(IDYES);
+        frame.Tree().setCurrentItem(frame.Tree().FindItem(second));
+        ASSERT_EQ(answerer.questions().size(), 2u);
+        EXPECT_EQ(answerer.questions()[1].text, told);
+    }
+    EXPECT_EQ(frame.CurrentBackground(), second);
+    EXPECT_FALSE(frame.View().OkButton().isEnabled()) << "the other page has nothing to save";
+    EXPECT_EQ(first->Name, "First edited");
+    EXPECT_TRUE(first->IsChanged());
+
+    m_disk.MakeRoom();
+    ASSERT_EQ(SaveResFile(userFile()), RES_OK);
+    CQuibBg stored;
+    ASSERT_EQ(AttachResource(&stored, 10, MakeBgType(1, kLanguage), userFile()), 0);
+    ASSERT_EQ(stored.Load(), 0);
+    EXPECT_EQ(stored.Name, "First edited");
 }

@@ -1,5 +1,6 @@
 // The page wizard with real files: the fit of its pictures, a new page stored with its picture, names
-// that are taken, no id to be had, and deleting or restoring the page a pane shows.
+// that are taken, no id to be had, deleting or restoring the page a pane shows, and a page that cannot
+// be written.
 
 #include "authoring/PageWizard.h"
 
@@ -13,6 +14,7 @@
 #include "system/LanguageRecords.h"
 #include "system/SystemStrings.h"
 #include "tests/authoring/WizardTestFiles.h"
+#include "tests/support/FullDisk.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -53,6 +55,22 @@ protected:
     }
 
     static bool enabled(CPageWizard& wizard, int id) { return wizard.Button(id)->isEnabled(); }
+};
+
+// The same on a disk that fills up (in place before the set-up opens the user's file).
+class PageWizardOnFullDiskTest : public PageWizardTest
+{
+protected:
+    // The page as its record in the user's file holds it.
+    QString storedName(std::int32_t id)
+    {
+        CQuibBg stored;
+        EXPECT_EQ(AttachResource(&stored, id, MakeBgType(1, kLanguage), userFile()), 0);
+        EXPECT_EQ(stored.Load(), 0);
+        return stored.Name;
+    }
+
+    FullDisk m_disk;
 };
 
 std::optional<RgbImage> fitInMode(const RgbImage& image, int mode)
@@ -233,4 +251,47 @@ TEST_F(PageWizardTest, RestoreShowsTheDataFilesVersionAndDeleteRemovesAPageOfThe
     ASSERT_TRUE(RunPageWizard(nullptr, alone, &theMainPane));
     EXPECT_EQ(countRecords(userFile(), MakeBgType(1, kLanguage)), 0);
     EXPECT_EQ(theMainPane.GetPage(), nullptr); // the start page: none in this pane
+}
+
+TEST_F(PageWizardOnFullDiskTest,
+       NewAndEditedPagesNotWrittenStayShownChangedTheAuthorIsToldAndTheNextSaveStoresThem)
+{
+    CQuibBg* page = filePage(userFile(), 801, kLanguage, QStringLiteral("Stuen"));
+    const QString told = LoadSystemString(kStrPageNotStored).replace("[#1]", GetResFilePath(userFile()));
+    m_disk.Fill();
+    ScopedAnswerer answerer;
+    answerer.reply([&](QDialog& dialog) {
+        auto& wizard = dynamic_cast<CPageWizard&>(dialog);
+        typeName(wizard, QStringLiteral("Haven"));
+        wizard.Button(kWizardFinishId)->click();
+        return IDOK;
+    });
+    ASSERT_TRUE(RunPageWizard(nullptr, nullptr, &theMainPane));
+    CQuibBg* made = theMainPane.GetPage();
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->Name, QStringLiteral("Haven"));
+    EXPECT_TRUE(made->IsChanged());
+    EXPECT_TRUE(theBgIndex.Contains(made));
+    ASSERT_EQ(answerer.questions().size(), 2u);
+    EXPECT_EQ(answerer.questions()[1].text, told);
+
+    theMainPane.SetPage(page);
+    answerer.reply([&](QDialog& dialog) {
+        auto& wizard = dynamic_cast<CPageWizard&>(dialog);
+        wizard.Button(kWizardNextId)->click();
+        typeName(wizard, QStringLiteral("Dagligstuen"));
+        wizard.Button(kWizardFinishId)->click();
+        return IDOK;
+    });
+    ASSERT_TRUE(RunPageWizard(nullptr, page, &theMainPane));
+    EXPECT_EQ(theMainPane.GetPage(), page);
+    EXPECT_EQ(page->Name, QStringLiteral("Dagligstuen"));
+    EXPECT_TRUE(page->IsChanged());
+    ASSERT_EQ(answerer.questions().size(), 4u);
+    EXPECT_EQ(answerer.questions()[3].text, told);
+
+    m_disk.MakeRoom();
+    ASSERT_EQ(SaveResFile(userFile(), {}, false), RES_OK);
+    EXPECT_EQ(storedName(made->GetID()), QStringLiteral("Haven"));
+    EXPECT_EQ(storedName(801), QStringLiteral("Dagligstuen"));
 }

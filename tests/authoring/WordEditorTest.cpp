@@ -1,9 +1,10 @@
 // The word editor with real files: who may open it, the options it keeps, what its list shows, its save
 // question and the selection it refuses, new and removed words, copies into the user's and the output
-// file, and what it offers the rest of the program.
+// file, a word that cannot be written, and what it offers the rest of the program.
 
 #include "authoring/WordEditor.h"
 #include "authoring/WordEditorFrame.h"
+#include "authoring/WordEditorStrings.h"
 #include "authoring/WordSheetView.h"
 #include "authoring/WordTreeView.h"
 
@@ -16,6 +17,7 @@
 #include "system/SystemSettings.h"
 #include "system/SystemStrings.h"
 #include "tests/authoring/WordTestFiles.h"
+#include "tests/support/FullDisk.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QLineEdit>
@@ -51,6 +53,13 @@ protected:
         frame.OnCommand(id, lumivo::ui::kUpdateCommand, &update);
         return update.checked();
     }
+};
+
+// The same on a disk that fills up (in place before the set-up opens the user's file).
+class WordEditorOnFullDiskTest : public WordEditorTest
+{
+protected:
+    FullDisk m_disk;
 };
 
 } // namespace
@@ -360,5 +369,45 @@ TEST_F(WordEditorTest, WithNobodyToAnswerTheEndSavesTheEditedWordWithoutAQuestio
     CQuibWord stored;
     ASSERT_EQ(AttachResource(&stored, 10, MakeWordType(kLanguage), userFile()), RES_OK);
     ASSERT_EQ(stored.Load(), RES_OK);
+}
+
+TEST_F(WordEditorOnFullDiskTest, AWordNotWrittenKeepsItsChangeThePersonIsToldAndTheNextSaveStoresIt)
+{
+    CQuibWord* first = fileWord(userFile(), 10, kLanguage, "first");
+    CQuibWord* second = fileWord(userFile(), 11, kLanguage, "second");
+    const QString told = LoadSystemString(kStrWordNotStored).replace("[#1]", GetResFilePath(userFile()));
+    CQuibW_Frame& frame = openWordEditor();
+    ASSERT_TRUE(frame.SelectWord(first));
+    typeName(frame, "first edited");
+    m_disk.Fill();
+    {
+        ScopedAnswerer answerer;
+        frame.View().OkButton().click();
+        ASSERT_EQ(answerer.questions().size(), 1u);
+        EXPECT_EQ(answerer.questions()[0].text, told);
+    }
+    EXPECT_EQ(frame.CurrentWord(), first);
+    EXPECT_EQ(first->WordName, "first edited");
+    EXPECT_TRUE(first->IsChanged());
+    EXPECT_TRUE(frame.View().OkButton().isEnabled()) << "not stored: OK may try again";
+
+    // Leaving it: Yes, the same news once, and the person goes on; the word keeps its change.
+    {
+        ScopedAnswerer answerer;
+        answerer.reply(IDYES);
+        frame.Tree().setCurrentItem(frame.Tree().FindWordItem(second));
+        ASSERT_EQ(answerer.questions().size(), 2u);
+        EXPECT_EQ(answerer.questions()[1].text, told);
+    }
+    EXPECT_EQ(frame.CurrentWord(), second);
+    EXPECT_FALSE(frame.View().OkButton().isEnabled()) << "the other word has nothing to save";
+    EXPECT_EQ(first->WordName, "first edited");
+    EXPECT_TRUE(first->IsChanged());
+
+    m_disk.MakeRoom();
+    ASSERT_EQ(SaveResFile(userFile()), RES_OK);
+    CQuibWord stored;
+    ASSERT_EQ(AttachResource(&stored, 10, MakeWordType(kLanguage), userFile()), 0);
+    ASSERT_EQ(stored.Load(), 0);
     EXPECT_EQ(stored.WordName, "first edited");
 }

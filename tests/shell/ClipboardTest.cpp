@@ -1,6 +1,6 @@
 // The icon clipboard: what a copy puts there, where a paste goes in browse and in the editing tools, the
-// size and place of a pasted icon, a cut the page editor keeps, bytes of other programs in the icon
-// format, and text pasted as sentences with their own endings.
+// size and place of a pasted icon, a cut the page editor keeps, a page that cannot be written, bytes of
+// other programs in the icon format, and text pasted as sentences with their own endings.
 
 #include "shell/Clipboard.h"
 #include "core/IconEditing.h"
@@ -11,10 +11,13 @@
 #include "core/User.h"
 #include "core/Word.h"
 #include "panes/Panes.h"
+#include "platform/ui/Ui.h"
 #include "shell/Commands.h"
 #include "store/ResourceTypes.h"
 #include "system/SystemSettings.h"
+#include "system/SystemStrings.h"
 #include "tests/core/UserTestStore.h"
+#include "tests/support/FullDisk.h"
 #include "tests/support/LumivoTest.h"
 
 #include <QClipboard>
@@ -118,6 +121,39 @@ protected:
     CQuibUser m_user;
     int m_file = 0;
     std::vector<std::unique_ptr<CQuibWord>> m_words;
+};
+
+// The shown page is one of the user's file, on a disk that fills up (in place before the file opens).
+class ClipboardOnFullDiskTest : public ClipboardTest
+{
+protected:
+    static constexpr std::int32_t kPageId = 700;
+
+    void SetUp() override
+    {
+        ClipboardTest::SetUp();
+        m_file = makeResourceFile(tempPath("user.tvf"));
+        storeInFile(m_user, kUserId, m_file, CQuibUser::kType);
+        theCurrentUser = &m_user;
+        auto stored = std::make_unique<CQuibBg>();
+        ASSERT_EQ(stored->SaveAs(kPageId, m_file, MakeBgType(1, kLanguage)), RES_OK);
+        ASSERT_EQ(stored->Write(), RES_OK);
+        CQuibBg* filed = stored.get();
+        theBgIndex.Add(std::move(stored));
+        theMainPane.ClearPage();
+        theMainPane.SetPage(filed);
+        theMainPane.PageRect = theMainPane.PaneRect;
+    }
+
+    std::size_t storedIconCount()
+    {
+        CQuibBg stored;
+        EXPECT_EQ(AttachResource(&stored, kPageId, MakeBgType(1, kLanguage), m_file), RES_OK);
+        EXPECT_EQ(stored.Load(), RES_OK);
+        return stored.Icons.size();
+    }
+
+    FullDisk m_disk;
 };
 
 TEST_F(ClipboardTest, TheSelectedIconIsCopiedAndWithoutTextOnlyInTheIconFormat)
@@ -285,4 +321,23 @@ TEST_F(ClipboardTest, ASentenceIsCopiedAsTextWithACapitalAndItsEnding)
         ASSERT_EQ(theCopySentence, &dying);
     }
     EXPECT_EQ(theCopySentence, nullptr) << "a sentence that dies leaves the copy source";
+}
+
+TEST_F(ClipboardOnFullDiskTest, AnIconPastedOnAFullDiskStaysOnThePageThePersonIsToldAndTheNextSaveStoresIt)
+{
+    CQuibIcon source;
+    source.ScreenRect = CRect(10, 10, 110, 110);
+    putOnClipboard(IconClipboardBytes(source));
+    m_disk.Fill();
+    lumivo::ui::ScopedAnswerer answerer;
+    ASSERT_TRUE(PasteFromClipboard());
+    ASSERT_EQ(&page(), theBgIndex.Find(m_file, kLanguage, kPageId));
+    EXPECT_EQ(page().Icons.size(), 1u);
+    EXPECT_TRUE(page().IsChanged());
+    ASSERT_EQ(answerer.questions().size(), 1u);
+    EXPECT_EQ(answerer.questions()[0].text, LoadSystemString(9803).replace("[#1]", GetResFilePath(m_file)));
+
+    m_disk.MakeRoom();
+    ASSERT_EQ(SaveResFile(m_file), RES_OK);
+    EXPECT_EQ(storedIconCount(), 1u);
 }
