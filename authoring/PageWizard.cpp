@@ -26,7 +26,6 @@ constexpr int kActionFooterText = 9095;
 constexpr int kActionFinishOnlyText = 9211;
 constexpr int kNextOnlyText = 9212;
 constexpr int kNextAndFinishText = 9213;
-constexpr int kFinishOnlyText = 9214;
 constexpr int kNeitherText = 9215;
 constexpr std::int16_t kPageKind = 1;
 

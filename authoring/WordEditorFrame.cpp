@@ -315,7 +315,7 @@ void CQuibW_Frame::RemoveCurrentWord()
 void CQuibW_Frame::RemoveListedWords()
 {
     bool refused = false;
-    const int removed = ForEachListedWord([this, &refused](CQuibWord* word) {
+    const int removed = ForEachListedWord([this](CQuibWord* word) {
         // Only the editor's own words go: a data file's words are never deleted from their file.
         if (word->GetFile() != m_editorFile)
             return false;

@@ -98,6 +98,18 @@ protected:
         return file;
     }
 
+    // The users folder's standard user file, holding Karen as user 40000, named by the settings as
+    // start-up's file and user; its bytes.
+    QByteArray storedStandardUserKaren()
+    {
+        const QString path = usersPath(kStandardUserFileName);
+        GetUsersDirString();
+        CloseResFile(writeUserFile(path, 40000, "Karen"));
+        SetSystemSettingString("Userfile", path);
+        SetSystemSettingInt("Usernumber", 40000);
+        return test::fileContent(path);
+    }
+
     // The name of user `id` as the file on disk holds it; empty when it holds none.
     static QString storedUserName(const QString& path, std::int32_t id, std::uint32_t* kind = nullptr)
     {
@@ -267,11 +279,7 @@ TEST_F(CurrentUserTest, AUserFileThatCannotBeSavedStaysOpenWithItsChanges)
 TEST_F(CurrentUserTest, AUserFileTheProgramMayNotWriteIsUsedAsItIsAndNeverReplaced)
 {
     const QString path = usersPath(kStandardUserFileName);
-    GetUsersDirString();
-    CloseResFile(writeUserFile(path, 40000, "Karen"));
-    SetSystemSettingString("Userfile", path);
-    SetSystemSettingInt("Usernumber", 40000);
-    const QByteArray before = test::fileContent(path);
+    const QByteArray before = storedStandardUserKaren();
     ForbiddenFile forbidden(path, ForbiddenFile::Access::ReadOnly);
     files::ScopedFileSystem scope(forbidden);
     ui::ScopedAnswerer answerer;
@@ -302,11 +310,7 @@ TEST_F(CurrentUserTest, AUserFileTheProgramMayNotWriteIsUsedAsItIsAndNeverReplac
 TEST_F(CurrentUserTest, AUserFileTheProgramMayNotReadIsLeftAloneForAUserInMemory)
 {
     const QString path = usersPath(kStandardUserFileName);
-    GetUsersDirString();
-    CloseResFile(writeUserFile(path, 40000, "Karen"));
-    SetSystemSettingString("Userfile", path);
-    SetSystemSettingInt("Usernumber", 40000);
-    const QByteArray before = test::fileContent(path);
+    const QByteArray before = storedStandardUserKaren();
     ForbiddenFile forbidden(path, ForbiddenFile::Access::None);
     files::ScopedFileSystem scope(forbidden);
     ui::ScopedAnswerer answerer;

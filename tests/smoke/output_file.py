@@ -106,15 +106,21 @@ def no_message(shots, what):
         fail("%s: a message shows: %r (see %s)" % (what, read_text(shot, geometry_of(boxes[0])), shot))
 
 
+def make_new_output_file(window, shots, path):
+    """New output file, the Translate menu's first item, with the name typed into the file dialog; waits
+    until it is on disk and the title tells that it is open."""
+    choose(window, shots, TRANSLATE, "Down", "Return")
+    type_into(wait_for_dialog("New output file"), path)
+    leave_translation_settings()
+    wait_for("the output file on disk", lambda: os.path.exists(path))
+    wait_for("the title's suffix", lambda: "( Translate :" in window_name(window))
+
+
 def new_file_closed_unchanged_opens_again(window, work, shots, plain_title):
     """New output file, Close at once (nothing changed, so nothing is asked), then Open output file on
     the same file: it opens as the output file, not refused as a file of an unknown kind."""
     fresh = os.path.join(work, "fresh.tvf")
-    choose(window, shots, TRANSLATE, "Down", "Return")
-    type_into(wait_for_dialog("New output file"), fresh)
-    leave_translation_settings()
-    wait_for("the new output file on disk", lambda: os.path.exists(fresh))
-    wait_for("the title's suffix", lambda: "( Translate :" in window_name(window))
+    make_new_output_file(window, shots, fresh)
     choose(window, shots, TRANSLATE, "Down", "Return")
     wait_for("the title without its suffix", lambda: window_name(window) == plain_title)
     no_message(shots, "closing an unchanged output file")
@@ -146,13 +152,8 @@ def inside(lumivo, work, shots):
     process, window = start_program(program, env, os.path.join(shots, "output-file-start.png"))
     plain_title = window_name(window)
 
-    # A new output file: the Translate menu's first item, the name typed into the file dialog.
     output = os.path.join(work, "translation.tvf")
-    choose(window, shots, TRANSLATE, "Down", "Return")
-    type_into(wait_for_dialog("New output file"), output)
-    leave_translation_settings()
-    wait_for("the output file on disk", lambda: os.path.exists(output))
-    wait_for("the title's suffix", lambda: "( Translate :" in window_name(window))
+    make_new_output_file(window, shots, output)
     made_size = os.path.getsize(output)
     note("output file made (%d bytes); title \"%s\"" % (made_size, window_name(window)))
 
