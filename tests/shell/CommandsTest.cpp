@@ -108,6 +108,13 @@ protected:
     std::vector<std::uint8_t> m_outputBytes; // the file's bytes before the question
 };
 
+// The same on a disk that fills up; it outlives the files the test leaves open to the fixture's end.
+class CommandsOnFullDiskTest : public CommandsTest
+{
+protected:
+    FullDisk m_disk;
+};
+
 } // namespace
 
 TEST_F(CommandsTest, EditModeOutputFileAndWordEditorDecideWhatIsOffered)
@@ -338,9 +345,8 @@ TEST_F(CommandsTest, QuittingKeepsTheProgramOpenWhileAFileCannotBeSaved)
 
 // A page changed in a pane reaches its record only when the pane lets go of it; Exit stores it first, so
 // that the user file's save before anything closes writes it, or keeps the program open when it cannot.
-TEST_F(CommandsTest, ExitStoresAPageChangedInAPaneBeforeItSavesTheUserFile)
+TEST_F(CommandsOnFullDiskTest, ExitStoresAPageChangedInAPaneBeforeItSavesTheUserFile)
 {
-    FullDisk disk;
     int quits = 0;
     const auto quit = theQuitApplicationHook.scoped([&] { ++quits; });
     makeBoundUser();
@@ -360,7 +366,7 @@ TEST_F(CommandsTest, ExitStoresAPageChangedInAPaneBeforeItSavesTheUserFile)
     shown->Commit();
     theMainPane.SetVisible(true);
     ASSERT_EQ(theMainPane.AdoptPage(std::move(shown)), nullptr);
-    disk.Fill();
+    m_disk.Fill();
     {
         lumivo::ui::ScopedAnswerer answers;
         execute(kExitCommand);
@@ -371,7 +377,7 @@ TEST_F(CommandsTest, ExitStoresAPageChangedInAPaneBeforeItSavesTheUserFile)
         EXPECT_EQ(theMainPane.GetPage()->Name, QStringLiteral("Home edited")) << "still shown";
     }
     const std::int32_t copyType = theMainPane.GetPage()->GetType();
-    disk.MakeRoom();
+    m_disk.MakeRoom();
     execute(kExitCommand);
     EXPECT_EQ(quits, 1);
     CQuibBg stored;
