@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // Without the dialog nobody accepted the new user: no nameless user is made current.
@@ -93,6 +94,34 @@ QString usersFolderFile(const char* name)
 {
     const QString folder = GetUsersDirString(QStringLiteral("/"));
     return folder.isEmpty() ? QString() : folder + QLatin1String(name);
+}
+
+// Removes a scratch file a save or copy left: only a plain file of exactly that name, and never one the
+// store holds open. One that stays lies beside the user files under a name no list shows (it does not
+// end in ".tvf"); the trace says so.
+void removeScratchFile(const QString& scratch)
+{
+    auto& fs = lumivo::files::fileSystem();
+    const lumivo::files::FileInfo info = fs.info(scratch);
+    if (!info.exists || info.isDirectory || FindResFileByPath(scratch) > 0)
+        return;
+    if (fs.remove(scratch))
+        WriteDebugLog(QStringLiteral("Removed the scratch file ") + scratch);
+    else
+        WriteDebugLog(QStringLiteral("The scratch file %1 could not be removed").arg(scratch));
+}
+
+// Renames a scratch file over `path` once it is complete (`made`); one that is not, or cannot be renamed,
+// is removed. True when `path` now holds it.
+bool moveScratchIntoPlace(const QString& scratch, const QString& path, bool made)
+{
+    auto& fs = lumivo::files::fileSystem();
+    if (made && fs.rename(scratch, path)) {
+        fs.flushDirectory(lumivo::files::folderOf(path));
+        return true;
+    }
+    removeScratchFile(scratch);
+    return false;
 }
 
 // An open user file, and whether it was open before (then it is not ours to close).
@@ -444,10 +473,9 @@ bool makeTemplateUser(int file, std::int32_t number)
 // leaves a file at `path` without its user.
 bool copyTemplateFor(const QString& templatePath, const QString& path, std::int32_t number)
 {
-    auto& fs = lumivo::files::fileSystem();
     const QString scratch = lumivo::files::atomicScratchPathFor(path);
-    if (fs.exists(path) || !lumivo::files::copyFile(templatePath, scratch)) {
-        fs.remove(scratch);
+    if (lumivo::files::fileSystem().exists(path) || !lumivo::files::copyFile(templatePath, scratch)) {
+        removeScratchFile(scratch);
         return false;
     }
     int file = 0;
@@ -456,12 +484,7 @@ bool copyTemplateFor(const QString& templatePath, const QString& path, std::int3
         made = makeTemplateUser(file, number);
         CloseResFile(file);
     }
-    if (made && fs.rename(scratch, path)) {
-        fs.flushDirectory(lumivo::files::folderOf(path));
-        return true;
-    }
-    fs.remove(scratch);
-    return false;
+    return moveScratchIntoPlace(scratch, path, made);
 }
 
 // The template's user, moved to `number` in a new file at `path`; the file is opened into `file`.
@@ -706,15 +729,6 @@ bool makeStandardProfileUser(int copy, std::int32_t id)
            commitAndWrite(profile) == RES_OK;
 }
 
-// Only a plain file of exactly the scratch name is ours to remove, and never one the store holds open.
-void removeArchiveScratchFile(const QString& scratch)
-{
-    auto& fs = lumivo::files::fileSystem();
-    const lumivo::files::FileInfo info = fs.info(scratch);
-    if (info.exists && !info.isDirectory && FindResFileByPath(scratch) <= 0)
-        fs.remove(scratch);
-}
-
 // The profile is copied, stamped as a profile and saved at the path's scratch name, and renamed to
 // `path` only then: a failure or a kill part-way leaves at `path` nothing or the older file, never a
 // second user file of the current user that "Choose user" would list beside the user's own. A scratch
@@ -722,23 +736,17 @@ void removeArchiveScratchFile(const QString& scratch)
 bool writeProfileFile(CQuibUser& user, const QString& path, bool standard)
 {
     const QString scratch = lumivo::files::atomicScratchPathFor(path);
-    removeArchiveScratchFile(scratch);
+    removeScratchFile(scratch);
     int copy = 0;
     if (CopyResFile(user.GetFile(), scratch, &copy) != RES_OK) {
-        removeArchiveScratchFile(scratch);
+        removeScratchFile(scratch);
         return false;
     }
     const bool stamped =
         standard ? makeStandardProfileUser(copy, user.GetID()) : makeProfileUser(copy, path, user.GetID());
     const bool saved = stamped && SaveResFile(copy) == RES_OK;
     CloseResFile(copy);
-    auto& fs = lumivo::files::fileSystem();
-    if (saved && fs.rename(scratch, path)) {
-        fs.flushDirectory(lumivo::files::folderOf(path));
-        return true;
-    }
-    removeArchiveScratchFile(scratch);
-    return false;
+    return moveScratchIntoPlace(scratch, path, saved);
 }
 
 void archiveCurrentUser(const QString& title, bool standard)
@@ -794,13 +802,8 @@ namespace
 void removeStoreScratchFile()
 {
     const QString standard = usersFolderFile(kStandardUserFileName);
-    if (standard.isEmpty())
-        return;
-    auto& fs = lumivo::files::fileSystem();
-    const QString scratch = ResScratchPathFor(standard);
-    const lumivo::files::FileInfo info = fs.info(scratch);
-    if (info.exists && !info.isDirectory && FindResFileByPath(scratch) <= 0 && fs.remove(scratch))
-        WriteDebugLog(QStringLiteral("UDU: Removed a scratch file left by an unfinished save: ") + scratch);
+    if (!standard.isEmpty())
+        removeScratchFile(ResScratchPathFor(standard));
 }
 
 // Start-up's ways of getting a user from a file: the stored user when asked for, else the standard
