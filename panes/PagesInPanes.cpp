@@ -163,13 +163,18 @@ bool CPane::makeRoomFor(const CQuibBg* next)
 {
     if (m_owner)
         m_owner->BeginWaitCursorOnce();
-    if (m_page && m_page->IsChanged() && !theBgEditorEditsPageHook(m_page) && !StorePageChanges(false))
+    if (HasUnstoredPageChanges() && !StorePageChanges(false))
         return false;
     if (next && shownByAnotherPane(this, next))
         return false;
     // The selection and the hover icon let go before the page that holds them is freed.
     ClearPage();
     return true;
+}
+
+bool CPane::HasUnstoredPageChanges() const
+{
+    return m_page && m_page->IsChanged() && !theBgEditorEditsPageHook(m_page);
 }
 
 bool CPane::StorePageChanges(bool intoIndex)

@@ -208,6 +208,9 @@ public:
     // Stores the changes of the page shown; with `intoIndex`, the page index takes over a page of the
     // pane's own once it is stored, and the pane shows it by reference from then on. False on failure.
     bool StorePageChanges(bool intoIndex);
+    // Whether the page shown holds changes that only this pane can store (the page editor stores a page
+    // it has open itself).
+    bool HasUnstoredPageChanges() const;
 
     // What the model announces about pages (thePageEvents; WirePanes connects every pane that shows
     // pages). A pane showing `old` shows `replacement` instead, and lets go of `old` when there is none

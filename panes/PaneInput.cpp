@@ -551,7 +551,7 @@ void CPane::DrawOverlay(QPainter& dc)
 bool CPane::CanSetEditTool(int newTool)
 {
     bool accepted = true;
-    if (newTool == kEditToolBrowse && m_page && m_page->IsChanged() && !theBgEditorEditsPageHook(m_page))
+    if (newTool == kEditToolBrowse && HasUnstoredPageChanges())
         accepted = StorePageChanges(true);
     if (accepted && (newTool != kEditToolSelect || browsing()))
         ClearSelection();

@@ -41,19 +41,12 @@ void ShowLinkedPage(std::int32_t id)
         theMainPane.LoadPage(kLinkFallbackPage);
 }
 
-std::array<CPane*, 4> PagePanes()
-{
-    return {&theMainPane, &theWriterPane, &theWordPane, &theNavigatorPane};
-}
-
 bool StoreChangedPagesOfPanes()
 {
     bool stored = true;
-    for (CPane* pane : PagePanes()) {
-        const CQuibBg* page = pane->GetPage();
-        if (page && page->IsChanged() && !theBgEditorEditsPageHook(page))
+    for (CPane* pane : CPane::PagePanes())
+        if (pane->HasUnstoredPageChanges())
             stored = pane->StorePageChanges(true) && stored;
-    }
     return stored;
 }
 

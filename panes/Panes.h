@@ -7,7 +7,6 @@
 #include "panes/Pane.h"
 #include "panes/WriterPane.h"
 
-#include <array>
 #include <cstdint>
 
 // The main pane: the page a person communicates with, where links open. A page larger than the pane is
@@ -35,9 +34,7 @@ constexpr std::int32_t kLinkFallbackPage = 9304;
 // A link asks for the page of `id`: the main pane shows it, or else the fallback page.
 void ShowLinkedPage(std::int32_t id);
 
-// The panes whose pages a person may change, in the order the end lets go of them.
-std::array<CPane*, 4> PagePanes();
-// Stores what a person changed on the pages these panes show (not a page the page editor holds), and
+// Stores what a person changed on the pages the panes show (not a page the page editor holds), and
 // they go on showing them: a save that follows writes the changes while the window is still there to
 // say when it cannot. False when a page could not be stored.
 bool StoreChangedPagesOfPanes();

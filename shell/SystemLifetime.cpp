@@ -128,7 +128,8 @@ void ExitSystem()
         return;
     theProgramMode =
         static_cast<std::uint16_t>((theProgramMode & ~kProgramModeStarted) | kProgramModeShuttingDown);
-    for (CPane* pane : PagePanes())
+    for (CPane* pane : {static_cast<CPane*>(&theMainPane), static_cast<CPane*>(&theWriterPane), &theWordPane,
+                        &theNavigatorPane})
         pane->LoadPage(0);
     theBrowsePane.ReleaseEnlargedIcon();
     closeOutputFile();
