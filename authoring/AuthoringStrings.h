@@ -37,6 +37,5 @@ constexpr int kStrCannotMovePicture = 9779; // [#1] the picture file the crop di
 constexpr int kStrAdvancedButton = 9800;    // the appearance page's text-size button
 constexpr int kStrNoFreeItemId = 9801;      // a new word, picture, clip or sound could not get an id
 constexpr int kStrCannotEncodeMedia = 9802; // a picture or sound the store's format would not take
-constexpr int kStrPageNotStored = 9803;     // [#1] the file; the change stays on screen, unstored
 constexpr int kStrCannotReadMediaFile = kStrCannotReadFile;
 constexpr int kStrCannotWriteRecord = kStrCannotWriteFile;

@@ -299,7 +299,7 @@ bool CQuibBg_Frame::SaveCurrentBackground(bool ask)
     if (m_treeStale)
         listPages();
     if (written != RES_OK)
-        MessageBoxById(kStrPageNotStored, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION,
+        MessageBoxById(kMsgPageNotStored, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION,
                        GetResFilePath(AuthoringTargetFile()));
     return true;
 }

@@ -158,7 +158,7 @@ void CIconWizard::storeChangedPage(CPane& pane, CQuibBg& page)
         if (written != RES_OK) {
             // Reading the page again would read what the file still holds, without the change: it
             // stays on screen, changed, and the file's next save may yet store it.
-            NoteFailure(kStrPageNotStored, GetResFilePath(m_file));
+            NoteFailure(kMsgPageNotStored, GetResFilePath(m_file));
             pane.UpdateLayout(true);
         } else if (placed) {
             // Read again as stored: the pane shows what the file holds.

@@ -145,7 +145,7 @@ void CPageWizard::carryOutEdit(CPane* pane)
 void CPageWizard::noteUnwrittenPage(int written)
 {
     if (written != RES_OK)
-        NoteFailure(kStrPageNotStored, GetResFilePath(m_file));
+        NoteFailure(kMsgPageNotStored, GetResFilePath(m_file));
 }
 
 // Delete: the page goes and its panes show their start page. Restore: the page of the wizard's file

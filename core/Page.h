@@ -107,6 +107,9 @@ private:
 std::uint8_t GetBgTypeLanguage(std::int32_t type);
 
 // A page flag: the page has no picture of its own.
+// The message that a changed page could not be written to its file ("[#1]"); the page stays changed
+// on screen for the file's next save. Shown by whoever stored the page (SaveChanges gives the code).
+constexpr int kMsgPageNotStored = 9803;
 constexpr std::uint32_t kBgFlagNoPicture = 0x8;
 constexpr int kFirstFrameSizeMode = 1;
 constexpr int kLastFrameSizeMode = 6;

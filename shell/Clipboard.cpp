@@ -45,8 +45,6 @@ constexpr std::int32_t kQuestionEnding = 2365;
 constexpr qsizetype kIconStreamLimit = 64 * 1024;
 // The display-text flags of a sentence's words on the clipboard.
 constexpr int kSentenceTextFlags = 3;
-// [#1] the file a changed page could not be written to.
-constexpr int kPageNotStoredText = 9803;
 
 const QMimeData* clipboardData()
 {
@@ -94,7 +92,7 @@ void storeChangedPage(CPane& pane, CQuibBg* page)
         pane.Invalidate();
     }
     if (written != RES_OK)
-        MessageBoxById(kPageNotStoredText, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION,
+        MessageBoxById(kMsgPageNotStored, lumivo::ui::MB_OK | lumivo::ui::MB_ICONEXCLAMATION,
                        GetResFilePath(theCurrentUser ? theCurrentUser->GetFile() : 0));
 }
 

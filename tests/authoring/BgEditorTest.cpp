@@ -502,7 +502,7 @@ TEST_F(BgEditorOnFullDiskTest, APageNotWrittenKeepsItsChangeThePersonIsToldAndTh
 {
     CQuibBg* first = filePage(userFile(), 10, kLanguage, "First");
     CQuibBg* second = filePage(userFile(), 11, kLanguage, "Second");
-    const QString told = LoadSystemString(kStrPageNotStored).replace("[#1]", GetResFilePath(userFile()));
+    const QString told = LoadSystemString(kMsgPageNotStored).replace("[#1]", GetResFilePath(userFile()));
     CQuibBg_Frame& frame = openEditor();
     ASSERT_TRUE(frame.SelectBackground(first));
     typeName(frame, "First edited");

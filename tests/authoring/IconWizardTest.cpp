@@ -282,7 +282,7 @@ TEST_F(IconWizardOnFullDiskTest, AnIconAddedOnAFullDiskStaysOnThePageTheAuthorIs
     EXPECT_TRUE(page().IsChanged());
     ASSERT_EQ(answerer.questions().size(), 2u);
     EXPECT_EQ(answerer.questions()[1].text,
-              LoadSystemString(kStrPageNotStored).replace("[#1]", GetResFilePath(userFile())));
+              LoadSystemString(kMsgPageNotStored).replace("[#1]", GetResFilePath(userFile())));
 
     m_disk.MakeRoom();
     ASSERT_EQ(SaveResFile(userFile(), {}, false), RES_OK);

@@ -257,7 +257,7 @@ TEST_F(PageWizardOnFullDiskTest,
        NewAndEditedPagesNotWrittenStayShownChangedTheAuthorIsToldAndTheNextSaveStoresThem)
 {
     CQuibBg* page = filePage(userFile(), 801, kLanguage, QStringLiteral("Stuen"));
-    const QString told = LoadSystemString(kStrPageNotStored).replace("[#1]", GetResFilePath(userFile()));
+    const QString told = LoadSystemString(kMsgPageNotStored).replace("[#1]", GetResFilePath(userFile()));
     m_disk.Fill();
     ScopedAnswerer answerer;
     answerer.reply([&](QDialog& dialog) {
