@@ -20,6 +20,7 @@ constexpr std::uint32_t kReloadEverything = 0xFFFF;
 constexpr int kStampMajor = 2;
 constexpr int kStampMinor = 0;
 constexpr int kStampBuild = 61;
+
 // Until the output-file commands install theirs: ask, save on Yes, keep the file on Cancel.
 bool CloseOutputFileByDefault()
 {

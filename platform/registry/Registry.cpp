@@ -56,12 +56,6 @@ void warnUnwritten(const QString& file)
     qWarning("The settings file %s could not be written", qUtf8Printable(file));
 }
 
-// Changes still waiting for the event loop reach the disk when the application object goes.
-void flushAtExit()
-{
-    flushProgramRegistry();
-}
-
 } // namespace
 
 Hook<void(const QString& file)>& theUnwrittenSettingsHook =
@@ -308,7 +302,8 @@ Registry& registry()
     if (!instance || instance->folder() != folder)
         instance = std::make_unique<Registry>(folder);
     static const bool flushedAtExit = [] {
-        qAddPostRoutine(flushAtExit);
+        // Changes still waiting for the event loop reach the disk when the application object goes.
+        qAddPostRoutine([] { flushProgramRegistry(); });
         return true;
     }();
     (void)flushedAtExit;
